@@ -1,0 +1,201 @@
+#include "platform/core/Streams.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/core/Exceptions.h"
+
+namespace {
+constexpr int64_t kCopyChunk = 61440;
+
+int64_t ResolveSeek(int64_t offset, TSeekOrigin origin, int64_t position, int64_t size) {
+  int64_t base = 0;
+  if (origin == soCurrent) base = position;
+  if (origin == soEnd) base = size;
+  const int64_t target = base + offset;
+  return target < 0 ? 0 : target;
+}
+}  // namespace
+
+void TStream::SetSize(int64_t) { throw EStreamError("Stream size cannot be changed"); }
+
+int64_t TStream::Size() {
+  const int64_t pos = Seek(0, soCurrent);
+  const int64_t size = Seek(0, soEnd);
+  Seek(pos, soBeginning);
+  return size;
+}
+
+int64_t TStream::Remaining() {
+  const int64_t left = Size() - Position();
+  return left < 0 ? 0 : left;
+}
+
+void TStream::ReadBuffer(void* buffer, int64_t count) {
+  if (count < 0) throw EReadError("Stream read error");
+  if (count != 0 && Read(buffer, count) != count) throw EReadError("Stream read error");
+}
+
+void TStream::WriteBuffer(const void* buffer, int64_t count) {
+  if (count < 0) throw EWriteError("Stream write error");
+  if (count != 0 && Write(buffer, count) != count) throw EWriteError("Stream write error");
+}
+
+int64_t TStream::CopyFrom(TStream& source, int64_t count) {
+  if (count == 0) {
+    source.SetPosition(0);
+    count = source.Size();
+  }
+  if (count < 0) throw EReadError("Stream read error");
+  const int64_t total = count;
+  std::vector<uint8_t> buffer(static_cast<size_t>(std::min(count, kCopyChunk)));
+  while (count > 0) {
+    const int64_t n = std::min(count, kCopyChunk);
+    source.ReadBuffer(buffer.data(), n);
+    WriteBuffer(buffer.data(), n);
+    count -= n;
+  }
+  return total;
+}
+
+// ---------------------------------------------------------------------------------------
+
+int64_t TMemoryStream::Read(void* buffer, int64_t count) {
+  if (count <= 0 || position_ >= Size()) return 0;
+  const int64_t n = std::min(count, Size() - position_);
+  std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
+  position_ += n;
+  return n;
+}
+
+int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
+  if (count <= 0) return 0;
+  const int64_t end = position_ + count;
+  if (end > Size()) data_.resize(static_cast<size_t>(end));
+  std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
+  position_ = end;
+  return count;
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+  position_ = ResolveSeek(offset, origin, position_, Size());
+  return position_;
+}
+
+void TMemoryStream::SetSize(int64_t size) {
+  data_.resize(static_cast<size_t>(std::max<int64_t>(size, 0)));
+  if (position_ > Size()) position_ = Size();
+}
+
+void TMemoryStream::Clear() {
+  data_.clear();
+  data_.shrink_to_fit();
+  position_ = 0;
+}
+
+void TMemoryStream::LoadFromStream(TStream& source) {
+  source.SetPosition(0);
+  const int64_t size = source.Size();
+  SetSize(size);
+  source.ReadBuffer(data_.data(), size);
+  position_ = 0;
+}
+
+void TMemoryStream::SaveToStream(TStream& dest) const {
+  dest.WriteBuffer(data_.data(), static_cast<int64_t>(data_.size()));
+}
+
+void TMemoryStream::LoadFromFile(const std::string& file_name) {
+  TFileStream f(file_name, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(f);
+}
+
+void TMemoryStream::SaveToFile(const std::string& file_name) const {
+  TFileStream f(file_name, fmCreate);
+  SaveToStream(f);
+}
+
+// ---------------------------------------------------------------------------------------
+
+int64_t TBytesStream::Read(void* buffer, int64_t count) {
+  if (count <= 0 || position_ >= size_) return 0;
+  const int64_t n = std::min(count, size_ - position_);
+  std::memcpy(buffer, data_ + position_, static_cast<size_t>(n));
+  position_ += n;
+  return n;
+}
+
+int64_t TBytesStream::Write(const void*, int64_t) { throw EStreamError("Can't write to a read-only stream"); }
+
+int64_t TBytesStream::Seek(int64_t offset, TSeekOrigin origin) {
+  position_ = ResolveSeek(offset, origin, position_, size_);
+  return position_;
+}
+
+// ---------------------------------------------------------------------------------------
+
+TFileStream::TFileStream(const std::string& file_name, unsigned mode) : file_name_(file_name) {
+  if (mode == fmCreate || (mode & 0xFF00) == fmCreate) {
+    fd_ = ::open(file_name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0)
+      throw EFCreateError("Cannot create file \"" + file_name + "\". " + std::strerror(errno));
+    return;
+  }
+  int flags = O_RDONLY;
+  if ((mode & 3) == fmOpenWrite) flags = O_WRONLY;
+  if ((mode & 3) == fmOpenReadWrite) flags = O_RDWR;
+  fd_ = ::open(file_name.c_str(), flags | O_CLOEXEC);
+  if (fd_ < 0) throw EFOpenError("Cannot open file \"" + file_name + "\". " + std::strerror(errno));
+  struct stat st {};
+  if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    throw EFOpenError("Cannot open file \"" + file_name + "\". Is a directory");
+  }
+}
+
+TFileStream::~TFileStream() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int64_t TFileStream::Read(void* buffer, int64_t count) {
+  int64_t done = 0;
+  auto* p = static_cast<uint8_t*>(buffer);
+  while (done < count) {
+    const ssize_t n = ::read(fd_, p + done, static_cast<size_t>(count - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
+int64_t TFileStream::Write(const void* buffer, int64_t count) {
+  int64_t done = 0;
+  const auto* p = static_cast<const uint8_t*>(buffer);
+  while (done < count) {
+    const ssize_t n = ::write(fd_, p + done, static_cast<size_t>(count - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+  const int whence = origin == soBeginning ? SEEK_SET : (origin == soCurrent ? SEEK_CUR : SEEK_END);
+  off_t r = ::lseek(fd_, static_cast<off_t>(offset), whence);
+  if (r < 0) r = ::lseek(fd_, 0, SEEK_SET);
+  return static_cast<int64_t>(r);
+}
+
+void TFileStream::SetSize(int64_t size) {
+  if (::ftruncate(fd_, static_cast<off_t>(std::max<int64_t>(size, 0))) != 0)
+    throw EStreamError("Cannot set the size of \"" + file_name_ + "\"");
+  if (Position() > size) Seek(0, soEnd);
+}

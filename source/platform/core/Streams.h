@@ -1,0 +1,111 @@
+// Byte streams: the abstract TStream with its buffer helpers, an in-memory stream, a file
+// stream and a read-only stream over an embedded resource.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <span>
+#include <string>
+#include <vector>
+
+enum TSeekOrigin { soBeginning = 0, soCurrent = 1, soEnd = 2 };
+
+class TStream {
+ public:
+  virtual ~TStream() = default;
+
+  /// Reads up to `count` bytes; returns how many were read (0 at the end).
+  virtual int64_t Read(void* buffer, int64_t count) = 0;
+  /// Writes up to `count` bytes; returns how many were written.
+  virtual int64_t Write(const void* buffer, int64_t count) = 0;
+  /// Moves the position and returns the new one. Positions below 0 are clamped to 0.
+  virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
+  virtual void SetSize(int64_t size);
+
+  int64_t Position() { return Seek(0, soCurrent); }
+  void SetPosition(int64_t pos) { Seek(pos, soBeginning); }
+  virtual int64_t Size();
+  /// Bytes between the position and the end (never negative).
+  int64_t Remaining();
+
+  /// Reads exactly `count` bytes or raises EReadError ("Stream read error").
+  void ReadBuffer(void* buffer, int64_t count);
+  /// Writes exactly `count` bytes or raises EWriteError ("Stream write error").
+  void WriteBuffer(const void* buffer, int64_t count);
+  void WriteBuffer(std::string_view bytes) { WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size())); }
+
+  /// Copies `count` bytes from the source's position; a count of 0 copies the whole source
+  /// from its start. Returns the number of bytes copied; a short source raises EReadError.
+  int64_t CopyFrom(TStream& source, int64_t count);
+};
+
+/// A growable stream in memory.
+class TMemoryStream : public TStream {
+ public:
+  TMemoryStream() = default;
+  explicit TMemoryStream(std::string_view bytes) : data_(bytes.begin(), bytes.end()) {}
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  void SetSize(int64_t size) override;
+  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+
+  void Clear();
+  uint8_t* Memory() { return data_.data(); }
+  const uint8_t* Memory() const { return data_.data(); }
+  std::span<const uint8_t> Bytes() const { return data_; }
+  /// The whole content as a byte string.
+  std::string DataString() const { return std::string(data_.begin(), data_.end()); }
+  void LoadFromStream(TStream& source);
+  void SaveToStream(TStream& dest) const;
+  void LoadFromFile(const std::string& file_name);
+  void SaveToFile(const std::string& file_name) const;
+
+ private:
+  std::vector<uint8_t> data_;
+  int64_t position_ = 0;
+};
+
+/// A read-only stream over bytes that live elsewhere (for example an embedded resource).
+class TBytesStream : public TStream {
+ public:
+  TBytesStream(const uint8_t* data, int64_t size) : data_(data), size_(size) {}
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override { return size_; }
+
+ private:
+  const uint8_t* data_;
+  int64_t size_;
+  int64_t position_ = 0;
+};
+
+// File open modes, as the class library combines them.
+constexpr unsigned fmOpenRead = 0x0000;
+constexpr unsigned fmOpenWrite = 0x0001;
+constexpr unsigned fmOpenReadWrite = 0x0002;
+constexpr unsigned fmShareDenyWrite = 0x0020;
+constexpr unsigned fmShareDenyNone = 0x0040;
+constexpr unsigned fmCreate = 0xFF00;
+
+/// A stream over a file. Opening failures raise EFOpenError / EFCreateError with the
+/// file name in the message.
+class TFileStream : public TStream {
+ public:
+  TFileStream(const std::string& file_name, unsigned mode);
+  ~TFileStream() override;
+  TFileStream(const TFileStream&) = delete;
+  TFileStream& operator=(const TFileStream&) = delete;
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  void SetSize(int64_t size) override;
+  const std::string& FileName() const { return file_name_; }
+
+ private:
+  std::string file_name_;
+  int fd_ = -1;
+};
