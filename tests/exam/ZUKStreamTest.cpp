@@ -1,0 +1,173 @@
+#include "exam/ZUKStream.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/core/Exceptions.h"
+
+namespace {
+
+std::string Bytes(TMemoryStream& s) { return s.DataString(); }
+
+std::string Int32Bytes(int32_t v) {
+  std::string out(4, '\0');
+  std::memcpy(out.data(), &v, 4);
+  return out;
+}
+
+std::string Pattern(size_t n) {
+  std::string s(n, '\0');
+  for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + 3) & 0xFF);
+  return s;
+}
+
+}  // namespace
+
+TEST(ZUKStreamTest, ScrambledStringXorsEachByteWithItsIndex) {
+  TMemoryStream out;
+  EXPECT_EQ(WriteScrambledString("abc", out), 3);
+  EXPECT_EQ(Bytes(out), Int32Bytes(3) + std::string("\x61\x63\x61", 3));
+  out.SetPosition(0);
+  EXPECT_EQ(ReadScrambledString(out), "abc");
+}
+
+TEST(ZUKStreamTest, EmptyStringsAreOnlyALengthPrefix) {
+  for (bool scrambled : {false, true}) {
+    TMemoryStream out;
+    EXPECT_EQ(scrambled ? WriteScrambledString("", out) : WriteString("", out), 0);
+    EXPECT_EQ(Bytes(out), Int32Bytes(0));
+  }
+}
+
+TEST(ZUKStreamTest, ScrambledBlockRestartsIndexEveryChunkLikeModulo256) {
+  const std::string plain = Pattern(70000);
+  TMemoryStream source(plain);
+  TMemoryStream dest;
+  EXPECT_EQ(CopyScrambled(dest, source, 0), 70000);
+  const std::string out = dest.DataString();
+  ASSERT_EQ(out.size(), plain.size());
+  for (size_t i = 0; i < out.size(); ++i) {
+    ASSERT_EQ(static_cast<uint8_t>(out[i]), static_cast<uint8_t>(plain[i] ^ static_cast<char>(i & 0xFF)))
+        << "at " << i;
+  }
+  EXPECT_EQ(static_cast<uint8_t>(out[61440] ^ plain[61440]), 0);
+  EXPECT_EQ(static_cast<uint8_t>(out[61441] ^ plain[61441]), 1);
+}
+
+TEST(ZUKStreamTest, CopyWithCountZeroRewindsTheSource) {
+  TMemoryStream source(std::string("hello"));
+  source.SetPosition(3);
+  TMemoryStream dest;
+  EXPECT_EQ(CopyUnscrambled(dest, source, 0), 5);
+  EXPECT_EQ(dest.Size(), 5);
+}
+
+TEST(ZUKStreamTest, CopyRefusesAShortSource) {
+  TMemoryStream source(std::string("abc"));
+  TMemoryStream dest;
+  EXPECT_THROW(CopyScrambled(dest, source, 10), EReadError);
+}
+
+TEST(ZUKStreamTest, ScramblingTwiceRestoresTheBuffer) {
+  std::string data = Pattern(1000);
+  const std::string original = data;
+  ScrambleBuffer(reinterpret_cast<uint8_t*>(data.data()), 1000);
+  EXPECT_NE(data, original);
+  UnscrambleBuffer(reinterpret_cast<uint8_t*>(data.data()), 1000);
+  EXPECT_EQ(data, original);
+}
+
+TEST(ZUKStreamTest, NegativeLengthReadsEmptyAndConsumesOnlyThePrefix) {
+  const std::string bytes = Int32Bytes(-5) + "tail";
+  {
+    TMemoryStream in(bytes);
+    std::string s = "old";
+    ReadScrambledString(in, s);
+    EXPECT_EQ(s, "");
+    EXPECT_EQ(in.Position(), 4);
+  }
+  {
+    TMemoryStream in(bytes);
+    TMemoryStream dest(std::string("keep"));
+    EXPECT_EQ(ReadScrambledStream(in, dest), -5);
+    EXPECT_EQ(dest.DataString(), "keep");  // untouched
+    EXPECT_EQ(in.Position(), 4);
+  }
+  {
+    TMemoryStream in(bytes);
+    SkipStream(in);
+    EXPECT_EQ(in.Position(), 4);
+    in.SetPosition(0);
+    SkipString(in);
+    EXPECT_EQ(in.Position(), 4);
+  }
+}
+
+TEST(ZUKStreamTest, OverrunningLengthRaisesBeforeCopying) {
+  const std::string bytes = Int32Bytes(1000000) + "short";
+  TMemoryStream dest(std::string("keep"));
+  TMemoryStream in1(bytes);
+  EXPECT_THROW(ReadStream(in1, dest), EReadError);
+  EXPECT_EQ(dest.DataString(), "keep");
+  TMemoryStream in2(bytes);
+  EXPECT_THROW(ReadScrambledString(in2), EReadError);
+  TMemoryStream in3(bytes);
+  EXPECT_THROW(SkipString(in3), EReadError);
+  TMemoryStream in4(bytes);
+  EXPECT_THROW(SkipStream(in4), EReadError);
+  TMemoryStream in5(Int32Bytes(0x7FFFFFFF));
+  EXPECT_THROW(ReadString(in5), EReadError);
+}
+
+TEST(ZUKStreamTest, ValueReadersGiveZeroAtTheEnd) {
+  TMemoryStream in(std::string("\x01\x02", 2));
+  EXPECT_EQ(ReadInt32(in), 0);
+  EXPECT_EQ(in.Position(), 2);
+  EXPECT_EQ(ReadByte(in), 0);
+  EXPECT_FALSE(ReadBool(in));
+  EXPECT_EQ(ReadDouble(in), 0.0);
+  EXPECT_EQ(in.Position(), 2);
+  EXPECT_THROW(SkipInt32(in), EReadError);
+}
+
+TEST(ZUKStreamTest, ValuesRoundTripLittleEndian) {
+  TMemoryStream s;
+  EXPECT_EQ(WriteByte(0xA8, s), 1);
+  EXPECT_EQ(WriteBool(true, s), 1);
+  EXPECT_EQ(WriteInt32(-2, s), 4);
+  EXPECT_EQ(WriteDouble(1.5, s), 8);
+  EXPECT_EQ(s.DataString().substr(0, 6), std::string("\xA8\x01\xFE\xFF\xFF\xFF", 6));
+  s.SetPosition(0);
+  EXPECT_EQ(ReadByte(s), 0xA8);
+  EXPECT_TRUE(ReadBool(s));
+  EXPECT_EQ(ReadInt32(s), -2);
+  EXPECT_EQ(ReadDouble(s), 1.5);
+}
+
+TEST(ZUKStreamTest, BooleanReadsAnyNonZeroByteAsTrue) {
+  TMemoryStream s(std::string("\x07", 1));
+  EXPECT_TRUE(ReadBool(s));
+}
+
+TEST(ZUKStreamTest, SubStreamsRoundTripFromTheSourceStartAndRewindTheDestination) {
+  const std::string content = Pattern(100000);
+  TMemoryStream source(content);
+  source.SetPosition(500);  // writers take the whole source whatever its position
+  TMemoryStream file;
+  EXPECT_EQ(WriteScrambledStream(source, file), 100000);
+  EXPECT_EQ(WriteStream(source, file), 100000);
+  TMemoryStream empty;
+  EXPECT_EQ(WriteScrambledStream(empty, file), 0);
+  file.SetPosition(0);
+  TMemoryStream dest(std::string("previous content that is longer than nothing"));
+  EXPECT_EQ(ReadScrambledStream(file, dest), 100000);
+  EXPECT_EQ(dest.Position(), 0);
+  EXPECT_EQ(dest.DataString(), content);
+  TMemoryStream dest2;
+  EXPECT_EQ(ReadStream(file, dest2), 100000);
+  EXPECT_EQ(dest2.DataString(), content);
+  EXPECT_EQ(ReadScrambledStream(file, dest2), 0);
+  EXPECT_EQ(file.Position(), file.Size());
+}
