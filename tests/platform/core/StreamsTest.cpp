@@ -1,0 +1,96 @@
+#include "platform/core/Streams.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/core/Exceptions.h"
+#include "platform/core/Resources.h"
+
+TEST(MemoryStreamTest, ReadsWritesAndSeeksWithinBounds) {
+  TMemoryStream s;
+  s.WriteBuffer("hello", 5);
+  EXPECT_EQ(s.Size(), 5);
+  EXPECT_EQ(s.Position(), 5);
+  s.Seek(-2, soCurrent);
+  char buf[8] = {};
+  EXPECT_EQ(s.Read(buf, 8), 2);
+  EXPECT_EQ(std::string(buf, 2), "lo");
+  EXPECT_EQ(s.Read(buf, 8), 0);
+  EXPECT_EQ(s.Seek(-100, soBeginning), 0);
+  s.Seek(2, soEnd);  // past the end: reads nothing, a write extends
+  EXPECT_EQ(s.Read(buf, 1), 0);
+  s.WriteBuffer("!", 1);
+  EXPECT_EQ(s.Size(), 8);
+  EXPECT_EQ(s.DataString(), std::string("hello\0\0!", 8));
+}
+
+TEST(MemoryStreamTest, ReadBufferRaisesOnShortRead) {
+  TMemoryStream s(std::string("abc"));
+  char buf[4];
+  EXPECT_THROW(s.ReadBuffer(buf, 4), EReadError);
+  s.SetPosition(0);
+  EXPECT_NO_THROW(s.ReadBuffer(buf, 3));
+  EXPECT_THROW(s.ReadBuffer(buf, -1), EReadError);
+}
+
+TEST(MemoryStreamTest, CopyFromZeroCopiesTheWholeSourceFromItsStart) {
+  TMemoryStream source(std::string("0123456789"));
+  source.SetPosition(7);
+  TMemoryStream dest;
+  EXPECT_EQ(dest.CopyFrom(source, 0), 10);
+  EXPECT_EQ(dest.DataString(), "0123456789");
+  source.SetPosition(7);
+  TMemoryStream part;
+  EXPECT_EQ(part.CopyFrom(source, 3), 3);
+  EXPECT_EQ(part.DataString(), "789");
+  source.SetPosition(8);
+  EXPECT_THROW(part.CopyFrom(source, 3), EReadError);
+}
+
+TEST(MemoryStreamTest, SetSizeClampsThePosition) {
+  TMemoryStream s(std::string("abcdef"));
+  s.Seek(0, soEnd);
+  s.SetSize(2);
+  EXPECT_EQ(s.Position(), 2);
+  EXPECT_EQ(s.Remaining(), 0);
+}
+
+TEST(FileStreamTest, CreatesWritesReopensAndReportsMissingFiles) {
+  char dir_template[] = "/tmp/zukstreamXXXXXX";
+  ASSERT_NE(mkdtemp(dir_template), nullptr);
+  const std::string path = std::string(dir_template) + "/data.bin";
+  {
+    TFileStream f(path, fmCreate);
+    f.WriteBuffer("abcdef", 6);
+  }
+  {
+    TFileStream f(path, fmOpenRead | fmShareDenyWrite);
+    EXPECT_EQ(f.Size(), 6);
+    f.Seek(2, soBeginning);
+    char buf[4];
+    f.ReadBuffer(buf, 4);
+    EXPECT_EQ(std::string(buf, 4), "cdef");
+    EXPECT_THROW(f.ReadBuffer(buf, 1), EReadError);
+  }
+  EXPECT_THROW(TFileStream(path + ".missing", fmOpenRead), EFOpenError);
+  EXPECT_THROW(TFileStream(dir_template, fmOpenRead), EFOpenError);
+  EXPECT_THROW(TFileStream(std::string(dir_template) + "/no/such/dir/x", fmCreate), EFCreateError);
+  unlink(path.c_str());
+  rmdir(dir_template);
+}
+
+TEST(ResourceStreamTest, FindsRegisteredResourcesCaseInsensitively) {
+  static const unsigned char data[] = {'x', '=', '1'};
+  RegisterResource("Test_Table", "TEXT", data, 3);
+  TResourceStream s("TEST_TABLE", "text");
+  EXPECT_EQ(s.Size(), 3);
+  char buf[3];
+  s.ReadBuffer(buf, 3);
+  EXPECT_EQ(std::string(buf, 3), "x=1");
+  EXPECT_THROW(s.Write("a", 1), EStreamError);
+  EXPECT_THROW(TResourceStream("MISSING", "TEXT"), EResNotFound);
+  EXPECT_FALSE(FindResource("Test_Table", "BITMAP"));
+}

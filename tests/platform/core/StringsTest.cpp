@@ -1,0 +1,104 @@
+#include "platform/core/Strings.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/core/Exceptions.h"
+#include "platform/core/Lists.h"
+
+TEST(StringListTest, SplitsTextOnEveryKindOfLineBreak) {
+  TStringList list;
+  list.SetText("a\r\nb\rc\nd\n\ne");
+  ASSERT_EQ(list.Count(), 6);
+  EXPECT_EQ(list[0], "a");
+  EXPECT_EQ(list[1], "b");
+  EXPECT_EQ(list[2], "c");
+  EXPECT_EQ(list[3], "d");
+  EXPECT_EQ(list[4], "");
+  EXPECT_EQ(list[5], "e");
+  EXPECT_EQ(list.Text(), "a\r\nb\r\nc\r\nd\r\n\r\ne\r\n");
+  list.SetText("only\r\n");
+  EXPECT_EQ(list.Count(), 1);
+  list.SetText("");
+  EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(StringListTest, KeepsAnObjectPerLine) {
+  TStringList list;
+  TObject a, b;
+  list.AddObject("one", &a);
+  list.AddObject("two", &b);
+  list.Insert(0, "zero");
+  EXPECT_EQ(list.GetObject(0), nullptr);
+  EXPECT_EQ(list.GetObject(2), &b);
+  EXPECT_EQ(list.IndexOfObject(&a), 1);
+  list.Delete(1);
+  EXPECT_EQ(list.IndexOfObject(&a), -1);
+  EXPECT_THROW(list.Get(5), EStringListError);
+  EXPECT_THROW(list.Insert(-1, "x"), EStringListError);
+}
+
+TEST(StringListTest, SortedListFindsAndHandlesDuplicates) {
+  TStringList list;
+  list.SetSorted(true);
+  for (const char* s : {"pear", "Apple", "fig", "apple"}) list.Add(s);
+  EXPECT_EQ(list.Count(), 3);  // "apple" equals "Apple" without case sensitivity
+  EXPECT_EQ(list[0], "Apple");
+  int index = -1;
+  EXPECT_TRUE(list.Find("FIG", index));
+  EXPECT_EQ(index, 1);
+  EXPECT_FALSE(list.Find("grape", index));
+  EXPECT_EQ(index, 2);
+  list.SetDuplicates(dupError);
+  EXPECT_THROW(list.Add("pear"), EStringListError);
+  EXPECT_THROW(list.Insert(0, "x"), EStringListError);
+}
+
+TEST(StringListTest, NameValuePairs) {
+  TStringList list;
+  list.SetText("Key=Value\nOther=a=b\nplain");
+  EXPECT_EQ(list.Values("key"), "Value");
+  EXPECT_EQ(list.Values("Other"), "a=b");
+  EXPECT_EQ(list.Values("plain"), "");
+  EXPECT_EQ(list.Names(1), "Other");
+}
+
+struct Counted {
+  explicit Counted(int* alive) : alive_(alive) { ++*alive_; }
+  ~Counted() { --*alive_; }
+  int* alive_;
+};
+
+TEST(ObjectListTest, OwnsItsItemsAndHandsExtractedOnesBack) {
+  int alive = 0;
+  {
+    TObjectList<Counted> list;
+    for (int i = 0; i < 4; ++i) list.Add(std::make_unique<Counted>(&alive));
+    EXPECT_EQ(alive, 4);
+    list.Delete(0);
+    EXPECT_EQ(alive, 3);
+    std::unique_ptr<Counted> kept = list.Extract(0);
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(alive, 3);
+    EXPECT_THROW(list.Get(2), EListError);
+    list.Move(1, 0);
+  }
+  EXPECT_EQ(alive, 0);
+}
+
+TEST(ListTest, ChecksIndexesAndNeverFrees) {
+  int x = 1, y = 2;
+  TList<int> list;
+  list.Add(&x);
+  list.Add(&y);
+  list.Exchange(0, 1);
+  EXPECT_EQ(list[0], &y);
+  EXPECT_EQ(list.Remove(&x), 1);
+  EXPECT_EQ(list.Count(), 1);
+  EXPECT_THROW(list.Insert(3, &x), EListError);
+  try {
+    list.Get(7);
+    FAIL();
+  } catch (const EListError& e) {
+    EXPECT_STREQ(e.what(), "List index out of bounds (7)");
+  }
+}
