@@ -1,10 +1,8 @@
 #include "exam/ZUKStream.h"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
-#include <vector>
 
 #include "platform/core/Exceptions.h"
 
@@ -34,21 +32,7 @@ void XorIndex(uint8_t* buffer, size_t count) {
 }
 
 int64_t CopyTransformed(TStream& dest, TStream& source, int64_t count) {
-  if (count == 0) {
-    source.SetPosition(0);
-    count = source.Size();
-  }
-  if (count < 0) throw EReadError("Stream read error");
-  const int64_t total = count;
-  std::vector<uint8_t> buffer(static_cast<size_t>(std::min(count, kScrambleChunkSize)));
-  while (count > 0) {
-    const int64_t n = std::min(count, kScrambleChunkSize);
-    source.ReadBuffer(buffer.data(), n);
-    XorIndex(buffer.data(), static_cast<size_t>(n));
-    dest.WriteBuffer(buffer.data(), n);
-    count -= n;
-  }
-  return total;
+  return CopyStreamChunks(dest, source, count, kScrambleChunkSize, XorIndex);
 }
 
 // Reads `size` bytes, or gives zeros and moves to the end when fewer are left.

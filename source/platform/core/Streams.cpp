@@ -47,17 +47,23 @@ void TStream::WriteBuffer(const void* buffer, int64_t count) {
 }
 
 int64_t TStream::CopyFrom(TStream& source, int64_t count) {
+  return CopyStreamChunks(*this, source, count, kCopyChunk, nullptr);
+}
+
+int64_t CopyStreamChunks(TStream& dest, TStream& source, int64_t count, int64_t chunk,
+                         void (*transform)(uint8_t* bytes, size_t count)) {
   if (count == 0) {
     source.SetPosition(0);
     count = source.Size();
   }
-  if (count < 0) throw EReadError("Stream read error");
+  if (count < 0 || chunk <= 0) throw EReadError("Stream read error");
   const int64_t total = count;
-  std::vector<uint8_t> buffer(static_cast<size_t>(std::min(count, kCopyChunk)));
+  std::vector<uint8_t> buffer(static_cast<size_t>(std::min(count, chunk)));
   while (count > 0) {
-    const int64_t n = std::min(count, kCopyChunk);
+    const int64_t n = std::min(count, chunk);
     source.ReadBuffer(buffer.data(), n);
-    WriteBuffer(buffer.data(), n);
+    if (transform) transform(buffer.data(), static_cast<size_t>(n));
+    dest.WriteBuffer(buffer.data(), n);
     count -= n;
   }
   return total;

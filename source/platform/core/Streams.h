@@ -39,6 +39,12 @@ class TStream {
   int64_t CopyFrom(TStream& source, int64_t count);
 };
 
+/// The copy loop behind TStream::CopyFrom: copies `count` bytes (0 = the whole source from
+/// its start) through one buffer of at most `chunk` bytes, calling `transform` on each
+/// chunk before it is written (may be null).
+int64_t CopyStreamChunks(TStream& dest, TStream& source, int64_t count, int64_t chunk,
+                         void (*transform)(uint8_t* bytes, size_t count));
+
 /// A growable stream in memory.
 class TMemoryStream : public TStream {
  public:
