@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/core/ComponentStreaming.h"
 #include "platform/core/Exceptions.h"
 
 namespace {
@@ -180,3 +181,5 @@ void SkipString(TStream& stream) {
   const int32_t n = ReadInt32(stream);
   if (n > 0) Skip(stream, n);
 }
+
+void ReadObjectProperties(TPersistent& instance, TStream& stream) { ReadPropertyList(stream, instance); }

@@ -8,6 +8,8 @@
 
 #include "platform/core/Streams.h"
 
+class TPersistent;
+
 /// Largest chunk the scrambling copies transform at once; the index restarts at 0 for
 /// every chunk, which is the same as counting it modulo 256 over the whole block.
 constexpr int64_t kScrambleChunkSize = 61440;
@@ -57,3 +59,8 @@ std::string ReadScrambledString(TStream& stream);
 int32_t WriteString(const std::string& s, TStream& stream);
 int32_t WriteScrambledString(const std::string& s, TStream& stream);
 void SkipString(TStream& stream);
+
+/// Reads one published-property list into `instance` (the list begins with the list-begin
+/// marker and ends with the end-of-list marker, which is consumed), leaving the stream just
+/// after it so that several lists can follow each other. Used for the exam's styles.
+void ReadObjectProperties(TPersistent& instance, TStream& stream);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/core/Exceptions.h"
+#include "platform/core/TypInfo.h"
 
 namespace {
 
@@ -170,4 +171,58 @@ TEST(ZUKStreamTest, SubStreamsRoundTripFromTheSourceStartAndRewindTheDestination
   EXPECT_EQ(dest2.DataString(), content);
   EXPECT_EQ(ReadScrambledStream(file, dest2), 0);
   EXPECT_EQ(file.Position(), file.Size());
+}
+
+namespace {
+
+// A small persistent class standing in for a style: two published properties.
+class TStyleLike : public TPersistent {
+  ZUK_PUBLISHED(TStyleLike)
+ public:
+  ZUK_CLASS_NAME(TStyleLike)
+  int32_t Size = 10;
+  std::string FontName;
+};
+
+const TPropertyList& TStyleLike::ClassProperties() {
+  static const TPropertyList list = TPropertyBuilder<TStyleLike>(TPersistent::ClassProperties())
+                                        .String("FontName", &TStyleLike::FontName, &TStyleLike::FontName)
+                                        .Integer("Size", &TStyleLike::Size, &TStyleLike::Size)
+                                        .Default(10)
+                                        .Build();
+  return list;
+}
+
+std::string ShortString(const std::string& s) { return std::string(1, static_cast<char>(s.size())) + s; }
+
+}  // namespace
+
+TEST(ZUKStreamTest, PropertyListsFollowEachOtherOnOneStream) {
+  // list begin, FontName = "Arial" (string), Size = 12 (8-bit integer), end; then a second
+  // list with Size = 300 (16-bit integer), then a trailing byte that must stay unread.
+  const std::string bytes = std::string("\x01", 1) + ShortString("FontName") + "\x06" + ShortString("Arial") +
+                            ShortString("Size") + "\x02\x0C" + std::string("\x00", 1) + std::string("\x01", 1) +
+                            ShortString("Size") + "\x03\x2C\x01" + std::string("\x00", 1) + "Z";
+  TMemoryStream in(bytes);
+  TStyleLike first;
+  TStyleLike second;
+  ReadObjectProperties(first, in);
+  ReadObjectProperties(second, in);
+  EXPECT_EQ(first.FontName, "Arial");
+  EXPECT_EQ(first.Size, 12);
+  EXPECT_EQ(second.FontName, "");
+  EXPECT_EQ(second.Size, 300);
+  EXPECT_EQ(in.Position(), static_cast<int64_t>(bytes.size()) - 1);
+}
+
+TEST(ZUKStreamTest, PropertyListWithUnknownPropertyOrCutShortRaisesReadError) {
+  const std::string good = std::string("\x01", 1) + ShortString("Size") + "\x02\x0C" + std::string("\x00", 1);
+  for (size_t cut = 0; cut < good.size(); ++cut) {
+    TMemoryStream in(good.substr(0, cut));
+    TStyleLike style;
+    EXPECT_THROW(ReadObjectProperties(style, in), EReadError) << "cut at " << cut;
+  }
+  TMemoryStream unknown(std::string("\x01", 1) + ShortString("Colour") + "\x02\x0C" + std::string("\x00", 1));
+  TStyleLike style;
+  EXPECT_THROW(ReadObjectProperties(style, unknown), EReadError);
 }
