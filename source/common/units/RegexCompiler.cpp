@@ -1,0 +1,928 @@
+// The TRegex compiler: a recursive-descent parser run twice over the expression, first to
+// size the program and then to emit it, followed by the optimisation data for the search.
+#include <algorithm>
+#include <cstring>
+
+#include "common/units/RegexProgram.h"
+
+using namespace regex_code;
+
+int RegexCharSet::Count() const {
+  int n = 0;
+  for (uint8_t b : bits) n += __builtin_popcount(b);
+  return n;
+}
+
+namespace {
+
+// Flags a parse function returns about what it parsed.
+constexpr int kHasWidth = 1;  // never matches the empty string
+constexpr int kSimple = 2;    // matches exactly one character: may be the operand of STAR/PLUS/BRACES
+constexpr int kSpStart = 4;   // starts with a repetition
+
+constexpr const char* kMeta = "^$.[()|?+*\\{";
+constexpr uint32_t kModI = 1, kModR = 2, kModS = 4, kModG = 8, kModM = 16, kModX = 32;
+
+bool IsQuantifier(char c) {
+  return c == '*' || c == '+' || c == '?' || c == '{';
+}
+bool IsMeta(char c) {
+  return c != 0 && std::strchr(kMeta, c) != nullptr;
+}
+bool IsExtendedSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool ParseModifierLetters(std::string_view text, uint32_t& modifiers);
+
+class Compiler {
+ public:
+  Compiler(std::string_view expression, const RegexSyntax& syntax) : syntax_(syntax) {
+    const size_t zero = expression.find('\0');
+    expr_ = expression.substr(0, zero);
+  }
+
+  RegexProgram Run() {
+    // Pass 1 sizes the program without writing it.
+    emit_ = false;
+    size_ = 0;
+    Parse();
+    const size_t size = size_;
+    if (size > 0x7FFFFFF0u) throw RegexFailure{1004, 0};
+
+    // Pass 2 emits it.
+    emit_ = true;
+    code_.clear();
+    code_.reserve(size);
+    Parse();
+    if (code_.size() != size) throw RegexFailure{1004, 0};
+
+    RegexProgram program;
+    program.expression = std::string(expr_);
+    program.code = std::move(code_);
+    program.modifiers = syntax_.modifiers;
+    ComputeOptimisation(program, top_flags_);
+    ComputeBackLoops(program);
+    return program;
+  }
+
+ private:
+  char At(size_t i) const { return i < expr_.size() ? expr_[i] : '\0'; }
+  [[noreturn]] void Fail(int code) const { throw RegexFailure{code, static_cast<int>(pos_)}; }
+  uint8_t Invert(uint8_t c) const { return (*syntax_.invert_case)[c]; }
+
+  void Parse() {
+    pos_ = 0;
+    mods_ = syntax_.modifiers;
+    groups_ = 1;
+    EmitByte(kMagic);
+    int flags = 0;
+    ParseReg(false, flags);
+    top_flags_ = flags;
+  }
+
+  // --- Emission -----------------------------------------------------------------------
+
+  int32_t Here() const { return static_cast<int32_t>(emit_ ? code_.size() : size_); }
+
+  void EmitByte(uint8_t b) {
+    if (emit_)
+      code_.push_back(b);
+    else
+      ++size_;
+  }
+
+  void EmitInt(int32_t v) {
+    uint8_t bytes[4];
+    WriteInt(bytes, v);
+    for (uint8_t b : bytes) EmitByte(b);
+  }
+
+  int32_t EmitNode(uint8_t op) {
+    const int32_t at = Here();
+    EmitByte(op);
+    EmitInt(0);
+    return at;
+  }
+
+  /// Inserts a node with `operand` zero bytes in front of the node at `at`.
+  void InsertNode(uint8_t op, int32_t at, int operand) {
+    const size_t n = kNodeHeader + operand;
+    if (!emit_) {
+      size_ += n;
+      return;
+    }
+    code_.insert(code_.begin() + at, n, 0);
+    code_[at] = op;
+  }
+
+  int32_t Next(int32_t node) const {
+    const int32_t off = ReadInt(&code_[node + 1]);
+    return off == 0 ? -1 : node + off;
+  }
+
+  /// Sets the next offset of the last node of the chain that starts at `p` to `target`.
+  void Tail(int32_t p, int32_t target) {
+    if (!emit_) return;
+    int32_t scan = p;
+    for (int32_t n; (n = Next(scan)) >= 0;) scan = n;
+    WriteInt(&code_[scan + 1], target - scan);
+  }
+
+  /// Tail() on the operand of a BRANCH node; nothing for other nodes.
+  void OpTail(int32_t p, int32_t target) {
+    if (!emit_ || code_[p] != BRANCH) return;
+    Tail(p + kNodeHeader, target);
+  }
+
+  // --- Grammar ------------------------------------------------------------------------
+
+  int32_t ParseReg(bool paren, int& flags) {
+    const uint32_t saved_mods = mods_;
+    flags = kHasWidth;
+    int32_t ret = -1;
+    int group = 0;
+    if (paren) {
+      if (groups_ >= kGroupCount) Fail(102);
+      group = groups_++;
+      ret = EmitNode(static_cast<uint8_t>(OPEN + group));
+    }
+    for (bool first = true;; first = false) {
+      if (!first) ++pos_;  // the '|'
+      int branch_flags = 0;
+      const int32_t br = ParseBranch(branch_flags);
+      if (ret < 0)
+        ret = br;
+      else
+        Tail(ret, br);
+      if (!(branch_flags & kHasWidth)) flags &= ~kHasWidth;
+      flags |= branch_flags & kSpStart;
+      if (At(pos_) != '|') break;
+    }
+    const int32_t ender = EmitNode(paren ? static_cast<uint8_t>(CLOSE + group) : static_cast<uint8_t>(END));
+    Tail(ret, ender);
+    if (emit_)
+      for (int32_t br = ret; br >= 0; br = Next(br)) OpTail(br, ender);
+    if (paren) {
+      if (At(pos_) != ')') Fail(103);
+      ++pos_;
+    } else if (pos_ < expr_.size()) {
+      Fail(At(pos_) == ')' ? 104 : 105);
+    }
+    mods_ = saved_mods;
+    return ret;
+  }
+
+  int32_t ParseBranch(int& flags) {
+    flags = 0;
+    const int32_t ret = EmitNode(BRANCH);
+    int32_t chain = -1;
+    for (char c; (c = At(pos_)) != '\0' && c != '|' && c != ')';) {
+      int piece_flags = 0;
+      const int32_t latest = ParsePiece(piece_flags);
+      flags |= piece_flags & kHasWidth;
+      if (chain < 0)
+        flags |= piece_flags & kSpStart;
+      else
+        Tail(chain, latest);
+      chain = latest;
+    }
+    if (chain < 0) EmitNode(NOTHING);
+    return ret;
+  }
+
+  bool TakeNonGreedy() {
+    if (At(pos_) == '?') {
+      ++pos_;
+      return true;
+    }
+    return !(mods_ & kModG);
+  }
+
+  /// A counted loop around the operand at `ret`: LOOPENTRY, operand, LOOP.
+  void EmitCountedLoop(int32_t ret, int32_t min, int32_t max, bool non_greedy) {
+    InsertNode(LOOPENTRY, ret, 0);
+    const int32_t loop = EmitNode(non_greedy ? LOOPNG : LOOP);
+    EmitInt(min);
+    EmitInt(max);
+    EmitInt(ret + kNodeHeader - loop);
+    Tail(ret, loop);
+    Tail(ret + kNodeHeader, loop);
+  }
+
+  void InsertBraces(int32_t ret, int32_t min, int32_t max, bool non_greedy) {
+    InsertNode(non_greedy ? BRACESNG : BRACES, ret, kBracesOperand);
+    if (!emit_) return;
+    WriteInt(&code_[ret + kNodeHeader], min);
+    WriteInt(&code_[ret + kNodeHeader + 4], max);
+  }
+
+  /// Reads "{n}", "{n,}" or "{n,m}" at pos_. False (nothing consumed) for any other form.
+  bool ParseBraces(int32_t& min, int32_t& max) {
+    size_t p = pos_ + 1;
+    const size_t d1 = p;
+    while (IsDigit(At(p))) ++p;
+    const size_t n1 = p - d1;
+    if (n1 == 0) return false;
+    size_t d2 = 0, n2 = 0;
+    bool open_ended = false;
+    if (At(p) == ',') {
+      ++p;
+      d2 = p;
+      while (IsDigit(At(p))) ++p;
+      n2 = p - d2;
+      open_ended = n2 == 0;
+    } else {
+      d2 = d1;
+      n2 = n1;
+    }
+    if (At(p) != '}') return false;
+    if (n1 > 8) {
+      pos_ = d1;
+      Fail(122);
+    }
+    if (n2 > 8) {
+      pos_ = d2;
+      Fail(122);
+    }
+    auto number = [&](size_t from, size_t n) {
+      int32_t v = 0;
+      for (size_t i = 0; i < n; ++i) v = v * 10 + (expr_[from + i] - '0');
+      return v;
+    };
+    min = number(d1, n1);
+    max = open_ended ? kLoopInfinite : number(d2, n2);
+    pos_ = p + 1;
+    if (min > max) Fail(124);
+    return true;
+  }
+
+  int32_t ParsePiece(int& flags) {
+    int atom_flags = 0;
+    const int32_t ret = ParseAtom(atom_flags);
+    const char op = At(pos_);
+    if (!IsQuantifier(op)) {
+      flags = atom_flags;
+      return ret;
+    }
+    if (!(atom_flags & kHasWidth) && op != '?') Fail(106);
+    const bool simple = atom_flags & kSimple;
+    switch (op) {
+      case '*': {
+        ++pos_;
+        flags = kSpStart;
+        const bool ng = TakeNonGreedy();
+        if (simple) {
+          InsertNode(ng ? STARNG : STAR, ret, 0);
+        } else if (ng) {
+          EmitCountedLoop(ret, 0, kLoopInfinite, true);
+        } else {
+          // BRANCH(operand, BACK to the BRANCH) BRANCH(NOTHING)
+          InsertNode(BRANCH, ret, 0);
+          OpTail(ret, EmitNode(BACK));
+          OpTail(ret, ret);
+          Tail(ret, EmitNode(BRANCH));
+          Tail(ret, EmitNode(NOTHING));
+        }
+        break;
+      }
+      case '+': {
+        ++pos_;
+        flags = kHasWidth | kSpStart;
+        const bool ng = TakeNonGreedy();
+        if (simple) {
+          InsertNode(ng ? PLUSNG : PLUS, ret, 0);
+        } else if (ng) {
+          EmitCountedLoop(ret, 1, kLoopInfinite, true);
+        } else {
+          // operand BRANCH(BACK to the operand) BRANCH(NOTHING)
+          const int32_t next = EmitNode(BRANCH);
+          Tail(ret, next);
+          Tail(EmitNode(BACK), ret);
+          Tail(next, EmitNode(BRANCH));
+          Tail(ret, EmitNode(NOTHING));
+        }
+        break;
+      }
+      case '?': {
+        ++pos_;
+        flags = 0;
+        const bool ng = TakeNonGreedy();
+        if (ng) {
+          if (simple)
+            InsertBraces(ret, 0, 1, true);
+          else
+            EmitCountedLoop(ret, 0, 1, true);
+        } else {
+          // BRANCH(operand) BRANCH(NOTHING)
+          InsertNode(BRANCH, ret, 0);
+          Tail(ret, EmitNode(BRANCH));
+          const int32_t nothing = EmitNode(NOTHING);
+          Tail(ret, nothing);
+          OpTail(ret, nothing);
+        }
+        break;
+      }
+      default: {  // '{'
+        int32_t min = 0, max = 0;
+        if (!ParseBraces(min, max)) {
+          flags = atom_flags;
+          return ret;
+        }
+        flags = max > 0 ? kHasWidth | kSpStart : 0;
+        const bool ng = TakeNonGreedy();
+        if (simple)
+          InsertBraces(ret, min, max, ng);
+        else
+          EmitCountedLoop(ret, min, max, ng);
+        break;
+      }
+    }
+    if (IsQuantifier(At(pos_))) Fail(107);
+    return ret;
+  }
+
+  bool MultiLineAnchors() const {
+    return (mods_ & kModM) && (!syntax_.line_separators.empty() || syntax_.paired_assigned);
+  }
+
+  int32_t EmitLiteral(std::string_view text) {
+    const int32_t ret = EmitNode((mods_ & kModI) ? EXACTLYCI : EXACTLY);
+    for (char c : text) EmitByte(static_cast<uint8_t>(c));
+    EmitByte(0);
+    return ret;
+  }
+
+  int32_t ParseAtom(int& flags) {
+    flags = 0;
+    char c = At(pos_);
+    if ((mods_ & kModX) && (IsExtendedSpace(c) || c == '#')) {
+      SkipExtendedSpace();
+      return EmitNode(COMMENT);
+    }
+    ++pos_;
+    switch (c) {
+      case '^':
+        return EmitNode(MultiLineAnchors() ? BOLML : BOL);
+      case '$':
+        return EmitNode(MultiLineAnchors() ? EOLML : EOL);
+      case '.':
+        if (mods_ & kModS) {
+          flags = kHasWidth | kSimple;
+          return EmitNode(ANY);
+        }
+        flags = kHasWidth;
+        return EmitNode(ANYML);
+      case '[':
+        flags = kHasWidth | kSimple;
+        return ParseBracket();
+      case '(':
+        if (At(pos_) == '?') return ParseInlineGroup();
+        {
+          int group_flags = 0;
+          const int32_t ret = ParseReg(true, group_flags);
+          flags = group_flags & (kHasWidth | kSpStart);
+          return ret;
+        }
+      case '\0':
+      case '|':
+      case ')':
+        Fail(105);  // unreachable: ParseBranch stops at these
+      case '?':
+      case '+':
+      case '*':
+        Fail(115);
+      case '\\':
+        return ParseEscape(flags);
+      default:
+        return ParseLiteralRun(flags);
+    }
+  }
+
+  void SkipExtendedSpace() {
+    for (;;) {
+      const char c = At(pos_);
+      if (IsExtendedSpace(c)) {
+        ++pos_;
+      } else if (c == '#') {
+        while (At(pos_) != '\0' && At(pos_) != '\r' && At(pos_) != '\n') ++pos_;
+        while (At(pos_) == '\r' || At(pos_) == '\n') ++pos_;
+      } else {
+        return;
+      }
+    }
+  }
+
+  /// "(?#comment)" or "(?modifiers)"; pos_ is at the '?'.
+  int32_t ParseInlineGroup() {
+    if (At(pos_ + 1) == '#') {
+      const size_t close = expr_.find(')', pos_ + 2);
+      if (close == std::string_view::npos) {
+        pos_ = expr_.size();
+        Fail(125);
+      }
+      pos_ = close + 1;
+      return EmitNode(COMMENT);
+    }
+    ++pos_;
+    const size_t close = expr_.find(')', pos_);
+    if (close == std::string_view::npos) {
+      pos_ = expr_.size();
+      Fail(127);
+    }
+    uint32_t mods = mods_;
+    const bool valid = ParseModifierLetters(expr_.substr(pos_, close - pos_), mods);
+    if (!valid) Fail(127);
+    mods_ = mods;
+    pos_ = close + 1;
+    return EmitNode(COMMENT);
+  }
+
+  int32_t ParseEscape(int& flags) {
+    const char e = At(pos_);
+    if (e == '\0') Fail(116);
+    switch (e) {
+      case 'd':
+      case 'D':
+        ++pos_;
+        flags = kHasWidth | kSimple;
+        return EmitNode(e == 'd' ? ANYDIGIT : NOTDIGIT);
+      case 's':
+      case 'S':
+      case 'w':
+      case 'W': {
+        ++pos_;
+        flags = kHasWidth | kSimple;
+        RegexCharSet set;
+        for (char c : (e == 's' || e == 'S') ? syntax_.space_chars : syntax_.word_chars)
+          set.Add(static_cast<uint8_t>(c));
+        return EmitSet(set, e == 'S' || e == 'W');
+      }
+      case 'b':
+        ++pos_;
+        return EmitNode(BOUND);
+      case 'B':
+        ++pos_;
+        return EmitNode(NOTBOUND);
+      case 'A':
+        ++pos_;
+        return EmitNode(BOL);
+      case 'Z':
+        ++pos_;
+        return EmitNode(EOL);
+      default:
+        break;
+    }
+    flags = kHasWidth | kSimple;
+    if (e >= '1' && e <= '9') {
+      ++pos_;
+      const int32_t ret = EmitNode((mods_ & kModI) ? BSUBEXPCI : BSUBEXP);
+      EmitByte(static_cast<uint8_t>(e - '0'));
+      return ret;
+    }
+    const char c = static_cast<char>(Unquote());
+    return EmitLiteral(std::string_view(&c, 1));
+  }
+
+  /// The character an escape stands for; pos_ is just after the backslash.
+  uint8_t Unquote() {
+    const char c = At(pos_++);
+    switch (c) {
+      case 't':
+        return 9;
+      case 'n':
+        return 10;
+      case 'r':
+        return 13;
+      case 'f':
+        return 12;
+      case 'a':
+        return 7;
+      case 'e':
+        return 27;
+      case 'x':
+        return UnquoteHex();
+      default:
+        return static_cast<uint8_t>(c);
+    }
+  }
+
+  uint8_t UnquoteHex() {
+    int value = 0;
+    if (At(pos_) == '{') {
+      ++pos_;
+      int digits = 0;
+      for (;;) {
+        const char c = At(pos_);
+        if (c == '\0') Fail(111);
+        if (c == '}') break;
+        const int d = HexValue(c);
+        if (d < 0) Fail(108);
+        value = value * 16 + d;
+        if (value > 255) Fail(112);
+        ++pos_;
+        ++digits;
+      }
+      if (digits == 0) Fail(111);
+      ++pos_;
+      return static_cast<uint8_t>(value);
+    }
+    for (int i = 0; i < 2; ++i) {
+      const char c = At(pos_);
+      if (c == '\0') Fail(111);
+      const int d = HexValue(c);
+      if (d < 0) Fail(108);
+      value = value * 16 + d;
+      ++pos_;
+    }
+    return static_cast<uint8_t>(value);
+  }
+
+  /// A literal run; pos_ is just after its first character.
+  int32_t ParseLiteralRun(int& flags) {
+    const size_t start = pos_ - 1;
+    std::string text(1, expr_[start]);
+    size_t end = pos_;
+    if (!(mods_ & kModX)) {
+      while (end < expr_.size() && !IsMeta(expr_[end])) text.push_back(expr_[end++]);
+      if (text.size() > 1 && IsQuantifier(At(end))) {
+        text.pop_back();
+        --end;
+      }
+    } else {
+      // White space inside the run is left out; trailing white space and '#' end it.
+      size_t last_char = start;
+      for (size_t i = pos_; i < expr_.size() && !IsMeta(expr_[i]) && expr_[i] != '#'; ++i) {
+        if (IsExtendedSpace(expr_[i])) continue;
+        text.push_back(expr_[i]);
+        last_char = i;
+      }
+      end = last_char + 1;
+      if (text.size() > 1 && IsQuantifier(At(end))) {
+        text.pop_back();
+        end = last_char;
+      }
+    }
+    pos_ = end;
+    flags = kHasWidth | (text.size() == 1 ? kSimple : 0);
+    return EmitLiteral(text);
+  }
+
+  void AddToSet(RegexCharSet& set, uint8_t c) const {
+    set.Add(c);
+    if (mods_ & kModI) set.Add(Invert(c));
+  }
+
+  void AddRange(RegexCharSet& set, int lo, int hi) const {
+    for (int c = lo; c <= hi; ++c) AddToSet(set, static_cast<uint8_t>(c));
+  }
+
+  static bool IsClassLetter(char c) {
+    return c == 'd' || c == 's' || c == 'w' || c == 'D' || c == 'S' || c == 'W';
+  }
+
+  /// A bracket expression; pos_ is just after the '['.
+  int32_t ParseBracket() {
+    const bool negated = At(pos_) == '^';
+    if (negated) ++pos_;
+    RegexCharSet set;
+    bool have_single = false;  // a single character was added: a '-' may make a range
+    uint8_t last = 0;          // the most recently added single character
+    auto add_single = [&](uint8_t c) {
+      AddToSet(set, c);
+      have_single = true;
+      last = c;
+    };
+    if (At(pos_) == ']') {
+      add_single(']');
+      ++pos_;
+    }
+    for (char c; (c = At(pos_)) != '\0' && c != ']';) {
+      const char after = At(pos_ + 1);
+      if (c == '-' && have_single && after != '\0' && after != ']' &&
+          !(after == '\\' && IsClassLetter(At(pos_ + 2)))) {
+        ++pos_;
+        uint8_t hi;
+        if (At(pos_) == '\\') {
+          ++pos_;
+          if (At(pos_) == '\0') Fail(110);
+          hi = Unquote();
+        } else {
+          hi = static_cast<uint8_t>(At(pos_++));
+        }
+        AddBracketRange(set, last, hi);
+        last = hi;
+      } else if (c == '\\') {
+        ++pos_;
+        const char e = At(pos_);
+        if (e == '\0') Fail(110);
+        if (e == 'd') {
+          ++pos_;
+          AddRange(set, '0', '9');
+        } else if (e == 's' || e == 'w') {
+          ++pos_;
+          for (char m : e == 's' ? syntax_.space_chars : syntax_.word_chars)
+            AddToSet(set, static_cast<uint8_t>(m));
+        } else {
+          add_single(Unquote());
+        }
+      } else {
+        ++pos_;
+        add_single(static_cast<uint8_t>(c));
+      }
+    }
+    if (At(pos_) != ']') Fail(113);
+    ++pos_;
+    return EmitSet(set, negated);
+  }
+
+  void AddBracketRange(RegexCharSet& set, uint8_t lo, uint8_t hi) {
+    if (mods_ & kModR) {
+      // Windows-1251: the letter ranges also take YO (0xA8) and yo (0xB8), which lie
+      // outside them, and "lower-case first to upper-case last" means every letter.
+      if (lo == 0xE0 && hi == 0xFF) {
+        AddToSet(set, 0xB8);
+      } else if (lo == 0xC0 && hi == 0xDF) {
+        AddToSet(set, 0xA8);
+      } else if (lo == 0xE0 && hi == 0xDF) {
+        AddRange(set, 0xC0, 0xFF);
+        AddToSet(set, 0xA8);
+        AddToSet(set, 0xB8);
+        return;
+      }
+    }
+    if (hi < lo) Fail(109);
+    AddRange(set, lo, hi);
+  }
+
+  int32_t EmitSet(const RegexCharSet& set, bool negated) {
+    const int count = set.Count();
+    if (count > 0 && count <= 3) {
+      uint8_t members[3];
+      int n = 0;
+      for (int c = 0; c < 256; ++c)
+        if (set.Has(static_cast<uint8_t>(c))) members[n++] = static_cast<uint8_t>(c);
+      for (int i = n; i < 3; ++i) members[i] = members[n - 1];
+      const int32_t ret = EmitNode(negated ? ANYBUTTINYSET : ANYOFTINYSET);
+      for (uint8_t m : members) EmitByte(m);
+      return ret;
+    }
+    const int32_t ret = EmitNode(ANYOFFULLSET);
+    for (uint8_t b : set.bits) EmitByte(negated ? static_cast<uint8_t>(~b) : b);
+    return ret;
+  }
+
+  // --- Optimisation data ----------------------------------------------------------------
+
+  static int32_t NextOf(const std::vector<uint8_t>& code, int32_t node) {
+    const int32_t off = ReadInt(&code[node + 1]);
+    return off == 0 ? -1 : node + off;
+  }
+
+  void AddFirstChars(const RegexProgram& program, RegexCharSet& set) const {
+    const std::vector<uint8_t>& code = program.code;
+    std::vector<bool> visited(code.size(), false);
+    std::vector<int32_t> work{1};
+    auto add_tiny = [&](int32_t node, bool negated) {
+      const uint8_t* m = &code[node + kNodeHeader];
+      for (int c = 0; c < 256; ++c) {
+        const bool member = c == m[0] || c == m[1] || c == m[2];
+        if (member != negated) set.Add(static_cast<uint8_t>(c));
+      }
+    };
+    while (!work.empty()) {
+      int32_t n = work.back();
+      work.pop_back();
+      while (n > 0 && !visited[n]) {
+        visited[n] = true;
+        const uint8_t op = code[n];
+        int32_t cont = -1;  // where the walk goes on, -1 = it stops here
+        switch (op) {
+          case EXACTLY:
+            set.Add(code[n + kNodeHeader]);
+            break;
+          case EXACTLYCI:
+            set.Add(code[n + kNodeHeader]);
+            set.Add(Invert(code[n + kNodeHeader]));
+            break;
+          case ANYDIGIT:
+          case NOTDIGIT:
+            for (int c = 0; c < 256; ++c)
+              if (IsDigit(static_cast<char>(c)) == (op == ANYDIGIT)) set.Add(static_cast<uint8_t>(c));
+            break;
+          case ANYOFTINYSET:
+            add_tiny(n, false);
+            break;
+          case ANYBUTTINYSET:
+            add_tiny(n, true);
+            break;
+          case ANYOFFULLSET:
+            for (int i = 0; i < 32; ++i) set.bits[i] |= code[n + kNodeHeader + i];
+            break;
+          case EOL:
+            set.Add(0);
+            break;
+          case EOLML:
+            // The separators count whatever Modifiers say: an inline (?m) made this node.
+            set.Add(0);
+            for (char c : syntax_.line_separators) set.Add(static_cast<uint8_t>(c));
+            if (syntax_.paired_assigned) set.Add(syntax_.paired_head);
+            break;
+          case BOL:
+          case BOLML:
+          case BACK:
+          case NOTHING:
+          case COMMENT:
+          case BOUND:
+          case NOTBOUND:
+          case LOOPENTRY:
+            cont = NextOf(code, n);
+            break;
+          case BRANCH:
+            for (int32_t b = n; b > 0 && code[b] == BRANCH; b = NextOf(code, b))
+              work.push_back(b + kNodeHeader);
+            break;
+          case STAR:
+          case STARNG:
+            work.push_back(n + kNodeHeader);
+            cont = NextOf(code, n);
+            break;
+          case PLUS:
+          case PLUSNG:
+            cont = n + kNodeHeader;
+            break;
+          case BRACES:
+          case BRACESNG:
+            work.push_back(n + kNodeHeader + kBracesOperand);
+            if (ReadInt(&code[n + kNodeHeader]) == 0) cont = NextOf(code, n);
+            break;
+          case LOOP:
+          case LOOPNG:
+            work.push_back(n + ReadInt(&code[n + kNodeHeader + 8]));
+            if (ReadInt(&code[n + kNodeHeader]) == 0) cont = NextOf(code, n);
+            break;
+          default:
+            if (op > OPEN && op < OPEN + kGroupCount) {
+              cont = NextOf(code, n);
+            } else if (op > CLOSE && op < CLOSE + kGroupCount) {
+              cont = NextOf(code, n);
+            } else {
+              set.AddAll();  // END, ANY, ANYML, BSUBEXP, BSUBEXPCI
+            }
+            break;
+        }
+        n = cont;
+      }
+    }
+  }
+
+  void ComputeOptimisation(RegexProgram& program, int flags) const {
+    AddFirstChars(program, program.first_chars);
+    for (int c = 0; c < 256; ++c) program.first_table[c] = program.first_chars.Has(static_cast<uint8_t>(c));
+    program.first_count = program.first_chars.Count();
+    if (program.first_count == 1)
+      for (int c = 0; c < 256; ++c)
+        if (program.first_table[c]) program.first_single = c;
+    const std::vector<uint8_t>& code = program.code;
+    const int32_t top = 1;
+    const int32_t after = NextOf(code, top);
+    if (after > 0 && code[after] == BRANCH) return;  // more than one alternative
+    const int32_t first = top + kNodeHeader;
+    if (code[first] == EXACTLY)
+      program.start_char = code[first + kNodeHeader];
+    else if (code[first] == BOL)
+      program.anchored = true;
+    if (!(flags & kSpStart)) return;
+    int32_t best_len = 0;
+    for (int32_t n = first; n > 0 && n < static_cast<int32_t>(code.size()); n = NextOf(code, n)) {
+      if (code[n] != EXACTLY) continue;
+      const auto len =
+          static_cast<int32_t>(std::strlen(reinterpret_cast<const char*>(&code[n + kNodeHeader])));
+      if (len > 0 && len >= best_len) {
+        best_len = len;
+        program.must_offset = n + kNodeHeader;
+      }
+    }
+    program.must_length = best_len;
+  }
+
+  static int32_t NodeSize(const std::vector<uint8_t>& code, int32_t n) {
+    switch (code[n]) {
+      case EXACTLY:
+      case EXACTLYCI:
+        return kNodeHeader +
+               static_cast<int32_t>(std::strlen(reinterpret_cast<const char*>(&code[n + kNodeHeader]))) + 1;
+      case BRACES:
+      case BRACESNG:
+        return kNodeHeader + kBracesOperand;
+      case LOOP:
+      case LOOPNG:
+        return kNodeHeader + kLoopOperand;
+      case ANYOFTINYSET:
+      case ANYBUTTINYSET:
+        return kNodeHeader + 3;
+      case ANYOFFULLSET:
+        return kNodeHeader + 32;
+      case BSUBEXP:
+      case BSUBEXPCI:
+        return kNodeHeader + 1;
+      default:
+        return kNodeHeader;
+    }
+  }
+
+  /// Finds, for every BACK node, where its loop goes on when an iteration matched nothing:
+  /// the NOTHING alternative that follows the loop.
+  static void ComputeBackLoops(RegexProgram& program) {
+    const std::vector<uint8_t>& code = program.code;
+    const auto size = static_cast<int32_t>(code.size());
+    for (int32_t n = 1; n < size; n += NodeSize(code, n)) {
+      if (code[n] != BACK) continue;
+      const int32_t target = NextOf(code, n);
+      // '*': the BACK returns to the loop's BRANCH; '+': it is the operand of a BRANCH.
+      const int32_t choice = code[target] == BRANCH ? target : n - kNodeHeader;
+      if (choice <= 0 || code[choice] != BRANCH) continue;
+      const int32_t second = NextOf(code, choice);
+      if (second <= 0 || code[second] != BRANCH) continue;
+      if (program.back_exit.empty()) {
+        program.back_exit.assign(code.size(), -1);
+        program.back_slot.assign(code.size(), -1);
+      }
+      program.back_exit[n] = second + kNodeHeader;
+      program.back_slot[n] = program.back_slot_count++;
+    }
+  }
+
+  const RegexSyntax& syntax_;
+  std::string_view expr_;
+  size_t pos_ = 0;
+  uint32_t mods_ = 0;
+  int groups_ = 1;
+  bool emit_ = false;
+  size_t size_ = 0;
+  std::vector<uint8_t> code_;
+  int top_flags_ = 0;
+};
+
+bool ParseModifierLetters(std::string_view text, uint32_t& modifiers) {
+  bool on = true;
+  for (char c : text) {
+    uint32_t bit = 0;
+    switch (c) {
+      case 'i':
+      case 'I':
+        bit = kModI;
+        break;
+      case 'r':
+      case 'R':
+        bit = kModR;
+        break;
+      case 's':
+      case 'S':
+        bit = kModS;
+        break;
+      case 'g':
+      case 'G':
+        bit = kModG;
+        break;
+      case 'm':
+      case 'M':
+        bit = kModM;
+        break;
+      case 'x':
+      case 'X':
+        bit = kModX;
+        break;
+      case '-':
+        on = false;
+        continue;
+      default:
+        return false;
+    }
+    if (on)
+      modifiers |= bit;
+    else
+      modifiers &= ~bit;
+  }
+  return true;
+}
+
+}  // namespace
+
+RegexProgram CompileRegex(std::string_view expression, const RegexSyntax& syntax) {
+  return Compiler(expression, syntax).Run();
+}
+
+bool RegexParseModifiers(std::string_view text, uint32_t& modifiers) {
+  return ParseModifierLetters(text, modifiers);
+}

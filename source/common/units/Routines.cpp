@@ -1,0 +1,48 @@
+#include "common/units/Routines.h"
+
+#include <unistd.h>
+
+#include "platform/core/Files.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+std::string CheckedPrivateFolder(const std::string& path) {
+  std::string error;
+  if (!EnsurePrivateFolder(path, error))
+    throw ETempFolderError(Format("Cannot use the temporary folder \"%s\": %s", {path, error}));
+  return path;
+}
+
+bool IsPlainFolderName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\0') == std::string::npos;
+}
+}  // namespace
+
+std::string GetTempFolder() {
+  return SystemTempFolder();
+}
+
+std::string GetPrivateTempFolder() {
+  return CheckedPrivateFolder(GetTempFolder() + "/zuk-" + std::to_string(geteuid()));
+}
+
+std::string PrepareTempFolder(const std::string& name) {
+  if (!IsPlainFolderName(name))
+    throw ETempFolderError(Format("Invalid temporary folder name \"%s\"", {name}));
+  const std::string path = GetPrivateTempFolder() + "/" + name;
+  const bool existed = FileGetAttr(path) != -1;
+  CheckedPrivateFolder(path);
+  if (existed) DeleteFolderFiles(path);
+  return path + "/";
+}
+
+void DeleteFolderFiles(const std::string& folder) {
+  DeleteFilesInTree(folder, [](const std::string& name) { return name[0] != '.'; });
+}
+
+void ListFolderEntries(const std::string& folder, TStrings& list) {
+  const std::string prefix = IncludeTrailingPathDelimiter(folder);
+  for (const TFolderEntry& e : ListFolder(folder))
+    if (e.kind == TFolderEntryKind::File && e.name[0] != '.') list.Add(prefix + e.name);
+}
