@@ -1,0 +1,945 @@
+#include "platform/graphics/Canvas.h"
+
+#include <QFontMetrics>
+#include <QPainterPath>
+#include <QPolygon>
+#include <QRegion>
+#include <QTextLayout>
+#include <algorithm>
+#include <optional>
+
+#include "platform/graphics/CanvasDevice.h"
+#include "platform/graphics/Graphic.h"
+#include "platform/graphics/SystemColors.h"
+
+// ---------------------------------------------------------------------------------------
+// Devices.
+
+TColor TCanvasDevice::GetPixel(int32_t x, int32_t y) {
+  const QImage* image = Image();
+  if (image == nullptr || !image->valid(x, y)) return -1;
+  return FromQRgb(image->pixel(x, y));
+}
+
+void TCanvasDevice::SetPixel(int32_t x, int32_t y, TColor color) {
+  auto* image = const_cast<QImage*>(Image());
+  if (image == nullptr || !image->valid(x, y)) return;
+  image->setPixel(x, y, ToQColor(color).rgb());
+}
+
+QPainter* TImageCanvasDevice::BeginPaint() {
+  if (image_->isNull()) return nullptr;
+  if (!painter_) {
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(image_)) {
+      painter_.reset();
+      return nullptr;
+    }
+  }
+  return painter_.get();
+}
+
+void TImageCanvasDevice::EndPaint() {
+  if (painter_) {
+    painter_->end();
+    painter_.reset();
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Canvas state.
+
+namespace {
+
+struct SavedState {
+  TPen pen;
+  TBrush brush;
+  TFont font;
+  TPoint pen_pos;
+  TPoint origin;
+  bool has_clip = false;
+  QRegion clip;
+  uint32_t text_align = 0;
+  int bk_mode = OPAQUE;
+  TColor bk_color = clWhite;
+  int32_t char_extra = 0;
+  TCopyMode copy_mode = cmSrcCopy;
+};
+
+Qt::PenStyle ToQtPenStyle(TPenStyle style) {
+  switch (style) {
+    case psDash:
+      return Qt::DashLine;
+    case psDot:
+      return Qt::DotLine;
+    case psDashDot:
+      return Qt::DashDotLine;
+    case psDashDotDot:
+      return Qt::DashDotDotLine;
+    case psClear:
+      return Qt::NoPen;
+    default:
+      return Qt::SolidLine;
+  }
+}
+
+Qt::BrushStyle ToQtBrushStyle(TBrushStyle style) {
+  switch (style) {
+    case bsClear:
+      return Qt::NoBrush;
+    case bsHorizontal:
+      return Qt::HorPattern;
+    case bsVertical:
+      return Qt::VerPattern;
+    case bsFDiagonal:
+      return Qt::FDiagPattern;
+    case bsBDiagonal:
+      return Qt::BDiagPattern;
+    case bsCross:
+      return Qt::CrossPattern;
+    case bsDiagCross:
+      return Qt::DiagCrossPattern;
+    default:
+      return Qt::SolidPattern;
+  }
+}
+
+bool IsHatched(TBrushStyle style) {
+  return style != bsSolid && style != bsClear;
+}
+
+QRect ToQRect(const TRect& r) {
+  return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
+
+/// Sets the painter's raster mode for a pen mode; false when nothing is to be drawn. `color`
+/// becomes the colour to draw with (black and white modes replace it).
+bool ApplyPenMode(QPainter* p, TPenMode mode, QColor& color) {
+  QPainter::CompositionMode c = QPainter::CompositionMode_SourceOver;
+  switch (mode) {
+    case pmNop:
+      return false;
+    case pmBlack:
+      color = Qt::black;
+      break;
+    case pmWhite:
+      color = Qt::white;
+      break;
+    case pmNot:
+      c = QPainter::RasterOp_NotDestination;
+      break;
+    case pmCopy:
+      break;
+    case pmNotCopy:
+      c = QPainter::RasterOp_NotSource;
+      break;
+    case pmMergePenNot:
+      c = QPainter::RasterOp_SourceOrNotDestination;
+      break;
+    case pmMaskPenNot:
+      c = QPainter::RasterOp_SourceAndNotDestination;
+      break;
+    case pmMergeNotPen:
+      c = QPainter::RasterOp_NotSourceOrDestination;
+      break;
+    case pmMaskNotPen:
+      c = QPainter::RasterOp_NotSourceAndDestination;
+      break;
+    case pmMerge:
+      c = QPainter::RasterOp_SourceOrDestination;
+      break;
+    case pmNotMerge:
+      c = QPainter::RasterOp_NotSourceAndNotDestination;
+      break;
+    case pmMask:
+      c = QPainter::RasterOp_SourceAndDestination;
+      break;
+    case pmNotMask:
+      c = QPainter::RasterOp_NotSourceOrNotDestination;
+      break;
+    case pmXor:
+      c = QPainter::RasterOp_SourceXorDestination;
+      break;
+    case pmNotXor:
+      c = QPainter::RasterOp_NotSourceXorDestination;
+      break;
+  }
+  p->setCompositionMode(c);
+  return true;
+}
+
+/// The end point of a line that leaves out its last pixel, for one-pixel lines.
+QPoint ExclusiveEnd(QPoint from, QPoint to) {
+  const int dx = to.x() - from.x();
+  const int dy = to.y() - from.y();
+  const int adx = std::abs(dx);
+  const int ady = std::abs(dy);
+  if (adx >= ady) {
+    const int sx = dx > 0 ? 1 : -1;
+    const int y = to.y() - static_cast<int>(std::lround(static_cast<double>(dy) / adx));
+    return QPoint(to.x() - sx, y);
+  }
+  const int sy = dy > 0 ? 1 : -1;
+  const int x = to.x() - static_cast<int>(std::lround(static_cast<double>(dx) / ady));
+  return QPoint(x, to.y() - sy);
+}
+
+}  // namespace
+
+struct TCanvas::Impl {
+  std::unique_ptr<TCanvasDevice> device;
+  TPen pen;
+  TBrush brush;
+  TFont font;
+  TPoint pen_pos;
+  TPoint origin;
+  bool has_clip = false;
+  QRegion clip;  // device coordinates
+  uint32_t text_align = 0;
+  int bk_mode = OPAQUE;
+  TColor bk_color = clWhite;
+  int32_t char_extra = 0;
+  TCopyMode copy_mode = cmSrcCopy;
+  std::vector<SavedState> saved;
+
+  bool font_valid = false;
+  QFont qfont;
+  int32_t qfont_extra = 0;
+
+  Impl() {
+    brush.OnChange = [this](TBrush& b) {
+      bk_color = b.Color();
+      bk_mode = b.Style() == bsClear ? TRANSPARENT : OPAQUE;
+    };
+    font.OnChange = [this](TFont&) { font_valid = false; };
+  }
+
+  const QFont& Font() {
+    if (!font_valid || qfont_extra != char_extra) {
+      qfont = ToQFont(font);
+      if (char_extra != 0) qfont.setLetterSpacing(QFont::AbsoluteSpacing, char_extra);
+      qfont_extra = char_extra;
+      font_valid = true;
+    }
+    return qfont;
+  }
+
+  TSize DeviceSize() const { return device ? device->Size() : TSize{}; }
+
+  /// The device painter set up with the origin and clip, plain source-over drawing and no
+  /// smoothing of figures; nullptr when there is nothing to draw on.
+  QPainter* Painter() {
+    if (!device) return nullptr;
+    QPainter* p = device->BeginPaint();
+    if (p == nullptr) return nullptr;
+    p->resetTransform();
+    if (has_clip)
+      p->setClipRegion(clip);
+    else
+      p->setClipping(false);
+    p->setTransform(QTransform::fromTranslate(-origin.X, -origin.Y));
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->setRenderHint(QPainter::Antialiasing, false);
+    p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p->setRenderHint(QPainter::TextAntialiasing, true);
+    p->setOpacity(1.0);
+    return p;
+  }
+
+  /// Sets the pen of figures; false when the pen mode draws nothing.
+  bool SetupPen(QPainter* p) {
+    QColor color = ToQColor(pen.Color());
+    if (!ApplyPenMode(p, pen.Mode(), color)) return false;
+    if (pen.Style() == psClear) {
+      p->setPen(Qt::NoPen);
+    } else {
+      QPen qpen(color);
+      qpen.setWidth(std::max(1, pen.Width()));
+      qpen.setStyle(pen.Width() > 1 && pen.Style() != psInsideFrame ? Qt::SolidLine
+                                                                    : ToQtPenStyle(pen.Style()));
+      qpen.setCapStyle(Qt::FlatCap);
+      qpen.setJoinStyle(Qt::MiterJoin);
+      p->setPen(qpen);
+    }
+    return true;
+  }
+
+  QBrush FigureBrush() const {
+    if (brush.Style() == bsClear) return Qt::NoBrush;
+    return QBrush(ToQColor(brush.Color()), ToQtBrushStyle(brush.Style()));
+  }
+
+  /// Fills the background of a hatched brush when the background mode is opaque.
+  void FillHatchBackground(QPainter* p, const QPainterPath& path) {
+    if (IsHatched(brush.Style()) && bk_mode == OPAQUE) p->fillPath(path, ToQColor(bk_color));
+  }
+
+  void DrawText(int32_t x, int32_t y, uint32_t options, const TRect* rect, const QString& text,
+                const int32_t* dx);
+  QString Decode(std::string_view text) { return DecodeCharsetText(text, font.Charset()); }
+};
+
+TCanvas::TCanvas() : impl_(std::make_unique<Impl>()) {}
+
+TCanvas::TCanvas(std::unique_ptr<TCanvasDevice> device) : impl_(std::make_unique<Impl>()) {
+  impl_->device = std::move(device);
+}
+
+TCanvas::~TCanvas() {
+  if (impl_->device) impl_->device->EndPaint();
+}
+
+TPen& TCanvas::Pen() {
+  return impl_->pen;
+}
+TBrush& TCanvas::Brush() {
+  return impl_->brush;
+}
+TFont& TCanvas::Font() {
+  return impl_->font;
+}
+TCopyMode TCanvas::CopyMode() const {
+  return impl_->copy_mode;
+}
+void TCanvas::SetCopyMode(TCopyMode mode) {
+  impl_->copy_mode = mode;
+}
+bool TCanvas::HasTarget() const {
+  return impl_->device != nullptr;
+}
+TSize TCanvas::TargetSize() const {
+  return impl_->DeviceSize();
+}
+
+int TCanvas::GetDeviceCaps(int index) const {
+  const TCanvasDevice* d = impl_->device.get();
+  switch (index) {
+    case LOGPIXELSX:
+    case LOGPIXELSY:
+      return d ? d->PixelsPerInch() : 96;
+    case HORZRES:
+      return impl_->DeviceSize().cx;
+    case VERTRES:
+      return impl_->DeviceSize().cy;
+    case BITSPIXEL:
+      return d ? d->BitsPerPixel() : 32;
+    case PLANES:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+void TCanvas::Flush() {
+  if (impl_->device) impl_->device->EndPaint();
+}
+
+// ---------------------------------------------------------------------------------------
+// Lines and figures.
+
+TPoint TCanvas::PenPos() const {
+  return impl_->pen_pos;
+}
+void TCanvas::SetPenPos(TPoint p) {
+  impl_->pen_pos = p;
+}
+void TCanvas::MoveTo(int32_t x, int32_t y) {
+  impl_->pen_pos = TPoint{x, y};
+}
+
+void TCanvas::LineTo(int32_t x, int32_t y) {
+  const QPoint from(impl_->pen_pos.X, impl_->pen_pos.Y);
+  const QPoint to(x, y);
+  impl_->pen_pos = TPoint{x, y};
+  if (from == to) return;
+  QPainter* p = impl_->Painter();
+  if (p == nullptr || !impl_->SetupPen(p) || impl_->pen.Style() == psClear) return;
+  if (impl_->pen.Width() <= 1)
+    p->drawLine(from, ExclusiveEnd(from, to));
+  else
+    p->drawLine(from, to);
+}
+
+void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  QPainter* p = impl_->Painter();
+  if (p == nullptr) return;
+  if (x2 < x1) std::swap(x1, x2);
+  if (y2 < y1) std::swap(y1, y2);
+  if (x2 - x1 < 2 || y2 - y1 < 2) {
+    // Too small for an interior: the outline (or, without a pen, nothing) covers it.
+    if (impl_->pen.Style() == psClear || x2 == x1 || y2 == y1) return;
+    QColor color = ToQColor(impl_->pen.Color());
+    if (!ApplyPenMode(p, impl_->pen.Mode(), color)) return;
+    p->fillRect(QRect(x1, y1, x2 - x1, y2 - y1), color);
+    return;
+  }
+  // A filled rectangle covers r.size(); its one-pixel outline one pixel more: together
+  // they cover x1 .. x2 - 1 (and without a pen the fill alone stops at x2 - 2).
+  const QRect r(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
+  QPainterPath path;
+  path.addRect(r);
+  impl_->FillHatchBackground(p, path);
+  if (!impl_->SetupPen(p)) return;
+  p->setBrush(impl_->FigureBrush());
+  p->drawRect(r);
+}
+
+void TCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  QPainter* p = impl_->Painter();
+  if (p == nullptr) return;
+  if (x2 < x1) std::swap(x1, x2);
+  if (y2 < y1) std::swap(y1, y2);
+  if (x2 - x1 < 2 || y2 - y1 < 2) return;
+  const QRect r(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
+  QPainterPath path;
+  path.addEllipse(r);
+  impl_->FillHatchBackground(p, path);
+  if (!impl_->SetupPen(p)) return;
+  p->setBrush(impl_->FigureBrush());
+  p->drawEllipse(r);
+}
+
+void TCanvas::Polygon(std::span<const TPoint> points) {
+  if (points.size() < 2) return;
+  QPainter* p = impl_->Painter();
+  if (p == nullptr) return;
+  QPolygon poly;
+  for (const TPoint& pt : points) poly << QPoint(pt.X, pt.Y);
+  QPainterPath path;
+  path.addPolygon(poly);
+  path.setFillRule(Qt::OddEvenFill);
+  impl_->FillHatchBackground(p, path);
+  if (!impl_->SetupPen(p)) return;
+  p->setBrush(impl_->FigureBrush());
+  p->drawPolygon(poly, Qt::OddEvenFill);
+}
+
+void TCanvas::Polyline(std::span<const TPoint> points) {
+  if (points.size() < 2) return;
+  QPainter* p = impl_->Painter();
+  if (p == nullptr || !impl_->SetupPen(p) || impl_->pen.Style() == psClear) return;
+  for (size_t i = 1; i < points.size(); ++i) {
+    const QPoint from(points[i - 1].X, points[i - 1].Y);
+    const QPoint to(points[i].X, points[i].Y);
+    if (from == to) continue;
+    // Every segment leaves out its last pixel, which the next segment starts on.
+    p->drawLine(from, impl_->pen.Width() <= 1 ? ExclusiveEnd(from, to) : to);
+  }
+}
+
+void TCanvas::FillRect(const TRect& r) {
+  if (r.IsEmpty() || impl_->brush.Style() == bsClear) return;
+  QPainter* p = impl_->Painter();
+  if (p == nullptr) return;
+  const QRect q = ToQRect(r);
+  if (IsHatched(impl_->brush.Style()) && impl_->bk_mode == OPAQUE) p->fillRect(q, ToQColor(impl_->bk_color));
+  p->fillRect(q, QBrush(ToQColor(impl_->brush.Color()), ToQtBrushStyle(impl_->brush.Style())));
+}
+
+void TCanvas::FrameRect(const TRect& r) {
+  if (r.IsEmpty() || impl_->brush.Style() == bsClear) return;
+  QPainter* p = impl_->Painter();
+  if (p == nullptr) return;
+  const QColor c = ToQColor(impl_->brush.Color());
+  const int w = r.Width();
+  const int h = r.Height();
+  p->fillRect(QRect(r.Left, r.Top, w, 1), c);
+  p->fillRect(QRect(r.Left, r.Bottom - 1, w, 1), c);
+  p->fillRect(QRect(r.Left, r.Top, 1, h), c);
+  p->fillRect(QRect(r.Right - 1, r.Top, 1, h), c);
+}
+
+// ---------------------------------------------------------------------------------------
+// Text.
+
+void TCanvas::Impl::DrawText(int32_t x, int32_t y, uint32_t options, const TRect* rect, const QString& text,
+                             const int32_t* dx) {
+  QPainter* p = Painter();
+  if (p == nullptr) return;
+  const QFont& f = Font();
+  QFont draw_font = f;
+  if (dx != nullptr) draw_font.setLetterSpacing(QFont::AbsoluteSpacing, 0);
+  const QFontMetrics fm(f);
+  int width = 0;
+  if (dx != nullptr) {
+    for (qsizetype i = 0; i < text.size(); ++i) width += dx[i];
+  } else {
+    width = fm.horizontalAdvance(text);
+  }
+  int left = x;
+  const uint32_t horizontal = text_align & TA_CENTER;
+  if (horizontal == TA_CENTER)
+    left = x - width / 2;
+  else if (horizontal == TA_RIGHT)
+    left = x - width;
+  int baseline = y + fm.ascent();
+  const uint32_t vertical = text_align & TA_BASELINE;
+  if (vertical == TA_BASELINE)
+    baseline = y;
+  else if (vertical == TA_BOTTOM)
+    baseline = y - fm.descent();
+
+  if (rect != nullptr && (options & ETO_OPAQUE) != 0) p->fillRect(ToQRect(*rect), ToQColor(bk_color));
+  if (rect != nullptr && (options & ETO_CLIPPED) != 0) {
+    p->setClipRect(ToQRect(*rect), has_clip ? Qt::IntersectClip : Qt::ReplaceClip);
+  }
+  if (bk_mode == OPAQUE && width > 0) {
+    p->fillRect(QRect(left, baseline - fm.ascent(), width, fm.ascent() + fm.descent()), ToQColor(bk_color));
+  }
+  p->setFont(draw_font);
+  p->setPen(ToQColor(font.Color()));
+  if (dx == nullptr) {
+    p->drawText(QPoint(left, baseline), text);
+    return;
+  }
+  int pos = left;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    qsizetype len = 1;
+    int advance = dx[i];
+    if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      len = 2;
+      advance += dx[i + 1];
+    }
+    p->drawText(QPoint(pos, baseline), text.mid(i, len));
+    pos += advance;
+    i += len - 1;
+  }
+}
+
+void TCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
+  const QString s = impl_->Decode(text);
+  impl_->DrawText(x, y, 0, nullptr, s, nullptr);
+  impl_->pen_pos = TPoint{x + TextExtent(text).cx, y};
+}
+
+void TCanvas::TextOutW(int32_t x, int32_t y, std::u16string_view text) {
+  impl_->DrawText(x, y, 0, nullptr, FromUtf16(text), nullptr);
+  impl_->pen_pos = TPoint{x + TextExtentW(text).cx, y};
+}
+
+void TCanvas::TextRect(const TRect& r, int32_t x, int32_t y, std::string_view text) {
+  const uint32_t options = ETO_CLIPPED | (impl_->brush.Style() != bsClear ? ETO_OPAQUE : 0);
+  ExtTextOut(x, y, options, &r, text);
+}
+
+void TCanvas::TextRectW(const TRect& r, int32_t x, int32_t y, std::u16string_view text) {
+  const uint32_t options = ETO_CLIPPED | (impl_->brush.Style() != bsClear ? ETO_OPAQUE : 0);
+  ExtTextOutW(x, y, options, &r, text);
+}
+
+void TCanvas::ExtTextOut(int32_t x, int32_t y, uint32_t options, const TRect* r, std::string_view text,
+                         const int32_t* dx) {
+  const QString s = impl_->Decode(text);
+  // Explicit advances are given per byte; they are dropped when a character took two bytes.
+  if (dx != nullptr && static_cast<size_t>(s.size()) != text.size()) dx = nullptr;
+  impl_->DrawText(x, y, options, r, s, dx);
+}
+
+void TCanvas::ExtTextOutW(int32_t x, int32_t y, uint32_t options, const TRect* r, std::u16string_view text,
+                          const int32_t* dx) {
+  impl_->DrawText(x, y, options, r, FromUtf16(text), dx);
+}
+
+namespace {
+
+TSize Extent(const QFont& font, const QString& text) {
+  const QFontMetrics fm(font);
+  return TSize{fm.horizontalAdvance(text), fm.ascent() + fm.descent()};
+}
+
+/// Extents of every prefix of `text` (entry i: the first i + 1 characters).
+std::vector<int32_t> PrefixExtents(const QFont& font, const QString& text) {
+  std::vector<int32_t> widths(static_cast<size_t>(text.size()));
+  if (text.isEmpty()) return widths;
+  QTextLayout layout(text, font);
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  line.setLineWidth(1e9);
+  layout.endLayout();
+  const QFontMetrics fm(font);
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const int end = static_cast<int>(i + 1);
+    widths[static_cast<size_t>(i)] = static_cast<int32_t>(std::lround(line.cursorToX(end)));
+  }
+  // The whole text measures as TextExtent does.
+  widths.back() = fm.horizontalAdvance(text);
+  for (size_t i = 1; i < widths.size(); ++i) widths[i] = std::max(widths[i], widths[i - 1]);
+  return widths;
+}
+
+TSize ExtentEx(const QFont& font, const QString& text, int32_t max_extent, int32_t* fit,
+               std::vector<int32_t>* widths) {
+  const std::vector<int32_t> prefix = PrefixExtents(font, text);
+  if (fit != nullptr) {
+    int32_t n = 0;
+    while (n < static_cast<int32_t>(prefix.size()) && prefix[static_cast<size_t>(n)] <= max_extent) ++n;
+    *fit = n;
+  }
+  if (widths != nullptr) *widths = prefix;
+  const QFontMetrics fm(font);
+  return TSize{prefix.empty() ? 0 : prefix.back(), fm.ascent() + fm.descent()};
+}
+
+}  // namespace
+
+TSize TCanvas::TextExtent(std::string_view text) {
+  return Extent(impl_->Font(), impl_->Decode(text));
+}
+
+TSize TCanvas::TextExtentW(std::u16string_view text) {
+  return Extent(impl_->Font(), FromUtf16(text));
+}
+
+TSize TCanvas::GetTextExtentExPoint(std::string_view text, int32_t max_extent, int32_t* fit,
+                                    std::vector<int32_t>* widths) {
+  const QString s = impl_->Decode(text);
+  if (static_cast<size_t>(s.size()) == text.size())
+    return ExtentEx(impl_->Font(), s, max_extent, fit, widths);
+  // Double-byte text: measure byte prefixes that end on a character boundary; a lead
+  // byte gets the extent of the characters before it.
+  std::vector<int32_t> byte_widths(text.size());
+  const QFont& font = impl_->Font();
+  int32_t n_fit = 0;
+  int32_t last = 0;
+  for (size_t i = 1; i <= text.size(); ++i) {
+    const QString part = impl_->Decode(text.substr(0, i));
+    const QString whole_part = impl_->Decode(text.substr(0, std::min(text.size(), i + 1)));
+    const bool boundary = i == text.size() || whole_part.size() > part.size();
+    if (boundary) last = Extent(font, part).cx;
+    byte_widths[i - 1] = last;
+    if (last <= max_extent) n_fit = static_cast<int32_t>(i);
+  }
+  if (fit != nullptr) *fit = n_fit;
+  if (widths != nullptr) *widths = byte_widths;
+  return TSize{last, Extent(font, QString()).cy};
+}
+
+TSize TCanvas::GetTextExtentExPointW(std::u16string_view text, int32_t max_extent, int32_t* fit,
+                                     std::vector<int32_t>* widths) {
+  return ExtentEx(impl_->Font(), FromUtf16(text), max_extent, fit, widths);
+}
+
+bool TCanvas::GetTextMetrics(TTextMetric& tm) {
+  const QFont& f = impl_->Font();
+  const QFontMetrics fm(f);
+  tm = TTextMetric{};
+  tm.tmAscent = fm.ascent();
+  tm.tmDescent = fm.descent();
+  tm.tmHeight = tm.tmAscent + tm.tmDescent;
+  tm.tmInternalLeading = std::max(0, tm.tmHeight - f.pixelSize());
+  tm.tmExternalLeading = std::max(0, fm.leading());
+  tm.tmAveCharWidth = fm.averageCharWidth();
+  tm.tmMaxCharWidth = fm.maxWidth();
+  const TFontStyles style = impl_->font.Style();
+  tm.tmWeight = style.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
+  tm.tmItalic = style.Contains(fsItalic);
+  tm.tmUnderlined = style.Contains(fsUnderline);
+  tm.tmStruckOut = style.Contains(fsStrikeOut);
+  // Bit 0 set means a proportional face (the flag's historical sense).
+  tm.tmPitchAndFamily = QFontInfo(f).fixedPitch() ? 0 : 1;
+  tm.tmCharSet = impl_->font.Charset();
+  return true;
+}
+
+bool TCanvas::GetOutlineTextMetrics(TOutlineTextMetric& otm) {
+  GetTextMetrics(otm.otmTextMetrics);
+  const QFontMetrics fm(impl_->Font());
+  const int line = std::max(1, fm.lineWidth());
+  otm.otmsUnderscoreSize = line;
+  otm.otmsUnderscorePosition = -fm.underlinePos();
+  otm.otmsStrikeoutSize = line;
+  otm.otmsStrikeoutPosition = fm.strikeOutPos();
+  return true;
+}
+
+bool TCanvas::GetCharacterPlacementW(std::u16string_view text, TCharacterPlacement& placement) {
+  // Left-to-right paragraphs: runs of right-to-left characters (and the neutral characters
+  // between two of them) are shown reversed.
+  const QString s = FromUtf16(text);
+  const size_t n = text.size();
+  placement = TCharacterPlacement{};
+  placement.Classes.assign(n, 0);
+  auto strong_rtl = [&](size_t i) {
+    const QChar::Direction d = s[static_cast<qsizetype>(i)].direction();
+    return d == QChar::DirR || d == QChar::DirAL;
+  };
+  auto strong_ltr = [&](size_t i) {
+    const QChar::Direction d = s[static_cast<qsizetype>(i)].direction();
+    return d == QChar::DirL || d == QChar::DirEN || d == QChar::DirAN;
+  };
+  for (size_t i = 0; i < n; ++i) {
+    if (strong_rtl(i)) {
+      placement.Classes[i] = 2;
+    } else if (!strong_ltr(i)) {
+      size_t before = i, after = i;
+      while (before > 0 && !strong_rtl(before - 1) && !strong_ltr(before - 1)) --before;
+      while (after < n && !strong_rtl(after) && !strong_ltr(after)) ++after;
+      if (before > 0 && after < n && strong_rtl(before - 1) && strong_rtl(after)) placement.Classes[i] = 2;
+    }
+  }
+  std::vector<size_t> visual;
+  for (size_t i = 0; i < n;) {
+    size_t end = i + 1;
+    while (end < n && (placement.Classes[end] == 2) == (placement.Classes[i] == 2)) ++end;
+    if (placement.Classes[i] == 2)
+      for (size_t k = end; k > i; --k) visual.push_back(k - 1);
+    else
+      for (size_t k = i; k < end; ++k) visual.push_back(k);
+    i = end;
+  }
+  const QFontMetrics fm(impl_->Font());
+  placement.Order.assign(n, 0);
+  placement.Dx.assign(n, 0);
+  for (size_t v = 0; v < n; ++v) {
+    const size_t i = visual[v];
+    placement.Order[i] = static_cast<uint32_t>(v);
+    const QChar c = s[static_cast<qsizetype>(i)];
+    if (c.isHighSurrogate() && i + 1 < n)
+      placement.Dx[v] = fm.horizontalAdvance(s.mid(static_cast<qsizetype>(i), 2));
+    else if (!c.isLowSurrogate())
+      placement.Dx[v] = fm.horizontalAdvance(c);
+  }
+  return true;
+}
+
+uint32_t TCanvas::GetTextAlign() const {
+  return impl_->text_align;
+}
+uint32_t TCanvas::SetTextAlign(uint32_t flags) {
+  return std::exchange(impl_->text_align, flags);
+}
+int TCanvas::GetBkMode() const {
+  return impl_->bk_mode;
+}
+int TCanvas::SetBkMode(int mode) {
+  if (mode != TRANSPARENT && mode != OPAQUE) return 0;
+  return std::exchange(impl_->bk_mode, mode);
+}
+TColor TCanvas::GetBkColor() const {
+  return impl_->bk_color;
+}
+TColor TCanvas::SetBkColor(TColor color) {
+  return std::exchange(impl_->bk_color, color);
+}
+int32_t TCanvas::GetTextCharacterExtra() const {
+  return impl_->char_extra;
+}
+int32_t TCanvas::SetTextCharacterExtra(int32_t extra) {
+  return std::exchange(impl_->char_extra, extra);
+}
+
+// ---------------------------------------------------------------------------------------
+// Pictures and pixels.
+
+void TCanvas::Draw(int32_t x, int32_t y, TGraphic* graphic) {
+  if (graphic == nullptr || graphic->Empty()) return;
+  graphic->Draw(*this, Bounds(x, y, graphic->Width(), graphic->Height()));
+}
+
+void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
+  if (graphic == nullptr || graphic->Empty()) return;
+  graphic->Draw(*this, r);
+}
+
+void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& source_rect) {
+  if (dest.IsEmpty() || source_rect.IsEmpty()) return;
+  QPainter::CompositionMode mode = QPainter::CompositionMode_Source;
+  std::optional<QColor> fill;
+  bool needs_source = true;
+  switch (impl_->copy_mode) {
+    case cmBlackness:
+      fill = QColor(Qt::black);
+      needs_source = false;
+      break;
+    case cmWhiteness:
+      fill = QColor(Qt::white);
+      needs_source = false;
+      break;
+    case cmDstInvert:
+      mode = QPainter::RasterOp_NotDestination;
+      needs_source = false;
+      break;
+    case cmMergePaint:
+      mode = QPainter::RasterOp_NotSourceOrDestination;
+      break;
+    case cmNotSrcCopy:
+      mode = QPainter::RasterOp_NotSource;
+      break;
+    case cmNotSrcErase:
+      mode = QPainter::RasterOp_NotSourceAndNotDestination;
+      break;
+    case cmSrcAnd:
+      mode = QPainter::RasterOp_SourceAndDestination;
+      break;
+    case cmSrcErase:
+      mode = QPainter::RasterOp_SourceAndNotDestination;
+      break;
+    case cmSrcInvert:
+      mode = QPainter::RasterOp_SourceXorDestination;
+      break;
+    case cmSrcPaint:
+      mode = QPainter::RasterOp_SourceOrDestination;
+      break;
+    default:
+      break;
+  }
+  QImage copy;
+  if (needs_source) {
+    if (!source.impl_->device) return;
+    source.Flush();
+    const QImage* image = source.impl_->device->Image();
+    if (image == nullptr) return;
+    // Source rectangle in the source's device coordinates.
+    const QRect src = ToQRect(source_rect).translated(-source.impl_->origin.X, -source.impl_->origin.Y);
+    copy = image->copy(src).convertToFormat(QImage::Format_RGB32);
+  }
+  QPainter* p = impl_->Painter();
+  if (p == nullptr) return;
+  const QRect d = ToQRect(dest);
+  if (fill) {
+    p->fillRect(d, *fill);
+    return;
+  }
+  p->setCompositionMode(mode);
+  if (!needs_source) {
+    p->fillRect(d, Qt::white);
+    return;
+  }
+  p->drawImage(d, copy);
+}
+
+TColor TCanvas::Pixel(int32_t x, int32_t y) {
+  if (!impl_->device) return -1;
+  impl_->device->EndPaint();
+  const int32_t dx = x - impl_->origin.X;
+  const int32_t dy = y - impl_->origin.Y;
+  if (impl_->has_clip && !impl_->clip.contains(QPoint(dx, dy))) return -1;
+  return impl_->device->GetPixel(dx, dy);
+}
+
+void TCanvas::SetPixel(int32_t x, int32_t y, TColor color) {
+  if (!impl_->device) return;
+  impl_->device->EndPaint();
+  const int32_t dx = x - impl_->origin.X;
+  const int32_t dy = y - impl_->origin.Y;
+  if (impl_->has_clip && !impl_->clip.contains(QPoint(dx, dy))) return;
+  impl_->device->SetPixel(dx, dy, color);
+}
+
+// ---------------------------------------------------------------------------------------
+// Coordinates, clipping and saved states.
+
+TPoint TCanvas::GetWindowOrg() const {
+  return impl_->origin;
+}
+
+TPoint TCanvas::SetWindowOrg(int32_t x, int32_t y) {
+  return std::exchange(impl_->origin, TPoint{x, y});
+}
+
+void TCanvas::MoveWindowOrg(int32_t dx, int32_t dy) {
+  impl_->origin.X += dx;
+  impl_->origin.Y += dy;
+}
+
+TRect TCanvas::ClipRect() const {
+  QRect r;
+  if (impl_->has_clip) {
+    r = impl_->clip.boundingRect();
+  } else {
+    const TSize s = impl_->DeviceSize();
+    r = QRect(0, 0, s.cx, s.cy);
+  }
+  r.translate(impl_->origin.X, impl_->origin.Y);
+  return Rect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+}
+
+void TCanvas::IntersectClipRect(const TRect& r) {
+  const QRegion region(ToQRect(r).translated(-impl_->origin.X, -impl_->origin.Y));
+  impl_->clip = impl_->has_clip ? impl_->clip.intersected(region) : region;
+  impl_->has_clip = true;
+}
+
+void TCanvas::ExcludeClipRect(const TRect& r) {
+  const QRegion region(ToQRect(r).translated(-impl_->origin.X, -impl_->origin.Y));
+  if (!impl_->has_clip) {
+    const TSize s = impl_->DeviceSize();
+    impl_->clip = QRegion(0, 0, s.cx, s.cy);
+  }
+  impl_->clip = impl_->clip.subtracted(region);
+  impl_->has_clip = true;
+}
+
+void TCanvas::SelectClipRect(const TRect& r) {
+  impl_->clip = QRegion(ToQRect(r).translated(-impl_->origin.X, -impl_->origin.Y));
+  impl_->has_clip = true;
+}
+
+void TCanvas::ResetClip() {
+  impl_->has_clip = false;
+  impl_->clip = QRegion();
+}
+
+bool TCanvas::HasClip() const {
+  return impl_->has_clip;
+}
+
+int TCanvas::SaveDC() {
+  SavedState s;
+  s.pen.Assign(impl_->pen);
+  s.brush.Assign(impl_->brush);
+  s.font.Assign(impl_->font);
+  s.pen_pos = impl_->pen_pos;
+  s.origin = impl_->origin;
+  s.has_clip = impl_->has_clip;
+  s.clip = impl_->clip;
+  s.text_align = impl_->text_align;
+  s.bk_mode = impl_->bk_mode;
+  s.bk_color = impl_->bk_color;
+  s.char_extra = impl_->char_extra;
+  s.copy_mode = impl_->copy_mode;
+  impl_->saved.push_back(std::move(s));
+  return static_cast<int>(impl_->saved.size());
+}
+
+bool TCanvas::RestoreDC(int level) {
+  auto& saved = impl_->saved;
+  if (level < 0) level = static_cast<int>(saved.size()) + 1 + level;
+  if (level < 1 || level > static_cast<int>(saved.size())) return false;
+  const SavedState& s = saved[static_cast<size_t>(level - 1)];
+  impl_->pen.Assign(s.pen);
+  impl_->brush.Assign(s.brush);
+  impl_->font.Assign(s.font);
+  impl_->pen_pos = s.pen_pos;
+  impl_->origin = s.origin;
+  impl_->has_clip = s.has_clip;
+  impl_->clip = s.clip;
+  impl_->text_align = s.text_align;
+  impl_->bk_mode = s.bk_mode;
+  impl_->bk_color = s.bk_color;
+  impl_->char_extra = s.char_extra;
+  impl_->copy_mode = s.copy_mode;
+  saved.resize(static_cast<size_t>(level - 1));
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Access for the graphic classes.
+
+TCanvasDevice* TCanvasAccess::Device(TCanvas& canvas) {
+  return canvas.impl_->device.get();
+}
+
+void TCanvasAccess::DrawImage(TCanvas& canvas, const QImage& image, const TRect& dest) {
+  if (dest.IsEmpty() || image.isNull()) return;
+  QPainter* p = canvas.impl_->Painter();
+  if (p == nullptr) return;
+  p->drawImage(ToQRect(dest), image);
+}
+
+void TCanvasAccess::EndPaint(TCanvas& canvas) {
+  canvas.Flush();
+}

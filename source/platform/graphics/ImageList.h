@@ -1,0 +1,75 @@
+// TCustomImageList: a list of same-sized images (with transparency) that bullets, hotspots
+// and list markers draw by index.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/core/Classes.h"
+#include "platform/core/Colors.h"
+
+class TBitmap;
+class TCanvas;
+
+// DrawEx styles.
+constexpr uint32_t ILD_NORMAL = 0x0000;
+constexpr uint32_t ILD_TRANSPARENT = 0x0001;
+constexpr uint32_t ILD_BLEND25 = 0x0002;
+constexpr uint32_t ILD_FOCUS = ILD_BLEND25;
+constexpr uint32_t ILD_BLEND50 = 0x0004;
+constexpr uint32_t ILD_SELECTED = ILD_BLEND50;
+
+class TCustomImageList : public TComponent {
+ public:
+  /// An empty list of 16 x 16 images.
+  explicit TCustomImageList(TComponent* owner = nullptr);
+  ~TCustomImageList() override;
+  std::string ClassName() const override { return "TCustomImageList"; }
+
+  int32_t Width() const;
+  int32_t Height() const;
+  /// Changing the size removes every image.
+  void SetWidth(int32_t width);
+  void SetHeight(int32_t height);
+  void SetSize(int32_t width, int32_t height);
+  int Count() const;
+  /// Background drawn behind images by DrawEx without ILD_TRANSPARENT; clNone for none.
+  TColor BkColor() const;
+  void SetBkColor(TColor color);
+
+  /// Adds the images in `image` (a strip of Width-wide images, left to right); pixels whose
+  /// `mask` pixel is white are transparent (no mask: all opaque, or the bitmap's own
+  /// transparency). Returns the index of the first image added, -1 when none fits.
+  int Add(TBitmap* image, TBitmap* mask);
+  /// As Add, with the pixels of `mask_color` transparent.
+  int AddMasked(TBitmap* image, TColor mask_color);
+  void Delete(int index);
+  void Clear();
+  /// Copies image `index` into `image` (Width x Height, 32 bits with alpha); false for a bad
+  /// index.
+  bool GetBitmap(int index, TBitmap* image) const;
+
+  /// Draws image `index` at (x, y); a disabled image is drawn greyed. A bad index draws
+  /// nothing.
+  void Draw(TCanvas& canvas, int32_t x, int32_t y, int index, bool enabled = true) const;
+  /// Draws with a style: ILD_TRANSPARENT (or BkColor clNone) leaves the background, else it
+  /// is filled with BkColor; ILD_BLEND25 / ILD_BLEND50 mix the image with `blend_color`.
+  void DrawEx(TCanvas& canvas, int index, int32_t x, int32_t y, TColor blend_color, uint32_t style) const;
+
+  std::function<void(TCustomImageList&)> OnChange;
+
+  struct Impl;
+
+ private:
+  void Changed();
+  std::unique_ptr<Impl> impl_;
+};
+
+/// The image list components place on forms.
+class TImageList : public TCustomImageList {
+ public:
+  using TCustomImageList::TCustomImageList;
+  std::string ClassName() const override { return "TImageList"; }
+};

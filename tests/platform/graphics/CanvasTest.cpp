@@ -1,0 +1,276 @@
+// Canvas drawing on a bitmap: figure edges as the program's drawing code expects them
+// (exclusive right and bottom edges, lines without their last pixel), reversible XOR drawing,
+// clipping, window origin, saved states, text placement and measurement.
+#include <gtest/gtest.h>
+
+#include "GraphicsTestSupport.h"
+#include "platform/graphics/CanvasDevice.h"
+
+using namespace gfxtest;
+
+namespace {
+
+class CanvasTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.SetSize(40, 30);  // new pixels are white
+  }
+  TCanvas& C() { return bitmap.Canvas(); }
+  TColor At(int x, int y) { return C().Pixel(x, y); }
+  /// Number of pixels in `r` that are not white.
+  int Painted(const TRect& r) {
+    int n = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) n += At(x, y) != clWhite;
+    return n;
+  }
+  TBitmap bitmap;
+};
+
+TEST_F(CanvasTest, NewBitmapIsWhite) {
+  EXPECT_EQ(Painted(Rect(0, 0, 40, 30)), 0);
+}
+
+TEST_F(CanvasTest, RectangleCoversLeftTopToRightBottomExclusive) {
+  C().Pen().SetColor(clBlack);
+  C().Brush().SetColor(clRed);
+  C().Rectangle(2, 3, 8, 7);
+  EXPECT_EQ(At(2, 3), clBlack);
+  EXPECT_EQ(At(7, 6), clBlack);
+  EXPECT_EQ(At(4, 5), clRed);
+  EXPECT_EQ(At(8, 3), clWhite);
+  EXPECT_EQ(At(2, 7), clWhite);
+  EXPECT_EQ(Painted(Rect(0, 0, 40, 30)), 6 * 4);
+
+  // Without a pen the fill stops one pixel short on the right and at the bottom.
+  C().Pen().SetStyle(psClear);
+  C().Brush().SetColor(clBlue);
+  C().Rectangle(10, 10, 14, 13);
+  EXPECT_EQ(Painted(Rect(10, 10, 20, 20)), 3 * 2);
+  EXPECT_EQ(At(12, 11), clBlue);
+}
+
+TEST_F(CanvasTest, LinesLeaveOutTheirLastPixel) {
+  C().Pen().SetColor(clBlack);
+  C().MoveTo(1, 1);
+  C().LineTo(6, 1);
+  C().LineTo(6, 5);
+  EXPECT_EQ(Painted(Rect(0, 0, 40, 2)), 5);  // x = 1..5 on row 1
+  EXPECT_EQ(At(6, 1), clBlack);              // drawn by the second line
+  EXPECT_EQ(At(6, 5), clWhite);
+  EXPECT_EQ(C().PenPos(), Point(6, 5));
+}
+
+TEST_F(CanvasTest, FillRectAndFrameRectUseTheBrush) {
+  C().Brush().SetColor(clGreen);
+  C().FillRect(Rect(1, 1, 4, 3));
+  EXPECT_EQ(Painted(Rect(0, 0, 40, 30)), 6);
+  C().Brush().SetColor(clNavy);
+  C().FrameRect(Rect(10, 10, 15, 14));
+  EXPECT_EQ(Painted(Rect(10, 10, 15, 14)), 5 * 4 - 3 * 2);
+  EXPECT_EQ(At(12, 12), clWhite);
+  C().Brush().SetStyle(bsClear);
+  C().FillRect(Rect(20, 20, 30, 30));
+  EXPECT_EQ(Painted(Rect(20, 20, 30, 30)), 0);
+}
+
+TEST_F(CanvasTest, XorAndNotDrawingIsUndoneByDrawingAgain) {
+  C().Brush().SetColor(RGBColor(10, 200, 30));
+  C().FillRect(Rect(0, 0, 40, 30));
+  const std::vector<uint32_t> before = PixelsOf(bitmap);
+  for (TPenMode mode : {pmXor, pmNot, pmNotXor}) {
+    C().Pen().SetMode(mode);
+    C().Pen().SetColor(RGBColor(255, 0, 255));
+    C().MoveTo(5, 5);
+    C().LineTo(30, 5);
+    EXPECT_NE(PixelsOf(bitmap), before) << mode;
+    C().MoveTo(5, 5);
+    C().LineTo(30, 5);
+    EXPECT_EQ(PixelsOf(bitmap), before) << mode;
+  }
+  C().Pen().SetMode(pmNot);
+  C().MoveTo(0, 9);
+  C().LineTo(2, 9);
+  EXPECT_EQ(At(0, 9), RGBColor(245, 55, 225));
+}
+
+TEST_F(CanvasTest, ClippingAndWindowOriginAndSavedStates) {
+  const int saved = C().SaveDC();
+  C().IntersectClipRect(Rect(5, 5, 10, 10));
+  C().Brush().SetColor(clRed);
+  C().FillRect(Rect(0, 0, 40, 30));
+  EXPECT_EQ(C().ClipRect(), Rect(5, 5, 10, 10));
+  EXPECT_EQ(C().Pixel(4, 4), -1);  // outside the clip region
+  EXPECT_TRUE(C().RestoreDC(saved));
+  EXPECT_EQ(Painted(Rect(0, 0, 40, 30)), 25);
+  EXPECT_FALSE(C().HasClip());
+  EXPECT_EQ(C().Brush().Color(), clWhite);
+
+  // Logical (20, 20) is drawn at device (0, 0); clipping given in logical units.
+  C().SetWindowOrg(20, 20);
+  C().Brush().SetColor(clBlue);
+  C().IntersectClipRect(Rect(20, 20, 22, 40));
+  C().FillRect(Rect(20, 20, 30, 30));
+  C().SetWindowOrg(0, 0);
+  EXPECT_EQ(C().Pixel(0, 0), clBlue);
+  EXPECT_EQ(C().Pixel(1, 9), clBlue);
+  EXPECT_EQ(C().Pixel(2, 0), -1);  // outside the clip region
+  C().ResetClip();
+  EXPECT_EQ(Painted(Rect(0, 0, 40, 30)), 25 + 2 * 10);
+  EXPECT_FALSE(C().RestoreDC(5));
+}
+
+TEST_F(CanvasTest, TextBackgroundFollowsTheBrush) {
+  C().Font().SetName("Liberation Sans");
+  C().Font().SetHeight(-14);
+  C().Font().SetColor(clBlack);
+  C().Brush().SetColor(clYellow);
+  const TSize extent = C().TextExtent("Hi");
+  ASSERT_GT(extent.cx, 0);
+  C().TextOut(2, 2, "Hi");
+  // The whole text cell is filled: its corners carry the background colour.
+  EXPECT_EQ(At(2, 2), clYellow);
+  EXPECT_EQ(At(2 + extent.cx - 1, 2 + extent.cy - 1), clYellow);
+  EXPECT_EQ(At(2 + extent.cx, 2), clWhite);
+  EXPECT_EQ(C().PenPos(), Point(2 + extent.cx, 2));
+
+  C().Brush().SetStyle(bsClear);
+  C().TextOut(22, 2, "Hi");
+  int yellow = 0, dark = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 21; x < 40; ++x) {
+      yellow += At(x, y) == clYellow;
+      dark += GetRValue(At(x, y)) < 128;
+    }
+  EXPECT_EQ(yellow, 0);
+  EXPECT_GT(dark, 0);
+}
+
+TEST_F(CanvasTest, BaselineAlignmentPutsTheBaselineOnY) {
+  C().Font().SetName("Liberation Sans");
+  C().Font().SetHeight(-16);
+  C().Brush().SetStyle(bsClear);
+  TTextMetric tm;
+  ASSERT_TRUE(C().GetTextMetrics(tm));
+  C().SetTextAlign(TA_BASELINE);
+  C().TextOut(2, 20, "HH");  // no descenders
+  EXPECT_GT(Painted(Rect(0, 20 - tm.tmAscent, 40, 20)), 0);
+  EXPECT_EQ(Painted(Rect(0, 21, 40, 30)), 0);
+  EXPECT_EQ(Painted(Rect(0, 0, 40, 20 - tm.tmAscent)), 0);
+}
+
+TEST(CanvasText, MetricsAndExtentsAgree) {
+  TCanvas canvas;  // measuring needs no target
+  canvas.Font().SetName("Liberation Sans");
+  canvas.Font().SetHeight(-20);
+  TTextMetric tm;
+  ASSERT_TRUE(canvas.GetTextMetrics(tm));
+  EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
+  EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, 20);
+  EXPECT_GT(tm.tmAveCharWidth, 0);
+  EXPECT_EQ(tm.tmPitchAndFamily & 1, 1);  // proportional
+  EXPECT_EQ(canvas.TextExtent("Word").cy, tm.tmHeight);
+
+  std::vector<int32_t> widths;
+  int32_t fit = -1;
+  const TSize whole = canvas.GetTextExtentExPoint("Words", 1000, &fit, &widths);
+  ASSERT_EQ(widths.size(), 5u);
+  EXPECT_EQ(fit, 5);
+  EXPECT_EQ(whole.cx, canvas.TextWidth("Words"));
+  EXPECT_EQ(widths.back(), whole.cx);
+  for (size_t i = 1; i < widths.size(); ++i) EXPECT_GT(widths[i], widths[i - 1]);
+  canvas.GetTextExtentExPoint("Words", widths[1], &fit, nullptr);
+  EXPECT_EQ(fit, 2);
+  canvas.GetTextExtentExPointW(u"", 10, &fit, nullptr);
+  EXPECT_EQ(fit, 0);
+
+  // Character extra spacing widens every character.
+  const int32_t plain = canvas.TextWidth("abc");
+  EXPECT_EQ(canvas.SetTextCharacterExtra(3), 0);
+  EXPECT_EQ(canvas.TextWidth("abc"), plain + 9);
+  canvas.SetTextCharacterExtra(0);
+
+  // A wider average character width stretches the text.
+  canvas.Font().SetWidth(tm.tmAveCharWidth * 2);
+  EXPECT_GT(canvas.TextWidth("abcdef"), plain * 3 / 2);
+
+  TOutlineTextMetric otm;
+  ASSERT_TRUE(canvas.GetOutlineTextMetrics(otm));
+  EXPECT_GE(otm.otmsUnderscoreSize, 1);
+  EXPECT_LT(otm.otmsUnderscorePosition, 0);  // below the baseline
+}
+
+TEST(CanvasText, CharacterSetDecidesHowBytesAreRead) {
+  TCanvas canvas;
+  canvas.Font().SetName("DejaVu Sans");
+  canvas.Font().SetHeight(-16);
+  canvas.Font().SetCharset(RUSSIAN_CHARSET);
+  // 0xC6 is Cyrillic Zhe in code page 1251 and the Latin AE ligature in 1252.
+  EXPECT_EQ(canvas.TextWidth("\xC6\xC6"), canvas.TextExtentW(u"\u0416\u0416").cx);
+  canvas.Font().SetCharset(ANSI_CHARSET);
+  EXPECT_EQ(canvas.TextWidth("\xC6\xC6"), canvas.TextExtentW(u"\u00C6\u00C6").cx);
+}
+
+TEST(CanvasText, PlacementGivesCellsInVisualOrder) {
+  TCanvas canvas;
+  canvas.Font().SetName("DejaVu Sans");
+  canvas.Font().SetHeight(-16);
+  TCharacterPlacement p;
+  ASSERT_TRUE(canvas.GetCharacterPlacementW(u"ab\u05D0\u05D1", p));
+  ASSERT_EQ(p.Order.size(), 4u);
+  EXPECT_EQ(p.Order[0], 0u);
+  EXPECT_EQ(p.Order[1], 1u);
+  // The Hebrew pair runs right to left: its first character is drawn right of the second.
+  EXPECT_EQ(p.Order[2], 3u);
+  EXPECT_EQ(p.Order[3], 2u);
+  EXPECT_EQ(p.Classes[2], 2);
+  EXPECT_EQ(p.Classes[0], 0);
+}
+
+TEST_F(CanvasTest, CopyRectAndStretchDrawMovePixels) {
+  TBitmap source;
+  FillBitmap(source, 2, 2, [](int x, int y) { return x == y ? clRed : clBlue; });
+  C().StretchDraw(Rect(0, 0, 4, 4), &source);
+  EXPECT_EQ(At(0, 0), clRed);
+  EXPECT_EQ(At(1, 1), clRed);
+  EXPECT_EQ(At(2, 0), clBlue);
+  EXPECT_EQ(At(3, 3), clRed);
+  EXPECT_EQ(At(4, 4), clWhite);
+
+  C().CopyRect(Rect(10, 10, 12, 12), source.Canvas(), Rect(0, 0, 2, 2));
+  EXPECT_EQ(At(10, 10), clRed);
+  EXPECT_EQ(At(11, 10), clBlue);
+
+  source.SetTransparentColor(clBlue);
+  source.SetTransparent(true);
+  C().Draw(20, 20, &source);
+  EXPECT_EQ(At(20, 20), clRed);
+  EXPECT_EQ(At(21, 20), clWhite);
+}
+
+TEST(CanvasDevice, DrawsOnAnImageOwnedElsewhere) {
+  QImage image(8, 8, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    TCanvas canvas(std::make_unique<TImageCanvasDevice>(&image));
+    canvas.Brush().SetColor(clRed);
+    canvas.FillRect(Rect(1, 1, 3, 3));
+    EXPECT_EQ(canvas.Pixel(2, 2), clRed);
+    EXPECT_EQ(canvas.TargetSize(), (TSize{8, 8}));
+  }
+  EXPECT_EQ(image.pixel(1, 1) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(image.pixel(3, 3) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(CanvasText, NoTargetDrawsNothingButMeasures) {
+  TCanvas canvas;
+  EXPECT_FALSE(canvas.HasTarget());
+  canvas.Rectangle(0, 0, 10, 10);
+  canvas.TextOut(0, 0, "x");
+  EXPECT_EQ(canvas.Pixel(0, 0), -1);
+  EXPECT_GT(canvas.TextWidth("x"), 0);
+  EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSX), 96);
+}
+
+}  // namespace
