@@ -1,0 +1,380 @@
+#include "richtext/core/RVUni.h"
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cstring>
+#include <iterator>
+
+#include "platform/core/CodePages.h"
+#include "platform/core/Streams.h"
+#include "richtext/core/RVError.h"
+
+namespace {
+
+using LB = TRVLineBreakClass;
+
+struct LineBreakRun {
+  uint16_t first;
+  TRVLineBreakClass cls;
+};
+
+#include "richtext/core/RVLineBreakData.inc"
+
+// Break actions by the class before (rows) and the class after (columns), both in class
+// order: 0 break, 1 break only across a space, 2 never.
+constexpr uint8_t kPairTable[20][20] = {
+    // OP CL QU GL NS EX SY IS PR PO NU AL ID IN HY BA BB B2 ZW CM
+    {2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 1},  // OP
+    {0, 2, 1, 1, 2, 2, 2, 2, 0, 1, 0, 0, 0, 0, 1, 1, 0, 0, 2, 1},  // CL
+    {2, 2, 1, 1, 1, 2, 2, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 1},  // QU
+    {1, 2, 1, 1, 1, 2, 2, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 1},  // GL
+    {0, 2, 1, 1, 1, 2, 2, 2, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 2, 1},  // NS
+    {0, 2, 1, 1, 1, 2, 2, 2, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 2, 1},  // EX
+    {0, 2, 1, 1, 1, 2, 2, 2, 0, 0, 1, 0, 0, 0, 1, 1, 0, 0, 2, 1},  // SY
+    {0, 2, 1, 1, 1, 2, 2, 2, 0, 0, 1, 0, 0, 0, 1, 1, 0, 0, 2, 1},  // IS
+    {1, 2, 1, 1, 1, 2, 2, 2, 0, 0, 1, 1, 1, 0, 1, 1, 0, 0, 2, 1},  // PR
+    {0, 2, 1, 1, 1, 2, 2, 2, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 2, 1},  // PO
+    {0, 2, 1, 1, 1, 2, 2, 2, 0, 1, 1, 1, 0, 1, 1, 1, 0, 0, 2, 1},  // NU
+    {0, 2, 1, 1, 1, 2, 2, 2, 0, 0, 1, 1, 0, 1, 1, 1, 0, 0, 2, 1},  // AL
+    {0, 2, 1, 1, 1, 2, 2, 2, 0, 1, 0, 0, 0, 1, 1, 1, 0, 0, 2, 1},  // ID
+    {0, 2, 1, 1, 1, 2, 2, 2, 0, 0, 0, 0, 0, 1, 1, 1, 0, 0, 2, 1},  // IN
+    {0, 2, 1, 1, 1, 2, 2, 2, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 2, 1},  // HY
+    {0, 2, 1, 1, 1, 2, 2, 2, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 2, 1},  // BA
+    {1, 2, 1, 1, 1, 2, 2, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 1},  // BB
+    {0, 2, 1, 1, 1, 2, 2, 2, 0, 0, 0, 0, 0, 0, 1, 1, 0, 2, 2, 1},  // B2
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 1},  // ZW
+    {0, 2, 1, 1, 1, 2, 2, 2, 0, 0, 1, 1, 0, 1, 1, 1, 0, 0, 2, 1},  // CM
+};
+
+constexpr TRVItemOptions kUnicode = rvioTwoByteText;
+
+/// Bytes per character for the item options.
+size_t CharSize(TRVItemOptions options) {
+  return (options & kUnicode) ? 2 : 1;
+}
+
+char16_t UnitAt(std::string_view s, size_t index) {
+  return static_cast<char16_t>(static_cast<uint8_t>(s[2 * index]) |
+                               (static_cast<uint8_t>(s[2 * index + 1]) << 8));
+}
+
+bool IsSpaceUnit(std::string_view s, size_t index) {
+  return s[2 * index] == ' ' && s[2 * index + 1] == 0;
+}
+
+constexpr char16_t kQuestionMark = u'?';
+
+/// "?" as UTF-16 bytes, `count` times.
+std::string QuestionMarksW(size_t count) {
+  std::string r(2 * count, '\0');
+  for (size_t i = 0; i < count; ++i) r[2 * i] = static_cast<char>(kQuestionMark);
+  return r;
+}
+
+void AppendHTMLForUnicode(std::string& out, std::string_view text, bool nbspIfEmpty, bool specialCode) {
+  const size_t start = out.size();
+  const size_t units = text.size() / 2;
+  bool spaceFlag = true;
+  for (size_t i = 0; i < units; ++i) {
+    const char16_t u = UnitAt(text, i);
+    if (u < 128) {
+      out += RVMakeHTMLChar(static_cast<char>(u), spaceFlag, specialCode, i + 1 == units);
+      continue;
+    }
+    uint32_t code = u;
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && UnitAt(text, i + 1) >= 0xDC00 &&
+        UnitAt(text, i + 1) <= 0xDFFF) {
+      code = 0x10000 + ((u - 0xD800u) << 10) + (UnitAt(text, i + 1) - 0xDC00u);
+      ++i;
+    } else if (u >= 0xD800 && u <= 0xDFFF) {
+      code = 0xFFFD;  // a lone surrogate is no character
+    }
+    out += "&#" + std::to_string(code) + ";";
+    spaceFlag = false;
+  }
+  if (out.size() == start && nbspIfEmpty) out += "&nbsp;";
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+
+void RVCheckUni(size_t byteLength) {
+  if (byteLength % 2) throw ERVError("Can't perform Unicode operation");
+}
+
+int RVCharCount(std::string_view s, TRVItemOptions options) {
+  return static_cast<int>(s.size() / CharSize(options));
+}
+
+std::string RVCopyChars(std::string_view s, int start, int count, TRVItemOptions options) {
+  const size_t size = CharSize(options);
+  const int64_t chars = static_cast<int64_t>(s.size() / size);
+  const int64_t first = std::max(start, 1);
+  if (count <= 0 || first > chars) return {};
+  const int64_t n = std::min<int64_t>(count, chars - first + 1);
+  return std::string(s.substr(static_cast<size_t>(first - 1) * size, static_cast<size_t>(n) * size));
+}
+
+void RVDeleteChars(std::string& s, int start, int count, TRVItemOptions options) {
+  const size_t size = CharSize(options);
+  const int64_t chars = static_cast<int64_t>(s.size() / size);
+  if (start < 1 || start > chars || count <= 0) return;
+  const int64_t n = std::min<int64_t>(count, chars - start + 1);
+  s.erase(static_cast<size_t>(start - 1) * size, static_cast<size_t>(n) * size);
+}
+
+void RVInsertChars(std::string_view sub, std::string& s, int position, TRVItemOptions options) {
+  const size_t size = CharSize(options);
+  const int64_t chars = static_cast<int64_t>(s.size() / size);
+  const int64_t at = std::clamp<int64_t>(position, 1, chars + 1);
+  s.insert(static_cast<size_t>(at - 1) * size, sub);
+}
+
+bool RVIsSpaceAt(std::string_view s, int index, TRVItemOptions options) {
+  if (index < 1 || index > RVCharCount(s, options)) return false;
+  return (options & kUnicode) ? IsSpaceUnit(s, static_cast<size_t>(index - 1))
+                              : s[static_cast<size_t>(index - 1)] == ' ';
+}
+
+int RVScanCharW(std::string_view text, char16_t ch, int count) {
+  const size_t n = std::min<size_t>(text.size() / 2, static_cast<size_t>(std::max(count, 0)));
+  for (size_t i = 0; i < n; ++i)
+    if (UnitAt(text, i) == ch) return static_cast<int>(i);
+  return -1;
+}
+
+std::string RVWideStringToBytes(std::u16string_view w) {
+  std::string r(w.size() * 2, '\0');
+  if constexpr (std::endian::native == std::endian::little) {
+    if (!w.empty()) std::memcpy(r.data(), w.data(), r.size());
+  } else {
+    for (size_t i = 0; i < w.size(); ++i) {
+      r[2 * i] = static_cast<char>(w[i] & 0xFF);
+      r[2 * i + 1] = static_cast<char>(w[i] >> 8);
+    }
+  }
+  return r;
+}
+
+std::u16string RVBytesToWideString(std::string_view s) {
+  std::u16string w(s.size() / 2, u'\0');
+  if constexpr (std::endian::native == std::endian::little) {
+    if (!w.empty()) std::memcpy(w.data(), s.data(), w.size() * 2);
+  } else {
+    for (size_t i = 0; i < w.size(); ++i) w[i] = UnitAt(s, i);
+  }
+  return w;
+}
+
+// ---------------------------------------------------------------------------------------
+
+TRVCodePage RVCodePageFromCharset(int charset) {
+  switch (charset) {
+    case 0:
+      return 1252;
+    case 128:
+      return 932;
+    case 129:
+      return 949;
+    case 130:
+      return 1361;
+    case 134:
+      return 936;
+    case 136:
+      return 950;
+    case 161:
+      return 1253;
+    case 162:
+      return 1254;
+    case 163:
+      return 1258;
+    case 177:
+      return 1255;
+    case 178:
+      return 1256;
+    case 186:
+      return 1257;
+    case 204:
+      return 1251;
+    case 222:
+      return 874;
+    case 238:
+      return 1250;
+    case 77:
+      return CP_MACCP;
+    case 255:
+      return CP_OEMCP;
+    default:
+      return CP_ACP;
+  }
+}
+
+int RVLanguageFromCharset(int charset) {
+  switch (charset) {
+    case 128:
+      return 1041;
+    case 129:
+      return 1042;
+    case 130:
+      return 2066;
+    case 134:
+      return 2052;
+    case 136:
+      return 1028;
+    case 161:
+      return 1032;
+    case 162:
+      return 1055;
+    case 163:
+      return 1066;
+    case 177:
+      return 1037;
+    case 204:
+      return 1049;
+    case 222:
+      return 1054;
+    default:
+      return 1024;
+  }
+}
+
+std::string RVAnsiToUnicode(TRVCodePage codePage, std::string_view s) {
+  if (s.empty()) return {};
+  if (s.size() > INT_MAX / 2) return QuestionMarksW(s.size());
+  constexpr uint32_t kFlags = MB_PRECOMPOSED | MB_USEGLYPHCHARS;
+  const int len = static_cast<int>(s.size());
+  int n = MultiByteToWideChar(codePage, kFlags, s.data(), len, nullptr, 0);
+  if (n == 0 && codePage != CP_ACP) {
+    codePage = CP_ACP;
+    n = MultiByteToWideChar(codePage, kFlags, s.data(), len, nullptr, 0);
+  }
+  if (n == 0) return QuestionMarksW(s.size());
+  std::u16string w(static_cast<size_t>(n), u'\0');
+  w.resize(
+      static_cast<size_t>(std::max(0, MultiByteToWideChar(codePage, kFlags, s.data(), len, w.data(), n))));
+  return RVWideStringToBytes(w);
+}
+
+std::string RVUnicodeToAnsi(TRVCodePage codePage, std::string_view w) {
+  if (w.empty()) return {};
+  RVCheckUni(w.size());
+  const std::u16string units = RVBytesToWideString(w);
+  if (units.size() > INT_MAX / 2) return std::string(units.size(), '?');
+  constexpr uint32_t kFlags = WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR;
+  const int len = static_cast<int>(units.size());
+  int n = WideCharToMultiByte(codePage, kFlags, units.data(), len, nullptr, 0, "?", nullptr);
+  if (n == 0 && codePage != CP_ACP) {
+    codePage = CP_ACP;
+    n = WideCharToMultiByte(codePage, kFlags, units.data(), len, nullptr, 0, "?", nullptr);
+  }
+  if (n == 0) return std::string(units.size(), '?');
+  std::string r(static_cast<size_t>(n), '\0');
+  r.resize(static_cast<size_t>(
+      std::max(0, WideCharToMultiByte(codePage, kFlags, units.data(), len, r.data(), n, "?", nullptr))));
+  return r;
+}
+
+TRVCodePage RVGetKeyboardCodePage() {
+  return GetACP();
+}
+
+std::string RVKeyboardAnsiToUnicode(std::string_view s) {
+  return RVAnsiToUnicode(RVGetKeyboardCodePage(), s);
+}
+
+std::string RVApplyAllCaps(std::string_view text, bool allCaps, bool unicode) {
+  std::string r(text);
+  if (!allCaps || r.empty() || r.size() > INT_MAX) return r;
+  if (unicode) {
+    std::u16string w = RVBytesToWideString(r);
+    CharUpperBuffW(w.data(), static_cast<int>(w.size()));
+    std::string upper = RVWideStringToBytes(w);
+    if (r.size() % 2) upper += r.back();
+    return upper;
+  }
+  CharUpperBuffA(r.data(), static_cast<int>(r.size()));
+  return r;
+}
+
+// ---------------------------------------------------------------------------------------
+
+TRVLineBreakClass RVGetLineBreakClass(char16_t ch) {
+  const auto* end = std::end(kLineBreakRuns);
+  // The last run that starts at or before ch; the table starts at U+0000.
+  const auto* it = std::upper_bound(std::begin(kLineBreakRuns), end, ch,
+                                    [](char16_t c, const LineBreakRun& r) { return c < r.first; });
+  return std::prev(it)->cls;
+}
+
+int RVLineBreakAction(TRVLineBreakClass before, TRVLineBreakClass after) {
+  return kPairTable[static_cast<int>(before)][static_cast<int>(after)];
+}
+
+int RVFindLineBreakW(std::string_view text, int position) {
+  const int64_t units = static_cast<int64_t>(text.size() / 2);
+  if (position < 0 || position >= units) return -1;
+  const auto pos = static_cast<size_t>(position);
+  if (IsSpaceUnit(text, pos)) return position;
+
+  TRVLineBreakClass after = RVGetLineBreakClass(UnitAt(text, pos));
+  int64_t found = -1;
+  for (int64_t i = position - 1; i >= 0; --i) {
+    const auto index = static_cast<size_t>(i);
+    if (IsSpaceUnit(text, index)) continue;
+    const TRVLineBreakClass before = RVGetLineBreakClass(UnitAt(text, index));
+    int action = RVLineBreakAction(before, after);
+    if (action == 1 && !IsSpaceUnit(text, index + 1)) action = 2;
+    if (action < 2) {
+      found = i;
+      break;
+    }
+    after = before;
+  }
+  if (found < 0) return -1;
+  // Spaces after the break character stay on the line.
+  while (found + 1 < position && IsSpaceUnit(text, static_cast<size_t>(found + 1))) ++found;
+  return static_cast<int>(found);
+}
+
+// ---------------------------------------------------------------------------------------
+
+std::string RVMakeHTMLChar(char ch, bool& spaceFlag, bool specialCode, bool last) {
+  if (specialCode) return std::string(1, ch);
+  std::string r;
+  switch (ch) {
+    case '&':
+      r = "&amp;";
+      break;
+    case '<':
+      r = "&lt;";
+      break;
+    case '>':
+      r = "&gt;";
+      break;
+    case ' ':
+      if (!spaceFlag && !last) {
+        spaceFlag = true;
+        return " ";
+      }
+      r = "&nbsp;";
+      break;
+    default:
+      r = std::string(1, ch);
+      break;
+  }
+  spaceFlag = false;
+  return r;
+}
+
+std::string RVUnicodeToHTML(std::string_view text, bool nbspIfEmpty, bool specialCode) {
+  std::string r;
+  AppendHTMLForUnicode(r, text, nbspIfEmpty, specialCode);
+  return r;
+}
+
+void RVWriteUnicodeHTML(TStream& stream, std::string_view text, bool nbspIfEmpty, bool specialCode) {
+  const std::string html = RVUnicodeToHTML(text, nbspIfEmpty, specialCode);
+  if (!html.empty()) stream.WriteBuffer(html);
+}
