@@ -1,0 +1,428 @@
+#include "exam/ZUKHolders.h"
+
+#include <vector>
+
+#include "exam/ZUKException.h"
+#include "exam/ZUKQuestion.h"
+#include "exam/ZUKRecordLimits.h"
+#include "exam/ZUKStream.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+[[noreturn]] void RaiseAbstractError() {
+  throw EAbstractError("Abstract Error");
+}
+
+/// Reads one question record after the container has taken its type byte away: a
+/// multiple-choice question is built and attached, any other kind is stepped over.
+void LoadOrSkipQuestion(TZUKQuestionContainer& container, TStream& stream) {
+  const uint8_t type = ReadByte(stream);
+  const TQuestionClass& cls = QuestionClassByType(type);
+  if (!IsMultipleChoiceType(type)) {
+    cls.Skip(stream);
+    return;
+  }
+  std::unique_ptr<TQuestion> question = cls.Create();
+  question->SetQuestionType(type);
+  TQuestion* attached = question.get();
+  container.AddChild(std::move(question));
+  attached->Load(stream);
+}
+
+void SkipQuestionSet(TStream& stream, const TZUKTreeNotifyEvent& handler) {
+  const TZUKQuestionSetClass& cls = QuestionSetClassByType(ReadByte(stream));
+  cls.SkipHeader(stream);
+  cls.SkipChildren(stream, handler);
+}
+
+template <typename T, typename Base>
+std::unique_ptr<Base> Make() {
+  return std::make_unique<T>();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TTreeNodeHolder
+
+TTreeNodeHolder::~TTreeNodeHolder() {
+  ReleaseTree();
+}
+
+void TTreeNodeHolder::ReleaseTree() {
+  if (!node_) return;
+  // Take the children out of the tree's keeping first: each one frees its own node.
+  std::vector<std::unique_ptr<TTreeNodeHolder>> children;
+  for (int i = 0; i < node_->Count(); ++i)
+    if (TTreeNodeHolder* child = HolderOf(node_->Item(i))) children.emplace_back(child);
+  while (!children.empty()) children.pop_back();
+  if (OwnsNode) {
+    node_->Delete();
+  } else {
+    node_->Data = nullptr;
+  }
+  node_ = nullptr;
+}
+
+uint8_t TTreeNodeHolder::GetTypeCode() const {
+  RaiseAbstractError();
+}
+int32_t TTreeNodeHolder::GetMaxChildCount() const {
+  RaiseAbstractError();
+}
+std::string TTreeNodeHolder::GetChildCaption(int index) const {
+  return IntToStr(static_cast<int64_t>(index) + 1);
+}
+void TTreeNodeHolder::LoadChild(int, TStream&) {
+  RaiseAbstractError();
+}
+
+void TTreeNodeHolder::SaveChild(int index, TStream& stream) {
+  TTreeNodeHolder* child = Child(index);
+  if (!child) throw EInvalidOperation("A tree node without a holder cannot be saved");
+  child->Save(stream);
+}
+
+void TTreeNodeHolder::Load(TStream& stream) {
+  const int32_t n = ReadRecordCount(stream, MinChildRecordSize());
+  for (int32_t i = 0; i < n; ++i) LoadChild(i, stream);
+}
+
+void TTreeNodeHolder::Save(TStream& stream) {
+  const int n = ChildCount();
+  WriteInt32(n, stream);
+  for (int i = 0; i < n; ++i) SaveChild(i, stream);
+}
+
+TTreeNodeHolder* TTreeNodeHolder::AddChild(std::unique_ptr<TTreeNodeHolder> child) {
+  if (!node_) throw EInvalidOperation("A holder without a tree node cannot take children");
+  const int index = ChildCount();
+  const std::string text = child->GetCaption() + " " + GetChildCaption(index);
+  const int32_t image = child->GetImageIndex();
+  TTreeNode* node = node_->Owner()->AddChildObject(node_, text, child.get());
+  node->ImageIndex = image;
+  node->SelectedIndex = image;
+  child->node_ = node;
+  return child.release();
+}
+
+void TTreeNodeHolder::DeleteChild(int index) {
+  delete Child(index);
+  for (int i = index; i < ChildCount(); ++i)
+    if (TTreeNodeHolder* child = Child(i)) child->UpdateCaption();
+}
+
+void TTreeNodeHolder::UpdateCaption() {
+  TTreeNodeHolder* parent = ParentHolder();
+  if (!parent) return;
+  node_->Text = GetCaption() + " " + parent->GetChildCaption(OwnIndex());
+}
+
+TTreeNodeHolder* TTreeNodeHolder::Child(int index) const {
+  if (index < 0 || index >= ChildCount()) RaiseListIndexError(index);
+  return HolderOf(node_->Item(index));
+}
+
+TTreeNodeHolder* TTreeNodeHolder::ParentHolder() const {
+  return node_ ? HolderOf(node_->Parent()) : nullptr;
+}
+
+TTreeNodeHolder* TTreeNodeHolder::HolderOf(const TTreeNode* node) {
+  return node ? dynamic_cast<TTreeNodeHolder*>(node->Data) : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------
+// TZUKProgressNotifier
+
+void TZUKProgressNotifier::Notify(TStream& stream, bool isReading) {
+  if (OnNotify) OnNotify(this, stream, isReading);
+}
+
+TTreeNodeHolder* TZUKProgressNotifier::AddChild(std::unique_ptr<TTreeNodeHolder> child) {
+  TTreeNodeHolder* added = TTreeNodeHolder::AddChild(std::move(child));
+  if (auto* notifier = dynamic_cast<TZUKProgressNotifier*>(added))
+    notifier->OnNotify = [this](TZUKProgressNotifier*, TStream& stream, bool isReading) {
+      Notify(stream, isReading);
+    };
+  return added;
+}
+
+// ---------------------------------------------------------------------------------------
+// TZUKQuestionContainer
+
+void TZUKQuestionContainer::LoadChild(int index, TStream& stream) {
+  if (index < GetMaxChildCount()) {
+    LoadOrSkipQuestion(*this, stream);
+  } else {
+    QuestionClassByType(ReadByte(stream)).Skip(stream);
+  }
+  Notify(stream, true);
+}
+
+void TZUKQuestionContainer::SaveChild(int index, TStream& stream) {
+  TZUKProgressNotifier::SaveChild(index, stream);
+  Notify(stream, false);
+}
+
+TQuestion* TZUKQuestionContainer::Question(int index) const {
+  return dynamic_cast<TQuestion*>(Child(index));
+}
+
+void TZUKQuestionContainer::SkipChildren(TStream& stream, const TZUKTreeNotifyEvent& handler) {
+  const int32_t n = ReadRecordCount(stream, kMinQuestionRecordSize);
+  for (int32_t i = 0; i < n; ++i) {
+    QuestionClassByType(ReadByte(stream)).Skip(stream);
+    if (handler) handler(nullptr, stream, true);
+  }
+}
+
+int64_t TZUKQuestionContainer::MinChildRecordSize() const {
+  return kMinQuestionRecordSize;
+}
+
+// ---------------------------------------------------------------------------------------
+// Exams
+
+std::string TZUKExam::GetCaption() const {
+  return ZUKLocalizedText("EXAM");
+}
+
+void TZUKExam::Save(TStream& stream) {
+  WriteByte(GetTypeCode(), stream);
+  TZUKQuestionContainer::Save(stream);
+}
+
+int32_t TZUKCaseStudyExam::GetQuestionCount() const {
+  int32_t total = 0;
+  for (int i = 0; i < ChildCount(); ++i)
+    if (auto* set = dynamic_cast<TZUKQuestionContainer*>(Child(i))) total += set->GetQuestionCount();
+  return total;
+}
+
+void TZUKCaseStudyExam::LoadChild(int index, TStream& stream) {
+  if (index >= GetMaxChildCount()) {
+    SkipQuestionSet(stream, OnNotify);
+    return;
+  }
+  std::unique_ptr<TZUKQuestionSet> set = QuestionSetClassByType(ReadByte(stream)).Create();
+  TZUKQuestionSet* attached = set.get();
+  AddChild(std::move(set));
+  attached->Load(stream);
+}
+
+void TZUKCaseStudyExam::SkipChildren(TStream& stream, const TZUKTreeNotifyEvent& handler) {
+  const int32_t n = ReadRecordCount(stream, kMinQuestionSetRecordSize);
+  for (int32_t i = 0; i < n; ++i) SkipQuestionSet(stream, handler);
+}
+
+int64_t TZUKCaseStudyExam::MinChildRecordSize() const {
+  return kMinQuestionSetRecordSize;
+}
+
+// ---------------------------------------------------------------------------------------
+// Case-study pages
+
+void TCaseStudyPageData::Load(TStream& stream, int depth) {
+  if (depth > kMaxCaseStudyPageDepth) throw EZUKIncorrectFileFormat();
+  ReadScrambledString(stream, Title);
+  const int32_t c = ReadInt32(stream);
+  if (c == 0) {
+    ReadScrambledStream(stream, Content);
+    return;
+  }
+  if (c < 0) return;
+  if (static_cast<int64_t>(c) * kMinCaseStudyPageSize > stream.Remaining()) throw EZUKIncorrectFileFormat();
+  for (int32_t i = 0; i < c; ++i) {
+    auto page = std::make_unique<TCaseStudyPageData>();
+    TCaseStudyPageData* loading = page.get();
+    Children.Add(std::move(page));
+    loading->Load(stream, depth + 1);
+  }
+}
+
+void TCaseStudyPageData::Save(TStream& stream) {
+  WriteScrambledString(Title, stream);
+  WriteInt32(Children.Count(), stream);
+  if (Children.Count() == 0) {
+    WriteScrambledStream(Content, stream);
+    return;
+  }
+  for (const auto& child : Children) child->Save(stream);
+}
+
+void TCaseStudyPageData::Skip(TStream& stream, int depth) {
+  if (depth > kMaxCaseStudyPageDepth) throw EZUKIncorrectFileFormat();
+  SkipString(stream);
+  const int32_t c = ReadInt32(stream);
+  if (c == 0) {
+    SkipStream(stream);
+    return;
+  }
+  if (c < 0) return;
+  if (static_cast<int64_t>(c) * kMinCaseStudyPageSize > stream.Remaining()) throw EZUKIncorrectFileFormat();
+  for (int32_t i = 0; i < c; ++i) Skip(stream, depth + 1);
+}
+
+// ---------------------------------------------------------------------------------------
+// Question sets and testlets
+
+std::string TZUKQuestionSet::GetCaption() const {
+  return ZUKLocalizedText("QUESTION_SET");
+}
+
+void TZUKQuestionSet::ReadHeader(TStream& stream) {
+  HeaderValue = ReadInt32(stream);
+}
+void TZUKQuestionSet::WriteHeader(TStream& stream) {
+  WriteInt32(HeaderValue, stream);
+}
+void TZUKQuestionSet::SkipHeader(TStream& stream) {
+  SkipInt32(stream);
+}
+
+void TZUKQuestionSet::Load(TStream& stream) {
+  ReadHeader(stream);
+  TZUKQuestionContainer::Load(stream);
+}
+
+void TZUKQuestionSet::Save(TStream& stream) {
+  WriteByte(IsTestlet() ? 1 : 0, stream);
+  WriteHeader(stream);
+  TZUKQuestionContainer::Save(stream);
+}
+
+TZUKTestlet::TZUKTestlet() : Title(ZUKLocalizedText("DEFAULT_TESTLET_TITLE")) {}
+
+std::string TZUKTestlet::GetCaption() const {
+  return ZUKLocalizedText("TESTLET");
+}
+
+void TZUKTestlet::ReadHeader(TStream& stream) {
+  TZUKQuestionSet::ReadHeader(stream);
+  ReadScrambledString(stream, Title);
+  TestletValue = ReadInt32(stream);
+  ReadScrambledStream(stream, TestletData1);
+  ReadScrambledStream(stream, TestletData2);
+  const int32_t p = ReadRecordCount(stream, kMinCaseStudyPageSize);
+  for (int32_t i = 0; i < p; ++i) {
+    auto page = std::make_unique<TCaseStudyPageData>();
+    TCaseStudyPageData* loading = page.get();
+    Pages.Add(std::move(page));
+    loading->Load(stream);
+  }
+}
+
+void TZUKTestlet::WriteHeader(TStream& stream) {
+  TZUKQuestionSet::WriteHeader(stream);
+  WriteScrambledString(Title, stream);
+  WriteInt32(TestletValue, stream);
+  WriteScrambledStream(TestletData1, stream);
+  WriteScrambledStream(TestletData2, stream);
+  WriteInt32(Pages.Count(), stream);
+  for (const auto& page : Pages) page->Save(stream);
+}
+
+void TZUKTestlet::SkipHeader(TStream& stream) {
+  TZUKQuestionSet::SkipHeader(stream);
+  SkipString(stream);
+  SkipInt32(stream);
+  SkipStream(stream);
+  SkipStream(stream);
+  const int32_t p = ReadRecordCount(stream, kMinCaseStudyPageSize);
+  for (int32_t i = 0; i < p; ++i) TCaseStudyPageData::Skip(stream);
+}
+
+// ---------------------------------------------------------------------------------------
+// TZUKExamCollection
+
+TZUKExamCollection::TZUKExamCollection(TTreeView* treeView) : TreeView(treeView) {
+  if (!TreeView) {
+    ownTreeView_ = std::make_unique<TTreeView>();
+    TreeView = ownTreeView_.get();
+  }
+}
+
+// The exams go before a tree of the collection's own does.
+TZUKExamCollection::~TZUKExamCollection() {
+  ReleaseTree();
+}
+
+std::string TZUKExamCollection::GetChildCaption(int index) const {
+  return std::string(1, static_cast<char>('A' + index));
+}
+
+void TZUKExamCollection::LoadChild(int index, TStream& stream) {
+  const TZUKExamClass& cls = ExamClassByType(ReadByte(stream));
+  if (index >= GetMaxChildCount()) {
+    cls.SkipChildren(stream, OnNotify);
+    return;
+  }
+  std::unique_ptr<TZUKExam> exam = cls.Create();
+  TZUKExam* attached = exam.get();
+  AddChild(std::move(exam));
+  attached->Load(stream);
+}
+
+void TZUKExamCollection::InitRootNode(const std::string& name) {
+  Name = name;
+  TTreeNode* node = TreeView->Items.AddObject(nullptr, GetCaption(), this);
+  node->ImageIndex = GetImageIndex();
+  node->SelectedIndex = GetImageIndex();
+  SetNode(node);
+}
+
+TZUKExam* TZUKExamCollection::Exam(int index) const {
+  return dynamic_cast<TZUKExam*>(Child(index));
+}
+
+int32_t TZUKExamCollection::GetTotalQuestionCount() const {
+  int32_t total = 0;
+  for (int i = 0; i < ChildCount(); ++i)
+    if (const TTreeNodeHolder* exam = Child(i)) total += exam->ChildCount();
+  return total;
+}
+
+int32_t TZUKExamCollection::CountExamsWithQuestions() const {
+  int32_t n = 0;
+  for (int i = 0; i < ChildCount(); ++i)
+    if (const TTreeNodeHolder* exam = Child(i); exam && exam->ChildCount() > 0) ++n;
+  return n;
+}
+
+int64_t TZUKExamCollection::MinChildRecordSize() const {
+  return kMinExamRecordSize;
+}
+
+// ---------------------------------------------------------------------------------------
+// Class by type
+
+const TZUKExamClass& ExamClassByType(uint8_t type) {
+  static const TZUKExamClass kExam{Make<TZUKExam, TZUKExam>, TZUKQuestionContainer::SkipChildren};
+  static const TZUKExamClass kCaseStudyExam{Make<TZUKCaseStudyExam, TZUKExam>,
+                                            TZUKCaseStudyExam::SkipChildren};
+  switch (type) {
+    case 0:
+      return kExam;
+    case 1:
+      return kCaseStudyExam;
+    default:
+      throw EZUKUnknownExamType();
+  }
+}
+
+const TZUKQuestionSetClass& QuestionSetClassByType(uint8_t type) {
+  static const TZUKQuestionSetClass kSet{Make<TZUKQuestionSet, TZUKQuestionSet>, TZUKQuestionSet::SkipHeader,
+                                         TZUKQuestionContainer::SkipChildren};
+  static const TZUKQuestionSetClass kTestlet{Make<TZUKTestlet, TZUKQuestionSet>, TZUKTestlet::SkipHeader,
+                                             TZUKQuestionContainer::SkipChildren};
+  switch (type) {
+    case 0:
+      return kSet;
+    case 1:
+      return kTestlet;
+    default:
+      throw EZUKUnknownQuestionSetType();
+  }
+}

@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../../tools/fuzz/ExamReaderFuzzEntry.h"
+#include "exam/ZUKException.h"
+#include "exam/ZUKFileBuilder.h"
+#include "exam/ZUKHolders.h"
+#include "exam/ZUKQuestion.h"
+#include "exam/ZUKRecordLimits.h"
+#include "exam/ZUKStream.h"
+
+namespace {
+
+std::string Caption(const char* key, const std::string& suffix) {
+  return ZUKLocalizedText(key) + " " + suffix;
+}
+
+ZUKQuestionSpec MC(int32_t section = -1) {
+  ZUKQuestionSpec q;
+  q.sectionId = section;
+  q.parts = {"q", "a", "b", "c", "d", "e"};
+  q.answer = "A";
+  return q;
+}
+
+ZUKQuestionSpec OfType(uint8_t type) {
+  ZUKQuestionSpec q = MC();
+  q.type = type;
+  return q;
+}
+
+void LoadBytesIndex(const std::string& file) {
+  TMemoryStream stream(file);
+  TZUKReader reader(stream);
+  reader.Load();
+}
+
+/// Loads `file` into a holder tree and counts the reading notifications at the root.
+struct LoadedTree {
+  explicit LoadedTree(const std::string& file) : stream(file), reader(stream) {
+    reader.ExamCollection.OnNotify = [this](TZUKProgressNotifier* sender, TStream&, bool isReading) {
+      if (!isReading) return;
+      ++notifications;
+      if (sender == &reader.ExamCollection) ++fromRoot;
+    };
+    reader.Load();
+  }
+  TZUKExamCollection& root() { return reader.ExamCollection; }
+
+  TMemoryStream stream;
+  TExamTreeReader reader;
+  int notifications = 0;
+  int fromRoot = 0;
+};
+
+}  // namespace
+
+TEST(ZUKHoldersTest, BuildsTheTreeWithCaptionsImagesAndData) {
+  LoadedTree tree(BuildZUKFile(EveryKindSpec()));
+  TZUKExamCollection& root = tree.root();
+  TTreeNode* rootNode = root.Node();
+  ASSERT_NE(rootNode, nullptr);
+  EXPECT_EQ(rootNode->Text, "");
+  EXPECT_EQ(rootNode->ImageIndex, 0);
+  EXPECT_EQ(rootNode->Data, &root);
+  ASSERT_EQ(root.ChildCount(), 3);
+  EXPECT_EQ(rootNode->Item(0)->Text, Caption("EXAM", "A"));
+  EXPECT_EQ(rootNode->Item(2)->Text, Caption("EXAM", "C"));
+  EXPECT_EQ(rootNode->Item(1)->ImageIndex, 1);
+
+  // The standard exam keeps its two multiple-choice questions of nine records.
+  TZUKExam* exam = root.Exam(0);
+  ASSERT_EQ(exam->ChildCount(), 2);
+  EXPECT_EQ(exam->Node()->Item(1)->Text, Caption("QUESTION", "2"));
+  EXPECT_EQ(exam->Node()->Item(1)->SelectedIndex, 2);
+  EXPECT_EQ(exam->Question(1)->QuestionType, 1);
+  EXPECT_EQ(exam->Question(0)->ParentHolder(), exam);
+  EXPECT_EQ(exam->Question(1)->OwnIndex(), 1);
+  EXPECT_EQ(tree.notifications, 9 + 4);
+  EXPECT_EQ(tree.fromRoot, tree.notifications);
+  EXPECT_EQ(root.GetTotalQuestionCount(), 2 + 2);
+  EXPECT_EQ(root.CountExamsWithQuestions(), 2);
+}
+
+TEST(ZUKHoldersTest, LoadsCaseStudyExamsWithSetsTestletsAndPages) {
+  LoadedTree tree(BuildZUKFile(EveryKindSpec()));
+  auto* exam = dynamic_cast<TZUKCaseStudyExam*>(tree.root().Exam(1));
+  ASSERT_NE(exam, nullptr);
+  EXPECT_EQ(exam->GetTypeCode(), 1);
+  ASSERT_EQ(exam->ChildCount(), 2);
+  EXPECT_EQ(exam->GetQuestionCount(), 2);
+  auto* set = dynamic_cast<TZUKQuestionSet*>(exam->Child(0));
+  auto* testlet = dynamic_cast<TZUKTestlet*>(exam->Child(1));
+  ASSERT_NE(set, nullptr);
+  ASSERT_NE(testlet, nullptr);
+  EXPECT_FALSE(set->IsTestlet());
+  EXPECT_EQ(set->Node()->Text, Caption("QUESTION_SET", "1"));
+  EXPECT_EQ(testlet->Node()->Text, Caption("TESTLET", "2"));
+  EXPECT_EQ(set->HeaderValue, 20);
+  EXPECT_EQ(testlet->HeaderValue, 25);
+  EXPECT_EQ(testlet->Title, "Contoso case");
+  EXPECT_EQ(testlet->TestletValue, 3);
+  EXPECT_EQ(testlet->TestletData1.DataString(), "testlet-data-1");
+  EXPECT_EQ(testlet->TestletData2.DataString(), "testlet-data-2");
+  ASSERT_EQ(testlet->Pages.Count(), 2);
+  EXPECT_EQ(testlet->Pages[0]->Content.DataString(), "rvf-overview");
+  TCaseStudyPageData& requirements = *testlet->Pages[1];
+  EXPECT_EQ(requirements.Children.Count(), 2);
+  EXPECT_EQ(requirements.Content.Size(), 0);
+  EXPECT_EQ(requirements.Children[1]->Title, "Technical");
+  EXPECT_EQ(requirements.Children[1]->Content.DataString(), "rvf-technical");
+  EXPECT_EQ(testlet->Question(0)->Node()->Text, Caption("QUESTION", "1"));
+}
+
+TEST(ZUKHoldersTest, LoadedTreeSavesBackToTheSameFile) {
+  for (const ZUKFileSpec& spec : {TreeKeptSpec(), ZUKFileSpec{}}) {
+    const std::string file = BuildZUKFile(spec);
+    LoadedTree tree(file);
+    TZUKReader& r = tree.reader;
+    const std::string saved = WriteZUKFile(spec.major, spec.minor, r.Properties, r.RawStyle, r.RawDescription,
+                                           r.Sections, tree.root());
+    EXPECT_EQ(saved, file);
+  }
+}
+
+TEST(ZUKHoldersTest, KeepsMultipleChoiceAndNotifiesForEveryRecord) {
+  ZUKFileSpec spec;
+  ZUKExamSpec exam;
+  exam.questions = {OfType(0), OfType(7), OfType(1)};
+  spec.exams = {exam, ZUKExamSpec{}};
+  LoadedTree tree(BuildZUKFile(spec));
+  TZUKExam* loaded = tree.root().Exam(0);
+  ASSERT_EQ(loaded->ChildCount(), 2);
+  EXPECT_EQ(loaded->Node()->Item(0)->Text, Caption("QUESTION", "1"));
+  EXPECT_EQ(loaded->Node()->Item(1)->Text, Caption("QUESTION", "2"));
+  EXPECT_EQ(loaded->Question(1)->QuestionType, 1);
+  EXPECT_EQ(tree.notifications, 3);
+  EXPECT_EQ(tree.root().Exam(1)->ChildCount(), 0) << "an exam without records stays, empty";
+}
+
+TEST(ZUKHoldersTest, StepsOverExamsSetsAndQuestionsBeyondTheLimits) {
+  ZUKFileSpec spec;
+  for (int i = 0; i < 27; ++i) {
+    ZUKExamSpec exam;
+    exam.questions = {MC(i)};
+    spec.exams.push_back(exam);
+  }
+  ZUKExamSpec big;
+  big.questions.assign(kMaxQuestionRecords + 1, MC());
+  big.questions.back().sectionId = 77;
+  ZUKExamSpec caseStudy;
+  caseStudy.caseStudy = true;
+  ZUKSetSpec set;
+  set.questions = {MC()};
+  caseStudy.sets.assign(kMaxQuestionSets + 1, set);
+  caseStudy.sets.back().testlet = true;
+  caseStudy.sets.back().pages = {{"p", "c", {}}};
+  spec.exams[0] = big;
+  spec.exams[1] = caseStudy;
+
+  LoadedTree tree(BuildZUKFile(spec));
+  TZUKExamCollection& root = tree.root();
+  ASSERT_EQ(root.ChildCount(), kMaxExams);
+  EXPECT_EQ(root.Node()->Item(25)->Text, Caption("EXAM", "Z"));
+  EXPECT_EQ(root.Exam(0)->ChildCount(), kMaxQuestionRecords);
+  EXPECT_EQ(root.Exam(1)->ChildCount(), kMaxQuestionSets);
+  EXPECT_EQ(tree.notifications, (kMaxQuestionRecords + 1) + (kMaxQuestionSets + 1) + 25);
+}
+
+TEST(ZUKHoldersTest, DeletingAChildRenumbersTheOnesAfterIt) {
+  TTreeView view;
+  TZUKExamCollection root(&view);
+  root.InitRootNode("Root");
+  AddExams(root, {ZUKExamSpec{false, {MC(), MC(), MC()}, {}}, ZUKExamSpec{}});
+  TZUKExam* exam = root.Exam(0);
+  const int nodesBefore = view.Items.Count();
+  exam->DeleteChild(0);
+  EXPECT_EQ(view.Items.Count(), nodesBefore - 1);
+  ASSERT_EQ(exam->ChildCount(), 2);
+  EXPECT_EQ(exam->Node()->Item(0)->Text, Caption("QUESTION", "1"));
+  EXPECT_EQ(exam->Node()->Item(1)->Text, Caption("QUESTION", "2"));
+  root.DeleteChild(0);
+  EXPECT_EQ(root.Node()->Item(0)->Text, Caption("EXAM", "A"));
+  EXPECT_EQ(root.Node()->Text, "Root");
+}
+
+TEST(ZUKHoldersTest, CollectionFreesItsExamsAndTheirNodes) {
+  TTreeView view;
+  {
+    TZUKExamCollection root(&view);
+    root.InitRootNode("");
+    AddExams(root, EveryKindSpec().exams);
+    EXPECT_GT(view.Items.Count(), 10);
+  }
+  EXPECT_EQ(view.Items.Count(), 0);
+
+  // Without a tree view the collection keeps one of its own.
+  TZUKExamCollection own;
+  own.InitRootNode("");
+  AddExams(own, EveryKindSpec().exams);
+  EXPECT_EQ(own.ChildCount(), 3);
+}
+
+TEST(ZUKHoldersTest, AHolderThatDoesNotOwnItsNodeLeavesItWithoutData) {
+  TTreeView view;
+  TZUKExamCollection root(&view);
+  root.InitRootNode("");
+  AddExams(root, {ZUKExamSpec{}});
+  root.Exam(0)->OwnsNode = false;
+  TTreeNode* node = root.Exam(0)->Node();
+  root.DeleteChild(0);
+  EXPECT_EQ(root.ChildCount(), 1);
+  EXPECT_EQ(node->Data, nullptr);
+  EXPECT_EQ(root.Child(0), nullptr);
+  EXPECT_EQ(root.GetTotalQuestionCount(), 0);
+  TMemoryStream out;
+  EXPECT_THROW(root.Save(out), EInvalidOperation);
+}
+
+TEST(ZUKHoldersTest, AddingToAHolderWithoutANodeFails) {
+  TZUKExam exam;
+  EXPECT_THROW(exam.AddChild(MakeQuestion(MC())), EInvalidOperation);
+  EXPECT_EQ(exam.ChildCount(), 0);
+  EXPECT_EQ(exam.OwnIndex(), -1);
+  EXPECT_EQ(exam.ParentHolder(), nullptr);
+}
+
+TEST(ZUKHoldersTest, SavingReportsEachQuestionAgainstTheTotal) {
+  TZUKExamCollection root;
+  root.InitRootNode("");
+  AddExams(root, TreeKeptSpec().exams);
+  TMemoryStream out;
+  TZUKReader processor(out);
+  std::vector<std::pair<int64_t, int64_t>> reports;
+  processor.OnProgress = [&](int64_t total, int64_t position) { reports.emplace_back(total, position); };
+  root.OnNotify = [&](TZUKProgressNotifier* sender, TStream& s, bool isReading) {
+    processor.HandleTreeNotify(sender, s, isReading);
+  };
+  root.TotalQuestions = root.GetTotalQuestionCount();
+  root.Save(out);
+  // Two questions of the standard exam, two sets and their two questions.
+  ASSERT_EQ(reports.size(), 6u);
+  for (size_t i = 0; i < reports.size(); ++i) {
+    EXPECT_EQ(reports[i].first, 4);
+    EXPECT_EQ(reports[i].second, static_cast<int64_t>(i + 1));
+  }
+  EXPECT_EQ(processor.WriteCount, 6);
+}
+
+TEST(ZUKHoldersTest, RefusesUnknownTypesAndDeepPages) {
+  ZUKFileSpec spec;
+  ZUKExamSpec caseStudy;
+  caseStudy.caseStudy = true;
+  ZUKSetSpec testlet;
+  testlet.testlet = true;
+  ZUKPageSpec page{"leaf", "content", {}};
+  for (int depth = 1; depth < kMaxCaseStudyPageDepth + 1; ++depth) page = ZUKPageSpec{"level", "", {page}};
+  testlet.pages = {page};
+  caseStudy.sets = {testlet};
+  spec.exams = {caseStudy};
+  const std::string deepest = BuildZUKFile(spec);
+  EXPECT_NO_THROW(LoadedTree{deepest});
+  EXPECT_NO_THROW(LoadBytesIndex(deepest));
+
+  spec.exams[0].sets[0].pages = {ZUKPageSpec{"too deep", "", {page}}};
+  const std::string tooDeep = BuildZUKFile(spec);
+  EXPECT_THROW(LoadedTree{tooDeep}, EZUKIncorrectFileFormat);
+  EXPECT_THROW(LoadBytesIndex(tooDeep), EZUKIncorrectFileFormat);
+}
+
+TEST(ZUKHoldersTest, ClassesByType) {
+  EXPECT_FALSE(ExamClassByType(0).Create()->IsCaseStudy());
+  EXPECT_TRUE(ExamClassByType(1).Create()->IsCaseStudy());
+  EXPECT_FALSE(QuestionSetClassByType(0).Create()->IsTestlet());
+  EXPECT_TRUE(QuestionSetClassByType(1).Create()->IsTestlet());
+  EXPECT_EQ(TZUKTestlet().Title, ZUKLocalizedText("DEFAULT_TESTLET_TITLE"));
+  for (uint8_t type : {2, 3, 255}) {
+    EXPECT_THROW(ExamClassByType(type), EZUKUnknownExamType);
+    EXPECT_THROW(QuestionSetClassByType(type), EZUKUnknownQuestionSetType);
+  }
+}

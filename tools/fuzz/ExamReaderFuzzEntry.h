@@ -1,0 +1,67 @@
+// One fuzzing step over the exam reader, shared by the libFuzzer target and the unit test
+// that runs it over mutated files. The bytes are loaded the ways the program loads a file:
+// whole with the exam index, header only, and into the holder tree. A file may be refused
+// only with an EZUKException; anything else escapes and counts as a fault. A tree that
+// loads must save back to bytes that load and save to the same bytes again.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+
+#include "exam/ZUKException.h"
+#include "exam/ZUKHolders.h"
+#include "exam/ZUKReader.h"
+#include "platform/core/TreeNodes.h"
+
+/// A reader that loads the exams into a holder tree, as the converter does.
+class TExamTreeReader : public TZUKReader {
+ public:
+  using TZUKReader::TZUKReader;
+
+  TTreeView TreeView;
+  TZUKExamCollection ExamCollection{&TreeView};
+
+ protected:
+  void LoadExams() override {
+    ExamCollection.InitRootNode("");
+    ExamCollection.Load(Stream());
+  }
+};
+
+inline void LoadIndexOnce(const uint8_t* data, size_t size, bool headerOnly) {
+  TBytesStream stream(data, static_cast<int64_t>(size));
+  TZUKReader reader(stream);
+  try {
+    reader.Load(headerOnly);
+  } catch (const EZUKException&) {
+  }
+}
+
+inline void FuzzExamReaderOnce(const uint8_t* data, size_t size) {
+  LoadIndexOnce(data, size, false);
+  LoadIndexOnce(data, size, true);
+
+  TBytesStream stream(data, static_cast<int64_t>(size));
+  TExamTreeReader reader(stream);
+  int64_t reports = 0;
+  reader.OnProgress = [&reports](int64_t, int64_t) { ++reports; };
+  reader.ExamCollection.OnNotify = [&reader](TZUKProgressNotifier* sender, TStream& s, bool isReading) {
+    reader.HandleTreeNotify(sender, s, isReading);
+  };
+  try {
+    reader.Load();
+  } catch (const EZUKException&) {
+    return;
+  }
+
+  TMemoryStream saved;
+  reader.ExamCollection.Save(saved);
+  TZUKExamCollection again;
+  again.InitRootNode("");
+  saved.SetPosition(0);
+  again.Load(saved);
+  TMemoryStream savedAgain;
+  again.Save(savedAgain);
+  if (saved.DataString() != savedAgain.DataString()) throw std::logic_error("re-saved exams differ");
+}
