@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstring>
 
+#include "platform/graphics/ByteFields.h"
+
 namespace {
 
 constexpr uint32_t BI_RGB = 0;
@@ -22,14 +24,10 @@ constexpr uint32_t kMaxColorsUsed = 1u << 16;
 }
 
 uint16_t U16(std::span<const uint8_t> d, size_t at) {
-  if (at + 2 > d.size()) Fail("Bitmap image is not valid");
-  return static_cast<uint16_t>(d[at] | (d[at + 1] << 8));
+  return ReadU16LE(d, at, "Bitmap image is not valid");
 }
-
 uint32_t U32(std::span<const uint8_t> d, size_t at) {
-  if (at + 4 > d.size()) Fail("Bitmap image is not valid");
-  return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
-         (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
+  return ReadU32LE(d, at, "Bitmap image is not valid");
 }
 
 void PutU16(std::vector<uint8_t>& out, uint16_t v) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/graphics/BitmapAccess.h"
+#include "platform/graphics/ByteFields.h"
 #include "platform/graphics/CanvasDevice.h"
 
 namespace {
@@ -18,14 +19,10 @@ constexpr int kPreferredSize = 32;
 }
 
 uint16_t U16(std::span<const uint8_t> d, size_t at) {
-  if (at + 2 > d.size()) Fail();
-  return static_cast<uint16_t>(d[at] | (d[at + 1] << 8));
+  return ReadU16LE(d, at, "Icon image is not valid");
 }
-
 uint32_t U32(std::span<const uint8_t> d, size_t at) {
-  if (at + 4 > d.size()) Fail();
-  return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
-         (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
+  return ReadU32LE(d, at, "Icon image is not valid");
 }
 
 struct DirEntry {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/core/SysUtils.h"
+#include "platform/graphics/ByteFields.h"
 
 namespace {
 
@@ -20,14 +21,10 @@ constexpr int32_t kMM100PerInch = 2540;
 }
 
 uint16_t U16(std::span<const uint8_t> d, size_t at) {
-  if (at + 2 > d.size()) Fail();
-  return static_cast<uint16_t>(d[at] | (d[at + 1] << 8));
+  return ReadU16LE(d, at, "Metafile is not valid");
 }
-
 uint32_t U32(std::span<const uint8_t> d, size_t at) {
-  if (at + 4 > d.size()) Fail();
-  return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
-         (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
+  return ReadU32LE(d, at, "Metafile is not valid");
 }
 
 int32_t I32(std::span<const uint8_t> d, size_t at) {
