@@ -111,3 +111,16 @@ TColor RVBackColorForColorMode(TColor color, TRVColorMode mode) {
   if (color == clNone) return clNone;
   return mode >= 3 ? clWhite : RVTextColorForColorMode(color, mode);
 }
+
+std::string RVColorToHTML(TColor color) {
+  if (color == clNone) return {};
+  const TColor rgb = color == clWindowText ? clBlack : ColorToRGB(color);
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string html = "#";
+  for (int channel = 0; channel < 3; ++channel) {
+    const unsigned value = (static_cast<uint32_t>(rgb) >> (8 * channel)) & 0xFF;
+    html += kDigits[value >> 4];
+    html += kDigits[value & 15];
+  }
+  return html;
+}

@@ -69,3 +69,7 @@ TColor RVSystemColorForPrinting(TColor color);
 TColor RVTextColorForColorMode(TColor color, TRVColorMode mode);
 /// The same for backgrounds, except that mode 3 and above always give white.
 TColor RVBackColorForColorMode(TColor color, TRVColorMode mode);
+
+/// A colour as HTML writes it: "#" and six upper-case hexadecimal digits, red first (system
+/// colours resolved, clWindowText taken as black); clNone gives an empty text.
+std::string RVColorToHTML(TColor color);
