@@ -10,27 +10,27 @@ void SetStream(TMemoryStream& stream, const std::string& bytes) {
   stream.SetPosition(0);
 }
 
-std::unique_ptr<TCaseStudyPageData> MakePage(const ZUKPageSpec& spec) {
+std::unique_ptr<TCaseStudyPageData> MakePage(const ZUKPageDesc& desc) {
   auto page = std::make_unique<TCaseStudyPageData>();
-  page->Title = spec.title;
-  if (spec.children.empty()) SetStream(page->Content, spec.content);
-  for (const auto& child : spec.children) page->Children.Add(MakePage(child));
+  page->Title = desc.title;
+  if (desc.children.empty()) SetStream(page->Content, desc.content);
+  for (const auto& child : desc.children) page->Children.Add(MakePage(child));
   return page;
 }
 
-void AddQuestions(TZUKQuestionContainer& container, const std::vector<ZUKQuestionSpec>& questions) {
+void AddQuestions(TZUKQuestionContainer& container, const std::vector<ZUKQuestionDesc>& questions) {
   for (const auto& q : questions) container.AddChild(MakeQuestion(q));
 }
 
-std::unique_ptr<TZUKQuestionSet> MakeSet(const ZUKSetSpec& spec) {
-  std::unique_ptr<TZUKQuestionSet> set = QuestionSetClassByType(spec.testlet ? 1 : 0).Create();
-  set->HeaderValue = spec.headerValue;
+std::unique_ptr<TZUKQuestionSet> MakeSet(const ZUKSetDesc& desc) {
+  std::unique_ptr<TZUKQuestionSet> set = QuestionSetClassByType(desc.testlet ? 1 : 0).Create();
+  set->HeaderValue = desc.headerValue;
   if (auto* testlet = dynamic_cast<TZUKTestlet*>(set.get())) {
-    testlet->Title = spec.title;
-    testlet->TestletValue = spec.testletValue;
-    SetStream(testlet->TestletData1, spec.data1);
-    SetStream(testlet->TestletData2, spec.data2);
-    for (const auto& page : spec.pages) testlet->Pages.Add(MakePage(page));
+    testlet->Title = desc.title;
+    testlet->TestletValue = desc.testletValue;
+    SetStream(testlet->TestletData1, desc.data1);
+    SetStream(testlet->TestletData2, desc.data2);
+    for (const auto& page : desc.pages) testlet->Pages.Add(MakePage(page));
   }
   return set;
 }
@@ -55,8 +55,8 @@ std::string Int32Bytes(int32_t v) {
   return s.DataString();
 }
 
-ZUKQuestionSpec Question(uint8_t type, int32_t section, int seed) {
-  ZUKQuestionSpec q;
+ZUKQuestionDesc Question(uint8_t type, int32_t section, int seed) {
+  ZUKQuestionDesc q;
   q.type = type;
   q.sectionId = section;
   q.setting = 5 + seed;
@@ -81,7 +81,7 @@ std::string PartsBytes(const std::vector<std::string>& parts) {
   return out.DataString();
 }
 
-std::string ExhibitBytes(const std::vector<ZUKExhibitSpec>& exhibits) {
+std::string ExhibitBytes(const std::vector<ZUKExhibitDesc>& exhibits) {
   TMemoryStream out;
   for (const auto& e : exhibits) {
     WriteString(e.title, out);
@@ -92,44 +92,44 @@ std::string ExhibitBytes(const std::vector<ZUKExhibitSpec>& exhibits) {
   return out.DataString();
 }
 
-std::unique_ptr<TQuestion> MakeQuestion(const ZUKQuestionSpec& spec) {
-  std::unique_ptr<TQuestion> question = QuestionClassByType(spec.type).Create();
-  question->SetQuestionType(spec.type);
-  question->SectionId = spec.sectionId;
-  question->Setting = spec.setting;
-  question->ExhibitCount = static_cast<uint8_t>(spec.exhibits.size());
-  SetStream(question->QuestionParts, PartsBytes(spec.parts));
-  SetStream(question->Answer, spec.answer);
-  if (!spec.exhibits.empty()) SetStream(question->Exhibits, ExhibitBytes(spec.exhibits));
+std::unique_ptr<TQuestion> MakeQuestion(const ZUKQuestionDesc& desc) {
+  std::unique_ptr<TQuestion> question = QuestionClassByType(desc.type).Create();
+  question->SetQuestionType(desc.type);
+  question->SectionId = desc.sectionId;
+  question->Setting = desc.setting;
+  question->ExhibitCount = static_cast<uint8_t>(desc.exhibits.size());
+  SetStream(question->QuestionParts, PartsBytes(desc.parts));
+  SetStream(question->Answer, desc.answer);
+  if (!desc.exhibits.empty()) SetStream(question->Exhibits, ExhibitBytes(desc.exhibits));
   if (auto* mc = dynamic_cast<TMultipleChoiceQuestion*>(question.get())) {
-    mc->ChoiceCount = spec.number;
-    mc->HasCaseStudy = spec.flag;
-    mc->Flag2 = !spec.flag;
-    mc->CaseStudyTitle = spec.title;
+    mc->ChoiceCount = desc.number;
+    mc->HasCaseStudy = desc.flag;
+    mc->Flag2 = !desc.flag;
+    mc->CaseStudyTitle = desc.title;
   } else if (auto* blank = dynamic_cast<TFillInTheBlankQuestion*>(question.get())) {
-    blank->BlankValue = spec.number;
-    blank->Flag1 = spec.flag;
+    blank->BlankValue = desc.number;
+    blank->Flag1 = desc.flag;
   } else if (auto* dnc = dynamic_cast<TDropAndConnectQuestion*>(question.get())) {
-    dnc->BoxWidth = spec.number;
-    dnc->BoxHeight = spec.number + 1;
-    dnc->ConnectorsTitle = spec.title;
-    SetStream(dnc->DiagramData1, spec.data1);
-    SetStream(dnc->DiagramData2, spec.data2);
+    dnc->BoxWidth = desc.number;
+    dnc->BoxHeight = desc.number + 1;
+    dnc->ConnectorsTitle = desc.title;
+    SetStream(dnc->DiagramData1, desc.data1);
+    SetStream(dnc->DiagramData2, desc.data2);
   } else if (auto* image = dynamic_cast<TImageQuestion*>(question.get())) {
-    image->Option1 = static_cast<uint8_t>(spec.number);
-    image->Option2 = spec.flag ? 1 : 0;
-    SetStream(image->ImageData1, spec.data1);
-    SetStream(image->ImageData2, spec.data2);
+    image->Option1 = static_cast<uint8_t>(desc.number);
+    image->Option2 = desc.flag ? 1 : 0;
+    SetStream(image->ImageData1, desc.data1);
+    SetStream(image->ImageData2, desc.data2);
   } else if (auto* tree = dynamic_cast<TTreeQuestion*>(question.get())) {
-    tree->TreeOption = static_cast<uint8_t>(spec.number);
-    tree->AnswerChoicesTitle = spec.title;
-    tree->Flag1 = spec.flag;
-    SetStream(tree->TreeData, spec.data1);
+    tree->TreeOption = static_cast<uint8_t>(desc.number);
+    tree->AnswerChoicesTitle = desc.title;
+    tree->Flag1 = desc.flag;
+    SetStream(tree->TreeData, desc.data1);
   }
   return question;
 }
 
-void AddExams(TZUKExamCollection& collection, const std::vector<ZUKExamSpec>& exams) {
+void AddExams(TZUKExamCollection& collection, const std::vector<ZUKExamDesc>& exams) {
   for (const auto& examSpec : exams) {
     std::unique_ptr<TZUKExam> exam = ExamClassByType(examSpec.caseStudy ? 1 : 0).Create();
     TZUKExam* added = exam.get();
@@ -201,9 +201,9 @@ std::string WriteZUKFile(uint8_t major, uint8_t minor, const TZUKFileProperties&
   return out.DataString();
 }
 
-std::string BuildZUKFile(const ZUKFileSpec& spec, ZUKFileLayout* layout) {
+std::string BuildZUKFile(const ZUKFileDesc& desc, ZUKFileLayout* layout) {
   TZUKFileProperties p;
-  const ZUKPropertiesSpec& ps = spec.properties;
+  const ZUKPropertiesDesc& ps = desc.properties;
   p.FileType = ps.fileType;
   p.Text1 = ps.text1;
   p.Text2 = ps.text2;
@@ -218,40 +218,40 @@ std::string BuildZUKFile(const ZUKFileSpec& spec, ZUKFileLayout* layout) {
   p.HasExtraText = ps.hasExtraText;
   p.ExtraText = ps.extraText;
   SetStream(p.ExtraData, ps.extraData);
-  TMemoryStream styles(spec.styles);
-  TMemoryStream description(spec.description);
+  TMemoryStream styles(desc.styles);
+  TMemoryStream description(desc.description);
   TZUKSectionCollection sections;
-  for (const auto& [id, name] : spec.sections) sections.Add(id, name);
+  for (const auto& [id, name] : desc.sections) sections.Add(id, name);
   TZUKExamCollection collection;
   collection.InitRootNode("");
-  AddExams(collection, spec.exams);
-  return WriteZUKFile(spec.major, spec.minor, p, styles, description, sections, collection, layout);
+  AddExams(collection, desc.exams);
+  return WriteZUKFile(desc.major, desc.minor, p, styles, description, sections, collection, layout);
 }
 
-ZUKFileSpec EveryKindSpec() {
-  ZUKFileSpec spec;
-  spec.properties.hasExtraText = true;
-  spec.properties.extraText = "extra text";
-  spec.properties.extraData = std::string("\x00\x01\x02extra", 8);
-  spec.styles = StyleBytes({"Exam Text", "Exam Bold"}, {"Exam Para"});
-  spec.sections = {{3, "Networking"}, {1, "Security"}, {2, "Storage"}};
+ZUKFileDesc EveryKindSpec() {
+  ZUKFileDesc desc;
+  desc.properties.hasExtraText = true;
+  desc.properties.extraText = "extra text";
+  desc.properties.extraData = std::string("\x00\x01\x02extra", 8);
+  desc.styles = StyleBytes({"Exam Text", "Exam Bold"}, {"Exam Para"});
+  desc.sections = {{3, "Networking"}, {1, "Security"}, {2, "Storage"}};
 
-  ZUKExamSpec standard;
+  ZUKExamDesc standard;
   int seed = 0;
   for (uint8_t type : {0, 1, 2, 3, 4, 5, 7, 8, 9}) {
-    ZUKQuestionSpec q = Question(type, 1 + seed % 3, seed);
+    ZUKQuestionDesc q = Question(type, 1 + seed % 3, seed);
     if (seed % 2 == 0) q.exhibits = {{"Exhibit 1", 0, "GIF89a-bytes"}, {"Exhibit 2", 1, ""}};
     q.flag = seed % 3 == 0;
     standard.questions.push_back(q);
     ++seed;
   }
-  spec.exams.push_back(standard);
+  desc.exams.push_back(standard);
 
-  ZUKExamSpec caseStudy;
+  ZUKExamDesc caseStudy;
   caseStudy.caseStudy = true;
-  ZUKSetSpec set;
+  ZUKSetDesc set;
   set.questions = {Question(0, 3, 20), Question(8, -1, 21)};
-  ZUKSetSpec testlet;
+  ZUKSetDesc testlet;
   testlet.testlet = true;
   testlet.headerValue = 25;
   testlet.title = "Contoso case";
@@ -263,21 +263,21 @@ ZUKFileSpec EveryKindSpec() {
       {"Requirements", "", {{"Business", "rvf-business", {}}, {"Technical", "rvf-technical", {}}}}};
   testlet.questions = {Question(1, 2, 22), Question(7, 2, 23)};
   caseStudy.sets = {set, testlet};
-  spec.exams.push_back(caseStudy);
-  spec.exams.push_back(ZUKExamSpec{});  // an exam without questions
-  return spec;
+  desc.exams.push_back(caseStudy);
+  desc.exams.push_back(ZUKExamDesc{});  // an exam without questions
+  return desc;
 }
 
-ZUKFileSpec TreeKeptSpec() {
-  ZUKFileSpec spec = EveryKindSpec();
-  auto keepMultipleChoice = [](std::vector<ZUKQuestionSpec>& questions) {
-    std::erase_if(questions, [](const ZUKQuestionSpec& q) { return !IsMultipleChoiceType(q.type); });
+ZUKFileDesc TreeKeptSpec() {
+  ZUKFileDesc desc = EveryKindSpec();
+  auto keepMultipleChoice = [](std::vector<ZUKQuestionDesc>& questions) {
+    std::erase_if(questions, [](const ZUKQuestionDesc& q) { return !IsMultipleChoiceType(q.type); });
   };
-  for (auto& exam : spec.exams) {
+  for (auto& exam : desc.exams) {
     keepMultipleChoice(exam.questions);
     for (auto& set : exam.sets) keepMultipleChoice(set.questions);
   }
-  return spec;
+  return desc;
 }
 
 int32_t Int32At(const std::string& bytes, int64_t offset) {

@@ -13,21 +13,21 @@
 #include "exam/ZUKQuestion.h"
 #include "exam/ZUKReader.h"
 
-struct ZUKExhibitSpec {
+struct ZUKExhibitDesc {
   std::string title;
   uint8_t kind = 0;
   std::string image;
 };
 
 /// One question. The generic fields go to the kind's own fields (see MakeQuestion).
-struct ZUKQuestionSpec {
+struct ZUKQuestionDesc {
   uint8_t type = 0;
   int32_t sectionId = -1;
   int32_t setting = 5;
   /// RVF parts, written into QuestionParts as consecutive plain sub-streams.
   std::vector<std::string> parts;
   std::string answer;
-  std::vector<ZUKExhibitSpec> exhibits;
+  std::vector<ZUKExhibitDesc> exhibits;
   /// ChoiceCount, BlankValue, BoxWidth (BoxHeight = number + 1) or TreeOption/Option1.
   int32_t number = 4;
   /// HasCaseStudy, or the first flag of the other kinds.
@@ -39,30 +39,30 @@ struct ZUKQuestionSpec {
   std::string data2;
 };
 
-struct ZUKPageSpec {
+struct ZUKPageDesc {
   std::string title;
   std::string content;
-  std::vector<ZUKPageSpec> children;
+  std::vector<ZUKPageDesc> children;
 };
 
-struct ZUKSetSpec {
+struct ZUKSetDesc {
   bool testlet = false;
   int32_t headerValue = 20;
   std::string title = "Testlet";
   int32_t testletValue = 0;
   std::string data1;
   std::string data2;
-  std::vector<ZUKPageSpec> pages;
-  std::vector<ZUKQuestionSpec> questions;
+  std::vector<ZUKPageDesc> pages;
+  std::vector<ZUKQuestionDesc> questions;
 };
 
-struct ZUKExamSpec {
+struct ZUKExamDesc {
   bool caseStudy = false;
-  std::vector<ZUKQuestionSpec> questions;
-  std::vector<ZUKSetSpec> sets;
+  std::vector<ZUKQuestionDesc> questions;
+  std::vector<ZUKSetDesc> sets;
 };
 
-struct ZUKPropertiesSpec {
+struct ZUKPropertiesDesc {
   uint8_t fileType = 0;
   std::string text1 = "Exam title";
   std::string text2 = "Vendor";
@@ -76,16 +76,16 @@ struct ZUKPropertiesSpec {
   std::string extraData;
 };
 
-struct ZUKFileSpec {
+struct ZUKFileDesc {
   uint8_t major = 1;
   uint8_t minor = 1;
-  ZUKPropertiesSpec properties;
+  ZUKPropertiesDesc properties;
   /// The unscrambled style sub-stream.
   std::string styles;
   /// The unscrambled description sub-stream (RVF).
   std::string description = "description-rvf";
   std::vector<std::pair<int32_t, std::string>> sections;
-  std::vector<ZUKExamSpec> exams;
+  std::vector<ZUKExamDesc> exams;
 };
 
 /// Where the parts of a built file start.
@@ -101,12 +101,12 @@ struct ZUKFileLayout {
 /// The content of a QuestionParts stream: each part as a plain sub-stream.
 std::string PartsBytes(const std::vector<std::string>& parts);
 /// The content of an Exhibits stream.
-std::string ExhibitBytes(const std::vector<ZUKExhibitSpec>& exhibits);
-/// A question of the spec's type with its fields filled in.
-std::unique_ptr<TQuestion> MakeQuestion(const ZUKQuestionSpec& spec);
-/// Hangs the spec's exams, sets, pages and questions under `collection`, whose root node
+std::string ExhibitBytes(const std::vector<ZUKExhibitDesc>& exhibits);
+/// A question of the desc's type with its fields filled in.
+std::unique_ptr<TQuestion> MakeQuestion(const ZUKQuestionDesc& desc);
+/// Hangs the desc's exams, sets, pages and questions under `collection`, whose root node
 /// must exist.
-void AddExams(TZUKExamCollection& collection, const std::vector<ZUKExamSpec>& exams);
+void AddExams(TZUKExamCollection& collection, const std::vector<ZUKExamDesc>& exams);
 /// A style sub-stream of text and paragraph styles; each style is a property list holding
 /// one short-string property "StyleName" with a string value.
 std::string StyleBytes(const std::vector<std::string>& textStyles,
@@ -121,8 +121,8 @@ std::string WriteZUKFile(uint8_t major, uint8_t minor, const TZUKFileProperties&
 /// Writes the file properties in file order.
 void WriteProperties(const TZUKFileProperties& properties, TStream& stream);
 
-/// The .zuk file described by `spec`.
-std::string BuildZUKFile(const ZUKFileSpec& spec, ZUKFileLayout* layout = nullptr);
+/// The .zuk file described by `desc`.
+std::string BuildZUKFile(const ZUKFileDesc& desc, ZUKFileLayout* layout = nullptr);
 
 /// The little-endian int32 at `offset` of `bytes`, and its replacement.
 int32_t Int32At(const std::string& bytes, int64_t offset);
@@ -130,7 +130,7 @@ void PatchInt32(std::string& bytes, int64_t offset, int32_t value);
 
 /// A file with questions of every kind (types 0 to 5 and 7 to 9), exhibits, a case-study
 /// exam with a set and a testlet with nested pages, and three sections.
-ZUKFileSpec EveryKindSpec();
+ZUKFileDesc EveryKindSpec();
 /// Like EveryKindSpec, but with multiple-choice questions only, which the holder tree keeps
 /// whole, so the loaded tree saves back to the same file.
-ZUKFileSpec TreeKeptSpec();
+ZUKFileDesc TreeKeptSpec();

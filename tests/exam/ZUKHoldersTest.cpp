@@ -17,16 +17,16 @@ std::string Caption(const char* key, const std::string& suffix) {
   return ZUKLocalizedText(key) + " " + suffix;
 }
 
-ZUKQuestionSpec MC(int32_t section = -1) {
-  ZUKQuestionSpec q;
+ZUKQuestionDesc MC(int32_t section = -1) {
+  ZUKQuestionDesc q;
   q.sectionId = section;
   q.parts = {"q", "a", "b", "c", "d", "e"};
   q.answer = "A";
   return q;
 }
 
-ZUKQuestionSpec OfType(uint8_t type) {
-  ZUKQuestionSpec q = MC();
+ZUKQuestionDesc OfType(uint8_t type) {
+  ZUKQuestionDesc q = MC();
   q.type = type;
   return q;
 }
@@ -115,22 +115,22 @@ TEST(ZUKHoldersTest, LoadsCaseStudyExamsWithSetsTestletsAndPages) {
 }
 
 TEST(ZUKHoldersTest, LoadedTreeSavesBackToTheSameFile) {
-  for (const ZUKFileSpec& spec : {TreeKeptSpec(), ZUKFileSpec{}}) {
-    const std::string file = BuildZUKFile(spec);
+  for (const ZUKFileDesc& desc : {TreeKeptSpec(), ZUKFileDesc{}}) {
+    const std::string file = BuildZUKFile(desc);
     LoadedTree tree(file);
     TZUKReader& r = tree.reader;
-    const std::string saved = WriteZUKFile(spec.major, spec.minor, r.Properties, r.RawStyle, r.RawDescription,
+    const std::string saved = WriteZUKFile(desc.major, desc.minor, r.Properties, r.RawStyle, r.RawDescription,
                                            r.Sections, tree.root());
     EXPECT_EQ(saved, file);
   }
 }
 
 TEST(ZUKHoldersTest, KeepsMultipleChoiceAndNotifiesForEveryRecord) {
-  ZUKFileSpec spec;
-  ZUKExamSpec exam;
+  ZUKFileDesc desc;
+  ZUKExamDesc exam;
   exam.questions = {OfType(0), OfType(7), OfType(1)};
-  spec.exams = {exam, ZUKExamSpec{}};
-  LoadedTree tree(BuildZUKFile(spec));
+  desc.exams = {exam, ZUKExamDesc{}};
+  LoadedTree tree(BuildZUKFile(desc));
   TZUKExam* loaded = tree.root().Exam(0);
   ASSERT_EQ(loaded->ChildCount(), 2);
   EXPECT_EQ(loaded->Node()->Item(0)->Text, Caption("QUESTION", "1"));
@@ -141,26 +141,26 @@ TEST(ZUKHoldersTest, KeepsMultipleChoiceAndNotifiesForEveryRecord) {
 }
 
 TEST(ZUKHoldersTest, StepsOverExamsSetsAndQuestionsBeyondTheLimits) {
-  ZUKFileSpec spec;
+  ZUKFileDesc desc;
   for (int i = 0; i < 27; ++i) {
-    ZUKExamSpec exam;
+    ZUKExamDesc exam;
     exam.questions = {MC(i)};
-    spec.exams.push_back(exam);
+    desc.exams.push_back(exam);
   }
-  ZUKExamSpec big;
+  ZUKExamDesc big;
   big.questions.assign(kMaxQuestionRecords + 1, MC());
   big.questions.back().sectionId = 77;
-  ZUKExamSpec caseStudy;
+  ZUKExamDesc caseStudy;
   caseStudy.caseStudy = true;
-  ZUKSetSpec set;
+  ZUKSetDesc set;
   set.questions = {MC()};
   caseStudy.sets.assign(kMaxQuestionSets + 1, set);
   caseStudy.sets.back().testlet = true;
   caseStudy.sets.back().pages = {{"p", "c", {}}};
-  spec.exams[0] = big;
-  spec.exams[1] = caseStudy;
+  desc.exams[0] = big;
+  desc.exams[1] = caseStudy;
 
-  LoadedTree tree(BuildZUKFile(spec));
+  LoadedTree tree(BuildZUKFile(desc));
   TZUKExamCollection& root = tree.root();
   ASSERT_EQ(root.ChildCount(), kMaxExams);
   EXPECT_EQ(root.Node()->Item(25)->Text, Caption("EXAM", "Z"));
@@ -173,7 +173,7 @@ TEST(ZUKHoldersTest, DeletingAChildRenumbersTheOnesAfterIt) {
   TTreeView view;
   TZUKExamCollection root(&view);
   root.InitRootNode("Root");
-  AddExams(root, {ZUKExamSpec{false, {MC(), MC(), MC()}, {}}, ZUKExamSpec{}});
+  AddExams(root, {ZUKExamDesc{false, {MC(), MC(), MC()}, {}}, ZUKExamDesc{}});
   TZUKExam* exam = root.Exam(0);
   const int nodesBefore = view.Items.Count();
   exam->DeleteChild(0);
@@ -207,7 +207,7 @@ TEST(ZUKHoldersTest, AHolderThatDoesNotOwnItsNodeLeavesItWithoutData) {
   TTreeView view;
   TZUKExamCollection root(&view);
   root.InitRootNode("");
-  AddExams(root, {ZUKExamSpec{}});
+  AddExams(root, {ZUKExamDesc{}});
   root.Exam(0)->OwnsNode = false;
   TTreeNode* node = root.Exam(0)->Node();
   root.DeleteChild(0);
@@ -250,22 +250,22 @@ TEST(ZUKHoldersTest, SavingReportsEachQuestionAgainstTheTotal) {
 }
 
 TEST(ZUKHoldersTest, RefusesUnknownTypesAndDeepPages) {
-  ZUKFileSpec spec;
-  ZUKExamSpec caseStudy;
+  ZUKFileDesc desc;
+  ZUKExamDesc caseStudy;
   caseStudy.caseStudy = true;
-  ZUKSetSpec testlet;
+  ZUKSetDesc testlet;
   testlet.testlet = true;
-  ZUKPageSpec page{"leaf", "content", {}};
-  for (int depth = 1; depth < kMaxCaseStudyPageDepth + 1; ++depth) page = ZUKPageSpec{"level", "", {page}};
+  ZUKPageDesc page{"leaf", "content", {}};
+  for (int depth = 1; depth < kMaxCaseStudyPageDepth + 1; ++depth) page = ZUKPageDesc{"level", "", {page}};
   testlet.pages = {page};
   caseStudy.sets = {testlet};
-  spec.exams = {caseStudy};
-  const std::string deepest = BuildZUKFile(spec);
+  desc.exams = {caseStudy};
+  const std::string deepest = BuildZUKFile(desc);
   EXPECT_NO_THROW(LoadedTree{deepest});
   EXPECT_NO_THROW(LoadBytesIndex(deepest));
 
-  spec.exams[0].sets[0].pages = {ZUKPageSpec{"too deep", "", {page}}};
-  const std::string tooDeep = BuildZUKFile(spec);
+  desc.exams[0].sets[0].pages = {ZUKPageDesc{"too deep", "", {page}}};
+  const std::string tooDeep = BuildZUKFile(desc);
   EXPECT_THROW(LoadedTree{tooDeep}, EZUKIncorrectFileFormat);
   EXPECT_THROW(LoadBytesIndex(tooDeep), EZUKIncorrectFileFormat);
 }

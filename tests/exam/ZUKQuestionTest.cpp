@@ -19,8 +19,8 @@ std::string Saved(TQuestion& question) {
   return out.DataString();
 }
 
-ZUKQuestionSpec Spec(uint8_t type, int exhibits) {
-  ZUKQuestionSpec q;
+ZUKQuestionDesc Desc(uint8_t type, int exhibits) {
+  ZUKQuestionDesc q;
   q.type = type;
   q.sectionId = 40 + type;
   q.setting = 9;
@@ -134,7 +134,7 @@ TEST(ZUKQuestionTest, CountsRichTextParts) {
 TEST(ZUKQuestionTest, EveryKindSavesTheRecordItLoaded) {
   for (uint8_t type : kAllTypes) {
     for (int exhibits : {0, 2}) {
-      const std::string record = Saved(*MakeQuestion(Spec(type, exhibits)));
+      const std::string record = Saved(*MakeQuestion(Desc(type, exhibits)));
       std::unique_ptr<TQuestion> loaded = LoadRecord(record);
       EXPECT_EQ(Saved(*loaded), record) << "type " << int(type);
       EXPECT_EQ(loaded->SectionId, 40 + type);
@@ -150,7 +150,7 @@ TEST(ZUKQuestionTest, EveryKindSavesTheRecordItLoaded) {
 TEST(ZUKQuestionTest, SkipStepsOverExactlyOneRecordAndGivesItsSection) {
   for (uint8_t type : kAllTypes) {
     for (int exhibits : {0, 1, 255}) {
-      TMemoryStream in(Saved(*MakeQuestion(Spec(type, exhibits))) + "\x42");
+      TMemoryStream in(Saved(*MakeQuestion(Desc(type, exhibits))) + "\x42");
       ASSERT_EQ(ReadByte(in), type);
       EXPECT_EQ(QuestionClassByType(type).Skip(in), 40 + type);
       EXPECT_EQ(ReadByte(in), 0x42) << "type " << int(type) << ", " << exhibits << " exhibits";
@@ -159,9 +159,9 @@ TEST(ZUKQuestionTest, SkipStepsOverExactlyOneRecordAndGivesItsSection) {
 }
 
 TEST(ZUKQuestionTest, ExhibitsSubStreamIsPresentOnlyWithExhibits) {
-  const std::string without = Saved(*MakeQuestion(Spec(0, 0)));
-  const std::string with = Saved(*MakeQuestion(Spec(0, 2)));
-  const std::string exhibits = ExhibitBytes(Spec(0, 2).exhibits);
+  const std::string without = Saved(*MakeQuestion(Desc(0, 0)));
+  const std::string with = Saved(*MakeQuestion(Desc(0, 2)));
+  const std::string exhibits = ExhibitBytes(Desc(0, 2).exhibits);
   EXPECT_EQ(with.size(), without.size() + 4 + exhibits.size());
 
   std::unique_ptr<TQuestion> loaded = LoadRecord(with);
@@ -180,7 +180,7 @@ TEST(ZUKQuestionTest, ExhibitsSubStreamIsPresentOnlyWithExhibits) {
 TEST(ZUKQuestionTest, ExhibitCountsOutsideAByteAreRefusedByLoadAndSkip) {
   for (uint8_t type : kAllTypes) {
     for (int32_t count : {256, -1, INT32_MIN, 0x101}) {
-      std::string record = Saved(*MakeQuestion(Spec(type, 1)));
+      std::string record = Saved(*MakeQuestion(Desc(type, 1)));
       PatchInt32(record, 9, count);
       EXPECT_THROW(LoadRecord(record), EZUKIncorrectFileFormat) << count;
       TMemoryStream in(record);
@@ -202,9 +202,9 @@ TEST(ZUKQuestionTest, QuestionStreamAndAnswerText) {
                          {9, "data one"},
                          {4, "data one"},
                          {8, PartsBytes({"question", "choice A", "choice B", "explanation"})}}) {
-    std::unique_ptr<TQuestion> q = MakeQuestion(Spec(c.type, 0));
+    std::unique_ptr<TQuestion> q = MakeQuestion(Desc(c.type, 0));
     EXPECT_EQ(q->GetQuestionStream().DataString(), c.content) << int(c.type);
   }
-  auto mc = MakeQuestion(Spec(1, 0));
+  auto mc = MakeQuestion(Desc(1, 0));
   EXPECT_EQ(dynamic_cast<TMultipleChoiceQuestion&>(*mc).AnswerText(), "AB");
 }

@@ -74,10 +74,10 @@ TEST_F(ZUKRVStyleTest, ReaderLoadsStylesIntoTheSheetAndRefusesUnreadableOnes) {
   TRVStyle source;
   TFontInfo* style = source.TextStyles().AddStyle();
   style->FontName = "Arial";
-  ZUKFileSpec spec;
-  spec.styles = StyleStream({style}, {});
+  ZUKFileDesc desc;
+  desc.styles = StyleStream({style}, {});
   {
-    TMemoryStream file(BuildZUKFile(spec));
+    TMemoryStream file(BuildZUKFile(desc));
     TZUKReader reader(file);
     TZUKRVStyleTarget target(sheet);
     reader.Style = &target;
@@ -90,8 +90,8 @@ TEST_F(ZUKRVStyleTest, ReaderLoadsStylesIntoTheSheetAndRefusesUnreadableOnes) {
   const size_t at = bad.find("FontName");
   ASSERT_NE(at, std::string::npos);
   bad.replace(at, 8, "FontNome");
-  spec.styles = bad;
-  TMemoryStream file(BuildZUKFile(spec));
+  desc.styles = bad;
+  TMemoryStream file(BuildZUKFile(desc));
   TZUKReader reader(file);
   TZUKRVStyleTarget target(sheet);
   reader.Style = &target;

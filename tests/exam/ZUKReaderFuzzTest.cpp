@@ -56,8 +56,8 @@ class Mutator {
 }  // namespace
 
 TEST(ZUKReaderFuzzTest, ValidFilesLoadAndSaveBackStably) {
-  for (const ZUKFileSpec& spec : {EveryKindSpec(), TreeKeptSpec(), ZUKFileSpec{}}) {
-    const std::string file = BuildZUKFile(spec);
+  for (const ZUKFileDesc& desc : {EveryKindSpec(), TreeKeptSpec(), ZUKFileDesc{}}) {
+    const std::string file = BuildZUKFile(desc);
     EXPECT_NO_THROW(FuzzExamReaderOnce(reinterpret_cast<const uint8_t*>(file.data()), file.size()));
   }
 }

@@ -63,15 +63,15 @@ class TFakeDescriptionView : public TZUKDescriptionView {
   std::string calls;
 };
 
-ZUKFileSpec SmallSpec() {
-  ZUKFileSpec spec;
-  spec.sections = {{5, "Five"}, {2, "Two"}};
-  ZUKExamSpec exam;
-  ZUKQuestionSpec q;
+ZUKFileDesc SmallSpec() {
+  ZUKFileDesc desc;
+  desc.sections = {{5, "Five"}, {2, "Two"}};
+  ZUKExamDesc exam;
+  ZUKQuestionDesc q;
   q.parts = {"q", "a", "b", "e"};
   exam.questions = {q, q};
-  spec.exams = {exam};
-  return spec;
+  desc.exams = {exam};
+  return desc;
 }
 
 template <typename Reader = TZUKReader>
@@ -90,10 +90,10 @@ TEST(ZUKReaderTest, AcceptsVersionsUpToElevenOnly) {
   };
   for (const Case& c : std::vector<Case>{
            {0, 0, true}, {1, 1, true}, {0, 11, true}, {1, 2, false}, {2, 0, false}, {255, 255, false}}) {
-    ZUKFileSpec spec = SmallSpec();
-    spec.major = c.major;
-    spec.minor = c.minor;
-    const std::string file = BuildZUKFile(spec);
+    ZUKFileDesc desc = SmallSpec();
+    desc.major = c.major;
+    desc.minor = c.minor;
+    const std::string file = BuildZUKFile(desc);
     if (c.accepted) {
       EXPECT_NO_THROW(LoadBytes(file)) << int(c.major) << "." << int(c.minor);
     } else {
@@ -131,35 +131,35 @@ TEST(ZUKReaderTest, TrailerMustHoldItsOwnOffset) {
 }
 
 TEST(ZUKReaderTest, ReadsThePropertiesInFileOrder) {
-  ZUKFileSpec spec = SmallSpec();
-  spec.properties.fileType = 3;
-  spec.properties.hasExtraText = true;
-  spec.properties.extraText = "twice scrambled";
-  spec.properties.extraData = std::string("\0\xFFraw", 5);
-  TMemoryStream stream(BuildZUKFile(spec));
+  ZUKFileDesc desc = SmallSpec();
+  desc.properties.fileType = 3;
+  desc.properties.hasExtraText = true;
+  desc.properties.extraText = "twice scrambled";
+  desc.properties.extraData = std::string("\0\xFFraw", 5);
+  TMemoryStream stream(BuildZUKFile(desc));
   TZUKReader reader(stream);
   reader.Load(true);
   const TZUKFileProperties& p = reader.Properties;
   EXPECT_EQ(p.FileType, 3);
-  EXPECT_EQ(p.Text1, spec.properties.text1);
-  EXPECT_EQ(p.Text2, spec.properties.text2);
+  EXPECT_EQ(p.Text1, desc.properties.text1);
+  EXPECT_EQ(p.Text2, desc.properties.text2);
   EXPECT_EQ(p.Number1, 7);
   EXPECT_EQ(p.Number2, 8);
-  EXPECT_EQ(p.Text3, spec.properties.text3);
+  EXPECT_EQ(p.Text3, desc.properties.text3);
   EXPECT_EQ(p.Value3, -3.25);
   EXPECT_EQ(p.Value4, 100.0);
   EXPECT_TRUE(p.DescriptionFlag);
   EXPECT_TRUE(p.HasExtraText);
   EXPECT_EQ(p.ExtraText, "twice scrambled");
-  EXPECT_EQ(p.ExtraData.DataString(), spec.properties.extraData);
+  EXPECT_EQ(p.ExtraData.DataString(), desc.properties.extraData);
   EXPECT_EQ(reader.Sections.Count(), 0) << "a header-only load stops after the properties";
 }
 
 TEST(ZUKReaderTest, WithoutExtraTextTheFlagsAreFollowedByTheExtraData) {
-  ZUKFileSpec spec = SmallSpec();
-  spec.properties.extraData = "XD";
+  ZUKFileDesc desc = SmallSpec();
+  desc.properties.extraData = "XD";
   ZUKFileLayout layout;
-  const std::string file = BuildZUKFile(spec, &layout);
+  const std::string file = BuildZUKFile(desc, &layout);
   // ExtraData's prefix and bytes end the properties.
   EXPECT_EQ(Int32At(file, layout.styles - 6), 2);
   EXPECT_EQ(file.substr(static_cast<size_t>(layout.styles - 2), 2), "XD");
@@ -194,14 +194,14 @@ TEST(ZUKReaderTest, SectionsFollowFileOrderNotIds) {
 }
 
 TEST(ZUKReaderTest, KeepsStylesAndDescriptionRawWithoutSheetOrViewer) {
-  ZUKFileSpec spec = SmallSpec();
-  spec.styles = StyleBytes({"T1"}, {"P1", "P2"});
-  spec.description = "rvf description bytes";
-  TMemoryStream stream(BuildZUKFile(spec));
+  ZUKFileDesc desc = SmallSpec();
+  desc.styles = StyleBytes({"T1"}, {"P1", "P2"});
+  desc.description = "rvf description bytes";
+  TMemoryStream stream(BuildZUKFile(desc));
   TZUKReader reader(stream);
   reader.Load();
-  EXPECT_EQ(reader.RawStyle.DataString(), spec.styles);
-  EXPECT_EQ(reader.RawDescription.DataString(), spec.description);
+  EXPECT_EQ(reader.RawStyle.DataString(), desc.styles);
+  EXPECT_EQ(reader.RawDescription.DataString(), desc.description);
   EXPECT_EQ(reader.RawStyle.Position(), 0);
 }
 
@@ -214,9 +214,9 @@ TEST(ZUKReaderTest, LoadsStylesAfterTheFormsSeventeen) {
                                          {20, 19, {}, {}},
                                          {20, 17, {"Exam Text", "Exam Bold"}, {"Exam Para"}},
                                          {5, 3, {"A"}, {}}}) {
-    ZUKFileSpec spec = SmallSpec();
-    spec.styles = StyleBytes(c.fileText, c.filePara);
-    TMemoryStream stream(BuildZUKFile(spec));
+    ZUKFileDesc desc = SmallSpec();
+    desc.styles = StyleBytes(c.fileText, c.filePara);
+    TMemoryStream stream(BuildZUKFile(desc));
     TZUKReader reader(stream);
     TFakeStyleSheet sheet(c.formText, c.formPara);
     reader.Style = &sheet;
@@ -236,9 +236,9 @@ TEST(ZUKReaderTest, RefusesStyleListsThatCannotBeRead) {
   for (const std::string& styles :
        {std::string("\x01\x00\x00\x00\x07", 5), StyleBytes({"A"}, {}).substr(0, 10),
         std::string("\xFF\xFF\x00\x00", 4)}) {
-    ZUKFileSpec spec = SmallSpec();
-    spec.styles = styles;
-    TMemoryStream stream(BuildZUKFile(spec));
+    ZUKFileDesc desc = SmallSpec();
+    desc.styles = styles;
+    TMemoryStream stream(BuildZUKFile(desc));
     TZUKReader reader(stream);
     TFakeStyleSheet sheet(17, 17);
     reader.Style = &sheet;
@@ -247,9 +247,9 @@ TEST(ZUKReaderTest, RefusesStyleListsThatCannotBeRead) {
 }
 
 TEST(ZUKReaderTest, LoadsTheDescriptionIntoTheViewer) {
-  ZUKFileSpec spec = SmallSpec();
-  spec.description = "RVF!";
-  TMemoryStream stream(BuildZUKFile(spec));
+  ZUKFileDesc desc = SmallSpec();
+  desc.description = "RVF!";
+  TMemoryStream stream(BuildZUKFile(desc));
   TZUKReader reader(stream);
   TFakeDescriptionView view;
   reader.DescriptionView = &view;
@@ -349,9 +349,9 @@ void ExpectRefused(const std::string& file, Refusal expected, const std::string&
 }  // namespace
 
 TEST(ZUKReaderTest, RefusesCountsLengthsAndTypesThatLie) {
-  const ZUKFileSpec spec = EveryKindSpec();
+  const ZUKFileDesc desc = EveryKindSpec();
   ZUKFileLayout layout;
-  const std::string file = BuildZUKFile(spec, &layout);
+  const std::string file = BuildZUKFile(desc, &layout);
   TMemoryStream stream(file);
   TZUKReader index(stream);
   index.Load();
@@ -360,7 +360,7 @@ TEST(ZUKReaderTest, RefusesCountsLengthsAndTypesThatLie) {
   const auto& testlet = dynamic_cast<const TTestletRef&>(*caseStudy.Sets[1]);
   const int64_t multipleChoice = standard.Questions[0]->Position;  // kept by the tree, has exhibits
   const int64_t image = standard.Questions[2]->Position;           // stepped over, has exhibits
-  const ZUKSetSpec& t = spec.exams[1].sets[1];
+  const ZUKSetDesc& t = desc.exams[1].sets[1];
   const int64_t pageCount =
       testlet.HeaderPosition + 4 + t.title.size() + 4 + 4 + t.data1.size() + 4 + t.data2.size();
   ASSERT_EQ(Int32At(file, pageCount), 2);
@@ -368,11 +368,11 @@ TEST(ZUKReaderTest, RefusesCountsLengthsAndTypesThatLie) {
   const int64_t childPageCount = pageCount + 4 + (4 + 8 + 4 + 4 + 12) + (4 + 12);
   ASSERT_EQ(Int32At(file, childPageCount), 2);
   // The properties end with the extra text (outer and inner length) and the extra data.
-  const int64_t extraData = layout.styles - 4 - static_cast<int64_t>(spec.properties.extraData.size());
-  const int64_t extraText = extraData - 4 - 4 - static_cast<int64_t>(spec.properties.extraText.size());
+  const int64_t extraData = layout.styles - 4 - static_cast<int64_t>(desc.properties.extraData.size());
+  const int64_t extraText = extraData - 4 - 4 - static_cast<int64_t>(desc.properties.extraText.size());
   // The inner length is scrambled with the outer sub-stream: its bytes are XORed with 0 to 3.
   const int32_t innerKey = 0x03020100;
-  ASSERT_EQ(Int32At(file, extraText + 4) ^ innerKey, static_cast<int32_t>(spec.properties.extraText.size()));
+  ASSERT_EQ(Int32At(file, extraText + 4) ^ innerKey, static_cast<int32_t>(desc.properties.extraText.size()));
 
   struct Case {
     const char* what;

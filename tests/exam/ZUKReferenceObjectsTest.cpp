@@ -10,8 +10,8 @@
 
 namespace {
 
-ZUKQuestionSpec InSection(uint8_t type, int32_t section) {
-  ZUKQuestionSpec q;
+ZUKQuestionDesc InSection(uint8_t type, int32_t section) {
+  ZUKQuestionDesc q;
   q.type = type;
   q.sectionId = section;
   q.parts = {"q", "e"};
@@ -30,11 +30,11 @@ struct Indexed {
 }  // namespace
 
 TEST(ZUKReferenceObjectsTest, CountsQuestionsPerExamAndSection) {
-  ZUKFileSpec spec;
-  ZUKExamSpec exam;
+  ZUKFileDesc desc;
+  ZUKExamDesc exam;
   exam.questions = {InSection(0, 3), InSection(7, 1), InSection(8, 3), InSection(2, -1), InSection(5, 1)};
-  spec.exams = {exam};
-  Indexed indexed(BuildZUKFile(spec));
+  desc.exams = {exam};
+  Indexed indexed(BuildZUKFile(desc));
   ASSERT_EQ(indexed.reader.ExamIndex.Count(), 1);
   const TExamRef& ref = *indexed.reader.ExamIndex[0];
   EXPECT_EQ(ref.GetQuestionCount(), 5);
@@ -48,20 +48,20 @@ TEST(ZUKReferenceObjectsTest, CountsQuestionsPerExamAndSection) {
 }
 
 TEST(ZUKReferenceObjectsTest, IndexesSetsAndTestletsOfCaseStudyExams) {
-  ZUKFileSpec spec;
-  ZUKExamSpec caseStudy;
+  ZUKFileDesc desc;
+  ZUKExamDesc caseStudy;
   caseStudy.caseStudy = true;
-  ZUKSetSpec set;
+  ZUKSetDesc set;
   set.questions = {InSection(0, 4), InSection(9, 4)};
-  ZUKSetSpec testlet;
+  ZUKSetDesc testlet;
   testlet.testlet = true;
   testlet.headerValue = 25;
   testlet.title = "Fabrikam";
   testlet.pages = {{"a", "", {{"b", "x", {}}}}, {"c", "y", {}}};
   testlet.questions = {InSection(1, 4)};
   caseStudy.sets = {set, testlet};
-  spec.exams = {caseStudy};
-  Indexed indexed(BuildZUKFile(spec));
+  desc.exams = {caseStudy};
+  Indexed indexed(BuildZUKFile(desc));
   const auto* ref = dynamic_cast<const TCaseStudyExamRef*>(indexed.reader.ExamIndex[0]);
   ASSERT_NE(ref, nullptr);
   EXPECT_EQ(ref->HeaderTotal, 45);
@@ -80,14 +80,14 @@ TEST(ZUKReferenceObjectsTest, IndexesSetsAndTestletsOfCaseStudyExams) {
 }
 
 TEST(ZUKReferenceObjectsTest, HeaderTotalDoesNotOverflow) {
-  ZUKFileSpec spec;
-  ZUKExamSpec caseStudy;
+  ZUKFileDesc desc;
+  ZUKExamDesc caseStudy;
   caseStudy.caseStudy = true;
-  ZUKSetSpec set;
+  ZUKSetDesc set;
   set.headerValue = INT32_MAX;
   caseStudy.sets = {set, set, set};
-  spec.exams = {caseStudy};
-  Indexed indexed(BuildZUKFile(spec));
+  desc.exams = {caseStudy};
+  Indexed indexed(BuildZUKFile(desc));
   EXPECT_EQ(dynamic_cast<const TCaseStudyExamRef&>(*indexed.reader.ExamIndex[0]).HeaderTotal,
             3LL * INT32_MAX);
 }
@@ -96,13 +96,13 @@ TEST(ZUKReferenceObjectsTest, UnknownTypesStopTheIndex) {
   EXPECT_THROW(ExamRefClassByType(2), EZUKUnknownExamType);
   EXPECT_NE(dynamic_cast<TCaseStudyExamRef*>(ExamRefClassByType(1)().get()), nullptr);
 
-  ZUKFileSpec spec;
-  ZUKExamSpec caseStudy;
+  ZUKFileDesc desc;
+  ZUKExamDesc caseStudy;
   caseStudy.caseStudy = true;
-  caseStudy.sets = {ZUKSetSpec{}};
-  spec.exams = {caseStudy};
+  caseStudy.sets = {ZUKSetDesc{}};
+  desc.exams = {caseStudy};
   ZUKFileLayout layout;
-  std::string file = BuildZUKFile(spec, &layout);
+  std::string file = BuildZUKFile(desc, &layout);
   // exam count, exam type, set count, then the set type byte
   file[static_cast<size_t>(layout.exams + 4 + 1 + 4)] = 2;
   TMemoryStream stream(file);

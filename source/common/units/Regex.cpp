@@ -11,7 +11,7 @@
 #include <limits>
 #include <utility>
 
-#include "common/units/RegexProgram.h"
+#include "common/units/RegexCode.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -225,7 +225,7 @@ void TRegex::Compile() {
   syntax.paired_head = paired_head_;
   syntax.invert_case = &invert_table_;
   try {
-    program_ = std::make_shared<const RegexProgram>(CompileRegex(expression_, syntax));
+    program_ = std::make_shared<const RegexCode>(CompileRegex(expression_, syntax));
   } catch (const RegexFailure& failure) {
     program_.reset();
     compiler_error_pos_ = failure.position;

@@ -1,5 +1,5 @@
 // TRegex, the program's own regular-expression engine. An expression is compiled into a
-// compact byte-coded program (see RegexProgram.h) and run by a backtracking matcher that
+// compact byte-coded program (see RegexCode.h) and run by a backtracking matcher that
 // keeps its backtracking state on the heap. Text is 8-bit characters of the ANSI code page;
 // the character 0 ends both an expression and an input.
 #pragma once
@@ -16,7 +16,7 @@
 #include "platform/core/Object.h"
 #include "platform/core/Strings.h"
 
-struct RegexProgram;
+struct RegexCode;
 struct RegexMatchContext;
 class TRegex;
 
@@ -76,7 +76,7 @@ class TRegex : public TObject {
   /// Compiles the expression now; a compile error raises ERegex.
   void Compile();
   /// The compiled program, or null when there is none (for inspection by tests).
-  const RegexProgram* CompiledProgram() const { return program_.get(); }
+  const RegexCode* CompiledProgram() const { return program_.get(); }
 
   // --- Modifiers ---------------------------------------------------------------------
   uint32_t Modifiers() const { return modifiers_; }
@@ -158,10 +158,10 @@ class TRegex : public TObject {
   std::unique_ptr<RegexMatchContext> match_;  // separator sets and the matcher's scratch memory
   std::string expression_;
   bool has_expression_ = false;
-  std::shared_ptr<const RegexProgram> program_;
+  std::shared_ptr<const RegexCode> program_;
   // Programs compiled lately, newest first: a caller that switches one object between a few
   // expressions (the HTML clean-up does, line by line) compiles each of them once.
-  std::vector<std::shared_ptr<const RegexProgram>> recent_;
+  std::vector<std::shared_ptr<const RegexCode>> recent_;
   uint32_t modifiers_;
   std::string space_chars_;
   std::string word_chars_;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "common/units/RegexProgram.h"
+#include "common/units/RegexCode.h"
 
 using namespace regex_code;
 
@@ -52,7 +52,7 @@ class Compiler {
     expr_ = expression.substr(0, zero);
   }
 
-  RegexProgram Run() {
+  RegexCode Run() {
     // Pass 1 sizes the program without writing it.
     emit_ = false;
     size_ = 0;
@@ -67,7 +67,7 @@ class Compiler {
     Parse();
     if (code_.size() != size) throw RegexFailure{1004, 0};
 
-    RegexProgram program;
+    RegexCode program;
     program.expression = std::string(expr_);
     program.code = std::move(code_);
     program.modifiers = syntax_.modifiers;
@@ -689,7 +689,7 @@ class Compiler {
     return off == 0 ? -1 : node + off;
   }
 
-  void AddFirstChars(const RegexProgram& program, RegexCharSet& set) const {
+  void AddFirstChars(const RegexCode& program, RegexCharSet& set) const {
     const std::vector<uint8_t>& code = program.code;
     std::vector<bool> visited(code.size(), false);
     std::vector<int32_t> work{1};
@@ -786,7 +786,7 @@ class Compiler {
     }
   }
 
-  void ComputeOptimisation(RegexProgram& program, int flags) const {
+  void ComputeOptimisation(RegexCode& program, int flags) const {
     AddFirstChars(program, program.first_chars);
     for (int c = 0; c < 256; ++c) program.first_table[c] = program.first_chars.Has(static_cast<uint8_t>(c));
     program.first_count = program.first_chars.Count();
@@ -843,7 +843,7 @@ class Compiler {
 
   /// Finds, for every BACK node, where its loop goes on when an iteration matched nothing:
   /// the NOTHING alternative that follows the loop.
-  static void ComputeBackLoops(RegexProgram& program) {
+  static void ComputeBackLoops(RegexCode& program) {
     const std::vector<uint8_t>& code = program.code;
     const auto size = static_cast<int32_t>(code.size());
     for (int32_t n = 1; n < size; n += NodeSize(code, n)) {
@@ -919,7 +919,7 @@ bool ParseModifierLetters(std::string_view text, uint32_t& modifiers) {
 
 }  // namespace
 
-RegexProgram CompileRegex(std::string_view expression, const RegexSyntax& syntax) {
+RegexCode CompileRegex(std::string_view expression, const RegexSyntax& syntax) {
   return Compiler(expression, syntax).Run();
 }
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "common/units/RegexProgram.h"
+#include "common/units/RegexCode.h"
 
 using namespace regex_code;
 
@@ -36,7 +36,7 @@ bool IsDigitChar(uint8_t c) {
 
 class Matcher {
  public:
-  Matcher(const RegexProgram& program, RegexMatchContext& context, const uint8_t* input, int32_t length,
+  Matcher(const RegexCode& program, RegexMatchContext& context, const uint8_t* input, int32_t length,
           int32_t* start, int32_t* end)
       : code_(program.code.data()),
         program_(program),
@@ -539,7 +539,7 @@ class Matcher {
   }
 
   const uint8_t* code_;
-  const RegexProgram& program_;
+  const RegexCode& program_;
   const RegexMatchContext& ctx_;
   const uint8_t* in_;
   int32_t len_;
@@ -569,7 +569,7 @@ int32_t FindCandidate(const RegexCharSet& first, const bool* table, int single, 
 
 }  // namespace
 
-bool SearchRegex(const RegexProgram& program, RegexMatchContext& context, const uint8_t* input,
+bool SearchRegex(const RegexCode& program, RegexMatchContext& context, const uint8_t* input,
                  int32_t length, int32_t from, int32_t* start, int32_t* end) {
   std::fill(start, start + kGroupCount, -1);
   std::fill(end, end + kGroupCount, -1);

@@ -8,13 +8,13 @@
 
 #include "RegexTestSupport.h"
 #include "common/units/Regex.h"
-#include "common/units/RegexProgram.h"
+#include "common/units/RegexCode.h"
 
 using namespace regex_code;
 
 namespace {
 
-const RegexProgram& CompileOrDie(TRegex& re, std::string_view expression, std::string_view modifiers = "") {
+const RegexCode& CompileOrDie(TRegex& re, std::string_view expression, std::string_view modifiers = "") {
   if (!modifiers.empty()) re.SetModifierStr(modifiers);
   re.SetExpression(expression);
   re.Compile();
@@ -47,7 +47,7 @@ int NodeSize(const std::vector<uint8_t>& code, size_t n) {
 
 /// The nodes in program order, one word each: the opcode number, literals as "8:text",
 /// tiny sets as "25:abc", counted nodes as "18{min,max}".
-std::string Listing(const RegexProgram& program) {
+std::string Listing(const RegexCode& program) {
   const std::vector<uint8_t>& code = program.code;
   std::string out;
   for (size_t n = 1; n < code.size(); n += NodeSize(code, n)) {
@@ -223,10 +223,10 @@ TEST(RegexOptimisationTest, StartCharacterAnchorAndMustString) {
   EXPECT_FALSE(CompileOrDie(re, "(?m)^abc").anchored);
   EXPECT_EQ(CompileOrDie(re, "(?i)abc").start_char, 0);
 
-  const RegexProgram& p = CompileOrDie(re, "a*bcd+efgh");
+  const RegexCode& p = CompileOrDie(re, "a*bcd+efgh");
   ASSERT_GE(p.must_offset, 0);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(&p.code[p.must_offset]), p.must_length), "efgh");
-  const RegexProgram& tie = CompileOrDie(re, "x*ab.cd");
+  const RegexCode& tie = CompileOrDie(re, "x*ab.cd");
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(&tie.code[tie.must_offset]), tie.must_length), "cd");
   EXPECT_EQ(CompileOrDie(re, "abcd").must_offset, -1) << "only a program that starts with a repetition";
 }
@@ -234,7 +234,7 @@ TEST(RegexOptimisationTest, StartCharacterAnchorAndMustString) {
 TEST(RegexOptimisationTest, FirstCharacterSets) {
   auto members = [](std::string_view expression) {
     TRegex re;
-    const RegexProgram& p = CompileOrDie(re, expression);
+    const RegexCode& p = CompileOrDie(re, expression);
     std::string out;
     for (int c = 0; c < 256; ++c)
       if (p.first_chars.Has(static_cast<uint8_t>(c)))
@@ -262,7 +262,7 @@ TEST(RegexCompileTest, SettingTheSameExpressionKeepsTheProgram) {
   TRegex re;
   re.SetExpression("a+b");
   re.Compile();
-  const RegexProgram* program = re.CompiledProgram();
+  const RegexCode* program = re.CompiledProgram();
   re.SetExpression("a+b");
   EXPECT_EQ(re.CompiledProgram(), program);
   re.SetExpression("a+c");

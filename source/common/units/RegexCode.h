@@ -86,7 +86,7 @@ struct RegexCharSet {
 };
 
 /// A compiled expression with the optimisation data the search driver uses.
-struct RegexProgram {
+struct RegexCode {
   std::string expression;               ///< the expression compiled
   std::vector<uint8_t> code;            ///< magic byte, then nodes
   uint32_t modifiers = 0;               ///< the Modifiers value the program was compiled with
@@ -123,7 +123,7 @@ struct RegexSyntax {
 };
 
 /// Compiles `expression` (up to its first 0 byte); throws RegexFailure.
-RegexProgram CompileRegex(std::string_view expression, const RegexSyntax& syntax);
+RegexCode CompileRegex(std::string_view expression, const RegexSyntax& syntax);
 
 /// One record of the matcher's backtracking stack: a choice point or the undo of a change.
 struct RegexBacktrackEntry {
@@ -173,7 +173,7 @@ struct RegexMatchContext {
 /// Searches `input` (terminated by a 0 at input[length]) from `from` (0-based) for a match
 /// of `program`. On success fills start/end (offsets, -1 = unset) of the 15 groups.
 /// Throws RegexFailure for run-time errors.
-bool SearchRegex(const RegexProgram& program, RegexMatchContext& context, const uint8_t* input,
+bool SearchRegex(const RegexCode& program, RegexMatchContext& context, const uint8_t* input,
                  int32_t length, int32_t from, int32_t* start, int32_t* end);
 
 /// Upper bound on backtracking entries held at once; beyond it a match fails with 1016.
