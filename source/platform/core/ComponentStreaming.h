@@ -137,7 +137,6 @@ class TWriter : public TFiler {
   std::string ComponentReference(TComponent* component) const;
 
   std::string propPath_;
-  int depth_ = 0;
 };
 
 /// Reads values, property lists, collections and components from a stream. Every length

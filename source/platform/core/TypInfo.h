@@ -234,7 +234,7 @@ class TPropertyBuilder {
     p.GetComponent = [get](TPersistent& o) mutable -> TComponent* {
       return typinfo_detail::Get(get, static_cast<T&>(o));
     };
-    p.SetComponent = [set, get](TPersistent& o, TComponent* c) mutable {
+    p.SetComponent = [set](TPersistent& o, TComponent* c) mutable {
       using V = typinfo_detail::ValueOf<T, G>;
       typinfo_detail::Set(set, static_cast<T&>(o), dynamic_cast<V>(c));
     };
@@ -279,7 +279,7 @@ class TPropertyBuilder {
     p.GetOrd = [get](TPersistent& o) mutable {
       return static_cast<int64_t>(typinfo_detail::Get(get, static_cast<T&>(o)));
     };
-    p.SetOrd = [set, get](TPersistent& o, int64_t v) mutable {
+    p.SetOrd = [set](TPersistent& o, int64_t v) mutable {
       using V = typinfo_detail::ValueOf<T, G>;
       typinfo_detail::Set(set, static_cast<T&>(o), static_cast<V>(v));
     };
