@@ -281,3 +281,40 @@ TEST(ZUKHoldersTest, ClassesByType) {
     EXPECT_THROW(QuestionSetClassByType(type), EZUKUnknownQuestionSetType);
   }
 }
+
+TEST(ZUKHoldersTest, ReadingReportsTheFileSizeAndTheEndOfEachRecord) {
+  ZUKFileDesc desc;
+  ZUKExamDesc exam;
+  exam.questions = {OfType(0), OfType(7), OfType(1)};
+  desc.exams = {exam, ZUKExamDesc{}};
+  const std::string file = BuildZUKFile(desc);
+
+  TMemoryStream indexStream(file);
+  TZUKReader index(indexStream);
+  index.Load();
+  const TExamRef& ref = *index.ExamIndex[0];
+  const std::vector<int64_t> recordEnds = {ref.Questions[1]->Position, ref.Questions[2]->Position,
+                                           index.ExamIndex[1]->Position};
+
+  TMemoryStream stream(file);
+  TExamTreeReader reader(stream);
+  std::vector<std::pair<int64_t, int64_t>> reports;
+  reader.OnProgress = [&](int64_t total, int64_t position) { reports.emplace_back(total, position); };
+  reader.ExamCollection.OnNotify = [&](TZUKProgressNotifier* sender, TStream& s, bool isReading) {
+    reader.HandleTreeNotify(sender, s, isReading);
+  };
+  reader.Load();
+  // Four steps before the exams and one after the trailer report too; the records lie between.
+  ASSERT_EQ(reports.size(), 4 + recordEnds.size() + 1);
+  for (size_t i = 0; i < recordEnds.size(); ++i) {
+    EXPECT_EQ(reports[4 + i].first, static_cast<int64_t>(file.size()));
+    EXPECT_EQ(reports[4 + i].second, recordEnds[i]);
+  }
+  EXPECT_EQ(reader.WriteCount, 0);
+
+  // Without a progress handler a write notification changes nothing.
+  reader.OnProgress = nullptr;
+  TMemoryStream out;
+  reader.HandleTreeNotify(&reader.ExamCollection, out, false);
+  EXPECT_EQ(reader.WriteCount, 0);
+}

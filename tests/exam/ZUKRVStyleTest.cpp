@@ -1,11 +1,10 @@
-#include "exam/ZUKRVStyle.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "ZUKFileBuilder.h"
 #include "exam/ZUKException.h"
+#include "exam/ZUKRVStyle.h"
 #include "exam/ZUKStream.h"
 #include "platform/core/ComponentStreaming.h"
 #include "richtext/core/RVMainStyle.h"

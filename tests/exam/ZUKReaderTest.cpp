@@ -175,7 +175,9 @@ TEST(ZUKReaderTest, WithoutExtraTextTheFlagsAreFollowedByTheExtraData) {
 }
 
 TEST(ZUKReaderTest, SectionsFollowFileOrderNotIds) {
-  TMemoryStream stream(BuildZUKFile(SmallSpec()));
+  ZUKFileLayout layout;
+  const std::string file = BuildZUKFile(SmallSpec(), &layout);
+  TMemoryStream stream(file);
   TZUKReader reader(stream);
   reader.Load();
   ASSERT_EQ(reader.Sections.Count(), 2);
@@ -187,6 +189,8 @@ TEST(ZUKReaderTest, SectionsFollowFileOrderNotIds) {
 
   TMemoryStream saved;
   reader.Sections.Save(saved);
+  EXPECT_EQ(saved.DataString(), file.substr(static_cast<size_t>(layout.sections),
+                                            static_cast<size_t>(layout.exams - layout.sections)));
   TZUKSectionCollection none;
   TMemoryStream empty;
   none.Save(empty);

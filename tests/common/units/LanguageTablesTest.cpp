@@ -183,19 +183,71 @@ TEST(LanguageTableContentsTest, RussianTablesHoldEveryEnglishKeyExceptTheWindows
 
 TEST_F(LanguageTablesTest, EnglishTextsAreThoseOfTheProgram) {
   const std::pair<const char*, const char*> texts[] = {
+      // exam files
       {"INVALID_FILE_FORMAT", "Invalid file format or corrupted file."},
+      {"UNKNOWN_EXAM_TYPE", "Unknown exam type."},
       {"UNKNOWN_QUESTION_TYPE", "Unknown question type."},
-      {"POINT_AND_SHOT", "Point and Shoot"},
+      {"WRONG_EXAM_FILE_TYPE_EXCEPTION_MESSAGE",
+       "The specified file is a case study based exam. ZUK Mobile supports only standard exam files."},
+      // main window
       {"MainForm", "ZUK Converter"},
-      {"acBrowse", "&Browse..."},
+      {"DescStaticText",
+       "ZUK Converter allows you to convert .zuk files to .zukm format used by ZUK Mobile."},
+      {"InstructionsStaticText", "Choose source file and click Convert."},
       {"SourceFileStaticText", "&Source .zuk file:"},
+      {"acBrowse", "&Browse..."},
+      {"acAbout", "&About"},
+      {"acExit", "E&xit"},
+      {"acConvert", "&Convert"},
+      // converter messages
+      {"CONVERTER_FILE_NOT_FOUND_MESSAGE", "The specified file doesn't exist."},
+      {"SPEFICY_SOURCE_ZUK_FILE", "Please specify the source ZUK file name."},
+      {"YOU_SHOULD_SPECIFY_SOURCE_ZUK_FILE", "You should specify source .zuk file."},
+      {"SOURCE_FILE_MUST_HAVE_ZUK_EXT", "The source file must have .zuk extension."},
       {"CONVERTED_FILE_NOT_FOUND", "File \"%s\" is not found."},
-      {"MOVE_BUTTON", "<< &Move"},
+      {"USE_ZUKMOBILE_TO_OPEN_ZUKM_FILES", "You have to use ZUK Mobile to open .zukm files."},
+      {"USE_MANAGER_TO_OPEN_ZUK_FILES", "Use Pemry Manager to open .zuk files."},
+      {"CONVERTED_SUCCESSFULLY", "The file has been converted successfully."},
+      // exam tree and question defaults
+      {"EXAM", "Exam"},
+      {"QUESTION", "Question"},
+      {"CASE_STUDY_TITLE", "Case Study Title"},
+      {"CONNECTORS", "Connectors"},
+      {"ANSWER_CHOICES_TITLE_PROPERTY", "Answer Choices Title"},
+      {"TREE_STRUCTURE_TITLE_PROPERTY", "Tree Structure Title"},
+      {"ORDERED_LIST_TITLE_PROPERTY", "Ordered List Title"},
+      // question kinds
+      {"MULTIPLE_CHOICE", "Multiple Choice"},
+      {"SELECT_AND_PLACE", "Select and Place"},
+      {"POINT_AND_SHOT", "Point and Shoot"},
+      {"CREATE_A_TREE", "Create a Tree"},
+      {"BUILD_LIST_AND_REORDER", "Build List and Reorder"},
+      {"DROP_AND_CONNECT", "Drop and Connect"},
+      {"FILL_IN_THE_BLANK", "Fill in the Blank"},
+      {"HOT_AREA", "Hot Area"},
+      // about box
+      {"VERSION_LABEL", "Version %s"},
       {"CANT_OPEN_INTERNET_BROWSER", "Could not start your Internet Browser."},
+      // printing a question
+      {"QUESTION_UPPER", "QUESTION"},
+      {"EXPLANATION_REFERENCE_TITLE", "Explanation/Reference"},
+      {"CASE_STUDY_FOR_PRINT", "(Case Study):"},
+      {"EXHIBIT_BEGIN_FOR_PRINT", "Exhibit:"},
+      {"EXHIBIT_AFTER_FOR_PRINT", "(exhibit):"},
+      {"CORRECT_ANSWER_FOR_PRINT", "Correct Answer:"},
+      {"CANDIDATE_RESPONSE_FOR_PRINT", "Candidate Response"},
+      {"SECTION", "Section"},
+      {"NONE_RESPONSE", "[None]"},
+      {"FILL_IN_THE_BLANK_ANSWER_UNION_OR", "-or-"},
+      // tree and list answer pictures
+      {"MOVE_BUTTON", "<< &Move"},
+      {"REMOVE_BUTTON", "&Remove >>"},
+      {"COLLAPSE_BUTTON_STATE", "Collapse"},
+      {"LANGUAGE_TITLE", "English"},
   };
   for (const auto& [key, text] : texts) EXPECT_EQ(store->GetString(key), text) << key;
   EXPECT_TRUE(store->GetString("FILE_FORMAT_NEXT_VERSION")
-                  .starts_with("This file was created with a newer version of Pemry than you have."));
+                  .starts_with("This file was created with a newer version of Pemry than you have.\r\n"));
 }
 
 TEST_F(LanguageTablesTest, TextsComeOutAsUtf8) {

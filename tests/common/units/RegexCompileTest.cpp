@@ -122,6 +122,55 @@ TEST(RegexCompileTest, ErrorMessagesCarryTheTextAndPosition) {
   EXPECT_EQ(re.ErrorMsg(42), "Unknown error");
 }
 
+TEST(RegexCompileTest, EveryErrorCodeHasItsText) {
+  const std::pair<int, const char*> texts[] = {
+      {102, "TRegex(comp): ParseReg Too Many ()"},
+      {103, "TRegex(comp): ParseReg Unmatched ()"},
+      {104, "TRegex(comp): ParseReg Unmatched ()"},
+      {105, "TRegex(comp): ParseReg Junk On End"},
+      {106, "TRegex(comp): *+ Operand Could Be Empty"},
+      {107, "TRegex(comp): Nested *?+"},
+      {108, "TRegex(comp): Bad Hex Digit"},
+      {109, "TRegex(comp): Invalid [] Range"},
+      {110, "TRegex(comp): Parse Atom Trailing \\"},
+      {111, "TRegex(comp): No Hex Code After \\x"},
+      {112, "TRegex(comp): Hex Code After \\x Is Too Big"},
+      {113, "TRegex(comp): Unmatched []"},
+      {115, "TRegex(comp): ?+*{ Follows Nothing"},
+      {116, "TRegex(comp): Trailing \\"},
+      {122, "TRegex(comp): BRACES Argument Too Big"},
+      {124, "TRegex(comp): BRACE Min Param Greater then Max"},
+      {125, "TRegex(comp): Unclosed (?#Comment)"},
+      {127, "TRegex(comp): Urecognized Modifier"},
+      {128, "TRegex(comp): LinePairedSeparator must countain two different chars or no chars at all"},
+      {1000, "TRegex(exec): RegRepeat Called Inappropriately"},
+      {1001, "TRegex(exec): MatchPrim Memory Corruption"},
+      {1002, "TRegex(exec): MatchPrim Corrupted Pointers"},
+      {1003, "TRegex(exec): Not Assigned Expression Property"},
+      {1004, "TRegex(exec): Corrupted Program"},
+      {1005, "TRegex(exec): No Input String Specified"},
+      {1006, "TRegex(exec): Offset Must Be Greater Then 0"},
+      {1007, "TRegex(exec): ExecNext Without Exec[Pos]"},
+      {1013, "Unknown error"},
+      {1014, "TRegex(exec): Loop Stack Exceeded"},
+      {1015, "TRegex(exec): Loop Without LoopEntry !"},
+      {114, "Unknown error"},
+  };
+  TRegex re;
+  for (const auto& [code, text] : texts) {
+    EXPECT_EQ(re.ErrorMsg(code), text) << code;
+    try {
+      re.Error(code);
+      FAIL() << code;
+    } catch (const ERegex& e) {
+      // Compile-time codes name the parse position, run-time codes do not.
+      EXPECT_EQ(e.Message(), std::string(text) + (code < 1000 ? " (pos 0)" : "")) << code;
+      EXPECT_EQ(e.ErrorCode(), code);
+      EXPECT_EQ(re.LastError(), code);
+    }
+  }
+}
+
 TEST(RegexCompileTest, EmptyExpressionRaises1003) {
   TRegex re;
   EXPECT_EQ(regex_test::Run("", "", "abc"), "error 1003");
