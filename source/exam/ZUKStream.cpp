@@ -66,8 +66,10 @@ int32_t ReadSubStream(TStream& stream, TStream& dest, bool scrambled) {
   if (n > 0) {
     dest.SetSize(0);
     dest.SetPosition(0);
-    if (scrambled) CopyTransformed(dest, stream, n);
-    else dest.CopyFrom(stream, n);
+    if (scrambled)
+      CopyTransformed(dest, stream, n);
+    else
+      dest.CopyFrom(stream, n);
     dest.SetPosition(0);
   }
   return n;
@@ -79,8 +81,10 @@ int64_t WriteSubStream(TStream& source, TStream& stream, bool scrambled) {
   WriteInt32(static_cast<int32_t>(size), stream);
   if (size > 0) {
     source.SetPosition(0);
-    if (scrambled) CopyTransformed(stream, source, size);
-    else stream.CopyFrom(source, size);
+    if (scrambled)
+      CopyTransformed(stream, source, size);
+    else
+      stream.CopyFrom(source, size);
   }
   return size;
 }
@@ -97,7 +101,8 @@ void ReadText(TStream& stream, std::string& s, bool scrambled) {
 }
 
 int32_t WriteText(const std::string& s, TStream& stream, bool scrambled) {
-  if (s.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) throw EWriteError("Stream write error");
+  if (s.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
+    throw EWriteError("Stream write error");
   const auto n = static_cast<int32_t>(s.size());
   WriteInt32(n, stream);
   if (n > 0) {
@@ -114,25 +119,41 @@ int32_t WriteText(const std::string& s, TStream& stream, bool scrambled) {
 
 }  // namespace
 
-void ScrambleBuffer(uint8_t* buffer, uint16_t count) { XorIndex(buffer, count); }
-void UnscrambleBuffer(uint8_t* buffer, uint16_t count) { XorIndex(buffer, count); }
+void ScrambleBuffer(uint8_t* buffer, uint16_t count) {
+  XorIndex(buffer, count);
+}
+void UnscrambleBuffer(uint8_t* buffer, uint16_t count) {
+  XorIndex(buffer, count);
+}
 
-int64_t CopyScrambled(TStream& dest, TStream& source, int64_t count) { return CopyTransformed(dest, source, count); }
+int64_t CopyScrambled(TStream& dest, TStream& source, int64_t count) {
+  return CopyTransformed(dest, source, count);
+}
 int64_t CopyUnscrambled(TStream& dest, TStream& source, int64_t count) {
   return CopyTransformed(dest, source, count);
 }
 
-uint8_t ReadByte(TStream& stream) { return ReadValue<uint8_t>(stream); }
-bool ReadBool(TStream& stream) { return ReadValue<uint8_t>(stream) != 0; }
-int32_t ReadInt32(TStream& stream) { return ReadValue<int32_t>(stream); }
-double ReadDouble(TStream& stream) { return ReadValue<double>(stream); }
+uint8_t ReadByte(TStream& stream) {
+  return ReadValue<uint8_t>(stream);
+}
+bool ReadBool(TStream& stream) {
+  return ReadValue<uint8_t>(stream) != 0;
+}
+int32_t ReadInt32(TStream& stream) {
+  return ReadValue<int32_t>(stream);
+}
+double ReadDouble(TStream& stream) {
+  return ReadValue<double>(stream);
+}
 
 int WriteByte(uint8_t value, TStream& stream) {
   stream.WriteBuffer(&value, 1);
   return 1;
 }
 
-int WriteBool(bool value, TStream& stream) { return WriteByte(value ? 1 : 0, stream); }
+int WriteBool(bool value, TStream& stream) {
+  return WriteByte(value ? 1 : 0, stream);
+}
 
 int WriteInt32(int32_t value, TStream& stream) {
   stream.WriteBuffer(&value, 4);
@@ -144,23 +165,43 @@ int WriteDouble(double value, TStream& stream) {
   return 8;
 }
 
-void SkipByte(TStream& stream) { Skip(stream, 1); }
-void SkipBool(TStream& stream) { Skip(stream, 1); }
-void SkipInt32(TStream& stream) { Skip(stream, 4); }
-void SkipDouble(TStream& stream) { Skip(stream, 8); }
+void SkipByte(TStream& stream) {
+  Skip(stream, 1);
+}
+void SkipBool(TStream& stream) {
+  Skip(stream, 1);
+}
+void SkipInt32(TStream& stream) {
+  Skip(stream, 4);
+}
+void SkipDouble(TStream& stream) {
+  Skip(stream, 8);
+}
 
-int32_t ReadStream(TStream& stream, TStream& dest) { return ReadSubStream(stream, dest, false); }
-int32_t ReadScrambledStream(TStream& stream, TStream& dest) { return ReadSubStream(stream, dest, true); }
-int64_t WriteStream(TStream& source, TStream& stream) { return WriteSubStream(source, stream, false); }
-int64_t WriteScrambledStream(TStream& source, TStream& stream) { return WriteSubStream(source, stream, true); }
+int32_t ReadStream(TStream& stream, TStream& dest) {
+  return ReadSubStream(stream, dest, false);
+}
+int32_t ReadScrambledStream(TStream& stream, TStream& dest) {
+  return ReadSubStream(stream, dest, true);
+}
+int64_t WriteStream(TStream& source, TStream& stream) {
+  return WriteSubStream(source, stream, false);
+}
+int64_t WriteScrambledStream(TStream& source, TStream& stream) {
+  return WriteSubStream(source, stream, true);
+}
 
 void SkipStream(TStream& stream) {
   const int32_t n = ReadInt32(stream);
   if (n >= 1) Skip(stream, n);
 }
 
-void ReadString(TStream& stream, std::string& s) { ReadText(stream, s, false); }
-void ReadScrambledString(TStream& stream, std::string& s) { ReadText(stream, s, true); }
+void ReadString(TStream& stream, std::string& s) {
+  ReadText(stream, s, false);
+}
+void ReadScrambledString(TStream& stream, std::string& s) {
+  ReadText(stream, s, true);
+}
 
 std::string ReadString(TStream& stream) {
   std::string s;
@@ -174,12 +215,18 @@ std::string ReadScrambledString(TStream& stream) {
   return s;
 }
 
-int32_t WriteString(const std::string& s, TStream& stream) { return WriteText(s, stream, false); }
-int32_t WriteScrambledString(const std::string& s, TStream& stream) { return WriteText(s, stream, true); }
+int32_t WriteString(const std::string& s, TStream& stream) {
+  return WriteText(s, stream, false);
+}
+int32_t WriteScrambledString(const std::string& s, TStream& stream) {
+  return WriteText(s, stream, true);
+}
 
 void SkipString(TStream& stream) {
   const int32_t n = ReadInt32(stream);
   if (n > 0) Skip(stream, n);
 }
 
-void ReadObjectProperties(TPersistent& instance, TStream& stream) { ReadPropertyList(stream, instance); }
+void ReadObjectProperties(TPersistent& instance, TStream& stream) {
+  ReadPropertyList(stream, instance);
+}

@@ -1,16 +1,17 @@
-#include "exam/ZUKStream.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
+#include "exam/ZUKStream.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/TypInfo.h"
 
 namespace {
 
-std::string Bytes(TMemoryStream& s) { return s.DataString(); }
+std::string Bytes(TMemoryStream& s) {
+  return s.DataString();
+}
 
 std::string Int32Bytes(int32_t v) {
   std::string out(4, '\0');
@@ -193,7 +194,9 @@ const TPropertyList& TStyleLike::ClassProperties() {
   return list;
 }
 
-std::string ShortString(const std::string& s) { return std::string(1, static_cast<char>(s.size())) + s; }
+std::string ShortString(const std::string& s) {
+  return std::string(1, static_cast<char>(s.size())) + s;
+}
 
 }  // namespace
 
@@ -201,8 +204,9 @@ TEST(ZUKStreamTest, PropertyListsFollowEachOtherOnOneStream) {
   // list begin, FontName = "Arial" (string), Size = 12 (8-bit integer), end; then a second
   // list with Size = 300 (16-bit integer), then a trailing byte that must stay unread.
   const std::string bytes = std::string("\x01", 1) + ShortString("FontName") + "\x06" + ShortString("Arial") +
-                            ShortString("Size") + "\x02\x0C" + std::string("\x00", 1) + std::string("\x01", 1) +
-                            ShortString("Size") + "\x03\x2C\x01" + std::string("\x00", 1) + "Z";
+                            ShortString("Size") + "\x02\x0C" + std::string("\x00", 1) +
+                            std::string("\x01", 1) + ShortString("Size") + "\x03\x2C\x01" +
+                            std::string("\x00", 1) + "Z";
   TMemoryStream in(bytes);
   TStyleLike first;
   TStyleLike second;

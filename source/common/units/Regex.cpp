@@ -2,8 +2,6 @@
 // operations built on them (substitution templates, Split, Replace).
 #include "common/units/Regex.h"
 
-#include "platform/core/CodePages.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +10,7 @@
 #include <utility>
 
 #include "common/units/RegexCode.h"
+#include "platform/core/CodePages.h"
 #include "platform/core/SysUtils.h"
 
 namespace {

@@ -173,8 +173,8 @@ struct RegexMatchContext {
 /// Searches `input` (terminated by a 0 at input[length]) from `from` (0-based) for a match
 /// of `program`. On success fills start/end (offsets, -1 = unset) of the 15 groups.
 /// Throws RegexFailure for run-time errors.
-bool SearchRegex(const RegexCode& program, RegexMatchContext& context, const uint8_t* input,
-                 int32_t length, int32_t from, int32_t* start, int32_t* end);
+bool SearchRegex(const RegexCode& program, RegexMatchContext& context, const uint8_t* input, int32_t length,
+                 int32_t from, int32_t* start, int32_t* end);
 
 /// Upper bound on backtracking entries held at once; beyond it a match fails with 1016.
 constexpr size_t kRegexMaxBacktrackEntries = size_t{1} << 23;

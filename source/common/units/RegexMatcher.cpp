@@ -569,8 +569,8 @@ int32_t FindCandidate(const RegexCharSet& first, const bool* table, int single, 
 
 }  // namespace
 
-bool SearchRegex(const RegexCode& program, RegexMatchContext& context, const uint8_t* input,
-                 int32_t length, int32_t from, int32_t* start, int32_t* end) {
+bool SearchRegex(const RegexCode& program, RegexMatchContext& context, const uint8_t* input, int32_t length,
+                 int32_t from, int32_t* start, int32_t* end) {
   std::fill(start, start + kGroupCount, -1);
   std::fill(end, end + kGroupCount, -1);
   if (program.must_offset >= 0) {

@@ -275,7 +275,7 @@ void TComponent::ValidateName(const std::string& name) const {
   const auto isAlpha = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
   bool valid = isAlpha(name[0]);
   for (char c : name) valid = valid && (isAlpha(c) || (c >= '0' && c <= '9'));
-  if (!valid) throw EComponentError(Format("''%s'' is not a valid component name", {name}));
+  if (!valid) throw EComponentError(Format("'%s' is not a valid component name", {name}));
   if (owner_ != nullptr) {
     TComponent* other = owner_->FindComponent(name);
     if (other != nullptr && other != this)

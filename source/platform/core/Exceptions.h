@@ -18,10 +18,10 @@ class Exception : public std::exception {
   std::string message_;
 };
 
-#define ZUK_DECLARE_EXCEPTION(Name, Parent)   \
-  class Name : public Parent {                 \
-   public:                                     \
-    using Parent::Parent;                      \
+#define ZUK_DECLARE_EXCEPTION(Name, Parent) \
+  class Name : public Parent {              \
+   public:                                  \
+    using Parent::Parent;                   \
   };
 
 ZUK_DECLARE_EXCEPTION(EStreamError, Exception)

@@ -44,7 +44,9 @@ class TList {
     if (i >= 0) Delete(i);
     return i;
   }
+  /// Moves the item at `from` to `to`; both are checked before anything moves.
   void Move(int from, int to) {
+    if (to < 0 || to >= Count()) RaiseListIndexError(to);
     T* item = Get(from);
     Delete(from);
     Insert(to, item);
@@ -104,7 +106,10 @@ class TObjectList {
       if (items_[i].get() == item) return static_cast<int>(i);
     return -1;
   }
+  /// Moves the item at `from` to `to`; both are checked before anything moves, so a bad
+  /// index never frees the item.
   void Move(int from, int to) {
+    if (to < 0 || to >= Count()) RaiseListIndexError(to);
     std::unique_ptr<T> item = Extract(from);
     Insert(to, std::move(item));
   }

@@ -22,7 +22,9 @@ std::mutex& TableLock() {
   return lock;
 }
 
-std::string Key(const std::string& name, const std::string& type) { return UpperCase(type) + "/" + UpperCase(name); }
+std::string Key(const std::string& name, const std::string& type) {
+  return UpperCase(type) + "/" + UpperCase(name);
+}
 
 ResourceData Lookup(const std::string& name, const std::string& type) {
   std::lock_guard<std::mutex> guard(TableLock());

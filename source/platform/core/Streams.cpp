@@ -22,7 +22,9 @@ int64_t ResolveSeek(int64_t offset, TSeekOrigin origin, int64_t position, int64_
 }
 }  // namespace
 
-void TStream::SetSize(int64_t) { throw EStreamError("Stream size cannot be changed"); }
+void TStream::SetSize(int64_t) {
+  throw EStreamError("Stream size cannot be changed");
+}
 
 int64_t TStream::Size() {
   const int64_t pos = Seek(0, soCurrent);
@@ -136,7 +138,9 @@ int64_t TBytesStream::Read(void* buffer, int64_t count) {
   return n;
 }
 
-int64_t TBytesStream::Write(const void*, int64_t) { throw EStreamError("Can't write to a read-only stream"); }
+int64_t TBytesStream::Write(const void*, int64_t) {
+  throw EStreamError("Can't write to a read-only stream");
+}
 
 int64_t TBytesStream::Seek(int64_t offset, TSeekOrigin origin) {
   position_ = ResolveSeek(offset, origin, position_, size_);
@@ -148,8 +152,7 @@ int64_t TBytesStream::Seek(int64_t offset, TSeekOrigin origin) {
 TFileStream::TFileStream(const std::string& file_name, unsigned mode) : file_name_(file_name) {
   if (mode == fmCreate || (mode & 0xFF00) == fmCreate) {
     fd_ = ::open(file_name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0)
-      throw EFCreateError("Cannot create file \"" + file_name + "\". " + std::strerror(errno));
+    if (fd_ < 0) throw EFCreateError("Cannot create file \"" + file_name + "\". " + std::strerror(errno));
     return;
   }
   int flags = O_RDONLY;

@@ -92,7 +92,9 @@ void TStrings::LoadFromStream(TStream& stream) {
   SetText(text);
 }
 
-void TStrings::SaveToStream(TStream& stream) const { stream.WriteBuffer(Text()); }
+void TStrings::SaveToStream(TStream& stream) const {
+  stream.WriteBuffer(Text());
+}
 
 void TStrings::LoadFromFile(const std::string& file_name) {
   TFileStream f(file_name, fmOpenRead | fmShareDenyWrite);
@@ -148,7 +150,9 @@ void TStringList::Delete(int index) {
   items_.erase(items_.begin() + index);
 }
 
-void TStringList::Clear() { items_.clear(); }
+void TStringList::Clear() {
+  items_.clear();
+}
 
 int TStringList::Add(const std::string& s) {
   if (!sorted_) {

@@ -12,8 +12,12 @@ namespace {
   throw EConvertError("Format '" + std::string(fmt) + "' invalid or incompatible with argument");
 }
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char AsciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 std::string Pad(std::string text, int width, bool left_justify) {
   if (width > 0 && static_cast<size_t>(width) > text.size()) {
@@ -135,8 +139,8 @@ std::string Format(std::string_view fmt, const std::vector<FormatArg>& args) {
       case 'x': {
         if (!a.IsInteger()) RaiseFormatError(fmt);
         const int64_t v = a.Integer();
-        const uint64_t bits = (v >= INT32_MIN && v <= UINT32_MAX) ? static_cast<uint32_t>(v)
-                                                                   : static_cast<uint64_t>(v);
+        const uint64_t bits =
+            (v >= INT32_MIN && v <= UINT32_MAX) ? static_cast<uint32_t>(v) : static_cast<uint64_t>(v);
         text = HexDigits(bits, true);
         if (prec > 0 && text.size() < static_cast<size_t>(prec))
           text.insert(0, static_cast<size_t>(prec) - text.size(), '0');
@@ -156,11 +160,14 @@ std::string Format(std::string_view fmt, const std::vector<FormatArg>& args) {
   return out;
 }
 
-std::string IntToStr(int64_t value) { return std::to_string(value); }
+std::string IntToStr(int64_t value) {
+  return std::to_string(value);
+}
 
 std::string IntToHex(int64_t value, int digits) {
   std::string s = HexDigits(static_cast<uint64_t>(value), true);
-  if (digits > 0 && s.size() < static_cast<size_t>(digits)) s.insert(0, static_cast<size_t>(digits) - s.size(), '0');
+  if (digits > 0 && s.size() < static_cast<size_t>(digits))
+    s.insert(0, static_cast<size_t>(digits) - s.size(), '0');
   return s;
 }
 
@@ -182,10 +189,14 @@ bool TryStrToInt64(std::string_view s, int64_t& value) {
   for (; i < s.size(); ++i) {
     const char c = s[i];
     int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return false;
+    if (c >= '0' && c <= '9')
+      d = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f')
+      d = c - 'a' + 10;
+    else if (base == 16 && c >= 'A' && c <= 'F')
+      d = c - 'A' + 10;
+    else
+      return false;
     if (acc > (std::numeric_limits<uint64_t>::max() - static_cast<uint64_t>(d)) / static_cast<uint64_t>(base))
       return false;
     acc = acc * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
@@ -247,7 +258,9 @@ std::string TrimRight(std::string_view s) {
   return std::string(s.substr(0, e));
 }
 
-std::string Trim(std::string_view s) { return TrimLeft(TrimRight(s)); }
+std::string Trim(std::string_view s) {
+  return TrimLeft(TrimRight(s));
+}
 
 std::string UpperCase(std::string_view s) {
   std::string r(s);
@@ -271,7 +284,9 @@ int CompareText(std::string_view a, std::string_view b) {
   return (a.size() < b.size()) ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
-bool SameText(std::string_view a, std::string_view b) { return CompareText(a, b) == 0; }
+bool SameText(std::string_view a, std::string_view b) {
+  return CompareText(a, b) == 0;
+}
 
 std::string StringReplace(std::string_view s, std::string_view from, std::string_view to, ReplaceFlag flags) {
   if (from.empty()) return std::string(s);
@@ -332,7 +347,15 @@ std::string ExcludeTrailingPathDelimiter(std::string_view path) {
   return r;
 }
 
-int64_t Round(double value) { return static_cast<int64_t>(std::nearbyint(value)); }
+int64_t Round(double value) {
+  // Values a 64-bit integer cannot hold (and NaN) would make the conversion undefined: they
+  // saturate, NaN gives 0.
+  if (std::isnan(value)) return 0;
+  const double rounded = std::nearbyint(value);
+  if (rounded >= 9223372036854775808.0) return std::numeric_limits<int64_t>::max();
+  if (rounded < -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
+  return static_cast<int64_t>(rounded);
+}
 
 int32_t MulDiv(int32_t value, int32_t numerator, int32_t denominator) {
   if (denominator == 0) return -1;

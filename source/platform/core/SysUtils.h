@@ -76,8 +76,7 @@ constexpr bool HasFlag(ReplaceFlag set, ReplaceFlag f) {
   return (static_cast<unsigned>(set) & static_cast<unsigned>(f)) != 0;
 }
 /// Replaces the first (or, with ReplaceAll, every) occurrence of `from` in `s`.
-std::string StringReplace(std::string_view s, std::string_view from, std::string_view to,
-                          ReplaceFlag flags);
+std::string StringReplace(std::string_view s, std::string_view from, std::string_view to, ReplaceFlag flags);
 
 /// 1-based position of `sub` in `s`, 0 when absent (the class library's Pos).
 size_t Pos(std::string_view sub, std::string_view s);
@@ -98,7 +97,8 @@ std::string ExcludeTrailingPathDelimiter(std::string_view path);
 // ---------------------------------------------------------------------------------------
 // Arithmetic with the class library's semantics.
 
-/// Rounds to the nearest integer, halves to the even neighbour.
+/// Rounds to the nearest integer, halves to the even neighbour. Values beyond the 64-bit
+/// range saturate; NaN gives 0.
 int64_t Round(double value);
 /// value * numerator / denominator computed in 64 bits and rounded half away from zero;
 /// -1 when the denominator is 0.

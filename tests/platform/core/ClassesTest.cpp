@@ -268,6 +268,18 @@ TEST(ComponentTest, NamesMustBeIdentifiersAndUniqueAmongSiblings) {
   EXPECT_THROW(b->SetName("button1"), EComponentError);
   EXPECT_THROW(b->SetName("1abc"), EComponentError);
   EXPECT_THROW(b->SetName("a b"), EComponentError);
+  try {
+    b->SetName("1abc");
+    FAIL() << "no exception";
+  } catch (const EComponentError& e) {
+    EXPECT_STREQ(e.what(), "'1abc' is not a valid component name");
+  }
+  try {
+    b->SetName("BUTTON1");
+    FAIL() << "no exception";
+  } catch (const EComponentError& e) {
+    EXPECT_STREQ(e.what(), "A component named BUTTON1 already exists");
+  }
   b->SetName("_Button2");
   EXPECT_EQ(b->Name(), "_Button2");
   auto stray = std::make_unique<TTestButton>();

@@ -1,5 +1,3 @@
-#include "platform/core/Streams.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,6 +6,7 @@
 
 #include "platform/core/Exceptions.h"
 #include "platform/core/Resources.h"
+#include "platform/core/Streams.h"
 
 TEST(MemoryStreamTest, ReadsWritesAndSeeksWithinBounds) {
   TMemoryStream s;

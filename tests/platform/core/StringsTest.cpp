@@ -1,9 +1,8 @@
-#include "platform/core/Strings.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/core/Exceptions.h"
 #include "platform/core/Lists.h"
+#include "platform/core/Strings.h"
 
 TEST(StringListTest, SplitsTextOnEveryKindOfLineBreak) {
   TStringList list;
@@ -83,6 +82,30 @@ TEST(ObjectListTest, OwnsItsItemsAndHandsExtractedOnesBack) {
     list.Move(1, 0);
   }
   EXPECT_EQ(alive, 0);
+}
+
+TEST(ObjectListTest, MoveToABadIndexKeepsTheItemInPlace) {
+  int alive = 0;
+  TObjectList<Counted> list;
+  for (int i = 0; i < 3; ++i) list.Add(std::make_unique<Counted>(&alive));
+  Counted* first = list[0];
+  EXPECT_THROW(list.Move(0, 3), EListError);
+  EXPECT_THROW(list.Move(0, -1), EListError);
+  EXPECT_EQ(alive, 3);
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list[0], first);
+  list.Move(0, 2);
+  EXPECT_EQ(list[2], first);
+
+  int x = 1, y = 2;
+  TList<int> pointers;
+  pointers.Add(&x);
+  pointers.Add(&y);
+  EXPECT_THROW(pointers.Move(0, 2), EListError);
+  EXPECT_EQ(pointers.Count(), 2);
+  EXPECT_EQ(pointers[0], &x);
+  pointers.Move(0, 1);
+  EXPECT_EQ(pointers[1], &x);
 }
 
 TEST(ListTest, ChecksIndexesAndNeverFrees) {

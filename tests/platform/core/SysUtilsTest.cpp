@@ -1,8 +1,10 @@
-#include "platform/core/SysUtils.h"
-
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+
 #include "platform/core/Exceptions.h"
+#include "platform/core/SysUtils.h"
 
 TEST(FormatTest, FormatsSupportedDirectives) {
   EXPECT_EQ(Format("%d-%s", {12, "ab"}), "12-ab");
@@ -69,6 +71,10 @@ TEST(ArithmeticTest, RoundsHalfToEvenAndMulDivsHalfAway) {
   EXPECT_EQ(Round(2.5), 2);
   EXPECT_EQ(Round(-2.5), -2);
   EXPECT_EQ(Round(2.6), 3);
+  // Out of range: saturated, never an undefined conversion.
+  EXPECT_EQ(Round(1e300), INT64_MAX);
+  EXPECT_EQ(Round(-HUGE_VAL), INT64_MIN);
+  EXPECT_EQ(Round(std::nan("")), 0);
   EXPECT_EQ(MulDiv(3, 1, 2), 2);
   EXPECT_EQ(MulDiv(-3, 1, 2), -2);
   EXPECT_EQ(MulDiv(10, 144, 96), 15);
