@@ -97,7 +97,8 @@ struct TRVFReader {
         Style(data.GetRVStyle()),
         Options(data.GetRVFOptions()),
         TagsArePChars((data.GetOptions() & rvoTagsArePChars) != 0),
-        Maps(data.GetRVFStyleMaps()) {}
+        Maps(data.GetRVFStyleMaps()),
+        StartedWithoutMaps(!Maps.TextMap && !Maps.ParaMap && !Maps.ListMap) {}
 
   bool Read(std::string_view bytes);
   void Finish(bool ok);
@@ -122,7 +123,8 @@ struct TRVFReader {
 
   // Items.
   void InsertItem(std::string text, std::unique_ptr<TCustomRVItemInfo> item, int32_t headerParaNo);
-  void AttachPendingCheckpoint(TCustomRVItemInfo& item);
+  std::unique_ptr<TRVCPInfo> TakePendingCheckpoint();
+  void AttachCheckpoint(TCustomRVItemInfo& item, std::unique_ptr<TRVCPInfo> checkpoint);
   void DropPendingCheckpoint();
   void Warn(TRVFWarnings warning) { RVFAddWarning(&Data, warning); }
   bool VersionAtLeast(int major, int minor) const {
@@ -145,6 +147,7 @@ struct TRVFReader {
   const TRVFOptions Options;
   const bool TagsArePChars;
   TRVFStyleMaps& Maps;
+  const bool StartedWithoutMaps;  // no outer read of the same root is running
 
   TRVFReadState State = rstHeader;
   TRVFReadMode Mode = rmText;
@@ -505,7 +508,14 @@ void TRVFReader::MergeStyles(int kind, TCustomRVInfos& styles) {
                                                                   : Maps.ListMap;
   if (styles.Count() == 0 || mode == rvf_sIgnore || map) return;
   if (LoadMode) {
-    // A load replaces the sheet's styles: the stream's numbers hold as they are.
+    // A load replaces the sheet's styles: the stream's numbers hold as they are. Items
+    // already in the document (or around a nested one, which shares the sheet) were checked
+    // against the old collection, so a block after them cannot replace it.
+    TCustomRVData* root = Data.GetRootData();
+    if ((root != nullptr && root != &Data) || Data.GetItemCount() > 0) {
+      Warn(rvfwStyleOutOfRange);
+      Abort();
+    }
     if (kind == rvfkTextStyles)
       Style->SetTextStyles(static_cast<TFontInfos&>(styles));
     else if (kind == rvfkParaStyles)
@@ -567,8 +577,8 @@ void TRVFReader::DropPendingCheckpoint() {
   Pending = nullptr;
 }
 
-void TRVFReader::AttachPendingCheckpoint(TCustomRVItemInfo& item) {
-  if (Pending == nullptr) return;
+std::unique_ptr<TRVCPInfo> TRVFReader::TakePendingCheckpoint() {
+  if (Pending == nullptr) return nullptr;
   std::unique_ptr<TRVCPInfo> cp;
   if (Pending == Data.PendingCheckpoint.get()) {
     cp = std::move(Data.PendingCheckpoint);
@@ -577,6 +587,11 @@ void TRVFReader::AttachPendingCheckpoint(TCustomRVItemInfo& item) {
     cp = std::move(PendingOwned);
   }
   Pending = nullptr;
+  return cp;
+}
+
+void TRVFReader::AttachCheckpoint(TCustomRVItemInfo& item, std::unique_ptr<TRVCPInfo> cp) {
+  if (!cp) return;
   if (EditInsert) {
     item.Checkpoint = std::move(cp);
     return;
@@ -607,7 +622,7 @@ void TRVFReader::InsertItem(std::string text, std::unique_ptr<TCustomRVItemInfo>
   if (FirstInsert && ForcedParaNo >= 0) item->ParaNo = ForcedParaNo;
 
   item->UpdatePaletteInfo(Data.GetDoInPaletteMode(), false, Data.GetRVPalette());
-  AttachPendingCheckpoint(*item);
+  std::unique_ptr<TRVCPInfo> checkpoint = TakePendingCheckpoint();
 
   // UTF-16 text only in Unicode styles, 8-bit text only in the others.
   if (isText && Style != nullptr) {
@@ -638,12 +653,24 @@ void TRVFReader::InsertItem(std::string text, std::unique_ptr<TCustomRVItemInfo>
   int newListNo = -1;
   if (FirstInsert) {
     FirstInsert = false;
+    // The document may refuse the first item (or merge it away), freeing it: the item
+    // carries its checkpoint unlinked, and the checkpoint joins the chain only when the
+    // item itself is in the document.
+    TCustomRVItemInfo* const raw = item.get();
+    TRVCPInfo* const cpRaw = checkpoint.get();
+    if (checkpoint) item->Checkpoint = std::move(checkpoint);
     if (!Data.InsertItemObject(Index, std::move(text), std::move(item), fullReformat, newListNo)) {
       Refused = true;
       return;
     }
     InsertFlag = fullReformat;
+    if (cpRaw != nullptr && itemNo < Data.GetItemCount() && Data.GetItem(itemNo) == raw &&
+        raw->Checkpoint.get() == cpRaw) {
+      std::unique_ptr<TRVCPInfo> cp = std::move(raw->Checkpoint);
+      AttachCheckpoint(*raw, std::move(cp));
+    }
   } else {
+    AttachCheckpoint(*item, std::move(checkpoint));
     Data.TCustomRVData::InsertItemObject(Index, std::move(text), std::move(item), fullReformat, newListNo);
   }
   TCustomRVItemInfo* inserted = Data.GetItem(itemNo);
@@ -670,6 +697,13 @@ void TRVFReader::Finish(bool ok) {
     if (!EditInsert) Data.NormalizeParaNos(Index);
   }
   Data.FreeRVFStyleMaps();
+  if (StartedWithoutMaps) {
+    // A nested document read on its own (not from inside its root's read) made its maps in
+    // the root, which does not free them: they must not carry over into the next read.
+    Maps.TextMap.reset();
+    Maps.ParaMap.reset();
+    Maps.ListMap.reset();
+  }
   if (Pending != nullptr && Pending != Data.PendingCheckpoint.get()) {
     if (ok && !Refused && Index == Data.GetItemCount() && !Data.PendingCheckpoint) {
       Data.PendingCheckpoint = std::move(PendingOwned);

@@ -162,6 +162,31 @@ TEST_F(RVFNestingTest, NestedDocumentsUseTheOuterStreamsStyleMaps) {
   EXPECT_EQ(data.GetRVFStyleMaps().TextMap, nullptr);  // released when the outer read ends
 }
 
+TEST_F(RVFNestingTest, NestedDocumentCannotReplaceTheSharedSheet) {
+  const std::string block =
+      Bytes({0x0E, 0x01}) + Short("FontName") + Bytes({0x06}) + Short("Courier New") + Bytes({0x00, 0x00});
+  const std::string inner = Lines({"-8 1 2", "-9 2 0 0 0 0 1", "", Hex(block), "0 1 0 0 0 0", "in the cell"});
+  TMemoryStream stream(Lines({"-8 1 2", "5 1 0 0 0 0", "outside"}) + BoxRecord(inner));
+  const int before = style.TextStyles().Count();
+  TColor color = clNone;
+  EXPECT_FALSE(data.LoadRVFFromStream(stream, color, nullptr, nullptr));
+  EXPECT_EQ(style.TextStyles().Count(), before);
+  EXPECT_TRUE(data.GetRVFReadWarnings() & rvfwStyleOutOfRange);
+  EXPECT_EQ(data.GetItemCount(), 1);
+}
+
+TEST_F(RVFNestingTest, NestedDocumentReadOnItsOwnReleasesTheMaps) {
+  const std::string block =
+      Bytes({0x0E, 0x01}) + Short("FontName") + Bytes({0x06}) + Short("Courier New") + Bytes({0x00, 0x00});
+  TCellData cell(&data);
+  TMemoryStream stream(Lines({"-8 1 2", "-9 2 0 0 0 0 1", "", Hex(block), "0 1 0 0 0 0", "x"}));
+  TColor color = clNone;
+  ASSERT_TRUE(cell.InsertRVFFromStream(stream, 0, color, nullptr, nullptr, false));
+  ASSERT_EQ(cell.GetItemCount(), 1);
+  // The maps live in the root; the next read of the root must not find this stream's.
+  EXPECT_EQ(data.GetRVFStyleMaps().TextMap, nullptr);
+}
+
 TEST_F(RVFNestingTest, NestedDocumentRoundTrips) {
   auto box = std::make_unique<TBoxItemInfo>(&data);
   box->StyleNo = kBoxStyleNo;

@@ -395,6 +395,18 @@ TEST_F(RVFReaderTest, LoadReplacesTextStylesByBlock) {
   EXPECT_EQ(style.TextStyles()[0].Size, 12);
 }
 
+TEST_F(RVFReaderTest, LoadRefusesStyleBlockAfterItems) {
+  // The item was checked against the sheet's seven styles; a block replacing them with one
+  // would leave it pointing outside the sheet.
+  const int before = style.TextStyles().Count();
+  EXPECT_FALSE(
+      Load(Lines({kVersion, "5 1 0 0 0 0", "x", "-9 2 0 0 0 0 1", "", Hex(TextStylesBlock("Arial", 10))})));
+  EXPECT_TRUE(Warnings() & rvfwStyleOutOfRange);
+  EXPECT_EQ(style.TextStyles().Count(), before);
+  ASSERT_EQ(data.GetItemCount(), 1);
+  EXPECT_EQ(data.GetItemStyleNo(0), 5);
+}
+
 TEST_F(RVFReaderTest, InsertMergesTextStylesThroughMap) {
   TFontInfo courier;
   courier.FontName = "Courier New";
@@ -571,6 +583,31 @@ TEST_F(RVFReaderTest, MalformedStreamsFailKeepingEarlierItems) {
     ASSERT_EQ(data.GetItemCount(), 1);
     EXPECT_EQ(data.GetItemText(0), "kept");
   }
+}
+
+/// A document that refuses the first item a read offers it, as an editor may.
+class TRefusingRVData : public TTestRVData {
+ public:
+  bool InsertItemObject(int&, std::string, std::unique_ptr<TCustomRVItemInfo>, bool& FullReformat,
+                        int& NewListNo) override {
+    FullReformat = false;
+    NewListNo = -1;
+    return false;
+  }
+};
+
+TEST_F(RVFReaderTest, RefusedFirstItemStopsTheReadCleanly) {
+  TRefusingRVData refusing;
+  refusing.SetRVStyle(&style);
+  TMemoryStream stream(Lines({kVersion, "-9 2 0 0 0 0 1", "", Hex(TextStylesBlock("Arial", 10)),
+                              "-2 1 0 0 0 0", "cp", "0 1 0 0 0 0", "x", "0 1 0 0 0 0", "y"}));
+  ASSERT_TRUE(refusing.InsertRVFFromStream(stream, 0, color, nullptr, nullptr, false));
+  EXPECT_EQ(refusing.GetItemCount(), 0);
+  // The checkpoint went with the refused item: nothing of it stays in the chain.
+  EXPECT_EQ(refusing.GetFirstCheckpoint(), nullptr);
+  EXPECT_EQ(refusing.GetLastCheckpoint(), nullptr);
+  EXPECT_EQ(refusing.GetCheckpointCount(), 0);
+  EXPECT_EQ(refusing.GetRVFStyleMaps().TextMap, nullptr);
 }
 
 TEST_F(RVFReaderTest, InsertsAtIndexAndNormalizesParagraph) {

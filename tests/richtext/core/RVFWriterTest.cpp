@@ -188,6 +188,26 @@ TEST_F(RVFWriterTest, RoundTripsEveryItemKindInEachMode) {
   }
 }
 
+TEST_F(RVFWriterTest, PictureTransparencyIsReadBeforeThePictureAndKept) {
+  auto bitmap = std::make_unique<TBitmap>();
+  TMemoryStream bmp(BitmapFile(4, 2, clBlue));
+  bitmap->LoadFromStream(bmp);
+  bitmap->SetTransparent(true);
+  bitmap->SetTransparentMode(tmFixed);
+  bitmap->SetTransparentColor(0x123456);
+  data.AddItem("p", TRVGraphicItemInfo::CreateWithPicture(&data, std::move(bitmap), 0));
+  const std::string bytes = Save(data, rvfoSavePicturesBody);
+  EXPECT_NE(bytes.find("transparent=1\r\ntmode=1\r\ntcolor=1193046\r\n"), std::string::npos);
+  ASSERT_TRUE(LoadInto(copy, bytes, rvfoSavePicturesBody));
+  auto* picture = dynamic_cast<TRVGraphicItemInfo*>(copy.GetItem(0));
+  ASSERT_NE(picture, nullptr);
+  auto* read = dynamic_cast<TBitmap*>(picture->Image.get());
+  ASSERT_NE(read, nullptr);
+  EXPECT_TRUE(read->Transparent());
+  EXPECT_EQ(read->TransparentMode(), tmFixed);
+  EXPECT_EQ(read->TransparentColor(), 0x123456);
+}
+
 TEST_F(RVFWriterTest, StyleBlocksCarryTheSheet) {
   data.AddTextItem("x", 5, 1);
   style.TextStyles()[5].FontName = "Courier New";
