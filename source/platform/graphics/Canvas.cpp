@@ -168,20 +168,85 @@ bool ApplyPenMode(QPainter* p, TPenMode mode, QColor& color) {
   return true;
 }
 
-/// The end point of a line that leaves out its last pixel, for one-pixel lines.
-QPoint ExclusiveEnd(QPoint from, QPoint to) {
-  const int dx = to.x() - from.x();
-  const int dy = to.y() - from.y();
-  const int adx = std::abs(dx);
-  const int ady = std::abs(dy);
-  if (adx >= ady) {
-    const int sx = dx > 0 ? 1 : -1;
-    const int y = to.y() - static_cast<int>(std::lround(static_cast<double>(dy) / adx));
-    return QPoint(to.x() - sx, y);
+/// Pixels of a one-pixel line from `from` up to, but not including, `to`, in drawing order.
+/// Qt's own one-pixel lines leave out the first pixel instead of the last when drawn right to
+/// left or bottom to top, so thin lines are set pixel by pixel here.
+std::vector<QPoint> LinePixels(QPoint from, QPoint to) {
+  std::vector<QPoint> pixels;
+  int x = from.x();
+  int y = from.y();
+  const int dx = std::abs(to.x() - x);
+  const int dy = -std::abs(to.y() - y);
+  const int sx = to.x() > x ? 1 : -1;
+  const int sy = to.y() > y ? 1 : -1;
+  int err = dx + dy;
+  pixels.reserve(static_cast<size_t>(std::max(dx, -dy)));
+  while (x != to.x() || y != to.y()) {
+    pixels.emplace_back(x, y);
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
   }
-  const int sy = dy > 0 ? 1 : -1;
-  const int x = to.x() - static_cast<int>(std::lround(static_cast<double>(dx) / ady));
-  return QPoint(x, to.y() - sy);
+  return pixels;
+}
+
+/// On and off run lengths, in pixels, of the dash styles of one-pixel pens.
+std::vector<int> DashPattern(TPenStyle style) {
+  switch (style) {
+    case psDash:
+      return {4, 2};
+    case psDot:
+      return {1, 2};
+    case psDashDot:
+      return {4, 2, 1, 2};
+    case psDashDotDot:
+      return {4, 2, 1, 2, 1, 2};
+    default:
+      return {};
+  }
+}
+
+/// Draws a one-pixel line without its last pixel with the painter's composition mode;
+/// `phase` carries the dash pattern on from one segment of a polyline to the next.
+void DrawThinLine(QPainter* p, QPoint from, QPoint to, const QColor& color, TPenStyle style, int& phase) {
+  const std::vector<int> pattern = DashPattern(style);
+  int period = 0;
+  for (int n : pattern) period += n;
+  auto visible = [&](int index) {
+    if (period == 0) return true;
+    int at = index % period;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+      if (at < pattern[i]) return i % 2 == 0;
+      at -= pattern[i];
+    }
+    return true;
+  };
+  // Consecutive visible pixels of one row or column are filled as one rectangle.
+  const std::vector<QPoint> pixels = LinePixels(from, to);
+  QRect run;
+  for (const QPoint& pt : pixels) {
+    const bool on = visible(phase++);
+    if (!on) continue;
+    const QRect px(pt, QSize(1, 1));
+    if (!run.isNull()) {
+      const QRect joined = run.united(px);
+      if ((joined.width() == 1 || joined.height() == 1) &&
+          joined.width() * joined.height() == run.width() * run.height() + 1) {
+        run = joined;
+        continue;
+      }
+      p->fillRect(run, color);
+    }
+    run = px;
+  }
+  if (!run.isNull()) p->fillRect(run, color);
+  if (period != 0) phase %= period;
 }
 
 }  // namespace
@@ -207,9 +272,12 @@ struct TCanvas::Impl {
   int32_t qfont_extra = 0;
 
   Impl() {
+    // A solid brush gives text an opaque background of its colour; any other brush leaves
+    // the background alone (a hatch keeps what lies between its lines).
     brush.OnChange = [this](TBrush& b) {
-      bk_color = b.Color();
-      bk_mode = b.Style() == bsClear ? TRANSPARENT : OPAQUE;
+      const bool solid = b.Style() == bsSolid;
+      bk_color = solid ? b.Color() : static_cast<TColor>(~ColorToRGB(b.Color()) & 0xFFFFFF);
+      bk_mode = solid ? OPAQUE : TRANSPARENT;
     };
     font.OnChange = [this](TFont&) { font_valid = false; };
   }
@@ -354,10 +422,12 @@ void TCanvas::LineTo(int32_t x, int32_t y) {
   if (from == to) return;
   QPainter* p = impl_->Painter();
   if (p == nullptr || !impl_->SetupPen(p) || impl_->pen.Style() == psClear) return;
-  if (impl_->pen.Width() <= 1)
-    p->drawLine(from, ExclusiveEnd(from, to));
-  else
+  if (impl_->pen.Width() <= 1) {
+    int phase = 0;
+    DrawThinLine(p, from, to, p->pen().color(), impl_->pen.Style(), phase);
+  } else {
     p->drawLine(from, to);
+  }
 }
 
 void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
@@ -373,8 +443,25 @@ void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
     p->fillRect(QRect(x1, y1, x2 - x1, y2 - y1), color);
     return;
   }
-  // A filled rectangle covers r.size(); its one-pixel outline one pixel more: together
-  // they cover x1 .. x2 - 1 (and without a pen the fill alone stops at x2 - 2).
+  if (impl_->pen.Style() != psClear && impl_->pen.Width() <= 1) {
+    // The brush fills the inside and the pen sets the border, each pixel once, so that
+    // raster modes such as XOR or inversion touch every pixel of the figure exactly once.
+    const QRect inside(x1 + 1, y1 + 1, x2 - x1 - 2, y2 - y1 - 2);
+    QPainterPath path;
+    path.addRect(inside);
+    impl_->FillHatchBackground(p, path);
+    if (!impl_->SetupPen(p)) return;
+    const QBrush brush = impl_->FigureBrush();
+    if (brush.style() != Qt::NoBrush && !inside.isEmpty()) p->fillRect(inside, brush);
+    const QColor color = p->pen().color();
+    const QPoint corners[] = {{x1, y1}, {x2 - 1, y1}, {x2 - 1, y2 - 1}, {x1, y2 - 1}};
+    int phase = 0;
+    for (size_t i = 0; i < 4; ++i)
+      DrawThinLine(p, corners[i], corners[(i + 1) % 4], color, impl_->pen.Style(), phase);
+    return;
+  }
+  // A filled rectangle covers r.size(); a wide pen's outline is centred on its edges (and
+  // without a pen the fill alone stops at x2 - 2).
   const QRect r(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
   QPainterPath path;
   path.addRect(r);
@@ -418,12 +505,17 @@ void TCanvas::Polyline(std::span<const TPoint> points) {
   if (points.size() < 2) return;
   QPainter* p = impl_->Painter();
   if (p == nullptr || !impl_->SetupPen(p) || impl_->pen.Style() == psClear) return;
+  const QColor color = p->pen().color();
+  int phase = 0;
   for (size_t i = 1; i < points.size(); ++i) {
     const QPoint from(points[i - 1].X, points[i - 1].Y);
     const QPoint to(points[i].X, points[i].Y);
     if (from == to) continue;
     // Every segment leaves out its last pixel, which the next segment starts on.
-    p->drawLine(from, impl_->pen.Width() <= 1 ? ExclusiveEnd(from, to) : to);
+    if (impl_->pen.Width() <= 1)
+      DrawThinLine(p, from, to, color, impl_->pen.Style(), phase);
+    else
+      p->drawLine(from, to);
   }
 }
 
@@ -938,6 +1030,10 @@ void TCanvasAccess::DrawImage(TCanvas& canvas, const QImage& image, const TRect&
   QPainter* p = canvas.impl_->Painter();
   if (p == nullptr) return;
   p->drawImage(ToQRect(dest), image);
+}
+
+QPainter* TCanvasAccess::Painter(TCanvas& canvas) {
+  return canvas.impl_->Painter();
 }
 
 void TCanvasAccess::EndPaint(TCanvas& canvas) {

@@ -69,6 +69,8 @@ struct TCanvasAccess {
   static void DrawImage(TCanvas& canvas, const QImage& image, const TRect& dest);
   /// Ends painting on the canvas (before its target's pixels are read or replaced).
   static void EndPaint(TCanvas& canvas);
+  /// The canvas's painter set up with its origin and clip, or nullptr without a target.
+  static QPainter* Painter(TCanvas& canvas);
 };
 
 /// Makes sure a Qt GUI application object exists (fonts and text need one). The GUI layer

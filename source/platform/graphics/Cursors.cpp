@@ -7,8 +7,10 @@
 
 namespace {
 
+// clang-format off
 constexpr TIdentMapEntry kCursors[] = {
     {crDefault, "crDefault"},
+    {crNone, "crNone"},
     {crArrow, "crArrow"},
     {crCross, "crCross"},
     {crIBeam, "crIBeam"},
@@ -30,6 +32,7 @@ constexpr TIdentMapEntry kCursors[] = {
     {crHandPoint, "crHandPoint"},
     {crSizeAll, "crSizeAll"},
 };
+// clang-format on
 
 struct CursorTable {
   std::mutex lock;

@@ -116,8 +116,11 @@ void TCustomImageList::Clear() {
 
 bool TCustomImageList::GetBitmap(int index, TBitmap* image) const {
   if (image == nullptr || index < 0 || index >= Count()) return false;
-  TBitmapAccess::SetImage(*image, impl_->images[static_cast<size_t>(index)], pf32bit);
-  image->SetAlphaFormat(afDefined);
+  // The image is drawn over the bitmap: a new bitmap's pixels are white, so the transparent
+  // parts come out white (not black) when the bitmap is saved without its alpha bytes.
+  image->SetSize(impl_->width, impl_->height);
+  Draw(image->Canvas(), 0, 0, index);
+  image->Canvas().Flush();
   return true;
 }
 

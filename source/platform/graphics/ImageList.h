@@ -47,8 +47,8 @@ class TCustomImageList : public TComponent {
   int AddMasked(TBitmap* image, TColor mask_color);
   void Delete(int index);
   void Clear();
-  /// Copies image `index` into `image` (Width x Height, 32 bits with alpha); false for a bad
-  /// index.
+  /// Sizes `image` to Width x Height and draws image `index` over it (the transparent parts
+  /// of the image keep the bitmap's pixels, white for a new bitmap); false for a bad index.
   bool GetBitmap(int index, TBitmap* image) const;
 
   /// Draws image `index` at (x, y); a disabled image is drawn greyed. A bad index draws

@@ -4,6 +4,8 @@
 
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/ByteFields.h"
+#include "platform/graphics/CanvasDevice.h"
+#include "platform/graphics/MetafilePlayer.h"
 
 namespace {
 
@@ -53,6 +55,9 @@ struct TMetafile::Impl {
   int32_t mm_width = 0;
   int32_t mm_height = 0;
   int32_t inch = 1440;
+  // Top-left corner of the placeable header's bounding box, in metafile units.
+  int16_t left = 0;
+  int16_t top = 0;
 };
 
 TMetafile::TMetafile() : impl_(std::make_unique<Impl>()) {}
@@ -145,6 +150,8 @@ void TMetafile::LoadFromStream(TStream& stream) {
     if (inch == 0) Fail();
     CheckWmfHeader(d.subspan(kPlaceableSize));
     loaded.inch = inch;
+    loaded.left = std::min(left, right);
+    loaded.top = std::min(top, bottom);
     loaded.mm_width = MulDiv(std::abs(right - left), kMM100PerInch, inch);
     loaded.mm_height = MulDiv(std::abs(bottom - top), kMM100PerInch, inch);
     loaded.data.assign(bytes.begin() + kPlaceableSize, bytes.end());
@@ -169,10 +176,12 @@ void TMetafile::SaveToStream(TStream& stream) {
     put16(static_cast<uint16_t>(kPlaceableKey));
     put16(static_cast<uint16_t>(kPlaceableKey >> 16));
     put16(0);  // handle
-    put16(0);  // left
-    put16(0);  // top
-    put16(static_cast<uint16_t>(std::min(MulDiv(impl_->mm_width, impl_->inch, kMM100PerInch), 32767)));
-    put16(static_cast<uint16_t>(std::min(MulDiv(impl_->mm_height, impl_->inch, kMM100PerInch), 32767)));
+    const int32_t width = MulDiv(impl_->mm_width, impl_->inch, kMM100PerInch);
+    const int32_t height = MulDiv(impl_->mm_height, impl_->inch, kMM100PerInch);
+    put16(static_cast<uint16_t>(impl_->left));
+    put16(static_cast<uint16_t>(impl_->top));
+    put16(static_cast<uint16_t>(std::min(impl_->left + width, 32767)));
+    put16(static_cast<uint16_t>(std::min(impl_->top + height, 32767)));
     put16(static_cast<uint16_t>(impl_->inch));
     put16(0);  // reserved
     put16(0);
@@ -182,6 +191,13 @@ void TMetafile::SaveToStream(TStream& stream) {
   stream.WriteBuffer(impl_->data.data(), static_cast<int64_t>(impl_->data.size()));
 }
 
-void TMetafile::Draw(TCanvas&, const TRect&) {
-  // Playing the records back is not supported: the target stays as it is.
+void TMetafile::Draw(TCanvas& canvas, const TRect& rect) {
+  // Enhanced metafiles are not played back: the target stays as it is.
+  if (impl_->enhanced || impl_->data.empty()) return;
+  QPainter* painter = TCanvasAccess::Painter(canvas);
+  if (painter == nullptr) return;
+  // The window starts as the placeable header's box (its size in metafile units).
+  const TWmfFrame frame{impl_->left, impl_->top, MulDiv(impl_->mm_width, impl_->inch, kMM100PerInch),
+                        MulDiv(impl_->mm_height, impl_->inch, kMM100PerInch)};
+  PlayWmf(*painter, impl_->data, frame, QRect(rect.Left, rect.Top, rect.Width(), rect.Height()));
 }

@@ -53,6 +53,8 @@ uint32_t CodePageOfCharset(uint8_t charset) {
       return 932;
     case HANGEUL_CHARSET:
       return 949;
+    case JOHAB_CHARSET:
+      return 1361;
     case GB2312_CHARSET:
       return 936;
     case CHINESEBIG5_CHARSET:

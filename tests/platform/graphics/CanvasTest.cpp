@@ -56,10 +56,69 @@ TEST_F(CanvasTest, LinesLeaveOutTheirLastPixel) {
   C().MoveTo(1, 1);
   C().LineTo(6, 1);
   C().LineTo(6, 5);
-  EXPECT_EQ(Painted(Rect(0, 0, 40, 2)), 5);  // x = 1..5 on row 1
-  EXPECT_EQ(At(6, 1), clBlack);              // drawn by the second line
+  EXPECT_EQ(Painted(Rect(0, 0, 6, 2)), 5);  // x = 1..5 on row 1 from the first line
+  EXPECT_EQ(At(6, 1), clBlack);             // drawn by the second line
   EXPECT_EQ(At(6, 5), clWhite);
   EXPECT_EQ(C().PenPos(), Point(6, 5));
+}
+
+// Every one-pixel line covers its first point and stops one pixel short of its end, in any
+// direction, row, pen mode and window origin (Qt's own thin lines drop a pixel at one end or
+// the other depending on direction).
+TEST_F(CanvasTest, EveryLineCoversFromItsStartToOneBeforeItsEnd) {
+  struct Case {
+    TPoint from, to;
+  };
+  const Case cases[] = {
+      {{2, 1}, {12, 1}}, {{2, 7}, {12, 7}},  {{2, 20}, {12, 20}}, {{12, 5}, {2, 5}}, {{3, 2}, {3, 12}},
+      {{3, 12}, {3, 2}}, {{2, 2}, {12, 12}}, {{12, 12}, {2, 2}},  {{2, 2}, {12, 7}}, {{12, 7}, {2, 2}},
+      {{2, 7}, {12, 2}}, {{2, 2}, {7, 12}},  {{7, 12}, {2, 2}},   {{5, 5}, {6, 5}},  {{5, 5}, {4, 4}},
+  };
+  const TPenMode modes[] = {pmCopy, pmXor, pmNot, pmNotXor, pmBlack, pmMask};
+  const TPoint origins[] = {{0, 0}, {-3, -2}, {1, -4}};
+  for (const TPoint origin : origins)
+    for (const TPenMode mode : modes)
+      for (const Case& c : cases) {
+        TBitmap b;
+        b.SetPixelFormat(pf24bit);
+        b.SetSize(40, 30);
+        TCanvas& canvas = b.Canvas();
+        canvas.Pen().SetColor(clRed);  // visible in every mode on white
+        canvas.Pen().SetMode(mode);
+        canvas.SetWindowOrg(origin.X, origin.Y);
+        canvas.MoveTo(c.from.X, c.from.Y);
+        canvas.LineTo(c.to.X, c.to.Y);
+        int painted = 0;
+        for (int y = -5; y < 25; ++y)
+          for (int x = -5; x < 35; ++x) painted += canvas.Pixel(x, y) != clWhite && canvas.Pixel(x, y) != -1;
+        const int length = std::max(std::abs(c.to.X - c.from.X), std::abs(c.to.Y - c.from.Y));
+        SCOPED_TRACE(testing::Message()
+                     << "(" << c.from.X << "," << c.from.Y << ")-(" << c.to.X << "," << c.to.Y << ") mode "
+                     << int(mode) << " origin " << origin.X << "," << origin.Y);
+        EXPECT_EQ(painted, length);
+        EXPECT_NE(canvas.Pixel(c.from.X, c.from.Y), clWhite);
+        EXPECT_EQ(canvas.Pixel(c.to.X, c.to.Y), clWhite);
+      }
+}
+
+TEST_F(CanvasTest, PolylineAndDashedLinesKeepTheirEnds) {
+  C().Pen().SetColor(clBlack);
+  const TPoint points[] = {{2, 2}, {12, 2}, {12, 8}, {2, 8}};
+  C().Polyline(points);
+  EXPECT_EQ(Painted(Rect(0, 0, 40, 30)), 10 + 6 + 10);
+  EXPECT_EQ(At(2, 8), clWhite);
+  EXPECT_EQ(At(11, 2), clBlack);
+  EXPECT_EQ(At(12, 7), clBlack);
+
+  // A dotted line still starts on its first pixel and stops before its end, in any direction.
+  C().Pen().SetStyle(psDot);
+  C().MoveTo(30, 20);
+  C().LineTo(10, 20);
+  EXPECT_EQ(At(30, 20), clBlack);
+  EXPECT_EQ(At(10, 20), clWhite);
+  const int dots = Painted(Rect(0, 20, 40, 21));
+  EXPECT_GT(dots, 3);
+  EXPECT_LT(dots, 20);
 }
 
 TEST_F(CanvasTest, FillRectAndFrameRectUseTheBrush) {
@@ -73,6 +132,62 @@ TEST_F(CanvasTest, FillRectAndFrameRectUseTheBrush) {
   C().Brush().SetStyle(bsClear);
   C().FillRect(Rect(20, 20, 30, 30));
   EXPECT_EQ(Painted(Rect(20, 20, 30, 30)), 0);
+}
+
+TEST_F(CanvasTest, XorRectangleTouchesEveryPixelOnce) {
+  C().Pen().SetColor(clRed);
+  C().Pen().SetMode(pmXor);
+  C().Brush().SetColor(clBlue);
+  C().Rectangle(2, 2, 10, 8);
+  // Border: pen XOR white; inside: brush XOR white; nothing outside.
+  for (int y = 2; y < 8; ++y)
+    for (int x = 2; x < 10; ++x) {
+      const bool border = x == 2 || x == 9 || y == 2 || y == 7;
+      EXPECT_EQ(At(x, y), border ? clAqua : clYellow) << x << "," << y;
+    }
+  EXPECT_EQ(Painted(Rect(0, 0, 40, 30)), 8 * 6);
+  C().Rectangle(2, 2, 10, 8);
+  EXPECT_EQ(Painted(Rect(0, 0, 40, 30)), 0);
+
+  // A dotted border still has its corners where they belong.
+  C().Pen().SetMode(pmCopy);
+  C().Pen().SetStyle(psDot);
+  C().Brush().SetStyle(bsClear);
+  C().Rectangle(20, 10, 30, 20);
+  EXPECT_EQ(At(20, 10), clRed);
+  EXPECT_GT(Painted(Rect(20, 10, 30, 20)), 8);
+  EXPECT_LT(Painted(Rect(20, 10, 30, 20)), 36);  // fewer than a solid border
+  EXPECT_EQ(Painted(Rect(21, 11, 29, 19)), 0);
+  EXPECT_EQ(Painted(Rect(30, 0, 40, 30)) + Painted(Rect(0, 20, 40, 30)), 0);
+}
+
+TEST_F(CanvasTest, HatchedBrushKeepsTheBackgroundBetweenItsLines) {
+  C().Brush().SetColor(clRed);
+  C().Brush().SetStyle(bsCross);
+  EXPECT_EQ(C().GetBkMode(), TRANSPARENT);
+  C().FillRect(Rect(0, 0, 20, 20));
+  const int red = Painted(Rect(0, 0, 20, 20));
+  EXPECT_GT(red, 0);
+  EXPECT_LT(red, 20 * 20 / 2);
+  EXPECT_EQ(Painted(Rect(20, 0, 40, 30)), 0);
+
+  // An opaque background mode fills the gaps with the background colour.
+  C().SetBkMode(OPAQUE);
+  C().SetBkColor(clBlue);
+  C().FillRect(Rect(20, 0, 40, 20));
+  int blue = 0, red_lines = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 20; x < 40; ++x) {
+      blue += At(x, y) == clBlue;
+      red_lines += At(x, y) == clRed;
+    }
+  EXPECT_GT(blue, red_lines);
+  EXPECT_EQ(blue + red_lines, 20 * 20);
+
+  // Back to a solid brush: text backgrounds are opaque in its colour again.
+  C().Brush().SetStyle(bsSolid);
+  EXPECT_EQ(C().GetBkMode(), OPAQUE);
+  EXPECT_EQ(C().GetBkColor(), clRed);
 }
 
 TEST_F(CanvasTest, XorAndNotDrawingIsUndoneByDrawingAgain) {
@@ -210,6 +325,9 @@ TEST(CanvasText, CharacterSetDecidesHowBytesAreRead) {
   EXPECT_EQ(canvas.TextWidth("\xC6\xC6"), canvas.TextExtentW(u"\u0416\u0416").cx);
   canvas.Font().SetCharset(ANSI_CHARSET);
   EXPECT_EQ(canvas.TextWidth("\xC6\xC6"), canvas.TextExtentW(u"\u00C6\u00C6").cx);
+  // Johab: two bytes make one Hangul syllable.
+  canvas.Font().SetCharset(JOHAB_CHARSET);
+  EXPECT_EQ(canvas.TextWidth("\x88\x61"), canvas.TextExtentW(u"\uAC00").cx);
 }
 
 TEST(CanvasText, PlacementGivesCellsInVisualOrder) {

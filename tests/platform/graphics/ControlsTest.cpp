@@ -4,6 +4,7 @@
 
 #include "platform/core/TypInfo.h"
 #include "platform/graphics/Controls.h"
+#include "platform/graphics/Cursors.h"
 
 namespace {
 
@@ -68,6 +69,27 @@ TEST(ControlsTest, PublishedProperties) {
   for (const TPropInfo& p : TWinControl::ClassProperties()) names.push_back(p.Name);
   EXPECT_EQ(names, (std::vector<std::string>{"Tag", "Left", "Top", "Width", "Height", "Enabled", "Visible",
                                              "TabStop"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CursorsTest, EveryBuiltInCursorHasItsFormName) {
+  const struct {
+    TCursor cursor;
+    const char* name;
+  } cases[] = {{crDefault, "crDefault"}, {crNone, "crNone"},         {crArrow, "crArrow"},
+               {crIBeam, "crIBeam"},     {crSizeNWSE, "crSizeNWSE"}, {crHandPoint, "crHandPoint"},
+               {crSizeAll, "crSizeAll"}};
+  for (const auto& c : cases) {
+    std::string name;
+    ASSERT_TRUE(IntToIdent(c.cursor, name, CursorIdents())) << c.name;
+    EXPECT_EQ(name, c.name);
+    int32_t value = 0;
+    ASSERT_TRUE(IdentToInt(c.name, value, CursorIdents()));
+    EXPECT_EQ(value, c.cursor);
+  }
 }
 
 }  // namespace

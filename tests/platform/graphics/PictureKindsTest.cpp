@@ -205,6 +205,139 @@ TEST(Metafile, ReadsSizesOfPlaceableWmfAndEmf) {
   EXPECT_EQ(reread->Height(), 96);
 }
 
+/// A placeable metafile of the given records (function and 16-bit parameters each) on a
+/// box of `size` x `size` units, 1440 a inch.
+Bytes WmfOf(const std::vector<std::pair<uint16_t, std::vector<uint16_t>>>& records, int16_t size,
+            uint16_t objects) {
+  Bytes f = PlaceableWmf(size, size, 1440);
+  f.resize(f.size() - 6);  // without its end-of-file record
+  f[22 + 10] = static_cast<uint8_t>(objects);
+  for (const auto& [function, params] : records) {
+    Put32(f, static_cast<uint32_t>(3 + params.size()));
+    Put16(f, function);
+    for (uint16_t w : params) Put16(f, w);
+  }
+  Put32(f, 3);
+  Put16(f, 0);
+  return f;
+}
+
+std::vector<uint16_t> WordsOf(const Bytes& bytes) {
+  std::vector<uint16_t> words;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+    words.push_back(static_cast<uint16_t>(bytes[i] | (bytes[i + 1] << 8)));
+  return words;
+}
+
+/// Red square over the top-left quarter, a 2 x 2 bitmap stretched over the bottom-right
+/// quarter (blue above, green below) and a black line along the right half of row 25 of 100.
+Bytes DrawingWmf() {
+  DibSpec dib;
+  dib.width = 2;
+  dib.height = 2;  // bottom-up: the first row is the bottom one
+  dib.bits = 24;
+  dib.pixels = PackRows(2, 2, 24, [](int, int r) { return r == 0 ? 0x00FF00u : 0x0000FFu; });
+  std::vector<uint16_t> stretch = {0x0020, 0x00CC, 0, 2, 2, 0, 0, 50, 50, 50, 50};
+  const std::vector<uint16_t> dib_words = WordsOf(BuildDib(dib));
+  stretch.insert(stretch.end(), dib_words.begin(), dib_words.end());
+  return WmfOf({{0x020B, {0, 0}},                  // window origin
+                {0x020C, {100, 100}},              // window extent
+                {0x02FC, {0, 0x00FF, 0x0000, 0}},  // solid red brush
+                {0x02FA, {5, 0, 0, 0, 0}},         // null pen
+                {0x012D, {0}},
+                {0x012D, {1}},
+                {0x041B, {50, 50, 0, 0}},   // rectangle 0,0 - 50,50
+                {0x0F43, stretch},          // bitmap into 50,50 - 100,100
+                {0x01F0, {1}},              // the null pen goes
+                {0x02FA, {0, 0, 0, 0, 0}},  // black pen takes its slot
+                {0x012D, {1}},
+                {0x0214, {25, 60}},    // move to (60, 25)
+                {0x0213, {25, 100}}},  // line to (100, 25)
+               1440, 2);
+}
+
+TEST(Metafile, PlaysItsRecordsIntoTheRectangle) {
+  auto meta = Load<TMetafile>(DrawingWmf());
+  ASSERT_EQ(meta->Width(), 96);
+  TBitmap target;
+  target.SetPixelFormat(pf24bit);
+  target.SetSize(60, 60);
+  target.Canvas().StretchDraw(Rect(10, 10, 50, 50), meta.get());  // 40 x 40: 0.4 pixels a unit
+  TCanvas& c = target.Canvas();
+  EXPECT_EQ(c.Pixel(12, 12), clRed);
+  EXPECT_EQ(c.Pixel(28, 28), clRed);
+  EXPECT_EQ(c.Pixel(9, 12), clWhite);  // outside the rectangle
+  EXPECT_EQ(c.Pixel(40, 35), clBlue);
+  EXPECT_EQ(c.Pixel(40, 47), clLime);
+  EXPECT_EQ(c.Pixel(40, 20), clBlack);  // the line at unit 25
+  EXPECT_EQ(c.Pixel(27, 40), clWhite);
+  EXPECT_EQ(c.Pixel(55, 20), clWhite);  // clipped to the rectangle
+
+  // The picture's own box: drawn at its size, and saved with it.
+  EXPECT_EQ(Saved(*meta), DrawingWmf());
+}
+
+TEST(Metafile, PlaysTextInItsFontAndColour) {
+  Bytes font_record;
+  Put16(font_record, static_cast<uint16_t>(-40));  // character height
+  for (int i = 0; i < 3; ++i) Put16(font_record, 0);
+  Put16(font_record, 700);  // bold
+  for (int i = 0; i < 8; ++i) font_record.push_back(0);
+  const std::string face = "Liberation Sans";
+  font_record.insert(font_record.end(), face.begin(), face.end());
+  font_record.resize(18 + 32, 0);
+  const Bytes text = {'H', 'H'};
+  const auto meta = Load<TMetafile>(WmfOf({{0x020C, {100, 100}},
+                                           {0x02FB, WordsOf(font_record)},
+                                           {0x012D, {0}},
+                                           {0x0209, {0x00FF, 0x0000}},  // red text
+                                           {0x0102, {1}},               // transparent background
+                                           {0x0521, {2, WordsOf(text)[0], 10, 10}}},
+                                          1440, 1));
+  TBitmap target;
+  target.SetPixelFormat(pf24bit);
+  target.SetSize(100, 100);
+  target.Canvas().StretchDraw(Rect(0, 0, 100, 100), meta.get());
+  int red = 0, other = 0;
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 100; ++x) {
+      const TColor c = target.Canvas().Pixel(x, y);
+      if (c == clRed) {
+        ++red;
+        EXPECT_TRUE(x >= 10 && y >= 10 && y < 60) << x << "," << y;
+      } else if (c != clWhite && GetGValue(c) == GetBValue(c) && GetRValue(c) < 250) {
+        ++other;  // smoothing of the red glyphs keeps green equal to blue
+      }
+    }
+  EXPECT_GT(red, 100);
+  EXPECT_EQ(other, 0);
+}
+
+TEST(Metafile, DamagedRecordsNeverEscapeThePlayer) {
+  const Bytes good = DrawingWmf();
+  for (size_t n = 40; n < good.size(); n += 3) {
+    for (uint8_t flip : {uint8_t{0x00}, uint8_t{0xFF}, uint8_t{0x7F}}) {
+      Bytes bad = good;
+      bad[n] = flip;
+      TMetafile meta;
+      TMemoryStream in = StreamOf(bad);
+      try {
+        meta.LoadFromStream(in);
+      } catch (const EInvalidGraphic&) {
+        continue;
+      }
+      TBitmap target;
+      target.SetSize(20, 20);
+      target.Canvas().StretchDraw(Rect(5, 5, 15, 15), &meta);
+      // Whatever the damage, nothing is drawn outside the rectangle.
+      for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(target.Canvas().Pixel(i, 4), clWhite) << n;
+        EXPECT_EQ(target.Canvas().Pixel(15, i), clWhite) << n;
+      }
+    }
+  }
+}
+
 TEST(Metafile, BadFilesRaise) {
   Bytes bad_sum = PlaceableWmf(100, 100, 1440);
   bad_sum[20] ^= 1;
@@ -406,6 +539,17 @@ TEST(ImageList, AddsStripsMasksAndDrawsByIndex) {
   EXPECT_EQ(copy.Width(), 4);
   EXPECT_EQ(copy.Canvas().Pixel(0, 0), clBlue);
   EXPECT_FALSE(list.GetBitmap(5, &copy));
+  // Transparent pixels come out white, also in the saved file (which has no alpha).
+  TBitmap first;
+  ASSERT_TRUE(list.GetBitmap(0, &first));
+  EXPECT_EQ(first.Canvas().Pixel(1, 1), clWhite);
+  EXPECT_EQ(first.Canvas().Pixel(1, 0), clRed);
+  TMemoryStream saved;
+  first.SaveToStream(saved);
+  saved.SetPosition(0);
+  TBitmap reloaded;
+  reloaded.LoadFromStream(saved);
+  EXPECT_EQ(reloaded.Canvas().Pixel(1, 1), clWhite);
 
   TBitmap mask;
   FillBitmap(mask, 4, 4, [](int x, int) { return x == 0 ? clWhite : clBlack; });

@@ -1,0 +1,23 @@
+// Private to the graphics layer: plays the records of a Windows metafile (WMF) on a Qt
+// painter. The drawing records documents carry (lines, figures, text, bitmaps) are played;
+// records of other kinds are skipped, and a damaged record ends the playback quietly.
+#pragma once
+
+#include <QPainter>
+#include <QRect>
+#include <cstdint>
+#include <span>
+
+/// Where the metafile's logical space lies before its own window records change it: the
+/// bounding box of the placeable header, or an empty one.
+struct TWmfFrame {
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t Width = 0;
+  int32_t Height = 0;
+};
+
+/// Plays `wmf` (the metafile header and records, without a placeable header) into `dest`
+/// (painter coordinates): the metafile's window is mapped onto `dest` and drawing is clipped
+/// to it. The painter's state is restored afterwards.
+void PlayWmf(QPainter& painter, std::span<const uint8_t> wmf, const TWmfFrame& frame, const QRect& dest);
