@@ -167,7 +167,8 @@ void TRVCSSHTMLWriter::emitBody() {
   for (int i = 0; i < data_.GetItemCount(); ++i) {
     TCustomRVItemInfo& item = *data_.GetItem(i);
     if (!item.GetSameAsPrev()) {
-      if (item.GetBR() || (curPara_ < 0 && !inListItem_)) line("");
+      // Inside an open list no empty line comes first, also after a line that closed its LI.
+      if (item.GetBR() || (curPara_ < 0 && curMarker_ == nullptr)) line("");
       if (item.GetBR())
         write("<BR>");
       else

@@ -304,7 +304,8 @@ class TCustomRVItemInfo : public TPersistent {
   /// Fires the item's hyperlink; nothing by default.
   virtual void FireJump(TCustomRVData* RVData);
   /// Writes the item's HTML (RVHTMLWriter.h): Text is the item text, CurrentFileColor the
-  /// colour pictures are painted on when saved as files, Bullets the export's image cache.
+  /// colour pictures are painted on when saved as files, Bullets the export's image cache
+  /// (null: the item's images are not shared with other items).
   /// False when something of the item could not be written (a picture without pixels);
   /// the base writes nothing. Defined in RVItemHTML.cpp.
   virtual bool SaveHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text,

@@ -96,10 +96,12 @@ bool TRVBulletItemInfo::SaveHTML(TStream& Stream, TCustomRVData* RVData, int Ite
                                  TColor CurrentFileColor, TRVHTMLSaveOptions Options, bool UseCSS,
                                  TRVHTMLBulletList* Bullets) {
   (void)Text;
+  TRVHTMLBulletList ownBullets;  // a caller without an export-wide cache gets one for this item
+  TRVHTMLBulletList& bullets = Bullets != nullptr ? *Bullets : ownBullets;
   bool failed = false;
   const std::string location = PictureLocation(RVData, ItemNo, Path, CurrentFileColor, failed, [&] {
     return RVSaveBulletForHTML(ImageList, ImageIndex, nullptr, *RVData, Path, ImagesPrefix, imgSaveNo,
-                               CurrentFileColor, Options, *Bullets);
+                               CurrentFileColor, Options, bullets);
   });
   if (location.empty()) return !failed;
   const int32_t height = GetImageHeight(nullptr);
@@ -159,11 +161,13 @@ bool TRVMarkerItemInfo::SaveHTML(TStream& Stream, TCustomRVData* RVData, int Ite
   int32_t index = 0;
   TGraphic* graphic = nullptr;
   const bool hasImage = RVMarkerHTMLImage(*level, Counter, list, index, graphic);
+  TRVHTMLBulletList ownBullets;  // a caller without an export-wide cache gets one for this item
+  TRVHTMLBulletList& bullets = Bullets != nullptr ? *Bullets : ownBullets;
   bool failed = false;
   const std::string location = PictureLocation(RVData, ItemNo, Path, CurrentFileColor, failed, [&] {
     if (!hasImage) return std::string();
     return RVSaveBulletForHTML(list, index, graphic, *RVData, Path, ImagesPrefix, imgSaveNo, CurrentFileColor,
-                               Options, *Bullets);
+                               Options, bullets);
   });
   if (location.empty()) return !(failed && hasImage);
   const bool picture = level->ListType == rvlstPicture;

@@ -103,7 +103,8 @@ TEST_F(HTMLCSSWriterTest, HorizontalLineInsideAListClosesTheItemOnce) {
   AddMarker(data, 1, 0);
   AddJoined(data, "b", 0);
   EXPECT_EQ(Body(), Lines({"", "<UL style=\"text-indent: 0px; margin-left: 0px; list-style:inside;\">",
-                           "<LI>a</LI>", "<HR noshade size=1>", "<LI>b</LI>", "</UL>"}));
+                           "<LI>a</LI>"}) +
+                        "<HR noshade size=1>" + Lines({"<LI>b</LI>", "</UL>"}));
 }
 
 TEST_F(HTMLCSSWriterTest, PictureListsShowTheirImageAsListStyle) {

@@ -40,6 +40,34 @@ TEST_F(HTMLWriterTest, ConverterOptionsWriteTheBodyOnlyWithImageSizes) {
   EXPECT_EQ(folder.Files(), std::vector<std::string>{"img1.jpg"});
 }
 
+// The converter cleans this output line by line, so empty paragraphs must stand alone on
+// their line and FONT must start with its size.
+TEST_F(HTMLWriterTest, ConverterOptionsWriteAQuestionLineByLine) {
+  data.urls[0] = "http://a/";
+  data.AddTextItem("Question", 8, 1);
+  data.AddTextItem("", 0, 0);
+  data.AddTextItem("  indented", 0, 0);
+  AddJoined(data, "link", 4);
+  AddMarker(data, 0, 0);
+  AddJoined(data, "first", 0);
+  AddLineBreakText(data, "more", 0);
+  AddMarker(data, 0, 0);
+  data.AddPictureItem("p", SolidBitmap(3, 2, clRed), -1, 0, TRVTag());
+  AddBreak(data);
+  data.AddTextItem("end", 0, 2);
+  bool ok = false;
+  EXPECT_EQ(
+      PlainPage(data, kConverter, folder.Path(), &ok),
+      Lines({"<DIV align=center><FONT size=4 color=#FF0000 face=\"Courier New\">Question</FONT></DIV>",
+             "<DIV>&nbsp;</DIV>",
+             "<DIV>&nbsp; indented<A href=\"http://a/\"><FONT color=#008000><U>link</U></FONT></A></DIV>",
+             "<OL>", "<LI value=1>first<BR>", "more</LI>",
+             "<LI value=2><IMG width=3 height=2 src=\"img1.jpg\"></LI>", "<HR noshade size=1>", "</OL>",
+             "<DIV align=right>end</DIV>"}));
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(folder.Files(), std::vector<std::string>{"img1.jpg"});
+}
+
 TEST_F(HTMLWriterTest, EmptyDocumentWritesHeadFontLinesAndTail) {
   EXPECT_EQ(PlainPage(data, 0, folder.Path()),
             Lines({"<HTML><HEAD><TITLE>Title</TITLE>", "</HEAD>",
@@ -341,6 +369,25 @@ TEST_F(HTMLWriterTest, BulletsOfTheSameImageShareOneFile) {
   data.AddItem("", std::move(hotspot));
   EXPECT_EQ(Body(rvhoImageSizes), Lines({"<DIV><IMG width=5 height=4 src=\"img1.jpg\"><IMG width=5 height=4 "
                                          "src=\"img1.jpg\"><IMG width=5 height=4 src=\"img2.jpg\"></DIV>"}));
+  EXPECT_EQ(folder.Files(), (std::vector<std::string>{"img1.jpg", "img2.jpg"}));
+}
+
+TEST_F(HTMLWriterTest, ImageItemsWrittenWithoutAnExportCacheStillSaveTheirImage) {
+  TCustomImageList images;
+  images.SetSize(5, 4);
+  images.AddMasked(SolidBitmap(5, 4, clRed).get(), clNone);
+  data.AddItem("", TRVBulletItemInfo::CreateEx(&data, &images, 0, 0));
+  TRVListLevel* level = style->ListStyles().AddStyle()->Levels().AddLevel();  // list 3
+  level->ListType = rvlstImageList;
+  level->ImageList = &images;
+  AddMarker(data, 3, 0);
+  TMemoryStream stream;
+  int counter = 0;
+  for (int i = 0; i < 2; ++i)
+    EXPECT_TRUE(data.GetItem(i)->SaveHTML(stream, &data, i, "", folder.Path(), "img", counter, clWhite,
+                                          rvhoImageSizes | rvhoMarkersAsText, false, nullptr));
+  EXPECT_EQ(stream.DataString(),
+            "<IMG width=5 height=4 src=\"img1.jpg\">" + Lines({"<IMG width=5 height=4 src=\"img2.jpg\">"}));
   EXPECT_EQ(folder.Files(), (std::vector<std::string>{"img1.jpg", "img2.jpg"}));
 }
 
