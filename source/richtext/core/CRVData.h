@@ -174,7 +174,9 @@ class TRVItemList {
 class TCustomRVData : public TPersistent {
  public:
   TCustomRVData();
-  /// Clears the document. A subclass that overrides Clear calls it from its own destructor.
+  /// Clears the document. A subclass that overrides Clear, or the nesting operations (a
+  /// nested document, whose list markers are listed by its outer root), calls Clear from its
+  /// own destructor: here the overrides no longer run.
   ~TCustomRVData() override;
   TCustomRVData(const TCustomRVData&) = delete;
   TCustomRVData& operator=(const TCustomRVData&) = delete;

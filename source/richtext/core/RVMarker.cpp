@@ -158,10 +158,11 @@ void TRVMarkerItemInfo::CalcDisplayString(TRVStyle* Style, const TRVMarkerList& 
       return;
   }
   // Counter texts of this level and of every level above it: each from the nearest marker
-  // of that level before this one, or the level's start value where no marker stands.
+  // of that level before this one, or the level's start value where no marker stands. The
+  // template may name any of the RVMaxListLevels arguments; those of deeper levels are empty.
   const int32_t ownLevel = RVMarkerGetEffectiveLevel(Style, ListNo, Level);
   const bool legal = (ownRecord->Options & rvloLegalStyleNumbering) != 0;
-  std::vector<std::string> texts(static_cast<size_t>(ownLevel) + 1);
+  std::vector<std::string> texts(RVMaxListLevels);
   const TRVMarkerItemInfo* c = this;
   const TRVListLevel* record = ownRecord;
   int32_t k = ownLevel;

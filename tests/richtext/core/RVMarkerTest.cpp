@@ -164,11 +164,21 @@ TEST_F(MarkerTest, BulletAndPictureLevelsHaveFixedTexts) {
   EXPECT_EQ(Texts(), (TextList{"\xB7", "", ""}));
 }
 
-TEST_F(MarkerTest, BadTemplateFallsBackToTheOwnCounter) {
+// A template that does not fit its string arguments shows the deepest level's text, which is
+// empty for every marker above level 255; it never raises.
+TEST_F(MarkerTest, BadTemplateShowsNoTextInsteadOfRaising) {
   const int l = AddList({{rvlstDecimal, "%0:s."}, {rvlstDecimal, "%d %s %5:s"}});
   Add(l, 0);
   Add(l, 1);
-  EXPECT_EQ(Texts(), (TextList{"1.", "1"}));
+  EXPECT_EQ(Texts(), (TextList{"1.", ""}));
+}
+
+// A template may name levels below the marker's own: they show as empty texts.
+TEST_F(MarkerTest, TemplateNamingDeeperLevelsShowsThemEmpty) {
+  const int l = AddList({{rvlstDecimal, "%0:s.%1:s|%255:s"}, {rvlstDecimal, "%0:s.%1:s.%2:s"}});
+  Add(l, 0);
+  Add(l, 1);
+  EXPECT_EQ(Texts(), (TextList{"1.|", "1.1."}));
 }
 
 TEST_F(MarkerTest, FindPreviousSameListLooksForASmallerLevel) {
