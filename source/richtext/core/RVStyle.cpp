@@ -23,9 +23,12 @@ void RVWriteLine(TStream& stream, std::string_view s) {
 
 TRVStyle::TRVStyle(TComponent* owner) : TComponent(owner) {
   RegisterJumpCursor();
-  textStyles_ = std::make_unique<TFontInfos>(GetTextStyleClass(), this);
-  paraStyles_ = std::make_unique<TParaInfos>(GetParaStyleClass(), this);
-  listStyles_ = std::make_unique<TRVListInfos>(GetListStyleClass(), this);
+  // The style classes are asked for each new item rather than once here: a descendant's
+  // overrides cannot answer while this constructor runs, but they do for every item made
+  // afterwards (added, streamed in, or rebuilt by ResetTextStyles and ResetParaStyles).
+  textStyles_ = std::make_unique<TFontInfos>([this] { return GetTextStyleClass()(); }, this);
+  paraStyles_ = std::make_unique<TParaInfos>([this] { return GetParaStyleClass()(); }, this);
+  listStyles_ = std::make_unique<TRVListInfos>([this] { return GetListStyleClass()(); }, this);
   textStyles_->SetPropName("TextStyles");
   paraStyles_->SetPropName("ParaStyles");
   listStyles_->SetPropName("ListStyles");

@@ -70,7 +70,10 @@ class TRVStyle : public TComponent {
   ~TRVStyle() override;
   std::string ClassName() const override { return "TRVStyle"; }
 
-  // Style classes; a descendant sheet may return subclasses.
+  // Style classes; a descendant sheet may return subclasses. The collections make every new
+  // item with them; the default styles made by this class's constructor are of the base
+  // classes, so a descendant that needs its own classes there calls ResetParaStyles and
+  // ResetTextStyles in its constructor.
   virtual TCollectionItemClass GetTextStyleClass() const;
   virtual TCollectionItemClass GetParaStyleClass() const;
   virtual TCollectionItemClass GetListStyleClass() const;

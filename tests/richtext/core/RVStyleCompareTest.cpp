@@ -5,6 +5,8 @@
 #include <climits>
 #include <functional>
 
+#include "platform/core/Strings.h"
+#include "platform/graphics/Font.h"
 #include "richtext/core/RVStyle.h"
 
 namespace {
@@ -472,6 +474,151 @@ TEST(RVStyleCompareTest, MergeNeverPutsTwoNumberedReadListsIntoOneSheetList) {
   sheet.MergeWith(read, rvmmMerge, mapping);
   EXPECT_EQ(Values(mapping), (std::vector<int32_t>{0, 1, 2, 2}));
   EXPECT_EQ(sheet.Count(), 3);
+}
+
+// ---------------------------------------------------------------------------------------
+// Copying styles
+
+TEST(RVStyleCompareTest, TextStyleCopiesToAndFromFonts) {
+  TFontInfo f;
+  f.FontName = "Courier New";
+  f.Size = 14;
+  f.Color = clRed;
+  f.Style = {fsItalic};
+  f.Charset = RUSSIAN_CHARSET;
+  f.Unicode = true;
+  TFont font;
+  f.AssignTo(&font);
+  EXPECT_EQ(font.Name(), "Courier New");
+  EXPECT_EQ(font.Size(), 14);
+  EXPECT_EQ(font.Color(), clRed);
+  EXPECT_EQ(font.Style(), TFontStyles{fsItalic});
+  EXPECT_EQ(font.Charset(), DEFAULT_CHARSET) << "a Unicode style gives no charset";
+  f.Unicode = false;
+  f.AssignTo(&font);
+  EXPECT_EQ(font.Charset(), RUSSIAN_CHARSET);
+
+  TFontInfo g;
+  g.Jump = true;
+  g.StyleName = "Kept";
+  font.SetName("Times New Roman");
+  g.Assign(&font);
+  EXPECT_EQ(g.FontName, "Times New Roman");
+  EXPECT_EQ(g.Size, 14);
+  EXPECT_EQ(g.Color, clRed);
+  EXPECT_EQ(g.Charset, RUSSIAN_CHARSET);
+  EXPECT_TRUE(g.Jump) << "only the font's own attributes are taken";
+  EXPECT_EQ(g.StyleName, "Kept");
+}
+
+TEST(RVStyleCompareTest, StylesCopyEverythingIncludingNamesAndNestedObjects) {
+  TFontInfo f;
+  f.StyleName = "Link";
+  f.BaseStyleNo = 3;
+  f.Standard = false;
+  f.Jump = true;
+  f.HoverColor = clRed;
+  f.CharSpacing = 2;
+  TFontInfo fCopy;
+  fCopy.Assign(&f);
+  EXPECT_TRUE(fCopy.IsEqual(f, 0));
+  EXPECT_EQ(fCopy.StyleName, "Link");
+  EXPECT_FALSE(fCopy.Standard);
+
+  TParaInfo p;
+  p.StyleName = "Boxed";
+  p.Border().Style = rvbDouble;
+  p.Border().VisibleBorders().Top = false;
+  p.Background().BorderOffsets().Left = 4;
+  TParaInfo pCopy;
+  pCopy.Assign(&p);
+  EXPECT_TRUE(pCopy.IsEqual(p, 0));
+  EXPECT_EQ(pCopy.StyleName, "Boxed");
+  p.Border().Style = rvbNone;
+  EXPECT_EQ(pCopy.Border().Style, rvbDouble) << "the border is copied by value";
+
+  TRVListInfo l;
+  l.OneLevelPreview = true;
+  l.Levels().AddLevel()->ListType = rvlstLowerRoman;
+  TRVListInfo lCopy;
+  lCopy.Assign(&l);
+  EXPECT_TRUE(lCopy.SameAs(l, false));
+  EXPECT_EQ(lCopy.StyleName, "List Style");
+}
+
+TEST(RVStyleCompareTest, StyleFromAnUnrelatedClassRaisesConversionError) {
+  TFontInfo f;
+  TParaInfo p;
+  TRVListInfo l;
+  TRVBorder border;
+  EXPECT_THROW(f.Assign(&border), EConvertError);
+  EXPECT_THROW(p.Assign(&border), EConvertError);
+  EXPECT_THROW(l.Assign(&border), EConvertError);
+  EXPECT_THROW(border.Assign(&p.Background()), EConvertError);
+}
+
+TEST(RVStyleCompareTest, DisplayNamesAndNameLists) {
+  TFontInfos fonts = MakeFonts();
+  fonts.AddStyle()->StyleName = "First";
+  fonts.AddStyle();
+  EXPECT_EQ(fonts[0].GetDisplayName(), "First");
+  TStringList names;
+  names.Add("stale");
+  fonts.AssignToStrings(names);
+  ASSERT_EQ(names.Count(), 2);
+  EXPECT_EQ(names[0], "First");
+  EXPECT_EQ(names[1], "Font Style");
+
+  TRVListInfo list;
+  list.Levels().AddLevel();
+  EXPECT_EQ(list.Levels().AddLevel()->GetDisplayName(), "List Level 1");
+}
+
+TEST(RVStyleCompareTest, SheetCollectionsAreCopiedIntoTheSheetsOwnObjects) {
+  TRVStyle sheet;
+  TFontInfos* own = &sheet.TextStyles();
+  TFontInfos other = MakeFonts();
+  other.AddStyle()->StyleName = "Only";
+  sheet.SetTextStyles(other);
+  EXPECT_EQ(&sheet.TextStyles(), own);
+  ASSERT_EQ(sheet.TextStyles().Count(), 1);
+  EXPECT_EQ(sheet.TextStyles()[0].StyleName, "Only");
+  sheet.SetTextStyles(sheet.TextStyles());
+  EXPECT_EQ(sheet.TextStyles().Count(), 1) << "copying the collection onto itself keeps it";
+
+  TParaInfos paras = MakeParas();
+  sheet.SetParaStyles(paras);
+  EXPECT_EQ(sheet.ParaStyles().Count(), 0);
+  sheet.ResetParaStyles();
+  sheet.ResetTextStyles();
+  EXPECT_EQ(sheet.ParaStyles().Count(), 2);
+  EXPECT_EQ(sheet.TextStyles().Count(), 6);
+}
+
+class TMarkedFontInfo : public TFontInfo {};
+class TMarkedParaInfo : public TParaInfo {};
+class TMarkedListInfo : public TRVListInfo {};
+
+class TMarkedSheet : public TRVStyle {
+ public:
+  TMarkedSheet() {
+    ResetParaStyles();
+    ResetTextStyles();
+  }
+  TCollectionItemClass GetTextStyleClass() const override { return CollectionItemClass<TMarkedFontInfo>(); }
+  TCollectionItemClass GetParaStyleClass() const override { return CollectionItemClass<TMarkedParaInfo>(); }
+  TCollectionItemClass GetListStyleClass() const override { return CollectionItemClass<TMarkedListInfo>(); }
+};
+
+TEST(RVStyleCompareTest, DescendantSheetMakesItsStylesWithItsOwnClasses) {
+  TMarkedSheet sheet;
+  ASSERT_EQ(sheet.TextStyles().Count(), 6);
+  EXPECT_NE(dynamic_cast<TMarkedFontInfo*>(sheet.TextStyles().Items(5)), nullptr);
+  EXPECT_NE(dynamic_cast<TMarkedParaInfo*>(sheet.ParaStyles().Items(1)), nullptr);
+  EXPECT_NE(dynamic_cast<TMarkedFontInfo*>(sheet.TextStyles().AddStyle()), nullptr);
+  EXPECT_NE(dynamic_cast<TMarkedParaInfo*>(sheet.ParaStyles().AddStyle()), nullptr);
+  EXPECT_NE(dynamic_cast<TMarkedListInfo*>(sheet.ListStyles().AddStyle()), nullptr);
+  EXPECT_EQ(sheet.TextStyles()[4].StyleName, "Jump 1");
 }
 
 TEST(RVStyleCompareTest, ListStyleItemsOutOfRangeRaise) {

@@ -3,7 +3,12 @@
 // the component streaming, plus hand-worked bytes of one text style.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "RVStyleTestSupport.h"
+#include "platform/core/TypInfo.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/ImageList.h"
@@ -66,6 +71,224 @@ void FillParaInfo(TParaInfo& p) {
   p.LineSpacingType = rvlsSpaceBetween;
   p.Options = rvpaoNoWrap | rvpaoReadOnly | rvpaoStyleProtect | rvpaoDoNotWantReturns;
   p.BiDiMode = rvbdLeftToRight;
+}
+
+// ---------------------------------------------------------------------------------------
+// Published names, kinds, order and defaults: what forms and exam files store by name.
+
+struct Published {
+  const char* name;
+  TTypeKind kind;
+};
+
+// The properties a class publishes after those of `parent`, in streaming order.
+std::vector<std::pair<std::string, TTypeKind>> OwnProperties(const TPropertyList& all,
+                                                             const TPropertyList& parent) {
+  std::vector<std::pair<std::string, TTypeKind>> own;
+  for (int i = parent.Count(); i < all.Count(); ++i) own.emplace_back(all[i].Name, all[i].Kind);
+  return own;
+}
+
+std::vector<std::pair<std::string, TTypeKind>> Expect(std::initializer_list<Published> list) {
+  std::vector<std::pair<std::string, TTypeKind>> expected;
+  for (const Published& p : list) expected.emplace_back(p.name, p.kind);
+  return expected;
+}
+
+TEST(RVStyleStreamingTest, PublishedPropertiesInTheirStoredOrder) {
+  struct Case {
+    const char* className;
+    const TPropertyList& all;
+    const TPropertyList& parent;
+    std::vector<std::pair<std::string, TTypeKind>> expected;
+  };
+  const Case cases[] = {
+      {"TCustomRVInfo", TCustomRVInfo::ClassProperties(), TCollectionItem::ClassProperties(),
+       Expect({{"BaseStyleNo", tkInteger}, {"StyleName", tkString}, {"Standard", tkBoolean}})},
+      {"TFontInfo", TFontInfo::ClassProperties(), TCustomRVInfo::ClassProperties(),
+       Expect({{"Charset", tkInteger},
+               {"FontName", tkString},
+               {"Size", tkInteger},
+               {"Style", tkSet},
+               {"VShift", tkInteger},
+               {"Color", tkInteger},
+               {"BackColor", tkInteger},
+               {"HoverBackColor", tkInteger},
+               {"HoverColor", tkInteger},
+               {"StyleEx", tkSet},
+               {"Jump", tkBoolean},
+               {"JumpCursor", tkInteger},
+               {"CharScale", tkInteger},
+               {"CharSpacing", tkInteger},
+               {"NextStyleNo", tkInteger},
+               {"BiDiMode", tkEnumeration},
+               {"Unicode", tkBoolean},
+               {"Protection", tkSet},
+               {"Options", tkSet}})},
+      {"TParaInfo", TParaInfo::ClassProperties(), TCustomRVInfo::ClassProperties(),
+       Expect({{"FirstIndent", tkInteger},
+               {"LeftIndent", tkInteger},
+               {"RightIndent", tkInteger},
+               {"SpaceBefore", tkInteger},
+               {"SpaceAfter", tkInteger},
+               {"Alignment", tkEnumeration},
+               {"Border", tkClass},
+               {"Background", tkClass},
+               {"NextParaNo", tkInteger},
+               {"LineSpacing", tkInteger},
+               {"LineSpacingType", tkEnumeration},
+               {"Options", tkSet},
+               {"BiDiMode", tkEnumeration}})},
+      {"TRVBorder", TRVBorder::ClassProperties(), TPersistent::ClassProperties(),
+       Expect({{"Width", tkInteger},
+               {"InternalWidth", tkInteger},
+               {"Color", tkInteger},
+               {"Style", tkEnumeration},
+               {"VisibleBorders", tkClass},
+               {"BorderOffsets", tkClass}})},
+      {"TRVBackgroundRect", TRVBackgroundRect::ClassProperties(), TPersistent::ClassProperties(),
+       Expect({{"Color", tkInteger}, {"BorderOffsets", tkClass}})},
+      {"TRVRect", TRVRect::ClassProperties(), TPersistent::ClassProperties(),
+       Expect({{"Left", tkInteger}, {"Right", tkInteger}, {"Top", tkInteger}, {"Bottom", tkInteger}})},
+      {"TRVBooleanRect", TRVBooleanRect::ClassProperties(), TPersistent::ClassProperties(),
+       Expect({{"Left", tkBoolean}, {"Right", tkBoolean}, {"Top", tkBoolean}, {"Bottom", tkBoolean}})},
+      {"TRVListLevel", TRVListLevel::ClassProperties(), TCollectionItem::ClassProperties(),
+       Expect({{"ListType", tkEnumeration},
+               {"StartFrom", tkInteger},
+               {"ImageList", tkComponent},
+               {"ImageIndex", tkInteger},
+               {"FormatString", tkString},
+               {"FormatStringW", tkWString},
+               {"LeftIndent", tkInteger},
+               {"FirstIndent", tkInteger},
+               {"MarkerIndent", tkInteger},
+               {"MarkerAlignment", tkEnumeration},
+               {"Picture", tkClass},
+               {"Font", tkClass},
+               {"Options", tkSet}})},
+      {"TRVListInfo", TRVListInfo::ClassProperties(), TCustomRVInfo::ClassProperties(),
+       Expect({{"Levels", tkClass}, {"OneLevelPreview", tkBoolean}})},
+      {"TRVStyle", TRVStyle::ClassProperties(), TComponent::ClassProperties(),
+       Expect({{"TextStyles", tkClass},
+               {"ParaStyles", tkClass},
+               {"ListStyles", tkClass},
+               {"SpacesInTab", tkInteger},
+               {"JumpCursor", tkInteger},
+               {"FullRedraw", tkBoolean},
+               {"UseSound", tkBoolean},
+               {"Color", tkInteger},
+               {"HoverColor", tkInteger},
+               {"SelColor", tkInteger},
+               {"SelTextColor", tkInteger},
+               {"InactiveSelColor", tkInteger},
+               {"InactiveSelTextColor", tkInteger},
+               {"CheckpointColor", tkInteger},
+               {"CheckpointEvColor", tkInteger},
+               {"PageBreakColor", tkInteger},
+               {"SoftPageBreakColor", tkInteger},
+               {"DefUnicodeStyle", tkInteger},
+               {"DefCodePage", tkInteger},
+               {"InvalidPicture", tkClass}})},
+  };
+  for (const Case& c : cases) EXPECT_EQ(OwnProperties(c.all, c.parent), c.expected) << c.className;
+}
+
+// Each ordinal property of a new object has its documented value, and that value is also its
+// declared streaming default (so a new object stores nothing for it).
+TEST(RVStyleStreamingTest, NewObjectsHoldTheirStreamingDefaults) {
+  struct Value {
+    const char* name;
+    int64_t value;
+  };
+  TFontInfo font;
+  TParaInfo para;
+  TRVListInfo list;
+  TRVListLevel& level = *list.Levels().AddLevel();
+  TRVStyle sheet;
+  struct Case {
+    TPersistent& object;
+    std::vector<Value> values;
+  };
+  const Case cases[] = {
+      {font,
+       {{"BaseStyleNo", -1},
+        {"Standard", 1},
+        {"Charset", DEFAULT_CHARSET},
+        {"Size", 10},
+        {"Style", 0},
+        {"VShift", 0},
+        {"Color", clWindowText},
+        {"BackColor", clNone},
+        {"HoverBackColor", clNone},
+        {"HoverColor", clNone},
+        {"StyleEx", 0},
+        {"Jump", 0},
+        {"JumpCursor", 101},
+        {"CharScale", 100},
+        {"CharSpacing", 0},
+        {"NextStyleNo", -1},
+        {"BiDiMode", rvbdUnspecified},
+        {"Unicode", 0},
+        {"Protection", 0},
+        {"Options", 0}}},
+      {para,
+       {{"FirstIndent", 0},
+        {"LeftIndent", 0},
+        {"RightIndent", 0},
+        {"SpaceBefore", 0},
+        {"SpaceAfter", 0},
+        {"Alignment", rvaLeft},
+        {"NextParaNo", -1},
+        {"LineSpacing", 100},
+        {"LineSpacingType", rvlsPercent},
+        {"BiDiMode", rvbdUnspecified}}},
+      {para.Border(), {{"Width", 1}, {"InternalWidth", 1}, {"Color", clWindowText}, {"Style", rvbNone}}},
+      {para.Border().VisibleBorders(), {{"Left", 1}, {"Right", 1}, {"Top", 1}, {"Bottom", 1}}},
+      {para.Border().BorderOffsets(), {{"Left", 0}, {"Right", 0}, {"Top", 0}, {"Bottom", 0}}},
+      {para.Background(), {{"Color", clNone}}},
+      {level,
+       {{"ListType", rvlstBullet},
+        {"StartFrom", 1},
+        {"ImageIndex", 0},
+        {"LeftIndent", 0},
+        {"FirstIndent", 10},
+        {"MarkerIndent", 0},
+        {"MarkerAlignment", rvmaLeft},
+        {"Options", rvloContinuous | rvloLevelReset}}},
+      {list, {{"OneLevelPreview", 0}}},
+      {sheet,
+       {{"SpacesInTab", 8},
+        {"JumpCursor", 101},
+        {"FullRedraw", 0},
+        {"UseSound", 1},
+        {"Color", clWindow},
+        {"HoverColor", clNone},
+        {"SelColor", clHighlight},
+        {"SelTextColor", clHighlightText},
+        {"InactiveSelColor", clHighlight},
+        {"InactiveSelTextColor", clHighlightText},
+        {"CheckpointColor", clGreen},
+        {"CheckpointEvColor", clLime},
+        {"PageBreakColor", clBtnShadow},
+        {"SoftPageBreakColor", clBtnFace},
+        {"DefUnicodeStyle", -1},
+        {"DefCodePage", 0}}},
+  };
+  for (const Case& c : cases) {
+    const TPropertyList& props = c.object.PublishedProperties();
+    for (const Value& v : c.values) {
+      const TPropInfo* prop = props.Find(v.name);
+      ASSERT_NE(prop, nullptr) << c.object.ClassName() << "." << v.name;
+      EXPECT_EQ(prop->GetOrd(c.object), v.value) << c.object.ClassName() << "." << v.name;
+      ASSERT_TRUE(prop->Default.has_value()) << c.object.ClassName() << "." << v.name;
+      EXPECT_EQ(*prop->Default, v.value) << c.object.ClassName() << "." << v.name;
+    }
+  }
+  EXPECT_EQ(font.FontName, "Arial");
+  EXPECT_EQ(font.StyleName, "Font Style");
+  EXPECT_EQ(para.StyleName, "Paragraph Style");
+  EXPECT_EQ(list.StyleName, "List Style");
+  EXPECT_FALSE(para.PublishedProperties().Find("Options")->Default.has_value());
 }
 
 TEST(RVStyleStreamingTest, TextStyleWithEveryPropertySetReadsBackEqual) {
