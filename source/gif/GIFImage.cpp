@@ -1,0 +1,401 @@
+#include "gif/GIFImage.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "gif/GIFDecoder.h"
+#include "platform/graphics/Canvas.h"
+
+namespace {
+
+constexpr uint8_t kImageSeparator = 0x2C;       // ','
+constexpr uint8_t kExtensionIntroducer = 0x21;  // '!'
+constexpr uint8_t kTrailer = 0x3B;              // ';'
+constexpr int32_t kMaxFrameSide = 16384;
+constexpr int64_t kMaxFramePixels = 100'000'000;
+// An LZW code yields at most 4096 pixels, so a file fills at most this many pixels per
+// byte; together the frames of a file may hold that much (and never less than one frame of
+// the largest size), which keeps a small file of many huge, empty frames from exhausting
+// memory.
+constexpr int64_t kPixelsPerFileByte = 4096 * 8;
+constexpr const char* kLoading = "Loading...";
+
+int32_t ScaleInto(int32_t origin, int64_t value, int64_t target, int64_t source) {
+  return origin + static_cast<int32_t>(value * target / source);
+}
+
+/// 2^bits evenly spaced greys, from black to white, for frames without a colour table.
+std::vector<TRGBQuad> MakeGreyRamp(int bits) {
+  const int count = 1 << bits;
+  std::vector<TRGBQuad> ramp(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const auto grey = static_cast<uint8_t>(count == 1 ? 0 : i * 255 / (count - 1));
+    ramp[static_cast<size_t>(i)] = TRGBQuad{grey, grey, grey, 0};
+  }
+  return ramp;
+}
+
+/// The 256-entry table a frame is rendered with; entries beyond the frame's table are black.
+std::vector<TRGBQuad> FrameColors(TGIFSubImage& frame) {
+  TGIFColorMap& map = frame.EffectiveColorMap();
+  if (map.Count() == 0) {
+    std::vector<TRGBQuad> ramp = MakeGreyRamp(std::clamp(frame.CodeSize(), 1, 8));
+    ramp.resize(256);
+    return ramp;
+  }
+  std::vector<TRGBQuad> colors(256);
+  for (int i = 0; i < map.Count(); ++i) colors[static_cast<size_t>(i)] = map.Quad(i);
+  return colors;
+}
+
+std::unique_ptr<TBitmap> MakeIndexedBitmap(int32_t width, int32_t height,
+                                           const std::vector<TRGBQuad>& colors) {
+  auto bitmap = std::make_unique<TBitmap>();
+  bitmap->SetPixelFormat(pf8bit);
+  bitmap->SetSize(width, height);
+  bitmap->SetColorTable(colors);
+  return bitmap;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+
+TGIFSubImage::TGIFSubImage(TGIFImage* image) : TGIFItem(image), color_map_(this) {}
+
+TGIFSubImage::~TGIFSubImage() = default;
+
+TGIFColorMap& TGIFSubImage::EffectiveColorMap() {
+  if (color_map_.Count() == 0 && Image() && Image()->Header().ColorMap().Count() > 0)
+    return Image()->Header().ColorMap();
+  return color_map_;
+}
+
+TGIFVersion TGIFSubImage::GetVersion() const {
+  if (color_map_.Optimized()) return gv89a;
+  for (const auto& extension : extensions_)
+    if (extension->GetVersion() == gv89a) return gv89a;
+  return gv87a;
+}
+
+uint8_t TGIFSubImage::Pixels(int32_t x, int32_t y) const {
+  if (x < 0 || x >= width_ || y < 0 || y >= height_ || data_.empty())
+    throw GIFException("Invalid pixel coordinates");
+  return data_[static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x)];
+}
+
+const uint8_t* TGIFSubImage::Scanline(int32_t y) const {
+  if (data_.empty()) throw GIFException("Image is empty");
+  if (y < 0 || y >= height_) throw GIFException("Invalid pixel coordinates");
+  return data_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_);
+}
+
+void TGIFSubImage::Clear() {
+  extensions_.clear();
+  color_map_.Clear();
+  data_.clear();
+  left_ = top_ = width_ = height_ = 0;
+  packed_ = 0;
+  code_size_ = 0;
+  transparent_ = false;
+  graphic_control_ = nullptr;
+  bitmap_.reset();
+  masked_.reset();
+  mask_stale_ = true;
+}
+
+void TGIFSubImage::LinkGraphicControl() {
+  // Only the first graphic control extension belongs to the frame; any later one is kept
+  // for writing back but does not make the frame transparent.
+  graphic_control_ = nullptr;
+  for (const auto& extension : extensions_)
+    if (auto* control = dynamic_cast<TGIFGraphicControlExtension*>(extension.get())) {
+      graphic_control_ = control;
+      break;
+    }
+  transparent_ = graphic_control_ && graphic_control_->Transparent();
+}
+
+void TGIFSubImage::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+  if (Image()) Image()->GrowScreen(*this);
+}
+
+void TGIFSubImage::LoadFromStream(TStream& stream) {
+  Clear();
+  LoadExtensions(stream, *this, extensions_);
+  LinkGraphicControl();
+  const std::optional<uint8_t> separator = ReadByte(stream);
+  if (!separator) return;
+  stream.Seek(-1, soCurrent);
+  // Anything but an image separator here (the trailer, a 0 or a stray byte) leaves the
+  // frame without pixels; the frame list decides what the byte means.
+  if (*separator != kImageSeparator) return;
+
+  uint8_t descriptor[10];
+  ReadCheck(stream, descriptor, sizeof descriptor);
+  int32_t left = descriptor[1] | (descriptor[2] << 8);
+  int32_t top = descriptor[3] | (descriptor[4] << 8);
+  int32_t width = descriptor[5] | (descriptor[6] << 8);
+  int32_t height = descriptor[7] | (descriptor[8] << 8);
+  packed_ = descriptor[9];
+  if ((width == 0 || height == 0) && Image()) {
+    width = Image()->Width();
+    height = Image()->Height();
+    Warning(1, "Image exceeds Logical Screen size");
+  }
+  if (width > kMaxFrameSide || height > kMaxFrameSide || int64_t{width} * height > kMaxFramePixels)
+    throw GIFException("Image is too large");
+  if (packed_ & 0x80) {
+    color_map_.LoadFromStream(stream, 2 << (packed_ & 7));
+    color_map_.SetOptimized(packed_ & 0x20);
+  }
+  if (Image()) Image()->ReservePixels(int64_t{width} * height);
+  SetBounds(left, top, width, height);
+
+  const uint8_t fill = transparent_ ? graphic_control_->TransparentColorIndex() : 0;
+  data_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), fill);
+  code_size_ = DecodeGIFPixels(stream, data_, width, height, Interlaced(),
+                               [this](const std::string& message) { Warning(1, message); });
+}
+
+void TGIFSubImage::Render() {
+  if (bitmap_ || Empty()) return;
+  bitmap_ = MakeIndexedBitmap(width_, height_, FrameColors(*this));
+  for (int32_t y = 0; y < height_; ++y)
+    std::memcpy(bitmap_->ScanLine(y), Scanline(y), static_cast<size_t>(width_));
+  mask_stale_ = true;
+}
+
+TBitmap* TGIFSubImage::Bitmap() {
+  Render();
+  return bitmap_.get();
+}
+
+bool TGIFSubImage::HasMask() {
+  Render();
+  if (!mask_stale_) return masked_ != nullptr;
+  mask_stale_ = false;
+  masked_.reset();
+  if (!transparent_ || !bitmap_) return false;
+  const uint8_t key = graphic_control_->TransparentColorIndex();
+  if (std::find(data_.begin(), data_.end(), key) == data_.end()) return false;
+  const std::vector<TRGBQuad> colors = FrameColors(*this);
+  masked_ = std::make_unique<TBitmap>();
+  masked_->SetPixelFormat(pf32bit);
+  masked_->SetSize(width_, height_);
+  masked_->SetAlphaFormat(afDefined);
+  for (int32_t y = 0; y < height_; ++y) {
+    const uint8_t* in = Scanline(y);
+    auto* out = reinterpret_cast<TRGBQuad*>(masked_->ScanLine(y));
+    for (int32_t x = 0; x < width_; ++x) {
+      out[x] = colors[in[x]];
+      out[x].rgbReserved = in[x] == key ? 0 : 255;
+    }
+  }
+  return true;
+}
+
+void TGIFSubImage::Draw(TCanvas& canvas, const TRect& rect, const TSize& screen, bool transparent,
+                        bool tile) {
+  if (Empty() || screen.cx <= 0 || screen.cy <= 0) return;
+  TGraphic* picture =
+      transparent && transparent_ && HasMask() ? static_cast<TGraphic*>(masked_.get()) : Bitmap();
+  if (!picture) return;
+  if (tile) {
+    for (int64_t y = int64_t{rect.Top} + top_; y < rect.Bottom; y += screen.cy)
+      for (int64_t x = int64_t{rect.Left} + left_; x < rect.Right; x += screen.cx)
+        canvas.Draw(static_cast<int32_t>(x), static_cast<int32_t>(y), picture);
+    return;
+  }
+  const TRect target{ScaleInto(rect.Left, left_, rect.Width(), screen.cx),
+                     ScaleInto(rect.Top, top_, rect.Height(), screen.cy),
+                     ScaleInto(rect.Left, int64_t{left_} + width_, rect.Width(), screen.cx),
+                     ScaleInto(rect.Top, int64_t{top_} + height_, rect.Height(), screen.cy)};
+  canvas.StretchDraw(target, picture);
+}
+
+// ---------------------------------------------------------------------------------------
+
+TGIFImage::TGIFImage() : header_(this) {
+  RegisterGIFImage();
+}
+
+TGIFImage::~TGIFImage() = default;
+
+void TGIFImage::Warning(TObject* sender, int severity, const std::string& message) {
+  if (OnGIFWarning) OnGIFWarning(sender, severity, message);
+}
+
+void TGIFImage::Clear() {
+  bitmap_.reset();
+  images_.clear();
+  header_.Clear();
+}
+
+void TGIFImage::GrowScreen(const TGIFSubImage& frame) {
+  bool warned = false;
+  const int64_t right = int64_t{frame.Left()} + frame.Width();
+  const int64_t bottom = int64_t{frame.Top()} + frame.Height();
+  if (right > header_.Width) {
+    if (header_.Width > 0) {
+      Warning(&header_, 1, "Image width too small for contained frames");
+      warned = true;
+    }
+    header_.Width = static_cast<uint16_t>(std::min<int64_t>(right, 0xFFFF));
+  }
+  if (bottom > header_.Height) {
+    if (header_.Height > 0) {
+      Warning(&header_, 1, "Image height too small for contained frames");
+      warned = true;
+    }
+    header_.Height = static_cast<uint16_t>(std::min<int64_t>(bottom, 0xFFFF));
+  }
+  if (warned) Warning(&header_, 1, "Image exceeds Logical Screen size");
+  bitmap_.reset();
+}
+
+void TGIFImage::ReservePixels(int64_t pixels) {
+  if (pixels > pixels_left_) throw GIFException("Image is too large");
+  pixels_left_ -= pixels;
+}
+
+void TGIFImage::SetWidth(int32_t width) {
+  for (const auto& frame : images_)
+    if (frame->Left() + frame->Width() > width)
+      throw GIFException("Image width too small for contained frames");
+  if (width == header_.Width) return;
+  header_.Width = static_cast<uint16_t>(std::clamp(width, 0, 0xFFFF));
+  bitmap_.reset();
+  Changed();
+}
+
+void TGIFImage::SetHeight(int32_t height) {
+  for (const auto& frame : images_)
+    if (frame->Top() + frame->Height() > height)
+      throw GIFException("Image height too small for contained frames");
+  if (height == header_.Height) return;
+  header_.Height = static_cast<uint16_t>(std::clamp(height, 0, 0xFFFF));
+  bitmap_.reset();
+  Changed();
+}
+
+TSize TGIFImage::ScreenSize() const {
+  TSize size{header_.Width, header_.Height};
+  for (const auto& frame : images_) {
+    size.cx = std::max(size.cx, frame->Left() + frame->Width());
+    size.cy = std::max(size.cy, frame->Top() + frame->Height());
+  }
+  return size;
+}
+
+void TGIFImage::LoadFromStream(TStream& stream) {
+  const int64_t start = stream.Position();
+  Progress(this, psStarting, 0, false, TRect{}, kLoading);
+  try {
+    Clear();
+    pixels_left_ = std::max(kMaxFramePixels, (stream.Size() - start) * kPixelsPerFileByte);
+    header_.LoadFromStream(stream);
+    while (true) {
+      std::optional<uint8_t> byte = ReadByte(stream);
+      while (byte == 0) byte = ReadByte(stream);  // zero bytes between blocks are padding
+      if (!byte) break;
+      stream.Seek(-1, soCurrent);
+      if (*byte == kTrailer) break;
+      if (*byte != kExtensionIntroducer && *byte != kImageSeparator) {
+        Warning(this, 1, "Unknown GIF block type");
+        break;
+      }
+      auto frame = std::make_unique<TGIFSubImage>(this);
+      frame->LoadFromStream(stream);
+      images_.push_back(std::move(frame));
+      const int64_t size = std::max<int64_t>(stream.Size(), 1);
+      Progress(this, psRunning,
+               static_cast<uint8_t>(std::clamp<int64_t>(stream.Position() * 100 / size, 0, 100)), false,
+               TRect{}, kLoading);
+    }
+    const std::optional<uint8_t> trailer = ReadByte(stream);
+    if (trailer && *trailer != kTrailer) Warning(this, 1, "Invalid Image trailer");
+  } catch (...) {
+    stream.SetPosition(start);
+    Progress(this, psEnding, 0, true, TRect{}, kLoading);
+    throw;
+  }
+  Progress(this, psEnding, 100, true, TRect{}, kLoading);
+  Changed();
+}
+
+void TGIFImage::SaveToStream(TStream& stream) {
+  (void)stream;
+  throw EInvalidGraphicOperation("Saving GIF images is not supported");
+}
+
+TGIFVersion TGIFImage::Version() const {
+  TGIFVersion version = gvUnknown;
+  for (const auto& frame : images_) {
+    version = std::max(version, frame->GetVersion());
+    if (version == gv89a) break;
+  }
+  return version;
+}
+
+int TGIFImage::BitsPerPixel() const {
+  int bits = header_.BitsPerPixel();
+  for (const auto& frame : images_) bits = std::max(bits, frame->ColorMap().BitsPerPixel());
+  return bits;
+}
+
+std::vector<TPaletteEntry> TGIFImage::GetPalette() const {
+  if (bitmap_) return bitmap_->GetPalette();
+  if (header_.ColorMap().Count() > 0) return header_.ColorMap().ExportPalette();
+  if (images_.empty()) return {};
+  TGIFSubImage& first = *images_.front();
+  if (first.ColorMap().Count() > 0) return first.ColorMap().ExportPalette();
+  std::vector<TPaletteEntry> ramp;
+  for (const TRGBQuad& q : MakeGreyRamp(std::clamp(first.CodeSize(), 1, 8)))
+    ramp.push_back(TPaletteEntry{q.rgbRed, q.rgbGreen, q.rgbBlue, 0});
+  return ramp;
+}
+
+TBitmap* TGIFImage::Bitmap() {
+  if (images_.empty()) return nullptr;
+  if (bitmap_) return bitmap_.get();
+  TGIFSubImage& first = *images_.front();
+  const TSize screen = ScreenSize();
+  if (screen.cx <= 0 || screen.cy <= 0) return nullptr;
+  bitmap_ = MakeIndexedBitmap(screen.cx, screen.cy, FrameColors(first));
+  for (int32_t y = 0; y < screen.cy; ++y)
+    std::memset(bitmap_->ScanLine(y), 0, static_cast<size_t>(screen.cx));
+  if (!first.Empty()) {
+    for (int32_t y = 0; y < first.Height(); ++y)
+      std::memcpy(bitmap_->ScanLine(first.Top() + y) + first.Left(), first.Scanline(y),
+                  static_cast<size_t>(first.Width()));
+  }
+  return bitmap_.get();
+}
+
+void TGIFImage::Draw(TCanvas& canvas, const TRect& rect) {
+  if (drawing_now_ || images_.empty()) return;
+  drawing_now_ = true;
+  struct ClearFlag {
+    bool& flag;
+    ~ClearFlag() { flag = false; }
+  } clear_flag{drawing_now_};
+  images_.front()->Draw(canvas, rect, ScreenSize(), DrawOptions & doTransparent, DrawOptions & doTile);
+}
+
+void RegisterGIFImage() {
+  static const bool registered = [] {
+    RegisterGraphicClass("TGIFImage", [] { return std::make_unique<TGIFImage>(); });
+    return true;
+  }();
+  (void)registered;
+}
+
+namespace {
+// Documents re-create GIF pictures by class name, so the class is known from the start.
+const bool kRegisteredAtStart = (RegisterGIFImage(), true);
+}  // namespace

@@ -1,0 +1,159 @@
+// TGIFImage: a GIF file (87a or 89a) as a picture. It reads the file into a header and a
+// list of frames, each with its extensions and its pixels as colour indices, and draws the
+// first frame (transparent, stretched or tiled). Registered by the class name "TGIFImage".
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gif/GIFExtensions.h"
+#include "gif/GIFItems.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Graphic.h"
+
+// Draw options.
+constexpr uint16_t doAsynchronous = 0x0001;
+constexpr uint16_t doTransparent = 0x0002;
+constexpr uint16_t doAnimate = 0x0004;
+constexpr uint16_t doLoop = 0x0008;
+constexpr uint16_t doLoopForever = 0x0010;
+constexpr uint16_t doValidateCanvas = 0x0020;
+constexpr uint16_t doDirectDraw = 0x0040;
+constexpr uint16_t doClearOnLoop = 0x0080;
+constexpr uint16_t doTile = 0x0100;
+constexpr uint16_t doDitherToWebPalette = 0x0200;
+constexpr uint16_t doDitherOnPaletteDeviceOnly = 0x0400;
+constexpr uint16_t kGIFDefaultDrawOptions = 0x060F;
+
+/// One frame: its extensions, descriptor, local colour table and pixels (one colour index
+/// per pixel, row by row).
+class TGIFSubImage : public TGIFItem {
+ public:
+  explicit TGIFSubImage(TGIFImage* image);
+  ~TGIFSubImage() override;
+  std::string ClassName() const override { return "TGIFSubImage"; }
+
+  int32_t Left() const { return left_; }
+  int32_t Top() const { return top_; }
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  TRect BoundsRect() const { return Bounds(left_, top_, width_, height_); }
+  bool Interlaced() const { return packed_ & 0x40; }
+  bool Empty() const { return data_.empty() || width_ == 0 || height_ == 0; }
+  /// The minimum code size of the frame's image data (0 before it was read).
+  int CodeSize() const { return code_size_; }
+
+  TGIFColorMap& ColorMap() { return color_map_; }
+  /// The global table when the local one is empty and the global one is not.
+  TGIFColorMap& EffectiveColorMap();
+  const std::vector<std::unique_ptr<TGIFExtension>>& Extensions() const { return extensions_; }
+  /// The first graphic control extension of the frame; nullptr when none.
+  TGIFGraphicControlExtension* GraphicControlExtension() const { return graphic_control_; }
+  /// Set only by the linked graphic control extension.
+  bool Transparent() const { return transparent_; }
+  TGIFVersion GetVersion() const override;
+
+  /// Raises "Invalid pixel coordinates" outside the frame.
+  uint8_t Pixels(int32_t x, int32_t y) const;
+  /// Row `y`; raises "Image is empty" or "Invalid pixel coordinates".
+  const uint8_t* Scanline(int32_t y) const;
+
+  /// Leading extensions, descriptor, local table and pixels.
+  void LoadFromStream(TStream& stream);
+  void Clear();
+
+  /// The frame rendered as an 8-bit bitmap with the frame's colours (a grey ramp when the
+  /// frame has no colour table); built once. nullptr for an empty frame.
+  TBitmap* Bitmap();
+  /// Whether a transparent pixel occurs (builds the rendering).
+  bool HasMask();
+  /// Draws the frame scaled from the logical screen `screen` into `rect`, or tiled at its
+  /// own size; transparent pixels are left out when asked and the frame has any.
+  void Draw(TCanvas& canvas, const TRect& rect, const TSize& screen, bool transparent, bool tile);
+
+ private:
+  void LinkGraphicControl();
+  void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+  void Render();
+
+  std::vector<std::unique_ptr<TGIFExtension>> extensions_;
+  TGIFColorMap color_map_;
+  int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  uint8_t packed_ = 0;
+  int code_size_ = 0;
+  std::vector<uint8_t> data_;
+  TGIFGraphicControlExtension* graphic_control_ = nullptr;
+  bool transparent_ = false;
+  std::unique_ptr<TBitmap> bitmap_;  // 8 bits per pixel, the frame's colours
+  std::unique_ptr<TBitmap> masked_;  // 32 bits with alpha 0 at transparent pixels
+  bool mask_stale_ = true;
+};
+
+using TGIFWarning = std::function<void(TObject* sender, int severity, const std::string& message)>;
+
+class TGIFImage : public TGraphic {
+ public:
+  TGIFImage();
+  ~TGIFImage() override;
+  std::string ClassName() const override { return "TGIFImage"; }
+
+  bool Empty() const override { return images_.empty(); }
+  /// The logical screen of the header.
+  int32_t Width() const override { return header_.Width; }
+  int32_t Height() const override { return header_.Height; }
+  /// Every frame must fit: "Image width too small for contained frames" /
+  /// "Image height too small for contained frames".
+  void SetWidth(int32_t width) override;
+  void SetHeight(int32_t height) override;
+
+  /// Reads a GIF file. An error keeps the frames read before it, moves the stream back to
+  /// where it started and is passed on.
+  void LoadFromStream(TStream& stream) override;
+  /// Writing GIF files is not available in this program; raises EInvalidGraphicOperation.
+  void SaveToStream(TStream& stream) override;
+  /// True only for this very object.
+  bool Equals(const TGraphic& other) override { return &other == this; }
+  std::vector<TPaletteEntry> GetPalette() const override;
+
+  void Clear();
+  TGIFHeader& Header() { return header_; }
+  int Count() const { return static_cast<int>(images_.size()); }
+  TGIFSubImage& Images(int index) { return *images_.at(static_cast<size_t>(index)); }
+  /// The highest version any frame needs; 0 without frames.
+  TGIFVersion Version() const;
+  int BitsPerPixel() const;
+  /// The logical screen, grown to hold every frame.
+  TSize ScreenSize() const;
+  /// The first frame rendered at its position on the logical screen; nullptr when empty.
+  TBitmap* Bitmap();
+
+  uint16_t DrawOptions = kGIFDefaultDrawOptions;
+  TColor BackgroundColor = MakeColor(0x1FFFFFFF);
+  TGIFWarning OnGIFWarning;
+  /// Passes a warning to OnGIFWarning; without a handler it is dropped.
+  virtual void Warning(TObject* sender, int severity, const std::string& message);
+
+ protected:
+  /// Draws the first frame; animation is not played here.
+  void Draw(TCanvas& canvas, const TRect& rect) override;
+
+ private:
+  friend class TGIFSubImage;
+  void GrowScreen(const TGIFSubImage& frame);
+  /// Takes `pixels` from the pixels all frames of one load may hold together; raises
+  /// "Image is too large" when they are used up.
+  void ReservePixels(int64_t pixels);
+
+  TGIFHeader header_;
+  std::vector<std::unique_ptr<TGIFSubImage>> images_;
+  std::unique_ptr<TBitmap> bitmap_;
+  bool drawing_now_ = false;
+  int64_t pixels_left_ = 0;
+};
+
+/// Registers TGIFImage with the graphics registry (done once; also done by the first
+/// TGIFImage created).
+void RegisterGIFImage();

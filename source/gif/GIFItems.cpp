@@ -1,0 +1,173 @@
+#include "gif/GIFItems.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "gif/GIFImage.h"
+
+void ReadCheck(TStream& stream, void* buffer, int64_t size) {
+  if (stream.Read(buffer, size) != size) throw GIFException("Premature end of data");
+}
+
+std::optional<uint8_t> ReadByte(TStream& stream) {
+  uint8_t value = 0;
+  if (stream.Read(&value, 1) != 1) return std::nullopt;
+  return value;
+}
+
+std::vector<std::string> ReadSubBlocks(TStream& stream) {
+  std::vector<std::string> blocks;
+  while (true) {
+    const std::optional<uint8_t> size = ReadByte(stream);
+    if (!size || *size == 0) break;
+    std::string block(*size, '\0');
+    block.resize(static_cast<size_t>(stream.Read(block.data(), *size)));
+    const bool short_block = block.size() < *size;
+    blocks.push_back(std::move(block));
+    if (short_block) break;
+  }
+  return blocks;
+}
+
+void SkipSubBlocks(TStream& stream) {
+  while (true) {
+    const std::optional<uint8_t> size = ReadByte(stream);
+    if (!size || *size == 0) return;
+    if (stream.Remaining() < *size) {
+      stream.Seek(0, soEnd);
+      return;
+    }
+    stream.Seek(*size, soCurrent);
+  }
+}
+
+int BitsPerPixel(int colors) {
+  if (colors <= 0) return 0;
+  int bits = 1;
+  while ((1 << bits) < colors) ++bits;
+  return bits;
+}
+
+void TGIFItem::Warning(int severity, const std::string& message) {
+  if (image_) image_->Warning(this, severity, message);
+}
+
+// ---------------------------------------------------------------------------------------
+
+void TGIFColorMap::Clear() {
+  colors_.clear();
+  optimized_ = false;
+}
+
+void TGIFColorMap::LoadFromStream(TStream& stream, int count) {
+  Clear();
+  if (count < 0 || count > 256) throw GIFException("Color table overflow");
+  std::vector<Triple> triples(static_cast<size_t>(count));
+  ReadCheck(stream, triples.data(), int64_t{3} * count);
+  colors_ = std::move(triples);
+}
+
+TColor TGIFColorMap::Colors(int index) {
+  if (index < 0 || index >= Count()) {
+    if (owner_) owner_->Warning(1, "Invalid color index");
+    if (colors_.empty()) throw GIFException("Color table is empty");
+    index = 0;
+  }
+  const Triple& c = colors_[static_cast<size_t>(index)];
+  return static_cast<TColor>(c.Red | (c.Green << 8) | (c.Blue << 16));
+}
+
+TRGBQuad TGIFColorMap::Quad(int index) const {
+  if (index < 0 || index >= Count()) return TRGBQuad{};
+  const Triple& c = colors_[static_cast<size_t>(index)];
+  return TRGBQuad{c.Blue, c.Green, c.Red, 0};
+}
+
+int TGIFColorMap::IndexOf(TColor color) const {
+  const auto matches = [color](const Triple& c) {
+    return (c.Red | (c.Green << 8) | (c.Blue << 16)) == (color & 0xFFFFFF);
+  };
+  if (optimized_) {
+    for (int i = 0; i < Count(); ++i)
+      if (matches(colors_[static_cast<size_t>(i)])) return i;
+  } else {
+    for (int i = Count() - 1; i >= 0; --i)
+      if (matches(colors_[static_cast<size_t>(i)])) return i;
+  }
+  return -1;
+}
+
+int TGIFColorMap::Add(TColor color) {
+  if (Count() >= 256) throw GIFException("Color table overflow");
+  colors_.push_back(Triple{static_cast<uint8_t>(color & 0xFF), static_cast<uint8_t>((color >> 8) & 0xFF),
+                           static_cast<uint8_t>((color >> 16) & 0xFF)});
+  optimized_ = false;
+  return Count() - 1;
+}
+
+std::vector<TPaletteEntry> TGIFColorMap::ExportPalette() const {
+  std::vector<TPaletteEntry> palette;
+  palette.reserve(colors_.size());
+  constexpr uint8_t kNoCollapse = 4;
+  for (const Triple& c : colors_) palette.push_back(TPaletteEntry{c.Red, c.Green, c.Blue, kNoCollapse});
+  return palette;
+}
+
+void TGIFColorMap::Assign(const TGIFColorMap& source) {
+  colors_ = source.colors_;
+  optimized_ = source.optimized_;
+}
+
+// ---------------------------------------------------------------------------------------
+
+void TGIFHeader::Clear() {
+  color_map_.Clear();
+  Width = Height = 0;
+  PackedFields = BackgroundColorIndex = AspectRatio = 0;
+}
+
+void TGIFHeader::Assign(const TGIFHeader& source) {
+  color_map_.Assign(source.color_map_);
+  Width = source.Width;
+  Height = source.Height;
+  PackedFields = source.PackedFields;
+  BackgroundColorIndex = source.BackgroundColorIndex;
+  AspectRatio = source.AspectRatio;
+}
+
+namespace {
+
+bool IsSignature(const uint8_t* bytes) {
+  return std::toupper(bytes[0]) == 'G' && std::toupper(bytes[1]) == 'I' && std::toupper(bytes[2]) == 'F';
+}
+
+}  // namespace
+
+void TGIFHeader::LoadFromStream(TStream& stream) {
+  const int64_t start = stream.Position();
+  uint8_t signature[6];
+  ReadCheck(stream, signature, 6);
+  if (!IsSignature(signature)) {
+    // Some writers put four bytes in front of the signature.
+    stream.SetPosition(start + 4);
+    ReadCheck(stream, signature, 6);
+    if (!IsSignature(signature)) throw GIFException("Invalid GIF signature");
+  }
+  uint8_t descriptor[7];
+  ReadCheck(stream, descriptor, 7);
+  Width = static_cast<uint16_t>(descriptor[0] | (descriptor[1] << 8));
+  Height = static_cast<uint16_t>(descriptor[2] | (descriptor[3] << 8));
+  PackedFields = descriptor[4];
+  BackgroundColorIndex = descriptor[5];
+  AspectRatio = descriptor[6];
+  if (PackedFields & 0x80)
+    color_map_.LoadFromStream(stream, 2 << (PackedFields & 7));
+  else
+    color_map_.Clear();
+  color_map_.SetOptimized((PackedFields & 0x80) && (PackedFields & 0x08));
+}
+
+TGIFVersion TGIFHeader::GetVersion() const {
+  return color_map_.Optimized() || AspectRatio != 0 ? gv89a : gv87a;
+}

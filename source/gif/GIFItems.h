@@ -1,0 +1,111 @@
+// The building blocks of a GIF file that every other GIF unit uses: the error class, the
+// byte-level stream helpers, colour tables and the header (signature, logical screen
+// descriptor and global colour table).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/core/Object.h"
+#include "platform/core/Streams.h"
+#include "platform/graphics/GraphicsTypes.h"
+
+/// Every GIF error; a GIF that cannot be read is an invalid picture.
+ZUK_DECLARE_EXCEPTION(GIFException, EInvalidGraphic)
+
+class TGIFImage;
+
+/// The version a block needs: 87a or 89a (0 for an image without frames).
+enum TGIFVersion : uint8_t { gvUnknown = 0, gv87a = 1, gv89a = 2 };
+
+/// Reads exactly `size` bytes or raises "Premature end of data".
+void ReadCheck(TStream& stream, void* buffer, int64_t size);
+/// One byte, or nothing at the end of the stream.
+std::optional<uint8_t> ReadByte(TStream& stream);
+/// Reads data sub-blocks up to the 0 length byte or the end of the stream, each as one
+/// string; a length byte beyond the bytes left keeps only what is there.
+std::vector<std::string> ReadSubBlocks(TStream& stream);
+/// Skips data sub-blocks up to and including the 0 length byte (or the end of the stream).
+void SkipSubBlocks(TStream& stream);
+/// 0 for 0 colours, 1 for 1 or 2, else the least b with 2^b >= colours.
+int BitsPerPixel(int colors);
+
+/// Base of the blocks of a GIF file: each knows the image it belongs to and passes its
+/// warnings to it.
+class TGIFItem : public TObject {
+ public:
+  explicit TGIFItem(TGIFImage* image) : image_(image) {}
+  std::string ClassName() const override { return "TGIFItem"; }
+  TGIFImage* Image() const { return image_; }
+  virtual TGIFVersion GetVersion() const { return gv87a; }
+  /// Passes the warning to the image's Warning with this item as sender.
+  void Warning(int severity, const std::string& message);
+
+ private:
+  TGIFImage* image_;
+};
+
+/// A colour table of 0 to 256 red, green, blue triples.
+class TGIFColorMap {
+ public:
+  explicit TGIFColorMap(TGIFItem* owner) : owner_(owner) {}
+
+  int Count() const { return static_cast<int>(colors_.size()); }
+  bool Optimized() const { return optimized_; }
+  void SetOptimized(bool value) { optimized_ = value; }
+  void Clear();
+  /// Reads `count` triples (ReadCheck).
+  void LoadFromStream(TStream& stream, int count);
+  /// Entry `index` as a colour (red in the low byte); outside the table: the warning
+  /// "Invalid color index" and entry 0; an empty table raises "Color table is empty".
+  TColor Colors(int index);
+  /// Entry `index` as a colour-table quad, black outside the table.
+  TRGBQuad Quad(int index) const;
+  /// Exact RGB match: an unsorted table is searched from the last entry down, a sorted one
+  /// from the first up; -1 when absent.
+  int IndexOf(TColor color) const;
+  /// Appends a colour; a full table raises "Color table overflow". Returns the new index.
+  int Add(TColor color);
+  int BitsPerPixel() const { return ::BitsPerPixel(Count()); }
+  /// The table as a palette; empty for an empty table.
+  std::vector<TPaletteEntry> ExportPalette() const;
+  void Assign(const TGIFColorMap& source);
+
+ private:
+  struct Triple {
+    uint8_t Red = 0, Green = 0, Blue = 0;
+  };
+  TGIFItem* owner_;
+  std::vector<Triple> colors_;
+  bool optimized_ = false;
+};
+
+/// Signature, logical screen descriptor and global colour table.
+class TGIFHeader : public TGIFItem {
+ public:
+  explicit TGIFHeader(TGIFImage* image) : TGIFItem(image), color_map_(this) {}
+  std::string ClassName() const override { return "TGIFHeader"; }
+
+  uint16_t Width = 0;
+  uint16_t Height = 0;
+  uint8_t PackedFields = 0;  // bit 7 global table; 4-6 colour resolution; 3 sorted; 0-2 size
+  uint8_t BackgroundColorIndex = 0;
+  uint8_t AspectRatio = 0;
+
+  TGIFColorMap& ColorMap() { return color_map_; }
+  const TGIFColorMap& ColorMap() const { return color_map_; }
+  void Clear();
+  void Assign(const TGIFHeader& source);
+  /// "GIF" (any case, also after 4 leading bytes), the version characters unchecked, the
+  /// descriptor and the global colour table.
+  void LoadFromStream(TStream& stream);
+  int BitsPerPixel() const { return color_map_.BitsPerPixel(); }
+  int ColorResolution() const { return color_map_.BitsPerPixel() - 1; }
+  TColor BackgroundColor() { return color_map_.Colors(BackgroundColorIndex); }
+  TGIFVersion GetVersion() const override;
+
+ private:
+  TGIFColorMap color_map_;
+};

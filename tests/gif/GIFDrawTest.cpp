@@ -1,0 +1,140 @@
+// Drawing GIF images on a bitmap canvas: colours, scaling from the logical screen,
+// transparency, tiling, the grey ramp of files without colour tables.
+#include <gtest/gtest.h>
+
+#include "GIFTestSupport.h"
+#include "platform/graphics/Canvas.h"
+
+using namespace giftest;
+
+namespace {
+
+class GIFDrawTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    target.SetPixelFormat(pf24bit);
+    target.SetSize(40, 40);  // white
+  }
+  TColor At(int x, int y) { return target.Canvas().Pixel(x, y); }
+  void DrawInto(TGIFImage& image, const TRect& r) { target.Canvas().StretchDraw(r, &image); }
+  TBitmap target;
+};
+
+constexpr TColor kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kWhite = 0xFFFFFF;
+
+TEST_F(GIFDrawTest, DrawsColoursOfTheGlobalTableScaled) {
+  GifBuilder b;
+  b.Header("87a", 2, 2, Palette4()).Frame(FrameSpec{0, 0, 2, 2, {0, 1, 2, 0}, {}, false, 2}).Trailer();
+  Loaded loaded(b.bytes);
+  DrawInto(loaded.image, Rect(0, 0, 20, 20));
+  EXPECT_EQ(At(0, 0), kRed);
+  EXPECT_EQ(At(19, 0), kGreen);
+  EXPECT_EQ(At(5, 15), kBlue);
+  EXPECT_EQ(At(15, 15), kRed);
+  EXPECT_EQ(At(25, 25), kWhite);
+}
+
+TEST_F(GIFDrawTest, FramePositionIsScaledFromTheLogicalScreen) {
+  // A frame at (10, 10) of a 100 by 100 screen drawn into 200 by 200 lands at (20, 20).
+  target.SetSize(200, 200);
+  GifBuilder b;
+  b.Header("87a", 100, 100, Palette4()).Frame(FrameSpec{10, 10, 5, 5, Bytes(25, 2), {}, false, 2}).Trailer();
+  Loaded loaded(b.bytes);
+  DrawInto(loaded.image, Rect(0, 0, 200, 200));
+  EXPECT_EQ(At(19, 19), kWhite);
+  EXPECT_EQ(At(20, 20), kBlue);
+  EXPECT_EQ(At(29, 29), kBlue);
+  EXPECT_EQ(At(30, 30), kWhite);
+}
+
+TEST_F(GIFDrawTest, TransparentPixelsLeaveTheTarget) {
+  GifBuilder b;
+  b.Header("89a", 2, 1, Palette4()).GraphicControl(0, true, 1);
+  b.Frame(FrameSpec{0, 0, 2, 1, {0, 1}, {}, false, 2}).Trailer();
+  Loaded loaded(b.bytes);
+  EXPECT_TRUE(loaded.image.Images(0).HasMask());
+  DrawInto(loaded.image, Rect(0, 0, 20, 10));
+  EXPECT_EQ(At(5, 5), kRed);
+  EXPECT_EQ(At(15, 5), kWhite);
+
+  loaded.image.DrawOptions &= ~doTransparent;
+  DrawInto(loaded.image, Rect(0, 0, 20, 10));
+  EXPECT_EQ(At(15, 5), kGreen);
+}
+
+TEST_F(GIFDrawTest, TransparentIndexThatDoesNotOccurGivesNoMask) {
+  GifBuilder b;
+  b.Header("89a", 2, 1, Palette4()).GraphicControl(0, true, 3);
+  b.Frame(FrameSpec{0, 0, 2, 1, {0, 1}, {}, false, 2}).Trailer();
+  Loaded loaded(b.bytes);
+  EXPECT_TRUE(loaded.image.Images(0).Transparent());
+  EXPECT_FALSE(loaded.image.Images(0).HasMask());
+  DrawInto(loaded.image, Rect(0, 0, 2, 1));
+  EXPECT_EQ(At(1, 0), kGreen);
+}
+
+TEST_F(GIFDrawTest, NoColourTableDrawsAGreyRamp) {
+  GifBuilder b;
+  b.Header("87a", 4, 1).Frame(FrameSpec{0, 0, 4, 1, {0, 1, 2, 3}, {}, false, 2}).Trailer();
+  Loaded loaded(b.bytes);
+  DrawInto(loaded.image, Rect(0, 0, 4, 1));
+  EXPECT_EQ(At(0, 0), 0x000000);
+  EXPECT_EQ(At(1, 0), 0x555555);
+  EXPECT_EQ(At(2, 0), 0xAAAAAA);
+  EXPECT_EQ(At(3, 0), 0xFFFFFF);
+  EXPECT_EQ(loaded.image.GetPalette().size(), 4u);
+}
+
+TEST_F(GIFDrawTest, TilingRepeatsTheFrameAtItsOwnSize) {
+  GifBuilder b;
+  b.Header("87a", 2, 2, Palette4()).Frame(FrameSpec{0, 0, 2, 2, {0, 1, 1, 0}, {}, false, 2}).Trailer();
+  Loaded loaded(b.bytes);
+  loaded.image.DrawOptions |= doTile;
+  DrawInto(loaded.image, Rect(0, 0, 6, 4));
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(At(x, y), (x + y) % 2 == 0 ? kRed : kGreen) << x << "," << y;
+  EXPECT_EQ(At(6, 0), kWhite);
+}
+
+TEST_F(GIFDrawTest, OnlyTheFirstFrameIsDrawn) {
+  GifBuilder b;
+  b.Header("89a", 2, 2, Palette4());
+  b.Frame(FrameSpec{0, 0, 2, 2, Bytes(4, 2), {}, false, 2});
+  b.Frame(FrameSpec{0, 0, 2, 2, Bytes(4, 0), {}, false, 2}).Trailer();
+  Loaded loaded(b.bytes);
+  ASSERT_EQ(loaded.image.Count(), 2);
+  DrawInto(loaded.image, Rect(0, 0, 2, 2));
+  EXPECT_EQ(At(1, 1), kBlue);
+}
+
+TEST_F(GIFDrawTest, EmptyScreenIsTheUnionOfTheFrames) {
+  GifBuilder b;
+  b.Header("87a", 0, 0, Palette4()).Frame(FrameSpec{2, 0, 2, 2, Bytes(4, 1), {}, false, 2}).Trailer();
+  Loaded loaded(b.bytes);
+  EXPECT_EQ(loaded.image.ScreenSize(), (TSize{4, 2}));
+  DrawInto(loaded.image, Rect(0, 0, 8, 4));
+  EXPECT_EQ(At(1, 1), kWhite);
+  EXPECT_EQ(At(6, 3), kGreen);
+}
+
+TEST_F(GIFDrawTest, ImageBitmapPlacesTheFirstFrameOnTheScreen) {
+  GifBuilder b;
+  b.Header("87a", 4, 3, Palette4()).Frame(FrameSpec{1, 1, 2, 1, {2, 3}, {}, false, 2}).Trailer();
+  Loaded loaded(b.bytes);
+  TBitmap* bitmap = loaded.image.Bitmap();
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(bitmap->Width(), 4);
+  EXPECT_EQ(bitmap->Height(), 3);
+  EXPECT_EQ(bitmap->Canvas().Pixel(1, 1), kBlue);
+  EXPECT_EQ(bitmap->Canvas().Pixel(2, 1), kWhite);
+  EXPECT_EQ(bitmap->Canvas().Pixel(0, 0), kRed);  // index 0 around the frame
+}
+
+TEST_F(GIFDrawTest, EmptyImageDrawsNothing) {
+  TGIFImage image;
+  DrawInto(image, Rect(0, 0, 10, 10));
+  EXPECT_EQ(At(5, 5), kWhite);
+  EXPECT_EQ(image.Bitmap(), nullptr);
+}
+
+}  // namespace
