@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,6 +28,7 @@ class TRVBackground;
 class TRVLayoutInfo;
 class TStream;
 class TGraphic;
+class TRVRTFFontTable;
 class TRVStyle;
 class TWinControl;
 class TWinControl;
@@ -77,6 +79,19 @@ constexpr TRVRTFOptions rvrtfSaveJpegAsJpeg = 0x08;
 constexpr TRVRTFOptions rvrtfSaveBitmapDefault = 0x10;
 constexpr TRVRTFOptions rvrtfSaveEMFDefault = 0x20;
 constexpr TRVRTFOptions rvDefaultRTFOptions = rvrtfDuplicateUnicode | rvrtfSaveEMFAsWMF | rvrtfSaveJpegAsJpeg;
+
+/// The places of an RTF export where the host may add its own RTF code.
+enum TRVRTFSaveArea : uint8_t {
+  rv_rtfs_TextStyle = 0,  // character properties of a text style
+  rv_rtfs_ParaStyle = 1,  // paragraph properties of a paragraph style
+  rv_rtfs_CellProps = 2,  // properties of a table cell
+  rv_rtfs_RowProps = 3,   // properties of a table row
+  rv_rtfs_Doc = 4,        // the document, after the header tables
+};
+/// Lets the host add RTF code at Area: Obj is the style or item concerned (may be null),
+/// Index1 and Index2 its numbers.
+using TRVSaveRTFExtraEvent = std::function<void(TCustomRVData& Sender, TRVRTFSaveArea Area, TObject* Obj,
+                                                int Index1, int Index2, bool InStyleSheet, std::string& RTFCode)>;
 
 /// How the RVF reader brings a stream's style block into the style sheet.
 enum TRVFReaderStyleMode : uint8_t { rvf_sIgnore, rvf_sInsertMap, rvf_sInsertMerge };
@@ -599,6 +614,39 @@ class TCustomRVData : public TPersistent {
 
   /// Added to every hyperlink number handed to the host.
   int32_t FirstJumpNo = 0;
+
+  // ==== Plain-text export (defined in RVTextWriter.cpp) ===================================
+ public:
+  /// Writes the plain text of the range GetSelectionBounds(SelectionOnly) answers to Stream:
+  /// 8-bit text, or UTF-16 bytes with Unicode. Items that start a line are preceded by
+  /// CR LF; non-text items give their GetPlainText (with TextOnly, only items answering
+  /// rvfqInTextOnlyOutput); LineWidth is handed to them. A selection that starts inside a
+  /// list paragraph begins with the marker's text. Path is passed on to embedded controls.
+  /// False when writing raised an exception (what was written stays in the stream).
+  bool SaveTextRangeToStream(const std::string& Path, TStream& Stream, int32_t LineWidth, bool SelectionOnly,
+                             bool TextOnly, bool Unicode);
+
+  // ==== RTF export (defined in RVRTFWriter.cpp) =========================================
+ public:
+  /// Writes the document, or the range its selection bounds give, as RTF. At Level 0 the
+  /// five tables are made here (pass null) and the header, the tables and the closing brace
+  /// are written; a nested document (a table cell, Level above 0) is written with the
+  /// tables of the outer call and tpp, without header. False when an exception interrupted
+  /// the writing (what was written stays in the stream).
+  virtual bool SaveRTFToStream(TStream& Stream, bool SelectionOnly, int Level, TColor Color,
+                               TRVColorList* ColorList, TRVIntegerList* StyleToFont,
+                               TRVIntegerList* ListOverrideCounts, TRVIntegerList* ListOverrideOffsets,
+                               TRVRTFFontTable* FontTable, double tpp);
+  /// SaveRTFToStream at Level 0 into the file FileName; false also when it cannot be created.
+  bool SaveRTF(const std::string& FileName, bool SelectionOnly, TColor Color);
+  /// With Fill: the fixed colours, the style sheet's colours and one override per list
+  /// style; then, always, every non-text item's FillRTFTables.
+  void BuildRTFColorTable(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts, bool Fill);
+  /// The host's extra RTF code for Area (RTFCode starts empty): a nested document asks its
+  /// root, which fires OnSaveRTFExtra.
+  virtual void SaveRTFExtra(TRVRTFSaveArea Area, TObject* Obj, int Index1, int Index2, bool InStyleSheet,
+                            std::string& RTFCode);
+  TRVSaveRTFExtraEvent OnSaveRTFExtra;
 };
 
 // ---------------------------------------------------------------------------------------

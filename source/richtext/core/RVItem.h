@@ -24,7 +24,9 @@ class TCustomRVData;
 class TCustomRVItemInfo;
 class TGraphic;
 class TRVDrawLineInfo;
+class TRVColorList;
 class TRVIntegerList;
+class TRVRTFFontTable;
 class TRVStoreSubRVData;
 class TRVStyle;
 class TStream;
@@ -312,6 +314,12 @@ class TCustomRVItemInfo : public TPersistent {
                         const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo,
                         TColor CurrentFileColor, TRVHTMLSaveOptions Options, bool UseCSS,
                         TRVHTMLBulletList* Bullets);
+  /// The plain-text form of a non-text item, asked by the plain-text writer of RVData with
+  /// the item text, the line width in characters and Path (for embedded controls). UTF-16
+  /// bytes when Unicode (the writer sets it only for items answering rvfqUnicodePlainText).
+  /// The base gives an empty text. Defined in RVItemPlainText.cpp.
+  virtual std::string GetPlainText(int32_t LineWidth, TCustomRVData* RVData, const std::string& Text,
+                                   const std::string& Path, bool TextOnly, bool Unicode);
   /// Marks the styles the item uses (entries set to 1): its paragraph style here.
   virtual void MarkStylesInUse(TRVIntegerList& UsedTextStyles, TRVIntegerList& UsedParaStyles,
                                TRVIntegerList& UsedListStyles) const;
@@ -332,6 +340,19 @@ class TCustomRVItemInfo : public TPersistent {
   /// Integer properties by code; false when the item does not know the code.
   virtual bool SetIntPropertyByCode(int Code, int32_t Value);
   virtual bool GetIntPropertyByCode(int Code, int32_t& Value) const;
+
+  // ---- RTF (RVItemRTF.cpp) -----------------------------------------------------------
+
+  /// Writes the item's RTF (see RVRTFWriter.h): Text is the item text, tpp twips per pixel,
+  /// Level the nesting level (0 in the main document); the tables are the export's shared
+  /// colour, font and list-override tables. The base writes nothing.
+  virtual void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp,
+                       int Level, TRVColorList& ColorList, TRVIntegerList& StyleToFont,
+                       TRVIntegerList& ListOverrideCounts, TRVIntegerList& ListOverrideOffsets,
+                       TRVRTFFontTable& FontTable);
+  /// Adds the colours and list overrides the item's RTF needs to the export's tables; the
+  /// base adds nothing.
+  virtual void FillRTFTables(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts, TCustomRVData* RVData);
 
   // ---- RVF (RVItemRVF.cpp) -----------------------------------------------------------
 

@@ -62,6 +62,9 @@ class TRVMarkerItemInfo : public TRVRectItemInfo {
   /// The plain-text form: the counter text (or "* " for pictures) and a blank; UTF-16 bytes
   /// when Unicode.
   std::string GetPlainText(TRVStyle* Style, bool Unicode);
+  /// The plain-text form above with RVData's style sheet.
+  std::string GetPlainText(int32_t LineWidth, TCustomRVData* RVData, const std::string& Text,
+                           const std::string& Path, bool TextOnly, bool Unicode) override;
 
   /// The measured width, measured again when the document's style sheet is known.
   int32_t GetMinimumWidth(const TRVFormatScale* ScreenAndDevice, TCanvas* Canvas) override;
@@ -92,6 +95,11 @@ class TRVMarkerItemInfo : public TRVRectItemInfo {
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
                bool ForceSameAsPrev) override;
   /// ListNo, Level, StartFrom and Reset, then the rectangle's fields.
+  /// RTF: see RVItemRTF.cpp.
+  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp, int Level,
+               TRVColorList& ColorList, TRVIntegerList& StyleToFont, TRVIntegerList& ListOverrideCounts,
+               TRVIntegerList& ListOverrideOffsets, TRVRTFFontTable& FontTable) override;
+  void FillRTFTables(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts, TCustomRVData* RVData) override;
   void CopyProperties(const TCustomRVItemInfo& Source) override;
   /// Leaves the document's marker list after the base detach.
   void DetachFromData(TCustomRVData* RVData, int ItemNo) override;

@@ -41,11 +41,19 @@ class TRVBreakItemInfo : public TRVFullLineItemInfo {
   bool ReadRVFHeaderParams(std::string_view& P, TCustomRVData* RVData) override;
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
                bool ForceSameAsPrev) override;
+  /// RTF: see RVItemRTF.cpp.
+  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp, int Level,
+               TRVColorList& ColorList, TRVIntegerList& StyleToFont, TRVIntegerList& ListOverrideCounts,
+               TRVIntegerList& ListOverrideOffsets, TRVRTFFontTable& FontTable) override;
+  void FillRTFTables(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts, TCustomRVData* RVData) override;
   void CopyProperties(const TCustomRVItemInfo& Source) override;
   /// HTML: see RVItemHTML.cpp.
   bool SaveHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text,
                 const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo, TColor CurrentFileColor,
                 TRVHTMLSaveOptions Options, bool UseCSS, TRVHTMLBulletList* Bullets) override;
+  /// LineWidth (at least 1) times "-" for a line thinner than 2 pixels, else "=".
+  std::string GetPlainText(int32_t LineWidth, TCustomRVData* RVData, const std::string& Text,
+                           const std::string& Path, bool TextOnly, bool Unicode) override;
 
   /// The colour the rule is drawn in: Color, or text style 0's colour for clNone.
   TColor GetLineColor(TRVStyle* Style) const;
@@ -87,6 +95,10 @@ class TRVGraphicItemInfo : public TRVRectItemInfo {
   int CountRVFExtraProperties() const override;
   void SaveRVFExtraProperties(TStream& Stream) const override;
   /// Copies the pictures (as new graphics of their classes) and the display size.
+  /// RTF: see RVItemRTF.cpp.
+  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp, int Level,
+               TRVColorList& ColorList, TRVIntegerList& StyleToFont, TRVIntegerList& ListOverrideCounts,
+               TRVIntegerList& ListOverrideOffsets, TRVRTFFontTable& FontTable) override;
   void CopyProperties(const TCustomRVItemInfo& Source) override;
   void UpdatePaletteInfo(TRVPaletteAction Action, bool ForceRecreateCopy, TRVPalette Palette) override;
   /// Frees the palette copy, then the base detach.
@@ -157,6 +169,10 @@ class TRVBulletItemInfo : public TRVRectItemInfo {
   /// Checks an image index read from RVF against the image list: one outside it warns and
   /// becomes 0 with rvfoConvLargeImageIdxToZero, else fails.
   bool CheckRVFImageIndex(int32_t& Index, TCustomRVData* RVData) const;
+  /// RTF: see RVItemRTF.cpp.
+  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp, int Level,
+               TRVColorList& ColorList, TRVIntegerList& StyleToFont, TRVIntegerList& ListOverrideCounts,
+               TRVIntegerList& ListOverrideOffsets, TRVRTFFontTable& FontTable) override;
   void CopyProperties(const TCustomRVItemInfo& Source) override;
   /// HTML: see RVItemHTML.cpp.
   bool SaveHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text,
@@ -234,6 +250,10 @@ class TRVControlItemInfo : public TRVRectItemInfo {
   int CountRVFExtraProperties() const override;
   void SaveRVFExtraProperties(TStream& Stream) const override;
   /// Copies PercentWidth and Resizable (never the control).
+  /// RTF: see RVItemRTF.cpp.
+  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp, int Level,
+               TRVColorList& ColorList, TRVIntegerList& StyleToFont, TRVIntegerList& ListOverrideCounts,
+               TRVIntegerList& ListOverrideOffsets, TRVRTFFontTable& FontTable) override;
   void CopyProperties(const TCustomRVItemInfo& Source) override;
   bool OwnsControl(const TObject* AControl) const override;
   void DetachFromData(TCustomRVData* RVData, int ItemNo) override;
@@ -245,6 +265,9 @@ class TRVControlItemInfo : public TRVRectItemInfo {
   bool SaveHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text,
                 const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo, TColor CurrentFileColor,
                 TRVHTMLSaveOptions Options, bool UseCSS, TRVHTMLBulletList* Bullets) override;
+  /// The text RVData's SaveComponentToFile gives for the control as plain text.
+  std::string GetPlainText(int32_t LineWidth, TCustomRVData* RVData, const std::string& Text,
+                           const std::string& Path, bool TextOnly, bool Unicode) override;
 
   std::unique_ptr<TControl> Control;
   int32_t PercentWidth = 0;  // 1..100: the width follows this percent of the line width
