@@ -32,6 +32,21 @@ void WriteNameLine(TStream& stream, const std::string& name) {
   RVFWriteLine(stream, RVFMakeLineSafe(name, false));
 }
 
+/// Writes the frame of a record whose body is a stored object (a picture or a control): the
+/// header, the name line, the object's class name when the body is stored, and the extra
+/// properties. Returns whether the body follows in binary form.
+bool WriteObjectRecordFrame(TStream& stream, TCustomRVData* rvData, const TCustomRVItemInfo& item,
+                            int32_t paraNo, const std::string& name, const TObject* object, bool storeBody) {
+  const bool body = object != nullptr && storeBody;
+  const bool binary = RVFSaveBinary(rvData);
+  const int readType = !body ? rvfrtNoBody : binary ? rvfrtBinary : rvfrtText;
+  RVFWriteItemHeader(stream, rvData, item, paraNo, (body ? 3 : 1) + item.CountRVFExtraProperties(), readType);
+  WriteNameLine(stream, name);
+  if (body) RVFWriteLine(stream, object->ClassName());
+  item.SaveRVFExtraProperties(stream);
+  return binary;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -132,12 +147,7 @@ void TRVGraphicItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int Ite
                                  const std::string& Name, bool ForceSameAsPrev) {
   (void)ItemNo, (void)ForceSameAsPrev;
   const bool body = Image != nullptr && (RVData->GetRVFOptions() & rvfoSavePicturesBody) != 0;
-  const bool binary = RVFSaveBinary(RVData);
-  const int readType = !body ? rvfrtNoBody : binary ? rvfrtBinary : rvfrtText;
-  RVFWriteItemHeader(Stream, RVData, *this, ParaNo, (body ? 3 : 1) + CountRVFExtraProperties(), readType);
-  WriteNameLine(Stream, Name);
-  if (body) RVFWriteLine(Stream, Image->ClassName());
-  SaveRVFExtraProperties(Stream);
+  const bool binary = WriteObjectRecordFrame(Stream, RVData, *this, ParaNo, Name, Image.get(), body);
   if (!body) return;
   if (binary)
     RVFSavePictureBinary(Stream, *Image);
@@ -234,12 +244,7 @@ void TRVControlItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int Ite
                                  const std::string& Name, bool ForceSameAsPrev) {
   (void)ItemNo, (void)ForceSameAsPrev;
   const bool body = Control != nullptr && (RVData->GetRVFOptions() & rvfoSaveControlsBody) != 0;
-  const bool binary = RVFSaveBinary(RVData);
-  const int readType = !body ? rvfrtNoBody : binary ? rvfrtBinary : rvfrtText;
-  RVFWriteItemHeader(Stream, RVData, *this, ParaNo, (body ? 3 : 1) + CountRVFExtraProperties(), readType);
-  WriteNameLine(Stream, Name);
-  if (body) RVFWriteLine(Stream, Control->ClassName());
-  SaveRVFExtraProperties(Stream);
+  const bool binary = WriteObjectRecordFrame(Stream, RVData, *this, ParaNo, Name, Control.get(), body);
   if (!body) return;
   if (binary) {
     RVFWriteControlBinary(Stream, *Control);
