@@ -225,3 +225,56 @@ void LoadExtensions(TStream& stream, TGIFSubImage& sub_image,
   }
   stream.Seek(-1, soCurrent);
 }
+
+// ---------------------------------------------------------------------------------------
+
+void TGIFExtension::SaveToStream(TStream& stream) {
+  WriteByte(stream, kExtensionIntroducer);
+  WriteByte(stream, GetExtensionType());
+  SaveBlock(stream);
+}
+
+void TGIFGraphicControlExtension::SaveBlock(TStream& stream) {
+  const uint8_t record[6] = {
+      4, packed_, static_cast<uint8_t>(delay_), static_cast<uint8_t>(delay_ >> 8), transparent_index_, 0};
+  stream.WriteBuffer(record, sizeof record);
+}
+
+void TGIFTextExtension::SaveBlock(TStream& stream) {
+  const uint8_t record[13] = {12,
+                              static_cast<uint8_t>(Left),
+                              static_cast<uint8_t>(Left >> 8),
+                              static_cast<uint8_t>(Top),
+                              static_cast<uint8_t>(Top >> 8),
+                              static_cast<uint8_t>(GridWidth),
+                              static_cast<uint8_t>(GridWidth >> 8),
+                              static_cast<uint8_t>(GridHeight),
+                              static_cast<uint8_t>(GridHeight >> 8),
+                              CharWidth,
+                              CharHeight,
+                              ForegroundColorIndex,
+                              BackgroundColorIndex};
+  stream.WriteBuffer(record, sizeof record);
+  WriteSubBlocks(stream, Text);
+}
+
+void TGIFApplicationExtension::SaveBlock(TStream& stream) {
+  WriteByte(stream, 11);
+  stream.WriteBuffer(Identifier.data(), static_cast<int64_t>(Identifier.size()));
+  SaveData(stream);
+}
+
+void TGIFAppExtNSLoop::SaveData(TStream& stream) {
+  const uint8_t loops[4] = {3, 1, static_cast<uint8_t>(Loops), static_cast<uint8_t>(Loops >> 8)};
+  stream.WriteBuffer(loops, sizeof loops);
+  if (BufferSize != 0) {
+    const uint8_t buffer[6] = {5,
+                               2,
+                               static_cast<uint8_t>(BufferSize),
+                               static_cast<uint8_t>(BufferSize >> 8),
+                               static_cast<uint8_t>(BufferSize >> 16),
+                               static_cast<uint8_t>(BufferSize >> 24)};
+    stream.WriteBuffer(buffer, sizeof buffer);
+  }
+  WriteByte(stream, 0);
+}

@@ -25,9 +25,12 @@ class TGIFExtension : public TGIFItem {
   TGIFVersion GetVersion() const override { return gv89a; }
   /// Reads the introducer and the label, then the block.
   void LoadFromStream(TStream& stream);
+  /// Writes the introducer and the label, then the block.
+  void SaveToStream(TStream& stream);
 
  protected:
   virtual void LoadBlock(TStream& stream) = 0;
+  virtual void SaveBlock(TStream& stream) = 0;
 
  private:
   TGIFSubImage* sub_image_;
@@ -47,6 +50,7 @@ class TGIFGraphicControlExtension : public TGIFExtension {
 
  protected:
   void LoadBlock(TStream& stream) override;
+  void SaveBlock(TStream& stream) override;
 
  private:
   uint8_t packed_ = 0;
@@ -66,6 +70,7 @@ class TGIFTextExtension : public TGIFExtension {
 
  protected:
   void LoadBlock(TStream& stream) override;
+  void SaveBlock(TStream& stream) override;
 };
 
 class TGIFCommentExtension : public TGIFExtension {
@@ -78,6 +83,7 @@ class TGIFCommentExtension : public TGIFExtension {
 
  protected:
   void LoadBlock(TStream& stream) override;
+  void SaveBlock(TStream& stream) override { WriteSubBlocks(stream, Comment); }
 };
 
 class TGIFApplicationExtension : public TGIFExtension {
@@ -92,7 +98,9 @@ class TGIFApplicationExtension : public TGIFExtension {
 
  protected:
   void LoadBlock(TStream& stream) override;
+  void SaveBlock(TStream& stream) override;
   virtual void LoadData(TStream& stream) = 0;
+  virtual void SaveData(TStream& stream) = 0;
 };
 
 /// An application extension this program does not know: its data kept as raw sub-blocks.
@@ -104,6 +112,7 @@ class TGIFUnknownAppExtension : public TGIFApplicationExtension {
 
  protected:
   void LoadData(TStream& stream) override { Blocks = ReadSubBlocks(stream); }
+  void SaveData(TStream& stream) override { WriteSubBlocks(stream, Blocks); }
 };
 
 /// The loop extension ("NETSCAPE2.0", also read under "ANIMEXTS1.0").
@@ -116,6 +125,7 @@ class TGIFAppExtNSLoop : public TGIFApplicationExtension {
 
  protected:
   void LoadData(TStream& stream) override;
+  void SaveData(TStream& stream) override;
 };
 
 /// An extension whose label no class is registered for: its sub-blocks are kept as they are.
@@ -128,6 +138,7 @@ class TGIFUnknownExtension : public TGIFExtension {
 
  protected:
   void LoadBlock(TStream& stream) override { Blocks = ReadSubBlocks(stream); }
+  void SaveBlock(TStream& stream) override { WriteSubBlocks(stream, Blocks); }
 
  private:
   uint8_t label_;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "gif/GIFDecoder.h"
+#include "gif/GIFEncoder.h"
 #include "platform/graphics/Canvas.h"
 
 namespace {
@@ -19,6 +20,7 @@ constexpr int64_t kMaxFramePixels = 100'000'000;
 // memory.
 constexpr int64_t kPixelsPerFileByte = 4096 * 8;
 constexpr const char* kLoading = "Loading...";
+constexpr const char* kSaving = "Saving...";
 
 int32_t ScaleInto(int32_t origin, int64_t value, int64_t target, int64_t source) {
   return origin + static_cast<int32_t>(value * target / source);
@@ -160,6 +162,41 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
   data_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), fill);
   code_size_ = DecodeGIFPixels(stream, data_, width, height, Interlaced(),
                                [this](const std::string& message) { Warning(1, message); });
+}
+
+void TGIFSubImage::SaveToStream(TStream& stream) {
+  for (const auto& extension : extensions_) extension->SaveToStream(stream);
+  if (Empty()) return;
+  if (color_map_.Count() > 0) {
+    packed_ = static_cast<uint8_t>(0x80 | (color_map_.Optimized() ? 0x20 : 0) |
+                                   ((color_map_.BitsPerPixel() - 1) & 7));
+  } else {
+    packed_ &= 0x58;  // interlace and reserved bits
+  }
+  const auto lo = [](int32_t v) { return static_cast<uint8_t>(std::clamp(v, 0, 0xFFFF)); };
+  const auto hi = [](int32_t v) { return static_cast<uint8_t>(std::clamp(v, 0, 0xFFFF) >> 8); };
+  const uint8_t descriptor[10] = {kImageSeparator, lo(left_),  hi(left_),   lo(top_),    hi(top_),
+                                  lo(width_),      hi(width_), lo(height_), hi(height_), packed_};
+  stream.WriteBuffer(descriptor, sizeof descriptor);
+  color_map_.SaveToStream(stream);
+
+  int bits = 0;
+  int colors = 0;
+  if (color_map_.Count() > 0) {
+    bits = color_map_.BitsPerPixel();
+    colors = color_map_.Count();
+  } else if (Image() && Image()->BitsPerPixel() > 0) {
+    bits = Image()->BitsPerPixel();
+    colors = 1 << bits;
+  } else {
+    // No colour table anywhere: the pixels index the grey ramp, so the code size must hold
+    // the frame's largest index.
+    const uint8_t largest = *std::max_element(data_.begin(), data_.end());
+    bits = std::max(code_size_, ::BitsPerPixel(largest + 1));
+    colors = 1 << std::min(bits, 8);
+  }
+  EncodeGIFPixels(stream, Image() ? Image()->Compression : 0, bits, colors, data_.data(), Interlaced(),
+                  height_, width_, [this](const std::string& message) { Warning(1, message); });
 }
 
 void TGIFSubImage::Render() {
@@ -329,8 +366,24 @@ void TGIFImage::LoadFromStream(TStream& stream) {
 }
 
 void TGIFImage::SaveToStream(TStream& stream) {
-  (void)stream;
-  throw EInvalidGraphicOperation("Saving GIF images is not supported");
+  // An image without frames has no version to write; refuse it before any byte is written.
+  if (images_.empty()) throw GIFException("Cannot save a GIF image without frames");
+  // The header needs 89a for a sorted table or an aspect ratio, so it counts as well.
+  const TGIFVersion version = std::max(Version(), header_.GetVersion());
+  Progress(this, psStarting, 0, false, TRect{}, kSaving);
+  try {
+    header_.SaveToStream(stream, version, ColorResolution(), BitsPerPixel());
+    const auto count = static_cast<int64_t>(images_.size());
+    for (int64_t i = 0; i < count; ++i) {
+      images_[static_cast<size_t>(i)]->SaveToStream(stream);
+      Progress(this, psRunning, static_cast<uint8_t>((i + 1) * 100 / count), false, TRect{}, kSaving);
+    }
+    WriteByte(stream, kTrailer);
+  } catch (...) {
+    Progress(this, psEnding, 0, true, TRect{}, kSaving);
+    throw;
+  }
+  Progress(this, psEnding, 100, true, TRect{}, kSaving);
 }
 
 TGIFVersion TGIFImage::Version() const {
@@ -340,6 +393,12 @@ TGIFVersion TGIFImage::Version() const {
     if (version == gv89a) break;
   }
   return version;
+}
+
+int TGIFImage::ColorResolution() const {
+  int resolution = header_.ColorResolution();
+  for (const auto& frame : images_) resolution = std::max(resolution, frame->ColorMap().BitsPerPixel() - 1);
+  return resolution;
 }
 
 int TGIFImage::BitsPerPixel() const {

@@ -63,7 +63,15 @@ class TGIFSubImage : public TGIFItem {
 
   /// Leading extensions, descriptor, local table and pixels.
   void LoadFromStream(TStream& stream);
+  /// The extensions, then, unless the frame is empty, the descriptor (its packed field
+  /// recomputed), the local table and the compressed pixels.
+  void SaveToStream(TStream& stream);
   void Clear();
+  /// Makes this frame from a bitmap: 1, 4 and 8-bit pixels with their colour table are taken
+  /// as they are; other formats are first reduced by the image's ColorReduction, DitherMode
+  /// and ReductionBits (without reduction, the frame collects up to 256 distinct colours).
+  /// An empty bitmap leaves the frame empty.
+  void AssignBitmap(const TBitmap& source);
 
   /// The frame rendered as an 8-bit bitmap with the frame's colours (a grey ramp when the
   /// frame has no colour table); built once. nullptr for an empty frame.
@@ -112,7 +120,9 @@ class TGIFImage : public TGraphic {
   /// Reads a GIF file. An error keeps the frames read before it, moves the stream back to
   /// where it started and is passed on.
   void LoadFromStream(TStream& stream) override;
-  /// Writing GIF files is not available in this program; raises EInvalidGraphicOperation.
+  /// Writes header, frames and trailer. The version written is the highest the header or
+  /// any frame needs; an image without frames raises "Cannot save a GIF image without
+  /// frames" before anything is written.
   void SaveToStream(TStream& stream) override;
   /// True only for this very object.
   bool Equals(const TGraphic& other) override { return &other == this; }
@@ -125,12 +135,23 @@ class TGIFImage : public TGraphic {
   /// The highest version any frame needs; 0 without frames.
   TGIFVersion Version() const;
   int BitsPerPixel() const;
+  /// The largest colour resolution (bits per pixel minus 1) of the header and every frame.
+  int ColorResolution() const;
   /// The logical screen, grown to hold every frame.
   TSize ScreenSize() const;
   /// The first frame rendered at its position on the logical screen; nullptr when empty.
   TBitmap* Bitmap();
 
   uint16_t DrawOptions = kGIFDefaultDrawOptions;
+  /// How frames are compressed when saved: 1 run-length, anything else LZW.
+  uint8_t Compression = 0;
+  /// How frames made from true-colour pictures are reduced (a TColorReduction), with
+  /// 2^ReductionBits colours for quantising, and the ditherer used (a TDitherMode).
+  uint8_t ColorReduction = 6;
+  int32_t ReductionBits = 8;
+  uint8_t DitherMode = 0;
+  /// Appends a frame made from `source` (see TGIFSubImage::AssignBitmap); returns its index.
+  int AddBitmap(const TBitmap& source);
   TColor BackgroundColor = MakeColor(0x1FFFFFFF);
   TGIFWarning OnGIFWarning;
   /// Passes a warning to OnGIFWarning; without a handler it is dropped.

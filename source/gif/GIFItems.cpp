@@ -171,3 +171,52 @@ void TGIFHeader::LoadFromStream(TStream& stream) {
 TGIFVersion TGIFHeader::GetVersion() const {
   return color_map_.Optimized() || AspectRatio != 0 ? gv89a : gv87a;
 }
+
+// ---------------------------------------------------------------------------------------
+
+void WriteByte(TStream& stream, uint8_t value) {
+  stream.WriteBuffer(&value, 1);
+}
+
+void WriteSubBlocks(TStream& stream, const std::vector<std::string>& blocks) {
+  for (const std::string& block : blocks)
+    for (size_t i = 0; i < block.size(); i += 255) {
+      const size_t n = std::min<size_t>(255, block.size() - i);
+      WriteByte(stream, static_cast<uint8_t>(n));
+      stream.WriteBuffer(block.data() + i, static_cast<int64_t>(n));
+    }
+  WriteByte(stream, 0);
+}
+
+void TGIFColorMap::SaveToStream(TStream& stream) const {
+  if (colors_.empty()) return;
+  std::vector<Triple> padded = colors_;
+  padded.resize(size_t{1} << BitsPerPixel());
+  stream.WriteBuffer(padded.data(), static_cast<int64_t>(padded.size() * 3));
+}
+
+void TGIFHeader::SaveToStream(TStream& stream, TGIFVersion version, int color_resolution,
+                              int bits_per_pixel) {
+  if (version != gv87a && version != gv89a) throw GIFException("Unsupported GIF version");
+  stream.WriteBuffer(version == gv87a ? "GIF87a" : "GIF89a", 6);
+  uint8_t packed = 0;
+  if (color_map_.Count() > 0) {
+    packed = 0x80;
+    if (color_map_.Optimized()) packed |= 0x08;
+  }
+  packed |= static_cast<uint8_t>((std::max(color_resolution, 0) & 7) << 4);
+  // With a global table the size bits give the table written; without one they tell the
+  // largest bits per pixel any frame uses.
+  const int size_bits = color_map_.Count() > 0 ? color_map_.BitsPerPixel() : bits_per_pixel;
+  packed |= static_cast<uint8_t>(std::max(size_bits - 1, 0) & 7);
+  PackedFields = packed;
+  const uint8_t descriptor[7] = {static_cast<uint8_t>(Width),
+                                 static_cast<uint8_t>(Width >> 8),
+                                 static_cast<uint8_t>(Height),
+                                 static_cast<uint8_t>(Height >> 8),
+                                 PackedFields,
+                                 BackgroundColorIndex,
+                                 AspectRatio};
+  stream.WriteBuffer(descriptor, 7);
+  color_map_.SaveToStream(stream);
+}

@@ -27,6 +27,11 @@ std::optional<uint8_t> ReadByte(TStream& stream);
 /// Reads data sub-blocks up to the 0 length byte or the end of the stream, each as one
 /// string; a length byte beyond the bytes left keeps only what is there.
 std::vector<std::string> ReadSubBlocks(TStream& stream);
+/// Writes each string as data sub-blocks of at most 255 bytes (an empty string writes
+/// nothing), then the 0 length byte. Strings read by ReadSubBlocks are written back as the
+/// same sub-blocks.
+void WriteSubBlocks(TStream& stream, const std::vector<std::string>& blocks);
+void WriteByte(TStream& stream, uint8_t value);
 /// Skips data sub-blocks up to and including the 0 length byte (or the end of the stream).
 void SkipSubBlocks(TStream& stream);
 /// 0 for 0 colours, 1 for 1 or 2, else the least b with 2^b >= colours.
@@ -58,6 +63,8 @@ class TGIFColorMap {
   void Clear();
   /// Reads `count` triples (ReadCheck).
   void LoadFromStream(TStream& stream, int count);
+  /// Writes the triples, padded with black up to 2^BitsPerPixel entries; nothing when empty.
+  void SaveToStream(TStream& stream) const;
   /// Entry `index` as a colour (red in the low byte); outside the table: the warning
   /// "Invalid color index" and entry 0; an empty table raises "Color table is empty".
   TColor Colors(int index);
@@ -101,6 +108,10 @@ class TGIFHeader : public TGIFItem {
   /// "GIF" (any case, also after 4 leading bytes), the version characters unchecked, the
   /// descriptor and the global colour table.
   void LoadFromStream(TStream& stream);
+  /// Writes the signature with `version` (87a or 89a), the descriptor with its packed
+  /// fields recomputed for `color_resolution` and `bits_per_pixel` (used for the size bits
+  /// when there is no global table), and the global table.
+  void SaveToStream(TStream& stream, TGIFVersion version, int color_resolution, int bits_per_pixel);
   int BitsPerPixel() const { return color_map_.BitsPerPixel(); }
   int ColorResolution() const { return color_map_.BitsPerPixel() - 1; }
   TColor BackgroundColor() { return color_map_.Colors(BackgroundColorIndex); }

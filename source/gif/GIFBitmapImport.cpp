@@ -1,0 +1,105 @@
+// Making GIF frames from bitmaps: indexed pixels are taken with their colour table, other
+// formats go through colour reduction first.
+#include <algorithm>
+
+#include "gif/GIFColorReduction.h"
+#include "gif/GIFImage.h"
+
+namespace {
+
+TColor QuadColor(const TRGBQuad& q) {
+  return MakeColor(static_cast<uint32_t>(q.rgbRed) | (static_cast<uint32_t>(q.rgbGreen) << 8) |
+                   (static_cast<uint32_t>(q.rgbBlue) << 16));
+}
+
+// The last colours met with their table indices; searched backwards from the last hit.
+class TRecentColors {
+ public:
+  int Find(TColor color) {
+    for (int n = 0, i = last_; n < count_; ++n, i = (i + kSize - 1) % kSize) {
+      if (colors_[i] == color) {
+        last_ = i;
+        return indices_[i];
+      }
+    }
+    return -1;
+  }
+  void Enter(TColor color, int index) {
+    last_ = (last_ + 1) % kSize;
+    colors_[last_] = color;
+    indices_[last_] = index;
+    if (count_ < kSize) ++count_;
+  }
+
+ private:
+  static constexpr int kSize = 8;
+  TColor colors_[kSize] = {};
+  int indices_[kSize] = {};
+  int count_ = 0;
+  int last_ = kSize - 1;
+};
+
+}  // namespace
+
+void TGIFSubImage::AssignBitmap(const TBitmap& source) {
+  Clear();
+  if (source.Empty()) return;
+
+  const TPixelFormat format = source.PixelFormat();
+  std::unique_ptr<TBitmap> bitmap;
+  if (format == pf1bit || format == pf4bit || format == pf8bit) {
+    bitmap = std::make_unique<TBitmap>();
+    bitmap->Assign(&source);
+  } else {
+    const TGIFImage* image = Image();
+    const auto reduction = static_cast<TColorReduction>(image ? image->ColorReduction : uint8_t{rmNetscape});
+    const auto dither = static_cast<TDitherMode>(image ? image->DitherMode : uint8_t{dmNearest});
+    bitmap = ReduceColors(source, reduction, dither, image ? image->ReductionBits : 8);
+  }
+
+  const int32_t width = bitmap->Width();
+  const int32_t height = bitmap->Height();
+  data_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+  SetBounds(0, 0, width, height);
+
+  const TPixelFormat bits = bitmap->PixelFormat();
+  if (bits == pf24bit) {
+    TRecentColors recent;
+    for (int32_t y = 0; y < height; ++y) {
+      const uint8_t* row = bitmap->ScanLine(y);
+      uint8_t* out = &data_[static_cast<size_t>(y) * static_cast<size_t>(width)];
+      for (int32_t x = 0; x < width; ++x) {
+        const TColor color = QuadColor(TRGBQuad{row[3 * x], row[3 * x + 1], row[3 * x + 2], 0});
+        int index = recent.Find(color);
+        if (index < 0) {
+          index = color_map_.IndexOf(color);
+          if (index < 0) index = color_map_.Add(color);  // a 257th colour raises "Color table overflow"
+          recent.Enter(color, index);
+        }
+        out[x] = static_cast<uint8_t>(index);
+      }
+    }
+  } else {
+    for (const TRGBQuad& q : bitmap->ColorTable()) color_map_.Add(QuadColor(q));
+    const int depth = bits == pf1bit ? 1 : bits == pf4bit ? 4 : 8;
+    const int mask = (1 << depth) - 1;
+    for (int32_t y = 0; y < height; ++y) {
+      const uint8_t* row = bitmap->ScanLine(y);
+      uint8_t* out = &data_[static_cast<size_t>(y) * static_cast<size_t>(width)];
+      for (int32_t x = 0; x < width; ++x) {
+        const int64_t bit = static_cast<int64_t>(x) * depth;  // most significant bits first
+        out[x] = static_cast<uint8_t>((row[bit / 8] >> (8 - depth - bit % 8)) & mask);
+      }
+    }
+  }
+  code_size_ = std::max(2, color_map_.BitsPerPixel());
+}
+
+int TGIFImage::AddBitmap(const TBitmap& source) {
+  auto frame = std::make_unique<TGIFSubImage>(this);
+  frame->AssignBitmap(source);
+  images_.push_back(std::move(frame));
+  bitmap_.reset();
+  Changed();
+  return Count() - 1;
+}
