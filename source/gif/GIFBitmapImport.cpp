@@ -93,6 +93,40 @@ void TGIFSubImage::AssignBitmap(const TBitmap& source) {
     }
   }
   code_size_ = std::max(2, color_map_.BitsPerPixel());
+  if (source.Transparent()) ImportMask(source);
+}
+
+void TGIFSubImage::ImportMask(const TBitmap& source) {
+  // The transparent pixels are those of the bitmap's transparent colour.
+  TBitmap colors;
+  colors.Assign(&source);
+  const uint32_t key_color = static_cast<uint32_t>(colors.TransparentColor()) & 0xFFFFFF;
+  colors.SetPixelFormat(pf24bit);
+  if (colors.Width() != width_ || colors.Height() != height_) return;
+
+  color_map_.Optimize();
+  if (color_map_.Count() == 0 || color_map_.Count() >= 256) return;
+  const int key = color_map_.Add(MakeColor(0));
+  bool used = false;
+  for (int32_t y = 0; y < height_; ++y) {
+    const uint8_t* row = colors.ScanLine(y);
+    uint8_t* out = &data_[static_cast<size_t>(y) * static_cast<size_t>(width_)];
+    for (int32_t x = 0; x < width_; ++x) {
+      const uint32_t color = row[3 * x + 2] | (uint32_t{row[3 * x + 1]} << 8) | (uint32_t{row[3 * x]} << 16);
+      if (color != key_color) continue;
+      out[x] = static_cast<uint8_t>(key);
+      used = true;
+    }
+  }
+  if (!used) {
+    color_map_.Delete(key);
+    return;
+  }
+  extensions_.push_back(std::make_unique<TGIFGraphicControlExtension>(this));
+  LinkGraphicControl();
+  graphic_control_->SetTransparentColorIndex(static_cast<uint8_t>(key));
+  graphic_control_->SetTransparent(true);
+  code_size_ = std::max(2, color_map_.BitsPerPixel());
 }
 
 int TGIFImage::AddBitmap(const TBitmap& source) {

@@ -34,7 +34,7 @@ struct BitReader {
   std::optional<uint8_t> NextByte() {
     while (block_left == 0) {
       if (terminator_seen || stream_ended) return std::nullopt;
-      const std::optional<uint8_t> length = ReadByte(stream);
+      const std::optional<uint8_t> length = GIFReadByte(stream);
       if (!length) {
         stream_ended = true;
         return std::nullopt;
@@ -51,7 +51,7 @@ struct BitReader {
       }
     }
     --block_left;
-    return ReadByte(stream);
+    return GIFReadByte(stream);
   }
 
   /// A code of `size` bits, or kEndOfData when the data has run out.
@@ -196,7 +196,7 @@ void DecodeRows(LZWContext& lzw, std::span<uint8_t> pixels, int32_t width, RowOr
 
 int DecodeGIFPixels(TStream& stream, std::span<uint8_t> pixels, int32_t width, int32_t height,
                     bool interlaced, const TGIFWarningSink& warn) {
-  const std::optional<uint8_t> min_code_size = ReadByte(stream);
+  const std::optional<uint8_t> min_code_size = GIFReadByte(stream);
   if (!min_code_size) return 0;
   if (*min_code_size < 1 || *min_code_size > 11) throw GIFException("Invalid minimum code size");
   auto lzw = std::make_unique<LZWContext>(stream, warn, *min_code_size);

@@ -50,7 +50,7 @@ Registries& GetRegistries() {
 /// The class for the application identifier that follows; the stream is left where it was.
 std::unique_ptr<TGIFExtension> ChooseApplicationExtension(TStream& stream, TGIFSubImage* sub_image) {
   const int64_t start = stream.Position();
-  const std::optional<uint8_t> size = ReadByte(stream);
+  const std::optional<uint8_t> size = GIFReadByte(stream);
   std::string identifier(11, '\0');
   const bool has_identifier = size == 11 && stream.Read(identifier.data(), 11) == 11;
   stream.SetPosition(start);
@@ -67,7 +67,7 @@ std::unique_ptr<TGIFExtension> ChooseApplicationExtension(TStream& stream, TGIFS
 /// stream is left where it was. A label that no class is registered for is kept raw.
 std::unique_ptr<TGIFExtension> ChooseExtension(TStream& stream, TGIFSubImage* sub_image) {
   const int64_t start = stream.Position();
-  const std::optional<uint8_t> label = ReadByte(stream);
+  const std::optional<uint8_t> label = GIFReadByte(stream);
   if (!label) return nullptr;
   TGIFExtensionFactory factory;
   bool found = false;
@@ -96,7 +96,7 @@ std::unique_ptr<TGIFExtension> ChooseExtension(TStream& stream, TGIFSubImage* su
 /// from the block and skips any excess. Returns the bytes the block held (fewer than the
 /// size byte says when the stream ends).
 size_t ReadSizedBlock(TStream& stream, uint8_t* record, size_t record_size) {
-  const std::optional<uint8_t> size = ReadByte(stream);
+  const std::optional<uint8_t> size = GIFReadByte(stream);
   if (!size) return 0;
   const size_t wanted = std::min<size_t>(*size, record_size);
   const size_t got = static_cast<size_t>(stream.Read(record, static_cast<int64_t>(wanted)));
@@ -206,7 +206,7 @@ void TGIFAppExtNSLoop::LoadData(TStream& stream) {
 
 void LoadExtensions(TStream& stream, TGIFSubImage& sub_image,
                     std::vector<std::unique_ptr<TGIFExtension>>& list) {
-  std::optional<uint8_t> byte = ReadByte(stream);
+  std::optional<uint8_t> byte = GIFReadByte(stream);
   if (!byte) return;
   while (*byte != kImageSeparator && *byte != kTrailer) {
     if (*byte != kExtensionIntroducer) {
@@ -220,7 +220,7 @@ void LoadExtensions(TStream& stream, TGIFSubImage& sub_image,
     stream.Seek(-1, soCurrent);
     extension->LoadFromStream(stream);
     list.push_back(std::move(extension));
-    byte = ReadByte(stream);
+    byte = GIFReadByte(stream);
     if (!byte) return;
   }
   stream.Seek(-1, soCurrent);
@@ -229,8 +229,8 @@ void LoadExtensions(TStream& stream, TGIFSubImage& sub_image,
 // ---------------------------------------------------------------------------------------
 
 void TGIFExtension::SaveToStream(TStream& stream) {
-  WriteByte(stream, kExtensionIntroducer);
-  WriteByte(stream, GetExtensionType());
+  GIFWriteByte(stream, kExtensionIntroducer);
+  GIFWriteByte(stream, GetExtensionType());
   SaveBlock(stream);
 }
 
@@ -259,7 +259,7 @@ void TGIFTextExtension::SaveBlock(TStream& stream) {
 }
 
 void TGIFApplicationExtension::SaveBlock(TStream& stream) {
-  WriteByte(stream, 11);
+  GIFWriteByte(stream, 11);
   stream.WriteBuffer(Identifier.data(), static_cast<int64_t>(Identifier.size()));
   SaveData(stream);
 }
@@ -276,5 +276,5 @@ void TGIFAppExtNSLoop::SaveData(TStream& stream) {
                                static_cast<uint8_t>(BufferSize >> 24)};
     stream.WriteBuffer(buffer, sizeof buffer);
   }
-  WriteByte(stream, 0);
+  GIFWriteByte(stream, 0);
 }

@@ -47,6 +47,14 @@ class TGIFGraphicControlExtension : public TGIFExtension {
   TGIFDisposal Disposal() const { return static_cast<TGIFDisposal>((packed_ >> 2) & 7); }
   uint16_t Delay() const { return delay_; }
   uint8_t TransparentColorIndex() const { return transparent_index_; }
+  /// Setting the transparent flag or index also updates the frame's transparency.
+  void SetTransparent(bool value);
+  void SetUserInput(bool value) { packed_ = static_cast<uint8_t>((packed_ & ~0x02) | (value ? 0x02 : 0)); }
+  void SetDisposal(TGIFDisposal value) {
+    packed_ = static_cast<uint8_t>((packed_ & ~0x1C) | ((static_cast<uint8_t>(value) & 7) << 2));
+  }
+  void SetDelay(uint16_t value) { delay_ = value; }
+  void SetTransparentColorIndex(uint8_t value);
 
  protected:
   void LoadBlock(TStream& stream) override;

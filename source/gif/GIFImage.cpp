@@ -130,7 +130,7 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
   Clear();
   LoadExtensions(stream, *this, extensions_);
   LinkGraphicControl();
-  const std::optional<uint8_t> separator = ReadByte(stream);
+  const std::optional<uint8_t> separator = GIFReadByte(stream);
   if (!separator) return;
   stream.Seek(-1, soCurrent);
   // Anything but an image separator here (the trailer, a 0 or a stray byte) leaves the
@@ -337,8 +337,8 @@ void TGIFImage::LoadFromStream(TStream& stream) {
     pixels_left_ = std::max(kMaxFramePixels, (stream.Size() - start) * kPixelsPerFileByte);
     header_.LoadFromStream(stream);
     while (true) {
-      std::optional<uint8_t> byte = ReadByte(stream);
-      while (byte == 0) byte = ReadByte(stream);  // zero bytes between blocks are padding
+      std::optional<uint8_t> byte = GIFReadByte(stream);
+      while (byte == 0) byte = GIFReadByte(stream);  // zero bytes between blocks are padding
       if (!byte) break;
       stream.Seek(-1, soCurrent);
       if (*byte == kTrailer) break;
@@ -354,7 +354,7 @@ void TGIFImage::LoadFromStream(TStream& stream) {
                static_cast<uint8_t>(std::clamp<int64_t>(stream.Position() * 100 / size, 0, 100)), false,
                TRect{}, kLoading);
     }
-    const std::optional<uint8_t> trailer = ReadByte(stream);
+    const std::optional<uint8_t> trailer = GIFReadByte(stream);
     if (trailer && *trailer != kTrailer) Warning(this, 1, "Invalid Image trailer");
   } catch (...) {
     stream.SetPosition(start);
@@ -378,7 +378,7 @@ void TGIFImage::SaveToStream(TStream& stream) {
       images_[static_cast<size_t>(i)]->SaveToStream(stream);
       Progress(this, psRunning, static_cast<uint8_t>((i + 1) * 100 / count), false, TRect{}, kSaving);
     }
-    WriteByte(stream, kTrailer);
+    GIFWriteByte(stream, kTrailer);
   } catch (...) {
     Progress(this, psEnding, 0, true, TRect{}, kSaving);
     throw;

@@ -71,7 +71,27 @@ class TGIFSubImage : public TGIFItem {
   /// as they are; other formats are first reduced by the image's ColorReduction, DitherMode
   /// and ReductionBits (without reduction, the frame collects up to 256 distinct colours).
   /// An empty bitmap leaves the frame empty.
+  /// A transparent bitmap also brings its mask: its pixels of the transparent colour get
+  /// a new black entry of the local table, and the frame a transparent graphic control
+  /// extension with that index (not when the table is empty or full).
   void AssignBitmap(const TBitmap& source);
+  /// Makes this frame a copy of `source`: extensions, descriptor, colour table and pixels.
+  void Assign(const TGIFSubImage& source);
+
+  /// Writable pixels of row `y`; the same checks as Scanline. Frees the rendering.
+  uint8_t* MutableScanline(int32_t y);
+  /// The frame's graphic control extension, created (first in the list) when missing.
+  TGIFGraphicControlExtension& EnsureGraphicControl();
+  /// Removes and frees one of the frame's extensions.
+  void DeleteExtension(const TGIFExtension* extension);
+  /// Re-reads transparency from the graphic control extension and frees the rendering.
+  void GraphicControlChanged();
+  /// Shrinks a non-empty transparent frame to the box of its non-transparent pixels; a
+  /// frame with none is cleared.
+  void Crop();
+  /// Makes pixels transparent that look the same as the `previous` frame's pixels under
+  /// them (see the implementation for when nothing is done).
+  void Merge(TGIFSubImage& previous);
 
   /// The frame rendered as an 8-bit bitmap with the frame's colours (a grey ramp when the
   /// frame has no colour table); built once. nullptr for an empty frame.
@@ -83,7 +103,11 @@ class TGIFSubImage : public TGIFItem {
   void Draw(TCanvas& canvas, const TRect& rect, const TSize& screen, bool transparent, bool tile);
 
  private:
+  friend class TGIFColorMap;
+  friend class TGIFImage;
   void LinkGraphicControl();
+  void FreeRendering();
+  void ImportMask(const TBitmap& source);
   void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
   void Render();
 
@@ -99,6 +123,13 @@ class TGIFSubImage : public TGIFItem {
   std::unique_ptr<TBitmap> masked_;  // 32 bits with alpha 0 at transparent pixels
   bool mask_stale_ = true;
 };
+
+// Optimisation options.
+constexpr uint8_t ooCrop = 0x01;
+constexpr uint8_t ooMerge = 0x02;
+constexpr uint8_t ooCleanup = 0x04;
+constexpr uint8_t ooColorMap = 0x08;
+constexpr uint8_t ooReduceColors = 0x10;
 
 using TGIFWarning = std::function<void(TObject* sender, int severity, const std::string& message)>;
 
@@ -129,6 +160,17 @@ class TGIFImage : public TGraphic {
   std::vector<TPaletteEntry> GetPalette() const override;
 
   void Clear();
+  /// Another TGIFImage: a copy of its header, frames and settings (the handlers stay this
+  /// image's own); nil clears; any other graphic becomes the one frame (a bitmap directly,
+  /// others through a bitmap); what cannot become a bitmap raises the conversion error.
+  void Assign(const TPersistent* source) override;
+  /// A TBitmap gets the rendering of Bitmap(); other targets as the base class.
+  void AssignTo(TPersistent* dest) const override;
+  /// Makes the image smaller (options ooCrop, ooMerge, ooCleanup, ooColorMap,
+  /// ooReduceColors); `dither_mode` and `reduction_bits` are not used.
+  void Optimize(uint8_t options, uint8_t color_reduction, uint8_t dither_mode, int32_t reduction_bits);
+  /// Removes and frees frame `index`.
+  void Delete(int index);
   TGIFHeader& Header() { return header_; }
   int Count() const { return static_cast<int>(images_.size()); }
   TGIFSubImage& Images(int index) { return *images_.at(static_cast<size_t>(index)); }
@@ -163,6 +205,7 @@ class TGIFImage : public TGraphic {
 
  private:
   friend class TGIFSubImage;
+  friend class TGIFColorMap;
   void GrowScreen(const TGIFSubImage& frame);
   /// Takes `pixels` from the pixels all frames of one load may hold together; raises
   /// "Image is too large" when they are used up.

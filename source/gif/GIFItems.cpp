@@ -10,7 +10,7 @@ void ReadCheck(TStream& stream, void* buffer, int64_t size) {
   if (stream.Read(buffer, size) != size) throw GIFException("Premature end of data");
 }
 
-std::optional<uint8_t> ReadByte(TStream& stream) {
+std::optional<uint8_t> GIFReadByte(TStream& stream) {
   uint8_t value = 0;
   if (stream.Read(&value, 1) != 1) return std::nullopt;
   return value;
@@ -19,7 +19,7 @@ std::optional<uint8_t> ReadByte(TStream& stream) {
 std::vector<std::string> ReadSubBlocks(TStream& stream) {
   std::vector<std::string> blocks;
   while (true) {
-    const std::optional<uint8_t> size = ReadByte(stream);
+    const std::optional<uint8_t> size = GIFReadByte(stream);
     if (!size || *size == 0) break;
     std::string block(*size, '\0');
     block.resize(static_cast<size_t>(stream.Read(block.data(), *size)));
@@ -32,7 +32,7 @@ std::vector<std::string> ReadSubBlocks(TStream& stream) {
 
 void SkipSubBlocks(TStream& stream) {
   while (true) {
-    const std::optional<uint8_t> size = ReadByte(stream);
+    const std::optional<uint8_t> size = GIFReadByte(stream);
     if (!size || *size == 0) return;
     if (stream.Remaining() < *size) {
       stream.Seek(0, soEnd);
@@ -106,6 +106,12 @@ int TGIFColorMap::Add(TColor color) {
   return Count() - 1;
 }
 
+void TGIFColorMap::Delete(int index) {
+  if (index < 0 || index >= Count()) throw GIFException("Invalid color index");
+  colors_.erase(colors_.begin() + index);
+  optimized_ = false;
+}
+
 std::vector<TPaletteEntry> TGIFColorMap::ExportPalette() const {
   std::vector<TPaletteEntry> palette;
   palette.reserve(colors_.size());
@@ -174,7 +180,7 @@ TGIFVersion TGIFHeader::GetVersion() const {
 
 // ---------------------------------------------------------------------------------------
 
-void WriteByte(TStream& stream, uint8_t value) {
+void GIFWriteByte(TStream& stream, uint8_t value) {
   stream.WriteBuffer(&value, 1);
 }
 
@@ -182,10 +188,10 @@ void WriteSubBlocks(TStream& stream, const std::vector<std::string>& blocks) {
   for (const std::string& block : blocks)
     for (size_t i = 0; i < block.size(); i += 255) {
       const size_t n = std::min<size_t>(255, block.size() - i);
-      WriteByte(stream, static_cast<uint8_t>(n));
+      GIFWriteByte(stream, static_cast<uint8_t>(n));
       stream.WriteBuffer(block.data() + i, static_cast<int64_t>(n));
     }
-  WriteByte(stream, 0);
+  GIFWriteByte(stream, 0);
 }
 
 void TGIFColorMap::SaveToStream(TStream& stream) const {

@@ -3,6 +3,7 @@
 // descriptor and global colour table).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@
 ZUK_DECLARE_EXCEPTION(GIFException, EInvalidGraphic)
 
 class TGIFImage;
+class TGIFSubImage;
 
 /// The version a block needs: 87a or 89a (0 for an image without frames).
 enum TGIFVersion : uint8_t { gvUnknown = 0, gv87a = 1, gv89a = 2 };
@@ -23,7 +25,7 @@ enum TGIFVersion : uint8_t { gvUnknown = 0, gv87a = 1, gv89a = 2 };
 /// Reads exactly `size` bytes or raises "Premature end of data".
 void ReadCheck(TStream& stream, void* buffer, int64_t size);
 /// One byte, or nothing at the end of the stream.
-std::optional<uint8_t> ReadByte(TStream& stream);
+std::optional<uint8_t> GIFReadByte(TStream& stream);
 /// Reads data sub-blocks up to the 0 length byte or the end of the stream, each as one
 /// string; a length byte beyond the bytes left keeps only what is there.
 std::vector<std::string> ReadSubBlocks(TStream& stream);
@@ -31,7 +33,7 @@ std::vector<std::string> ReadSubBlocks(TStream& stream);
 /// nothing), then the 0 length byte. Strings read by ReadSubBlocks are written back as the
 /// same sub-blocks.
 void WriteSubBlocks(TStream& stream, const std::vector<std::string>& blocks);
-void WriteByte(TStream& stream, uint8_t value);
+void GIFWriteByte(TStream& stream, uint8_t value);
 /// Skips data sub-blocks up to and including the 0 length byte (or the end of the stream).
 void SkipSubBlocks(TStream& stream);
 /// 0 for 0 colours, 1 for 1 or 2, else the least b with 2^b >= colours.
@@ -75,10 +77,26 @@ class TGIFColorMap {
   int IndexOf(TColor color) const;
   /// Appends a colour; a full table raises "Color table overflow". Returns the new index.
   int Add(TColor color);
+  /// Removes entry `index` (later entries move down); outside the table raises "Invalid
+  /// color index".
+  void Delete(int index);
   int BitsPerPixel() const { return ::BitsPerPixel(Count()); }
   /// The table as a palette; empty for an empty table.
   std::vector<TPaletteEntry> ExportPalette() const;
   void Assign(const TGIFColorMap& source);
+
+  /// The frames whose pixels index this table: for the global table every frame whose
+  /// active table it is, for a local table its own frame.
+  std::vector<TGIFSubImage*> Frames() const;
+  /// How often each colour index occurs in the pixels of Frames().
+  std::array<int64_t, 256> BuildHistogram() const;
+  /// Replaces every pixel of Frames() by map[pixel], and so the transparent colour indices
+  /// of their graphic control extensions (and, for the global table, the background index).
+  void MapImages(const std::array<uint8_t, 256>& map);
+  /// Sorts a table of more than one colour by use, most used first, remaps the pixels
+  /// that use it and cuts the colours no pixel uses; the table is marked sorted. Answers
+  /// whether the table had more than one colour.
+  bool Optimize();
 
  private:
   struct Triple {

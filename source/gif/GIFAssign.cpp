@@ -1,0 +1,91 @@
+// Copying GIF images and frames, and turning other pictures into GIF images and back.
+#include "gif/GIFImage.h"
+#include "platform/core/Exceptions.h"
+
+namespace {
+
+constexpr const char* kCopying = "Copying...";
+constexpr uint8_t kTrailer = 0x3B;  // ';'
+
+}  // namespace
+
+void TGIFSubImage::Assign(const TGIFSubImage& source) {
+  if (&source == this) return;
+  Clear();
+  // Every extension kind knows how to write and read itself, so a copy is written and read
+  // back; the trailer stops the reading after the last one.
+  TMemoryStream copy;
+  for (const auto& extension : source.extensions_) extension->SaveToStream(copy);
+  GIFWriteByte(copy, kTrailer);
+  copy.SetPosition(0);
+  LoadExtensions(copy, *this, extensions_);
+  LinkGraphicControl();
+  color_map_.Assign(source.color_map_);
+  packed_ = source.packed_;
+  code_size_ = source.code_size_;
+  data_ = source.data_;
+  SetBounds(source.left_, source.top_, source.width_, source.height_);
+}
+
+void TGIFImage::Assign(const TPersistent* source) {
+  if (source == this) return;
+  if (source == nullptr) {
+    Clear();
+    Changed();
+    return;
+  }
+  if (const auto* other = dynamic_cast<const TGIFImage*>(source)) {
+    // The copy keeps this image's own handlers and reports its progress to them.
+    Clear();
+    Progress(this, psStarting, 0, false, TRect{}, kCopying);
+    try {
+      header_.Assign(other->header_);
+      DrawOptions = other->DrawOptions;
+      Compression = other->Compression;
+      ColorReduction = other->ColorReduction;
+      ReductionBits = other->ReductionBits;
+      DitherMode = other->DitherMode;
+      BackgroundColor = other->BackgroundColor;
+      const auto count = static_cast<int64_t>(other->images_.size());
+      for (int64_t i = 0; i < count; ++i) {
+        auto frame = std::make_unique<TGIFSubImage>(this);
+        frame->Assign(*other->images_[static_cast<size_t>(i)]);
+        images_.push_back(std::move(frame));
+        Progress(this, psRunning, static_cast<uint8_t>((i + 1) * 100 / count), false, TRect{}, kCopying);
+      }
+    } catch (...) {
+      Progress(this, psEnding, 0, false, TRect{}, kCopying);
+      throw;
+    }
+    Progress(this, psEnding, 100, false, TRect{}, kCopying);
+    Changed();
+    return;
+  }
+  if (const auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
+    Clear();
+    AddBitmap(*bitmap);
+    return;
+  }
+  if (dynamic_cast<const TGraphic*>(source)) {
+    TBitmap converted;
+    try {
+      converted.Assign(source);
+    } catch (const EConvertError&) {
+      TGraphic::Assign(source);  // reports that the source cannot be assigned
+      return;
+    }
+    Clear();
+    AddBitmap(converted);
+    return;
+  }
+  TGraphic::Assign(source);
+}
+
+void TGIFImage::AssignTo(TPersistent* dest) const {
+  if (auto* bitmap = dynamic_cast<TBitmap*>(dest)) {
+    // The rendering is a cache; making it does not change the picture.
+    bitmap->Assign(const_cast<TGIFImage*>(this)->Bitmap());
+    return;
+  }
+  TGraphic::AssignTo(dest);
+}
