@@ -283,7 +283,7 @@ void TCustomRVFormattedData::DrawBackground(TCanvas& Canvas, const TRect& Rect) 
     if (color == clNone) return;
     Canvas.Brush().SetColor(color);
     Canvas.Brush().SetStyle(bsSolid);
-    Canvas.FillRect(Rect);
+    Canvas.FillRect(::Rect(0, 0, Rect.Width(), Rect.Height()));
     return;
   }
   background->Draw(Canvas, Rect, GetHOffs(), GetVOffs(), 0, 0, GetWidth(), GetHeight(), color, false);

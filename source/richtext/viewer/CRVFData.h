@@ -200,7 +200,8 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual void HScrollTo(int32_t X) = 0;
   virtual int32_t GetVSmallStep() const = 0;
   virtual TColor GetColor() const = 0;
-  /// Draws GetBackground on GetColor into Rect, with the scroll position and area size.
+  /// Draws GetBackground on GetColor for Rect (client coordinates) with the scroll position
+  /// and area size; the canvas's origin is at Rect's top-left corner.
   virtual void DrawBackground(TCanvas& Canvas, const TRect& Rect);
   /// Paints the visible drawn pieces over the background (the painting unit plugs in here).
   virtual void Paint(TCanvas& Canvas, const TRect& ClipRect) {
@@ -234,6 +235,17 @@ class TCustomRVFormattedData : public TCustomRVData {
   }
   virtual int GetFirstVisibleItem() const;
   virtual int GetLastVisibleItem() const;
+  // Mouse input in client coordinates; selection and hyperlink handling plug in here.
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
+    (void)Button, (void)Shift, (void)X, (void)Y;
+  }
+  virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y) { (void)Shift, (void)X, (void)Y; }
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
+    (void)Button, (void)Shift, (void)X, (void)Y;
+  }
+  virtual void DblClick() {}
+  /// The mouse left the control: hover ends.
+  virtual void MouseLeave() { ResetHover(); }
   /// Called after the selection changed (the editor moves its caret).
   virtual void SelectionChanged() {}
   /// Lets the owner drop an in-place editor (the viewer frees its cell editor).
