@@ -147,7 +147,7 @@ void TControl::HandleMouseMessage(TMessage& message) {
     default:
       MouseUp(button, shift, p.X, p.Y);
       // A release inside the control after a press is a click.
-      if (button == mbLeft && ClientRect().Contains(p.X, p.Y)) Click();
+      if (clickOnRelease_ && button == mbLeft && ClientRect().Contains(p.X, p.Y)) Click();
   }
 }
 

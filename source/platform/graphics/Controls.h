@@ -150,6 +150,9 @@ class TControl : public TComponent {
   virtual void HintChanged() {}
   /// Messages nobody handled end here; the default does nothing.
   virtual void DefaultHandler(TMessage& message) { (void)message; }
+  /// Controls whose window reports clicks itself (buttons, check boxes) turn off the click
+  /// on a left-button release.
+  void SetClickOnRelease(bool value) { clickOnRelease_ = value; }
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
@@ -159,6 +162,7 @@ class TControl : public TComponent {
   TCursor cursor_ = crDefault;
   std::string hint_;
   bool showHint_ = false;
+  bool clickOnRelease_ = true;
   TComponent* popupMenu_ = nullptr;  // a TPopupMenu
 
   int32_t left_ = 0;

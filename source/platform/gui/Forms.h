@@ -94,6 +94,11 @@ class TCustomForm : public TCustomControl, public ILocalizedForm {
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
 
+  /// Keyboard cues (WM_CHANGEUISTATE): whether focus rectangles and access-key underlines
+  /// are hidden in the form's controls.
+  bool FocusCuesHidden() const { return hideFocus_; }
+  bool AccelCuesHidden() const { return hideAccel_; }
+
   /// Raises OnCreate.
   void DoCreate();
   void WndProc(TMessage& message) override;
@@ -109,6 +114,8 @@ class TCustomForm : public TCustomControl, public ILocalizedForm {
  private:
   friend class TFormWindow;
   void PlaceOnScreen();
+  void ChangeUIState(WPARAM wparam);
+  void RunModalLoop();
   void SetShowing(bool showing);
   void SetActive(bool active);
   void RemoveDefaultButtons(TComponent* component);
@@ -121,6 +128,9 @@ class TCustomForm : public TCustomControl, public ILocalizedForm {
   bool modal_ = false;
   bool showing_ = false;
   bool active_ = false;
+  bool placed_ = false;
+  bool hideFocus_ = false;
+  bool hideAccel_ = false;
   TModalResult modalResult_ = mrNone;
   TWinControl* activeControl_ = nullptr;
   class TButton* defaultButton_ = nullptr;
@@ -135,3 +145,5 @@ class TForm : public TCustomForm {
 
 /// The form a control lies on (itself for a form), or null.
 TCustomForm* GetParentForm(const TControl* control);
+/// Sets `font` to the desktop's message font (its user-interface font).
+void AssignMessageFont(TFont& font);

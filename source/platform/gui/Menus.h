@@ -55,6 +55,10 @@ class TMenuItem : public TComponent, public ILocalizedCaption {
 
   /// Adds `item` as the last sub-item and takes ownership of it.
   void Add(std::unique_ptr<TMenuItem> item);
+  /// Adds `item`, which belongs to its owner component (a form), as the last sub-item.
+  void Insert(TMenuItem* item);
+  /// Takes `item` out of the sub-items (freeing it when this item owned it).
+  void Remove(TMenuItem* item);
   /// Adds a new sub-item and returns it.
   TMenuItem* Add(const std::string& caption, TNotifyEvent on_click = nullptr);
   int Count() const { return static_cast<int>(items_.size()); }
@@ -79,7 +83,8 @@ class TMenuItem : public TComponent, public ILocalizedCaption {
   bool checked_ = false;
   TBasicAction* action_ = nullptr;
   TMenuItem* parent_ = nullptr;
-  std::vector<std::unique_ptr<TMenuItem>> items_;
+  std::vector<TMenuItem*> items_;
+  std::vector<std::unique_ptr<TMenuItem>> ownedItems_;
 };
 
 class TPopupMenu : public TComponent {
