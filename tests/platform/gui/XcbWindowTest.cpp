@@ -2,7 +2,6 @@
 // Xvfb started through xvfb-run), grabbed to PNG under the build folder and checked pixel by
 // pixel. The test re-runs itself under xvfb-run; it skips when xvfb-run is not installed.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QImage>
@@ -13,24 +12,17 @@
 #include <functional>
 #include <sstream>
 
+#include "XcbTestSupport.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/CustomControl.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/WidgetSupport.h"
+#include "platform/gui/WindowGrab.h"
 
 namespace {
-
-std::string FindProgram(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path != nullptr ? path : "/usr/bin:/bin");
-  for (std::string dir; std::getline(dirs, dir, ':');) {
-    const std::string candidate = dir + "/" + name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-  }
-  return std::string();
-}
 
 class TRedControl : public TCustomControl {
  public:
@@ -121,6 +113,10 @@ void ShowAndGrab() {
   std::filesystem::create_directories(ZUK_GRAB_DIR);
   const std::string png = std::string(ZUK_GRAB_DIR) + "/every-control.png";
   ASSERT_TRUE(image.save(QString::fromStdString(png)));
+  TBitmap grabbed;
+  ASSERT_TRUE(GrabControl(*custom, grabbed));
+  EXPECT_EQ(grabbed.Width(), 190);
+  EXPECT_EQ(grabbed.Canvas().Pixel(95, 50), clRed);
 
   // The form's own face and the button's face.
   EXPECT_EQ(image.pixelColor(405, 5), QColor(0xF0, 0xF0, 0xF0));
@@ -143,18 +139,8 @@ void ShowAndGrab() {
 }
 
 TEST(XcbWindowTest, FormWithEveryControlKindIsDrawnOnAnXServer) {
-  if (std::getenv("ZUK_XCB_CHILD") != nullptr) {
-    ShowAndGrab();
-    return;
-  }
-  const std::string xvfb_run = FindProgram("xvfb-run");
-  if (xvfb_run.empty()) GTEST_SKIP() << "xvfb-run is not installed (Debian packages xvfb and xauth)";
-  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  const std::string command = xvfb_run +
-                              " -a -s '-screen 0 1024x768x24' env ZUK_XCB_CHILD=1 QT_QPA_PLATFORM=xcb '" +
-                              self + "' --gtest_filter=XcbWindowTest.*";
-  const int status = std::system(command.c_str());
-  EXPECT_EQ(status, 0) << "the run under " << xvfb_run << " failed";
+  ZUK_RUN_UNDER_XSERVER("XcbWindowTest.*");
+  ShowAndGrab();
 }
 
 }  // namespace
