@@ -173,7 +173,7 @@ void TCustomForm::Hide() {
 }
 
 void TCustomForm::BringToFront() {
-  if (QWidget* window = WindowOf(*this)) {
+  if (QWidget* window = WindowOf(*this); window != nullptr && !TApplication::Headless()) {
     window->raise();
     window->activateWindow();
   }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/CustomControl.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/WidgetSupport.h"
@@ -138,8 +140,35 @@ void ShowAndGrab() {
             image.pixelColor(p.right() - 20, p.center().y()));
 }
 
+// A box shown over a form that is freed while the box is up keeps no reference to it.
+void BoxOutlivesItsOwner() {
+  TApplication app;
+  auto* owner = new TForm();
+  bool destroyed = false;
+  owner->OnDestroy = [&](TObject*) { destroyed = true; };
+  owner->Show();
+  owner->Release();  // handled inside the box's own message loop
+  TPoint placed_at{-1, -1};
+  QTimer::singleShot(300, [] {
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  EXPECT_EQ(MessageBox(owner, "Owner goes away", "ZUK Converter", MB_ICONINFORMATION,
+                       [&](const TRect& r, TSize box) {
+                         placed_at = TPoint{r.Left + (r.Width() - box.cx) / 2, r.Top};
+                         return placed_at;
+                       }),
+            IDOK);
+  EXPECT_TRUE(destroyed);
+  EXPECT_NE(placed_at.X, -1);
+}
+
+TEST(XcbWindowTest, BoxOverAFreedOwner) {
+  ZUK_RUN_UNDER_XSERVER("XcbWindowTest.BoxOverAFreedOwner");
+  BoxOutlivesItsOwner();
+}
+
 TEST(XcbWindowTest, FormWithEveryControlKindIsDrawnOnAnXServer) {
-  ZUK_RUN_UNDER_XSERVER("XcbWindowTest.*");
+  ZUK_RUN_UNDER_XSERVER("XcbWindowTest.FormWithEveryControlKindIsDrawnOnAnXServer");
   ShowAndGrab();
 }
 
