@@ -5,8 +5,10 @@
 #include "platform/core/ComponentStreaming.h"
 #include "platform/core/Streams.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/SystemColors.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Messaging.h"
+#include "platform/gui/WindowGrab.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/viewer/ViewerTestSupport.h"
 
@@ -560,6 +562,41 @@ TEST_F(ScrollingTest, RecreatedWindowKeepsThePositionOfADocumentWithItems) {
   viewer.RecreateWnd();
   EXPECT_EQ(viewer.VSmallStep(), 10);
   EXPECT_EQ(viewer.VPos(), 20);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewerControlTest, ViewerWithoutAStyleSheetSaysSoOnTheWindowColour) {
+  TForm form;
+  form.SetBounds(0, 0, 400, 200);
+  auto* viewer = new TRVViewer(&form);
+  viewer->SetName("RichView1");
+  viewer->SetParent(&form);
+  viewer->SetBounds(0, 0, 360, 120);
+  form.Show();
+  viewer->Repaint();
+  App().ProcessMessages();
+  TBitmap grab;
+  ASSERT_TRUE(GrabControl(*viewer, grab));
+  const int32_t b = viewer->BorderWidth();
+  const TRect client = viewer->ClientRect();
+  // Two lines of dark text at the top-left of the client area, on clWindow elsewhere.
+  auto darkIn = [&](int top, int bottom) {
+    int dark = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = b; x < b + client.Width(); ++x) {
+        const TColor c = grab.Canvas().Pixel(x, y);
+        dark += (c & 0xFF) < 100 && ((c >> 8) & 0xFF) < 100 && ((c >> 16) & 0xFF) < 100;
+      }
+    return dark;
+  };
+  const int lineHeight = viewer->Canvas().TextHeight("Wg");
+  EXPECT_GT(darkIn(b, b + lineHeight), 10) << "Style is not defined";
+  EXPECT_GT(darkIn(b + lineHeight, b + 2 * lineHeight), 10) << "the second line names the viewer";
+  EXPECT_EQ(darkIn(b + 2 * lineHeight + 2, b + client.Height()), 0);
+  EXPECT_EQ(grab.Canvas().Pixel(b + client.Width() - 3, b + client.Height() - 3), ColorToRGB(clWindow));
 }
 
 }  // namespace

@@ -267,3 +267,35 @@ TEST_F(ViewerRoadTest, PictureSavedDuringAnExportContinuesItsNumbering) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewerRoadTest, CSSPageMatchesTheCSSWriterAlone) {
+  const std::string rvf = WriterPart([](TCustomRVData& data) {
+    data.AddWideTextItem(u"Styled", 1, 0, TRVTag());
+    data.AddPictureItem("p", htmltest::SolidBitmap(6, 6, clRed), 1, 0, TRVTag());
+  });
+  htmltest::TTempFolder viewerFolder, writerFolder;
+  TMemoryStream in(rvf);
+  ASSERT_TRUE(viewer.LoadRVFFromStream(in));
+  TMemoryStream viewerPage;
+  EXPECT_TRUE(viewer.SaveHTMLToStreamCSS(viewerPage, viewerFolder.Path(), "content", "c_img", 0));
+
+  TCustomRVData data;
+  data.SetRVStyle(&writerSheet);
+  TMemoryStream again(rvf);
+  TColor color = clNone;
+  ASSERT_TRUE(data.LoadRVFFromStream(again, color, nullptr, nullptr));
+  TMemoryStream writerPage;
+  int counter = 0;
+  TColor fileColor = writerSheet.Color;
+  TRVBackground background(true);
+  EXPECT_TRUE(data.SaveHTMLToStreamCSS(writerPage, writerFolder.Path(), "content", "c_img", "", "", "", 0,
+                                       writerSheet.Color, fileColor, counter, 5, 5, 5, 5, &background,
+                                       nullptr));
+  EXPECT_EQ(viewerPage.DataString(), writerPage.DataString());
+  EXPECT_NE(viewerPage.DataString().find("<STYLE"), std::string::npos);
+  EXPECT_EQ(ReadFolder(viewerFolder), ReadFolder(writerFolder));
+}
+
+}  // namespace
