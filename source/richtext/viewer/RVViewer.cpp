@@ -573,17 +573,25 @@ void TCustomRVViewer::HandlePostedEvent(const TRVMessageData& Data) {
 }
 
 void TCustomRVViewer::HandleContextMenu(TMessage& message) {
+  // A right click pops the menu from MouseUp; here only the keyboard's request and embedded
+  // controls with menus of their own are let through (Result 0 lets the menu pop up).
   const TPoint point = LParamToPoint(message.LParam);
-  const bool fromKeyboard = point.X == -1 && point.Y == -1;
-  auto* outer = dynamic_cast<TWinControl*>(RVData_->GetOuterRootData()->GetParentControl());
-  if (fromKeyboard && outer != nullptr && outer != this)
-    SendMessage(outer, WM_CONTEXTMENU, message.WParam, message.LParam);
-  else
-    TRVScroller::WndProc(message);
-  if (fromKeyboard) return;
-  // An embedded control with a menu of its own gets its menu.
+  message.Result = 1;
+  if (point.X == -1 && point.Y == -1) {
+    auto* outer = dynamic_cast<TWinControl*>(RVData_->GetOuterRootData()->GetParentControl());
+    if (outer != nullptr && outer != this) {
+      SendMessage(outer, WM_CONTEXTMENU, message.WParam, message.LParam);
+    } else {
+      message.Result = 0;
+      TRVScroller::WndProc(message);
+    }
+    return;
+  }
   TControl* child = ControlAtPos(ScreenToClient(point), false);
-  if (child != nullptr && child->PopupMenu() != PopupMenu()) TRVScroller::WndProc(message);
+  if (child != nullptr && child->PopupMenu() != PopupMenu()) {
+    message.Result = 0;
+    TRVScroller::WndProc(message);
+  }
 }
 
 void TCustomRVViewer::WndProc(TMessage& message) {

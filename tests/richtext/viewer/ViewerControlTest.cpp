@@ -7,6 +7,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/SystemColors.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Menus.h"
 #include "platform/gui/Messaging.h"
 #include "platform/gui/WindowGrab.h"
 #include "richtext/core/RVStyle.h"
@@ -597,6 +598,30 @@ TEST_F(ViewerControlTest, ViewerWithoutAStyleSheetSaysSoOnTheWindowColour) {
   EXPECT_GT(darkIn(b + lineHeight, b + 2 * lineHeight), 10) << "the second line names the viewer";
   EXPECT_EQ(darkIn(b + 2 * lineHeight + 2, b + client.Height()), 0);
   EXPECT_EQ(grab.Canvas().Pixel(b + client.Width() - 3, b + client.Height() - 3), ColorToRGB(clWindow));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewerControlTest, RightClickPopsTheMenuOnce) {
+  TRVViewer viewer;
+  TPopupMenu menu;
+  int popups = 0;
+  menu.OnPopup = [&](TObject*) { ++popups; };
+  viewer.SetPopupMenu(&menu);
+  viewer.MouseUp(mbRight, 0, 5, 5);
+  EXPECT_EQ(popups, 1);
+  EXPECT_EQ(menu.PopupComponent(), &viewer);
+  const TPoint screen = viewer.ClientToScreen(TPoint{5, 5});
+  EXPECT_EQ(viewer.Perform(WM_CONTEXTMENU, 0, PointToLParam(screen)), 1) << "the click's menu is up already";
+  EXPECT_EQ(viewer.Perform(WM_CONTEXTMENU, 0, PointToLParam(TPoint{-1, -1})), 0)
+      << "the keyboard asks for it";
+  menu.SetAutoPopup(false);
+  viewer.MouseUp(mbRight, 0, 5, 5);
+  viewer.MouseUp(mbLeft, 0, 5, 5);
+  EXPECT_EQ(popups, 1);
+  viewer.SetPopupMenu(nullptr);
 }
 
 }  // namespace
