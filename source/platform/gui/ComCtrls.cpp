@@ -206,3 +206,39 @@ void TListView::Refill() {
     tree->addTopLevelItem(new QTreeWidgetItem(texts));
   }
 }
+
+// --- TTreeView ------------------------------------------------------------------------
+
+namespace {
+void AddTreeItems(QTreeWidgetItem* parent, QTreeWidget* tree, const TTreeNode& node) {
+  auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
+  item->setText(0, QString::fromStdString(node.Text));
+  for (int i = 0; i < node.Count(); ++i) AddTreeItems(item, tree, *node.Item(i));
+}
+}  // namespace
+
+TTreeView::TTreeView(TComponent* owner) : TWinControl(owner), Items(this) {
+  SetTabStop(true);
+  SetBounds(0, 0, 121, 97);
+  Items.OnChange = [this] { RefreshNodes(); };
+}
+
+TTreeView::~TTreeView() {
+  Items.OnChange = nullptr;
+  DestroyHandle();
+}
+
+std::unique_ptr<TWindowHandle> TTreeView::CreateWindowHandle() {
+  auto* tree = new QTreeWidget();
+  tree->setHeaderHidden(true);
+  return std::make_unique<TWidgetHandle>(*this, tree, tree->viewport());
+}
+
+void TTreeView::RefreshNodes() {
+  auto* tree = WidgetOf<QTreeWidget>(*this);
+  if (tree == nullptr) return;
+  tree->setIndentation(Indent);
+  tree->clear();
+  for (int i = 0; i < Items.TopLevelCount(); ++i) AddTreeItems(nullptr, tree, *Items.TopLevelItem(i));
+  tree->expandAll();
+}

@@ -1,5 +1,5 @@
-// Common controls: the progress bar, page controls with their tab sheets and the report list
-// view with its columns.
+// Common controls: the progress bar, page controls with their tab sheets, the report list
+// view with its columns, and the tree view over a node structure.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "platform/core/LocalizedComponents.h"
+#include "platform/core/TreeNodes.h"
 #include "platform/gui/StdCtrls.h"
+
+class TCustomImageList;
 
 class TProgressBar : public TWinControl {
  public:
@@ -116,4 +119,26 @@ class TListView : public TWinControl, public ILocalizedColumns {
   void Refill();
   std::vector<Column> columns_;
   std::vector<std::vector<std::string>> rows_;
+};
+
+/// A tree view: it owns its nodes and works without a window (a hidden tree view may carry a
+/// structure all its life); with a window it shows them and follows additions and deletions.
+class TTreeView : public TWinControl {
+ public:
+  explicit TTreeView(TComponent* owner = nullptr);
+  ~TTreeView() override;
+  std::string ClassName() const override { return "TTreeView"; }
+
+  TTreeNodes Items;
+  bool ReadOnly = false;
+  int32_t Indent = 19;
+  /// The node images (not owned).
+  TCustomImageList* Images = nullptr;
+
+  /// Shows the nodes as they are now (needed after texts or image indexes change).
+  void RefreshNodes();
+
+ protected:
+  std::unique_ptr<TWindowHandle> CreateWindowHandle() override;
+  void CreateWnd() override { RefreshNodes(); }
 };

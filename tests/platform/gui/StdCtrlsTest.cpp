@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include "GuiTestSupport.h"
 #include "platform/gui/ActnList.h"
@@ -193,6 +194,37 @@ TEST(MenusTest, ItemsOwnedByAFormLeaveTheMenuWhenFreed) {
   form.SetPopupMenu(popup);
   delete popup;
   EXPECT_EQ(form.PopupMenu(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+int CountItems(const QTreeWidgetItem* item) {
+  int n = 1;
+  for (int i = 0; i < item->childCount(); ++i) n += CountItems(item->child(i));
+  return n;
+}
+
+TEST_F(StdCtrlsTest, TreeViewCarriesNodesHiddenAndShowsThemWhenItHasAWindow) {
+  auto* tree = Add<TTreeView>();
+  tree->SetVisible(false);
+  TTreeNode* root = tree->Items.Add(nullptr, "Exam");
+  TTreeNode* set = tree->Items.AddChild(root, "Set");
+  tree->Items.AddChild(set, "Question");
+  EXPECT_EQ(set->TreeView(), tree);
+  EXPECT_FALSE(tree->HandleAllocated());
+  tree->SetVisible(true);
+  form.Show();
+  auto* w = qobject_cast<QTreeWidget*>(Widget(*tree)->parentWidget());
+  ASSERT_NE(w, nullptr);
+  ASSERT_EQ(w->topLevelItemCount(), 1);
+  EXPECT_EQ(CountItems(w->topLevelItem(0)), 3);
+  EXPECT_EQ(w->topLevelItem(0)->child(0)->text(0), "Set");
+  set->Delete();
+  EXPECT_EQ(CountItems(w->topLevelItem(0)), 1);
+  tree->Items.Clear();
+  EXPECT_EQ(w->topLevelItemCount(), 0);
 }
 
 }  // namespace
