@@ -83,6 +83,7 @@ TCustomRVViewer::~TCustomRVViewer() {
   // settings while they go, so the background is freed after them.
   RVData_->Clear();
   RVData_.reset();
+  if (TGraphic* bitmap = Background_->GetBitmap()) bitmap->OnChange = nullptr;
   Background_.reset();
 }
 
@@ -322,7 +323,7 @@ void TCustomRVViewer::SetBackgroundStyle(TBackgroundStyle Value) {
 }
 
 void TCustomRVViewer::BackgroundChanged() {
-  if (RVData_->UpdatingPalette()) return;
+  if (RVData_ == nullptr || RVData_->UpdatingPalette()) return;
   FullRedraw = Background_->ScrollRequiresFullRedraw();
   {
     // Giving the picture a palette may change it again: no second round.
