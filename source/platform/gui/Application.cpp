@@ -14,6 +14,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Messaging.h"
+#include "platform/gui/Synchronize.h"
 #include "platform/gui/WidgetSupport.h"
 
 TApplication* Application = nullptr;
@@ -34,9 +35,19 @@ class TPostedEvent : public QEvent {
   TMessage Message;
 };
 
+// Wakes the GUI thread to run the synchronise queue.
+QEvent::Type SyncKind() {
+  static const auto kind = static_cast<QEvent::Type>(QEvent::registerEventType());
+  return kind;
+}
+
 class TMessageQueue : public QObject {
  protected:
   void customEvent(QEvent* event) override {
+    if (event->type() == SyncKind()) {
+      CheckSynchronize();
+      return;
+    }
     if (event->type() != TPostedEvent::Kind()) return;
     auto* posted = static_cast<TPostedEvent*>(event);
     const auto target = posted->Target.lock();
@@ -88,6 +99,8 @@ TApplication::~TApplication() {
   // Forms go first, while the queue and the application object still exist.
   DestroyComponents();
   g_queue = nullptr;
+  CheckSynchronize();
+  AbandonSynchronizedCalls();
   // Messages still queued for controls die with their records.
   QCoreApplication::removePostedEvents(impl_->queue.get());
   impl_->queue.reset();
@@ -175,6 +188,10 @@ void TApplication::Guard(TObject* sender, const std::function<void()>& call) {
 }
 
 // ---------------------------------------------------------------------------------------
+
+void WakeGuiThread() {
+  if (TMessageQueue* queue = g_queue.load()) QCoreApplication::postEvent(queue, new QEvent(SyncKind()));
+}
 
 bool PostMessage(TControl* target, uint32_t msg, WPARAM wparam, LPARAM lparam,
                  std::unique_ptr<TObject> record) {

@@ -22,6 +22,11 @@ uint16_t VirtualKeyFromQt(int qt_key, bool keypad);
 TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
 /// The Qt cursor of a cursor number (registered images first, then the built-in shapes).
 QCursor CursorOf(TCursor cursor);
+/// Makes the GUI thread run the synchronise queue soon (callable from any thread).
+void WakeGuiThread();
+/// Releases every worker waiting in Synchronize without running its call (the application
+/// object is going).
+void AbandonSynchronizedCalls();
 /// Repaints the widgets of `form` after its keyboard cues changed.
 void ApplyKeyboardCues(class TCustomForm& form);
 /// A control's client widget, or null when it has no window.

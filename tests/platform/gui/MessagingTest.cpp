@@ -2,10 +2,12 @@
 // posting from other threads, and exceptions raised by handlers.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "GuiTestSupport.h"
 #include "platform/gui/Messaging.h"
+#include "platform/gui/Synchronize.h"
 
 using guitest::Pump;
 using guitest::TLogControl;
@@ -120,6 +122,51 @@ TEST(MessagingTest, UnhandledExceptionIsShownAndTheProgramGoesOn) {
   Pump();
   const std::string printed = testing::internal::GetCapturedStderr();
   EXPECT_EQ(printed, "ZUK Converter: Disk full.\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SynchronizeTest, WorkerCallsRunOnTheGuiThreadAndWait) {
+  std::thread::id ran_on;
+  std::atomic<int> value = 0;
+  bool returned = false;
+  std::thread worker([&] {
+    returned = Synchronize([&] {
+      ran_on = std::this_thread::get_id();
+      value = 42;
+    });
+    value += 1;  // after the call has run
+  });
+  // The GUI thread waits for the worker while running what it hands over.
+  while (!guitest::PumpUntil([&] { return value == 43; }, 50)) {
+  }
+  worker.join();
+  EXPECT_TRUE(returned);
+  EXPECT_EQ(ran_on, std::this_thread::get_id());
+  EXPECT_EQ(value, 43);
+}
+
+TEST(SynchronizeTest, ExceptionsReachTheWorkerAndGuiThreadCanDrainWhileJoining) {
+  std::string caught;
+  std::atomic<bool> finished = false;
+  std::thread worker([&] {
+    try {
+      Synchronize([] { throw Exception("on the GUI thread"); });
+    } catch (const Exception& e) {
+      caught = e.what();
+    }
+    finished = true;
+  });
+  // Joining without a message loop: CheckSynchronize keeps the worker from waiting forever.
+  while (!finished) CheckSynchronize();
+  worker.join();
+  EXPECT_EQ(caught, "on the GUI thread");
+  EXPECT_TRUE(IsGuiThread());
+  int direct = 0;
+  EXPECT_TRUE(Synchronize([&] { direct = 1; }));  // the GUI thread runs it at once
+  EXPECT_EQ(direct, 1);
 }
 
 }  // namespace
