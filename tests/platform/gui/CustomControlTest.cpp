@@ -2,11 +2,14 @@
 // mouse and key input turned into messages, timers, and work without a window.
 #include <gtest/gtest.h>
 
+#include <QContextMenuEvent>
 #include <QImage>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "GuiTestSupport.h"
 #include "platform/graphics/CanvasDevice.h"
+#include "platform/gui/Menus.h"
 
 using guitest::Pump;
 using guitest::PumpUntil;
@@ -269,6 +272,39 @@ TEST(VirtualKeyTest, QtKeysMapToVirtualKeys) {
       {Qt::Key_unknown, false, 0},
   };
   for (const auto& c : cases) EXPECT_EQ(VirtualKeyFromQt(c.qt, c.keypad), c.vk) << c.qt;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CustomControlTest, ContextMenuPopsTheControlsMenuUnlessHandled) {
+  TPopupMenu menu(&form);
+  int popups = 0;
+  menu.OnPopup = [&](TObject*) { ++popups; };
+  control->SetPopupMenu(&menu);
+  form.Show();
+  QWidget* w = Widget(*control);
+  TPoint at{-5, -5};
+  control->OnMessage = [&](TMessage& m) {
+    if (m.Msg == WM_CONTEXTMENU) at = LParamToPoint(m.LParam);
+  };
+  QContextMenuEvent by_mouse(QContextMenuEvent::Mouse, QPoint(4, 6), w->mapToGlobal(QPoint(4, 6)));
+  QCoreApplication::sendEvent(w, &by_mouse);
+  EXPECT_EQ(popups, 1);
+  EXPECT_EQ(menu.PopupComponent(), control);
+  EXPECT_EQ(at, control->ClientToScreen(TPoint{4, 6}));
+  // From the keyboard the point is (-1, -1); a handler that answers 1 keeps the menu away.
+  control->OnMessage = [&](TMessage& m) {
+    if (m.Msg == WM_CONTEXTMENU) {
+      at = LParamToPoint(m.LParam);
+      m.Result = 1;
+    }
+  };
+  QContextMenuEvent by_key(QContextMenuEvent::Keyboard, QPoint(0, 0), w->mapToGlobal(QPoint(0, 0)));
+  QCoreApplication::sendEvent(w, &by_key);
+  EXPECT_EQ(at, (TPoint{-1, -1}));
+  EXPECT_EQ(popups, 1);
 }
 
 }  // namespace
