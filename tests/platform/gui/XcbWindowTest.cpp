@@ -115,6 +115,8 @@ void ShowAndGrab() {
   std::filesystem::create_directories(ZUK_GRAB_DIR);
   const std::string png = std::string(ZUK_GRAB_DIR) + "/every-control.png";
   ASSERT_TRUE(image.save(QString::fromStdString(png)));
+  EXPECT_TRUE(GrabControlToPNG(*custom, std::string(ZUK_GRAB_DIR) + "/custom-control.png"));
+  EXPECT_FALSE(GrabControlToPNG(*custom, "/nonexistent/folder/x.png"));
   TBitmap grabbed;
   ASSERT_TRUE(GrabControl(*custom, grabbed));
   EXPECT_EQ(grabbed.Width(), 190);
