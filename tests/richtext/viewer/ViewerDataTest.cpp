@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "richtext/core/RVMarker.h"
+#include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/viewer/ViewerTestSupport.h"
 
@@ -132,6 +133,49 @@ TEST_F(ViewerDataTest, HiddenViewerReportsNoSelectionEvents) {
   viewer.AddTextLineWithTag(u"x", 0, 0, 0);
   viewer.Deselect();
   EXPECT_EQ(selects, 0) << "no window, no selection news";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewerDataTest, EmbeddedControlNewsReachTheHandlerWithTheControl) {
+  std::vector<std::string> news;
+  viewer.OnControlAction = [&](TCustomRVViewer*, TRVControlAction action, int itemNo, TControl*& ctrl) {
+    news.push_back(std::to_string(action) + "@" + std::to_string(itemNo) +
+                   (ctrl != nullptr ? " with" : " none"));
+  };
+  auto control = std::make_unique<TControl>();
+  viewer.AddItem("c", TRVControlItemInfo::CreateEx(&data(), std::move(control), 0));
+  viewer.Clear();
+  EXPECT_EQ(news, std::vector<std::string>{std::to_string(rvcaDestroy) + "@0 with"});
+  viewer.AddItem("c", TRVControlItemInfo::CreateEx(&data(), std::make_unique<TControl>(), 0));
+  news.clear();
+}
+
+TEST_F(ViewerDataTest, UnassigningTheFocusedDocumentDoesNotReenter) {
+  // A cell whose deselection releases the focus again, as a table's cell does.
+  struct TReleasingCell : TRVViewerRVData {
+    using TRVViewerRVData::TRVViewerRVData;
+    void Deselect(TCustomRVItemInfo* Item, bool Notify) override {
+      ++calls;
+      if (host != nullptr) host->UnassignFocusedSubData(this);
+      TRVViewerRVData::Deselect(Item, Notify);
+    }
+    TRVViewerRVData* host = nullptr;
+    int calls = 0;
+  };
+  viewertest::TViewerWith<TReleasingCell> cell;
+  cell.Data().host = &data();
+  viewer.AssignFocusedSubData(&cell.Data(), nullptr);
+  EXPECT_EQ(viewer.FocusedSubData(), &cell.Data());
+  cell.Data().calls = 0;
+  data().UnassignFocusedSubData(&cell.Data());
+  EXPECT_EQ(cell.Data().calls, 1);
+  EXPECT_EQ(viewer.FocusedSubData(), nullptr);
+  EXPECT_EQ(data().StateFlags & rvstUnassigningFocus, 0u);
+  EXPECT_NE(data().StateFlags & rvstFocusReleased, 0u);
+  cell.Data().host = nullptr;
 }
 
 }  // namespace
