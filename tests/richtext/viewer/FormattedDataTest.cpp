@@ -134,6 +134,17 @@ TEST_F(FormattedDataTest, FormatLinesIsSkippedWhileLockedOrResizing) {
   EXPECT_FALSE(data.FormattingLocked());
 }
 
+TEST_F(FormattedDataTest, FormattingLockIsReleasedWhenFormattingThrows) {
+  struct TFailing : TFieldData {
+    void ClearDrawLines() override { throw Exception("out of memory"); }
+  } failing;
+  EXPECT_THROW(failing.Format(true), Exception);
+  EXPECT_FALSE(failing.FormattingLocked());
+  EXPECT_EQ(failing.StateFlags & rvstKeepPosition, 0u);
+  failing.LockFormatting();
+  EXPECT_NO_THROW(failing.Format(true)) << "a locked document is not formatted at all";
+}
+
 // (hOffs, vOffs, width, height, step) = (0, 100, 200, 100, 10) for every case.
 struct TShowCase {
   const char* name;
