@@ -573,7 +573,7 @@ TEST_F(ViewerControlTest, ViewerWithoutAStyleSheetSaysSoOnTheWindowColour) {
   TForm form;
   form.SetBounds(0, 0, 400, 200);
   auto* viewer = new TRVViewer(&form);
-  viewer->SetName("RichView1");
+  viewer->SetName("Viewer1");
   viewer->SetParent(&form);
   viewer->SetBounds(0, 0, 360, 120);
   form.Show();
