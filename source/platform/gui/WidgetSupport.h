@@ -70,6 +70,7 @@ class TWidgetHandle : public QObject, public TWindowHandle {
   /// Sends a message through the application's exception guard; returns its result.
   LRESULT Send(uint32_t msg, WPARAM wparam, LPARAM lparam);
   bool HandleKey(QKeyEvent* event, bool press);
+  bool DeliverKey(QKeyEvent* event);
   void HandleMouse(QMouseEvent* event);
   /// Whether the control's window is shown as a top-level window.
   bool TopLevel() const { return control_.Parent() == nullptr; }

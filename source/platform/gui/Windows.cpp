@@ -321,7 +321,7 @@ bool TWidgetHandle::HandleKey(QKeyEvent* event, bool press) {
   const bool alt = (shift & ssAlt) != 0;
   if (!press) {
     if (vk != 0) Send(alt ? WM_SYSKEYUP : WM_KEYUP, vk, static_cast<LPARAM>(data | KF_UP));
-    return false;
+    return DeliverKey(event);
   }
   if (vk != 0) {
     TCustomForm* form = GetParentForm(&control_);
@@ -363,7 +363,14 @@ bool TWidgetHandle::HandleKey(QKeyEvent* event, bool press) {
     TApplication::Guard(&control_, [&] { control_.WndProc(typed); });
     if (typed.WParam == 0) eaten = true;
   }
-  return eaten;
+  return eaten || DeliverKey(event);
+}
+
+// The widget gets the key itself, here: a key it leaves unused must not travel up to the
+// parents' windows as the toolkit would let it, since keys belong to the focused control.
+bool TWidgetHandle::DeliverKey(QKeyEvent* event) {
+  static_cast<QObject*>(client_.data())->event(event);
+  return true;
 }
 
 void TWidgetHandle::HandleMouse(QMouseEvent* event) {
@@ -406,10 +413,11 @@ bool TWidgetHandle::eventFilter(QObject* watched, QEvent* event) {
   if (watched != client_) return false;
   switch (event->type()) {
     case QEvent::KeyPress:
-      return HandleKey(static_cast<QKeyEvent*>(event), true);
     case QEvent::KeyRelease:
-      HandleKey(static_cast<QKeyEvent*>(event), false);
-      return false;
+      // Accepted, so that the toolkit does not offer the key to the parents as well.
+      if (!HandleKey(static_cast<QKeyEvent*>(event), event->type() == QEvent::KeyPress)) return false;
+      event->accept();
+      return true;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:

@@ -160,3 +160,41 @@ TEST(FormsTest, FreedFormLeavesTheScreenList) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FormsKeyTest, KeyPreviewLetsTheFormTakeKeysFirst) {
+  constexpr uint16_t kF5 = VK_F1 + 4;
+  constexpr uint16_t kF6 = VK_F1 + 5;
+  DialogForm d;
+  std::vector<uint16_t> form_keys;
+  std::vector<uint16_t> edit_keys;
+  d.form.OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) {
+    form_keys.push_back(key);
+    if (key == kF5) key = 0;  // taken by the form
+  };
+  d.edit->OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) { edit_keys.push_back(key); };
+  d.form.Show();
+  d.edit->SetFocus();
+  QTest::keyClick(Widget(*d.edit), Qt::Key_F5);
+  EXPECT_TRUE(form_keys.empty());  // without KeyPreview the form sees nothing
+  d.form.SetKeyPreview(true);
+  QTest::keyClick(Widget(*d.edit), Qt::Key_F5);
+  QTest::keyClick(Widget(*d.edit), Qt::Key_F6);
+  EXPECT_EQ(form_keys, (std::vector<uint16_t>{kF5, kF6}));
+  EXPECT_EQ(edit_keys, (std::vector<uint16_t>{kF5, kF6}));
+  d.form.Hide();
+}
+
+TEST(FormsKeyTest, ActivatingAFormFocusesItsActiveControl) {
+  DialogForm d;
+  d.form.SetActiveControl(d.cancel);
+  d.form.Show();
+  Pump();
+  EXPECT_TRUE(d.cancel->Focused());
+  delete d.cancel;  // the form forgets a freed active control
+  EXPECT_EQ(d.form.ActiveControl(), nullptr);
+  d.form.Hide();
+}
+
+}  // namespace
