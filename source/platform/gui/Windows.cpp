@@ -143,6 +143,30 @@ QCursor CursorOf(TCursor cursor) {
 
 namespace {
 
+// The mouse event last translated into a message, and for which control. A mouse event a
+// widget leaves unused travels up to the parent widgets (as a copy); their controls must not
+// get it as a message of their own, since the press belongs to the control under the pointer.
+struct TranslatedMouse {
+  QEvent::Type type = QEvent::None;
+  quint64 timestamp = 0;
+  QPointF global;
+  const TWinControl* control = nullptr;
+};
+TranslatedMouse g_translated;
+
+bool IsInside(const TControl* control, const TWinControl* ancestor) {
+  for (; control != nullptr; control = control->Parent())
+    if (control == ancestor) return true;
+  return false;
+}
+
+// True for the copy of an event that a child control's window has translated already.
+bool PassedUpFromChild(const QMouseEvent* event, const TWinControl& control) {
+  return g_translated.type == event->type() && g_translated.timestamp == event->timestamp() &&
+         g_translated.global == event->globalPosition() && g_translated.control != &control &&
+         IsInside(g_translated.control, &control);
+}
+
 WPARAM MouseFlags(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
   return ShiftStateToMouseFlags(ShiftStateFromQt(modifiers, buttons));
 }
@@ -414,17 +438,22 @@ bool TWidgetHandle::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
+      HandleKey(static_cast<QKeyEvent*>(event), event->type() == QEvent::KeyPress);
       // Accepted, so that the toolkit does not offer the key to the parents as well.
-      if (!HandleKey(static_cast<QKeyEvent*>(event), event->type() == QEvent::KeyPress)) return false;
       event->accept();
       return true;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-      HandleMouse(static_cast<QMouseEvent*>(event));
+    case QEvent::MouseMove: {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      if (PassedUpFromChild(mouse, control_)) return false;
+      g_translated = TranslatedMouse{mouse->type(), mouse->timestamp(), mouse->globalPosition(), &control_};
+      HandleMouse(mouse);
       return false;
+    }
     case QEvent::Wheel: {
+      // A wheel turn the control leaves unused goes on to its parent, as the toolkit passes it.
       auto* wheel = static_cast<QWheelEvent*>(event);
       const int delta = wheel->angleDelta().y();
       const WPARAM flags = MouseFlags(wheel->modifiers(), wheel->buttons()) |

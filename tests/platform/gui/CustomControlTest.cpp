@@ -134,6 +134,8 @@ TEST(CustomControlPaintTest, PaintDrawsOnTheWindowAndTheCaretOnTop) {
 }
 
 TEST_F(CustomControlTest, MouseInputBecomesMouseMessages) {
+  int form_presses = 0;
+  form.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int32_t, int32_t) { ++form_presses; };
   form.Show();
   QWidget* w = Widget(*control);
   QTest::mousePress(w, Qt::LeftButton, Qt::ShiftModifier, QPoint(5, 7));
@@ -148,6 +150,10 @@ TEST_F(CustomControlTest, MouseInputBecomesMouseMessages) {
   const auto dbl = std::find(control->Events.begin(), control->Events.end(), "dblclick");
   ASSERT_NE(dbl, control->Events.end());
   EXPECT_EQ(*(dbl + 1), "down 0 " + std::to_string(ssLeft | ssDouble) + " 1,2");
+  // The press was the control's alone, though its widget left it to the parents.
+  EXPECT_EQ(form_presses, 0);
+  QTest::mouseClick(Widget(form), Qt::LeftButton, Qt::NoModifier, QPoint(290, 190));
+  EXPECT_EQ(form_presses, 1);
 }
 
 TEST_F(CustomControlTest, WheelTurnsIntoWheelUpAndDown) {
