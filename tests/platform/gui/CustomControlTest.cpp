@@ -2,6 +2,7 @@
 // mouse and key input turned into messages, timers, and work without a window.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QImage>
 #include <QScrollBar>
@@ -311,6 +312,34 @@ TEST_F(CustomControlTest, ContextMenuPopsTheControlsMenuUnlessHandled) {
   QCoreApplication::sendEvent(w, &by_key);
   EXPECT_EQ(at, (TPoint{-1, -1}));
   EXPECT_EQ(popups, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CustomControlTest, CursorsOfControlsAndOfTheScreen) {
+  form.Show();
+  control->SetCursor(crIBeam);
+  EXPECT_EQ(Widget(*control)->cursor().shape(), Qt::IBeamCursor);
+  control->SetCursor(crHandPoint);
+  EXPECT_EQ(Widget(*control)->cursor().shape(), Qt::PointingHandCursor);
+  Screen().SetCursor(crHourGlass);
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  Screen().SetCursor(crDefault);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(CustomControlTest, CaptureIsHeldUntilReleased) {
+  EXPECT_FALSE(control->MouseCapture());
+  control->SetMouseCapture(true);  // no window yet: nothing to capture with
+  EXPECT_FALSE(control->MouseCapture());
+  form.Show();
+  control->SetMouseCapture(true);
+  EXPECT_TRUE(control->MouseCapture());
+  control->SetMouseCapture(false);
+  EXPECT_FALSE(control->MouseCapture());
 }
 
 }  // namespace
