@@ -68,6 +68,8 @@ class TCustomControlWindow : public TWidgetHandle {
   TCustomControlWindow(TCustomControl& control, TPaintWidget* outer, TPaintWidget* client)
       : TWidgetHandle(control, outer, client), owner_(control) {
     client->setAttribute(Qt::WA_OpaquePaintEvent);
+    // Text composed by an input method arrives as typed characters.
+    client->setAttribute(Qt::WA_InputMethodEnabled);
     client->setFocusPolicy(control.TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
     outer->OnPaint = [this](QPaintEvent*) { PaintFrame(); };
     client->OnPaint = [this](QPaintEvent* event) { PaintClient(event); };
@@ -472,6 +474,13 @@ void TCustomControl::Paint() {
 void TCustomControl::WndProc(TMessage& message) {
   if (message.Msg == WM_PAINT) {
     if (paintCanvas_ != nullptr) Paint();
+    return;
+  }
+  if (message.Msg == WM_SETREDRAW) {
+    if (auto* window = WindowOf(*this)) {
+      window->Client()->setUpdatesEnabled(message.WParam != 0);
+      window->Outer()->setUpdatesEnabled(message.WParam != 0);
+    }
     return;
   }
   TWinControl::WndProc(message);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QVariant>
@@ -490,6 +491,12 @@ bool TWidgetHandle::eventFilter(QObject* watched, QEvent* event) {
         }
       }
       return true;
+    }
+    case QEvent::InputMethod: {
+      // The composed text is typed, one UTF-16 unit at a time.
+      const QString text = static_cast<QInputMethodEvent*>(event)->commitString();
+      for (QChar ch : text) Send(WM_CHAR, ch.unicode(), 1);
+      return !text.isEmpty();
     }
     case QEvent::Resize:
       Send(WM_SIZE, 0,

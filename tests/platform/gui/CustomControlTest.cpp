@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -340,6 +341,26 @@ TEST_F(CustomControlTest, CaptureIsHeldUntilReleased) {
   EXPECT_TRUE(control->MouseCapture());
   control->SetMouseCapture(false);
   EXPECT_FALSE(control->MouseCapture());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CustomControlTest, ComposedTextArrivesAsCharacters) {
+  form.Show();
+  QInputMethodEvent composed;
+  composed.setCommitString(QString::fromUtf16(u"\u65E5\U0001F600"));
+  QCoreApplication::sendEvent(Widget(*control), &composed);
+  EXPECT_EQ(control->Events, (std::vector<std::string>{"char 26085", "char 55357", "char 56832"}));
+}
+
+TEST_F(CustomControlTest, RedrawCanBeStoppedAndResumed) {
+  form.Show();
+  control->Perform(WM_SETREDRAW, 0);
+  EXPECT_FALSE(Widget(*control)->updatesEnabled());
+  control->Perform(WM_SETREDRAW, 1);
+  EXPECT_TRUE(Widget(*control)->updatesEnabled());
 }
 
 }  // namespace
