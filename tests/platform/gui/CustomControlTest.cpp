@@ -364,3 +364,27 @@ TEST_F(CustomControlTest, RedrawCanBeStoppedAndResumed) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CustomControlTest, HintsShowOnlyWhenAskedAndLeavingIsReported) {
+  control->SetHint("Drop an exam file here");
+  form.Show();
+  QWidget* outer = Widget(*control)->parentWidget();
+  EXPECT_TRUE(outer->toolTip().isEmpty());
+  control->SetShowHint(true);
+  EXPECT_EQ(outer->toolTip(), "Drop an exam file here");
+  Application->SetShowHint(false);
+  control->SetHint("Other");
+  EXPECT_TRUE(outer->toolTip().isEmpty());
+  Application->SetShowHint(true);
+
+  control->WatchFrom = CM_BASE;
+  QEvent enter(QEvent::Enter);
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(Widget(*control), &enter);
+  QCoreApplication::sendEvent(Widget(*control), &leave);
+  EXPECT_EQ(control->Log, (std::vector<uint32_t>{CM_MOUSEENTER, CM_MOUSELEAVE}));
+}
+
+}  // namespace
