@@ -2,6 +2,7 @@
 // tab order and placement.
 #include <gtest/gtest.h>
 
+#include <QStyle>
 #include <QTimer>
 
 #include "GuiTestSupport.h"
@@ -194,6 +195,27 @@ TEST(FormsKeyTest, ActivatingAFormFocusesItsActiveControl) {
   EXPECT_TRUE(d.cancel->Focused());
   delete d.cancel;  // the form forgets a freed active control
   EXPECT_EQ(d.form.ActiveControl(), nullptr);
+  d.form.Hide();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FormsKeyTest, KeyboardCuesDecideUnderlinesAndFocusRectangles) {
+  DialogForm d;
+  d.form.Show();
+  QWidget* button = Widget(*d.ok);
+  d.form.Perform(WM_CHANGEUISTATE, UIS_INITIALIZE);
+  EXPECT_TRUE(d.form.AccelCuesHidden());
+  EXPECT_EQ(button->style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, button), 0);
+  d.form.Perform(WM_CHANGEUISTATE, UIS_CLEAR | (static_cast<WPARAM>(UISF_HIDEACCEL) << 16));
+  EXPECT_FALSE(d.form.AccelCuesHidden());
+  EXPECT_TRUE(d.form.FocusCuesHidden());
+  EXPECT_EQ(button->style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, button), 1);
+  d.form.Perform(WM_CHANGEUISTATE, UIS_SET | (static_cast<WPARAM>(UISF_HIDEACCEL | UISF_HIDEFOCUS) << 16));
+  EXPECT_TRUE(d.form.AccelCuesHidden());
+  EXPECT_TRUE(d.form.FocusCuesHidden());
   d.form.Hide();
 }
 

@@ -151,15 +151,21 @@ void BoxOutlivesItsOwner() {
   owner->Show();
   owner->Release();  // handled inside the box's own message loop
   TPoint placed_at{-1, -1};
-  QTimer::singleShot(300, [] {
-    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  QPoint shown_at(-1, -1);
+  QTimer::singleShot(300, [&] {
+    if (QWidget* box = QApplication::activeModalWidget()) {
+      shown_at = box->frameGeometry().topLeft();
+      box->close();
+    }
   });
   EXPECT_EQ(MessageBox(owner, "Owner goes away", "ZUK Converter", MB_ICONINFORMATION,
                        [&](const TRect& r, TSize box) {
-                         placed_at = TPoint{r.Left + (r.Width() - box.cx) / 2, r.Top};
+                         placed_at = TPoint{r.Left + (r.Width() - box.cx) / 2, r.Top + 5};
                          return placed_at;
                        }),
             IDOK);
+  // The box went where the placement said.
+  EXPECT_EQ(shown_at, QPoint(placed_at.X, placed_at.Y));
   EXPECT_TRUE(destroyed);
   EXPECT_NE(placed_at.X, -1);
 }
