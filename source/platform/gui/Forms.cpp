@@ -25,7 +25,6 @@ class TFormEvents : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    (void)watched;
     switch (event->type()) {
       case QEvent::Close:
         // The form decides: Close asks OnCloseQuery and OnClose, and hides or frees it.
@@ -38,6 +37,13 @@ class TFormEvents : public QObject {
       case QEvent::WindowDeactivate:
         TApplication::Guard(&form_, [&] { form_.Perform(WM_ACTIVATE, WA_INACTIVE); });
         return false;
+      case QEvent::Move:
+      case QEvent::Resize: {
+        // The user (or the window manager) moved or resized the window: the form follows.
+        const QRect g = static_cast<QWidget*>(watched)->geometry();
+        TApplication::Guard(&form_, [&] { form_.SetBounds(g.x(), g.y(), g.width(), g.height()); });
+        return false;
+      }
       default:
         return false;
     }

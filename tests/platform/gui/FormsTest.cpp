@@ -220,3 +220,22 @@ TEST(FormsKeyTest, KeyboardCuesDecideUnderlinesAndFocusRectangles) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FormsKeyTest, FormFollowsItsWindowWhenTheUserResizesIt) {
+  TForm form;
+  form.SetBounds(10, 20, 300, 200);
+  auto* control = new TCustomControl(&form);
+  control->SetParent(&form);
+  form.Show();
+  QWidget* window = Widget(form)->window();
+  window->resize(500, 350);
+  EXPECT_EQ(form.Width(), 500);
+  EXPECT_EQ(form.Height(), 350);
+  EXPECT_EQ(form.ClientWidth(), 500);
+  EXPECT_EQ(Widget(form)->size(), QSize(500, 350));
+  form.Hide();
+}
+
+}  // namespace
