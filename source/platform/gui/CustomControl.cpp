@@ -195,7 +195,14 @@ TCustomControlWindow* WindowOf(TCustomControl& control) {
 TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
 
 TCustomControl::~TCustomControl() {
-  for (auto& [id, slot] : timers_) slot->Timer.stop();
+  for (auto& [id, slot] : timers_) {
+    slot->Timer.stop();
+    // A control freed by its own timer's handler: the running callback frees the slot.
+    if (slot->Firing) {
+      slot->Killed = true;
+      slot.release();
+    }
+  }
   timers_.clear();
   DestroyHandle();
 }

@@ -388,3 +388,33 @@ TEST_F(CustomControlTest, HintsShowOnlyWhenAskedAndLeavingIsReported) {
 }
 
 }  // namespace
+
+namespace {
+
+// Frees itself on its first tick and touches nothing afterwards.
+class TSelfFreeing : public TCustomControl {
+ public:
+  explicit TSelfFreeing(bool* freed) : freed_(freed) {}
+  void WndProc(TMessage& message) override {
+    if (message.Msg == WM_TIMER) {
+      *freed_ = true;
+      delete this;
+      return;
+    }
+    TCustomControl::WndProc(message);
+  }
+
+ private:
+  bool* freed_;
+};
+
+TEST(TimerTest, ControlFreedByItsOwnTimerHandler) {
+  bool freed = false;
+  auto* control = new TSelfFreeing(&freed);
+  control->SetTimer(1, 1);
+  control->SetTimer(2, 1);
+  EXPECT_TRUE(PumpUntil([&] { return freed; }));
+  QTest::qWait(10);  // the other timer went with the control
+}
+
+}  // namespace
