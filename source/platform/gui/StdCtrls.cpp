@@ -90,8 +90,8 @@ std::unique_ptr<TWindowHandle> TButton::CreateWindowHandle() {
   button->setDefault(default_);
   button->setAutoDefault(false);
   auto handle = std::make_unique<TWidgetHandle>(*this, button, button);
-  QObject::connect(button, &QPushButton::clicked, handle.get(),
-                   [this] { TApplication::Guard(this, [this] { Click(); }); });
+  TWidgetHandle* h = handle.get();
+  QObject::connect(button, &QPushButton::clicked, h, [this, h] { h->Dispatch([this] { Click(); }); });
   return handle;
 }
 
@@ -148,7 +148,7 @@ std::unique_ptr<TWindowHandle> TEdit::CreateWindowHandle() {
   if (maxLength_ > 0) edit->setMaxLength(maxLength_);
   auto handle = std::make_unique<TWidgetHandle>(*this, edit, edit);
   QObject::connect(edit, &QLineEdit::textEdited, handle.get(), [this](const QString& text) {
-    TApplication::Guard(this, [&] { TextTyped(text.toStdString()); });
+    static_cast<TWidgetHandle*>(Handle())->Dispatch([&] { TextTyped(text.toStdString()); });
   });
   return handle;
 }
@@ -281,7 +281,7 @@ std::unique_ptr<TWindowHandle> TCheckBox::CreateWindowHandle() {
   button->setAutoExclusive(false);
   auto handle = std::make_unique<TWidgetHandle>(*this, button, button);
   QObject::connect(button, &QAbstractButton::clicked, handle.get(), [this, button](bool checked) {
-    TApplication::Guard(this, [&] {
+    static_cast<TWidgetHandle*>(Handle())->Dispatch([&] {
       if (Radio() && !checked) {
         button->setChecked(true);  // a radio button is unchecked only by a sibling
         return;
@@ -346,8 +346,9 @@ std::unique_ptr<TWindowHandle> TComboBox::CreateWindowHandle() {
   for (int i = 0; i < items_->Count(); ++i) box->addItem(ToQt(items_->Get(i)));
   box->setCurrentIndex(itemIndex_);
   auto handle = std::make_unique<TWidgetHandle>(*this, box, box);
-  QObject::connect(box, &QComboBox::activated, handle.get(),
-                   [this](int index) { TApplication::Guard(this, [&] { Chosen(index); }); });
+  QObject::connect(box, &QComboBox::activated, handle.get(), [this](int index) {
+    static_cast<TWidgetHandle*>(Handle())->Dispatch([&] { Chosen(index); });
+  });
   return handle;
 }
 

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "platform/graphics/Controls.h"
@@ -63,6 +64,10 @@ class TWidgetHandle : public QObject, public TWindowHandle {
   virtual void LayoutClient() {}
   /// Clears the pending region once painted.
   void Painted() { dirty_ = QRegion(); }
+  /// Runs `call` (an input handler or a widget's signal) through the application's exception
+  /// guard. The control may free itself meanwhile: its widgets then go only once the toolkit
+  /// has finished with the event. Answers whether this handle still exists.
+  bool Dispatch(const std::function<void()>& call);
 
  protected:
   /// Translates the client widget's input events into messages; true when consumed.
@@ -80,4 +85,5 @@ class TWidgetHandle : public QObject, public TWindowHandle {
   QPointer<QWidget> client_;
   QRegion dirty_;
   bool capture_ = false;
+  int dispatching_ = 0;  // input being handled now (nested)
 };

@@ -245,7 +245,26 @@ TWidgetHandle::~TWidgetHandle() {
   }
   if (capture_ && client_ != nullptr) client_->releaseMouse();
   if (TWinControl::FocusedControl() == &control_) TWinControl::FocusMoved(nullptr);
-  delete outer_.data();
+  if (outer_ == nullptr) return;
+  outer_->setProperty(kControlProperty, QVariant());
+  if (client_ != nullptr) client_->setProperty(kControlProperty, QVariant());
+  if (dispatching_ == 0) {
+    delete outer_.data();
+    return;
+  }
+  // Freed from inside one of its own events: the toolkit still holds the widget.
+  outer_->hide();
+  outer_->setParent(nullptr);
+  outer_->deleteLater();
+}
+
+bool TWidgetHandle::Dispatch(const std::function<void()>& call) {
+  const QPointer<TWidgetHandle> self(this);
+  ++dispatching_;
+  TApplication::Guard(&control_, call);
+  if (self == nullptr) return false;
+  --dispatching_;
+  return true;
 }
 
 void TWidgetHandle::BoundsChanged() {
@@ -332,11 +351,13 @@ void TWidgetHandle::SetMouseCapture(bool capture) {
 
 LRESULT TWidgetHandle::Send(uint32_t msg, WPARAM wparam, LPARAM lparam) {
   LRESULT result = 0;
-  TApplication::Guard(&control_, [&] { result = control_.Perform(msg, wparam, lparam); });
+  TWinControl& control = control_;
+  Dispatch([&] { result = control.Perform(msg, wparam, lparam); });
   return result;
 }
 
 bool TWidgetHandle::HandleKey(QKeyEvent* event, bool press) {
+  const QPointer<TWidgetHandle> self(this);
   const bool keypad = (event->modifiers() & Qt::KeypadModifier) != 0;
   uint16_t vk = VirtualKeyFromQt(event->key(), keypad);
   TShiftState shift = ShiftStateFromQt(event->modifiers(), Qt::NoButton);
@@ -346,7 +367,7 @@ bool TWidgetHandle::HandleKey(QKeyEvent* event, bool press) {
   const bool alt = (shift & ssAlt) != 0;
   if (!press) {
     if (vk != 0) Send(alt ? WM_SYSKEYUP : WM_KEYUP, vk, static_cast<LPARAM>(data | KF_UP));
-    return DeliverKey(event);
+    return self == nullptr || DeliverKey(event);
   }
   if (vk != 0) {
     TCustomForm* form = GetParentForm(&control_);
@@ -355,10 +376,10 @@ bool TWidgetHandle::HandleKey(QKeyEvent* event, bool press) {
       preview.Msg = WM_KEYDOWN;
       preview.WParam = vk;
       preview.LParam = static_cast<LPARAM>(data);
-      TApplication::Guard(form, [&] { form->TWinControl::WndProc(preview); });
-      if (preview.WParam == 0) return true;
+      if (!Dispatch([&] { form->TWinControl::WndProc(preview); }) || preview.WParam == 0) return true;
     }
     const LRESULT code = Send(WM_GETDLGCODE, 0, 0);
+    if (self == nullptr) return true;
     bool dialog_key = false;
     if (vk == VK_TAB && !(shift & ssCtrl))
       dialog_key = (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) == 0;
@@ -368,15 +389,14 @@ bool TWidgetHandle::HandleKey(QKeyEvent* event, bool press) {
       dialog_key = (code & DLGC_WANTALLKEYS) == 0;
     if (dialog_key && form != nullptr) {
       bool used = false;
-      TApplication::Guard(form, [&] { used = form->DialogKey(vk, shift); });
-      if (used || vk == VK_TAB) return true;
+      if (!Dispatch([&] { used = form->DialogKey(vk, shift); }) || used || vk == VK_TAB) return true;
     }
     TMessage down;
     down.Msg = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
     down.WParam = vk;
     down.LParam = static_cast<LPARAM>(data);
-    TApplication::Guard(&control_, [&] { control_.WndProc(down); });
-    if (down.WParam == 0) return true;
+    TWinControl& control = control_;
+    if (!Dispatch([&] { control.WndProc(down); }) || down.WParam == 0) return true;
   }
   const QString text = event->text();
   bool eaten = false;
@@ -385,7 +405,8 @@ bool TWidgetHandle::HandleKey(QKeyEvent* event, bool press) {
     typed.Msg = alt ? WM_SYSCHAR : WM_CHAR;
     typed.WParam = ch.unicode();
     typed.LParam = static_cast<LPARAM>(data);
-    TApplication::Guard(&control_, [&] { control_.WndProc(typed); });
+    TWinControl& control = control_;
+    if (!Dispatch([&] { control.WndProc(typed); })) return true;
     if (typed.WParam == 0) eaten = true;
   }
   return eaten || DeliverKey(event);
@@ -468,14 +489,16 @@ bool TWidgetHandle::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Leave:
       Send(CM_MOUSELEAVE, 0, 0);
       return false;
-    case QEvent::FocusIn:
-      TApplication::Guard(&control_, [&] { TWinControl::FocusMoved(&control_); });
+    case QEvent::FocusIn: {
+      TWinControl* control = &control_;
+      Dispatch([control] { TWinControl::FocusMoved(control); });
       return false;
+    }
     case QEvent::FocusOut: {
       // When the focus goes to another control of ours, its FocusIn reports the move.
       if (ControlOfWidget(QApplication::focusWidget()) == nullptr &&
           TWinControl::FocusedControl() == &control_)
-        TApplication::Guard(&control_, [&] { TWinControl::FocusMoved(nullptr); });
+        Dispatch([] { TWinControl::FocusMoved(nullptr); });
       return false;
     }
     case QEvent::ContextMenu: {
@@ -483,11 +506,12 @@ bool TWidgetHandle::eventFilter(QObject* watched, QEvent* event) {
       const bool keyboard = menu_event->reason() == QContextMenuEvent::Keyboard;
       const QPoint g = menu_event->globalPos();
       const TPoint at = keyboard ? TPoint{-1, -1} : TPoint{g.x(), g.y()};
-      if (Send(WM_CONTEXTMENU, 0, PointToLParam(at)) == 0) {
+      const QPointer<TWidgetHandle> self(this);
+      if (Send(WM_CONTEXTMENU, 0, PointToLParam(at)) == 0 && self != nullptr) {
         TPopupMenu* menu = control_.PopupMenu();
         if (menu != nullptr && menu->AutoPopup()) {
           menu->SetPopupComponent(&control_);
-          TApplication::Guard(menu, [&] { menu->Popup(g.x(), g.y()); });
+          Dispatch([&] { menu->Popup(g.x(), g.y()); });
         }
       }
       return true;
@@ -495,7 +519,11 @@ bool TWidgetHandle::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::InputMethod: {
       // The composed text is typed, one UTF-16 unit at a time.
       const QString text = static_cast<QInputMethodEvent*>(event)->commitString();
-      for (QChar ch : text) Send(WM_CHAR, ch.unicode(), 1);
+      const QPointer<TWidgetHandle> self(this);
+      for (QChar ch : text) {
+        Send(WM_CHAR, ch.unicode(), 1);
+        if (self == nullptr) break;
+      }
       return !text.isEmpty();
     }
     case QEvent::Resize:

@@ -228,3 +228,32 @@ TEST_F(StdCtrlsTest, TreeViewCarriesNodesHiddenAndShowsThemWhenItHasAWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FreeingInHandlersTest, AFormFreedByItsButtonsClickGoesQuietly) {
+  auto* form = new TForm();
+  auto* button = new TButton(form);
+  button->SetParent(form);
+  bool destroyed = false;
+  form->OnDestroy = [&](TObject*) { destroyed = true; };
+  button->OnClick = [&](TObject*) { delete form; };
+  form->Show();
+  QTest::mouseClick(Widget(*button), Qt::LeftButton);
+  EXPECT_TRUE(destroyed);
+  Pump();  // the widgets go once the toolkit is done with the click
+}
+
+TEST(FreeingInHandlersTest, AControlFreedByItsKeyHandler) {
+  TForm form;
+  auto* edit = new TEdit(&form);
+  edit->SetParent(&form);
+  edit->OnKeyDown = [&](TObject*, uint16_t&, TShiftState) { delete edit; };
+  form.Show();
+  edit->SetFocus();
+  QTest::keyClick(Widget(*edit), Qt::Key_A);
+  Pump();
+  EXPECT_EQ(form.ControlCount(), 0);
+}
+
+}  // namespace
