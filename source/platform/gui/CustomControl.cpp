@@ -81,9 +81,10 @@ class TCustomControlWindow : public TWidgetHandle {
       QObject::connect(bar, &QAbstractSlider::actionTriggered, this,
                        [this, bar, which](int action) { BarAction(bar, which, action); });
       QObject::connect(bar, &QAbstractSlider::sliderReleased, this, [this, bar, which] {
+        const QPointer<TWidgetHandle> self(this);
         SendScroll(which, SB_THUMBPOSITION, bar->sliderPosition());
-        SendScroll(which, SB_ENDSCROLL, 0);
-        SyncBars();
+        if (self != nullptr) SendScroll(which, SB_ENDSCROLL, 0);
+        if (self != nullptr) SyncBars();
       });
     }
     blink_.setInterval(kCaretBlinkMs);
@@ -140,9 +141,10 @@ class TCustomControlWindow : public TWidgetHandle {
       if (action == QAbstractSlider::SliderMove) SendScroll(which, SB_THUMBTRACK, bar->sliderPosition());
       return;
     }
+    const QPointer<TWidgetHandle> self(this);
     SendScroll(which, code, bar->sliderPosition());
     // The control decides where the bar goes: it has set its position by now.
-    bar->setSliderPosition(owner_.Bar(which).Pos);
+    if (self != nullptr) bar->setSliderPosition(owner_.Bar(which).Pos);
   }
 
   void SendScroll(int which, uint32_t code, int pos) {
