@@ -23,7 +23,7 @@ class ClipboardTest : public ::testing::Test {
 };
 
 TEST_F(ClipboardTest, EveryKindOfContentRoundTripsInOneOpening) {
-  const uint32_t rvf = RegisterClipboardFormat("RichView Format");
+  const uint32_t rvf = RegisterClipboardFormat("RV Format");
   const uint32_t rtf = RegisterClipboardFormat("Rich Text Format");
   const std::vector<uint8_t> block = {0, 1, 2, 0xFF, 0};
   TBitmap picture;
