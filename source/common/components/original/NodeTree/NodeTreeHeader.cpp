@@ -47,17 +47,7 @@ const TPropertyList& TNodeTreeColumn::ClassProperties() {
   return list;
 }
 
-TNodeTreeColumn::~TNodeTreeColumn() {
-  auto* columns = dynamic_cast<TNodeTreeColumns*>(Collection());
-  if (columns == nullptr || columns->clearing_) return;
-  const int32_t index = Index();
-  columns->RemoveFromPositions(index);
-  TNodeTreeHeader* header = columns->header_;
-  for (int32_t* field : {&columns->HoverIndex, &columns->DownIndex, &columns->TrackIndex,
-                         &columns->ClickIndex, &header->autoSizeIndex_, &header->sortColumn_})
-    if (*field == index) *field = -1;
-  if (header->mainColumn_ == index) header->mainColumn_ = index == 0 ? 1 : 0;
-}
+TNodeTreeColumn::~TNodeTreeColumn() = default;
 
 TNodeTreeHeader* TNodeTreeColumn::Owner() const {
   auto* columns = dynamic_cast<TNodeTreeColumns*>(Collection());
@@ -238,12 +228,12 @@ void TNodeTreeColumn::Assign(const TPersistent* source) {
   }
   options_ = 0;
   biDiMode_ = other->biDiMode_;
+  SetPosition(other->position_);
   imageIndex_ = other->imageIndex_;
   layout_ = other->layout_;
   margin_ = other->margin_;
   maxWidth_ = other->maxWidth_;
   minWidth_ = other->minWidth_;
-  position_ = other->position_;
   spacing_ = other->spacing_;
   style_ = other->style_;
   text_ = other->text_;
@@ -326,7 +316,28 @@ TNodeTreeColumn* TNodeTreeColumns::Column(int32_t index) const {
   return static_cast<TNodeTreeColumn*>(Items(index));
 }
 
+void TNodeTreeColumns::ColumnGoing(int32_t index) {
+  RemoveFromPositions(index);
+  // Indexes of the header name columns: the going one is forgotten, later ones move down.
+  for (int32_t* field :
+       {&HoverIndex, &DownIndex, &TrackIndex, &ClickIndex, &header_->autoSizeIndex_, &header_->sortColumn_}) {
+    if (*field == index)
+      *field = -1;
+    else if (*field > index)
+      --*field;
+  }
+  // The main column becomes the first other column.
+  if (header_->mainColumn_ == index)
+    header_->mainColumn_ = Count() > 1 ? 0 : -1;
+  else if (header_->mainColumn_ > index)
+    --header_->mainColumn_;
+}
+
 void TNodeTreeColumns::Notify(TCollectionItem* item, TCollectionNotification action) {
+  if (action == cnDeleting || action == cnExtracting) {
+    if (!clearing_) ColumnGoing(item->Index());
+    return;
+  }
   if (action != cnAdded) return;
   auto* column = static_cast<TNodeTreeColumn*>(item);
   if (column->created_) return;
@@ -381,6 +392,7 @@ void TNodeTreeColumns::ComputeLeftEdges() {
 }
 
 void TNodeTreeColumns::Update(TCollectionItem* item) {
+  if (clearing_ || header_->Destroying()) return;
   AdjustPositions();
   TNodeTree* tree = header_->Tree();
   if (tree != nullptr && tree->HasState(tsLoading))
@@ -644,7 +656,8 @@ TNodeTreeHeader::TNodeTreeHeader(TNodeTree* tree)
 
 TNodeTreeHeader::~TNodeTreeHeader() {
   destroying_ = true;
-  columns_.reset();
+  // The columns go while the collection can still be reached through the header.
+  columns_->ClearColumns();
 }
 
 void TNodeTreeHeader::SetAutoSizeIndex(int32_t value) {

@@ -188,6 +188,7 @@ class TNodeTreeColumns : public TCollection {
   void AdjustPositions();
   void ComputeLeftEdges();
   void RemoveFromPositions(int32_t index);
+  void ColumnGoing(int32_t index);
   void PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column, TRect rect, bool is_last);
   void PaintXPButton(TCanvas& canvas, TRect rect, bool pressed, bool hot, bool is_last);
 
