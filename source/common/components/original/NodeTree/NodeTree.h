@@ -84,6 +84,7 @@ enum TVTColorIndex : uint8_t {
   ciGridLine = 4,
   ciButtonFrame = 5,
   ciUnfocusedSelectionFill = 6,
+  ciTreeLine = 7,
   ciFocusedSelectionBorder = 9,
   ciUnfocusedSelectionBorder = 10,
   ciDropTargetBorder = 11,

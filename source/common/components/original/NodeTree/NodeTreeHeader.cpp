@@ -400,6 +400,9 @@ void TNodeTreeColumns::Update(TCollectionItem* item) {
   else
     ComputeLeftEdges();
   if (header_->mainColumn_ < 0 && Count() > 0) header_->mainColumn_ = 0;
+  // Without extended focus the focus stays in the main column.
+  if (tree != nullptr && (tree->TreeOptions().SelectionOptions() & toExtendedFocus) == 0)
+    tree->focusedColumn_ = header_->MainColumn();
   if (tree == nullptr || tree->HasState(tsLoading)) return;
   if ((header_->Options() & hoAutoResize) != 0) AdjustAutoSize(InvalidColumn);
   if (item == nullptr) tree->UpdateHorizontalScrollBar(false);

@@ -399,6 +399,7 @@ void TNodeTree::DoPaintNode(TVTPaintInfo& info) {
                              ? clHighlightText
                              : Font().Color());
   canvas.SetBkMode(TRANSPARENT);
+  canvas.Brush().SetStyle(bsClear);  // the text goes over the selection, without a box of its own
   TTextMetric tm;
   canvas.GetTextMetrics(tm);
   const TRect& r = info.ContentRect;
@@ -449,7 +450,7 @@ void TNodeTree::DrawDottedVLine(TCanvas& canvas, int32_t top, int32_t bottom, in
 void TNodeTree::PaintTreeLines(const TVTPaintInfo& info, int32_t valign, int32_t vline_x,
                                const std::vector<TVTLineType>& line_image) {
   TCanvas& canvas = *info.Canvas;
-  const TColor color = colors_[ciGridLine];
+  const TColor color = colors_[ciTreeLine];
   const int32_t bottom = info.CellRect.Bottom;
   for (size_t k = 0; k < line_image.size(); ++k) {
     const int32_t x = vline_x + static_cast<int32_t>(k) * indent_ + indent_ / 2;
