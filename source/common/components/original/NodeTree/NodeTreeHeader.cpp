@@ -173,11 +173,13 @@ void TNodeTreeColumn::SetOptions(TVTColumnOptions value) {
 void TNodeTreeColumn::SetPosition(int32_t value) {
   auto* columns = dynamic_cast<TNodeTreeColumns*>(Collection());
   TNodeTree* tree = Tree();
+  // Stored positions always name a place that exists, so the position map never goes past
+  // the columns, even for positions read while the tree loads.
+  value = std::clamp(value, 0, std::max(0, (columns != nullptr ? columns->Count() : 1) - 1));
   if (columns == nullptr || (tree != nullptr && tree->HasState(tsLoading))) {
     position_ = value;
     return;
   }
-  value = std::clamp(value, 0, columns->Count() - 1);
   if (value == position_) return;
   columns->AdjustPositions();
   std::vector<int32_t>& map = columns->positionToIndex_;
