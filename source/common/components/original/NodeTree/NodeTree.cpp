@@ -738,12 +738,14 @@ PNode TNodeTree::AddTextNode(PNode parent, TNodeAttachMode mode, bool expand, in
 void TNodeTree::SetMargin(int32_t value) {
   if (value == margin_) return;
   margin_ = value;
+  rangeWidthValid_ = false;
   if (HandleAllocated() && !HasState(tsLoading)) Invalidate();
 }
 
 void TNodeTree::SetImages(TCustomImageList* images) {
   if (images == images_) return;
   images_ = images;
+  rangeWidthValid_ = false;
   if (!HasState(tsLoading)) Invalidate();
 }
 
@@ -759,8 +761,8 @@ void TNodeTree::SetCheckImages(TCustomImageList* images) {
   if (!HasState(tsLoading)) Invalidate();
 }
 
-TRect TNodeTree::GetTreeRect() const {
-  return Rect(0, 0, std::max<int32_t>(ClientWidth(), rangeWidth_),
+TRect TNodeTree::GetTreeRect() {
+  return Rect(0, 0, std::max<int32_t>(ClientWidth(), RangeWidth()),
               static_cast<int32_t>(std::max<int64_t>(ClientHeight(), rangeHeight_)));
 }
 

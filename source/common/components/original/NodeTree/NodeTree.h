@@ -243,7 +243,8 @@ class TNodeTree : public TCustomControl {
   int32_t OffsetY() const { return offsetY_; }
   void SetOffsetX(int32_t value);
   void SetOffsetY(int32_t value);
-  int32_t RangeWidth() const { return rangeWidth_; }
+  /// The width of the widest visible row (or of the columns), measured when it changed.
+  int32_t RangeWidth();
   int64_t RangeHeight() const { return rangeHeight_; }
   void UpdateScrollBars(bool repaint);
   void UpdateHorizontalScrollBar(bool repaint);
@@ -279,7 +280,7 @@ class TNodeTree : public TCustomControl {
   PNode AddTextNode(PNode parent, TNodeAttachMode mode, bool expand, int32_t number, uint8_t flag_b,
                     uint8_t flag_a, uint32_t kind, const std::string& text);
   void UpdateNodeHeights();
-  TRect GetTreeRect() const;
+  TRect GetTreeRect();
 
   // --- Painting ---------------------------------------------------------------------------
   void PaintTree(TCanvas& target, const TRect& window, TPoint target_point, TVTInternalPaintOptions options);
@@ -450,6 +451,7 @@ class TNodeTree : public TCustomControl {
   bool UseColumns() const;
   int32_t ImageWidth(TCustomImageList* list) const;
   int32_t TextOffset(PNode node, int32_t column);
+  int32_t ComputeRangeWidth();
 
   // Painting helpers (NodeTreePaint.cpp).
   struct PaintContext;
@@ -486,6 +488,7 @@ class TNodeTree : public TCustomControl {
   uint32_t selectedCount_ = 0;
   std::vector<TCacheEntry> positionCache_;
   int32_t rangeWidth_ = 0;
+  bool rangeWidthValid_ = false;
   int64_t rangeHeight_ = 0;
   int32_t offsetX_ = 0;
   int32_t offsetY_ = 0;

@@ -103,7 +103,7 @@ void TNodeTree::PaintTree(TCanvas& target, const TRect& window, TPoint target_po
   context.useBackground =
       (paint_options & toShowBackground) != 0 && !background_->Empty() && (options & poBackground) != 0;
   context.useColumns = UseColumns();
-  context.cellWidth = std::max({ClientWidth(), rangeWidth_, window.Right});
+  context.cellWidth = std::max({ClientWidth(), RangeWidth(), window.Right});
 
   int32_t top = 0;
   PNode node = GetNodeAt(window.Top, false, &top);

@@ -209,6 +209,7 @@ bool TNodeTree::ToggleCallback(int32_t, int32_t size, const TRect& area, bool ex
 
 void TNodeTree::InvalidateCache() {
   ExcludeState(tsCacheValid);
+  rangeWidthValid_ = false;
   positionCache_.clear();
 }
 
@@ -328,7 +329,7 @@ TRect TNodeTree::GetDisplayRect(PNode node, int32_t column, bool text_only, bool
   if (!node->Has(nsInitialized)) InitNode(node);
   if (!IsVisibleInTree(node)) return TRect{};
   const int32_t top = static_cast<int32_t>(NodeTop(node));
-  TRect r = Rect(0, top, std::max<int32_t>(ClientWidth(), rangeWidth_), top + node->NodeHeight);
+  TRect r = Rect(0, top, std::max<int32_t>(ClientWidth(), RangeWidth()), top + node->NodeHeight);
   TNodeTreeColumn* col = column >= 0 && UseColumns() ? header_->Columns().Column(column) : nullptr;
   if (col == nullptr) {
     r.Offset(offsetX_, offsetY_);
@@ -383,7 +384,7 @@ bool TNodeTree::ScrollIntoView(PNode node, bool center, bool horizontally) {
   if (r.Top >= 0) {
     if (r.Bottom > client_height || center) {
       int32_t delta = (center ? client_height / 2 : client_height) - r.Bottom;
-      if (!columns && !ScrollBarVisible(SB_HORZ) && rangeWidth_ > ClientWidth()) delta -= ScrollBarSize();
+      if (!columns && !ScrollBarVisible(SB_HORZ) && RangeWidth() > ClientWidth()) delta -= ScrollBarSize();
       SetOffsetY(offsetY_ + delta);
       moved = true;
     }
@@ -399,7 +400,7 @@ bool TNodeTree::ScrollIntoView(PNode node, bool center, bool horizontally) {
 }
 
 void TNodeTree::SetOffsetX(int32_t value) {
-  value = std::clamp(value, std::min<int32_t>(0, ClientWidth() - rangeWidth_), 0);
+  value = std::clamp(value, std::min<int32_t>(0, ClientWidth() - RangeWidth()), 0);
   if (value == offsetX_) return;
   offsetX_ = value;
   SetScrollPos(SB_HORZ, -value, true);
@@ -434,24 +435,37 @@ void TNodeTree::UpdateVerticalScrollBar(bool repaint) {
   offsetY_ = static_cast<int32_t>(std::clamp<int64_t>(offsetY_, lowest, 0));
 }
 
-void TNodeTree::UpdateHorizontalScrollBar(bool repaint) {
-  if (UseColumns()) {
-    rangeWidth_ = header_->Columns().TotalWidth();
-  } else {
-    int32_t widest = 0;
-    const bool show_root = (options_->PaintOptions() & toShowRoot) != 0;
-    const bool checks = (options_->MiscOptions() & toCheckSupport) != 0;
-    PNode node = root_->FirstChild;
-    while (node != nullptr && !node->Has(nsVisible)) node = node->NextSibling;
-    for (; node != nullptr; node = GetNextVisibleNoInit(node)) {
-      int32_t width = indent_ * static_cast<int32_t>(GetNodeLevel(node)) + (show_root ? indent_ : 0);
-      width += ImageWidth(stateImages_) + ImageWidth(images_);
-      if (checks && node->CheckType != 0) width += ImageWidth(checkImages_);
-      width += DoGetNodeWidth(Canvas(), node, NoColumn);
-      widest = std::max(widest, width);
-    }
-    rangeWidth_ = widest + 2 * margin_;
+int32_t TNodeTree::ComputeRangeWidth() {
+  if (UseColumns()) return header_->Columns().TotalWidth();
+  int32_t widest = 0;
+  const bool show_root = (options_->PaintOptions() & toShowRoot) != 0;
+  const bool checks = (options_->MiscOptions() & toCheckSupport) != 0;
+  PNode node = root_->FirstChild;
+  while (node != nullptr && !node->Has(nsVisible)) node = node->NextSibling;
+  for (; node != nullptr; node = GetNextVisibleNoInit(node)) {
+    int32_t width = indent_ * static_cast<int32_t>(GetNodeLevel(node)) + (show_root ? indent_ : 0);
+    width += ImageWidth(stateImages_) + ImageWidth(images_);
+    if (checks && node->CheckType != 0) width += ImageWidth(checkImages_);
+    width += DoGetNodeWidth(Canvas(), node, NoColumn);
+    widest = std::max(widest, width);
   }
+  return widest + 2 * margin_;
+}
+
+int32_t TNodeTree::RangeWidth() {
+  if (!rangeWidthValid_) {
+    rangeWidth_ = ComputeRangeWidth();
+    rangeWidthValid_ = true;
+  }
+  return rangeWidth_;
+}
+
+void TNodeTree::UpdateHorizontalScrollBar(bool repaint) {
+  // Measuring every visible row is linear in the tree; without a window nothing shows the bar,
+  // so the width is measured only when someone asks for it.
+  rangeWidthValid_ = false;
+  if (!HandleAllocated()) return;
+  RangeWidth();
   TScrollInfo info;
   if (ClientWidth() >= rangeWidth_) {
     ShowScrollBar(SB_HORZ, false);
@@ -645,10 +659,8 @@ void TNodeTree::EndUpdate() {
 void TNodeTree::StructureChange(PNode node, TChangeReason reason) {
   if (HasState(tsDestroying)) return;
   if (HasState(tsStructureChangePending)) {
-    if (pendingReason_ != reason || pendingStructureNode_ != node) {
-      pendingReason_ = crAccumulated;
-      pendingStructureNode_ = nullptr;
-    }
+    pendingReason_ = crAccumulated;
+    pendingStructureNode_ = nullptr;
   } else {
     pendingStructureNode_ = node;
     pendingReason_ = reason;
@@ -751,7 +763,7 @@ void TNodeTree::UpdateNodeHeights() {
     constexpr int32_t kFixedTextWidth = 15;
     int32_t left = offsetX_ + TextOffset(node, NoColumn);
     if (rightToLeft_)
-      left = std::max<int32_t>(ClientWidth(), rangeWidth_) + offsetX_ - TextOffset(node, NoColumn) -
+      left = std::max<int32_t>(ClientWidth(), RangeWidth()) + offsetX_ - TextOffset(node, NoColumn) -
              kFixedTextWidth;
     const int32_t right_limit = ClientWidth() + offsetX_ - margin_ - 1;
     const int32_t width = std::max(right_limit - left, minTextWidth_);

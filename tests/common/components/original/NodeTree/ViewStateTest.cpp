@@ -182,6 +182,32 @@ TEST_F(ViewStateTest, DisplayRectOfTextFollowsIndentAndAlignment) {
   EXPECT_EQ(tree.GetDisplayRect(a1, NoColumn, true), TRect{});
 }
 
+TEST_F(ViewStateTest, AnimatedToggleSlidesAndKeepsTheCounters) {
+  tree.HandleNeeded();
+  std::vector<std::string> states;
+  tree.OnStateChange = [&](TNodeTree*, const char* what) { states.emplace_back(what); };
+  tree.GetOptions().SetAnimationOptions(toAnimatedToggle);
+  tree.SetAnimationDuration(20);
+  PNode a = Add(tree, nullptr, "a");
+  for (int i = 0; i < 3; ++i) Add(tree, a, "child");
+  Add(tree, nullptr, "b");
+  states.clear();
+  tree.SetExpanded(a, true);
+  EXPECT_EQ(states, (std::vector<std::string>{"animation begin", "animation end"}));
+  EXPECT_EQ(tree.VisibleCount(), 5u);
+  EXPECT_EQ(tree.TotalHeight(), 50);
+  states.clear();
+  tree.SetExpanded(a, false);
+  EXPECT_EQ(states, (std::vector<std::string>{"animation begin", "animation end"}));
+  EXPECT_EQ(tree.VisibleCount(), 2u);
+  EXPECT_EQ(tree.TotalHeight(), 20);
+  // No duration, no animation.
+  tree.SetAnimationDuration(0);
+  states.clear();
+  tree.SetExpanded(a, true);
+  EXPECT_TRUE(states.empty());
+}
+
 TEST_F(ViewStateTest, GetNodeAtFindsTheRowUnderAPoint) {
   PNode a = Add(tree, nullptr, "a");
   PNode a1 = Add(tree, a, "a1");
