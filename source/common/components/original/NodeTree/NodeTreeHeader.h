@@ -21,6 +21,28 @@ class TBitmap;
 enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
 enum TBiDiMode : uint8_t { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 enum TNodeTreeColumnStyle : uint8_t { vsText, vsOwnerDraw };
+
+/// The alignment as right-to-left text shows it: left and right swap.
+inline TAlignment MirroredAlignment(TAlignment alignment) {
+  if (alignment == taCenter) return alignment;
+  return alignment == taLeftJustify ? taRightJustify : taLeftJustify;
+}
+
+/// Makes the span of `r` exactly `width` pixels, placed within it by `alignment`.
+inline void AlignSpan(TRect& r, int32_t width, TAlignment alignment) {
+  switch (alignment) {
+    case taLeftJustify:
+      r.Right = r.Left + width;
+      break;
+    case taRightJustify:
+      r.Left = r.Right - width;
+      break;
+    case taCenter:
+      r.Left = (r.Left + r.Right - width) / 2;
+      r.Right = r.Left + width;
+      break;
+  }
+}
 enum TVTHeaderColumnLayout : uint8_t { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
 enum TVTColumnOption : uint8_t {

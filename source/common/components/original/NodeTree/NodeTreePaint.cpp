@@ -345,21 +345,7 @@ void TNodeTree::PaintSelectionBackground(PaintContext& context, TVTPaintInfo& in
     r = info.CellRect;
   } else {
     const int32_t width = std::min(info.NodeWidth + margin_, r.Width());
-    TAlignment alignment = info.Alignment;
-    if (info.RightToLeft && alignment != taCenter)
-      alignment = alignment == taLeftJustify ? taRightJustify : taLeftJustify;
-    switch (alignment) {
-      case taLeftJustify:
-        r.Right = r.Left + width;
-        break;
-      case taRightJustify:
-        r.Left = r.Right - width;
-        break;
-      case taCenter:
-        r.Left = (r.Left + r.Right - width) / 2;
-        r.Right = r.Left + width;
-        break;
-    }
+    AlignSpan(r, width, info.RightToLeft ? MirroredAlignment(info.Alignment) : info.Alignment);
   }
   const bool focused = context.focused || (options_->PaintOptions() & toPopupMode) != 0;
   bool draw = false;
@@ -447,43 +433,56 @@ void TNodeTree::DrawDottedVLine(TCanvas& canvas, int32_t top, int32_t bottom, in
   }
 }
 
+namespace {
+
+/// What a line type draws: the vertical line (none, whole row, top half, bottom half) at the
+/// cell's middle or its left edge, and whether a horizontal line leads right.
+enum class VerticalPart : uint8_t { None, Full, Top, Bottom };
+struct LineParts {
+  VerticalPart vertical;
+  bool atLeftEdge;
+  bool right;
+  bool bottomLine;
+};
+constexpr LineParts kLineParts[] = {
+    {VerticalPart::None, false, false, false},   // ltNone
+    {VerticalPart::Bottom, false, true, false},  // ltBottomRight
+    {VerticalPart::Full, false, false, false},   // ltTopDown
+    {VerticalPart::Full, false, true, false},    // ltTopDownRight
+    {VerticalPart::None, false, true, false},    // ltRight
+    {VerticalPart::Top, false, true, false},     // ltTopRight
+    {VerticalPart::Full, true, false, false},    // ltLeft
+    {VerticalPart::Full, true, false, true},     // ltLeftBottom
+};
+static_assert(std::size(kLineParts) == ltLeftBottom + 1, "one entry per line type");
+
+}  // namespace
+
 void TNodeTree::PaintTreeLines(const TVTPaintInfo& info, int32_t valign, int32_t vline_x,
                                const std::vector<TVTLineType>& line_image) {
   TCanvas& canvas = *info.Canvas;
   const TColor color = colors_[ciTreeLine];
   const int32_t bottom = info.CellRect.Bottom;
   for (size_t k = 0; k < line_image.size(); ++k) {
-    const int32_t x = vline_x + static_cast<int32_t>(k) * indent_ + indent_ / 2;
-    const int32_t right = vline_x + static_cast<int32_t>(k + 1) * indent_;
-    switch (line_image[k]) {
-      case ltNone:
+    const LineParts& parts = kLineParts[line_image[k]];
+    const int32_t left = vline_x + static_cast<int32_t>(k) * indent_;
+    const int32_t x = parts.atLeftEdge ? left : left + indent_ / 2;
+    const int32_t right = left + indent_;
+    switch (parts.vertical) {
+      case VerticalPart::None:
         break;
-      case ltTopDown:
+      case VerticalPart::Full:
         DrawDottedVLine(canvas, 0, bottom, x, color);
         break;
-      case ltTopDownRight:
-        DrawDottedVLine(canvas, 0, bottom, x, color);
-        DrawDottedHLine(canvas, x, right, valign, color);
-        break;
-      case ltRight:
-        DrawDottedHLine(canvas, x, right, valign, color);
-        break;
-      case ltTopRight:
+      case VerticalPart::Top:
         DrawDottedVLine(canvas, 0, valign, x, color);
-        DrawDottedHLine(canvas, x, right, valign, color);
         break;
-      case ltBottomRight:
+      case VerticalPart::Bottom:
         DrawDottedVLine(canvas, valign, bottom, x, color);
-        DrawDottedHLine(canvas, x, right, valign, color);
-        break;
-      case ltLeft:
-        DrawDottedVLine(canvas, 0, bottom, vline_x + static_cast<int32_t>(k) * indent_, color);
-        break;
-      case ltLeftBottom:
-        DrawDottedVLine(canvas, 0, bottom, vline_x + static_cast<int32_t>(k) * indent_, color);
-        DrawDottedHLine(canvas, vline_x + static_cast<int32_t>(k) * indent_, right, bottom - 1, color);
         break;
     }
+    if (parts.right) DrawDottedHLine(canvas, x, right, valign, color);
+    if (parts.bottomLine) DrawDottedHLine(canvas, x, right, bottom - 1, color);
   }
 }
 

@@ -347,26 +347,12 @@ TRect TNodeTree::GetDisplayRect(PNode node, int32_t column, bool text_only, bool
     r.Left += offset;
   } else {
     r.Right -= offset;
-    if (alignment == taLeftJustify)
-      alignment = taRightJustify;
-    else if (alignment == taRightJustify)
-      alignment = taLeftJustify;
+    alignment = MirroredAlignment(alignment);
   }
   const int32_t width = r.Right - r.Left;
   if (!unclipped && width <= text_width) return r;
   if (unclipped && width < text_width) alignment = rtl ? taRightJustify : taLeftJustify;
-  switch (alignment) {
-    case taLeftJustify:
-      r.Right = r.Left + text_width;
-      break;
-    case taRightJustify:
-      r.Left = r.Right - text_width;
-      break;
-    case taCenter:
-      r.Left = (r.Left + r.Right - text_width) / 2;
-      r.Right = r.Left + text_width;
-      break;
-  }
+  AlignSpan(r, text_width, alignment);
   return r;
 }
 
