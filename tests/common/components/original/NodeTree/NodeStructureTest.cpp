@@ -336,3 +336,58 @@ TEST_F(NodeStructureTest, MovingANodeIntoItsOwnSubtreeIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(NodeInitialisationTest, InitialStatesSelectExpandAndDisable) {
+  TNodeTree tree;
+  tree.GetOptions().SetSelectionOptions(toMultiSelect | toLevelSelectConstraint);
+  tree.OnInitNode = [](TNodeTree*, PNode parent, PNode node, uint8_t& states) {
+    if (parent == nullptr) states |= ivsHasChildren | ivsExpanded;
+    if (parent != nullptr && node->Index == 0) states |= ivsSelected | ivsDisabled;
+    if (parent != nullptr && node->Index == 1) states |= ivsSelected | ivsMultiline;
+  };
+  tree.OnInitChildren = [](TNodeTree*, PNode, uint32_t& count) { count = 2; };
+  tree.SetChildCount(nullptr, 2);
+  for (PNode node = tree.GetFirst(); node != nullptr; node = tree.GetNext(node)) {
+  }
+  PNode first = tree.GetFirst();
+  EXPECT_TRUE(tree.Expanded(first));
+  EXPECT_EQ(tree.VisibleCount(), 6u);
+  // Selected on initialisation without the checks: even disabled nodes.
+  EXPECT_TRUE(first->FirstChild->Has(nsSelected | nsDisabled));
+  EXPECT_TRUE(first->LastChild->Has(nsMultiline));
+  EXPECT_EQ(tree.SelectedCount(), 4u);
+  EXPECT_EQ(tree.GetSelection().size(), 4u);
+}
+
+TEST(NodeInitialisationTest, NoChildrenFromTheHookClearsHasChildren) {
+  TNodeTree tree;
+  tree.OnInitNode = [](TNodeTree*, PNode, PNode, uint8_t& states) { states |= ivsHasChildren; };
+  tree.OnInitChildren = [](TNodeTree*, PNode, uint32_t& count) { count = 0; };
+  tree.SetChildCount(nullptr, 1);
+  PNode node = tree.GetFirst();
+  EXPECT_TRUE(node->Has(nsHasChildren));
+  EXPECT_EQ(tree.GetNext(node), nullptr);
+  EXPECT_FALSE(node->Has(nsHasChildren));
+}
+
+TEST(NodeGeometryTest, RelativePositionsFollowTheScrollOffset) {
+  TNodeTree tree;
+  tree.SetBounds(0, 0, 100, 50);
+  tree.SetDefaultNodeHeight(10);
+  std::vector<PNode> nodes;
+  for (int i = 0; i < 20; ++i) nodes.push_back(tree.InsertNode(nullptr, amAddChildLast));
+  tree.SetOffsetY(-35);
+  EXPECT_EQ(tree.OffsetY(), -35);
+  int32_t top = 0;
+  EXPECT_EQ(tree.GetNodeAt(0, true, &top), nodes[3]);
+  EXPECT_EQ(top, -5);
+  EXPECT_EQ(tree.GetDisplayRect(nodes[4], NoColumn, false).Top, 5);
+  tree.SetOffsetY(-1000);  // clamped to the last screen
+  EXPECT_EQ(tree.OffsetY(), tree.ClientHeight() - 200);
+  tree.SetOffsetY(10);
+  EXPECT_EQ(tree.OffsetY(), 0);
+}
+
+}  // namespace
