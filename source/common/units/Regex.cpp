@@ -118,6 +118,8 @@ const char* ErrorText(int code) {
       return "TRegex(exec): Backtrack Stack Exceeded";
     case 1017:
       return "TRegex(exec): Input String Too Long";
+    case 1018:
+      return "TRegex(exec): Match Step Limit Exceeded";
     default:
       return "Unknown error";
   }
@@ -165,6 +167,7 @@ TRegex::TRegex()
       invert_case_(RegexDefaultInvertCase) {
   RebuildInvertTable();
   UpdateMatchContext();
+  match_->step_limit = kDefaultMatchStepLimit;
   start_.fill(-1);
   end_.fill(-1);
 }
@@ -187,6 +190,14 @@ void TRegex::InvalidateProgram() {
   program_.reset();
   recent_.clear();
   UpdateMatchContext();
+}
+
+int64_t TRegex::MatchStepLimit() const {
+  return match_->step_limit;
+}
+
+void TRegex::SetMatchStepLimit(int64_t limit) {
+  match_->step_limit = std::max<int64_t>(limit, 1);
 }
 
 void TRegex::UpdateMatchContext() {

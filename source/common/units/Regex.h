@@ -135,6 +135,12 @@ class TRegex : public TObject {
   std::string GetMatch(int index) const;
   /// The stored input (up to its first 0 byte).
   const std::string& InputString() const { return input_; }
+  /// Matcher steps one search (Exec, ExecPos, ExecNext and each search of Split and the
+  /// replacements) may take; a search that needs more fails with error 1018, so that a
+  /// pattern that backtracks without end cannot hang its caller. At least 1.
+  int64_t MatchStepLimit() const;
+  void SetMatchStepLimit(int64_t limit);
+  static constexpr int64_t kDefaultMatchStepLimit = 20'000'000;
 
   // --- Operations ----------------------------------------------------------------------
   /// Expands "$n", "${n}", "$&" and "\c" in `tmpl` with the groups of the last match.
