@@ -76,7 +76,7 @@ class TRegex : public TObject {
   /// Compiles the expression now; a compile error raises ERegex.
   void Compile();
   /// The compiled program, or null when there is none (for inspection by tests).
-  const RegexCode* CompiledProgram() const { return program_.get(); }
+  const RegexCode* CompiledProgram() const { return program_; }
 
   // --- Modifiers ---------------------------------------------------------------------
   uint32_t Modifiers() const { return modifiers_; }
@@ -160,14 +160,15 @@ class TRegex : public TObject {
   void UpdateMatchContext();
   template <class Emit>
   std::string ReplaceMatches(std::string_view input, Emit emit);
+  bool ViewsStoredInput(std::string_view input) const;
 
   std::unique_ptr<RegexMatchContext> match_;  // separator sets and the matcher's scratch memory
   std::string expression_;
   bool has_expression_ = false;
-  std::shared_ptr<const RegexCode> program_;
+  const RegexCode* program_ = nullptr;  // one of recent_, or null
   // Programs compiled lately, newest first: a caller that switches one object between a few
   // expressions (the HTML clean-up does, line by line) compiles each of them once.
-  std::vector<std::shared_ptr<const RegexCode>> recent_;
+  std::vector<std::unique_ptr<const RegexCode>> recent_;
   uint32_t modifiers_;
   std::string space_chars_;
   std::string word_chars_;

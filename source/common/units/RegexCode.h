@@ -146,6 +146,11 @@ struct RegexCode {
   /// Per node (by offset), set for a greedy repetition of one character that never has to
   /// give back: what follows it cannot begin with a character it takes. Empty when none.
   std::vector<uint8_t> possessive;
+  /// Per BRANCH node (by offset): index into alternative_chars of the characters at which its
+  /// alternative can begin, so that the matcher passes over alternatives that cannot match
+  /// here without making a choice point. -1 (or empty) when any character can.
+  std::vector<int32_t> alternative_index;
+  std::vector<RegexCharSet> alternative_chars;
   /// For each BACK node (by offset): where the loop continues when an iteration matched
   /// nothing, and the slot that remembers where the iteration began. -1 elsewhere.
   std::vector<int32_t> back_exit;

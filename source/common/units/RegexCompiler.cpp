@@ -915,6 +915,21 @@ class Compiler {
     }
   }
 
+  /// Records where each alternative can begin.
+  static void MarkAlternatives(RegexCode& program, FirstCharWalk& walk) {
+    const std::vector<uint8_t>& code = program.code;
+    const auto size = static_cast<int32_t>(code.size());
+    for (int32_t n = 1; n < size; n += NodeSize(code.data(), n)) {
+      if (code[n] != BRANCH) continue;
+      RegexCharSet chars;
+      walk.Walk(n + kNodeHeader, chars);
+      if (chars.Count() == 256) continue;
+      if (program.alternative_index.empty()) program.alternative_index.assign(code.size(), -1);
+      program.alternative_index[n] = static_cast<int32_t>(program.alternative_chars.size());
+      program.alternative_chars.push_back(chars);
+    }
+  }
+
   /// A leading "[one character] repetition without upper bound" (see RegexCode::lead_repeat).
   static void FindLeadRepeat(RegexCode& program, int32_t first) {
     const std::vector<uint8_t>& code = program.code;
@@ -935,6 +950,7 @@ class Compiler {
     FirstCharWalk walk(*this, program.code);
     walk.Walk(1, program.first_chars);
     MarkPossessive(program, walk);
+    MarkAlternatives(program, walk);
     const std::vector<uint8_t>& code = program.code;
     const int32_t top = 1;
     const int32_t after = NextOf(code, top);

@@ -48,7 +48,8 @@ class Matcher {
         start_(start),
         end_(end),
         slots_(context.slots),
-        stack_(context.stack) {
+        stack_(context.stack),
+        steps_left_(context.step_limit) {
     slots_.assign(program.back_slot_count, -1);
   }
 
@@ -56,7 +57,13 @@ class Matcher {
   bool Attempt(int32_t pos) {
     level_ = 0;
     int32_t match_end = 0;
-    if (!Run(1, pos, match_end)) return false;
+    if (!Run(1, pos, match_end)) {
+      // Changes made while no choice point existed were not recorded: undo them wholesale.
+      std::fill(start_, start_ + kGroupCount, -1);
+      std::fill(end_, end_ + kGroupCount, -1);
+      std::fill(slots_.begin(), slots_.end(), -1);
+      return false;
+    }
     start_[0] = pos;
     end_[0] = match_end;
     return true;
@@ -89,7 +96,15 @@ class Matcher {
     return node + off;
   }
 
+  static bool IsChoice(Kind kind) { return kind < Kind::GroupStart; }
+
+  /// Records a choice point, or the undo of a change. A change needs no undo while no choice
+  /// point could take the match back behind it: a failed attempt resets the state anyway.
   void Push(Kind kind, int32_t a, int32_t b = 0, int32_t c = 0, int32_t d = 0) {
+    if (IsChoice(kind))
+      ++choices_;
+    else if (choices_ == 0)
+      return;
     if (stack_.size() >= kRegexMaxBacktrackEntries) throw RegexFailure{1016, 0};
     stack_.push(Entry{static_cast<uint8_t>(kind), a, b, c, d});
   }
@@ -330,21 +345,27 @@ class Matcher {
   /// Runs the program from node `n` at position `p`; true when END is reached.
   bool Run(int32_t n, int32_t p, int32_t& match_end) {
     stack_.clear();
+    choices_ = 0;
+    int64_t steps_left = steps_left_;
     for (;;) {
-      if (++steps_ > ctx_.step_limit) throw RegexFailure{kRegexStepLimitError, 0};
+      if (--steps_left < 0) throw RegexFailure{kRegexStepLimitError, 0};
       if (Step(n, p)) {
         if (code_[n] == END) {
           match_end = p;
+          steps_left_ = steps_left;
           return true;
         }
         continue;
       }
-      if (!Backtrack(n, p)) return false;
+      if (!Backtrack(n, p)) {
+        steps_left_ = steps_left;
+        return false;
+      }
     }
   }
 
   /// Executes the node at `n`; on success moves `n` and `p` on (or leaves n at END).
-  bool Step(int32_t& n, int32_t& p) {
+  [[gnu::always_inline]] bool Step(int32_t& n, int32_t& p) {
     const uint8_t op = code_[n];
     const uint8_t* operand = code_ + n + kNodeHeader;
     switch (op) {
@@ -428,12 +449,8 @@ class Matcher {
         }
         break;
       }
-      case BRANCH: {
-        const int32_t next = Next(n);
-        if (code_[next] == BRANCH) Push(Kind::Alternative, next, p);
-        n += kNodeHeader;
-        return true;
-      }
+      case BRANCH:
+        return EnterAlternative(n, p);
       case STAR:
       case STARNG:
       case PLUS:
@@ -466,6 +483,37 @@ class Matcher {
         throw RegexFailure{1001, 0};
     }
     n = Next(n);
+    return true;
+  }
+
+  /// Whether the alternative of the BRANCH node `branch` can begin at `p`.
+  bool AlternativeFits(int32_t branch, int32_t p) const {
+    if (program_.alternative_index.empty()) return true;
+    const int32_t index = program_.alternative_index[branch];
+    return index < 0 || program_.alternative_chars[index].Has(p < len_ ? in_[p] : 0);
+  }
+
+  /// The first alternative from the BRANCH node `b` on that can begin at `p`, -1 when none.
+  int32_t FittingAlternative(int32_t b, int32_t p) const {
+    for (;;) {
+      if (AlternativeFits(b, p)) return b;
+      const int32_t next = Next(b);
+      if (code_[next] != BRANCH) return -1;
+      b = next;
+    }
+  }
+
+  /// Enters the first alternative from the BRANCH node `n` on that can begin at `p`, leaving
+  /// a choice point when a later one could begin there too; false when none can.
+  bool EnterAlternative(int32_t& n, int32_t p) {
+    const int32_t b = FittingAlternative(n, p);
+    if (b < 0) return false;
+    const int32_t next = Next(b);
+    if (code_[next] == BRANCH) {
+      const int32_t later = FittingAlternative(next, p);
+      if (later >= 0) Push(Kind::Alternative, later, p);
+    }
+    n = b + kNodeHeader;
     return true;
   }
 
@@ -514,6 +562,7 @@ class Matcher {
   bool Backtrack(int32_t& n, int32_t& p) {
     while (!stack_.empty()) {
       const Entry e = stack_.pop();
+      if (IsChoice(static_cast<Kind>(e.kind))) --choices_;
       switch (static_cast<Kind>(e.kind)) {
         case Kind::GroupStart:
           start_[e.a] = e.b;
@@ -533,13 +582,11 @@ class Matcher {
         case Kind::Slot:
           slots_[e.a] = e.b;
           break;
-        case Kind::Alternative: {
+        case Kind::Alternative:
           p = e.b;
-          const int32_t next = Next(e.a);
-          if (code_[next] == BRANCH) Push(Kind::Alternative, next, p);
-          n = e.a + kNodeHeader;
-          return true;
-        }
+          n = e.a;
+          if (EnterAlternative(n, p)) return true;
+          break;
         case Kind::RepeatGreedy:
           if (ResumeGreedy(e.a, e.b, e.c - 1, e.d, n, p)) return true;
           break;
@@ -579,11 +626,12 @@ class Matcher {
   int32_t* start_;
   int32_t* end_;
   int level_ = 0;
-  int64_t steps_ = 0;  // for the whole search, across attempts
+  int64_t choices_ = 0;  // choice points on the stack
   int32_t counter_[kMaxLoopLevels + 2] = {};
   int32_t iter_start_[kMaxLoopLevels + 2] = {};
   std::vector<int32_t>& slots_;
   RegexBacktrackStack& stack_;
+  int64_t steps_left_;  // for the whole search, across attempts
 };
 
 /// Position of the first character at or after `from` (up to and including the terminating
