@@ -344,8 +344,10 @@ TEST(RegexReferenceTest, RandomExpressionsAgreeWithReferenceMatcher) {
       const std::string expected = ref.Search(tree, groups, caps) ? Describe(caps, subject) : "-";
       const std::string actual = re.Exec(subject) ? regex_test::Describe(re) : "-";
       ASSERT_EQ(actual, expected) << text << " (" << modifiers << ") on \"" << subject << "\"";
-      ASSERT_EQ(regex_test::RunUnoptimised(text, re.Modifiers(), subject), actual)
+      int error = 0;
+      ASSERT_EQ(regex_test::RunUnoptimised(text, re.Modifiers(), subject, error), actual)
           << text << " (" << modifiers << ") on \"" << subject << "\" without optimisation data";
+      ASSERT_EQ(error, 0);
       ++compared;
     }
   }

@@ -54,7 +54,11 @@ inline std::string Run(std::string_view expression, std::string_view modifiers, 
 
 /// Runs `expression` as a TRegex with the default settings and `modifiers` would, but with
 /// no optimisation data: every start position is tried and repetitions always give back.
-inline std::string RunUnoptimised(std::string_view expression, uint32_t modifiers, std::string_view input) {
+/// Returns the groups as Describe does; a compile or run-time error gives "" and its code in
+/// `error` (0 otherwise).
+inline std::string RunUnoptimised(std::string_view expression, uint32_t modifiers, std::string_view input,
+                                  int& error, int64_t step_limit = TRegex::kDefaultMatchStepLimit) {
+  error = 0;
   TRegex defaults;
   std::array<uint8_t, 256> invert{};
   for (int c = 0; c < 256; ++c) invert[c] = defaults.InvertCase()(static_cast<unsigned char>(c));
@@ -74,7 +78,7 @@ inline std::string RunUnoptimised(std::string_view expression, uint32_t modifier
   context.paired_head = '\r';
   context.paired_tail = '\n';
   context.invert_case = &invert;
-  context.step_limit = TRegex::kDefaultMatchStepLimit;
+  context.step_limit = step_limit;
   const std::string text(input.substr(0, input.find('\0')));
   try {
     const RegexCode program = CompileRegex(expression, syntax);
@@ -84,7 +88,8 @@ inline std::string RunUnoptimised(std::string_view expression, uint32_t modifier
       return "-";
     return DescribeGroups(start.data(), end.data(), text);
   } catch (const RegexFailure& failure) {
-    return "error " + std::to_string(failure.code);
+    error = failure.code;
+    return std::string();
   }
 }
 
