@@ -136,8 +136,9 @@ class TRegex : public TObject {
   /// The stored input (up to its first 0 byte).
   const std::string& InputString() const { return input_; }
   /// Matcher steps one search (Exec, ExecPos, ExecNext and each search of Split and the
-  /// replacements) may take; a search that needs more fails with error 1018, so that a
-  /// pattern that backtracks without end cannot hang its caller. At least 1.
+  /// replacements) may take, besides 64 for every character of the input; a search that needs
+  /// more fails with error 1018, so that a pattern that backtracks without end cannot hang its
+  /// caller. At least 1.
   int64_t MatchStepLimit() const;
   void SetMatchStepLimit(int64_t limit);
   static constexpr int64_t kDefaultMatchStepLimit = 20'000'000;

@@ -224,7 +224,8 @@ struct RegexMatchContext {
   uint8_t paired_head = 0;
   uint8_t paired_tail = 0;
   const std::array<uint8_t, 256>* invert_case = nullptr;
-  /// Matcher steps one search may take; beyond them it fails with kRegexStepLimitError.
+  /// Matcher steps one search may take, besides kRegexStepsPerCharacter for every character
+  /// it searches; beyond them it fails with kRegexStepLimitError.
   int64_t step_limit = 0;
 };
 
@@ -238,6 +239,10 @@ bool SearchRegex(const RegexCode& program, RegexMatchContext& context, const uin
 constexpr size_t kRegexMaxBacktrackEntries = size_t{1} << 23;
 /// The run-time error of a search that used up its steps.
 constexpr int kRegexStepLimitError = 1018;
+/// Steps a search may take for every character it searches, on top of the limit: a long
+/// input that merely holds many failing start positions never runs out, while the work of
+/// one search stays bounded.
+constexpr int64_t kRegexStepsPerCharacter = 64;
 
 /// Applies a modifier string ("i-s") to `modifiers`; false when it holds another character.
 bool RegexParseModifiers(std::string_view text, uint32_t& modifiers);

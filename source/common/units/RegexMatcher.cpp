@@ -39,7 +39,7 @@ bool IsDigitChar(uint8_t c) {
 class Matcher {
  public:
   Matcher(const RegexCode& program, RegexMatchContext& context, const uint8_t* input, int32_t length,
-          int32_t* start, int32_t* end)
+          int32_t* start, int32_t* end, int64_t steps)
       : code_(program.code.data()),
         program_(program),
         ctx_(context),
@@ -49,7 +49,7 @@ class Matcher {
         end_(end),
         slots_(context.slots),
         stack_(context.stack),
-        steps_left_(context.step_limit) {
+        steps_left_(steps) {
     slots_.assign(program.back_slot_count, -1);
   }
 
@@ -681,7 +681,8 @@ bool SearchRegex(const RegexCode& program, RegexMatchContext& context, const uin
   if (program.must_offset >= 0 &&
       !memmem(input + from, length - from, &program.code[program.must_offset], program.must_length))
     return false;
-  Matcher matcher(program, context, input, length, start, end);
+  const int64_t steps = context.step_limit + kRegexStepsPerCharacter * (length - from);
+  Matcher matcher(program, context, input, length, start, end, steps);
   if (program.anchored) return matcher.Attempt(from);
   if (program.first_count == 0) return false;
   for (int32_t p = from; p <= length;) {

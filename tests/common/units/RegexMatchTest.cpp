@@ -255,7 +255,7 @@ TEST(RegexDeepInputTest, MatchesOneMegabyteLine) {
 TEST(RegexDeepInputTest, RefusesMatchThatOutgrowsTheBacktrackStack) {
   const std::string line(1 << 20, 'a');
   TRegex re;
-  re.SetMatchStepLimit(int64_t{1} << 40);  // let the stack run out first
+  re.SetMatchStepLimit(int64_t{1} << 40);     // let the stack run out first
   re.SetExpression("^((((((a|ab)))))|b)*$");  // every iteration leaves a choice
   try {
     re.Exec(line);
@@ -309,9 +309,9 @@ TEST(RegexStepLimitTest, RunawayBacktrackingEndsWithAnError) {
 TEST(RegexStepLimitTest, LimitIsSettableAndHoldsPerSearch) {
   TRegex re;
   EXPECT_EQ(re.MatchStepLimit(), TRegex::kDefaultMatchStepLimit);
-  re.SetExpression("(a|b)+c");
-  const std::string input = std::string(200, 'a') + "c";
-  EXPECT_TRUE(re.Exec(input));
+  re.SetExpression("(a|aa)+[cd]");
+  const std::string input = std::string(20, 'a') + "b";
+  EXPECT_FALSE(re.Exec(input));
   re.SetMatchStepLimit(100);
   try {
     re.Exec(input);
@@ -332,6 +332,19 @@ TEST(RegexStepLimitTest, LimitIsSettableAndHoldsPerSearch) {
   TStringList pieces;
   re.Split(many, pieces);
   EXPECT_EQ(pieces.Count(), 501);
+}
+
+// A long input with many start positions that fail is not a runaway: each character searched
+// adds to the steps a search may take.
+TEST(RegexStepLimitTest, LongInputsWithManyFailingStartsDoNotRunOut) {
+  std::string numbers;
+  while (numbers.size() < (1u << 20)) numbers += "12345 2.5.1 ";
+  TRegex re;
+  re.SetMatchStepLimit(1000);
+  re.SetExpression("((25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}(25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)");
+  EXPECT_FALSE(re.Exec(numbers));
+  re.SetExpression("(\\w+\\s*)+=");
+  EXPECT_FALSE(re.Exec(numbers));
 }
 
 // A greedy repetition that what follows cannot extend gives nothing back, and a failed start
