@@ -130,6 +130,9 @@ TEST(RegexCompileTest, EveryErrorCodeHasItsText) {
       {1013, "Unknown error"},
       {1014, "TRegex(exec): Loop Stack Exceeded"},
       {1015, "TRegex(exec): Loop Without LoopEntry !"},
+      {1016, "TRegex(exec): Backtrack Stack Exceeded"},
+      {1017, "TRegex(exec): Input String Too Long"},
+      {1018, "TRegex(exec): Match Step Limit Exceeded"},
       {114, "Unknown error"},
   };
   TRegex re;
