@@ -365,6 +365,9 @@ TEST(RegexStepLimitTest, RunsOfOneClassNeedNoBacktracking) {
   re.SetExpression("x?q+\\d");
   ASSERT_TRUE(re.Exec("xq qq xqq7"));
   EXPECT_EQ(re.GetMatch(0), "xqq7");
+  re.SetExpression("[ab]c*d");  // the run ends where the next start may begin
+  ASSERT_TRUE(re.Exec("acbcd"));
+  EXPECT_EQ(re.GetMatch(0), "bcd");
   re.SetExpression("[ab]*ab");  // what follows may begin with a character taken: gives back
   ASSERT_TRUE(re.Exec("aabab"));
   EXPECT_EQ(re.GetMatch(0), "aabab");
