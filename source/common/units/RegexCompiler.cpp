@@ -721,7 +721,7 @@ class Compiler {
 
   static bool IsBackReference(uint8_t op) { return op == BSUBEXP || op == BSUBEXPCI; }
 
-  /// The characters of the one-character node at `node`.
+  /// The characters the node at `node` can begin with (of a literal, its first one).
   RegexCharSet OperandChars(const std::vector<uint8_t>& code, int32_t node) const {
     RegexCharSet set;
     const uint8_t* operand = &code[node + kNodeHeader];
