@@ -138,8 +138,8 @@ PNode TNodeTree::AllocateNode() {
 }
 
 void* TNodeTree::GetNodeData(PNode node) {
-  if (node == nullptr || node == root_) return nullptr;
-  TreeAssert(nodeDataSize_ >= 1, kNodeDataSizeUnset);
+  // A tree without node data answers none rather than failing: callers test for it.
+  if (node == nullptr || node == root_ || nodeDataSize_ < 1) return nullptr;
   return reinterpret_cast<uint8_t*>(node) + kNodeHeaderSize + internalDataSize_;
 }
 

@@ -190,6 +190,32 @@ TEST_F(PaintedTree, RealWindowShowsWhatPaintTreeDraws) {
   EXPECT_EQ(different, 0);
 }
 
+TEST(TreePaintTest, ThemedHeaderAndButtonsUseTheDesktopStyle) {
+  TNodeTree tree;
+  tree.SetBounds(0, 0, 200, 100);
+  tree.HandleNeeded();  // themes apply to trees with a window
+  ASSERT_TRUE(tree.UseThemes());
+  TNodeTreeColumn* column = tree.Header().Columns().Add();
+  column->SetWidth(120);
+  column->SetText(u"Themed");
+  tree.Header().SetHeight(20);
+  TBitmap themed;
+  themed.SetPixelFormat(pf24bit);
+  themed.SetSize(200, 20);
+  tree.Header().Columns().PaintHeader(themed.Canvas(), Rect(0, 0, 200, 20), 0);
+  tree.GetOptions().SetPaintOptions(tree.GetOptions().PaintOptions() & ~toThemeAware);
+  ASSERT_FALSE(tree.UseThemes());
+  TBitmap plain;
+  plain.SetPixelFormat(pf24bit);
+  plain.SetSize(200, 20);
+  tree.Header().Columns().PaintHeader(plain.Canvas(), Rect(0, 0, 200, 20), 0);
+  int different = 0;
+  for (int32_t y = 0; y < 20; ++y)
+    for (int32_t x = 0; x < 200; ++x)
+      different += themed.Canvas().Pixel(x, y) != plain.Canvas().Pixel(x, y) ? 1 : 0;
+  EXPECT_GT(different, 50);
+}
+
 TEST(TreePaintTest, EmptyTreePaintsOnlyTheBackground) {
   TNodeTree tree;
   tree.SetColor(0x336699);
