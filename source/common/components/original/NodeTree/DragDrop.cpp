@@ -77,16 +77,20 @@ HRESULT TEnumFormatEtc::Clone(TEnumFormatEtc** result) {
 // --- Data object ---------------------------------------------------------------------------------
 
 TVTDataObject::TVTDataObject(TNodeTree* owner, bool for_clipboard)
-    : owner_(owner), forClipboard_(for_clipboard) {
+    : ownerId_(owner != nullptr ? owner->TreeId() : 0), forClipboard_(for_clipboard) {
   formats_.push_back(TFormatEtc{TreeReferenceFormat(), DVASPECT_CONTENT, -1, TYMED_HGLOBAL});
-  if (owner_ != nullptr && owner_->OnGetUserClipboardFormats)
-    owner_->OnGetUserClipboardFormats(owner_, formats_);
+  if (owner != nullptr && owner->OnGetUserClipboardFormats) owner->OnGetUserClipboardFormats(owner, formats_);
+}
+
+TNodeTree* TVTDataObject::Owner() const {
+  return ownerId_ != 0 ? TNodeTree::FindTreeById(ownerId_) : nullptr;
 }
 
 TVTDataObject::~TVTDataObject() {
-  if (forClipboard_ && owner_ != nullptr && !owner_->HasState(tsFlushingClipboard))
-    for (PNode node = owner_->GetNextNoInit(owner_->RootNode()); node != nullptr;
-         node = owner_->GetNextNoInit(node))
+  TNodeTree* owner = Owner();
+  if (forClipboard_ && owner != nullptr && !owner->HasState(tsFlushingClipboard))
+    for (PNode node = owner->GetNextNoInit(owner->RootNode()); node != nullptr;
+         node = owner->GetNextNoInit(node))
       node->Exclude(nsCutOrCopy);
   for (InternalMedium& entry : internal_) ReleaseStgMedium(entry.Medium);
 }
@@ -122,7 +126,7 @@ HRESULT TVTDataObject::EnumFormatEtc(uint32_t direction, TEnumFormatEtc** result
     *result = nullptr;
     return OLE_S_USEREG;
   }
-  *result = new TEnumFormatEtc(owner_, formats_);
+  *result = new TEnumFormatEtc(Owner(), formats_);
   (*result)->AddRef();
   return S_OK;
 }
@@ -155,11 +159,12 @@ TVTDataObject::InternalMedium* TVTDataObject::FindInternal(const TFormatEtc& for
 
 HRESULT TVTDataObject::GetData(const TFormatEtc& format, TStgMedium& medium) {
   medium = TStgMedium();
-  if (format.cfFormat == TreeReferenceFormat() && owner_ != nullptr) {
-    if (owner_->HasState(tsFlushingClipboard)) return E_FAIL;
+  TNodeTree* owner = Owner();
+  if (format.cfFormat == TreeReferenceFormat() && owner != nullptr) {
+    if (owner->HasState(tsFlushingClipboard)) return E_FAIL;
     auto block = std::make_shared<std::vector<uint8_t>>(kReferenceSize, 0);
     PutLE(block->data(), static_cast<uint32_t>(getpid()), 4);
-    PutLE(block->data() + 4, owner_->TreeId(), 8);
+    PutLE(block->data() + 4, owner->TreeId(), 8);
     medium.tymed = TYMED_HGLOBAL;
     medium.hGlobal = std::move(block);
     return S_OK;
@@ -167,8 +172,8 @@ HRESULT TVTDataObject::GetData(const TFormatEtc& format, TStgMedium& medium) {
   const HRESULT query = QueryGetData(format);
   if (query != S_OK) return query;
   if (InternalMedium* entry = FindInternal(format)) return CopyMedium(medium, entry->Medium, false);
-  if (owner_ != nullptr && owner_->OnRenderOLEData)
-    return owner_->OnRenderOLEData(owner_, format, medium, forClipboard_);
+  if (owner != nullptr && owner->OnRenderOLEData)
+    return owner->OnRenderOLEData(owner, format, medium, forClipboard_);
   return DV_E_FORMATETC;
 }
 
@@ -258,7 +263,6 @@ TVTDragManager::~TVTDragManager() {
 
 void TVTDragManager::TreeGone() {
   Register(false);
-  if (dataObject_) dataObject_->OwnerGone();
   owner_ = nullptr;
 }
 

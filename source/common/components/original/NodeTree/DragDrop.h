@@ -143,8 +143,8 @@ class TVTDataObject : public TRefCounted {
   HRESULT QueryGetData(const TFormatEtc& format);
   HRESULT SetData(const TFormatEtc& format, TStgMedium& medium, bool release);
 
-  TNodeTree* Owner() const { return owner_; }
-  void OwnerGone() { owner_ = nullptr; }
+  /// The tree that made the object, while it exists.
+  TNodeTree* Owner() const;
   const TFormatEtcArray& Formats() const { return formats_; }
   TFormatEtcArray& FormatsForUpdate() { return formats_; }
 
@@ -160,7 +160,7 @@ class TVTDataObject : public TRefCounted {
   InternalMedium* FindInternal(const TFormatEtc& format);
   HRESULT CopyMedium(TStgMedium& target, const TStgMedium& source, bool copy_memory);
 
-  TNodeTree* owner_;
+  uint64_t ownerId_;  // the tree's id: the object may outlive the tree
   bool forClipboard_;
   TFormatEtcArray formats_;
   std::vector<InternalMedium> internal_;

@@ -487,6 +487,8 @@ void TNodeTree::DeleteChildren(PNode node, bool reset_has_children) {
   node->FirstChild = nullptr;
   node->LastChild = nullptr;
   --updateCount_;
+  // Selected children were only marked while the children went; drop those entries now.
+  if (updateCount_ == 0) PackSelection();
   InvalidateCache();
   if (updateCount_ == 0) {
     const int32_t old_x = offsetX_;

@@ -179,6 +179,20 @@ TEST_F(DataObjectTest, TreeReferenceNamesThisTreeAndIsRefusedWhileFlushing) {
   tree.ExcludeState(tsFlushingClipboard);
 }
 
+TEST(DataObjectLifetimeTest, AnObjectThatOutlivesItsTreeNamesNoTree) {
+  TRef<TVTDataObject> data;
+  {
+    TNodeTree tree;
+    Add(tree, nullptr, "a");
+    data = TRef<TVTDataObject>(new TVTDataObject(&tree, true));
+    EXPECT_EQ(data->Owner(), &tree);
+  }
+  EXPECT_EQ(data->Owner(), nullptr);
+  EXPECT_EQ(TreeFromDataObject(data.get()), nullptr);
+  TStgMedium medium;
+  EXPECT_NE(data->GetData(kText, medium), S_OK);
+}
+
 TEST(DragManagerTest, QueryContinueDragAndFeedback) {
   TNodeTree tree;
   TVTDragManager& manager = tree.DragManager();
