@@ -744,23 +744,43 @@ void TNodeTree::SetMargin(int32_t value) {
   if (HandleAllocated() && !HasState(tsLoading)) Invalidate();
 }
 
-void TNodeTree::SetImages(TCustomImageList* images) {
-  if (images == images_) return;
-  images_ = images;
+void TNodeTree::ReplaceImageList(TCustomImageList*& field, TCustomImageList* images) {
+  if (images == field) return;
+  // The tree hears when a list it shows goes, so it never draws from a freed list.
+  if (field != nullptr && !ShowsImageListElsewhere(field, &field)) RemoveFreeNotification(field);
+  field = images;
+  if (field != nullptr) FreeNotification(field);
   rangeWidthValid_ = false;
   if (!HasState(tsLoading)) Invalidate();
 }
 
+bool TNodeTree::ShowsImageListElsewhere(TCustomImageList* list, TCustomImageList* const* except) const {
+  for (TCustomImageList* const* field : {&images_, &stateImages_, &checkImages_})
+    if (field != except && *field == list) return true;
+  return false;
+}
+
+void TNodeTree::SetImages(TCustomImageList* images) {
+  ReplaceImageList(images_, images);
+}
+
 void TNodeTree::SetStateImages(TCustomImageList* images) {
-  if (images == stateImages_) return;
-  stateImages_ = images;
-  if (!HasState(tsLoading)) Invalidate();
+  ReplaceImageList(stateImages_, images);
 }
 
 void TNodeTree::SetCheckImages(TCustomImageList* images) {
-  if (images == checkImages_) return;
-  checkImages_ = images;
-  if (!HasState(tsLoading)) Invalidate();
+  ReplaceImageList(checkImages_, images);
+}
+
+void TNodeTree::Notification(TComponent* component, TOperation operation) {
+  TCustomControl::Notification(component, operation);
+  if (operation != opRemove) return;
+  for (TCustomImageList** field : {&images_, &stateImages_, &checkImages_})
+    if (*field == component) {
+      *field = nullptr;
+      rangeWidthValid_ = false;
+    }
+  if (header_ != nullptr && header_->Images() == component) header_->SetImages(nullptr);
 }
 
 TRect TNodeTree::GetTreeRect() {

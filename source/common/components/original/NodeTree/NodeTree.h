@@ -396,6 +396,7 @@ class TNodeTree : public TCustomControl {
  protected:
   void Paint() override;
   void CreateWnd() override;
+  void Notification(TComponent* component, TOperation operation) override;
   void Resize() override;
 
   // Hooks with their default behaviour; descendants override them.
@@ -452,6 +453,8 @@ class TNodeTree : public TCustomControl {
   int32_t ImageWidth(TCustomImageList* list) const;
   int32_t TextOffset(PNode node, int32_t column);
   int32_t ComputeRangeWidth();
+  void ReplaceImageList(TCustomImageList*& field, TCustomImageList* images);
+  bool ShowsImageListElsewhere(TCustomImageList* list, TCustomImageList* const* except) const;
 
   // Painting helpers (NodeTreePaint.cpp).
   struct PaintContext;

@@ -216,6 +216,29 @@ TEST(TreePaintTest, ThemedHeaderAndButtonsUseTheDesktopStyle) {
   EXPECT_GT(different, 50);
 }
 
+TEST(TreePaintTest, BackgroundPictureIsTiledAndScrollsWithTheTree) {
+  TNodeTree tree;
+  tree.SetBounds(0, 0, 60, 80);
+  tree.SetDefaultNodeHeight(7);
+  for (int i = 0; i < 5; ++i) tree.InsertNode(nullptr, amAddChildLast);
+  TBitmap& picture = tree.Background();
+  picture.SetPixelFormat(pf24bit);
+  picture.SetSize(5, 3);
+  for (int32_t y = 0; y < 3; ++y)
+    for (int32_t x = 0; x < 5; ++x)
+      picture.Canvas().SetPixel(x, y, static_cast<TColor>(0x102030 + 0x10 * x + 0x1000 * y));
+  TNodeTreeOptions& options = tree.GetOptions();
+  options.SetPaintOptions((options.PaintOptions() | toShowBackground) & ~(toShowTreeLines | toShowButtons));
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(60, 60);
+  // A window 10 pixels down the tree: rows and the area below them continue the same tiling.
+  tree.PaintTree(painted.Canvas(), Rect(0, 10, 60, 70), Point(0, 0), poBackground);
+  for (int32_t y = 0; y < 60; ++y)
+    for (int32_t x = 0; x < 60; ++x)
+      ASSERT_EQ(painted.Canvas().Pixel(x, y), picture.Canvas().Pixel(x % 5, (y + 10) % 3)) << x << "," << y;
+}
+
 TEST(TreePaintTest, EmptyTreePaintsOnlyTheBackground) {
   TNodeTree tree;
   tree.SetColor(0x336699);

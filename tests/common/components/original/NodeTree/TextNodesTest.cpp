@@ -3,6 +3,7 @@
 
 #include "TreeTestSupport.h"
 #include "platform/core/CodePages.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/gui/GuiTestSupport.h"
 
@@ -101,6 +102,19 @@ TEST_F(TextNodesTest, SettersInvalidateOnlyOnChange) {
   EXPECT_EQ(tree.Margin(), 0);
   PNode node = tree.AddTextNode(nullptr, amInsertAfter, true, -1, 1, 0, 4, "x");
   EXPECT_EQ(tree.GetDisplayRect(node, NoColumn, true).Left, tree.Indent());
+}
+
+TEST_F(TextNodesTest, AFreedImageListIsForgotten) {
+  auto images = std::make_unique<TImageList>();
+  tree.SetImages(images.get());
+  tree.SetStateImages(images.get());
+  tree.SetStateImages(nullptr);  // still shown as normal images: the tree keeps listening
+  images.reset();
+  EXPECT_EQ(tree.Images(), nullptr);
+  TBitmap target;
+  target.SetSize(50, 50);
+  tree.AddTextNode(nullptr, amInsertAfter, true, -1, 1, 0, 4, "x");
+  tree.PaintTree(target.Canvas(), Rect(0, 0, 50, 50), Point(0, 0), poGridLines);
 }
 
 TEST_F(TextNodesTest, ClearLeavesNoNodesAndFreesTheTexts) {
