@@ -22,14 +22,13 @@ std::unique_ptr<TThemeServices>& Instance() {
 }  // namespace
 
 TThemeServices::TThemeServices(TWinControl* window) : window_(window) {
-  if (window_ != nullptr) {
-    windowLife_ = window_->LifeToken();
-    handlerId_ = AddStyleChangeHandler([this] {
-      TMessage message;
-      message.Msg = WM_THEMECHANGED;
-      Dispatch(message);
-    });
-  }
+  if (window_ != nullptr) windowLife_ = window_->LifeToken();
+  // Style changes reach the services whether or not a window is bound.
+  handlerId_ = AddStyleChangeHandler([this] {
+    TMessage message;
+    message.Msg = WM_THEMECHANGED;
+    Dispatch(message);
+  });
   libraryPresent_ = AcquireThemeLibrary();
   UpdateThemes();
 }

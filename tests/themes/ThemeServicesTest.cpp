@@ -139,6 +139,19 @@ TEST(ThemeServicesTest, DrawsHeaderSectionsAndExpandGlyphs) {
   EXPECT_EQ(bitmap.Canvas().Pixel(40, 12), 0x123456);
 }
 
+TEST(ThemeServicesTest, ProcessWideInstanceFollowsAStyleChange) {
+  TThemeServices& services = GetThemeServices();
+  ASSERT_TRUE(services.GetThemesEnabled());
+  auto saved = ThemeFunctions().IsThemeActive;
+  ThemeFunctions().IsThemeActive = [] { return false; };
+  ASSERT_TRUE(SetApplicationStyle(CurrentStyleName()));
+  EXPECT_FALSE(services.GetThemesEnabled());
+  ThemeFunctions().IsThemeActive = saved;
+  ASSERT_TRUE(SetApplicationStyle(CurrentStyleName()));
+  EXPECT_TRUE(services.GetThemesEnabled());
+  FreeThemeServices();
+}
+
 TEST(ThemeServicesTest, ProcessWideInstanceIsMadeOnce) {
   TThemeServices& first = GetThemeServices();
   EXPECT_EQ(&GetThemeServices(), &first);

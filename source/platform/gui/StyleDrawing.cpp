@@ -132,9 +132,10 @@ bool SetApplicationStyle(const std::string& name) {
   if (!StyleAvailable()) return false;
   QStyle* style = QStyleFactory::create(QString::fromStdString(name));
   if (style == nullptr) return false;
-  QApplication::setStyle(style);
-  // Widgets hear of it through their own style-change events; the rest of the program here.
+  // Services that keep state about the style hear first, so that controls, which hear through
+  // their widgets' style-change events, find that state current.
   NotifyStyleChanged();
+  QApplication::setStyle(style);
   return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include "TreeTestSupport.h"
 #include "platform/gui/GuiTestSupport.h"
+#include "platform/gui/StyleDrawing.h"
 #include "themes/ThemeSrv.h"
 
 namespace {
@@ -53,6 +54,21 @@ TEST(TreeOptionsTest, ThemeAwareFollowsWhetherThemesAreOn) {
   options.SetPaintOptions(options.PaintOptions() | toThemeAware);
   EXPECT_EQ(tree.UseThemes(), GetThemeServices().GetThemesEnabled());
   EXPECT_GE(tree.Invalidations, 1);
+}
+
+TEST(TreeOptionsTest, TreeFollowsAStyleChangeThatSwitchesThemesOff) {
+  TCountingTree tree;
+  tree.HandleNeeded();
+  ASSERT_TRUE(tree.UseThemes());
+  auto saved = ThemeFunctions().IsThemeActive;
+  ThemeFunctions().IsThemeActive = [] { return false; };
+  tree.Invalidations = 0;
+  ASSERT_TRUE(SetApplicationStyle(CurrentStyleName()));
+  EXPECT_FALSE(tree.UseThemes());
+  EXPECT_GE(tree.Invalidations, 1);
+  ThemeFunctions().IsThemeActive = saved;
+  ASSERT_TRUE(SetApplicationStyle(CurrentStyleName()));
+  EXPECT_TRUE(tree.UseThemes());
 }
 
 TEST(TreeOptionsTest, SelectionOptionsClearTheSelectionWhenTheModeChanges) {

@@ -239,6 +239,33 @@ TEST(TreePaintTest, BackgroundPictureIsTiledAndScrollsWithTheTree) {
       ASSERT_EQ(painted.Canvas().Pixel(x, y), picture.Canvas().Pixel(x % 5, (y + 10) % 3)) << x << "," << y;
 }
 
+TEST(TreePaintTest, SelectionRectangleIsBlendedOverRowsAndTheAreaBelow) {
+  TNodeTree tree;
+  tree.SetBounds(0, 0, 60, 60);
+  tree.SetDefaultNodeHeight(10);
+  tree.SetColor(clWhite);
+  tree.GetOptions().SetPaintOptions(tree.GetOptions().PaintOptions() & ~(toShowTreeLines | toShowButtons));
+  tree.InsertNode(nullptr, amAddChildLast);
+  tree.SetDrawSelectionMode(smBlendedRectangle);
+  tree.SetSelectionBlendFactor(128);
+  tree.SetColors(ciSelectionRectangleBlend, 0x0000FF);   // red
+  tree.SetColors(ciSelectionRectangleBorder, 0x000000);  // black frame
+  tree.SetSelectionRect(Rect(40, 25, 10, 5));            // given the wrong way round
+  tree.IncludeState(tsRectSelecting);
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(60, 60);
+  tree.PaintTree(painted.Canvas(), Rect(0, 0, 60, 60), Point(0, 0), poDrawSelection);
+  const TColor blended = 0x7F7FFF;                      // half white, half red
+  EXPECT_EQ(painted.Canvas().Pixel(20, 8), blended);    // inside, on the row
+  EXPECT_EQ(painted.Canvas().Pixel(20, 20), blended);   // inside, below the last row
+  EXPECT_EQ(painted.Canvas().Pixel(10, 15), 0x000000);  // the frame
+  EXPECT_EQ(painted.Canvas().Pixel(45, 15), clWhite);   // outside
+  tree.ExcludeState(tsRectSelecting);
+  tree.PaintTree(painted.Canvas(), Rect(0, 0, 60, 60), Point(0, 0), poDrawSelection);
+  EXPECT_EQ(painted.Canvas().Pixel(20, 20), clWhite);
+}
+
 TEST(TreePaintTest, EmptyTreePaintsOnlyTheBackground) {
   TNodeTree tree;
   tree.SetColor(0x336699);
