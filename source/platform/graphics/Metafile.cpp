@@ -198,6 +198,6 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& rect) {
   if (painter == nullptr) return;
   // The window starts as the placeable header's box (its size in metafile units).
   const TWmfFrame frame{impl_->left, impl_->top, MulDiv(impl_->mm_width, impl_->inch, kMM100PerInch),
-                        MulDiv(impl_->mm_height, impl_->inch, kMM100PerInch)};
+                        MulDiv(impl_->mm_height, impl_->inch, kMM100PerInch), impl_->inch};
   PlayWmf(*painter, impl_->data, frame, QRect(rect.Left, rect.Top, rect.Width(), rect.Height()));
 }

@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,9 +21,11 @@ namespace {
 constexpr uint16_t kEof = 0x0000;
 constexpr uint16_t kSaveDC = 0x001E;
 constexpr uint16_t kSetBkMode = 0x0102;
+constexpr uint16_t kSetMapMode = 0x0103;
 constexpr uint16_t kSetRop2 = 0x0104;
 constexpr uint16_t kSetPolyFillMode = 0x0106;
 constexpr uint16_t kRestoreDC = 0x0127;
+constexpr uint16_t kSelectClipRegion = 0x012C;
 constexpr uint16_t kSelectObject = 0x012D;
 constexpr uint16_t kSetTextAlign = 0x012E;
 constexpr uint16_t kDibCreatePatternBrush = 0x0142;
@@ -31,7 +34,10 @@ constexpr uint16_t kSetBkColor = 0x0201;
 constexpr uint16_t kSetTextColor = 0x0209;
 constexpr uint16_t kSetWindowOrg = 0x020B;
 constexpr uint16_t kSetWindowExt = 0x020C;
+constexpr uint16_t kSetViewportOrg = 0x020D;
+constexpr uint16_t kSetViewportExt = 0x020E;
 constexpr uint16_t kOffsetWindowOrg = 0x020F;
+constexpr uint16_t kOffsetViewportOrg = 0x0211;
 constexpr uint16_t kLineTo = 0x0213;
 constexpr uint16_t kMoveTo = 0x0214;
 constexpr uint16_t kCreatePenIndirect = 0x02FA;
@@ -39,14 +45,18 @@ constexpr uint16_t kCreateFontIndirect = 0x02FB;
 constexpr uint16_t kCreateBrushIndirect = 0x02FC;
 constexpr uint16_t kPolygon = 0x0324;
 constexpr uint16_t kPolyline = 0x0325;
+constexpr uint16_t kScaleWindowExt = 0x0410;
+constexpr uint16_t kScaleViewportExt = 0x0412;
 constexpr uint16_t kExcludeClipRect = 0x0415;
 constexpr uint16_t kIntersectClipRect = 0x0416;
 constexpr uint16_t kEllipse = 0x0418;
 constexpr uint16_t kRectangle = 0x041B;
-constexpr uint16_t kPatBlt = 0x041D;
+constexpr uint16_t kSetPixel = 0x041F;
 constexpr uint16_t kTextOut = 0x0521;
 constexpr uint16_t kPolyPolygon = 0x0538;
 constexpr uint16_t kRoundRect = 0x061C;
+constexpr uint16_t kPatBlt = 0x061D;
+constexpr uint16_t kEscape = 0x0626;
 constexpr uint16_t kDibBitBlt = 0x0940;
 constexpr uint16_t kExtTextOut = 0x0A32;
 constexpr uint16_t kDibStretchBlt = 0x0B41;
@@ -56,7 +66,56 @@ constexpr uint16_t kCreatePalette = 0x00F7;
 constexpr uint16_t kCreatePatternBrush = 0x01F9;
 constexpr uint16_t kCreateRegion = 0x06FF;
 
+// Escape functions that build a path and clip to it (written for printers that know paths).
+constexpr uint16_t kBeginPath = 4096;
+constexpr uint16_t kClipToPath = 4097;
+constexpr uint16_t kEndPath = 4098;
+enum class PathClip : uint16_t {
+  Save = 0,       // remember the current clipping
+  Restore = 1,    // go back to the clipping last remembered
+  Inclusive = 2,  // clip to the inside of the path
+  Exclusive = 3,  // clip to the outside of the path
+};
+
+enum class MapMode : uint16_t {
+  Text = 1,     // one unit a device unit, y down
+  LoMetric,     // 0.1 mm, y up
+  HiMetric,     // 0.01 mm, y up
+  LoEnglish,    // 0.01 inch, y up
+  HiEnglish,    // 0.001 inch, y up
+  Twips,        // 1/1440 inch, y up
+  Isotropic,    // window onto viewport, the same scale on both axes
+  Anisotropic,  // window onto viewport
+};
+
+/// Units per inch of the fixed mapping modes, from LoMetric on.
+constexpr int32_t kFixedModeUnitsPerInch[] = {254, 2540, 100, 1000, 1440};
+
+/// What a line raster operation (1 to 16) does, as the Qt mode; 11 draws nothing.
+constexpr QPainter::CompositionMode kRop2Modes[] = {
+    QPainter::RasterOp_ClearDestination,            // black
+    QPainter::RasterOp_NotSourceAndNotDestination,  // not (pen or destination)
+    QPainter::RasterOp_NotSourceAndDestination,     // destination and not pen
+    QPainter::RasterOp_NotSource,                   // not pen
+    QPainter::RasterOp_SourceAndNotDestination,     // pen and not destination
+    QPainter::RasterOp_NotDestination,              // not destination
+    QPainter::RasterOp_SourceXorDestination,        // pen xor destination
+    QPainter::RasterOp_NotSourceOrNotDestination,   // not (pen and destination)
+    QPainter::RasterOp_SourceAndDestination,        // pen and destination
+    QPainter::RasterOp_NotSourceXorDestination,     // not (pen xor destination)
+    QPainter::CompositionMode_DestinationOver,      // destination unchanged (not drawn)
+    QPainter::RasterOp_NotSourceOrDestination,      // destination or not pen
+    QPainter::CompositionMode_SourceOver,           // pen
+    QPainter::RasterOp_SourceOrNotDestination,      // pen or not destination
+    QPainter::RasterOp_SourceOrDestination,         // pen or destination
+    QPainter::RasterOp_SetDestination,              // white
+};
+static_assert(std::size(kRop2Modes) == 16);
+constexpr uint16_t kRop2Nop = 11;
+constexpr uint16_t kRop2CopyPen = 13;
+
 constexpr size_t kMaxSavedStates = 1024;
+constexpr size_t kMaxSavedClips = 1024;
 constexpr uint16_t kTextAlignUpdateCP = 1;
 constexpr uint16_t kEtoOpaque = 2;
 constexpr uint16_t kEtoClipped = 4;
@@ -88,11 +147,12 @@ QColor ColorOf(uint32_t colorref) {
 }
 
 struct WmfObject {
-  enum class Kind { Free, Pen, Brush, Font, Other };
+  enum class Kind { Free, Pen, Brush, Font, Region, Other };
   Kind kind = Kind::Free;
   QPen pen;
   QBrush brush;
   QFont font;
+  QPainterPath region;  // in logical units
   uint8_t charset = DEFAULT_CHARSET;
   int escapement = 0;  // tenths of a degree, counter-clockwise
 };
@@ -109,40 +169,63 @@ struct DcState {
   bool opaque = true;
   uint16_t text_align = 0;
   Qt::FillRule fill_rule = Qt::OddEvenFill;
+  MapMode map_mode = MapMode::Anisotropic;
   QPoint window_org;
   QSize window_ext;
+  QPoint viewport_org;
+  QSize viewport_ext;
   QPointF position;
-  QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+  uint16_t rop2 = kRop2CopyPen;
 };
 
-QPainter::CompositionMode ModeOfRop2(uint16_t rop2) {
-  switch (rop2) {
-    case 6:  // R2_NOT
-      return QPainter::RasterOp_NotDestination;
-    case 7:  // R2_XORPEN
-      return QPainter::RasterOp_SourceXorDestination;
-    case 9:  // R2_MASKPEN
-      return QPainter::RasterOp_SourceAndDestination;
-    case 10:  // R2_NOTXORPEN
-      return QPainter::RasterOp_NotSourceXorDestination;
-    case 15:  // R2_MERGEPEN
-      return QPainter::RasterOp_SourceOrDestination;
-    default:
-      return QPainter::CompositionMode_SourceOver;
+/// A region object's rectangles (a scan is a band of rows with pairs of left and right
+/// edges) as one path; nullopt when the record does not hold the scans it counts.
+std::optional<QPainterPath> ReadRegion(const Params& a) {
+  // nextInChain, type, object count (2 words), region size, scan count, max scan, bounds (4).
+  constexpr size_t kScansStart = 11;
+  const size_t scans = a.U(5);
+  QPainterPath path;
+  size_t at = kScansStart;
+  for (size_t i = 0; i < scans; ++i) {
+    if (!a.Has(at + 3)) return std::nullopt;
+    const size_t count = a.U(at);
+    const int top = a.S(at + 1);
+    const int bottom = a.S(at + 2);
+    if (count % 2 != 0 || !a.Has(at + 3 + count + 1)) return std::nullopt;
+    for (size_t k = 0; k < count; k += 2) {
+      const int left = a.S(at + 3 + k);
+      const int right = a.S(at + 4 + k);
+      if (right > left && bottom > top) path.addRect(QRectF(left, top, right - left, bottom - top));
+    }
+    at += 3 + count + 1;
   }
+  return path.simplified();
 }
 
 class Player {
  public:
   Player(QPainter& p, const TWmfFrame& frame, const QRect& dest, size_t object_count)
-      : p_(p), frame_(frame), dest_(dest), base_(p.transform()), objects_(object_count) {
+      : p_(p), dest_(dest), base_(p.transform()), objects_(object_count) {
+    // The metafile's device space is its frame; without one, the destination's pixels.
+    QSize size(frame.Width, frame.Height);
+    QPoint origin(frame.Left, frame.Top);
+    if (size.width() == 0 || size.height() == 0) {
+      size = dest.size();
+      origin = QPoint();
+    }
+    device_to_dest_.translate(dest.x(), dest.y());
+    device_to_dest_.scale(static_cast<double>(dest.width()) / size.width(),
+                          static_cast<double>(dest.height()) / size.height());
+    device_to_dest_.translate(-origin.x(), -origin.y());
+    units_per_inch_ = frame.UnitsPerInch > 0 ? frame.UnitsPerInch : 96;
     state_.font = DefaultFont();
-    state_.window_org = QPoint(frame.Left, frame.Top);
-    state_.window_ext = QSize(frame.Width, frame.Height);
+    state_.window_org = state_.viewport_org = origin;
+    state_.window_ext = state_.viewport_ext = size;
   }
 
   void Play(std::span<const uint8_t> records) {
     p_.setClipRect(dest_, Qt::IntersectClip);
+    base_clip_ = base_.map(p_.clipPath());
     ApplyMapping();
     size_t pos = 0;
     while (records.size() - pos >= 6) {
@@ -165,21 +248,68 @@ class Player {
     return ToQFont(font);
   }
 
-  /// The metafile's window onto the destination rectangle.
-  void ApplyMapping() {
-    QSize ext = state_.window_ext;
-    if (ext.width() == 0 || ext.height() == 0) ext = dest_.size();
-    if (ext.width() == 0 || ext.height() == 0) return;
-    QTransform t;
-    t.translate(dest_.x(), dest_.y());
-    t.scale(static_cast<double>(dest_.width()) / ext.width(),
-            static_cast<double>(dest_.height()) / ext.height());
-    t.translate(-state_.window_org.x(), -state_.window_org.y());
-    p_.setTransform(t * base_);
+  /// Logical units to the painter's device: the window onto the viewport, the metafile's
+  /// device space onto the destination, then whatever transform the painter came with.
+  QTransform LogicalToPainter() const {
+    const QSize we = state_.window_ext;
+    const QSize ve = state_.viewport_ext;
+    double sx = we.width() != 0 ? static_cast<double>(ve.width()) / we.width() : 1;
+    double sy = we.height() != 0 ? static_cast<double>(ve.height()) / we.height() : 1;
+    if (state_.map_mode == MapMode::Isotropic) {
+      const double s = std::min(std::abs(sx), std::abs(sy));
+      sx = std::copysign(s, sx);
+      sy = std::copysign(s, sy);
+    }
+    if (sx == 0) sx = 1;
+    if (sy == 0) sy = 1;
+    QTransform logical;
+    logical.translate(state_.viewport_org.x(), state_.viewport_org.y());
+    logical.scale(sx, sy);
+    logical.translate(-state_.window_org.x(), -state_.window_org.y());
+    return logical * device_to_dest_ * base_;
+  }
+
+  void ApplyMapping() { p_.setTransform(LogicalToPainter()); }
+
+  bool ScalableMode() const {
+    return state_.map_mode == MapMode::Isotropic || state_.map_mode == MapMode::Anisotropic;
+  }
+
+  void SetMapMode(uint16_t mode) {
+    if (mode < 1 || mode > 8) return;
+    state_.map_mode = static_cast<MapMode>(mode);
+    // The fixed modes bring their own extents; the scalable ones keep what was there.
+    if (state_.map_mode == MapMode::Text) {
+      state_.window_ext = state_.viewport_ext = QSize(1, 1);
+    } else if (!ScalableMode()) {
+      const int32_t units = kFixedModeUnitsPerInch[mode - 2];
+      state_.window_ext = QSize(units, units);
+      state_.viewport_ext = QSize(units_per_inch_, -units_per_inch_);
+    }
+    ApplyMapping();
+  }
+
+  /// An extent record: `ext` is changed only in the scalable modes.
+  void SetExtent(QSize& ext, QSize value) {
+    if (!ScalableMode() || value.width() == 0 || value.height() == 0) return;
+    ext = value;
+    ApplyMapping();
+  }
+
+  /// A scale record: x numerator, x denominator, y numerator, y denominator (stored reversed).
+  void ScaleExtent(QSize& ext, const Params& a) {
+    if (a.S(0) == 0 || a.S(2) == 0) return;
+    const int64_t w = static_cast<int64_t>(ext.width()) * a.S(3) / a.S(2);
+    const int64_t h = static_cast<int64_t>(ext.height()) * a.S(1) / a.S(0);
+    if (w < INT16_MIN || w > INT16_MAX || h < INT16_MIN || h > INT16_MAX) return;
+    SetExtent(ext, QSize(static_cast<int>(w), static_cast<int>(h)));
   }
 
   void Record(uint16_t function, const Params& a) {
     switch (function) {
+      case kSetMapMode:
+        SetMapMode(a.U(0));
+        break;
       case kSetWindowOrg:
         state_.window_org = QPoint(a.S(1), a.S(0));
         ApplyMapping();
@@ -189,8 +319,24 @@ class Player {
         ApplyMapping();
         break;
       case kSetWindowExt:
-        state_.window_ext = QSize(a.S(1), a.S(0));
+        SetExtent(state_.window_ext, QSize(a.S(1), a.S(0)));
+        break;
+      case kScaleWindowExt:
+        ScaleExtent(state_.window_ext, a);
+        break;
+      case kSetViewportOrg:
+        state_.viewport_org = QPoint(a.S(1), a.S(0));
         ApplyMapping();
+        break;
+      case kOffsetViewportOrg:
+        state_.viewport_org += QPoint(a.S(1), a.S(0));
+        ApplyMapping();
+        break;
+      case kSetViewportExt:
+        SetExtent(state_.viewport_ext, QSize(a.S(1), a.S(0)));
+        break;
+      case kScaleViewportExt:
+        ScaleExtent(state_.viewport_ext, a);
         break;
       case kSetBkColor:
         state_.bk_color = ColorOf(a.U32(0));
@@ -205,7 +351,7 @@ class Player {
         state_.text_align = a.U(0);
         break;
       case kSetRop2:
-        state_.mode = ModeOfRop2(a.U(0));
+        if (a.U(0) >= 1 && a.U(0) <= 16) state_.rop2 = a.U(0);
         break;
       case kSetPolyFillMode:
         state_.fill_rule = a.U(0) == 2 ? Qt::WindingFill : Qt::OddEvenFill;
@@ -231,9 +377,11 @@ class Player {
       case kDibCreatePatternBrush:
         AddObject(MakePatternBrush(a));
         break;
+      case kCreateRegion:
+        AddObject(MakeRegion(a));
+        break;
       case kCreatePalette:
-      case kCreatePatternBrush:
-      case kCreateRegion: {
+      case kCreatePatternBrush: {
         WmfObject other;
         other.kind = WmfObject::Kind::Other;
         AddObject(other);
@@ -242,30 +390,52 @@ class Player {
       case kSelectObject:
         SelectObject(a.U(0));
         break;
+      case kSelectClipRegion:
+        SelectClipRegion(a.U(0));
+        break;
       case kDeleteObject:
         if (a.U(0) < objects_.size()) objects_[a.U(0)] = WmfObject{};
         break;
       case kIntersectClipRect:
         p_.setClipRect(RectOf(a, 0), Qt::IntersectClip);
         break;
-      case kExcludeClipRect:
-        ExcludeClip(RectOf(a, 0));
+      case kExcludeClipRect: {
+        QPainterPath hole;
+        hole.addRect(RectOf(a, 0));
+        ExcludeClip(p_.transform().map(hole));
+        break;
+      }
+      case kEscape:
+        Escape(a);
         break;
       case kMoveTo:
         state_.position = QPointF(a.S(1), a.S(0));
+        if (path_) path_->moveTo(p_.transform().map(state_.position));
         break;
       case kLineTo:
         LineTo(QPointF(a.S(1), a.S(0)));
         break;
-      case kRectangle:
-        Figure([&] { p_.drawRect(RectOf(a, 0)); });
+      case kSetPixel:
+        SetPixel(QPointF(a.S(3), a.S(2)), ColorOf(a.U32(0)));
         break;
-      case kRoundRect:
-        Figure([&] { p_.drawRoundedRect(RectOf(a, 2), a.S(1) / 2.0, a.S(0) / 2.0); });
+      case kRectangle: {
+        QPainterPath path;
+        path.addRect(RectOf(a, 0));
+        Figure(path);
         break;
-      case kEllipse:
-        Figure([&] { p_.drawEllipse(RectOf(a, 0)); });
+      }
+      case kRoundRect: {
+        QPainterPath path;
+        path.addRoundedRect(RectOf(a, 2), a.S(1) / 2.0, a.S(0) / 2.0);
+        Figure(path);
         break;
+      }
+      case kEllipse: {
+        QPainterPath path;
+        path.addEllipse(RectOf(a, 0));
+        Figure(path);
+        break;
+      }
       case kPolygon:
       case kPolyline:
         Poly(function == kPolygon, a);
@@ -399,16 +569,25 @@ class Player {
     return o;
   }
 
+  /// Style and colour usage, then a packed DIB whose pixels tile the filled area.
   static WmfObject MakePatternBrush(const Params& a) {
     WmfObject o;
     o.kind = WmfObject::Kind::Brush;
     o.brush = QBrush(Qt::black);
     try {
       const QImage image = DibToQImage(DecodePackedDib(a.From(2)), false);
-      if (!image.isNull()) o.brush = QBrush(image);
+      if (!image.isNull()) o.brush = QBrush(image.convertToFormat(QImage::Format_RGB32));
     } catch (const Exception&) {
       // A pattern that cannot be read paints black.
     }
+    return o;
+  }
+
+  static WmfObject MakeRegion(const Params& a) {
+    WmfObject o;
+    o.kind = WmfObject::Kind::Region;
+    // A region whose scans do not fit its record clips nothing away.
+    if (auto region = ReadRegion(a)) o.region = *region;
     return o;
   }
 
@@ -453,48 +632,127 @@ class Player {
         state_.charset = o.charset;
         state_.escapement = o.escapement;
         break;
+      case WmfObject::Kind::Region:
+        SelectClipRegion(index);
+        break;
       default:
         break;
     }
   }
 
-  void ExcludeClip(const QRectF& r) {
-    QPainterPath area;
-    if (p_.hasClipping()) {
-      area = p_.clipPath();
-    } else {
-      area.addRect(p_.transform().inverted().mapRect(QRectF(dest_)));
-    }
-    QPainterPath hole;
-    hole.addRect(r);
-    p_.setClipPath(area.subtracted(hole));
+  /// Clipping in the painter's device coordinates, whatever the mapping is at the time.
+  void SetDeviceClip(const QPainterPath& clip) {
+    p_.setTransform(QTransform());
+    p_.setClipPath(clip, Qt::ReplaceClip);
+    ApplyMapping();
   }
 
-  /// Draws a figure with the current pen, brush and raster mode.
-  template <typename F>
-  void Figure(F draw) {
-    p_.setCompositionMode(state_.mode);
+  QPainterPath DeviceClip() const { return p_.transform().map(p_.clipPath()); }
+
+  /// A region replaces the clipping within the picture; an empty region, or an object that
+  /// is no region, takes the clipping back to the whole picture.
+  void SelectClipRegion(uint16_t index) {
+    if (index < objects_.size() && objects_[index].kind == WmfObject::Kind::Region &&
+        !objects_[index].region.isEmpty()) {
+      SetDeviceClip(base_clip_.intersected(p_.transform().map(objects_[index].region)));
+    } else {
+      SetDeviceClip(base_clip_);
+    }
+  }
+
+  void ExcludeClip(const QPainterPath& device_hole) { SetDeviceClip(DeviceClip().subtracted(device_hole)); }
+
+  void Escape(const Params& a) {
+    switch (a.U(0)) {
+      case kBeginPath:
+        path_ = QPainterPath();
+        path_->setFillRule(state_.fill_rule);
+        break;
+      case kEndPath:
+        if (path_) {
+          last_path_ = *path_;
+          path_.reset();
+        }
+        break;
+      case kClipToPath:
+        ClipToPath(static_cast<PathClip>(a.U(2)));
+        break;
+      default:
+        break;
+    }
+  }
+
+  void ClipToPath(PathClip how) {
+    switch (how) {
+      case PathClip::Save:
+        if (saved_clips_.size() < kMaxSavedClips) saved_clips_.push_back(DeviceClip());
+        break;
+      case PathClip::Restore:
+        if (!saved_clips_.empty()) {
+          SetDeviceClip(saved_clips_.back());
+          saved_clips_.pop_back();
+        }
+        break;
+      case PathClip::Inclusive:
+        SetDeviceClip(DeviceClip().intersected(last_path_));
+        break;
+      case PathClip::Exclusive:
+        ExcludeClip(last_path_);
+        break;
+    }
+  }
+
+  /// The brush with its pattern laid in device pixels from the device's origin, as a
+  /// pattern is whatever the mapping.
+  QBrush DeviceBrush() const {
+    QBrush brush = state_.brush;
+    if (brush.style() == Qt::TexturePattern) brush.setTransform(p_.transform().inverted());
+    return brush;
+  }
+
+  /// Draws a figure with the current pen, brush and raster operation; between the path
+  /// escapes it becomes part of the path instead.
+  void Figure(const QPainterPath& figure, bool filled = true) {
+    if (path_) {
+      path_->addPath(p_.transform().map(figure));
+      return;
+    }
+    if (state_.rop2 == kRop2Nop) return;
+    p_.setCompositionMode(kRop2Modes[state_.rop2 - 1]);
     p_.setPen(state_.pen);
-    p_.setBrush(state_.brush);
-    if (state_.opaque && state_.brush.style() > Qt::SolidPattern &&
+    p_.setBrush(filled ? DeviceBrush() : QBrush(Qt::NoBrush));
+    if (filled && state_.opaque && state_.brush.style() > Qt::SolidPattern &&
         state_.brush.style() < Qt::LinearGradientPattern) {
       // Hatches on an opaque background: the gaps take the background colour first.
-      const QBrush hatch = state_.brush;
       p_.setBrush(state_.bk_color);
-      const QPen pen = state_.pen;
       p_.setPen(Qt::NoPen);
-      draw();
-      p_.setBrush(hatch);
-      p_.setPen(pen);
+      p_.drawPath(figure);
+      p_.setBrush(state_.brush);
+      p_.setPen(state_.pen);
     }
-    draw();
+    p_.drawPath(figure);
   }
 
   void LineTo(QPointF to) {
-    p_.setCompositionMode(state_.mode);
-    p_.setPen(state_.pen);
-    p_.drawLine(state_.position, to);
+    QPainterPath line(state_.position);
+    line.lineTo(to);
+    if (path_) {
+      path_->lineTo(p_.transform().map(to));
+    } else {
+      Figure(line, false);
+    }
     state_.position = to;
+  }
+
+  void SetPixel(QPointF at, const QColor& color) {
+    const QPointF device = p_.transform().map(at);
+    p_.save();
+    p_.setTransform(QTransform());
+    p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p_.fillRect(
+        QRect(static_cast<int>(std::floor(device.x())), static_cast<int>(std::floor(device.y())), 1, 1),
+        color);
+    p_.restore();
   }
 
   void Poly(bool closed, const Params& a) {
@@ -502,10 +760,12 @@ class Player {
     if (count < 2 || !a.Has(1 + 2 * count)) return;
     QPolygonF poly;
     for (size_t i = 0; i < count; ++i) poly << QPointF(a.S(1 + 2 * i), a.S(2 + 2 * i));
-    if (closed)
-      Figure([&] { p_.drawPolygon(poly, state_.fill_rule); });
-    else
-      Figure([&] { p_.drawPolyline(poly); });
+    QPainterPath path;
+    path.setFillRule(state_.fill_rule);
+    if (closed) poly << poly.first();
+    path.addPolygon(poly);
+    if (closed) path.closeSubpath();
+    Figure(path, closed);
   }
 
   void PolyPolygon(const Params& a) {
@@ -523,9 +783,10 @@ class Player {
       if (!poly.isEmpty()) {
         poly << poly.first();
         path.addPolygon(poly);
+        path.closeSubpath();
       }
     }
-    Figure([&] { p_.drawPath(path); });
+    Figure(path);
   }
 
   void ExtTextOut(const Params& a) {
@@ -614,12 +875,12 @@ class Player {
         break;
       case 0x005A0049:  // PATINVERT
         p_.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        p_.fillRect(area, state_.brush);
+        p_.fillRect(area, DeviceBrush());
         break;
       case 0x00AA0029:  // the destination unchanged
         break;
       default:  // PATCOPY and anything else paint with the brush
-        if (state_.brush.style() != Qt::NoBrush) p_.fillRect(area, state_.brush);
+        if (state_.brush.style() != Qt::NoBrush) p_.fillRect(area, DeviceBrush());
         break;
     }
     p_.restore();
@@ -683,12 +944,17 @@ class Player {
   }
 
   QPainter& p_;
-  TWmfFrame frame_;
   QRect dest_;
   QTransform base_;
+  QTransform device_to_dest_;  // the metafile's device space onto the destination (no base)
+  int32_t units_per_inch_ = 96;
+  QPainterPath base_clip_;  // the destination within the painter's clipping, device coordinates
   std::vector<WmfObject> objects_;
   DcState state_;
   std::vector<DcState> saved_;
+  std::optional<QPainterPath> path_;  // being built between the path escapes, device coordinates
+  QPainterPath last_path_;
+  std::vector<QPainterPath> saved_clips_;
 };
 
 }  // namespace

@@ -15,6 +15,8 @@ struct TWmfFrame {
   int32_t Top = 0;
   int32_t Width = 0;
   int32_t Height = 0;
+  /// Metafile units per inch, which the fixed mapping modes (millimetres, inches) need.
+  int32_t UnitsPerInch = 1440;
 };
 
 /// Plays `wmf` (the metafile header and records, without a placeable header) into `dest`
