@@ -114,6 +114,9 @@ static_assert(std::size(kRop2Modes) == 16);
 constexpr uint16_t kRop2Nop = 11;
 constexpr uint16_t kRop2CopyPen = 13;
 
+constexpr uint32_t kSrcAnd = 0x008800C6;
+constexpr uint32_t kSrcPaint = 0x00EE0086;
+
 constexpr size_t kMaxSavedStates = 1024;
 constexpr size_t kMaxSavedClips = 1024;
 constexpr uint16_t kTextAlignUpdateCP = 1;
@@ -202,6 +205,16 @@ std::optional<QPainterPath> ReadRegion(const Params& a) {
   return path.simplified();
 }
 
+/// A grey picture laid with OR, kept back until the next record shows whether a picture
+/// follows with AND over the same place: together they are one picture with partial
+/// transparency, the grey being each pixel's opacity (what office suites write for
+/// translucent objects). Drawn bitwise, the translucent pixels would come out dark.
+struct PendingMask {
+  QImage image;
+  QRectF dest;
+  QTransform transform;
+};
+
 class Player {
  public:
   Player(QPainter& p, const TWmfFrame& frame, const QRect& dest, size_t object_count)
@@ -236,6 +249,7 @@ class Player {
       Record(function, Params(records.subspan(pos + 6, 2 * static_cast<size_t>(words) - 6)));
       pos += 2 * static_cast<size_t>(words);
     }
+    Record(kEof, Params({}));
     // Saves the metafile did not restore are undone here.
     RestoreDC(1);
   }
@@ -306,6 +320,10 @@ class Player {
   }
 
   void Record(uint16_t function, const Params& a) {
+    if (pending_mask_ && function != kStretchDib && function != kDibStretchBlt && function != kDibBitBlt) {
+      DrawMask(*pending_mask_);
+      pending_mask_.reset();
+    }
     switch (function) {
       case kSetMapMode:
         SetMapMode(a.U(0));
@@ -886,7 +904,34 @@ class Player {
     p_.restore();
   }
 
+  void DrawMask(const PendingMask& mask) {
+    p_.save();
+    p_.setTransform(mask.transform);
+    p_.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+    p_.drawImage(mask.dest.normalized(), mask.image);
+    p_.restore();
+  }
+
+  /// The picture over the target with the grey of `mask` as each pixel's opacity.
+  void DrawWithOpacity(const QImage& picture, const QImage& mask, const QRectF& dest) {
+    QImage blended = picture.convertToFormat(QImage::Format_ARGB32);
+    const QImage opacity = (mask.size() == picture.size() ? mask : mask.scaled(picture.size()))
+                               .convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < blended.height(); ++y) {
+      auto* row = reinterpret_cast<QRgb*>(blended.scanLine(y));
+      const auto* alpha = reinterpret_cast<const QRgb*>(opacity.constScanLine(y));
+      for (int x = 0; x < blended.width(); ++x)
+        row[x] = qRgba(qRed(row[x]), qGreen(row[x]), qBlue(row[x]), qGray(alpha[x]));
+    }
+    p_.save();
+    p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p_.drawImage(dest.normalized(), blended);
+    p_.restore();
+  }
+
   void Blit(uint32_t rop, std::span<const uint8_t> dib, QRect src, QRectF dest) {
+    std::optional<PendingMask> mask = std::move(pending_mask_);
+    pending_mask_.reset();
     QImage image;
     try {
       const TDibImage decoded = DecodePackedDib(dib);
@@ -908,14 +953,25 @@ class Player {
     const bool mirror_y = dest.height() < 0;
     QImage part = image.copy(src);
     if (mirror_x || mirror_y) part = part.mirrored(mirror_x, mirror_y);
+    if (mask) {
+      if (rop == kSrcAnd && dest == mask->dest && p_.transform() == mask->transform) {
+        DrawWithOpacity(part, mask->image, dest);
+        return;
+      }
+      DrawMask(*mask);
+    }
+    if (rop == kSrcPaint && part.isGrayscale()) {
+      pending_mask_ = PendingMask{part, dest, p_.transform()};
+      return;
+    }
     QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
     switch (rop) {
       case 0x00CC0020:  // SRCCOPY
         break;
-      case 0x008800C6:  // SRCAND
+      case kSrcAnd:
         mode = QPainter::RasterOp_SourceAndDestination;
         break;
-      case 0x00EE0086:  // SRCPAINT
+      case kSrcPaint:
         mode = QPainter::RasterOp_SourceOrDestination;
         break;
       case 0x00660046:  // SRCINVERT
@@ -955,6 +1011,7 @@ class Player {
   std::optional<QPainterPath> path_;  // being built between the path escapes, device coordinates
   QPainterPath last_path_;
   std::vector<QPainterPath> saved_clips_;
+  std::optional<PendingMask> pending_mask_;
 };
 
 }  // namespace

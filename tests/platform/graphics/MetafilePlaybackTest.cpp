@@ -324,3 +324,67 @@ TEST(MetafilePlayback, DibPatternBrushTilesInDevicePixels) {
 }
 
 }  // namespace
+
+/// A STRETCHDIB record drawing a 4 x 4 DIB of one colour (8 bits with a grey palette, or
+/// 24 bits) over units 10..30 with `rop`.
+std::pair<uint16_t, std::vector<uint16_t>> StretchDib(uint32_t rop, uint8_t value, uint16_t bits) {
+  DibSpec dib;
+  dib.width = 4;
+  dib.height = 4;
+  dib.bits = bits;
+  if (bits == 8)
+    for (int i = 0; i < 256; ++i)
+      dib.colors.push_back({static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i)});
+  dib.colors_used = bits == 8 ? 256 : 0;
+  dib.pixels = PackRows(4, 4, bits, [&](int, int) { return bits == 8 ? value : value * 0x010101u; });
+  std::vector<uint16_t> words = {Lo(rop), Hi(rop), 0, 4, 4, 0, 0, 20, 20, 10, 10};
+  const std::vector<uint16_t> dib_words = WordsOf(BuildDib(dib));
+  words.insert(words.end(), dib_words.begin(), dib_words.end());
+  return {0x0F43, words};
+}
+
+TEST(MetafilePlayback, BitmapRasterOperationsCombineSourceAndTarget) {
+  struct Case {
+    const char* name;
+    uint32_t rop;
+    uint8_t (*result)(uint8_t s, uint8_t d);
+  };
+  const Case cases[] = {
+      {"copy", 0x00CC0020, [](uint8_t s, uint8_t) { return s; }},
+      {"or", 0x00EE0086, [](uint8_t s, uint8_t d) { return static_cast<uint8_t>(s | d); }},
+      {"and", 0x008800C6, [](uint8_t s, uint8_t d) { return static_cast<uint8_t>(s & d); }},
+      {"xor", 0x00660046, [](uint8_t s, uint8_t d) { return static_cast<uint8_t>(s ^ d); }},
+      {"not source", 0x00330008, [](uint8_t s, uint8_t) { return static_cast<uint8_t>(~s); }},
+      {"source and not target", 0x00440328,
+       [](uint8_t s, uint8_t d) { return static_cast<uint8_t>(s & ~d); }},
+      {"not source or target", 0x00BB0226, [](uint8_t s, uint8_t d) { return static_cast<uint8_t>(~s | d); }},
+      {"neither", 0x001100A6, [](uint8_t s, uint8_t d) { return static_cast<uint8_t>(~(s | d)); }},
+  };
+  const uint8_t target = 0x5A;
+  const TColor grey = 0x5A5A5A;
+  for (const Case& c : cases)
+    for (const uint16_t bits : {uint16_t{8}, uint16_t{24}}) {
+      auto b = Play({StretchDib(c.rop, 0x36, bits)}, 8, grey);
+      const uint8_t want = c.result(0x36, target);
+      EXPECT_EQ(b->Canvas().Pixel(20, 20), want * 0x010101u) << c.name << " " << bits;
+      EXPECT_EQ(b->Canvas().Pixel(5, 5), grey) << c.name;
+    }
+}
+
+TEST(MetafilePlayback, GreyMaskWithOrThenPictureWithAndIsOnePartlyTransparentPicture) {
+  // Opaque where the mask is white: the picture whatever the target.
+  auto opaque = Play({StretchDib(0x00EE0086, 0xFF, 8), StretchDib(0x008800C6, 0x36, 24)}, 8, 0x5A5A5A);
+  EXPECT_EQ(opaque->Canvas().Pixel(20, 20), 0x363636u);
+  // Clear where it is black (the picture is white there).
+  auto clear = Play({StretchDib(0x00EE0086, 0x00, 8), StretchDib(0x008800C6, 0xFF, 24)}, 8, 0x5A5A5A);
+  EXPECT_EQ(clear->Canvas().Pixel(20, 20), 0x5A5A5Au);
+  // Half way: black at half opacity over white is mid grey, where bitwise it would be black.
+  auto half = Play({StretchDib(0x00EE0086, 0x80, 8), StretchDib(0x008800C6, 0x00, 24)});
+  EXPECT_NEAR(GetRValue(half->Canvas().Pixel(20, 20)), 0x7F, 1);
+  // A mask that no picture follows is drawn bitwise, before the record after it.
+  auto alone =
+      Play({StretchDib(0x00EE0086, 0x36, 8), SolidBrush(clBlack), Select(0), Rectangle(15, 15, 25, 25)}, 8,
+           0x5A5A5A);
+  EXPECT_EQ(alone->Canvas().Pixel(12, 12), 0x7E7E7Eu);
+  EXPECT_EQ(alone->Canvas().Pixel(20, 20), clBlack);
+}
