@@ -6,50 +6,16 @@
 #include <functional>
 
 #include "GraphicsTestSupport.h"
+#include "WmfRecords.h"
 #include "platform/graphics/Metafile.h"
 
 using namespace gfxtest;
+using namespace wmftest;
 
 namespace {
 
-using Records = std::vector<std::pair<uint16_t, std::vector<uint16_t>>>;
-
 constexpr TColor kBackground = 0x00C35A3C;  // 0xBBGGRR, bits set and clear in every channel
 constexpr TColor kPenColor = 0x0096E10F;
-
-uint16_t Lo(uint32_t v) {
-  return static_cast<uint16_t>(v);
-}
-uint16_t Hi(uint32_t v) {
-  return static_cast<uint16_t>(v >> 16);
-}
-uint16_t W(int v) {
-  return static_cast<uint16_t>(static_cast<int16_t>(v));
-}
-
-std::pair<uint16_t, std::vector<uint16_t>> SolidBrush(TColor c) {
-  return {0x02FC, {0, Lo(c), Hi(c), 0}};
-}
-std::pair<uint16_t, std::vector<uint16_t>> Pen(TColor c, uint16_t style = 0, uint16_t width = 1) {
-  return {0x02FA, {style, width, 0, Lo(c), Hi(c)}};
-}
-std::pair<uint16_t, std::vector<uint16_t>> Select(uint16_t index) {
-  return {0x012D, {index}};
-}
-std::pair<uint16_t, std::vector<uint16_t>> Rectangle(int l, int t, int r, int b) {
-  return {0x041B, {W(b), W(r), W(t), W(l)}};
-}
-std::pair<uint16_t, std::vector<uint16_t>> PatBlt(uint32_t rop, int x, int y, int w, int h) {
-  return {0x061D, {Lo(rop), Hi(rop), W(h), W(w), W(y), W(x)}};
-}
-std::pair<uint16_t, std::vector<uint16_t>> MapMode(uint16_t mode) {
-  return {0x0103, {mode}};
-}
-std::pair<uint16_t, std::vector<uint16_t>> Escape(uint16_t function, std::vector<uint16_t> data = {}) {
-  std::vector<uint16_t> words = {function, static_cast<uint16_t>(2 * data.size())};
-  words.insert(words.end(), data.begin(), data.end());
-  return {0x0626, words};
-}
 
 /// Object 0 a null pen, object 1 a brush of `c`: a rectangle then fills without an outline.
 Records FillWith(TColor c) {
@@ -295,18 +261,6 @@ TEST(MetafilePlayback, PathEscapesClipToTheirFigures) {
   }
 }
 
-/// A 2 x 2 24-bit DIB, bottom-up: the top-left pixel red, the others blue.
-std::vector<uint16_t> PatternBrushRecord() {
-  DibSpec dib;
-  dib.width = 2;
-  dib.height = 2;
-  dib.pixels = PackRows(2, 2, 24, [](int x, int r) { return x == 0 && r == 1 ? 0xFF0000u : 0x0000FFu; });
-  std::vector<uint16_t> words = {5, 0};  // DIB pattern, RGB colours
-  const std::vector<uint16_t> dib_words = WordsOf(BuildDib(dib));
-  words.insert(words.end(), dib_words.begin(), dib_words.end());
-  return words;
-}
-
 TEST(MetafilePlayback, DibPatternBrushTilesInDevicePixels) {
   // Two pixels a unit: the pattern still repeats every two pixels from the device origin.
   for (const bool patblt : {false, true}) {
@@ -324,24 +278,6 @@ TEST(MetafilePlayback, DibPatternBrushTilesInDevicePixels) {
 }
 
 }  // namespace
-
-/// A STRETCHDIB record drawing a 4 x 4 DIB of one colour (8 bits with a grey palette, or
-/// 24 bits) over units 10..30 with `rop`.
-std::pair<uint16_t, std::vector<uint16_t>> StretchDib(uint32_t rop, uint8_t value, uint16_t bits) {
-  DibSpec dib;
-  dib.width = 4;
-  dib.height = 4;
-  dib.bits = bits;
-  if (bits == 8)
-    for (int i = 0; i < 256; ++i)
-      dib.colors.push_back({static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i)});
-  dib.colors_used = bits == 8 ? 256 : 0;
-  dib.pixels = PackRows(4, 4, bits, [&](int, int) { return bits == 8 ? value : value * 0x010101u; });
-  std::vector<uint16_t> words = {Lo(rop), Hi(rop), 0, 4, 4, 0, 0, 20, 20, 10, 10};
-  const std::vector<uint16_t> dib_words = WordsOf(BuildDib(dib));
-  words.insert(words.end(), dib_words.begin(), dib_words.end());
-  return {0x0F43, words};
-}
 
 TEST(MetafilePlayback, BitmapRasterOperationsCombineSourceAndTarget) {
   struct Case {
