@@ -54,8 +54,6 @@ constexpr uint32_t kDstCopy = 0x00AA0029;
 constexpr size_t kMaxSavedStates = 1024;
 constexpr size_t kMaxSavedClips = 1024;
 constexpr uint32_t kTextAlignUpdateCP = 1;
-constexpr uint32_t kEtoOpaque = 2;
-constexpr uint32_t kEtoClipped = 4;
 
 QFont DefaultFont() {
   TFont font;

@@ -65,9 +65,6 @@ constexpr uint16_t kBeginPath = 4096;
 constexpr uint16_t kClipToPath = 4097;
 constexpr uint16_t kEndPath = 4098;
 
-constexpr uint16_t kEtoOpaque = 2;
-constexpr uint16_t kEtoClipped = 4;
-
 /// The parameters of one record as 16-bit words; reads past the end give 0.
 class Params {
  public:
@@ -460,12 +457,48 @@ class Player {
   std::vector<TMetafileObject> objects_;
 };
 
+/// The enhanced metafile that some writers carry in comment escapes beside the records
+/// (pieces in order, each saying how much follows), when every piece is there.
+std::optional<std::vector<uint8_t>> EmbeddedEmf(std::span<const uint8_t> records) {
+  constexpr uint16_t kCommentEscape = 0x000F;
+  constexpr uint32_t kEmbeddedEmfId = 0x43464D57;  // "WMFC"
+  constexpr size_t kPieceHeader = 34;
+  std::vector<uint8_t> emf;
+  uint32_t total = 0;
+  size_t pos = 0;
+  while (records.size() - pos >= 6) {
+    const Params head(records.subspan(pos, 6));
+    const uint32_t words = head.U32(0);
+    if (words < 3 || words > (records.size() - pos) / 2 || head.U(2) == kEof) break;
+    const Params a(records.subspan(pos + 6, 2 * static_cast<size_t>(words) - 6));
+    pos += 2 * static_cast<size_t>(words);
+    if (head.U(2) != kEscape || a.U(0) != kCommentEscape) continue;
+    const std::span<const uint8_t> data = a.From(2).first(std::min<size_t>(a.U(1), a.From(2).size()));
+    const Params piece(data);
+    if (data.size() < kPieceHeader || piece.U32(0) != kEmbeddedEmfId || piece.U32(2) != 1) continue;
+    const uint32_t size = piece.U32(11);
+    const uint32_t remaining = piece.U32(13);
+    if (emf.empty()) total = piece.U32(15);
+    if (size > data.size() - kPieceHeader || piece.U32(15) != total || emf.size() + size > total ||
+        remaining != total - emf.size() - size)
+      return std::nullopt;
+    emf.insert(emf.end(), data.begin() + kPieceHeader, data.begin() + kPieceHeader + size);
+  }
+  if (emf.empty() || emf.size() != total) return std::nullopt;
+  return emf;
+}
+
 }  // namespace
 
 void PlayWmf(QPainter& painter, std::span<const uint8_t> wmf, const TWmfFrame& frame, const QRect& dest) {
   if (wmf.size() < 18 || dest.isEmpty()) return;
   const size_t header_bytes = 2 * static_cast<size_t>(wmf[2] | (wmf[3] << 8));
   if (header_bytes < 18 || header_bytes > wmf.size()) return;
+  // Where the writer embedded an enhanced copy, that copy is the finer drawing.
+  if (const auto emf = EmbeddedEmf(wmf.subspan(header_bytes))) {
+    PlayEmf(painter, *emf, dest);
+    return;
+  }
   const size_t object_count = static_cast<size_t>(wmf[10] | (wmf[11] << 8));
   // The metafile's device space is its frame; without one, the destination's pixels.
   QSize size(frame.Width, frame.Height);

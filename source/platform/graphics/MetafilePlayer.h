@@ -1,6 +1,7 @@
-// Private to the graphics layer: plays the records of a Windows metafile (WMF) on a Qt
-// painter. The drawing records documents carry (lines, figures, text, bitmaps) are played;
-// records of other kinds are skipped, and a damaged record ends the playback quietly.
+// Private to the graphics layer: plays the records of a Windows metafile (WMF) or an enhanced
+// metafile (EMF) on a Qt painter. The drawing records documents carry (lines, figures, text,
+// bitmaps, clipping, paths) are played; records of other kinds are skipped, and a damaged
+// record ends the playback quietly with what was drawn so far.
 #pragma once
 
 #include <QPainter>
@@ -23,3 +24,7 @@ struct TWmfFrame {
 /// (painter coordinates): the metafile's window is mapped onto `dest` and drawing is clipped
 /// to it. The painter's state is restored afterwards.
 void PlayWmf(QPainter& painter, std::span<const uint8_t> wmf, const TWmfFrame& frame, const QRect& dest);
+
+/// Plays `emf` (a whole enhanced metafile, header first) into `dest`: the header's frame is
+/// mapped onto `dest` and drawing is clipped to it. The painter's state is restored afterwards.
+void PlayEmf(QPainter& painter, std::span<const uint8_t> emf, const QRect& dest);
