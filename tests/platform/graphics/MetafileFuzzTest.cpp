@@ -7,8 +7,10 @@
 #include <random>
 #include <vector>
 
-#include "../../../tools/fuzz/WMFPlayerFuzzEntry.h"
+#include "../../../tools/fuzz/MetafilePlayerFuzzEntry.h"
+#include "EmfRecords.h"
 #include "GraphicsTestSupport.h"
+#include "MetafileTestSupport.h"
 #include "WmfRecords.h"
 
 using namespace gfxtest;
@@ -16,7 +18,72 @@ using namespace wmftest;
 
 namespace {
 
-/// Metafiles that between them hold every record kind the player plays.
+/// An enhanced metafile of every record kind the player knows.
+Bytes EnhancedSeed() {
+  std::vector<uint32_t> font = {3, emftest::U(-20), 0, 0, 0, 400, 0, 0};
+  for (int i = 0; i < 16; ++i) font.push_back(i == 0 ? emftest::Pt16('A', 'r') : 0);
+  std::vector<uint32_t> text = {
+      0, 0, 0, 0, 1, 0, 0, 10, 10, 2, 76, 6, 0, 0, 50, 50, 84, emftest::Pt16('O', 'k'), 8, 9};
+  std::vector<uint32_t> stretch_fixed = {0, 0, 0, 0, 50, 50, 0, 0, 2, 2, 0, 0, 0, 0, 0, 0x00CC0020, 50, 50};
+  std::vector<uint32_t> polypoly = {0, 0, 0, 0, 2, 6, 3, 3, 0, 0, 50, 10, 20, 60, 5, 5, 40, 5, 5, 40};
+  return emftest::EmfOf({emftest::CreateBrush(1, clRed),
+                         emftest::CreatePen(2, clBlue, 0x10000 | 0x200, 3),
+                         {95, {4, 0, 0, 0, 0, 0x10000, 2, 0, emftest::U(clLime), 0, 0}},
+                         {82, font},
+                         emftest::SelectObject(1),
+                         emftest::SelectObject(2),
+                         emftest::SelectObject(3),
+                         {17, {8}},
+                         {9, {200, 200}},
+                         {11, {100, 100}},
+                         {10, {5, 5}},
+                         {12, {1, 1}},
+                         {31, {2, 3, 2, 3}},
+                         {33, {}},
+                         emftest::Transform(35, 1, 0.2f, 0, 1, 3, 3),
+                         emftest::Transform(36, 1, 0, 0, 1, 2, 2, 2),
+                         emftest::Rectangle(0, 0, 60, 60),
+                         emftest::Rect(42, 20, 20, 80, 80),
+                         {44, {10, 10, 90, 90, 10, 10}},
+                         {45, {10, 10, 90, 90, 90, 50, 10, 50}},
+                         {46, {10, 10, 90, 90, 90, 50, 10, 50}},
+                         {47, {10, 10, 90, 90, 90, 50, 10, 50}},
+                         {34, {emftest::U(-1)}},
+                         emftest::Poly16(86, {{0, 0}, {50, 10}, {20, 60}}),
+                         emftest::Poly16(87, {{0, 0}, {50, 10}, {20, 60}}),
+                         emftest::Poly16(85, {{0, 0}, {50, 10}, {20, 60}, {90, 90}}),
+                         {91, polypoly},
+                         {90, polypoly},
+                         {27, {5, 5}},
+                         {54, {95, 95}},
+                         {15, {50, 50, emftest::U(clRed)}},
+                         {20, {7}},
+                         {19, {2}},
+                         {59, {}},
+                         {27, {20, 20}},
+                         emftest::Poly16(89, {{60, 20}, {60, 60}}),
+                         emftest::Poly16(88, {{20, 60}, {10, 40}, {20, 20}}),
+                         {61, {}},
+                         {60, {}},
+                         {63, {0, 0, 0, 0}},
+                         {59, {}},
+                         emftest::Rectangle(30, 30, 70, 70),
+                         {60, {}},
+                         {67, {1}},
+                         emftest::ClipRegion(4, {{40, 40, 50, 50}}),
+                         emftest::Rect(30, 0, 0, 90, 90),
+                         emftest::Rect(29, 5, 5, 10, 10),
+                         {81, emftest::WithDib(stretch_fixed, 10)},
+                         {22, {24}},
+                         {18, {1}},
+                         {24, {emftest::U(clRed)}},
+                         {84, text},
+                         emftest::ClipRegion(5, {}),
+                         {40, {1}}},
+                        5);
+}
+
+/// Metafiles that between them hold every record kind the players play.
 std::vector<Bytes> Seeds() {
   Bytes font;
   Put16(font, W(-20));
@@ -93,6 +160,8 @@ std::vector<Bytes> Seeds() {
              StretchDib(0x00660046, 0x80, 24),
              PatBlt(0x00550009, 10, 10, 20, 20)},
             100, 2),
+      EnhancedSeed(),
+      WmfOf(emftest::EmbeddedPieces(EnhancedSeed(), 300), 100, 1),
   };
 }
 
@@ -149,7 +218,15 @@ class WordMutator {
 };
 
 TEST(MetafileFuzz, SeedsDrawInsideTheirRectangle) {
-  for (const Bytes& seed : Seeds()) EXPECT_NO_THROW(FuzzWMFPlayerOnce(seed.data(), seed.size()));
+  for (const Bytes& seed : Seeds()) {
+    EXPECT_NO_THROW(FuzzMetafilePlayerOnce(seed.data(), seed.size()));
+    // Each seed draws, so that its mutations reach the drawing code.
+    auto drawn = DrawMetafile(seed);
+    int painted = 0;
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 100; ++x) painted += drawn->Canvas().Pixel(x, y) != clWhite;
+    EXPECT_GT(painted, 500) << seed.size();
+  }
 }
 
 TEST(MetafileFuzz, MutatedMetafilesNeverEscapeThePlayer) {
@@ -158,7 +235,7 @@ TEST(MetafileFuzz, MutatedMetafilesNeverEscapeThePlayer) {
   for (int i = 0; i < 4000; ++i) {
     const Bytes input = mutator.Mutate(seeds[static_cast<size_t>(i) % seeds.size()]);
     try {
-      FuzzWMFPlayerOnce(input.data(), input.size());
+      FuzzMetafilePlayerOnce(input.data(), input.size());
     } catch (const std::exception& e) {
       ADD_FAILURE() << "mutation " << i << ": " << e.what();
     }

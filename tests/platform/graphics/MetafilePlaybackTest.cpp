@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "GraphicsTestSupport.h"
+#include "MetafileTestSupport.h"
 #include "WmfRecords.h"
 #include "platform/graphics/Metafile.h"
 
@@ -30,43 +31,7 @@ Records Concat(std::initializer_list<Records> parts) {
 
 /// Plays the records (on a 100-unit box) into a 100 x 100 bitmap of `background`.
 std::unique_ptr<TBitmap> Play(const Records& records, uint16_t objects = 8, TColor background = clWhite) {
-  auto meta = std::make_unique<TMetafile>();
-  TMemoryStream in = StreamOf(WmfOf(records, 100, objects));
-  meta->LoadFromStream(in);
-  auto target = std::make_unique<TBitmap>();
-  FillBitmap(*target, 100, 100, [&](int, int) { return background; });
-  target->Canvas().StretchDraw(Rect(0, 0, 100, 100), meta.get());
-  return target;
-}
-
-/// The rectangle of pixels of colour `c` (empty when none), and whether every pixel inside
-/// it has that colour.
-struct Extent {
-  int left = 100, top = 100, right = -1, bottom = -1;
-  bool solid = true;
-};
-Extent ExtentOf(TBitmap& b, TColor c) {
-  Extent e;
-  for (int y = 0; y < b.Height(); ++y)
-    for (int x = 0; x < b.Width(); ++x)
-      if (b.Canvas().Pixel(x, y) == c) {
-        e.left = std::min(e.left, x);
-        e.top = std::min(e.top, y);
-        e.right = std::max(e.right, x + 1);
-        e.bottom = std::max(e.bottom, y + 1);
-      }
-  for (int y = e.top; y < e.bottom; ++y)
-    for (int x = e.left; x < e.right; ++x) e.solid = e.solid && b.Canvas().Pixel(x, y) == c;
-  return e;
-}
-
-void ExpectExtent(TBitmap& b, TColor c, int l, int t, int r, int bottom, const std::string& what) {
-  const Extent e = ExtentOf(b, c);
-  EXPECT_EQ(e.left, l) << what;
-  EXPECT_EQ(e.top, t) << what;
-  EXPECT_EQ(e.right, r) << what;
-  EXPECT_EQ(e.bottom, bottom) << what;
-  EXPECT_TRUE(e.solid) << what;
+  return DrawMetafile(WmfOf(records, 100, objects), background);
 }
 
 TEST(MetafilePlayback, PatBltCombinesTheBrushWithTheTarget) {

@@ -1,6 +1,6 @@
-// One fuzzing step over the Windows metafile player, shared by the libFuzzer target and the
-// unit test that runs it over mutated metafiles. The bytes are loaded as a metafile file; a
-// file may be refused only with EInvalidGraphic. One that loads is drawn twice (at its own
+// One fuzzing step over the metafile players (Windows and enhanced), shared by the libFuzzer
+// target and the unit test that runs it over mutated metafiles. The bytes are loaded as a
+// metafile file; a file may be refused only with EInvalidGraphic. One that loads is drawn twice (at its own
 // size and stretched into a small rectangle off the bitmap's origin); drawing may not raise,
 // crash, leak or hang, and may not touch a pixel outside the rectangle.
 #pragma once
@@ -16,7 +16,7 @@
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/Metafile.h"
 
-inline void FuzzWMFPlayerOnce(const uint8_t* data, size_t size) {
+inline void FuzzMetafilePlayerOnce(const uint8_t* data, size_t size) {
   TMetafile meta;
   TMemoryStream in(std::string_view(reinterpret_cast<const char*>(data), size));
   try {
