@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QString>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -125,6 +126,14 @@ class Rec {
  private:
   std::span<const uint8_t> b_;
 };
+
+/// A source rectangle of a bitmap record; coordinates far beyond any bitmap are cut back so
+/// that no arithmetic on them can overflow.
+QRect SourceRect(int32_t x, int32_t y, int32_t w, int32_t h) {
+  static constexpr int32_t kLimit = 1 << 24;
+  auto cut = [](int32_t v) { return std::clamp(v, -kLimit, kLimit); };
+  return QRect(cut(x), cut(y), cut(w), cut(h));
+}
 
 /// A DIB stored as a header part and a pixel part, or a null image when either part lies
 /// outside the record.
@@ -284,7 +293,7 @@ class EmfPlayer {
         TMetafileObject brush;
         brush.kind = TMetafileObject::Kind::Brush;
         const QImage pattern =
-            DibOf(r, r.U(16), r.U(20), r.U(24), r.U(28), QRect(0, 0, 0x7FFFFFFF, 0x7FFFFFFF));
+            DibOf(r, r.U(16), r.U(20), r.U(24), r.U(28), SourceRect(0, 0, 1 << 24, 1 << 24));
         // A pattern that cannot be read paints black.
         brush.brush =
             pattern.isNull() ? QBrush(Qt::black) : QBrush(pattern.convertToFormat(QImage::Format_RGB32));
@@ -338,12 +347,12 @@ class EmfPlayer {
         break;
       case kStretchDIBits:
         dc_.Blit(r.U(68),
-                 DibOf(r, r.U(48), r.U(52), r.U(56), r.U(60), QRect(r.I(32), r.I(36), r.I(40), r.I(44))),
+                 DibOf(r, r.U(48), r.U(52), r.U(56), r.U(60), SourceRect(r.I(32), r.I(36), r.I(40), r.I(44))),
                  QRectF(r.I(24), r.I(28), r.I(72), r.I(76)));
         break;
       case kSetDIBitsToDevice:
         dc_.Blit(0x00CC0020,
-                 DibOf(r, r.U(48), r.U(52), r.U(56), r.U(60), QRect(r.I(32), r.I(36), r.I(40), r.I(44))),
+                 DibOf(r, r.U(48), r.U(52), r.U(56), r.U(60), SourceRect(r.I(32), r.I(36), r.I(40), r.I(44))),
                  QRectF(r.I(24), r.I(28), r.I(40), r.I(44)));
         break;
       case kExtTextOutA:
@@ -555,7 +564,7 @@ class EmfPlayer {
     }
     const int32_t cx = stretch ? r.I(100) : r.I(32);
     const int32_t cy = stretch ? r.I(104) : r.I(36);
-    dc_.Blit(rop, DibOf(r, r.U(84), r.U(88), r.U(92), r.U(96), QRect(r.I(44), r.I(48), cx, cy)), dest);
+    dc_.Blit(rop, DibOf(r, r.U(84), r.U(88), r.U(92), r.U(96), SourceRect(r.I(44), r.I(48), cx, cy)), dest);
   }
 
   void ExtTextOut(bool wide, const Rec& r) {
@@ -610,9 +619,11 @@ void PlayEmf(QPainter& painter, std::span<const uint8_t> emf, const QRect& dest)
   device_to_dest.translate(dest.x(), dest.y());
   device_to_dest.scale(dest.width() / frame.width(), dest.height() / frame.height());
   device_to_dest.translate(-frame.left(), -frame.top());
-  const QSizeF per_inch = mm_w > 0 && mm_h > 0 && dev_w > 0 && dev_h > 0
-                              ? QSizeF(dev_w * 25.4 / mm_w, dev_h * 25.4 / mm_h)
-                              : QSizeF(96, 96);
+  // Device units per inch, kept within what a real device has.
+  auto per_inch_of = [](double dev, double mm) {
+    return dev > 0 && mm > 0 ? std::clamp(dev * 25.4 / mm, 1.0, 1e5) : 96;
+  };
+  const QSizeF per_inch(per_inch_of(dev_w, mm_w), per_inch_of(dev_h, mm_h));
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
