@@ -365,6 +365,8 @@ void TMetafileDC::BezierTo(QPointF c1, QPointF c2, QPointF to) {
 
 void TMetafileDC::SetPixel(QPointF at, const QColor& color) {
   const QPointF device = p_.transform().map(at);
+  // Points outside the picture paint nothing (and may lie beyond any pixel number).
+  if (!base_clip_.boundingRect().contains(device)) return;
   p_.save();
   p_.setTransform(QTransform());
   p_.setCompositionMode(QPainter::CompositionMode_SourceOver);

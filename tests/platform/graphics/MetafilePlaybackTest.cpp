@@ -151,6 +151,12 @@ TEST(MetafilePlayback, SetPixelPaintsOneDevicePixel) {
                  {0x041F, {Lo(clRed), Hi(clRed), 60, 60}}});  // outside the picture
   ExpectExtent(*b, clBlue, 30, 20, 31, 21, "set pixel");
   EXPECT_EQ(ExtentOf(*b, clRed).right, -1);
+  // A point mapped far beyond any pixel number paints nothing.
+  auto far = Play({MapMode(8),
+                   {0x020C, {1, 1}},
+                   {0x020E, {32767, 32767}},
+                   {0x041F, {Lo(clRed), Hi(clRed), 30000, 30000}}});
+  EXPECT_EQ(ExtentOf(*far, clRed).right, -1);
 }
 
 TEST(MetafilePlayback, ClipRecordsShapeTheFilledArea) {
