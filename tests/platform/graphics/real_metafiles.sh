@@ -7,6 +7,9 @@ set -eu
 dir=$1
 mkdir -p "$dir"
 cd "$dir"
+# Test programs run side by side: one prepares, the others wait for it.
+exec 9>"$dir/.lock"
+flock 9
 
 command -v soffice >/dev/null 2>&1 || { echo "soffice (the office suite, headless) is not installed" >&2; exit 1; }
 
