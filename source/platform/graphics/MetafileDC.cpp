@@ -53,6 +53,7 @@ constexpr uint32_t kDstCopy = 0x00AA0029;
 
 constexpr size_t kMaxSavedStates = 1024;
 constexpr size_t kMaxSavedClips = 1024;
+constexpr int kMaxClipElements = 2000;
 constexpr uint32_t kTextAlignUpdateCP = 1;
 
 QFont DefaultFont() {
@@ -538,7 +539,15 @@ QPainterPath TMetafileDC::PainterClip() const {
 
 void TMetafileDC::SetPainterClip(const QPainterPath& clip) {
   p_.setTransform(QTransform());
-  p_.setClipPath(clip, Qt::ReplaceClip);
+  if (clip.elementCount() > kMaxClipElements) {
+    // Every later clip operation costs in proportion to the area's outline, so an outline
+    // grown from thousands of pieces is taken as its bounding box.
+    QPainterPath box;
+    box.addRect(clip.boundingRect());
+    p_.setClipPath(base_clip_.intersected(box), Qt::ReplaceClip);
+  } else {
+    p_.setClipPath(clip, Qt::ReplaceClip);
+  }
   ApplyMapping();
 }
 
