@@ -205,7 +205,7 @@ QTransform TMetafileDC::PageToDevice() const {
   QTransform page;
   page.translate(state_.viewport_org.x(), state_.viewport_org.y());
   page.scale(sx, sy);
-  page.translate(-state_.window_org.x(), -state_.window_org.y());
+  page.translate(-static_cast<double>(state_.window_org.x()), -static_cast<double>(state_.window_org.y()));
   return page;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QPainterPath>
 #include <QPolygonF>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -132,6 +133,13 @@ class Player {
   static QPointF PointOf(const Params& a, size_t first) { return QPointF(a.S(first + 1), a.S(first)); }
   static QPoint IntPointOf(const Params& a, size_t first) { return QPoint(a.S(first + 1), a.S(first)); }
   static QSize SizeOf(const Params& a, size_t first) { return QSize(a.S(first + 1), a.S(first)); }
+  /// An origin moved by `by`, kept within 32 bits however often it is moved.
+  static QPoint Offset(QPoint org, QPoint by) {
+    auto add = [](int a, int b) {
+      return static_cast<int>(std::clamp<int64_t>(int64_t{a} + b, INT32_MIN, INT32_MAX));
+    };
+    return QPoint(add(org.x(), by.x()), add(org.y(), by.y()));
+  }
 
   void Record(uint16_t function, const Params& a) {
     TMetafileDCState& state = dc_.State();
@@ -143,7 +151,7 @@ class Player {
         dc_.SetWindowOrg(IntPointOf(a, 0));
         break;
       case kOffsetWindowOrg:
-        dc_.SetWindowOrg(state.window_org + IntPointOf(a, 0));
+        dc_.SetWindowOrg(Offset(state.window_org, IntPointOf(a, 0)));
         break;
       case kSetWindowExt:
         dc_.SetWindowExt(SizeOf(a, 0));
@@ -155,7 +163,7 @@ class Player {
         dc_.SetViewportOrg(IntPointOf(a, 0));
         break;
       case kOffsetViewportOrg:
-        dc_.SetViewportOrg(state.viewport_org + IntPointOf(a, 0));
+        dc_.SetViewportOrg(Offset(state.viewport_org, IntPointOf(a, 0)));
         break;
       case kSetViewportExt:
         dc_.SetViewportExt(SizeOf(a, 0));
