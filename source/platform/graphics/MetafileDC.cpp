@@ -69,8 +69,8 @@ QColor MetafileColor(uint32_t colorref) {
   return QColor(colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF);
 }
 
-QPen MetafilePen(uint32_t style, int width, const QColor& color) {
-  width = std::abs(width);
+QPen MetafilePen(uint32_t style, int width_units, const QColor& color) {
+  const int width = static_cast<int>(std::min<int64_t>(std::abs(int64_t{width_units}), 32767));
   QPen pen(color, width);
   pen.setCosmetic(width <= 1);
   // Geometric pens name their ends and joins; thin ones draw square.
