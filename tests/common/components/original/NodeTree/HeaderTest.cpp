@@ -54,6 +54,20 @@ TEST_F(HeaderTest, MovingAColumnShiftsTheOthers) {
   EXPECT_EQ(tree.Header().Columns().TotalWidth(), 60);
 }
 
+TEST_F(HeaderTest, PositionsAreClampedWhenStoredEvenWhileLoading) {
+  TNodeTreeColumn* c0 = AddColumn(10);
+  TNodeTreeColumn* c1 = AddColumn(20);
+  c1->SetPosition(-4);
+  EXPECT_EQ(c1->Position(), 0);
+  EXPECT_EQ(c0->Position(), 1);
+  tree.IncludeState(tsLoading);
+  c0->SetPosition(1000);
+  EXPECT_EQ(c0->Position(), 1);
+  c0->SetPosition(-1);
+  EXPECT_EQ(c0->Position(), 0);
+  tree.ExcludeState(tsLoading);
+}
+
 TEST_F(HeaderTest, HiddenColumnsTakeNoSpace) {
   AddColumn(10);
   TNodeTreeColumn* middle = AddColumn(20);
