@@ -165,6 +165,23 @@ TEST_F(ViewStateTest, ScrollIntoViewExpandsAncestorsAndMovesTheView) {
   EXPECT_FALSE(tree.ScrollIntoView(nullptr, false));
 }
 
+TEST_F(ViewStateTest, ScrollIntoViewHorizontallyBringsADeepRowIntoView) {
+  tree.HandleNeeded();
+  PNode node = tree.GetFirst();
+  for (int level = 0; level < 20; ++level) {
+    node = Add(tree, node, "level " + std::to_string(level));
+    if (node->Parent != tree.RootNode()) tree.SetExpanded(node->Parent, true);
+  }
+  ASSERT_GT(tree.RangeWidth(), tree.ClientWidth());
+  EXPECT_TRUE(tree.ScrollIntoView(node, false, true));
+  const TRect r = tree.GetDisplayRect(node, NoColumn, true);
+  EXPECT_LT(tree.OffsetX(), 0);
+  EXPECT_GE(r.Left, 0);
+  EXPECT_LE(r.Right, tree.ClientWidth());
+  // Centring stops at the end of the range: the view never scrolls past the widest row.
+  EXPECT_EQ(tree.OffsetX(), tree.ClientWidth() - tree.RangeWidth());
+}
+
 TEST_F(ViewStateTest, DisplayRectOfTextFollowsIndentAndAlignment) {
   PNode a = Add(tree, nullptr, "a");
   PNode a1 = Add(tree, a, "wide text");
