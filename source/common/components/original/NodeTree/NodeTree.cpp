@@ -349,6 +349,7 @@ PNode TNodeTree::InsertNode(PNode node, TNodeAttachMode mode, const uint32_t* us
     std::memcpy(GetNodeData(result), user_data, 4);
     result->Include(nsInitialUserData);
   }
+  InvalidateCache();
   if (updateCount_ == 0) {
     if ((options_->AutoOptions() & toAutoSort) != 0 && header_->SortColumn() >= NoColumn)
       Sort(mode == amInsertBefore || mode == amInsertAfter ? node->Parent : node, header_->SortColumn(),
@@ -356,7 +357,6 @@ PNode TNodeTree::InsertNode(PNode node, TNodeAttachMode mode, const uint32_t* us
     UpdateScrollBars(true);
     InvalidateToBottom(mode == amInsertBefore ? result : node);
   }
-  InvalidateCache();
   StructureChange(result, crNodeAdded);
   return result;
 }

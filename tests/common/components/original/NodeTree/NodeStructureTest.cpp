@@ -16,6 +16,10 @@ class NodeStructureTest : public ::testing::Test {
  protected:
   TNodeTree tree;
 
+  /// Random inserts, deletes, moves, toggles, hides, resizes, child counts, selections and
+  /// update brackets, each followed by a full recount.
+  void RunRandomOperations(uint32_t seeds);
+
   /// Compares every counter, the visible count and the position cache with a recount.
   void ExpectConsistent(const char* step) {
     uint32_t visible = 0;
@@ -50,8 +54,20 @@ class NodeStructureTest : public ::testing::Test {
 };
 
 TEST_F(NodeStructureTest, RandomOperationsKeepCountersEqualToARecount) {
+  RunRandomOperations(300);
+}
+
+TEST_F(NodeStructureTest, RandomOperationsOnAShownTreeKeepCountersEqualToARecount) {
+  // With a window, every change also repaints and scrolls through the geometry code.
+  tree.SetBounds(0, 0, 120, 90);
+  tree.HandleNeeded();
+  tree.GetOptions().SetAutoOptions(tree.GetOptions().AutoOptions() | toAutoScroll);
+  RunRandomOperations(60);
+}
+
+void NodeStructureTest::RunRandomOperations(uint32_t seeds) {
   tree.TreeOptions().SetSelectionOptions(toMultiSelect);
-  for (uint32_t seed = 1; seed <= 300; ++seed) {
+  for (uint32_t seed = 1; seed <= seeds; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
     tree.Clear();
