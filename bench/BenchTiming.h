@@ -22,3 +22,12 @@ double MedianSeconds(int runs, F&& f) {
   std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
   return times[static_cast<size_t>(runs / 2)];
 }
+
+/// Runs the benchmarks the command line selects; false when it holds arguments nobody knows.
+inline bool RunBenchmarks(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return false;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return true;
+}

@@ -207,10 +207,7 @@ BENCHMARK(Run<DirectParagraphsToAnsi>)
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (!RunBenchmarks(argc, argv)) return 1;
 
   // The engine must give back exactly what iconv gives back, then the timings are compared.
   IconvPair cds;

@@ -61,10 +61,7 @@ BENCHMARK(Run<StreamCopy<CopyUnscrambled>>)->Name("BM_CopyUnscrambled")->Unit(be
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (!RunBenchmarks(argc, argv)) return 1;
   constexpr int kRuns = 15;
   const double memcpy_time = MedianSeconds(kRuns, Memcpy);
   const double plain = MedianSeconds(kRuns, StreamCopy<PlainCopy>);
