@@ -143,22 +143,31 @@ size_t EngineParagraphsToAnsi() {
   return total;
 }
 
-/// The same with the code-page conversion alone, into one buffer made beforehand.
+/// The same with the code-page conversion alone, into one buffer made beforehand, or (kFresh)
+/// into a new string for each paragraph, as a conversion that hands back its result must make.
+template <bool kFresh>
 size_t DirectParagraphsToWide() {
-  static std::u16string buffer(kParagraph, u'\0');
+  static std::u16string shared(kParagraph, u'\0');
   size_t total = 0;
-  for (const std::string& p : Paragraphs())
+  for (const std::string& p : Paragraphs()) {
+    std::u16string fresh(kFresh ? p.size() : 0, u'\0');
+    std::u16string& buffer = kFresh ? fresh : shared;
     total += static_cast<size_t>(MultiByteToWideChar(1251, kToWideFlags, p.data(), static_cast<int>(p.size()),
                                                      buffer.data(), static_cast<int>(buffer.size())));
+  }
   return total;
 }
+template <bool kFresh>
 size_t DirectParagraphsToAnsi() {
-  static std::string buffer(kParagraph, '\0');
+  static std::string shared(kParagraph, '\0');
   size_t total = 0;
-  for (const std::u16string& w : WideParagraphs())
+  for (const std::u16string& w : WideParagraphs()) {
+    std::string fresh(kFresh ? w.size() : 0, '\0');
+    std::string& buffer = kFresh ? fresh : shared;
     total += static_cast<size_t>(WideCharToMultiByte(1251, kToAnsiFlags, w.data(), static_cast<int>(w.size()),
                                                      buffer.data(), static_cast<int>(buffer.size()), "?",
                                                      nullptr));
+  }
   return total;
 }
 
@@ -196,11 +205,11 @@ BENCHMARK(Run<DirectWholeToWide>)->Name("BM_MultiByteToWideChar10MB")->Unit(benc
 BENCHMARK(Run<EngineWholeToAnsi>)->Name("BM_RVUnicodeToAnsi10MB")->Unit(benchmark::kMillisecond);
 BENCHMARK(Run<DirectWholeToAnsi>)->Name("BM_WideCharToMultiByte10MB")->Unit(benchmark::kMillisecond);
 BENCHMARK(Run<EngineParagraphsToWide>)->Name("BM_RVAnsiToUnicodeParagraphs")->Unit(benchmark::kMillisecond);
-BENCHMARK(Run<DirectParagraphsToWide>)
+BENCHMARK(Run<DirectParagraphsToWide<false>>)
     ->Name("BM_MultiByteToWideCharParagraphs")
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(Run<EngineParagraphsToAnsi>)->Name("BM_RVUnicodeToAnsiParagraphs")->Unit(benchmark::kMillisecond);
-BENCHMARK(Run<DirectParagraphsToAnsi>)
+BENCHMARK(Run<DirectParagraphsToAnsi<false>>)
     ->Name("BM_WideCharToMultiByteParagraphs")
     ->Unit(benchmark::kMillisecond);
 
@@ -227,7 +236,14 @@ int main(int argc, char** argv) {
   std::printf(
       "time relative to the code-page conversion alone (aim <= 1.2): RVAnsiToUnicode 10 MB %.2f, "
       "paragraphs %.2f; RVUnicodeToAnsi 10 MB %.2f, paragraphs %.2f\n",
-      ratio(EngineWholeToWide, DirectWholeToWide), ratio(EngineParagraphsToWide, DirectParagraphsToWide),
-      ratio(EngineWholeToAnsi, DirectWholeToAnsi), ratio(EngineParagraphsToAnsi, DirectParagraphsToAnsi));
+      ratio(EngineWholeToWide, DirectWholeToWide),
+      ratio(EngineParagraphsToWide, DirectParagraphsToWide<false>),
+      ratio(EngineWholeToAnsi, DirectWholeToAnsi),
+      ratio(EngineParagraphsToAnsi, DirectParagraphsToAnsi<false>));
+  std::printf(
+      "paragraphs, relative to the conversion into a new string each: RVAnsiToUnicode %.2f, RVUnicodeToAnsi "
+      "%.2f\n",
+      ratio(EngineParagraphsToWide, DirectParagraphsToWide<true>),
+      ratio(EngineParagraphsToAnsi, DirectParagraphsToAnsi<true>));
   return 0;
 }

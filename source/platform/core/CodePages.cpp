@@ -933,27 +933,45 @@ std::string MultiByteToUtf16LE(uint32_t codePage, uint32_t flags, std::string_vi
   return result;
 }
 
-std::string Utf16LEToMultiByte(uint32_t codePage, uint32_t flags, std::string_view units,
-                               const char* defaultChar, bool* usedDefaultChar) {
-  if (usedDefaultChar) *usedDefaultChar = false;
-  std::string result;
-  const size_t count = units.size() / 2;
-  if ((flags & ~kWcFlags) || count == 0 || count > INT_MAX) return result;
-  const uint32_t cp = ResolveCodePage(codePage);
-  const Utf16LEUnits source{units.data()};
-  const int n = static_cast<int>(count);
-  // Most texts need a byte a unit: they are written straight into the result.
-  result.resize(count);
+namespace {
+
+/// Encodes into a new string: straight into room for a byte a unit, which most texts need,
+/// else once more into a string that grows as it needs; empty when the conversion fails.
+template <class Units>
+std::string EncodeToString(uint32_t cp, uint32_t flags, Units source, int n, const char* defaultChar,
+                           bool* usedDefaultChar) {
+  std::string result(static_cast<size_t>(n), '\0');
   ByteOutput direct(result.data(), n);
   if (const int written = Encode(cp, flags, source, n, defaultChar, direct, usedDefaultChar)) {
     result.resize(static_cast<size_t>(written));
     return result;
   }
-  // Longer (or refused): once more into a result that grows as it needs.
   result.clear();
   StringByteOutput grown(result);
   if (Encode(cp, flags, source, n, defaultChar, grown, usedDefaultChar) == 0) return {};
   return result;
+}
+
+}  // namespace
+
+std::string Utf16LEToMultiByte(uint32_t codePage, uint32_t flags, std::string_view units,
+                               const char* defaultChar, bool* usedDefaultChar) {
+  if (usedDefaultChar) *usedDefaultChar = false;
+  const size_t count = units.size() / 2;
+  if ((flags & ~kWcFlags) || count == 0 || count > INT_MAX) return {};
+  const uint32_t cp = ResolveCodePage(codePage);
+  const Utf16LEUnits source{units.data()};
+  const int n = static_cast<int>(count);
+  // Short texts (most item texts) are first copied into units of their own, which the
+  // encoder reads faster than bytes that any write might change.
+  constexpr int kLocalUnits = 1024;
+  if (n <= kLocalUnits) {
+    std::array<char16_t, kLocalUnits> local;
+    for (int i = 0; i < n; ++i) local[static_cast<size_t>(i)] = source[i];
+    return EncodeToString(cp, flags, static_cast<const char16_t*>(local.data()), n, defaultChar,
+                          usedDefaultChar);
+  }
+  return EncodeToString(cp, flags, source, n, defaultChar, usedDefaultChar);
 }
 
 void CharUpperBuffW(char16_t* text, int length) {
