@@ -224,7 +224,7 @@ struct TBitmap::Impl {
     if (!paint_image) return;
     if (painted_in_place) {
       paint_image.reset();
-      kept_alpha.Restore(dib);
+      if (dib.Bits == 32) kept_alpha.Restore(dib);
       return;
     }
     dib = QImageToDib(*paint_image, dib.Bits, dib.Is565, dib.Colors);
@@ -234,13 +234,13 @@ struct TBitmap::Impl {
   QPainter* BeginPaint() {
     if (dib.Empty()) return nullptr;
     if (!painter) {
-      painted_in_place = dib.Bits == 32;
+      painted_in_place = dib.Bits == 32 || dib.Bits == 24;
       if (painted_in_place) {
-        // 32-bit pixels are laid out as Qt's own: they are painted where they are. Qt takes
-        // the fourth byte of such an image as opaque, and drawing must not change it.
-        kept_alpha.Keep(dib);
+        // 24- and 32-bit pixels are laid out as Qt's own: they are painted where they are. Qt
+        // takes the fourth byte of 32-bit pixels as opaque, and drawing must not change it.
+        if (dib.Bits == 32) kept_alpha.Keep(dib);
         paint_image = QImage(dib.Pixels.data(), dib.Width, dib.Height, static_cast<qsizetype>(dib.Stride()),
-                             QImage::Format_RGB32);
+                             dib.Bits == 32 ? QImage::Format_RGB32 : QImage::Format_BGR888);
       } else {
         paint_image = DibToQImage(dib, false);
       }
@@ -248,7 +248,7 @@ struct TBitmap::Impl {
       if (!painter->begin(&*paint_image)) {
         painter.reset();
         paint_image.reset();
-        if (painted_in_place) kept_alpha.Restore(dib);
+        if (dib.Bits == 32) kept_alpha.Restore(dib);
         return nullptr;
       }
     }

@@ -1,19 +1,20 @@
-// Painting on 32-bit bitmaps, which happens in the bitmap's own memory, gives the colours
-// painting on a 24-bit copy gives and leaves every fourth byte as it was; indexed pixels are
-// drawn in bands at their own size and in one piece when stretched.
+// Painting on 24- and 32-bit bitmaps, which happens in the bitmaps' own memory, gives the
+// colours painting on a separate Qt image gives, and leaves the fourth byte of 32-bit pixels
+// as it was; indexed pixels are drawn in bands at their own size and in one piece when
+// stretched.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "GraphicsTestSupport.h"
+#include "platform/graphics/CanvasDevice.h"
 
 using namespace gfxtest;
 
 namespace {
 
-/// Figures, text, a stretched picture, a copied area and XOR drawing on `bitmap`.
-void PaintSamples(TBitmap& bitmap) {
-  TCanvas& c = bitmap.Canvas();
+/// Figures, text, a stretched picture, a copied area and XOR drawing.
+void PaintSamples(TCanvas& c) {
   c.Pen().SetColor(clRed);
   c.Brush().SetColor(clYellow);
   c.Rectangle(2, 2, 30, 20);
@@ -31,7 +32,13 @@ void PaintSamples(TBitmap& bitmap) {
   c.Rectangle(20, 10, 55, 38);
 }
 
-TEST(BitmapPainting, ThirtyTwoBitPaintingMatchesTwentyFourBitAndKeepsTheFourthByte) {
+TEST(BitmapPainting, PaintingInPlaceMatchesAQtImageAndKeepsTheFourthByte) {
+  QImage reference(60, 40, QImage::Format_RGB32);
+  reference.fill(Qt::white);
+  {
+    TCanvas canvas(std::make_unique<TImageCanvasDevice>(&reference));
+    PaintSamples(canvas);
+  }
   // Fourth bytes: all 255 (a new bitmap), all one other value, and all different.
   for (const int pattern : {0, 1, 2}) {
     SCOPED_TRACE(testing::Message() << "fourth-byte pattern " << pattern);
@@ -50,13 +57,16 @@ TEST(BitmapPainting, ThirtyTwoBitPaintingMatchesTwentyFourBitAndKeepsTheFourthBy
     TBitmap shallow;
     shallow.SetPixelFormat(pf24bit);
     shallow.SetSize(60, 40);
-    PaintSamples(deep);
-    PaintSamples(shallow);
+    PaintSamples(deep.Canvas());
+    PaintSamples(shallow.Canvas());
     for (int y = 0; y < 40; ++y) {
       const uint8_t* row = deep.ScanLine(y);
       for (int x = 0; x < 60; ++x) {
+        const QRgb q = reference.pixel(x, y);
+        const TColor expected = RGBColor(uint8_t(qRed(q)), uint8_t(qGreen(q)), uint8_t(qBlue(q)));
         ASSERT_EQ(row[4 * x + 3], fourth[static_cast<size_t>(y)][static_cast<size_t>(x)]) << x << "," << y;
-        ASSERT_EQ(deep.Canvas().Pixel(x, y), shallow.Canvas().Pixel(x, y)) << x << "," << y;
+        ASSERT_EQ(deep.Canvas().Pixel(x, y), expected) << x << "," << y;
+        ASSERT_EQ(shallow.Canvas().Pixel(x, y), expected) << x << "," << y;
       }
     }
   }
