@@ -1,3 +1,8 @@
+// The decoder reads a whole data sub-block at a time and writes each code's string straight
+// into the frame's pixels, back to front, from a table that knows every string's length.
+// A new sub-block is still fetched only when a code needs its bits, so the warnings, the
+// errors and where a decoded frame leaves the stream are those of a decoder that reads the
+// data byte by byte.
 #include "gif/GIFDecoder.h"
 
 #include <algorithm>
@@ -7,12 +12,6 @@
 #include <optional>
 
 #include "gif/GIFItems.h"
-
-// The decoder reads a whole data sub-block at a time and writes each code's string straight
-// into the frame's pixels, back to front, from a table that knows every string's length.
-// It still reads the stream exactly where and when a byte-at-a-time decoder would: a new
-// sub-block is fetched only when a code needs its bits, so warnings, errors and the final
-// stream position do not depend on how the bytes were buffered.
 
 namespace {
 
