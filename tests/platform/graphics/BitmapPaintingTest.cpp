@@ -33,7 +33,10 @@ void PaintSamples(TCanvas& c) {
 }
 
 TEST(BitmapPainting, PaintingInPlaceMatchesAQtImageAndKeepsTheFourthByte) {
-  QImage reference(60, 40, QImage::Format_RGB32);
+  // An odd number of pixels leaves a last one outside the eight-byte steps.
+  constexpr int kWidth = 61;
+  constexpr int kHeight = 41;
+  QImage reference(kWidth, kHeight, QImage::Format_RGB32);
   reference.fill(Qt::white);
   {
     TCanvas canvas(std::make_unique<TImageCanvasDevice>(&reference));
@@ -44,11 +47,11 @@ TEST(BitmapPainting, PaintingInPlaceMatchesAQtImageAndKeepsTheFourthByte) {
     SCOPED_TRACE(testing::Message() << "fourth-byte pattern " << pattern);
     TBitmap deep;
     deep.SetPixelFormat(pf32bit);
-    deep.SetSize(60, 40);
-    std::vector<std::vector<uint8_t>> fourth(40);
-    for (int y = 0; y < 40; ++y) {
+    deep.SetSize(kWidth, kHeight);
+    std::vector<std::vector<uint8_t>> fourth(kHeight);
+    for (int y = 0; y < kHeight; ++y) {
       uint8_t* row = deep.ScanLine(y);
-      for (int x = 0; x < 60; ++x) {
+      for (int x = 0; x < kWidth; ++x) {
         if (pattern == 1) row[4 * x + 3] = 7;
         if (pattern == 2) row[4 * x + 3] = static_cast<uint8_t>(x * 5 + y);
         fourth[static_cast<size_t>(y)].push_back(row[4 * x + 3]);
@@ -56,12 +59,12 @@ TEST(BitmapPainting, PaintingInPlaceMatchesAQtImageAndKeepsTheFourthByte) {
     }
     TBitmap shallow;
     shallow.SetPixelFormat(pf24bit);
-    shallow.SetSize(60, 40);
+    shallow.SetSize(kWidth, kHeight);
     PaintSamples(deep.Canvas());
     PaintSamples(shallow.Canvas());
-    for (int y = 0; y < 40; ++y) {
+    for (int y = 0; y < kHeight; ++y) {
       const uint8_t* row = deep.ScanLine(y);
-      for (int x = 0; x < 60; ++x) {
+      for (int x = 0; x < kWidth; ++x) {
         const QRgb q = reference.pixel(x, y);
         const TColor expected = RGBColor(uint8_t(qRed(q)), uint8_t(qGreen(q)), uint8_t(qBlue(q)));
         ASSERT_EQ(row[4 * x + 3], fourth[static_cast<size_t>(y)][static_cast<size_t>(x)]) << x << "," << y;
