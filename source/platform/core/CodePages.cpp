@@ -967,7 +967,11 @@ std::string Utf16LEToMultiByte(uint32_t codePage, uint32_t flags, std::string_vi
   constexpr int kLocalUnits = 1024;
   if (n <= kLocalUnits) {
     std::array<char16_t, kLocalUnits> local;
-    for (int i = 0; i < n; ++i) local[static_cast<size_t>(i)] = source[i];
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(local.data(), units.data(), count * 2);
+    } else {
+      for (int i = 0; i < n; ++i) local[static_cast<size_t>(i)] = source[i];
+    }
     return EncodeToString(cp, flags, static_cast<const char16_t*>(local.data()), n, defaultChar,
                           usedDefaultChar);
   }
