@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <unordered_map>
@@ -174,6 +175,11 @@ class TKeptAlpha {
  private:
   /// Compares eight bytes at a time, a block at a time, so that the loop vectorises.
   static bool AllFourthBytesAre(const std::vector<uint8_t>& pixels, uint8_t value) {
+    if constexpr (std::endian::native != std::endian::little) {  // the mask below picks bytes 3 and 7
+      for (size_t at = 3; at < pixels.size(); at += 4)
+        if (pixels[at] != value) return false;
+      return true;
+    }
     constexpr uint64_t kMask = 0xFF000000FF000000u;
     const uint64_t expected = kMask & (uint64_t{value} * 0x0100000001000000u);
     constexpr size_t kBlock = 4096;
@@ -234,10 +240,12 @@ struct TBitmap::Impl {
   QPainter* BeginPaint() {
     if (dib.Empty()) return nullptr;
     if (!painter) {
-      painted_in_place = dib.Bits == 32 || dib.Bits == 24;
+      // Qt's 32-bit pixels are words, which have a DIB's byte order only on little-endian
+      // machines; 24-bit pixels are bytes in a DIB's order everywhere.
+      painted_in_place = dib.Bits == 24 || (dib.Bits == 32 && std::endian::native == std::endian::little);
       if (painted_in_place) {
-        // 24- and 32-bit pixels are laid out as Qt's own: they are painted where they are. Qt
-        // takes the fourth byte of 32-bit pixels as opaque, and drawing must not change it.
+        // Such pixels are laid out as Qt's own: they are painted where they are. Qt takes the
+        // fourth byte of 32-bit pixels as opaque, and drawing must not change it.
         if (dib.Bits == 32) kept_alpha.Keep(dib);
         paint_image = QImage(dib.Pixels.data(), dib.Width, dib.Height, static_cast<qsizetype>(dib.Stride()),
                              dib.Bits == 32 ? QImage::Format_RGB32 : QImage::Format_BGR888);
