@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "BenchTiming.h"
 #include "common/components/original/NodeTree/NodeTree.h"
 #include "platform/graphics/Bitmap.h"
 
@@ -118,8 +119,5 @@ BENCHMARK(BM_PaintScreenAtEnd)->Apply(Sizes);
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv) ? 0 : 1;
 }
