@@ -5,7 +5,7 @@
 namespace {
 
 /// The clean-up rules share one expression object; it keeps each compiled expression, so the
-/// rules compile once per clean-up however many lines there are.
+/// rules compile once however many lines and blocks there are.
 class THTMLCleaner {
  public:
   THTMLCleaner() { regex_.SetModifier(1, true); }
@@ -32,6 +32,12 @@ class THTMLCleaner {
   TRegex regex_;
 };
 
+/// The cleaner of the calling thread, made on first use.
+THTMLCleaner& Cleaner() {
+  thread_local THTMLCleaner cleaner;
+  return cleaner;
+}
+
 }  // namespace
 
 std::vector<std::string> SplitHTMLLines(std::string_view text) {
@@ -48,15 +54,14 @@ std::vector<std::string> SplitHTMLLines(std::string_view text) {
 }
 
 std::string CleanUpHTMLLine(std::string_view line) {
-  THTMLCleaner cleaner;
-  return cleaner.CleanLine(line);
+  return Cleaner().CleanLine(line);
 }
 
 void CleanUpHTML(TStream& html) {
   html.SetPosition(0);
   std::string text(static_cast<size_t>(html.Size()), '\0');
   html.ReadBuffer(text.data(), static_cast<int64_t>(text.size()));
-  THTMLCleaner cleaner;
+  THTMLCleaner& cleaner = Cleaner();
   std::string out;
   out.reserve(text.size() + text.size() / 8);
   for (const std::string& line : SplitHTMLLines(text)) {
