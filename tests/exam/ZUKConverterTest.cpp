@@ -390,13 +390,17 @@ TEST_F(ZUKConverterTest, WritesEveryFieldOfARichExam) {
 }
 
 TEST_F(ZUKConverterTest, EmptyPartsAndAnExamWithoutDescription) {
-  ZUKFileDesc desc = FileOf({Choice({"", "", ""}, 1)});
+  // The second question's parts are missing altogether: its blocks are empty documents.
+  ZUKFileDesc desc = FileOf({Choice({"", "", ""}, 1), Choice({}, 0)});
   desc.properties.descriptionFlag = false;
   desc.exams.push_back(ZUKExamDesc{});
   const ZUKMobileFile file = ConvertAndRead(desc);
   EXPECT_FALSE(file.descriptionFlag);
   EXPECT_FALSE(file.description);
   ASSERT_EQ(file.exams.size(), 1u);
+  ASSERT_EQ(file.exams[0].size(), 2u);
+  EXPECT_EQ(file.exams[0][0].question.html, file.exams[0][1].question.html);
+  EXPECT_EQ(file.exams[0][1].explanation.html, file.exams[0][1].question.html);
   for (const auto& [name, block] : AllBlocks(file)) EXPECT_TRUE(block->files.empty()) << name;
   CheckBlocks(file);
 }
@@ -608,6 +612,30 @@ TEST_F(ZUKConverterFailureTest, AChoiceCountThePartsCannotHoldIsAFormatError) {
     EXPECT_FALSE(ConversionError<EZUKIncorrectFileFormat>(source).empty());
     ExpectTargetUntouched(source);
   }
+}
+
+/// `bytes` XORed with their index, as the exam files scramble sub-streams.
+std::string Scrambled(std::string bytes) {
+  for (size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<char>(bytes[i] ^ static_cast<char>(i & 0xFF));
+  return bytes;
+}
+
+TEST_F(ZUKConverterFailureTest, AnExhibitThatRunsPastItsRecordsIsAFormatError) {
+  ZUKQuestionDesc q = Choice({"", ""}, 0);
+  q.exhibits = {{"T", 1, "abc"}};
+  std::string file = BuildZUKFile(FileOf({q}));
+  // The exhibit's image length becomes 300 while its record holds 3 bytes.
+  const std::string exhibits = ExhibitBytes(q.exhibits);
+  std::string longer = exhibits;
+  longer.replace(6, 4, std::string("\x2C\x01\x00\x00", 4));
+  const size_t at = file.find(Scrambled(exhibits));
+  ASSERT_NE(at, std::string::npos);
+  file.replace(at, exhibits.size(), Scrambled(longer));
+  const std::string source = dir.Path() + "exam.zuk";
+  WriteFile(source, file);
+  EXPECT_FALSE(ConversionError<EZUKIncorrectFileFormat>(source).empty());
+  ExpectTargetUntouched(source);
 }
 
 TEST_F(ZUKConverterFailureTest, RefusesTheSourceAsTarget) {
