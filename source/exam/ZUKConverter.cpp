@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -184,7 +185,10 @@ class TZUKConverter::TRun {
   explicit TRun(TZUKExportView& viewer) : viewer_(viewer) {
     if (TRVStyle* sheet = viewer.GetStyle()) {
       original_ = std::make_unique<TRVStyle>();
-      CopyStyles(*sheet, *original_);
+      original_->SetTextStyles(sheet->TextStyles());
+      original_->SetParaStyles(sheet->ParaStyles());
+      original_->SetListStyles(sheet->ListStyles());
+      RememberSheet();
     }
   }
   /// Leaves the viewer's sheet as the run found it.
@@ -201,17 +205,31 @@ class TZUKConverter::TRun {
   const TRunFolder& Folder() const { return folder_; }
 
  private:
-  static void CopyStyles(const TRVStyle& from, TRVStyle& to) {
-    to.SetTextStyles(from.TextStyles());
-    to.SetParaStyles(from.ParaStyles());
-    to.SetListStyles(from.ListStyles());
+  /// The identities of a collection's items. Every item added to a collection gets a new
+  /// ID, so a collection that a part's style block replaced or extended no longer matches.
+  static std::vector<int> ItemIDs(const TCollection& styles) {
+    std::vector<int> ids(static_cast<size_t>(styles.Count()));
+    for (int i = 0; i < styles.Count(); ++i) ids[static_cast<size_t>(i)] = styles.Items(i)->ID();
+    return ids;
   }
+  void RememberSheet() {
+    const TRVStyle& sheet = *viewer_.GetStyle();
+    ids_ = {ItemIDs(sheet.TextStyles()), ItemIDs(sheet.ParaStyles()), ItemIDs(sheet.ListStyles())};
+  }
+  /// Puts back the collections that the last part changed; copying them all for every part
+  /// would cost more than reading most parts.
   void RestoreSheet() {
-    if (original_ && viewer_.GetStyle()) CopyStyles(*original_, *viewer_.GetStyle());
+    TRVStyle* sheet = viewer_.GetStyle();
+    if (!original_ || !sheet) return;
+    if (ItemIDs(sheet->TextStyles()) != ids_[0]) sheet->SetTextStyles(original_->TextStyles());
+    if (ItemIDs(sheet->ParaStyles()) != ids_[1]) sheet->SetParaStyles(original_->ParaStyles());
+    if (ItemIDs(sheet->ListStyles()) != ids_[2]) sheet->SetListStyles(original_->ListStyles());
+    RememberSheet();
   }
 
   TZUKExportView& viewer_;
   std::unique_ptr<TRVStyle> original_;
+  std::array<std::vector<int>, 3> ids_;
   TRunFolder folder_;
 };
 
