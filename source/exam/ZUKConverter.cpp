@@ -433,9 +433,13 @@ bool TZUKConverter::WriteHTMLBlock(TStream& source, TStream& block, const std::s
     run = ownRun.get();
   }
   const std::string& folder = run->Folder().Path();
+  // Every block starts with an empty folder; one that listed no files is empty already.
   struct EmptyFolder {
     const TRunFolder& folder;
-    ~EmptyFolder() { folder.Empty(); }
+    bool knownEmpty = false;
+    ~EmptyFolder() {
+      if (!knownEmpty) folder.Empty();
+    }
   } emptyFolder{run->Folder()};
 
   run->PreparePart();
@@ -452,6 +456,7 @@ bool TZUKConverter::WriteHTMLBlock(TStream& source, TStream& block, const std::s
 
   TStringList files;
   ListFolderEntries(folder, files);
+  emptyFolder.knownEmpty = files.Count() == 0;
   WriteInt32(files.Count(), block);
   for (int i = 0; i < files.Count(); ++i) WriteFileEntry(files[i], block);
   return true;

@@ -302,12 +302,14 @@ ZUKFileDesc RichFile(const std::function<TPartBuilder()>& part) {
                   part().Unicode(u"\u041F\u0440\u0438\u0432\u0435\u0442 \U0001F600").RVF(), "",
                   part().Unicode(u"  two leading blanks").RVF(), ""};
 
-  ZUKQuestionDesc dropAndConnect;  // stepped over on load: not in the mobile file
-  dropAndConnect.type = 7;
-  ZUKQuestionDesc fillIn;
-  fillIn.type = 8;
-
-  ZUKExamDesc standard{false, {first, dropAndConnect, second, fillIn}, {}};
+  // The other kinds are stepped over on load: they are not in the mobile file.
+  ZUKExamDesc standard{false, {first}, {}};
+  for (uint8_t type : {2, 3, 4, 5, 7, 8, 9}) {
+    ZUKQuestionDesc other;
+    other.type = type;
+    standard.questions.push_back(other);
+    if (type == 5) standard.questions.push_back(second);
+  }
   ZUKExamDesc empty;  // no questions: left out
   ZUKExamDesc caseStudy;
   caseStudy.caseStudy = true;
