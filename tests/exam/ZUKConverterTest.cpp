@@ -169,7 +169,9 @@ class ZUKConverterTest : public ::testing::Test {
   void SetUp() override {
     previousStore_ = std::move(LocalizationStore);
     LocalizationStore = TLocalizationStore::Create<TZUKConverterLocalizationStore>();
-    RVBuildMainStyle(sheet, nullptr);
+    bullets.SetSize(9, 6);
+    bullets.Add(htmltest::SolidBitmap(9, 6, clNavy).get(), nullptr);
+    RVBuildMainStyle(sheet, &bullets);
     zukpart::SolidGIF(1, 1, clBlack);  // registers the GIF class with the RVF reader
   }
   void TearDown() override { LocalizationStore = std::move(previousStore_); }
@@ -178,7 +180,7 @@ class ZUKConverterTest : public ::testing::Test {
   TPartBuilder Part() {
     if (!examSheet_) {
       examSheet_ = std::make_unique<TRVStyle>();
-      RVBuildMainStyle(*examSheet_, nullptr);
+      RVBuildMainStyle(*examSheet_, &bullets);
       TMemoryStream styles(ExamStyles());
       LoadStyleFromStream(*examSheet_, styles);
     }
@@ -253,6 +255,8 @@ class ZUKConverterTest : public ::testing::Test {
     return htmltest::HTML5LibAvailable() ? htmltest::ParseHTML5(block.html, true).Outline : std::string();
   }
 
+  /// The images of the sheet's bulleted lists.
+  TCustomImageList bullets;
   TRVStyle sheet;
   TRecordingView view{sheet};
   htmltest::TTempFolder dir;
@@ -289,7 +293,11 @@ ZUKFileDesc RichFile(const std::function<TPartBuilder()>& part) {
                  part().Picture(zukpart::SolidGIF(4, 3, clYellow)).RVF(),
                  part().Picture(htmltest::HalfTransparentIcon(16, 16, clRed)).RVF(),
                  part().Picture(zukpart::SolidWMF(0x0000FF)).RVF(),
-                 part().ListItem(u"First reason").ListItem(u"Second reason").RVF()};
+                 part()
+                     .ListItem(u"First reason")
+                     .ListItem(u"Second reason")
+                     .ListItem(u"A bullet", zukpart::kBulletList)
+                     .RVF()};
 
   ZUKQuestionDesc second;
   second.type = 1;
@@ -382,6 +390,7 @@ TEST_F(ZUKConverterTest, WritesEveryFieldOfARichExam) {
   EXPECT_NE(Outline(first.question).find("Which picture is a JPEG?"), std::string::npos);
   EXPECT_NE(Outline(first.explanation).find("Second reason"), std::string::npos);
   EXPECT_NE(Outline(first.explanation).find("<li value=2>"), std::string::npos) << first.explanation.html;
+  EXPECT_NE(Outline(first.explanation).find("<ul>"), std::string::npos) << first.explanation.html;
   EXPECT_NE(Outline(second.question).find("Caf\xC3\xA9 <b> & co"), std::string::npos);
   EXPECT_NE(
       Outline(*second.caseStudy).find("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xF0\x9F\x98\x80"),

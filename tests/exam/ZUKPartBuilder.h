@@ -19,8 +19,9 @@
 
 namespace zukpart {
 
-/// List style 0 of the converter's sheet: numbered.
+/// List styles of the converter's sheet: numbered, and bullets from its image list.
 constexpr int kNumberingList = 0;
+constexpr int kBulletList = 1;
 
 /// Builds one part with the converter's style sheet plus the styles given by the test.
 class TPartBuilder {
@@ -37,9 +38,9 @@ class TPartBuilder {
     data_.AddTextItem(text, style, para);
     return *this;
   }
-  /// A numbered list item: its marker, then the text in the same paragraph.
-  TPartBuilder& ListItem(std::u16string_view text, int level = 0) {
-    auto marker = TRVMarkerItemInfo::CreateForList(&data_, kNumberingList, level, 1, false);
+  /// A list item: its marker, then the text in the same paragraph.
+  TPartBuilder& ListItem(std::u16string_view text, int list = kNumberingList) {
+    auto marker = TRVMarkerItemInfo::CreateForList(&data_, list, 0, 1, false);
     marker->ParaNo = 0;
     int itemNo = data_.GetItemCount();
     bool fullReformat = false;
