@@ -1,5 +1,7 @@
 #include "exam/ZUKRoutine.h"
 
+#include <algorithm>
+
 #include "common/units/Regex.h"
 
 namespace {
@@ -18,7 +20,9 @@ class THTMLCleaner {
     regex_.SetExpression("^((<[^>]+>)+)( +)");
     return regex_.ReplaceWithFunction(s, [](TRegex& match) {
       std::string kept = match.GetMatch(1);
-      for (size_t i = 0; i < match.GetMatch(3).size(); ++i) kept += "&nbsp;";
+      const size_t blanks = static_cast<size_t>(std::max(match.MatchLen(3), 0));
+      kept.reserve(kept.size() + blanks * 6);
+      for (size_t i = 0; i < blanks; ++i) kept += "&nbsp;";
       return kept;
     });
   }
