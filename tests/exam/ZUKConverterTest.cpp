@@ -615,6 +615,15 @@ TEST_F(ZUKConverterFailureTest, APictureThatCannotBeDecodedFailsThePart) {
   ExpectTargetUntouched(source);
 }
 
+TEST_F(ZUKConverterFailureTest, APartThatCannotBeWrittenAsHTMLFailsTheConversion) {
+  // A picture without pixels cannot be saved as an image file.
+  const std::string source =
+      Source(FileOf({Choice({"", Part().Picture(std::make_unique<TBitmap>()).RVF(), ""}, 1)}));
+  EXPECT_EQ(ConversionError<EZUKConversionError>(source),
+            "Exam A, question 1: the rich-text part \"choiceA\" could not be converted.");
+  ExpectTargetUntouched(source);
+}
+
 TEST_F(ZUKConverterFailureTest, AChoiceCountThePartsCannotHoldIsAFormatError) {
   for (int32_t choices : {5, -1, 27}) {
     SCOPED_TRACE(choices);
