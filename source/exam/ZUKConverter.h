@@ -31,14 +31,15 @@ class TZUKConverter : public TZUKReader {
   const std::string FileName;
   TZUKExamCollection ExamCollection;
 
-  /// Writes the loaded exam as a mobile file. `viewer` exports the rich-text parts; its style
-  /// sheet holds the exam's styles (Style was set to it before Load), and every part is read
-  /// with the sheet as it stood when the call began. The file is written beside `fileName`
-  /// under a temporary name and takes its place only when it is whole: on any failure an
-  /// existing `fileName` is left as it was. A target that is the source file raises
-  /// EZUKConversionError, as does a part that cannot be read or exported (the message names
-  /// the exam and the question); a choice count that the question's parts cannot hold raises
-  /// EZUKIncorrectFileFormat.
+  /// Writes the loaded exam as a mobile file; the questions of a case-study exam's sets are
+  /// written as that exam's questions, in tree order. `viewer` exports the rich-text parts:
+  /// its style sheet holds the exam's styles (Style was set to it before Load), and every part
+  /// is read with the sheet as it stood when the call began. The file is written beside
+  /// `fileName` under a temporary name and takes its place only when it is whole: on any
+  /// failure an existing `fileName` is left as it was. A target that is the source file
+  /// raises EZUKConversionError, as does a part that cannot be read or exported (the message
+  /// names the exam and the question); a choice count that the question's parts cannot hold
+  /// raises EZUKIncorrectFileFormat.
   void SaveMobile(const std::string& fileName, TZUKExportView& viewer);
 
   /// Fills `block` with one block made from the RVF document in `source`: the cleaned HTML,
