@@ -13,7 +13,7 @@
 #include "platform/graphics/Metafile.h"
 #include "richtext/core/CRVData.h"
 #include "richtext/core/HTMLTestSupport.h"
-#include "richtext/core/RVMainStyle.h"
+#include "exam/RVMainStyle.h"
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVStyle.h"
 
