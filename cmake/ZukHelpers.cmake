@@ -1,12 +1,59 @@
 # Small helpers shared by every folder's CMakeLists.
 
-# zuk_add_library(NAME SOURCES... [DEPENDS libs...])
+# The layer table (cmake/layers.txt): zuk_layer_of(FOLDER OUT) sets OUT to the rank of the
+# layer holding FOLDER (a path below source/, matched by its longest listed prefix), -1 when
+# the table does not list it.
+file(STRINGS ${CMAKE_SOURCE_DIR}/cmake/layers.txt ZUK_LAYER_LINES REGEX "^[^#]")
+function(zuk_layer_of folder out)
+  set(rank 0)
+  set(best -1)
+  set(best_len 0)
+  foreach(line ${ZUK_LAYER_LINES})
+    string(REPLACE " " ";" layer_folders "${line}")
+    foreach(layer_folder ${layer_folders})
+      string(LENGTH "${layer_folder}" len)
+      if((folder STREQUAL layer_folder OR folder MATCHES "^${layer_folder}/") AND len GREATER best_len)
+        set(best ${rank})
+        set(best_len ${len})
+      endif()
+    endforeach()
+    math(EXPR rank "${rank} + 1")
+  endforeach()
+  set(${out} ${best} PARENT_SCOPE)
+endfunction()
+
+# zuk_add_library(NAME SOURCES... [DEPENDS libs...] [PRIVATE_DEPENDS libs...])
+# Each library publishes only its own folder as an include root (a link below the build
+# tree, so that "richtext/core/X.h" resolves), to itself and to the libraries that link it:
+# a header of a layer that does not link this library cannot be found. Libraries of our own
+# may only depend on libraries of their layer or of the layers below.
 function(zuk_add_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/source)
+  file(RELATIVE_PATH folder ${CMAKE_SOURCE_DIR}/source ${CMAKE_CURRENT_SOURCE_DIR})
+  zuk_layer_of(${folder} rank)
+  if(rank EQUAL -1)
+    message(FATAL_ERROR "source/${folder} is in no layer of cmake/layers.txt")
+  endif()
+  set_target_properties(${name} PROPERTIES ZUK_FOLDER ${folder} ZUK_LAYER ${rank})
+  foreach(dep ${ARG_DEPENDS} ${ARG_PRIVATE_DEPENDS})
+    if(TARGET ${dep})
+      get_target_property(dep_rank ${dep} ZUK_LAYER)
+      if(dep_rank AND dep_rank GREATER rank)
+        message(FATAL_ERROR "${name} (source/${folder}) may not depend on ${dep}, a layer above it")
+      endif()
+    endif()
+  endforeach()
+  set(root ${CMAKE_BINARY_DIR}/include/${name})
+  get_filename_component(link_parent ${root}/${folder} DIRECTORY)
+  file(MAKE_DIRECTORY ${link_parent})
+  file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${folder} SYMBOLIC)
+  target_include_directories(${name} PUBLIC ${root})
   if(ARG_DEPENDS)
     target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+  endif()
+  if(ARG_PRIVATE_DEPENDS)
+    target_link_libraries(${name} PRIVATE ${ARG_PRIVATE_DEPENDS})
   endif()
 endfunction()
 
@@ -52,16 +99,17 @@ function(zuk_embed_resources target)
   target_sources(${target} PRIVATE ${out})
 endfunction()
 
-# zuk_glob_library(NAME [DEPENDS libs...]): a static library of every .cpp in the folder.
+# zuk_glob_library(NAME [DEPENDS libs...] [PRIVATE_DEPENDS libs...]): a static library of
+# every .cpp in the folder. PRIVATE_DEPENDS are linked but not handed on (Qt, libjpeg).
 function(zuk_glob_library name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPENDS;PRIVATE_DEPENDS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT srcs)
     add_library(${name} INTERFACE)
     target_link_libraries(${name} INTERFACE ${ARG_DEPENDS})
     return()
   endif()
-  zuk_add_library(${name} SOURCES ${srcs} DEPENDS ${ARG_DEPENDS})
+  zuk_add_library(${name} SOURCES ${srcs} DEPENDS ${ARG_DEPENDS} PRIVATE_DEPENDS ${ARG_PRIVATE_DEPENDS})
 endfunction()
 
 # zuk_glob_test(NAME [DEPENDS libs...]): one test program of every .cpp in the folder.
