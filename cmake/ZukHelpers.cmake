@@ -123,7 +123,10 @@ function(zuk_add_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZUK_TEST_DATA=${CMAKE_BINARY_DIR}/testdata")
+    # The discovery script hands each list element on as an argument of its own, so a second
+    # variable in ENVIRONMENT would be lost: each property here carries one variable.
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION "ZUK_TEST_DATA=set:${CMAKE_BINARY_DIR}/testdata")
 endfunction()
 
 # zuk_add_bench(NAME SOURCES... [DEPENDS libs...])
