@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,10 @@ struct ErrorCase {
   int code;
   int position;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ErrorCase& c, std::ostream* os) {
+  *os << "/" << c.expression << "/" << c.modifiers;
+}
 
 class CompileErrorTest : public ::testing::TestWithParam<ErrorCase> {};
 
@@ -191,6 +196,10 @@ struct ListingCase {
   const char* modifiers;
   const char* listing;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ListingCase& c, std::ostream* os) {
+  *os << "/" << c.expression << "/" << c.modifiers;
+}
 
 class PcodeTest : public ::testing::TestWithParam<ListingCase> {};
 
