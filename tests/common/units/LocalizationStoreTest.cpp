@@ -168,7 +168,7 @@ struct IniCase {
 };
 /// Names the case in test listings instead of dumping its bytes.
 void PrintTo(const IniCase& c, std::ostream* os) {
-  *os << "language " << c.expected_index;
+  for (const char* p = c.ini; *p != '\0'; ++p) *os << (*p == '\n' ? ' ' : *p);
 }
 
 class LanguageIndexTest : public ::testing::TestWithParam<IniCase> {};

@@ -25,7 +25,7 @@ struct TemplateCase {
 };
 /// Names the case in test listings instead of dumping its bytes.
 void PrintTo(const TemplateCase& c, std::ostream* os) {
-  *os << "template " << c.tmpl;
+  *os << "template \"" << c.tmpl << '"';  // quoted: a name must not end in a backslash
 }
 
 class RegexSubstituteTest : public ::testing::TestWithParam<TemplateCase> {};
@@ -85,7 +85,8 @@ struct ReplaceCase {
 };
 /// Names the case in test listings instead of dumping its bytes.
 void PrintTo(const ReplaceCase& c, std::ostream* os) {
-  *os << "/" << c.expression << "/ on \"" << c.input << '"';
+  *os << "/" << c.expression << "/ on \"" << c.input << "\" with \"" << c.with
+      << (c.substitute ? "\" substituted" : "\"");
 }
 
 class RegexReplaceTest : public ::testing::TestWithParam<ReplaceCase> {};
