@@ -341,11 +341,15 @@ BENCHMARK(BM_Search_StdRegex)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->
 BENCHMARK(BM_Search_PCRE2)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Search_PCRE2_JIT)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-/// Keeps every run's time per iteration so that the ratios can be printed at the end.
+/// Keeps every run's time per iteration so that the ratios can be printed at the end. With
+/// repetitions a benchmark reports several runs and then their mean, median and deviation:
+/// the ratios use the median of the runs themselves, never an aggregate.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) times_[BaseName(run.benchmark_name())] = run.GetAdjustedRealTime();
+    for (const Run& run : runs)
+      if (run.run_type == Run::RT_Iteration)
+        runs_[BaseName(run.benchmark_name())].push_back(run.GetAdjustedRealTime());
     ConsoleReporter::ReportRuns(runs);
   }
 
@@ -365,12 +369,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
  private:
   void Row(const std::string& label, const std::string& base, std::initializer_list<const char*> others,
            const std::string& arg) const {
-    const auto b = times_.find(base);
-    if (b == times_.end()) return;
+    const auto b = runs_.find(base);
+    if (b == runs_.end()) return;
     std::printf("  %-15s", label.c_str());
     for (const char* other : others) {
-      const auto it = times_.find(std::string(other) + arg);
-      if (it != times_.end()) std::printf("  %s %.2f", other + 3, it->second / b->second);
+      const auto it = runs_.find(std::string(other) + arg);
+      if (it != runs_.end()) std::printf("  %s %.2f", other + 3, Median(it->second) / Median(b->second));
     }
     std::printf("\n");
   }
@@ -382,14 +386,21 @@ class RatioReporter : public benchmark::ConsoleReporter {
     while (start <= name.size()) {
       const size_t slash = std::min(name.find('/', start), name.size());
       const std::string part = name.substr(start, slash - start);
-      if (part.rfind("min_time:", 0) != 0 && part.rfind("iterations:", 0) != 0)
+      if (part.rfind("min_time:", 0) != 0 && part.rfind("iterations:", 0) != 0 &&
+          part.rfind("repeats:", 0) != 0)
         out += (out.empty() ? "" : "/") + part;
       start = slash + 1;
     }
     return out;
   }
 
-  std::map<std::string, double> times_;
+  static double Median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    const size_t n = times.size();
+    return n % 2 == 1 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+  }
+
+  std::map<std::string, std::vector<double>> runs_;
 };
 
 }  // namespace
