@@ -25,6 +25,10 @@ TEST(Registration, EveryGraphicClassIsKnownByName) {
   }
 }
 
+TEST(Registration, ComponentClassesAreKnownByName) {
+  EXPECT_NE(GetClass("TRVViewer"), nullptr);
+}
+
 TEST(Registration, EveryBuiltInItemKindIsMadeByStyleNumber) {
   const struct {
     TRVItemStyleNo StyleNo;
