@@ -333,7 +333,7 @@ void RVWriteRTFPicture(TStream& Stream, TGraphic* Graphic, int32_t Width, TRVRTF
 void RVWriteRTFDrawnPicture(TStream& Stream, TGraphic& Graphic, TRVRTFOptions Options) {
   if (isEmptyPicture(&Graphic)) return;
   put(Stream, "{\\pict");
-  writeDrawnBody(Stream, Graphic, Options);
+  writeDrawnBody(Stream, Graphic, Options & ~rvrtfSaveEMFDefault);
   put(Stream, "}");
 }
 

@@ -206,8 +206,14 @@ TEST_F(RTFPictureItemTest, ImageListImagesAreDrawnPictures) {
   EXPECT_EQ(body.find("{\\pict", 1), body.find("}{\\pict\\wmetafile1\\picw2\\pich2 ") + 1);
   EXPECT_EQ(body.find("{\\pict", body.find("{\\pict", 1) + 1), std::string::npos);
 
+  const std::string group = body.substr(0, body.find('}') + 1);
+  EXPECT_EQ(MiddleColourOf(*MetafileOf(group, 53, 53)), clRed);
+
   data.SetRTFOptions(rvDefaultRTFOptions | rvrtfSaveBitmapDefault);
   EXPECT_EQ(Body().substr(0, 49), "{\\pict\\dibitmap0\\wbmwidthbytes8\\picw2\\pich2\\picwg");
+  // Image-list images are Windows metafiles even where other pictures become enhanced ones.
+  data.SetRTFOptions(rvDefaultRTFOptions | rvrtfSaveEMFDefault);
+  EXPECT_EQ(Body().substr(0, 32), "{\\pict\\wmetafile1\\picw2\\pich2 01");
 }
 
 TEST_F(RTFPictureItemTest, MarkerPicturesAndImages) {
