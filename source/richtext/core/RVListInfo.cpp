@@ -267,11 +267,11 @@ std::string TRVListLevel::GetIndentCSS() const {
 void TRVListLevel::HTMLOpenTag(TStream& stream, bool useCSS) const {
   std::string attribute;
   if (useCSS) {
-    const std::string css =
-        MarkerIndent < LeftIndent
-            ? Format("text-indent: %dpx; margin-left: %dpx; list-style:outside;", {FirstIndent, LeftIndent})
-            : Format("text-indent: %dpx; margin-left: %dpx; list-style:inside;",
-                     {MarkerIndent - LeftIndent, LeftIndent});
+    const std::string css = MarkerIndent < LeftIndent
+                                ? Format("text-indent: %dpx; margin-left: %dpx; list-style-position:outside;",
+                                         {FirstIndent, LeftIndent})
+                                : Format("text-indent: %dpx; margin-left: %dpx; list-style-position:inside;",
+                                         {MarkerIndent - LeftIndent, LeftIndent});
     attribute = " style=\"" + css + "\"";
   }
   if (HasNumbering()) {

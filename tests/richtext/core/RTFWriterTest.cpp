@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "RTFTestSupport.h"
+#include "platform/core/CodePages.h"
 #include "platform/core/Exceptions.h"
 #include "platform/graphics/Controls.h"
 
@@ -161,10 +162,25 @@ TEST_F(RTFWriterTest, EveryItemKindWithUnicodeOnly) {
   EXPECT_EQ(Save(), kMixedTables + "\\uc0" + Replace(kMixedBody, "UNICODE", "\\u8364 \\u-223 x"));
 }
 
-TEST_F(RTFWriterTest, EmptyDocumentWritesNothingAndSucceeds) {
+TEST_F(RTFWriterTest, EmptyDocumentIsACompleteDocumentWithoutParagraphs) {
   bool ok = false;
-  EXPECT_EQ(Save(clWindow, &ok), "");
+  const std::string rtf = Save(clWindow, &ok);
   EXPECT_TRUE(ok);
+  EXPECT_EQ(rtf.rfind(kHeader, 0), 0u) << rtf;
+  EXPECT_EQ(rtf.substr(rtf.size() - 4), "}\r\n}") << rtf;
+  EXPECT_EQ(rtf.find("\\pard"), std::string::npos) << rtf;
+}
+
+TEST_F(RTFWriterTest, HeaderNamesTheRealAnsiCodePage) {
+  const uint32_t saved = GetACP();
+  SetACP(1251);
+  style->DefCodePage = 0;
+  style->TextStyles().AddStyle()->Unicode = true;
+  data.AddTextItem(RVAnsiToUnicode(1251, "\xC6"), 1, 0);  // a Cyrillic letter
+  const std::string rtf = Save();
+  SetACP(saved);
+  EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi\\ansicpg1251\\uc1", 0), 0u) << rtf;
+  EXPECT_NE(rtf.find("\\u1046 \\'c6"), std::string::npos) << rtf;
 }
 
 TEST_F(RTFWriterTest, DocumentWithoutStyleSheetFails) {
@@ -212,7 +228,7 @@ TEST_F(RTFWriterTest, CharacterProperties) {
   EXPECT_NE(rtf.find("{\\f1\\fnil\\fcharset204 Arial;}"), std::string::npos);
   EXPECT_NE(
       rtf.find("\\plain \\f1\\i\\strike\\super\\charscalex80\\expndtw30\\caps\\lang1049\\fs40\\chcbpat7 x"
-               "\\plain \\f0\\sub\\fs40 y}"),
+               "\\nosupersub\\plain \\f0\\sub\\fs40 y\\nosupersub}"),
       std::string::npos)
       << rtf;
 }
