@@ -1,0 +1,147 @@
+// What a browser shows of exported pages: the numbering and place of list markers, and text
+// of a code page other than the page's, read back by headless Chromium. All pages load in one
+// browser run.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "ConsumerTestSupport.h"
+#include "HTMLTestSupport.h"
+#include "platform/core/CodePages.h"
+#include "platform/graphics/Picture.h"
+
+using namespace htmltest;
+using namespace consumertest;
+
+namespace {
+
+// "Привет" in Windows-1251 and "café" in Windows-1252, as UTF-8 for the comparisons.
+const std::string kRussian1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";
+const std::string kRussianUTF8 = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+const std::string kCafe1252 = "caf\xE9";
+const std::string kCafeUTF8 = "caf\xC3\xA9";
+
+enum class TPageKind { Plain, CSS };
+
+class HTMLInBrowserTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!HaveProgram(kChromium)) return;
+    folder_ = new TTempFolder();
+    const uint32_t savedACP = GetACP();
+    SetACP(1252);
+    WritePage("lists.html", ListsDocument(), TPageKind::CSS);
+    for (TPageKind kind : {TPageKind::Plain, TPageKind::CSS}) {
+      const std::string suffix = kind == TPageKind::CSS ? "-css.html" : "-plain.html";
+      WritePage("russian-on-western" + suffix,
+                *CodePageDocument(ANSI_CHARSET, kCafe1252, RUSSIAN_CHARSET, kRussian1251), kind);
+      WritePage("western-on-russian" + suffix,
+                *CodePageDocument(RUSSIAN_CHARSET, kRussian1251, ANSI_CHARSET, kCafe1252), kind);
+      WritePage("western-on-unicode" + suffix,
+                *CodePageDocument(-1, RVAnsiToUnicode(1251, kRussian1251), ANSI_CHARSET, kCafe1252), kind);
+    }
+    SetACP(savedACP);
+    // Per list item its list type and marker position; per page its text.
+    const std::vector<std::string> results = ProbePagesInChromium(folder_->Path(), pages_, R"JS(
+      var items = Array.from(d.querySelectorAll('li')).map(function(li) {
+        var s = w.getComputedStyle(li);
+        return s.listStyleType + '/' + s.listStylePosition + '/' + (s.listStyleImage != 'none');
+      });
+      return items.length ? items.join(' ') : d.body.innerText.replace(/\s+/g, ' ').trim();
+    )JS");
+    for (size_t i = 0; i < pages_.size() && i < results.size(); ++i) shown_[pages_[i]] = results[i];
+  }
+
+  static void TearDownTestSuite() {
+    delete folder_;
+    folder_ = nullptr;
+    pages_.clear();
+    shown_.clear();
+  }
+
+  void SetUp() override {
+    if (!HaveProgram(kChromium))
+      GTEST_SKIP() << "headless Chromium is not installed (Debian package chromium)";
+  }
+
+  static void WritePage(const std::string& name, TCustomRVData& data, TPageKind kind) {
+    const std::string page =
+        kind == TPageKind::CSS ? CSSPage(data, 0, folder_->Path()) : PlainPage(data, 0, folder_->Path());
+    WriteBytes(folder_->Path() + name, page);
+    pages_.push_back(name);
+  }
+
+  /// Two numbered levels (outside markers), an upper-roman list whose markers stand inside,
+  /// a bullet list and a list of picture markers.
+  static TCustomRVData& ListsDocument() {
+    static std::unique_ptr<TRVStyle> style;
+    static std::unique_ptr<THookedData> data;
+    style = MakeStyle();
+    TRVListLevel* pictures = style->ListStyles().AddStyle()->Levels().AddLevel();
+    pictures->ListType = rvlstPicture;
+    auto dot = SolidBitmap(6, 6, clRed);
+    pictures->Picture().SetGraphic(dot.get());
+    data = std::make_unique<THookedData>();
+    data->SetRVStyle(style.get());
+    const struct {
+      int list, level;
+      const char* text;
+    } items[] = {{0, 0, "first"}, {0, 1, "nested"}, {0, 0, "second"},
+                 {2, 0, "roman"}, {1, 0, "bullet"}, {3, 0, "picture"}};
+    for (const auto& item : items) {
+      AddMarker(*data, item.list, item.level);
+      AddJoined(*data, item.text, 0);
+    }
+    return *data;
+  }
+
+  /// A paragraph of text style 0 (of `pageCharset`, or Unicode when it is -1) holding
+  /// `pageText`, and one of a style of `textCharset` holding the 8-bit `text`. Both texts go
+  /// beyond ASCII, so no guess of the page's encoding reads both right.
+  static std::unique_ptr<THookedData> CodePageDocument(int pageCharset, const std::string& pageText,
+                                                       int textCharset, const std::string& text) {
+    static std::vector<std::unique_ptr<TRVStyle>> styles;
+    styles.push_back(std::make_unique<TRVStyle>());
+    TRVStyle& style = *styles.back();
+    TFontInfo& base = style.TextStyles()[0];
+    base.Unicode = pageCharset < 0;
+    base.Charset = static_cast<uint8_t>(pageCharset < 0 ? ANSI_CHARSET : pageCharset);
+    style.TextStyles().AddStyle()->Charset = static_cast<uint8_t>(textCharset);
+    const int other = style.TextStyles().Count() - 1;
+    auto data = std::make_unique<THookedData>();
+    data->SetRVStyle(&style);
+    data->AddTextItem(pageText, 0, 0);
+    data->AddTextItem(text, other, 0);
+    return data;
+  }
+
+  static std::string Shown(const std::string& page) {
+    const auto it = shown_.find(page);
+    return it == shown_.end() ? "(the browser showed nothing)" : it->second;
+  }
+
+  static TTempFolder* folder_;
+  static std::vector<std::string> pages_;
+  static std::map<std::string, std::string> shown_;
+};
+
+TTempFolder* HTMLInBrowserTest::folder_ = nullptr;
+std::vector<std::string> HTMLInBrowserTest::pages_;
+std::map<std::string, std::string> HTMLInBrowserTest::shown_;
+
+TEST_F(HTMLInBrowserTest, ListsKeepTheirNumberingAndMarkerPlace) {
+  EXPECT_EQ(Shown("lists.html"),
+            "decimal/outside/false lower-alpha/outside/false decimal/outside/false upper-roman/inside/false "
+            "disc/inside/false disc/inside/true");
+}
+
+TEST_F(HTMLInBrowserTest, TextOfAnotherCodePageReadsRightInBothPageKinds) {
+  for (const char* suffix : {"-plain.html", "-css.html"}) {
+    SCOPED_TRACE(suffix);
+    EXPECT_EQ(Shown(std::string("russian-on-western") + suffix), kCafeUTF8 + " " + kRussianUTF8);
+    EXPECT_EQ(Shown(std::string("western-on-russian") + suffix), kRussianUTF8 + " " + kCafeUTF8);
+    EXPECT_EQ(Shown(std::string("western-on-unicode") + suffix), kRussianUTF8 + " " + kCafeUTF8);
+  }
+}
+
+}  // namespace
