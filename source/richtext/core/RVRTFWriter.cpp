@@ -443,6 +443,20 @@ std::string languageMark(uint8_t charset, uint8_t defCharset) {
   return language == 1024 ? std::string() : "\\lang" + num(language);
 }
 
+/// The charset a font table names for a font of `charset`. The default charset stands for
+/// the ANSI code page of the writing machine, which a reader cannot know: it is written as the
+/// charset of that code page, so that 8-bit text in such fonts reads as it was written.
+uint8_t writtenCharset(uint8_t charset) {
+  if (charset != DEFAULT_CHARSET) return charset;
+  const uint32_t ansi = GetACP();
+  for (const uint8_t candidate :
+       {ANSI_CHARSET, SHIFTJIS_CHARSET, HANGEUL_CHARSET, JOHAB_CHARSET, GB2312_CHARSET, CHINESEBIG5_CHARSET,
+        GREEK_CHARSET, TURKISH_CHARSET, VIETNAMESE_CHARSET, HEBREW_CHARSET, ARABIC_CHARSET, BALTIC_CHARSET,
+        RUSSIAN_CHARSET, THAI_CHARSET, EASTEUROPE_CHARSET})
+    if (RVCodePageFromCharset(candidate) == ansi) return candidate;
+  return charset;
+}
+
 int colorIndexIn(const TRVColorList& list, TColor color) {
   const int index = list.IndexOf(static_cast<int32_t>(color));
   return index < 0 ? 0 : index;
@@ -538,8 +552,8 @@ void TRVRTFWriter::emitFontTable() {
   std::string s = "{\\fonttbl";
   for (int i = 0; i < tables_.FontTable.Count(); ++i) {
     const TRVRTFFontTableItem* item = tables_.FontTable.Get(i);
-    s += "{\\f" + num(i) + "\\fnil\\fcharset" + num(item->Charset) + " " + RVMakeRTFName(item->FontName) +
-         ";}";
+    s += "{\\f" + num(i) + "\\fnil\\fcharset" + num(writtenCharset(item->Charset)) + " " +
+         RVMakeRTFName(item->FontName) + ";}";
   }
   line(s + "}");
 }
