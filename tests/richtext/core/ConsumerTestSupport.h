@@ -54,6 +54,11 @@ inline std::string Between(const std::string& s, const std::string& begin, const
   return to == std::string::npos ? std::string() : s.substr(from + begin.size(), to - from - begin.size());
 }
 
+/// True when the system's Python can read pictures (Pillow).
+inline bool HavePillow() {
+  return RunCommand("/usr/bin/python3 -c 'import PIL.Image' >/dev/null 2>&1").Status == 0;
+}
+
 // ---------------------------------------------------------------------------------------
 // Headless Chromium
 
@@ -96,6 +101,20 @@ inline std::vector<std::string> ProbePagesInChromium(const std::string& folder,
     results.push_back(decoded);
   }
   return results;
+}
+
+/// Takes a screenshot of `page` (a file name inside `folder`) at `width` x `height` pixels
+/// into `png` (a file name inside `folder`). True when the browser made it.
+inline bool ScreenshotInChromium(const std::string& folder, const std::string& page, int width, int height,
+                                 const std::string& png) {
+  const std::string command = "timeout 60 " + std::string(kChromium) +
+                              " --headless --no-sandbox --disable-gpu --no-first-run --hide-scrollbars"
+                              " --user-data-dir=" +
+                              folder + "chromium-profile --window-size=" + std::to_string(width) + "," +
+                              std::to_string(height) + " --screenshot=" + folder + png + " file://" + folder +
+                              page + " >/dev/null 2>&1";
+  RunCommand(command);
+  return !ReadBytes(folder + png).empty();
 }
 
 // ---------------------------------------------------------------------------------------

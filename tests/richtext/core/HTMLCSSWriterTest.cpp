@@ -90,7 +90,7 @@ TEST_F(HTMLCSSWriterTest, ListsCarryTheirIndentsAndParagraphClasses) {
   AddJoined(data, "b", 0);
   data.AddTextItem("after", 0, 0);
   EXPECT_EQ(Body(),
-            Lines({"", "<OL style=\"text-indent: -12px; margin-left: 24px; list-style-position:outside;\">",
+            Lines({"", "<OL style=\"text-indent: 0px; margin-left: 24px; list-style-position:outside;\">",
                    "<LI value=1 class=RVPS3>a</LI>",
                    "<OL type=a style=\"text-indent: 10px; margin-left: 48px; list-style-position:outside;\">",
                    "<LI value=1>b</LI>", "</OL>", "</OL>"}) +

@@ -50,6 +50,21 @@ class HTMLInBrowserTest : public ::testing::Test {
       return items.length ? items.join(' ') : d.body.innerText.replace(/\s+/g, ' ').trim();
     )JS");
     for (size_t i = 0; i < pages_.size() && i < results.size(); ++i) shown_[pages_[i]] = results[i];
+
+    WriteBytes(folder_->Path() + "indented.html", CSSPage(IndentedListDocument(), 0, folder_->Path()));
+    if (ScreenshotInChromium(folder_->Path(), "indented.html", 320, 80, "indented.png")) {
+      const std::string script =
+          "import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1]).convert('RGB')\n"
+          "px = [(x, im.getpixel((x, y))) for y in range(im.size[1]) for x in range(im.size[0])]\n"
+          "dark = [x for x, p in px if max(p) < 90]\n"
+          "blue = [x for x, p in px if p[2] > 150 and p[0] < 100 and p[1] < 100]\n"
+          "print(max(dark) if dark else -1, min(blue) if blue else -1)\n";
+      WriteBytes(folder_->Path() + "inks.py", script);
+      std::istringstream(
+          RunCommand("/usr/bin/python3 " + folder_->Path() + "inks.py " + folder_->Path() + "indented.png")
+              .Output) >>
+          markerRight_ >> textLeft_;
+    }
   }
 
   static void TearDownTestSuite() {
@@ -115,6 +130,28 @@ class HTMLInBrowserTest : public ::testing::Test {
     return data;
   }
 
+  /// One numbered item whose first line is indented left of the text (a negative first
+  /// indent); the marker is black, the text blue.
+  static TCustomRVData& IndentedListDocument() {
+    static std::unique_ptr<TRVStyle> style;
+    static std::unique_ptr<THookedData> data;
+    style = std::make_unique<TRVStyle>();
+    TFontInfo* blue = style->TextStyles().AddStyle();
+    blue->Color = clBlue;
+    blue->Size = 20;
+    TRVListLevel* level = style->ListStyles().AddStyle()->Levels().AddLevel();
+    level->ListType = rvlstDecimal;
+    level->FormatString = "%0:s.";
+    level->LeftIndent = 40;
+    level->FirstIndent = -24;
+    level->MarkerIndent = 0;
+    data = std::make_unique<THookedData>();
+    data->SetRVStyle(style.get());
+    AddMarker(*data, 0, 0);
+    AddJoined(*data, "Wide", style->TextStyles().Count() - 1);
+    return *data;
+  }
+
   static std::string Shown(const std::string& page) {
     const auto it = shown_.find(page);
     return it == shown_.end() ? "(the browser showed nothing)" : it->second;
@@ -123,16 +160,28 @@ class HTMLInBrowserTest : public ::testing::Test {
   static TTempFolder* folder_;
   static std::vector<std::string> pages_;
   static std::map<std::string, std::string> shown_;
+  static int markerRight_;  // the rightmost column of the marker's ink, -1 for none
+  static int textLeft_;     // the leftmost column of the text's ink, -1 for none
 };
 
 TTempFolder* HTMLInBrowserTest::folder_ = nullptr;
 std::vector<std::string> HTMLInBrowserTest::pages_;
 std::map<std::string, std::string> HTMLInBrowserTest::shown_;
+int HTMLInBrowserTest::markerRight_ = -1;
+int HTMLInBrowserTest::textLeft_ = -1;
 
 TEST_F(HTMLInBrowserTest, ListsKeepTheirNumberingAndMarkerPlace) {
   EXPECT_EQ(Shown("lists.html"),
             "decimal/outside/false lower-alpha/outside/false decimal/outside/false upper-roman/inside/false "
             "disc/inside/false disc/inside/true");
+}
+
+TEST_F(HTMLInBrowserTest, MarkerOfANegativeFirstIndentStandsClearOfItsText) {
+  if (!HavePillow()) GTEST_SKIP() << "Pillow is not installed (Debian package python3-pil)";
+  ASSERT_GE(markerRight_, 0) << "no marker in the screenshot";
+  ASSERT_GE(textLeft_, 0) << "no text in the screenshot";
+  EXPECT_LT(markerRight_ + 2, textLeft_)
+      << "marker ink up to column " << markerRight_ << ", text from " << textLeft_;
 }
 
 TEST_F(HTMLInBrowserTest, TextOfAnotherCodePageReadsRightInBothPageKinds) {
