@@ -1,9 +1,10 @@
 // What a browser shows of exported pages: the numbering and place of list markers, and text
-// of a code page other than the page's, read back by headless Chromium. All pages load in one
-// browser run.
+// of a code page other than the page's, read back by headless Chromium. The pages load in one
+// browser run; a screenshot shows where a marker stands against its text.
 #include <gtest/gtest.h>
 
 #include <map>
+#include <utility>
 
 #include "ConsumerTestSupport.h"
 #include "HTMLTestSupport.h"
@@ -41,30 +42,7 @@ class HTMLInBrowserTest : public ::testing::Test {
                 *CodePageDocument(-1, RVAnsiToUnicode(1251, kRussian1251), ANSI_CHARSET, kCafe1252), kind);
     }
     SetACP(savedACP);
-    // Per list item its list type and marker position; per page its text.
-    const std::vector<std::string> results = ProbePagesInChromium(folder_->Path(), pages_, R"JS(
-      var items = Array.from(d.querySelectorAll('li')).map(function(li) {
-        var s = w.getComputedStyle(li);
-        return s.listStyleType + '/' + s.listStylePosition + '/' + (s.listStyleImage != 'none');
-      });
-      return items.length ? items.join(' ') : d.body.innerText.replace(/\s+/g, ' ').trim();
-    )JS");
-    for (size_t i = 0; i < pages_.size() && i < results.size(); ++i) shown_[pages_[i]] = results[i];
-
     WriteBytes(folder_->Path() + "indented.html", CSSPage(IndentedListDocument(), 0, folder_->Path()));
-    if (ScreenshotInChromium(folder_->Path(), "indented.html", 320, 80, "indented.png")) {
-      const std::string script =
-          "import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1]).convert('RGB')\n"
-          "px = [(x, im.getpixel((x, y))) for y in range(im.size[1]) for x in range(im.size[0])]\n"
-          "dark = [x for x, p in px if max(p) < 90]\n"
-          "blue = [x for x, p in px if p[2] > 150 and p[0] < 100 and p[1] < 100]\n"
-          "print(max(dark) if dark else -1, min(blue) if blue else -1)\n";
-      WriteBytes(folder_->Path() + "inks.py", script);
-      std::istringstream(
-          RunCommand("/usr/bin/python3 " + folder_->Path() + "inks.py " + folder_->Path() + "indented.png")
-              .Output) >>
-          markerRight_ >> textLeft_;
-    }
   }
 
   static void TearDownTestSuite() {
@@ -72,6 +50,42 @@ class HTMLInBrowserTest : public ::testing::Test {
     folder_ = nullptr;
     pages_.clear();
     shown_.clear();
+  }
+
+  /// What the browser shows of each page, loaded once per test program: per list item its
+  /// list type, marker position and whether it has a picture; otherwise the page's text.
+  static std::string Shown(const std::string& page) {
+    if (shown_.empty()) {
+      const std::vector<std::string> results = ProbePagesInChromium(folder_->Path(), pages_, R"JS(
+        var items = Array.from(d.querySelectorAll('li')).map(function(li) {
+          var s = w.getComputedStyle(li);
+          return s.listStyleType + '/' + s.listStylePosition + '/' + (s.listStyleImage != 'none');
+        });
+        return items.length ? items.join(' ') : d.body.innerText.replace(/\s+/g, ' ').trim();
+      )JS");
+      for (size_t i = 0; i < pages_.size() && i < results.size(); ++i) shown_[pages_[i]] = results[i];
+    }
+    const auto it = shown_.find(page);
+    return it == shown_.end() ? "(the browser showed nothing)" : it->second;
+  }
+
+  /// The rightmost column of black ink (the marker) and the leftmost of blue ink (the text)
+  /// in a screenshot of the indented list; -1 where there is none.
+  static std::pair<int, int> IndentedListInks() {
+    std::pair<int, int> inks{-1, -1};
+    if (!ScreenshotInChromium(folder_->Path(), "indented.html", 320, 80, "indented.png")) return inks;
+    const std::string script =
+        "import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1]).convert('RGB')\n"
+        "px = [(x, im.getpixel((x, y))) for y in range(im.size[1]) for x in range(im.size[0])]\n"
+        "dark = [x for x, p in px if max(p) < 90]\n"
+        "blue = [x for x, p in px if p[2] > 150 and p[0] < 100 and p[1] < 100]\n"
+        "print(max(dark) if dark else -1, min(blue) if blue else -1)\n";
+    WriteBytes(folder_->Path() + "inks.py", script);
+    std::istringstream(
+        RunCommand("/usr/bin/python3 " + folder_->Path() + "inks.py " + folder_->Path() + "indented.png")
+            .Output) >>
+        inks.first >> inks.second;
+    return inks;
   }
 
   void SetUp() override {
@@ -152,23 +166,14 @@ class HTMLInBrowserTest : public ::testing::Test {
     return *data;
   }
 
-  static std::string Shown(const std::string& page) {
-    const auto it = shown_.find(page);
-    return it == shown_.end() ? "(the browser showed nothing)" : it->second;
-  }
-
   static TTempFolder* folder_;
   static std::vector<std::string> pages_;
   static std::map<std::string, std::string> shown_;
-  static int markerRight_;  // the rightmost column of the marker's ink, -1 for none
-  static int textLeft_;     // the leftmost column of the text's ink, -1 for none
 };
 
 TTempFolder* HTMLInBrowserTest::folder_ = nullptr;
 std::vector<std::string> HTMLInBrowserTest::pages_;
 std::map<std::string, std::string> HTMLInBrowserTest::shown_;
-int HTMLInBrowserTest::markerRight_ = -1;
-int HTMLInBrowserTest::textLeft_ = -1;
 
 TEST_F(HTMLInBrowserTest, ListsKeepTheirNumberingAndMarkerPlace) {
   EXPECT_EQ(Shown("lists.html"),
@@ -178,10 +183,11 @@ TEST_F(HTMLInBrowserTest, ListsKeepTheirNumberingAndMarkerPlace) {
 
 TEST_F(HTMLInBrowserTest, MarkerOfANegativeFirstIndentStandsClearOfItsText) {
   if (!HavePillow()) GTEST_SKIP() << "Pillow is not installed (Debian package python3-pil)";
-  ASSERT_GE(markerRight_, 0) << "no marker in the screenshot";
-  ASSERT_GE(textLeft_, 0) << "no text in the screenshot";
-  EXPECT_LT(markerRight_ + 2, textLeft_)
-      << "marker ink up to column " << markerRight_ << ", text from " << textLeft_;
+  const auto [markerRight, textLeft] = IndentedListInks();
+  ASSERT_GE(markerRight, 0) << "no marker in the screenshot";
+  ASSERT_GE(textLeft, 0) << "no text in the screenshot";
+  EXPECT_LT(markerRight + 2, textLeft)
+      << "marker ink up to column " << markerRight << ", text from " << textLeft;
 }
 
 TEST_F(HTMLInBrowserTest, TextOfAnotherCodePageReadsRightInBothPageKinds) {
