@@ -13,6 +13,7 @@
 #include "platform/core/Object.h"
 #include "platform/core/Streams.h"
 #include "platform/core/TreeNodes.h"
+#include "platform/gui/ComCtrls.h"
 
 class TQuestion;
 class TZUKProgressNotifier;

@@ -4,6 +4,8 @@
 
 #include "platform/core/Files.h"
 #include "platform/core/SysUtils.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Forms.h"
 
 namespace {
 std::string CheckedPrivateFolder(const std::string& path) {
@@ -45,4 +47,11 @@ void ListFolderEntries(const std::string& folder, TStrings& list) {
   const std::string prefix = IncludeTrailingPathDelimiter(folder);
   for (const TFolderEntry& e : ListFolder(folder))
     if (e.kind == TFolderEntryKind::File && e.name[0] != '.') list.Add(prefix + e.name);
+}
+
+TWinControl* GetOwnerWindow() {
+  if (Application == nullptr) return nullptr;
+  TCustomForm* form = Screen().ActiveForm();
+  if (form == nullptr) form = Application->MainForm();
+  return form;
 }

@@ -12,6 +12,12 @@
 
 ZUK_DECLARE_EXCEPTION(ETempFolderError, Exception)
 
+class TWinControl;
+
+/// The window that owns message boxes: the active form, else the application's main form;
+/// null when there is neither.
+TWinControl* GetOwnerWindow();
+
 /// Frees the object held in `object`; the variable is empty before the object's destructor
 /// runs. An empty variable is left alone.
 template <typename T>

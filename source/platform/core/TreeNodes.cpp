@@ -97,6 +97,7 @@ TTreeNode* TTreeNodes::InsertAt(TTreeNode* parent, size_t position, const std::s
   NodeList& siblings = SiblingsOf(parent);
   siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(position), std::move(node));
   ++count_;
+  Changed();
   return raw;
 }
 
@@ -148,14 +149,18 @@ void TTreeNodes::Delete(TTreeNode* node) {
   count_ -= SubtreeSize(*node);
   std::unique_ptr<TTreeNode> doomed = std::move(*it);
   siblings.erase(std::next(it).base());
+  doomed.reset();
+  Changed();
 }
 
 void TTreeNodes::Clear() {
+  if (roots_.empty()) return;
   while (!roots_.empty()) {
     std::unique_ptr<TTreeNode> doomed = std::move(roots_.back());
     roots_.pop_back();
   }
   count_ = 0;
+  Changed();
 }
 
 void TTreeNodes::CheckOwn(const TTreeNode* node) const {

@@ -1,9 +1,10 @@
 // The node structure of a tree view, without any display: nodes with a text, image indexes
 // and a data pointer, children kept in order. A tree view owns its nodes; deleting a node
-// deletes its subtree. The on-screen control builds on this structure.
+// deletes its subtree. The tree-view control of the GUI layer (TTreeView) shows this structure.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,7 +61,10 @@ class TTreeNodes {
   explicit TTreeNodes(TTreeView* owner = nullptr) : owner_(owner) {}
   TTreeNodes(const TTreeNodes&) = delete;
   TTreeNodes& operator=(const TTreeNodes&) = delete;
-  ~TTreeNodes() { Clear(); }
+  ~TTreeNodes() {
+    OnChange = nullptr;
+    Clear();
+  }
 
   TTreeView* Owner() const { return owner_; }
   /// All nodes of the tree, at every level.
@@ -89,26 +93,21 @@ class TTreeNodes {
   void Delete(TTreeNode* node);
   void Clear();
 
+  /// Called after nodes were added or deleted (the control showing them follows).
+  std::function<void()> OnChange;
+
  private:
   friend class TTreeNode;
   using NodeList = std::vector<std::unique_ptr<TTreeNode>>;
 
   NodeList& SiblingsOf(TTreeNode* parent) { return parent ? parent->children_ : roots_; }
   TTreeNode* InsertAt(TTreeNode* parent, size_t position, const std::string& text, TObject* data);
+  void Changed() {
+    if (OnChange) OnChange();
+  }
   void CheckOwn(const TTreeNode* node) const;
 
   TTreeView* owner_;
   NodeList roots_;
   int count_ = 0;
-};
-
-/// A tree view holding its nodes; the display properties are kept for the control that shows it.
-class TTreeView : public TObject {
- public:
-  TTreeView() : Items(this) {}
-  std::string ClassName() const override { return "TTreeView"; }
-
-  TTreeNodes Items;
-  bool ReadOnly = false;
-  int32_t Indent = 19;
 };

@@ -1,16 +1,54 @@
 // TControl and TWinControl: the geometry, visibility, parent and focus model of controls
-// that documents embed and forms hold. Nothing here draws or needs a display: a control of
-// the GUI layer puts a widget behind this model and follows it through the protected hooks.
+// that documents embed and forms hold, and their window procedure. Nothing here draws or needs
+// a display: a windowed control of the GUI layer supplies a window (TWindowHandle) when it is
+// first needed, and the model forwards to it; without one everything that does not draw works.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/core/Classes.h"
+#include "platform/graphics/Cursors.h"
 #include "platform/graphics/GraphicsTypes.h"
+#include "platform/graphics/Messages.h"
 
 class TWinControl;
+class TPopupMenu;
+
+using TNotifyEvent = std::function<void(TObject* sender)>;
+using TMouseEvent =
+    std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int32_t x, int32_t y)>;
+using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int32_t x, int32_t y)>;
+using TKeyEvent = std::function<void(TObject* sender, uint16_t& key, TShiftState shift)>;
+using TKeyPressEvent = std::function<void(TObject* sender, char16_t& key)>;
+
+/// The window behind a windowed control, made by the GUI layer. The control owns it and tells
+/// it about changes of its model; it answers what only a window knows.
+class TWindowHandle {
+ public:
+  virtual ~TWindowHandle() = default;
+  virtual void BoundsChanged() = 0;
+  virtual void VisibleChanged() = 0;
+  virtual void EnabledChanged() = 0;
+  virtual void ParentChanged() = 0;
+  virtual void CursorChanged() = 0;
+  virtual void HintChanged() = 0;
+  /// Gives the window the keyboard focus.
+  virtual void SetFocus() = 0;
+  /// The client area in client coordinates (the window less borders and scroll bars).
+  virtual TRect ClientRect() const = 0;
+  /// Screen position of the client area's top-left corner.
+  virtual TPoint ClientOrigin() const = 0;
+  /// Marks `rect` (client coordinates; null for all) to be painted.
+  virtual void Invalidate(const TRect* rect) = 0;
+  /// Paints what is marked, now.
+  virtual void Update() = 0;
+  virtual void SetMouseCapture(bool capture) = 0;
+  virtual bool MouseCapture() const = 0;
+};
 
 /// Published as Tag, Left, Top, Width, Height, Enabled (default True), Visible (default True).
 class TControl : public TComponent {
@@ -46,14 +84,87 @@ class TControl : public TComponent {
   /// Visible and enabled, and so is every parent up the chain.
   bool IsShowingAndEnabled() const;
 
+  // The window procedure. WndProc handles a message or passes it on to the inherited
+  // WndProc; the base turns mouse, size and key messages into the virtual operations below.
+  virtual void WndProc(TMessage& message);
+  /// Calls the window procedure at once and returns the message's result.
+  LRESULT Perform(uint32_t msg, WPARAM wparam = 0, LPARAM lparam = 0);
+  /// Survives the control only as an expired reference: what a posted message holds.
+  std::weak_ptr<TControl* const> LifeToken() const { return life_; }
+
+  /// The client area: the window's when the control has one, else (0, 0, Width, Height).
+  virtual TRect ClientRect() const;
+  int32_t ClientWidth() const { return ClientRect().Width(); }
+  int32_t ClientHeight() const { return ClientRect().Height(); }
+  /// Screen position of the client area's top-left corner (the parents' positions summed
+  /// when no window tells it).
+  virtual TPoint ClientOrigin() const;
+  TPoint ClientToScreen(TPoint p) const;
+  TPoint ScreenToClient(TPoint p) const;
+
+  // Painting requests; they do nothing without a window.
+  virtual void Invalidate();
+  virtual void InvalidateRect(const TRect& rect);
+  virtual void Update();
+  /// Invalidate, then Update.
+  void Repaint();
+  void Refresh() { Repaint(); }
+
+  TCursor Cursor() const { return cursor_; }
+  void SetCursor(TCursor cursor);
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& hint);
+  bool ShowHint() const { return showHint_; }
+  void SetShowHint(bool value);
+  /// The context menu (not owned; cleared when the menu goes). Both are defined by the GUI
+  /// layer, which knows menus.
+  TPopupMenu* PopupMenu() const;
+  void SetPopupMenu(TPopupMenu* menu);
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TNotifyEvent OnResize;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+
+  // Input operations the window procedure calls; the defaults raise the events.
+  virtual void Click();
+  virtual void DblClick();
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
+  virtual void MouseMove(TShiftState shift, int32_t x, int32_t y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
+  /// `wheel_delta` is 120 per notch away from the user; returns true when handled.
+  virtual bool DoMouseWheel(TShiftState shift, int32_t wheel_delta, TPoint mouse_pos);
+  virtual bool DoMouseWheelDown(TShiftState shift, TPoint mouse_pos);
+  virtual bool DoMouseWheelUp(TShiftState shift, TPoint mouse_pos);
+  virtual void Resize();
+
  protected:
   // Hooks for a widget behind the control.
   virtual void BoundsChanged() {}
   virtual void VisibleChanged() {}
   virtual void EnabledChanged() {}
   virtual void ParentChanged() {}
+  virtual void CursorChanged() {}
+  virtual void HintChanged() {}
+  /// Messages nobody handled end here; the default does nothing.
+  virtual void DefaultHandler(TMessage& message) { (void)message; }
+  /// Controls whose window reports clicks itself (buttons, check boxes) turn off the click
+  /// on a left-button release.
+  void SetClickOnRelease(bool value) { clickOnRelease_ = value; }
+  void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  void HandleMouseMessage(TMessage& message);
+
+  std::shared_ptr<TControl* const> life_;
+  TCursor cursor_ = crDefault;
+  std::string hint_;
+  bool showHint_ = false;
+  bool clickOnRelease_ = true;
+  TComponent* popupMenu_ = nullptr;  // a TPopupMenu
+
   int32_t left_ = 0;
   int32_t top_ = 0;
   int32_t width_ = 0;
@@ -76,6 +187,27 @@ class TWinControl : public TControl {
 
   bool TabStop() const { return tabStop_; }
   void SetTabStop(bool value) { tabStop_ = value; }
+  /// Position in the parent's tab order; setting it moves the siblings after it along.
+  int TabOrder() const;
+  void SetTabOrder(int value);
+
+  // The window. HandleNeeded makes it (parents first) when the control class supplies one.
+  bool HandleAllocated() const { return handle_ != nullptr; }
+  void HandleNeeded();
+  /// The window, made when needed; null for a control class without windows.
+  TWindowHandle* Handle();
+  /// Frees the window (and the children's); the control keeps its model.
+  void DestroyHandle();
+  /// Destroys and makes the window again when it exists.
+  void RecreateWnd();
+
+  TRect ClientRect() const override;
+  TPoint ClientOrigin() const override;
+  void Invalidate() override;
+  void InvalidateRect(const TRect& rect) override;
+  void Update() override;
+  bool MouseCapture() const;
+  void SetMouseCapture(bool value);
 
   /// True when the control could take the focus now: it and its parents are visible and
   /// enabled.
@@ -90,12 +222,51 @@ class TWinControl : public TControl {
   int ControlCount() const { return static_cast<int>(controls_.size()); }
   /// The child at `index`; EListError outside 0..ControlCount-1.
   TControl* Controls(int index) const;
+  /// The visible child whose bounds hold `p` (client coordinates), the last one on top; null
+  /// when none. Disabled children count when `allow_disabled`.
+  TControl* ControlAtPos(TPoint p, bool allow_disabled) const;
+  /// The windowed controls inside this one that take part in tabbing, in tab order, depth
+  /// first.
+  virtual void GetTabOrderList(std::vector<TWinControl*>& list) const;
+  /// The next (or previous) control in the tab order after `current` that can take the
+  /// focus and, when `check_tab_stop`, has TabStop; wraps around; null when none.
+  TWinControl* FindNextControl(TWinControl* current, bool go_forward, bool check_tab_stop) const;
+
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+
+  void WndProc(TMessage& message) override;
+  virtual void KeyDown(uint16_t& key, TShiftState shift);
+  virtual void KeyUp(uint16_t& key, TShiftState shift);
+  virtual void KeyPress(char16_t& key);
+  virtual void DoEnter();
+  virtual void DoExit();
+
+  /// Records that `control` (or nothing) now has the focus and sends WM_KILLFOCUS and
+  /// WM_SETFOCUS. The window system calls this when the focus moves between windows.
+  static void FocusMoved(TWinControl* control);
 
  protected:
   virtual void FocusChanged() {}
+  /// The window of this control class; the default has none.
+  virtual std::unique_ptr<TWindowHandle> CreateWindowHandle() { return nullptr; }
+  /// After the window is made (children follow), and before it goes.
+  virtual void CreateWnd() {}
+  virtual void DestroyWnd() {}
+
+  void BoundsChanged() override;
+  void VisibleChanged() override;
+  void EnabledChanged() override;
+  void ParentChanged() override;
+  void CursorChanged() override;
+  void HintChanged() override;
 
  private:
   friend class TControl;
   bool tabStop_ = false;
   std::vector<TControl*> controls_;
+  std::unique_ptr<TWindowHandle> handle_;
 };

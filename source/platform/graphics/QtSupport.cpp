@@ -141,8 +141,9 @@ QString FromUtf16(std::u16string_view text) {
   return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
 }
 
-// Fontconfig keeps a few allocations of its own for the life of the process; the leak
+// Fontconfig (and D-Bus, which the X11 platform plugin talks to) keep a few allocations of
+// their own for the life of the process; the leak
 // checker of sanitizer builds is told to leave them alone.
 extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
+  return "leak:libfontconfig.so\nleak:libdbus-1.so\n";
 }

@@ -1,0 +1,303 @@
+// The application object, the posted-message queue, the screen and the input state.
+#include "platform/gui/Application.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QEvent>
+#include <QScreen>
+#include <QToolTip>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Messaging.h"
+#include "platform/gui/Synchronize.h"
+#include "platform/gui/WidgetSupport.h"
+
+TApplication* Application = nullptr;
+
+namespace {
+
+// A message on its way to a control that may be gone when it arrives.
+class TPostedEvent : public QEvent {
+ public:
+  static QEvent::Type Kind() {
+    static const auto kind = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return kind;
+  }
+  TPostedEvent(std::weak_ptr<TControl* const> target, TMessage message)
+      : QEvent(Kind()), Target(std::move(target)), Message(std::move(message)) {}
+
+  std::weak_ptr<TControl* const> Target;
+  TMessage Message;
+};
+
+// Wakes the GUI thread to run the synchronise queue.
+QEvent::Type SyncKind() {
+  static const auto kind = static_cast<QEvent::Type>(QEvent::registerEventType());
+  return kind;
+}
+
+class TMessageQueue : public QObject {
+ protected:
+  void customEvent(QEvent* event) override {
+    if (event->type() == SyncKind()) {
+      CheckSynchronize();
+      return;
+    }
+    if (event->type() != TPostedEvent::Kind()) return;
+    auto* posted = static_cast<TPostedEvent*>(event);
+    const auto target = posted->Target.lock();
+    if (target == nullptr) return;  // the control is gone; the record goes with the event
+    TControl* control = *target;
+    TApplication::Guard(control, [&] { control->WndProc(posted->Message); });
+  }
+};
+
+std::atomic<TMessageQueue*> g_queue{nullptr};
+
+bool HasDisplay() {
+  const char* display = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (display != nullptr && *display != 0) || (wayland != nullptr && *wayland != 0);
+}
+
+// The toolkit's application object lives until the process ends, so that text can still be
+// measured after the application object of the program has gone.
+void EnsureWidgetApplication() {
+  if (QCoreApplication::instance() != nullptr) {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+      throw EInvalidOperation("The application object must be made before anything draws");
+    return;
+  }
+  if (!HasDisplay() && std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  static int argc = 1;
+  static char name[] = "zuk-converter";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = new QApplication(argc, argv);
+  (void)app;
+}
+
+}  // namespace
+
+struct TApplication::Impl {
+  std::unique_ptr<TMessageQueue> queue;
+};
+
+TApplication::TApplication(TComponent* owner) : TComponent(owner), impl_(std::make_unique<Impl>()) {
+  if (Application != nullptr) throw EInvalidOperation("There is an application object already");
+  EnsureWidgetApplication();
+  impl_->queue = std::make_unique<TMessageQueue>();
+  g_queue = impl_->queue.get();
+  Application = this;
+}
+
+TApplication::~TApplication() {
+  // Forms go first, while the queue and the application object still exist.
+  DestroyComponents();
+  g_queue = nullptr;
+  CheckSynchronize();
+  AbandonSynchronizedCalls();
+  // Messages still queued for controls die with their records.
+  QCoreApplication::removePostedEvents(impl_->queue.get());
+  impl_->queue.reset();
+  Application = nullptr;
+}
+
+void TApplication::SetTitle(const std::string& title) {
+  title_ = title;
+  QCoreApplication::setApplicationName(QString::fromStdString(title));
+}
+
+void TApplication::Run() {
+  if (mainForm_ != nullptr) mainForm_->Show();
+  while (!terminated_) {
+    HandleMessage();
+    if (mainForm_ != nullptr && !mainForm_->Visible()) terminated_ = true;
+  }
+}
+
+void TApplication::ProcessMessages() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TApplication::HandleMessage() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  QCoreApplication::postEvent(impl_->queue.get(), new QEvent(QEvent::User));  // wakes a waiting loop
+}
+
+void TApplication::HandleException(TObject* sender) {
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    if (OnException)
+      OnException(sender, error);
+    else
+      ShowException(error);
+  } catch (...) {
+    const Exception error("Unknown error");
+    if (OnException)
+      OnException(sender, error);
+    else
+      ShowException(error);
+  }
+}
+
+void TApplication::ShowException(const std::exception& error) {
+  std::string text = error.what();
+  if (!text.empty() && text.back() != '.') text += '.';
+  MessageBox(nullptr, text, title_, MB_ICONERROR);
+}
+
+void TApplication::ActivateHint(const std::string& hint, TPoint screen_pos) {
+  currentHint_ = hint;
+  if (hint.empty())
+    QToolTip::hideText();
+  else
+    QToolTip::showText(QPoint(screen_pos.X, screen_pos.Y), QString::fromStdString(hint));
+}
+
+bool TApplication::Headless() {
+  return QGuiApplication::platformName() == "offscreen" || QGuiApplication::platformName() == "minimal" ||
+         (QCoreApplication::instance() == nullptr && !HasDisplay());
+}
+
+void TApplication::Guard(TObject* sender, const std::function<void()>& call) {
+  try {
+    call();
+  } catch (...) {
+    try {
+      if (Application != nullptr) {
+        Application->HandleException(sender);
+        return;
+      }
+      throw;
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "%s\n", error.what());
+    } catch (...) {
+      std::fprintf(stderr, "Unknown error\n");
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+
+void WakeGuiThread() {
+  if (TMessageQueue* queue = g_queue.load()) QCoreApplication::postEvent(queue, new QEvent(SyncKind()));
+}
+
+bool PostMessage(TControl* target, uint32_t msg, WPARAM wparam, LPARAM lparam,
+                 std::unique_ptr<TObject> record) {
+  TMessageQueue* queue = g_queue.load();
+  if (target == nullptr || queue == nullptr) return false;
+  TMessage message;
+  message.Msg = msg;
+  message.WParam = wparam;
+  message.LParam = lparam;
+  message.Record = std::move(record);
+  QCoreApplication::postEvent(queue, new TPostedEvent(target->LifeToken(), std::move(message)));
+  return true;
+}
+
+LRESULT SendMessage(TControl* target, uint32_t msg, WPARAM wparam, LPARAM lparam) {
+  return target != nullptr ? target->Perform(msg, wparam, lparam) : 0;
+}
+
+// ---------------------------------------------------------------------------------------
+
+namespace {
+QRect ScreenGeometry() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+}  // namespace
+
+int32_t TScreen::Width() const {
+  return ScreenGeometry().width();
+}
+
+int32_t TScreen::Height() const {
+  return ScreenGeometry().height();
+}
+
+void TScreen::SetCursor(TCursor cursor) {
+  if (cursor == cursor_) return;
+  if (cursor_ != crDefault && QCoreApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
+  cursor_ = cursor;
+  if (cursor_ != crDefault && QCoreApplication::instance() != nullptr) {
+    QApplication::setOverrideCursor(CursorOf(cursor_));
+  }
+}
+
+TCustomForm* TScreen::ActiveForm() const {
+  for (TCustomForm* form : forms_)
+    if (form->Active()) return form;
+  return nullptr;
+}
+
+TWinControl* TScreen::ActiveControl() const {
+  return TWinControl::FocusedControl();
+}
+
+TCustomForm* TScreen::Forms(int index) const {
+  if (index < 0 || index >= FormCount()) RaiseListIndexError(index);
+  return forms_[static_cast<size_t>(index)];
+}
+
+TScreen& Screen() {
+  static TScreen screen;
+  return screen;
+}
+
+// ---------------------------------------------------------------------------------------
+
+int16_t GetKeyState(int virtual_key) {
+  if (QCoreApplication::instance() == nullptr) return 0;
+  bool down = false;
+  const Qt::KeyboardModifiers modifiers = QGuiApplication::queryKeyboardModifiers();
+  const Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
+  switch (virtual_key) {
+    case VK_SHIFT:
+      down = modifiers & Qt::ShiftModifier;
+      break;
+    case VK_CONTROL:
+      down = modifiers & Qt::ControlModifier;
+      break;
+    case VK_MENU:
+      down = modifiers & Qt::AltModifier;
+      break;
+    case VK_LBUTTON:
+      down = buttons & Qt::LeftButton;
+      break;
+    case VK_RBUTTON:
+      down = buttons & Qt::RightButton;
+      break;
+    case VK_MBUTTON:
+      down = buttons & Qt::MiddleButton;
+      break;
+    default:
+      break;
+  }
+  return down ? static_cast<int16_t>(-0x8000) : 0;
+}
+
+TShiftState GetShiftState() {
+  if (QCoreApplication::instance() == nullptr) return 0;
+  return ShiftStateFromQt(QGuiApplication::queryKeyboardModifiers(), QGuiApplication::mouseButtons());
+}
+
+TPoint GetCursorPos() {
+  const QPoint p = QCursor::pos();
+  return TPoint{p.x(), p.y()};
+}
+
+void MessageBeep() {
+  if (QCoreApplication::instance() != nullptr && !TApplication::Headless()) QApplication::beep();
+}

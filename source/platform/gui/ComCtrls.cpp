@@ -1,0 +1,244 @@
+// Progress bars, page controls and list views on toolkit widgets.
+#include "platform/gui/ComCtrls.h"
+
+#include <QHeaderView>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <algorithm>
+
+#include "platform/gui/WidgetSupport.h"
+
+namespace {
+template <typename W>
+W* WidgetOf(TWinControl& control) {
+  if (!control.HandleAllocated()) return nullptr;
+  return static_cast<W*>(static_cast<TWidgetHandle*>(control.Handle())->Outer());
+}
+
+// A sheet's window is a page of the tab widget, which places and shows it.
+class TPageHandle : public TWidgetHandle {
+ public:
+  using TWidgetHandle::TWidgetHandle;
+  void BoundsChanged() override {}
+  void VisibleChanged() override {}
+  void ParentChanged() override {}
+};
+}  // namespace
+
+// --- TProgressBar ---------------------------------------------------------------------
+
+TProgressBar::TProgressBar(TComponent* owner) : TWinControl(owner) {
+  SetBounds(0, 0, 150, 16);
+}
+
+TProgressBar::~TProgressBar() {
+  DestroyHandle();
+}
+
+std::unique_ptr<TWindowHandle> TProgressBar::CreateWindowHandle() {
+  auto* bar = new QProgressBar();
+  bar->setTextVisible(false);
+  return std::make_unique<TWidgetHandle>(*this, bar, bar);
+}
+
+void TProgressBar::Show() {
+  auto* bar = WidgetOf<QProgressBar>(*this);
+  if (bar == nullptr) return;
+  bar->setRange(min_, max_);
+  bar->setValue(position_);
+}
+
+void TProgressBar::SetMin(int value) {
+  min_ = value;
+  max_ = std::max(max_, min_);
+  SetPosition(position_);
+}
+
+void TProgressBar::SetMax(int value) {
+  max_ = value;
+  min_ = std::min(min_, max_);
+  SetPosition(position_);
+}
+
+void TProgressBar::SetPosition(int value) {
+  position_ = std::clamp(value, min_, max_);
+  Show();
+}
+
+// --- TTabSheet and TPageControl -------------------------------------------------------
+
+TTabSheet::TTabSheet(TComponent* owner) : TCaptionedControl(owner) {}
+
+TTabSheet::~TTabSheet() {
+  SetPageControl(nullptr);
+  DestroyHandle();
+}
+
+std::unique_ptr<TWindowHandle> TTabSheet::CreateWindowHandle() {
+  auto* page = new QWidget();
+  return std::make_unique<TPageHandle>(*this, page, page);
+}
+
+void TTabSheet::CaptionChanged() {
+  if (pageControl_ != nullptr) pageControl_->PagesChanged();
+}
+
+void TTabSheet::SetPageControl(TPageControl* control) {
+  if (control == pageControl_) return;
+  if (pageControl_ != nullptr) {
+    TPageControl* old = pageControl_;
+    std::erase(old->pages_, this);
+    if (old->active_ == this) old->active_ = old->pages_.empty() ? nullptr : old->pages_.front();
+    pageControl_ = nullptr;
+    SetParent(nullptr);
+    old->PagesChanged();
+  }
+  if (control == nullptr) return;
+  pageControl_ = control;
+  control->pages_.push_back(this);
+  if (control->active_ == nullptr) control->active_ = this;
+  SetParent(control);
+  control->PagesChanged();
+}
+
+TPageControl::TPageControl(TComponent* owner) : TWinControl(owner) {
+  SetTabStop(true);
+  SetBounds(0, 0, 289, 193);
+}
+
+TPageControl::~TPageControl() {
+  while (!pages_.empty()) pages_.back()->SetPageControl(nullptr);
+  DestroyHandle();
+}
+
+TTabSheet* TPageControl::Pages(int index) const {
+  if (index < 0 || index >= PageCount()) RaiseListIndexError(index);
+  return pages_[static_cast<size_t>(index)];
+}
+
+void TPageControl::SetActivePage(TTabSheet* page) {
+  if (page != nullptr && page->pageControl_ != this) return;
+  active_ = page;
+  PagesChanged();
+}
+
+std::unique_ptr<TWindowHandle> TPageControl::CreateWindowHandle() {
+  auto* tabs = new QTabWidget();
+  auto handle = std::make_unique<TWidgetHandle>(*this, tabs, tabs);
+  QObject::connect(tabs, &QTabWidget::currentChanged, handle.get(), [this](int index) {
+    if (index >= 0 && index < PageCount()) active_ = pages_[static_cast<size_t>(index)];
+  });
+  return handle;
+}
+
+// The sheets' windows live in the tab widget's pages; each sheet covers its page.
+void TPageControl::PagesChanged() {
+  auto* tabs = WidgetOf<QTabWidget>(*this);
+  if (tabs == nullptr) return;
+  const QSignalBlocker block(tabs);
+  while (tabs->count() > 0) tabs->removeTab(0);
+  for (TTabSheet* page : pages_) {
+    page->HandleNeeded();
+    QWidget* w = static_cast<TWidgetHandle*>(page->Handle())->Outer();
+    tabs->addTab(w, QString::fromStdString(page->Caption()));
+  }
+  if (active_ != nullptr)
+    tabs->setCurrentIndex(
+        static_cast<int>(std::find(pages_.begin(), pages_.end(), active_) - pages_.begin()));
+}
+
+// --- TListView ------------------------------------------------------------------------
+
+TListView::TListView(TComponent* owner) : TWinControl(owner) {
+  SetTabStop(true);
+  SetBounds(0, 0, 250, 150);
+}
+
+TListView::~TListView() {
+  DestroyHandle();
+}
+
+std::unique_ptr<TWindowHandle> TListView::CreateWindowHandle() {
+  auto* tree = new QTreeWidget();
+  tree->setRootIsDecorated(false);
+  return std::make_unique<TWidgetHandle>(*this, tree, tree->viewport());
+}
+
+void TListView::AddColumn(const std::string& caption, int width) {
+  columns_.push_back(Column{caption, width});
+  Refill();
+}
+
+const std::string& TListView::ColumnCaption(int index) const {
+  if (index < 0 || index >= ColumnCount()) RaiseListIndexError(index);
+  return columns_[static_cast<size_t>(index)].Caption;
+}
+
+void TListView::SetLocalizedColumnCaption(int index, const std::string& caption) {
+  if (index < 0 || index >= ColumnCount()) RaiseListIndexError(index);
+  columns_[static_cast<size_t>(index)].Caption = caption;
+  Refill();
+}
+
+void TListView::AddItem(const std::vector<std::string>& texts) {
+  rows_.push_back(texts);
+  Refill();
+}
+
+void TListView::Clear() {
+  rows_.clear();
+  Refill();
+}
+
+void TListView::Refill() {
+  auto* tree = WidgetOf<QTreeWidget>(*this);
+  if (tree == nullptr) return;
+  tree->clear();
+  tree->setColumnCount(std::max(ColumnCount(), 1));
+  QStringList headers;
+  for (const Column& c : columns_) headers << QString::fromStdString(c.Caption);
+  tree->setHeaderLabels(headers);
+  for (int i = 0; i < ColumnCount(); ++i) tree->setColumnWidth(i, columns_[static_cast<size_t>(i)].Width);
+  for (const auto& row : rows_) {
+    QStringList texts;
+    for (const std::string& t : row) texts << QString::fromStdString(t);
+    tree->addTopLevelItem(new QTreeWidgetItem(texts));
+  }
+}
+
+// --- TTreeView ------------------------------------------------------------------------
+
+namespace {
+void AddTreeItems(QTreeWidgetItem* parent, QTreeWidget* tree, const TTreeNode& node) {
+  auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
+  item->setText(0, QString::fromStdString(node.Text));
+  for (int i = 0; i < node.Count(); ++i) AddTreeItems(item, tree, *node.Item(i));
+}
+}  // namespace
+
+TTreeView::TTreeView(TComponent* owner) : TWinControl(owner), Items(this) {
+  SetTabStop(true);
+  SetBounds(0, 0, 121, 97);
+  Items.OnChange = [this] { RefreshNodes(); };
+}
+
+TTreeView::~TTreeView() {
+  Items.OnChange = nullptr;
+  DestroyHandle();
+}
+
+std::unique_ptr<TWindowHandle> TTreeView::CreateWindowHandle() {
+  auto* tree = new QTreeWidget();
+  tree->setHeaderHidden(true);
+  return std::make_unique<TWidgetHandle>(*this, tree, tree->viewport());
+}
+
+void TTreeView::RefreshNodes() {
+  auto* tree = WidgetOf<QTreeWidget>(*this);
+  if (tree == nullptr) return;
+  tree->setIndentation(Indent);
+  tree->clear();
+  for (int i = 0; i < Items.TopLevelCount(); ++i) AddTreeItems(nullptr, tree, *Items.TopLevelItem(i));
+  tree->expandAll();
+}

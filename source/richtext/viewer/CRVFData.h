@@ -1,0 +1,304 @@
+// TCustomRVFormattedData: a document that can be laid out and shown. On top of the item list
+// it keeps the drawn pieces, the hyperlink areas, the selection in draw-item coordinates, the
+// formatted size and the hover state. It never knows which window it lives in: the area,
+// margins, scroll position, canvas and events come from its owner through virtual hooks
+// (the viewer's data, a table cell's data, printable data).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/core/Colors.h"
+#include "platform/graphics/Cursors.h"
+#include "platform/graphics/GraphicsTypes.h"
+#include "platform/graphics/Messages.h"
+#include "richtext/core/CRVData.h"
+#include "richtext/core/DLines.h"
+#include "richtext/core/RVFuncs.h"
+
+class TCanvas;
+class TRVBackground;
+
+/// Further state bits of a formatted document (TCustomRVData::StateFlags).
+constexpr TRVDataStates rvstMakingSelection = 1u << 0;       // a mouse selection is in progress
+constexpr TRVDataStates rvstHover = 1u << 1;                 // a hyperlink is under the mouse
+constexpr TRVDataStates rvstFormattingLocked = 1u << 2;      // FormatLines returns at once
+constexpr TRVDataStates rvstPartialFormatting = 1u << 3;     // a range is being reformatted
+constexpr TRVDataStates rvstUpdatingPalette = 1u << 5;       // palette settings are being handed out
+constexpr TRVDataStates rvstClicked = 1u << 6;               // the focus came with a mouse press
+constexpr TRVDataStates rvstKeepPosition = 1u << 8;          // formatting keeps the scroll position
+constexpr TRVDataStates rvstFocusReleased = 1u << 9;         // the focused sub-document was released
+constexpr TRVDataStates rvstUnassigningFocus = 1u << 10;     // UnassignFocusedSubData is running
+constexpr TRVDataStates rvstControlDeselecting = 1u << 11;   // the control data's Deselect is running
+constexpr TRVDataStates rvstIgnoreNextSelection = 1u << 12;  // the next press starts no selection
+constexpr TRVDataStates rvstDeselecting = 1u << 13;          // Deselect is running
+constexpr TRVDataStates rvstWholeDataSelected = 1u << 14;    // a cell counts as selected as a whole
+
+/// Sets state bits for a scope and clears them again on leaving it, also when an exception
+/// passes; bits that were already set stay set.
+class TRVStateScope {
+ public:
+  TRVStateScope(TCustomRVData& data, TRVDataStates bits) : data_(data), bits_(bits & ~data.StateFlags) {
+    data_.StateFlags |= bits;
+  }
+  ~TRVStateScope() { data_.StateFlags &= ~bits_; }
+  TRVStateScope(const TRVStateScope&) = delete;
+  TRVStateScope& operator=(const TRVStateScope&) = delete;
+
+ private:
+  TCustomRVData& data_;
+  TRVDataStates bits_;
+};
+
+/// The checkpoint a checkpoint event reports (null for none).
+using TCheckpointData = TRVCPInfo*;
+
+/// The control's checkpoint event kind.
+enum TCPEventKind : uint8_t { cpeNone, cpeAsSectionStart, cpeWhenVisible };
+
+/// One hyperlink area found while formatting.
+class TRVJumpInfo : public TObject {
+ public:
+  std::string ClassName() const override { return "TRVJumpInfo"; }
+
+  TCustomRVData* RVData = nullptr;  // the document the area belongs to (a cell's for cells)
+  int32_t Left = 0;                 // position in the root document's coordinates
+  int32_t Top = 0;
+  int32_t Width = 0;
+  int32_t Height = 0;
+  int32_t Id = 0;          // hyperlink number, 0-based in formatting order
+  int32_t DrawItemNo = 0;  // the draw item in RVData
+  TCursor Cursor = 0;      // shown over the area
+};
+
+/// The method that draws the temporary XOR figure at a point.
+using TRVXorDrawingMethod = std::function<void(TObject* Sender, TShiftState Shift, int32_t X, int32_t Y)>;
+
+class TCustomRVFormattedData : public TCustomRVData {
+ public:
+  TCustomRVFormattedData();
+  ~TCustomRVFormattedData() override;
+  std::string ClassName() const override { return "TCustomRVFormattedData"; }
+
+  // ---- clearing ------------------------------------------------------------------------
+
+  /// Frees the drawn pieces and hyperlink areas and drops mouse, hover and focus state.
+  /// Sizes keep the values of the last formatting.
+  virtual void ClearDrawLines();
+  /// Frees the hyperlink areas, then ResetHover.
+  void ClearJumps();
+  /// Drops the hover of this document and of the inner document that held it (telling the
+  /// host that the mouse left every hyperlink).
+  void ResetHover();
+  /// Deselects, frees the drawn pieces, then the items.
+  void Clear() override;
+  /// Deselects first: the selection refers to drawn pieces of the removed items.
+  void DeleteItems(int FirstItemNo, int Count) override;
+
+  // ---- formatting entry ----------------------------------------------------------------
+
+  /// Lays out the items into drawn pieces on the owner's canvas. Returns at once while
+  /// formatting is locked or the owner is being told the new size. A full format (not
+  /// NoCaching-only) starts from an empty piece list.
+  virtual void FormatLines(bool OnlyResized, bool NoCaching, bool ReformatStart, bool KeepPosition,
+                           int NestingDepth);
+  /// A full format of the whole document.
+  void Format(bool NoCaching);
+  void LockFormatting() { StateFlags |= rvstFormattingLocked; }
+  void UnlockFormatting() { StateFlags &= ~rvstFormattingLocked; }
+  bool FormattingLocked() const { return (StateFlags & rvstFormattingLocked) != 0; }
+  bool UpdatingPalette() const { return (StateFlags & rvstUpdatingPalette) != 0; }
+
+  // ---- drawn pieces and selection ------------------------------------------------------
+
+  TRVDrawLines& DrawItems() { return *DrawItems_; }
+  const TRVDrawLines& DrawItems() const { return *DrawItems_; }
+  TRVList<TRVJumpInfo>& Jumps() { return *Jumps_; }
+  /// 1 for a text piece (before its first character), 0 otherwise.
+  int GetDrawItemStartOffset(int DItemNo) const;
+  /// Length + 1 for a text piece, 1 otherwise.
+  int GetDrawItemEndOffset(int DItemNo) const;
+  /// The first drawn piece of ItemNo, -1 when it has none.
+  int GetFirstDrawItemOfItem(int ItemNo) const;
+
+  /// Drops the selection except inside Item; with Notify tells the host (DoSelect).
+  virtual void Deselect(TCustomRVItemInfo* Item, bool Notify);
+  /// Selects every drawn piece and tells the host.
+  void SelectAll();
+  /// Drops the inner selection of the partially selected item unless it is KeepItem.
+  void DeselectPartiallySelectedItem(TCustomRVItemInfo* KeepItem);
+  virtual void SetPartiallySelectedItem(TCustomRVItemInfo* Item);
+  /// True for a non-empty selection of drawn pieces.
+  bool SelectionExists() const;
+
+  // ---- XOR figure ------------------------------------------------------------------------
+
+  virtual void XorDrawing();
+  void XorDrawingAt(int32_t X, int32_t Y);
+  /// Installs the figure's method (erasing a shown figure first). Methods are told apart by
+  /// their Owner, the object that installed them.
+  void AssignXorDrawing(const TObject* Owner, TRVXorDrawingMethod Method);
+  void UnassignXorDrawing(const TObject* Owner);
+  bool UsingThisXorDrawing(const TObject* Owner) const { return XorOwner_ != nullptr && XorOwner_ == Owner; }
+  /// Erases a shown figure; answers whether one was shown.
+  bool ClearXorDrawing();
+  bool XorDrawn() const { return XorDrawn_; }
+
+  // ---- focus among items -----------------------------------------------------------------
+
+  /// The item where the focus goes next from StartItemNo, -1 when none; FocusedData and
+  /// FocusedItemNo receive the document and item that take it.
+  int GetNextFocusedItem(int StartItemNo, bool GoForward, TCustomRVFormattedData*& FocusedData,
+                         int& FocusedItem);
+  /// An out-of-range FocusedItemNo becomes -1; a valid one tells its item to drop inner focus.
+  void ClearFocus();
+  virtual void SetFocusedItem(TCustomRVFormattedData* Data, int ItemNo);
+
+  // ---- scrolling and coordinates -----------------------------------------------------------
+
+  /// Scrolls so that a rectangle in document coordinates becomes visible.
+  virtual void ScrollToShowRect(int32_t X, int32_t Y, int32_t Width, int32_t Height);
+  /// The document position of the item's first drawn piece; false when it has none.
+  bool GetItemCoords(int ItemNo, int32_t& Left, int32_t& Top) const;
+  bool GetItemClientCoords(int ItemNo, int32_t& Left, int32_t& Top);
+  void GetOriginEx(int32_t& X, int32_t& Y) { GetOrigin(X, Y); }
+
+  // ---- hooks the owner answers ---------------------------------------------------------------
+
+  virtual bool GetStoredItemRange(int& First, int& Last) const;
+  /// Pixels per inch of the screen and of the canvas.
+  virtual void GetScreenAndDeviceInfo(TCanvas* Canvas, TRVFormatScale& Scale);
+  /// Drawn at the end of painting.
+  virtual void PaintOverlay(TCanvas& Canvas) { (void)Canvas; }
+  virtual void GetOrigin(int32_t& X, int32_t& Y) {
+    X = 0;
+    Y = 0;
+  }
+  virtual uint16_t GetViewerState() const = 0;
+  virtual void SetViewerState(uint16_t Value) = 0;
+  virtual int32_t GetAreaWidth() const = 0;
+  virtual int32_t GetLeftMargin() const = 0;
+  virtual int32_t GetRightMargin() const = 0;
+  virtual int32_t GetTopMargin() const = 0;
+  virtual int32_t GetBottomMargin() const = 0;
+  virtual int32_t GetMinTextWidth() const = 0;
+  virtual int32_t GetMaxTextWidth() const = 0;
+  virtual TRVBackground* GetBackground() const = 0;
+  /// Recomputes the vertical scroll step from DocumentHeight.
+  virtual void AdjustVScrollUnits() = 0;
+  /// Tells the owner the formatted size.
+  virtual void SetDocumentAreaSize(int32_t Width, int32_t Height, bool UpdateH) = 0;
+  virtual int32_t GetHOffs() const { return 0; }
+  virtual int32_t GetVOffs() const { return 0; }
+  virtual int32_t GetWidth() const = 0;
+  virtual int32_t GetHeight() const = 0;
+  /// The canvas for measuring and painting: the root's.
+  virtual TCanvas* GetCanvas();
+  virtual void VScrollTo(int32_t Y, bool Redraw) = 0;
+  virtual void HScrollTo(int32_t X) = 0;
+  virtual int32_t GetVSmallStep() const = 0;
+  virtual TColor GetColor() const = 0;
+  /// Draws GetBackground on GetColor for Rect (client coordinates) with the scroll position
+  /// and area size; the canvas's origin is at Rect's top-left corner.
+  virtual void DrawBackground(TCanvas& Canvas, const TRect& Rect);
+  /// Paints the visible drawn pieces over the background (the painting unit plugs in here).
+  virtual void Paint(TCanvas& Canvas, const TRect& ClipRect) {
+    (void)Canvas;
+    (void)ClipRect;
+  }
+
+  // Events of the host. The owner answers the abstract ones; the rest ask the root.
+  virtual bool HasRVMouseUp() const = 0;
+  virtual bool HasRVMouseDown() const = 0;
+  virtual bool HasJump() const = 0;
+  virtual bool HasCheckpointVisible() const = 0;
+  virtual void DoRVMouseUp(TMouseButton Button, TShiftState Shift, int ItemNo, int32_t X, int32_t Y) = 0;
+  virtual void DoRVMouseDown(TMouseButton Button, TShiftState Shift, int ItemNo, int32_t X, int32_t Y) = 0;
+  virtual void DoJump(int32_t Id) = 0;
+  virtual void DoRVMouseMove(int32_t Id) = 0;
+  virtual void DoCheckpointVisible(TCheckpointData Checkpoint) = 0;
+  virtual TCursor GetNormalCursor() const = 0;
+  /// An item fired hyperlink JumpID: the root reports it, counted from its FirstJumpNo.
+  void DoItemJump(int JumpID) override;
+  virtual bool HasRVRightClick() const;
+  virtual bool HasRVDblClick() const;
+  virtual void DoRVRightClick(const std::string& ClickedWord, int StyleNo, int32_t X, int32_t Y);
+  virtual void DoRVDblClick(const std::string& ClickedWord, int StyleNo);
+  virtual void DoSelect();
+  virtual TCPEventKind GetCPEventKind() const;
+  virtual void AfterFormatParas(int FirstItemNo, int LastItemNo, bool Flag) {
+    (void)FirstItemNo;
+    (void)LastItemNo;
+    (void)Flag;
+  }
+  virtual int GetFirstVisibleItem() const;
+  virtual int GetLastVisibleItem() const;
+  // Mouse input in client coordinates; selection and hyperlink handling plug in here.
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
+    (void)Button, (void)Shift, (void)X, (void)Y;
+  }
+  virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y) { (void)Shift, (void)X, (void)Y; }
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
+    (void)Button, (void)Shift, (void)X, (void)Y;
+  }
+  virtual void DblClick() {}
+  /// The mouse left the control: hover ends.
+  virtual void MouseLeave() { ResetHover(); }
+  /// Called after the selection changed (the editor moves its caret).
+  virtual void SelectionChanged() {}
+  /// Lets the owner drop an in-place editor (the viewer frees its cell editor).
+  virtual void DestroyInplaceEditor() {}
+  virtual TWinControl* GetInplaceEditor() { return nullptr; }
+  virtual TWinControl* GetOwnInplaceEditor() { return nullptr; }
+  virtual void AssignFocusedSubData(TCustomRVFormattedData* RVData, TCustomRVItemInfo* Item) {
+    (void)RVData;
+    (void)Item;
+  }
+  virtual void ReplaceFocusedSubData(TCustomRVFormattedData* RVData) { (void)RVData; }
+  virtual void UnassignFocusedSubData(TCustomRVFormattedData* RVData);
+  virtual TCustomRVItemInfo* GetFocusedSubItem() { return nullptr; }
+  virtual void NotifyCoordsChanged() {}
+  /// Invalidates, repaints at once or updates the owning control, when there is one.
+  virtual void InvalidateControl() {}
+  virtual void RefreshControl() {}
+  virtual void UpdateControl() {}
+  /// Whether the owning control is being destroyed.
+  virtual bool ParentControlDestroying() const;
+
+  // ---- fields ------------------------------------------------------------------------------
+
+  TCheckpointData LastRaisedCP = nullptr;
+  int32_t JumpCount = 0;
+  int32_t LastFormattedItemNo = -1;
+  int32_t LastJumpMovedAbove = -1;
+  TCustomRVFormattedData* HoverSubData = nullptr;
+  int32_t LastDItemMovedAbove = -1;
+  bool AreaResizing = false;
+  int32_t DocumentWidth = -1;
+  int32_t DocumentHeight = 0;
+  int32_t TextWidth = -1;
+  int32_t SelStartNo = -1;
+  int32_t SelEndNo = -1;
+  int32_t SelStartOffs = 0;
+  int32_t SelEndOffs = 0;
+  TCustomRVItemInfo* PartiallySelectedItem = nullptr;
+  TCustomRVItemInfo* CaptureMouseItem = nullptr;
+  int32_t ClickedDrawItem = -1;
+  int32_t FocusedItemNo = -1;
+  int32_t XorX = 0;
+  int32_t XorY = 0;
+
+ protected:
+  /// Answers the root as formatted data, or null when the root is not one.
+  TCustomRVFormattedData* FormattedRoot();
+  const TCustomRVFormattedData* FormattedRoot() const;
+
+ private:
+  std::unique_ptr<TRVDrawLines> DrawItems_;
+  std::unique_ptr<TRVList<TRVJumpInfo>> Jumps_;
+  TRVXorDrawingMethod XorMethod_;
+  const TObject* XorOwner_ = nullptr;
+  bool XorDrawn_ = false;
+};

@@ -1,0 +1,69 @@
+// A formatted document whose owner hooks answer from plain fields, so tests can drive the
+// formatted data without a control, and helpers that put drawn pieces in place of the
+// formatting unit.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "richtext/core/RVStyle.h"
+#include "richtext/viewer/CRVFData.h"
+
+namespace viewertest {
+
+class TFieldData : public TCustomRVFormattedData {
+ public:
+  uint16_t GetViewerState() const override { return viewerState; }
+  void SetViewerState(uint16_t Value) override { viewerState = Value; }
+  int32_t GetAreaWidth() const override { return 0; }
+  int32_t GetLeftMargin() const override { return 5; }
+  int32_t GetRightMargin() const override { return 5; }
+  int32_t GetTopMargin() const override { return 5; }
+  int32_t GetBottomMargin() const override { return 5; }
+  int32_t GetMinTextWidth() const override { return 0; }
+  int32_t GetMaxTextWidth() const override { return 0; }
+  TRVBackground* GetBackground() const override { return nullptr; }
+  void AdjustVScrollUnits() override {}
+  void SetDocumentAreaSize(int32_t, int32_t, bool) override {}
+  int32_t GetHOffs() const override { return hOffs; }
+  int32_t GetVOffs() const override { return vOffs; }
+  int32_t GetWidth() const override { return width; }
+  int32_t GetHeight() const override { return height; }
+  void VScrollTo(int32_t Y, bool) override { scrolls.push_back("v" + std::to_string(Y)); }
+  void HScrollTo(int32_t X) override { scrolls.push_back("h" + std::to_string(X)); }
+  int32_t GetVSmallStep() const override { return step; }
+  TColor GetColor() const override { return clWhite; }
+  bool HasRVMouseUp() const override { return false; }
+  bool HasRVMouseDown() const override { return false; }
+  bool HasJump() const override { return false; }
+  bool HasCheckpointVisible() const override { return false; }
+  void DoRVMouseUp(TMouseButton, TShiftState, int, int32_t, int32_t) override {}
+  void DoRVMouseDown(TMouseButton, TShiftState, int, int32_t, int32_t) override {}
+  void DoJump(int32_t Id) override { events.push_back("jump" + std::to_string(Id)); }
+  void DoRVMouseMove(int32_t Id) override { events.push_back("move" + std::to_string(Id)); }
+  void DoCheckpointVisible(TCheckpointData) override {}
+  TCursor GetNormalCursor() const override { return crDefault; }
+  void DoSelect() override {
+    events.push_back("select");
+    if (throwOnSelect) throw Exception("select failed");
+  }
+  void SelectionChanged() override { events.push_back("changed"); }
+
+  uint16_t viewerState = 0x10B;
+  int32_t hOffs = 0, vOffs = 0, width = 200, height = 100, step = 10;
+  bool throwOnSelect = false;
+  std::vector<std::string> scrolls;
+  std::vector<std::string> events;
+};
+
+/// Appends a drawn piece of item ItemNo (Length characters from Offs for text).
+inline void AddPiece(TCustomRVFormattedData& data, int itemNo, int left, int top, int width, int height,
+                     int offs = 0, int length = 0) {
+  auto piece = TRVDrawLineInfo::CreateAt(left, top, width, height, itemNo, true);
+  piece->Offs = offs;
+  piece->Length = length;
+  data.DrawItems().Add(std::move(piece));
+}
+
+}  // namespace viewertest

@@ -1,0 +1,627 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/core/ComponentStreaming.h"
+#include "platform/core/Streams.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/SystemColors.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Menus.h"
+#include "platform/gui/Messaging.h"
+#include "platform/gui/WindowGrab.h"
+#include "richtext/core/RVStyle.h"
+#include "richtext/viewer/ViewerTestSupport.h"
+
+using viewertest::App;
+
+namespace {
+
+class ViewerControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override { App(); }
+};
+
+// ---- properties -------------------------------------------------------------------------------
+
+TEST_F(ViewerControlTest, NewViewerHasThePublishedDefaults) {
+  TRVViewer viewer;
+  EXPECT_EQ(viewer.Width(), 100);
+  EXPECT_EQ(viewer.Height(), 40);
+  EXPECT_EQ(viewer.Color(), clNone);
+  EXPECT_EQ(viewer.BorderStyle(), bsSingle);
+  EXPECT_EQ(viewer.LeftMargin + viewer.RightMargin + viewer.TopMargin + viewer.BottomMargin, 20);
+  EXPECT_EQ(viewer.MinTextWidth, 0);
+  EXPECT_EQ(viewer.MaxTextWidth, 0);
+  EXPECT_EQ(viewer.Style(), nullptr);
+  EXPECT_EQ(viewer.ViewerFlags(), 0x010B);
+  EXPECT_EQ(viewer.Delimiters, std::string(" .;,:(){}\"/\\"));
+  EXPECT_EQ(viewer.Options, rvoAllowSelection | rvoScrollToEnd | rvoShowPageBreaks | rvoAutoCopyText |
+                                rvoAutoCopyRVF | rvoAutoCopyImage | rvoAutoCopyRTF | rvoFormatInvalidate |
+                                rvoDblClickSelectsWord | rvoRClickDeselects);
+  EXPECT_EQ(viewer.RVFOptions, rvfoSavePicturesBody | rvfoSaveControlsBody | rvfoSaveBinary);
+  EXPECT_EQ(viewer.RTFOptions, rvrtfDuplicateUnicode | rvrtfSaveEMFAsWMF | rvrtfSaveJpegAsJpeg);
+  EXPECT_EQ(viewer.RVFTextStylesReadMode, rvf_sInsertMerge);
+  EXPECT_EQ(viewer.RVFParaStylesReadMode, rvf_sInsertMerge);
+  EXPECT_EQ(viewer.TabNavigation(), rvtnTab);
+  EXPECT_EQ(viewer.DoInPaletteMode(), rvpaCreateCopies);
+  EXPECT_TRUE(viewer.HScrollVisible() && viewer.VScrollVisible() && viewer.Tracking() &&
+              viewer.UseXPThemes());
+  EXPECT_EQ(viewer.WheelStep(), 2);
+  EXPECT_TRUE(viewer.TabStop());
+  EXPECT_EQ(viewer.BackgroundStyle(), bsNoBitmap);
+  EXPECT_EQ(viewer.VSmallStep(), 1) << "the step is 1 until the window exists";
+  EXPECT_FALSE(viewer.HandleAllocated());
+  EXPECT_EQ(viewer.RVData().GetViewerState(), 0x010B);
+  EXPECT_EQ(viewer.RVData().GetLeftMargin(), 5);
+}
+
+TEST_F(ViewerControlTest, EffectiveColourFallsBackToTheSheetThenTheWindowColour) {
+  TRVViewer viewer;
+  EXPECT_EQ(viewer.GetColor(), clWindow);
+  TRVStyle sheet;
+  sheet.Color = clYellow;
+  viewer.SetStyle(&sheet);
+  EXPECT_EQ(viewer.GetColor(), clYellow);
+  EXPECT_EQ(viewer.RVData().GetColor(), clYellow);
+  viewer.SetColor(clRed);
+  EXPECT_EQ(viewer.GetColor(), clRed);
+}
+
+TEST_F(ViewerControlTest, StyleSheetThatGoesAwayIsForgotten) {
+  TRVViewer viewer;
+  auto sheet = std::make_unique<TRVStyle>();
+  viewer.SetStyle(sheet.get());
+  sheet.reset();
+  EXPECT_EQ(viewer.Style(), nullptr);
+  EXPECT_EQ(viewer.RVData().GetRVStyle(), nullptr);
+}
+
+TEST_F(ViewerControlTest, FormStreamKeepsChangedPropertiesAndLeavesDefaultsOut) {
+  RVRegisterViewerClasses();
+  TRVViewer viewer;
+  viewer.SetName("Viewer1");
+  TMemoryStream plain;
+  WriteComponent(plain, viewer);
+  viewer.LeftMargin = 9;
+  viewer.Options = rvoAllowSelection;
+  viewer.SetTabNavigation(rvtnCtrlTab);
+  viewer.SetWheelStep(0);
+  viewer.Delimiters = " ";
+  viewer.SetColor(clRed);
+  TMemoryStream changed;
+  WriteComponent(changed, viewer);
+  EXPECT_GT(changed.Size(), plain.Size());
+  EXPECT_EQ(plain.DataString().find("LeftMargin"), std::string::npos);
+  EXPECT_NE(plain.DataString().find("DoInPaletteMode"), std::string::npos) << "always stored";
+
+  changed.SetPosition(0);
+  std::unique_ptr<TComponent> read = ReadComponent(changed);
+  auto* copy = dynamic_cast<TRVViewer*>(read.get());
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->LeftMargin, 9);
+  EXPECT_EQ(copy->RightMargin, 5);
+  EXPECT_EQ(copy->Options, rvoAllowSelection);
+  EXPECT_EQ(copy->TabNavigation(), rvtnCtrlTab);
+  EXPECT_EQ(copy->WheelStep(), 0);
+  EXPECT_EQ(copy->Delimiters, " ");
+  EXPECT_EQ(copy->Color(), clRed);
+}
+
+TEST_F(ViewerControlTest, ShortcutsOfTheClipboard) {
+  EXPECT_TRUE(TCustomRVViewer::IsCopyShortcut(ssCtrl, 'C'));
+  EXPECT_TRUE(TCustomRVViewer::IsCopyShortcut(ssCtrl, VK_INSERT));
+  EXPECT_FALSE(TCustomRVViewer::IsCopyShortcut(ssCtrl | ssAlt, 'C'));
+  EXPECT_FALSE(TCustomRVViewer::IsCopyShortcut(0, 'C'));
+  EXPECT_TRUE(TCustomRVViewer::IsCutShortcut(ssShift, VK_DELETE));
+  EXPECT_TRUE(TCustomRVViewer::IsCutShortcut(ssCtrl, 'X'));
+  EXPECT_FALSE(TCustomRVViewer::IsCutShortcut(ssCtrl | ssAlt, 'X'));
+  EXPECT_TRUE(TCustomRVViewer::IsPasteShortcut(ssShift, VK_INSERT));
+  EXPECT_TRUE(TCustomRVViewer::IsPasteShortcut(ssCtrl, 'V'));
+  EXPECT_FALSE(TCustomRVViewer::IsPasteShortcut(ssCtrl, VK_INSERT));
+}
+
+// ---- scrolling ------------------------------------------------------------------------------------
+
+/// A shown viewer with a window, no border, on a form of its own.
+class ScrollingTest : public ViewerControlTest {
+ protected:
+  void SetUp() override {
+    ViewerControlTest::SetUp();
+    viewer.SetStyle(&sheet);
+    viewer.SetBorderStyle(bsNone);
+    viewer.SetBounds(0, 0, 300, 200);
+    viewer.HandleNeeded();
+  }
+  /// Document of Height pixels and 2000 pixels wide given to the scroll bars.
+  void SetDocument(int32_t height) {
+    viewer.RVData().DocumentHeight = height;
+    viewer.RVData().AdjustVScrollUnits();
+    viewer.RVData().SetDocumentAreaSize(2000, height, true);
+  }
+  void Scroll(uint32_t msg, uint32_t code, uint32_t pos = 0) {
+    viewer.Perform(msg, static_cast<WPARAM>(MakeLParam(code, pos)), 0);
+  }
+
+  TRVStyle sheet;
+  TRVViewer viewer;
+};
+
+TEST_F(ScrollingTest, WindowSetsTheDefaultStep) {
+  EXPECT_EQ(viewer.VSmallStep(), 10);
+}
+
+TEST_F(ScrollingTest, HeightIsGivenInStepsRoundedUp) {
+  SetDocument(25);
+  EXPECT_EQ(viewer.YSize(), 3);
+  SetDocument(30);
+  EXPECT_EQ(viewer.YSize(), 3);
+  EXPECT_EQ(viewer.XSize(), 2000);
+  EXPECT_EQ(viewer.RVData().GetAreaWidth(), 2000);
+}
+
+TEST_F(ScrollingTest, StepGrowsSoTheRangeStaysWithin32000Steps) {
+  SetDocument(320010);
+  EXPECT_EQ(viewer.VSmallStep(), 11) << "32001 steps of 10 pixels are one too many";
+  SetDocument(400000);
+  EXPECT_EQ(viewer.VSmallStep(), 13) << "400000 / 12 = 33333 steps would still be too many";
+  EXPECT_LE(viewer.YSize(), 32000);
+  SetDocument(320010);
+  EXPECT_EQ(viewer.VSmallStep(), 13) << "a larger step stays while 10 does not fit";
+  SetDocument(320000);
+  EXPECT_EQ(viewer.VSmallStep(), 10) << "back to 10 as soon as 10 fits";
+  SetDocument(1000);
+  EXPECT_EQ(viewer.VSmallStep(), 10);
+}
+
+TEST_F(ScrollingTest, ChangingTheStepKeepsTheViewWhereItIs) {
+  SetDocument(5000);
+  viewer.SetVPos(50, false);
+  ASSERT_EQ(viewer.VPos(), 50);
+  EXPECT_EQ(viewer.RVData().GetVOffs(), 500);
+  viewer.SetVSmallStep(20);
+  EXPECT_EQ(viewer.VPos(), 25);
+  EXPECT_EQ(viewer.RVData().GetVOffs(), 500);
+  viewer.SetVSmallStep(0);
+  EXPECT_EQ(viewer.VSmallStep(), 1) << "a step of 0 would divide by zero";
+  EXPECT_EQ(viewer.VPos(), 500);
+}
+
+TEST_F(ScrollingTest, ScrollBarMessagesMoveAndClampThePosition) {
+  SetDocument(5000);  // 500 steps
+  const int32_t page = viewer.ClientHeight() / 10;
+  Scroll(WM_VSCROLL, SB_LINEDOWN);
+  EXPECT_EQ(viewer.VPos(), 1);
+  Scroll(WM_VSCROLL, SB_PAGEDOWN);
+  EXPECT_EQ(viewer.VPos(), 1 + page);
+  Scroll(WM_VSCROLL, SB_LINEUP);
+  EXPECT_EQ(viewer.VPos(), page);
+  Scroll(WM_VSCROLL, SB_BOTTOM);
+  EXPECT_EQ(viewer.VPos(), 500 - page) << "the last position still fills the page";
+  Scroll(WM_VSCROLL, SB_TOP);
+  EXPECT_EQ(viewer.VPos(), 0);
+  Scroll(WM_VSCROLL, SB_PAGEUP);
+  EXPECT_EQ(viewer.VPos(), 0);
+
+  viewer.SetTracking(false);
+  Scroll(WM_VSCROLL, SB_THUMBTRACK, 40);
+  EXPECT_EQ(viewer.VPos(), 0) << "tracking is off";
+  Scroll(WM_VSCROLL, SB_THUMBPOSITION, 40);
+  EXPECT_EQ(viewer.VPos(), 40);
+  viewer.SetTracking(true);
+  Scroll(WM_VSCROLL, SB_THUMBTRACK, 60);
+  EXPECT_EQ(viewer.VPos(), 60);
+
+  Scroll(WM_HSCROLL, SB_LINERIGHT);
+  EXPECT_EQ(viewer.HPos(), 10);
+  Scroll(WM_HSCROLL, SB_PAGERIGHT);
+  EXPECT_EQ(viewer.HPos(), 10 + viewer.ClientWidth());
+  Scroll(WM_HSCROLL, SB_RIGHT);
+  EXPECT_EQ(viewer.HPos(), 2000 - viewer.ClientWidth());
+  EXPECT_EQ(viewer.RVData().GetHOffs(), viewer.HPos());
+}
+
+TEST_F(ScrollingTest, HiddenBarsAreParkedAtAnEmptyRange) {
+  viewer.SetVScrollVisible(false);
+  viewer.SetHScrollVisible(false);
+  SetDocument(5000);
+  for (int bar : {SB_VERT, SB_HORZ}) {
+    TScrollInfo info;
+    info.fMask = SIF_ALL;
+    ASSERT_TRUE(viewer.GetScrollInfo(bar, info));
+    EXPECT_EQ(info.nMin, 0) << bar;
+    EXPECT_EQ(info.nMax, 1) << bar;
+    EXPECT_EQ(info.nPos, 0) << bar;
+  }
+  viewer.SetVPos(30, true);
+  EXPECT_EQ(viewer.VPos(), 30) << "positions still move without a bar";
+}
+
+TEST_F(ScrollingTest, ChildControlsKeepTheirTruePositionInTheTag) {
+  SetDocument(50000);
+  viewer.SetVPos(10, false);
+  TControl child;
+  child.SetParent(&viewer);
+  child.SetTag(10400);
+  child.SetTop(10000);
+  viewer.SetVPos(0, false);
+  EXPECT_EQ(child.Tag(), 10500);
+  EXPECT_EQ(child.Top(), 10000);
+  viewer.SetVPos(300, false);
+  EXPECT_EQ(child.Tag(), 10500 - 3000);
+  EXPECT_EQ(child.Top(), 7500);
+  child.SetParent(nullptr);
+}
+
+TEST_F(ScrollingTest, WheelAndKeysScroll) {
+  SetDocument(5000);
+  EXPECT_TRUE(viewer.DoMouseWheelDown(0, TPoint{0, 0}));
+  EXPECT_EQ(viewer.VPos(), 2);
+  EXPECT_TRUE(viewer.DoMouseWheelUp(0, TPoint{0, 0}));
+  EXPECT_EQ(viewer.VPos(), 0);
+  viewer.SetWheelStep(0);
+  EXPECT_FALSE(viewer.DoMouseWheelDown(0, TPoint{0, 0}));
+  EXPECT_EQ(viewer.VPos(), 0);
+
+  uint16_t key = VK_NEXT;
+  viewer.KeyDown(key, 0);
+  EXPECT_EQ(viewer.VPos(), viewer.ClientHeight() / 10);
+  key = VK_HOME;
+  viewer.KeyDown(key, 0);
+  EXPECT_EQ(viewer.VPos(), 0);
+  key = VK_RIGHT;
+  viewer.KeyDown(key, 0);
+  EXPECT_EQ(viewer.HPos(), 10);
+  viewer.KeyboardScroll = false;
+  key = VK_DOWN;
+  viewer.KeyDown(key, 0);
+  EXPECT_EQ(viewer.VPos(), 0);
+}
+
+TEST_F(ScrollingTest, ScrollEventsFire) {
+  SetDocument(5000);
+  int v = 0, h = 0;
+  viewer.OnVScrolled = [&](TObject*) { ++v; };
+  viewer.OnHScrolled = [&](TObject*) { ++h; };
+  viewer.ScrollTo(3);
+  viewer.ScrollTo(3);
+  viewer.SetHPos(4);
+  EXPECT_EQ(v, 1) << "no event when the position stays";
+  EXPECT_EQ(h, 1);
+}
+
+TEST_F(ScrollingTest, AutoScrollDeltasGrowFarOutside) {
+  const int32_t h = viewer.ClientHeight();
+  const int32_t w = viewer.ClientWidth();
+  const struct {
+    int32_t x, y, dh, dv;
+  } cases[] = {{10, -21, 0, -10},  {10, -20, 0, -1},    {10, h, 0, 0},
+               {10, h + 1, 0, 1},  {10, h + 21, 0, 10}, {-21, 10, -10, 0},
+               {w + 20, 10, 1, 0}, {w + 21, 10, 10, 0}, {0, 0, 0, 0}};
+  for (const auto& c : cases) {
+    viewer.SetAutoScrollDeltas(c.x, c.y);
+    EXPECT_EQ(viewer.AutoScrollDeltaV(), c.dv) << c.x << "," << c.y;
+    EXPECT_EQ(viewer.AutoScrollDeltaH(), c.dh) << c.x << "," << c.y;
+  }
+}
+
+TEST_F(ScrollingTest, AutoScrollStopsOnClearAndWithTheControl) {
+  viewer.StartAutoScroll();
+  EXPECT_TRUE(viewer.TimerRunning(TCustomRVViewer::kAutoScrollTimer));
+  viewer.Clear();
+  EXPECT_FALSE(viewer.AutoScrolling());
+  EXPECT_FALSE(viewer.TimerRunning(TCustomRVViewer::kAutoScrollTimer));
+  auto* other = new TRVViewer();
+  other->HandleNeeded();
+  other->StartAutoScroll();
+  delete other;  // the timer must not fire into a freed control
+  App().ProcessMessages();
+}
+
+TEST(ScrollerPalette, CubeOf216Colours) {
+  const std::vector<TPaletteEntry> palette = TRVScroller::GenerateLogPalette();
+  ASSERT_EQ(palette.size(), 216u);
+  EXPECT_EQ(palette[215], (TPaletteEntry{255, 255, 255, 0}));
+  EXPECT_EQ(palette[1], (TPaletteEntry{51, 0, 0, 0}));
+  EXPECT_EQ(palette[6], (TPaletteEntry{0, 51, 0, 0}));
+  EXPECT_EQ(palette[36], (TPaletteEntry{0, 0, 51, 0}));
+}
+
+// ---- posted events ----------------------------------------------------------------------------------
+
+/// Counts the records freed, so tests see that every record goes.
+int g_freed = 0;
+
+template <typename R>
+struct TCounted : R {
+  using R::R;
+  ~TCounted() override { ++g_freed; }
+};
+
+class PostedEventTest : public ViewerControlTest {
+ protected:
+  void SetUp() override {
+    ViewerControlTest::SetUp();
+    g_freed = 0;
+    viewer.OnRVDblClick = [&](TCustomRVViewer*, const std::string& w, int32_t s) {
+      log.push_back("dbl " + w + " " + std::to_string(s));
+    };
+    viewer.OnJump = [&](TCustomRVViewer*, int32_t id) { log.push_back("jump " + std::to_string(id)); };
+    viewer.OnRVMouseUp = [&](TCustomRVViewer*, TMouseButton b, TShiftState s, int item, int32_t x,
+                             int32_t y) {
+      log.push_back("up " + std::to_string(b) + std::to_string(s) + " " + std::to_string(item) + " " +
+                    std::to_string(x) + "," + std::to_string(y));
+    };
+    viewer.OnRVMouseDown = [&](TCustomRVViewer*, TMouseButton b, TShiftState, int item, int32_t, int32_t) {
+      log.push_back("down " + std::to_string(b) + " " + std::to_string(item));
+    };
+    viewer.OnClick = [&](TObject*) { log.push_back("click"); };
+    viewer.OnDblClick = [&](TObject*) { log.push_back("dblclick"); };
+    viewer.OnMouseMove = [&](TObject*, TShiftState, int32_t x, int32_t y) {
+      log.push_back("move " + std::to_string(x) + "," + std::to_string(y));
+    };
+    viewer.OnDragDrop = [&](TObject*, TObject* source, int32_t x, int32_t) {
+      log.push_back(std::string("drop ") + (source == &marker ? "source " : "? ") + std::to_string(x));
+    };
+    viewer.OnEndDrag = [&](TObject*, TObject* target, int32_t, int32_t y) {
+      log.push_back(std::string("end ") + (target == &marker ? "target " : "? ") + std::to_string(y));
+    };
+  }
+  void Deliver(std::unique_ptr<TObject> record) {
+    TMessage message;
+    message.Msg = WM_RVEVENT;
+    message.Record = std::move(record);
+    viewer.WndProc(message);
+  }
+
+  TRVViewer viewer;
+  TObject marker;
+  std::vector<std::string> log;
+};
+
+TEST_F(PostedEventTest, EveryKindRaisesItsEventAndIsFreed) {
+  auto dbl = std::make_unique<TCounted<TRVDblClickMessageData>>();
+  dbl->ClickedWord = "word";
+  dbl->Style = 3;
+  Deliver(std::move(dbl));
+  auto jump = std::make_unique<TCounted<TRVJumpMessageData>>();
+  jump->id = 7;
+  Deliver(std::move(jump));
+  for (uint8_t kind : {2, 3}) {
+    auto mouse = std::make_unique<TCounted<TRVMouseUpDownMessageData>>(kind);
+    mouse->X = 4;
+    mouse->Y = 5;
+    mouse->ItemNo = 6;
+    mouse->Shift = ssShift;
+    mouse->Button = mbRight;
+    Deliver(std::move(mouse));
+  }
+  Deliver(std::make_unique<TCounted<TRVClickMessageData>>(4));
+  Deliver(std::make_unique<TCounted<TRVClickMessageData>>(5));
+  auto move = std::make_unique<TCounted<TRVMouseMoveMessageData>>();
+  move->X = 8;
+  move->Y = 9;
+  Deliver(std::move(move));
+  for (uint8_t kind : {7, 8}) {
+    auto dnd = std::make_unique<TCounted<TRVDNDMessageData>>(kind);
+    dnd->X = 11;
+    dnd->Y = 12;
+    dnd->Obj = &marker;
+    Deliver(std::move(dnd));
+  }
+  EXPECT_EQ(log, (std::vector<std::string>{"dbl word 3", "jump 7", "up 11 6 4,5", "down 1 6", "click",
+                                           "dblclick", "move 8,9", "drop source 11", "end target 12"}));
+  EXPECT_EQ(g_freed, 9);
+}
+
+TEST_F(PostedEventTest, UnknownKindIsOnlyFreed) {
+  Deliver(std::make_unique<TCounted<TRVMessageData>>(9));
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(g_freed, 1);
+}
+
+TEST_F(PostedEventTest, PostedRecordArrivesAfterTheRunningHandler) {
+  auto jump = std::make_unique<TCounted<TRVJumpMessageData>>();
+  jump->id = 5;
+  ASSERT_TRUE(PostMessage(&viewer, WM_RVEVENT, 0, 0, std::move(jump)));
+  EXPECT_TRUE(log.empty()) << "posted, not sent";
+  App().ProcessMessages();
+  EXPECT_EQ(log, std::vector<std::string>{"jump 5"});
+  EXPECT_EQ(g_freed, 1);
+}
+
+TEST_F(PostedEventTest, RecordPostedToAViewerThatIsGoneIsFreed) {
+  auto* gone = new TRVViewer();
+  PostMessage(gone, WM_RVEVENT, 0, 0, std::make_unique<TCounted<TRVJumpMessageData>>());
+  delete gone;
+  App().ProcessMessages();
+  EXPECT_EQ(g_freed, 1);
+}
+
+// ---- painting -----------------------------------------------------------------------------------------
+
+class TThrowingData : public TRVViewerRVData {
+ public:
+  using TRVViewerRVData::TRVViewerRVData;
+  void Paint(TCanvas&, const TRect&) override { throw Exception("cannot draw item 3"); }
+};
+
+TEST_F(ViewerControlTest, PaintingFailureShowsTheErrorText) {
+  viewertest::TViewerWith<TThrowingData> viewer;
+  TRVStyle sheet;
+  sheet.Color = clAqua;
+  viewer.SetStyle(&sheet);
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(220, 40);
+  viewer.Data().PaintBuffered(painted.Canvas());
+
+  TBitmap expected;
+  expected.SetPixelFormat(pf24bit);
+  expected.SetSize(220, 40);
+  TCanvas& c = expected.Canvas();
+  c.Brush().SetColor(clAqua);
+  c.FillRect(Rect(0, 0, 220, 40));
+  c.Font().SetName("Arial");
+  c.Font().SetSize(10);
+  c.Font().SetColor(clRed);
+  c.Brush().SetColor(clWhite);
+  c.TextOut(0, 0, "Error:cannot draw item 3");
+  int differing = 0, red = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 220; ++x) {
+      const TColor p = painted.Canvas().Pixel(x, y);
+      differing += p != expected.Canvas().Pixel(x, y);
+      red += p == clRed;
+    }
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(red, 20);
+}
+
+TEST_F(ViewerControlTest, BufferedPaintingDrawsTheBackgroundOfTheClipBox) {
+  TRVViewer viewer;
+  TRVStyle sheet;
+  sheet.Color = clYellow;
+  viewer.SetStyle(&sheet);
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(50, 30);
+  painted.Canvas().Brush().SetColor(clBlack);
+  painted.Canvas().FillRect(Rect(0, 0, 50, 30));
+  painted.Canvas().IntersectClipRect(Rect(10, 5, 30, 25));
+  viewer.RVData().PaintBuffered(painted.Canvas());
+  painted.Canvas().ResetClip();
+  EXPECT_EQ(painted.Canvas().Pixel(10, 5), clYellow);
+  EXPECT_EQ(painted.Canvas().Pixel(29, 24), clYellow);
+  EXPECT_EQ(painted.Canvas().Pixel(9, 5), clBlack) << "outside the clip box";
+  EXPECT_EQ(painted.Canvas().Pixel(30, 24), clBlack);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScrollingTest, AutoScrollTickMovesByTheDeltas) {
+  SetDocument(5000);
+  viewer.SetVPos(50, false);
+  viewer.SetHPos(100);
+  viewer.SetAutoScrollDeltas(-30, -21);
+  viewer.Perform(WM_TIMER, TCustomRVViewer::kAutoScrollTimer);
+  EXPECT_EQ(viewer.VPos(), 40);
+  EXPECT_EQ(viewer.HPos(), 90);
+  viewer.SetAutoScrollDeltas(10, viewer.ClientHeight() + 1);
+  viewer.Perform(WM_TIMER, TCustomRVViewer::kAutoScrollTimer);
+  EXPECT_EQ(viewer.VPos(), 41);
+  EXPECT_EQ(viewer.HPos(), 90);
+}
+
+TEST_F(ViewerControlTest, PaintingRaisesOnPaintOnlyWithAStyleSheet) {
+  TForm form;
+  form.SetBounds(0, 0, 200, 150);
+  auto* viewer = new TRVViewer(&form);
+  viewer->SetParent(&form);
+  viewer->SetBounds(0, 0, 150, 100);
+  int painted = 0;
+  bool prepaint = true;
+  viewer->OnPaint = [&](TCustomRVViewer*, TCanvas&, bool pre) {
+    ++painted;
+    prepaint = pre;
+  };
+  form.Show();
+  viewer->Repaint();
+  App().ProcessMessages();
+  EXPECT_EQ(painted, 0) << "without a style sheet only the message is painted";
+  TRVStyle sheet;
+  viewer->SetStyle(&sheet);
+  viewer->Repaint();
+  App().ProcessMessages();
+  EXPECT_GE(painted, 1);
+  EXPECT_FALSE(prepaint);
+  viewer->SetStyle(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScrollingTest, AutoScrollStopsWithTheWindow) {
+  viewer.StartAutoScroll();
+  viewer.DestroyHandle();
+  EXPECT_FALSE(viewer.AutoScrolling());
+  viewer.HandleNeeded();
+  EXPECT_FALSE(viewer.TimerRunning(TCustomRVViewer::kAutoScrollTimer));
+}
+
+TEST_F(ScrollingTest, RecreatedWindowKeepsThePositionOfADocumentWithItems) {
+  SetDocument(5000);
+  viewer.SetVPos(20, false);
+  viewer.RecreateWnd();
+  EXPECT_EQ(viewer.VPos(), 0) << "an empty document starts at the top";
+  viewer.AddTextLineWithTag(u"x", 0, 0, 0);
+  SetDocument(5000);
+  viewer.SetVPos(20, false);
+  viewer.RecreateWnd();
+  EXPECT_EQ(viewer.VSmallStep(), 10);
+  EXPECT_EQ(viewer.VPos(), 20);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewerControlTest, ViewerWithoutAStyleSheetSaysSoOnTheWindowColour) {
+  TForm form;
+  form.SetBounds(0, 0, 400, 200);
+  auto* viewer = new TRVViewer(&form);
+  viewer->SetName("Viewer1");
+  viewer->SetParent(&form);
+  viewer->SetBounds(0, 0, 360, 120);
+  form.Show();
+  viewer->Repaint();
+  App().ProcessMessages();
+  TBitmap grab;
+  ASSERT_TRUE(GrabControl(*viewer, grab));
+  const int32_t b = viewer->BorderWidth();
+  const TRect client = viewer->ClientRect();
+  // Two lines of dark text at the top-left of the client area, on clWindow elsewhere.
+  auto darkIn = [&](int top, int bottom) {
+    int dark = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = b; x < b + client.Width(); ++x) {
+        const TColor c = grab.Canvas().Pixel(x, y);
+        dark += (c & 0xFF) < 100 && ((c >> 8) & 0xFF) < 100 && ((c >> 16) & 0xFF) < 100;
+      }
+    return dark;
+  };
+  const int lineHeight = viewer->Canvas().TextHeight("Wg");
+  EXPECT_GT(darkIn(b, b + lineHeight), 10) << "Style is not defined";
+  EXPECT_GT(darkIn(b + lineHeight, b + 2 * lineHeight), 10) << "the second line names the viewer";
+  EXPECT_EQ(darkIn(b + 2 * lineHeight + 2, b + client.Height()), 0);
+  EXPECT_EQ(grab.Canvas().Pixel(b + client.Width() - 3, b + client.Height() - 3), ColorToRGB(clWindow));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewerControlTest, RightClickPopsTheMenuOnce) {
+  TRVViewer viewer;
+  TPopupMenu menu;
+  int popups = 0;
+  menu.OnPopup = [&](TObject*) { ++popups; };
+  viewer.SetPopupMenu(&menu);
+  viewer.MouseUp(mbRight, 0, 5, 5);
+  EXPECT_EQ(popups, 1);
+  EXPECT_EQ(menu.PopupComponent(), &viewer);
+  const TPoint screen = viewer.ClientToScreen(TPoint{5, 5});
+  EXPECT_EQ(viewer.Perform(WM_CONTEXTMENU, 0, PointToLParam(screen)), 1) << "the click's menu is up already";
+  EXPECT_EQ(viewer.Perform(WM_CONTEXTMENU, 0, PointToLParam(TPoint{-1, -1})), 0)
+      << "the keyboard asks for it";
+  menu.SetAutoPopup(false);
+  viewer.MouseUp(mbRight, 0, 5, 5);
+  viewer.MouseUp(mbLeft, 0, 5, 5);
+  EXPECT_EQ(popups, 1);
+  viewer.SetPopupMenu(nullptr);
+}
+
+}  // namespace
