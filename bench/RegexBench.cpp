@@ -1,7 +1,8 @@
 // TRegex against std::regex and PCRE2 (interpreter and JIT) on the same work: the converter's
-// five HTML clean-up rules over 10 MB of generated HTML lines, and an e-mail, a URI and an IPv4
-// pattern over 4 MB of text. After the runs a table gives each engine's time relative to
-// TRegex (above 1 = slower than TRegex).
+// five HTML clean-up rules over 10 MB of generated HTML lines, an e-mail, a URI and an IPv4
+// pattern over 4 MB of text, and a search that backtracks badly without care ([a-z]+\d over
+// 64 KB of letters). After the runs one table gives each engine's time relative to TRegex
+// (above 1 = slower than TRegex) and another TRegex's time relative to PCRE2's interpreter.
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <benchmark/benchmark.h>
 #include <pcre2.h>
@@ -331,6 +332,57 @@ void BM_Search_PCRE2_JIT(benchmark::State& s) {
   RunSearch(s, [](int p) { return CountPcre2(p, true); });
 }
 
+// --- A search that backtracks badly without care ---------------------------------------------
+
+const char* const kRunawayPattern = "[a-z]+\\d";
+
+const std::string& Letters() {
+  static const std::string text = [] {
+    std::mt19937 rng(5);
+    std::string out(64 * 1024, 'a');
+    for (char& c : out) c = static_cast<char>('a' + rng() % 26);
+    return out;
+  }();
+  return text;
+}
+
+void BM_Runaway_TRegex(benchmark::State& state) {
+  TRegex re;
+  re.SetExpression(kRunawayPattern);
+  for (auto _ : state) benchmark::DoNotOptimize(re.Exec(Letters()));
+}
+
+void BM_Runaway_PCRE2(benchmark::State& state) {
+  int error = 0;
+  PCRE2_SIZE offset = 0;
+  pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(kRunawayPattern), PCRE2_ZERO_TERMINATED, 0,
+                                   &error, &offset, nullptr);
+  pcre2_match_data* match = pcre2_match_data_create_from_pattern(code, nullptr);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(Letters().data()),
+                                         Letters().size(), 0, 0, match, nullptr));
+  pcre2_match_data_free(match);
+  pcre2_code_free(code);
+}
+
+/// How long TRegex takes to give up, with its default step limit, on patterns that backtrack
+/// without end.
+void BM_StepLimit_TRegex(benchmark::State& state) {
+  const char* const patterns[] = {"\"([^\\\\\"]+|\\\\.)*\"", "(.+)+[xy]"};
+  const std::string inputs[] = {"\"" + std::string(28, 'a'), std::string(30, 'a')};
+  const int which = static_cast<int>(state.range(0));
+  TRegex re;
+  re.SetExpression(patterns[which]);
+  for (auto _ : state) {
+    try {
+      re.Exec(inputs[which]);
+      state.SkipWithError("matched");
+    } catch (const ERegex& e) {
+      if (e.ErrorCode() != 1018) state.SkipWithError(e.what());
+    }
+  }
+}
+
 BENCHMARK(BM_Cleanup_TRegex)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Cleanup_TRegexOneObject)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Cleanup_StdRegex)->Unit(benchmark::kMillisecond)->Iterations(2);
@@ -340,6 +392,9 @@ BENCHMARK(BM_Search_TRegex)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Mi
 BENCHMARK(BM_Search_StdRegex)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Search_PCRE2)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Search_PCRE2_JIT)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_Runaway_TRegex)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Runaway_PCRE2)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_StepLimit_TRegex)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 /// Keeps every run's time per iteration so that the ratios can be printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -360,6 +415,16 @@ class RatioReporter : public benchmark::ConsoleReporter {
       Row(names[p], "BM_Search_TRegex" + arg,
           {"BM_Search_StdRegex", "BM_Search_PCRE2", "BM_Search_PCRE2_JIT"}, arg);
     }
+    Row("[a-z]+\\d", "BM_Runaway_TRegex", {"BM_Runaway_PCRE2"}, "");
+
+    std::printf("\nTRegex time relative to PCRE2's interpreter (aim: 1.00 or less):\n");
+    Versus("clean-up, one object per rule", "BM_Cleanup_TRegex", "BM_Cleanup_PCRE2");
+    Versus("clean-up, one object (converter)", "BM_Cleanup_TRegexOneObject", "BM_Cleanup_PCRE2");
+    for (int p = 0; p < 3; ++p) {
+      const std::string arg = "/" + std::to_string(p);
+      Versus(names[p], "BM_Search_TRegex" + arg, "BM_Search_PCRE2" + arg);
+    }
+    Versus("[a-z]+\\d on 64 KB", "BM_Runaway_TRegex", "BM_Runaway_PCRE2");
   }
 
  private:
@@ -373,6 +438,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (it != times_.end()) std::printf("  %s %.2f", other + 3, it->second / b->second);
     }
     std::printf("\n");
+  }
+
+  void Versus(const std::string& label, const std::string& ours, const std::string& theirs) const {
+    const auto a = times_.find(ours), b = times_.find(theirs);
+    if (a == times_.end() || b == times_.end()) return;
+    std::printf("  %-34s %.3f\n", label.c_str(), a->second / b->second);
   }
 
   /// The name without the run settings ("BM_X/1/min_time:1.000" -> "BM_X/1").

@@ -118,6 +118,8 @@ const char* ErrorText(int code) {
       return "TRegex(exec): Backtrack Stack Exceeded";
     case 1017:
       return "TRegex(exec): Input String Too Long";
+    case 1018:
+      return "TRegex(exec): Match Step Limit Exceeded";
     default:
       return "Unknown error";
   }
@@ -165,6 +167,7 @@ TRegex::TRegex()
       invert_case_(RegexDefaultInvertCase) {
   RebuildInvertTable();
   UpdateMatchContext();
+  match_->step_limit = kDefaultMatchStepLimit;
   start_.fill(-1);
   end_.fill(-1);
 }
@@ -177,16 +180,24 @@ void TRegex::SetExpression(std::string_view text) {
   if (has_expression_ && program_ && text == expression_) return;
   expression_.clear();
   has_expression_ = false;
-  program_.reset();
+  program_ = nullptr;
   if (text.empty()) return;
   expression_.assign(text);
   has_expression_ = true;
 }
 
 void TRegex::InvalidateProgram() {
-  program_.reset();
+  program_ = nullptr;
   recent_.clear();
   UpdateMatchContext();
+}
+
+int64_t TRegex::MatchStepLimit() const {
+  return match_->step_limit;
+}
+
+void TRegex::SetMatchStepLimit(int64_t limit) {
+  match_->step_limit = std::max<int64_t>(limit, 1);
 }
 
 void TRegex::UpdateMatchContext() {
@@ -206,13 +217,13 @@ void TRegex::RebuildInvertTable() {
 
 void TRegex::Compile() {
   if (!has_expression_) Error(1003);
-  program_.reset();
+  program_ = nullptr;
   const std::string_view text = std::string_view(expression_).substr(0, expression_.find('\0'));
   for (size_t i = 0; i < recent_.size(); ++i) {
     if (recent_[i]->modifiers != modifiers_ || recent_[i]->expression != text) continue;
-    program_ = recent_[i];
     std::rotate(recent_.begin(), recent_.begin() + static_cast<std::ptrdiff_t>(i),
                 recent_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    program_ = recent_.front().get();
     return;
   }
   RegexSyntax syntax;
@@ -223,21 +234,22 @@ void TRegex::Compile() {
   syntax.paired_assigned = paired_assigned_;
   syntax.paired_head = paired_head_;
   syntax.invert_case = &invert_table_;
+  std::unique_ptr<const RegexCode> compiled;
   try {
-    program_ = std::make_shared<const RegexCode>(CompileRegex(expression_, syntax));
+    compiled = std::make_unique<const RegexCode>(CompileRegex(expression_, syntax));
   } catch (const RegexFailure& failure) {
-    program_.reset();
     compiler_error_pos_ = failure.position;
     CompilerPosReset reset{compiler_error_pos_};
     Error(failure.code);
   }
   constexpr size_t kRecentPrograms = 8;
   if (recent_.size() == kRecentPrograms) recent_.pop_back();
-  recent_.insert(recent_.begin(), program_);
+  recent_.insert(recent_.begin(), std::move(compiled));
+  program_ = recent_.front().get();
 }
 
 void TRegex::PrepareProgram() {
-  if (program_ && program_->modifiers != modifiers_) program_.reset();
+  if (program_ && program_->modifiers != modifiers_) program_ = nullptr;
   if (!program_) Compile();
   if (program_->code.empty() || program_->code[0] != regex_code::kMagic) Error(1004);
 }
@@ -462,33 +474,43 @@ std::string TRegex::Substitute(std::string_view tmpl) {
 
 template <class Emit>
 std::string TRegex::ReplaceMatches(std::string_view input, Emit emit) {
+  // Exec overwrites the stored input, which `input` may view.
+  if (ViewsStoredInput(input)) return ReplaceMatches(std::string(input), emit);
+  // Most inputs hold no match: they are returned as they are, copied once.
+  if (!Exec(input)) return std::string(input);
   // The callback may run Exec on this object; work on our own copy of the input.
   const std::string source(input);
   std::string result;
   size_t last = 0;
-  if (Exec(source)) {
-    do {
-      const size_t at = static_cast<size_t>(MatchPos(0) - 1);
-      result.append(source, last, at - last);
-      emit(result);
-      last = at + static_cast<size_t>(MatchLen(0));
-    } while (ExecNext());
-  }
+  do {
+    const size_t at = static_cast<size_t>(MatchPos(0) - 1);
+    result.append(source, last, at - last);
+    emit(result);
+    last = at + static_cast<size_t>(MatchLen(0));
+  } while (ExecNext());
   result.append(source, last, std::string::npos);
   return result;
 }
 
 void TRegex::Split(std::string_view input, TStrings& pieces) {
+  if (ViewsStoredInput(input)) return Split(std::string(input), pieces);
+  if (!Exec(input)) {
+    pieces.Add(std::string(input));
+    return;
+  }
   const std::string source(input);
   size_t last = 0;
-  if (Exec(source)) {
-    do {
-      const size_t at = static_cast<size_t>(MatchPos(0) - 1);
-      pieces.Add(source.substr(last, at - last));
-      last = at + static_cast<size_t>(MatchLen(0));
-    } while (ExecNext());
-  }
+  do {
+    const size_t at = static_cast<size_t>(MatchPos(0) - 1);
+    pieces.Add(source.substr(last, at - last));
+    last = at + static_cast<size_t>(MatchLen(0));
+  } while (ExecNext());
   pieces.Add(source.substr(last));
+}
+
+bool TRegex::ViewsStoredInput(std::string_view input) const {
+  const std::less_equal<const char*> before;
+  return before(input_.data(), input.data()) && before(input.data(), input_.data() + input_.size());
 }
 
 std::string TRegex::Replace(std::string_view input, std::string_view with, bool use_substitution) {

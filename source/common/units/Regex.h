@@ -76,7 +76,7 @@ class TRegex : public TObject {
   /// Compiles the expression now; a compile error raises ERegex.
   void Compile();
   /// The compiled program, or null when there is none (for inspection by tests).
-  const RegexCode* CompiledProgram() const { return program_.get(); }
+  const RegexCode* CompiledProgram() const { return program_; }
 
   // --- Modifiers ---------------------------------------------------------------------
   uint32_t Modifiers() const { return modifiers_; }
@@ -135,6 +135,13 @@ class TRegex : public TObject {
   std::string GetMatch(int index) const;
   /// The stored input (up to its first 0 byte).
   const std::string& InputString() const { return input_; }
+  /// Matcher steps one search (Exec, ExecPos, ExecNext and each search of Split and the
+  /// replacements) may take, besides 64 for every character of the input; a search that needs
+  /// more fails with error 1018, so that a pattern that backtracks without end cannot hang its
+  /// caller. At least 1.
+  int64_t MatchStepLimit() const;
+  void SetMatchStepLimit(int64_t limit);
+  static constexpr int64_t kDefaultMatchStepLimit = 20'000'000;
 
   // --- Operations ----------------------------------------------------------------------
   /// Expands "$n", "${n}", "$&" and "\c" in `tmpl` with the groups of the last match.
@@ -154,14 +161,15 @@ class TRegex : public TObject {
   void UpdateMatchContext();
   template <class Emit>
   std::string ReplaceMatches(std::string_view input, Emit emit);
+  bool ViewsStoredInput(std::string_view input) const;
 
   std::unique_ptr<RegexMatchContext> match_;  // separator sets and the matcher's scratch memory
   std::string expression_;
   bool has_expression_ = false;
-  std::shared_ptr<const RegexCode> program_;
+  const RegexCode* program_ = nullptr;  // one of recent_, or null
   // Programs compiled lately, newest first: a caller that switches one object between a few
   // expressions (the HTML clean-up does, line by line) compiles each of them once.
-  std::vector<std::shared_ptr<const RegexCode>> recent_;
+  std::vector<std::unique_ptr<const RegexCode>> recent_;
   uint32_t modifiers_;
   std::string space_chars_;
   std::string word_chars_;

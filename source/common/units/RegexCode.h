@@ -21,7 +21,7 @@ enum Op : uint8_t {
   ANY = 3,             // any character
   BRANCH = 6,          // one alternative (operand: a node chain); consecutive BRANCHes form a choice
   BACK = 7,            // nothing; its next offset points backwards to the loop head
-  EXACTLY = 8,         // zero-terminated literal
+  EXACTLY = 8,         // int32 length, then the literal (it may hold 0)
   NOTHING = 9,         // the empty string
   STAR = 10,           // one simple node, 0 or more times, greedy
   PLUS = 11,           // one simple node, 1 or more times, greedy
@@ -29,7 +29,7 @@ enum Op : uint8_t {
   NOTDIGIT = 13,       // anything but a digit
   BRACES = 18,         // int32 min, int32 max, one simple node: min..max times, greedy
   COMMENT = 19,        // nothing (comments and inline modifiers)
-  EXACTLYCI = 20,      // zero-terminated literal, ignoring case
+  EXACTLYCI = 20,      // as EXACTLY, ignoring case
   LOOPENTRY = 23,      // opens a counted loop; its next node is the LOOP node
   LOOP = 24,           // int32 min, int32 max, int32 offset back to the body: end of a counted loop
   ANYOFTINYSET = 25,   // 3 characters: one of them
@@ -54,6 +54,7 @@ constexpr uint8_t kMagic = 216;
 constexpr int kNodeHeader = 5;     // opcode + next offset
 constexpr int kBracesOperand = 8;  // min + max
 constexpr int kLoopOperand = 12;   // min + max + back offset
+constexpr int kLiteralHeader = 4;  // the length in front of a literal's characters
 constexpr int kGroupCount = 15;
 constexpr int32_t kInfinite = 2147483647;      // STAR and PLUS
 constexpr int32_t kLoopInfinite = 2147483646;  // {n,} and counted loops
@@ -72,6 +73,41 @@ inline void WriteInt(uint8_t* p, int32_t v) {
 
 inline bool InSet(const uint8_t* bits, uint8_t c) {
   return (bits[c >> 3] >> (c & 7)) & 1;
+}
+
+/// Length of the literal of the EXACTLY or EXACTLYCI node at `node`. Literals carry their
+/// length because an escape may put a 0 into one.
+inline int32_t LiteralLength(const uint8_t* code, int32_t node) {
+  return ReadInt(code + node + kNodeHeader);
+}
+inline const uint8_t* LiteralText(const uint8_t* code, int32_t node) {
+  return code + node + kNodeHeader + kLiteralHeader;
+}
+
+/// Bytes taken by the node at `node`: its header and its operand (for the repetitions, the
+/// counts only: their operand is a node of its own).
+inline int32_t NodeSize(const uint8_t* code, int32_t node) {
+  switch (code[node]) {
+    case EXACTLY:
+    case EXACTLYCI:
+      return kNodeHeader + kLiteralHeader + LiteralLength(code, node);
+    case BRACES:
+    case BRACESNG:
+      return kNodeHeader + kBracesOperand;
+    case LOOP:
+    case LOOPNG:
+      return kNodeHeader + kLoopOperand;
+    case ANYOFTINYSET:
+    case ANYBUTTINYSET:
+      return kNodeHeader + 3;
+    case ANYOFFULLSET:
+      return kNodeHeader + 32;
+    case BSUBEXP:
+    case BSUBEXPCI:
+      return kNodeHeader + 1;
+    default:
+      return kNodeHeader;
+  }
 }
 
 }  // namespace regex_code
@@ -98,6 +134,23 @@ struct RegexCode {
   bool anchored = false;                ///< the program begins with a start-of-input BOL
   int32_t must_offset = -1;             ///< offset of a literal every match contains, -1 = none
   int32_t must_length = 0;
+  /// The literal every match begins with (the first node of a program with one alternative),
+  /// -1 = none; candidates are found and checked with it before the matcher runs.
+  int32_t prefix_node = -1;
+  /// A program of one alternative that begins with an optional one-character node and then a
+  /// repetition of one character without upper bound: an attempt that fails after the
+  /// repetition ran to position q lets the search go on from q (every start in between
+  /// reaches q in the same state). -1 = none.
+  int32_t lead_single = -1;
+  int32_t lead_repeat = -1;
+  /// Per node (by offset), set for a greedy repetition of one character that never has to
+  /// give back: what follows it cannot begin with a character it takes. Empty when none.
+  std::vector<uint8_t> possessive;
+  /// Per BRANCH node (by offset): index into alternative_chars of the characters at which its
+  /// alternative can begin, so that the matcher passes over alternatives that cannot match
+  /// here without making a choice point. -1 (or empty) when any character can.
+  std::vector<int32_t> alternative_index;
+  std::vector<RegexCharSet> alternative_chars;
   /// For each BACK node (by offset): where the loop continues when an iteration matched
   /// nothing, and the slot that remembers where the iteration began. -1 elsewhere.
   std::vector<int32_t> back_exit;
@@ -120,6 +173,9 @@ struct RegexSyntax {
   bool paired_assigned = false;
   uint8_t paired_head = 0;
   const std::array<uint8_t, 256>* invert_case = nullptr;
+  /// Off: no optimisation data (every position is tried, repetitions always give back), so
+  /// that tests can check that the data never changes a result.
+  bool optimise = true;
 };
 
 /// Compiles `expression` (up to its first 0 byte); throws RegexFailure.
@@ -168,6 +224,9 @@ struct RegexMatchContext {
   uint8_t paired_head = 0;
   uint8_t paired_tail = 0;
   const std::array<uint8_t, 256>* invert_case = nullptr;
+  /// Matcher steps one search may take, besides kRegexStepsPerCharacter for every character
+  /// it searches; beyond them it fails with kRegexStepLimitError.
+  int64_t step_limit = 0;
 };
 
 /// Searches `input` (terminated by a 0 at input[length]) from `from` (0-based) for a match
@@ -178,6 +237,12 @@ bool SearchRegex(const RegexCode& program, RegexMatchContext& context, const uin
 
 /// Upper bound on backtracking entries held at once; beyond it a match fails with 1016.
 constexpr size_t kRegexMaxBacktrackEntries = size_t{1} << 23;
+/// The run-time error of a search that used up its steps.
+constexpr int kRegexStepLimitError = 1018;
+/// Steps a search may take for every character it searches, on top of the limit: a long
+/// input that merely holds many failing start positions never runs out, while the work of
+/// one search stays bounded.
+constexpr int64_t kRegexStepsPerCharacter = 64;
 
 /// Applies a modifier string ("i-s") to `modifiers`; false when it holds another character.
 bool RegexParseModifiers(std::string_view text, uint32_t& modifiers);

@@ -71,8 +71,12 @@ class Compiler {
     program.expression = std::string(expr_);
     program.code = std::move(code_);
     program.modifiers = syntax_.modifiers;
-    ComputeOptimisation(program, top_flags_);
     ComputeBackLoops(program);
+    if (syntax_.optimise)
+      ComputeOptimisation(program, top_flags_);
+    else
+      program.first_chars.AddAll();
+    FillFirstTable(program);
     return program;
   }
 
@@ -358,8 +362,8 @@ class Compiler {
 
   int32_t EmitLiteral(std::string_view text) {
     const int32_t ret = EmitNode((mods_ & kModI) ? EXACTLYCI : EXACTLY);
+    EmitInt(static_cast<int32_t>(text.size()));
     for (char c : text) EmitByte(static_cast<uint8_t>(c));
-    EmitByte(0);
     return ret;
   }
 
@@ -689,156 +693,286 @@ class Compiler {
     return off == 0 ? -1 : node + off;
   }
 
-  void AddFirstChars(const RegexCode& program, RegexCharSet& set) const {
-    const std::vector<uint8_t>& code = program.code;
-    std::vector<bool> visited(code.size(), false);
-    std::vector<int32_t> work{1};
-    auto add_tiny = [&](int32_t node, bool negated) {
-      const uint8_t* m = &code[node + kNodeHeader];
-      for (int c = 0; c < 256; ++c) {
-        const bool member = c == m[0] || c == m[1] || c == m[2];
-        if (member != negated) set.Add(static_cast<uint8_t>(c));
-      }
-    };
-    while (!work.empty()) {
-      int32_t n = work.back();
-      work.pop_back();
-      while (n > 0 && !visited[n]) {
-        visited[n] = true;
-        const uint8_t op = code[n];
-        int32_t cont = -1;  // where the walk goes on, -1 = it stops here
-        switch (op) {
-          case EXACTLY:
-            set.Add(code[n + kNodeHeader]);
-            break;
-          case EXACTLYCI:
-            set.Add(code[n + kNodeHeader]);
-            set.Add(Invert(code[n + kNodeHeader]));
-            break;
-          case ANYDIGIT:
-          case NOTDIGIT:
-            for (int c = 0; c < 256; ++c)
-              if (IsDigit(static_cast<char>(c)) == (op == ANYDIGIT)) set.Add(static_cast<uint8_t>(c));
-            break;
-          case ANYOFTINYSET:
-            add_tiny(n, false);
-            break;
-          case ANYBUTTINYSET:
-            add_tiny(n, true);
-            break;
-          case ANYOFFULLSET:
-            for (int i = 0; i < 32; ++i) set.bits[i] |= code[n + kNodeHeader + i];
-            break;
-          case EOL:
-            set.Add(0);
-            break;
-          case EOLML:
-            // The separators count whatever Modifiers say: an inline (?m) made this node.
-            set.Add(0);
-            for (char c : syntax_.line_separators) set.Add(static_cast<uint8_t>(c));
-            if (syntax_.paired_assigned) set.Add(syntax_.paired_head);
-            break;
-          case BOL:
-          case BOLML:
-          case BACK:
-          case NOTHING:
-          case COMMENT:
-          case BOUND:
-          case NOTBOUND:
-          case LOOPENTRY:
-            cont = NextOf(code, n);
-            break;
-          case BRANCH:
-            for (int32_t b = n; b > 0 && code[b] == BRANCH; b = NextOf(code, b))
-              work.push_back(b + kNodeHeader);
-            break;
-          case STAR:
-          case STARNG:
-            work.push_back(n + kNodeHeader);
-            cont = NextOf(code, n);
-            break;
-          case PLUS:
-          case PLUSNG:
-            cont = n + kNodeHeader;
-            break;
-          case BRACES:
-          case BRACESNG:
-            work.push_back(n + kNodeHeader + kBracesOperand);
-            if (ReadInt(&code[n + kNodeHeader]) == 0) cont = NextOf(code, n);
-            break;
-          case LOOP:
-          case LOOPNG:
-            work.push_back(n + ReadInt(&code[n + kNodeHeader + 8]));
-            if (ReadInt(&code[n + kNodeHeader]) == 0) cont = NextOf(code, n);
-            break;
-          default:
-            if (op > OPEN && op < OPEN + kGroupCount) {
-              cont = NextOf(code, n);
-            } else if (op > CLOSE && op < CLOSE + kGroupCount) {
-              cont = NextOf(code, n);
-            } else {
-              set.AddAll();  // END, ANY, ANYML, BSUBEXP, BSUBEXPCI
-            }
-            break;
-        }
-        n = cont;
-      }
+  static bool IsRepeat(uint8_t op) {
+    return op == STAR || op == STARNG || op == PLUS || op == PLUSNG || op == BRACES || op == BRACESNG;
+  }
+
+  static int32_t RepeatOperand(const std::vector<uint8_t>& code, int32_t node) {
+    return node + kNodeHeader + (code[node] == BRACES || code[node] == BRACESNG ? kBracesOperand : 0);
+  }
+
+  static int32_t RepeatMin(const std::vector<uint8_t>& code, int32_t node) {
+    switch (code[node]) {
+      case STAR:
+      case STARNG:
+        return 0;
+      case PLUS:
+      case PLUSNG:
+        return 1;
+      default:
+        return ReadInt(&code[node + kNodeHeader]);
     }
   }
 
-  void ComputeOptimisation(RegexCode& program, int flags) const {
-    AddFirstChars(program, program.first_chars);
+  static int32_t RepeatMax(const std::vector<uint8_t>& code, int32_t node) {
+    if (code[node] == BRACES || code[node] == BRACESNG) return ReadInt(&code[node + kNodeHeader + 4]);
+    return kInfinite;
+  }
+
+  static bool IsBackReference(uint8_t op) { return op == BSUBEXP || op == BSUBEXPCI; }
+
+  /// The characters the node at `node` can begin with (of a literal, its first one).
+  RegexCharSet OperandChars(const std::vector<uint8_t>& code, int32_t node) const {
+    RegexCharSet set;
+    const uint8_t* operand = &code[node + kNodeHeader];
+    switch (code[node]) {
+      case EXACTLY:
+        set.Add(LiteralText(code.data(), node)[0]);
+        break;
+      case EXACTLYCI:
+        set.Add(LiteralText(code.data(), node)[0]);
+        set.Add(Invert(LiteralText(code.data(), node)[0]));
+        break;
+      case ANYDIGIT:
+      case NOTDIGIT:
+        for (int c = 0; c < 256; ++c)
+          if (IsDigit(static_cast<char>(c)) == (code[node] == ANYDIGIT)) set.Add(static_cast<uint8_t>(c));
+        break;
+      case ANYOFTINYSET:
+      case ANYBUTTINYSET:
+        for (int c = 0; c < 256; ++c) {
+          const bool member = c == operand[0] || c == operand[1] || c == operand[2];
+          if (member == (code[node] == ANYOFTINYSET)) set.Add(static_cast<uint8_t>(c));
+        }
+        break;
+      case ANYOFFULLSET:
+        std::memcpy(set.bits.data(), operand, 32);
+        break;
+      default:  // ANY, ANYML and anything else: every character
+        set.AddAll();
+        break;
+    }
+    return set;
+  }
+
+  /// Whether the node at `node` always takes exactly one character.
+  static bool TakesOneCharacter(const std::vector<uint8_t>& code, int32_t node) {
+    switch (code[node]) {
+      case EXACTLY:
+      case EXACTLYCI:
+        return LiteralLength(code.data(), node) == 1;
+      case ANY:
+      case ANYML:
+      case ANYDIGIT:
+      case NOTDIGIT:
+      case ANYOFTINYSET:
+      case ANYBUTTINYSET:
+      case ANYOFFULLSET:
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  /// The walk behind the optimisation data: from a node on, along every path that takes no
+  /// input, it collects the characters at which that path can go on (0 standing for the end
+  /// of the input). A success from that node at position p implies that the character at p
+  /// is collected, whatever the loop counters are, so the data never excludes a match.
+  class FirstCharWalk {
+   public:
+    FirstCharWalk(const Compiler& compiler, const std::vector<uint8_t>& code)
+        : compiler_(compiler), code_(code), stamp_(code.size(), 0) {}
+
+    /// Adds the characters at which a match from `from` can go on to `set`; true when the
+    /// walk reaches `target` without taking input.
+    bool Walk(int32_t from, RegexCharSet& set, int32_t target = -1) {
+      ++generation_;
+      bool reached = false;
+      work_.assign(1, from);
+      while (!work_.empty()) {
+        int32_t n = work_.back();
+        work_.pop_back();
+        while (n > 0 && stamp_[n] != generation_) {
+          stamp_[n] = generation_;
+          if (n == target) {
+            reached = true;
+            break;
+          }
+          n = Visit(n, set);
+        }
+      }
+      return reached;
+    }
+
+   private:
+    int32_t LoopBody(int32_t loop) const { return loop + ReadInt(&code_[loop + kNodeHeader + 8]); }
+
+    /// Adds what node `n` contributes; returns the node the walk goes on with, -1 to stop.
+    int32_t Visit(int32_t n, RegexCharSet& set) {
+      const uint8_t op = code_[n];
+      switch (op) {
+        case EXACTLY:
+        case EXACTLYCI:
+        case ANYDIGIT:
+        case NOTDIGIT:
+        case ANYOFTINYSET:
+        case ANYBUTTINYSET:
+        case ANYOFFULLSET: {
+          const RegexCharSet chars = compiler_.OperandChars(code_, n);
+          for (int i = 0; i < 32; ++i) set.bits[i] |= chars.bits[i];
+          return -1;
+        }
+        case EOL:
+          set.Add(0);
+          return -1;
+        case EOLML:
+          // The separators count whatever Modifiers say: an inline (?m) made this node.
+          set.Add(0);
+          for (char c : compiler_.syntax_.line_separators) set.Add(static_cast<uint8_t>(c));
+          if (compiler_.syntax_.paired_assigned) set.Add(compiler_.syntax_.paired_head);
+          return -1;
+        case BSUBEXP:
+        case BSUBEXPCI:
+          set.AddAll();  // and the group may have matched nothing
+          return NextOf(code_, n);
+        case BOL:
+        case BOLML:
+        case BACK:
+        case NOTHING:
+        case COMMENT:
+        case BOUND:
+        case NOTBOUND:
+          return NextOf(code_, n);
+        case BRANCH:
+          for (int32_t b = n; b > 0 && code_[b] == BRANCH; b = NextOf(code_, b))
+            work_.push_back(b + kNodeHeader);
+          return -1;
+        case STAR:
+        case STARNG:
+        case PLUS:
+        case PLUSNG:
+        case BRACES:
+        case BRACESNG: {
+          const int32_t operand = RepeatOperand(code_, n);
+          work_.push_back(operand);
+          const bool may_be_empty = RepeatMin(code_, n) == 0 || IsBackReference(code_[operand]);
+          return may_be_empty ? NextOf(code_, n) : -1;
+        }
+        case LOOPENTRY: {
+          // Entered afresh, the loop can be left at once only when its minimum is 0. When its
+          // body can match nothing, the walk through the body reaches the LOOP node itself.
+          const int32_t loop = NextOf(code_, n);
+          if (loop <= 0 || (code_[loop] != LOOP && code_[loop] != LOOPNG)) return -1;
+          work_.push_back(LoopBody(loop));
+          return ReadInt(&code_[loop + kNodeHeader]) == 0 ? NextOf(code_, loop) : -1;
+        }
+        case LOOP:
+        case LOOPNG:
+          // Reached without taking input from inside the body: the counter may be anything,
+          // so the loop may be left as well as repeated.
+          work_.push_back(LoopBody(n));
+          return NextOf(code_, n);
+        default:
+          if ((op > OPEN && op < OPEN + kGroupCount) || (op > CLOSE && op < CLOSE + kGroupCount))
+            return NextOf(code_, n);
+          set.AddAll();  // END, ANY, ANYML
+          return -1;
+      }
+    }
+
+    const Compiler& compiler_;
+    const std::vector<uint8_t>& code_;
+    std::vector<uint32_t> stamp_;
+    std::vector<int32_t> work_;
+    uint32_t generation_ = 0;
+  };
+
+  static void FillFirstTable(RegexCode& program) {
     for (int c = 0; c < 256; ++c) program.first_table[c] = program.first_chars.Has(static_cast<uint8_t>(c));
     program.first_count = program.first_chars.Count();
     if (program.first_count == 1)
       for (int c = 0; c < 256; ++c)
         if (program.first_table[c]) program.first_single = c;
+  }
+
+  /// Marks the greedy one-character repetitions that never need to give back.
+  void MarkPossessive(RegexCode& program, FirstCharWalk& walk) const {
+    const std::vector<uint8_t>& code = program.code;
+    const auto size = static_cast<int32_t>(code.size());
+    for (int32_t n = 1; n < size; n += NodeSize(code.data(), n)) {
+      if (code[n] != STAR && code[n] != PLUS && code[n] != BRACES) continue;
+      const int32_t operand = RepeatOperand(code, n);
+      if (!TakesOneCharacter(code, operand)) continue;
+      RegexCharSet after;
+      walk.Walk(NextOf(code, n), after);
+      RegexCharSet taken = OperandChars(code, operand);
+      taken.bits[0] &= 0xFE;  // a repetition never takes the 0 that ends the input
+      bool overlap = false;
+      for (int i = 0; i < 32 && !overlap; ++i) overlap = (after.bits[i] & taken.bits[i]) != 0;
+      if (overlap) continue;
+      if (program.possessive.empty()) program.possessive.assign(code.size(), 0);
+      program.possessive[n] = 1;
+    }
+  }
+
+  /// Records where each alternative can begin.
+  static void MarkAlternatives(RegexCode& program, FirstCharWalk& walk) {
+    const std::vector<uint8_t>& code = program.code;
+    const auto size = static_cast<int32_t>(code.size());
+    for (int32_t n = 1; n < size; n += NodeSize(code.data(), n)) {
+      if (code[n] != BRANCH) continue;
+      RegexCharSet chars;
+      walk.Walk(n + kNodeHeader, chars);
+      if (chars.Count() == 256) continue;
+      if (program.alternative_index.empty()) program.alternative_index.assign(code.size(), -1);
+      program.alternative_index[n] = static_cast<int32_t>(program.alternative_chars.size());
+      program.alternative_chars.push_back(chars);
+    }
+  }
+
+  /// A leading "[one character] repetition without upper bound" (see RegexCode::lead_repeat).
+  static void FindLeadRepeat(RegexCode& program, int32_t first) {
+    const std::vector<uint8_t>& code = program.code;
+    int32_t single = -1;
+    int32_t repeat = first;
+    if (TakesOneCharacter(code, first)) {
+      single = first;
+      repeat = NextOf(code, first);
+    }
+    if (repeat <= 0 || !IsRepeat(code[repeat])) return;
+    if (RepeatMax(code, repeat) < kLoopInfinite) return;
+    if (!TakesOneCharacter(code, RepeatOperand(code, repeat))) return;
+    program.lead_single = single;
+    program.lead_repeat = repeat;
+  }
+
+  void ComputeOptimisation(RegexCode& program, int flags) const {
+    FirstCharWalk walk(*this, program.code);
+    walk.Walk(1, program.first_chars);
+    MarkPossessive(program, walk);
+    MarkAlternatives(program, walk);
     const std::vector<uint8_t>& code = program.code;
     const int32_t top = 1;
     const int32_t after = NextOf(code, top);
     if (after > 0 && code[after] == BRANCH) return;  // more than one alternative
     const int32_t first = top + kNodeHeader;
     if (code[first] == EXACTLY)
-      program.start_char = code[first + kNodeHeader];
+      program.start_char = LiteralText(code.data(), first)[0];
     else if (code[first] == BOL)
       program.anchored = true;
+    if (code[first] == EXACTLY || code[first] == EXACTLYCI) program.prefix_node = first;
+    FindLeadRepeat(program, first);
     if (!(flags & kSpStart)) return;
     int32_t best_len = 0;
     for (int32_t n = first; n > 0 && n < static_cast<int32_t>(code.size()); n = NextOf(code, n)) {
       if (code[n] != EXACTLY) continue;
-      const auto len =
-          static_cast<int32_t>(std::strlen(reinterpret_cast<const char*>(&code[n + kNodeHeader])));
+      const int32_t len = LiteralLength(code.data(), n);
       if (len > 0 && len >= best_len) {
         best_len = len;
-        program.must_offset = n + kNodeHeader;
+        program.must_offset = n + kNodeHeader + kLiteralHeader;
       }
     }
     program.must_length = best_len;
-  }
-
-  static int32_t NodeSize(const std::vector<uint8_t>& code, int32_t n) {
-    switch (code[n]) {
-      case EXACTLY:
-      case EXACTLYCI:
-        return kNodeHeader +
-               static_cast<int32_t>(std::strlen(reinterpret_cast<const char*>(&code[n + kNodeHeader]))) + 1;
-      case BRACES:
-      case BRACESNG:
-        return kNodeHeader + kBracesOperand;
-      case LOOP:
-      case LOOPNG:
-        return kNodeHeader + kLoopOperand;
-      case ANYOFTINYSET:
-      case ANYBUTTINYSET:
-        return kNodeHeader + 3;
-      case ANYOFFULLSET:
-        return kNodeHeader + 32;
-      case BSUBEXP:
-      case BSUBEXPCI:
-        return kNodeHeader + 1;
-      default:
-        return kNodeHeader;
-    }
   }
 
   /// Finds, for every BACK node, where its loop goes on when an iteration matched nothing:
@@ -846,7 +980,7 @@ class Compiler {
   static void ComputeBackLoops(RegexCode& program) {
     const std::vector<uint8_t>& code = program.code;
     const auto size = static_cast<int32_t>(code.size());
-    for (int32_t n = 1; n < size; n += NodeSize(code, n)) {
+    for (int32_t n = 1; n < size; n += NodeSize(code.data(), n)) {
       if (code[n] != BACK) continue;
       const int32_t target = NextOf(code, n);
       // '*': the BACK returns to the loop's BRANCH; '+': it is the operand of a BRANCH.

@@ -2,6 +2,8 @@
 // records of every state change (groups, loop counters, loop level) live on one heap stack,
 // so no input can overflow the native stack, and backtracking to a choice point restores
 // exactly the state it was taken in.
+#include <string.h>  // memmem
+
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -37,7 +39,7 @@ bool IsDigitChar(uint8_t c) {
 class Matcher {
  public:
   Matcher(const RegexCode& program, RegexMatchContext& context, const uint8_t* input, int32_t length,
-          int32_t* start, int32_t* end)
+          int32_t* start, int32_t* end, int64_t steps)
       : code_(program.code.data()),
         program_(program),
         ctx_(context),
@@ -46,7 +48,8 @@ class Matcher {
         start_(start),
         end_(end),
         slots_(context.slots),
-        stack_(context.stack) {
+        stack_(context.stack),
+        steps_left_(steps) {
     slots_.assign(program.back_slot_count, -1);
   }
 
@@ -54,10 +57,34 @@ class Matcher {
   bool Attempt(int32_t pos) {
     level_ = 0;
     int32_t match_end = 0;
-    if (!Run(1, pos, match_end)) return false;
+    if (!Run(1, pos, match_end)) {
+      // Changes made while no choice point existed were not recorded: undo them wholesale.
+      std::fill(start_, start_ + kGroupCount, -1);
+      std::fill(end_, end_ + kGroupCount, -1);
+      std::fill(slots_.begin(), slots_.end(), -1);
+      return false;
+    }
     start_[0] = pos;
     end_[0] = match_end;
     return true;
+  }
+
+  /// Where the search goes on after a failed attempt at `p`: past the starts that would fail
+  /// the same way (see RegexCode::lead_repeat), else at p + 1.
+  int32_t NextStart(int32_t p) const {
+    if (program_.lead_repeat < 0) return p + 1;
+    int32_t from = p;
+    if (program_.lead_single >= 0) {
+      if (p >= len_ || !MatchOne(program_.lead_single, p)) return p + 1;
+      from = p + 1;
+    }
+    const uint8_t op = code_[program_.lead_repeat];
+    const int32_t operand =
+        program_.lead_repeat + kNodeHeader + (op == BRACES || op == BRACESNG ? kBracesOperand : 0);
+    int32_t step = 1;
+    const int32_t q = from + CountRepeats(operand, from, 0, kInfinite, step);
+    // Without a leading character the start at q reaches the same point as well.
+    return program_.lead_single >= 0 ? std::max(q, p + 1) : q + 1;
   }
 
  private:
@@ -69,7 +96,15 @@ class Matcher {
     return node + off;
   }
 
+  static bool IsChoice(Kind kind) { return kind < Kind::GroupStart; }
+
+  /// Records a choice point, or the undo of a change. A change needs no undo while no choice
+  /// point could take the match back behind it: a failed attempt resets the state anyway.
   void Push(Kind kind, int32_t a, int32_t b = 0, int32_t c = 0, int32_t d = 0) {
+    if (IsChoice(kind))
+      ++choices_;
+    else if (choices_ == 0)
+      return;
     if (stack_.size() >= kRegexMaxBacktrackEntries) throw RegexFailure{1016, 0};
     stack_.push(Entry{static_cast<uint8_t>(kind), a, b, c, d});
   }
@@ -97,9 +132,9 @@ class Matcher {
       case ANY:
         return true;
       case EXACTLY:
-        return c == operand[0];
+        return c == LiteralText(code_, op)[0];
       case EXACTLYCI:
-        return c == operand[0] || c == Invert(operand[0]);
+        return c == LiteralText(code_, op)[0] || c == Invert(LiteralText(code_, op)[0]);
       case ANYDIGIT:
         return IsDigitChar(c);
       case NOTDIGIT:
@@ -110,9 +145,17 @@ class Matcher {
         return c != operand[0] && c != operand[1] && c != operand[2];
       case ANYOFFULLSET:
         return InSet(operand, c);
+      case ANYML:  // only ever the character before a leading repetition
+        return !PairAt(p) && !ctx_.line_separators.Has(c);
       default:
         throw RegexFailure{1000, 0};
     }
+  }
+
+  bool EqualsIgnoringCase(const uint8_t* lit, const uint8_t* q, int32_t n) const {
+    for (int32_t i = 0; i < n; ++i)
+      if (q[i] != lit[i] && q[i] != Invert(lit[i])) return false;
+    return true;
   }
 
   /// Length of group `g`'s text, or -1 when the group is unset.
@@ -128,9 +171,7 @@ class Matcher {
     const uint8_t* s = in_ + start_[g];
     const uint8_t* q = in_ + p;
     if (!ci) return std::memcmp(s, q, n) == 0;
-    for (int32_t i = 0; i < n; ++i)
-      if (q[i] != s[i] && q[i] != Invert(s[i])) return false;
-    return true;
+    return EqualsIgnoringCase(s, q, n);
   }
 
   /// How often the simple node `op` matches from `p`, at most `max` times. `step` gets the
@@ -162,9 +203,11 @@ class Matcher {
     switch (code) {
       case ANY:
         return limit;
-      case EXACTLY:
-        while (i < limit && s[i] == operand[0]) ++i;
+      case EXACTLY: {
+        const uint8_t c = LiteralText(code_, op)[0];
+        while (i < limit && s[i] == c) ++i;
         return i;
+      }
       case ANYBUTTINYSET:
         while (i < limit && s[i] != operand[0] && s[i] != operand[1] && s[i] != operand[2]) ++i;
         return i;
@@ -207,7 +250,7 @@ class Matcher {
         break;
     }
     r.next = Next(node);
-    if (code_[r.next] == EXACTLY) r.look_ahead = code_[r.next + kNodeHeader];
+    if (code_[r.next] == EXACTLY) r.look_ahead = LiteralText(code_, r.next)[0];
     return r;
   }
 
@@ -253,6 +296,15 @@ class Matcher {
     if (greedy) {
       const int32_t count = CountRepeats(r.operand, p, r.min, r.max, step);
       if (count < r.min) return false;
+      if (!program_.possessive.empty() && program_.possessive[node]) {
+        // What follows cannot begin with a character the repetition took: giving any back
+        // could not help.
+        const int32_t at = p + count * step;
+        if (!LookAheadFits(r, at)) return false;
+        n = r.next;
+        p = at;
+        return true;
+      }
       return ResumeGreedy(node, p, count, step, n, p);
     }
     const int32_t count = CountRepeats(r.operand, p, r.min, r.min, step);
@@ -293,20 +345,27 @@ class Matcher {
   /// Runs the program from node `n` at position `p`; true when END is reached.
   bool Run(int32_t n, int32_t p, int32_t& match_end) {
     stack_.clear();
+    choices_ = 0;
+    int64_t steps_left = steps_left_;
     for (;;) {
+      if (--steps_left < 0) throw RegexFailure{kRegexStepLimitError, 0};
       if (Step(n, p)) {
         if (code_[n] == END) {
           match_end = p;
+          steps_left_ = steps_left;
           return true;
         }
         continue;
       }
-      if (!Backtrack(n, p)) return false;
+      if (!Backtrack(n, p)) {
+        steps_left_ = steps_left;
+        return false;
+      }
     }
   }
 
   /// Executes the node at `n`; on success moves `n` and `p` on (or leaves n at END).
-  bool Step(int32_t& n, int32_t& p) {
+  [[gnu::always_inline]] bool Step(int32_t& n, int32_t& p) {
     const uint8_t op = code_[n];
     const uint8_t* operand = code_ + n + kNodeHeader;
     switch (op) {
@@ -331,22 +390,17 @@ class Matcher {
         ++p;
         break;
       case EXACTLY: {
-        if (p >= len_ || in_[p] != operand[0]) return false;
-        const auto lit = reinterpret_cast<const char*>(operand);
-        const auto n_lit = static_cast<int32_t>(std::strlen(lit));
+        const uint8_t* lit = LiteralText(code_, n);
+        const int32_t n_lit = LiteralLength(code_, n);
+        if (p >= len_ || in_[p] != lit[0]) return false;
         if (n_lit > len_ - p || std::memcmp(lit, in_ + p, n_lit) != 0) return false;
         p += n_lit;
         break;
       }
       case EXACTLYCI: {
-        if (operand[0] == 0) return false;
-        int32_t i = 0;
-        for (; operand[i] != 0; ++i) {
-          if (p + i >= len_) return false;
-          const uint8_t c = in_[p + i];
-          if (c != operand[i] && c != Invert(operand[i])) return false;
-        }
-        p += i;
+        const int32_t n_lit = LiteralLength(code_, n);
+        if (n_lit > len_ - p || !EqualsIgnoringCase(LiteralText(code_, n), in_ + p, n_lit)) return false;
+        p += n_lit;
         break;
       }
       case ANYOFTINYSET:
@@ -395,12 +449,8 @@ class Matcher {
         }
         break;
       }
-      case BRANCH: {
-        const int32_t next = Next(n);
-        if (code_[next] == BRANCH) Push(Kind::Alternative, next, p);
-        n += kNodeHeader;
-        return true;
-      }
+      case BRANCH:
+        return EnterAlternative(n, p);
       case STAR:
       case STARNG:
       case PLUS:
@@ -433,6 +483,37 @@ class Matcher {
         throw RegexFailure{1001, 0};
     }
     n = Next(n);
+    return true;
+  }
+
+  /// Whether the alternative of the BRANCH node `branch` can begin at `p`.
+  bool AlternativeFits(int32_t branch, int32_t p) const {
+    if (program_.alternative_index.empty()) return true;
+    const int32_t index = program_.alternative_index[branch];
+    return index < 0 || program_.alternative_chars[index].Has(p < len_ ? in_[p] : 0);
+  }
+
+  /// The first alternative from the BRANCH node `b` on that can begin at `p`, -1 when none.
+  int32_t FittingAlternative(int32_t b, int32_t p) const {
+    for (;;) {
+      if (AlternativeFits(b, p)) return b;
+      const int32_t next = Next(b);
+      if (code_[next] != BRANCH) return -1;
+      b = next;
+    }
+  }
+
+  /// Enters the first alternative from the BRANCH node `n` on that can begin at `p`, leaving
+  /// a choice point when a later one could begin there too; false when none can.
+  bool EnterAlternative(int32_t& n, int32_t p) {
+    const int32_t b = FittingAlternative(n, p);
+    if (b < 0) return false;
+    const int32_t next = Next(b);
+    if (code_[next] == BRANCH) {
+      const int32_t later = FittingAlternative(next, p);
+      if (later >= 0) Push(Kind::Alternative, later, p);
+    }
+    n = b + kNodeHeader;
     return true;
   }
 
@@ -481,6 +562,7 @@ class Matcher {
   bool Backtrack(int32_t& n, int32_t& p) {
     while (!stack_.empty()) {
       const Entry e = stack_.pop();
+      if (IsChoice(static_cast<Kind>(e.kind))) --choices_;
       switch (static_cast<Kind>(e.kind)) {
         case Kind::GroupStart:
           start_[e.a] = e.b;
@@ -500,13 +582,11 @@ class Matcher {
         case Kind::Slot:
           slots_[e.a] = e.b;
           break;
-        case Kind::Alternative: {
+        case Kind::Alternative:
           p = e.b;
-          const int32_t next = Next(e.a);
-          if (code_[next] == BRANCH) Push(Kind::Alternative, next, p);
-          n = e.a + kNodeHeader;
-          return true;
-        }
+          n = e.a;
+          if (EnterAlternative(n, p)) return true;
+          break;
         case Kind::RepeatGreedy:
           if (ResumeGreedy(e.a, e.b, e.c - 1, e.d, n, p)) return true;
           break;
@@ -546,25 +626,50 @@ class Matcher {
   int32_t* start_;
   int32_t* end_;
   int level_ = 0;
+  int64_t choices_ = 0;  // choice points on the stack
   int32_t counter_[kMaxLoopLevels + 2] = {};
   int32_t iter_start_[kMaxLoopLevels + 2] = {};
   std::vector<int32_t>& slots_;
   RegexBacktrackStack& stack_;
+  int64_t steps_left_;  // for the whole search, across attempts
 };
 
 /// Position of the first character at or after `from` (up to and including the terminating
-/// 0 at `length`) that can begin a match.
-int32_t FindCandidate(const RegexCharSet& first, const bool* table, int single, const uint8_t* input,
-                      int32_t length, int32_t from) {
+/// 0 at `length`) that can begin a match; -1 when there is none.
+int32_t FindCandidate(const RegexCode& program, const uint8_t* input, int32_t length, int32_t from) {
+  const uint8_t* code = program.code.data();
+  if (program.prefix_node >= 0 && code[program.prefix_node] == EXACTLY &&
+      LiteralLength(code, program.prefix_node) > 1) {
+    const void* hit = memmem(input + from, length - from, LiteralText(code, program.prefix_node),
+                             LiteralLength(code, program.prefix_node));
+    return hit ? static_cast<int32_t>(static_cast<const uint8_t*>(hit) - input) : -1;
+  }
+  const int single = program.first_single;
   if (single >= 0) {
     if (from >= length) return (from == length && single == 0) ? length : -1;
     const void* hit = std::memchr(input + from, single, length - from);
     if (hit) return static_cast<int32_t>(static_cast<const uint8_t*>(hit) - input);
     return single == 0 ? length : -1;
   }
+  const bool* table = program.first_table.data();
   for (int32_t p = from; p < length; ++p)
     if (table[input[p]]) return p;
-  return (from <= length && first.Has(0)) ? length : -1;
+  return (from <= length && table[0]) ? length : -1;
+}
+
+/// Whether a literal that every match begins with, ignoring case, is at `p`. The check
+/// spares the matcher's set-up at the many candidates that share only the first character.
+bool PrefixFits(const RegexCode& program, const RegexMatchContext& context, const uint8_t* input,
+                int32_t length, int32_t p) {
+  const uint8_t* code = program.code.data();
+  if (program.prefix_node < 0 || code[program.prefix_node] != EXACTLYCI) return true;
+  const int32_t n = LiteralLength(code, program.prefix_node);
+  if (n > length - p) return false;
+  const uint8_t* lit = LiteralText(code, program.prefix_node);
+  const std::array<uint8_t, 256>& invert = *context.invert_case;
+  for (int32_t i = 0; i < n; ++i)
+    if (input[p + i] != lit[i] && input[p + i] != invert[lit[i]]) return false;
+  return true;
 }
 
 }  // namespace
@@ -573,31 +678,18 @@ bool SearchRegex(const RegexCode& program, RegexMatchContext& context, const uin
                  int32_t from, int32_t* start, int32_t* end) {
   std::fill(start, start + kGroupCount, -1);
   std::fill(end, end + kGroupCount, -1);
-  if (program.must_offset >= 0) {
-    const std::string_view text(reinterpret_cast<const char*>(input) + from, length - from);
-    const std::string_view must(reinterpret_cast<const char*>(&program.code[program.must_offset]),
-                                program.must_length);
-    if (text.find(must) == std::string_view::npos) return false;
-  }
-  Matcher matcher(program, context, input, length, start, end);
-  if (program.anchored) return matcher.Attempt(from);
-  if (program.start_char != 0) {
-    for (int32_t p = from; p < length;) {
-      const void* hit = std::memchr(input + p, program.start_char, length - p);
-      if (!hit) return false;
-      p = static_cast<int32_t>(static_cast<const uint8_t*>(hit) - input);
-      if (matcher.Attempt(p)) return true;
-      ++p;
-    }
+  if (program.must_offset >= 0 &&
+      !memmem(input + from, length - from, &program.code[program.must_offset], program.must_length))
     return false;
-  }
+  const int64_t steps = context.step_limit + kRegexStepsPerCharacter * (length - from);
+  Matcher matcher(program, context, input, length, start, end, steps);
+  if (program.anchored) return matcher.Attempt(from);
   if (program.first_count == 0) return false;
   for (int32_t p = from; p <= length;) {
-    p = FindCandidate(program.first_chars, program.first_table.data(), program.first_single, input, length,
-                      p);
+    p = FindCandidate(program, input, length, p);
     if (p < 0) return false;
-    if (matcher.Attempt(p)) return true;
-    ++p;
+    if (PrefixFits(program, context, input, length, p) && matcher.Attempt(p)) return true;
+    p = matcher.NextStart(p);
   }
   return false;
 }

@@ -2,7 +2,6 @@
 // the optimisation data the search relies on.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,41 +20,18 @@ const RegexCode& CompileOrDie(TRegex& re, std::string_view expression, std::stri
   return *re.CompiledProgram();
 }
 
-int NodeSize(const std::vector<uint8_t>& code, size_t n) {
-  switch (code[n]) {
-    case EXACTLY:
-    case EXACTLYCI:
-      return kNodeHeader + static_cast<int>(std::strlen(reinterpret_cast<const char*>(&code[n + 5]))) + 1;
-    case BRACES:
-    case BRACESNG:
-      return kNodeHeader + kBracesOperand;
-    case LOOP:
-    case LOOPNG:
-      return kNodeHeader + kLoopOperand;
-    case ANYOFTINYSET:
-    case ANYBUTTINYSET:
-      return kNodeHeader + 3;
-    case ANYOFFULLSET:
-      return kNodeHeader + 32;
-    case BSUBEXP:
-    case BSUBEXPCI:
-      return kNodeHeader + 1;
-    default:
-      return kNodeHeader;
-  }
-}
-
 /// The nodes in program order, one word each: the opcode number, literals as "8:text",
 /// tiny sets as "25:abc", counted nodes as "18{min,max}".
 std::string Listing(const RegexCode& program) {
   const std::vector<uint8_t>& code = program.code;
   std::string out;
-  for (size_t n = 1; n < code.size(); n += NodeSize(code, n)) {
+  for (int32_t n = 1; n < static_cast<int32_t>(code.size()); n += NodeSize(code.data(), n)) {
     if (!out.empty()) out += ' ';
     const int op = code[n];
     out += std::to_string(op);
     if (op == EXACTLY || op == EXACTLYCI)
-      out += ":" + std::string(reinterpret_cast<const char*>(&code[n + 5]));
+      out += ":" + std::string(reinterpret_cast<const char*>(LiteralText(code.data(), n)),
+                               LiteralLength(code.data(), n));
     if (op == ANYOFTINYSET || op == ANYBUTTINYSET)
       out += ":" + std::string(reinterpret_cast<const char*>(&code[n + 5]), 3);
     if (op == BRACES || op == BRACESNG || op == LOOP || op == LOOPNG)
@@ -154,6 +130,9 @@ TEST(RegexCompileTest, EveryErrorCodeHasItsText) {
       {1013, "Unknown error"},
       {1014, "TRegex(exec): Loop Stack Exceeded"},
       {1015, "TRegex(exec): Loop Without LoopEntry !"},
+      {1016, "TRegex(exec): Backtrack Stack Exceeded"},
+      {1017, "TRegex(exec): Input String Too Long"},
+      {1018, "TRegex(exec): Match Step Limit Exceeded"},
       {114, "Unknown error"},
   };
   TRegex re;

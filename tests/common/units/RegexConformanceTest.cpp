@@ -49,7 +49,9 @@ std::string LoadCorpus(std::vector<CorpusCase>& cases) {
   const fs::path dir = fs::path(data && *data ? data : fs::temp_directory_path().string()) / "regex-corpus";
   const fs::path tsv = dir / "re_tests.tsv";
   if (!fs::exists(tsv)) {
-    const fs::path script = fs::path(__FILE__).parent_path() / "regex_corpus.py";
+    // __FILE__ may be relative to the build folder (compiler caches shorten it).
+    const fs::path script =
+        fs::path(ZUK_SOURCE_DIR) / ".." / "tests" / "common" / "units" / "regex_corpus.py";
     const fs::path log = dir.string() + ".log";
     fs::create_directories(dir);
     const std::string command =

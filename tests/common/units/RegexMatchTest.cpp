@@ -6,6 +6,7 @@
 
 #include "RegexTestSupport.h"
 #include "common/units/Regex.h"
+#include "platform/core/Strings.h"
 
 namespace {
 
@@ -102,6 +103,27 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"(a*)x\\1*y", "", "xy", "xy|"}, MatchCase{"(a*)x\\1{3,}y", "", "xy", "xy|"},
         MatchCase{"(a*)x(\\1)*y", "", "xy", "xy||"}, MatchCase{"(a*)x(\\1)+y", "", "xy", "xy||"},
         MatchCase{"(a*)x(\\1){2,}y", "", "xy", "xy||"}, MatchCase{"(a*)x(\\1)*?y", "", "xy", "xy|"}));
+
+// Loops whose body can match nothing must not hide a start position from the search.
+INSTANTIATE_TEST_SUITE_P(
+    EmptyCapableLoops, RegexMatchTest,
+    ::testing::Values(MatchCase{"(1{0,1}){2}x", "", "x", "x|"}, MatchCase{"(a{0,1}){1}", "", "", "|"},
+                      MatchCase{"(b{0,1}){2}", "", "ab", "|"}, MatchCase{"(b{0,}){1,2}", "", "_bbc", "|"},
+                      MatchCase{"(b{0,1}){2}?c", "", "xc", "c|"}, MatchCase{"(a{0,1}|b){3}x", "", "yx", "x|"},
+                      MatchCase{"((b{0,1}){2}){2}y", "", "y", "y||"},
+                      MatchCase{"(x{0,2}y{0,1}){2}z", "", "z", "z|"},
+                      MatchCase{"(a{0,1}\\b){2}a", "", " a", "a|"},
+                      MatchCase{"(a{0,1}c{0,1})+x", "", "x", "x|"}));
+
+// A 0 from an escape is a character like any other in a literal: it never matches, since
+// no input holds it, and it neither ends the literal nor the program.
+INSTANTIATE_TEST_SUITE_P(
+    ZeroEscapes, RegexMatchTest,
+    ::testing::Values(MatchCase{"\\x00ab\\Y", "", "ab", "-"}, MatchCase{"\\x00aa\\a", "", "aa\a", "-"},
+                      MatchCase{"\\x{0}ab\\Y", "", "", "-"}, MatchCase{"\\x{00}xy\\z", "i", "xyz", "-"},
+                      MatchCase{"a\\x00*b", "", "ab", "ab"}, MatchCase{"a|\\x00b", "", "b", "-"},
+                      MatchCase{"(\\x00)?b(\\x00)?", "", "b", "b"}, MatchCase{"[\\x00b]", "", "ab", "b"},
+                      MatchCase{"x+\\x00", "", "xx", "-"}, MatchCase{"(a\\x00|a)b", "", "ab", "ab|a"}));
 
 TEST(RegexSearchTest, StopsAtEmbeddedZeroByte) {
   TRegex re;
@@ -233,7 +255,8 @@ TEST(RegexDeepInputTest, MatchesOneMegabyteLine) {
 TEST(RegexDeepInputTest, RefusesMatchThatOutgrowsTheBacktrackStack) {
   const std::string line(1 << 20, 'a');
   TRegex re;
-  re.SetExpression("^((((((a)))))|b)*$");
+  re.SetMatchStepLimit(int64_t{1} << 40);     // let the stack run out first
+  re.SetExpression("^((((((a|ab)))))|b)*$");  // every iteration leaves a choice
   try {
     re.Exec(line);
     FAIL() << "matched";
@@ -246,3 +269,106 @@ TEST(RegexDeepInputTest, RefusesMatchThatOutgrowsTheBacktrackStack) {
 }
 
 }  // namespace
+
+namespace {
+
+/// Runs `expression` on `input` with the default step limit; the error code, or 0.
+int SearchError(std::string_view expression, const std::string& input) {
+  TRegex re;
+  re.SetExpression(expression);
+  try {
+    re.Exec(input);
+  } catch (const ERegex& e) {
+    EXPECT_EQ(re.MatchPos(0), -1);
+    return e.ErrorCode();
+  }
+  return 0;
+}
+
+}  // namespace
+
+// Patterns that backtrack without end stop with the step-limit error instead of hanging.
+TEST(RegexStepLimitTest, RunawayBacktrackingEndsWithAnError) {
+  EXPECT_EQ(SearchError(R"("([^\\"]+|\\.)*")", "\"" + std::string(28, 'a')), 1018);
+  EXPECT_EQ(SearchError("(.+)+[xy]", std::string(30, 'a')), 1018);
+  EXPECT_EQ(SearchError("(a|aa)+[bc]", std::string(60, 'a')), 1018);
+  // Iterations that take nothing count too; this one may outgrow the backtrack stack first.
+  const int empty_loops = SearchError("((a{0,1}){99999999}){99999999}", "b");
+  EXPECT_TRUE(empty_loops == 1018 || empty_loops == 1016) << empty_loops;
+  TRegex re;
+  re.SetExpression("(.+)+[xy]");
+  try {
+    re.Exec(std::string(30, 'a'));
+  } catch (const ERegex& e) {
+    EXPECT_STREQ(e.what(), "TRegex(exec): Match Step Limit Exceeded");
+    EXPECT_EQ(re.LastError(), 1018);
+  }
+  EXPECT_TRUE(re.Exec(std::string(30, 'a') + "x")) << "the object stays usable";
+}
+
+TEST(RegexStepLimitTest, LimitIsSettableAndHoldsPerSearch) {
+  TRegex re;
+  EXPECT_EQ(re.MatchStepLimit(), TRegex::kDefaultMatchStepLimit);
+  re.SetExpression("(a|aa)+[cd]");
+  const std::string input = std::string(20, 'a') + "b";
+  EXPECT_FALSE(re.Exec(input));
+  re.SetMatchStepLimit(100);
+  try {
+    re.Exec(input);
+    ADD_FAILURE() << "no step-limit error";
+  } catch (const ERegex& e) {
+    EXPECT_EQ(e.ErrorCode(), 1018);
+  }
+  re.SetMatchStepLimit(0);
+  EXPECT_EQ(re.MatchStepLimit(), 1);
+  // Every search has the whole budget: many small matches in one long input all succeed.
+  re.SetMatchStepLimit(1000);
+  re.SetExpression("(a|b)+c");
+  const std::string many = [] {
+    std::string s;
+    for (int i = 0; i < 500; ++i) s += "abc ";
+    return s;
+  }();
+  TStringList pieces;
+  re.Split(many, pieces);
+  EXPECT_EQ(pieces.Count(), 501);
+}
+
+// A long input with many start positions that fail is not a runaway: each character searched
+// adds to the steps a search may take.
+TEST(RegexStepLimitTest, LongInputsWithManyFailingStartsDoNotRunOut) {
+  std::string numbers;
+  while (numbers.size() < (1u << 20)) numbers += "12345 2.5.1 ";
+  TRegex re;
+  re.SetMatchStepLimit(1000);
+  re.SetExpression("((25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}(25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)");
+  EXPECT_FALSE(re.Exec(numbers));
+  re.SetExpression("(\\w+\\s*)+=");
+  EXPECT_FALSE(re.Exec(numbers));
+}
+
+// A greedy repetition that what follows cannot extend gives nothing back, and a failed start
+// inside a run lets the search skip the run: these inputs take linear time.
+TEST(RegexStepLimitTest, RunsOfOneClassNeedNoBacktracking) {
+  const std::string letters(1 << 16, 'q');
+  TRegex re;
+  re.SetMatchStepLimit(1'000'000);
+  re.SetExpression("[a-z]+\\d");
+  EXPECT_FALSE(re.Exec(letters));
+  re.SetExpression("[a-z][a-z0-9]*://");
+  EXPECT_FALSE(re.Exec(letters));
+  re.SetExpression("q*r");
+  EXPECT_FALSE(re.Exec(letters));
+  re.SetExpression("[a-z]+\\d");
+  ASSERT_TRUE(re.Exec(letters + "7"));
+  EXPECT_EQ(re.MatchPos(0), 1);
+  re.SetExpression("x?q+\\d");
+  ASSERT_TRUE(re.Exec("xq qq xqq7"));
+  EXPECT_EQ(re.GetMatch(0), "xqq7");
+  re.SetExpression("[ab]c*d");  // the run ends where the next start may begin
+  ASSERT_TRUE(re.Exec("acbcd"));
+  EXPECT_EQ(re.GetMatch(0), "bcd");
+  re.SetExpression("[ab]*ab");  // what follows may begin with a character taken: gives back
+  ASSERT_TRUE(re.Exec("aabab"));
+  EXPECT_EQ(re.GetMatch(0), "aabab");
+}

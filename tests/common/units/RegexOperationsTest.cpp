@@ -123,6 +123,25 @@ TEST(RegexReplaceWithFunctionTest, CallbackMayUseTheSameInputCopy) {
   EXPECT_EQ(out, "aababaabab");
 }
 
+// Exec stores each new input over the old one; an input that views the stored one (or part
+// of it) must still be read as it was.
+TEST(RegexReplaceTest, InputMayViewTheStoredInput) {
+  TRegex re;
+  re.SetExpression("b");
+  ASSERT_TRUE(re.Exec("xxabcab"));
+  EXPECT_EQ(re.Replace(std::string_view(re.InputString()).substr(2), "B"), "aBcaB");
+  ASSERT_TRUE(re.Exec("xabcx"));
+  EXPECT_EQ(re.Replace(std::string_view(re.InputString()).substr(1, 3), "B"), "aBc");
+  ASSERT_TRUE(re.Exec("xabcx"));
+  TStringList pieces;
+  re.Split(std::string_view(re.InputString()).substr(1), pieces);
+  ASSERT_EQ(pieces.Count(), 2);
+  EXPECT_EQ(pieces[0], "a");
+  EXPECT_EQ(pieces[1], "cx");
+  EXPECT_EQ(re.Replace(std::string("ab\0bb", 5), "B"), std::string("aB\0bb", 5))
+      << "the bytes after a 0 are kept as they are";
+}
+
 /// The converter's line clean-up: one object with modifier i on and five rules in turn.
 std::string CleanLine(TRegex& re, const std::string& line) {
   std::string s = line;
