@@ -1,7 +1,6 @@
 #include "exam/ZUKQuestion.h"
 
 #include "exam/ZUKException.h"
-#include "exam/ZUKRecordLimits.h"
 #include "exam/ZUKStream.h"
 
 namespace {
