@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <string>
+#include <vector>
 
 /// A small deterministic generator (xorshift64).
 class TMutator {
@@ -51,3 +53,22 @@ class TMutator {
  private:
   uint64_t state_;
 };
+
+/// Runs `step` (taking the bytes and their size) over `iterations` mutations of the seeds in
+/// turn. Answers "" when no step raised, else the first failure with its iteration and input.
+template <typename Step>
+std::string ReplayMutations(const std::vector<std::string>& seeds, uint64_t seed, int iterations, Step step) {
+  TMutator mutator(seed);
+  for (int i = 0; i < iterations; ++i) {
+    const std::string input = mutator.Mutate(seeds[static_cast<size_t>(i) % seeds.size()]);
+    try {
+      step(reinterpret_cast<const uint8_t*>(input.data()), input.size());
+    } catch (const std::exception& e) {
+      static const char digits[] = "0123456789ABCDEF";
+      std::string hex;
+      for (unsigned char c : input) hex += {digits[c >> 4], digits[c & 15]};
+      return "iteration " + std::to_string(i) + ": " + e.what() + "\ninput: " + hex;
+    }
+  }
+  return {};
+}

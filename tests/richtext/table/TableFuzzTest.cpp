@@ -48,16 +48,7 @@ TEST(TableFuzzTest, SeedsLoad) {
 
 TEST(TableFuzzTest, MutatedTableRecordsNeverFault) {
   const std::vector<std::string> seeds = TableSeeds();
-  TMutator mutator(0x7ab1e5eedULL);
-  constexpr int kIterations = 3000;
-  for (int i = 0; i < kIterations; ++i) {
-    const std::string input = mutator.Mutate(seeds[static_cast<size_t>(i) % seeds.size()]);
-    try {
-      FuzzRVFWithTablesOnce(reinterpret_cast<const uint8_t*>(input.data()), input.size());
-    } catch (const std::exception& e) {
-      FAIL() << "iteration " << i << ": " << e.what() << "\ninput: " << rvftest::Hex(input);
-    }
-  }
+  EXPECT_EQ(ReplayMutations(seeds, 0x7ab1e5eedULL, 3000, FuzzRVFWithTablesOnce), "");
 }
 
 }  // namespace
