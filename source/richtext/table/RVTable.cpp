@@ -95,6 +95,15 @@ int32_t TRVTableRow::GetBestHeight() const {
   return result;
 }
 
+int32_t TRVTableRow::GetHeight() const {
+  int32_t result = 0;
+  for (int c = 0; c < Count(); ++c) {
+    const TRVTableCellData* cell = GetCell(c);
+    if (cell != nullptr && cell->RowSpan < 2) result = std::max(result, cell->GetCellHeight());
+  }
+  return result == 0 ? 10 : result;
+}
+
 TRVTableRows::TRVTableRows(int nRows, int nCols, TRVTableItemInfo* Table, TCustomRVData* RVData)
     : Table_(Table), RVData_(RVData) {
   InitRows(nRows, nCols);

@@ -153,6 +153,8 @@ class TRVTableRow : public TRVDataList {
   TRVTableRows* GetRows() const { return Rows_; }
   /// Largest BestHeight of the cells spanning this row only, 0 when none.
   int32_t GetBestHeight() const;
+  /// Largest content height of the cells spanning this row only, 10 when that is 0.
+  int32_t GetHeight() const;
 
   TRVCellVAlign VAlign = rvcTop;
 
@@ -196,6 +198,14 @@ class TRVTableRows : public TRVList<TRVTableRow> {
   void UnspreadOverEmptyCells(int Row, int Col, int ColSpan);
   void JoinCellsHorizontally(int Row, int Col, TRVHTMLLength BestWidth, int Col2);
   void SetCellSpan(int ItemNo, int Row, bool Horizontal, int Value, int Col);
+
+  // Column measures of layout, over the cells of the column that span it alone.
+  int32_t GetColMinWidth(int Col, const TRVFormatScale* Scale) const;
+  /// The largest pixel BestWidth, 0 when any of the cells asks for a percentage.
+  int32_t GetColBestWidth(int Col) const;
+  /// The largest percentage of Width the cells ask for.
+  int32_t GetColPercentWidth(int Col, int32_t Width) const;
+  bool IsPercentColumn(int Col) const;
 
   /// Set while a file is read: a refused merge then stays silent (the reader reports it).
   bool Reading = false;
@@ -290,6 +300,18 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   /// Reads a component stream into this table; EReadError on bad input.
   void ReadComponentStream(TStream& Stream);
 
+  // Layout (RVTableLayout.cpp).
+  int32_t GetMinimumWidth(const TRVFormatScale* ScreenAndDevice, TCanvas* Canvas) override;
+  void GetWidthRequirements(int32_t Width, TRVDrawLineInfo* DrawItem, bool Printing, TCanvas* Canvas,
+                            TCustomRVData* RVData, const TRVFormatScale* ScreenAndDevice, bool FormatFlag,
+                            int32_t& Descent, int32_t& Offset) override;
+  /// Lays the table out for a document of DocWidth pixels into Info; a pass with the width
+  /// already stored and no Force does nothing.
+  void Format(int32_t DocWidth, TRVTableItemFormattingInfo& Info, bool Force);
+  int32_t GetHorzOverhead() const;
+  int32_t ScaleH(int32_t Value) const;
+  int32_t ScaleV(int32_t Value) const;
+
   // Export (RVTableExport.cpp).
   bool SaveHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text,
                 const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo,
@@ -347,6 +369,8 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   int SelColOffs = 0;
   int MoreCoords[4] = {-1, -1, -1, -1};
   // Saved-row range of the RVF writer and its busy count.
+  /// The resolutions to convert to while measuring for a device; null on the screen.
+  const TRVFormatScale* DeviceScale = nullptr;
   // Client coordinates of the table, kept for the cells' scroll offsets.
   int32_t ClientLeft = 0;
   int32_t ClientTop = 0;
