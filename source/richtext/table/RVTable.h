@@ -312,6 +312,14 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   int32_t ScaleH(int32_t Value) const;
   int32_t ScaleV(int32_t Value) const;
 
+  // RTF (RVTableRTF.cpp).
+  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp,
+               int Level, TRVColorList& ColorList, TRVIntegerList& StyleToFont,
+               TRVIntegerList& ListOverrideCounts, TRVIntegerList& ListOverrideOffsets,
+               TRVRTFFontTable& FontTable) override;
+  void FillRTFTables(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts,
+                     TCustomRVData* RVData) override;
+
   // Export (RVTableExport.cpp).
   bool SaveHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text,
                 const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo,
