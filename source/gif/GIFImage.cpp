@@ -247,9 +247,7 @@ void TGIFSubImage::Draw(TCanvas& canvas, const TRect& rect, const TSize& screen,
 
 // ---------------------------------------------------------------------------------------
 
-TGIFImage::TGIFImage() : header_(this) {
-  RegisterGIFImage();
-}
+TGIFImage::TGIFImage() : header_(this) {}
 
 TGIFImage::~TGIFImage() = default;
 
@@ -437,14 +435,6 @@ void TGIFImage::Draw(TCanvas& canvas, const TRect& rect) {
 }
 
 void RegisterGIFImage() {
-  static const bool registered = [] {
-    RegisterGraphicClass("TGIFImage", [] { return std::make_unique<TGIFImage>(); });
-    return true;
-  }();
-  (void)registered;
+  RegisterGraphicClasses();
+  RegisterGraphicClass("TGIFImage", [] { return std::make_unique<TGIFImage>(); });
 }
-
-namespace {
-// Documents re-create GIF pictures by class name, so the class is known from the start.
-const bool kRegisteredAtStart = (RegisterGIFImage(), true);
-}  // namespace

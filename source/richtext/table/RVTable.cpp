@@ -82,6 +82,10 @@ std::unique_ptr<TRVTableCellData> TRVTableRow::PutCell(int Index, std::unique_pt
   return std::unique_ptr<TRVTableCellData>(static_cast<TRVTableCellData*>(old.release()));
 }
 
+std::unique_ptr<TRVTableCellData> TRVTableRow::TakeCell(int Index) {
+  return PutCell(Index, nullptr);
+}
+
 TCustomRVData* TRVTableRow::GetParentRVData() const {
   return Rows_ != nullptr ? Rows_->GetRVData() : nullptr;
 }

@@ -148,7 +148,7 @@ class TRVTableRow : public TRVDataList {
   /// Replaces the slot's content; the previous cell is handed back (null for a nil slot).
   std::unique_ptr<TRVTableCellData> PutCell(int Index, std::unique_ptr<TRVTableCellData> Cell);
   /// Takes the cell out of its slot, leaving the slot nil.
-  std::unique_ptr<TRVTableCellData> TakeCell(int Index) { return PutCell(Index, nullptr); }
+  std::unique_ptr<TRVTableCellData> TakeCell(int Index);
   TCustomRVData* GetParentRVData() const override;
   TRVTableRows* GetRows() const { return Rows_; }
   /// Largest BestHeight of the cells spanning this row only, 0 when none.
