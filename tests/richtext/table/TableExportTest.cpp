@@ -169,21 +169,8 @@ TEST_F(TableExportTest, HTML5ParserSeesTheGrid) {
     const htmltest::TParsedPage page = htmltest::ParseHTML5(HTML(t, css), true);
     ASSERT_TRUE(page.Ran);
     EXPECT_EQ(page.Errors, "");
-    std::string grid;  // one line per row: the cells with their spans and texts
-    std::istringstream lines(page.Outline);
-    std::string line;
-    while (std::getline(lines, line)) {
-      const std::string trimmed = line.substr(line.find_first_not_of(' '));
-      if (trimmed.rfind("<tr", 0) == 0) grid += grid.empty() ? "" : "\n";
-      if (trimmed.rfind("<td", 0) == 0) {
-        const bool col = trimmed.find("colspan=2") != std::string::npos;
-        const bool row = trimmed.find("rowspan=2") != std::string::npos;
-        grid += std::string("[") + (col ? "c2" : "") + (row ? "r2" : "") + "]";
-      }
-      if (trimmed[0] == '\'') grid += trimmed;
-    }
     // The parser's outline leaves out blank texts, so empty cells show no text.
-    EXPECT_EQ(grid, "[c2r2]'big'[]\n[]'side'\n[][]'x'[]") << page.Outline;
+    EXPECT_EQ(GridOfOutline(page.Outline), "[c2r2]'big'[]\n[]'side'\n[][]'x'[]") << page.Outline;
   }
 }
 

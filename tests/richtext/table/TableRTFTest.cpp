@@ -143,25 +143,9 @@ std::vector<std::string> ConvertWithOffice(const std::vector<std::string>& rtfs)
   return result;
 }
 
-/// The grid an HTML page shows: a line per row, "[spans]'text'" per cell (blank texts
-/// left out), from the HTML5 parser's outline.
+/// The grid an HTML page shows.
 std::string GridOf(const std::string& html) {
-  const htmltest::TParsedPage page = htmltest::ParseHTML5(html, false, "utf-8");
-  std::string grid;
-  std::istringstream lines(page.Outline);
-  std::string line;
-  while (std::getline(lines, line)) {
-    const std::string trimmed = line.substr(line.find_first_not_of(' '));
-    if (trimmed.rfind("<tr", 0) == 0) grid += grid.empty() ? "" : "\n";
-    if (trimmed.rfind("<td", 0) == 0) {
-      grid += "[";
-      if (trimmed.find("colspan=2") != std::string::npos) grid += "c2";
-      if (trimmed.find("rowspan=2") != std::string::npos) grid += "r2";
-      grid += "]";
-    }
-    if (trimmed[0] == '\'' && !grid.empty()) grid += trimmed;
-  }
-  return grid;
+  return GridOfOutline(htmltest::ParseHTML5(html, false, "utf-8").Outline);
 }
 
 TEST_F(TableRTFTest, OfficeSuiteReadsTheSameGrid) {

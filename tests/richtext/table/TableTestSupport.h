@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,28 @@ inline std::string GridFault(const TRVTableItemInfo& table) {
   for (size_t i = 0; i < cover.size(); ++i)
     if (cover[i] != 1) return "slot " + std::to_string(i) + " covered " + std::to_string(cover[i]) + " times";
   return {};
+}
+
+/// The grid an HTML5 parser's outline shows: a line per row, "[spans]" per cell ("c2", "r2"
+/// for spans of two) followed by its text; blank texts are left out by the outline.
+inline std::string GridOfOutline(const std::string& Outline) {
+  std::string grid;
+  std::istringstream lines(Outline);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const size_t start = line.find_first_not_of(' ');
+    if (start == std::string::npos) continue;
+    const std::string trimmed = line.substr(start);
+    if (trimmed.rfind("<tr", 0) == 0) grid += grid.empty() ? "" : "\n";
+    if (trimmed.rfind("<td", 0) == 0) {
+      grid += "[";
+      if (trimmed.find("colspan=2") != std::string::npos) grid += "c2";
+      if (trimmed.find("rowspan=2") != std::string::npos) grid += "r2";
+      grid += "]";
+    }
+    if (trimmed[0] == '\'' && !grid.empty()) grid += trimmed;
+  }
+  return grid;
 }
 
 // ---- component stream values ----------------------------------------------------------
