@@ -288,6 +288,13 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   TCustomRVData* GetSubDocument(std::unique_ptr<TRVStoreSubRVData>& State, int Direction) override;
   void DetachFromData(TCustomRVData* RVData, int ItemNo) override;
   void AttachToData(TCustomRVData* RVData, int ItemNo) override;
+  /// The cell at (X, Y) relative to the table; the cell hit last is tried first (shrunk by
+  /// a pixel on each side) and remembered. False outside every cell.
+  bool GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col);
+  /// The active document of the cell at the point, null when none.
+  TCustomRVData* GetSubDocumentAt(int32_t X, int32_t Y) override;
+  /// Forgets the cell hit last.
+  void ClearFocusHook() override;
   bool CanEditCell(int Row, int Col);
   void DoCellClick(int Row, int Col);
 

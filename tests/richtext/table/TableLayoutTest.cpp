@@ -95,3 +95,27 @@ TEST_F(TableLayoutTest, EmptyTableAndDeviceScale) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TableLayoutTest, CellsAtPointsOfTheLaidOutTable) {
+  TRVTableItemInfo* t = doc.AddTable(2, 2);
+  ASSERT_TRUE(t->Rows().MergeCells(0, 0, 1, 2, true, false));
+  t->Format(200, t->FormattingInfo, false);
+  int row = -1, col = -1;
+  const TRVTableCellData* merged = t->GetCell(0, 0);
+  ASSERT_TRUE(t->GetCellAtPoint(merged->Left + 1, merged->Top + merged->Height - 2, row, col));
+  EXPECT_EQ(row, 0);
+  EXPECT_EQ(col, 0);
+  const TRVTableCellData* right = t->GetCell(1, 1);
+  EXPECT_EQ(t->GetSubDocumentAt(right->Left, right->Top), right);
+  EXPECT_EQ(t->LastHitRow, 1);
+  EXPECT_FALSE(t->GetCellAtPoint(0, 0, row, col));  // the border spacing belongs to no cell
+  t->ClearFocusHook();
+  EXPECT_EQ(t->LastHitRow, -1);
+  // A table without cells has none at any point.
+  t->Rows().DeleteCols(0, 2, false);
+  EXPECT_EQ(t->GetSubDocumentAt(5, 5), nullptr);
+}
+
+}  // namespace
