@@ -203,6 +203,8 @@ TEST_F(TableRVFTest, LyingRecordsFailTheRead) {
       {"too many entries", TableStream("", 1, 1, Entry(1, 1) + Entry(1, 1))},
       {"span beyond the grid", TableStream("", 1, 2, Entry(3, 1))},
       {"zero span", TableStream("", 1, 1, Entry(0, 1))},
+      {"span over a covered slot",
+       TableStream("", 2, 3, Entry(1, 1) + Entry(1, 1) + Entry(1, 2) + Entry(1, 1) + Entry(2, 1))},
       {"huge grid from a few bytes", TableStream("", 100000, 100000, Entry(1, 1))},
       {"negative rows", TableStream("", -1, 1, "")},
       {"unknown property", TableStream(Prop("T.Nothing", Int(1)), 0, 0, "")},
