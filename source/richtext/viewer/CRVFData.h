@@ -9,8 +9,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/core/Colors.h"
+#include "platform/graphics/Canvas.h"
 #include "platform/graphics/Cursors.h"
 #include "platform/graphics/GraphicsTypes.h"
 #include "platform/graphics/Messages.h"
@@ -110,6 +112,42 @@ class TCustomRVFormattedData : public TCustomRVData {
   void UnlockFormatting() { StateFlags &= ~rvstFormattingLocked; }
   bool FormattingLocked() const { return (StateFlags & rvstFormattingLocked) != 0; }
   bool UpdatingPalette() const { return (StateFlags & rvstUpdatingPalette) != 0; }
+
+  // ---- measuring ---------------------------------------------------------------------------
+
+  /// Size of Text in the canvas's current font. Formatting and hit testing measure only
+  /// through this, so a document can be laid out with another measure.
+  virtual TSize MeasureText(TCanvas& Canvas, std::u16string_view Text);
+  /// Metrics of the canvas's current font.
+  virtual void ReadTextMetrics(TCanvas& Canvas, TTextMetric& Metrics);
+  /// The item's text as UTF-16, 8-bit text decoded through its style's code page, one
+  /// character per byte; all capitals applied when the style asks for them.
+  std::u16string GetItemTextForDrawing(int ItemNo) const;
+
+  // ---- coordinates and lookups -------------------------------------------------------------
+
+  /// Item position of a drawn-piece position (ItemNo -1 for DItemNo -1).
+  void DrawItemToItem(int DItemNo, int DOffs, int& ItemNo, int& Offs) const;
+  /// Drawn-piece position of an item position; a boundary between two pieces belongs to
+  /// the earlier one.
+  void ItemToDrawItem(int ItemNo, int Offs, int& DItemNo, int& DOffs) const;
+  /// The pieces of DItemNo's screen line.
+  void GetLineDrawItemRange(int DItemNo, int& First, int& Last) const;
+  /// Index of a piece near vertical position Y (see the modes in the implementation).
+  int FindDrawItemByY(int32_t Y, int Mode) const;
+  /// The piece whose rectangle holds the point, -1 when none.
+  int GetDrawItemAtPos(int32_t X, int32_t Y) const;
+  /// Caret position for a point: DItemNo -1 when nothing was hit (Strict) or the document
+  /// is empty.
+  void FindDrawItemAtPos(int32_t X, int32_t Y, bool Strict, int& DItemNo, int& DOffs);
+  /// Moves the hyperlink areas to their pieces plus the origin of their document.
+  void UpdateJumpPositions();
+  /// Moves windowed controls to their pieces, scrolled.
+  void AdjustControlsPlacement();
+  /// The narrowest width the whole document can be laid out at, in canvas pixels.
+  int32_t CalculateMinDocWidth(const TRVFormatScale* Scale, TCanvas& Canvas);
+  /// The narrowest width of the paragraph that starts at item ParaStart.
+  int32_t CalculateMinParaWidth(int ParaStart, const TRVFormatScale* Scale, TCanvas& Canvas);
 
   // ---- drawn pieces and selection ------------------------------------------------------
 

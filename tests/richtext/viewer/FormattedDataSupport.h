@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ViewerTestSupport.h"
+#include "platform/graphics/Bitmap.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/viewer/CRVFData.h"
 
@@ -49,6 +51,12 @@ class TFieldData : public TCustomRVFormattedData {
     if (throwOnSelect) throw Exception("select failed");
   }
   void SelectionChanged() override { events.push_back("changed"); }
+  TCanvas* GetCanvas() override {
+    App();  // text is measured by the toolkit, which needs the application object
+    return &canvasBitmap.Canvas();
+  }
+
+  TBitmap canvasBitmap;  // measures and paints like a screen
 
   uint16_t viewerState = 0x10B;
   int32_t hOffs = 0, vOffs = 0, width = 200, height = 100, step = 10;
