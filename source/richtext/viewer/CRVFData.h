@@ -108,6 +108,10 @@ class TCustomRVFormattedData : public TCustomRVData {
                            int NestingDepth);
   /// A full format of the whole document.
   void Format(bool NoCaching);
+  /// Lays out again the items of the drawn pieces StartDItemNo..EndDItemNo (whole lines of
+  /// whole paragraphs), after ItemsAdded items were inserted (or removed, when negative) in
+  /// that range; later pieces are moved, not laid out again.
+  void FormatParas(int StartDItemNo, int EndDItemNo, int ItemsAdded);
   void LockFormatting() { StateFlags |= rvstFormattingLocked; }
   void UnlockFormatting() { StateFlags &= ~rvstFormattingLocked; }
   bool FormattingLocked() const { return (StateFlags & rvstFormattingLocked) != 0; }

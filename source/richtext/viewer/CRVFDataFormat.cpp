@@ -231,7 +231,7 @@ void TRVLineFormatter::DropTrailingWrapSpace(int ItemNo) {
   if (CharOfItem(piece->ItemNo, piece->Offs + piece->Length - 2) != u' ') return;
   const TRVDrawLineInfo* before = data_.DrawItems()[last - 1];
   if (piece->Length == 1 && before->ItemNo == piece->ItemNo) {
-    data_.DrawItems().Delete(last);
+    data_.DrawItems().DeleteReusing(last);
     --DrawCount;
   } else {
     --piece->Length;
