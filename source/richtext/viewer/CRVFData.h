@@ -18,6 +18,7 @@
 #include "platform/graphics/Messages.h"
 #include "richtext/core/CRVData.h"
 #include "richtext/core/DLines.h"
+#include "richtext/core/RVFontInfo.h"
 #include "richtext/core/RVFuncs.h"
 
 class TCanvas;
@@ -245,8 +246,9 @@ class TCustomRVFormattedData : public TCustomRVData {
   /// Draws GetBackground on GetColor for Rect (client coordinates) with the scroll position
   /// and area size; the canvas's origin is at Rect's top-left corner.
   virtual void DrawBackground(TCanvas& Canvas, const TRect& Rect);
-  /// Paints the visible drawn pieces over the background (the painting unit plugs in here).
-  virtual void Paint(TCanvas& /*Canvas*/, const TRect& /*ClipRect*/) {}
+  /// Paints the pieces that reach into ClipRect (client coordinates; the canvas draws in
+  /// client coordinates) over the background, then the overlay.
+  virtual void Paint(TCanvas& Canvas, const TRect& ClipRect);
 
   // Events of the host. The owner answers the abstract ones; the rest ask the root.
   virtual bool HasRVMouseUp() const = 0;
@@ -324,6 +326,16 @@ class TCustomRVFormattedData : public TCustomRVData {
   const TCustomRVFormattedData* FormattedRoot() const;
 
  private:
+  /// The piece starts a paragraph: its item differs from the previous piece's and starts one.
+  bool BeginsParagraph(int DItemNo) const;
+  /// Paragraph backgrounds and borders from First; Last shrinks to where the area ends.
+  void PaintParagraphBacks(TCanvas& Canvas, int First, int& Last, const TRect& DocRect, int32_t HOffs,
+                           int32_t VOffs);
+  /// Characters From..To of a text piece at X, Width wide.
+  void PaintTextRun(TCanvas& Canvas, int DItemNo, int From, int To, bool Selected, bool Hover,
+                    TRVTextDrawStates BaseState, int32_t X, int32_t Width, int32_t SpaceBefore,
+                    int32_t VOffs);
+
   std::unique_ptr<TRVDrawLines> DrawItems_;
   std::unique_ptr<TRVList<TRVJumpInfo>> Jumps_;
   TRVXorDrawingMethod XorMethod_;
