@@ -37,6 +37,8 @@ void TCustomRVFormattedData::PaintParagraphBacks(TCanvas& Canvas, int First, int
       Last = std::min(Last, i);
       return;
     }
+    // Below the area: the line this piece is on is the last one to paint.
+    if (pieces[i]->Top > DocRect.Bottom) past = true;
     const TCustomRVItemInfo* item = GetItem(pieces[i]->ItemNo);
     if (!BeginsParagraph(i) || item->StyleNo == rvsBreak) continue;
     const int paraNo = std::clamp<int>(item->ParaNo, 0, style.ParaStyles().Count() - 1);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "FormattedDataSupport.h"
 #include "platform/graphics/Bitmap.h"
@@ -118,6 +119,22 @@ TEST_F(PaintTest, EmptySelectionPaintsNothingSelected) {
   for (int y = 0; y < plain.Height(); ++y)
     for (int x = 0; x < plain.Width(); ++x)
       ASSERT_EQ(plain.Canvas().Pixel(x, y), emptySelection.Canvas().Pixel(x, y));
+}
+
+TEST_F(PaintTest, OnlyTheLinesInTheAreaAreDrawn) {
+  for (int i = 0; i < 200; ++i) data.AddTextItem("line " + std::to_string(i), 0, 0);
+  data.Format(true);
+  std::vector<int32_t> tops;
+  style.OnDrawStyleText = [&](TRVStyle&, const std::string&, TCanvas&, int, int32_t, int32_t, int32_t top,
+                              int32_t, int32_t, TRVTextDrawStates, bool&) { tops.push_back(top); };
+  data.vOffs = data.DocumentHeight / 2;
+  TBitmap painted;
+  PaintTo(painted);
+  ASSERT_FALSE(tops.empty());
+  EXPECT_LT(tops.size(), 30u);
+  EXPECT_LE(*std::min_element(tops.begin(), tops.end()), 0) << "the line cut by the top edge is drawn";
+  EXPECT_GE(*std::max_element(tops.begin(), tops.end()) + 20, data.height)
+      << "so is the one cut by the bottom";
 }
 
 }  // namespace
