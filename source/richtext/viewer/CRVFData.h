@@ -113,6 +113,9 @@ class TCustomRVFormattedData : public TCustomRVData {
   /// whole paragraphs), after ItemsAdded items were inserted (or removed, when negative) in
   /// that range; later pieces are moved, not laid out again.
   void FormatParas(int StartDItemNo, int EndDItemNo, int ItemsAdded);
+  /// After scrolling: tells the host which checkpoint became visible (or that none is),
+  /// each change once.
+  void CheckCheckpointVisibility();
   void LockFormatting() { StateFlags |= rvstFormattingLocked; }
   void UnlockFormatting() { StateFlags &= ~rvstFormattingLocked; }
   bool FormattingLocked() const { return (StateFlags & rvstFormattingLocked) != 0; }

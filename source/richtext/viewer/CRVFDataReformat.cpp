@@ -98,3 +98,49 @@ void TCustomRVFormattedData::FormatParas(int StartDItemNo, int EndDItemNo, int I
   UpdateControl();
   AfterFormatParas(firstItem, lastItem, false);
 }
+
+// ---- checkpoints coming into view ---------------------------------------------------------------
+
+void TCustomRVFormattedData::CheckCheckpointVisibility() {
+  if (!HasCheckpointVisible()) return;
+  const TCPEventKind kind = GetCPEventKind();
+  if (kind == cpeNone) return;
+  const TRVDrawLines& pieces = DrawItems();
+  const int32_t top = GetVOffs(), bottom = GetVOffs() + GetHeight();
+  // The first raising checkpoint at or below the top of the view, and the last one above it.
+  TRVCPInfo* found = nullptr;
+  TRVCPInfo* before = nullptr;
+  int32_t foundTop = 0;
+  for (TRVCPInfo* cp = FirstCheckpoint; cp != nullptr; cp = cp->Next) {
+    if (!cp->RaiseEvent) continue;
+    const int d = cp->ItemInfo != nullptr ? cp->ItemInfo->DrawItemNo : -1;
+    if (d < 0 || d >= pieces.Count() || GetItem(pieces[d]->ItemNo) != cp->ItemInfo) break;
+    if (pieces[d]->Top >= top) {
+      found = cp;
+      foundTop = pieces[d]->Top;
+      break;
+    }
+    before = cp;
+  }
+  TRVCPInfo* atEnd =
+      PendingCheckpoint != nullptr && PendingCheckpoint->RaiseEvent ? PendingCheckpoint.get() : nullptr;
+  const bool endInView = bottom > DocumentHeight;
+  bool report = false;
+  TRVCPInfo* reported = nullptr;
+  if (kind == cpeWhenVisible) {
+    if (found != nullptr && foundTop < bottom)
+      reported = found;
+    else if (found == nullptr && atEnd != nullptr && endInView)
+      reported = atEnd;
+    report = reported != nullptr ? reported != LastRaisedCP : LastRaisedCP != nullptr;
+  } else {
+    if (found != nullptr)
+      reported = foundTop < bottom ? found : before;
+    else
+      reported = atEnd != nullptr && endInView ? atEnd : before;
+    report = reported != nullptr && reported != LastRaisedCP;
+  }
+  if (!report) return;
+  LastRaisedCP = reported;
+  DoCheckpointVisible(reported);
+}

@@ -162,4 +162,52 @@ TEST_F(ReformatTest, LongerParagraphMovesEverythingBelowByOneLine) {
   EXPECT_EQ(data.StateFlags & rvstPartialFormatting, 0u);
 }
 
+// ---- checkpoints coming into view ----
+
+class TCheckpointWatch : public TFixedPitchData {
+ public:
+  bool HasCheckpointVisible() const override { return true; }
+  TCPEventKind GetCPEventKind() const override { return kind; }
+  void DoCheckpointVisible(TCheckpointData Checkpoint) override { reported.push_back(Checkpoint); }
+
+  TCPEventKind kind = cpeWhenVisible;
+  std::vector<TCheckpointData> reported;
+};
+
+TEST(CheckpointVisibilityTest, EachChangeIsReportedOnce) {
+  TRVStyle style;
+  TCheckpointWatch data;
+  data.SetRVStyle(&style);
+  for (int i = 0; i < 40; ++i) {
+    if (i == 10 || i == 30) data.AddCheckpoint("cp" + std::to_string(i), true, TRVTag());
+    data.AddTextItem("line", 0, 0);
+  }
+  data.Format(true);
+  TRVCPInfo* at10 = data.GetItem(10)->Checkpoint.get();
+  ASSERT_NE(at10, nullptr);
+  ASSERT_EQ(data.DrawItems()[10]->Top, 5 + 160);
+
+  data.CheckCheckpointVisibility();  // below the view: nothing was reported before
+  EXPECT_TRUE(data.reported.empty());
+  data.vOffs = 150;
+  data.CheckCheckpointVisibility();
+  data.vOffs = 155;
+  data.CheckCheckpointVisibility();
+  ASSERT_EQ(data.reported.size(), 1u);
+  EXPECT_EQ(data.reported[0], at10);
+  data.vOffs = 170;  // the next one is below the view
+  data.CheckCheckpointVisibility();
+  data.CheckCheckpointVisibility();
+  ASSERT_EQ(data.reported.size(), 2u);
+  EXPECT_EQ(data.reported[1], nullptr);
+
+  // As section start, the checkpoint above the view stays the one in force.
+  data.kind = cpeAsSectionStart;
+  data.CheckCheckpointVisibility();
+  ASSERT_EQ(data.reported.size(), 3u);
+  EXPECT_EQ(data.reported[2], at10);
+  data.ClearDrawLines();
+  EXPECT_EQ(data.LastRaisedCP, nullptr);
+}
+
 }  // namespace
