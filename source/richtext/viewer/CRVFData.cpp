@@ -72,15 +72,6 @@ void TCustomRVFormattedData::DeleteItems(int FirstItemNo, int Count) {
 
 // ---- formatting entry ---------------------------------------------------------------------
 
-void TCustomRVFormattedData::FormatLines(bool OnlyResized, bool NoCaching, bool ReformatStart,
-                                         bool KeepPosition, int NestingDepth) {
-  (void)OnlyResized, (void)ReformatStart, (void)NestingDepth;
-  if (FormattingLocked() || AreaResizing) return;
-  TRVStateScope locked(*this, rvstFormattingLocked | (KeepPosition ? rvstKeepPosition : 0));
-  if (NoCaching) ClearDrawLines();
-  LastFormattedItemNo = -1;
-}
-
 void TCustomRVFormattedData::Format(bool NoCaching) {
   FormatLines(false, NoCaching, true, false, 0);
 }
@@ -95,14 +86,6 @@ int TCustomRVFormattedData::GetDrawItemStartOffset(int DItemNo) const {
 int TCustomRVFormattedData::GetDrawItemEndOffset(int DItemNo) const {
   const TRVDrawLineInfo* piece = DrawItems_->GetItem(DItemNo);
   return GetItem(piece->ItemNo)->IsTextItem() ? piece->Length + 1 : 1;
-}
-
-int TCustomRVFormattedData::GetFirstDrawItemOfItem(int ItemNo) const {
-  for (int i = 0; i < DrawItems_->Count(); ++i) {
-    const TRVDrawLineInfo* piece = DrawItems_->GetItem(i);
-    if (piece != nullptr && piece->ItemNo == ItemNo) return i;
-  }
-  return -1;
 }
 
 void TCustomRVFormattedData::Deselect(TCustomRVItemInfo* Item, bool Notify) {
@@ -324,14 +307,6 @@ void TCustomRVFormattedData::DoItemJump(int JumpID) {
 TCPEventKind TCustomRVFormattedData::GetCPEventKind() const {
   const TCustomRVFormattedData* root = FormattedRoot();
   return root != nullptr && root != this ? root->GetCPEventKind() : cpeNone;
-}
-
-int TCustomRVFormattedData::GetFirstVisibleItem() const {
-  return GetItemCount() > 0 ? 0 : -1;
-}
-
-int TCustomRVFormattedData::GetLastVisibleItem() const {
-  return GetItemCount() - 1;
 }
 
 void TCustomRVFormattedData::UnassignFocusedSubData(TCustomRVFormattedData* RVData) {

@@ -9,13 +9,16 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/core/Colors.h"
+#include "platform/graphics/Canvas.h"
 #include "platform/graphics/Cursors.h"
 #include "platform/graphics/GraphicsTypes.h"
 #include "platform/graphics/Messages.h"
 #include "richtext/core/CRVData.h"
 #include "richtext/core/DLines.h"
+#include "richtext/core/RVFontInfo.h"
 #include "richtext/core/RVFuncs.h"
 
 class TCanvas;
@@ -106,10 +109,53 @@ class TCustomRVFormattedData : public TCustomRVData {
                            int NestingDepth);
   /// A full format of the whole document.
   void Format(bool NoCaching);
+  /// Lays out again the items of the drawn pieces StartDItemNo..EndDItemNo (whole lines of
+  /// whole paragraphs), after ItemsAdded items were inserted (or removed, when negative) in
+  /// that range; later pieces are moved, not laid out again.
+  void FormatParas(int StartDItemNo, int EndDItemNo, int ItemsAdded);
+  /// After scrolling: tells the host which checkpoint became visible (or that none is),
+  /// each change once.
+  void CheckCheckpointVisibility();
   void LockFormatting() { StateFlags |= rvstFormattingLocked; }
   void UnlockFormatting() { StateFlags &= ~rvstFormattingLocked; }
   bool FormattingLocked() const { return (StateFlags & rvstFormattingLocked) != 0; }
   bool UpdatingPalette() const { return (StateFlags & rvstUpdatingPalette) != 0; }
+
+  // ---- measuring ---------------------------------------------------------------------------
+
+  /// Size of Text in the canvas's current font. Formatting and hit testing measure only
+  /// through this, so a document can be laid out with another measure.
+  virtual TSize MeasureText(TCanvas& Canvas, std::u16string_view Text);
+  /// Metrics of the canvas's current font.
+  virtual void ReadTextMetrics(TCanvas& Canvas, TTextMetric& Metrics);
+  /// The item's text as UTF-16, 8-bit text decoded through its style's code page, one
+  /// character per byte; all capitals applied when the style asks for them.
+  std::u16string GetItemTextForDrawing(int ItemNo) const;
+
+  // ---- coordinates and lookups -------------------------------------------------------------
+
+  /// Item position of a drawn-piece position (ItemNo -1 for DItemNo -1).
+  void DrawItemToItem(int DItemNo, int DOffs, int& ItemNo, int& Offs) const;
+  /// Drawn-piece position of an item position; a boundary between two pieces belongs to
+  /// the earlier one.
+  void ItemToDrawItem(int ItemNo, int Offs, int& DItemNo, int& DOffs) const;
+  /// The pieces of DItemNo's screen line.
+  void GetLineDrawItemRange(int DItemNo, int& First, int& Last) const;
+  /// Index of a piece near vertical position Y (see the modes in the implementation).
+  int FindDrawItemByY(int32_t Y, int Mode) const;
+  /// The piece whose rectangle holds the point, -1 when none.
+  int GetDrawItemAtPos(int32_t X, int32_t Y) const;
+  /// Caret position for a point: DItemNo -1 when nothing was hit (Strict) or the document
+  /// is empty.
+  void FindDrawItemAtPos(int32_t X, int32_t Y, bool Strict, int& DItemNo, int& DOffs);
+  /// Moves the hyperlink areas to their pieces plus the origin of their document.
+  void UpdateJumpPositions();
+  /// Moves windowed controls to their pieces, scrolled.
+  void AdjustControlsPlacement();
+  /// The narrowest width the whole document can be laid out at, in canvas pixels.
+  int32_t CalculateMinDocWidth(const TRVFormatScale* Scale, TCanvas& Canvas);
+  /// The narrowest width of the paragraph that starts at item ParaStart.
+  int32_t CalculateMinParaWidth(int ParaStart, const TRVFormatScale* Scale, TCanvas& Canvas);
 
   // ---- drawn pieces and selection ------------------------------------------------------
 
@@ -203,8 +249,9 @@ class TCustomRVFormattedData : public TCustomRVData {
   /// Draws GetBackground on GetColor for Rect (client coordinates) with the scroll position
   /// and area size; the canvas's origin is at Rect's top-left corner.
   virtual void DrawBackground(TCanvas& Canvas, const TRect& Rect);
-  /// Paints the visible drawn pieces over the background (the painting unit plugs in here).
-  virtual void Paint(TCanvas& /*Canvas*/, const TRect& /*ClipRect*/) {}
+  /// Paints the pieces that reach into ClipRect (client coordinates; the canvas draws in
+  /// client coordinates) over the background, then the overlay.
+  virtual void Paint(TCanvas& Canvas, const TRect& ClipRect);
 
   // Events of the host. The owner answers the abstract ones; the rest ask the root.
   virtual bool HasRVMouseUp() const = 0;
@@ -282,6 +329,16 @@ class TCustomRVFormattedData : public TCustomRVData {
   const TCustomRVFormattedData* FormattedRoot() const;
 
  private:
+  /// The piece starts a paragraph: its item differs from the previous piece's and starts one.
+  bool BeginsParagraph(int DItemNo) const;
+  /// Paragraph backgrounds and borders from First; Last shrinks to where the area ends.
+  void PaintParagraphBacks(TCanvas& Canvas, int First, int& Last, const TRect& DocRect, int32_t HOffs,
+                           int32_t VOffs);
+  /// Characters From..To of a text piece at X, Width wide.
+  void PaintTextRun(TCanvas& Canvas, int DItemNo, int From, int To, bool Selected, bool Hover,
+                    TRVTextDrawStates BaseState, int32_t X, int32_t Width, int32_t SpaceBefore,
+                    int32_t VOffs);
+
   std::unique_ptr<TRVDrawLines> DrawItems_;
   std::unique_ptr<TRVList<TRVJumpInfo>> Jumps_;
   TRVXorDrawingMethod XorMethod_;

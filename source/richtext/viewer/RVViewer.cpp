@@ -510,6 +510,7 @@ void TCustomRVViewer::KeyDown(uint16_t& Key, TShiftState Shift) {
 void TCustomRVViewer::VScrolled() {
   TRVScroller::VScrolled();
   SimulateMouseMove();
+  RVData_->CheckCheckpointVisibility();
   UpdateView(false);
 }
 

@@ -4,9 +4,12 @@
 #pragma once
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "ViewerTestSupport.h"
+#include "platform/graphics/Bitmap.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/viewer/CRVFData.h"
 
@@ -49,12 +52,50 @@ class TFieldData : public TCustomRVFormattedData {
     if (throwOnSelect) throw Exception("select failed");
   }
   void SelectionChanged() override { events.push_back("changed"); }
+  TCanvas* GetCanvas() override {
+    App();  // text is measured by the toolkit, which needs the application object
+    return &canvasBitmap.Canvas();
+  }
+
+  TBitmap canvasBitmap;  // measures and paints like a screen
 
   uint16_t viewerState = 0x10B;
   int32_t hOffs = 0, vOffs = 0, width = 200, height = 100, step = 10;
   bool throwOnSelect = false;
   std::vector<std::string> scrolls;
   std::vector<std::string> events;
+};
+
+/// Measures with fixed-width glyphs: every character is 10 pixels wide (the zero-width space
+/// 0), every line 16 high with the baseline 12 below its top.
+class TFixedPitchData : public TFieldData {
+ public:
+  TSize MeasureText(TCanvas&, std::u16string_view Text) override {
+    ++measures;
+    if (throwOnMeasure) throw std::runtime_error("measuring failed");
+    int32_t width = 0;
+    for (char16_t c : Text) width += c == u'\u200B' ? 0 : 10;
+    return TSize{width, 16};
+  }
+  void ReadTextMetrics(TCanvas&, TTextMetric& Metrics) override {
+    Metrics.tmHeight = 16;
+    Metrics.tmAscent = 12;
+    Metrics.tmDescent = 4;
+    Metrics.tmExternalLeading = 0;
+  }
+  void SetDocumentAreaSize(int32_t, int32_t Height, bool) override {
+    ++areaSizes;
+    // A vertical scroll bar takes 17 pixels of the client width once the text is taller.
+    if (scrollBarWidth > 0 && Height > height && width == fullWidth) width = fullWidth - scrollBarWidth;
+    if (toggleScrollBar) width = width == fullWidth ? fullWidth - 17 : fullWidth;
+  }
+
+  int measures = 0;
+  int areaSizes = 0;
+  bool throwOnMeasure = false;
+  int32_t fullWidth = 110;
+  int32_t scrollBarWidth = 0;
+  bool toggleScrollBar = false;
 };
 
 /// Appends a drawn piece of item ItemNo (Length characters from Offs for text).

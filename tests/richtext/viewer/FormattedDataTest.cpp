@@ -128,9 +128,10 @@ TEST_F(FormattedDataTest, FormatLinesIsSkippedWhileLockedOrResizing) {
   data.AreaResizing = true;
   data.Format(true);
   EXPECT_EQ(data.DrawItems().Count(), 3);
-  data.AreaResizing = false;
+  EXPECT_FALSE(data.AreaResizing) << "the skipped call clears the flag";
   data.Format(true);
-  EXPECT_EQ(data.DrawItems().Count(), 0);
+  ASSERT_EQ(data.DrawItems().Count(), 3);
+  EXPECT_EQ(data.DrawItems()[1]->Width, data.TextWidth) << "laid out again";
   EXPECT_FALSE(data.FormattingLocked());
 }
 
@@ -138,6 +139,7 @@ TEST_F(FormattedDataTest, FormattingLockIsReleasedWhenFormattingThrows) {
   struct TFailing : TFieldData {
     void ClearDrawLines() override { throw Exception("out of memory"); }
   } failing;
+  failing.SetRVStyle(&style);
   EXPECT_THROW(failing.Format(true), Exception);
   EXPECT_FALSE(failing.FormattingLocked());
   EXPECT_EQ(failing.StateFlags & rvstKeepPosition, 0u);

@@ -1,0 +1,12 @@
+// PNG files for bitmaps: reference pictures of the painting tests and picture dumps.
+#pragma once
+
+#include <string>
+
+class TBitmap;
+
+/// Writes the bitmap as drawn to a PNG file; false when the file cannot be written.
+bool SaveBitmapToPng(TBitmap& Bitmap, const std::string& FileName);
+/// Replaces the bitmap with a PNG file's picture (24 bits per pixel); false, leaving the
+/// bitmap as it was, when the file is missing or not a PNG picture.
+bool LoadBitmapFromPng(TBitmap& Bitmap, const std::string& FileName);

@@ -1,0 +1,206 @@
+// Painting a formatted document: paragraph backgrounds and borders, text runs with selection
+// and hover, page-break and checkpoint marks, non-text items, then the overlay hook.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "platform/graphics/Controls.h"
+#include "richtext/core/RVItem.h"
+#include "richtext/core/RVParaInfo.h"
+#include "richtext/core/RVStyle.h"
+#include "richtext/core/RVUni.h"
+#include "richtext/viewer/CRVFData.h"
+
+namespace {
+
+constexpr TRVColorMode kScreenColors = 0;  // colours as they are
+constexpr TRVTextDrawStates rvtsItemStart = 0x0004;
+constexpr TRVTextDrawStates rvtsItemEnd = 0x0008;
+constexpr TRVTextDrawStates rvtsDrawItemStart = 0x0010;
+constexpr TRVTextDrawStates rvtsDrawItemEnd = 0x0020;
+
+}  // namespace
+
+bool TCustomRVFormattedData::BeginsParagraph(int DItemNo) const {
+  const TRVDrawLines& pieces = DrawItems();
+  const int itemNo = pieces[DItemNo]->ItemNo;
+  return (DItemNo == 0 || pieces[DItemNo - 1]->ItemNo != itemNo) && GetItem(itemNo)->IsParaStart();
+}
+
+void TCustomRVFormattedData::PaintParagraphBacks(TCanvas& Canvas, int First, int& Last, const TRect& DocRect,
+                                                 int32_t HOffs, int32_t VOffs) {
+  TRVStyle& style = *GetRVStyle();
+  const TRVDrawLines& pieces = DrawItems();
+  bool past = false;
+  for (int i = First; i <= Last; ++i) {
+    if (past && pieces[i]->FromNewLine) {
+      Last = std::min(Last, i);
+      return;
+    }
+    // Below the area: the line this piece is on is the last one to paint.
+    if (pieces[i]->Top > DocRect.Bottom) past = true;
+    const TCustomRVItemInfo* item = GetItem(pieces[i]->ItemNo);
+    if (!BeginsParagraph(i) || item->StyleNo == rvsBreak) continue;
+    const int paraNo = std::clamp<int>(item->ParaNo, 0, style.ParaStyles().Count() - 1);
+    const TParaInfo& para = *style.ParaStyles().Items(paraNo);
+    if (para.Border().Style == rvbNone && para.Background().Color == clNone && !style.OnDrawParaBack)
+      continue;
+    TRect rect;
+    rect.Left = GetLeftMargin() + para.LeftIndent + std::min(0, para.FirstIndent);
+    if ((GetOptions() & rvoClientTextWidth) != 0)
+      rect.Right = GetWidth() - (GetRightMargin() + para.RightIndent);
+    else if (GetMaxTextWidth() > 0)
+      rect.Right = GetLeftMargin() + GetMaxTextWidth() - para.RightIndent;
+    else
+      rect.Right = GetAreaWidth() - (GetRightMargin() + para.RightIndent);
+    rect.Top = pieces[i]->Top;
+    rect.Bottom = pieces[i]->Top;
+    for (int j = i; j < pieces.Count() && (j == i || !BeginsParagraph(j)); ++j) {
+      const TRVDrawLineInfo& p = *pieces[j];
+      rect.Right = std::max(rect.Right, p.Left + p.Width);
+      rect.Top = std::min(rect.Top, p.Top);
+      rect.Bottom = std::max(rect.Bottom, p.Top + p.Height + p.ExtraSpaceBelow);
+      if (p.Top > DocRect.Bottom && GetMaxTextWidth() == 0) past = true;
+    }
+    rect.Offset(-HOffs, -VOffs);
+    TRect back = rect;
+    para.Background().ExpandRect(back);
+    style.DrawParaBack(Canvas, paraNo, back, false, kScreenColors);
+    para.Border().Draw(rect, Canvas);
+  }
+}
+
+void TCustomRVFormattedData::PaintTextRun(TCanvas& Canvas, int DItemNo, int From, int To, bool Selected,
+                                          bool Hover, TRVTextDrawStates BaseState, int32_t X, int32_t Width,
+                                          int32_t SpaceBefore, int32_t VOffs) {
+  TRVStyle& style = *GetRVStyle();
+  const TRVDrawLineInfo& piece = *DrawItems()[DItemNo];
+  const TCustomRVItemInfo* item = GetItem(piece.ItemNo);
+  TRVTextDrawStates state = BaseState;
+  if (Selected) state |= rvtsSelected;
+  if (Hover) state |= rvtsHover;
+  if (style.OnDrawStyleText) {
+    if (From <= 1) state |= rvtsDrawItemStart | (piece.Offs == 1 ? rvtsItemStart : 0);
+    if (To >= piece.Length) {
+      state |= rvtsDrawItemEnd;
+      if (piece.Offs + piece.Length - 1 == RVCharCount(GetItemText(piece.ItemNo), item->ItemOptions))
+        state |= rvtsItemEnd;
+    }
+  }
+  style.ApplyStyleColor(Canvas, item->StyleNo, state, false, kScreenColors);
+  const std::string text = DrawItems().GetDrawItemTextPart(DItemNo, GetItems(), From, To - From + 1);
+  style.DrawStyleText(text, Canvas, piece.ItemNo, piece.Offs + From - 1, item->StyleNo, this, SpaceBefore, X,
+                      piece.Top - VOffs, Width, piece.Height, state, false, false, kScreenColors,
+                      rvbdUnspecified);
+}
+
+void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
+  TRVStyle* style = GetRVStyle();
+  const TRVDrawLines& pieces = DrawItems();
+  if (style == nullptr || pieces.Count() == 0) {
+    PaintOverlay(Canvas);
+    return;
+  }
+  // The selection, start before end.
+  int selStart = SelStartNo, selEnd = SelEndNo, selStartOffs = SelStartOffs, selEndOffs = SelEndOffs;
+  if (selStart > selEnd || (selStart == selEnd && selStartOffs > selEndOffs)) {
+    std::swap(selStart, selEnd);
+    std::swap(selStartOffs, selEndOffs);
+  }
+  const bool hasSelection =
+      selStart >= 0 && selEnd >= 0 && !(selStart == selEnd && selStartOffs == selEndOffs);
+  const bool wholeSelected = (StateFlags & rvstWholeDataSelected) != 0;
+  // The canvas draws in client coordinates: document positions less the scroll offsets.
+  const int32_t hOffs = GetHOffs(), vOffs = GetVOffs();
+  TRect docRect = ClipRect;
+  docRect.Offset(hOffs, vOffs);
+  Canvas.Brush().SetStyle(bsClear);
+  TWinControl* parent = GetParentControl();
+  const bool focused = parent != nullptr && parent->Focused();
+  const TRVTextDrawStates baseState = focused ? rvtsControlFocused : 0;
+  const TRVItemDrawStates baseItemState = focused ? rvidsControlFocused : 0;
+
+  int first = std::clamp(FindDrawItemByY(docRect.Top, 1), 0, pieces.Count() - 1);
+  int last = pieces.Count() - 1;
+  while (first > 0 && !BeginsParagraph(first)) --first;
+  PaintParagraphBacks(Canvas, first, last, docRect, hOffs, vOffs);
+
+  if (style->OnDrawTextBack)
+    for (int d = first; d <= last; ++d) {
+      const TRVDrawLineInfo& p = *pieces[d];
+      const TCustomRVItemInfo* item = GetItem(p.ItemNo);
+      if (!item->IsTextItem()) continue;
+      const bool hover = style->TextStyles().Items(item->StyleNo)->Jump && (StateFlags & rvstHover) != 0 &&
+                         LastJumpMovedAbove != -1 && LastJumpMovedAbove == item->JumpID;
+      style->DrawTextBack(Canvas, p.ItemNo, item->StyleNo, this, p.Left - hOffs, p.Top - vOffs, p.Width,
+                          p.Height, hover ? rvtsHover : 0);
+    }
+
+  const TRVOptions options = GetOptions();
+  int cachedStyle = -1;
+  for (int d = first; d <= last; ++d) {
+    const TRVDrawLineInfo& p = *pieces[d];
+    TCustomRVItemInfo* item = GetItem(p.ItemNo);
+    const bool firstOfItem = d == 0 || pieces[d - 1]->ItemNo != p.ItemNo;
+    if (firstOfItem && item->GetPageBreakBefore() && (options & rvoShowPageBreaks) != 0)
+      style->DrawPageBreak(Canvas, p.Top - vOffs - 1, hOffs, rvpbPageBreak, parent,
+                           parent != nullptr ? parent->ClientWidth() : GetWidth());
+    if (firstOfItem && item->Checkpoint != nullptr && (options & rvoShowCheckpoints) != 0)
+      style->DrawCheckpoint(Canvas, p.Left - hOffs, p.Top - vOffs, p.ItemNo, hOffs,
+                            item->Checkpoint->RaiseEvent, parent,
+                            parent != nullptr ? parent->ClientWidth() : GetWidth());
+    if (item->IsTextItem()) {
+      if (item->StyleNo != cachedStyle) {
+        cachedStyle = item->StyleNo;
+        const int paraNo = std::clamp<int>(item->ParaNo, 0, style->ParaStyles().Count() - 1);
+        style->ApplyStyle(Canvas, item->StyleNo, style->ParaStyles().Items(paraNo)->BiDiMode);
+      }
+      const bool hover = style->TextStyles().Items(item->StyleNo)->Jump && (StateFlags & rvstHover) != 0 &&
+                         LastJumpMovedAbove != -1 && LastJumpMovedAbove == item->JumpID;
+      const bool outside = !hasSelection || d < selStart || d > selEnd;
+      const bool inside = hasSelection && (d > selStart || selStartOffs <= 1) &&
+                          (d < selEnd || selEndOffs > p.Length) && !outside;
+      const int32_t x = p.Left - hOffs;
+      if (wholeSelected || inside || outside) {
+        PaintTextRun(Canvas, d, 1, p.Length, wholeSelected || inside, hover, baseState, x, p.Width,
+                     p.SpaceBefore, vOffs);
+      } else {
+        PaintTextRun(Canvas, d, 1, p.Length, false, hover, baseState, x, p.Width, p.SpaceBefore, vOffs);
+        const int selFrom = d == selStart && selStartOffs > 1 ? selStartOffs : 1;
+        const int selTo = d == selEnd && selEndOffs <= p.Length ? selEndOffs - 1 : p.Length;
+        if (selFrom <= selTo) {
+          const std::u16string text = GetItemTextForDrawing(p.ItemNo).substr(p.Offs - 1, p.Length);
+          const int32_t prefix =
+              selFrom > 1 ? MeasureText(Canvas, std::u16string_view(text).substr(0, selFrom - 1)).cx : 0;
+          int32_t part =
+              MeasureText(Canvas, std::u16string_view(text).substr(selFrom - 1, selTo - selFrom + 1)).cx;
+          int32_t partX = x + prefix, space = 0;
+          if (selFrom <= 1) {
+            part += p.SpaceBefore;
+            space = p.SpaceBefore;
+          } else {
+            partX += p.SpaceBefore;
+          }
+          PaintTextRun(Canvas, d, selFrom, selTo, true, hover, baseState, partX, part, space, vOffs);
+        }
+      }
+      continue;
+    }
+    TRVItemDrawStates state = baseItemState;
+    const bool selected = hasSelection && d >= selStart && d <= selEnd && !(d == selEnd && selEndOffs == 0) &&
+                          !(d == selStart && selStartOffs == 1);
+    if (selected || wholeSelected) state |= rvidsSelected;
+    if ((StateFlags & rvstHover) != 0 && LastJumpMovedAbove == item->JumpID) state |= rvidsHover;
+    if (item->QueryFeature(rvfqOwnLine)) {
+      int32_t width = (options & rvoClientTextWidth) != 0 ? GetWidth() : GetAreaWidth();
+      if (GetMaxTextWidth() > 0)
+        width = std::min(width, GetMaxTextWidth() + GetLeftMargin() + GetRightMargin());
+      item->PaintFullWidth(p.Left - hOffs, width - GetRightMargin() - hOffs, p.Top - vOffs, Canvas, state,
+                           style, ClipRect, pieces[d]);
+    } else {
+      item->Paint(p.Left - hOffs, p.Top - vOffs, Canvas, state, style, pieces[d]);
+    }
+    if (item->QueryFeature(rvfqChangesCanvasFont)) cachedStyle = -1;
+  }
+  PaintOverlay(Canvas);
+}

@@ -1,0 +1,342 @@
+// Line layout on a measure with fixed-width glyphs (see TFixedPitchData).
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "FormattedDataSupport.h"
+#include "platform/graphics/Bitmap.h"
+#include "richtext/core/RVNonTextItems.h"
+#include "richtext/core/RVStyle.h"
+
+namespace {
+
+using viewertest::TFixedPitchData;
+
+class LayoutTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data.SetRVStyle(&style);
+    data.width = 110;  // 100 pixels of text: ten characters a line
+    data.height = 1000;
+  }
+  int AddPara(TRVAlignment Alignment, TRVParaOptions Options = 0) {
+    TParaInfo* para = style.ParaStyles().AddStyle();
+    para->Alignment = Alignment;
+    para->Options = Options;
+    return style.ParaStyles().Count() - 1;
+  }
+  void Format() { data.Format(true); }
+  const TRVDrawLineInfo& Piece(int i) { return *data.DrawItems()[i]; }
+  std::string PieceText(int i) { return data.DrawItems().GetDrawItemText(i, data.GetItems()); }
+
+  TRVStyle style;
+  TFixedPitchData data;
+};
+
+TEST_F(LayoutTest, WrappedLinesHideOrKeepTheBreakingSpace) {
+  data.AddTextItem("aaaa bbbb cccc", 0, 0);
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 2);
+  EXPECT_EQ(PieceText(0), "aaaa bbbb");
+  EXPECT_EQ(PieceText(1), "cccc");
+  EXPECT_EQ(Piece(0).Width, 90);
+  EXPECT_TRUE(Piece(1).FromNewLine);
+  EXPECT_EQ(Piece(0).Top, 5);
+  EXPECT_EQ(Piece(1).Top, 21);
+  EXPECT_EQ(Piece(1).Left, 5);
+  EXPECT_EQ(data.DocumentHeight, 5 + 16 + 16 + 5);
+
+  data.viewerState &= ~2;  // the space stays at the end of the first line
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 2);
+  EXPECT_EQ(PieceText(0), "aaaa bbbb ");
+  EXPECT_EQ(PieceText(1), "cccc");
+}
+
+TEST_F(LayoutTest, LongWordsAreCutHardOnlyOnAnEmptyLine) {
+  data.AddTextItem("ab abcdefghijklmn", 0, 0);
+  data.AddTextItem("abcdefghijklmnopqrstuvwxy", 0, 0);
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 6);
+  EXPECT_EQ(PieceText(0), "ab");
+  EXPECT_EQ(PieceText(1), "abcdefghij");
+  EXPECT_EQ(PieceText(2), "klmn");
+  EXPECT_EQ(PieceText(3), "abcdefghij");
+  EXPECT_EQ(PieceText(4), "klmnopqrst");
+  EXPECT_EQ(PieceText(5), "uvwxy");
+  for (int i = 0; i < 6; ++i) EXPECT_TRUE(Piece(i).FromNewLine) << i;
+  EXPECT_EQ(Piece(5).Top, 5 + 5 * 16);
+}
+
+TEST_F(LayoutTest, NoWrapParagraphWidensTheDocument) {
+  data.AddTextItem("abcdefghijklmnopqrstuvwxy", 0, AddPara(rvaLeft, rvpaoNoWrap));
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 1);
+  EXPECT_EQ(Piece(0).Width, 250);
+  EXPECT_EQ(data.DocumentWidth, 250);
+}
+
+TEST_F(LayoutTest, JustifiedLinesFillTheWidthExceptTheLast) {
+  data.AddTextItem("aa bb cc dd ee", 0, AddPara(rvaJustify));
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 5);
+  EXPECT_EQ(PieceText(2), " cc");
+  EXPECT_EQ(Piece(2).Left + Piece(2).Width, 105);
+  EXPECT_EQ(Piece(1).SpaceBefore, 10);
+  EXPECT_EQ(Piece(2).SpaceBefore, 10);
+  EXPECT_EQ(PieceText(3), "dd");
+  EXPECT_TRUE(Piece(3).FromNewLine);
+  EXPECT_EQ(Piece(4).Left, 25);  // the last line stays left-aligned
+  EXPECT_EQ(Piece(4).SpaceBefore, 0);
+
+  // An explicit direction turns justification off.
+  style.ParaStyles().Items(data.GetItem(0)->ParaNo)->BiDiMode = rvbdLeftToRight;
+  Format();
+  EXPECT_EQ(Piece(1).SpaceBefore, 0);
+}
+
+TEST_F(LayoutTest, AlignmentMovesTheLine) {
+  data.AddTextItem("abcd", 0, AddPara(rvaRight));
+  data.AddTextItem("abcd", 0, AddPara(rvaCenter));
+  Format();
+  EXPECT_EQ(Piece(0).Left, 5 + 60);
+  EXPECT_EQ(Piece(1).Left, 5 + 30);
+}
+
+TEST_F(LayoutTest, LineSpacingAddsBelowEachLine) {
+  const int para = AddPara(rvaLeft);
+  style.ParaStyles().Items(para)->LineSpacing = 150;
+  data.AddTextItem("aaaa bbbb cccc", 0, para);
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 2);
+  EXPECT_EQ(Piece(0).ExtraSpaceBelow, 8);
+  EXPECT_EQ(Piece(1).Top, 5 + 16 + 8);
+  EXPECT_EQ(data.DocumentHeight, 5 + 16 + 8 + 16 + 8 + 5);
+
+  style.ParaStyles().Items(para)->LineSpacingType = rvlsSpaceBetween;
+  style.ParaStyles().Items(para)->LineSpacing = 3;
+  Format();
+  EXPECT_EQ(Piece(1).Top, 5 + 16 + 3);
+}
+
+TEST_F(LayoutTest, ParagraphSpacingAndIndents) {
+  const int para = AddPara(rvaLeft);
+  TParaInfo& info = *style.ParaStyles().Items(para);
+  info.SpaceBefore = 4;
+  info.SpaceAfter = 6;
+  info.LeftIndent = 20;
+  info.FirstIndent = 10;
+  data.AddTextItem("aaaa bbbb", 0, para);
+  data.AddTextItem("cc", 0, para);
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 3);
+  EXPECT_EQ(Piece(0).Left, 5 + 30);
+  EXPECT_EQ(Piece(0).Top, 5 + 4);
+  EXPECT_EQ(Piece(1).Left, 5 + 20);  // continuation lines lose the first-line indent
+  EXPECT_EQ(Piece(2).Top, Piece(1).Top + 16 + 6 + 4);
+  EXPECT_EQ(data.DocumentHeight, Piece(2).Top + 16 + 6 + 5);
+}
+
+TEST_F(LayoutTest, EmptyDocumentIsItsMargins) {
+  Format();
+  EXPECT_EQ(data.DrawItems().Count(), 0);
+  EXPECT_EQ(data.DocumentHeight, 10);
+  EXPECT_EQ(data.DocumentWidth, 100);
+}
+
+TEST_F(LayoutTest, EmptyTextItemHasTheHeightOfASpace) {
+  data.AddTextItem("", 0, 0);
+  data.AddTextItem("ab", 0, 0);
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 2);
+  EXPECT_EQ(Piece(0).Width, 0);
+  EXPECT_EQ(Piece(0).Height, 16);
+  EXPECT_EQ(Piece(0).Offs, 1);
+  EXPECT_EQ(Piece(1).Top, 21);
+}
+
+TEST_F(LayoutTest, RightToLeftLinesAreMirrored) {
+  const int para = AddPara(rvaLeft);
+  style.ParaStyles().Items(para)->BiDiMode = rvbdRightToLeft;
+  data.AddTextItem("aa", 0, para);
+  data.AddTextItem("bbb", 0, -1);
+  ASSERT_TRUE(data.GetItem(1)->GetSameAsPrev());
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 2);
+  EXPECT_EQ(Piece(1).Left, 5);
+  EXPECT_EQ(Piece(0).Left, 35);
+}
+
+TEST_F(LayoutTest, ZeroWidthTextAlwaysMovesOn) {
+  data.AddTextItem("abcdefghij", 0, 0);
+  data.AddWideTextItem(u"\u200B\u200B\u200B", 0, -1, TRVTag());
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 2);
+  EXPECT_EQ(Piece(1).Length, 3);
+}
+
+TEST_F(LayoutTest, PictureTooWideForTheRestMovesToANewLine) {
+  data.AddTextItem("abcdefg", 0, 0);
+  auto picture = std::make_unique<TBitmap>();
+  picture->SetSize(40, 20);
+  data.AddPictureItem("", std::move(picture), -1, 0, TRVTag());
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 2);
+  EXPECT_TRUE(Piece(1).FromNewLine);
+  EXPECT_EQ(Piece(1).Width, 42);
+  EXPECT_EQ(Piece(1).Height, 22);
+  // The picture stands on the baseline: one pixel of it reaches below.
+  EXPECT_EQ(data.DocumentHeight, Piece(1).Top + 22 + 5);
+}
+
+TEST_F(LayoutTest, BreakTakesAWholeLine) {
+  data.AddTextItem("ab", 0, 0);
+  data.AddItem("", TRVBreakItemInfo::CreateEx(&data, 1, 0, clBlack));
+  data.AddTextItem("cd", 0, 0);
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 3);
+  EXPECT_EQ(Piece(1).Width, 100);
+  EXPECT_EQ(Piece(1).Height, 11);
+  EXPECT_LT(Piece(1).Top + Piece(1).Height, Piece(2).Top + 1);
+}
+
+TEST_F(LayoutTest, HyperlinkPiecesShareOneNumber) {
+  style.TextStyles().Items(1)->Jump = true;
+  data.AddTextItem("aaaa bbbb cccc", 1, 0);
+  data.AddTextItem("dd", 1, 0);
+  Format();
+  ASSERT_EQ(data.Jumps().Count(), 3);
+  EXPECT_EQ(data.Jumps()[0]->Id, 0);
+  EXPECT_EQ(data.Jumps()[1]->Id, 0);
+  EXPECT_EQ(data.Jumps()[2]->Id, 1);
+  EXPECT_EQ(data.Jumps()[1]->Top, Piece(1).Top);
+  Format();
+  EXPECT_EQ(data.Jumps()[0]->Id, 0);  // numbers restart with each format
+}
+
+TEST_F(LayoutTest, ScrollBarAppearingFormatsOnceMore) {
+  data.scrollBarWidth = 17;
+  data.height = 20;
+  data.AddTextItem("aaaa bbbb cccc", 0, 0);
+  Format();
+  EXPECT_EQ(data.TextWidth, 110 - 17 - 10);
+  EXPECT_EQ(data.areaSizes, 2);
+
+  data.toggleScrollBar = true;  // a width that flips every time stops after two levels
+  data.areaSizes = 0;
+  Format();
+  EXPECT_EQ(data.areaSizes, 2);
+  EXPECT_FALSE(data.FormattingLocked());
+}
+
+TEST_F(LayoutTest, FormatLockIsReleasedWhenMeasuringFails) {
+  data.AddTextItem("abc", 0, 0);
+  data.throwOnMeasure = true;
+  EXPECT_THROW(Format(), std::runtime_error);
+  EXPECT_FALSE(data.FormattingLocked());
+  EXPECT_FALSE(data.AreaResizing);
+  data.throwOnMeasure = false;
+  Format();
+  EXPECT_EQ(data.DrawItems().Count(), 1);
+}
+
+// ---- coordinates and lookups ----
+
+TEST_F(LayoutTest, ItemAndPiecePositionsRoundTripAtEveryBoundary) {
+  for (int hide = 0; hide < 2; ++hide) {
+    data.Clear();
+    data.viewerState = hide ? 0x10B : 0x109;
+    data.AddTextItem("aaaa bbbb cccc dddddddddddddd", 0, 0);
+    auto picture = std::make_unique<TBitmap>();
+    picture->SetSize(8, 8);
+    data.AddPictureItem("", std::move(picture), -1, 0, TRVTag());
+    data.AddTextItem("ee", 0, -1);
+    Format();
+    const TRVDrawLines& pieces = data.DrawItems();
+    ASSERT_GE(pieces.Count(), 5);
+    for (int d = 0; d < pieces.Count(); ++d) {
+      for (int o = data.GetDrawItemStartOffset(d); o <= data.GetDrawItemEndOffset(d); ++o) {
+        int itemNo = 0, offs = 0, d2 = 0, o2 = 0;
+        data.DrawItemToItem(d, o, itemNo, offs);
+        data.ItemToDrawItem(itemNo, offs, d2, o2);
+        const TRVDrawLineInfo* before = d > 0 ? pieces[d - 1] : nullptr;
+        const bool shared = o == 1 && before != nullptr && before->ItemNo == pieces[d]->ItemNo &&
+                            before->Offs + before->Length == pieces[d]->Offs;
+        EXPECT_EQ(d2, shared ? d - 1 : d) << hide << " " << d << ":" << o;
+        EXPECT_EQ(o2, shared ? before->Length + 1 : o) << hide << " " << d << ":" << o;
+      }
+    }
+    if (hide) {
+      // The space dropped at the first soft break shows at the start of the next line.
+      int d = 0, o = 0;
+      data.ItemToDrawItem(0, 11, d, o);
+      EXPECT_EQ(d, 1);
+      EXPECT_EQ(o, 1);
+    }
+  }
+  int d = 0, o = 0;
+  data.ItemToDrawItem(-1, 1, d, o);
+  EXPECT_EQ(d, -1);
+}
+
+TEST_F(LayoutTest, HitTestingClampsToTheFirstAndLastLines) {
+  int d = 0, o = 0;
+  data.FindDrawItemAtPos(10, 10, false, d, o);
+  EXPECT_EQ(d, -1) << "an empty document has nothing to hit";
+  EXPECT_EQ(data.GetDrawItemAtPos(10, 10), -1);
+
+  data.AddTextItem("aaaa bbbb cccc", 0, 0);
+  Format();
+  data.FindDrawItemAtPos(27, -500, false, d, o);
+  EXPECT_EQ(d, 0);
+  EXPECT_EQ(o, 3);  // between the second and third characters
+  data.FindDrawItemAtPos(29, 10, false, d, o);
+  EXPECT_EQ(o, 3) << "the nearer boundary wins";
+  data.FindDrawItemAtPos(500, 5000, false, d, o);
+  EXPECT_EQ(d, 1);
+  EXPECT_EQ(o, 5);
+  data.FindDrawItemAtPos(500, 5000, true, d, o);
+  EXPECT_EQ(d, -1);
+  data.FindDrawItemAtPos(-50, 25, false, d, o);
+  EXPECT_EQ(d, 1);
+  EXPECT_EQ(o, 1);
+
+  EXPECT_EQ(data.GetDrawItemAtPos(5, 5), 0);
+  EXPECT_EQ(data.GetDrawItemAtPos(94, 20), 0);
+  EXPECT_EQ(data.GetDrawItemAtPos(95, 20), -1) << "right and bottom edges are outside";
+  EXPECT_EQ(data.GetDrawItemAtPos(5, 21), 1);
+  EXPECT_EQ(data.FindDrawItemByY(-10, 3), 0);
+  EXPECT_EQ(data.FindDrawItemByY(1000, 3), 1);
+  EXPECT_EQ(data.FindDrawItemByY(21, 0), 1);
+}
+
+TEST_F(LayoutTest, PictureHalvesPlaceTheCaretBeforeOrAfter) {
+  auto picture = std::make_unique<TBitmap>();
+  picture->SetSize(20, 20);
+  data.AddPictureItem("", std::move(picture), 0, 0, TRVTag());
+  Format();
+  int d = 0, o = 0;
+  data.FindDrawItemAtPos(8, 10, true, d, o);
+  EXPECT_EQ(o, 0);
+  data.FindDrawItemAtPos(20, 10, true, d, o);
+  EXPECT_EQ(o, 1);
+  style.ParaStyles().Items(0)->BiDiMode = rvbdRightToLeft;
+  data.FindDrawItemAtPos(20, 10, true, d, o);
+  EXPECT_EQ(o, 0);
+}
+
+TEST_F(LayoutTest, MinimumWidthOfAWrappingParagraphIsIndentsPlusTwenty) {
+  const int para = AddPara(rvaLeft);
+  style.ParaStyles().Items(para)->LeftIndent = 7;
+  style.ParaStyles().Items(para)->RightIndent = 3;
+  data.AddTextItem("a very long paragraph of text", 0, para);
+  EXPECT_EQ(data.CalculateMinDocWidth(nullptr, *data.GetCanvas()), 30);
+  data.width = 20;
+  Format();
+  EXPECT_EQ(data.DocumentWidth, 30);
+  EXPECT_EQ(PieceText(1), "ve");
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// Painting a formatted document into a bitmap and comparing it with a reference picture that
+// was checked by eye; anti-aliased edges may differ a little between font renderers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FormattedDataSupport.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/PngFile.h"
+#include "platform/graphics/SystemColors.h"
+#include "richtext/core/RVNonTextItems.h"
+#include "richtext/core/RVStyle.h"
+
+namespace {
+
+using viewertest::TFieldData;
+
+// A document in an area as wide as its client area, as in a viewer.
+class TAreaData : public TFieldData {
+ public:
+  int32_t GetAreaWidth() const override { return width; }
+};
+
+int ChannelDifference(TColor a, TColor b) {
+  int worst = 0;
+  for (int shift = 0; shift < 24; shift += 8)
+    worst = std::max(worst,
+                     std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
+  return worst;
+}
+
+class PaintTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data.SetRVStyle(&style);
+    data.width = 300;
+    data.height = 200;
+    TParaInfo& boxed = *style.ParaStyles().AddStyle();
+    boxed.Background().Color = clYellow;
+    boxed.Border().Style = rvbSingle;
+    boxed.Border().Color = clBlue;
+    boxed.LeftIndent = 10;
+    style.ParaStyles().AddStyle()->Alignment = rvaCenter;
+  }
+  void PaintTo(TBitmap& bitmap) {
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.SetSize(data.width, data.height);
+    bitmap.Canvas().Brush().SetColor(clWhite);
+    bitmap.Canvas().FillRect(Rect(0, 0, data.width, data.height));
+    data.Paint(bitmap.Canvas(), Rect(0, 0, data.width, data.height));
+  }
+  // Compares with the reference, writing it instead when asked to.
+  void ExpectLooksLike(TBitmap& painted, const std::string& name) {
+    const std::string file = std::string(ZUK_REFERENCE_DIR) + "/" + name + ".png";
+    if (std::getenv("ZUK_UPDATE_REFERENCES") != nullptr) {
+      ASSERT_TRUE(SaveBitmapToPng(painted, file));
+    }
+    TBitmap reference;
+    ASSERT_TRUE(LoadBitmapFromPng(reference, file)) << file;
+    ASSERT_EQ(reference.Width(), painted.Width());
+    ASSERT_EQ(reference.Height(), painted.Height());
+    int differing = 0;
+    for (int y = 0; y < painted.Height(); ++y)
+      for (int x = 0; x < painted.Width(); ++x)
+        differing += ChannelDifference(painted.Canvas().Pixel(x, y), reference.Canvas().Pixel(x, y)) > 64;
+    EXPECT_LE(differing, painted.Width() * painted.Height() / 200) << name;
+  }
+
+  TRVStyle style;
+  TAreaData data;
+};
+
+TEST_F(PaintTest, DocumentWithEveryKindOfPieceAndASelection) {
+  style.TextStyles().Items(1)->Jump = true;
+  data.AddTextItem("Plain text that wraps over more than one line here.", 0, 3);
+  data.AddTextItem("A boxed paragraph on yellow", 0, 2);
+  data.AddTextItem(" with a link", 1, -1);
+  data.AddItem("", TRVBreakItemInfo::CreateEx(&data, 2, 0, clRed));
+  auto picture = std::make_unique<TBitmap>();
+  picture->SetPixelFormat(pf24bit);
+  picture->SetSize(30, 20);
+  picture->Canvas().Brush().SetColor(clGreen);
+  picture->Canvas().FillRect(Rect(0, 0, 30, 20));
+  data.AddTextItem("Picture:", 0, 0);
+  data.AddPictureItem("", std::move(picture), -1, 0, TRVTag());
+  data.Format(true);
+  // Select from the third character of the first piece into the boxed paragraph.
+  data.SelStartNo = 0;
+  data.SelStartOffs = 3;
+  data.SelEndNo = data.GetFirstDrawItemOfItem(1);
+  data.SelEndOffs = 6;
+  TBitmap painted;
+  PaintTo(painted);
+  ExpectLooksLike(painted, "document");
+
+  // Selected pixels use the selection colour; the boxed paragraph keeps its yellow.
+  int yellow = 0, selectedBack = 0;
+  for (int y = 0; y < painted.Height(); ++y)
+    for (int x = 0; x < painted.Width(); ++x) {
+      yellow += painted.Canvas().Pixel(x, y) == clYellow;
+      selectedBack += painted.Canvas().Pixel(x, y) == ColorToRGB(style.SelColor);
+    }
+  EXPECT_GT(yellow, 500);
+  EXPECT_GT(selectedBack, 200);
+}
+
+TEST_F(PaintTest, EmptySelectionPaintsNothingSelected) {
+  data.AddTextItem("Nothing selected", 0, 0);
+  data.Format(true);
+  TBitmap plain, emptySelection;
+  PaintTo(plain);
+  data.SelStartNo = data.SelEndNo = 0;
+  data.SelStartOffs = data.SelEndOffs = 4;
+  PaintTo(emptySelection);
+  for (int y = 0; y < plain.Height(); ++y)
+    for (int x = 0; x < plain.Width(); ++x)
+      ASSERT_EQ(plain.Canvas().Pixel(x, y), emptySelection.Canvas().Pixel(x, y));
+}
+
+TEST_F(PaintTest, OnlyTheLinesInTheAreaAreDrawn) {
+  for (int i = 0; i < 200; ++i) data.AddTextItem("line " + std::to_string(i), 0, 0);
+  data.Format(true);
+  std::vector<int32_t> tops;
+  style.OnDrawStyleText = [&](TRVStyle&, const std::string&, TCanvas&, int, int32_t, int32_t, int32_t top,
+                              int32_t, int32_t, TRVTextDrawStates, bool&) { tops.push_back(top); };
+  data.vOffs = data.DocumentHeight / 2;
+  TBitmap painted;
+  PaintTo(painted);
+  ASSERT_FALSE(tops.empty());
+  EXPECT_LT(tops.size(), 30u);
+  EXPECT_LE(*std::min_element(tops.begin(), tops.end()), 0) << "the line cut by the top edge is drawn";
+  EXPECT_GE(*std::max_element(tops.begin(), tops.end()) + 20, data.height)
+      << "so is the one cut by the bottom";
+}
+
+}  // namespace

@@ -1,0 +1,213 @@
+// Laying out a range again must give exactly what a full format gives: random documents,
+// random edits, then the pieces and the document height are compared with a fresh format.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "FormattedDataSupport.h"
+#include "richtext/core/RVNonTextItems.h"
+#include "richtext/core/RVStyle.h"
+
+namespace {
+
+using viewertest::TFixedPitchData;
+
+using TPieceState =
+    std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, bool>;
+
+std::vector<TPieceState> Snapshot(const TCustomRVFormattedData& data) {
+  std::vector<TPieceState> result;
+  const TRVDrawLines& pieces = data.DrawItems();
+  for (int i = 0; i < pieces.Count(); ++i) {
+    const TRVDrawLineInfo& p = *pieces[i];
+    result.emplace_back(p.Left, p.Top, p.Width, p.Height, p.ItemNo, p.Offs, p.Length, p.SpaceBefore,
+                        p.ExtraSpaceBelow, p.FromNewLine);
+  }
+  return result;
+}
+
+class ReformatTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data.SetRVStyle(&style);
+    data.viewerState = 0x10A;  // as an editor: no hyperlink areas
+    data.width = 130;
+    TParaInfos& paras = style.ParaStyles();
+    paras.Items(1)->Alignment = rvaJustify;
+    paras.AddStyle()->Alignment = rvaCenter;
+    paras.Items(2)->SpaceBefore = 3;
+    paras.Items(2)->SpaceAfter = 5;
+    paras.AddStyle()->LineSpacing = 150;
+    paras.Items(3)->FirstIndent = 15;
+    paras.AddStyle()->BiDiMode = rvbdRightToLeft;
+    paras.Items(4)->LineSpacingType = rvlsSpaceBetween;
+    paras.Items(4)->LineSpacing = 2;
+  }
+
+  std::string Words(std::mt19937& rng) {
+    std::string text;
+    const int words = static_cast<int>(rng() % 6);
+    for (int w = 0; w < words; ++w) {
+      if (w > 0 || rng() % 3 == 0) text += ' ';
+      text += std::string(1 + rng() % 9, static_cast<char>('a' + rng() % 26));
+    }
+    if (rng() % 4 == 0) text += ' ';
+    return text;
+  }
+
+  // One paragraph of one to three items at ItemNo.
+  int InsertParagraph(std::mt19937& rng, int ItemNo) {
+    const int para = static_cast<int>(rng() % style.ParaStyles().Count());
+    const bool withBreak = rng() % 10 == 0;  // a break is a paragraph of its own
+    const int count = withBreak ? 1 : 1 + static_cast<int>(rng() % 3);
+    for (int i = 0; i < count; ++i) {
+      std::unique_ptr<TCustomRVItemInfo> item;
+      std::string text;
+      if (withBreak) {
+        item = TRVBreakItemInfo::CreateEx(&data, 1, 0, clBlack);
+      } else {
+        auto textItem = std::make_unique<TRVTextItemInfo>(&data);
+        textItem->StyleNo = static_cast<int>(rng() % 2);
+        item = std::move(textItem);
+        text = Words(rng);
+      }
+      item->ParaNo = para;
+      if (i > 0 && item->IsTextItem()) {
+        if (rng() % 3 == 0)
+          item->SetBR(true);
+        else
+          item->SetSameAsPrev(true);
+      }
+      data.GetItems().Insert(ItemNo + i, text, std::move(item));
+    }
+    return count;
+  }
+
+  // Items of the paragraph holding ItemNo.
+  void ParagraphOf(int ItemNo, int& First, int& Last) {
+    First = ItemNo;
+    while (First > 0 && !data.GetItem(First)->IsParaStart()) --First;
+    Last = ItemNo;
+    while (Last + 1 < data.GetItemCount() && !data.GetItem(Last + 1)->IsParaStart()) ++Last;
+  }
+
+  int FirstPiece(int ItemNo) { return data.GetFirstDrawItemOfItem(ItemNo); }
+  int LastPiece(int ItemNo) {
+    int d = FirstPiece(ItemNo);
+    while (d + 1 < data.DrawItems().Count() && data.DrawItems()[d + 1]->ItemNo == ItemNo) ++d;
+    return d;
+  }
+
+  TRVStyle style;
+  TFixedPitchData data;
+};
+
+TEST_F(ReformatTest, PartialLayoutMatchesAFullFormatAfterRandomEdits) {
+  for (uint32_t seed = 1; seed <= 300; ++seed) {
+    std::mt19937 rng(seed);
+    data.Clear();
+    const int paragraphs = 1 + static_cast<int>(rng() % 8);
+    for (int p = 0; p < paragraphs; ++p) InsertParagraph(rng, data.GetItemCount());
+    data.Format(true);
+    for (int edit = 0; edit < 6; ++edit) {
+      const int itemNo = static_cast<int>(rng() % data.GetItemCount());
+      int first = 0, last = 0;
+      ParagraphOf(itemNo, first, last);
+      int prevFirst = first, nextLast = last, unused = 0;
+      if (first > 0) ParagraphOf(first - 1, prevFirst, unused);
+      if (last + 1 < data.GetItemCount()) ParagraphOf(last + 1, unused, nextLast);
+      const int kind = static_cast<int>(rng() % 3);
+      int startD = FirstPiece(first), endD = LastPiece(last), added = 0;
+      if (kind == 0 && data.GetItem(itemNo)->IsTextItem()) {
+        data.SetItemText(itemNo, Words(rng));
+      } else if (kind == 1) {
+        added = InsertParagraph(rng, last + 1);
+      } else if (kind == 2 && prevFirst != first) {
+        startD = FirstPiece(prevFirst);
+        added = -(last - first + 1);
+        data.DeleteItems(first, last - first + 1);
+      } else {
+        continue;
+      }
+      ASSERT_NE(data.GetItemCount(), 0);
+      // Paragraphs may join or split at the edges of an edit: the range covers neighbours.
+      (void)nextLast;
+      data.FormatParas(startD, endD, added);
+      const auto partial = Snapshot(data);
+      const int32_t partialHeight = data.DocumentHeight;
+      data.Format(true);
+      ASSERT_EQ(partial, Snapshot(data)) << "seed " << seed << " edit " << edit << " kind " << kind;
+      ASSERT_EQ(partialHeight, data.DocumentHeight) << "seed " << seed << " edit " << edit;
+    }
+  }
+}
+
+TEST_F(ReformatTest, LongerParagraphMovesEverythingBelowByOneLine) {
+  data.AddTextItem("aaaa", 0, 0);
+  data.AddTextItem("bbbb", 0, 0);
+  data.AddTextItem("cccc", 0, 0);
+  data.Format(true);
+  const int32_t height = data.DocumentHeight;
+  const int32_t below = data.DrawItems()[2]->Top;
+  data.SetItemText(1, "bbbb bbbb bbbb");
+  data.FormatParas(1, 1, 0);
+  ASSERT_EQ(data.DrawItems().Count(), 4);
+  EXPECT_EQ(data.DrawItems()[3]->Top, below + 16);
+  EXPECT_EQ(data.DocumentHeight, height + 16);
+  EXPECT_EQ(data.GetItem(2)->DrawItemNo, 3);
+  EXPECT_EQ(data.StateFlags & rvstPartialFormatting, 0u);
+}
+
+// ---- checkpoints coming into view ----
+
+class TCheckpointWatch : public TFixedPitchData {
+ public:
+  bool HasCheckpointVisible() const override { return true; }
+  TCPEventKind GetCPEventKind() const override { return kind; }
+  void DoCheckpointVisible(TCheckpointData Checkpoint) override { reported.push_back(Checkpoint); }
+
+  TCPEventKind kind = cpeWhenVisible;
+  std::vector<TCheckpointData> reported;
+};
+
+TEST(CheckpointVisibilityTest, EachChangeIsReportedOnce) {
+  TRVStyle style;
+  TCheckpointWatch data;
+  data.SetRVStyle(&style);
+  for (int i = 0; i < 40; ++i) {
+    if (i == 10 || i == 30) data.AddCheckpoint("cp" + std::to_string(i), true, TRVTag());
+    data.AddTextItem("line", 0, 0);
+  }
+  data.Format(true);
+  TRVCPInfo* at10 = data.GetItem(10)->Checkpoint.get();
+  ASSERT_NE(at10, nullptr);
+  ASSERT_EQ(data.DrawItems()[10]->Top, 5 + 160);
+
+  data.CheckCheckpointVisibility();  // below the view: nothing was reported before
+  EXPECT_TRUE(data.reported.empty());
+  data.vOffs = 150;
+  data.CheckCheckpointVisibility();
+  data.vOffs = 155;
+  data.CheckCheckpointVisibility();
+  ASSERT_EQ(data.reported.size(), 1u);
+  EXPECT_EQ(data.reported[0], at10);
+  data.vOffs = 170;  // the next one is below the view
+  data.CheckCheckpointVisibility();
+  data.CheckCheckpointVisibility();
+  ASSERT_EQ(data.reported.size(), 2u);
+  EXPECT_EQ(data.reported[1], nullptr);
+
+  // As section start, the checkpoint above the view stays the one in force.
+  data.kind = cpeAsSectionStart;
+  data.CheckCheckpointVisibility();
+  ASSERT_EQ(data.reported.size(), 3u);
+  EXPECT_EQ(data.reported[2], at10);
+  data.ClearDrawLines();
+  EXPECT_EQ(data.LastRaisedCP, nullptr);
+}
+
+}  // namespace
