@@ -104,6 +104,11 @@ void AppendHTMLChar(std::string& out, char ch, bool& spaceFlag, bool specialCode
   spaceFlag = false;
 }
 
+/// An ASCII character that HTML text writes as itself, whatever the spaces around it.
+bool IsPlainHTMLUnit(char16_t u) {
+  return u < 128 && u != u'&' && u != u'<' && u != u'>' && u != u' ';
+}
+
 void AppendHTMLForUnicode(std::string& out, std::string_view text, bool nbspIfEmpty, bool specialCode) {
   const size_t start = out.size();
   const size_t units = text.size() / 2;
@@ -111,6 +116,17 @@ void AppendHTMLForUnicode(std::string& out, std::string_view text, bool nbspIfEm
   bool spaceFlag = true;
   for (size_t i = 0; i < units; ++i) {
     const char16_t u = UnitAt(text, i);
+    if (IsPlainHTMLUnit(u)) {
+      // A run of characters that stand for themselves is copied at once.
+      size_t end = i + 1;
+      while (end < units && IsPlainHTMLUnit(UnitAt(text, end))) ++end;
+      const size_t at = out.size();
+      out.resize(at + (end - i));
+      for (size_t k = i; k < end; ++k) out[at + (k - i)] = static_cast<char>(UnitAt(text, k));
+      spaceFlag = false;
+      i = end - 1;
+      continue;
+    }
     if (u < 128) {
       AppendHTMLChar(out, static_cast<char>(u), spaceFlag, specialCode, i + 1 == units);
       continue;
