@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -150,18 +149,8 @@ class TRunFolder {
       dir_ = fdopendir(fd);
       if (!dir_) close(fd);
     }
-    // Reading even an empty folder costs more than a block without pictures; a watch on
-    // what is added to it answers most blocks without reading it. Without one (too many
-    // watches in use) the folder is read every time.
-    notify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (notify_ >= 0 && inotify_add_watch(notify_, path_.c_str(),
-                                          IN_CREATE | IN_MOVED_TO | IN_ONLYDIR | IN_DONT_FOLLOW) < 0) {
-      close(notify_);
-      notify_ = -1;
-    }
   }
   ~TRunFolder() {
-    if (notify_ >= 0) close(notify_);
     if (dir_) closedir(dir_);
     Empty();
     RemoveDir(path_);
@@ -173,38 +162,7 @@ class TRunFolder {
   const std::string& Path() const { return path_; }
   void Empty() const { DeleteFolderFiles(path_); }
   /// True when the folder holds nothing but "." and ".."; false also when that is not known.
-  bool HasNoEntries() {
-    // Nothing added since the folder was last found empty: it is empty still (files are
-    // only ever removed behind the watch's back).
-    const bool added = TakeAdditions();
-    if (notify_ >= 0 && knownEmpty_ && !added) return true;
-    knownEmpty_ = ReadHasNoEntries();
-    return knownEmpty_;
-  }
-
- private:
-  /// Whether anything was added (or the watch lost count) since last asked.
-  bool TakeAdditions() {
-    if (notify_ < 0) return true;
-    bool any = false;
-    alignas(inotify_event) char events[4096];
-    while (true) {
-      const ssize_t n = read(notify_, events, sizeof events);
-      if (n > 0) {
-        any = true;
-        continue;
-      }
-      if (n < 0 && errno == EINTR) continue;
-      // EAGAIN: nothing more queued. Anything else leaves the watch untrustworthy.
-      if (n < 0 && errno != EAGAIN) {
-        close(notify_);
-        notify_ = -1;
-        return true;
-      }
-      return any;
-    }
-  }
-  bool ReadHasNoEntries() {
+  bool HasNoEntries() const {
     if (!dir_) return false;
     rewinddir(dir_);
     errno = 0;
@@ -213,8 +171,7 @@ class TRunFolder {
     return errno == 0;
   }
 
-  int notify_ = -1;
-  bool knownEmpty_ = false;
+ private:
   std::string path_;
   DIR* dir_ = nullptr;
 };
@@ -264,7 +221,7 @@ class TZUKConverter::TRun {
     viewer_.SetColor(clNone);
   }
 
-  TRunFolder& Folder() { return folder_; }
+  const TRunFolder& Folder() const { return folder_; }
 
  private:
   /// The identities of a collection's items. Every item added to a collection gets a new
