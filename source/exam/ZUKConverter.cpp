@@ -1,5 +1,6 @@
 #include "exam/ZUKConverter.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -141,8 +142,16 @@ class TRunFolder {
       throw ETempFolderError(Format("Cannot create a temporary folder in \"%s\". %s",
                                     {GetPrivateTempFolder(), SystemErrorText(errno)}));
     path_ = pattern + "/";
+    // Kept open for HasNoEntries: most blocks have no pictures, and opening the folder anew
+    // for each of them would cost more than writing their HTML.
+    const int fd = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+      dir_ = fdopendir(fd);
+      if (!dir_) close(fd);
+    }
   }
   ~TRunFolder() {
+    if (dir_) closedir(dir_);
     Empty();
     RemoveDir(path_);
   }
@@ -152,9 +161,19 @@ class TRunFolder {
   /// The folder, ending in "/".
   const std::string& Path() const { return path_; }
   void Empty() const { DeleteFolderFiles(path_); }
+  /// True when the folder holds nothing but "." and ".."; false also when that is not known.
+  bool HasNoEntries() const {
+    if (!dir_) return false;
+    rewinddir(dir_);
+    errno = 0;
+    while (const dirent* entry = readdir(dir_))
+      if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) return false;
+    return errno == 0;
+  }
 
  private:
   std::string path_;
+  DIR* dir_ = nullptr;
 };
 
 /// The number of parts held in a question's parts stream, read from its start: a part whose
@@ -455,7 +474,7 @@ bool TZUKConverter::WriteHTMLBlock(TStream& source, TStream& block, const std::s
   WriteStream(html, block);
 
   TStringList files;
-  ListFolderEntries(folder, files);
+  if (!run->Folder().HasNoEntries()) ListFolderEntries(folder, files);
   emptyFolder.knownEmpty = files.Count() == 0;
   WriteInt32(files.Count(), block);
   for (int i = 0; i < files.Count(); ++i) WriteFileEntry(files[i], block);

@@ -72,14 +72,63 @@ std::string QuestionMarksW(size_t count) {
   return r;
 }
 
+/// RVMakeHTMLChar appending to `out`: text is written one character at a time, and a
+/// string for each would cost more than the rest of the export.
+void AppendHTMLChar(std::string& out, char ch, bool& spaceFlag, bool specialCode, bool last) {
+  if (specialCode) {
+    out += ch;
+    return;
+  }
+  switch (ch) {
+    case '&':
+      out += "&amp;";
+      break;
+    case '<':
+      out += "&lt;";
+      break;
+    case '>':
+      out += "&gt;";
+      break;
+    case ' ':
+      if (!spaceFlag && !last) {
+        spaceFlag = true;
+        out += ' ';
+        return;
+      }
+      out += "&nbsp;";
+      break;
+    default:
+      out += ch;
+      break;
+  }
+  spaceFlag = false;
+}
+
+/// An ASCII character that HTML text writes as itself, whatever the spaces around it.
+bool IsPlainHTMLUnit(char16_t u) {
+  return u < 128 && u != u'&' && u != u'<' && u != u'>' && u != u' ';
+}
+
 void AppendHTMLForUnicode(std::string& out, std::string_view text, bool nbspIfEmpty, bool specialCode) {
   const size_t start = out.size();
   const size_t units = text.size() / 2;
+  out.reserve(start + units);
   bool spaceFlag = true;
   for (size_t i = 0; i < units; ++i) {
     const char16_t u = UnitAt(text, i);
+    if (IsPlainHTMLUnit(u)) {
+      // A run of characters that stand for themselves is copied at once.
+      size_t end = i + 1;
+      while (end < units && IsPlainHTMLUnit(UnitAt(text, end))) ++end;
+      const size_t at = out.size();
+      out.resize(at + (end - i));
+      for (size_t k = i; k < end; ++k) out[at + (k - i)] = static_cast<char>(UnitAt(text, k));
+      spaceFlag = false;
+      i = end - 1;
+      continue;
+    }
     if (u < 128) {
-      out += RVMakeHTMLChar(static_cast<char>(u), spaceFlag, specialCode, i + 1 == units);
+      AppendHTMLChar(out, static_cast<char>(u), spaceFlag, specialCode, i + 1 == units);
       continue;
     }
     uint32_t code = u;
@@ -328,30 +377,8 @@ int RVFindLineBreakW(std::string_view text, int position) {
 // ---------------------------------------------------------------------------------------
 
 std::string RVMakeHTMLChar(char ch, bool& spaceFlag, bool specialCode, bool last) {
-  if (specialCode) return std::string(1, ch);
   std::string r;
-  switch (ch) {
-    case '&':
-      r = "&amp;";
-      break;
-    case '<':
-      r = "&lt;";
-      break;
-    case '>':
-      r = "&gt;";
-      break;
-    case ' ':
-      if (!spaceFlag && !last) {
-        spaceFlag = true;
-        return " ";
-      }
-      r = "&nbsp;";
-      break;
-    default:
-      r = std::string(1, ch);
-      break;
-  }
-  spaceFlag = false;
+  AppendHTMLChar(r, ch, spaceFlag, specialCode, last);
   return r;
 }
 
