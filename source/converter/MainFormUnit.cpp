@@ -135,6 +135,7 @@ void TMainForm::CreateComponents() {
       "ZUK Converter allows you to convert .zuk files to .zukm format used by ZUK Mobile.");
   InstructionsStaticText->SetCaption("Choose source file and click Convert.");
   SourceFileStaticText->SetCaption("&Source .zuk file:");
+  DescStaticText->SetWordWrap(true);
   SourceFileStaticText->SetFocusControl(SourceFileEdit);
   LinkButton(bBrowse, acBrowse);
   LinkButton(bConvert, acConvert);
@@ -149,15 +150,15 @@ void TMainForm::PlaceControls() {
     int32_t left, top, width, height;
   };
   const Placement placements[] = {
-      {DescStaticText, 8, 8, 460, 17},
-      {InstructionsStaticText, 8, 28, 460, 17},
-      {SourceFileStaticText, 8, 56, 200, 17},
-      {SourceFileEdit, 8, 74, 368, 21},
-      {bBrowse, 384, 72, 90, 25},
-      {ConversionProgressBar, 8, 106, 466, 17},
-      {bConvert, 222, 136, 80, 25},
-      {bAbout, 308, 136, 80, 25},
-      {bExit, 394, 136, 80, 25},
+      {DescStaticText, 8, 6, 474, 32},
+      {InstructionsStaticText, 8, 40, 474, 17},
+      {SourceFileStaticText, 8, 62, 200, 17},
+      {SourceFileEdit, 8, 80, 368, 21},
+      {bBrowse, 384, 78, 90, 25},
+      {ConversionProgressBar, 8, 112, 466, 17},
+      {bConvert, 222, 140, 80, 25},
+      {bAbout, 308, 140, 80, 25},
+      {bExit, 394, 140, 80, 25},
       {TempViewer, 0, 0, 100, 100},
       {ExamTreeView, 0, 0, 100, 100},
   };
