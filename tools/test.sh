@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libjpeg62-turbo-dev libpcre2-dev qt6-base-dev fonts-liberation2 fonts-dejavu-core
           python3 python3-html5lib python3-pil libjpeg-turbo-progs xvfb xauth libreoffice-draw-nogui
-          libgif-dev xdotool)
+          libgif-dev chromium libreoffice-writer-nogui poppler-utils unrtf xdotool)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -20,7 +20,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 BUILD_DIR="${BUILD_DIR:-build-ci}"
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUK_SANITIZE=ON
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUK_SANITIZE=ON -DZUK_WERROR=ON
 cmake --build "$BUILD_DIR" --parallel "$(nproc)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

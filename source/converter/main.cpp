@@ -3,17 +3,13 @@
 #include <vector>
 
 #include "converter/MainFormUnit.h"
+#include "converter/ProgramStartup.h"
 #include "converter/ZUKGlobal.h"
-#include "converter/languages/LanguageTables.h"
-#include "gif/GIFImage.h"
 #include "platform/gui/Application.h"
-#include "richtext/viewer/RVViewer.h"
 
 int main(int argc, char** argv) {
+  MakeStartupCalls();
   InitializeZUKGlobal();
-  RegisterLanguageTables();
-  RegisterGIFImage();
-  RVRegisterViewerClasses();
   int exitCode = 0;
   {
     TApplication application;

@@ -218,6 +218,7 @@ class TGIFImage : public TGraphic {
   int64_t pixels_left_ = 0;
 };
 
-/// Registers TGIFImage with the graphics registry (done once; also done by the first
-/// TGIFImage created).
+/// The GIF library's start-up call: registers TGIFImage (and the built-in graphic classes)
+/// with the graphics registry, so that documents can re-create GIF pictures by class name.
+/// Calling it again does nothing new.
 void RegisterGIFImage();

@@ -51,3 +51,27 @@ inline std::string ExamFile(bool caseStudyFile = false) {
 }
 
 }  // namespace progtest
+
+#include <functional>
+
+#include "platform/gui/CustomControl.h"
+
+namespace progtest {
+
+/// Delivers pending messages a few times (posted messages may post more).
+void Pump(int rounds = 3);
+/// Pumps until `done` answers true or `ms` milliseconds pass; returns `done()`.
+bool PumpUntil(const std::function<bool()>& done, int ms = 2000);
+
+/// A control that hands every message it receives to OnMessage first.
+class TProbeControl : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  std::function<void(TMessage&)> OnMessage;
+  void WndProc(TMessage& message) override {
+    if (OnMessage) OnMessage(message);
+    TCustomControl::WndProc(message);
+  }
+};
+
+}  // namespace progtest

@@ -12,8 +12,8 @@
 #include "converter/MainFormUnit.h"
 #include "platform/core/Files.h"
 #include "platform/gui/ActnList.h"
+#include "platform/gui/Application.h"
 #include "platform/gui/ComCtrls.h"
-#include "platform/gui/GuiTestSupport.h"
 #include "platform/gui/Messaging.h"
 #include "platform/gui/StdCtrls.h"
 #include "richtext/core/RVStyle.h"
@@ -171,10 +171,10 @@ TEST_F(MainFormTest, ConvertsOnceWhenShownFromTheCommandLineAndCloses) {
   auto form = Form({"-c", exam});
   const std::string printed = Boxes([&] {
     form->Show();
-    guitest::PumpUntil([&] { return closed > 0; });
+    progtest::PumpUntil([&] { return closed > 0; });
     // Showing and activating the window again starts nothing.
     form->Show();
-    guitest::Pump(5);
+    progtest::Pump(5);
   });
   EXPECT_EQ(printed, "ZUK Converter: The file has been converted successfully.\n");
   EXPECT_EQ(form->SourceFileEdit->Text(), exam);
@@ -190,7 +190,7 @@ TEST_F(MainFormTest, ConversionsNeverNestAndTheWindowStaysOpenMeanwhile) {
   form->ProcessCommandLine();
   // A second start request and a close request wait in the queue; the conversion's progress
   // handler delivers them while it runs.
-  guitest::TLogControl probe;
+  progtest::TProbeControl probe;
   bool convertingSeen = false, stayedOpen = false, controlsDisabled = false;
   probe.OnMessage = [&](TMessage& m) {
     if (m.Msg != WM_USER + 7) return;
@@ -203,7 +203,7 @@ TEST_F(MainFormTest, ConversionsNeverNestAndTheWindowStaysOpenMeanwhile) {
   PostMessage(&probe, WM_USER + 7);
   const std::string printed = Boxes([&] {
     SendMessage(form.get(), WM_START_CONVERSION);
-    guitest::Pump(5);
+    progtest::Pump(5);
   });
   EXPECT_TRUE(convertingSeen);
   EXPECT_TRUE(controlsDisabled);

@@ -7,12 +7,12 @@
 #include <memory>
 #include <string>
 
+#include "ConverterTestSupport.h"
 #include "common/units/LocalizationStore.h"
 #include "converter/AboutFormUnit.h"
 #include "converter/MainFormUnit.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/gui/ComCtrls.h"
-#include "platform/gui/GuiTestSupport.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/WindowGrab.h"
 #include "platform/gui/XcbTestSupport.h"
@@ -20,6 +20,15 @@
 namespace {
 
 constexpr const char* kLanguage = ZUK_SHOT_LANGUAGE == 0 ? "en" : "ru";
+
+// Each language's program names its tests apart, so that the test lists do not collide.
+#if ZUK_SHOT_LANGUAGE == 0
+#define SHOT_SUITE EnglishWindowShotTest
+#else
+#define SHOT_SUITE RussianWindowShotTest
+#endif
+#define SHOT_STRING(x) SHOT_STRING2(x)
+#define SHOT_STRING2(x) #x
 
 std::string ShotPath(const std::string& what) {
   std::filesystem::create_directories(ZUK_GRAB_DIR);
@@ -36,13 +45,13 @@ bool HasDarkPixels(TBitmap& shot, const TControl& control) {
   return false;
 }
 
-TEST(WindowShotTest, MainWindowAndAboutBox) {
-  ZUK_RUN_UNDER_XSERVER("WindowShotTest.MainWindowAndAboutBox");
+TEST(SHOT_SUITE, MainWindowAndAboutBox) {
+  ZUK_RUN_UNDER_XSERVER(SHOT_STRING(SHOT_SUITE) ".MainWindowAndAboutBox");
   auto form = std::make_unique<TMainForm>();
   ASSERT_TRUE(LocalizationStore);
   EXPECT_EQ(LocalizationStore->CurrentLanguageIndex(), ZUK_SHOT_LANGUAGE);
   form->Show();
-  guitest::Pump(10);
+  progtest::Pump(10);
   ASSERT_TRUE(GrabControlToPNG(*form, ShotPath("main-window")));
   TBitmap shot;
   ASSERT_TRUE(GrabControl(*form, shot));
@@ -59,7 +68,7 @@ TEST(WindowShotTest, MainWindowAndAboutBox) {
                                                ? "Version 1.0.215"
                                                : "\xD0\x92\xD0\xB5\xD1\x80\xD1\x81\xD0\xB8\xD1\x8F 1.0.215");
   about.Show();
-  guitest::Pump(10);
+  progtest::Pump(10);
   ASSERT_TRUE(GrabControlToPNG(about, ShotPath("about-box")));
   TBitmap aboutShot;
   ASSERT_TRUE(GrabControl(about, aboutShot));

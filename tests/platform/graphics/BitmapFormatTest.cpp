@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <functional>
+#include <ostream>
 #include <random>
 
 #include "GraphicsTestSupport.h"
@@ -30,6 +31,10 @@ struct VariantCase {
   std::function<DibSpec()> make;
   TPixelFormat format;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const VariantCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 DibSpec Uncompressed(uint32_t header, int32_t w, int32_t h, uint16_t bits,
                      std::vector<std::array<uint8_t, 3>> colors,
@@ -290,6 +295,10 @@ struct BadCase {
   const char* name;
   std::function<Bytes()> make;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const BadCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 Bytes WithHeaderField(DibSpec s, size_t at, uint32_t value, int width_bytes = 4) {
   Bytes file = BuildBmp(s);
@@ -316,7 +325,7 @@ const BadCase kBadFiles[] = {
     {"UnknownCompression", [] { return WithHeaderField(Small24(), 16, 9); }},
     {"JpegCompression", [] { return WithHeaderField(Small24(), 16, 4); }},
     {"NegativeWidth", [] { return WithHeaderField(Small24(), 4, static_cast<uint32_t>(-4)); }},
-    {"WidthAboveLimit", [] { return WithHeaderField(Small24(), 4, 16385); }},
+    {"WidthAboveLimit", [] { return WithHeaderField(Small24(), 4, (1u << 20) + 1); }},
     {"MostNegativeHeight", [] { return WithHeaderField(Small24(), 8, 0x80000000u); }},
     {"TooManyPixels",
      [] {
