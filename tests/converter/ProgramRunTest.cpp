@@ -169,3 +169,32 @@ TEST(ProgramRunTest, OnADisplayTheSuccessBoxWaitsForItsButton) {
 }
 
 }  // namespace
+
+namespace {
+
+// What `cmake --install` puts beside the program lets a file manager hand .zuk and .zukm files
+// to it: the file types compile, and the desktop entry takes a file for both.
+TEST(ProgramRunTest, InstallsTheDesktopEntryAndTheFileTypes) {
+  const std::string mimeTool = xcbtest::FindProgram("update-mime-database");
+  if (mimeTool.empty())
+    GTEST_SKIP() << "update-mime-database is not installed (Debian package shared-mime-info)";
+  ScratchFolder dir;
+  const std::string prefix = dir.Path("prefix");
+  const std::string install = Quoted(CMAKE_COMMAND) + " --install " + Quoted(ZUK_BUILD_DIR) + " --prefix " +
+                              Quoted(prefix) + " > " + Quoted(dir.Path("install.txt")) + " 2>&1";
+  ASSERT_EQ(std::system(install.c_str()), 0) << ReadFile(dir.Path("install.txt"));
+  EXPECT_TRUE(std::filesystem::exists(prefix + "/bin/zuk-converter"));
+  const std::string update = Quoted(mimeTool) + " " + Quoted(prefix + "/share/mime") + " > /dev/null 2>&1";
+  ASSERT_EQ(std::system(update.c_str()), 0);
+  const std::string globs = ReadFile(prefix + "/share/mime/globs2");
+  EXPECT_NE(globs.find("application/x-zuk-exam:*.zuk\n"), std::string::npos) << globs;
+  EXPECT_NE(globs.find("application/x-zuk-mobile-exam:*.zukm\n"), std::string::npos) << globs;
+  EXPECT_NE(ReadFile(prefix + "/share/mime/magic").find("application/x-zuk-mobile-exam"), std::string::npos);
+  const std::string entry = ReadFile(prefix + "/share/applications/zuk-converter.desktop");
+  EXPECT_NE(entry.find("\nExec=zuk-converter %f\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("\nMimeType=application/x-zuk-exam;application/x-zuk-mobile-exam;\n"),
+            std::string::npos)
+      << entry;
+}
+
+}  // namespace
