@@ -3,6 +3,7 @@
 #include "common/units/LocalizationStore.h"
 #include "common/units/MessageBoxes.h"
 #include "platform/core/SysUtils.h"
+#include "platform/graphics/Font.h"
 #include "platform/gui/Shell.h"
 #include "platform/gui/StdCtrls.h"
 
@@ -44,6 +45,16 @@ TAboutForm::TAboutForm(TComponent* owner) : TUIStateForm(owner) {
 }
 
 void TAboutForm::FormCreate() {
+  TFont nameFont;
+  nameFont.Assign(Font());
+  nameFont.SetStyle({fsBold});
+  nameFont.SetSize(11);
+  ApplicationNameLabel->SetFont(nameFont);
+  TFont linkFont;
+  linkFont.Assign(Font());
+  linkFont.SetColor(clHotLight);
+  linkFont.SetStyle({fsUnderline});
+  WebLinkLabel->SetFont(linkFont);
   ApplicationNameLabel->SetCaption("ZUK Converter");
   // The texts come from the language tables; Format takes them as templates safely.
   VersionLabel->SetCaption(Format(LocalizedText("VERSION_LABEL"), {kProgramVersion}));

@@ -267,6 +267,12 @@ TEST_F(MainFormTest, AboutBoxShowsTheVersionAndReportsAMissingBrowser) {
   EXPECT_EQ(about.VersionLabel->Caption(), "Version 1.0.215");
   EXPECT_EQ(about.CopyrightLabel->Caption().find("%"), std::string::npos);
   EXPECT_TRUE(about.bOK->Default() && about.bOK->Cancel());
+  ASSERT_NE(about.ApplicationNameLabel->Font(), nullptr);
+  EXPECT_TRUE(about.ApplicationNameLabel->Font()->Style().Contains(fsBold));
+  EXPECT_EQ(about.ApplicationNameLabel->Font()->Size(), 11);
+  ASSERT_NE(about.WebLinkLabel->Font(), nullptr);
+  EXPECT_EQ(about.WebLinkLabel->Font()->Color(), clHotLight);
+  EXPECT_TRUE(about.WebLinkLabel->Font()->Style().Contains(fsUnderline));
   about.Opener = "/nonexistent/opener";
   EXPECT_EQ(Boxes([&] { about.WebLinkLabelClick(); }),
             "ZUK Converter: Could not start your Internet Browser.\n");

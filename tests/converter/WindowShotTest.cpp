@@ -74,6 +74,13 @@ TEST(SHOT_SUITE, MainWindowAndAboutBox) {
   ASSERT_TRUE(GrabControl(about, aboutShot));
   EXPECT_TRUE(HasDarkPixels(aboutShot, *about.VersionLabel));
   EXPECT_TRUE(HasDarkPixels(aboutShot, *about.bOK));
+  // The web address is drawn in the hot-light blue.
+  bool blue = false;
+  const TLabel& link = *about.WebLinkLabel;
+  for (int32_t y = link.Top(); y < link.Top() + link.Height(); ++y)
+    for (int32_t x = link.Left(); x < link.Left() + link.Width(); ++x)
+      blue = blue || aboutShot.Canvas().Pixel(x, y) == TColor(0xCC6600);  // 0066CC as R, G, B
+  EXPECT_TRUE(blue);
   about.Hide();
 }
 
