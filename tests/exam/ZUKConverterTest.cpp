@@ -422,6 +422,33 @@ TEST_F(ZUKConverterTest, TheViewerControlWritesWhatTheDocumentCoreWrites) {
       EZUKConversionError);
 }
 
+TEST_F(ZUKConverterTest, PartsWithTablesKeepTheirGrid) {
+  const std::string part =
+      Part()
+          .Unicode(u"Which cell is merged?")
+          .Table(3, 3, {u"big", u"", u"r", u"", u"", u"s", u"x", u"y", u"z"}, {{0, 0, 2, 2}})
+          .Table(1, 2, {u"a", u"b"})
+          .RVF();
+  const ZUKMobileFile file = ConvertAndRead(FileOf({Choice({part, ""}, 0)}));
+  ASSERT_EQ(file.exams.size(), 1u);
+  const ZUKMobileBlock& block = file.exams[0][0].question;
+  CheckBlocks(file);
+  if (!htmltest::HTML5LibAvailable()) GTEST_SKIP() << "python3-html5lib is not installed";
+  // One line per row: its cells with their spans and texts.
+  std::string grid;
+  std::istringstream lines(Outline(block));
+  std::string line;
+  while (std::getline(lines, line)) {
+    const std::string trimmed = line.substr(line.find_first_not_of(' '));
+    if (trimmed.rfind("<table", 0) == 0) grid += "|";
+    if (trimmed.rfind("<tr", 0) == 0) grid += "\n";
+    if (trimmed.rfind("<td", 0) == 0)
+      grid += trimmed.find("colspan=2 rowspan=2") != std::string::npos ? "[2x2]" : "[]";
+    if (trimmed[0] == '\'' && grid.find('|') != std::string::npos) grid += trimmed;
+  }
+  EXPECT_EQ(grid, "|\n[2x2]'big'[]'r'\n[]'s'\n[]'x'[]'y'[]'z'|\n[]'a'[]'b'") << block.html;
+}
+
 TEST_F(ZUKConverterTest, EmptyPartsAndAnExamWithoutDescription) {
   // The second question's parts are missing altogether: its blocks are empty documents.
   ZUKFileDesc desc = FileOf({Choice({"", "", ""}, 1), Choice({}, 0)});

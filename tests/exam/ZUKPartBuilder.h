@@ -4,18 +4,22 @@
 // from the HTML writer's test helpers; GIF pictures and metafiles are made here.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "exam/RVMainStyle.h"
 #include "gif/GIFImage.h"
 #include "platform/core/Streams.h"
 #include "platform/graphics/Metafile.h"
 #include "richtext/core/CRVData.h"
 #include "richtext/core/HTMLTestSupport.h"
-#include "exam/RVMainStyle.h"
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVStyle.h"
+#include "richtext/table/RVTable.h"
+#include "richtext/table/RVTableCell.h"
 
 namespace zukpart {
 
@@ -52,6 +56,21 @@ class TPartBuilder {
   /// A picture in a paragraph of its own.
   TPartBuilder& Picture(std::unique_ptr<TGraphic> graphic) {
     data_.AddPictureItem("", std::move(graphic), 0, 0, TRVTag());
+    return *this;
+  }
+
+  /// A table in a paragraph of its own: `texts` fills the cells row by row (UTF-16 text in
+  /// style 0); then `merges` (row, column, column count, row count) are merged.
+  TPartBuilder& Table(int rows, int cols, const std::vector<std::u16string>& texts,
+                      const std::vector<std::array<int, 4>>& merges = {}) {
+    auto table = TRVTableItemInfo::CreateWithSize(rows, cols, &data_);
+    for (size_t i = 0; i < texts.size() && i < static_cast<size_t>(rows * cols); ++i) {
+      TRVTableCellData* cell = table->GetCell(static_cast<int>(i) / cols, static_cast<int>(i) % cols);
+      cell->Clear();
+      cell->AddWideTextItem(texts[i], 0, 0, TRVTag());
+    }
+    for (const auto& m : merges) table->Rows().MergeCells(m[0], m[1], m[2], m[3], true, false);
+    data_.AddItem("", std::move(table));
     return *this;
   }
 

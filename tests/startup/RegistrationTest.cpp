@@ -42,6 +42,7 @@ TEST(Registration, EveryBuiltInItemKindIsMadeByStyleNumber) {
       {rvsHotspot, "TRVHotspotItemInfo"},
       {rvsComponent, "TRVControlItemInfo"},
       {rvsListMarker, "TRVMarkerItemInfo"},
+      {rvsTable, "TRVTableItemInfo"},
   };
   for (const auto& kind : kinds) {
     SCOPED_TRACE(kind.ClassName);

@@ -1,10 +1,10 @@
-// libFuzzer target over the RVF reader (built with -DZUK_FUZZ=ON and clang).
+// libFuzzer target over the RVF reader, tables included (built with -DZUK_FUZZ=ON and clang).
 #include <cstddef>
 #include <cstdint>
 
-#include "RVFReaderFuzzEntry.h"
+#include "RVFTableFuzzEntry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FuzzRVFReaderOnce(data, size);
+  FuzzRVFWithTablesOnce(data, size);
   return 0;
 }

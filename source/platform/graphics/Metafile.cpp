@@ -5,6 +5,7 @@
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/ByteFields.h"
 #include "platform/graphics/CanvasDevice.h"
+#include "platform/graphics/MetafileCanvas.h"
 #include "platform/graphics/MetafilePlayer.h"
 
 namespace {
@@ -97,6 +98,22 @@ int32_t TMetafile::MMHeight() const {
 bool TMetafile::Enhanced() const {
   return impl_->enhanced;
 }
+void TMetafile::SetEnhanced(bool value) {
+  if (value == impl_->enhanced) return;
+  if (impl_->data.empty()) {
+    impl_->enhanced = value;
+    return;
+  }
+  TMetafile picture;
+  picture.Assign(this);
+  impl_->enhanced = value;
+  {
+    TMetafileCanvas canvas(*this);
+    canvas.StretchDraw(Rect(0, 0, Width(), Height()), &picture);
+  }
+  Changed();
+}
+
 int32_t TMetafile::Inch() const {
   return impl_->inch;
 }

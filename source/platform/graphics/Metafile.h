@@ -31,6 +31,9 @@ class TMetafile : public TGraphic {
   void SetMMHeight(int32_t value);
   /// True for an enhanced metafile (EMF).
   bool Enhanced() const;
+  /// Chooses the kind drawing on a TMetafileCanvas records; a metafile holding a picture is
+  /// recorded again as the other kind.
+  void SetEnhanced(bool value);
   /// Units per inch of the placeable header (1440 unless loaded with another).
   int32_t Inch() const;
 

@@ -15,6 +15,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/MetafileCanvas.h"
 #include "platform/graphics/Picture.h"
 #include "platform/graphics/SystemColors.h"
 #include "richtext/core/RVFMisc.h"
@@ -96,15 +97,6 @@ uint32_t readU32(std::string_view b, size_t at) {
          static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
 }
 
-void appendU16(std::string& out, uint32_t v) {
-  out += static_cast<char>(v & 0xFF);
-  out += static_cast<char>((v >> 8) & 0xFF);
-}
-void appendU32(std::string& out, uint32_t v) {
-  appendU16(out, v & 0xFFFF);
-  appendU16(out, v >> 16);
-}
-
 /// The bitmap as a BMP file.
 std::string bitmapFile(TBitmap& bitmap) {
   return savedBytes(bitmap);
@@ -136,136 +128,66 @@ void writeDibBody(TStream& stream, TBitmap& bitmap) {
   put(stream, upperHex(std::string_view(file).substr(kBitmapFileHeaderSize)));
 }
 
-/// A 24-bit bitmap of the graphic's size with the graphic drawn on white.
-std::unique_ptr<TBitmap> renderToBitmap(TGraphic& graphic) {
-  auto bitmap = std::make_unique<TBitmap>();
-  bitmap->SetPixelFormat(pf24bit);
-  bitmap->SetSize(graphic.Width(), graphic.Height());
-  bitmap->Canvas().Brush().SetColor(clWhite);
-  bitmap->Canvas().FillRect(Rect(0, 0, graphic.Width(), graphic.Height()));
-  bitmap->Canvas().Draw(0, 0, &graphic);
-  return bitmap;
-}
-
-/// The packed DIB of a bitmap, padded to an even length.
-std::string packedDib(TBitmap& bitmap) {
-  std::string dib = bitmapFile(bitmap).substr(kBitmapFileHeaderSize);
-  if (dib.size() % 2 != 0) dib += '\0';
-  return dib;
-}
-
-/// A Windows metafile (without placeable header) that stretches the bitmap over its size.
-std::string windowsMetafileOf(TBitmap& bitmap) {
-  const std::string dib = packedDib(bitmap);
-  const auto w = static_cast<uint32_t>(bitmap.Width()), h = static_cast<uint32_t>(bitmap.Height());
-  std::string records;
-  auto record = [&](uint16_t function, std::initializer_list<uint16_t> params, std::string_view tail) {
-    appendU32(records, static_cast<uint32_t>(3 + params.size() + tail.size() / 2));
-    appendU16(records, function);
-    for (uint16_t p : params) appendU16(records, p);
-    records += tail;
-  };
-  record(0x020B, {0, 0}, {});                                                // SETWINDOWORG
-  record(0x020C, {static_cast<uint16_t>(h), static_cast<uint16_t>(w)}, {});  // SETWINDOWEXT
-  const auto sh = static_cast<uint16_t>(h), sw = static_cast<uint16_t>(w);
-  record(0x0F43, {0x0020, 0x00CC, 0, sh, sw, 0, 0, sh, sw, 0, 0}, dib);  // STRETCHDIB, SRCCOPY
-  record(0x0000, {}, {});                                                // EOF
-  const uint32_t maxRecord = static_cast<uint32_t>(3 + 11 + dib.size() / 2);
-  std::string out;
-  appendU16(out, 1);  // in memory
-  appendU16(out, 9);  // header words
-  appendU16(out, 0x0300);
-  appendU32(out, static_cast<uint32_t>((18 + records.size()) / 2));
-  appendU16(out, 0);  // objects
-  appendU32(out, maxRecord);
-  appendU16(out, 0);
-  return out + records;
-}
-
-int32_t pixelsToHundredthsMM(int32_t pixels) {
-  return MulDiv(pixels, 2540, kScreenPixelsPerInch);
-}
-
-/// An enhanced metafile that stretches the bitmap over its size.
-std::string enhancedMetafileOf(TBitmap& bitmap) {
-  const std::string file = bitmapFile(bitmap);
-  const std::string dib = file.substr(kBitmapFileHeaderSize);
-  const uint32_t bitsOffset = readU32(file, 10) - kBitmapFileHeaderSize;
-  const uint32_t bmiSize = std::min<uint32_t>(bitsOffset, static_cast<uint32_t>(dib.size()));
-  const auto w = static_cast<uint32_t>(bitmap.Width()), h = static_cast<uint32_t>(bitmap.Height());
-  const uint32_t mmW = static_cast<uint32_t>(pixelsToHundredthsMM(bitmap.Width()));
-  const uint32_t mmH = static_cast<uint32_t>(pixelsToHundredthsMM(bitmap.Height()));
-
-  std::string stretch;
-  const uint32_t stretchSize = static_cast<uint32_t>(80 + ((dib.size() + 3) / 4) * 4);
-  appendU32(stretch, 81), appendU32(stretch, stretchSize);
-  appendU32(stretch, 0), appendU32(stretch, 0), appendU32(stretch, w - 1), appendU32(stretch, h - 1);
-  appendU32(stretch, 0), appendU32(stretch, 0), appendU32(stretch, 0), appendU32(stretch, 0);
-  appendU32(stretch, w), appendU32(stretch, h);
-  appendU32(stretch, 80), appendU32(stretch, bmiSize);
-  appendU32(stretch, 80 + bmiSize), appendU32(stretch, static_cast<uint32_t>(dib.size()) - bmiSize);
-  appendU32(stretch, 0), appendU32(stretch, 0x00CC0020);
-  appendU32(stretch, w), appendU32(stretch, h);
-  stretch += dib;
-  stretch.resize(stretchSize, '\0');
-
-  std::string eof;
-  appendU32(eof, 14), appendU32(eof, 20), appendU32(eof, 0), appendU32(eof, 16), appendU32(eof, 20);
-
-  constexpr uint32_t headerSize = 108;
-  std::string header;
-  appendU32(header, 1), appendU32(header, headerSize);
-  appendU32(header, 0), appendU32(header, 0), appendU32(header, w - 1), appendU32(header, h - 1);
-  appendU32(header, 0), appendU32(header, 0), appendU32(header, mmW), appendU32(header, mmH);
-  appendU32(header, 0x464D4520), appendU32(header, 0x10000);
-  appendU32(header, static_cast<uint32_t>(headerSize + stretch.size() + eof.size()));
-  appendU32(header, 3);
-  appendU16(header, 1), appendU16(header, 0);
-  appendU32(header, 0), appendU32(header, 0), appendU32(header, 0);
-  appendU32(header, 1024), appendU32(header, 768);  // reference device: 96 pixels per inch
-  appendU32(header, 271), appendU32(header, 203);
-  appendU32(header, 0), appendU32(header, 0), appendU32(header, 0);
-  appendU32(header, 270933), appendU32(header, 203200);
-  return header + stretch + eof;
-}
-
-/// "\emfblip", the size and the enhanced metafile.
+/// "\\emfblip", the size and the enhanced metafile.
 void writeEmfBody(TStream& stream, std::string_view bytes, const std::string& size) {
   put(stream, "\\emfblip" + size);
   put(stream, upperHex(bytes));
 }
 
-/// The body of a graphic of no known format: its pixels as a DIB or inside a metafile.
-void writeDrawnBody(TStream& stream, TGraphic& graphic, TRVRTFOptions options) {
-  auto bitmap = renderToBitmap(graphic);
-  if (options & rvrtfSaveBitmapDefault) {
-    writeDibBody(stream, *bitmap);
-  } else if (options & rvrtfSaveEMFDefault) {
-    const int32_t w = bitmap->Width(), h = bitmap->Height();
-    writeEmfBody(stream, enhancedMetafileOf(*bitmap),
-                 pictureSize(pixelsToHundredthsMM(w), pixelsToHundredthsMM(h), w, h));
-  } else {
-    put(stream, "\\wmetafile1" + pixelPictureSize(*bitmap));
-    put(stream, upperHex(windowsMetafileOf(*bitmap)));
-  }
+/// The saved bytes of a Windows metafile without its placeable header; a metafile that has
+/// none keeps every byte.
+std::string windowsMetafileRecords(TMetafile& metafile) {
+  std::string bytes = savedBytes(metafile);
+  if (bytes.size() >= kPlaceableHeaderSize && std::memcmp(bytes.data(), kPlaceableKey, 4) == 0)
+    bytes.erase(0, kPlaceableHeaderSize);
+  return bytes;
 }
 
-void writeMetafileBody(TStream& stream, TMetafile& metafile) {
-  const std::string bytes = savedBytes(metafile);
-  const std::string size =
-      pictureSize(metafile.MMWidth(), metafile.MMHeight(), metafile.Width(), metafile.Height());
-  if (!metafile.Enhanced()) {
-    std::string_view data = bytes;
-    // Only a placeable header is dropped: a metafile that has none keeps every byte.
-    if (data.size() >= kPlaceableHeaderSize && std::memcmp(data.data(), kPlaceableKey, 4) == 0)
-      data.remove_prefix(kPlaceableHeaderSize);
-    put(stream, "\\wmetafile8" + size);
-    put(stream, upperHex(data));
+std::string metafileSize(const TMetafile& metafile) {
+  return pictureSize(metafile.MMWidth(), metafile.MMHeight(), metafile.Width(), metafile.Height());
+}
+
+/// The body of a graphic of no known format: its pixels as a DIB, or the graphic drawn on
+/// the canvas of a metafile of its size.
+void writeDrawnBody(TStream& stream, TGraphic& graphic, TRVRTFOptions options) {
+  if (options & rvrtfSaveBitmapDefault) {
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.SetSize(graphic.Width(), graphic.Height());
+    bitmap.Canvas().Brush().SetColor(clWhite);
+    bitmap.Canvas().FillRect(Rect(0, 0, graphic.Width(), graphic.Height()));
+    bitmap.Canvas().Draw(0, 0, &graphic);
+    writeDibBody(stream, bitmap);
     return;
   }
-  // Enhanced metafiles cannot be converted to Windows metafiles here, so they are always
-  // written as they are, whatever rvrtfSaveEMFAsWMF says.
-  writeEmfBody(stream, bytes, size);
+  TMetafile metafile;
+  metafile.SetEnhanced((options & rvrtfSaveEMFDefault) != 0);
+  metafile.SetWidth(graphic.Width());
+  metafile.SetHeight(graphic.Height());
+  {
+    TMetafileCanvas canvas(metafile);
+    canvas.Draw(0, 0, &graphic);
+  }
+  if (metafile.Empty()) throw Exception("Picture could not be drawn into a metafile");
+  if (metafile.Enhanced()) {
+    writeEmfBody(stream, savedBytes(metafile),
+                 pictureSize(metafile.MMWidth(), metafile.MMHeight(), graphic.Width(), graphic.Height()));
+    return;
+  }
+  put(stream, "\\wmetafile1" + pixelPictureSize(graphic));
+  put(stream, upperHex(windowsMetafileRecords(metafile)));
+}
+
+void writeMetafileBody(TStream& stream, TMetafile& metafile, TRVRTFOptions options) {
+  if (metafile.Enhanced() && !(options & rvrtfSaveEMFAsWMF)) {
+    writeEmfBody(stream, savedBytes(metafile), metafileSize(metafile));
+    return;
+  }
+  TMetafile windows;
+  windows.Assign(&metafile);
+  windows.SetEnhanced(false);
+  put(stream, "\\wmetafile8" + metafileSize(windows));
+  put(stream, upperHex(windowsMetafileRecords(windows)));
 }
 
 bool isEmptyPicture(TGraphic* graphic) {
@@ -417,7 +339,7 @@ void RVWriteRTFPicture(TStream& Stream, TGraphic* Graphic, int32_t Width, TRVRTF
   if (auto* bitmap = dynamic_cast<TBitmap*>(Graphic)) {
     writeDibBody(Stream, *bitmap);
   } else if (auto* metafile = dynamic_cast<TMetafile*>(Graphic)) {
-    writeMetafileBody(Stream, *metafile);
+    writeMetafileBody(Stream, *metafile, Options);
   } else if (dynamic_cast<TJPEGImage*>(Graphic) != nullptr && (Options & rvrtfSaveJpegAsJpeg)) {
     put(Stream, "\\jpegblip" + pixelPictureSize(*Graphic));
     put(Stream, upperHex(savedBytes(*Graphic)));
@@ -430,7 +352,7 @@ void RVWriteRTFPicture(TStream& Stream, TGraphic* Graphic, int32_t Width, TRVRTF
 void RVWriteRTFDrawnPicture(TStream& Stream, TGraphic& Graphic, TRVRTFOptions Options) {
   if (isEmptyPicture(&Graphic)) return;
   put(Stream, "{\\pict");
-  writeDrawnBody(Stream, Graphic, Options);
+  writeDrawnBody(Stream, Graphic, Options & ~rvrtfSaveEMFDefault);
   put(Stream, "}");
 }
 

@@ -37,7 +37,7 @@ void RVWriteUnicodeRTF(TStream& Stream, std::string_view Text, TRVCodePage CodeP
 void RVWriteRTFPicture(TStream& Stream, TGraphic* Graphic, int32_t Width, TRVRTFOptions Options,
                        int32_t Height);
 /// Writes the pixels of Graphic as a "{\pict ...}" group the way graphics of no known format
-/// are written: a DIB with rvrtfSaveBitmapDefault, else a metafile drawing them.
+/// are written: a DIB with rvrtfSaveBitmapDefault, else a Windows metafile drawing them.
 void RVWriteRTFDrawnPicture(TStream& Stream, TGraphic& Graphic, TRVRTFOptions Options);
 /// The character properties of a list level's font: its font-table entry, style, size,
 /// language (against DefCharset, text style 0's) and colour.

@@ -13,6 +13,7 @@
 #include <iostream>
 
 #include "GraphicsTestSupport.h"
+#include "MetafileFingerprint.h"
 #include "platform/graphics/Metafile.h"
 
 namespace fs = std::filesystem;
@@ -20,10 +21,7 @@ using namespace gfxtest;
 
 namespace {
 
-constexpr int kGrid = 12;
-// A cell agrees when no channel of its mean differs by more than this (of 255)...
-constexpr int kCellTolerance = 48;
-// ...and a picture agrees when this share of its cells do.
+// A picture agrees when this share of its cells do.
 constexpr double kCellsThatMustAgree = 0.9;
 // Pictures smaller than this (pixels, either side) are drawn but not compared.
 constexpr int kSmallestCompared = 24;
@@ -41,60 +39,6 @@ std::string PrepareCorpus(fs::path& dir) {
   std::ifstream reason(log);
   const std::string text((std::istreambuf_iterator<char>(reason)), std::istreambuf_iterator<char>());
   return "real metafiles not available: " + (text.empty() ? std::string("preparation failed") : text);
-}
-
-struct Fingerprint {
-  std::array<std::array<double, 3>, kGrid * kGrid> cells{};
-};
-
-/// The mean colour of each grid cell of `area` (in image pixels) of `image`, over white.
-Fingerprint FingerprintOf(const QImage& image, const QRectF& area) {
-  Fingerprint f;
-  std::array<int, kGrid * kGrid> counts{};
-  const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-  for (int y = std::max(0, static_cast<int>(area.top())); y < std::min(argb.height(), int(area.bottom()));
-       ++y)
-    for (int x = std::max(0, static_cast<int>(area.left())); x < std::min(argb.width(), int(area.right()));
-         ++x) {
-      const int cx =
-          std::clamp(static_cast<int>((x + 0.5 - area.left()) * kGrid / area.width()), 0, kGrid - 1);
-      const int cy =
-          std::clamp(static_cast<int>((y + 0.5 - area.top()) * kGrid / area.height()), 0, kGrid - 1);
-      const QRgb p = argb.pixel(x, y);
-      const double a = qAlpha(p) / 255.0;
-      auto& cell = f.cells[static_cast<size_t>(cy * kGrid + cx)];
-      cell[0] += qRed(p) * a + 255 * (1 - a);
-      cell[1] += qGreen(p) * a + 255 * (1 - a);
-      cell[2] += qBlue(p) * a + 255 * (1 - a);
-      ++counts[static_cast<size_t>(cy * kGrid + cx)];
-    }
-  for (size_t i = 0; i < f.cells.size(); ++i)
-    for (double& channel : f.cells[i]) channel = counts[i] > 0 ? channel / counts[i] : 255;
-  return f;
-}
-
-double ShareOfAgreeingCells(const Fingerprint& a, const Fingerprint& b) {
-  int agree = 0;
-  for (size_t i = 0; i < a.cells.size(); ++i) {
-    double worst = 0;
-    for (size_t c = 0; c < 3; ++c) worst = std::max(worst, std::abs(a.cells[i][c] - b.cells[i][c]));
-    if (worst <= kCellTolerance) ++agree;
-  }
-  return static_cast<double>(agree) / static_cast<double>(a.cells.size());
-}
-
-/// Our drawing of `meta` at its own size, as a QImage.
-QImage Render(TMetafile& meta) {
-  TBitmap target;
-  FillBitmap(target, meta.Width(), meta.Height(), [](int, int) { return clWhite; });
-  target.Canvas().StretchDraw(Rect(0, 0, meta.Width(), meta.Height()), &meta);
-  QImage image(meta.Width(), meta.Height(), QImage::Format_RGB32);
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) {
-      const TColor c = target.Canvas().Pixel(x, y);
-      image.setPixel(x, y, qRgb(GetRValue(c), GetGValue(c), GetBValue(c)));
-    }
-  return image;
 }
 
 /// A Windows metafile without the comment escapes that carry an enhanced copy of the
@@ -137,7 +81,7 @@ void PlayAndCompare(const char* extension, const char* png_prefix, double least_
     TMetafile meta;
     TMemoryStream stream = StreamOf(bytes);
     ASSERT_NO_THROW(meta.LoadFromStream(stream)) << file;
-    const QImage ours = Render(meta);
+    const QImage ours = RenderMetafile(meta);
     const std::string saved = (dir / "ours" / file.filename()).string() + (prepare != nullptr ? ".own" : "");
     ours.save(QString::fromStdString(saved + ".png"));
     // The suite lays the picture at its own size in the middle of a page; pictures larger

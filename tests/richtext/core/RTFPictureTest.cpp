@@ -47,6 +47,24 @@ std::string PictData(const std::string& group) {
   return group.substr(blank + 1, group.size() - blank - 2);
 }
 
+/// The metafile of a picture group, given the size in 0.01 mm a reader takes from the group
+/// (a Windows metafile without placeable header has none of its own).
+std::unique_ptr<TMetafile> MetafileOf(const std::string& group, int32_t mmWidth, int32_t mmHeight) {
+  auto metafile = std::make_unique<TMetafile>();
+  TMemoryStream stream(Unhex(PictData(group)));
+  metafile->LoadFromStream(stream);
+  metafile->SetMMWidth(mmWidth);
+  metafile->SetMMHeight(mmHeight);
+  return metafile;
+}
+
+/// The colour at the middle of `metafile` drawn over a white 40 x 30 bitmap.
+TColor MiddleColourOf(TMetafile& metafile) {
+  auto target = SolidBitmap(40, 30, clWhite);
+  target->Canvas().StretchDraw(Rect(0, 0, 40, 30), &metafile);
+  return target->Canvas().Pixel(20, 15);
+}
+
 /// A Windows metafile with the placeable header: header, one empty record set, EOF.
 std::string PlaceableWMF() {
   std::string w;
@@ -102,11 +120,11 @@ TEST(RTFPictureTest, OtherPicturesAreDrawnIntoAWindowsMetafile) {
   auto jpeg = SolidJPEG(4, 3, clBlue);
   const std::string group = Picture(jpeg.get(), 0);
   ASSERT_EQ(group.rfind("{\\pict\\wmetafile1\\picw4\\pich3\\picwgoal60\\pichgoal45 01000", 0), 0u) << group;
-  // The metafile has no placeable header and is written whole; it reads back.
-  TMetafile metafile;
-  TMemoryStream stream(Unhex(PictData(group)));
-  metafile.LoadFromStream(stream);
-  EXPECT_FALSE(metafile.Enhanced());
+  // The metafile has no placeable header and is written whole; it reads back and shows the
+  // picture.
+  auto metafile = MetafileOf(group, 106, 79);
+  EXPECT_FALSE(metafile->Enhanced());
+  EXPECT_EQ(MiddleColourOf(*metafile), clBlue);
 }
 
 TEST(RTFPictureTest, OtherPicturesAreDrawnIntoAnEnhancedMetafileWhenAsked) {
@@ -120,9 +138,16 @@ TEST(RTFPictureTest, OtherPicturesAreDrawnIntoAnEnhancedMetafileWhenAsked) {
   metafile.LoadFromStream(stream);
   EXPECT_TRUE(metafile.Enhanced());
   EXPECT_EQ(metafile.MMWidth(), 106);
-  // An enhanced metafile is written whole, also when Windows metafiles are preferred.
-  EXPECT_EQ(Picture(&metafile, rvrtfSaveEMFAsWMF),
+  EXPECT_EQ(MiddleColourOf(metafile), clBlue);
+  EXPECT_EQ(Picture(&metafile, 0),
             "{\\pict\\emfblip\\picw106\\pich79\\picwgoal60\\pichgoal45 " + Hex(emf) + "}");
+  // When Windows metafiles are preferred, the picture is recorded again as one.
+  const std::string converted = Picture(&metafile, rvrtfSaveEMFAsWMF);
+  ASSERT_EQ(converted.rfind("{\\pict\\wmetafile8\\picw106\\pich79\\picwgoal60\\pichgoal45 0100", 0), 0u)
+      << converted;
+  auto windows = MetafileOf(converted, 106, 79);
+  EXPECT_FALSE(windows->Enhanced());
+  EXPECT_EQ(MiddleColourOf(*windows), clBlue);
 }
 
 TEST(RTFPictureTest, PlaceableMetafileLosesOnlyItsPlaceableHeader) {
@@ -184,8 +209,14 @@ TEST_F(RTFPictureItemTest, ImageListImagesAreDrawnPictures) {
             body.find("}{\\pict\\wmetafile1\\picw2\\pich2\\picwgoal30\\pichgoal30 ") + 1);
   EXPECT_EQ(body.find("{\\pict", body.find("{\\pict", 1) + 1), std::string::npos);
 
+  const std::string group = body.substr(0, body.find('}') + 1);
+  EXPECT_EQ(MiddleColourOf(*MetafileOf(group, 53, 53)), clRed);
+
   data.SetRTFOptions(rvDefaultRTFOptions | rvrtfSaveBitmapDefault);
   EXPECT_EQ(Body().substr(0, 49), "{\\pict\\dibitmap0\\wbmwidthbytes8\\picw2\\pich2\\picwg");
+  // Image-list images are Windows metafiles even where other pictures become enhanced ones.
+  data.SetRTFOptions(rvDefaultRTFOptions | rvrtfSaveEMFDefault);
+  EXPECT_EQ(Body().rfind("{\\pict\\wmetafile1\\picw2\\pich2\\picwgoal30\\pichgoal30 01", 0), 0u);
 }
 
 TEST_F(RTFPictureItemTest, MarkerPicturesAndImages) {

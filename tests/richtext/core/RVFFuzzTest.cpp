@@ -6,58 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "../../../tools/fuzz/FuzzMutator.h"
 #include "../../../tools/fuzz/RVFReaderFuzzEntry.h"
 #include "RVFTestSupport.h"
 
 using namespace rvftest;
 
 namespace {
-
-/// A small deterministic generator (xorshift64).
-class TMutator {
- public:
-  explicit TMutator(uint64_t seed) : state_(seed) {}
-  uint64_t Next() {
-    state_ ^= state_ << 13;
-    state_ ^= state_ >> 7;
-    state_ ^= state_ << 17;
-    return state_;
-  }
-  size_t Below(size_t n) { return n == 0 ? 0 : static_cast<size_t>(Next() % n); }
-
-  std::string Mutate(std::string s) {
-    static const char interesting[] = {'\r', '\n',   ' ',    '-',  '0',    '1',    '9', '"',
-                                       '=',  '\x29', '\x20', '\0', '\xff', '\x7f', 'A', 'g'};
-    const int steps = 1 + static_cast<int>(Below(4));
-    for (int i = 0; i < steps; ++i) {
-      const size_t at = Below(s.size() + 1);
-      switch (Below(6)) {
-        case 0:  // overwrite a byte
-          if (at < s.size()) s[at] = interesting[Below(sizeof interesting)];
-          break;
-        case 1:  // flip a bit
-          if (at < s.size()) s[at] = static_cast<char>(s[at] ^ (1 << Below(8)));
-          break;
-        case 2:  // delete a range
-          s.erase(at, Below(16));
-          break;
-        case 3:  // duplicate a range
-          s.insert(at, s.substr(Below(s.size() + 1), Below(32)));
-          break;
-        case 4:  // truncate
-          s.resize(at);
-          break;
-        default:  // insert a byte
-          s.insert(s.begin() + static_cast<std::ptrdiff_t>(at), interesting[Below(sizeof interesting)]);
-          break;
-      }
-    }
-    return s;
-  }
-
- private:
-  uint64_t state_;
-};
 
 std::vector<std::string> SeedStreams() {
   const std::string bmp = BitmapFile(3, 2, clRed);
@@ -112,16 +67,7 @@ TEST(RVFFuzzTest, SeedStreamsLoad) {
 
 TEST(RVFFuzzTest, MutatedStreamsNeverFault) {
   const std::vector<std::string> seeds = SeedStreams();
-  TMutator mutator(0x5eed1234abcdULL);
-  constexpr int kIterations = 3000;
-  for (int i = 0; i < kIterations; ++i) {
-    const std::string input = mutator.Mutate(seeds[static_cast<size_t>(i) % seeds.size()]);
-    try {
-      FuzzRVFReaderOnce(reinterpret_cast<const uint8_t*>(input.data()), input.size());
-    } catch (const std::exception& e) {
-      FAIL() << "iteration " << i << ": " << e.what() << "\ninput: " << Hex(input);
-    }
-  }
+  EXPECT_EQ(ReplayMutations(seeds, 0x5eed1234abcdULL, 3000, FuzzRVFReaderOnce), "");
 }
 
 }  // namespace

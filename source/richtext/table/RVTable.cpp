@@ -1,0 +1,340 @@
+#include "richtext/table/RVTable.h"
+
+#include "platform/graphics/Graphic.h"
+#include "richtext/table/RVTableCell.h"
+
+TRVTableUndoRecord::TRVTableUndoRecord() = default;
+TRVTableUndoRecord::~TRVTableUndoRecord() = default;
+
+void TRVTableItemFormattingInfo::Clear() {
+  ColWidths.Clear();
+  RowHeights.Clear();
+  ColStarts.Clear();
+  RowStarts.Clear();
+}
+
+// ---------------------------------------------------------------------------------------
+// Backgrounds
+
+TGraphic* RVTableBackgroundImage(const std::unique_ptr<TRVBackground>& Background) {
+  return Background ? Background->GetBitmap() : nullptr;
+}
+
+void RVTableSetBackgroundImage(std::unique_ptr<TRVBackground>& Background, const TGraphic* Image,
+                               TCustomRVData* RVData) {
+  if (Image == RVTableBackgroundImage(Background)) return;
+  if (!Background && Image != nullptr && !Image->Empty()) Background = std::make_unique<TRVBackground>(false);
+  if (!Background) return;
+  Background->AssignBitmap(Image, RVData);
+  if (Background->IsEmpty()) Background.reset();
+}
+
+TRVItemBackgroundStyle RVTableBackgroundStyle(const std::unique_ptr<TRVBackground>& Background) {
+  return Background ? Background->GetItemBackgroundStyle() : rvbsColor;
+}
+
+void RVTableSetBackgroundStyle(std::unique_ptr<TRVBackground>& Background, TRVItemBackgroundStyle Value) {
+  if (Value == RVTableBackgroundStyle(Background)) return;
+  if (!Background) Background = std::make_unique<TRVBackground>(false);
+  Background->SetItemBackgroundStyle(Value);
+  if (Background->IsEmpty()) Background.reset();
+}
+
+// ---------------------------------------------------------------------------------------
+// Rows
+
+TRVTableRow::TRVTableRow(int nCols, TRVTableRows* Rows) : Rows_(Rows) {
+  SetCapacity(nCols);
+  for (int i = 0; i < nCols; ++i) AddCell();
+}
+
+TRVTableCellData* TRVTableRow::GetCell(int Index) const {
+  return static_cast<TRVTableCellData*>(Get(Index));
+}
+
+TRVTableCellData* TRVTableRow::AddCell() {
+  auto cell = std::make_unique<TRVTableCellData>(this);
+  TRVTableCellData* result = cell.get();
+  Add(std::move(cell));
+  return result;
+}
+
+TRVTableCellData* TRVTableRow::InsertCell(int Index) {
+  auto cell = std::make_unique<TRVTableCellData>(this);
+  TRVTableCellData* result = cell.get();
+  Insert(Index, std::move(cell));
+  return result;
+}
+
+void TRVTableRow::InsertEmptySlot(int Index) {
+  Insert(Index, nullptr);
+}
+
+void TRVTableRow::InsertCellObject(int Index, std::unique_ptr<TRVTableCellData> Cell) {
+  if (Cell) Cell->SetRow(this);
+  Insert(Index, std::move(Cell));
+}
+
+std::unique_ptr<TRVTableCellData> TRVTableRow::PutCell(int Index, std::unique_ptr<TRVTableCellData> Cell) {
+  if (Cell) Cell->SetRow(this);
+  std::unique_ptr<TRVItemFormattedData> old = Extract(Index);
+  Insert(Index, std::move(Cell));
+  return std::unique_ptr<TRVTableCellData>(static_cast<TRVTableCellData*>(old.release()));
+}
+
+std::unique_ptr<TRVTableCellData> TRVTableRow::TakeCell(int Index) {
+  return PutCell(Index, nullptr);
+}
+
+TCustomRVData* TRVTableRow::GetParentRVData() const {
+  return Rows_ != nullptr ? Rows_->GetRVData() : nullptr;
+}
+
+int32_t TRVTableRow::GetBestHeight() const {
+  int32_t result = 0;
+  for (int c = 0; c < Count(); ++c) {
+    const TRVTableCellData* cell = GetCell(c);
+    if (cell != nullptr && cell->RowSpan < 2) result = std::max(result, cell->BestHeight);
+  }
+  return result;
+}
+
+int32_t TRVTableRow::GetHeight() const {
+  int32_t result = 0;
+  for (int c = 0; c < Count(); ++c) {
+    const TRVTableCellData* cell = GetCell(c);
+    if (cell != nullptr && cell->RowSpan < 2) result = std::max(result, cell->GetCellHeight());
+  }
+  return result == 0 ? 10 : result;
+}
+
+TRVTableRows::TRVTableRows(int nRows, int nCols, TRVTableItemInfo* Table, TCustomRVData* RVData)
+    : Table_(Table), RVData_(RVData) {
+  InitRows(nRows, nCols);
+}
+
+void TRVTableRows::InitRows(int nRows, int nCols) {
+  if (Count() != 0) return;
+  SetCapacity(nRows);
+  for (int r = 0; r < nRows; ++r) AddRow(nCols);
+}
+
+TRVTableRow* TRVTableRows::AddRow(int nCols) {
+  auto row = std::make_unique<TRVTableRow>(nCols, this);
+  TRVTableRow* result = row.get();
+  Add(std::move(row));
+  return result;
+}
+
+TRVTableRow* TRVTableRows::InsertRow(int Index, int nCols) {
+  auto row = std::make_unique<TRVTableRow>(nCols, this);
+  TRVTableRow* result = row.get();
+  Insert(Index, std::move(row));
+  return result;
+}
+
+TRVTableCellData* TRVTableRows::GetMainCell(int Row, int Col, int& MainRow, int& MainCol) const {
+  MainRow = -1;
+  MainCol = -1;
+  if (TRVTableCellData* cell = Get(Row)->GetCell(Col)) {
+    MainRow = Row;
+    MainCol = Col;
+    return cell;
+  }
+  // Walk up row by row; in each row the nearest cell to the left is the candidate. A grid
+  // whose invariant is broken has no covering cell: the walk ends at the top edge.
+  for (int r = Row; r >= 0; --r) {
+    const TRVTableRow* row = Get(r);
+    for (int c = Col; c >= 0; --c) {
+      TRVTableCellData* cell = row->GetCell(c);
+      if (cell == nullptr) continue;
+      if (c + cell->ColSpan > Col && r + cell->RowSpan > Row) {
+        MainRow = r;
+        MainCol = c;
+        return cell;
+      }
+      break;
+    }
+  }
+  return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------
+// The item
+
+void RVRegisterTableItemClass() {
+  if (RVFindRegisteredItemClass(rvsTable) == TRVTableItemInfo::ItemClass()) return;
+  RVRegisterItemClass(rvsTable, TRVTableItemInfo::ItemClass());
+}
+
+TRVTableItemInfo::TRVTableItemInfo(TCustomRVData* RVData) : TRVFullLineItemInfo(RVData) {
+  InitTable(1, 1, RVData);
+}
+
+TRVTableItemInfo::TRVTableItemInfo(int nRows, int nCols, TCustomRVData* RVData)
+    : TRVFullLineItemInfo(RVData) {
+  InitTable(nRows, nCols, RVData);
+}
+
+void TRVTableItemInfo::InitTable(int nRows, int nCols, TCustomRVData* RVData) {
+  StyleNo = rvsTable;
+  Rows_ = std::make_unique<TRVTableRows>(nRows, nCols, this, RVData);
+  State |= rvtsItemActionToCells;
+}
+
+TRVTableItemInfo::~TRVTableItemInfo() {
+  FormattingInfo.Clear();
+  Rows_.reset();
+  Background_.reset();
+}
+
+TRVTableCellData* TRVTableItemInfo::GetCell(int Row, int Col) const {
+  return Rows_->Get(Row)->GetCell(Col);
+}
+
+int TRVTableItemInfo::GetMyItemNo() const {
+  TCustomRVData* parent = GetParentData();
+  return parent != nullptr ? parent->FindItemIndex(this) : -1;
+}
+
+TGraphic* TRVTableItemInfo::GetBackgroundImage() const {
+  return RVTableBackgroundImage(Background_);
+}
+
+void TRVTableItemInfo::SetBackgroundImage(const TGraphic* Image) {
+  RVTableSetBackgroundImage(Background_, Image, GetParentData());
+}
+
+TRVItemBackgroundStyle TRVTableItemInfo::GetBackgroundStyle() const {
+  return RVTableBackgroundStyle(Background_);
+}
+
+void TRVTableItemInfo::SetBackgroundStyle(TRVItemBackgroundStyle Value) {
+  RVTableSetBackgroundStyle(Background_, Value);
+}
+
+bool TRVTableItemInfo::QueryFeature(int Code) const {
+  switch (Code) {
+    case rvfqOwnLine:
+    case rvfqChangesCanvasFont:
+    case rvfqUnicodePlainText:
+    case rvfqInTextOnlyOutput:
+      return true;
+    default:
+      return TRVFullLineItemInfo::QueryFeature(Code);
+  }
+}
+
+void TRVTableItemInfo::Inserted(TCustomRVData* RVData, int ItemNo) {
+  TRVFullLineItemInfo::Inserted(RVData, ItemNo);
+  Rows_->SetRVData(RVData);
+  State |= rvtsInserted;
+}
+
+void TRVTableItemInfo::DetachFromData(TCustomRVData* RVData, int ItemNo) {
+  TRVFullLineItemInfo::DetachFromData(RVData, ItemNo);
+  State &= ~(rvtsInserted | rvtsEditMode);
+}
+
+void TRVTableItemInfo::AttachToData(TCustomRVData* RVData, int ItemNo) {
+  TRVFullLineItemInfo::AttachToData(RVData, ItemNo);
+  Rows_->SetRVData(RVData);
+  State |= rvtsInserted;
+}
+
+void TRVTableItemInfo::MarkStylesInUse(TRVIntegerList& UsedTextStyles, TRVIntegerList& UsedParaStyles,
+                                       TRVIntegerList& UsedListStyles) const {
+  TRVFullLineItemInfo::MarkStylesInUse(UsedTextStyles, UsedParaStyles, UsedListStyles);
+  for (const auto& row : *Rows_)
+    for (const auto& cell : *row)
+      if (cell) cell->MarkStylesInUse(UsedTextStyles, UsedParaStyles, UsedListStyles);
+}
+
+void TRVTableItemInfo::RenumberStyles(const TRVIntegerList& TextStylesMap,
+                                      const TRVIntegerList& ParaStylesMap,
+                                      const TRVIntegerList& ListStylesMap) {
+  TRVFullLineItemInfo::RenumberStyles(TextStylesMap, ParaStylesMap, ListStylesMap);
+  for (const auto& row : *Rows_)
+    for (const auto& cell : *row)
+      if (cell) cell->RenumberStyles(TextStylesMap, ParaStylesMap, ListStylesMap);
+}
+
+TCustomRVData* TRVTableItemInfo::GetSubDocument(std::unique_ptr<TRVStoreSubRVData>& State, int Direction) {
+  const int rows = Rows_->Count();
+  const int cols = Rows_->GetColCount();
+  if (rows == 0 || cols == 0) return nullptr;
+  // Slots in row-major order; covered slots are skipped.
+  auto step = [&](int index, int delta) -> TCustomRVData* {
+    for (index += delta; index >= 0 && index < rows * cols; index += delta) {
+      TRVTableCellData* cell = GetCell(index / cols, index % cols);
+      if (cell == nullptr) continue;
+      State = std::make_unique<TRVTableStoreSubRVData>(index / cols, index % cols);
+      return cell;
+    }
+    return nullptr;
+  };
+  auto* position = dynamic_cast<TRVTableStoreSubRVData*>(State.get());
+  switch (Direction) {
+    case 0:
+      return step(-1, 1);
+    case 1:
+      return step(rows * cols, -1);
+    case 4:
+      return position != nullptr ? step(position->Row * cols + position->Col, 1) : nullptr;
+    case 5:
+      return position != nullptr ? step(position->Row * cols + position->Col, -1) : nullptr;
+    default:
+      return nullptr;
+  }
+}
+
+namespace {
+
+bool CellContains(const TRVTableCellData& Cell, int32_t X, int32_t Y, int32_t Inset) {
+  return X >= Cell.Left + Inset && X < Cell.Left + Cell.Width - Inset && Y >= Cell.Top + Inset &&
+         Y < Cell.Top + Cell.Height - Inset;
+}
+
+}  // namespace
+
+bool TRVTableItemInfo::GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col) {
+  const TRVTableRows& rows = *Rows_;
+  if (LastHitRow >= 0 && LastHitRow < rows.Count() && LastHitCol >= 0 && LastHitCol < rows.GetColCount()) {
+    const TRVTableCellData* last = GetCell(LastHitRow, LastHitCol);
+    if (last != nullptr && CellContains(*last, X, Y, 1)) {
+      Row = LastHitRow;
+      Col = LastHitCol;
+      return true;
+    }
+  }
+  for (int r = 0; r < rows.Count(); ++r)
+    for (int c = 0; c < rows.Get(r)->Count(); ++c) {
+      const TRVTableCellData* cell = GetCell(r, c);
+      if (cell == nullptr || !CellContains(*cell, X, Y, 0)) continue;
+      Row = LastHitRow = r;
+      Col = LastHitCol = c;
+      return true;
+    }
+  return false;
+}
+
+TCustomRVData* TRVTableItemInfo::GetSubDocumentAt(int32_t X, int32_t Y) {
+  int row = 0, col = 0;
+  if (!GetCellAtPoint(X, Y, row, col)) return nullptr;
+  return GetCell(row, col)->GetActiveData();
+}
+
+void TRVTableItemInfo::ClearFocusHook() {
+  LastHitRow = -1;
+  LastHitCol = -1;
+}
+
+bool TRVTableItemInfo::CanEditCell(int Row, int Col) {
+  bool allow = true;
+  if (OnCellAllowEdit) OnCellAllowEdit(this, Row, Col, allow);
+  return allow;
+}
+
+void TRVTableItemInfo::DoCellClick(int Row, int Col) {
+  if (OnTableCellClick) OnTableCellClick(this, Row, Col);
+}

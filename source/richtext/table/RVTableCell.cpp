@@ -1,0 +1,199 @@
+#include "richtext/table/RVTableCell.h"
+
+#include <algorithm>
+
+#include "platform/graphics/Graphic.h"
+#include "richtext/core/RVStyle.h"
+
+TRVTableCellData::TRVTableCellData(TRVTableRow* Row) : TRVItemFormattedData(Row), Row_(Row) {
+  // A cell is never without items: typing needs somewhere to go.
+  AddTextItem("", 0, 0);
+}
+
+TRVTableCellData::~TRVTableCellData() {
+  Background_.reset();
+  // The overrides of Clear no longer run in the base destructor.
+  Clear();
+}
+
+TRVTableItemInfo* TRVTableCellData::GetTable() const {
+  if (UndoHolder_ != nullptr || Row_ == nullptr || Row_->GetRows() == nullptr) return nullptr;
+  return Row_->GetRows()->GetTable();
+}
+
+TCustomRVData* TRVTableCellData::HolderDocument() const {
+  if (UndoHolder_ != nullptr) return UndoHolder_->Document;
+  return Row_ != nullptr ? Row_->GetParentRVData() : nullptr;
+}
+
+TCustomRVData* TRVTableCellData::GetParentData() const {
+  return Row_ != nullptr ? Row_->GetParentRVData() : nullptr;
+}
+
+int32_t TRVTableCellData::Padding() const {
+  const TRVTableItemInfo* table = GetTable();
+  return table != nullptr ? table->CellPadding : 0;
+}
+
+bool TRVTableCellData::HasContent(bool Strict) const {
+  const int count = GetItemCount();
+  if (count == 0) return false;
+  if (count > 1) return true;
+  const TCustomRVItemInfo* item = GetItem(0);
+  if (!item->IsTextItem() || !GetItemText(0).empty()) return true;
+  if (!Strict) return false;
+  return item->StyleNo != 0 || item->ParaNo != 0;
+}
+
+void TRVTableCellData::AssignAttributesFrom(const TRVTableCellData& Source, bool IncludeSize, int RowDivisor,
+                                            int ColDivisor) {
+  Color = Source.Color;
+  BorderColor = Source.BorderColor;
+  BorderLightColor = Source.BorderLightColor;
+  VisibleBorders.Assign(&Source.VisibleBorders);
+  VAlign = Source.VAlign;
+  SetBackgroundImageEx(Source.GetBackgroundImage());
+  SetBackgroundStyle(Source.GetBackgroundStyle());
+  if (IncludeSize) {
+    BestWidth = ColDivisor != 0 ? Source.BestWidth / ColDivisor : Source.BestWidth;
+    BestHeight = RowDivisor != 0 ? Source.BestHeight / RowDivisor : Source.BestHeight;
+  }
+}
+
+void TRVTableCellData::AssignSizeFrom(const TRVTableCellData& Source) {
+  Left = Source.Left;
+  Top = Source.Top;
+  Width = Source.Width;
+  Height = Source.Height;
+}
+
+TRVCellVAlign TRVTableCellData::GetEffectiveVAlign() const {
+  if (VAlign != rvcVDefault) return VAlign;
+  const TRVCellVAlign rowAlign = Row_ != nullptr ? Row_->VAlign : rvcTop;
+  return rowAlign == rvcVDefault ? rvcMiddle : rowAlign;
+}
+
+int32_t TRVTableCellData::GetVerticalShift() const {
+  const int32_t content = DocumentHeight;
+  const int32_t padding = Padding();
+  switch (GetEffectiveVAlign()) {
+    case rvcMiddle:
+      return (Height - content) / 2 - padding;
+    case rvcBottom:
+      return Height - content - 2 * padding;
+    default:
+      return 0;
+  }
+}
+
+int32_t TRVTableCellData::GetCellHeight() const {
+  return std::max(DocumentHeight, BestHeight);
+}
+
+int32_t TRVTableCellData::GetMinWidth(const TRVFormatScale* Scale) const {
+  if (GetItemCount() == 0) return 0;
+  if (GetItemCount() == 1 && GetItem(0)->IsTextItem() && GetItemText(0).empty()) {
+    const TRVStyle* style = GetRVStyle();
+    const int32_t paraNo = GetItem(0)->ParaNo;
+    if (style == nullptr || paraNo < 0 || paraNo >= style->ParaStyles().Count()) return 0;
+    const auto* para = static_cast<const TParaInfo*>(style->ParaStyles().Items(paraNo));
+    const int32_t indents = para->FirstIndent + para->LeftIndent + para->RightIndent;
+    return Scale != nullptr ? RVScreenToDeviceX(indents, *Scale) : indents;
+  }
+  // Text is measured by formatting; what the items themselves demand is known here.
+  int32_t width = 0;
+  for (int i = 0; i < GetItemCount(); ++i)
+    if (!GetItem(i)->IsTextItem()) width = std::max(width, GetItem(i)->GetMinimumWidth(Scale, nullptr));
+  return width == 0 ? 10 : width;
+}
+
+void TRVTableCellData::DetachItems(TRVTableUndoRecord* Holder) {
+  for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->DetachFromData(this, i);
+  UndoHolder_ = Holder;
+  Row_ = nullptr;
+}
+
+void TRVTableCellData::ReattachItems() {
+  UndoHolder_ = nullptr;
+  for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->AttachToData(this, i);
+}
+
+TGraphic* TRVTableCellData::GetBackgroundImage() const {
+  return RVTableBackgroundImage(Background_);
+}
+
+void TRVTableCellData::SetBackgroundImageEx(const TGraphic* Image) {
+  TRVTableItemInfo* table = GetTable();
+  RVTableSetBackgroundImage(Background_, Image, table != nullptr ? table->GetParentData() : nullptr);
+}
+
+TRVItemBackgroundStyle TRVTableCellData::GetBackgroundStyle() const {
+  return RVTableBackgroundStyle(Background_);
+}
+
+void TRVTableCellData::SetBackgroundStyle(TRVItemBackgroundStyle Value) {
+  RVTableSetBackgroundStyle(Background_, Value);
+}
+
+TRVOptions TRVTableCellData::GetOptions() const {
+  TCustomRVData* holder = UndoHolder_ != nullptr ? UndoHolder_->Document : nullptr;
+  const TRVOptions options = holder != nullptr ? holder->GetOptions() : TRVItemFormattedData::GetOptions();
+  return options & ~rvoClientTextWidth;
+}
+
+std::string TRVTableCellData::ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item,
+                                         const std::string& Text, TCustomRVData* RVData) {
+  TCustomRVData* holder = HolderDocument();
+  return holder != nullptr ? holder->ItemAction(Action, Item, Text, RVData) : Text;
+}
+
+void TRVTableCellData::ControlAction(TRVControlAction Action, int ItemNo, TCustomRVItemInfo* Item) {
+  (void)ItemNo;
+  TCustomRVData* holder = HolderDocument();
+  if (holder == nullptr) return;
+  const TRVTableItemInfo* table = GetTable();
+  holder->ControlAction(Action, table != nullptr ? table->GetMyItemNo() : -1, Item);
+}
+
+void TRVTableCellData::GetParentItemInfo(int& ParentItemNo, std::unique_ptr<TRVStoreSubRVData>& Location) {
+  ParentItemNo = -1;
+  Location.reset();
+  const TRVTableItemInfo* table = GetTable();
+  if (table == nullptr) return;
+  ParentItemNo = table->GetMyItemNo();
+  for (int r = 0; r < table->Rows().Count(); ++r) {
+    const int c = table->Rows().Get(r)->IndexOf(this);
+    if (c >= 0) {
+      Location = std::make_unique<TRVTableStoreSubRVData>(r, c);
+      return;
+    }
+  }
+}
+
+void TRVTableCellData::GetOrigin(int32_t& X, int32_t& Y) {
+  X = Left + Padding();
+  Y = Top + Padding();
+  const TRVTableItemInfo* table = GetTable();
+  auto* parent = dynamic_cast<TCustomRVFormattedData*>(GetParentData());
+  if (table == nullptr || parent == nullptr) return;
+  int32_t px = 0, py = 0;
+  parent->GetOrigin(px, py);
+  X += px;
+  Y += py;
+  const int drawItemNo = table->DrawItemNo;
+  if (drawItemNo < 0 || drawItemNo >= parent->DrawItems().Count()) return;
+  if (const TRVDrawLineInfo* piece = parent->DrawItems().GetItem(drawItemNo)) {
+    X += piece->Left;
+    Y += piece->Top;
+  }
+}
+
+int32_t TRVTableCellData::GetHOffs() const {
+  const TRVTableItemInfo* table = GetTable();
+  return -((table != nullptr ? table->ClientLeft : 0) + Padding() + Left);
+}
+
+int32_t TRVTableCellData::GetVOffs() const {
+  const TRVTableItemInfo* table = GetTable();
+  return -((table != nullptr ? table->ClientTop : 0) + Padding() + Top + GetVerticalShift());
+}

@@ -1,0 +1,121 @@
+// Table layout: column widths from minimum, percent and pixel widths, spanning cells, the
+// skipped pass, and cell placement.
+#include <gtest/gtest.h>
+
+#include "TableTestSupport.h"
+
+using namespace tabletest;
+
+namespace {
+
+class TableLayoutTest : public ::testing::Test {
+ protected:
+  /// Gives the cell an empty line in a new paragraph style of the given indents sum.
+  void NeedWidth(TRVTableCellData* cell, int32_t width) {
+    TParaInfo* para = doc.Style.ParaStyles().AddStyle();
+    para->LeftIndent = width;
+    cell->Clear();
+    cell->AddTextItem("", 0, doc.Style.ParaStyles().Count() - 1);
+  }
+  std::vector<int32_t> Values(const TRVIntegerList& list) {
+    std::vector<int32_t> v;
+    for (int i = 0; i < list.Count(); ++i) v.push_back(list[i]);
+    return v;
+  }
+  TDoc doc;
+};
+
+TEST_F(TableLayoutTest, PercentTableSplitsItsContentWidth) {
+  TRVTableItemInfo* t = doc.AddTable(1, 3);
+  t->BestWidth = -50;
+  t->Format(600, t->FormattingInfo, false);
+  EXPECT_EQ(t->FormattingInfo.Width, 300);
+  // 300 - overhead 8 - paddings 6 = 286, the last column taking the remainder.
+  EXPECT_EQ(Values(t->FormattingInfo.ColWidths), (std::vector<int32_t>{95, 95, 96}));
+  EXPECT_EQ(Values(t->FormattingInfo.ColStarts), (std::vector<int32_t>{2, 101, 200}));
+  EXPECT_EQ(t->GetCell(0, 2)->Left, 200);
+  EXPECT_EQ(t->GetCell(0, 2)->Width, 98);
+  // Rows of empty cells are 10 high; the table adds paddings and border spacing.
+  EXPECT_EQ(t->FormattingInfo.Height, 2 * (1 + 0 + 2) + 10);
+  EXPECT_EQ(t->GetCell(0, 0)->Top, 2);
+  EXPECT_EQ(t->GetCell(0, 0)->Height, 12);
+}
+
+TEST_F(TableLayoutTest, ContentWiderThanTheTargetWidensTheTable) {
+  TRVTableItemInfo* t = doc.AddTable(1, 3);
+  for (int c = 0; c < 3; ++c) NeedWidth(t->GetCell(0, c), 200);
+  t->BestWidth = 300;
+  t->Format(1000, t->FormattingInfo, false);
+  EXPECT_EQ(t->FormattingInfo.Width, 300 - 286 + 600);
+  EXPECT_EQ(t->GetMinimumWidth(nullptr, nullptr), 600 + 6 + 8);
+}
+
+TEST_F(TableLayoutTest, PixelColumnsMakeAFixedWidth) {
+  TRVTableItemInfo* t = doc.AddTable(2, 2);
+  t->GetCell(0, 0)->BestWidth = 50;
+  t->GetCell(1, 1)->BestWidth = 70;
+  t->Format(600, t->FormattingInfo, false);
+  EXPECT_EQ(t->FormattingInfo.Width, 4 + 6 + 120);
+  t->Format(2000, t->FormattingInfo, true);
+  EXPECT_EQ(t->FormattingInfo.Width, 130);
+  EXPECT_EQ(Values(t->FormattingInfo.ColWidths), (std::vector<int32_t>{50, 70}));
+}
+
+TEST_F(TableLayoutTest, SpanningCellWidensItsColumnsInProportion) {
+  TRVTableItemInfo* t = doc.AddTable(2, 2);
+  NeedWidth(t->GetCell(1, 0), 10);
+  NeedWidth(t->GetCell(1, 1), 30);
+  NeedWidth(t->GetCell(0, 0), 100);
+  ASSERT_TRUE(t->Rows().MergeCells(0, 0, 2, 1, false, false));
+  t->Format(10, t->FormattingInfo, false);
+  // Need 102 against an offer of 46: 56 more, shared 12 : 32.
+  EXPECT_EQ(Values(t->FormattingInfo.ColWidths), (std::vector<int32_t>{25, 71}));
+}
+
+TEST_F(TableLayoutTest, SameWidthWithoutForceDoesNothing) {
+  TRVTableItemInfo* t = doc.AddTable(1, 2);
+  t->Format(400, t->FormattingInfo, false);
+  t->FormattingInfo.ColWidths.SetValue(0, 12345);
+  t->Format(400, t->FormattingInfo, false);
+  EXPECT_EQ(t->FormattingInfo.ColWidths[0], 12345);
+  t->Format(400, t->FormattingInfo, true);
+  EXPECT_NE(t->FormattingInfo.ColWidths[0], 12345);
+}
+
+TEST_F(TableLayoutTest, EmptyTableAndDeviceScale) {
+  TRVTableItemInfo* t = doc.AddTable(1, 1);
+  t->Rows().DeleteCols(0, 1, false);
+  t->BorderWidth = 3;
+  t->Format(600, t->FormattingInfo, false);
+  EXPECT_EQ(t->FormattingInfo.Width, 10);
+  TRVFormatScale printer;
+  printer.DevicePPIX = 288;
+  EXPECT_EQ(t->GetMinimumWidth(&printer, nullptr), 30);
+  EXPECT_EQ(t->DeviceScale, nullptr);  // restored after measuring
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TableLayoutTest, CellsAtPointsOfTheLaidOutTable) {
+  TRVTableItemInfo* t = doc.AddTable(2, 2);
+  ASSERT_TRUE(t->Rows().MergeCells(0, 0, 1, 2, true, false));
+  t->Format(200, t->FormattingInfo, false);
+  int row = -1, col = -1;
+  const TRVTableCellData* merged = t->GetCell(0, 0);
+  ASSERT_TRUE(t->GetCellAtPoint(merged->Left + 1, merged->Top + merged->Height - 2, row, col));
+  EXPECT_EQ(row, 0);
+  EXPECT_EQ(col, 0);
+  const TRVTableCellData* right = t->GetCell(1, 1);
+  EXPECT_EQ(t->GetSubDocumentAt(right->Left, right->Top), right);
+  EXPECT_EQ(t->LastHitRow, 1);
+  EXPECT_FALSE(t->GetCellAtPoint(0, 0, row, col));  // the border spacing belongs to no cell
+  t->ClearFocusHook();
+  EXPECT_EQ(t->LastHitRow, -1);
+  // A table without cells has none at any point.
+  t->Rows().DeleteCols(0, 2, false);
+  EXPECT_EQ(t->GetSubDocumentAt(5, 5), nullptr);
+}
+
+}  // namespace
