@@ -129,6 +129,27 @@ function(zuk_add_test name)
                ENVIRONMENT_MODIFICATION "ZUK_TEST_DATA=set:${CMAKE_BINARY_DIR}/testdata")
 endfunction()
 
+# zuk_add_program(NAME SOURCES... [DEPENDS libs...]) builds a program whose sources define main
+# and call MakeStartupCalls() first: a generated function that makes the start-up calls of the
+# libraries it links, bottom layer first.
+function(zuk_add_program name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  zuk_startup_calls(headers calls ${ARG_DEPENDS})
+  set(startup "// Generated: the start-up calls of the libraries ${name} links.\n")
+  foreach(header ${headers})
+    string(APPEND startup "#include \"${header}\"\n")
+  endforeach()
+  string(APPEND startup "\nvoid MakeStartupCalls() {\n")
+  foreach(call ${calls})
+    string(APPEND startup "  ${call}();\n")
+  endforeach()
+  string(APPEND startup "}\n")
+  set(startup_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_startup.cpp)
+  file(CONFIGURE OUTPUT ${startup_file} CONTENT "${startup}")
+  add_executable(${name} ${ARG_SOURCES} ${startup_file})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS})
+endfunction()
+
 # zuk_add_bench(NAME SOURCES... [DEPENDS libs...])
 function(zuk_add_bench name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})

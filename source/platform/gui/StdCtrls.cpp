@@ -8,9 +8,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "platform/graphics/CanvasDevice.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/WidgetSupport.h"
@@ -212,6 +214,22 @@ std::unique_ptr<TWindowHandle> TLabel::CreateWindowHandle() {
 
 void TLabel::CreateWnd() {
   UpdateBuddy();
+  ApplyFont();
+}
+
+void TLabel::SetFont(const TFont& font) {
+  if (!font_) font_ = std::make_unique<TFont>();
+  font_->Assign(font);
+  ApplyFont();
+}
+
+void TLabel::ApplyFont() {
+  auto* label = WidgetOf<QLabel>(*this);
+  if (label == nullptr || !font_) return;
+  label->setFont(ToQFont(*font_));
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, ToQColor(font_->Color()));
+  label->setPalette(palette);
 }
 
 void TLabel::CaptionChanged() {

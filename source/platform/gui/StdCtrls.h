@@ -10,6 +10,7 @@
 #include "platform/core/LocalizedComponents.h"
 #include "platform/core/Strings.h"
 #include "platform/graphics/Controls.h"
+#include "platform/graphics/Font.h"
 
 /// A control with a caption ("&" marks the access key).
 class TCaptionedControl : public TWinControl, public ILocalizedCaption {
@@ -95,6 +96,9 @@ class TLabel : public TCaptionedControl {
   /// The control that takes the focus when the access key of the caption is pressed.
   TWinControl* FocusControl() const { return focusControl_; }
   void SetFocusControl(TWinControl* control);
+  /// The label's own font (face, size, style and colour); null while it shows its form's.
+  const TFont* Font() const { return font_.get(); }
+  void SetFont(const TFont& font);
 
  protected:
   std::unique_ptr<TWindowHandle> CreateWindowHandle() override;
@@ -106,8 +110,10 @@ class TLabel : public TCaptionedControl {
 
  private:
   void UpdateBuddy();
+  void ApplyFont();
   bool wordWrap_ = false;
   TWinControl* focusControl_ = nullptr;
+  std::unique_ptr<TFont> font_;
 };
 
 enum TStaticBorderStyle : uint8_t { sbsNone, sbsSingle, sbsSunken };

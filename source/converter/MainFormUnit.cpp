@@ -1,0 +1,354 @@
+#include "converter/MainFormUnit.h"
+
+#include <utility>
+
+#include "common/units/LocalizationStore.h"
+#include "common/units/MessageBoxes.h"
+#include "converter/AboutFormUnit.h"
+#include "converter/languages/ZUKConverterLocalizationStore.h"
+#include "exam/RVMainStyle.h"
+#include "exam/ZUKConverter.h"
+#include "exam/ZUKException.h"
+#include "exam/ZUKRVStyle.h"
+#include "exam/ZUKViewerExportView.h"
+#include "platform/core/Files.h"
+#include "platform/core/SysUtils.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/ImageList.h"
+#include "platform/gui/ActnList.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/ComCtrls.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/Messaging.h"
+#include "platform/gui/StdCtrls.h"
+#include "richtext/core/RVStyle.h"
+#include "richtext/viewer/RVViewer.h"
+
+namespace {
+
+std::vector<std::string> g_arguments;
+
+// The bullet of the sheet's image-list bullets: a small dark square on the 9 x 6 cell.
+std::unique_ptr<TBitmap> BulletImage() {
+  auto bitmap = std::make_unique<TBitmap>();
+  bitmap->SetPixelFormat(pf24bit);
+  bitmap->SetSize(9, 6);
+  bitmap->Canvas().Brush().SetColor(clWhite);
+  bitmap->Canvas().FillRect(Rect(0, 0, 9, 6));
+  bitmap->Canvas().Brush().SetColor(clBlack);
+  bitmap->Canvas().FillRect(Rect(2, 1, 6, 5));
+  return bitmap;
+}
+
+template <typename T>
+T* Make(TComponent* owner, const char* name) {
+  auto* component = new T(owner);
+  component->SetName(name);
+  return component;
+}
+
+}  // namespace
+
+void SetProgramArguments(std::vector<std::string> arguments) {
+  g_arguments = std::move(arguments);
+}
+
+TMainForm::TMainForm(TComponent* owner) : TZUKUIStateMainForm(owner) {
+  SetName("MainForm");
+  SetCaption("ZUK Converter");
+  SetFormBorderStyle(bsSingle);
+  SetPosition(poScreenCenter);
+  SetClientSize(439, 277);
+  SetKeyPreview(true);
+  CreateComponents();
+  PlaceControls();
+  OnCreate = [this](TObject*) { FormCreate(); };
+  OnDestroy = [this](TObject*) { FormDestroy(); };
+  OnShow = [this](TObject*) { ProcessCommandLine(); };
+  OnActivate = [this](TObject*) { FormActivate(); };
+  // A running conversion owns the window's state; closing now would free it underneath.
+  OnCloseQuery = [this](TObject*, bool& canClose) { canClose = !converting_; };
+  OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) {
+    if (acMain->IsShortCut(key, shift)) key = 0;
+  };
+  AfterConstruction();
+}
+
+TMainForm::~TMainForm() {
+  // The destroy handler frees what the components point into; run it while they exist.
+  FormDestroy();
+  OnDestroy = nullptr;
+}
+
+void TMainForm::CreateComponents() {
+  acMain = Make<TActionList>(this, "acMain");
+  acBrowse = Make<TAction>(this, "acBrowse");
+  acBrowse->SetCaption("&Browse...");
+  acBrowse->SetShortCut(scCtrl | 'O');
+  acBrowse->OnExecute = [this](TObject*) { acBrowseExecute(); };
+  OpenDialogZUK = Make<TOpenDialog>(this, "OpenDialogZUK");
+  OpenDialogZUK->Filter = "ZUK Files (*.zuk)|*.zuk";
+  bBrowse = Make<TButton>(this, "bBrowse");
+  ilMain = Make<TImageList>(this, "ilMain");
+  acConvert = Make<TAction>(this, "acConvert");
+  acConvert->SetCaption("&Convert");
+  acConvert->OnExecute = [this](TObject*) { acConvertExecute(); };
+  MainStyle = Make<TRVStyle>(this, "MainStyle");
+  SaveDialog = Make<TSaveDialog>(this, "SaveDialog");
+  SaveDialog->DefaultExt = "zukm";
+  SaveDialog->Filter = "ZUK Mobile Files (*.zukm)|*.zukm";
+  SaveDialog->Options = ofHideReadOnly | ofOverwritePrompt | ofEnableSizing;
+  bConvert = Make<TButton>(this, "bConvert");
+  TempViewer = Make<TRVViewer>(this, "TempViewer");
+  ilListBullet = Make<TImageList>(this, "ilListBullet");
+  ExamTreeView = Make<TTreeView>(this, "ExamTreeView");
+  SourceFileStaticText = Make<TStaticText>(this, "SourceFileStaticText");
+  SourceFileEdit = Make<TEdit>(this, "SourceFileEdit");
+  ConversionProgressBar = Make<TProgressBar>(this, "ConversionProgressBar");
+  bExit = Make<TButton>(this, "bExit");
+  bAbout = Make<TButton>(this, "bAbout");
+  DescStaticText = Make<TStaticText>(this, "DescStaticText");
+  InstructionsStaticText = Make<TStaticText>(this, "InstructionsStaticText");
+  acExit = Make<TAction>(this, "acExit");
+  acExit->SetCaption("E&xit");
+  acExit->OnExecute = [this](TObject*) { acExitExecute(); };
+  acAbout = Make<TAction>(this, "acAbout");
+  acAbout->SetCaption("&About");
+  acAbout->OnExecute = [this](TObject*) { acAboutExecute(); };
+  for (TAction* action : {acBrowse, acConvert, acExit, acAbout}) action->SetActionList(acMain);
+
+  ilListBullet->SetSize(9, 6);
+  ilListBullet->Add(BulletImage().get(), nullptr);
+  RVBuildMainStyle(*MainStyle, ilListBullet);
+  styleTarget_ = std::make_unique<TZUKRVStyleTarget>(*MainStyle);
+  TempViewer->SetStyle(MainStyle);
+  TempViewer->SetDoInPaletteMode(rvpaCreateCopies);
+  TempViewer->SetVisible(false);
+  ExamTreeView->ReadOnly = true;
+  ExamTreeView->Images = ilMain;
+  ExamTreeView->Indent = 19;
+  ExamTreeView->SetVisible(false);
+  ConversionProgressBar->SetMin(0);
+  ConversionProgressBar->SetMax(100);
+  ConversionProgressBar->SetSmooth(true);
+  DescStaticText->SetCaption(
+      "ZUK Converter allows you to convert .zuk files to .zukm format used by ZUK Mobile.");
+  InstructionsStaticText->SetCaption("Choose source file and click Convert.");
+  SourceFileStaticText->SetCaption("&Source .zuk file:");
+  DescStaticText->SetWordWrap(true);
+  SourceFileStaticText->SetFocusControl(SourceFileEdit);
+  LinkButton(bBrowse, acBrowse);
+  LinkButton(bConvert, acConvert);
+  LinkButton(bExit, acExit);
+  LinkButton(bAbout, acAbout);
+  bConvert->SetDefault(true);
+}
+
+void TMainForm::PlaceControls() {
+  struct Placement {
+    TWinControl* control;
+    int32_t left, top, width, height;
+  };
+  const Placement placements[] = {
+      {DescStaticText, 8, 6, 474, 32},
+      {InstructionsStaticText, 8, 40, 474, 17},
+      {SourceFileStaticText, 8, 62, 200, 17},
+      {SourceFileEdit, 8, 80, 368, 21},
+      {bBrowse, 384, 78, 90, 25},
+      {ConversionProgressBar, 8, 112, 466, 17},
+      {bConvert, 222, 140, 80, 25},
+      {bAbout, 308, 140, 80, 25},
+      {bExit, 394, 140, 80, 25},
+      {TempViewer, 0, 0, 100, 100},
+      {ExamTreeView, 0, 0, 100, 100},
+  };
+  for (const Placement& p : placements) {
+    p.control->SetParent(this);
+    p.control->SetBounds(p.left, p.top, p.width, p.height);
+  }
+}
+
+void TMainForm::LinkButton(TButton* button, TAction* action) {
+  button->SetCaption(action->Caption());
+  button->OnClick = [action](TObject*) { action->Execute(); };
+}
+
+void TMainForm::AfterLocalize() {
+  // Buttons show their actions' (now localised) captions.
+  LinkButton(bBrowse, acBrowse);
+  LinkButton(bConvert, acConvert);
+  LinkButton(bExit, acExit);
+  LinkButton(bAbout, acAbout);
+  if (Application != nullptr) Application->SetTitle(Caption());
+}
+
+void TMainForm::FormCreate() {
+  LocalizationStore = TLocalizationStore::Create<TZUKConverterLocalizationStore>();
+  Converter.reset();
+  SetHeight(220);
+  SetWidth(490);
+}
+
+void TMainForm::FormDestroy() {
+  Converter.reset();
+  LocalizationStore.reset();
+}
+
+void TMainForm::Fail(const std::string& text, bool warning) {
+  exitCode_ = 1;
+  if (warning)
+    ShowWarningMessage(this, text);
+  else
+    ShowErrorMessage(this, text);
+}
+
+void TMainForm::ProcessCommandLine() {
+  const std::vector<std::string>& args = g_arguments;
+  if (args.empty()) return;
+  const std::string& first = args[0];
+  if (first == "-c" || first == "-convert") {
+    if (args.size() < 2) {
+      Fail(Format(LocalizedText("YOU_SHOULD_SPECIFY_SOURCE_ZUK_FILE"), {first}), false);
+      Close();
+      return;
+    }
+    const std::string& source = args[1];
+    if (LowerCase(ExtractFileExt(source)) != ".zuk") {
+      Fail(LocalizedText("SOURCE_FILE_MUST_HAVE_ZUK_EXT"), false);
+      Close();
+      return;
+    }
+    if (!FileExists(source)) {
+      Fail(Format(LocalizedText("CONVERTED_FILE_NOT_FOUND"), {source}), false);
+      Close();
+      return;
+    }
+    cmdSource_ = source;
+    cmdDest_ = args.size() >= 3 ? args[2] : ChangeFileExt(source, ".zukm");
+    commandLineMode_ = true;
+    return;
+  }
+  // A file handed to the program, as by a file manager.
+  if (!FileExists(first)) {
+    Fail(Format(LocalizedText("CONVERTED_FILE_NOT_FOUND"), {first}), false);
+    Close();
+    return;
+  }
+  const std::string ext = LowerCase(ExtractFileExt(first));
+  if (ext == ".zukm") {
+    Fail(LocalizedText("USE_ZUKMOBILE_TO_OPEN_ZUKM_FILES"), true);
+    Close();
+  } else if (ext == ".zuk") {
+    Fail(LocalizedText("USE_MANAGER_TO_OPEN_ZUK_FILES"), true);
+    Close();
+  }
+}
+
+void TMainForm::FormActivate() {
+  // The window is activated again after every message box; the conversion starts only once.
+  if (!commandLineMode_ || startPosted_) return;
+  startPosted_ = true;
+  SourceFileEdit->SetText(cmdSource_);
+  if (Application != nullptr) Application->ProcessMessages();
+  PostMessage(this, WM_START_CONVERSION, 0, 0);
+}
+
+void TMainForm::WndProc(TMessage& message) {
+  if (message.Msg == WM_START_CONVERSION) {
+    DoConvert(cmdSource_, cmdDest_);
+    return;
+  }
+  TZUKUIStateMainForm::WndProc(message);
+}
+
+void TMainForm::EnableControls(bool value) {
+  for (TControl* control :
+       {static_cast<TControl*>(InstructionsStaticText), static_cast<TControl*>(SourceFileStaticText),
+        static_cast<TControl*>(SourceFileEdit), static_cast<TControl*>(bBrowse),
+        static_cast<TControl*>(bAbout), static_cast<TControl*>(bExit), static_cast<TControl*>(bConvert),
+        static_cast<TControl*>(DescStaticText)})
+    control->SetEnabled(value);
+  // Shortcuts run actions, not buttons: they follow the controls.
+  for (TAction* action : {acBrowse, acConvert, acExit, acAbout}) action->SetEnabled(value);
+}
+
+void TMainForm::ConverterProgress(int64_t total, int64_t position) {
+  const int percent =
+      total != 0 ? static_cast<int>(Round(static_cast<double>(position) / static_cast<double>(total) * 100.0))
+                 : 0;
+  ConversionProgressBar->SetPosition(percent);
+  if (Application != nullptr) Application->ProcessMessages();
+}
+
+void TMainForm::SaveConverted(const std::string& dest) {
+  TZUKViewerExportView view(*TempViewer);
+  Converter->SaveMobile(dest, view);
+  ConversionProgressBar->SetPosition(0);
+  ShowInformationMessage(this, LocalizedText("CONVERTED_SUCCESSFULLY"));
+}
+
+void TMainForm::DoConvert(const std::string& source, const std::string& dest) {
+  // Progress pumps messages, so a second request could arrive while this one runs.
+  if (converting_) return;
+  converting_ = true;
+  EnableControls(false);
+  try {
+    Converter.reset();
+    Converter = std::make_unique<TZUKConverter>(source, ExamTreeView);
+    struct FreeConverter {
+      std::unique_ptr<TZUKConverter>& converter;
+      ~FreeConverter() { converter.reset(); }
+    } freeConverter{Converter};
+    Converter->Style = styleTarget_.get();
+    Converter->OnProgress = [this](int64_t total, int64_t position) { ConverterProgress(total, position); };
+    Converter->Load(false);
+    ConversionProgressBar->SetPosition(0);
+    if (dest.empty()) {
+      SaveDialog->InitialDir = ExtractFilePath(source);
+      SaveDialog->FileName = ChangeFileExt(ExtractFileName(source), "");
+      if (SaveDialog->Execute()) SaveConverted(SaveDialog->FileName);
+    } else {
+      SaveConverted(dest);
+    }
+  } catch (const EZUKWrongExamFileType& e) {
+    EnableControls(true);
+    Fail(e.what(), true);
+    FocusSourceEdit();
+  } catch (const std::exception& e) {
+    EnableControls(true);
+    Fail(e.what(), false);
+  }
+  converting_ = false;
+  EnableControls(true);
+  ConversionProgressBar->SetPosition(0);
+  if (commandLineMode_) Close();
+}
+
+void TMainForm::FocusSourceEdit() {
+  if (SourceFileEdit->CanFocus()) SourceFileEdit->SetFocus();
+}
+
+void TMainForm::acBrowseExecute() {
+  if (OpenDialogZUK->Execute()) SourceFileEdit->SetText(OpenDialogZUK->FileName);
+}
+
+void TMainForm::acConvertExecute() {
+  const std::string text = SourceFileEdit->Text();
+  if (!text.empty() && FileExists(text)) {
+    DoConvert(text, "");
+  } else if (!text.empty()) {
+    ShowErrorMessage(this, LocalizedText("CONVERTER_FILE_NOT_FOUND_MESSAGE"));
+  } else {
+    ShowWarningMessage(this, LocalizedText("SPEFICY_SOURCE_ZUK_FILE"));
+  }
+  FocusSourceEdit();
+}
+
+void TMainForm::acAboutExecute() {
+  TAboutForm about(this);
+  about.ShowModal();
+}
+
+void TMainForm::acExitExecute() {
+  Close();
+}

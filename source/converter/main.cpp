@@ -1,0 +1,23 @@
+// zuk-converter: converts .zuk exam files to .zukm files, in a window or from the command line.
+#include <string>
+#include <vector>
+
+#include "converter/MainFormUnit.h"
+#include "converter/ProgramStartup.h"
+#include "converter/ZUKGlobal.h"
+#include "platform/gui/Application.h"
+
+int main(int argc, char** argv) {
+  MakeStartupCalls();
+  InitializeZUKGlobal();
+  int exitCode = 0;
+  {
+    TApplication application;
+    SetProgramArguments(std::vector<std::string>(argv + 1, argv + argc));
+    TMainForm* form = application.CreateForm<TMainForm>();
+    application.Run();
+    exitCode = form->ExitCode();
+  }
+  FinalizeZUKGlobal();
+  return exitCode;
+}

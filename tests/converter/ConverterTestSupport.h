@@ -1,0 +1,77 @@
+// Shared pieces of the program's tests: a scratch folder, exam files made by the builder, and
+// what the message boxes printed (without a display they print to standard error).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "exam/ZUKFileBuilder.h"
+
+namespace progtest {
+
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    const char* base = std::getenv("ZUK_TEST_DATA");
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    path_ = std::filesystem::path(base != nullptr ? base : "/tmp") / "converter" / test;
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  std::string Path(const std::string& name = "") const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+/// A standard exam of one multiple-choice question whose parts are empty documents; with
+/// `caseStudyFile` the file says it is a case-study based exam file.
+inline std::string ExamFile(bool caseStudyFile = false) {
+  ZUKFileDesc desc;
+  desc.properties.fileType = caseStudyFile ? 1 : 0;
+  desc.properties.descriptionFlag = false;
+  ZUKQuestionDesc q;
+  q.number = 0;
+  q.answer = "A";
+  desc.exams.push_back(ZUKExamDesc{false, {q}, {}});
+  return BuildZUKFile(desc);
+}
+
+}  // namespace progtest
+
+#include <functional>
+
+#include "platform/gui/CustomControl.h"
+
+namespace progtest {
+
+/// Delivers pending messages a few times (posted messages may post more).
+void Pump(int rounds = 3);
+/// Pumps until `done` answers true or `ms` milliseconds pass; returns `done()`.
+bool PumpUntil(const std::function<bool()>& done, int ms = 2000);
+
+/// A control that hands every message it receives to OnMessage first.
+class TProbeControl : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  std::function<void(TMessage&)> OnMessage;
+  void WndProc(TMessage& message) override {
+    if (OnMessage) OnMessage(message);
+    TCustomControl::WndProc(message);
+  }
+};
+
+}  // namespace progtest

@@ -1,0 +1,200 @@
+// The program itself, started as its own process: headless command-line runs (what the message
+// boxes print on standard error and the exit status), the language chosen by the INI file
+// beside the program, and a run on an X server driven with xdotool.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ConverterTestSupport.h"
+#include "platform/gui/XcbTestSupport.h"
+
+using progtest::ExamFile;
+using progtest::ReadFile;
+using progtest::ScratchFolder;
+using progtest::WriteFile;
+
+namespace {
+
+struct RunResult {
+  int status = -1;
+  std::string printed;  // standard error
+};
+
+std::string Quoted(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+/// Runs `program` with `args` in `dir` without a display.
+RunResult RunHeadless(const ScratchFolder& dir, const std::vector<std::string>& args,
+                      const std::string& program = ZUK_CONVERTER_PROGRAM) {
+  std::string command = "cd " + Quoted(dir.Path()) +
+                        " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 120 " +
+                        Quoted(program);
+  for (const std::string& a : args) command += " " + Quoted(a);
+  command += " 2> " + Quoted(dir.Path("stderr.txt"));
+  const int raw = std::system(command.c_str());
+  RunResult result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.printed = ReadFile(dir.Path("stderr.txt"));
+  return result;
+}
+
+bool IsMobileFile(const std::string& path) {
+  return ReadFile(path).starts_with("\x9D\x41\x01");
+}
+
+struct HeadlessCase {
+  const char* name;
+  std::vector<std::string> args;
+  bool succeeds;
+  std::string printed;
+};
+
+TEST(ProgramRunTest, HeadlessRunsEndWithAStatusThatSaysHowTheyWent) {
+  ScratchFolder dir;
+  WriteFile(dir.Path("EXAM.ZUK"), ExamFile());
+  WriteFile(dir.Path("case.zuk"), ExamFile(true));
+  WriteFile(dir.Path("notes.txt"), "text");
+  const HeadlessCase cases[] = {
+      {"-c alone", {"-c"}, false, "ZUK Converter: You should specify source .zuk file.\n"},
+      {"-C is a missing file", {"-C"}, false, "ZUK Converter: File \"-C\" is not found.\n"},
+      {"upper-case extension",
+       {"-c", "EXAM.ZUK"},
+       true,
+       "ZUK Converter: The file has been converted successfully.\n"},
+      {"explicit target",
+       {"-convert", "EXAM.ZUK", "named.zukm"},
+       true,
+       "ZUK Converter: The file has been converted successfully.\n"},
+      {"a .txt source",
+       {"-c", "notes.txt"},
+       false,
+       "ZUK Converter: The source file must have .zuk extension.\n"},
+      {"a missing source", {"-c", "gone.zuk"}, false, "ZUK Converter: File \"gone.zuk\" is not found.\n"},
+      {"a case-study exam file",
+       {"-c", "case.zuk"},
+       false,
+       "ZUK Converter: The specified file is a case study based exam. ZUK Mobile supports only standard exam "
+       "files.\n"},
+      {"a handed .zuk file", {"EXAM.ZUK"}, false, "ZUK Converter: Use Pemry Manager to open .zuk files.\n"},
+  };
+  for (const HeadlessCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const RunResult run = RunHeadless(dir, c.args);
+    EXPECT_EQ(run.status == 0, c.succeeds) << run.status;
+    EXPECT_NE(run.printed.find(c.printed), std::string::npos) << run.printed;
+  }
+  EXPECT_TRUE(IsMobileFile(dir.Path("EXAM.zukm")));
+  EXPECT_TRUE(IsMobileFile(dir.Path("named.zukm")));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("case.zukm")));
+}
+
+TEST(ProgramRunTest, AnUnwritableTargetFailsAndLeavesNothingBehind) {
+  ScratchFolder dir;
+  WriteFile(dir.Path("exam.zuk"), ExamFile());
+  std::filesystem::create_directories(dir.Path("folder.zukm"));
+  for (const std::string target : {"no/such/folder/exam.zukm", "folder.zukm"}) {
+    SCOPED_TRACE(target);
+    const RunResult run = RunHeadless(dir, {"-c", "exam.zuk", target});
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.printed.find("ZUK Converter: "), std::string::npos) << run.printed;
+    EXPECT_EQ(run.printed.find("successfully"), std::string::npos) << run.printed;
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(dir.Path("folder.zukm")));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("no")));
+}
+
+TEST(ProgramRunTest, ConvertsTheBundledExample) {
+  ScratchFolder dir;
+  std::filesystem::copy_file(ZUK_SAMPLE, dir.Path("sample.zuk"));
+  const RunResult run = RunHeadless(dir, {"-c", "sample.zuk"});
+  EXPECT_EQ(run.status, 0) << run.printed;
+  EXPECT_TRUE(IsMobileFile(dir.Path("sample.zukm")));
+}
+
+TEST(ProgramRunTest, TheIniFileBesideTheProgramChoosesRussian) {
+  ScratchFolder dir;
+  // The INI file is found beside the program's own path, so the program gets a second name.
+  const std::string program = dir.Path("zuk-converter");
+  std::filesystem::create_hard_link(ZUK_CONVERTER_PROGRAM, program);
+  WriteFile(dir.Path("zuk-converter.ini"), "[language]\nCurrentLanguageIndex=1\n");
+  const RunResult run = RunHeadless(dir, {"-c"}, program);
+  EXPECT_NE(run.status, 0);
+  EXPECT_NE(run.printed.find(
+                "ZUK Converter: \xD0\x9D\xD0\xB5\xD0\xBE\xD0\xB1\xD1\x85\xD0\xBE\xD0\xB4\xD0\xB8\xD0\xBC\xD0"
+                "\xBE \xD1\x83\xD0\xBA\xD0\xB0\xD0\xB7\xD0\xB0\xD1\x82\xD1\x8C"),
+            std::string::npos)
+      << run.printed;
+}
+
+// On an X server the success box is a real window: the run waits until its button is pressed.
+TEST(ProgramRunTest, OnADisplayTheSuccessBoxWaitsForItsButton) {
+  const std::string xvfb = xcbtest::FindProgram("xvfb-run");
+  const std::string xdotool = xcbtest::FindProgram("xdotool");
+  if (xvfb.empty() || xdotool.empty())
+    GTEST_SKIP() << "needs xvfb-run and xdotool (Debian packages xvfb, xdotool)";
+  ScratchFolder dir;
+  WriteFile(dir.Path("exam.zuk"), ExamFile());
+  const std::string script = dir.Path("drive.sh");
+  WriteFile(script,
+            "set -u\n"
+            "QT_QPA_PLATFORM=xcb " +
+                Quoted(ZUK_CONVERTER_PROGRAM) +
+                " -c exam.zuk 2>/dev/null & pid=$!\n"
+                "boxes=0\n"
+                "for i in $(seq 150); do\n"
+                "  boxes=$(xdotool search --onlyvisible --name '^ZUK Converter$' 2>/dev/null | wc -l)\n"
+                "  [ \"$boxes\" -ge 2 ] && break; sleep 0.2\n"
+                "done\n"
+                "echo \"windows $boxes\" > windows.txt\n"
+                "sleep 0.5\n"
+                "kill -0 $pid 2>/dev/null && echo waiting >> windows.txt\n"
+                "box=$(xdotool search --onlyvisible --name '^ZUK Converter$' | tail -1)\n"
+                "xdotool windowfocus --sync \"$box\" 2>/dev/null; xdotool key Return\n"
+                "for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done\n"
+                "kill $pid 2>/dev/null\n"
+                "wait $pid; echo \"status $?\" >> windows.txt\n");
+  const std::string command = "cd " + Quoted(dir.Path()) + " && timeout 120 " + Quoted(xvfb) +
+                              " -a -s '-screen 0 1024x768x24' bash " + Quoted(script);
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  // The main window and the box, the program waiting for the button, then ending well.
+  EXPECT_EQ(ReadFile(dir.Path("windows.txt")), "windows 2\nwaiting\nstatus 0\n");
+  EXPECT_TRUE(IsMobileFile(dir.Path("exam.zukm")));
+}
+
+}  // namespace
+
+namespace {
+
+// What `cmake --install` puts beside the program lets a file manager hand .zuk and .zukm files
+// to it: the file types compile, and the desktop entry takes a file for both.
+TEST(ProgramRunTest, InstallsTheDesktopEntryAndTheFileTypes) {
+  const std::string mimeTool = xcbtest::FindProgram("update-mime-database");
+  if (mimeTool.empty())
+    GTEST_SKIP() << "update-mime-database is not installed (Debian package shared-mime-info)";
+  ScratchFolder dir;
+  const std::string prefix = dir.Path("prefix");
+  const std::string install = Quoted(CMAKE_COMMAND) + " --install " + Quoted(ZUK_BUILD_DIR) + " --prefix " +
+                              Quoted(prefix) + " > " + Quoted(dir.Path("install.txt")) + " 2>&1";
+  ASSERT_EQ(std::system(install.c_str()), 0) << ReadFile(dir.Path("install.txt"));
+  EXPECT_TRUE(std::filesystem::exists(prefix + "/bin/zuk-converter"));
+  const std::string update = Quoted(mimeTool) + " " + Quoted(prefix + "/share/mime") + " > /dev/null 2>&1";
+  ASSERT_EQ(std::system(update.c_str()), 0);
+  const std::string globs = ReadFile(prefix + "/share/mime/globs2");
+  EXPECT_NE(globs.find("application/x-zuk-exam:*.zuk\n"), std::string::npos) << globs;
+  EXPECT_NE(globs.find("application/x-zuk-mobile-exam:*.zukm\n"), std::string::npos) << globs;
+  EXPECT_NE(ReadFile(prefix + "/share/mime/magic").find("application/x-zuk-mobile-exam"), std::string::npos);
+  const std::string entry = ReadFile(prefix + "/share/applications/zuk-converter.desktop");
+  EXPECT_NE(entry.find("\nExec=zuk-converter %f\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("\nMimeType=application/x-zuk-exam;application/x-zuk-mobile-exam;\n"),
+            std::string::npos)
+      << entry;
+}
+
+}  // namespace
