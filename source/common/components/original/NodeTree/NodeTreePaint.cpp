@@ -227,7 +227,7 @@ void TNodeTree::EraseRow(PaintContext& context, PNode node, TRect rect) {
     if ((options_->PaintOptions() & toShowHorzGridLines) != 0) --r.Bottom;
     canvas.Brush().SetColor(colors_[focused ? ciFocusedSelectionFill : ciUnfocusedSelectionFill]);
     canvas.Pen().SetColor(colors_[focused ? ciFocusedSelectionBorder : ciUnfocusedSelectionBorder]);
-    canvas.Rectangle(r);
+    canvas.RoundRect(r, selectionCurveRadius_, selectionCurveRadius_);
   } else {
     canvas.Brush().SetColor(Color());
     canvas.Brush().SetStyle(bsSolid);
@@ -360,7 +360,7 @@ void TNodeTree::PaintSelectionBackground(PaintContext& context, TVTPaintInfo& in
   }
   if (draw && !r.IsEmpty()) {
     canvas.Brush().SetStyle(bsSolid);
-    canvas.Rectangle(r);
+    canvas.RoundRect(r, selectionCurveRadius_, selectionCurveRadius_);
   }
   canvas.Brush().SetStyle(bsClear);
   if (node == focusedNode_ && info.Column == focusedColumn_ && (context.options & poDrawFocusRect) != 0 &&

@@ -168,6 +168,25 @@ TEST_F(PaintedTree, HiddenSelectionDrawsNoSelectionColours) {
   EXPECT_EQ(count_fill(painted), 0);
 }
 
+TEST_F(PaintedTree, SelectionCornersFollowTheCurveRadius) {
+  // "Cats" is the selected second row (y 20..39); full-row selection frames the whole row.
+  tree.GetOptions().SetSelectionOptions(tree.GetOptions().SelectionOptions() | toFullRowSelect);
+  const TColor border = ColorToRGB(tree.Colors(ciFocusedSelectionBorder));
+  const TColor background = ColorToRGB(tree.Color());
+  TBitmap square;
+  Paint(square, Rect(0, 0, 240, 200));
+  EXPECT_EQ(square.Canvas().Pixel(0, 20), border);
+  EXPECT_EQ(square.Canvas().Pixel(239, 20), border);
+
+  tree.SetSelectionCurveRadius(8);
+  TBitmap round;
+  Paint(round, Rect(0, 0, 240, 200));
+  EXPECT_EQ(round.Canvas().Pixel(0, 20), background);
+  EXPECT_EQ(round.Canvas().Pixel(239, 20), background);
+  EXPECT_EQ(round.Canvas().Pixel(120, 20), border);  // the straight top edge stays
+  EXPECT_EQ(round.Canvas().Pixel(0, 30), border);
+}
+
 TEST_F(PaintedTree, RealWindowShowsWhatPaintTreeDraws) {
   ZUK_RUN_UNDER_XSERVER("PaintedTree.RealWindowShowsWhatPaintTreeDraws");
   TForm form;
