@@ -42,6 +42,14 @@ std::unique_ptr<Base> Make() {
   return std::make_unique<T>();
 }
 
+/// Walks the header fields of a throw-away set of the class.
+template <typename T>
+void SkipSetHeader(TStream& stream) {
+  T scratch;
+  TZUKSkipVisitor visitor(stream);
+  scratch.VisitHeader(visitor);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -225,44 +233,32 @@ int64_t TZUKCaseStudyExam::MinChildRecordSize() const {
 // Case-study pages
 
 void TCaseStudyPageData::Load(TStream& stream, int depth) {
-  if (depth > kMaxCaseStudyPageDepth) throw EZUKIncorrectFileFormat();
-  ReadScrambledString(stream, Title);
-  const int32_t c = ReadInt32(stream);
-  if (c == 0) {
-    ReadScrambledStream(stream, Content);
-    return;
-  }
-  if (c < 0) return;
-  if (static_cast<int64_t>(c) * kMinCaseStudyPageSize > stream.Remaining()) throw EZUKIncorrectFileFormat();
-  for (int32_t i = 0; i < c; ++i) {
-    auto page = std::make_unique<TCaseStudyPageData>();
-    TCaseStudyPageData* loading = page.get();
-    Children.Add(std::move(page));
-    loading->Load(stream, depth + 1);
-  }
+  CheckPageDepth(depth);
+  TZUKLoadVisitor visitor(stream);
+  VisitFields(visitor, depth);
 }
 
 void TCaseStudyPageData::Save(TStream& stream) {
-  WriteScrambledString(Title, stream);
-  WriteInt32(Children.Count(), stream);
-  if (Children.Count() == 0) {
-    WriteScrambledStream(Content, stream);
-    return;
-  }
-  for (const auto& child : Children) child->Save(stream);
+  TZUKSaveVisitor visitor(stream);
+  VisitFields(visitor, 0);
 }
 
 void TCaseStudyPageData::Skip(TStream& stream, int depth) {
-  if (depth > kMaxCaseStudyPageDepth) throw EZUKIncorrectFileFormat();
-  SkipString(stream);
-  const int32_t c = ReadInt32(stream);
-  if (c == 0) {
-    SkipStream(stream);
-    return;
+  CheckPageDepth(depth);
+  TCaseStudyPageData scratch;
+  TZUKSkipVisitor visitor(stream);
+  scratch.VisitFields(visitor, depth);
+}
+
+void TCaseStudyPageData::VisitFields(TZUKFieldVisitor& visitor, int depth) {
+  visitor.ScrambledString(Title);
+  int32_t count = Children.Count();
+  visitor.Int32(count);
+  if (count == 0) {
+    visitor.ScrambledStream(Content);
+  } else if (count > 0) {
+    visitor.Pages(Children, count, depth + 1);
   }
-  if (c < 0) return;
-  if (static_cast<int64_t>(c) * kMinCaseStudyPageSize > stream.Remaining()) throw EZUKIncorrectFileFormat();
-  for (int32_t i = 0; i < c; ++i) Skip(stream, depth + 1);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -272,24 +268,20 @@ std::string TZUKQuestionSet::GetCaption() const {
   return ZUKLocalizedText("QUESTION_SET");
 }
 
-void TZUKQuestionSet::ReadHeader(TStream& stream) {
-  HeaderValue = ReadInt32(stream);
-}
-void TZUKQuestionSet::WriteHeader(TStream& stream) {
-  WriteInt32(HeaderValue, stream);
-}
-void TZUKQuestionSet::SkipHeader(TStream& stream) {
-  SkipInt32(stream);
+void TZUKQuestionSet::VisitHeader(TZUKFieldVisitor& visitor) {
+  visitor.Int32(HeaderValue);
 }
 
 void TZUKQuestionSet::Load(TStream& stream) {
-  ReadHeader(stream);
+  TZUKLoadVisitor visitor(stream);
+  VisitHeader(visitor);
   TZUKQuestionContainer::Load(stream);
 }
 
 void TZUKQuestionSet::Save(TStream& stream) {
   WriteByte(IsTestlet() ? 1 : 0, stream);
-  WriteHeader(stream);
+  TZUKSaveVisitor visitor(stream);
+  VisitHeader(visitor);
   TZUKQuestionContainer::Save(stream);
 }
 
@@ -299,39 +291,15 @@ std::string TZUKTestlet::GetCaption() const {
   return ZUKLocalizedText("TESTLET");
 }
 
-void TZUKTestlet::ReadHeader(TStream& stream) {
-  TZUKQuestionSet::ReadHeader(stream);
-  ReadScrambledString(stream, Title);
-  TestletValue = ReadInt32(stream);
-  ReadScrambledStream(stream, TestletData1);
-  ReadScrambledStream(stream, TestletData2);
-  const int32_t p = ReadRecordCount(stream, kMinCaseStudyPageSize);
-  for (int32_t i = 0; i < p; ++i) {
-    auto page = std::make_unique<TCaseStudyPageData>();
-    TCaseStudyPageData* loading = page.get();
-    Pages.Add(std::move(page));
-    loading->Load(stream);
-  }
-}
-
-void TZUKTestlet::WriteHeader(TStream& stream) {
-  TZUKQuestionSet::WriteHeader(stream);
-  WriteScrambledString(Title, stream);
-  WriteInt32(TestletValue, stream);
-  WriteScrambledStream(TestletData1, stream);
-  WriteScrambledStream(TestletData2, stream);
-  WriteInt32(Pages.Count(), stream);
-  for (const auto& page : Pages) page->Save(stream);
-}
-
-void TZUKTestlet::SkipHeader(TStream& stream) {
-  TZUKQuestionSet::SkipHeader(stream);
-  SkipString(stream);
-  SkipInt32(stream);
-  SkipStream(stream);
-  SkipStream(stream);
-  const int32_t p = ReadRecordCount(stream, kMinCaseStudyPageSize);
-  for (int32_t i = 0; i < p; ++i) TCaseStudyPageData::Skip(stream);
+void TZUKTestlet::VisitHeader(TZUKFieldVisitor& visitor) {
+  TZUKQuestionSet::VisitHeader(visitor);
+  visitor.ScrambledString(Title);
+  visitor.Int32(TestletValue);
+  visitor.ScrambledStream(TestletData1);
+  visitor.ScrambledStream(TestletData2);
+  int32_t pages = Pages.Count();
+  visitor.RecordCount(pages, kMinCaseStudyPageSize);
+  visitor.Pages(Pages, pages, 0);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -413,9 +381,9 @@ const TZUKExamClass& ExamClassByType(uint8_t type) {
 }
 
 const TZUKQuestionSetClass& QuestionSetClassByType(uint8_t type) {
-  static const TZUKQuestionSetClass kSet{Make<TZUKQuestionSet, TZUKQuestionSet>, TZUKQuestionSet::SkipHeader,
-                                         TZUKQuestionContainer::SkipChildren};
-  static const TZUKQuestionSetClass kTestlet{Make<TZUKTestlet, TZUKQuestionSet>, TZUKTestlet::SkipHeader,
+  static const TZUKQuestionSetClass kSet{Make<TZUKQuestionSet, TZUKQuestionSet>,
+                                         SkipSetHeader<TZUKQuestionSet>, TZUKQuestionContainer::SkipChildren};
+  static const TZUKQuestionSetClass kTestlet{Make<TZUKTestlet, TZUKQuestionSet>, SkipSetHeader<TZUKTestlet>,
                                              TZUKQuestionContainer::SkipChildren};
   switch (type) {
     case 0:

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "exam/ZUKFields.h"
 #include "platform/core/Lists.h"
 #include "platform/core/Object.h"
 #include "platform/core/Streams.h"
@@ -171,6 +172,9 @@ class TCaseStudyPageData : public TObject {
   void Load(TStream& stream, int depth = 0);
   void Save(TStream& stream);
   static void Skip(TStream& stream, int depth = 0);
+  /// A child count of 0 means content, a negative one means neither content nor pages.
+  /// The children are described at `depth` + 1.
+  void VisitFields(TZUKFieldVisitor& visitor, int depth);
 };
 
 /// A set of questions inside a case-study exam.
@@ -184,9 +188,8 @@ class TZUKQuestionSet : public TZUKQuestionContainer {
   int32_t GetImageIndex() const override { return 1; }
   uint8_t GetTypeCode() const override { return IsTestlet() ? 1 : 0; }
   virtual bool IsTestlet() const { return false; }
-  virtual void ReadHeader(TStream& stream);
-  virtual void WriteHeader(TStream& stream);
-  static void SkipHeader(TStream& stream);
+  /// Describes the header between the set type byte and the question records.
+  virtual void VisitHeader(TZUKFieldVisitor& visitor);
   /// Reads the header, then the question records.
   void Load(TStream& stream) override;
   /// Writes the set type byte, the header and the question records.
@@ -207,9 +210,7 @@ class TZUKTestlet : public TZUKQuestionSet {
 
   std::string GetCaption() const override;
   bool IsTestlet() const override { return true; }
-  void ReadHeader(TStream& stream) override;
-  void WriteHeader(TStream& stream) override;
-  static void SkipHeader(TStream& stream);
+  void VisitHeader(TZUKFieldVisitor& visitor) override;
 };
 
 /// The root of the tree: the exams of one document.

@@ -1,7 +1,6 @@
 #include "exam/ZUKQuestion.h"
 
 #include "exam/ZUKException.h"
-#include "exam/ZUKRecordLimits.h"
 #include "exam/ZUKStream.h"
 
 namespace {
@@ -16,11 +15,20 @@ std::unique_ptr<TQuestion> Make() {
   return std::make_unique<T>();
 }
 
-constexpr TQuestionClass kMultipleChoice{Make<TMultipleChoiceQuestion>, TMultipleChoiceQuestion::Skip};
-constexpr TQuestionClass kImage{Make<TImageQuestion>, TImageQuestion::Skip};
-constexpr TQuestionClass kTree{Make<TTreeQuestion>, TTreeQuestion::Skip};
-constexpr TQuestionClass kDropAndConnect{Make<TDropAndConnectQuestion>, TDropAndConnectQuestion::Skip};
-constexpr TQuestionClass kFillInTheBlank{Make<TFillInTheBlankQuestion>, TFillInTheBlankQuestion::Skip};
+/// Walks the fields of a throw-away question of the kind, keeping only its section id.
+template <typename T>
+int32_t Skip(TStream& stream) {
+  T scratch;
+  TZUKSkipVisitor visitor(stream);
+  scratch.VisitFields(visitor);
+  return scratch.SectionId;
+}
+
+constexpr TQuestionClass kMultipleChoice{Make<TMultipleChoiceQuestion>, Skip<TMultipleChoiceQuestion>};
+constexpr TQuestionClass kImage{Make<TImageQuestion>, Skip<TImageQuestion>};
+constexpr TQuestionClass kTree{Make<TTreeQuestion>, Skip<TTreeQuestion>};
+constexpr TQuestionClass kDropAndConnect{Make<TDropAndConnectQuestion>, Skip<TDropAndConnectQuestion>};
+constexpr TQuestionClass kFillInTheBlank{Make<TFillInTheBlankQuestion>, Skip<TFillInTheBlankQuestion>};
 
 /// Indexed by type byte; type 6 has no class.
 constexpr TypeEntry kTypes[] = {
@@ -66,32 +74,23 @@ std::string TQuestion::GetTypeName() const {
 }
 
 void TQuestion::Load(TStream& stream) {
-  SectionId = ReadInt32(stream);
-  Setting = ReadInt32(stream);
-  ExhibitCount = ReadExhibitCount(stream);
-  ReadScrambledStream(stream, QuestionParts);
-  if (HasAnswer) ReadScrambledStream(stream, Answer);
-  if (ExhibitCount > 0) ReadScrambledStream(stream, Exhibits);
+  TZUKLoadVisitor visitor(stream);
+  VisitFields(visitor);
 }
 
 void TQuestion::Save(TStream& stream) {
   WriteByte(QuestionType, stream);
-  WriteInt32(SectionId, stream);
-  WriteInt32(Setting, stream);
-  WriteInt32(ExhibitCount, stream);
-  WriteScrambledStream(QuestionParts, stream);
-  if (HasAnswer) WriteScrambledStream(Answer, stream);
-  if (ExhibitCount > 0) WriteScrambledStream(Exhibits, stream);
+  TZUKSaveVisitor visitor(stream);
+  VisitFields(visitor);
 }
 
-int32_t TQuestion::Skip(TStream& stream) {
-  const int32_t sectionId = ReadInt32(stream);
-  SkipInt32(stream);
-  const uint8_t exhibits = ReadExhibitCount(stream);
-  SkipStream(stream);
-  SkipStream(stream);
-  if (exhibits > 0) SkipStream(stream);
-  return sectionId;
+void TQuestion::VisitFields(TZUKFieldVisitor& visitor) {
+  visitor.Int32(SectionId);
+  visitor.Int32(Setting);
+  visitor.ExhibitCount(ExhibitCount);
+  visitor.ScrambledStream(QuestionParts);
+  if (HasAnswer) visitor.ScrambledStream(Answer);
+  if (ExhibitCount > 0) visitor.ScrambledStream(Exhibits);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -99,22 +98,13 @@ int32_t TQuestion::Skip(TStream& stream) {
 
 TMultipleChoiceQuestion::TMultipleChoiceQuestion() : CaseStudyTitle(ZUKLocalizedText("CASE_STUDY_TITLE")) {}
 
-void TMultipleChoiceQuestion::Load(TStream& stream) {
-  TQuestion::Load(stream);
-  ChoiceCount = ReadInt32(stream);
-  Flag1 = ReadBool(stream);
-  Flag2 = ReadBool(stream);
-  HasCaseStudy = ReadBool(stream);
-  ReadScrambledString(stream, CaseStudyTitle);
-}
-
-void TMultipleChoiceQuestion::Save(TStream& stream) {
-  TQuestion::Save(stream);
-  WriteInt32(ChoiceCount, stream);
-  WriteBool(Flag1, stream);
-  WriteBool(Flag2, stream);
-  WriteBool(HasCaseStudy, stream);
-  WriteScrambledString(CaseStudyTitle, stream);
+void TMultipleChoiceQuestion::VisitFields(TZUKFieldVisitor& visitor) {
+  TQuestion::VisitFields(visitor);
+  visitor.Int32(ChoiceCount);
+  visitor.Bool(Flag1);
+  visitor.Bool(Flag2);
+  visitor.Bool(HasCaseStudy);
+  visitor.ScrambledString(CaseStudyTitle);
 }
 
 int64_t TMultipleChoiceQuestion::GetPartCount() const {
@@ -125,42 +115,15 @@ std::string TMultipleChoiceQuestion::AnswerText() const {
   return Answer.DataString();
 }
 
-int32_t TMultipleChoiceQuestion::Skip(TStream& stream) {
-  const int32_t sectionId = TQuestion::Skip(stream);
-  SkipInt32(stream);
-  SkipBool(stream);
-  SkipBool(stream);
-  SkipBool(stream);
-  SkipString(stream);
-  return sectionId;
-}
-
 // ---------------------------------------------------------------------------------------
 // Fill in the blank
 
-void TFillInTheBlankQuestion::Load(TStream& stream) {
-  TQuestion::Load(stream);
-  BlankValue = ReadInt32(stream);
-  Flag1 = ReadBool(stream);
-  Flag2 = ReadBool(stream);
-  Flag3 = ReadBool(stream);
-}
-
-void TFillInTheBlankQuestion::Save(TStream& stream) {
-  TQuestion::Save(stream);
-  WriteInt32(BlankValue, stream);
-  WriteBool(Flag1, stream);
-  WriteBool(Flag2, stream);
-  WriteBool(Flag3, stream);
-}
-
-int32_t TFillInTheBlankQuestion::Skip(TStream& stream) {
-  const int32_t sectionId = TQuestion::Skip(stream);
-  SkipInt32(stream);
-  SkipBool(stream);
-  SkipBool(stream);
-  SkipBool(stream);
-  return sectionId;
+void TFillInTheBlankQuestion::VisitFields(TZUKFieldVisitor& visitor) {
+  TQuestion::VisitFields(visitor);
+  visitor.Int32(BlankValue);
+  visitor.Bool(Flag1);
+  visitor.Bool(Flag2);
+  visitor.Bool(Flag3);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -168,60 +131,24 @@ int32_t TFillInTheBlankQuestion::Skip(TStream& stream) {
 
 TDropAndConnectQuestion::TDropAndConnectQuestion() : ConnectorsTitle(ZUKLocalizedText("CONNECTORS")) {}
 
-void TDropAndConnectQuestion::Load(TStream& stream) {
-  TQuestion::Load(stream);
-  ReadScrambledStream(stream, DiagramData1);
-  ReadScrambledStream(stream, DiagramData2);
-  ReadScrambledString(stream, ConnectorsTitle);
-  BoxHeight = ReadInt32(stream);
-  BoxWidth = ReadInt32(stream);
-}
-
-void TDropAndConnectQuestion::Save(TStream& stream) {
-  TQuestion::Save(stream);
-  WriteScrambledStream(DiagramData1, stream);
-  WriteScrambledStream(DiagramData2, stream);
-  WriteScrambledString(ConnectorsTitle, stream);
-  WriteInt32(BoxHeight, stream);
-  WriteInt32(BoxWidth, stream);
-}
-
-int32_t TDropAndConnectQuestion::Skip(TStream& stream) {
-  const int32_t sectionId = TQuestion::Skip(stream);
-  SkipStream(stream);
-  SkipStream(stream);
-  SkipString(stream);
-  SkipInt32(stream);
-  SkipInt32(stream);
-  return sectionId;
+void TDropAndConnectQuestion::VisitFields(TZUKFieldVisitor& visitor) {
+  TQuestion::VisitFields(visitor);
+  visitor.ScrambledStream(DiagramData1);
+  visitor.ScrambledStream(DiagramData2);
+  visitor.ScrambledString(ConnectorsTitle);
+  visitor.Int32(BoxHeight);
+  visitor.Int32(BoxWidth);
 }
 
 // ---------------------------------------------------------------------------------------
 // Image kinds
 
-void TImageQuestion::Load(TStream& stream) {
-  TQuestion::Load(stream);
-  ReadScrambledStream(stream, ImageData1);
-  Option1 = ReadByte(stream);
-  Option2 = ReadByte(stream);
-  ReadScrambledStream(stream, ImageData2);
-}
-
-void TImageQuestion::Save(TStream& stream) {
-  TQuestion::Save(stream);
-  WriteScrambledStream(ImageData1, stream);
-  WriteByte(Option1, stream);
-  WriteByte(Option2, stream);
-  WriteScrambledStream(ImageData2, stream);
-}
-
-int32_t TImageQuestion::Skip(TStream& stream) {
-  const int32_t sectionId = TQuestion::Skip(stream);
-  SkipStream(stream);
-  SkipByte(stream);
-  SkipByte(stream);
-  SkipStream(stream);
-  return sectionId;
+void TImageQuestion::VisitFields(TZUKFieldVisitor& visitor) {
+  TQuestion::VisitFields(visitor);
+  visitor.ScrambledStream(ImageData1);
+  visitor.Byte(Option1);
+  visitor.Byte(Option2);
+  visitor.ScrambledStream(ImageData2);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -235,33 +162,12 @@ void TTreeQuestion::SetQuestionType(uint8_t type) {
   if (type == 5) StructureTitle = ZUKLocalizedText("ORDERED_LIST_TITLE_PROPERTY");
 }
 
-void TTreeQuestion::Load(TStream& stream) {
-  TQuestion::Load(stream);
-  TreeOption = ReadByte(stream);
-  ReadScrambledString(stream, AnswerChoicesTitle);
-  ReadScrambledString(stream, StructureTitle);
-  ReadScrambledStream(stream, TreeData);
-  Flag1 = ReadBool(stream);
-  Flag2 = ReadBool(stream);
-}
-
-void TTreeQuestion::Save(TStream& stream) {
-  TQuestion::Save(stream);
-  WriteByte(TreeOption, stream);
-  WriteScrambledString(AnswerChoicesTitle, stream);
-  WriteScrambledString(StructureTitle, stream);
-  WriteScrambledStream(TreeData, stream);
-  WriteBool(Flag1, stream);
-  WriteBool(Flag2, stream);
-}
-
-int32_t TTreeQuestion::Skip(TStream& stream) {
-  const int32_t sectionId = TQuestion::Skip(stream);
-  SkipByte(stream);
-  SkipString(stream);
-  SkipString(stream);
-  SkipStream(stream);
-  SkipBool(stream);
-  SkipBool(stream);
-  return sectionId;
+void TTreeQuestion::VisitFields(TZUKFieldVisitor& visitor) {
+  TQuestion::VisitFields(visitor);
+  visitor.Byte(TreeOption);
+  visitor.ScrambledString(AnswerChoicesTitle);
+  visitor.ScrambledString(StructureTitle);
+  visitor.ScrambledStream(TreeData);
+  visitor.Bool(Flag1);
+  visitor.Bool(Flag2);
 }

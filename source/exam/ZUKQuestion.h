@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "exam/ZUKFields.h"
 #include "exam/ZUKHolders.h"
 #include "platform/core/Streams.h"
 
@@ -40,15 +41,14 @@ class TQuestion : public TTreeNodeHolder {
   void Load(TStream& stream) override;
   /// Writes the whole record, type byte first.
   void Save(TStream& stream) override;
+  /// Describes the fields after the type byte; kinds add their tail after the common part.
+  virtual void VisitFields(TZUKFieldVisitor& visitor);
 
   /// The number of rich-text parts: question and explanation.
   virtual int64_t GetPartCount() const { return 2; }
   virtual void SetQuestionType(uint8_t type) { QuestionType = type; }
   /// The RVF shown as the question's content.
   virtual TMemoryStream& GetQuestionStream() { return QuestionParts; }
-
-  /// Steps over the common part of a record after its type byte; returns its section id.
-  static int32_t Skip(TStream& stream);
 };
 
 /// Types 0 and 1. QuestionParts holds the RVF parts as consecutive plain sub-streams: the
@@ -64,12 +64,10 @@ class TMultipleChoiceQuestion : public TQuestion {
   bool HasCaseStudy = false;
   std::string CaseStudyTitle;
 
-  void Load(TStream& stream) override;
-  void Save(TStream& stream) override;
+  void VisitFields(TZUKFieldVisitor& visitor) override;
   int64_t GetPartCount() const override;
   /// The correct answer: the whole Answer stream as 8-bit text.
   std::string AnswerText() const;
-  static int32_t Skip(TStream& stream);
 };
 
 /// Type 8. Answer holds BlankValue plain strings, the accepted answers.
@@ -82,9 +80,7 @@ class TFillInTheBlankQuestion : public TQuestion {
   bool Flag2 = true;
   bool Flag3 = true;
 
-  void Load(TStream& stream) override;
-  void Save(TStream& stream) override;
-  static int32_t Skip(TStream& stream);
+  void VisitFields(TZUKFieldVisitor& visitor) override;
 };
 
 /// Type 7. QuestionParts holds the diagram, Answer the correct relationships; the question
@@ -100,10 +96,8 @@ class TDropAndConnectQuestion : public TQuestion {
   TMemoryStream DiagramData1;
   TMemoryStream DiagramData2;
 
-  void Load(TStream& stream) override;
-  void Save(TStream& stream) override;
+  void VisitFields(TZUKFieldVisitor& visitor) override;
   TMemoryStream& GetQuestionStream() override { return DiagramData1; }
-  static int32_t Skip(TStream& stream);
 };
 
 /// Types 2 (select and place), 3 (point and shoot) and 9 (hot area).
@@ -116,10 +110,8 @@ class TImageQuestion : public TQuestion {
   TMemoryStream ImageData1;
   TMemoryStream ImageData2;
 
-  void Load(TStream& stream) override;
-  void Save(TStream& stream) override;
+  void VisitFields(TZUKFieldVisitor& visitor) override;
   TMemoryStream& GetQuestionStream() override { return ImageData1; }
-  static int32_t Skip(TStream& stream);
 };
 
 /// Types 4 (create a tree) and 5 (build list and reorder). The question text and
@@ -138,10 +130,8 @@ class TTreeQuestion : public TQuestion {
 
   /// Also gives StructureTitle the default title of the type.
   void SetQuestionType(uint8_t type) override;
-  void Load(TStream& stream) override;
-  void Save(TStream& stream) override;
+  void VisitFields(TZUKFieldVisitor& visitor) override;
   TMemoryStream& GetQuestionStream() override { return TreeData; }
-  static int32_t Skip(TStream& stream);
 };
 
 /// What the loaders need of a question class: making one and stepping over a record.

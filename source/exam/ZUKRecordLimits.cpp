@@ -15,3 +15,7 @@ uint8_t ReadExhibitCount(TStream& stream) {
   if (n < 0 || n > kMaxExhibitCount) throw EZUKIncorrectFileFormat();
   return static_cast<uint8_t>(n);
 }
+
+void CheckPageDepth(int depth) {
+  if (depth > kMaxCaseStudyPageDepth) throw EZUKIncorrectFileFormat();
+}

@@ -23,6 +23,8 @@ constexpr int64_t kMinStylePropertyListSize = 2;
 
 /// Case-study pages nest; deeper pages are refused as a corrupted file.
 constexpr int kMaxCaseStudyPageDepth = 64;
+/// Raises EZUKIncorrectFileFormat for a case-study page nested deeper than the limit.
+void CheckPageDepth(int depth);
 /// A question holds its exhibit count in a byte.
 constexpr int32_t kMaxExhibitCount = 255;
 

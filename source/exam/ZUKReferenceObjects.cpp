@@ -56,14 +56,14 @@ void TQuestionSetRef::ReadHeader(TStream& stream) {
 }
 
 void TTestletRef::ReadHeader(TStream& stream) {
+  const int64_t start = stream.Position();
   TQuestionSetRef::ReadHeader(stream);
   HeaderPosition = stream.Position();
   ReadScrambledString(stream, Title);
-  SkipInt32(stream);
-  SkipStream(stream);
-  SkipStream(stream);
-  const int32_t p = ReadRecordCount(stream, kMinCaseStudyPageSize);
-  for (int32_t i = 0; i < p; ++i) TCaseStudyPageData::Skip(stream);
+  // The index keeps only the title; the whole header is then stepped over as the testlet
+  // describes it (set type 1).
+  stream.SetPosition(start);
+  QuestionSetClassByType(1).SkipHeader(stream);
 }
 
 int32_t TCaseStudyExamRef::GetQuestionCount() const {

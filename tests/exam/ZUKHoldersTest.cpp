@@ -270,6 +270,32 @@ TEST(ZUKHoldersTest, RefusesUnknownTypesAndDeepPages) {
   EXPECT_THROW(LoadBytesIndex(tooDeep), EZUKIncorrectFileFormat);
 }
 
+// The nesting limit guards reading only: a page tree built in memory saves whole, and the
+// pages come back when it is read within the limit.
+TEST(ZUKHoldersTest, PagesSaveAtAnyDepthAndReadBack) {
+  TCaseStudyPageData root;
+  TCaseStudyPageData* page = &root;
+  for (int depth = 0; depth <= kMaxCaseStudyPageDepth + 1; ++depth) {
+    page->Title = "level " + std::to_string(depth);
+    page = page->Children[page->Children.Add(std::make_unique<TCaseStudyPageData>())];
+  }
+  page->Content.WriteBuffer("leaf");
+  TMemoryStream saved;
+  root.Save(saved);
+
+  saved.SetPosition(0);
+  TCaseStudyPageData loaded;
+  EXPECT_THROW(loaded.Load(saved), EZUKIncorrectFileFormat);
+  saved.SetPosition(0);
+  loaded.Children.Clear();
+  ASSERT_NO_THROW(loaded.Load(saved, -2));
+  EXPECT_EQ(saved.Remaining(), 0);
+  const TCaseStudyPageData* leaf = &loaded;
+  while (leaf->Children.Count() > 0) leaf = leaf->Children[0];
+  EXPECT_EQ(leaf->Content.DataString(), "leaf");
+  EXPECT_EQ(loaded.Children[0]->Title, "level 1");
+}
+
 TEST(ZUKHoldersTest, ClassesByType) {
   EXPECT_FALSE(ExamClassByType(0).Create()->IsCaseStudy());
   EXPECT_TRUE(ExamClassByType(1).Create()->IsCaseStudy());

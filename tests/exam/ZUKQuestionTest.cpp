@@ -8,6 +8,7 @@
 #include "exam/ZUKFileBuilder.h"
 #include "exam/ZUKQuestion.h"
 #include "exam/ZUKStream.h"
+#include "platform/core/Exceptions.h"
 
 namespace {
 
@@ -207,4 +208,25 @@ TEST(ZUKQuestionTest, QuestionStreamAndAnswerText) {
   }
   auto mc = MakeQuestion(Desc(1, 0));
   EXPECT_EQ(dynamic_cast<TMultipleChoiceQuestion&>(*mc).AnswerText(), "AB");
+}
+
+// Kinds whose records end in scalars: a cut inside a final length prefix would read as an
+// empty value, which the file's trailer check catches instead.
+TEST(ZUKQuestionTest, SkipRefusesEveryRecordCutShort) {
+  for (uint8_t type : {4, 5, 7, 8}) {
+    const std::string record = Saved(*MakeQuestion(Desc(type, 1)));
+    for (size_t size = 1; size < record.size(); ++size) {
+      TMemoryStream in(record.substr(0, size));
+      ReadByte(in);
+      bool refused = false;
+      try {
+        QuestionClassByType(type).Skip(in);
+      } catch (const EReadError&) {
+        refused = true;
+      } catch (const EZUKIncorrectFileFormat&) {
+        refused = true;
+      }
+      EXPECT_TRUE(refused) << "type " << int(type) << " cut at " << size;
+    }
+  }
 }
