@@ -7,6 +7,7 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <optional>
 
 #include "platform/core/Exceptions.h"
@@ -486,6 +487,27 @@ void TCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   if (!impl_->SetupPen(p)) return;
   p->setBrush(impl_->FigureBrush());
   p->drawEllipse(r);
+}
+
+void TCanvas::RoundRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t w, int32_t h) {
+  if (x2 < x1) std::swap(x1, x2);
+  if (y2 < y1) std::swap(y1, y2);
+  // Corners can be no larger than the figure itself.
+  w = std::min(std::abs(w), x2 - x1);
+  h = std::min(std::abs(h), y2 - y1);
+  if (w < 2 || h < 2) {
+    Rectangle(x1, y1, x2, y2);
+    return;
+  }
+  QPainter* p = impl_->Painter();
+  if (p == nullptr) return;
+  const QRectF r(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
+  QPainterPath path;
+  path.addRoundedRect(r, w / 2.0, h / 2.0);
+  impl_->FillHatchBackground(p, path);
+  if (!impl_->SetupPen(p)) return;
+  p->setBrush(impl_->FigureBrush());
+  p->drawPath(path);
 }
 
 void TCanvas::Polygon(std::span<const TPoint> points) {

@@ -140,6 +140,10 @@ class TCanvas : public TObject {
   void Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
   void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
   void Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+  /// A rectangle whose corners are quarter ellipses of width w and height h; corners
+  /// smaller than two pixels leave a plain rectangle.
+  void RoundRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t w, int32_t h);
+  void RoundRect(const TRect& r, int32_t w, int32_t h) { RoundRect(r.Left, r.Top, r.Right, r.Bottom, w, h); }
   void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
   void Polygon(std::span<const TPoint> points);
   void Polyline(std::span<const TPoint> points);

@@ -1,6 +1,7 @@
 #include "platform/graphics/ImageList.h"
 
 #include <QImage>
+#include <algorithm>
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
@@ -16,7 +17,26 @@ struct TCustomImageList::Impl {
 };
 
 TCustomImageList::TCustomImageList(TComponent* owner) : TComponent(owner), impl_(std::make_unique<Impl>()) {}
-TCustomImageList::~TCustomImageList() = default;
+TCustomImageList::~TCustomImageList() {
+  for (TChangeLink* link : links_) link->sender_ = nullptr;
+}
+
+TChangeLink::~TChangeLink() {
+  if (sender_ != nullptr) sender_->UnRegisterChanges(this);
+}
+
+void TCustomImageList::RegisterChanges(TChangeLink* link) {
+  if (link == nullptr || link->sender_ == this) return;
+  if (link->sender_ != nullptr) link->sender_->UnRegisterChanges(link);
+  link->sender_ = this;
+  links_.push_back(link);
+}
+
+void TCustomImageList::UnRegisterChanges(TChangeLink* link) {
+  if (link == nullptr || link->sender_ != this) return;
+  link->sender_ = nullptr;
+  std::erase(links_, link);
+}
 
 int32_t TCustomImageList::Width() const {
   return impl_->width;
@@ -172,4 +192,9 @@ void TCustomImageList::DrawEx(TCanvas& canvas, int index, int32_t x, int32_t y, 
 
 void TCustomImageList::Changed() {
   if (OnChange) OnChange(*this);
+  // A listener may unregister itself (or another) while it is told.
+  const std::vector<TChangeLink*> links = links_;
+  for (TChangeLink* link : links)
+    if (std::find(links_.begin(), links_.end(), link) != links_.end() && link->OnChange)
+      link->OnChange(*this);
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/core/Classes.h"
 #include "platform/core/Colors.h"
@@ -20,6 +21,25 @@ constexpr uint32_t ILD_BLEND25 = 0x0002;
 constexpr uint32_t ILD_FOCUS = ILD_BLEND25;
 constexpr uint32_t ILD_BLEND50 = 0x0004;
 constexpr uint32_t ILD_SELECTED = ILD_BLEND50;
+
+class TCustomImageList;
+
+/// One listener among any number on an image list: it hears every change while registered
+/// and unregisters itself when it goes first.
+class TChangeLink {
+ public:
+  TChangeLink() = default;
+  TChangeLink(const TChangeLink&) = delete;
+  TChangeLink& operator=(const TChangeLink&) = delete;
+  ~TChangeLink();
+  TCustomImageList* Sender() const { return sender_; }
+
+  std::function<void(TCustomImageList&)> OnChange;
+
+ private:
+  friend class TCustomImageList;
+  TCustomImageList* sender_ = nullptr;
+};
 
 class TCustomImageList : public TComponent {
  public:
@@ -59,12 +79,17 @@ class TCustomImageList : public TComponent {
   void DrawEx(TCanvas& canvas, int index, int32_t x, int32_t y, TColor blend_color, uint32_t style) const;
 
   std::function<void(TCustomImageList&)> OnChange;
+  /// Adds `link` to the listeners (moving it from any other list); registering twice
+  /// keeps one entry.
+  void RegisterChanges(TChangeLink* link);
+  void UnRegisterChanges(TChangeLink* link);
 
   struct Impl;
 
  private:
   void Changed();
   std::unique_ptr<Impl> impl_;
+  std::vector<TChangeLink*> links_;
 };
 
 /// The image list components place on forms.

@@ -51,6 +51,27 @@ TEST_F(CanvasTest, RectangleCoversLeftTopToRightBottomExclusive) {
   EXPECT_EQ(At(12, 11), clBlue);
 }
 
+TEST_F(CanvasTest, RoundRectLeavesItsCornersOutAndFallsBackToARectangle) {
+  C().Pen().SetColor(clBlack);
+  C().Brush().SetColor(clRed);
+  C().RoundRect(2, 2, 22, 14, 8, 8);
+  EXPECT_EQ(At(2, 2), clWhite);  // corners are cut
+  EXPECT_EQ(At(21, 13), clWhite);
+  EXPECT_EQ(At(12, 2), clBlack);  // straight edges keep the pen
+  EXPECT_EQ(At(2, 8), clBlack);
+  EXPECT_EQ(At(12, 13), clBlack);
+  EXPECT_EQ(At(12, 8), clRed);    // the brush fills the inside
+  EXPECT_EQ(At(22, 8), clWhite);  // right and bottom stay exclusive
+  EXPECT_EQ(At(12, 14), clWhite);
+
+  // Corners below two pixels (or a zero radius) draw the same pixels as a plain rectangle.
+  C().RoundRect(30, 2, 36, 6, 1, 0);
+  EXPECT_EQ(At(30, 2), clBlack);
+  EXPECT_EQ(At(35, 5), clBlack);
+  EXPECT_EQ(At(32, 3), clRed);
+  EXPECT_EQ(Painted(Rect(28, 0, 40, 8)), 6 * 4);
+}
+
 TEST_F(CanvasTest, LinesLeaveOutTheirLastPixel) {
   C().Pen().SetColor(clBlack);
   C().MoveTo(1, 1);

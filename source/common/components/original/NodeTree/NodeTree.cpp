@@ -744,8 +744,17 @@ void TNodeTree::SetMargin(int32_t value) {
   if (HandleAllocated() && !HasState(tsLoading)) Invalidate();
 }
 
-void TNodeTree::ReplaceImageList(TCustomImageList*& field, TCustomImageList* images) {
+void TNodeTree::ReplaceImageList(TCustomImageList*& field, TChangeLink& link, TCustomImageList* images) {
   if (images == field) return;
+  if (field != nullptr) field->UnRegisterChanges(&link);
+  if (images != nullptr) {
+    // New or changed pictures may change node widths as well as what is drawn.
+    link.OnChange = [this](TCustomImageList&) {
+      rangeWidthValid_ = false;
+      Invalidate();
+    };
+    images->RegisterChanges(&link);
+  }
   // The tree hears when a list it shows goes, so it never draws from a freed list.
   if (field != nullptr && !ShowsImageListElsewhere(field, &field)) RemoveFreeNotification(field);
   field = images;
@@ -761,15 +770,15 @@ bool TNodeTree::ShowsImageListElsewhere(TCustomImageList* list, TCustomImageList
 }
 
 void TNodeTree::SetImages(TCustomImageList* images) {
-  ReplaceImageList(images_, images);
+  ReplaceImageList(images_, imagesLink_, images);
 }
 
 void TNodeTree::SetStateImages(TCustomImageList* images) {
-  ReplaceImageList(stateImages_, images);
+  ReplaceImageList(stateImages_, stateImagesLink_, images);
 }
 
 void TNodeTree::SetCheckImages(TCustomImageList* images) {
-  ReplaceImageList(checkImages_, images);
+  ReplaceImageList(checkImages_, checkImagesLink_, images);
 }
 
 void TNodeTree::Notification(TComponent* component, TOperation operation) {

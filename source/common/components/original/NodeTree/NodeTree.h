@@ -15,6 +15,7 @@
 #include "common/components/original/NodeTree/NodeRecord.h"
 #include "common/components/original/NodeTree/NodeTreeHeader.h"
 #include "common/components/original/NodeTree/NodeTreeOptions.h"
+#include "platform/graphics/ImageList.h"
 #include "platform/gui/CustomControl.h"
 
 class TBitmap;
@@ -453,7 +454,7 @@ class TNodeTree : public TCustomControl {
   int32_t ImageWidth(TCustomImageList* list) const;
   int32_t TextOffset(PNode node, int32_t column);
   int32_t ComputeRangeWidth();
-  void ReplaceImageList(TCustomImageList*& field, TCustomImageList* images);
+  void ReplaceImageList(TCustomImageList*& field, TChangeLink& link, TCustomImageList* images);
   bool ShowsImageListElsewhere(TCustomImageList* list, TCustomImageList* const* except) const;
 
   // Painting helpers (NodeTreePaint.cpp).
@@ -501,6 +502,8 @@ class TNodeTree : public TCustomControl {
   TChangeReason pendingReason_ = crIgnore;
   PNode pendingChangeNode_ = nullptr;
   TCustomImageList* images_ = nullptr;
+  // One per list field, so a list shown in two roles is still heard while either shows it.
+  TChangeLink imagesLink_, stateImagesLink_, checkImagesLink_;
   TCustomImageList* stateImages_ = nullptr;
   TCustomImageList* checkImages_ = nullptr;
   TAlignment alignment_ = taLeftJustify;

@@ -221,6 +221,11 @@ class TNodeTreeColumns : public TCollection {
   std::unique_ptr<TBitmap> headerBitmap_;
 };
 
+/// The small pictures shared by every tree, 16 x 16 each: 0 and 1 the column drop marks at a
+/// cell's left and right edge, 2 and 3 the descending and ascending sort glyphs (4 and 5 their
+/// themed variants), 6, 7 and 8 the left end, middle and right end of a hot caption's strip.
+TCustomImageList& UtilityImages();
+
 class TNodeTreeHeader : public TPersistent {
  public:
   explicit TNodeTreeHeader(TNodeTree* tree);

@@ -4,6 +4,8 @@
 // the area below the last node) is drawn here; the content goes to the paint-node hook.
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
+#include <span>
 
 #include "common/components/original/NodeTree/NodeTree.h"
 #include "common/components/original/NodeTree/TextWrap.h"
@@ -227,7 +229,7 @@ void TNodeTree::EraseRow(PaintContext& context, PNode node, TRect rect) {
     if ((options_->PaintOptions() & toShowHorzGridLines) != 0) --r.Bottom;
     canvas.Brush().SetColor(colors_[focused ? ciFocusedSelectionFill : ciUnfocusedSelectionFill]);
     canvas.Pen().SetColor(colors_[focused ? ciFocusedSelectionBorder : ciUnfocusedSelectionBorder]);
-    canvas.Rectangle(r);
+    canvas.RoundRect(r, selectionCurveRadius_, selectionCurveRadius_);
   } else {
     canvas.Brush().SetColor(Color());
     canvas.Brush().SetStyle(bsSolid);
@@ -360,7 +362,7 @@ void TNodeTree::PaintSelectionBackground(PaintContext& context, TVTPaintInfo& in
   }
   if (draw && !r.IsEmpty()) {
     canvas.Brush().SetStyle(bsSolid);
-    canvas.Rectangle(r);
+    canvas.RoundRect(r, selectionCurveRadius_, selectionCurveRadius_);
   }
   canvas.Brush().SetStyle(bsClear);
   if (node == focusedNode_ && info.Column == focusedColumn_ && (context.options & poDrawFocusRect) != 0 &&
@@ -798,6 +800,68 @@ TColor Shade(TColor c, TColor target, int step) {
 
 }  // namespace
 
+TCustomImageList& UtilityImages() {
+  // Built once and kept for the life of the process, like the trees that share it.
+  static TImageList* images = [] {
+    auto* list = new TImageList();
+    list->SetSize(16, 16);
+    TBitmap picture;
+    picture.SetPixelFormat(pf24bit);
+    picture.SetSize(16, 16);
+    TCanvas& c = picture.Canvas();
+    auto add = [&](auto&& draw) {
+      c.Brush().SetStyle(bsSolid);
+      c.Brush().SetColor(clFuchsia);
+      c.FillRect(Rect(0, 0, 16, 16));
+      draw();
+      list->AddMasked(&picture, clFuchsia);
+    };
+    auto triangle = [&](std::initializer_list<TPoint> points, TColor color) {
+      c.Brush().SetColor(color);
+      c.Pen().SetColor(color);
+      c.Polygon(std::span<const TPoint>(points.begin(), points.size()));
+    };
+    auto fill = [&](const TRect& r, TColor color) {
+      c.Brush().SetColor(color);
+      c.FillRect(r);
+    };
+    // Drop marks: a bar on the edge with an arrow pointing into the cell.
+    add([&] {
+      fill(Rect(0, 2, 2, 14), clBlack);
+      triangle({{2, 4}, {6, 8}, {2, 12}}, clBlack);
+    });
+    add([&] {
+      fill(Rect(14, 2, 16, 14), clBlack);
+      triangle({{13, 4}, {9, 8}, {13, 12}}, clBlack);
+    });
+    // Sort glyphs: descending points down, ascending up.
+    constexpr TColor kGlyph = 0x808080;
+    constexpr TColor kThemedGlyph = 0x5A5A5A;
+    add([&] { triangle({{4, 6}, {12, 6}, {8, 10}}, kGlyph); });
+    add([&] { triangle({{4, 10}, {12, 10}, {8, 6}}, kGlyph); });
+    add([&] { triangle({{4, 6}, {12, 6}, {8, 10}}, kThemedGlyph); });
+    add([&] { triangle({{4, 10}, {12, 10}, {8, 6}}, kThemedGlyph); });
+    // The hot strip: three rows from light to deep orange, rounded at its two ends.
+    constexpr TColor kStrip[3] = {0x0030B3F8, 0x0021A2F8, 0x00138CE4};
+    auto strip = [&](int32_t left, int32_t right) {
+      for (int32_t row = 0; row < 3; ++row) fill(Rect(left, row, right, row + 1), kStrip[row]);
+    };
+    add([&] {
+      strip(0, 16);
+      fill(Rect(0, 0, 1, 1), clFuchsia);
+      fill(Rect(0, 2, 1, 3), clFuchsia);
+    });
+    add([&] { strip(0, 16); });
+    add([&] {
+      strip(0, 16);
+      fill(Rect(15, 0, 16, 1), clFuchsia);
+      fill(Rect(15, 2, 16, 3), clFuchsia);
+    });
+    return list;
+  }();
+  return *images;
+}
+
 void TNodeTreeColumns::PaintXPButton(TCanvas& canvas, TRect r, bool pressed, bool hot, bool is_last) {
   constexpr TColor kPressed = 0xD8DFDE;
   constexpr TColor kHot = 0xF3F8FA;
@@ -824,8 +888,19 @@ void TNodeTreeColumns::PaintXPButton(TCanvas& canvas, TRect r, bool pressed, boo
     line(r.Right - 1, r.Top + 3, r.Right, r.Bottom - 5, clWhite);
   }
   if (hot) {
-    // The orange strip of a hot caption.
-    line(r.Left, r.Bottom - 3, r.Right, r.Bottom, 0x0030B3F8);
+    TCustomImageList& images = UtilityImages();
+    const int32_t y = r.Bottom - 3;
+    if (r.Width() <= 32) {
+      images.Draw(canvas, r.Right - 16, y, 8);
+      const int saved = canvas.SaveDC();
+      canvas.IntersectClipRect(Rect(r.Left, r.Top, r.Left + r.Width() / 2, r.Bottom));
+      images.Draw(canvas, r.Left, y, 6);
+      canvas.RestoreDC(saved);
+    } else {
+      images.Draw(canvas, r.Left, y, 6);
+      for (int32_t x = r.Left + 16; x < r.Right - 16; x += 16) images.Draw(canvas, x, y, 7);
+      images.Draw(canvas, r.Right - 16, y, 8);
+    }
     return;
   }
   line(r.Left, r.Bottom - 3, r.Right, r.Bottom - 2, Shade(kNormal, kBottom, 1));
@@ -912,25 +987,9 @@ void TNodeTreeColumns::PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column,
     }
   }
   if (use_glyph) {
-    const TRect glyph = Bounds(layout.SortGlyphPos.X, layout.SortGlyphPos.Y, 16, 16);
-    if (tree != nullptr && tree->UseThemes()) {
-      TThemeServices& themes = GetThemeServices();
-      themes.DrawElement(canvas, themes.GetHeaderElementDetails(header_->SortAscending() ? 11 : 12), glyph,
-                         nullptr);
-    } else {
-      // A small arrow: up for ascending, down for descending.
-      canvas.Brush().SetStyle(bsSolid);
-      canvas.Brush().SetColor(clBtnShadow);
-      canvas.Pen().SetColor(clBtnShadow);
-      const int32_t cx = glyph.Left + 8;
-      const int32_t cy = glyph.Top + 8;
-      const TPoint up[] = {{cx - 4, cy + 2}, {cx + 4, cy + 2}, {cx, cy - 2}};
-      const TPoint down[] = {{cx - 4, cy - 2}, {cx + 4, cy - 2}, {cx, cy + 2}};
-      if (header_->SortAscending())
-        canvas.Polygon(up);
-      else
-        canvas.Polygon(down);
-    }
+    const bool themed = tree != nullptr && tree->UseThemes();
+    const int glyph = (themed ? 4 : 2) + (header_->SortAscending() ? 1 : 0);
+    UtilityImages().Draw(canvas, layout.SortGlyphPos.X, layout.SortGlyphPos.Y, glyph);
   }
   canvas.RestoreDC(saved);
 }

@@ -168,6 +168,25 @@ TEST_F(PaintedTree, HiddenSelectionDrawsNoSelectionColours) {
   EXPECT_EQ(count_fill(painted), 0);
 }
 
+TEST_F(PaintedTree, SelectionCornersFollowTheCurveRadius) {
+  // "Cats" is the selected second row (y 20..39); full-row selection frames the whole row.
+  tree.GetOptions().SetSelectionOptions(tree.GetOptions().SelectionOptions() | toFullRowSelect);
+  const TColor border = ColorToRGB(tree.Colors(ciFocusedSelectionBorder));
+  const TColor background = ColorToRGB(tree.Color());
+  TBitmap square;
+  Paint(square, Rect(0, 0, 240, 200));
+  EXPECT_EQ(square.Canvas().Pixel(0, 20), border);
+  EXPECT_EQ(square.Canvas().Pixel(239, 20), border);
+
+  tree.SetSelectionCurveRadius(8);
+  TBitmap round;
+  Paint(round, Rect(0, 0, 240, 200));
+  EXPECT_EQ(round.Canvas().Pixel(0, 20), background);
+  EXPECT_EQ(round.Canvas().Pixel(239, 20), background);
+  EXPECT_EQ(round.Canvas().Pixel(120, 20), border);  // the straight top edge stays
+  EXPECT_EQ(round.Canvas().Pixel(0, 30), border);
+}
+
 TEST_F(PaintedTree, RealWindowShowsWhatPaintTreeDraws) {
   ZUK_RUN_UNDER_XSERVER("PaintedTree.RealWindowShowsWhatPaintTreeDraws");
   TForm form;
@@ -264,6 +283,50 @@ TEST(TreePaintTest, SelectionRectangleIsBlendedOverRowsAndTheAreaBelow) {
   tree.ExcludeState(tsRectSelecting);
   tree.PaintTree(painted.Canvas(), Rect(0, 0, 60, 60), Point(0, 0), poDrawSelection);
   EXPECT_EQ(painted.Canvas().Pixel(20, 20), clWhite);
+}
+
+TEST(TreePaintTest, HotStripIsBuiltFromTheSharedImages) {
+  TNodeTree tree;
+  tree.SetBounds(0, 0, 200, 100);
+  tree.GetOptions().SetPaintOptions(tree.GetOptions().PaintOptions() & ~toThemeAware);
+  TNodeTreeHeader& header = tree.Header();
+  header.SetHeight(20);
+  header.SetStyle(3);
+  header.SetOptions(header.Options() | hoHotTrack);
+  TNodeTreeColumns& columns = header.Columns();
+  columns.Add()->SetWidth(100);
+  columns.Add()->SetWidth(30);
+  // What a picture of the shared list looks like at (x, y) over the XP-like hot fill.
+  auto expected = [](int index, int32_t x, int32_t y) {
+    TBitmap piece;
+    piece.SetPixelFormat(pf24bit);
+    piece.SetSize(16, 16);
+    piece.Canvas().Brush().SetColor(0xF3F8FA);
+    piece.Canvas().FillRect(Rect(0, 0, 16, 16));
+    UtilityImages().Draw(piece.Canvas(), 0, 0, index);
+    return piece.Canvas().Pixel(x, y);
+  };
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(200, 20);
+  for (int32_t hover : {0, 1}) {
+    columns.HoverIndex = hover;
+    columns.PaintHeader(painted.Canvas(), Rect(0, 0, 200, 20), 0);
+    for (int32_t row = 0; row < 3; ++row) {
+      if (hover == 0) {
+        // Wide: left end, repeated middle, right end.
+        EXPECT_EQ(painted.Canvas().Pixel(0, 17 + row), expected(6, 0, row)) << row;
+        EXPECT_EQ(painted.Canvas().Pixel(40, 17 + row), expected(7, 8, row)) << row;
+        EXPECT_EQ(painted.Canvas().Pixel(99, 17 + row), expected(8, 15, row)) << row;
+      } else {
+        // Narrow: the left end covers only the left half, the right end the rest.
+        EXPECT_EQ(painted.Canvas().Pixel(100, 17 + row), expected(6, 0, row)) << row;
+        EXPECT_EQ(painted.Canvas().Pixel(129, 17 + row), expected(8, 15, row)) << row;
+      }
+    }
+  }
+  EXPECT_NE(expected(6, 0, 0), expected(7, 0, 0));  // the ends are rounded
+  EXPECT_NE(expected(8, 15, 0), expected(7, 15, 0));
 }
 
 TEST(TreePaintTest, EmptyTreePaintsOnlyTheBackground) {

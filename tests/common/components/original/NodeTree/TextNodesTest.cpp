@@ -117,6 +117,23 @@ TEST_F(TextNodesTest, AFreedImageListIsForgotten) {
   tree.PaintTree(target.Canvas(), Rect(0, 0, 50, 50), Point(0, 0), poGridLines);
 }
 
+TEST_F(TextNodesTest, TreesSharingAnImageListBothFollowItsChanges) {
+  TImageList images;
+  TNodeTree other;
+  other.SetBounds(0, 0, 100, 100);
+  for (TNodeTree* t : {&tree, &other}) {
+    t->AddTextNode(nullptr, amInsertAfter, true, -1, 1, 0, 4, "x");
+    t->SetImages(&images);
+  }
+  tree.SetStateImages(&images);
+  tree.SetStateImages(nullptr);  // the normal-image role still listens
+  const int32_t before = tree.RangeWidth();
+  const int32_t other_before = other.RangeWidth();
+  images.SetSize(40, 40);  // wider pictures widen every row
+  EXPECT_EQ(tree.RangeWidth(), before + 40 - 16);
+  EXPECT_EQ(other.RangeWidth(), other_before + 40 - 16);
+}
+
 TEST_F(TextNodesTest, ClearLeavesNoNodesAndFreesTheTexts) {
   for (int i = 0; i < 5; ++i) {
     PNode node = tree.AddTextNode(nullptr, amInsertAfter, true, -1, 1, 0, 4, std::string(100, 'x'));
