@@ -233,6 +233,23 @@ TEST_F(GIFPainterTest, ClearingTheImageStopsItsPainters) {
   EXPECT_TRUE(image().Empty());
 }
 
+TEST_F(GIFPainterTest, ErrorInsideTheAnimationEndsThePainterAndReachesSomeone) {
+  LoadFrames({2, 2, 2});
+  image().OnFrameBegin = [](TObject*) { throw GIFException("broken frame"); };
+  // In the caller the error passes to the caller, after the painter has ended.
+  EXPECT_THROW(image().StartPainter(&painter, target.Canvas(), Rect(0, 0, 4, 4), kSync), GIFException);
+  EXPECT_EQ(painter, nullptr);
+  EXPECT_EQ(image().Painter(), nullptr);
+
+  // On a thread it reaches the application, as any error that nobody handles.
+  std::vector<std::string> reported;
+  Application->OnException = [&](TObject*, const std::exception& error) { reported.push_back(error.what()); };
+  Play(kAsync);
+  Application->OnException = nullptr;
+  EXPECT_EQ(reported, (std::vector<std::string>{"broken frame"}));
+  EXPECT_EQ(painter, nullptr);
+}
+
 TEST_F(GIFPainterTest, CanvasWithoutTargetEndsAValidatingPainter) {
   LoadFrames({2, 2, 2});
   TCanvas nowhere;
