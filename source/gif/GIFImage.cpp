@@ -8,6 +8,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Picture.h"
 #include "platform/graphics/ScreenCanvas.h"
+#include "platform/gui/Application.h"
 #include "platform/gui/Synchronize.h"
 
 namespace {
@@ -483,7 +484,9 @@ void TGIFImage::Draw(TCanvas& canvas, const TRect& rect) {
 
   // Only a canvas on the screen is animated: pictures drawn into bitmaps (exports, printing,
   // buffers) get the first frame at once, and no painter thread.
-  const bool animate = images_.size() > 1 && (DrawOptions & doAnimate) && CanvasShowsOnScreen(canvas);
+  // Painters hand their steps to the application's GUI thread; without one there is none.
+  const bool animate = images_.size() > 1 && (DrawOptions & doAnimate) && CanvasShowsOnScreen(canvas) &&
+                       Application != nullptr;
   if (!animate) {
     images_.front()->Draw(canvas, rect, ScreenSize(), DrawOptions & doTransparent, DrawOptions & doTile);
     return;
