@@ -80,8 +80,8 @@ class TZUKSourceStream : public TStream {
 // Styles
 
 void TrimStyles(TZUKStyleTarget& style) {
-  while (style.TextStyleCount() > kFormStyleCount) style.DeleteTextStyle(style.TextStyleCount() - 1);
-  while (style.ParaStyleCount() > kFormStyleCount) style.DeleteParaStyle(style.ParaStyleCount() - 1);
+  while (style.TextStyleCount() > RVMainStyleCount) style.DeleteTextStyle(style.TextStyleCount() - 1);
+  while (style.ParaStyleCount() > RVMainStyleCount) style.DeleteParaStyle(style.ParaStyleCount() - 1);
 }
 
 void LoadStyleFromStream(TZUKStyleTarget& style, TStream& stream) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "exam/RVMainStyle.h"
 #include "exam/ZUKReferenceObjects.h"
 #include "platform/core/Lists.h"
 #include "platform/core/Object.h"
@@ -48,10 +49,8 @@ class TZUKDescriptionView {
   virtual void Format() = 0;
 };
 
-/// The styles the program's own sheet defines; the file's styles come after them.
-constexpr int kFormStyleCount = 17;
-
-/// Frees the text and paragraph styles after the first kFormStyleCount of each.
+/// Frees the text and paragraph styles after the program's own (RVMainStyleCount of each);
+/// the file's styles come after them.
 void TrimStyles(TZUKStyleTarget& style);
 /// Rewinds `stream`, trims the sheet, then adds the int32-counted text styles and the
 /// int32-counted paragraph styles read from it.

@@ -3,11 +3,11 @@
 #include <string>
 
 #include "ZUKFileBuilder.h"
+#include "exam/RVMainStyle.h"
 #include "exam/ZUKException.h"
 #include "exam/ZUKRVStyle.h"
 #include "exam/ZUKStream.h"
 #include "platform/core/ComponentStreaming.h"
-#include "richtext/core/RVMainStyle.h"
 #include "richtext/core/RVStyle.h"
 
 namespace {

@@ -225,8 +225,8 @@ TEST(ZUKReaderTest, LoadsStylesAfterTheFormsSeventeen) {
     TFakeStyleSheet sheet(c.formText, c.formPara);
     reader.Style = &sheet;
     reader.Load();
-    const size_t keptText = static_cast<size_t>(std::min(c.formText, kFormStyleCount));
-    const size_t keptPara = static_cast<size_t>(std::min(c.formPara, kFormStyleCount));
+    const size_t keptText = static_cast<size_t>(std::min(c.formText, RVMainStyleCount));
+    const size_t keptPara = static_cast<size_t>(std::min(c.formPara, RVMainStyleCount));
     ASSERT_EQ(sheet.text.size(), keptText + c.fileText.size());
     ASSERT_EQ(sheet.para.size(), keptPara + c.filePara.size());
     for (size_t i = 0; i < c.fileText.size(); ++i) EXPECT_EQ(sheet.text[keptText + i], c.fileText[i]);

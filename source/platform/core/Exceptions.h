@@ -43,3 +43,5 @@ ZUK_DECLARE_EXCEPTION(ERegistryException, Exception)
 
 /// Raises the list-index error with the usual text ("List index out of bounds (5)").
 [[noreturn]] void RaiseListIndexError(long long index);
+/// Raises EListError "List capacity out of bounds (n)".
+[[noreturn]] void RaiseListCapacityError(long long capacity);

@@ -66,46 +66,56 @@ class TList {
   std::vector<T*> items_;
 };
 
-/// A list that owns its items: Delete and Clear free them, Extract hands one back.
+/// A list that owns its items: the project's one owning list. Slots may hold null (freeing
+/// null does nothing); Delete and Clear free items, Extract hands one back.
 template <typename T>
 class TObjectList {
  public:
   TObjectList() = default;
-  TObjectList(TObjectList&&) = default;
-  TObjectList& operator=(TObjectList&&) = default;
+  TObjectList(const TObjectList&) = delete;
+  TObjectList& operator=(const TObjectList&) = delete;
+  TObjectList(TObjectList&&) noexcept = default;
+  TObjectList& operator=(TObjectList&&) noexcept = default;
+  ~TObjectList() { Clear(); }
 
   int Count() const { return static_cast<int>(items_.size()); }
+  int Capacity() const { return static_cast<int>(items_.capacity()); }
+  /// Raises EListError for a capacity below Count.
+  void SetCapacity(int capacity) {
+    if (capacity < Count()) RaiseListCapacityError(capacity);
+    items_.reserve(static_cast<size_t>(capacity));
+  }
+
   T* operator[](int index) const { return Get(index); }
-  T* Get(int index) const {
-    if (index < 0 || index >= Count()) RaiseListIndexError(index);
-    return items_[static_cast<size_t>(index)].get();
-  }
-  int Add(std::unique_ptr<T> item) {
-    items_.push_back(std::move(item));
-    return Count() - 1;
-  }
-  void Insert(int index, std::unique_ptr<T> item) {
-    if (index < 0 || index > Count()) RaiseListIndexError(index);
-    items_.insert(items_.begin() + index, std::move(item));
-  }
-  /// Removes and frees the item at `index`.
-  void Delete(int index) {
-    if (index < 0 || index >= Count()) RaiseListIndexError(index);
-    std::unique_ptr<T> doomed = std::move(items_[static_cast<size_t>(index)]);
-    items_.erase(items_.begin() + index);
-  }
-  /// Removes the item at `index` without freeing it.
-  std::unique_ptr<T> Extract(int index) {
-    if (index < 0 || index >= Count()) RaiseListIndexError(index);
-    std::unique_ptr<T> item = std::move(items_[static_cast<size_t>(index)]);
-    items_.erase(items_.begin() + index);
-    return item;
-  }
+  T* Get(int index) const { return items_[CheckIndex(index)].get(); }
+  T* First() const { return Get(0); }
+  T* Last() const { return Get(Count() - 1); }
   int IndexOf(const T* item) const {
     for (size_t i = 0; i < items_.size(); ++i)
       if (items_[i].get() == item) return static_cast<int>(i);
     return -1;
   }
+
+  int Add(std::unique_ptr<T> item) {
+    items_.push_back(std::move(item));
+    return Count() - 1;
+  }
+  /// Inserts before position `index` (0 .. Count).
+  void Insert(int index, std::unique_ptr<T> item) {
+    if (index < 0 || index > Count()) RaiseListIndexError(index);
+    items_.insert(items_.begin() + index, std::move(item));
+  }
+  /// Removes and frees the item at `index`; the slot is gone before the item's destructor runs.
+  void Delete(int index) { std::unique_ptr<T> doomed = Extract(index); }
+  void FreeAndDelete(int index) { Delete(index); }
+  /// Removes the slot at `index` without freeing its item: the caller takes it over.
+  [[nodiscard]] std::unique_ptr<T> Extract(int index) {
+    std::unique_ptr<T> item = std::move(items_[CheckIndex(index)]);
+    items_.erase(items_.begin() + index);
+    return item;
+  }
+  [[nodiscard]] std::unique_ptr<T> DeleteWithoutFree(int index) { return Extract(index); }
+  void Exchange(int a, int b) { std::swap(items_[CheckIndex(a)], items_[CheckIndex(b)]); }
   /// Moves the item at `from` to `to`; both are checked before anything moves, so a bad
   /// index never frees the item.
   void Move(int from, int to) {
@@ -113,17 +123,22 @@ class TObjectList {
     std::unique_ptr<T> item = Extract(from);
     Insert(to, std::move(item));
   }
+  /// Empties the list, then frees the items from index 0 upwards, so that their destructors
+  /// never see a slot of a freed item.
   void Clear() {
-    // Free from the last down, so that destructors see a consistent list.
-    while (!items_.empty()) {
-      std::unique_ptr<T> doomed = std::move(items_.back());
-      items_.pop_back();
-    }
+    std::vector<std::unique_ptr<T>> doomed = std::move(items_);
+    items_.clear();
+    for (auto& item : doomed) item.reset();
   }
-  ~TObjectList() { Clear(); }
+
   auto begin() const { return items_.begin(); }
   auto end() const { return items_.end(); }
 
  private:
+  size_t CheckIndex(int index) const {
+    if (index < 0 || index >= Count()) RaiseListIndexError(index);
+    return static_cast<size_t>(index);
+  }
+
   std::vector<std::unique_ptr<T>> items_;
 };

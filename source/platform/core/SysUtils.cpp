@@ -55,6 +55,10 @@ int ReadNumber(std::string_view fmt, size_t& i) {
   throw EListError("List index out of bounds (" + std::to_string(index) + ")");
 }
 
+[[noreturn]] void RaiseListCapacityError(long long capacity) {
+  throw EListError("List capacity out of bounds (" + std::to_string(capacity) + ")");
+}
+
 std::string Format(std::string_view fmt, std::initializer_list<FormatArg> args) {
   return Format(fmt, std::vector<FormatArg>(args));
 }

@@ -1,16 +1,9 @@
 #include "richtext/core/CRVData.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <climits>
-#include <cstdio>
 
-#include "platform/core/Files.h"
 #include "platform/core/SysUtils.h"
-#include "platform/graphics/Bitmap.h"
-#include "platform/graphics/Canvas.h"
-#include "platform/graphics/JPEGImage.h"
+#include "platform/graphics/Graphic.h"
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
 
@@ -381,17 +374,11 @@ void TCustomRVData::AddItem(std::string Text, std::unique_ptr<TCustomRVItemInfo>
   if (!Item) return;
   const int count = GetItemCount();
   TCustomRVItemInfo* last = count > 0 ? GetItem(count - 1) : nullptr;
-  if (Item->ParaNo == -1 && last != nullptr && !last->QueryFeature(rvfqOwnLine)) {
-    // Continue the paragraph of the last item.
-    Item->SetSameAsPrev(true);
-    Item->ParaNo = last->ParaNo;
-  } else {
-    // A list marker is never the last item of its paragraph.
-    if (last != nullptr && last->StyleNo == rvsListMarker) AddTextItem(std::string(), 0, -1);
-    Item->SetSameAsPrev(false);
-    Item->SetBR(Item->GetBR() || !AllowNewParagraphs);
-    if (Item->ParaNo == -1) Item->ParaNo = 0;
-  }
+  const bool continues = TCustomRVItemInfo::ContinuesParagraph(last, Item->ParaNo);
+  // A list marker is never the last item of its paragraph.
+  if (!continues && last != nullptr && last->StyleNo == rvsListMarker) AddTextItem(std::string(), 0, -1);
+  Item->PlaceInParagraph(continues ? last : nullptr, Item->ParaNo);
+  if (!continues) Item->SetBR(Item->GetBR() || !AllowNewParagraphs);
   // A record the item brings along (a duplicated item's) becomes the pending checkpoint
   // unless one is pending already; the pending one then goes to the item.
   if (Item->Checkpoint) {
@@ -401,9 +388,19 @@ void TCustomRVData::AddItem(std::string Text, std::unique_ptr<TCustomRVItemInfo>
   if (PendingCheckpoint) LinkCheckpointAfter(Item.get(), LastCheckpoint, PendingCheckpoint);
   Item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette());
   TCustomRVItemInfo* item = Item.get();
-  std::string text = item->NotifyItemAction0(this, Text, false);
+  std::string text = BeforeInsert(*item, Text, false);
   const int index = Items->Add(std::move(text), std::move(Item));
-  item->NotifyItemAction1(this, index);
+  AfterInsert(*item, index);
+}
+
+std::string TCustomRVData::BeforeInsert(TCustomRVItemInfo& Item, const std::string& Text, bool Clearing) {
+  Item.Inserting(this, Clearing);
+  return ItemAction(rviaInserting, &Item, Text, this);
+}
+
+void TCustomRVData::AfterInsert(TCustomRVItemInfo& Item, int ItemNo) {
+  Item.Inserted(this, ItemNo);
+  ItemAction(rviaInserted, &Item, std::string(), this);
 }
 
 void TCustomRVData::AddTextItemTag(std::string Text, TRVItemStyleNo StyleNo, int32_t ParaNo,
@@ -454,9 +451,9 @@ bool TCustomRVData::InsertItemObject(int& ItemNo, std::string Text, std::unique_
   if (!Item) return false;
   if (ItemNo < 0 || ItemNo > GetItemCount()) RaiseListIndexError(ItemNo);
   TCustomRVItemInfo* item = Item.get();
-  std::string text = item->NotifyItemAction0(this, Text, false);
+  std::string text = BeforeInsert(*item, Text, false);
   Items->Insert(ItemNo, std::move(text), std::move(Item));
-  item->NotifyItemAction1(this, ItemNo);
+  AfterInsert(*item, ItemNo);
   if (item->StyleNo == rvsListMarker) AddMarkerToList(ItemNo);
   return true;
 }
@@ -492,8 +489,7 @@ void TCustomRVData::AppendItemsFrom(TCustomRVData* Source) {
 }
 
 void TCustomRVData::ConvertItemTexts(bool Clearing) {
-  for (int i = 0; i < GetItemCount(); ++i)
-    Items->Put(i, GetItem(i)->NotifyItemAction0(this, GetItemText(i), Clearing));
+  for (int i = 0; i < GetItemCount(); ++i) Items->Put(i, BeforeInsert(*GetItem(i), GetItemText(i), Clearing));
 }
 
 void TCustomRVData::ShareItemsFrom(TCustomRVData* Source) {
@@ -669,52 +665,6 @@ bool TCustomRVData::IsDelimiterAt(std::string_view Text, int Pos, TRVItemOptions
   return IsDelimiterA(Text[static_cast<size_t>(Pos) - 1]);
 }
 
-std::string TCustomRVData::MakeHTMLImageFileName(const std::string& Path, const std::string& ImagesPrefix,
-                                                 const std::string& Ext, int& Counter,
-                                                 bool OverwriteAllowed) const {
-  while (Counter < INT_MAX) {
-    ++Counter;
-    std::string name = Path + ImagesPrefix + IntToStr(Counter) + Ext;
-    if (!FileExists(name)) return name;
-    if (OverwriteAllowed) {
-      const int attributes = FileGetAttr(name);
-      if (attributes >= 0 && (attributes & faReadOnly) == 0) return name;
-    }
-  }
-  throw ERVError("No free image file name for \"" + Path + ImagesPrefix + "\"");
-}
-
-std::string TCustomRVData::SaveImageForHTML(TGraphic* Graphic, const std::string& Path,
-                                            const std::string& ImagesPrefix, int& Counter, TColor Color,
-                                            bool JPEG, bool OverwriteAllowed) {
-  if (Graphic == nullptr || Graphic->Width() <= 0 || Graphic->Height() <= 0) return std::string();
-  const std::string folder = Path.empty() ? Path : IncludeTrailingPathDelimiter(Path);
-  const std::string fileName =
-      MakeHTMLImageFileName(folder, ImagesPrefix, JPEG ? ".jpg" : ".bmp", Counter, OverwriteAllowed);
-  if (JPEG && dynamic_cast<TJPEGImage*>(Graphic) != nullptr) {
-    Graphic->SaveToFile(fileName);
-    return fileName;
-  }
-  TBitmap bitmap;
-  if (dynamic_cast<TBitmap*>(Graphic) != nullptr) {
-    bitmap.Assign(Graphic);
-  } else {
-    bitmap.SetPixelFormat(pf32bit);
-    bitmap.SetSize(Graphic->Width(), Graphic->Height());
-    bitmap.Canvas().Brush().SetColor(Color == clNone ? clWhite : Color);
-    bitmap.Canvas().FillRect(Rect(0, 0, Graphic->Width(), Graphic->Height()));
-    bitmap.Canvas().Draw(0, 0, Graphic);
-  }
-  if (!JPEG) {
-    bitmap.SaveToFile(fileName);
-    return fileName;
-  }
-  TJPEGImage jpeg;
-  jpeg.Assign(&bitmap);
-  jpeg.SaveToFile(fileName);
-  return fileName;
-}
-
 // ---------------------------------------------------------------------------------------
 // Styles in use, selection
 
@@ -744,24 +694,4 @@ void TCustomRVData::GetSelectionBounds(bool SelectionOnly, int& StartItemNo, int
   }
   StartPartial = nullptr;
   EndPartial = nullptr;
-}
-
-// ---------------------------------------------------------------------------------------
-// RTF font table
-
-int TRVRTFFontTable::IndexOf(std::string_view FontName, uint8_t Charset) const {
-  for (int i = 0; i < Count(); ++i) {
-    const TRVRTFFontTableItem* item = Get(i);
-    if (item->Charset == Charset && SameText(item->FontName, FontName)) return i;
-  }
-  return -1;
-}
-
-int TRVRTFFontTable::AddUnique(std::string_view FontName, uint8_t Charset) {
-  const int index = IndexOf(FontName, Charset);
-  if (index >= 0) return index;
-  auto item = std::make_unique<TRVRTFFontTableItem>();
-  item->FontName = std::string(FontName);
-  item->Charset = Charset;
-  return Add(std::move(item));
 }

@@ -15,9 +15,12 @@
 #include "platform/core/Classes.h"
 #include "richtext/core/RVClasses.h"
 #include "richtext/core/RVError.h"
+#include "richtext/core/RVHTMLExport.h"
 #include "richtext/core/RVItem.h"
+#include "richtext/core/RVRTFExport.h"
 #include "richtext/core/RVStyleInfo.h"  // TRVBiDiMode
-#include "richtext/core/RVUni.h"        // TRVCodePage
+#include "richtext/core/RVTextExport.h"
+#include "richtext/core/RVUni.h"  // TRVCodePage
 
 class TRVBackground;
 class TRVMarkerItemInfo;
@@ -28,7 +31,6 @@ class TRVBackground;
 class TRVLayoutInfo;
 class TStream;
 class TGraphic;
-class TRVRTFFontTable;
 class TRVStyle;
 class TWinControl;
 class TWinControl;
@@ -70,28 +72,6 @@ constexpr TRVFOptions rvfoSaveParaStyles = 0x0800;
 constexpr TRVFOptions rvfoSaveLayout = 0x1000;
 constexpr TRVFOptions rvfoLoadLayout = 0x2000;
 constexpr TRVFOptions rvDefaultRVFOptions = 0x43;
-
-using TRVRTFOptions = uint8_t;
-constexpr TRVRTFOptions rvrtfSaveStyleSheet = 0x01;
-constexpr TRVRTFOptions rvrtfDuplicateUnicode = 0x02;
-constexpr TRVRTFOptions rvrtfSaveEMFAsWMF = 0x04;
-constexpr TRVRTFOptions rvrtfSaveJpegAsJpeg = 0x08;
-constexpr TRVRTFOptions rvrtfSaveBitmapDefault = 0x10;
-constexpr TRVRTFOptions rvrtfSaveEMFDefault = 0x20;
-constexpr TRVRTFOptions rvDefaultRTFOptions = rvrtfDuplicateUnicode | rvrtfSaveEMFAsWMF | rvrtfSaveJpegAsJpeg;
-
-/// The places of an RTF export where the host may add its own RTF code.
-enum TRVRTFSaveArea : uint8_t {
-  rv_rtfs_TextStyle = 0,  // character properties of a text style
-  rv_rtfs_ParaStyle = 1,  // paragraph properties of a paragraph style
-  rv_rtfs_CellProps = 2,  // properties of a table cell
-  rv_rtfs_RowProps = 3,   // properties of a table row
-  rv_rtfs_Doc = 4,        // the document, after the header tables
-};
-/// Lets the host add RTF code at Area: Obj is the style or item concerned (may be null),
-/// Index1 and Index2 its numbers.
-using TRVSaveRTFExtraEvent = std::function<void(TCustomRVData& Sender, TRVRTFSaveArea Area, TObject* Obj,
-                                                int Index1, int Index2, bool InStyleSheet, std::string& RTFCode)>;
 
 /// How the RVF reader brings a stream's style block into the style sheet.
 enum TRVFReaderStyleMode : uint8_t { rvf_sIgnore, rvf_sInsertMap, rvf_sInsertMerge };
@@ -186,7 +166,10 @@ class TRVItemList {
 
 // ---------------------------------------------------------------------------------------
 
-class TCustomRVData : public TPersistent {
+class TCustomRVData : public TPersistent,
+                      public TRVHTMLExportSide,
+                      public TRVRTFExportSide,
+                      public TRVTextExportSide {
  public:
   TCustomRVData();
   /// Clears the document. A subclass that overrides Clear, or the nesting operations (a
@@ -421,20 +404,6 @@ class TCustomRVData : public TPersistent {
   /// Tests the 1-based character Pos (2-byte with rvioTwoByteText); false outside the text.
   bool IsDelimiterAt(std::string_view Text, int Pos, TRVItemOptions ItemOptions) const;
 
-  /// Counts Counter up until Path + ImagesPrefix + Counter + Ext names no existing file
-  /// (with OverwriteAllowed: or an existing file that is not read-only); answers that name.
-  virtual std::string MakeHTMLImageFileName(const std::string& Path, const std::string& ImagesPrefix,
-                                            const std::string& Ext, int& Counter,
-                                            bool OverwriteAllowed) const;
-
-  /// Writes Graphic as a picture file for HTML export into Path (a folder), named from
-  /// ImagesPrefix and the next free Counter value: ".jpg" with JPEG, else ".bmp". A graphic
-  /// that is neither a bitmap nor (with JPEG) a JPEG picture is drawn on Color (white for
-  /// clNone). Answers the file's name, "" for a graphic without pixels.
-  virtual std::string SaveImageForHTML(TGraphic* Graphic, const std::string& Path,
-                                       const std::string& ImagesPrefix, int& Counter, TColor Color, bool JPEG,
-                                       bool OverwriteAllowed);
-
   // ---- styles in use ------------------------------------------------------------------
 
   virtual void MarkStylesInUse(TRVIntegerList& UsedTextStyles, TRVIntegerList& UsedParaStyles,
@@ -461,8 +430,8 @@ class TCustomRVData : public TPersistent {
   /// The reader. Index is advanced past the inserted items; ParaNo is a paragraph style forced
   /// on the first item (-1 for none); EditPara and EditInsert are the editor's flags.
   bool InsertRVFFromStreamFull(TStream& Stream, int& Index, int32_t ParaNo, bool LoadMode, bool EditPara,
-                               bool EditInsert, TColor& Color, TRVBackground* Background, TRVLayoutInfo* Layout,
-                               int& InsertedCount, bool& Reading, bool& InsertFlag);
+                               bool EditInsert, TColor& Color, TRVBackground* Background,
+                               TRVLayoutInfo* Layout, int& InsertedCount, bool& Reading, bool& InsertFlag);
   /// Writes the whole document (or the selection) as RVF; false when an item or a picture
   /// could not be written.
   bool SaveRVFToStream(TStream& Stream, bool SelectionOnly, TColor Color, TRVBackground* Background,
@@ -523,6 +492,11 @@ class TCustomRVData : public TPersistent {
 
  private:
   bool TagsArePChars() const { return (GetOptions() & rvoTagsArePChars) != 0; }
+  /// Item is about to join with Text: the item's Inserting hook, then the document's
+  /// ItemAction(rviaInserting), whose answer is the text to store.
+  std::string BeforeInsert(TCustomRVItemInfo& Item, const std::string& Text, bool Clearing);
+  /// Item joined at ItemNo: its Inserted hook, then ItemAction(rviaInserted).
+  void AfterInsert(TCustomRVItemInfo& Item, int ItemNo);
   /// The code page text of ItemNo converts with.
   TRVCodePage ItemCodePage(int ItemNo) const;
 
@@ -557,113 +531,19 @@ class TCustomRVData : public TPersistent {
   };
   std::unique_ptr<TRVMarkerList, TRVMarkerListDeleter> markers_;
 
-  // ==== HTML export (defined in RVHTMLWriter.cpp and RVCSSWriter.cpp) ====================
+  // ==== Export ===========================================================================
+  // The HTML, RTF and plain-text entry points and hooks are the document's export sides
+  // (RVHTMLExport.h, RVRTFExport.h, RVTextExport.h). These belong to every writer:
  public:
-  /// Writes the document as an HTML page (or the parts Options choose) to Stream, and its
-  /// pictures as JPEG files into the folder Path, named from ImagesPrefix and imgSaveNo.
-  /// Color is the page colour and the colour pictures are painted on; Background may be
-  /// null; Bullets is the export's image cache (null: one is made for the call). False,
-  /// with nothing written, without a style sheet; false when a failure interrupted the
-  /// writing (Stream then holds what was written before it) or a picture could not be
-  /// saved (it gets no IMG tag; the rest of the page is written).
-  virtual bool SaveHTMLToStream(TStream& Stream, const std::string& Path, const std::string& Title,
-                                const std::string& ImagesPrefix, TRVHTMLSaveOptions Options, TColor Color,
-                                int& imgSaveNo, int32_t LeftMargin, int32_t TopMargin, int32_t RightMargin,
-                                int32_t BottomMargin, const TRVBackground* Background, TRVHTMLBulletList* Bullets);
-  /// The same page with a CSS style block: paragraphs and text runs refer to the style
-  /// sheet's classes. ExtraStyles goes into the style block; a non-empty ExternalCSS is
-  /// linked instead of the sheet's rules; CPPrefix names checkpoint anchors ("RVCheckpoint"
-  /// when empty). CurrentFileColor ends as the colour the last paragraph's pictures were
-  /// painted on.
-  virtual bool SaveHTMLToStreamCSS(TStream& Stream, const std::string& Path, const std::string& Title,
-                                   const std::string& ImagesPrefix, const std::string& ExtraStyles,
-                                   const std::string& ExternalCSS, const std::string& CPPrefix,
-                                   TRVHTMLSaveOptions Options, TColor Color, TColor& CurrentFileColor,
-                                   int& imgSaveNo, int32_t LeftMargin, int32_t TopMargin, int32_t RightMargin,
-                                   int32_t BottomMargin, const TRVBackground* Background,
-                                   TRVHTMLBulletList* Bullets);
-  /// SaveHTMLToStream into the file FileName, pictures beside it. False also when the file
-  /// cannot be created.
-  bool SaveHTML(const std::string& FileName, const std::string& Title, const std::string& ImagesPrefix,
-                TRVHTMLSaveOptions Options, TColor Color, int& imgSaveNo, int32_t LeftMargin, int32_t TopMargin,
-                int32_t RightMargin, int32_t BottomMargin, const TRVBackground* Background);
-
-  /// Writes the anchor of Checkpoint (nothing for null): its name with rvhoCheckpointNames
-  /// and a name, else Prefix and Counter; Counter then counts up. NewLine writes an empty
-  /// line first.
-  void SaveHTMLCheckpoint(TStream& Stream, const TRVCPInfo* Checkpoint, TRVHTMLSaveOptions Options,
-                          bool NewLine, const std::string& Prefix, int& Counter) const;
-  /// The location of the page background picture for "background": the host's, or a JPEG
-  /// file of the picture on Color. "" for no picture.
-  std::string SaveBackgroundImageForHTML(const TRVBackground& Background, const std::string& Path,
-                                         const std::string& ImagesPrefix, int& imgSaveNo, TColor Color,
-                                         TRVHTMLSaveOptions Options);
-
-  // Hooks of the writers. A nested document asks its root; a top-level document without
-  // overrides has no handler: no URL, no extra HTML, default picture saving.
-  /// The address of hyperlink `id`; "" for no link.
-  virtual std::string URLNeeded(int32_t id);
-  /// Extra HTML for Area of the page.
-  virtual std::string SaveHTMLExtra(TRVHTMLSaveArea Area, bool CSSVersion);
-  /// Lets the host save the picture of item ItemNo of RVData (-1: the page background):
-  /// Location starts empty and DoDefault true; clearing DoDefault keeps the host's Location.
-  virtual void HTMLSaveImage(TCustomRVData* RVData, int ItemNo, const std::string& Path, TColor BackgroundColor,
-                             std::string& Location, bool& DoDefault);
-  /// The text of an embedded control in SaveFormat; "" by default.
-  virtual std::string SaveComponentToFile(const std::string& Path, TPersistent* SaveMe, TRVSaveFormat SaveFormat);
-
+  /// The text of an embedded control in SaveFormat; "" by default (a nested document asks
+  /// its root).
+  virtual std::string SaveComponentToFile(const std::string& Path, TPersistent* SaveMe,
+                                          TRVSaveFormat SaveFormat);
   /// Added to every hyperlink number handed to the host.
   int32_t FirstJumpNo = 0;
 
-  // ==== Plain-text export (defined in RVTextWriter.cpp) ===================================
- public:
-  /// Writes the plain text of the range GetSelectionBounds(SelectionOnly) answers to Stream:
-  /// 8-bit text, or UTF-16 bytes with Unicode. Items that start a line are preceded by
-  /// CR LF; non-text items give their GetPlainText (with TextOnly, only items answering
-  /// rvfqInTextOnlyOutput); LineWidth is handed to them. A selection that starts inside a
-  /// list paragraph begins with the marker's text. Path is passed on to embedded controls.
-  /// False when writing raised an exception (what was written stays in the stream).
-  bool SaveTextRangeToStream(const std::string& Path, TStream& Stream, int32_t LineWidth, bool SelectionOnly,
-                             bool TextOnly, bool Unicode);
-
-  // ==== RTF export (defined in RVRTFWriter.cpp) =========================================
- public:
-  /// Writes the document, or the range its selection bounds give, as RTF. At Level 0 the
-  /// five tables are made here (pass null) and the header, the tables and the closing brace
-  /// are written; a nested document (a table cell, Level above 0) is written with the
-  /// tables of the outer call and tpp, without header. False when an exception interrupted
-  /// the writing (what was written stays in the stream).
-  virtual bool SaveRTFToStream(TStream& Stream, bool SelectionOnly, int Level, TColor Color,
-                               TRVColorList* ColorList, TRVIntegerList* StyleToFont,
-                               TRVIntegerList* ListOverrideCounts, TRVIntegerList* ListOverrideOffsets,
-                               TRVRTFFontTable* FontTable, double tpp);
-  /// SaveRTFToStream at Level 0 into the file FileName; false also when it cannot be created.
-  bool SaveRTF(const std::string& FileName, bool SelectionOnly, TColor Color);
-  /// With Fill: the fixed colours, the style sheet's colours and one override per list
-  /// style; then, always, every non-text item's FillRTFTables.
-  void BuildRTFColorTable(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts, bool Fill);
-  /// The host's extra RTF code for Area (RTFCode starts empty): a nested document asks its
-  /// root, which fires OnSaveRTFExtra.
-  virtual void SaveRTFExtra(TRVRTFSaveArea Area, TObject* Obj, int Index1, int Index2, bool InStyleSheet,
-                            std::string& RTFCode);
-  TRVSaveRTFExtraEvent OnSaveRTFExtra;
-};
-
-// ---------------------------------------------------------------------------------------
-// The RTF writer's font table.
-
-class TRVRTFFontTableItem : public TObject {
- public:
-  std::string ClassName() const override { return "TRVRTFFontTableItem"; }
-  std::string FontName;
-  uint8_t Charset = 0;
-};
-
-class TRVRTFFontTable : public TRVList<TRVRTFFontTableItem> {
- public:
-  /// The first entry whose name equals FontName ignoring case and whose charset is Charset,
-  /// -1 when none.
-  int IndexOf(std::string_view FontName, uint8_t Charset) const;
-  /// IndexOf, or the index of a new entry appended for them.
-  int AddUnique(std::string_view FontName, uint8_t Charset);
+ private:
+  friend class TRVHTMLExportSide;
+  friend class TRVRTFExportSide;
+  friend class TRVTextExportSide;
 };

@@ -174,8 +174,8 @@ void TRVCSSHTMLWriter::emitBody() {
       else
         emitParagraphStart(i, item);
     }
-    data_.SaveHTMLCheckpoint(stream_, item.Checkpoint.get(), settings_.Options, false, cpPrefix_,
-                             checkpointCounter_);
+    RVSaveHTMLCheckpoint(stream_, item.Checkpoint.get(), settings_.Options, false, cpPrefix_,
+                         checkpointCounter_);
     if (item.StyleNo >= 0) {
       emitTextItem(i, item);
       continue;
@@ -193,27 +193,28 @@ void TRVCSSHTMLWriter::emitBody() {
   }
   if (curPara_ != -1) write("</P>");
   curPara_ = -1;
-  data_.SaveHTMLCheckpoint(stream_, data_.GetPendingCheckpoint(), settings_.Options, false, cpPrefix_,
-                           checkpointCounter_);
+  RVSaveHTMLCheckpoint(stream_, data_.GetPendingCheckpoint(), settings_.Options, false, cpPrefix_,
+                       checkpointCounter_);
 }
 
 // ---------------------------------------------------------------------------------------
 
-bool TCustomRVData::SaveHTMLToStreamCSS(TStream& Stream, const std::string& Path, const std::string& Title,
-                                        const std::string& ImagesPrefix, const std::string& ExtraStyles,
-                                        const std::string& ExternalCSS, const std::string& CPPrefix,
-                                        TRVHTMLSaveOptions Options, TColor Color, TColor& CurrentFileColor,
-                                        int& imgSaveNo, int32_t LeftMargin, int32_t TopMargin,
-                                        int32_t RightMargin, int32_t BottomMargin,
-                                        const TRVBackground* Background, TRVHTMLBulletList* Bullets) {
-  TRVStyle* style = GetRVStyle();
+bool TRVHTMLExportSide::SaveHTMLToStreamCSS(TStream& Stream, const std::string& Path,
+                                            const std::string& Title, const std::string& ImagesPrefix,
+                                            const std::string& ExtraStyles, const std::string& ExternalCSS,
+                                            const std::string& CPPrefix, TRVHTMLSaveOptions Options,
+                                            TColor Color, TColor& CurrentFileColor, int& imgSaveNo,
+                                            int32_t LeftMargin, int32_t TopMargin, int32_t RightMargin,
+                                            int32_t BottomMargin, const TRVBackground* Background,
+                                            TRVHTMLBulletList* Bullets) {
+  TRVStyle* style = Document().GetRVStyle();
   if (style == nullptr) return false;
   CurrentFileColor = Color;
   const TRVHTMLExport settings{Path,       Title,     ImagesPrefix, Options,      Color,
                                LeftMargin, TopMargin, RightMargin,  BottomMargin, Background};
   try {
-    TRVCSSHTMLWriter writer(*this, *style, Stream, settings, imgSaveNo, Bullets, ExtraStyles, ExternalCSS,
-                            CPPrefix, CurrentFileColor);
+    TRVCSSHTMLWriter writer(Document(), *style, Stream, settings, imgSaveNo, Bullets, ExtraStyles,
+                            ExternalCSS, CPPrefix, CurrentFileColor);
     return writer.Write();
   } catch (const std::exception&) {
     return false;

@@ -3,10 +3,6 @@
 #include <algorithm>
 #include <string>
 
-void RaiseListCapacityError(long long capacity) {
-  throw EListError("List capacity out of bounds (" + std::to_string(capacity) + ")");
-}
-
 TRVIntegerList TRVIntegerList::CreateFilled(int count, int32_t value) {
   TRVIntegerList list;
   list.FillWith(value, count);

@@ -405,9 +405,9 @@ void TRVFReader::ReadDataLine(std::string_view line) {
     default:
       if (Rec.Item->IsTextItem()) {
         InsertTextLine(line);
-      } else if (!Rec.Item->ReadRVFLine(line, &Data, Rec.ReadType, Rec.LineNo, Rec.LineCount, Rec.Name, Mode,
-                                        State)) {
-        Abort();
+      } else {
+        TRVFLineContext context{&Data, Rec.ReadType, Rec.LineNo, Rec.LineCount, Rec.Name, Mode, State};
+        if (!Rec.Item->ReadRVFLine(line, context)) Abort();
       }
       break;
   }
@@ -612,13 +612,7 @@ void TRVFReader::InsertItem(std::string text, std::unique_ptr<TCustomRVItemInfo>
 
   // Paragraph.
   TCustomRVItemInfo* before = Index > 0 && Data.GetItemCount() > 0 ? Data.GetItem(Index - 1) : nullptr;
-  if (headerParaNo == -1 && before != nullptr && !before->QueryFeature(rvfqOwnLine)) {
-    item->SetSameAsPrev(true);
-    item->ParaNo = before->ParaNo;
-  } else {
-    item->SetSameAsPrev(false);
-    item->ParaNo = headerParaNo == -1 ? 0 : headerParaNo;
-  }
+  item->PlaceInParagraph(before, headerParaNo);
   if (FirstInsert && ForcedParaNo >= 0) item->ParaNo = ForcedParaNo;
 
   item->UpdatePaletteInfo(Data.GetDoInPaletteMode(), false, Data.GetRVPalette());

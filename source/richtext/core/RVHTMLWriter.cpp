@@ -1,10 +1,15 @@
 #include "richtext/core/RVHTMLWriter.h"
 
+#include <climits>
 #include <exception>
 
+#include "platform/core/Files.h"
 #include "platform/core/Streams.h"
 #include "platform/core/SysUtils.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
 #include "platform/graphics/Graphic.h"
+#include "platform/graphics/JPEGImage.h"
 #include "richtext/core/CRVData.h"
 #include "richtext/core/RVBack.h"
 #include "richtext/core/RVFuncs.h"
@@ -112,8 +117,8 @@ std::string TRVHTMLWriterBase::backgroundLocation() {
   if (background == nullptr || background->Style == bsNoBitmap) return {};
   const TGraphic* picture = background->GetBitmap();
   if (picture == nullptr || picture->Empty() || picture->Width() <= 0 || picture->Height() <= 0) return {};
-  return data_.SaveBackgroundImageForHTML(*background, settings_.Path, settings_.ImagesPrefix, imgSaveNo_,
-                                          settings_.Color, settings_.Options);
+  return RVSaveBackgroundImageForHTML(data_, *background, settings_.Path, settings_.ImagesPrefix, imgSaveNo_,
+                                      settings_.Color, settings_.Options);
 }
 
 TRVMarkerItemInfo* TRVHTMLWriterBase::listMarker(TCustomRVItemInfo& item) const {
@@ -211,8 +216,8 @@ void TRVHTMLWriter::emitBody() {
       else
         emitParagraphStart(item);
     }
-    data_.SaveHTMLCheckpoint(stream_, item.Checkpoint.get(), settings_.Options, true, "RVCheckpoint",
-                             checkpointCounter_);
+    RVSaveHTMLCheckpoint(stream_, item.Checkpoint.get(), settings_.Options, true, "RVCheckpoint",
+                         checkpointCounter_);
     const std::string url = hyperlinkURL(i, item);
     if (!url.empty()) write("<A href=\"" + RVEscapeHTMLAttribute(url) + "\">");
     if (item.StyleNo < 0) {
@@ -232,8 +237,8 @@ void TRVHTMLWriter::emitBody() {
   if (inDiv_) line("</DIV>");
   inDiv_ = false;
   if (defaultFont) line(RVHTMLCloseFontTags(base, base, false));
-  data_.SaveHTMLCheckpoint(stream_, data_.GetPendingCheckpoint(), settings_.Options, false, "RVCheckpoint",
-                           checkpointCounter_);
+  RVSaveHTMLCheckpoint(stream_, data_.GetPendingCheckpoint(), settings_.Options, false, "RVCheckpoint",
+                       checkpointCounter_);
 }
 
 void TRVHTMLWriter::emitTail() {
@@ -243,30 +248,34 @@ void TRVHTMLWriter::emitTail() {
 }
 
 // ---------------------------------------------------------------------------------------
-// TCustomRVData: HTML export and its hooks
+// The HTML side of the document: entry points and hooks
 
-bool TCustomRVData::SaveHTMLToStream(TStream& Stream, const std::string& Path, const std::string& Title,
-                                     const std::string& ImagesPrefix, TRVHTMLSaveOptions Options,
-                                     TColor Color, int& imgSaveNo, int32_t LeftMargin, int32_t TopMargin,
-                                     int32_t RightMargin, int32_t BottomMargin,
-                                     const TRVBackground* Background, TRVHTMLBulletList* Bullets) {
-  TRVStyle* style = GetRVStyle();
+TCustomRVData& TRVHTMLExportSide::Document() {
+  return static_cast<TCustomRVData&>(*this);
+}
+
+bool TRVHTMLExportSide::SaveHTMLToStream(TStream& Stream, const std::string& Path, const std::string& Title,
+                                         const std::string& ImagesPrefix, TRVHTMLSaveOptions Options,
+                                         TColor Color, int& imgSaveNo, int32_t LeftMargin, int32_t TopMargin,
+                                         int32_t RightMargin, int32_t BottomMargin,
+                                         const TRVBackground* Background, TRVHTMLBulletList* Bullets) {
+  TRVStyle* style = Document().GetRVStyle();
   if (style == nullptr) return false;
   const TRVHTMLExport settings{Path,       Title,     ImagesPrefix, Options,      Color,
                                LeftMargin, TopMargin, RightMargin,  BottomMargin, Background};
   try {
-    TRVHTMLWriter writer(*this, *style, Stream, settings, imgSaveNo, Bullets);
+    TRVHTMLWriter writer(Document(), *style, Stream, settings, imgSaveNo, Bullets);
     return writer.Write();
   } catch (const std::exception&) {
     return false;
   }
 }
 
-bool TCustomRVData::SaveHTML(const std::string& FileName, const std::string& Title,
-                             const std::string& ImagesPrefix, TRVHTMLSaveOptions Options, TColor Color,
-                             int& imgSaveNo, int32_t LeftMargin, int32_t TopMargin, int32_t RightMargin,
-                             int32_t BottomMargin, const TRVBackground* Background) {
-  if (GetRVStyle() == nullptr) return false;
+bool TRVHTMLExportSide::SaveHTML(const std::string& FileName, const std::string& Title,
+                                 const std::string& ImagesPrefix, TRVHTMLSaveOptions Options, TColor Color,
+                                 int& imgSaveNo, int32_t LeftMargin, int32_t TopMargin, int32_t RightMargin,
+                                 int32_t BottomMargin, const TRVBackground* Background) {
+  if (Document().GetRVStyle() == nullptr) return false;
   std::unique_ptr<TFileStream> file;
   try {
     file = std::make_unique<TFileStream>(FileName, fmCreate);
@@ -290,9 +299,8 @@ bool IsPlainAttributeValue(std::string_view value) {
 
 }  // namespace
 
-void TCustomRVData::SaveHTMLCheckpoint(TStream& Stream, const TRVCPInfo* Checkpoint,
-                                       TRVHTMLSaveOptions Options, bool NewLine, const std::string& Prefix,
-                                       int& Counter) const {
+void RVSaveHTMLCheckpoint(TStream& Stream, const TRVCPInfo* Checkpoint, TRVHTMLSaveOptions Options,
+                          bool NewLine, const std::string& Prefix, int& Counter) {
   if (Checkpoint == nullptr) return;
   if (NewLine) RVWriteLine(Stream, "");
   if ((Options & rvhoCheckpointNames) && !Checkpoint->Name.empty()) {
@@ -305,33 +313,32 @@ void TCustomRVData::SaveHTMLCheckpoint(TStream& Stream, const TRVCPInfo* Checkpo
   ++Counter;
 }
 
-std::string TCustomRVData::SaveBackgroundImageForHTML(const TRVBackground& Background,
-                                                      const std::string& Path,
-                                                      const std::string& ImagesPrefix, int& imgSaveNo,
-                                                      TColor Color, TRVHTMLSaveOptions Options) {
+std::string RVSaveBackgroundImageForHTML(TCustomRVData& RVData, const TRVBackground& Background,
+                                         const std::string& Path, const std::string& ImagesPrefix,
+                                         int& imgSaveNo, TColor Color, TRVHTMLSaveOptions Options) {
   std::string location;
   bool doDefault = true;
-  HTMLSaveImage(this, -1, Path, Color, location, doDefault);
+  RVData.HTMLSaveImage(&RVData, -1, Path, Color, location, doDefault);
   if (!doDefault) return location;
-  return RVPathToURL(RVSaveImageFileForHTML(*this, Background.GetBitmap(), Path, ImagesPrefix, imgSaveNo,
+  return RVPathToURL(RVSaveImageFileForHTML(RVData, Background.GetBitmap(), Path, ImagesPrefix, imgSaveNo,
                                             Color, (Options & rvhoReuseImageFiles) != 0));
 }
 
-std::string TCustomRVData::URLNeeded(int32_t id) {
-  if (TCustomRVData* root = ForwardRoot()) return root->URLNeeded(id);
+std::string TRVHTMLExportSide::URLNeeded(int32_t id) {
+  if (TCustomRVData* root = Document().ForwardRoot()) return root->URLNeeded(id);
   return {};
 }
 
-std::string TCustomRVData::SaveHTMLExtra(TRVHTMLSaveArea Area, bool CSSVersion) {
-  if (TCustomRVData* root = ForwardRoot()) return root->SaveHTMLExtra(Area, CSSVersion);
+std::string TRVHTMLExportSide::SaveHTMLExtra(TRVHTMLSaveArea Area, bool CSSVersion) {
+  if (TCustomRVData* root = Document().ForwardRoot()) return root->SaveHTMLExtra(Area, CSSVersion);
   return {};
 }
 
-void TCustomRVData::HTMLSaveImage(TCustomRVData* RVData, int ItemNo, const std::string& Path,
-                                  TColor BackgroundColor, std::string& Location, bool& DoDefault) {
+void TRVHTMLExportSide::HTMLSaveImage(TCustomRVData* RVData, int ItemNo, const std::string& Path,
+                                      TColor BackgroundColor, std::string& Location, bool& DoDefault) {
   Location.clear();
   DoDefault = true;
-  if (TCustomRVData* root = ForwardRoot())
+  if (TCustomRVData* root = Document().ForwardRoot())
     root->HTMLSaveImage(RVData, ItemNo, Path, BackgroundColor, Location, DoDefault);
 }
 
@@ -339,4 +346,50 @@ std::string TCustomRVData::SaveComponentToFile(const std::string& Path, TPersist
                                                TRVSaveFormat SaveFormat) {
   if (TCustomRVData* root = ForwardRoot()) return root->SaveComponentToFile(Path, SaveMe, SaveFormat);
   return {};
+}
+
+std::string TRVHTMLExportSide::MakeHTMLImageFileName(const std::string& Path, const std::string& ImagesPrefix,
+                                                     const std::string& Ext, int& Counter,
+                                                     bool OverwriteAllowed) const {
+  while (Counter < INT_MAX) {
+    ++Counter;
+    std::string name = Path + ImagesPrefix + IntToStr(Counter) + Ext;
+    if (!FileExists(name)) return name;
+    if (OverwriteAllowed) {
+      const int attributes = FileGetAttr(name);
+      if (attributes >= 0 && (attributes & faReadOnly) == 0) return name;
+    }
+  }
+  throw ERVError("No free image file name for \"" + Path + ImagesPrefix + "\"");
+}
+
+std::string TRVHTMLExportSide::SaveImageForHTML(TGraphic* Graphic, const std::string& Path,
+                                                const std::string& ImagesPrefix, int& Counter, TColor Color,
+                                                bool JPEG, bool OverwriteAllowed) {
+  if (Graphic == nullptr || Graphic->Width() <= 0 || Graphic->Height() <= 0) return std::string();
+  const std::string folder = Path.empty() ? Path : IncludeTrailingPathDelimiter(Path);
+  const std::string fileName =
+      MakeHTMLImageFileName(folder, ImagesPrefix, JPEG ? ".jpg" : ".bmp", Counter, OverwriteAllowed);
+  if (JPEG && dynamic_cast<TJPEGImage*>(Graphic) != nullptr) {
+    Graphic->SaveToFile(fileName);
+    return fileName;
+  }
+  TBitmap bitmap;
+  if (dynamic_cast<TBitmap*>(Graphic) != nullptr) {
+    bitmap.Assign(Graphic);
+  } else {
+    bitmap.SetPixelFormat(pf32bit);
+    bitmap.SetSize(Graphic->Width(), Graphic->Height());
+    bitmap.Canvas().Brush().SetColor(Color == clNone ? clWhite : Color);
+    bitmap.Canvas().FillRect(Rect(0, 0, Graphic->Width(), Graphic->Height()));
+    bitmap.Canvas().Draw(0, 0, Graphic);
+  }
+  if (!JPEG) {
+    bitmap.SaveToFile(fileName);
+    return fileName;
+  }
+  TJPEGImage jpeg;
+  jpeg.Assign(&bitmap);
+  jpeg.SaveToFile(fileName);
+  return fileName;
 }

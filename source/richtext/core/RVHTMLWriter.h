@@ -1,8 +1,8 @@
 // The HTML writers of a document: TRVHTMLWriterBase holds what both page kinds share (the
 // export's settings, lists, checkpoint anchors, hyperlinks, text escaping and the failure
 // state); TRVHTMLWriter writes the plain page with FONT and DIV markup, and TRVCSSHTMLWriter
-// (RVCSSWriter.h) the page with a CSS style block. TCustomRVData::SaveHTMLToStream and
-// SaveHTMLToStreamCSS run them; items write themselves through TCustomRVItemInfo::SaveHTML.
+// (RVCSSWriter.h) the page with a CSS style block. The document's HTML side
+// (RVHTMLExport.h) runs them; items write themselves through TCustomRVItemInfo::SaveHTML.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +19,7 @@ class TCustomRVData;
 class TCustomRVItemInfo;
 class TFontInfo;
 class TRVBackground;
+class TRVCPInfo;
 class TRVMarkerItemInfo;
 class TRVStyle;
 class TStream;
@@ -36,6 +37,17 @@ struct TRVHTMLExport {
   int32_t BottomMargin = 0;
   const TRVBackground* Background = nullptr;
 };
+
+/// Writes the anchor of Checkpoint (nothing for null): its name with rvhoCheckpointNames
+/// and a name, else Prefix and Counter; Counter then counts up. NewLine writes an empty
+/// line first.
+void RVSaveHTMLCheckpoint(TStream& Stream, const TRVCPInfo* Checkpoint, TRVHTMLSaveOptions Options,
+                          bool NewLine, const std::string& Prefix, int& Counter);
+/// The location of RVData's page background picture for "background": the host's, or a
+/// JPEG file of the picture on Color. "" for no picture.
+std::string RVSaveBackgroundImageForHTML(TCustomRVData& RVData, const TRVBackground& Background,
+                                         const std::string& Path, const std::string& ImagesPrefix,
+                                         int& imgSaveNo, TColor Color, TRVHTMLSaveOptions Options);
 
 class TRVHTMLWriterBase {
  public:

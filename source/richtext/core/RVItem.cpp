@@ -86,6 +86,20 @@ void TCustomRVItemInfo::SetSameAsPrev(bool Value) {
     ItemOptions = static_cast<TRVItemOptions>(ItemOptions & ~rvioJoinsPrevious);
 }
 
+bool TCustomRVItemInfo::ContinuesParagraph(const TCustomRVItemInfo* Before, int32_t ParaNo) {
+  return ParaNo == -1 && Before != nullptr && !Before->QueryFeature(rvfqOwnLine);
+}
+
+void TCustomRVItemInfo::PlaceInParagraph(const TCustomRVItemInfo* Before, int32_t ParaNo) {
+  if (ContinuesParagraph(Before, ParaNo)) {
+    SetSameAsPrev(true);
+    this->ParaNo = Before->ParaNo;
+  } else {
+    SetSameAsPrev(false);
+    this->ParaNo = ParaNo == -1 ? 0 : ParaNo;
+  }
+}
+
 void TCustomRVItemInfo::SetBR(bool Value) {
   // A line break inside a paragraph excludes both other line marks, and an item that takes
   // a whole line never carries it.
@@ -157,18 +171,6 @@ std::unique_ptr<TRVDrawLineInfo> TCustomRVItemInfo::CreateDrawItem(TCustomRVData
                                                                    const TRVFormatScale* ScreenAndDevice) {
   (void)RVData, (void)ScreenAndDevice;
   return std::make_unique<TRVDrawLineInfo>();
-}
-
-std::string TCustomRVItemInfo::NotifyItemAction0(TCustomRVData* RVData, const std::string& Text,
-                                                 bool Clearing) {
-  (void)Clearing;
-  if (RVData == nullptr) return Text;
-  return RVData->ItemAction(rviaInserting, this, Text, RVData);
-}
-
-void TCustomRVItemInfo::NotifyItemAction1(TCustomRVData* RVData, int ItemNo) {
-  (void)ItemNo;
-  if (RVData != nullptr) RVData->ItemAction(rviaInserted, this, std::string(), RVData);
 }
 
 void TCustomRVItemInfo::GetWidthRequirements(int32_t Width, TRVDrawLineInfo* DrawItem, bool Printing,

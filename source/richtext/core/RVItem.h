@@ -124,6 +124,17 @@ enum TRVFReadState : uint8_t {
   rstSkip = 2,    // the record's remaining lines are counted without being read
 };
 
+/// Where the RVF reader stands in an item's record, handed to the item with each data line.
+struct TRVFLineContext {
+  TCustomRVData* RVData;     // the document being read into
+  int ReadType;              // how the record stores its body (rvfrt...)
+  int LineNo;                // the data line, counted from 0
+  int LineCount;             // data lines in the record
+  std::string& Name;         // receives the item's name
+  TRVFReadMode& ReadMode;    // the item sets rmBeforeBinary when a binary line follows
+  TRVFReadState& ReadState;  // the item sets rstSkip to skip the rest of the record
+};
+
 /// The fifth header field of an RVF item record: how its body is stored.
 constexpr int rvfrtText = 0;    // data lines are text or hex text
 constexpr int rvfrtNoBody = 1;  // the picture or control is not stored
@@ -233,6 +244,12 @@ class TCustomRVItemInfo : public TPersistent {
   void SetPageBreakBefore(bool Value);
   /// The item starts a paragraph: neither rvioJoinsPrevious nor rvioLineBreak.
   bool IsParaStart() const { return (ItemOptions & (rvioJoinsPrevious | rvioLineBreak)) == 0; }
+  /// The paragraph rule of adding items and of reading RVF: an item without a paragraph
+  /// style of its own (ParaNo -1) continues the paragraph of Before unless there is none or
+  /// Before takes a whole line.
+  static bool ContinuesParagraph(const TCustomRVItemInfo* Before, int32_t ParaNo);
+  /// Applies that rule: joins Before's paragraph, or starts one of style ParaNo (0 for -1).
+  void PlaceInParagraph(const TCustomRVItemInfo* Before, int32_t ParaNo);
   bool IsTwoByteText() const { return (ItemOptions & rvioTwoByteText) != 0; }
   bool IsTextItem() const { return StyleNo >= 0; }
 
@@ -266,11 +283,11 @@ class TCustomRVItemInfo : public TPersistent {
   /// A new drawn piece for the item; a plain TRVDrawLineInfo by default.
   virtual std::unique_ptr<TRVDrawLineInfo> CreateDrawItem(TCustomRVData* RVData,
                                                           const TRVFormatScale* ScreenAndDevice);
-  /// The item is about to join RVData with `Text`: tells the document's item-action hook
-  /// (rviaInserting) and answers the text it gives back (the text to store).
-  virtual std::string NotifyItemAction0(TCustomRVData* RVData, const std::string& Text, bool Clearing);
-  /// The item has joined RVData at ItemNo: tells the hook rviaInserted with an empty text.
-  virtual void NotifyItemAction1(TCustomRVData* RVData, int ItemNo);
+  /// Runs before the item joins RVData (or, with Clearing, before the document's texts are
+  /// converted while it clears); the document then tells its own hook. Nothing by default.
+  virtual void Inserting(TCustomRVData* RVData, bool Clearing) { (void)RVData, (void)Clearing; }
+  /// Runs after the item joined RVData at ItemNo. Nothing by default.
+  virtual void Inserted(TCustomRVData* RVData, int ItemNo) { (void)RVData, (void)ItemNo; }
   /// Asked by formatting with the width available on the line: how far the item reaches
   /// below the baseline (1) and a horizontal offset for its placement (0).
   virtual void GetWidthRequirements(int32_t Width, TRVDrawLineInfo* DrawItem, bool Printing, TCanvas* Canvas,
@@ -346,29 +363,27 @@ class TCustomRVItemInfo : public TPersistent {
   /// Writes the item's RTF (see RVRTFWriter.h): Text is the item text, tpp twips per pixel,
   /// Level the nesting level (0 in the main document); the tables are the export's shared
   /// colour, font and list-override tables. The base writes nothing.
-  virtual void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp,
-                       int Level, TRVColorList& ColorList, TRVIntegerList& StyleToFont,
+  virtual void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text,
+                       double tpp, int Level, TRVColorList& ColorList, TRVIntegerList& StyleToFont,
                        TRVIntegerList& ListOverrideCounts, TRVIntegerList& ListOverrideOffsets,
                        TRVRTFFontTable& FontTable);
   /// Adds the colours and list overrides the item's RTF needs to the export's tables; the
   /// base adds nothing.
-  virtual void FillRTFTables(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts, TCustomRVData* RVData);
+  virtual void FillRTFTables(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts,
+                             TCustomRVData* RVData);
 
   // ---- RVF (RVItemRVF.cpp) -----------------------------------------------------------
 
   /// Reads the item's own header fields, P being what follows the tag; false refuses the
   /// record (and fails the read). The base accepts anything.
   virtual bool ReadRVFHeaderParams(std::string_view& P, TCustomRVData* RVData);
-  /// One data line of the item's record (LineNo counts from 0). The item may switch ReadMode
-  /// (rmBeforeBinary: the next line is binary) and set ReadState to rstSkip (the rest of the
-  /// record is skipped); Name receives the item's name. False fails the read.
-  virtual bool ReadRVFLine(std::string_view S, TCustomRVData* RVData, int ReadType, int LineNo, int LineCount,
-                           std::string& Name, TRVFReadMode& ReadMode, TRVFReadState& ReadState);
+  /// One data line S of the item's record, at the place Context gives. False fails the read.
+  virtual bool ReadRVFLine(std::string_view S, TRVFLineContext& Context);
   /// Writes the item's whole record: header and data lines. ParaNo is the paragraph number
   /// to reference (-1: the item continues its paragraph); Name is the item's text. Text items
   /// are written by the document's writer; the base writes nothing.
-  virtual void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
-                       bool ForceSameAsPrev);
+  virtual void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo,
+                       const std::string& Name, bool ForceSameAsPrev);
   /// Called with rvlfRVF when the RVF reader made the item, before its header fields are
   /// read, and after it joined its document (not while reading from a component stream).
   virtual void BeforeLoading(int Format) { (void)Format; }

@@ -23,8 +23,9 @@ bool ReadIntInRange(std::string_view& p, int32_t lo, int32_t hi, int32_t& value)
   return RVFReadInteger(p, value) && value >= lo && value <= hi;
 }
 
-bool ReadsBinaryNext(int readType, int lineNo, int lineCount) {
-  return readType == rvfrtBinary && lineNo == lineCount - 2;
+/// The body of a binary record is its last line.
+bool ReadsBinaryNext(const TRVFLineContext& context) {
+  return context.ReadType == rvfrtBinary && context.LineNo == context.LineCount - 2;
 }
 
 /// The name line of a non-text item.
@@ -57,11 +58,8 @@ bool TCustomRVItemInfo::ReadRVFHeaderParams(std::string_view& P, TCustomRVData* 
   return true;
 }
 
-bool TCustomRVItemInfo::ReadRVFLine(std::string_view S, TCustomRVData* RVData, int ReadType, int LineNo,
-                                    int LineCount, std::string& Name, TRVFReadMode& ReadMode,
-                                    TRVFReadState& ReadState) {
-  (void)S, (void)RVData, (void)ReadType, (void)LineNo, (void)LineCount, (void)Name, (void)ReadMode,
-      (void)ReadState;
+bool TCustomRVItemInfo::ReadRVFLine(std::string_view S, TRVFLineContext& Context) {
+  (void)S, (void)Context;
   return true;
 }
 
@@ -119,27 +117,24 @@ void TRVBreakItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemN
 // Pictures: Name; graphic class name; extra properties; picture (or, without a body, Name
 // and the extra properties, the picture coming from the document's RVFPictureNeeded).
 
-bool TRVGraphicItemInfo::ReadRVFLine(std::string_view S, TCustomRVData* RVData, int ReadType, int LineNo,
-                                     int LineCount, std::string& Name, TRVFReadMode& ReadMode,
-                                     TRVFReadState& ReadState) {
-  (void)ReadState;
-  const bool body = ReadType != rvfrtNoBody;
-  if (body && LineCount < 3) return false;
-  if (LineNo == 0) {
-    Name.assign(S);
-    if (!body) Image = RVData->RVFPictureNeeded(Name, Tag);
-  } else if (body && LineNo == 1) {
+bool TRVGraphicItemInfo::ReadRVFLine(std::string_view S, TRVFLineContext& Context) {
+  const bool body = Context.ReadType != rvfrtNoBody;
+  if (body && Context.LineCount < 3) return false;
+  if (Context.LineNo == 0) {
+    Context.Name.assign(S);
+    if (!body) Image = Context.RVData->RVFPictureNeeded(Context.Name, Tag);
+  } else if (body && Context.LineNo == 1) {
     Image = RVCreateGraphic(S);
     if (!Image) {
-      RVFAddWarning(RVData, rvfwUnknownPicture);
-      if ((RVData->GetRVFOptions() & rvfoIgnoreUnknownPicFmt) == 0) return false;
+      RVFAddWarning(Context.RVData, rvfwUnknownPicture);
+      if ((Context.RVData->GetRVFOptions() & rvfoIgnoreUnknownPicFmt) == 0) return false;
     }
-  } else if (body && LineNo == LineCount - 1) {
-    if (Image && !RVFLoadPictureLine(S, ReadType, Image, RVData)) return false;
+  } else if (body && Context.LineNo == Context.LineCount - 1) {
+    if (Image && !RVFLoadPictureLine(S, Context.ReadType, Image, Context.RVData)) return false;
   } else {
     ReadRVFExtraProperty(S);
   }
-  if (body && ReadsBinaryNext(ReadType, LineNo, LineCount)) ReadMode = rmBeforeBinary;
+  if (body && ReadsBinaryNext(Context)) Context.ReadMode = rmBeforeBinary;
   return true;
 }
 
@@ -176,12 +171,9 @@ bool TRVBulletItemInfo::ReadRVFHeaderParams(std::string_view& P, TCustomRVData* 
   return true;
 }
 
-bool TRVBulletItemInfo::ReadRVFLine(std::string_view S, TCustomRVData* RVData, int ReadType, int LineNo,
-                                    int LineCount, std::string& Name, TRVFReadMode& ReadMode,
-                                    TRVFReadState& ReadState) {
-  (void)RVData, (void)ReadType, (void)LineCount, (void)ReadMode, (void)ReadState;
-  if (LineNo == 0)
-    Name.assign(S);
+bool TRVBulletItemInfo::ReadRVFLine(std::string_view S, TRVFLineContext& Context) {
+  if (Context.LineNo == 0)
+    Context.Name.assign(S);
   else
     ReadRVFExtraProperty(S);
   return true;
@@ -219,24 +211,21 @@ void TRVHotspotItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int Ite
 // is never re-created: a class name found in a document does not choose what code runs, so
 // such a record is an unknown control. Without a body the document supplies the control.
 
-bool TRVControlItemInfo::ReadRVFLine(std::string_view S, TCustomRVData* RVData, int ReadType, int LineNo,
-                                     int LineCount, std::string& Name, TRVFReadMode& ReadMode,
-                                     TRVFReadState& ReadState) {
-  (void)ReadState;
-  const bool body = ReadType != rvfrtNoBody;
-  if (body && LineCount < 3) return false;
-  if (LineNo == 0) {
-    Name.assign(S);
-    if (!body) Control = RVData->RVFControlNeeded(Name, Tag);
-  } else if (body && LineNo == 1) {
-    RVFAddWarning(RVData, rvfwUnknownControl);
-    if ((RVData->GetRVFOptions() & rvfoIgnoreUnknownCtrls) == 0) return false;
-  } else if (body && LineNo == LineCount - 1) {
+bool TRVControlItemInfo::ReadRVFLine(std::string_view S, TRVFLineContext& Context) {
+  const bool body = Context.ReadType != rvfrtNoBody;
+  if (body && Context.LineCount < 3) return false;
+  if (Context.LineNo == 0) {
+    Context.Name.assign(S);
+    if (!body) Control = Context.RVData->RVFControlNeeded(Context.Name, Tag);
+  } else if (body && Context.LineNo == 1) {
+    RVFAddWarning(Context.RVData, rvfwUnknownControl);
+    if ((Context.RVData->GetRVFOptions() & rvfoIgnoreUnknownCtrls) == 0) return false;
+  } else if (body && Context.LineNo == Context.LineCount - 1) {
     // The stored component is not read.
   } else {
     ReadRVFExtraProperty(S);
   }
-  if (body && ReadsBinaryNext(ReadType, LineNo, LineCount)) ReadMode = rmBeforeBinary;
+  if (body && ReadsBinaryNext(Context)) Context.ReadMode = rmBeforeBinary;
   return true;
 }
 

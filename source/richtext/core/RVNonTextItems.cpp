@@ -540,13 +540,10 @@ int32_t TRVControlItemInfo::GetImageHeight(TRVStyle* Style) const {
   return Control ? Control->Height() : 0;
 }
 
-std::string TRVControlItemInfo::NotifyItemAction0(TCustomRVData* RVData, const std::string& Text,
-                                                  bool Clearing) {
-  if (Control) {
-    Control->SetVisible(false);
-    Control->SetParent(!Clearing && RVData != nullptr ? RVData->GetParentControl() : nullptr);
-  }
-  return TRVRectItemInfo::NotifyItemAction0(RVData, Text, Clearing);
+void TRVControlItemInfo::Inserting(TCustomRVData* RVData, bool Clearing) {
+  if (!Control) return;
+  Control->SetVisible(false);
+  Control->SetParent(!Clearing && RVData != nullptr ? RVData->GetParentControl() : nullptr);
 }
 
 void TRVControlItemInfo::GetWidthRequirements(int32_t Width, TRVDrawLineInfo* DrawItem, bool Printing,

@@ -42,15 +42,18 @@ class TRVBreakItemInfo : public TRVFullLineItemInfo {
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
                bool ForceSameAsPrev) override;
   /// RTF: see RVItemRTF.cpp.
-  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp, int Level,
-               TRVColorList& ColorList, TRVIntegerList& StyleToFont, TRVIntegerList& ListOverrideCounts,
-               TRVIntegerList& ListOverrideOffsets, TRVRTFFontTable& FontTable) override;
-  void FillRTFTables(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts, TCustomRVData* RVData) override;
+  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp,
+               int Level, TRVColorList& ColorList, TRVIntegerList& StyleToFont,
+               TRVIntegerList& ListOverrideCounts, TRVIntegerList& ListOverrideOffsets,
+               TRVRTFFontTable& FontTable) override;
+  void FillRTFTables(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts,
+                     TCustomRVData* RVData) override;
   void CopyProperties(const TCustomRVItemInfo& Source) override;
   /// HTML: see RVItemHTML.cpp.
   bool SaveHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text,
-                const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo, TColor CurrentFileColor,
-                TRVHTMLSaveOptions Options, bool UseCSS, TRVHTMLBulletList* Bullets) override;
+                const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo,
+                TColor CurrentFileColor, TRVHTMLSaveOptions Options, bool UseCSS,
+                TRVHTMLBulletList* Bullets) override;
   /// LineWidth (at least 1) times "-" for a line thinner than 2 pixels, else "=".
   std::string GetPlainText(int32_t LineWidth, TCustomRVData* RVData, const std::string& Text,
                            const std::string& Path, bool TextOnly, bool Unicode) override;
@@ -88,17 +91,17 @@ class TRVGraphicItemInfo : public TRVRectItemInfo {
   int32_t GetTotalHeight() const override { return GetImageHeight(nullptr) + 2 * Spacing; }
   /// "VAlign".
   std::string GetRVFHeaderParams(TCustomRVData* RVData) const override;
-  bool ReadRVFLine(std::string_view S, TCustomRVData* RVData, int ReadType, int LineNo, int LineCount,
-                   std::string& Name, TRVFReadMode& ReadMode, TRVFReadState& ReadState) override;
+  bool ReadRVFLine(std::string_view S, TRVFLineContext& Context) override;
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
                bool ForceSameAsPrev) override;
   int CountRVFExtraProperties() const override;
   void SaveRVFExtraProperties(TStream& Stream) const override;
   /// Copies the pictures (as new graphics of their classes) and the display size.
   /// RTF: see RVItemRTF.cpp.
-  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp, int Level,
-               TRVColorList& ColorList, TRVIntegerList& StyleToFont, TRVIntegerList& ListOverrideCounts,
-               TRVIntegerList& ListOverrideOffsets, TRVRTFFontTable& FontTable) override;
+  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp,
+               int Level, TRVColorList& ColorList, TRVIntegerList& StyleToFont,
+               TRVIntegerList& ListOverrideCounts, TRVIntegerList& ListOverrideOffsets,
+               TRVRTFFontTable& FontTable) override;
   void CopyProperties(const TCustomRVItemInfo& Source) override;
   void UpdatePaletteInfo(TRVPaletteAction Action, bool ForceRecreateCopy, TRVPalette Palette) override;
   /// Frees the palette copy, then the base detach.
@@ -107,8 +110,9 @@ class TRVGraphicItemInfo : public TRVRectItemInfo {
   bool GetIntPropertyByCode(int Code, int32_t& Value) const override;
   /// HTML: see RVItemHTML.cpp.
   bool SaveHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text,
-                const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo, TColor CurrentFileColor,
-                TRVHTMLSaveOptions Options, bool UseCSS, TRVHTMLBulletList* Bullets) override;
+                const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo,
+                TColor CurrentFileColor, TRVHTMLSaveOptions Options, bool UseCSS,
+                TRVHTMLBulletList* Bullets) override;
 
   std::unique_ptr<TGraphic> Image;
   std::unique_ptr<TGraphic> ImageCopy;  // palette-adjusted copy used for drawing; may be null
@@ -162,22 +166,23 @@ class TRVBulletItemInfo : public TRVRectItemInfo {
   /// "ImageListTag ImageIndex" (the image list's Tag, 0 without a list).
   std::string GetRVFHeaderParams(TCustomRVData* RVData) const override;
   bool ReadRVFHeaderParams(std::string_view& P, TCustomRVData* RVData) override;
-  bool ReadRVFLine(std::string_view S, TCustomRVData* RVData, int ReadType, int LineNo, int LineCount,
-                   std::string& Name, TRVFReadMode& ReadMode, TRVFReadState& ReadState) override;
+  bool ReadRVFLine(std::string_view S, TRVFLineContext& Context) override;
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
                bool ForceSameAsPrev) override;
   /// Checks an image index read from RVF against the image list: one outside it warns and
   /// becomes 0 with rvfoConvLargeImageIdxToZero, else fails.
   bool CheckRVFImageIndex(int32_t& Index, TCustomRVData* RVData) const;
   /// RTF: see RVItemRTF.cpp.
-  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp, int Level,
-               TRVColorList& ColorList, TRVIntegerList& StyleToFont, TRVIntegerList& ListOverrideCounts,
-               TRVIntegerList& ListOverrideOffsets, TRVRTFFontTable& FontTable) override;
+  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp,
+               int Level, TRVColorList& ColorList, TRVIntegerList& StyleToFont,
+               TRVIntegerList& ListOverrideCounts, TRVIntegerList& ListOverrideOffsets,
+               TRVRTFFontTable& FontTable) override;
   void CopyProperties(const TCustomRVItemInfo& Source) override;
   /// HTML: see RVItemHTML.cpp.
   bool SaveHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text,
-                const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo, TColor CurrentFileColor,
-                TRVHTMLSaveOptions Options, bool UseCSS, TRVHTMLBulletList* Bullets) override;
+                const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo,
+                TColor CurrentFileColor, TRVHTMLSaveOptions Options, bool UseCSS,
+                TRVHTMLBulletList* Bullets) override;
 
   TCustomImageList* ImageList = nullptr;
   int32_t ImageIndex = 0;
@@ -232,7 +237,7 @@ class TRVControlItemInfo : public TRVRectItemInfo {
   int32_t GetTotalWidth() const override { return GetImageWidth(nullptr) + 2 * Spacing; }
   int32_t GetTotalHeight() const override { return GetImageHeight(nullptr) + 2 * Spacing; }
   /// Hides the control and puts it on the document's parent control (none while clearing).
-  std::string NotifyItemAction0(TCustomRVData* RVData, const std::string& Text, bool Clearing) override;
+  void Inserting(TCustomRVData* RVData, bool Clearing) override;
   /// With PercentWidth 1..100 the control's width becomes Width * PercentWidth div 100 - 2.
   /// Descent is the spacing, Offset 0.
   void GetWidthRequirements(int32_t Width, TRVDrawLineInfo* DrawItem, bool Printing, TCanvas* Canvas,
@@ -243,17 +248,17 @@ class TRVControlItemInfo : public TRVRectItemInfo {
   void SetControlPosition(int32_t Left, int32_t Top, bool RestoreTop) override;
   /// "VAlign".
   std::string GetRVFHeaderParams(TCustomRVData* RVData) const override;
-  bool ReadRVFLine(std::string_view S, TCustomRVData* RVData, int ReadType, int LineNo, int LineCount,
-                   std::string& Name, TRVFReadMode& ReadMode, TRVFReadState& ReadState) override;
+  bool ReadRVFLine(std::string_view S, TRVFLineContext& Context) override;
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
                bool ForceSameAsPrev) override;
   int CountRVFExtraProperties() const override;
   void SaveRVFExtraProperties(TStream& Stream) const override;
   /// Copies PercentWidth and Resizable (never the control).
   /// RTF: see RVItemRTF.cpp.
-  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp, int Level,
-               TRVColorList& ColorList, TRVIntegerList& StyleToFont, TRVIntegerList& ListOverrideCounts,
-               TRVIntegerList& ListOverrideOffsets, TRVRTFFontTable& FontTable) override;
+  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp,
+               int Level, TRVColorList& ColorList, TRVIntegerList& StyleToFont,
+               TRVIntegerList& ListOverrideCounts, TRVIntegerList& ListOverrideOffsets,
+               TRVRTFFontTable& FontTable) override;
   void CopyProperties(const TCustomRVItemInfo& Source) override;
   bool OwnsControl(const TObject* AControl) const override;
   void DetachFromData(TCustomRVData* RVData, int ItemNo) override;
@@ -263,8 +268,9 @@ class TRVControlItemInfo : public TRVRectItemInfo {
   bool GetIntPropertyByCode(int Code, int32_t& Value) const override;
   /// HTML: see RVItemHTML.cpp.
   bool SaveHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text,
-                const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo, TColor CurrentFileColor,
-                TRVHTMLSaveOptions Options, bool UseCSS, TRVHTMLBulletList* Bullets) override;
+                const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo,
+                TColor CurrentFileColor, TRVHTMLSaveOptions Options, bool UseCSS,
+                TRVHTMLBulletList* Bullets) override;
   /// The text RVData's SaveComponentToFile gives for the control as plain text.
   std::string GetPlainText(int32_t LineWidth, TCustomRVData* RVData, const std::string& Text,
                            const std::string& Path, bool TextOnly, bool Unicode) override;

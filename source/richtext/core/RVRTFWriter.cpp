@@ -824,11 +824,33 @@ void TRVRTFWriter::WriteTail() {
 }
 
 // ---------------------------------------------------------------------------------------
-// TCustomRVData: RTF export
+// The RTF side of the document
 
-void TCustomRVData::BuildRTFColorTable(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts,
-                                       bool Fill) {
-  TRVStyle* style = GetRVStyle();
+TCustomRVData& TRVRTFExportSide::Document() {
+  return static_cast<TCustomRVData&>(*this);
+}
+
+int TRVRTFFontTable::IndexOf(std::string_view FontName, uint8_t Charset) const {
+  for (int i = 0; i < Count(); ++i) {
+    const TRVRTFFontTableItem* item = Get(i);
+    if (item->Charset == Charset && SameText(item->FontName, FontName)) return i;
+  }
+  return -1;
+}
+
+int TRVRTFFontTable::AddUnique(std::string_view FontName, uint8_t Charset) {
+  const int index = IndexOf(FontName, Charset);
+  if (index >= 0) return index;
+  auto item = std::make_unique<TRVRTFFontTableItem>();
+  item->FontName = std::string(FontName);
+  item->Charset = Charset;
+  return Add(std::move(item));
+}
+
+void TRVRTFExportSide::BuildRTFColorTable(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts,
+                                          bool Fill) {
+  TCustomRVData& data = Document();
+  TRVStyle* style = data.GetRVStyle();
   if (Fill) {
     ColorList.Clear();
     ListOverrideCounts.Clear();
@@ -855,31 +877,33 @@ void TCustomRVData::BuildRTFColorTable(TRVColorList& ColorList, TRVIntegerList& 
       }
     }
   }
-  for (int i = 0; i < GetItemCount(); ++i) {
-    TCustomRVItemInfo* item = GetItem(i);
-    if (item != nullptr && !item->IsTextItem()) item->FillRTFTables(ColorList, ListOverrideCounts, this);
+  for (int i = 0; i < data.GetItemCount(); ++i) {
+    TCustomRVItemInfo* item = data.GetItem(i);
+    if (item != nullptr && !item->IsTextItem()) item->FillRTFTables(ColorList, ListOverrideCounts, &data);
   }
 }
 
-void TCustomRVData::SaveRTFExtra(TRVRTFSaveArea Area, TObject* Obj, int Index1, int Index2, bool InStyleSheet,
-                                 std::string& RTFCode) {
-  if (TCustomRVData* root = ForwardRoot()) {
+void TRVRTFExportSide::SaveRTFExtra(TRVRTFSaveArea Area, TObject* Obj, int Index1, int Index2,
+                                    bool InStyleSheet, std::string& RTFCode) {
+  if (TCustomRVData* root = Document().ForwardRoot()) {
     root->SaveRTFExtra(Area, Obj, Index1, Index2, InStyleSheet, RTFCode);
     return;
   }
-  if (OnSaveRTFExtra) OnSaveRTFExtra(*this, Area, Obj, Index1, Index2, InStyleSheet, RTFCode);
+  if (OnSaveRTFExtra) OnSaveRTFExtra(Document(), Area, Obj, Index1, Index2, InStyleSheet, RTFCode);
 }
 
-bool TCustomRVData::SaveRTFToStream(TStream& Stream, bool SelectionOnly, int Level, TColor Color,
-                                    TRVColorList* ColorList, TRVIntegerList* StyleToFont,
-                                    TRVIntegerList* ListOverrideCounts, TRVIntegerList* ListOverrideOffsets,
-                                    TRVRTFFontTable* FontTable, double tpp) {
+bool TRVRTFExportSide::SaveRTFToStream(TStream& Stream, bool SelectionOnly, int Level, TColor Color,
+                                       TRVColorList* ColorList, TRVIntegerList* StyleToFont,
+                                       TRVIntegerList* ListOverrideCounts,
+                                       TRVIntegerList* ListOverrideOffsets, TRVRTFFontTable* FontTable,
+                                       double tpp) {
   int startNo = -1, endNo = -1, startOffs = -1, endOffs = -1;
   TCustomRVItemInfo* startPartial = nullptr;
   TCustomRVItemInfo* endPartial = nullptr;
-  GetSelectionBounds(SelectionOnly, startNo, endNo, startOffs, endOffs, startPartial, endPartial);
+  TCustomRVData& data = Document();
+  data.GetSelectionBounds(SelectionOnly, startNo, endNo, startOffs, endOffs, startPartial, endPartial);
   if (startNo == -1 || startNo > endNo) return true;
-  TRVStyle* style = GetRVStyle();
+  TRVStyle* style = data.GetRVStyle();
   if (style == nullptr) return false;
 
   std::unique_ptr<TRVColorList> ownColors;
@@ -903,7 +927,7 @@ bool TCustomRVData::SaveRTFToStream(TStream& Stream, bool SelectionOnly, int Lev
       if (Color != clWindow) ColorList->AddColorIfAbsent(Color);
     }
     if (!ColorList || !StyleToFont || !ListOverrideCounts || !ListOverrideOffsets || !FontTable) return false;
-    TRVRTFWriter writer(*this, *style, Stream, Level,
+    TRVRTFWriter writer(data, *style, Stream, Level,
                         {*ColorList, *StyleToFont, *ListOverrideCounts, *ListOverrideOffsets, *FontTable},
                         tpp);
     if (Level == 0) writer.WriteHeader();
@@ -915,7 +939,7 @@ bool TCustomRVData::SaveRTFToStream(TStream& Stream, bool SelectionOnly, int Lev
   return true;
 }
 
-bool TCustomRVData::SaveRTF(const std::string& FileName, bool SelectionOnly, TColor Color) {
+bool TRVRTFExportSide::SaveRTF(const std::string& FileName, bool SelectionOnly, TColor Color) {
   try {
     TFileStream stream(FileName, fmCreate);
     return SaveRTFToStream(stream, SelectionOnly, 0, Color, nullptr, nullptr, nullptr, nullptr, nullptr, 0);

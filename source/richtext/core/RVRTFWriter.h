@@ -1,5 +1,5 @@
 // The RTF writer of a document: the text escaping and picture helpers every RTF-writing
-// item shares, and TRVRTFWriter, which TCustomRVData::SaveRTFToStream runs for one document
+// item shares, and TRVRTFWriter, which the document's RTF side (RVRTFExport.h) runs for one document
 // (the main one at level 0, a table cell's above it). Items write themselves through
 // TCustomRVItemInfo::SaveRTF (RVItemRTF.cpp).
 #pragma once

@@ -117,10 +117,14 @@ class TRVPlainTextWriter {
 
 }  // namespace
 
-bool TCustomRVData::SaveTextRangeToStream(const std::string& Path, TStream& Stream, int32_t LineWidth,
-                                          bool SelectionOnly, bool TextOnly, bool Unicode) {
+TCustomRVData& TRVTextExportSide::Document() {
+  return static_cast<TCustomRVData&>(*this);
+}
+
+bool TRVTextExportSide::SaveTextRangeToStream(const std::string& Path, TStream& Stream, int32_t LineWidth,
+                                              bool SelectionOnly, bool TextOnly, bool Unicode) {
   try {
-    TRVPlainTextWriter(*this, Stream, Path, LineWidth, TextOnly, Unicode).WriteRange(SelectionOnly);
+    TRVPlainTextWriter(Document(), Stream, Path, LineWidth, TextOnly, Unicode).WriteRange(SelectionOnly);
     return true;
   } catch (const std::exception&) {
     return false;

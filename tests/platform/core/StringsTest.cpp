@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <utility>
+#include <vector>
+
 #include "platform/core/Exceptions.h"
 #include "platform/core/Lists.h"
 #include "platform/core/Strings.h"
@@ -82,6 +86,29 @@ TEST(ObjectListTest, OwnsItsItemsAndHandsExtractedOnesBack) {
     list.Move(1, 0);
   }
   EXPECT_EQ(alive, 0);
+}
+
+// Owners whose items look back at the list while they are freed (the rich-text engine's
+// lists) rely on this order.
+TEST(ObjectListTest, ClearFreesFromTheFirstItemUpAfterEmptyingTheList) {
+  struct Watcher {
+    Watcher(int id, TObjectList<Watcher>* list, std::vector<std::pair<int, int>>* log)
+        : id_(id), list_(list), log_(log) {}
+    ~Watcher() { log_->emplace_back(id_, list_->Count()); }
+    int id_;
+    TObjectList<Watcher>* list_;
+    std::vector<std::pair<int, int>>* log_;
+  };
+  std::vector<std::pair<int, int>> log;
+  TObjectList<Watcher> list;
+  for (int i = 0; i < 3; ++i) list.Add(std::make_unique<Watcher>(i, &list, &log));
+  list.Add(nullptr);  // an empty slot frees nothing
+  list.Delete(1);
+  EXPECT_EQ(log, (std::vector<std::pair<int, int>>{{1, 3}}));
+  log.clear();
+  list.Clear();
+  EXPECT_EQ(log, (std::vector<std::pair<int, int>>{{0, 0}, {2, 0}}));
+  EXPECT_THROW(list.SetCapacity(-1), EListError);
 }
 
 TEST(ObjectListTest, MoveToABadIndexKeepsTheItemInPlace) {

@@ -94,15 +94,14 @@ class TBoxItemInfo : public TRVNonTextItemInfo {
 
  public:
   explicit TBoxItemInfo(TCustomRVData* RVData) : TRVNonTextItemInfo(RVData) {}
-  bool ReadRVFLine(std::string_view S, TCustomRVData* RVData, int ReadType, int LineNo, int, std::string&,
-                   TRVFReadMode& ReadMode, TRVFReadState&) override {
-    if (LineNo == 0) {
-      if (ReadType == rvfrtBinary) ReadMode = rmBeforeBinary;
+  bool ReadRVFLine(std::string_view S, TRVFLineContext& Context) override {
+    if (Context.LineNo == 0) {
+      if (Context.ReadType == rvfrtBinary) Context.ReadMode = rmBeforeBinary;
       return true;
     }
-    Cell = std::make_unique<TCellData>(RVData);
+    Cell = std::make_unique<TCellData>(Context.RVData);
     TMemoryStream stream;
-    if (ReadType == rvfrtBinary)
+    if (Context.ReadType == rvfrtBinary)
       stream.WriteBuffer(S);
     else if (!RVFHexToStream(S, stream))
       return false;

@@ -7,7 +7,7 @@
 
 #include "richtext/core/HTMLTestSupport.h"
 #include "richtext/core/RVFTestSupport.h"
-#include "richtext/core/RVMainStyle.h"
+#include "exam/RVMainStyle.h"
 #include "richtext/viewer/RVRVData.h"
 #include "richtext/viewer/RVViewer.h"
 

@@ -2,8 +2,8 @@
 // names and settings, and the trimming the exam reader relies on.
 #include <gtest/gtest.h>
 
+#include "exam/RVMainStyle.h"
 #include "platform/graphics/ImageList.h"
-#include "richtext/core/RVMainStyle.h"
 #include "richtext/core/RVStyle.h"
 
 namespace {

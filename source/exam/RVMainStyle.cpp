@@ -1,4 +1,4 @@
-#include "richtext/core/RVMainStyle.h"
+#include "exam/RVMainStyle.h"
 
 #include <string>
 
