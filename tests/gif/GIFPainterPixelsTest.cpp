@@ -59,9 +59,10 @@ TColor PainterBackground(TGIFImage& image) {
   return image.Header().ColorMap().Count() > 0 ? image.Header().BackgroundColor() : TColor{0xFFFFFF};
 }
 
-/// Plays the animation in the caller onto a bitmap of the background colour and keeps what
-/// the bitmap shows after each of the first `limit` frames.
-Frames PaintedFrames(TGIFImage& image, size_t limit) {
+/// Plays the animation (in the caller, or on a thread with doAsynchronous) onto a bitmap of
+/// the background colour and keeps what the bitmap shows after each of the first `limit`
+/// frames.
+Frames PaintedFrames(TGIFImage& image, size_t limit, uint16_t options) {
   const TSize screen{image.Width(), image.Height()};
   TBitmap target;
   target.SetPixelFormat(pf32bit);
@@ -80,7 +81,11 @@ Frames PaintedFrames(TGIFImage& image, size_t limit) {
     if (frames.Rgb.size() >= limit) static_cast<TGIFPainter*>(sender)->Stop();
   };
   TGIFPainter* painter = nullptr;
-  image.StartPainter(&painter, target.Canvas(), Rect(0, 0, screen.cx, screen.cy), doAnimate | doTransparent);
+  if (TGIFPainter* thread = image.StartPainter(&painter, target.Canvas(), Rect(0, 0, screen.cx, screen.cy),
+                                               options | doAnimate | doTransparent)) {
+    thread->Start();
+    EXPECT_TRUE(PumpUntil([&] { return painter == nullptr; }));
+  }
   image.OnFrameEnd = nullptr;
   return frames;
 }
@@ -155,13 +160,13 @@ class GIFPainterPixelsTest : public ApplicationTest {
     if (!HavePillow()) GTEST_SKIP() << "Pillow (python3-pil) is not installed";
   }
   /// Compares the painter with Pillow on one file.
-  void Check(const fs::path& file, size_t limit = 1000) {
+  void Check(const fs::path& file, size_t limit = 1000, uint16_t options = 0) {
     std::ifstream in(file, std::ios::binary);
     const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     Loaded loaded(bytes);
     const std::optional<Frames> pillow = PillowFrames(file, PainterBackground(loaded.image), limit);
     ASSERT_TRUE(pillow.has_value()) << "Pillow could not read " << file;
-    const Frames ours = PaintedFrames(loaded.image, limit);
+    const Frames ours = PaintedFrames(loaded.image, limit, options);
     EXPECT_EQ(Compare(ours, *pillow, DecidedPixels(loaded.image)), "") << file.filename();
   }
   VirtualClockScope scope;
@@ -205,6 +210,7 @@ TEST_F(GIFPainterPixelsTest, EachDisposalMethodMatchesPillowAfterEveryFrame) {
     SCOPED_TRACE(c.name);
     const fs::path file = WriteTemporary(BuildAnimation(6, 4, kPalette, 3, c.frames));
     Check(file);
+    Check(file, 1000, doAsynchronous);
     fs::remove(file);
   }
 }
