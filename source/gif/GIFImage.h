@@ -1,6 +1,8 @@
 // TGIFImage: a GIF file (87a or 89a) as a picture. It reads the file into a header and a
-// list of frames, each with its extensions and its pixels as colour indices, and draws the
-// first frame (transparent, stretched or tiled). Registered by the class name "TGIFImage".
+// list of frames, each with its extensions and its pixels as colour indices, draws the first
+// frame (transparent, stretched or tiled) or, in a window, plays the animation through a
+// painter (GIFPainter.h), and goes through the clipboard. Registered by the class name
+// "TGIFImage".
 #pragma once
 
 #include <cstdint>
@@ -231,7 +233,9 @@ class TGIFImage : public TGraphic {
   virtual void Warning(TObject* sender, int severity, const std::string& message);
 
  protected:
-  /// Draws the first frame; animation is not played here.
+  /// Draws the first frame; an animated image drawn in a window (with doAnimate) starts its
+  /// own painter instead, which paints into the image's buffer while repaints show the
+  /// buffer (a synchronous one with doDirectDraw paints on the canvas itself).
   void Draw(TCanvas& canvas, const TRect& rect) override;
 
  private:
