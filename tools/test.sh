@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs any missing Debian packages, builds with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test.
+# UndefinedBehaviorSanitizer, and runs every test; then runs the tests that use threads under
+# ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
