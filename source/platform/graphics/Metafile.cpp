@@ -192,12 +192,16 @@ void TMetafile::SaveToStream(TStream& stream) {
 }
 
 void TMetafile::Draw(TCanvas& canvas, const TRect& rect) {
-  // Enhanced metafiles are not played back: the target stays as it is.
-  if (impl_->enhanced || impl_->data.empty()) return;
+  if (impl_->data.empty()) return;
   QPainter* painter = TCanvasAccess::Painter(canvas);
   if (painter == nullptr) return;
+  const QRect dest(rect.Left, rect.Top, rect.Width(), rect.Height());
+  if (impl_->enhanced) {
+    PlayEmf(*painter, impl_->data, dest);
+    return;
+  }
   // The window starts as the placeable header's box (its size in metafile units).
   const TWmfFrame frame{impl_->left, impl_->top, MulDiv(impl_->mm_width, impl_->inch, kMM100PerInch),
-                        MulDiv(impl_->mm_height, impl_->inch, kMM100PerInch)};
-  PlayWmf(*painter, impl_->data, frame, QRect(rect.Left, rect.Top, rect.Width(), rect.Height()));
+                        MulDiv(impl_->mm_height, impl_->inch, kMM100PerInch), impl_->inch};
+  PlayWmf(*painter, impl_->data, frame, dest);
 }

@@ -1,6 +1,6 @@
 // TMetafile: a Windows metafile (with or without the placeable header) or an enhanced
-// metafile, kept as its bytes with its size. A Windows metafile draws by playing its records
-// into the rectangle; an enhanced one is not played back and leaves the target unchanged.
+// metafile, kept as its bytes with its size. Either draws by playing its records into the
+// rectangle.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,5 @@
 #include "platform/graphics/MetafilePlayer.h"
 
-#include <QFontMetricsF>
-#include <QImage>
 #include <QPainterPath>
 #include <QPolygonF>
 #include <algorithm>
@@ -9,10 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics/BitmapAccess.h"
-#include "platform/graphics/BitmapCodec.h"
 #include "platform/graphics/CanvasDevice.h"
-#include "platform/graphics/Font.h"
+#include "platform/graphics/MetafileDC.h"
 
 namespace {
 
@@ -20,9 +16,11 @@ namespace {
 constexpr uint16_t kEof = 0x0000;
 constexpr uint16_t kSaveDC = 0x001E;
 constexpr uint16_t kSetBkMode = 0x0102;
+constexpr uint16_t kSetMapMode = 0x0103;
 constexpr uint16_t kSetRop2 = 0x0104;
 constexpr uint16_t kSetPolyFillMode = 0x0106;
 constexpr uint16_t kRestoreDC = 0x0127;
+constexpr uint16_t kSelectClipRegion = 0x012C;
 constexpr uint16_t kSelectObject = 0x012D;
 constexpr uint16_t kSetTextAlign = 0x012E;
 constexpr uint16_t kDibCreatePatternBrush = 0x0142;
@@ -31,7 +29,10 @@ constexpr uint16_t kSetBkColor = 0x0201;
 constexpr uint16_t kSetTextColor = 0x0209;
 constexpr uint16_t kSetWindowOrg = 0x020B;
 constexpr uint16_t kSetWindowExt = 0x020C;
+constexpr uint16_t kSetViewportOrg = 0x020D;
+constexpr uint16_t kSetViewportExt = 0x020E;
 constexpr uint16_t kOffsetWindowOrg = 0x020F;
+constexpr uint16_t kOffsetViewportOrg = 0x0211;
 constexpr uint16_t kLineTo = 0x0213;
 constexpr uint16_t kMoveTo = 0x0214;
 constexpr uint16_t kCreatePenIndirect = 0x02FA;
@@ -39,14 +40,18 @@ constexpr uint16_t kCreateFontIndirect = 0x02FB;
 constexpr uint16_t kCreateBrushIndirect = 0x02FC;
 constexpr uint16_t kPolygon = 0x0324;
 constexpr uint16_t kPolyline = 0x0325;
+constexpr uint16_t kScaleWindowExt = 0x0410;
+constexpr uint16_t kScaleViewportExt = 0x0412;
 constexpr uint16_t kExcludeClipRect = 0x0415;
 constexpr uint16_t kIntersectClipRect = 0x0416;
 constexpr uint16_t kEllipse = 0x0418;
 constexpr uint16_t kRectangle = 0x041B;
-constexpr uint16_t kPatBlt = 0x041D;
+constexpr uint16_t kSetPixel = 0x041F;
 constexpr uint16_t kTextOut = 0x0521;
 constexpr uint16_t kPolyPolygon = 0x0538;
 constexpr uint16_t kRoundRect = 0x061C;
+constexpr uint16_t kPatBlt = 0x061D;
+constexpr uint16_t kEscape = 0x0626;
 constexpr uint16_t kDibBitBlt = 0x0940;
 constexpr uint16_t kExtTextOut = 0x0A32;
 constexpr uint16_t kDibStretchBlt = 0x0B41;
@@ -56,10 +61,10 @@ constexpr uint16_t kCreatePalette = 0x00F7;
 constexpr uint16_t kCreatePatternBrush = 0x01F9;
 constexpr uint16_t kCreateRegion = 0x06FF;
 
-constexpr size_t kMaxSavedStates = 1024;
-constexpr uint16_t kTextAlignUpdateCP = 1;
-constexpr uint16_t kEtoOpaque = 2;
-constexpr uint16_t kEtoClipped = 4;
+// Escape functions that build a path and clip to it (written for printers that know paths).
+constexpr uint16_t kBeginPath = 4096;
+constexpr uint16_t kClipToPath = 4097;
+constexpr uint16_t kEndPath = 4098;
 
 /// The parameters of one record as 16-bit words; reads past the end give 0.
 class Params {
@@ -82,190 +87,189 @@ class Params {
   std::span<const uint8_t> bytes_;
 };
 
-QColor ColorOf(uint32_t colorref) {
-  // Palette-relative colours (high byte set) are drawn with their RGB part.
-  return QColor(colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF);
-}
-
-struct WmfObject {
-  enum class Kind { Free, Pen, Brush, Font, Other };
-  Kind kind = Kind::Free;
-  QPen pen;
-  QBrush brush;
-  QFont font;
-  uint8_t charset = DEFAULT_CHARSET;
-  int escapement = 0;  // tenths of a degree, counter-clockwise
-};
-
-/// What SaveDC keeps besides the painter's own state.
-struct DcState {
-  QPen pen{QColor(Qt::black), 0};
-  QBrush brush{Qt::white};
-  QFont font;
-  uint8_t charset = DEFAULT_CHARSET;
-  int escapement = 0;
-  QColor text_color{Qt::black};
-  QColor bk_color{Qt::white};
-  bool opaque = true;
-  uint16_t text_align = 0;
-  Qt::FillRule fill_rule = Qt::OddEvenFill;
-  QPoint window_org;
-  QSize window_ext;
-  QPointF position;
-  QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
-};
-
-QPainter::CompositionMode ModeOfRop2(uint16_t rop2) {
-  switch (rop2) {
-    case 6:  // R2_NOT
-      return QPainter::RasterOp_NotDestination;
-    case 7:  // R2_XORPEN
-      return QPainter::RasterOp_SourceXorDestination;
-    case 9:  // R2_MASKPEN
-      return QPainter::RasterOp_SourceAndDestination;
-    case 10:  // R2_NOTXORPEN
-      return QPainter::RasterOp_NotSourceXorDestination;
-    case 15:  // R2_MERGEPEN
-      return QPainter::RasterOp_SourceOrDestination;
-    default:
-      return QPainter::CompositionMode_SourceOver;
+/// A region object's rectangles (a scan is a band of rows with pairs of left and right
+/// edges) as one path; nullopt when the record does not hold the scans it counts.
+std::optional<QPainterPath> ReadRegion(const Params& a) {
+  // nextInChain, type, object count (2 words), region size, scan count, max scan, bounds (4).
+  constexpr size_t kScansStart = 11;
+  const size_t scans = a.U(5);
+  QPainterPath path;
+  size_t at = kScansStart;
+  for (size_t i = 0; i < scans; ++i) {
+    if (!a.Has(at + 3)) return std::nullopt;
+    const size_t count = a.U(at);
+    const int top = a.S(at + 1);
+    const int bottom = a.S(at + 2);
+    if (count % 2 != 0 || !a.Has(at + 3 + count + 1)) return std::nullopt;
+    for (size_t k = 0; k < count; k += 2) {
+      const int left = a.S(at + 3 + k);
+      const int right = a.S(at + 4 + k);
+      if (right > left && bottom > top) path.addRect(QRectF(left, top, right - left, bottom - top));
+    }
+    at += 3 + count + 1;
   }
+  return path.simplified();
 }
 
 class Player {
  public:
-  Player(QPainter& p, const TWmfFrame& frame, const QRect& dest, size_t object_count)
-      : p_(p), frame_(frame), dest_(dest), base_(p.transform()), objects_(object_count) {
-    state_.font = DefaultFont();
-    state_.window_org = QPoint(frame.Left, frame.Top);
-    state_.window_ext = QSize(frame.Width, frame.Height);
-  }
+  Player(TMetafileDC& dc, size_t object_count) : dc_(dc), objects_(object_count) {}
 
   void Play(std::span<const uint8_t> records) {
-    p_.setClipRect(dest_, Qt::IntersectClip);
-    ApplyMapping();
     size_t pos = 0;
     while (records.size() - pos >= 6) {
       const uint32_t words = static_cast<uint32_t>(records[pos] | (records[pos + 1] << 8)) |
                              (static_cast<uint32_t>(records[pos + 2] | (records[pos + 3] << 8)) << 16);
       const uint16_t function = static_cast<uint16_t>(records[pos + 4] | (records[pos + 5] << 8));
       if (words < 3 || words > (records.size() - pos) / 2 || function == kEof) break;
+      dc_.BeforeRecord(function == kStretchDib || function == kDibStretchBlt || function == kDibBitBlt);
       Record(function, Params(records.subspan(pos + 6, 2 * static_cast<size_t>(words) - 6)));
       pos += 2 * static_cast<size_t>(words);
     }
-    // Saves the metafile did not restore are undone here.
-    RestoreDC(1);
   }
 
  private:
-  static QFont DefaultFont() {
-    TFont font;
-    font.SetName("Arial");
-    font.SetHeight(-12);
-    return ToQFont(font);
-  }
-
-  /// The metafile's window onto the destination rectangle.
-  void ApplyMapping() {
-    QSize ext = state_.window_ext;
-    if (ext.width() == 0 || ext.height() == 0) ext = dest_.size();
-    if (ext.width() == 0 || ext.height() == 0) return;
-    QTransform t;
-    t.translate(dest_.x(), dest_.y());
-    t.scale(static_cast<double>(dest_.width()) / ext.width(),
-            static_cast<double>(dest_.height()) / ext.height());
-    t.translate(-state_.window_org.x(), -state_.window_org.y());
-    p_.setTransform(t * base_);
+  /// A point given as y, x from word `first` on.
+  static QPointF PointOf(const Params& a, size_t first) { return QPointF(a.S(first + 1), a.S(first)); }
+  static QPoint IntPointOf(const Params& a, size_t first) { return QPoint(a.S(first + 1), a.S(first)); }
+  static QSize SizeOf(const Params& a, size_t first) { return QSize(a.S(first + 1), a.S(first)); }
+  /// An origin moved by `by`, kept within 32 bits however often it is moved.
+  static QPoint Offset(QPoint org, QPoint by) {
+    auto add = [](int a, int b) {
+      return static_cast<int>(std::clamp<int64_t>(int64_t{a} + b, INT32_MIN, INT32_MAX));
+    };
+    return QPoint(add(org.x(), by.x()), add(org.y(), by.y()));
   }
 
   void Record(uint16_t function, const Params& a) {
+    TMetafileDCState& state = dc_.State();
     switch (function) {
+      case kSetMapMode:
+        dc_.SetMapMode(a.U(0));
+        break;
       case kSetWindowOrg:
-        state_.window_org = QPoint(a.S(1), a.S(0));
-        ApplyMapping();
+        dc_.SetWindowOrg(IntPointOf(a, 0));
         break;
       case kOffsetWindowOrg:
-        state_.window_org += QPoint(a.S(1), a.S(0));
-        ApplyMapping();
+        dc_.SetWindowOrg(Offset(state.window_org, IntPointOf(a, 0)));
         break;
       case kSetWindowExt:
-        state_.window_ext = QSize(a.S(1), a.S(0));
-        ApplyMapping();
+        dc_.SetWindowExt(SizeOf(a, 0));
+        break;
+      case kScaleWindowExt:  // y denominator, y numerator, x denominator, x numerator
+        dc_.ScaleWindowExt(a.S(3), a.S(2), a.S(1), a.S(0));
+        break;
+      case kSetViewportOrg:
+        dc_.SetViewportOrg(IntPointOf(a, 0));
+        break;
+      case kOffsetViewportOrg:
+        dc_.SetViewportOrg(Offset(state.viewport_org, IntPointOf(a, 0)));
+        break;
+      case kSetViewportExt:
+        dc_.SetViewportExt(SizeOf(a, 0));
+        break;
+      case kScaleViewportExt:
+        dc_.ScaleViewportExt(a.S(3), a.S(2), a.S(1), a.S(0));
         break;
       case kSetBkColor:
-        state_.bk_color = ColorOf(a.U32(0));
+        state.bk_color = MetafileColor(a.U32(0));
         break;
       case kSetBkMode:
-        state_.opaque = a.U(0) == 2;
+        state.opaque = a.U(0) == 2;
         break;
       case kSetTextColor:
-        state_.text_color = ColorOf(a.U32(0));
+        state.text_color = MetafileColor(a.U32(0));
         break;
       case kSetTextAlign:
-        state_.text_align = a.U(0);
+        state.text_align = a.U(0);
         break;
       case kSetRop2:
-        state_.mode = ModeOfRop2(a.U(0));
+        if (a.U(0) >= 1 && a.U(0) <= 16) state.rop2 = a.U(0);
         break;
       case kSetPolyFillMode:
-        state_.fill_rule = a.U(0) == 2 ? Qt::WindingFill : Qt::OddEvenFill;
+        state.fill_rule = a.U(0) == 2 ? Qt::WindingFill : Qt::OddEvenFill;
         break;
       case kSaveDC:
-        if (saved_.size() < kMaxSavedStates) {
-          saved_.push_back(state_);
-          p_.save();
-        }
+        dc_.SaveDC();
         break;
       case kRestoreDC:
-        RestoreDC(a.S(0));
+        dc_.RestoreDC(a.S(0));
         break;
-      case kCreatePenIndirect:
-        AddObject(MakePen(a));
+      case kCreatePenIndirect: {
+        TMetafileObject pen;
+        pen.kind = TMetafileObject::Kind::Pen;
+        pen.pen = MetafilePen(a.U(0), a.S(1), MetafileColor(a.U32(3)));
+        AddObject(pen);
         break;
-      case kCreateBrushIndirect:
-        AddObject(MakeBrush(a));
+      }
+      case kCreateBrushIndirect: {
+        TMetafileObject brush;
+        brush.kind = TMetafileObject::Kind::Brush;
+        brush.brush = MetafileBrush(a.U(0), MetafileColor(a.U32(1)), a.U(3));
+        AddObject(brush);
         break;
+      }
       case kCreateFontIndirect:
         AddObject(MakeFont(a));
         break;
       case kDibCreatePatternBrush:
         AddObject(MakePatternBrush(a));
         break;
+      case kCreateRegion:
+        AddObject(MakeRegion(a));
+        break;
       case kCreatePalette:
-      case kCreatePatternBrush:
-      case kCreateRegion: {
-        WmfObject other;
-        other.kind = WmfObject::Kind::Other;
+      case kCreatePatternBrush: {
+        TMetafileObject other;
+        other.kind = TMetafileObject::Kind::Other;
         AddObject(other);
         break;
       }
       case kSelectObject:
         SelectObject(a.U(0));
         break;
+      case kSelectClipRegion:
+        SelectClipRegion(a.U(0));
+        break;
       case kDeleteObject:
-        if (a.U(0) < objects_.size()) objects_[a.U(0)] = WmfObject{};
+        if (a.U(0) < objects_.size()) objects_[a.U(0)] = TMetafileObject{};
         break;
       case kIntersectClipRect:
-        p_.setClipRect(RectOf(a, 0), Qt::IntersectClip);
+        dc_.IntersectClipRect(RectOf(a, 0));
         break;
       case kExcludeClipRect:
-        ExcludeClip(RectOf(a, 0));
+        dc_.ExcludeClipRect(RectOf(a, 0));
+        break;
+      case kEscape:
+        Escape(a);
         break;
       case kMoveTo:
-        state_.position = QPointF(a.S(1), a.S(0));
+        dc_.MoveTo(PointOf(a, 0));
         break;
       case kLineTo:
-        LineTo(QPointF(a.S(1), a.S(0)));
+        dc_.LineTo(PointOf(a, 0));
         break;
-      case kRectangle:
-        Figure([&] { p_.drawRect(RectOf(a, 0)); });
+      case kSetPixel:
+        dc_.SetPixel(PointOf(a, 2), MetafileColor(a.U32(0)));
         break;
-      case kRoundRect:
-        Figure([&] { p_.drawRoundedRect(RectOf(a, 2), a.S(1) / 2.0, a.S(0) / 2.0); });
+      case kRectangle: {
+        QPainterPath path;
+        path.addRect(RectOf(a, 0));
+        dc_.Figure(path);
         break;
-      case kEllipse:
-        Figure([&] { p_.drawEllipse(RectOf(a, 0)); });
+      }
+      case kRoundRect: {
+        QPainterPath path;
+        path.addRoundedRect(RectOf(a, 2), a.S(1) / 2.0, a.S(0) / 2.0);
+        dc_.Figure(path);
         break;
+      }
+      case kEllipse: {
+        QPainterPath path;
+        path.addEllipse(RectOf(a, 0));
+        dc_.Figure(path);
+        break;
+      }
       case kPolygon:
       case kPolyline:
         Poly(function == kPolygon, a);
@@ -277,35 +281,35 @@ class Player {
         const size_t count = a.U(0);
         const size_t text_words = (count + 1) / 2;
         if (!a.Has(1 + text_words + 2)) break;
-        const std::span<const uint8_t> text = a.From(1).first(count);
-        Text(QPointF(a.S(2 + text_words), a.S(1 + text_words)), text, 0, nullptr, {});
+        Text(PointOf(a, 1 + text_words), a.From(1).first(count), 0, nullptr, {});
         break;
       }
       case kExtTextOut:
         ExtTextOut(a);
         break;
       case kPatBlt:
-        PatBlt(a.U32(0), QRectF(a.S(5), a.S(4), a.S(3), a.S(2)));
+        dc_.PatBlt(a.U32(0), QRectF(a.S(5), a.S(4), a.S(3), a.S(2)));
         break;
       case kDibBitBlt:
         if (a.Words() <= 9) {
-          PatBlt(a.U32(0), QRectF(a.S(8), a.S(7), a.S(6), a.S(5)));
+          dc_.PatBlt(a.U32(0), QRectF(a.S(8), a.S(7), a.S(6), a.S(5)));
         } else {
           const QRect src(a.S(3), a.S(2), a.S(5), a.S(4));
-          Blit(a.U32(0), a.From(8), src, QRectF(a.S(7), a.S(6), a.S(5), a.S(4)));
+          dc_.Blit(a.U32(0), MetafileDibPart(a.From(8), std::nullopt, src),
+                   QRectF(a.S(7), a.S(6), a.S(5), a.S(4)));
         }
         break;
       case kDibStretchBlt:
         if (a.Words() <= 11) {
-          PatBlt(a.U32(0), QRectF(a.S(10), a.S(9), a.S(8), a.S(7)));
+          dc_.PatBlt(a.U32(0), QRectF(a.S(10), a.S(9), a.S(8), a.S(7)));
         } else {
-          Blit(a.U32(0), a.From(10), QRect(a.S(5), a.S(4), a.S(3), a.S(2)),
-               QRectF(a.S(9), a.S(8), a.S(7), a.S(6)));
+          dc_.Blit(a.U32(0), MetafileDibPart(a.From(10), std::nullopt, QRect(a.S(5), a.S(4), a.S(3), a.S(2))),
+                   QRectF(a.S(9), a.S(8), a.S(7), a.S(6)));
         }
         break;
       case kStretchDib:
-        Blit(a.U32(0), a.From(11), QRect(a.S(6), a.S(5), a.S(4), a.S(3)),
-             QRectF(a.S(10), a.S(9), a.S(8), a.S(7)));
+        dc_.Blit(a.U32(0), MetafileDibPart(a.From(11), std::nullopt, QRect(a.S(6), a.S(5), a.S(4), a.S(3))),
+                 QRectF(a.S(10), a.S(9), a.S(8), a.S(7)));
         break;
       default:
         break;  // records that do not draw, or kinds we do not play
@@ -319,182 +323,83 @@ class Player {
     return QRectF(top_left, bottom_right).normalized();
   }
 
-  void RestoreDC(int16_t level) {
-    // Negative levels count back from the last save; positive ones name a save.
-    size_t keep;
-    if (level < 0) {
-      const size_t back = static_cast<size_t>(-level);
-      if (back > saved_.size()) return;
-      keep = saved_.size() - back;
-    } else {
-      if (level == 0 || static_cast<size_t>(level) > saved_.size()) return;
-      keep = static_cast<size_t>(level) - 1;
-    }
-    while (saved_.size() > keep) {
-      state_ = saved_.back();
-      saved_.pop_back();
-      p_.restore();
-    }
-  }
-
-  void AddObject(const WmfObject& object) {
-    for (WmfObject& slot : objects_)
-      if (slot.kind == WmfObject::Kind::Free) {
+  void AddObject(const TMetafileObject& object) {
+    for (TMetafileObject& slot : objects_)
+      if (slot.kind == TMetafileObject::Kind::Free) {
         slot = object;
         return;
       }
   }
 
-  static WmfObject MakePen(const Params& a) {
-    WmfObject o;
-    o.kind = WmfObject::Kind::Pen;
-    const uint16_t style = a.U(0) & 0x0F;
-    const int width = std::abs(a.S(1));
-    o.pen = QPen(ColorOf(a.U32(3)), width);
-    o.pen.setCosmetic(width <= 1);
-    o.pen.setCapStyle(width <= 1 ? Qt::FlatCap : Qt::RoundCap);
-    o.pen.setJoinStyle(width <= 1 ? Qt::MiterJoin : Qt::RoundJoin);
-    switch (style) {
-      case 1:
-        o.pen.setStyle(Qt::DashLine);
-        break;
-      case 2:
-        o.pen.setStyle(Qt::DotLine);
-        break;
-      case 3:
-        o.pen.setStyle(Qt::DashDotLine);
-        break;
-      case 4:
-        o.pen.setStyle(Qt::DashDotDotLine);
-        break;
-      case 5:
-        o.pen.setStyle(Qt::NoPen);
-        break;
-      default:
-        break;
-    }
+  /// Style and colour usage, then a packed DIB whose pixels tile the filled area.
+  static TMetafileObject MakePatternBrush(const Params& a) {
+    TMetafileObject o;
+    o.kind = TMetafileObject::Kind::Brush;
+    const QImage image = MetafileDibPart(a.From(2), std::nullopt, QRect(0, 0, 0x7FFF, 0x7FFF));
+    // A pattern that cannot be read paints black.
+    o.brush = image.isNull() ? QBrush(Qt::black) : QBrush(image.convertToFormat(QImage::Format_RGB32));
     return o;
   }
 
-  static WmfObject MakeBrush(const Params& a) {
-    WmfObject o;
-    o.kind = WmfObject::Kind::Brush;
-    const QColor color = ColorOf(a.U32(1));
-    switch (a.U(0)) {
-      case 1:  // BS_NULL
-        o.brush = QBrush(Qt::NoBrush);
-        break;
-      case 2: {  // BS_HATCHED
-        static constexpr Qt::BrushStyle kHatches[] = {Qt::HorPattern,   Qt::VerPattern,
-                                                      Qt::FDiagPattern, Qt::BDiagPattern,
-                                                      Qt::CrossPattern, Qt::DiagCrossPattern};
-        const uint16_t hatch = a.U(3);
-        o.brush = QBrush(color, hatch < 6 ? kHatches[hatch] : Qt::SolidPattern);
-        break;
-      }
-      default:
-        o.brush = QBrush(color);
-        break;
-    }
+  static TMetafileObject MakeRegion(const Params& a) {
+    TMetafileObject o;
+    o.kind = TMetafileObject::Kind::Region;
+    // A region whose scans do not fit its record clips nothing away.
+    if (auto region = ReadRegion(a)) o.region = *region;
     return o;
   }
 
-  static WmfObject MakePatternBrush(const Params& a) {
-    WmfObject o;
-    o.kind = WmfObject::Kind::Brush;
-    o.brush = QBrush(Qt::black);
-    try {
-      const QImage image = DibToQImage(DecodePackedDib(a.From(2)), false);
-      if (!image.isNull()) o.brush = QBrush(image);
-    } catch (const Exception&) {
-      // A pattern that cannot be read paints black.
-    }
-    return o;
-  }
-
-  static WmfObject MakeFont(const Params& a) {
-    WmfObject o;
-    o.kind = WmfObject::Kind::Font;
-    TFont font;
-    std::string face;
+  static TMetafileObject MakeFont(const Params& a) {
+    TMetafileLogFont f;
     for (size_t i = 18; i < 18 + 32; ++i) {
       const uint8_t c = a.Byte(i);
       if (c == 0) break;
-      face.push_back(static_cast<char>(c));
+      f.face.push_back(static_cast<char>(c));
     }
-    if (!face.empty()) font.SetName(face);
-    font.SetHeight(a.S(0) == 0 ? -12 : a.S(0));
-    font.SetWidth(std::abs(a.S(1)));
-    TFontStyles style;
-    if (a.S(4) >= 600) style.Include(fsBold);
-    if (a.Byte(10) != 0) style.Include(fsItalic);
-    if (a.Byte(11) != 0) style.Include(fsUnderline);
-    if (a.Byte(12) != 0) style.Include(fsStrikeOut);
-    font.SetStyle(style);
-    font.SetCharset(a.Byte(13));
-    o.font = ToQFont(font);
-    o.charset = a.Byte(13);
-    o.escapement = a.S(2);
-    return o;
+    f.height = a.S(0);
+    f.width = a.S(1);
+    f.escapement = a.S(2);
+    f.weight = a.S(4);
+    f.italic = a.Byte(10) != 0;
+    f.underline = a.Byte(11) != 0;
+    f.strike_out = a.Byte(12) != 0;
+    f.charset = a.Byte(13);
+    return MetafileFont(f);
   }
 
   void SelectObject(uint16_t index) {
     if (index >= objects_.size()) return;
-    const WmfObject& o = objects_[index];
-    switch (o.kind) {
-      case WmfObject::Kind::Pen:
-        state_.pen = o.pen;
+    if (objects_[index].kind == TMetafileObject::Kind::Region)
+      SelectClipRegion(index);
+    else
+      dc_.Select(objects_[index]);
+  }
+
+  /// A region replaces the clipping within the picture; an empty region, or an object that
+  /// is no region, takes the clipping back to the whole picture.
+  void SelectClipRegion(uint16_t index) {
+    if (index < objects_.size() && objects_[index].kind == TMetafileObject::Kind::Region &&
+        !objects_[index].region.isEmpty()) {
+      dc_.CombineClip(objects_[index].region, TClipCombine::Copy);
+    } else {
+      dc_.ResetClip();
+    }
+  }
+
+  void Escape(const Params& a) {
+    switch (a.U(0)) {
+      case kBeginPath:
+        dc_.BeginPath();
         break;
-      case WmfObject::Kind::Brush:
-        state_.brush = o.brush;
+      case kEndPath:
+        dc_.EndPath();
         break;
-      case WmfObject::Kind::Font:
-        state_.font = o.font;
-        state_.charset = o.charset;
-        state_.escapement = o.escapement;
+      case kClipToPath:
+        if (a.U(2) <= 3) dc_.ClipToPath(static_cast<TPathClip>(a.U(2)));
         break;
       default:
         break;
     }
-  }
-
-  void ExcludeClip(const QRectF& r) {
-    QPainterPath area;
-    if (p_.hasClipping()) {
-      area = p_.clipPath();
-    } else {
-      area.addRect(p_.transform().inverted().mapRect(QRectF(dest_)));
-    }
-    QPainterPath hole;
-    hole.addRect(r);
-    p_.setClipPath(area.subtracted(hole));
-  }
-
-  /// Draws a figure with the current pen, brush and raster mode.
-  template <typename F>
-  void Figure(F draw) {
-    p_.setCompositionMode(state_.mode);
-    p_.setPen(state_.pen);
-    p_.setBrush(state_.brush);
-    if (state_.opaque && state_.brush.style() > Qt::SolidPattern &&
-        state_.brush.style() < Qt::LinearGradientPattern) {
-      // Hatches on an opaque background: the gaps take the background colour first.
-      const QBrush hatch = state_.brush;
-      p_.setBrush(state_.bk_color);
-      const QPen pen = state_.pen;
-      p_.setPen(Qt::NoPen);
-      draw();
-      p_.setBrush(hatch);
-      p_.setPen(pen);
-    }
-    draw();
-  }
-
-  void LineTo(QPointF to) {
-    p_.setCompositionMode(state_.mode);
-    p_.setPen(state_.pen);
-    p_.drawLine(state_.position, to);
-    state_.position = to;
   }
 
   void Poly(bool closed, const Params& a) {
@@ -502,10 +407,12 @@ class Player {
     if (count < 2 || !a.Has(1 + 2 * count)) return;
     QPolygonF poly;
     for (size_t i = 0; i < count; ++i) poly << QPointF(a.S(1 + 2 * i), a.S(2 + 2 * i));
-    if (closed)
-      Figure([&] { p_.drawPolygon(poly, state_.fill_rule); });
-    else
-      Figure([&] { p_.drawPolyline(poly); });
+    QPainterPath path;
+    path.setFillRule(dc_.State().fill_rule);
+    if (closed) poly << poly.first();
+    path.addPolygon(poly);
+    if (closed) path.closeSubpath();
+    dc_.Figure(path, closed);
   }
 
   void PolyPolygon(const Params& a) {
@@ -515,7 +422,7 @@ class Player {
     for (size_t i = 0; i < polys; ++i) total += a.U(1 + i);
     if (!a.Has(1 + polys + 2 * total)) return;
     QPainterPath path;
-    path.setFillRule(state_.fill_rule);
+    path.setFillRule(dc_.State().fill_rule);
     size_t at = 1 + polys;
     for (size_t i = 0; i < polys; ++i) {
       QPolygonF poly;
@@ -523,14 +430,14 @@ class Player {
       if (!poly.isEmpty()) {
         poly << poly.first();
         path.addPolygon(poly);
+        path.closeSubpath();
       }
     }
-    Figure([&] { p_.drawPath(path); });
+    dc_.Figure(path);
   }
 
   void ExtTextOut(const Params& a) {
     if (!a.Has(4)) return;
-    const QPointF at(a.S(1), a.S(0));
     const size_t count = a.U(2);
     const uint16_t options = a.U(3);
     size_t word = 4;
@@ -542,154 +449,52 @@ class Player {
     }
     const size_t text_words = (count + 1) / 2;
     if (!a.Has(word + text_words)) return;
-    const std::span<const uint8_t> text = a.From(word).first(count);
     std::vector<double> dx;
     if (a.Has(word + text_words + count))
       for (size_t i = 0; i < count; ++i) dx.push_back(a.S(word + text_words + i));
-    Text(at, text, options, rect ? &*rect : nullptr, dx);
+    Text(PointOf(a, 0), a.From(word).first(count), options, rect ? &*rect : nullptr, dx);
   }
 
   void Text(QPointF at, std::span<const uint8_t> bytes, uint16_t options, const QRectF* rect,
             const std::vector<double>& dx) {
     const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    const QString text = DecodeCharsetText(raw, state_.charset);
-    p_.save();
-    p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    if (rect != nullptr && (options & kEtoOpaque) != 0) p_.fillRect(*rect, state_.bk_color);
-    if (rect != nullptr && (options & kEtoClipped) != 0) p_.setClipRect(*rect, Qt::IntersectClip);
-    const bool update_cp = (state_.text_align & kTextAlignUpdateCP) != 0;
-    if (update_cp) at = state_.position;
-    const QFontMetricsF fm(state_.font);
-    double width = 0;
-    if (dx.empty()) {
-      width = fm.horizontalAdvance(text);
-    } else {
-      for (double d : dx) width += d;
-    }
-    // Rotated text turns about its reference point.
-    p_.translate(at);
-    if (state_.escapement != 0) p_.rotate(-state_.escapement / 10.0);
-    double left = 0;
-    const uint16_t horizontal = state_.text_align & 6;
-    if (horizontal == 6)
-      left = -width / 2;
-    else if (horizontal == 2)
-      left = -width;
-    double baseline = fm.ascent();
-    const uint16_t vertical = state_.text_align & 24;
-    if (vertical == 24)
-      baseline = 0;
-    else if (vertical == 8)
-      baseline = -fm.descent();
-    if (state_.opaque && width > 0)
-      p_.fillRect(QRectF(left, baseline - fm.ascent(), width, fm.ascent() + fm.descent()), state_.bk_color);
-    p_.setFont(state_.font);
-    p_.setPen(state_.text_color);
-    if (dx.empty() || dx.size() != static_cast<size_t>(text.size())) {
-      p_.drawText(QPointF(left, baseline), text);
-    } else {
-      double x = left;
-      for (qsizetype i = 0; i < text.size(); ++i) {
-        p_.drawText(QPointF(x, baseline), QString(text[i]));
-        x += dx[static_cast<size_t>(i)];
-      }
-    }
-    p_.restore();
-    if (update_cp) state_.position = at + QPointF(horizontal == 0 ? width : 0, 0);
+    dc_.Text(at, DecodeCharsetText(raw, dc_.State().charset), options, rect, dx);
   }
 
-  void PatBlt(uint32_t rop, const QRectF& r) {
-    const QRectF area = r.normalized();
-    p_.save();
-    switch (rop) {
-      case 0x00000042:  // BLACKNESS
-        p_.fillRect(area, Qt::black);
-        break;
-      case 0x00FF0062:  // WHITENESS
-        p_.fillRect(area, Qt::white);
-        break;
-      case 0x00550009:  // DSTINVERT
-        p_.setCompositionMode(QPainter::RasterOp_NotDestination);
-        p_.fillRect(area, Qt::white);
-        break;
-      case 0x005A0049:  // PATINVERT
-        p_.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        p_.fillRect(area, state_.brush);
-        break;
-      case 0x00AA0029:  // the destination unchanged
-        break;
-      default:  // PATCOPY and anything else paint with the brush
-        if (state_.brush.style() != Qt::NoBrush) p_.fillRect(area, state_.brush);
-        break;
-    }
-    p_.restore();
-  }
-
-  void Blit(uint32_t rop, std::span<const uint8_t> dib, QRect src, QRectF dest) {
-    QImage image;
-    try {
-      const TDibImage decoded = DecodePackedDib(dib);
-      image = DibToQImage(decoded, false);
-      // Source rows count from the bottom of a bottom-up DIB.
-      const uint32_t header = dib.size() >= 4 ? static_cast<uint32_t>(dib[0] | (dib[1] << 8)) : 0;
-      const bool bottom_up =
-          header == 12 ||
-          (dib.size() >= 12 && static_cast<int32_t>(static_cast<uint32_t>(dib[8]) | (dib[9] << 8) |
-                                                    (dib[10] << 16) | (dib[11] << 24)) > 0);
-      if (bottom_up) src.moveTop(image.height() - src.top() - src.height());
-    } catch (const Exception&) {
-      return;  // a bitmap that cannot be read is left out
-    }
-    if (image.isNull()) return;
-    src = src.normalized().intersected(image.rect());
-    if (src.isEmpty()) return;
-    const bool mirror_x = dest.width() < 0;
-    const bool mirror_y = dest.height() < 0;
-    QImage part = image.copy(src);
-    if (mirror_x || mirror_y) part = part.mirrored(mirror_x, mirror_y);
-    QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
-    switch (rop) {
-      case 0x00CC0020:  // SRCCOPY
-        break;
-      case 0x008800C6:  // SRCAND
-        mode = QPainter::RasterOp_SourceAndDestination;
-        break;
-      case 0x00EE0086:  // SRCPAINT
-        mode = QPainter::RasterOp_SourceOrDestination;
-        break;
-      case 0x00660046:  // SRCINVERT
-        mode = QPainter::RasterOp_SourceXorDestination;
-        break;
-      case 0x00330008:  // NOTSRCCOPY
-        mode = QPainter::RasterOp_NotSource;
-        break;
-      case 0x00440328:  // SRCERASE
-        mode = QPainter::RasterOp_SourceAndNotDestination;
-        break;
-      case 0x00BB0226:  // MERGEPAINT
-        mode = QPainter::RasterOp_NotSourceOrDestination;
-        break;
-      case 0x001100A6:  // NOTSRCERASE
-        mode = QPainter::RasterOp_NotSourceAndNotDestination;
-        break;
-      default:
-        PatBlt(rop, dest);
-        return;
-    }
-    p_.save();
-    p_.setCompositionMode(mode);
-    p_.drawImage(dest.normalized(), part);
-    p_.restore();
-  }
-
-  QPainter& p_;
-  TWmfFrame frame_;
-  QRect dest_;
-  QTransform base_;
-  std::vector<WmfObject> objects_;
-  DcState state_;
-  std::vector<DcState> saved_;
+  TMetafileDC& dc_;
+  std::vector<TMetafileObject> objects_;
 };
+
+/// The enhanced metafile that some writers carry in comment escapes beside the records
+/// (pieces in order, each saying how much follows), when every piece is there.
+std::optional<std::vector<uint8_t>> EmbeddedEmf(std::span<const uint8_t> records) {
+  constexpr uint16_t kCommentEscape = 0x000F;
+  constexpr uint32_t kEmbeddedEmfId = 0x43464D57;  // "WMFC"
+  constexpr size_t kPieceHeader = 34;
+  std::vector<uint8_t> emf;
+  uint32_t total = 0;
+  size_t pos = 0;
+  while (records.size() - pos >= 6) {
+    const Params head(records.subspan(pos, 6));
+    const uint32_t words = head.U32(0);
+    if (words < 3 || words > (records.size() - pos) / 2 || head.U(2) == kEof) break;
+    const Params a(records.subspan(pos + 6, 2 * static_cast<size_t>(words) - 6));
+    pos += 2 * static_cast<size_t>(words);
+    if (head.U(2) != kEscape || a.U(0) != kCommentEscape) continue;
+    const std::span<const uint8_t> data = a.From(2).first(std::min<size_t>(a.U(1), a.From(2).size()));
+    const Params piece(data);
+    if (data.size() < kPieceHeader || piece.U32(0) != kEmbeddedEmfId || piece.U32(2) != 1) continue;
+    const uint32_t size = piece.U32(11);
+    const uint32_t remaining = piece.U32(13);
+    if (emf.empty()) total = piece.U32(15);
+    if (size > data.size() - kPieceHeader || piece.U32(15) != total || emf.size() + size > total ||
+        remaining != total - emf.size() - size)
+      return std::nullopt;
+    emf.insert(emf.end(), data.begin() + kPieceHeader, data.begin() + kPieceHeader + size);
+  }
+  if (emf.empty() || emf.size() != total) return std::nullopt;
+  return emf;
+}
 
 }  // namespace
 
@@ -697,10 +502,37 @@ void PlayWmf(QPainter& painter, std::span<const uint8_t> wmf, const TWmfFrame& f
   if (wmf.size() < 18 || dest.isEmpty()) return;
   const size_t header_bytes = 2 * static_cast<size_t>(wmf[2] | (wmf[3] << 8));
   if (header_bytes < 18 || header_bytes > wmf.size()) return;
+  // Where the writer embedded an enhanced copy, that copy is the finer drawing.
+  if (const auto emf = EmbeddedEmf(wmf.subspan(header_bytes))) {
+    PlayEmf(painter, *emf, dest);
+    return;
+  }
   const size_t object_count = static_cast<size_t>(wmf[10] | (wmf[11] << 8));
+  // The metafile's device space is its frame; without one, the destination's pixels.
+  QSize size(frame.Width, frame.Height);
+  QPoint origin(frame.Left, frame.Top);
+  if (size.width() == 0 || size.height() == 0) {
+    size = dest.size();
+    origin = QPoint();
+  }
+  QTransform device_to_dest;
+  device_to_dest.translate(dest.x(), dest.y());
+  device_to_dest.scale(static_cast<double>(dest.width()) / size.width(),
+                       static_cast<double>(dest.height()) / size.height());
+  device_to_dest.translate(-origin.x(), -origin.y());
+  const double inch = frame.UnitsPerInch > 0 ? frame.UnitsPerInch : 96;
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
-  Player(painter, frame, dest, object_count).Play(wmf.subspan(header_bytes));
+  {
+    TMetafileDC dc(painter, dest, device_to_dest, QSizeF(inch, inch));
+    // The window starts as the frame, mapped onto the whole destination.
+    TMetafileDCState& state = dc.State();
+    state.map_mode = TMapMode::Anisotropic;
+    state.window_org = state.viewport_org = origin;
+    state.window_ext = state.viewport_ext = size;
+    dc.ApplyMapping();
+    Player(dc, object_count).Play(wmf.subspan(header_bytes));
+  }
   painter.restore();
 }

@@ -171,7 +171,7 @@ class TCustomRVFormattedData : public TCustomRVData {
   /// Pixels per inch of the screen and of the canvas.
   virtual void GetScreenAndDeviceInfo(TCanvas* Canvas, TRVFormatScale& Scale);
   /// Drawn at the end of painting.
-  virtual void PaintOverlay(TCanvas& Canvas) { (void)Canvas; }
+  virtual void PaintOverlay(TCanvas& /*Canvas*/) {}
   virtual void GetOrigin(int32_t& X, int32_t& Y) {
     X = 0;
     Y = 0;
@@ -204,10 +204,7 @@ class TCustomRVFormattedData : public TCustomRVData {
   /// and area size; the canvas's origin is at Rect's top-left corner.
   virtual void DrawBackground(TCanvas& Canvas, const TRect& Rect);
   /// Paints the visible drawn pieces over the background (the painting unit plugs in here).
-  virtual void Paint(TCanvas& Canvas, const TRect& ClipRect) {
-    (void)Canvas;
-    (void)ClipRect;
-  }
+  virtual void Paint(TCanvas& /*Canvas*/, const TRect& /*ClipRect*/) {}
 
   // Events of the host. The owner answers the abstract ones; the rest ask the root.
   virtual bool HasRVMouseUp() const = 0;
@@ -228,21 +225,13 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual void DoRVDblClick(const std::string& ClickedWord, int StyleNo);
   virtual void DoSelect();
   virtual TCPEventKind GetCPEventKind() const;
-  virtual void AfterFormatParas(int FirstItemNo, int LastItemNo, bool Flag) {
-    (void)FirstItemNo;
-    (void)LastItemNo;
-    (void)Flag;
-  }
+  virtual void AfterFormatParas(int /*FirstItemNo*/, int /*LastItemNo*/, bool /*Flag*/) {}
   virtual int GetFirstVisibleItem() const;
   virtual int GetLastVisibleItem() const;
   // Mouse input in client coordinates; selection and hyperlink handling plug in here.
-  virtual void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
-    (void)Button, (void)Shift, (void)X, (void)Y;
-  }
-  virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y) { (void)Shift, (void)X, (void)Y; }
-  virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
-    (void)Button, (void)Shift, (void)X, (void)Y;
-  }
+  virtual void MouseDown(TMouseButton /*Button*/, TShiftState /*Shift*/, int32_t /*X*/, int32_t /*Y*/) {}
+  virtual void MouseMove(TShiftState /*Shift*/, int32_t /*X*/, int32_t /*Y*/) {}
+  virtual void MouseUp(TMouseButton /*Button*/, TShiftState /*Shift*/, int32_t /*X*/, int32_t /*Y*/) {}
   virtual void DblClick() {}
   /// The mouse left the control: hover ends.
   virtual void MouseLeave() { ResetHover(); }
@@ -252,11 +241,8 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual void DestroyInplaceEditor() {}
   virtual TWinControl* GetInplaceEditor() { return nullptr; }
   virtual TWinControl* GetOwnInplaceEditor() { return nullptr; }
-  virtual void AssignFocusedSubData(TCustomRVFormattedData* RVData, TCustomRVItemInfo* Item) {
-    (void)RVData;
-    (void)Item;
-  }
-  virtual void ReplaceFocusedSubData(TCustomRVFormattedData* RVData) { (void)RVData; }
+  virtual void AssignFocusedSubData(TCustomRVFormattedData* /*RVData*/, TCustomRVItemInfo* /*Item*/) {}
+  virtual void ReplaceFocusedSubData(TCustomRVFormattedData* /*RVData*/) {}
   virtual void UnassignFocusedSubData(TCustomRVFormattedData* RVData);
   virtual TCustomRVItemInfo* GetFocusedSubItem() { return nullptr; }
   virtual void NotifyCoordsChanged() {}

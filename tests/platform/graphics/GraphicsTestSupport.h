@@ -12,6 +12,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/core/Streams.h"
@@ -188,6 +189,58 @@ inline std::optional<std::vector<uint32_t>> PillowPixels(const Bytes& file, int3
 inline bool HaveDjpeg() {
   static const bool have = RunCommand("command -v djpeg >/dev/null 2>&1 && echo yes").has_value();
   return have;
+}
+
+/// A placeable metafile header on a box of `right` x `bottom` units, `inch` a inch, then the
+/// metafile header and the end-of-file record.
+inline Bytes PlaceableWmf(int16_t right, int16_t bottom, uint16_t inch) {
+  Bytes f;
+  Put32(f, 0x9AC6CDD7);
+  Put16(f, 0);
+  Put16(f, 0);
+  Put16(f, 0);
+  Put16(f, static_cast<uint16_t>(right));
+  Put16(f, static_cast<uint16_t>(bottom));
+  Put16(f, inch);
+  Put32(f, 0);
+  uint16_t sum = 0;
+  for (size_t i = 0; i < 20; i += 2) sum ^= static_cast<uint16_t>(f[i] | (f[i + 1] << 8));
+  Put16(f, sum);
+  // Header record (type 1, 9 words, version 0x300), then the end-of-file record.
+  Put16(f, 1);
+  Put16(f, 9);
+  Put16(f, 0x300);
+  Put32(f, 12);
+  Put16(f, 0);
+  Put32(f, 3);
+  Put16(f, 0);
+  Put32(f, 3);
+  Put16(f, 0);
+  return f;
+}
+
+/// A placeable metafile of the given records (function and 16-bit parameters each) on a
+/// box of `size` x `size` units, 1440 a inch.
+inline Bytes WmfOf(const std::vector<std::pair<uint16_t, std::vector<uint16_t>>>& records, int16_t size,
+                   uint16_t objects) {
+  Bytes f = PlaceableWmf(size, size, 1440);
+  f.resize(22 + 18);  // the two headers, without the end-of-file record
+  f[22 + 10] = static_cast<uint8_t>(objects);
+  for (const auto& [function, params] : records) {
+    Put32(f, static_cast<uint32_t>(3 + params.size()));
+    Put16(f, function);
+    for (uint16_t w : params) Put16(f, w);
+  }
+  Put32(f, 3);
+  Put16(f, 0);
+  return f;
+}
+
+inline std::vector<uint16_t> WordsOf(const Bytes& bytes) {
+  std::vector<uint16_t> words;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+    words.push_back(static_cast<uint16_t>(bytes[i] | (bytes[i + 1] << 8)));
+  return words;
 }
 
 /// A bitmap of the given size filled by `color(x, y)` (a TColor).

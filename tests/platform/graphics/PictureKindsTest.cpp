@@ -55,32 +55,6 @@ Bytes IconFile(uint16_t type, const std::vector<std::pair<Bytes, std::array<uint
   return f;
 }
 
-Bytes PlaceableWmf(int16_t right, int16_t bottom, uint16_t inch) {
-  Bytes f;
-  Put32(f, 0x9AC6CDD7);
-  Put16(f, 0);
-  Put16(f, 0);
-  Put16(f, 0);
-  Put16(f, static_cast<uint16_t>(right));
-  Put16(f, static_cast<uint16_t>(bottom));
-  Put16(f, inch);
-  Put32(f, 0);
-  uint16_t sum = 0;
-  for (size_t i = 0; i < 20; i += 2) sum ^= static_cast<uint16_t>(f[i] | (f[i + 1] << 8));
-  Put16(f, sum);
-  // Header record (type 1, 9 words, version 0x300), then the end-of-file record.
-  Put16(f, 1);
-  Put16(f, 9);
-  Put16(f, 0x300);
-  Put32(f, 12);
-  Put16(f, 0);
-  Put32(f, 3);
-  Put16(f, 0);
-  Put32(f, 3);
-  Put16(f, 0);
-  return f;
-}
-
 Bytes Emf(int32_t frame_right, int32_t frame_bottom) {
   Bytes f;
   Put32(f, 1);                              // EMR_HEADER
@@ -203,30 +177,6 @@ TEST(Metafile, ReadsSizesOfPlaceableWmfAndEmf) {
   auto reread = Load<TMetafile>(Saved(*raw));
   EXPECT_EQ(reread->Width(), 96);
   EXPECT_EQ(reread->Height(), 96);
-}
-
-/// A placeable metafile of the given records (function and 16-bit parameters each) on a
-/// box of `size` x `size` units, 1440 a inch.
-Bytes WmfOf(const std::vector<std::pair<uint16_t, std::vector<uint16_t>>>& records, int16_t size,
-            uint16_t objects) {
-  Bytes f = PlaceableWmf(size, size, 1440);
-  f.resize(f.size() - 6);  // without its end-of-file record
-  f[22 + 10] = static_cast<uint8_t>(objects);
-  for (const auto& [function, params] : records) {
-    Put32(f, static_cast<uint32_t>(3 + params.size()));
-    Put16(f, function);
-    for (uint16_t w : params) Put16(f, w);
-  }
-  Put32(f, 3);
-  Put16(f, 0);
-  return f;
-}
-
-std::vector<uint16_t> WordsOf(const Bytes& bytes) {
-  std::vector<uint16_t> words;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-    words.push_back(static_cast<uint16_t>(bytes[i] | (bytes[i + 1] << 8)));
-  return words;
 }
 
 /// Red square over the top-left quarter, a 2 x 2 bitmap stretched over the bottom-right

@@ -1,0 +1,636 @@
+// Plays enhanced metafiles (EMF) through the device context the Windows metafile player
+// uses. Every record is checked against its own size and the end of the data before it is
+// read: a record that claims more than is there ends the playback with what was drawn so far.
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "platform/graphics/CanvasDevice.h"
+#include "platform/graphics/MetafileDC.h"
+#include "platform/graphics/MetafilePlayer.h"
+
+namespace {
+
+// Record types.
+enum : uint32_t {
+  kHeader = 1,
+  kPolyBezier = 2,
+  kPolygon = 3,
+  kPolyline = 4,
+  kPolyBezierTo = 5,
+  kPolylineTo = 6,
+  kPolyPolyline = 7,
+  kPolyPolygon = 8,
+  kSetWindowExtEx = 9,
+  kSetWindowOrgEx = 10,
+  kSetViewportExtEx = 11,
+  kSetViewportOrgEx = 12,
+  kEof = 14,
+  kSetPixelV = 15,
+  kSetMapMode = 17,
+  kSetBkMode = 18,
+  kSetPolyFillMode = 19,
+  kSetRop2 = 20,
+  kSetTextAlign = 22,
+  kSetTextColor = 24,
+  kSetBkColor = 25,
+  kMoveToEx = 27,
+  kExcludeClipRect = 29,
+  kIntersectClipRect = 30,
+  kScaleViewportExtEx = 31,
+  kScaleWindowExtEx = 32,
+  kSaveDC = 33,
+  kRestoreDC = 34,
+  kSetWorldTransform = 35,
+  kModifyWorldTransform = 36,
+  kSelectObject = 37,
+  kCreatePen = 38,
+  kCreateBrushIndirect = 39,
+  kDeleteObject = 40,
+  kEllipse = 42,
+  kRectangle = 43,
+  kRoundRect = 44,
+  kArc = 45,
+  kChord = 46,
+  kPie = 47,
+  kLineTo = 54,
+  kArcTo = 55,
+  kBeginPath = 59,
+  kEndPath = 60,
+  kCloseFigure = 61,
+  kFillPath = 62,
+  kStrokeAndFillPath = 63,
+  kStrokePath = 64,
+  kSelectClipPath = 67,
+  kAbortPath = 68,
+  kExtSelectClipRgn = 75,
+  kBitBlt = 76,
+  kStretchBlt = 77,
+  kSetDIBitsToDevice = 80,
+  kStretchDIBits = 81,
+  kExtCreateFontIndirectW = 82,
+  kExtTextOutA = 83,
+  kExtTextOutW = 84,
+  kPolyBezier16 = 85,
+  kPolygon16 = 86,
+  kPolyline16 = 87,
+  kPolyBezierTo16 = 88,
+  kPolylineTo16 = 89,
+  kPolyPolyline16 = 90,
+  kPolyPolygon16 = 91,
+  kCreateMonoBrush = 93,
+  kCreateDIBPatternBrushPt = 94,
+  kExtCreatePen = 95,
+};
+
+constexpr uint32_t kStockObject = 0x80000000;
+constexpr uint32_t kEtoGlyphIndex = 0x10;
+constexpr uint32_t kEtoPdy = 0x2000;
+constexpr size_t kEmfHeaderMin = 88;
+constexpr size_t kMaxObjects = 65535;
+
+/// One record: reads past its end give 0; Has() says whether a range lies inside it.
+class Rec {
+ public:
+  explicit Rec(std::span<const uint8_t> bytes) : b_(bytes) {}
+  size_t Size() const { return b_.size(); }
+  bool Has(uint64_t at, uint64_t length) const { return at <= b_.size() && length <= b_.size() - at; }
+  uint32_t U(size_t at) const {
+    if (!Has(at, 4)) return 0;
+    return static_cast<uint32_t>(b_[at]) | (static_cast<uint32_t>(b_[at + 1]) << 8) |
+           (static_cast<uint32_t>(b_[at + 2]) << 16) | (static_cast<uint32_t>(b_[at + 3]) << 24);
+  }
+  int32_t I(size_t at) const { return static_cast<int32_t>(U(at)); }
+  int16_t I16(size_t at) const {
+    return Has(at, 2) ? static_cast<int16_t>(b_[at] | (b_[at + 1] << 8)) : int16_t{0};
+  }
+  float F(size_t at) const {
+    const uint32_t bits = U(at);
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+  }
+  uint8_t Byte(size_t at) const { return at < b_.size() ? b_[at] : uint8_t{0}; }
+  std::span<const uint8_t> Bytes(size_t at, size_t length) const {
+    return Has(at, length) ? b_.subspan(at, length) : std::span<const uint8_t>{};
+  }
+  QPointF Point(size_t at) const { return QPointF(I(at), I(at + 4)); }
+  /// A rectangle stored as left, top, right, bottom.
+  QRectF Rect(size_t at) const { return QRectF(Point(at), Point(at + 8)).normalized(); }
+
+ private:
+  std::span<const uint8_t> b_;
+};
+
+/// A source rectangle of a bitmap record; coordinates far beyond any bitmap are cut back so
+/// that no arithmetic on them can overflow.
+QRect SourceRect(int32_t x, int32_t y, int32_t w, int32_t h) {
+  static constexpr int32_t kLimit = 1 << 24;
+  auto cut = [](int32_t v) { return std::clamp(v, -kLimit, kLimit); };
+  return QRect(cut(x), cut(y), cut(w), cut(h));
+}
+
+/// A DIB stored as a header part and a pixel part, or a null image when either part lies
+/// outside the record.
+QImage DibOf(const Rec& r, size_t off_bmi, size_t cb_bmi, size_t off_bits, size_t cb_bits, const QRect& src) {
+  if (cb_bmi == 0 || !r.Has(off_bmi, cb_bmi) || !r.Has(off_bits, cb_bits)) return QImage();
+  std::vector<uint8_t> packed(r.Bytes(off_bmi, cb_bmi).begin(), r.Bytes(off_bmi, cb_bmi).end());
+  const std::span<const uint8_t> bits = r.Bytes(off_bits, cb_bits);
+  packed.insert(packed.end(), bits.begin(), bits.end());
+  return MetafileDibPart(packed, static_cast<int64_t>(cb_bmi), src);
+}
+
+QColor StockBrushColor(uint32_t index) {
+  static constexpr uint32_t kGreys[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
+  return MetafileColor(index < std::size(kGreys) ? kGreys[index] : 0xFFFFFF);
+}
+
+class EmfPlayer {
+ public:
+  EmfPlayer(TMetafileDC& dc, size_t handles) : dc_(dc), objects_(std::min(handles, kMaxObjects)) {}
+
+  void Play(std::span<const uint8_t> emf) {
+    size_t pos = 0;
+    while (emf.size() - pos >= 8) {
+      const Rec head(emf.subspan(pos, 8));
+      const uint32_t type = head.U(0);
+      const uint32_t size = head.U(4);
+      if (size < 8 || size % 4 != 0 || size > emf.size() - pos || type == kEof) break;
+      dc_.BeforeRecord(type == kBitBlt || type == kStretchBlt || type == kStretchDIBits ||
+                       type == kSetDIBitsToDevice);
+      Record(type, Rec(emf.subspan(pos, size)));
+      pos += size;
+    }
+  }
+
+ private:
+  void Record(uint32_t type, const Rec& r) {
+    TMetafileDCState& state = dc_.State();
+    switch (type) {
+      case kPolyBezier:
+      case kPolygon:
+      case kPolyline:
+      case kPolyBezierTo:
+      case kPolylineTo:
+        Poly(type, r, false);
+        break;
+      case kPolyBezier16:
+      case kPolygon16:
+      case kPolyline16:
+      case kPolyBezierTo16:
+      case kPolylineTo16:
+        Poly(type - (kPolyBezier16 - kPolyBezier), r, true);
+        break;
+      case kPolyPolyline:
+      case kPolyPolygon:
+        PolyPoly(type == kPolyPolygon, r, false);
+        break;
+      case kPolyPolyline16:
+      case kPolyPolygon16:
+        PolyPoly(type == kPolyPolygon16, r, true);
+        break;
+      case kSetWindowExtEx:
+        dc_.SetWindowExt(QSize(r.I(8), r.I(12)));
+        break;
+      case kSetWindowOrgEx:
+        dc_.SetWindowOrg(QPoint(r.I(8), r.I(12)));
+        break;
+      case kSetViewportExtEx:
+        dc_.SetViewportExt(QSize(r.I(8), r.I(12)));
+        break;
+      case kSetViewportOrgEx:
+        dc_.SetViewportOrg(QPoint(r.I(8), r.I(12)));
+        break;
+      case kScaleViewportExtEx:
+        dc_.ScaleViewportExt(r.I(8), r.I(12), r.I(16), r.I(20));
+        break;
+      case kScaleWindowExtEx:
+        dc_.ScaleWindowExt(r.I(8), r.I(12), r.I(16), r.I(20));
+        break;
+      case kSetPixelV:
+        dc_.SetPixel(r.Point(8), MetafileColor(r.U(16)));
+        break;
+      case kSetMapMode:
+        dc_.SetMapMode(r.U(8));
+        break;
+      case kSetBkMode:
+        state.opaque = r.U(8) == 2;
+        break;
+      case kSetPolyFillMode:
+        state.fill_rule = r.U(8) == 2 ? Qt::WindingFill : Qt::OddEvenFill;
+        break;
+      case kSetRop2:
+        if (r.U(8) >= 1 && r.U(8) <= 16) state.rop2 = r.U(8);
+        break;
+      case kSetTextAlign:
+        state.text_align = r.U(8);
+        break;
+      case kSetTextColor:
+        state.text_color = MetafileColor(r.U(8));
+        break;
+      case kSetBkColor:
+        state.bk_color = MetafileColor(r.U(8));
+        break;
+      case kMoveToEx:
+        dc_.MoveTo(r.Point(8));
+        break;
+      case kLineTo:
+        dc_.LineTo(r.Point(8));
+        break;
+      case kExcludeClipRect:
+        dc_.ExcludeClipRect(r.Rect(8));
+        break;
+      case kIntersectClipRect:
+        dc_.IntersectClipRect(r.Rect(8));
+        break;
+      case kSaveDC:
+        dc_.SaveDC();
+        break;
+      case kRestoreDC:
+        dc_.RestoreDC(r.I(8));
+        break;
+      case kSetWorldTransform:
+        dc_.SetWorld(TransformOf(r, 8));
+        break;
+      case kModifyWorldTransform:
+        ModifyWorld(TransformOf(r, 8), r.U(32));
+        break;
+      case kSelectObject:
+        SelectObject(r.U(8));
+        break;
+      case kDeleteObject:
+        if (r.U(8) < objects_.size()) objects_[r.U(8)] = TMetafileObject{};
+        break;
+      case kCreatePen: {
+        TMetafileObject pen;
+        pen.kind = TMetafileObject::Kind::Pen;
+        pen.pen = MetafilePen(r.U(12), r.I(16), MetafileColor(r.U(24)));
+        Store(r.U(8), pen);
+        break;
+      }
+      case kExtCreatePen: {
+        TMetafileObject pen;
+        pen.kind = TMetafileObject::Kind::Pen;
+        pen.pen = MetafilePen(r.U(28), r.I(32), MetafileColor(r.U(40)));
+        if (r.U(36) == 1) pen.pen.setStyle(Qt::NoPen);  // a pen of the null brush
+        Store(r.U(8), pen);
+        break;
+      }
+      case kCreateBrushIndirect: {
+        TMetafileObject brush;
+        brush.kind = TMetafileObject::Kind::Brush;
+        brush.brush = MetafileBrush(r.U(12), MetafileColor(r.U(16)), r.U(20));
+        Store(r.U(8), brush);
+        break;
+      }
+      case kCreateMonoBrush:
+      case kCreateDIBPatternBrushPt: {
+        TMetafileObject brush;
+        brush.kind = TMetafileObject::Kind::Brush;
+        const QImage pattern =
+            DibOf(r, r.U(16), r.U(20), r.U(24), r.U(28), SourceRect(0, 0, 1 << 24, 1 << 24));
+        // A pattern that cannot be read paints black.
+        brush.brush =
+            pattern.isNull() ? QBrush(Qt::black) : QBrush(pattern.convertToFormat(QImage::Format_RGB32));
+        Store(r.U(8), brush);
+        break;
+      }
+      case kExtCreateFontIndirectW:
+        Store(r.U(8), FontOf(r));
+        break;
+      case kEllipse:
+      case kRectangle:
+      case kRoundRect:
+        Shape(type, r);
+        break;
+      case kArc:
+      case kChord:
+      case kPie:
+      case kArcTo:
+        ArcShape(type, r);
+        break;
+      case kBeginPath:
+        dc_.BeginPath();
+        break;
+      case kEndPath:
+        dc_.EndPath();
+        break;
+      case kCloseFigure:
+        dc_.CloseFigure();
+        break;
+      case kAbortPath:
+        dc_.AbortPath();
+        break;
+      case kFillPath:
+        dc_.DrawPath(true, false);
+        break;
+      case kStrokeAndFillPath:
+        dc_.DrawPath(true, true);
+        break;
+      case kStrokePath:
+        dc_.DrawPath(false, true);
+        break;
+      case kSelectClipPath:
+        if (r.U(8) >= 1 && r.U(8) <= 5) dc_.SelectClipPath(static_cast<TClipCombine>(r.U(8)));
+        break;
+      case kExtSelectClipRgn:
+        SelectClipRegion(r);
+        break;
+      case kBitBlt:
+      case kStretchBlt:
+        BitBlt(type == kStretchBlt, r);
+        break;
+      case kStretchDIBits:
+        dc_.Blit(r.U(68),
+                 DibOf(r, r.U(48), r.U(52), r.U(56), r.U(60), SourceRect(r.I(32), r.I(36), r.I(40), r.I(44))),
+                 QRectF(r.I(24), r.I(28), r.I(72), r.I(76)));
+        break;
+      case kSetDIBitsToDevice:
+        dc_.Blit(0x00CC0020,
+                 DibOf(r, r.U(48), r.U(52), r.U(56), r.U(60), SourceRect(r.I(32), r.I(36), r.I(40), r.I(44))),
+                 QRectF(r.I(24), r.I(28), r.I(40), r.I(44)));
+        break;
+      case kExtTextOutA:
+      case kExtTextOutW:
+        ExtTextOut(type == kExtTextOutW, r);
+        break;
+      default:
+        break;  // comments, palettes and kinds we do not play
+    }
+  }
+
+  static QTransform TransformOf(const Rec& r, size_t at) {
+    return QTransform(r.F(at), r.F(at + 4), r.F(at + 8), r.F(at + 12), r.F(at + 16), r.F(at + 20));
+  }
+
+  void ModifyWorld(const QTransform& t, uint32_t mode) {
+    const QTransform& world = dc_.State().world;
+    switch (mode) {
+      case 1:  // identity
+        dc_.SetWorld(QTransform());
+        break;
+      case 2:  // the new one first, then the current
+        dc_.SetWorld(t * world);
+        break;
+      case 3:  // the current first
+        dc_.SetWorld(world * t);
+        break;
+      case 4:
+        dc_.SetWorld(t);
+        break;
+      default:
+        break;
+    }
+  }
+
+  void Store(uint32_t index, const TMetafileObject& object) {
+    if (index < objects_.size()) objects_[index] = object;
+  }
+
+  void SelectObject(uint32_t index) {
+    if ((index & kStockObject) == 0) {
+      if (index < objects_.size()) dc_.Select(objects_[index]);
+      return;
+    }
+    const uint32_t stock = index & ~kStockObject;
+    TMetafileObject o;
+    if (stock <= 5 || stock == 18) {
+      o.kind = TMetafileObject::Kind::Brush;
+      o.brush = stock == 5 ? QBrush(Qt::NoBrush) : QBrush(StockBrushColor(stock == 18 ? 0 : stock));
+    } else if (stock <= 8 || stock == 19) {
+      o.kind = TMetafileObject::Kind::Pen;
+      o.pen = MetafilePen(stock == 8 ? 5 : 0, 1, stock == 6 ? QColor(Qt::white) : QColor(Qt::black));
+    } else if (stock != 15) {
+      o = MetafileFont(TMetafileLogFont{});
+    }
+    dc_.Select(o);
+  }
+
+  /// A logical font of 16-bit characters at offset 12.
+  static TMetafileObject FontOf(const Rec& r) {
+    TMetafileLogFont f;
+    f.height = r.I(12);
+    f.width = r.I(16);
+    f.escapement = r.I(20);
+    f.weight = r.I(28);
+    f.italic = r.Byte(32) != 0;
+    f.underline = r.Byte(33) != 0;
+    f.strike_out = r.Byte(34) != 0;
+    f.charset = r.Byte(35);
+    QString face;
+    for (size_t i = 0; i < 32; ++i) {
+      const auto c = static_cast<char16_t>(r.I16(40 + 2 * i));
+      if (c == 0) break;
+      face.append(QChar(c));
+    }
+    f.face = face.toStdString();
+    return MetafileFont(f);
+  }
+
+  /// Points from `at` on, 16-bit or 32-bit pairs; nullopt when they do not fit the record.
+  static std::optional<QPolygonF> PointsOf(const Rec& r, size_t at, uint64_t count, bool small) {
+    const uint64_t size = small ? 4 : 8;
+    if (count > r.Size() / size || !r.Has(at, count * size)) return std::nullopt;
+    QPolygonF points;
+    points.reserve(static_cast<qsizetype>(count));
+    for (uint64_t i = 0; i < count; ++i) {
+      const size_t p = at + static_cast<size_t>(i * size);
+      points << (small ? QPointF(r.I16(p), r.I16(p + 2)) : QPointF(r.I(p), r.I(p + 4)));
+    }
+    return points;
+  }
+
+  /// Bounds (16 bytes), a count and the points.
+  void Poly(uint32_t type, const Rec& r, bool small) {
+    const auto points = PointsOf(r, 28, r.U(24), small);
+    if (!points || points->isEmpty()) return;
+    const QPolygonF& p = *points;
+    switch (type) {
+      case kPolylineTo:
+        for (const QPointF& to : p) dc_.LineTo(to);
+        return;
+      case kPolyBezierTo:
+        for (qsizetype i = 0; i + 2 < p.size(); i += 3) dc_.BezierTo(p[i], p[i + 1], p[i + 2]);
+        return;
+      case kPolyBezier: {
+        QPainterPath path(p.first());
+        for (qsizetype i = 1; i + 2 < p.size(); i += 3) path.cubicTo(p[i], p[i + 1], p[i + 2]);
+        dc_.Figure(path, false);
+        return;
+      }
+      default: {
+        QPainterPath path;
+        path.setFillRule(dc_.State().fill_rule);
+        path.addPolygon(p);
+        if (type == kPolygon) path.closeSubpath();
+        dc_.Figure(path, type == kPolygon);
+        return;
+      }
+    }
+  }
+
+  /// Bounds, the number of figures, the number of points, each figure's count, the points.
+  void PolyPoly(bool closed, const Rec& r, bool small) {
+    const uint64_t figures = r.U(24);
+    if (figures > r.Size() / 4 || !r.Has(32, figures * 4)) return;
+    const size_t points_at = 32 + static_cast<size_t>(figures * 4);
+    const auto points = PointsOf(r, points_at, r.U(28), small);
+    if (!points) return;
+    QPainterPath path;
+    path.setFillRule(dc_.State().fill_rule);
+    qsizetype at = 0;
+    for (uint64_t i = 0; i < figures; ++i) {
+      const uint32_t count = r.U(32 + static_cast<size_t>(i * 4));
+      if (count > static_cast<uint64_t>(points->size() - at)) return;
+      const QPolygonF figure = points->mid(at, count);
+      at += count;
+      if (figure.isEmpty()) continue;
+      path.addPolygon(figure);
+      if (closed) path.closeSubpath();
+    }
+    dc_.Figure(path, closed);
+  }
+
+  void Shape(uint32_t type, const Rec& r) {
+    const QRectF box = r.Rect(8);
+    QPainterPath path;
+    if (type == kEllipse)
+      path.addEllipse(box);
+    else if (type == kRectangle)
+      path.addRect(box);
+    else
+      path.addRoundedRect(box, r.I(24) / 2.0, r.I(28) / 2.0);
+    dc_.Figure(path);
+  }
+
+  /// Arcs run counter-clockwise from the ray through the start point to the ray through the end.
+  void ArcShape(uint32_t type, const Rec& r) {
+    const QRectF box = r.Rect(8);
+    if (box.isEmpty()) return;
+    const QPointF c = box.center();
+    auto angle = [&](QPointF p) {
+      return std::atan2(-(p.y() - c.y()) / box.height(), (p.x() - c.x()) / box.width()) * 180 / M_PI;
+    };
+    const double start = angle(r.Point(24));
+    double sweep = angle(r.Point(32)) - start;
+    if (sweep <= 0) sweep += 360;
+    QPainterPath path;
+    if (type == kPie) {
+      path.moveTo(c);
+      path.arcTo(box, start, sweep);
+      path.closeSubpath();
+    } else {
+      path.arcMoveTo(box, start);
+      if (type == kArcTo) dc_.LineTo(path.currentPosition());
+      path.arcTo(box, start, sweep);
+      if (type == kChord) path.closeSubpath();
+    }
+    if (type == kArcTo) {
+      dc_.Figure(path, false);
+      dc_.MoveTo(path.currentPosition());
+      return;
+    }
+    dc_.Figure(path, type != kArc);
+  }
+
+  /// Rectangles in device units; no data with the copy mode takes the clipping back to the
+  /// whole picture.
+  void SelectClipRegion(const Rec& r) {
+    const uint32_t bytes = r.U(8);
+    const uint32_t mode = r.U(12);
+    if (mode < 1 || mode > 5) return;
+    const uint64_t count = r.U(24);
+    if (bytes < 32 || count == 0) {
+      if (mode == 5) dc_.ResetClip();
+      return;
+    }
+    if (count > r.Size() / 16 || !r.Has(48, count * 16)) return;
+    QPainterPath region;
+    for (uint64_t i = 0; i < count; ++i) region.addRect(r.Rect(48 + static_cast<size_t>(i * 16)));
+    dc_.CombineDeviceClip(region.simplified(), static_cast<TClipCombine>(mode));
+  }
+
+  void BitBlt(bool stretch, const Rec& r) {
+    const QRectF dest(r.I(24), r.I(28), r.I(32), r.I(36));
+    const uint32_t rop = r.U(40);
+    if (r.U(88) == 0) {  // no source: a pattern operation
+      dc_.PatBlt(rop, dest);
+      return;
+    }
+    const int32_t cx = stretch ? r.I(100) : r.I(32);
+    const int32_t cy = stretch ? r.I(104) : r.I(36);
+    dc_.Blit(rop, DibOf(r, r.U(84), r.U(88), r.U(92), r.U(96), SourceRect(r.I(44), r.I(48), cx, cy)), dest);
+  }
+
+  void ExtTextOut(bool wide, const Rec& r) {
+    const QPointF at = r.Point(36);
+    const uint64_t count = r.U(44);
+    const uint32_t offset = r.U(48);
+    const uint32_t options = r.U(52);
+    // Glyph numbers of a font we do not have cannot be turned back into text.
+    if ((options & kEtoGlyphIndex) != 0 || count == 0) return;
+    const uint64_t unit = wide ? 2 : 1;
+    if (count > r.Size() || !r.Has(offset, count * unit)) return;
+    QString text;
+    if (wide) {
+      for (uint64_t i = 0; i < count; ++i) text.append(QChar(static_cast<char16_t>(r.I16(offset + 2 * i))));
+    } else {
+      const std::span<const uint8_t> bytes = r.Bytes(offset, static_cast<size_t>(count));
+      text = DecodeCharsetText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                               dc_.State().charset);
+    }
+    const uint64_t dx_offset = r.U(72);
+    const uint64_t step = (options & kEtoPdy) != 0 ? 8 : 4;
+    std::vector<double> dx;
+    if (dx_offset != 0 && r.Has(dx_offset, count * step))
+      for (uint64_t i = 0; i < count; ++i) dx.push_back(r.I(static_cast<size_t>(dx_offset + i * step)));
+    const QRectF rect = r.Rect(56);
+    dc_.Text(at, text, options, (options & (kEtoOpaque | kEtoClipped)) != 0 ? &rect : nullptr, dx);
+  }
+
+  TMetafileDC& dc_;
+  std::vector<TMetafileObject> objects_;
+};
+
+}  // namespace
+
+void PlayEmf(QPainter& painter, std::span<const uint8_t> emf, const QRect& dest) {
+  if (emf.size() < kEmfHeaderMin || dest.isEmpty()) return;
+  const Rec header(emf.subspan(0, std::min<size_t>(emf.size(), Rec(emf).U(4))));
+  if (header.U(0) != kHeader || header.Size() < kEmfHeaderMin) return;
+  // The frame (0.01 mm) in the reference device's units, which is what records count in.
+  const QRectF frame_mm = header.Rect(24);
+  const double dev_w = header.I(72), dev_h = header.I(76), mm_w = header.I(80), mm_h = header.I(84);
+  QRectF frame;
+  if (dev_w > 0 && dev_h > 0 && mm_w > 0 && mm_h > 0 && !frame_mm.isEmpty()) {
+    frame = QRectF(frame_mm.left() * dev_w / (mm_w * 100), frame_mm.top() * dev_h / (mm_h * 100),
+                   frame_mm.width() * dev_w / (mm_w * 100), frame_mm.height() * dev_h / (mm_h * 100));
+  } else {
+    const QRectF bounds = header.Rect(8);
+    frame = QRectF(bounds.topLeft(), QSizeF(bounds.width() + 1, bounds.height() + 1));
+  }
+  if (!(frame.width() > 0 && frame.height() > 0) || !std::isfinite(frame.width() + frame.height())) return;
+  QTransform device_to_dest;
+  device_to_dest.translate(dest.x(), dest.y());
+  device_to_dest.scale(dest.width() / frame.width(), dest.height() / frame.height());
+  device_to_dest.translate(-frame.left(), -frame.top());
+  // Device units per inch, kept within what a real device has.
+  auto per_inch_of = [](double dev, double mm) {
+    return dev > 0 && mm > 0 ? std::clamp(dev * 25.4 / mm, 1.0, 1e5) : 96;
+  };
+  const QSizeF per_inch(per_inch_of(dev_w, mm_w), per_inch_of(dev_h, mm_h));
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setRenderHint(QPainter::TextAntialiasing, true);
+  {
+    TMetafileDC dc(painter, dest, device_to_dest, per_inch);
+    const uint32_t handles = static_cast<uint32_t>(header.Byte(56) | (header.Byte(57) << 8));
+    EmfPlayer(dc, handles).Play(emf);
+  }
+  painter.restore();
+}

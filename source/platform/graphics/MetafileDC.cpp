@@ -1,0 +1,658 @@
+#include "platform/graphics/MetafileDC.h"
+
+#include <QFontMetricsF>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/core/SysUtils.h"
+#include "platform/graphics/BitmapAccess.h"
+#include "platform/graphics/BitmapCodec.h"
+#include "platform/graphics/CanvasDevice.h"
+
+namespace {
+
+/// Units per inch of the fixed mapping modes, from LoMetric on.
+constexpr double kFixedModeUnitsPerInch[] = {254, 2540, 100, 1000, 1440};
+
+/// What a line raster operation (1 to 16) does, as the Qt mode; 11 draws nothing.
+constexpr QPainter::CompositionMode kRop2Modes[] = {
+    QPainter::RasterOp_ClearDestination,            // black
+    QPainter::RasterOp_NotSourceAndNotDestination,  // not (pen or destination)
+    QPainter::RasterOp_NotSourceAndDestination,     // destination and not pen
+    QPainter::RasterOp_NotSource,                   // not pen
+    QPainter::RasterOp_SourceAndNotDestination,     // pen and not destination
+    QPainter::RasterOp_NotDestination,              // not destination
+    QPainter::RasterOp_SourceXorDestination,        // pen xor destination
+    QPainter::RasterOp_NotSourceOrNotDestination,   // not (pen and destination)
+    QPainter::RasterOp_SourceAndDestination,        // pen and destination
+    QPainter::RasterOp_NotSourceXorDestination,     // not (pen xor destination)
+    QPainter::CompositionMode_DestinationOver,      // destination unchanged (not drawn)
+    QPainter::RasterOp_NotSourceOrDestination,      // destination or not pen
+    QPainter::CompositionMode_SourceOver,           // pen
+    QPainter::RasterOp_SourceOrNotDestination,      // pen or not destination
+    QPainter::RasterOp_SourceOrDestination,         // pen or destination
+    QPainter::RasterOp_SetDestination,              // white
+};
+static_assert(std::size(kRop2Modes) == 16);
+constexpr uint32_t kRop2Nop = 11;
+
+// Raster operations of bitmaps and pattern fills.
+constexpr uint32_t kSrcCopy = 0x00CC0020;
+constexpr uint32_t kSrcAnd = 0x008800C6;
+constexpr uint32_t kSrcPaint = 0x00EE0086;
+constexpr uint32_t kSrcInvert = 0x00660046;
+constexpr uint32_t kNotSrcCopy = 0x00330008;
+constexpr uint32_t kSrcErase = 0x00440328;
+constexpr uint32_t kMergePaint = 0x00BB0226;
+constexpr uint32_t kNotSrcErase = 0x001100A6;
+constexpr uint32_t kBlackness = 0x00000042;
+constexpr uint32_t kWhiteness = 0x00FF0062;
+constexpr uint32_t kDstInvert = 0x00550009;
+constexpr uint32_t kPatInvert = 0x005A0049;
+constexpr uint32_t kDstCopy = 0x00AA0029;
+
+constexpr size_t kMaxSavedStates = 1024;
+constexpr size_t kMaxSavedClips = 1024;
+constexpr int kMaxClipElements = 2000;
+constexpr uint32_t kTextAlignUpdateCP = 1;
+
+QFont DefaultFont() {
+  TFont font;
+  font.SetName("Arial");
+  font.SetHeight(-12);
+  return ToQFont(font);
+}
+
+}  // namespace
+
+QColor MetafileColor(uint32_t colorref) {
+  return QColor(colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF);
+}
+
+QPen MetafilePen(uint32_t style, int width_units, const QColor& color) {
+  const int width = static_cast<int>(std::min<int64_t>(std::abs(int64_t{width_units}), 32767));
+  QPen pen(color, width);
+  pen.setCosmetic(width <= 1);
+  // Geometric pens name their ends and joins; thin ones draw square.
+  static constexpr Qt::PenCapStyle kCaps[] = {Qt::RoundCap, Qt::SquareCap, Qt::FlatCap};
+  static constexpr Qt::PenJoinStyle kJoins[] = {Qt::RoundJoin, Qt::BevelJoin, Qt::MiterJoin};
+  const uint32_t cap = (style >> 8) & 0x0F;
+  const uint32_t join = (style >> 12) & 0x0F;
+  pen.setCapStyle(width <= 1 ? Qt::FlatCap : cap < 3 ? kCaps[cap] : Qt::RoundCap);
+  pen.setJoinStyle(width <= 1 ? Qt::MiterJoin : join < 3 ? kJoins[join] : Qt::RoundJoin);
+  static constexpr Qt::PenStyle kStyles[] = {Qt::SolidLine,      Qt::DashLine, Qt::DotLine,  Qt::DashDotLine,
+                                             Qt::DashDotDotLine, Qt::NoPen,    Qt::SolidLine};
+  const uint32_t line = style & 0x0F;
+  pen.setStyle(line < std::size(kStyles) ? kStyles[line] : Qt::SolidLine);
+  return pen;
+}
+
+QBrush MetafileBrush(uint32_t style, const QColor& color, uint32_t hatch) {
+  static constexpr Qt::BrushStyle kHatches[] = {Qt::HorPattern,   Qt::VerPattern,   Qt::FDiagPattern,
+                                                Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
+  switch (style) {
+    case 1:  // null
+      return QBrush(Qt::NoBrush);
+    case 2:  // hatched
+      return QBrush(color, hatch < std::size(kHatches) ? kHatches[hatch] : Qt::SolidPattern);
+    default:
+      return QBrush(color);
+  }
+}
+
+QImage MetafileDibPart(std::span<const uint8_t> dib, std::optional<int64_t> bits_offset, QRect src) {
+  QImage image;
+  try {
+    image = DibToQImage(DecodePackedDib(dib, bits_offset), false);
+    // Source rows count from the bottom of a bottom-up DIB.
+    const uint32_t header = dib.size() >= 4 ? static_cast<uint32_t>(dib[0] | (dib[1] << 8)) : 0;
+    const bool bottom_up =
+        header == 12 ||
+        (dib.size() >= 12 && static_cast<int32_t>(static_cast<uint32_t>(dib[8]) | (dib[9] << 8) |
+                                                  (dib[10] << 16) | (dib[11] << 24)) > 0);
+    if (bottom_up) src.moveTop(image.height() - src.top() - src.height());
+  } catch (const Exception&) {
+    return QImage();  // a bitmap that cannot be read is left out
+  }
+  if (image.isNull()) return QImage();
+  src = src.normalized().intersected(image.rect());
+  if (src.isEmpty()) return QImage();
+  return image.copy(src);
+}
+
+TMetafileObject MetafileFont(const TMetafileLogFont& f) {
+  TMetafileObject o;
+  o.kind = TMetafileObject::Kind::Font;
+  TFont font;
+  if (!f.face.empty()) font.SetName(f.face);
+  font.SetHeight(f.height == 0 ? -12 : std::clamp(f.height, -32768, 32767));
+  font.SetWidth(std::min(std::abs(static_cast<int64_t>(f.width)), int64_t{32767}));
+  TFontStyles style;
+  if (f.weight >= 600) style.Include(fsBold);
+  if (f.italic) style.Include(fsItalic);
+  if (f.underline) style.Include(fsUnderline);
+  if (f.strike_out) style.Include(fsStrikeOut);
+  font.SetStyle(style);
+  font.SetCharset(f.charset);
+  o.font = ToQFont(font);
+  o.charset = f.charset;
+  o.escapement = f.escapement % 3600;
+  return o;
+}
+
+TMetafileDC::TMetafileDC(QPainter& painter, const QRect& dest, const QTransform& device_to_dest,
+                         QSizeF device_per_inch)
+    : p_(painter),
+      dest_(dest),
+      base_(painter.transform()),
+      device_to_dest_(device_to_dest),
+      device_per_inch_(device_per_inch) {
+  p_.setClipRect(dest_, Qt::IntersectClip);
+  base_clip_ = base_.map(p_.clipPath());
+  state_.font = DefaultFont();
+  ApplyMapping();
+}
+
+TMetafileDC::~TMetafileDC() {
+  BeforeRecord(false);
+  RestoreDC(1);
+}
+
+void TMetafileDC::Select(const TMetafileObject& o) {
+  switch (o.kind) {
+    case TMetafileObject::Kind::Pen:
+      state_.pen = o.pen;
+      break;
+    case TMetafileObject::Kind::Brush:
+      state_.brush = o.brush;
+      break;
+    case TMetafileObject::Kind::Font:
+      state_.font = o.font;
+      state_.charset = o.charset;
+      state_.escapement = o.escapement;
+      break;
+    default:
+      break;
+  }
+}
+
+void TMetafileDC::BeforeRecord(bool bitmap_record) {
+  if (pending_mask_ && !bitmap_record) {
+    DrawMask(*pending_mask_);
+    pending_mask_.reset();
+  }
+}
+
+// ---- Mapping ----
+
+bool TMetafileDC::ScalableMode() const {
+  return state_.map_mode == TMapMode::Isotropic || state_.map_mode == TMapMode::Anisotropic;
+}
+
+/// Page units to device units: the window onto the viewport.
+QTransform TMetafileDC::PageToDevice() const {
+  const QSize we = state_.window_ext;
+  const QSize ve = state_.viewport_ext;
+  double sx = we.width() != 0 ? static_cast<double>(ve.width()) / we.width() : 1;
+  double sy = we.height() != 0 ? static_cast<double>(ve.height()) / we.height() : 1;
+  if (state_.map_mode == TMapMode::Isotropic) {
+    const double s = std::min(std::abs(sx), std::abs(sy));
+    sx = std::copysign(s, sx);
+    sy = std::copysign(s, sy);
+  }
+  if (sx == 0) sx = 1;
+  if (sy == 0) sy = 1;
+  QTransform page;
+  page.translate(state_.viewport_org.x(), state_.viewport_org.y());
+  page.scale(sx, sy);
+  page.translate(-static_cast<double>(state_.window_org.x()), -static_cast<double>(state_.window_org.y()));
+  return page;
+}
+
+void TMetafileDC::ApplyMapping() {
+  // World to page, page to device, the metafile's device onto the destination, then the
+  // transform the painter came with.
+  p_.setTransform(state_.world * PageToDevice() * device_to_dest_ * base_);
+}
+
+void TMetafileDC::SetMapMode(uint32_t mode) {
+  if (mode < 1 || mode > 8) return;
+  state_.map_mode = static_cast<TMapMode>(mode);
+  // The fixed modes bring their own extents; the scalable ones keep what was there.
+  if (state_.map_mode == TMapMode::Text) {
+    state_.window_ext = state_.viewport_ext = QSize(1, 1);
+  } else if (!ScalableMode()) {
+    // Extents in whole units: a thousand inches of the mode against the device's.
+    const double units = kFixedModeUnitsPerInch[mode - 2] * 1000;
+    state_.window_ext = QSize(static_cast<int>(units), static_cast<int>(units));
+    state_.viewport_ext = QSize(static_cast<int>(std::lround(device_per_inch_.width() * 1000)),
+                                -static_cast<int>(std::lround(device_per_inch_.height() * 1000)));
+  }
+  ApplyMapping();
+}
+
+void TMetafileDC::SetWindowOrg(QPoint org) {
+  state_.window_org = org;
+  ApplyMapping();
+}
+
+void TMetafileDC::SetViewportOrg(QPoint org) {
+  state_.viewport_org = org;
+  ApplyMapping();
+}
+
+void TMetafileDC::SetWindowExt(QSize ext) {
+  if (!ScalableMode() || ext.width() == 0 || ext.height() == 0) return;
+  state_.window_ext = ext;
+  ApplyMapping();
+}
+
+void TMetafileDC::SetViewportExt(QSize ext) {
+  if (!ScalableMode() || ext.width() == 0 || ext.height() == 0) return;
+  state_.viewport_ext = ext;
+  ApplyMapping();
+}
+
+namespace {
+std::optional<QSize> Scaled(QSize ext, int64_t x_num, int64_t x_den, int64_t y_num, int64_t y_den) {
+  if (x_den == 0 || y_den == 0) return std::nullopt;
+  const int64_t w = ext.width() * x_num / x_den;
+  const int64_t h = ext.height() * y_num / y_den;
+  if (w < INT32_MIN || w > INT32_MAX || h < INT32_MIN || h > INT32_MAX) return std::nullopt;
+  return QSize(static_cast<int>(w), static_cast<int>(h));
+}
+}  // namespace
+
+void TMetafileDC::ScaleWindowExt(int64_t x_num, int64_t x_den, int64_t y_num, int64_t y_den) {
+  if (auto ext = Scaled(state_.window_ext, x_num, x_den, y_num, y_den)) SetWindowExt(*ext);
+}
+
+void TMetafileDC::ScaleViewportExt(int64_t x_num, int64_t x_den, int64_t y_num, int64_t y_den) {
+  if (auto ext = Scaled(state_.viewport_ext, x_num, x_den, y_num, y_den)) SetViewportExt(*ext);
+}
+
+void TMetafileDC::SetWorld(const QTransform& world) {
+  // A transform that cannot be undone would make every later drawing vanish or blow up.
+  if (!world.isInvertible() ||
+      !std::isfinite(world.m11() + world.m12() + world.m21() + world.m22() + world.dx() + world.dy()))
+    return;
+  state_.world = world;
+  ApplyMapping();
+}
+
+void TMetafileDC::SaveDC() {
+  if (saved_.size() >= kMaxSavedStates) return;
+  saved_.push_back(state_);
+  p_.save();
+}
+
+void TMetafileDC::RestoreDC(int64_t level) {
+  size_t keep;
+  if (level < 0) {
+    const uint64_t back = static_cast<uint64_t>(-(level + 1)) + 1;
+    if (back > saved_.size()) return;
+    keep = saved_.size() - static_cast<size_t>(back);
+  } else {
+    if (level == 0 || static_cast<uint64_t>(level) > saved_.size()) return;
+    keep = static_cast<size_t>(level) - 1;
+  }
+  while (saved_.size() > keep) {
+    state_ = saved_.back();
+    saved_.pop_back();
+    p_.restore();
+  }
+}
+
+// ---- Drawing ----
+
+/// The brush with its pattern laid in device pixels from the device's origin, as a
+/// pattern is whatever the mapping.
+QBrush TMetafileDC::DeviceBrush() const {
+  QBrush brush = state_.brush;
+  if (brush.style() == Qt::TexturePattern) brush.setTransform(p_.transform().inverted());
+  return brush;
+}
+
+void TMetafileDC::Figure(const QPainterPath& figure, bool filled) {
+  if (path_) {
+    path_->addPath(p_.transform().map(figure));
+    return;
+  }
+  if (state_.rop2 < 1 || state_.rop2 > 16 || state_.rop2 == kRop2Nop) return;
+  p_.setCompositionMode(kRop2Modes[state_.rop2 - 1]);
+  p_.setPen(state_.pen);
+  p_.setBrush(filled ? DeviceBrush() : QBrush(Qt::NoBrush));
+  if (filled && state_.opaque && state_.brush.style() > Qt::SolidPattern &&
+      state_.brush.style() < Qt::LinearGradientPattern) {
+    // Hatches on an opaque background: the gaps take the background colour first.
+    p_.setBrush(state_.bk_color);
+    p_.setPen(Qt::NoPen);
+    p_.drawPath(figure);
+    p_.setBrush(state_.brush);
+    p_.setPen(state_.pen);
+  }
+  p_.drawPath(figure);
+}
+
+void TMetafileDC::MoveTo(QPointF to) {
+  state_.position = to;
+  if (path_) path_->moveTo(p_.transform().map(to));
+}
+
+void TMetafileDC::LineTo(QPointF to) {
+  if (path_) {
+    if (path_->elementCount() == 0) path_->moveTo(p_.transform().map(state_.position));
+    path_->lineTo(p_.transform().map(to));
+  } else {
+    QPainterPath line(state_.position);
+    line.lineTo(to);
+    Figure(line, false);
+  }
+  state_.position = to;
+}
+
+void TMetafileDC::BezierTo(QPointF c1, QPointF c2, QPointF to) {
+  const QTransform t = p_.transform();
+  if (path_) {
+    if (path_->elementCount() == 0) path_->moveTo(t.map(state_.position));
+    path_->cubicTo(t.map(c1), t.map(c2), t.map(to));
+  } else {
+    QPainterPath curve(state_.position);
+    curve.cubicTo(c1, c2, to);
+    Figure(curve, false);
+  }
+  state_.position = to;
+}
+
+void TMetafileDC::SetPixel(QPointF at, const QColor& color) {
+  const QPointF device = p_.transform().map(at);
+  // Points outside the picture paint nothing (and may lie beyond any pixel number).
+  if (!base_clip_.boundingRect().contains(device)) return;
+  p_.save();
+  p_.setTransform(QTransform());
+  p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p_.fillRect(QRect(static_cast<int>(std::floor(device.x())), static_cast<int>(std::floor(device.y())), 1, 1),
+              color);
+  p_.restore();
+}
+
+void TMetafileDC::Text(QPointF at, const QString& text, uint32_t options, const QRectF* rect,
+                       const std::vector<double>& dx) {
+  p_.save();
+  p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  if (rect != nullptr && (options & kEtoOpaque) != 0) p_.fillRect(*rect, state_.bk_color);
+  if (rect != nullptr && (options & kEtoClipped) != 0) p_.setClipRect(*rect, Qt::IntersectClip);
+  const bool update_cp = (state_.text_align & kTextAlignUpdateCP) != 0;
+  if (update_cp) at = state_.position;
+  const QFontMetricsF fm(state_.font);
+  double width = 0;
+  if (dx.empty()) {
+    width = fm.horizontalAdvance(text);
+  } else {
+    for (double d : dx) width += d;
+  }
+  // Rotated text turns about its reference point.
+  p_.translate(at);
+  if (state_.escapement != 0) p_.rotate(-state_.escapement / 10.0);
+  double left = 0;
+  const uint32_t horizontal = state_.text_align & 6;
+  if (horizontal == 6)
+    left = -width / 2;
+  else if (horizontal == 2)
+    left = -width;
+  double baseline = fm.ascent();
+  const uint32_t vertical = state_.text_align & 24;
+  if (vertical == 24)
+    baseline = 0;
+  else if (vertical == 8)
+    baseline = -fm.descent();
+  if (state_.opaque && width > 0)
+    p_.fillRect(QRectF(left, baseline - fm.ascent(), width, fm.ascent() + fm.descent()), state_.bk_color);
+  p_.setFont(state_.font);
+  p_.setPen(state_.text_color);
+  if (dx.empty() || dx.size() != static_cast<size_t>(text.size())) {
+    p_.drawText(QPointF(left, baseline), text);
+  } else {
+    double x = left;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+      p_.drawText(QPointF(x, baseline), QString(text[i]));
+      x += dx[static_cast<size_t>(i)];
+    }
+  }
+  p_.restore();
+  if (update_cp) state_.position = at + QPointF(horizontal == 0 ? width : 0, 0);
+}
+
+void TMetafileDC::PatBlt(uint32_t rop, const QRectF& r) {
+  const QRectF area = r.normalized();
+  p_.save();
+  switch (rop) {
+    case kBlackness:
+      p_.fillRect(area, Qt::black);
+      break;
+    case kWhiteness:
+      p_.fillRect(area, Qt::white);
+      break;
+    case kDstInvert:
+      p_.setCompositionMode(QPainter::RasterOp_NotDestination);
+      p_.fillRect(area, Qt::white);
+      break;
+    case kPatInvert:
+      p_.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+      p_.fillRect(area, DeviceBrush());
+      break;
+    case kDstCopy:
+      break;
+    default:  // the pattern copied, and anything else, paint with the brush
+      if (state_.brush.style() != Qt::NoBrush) p_.fillRect(area, DeviceBrush());
+      break;
+  }
+  p_.restore();
+}
+
+void TMetafileDC::DrawMask(const TPendingMask& mask) {
+  p_.save();
+  p_.setTransform(mask.transform);
+  p_.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+  p_.drawImage(mask.dest.normalized(), mask.image);
+  p_.restore();
+}
+
+/// The picture over the target with the grey of `mask` as each pixel's opacity.
+void TMetafileDC::DrawWithOpacity(const QImage& picture, const QImage& mask, const QRectF& dest) {
+  QImage blended = picture.convertToFormat(QImage::Format_ARGB32);
+  const QImage opacity = (mask.size() == picture.size() ? mask : mask.scaled(picture.size()))
+                             .convertToFormat(QImage::Format_RGB32);
+  for (int y = 0; y < blended.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(blended.scanLine(y));
+    const auto* alpha = reinterpret_cast<const QRgb*>(opacity.constScanLine(y));
+    for (int x = 0; x < blended.width(); ++x)
+      row[x] = qRgba(qRed(row[x]), qGreen(row[x]), qBlue(row[x]), qGray(alpha[x]));
+  }
+  p_.save();
+  p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p_.drawImage(dest.normalized(), blended);
+  p_.restore();
+}
+
+void TMetafileDC::Blit(uint32_t rop, const QImage& image, const QRectF& dest) {
+  std::optional<TPendingMask> mask = std::move(pending_mask_);
+  pending_mask_.reset();
+  if (image.isNull()) {
+    if (mask) DrawMask(*mask);
+    return;
+  }
+  const bool mirror_x = dest.width() < 0;
+  const bool mirror_y = dest.height() < 0;
+  const QImage part = mirror_x || mirror_y ? image.mirrored(mirror_x, mirror_y) : image;
+  if (mask) {
+    if (rop == kSrcAnd && dest == mask->dest && p_.transform() == mask->transform) {
+      DrawWithOpacity(part, mask->image, dest);
+      return;
+    }
+    DrawMask(*mask);
+  }
+  if (rop == kSrcPaint && part.isGrayscale()) {
+    pending_mask_ = TPendingMask{part, dest, p_.transform()};
+    return;
+  }
+  QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+  switch (rop) {
+    case kSrcCopy:
+      break;
+    case kSrcAnd:
+      mode = QPainter::RasterOp_SourceAndDestination;
+      break;
+    case kSrcPaint:
+      mode = QPainter::RasterOp_SourceOrDestination;
+      break;
+    case kSrcInvert:
+      mode = QPainter::RasterOp_SourceXorDestination;
+      break;
+    case kNotSrcCopy:
+      mode = QPainter::RasterOp_NotSource;
+      break;
+    case kSrcErase:
+      mode = QPainter::RasterOp_SourceAndNotDestination;
+      break;
+    case kMergePaint:
+      mode = QPainter::RasterOp_NotSourceOrDestination;
+      break;
+    case kNotSrcErase:
+      mode = QPainter::RasterOp_NotSourceAndNotDestination;
+      break;
+    default:
+      PatBlt(rop, dest);
+      return;
+  }
+  p_.save();
+  p_.setCompositionMode(mode);
+  p_.drawImage(dest.normalized(), part);
+  p_.restore();
+}
+
+// ---- Clipping ----
+
+QPainterPath TMetafileDC::PainterClip() const {
+  return p_.transform().map(p_.clipPath());
+}
+
+void TMetafileDC::SetPainterClip(const QPainterPath& clip) {
+  p_.setTransform(QTransform());
+  if (clip.elementCount() > kMaxClipElements) {
+    // Every later clip operation costs in proportion to the area's outline, so an outline
+    // grown from thousands of pieces is taken as its bounding box.
+    QPainterPath box;
+    box.addRect(clip.boundingRect());
+    p_.setClipPath(base_clip_.intersected(box), Qt::ReplaceClip);
+  } else {
+    p_.setClipPath(clip, Qt::ReplaceClip);
+  }
+  ApplyMapping();
+}
+
+/// Combines an area in painter coordinates with the clipping; nothing outside the
+/// destination is ever let in.
+void TMetafileDC::CombinePainterClip(const QPainterPath& area, TClipCombine how) {
+  const QPainterPath current = PainterClip();
+  switch (how) {
+    case TClipCombine::And:
+      SetPainterClip(current.intersected(area));
+      break;
+    case TClipCombine::Or:
+      SetPainterClip(base_clip_.intersected(current.united(area)));
+      break;
+    case TClipCombine::Xor:
+      SetPainterClip(base_clip_.intersected(current.united(area).subtracted(current.intersected(area))));
+      break;
+    case TClipCombine::Diff:
+      SetPainterClip(current.subtracted(area));
+      break;
+    case TClipCombine::Copy:
+      SetPainterClip(base_clip_.intersected(area));
+      break;
+  }
+}
+
+void TMetafileDC::IntersectClipRect(const QRectF& r) {
+  p_.setClipRect(r.normalized(), Qt::IntersectClip);
+}
+
+void TMetafileDC::ExcludeClipRect(const QRectF& r) {
+  QPainterPath hole;
+  hole.addRect(r.normalized());
+  CombinePainterClip(p_.transform().map(hole), TClipCombine::Diff);
+}
+
+void TMetafileDC::CombineClip(const QPainterPath& logical, TClipCombine how) {
+  CombinePainterClip(p_.transform().map(logical), how);
+}
+
+void TMetafileDC::CombineDeviceClip(const QPainterPath& device, TClipCombine how) {
+  CombinePainterClip((device_to_dest_ * base_).map(device), how);
+}
+
+void TMetafileDC::ResetClip() {
+  SetPainterClip(base_clip_);
+}
+
+// ---- Paths ----
+
+void TMetafileDC::BeginPath() {
+  path_ = QPainterPath();
+  path_->setFillRule(state_.fill_rule);
+}
+
+void TMetafileDC::EndPath() {
+  if (!path_) return;
+  last_path_ = *path_;
+  path_.reset();
+}
+
+void TMetafileDC::AbortPath() {
+  path_.reset();
+  last_path_ = QPainterPath();
+}
+
+void TMetafileDC::CloseFigure() {
+  if (path_) path_->closeSubpath();
+}
+
+void TMetafileDC::ClipToPath(TPathClip how) {
+  switch (how) {
+    case TPathClip::Save:
+      if (saved_clips_.size() < kMaxSavedClips) saved_clips_.push_back(PainterClip());
+      break;
+    case TPathClip::Restore:
+      if (!saved_clips_.empty()) {
+        SetPainterClip(saved_clips_.back());
+        saved_clips_.pop_back();
+      }
+      break;
+    case TPathClip::Inclusive:
+      CombinePainterClip(last_path_, TClipCombine::And);
+      break;
+    case TPathClip::Exclusive:
+      CombinePainterClip(last_path_, TClipCombine::Diff);
+      break;
+  }
+}
+
+void TMetafileDC::SelectClipPath(TClipCombine how) {
+  CombinePainterClip(last_path_, how);
+  last_path_ = QPainterPath();
+}
+
+void TMetafileDC::DrawPath(bool fill, bool stroke) {
+  if (path_ || last_path_.isEmpty()) return;
+  QPainterPath logical = p_.transform().inverted().map(last_path_);
+  logical.setFillRule(state_.fill_rule);
+  last_path_ = QPainterPath();
+  const QPen pen = state_.pen;
+  if (!stroke) state_.pen = QPen(Qt::NoPen);
+  const QBrush brush = state_.brush;
+  if (!fill) state_.brush = QBrush(Qt::NoBrush);
+  Figure(logical, fill);
+  state_.pen = pen;
+  state_.brush = brush;
+}

@@ -1,0 +1,202 @@
+// Private to the graphics layer: the drawing state that Windows metafiles and enhanced
+// metafiles share while they play onto a Qt painter — pen, brush, font, colours, raster
+// operation, the mapping from logical units to the destination, clipping and paths — and the
+// drawing operations their records come down to. The players read records; this draws them.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+#include <QRect>
+#include <QTransform>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/Font.h"
+
+enum class TMapMode : uint32_t {
+  Text = 1,     // one unit a device unit, y down
+  LoMetric,     // 0.1 mm, y up
+  HiMetric,     // 0.01 mm, y up
+  LoEnglish,    // 0.01 inch, y up
+  HiEnglish,    // 0.001 inch, y up
+  Twips,        // 1/1440 inch, y up
+  Isotropic,    // window onto viewport, the same scale on both axes
+  Anisotropic,  // window onto viewport
+};
+
+/// How a new clipping area combines with the current one.
+enum class TClipCombine : uint32_t {
+  And = 1,  // the overlap
+  Or,       // either
+  Xor,      // one but not both
+  Diff,     // the current without the new
+  Copy,     // the new alone
+};
+
+/// What a path clipping escape does.
+enum class TPathClip : uint32_t {
+  Save = 0,       // remember the current clipping
+  Restore = 1,    // go back to the clipping last remembered
+  Inclusive = 2,  // clip to the inside of the path
+  Exclusive = 3,  // clip to the outside of the path
+};
+
+// Options of text records: a background box filled, and the text clipped to that box.
+constexpr uint32_t kEtoOpaque = 2;
+constexpr uint32_t kEtoClipped = 4;
+
+/// A colour reference (0x00BBGGRR); palette-relative ones draw with their RGB part.
+QColor MetafileColor(uint32_t colorref);
+/// A pen of a metafile pen style (line style in the low 4 bits, end caps and joins above).
+QPen MetafilePen(uint32_t style, int width, const QColor& color);
+/// A brush of a metafile brush style (solid, null, hatched) and hatch.
+QBrush MetafileBrush(uint32_t style, const QColor& color, uint32_t hatch);
+/// The part `src` (rows counted from the top of the picture as it is seen) of a DIB, or a
+/// null image when the DIB cannot be read or the part lies outside it.
+QImage MetafileDibPart(std::span<const uint8_t> dib, std::optional<int64_t> bits_offset, QRect src);
+
+/// A pen, brush, font or region made by a record, kept in the metafile's object table.
+struct TMetafileObject {
+  enum class Kind { Free, Pen, Brush, Font, Region, Other };
+  Kind kind = Kind::Free;
+  QPen pen;
+  QBrush brush;
+  QFont font;
+  QPainterPath region;  // logical units in a Windows metafile, device units in an enhanced one
+  uint8_t charset = DEFAULT_CHARSET;
+  int escapement = 0;  // tenths of a degree, counter-clockwise
+};
+
+/// The fields of a logical font as both kinds of metafile store them.
+struct TMetafileLogFont {
+  int32_t height = 0;
+  int32_t width = 0;
+  int32_t escapement = 0;
+  int32_t weight = 0;
+  bool italic = false;
+  bool underline = false;
+  bool strike_out = false;
+  uint8_t charset = DEFAULT_CHARSET;
+  std::string face;
+};
+TMetafileObject MetafileFont(const TMetafileLogFont& font);
+
+struct TMetafileDCState {
+  QPen pen{QColor(Qt::black), 0};
+  QBrush brush{Qt::white};
+  QFont font;
+  uint8_t charset = DEFAULT_CHARSET;
+  int escapement = 0;  // tenths of a degree, counter-clockwise
+  QColor text_color{Qt::black};
+  QColor bk_color{Qt::white};
+  bool opaque = true;
+  uint32_t text_align = 0;
+  Qt::FillRule fill_rule = Qt::OddEvenFill;
+  TMapMode map_mode = TMapMode::Text;
+  QPoint window_org;
+  QSize window_ext{1, 1};
+  QPoint viewport_org;
+  QSize viewport_ext{1, 1};
+  QTransform world;
+  QPointF position;
+  uint32_t rop2 = 13;  // the pen as it is
+};
+
+/// A grey picture laid with OR, kept back until the next record shows whether a picture
+/// follows with AND over the same place: together they are one picture with partial
+/// transparency, the grey being each pixel's opacity (what office suites write for
+/// translucent objects). Drawn bitwise, the translucent pixels would come out dark.
+struct TPendingMask {
+  QImage image;
+  QRectF dest;
+  QTransform transform;
+};
+
+class TMetafileDC {
+ public:
+  /// `device_to_dest` maps the metafile's device units onto the painter's (before the
+  /// transform the painter comes with); `device_per_inch` serves the fixed mapping modes.
+  /// Drawing is clipped to `dest`.
+  TMetafileDC(QPainter& painter, const QRect& dest, const QTransform& device_to_dest, QSizeF device_per_inch);
+  /// Draws what is kept back and undoes the saves the metafile did not restore.
+  ~TMetafileDC();
+  TMetafileDC(const TMetafileDC&) = delete;
+  TMetafileDC& operator=(const TMetafileDC&) = delete;
+
+  TMetafileDCState& State() { return state_; }
+  /// Makes a pen, brush or font the current one; other objects are left to the player.
+  void Select(const TMetafileObject& object);
+  /// Called before each record: a kept-back mask is drawn unless a bitmap record follows.
+  void BeforeRecord(bool bitmap_record);
+
+  // Mapping. Extents change only in the scalable modes; zero extents are ignored.
+  void ApplyMapping();
+  void SetMapMode(uint32_t mode);
+  void SetWindowOrg(QPoint org);
+  void SetViewportOrg(QPoint org);
+  void SetWindowExt(QSize ext);
+  void SetViewportExt(QSize ext);
+  void ScaleWindowExt(int64_t x_num, int64_t x_den, int64_t y_num, int64_t y_den);
+  void ScaleViewportExt(int64_t x_num, int64_t x_den, int64_t y_num, int64_t y_den);
+  void SetWorld(const QTransform& world);
+
+  void SaveDC();
+  /// Negative levels count back from the last save; positive ones name a save.
+  void RestoreDC(int64_t level);
+
+  // Drawing in logical units with the current pen, brush and raster operation.
+  void Figure(const QPainterPath& figure, bool filled = true);
+  void MoveTo(QPointF to);
+  void LineTo(QPointF to);
+  void BezierTo(QPointF c1, QPointF c2, QPointF to);
+  void SetPixel(QPointF at, const QColor& color);
+  void Text(QPointF at, const QString& text, uint32_t options, const QRectF* rect,
+            const std::vector<double>& dx);
+  void PatBlt(uint32_t rop, const QRectF& area);
+  void Blit(uint32_t rop, const QImage& part, const QRectF& dest);
+
+  // Clipping: rectangles and regions in logical units, or in the metafile's device units.
+  void IntersectClipRect(const QRectF& r);
+  void ExcludeClipRect(const QRectF& r);
+  void CombineClip(const QPainterPath& logical, TClipCombine how);
+  void CombineDeviceClip(const QPainterPath& device, TClipCombine how);
+  void ResetClip();
+
+  // Paths: between BeginPath and EndPath figures and lines build the path instead of drawing.
+  void BeginPath();
+  void EndPath();
+  void AbortPath();
+  void CloseFigure();
+  void ClipToPath(TPathClip how);
+  void SelectClipPath(TClipCombine how);
+  void DrawPath(bool fill, bool stroke);
+
+ private:
+  QTransform PageToDevice() const;
+  bool ScalableMode() const;
+  QPainterPath PainterClip() const;
+  void SetPainterClip(const QPainterPath& clip);
+  void CombinePainterClip(const QPainterPath& area, TClipCombine how);
+  QBrush DeviceBrush() const;
+  void DrawMask(const TPendingMask& mask);
+  void DrawWithOpacity(const QImage& picture, const QImage& mask, const QRectF& dest);
+
+  QPainter& p_;
+  QRect dest_;
+  QTransform base_;
+  QTransform device_to_dest_;
+  QSizeF device_per_inch_;
+  QPainterPath base_clip_;  // the destination within the painter's clipping, painter coordinates
+  TMetafileDCState state_;
+  std::vector<TMetafileDCState> saved_;
+  std::optional<QPainterPath> path_;  // being built, painter coordinates
+  QPainterPath last_path_;
+  std::vector<QPainterPath> saved_clips_;
+  std::optional<TPendingMask> pending_mask_;
+};
