@@ -152,6 +152,28 @@ TEST_F(GIFPainterTest, PausedPainterRestartsAndStopsOnRequest) {
   EXPECT_EQ(image().Painter(), nullptr);
 }
 
+TEST_F(GIFPainterTest, SynchronousPainterServesOtherPaintersWhileItWaits) {
+  // A painter on a thread waits in the queue for its first step; a synchronous painter then
+  // runs in the GUI thread, which must not leave the other one stuck while it waits.
+  LoadFrames({2, 2, 2});
+  bool served_during_sync = false;
+  bool sync_running = false;
+  image().OnPaintBegin = [&](TObject*) { served_during_sync = sync_running; };
+  image().StartPainter(&painter, target.Canvas(), Rect(0, 0, 4, 4), kAsync)->Start();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+
+  Loaded other(
+      BuildAnimation(4, 4, Palette4(), 3, {{500, 1, -1, Solid(4, 4, 0)}, {500, 1, -1, Solid(4, 4, 1)}}));
+  other.image.OnPaintBegin = [&](TObject*) { sync_running = true; };
+  TBitmap other_target;
+  other_target.SetSize(4, 4);
+  TGIFPainter* other_painter = nullptr;
+  other.image.StartPainter(&other_painter, other_target.Canvas(), Rect(0, 0, 4, 4), kSync);
+  sync_running = false;
+  EXPECT_TRUE(served_during_sync);
+  ASSERT_TRUE(PumpUntil([&] { return painter == nullptr; }));
+}
+
 TEST_F(GIFPainterTest, OneFrameImageIsDrawnOnceWithoutAThread) {
   loaded =
       std::make_unique<Loaded>(BuildAnimation(4, 4, Palette4(), 3, {AnimFrame{5, 1, -1, Solid(4, 4, 2)}}));
