@@ -282,3 +282,25 @@ TEST_F(GIFPainterTest, CanvasWithoutTargetEndsAValidatingPainter) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GIFPainterWithoutApplication, PainterEndsWhenTheApplicationGoesAway) {
+  // Closing the program while an animation runs: the painter's steps can no longer be
+  // handed over, so it ends by itself and its image can still be freed.
+  ASSERT_EQ(Application, nullptr);
+  VirtualClockScope scope;
+  auto app = std::make_unique<TApplication>();
+  auto loaded = std::make_unique<Loaded>(
+      BuildAnimation(4, 4, Palette4(), 3, {{2, 1, -1, Solid(4, 4, 0)}, {2, 1, -1, Solid(4, 4, 1)}}, 0));
+  TBitmap target;
+  target.SetSize(4, 4);
+  TGIFPainter* painter = nullptr;
+  loaded->image.StartPainter(&painter, target.Canvas(), Rect(0, 0, 4, 4), kAsync | doLoop)->Start();
+  ASSERT_TRUE(PumpUntil([&] { return scope.Clock.Now > 1100; }));
+  app.reset();
+  loaded.reset();
+  EXPECT_EQ(painter, nullptr);
+}
+
+}  // namespace
