@@ -9,27 +9,36 @@
 
 namespace {
 
-// The XOR key of byte i is i mod 256: one 256-byte table lets the transform run eight
-// bytes at a time.
+// The XOR key of byte i is i mod 256, so one 256-byte table holds the key of every block
+// of 256 bytes; the transform runs sixteen bytes at a time against it.
 struct KeyTable {
-  alignas(8) std::array<uint8_t, 256> bytes{};
+  alignas(16) std::array<uint8_t, 256> bytes{};
   KeyTable() {
     for (int i = 0; i < 256; ++i) bytes[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
   }
 };
 const KeyTable kKeys;
 
-void XorIndex(uint8_t* buffer, size_t count) {
+using Lanes = uint8_t __attribute__((vector_size(16)));
+
+/// Writes byte i of `from` XORed with i mod 256 to `to`; `from` may be `to`.
+void XorIndex(const uint8_t* from, uint8_t* to, size_t count) {
   size_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    uint64_t word;
-    uint64_t key;
-    std::memcpy(&word, buffer + i, 8);
-    std::memcpy(&key, kKeys.bytes.data() + (i & 255), 8);
-    word ^= key;
-    std::memcpy(buffer + i, &word, 8);
+  for (; i + 256 <= count; i += 256) {
+    for (size_t k = 0; k < 256; k += 16) {
+      Lanes data;
+      Lanes key;
+      std::memcpy(&data, from + i + k, sizeof data);
+      std::memcpy(&key, kKeys.bytes.data() + k, sizeof key);
+      data ^= key;
+      std::memcpy(to + i + k, &data, sizeof data);
+    }
   }
-  for (; i < count; ++i) buffer[i] ^= static_cast<uint8_t>(i);
+  for (; i < count; ++i) to[i] = static_cast<uint8_t>(from[i] ^ static_cast<uint8_t>(i));
+}
+
+void XorIndex(uint8_t* buffer, size_t count) {
+  XorIndex(buffer, buffer, count);
 }
 
 int64_t CopyTransformed(TStream& dest, TStream& source, int64_t count) {

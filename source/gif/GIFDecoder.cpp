@@ -1,7 +1,13 @@
+// The decoder reads a whole data sub-block at a time and writes each code's string straight
+// into the frame's pixels, back to front, from a table that knows every string's length.
+// A new sub-block is still fetched only when a code needs its bits, so the warnings, the
+// errors and where a decoded frame leaves the stream are those of a decoder that reads the
+// data byte by byte.
 #include "gif/GIFDecoder.h"
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -12,7 +18,6 @@ namespace {
 constexpr int kTableSize = 4096;
 constexpr int kMaxCodeSize = 12;
 constexpr int kEndOfData = -1;
-constexpr int kEndCode = -2;
 
 struct InterlacePass {
   int32_t first_row;
@@ -21,176 +26,254 @@ struct InterlacePass {
 constexpr std::array<InterlacePass, 4> kInterlacePasses{{{0, 8}, {4, 8}, {2, 4}, {1, 2}}};
 
 /// Codes, least significant bit first, across data sub-blocks.
-struct BitReader {
-  TStream& stream;
-  const TGIFWarningSink& warn;
-  uint32_t bits = 0;
-  int bit_count = 0;
-  int block_left = 0;
-  bool terminator_seen = false;
-  bool stream_ended = false;
-
-  /// The next byte of the data, or nothing at the terminator or the end of the stream.
-  std::optional<uint8_t> NextByte() {
-    while (block_left == 0) {
-      if (terminator_seen || stream_ended) return std::nullopt;
-      const std::optional<uint8_t> length = GIFReadByte(stream);
-      if (!length) {
-        stream_ended = true;
-        return std::nullopt;
-      }
-      if (*length == 0) {
-        terminator_seen = true;
-        return std::nullopt;
-      }
-      block_left = *length;
-      if (stream.Remaining() < block_left) {
-        warn("Premature end of data");
-        block_left = static_cast<int>(stream.Remaining());
-        if (block_left == 0) stream_ended = true;
-      }
-    }
-    --block_left;
-    return GIFReadByte(stream);
-  }
+class BitReader {
+ public:
+  BitReader(TStream& stream, const TGIFWarningSink& warn) : stream_(stream), warn_(warn) {}
 
   /// A code of `size` bits, or kEndOfData when the data has run out.
   int Read(int size) {
-    while (bit_count < size) {
-      const std::optional<uint8_t> byte = NextByte();
-      if (!byte) {
-        if (bit_count == 0 && terminator_seen) warn("Decoder bit buffer under-run");
-        return kEndOfData;
-      }
-      bits |= static_cast<uint32_t>(*byte) << bit_count;
-      bit_count += 8;
+    if (bit_count_ < size && !Refill(size)) {
+      if (bit_count_ == 0 && terminator_seen_) warn_("Decoder bit buffer under-run");
+      return kEndOfData;
     }
-    const int code = static_cast<int>(bits & ((1u << size) - 1));
-    bits >>= size;
-    bit_count -= size;
+    const int code = static_cast<int>(bits_ & ((uint64_t{1} << size) - 1));
+    bits_ >>= size;
+    bit_count_ -= size;
     return code;
   }
 
   /// Moves past the rest of the data, up to and including the terminator.
   void SkipRest() {
-    if (terminator_seen || stream_ended) return;
-    stream.Seek(std::min<int64_t>(block_left, stream.Remaining()), soCurrent);
-    block_left = 0;
-    SkipSubBlocks(stream);
-    terminator_seen = true;
+    if (terminator_seen_ || stream_ended_) return;
+    SkipSubBlocks(stream_);
+    terminator_seen_ = true;
   }
+
+ private:
+  /// Takes bytes of the current sub-block into the bit buffer, fetching the next sub-block
+  /// only while fewer than `size` bits are held; false when the data ends first.
+  bool Refill(int size) {
+    while (true) {
+      while (at_ < size_ && bit_count_ <= 56) {
+        bits_ |= static_cast<uint64_t>(block_[static_cast<size_t>(at_++)]) << bit_count_;
+        bit_count_ += 8;
+      }
+      if (bit_count_ >= size) return true;
+      if (!NextBlock()) return false;
+    }
+  }
+
+  bool NextBlock() {
+    while (at_ == size_) {
+      if (terminator_seen_ || stream_ended_) return false;
+      const std::optional<uint8_t> length = GIFReadByte(stream_);
+      if (!length) {
+        stream_ended_ = true;
+        return false;
+      }
+      if (*length == 0) {
+        terminator_seen_ = true;
+        return false;
+      }
+      int64_t wanted = *length;
+      if (stream_.Remaining() < wanted) {
+        warn_("Premature end of data");
+        wanted = stream_.Remaining();
+        if (wanted == 0) stream_ended_ = true;
+      }
+      at_ = 0;
+      size_ = static_cast<int>(std::max<int64_t>(stream_.Read(block_.data(), wanted), 0));
+      if (size_ < wanted) stream_ended_ = true;
+    }
+    return true;
+  }
+
+  TStream& stream_;
+  const TGIFWarningSink& warn_;
+  uint64_t bits_ = 0;
+  int bit_count_ = 0;
+  std::array<uint8_t, 255> block_{};
+  int at_ = 0;
+  int size_ = 0;
+  bool terminator_seen_ = false;
+  bool stream_ended_ = false;
 };
 
-/// The decoding state of one frame: the string table and the output stack.
-struct LZWContext {
-  BitReader reader;
-  int min_code_size;
-  int clear_code;
-  int end_code;
-  int code_size = 0;
-  int code_limit = 0;
-  int first_free = 0;
-  int previous = 0;
-  int first_char = 0;
-  bool started = false;
+/// Where decoded pixels go: the rows of the frame in file order (the interlace passes for an
+/// interlaced frame), as runs of contiguous bytes.
+class PixelSink {
+ public:
+  /// `width` and `height` are above 0 and `pixels` holds them.
+  PixelSink(std::span<uint8_t> pixels, int32_t width, int32_t height, bool interlaced)
+      : pixels_(pixels), width_(width), height_(height), interlaced_(interlaced) {
+    if (interlaced_) {
+      StartRow();
+    } else {
+      // Rows without interlacing lie one after the other: the whole frame is one run.
+      run_ = pixels_.data();
+      run_left_ = static_cast<size_t>(width_) * static_cast<size_t>(height_);
+    }
+  }
+
+  bool Full() const { return run_left_ == 0; }
+
+  /// Room for `length` bytes in the current run, or null when the string crosses its end.
+  uint8_t* Reserve(size_t length) {
+    if (length > run_left_) return nullptr;
+    uint8_t* at = run_;
+    Advance(length);
+    return at;
+  }
+
+  /// Copies `length` bytes across runs until the frame is full.
+  void Write(const uint8_t* bytes, size_t length) {
+    while (length > 0 && run_left_ > 0) {
+      const size_t n = std::min(length, run_left_);
+      std::memcpy(run_, bytes, n);
+      bytes += n;
+      length -= n;
+      Advance(n);
+    }
+  }
+
+ private:
+  void Advance(size_t n) {
+    run_ += n;
+    run_left_ -= n;
+    if (run_left_ == 0 && interlaced_) NextRow();
+  }
+
+  /// The next row of the interlace passes; the frame is full after the last one.
+  void NextRow() {
+    row_ += kInterlacePasses[static_cast<size_t>(pass_)].step;
+    while (row_ >= height_) {
+      if (++pass_ >= static_cast<int>(kInterlacePasses.size())) return;
+      row_ = kInterlacePasses[static_cast<size_t>(pass_)].first_row;
+    }
+    StartRow();
+  }
+
+  void StartRow() {
+    run_ = pixels_.data() + static_cast<size_t>(row_) * static_cast<size_t>(width_);
+    run_left_ = static_cast<size_t>(width_);
+  }
+
+  std::span<uint8_t> pixels_;
+  int32_t width_;
+  int32_t height_;
+  bool interlaced_;
+  int pass_ = 0;
+  int32_t row_ = 0;
+  uint8_t* run_ = nullptr;
+  size_t run_left_ = 0;
+};
+
+/// The string table of one frame: for each code its prefix code, its last byte and the
+/// length of its string.
+struct LZWTable {
   std::array<uint16_t, kTableSize> prefix{};
   std::array<uint8_t, kTableSize> suffix{};
-  std::array<uint8_t, kTableSize + 1> stack{};
-  int stack_top = 0;
-
-  LZWContext(TStream& stream, const TGIFWarningSink& warn, int size)
-      : reader{stream, warn}, min_code_size(size), clear_code(1 << size), end_code((1 << size) + 1) {}
-
-  void ResetTable() {
-    for (int i = 0; i < kTableSize; ++i) {
-      prefix[i] = 0;
-      suffix[i] = i < clear_code ? static_cast<uint8_t>(i) : 0;
-    }
-    code_size = min_code_size + 1;
-    code_limit = clear_code * 2;
-    first_free = clear_code + 2;
-  }
-
-  void Push(int value) {
-    if (stack_top >= static_cast<int>(stack.size())) throw GIFException("Circular decoder table entry");
-    stack[static_cast<size_t>(stack_top++)] = static_cast<uint8_t>(value);
-  }
-
-  int NextCode() {
-    if (!started) {
-      // Decoding always begins as if the data started with a clear code.
-      started = true;
-      return clear_code;
-    }
-    return reader.Read(code_size);
-  }
-
-  /// Handles a clear code: the code after it (after any further clear codes) is the first
-  /// pixel. It must be a literal; anything else is corrupt data.
-  int Restart() {
-    ResetTable();
-    int code = clear_code;
-    while (code == clear_code) code = reader.Read(code_size);
-    if (code < 0) return code;
-    if (code == end_code) return kEndCode;
-    if (code > clear_code) throw GIFException("Invalid LZW code");
-    previous = first_char = code;
-    return code;
-  }
-
-  /// The next pixel value, or a negative value at the end of the data.
-  int NextPixel() {
-    if (stack_top > 0) return stack[static_cast<size_t>(--stack_top)];
-    int code = NextCode();
-    if (code < 0) return code;
-    if (code == clear_code) return Restart();
-    if (code == end_code) {
-      reader.SkipRest();
-      return kEndCode;
-    }
-    if (code > first_free) throw GIFException("Invalid LZW code");
-    const int in_code = code;
-    if (code == first_free) {
-      Push(first_char);
-      code = previous;
-    }
-    while (code >= clear_code) {
-      Push(suffix[static_cast<size_t>(code)]);
-      if (prefix[static_cast<size_t>(code)] == code) throw GIFException("Circular decoder table entry");
-      code = prefix[static_cast<size_t>(code)];
-    }
-    first_char = code;
-    Push(code);
-    if (first_free < kTableSize) {
-      prefix[static_cast<size_t>(first_free)] = static_cast<uint16_t>(previous);
-      suffix[static_cast<size_t>(first_free)] = static_cast<uint8_t>(first_char);
-      ++first_free;
-      if (first_free >= code_limit && code_size < kMaxCodeSize) {
-        code_limit *= 2;
-        ++code_size;
-      }
-    }
-    previous = in_code;
-    return stack[static_cast<size_t>(--stack_top)];
-  }
+  std::array<uint16_t, kTableSize> length{};
+  std::array<uint8_t, kTableSize> scratch{};  // a string that crosses the end of a run
 };
 
-/// Fills the rows of `pixels` in the given order until the data ends.
-template <class RowOrder>
-void DecodeRows(LZWContext& lzw, std::span<uint8_t> pixels, int32_t width, RowOrder&& rows) {
-  bool ended = false;
-  rows([&](int32_t row) {
-    uint8_t* out = pixels.data() + static_cast<size_t>(row) * static_cast<size_t>(width);
-    for (int32_t x = 0; x < width && !ended; ++x) {
-      const int value = lzw.NextPixel();
-      if (value < 0)
-        ended = true;
-      else
-        out[x] = static_cast<uint8_t>(value);
+class LZWDecoder {
+ public:
+  LZWDecoder(TStream& stream, const TGIFWarningSink& warn, int min_code_size)
+      : reader_(stream, warn),
+        min_code_size_(min_code_size),
+        clear_code_(1 << min_code_size),
+        end_code_((1 << min_code_size) + 1),
+        table_(std::make_unique<LZWTable>()) {
+    for (int i = 0; i < clear_code_; ++i) {
+      table_->suffix[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+      table_->length[static_cast<size_t>(i)] = 1;
     }
-    return !ended;
-  });
-}
+  }
+
+  /// Fills `sink` until it is full or the data ends; decoding starts as if the data began
+  /// with a clear code.
+  void Run(PixelSink& sink) {
+    if (!Restart(sink)) return;
+    while (!sink.Full()) {
+      const int code = reader_.Read(code_size_);
+      if (code < 0 || code == end_code_) return;
+      if (code == clear_code_) {
+        if (!Restart(sink)) return;
+        continue;
+      }
+      if (code > first_free_) throw GIFException("Invalid LZW code");
+      Emit(code, sink);
+    }
+  }
+
+  void SkipRest() { reader_.SkipRest(); }
+
+ private:
+  /// Resets the table and emits the first code after the clear code (after any further clear
+  /// codes), which must be a literal; false when the data ends there.
+  bool Restart(PixelSink& sink) {
+    code_size_ = min_code_size_ + 1;
+    code_limit_ = clear_code_ * 2;
+    first_free_ = clear_code_ + 2;
+    int code = clear_code_;
+    while (code == clear_code_) code = reader_.Read(code_size_);
+    if (code < 0 || code == end_code_) return false;
+    if (code > clear_code_) throw GIFException("Invalid LZW code");
+    previous_ = first_char_ = code;
+    const auto literal = static_cast<uint8_t>(code);
+    sink.Write(&literal, 1);
+    return true;
+  }
+
+  /// Writes the string of `code` (a known code, or the next free one) and adds the table
+  /// entry it implies.
+  void Emit(int code, PixelSink& sink) {
+    LZWTable& t = *table_;
+    // The next free code stands for the previous string followed by its own first byte.
+    const bool next_free = code == first_free_;
+    const int known = next_free ? previous_ : code;
+    const size_t length = t.length[static_cast<size_t>(known)] + (next_free ? 1u : 0u);
+    // Every entry extends an older one, so no string outgrows the table.
+    if (length > t.scratch.size()) throw GIFException("Circular decoder table entry");
+    uint8_t* out = sink.Reserve(length);
+    uint8_t* const start = out ? out : t.scratch.data();
+    uint8_t* p = start + length - 1;
+    if (next_free) *p-- = static_cast<uint8_t>(first_char_);
+    int c = known;
+    while (c >= clear_code_) {
+      *p-- = t.suffix[static_cast<size_t>(c)];
+      c = t.prefix[static_cast<size_t>(c)];
+    }
+    *p = static_cast<uint8_t>(c);
+    first_char_ = c;
+    if (!out) sink.Write(start, length);
+
+    if (first_free_ < kTableSize) {
+      const auto entry = static_cast<size_t>(first_free_);
+      t.prefix[entry] = static_cast<uint16_t>(previous_);
+      t.suffix[entry] = static_cast<uint8_t>(first_char_);
+      t.length[entry] = static_cast<uint16_t>(t.length[static_cast<size_t>(previous_)] + 1);
+      ++first_free_;
+      if (first_free_ >= code_limit_ && code_size_ < kMaxCodeSize) {
+        code_limit_ *= 2;
+        ++code_size_;
+      }
+    }
+    previous_ = code;
+  }
+
+  BitReader reader_;
+  int min_code_size_;
+  int clear_code_;
+  int end_code_;
+  int code_size_ = 0;
+  int code_limit_ = 0;
+  int first_free_ = 0;
+  int previous_ = 0;
+  int first_char_ = 0;
+  std::unique_ptr<LZWTable> table_;
+};
 
 }  // namespace
 
@@ -199,22 +282,12 @@ int DecodeGIFPixels(TStream& stream, std::span<uint8_t> pixels, int32_t width, i
   const std::optional<uint8_t> min_code_size = GIFReadByte(stream);
   if (!min_code_size) return 0;
   if (*min_code_size < 1 || *min_code_size > 11) throw GIFException("Invalid minimum code size");
-  auto lzw = std::make_unique<LZWContext>(stream, warn, *min_code_size);
+  LZWDecoder decoder(stream, warn, *min_code_size);
   if (width > 0 && height > 0 && pixels.size() >= static_cast<size_t>(width) * static_cast<size_t>(height)) {
-    if (interlaced) {
-      DecodeRows(*lzw, pixels, width, [height](auto&& row) {
-        for (const InterlacePass& pass : kInterlacePasses)
-          for (int32_t y = pass.first_row; y < height; y += pass.step)
-            if (!row(y)) return;
-      });
-    } else {
-      DecodeRows(*lzw, pixels, width, [height](auto&& row) {
-        for (int32_t y = 0; y < height; ++y)
-          if (!row(y)) return;
-      });
-    }
+    PixelSink sink(pixels, width, height, interlaced);
+    decoder.Run(sink);
   }
   // Whatever the last code was, the stream moves past the rest of this frame's data.
-  lzw->reader.SkipRest();
+  decoder.SkipRest();
   return *min_code_size;
 }

@@ -106,7 +106,6 @@ void TGIFSubImage::Clear() {
   transparent_ = false;
   graphic_control_ = nullptr;
   bitmap_.reset();
-  masked_.reset();
   mask_stale_ = true;
 }
 
@@ -208,7 +207,6 @@ void TGIFSubImage::Render() {
   bitmap_ = MakeIndexedBitmap(width_, height_, FrameColors(*this));
   for (int32_t y = 0; y < height_; ++y)
     std::memcpy(bitmap_->ScanLine(y), Scanline(y), static_cast<size_t>(width_));
-  mask_stale_ = true;
 }
 
 TBitmap* TGIFSubImage::Bitmap() {
@@ -217,42 +215,34 @@ TBitmap* TGIFSubImage::Bitmap() {
 }
 
 bool TGIFSubImage::HasMask() {
-  Render();
-  if (!mask_stale_) return masked_ != nullptr;
-  mask_stale_ = false;
-  masked_.reset();
-  if (!transparent_ || !bitmap_) return false;
-  const uint8_t key = graphic_control_->TransparentColorIndex();
-  if (std::find(data_.begin(), data_.end(), key) == data_.end()) return false;
-  const std::vector<TRGBQuad> colors = FrameColors(*this);
-  masked_ = std::make_unique<TBitmap>();
-  masked_->SetPixelFormat(pf32bit);
-  masked_->SetSize(width_, height_);
-  masked_->SetAlphaFormat(afDefined);
-  for (int32_t y = 0; y < height_; ++y) {
-    const uint8_t* in = Scanline(y);
-    auto* out = reinterpret_cast<TRGBQuad*>(masked_->ScanLine(y));
-    for (int32_t x = 0; x < width_; ++x) {
-      out[x] = colors[in[x]];
-      out[x].rgbReserved = in[x] == key ? 0 : 255;
-    }
+  if (mask_stale_) {
+    has_mask_ =
+        transparent_ && !Empty() &&
+        std::find(data_.begin(), data_.end(), graphic_control_->TransparentColorIndex()) != data_.end();
+    mask_stale_ = false;
   }
-  return true;
+  return has_mask_;
 }
 
 void TGIFSubImage::Draw(TCanvas& canvas, const TRect& rect, const TSize& screen, bool transparent,
                         bool tile) {
   if (Empty() || screen.cx <= 0 || screen.cy <= 0) return;
-  TGraphic* picture =
-      transparent && transparent_ && HasMask() ? static_cast<TGraphic*>(masked_.get()) : Bitmap();
-  if (!picture) return;
+  // The pixels are drawn from the colour indices themselves: a large frame never exists a
+  // second time as a bitmap while it is drawn.
+  const std::vector<TRGBQuad> colors = FrameColors(*this);
+  TIndexedPixels pixels;
+  pixels.Pixels = data_.data();
+  pixels.Width = pixels.Stride = width_;
+  pixels.Height = height_;
+  pixels.Colors = colors;
+  if (transparent && HasMask()) pixels.TransparentIndex = graphic_control_->TransparentColorIndex();
   if (tile) {
     for (int64_t y = int64_t{rect.Top} + top_; y < rect.Bottom; y += screen.cy)
       for (int64_t x = int64_t{rect.Left} + left_; x < rect.Right; x += screen.cx)
-        canvas.Draw(static_cast<int32_t>(x), static_cast<int32_t>(y), picture);
+        canvas.DrawIndexed(Bounds(static_cast<int32_t>(x), static_cast<int32_t>(y), width_, height_), pixels);
     return;
   }
-  canvas.StretchDraw(TargetRect(rect, screen), picture);
+  canvas.DrawIndexed(TargetRect(rect, screen), pixels);
 }
 
 TRect TGIFSubImage::TargetRect(const TRect& rect, const TSize& screen) const {

@@ -101,7 +101,7 @@ class TGIFSubImage : public TGIFItem {
   /// The frame rendered as an 8-bit bitmap with the frame's colours (a grey ramp when the
   /// frame has no colour table); built once. nullptr for an empty frame.
   TBitmap* Bitmap();
-  /// Whether a transparent pixel occurs (builds the rendering).
+  /// Whether the frame is transparent and its transparent index occurs in its pixels.
   bool HasMask();
   /// Draws the frame scaled from the logical screen `screen` into `rect`, or tiled at its
   /// own size; transparent pixels are left out when asked and the frame has any.
@@ -125,7 +125,7 @@ class TGIFSubImage : public TGIFItem {
   TGIFGraphicControlExtension* graphic_control_ = nullptr;
   bool transparent_ = false;
   std::unique_ptr<TBitmap> bitmap_;  // 8 bits per pixel, the frame's colours
-  std::unique_ptr<TBitmap> masked_;  // 32 bits with alpha 0 at transparent pixels
+  bool has_mask_ = false;            // HasMask, valid unless mask_stale_
   bool mask_stale_ = true;
 };
 

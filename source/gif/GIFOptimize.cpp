@@ -111,7 +111,6 @@ bool TGIFColorMap::Optimize() {
 
 void TGIFSubImage::FreeRendering() {
   bitmap_.reset();
-  masked_.reset();
   mask_stale_ = true;
   if (Image()) Image()->bitmap_.reset();
 }

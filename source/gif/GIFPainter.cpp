@@ -225,6 +225,8 @@ void TGIFPainter::Run() {
 void TGIFPainter::Execute() {
   restart_ = true;
   while (restart_ && !terminated_) {
+    // A wake-up that asked for this start is used up; left set, it would cut a delay short.
+    event_.TryWait();
     frame_index_ = 0;
     Fire(OnPaintBegin);
     started_ = false;
@@ -287,8 +289,7 @@ bool TGIFPainter::ReadFrame(int32_t index, FrameFacts& facts) {
   if (image_ == nullptr || index < 0 || index >= image_->Count()) return false;
   TGIFSubImage& frame = image_->Images(index);
   if (frame.Empty()) return false;
-  // Rendering before the wait keeps it out of the frame's delay.
-  frame.Bitmap();
+  // Looking for transparent pixels before the wait keeps that out of the frame's delay.
   frame.HasMask();
   if (const TGIFGraphicControlExtension* control = frame.GraphicControlExtension()) {
     facts.Delay = control->Delay();

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "exam/ZUKStream.h"
 #include "platform/core/Exceptions.h"
@@ -229,4 +231,74 @@ TEST(ZUKStreamTest, PropertyListWithUnknownPropertyOrCutShortRaisesReadError) {
   TMemoryStream unknown(std::string("\x01", 1) + ShortString("Colour") + "\x02\x0C" + std::string("\x00", 1));
   TStyleLike style;
   EXPECT_THROW(ReadObjectProperties(style, unknown), EReadError);
+}
+
+namespace {
+
+/// The transform as the format defines it, one byte at a time.
+std::string ReferenceScramble(std::string_view bytes) {
+  std::string out(bytes);
+  for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char>(out[i] ^ static_cast<char>(i & 0xFF));
+  return out;
+}
+
+/// A stream that lends no memory, so copies through it take the buffered road.
+class OpaqueStream : public TStream {
+ public:
+  explicit OpaqueStream(std::string bytes) : inner_(bytes) {}
+  int64_t Read(void* buffer, int64_t count) override { return inner_.Read(buffer, count); }
+  int64_t Write(const void* buffer, int64_t count) override { return inner_.Write(buffer, count); }
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override { return inner_.Seek(offset, origin); }
+  std::string Bytes() const { return inner_.DataString(); }
+
+ private:
+  TMemoryStream inner_;
+};
+
+}  // namespace
+
+// Lengths around the 16-byte lanes, the 256-byte key period and the chunk size, from
+// unaligned positions, through streams that lend memory and through ones that do not.
+TEST(ZUKStreamTest, ScrambledCopiesMatchTheBytewiseTransformAtEveryBoundary) {
+  std::vector<size_t> lengths;
+  for (size_t n = 1; n <= 600; ++n) lengths.push_back(n);
+  for (const size_t base : {size_t{61440}, size_t{122880}})
+    for (size_t n = base - 17; n <= base + 17; ++n) lengths.push_back(n);
+  const std::string payload = Pattern(122880 + 64);
+  for (const size_t offset : {size_t{0}, size_t{1}, size_t{15}}) {
+    for (const size_t n : lengths) {
+      const std::string source_bytes = payload.substr(0, offset + n);
+      const std::string expected = ReferenceScramble(std::string_view(source_bytes).substr(offset));
+      SCOPED_TRACE(testing::Message() << "offset " << offset << ", length " << n);
+
+      TMemoryStream source(source_bytes);
+      source.SetPosition(static_cast<int64_t>(offset));
+      TMemoryStream dest("xyz");
+      dest.SetPosition(3);
+      ASSERT_EQ(CopyScrambled(dest, source, static_cast<int64_t>(n)), static_cast<int64_t>(n));
+      ASSERT_EQ(dest.DataString(), "xyz" + expected);
+      ASSERT_EQ(source.Position(), static_cast<int64_t>(offset + n));
+
+      OpaqueStream opaque_source(source_bytes);
+      opaque_source.SetPosition(static_cast<int64_t>(offset));
+      OpaqueStream opaque_dest("");
+      CopyUnscrambled(opaque_dest, opaque_source, static_cast<int64_t>(n));
+      ASSERT_EQ(opaque_dest.Bytes(), expected);
+
+      std::string in_place = source_bytes;
+      if (n <= 0xFFFF) {
+        UnscrambleBuffer(reinterpret_cast<uint8_t*>(in_place.data()) + offset, static_cast<uint16_t>(n));
+        ASSERT_EQ(in_place.substr(offset), expected);
+      }
+    }
+  }
+}
+
+TEST(ZUKStreamTest, ScrambledCopyIntoAStreamPositionedPastItsEndFillsTheGapWithZeros) {
+  TMemoryStream source(Pattern(300));
+  TMemoryStream dest("ab");
+  dest.SetPosition(5);
+  EXPECT_EQ(CopyScrambled(dest, source, 300), 300);
+  EXPECT_EQ(dest.DataString(), std::string("ab\0\0\0", 5) + ReferenceScramble(Pattern(300)));
+  EXPECT_EQ(dest.Position(), 305);
 }

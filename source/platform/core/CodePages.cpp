@@ -279,7 +279,9 @@ uint32_t ResolveCodePage(uint32_t cp) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Output buffers that either count or write.
+// Outputs. The array outputs either count or write into the caller's buffer; the string
+// outputs append to a byte string through a small buffer, so a conversion runs in one pass
+// and writes its result only once.
 
 class WideOutput {
  public:
@@ -295,58 +297,128 @@ class WideOutput {
     last_ = c;
     ++n_;
   }
-  /// Joins the mark `c` with the character written last when together they make a
-  /// precomposed character, in canonical order (ê followed by a dot below gives ệ).
-  void PutComposing(char16_t c) {
-    if (n_ == 0 || !UnicodeIsMark(c)) {
-      Put(c);
-      return;
-    }
-    if (const char16_t composed = UnicodeCompose(last_, c)) {
-      ReplaceLast(composed);
-      return;
-    }
-    // Take the character apart, add the mark in canonical order and compose again.
-    std::vector<char16_t> marks;
-    char16_t base = last_, first = 0, second = 0;
-    while (marks.size() < 4 && UnicodeDecompose(base, first, second)) {
-      marks.insert(marks.begin(), second);
-      base = first;
-    }
-    if (marks.empty()) {
-      Put(c);
-      return;
-    }
-    marks.push_back(c);
-    std::stable_sort(marks.begin(), marks.end(), [](char16_t a, char16_t b) {
-      return UnicodeCombiningClass(a) < UnicodeCombiningClass(b);
-    });
-    std::vector<char16_t> left;
-    for (const char16_t m : marks) {
-      const bool blocked = !left.empty() && UnicodeCombiningClass(left.back()) >= UnicodeCombiningClass(m);
-      const char16_t composed = blocked ? 0 : UnicodeCompose(base, m);
-      if (composed)
-        base = composed;
-      else
-        left.push_back(m);
-    }
-    ReplaceLast(base);
-    for (const char16_t m : left) Put(m);
+  /// Puts `map[s[i]]` for each of the `n` bytes of `s`.
+  void PutMapped(const char16_t* map, const uint8_t* s, int n) {
+    if (dst_ && cap_ - n_ < n) overflow_ = true;
+    if (dst_ && !overflow_)
+      for (int i = 0; i < n; ++i) dst_[n_ + i] = map[s[i]];
+    if (n > 0) last_ = map[s[n - 1]];
+    n_ += n;
   }
-  int Result() const { return overflow_ ? 0 : n_; }
-
- private:
   void ReplaceLast(char16_t c) {
     last_ = c;
     if (dst_ && n_ <= cap_) dst_[n_ - 1] = c;
   }
+  int Count() const { return n_; }
+  char16_t Last() const { return last_; }
+  int Result() const { return overflow_ ? 0 : n_; }
 
+ private:
   char16_t* dst_;
   int cap_;
   int n_ = 0;
   char16_t last_ = 0;
   bool overflow_ = false;
 };
+
+/// UTF-16 units appended to a byte string, two bytes each, low byte first.
+class Utf16LEStringOutput {
+ public:
+  explicit Utf16LEStringOutput(std::string& out) : out_(out) {}
+  void Put(char16_t c) {
+    if (used_ == kBuffer) Flush();
+    buffer_[used_++] = c;
+    ++n_;
+  }
+  void PutMapped(const char16_t* map, const uint8_t* s, int n) {
+    for (int i = 0; i < n;) {
+      if (used_ == kBuffer) Flush();
+      const int run = std::min(n - i, kBuffer - used_);
+      for (int k = 0; k < run; ++k) buffer_[used_ + k] = map[s[i + k]];
+      used_ += run;
+      i += run;
+    }
+    n_ += n;
+  }
+  void ReplaceLast(char16_t c) {
+    if (used_ > 0) {
+      buffer_[used_ - 1] = c;
+    } else {
+      out_[out_.size() - 2] = static_cast<char>(c & 0xFF);
+      out_[out_.size() - 1] = static_cast<char>(c >> 8);
+    }
+  }
+  int Count() const { return n_; }
+  char16_t Last() const {
+    if (used_ > 0) return buffer_[used_ - 1];
+    return static_cast<char16_t>(static_cast<uint8_t>(out_[out_.size() - 2]) |
+                                 (static_cast<uint8_t>(out_[out_.size() - 1]) << 8));
+  }
+  /// The number of units, all of them appended.
+  int Result() {
+    Flush();
+    return n_;
+  }
+
+ private:
+  static constexpr int kBuffer = 2048;
+  void Flush() {
+    if constexpr (std::endian::native == std::endian::little) {
+      out_.append(reinterpret_cast<const char*>(buffer_.data()), static_cast<size_t>(used_) * 2);
+    } else {
+      for (int i = 0; i < used_; ++i) {
+        out_ += static_cast<char>(buffer_[static_cast<size_t>(i)] & 0xFF);
+        out_ += static_cast<char>(buffer_[static_cast<size_t>(i)] >> 8);
+      }
+    }
+    used_ = 0;
+  }
+
+  std::string& out_;
+  std::array<char16_t, kBuffer> buffer_;
+  int used_ = 0;
+  int n_ = 0;
+};
+
+/// Puts the mark `c` joined with the character put last when together they make a
+/// precomposed character, in canonical order (ê followed by a dot below gives ệ).
+template <class Out>
+void PutComposing(Out& out, char16_t c) {
+  if (out.Count() == 0 || !UnicodeIsMark(c)) {
+    out.Put(c);
+    return;
+  }
+  if (const char16_t composed = UnicodeCompose(out.Last(), c)) {
+    out.ReplaceLast(composed);
+    return;
+  }
+  // Take the character apart, add the mark in canonical order and compose again.
+  std::vector<char16_t> marks;
+  char16_t base = out.Last(), first = 0, second = 0;
+  while (marks.size() < 4 && UnicodeDecompose(base, first, second)) {
+    marks.insert(marks.begin(), second);
+    base = first;
+  }
+  if (marks.empty()) {
+    out.Put(c);
+    return;
+  }
+  marks.push_back(c);
+  std::stable_sort(marks.begin(), marks.end(), [](char16_t a, char16_t b) {
+    return UnicodeCombiningClass(a) < UnicodeCombiningClass(b);
+  });
+  std::vector<char16_t> left;
+  for (const char16_t m : marks) {
+    const bool blocked = !left.empty() && UnicodeCombiningClass(left.back()) >= UnicodeCombiningClass(m);
+    const char16_t composed = blocked ? 0 : UnicodeCompose(base, m);
+    if (composed)
+      base = composed;
+    else
+      left.push_back(m);
+  }
+  out.ReplaceLast(base);
+  for (const char16_t m : left) out.Put(m);
+}
 
 class ByteOutput {
  public:
@@ -375,6 +447,52 @@ class ByteOutput {
   bool overflow_ = false;
 };
 
+/// Bytes appended to a string.
+class StringByteOutput {
+ public:
+  explicit StringByteOutput(std::string& out) : out_(out) {}
+  void Put(uint8_t b) {
+    if (used_ == kBuffer) Flush();
+    buffer_[used_++] = static_cast<char8_t>(b);
+  }
+  void PutCode(uint16_t code) {
+    if (code > 0xFF) Put(static_cast<uint8_t>(code >> 8));
+    Put(static_cast<uint8_t>(code & 0xFF));
+  }
+  int Result() {
+    Flush();
+    return out_.size() > INT_MAX ? 0 : static_cast<int>(out_.size());
+  }
+
+ private:
+  static constexpr size_t kBuffer = 4096;
+  void Flush() {
+    out_.append(reinterpret_cast<const char*>(buffer_.data()), used_);
+    used_ = 0;
+  }
+
+  std::string& out_;
+  // char8_t, unlike char, cannot alias the other members, so they stay in registers.
+  std::array<char8_t, kBuffer> buffer_;
+  size_t used_ = 0;
+};
+
+/// UTF-16 units read from bytes, low byte first.
+struct Utf16LEUnits {
+  const char* bytes;
+  char16_t operator[](int i) const {
+    const auto at = static_cast<size_t>(i) * 2;
+    if constexpr (std::endian::native == std::endian::little) {
+      char16_t unit;
+      std::memcpy(&unit, bytes + at, sizeof unit);
+      return unit;
+    } else {
+      return static_cast<char16_t>(static_cast<uint8_t>(bytes[at]) |
+                                   (static_cast<uint8_t>(bytes[at + 1]) << 8));
+    }
+  }
+};
+
 bool IsHighSurrogate(char16_t u) {
   return u >= 0xD800 && u <= 0xDBFF;
 }
@@ -385,7 +503,8 @@ bool IsLowSurrogate(char16_t u) {
 // ---------------------------------------------------------------------------------------
 // Decoding.
 
-int DecodeUtf8(uint32_t flags, const uint8_t* s, int n, WideOutput& out) {
+template <class Out>
+int DecodeUtf8(uint32_t flags, const uint8_t* s, int n, Out& out) {
   const bool strict = flags & MB_ERR_INVALID_CHARS;
   int i = 0;
   while (i < n) {
@@ -423,7 +542,8 @@ int DecodeUtf8(uint32_t flags, const uint8_t* s, int n, WideOutput& out) {
   return out.Result();
 }
 
-int DecodeUtf16(uint32_t flags, const uint8_t* s, int n, WideOutput& out) {
+template <class Out>
+int DecodeUtf16(uint32_t flags, const uint8_t* s, int n, Out& out) {
   for (int i = 0; i + 1 < n; i += 2) out.Put(static_cast<char16_t>(s[i] | (s[i + 1] << 8)));
   if (n % 2) {
     if (flags & MB_ERR_INVALID_CHARS) return 0;
@@ -432,7 +552,8 @@ int DecodeUtf16(uint32_t flags, const uint8_t* s, int n, WideOutput& out) {
   return out.Result();
 }
 
-int DecodeTable(const CodePageTable& t, uint32_t flags, const uint8_t* s, int n, char16_t* dst, int dstLen) {
+template <class Out>
+int DecodeTable(const CodePageTable& t, uint32_t flags, const uint8_t* s, int n, Out& out) {
   const bool strict = flags & MB_ERR_INVALID_CHARS;
   const bool compose = (flags & MB_PRECOMPOSED) && t.hasMarks;
   const char16_t* map = (flags & MB_USEGLYPHCHARS) && t.hasGlyphs ? t.glyphs.data() : t.single.data();
@@ -442,17 +563,13 @@ int DecodeTable(const CodePageTable& t, uint32_t flags, const uint8_t* s, int n,
       for (int i = 0; i < n; ++i)
         if (!t.defined[s[i]]) return 0;
     if (!compose) {  // one unit per byte
-      if (dstLen == 0) return n;
-      if (dstLen < n) return 0;
-      for (int i = 0; i < n; ++i) dst[i] = map[s[i]];
-      return n;
+      out.PutMapped(map, s, n);
+      return out.Result();
     }
-    WideOutput out(dst, dstLen);
-    for (int i = 0; i < n; ++i) out.PutComposing(map[s[i]]);
+    for (int i = 0; i < n; ++i) PutComposing(out, map[s[i]]);
     return out.Result();
   }
 
-  WideOutput out(dst, dstLen);
   int i = 0;
   while (i < n) {
     const uint8_t b = s[i];
@@ -472,17 +589,28 @@ int DecodeTable(const CodePageTable& t, uint32_t flags, const uint8_t* s, int n,
       ++i;
     }
     if (compose)
-      out.PutComposing(u);
+      PutComposing(out, u);
     else
       out.Put(u);
   }
   return out.Result();
 }
 
+/// Decodes `n` bytes of `src` in the resolved code page `cp` into `out`; 0 on failure.
+template <class Out>
+int Decode(uint32_t cp, uint32_t flags, const char* src, int n, Out& out) {
+  const auto* s = reinterpret_cast<const uint8_t*>(src);
+  if (cp == CP_UTF8) return DecodeUtf8(flags, s, n, out);
+  if (cp == CP_UTF16LE) return DecodeUtf16(flags, s, n, out);
+  const CodePageTable* t = TableFor(cp);
+  return t ? DecodeTable(*t, flags, s, n, out) : 0;
+}
+
 // ---------------------------------------------------------------------------------------
 // Encoding.
 
-int EncodeUtf8(uint32_t flags, const char16_t* s, int n, ByteOutput& out) {
+template <class Units, class Out>
+int EncodeUtf8(uint32_t flags, Units s, int n, Out& out) {
   for (int i = 0; i < n; ++i) {
     uint32_t cp = s[i];
     if (IsHighSurrogate(s[i]) && i + 1 < n && IsLowSurrogate(s[i + 1])) {
@@ -511,7 +639,8 @@ int EncodeUtf8(uint32_t flags, const char16_t* s, int n, ByteOutput& out) {
   return out.Result();
 }
 
-int EncodeUtf16(const char16_t* s, int n, ByteOutput& out) {
+template <class Units, class Out>
+int EncodeUtf16(Units s, int n, Out& out) {
   for (int i = 0; i < n; ++i) {
     out.Put(static_cast<uint8_t>(s[i] & 0xFF));
     out.Put(static_cast<uint8_t>(s[i] >> 8));
@@ -519,9 +648,10 @@ int EncodeUtf16(const char16_t* s, int n, ByteOutput& out) {
   return out.Result();
 }
 
+template <class Units, class Out>
 class TableEncoder {
  public:
-  TableEncoder(const CodePageTable& t, uint32_t flags, const char* defaultChar, ByteOutput& out)
+  TableEncoder(const CodePageTable& t, uint32_t flags, const char* defaultChar, Out& out)
       : t_(t), flags_(flags), out_(out) {
     if (defaultChar && defaultChar[0]) {
       const uint8_t b0 = static_cast<uint8_t>(defaultChar[0]);
@@ -531,7 +661,7 @@ class TableEncoder {
     }
   }
 
-  void Run(const char16_t* s, int n) {
+  void Run(Units s, int n) {
     const bool compositeCheck = flags_ & WC_COMPOSITECHECK;
     const uint16_t* encode = t_.encode.data();
     int i = 0;
@@ -551,7 +681,7 @@ class TableEncoder {
 
  private:
   /// Converts the character at `i` (with the marks it composes with); the index after it.
-  int Step(const char16_t* s, int n, int i, bool compositeCheck) {
+  int Step(Units s, int n, int i, bool compositeCheck) {
     char16_t u = s[i];
     if (u >= 0xD800 && u <= 0xDFFF) {  // no code page here holds characters beyond the BMP
       PutDefault();
@@ -633,10 +763,25 @@ class TableEncoder {
 
   const CodePageTable& t_;
   uint32_t flags_;
-  ByteOutput& out_;
+  Out& out_;
   uint16_t defaultCode_ = '?';
   bool usedDefault_ = false;
 };
+
+/// Encodes `n` units of `s` into the resolved code page `cp`; 0 on failure.
+template <class Units, class Out>
+int Encode(uint32_t cp, uint32_t flags, Units s, int n, const char* defaultChar, Out& out,
+           bool* usedDefaultChar) {
+  if (cp == CP_UTF8) return EncodeUtf8(flags, s, n, out);
+  if (cp == CP_UTF16LE) return EncodeUtf16(s, n, out);
+  const CodePageTable* t = TableFor(cp);
+  if (!t) return 0;
+  TableEncoder<Units, Out> encoder(*t, flags, defaultChar, out);
+  encoder.Run(s, n);
+  const int result = out.Result();
+  if (result && usedDefaultChar) *usedDefaultChar = encoder.usedDefault();
+  return result;
+}
 
 constexpr uint32_t kMbFlags = MB_PRECOMPOSED | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS;
 constexpr uint32_t kWcFlags = WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR | WC_ERR_INVALID_CHARS |
@@ -741,31 +886,16 @@ bool IsValidCodePage(uint32_t codePage) {
 int MultiByteToWideChar(uint32_t codePage, uint32_t flags, const char* src, int srcLen, char16_t* dst,
                         int dstLen) {
   if ((flags & ~kMbFlags) || srcLen <= 0 || !src || dstLen < 0 || (dstLen > 0 && !dst)) return 0;
-  const uint32_t cp = ResolveCodePage(codePage);
-  const auto* s = reinterpret_cast<const uint8_t*>(src);
-  if (cp == CP_UTF8 || cp == CP_UTF16LE) {
-    WideOutput out(dst, dstLen);
-    return cp == CP_UTF8 ? DecodeUtf8(flags, s, srcLen, out) : DecodeUtf16(flags, s, srcLen, out);
-  }
-  const CodePageTable* t = TableFor(cp);
-  return t ? DecodeTable(*t, flags, s, srcLen, dst, dstLen) : 0;
+  WideOutput out(dst, dstLen);
+  return Decode(ResolveCodePage(codePage), flags, src, srcLen, out);
 }
 
 int WideCharToMultiByte(uint32_t codePage, uint32_t flags, const char16_t* src, int srcLen, char* dst,
                         int dstLen, const char* defaultChar, bool* usedDefaultChar) {
   if (usedDefaultChar) *usedDefaultChar = false;
   if ((flags & ~kWcFlags) || srcLen <= 0 || !src || dstLen < 0 || (dstLen > 0 && !dst)) return 0;
-  const uint32_t cp = ResolveCodePage(codePage);
   ByteOutput out(dst, dstLen);
-  if (cp == CP_UTF8) return EncodeUtf8(flags, src, srcLen, out);
-  if (cp == CP_UTF16LE) return EncodeUtf16(src, srcLen, out);
-  const CodePageTable* t = TableFor(cp);
-  if (!t) return 0;
-  TableEncoder encoder(*t, flags, defaultChar, out);
-  encoder.Run(src, srcLen);
-  const int result = out.Result();
-  if (result && usedDefaultChar) *usedDefaultChar = encoder.usedDefault();
-  return result;
+  return Encode(ResolveCodePage(codePage), flags, src, srcLen, defaultChar, out, usedDefaultChar);
 }
 
 std::u16string MultiByteToWide(uint32_t codePage, uint32_t flags, std::string_view text) {
@@ -788,6 +918,64 @@ std::string WideToMultiByte(uint32_t codePage, uint32_t flags, std::u16string_vi
                                    usedDefaultChar) != n)
     return {};
   return result;
+}
+
+std::string MultiByteToUtf16LE(uint32_t codePage, uint32_t flags, std::string_view text) {
+  std::string result;
+  if ((flags & ~kMbFlags) || text.empty() || text.size() > INT_MAX / 2) return result;
+  // No code page gives more units than bytes but for rare compositions; the string grows then.
+  result.reserve(text.size() * 2);
+  Utf16LEStringOutput out(result);
+  if (Decode(ResolveCodePage(codePage), flags, text.data(), static_cast<int>(text.size()), out) == 0)
+    return {};
+  // Double-byte text fills half of the room; a text that is kept should not hold the rest.
+  if (result.capacity() > result.size() + result.size() / 2 + 64) result.shrink_to_fit();
+  return result;
+}
+
+namespace {
+
+/// Encodes into a new string: straight into room for a byte a unit, which most texts need,
+/// else once more into a string that grows as it needs; empty when the conversion fails.
+template <class Units>
+std::string EncodeToString(uint32_t cp, uint32_t flags, Units source, int n, const char* defaultChar,
+                           bool* usedDefaultChar) {
+  std::string result(static_cast<size_t>(n), '\0');
+  ByteOutput direct(result.data(), n);
+  if (const int written = Encode(cp, flags, source, n, defaultChar, direct, usedDefaultChar)) {
+    result.resize(static_cast<size_t>(written));
+    return result;
+  }
+  result.clear();
+  StringByteOutput grown(result);
+  if (Encode(cp, flags, source, n, defaultChar, grown, usedDefaultChar) == 0) return {};
+  return result;
+}
+
+}  // namespace
+
+std::string Utf16LEToMultiByte(uint32_t codePage, uint32_t flags, std::string_view units,
+                               const char* defaultChar, bool* usedDefaultChar) {
+  if (usedDefaultChar) *usedDefaultChar = false;
+  const size_t count = units.size() / 2;
+  if ((flags & ~kWcFlags) || count == 0 || count > INT_MAX) return {};
+  const uint32_t cp = ResolveCodePage(codePage);
+  const Utf16LEUnits source{units.data()};
+  const int n = static_cast<int>(count);
+  // Short texts (most item texts) are first copied into units of their own, which the
+  // encoder reads faster than bytes that any write might change.
+  constexpr int kLocalUnits = 1024;
+  if (n <= kLocalUnits) {
+    std::array<char16_t, kLocalUnits> local;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(local.data(), units.data(), count * 2);
+    } else {
+      for (int i = 0; i < n; ++i) local[static_cast<size_t>(i)] = source[i];
+    }
+    return EncodeToString(cp, flags, static_cast<const char16_t*>(local.data()), n, defaultChar,
+                          usedDefaultChar);
+  }
+  return EncodeToString(cp, flags, source, n, defaultChar, usedDefaultChar);
 }
 
 void CharUpperBuffW(char16_t* text, int length) {

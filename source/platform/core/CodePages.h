@@ -79,6 +79,14 @@ std::u16string MultiByteToWide(uint32_t codePage, uint32_t flags, std::string_vi
 std::string WideToMultiByte(uint32_t codePage, uint32_t flags, std::u16string_view text,
                             const char* defaultChar = nullptr, bool* usedDefaultChar = nullptr);
 
+/// MultiByteToWide with each UTF-16 unit written as two bytes, low byte first, in one pass;
+/// empty on failure.
+std::string MultiByteToUtf16LE(uint32_t codePage, uint32_t flags, std::string_view text);
+/// WideToMultiByte of UTF-16 units held as two bytes each, low byte first (an odd last byte
+/// is not read), in one pass; empty on failure.
+std::string Utf16LEToMultiByte(uint32_t codePage, uint32_t flags, std::string_view units,
+                               const char* defaultChar = nullptr, bool* usedDefaultChar = nullptr);
+
 /// Upper-cases UTF-16 text in place, code unit by code unit (surrogates stay as they are).
 void CharUpperBuffW(char16_t* text, int length);
 /// Upper-cases 8-bit text of the ANSI code page in place; characters whose upper case the

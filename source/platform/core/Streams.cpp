@@ -52,19 +52,51 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count) {
   return CopyStreamChunks(*this, source, count, kCopyChunk, nullptr);
 }
 
+const uint8_t* TStream::PeekMemory(int64_t) {
+  return nullptr;
+}
+
+uint8_t* TStream::ReserveMemory(int64_t) {
+  return nullptr;
+}
+
+namespace {
+
+void TransformChunks(const uint8_t* from, uint8_t* to, int64_t count, int64_t chunk,
+                     TChunkTransform transform) {
+  if (!transform) {
+    std::memcpy(to, from, static_cast<size_t>(count));
+    return;
+  }
+  for (int64_t done = 0; done < count; done += chunk)
+    transform(from + done, to + done, static_cast<size_t>(std::min(chunk, count - done)));
+}
+
+}  // namespace
+
 int64_t CopyStreamChunks(TStream& dest, TStream& source, int64_t count, int64_t chunk,
-                         void (*transform)(uint8_t* bytes, size_t count)) {
+                         TChunkTransform transform) {
   if (count == 0) {
     source.SetPosition(0);
     count = source.Size();
   }
   if (count < 0 || chunk <= 0) throw EReadError("Stream read error");
   const int64_t total = count;
+  if (count == 0) return 0;
+  if (&source != &dest && source.PeekMemory(count)) {
+    // The destination may move its memory while it grows, so it comes first.
+    if (uint8_t* to = dest.ReserveMemory(count)) {
+      TransformChunks(source.PeekMemory(count), to, count, chunk, transform);
+      source.Seek(count, soCurrent);
+      dest.Seek(count, soCurrent);
+      return total;
+    }
+  }
   std::vector<uint8_t> buffer(static_cast<size_t>(std::min(count, chunk)));
   while (count > 0) {
     const int64_t n = std::min(count, chunk);
     source.ReadBuffer(buffer.data(), n);
-    if (transform) transform(buffer.data(), static_cast<size_t>(n));
+    if (transform) transform(buffer.data(), buffer.data(), static_cast<size_t>(n));
     dest.WriteBuffer(buffer.data(), n);
     count -= n;
   }
@@ -93,6 +125,17 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
   position_ = ResolveSeek(offset, origin, position_, Size());
   return position_;
+}
+
+const uint8_t* TMemoryStream::PeekMemory(int64_t count) {
+  if (count < 0 || count > Size() - position_) return nullptr;
+  return data_.data() + position_;
+}
+
+uint8_t* TMemoryStream::ReserveMemory(int64_t count) {
+  if (count < 0) return nullptr;
+  if (position_ + count > Size()) data_.resize(static_cast<size_t>(position_ + count));
+  return data_.data() + position_;
 }
 
 void TMemoryStream::SetSize(int64_t size) {
@@ -136,6 +179,11 @@ int64_t TBytesStream::Read(void* buffer, int64_t count) {
   std::memcpy(buffer, data_ + position_, static_cast<size_t>(n));
   position_ += n;
   return n;
+}
+
+const uint8_t* TBytesStream::PeekMemory(int64_t count) {
+  if (count < 0 || count > size_ - position_) return nullptr;
+  return data_ + position_;
 }
 
 int64_t TBytesStream::Write(const void*, int64_t) {

@@ -37,13 +37,26 @@ class TStream {
   /// Copies `count` bytes from the source's position; a count of 0 copies the whole source
   /// from its start. Returns the number of bytes copied; a short source raises EReadError.
   int64_t CopyFrom(TStream& source, int64_t count);
+
+  /// The `count` bytes at the position, lent from memory the stream holds, or null when the
+  /// stream cannot lend them all (the default). The position does not move; the bytes stay
+  /// valid until the stream is changed.
+  virtual const uint8_t* PeekMemory(int64_t count);
+  /// Room for `count` bytes at the position in memory the stream holds (the stream grows to
+  /// hold them), or null when the stream has no such memory (the default). The position
+  /// does not move; what is put there is the stream's content.
+  virtual uint8_t* ReserveMemory(int64_t count);
 };
 
+/// Writes `count` bytes of `from`, transformed, to `to`; `from` and `to` are either the same
+/// or do not overlap.
+using TChunkTransform = void (*)(const uint8_t* from, uint8_t* to, size_t count);
+
 /// The copy loop behind TStream::CopyFrom: copies `count` bytes (0 = the whole source from
-/// its start) through one buffer of at most `chunk` bytes, calling `transform` on each
-/// chunk before it is written (may be null).
+/// its start) in chunks of at most `chunk` bytes, calling `transform` (may be null) on each
+/// chunk on its way. Streams that lend their memory are copied in one pass without a buffer.
 int64_t CopyStreamChunks(TStream& dest, TStream& source, int64_t count, int64_t chunk,
-                         void (*transform)(uint8_t* bytes, size_t count));
+                         TChunkTransform transform);
 
 /// A growable stream in memory.
 class TMemoryStream : public TStream {
@@ -56,6 +69,8 @@ class TMemoryStream : public TStream {
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   void SetSize(int64_t size) override;
   int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+  const uint8_t* PeekMemory(int64_t count) override;
+  uint8_t* ReserveMemory(int64_t count) override;
 
   void Clear();
   uint8_t* Memory() { return data_.data(); }
@@ -81,6 +96,7 @@ class TBytesStream : public TStream {
   int64_t Write(const void* buffer, int64_t count) override;
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   int64_t Size() override { return size_; }
+  const uint8_t* PeekMemory(int64_t count) override;
 
  private:
   const uint8_t* data_;

@@ -1,6 +1,8 @@
 #include "platform/graphics/Bitmap.h"
 
 #include <QPainter>
+#include <algorithm>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <unordered_map>
@@ -135,11 +137,84 @@ TDibImage QImageToDib(const QImage& source, int bits, bool is565, const std::vec
 
 class TBitmapCanvasDevice;
 
+/// The fourth bytes of a 32-bit DIB, set aside while Qt paints on its pixels (Qt takes them as
+/// 255) and put back afterwards. A bitmap whose fourth bytes all hold one value, as most do,
+/// needs no copy of them.
+class TKeptAlpha {
+ public:
+  void Keep(TDibImage& dib) {
+    kept_.clear();
+    value_ = dib.Pixels.empty() ? 255 : dib.Pixels[3];
+    uniform_ = AllFourthBytesAre(dib.Pixels, value_);
+    if (uniform_ && value_ == 255) return;
+    if (!uniform_) {
+      kept_.resize(dib.Pixels.size() / 4);
+      for (size_t i = 0; i < kept_.size(); ++i) kept_[i] = dib.Pixels[4 * i + 3];
+    }
+    SetAll(dib, 255);
+  }
+
+  void Restore(TDibImage& dib) {
+    if (uniform_) {
+      if (value_ != 255) SetAll(dib, value_);
+      return;
+    }
+    for (size_t i = 0; i < kept_.size() && 4 * i + 3 < dib.Pixels.size(); ++i)
+      dib.Pixels[4 * i + 3] = kept_[i];
+    Forget();
+  }
+
+  /// Drops what was kept (the pixels are replaced as a whole).
+  void Forget() {
+    kept_.clear();
+    kept_.shrink_to_fit();
+    uniform_ = true;
+    value_ = 255;
+  }
+
+ private:
+  /// Compares eight bytes at a time, a block at a time, so that the loop vectorises.
+  static bool AllFourthBytesAre(const std::vector<uint8_t>& pixels, uint8_t value) {
+    if constexpr (std::endian::native != std::endian::little) {  // the mask below picks bytes 3 and 7
+      for (size_t at = 3; at < pixels.size(); at += 4)
+        if (pixels[at] != value) return false;
+      return true;
+    }
+    constexpr uint64_t kMask = 0xFF000000FF000000u;
+    const uint64_t expected = kMask & (uint64_t{value} * 0x0100000001000000u);
+    constexpr size_t kBlock = 4096;
+    size_t at = 0;
+    for (; at + 8 <= pixels.size(); at += kBlock) {
+      const size_t end = std::min(pixels.size() & ~size_t{7}, at + kBlock);
+      uint64_t differ = 0;
+      for (size_t i = at; i < end; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, pixels.data() + i, sizeof word);
+        differ |= (word & kMask) ^ expected;
+      }
+      if (differ) return false;
+    }
+    for (at = pixels.size() & ~size_t{7}; at + 3 < pixels.size(); at += 4)
+      if (pixels[at + 3] != value) return false;
+    return true;
+  }
+
+  static void SetAll(TDibImage& dib, uint8_t value) {
+    for (size_t at = 3; at < dib.Pixels.size(); at += 4) dib.Pixels[at] = value;
+  }
+
+  std::vector<uint8_t> kept_;
+  bool uniform_ = true;
+  uint8_t value_ = 255;
+};
+
 struct TBitmap::Impl {
   TBitmap* owner = nullptr;
   TDibImage dib;
   TPixelFormat format = pfDevice;
-  std::optional<QImage> paint_image;
+  std::optional<QImage> paint_image;  // what the painter paints on: the DIB's own pixels or a copy
+  bool painted_in_place = false;
+  TKeptAlpha kept_alpha;  // the fourth bytes of 32-bit pixels while they are painted
   std::unique_ptr<QPainter> painter;
   std::unique_ptr<TCanvas> canvas;
   TTransparentMode transparent_mode = tmAuto;
@@ -152,32 +227,36 @@ struct TBitmap::Impl {
     if (!painter) return;
     painter->end();
     painter.reset();
-    if (paint_image) {
-      const TDibImage painted = QImageToDib(*paint_image, dib.Bits, dib.Is565, dib.Colors);
-      // Drawing does not touch the alpha byte of 32-bit pixels.
-      if (dib.Bits == 32) {
-        TDibImage merged = painted;
-        for (int32_t y = 0; y < dib.Height; ++y) {
-          const uint8_t* old_row = dib.Row(y);
-          uint8_t* row = merged.Row(y);
-          for (int32_t x = 0; x < dib.Width; ++x) row[4 * x + 3] = old_row[4 * x + 3];
-        }
-        dib = std::move(merged);
-      } else {
-        dib = painted;
-      }
+    if (!paint_image) return;
+    if (painted_in_place) {
       paint_image.reset();
+      if (dib.Bits == 32) kept_alpha.Restore(dib);
+      return;
     }
+    dib = QImageToDib(*paint_image, dib.Bits, dib.Is565, dib.Colors);
+    paint_image.reset();
   }
 
   QPainter* BeginPaint() {
     if (dib.Empty()) return nullptr;
     if (!painter) {
-      paint_image = DibToQImage(dib, false);
+      // Qt's 32-bit pixels are words, which have a DIB's byte order only on little-endian
+      // machines; 24-bit pixels are bytes in a DIB's order everywhere.
+      painted_in_place = dib.Bits == 24 || (dib.Bits == 32 && std::endian::native == std::endian::little);
+      if (painted_in_place) {
+        // Such pixels are laid out as Qt's own: they are painted where they are. Qt takes the
+        // fourth byte of 32-bit pixels as opaque, and drawing must not change it.
+        if (dib.Bits == 32) kept_alpha.Keep(dib);
+        paint_image = QImage(dib.Pixels.data(), dib.Width, dib.Height, static_cast<qsizetype>(dib.Stride()),
+                             dib.Bits == 32 ? QImage::Format_RGB32 : QImage::Format_BGR888);
+      } else {
+        paint_image = DibToQImage(dib, false);
+      }
       painter = std::make_unique<QPainter>();
       if (!painter->begin(&*paint_image)) {
         painter.reset();
         paint_image.reset();
+        if (dib.Bits == 32) kept_alpha.Restore(dib);
         return nullptr;
       }
     }
@@ -185,11 +264,13 @@ struct TBitmap::Impl {
   }
 
   void Replace(TDibImage image, TPixelFormat new_format) {
+    // Pending drawing is dropped with the pixels it was for.
     if (painter) {
       painter->end();
       painter.reset();
     }
     paint_image.reset();
+    kept_alpha.Forget();
     dib = std::move(image);
     format = new_format;
   }

@@ -6,8 +6,10 @@
 #include <QRegion>
 #include <QTextLayout>
 #include <algorithm>
+#include <array>
 #include <optional>
 
+#include "platform/core/Exceptions.h"
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/SystemColors.h"
@@ -834,6 +836,39 @@ void TCanvas::Draw(int32_t x, int32_t y, TGraphic* graphic) {
 void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
   if (graphic == nullptr || graphic->Empty()) return;
   graphic->Draw(*this, r);
+}
+
+void TCanvas::DrawIndexed(const TRect& r, const TIndexedPixels& pixels) {
+  if (r.IsEmpty() || pixels.Pixels == nullptr || pixels.Width <= 0 || pixels.Height <= 0) return;
+  QPainter* p = impl_->Painter();
+  if (p == nullptr) return;
+  std::array<QRgb, 256> table;
+  for (size_t i = 0; i < table.size(); ++i) {
+    const TRGBQuad c = i < pixels.Colors.size() ? pixels.Colors[i] : TRGBQuad{};
+    table[i] = qRgb(c.rgbRed, c.rgbGreen, c.rgbBlue);
+  }
+  const bool transparent = pixels.TransparentIndex >= 0 && pixels.TransparentIndex < 256;
+  if (transparent) table[static_cast<size_t>(pixels.TransparentIndex)] = 0;  // premultiplied: nothing
+  // The painter only ever translates, so bands drawn at their own size meet exactly.
+  const bool own_size = r.Width() == pixels.Width && r.Height() == pixels.Height;
+  constexpr int64_t kBandPixels = 1 << 20;
+  const int32_t band =
+      own_size ? static_cast<int32_t>(std::clamp<int64_t>(kBandPixels / pixels.Width, 1, pixels.Height))
+               : pixels.Height;
+  QImage image(pixels.Width, band, transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+  if (image.isNull()) throw EOutOfResources("Out of system resources");
+  for (int32_t top = 0; top < pixels.Height; top += band) {
+    const int32_t rows = std::min(band, pixels.Height - top);
+    for (int32_t y = 0; y < rows; ++y) {
+      const uint8_t* in = pixels.Pixels + pixels.Stride * (top + y);
+      auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+      for (int32_t x = 0; x < pixels.Width; ++x) out[x] = table[in[x]];
+    }
+    if (own_size)
+      p->drawImage(QPoint(r.Left, r.Top + top), image, QRect(0, 0, pixels.Width, rows));
+    else
+      p->drawImage(ToQRect(r), image);
+  }
 }
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& source_rect) {

@@ -96,6 +96,16 @@ struct TCharacterPlacement {
   std::vector<uint8_t> Classes;  // Classes[i] = 2 for right-to-left characters, else 0
 };
 
+/// Pixels held as one colour index each, drawn without first becoming a bitmap.
+struct TIndexedPixels {
+  const uint8_t* Pixels = nullptr;  // rows top-down
+  int32_t Width = 0;
+  int32_t Height = 0;
+  int64_t Stride = 0;                // bytes from one row to the next
+  std::span<const TRGBQuad> Colors;  // indices beyond the table are black
+  int TransparentIndex = -1;         // pixels of this index leave the target as it was; -1: none
+};
+
 class TCanvas : public TObject {
  public:
   /// A canvas without a target: it measures text, and drawing on it does nothing.
@@ -180,6 +190,9 @@ class TCanvas : public TObject {
   // Pictures and pixels.
   void Draw(int32_t x, int32_t y, TGraphic* graphic);
   void StretchDraw(const TRect& r, TGraphic* graphic);
+  /// Draws `pixels` stretched into `r`. At their own size they go to the target a band of
+  /// rows at a time, so no copy of the whole picture is made.
+  void DrawIndexed(const TRect& r, const TIndexedPixels& pixels);
   /// Copies `source_rect` of `source` into `dest` (stretching when the sizes differ) with
   /// the copy mode. A source without pixels (a widget) copies nothing.
   void CopyRect(const TRect& dest, TCanvas& source, const TRect& source_rect);

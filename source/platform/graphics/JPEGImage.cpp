@@ -3,6 +3,7 @@
 // only plain data between setjmp and the library calls, so no destructor is skipped.
 #include "platform/graphics/JPEGImage.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -122,11 +123,18 @@ bool DecodeJpeg(DecodeJob* job) {
   return true;
 }
 
+/// Gives row `y` of the picture in the layout the job names; the row stays valid until
+/// kEncodeBatch more rows have been asked for.
+using EncodeRowSource = const uint8_t* (*)(void* context, int32_t y);
+constexpr int kEncodeBatch = 16;
+
 struct EncodeJob {
-  const uint8_t* rgb = nullptr;  // width * height * components bytes
+  EncodeRowSource row = nullptr;
+  void* context = nullptr;
   int32_t width = 0;
   int32_t height = 0;
-  bool grayscale = false;
+  J_COLOR_SPACE color_space = JCS_RGB;  // of the rows; grey rows make a grey JPEG
+  int components = 3;
   int quality = 90;
   bool smoothing = true;
   bool progressive = false;
@@ -151,22 +159,86 @@ bool EncodeJpeg(EncodeJob* job) {
   jpeg_mem_dest(&cinfo, &job->output, &job->output_size);
   cinfo.image_width = static_cast<JDIMENSION>(job->width);
   cinfo.image_height = static_cast<JDIMENSION>(job->height);
-  cinfo.input_components = job->grayscale ? 1 : 3;
-  cinfo.in_color_space = job->grayscale ? JCS_GRAYSCALE : JCS_RGB;
+  cinfo.input_components = job->components;
+  cinfo.in_color_space = job->color_space;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, job->quality, TRUE);
   cinfo.smoothing_factor = job->smoothing ? kSmoothingFactor : 0;
   if (job->progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
-  const size_t row_bytes = static_cast<size_t>(job->width) * static_cast<size_t>(cinfo.input_components);
+  JSAMPROW rows[kEncodeBatch];
   while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<uint8_t*>(job->rgb) + row_bytes * cinfo.next_scanline;
-    jpeg_write_scanlines(&cinfo, &row, 1);
+    const auto first = static_cast<int32_t>(cinfo.next_scanline);
+    const int count = std::min<int32_t>(kEncodeBatch, job->height - first);
+    for (int k = 0; k < count; ++k) rows[k] = const_cast<JSAMPROW>(job->row(job->context, first + k));
+    jpeg_write_scanlines(&cinfo, rows, static_cast<JDIMENSION>(count));
   }
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
   return true;
 }
+
+/// Rows of a DIB for the encoder. Colour rows of 24 and 32 bits go to libjpeg as they lie in
+/// memory (blue, green, red order); grey rows and other pixel formats are converted into a
+/// small ring of rows.
+class DibRows {
+ public:
+  DibRows(TDibImage& dib, bool grayscale) : dib_(dib), grayscale_(grayscale) {
+    if (!Direct())
+      ring_.resize(static_cast<size_t>(dib.Width) * static_cast<size_t>(Components()) * kEncodeBatch);
+  }
+
+  bool Direct() const { return !grayscale_ && (dib_.Bits == 24 || dib_.Bits == 32); }
+  int Components() const { return grayscale_ ? 1 : Direct() && dib_.Bits == 32 ? 4 : 3; }
+  J_COLOR_SPACE ColorSpace() const {
+    if (grayscale_) return JCS_GRAYSCALE;
+    if (!Direct()) return JCS_RGB;
+    return dib_.Bits == 32 ? JCS_EXT_BGRX : JCS_EXT_BGR;
+  }
+
+  static const uint8_t* Row(void* context, int32_t y) { return static_cast<DibRows*>(context)->RowAt(y); }
+
+ private:
+  const uint8_t* RowAt(int32_t y) {
+    if (Direct()) return dib_.Row(y);
+    const size_t row_size = static_cast<size_t>(dib_.Width) * static_cast<size_t>(Components());
+    uint8_t* out = ring_.data() + row_size * static_cast<size_t>(y % kEncodeBatch);
+    if (grayscale_)
+      ConvertToGrey(y, out);
+    else
+      ConvertToRGB(y, out);
+    return out;
+  }
+
+  // The grey levels weigh red, green and blue as 77, 150 and 29 out of 256.
+  static uint8_t Grey(int r, int g, int b) { return static_cast<uint8_t>((r * 77 + g * 150 + b * 29) >> 8); }
+
+  void ConvertToGrey(int32_t y, uint8_t* out) const {
+    if (dib_.Bits == 24 || dib_.Bits == 32) {
+      const int step = dib_.Bits / 8;
+      const uint8_t* in = dib_.Row(y);
+      for (int32_t x = 0; x < dib_.Width; ++x, in += step) out[x] = Grey(in[2], in[1], in[0]);
+      return;
+    }
+    for (int32_t x = 0; x < dib_.Width; ++x) {
+      const TRGBQuad c = DibPixel(dib_, x, y);
+      out[x] = Grey(c.rgbRed, c.rgbGreen, c.rgbBlue);
+    }
+  }
+
+  void ConvertToRGB(int32_t y, uint8_t* out) const {
+    for (int32_t x = 0; x < dib_.Width; ++x, out += 3) {
+      const TRGBQuad c = DibPixel(dib_, x, y);
+      out[0] = c.rgbRed;
+      out[1] = c.rgbGreen;
+      out[2] = c.rgbBlue;
+    }
+  }
+
+  TDibImage& dib_;
+  bool grayscale_;
+  std::vector<uint8_t> ring_;
+};
 
 [[noreturn]] void FailJpeg(const char* detail) {
   throw EInvalidGraphic(std::string("JPEG error: ") + (detail && *detail ? detail : "invalid data"));
@@ -346,26 +418,14 @@ void TJPEGImage::Compress() {
     impl_->bitmap_is_source = false;
     return;
   }
-  const int components = impl_->grayscale ? 1 : 3;
-  std::vector<uint8_t> pixels(static_cast<size_t>(dib.Width) * static_cast<size_t>(dib.Height) * components);
-  size_t at = 0;
-  for (int32_t y = 0; y < dib.Height; ++y) {
-    for (int32_t x = 0; x < dib.Width; ++x) {
-      const TRGBQuad c = DibPixel(dib, x, y);
-      if (components == 1) {
-        pixels[at++] = static_cast<uint8_t>((c.rgbRed * 77 + c.rgbGreen * 150 + c.rgbBlue * 29) >> 8);
-      } else {
-        pixels[at++] = c.rgbRed;
-        pixels[at++] = c.rgbGreen;
-        pixels[at++] = c.rgbBlue;
-      }
-    }
-  }
+  DibRows rows(dib, impl_->grayscale);
   EncodeJob job;
-  job.rgb = pixels.data();
+  job.row = &DibRows::Row;
+  job.context = &rows;
   job.width = dib.Width;
   job.height = dib.Height;
-  job.grayscale = impl_->grayscale;
+  job.color_space = rows.ColorSpace();
+  job.components = rows.Components();
   job.quality = impl_->quality;
   job.smoothing = impl_->smoothing;
   job.progressive = impl_->progressive;

@@ -244,35 +244,22 @@ std::string RVAnsiToUnicode(TRVCodePage codePage, std::string_view s) {
   if (s.empty()) return {};
   if (s.size() > INT_MAX / 2) return QuestionMarksW(s.size());
   constexpr uint32_t kFlags = MB_PRECOMPOSED | MB_USEGLYPHCHARS;
-  const int len = static_cast<int>(s.size());
-  int n = MultiByteToWideChar(codePage, kFlags, s.data(), len, nullptr, 0);
-  if (n == 0 && codePage != CP_ACP) {
-    codePage = CP_ACP;
-    n = MultiByteToWideChar(codePage, kFlags, s.data(), len, nullptr, 0);
-  }
-  if (n == 0) return QuestionMarksW(s.size());
-  std::u16string w(static_cast<size_t>(n), u'\0');
-  w.resize(
-      static_cast<size_t>(std::max(0, MultiByteToWideChar(codePage, kFlags, s.data(), len, w.data(), n))));
-  return RVWideStringToBytes(w);
+  // An empty result means the code page refused the text (a converted text is never empty).
+  std::string w = MultiByteToUtf16LE(codePage, kFlags, s);
+  if (w.empty() && codePage != CP_ACP) w = MultiByteToUtf16LE(CP_ACP, kFlags, s);
+  if (w.empty()) return QuestionMarksW(s.size());
+  return w;
 }
 
 std::string RVUnicodeToAnsi(TRVCodePage codePage, std::string_view w) {
   if (w.empty()) return {};
   RVCheckUni(w.size());
-  const std::u16string units = RVBytesToWideString(w);
-  if (units.size() > INT_MAX / 2) return std::string(units.size(), '?');
+  const size_t units = w.size() / 2;
+  if (units > INT_MAX / 2) return std::string(units, '?');
   constexpr uint32_t kFlags = WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR;
-  const int len = static_cast<int>(units.size());
-  int n = WideCharToMultiByte(codePage, kFlags, units.data(), len, nullptr, 0, "?", nullptr);
-  if (n == 0 && codePage != CP_ACP) {
-    codePage = CP_ACP;
-    n = WideCharToMultiByte(codePage, kFlags, units.data(), len, nullptr, 0, "?", nullptr);
-  }
-  if (n == 0) return std::string(units.size(), '?');
-  std::string r(static_cast<size_t>(n), '\0');
-  r.resize(static_cast<size_t>(
-      std::max(0, WideCharToMultiByte(codePage, kFlags, units.data(), len, r.data(), n, "?", nullptr))));
+  std::string r = Utf16LEToMultiByte(codePage, kFlags, w, "?");
+  if (r.empty() && codePage != CP_ACP) r = Utf16LEToMultiByte(CP_ACP, kFlags, w, "?");
+  if (r.empty()) return std::string(units, '?');
   return r;
 }
 

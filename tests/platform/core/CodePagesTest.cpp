@@ -285,4 +285,34 @@ TEST(CodePagesTest, RandomInputMeasuresAsItConverts) {
   }
 }
 
+// The one-pass conversions between code pages and UTF-16 bytes give what the two-pass ones
+// give, for random texts long enough to cross their internal buffers (compositions and
+// double-byte characters that do not fit a byte a unit included).
+TEST(CodePagesTest, OnePassUtf16ByteConversionsAgreeWithTheTwoPassOnes) {
+  std::mt19937 rng(2181);
+  for (uint32_t cp : {1251u, 1258u, 932u, 949u, 437u, CP_UTF8, CP_UTF16LE}) {
+    for (const size_t length :
+         {size_t{1}, size_t{7}, size_t{2047}, size_t{2049}, size_t{4100}, size_t{9000}}) {
+      SCOPED_TRACE(testing::Message() << "code page " << cp << ", length " << length);
+      std::string bytes(length, '\0');
+      for (char& c : bytes) c = static_cast<char>(rng() % 4 ? 0x60 + rng() % 0xA0 : rng());
+      for (const uint32_t flags : {0u, static_cast<uint32_t>(MB_PRECOMPOSED | MB_USEGLYPHCHARS)})
+        EXPECT_EQ(MultiByteToUtf16LE(cp, flags, bytes), U16Bytes(MultiByteToWide(cp, flags, bytes)));
+
+      std::u16string wide(length, u'\0');
+      for (char16_t& c : wide) c = static_cast<char16_t>(rng() % 3 ? 0x40 + rng() % 0x2000 : rng());
+      bool usedOnePass = false;
+      bool usedTwoPass = false;
+      EXPECT_EQ(Utf16LEToMultiByte(cp, kRVFlagsW, U16Bytes(wide), "?", &usedOnePass),
+                WideToMultiByte(cp, kRVFlagsW, wide, "?", &usedTwoPass));
+      EXPECT_EQ(usedOnePass, usedTwoPass);
+    }
+  }
+  // Refusals are empty, as they are for the two-pass conversions.
+  EXPECT_EQ(MultiByteToUtf16LE(1252, MB_ERR_INVALID_CHARS, "a\x81z"), "");
+  EXPECT_EQ(MultiByteToUtf16LE(12345, 0, "abc"), "");
+  EXPECT_EQ(Utf16LEToMultiByte(12345, 0, U16Bytes(u"abc")), "");
+  EXPECT_EQ(Utf16LEToMultiByte(1252, 0, std::string("a", 1)), "");
+}
+
 }  // namespace

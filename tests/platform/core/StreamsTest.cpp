@@ -93,3 +93,10 @@ TEST(ResourceStreamTest, FindsRegisteredResourcesCaseInsensitively) {
   EXPECT_THROW(TResourceStream("MISSING", "TEXT"), EResNotFound);
   EXPECT_FALSE(FindResource("Test_Table", "BITMAP"));
 }
+
+TEST(MemoryStreamTest, CopyFromItselfReadsBeforeItWrites) {
+  TMemoryStream s("abcdef");
+  // Source and destination share one position: the bytes read are written back after them.
+  EXPECT_EQ(s.CopyFrom(s, 3), 3);
+  EXPECT_EQ(s.DataString(), "abcabc");
+}
