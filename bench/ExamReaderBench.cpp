@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../tools/fuzz/ExamReaderFuzzEntry.h"
+#include "BenchSupport.h"
 #include "exam/ZUKQuestion.h"
 #include "exam/ZUKStream.h"
 #include "platform/core/Streams.h"
@@ -43,23 +44,7 @@ std::string Filler(size_t size, int seed) {
 /// Writes the file one question at a time, so that making it needs little memory.
 void WriteBenchFile(const std::string& path) {
   TFileStream file(path, fmCreate);
-  for (uint8_t b : {0x85, 0xA8, 1, 1}) WriteByte(b, file);
-  WriteByte(0, file);
-  for (const char* text : {"Benchmark exam", "Vendor"}) WriteScrambledString(text, file);
-  WriteInt32(1, file);
-  WriteInt32(2, file);
-  WriteScrambledString("", file);
-  for (int i = 0; i < 4; ++i) WriteDouble(i, file);
-  WriteBool(true, file);
-  WriteBool(false, file);
-  WriteInt32(0, file);  // extra data
-  TMemoryStream styles(std::string(8, '\0'));
-  WriteScrambledStream(styles, file);
-  TMemoryStream description(Filler(50000, 1));
-  WriteScrambledStream(description, file);
-  WriteInt32(1, file);
-  WriteInt32(1, file);
-  WriteScrambledString("Section", file);
+  WriteBenchFileHead(file, Filler(50000, 1));
 
   WriteInt32(kExams, file);
   TMemoryStream record;
@@ -67,17 +52,8 @@ void WriteBenchFile(const std::string& path) {
     WriteByte(0, file);
     WriteInt32(kQuestionsPerExam, file);
     for (int q = 0; q < kQuestionsPerExam; ++q) {
-      TMultipleChoiceQuestion question;
-      question.QuestionType = static_cast<uint8_t>(q % 2);
-      question.SectionId = 1;
-      for (int part = 0; part < 6; ++part) {
-        TMemoryStream body(Filler(kPartSize, q * 7 + part));
-        WriteStream(body, question.QuestionParts);
-      }
-      question.Answer.WriteBuffer("C");
-      record.Clear();
-      question.Save(record);
-      record.SaveToStream(file);
+      WriteBenchQuestion(file, record, static_cast<uint8_t>(q % 2), 6,
+                         [q](int part) { return Filler(kPartSize, q * 7 + part); });
     }
   }
   WriteInt32(static_cast<int32_t>(file.Position()), file);
@@ -123,34 +99,6 @@ void BM_LoadHolderTree(benchmark::State& state) {
 BENCHMARK(BM_ReadAndUnscramble)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadHolderTree)->Unit(benchmark::kMillisecond);
 
-template <typename Work>
-double BestSeconds(Work work) {
-  double best = 1e9;
-  for (int round = 0; round < 15; ++round) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  return best;
-}
-
-/// The process's peak resident size in bytes (VmHWM), -1 when unknown.
-int64_t PeakResidentBytes() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmHWM:", 0) == 0) return std::atoll(line.c_str() + 6) * 1024;
-  return -1;
-}
-
-/// Starts a new peak measurement; false when the kernel does not allow it.
-bool ResetPeakResident() {
-  std::ofstream clear("/proc/self/clear_refs");
-  clear << "5";
-  clear.flush();
-  return static_cast<bool>(clear);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -165,8 +113,8 @@ int main(int argc, char** argv) {
   const int64_t peak = PeakResidentBytes();
 
   benchmark::RunSpecifiedBenchmarks();
-  const double alone = BestSeconds([&] { ReadAndUnscramble(path); });
-  const double load = BestSeconds([&] { LoadTree(path); });
+  const double alone = BestSeconds(15, [&] { ReadAndUnscramble(path); });
+  const double load = BestSeconds(15, [&] { LoadTree(path); });
   std::printf("file %.1f MB, %d questions kept\n", fileSize / 1e6, questions);
   std::printf("read and unscramble %.1f ms, load into the holder tree %.1f ms: ratio %.2f (aim <= 2)\n",
               alone * 1e3, load * 1e3, load / alone);

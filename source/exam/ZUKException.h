@@ -38,3 +38,10 @@ ZUK_DECLARE_KEYED_EXCEPTION(EZUKUnknownQuestionSetType, "UNKNOWN_QUESTION_SET_TY
 ZUK_DECLARE_KEYED_EXCEPTION(EZUKWrongExamFileType, "WRONG_EXAM_FILE_TYPE_EXCEPTION_MESSAGE")
 
 #undef ZUK_DECLARE_KEYED_EXCEPTION
+
+/// A conversion that cannot produce a whole mobile file: a rich-text part that cannot be read
+/// or exported, or a target that is the source itself. The message says which.
+class EZUKConversionError : public EZUKException {
+ public:
+  using EZUKException::EZUKException;
+};

@@ -1,0 +1,469 @@
+#include "exam/ZUKConverter.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "common/units/LocalizationStore.h"
+#include "common/units/Routines.h"
+#include "exam/ZUKException.h"
+#include "exam/ZUKExportView.h"
+#include "exam/ZUKQuestion.h"
+#include "exam/ZUKRoutine.h"
+#include "exam/ZUKStream.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Files.h"
+#include "platform/core/Strings.h"
+#include "platform/core/SysUtils.h"
+#include "richtext/core/RVStyle.h"
+
+namespace {
+
+const uint8_t kMobileMagic[] = {0x9D, 0x41, 0x01};
+/// Body only, existing image files reused, no default-font markup, image sizes.
+constexpr TRVHTMLSaveOptions kBlockHTMLOptions = 0x55;
+/// Choices are lettered A to Z.
+constexpr int32_t kMaxChoices = 26;
+
+std::string SystemErrorText(int error) {
+  char buffer[256];
+  return strerror_r(error, buffer, sizeof buffer);
+}
+
+/// The new target file: made under a temporary name in the target's folder, written through
+/// a buffer, and renamed over the target by Commit. Destroyed without Commit, it removes
+/// itself and the target stays as it was.
+class TTargetFile : public TStream {
+ public:
+  explicit TTargetFile(const std::string& target) : target_(target) {
+    std::string pattern = ExtractFilePath(target) + "." + ExtractFileName(target) + ".XXXXXX";
+    fd_ = mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd_ < 0)
+      throw EFCreateError(Format("Cannot create file \"%s\". %s", {target, SystemErrorText(errno)}));
+    temp_ = pattern;
+    buffer_.reserve(kBufferSize);
+  }
+  ~TTargetFile() override {
+    if (fd_ >= 0) close(fd_);
+    if (!committed_) unlink(temp_.c_str());
+  }
+  TTargetFile(const TTargetFile&) = delete;
+  TTargetFile& operator=(const TTargetFile&) = delete;
+
+  int64_t Read(void*, int64_t) override { throw EReadError("Stream read error"); }
+
+  int64_t Write(const void* data, int64_t count) override {
+    if (count <= 0) return 0;
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    if (buffer_.size() + static_cast<size_t>(count) > kBufferSize) Flush();
+    if (static_cast<size_t>(count) >= kBufferSize) {
+      WriteAll(bytes, static_cast<size_t>(count));
+    } else {
+      buffer_.insert(buffer_.end(), bytes, bytes + count);
+    }
+    position_ += count;
+    return count;
+  }
+
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+    if (origin == soCurrent && offset == 0) return position_;
+    throw EStreamError("The target file is written from start to end");
+  }
+
+  int64_t Size() override { return position_; }
+
+  /// Puts the whole file on the disk and in the target's place.
+  void Commit() {
+    Flush();
+    if (fchmod(fd_, TargetMode()) != 0 || fsync(fd_) != 0) Fail(errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (close(fd) != 0) Fail(errno);
+    if (rename(temp_.c_str(), target_.c_str()) != 0) Fail(errno);
+    committed_ = true;
+  }
+
+ private:
+  static constexpr size_t kBufferSize = 256 * 1024;
+
+  void Flush() {
+    WriteAll(buffer_.data(), buffer_.size());
+    buffer_.clear();
+  }
+
+  void WriteAll(const uint8_t* bytes, size_t count) {
+    while (count > 0) {
+      const ssize_t n = write(fd_, bytes, count);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) Fail(n < 0 ? errno : ENOSPC);
+      bytes += n;
+      count -= static_cast<size_t>(n);
+    }
+  }
+
+  [[noreturn]] void Fail(int error) const {
+    throw EWriteError(Format("Cannot write file \"%s\". %s", {target_, SystemErrorText(error)}));
+  }
+
+  /// An existing target keeps its permissions; a new one gets those of a newly created file.
+  mode_t TargetMode() const {
+    struct stat st;
+    if (stat(target_.c_str(), &st) == 0) return st.st_mode & 07777;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+  }
+
+  std::string target_;
+  std::string temp_;
+  int fd_ = -1;
+  bool committed_ = false;
+  int64_t position_ = 0;
+  std::vector<uint8_t> buffer_;
+};
+
+/// A folder of the run's own for the picture files of one block at a time: made fresh, mode
+/// 0700, inside the user's private temporary folder, and removed with its files at the end.
+class TRunFolder {
+ public:
+  TRunFolder() {
+    std::string pattern = GetPrivateTempFolder() + "/zuk_converter-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr)
+      throw ETempFolderError(Format("Cannot create a temporary folder in \"%s\". %s",
+                                    {GetPrivateTempFolder(), SystemErrorText(errno)}));
+    path_ = pattern + "/";
+  }
+  ~TRunFolder() {
+    Empty();
+    RemoveDir(path_);
+  }
+  TRunFolder(const TRunFolder&) = delete;
+  TRunFolder& operator=(const TRunFolder&) = delete;
+
+  /// The folder, ending in "/".
+  const std::string& Path() const { return path_; }
+  void Empty() const { DeleteFolderFiles(path_); }
+
+ private:
+  std::string path_;
+};
+
+/// The number of parts held in a question's parts stream, read from its start: a part whose
+/// length runs past the end is not counted.
+int32_t CountParts(TStream& parts) {
+  parts.SetPosition(0);
+  int32_t count = 0;
+  while (parts.Remaining() >= 4) {
+    const int32_t n = ReadInt32(parts);
+    if (n > parts.Remaining()) break;
+    if (n > 0) parts.Seek(n, soCurrent);
+    ++count;
+  }
+  return count;
+}
+
+std::string ChoiceBlockName(int32_t index) {
+  return std::string("choice") + static_cast<char>('A' + index);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// The state of one SaveMobile
+
+class TZUKConverter::TRun {
+ public:
+  explicit TRun(TZUKExportView& viewer) : viewer_(viewer) {
+    if (TRVStyle* sheet = viewer.GetStyle()) {
+      original_ = std::make_unique<TRVStyle>();
+      original_->SetTextStyles(sheet->TextStyles());
+      original_->SetParaStyles(sheet->ParaStyles());
+      original_->SetListStyles(sheet->ListStyles());
+      RememberSheet();
+    }
+  }
+  /// Leaves the viewer's sheet as the run found it.
+  ~TRun() { RestoreSheet(); }
+  TRun(const TRun&) = delete;
+  TRun& operator=(const TRun&) = delete;
+
+  /// A part's own style block and background colour apply to that part only.
+  void PreparePart() {
+    RestoreSheet();
+    viewer_.SetColor(clNone);
+  }
+
+  const TRunFolder& Folder() const { return folder_; }
+
+ private:
+  /// The identities of a collection's items. Every item added to a collection gets a new
+  /// ID, so a collection that a part's style block replaced or extended no longer matches.
+  static std::vector<int> ItemIDs(const TCollection& styles) {
+    std::vector<int> ids(static_cast<size_t>(styles.Count()));
+    for (int i = 0; i < styles.Count(); ++i) ids[static_cast<size_t>(i)] = styles.Items(i)->ID();
+    return ids;
+  }
+  void RememberSheet() {
+    const TRVStyle& sheet = *viewer_.GetStyle();
+    ids_ = {ItemIDs(sheet.TextStyles()), ItemIDs(sheet.ParaStyles()), ItemIDs(sheet.ListStyles())};
+  }
+  /// Puts back the collections that the last part changed; copying them all for every part
+  /// would cost more than reading most parts.
+  void RestoreSheet() {
+    TRVStyle* sheet = viewer_.GetStyle();
+    if (!original_ || !sheet) return;
+    if (ItemIDs(sheet->TextStyles()) != ids_[0]) sheet->SetTextStyles(original_->TextStyles());
+    if (ItemIDs(sheet->ParaStyles()) != ids_[1]) sheet->SetParaStyles(original_->ParaStyles());
+    if (ItemIDs(sheet->ListStyles()) != ids_[2]) sheet->SetListStyles(original_->ListStyles());
+    RememberSheet();
+  }
+
+  TZUKExportView& viewer_;
+  std::unique_ptr<TRVStyle> original_;
+  std::array<std::vector<int>, 3> ids_;
+  TRunFolder folder_;
+};
+
+namespace {
+
+/// Writes the exam tree in the mobile layout.
+class TMobileWriter {
+ public:
+  TMobileWriter(TZUKConverter& converter, TStream& out, TZUKExportView& viewer)
+      : converter_(converter), out_(out), viewer_(viewer) {}
+
+  void WriteDescription() {
+    WriteBool(converter_.Properties.DescriptionFlag, out_);
+    if (!converter_.Properties.DescriptionFlag) return;
+    if (!WriteBlock(converter_.RawDescription, "desc"))
+      throw EZUKConversionError(LocalizedText("DESCRIPTION_NOT_CONVERTED"));
+  }
+
+  void WriteExams() {
+    TZUKExamCollection& collection = converter_.ExamCollection;
+    std::vector<std::vector<TQuestion*>> exams;
+    int32_t total = 0;
+    int32_t withQuestions = 0;
+    for (int i = 0; i < collection.ChildCount(); ++i) {
+      exams.push_back(QuestionsOf(*collection.Exam(i)));
+      total += static_cast<int32_t>(exams.back().size());
+      if (!exams.back().empty()) ++withQuestions;
+    }
+    collection.TotalQuestions = total;
+    collection.WrittenQuestions = 0;
+    WriteInt32(withQuestions, out_);
+    for (size_t i = 0; i < exams.size(); ++i) {
+      if (exams[i].empty()) continue;
+      TZUKExam& exam = *collection.Exam(static_cast<int>(i));
+      const std::string examName = collection.GetChildCaption(static_cast<int>(i));
+      WriteInt32(static_cast<int32_t>(exams[i].size()), out_);
+      for (size_t q = 0; q < exams[i].size(); ++q) {
+        WriteQuestion(*exams[i][q], examName, static_cast<int32_t>(q) + 1);
+        ++collection.WrittenQuestions;
+        exam.Notify(out_, false);
+      }
+    }
+  }
+
+ private:
+  /// The questions of an exam in tree order; those of a case-study exam are those of its sets.
+  static std::vector<TQuestion*> QuestionsOf(TZUKExam& exam) {
+    std::vector<TQuestion*> questions;
+    for (int i = 0; i < exam.ChildCount(); ++i) {
+      TTreeNodeHolder* child = exam.Child(i);
+      if (auto* question = dynamic_cast<TQuestion*>(child)) {
+        questions.push_back(question);
+      } else if (auto* set = dynamic_cast<TZUKQuestionContainer*>(child)) {
+        for (int j = 0; j < set->ChildCount(); ++j)
+          if (TQuestion* q = set->Question(j)) questions.push_back(q);
+      }
+    }
+    return questions;
+  }
+
+  void WriteQuestion(TQuestion& question, const std::string& examName, int32_t number) {
+    auto* choice = dynamic_cast<TMultipleChoiceQuestion*>(&question);
+    const int32_t parts = CountParts(question.QuestionParts);
+    if (choice &&
+        (choice->ChoiceCount < 0 || choice->ChoiceCount > kMaxChoices || choice->ChoiceCount > parts))
+      throw EZUKIncorrectFileFormat();
+    WriteByte(question.QuestionType, out_);
+    WriteInt32(question.SectionId, out_);
+    WriteInt32(question.Setting, out_);
+    WriteInt32(question.ExhibitCount, out_);
+    WriteExhibits(question);
+    if (!choice) return;
+
+    question.QuestionParts.SetPosition(0);
+    auto block = [&](const std::string& name) {
+      WritePartBlock(question.QuestionParts, name, examName, number);
+    };
+    WriteBool(choice->Flag1, out_);
+    block("question");
+    WriteBool(choice->HasCaseStudy, out_);
+    if (choice->HasCaseStudy) {
+      WriteScrambledString(choice->CaseStudyTitle, out_);
+      block("casestudy");
+    }
+    WriteInt32(choice->ChoiceCount, out_);
+    for (int32_t i = 0; i < choice->ChoiceCount; ++i) block(ChoiceBlockName(i));
+    WriteScrambledString(choice->AnswerText(), out_);
+    block("expl");
+  }
+
+  void WriteExhibits(TQuestion& question) {
+    TMemoryStream& exhibits = question.Exhibits;
+    exhibits.SetPosition(0);
+    try {
+      for (int i = 0; i < question.ExhibitCount; ++i) {
+        // Title length, kind and image length: a record shorter than that is cut off.
+        if (exhibits.Remaining() < 9) throw EZUKIncorrectFileFormat();
+        WriteScrambledString(ReadString(exhibits), out_);
+        WriteByte(ReadByte(exhibits), out_);
+        TMemoryStream image;
+        ReadStream(exhibits, image);
+        WriteScrambledStream(image, out_);
+      }
+    } catch (const EReadError&) {
+      throw EZUKIncorrectFileFormat();
+    }
+  }
+
+  /// Reads the next part of `parts` and writes its block; a part that is missing is an empty
+  /// document.
+  void WritePartBlock(TStream& parts, const std::string& name, const std::string& examName, int32_t number) {
+    TMemoryStream part;
+    bool ok = true;
+    try {
+      ReadStream(parts, part);
+    } catch (const EReadError&) {
+      ok = false;
+    }
+    if (ok) ok = WriteBlock(part, name);
+    if (!ok)
+      throw EZUKConversionError(
+          Format(LocalizedText("PART_NOT_CONVERTED"), {examName, IntToStr(number), name}));
+  }
+
+  bool WriteBlock(TStream& source, const std::string& name) {
+    TMemoryStream block;
+    if (!converter_.WriteHTMLBlock(source, block, name, viewer_)) return false;
+    WriteScrambledStream(block, out_);
+    return true;
+  }
+
+  TZUKConverter& converter_;
+  TStream& out_;
+  TZUKExportView& viewer_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TZUKConverter
+
+TZUKConverter::TZUKConverter(const std::string& fileName, TTreeView* treeView)
+    : TZUKReader(std::make_unique<TFileStream>(fileName, fmOpenRead | fmShareDenyWrite)),
+      FileName(fileName),
+      ExamCollection(treeView) {
+  struct stat st;
+  if (stat(fileName.c_str(), &st) == 0) {
+    sourceDevice_ = static_cast<uint64_t>(st.st_dev);
+    sourceInode_ = static_cast<uint64_t>(st.st_ino);
+  }
+  ExamCollection.OnNotify = [this](TZUKProgressNotifier* sender, TStream& stream, bool isReading) {
+    HandleTreeNotify(sender, stream, isReading);
+  };
+}
+
+TZUKConverter::~TZUKConverter() = default;
+
+void TZUKConverter::LoadProperties() {
+  TZUKReader::LoadProperties();
+  if (Properties.FileType != 0) throw EZUKWrongExamFileType();
+}
+
+void TZUKConverter::LoadExams() {
+  ExamCollection.InitRootNode("");
+  ExamCollection.Load(Stream());
+}
+
+void TZUKConverter::SaveMobile(const std::string& fileName, TZUKExportView& viewer) {
+  struct stat st;
+  if (stat(fileName.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_dev) == sourceDevice_ &&
+      static_cast<uint64_t>(st.st_ino) == sourceInode_)
+    throw EZUKConversionError(LocalizedText("TARGET_IS_SOURCE"));
+
+  TRun run(viewer);
+  run_ = &run;
+  struct Detach {
+    TRun*& run;
+    ~Detach() { run = nullptr; }
+  } detach{run_};
+
+  TTargetFile out(fileName);
+  WriteCount = 0;
+  for (uint8_t b : kMobileMagic) WriteByte(b, out);
+  WriteScrambledString(Properties.Text1, out);
+  WriteScrambledString(Properties.Text2, out);
+  WriteInt32(Properties.Number1, out);
+  TMobileWriter writer(*this, out, viewer);
+  writer.WriteDescription();
+  Sections.Save(out);
+  writer.WriteExams();
+  WriteInt32(static_cast<int32_t>(out.Position()), out);
+  out.Commit();
+}
+
+bool TZUKConverter::WriteHTMLBlock(TStream& source, TStream& block, const std::string& name,
+                                   TZUKExportView& viewer) {
+  std::unique_ptr<TRun> ownRun;
+  TRun* run = run_;
+  if (!run) {
+    ownRun = std::make_unique<TRun>(viewer);
+    run = ownRun.get();
+  }
+  const std::string& folder = run->Folder().Path();
+  // Every block starts with an empty folder; one that listed no files is empty already.
+  struct EmptyFolder {
+    const TRunFolder& folder;
+    bool knownEmpty = false;
+    ~EmptyFolder() {
+      if (!knownEmpty) folder.Empty();
+    }
+  } emptyFolder{run->Folder()};
+
+  run->PreparePart();
+  source.SetPosition(0);
+  if (!viewer.LoadRVFFromStream(source)) return false;
+  // A picture the reader could not decode would reach the block as a placeholder.
+  if (viewer.GetRVFWarnings() & rvfwUnknownPicture) return false;
+  block.SetSize(0);
+  block.SetPosition(0);
+  TMemoryStream html;
+  if (!viewer.SaveHTMLToStream(html, folder, "content", name + "_img", kBlockHTMLOptions)) return false;
+  CleanUpHTML(html);
+  WriteStream(html, block);
+
+  TStringList files;
+  ListFolderEntries(folder, files);
+  emptyFolder.knownEmpty = files.Count() == 0;
+  WriteInt32(files.Count(), block);
+  for (int i = 0; i < files.Count(); ++i) WriteFileEntry(files[i], block);
+  return true;
+}
+
+void WriteFileEntry(const std::string& path, TStream& block) {
+  WriteString(ExtractFileName(path), block);
+  TFileStream file(path, fmOpenRead | fmShareDenyWrite);
+  WriteStream(file, block);
+}
