@@ -396,11 +396,15 @@ BENCHMARK(BM_Runaway_TRegex)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Runaway_PCRE2)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_StepLimit_TRegex)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-/// Keeps every run's time per iteration so that the ratios can be printed at the end.
+/// Keeps every run's time per iteration so that the ratios can be printed at the end. With
+/// repetitions a benchmark reports several runs and then their mean, median and deviation:
+/// the ratios use the median of the runs themselves, never an aggregate.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) times_[BaseName(run.benchmark_name())] = run.GetAdjustedRealTime();
+    for (const Run& run : runs)
+      if (run.run_type == Run::RT_Iteration)
+        runs_[BaseName(run.benchmark_name())].push_back(run.GetAdjustedRealTime());
     ConsoleReporter::ReportRuns(runs);
   }
 
@@ -430,20 +434,20 @@ class RatioReporter : public benchmark::ConsoleReporter {
  private:
   void Row(const std::string& label, const std::string& base, std::initializer_list<const char*> others,
            const std::string& arg) const {
-    const auto b = times_.find(base);
-    if (b == times_.end()) return;
+    const auto b = runs_.find(base);
+    if (b == runs_.end()) return;
     std::printf("  %-15s", label.c_str());
     for (const char* other : others) {
-      const auto it = times_.find(std::string(other) + arg);
-      if (it != times_.end()) std::printf("  %s %.2f", other + 3, it->second / b->second);
+      const auto it = runs_.find(std::string(other) + arg);
+      if (it != runs_.end()) std::printf("  %s %.2f", other + 3, Median(it->second) / Median(b->second));
     }
     std::printf("\n");
   }
 
   void Versus(const std::string& label, const std::string& ours, const std::string& theirs) const {
-    const auto a = times_.find(ours), b = times_.find(theirs);
-    if (a == times_.end() || b == times_.end()) return;
-    std::printf("  %-34s %.3f\n", label.c_str(), a->second / b->second);
+    const auto a = runs_.find(ours), b = runs_.find(theirs);
+    if (a == runs_.end() || b == runs_.end()) return;
+    std::printf("  %-34s %.3f\n", label.c_str(), Median(a->second) / Median(b->second));
   }
 
   /// The name without the run settings ("BM_X/1/min_time:1.000" -> "BM_X/1").
@@ -453,14 +457,21 @@ class RatioReporter : public benchmark::ConsoleReporter {
     while (start <= name.size()) {
       const size_t slash = std::min(name.find('/', start), name.size());
       const std::string part = name.substr(start, slash - start);
-      if (part.rfind("min_time:", 0) != 0 && part.rfind("iterations:", 0) != 0)
+      if (part.rfind("min_time:", 0) != 0 && part.rfind("iterations:", 0) != 0 &&
+          part.rfind("repeats:", 0) != 0)
         out += (out.empty() ? "" : "/") + part;
       start = slash + 1;
     }
     return out;
   }
 
-  std::map<std::string, double> times_;
+  static double Median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    const size_t n = times.size();
+    return n % 2 == 1 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+  }
+
+  std::map<std::string, std::vector<double>> runs_;
 };
 
 }  // namespace

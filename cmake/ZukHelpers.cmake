@@ -1,23 +1,132 @@
 # Small helpers shared by every folder's CMakeLists.
 
-# zuk_add_library(NAME SOURCES... [DEPENDS libs...])
+# The layer table (cmake/layers.txt): zuk_layer_of(FOLDER OUT) sets OUT to the rank of the
+# layer holding FOLDER (a path below source/, matched by its longest listed prefix), -1 when
+# the table does not list it.
+file(STRINGS ${CMAKE_SOURCE_DIR}/cmake/layers.txt ZUK_LAYER_LINES REGEX "^[^#]")
+function(zuk_layer_of folder out)
+  set(rank 0)
+  set(best -1)
+  set(best_len 0)
+  foreach(line ${ZUK_LAYER_LINES})
+    string(REPLACE " " ";" layer_folders "${line}")
+    foreach(layer_folder ${layer_folders})
+      string(LENGTH "${layer_folder}" len)
+      if((folder STREQUAL layer_folder OR folder MATCHES "^${layer_folder}/") AND len GREATER best_len)
+        set(best ${rank})
+        set(best_len ${len})
+      endif()
+    endforeach()
+    math(EXPR rank "${rank} + 1")
+  endforeach()
+  set(${out} ${best} PARENT_SCOPE)
+endfunction()
+
+# zuk_add_library(NAME SOURCES... [DEPENDS libs...] [PRIVATE_DEPENDS libs...])
+# Each library publishes only its own folder as an include root (a link below the build
+# tree, so that "richtext/core/X.h" resolves), to itself and to the libraries that link it:
+# a header of a layer that does not link this library cannot be found. Libraries of our own
+# may only depend on libraries of their layer or of the layers below.
+# STARTUP HEADER CALL names the library's start-up call (registration of its classes), which
+# the program and every test program linking the library make once, before anything else.
 function(zuk_add_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;PRIVATE_DEPENDS;STARTUP" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/source)
+  if(ARG_STARTUP)
+    list(GET ARG_STARTUP 0 startup_header)
+    list(GET ARG_STARTUP 1 startup_call)
+    set_target_properties(${name} PROPERTIES ZUK_STARTUP_HEADER ${startup_header} ZUK_STARTUP_CALL ${startup_call})
+  endif()
+  file(RELATIVE_PATH folder ${CMAKE_SOURCE_DIR}/source ${CMAKE_CURRENT_SOURCE_DIR})
+  zuk_layer_of(${folder} rank)
+  if(rank EQUAL -1)
+    message(FATAL_ERROR "source/${folder} is in no layer of cmake/layers.txt")
+  endif()
+  set_target_properties(${name} PROPERTIES ZUK_FOLDER ${folder} ZUK_LAYER ${rank})
+  foreach(dep ${ARG_DEPENDS} ${ARG_PRIVATE_DEPENDS})
+    if(TARGET ${dep})
+      get_target_property(dep_rank ${dep} ZUK_LAYER)
+      if(dep_rank AND dep_rank GREATER rank)
+        message(FATAL_ERROR "${name} (source/${folder}) may not depend on ${dep}, a layer above it")
+      endif()
+    endif()
+  endforeach()
+  set(root ${CMAKE_BINARY_DIR}/include/${name})
+  get_filename_component(link_parent ${root}/${folder} DIRECTORY)
+  file(MAKE_DIRECTORY ${link_parent})
+  file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${folder} SYMBOLIC)
+  target_include_directories(${name} PUBLIC ${root})
   if(ARG_DEPENDS)
     target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
   endif()
+  if(ARG_PRIVATE_DEPENDS)
+    target_link_libraries(${name} PRIVATE ${ARG_PRIVATE_DEPENDS})
+  endif()
 endfunction()
 
-# zuk_add_test(NAME SOURCES... [DEPENDS libs...]) builds one GoogleTest program and registers its cases.
+# zuk_startup_calls(OUT_HEADERS OUT_CALLS libs...): the start-up calls of the listed
+# libraries and of every library they hand on, from the bottom layer up.
+function(zuk_startup_calls out_headers out_calls)
+  set(pending ${ARGN})
+  set(seen "")
+  set(ranked "")
+  while(pending)
+    list(POP_FRONT pending lib)
+    if(NOT TARGET ${lib} OR lib IN_LIST seen)
+      continue()
+    endif()
+    list(APPEND seen ${lib})
+    get_target_property(deps ${lib} INTERFACE_LINK_LIBRARIES)
+    if(deps)
+      list(APPEND pending ${deps})
+    endif()
+    get_target_property(call ${lib} ZUK_STARTUP_CALL)
+    if(call)
+      get_target_property(rank ${lib} ZUK_LAYER)
+      get_target_property(header ${lib} ZUK_STARTUP_HEADER)
+      math(EXPR rank "1000 + ${rank}")
+      list(APPEND ranked "${rank}|${header}|${call}")
+    endif()
+  endwhile()
+  list(SORT ranked)
+  set(headers "")
+  set(calls "")
+  foreach(entry ${ranked})
+    string(REPLACE "|" ";" parts "${entry}")
+    list(GET parts 1 header)
+    list(GET parts 2 call)
+    list(APPEND headers ${header})
+    list(APPEND calls ${call})
+  endforeach()
+  set(${out_headers} ${headers} PARENT_SCOPE)
+  set(${out_calls} ${calls} PARENT_SCOPE)
+endfunction()
+
+# zuk_add_test(NAME SOURCES... [DEPENDS libs...]) builds one GoogleTest program and registers
+# its cases. Its main (generated) makes the start-up calls of the libraries it links.
 function(zuk_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock GTest::gtest_main)
+  zuk_startup_calls(headers calls ${ARG_DEPENDS})
+  set(main "// Generated: the start-up calls of the libraries ${name} links, then its tests.\n")
+  string(APPEND main "#include <gmock/gmock.h>\n")
+  foreach(header ${headers})
+    string(APPEND main "#include \"${header}\"\n")
+  endforeach()
+  string(APPEND main "\nint main(int argc, char** argv) {\n")
+  foreach(call ${calls})
+    string(APPEND main "  ${call}();\n")
+  endforeach()
+  string(APPEND main "  ::testing::InitGoogleMock(&argc, argv);\n  return RUN_ALL_TESTS();\n}\n")
+  set(main_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_main.cpp)
+  file(CONFIGURE OUTPUT ${main_file} CONTENT "${main}")
+  add_executable(${name} ${ARG_SOURCES} ${main_file})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZUK_TEST_DATA=${CMAKE_BINARY_DIR}/testdata")
+    # The discovery script hands each list element on as an argument of its own, so a second
+    # variable in ENVIRONMENT would be lost: each property here carries one variable.
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION "ZUK_TEST_DATA=set:${CMAKE_BINARY_DIR}/testdata")
 endfunction()
 
 # zuk_add_bench(NAME SOURCES... [DEPENDS libs...])
@@ -52,16 +161,18 @@ function(zuk_embed_resources target)
   target_sources(${target} PRIVATE ${out})
 endfunction()
 
-# zuk_glob_library(NAME [DEPENDS libs...]): a static library of every .cpp in the folder.
+# zuk_glob_library(NAME [DEPENDS libs...] [PRIVATE_DEPENDS libs...] [STARTUP header call]): a static library of
+# every .cpp in the folder. PRIVATE_DEPENDS are linked but not handed on (Qt, libjpeg).
 function(zuk_glob_library name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPENDS;PRIVATE_DEPENDS;STARTUP" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT srcs)
     add_library(${name} INTERFACE)
     target_link_libraries(${name} INTERFACE ${ARG_DEPENDS})
     return()
   endif()
-  zuk_add_library(${name} SOURCES ${srcs} DEPENDS ${ARG_DEPENDS})
+  zuk_add_library(${name} SOURCES ${srcs} DEPENDS ${ARG_DEPENDS} PRIVATE_DEPENDS ${ARG_PRIVATE_DEPENDS}
+                  STARTUP ${ARG_STARTUP})
 endfunction()
 
 # zuk_glob_test(NAME [DEPENDS libs...]): one test program of every .cpp in the folder.

@@ -21,7 +21,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 BUILD_DIR="${BUILD_DIR:-build-ci}"
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUK_SANITIZE=ON
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUK_SANITIZE=ON -DZUK_WERROR=ON
 cmake --build "$BUILD_DIR" --parallel "$(nproc)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

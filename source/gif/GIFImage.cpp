@@ -255,9 +255,7 @@ TRect TGIFSubImage::TargetRect(const TRect& rect, const TSize& screen) const {
 
 // ---------------------------------------------------------------------------------------
 
-TGIFImage::TGIFImage() : header_(this) {
-  RegisterGIFImage();
-}
+TGIFImage::TGIFImage() : header_(this) {}
 
 TGIFImage::~TGIFImage() {
   StopAllPainters();
@@ -587,15 +585,7 @@ void TGIFImage::StopAllPainters() {
 }
 
 void RegisterGIFImage() {
-  static const bool registered = [] {
-    RegisterGraphicClass("TGIFImage", [] { return std::make_unique<TGIFImage>(); });
-    TPicture::RegisterFileFormat("gif", "GIF Image", "TGIFImage");
-    return true;
-  }();
-  (void)registered;
+  RegisterGraphicClasses();
+  RegisterGraphicClass("TGIFImage", [] { return std::make_unique<TGIFImage>(); });
+  TPicture::RegisterFileFormat("gif", "GIF Image", "TGIFImage");
 }
-
-namespace {
-// Documents re-create GIF pictures by class name, so the class is known from the start.
-const bool kRegisteredAtStart = (RegisterGIFImage(), true);
-}  // namespace

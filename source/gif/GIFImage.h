@@ -261,6 +261,7 @@ class TGIFImage : public TGraphic {
 /// The clipboard format "GIF Image".
 uint32_t CF_GIF();
 
-/// Registers TGIFImage with the graphics registry (done once; also done by the first
-/// TGIFImage created).
+/// The GIF library's start-up call: registers TGIFImage (and the built-in graphic classes)
+/// with the graphics registry, so that documents can re-create GIF pictures by class name,
+/// and the file extension "gif" with the picture container. Calling it again does nothing new.
 void RegisterGIFImage();

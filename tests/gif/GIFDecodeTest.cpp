@@ -2,6 +2,7 @@
 // over many shapes, and agreement with Pillow where it is installed.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 
 #include "GIFTestSupport.h"
@@ -32,6 +33,10 @@ struct DecodeCase {
   int width, height, colors, min_code_size;
   bool interlaced, runs, local;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const DecodeCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const DecodeCase kDecodeCases[] = {
     {"OnePixel", 1, 1, 2, 2, false, false, false},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <random>
 
 #include "GIFTestSupport.h"
@@ -180,6 +181,10 @@ struct VersionCase {
   bool control, sorted_local;
   uint8_t aspect;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const VersionCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const VersionCase kVersionCases[] = {
     {"PlainFramesAre87a", "GIF87a", false, false, 0},
@@ -256,6 +261,10 @@ struct PillowCase {
   bool interlaced, local;
   int compression;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const PillowCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const PillowCase kPillowCases[] = {
     {"FourColoursLZW", 30, 20, 4, false, false, 0},

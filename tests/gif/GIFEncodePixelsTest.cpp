@@ -2,6 +2,7 @@
 // table, and LZW and run-length output decoded back by the program's own decoder.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 
 #include "GIFTestSupport.h"
@@ -110,6 +111,10 @@ struct EncodeCase {
   int width, height, colors, run_chance;
   bool interlace;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const EncodeCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const EncodeCase kCases[] = {
     {"TwoColours", 13, 7, 2, 1, false},

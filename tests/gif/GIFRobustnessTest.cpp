@@ -2,6 +2,7 @@
 // crashes, reads past its data or allocates without bound.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 
 #include "GIFTestSupport.h"
@@ -81,6 +82,10 @@ struct MalformedCase {
   Bytes after_header;  // after a 4x4 header with a 4-colour global table
   const char* error;   // nullptr when the file loads
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const MalformedCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const MalformedCase kMalformedCases[] = {
     {"MinimumCodeSizeZero",

@@ -2,6 +2,8 @@
 // file order, graphic control and transparency, several frames, warnings for odd blocks.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "GIFTestSupport.h"
 #include "platform/graphics/Graphic.h"
 
@@ -255,6 +257,10 @@ struct BlockCase {
   std::vector<std::string> warnings;
   int frames;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const BlockCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const BlockCase kBlockCases[] = {
     {"TrailerOnly", {0x3B}, {}, 1},

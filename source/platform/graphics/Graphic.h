@@ -79,8 +79,8 @@ using TGraphicFactory = std::function<std::unique_ptr<TGraphic>()>;
 /// registry and in the class registry of platform/core. TBitmap, TIcon, TMetafile and
 /// TJPEGImage are registered from the start.
 void RegisterGraphicClass(const std::string& class_name, TGraphicFactory factory);
-/// Makes sure the built-in classes are registered (also with the class registry of
-/// platform/core); every function of the registry does this on first use.
+/// The graphics layer's start-up call: registers the built-in classes (also with the class
+/// registry of platform/core). Every function of the registry does this on first use too.
 void RegisterGraphicClasses();
 bool IsGraphicClassRegistered(std::string_view class_name);
 /// A new, empty graphic of the registered class; nullptr when no such class is registered.

@@ -486,6 +486,9 @@ bool TWidgetHandle::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Enter:
       Send(CM_MOUSEENTER, 0, 0);
       return false;
+    case QEvent::StyleChange:
+      Send(WM_THEMECHANGED, 0, 0);
+      return false;
     case QEvent::Leave:
       Send(CM_MOUSELEAVE, 0, 0);
       return false;

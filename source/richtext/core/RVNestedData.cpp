@@ -9,10 +9,6 @@
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
 
-// The built-in non-text kinds must be installed wherever documents exist; this unit is
-// linked into every program that uses TCustomRVData.
-[[maybe_unused]] static const bool g_nonTextClassesRegistered = (RVRegisterNonTextItemClasses(), true);
-
 void TCustomRVData::TRVMarkerListDeleter::operator()(TRVMarkerList* List) const {
   delete List;
 }

@@ -14,6 +14,7 @@
 #include "richtext/core/RVStyle.h"
 
 void RVRegisterNonTextItemClasses() {
+  RegisterGraphicClasses();
   RVSetBuiltInItemClass(rvsBreak, TRVBreakItemInfo::ItemClass());
   RVSetBuiltInItemClass(rvsPicture, TRVGraphicItemInfo::ItemClass());
   RVSetBuiltInItemClass(rvsHotPicture, TRVHotGraphicItemInfo::ItemClass());
@@ -24,8 +25,6 @@ void RVRegisterNonTextItemClasses() {
 }
 
 namespace {
-
-[[maybe_unused]] const bool g_registered = (RVRegisterNonTextItemClasses(), true);
 
 /// Writes one "name=value" extra-property line.
 void WriteIntProperty(TStream& stream, TRVItemIntPropCode code, int32_t value) {

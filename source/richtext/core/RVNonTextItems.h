@@ -15,8 +15,9 @@ class TControl;
 class TCustomImageList;
 class TGraphic;
 
-/// Installs the classes above (and the list marker) as the factory's built-in kinds.
-/// Runs at start-up; calling it again does nothing.
+/// The rich-text core's start-up call: installs the classes above (and the list marker) as
+/// the factory's built-in kinds, after the built-in graphic classes. Calling it again does
+/// nothing new.
 void RVRegisterNonTextItemClasses();
 
 /// Horizontal line across the whole line, StyleNo -1.

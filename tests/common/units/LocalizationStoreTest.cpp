@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <list>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,10 @@ struct IniCase {
   const char* ini;
   int expected_index;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const IniCase& c, std::ostream* os) {
+  for (const char* p = c.ini; *p != '\0'; ++p) *os << (*p == '\n' ? ' ' : *p);
+}
 
 class LanguageIndexTest : public ::testing::TestWithParam<IniCase> {};
 

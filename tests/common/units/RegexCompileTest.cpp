@@ -2,6 +2,8 @@
 // the optimisation data the search relies on.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,10 @@ struct ErrorCase {
   int code;
   int position;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ErrorCase& c, std::ostream* os) {
+  *os << "/" << c.expression << "/" << c.modifiers;
+}
 
 class CompileErrorTest : public ::testing::TestWithParam<ErrorCase> {};
 
@@ -170,6 +176,10 @@ struct ListingCase {
   const char* modifiers;
   const char* listing;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ListingCase& c, std::ostream* os) {
+  *os << "/" << c.expression << "/" << c.modifiers;
+}
 
 class PcodeTest : public ::testing::TestWithParam<ListingCase> {};
 

@@ -17,8 +17,11 @@ struct MatchCase {
   const char* expected;  // "-" = no match
 };
 
+/// Names the case in test listings; the modifiers keep the names of cases apart that differ
+/// only in them (CTest would run one of two equal names).
 void PrintTo(const MatchCase& c, std::ostream* os) {
   *os << c.expression << " on \"" << c.input << "\"";
+  if (*c.modifiers != '\0') *os << " with " << c.modifiers;
 }
 
 class RegexMatchTest : public ::testing::TestWithParam<MatchCase> {};

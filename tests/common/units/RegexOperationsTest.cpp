@@ -2,6 +2,7 @@
 // ReplaceWithFunction, the HTML clean-up the converter runs, and the run-time errors.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "common/units/Regex.h"
@@ -22,6 +23,10 @@ struct TemplateCase {
   const char* tmpl;
   const char* expected;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const TemplateCase& c, std::ostream* os) {
+  *os << "template \"" << c.tmpl << '"';  // quoted: a name must not end in a backslash
+}
 
 class RegexSubstituteTest : public ::testing::TestWithParam<TemplateCase> {};
 
@@ -78,6 +83,11 @@ struct ReplaceCase {
   bool substitute;
   const char* expected;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ReplaceCase& c, std::ostream* os) {
+  *os << "/" << c.expression << "/ on \"" << c.input << "\" with \"" << c.with
+      << (c.substitute ? "\" substituted" : "\"");
+}
 
 class RegexReplaceTest : public ::testing::TestWithParam<ReplaceCase> {};
 

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <functional>
+#include <ostream>
 #include <random>
 
 #include "GraphicsTestSupport.h"
@@ -30,6 +31,10 @@ struct VariantCase {
   std::function<DibSpec()> make;
   TPixelFormat format;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const VariantCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 DibSpec Uncompressed(uint32_t header, int32_t w, int32_t h, uint16_t bits,
                      std::vector<std::array<uint8_t, 3>> colors,
@@ -290,6 +295,10 @@ struct BadCase {
   const char* name;
   std::function<Bytes()> make;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const BadCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 Bytes WithHeaderField(DibSpec s, size_t at, uint32_t value, int width_bytes = 4) {
   Bytes file = BuildBmp(s);

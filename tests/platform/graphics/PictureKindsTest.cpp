@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <ostream>
 
 #include "GraphicsTestSupport.h"
 #include "platform/core/Resources.h"
@@ -329,6 +330,10 @@ struct KindCase {
   std::function<Bytes()> make;
   std::optional<TColor> top_left;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const KindCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 /// A 4 x 4 red 24-bit picture.
 DibSpec Uncompressed4() {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 
 #include "HTMLTestSupport.h"
 #include "platform/graphics/Controls.h"
@@ -20,6 +21,10 @@ struct PageKind {
   bool unicode;
   TRVHTMLSaveOptions options;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const PageKind& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class HTMLValidityTest : public ::testing::TestWithParam<PageKind> {
  protected:

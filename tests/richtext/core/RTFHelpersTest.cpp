@@ -2,6 +2,8 @@
 // and without 8-bit duplicates.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "platform/core/Streams.h"
 #include "richtext/core/RVRTFWriter.h"
 #include "richtext/core/RVUni.h"
@@ -14,6 +16,10 @@ struct EscapeCase {
   bool rtfCode;
   std::string expected;
 };
+/// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const EscapeCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class RTFEscapeTest : public ::testing::TestWithParam<EscapeCase> {};
 

@@ -1,0 +1,277 @@
+// The tree's header: a collection of columns with widths inside limits, display positions
+// independent of their collection index, captions, images and colours; the collection keeps the
+// position map, the left edges, the auto-size column and the header's indexes, and paints the
+// header with or without themes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/core/Classes.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Font.h"
+
+class TNodeTree;
+class TNodeTreeHeader;
+class TCustomImageList;
+class TBitmap;
+
+enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+enum TBiDiMode : uint8_t { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+enum TNodeTreeColumnStyle : uint8_t { vsText, vsOwnerDraw };
+
+/// The alignment as right-to-left text shows it: left and right swap.
+inline TAlignment MirroredAlignment(TAlignment alignment) {
+  if (alignment == taCenter) return alignment;
+  return alignment == taLeftJustify ? taRightJustify : taLeftJustify;
+}
+
+/// Makes the span of `r` exactly `width` pixels, placed within it by `alignment`.
+inline void AlignSpan(TRect& r, int32_t width, TAlignment alignment) {
+  switch (alignment) {
+    case taLeftJustify:
+      r.Right = r.Left + width;
+      break;
+    case taRightJustify:
+      r.Left = r.Right - width;
+      break;
+    case taCenter:
+      r.Left = (r.Left + r.Right - width) / 2;
+      r.Right = r.Left + width;
+      break;
+  }
+}
+enum TVTHeaderColumnLayout : uint8_t { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+
+enum TVTColumnOption : uint8_t {
+  coAllowClick = 1 << 0,
+  coDraggable = 1 << 1,
+  coEnabled = 1 << 2,
+  coParentBidiMode = 1 << 3,
+  coParentColor = 1 << 4,
+  coResizable = 1 << 5,
+  coShowDropMark = 1 << 6,
+  coVisible = 1 << 7,
+};
+using TVTColumnOptions = uint8_t;
+
+enum TVTHeaderOption : uint16_t {
+  hoAutoResize = 1 << 0,
+  hoHotTrack = 1 << 1,
+  hoOwnerDraw = 1 << 2,
+  hoShowImages = 1 << 3,
+  hoShowSortGlyphs = 1 << 4,
+  hoVisible = 1 << 5,
+};
+using TVTHeaderOptions = uint16_t;
+
+/// Column index meaning the whole row, and an invalid column.
+inline constexpr int32_t NoColumn = -1;
+inline constexpr int32_t InvalidColumn = -2;
+inline constexpr int32_t kMaxColumnWidth = 10000;
+
+class TNodeTreeColumn : public TCollectionItem {
+  ZUK_PUBLISHED(TNodeTreeColumn)
+
+ public:
+  TNodeTreeColumn() = default;
+  ~TNodeTreeColumn() override;
+  std::string ClassName() const override { return "TNodeTreeColumn"; }
+
+  TNodeTreeHeader* Owner() const;
+  TNodeTree* Tree() const;
+
+  const std::u16string& Text() const { return text_; }
+  void SetText(const std::u16string& text);
+  const std::u16string& HintText() const { return hint_; }
+  void SetHintText(const std::u16string& hint) { hint_ = hint; }
+  int32_t Left() const { return left_; }
+  int32_t Width() const { return width_; }
+  void SetWidth(int32_t value);
+  int32_t LastWidth() const { return lastWidth_; }
+  int32_t Position() const { return position_; }
+  void SetPosition(int32_t value);
+  int32_t MinWidth() const { return minWidth_; }
+  void SetMinWidth(int32_t value);
+  int32_t MaxWidth() const { return maxWidth_; }
+  void SetMaxWidth(int32_t value);
+  TNodeTreeColumnStyle Style() const { return style_; }
+  void SetStyle(TNodeTreeColumnStyle value);
+  int32_t ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int32_t value);
+  TBiDiMode BiDiMode() const { return biDiMode_; }
+  void SetBiDiMode(TBiDiMode value);
+  TVTHeaderColumnLayout Layout() const { return layout_; }
+  void SetLayout(TVTHeaderColumnLayout value);
+  int32_t Margin() const { return margin_; }
+  void SetMargin(int32_t value);
+  int32_t Spacing() const { return spacing_; }
+  void SetSpacing(int32_t value);
+  TVTColumnOptions Options() const { return options_; }
+  void SetOptions(TVTColumnOptions value);
+  int32_t Tag() const { return tag_; }
+  void SetTag(int32_t value) { tag_ = value; }
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment value);
+  TColor Color() const { return color_; }
+  void SetColor(TColor value);
+  bool UseRightToLeftReading() const { return biDiMode_ != bdLeftToRight; }
+
+  void SetIndex(int index) override;
+  std::string GetDisplayName() const override;
+  void Assign(const TPersistent* source) override;
+  virtual bool Equals(const TNodeTreeColumn& other) const;
+  void DefineProperties(TFiler& filer) override;
+
+  /// (Left, Left + Width).
+  std::pair<int32_t, int32_t> GetAbsoluteBounds() const { return {left_, left_ + width_}; }
+  TRect GetRect() const;
+
+ private:
+  friend class TNodeTreeColumns;
+  void MarkChanged();
+  void InvalidateTree();
+  void ReadWideText(TReader& reader);
+  void WriteWideText(TWriter& writer);
+  void ReadWideHint(TReader& reader);
+  void WriteWideHint(TWriter& writer);
+
+  std::u16string text_;
+  std::u16string hint_;
+  int32_t left_ = 0;
+  int32_t width_ = 50;
+  int32_t position_ = 0;
+  int32_t minWidth_ = 10;
+  int32_t maxWidth_ = kMaxColumnWidth;
+  TNodeTreeColumnStyle style_ = vsText;
+  int32_t imageIndex_ = -1;
+  TBiDiMode biDiMode_ = bdLeftToRight;
+  TVTHeaderColumnLayout layout_ = blGlyphLeft;
+  int32_t margin_ = 4;
+  int32_t spacing_ = 4;
+  TVTColumnOptions options_ = 0xFF;
+  int32_t tag_ = 0;
+  TAlignment alignment_ = taLeftJustify;
+  int32_t lastWidth_ = 50;
+  TColor color_ = clWindow;
+  bool created_ = false;  // defaults applied by the collection
+};
+
+/// Where the caption layout puts the parts of a column's header cell.
+struct TCaptionLayout {
+  TPoint ImagePos;
+  TPoint SortGlyphPos;
+  TRect TextRect;
+};
+
+class TNodeTreeColumns : public TCollection {
+ public:
+  explicit TNodeTreeColumns(TNodeTreeHeader* header);
+  ~TNodeTreeColumns() override;
+  std::string ClassName() const override { return "TNodeTreeColumns"; }
+
+  TNodeTreeHeader* Header() const { return header_; }
+  virtual TNodeTreeColumn* Add();
+  virtual void ClearColumns();
+  TNodeTreeColumn* Column(int32_t index) const;
+  /// The column shown at display position `position`, -1 outside the range.
+  int32_t ColumnAtPosition(int32_t position) const;
+  /// The visible column whose span contains p.X (+ the horizontal offset when relative), or -2.
+  virtual int32_t ColumnFromPosition(TPoint p, bool relative = true) const;
+  int32_t GetFirstVisibleColumn() const;
+  int32_t GetNextVisibleColumn(int32_t column) const;
+  int32_t GetPreviousVisibleColumn(int32_t column) const;
+  int32_t GetLastVisibleColumn() const;
+  bool IsAnyVisible() const;
+  int32_t TotalWidth() const;
+  const std::vector<int32_t>& PositionToIndex() const { return positionToIndex_; }
+  void AdjustAutoSize(int32_t resized_column);
+  void Assign(const TPersistent* source) override;
+
+  int32_t HoverIndex = -1;
+  int32_t DownIndex = -1;
+  int32_t TrackIndex = -1;
+  int32_t ClickIndex = -1;
+
+  /// Computes where image, sort glyph and text go in a cell of size `client`.
+  TCaptionLayout DetermineCaptionLayout(TCanvas& canvas, const TNodeTreeColumn& column, const TRect& client,
+                                        bool use_image, bool use_sort_glyph) const;
+  /// Paints the header area `rect` (header coordinates) onto `target`.
+  virtual void PaintHeader(TCanvas& target, const TRect& rect, int32_t hoffset);
+
+ protected:
+  void Update(TCollectionItem* item) override;
+  void Notify(TCollectionItem* item, TCollectionNotification action) override;
+
+ private:
+  friend class TNodeTreeColumn;
+  void AdjustPositions();
+  void ComputeLeftEdges();
+  void RemoveFromPositions(int32_t index);
+  void ColumnGoing(int32_t index);
+  void PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column, TRect rect, bool is_last);
+  void PaintXPButton(TCanvas& canvas, TRect rect, bool pressed, bool hot, bool is_last);
+
+  TNodeTreeHeader* header_;
+  std::vector<int32_t> positionToIndex_;
+  bool clearing_ = false;
+  bool positionsPending_ = false;
+  std::unique_ptr<TBitmap> headerBitmap_;
+};
+
+class TNodeTreeHeader : public TPersistent {
+ public:
+  explicit TNodeTreeHeader(TNodeTree* tree);
+  ~TNodeTreeHeader() override;
+  std::string ClassName() const override { return "TNodeTreeHeader"; }
+
+  TNodeTree* Tree() const { return tree_; }
+  TNodeTreeColumns& Columns() { return *columns_; }
+  const TNodeTreeColumns& Columns() const { return *columns_; }
+  TVTHeaderOptions Options() const { return options_; }
+  void SetOptions(TVTHeaderOptions value) { options_ = value; }
+  /// 0..3; 3 is the flat button look drawn without themes.
+  uint8_t Style() const { return style_; }
+  void SetStyle(uint8_t value) { style_ = value; }
+  TColor Background() const { return background_; }
+  void SetBackground(TColor value) { background_ = value; }
+  TFont& Font() { return font_; }
+  TCustomImageList* Images() const { return images_; }
+  void SetImages(TCustomImageList* images) { images_ = images; }
+  int32_t AutoSizeIndex() const { return autoSizeIndex_; }
+  void SetAutoSizeIndex(int32_t value);
+  int32_t MainColumn() const;
+  void SetMainColumn(int32_t value);
+  int32_t SortColumn() const { return sortColumn_; }
+  void SetSortColumn(int32_t value) { sortColumn_ = value; }
+  bool SortAscending() const { return sortAscending_; }
+  void SetSortAscending(bool value) { sortAscending_ = value; }
+  int32_t Height() const { return height_; }
+  void SetHeight(int32_t value) { height_ = value; }
+  bool Destroying() const { return destroying_; }
+  bool UpdatingColumns() const { return columns_->UpdateCount() > 0; }
+
+ private:
+  friend class TNodeTreeColumns;
+  friend class TNodeTreeColumn;
+  TNodeTree* tree_;
+  std::unique_ptr<TNodeTreeColumns> columns_;
+  TVTHeaderOptions options_ = hoShowSortGlyphs;
+  uint8_t style_ = 0;
+  TColor background_ = clBtnFace;
+  TFont font_;
+  TCustomImageList* images_ = nullptr;
+  int32_t autoSizeIndex_ = -1;
+  int32_t mainColumn_ = -1;
+  int32_t sortColumn_ = -1;
+  bool sortAscending_ = true;
+  int32_t height_ = 17;
+  bool destroying_ = false;
+};
+
+/// `text` shortened with "..." so that it fits into `width` pixels on `canvas` (empty when even
+/// the ellipsis does not fit). An ellipsis width of 0 is measured.
+std::u16string ShortenString(TCanvas& canvas, const std::u16string& text, int32_t width,
+                             int32_t ellipsis_width = 0);

@@ -1,0 +1,333 @@
+// Painting: a fixed tree (lines, buttons, images, selection, grid lines, columns) painted onto a
+// bitmap and compared with reviewed reference pictures; the frame pieces (row erase, selection
+// hiding, the area below the last node, button bitmaps, blending) checked pixel by pixel.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "TreeTestSupport.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/ImageList.h"
+#include "platform/graphics/SystemColors.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/GuiTestSupport.h"
+#include "platform/gui/WindowGrab.h"
+#include "platform/gui/XcbTestSupport.h"
+
+namespace {
+
+using treetest::Add;
+
+constexpr TVTInternalPaintOptions kAllPaintOptions =
+    poBackground | poColumnColor | poDrawFocusRect | poDrawSelection | poDrawDropMark | poGridLines;
+
+/// A 16 x 16 image list with a blue and a green square.
+void FillImages(TImageList& images) {
+  TBitmap strip;
+  strip.SetPixelFormat(pf24bit);
+  strip.SetSize(32, 16);
+  TCanvas& canvas = strip.Canvas();
+  canvas.Brush().SetColor(clFuchsia);
+  canvas.FillRect(Rect(0, 0, 32, 16));
+  canvas.Brush().SetColor(clBlue);
+  canvas.FillRect(Rect(2, 2, 14, 14));
+  canvas.Brush().SetColor(clGreen);
+  canvas.FillRect(Rect(18, 4, 30, 12));
+  images.AddMasked(&strip, clFuchsia);
+}
+
+/// The fixed tree of the reference pictures.
+class PaintedTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree.SetBounds(0, 0, 240, 200);
+    tree.Font().SetName("Liberation Sans");
+    tree.Font().SetHeight(-12);
+    tree.SetDefaultNodeHeight(20);
+    FillImages(images);
+    tree.SetImages(&images);
+    tree.OnGetImageIndex = [](TNodeTree* t, PNode node, TVTImageKind, int32_t, int32_t& index) {
+      index = t->GetNodeLevel(node) == 0 ? 0 : 1;
+    };
+    TNodeTreeOptions& options = tree.GetOptions();
+    options.SetPaintOptions((options.PaintOptions() | toShowHorzGridLines | toPopupMode) & ~toThemeAware);
+    options.SetSelectionOptions(toMultiSelect);
+    PNode a = Add(tree, nullptr, "Animals");
+    PNode cats = Add(tree, a, "Cats");
+    Add(tree, a, "Dogs");
+    Add(tree, cats, "Lions");
+    Add(tree, cats, "Tigers");
+    PNode b = Add(tree, nullptr, "Birds");
+    Add(tree, b, "Owls");
+    Add(tree, nullptr, "Fish");
+    tree.SetExpanded(a, true);
+    tree.SetExpanded(cats, true);
+    tree.SetSelected(cats, true);
+    tree.SetSelected(tree.RootNode()->LastChild, true);
+  }
+
+  void Paint(TBitmap& out, const TRect& window) {
+    out.SetPixelFormat(pf24bit);
+    out.SetSize(window.Width(), window.Height());
+    tree.PaintTree(out.Canvas(), window, Point(0, 0), kAllPaintOptions);
+  }
+
+  /// Compares with the reference picture of that name; a missing one is written for review
+  /// (and with ZUK_UPDATE_REFERENCE=1 every one is rewritten).
+  void ExpectLooksLike(TBitmap& painted, const std::string& name) {
+    const std::string path = std::string(ZUK_TREE_REFERENCE_DIR) + "/" + name + ".png";
+    std::filesystem::create_directories(ZUK_GRAB_DIR);
+    ASSERT_TRUE(SaveBitmapToPNG(painted, std::string(ZUK_GRAB_DIR) + "/" + name + ".png"));
+    if (!std::filesystem::exists(path) || std::getenv("ZUK_UPDATE_REFERENCE") != nullptr) {
+      ASSERT_TRUE(SaveBitmapToPNG(painted, path));
+      GTEST_SKIP() << "wrote the reference " << path << " for review";
+    }
+    TBitmap reference;
+    ASSERT_TRUE(LoadBitmapFromPNG(reference, path));
+    ASSERT_EQ(reference.Width(), painted.Width());
+    ASSERT_EQ(reference.Height(), painted.Height());
+    // Glyph edges may differ a little between font rasterisers; everything else must match.
+    int different = 0;
+    for (int32_t y = 0; y < painted.Height(); ++y)
+      for (int32_t x = 0; x < painted.Width(); ++x) {
+        const TColor p = painted.Canvas().Pixel(x, y);
+        const TColor r = reference.Canvas().Pixel(x, y);
+        for (int shift = 0; shift < 24; shift += 8)
+          if (std::abs(((p >> shift) & 0xFF) - ((r >> shift) & 0xFF)) > 64) {
+            ++different;
+            break;
+          }
+      }
+    EXPECT_LE(different, painted.Width() * painted.Height() / 200)
+        << name << ": " << different << " pixels differ";
+  }
+
+  TNodeTree tree;
+  TImageList images;
+};
+
+TEST_F(PaintedTree, MatchesTheReferencePicture) {
+  TBitmap painted;
+  Paint(painted, Rect(0, 0, 240, 200));
+  ExpectLooksLike(painted, "tree");
+}
+
+TEST_F(PaintedTree, WithColumnsMatchesTheReferencePicture) {
+  TNodeTreeColumns& columns = tree.Header().Columns();
+  TNodeTreeColumn* name = columns.Add();
+  name->SetWidth(150);
+  name->SetText(u"Name");
+  TNodeTreeColumn* size = columns.Add();
+  size->SetWidth(90);
+  size->SetText(u"Size");
+  size->SetColor(0xE0F0FF);
+  tree.GetOptions().SetPaintOptions(tree.GetOptions().PaintOptions() | toShowVertGridLines);
+  tree.OnPaintNode = [](TNodeTree* t, TVTPaintInfo& info) {
+    const std::u16string text = info.Column == 0 ? t->TextData(info.Node)->Text : u"12";
+    info.Canvas->SetBkMode(TRANSPARENT);
+    info.Canvas->Brush().SetStyle(bsClear);
+    info.Canvas->Font().SetColor(clBlack);
+    info.Canvas->TextRectW(info.ContentRect, info.ContentRect.Left, info.ContentRect.Top + 3, text);
+  };
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(240, 200);
+  tree.Header().SetHeight(20);
+  tree.Header().SetStyle(3);
+  tree.Header().SetSortColumn(0);
+  tree.Header().SetOptions(tree.Header().Options() | hoShowSortGlyphs);
+  columns.PaintHeader(painted.Canvas(), Rect(0, 0, 240, 20), 0);
+  tree.PaintTree(painted.Canvas(), Rect(0, 0, 240, 180), Point(0, 20), kAllPaintOptions);
+  ExpectLooksLike(painted, "tree-columns");
+}
+
+TEST_F(PaintedTree, WindowPartwayIntoARowStartsWithThatRow) {
+  TBitmap whole;
+  Paint(whole, Rect(0, 0, 240, 200));
+  TBitmap part;
+  Paint(part, Rect(0, 27, 240, 127));
+  for (int32_t y = 0; y < 100; y += 7)
+    for (int32_t x = 0; x < 240; x += 5)
+      ASSERT_EQ(part.Canvas().Pixel(x, y), whole.Canvas().Pixel(x, y + 27)) << x << "," << y;
+}
+
+TEST_F(PaintedTree, HiddenSelectionDrawsNoSelectionColours) {
+  const TColor fill = ColorToRGB(tree.Colors(ciFocusedSelectionFill));
+  TBitmap painted;
+  Paint(painted, Rect(0, 0, 240, 200));
+  auto count_fill = [&](TBitmap& bitmap) {
+    int count = 0;
+    for (int32_t y = 0; y < bitmap.Height(); ++y)
+      for (int32_t x = 0; x < bitmap.Width(); ++x) count += bitmap.Canvas().Pixel(x, y) == fill ? 1 : 0;
+    return count;
+  };
+  EXPECT_GT(count_fill(painted), 100);
+  tree.GetOptions().SetPaintOptions((tree.GetOptions().PaintOptions() | toHideSelection) & ~toPopupMode);
+  Paint(painted, Rect(0, 0, 240, 200));
+  EXPECT_EQ(count_fill(painted), 0);
+}
+
+TEST_F(PaintedTree, RealWindowShowsWhatPaintTreeDraws) {
+  ZUK_RUN_UNDER_XSERVER("PaintedTree.RealWindowShowsWhatPaintTreeDraws");
+  TForm form;
+  form.SetBounds(0, 0, 260, 220);
+  tree.SetParent(&form);
+  form.Show();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return tree.HandleAllocated(); }));
+  QTest::qWait(200);
+  guitest::Pump();
+  TBitmap grabbed;
+  ASSERT_TRUE(GrabControl(tree, grabbed));
+  ASSERT_TRUE(SaveBitmapToPNG(grabbed, std::string(ZUK_GRAB_DIR) + "/tree-window.png"));
+  const TRect client = tree.ClientRect();
+  TBitmap painted;
+  Paint(painted, Rect(0, 0, client.Width(), client.Height()));
+  int different = 0;
+  for (int32_t y = 0; y < client.Height(); ++y)
+    for (int32_t x = 0; x < client.Width(); ++x)
+      different += grabbed.Canvas().Pixel(x, y) != painted.Canvas().Pixel(x, y) ? 1 : 0;
+  EXPECT_EQ(different, 0);
+}
+
+TEST(TreePaintTest, ThemedHeaderAndButtonsUseTheDesktopStyle) {
+  TNodeTree tree;
+  tree.SetBounds(0, 0, 200, 100);
+  tree.HandleNeeded();  // themes apply to trees with a window
+  ASSERT_TRUE(tree.UseThemes());
+  TNodeTreeColumn* column = tree.Header().Columns().Add();
+  column->SetWidth(120);
+  column->SetText(u"Themed");
+  tree.Header().SetHeight(20);
+  TBitmap themed;
+  themed.SetPixelFormat(pf24bit);
+  themed.SetSize(200, 20);
+  tree.Header().Columns().PaintHeader(themed.Canvas(), Rect(0, 0, 200, 20), 0);
+  tree.GetOptions().SetPaintOptions(tree.GetOptions().PaintOptions() & ~toThemeAware);
+  ASSERT_FALSE(tree.UseThemes());
+  TBitmap plain;
+  plain.SetPixelFormat(pf24bit);
+  plain.SetSize(200, 20);
+  tree.Header().Columns().PaintHeader(plain.Canvas(), Rect(0, 0, 200, 20), 0);
+  int different = 0;
+  for (int32_t y = 0; y < 20; ++y)
+    for (int32_t x = 0; x < 200; ++x)
+      different += themed.Canvas().Pixel(x, y) != plain.Canvas().Pixel(x, y) ? 1 : 0;
+  EXPECT_GT(different, 50);
+}
+
+TEST(TreePaintTest, BackgroundPictureIsTiledAndScrollsWithTheTree) {
+  TNodeTree tree;
+  tree.SetBounds(0, 0, 60, 80);
+  tree.SetDefaultNodeHeight(7);
+  for (int i = 0; i < 5; ++i) tree.InsertNode(nullptr, amAddChildLast);
+  TBitmap& picture = tree.Background();
+  picture.SetPixelFormat(pf24bit);
+  picture.SetSize(5, 3);
+  for (int32_t y = 0; y < 3; ++y)
+    for (int32_t x = 0; x < 5; ++x)
+      picture.Canvas().SetPixel(x, y, static_cast<TColor>(0x102030 + 0x10 * x + 0x1000 * y));
+  TNodeTreeOptions& options = tree.GetOptions();
+  options.SetPaintOptions((options.PaintOptions() | toShowBackground) & ~(toShowTreeLines | toShowButtons));
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(60, 60);
+  // A window 10 pixels down the tree: rows and the area below them continue the same tiling.
+  tree.PaintTree(painted.Canvas(), Rect(0, 10, 60, 70), Point(0, 0), poBackground);
+  for (int32_t y = 0; y < 60; ++y)
+    for (int32_t x = 0; x < 60; ++x)
+      ASSERT_EQ(painted.Canvas().Pixel(x, y), picture.Canvas().Pixel(x % 5, (y + 10) % 3)) << x << "," << y;
+}
+
+TEST(TreePaintTest, SelectionRectangleIsBlendedOverRowsAndTheAreaBelow) {
+  TNodeTree tree;
+  tree.SetBounds(0, 0, 60, 60);
+  tree.SetDefaultNodeHeight(10);
+  tree.SetColor(clWhite);
+  tree.GetOptions().SetPaintOptions(tree.GetOptions().PaintOptions() & ~(toShowTreeLines | toShowButtons));
+  tree.InsertNode(nullptr, amAddChildLast);
+  tree.SetDrawSelectionMode(smBlendedRectangle);
+  tree.SetSelectionBlendFactor(128);
+  tree.SetColors(ciSelectionRectangleBlend, 0x0000FF);   // red
+  tree.SetColors(ciSelectionRectangleBorder, 0x000000);  // black frame
+  tree.SetSelectionRect(Rect(40, 25, 10, 5));            // given the wrong way round
+  tree.IncludeState(tsRectSelecting);
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(60, 60);
+  tree.PaintTree(painted.Canvas(), Rect(0, 0, 60, 60), Point(0, 0), poDrawSelection);
+  const TColor blended = 0x7F7FFF;                      // half white, half red
+  EXPECT_EQ(painted.Canvas().Pixel(20, 8), blended);    // inside, on the row
+  EXPECT_EQ(painted.Canvas().Pixel(20, 20), blended);   // inside, below the last row
+  EXPECT_EQ(painted.Canvas().Pixel(10, 15), 0x000000);  // the frame
+  EXPECT_EQ(painted.Canvas().Pixel(45, 15), clWhite);   // outside
+  tree.ExcludeState(tsRectSelecting);
+  tree.PaintTree(painted.Canvas(), Rect(0, 0, 60, 60), Point(0, 0), poDrawSelection);
+  EXPECT_EQ(painted.Canvas().Pixel(20, 20), clWhite);
+}
+
+TEST(TreePaintTest, EmptyTreePaintsOnlyTheBackground) {
+  TNodeTree tree;
+  tree.SetColor(0x336699);
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(50, 40);
+  tree.PaintTree(painted.Canvas(), Rect(0, 0, 50, 40), Point(0, 0), kAllPaintOptions);
+  for (int32_t y = 0; y < 40; y += 3)
+    for (int32_t x = 0; x < 50; x += 3) ASSERT_EQ(painted.Canvas().Pixel(x, y), 0x336699);
+}
+
+TEST(TreePaintTest, TriangleButtonsWhateverTheFillMode) {
+  TNodeTree tree;
+  tree.SetButtonFillMode(fmWindowColor);
+  tree.SetButtonStyle(bsTriangle);
+  TBitmap& plus = tree.PlusBitmap();
+  TBitmap& minus = tree.MinusBitmap();
+  ASSERT_EQ(plus.Width(), 9);
+  // The plus triangle points right: its left column is filled, its right column is not.
+  EXPECT_EQ(plus.Canvas().Pixel(2, 4), clBlack);
+  EXPECT_EQ(plus.Canvas().Pixel(8, 4), 0xFF00FF);
+  // The minus triangle points down.
+  EXPECT_EQ(minus.Canvas().Pixel(4, 3), clBlack);
+  EXPECT_EQ(minus.Canvas().Pixel(4, 8), 0xFF00FF);
+  tree.SetButtonStyle(bsRectangle);
+  EXPECT_EQ(plus.Canvas().Pixel(4, 3), ColorToRGB(tree.Font().Color()));  // the plus's vertical stroke
+  EXPECT_NE(minus.Canvas().Pixel(4, 3), ColorToRGB(tree.Font().Color()));
+}
+
+TEST(TreePaintTest, BlendingMixesTheColourAndRefusesOtherFormats) {
+  TBitmap target;
+  target.SetPixelFormat(pf32bit);
+  target.SetSize(4, 4);
+  target.Canvas().Brush().SetColor(0x000000);
+  target.Canvas().FillRect(Rect(0, 0, 4, 4));
+  BlendRectangle(nullptr, &target, Rect(0, 0, 2, 2), Point(1, 1), bmConstantAlphaAndColor, 128,
+                 0x0000FF);  // red
+  EXPECT_EQ(target.Canvas().Pixel(1, 1), 0x00007F);
+  EXPECT_EQ(target.Canvas().Pixel(2, 2), 0x00007F);
+  EXPECT_EQ(target.Canvas().Pixel(0, 0), 0x000000);
+  EXPECT_EQ(target.Canvas().Pixel(3, 3), 0x000000);
+
+  TBitmap source;
+  source.SetPixelFormat(pf32bit);
+  source.SetSize(2, 2);
+  source.Canvas().Brush().SetColor(0xFFFFFF);
+  source.Canvas().FillRect(Rect(0, 0, 2, 2));
+  BlendRectangle(&source, &target, Rect(0, 0, 1, 1), Point(0, 0), bmConstantAlpha, 256, 0);
+  EXPECT_EQ(target.Canvas().Pixel(0, 0), 0xFFFFFF);
+
+  TBitmap wrong;
+  wrong.SetPixelFormat(pf24bit);
+  wrong.SetSize(2, 2);
+  wrong.Canvas().Brush().SetColor(0x101010);
+  wrong.Canvas().FillRect(Rect(0, 0, 2, 2));
+  try {
+    BlendRectangle(nullptr, &wrong, Rect(0, 0, 2, 2), Point(0, 0), bmConstantAlphaAndColor, 128, 0);
+    FAIL();
+  } catch (const EAssertionFailed& error) {
+    EXPECT_STREQ(error.what(), "Alpha blending error: bitmap must use 32 bpp.");
+  }
+  EXPECT_EQ(wrong.Canvas().Pixel(0, 0), 0x101010);
+}
+
+}  // namespace

@@ -1,0 +1,2 @@
+// A folder the layer table does not list.
+#pragma once
