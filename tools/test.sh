@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libjpeg62-turbo-dev libpcre2-dev qt6-base-dev fonts-liberation2 fonts-dejavu-core
           python3 python3-html5lib python3-pil libjpeg-turbo-progs xvfb xauth libreoffice-draw-nogui
-          libgif-dev)
+          libgif-dev chromium libreoffice-writer-nogui poppler-utils unrtf)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -16,7 +16,6 @@ namespace {
 constexpr uint8_t kImageSeparator = 0x2C;       // ','
 constexpr uint8_t kExtensionIntroducer = 0x21;  // '!'
 constexpr uint8_t kTrailer = 0x3B;              // ';'
-constexpr int32_t kMaxFrameSide = 16384;
 constexpr int64_t kMaxFramePixels = 100'000'000;
 // An LZW code yields at most 4096 pixels, so a file fills at most this many pixels per
 // byte; together the frames of a file may hold that much (and never less than one frame of
@@ -152,8 +151,8 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
     height = Image()->Height();
     Warning(1, "Image exceeds Logical Screen size");
   }
-  if (width > kMaxFrameSide || height > kMaxFrameSide || int64_t{width} * height > kMaxFramePixels)
-    throw GIFException("Image is too large");
+  // Sides are 16-bit, so only the pixel count (the memory a frame takes) needs a bound.
+  if (int64_t{width} * height > kMaxFramePixels) throw GIFException("Image is too large");
   if (packed_ & 0x80) {
     color_map_.LoadFromStream(stream, 2 << (packed_ & 7));
     color_map_.SetOptimized(packed_ & 0x20);

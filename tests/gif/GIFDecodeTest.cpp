@@ -6,6 +6,9 @@
 #include <random>
 
 #include "GIFTestSupport.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/SystemColors.h"
 
 using namespace giftest;
 
@@ -149,3 +152,33 @@ TEST(DecodeHandWorked, DataEndingEarlyKeepsDecodedRowsAndFillsTheRest) {
 }
 
 }  // namespace
+
+// Long thin pictures are valid GIFs: a side may take all 16 bits as long as the frame's pixel
+// count stays within bounds.
+TEST(DecodeLongThin, FramesOfAFullSixteenBitSideLoadAndDrawAtTheirSize) {
+  const std::vector<RGB> palette = Palette4();
+  for (const auto& [w, h] : {std::pair{65535, 1}, std::pair{1, 65535}}) {
+    SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+    Bytes pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>((i / 7) % 4);
+    const Bytes file =
+        GifBuilder().Header("89a", w, h, palette).Frame({0, 0, w, h, pixels, {}, false, 2}).Trailer().bytes;
+    Loaded loaded(file);
+    ASSERT_EQ(loaded.image.Count(), 1);
+    EXPECT_EQ(loaded.image.Width(), w);
+    EXPECT_EQ(loaded.image.Height(), h);
+    EXPECT_EQ(FramePixels(loaded.image.Images(0)), pixels);
+
+    TBitmap* bitmap = loaded.image.Bitmap();
+    ASSERT_NE(bitmap, nullptr);
+    ASSERT_EQ(bitmap->Width(), w);
+    ASSERT_EQ(bitmap->Height(), h);
+    const RGB last = palette[pixels.back()];
+    EXPECT_EQ(bitmap->Canvas().Pixel(w - 1, h - 1), RGBColor(last.r, last.g, last.b));
+
+    if (!HavePillow()) continue;
+    const auto theirs = PillowIndices(file);
+    ASSERT_TRUE(theirs.has_value());
+    EXPECT_EQ(*theirs, pixels);
+  }
+}

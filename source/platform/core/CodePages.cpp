@@ -264,20 +264,6 @@ const CodePageTable* TableFor(uint32_t cp) {
   return it->second.get();
 }
 
-uint32_t ResolveCodePage(uint32_t cp) {
-  switch (cp) {
-    case CP_ACP:
-    case CP_THREAD_ACP:
-      return GetACP();
-    case CP_OEMCP:
-      return GetOEMCP();
-    case CP_MACCP:
-      return GetMACCP();
-    default:
-      return cp;
-  }
-}
-
 // ---------------------------------------------------------------------------------------
 // Outputs. The array outputs either count or write into the caller's buffer; the string
 // outputs append to a byte string through a small buffer, so a conversion runs in one pass
@@ -788,6 +774,20 @@ constexpr uint32_t kWcFlags = WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR | WC_E
                               WC_COMPOSITECHECK | WC_NO_BEST_FIT_CHARS;
 
 }  // namespace
+
+uint32_t ResolveCodePage(uint32_t cp) {
+  switch (cp) {
+    case CP_ACP:
+    case CP_THREAD_ACP:
+      return GetACP();
+    case CP_OEMCP:
+      return GetOEMCP();
+    case CP_MACCP:
+      return GetMACCP();
+    default:
+      return cp;
+  }
+}
 
 uint32_t GetACP() {
   return AcpSetting().load(std::memory_order_relaxed);

@@ -48,6 +48,9 @@ uint32_t CodePageFromLocaleName(std::string_view locale);
 /// The OEM and Macintosh code pages that go with the ANSI code page.
 uint32_t GetOEMCP();
 uint32_t GetMACCP();
+/// The numeric code page a pseudo code page (CP_ACP, CP_OEMCP, CP_MACCP, CP_THREAD_ACP)
+/// stands for now; any other code page as it is.
+uint32_t ResolveCodePage(uint32_t codePage);
 
 /// True when conversions with this code page (pseudo code pages resolved) are possible.
 bool IsValidCodePage(uint32_t codePage);

@@ -71,9 +71,10 @@ struct TPaletteEntry {
 ZUK_DECLARE_EXCEPTION(EInvalidGraphic, Exception)
 ZUK_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception)
 
-/// Largest picture the readers accept: each side at most 16384 pixels and at most
-/// 100 million pixels in all.
-constexpr int32_t kMaxPictureSide = 16384;
+/// Largest picture the readers accept: at most 100 million pixels in all, so that a long
+/// thin picture (65535 x 1) is as welcome as a square one; the bound on one side only keeps
+/// row sizes in bits well inside 32-bit arithmetic.
+constexpr int32_t kMaxPictureSide = 1 << 20;
 constexpr int64_t kMaxPicturePixels = 100'000'000;
 
 /// Raises EInvalidGraphic unless 0 <= width, height within the limits above.

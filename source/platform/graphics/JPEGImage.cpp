@@ -59,8 +59,7 @@ struct DecodeJob {
   // Results.
   int32_t width = 0;
   int32_t height = 0;
-  int components = 0;  // 1 (grey), 3 (RGB) or 4 (CMYK)
-  bool adobe_inverted = false;
+  int components = 0;         // 1 (grey), 3 (RGB) or 4 (CMYK)
   uint8_t* pixels = nullptr;  // malloc'ed rows, width * components bytes each
   char message[JMSG_LENGTH_MAX] = {};
 };
@@ -95,7 +94,6 @@ bool DecodeJpeg(DecodeJob* job) {
   }
   if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
     cinfo.out_color_space = JCS_CMYK;
-    job->adobe_inverted = cinfo.saw_Adobe_marker;
   } else if (cinfo.jpeg_color_space == JCS_GRAYSCALE || job->grayscale) {
     cinfo.out_color_space = JCS_GRAYSCALE;
   } else {
@@ -462,14 +460,12 @@ TBitmap& TJPEGImage::DecodedBitmap() const {
         if (job.components == 1) {
           r = g = b = p[0];
         } else if (job.components == 4) {
-          // Adobe writes CMYK inverted; either way K darkens the other three.
-          const int c = job.adobe_inverted ? p[0] : 255 - p[0];
-          const int m = job.adobe_inverted ? p[1] : 255 - p[1];
-          const int yy = job.adobe_inverted ? p[2] : 255 - p[2];
-          const int k = job.adobe_inverted ? p[3] : 255 - p[3];
-          r = static_cast<uint8_t>(c * k / 255);
-          g = static_cast<uint8_t>(m * k / 255);
-          b = static_cast<uint8_t>(yy * k / 255);
+          // CMYK JPEG is stored inverted (0 = full ink), with or without an Adobe marker:
+          // that is how the files are written and how every other reader takes them.
+          const int k = p[3];
+          r = static_cast<uint8_t>((p[0] * k + 127) / 255);
+          g = static_cast<uint8_t>((p[1] * k + 127) / 255);
+          b = static_cast<uint8_t>((p[2] * k + 127) / 255);
         } else {
           r = p[0];
           g = p[1];

@@ -89,7 +89,7 @@ std::string TRVCSSHTMLWriter::listStyleImage(TRVMarkerItemInfo& marker, int Item
     if (location.empty()) ok_ = false;
   }
   if (location.empty()) return {};
-  return " style=\"list-style: url('" + RVEscapeHTMLAttribute(RVEscapeCSSString(location)) + "')\"";
+  return " style=\"list-style-image: url('" + RVEscapeHTMLAttribute(RVEscapeCSSString(location)) + "')\"";
 }
 
 void TRVCSSHTMLWriter::emitListItemStart(TRVMarkerItemInfo& marker, int ItemNo) {

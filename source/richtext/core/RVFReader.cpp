@@ -218,8 +218,10 @@ size_t TRVFReader::ConsumeLineEnd(std::string_view data, size_t end, bool termin
     return end + 2;
   }
   if (!terminated) return end;
-  if (data[end] == '\0') return end + 1;
-  if (data[end] == '\r') ++end;
+  // A zero byte ends the line as CR LF does, and the one CR and one LF after it belong to
+  // that end.
+  if (data[end] == '\0') ++end;
+  if (end < data.size() && data[end] == '\r') ++end;
   if (end < data.size() && data[end] == '\n') ++end;
   return end;
 }

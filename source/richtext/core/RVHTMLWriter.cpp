@@ -1,8 +1,11 @@
 #include "richtext/core/RVHTMLWriter.h"
 
+#include <algorithm>
 #include <climits>
 #include <exception>
+#include <string_view>
 
+#include "platform/core/CodePages.h"
 #include "platform/core/Files.h"
 #include "platform/core/Streams.h"
 #include "platform/core/SysUtils.h"
@@ -99,10 +102,28 @@ std::string TRVHTMLWriterBase::hyperlinkURL(int ItemNo, const TCustomRVItemInfo&
   return data_.URLNeeded(item.JumpID + data_.FirstJumpNo);
 }
 
+namespace {
+bool hasNonAscii(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char ch) { return static_cast<uint8_t>(ch) >= 0x80; });
+}
+}  // namespace
+
+uint32_t TRVHTMLWriterBase::pageCodePage() const {
+  const TFontInfo& base = style_.TextStyles()[0];
+  return base.Unicode ? CP_UTF8 : ResolveCodePage(RVCodePageFromCharset(base.Charset));
+}
+
 std::string TRVHTMLWriterBase::escapedText(int ItemNo, const TCustomRVItemInfo& item) {
-  const bool htmlCode = (style_.TextStyles()[item.StyleNo].Options & rvteoHTMLCode) != 0;
+  const TFontInfo& textStyle = style_.TextStyles()[item.StyleNo];
+  const bool htmlCode = (textStyle.Options & rvteoHTMLCode) != 0;
   const std::string& text = data_.GetItemText(ItemNo);
-  return item.IsTwoByteText() ? RVUnicodeToHTML(text, true, htmlCode) : RVEscapeHTML(text, true, htmlCode);
+  if (item.IsTwoByteText()) return RVUnicodeToHTML(text, true, htmlCode);
+  std::string escaped = RVEscapeHTML(text, true, htmlCode);
+  const uint32_t codePage = ResolveCodePage(RVCodePageFromCharset(textStyle.Charset));
+  if (codePage == pageCodePage() || !hasNonAscii(escaped)) return escaped;
+  // The page is read in another code page: characters beyond ASCII go as numeric references,
+  // which read the same in every encoding. The escaping above only wrote ASCII.
+  return RVUnicodeToHTML(RVAnsiToUnicode(codePage, escaped), false, true);
 }
 
 void TRVHTMLWriterBase::emitNonTextItem(int ItemNo, TCustomRVItemInfo& item, TColor fileColor, bool useCSS) {

@@ -76,8 +76,11 @@ class TRVHTMLWriterBase {
   void emitCloseAllLevels(const TRVMarkerItemInfo* marker);
   /// The URL of item ItemNo when it is a hyperlink with an address, else "".
   std::string hyperlinkURL(int ItemNo, const TCustomRVItemInfo& item);
-  /// The item's text as HTML.
+  /// The item's text as HTML. 8-bit text of a code page other than the page's is written
+  /// with numeric character references beyond ASCII.
   std::string escapedText(int ItemNo, const TCustomRVItemInfo& item);
+  /// The code page the page is read in: text style 0's, or UTF-8 when that style is Unicode.
+  uint32_t pageCodePage() const;
   /// Calls the item's own HTML writer; notes a failure.
   void emitNonTextItem(int ItemNo, TCustomRVItemInfo& item, TColor fileColor, bool useCSS);
   /// The location of the page background picture, "" when there is none.

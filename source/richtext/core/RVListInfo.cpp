@@ -267,11 +267,14 @@ std::string TRVListLevel::GetIndentCSS() const {
 void TRVListLevel::HTMLOpenTag(TStream& stream, bool useCSS) const {
   std::string attribute;
   if (useCSS) {
-    const std::string css =
-        MarkerIndent < LeftIndent
-            ? Format("text-indent: %dpx; margin-left: %dpx; list-style:outside;", {FirstIndent, LeftIndent})
-            : Format("text-indent: %dpx; margin-left: %dpx; list-style:inside;",
-                     {MarkerIndent - LeftIndent, LeftIndent});
+    // Only the position: the list-style shorthand would reset the numbering to bullets. An
+    // outside marker stays where it is when the first line is indented, so a negative indent
+    // would run the text into the marker; the text starts after it instead, as in the viewer.
+    const std::string css = MarkerIndent < LeftIndent
+                                ? Format("text-indent: %dpx; margin-left: %dpx; list-style-position:outside;",
+                                         {std::max(FirstIndent, 0), LeftIndent})
+                                : Format("text-indent: %dpx; margin-left: %dpx; list-style-position:inside;",
+                                         {MarkerIndent - LeftIndent, LeftIndent});
     attribute = " style=\"" + css + "\"";
   }
   if (HasNumbering()) {

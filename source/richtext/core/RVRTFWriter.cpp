@@ -8,6 +8,7 @@
 #include <random>
 #include <set>
 
+#include "platform/core/CodePages.h"
 #include "platform/core/Streams.h"
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/Bitmap.h"
@@ -109,6 +110,20 @@ std::string bitmapFile(TBitmap& bitmap) {
   return savedBytes(bitmap);
 }
 
+/// "\picwN\pichN\picwgoalN\pichgoalN ": the size in the units of the picture kind, and the
+/// size it is shown at, in twips at the screen's resolution. Readers that are given no goal
+/// size show some kinds (metafiles above all) a few hundredths of a millimetre wide.
+std::string pictureSize(int64_t picw, int64_t pich, int32_t pixelWidth, int32_t pixelHeight) {
+  const int64_t twipsPerPixel = 1440 / kScreenPixelsPerInch;
+  return "\\picw" + num(picw) + "\\pich" + num(pich) + "\\picwgoal" + num(pixelWidth * twipsPerPixel) +
+         "\\pichgoal" + num(pixelHeight * twipsPerPixel) + " ";
+}
+
+/// pictureSize of a picture whose kind measures it in pixels.
+std::string pixelPictureSize(const TGraphic& graphic) {
+  return pictureSize(graphic.Width(), graphic.Height(), graphic.Width(), graphic.Height());
+}
+
 /// "\dibitmap0..." and the DIB of the bitmap (its file without the file header).
 void writeDibBody(TStream& stream, TBitmap& bitmap) {
   const std::string file = bitmapFile(bitmap);
@@ -117,9 +132,7 @@ void writeDibBody(TStream& stream, TBitmap& bitmap) {
   const int64_t bpp = readU32(file, 28) & 0xFFFF;
   // The row size of the DIB written: rows are padded to 32 bits.
   const int64_t stride = ((width * bpp + 31) / 32) * 4;
-  put(stream, "\\dibitmap0\\wbmwidthbytes" + num(stride) + "\\picw" + num(bitmap.Width()) + "\\pich" +
-                  num(bitmap.Height()) + "\\picwgoal" + num(int64_t{bitmap.Width()} * 15) + "\\pichgoal" +
-                  num(int64_t{bitmap.Height()} * 15) + " ");
+  put(stream, "\\dibitmap0\\wbmwidthbytes" + num(stride) + pixelPictureSize(bitmap));
   put(stream, upperHex(std::string_view(file).substr(kBitmapFileHeaderSize)));
 }
 
@@ -216,8 +229,9 @@ std::string enhancedMetafileOf(TBitmap& bitmap) {
   return header + stretch + eof;
 }
 
-void writeEmfBody(TStream& stream, std::string_view bytes, int32_t mmWidth, int32_t mmHeight) {
-  put(stream, "\\emfblip\\picw" + num(mmWidth) + "\\pich" + num(mmHeight) + " ");
+/// "\emfblip", the size and the enhanced metafile.
+void writeEmfBody(TStream& stream, std::string_view bytes, const std::string& size) {
+  put(stream, "\\emfblip" + size);
   put(stream, upperHex(bytes));
 }
 
@@ -227,28 +241,31 @@ void writeDrawnBody(TStream& stream, TGraphic& graphic, TRVRTFOptions options) {
   if (options & rvrtfSaveBitmapDefault) {
     writeDibBody(stream, *bitmap);
   } else if (options & rvrtfSaveEMFDefault) {
-    writeEmfBody(stream, enhancedMetafileOf(*bitmap), pixelsToHundredthsMM(bitmap->Width()),
-                 pixelsToHundredthsMM(bitmap->Height()));
+    const int32_t w = bitmap->Width(), h = bitmap->Height();
+    writeEmfBody(stream, enhancedMetafileOf(*bitmap),
+                 pictureSize(pixelsToHundredthsMM(w), pixelsToHundredthsMM(h), w, h));
   } else {
-    put(stream, "\\wmetafile1\\picw" + num(bitmap->Width()) + "\\pich" + num(bitmap->Height()) + " ");
+    put(stream, "\\wmetafile1" + pixelPictureSize(*bitmap));
     put(stream, upperHex(windowsMetafileOf(*bitmap)));
   }
 }
 
 void writeMetafileBody(TStream& stream, TMetafile& metafile) {
   const std::string bytes = savedBytes(metafile);
+  const std::string size =
+      pictureSize(metafile.MMWidth(), metafile.MMHeight(), metafile.Width(), metafile.Height());
   if (!metafile.Enhanced()) {
     std::string_view data = bytes;
     // Only a placeable header is dropped: a metafile that has none keeps every byte.
     if (data.size() >= kPlaceableHeaderSize && std::memcmp(data.data(), kPlaceableKey, 4) == 0)
       data.remove_prefix(kPlaceableHeaderSize);
-    put(stream, "\\wmetafile8\\picw" + num(metafile.MMWidth()) + "\\pich" + num(metafile.MMHeight()) + " ");
+    put(stream, "\\wmetafile8" + size);
     put(stream, upperHex(data));
     return;
   }
   // Enhanced metafiles cannot be converted to Windows metafiles here, so they are always
   // written as they are, whatever rvrtfSaveEMFAsWMF says.
-  writeEmfBody(stream, bytes, metafile.MMWidth(), metafile.MMHeight());
+  writeEmfBody(stream, bytes, size);
 }
 
 bool isEmptyPicture(TGraphic* graphic) {
@@ -402,7 +419,7 @@ void RVWriteRTFPicture(TStream& Stream, TGraphic* Graphic, int32_t Width, TRVRTF
   } else if (auto* metafile = dynamic_cast<TMetafile*>(Graphic)) {
     writeMetafileBody(Stream, *metafile);
   } else if (dynamic_cast<TJPEGImage*>(Graphic) != nullptr && (Options & rvrtfSaveJpegAsJpeg)) {
-    put(Stream, "\\jpegblip\\picw" + num(Graphic->Width()) + "\\pich" + num(Graphic->Height()) + " ");
+    put(Stream, "\\jpegblip" + pixelPictureSize(*Graphic));
     put(Stream, upperHex(savedBytes(*Graphic)));
   } else {
     writeDrawnBody(Stream, *Graphic, Options);
@@ -424,6 +441,20 @@ std::string languageMark(uint8_t charset, uint8_t defCharset) {
   if (charset == DEFAULT_CHARSET || charset == defCharset) return {};
   const int language = RVLanguageFromCharset(charset);
   return language == 1024 ? std::string() : "\\lang" + num(language);
+}
+
+/// The charset a font table names for a font of `charset`. The default charset stands for
+/// the ANSI code page of the writing machine, which a reader cannot know: it is written as the
+/// charset of that code page, so that 8-bit text in such fonts reads as it was written.
+uint8_t writtenCharset(uint8_t charset) {
+  if (charset != DEFAULT_CHARSET) return charset;
+  const uint32_t ansi = GetACP();
+  for (const uint8_t candidate :
+       {ANSI_CHARSET, SHIFTJIS_CHARSET, HANGEUL_CHARSET, JOHAB_CHARSET, GB2312_CHARSET, CHINESEBIG5_CHARSET,
+        GREEK_CHARSET, TURKISH_CHARSET, VIETNAMESE_CHARSET, HEBREW_CHARSET, ARABIC_CHARSET, BALTIC_CHARSET,
+        RUSSIAN_CHARSET, THAI_CHARSET, EASTEUROPE_CHARSET})
+    if (RVCodePageFromCharset(candidate) == ansi) return candidate;
+  return charset;
 }
 
 int colorIndexIn(const TRVColorList& list, TColor color) {
@@ -502,8 +533,9 @@ void TRVRTFWriter::BuildFontTable(TRVStyle& Style, TRVRTFFontTable& FontTable, T
 
 void TRVRTFWriter::WriteHeader() {
   const int language = RVLanguageFromCharset(style_.TextStyles()[0].Charset);
-  line("{\\rtf1\\ansi\\ansicpg" + num(style_.DefCodePage) + "\\uc1\\deff0\\deflang" + num(language) +
-       "\\deflangfe" + num(language));
+  // Readers know no "ANSI code page of the writer": the header names the real one.
+  line("{\\rtf1\\ansi\\ansicpg" + num(ResolveCodePage(style_.DefCodePage)) + "\\uc1\\deff0\\deflang" +
+       num(language) + "\\deflangfe" + num(language));
   emitFontTable();
   emitColorTable();
   if (options_ & rvrtfSaveStyleSheet) emitStyleSheet();
@@ -520,8 +552,8 @@ void TRVRTFWriter::emitFontTable() {
   std::string s = "{\\fonttbl";
   for (int i = 0; i < tables_.FontTable.Count(); ++i) {
     const TRVRTFFontTableItem* item = tables_.FontTable.Get(i);
-    s += "{\\f" + num(i) + "\\fnil\\fcharset" + num(item->Charset) + " " + RVMakeRTFName(item->FontName) +
-         ";}";
+    s += "{\\f" + num(i) + "\\fnil\\fcharset" + num(writtenCharset(item->Charset)) + " " +
+         RVMakeRTFName(item->FontName) + ";}";
   }
   line(s + "}");
 }
@@ -751,6 +783,9 @@ void TRVRTFWriter::emitText(int ItemNo, const std::string& text) {
                       (options_ & rvrtfDuplicateUnicode) != 0);
   else
     write(RVMakeRTFStr(text, rtfCode));
+  // A raised or lowered run is ended explicitly as well: some readers take a following \plain
+  // as no end of it and drop the rest of the paragraph.
+  if (font.VShift != 0) write("\\nosupersub");
 }
 
 void TRVRTFWriter::WriteItems(bool SelectionOnly, int StartItemNo, int EndItemNo, int StartOffs,
@@ -902,9 +937,11 @@ bool TRVRTFExportSide::SaveRTFToStream(TStream& Stream, bool SelectionOnly, int 
   TCustomRVItemInfo* endPartial = nullptr;
   TCustomRVData& data = Document();
   data.GetSelectionBounds(SelectionOnly, startNo, endNo, startOffs, endOffs, startPartial, endPartial);
-  if (startNo == -1 || startNo > endNo) return true;
+  // Nothing to write is still a complete document at the top: readers refuse an empty file.
+  const bool nothing = startNo == -1 || startNo > endNo;
+  if (nothing && Level != 0) return true;
   TRVStyle* style = data.GetRVStyle();
-  if (style == nullptr) return false;
+  if (style == nullptr) return nothing;
 
   std::unique_ptr<TRVColorList> ownColors;
   std::unique_ptr<TRVIntegerList> ownStyleToFont, ownCounts, ownOffsets;
@@ -931,7 +968,7 @@ bool TRVRTFExportSide::SaveRTFToStream(TStream& Stream, bool SelectionOnly, int 
                         {*ColorList, *StyleToFont, *ListOverrideCounts, *ListOverrideOffsets, *FontTable},
                         tpp);
     if (Level == 0) writer.WriteHeader();
-    writer.WriteItems(SelectionOnly, startNo, endNo, startOffs, endOffs);
+    if (!nothing) writer.WriteItems(SelectionOnly, startNo, endNo, startOffs, endOffs);
     if (Level == 0) writer.WriteTail();
   } catch (...) {
     return false;

@@ -325,7 +325,7 @@ const BadCase kBadFiles[] = {
     {"UnknownCompression", [] { return WithHeaderField(Small24(), 16, 9); }},
     {"JpegCompression", [] { return WithHeaderField(Small24(), 16, 4); }},
     {"NegativeWidth", [] { return WithHeaderField(Small24(), 4, static_cast<uint32_t>(-4)); }},
-    {"WidthAboveLimit", [] { return WithHeaderField(Small24(), 4, 16385); }},
+    {"WidthAboveLimit", [] { return WithHeaderField(Small24(), 4, (1u << 20) + 1); }},
     {"MostNegativeHeight", [] { return WithHeaderField(Small24(), 8, 0x80000000u); }},
     {"TooManyPixels",
      [] {

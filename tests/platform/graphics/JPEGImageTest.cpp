@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 
 #include "GraphicsTestSupport.h"
 #include "platform/graphics/JPEGImage.h"
@@ -103,6 +104,59 @@ TEST(JPEGImage, RoundTripDecodesCloseToTheBitmapWithDjpegAndOurselves) {
   ASSERT_EQ(w, 32);
   ASSERT_EQ(h, 24);
   for (size_t i = 0; i < theirs->size(); ++i) EXPECT_LE(Distance((*theirs)[i], our_pixels[i]), 2) << i;
+}
+
+/// A 16 x 8 CMYK JPEG of varied inks as Pillow writes it (with an Adobe marker), or nullopt.
+std::optional<Bytes> PillowCMYKJpeg() {
+  const std::string path = TempPath("cmyk.jpg");
+  const std::string script =
+      "import sys; from PIL import Image; im = Image.new('CMYK', (16, 8)); "
+      "im.putdata([((x * 16) % 256, (y * 32) % 256, ((x + y) * 8) % 256, (x * y * 4) % 256) "
+      "for y in range(8) for x in range(16)]); im.save(sys.argv[1], quality=100)";
+  const bool ok = RunCommand(PillowPython() + " -c \"" + script + "\" " + path + " 2>/dev/null").has_value();
+  std::ifstream f(path, std::ios::binary);
+  Bytes data((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  std::remove(path.c_str());
+  if (!ok || data.empty()) return std::nullopt;
+  return data;
+}
+
+/// The JPEG without its APP14 (Adobe) segments.
+Bytes WithoutAdobeMarker(const Bytes& jpeg) {
+  Bytes out(jpeg.begin(), jpeg.begin() + 2);
+  size_t at = 2;
+  while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF && jpeg[at + 1] != 0xDA) {
+    const size_t length = static_cast<size_t>(jpeg[at + 2] << 8 | jpeg[at + 3]);
+    if (jpeg[at + 1] != 0xEE)
+      out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(at),
+                 jpeg.begin() + static_cast<std::ptrdiff_t>(at + 2 + length));
+    at += 2 + length;
+  }
+  out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(at), jpeg.end());
+  return out;
+}
+
+TEST(JPEGImage, CMYKDecodesAsPillowDoesWithOrWithoutAdobeMarker) {
+  if (PillowPython().empty()) GTEST_SKIP() << "Pillow is not installed (Debian package python3-pil)";
+  const auto withMarker = PillowCMYKJpeg();
+  ASSERT_TRUE(withMarker.has_value());
+  const Bytes withoutMarker = WithoutAdobeMarker(*withMarker);
+  ASSERT_LT(withoutMarker.size(), withMarker->size());
+  for (const Bytes* file : {&*withMarker, &withoutMarker}) {
+    SCOPED_TRACE(file == &withoutMarker ? "without Adobe marker" : "with Adobe marker");
+    TJPEGImage jpeg;
+    TMemoryStream in = StreamOf(*file);
+    jpeg.LoadFromStream(in);
+    TBitmap ours;
+    ours.Assign(&jpeg);
+    int32_t w = 0, h = 0;
+    const auto theirs = PillowPixels(*file, w, h);
+    ASSERT_TRUE(theirs.has_value());
+    ASSERT_EQ(ours.Width(), w);
+    ASSERT_EQ(ours.Height(), h);
+    const std::vector<uint32_t> ourPixels = PixelsOf(ours);
+    for (size_t i = 0; i < theirs->size(); ++i) EXPECT_LE(Distance((*theirs)[i], ourPixels[i]), 1) << i;
+  }
 }
 
 TEST(JPEGImage, SavesLoadedBytesUnchanged) {

@@ -89,11 +89,12 @@ TEST_F(HTMLCSSWriterTest, ListsCarryTheirIndentsAndParagraphClasses) {
   AddMarker(data, 0, 1);
   AddJoined(data, "b", 0);
   data.AddTextItem("after", 0, 0);
-  EXPECT_EQ(Body(), Lines({"", "<OL style=\"text-indent: -12px; margin-left: 24px; list-style:outside;\">",
-                           "<LI value=1 class=RVPS3>a</LI>",
-                           "<OL type=a style=\"text-indent: 10px; margin-left: 48px; list-style:outside;\">",
-                           "<LI value=1>b</LI>", "</OL>", "</OL>"}) +
-                        "<P>after</P>");
+  EXPECT_EQ(Body(),
+            Lines({"", "<OL style=\"text-indent: 0px; margin-left: 24px; list-style-position:outside;\">",
+                   "<LI value=1 class=RVPS3>a</LI>",
+                   "<OL type=a style=\"text-indent: 10px; margin-left: 48px; list-style-position:outside;\">",
+                   "<LI value=1>b</LI>", "</OL>", "</OL>"}) +
+                "<P>after</P>");
 }
 
 TEST_F(HTMLCSSWriterTest, HorizontalLineInsideAListClosesTheItemOnce) {
@@ -102,9 +103,10 @@ TEST_F(HTMLCSSWriterTest, HorizontalLineInsideAListClosesTheItemOnce) {
   AddBreak(data);
   AddMarker(data, 1, 0);
   AddJoined(data, "b", 0);
-  EXPECT_EQ(Body(), Lines({"", "<UL style=\"text-indent: 0px; margin-left: 0px; list-style:inside;\">",
-                           "<LI>a</LI>"}) +
-                        "<HR noshade size=1>" + Lines({"<LI>b</LI>", "</UL>"}));
+  EXPECT_EQ(Body(),
+            Lines({"", "<UL style=\"text-indent: 0px; margin-left: 0px; list-style-position:inside;\">",
+                   "<LI>a</LI>"}) +
+                "<HR noshade size=1>" + Lines({"<LI>b</LI>", "</UL>"}));
 }
 
 TEST_F(HTMLCSSWriterTest, PictureListsShowTheirImageAsListStyle) {
@@ -118,9 +120,10 @@ TEST_F(HTMLCSSWriterTest, PictureListsShowTheirImageAsListStyle) {
   AddMarker(data, 3, 0);
   AddJoined(data, "b", 0);
   bool ok = false;
-  EXPECT_EQ(Body(0, &ok), Lines({"", "<UL style=\"text-indent: 0px; margin-left: 0px; list-style:inside;\">",
-                                 "<LI style=\"list-style: url('img1.jpg')\">a</LI>",
-                                 "<LI style=\"list-style: url('img1.jpg')\">b</LI>", "</UL>"}));
+  EXPECT_EQ(Body(0, &ok),
+            Lines({"", "<UL style=\"text-indent: 0px; margin-left: 0px; list-style-position:inside;\">",
+                   "<LI style=\"list-style-image: url('img1.jpg')\">a</LI>",
+                   "<LI style=\"list-style-image: url('img1.jpg')\">b</LI>", "</UL>"}));
   EXPECT_TRUE(ok);
   EXPECT_EQ(folder.Files(), std::vector<std::string>{"img1.jpg"});
 }

@@ -93,7 +93,7 @@ TEST(RTFPictureTest, PicturesWithoutPixelsWriteNothing) {
 TEST(RTFPictureTest, JPEGAsJPEGOrAsBitmap) {
   auto jpeg = SolidJPEG(4, 3, clBlue);
   EXPECT_EQ(Picture(jpeg.get(), rvrtfSaveJpegAsJpeg),
-            "{\\pict\\jpegblip\\picw4\\pich3 " + Hex(JPEGBytes(*jpeg)) + "}");
+            "{\\pict\\jpegblip\\picw4\\pich3\\picwgoal60\\pichgoal45 " + Hex(JPEGBytes(*jpeg)) + "}");
   EXPECT_EQ(Picture(jpeg.get(), rvrtfSaveBitmapDefault).substr(0, 49),
             "{\\pict\\dibitmap0\\wbmwidthbytes12\\picw4\\pich3\\picw");
 }
@@ -101,7 +101,7 @@ TEST(RTFPictureTest, JPEGAsJPEGOrAsBitmap) {
 TEST(RTFPictureTest, OtherPicturesAreDrawnIntoAWindowsMetafile) {
   auto jpeg = SolidJPEG(4, 3, clBlue);
   const std::string group = Picture(jpeg.get(), 0);
-  ASSERT_EQ(group.substr(0, 35), "{\\pict\\wmetafile1\\picw4\\pich3 01000");
+  ASSERT_EQ(group.rfind("{\\pict\\wmetafile1\\picw4\\pich3\\picwgoal60\\pichgoal45 01000", 0), 0u) << group;
   // The metafile has no placeable header and is written whole; it reads back.
   TMetafile metafile;
   TMemoryStream stream(Unhex(PictData(group)));
@@ -112,7 +112,7 @@ TEST(RTFPictureTest, OtherPicturesAreDrawnIntoAWindowsMetafile) {
 TEST(RTFPictureTest, OtherPicturesAreDrawnIntoAnEnhancedMetafileWhenAsked) {
   auto jpeg = SolidJPEG(4, 3, clBlue);
   const std::string group = Picture(jpeg.get(), rvrtfSaveEMFDefault);
-  ASSERT_EQ(group.substr(0, 32), "{\\pict\\emfblip\\picw106\\pich79 01");
+  ASSERT_EQ(group.rfind("{\\pict\\emfblip\\picw106\\pich79\\picwgoal60\\pichgoal45 01", 0), 0u) << group;
   const std::string emf = Unhex(PictData(group));
   EXPECT_EQ(emf.substr(40, 4), " EMF");
   TMetafile metafile;
@@ -121,7 +121,8 @@ TEST(RTFPictureTest, OtherPicturesAreDrawnIntoAnEnhancedMetafileWhenAsked) {
   EXPECT_TRUE(metafile.Enhanced());
   EXPECT_EQ(metafile.MMWidth(), 106);
   // An enhanced metafile is written whole, also when Windows metafiles are preferred.
-  EXPECT_EQ(Picture(&metafile, rvrtfSaveEMFAsWMF), "{\\pict\\emfblip\\picw106\\pich79 " + Hex(emf) + "}");
+  EXPECT_EQ(Picture(&metafile, rvrtfSaveEMFAsWMF),
+            "{\\pict\\emfblip\\picw106\\pich79\\picwgoal60\\pichgoal45 " + Hex(emf) + "}");
 }
 
 TEST(RTFPictureTest, PlaceableMetafileLosesOnlyItsPlaceableHeader) {
@@ -131,8 +132,8 @@ TEST(RTFPictureTest, PlaceableMetafileLosesOnlyItsPlaceableHeader) {
   const std::string saved = Saved(metafile);
   ASSERT_EQ(static_cast<uint8_t>(saved[0]), 0xD7);
   EXPECT_EQ(Picture(&metafile, 0), "{\\pict\\wmetafile8\\picw" + std::to_string(metafile.MMWidth()) +
-                                       "\\pich" + std::to_string(metafile.MMHeight()) + " " +
-                                       Hex(saved.substr(22)) + "}");
+                                       "\\pich" + std::to_string(metafile.MMHeight()) +
+                                       "\\picwgoal1440\\pichgoal720 " + Hex(saved.substr(22)) + "}");
   EXPECT_EQ(metafile.MMWidth(), 2540);
   EXPECT_EQ(metafile.MMHeight(), 1270);
 }
@@ -178,8 +179,9 @@ TEST_F(RTFPictureItemTest, ImageListImagesAreDrawnPictures) {
   data.AddItem("", TRVBulletItemInfo::CreateEx(&data, &images, 5, 0));  // no such image
   data.GetItem(2)->SetSameAsPrev(true);
   const std::string body = Body();
-  EXPECT_EQ(body.substr(0, 32), "{\\pict\\wmetafile1\\picw2\\pich2 01");
-  EXPECT_EQ(body.find("{\\pict", 1), body.find("}{\\pict\\wmetafile1\\picw2\\pich2 ") + 1);
+  EXPECT_EQ(body.rfind("{\\pict\\wmetafile1\\picw2\\pich2\\picwgoal30\\pichgoal30 01", 0), 0u) << body;
+  EXPECT_EQ(body.find("{\\pict", 1),
+            body.find("}{\\pict\\wmetafile1\\picw2\\pich2\\picwgoal30\\pichgoal30 ") + 1);
   EXPECT_EQ(body.find("{\\pict", body.find("{\\pict", 1) + 1), std::string::npos);
 
   data.SetRTFOptions(rvDefaultRTFOptions | rvrtfSaveBitmapDefault);
@@ -201,7 +203,8 @@ TEST_F(RTFPictureItemTest, MarkerPicturesAndImages) {
   AddJoined(data, "b", 0);
   const std::string rtf = SaveRTF(data);
   EXPECT_NE(rtf.find("\\itap0 {\\pict\\dibitmap0\\wbmwidthbytes12\\picw3\\pich2"), std::string::npos) << rtf;
-  EXPECT_NE(rtf.find("\\itap0 {\\pict\\wmetafile1\\picw2\\pich2 "), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find("\\itap0 {\\pict\\wmetafile1\\picw2\\pich2\\picwgoal30\\pichgoal30 "), std::string::npos)
+      << rtf;
   EXPECT_EQ(rtf.find("\\listtext"), std::string::npos);
 }
 

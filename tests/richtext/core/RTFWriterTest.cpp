@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "RTFTestSupport.h"
+#include "platform/core/CodePages.h"
 #include "platform/core/Exceptions.h"
 #include "platform/graphics/Controls.h"
 
@@ -48,7 +49,13 @@ std::string WithoutIds(std::string rtf) {
 
 class RTFWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override { data.SetRVStyle(style.get()); }
+  // The default charset is written as the ANSI code page's, which the tests fix.
+  void SetUp() override {
+    savedACP = GetACP();
+    SetACP(1252);
+    data.SetRVStyle(style.get());
+  }
+  void TearDown() override { SetACP(savedACP); }
 
   /// Adds the styles of the mixed document: a bold red Unicode style in another font, a
   /// blue underlined hyperlink style, a centred paragraph with a custom background, and a
@@ -101,10 +108,11 @@ class RTFWriterTest : public ::testing::Test {
 
   std::unique_ptr<TRVStyle> style = PlainSheet();
   TRTFData data;
+  uint32_t savedACP = 0;
 };
 
 const std::string kMixedTables =
-    kHeader + "{\\fonttbl{\\f0\\fnil\\fcharset1 Arial;}{\\f1\\fnil\\fcharset1 Times New Roman;}}" + kCRLF +
+    kHeader + "{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}{\\f1\\fnil\\fcharset0 Times New Roman;}}" + kCRLF +
     kStandardColorTable + "\\red86\\green52\\blue18;}" + kCRLF + "{\\*\\listtable" + kCRLF +
     "{\\list\\listtemplateidID\\listsimple1" + kCRLF +
     "{\\listlevel\\levelnfc0\\leveljc0\\li360\\fi-360\\jclisttab\\tx360\\levelstartat1"
@@ -135,7 +143,7 @@ std::string Replace(std::string s, const std::string& from, const std::string& t
 TEST_F(RTFWriterTest, DocumentInOneStyle) {
   data.AddTextItem("Hello", 0, 0);
   bool ok = false;
-  EXPECT_EQ(Save(clWindow, &ok), kHeader + "{\\fonttbl{\\f0\\fnil\\fcharset1 Arial;}}" + kCRLF +
+  EXPECT_EQ(Save(clWindow, &ok), kHeader + "{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}" + kCRLF +
                                      kStandardColorTable + "}" + kCRLF + "\\uc1" + kCRLF + kPara +
                                      "\\plain \\f0\\fs20 Hello}");
   EXPECT_TRUE(ok);
@@ -161,10 +169,24 @@ TEST_F(RTFWriterTest, EveryItemKindWithUnicodeOnly) {
   EXPECT_EQ(Save(), kMixedTables + "\\uc0" + Replace(kMixedBody, "UNICODE", "\\u8364 \\u-223 x"));
 }
 
-TEST_F(RTFWriterTest, EmptyDocumentWritesNothingAndSucceeds) {
+TEST_F(RTFWriterTest, EmptyDocumentIsACompleteDocumentWithoutParagraphs) {
   bool ok = false;
-  EXPECT_EQ(Save(clWindow, &ok), "");
+  const std::string rtf = Save(clWindow, &ok);
   EXPECT_TRUE(ok);
+  EXPECT_EQ(rtf.rfind(kHeader, 0), 0u) << rtf;
+  EXPECT_EQ(rtf.substr(rtf.size() - 4), "}\r\n}") << rtf;
+  EXPECT_EQ(rtf.find("\\pard"), std::string::npos) << rtf;
+}
+
+TEST_F(RTFWriterTest, TheAnsiCodePageAndDefaultCharsetAreWrittenAsTheRealOnes) {
+  SetACP(1251);
+  style->DefCodePage = 0;
+  style->TextStyles().AddStyle()->Unicode = true;
+  data.AddTextItem(RVAnsiToUnicode(1251, "\xC6"), 1, 0);  // a Cyrillic letter
+  const std::string rtf = Save();
+  EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi\\ansicpg1251\\uc1", 0), 0u) << rtf;
+  EXPECT_NE(rtf.find("{\\fonttbl{\\f0\\fnil\\fcharset204 Arial;}}"), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find("\\u1046 \\'c6"), std::string::npos) << rtf;
 }
 
 TEST_F(RTFWriterTest, DocumentWithoutStyleSheetFails) {
@@ -212,7 +234,7 @@ TEST_F(RTFWriterTest, CharacterProperties) {
   EXPECT_NE(rtf.find("{\\f1\\fnil\\fcharset204 Arial;}"), std::string::npos);
   EXPECT_NE(
       rtf.find("\\plain \\f1\\i\\strike\\super\\charscalex80\\expndtw30\\caps\\lang1049\\fs40\\chcbpat7 x"
-               "\\plain \\f0\\sub\\fs40 y}"),
+               "\\nosupersub\\plain \\f0\\sub\\fs40 y\\nosupersub}"),
       std::string::npos)
       << rtf;
 }
@@ -256,7 +278,7 @@ TEST_F(RTFWriterTest, StyleSheetNamesEveryStyleAndItemsReferToIt) {
   style->ParaStyles().Items(0)->StyleName = "Body {x}";
   style->TextStyles()[0].StyleName = "Normal";
   data.AddTextItem("a", 0, 0);
-  EXPECT_EQ(Save(), kHeader + "{\\fonttbl{\\f0\\fnil\\fcharset1 Arial;}}" + kCRLF + kStandardColorTable +
+  EXPECT_EQ(Save(), kHeader + "{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}" + kCRLF + kStandardColorTable +
                         "}" + kCRLF + "{\\stylesheet{\\s0\\fi0\\li0\\ql\\ri0\\sb0\\sa0 Body _x_;}" +
                         "{\\*\\cs1\\f0\\fs20 Normal;}}" + kCRLF + "\\uc1" + kCRLF + "\\pard\\s0" +
                         kPara.substr(5) + "\\plain \\s1\\f0\\fs20 a}");

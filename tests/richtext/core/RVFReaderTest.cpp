@@ -111,6 +111,23 @@ TEST_F(RVFReaderTest, EndsTextLinesAtCrLfLoneCrLoneLfAndZero) {
   EXPECT_EQ(data.GetItemText(3), "d");
 }
 
+TEST_F(RVFReaderTest, ZeroByteTakesOneCrAndOneLfAfterItIntoTheLineEnd) {
+  const std::string zero(1, '\0');
+  for (const std::string& end : {zero + "\r\n", zero + "\n", zero + "\r"}) {
+    SCOPED_TRACE(testing::PrintToString(end));
+    ASSERT_TRUE(Load("-8 1 2\r\n0 2 0 0 0 0\r\nfirst" + end + "second\r\n0 1 1 0 0 0\r\nnext\r\n"));
+    ASSERT_EQ(data.GetItemCount(), 3);
+    EXPECT_EQ(data.GetItemText(0), "first");
+    EXPECT_EQ(data.GetItemText(1), "second");
+    EXPECT_EQ(data.GetItemText(2), "next");
+  }
+  // Only one CR LF belongs to the zero byte: a second one is an empty line.
+  ASSERT_TRUE(Load("-8 1 2\r\n0 3 0 0 0 0\r\nfirst" + zero + "\r\n\r\nthird\r\n"));
+  ASSERT_EQ(data.GetItemCount(), 3);
+  EXPECT_EQ(data.GetItemText(1), "");
+  EXPECT_EQ(data.GetItemText(2), "third");
+}
+
 TEST_F(RVFReaderTest, ReadsUnicodeLinesIntoUnicodeStyle) {
   const std::string bytes = Lines({kVersion, "6 2 0 8 0 0"}) + UnicodeLine(u"Hi") + UnicodeLine(u"\u0416") +
                             Lines({"0 1 0 0 0 0", "after"});

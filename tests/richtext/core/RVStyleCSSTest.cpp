@@ -267,11 +267,12 @@ TEST(RVStyleCSSTest, ListLevelTags) {
   level.LeftIndent = 20;
   level.FirstIndent = 0;
   EXPECT_EQ(OpenTag(level, true),
-            "<OL type=A style=\"text-indent: 0px; margin-left: 20px; list-style:outside;\">");
+            "<OL type=A style=\"text-indent: 0px; margin-left: 20px; list-style-position:outside;\">");
   EXPECT_EQ(OpenTag(level, false), "<OL type=A>");
   level.ListType = rvlstDecimal;
   level.MarkerIndent = 30;
-  EXPECT_EQ(OpenTag(level, true), "<OL style=\"text-indent: 10px; margin-left: 20px; list-style:inside;\">");
+  EXPECT_EQ(OpenTag(level, true),
+            "<OL style=\"text-indent: 10px; margin-left: 20px; list-style-position:inside;\">");
   level.ListType = rvlstLowerRoman;
   EXPECT_EQ(OpenTag(level, false), "<OL type=i>");
   level.ListType = rvlstImageList;
