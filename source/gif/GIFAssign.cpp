@@ -46,6 +46,8 @@ void TGIFImage::Assign(const TPersistent* source) {
       ReductionBits = other->ReductionBits;
       DitherMode = other->DitherMode;
       BackgroundColor = other->BackgroundColor;
+      ThreadPriority = other->ThreadPriority;
+      AnimationSpeed = other->AnimationSpeed;
       const auto count = static_cast<int64_t>(other->images_.size());
       for (int64_t i = 0; i < count; ++i) {
         auto frame = std::make_unique<TGIFSubImage>(this);

@@ -6,6 +6,10 @@
 #include "gif/GIFDecoder.h"
 #include "gif/GIFEncoder.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/Picture.h"
+#include "platform/graphics/ScreenCanvas.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Synchronize.h"
 
 namespace {
 
@@ -237,24 +241,43 @@ void TGIFSubImage::Draw(TCanvas& canvas, const TRect& rect, const TSize& screen,
         canvas.DrawIndexed(Bounds(static_cast<int32_t>(x), static_cast<int32_t>(y), width_, height_), pixels);
     return;
   }
-  const TRect target{ScaleInto(rect.Left, left_, rect.Width(), screen.cx),
-                     ScaleInto(rect.Top, top_, rect.Height(), screen.cy),
-                     ScaleInto(rect.Left, int64_t{left_} + width_, rect.Width(), screen.cx),
-                     ScaleInto(rect.Top, int64_t{top_} + height_, rect.Height(), screen.cy)};
-  canvas.DrawIndexed(target, pixels);
+  canvas.DrawIndexed(TargetRect(rect, screen), pixels);
+}
+
+TRect TGIFSubImage::TargetRect(const TRect& rect, const TSize& screen) const {
+  if (screen.cx <= 0 || screen.cy <= 0) return TRect{};
+  return TRect{ScaleInto(rect.Left, left_, rect.Width(), screen.cx),
+               ScaleInto(rect.Top, top_, rect.Height(), screen.cy),
+               ScaleInto(rect.Left, int64_t{left_} + width_, rect.Width(), screen.cx),
+               ScaleInto(rect.Top, int64_t{top_} + height_, rect.Height(), screen.cy)};
 }
 
 // ---------------------------------------------------------------------------------------
 
 TGIFImage::TGIFImage() : header_(this) {}
 
-TGIFImage::~TGIFImage() = default;
+TGIFImage::~TGIFImage() {
+  StopAllPainters();
+  {
+    // What is still listed runs in the caller (synchronous) or is the painter whose own
+    // handler is freeing the image: it goes on without the image and ends by itself.
+    const std::lock_guard lock(painters_->Lock);
+    for (TGIFPainter* painter : painters_->Items) {
+      painter->image_ = nullptr;
+      painter->orphaned_ = true;
+    }
+    painters_->Items.clear();
+    painters_->ImageAlive = false;
+  }
+  ReapGIFPainters(this);
+}
 
 void TGIFImage::Warning(TObject* sender, int severity, const std::string& message) {
   if (OnGIFWarning) OnGIFWarning(sender, severity, message);
 }
 
 void TGIFImage::Clear() {
+  StopAllPainters();
   bitmap_.reset();
   images_.clear();
   header_.Clear();
@@ -423,17 +446,145 @@ TBitmap* TGIFImage::Bitmap() {
   return bitmap_.get();
 }
 
+void TGIFImage::DrawBuffer(TCanvas& canvas, const TRect& rect) {
+  if (!(DrawOptions & doTile)) {
+    canvas.StretchDraw(rect, bitmap_.get());
+    return;
+  }
+  for (int64_t y = rect.Top; y < rect.Bottom; y += std::max(bitmap_->Height(), 1))
+    for (int64_t x = rect.Left; x < rect.Right; x += std::max(bitmap_->Width(), 1))
+      canvas.Draw(static_cast<int32_t>(x), static_cast<int32_t>(y), bitmap_.get());
+}
+
 void TGIFImage::Draw(TCanvas& canvas, const TRect& rect) {
   if (drawing_now_ || images_.empty()) return;
+  // A handler of a painter may free this image while we wait for it: the shared list tells.
+  const std::shared_ptr<TGIFPainterList> list = painters_;
   drawing_now_ = true;
   struct ClearFlag {
-    bool& flag;
-    ~ClearFlag() { flag = false; }
-  } clear_flag{drawing_now_};
-  images_.front()->Draw(canvas, rect, ScreenSize(), DrawOptions & doTransparent, DrawOptions & doTile);
+    TGIFImage& image;
+    const std::shared_ptr<TGIFPainterList>& list;
+    ~ClearFlag() {
+      if (list->ImageAlive) image.drawing_now_ = false;
+    }
+  } clear_flag{*this, list};
+
+  // Only a canvas on the screen is animated: pictures drawn into bitmaps (exports, printing,
+  // buffers) get the first frame at once, and no painter thread.
+  // Painters hand their steps to the application's GUI thread; without one there is none.
+  const bool animate = images_.size() > 1 && (DrawOptions & doAnimate) && CanvasShowsOnScreen(canvas) &&
+                       Application != nullptr;
+  if (!animate) {
+    images_.front()->Draw(canvas, rect, ScreenSize(), DrawOptions & doTransparent, DrawOptions & doTile);
+    return;
+  }
+  // A painter thread outlives the paint message whose canvas Draw gets, so it always paints
+  // into the image's buffer; only a synchronous painter may draw on the canvas itself.
+  const bool direct = (DrawOptions & doDirectDraw) && !(DrawOptions & doAsynchronous);
+  if (bitmap_ && !direct) {
+    DrawBuffer(canvas, rect);
+    return;
+  }
+  {
+    const std::lock_guard lock(list->Lock);
+    if (list->Own != nullptr && list->Own->Canvas() == &canvas && list->Own->Rect() == rect) return;
+  }
+  StopOwnPainter();
+  if (!list->ImageAlive) return;
+  TCanvas* target = &canvas;
+  TRect target_rect = rect;
+  if (!direct) {
+    const TSize screen = ScreenSize();
+    bitmap_ = std::make_unique<TBitmap>();
+    bitmap_->SetPixelFormat(pf32bit);
+    bitmap_->SetSize(screen.cx, screen.cy);
+    target_rect = Bounds(0, 0, screen.cx, screen.cy);
+    bitmap_->Canvas().CopyRect(target_rect, canvas, rect);
+    target = &bitmap_->Canvas();
+  }
+  TGIFPainter* painter = StartPainter(&list->Own, *target, target_rect, DrawOptions);
+  if (!list->ImageAlive) return;
+  if (painter != nullptr) {
+    painter->Start();
+    // Show the first frame now: wait for it, running the painter's steps meanwhile.
+    for (;;) {
+      {
+        const std::lock_guard lock(list->Lock);
+        if (list->Own != painter || painter->Started() || painter->Terminated()) break;
+      }
+      if (!CheckSynchronize()) std::this_thread::yield();
+    }
+    if (!list->ImageAlive) return;
+  }
+  if (!direct && bitmap_) DrawBuffer(canvas, rect);
+}
+
+TGIFPainter* TGIFImage::StartPainter(TGIFPainter** painter, TCanvas& canvas, const TRect& rect,
+                                     uint16_t options) {
+  ReapGIFPainters();
+  const std::shared_ptr<TGIFPainterList> list = painters_;
+  std::unique_lock lock(list->Lock);
+  if (painter != nullptr) *painter = nullptr;
+  if (images_.empty() || rect.IsEmpty()) return nullptr;
+  if (images_.size() == 1) options &= static_cast<uint16_t>(~(doAsynchronous | doAnimate));
+  auto made = std::make_unique<TGIFPainter>(this, &canvas, rect, options, painter);
+  made->OnPaintBegin = OnPaintBegin;
+  made->OnFrameBegin = OnFrameBegin;
+  made->OnFrameEnd = OnFrameEnd;
+  made->OnLoopBegin = OnLoopBegin;
+  made->OnPaintEnd = OnPaintEnd;
+  list->Items.push_back(made.get());
+  // A painter on a thread owns itself until it ends; then the list of ended painters does.
+  if (options & doAsynchronous) return made.release();
+  lock.unlock();
+
+  // From here on this image may be freed by a handler; only the painter is touched.
+  try {
+    made->Execute();
+  } catch (...) {
+    made->error_ = std::current_exception();
+  }
+  made->PainterTerminated();
+  const std::exception_ptr error = made->error_;
+  made.reset();
+  if (error) std::rethrow_exception(error);
+  return nullptr;
+}
+
+void TGIFImage::StopOwnPainter() {
+  const std::shared_ptr<TGIFPainterList> list = painters_;
+  for (;;) {
+    {
+      const std::lock_guard lock(list->Lock);
+      TGIFPainter* painter = list->Own;
+      if (painter == nullptr) break;
+      painter->Stop();
+      if (!painter->Asynchronous() || painter->StepRunningHere()) break;
+    }
+    if (!CheckSynchronize()) std::this_thread::yield();
+  }
+  if (list->ImageAlive) bitmap_.reset();
+}
+
+void TGIFImage::StopAllPainters() {
+  const std::shared_ptr<TGIFPainterList> list = painters_;
+  for (;;) {
+    int waiting = 0;
+    {
+      const std::lock_guard lock(list->Lock);
+      for (auto it = list->Items.rbegin(); it != list->Items.rend(); ++it) {
+        (*it)->Stop();
+        if ((*it)->Asynchronous() && !(*it)->StepRunningHere()) ++waiting;
+      }
+    }
+    if (waiting == 0) break;
+    if (!CheckSynchronize()) std::this_thread::yield();
+  }
+  if (list->ImageAlive) bitmap_.reset();
 }
 
 void RegisterGIFImage() {
   RegisterGraphicClasses();
   RegisterGraphicClass("TGIFImage", [] { return std::make_unique<TGIFImage>(); });
+  TPicture::RegisterFileFormat("gif", "GIF Image", "TGIFImage");
 }

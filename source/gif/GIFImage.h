@@ -1,6 +1,8 @@
 // TGIFImage: a GIF file (87a or 89a) as a picture. It reads the file into a header and a
-// list of frames, each with its extensions and its pixels as colour indices, and draws the
-// first frame (transparent, stretched or tiled). Registered by the class name "TGIFImage".
+// list of frames, each with its extensions and its pixels as colour indices, draws the first
+// frame (transparent, stretched or tiled) or, in a window, plays the animation through a
+// painter (GIFPainter.h), and goes through the clipboard. Registered by the class name
+// "TGIFImage".
 #pragma once
 
 #include <cstdint>
@@ -11,6 +13,7 @@
 
 #include "gif/GIFExtensions.h"
 #include "gif/GIFItems.h"
+#include "gif/GIFPainter.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphic.h"
 
@@ -41,6 +44,8 @@ class TGIFSubImage : public TGIFItem {
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
   TRect BoundsRect() const { return Bounds(left_, top_, width_, height_); }
+  /// Where the frame lands when the logical screen `screen` is drawn stretched into `rect`.
+  TRect TargetRect(const TRect& rect, const TSize& screen) const;
   bool Interlaced() const { return packed_ & 0x40; }
   bool Empty() const { return data_.empty() || width_ == 0 || height_ == 0; }
   /// The minimum code size of the frame's image data (0 before it was read).
@@ -196,16 +201,50 @@ class TGIFImage : public TGraphic {
   int AddBitmap(const TBitmap& source);
   TColor BackgroundColor = MakeColor(0x1FFFFFFF);
   TGIFWarning OnGIFWarning;
+
+  // Animation (see TGIFPainter).
+  /// Kept and copied for the painter threads; on Linux they run at the ordinary priority.
+  uint8_t ThreadPriority = 3;
+  /// Percent of the frames' own speed; 0 holds an asynchronous animation.
+  int32_t AnimationSpeed = 100;
+  /// Handed to every painter started from now on.
+  TNotifyEvent OnPaintBegin, OnFrameBegin, OnFrameEnd, OnLoopBegin, OnPaintEnd;
+  /// The painter that animates this image for its own Draw; nullptr when none.
+  TGIFPainter* Painter() const { return painters_->Own; }
+  /// Makes a painter that shows the image in `rect` of `canvas` and stores it in `*painter`
+  /// (which the painter clears when it ends). Nothing (nullptr) for an empty image or rect.
+  /// With doAsynchronous the painter is returned not yet started (Start); otherwise the
+  /// whole animation runs here and nullptr is returned. A one-frame image is never animated.
+  /// The canvas must outlive the painter, or the painter be stopped first.
+  TGIFPainter* StartPainter(TGIFPainter** painter, TCanvas& canvas, const TRect& rect, uint16_t options);
+  /// Stops the image's own painter, waits for it and frees the cached rendering.
+  void StopOwnPainter();
+  /// Stops every painter of the image and waits for those on threads to end.
+  void StopAllPainters();
+
+  // The clipboard (GIFClipboard.cpp).
+  /// Reads the clipboard's content in `format`: "GIF Image" (CF_GIF) as a GIF file, CF_BITMAP
+  /// as a picture made into one frame; other formats raise "Unsupported clipboard format".
+  void LoadFromClipboardFormat(uint32_t format);
+  /// Puts the image on the clipboard as a picture (the rendering of Bitmap) and as a GIF
+  /// file under "GIF Image"; an empty image puts nothing there.
+  void SaveToClipboardFormat();
   /// Passes a warning to OnGIFWarning; without a handler it is dropped.
   virtual void Warning(TObject* sender, int severity, const std::string& message);
 
  protected:
-  /// Draws the first frame; animation is not played here.
+  /// Draws the first frame; an animated image drawn in a window (with doAnimate) starts its
+  /// own painter instead, which paints into the image's buffer while repaints show the
+  /// buffer (a synchronous one with doDirectDraw paints on the canvas itself).
   void Draw(TCanvas& canvas, const TRect& rect) override;
 
  private:
   friend class TGIFSubImage;
   friend class TGIFColorMap;
+  friend class TGIFPainter;
+  /// Draws the rendering (or animation buffer) into `rect`: tiled at its own size with
+  /// doTile, else stretched.
+  void DrawBuffer(TCanvas& canvas, const TRect& rect);
   void GrowScreen(const TGIFSubImage& frame);
   /// Takes `pixels` from the pixels all frames of one load may hold together; raises
   /// "Image is too large" when they are used up.
@@ -216,9 +255,13 @@ class TGIFImage : public TGraphic {
   std::unique_ptr<TBitmap> bitmap_;
   bool drawing_now_ = false;
   int64_t pixels_left_ = 0;
+  std::shared_ptr<TGIFPainterList> painters_ = std::make_shared<TGIFPainterList>();
 };
 
+/// The clipboard format "GIF Image".
+uint32_t CF_GIF();
+
 /// The GIF library's start-up call: registers TGIFImage (and the built-in graphic classes)
-/// with the graphics registry, so that documents can re-create GIF pictures by class name.
-/// Calling it again does nothing new.
+/// with the graphics registry, so that documents can re-create GIF pictures by class name,
+/// and the file extension "gif" with the picture container. Calling it again does nothing new.
 void RegisterGIFImage();

@@ -93,6 +93,7 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner), impl_(std::ma
   impl_->queue = std::make_unique<TMessageQueue>();
   g_queue = impl_->queue.get();
   Application = this;
+  AcceptSynchronizedCalls();
 }
 
 TApplication::~TApplication() {

@@ -24,6 +24,9 @@ struct SyncQueue {
   std::mutex mutex;
   std::condition_variable done;
   std::deque<std::shared_ptr<PendingCall>> pending;
+  // Whether someone will run queued calls. Workers test it under the mutex: the application
+  // object may be going away on the GUI thread at the same moment.
+  bool accepting = false;
 };
 
 SyncQueue& Queue() {
@@ -39,8 +42,8 @@ bool IsGuiThread() {
 }
 
 bool Synchronize(const std::function<void()>& call) {
-  if (Application == nullptr) return false;
   if (IsGuiThread()) {
+    if (Application == nullptr) return false;
     call();
     return true;
   }
@@ -49,6 +52,7 @@ bool Synchronize(const std::function<void()>& call) {
   SyncQueue& queue = Queue();
   {
     const std::lock_guard lock(queue.mutex);
+    if (!queue.accepting) return false;
     queue.pending.push_back(item);
   }
   WakeGuiThread();
@@ -84,9 +88,16 @@ bool CheckSynchronize() {
   return any;
 }
 
+void AcceptSynchronizedCalls() {
+  SyncQueue& queue = Queue();
+  const std::lock_guard lock(queue.mutex);
+  queue.accepting = true;
+}
+
 void AbandonSynchronizedCalls() {
   SyncQueue& queue = Queue();
   const std::lock_guard lock(queue.mutex);
+  queue.accepting = false;
   for (auto& item : queue.pending) item->finished = true;
   queue.pending.clear();
   queue.done.notify_all();

@@ -25,8 +25,10 @@ TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons b
 QCursor CursorOf(TCursor cursor);
 /// Makes the GUI thread run the synchronise queue soon (callable from any thread).
 void WakeGuiThread();
-/// Releases every worker waiting in Synchronize without running its call (the application
-/// object is going).
+/// Lets workers queue calls (the application object exists).
+void AcceptSynchronizedCalls();
+/// Releases every worker waiting in Synchronize without running its call, and refuses calls
+/// from now on (the application object is going).
 void AbandonSynchronizedCalls();
 /// Repaints the widgets of `form` after its keyboard cues changed.
 void ApplyKeyboardCues(class TCustomForm& form);
