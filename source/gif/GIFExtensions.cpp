@@ -1,5 +1,6 @@
 #include "gif/GIFExtensions.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <utility>
@@ -178,6 +179,28 @@ void TGIFApplicationExtension::LoadBlock(TStream& stream) {
     stream.Seek(size - 11, soCurrent);
   }
   LoadData(stream);
+}
+
+void TGIFUnknownAppExtension::LoadBlock(TStream& stream) {
+  const int64_t start = stream.Position();
+  odd_header_.clear();
+  if (const std::optional<uint8_t> size = GIFReadByte(stream); size && *size != 11) {
+    odd_header_.resize(*size);
+    odd_header_.resize(static_cast<size_t>(std::max<int64_t>(0, stream.Read(odd_header_.data(), *size))));
+  }
+  stream.SetPosition(start);
+  TGIFApplicationExtension::LoadBlock(stream);
+}
+
+void TGIFUnknownAppExtension::SaveBlock(TStream& stream) {
+  const size_t compared = std::min<size_t>(odd_header_.size(), Identifier.size());
+  if (odd_header_.empty() || std::memcmp(odd_header_.data(), Identifier.data(), compared) != 0) {
+    TGIFApplicationExtension::SaveBlock(stream);
+    return;
+  }
+  GIFWriteByte(stream, static_cast<uint8_t>(odd_header_.size()));
+  stream.WriteBuffer(odd_header_.data(), static_cast<int64_t>(odd_header_.size()));
+  SaveData(stream);
 }
 
 TGIFAppExtNSLoop::TGIFAppExtNSLoop(TGIFSubImage* sub_image) : TGIFApplicationExtension(sub_image) {

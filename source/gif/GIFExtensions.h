@@ -119,8 +119,15 @@ class TGIFUnknownAppExtension : public TGIFApplicationExtension {
   std::vector<std::string> Blocks;
 
  protected:
+  void LoadBlock(TStream& stream) override;
+  void SaveBlock(TStream& stream) override;
   void LoadData(TStream& stream) override { Blocks = ReadSubBlocks(stream); }
   void SaveData(TStream& stream) override { WriteSubBlocks(stream, Blocks); }
+
+ private:
+  // The identifier block as read when its size was not 11. Written back as it was: under the
+  // usual size its identifier may be a known one, and the file would then no longer load.
+  std::string odd_header_;
 };
 
 /// The loop extension ("NETSCAPE2.0", also read under "ANIMEXTS1.0").
