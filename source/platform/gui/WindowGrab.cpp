@@ -23,16 +23,3 @@ bool GrabControlToPNG(TWinControl& control, const std::string& path) {
   QWidget* window = OuterWidget(control);
   return window != nullptr && window->grab().save(QString::fromStdString(path), "PNG");
 }
-
-bool SaveBitmapToPNG(TBitmap& bitmap, const std::string& path) {
-  return TBitmapAccess::DrawImage(bitmap)
-      .convertToFormat(QImage::Format_RGB32)
-      .save(QString::fromStdString(path), "PNG");
-}
-
-bool LoadBitmapFromPNG(TBitmap& out, const std::string& path) {
-  QImage image;
-  if (!image.load(QString::fromStdString(path), "PNG")) return false;
-  TBitmapAccess::SetImage(out, image.convertToFormat(QImage::Format_RGB32), pf24bit);
-  return true;
-}

@@ -1,6 +1,5 @@
 // Pictures of windows: what a control's window shows on the screen, frame and scroll bars
-// included, as a bitmap (for screenshots in tests and in the program's reports); and bitmaps
-// kept as PNG files (reference pictures of tests).
+// included, as a bitmap or a PNG file (for screenshots in tests and in the program's reports).
 #pragma once
 
 #include <string>
@@ -13,7 +12,3 @@ bool GrabControl(TWinControl& control, TBitmap& out);
 /// Grabs the control's window into a PNG file; false when it has no window or the file cannot
 /// be written.
 bool GrabControlToPNG(TWinControl& control, const std::string& path);
-/// Writes the bitmap as a PNG file; false when the file cannot be written.
-bool SaveBitmapToPNG(TBitmap& bitmap, const std::string& path);
-/// Reads a PNG file into `out` (24 bits per pixel); false when it cannot be read.
-bool LoadBitmapFromPNG(TBitmap& out, const std::string& path);

@@ -9,6 +9,7 @@
 #include "TreeTestSupport.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageList.h"
+#include "platform/graphics/PngFile.h"
 #include "platform/graphics/SystemColors.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/GuiTestSupport.h"
@@ -78,13 +79,13 @@ class PaintedTree : public ::testing::Test {
   void ExpectLooksLike(TBitmap& painted, const std::string& name) {
     const std::string path = std::string(ZUK_TREE_REFERENCE_DIR) + "/" + name + ".png";
     std::filesystem::create_directories(ZUK_GRAB_DIR);
-    ASSERT_TRUE(SaveBitmapToPNG(painted, std::string(ZUK_GRAB_DIR) + "/" + name + ".png"));
+    ASSERT_TRUE(SaveBitmapToPng(painted, std::string(ZUK_GRAB_DIR) + "/" + name + ".png"));
     if (!std::filesystem::exists(path) || std::getenv("ZUK_UPDATE_REFERENCE") != nullptr) {
-      ASSERT_TRUE(SaveBitmapToPNG(painted, path));
+      ASSERT_TRUE(SaveBitmapToPng(painted, path));
       GTEST_SKIP() << "wrote the reference " << path << " for review";
     }
     TBitmap reference;
-    ASSERT_TRUE(LoadBitmapFromPNG(reference, path));
+    ASSERT_TRUE(LoadBitmapFromPng(reference, path));
     ASSERT_EQ(reference.Width(), painted.Width());
     ASSERT_EQ(reference.Height(), painted.Height());
     // Glyph edges may differ a little between font rasterisers; everything else must match.
@@ -198,7 +199,7 @@ TEST_F(PaintedTree, RealWindowShowsWhatPaintTreeDraws) {
   guitest::Pump();
   TBitmap grabbed;
   ASSERT_TRUE(GrabControl(tree, grabbed));
-  ASSERT_TRUE(SaveBitmapToPNG(grabbed, std::string(ZUK_GRAB_DIR) + "/tree-window.png"));
+  ASSERT_TRUE(SaveBitmapToPng(grabbed, std::string(ZUK_GRAB_DIR) + "/tree-window.png"));
   const TRect client = tree.ClientRect();
   TBitmap painted;
   Paint(painted, Rect(0, 0, client.Width(), client.Height()));
