@@ -6,9 +6,12 @@
 #include "richtext/viewer/RVPrintableData.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Graphic.h"
+#include "platform/graphics/GraphicsTypes.h"
 #include "richtext/core/RVBack.h"
 #include "richtext/core/RVError.h"
 #include "richtext/core/RVFontInfo.h"
@@ -41,6 +44,26 @@ void FillBitmap(TBitmap& Bitmap, TColor Color) {
   canvas.Brush().SetStyle(bsSolid);
   canvas.Brush().SetColor(Color);
   canvas.FillRect(Rect(0, 0, Bitmap.Width(), Bitmap.Height()));
+}
+
+/// Pixels a work bitmap holds at most, unless the item's own picture is larger.
+constexpr int64_t kWorkBitmapPixels = 16'000'000;
+
+/// The size of the work bitmap for Item shown Width x Height screen pixels. A display size
+/// read from a file may be far larger than any picture: the bitmap then keeps the item's
+/// proportions within the budget and is stretched to the item's size. A picture shown at
+/// its own size always gets a bitmap of that size.
+TSize WorkBitmapSize(TCustomRVItemInfo& Item, int32_t Width, int32_t Height) {
+  int64_t budget = kWorkBitmapPixels;
+  if (const TGraphic* picture = Item.GetItemPicture())
+    budget = std::max<int64_t>(budget, static_cast<int64_t>(picture->Width()) * picture->Height());
+  const double pixels = static_cast<double>(Width) * Height;
+  double scale = pixels > static_cast<double>(budget) ? std::sqrt(static_cast<double>(budget) / pixels) : 1.0;
+  scale = std::min(
+      {scale, static_cast<double>(kMaxPictureSide) / Width, static_cast<double>(kMaxPictureSide) / Height});
+  if (scale >= 1) return TSize{Width, Height};
+  return TSize{std::max(1, static_cast<int32_t>(Width * scale)),
+               std::max(1, static_cast<int32_t>(Height * scale))};
 }
 
 /// A background colour through the colour mode, with white for no colour.
@@ -284,7 +307,8 @@ void TCustomPrintableRVData::PrintNonText(TCanvas& Canvas, const TPageContext& P
   // Only the part that begins the item has the spacing above it.
   const int32_t spacingH = item->GetOuterSpacingH();
   const int32_t spacingV = partIndex <= 0 ? item->GetOuterSpacingV() : 0;
-  Work.SetSize(width, height);
+  const TSize workSize = WorkBitmapSize(*item, width, height);
+  Work.SetSize(workSize.cx, workSize.cy);
   DrawBackToBitmap(ToScreenX(piece->Left) + spacingH, ToScreenY(y - GetPrintableTop()) + spacingV, false, -1,
                    DeviceResolution_, Work);
   if (!item->PrintToBitmap(Work, Page.Preview, this, Page.ColorMode, partIndex, piece)) return;

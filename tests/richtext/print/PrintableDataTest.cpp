@@ -193,6 +193,53 @@ TEST(PrintedPageColourTest, AFailingItemLeavesNoWorkBitmapsBehind) {
   EXPECT_THROW(driver.DrawPage(1, page->Canvas()), Exception);
 }
 
+TEST(PrintedPageColourTest, AnEmptyDocumentPrintsOneBlankPage) {
+  TPrintDocument doc;
+  doc.viewer.SetColor(clAqua);
+  TRVPageDriver driver(doc.viewer);
+  auto page = printtest::SolidBitmap(300, 200, clWhite);
+  EXPECT_EQ(driver.FormatPages(page->Canvas(), 300, 200), 1);
+  driver.DrawPage(1, page->Canvas());
+  EXPECT_EQ(page->Canvas().Pixel(150, 100), clAqua);
+}
+
+TEST(PrintedPageColourTest, AnEnormousDisplaySizePrintsWithoutAnEnormousBitmap) {
+  TPrintDocument doc;
+  TRVGraphicItemInfo* picture = doc.Picture(printtest::SolidBitmap(4, 4, clRed));
+  // What a file may say: 100000 x 100000 pixels (ten billion).
+  picture->ImageWidth = 100000;
+  picture->ImageHeight = 100000;
+  TRVPageDriver driver(doc.viewer);
+  auto page = printtest::SolidBitmap(300, 200, clWhite);
+  driver.FormatPages(page->Canvas(), 300, 200);
+  EXPECT_NO_THROW(driver.DrawPage(1, page->Canvas()));
+  EXPECT_EQ(page->Canvas().Pixel(150, 100), clRed);
+}
+
+TEST(PrintedPageColourTest, ADeviceResolutionOfZeroNeverDivides) {
+  // A printer that reports no resolution at all.
+  class TNoResolutionData : public TCustomMainPtblRVData {
+   public:
+    using TCustomMainPtblRVData::TCustomMainPtblRVData;
+    void GetScreenAndDeviceInfo(TCanvas*, TRVFormatScale& Scale) override {
+      Scale = TRVFormatScale{0, 0, 0, 0, 0, 0};
+    }
+  };
+  TPrintDocument doc;
+  doc.Text("text");
+  doc.Picture(printtest::SolidBitmap(20, 20, clRed), 5);
+  doc.Data().GetItem(0)->ParaNo = 0;
+  TNoResolutionData data(&doc.viewer);
+  data.ShareItemsFrom(&doc.Data());
+  auto page = printtest::SolidBitmap(300, 200, clWhite);
+  data.Prepare(&page->Canvas());
+  data.PrintableWidth = 200;
+  data.PrintableHeight = 150;
+  data.Format(true);
+  AddPage(data, 0, 0, 0);
+  EXPECT_NO_THROW(data.DrawPage(1, page->Canvas(), false, false));
+}
+
 // ---- a document inside a rectangle ---------------------------------------------------------------
 
 TEST(RectPrintableDataTest, ADocumentInARectangleDrawsAtTheRectangle) {
