@@ -240,6 +240,51 @@ TEST(PrintedPageColourTest, ADeviceResolutionOfZeroNeverDivides) {
   EXPECT_NO_THROW(data.DrawPage(1, page->Canvas(), false, false));
 }
 
+/// A 20 x 20 picture whose fuchsia frame is transparent around a lime square.
+std::unique_ptr<TBitmap> FramedSquare() {
+  auto bitmap = printtest::SolidBitmap(20, 20, clFuchsia);
+  bitmap->Canvas().Brush().SetColor(clLime);
+  bitmap->Canvas().FillRect(Rect(6, 6, 14, 14));
+  bitmap->SetTransparent(true);
+  return bitmap;
+}
+
+TEST(PrintedPageColourTest, ATransparentPictureKeepsWhatLiesBehindIt) {
+  TPrintDocument doc;
+  doc.viewer.SetColor(clSilver);
+  TParaInfo& yellow = *doc.style.ParaStyles().AddStyle();
+  yellow.Background().Color = clYellow;
+  TParaInfo& right = *doc.style.ParaStyles().AddStyle();
+  right.Alignment = rvaRight;
+  doc.Picture(FramedSquare())->ParaNo = 2;
+  doc.Picture(FramedSquare())->ParaNo = 0;
+  doc.Picture(FramedSquare())->ParaNo = 3;
+  TRVPageDriver driver(doc.viewer);
+  driver.ColorMode = 0;
+  auto page = printtest::SolidBitmap(400, 300, clWhite);
+  ASSERT_EQ(driver.FormatPages(page->Canvas(), 400, 300), 1);
+  auto frameColour = [&](int DItemNo) {
+    const TRVDrawLineInfo& piece = *driver.Data().DrawItems()[DItemNo];
+    const int32_t x = driver.Data().GetPrintableLeft() + piece.Left + 3;
+    const int32_t y = piece.Top - driver.Data().GetPageTop(1) + 3;
+    EXPECT_EQ(page->Canvas().Pixel(x + 10, y + 10), clLime) << DItemNo;
+    return page->Canvas().Pixel(x, y);
+  };
+  // On the paragraph's colour, and on the document's colour.
+  driver.DrawPage(1, page->Canvas());
+  EXPECT_EQ(frameColour(0), clYellow);
+  EXPECT_EQ(frameColour(1), clSilver);
+  // On the page background where the picture stands: its left half is aqua, its right navy.
+  auto halves = printtest::SolidBitmap(2, 1, clAqua);
+  halves->Canvas().SetPixel(1, 0, clNavy);
+  doc.viewer.Background().TakeBitmap(std::move(halves), nullptr);
+  doc.viewer.Background().Style = bsStretched;
+  driver.DrawPage(1, page->Canvas());
+  EXPECT_EQ(frameColour(0), clYellow);
+  EXPECT_EQ(frameColour(1), clAqua);
+  EXPECT_EQ(frameColour(2), clNavy);
+}
+
 // ---- a document inside a rectangle ---------------------------------------------------------------
 
 TEST(RectPrintableDataTest, ADocumentInARectangleDrawsAtTheRectangle) {
