@@ -100,7 +100,7 @@ void TCustomRVViewer::Clear() {
 }
 
 void TCustomRVViewer::DoFormat(bool OnlyResized) {
-  RVData_->FormatLines(OnlyResized, !OnlyResized, !OnlyResized, false, 0);
+  RVData_->FormatLines(OnlyResized, !OnlyResized, false, 0, RVData_->GetCanvas(), false, !OnlyResized);
 }
 
 void TCustomRVViewer::Format() {

@@ -1,9 +1,11 @@
 // Line layout on a measure with fixed-width glyphs (see TFixedPitchData).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "FormattedDataSupport.h"
 #include "platform/graphics/Bitmap.h"
@@ -337,6 +339,30 @@ TEST_F(LayoutTest, MinimumWidthOfAWrappingParagraphIsIndentsPlusTwenty) {
   Format();
   EXPECT_EQ(data.DocumentWidth, 30);
   EXPECT_EQ(PieceText(1), "ve");
+}
+
+TEST_F(LayoutTest, HyperlinkAreasFollowTheirPieces) {
+  style.TextStyles().Items(1)->Jump = true;
+  const int justified = AddPara(rvaJustify);
+  // The lone space before "cccc" ends the first line and is dropped with its area.
+  data.AddTextItem("aaaa bbbb  cccc dddd", 1, justified);
+  data.AddTextItem(" ee", 1, -1);
+  Format();
+  EXPECT_EQ(data.GetItem(0)->JumpID, 0) << "one number for all words of an item";
+  EXPECT_EQ(data.GetItem(1)->JumpID, 1);
+  EXPECT_EQ(data.JumpCount, 2);
+  std::vector<int> seen;
+  for (int i = 0; i < data.Jumps().Count(); ++i) {
+    const TRVJumpInfo& jump = *data.Jumps()[i];
+    ASSERT_LT(jump.DrawItemNo, data.DrawItems().Count());
+    const TRVDrawLineInfo& piece = Piece(jump.DrawItemNo);
+    EXPECT_EQ(jump.Id, data.GetItem(piece.ItemNo)->JumpID);
+    EXPECT_EQ(jump.Left, piece.Left);
+    EXPECT_EQ(jump.Width, piece.Width);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), jump.DrawItemNo), 0) << "one area a piece";
+    seen.push_back(jump.DrawItemNo);
+  }
+  EXPECT_EQ(static_cast<int>(seen.size()), data.DrawItems().Count());
 }
 
 }  // namespace
