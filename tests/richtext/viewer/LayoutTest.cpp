@@ -9,6 +9,8 @@
 
 #include "FormattedDataSupport.h"
 #include "platform/graphics/Bitmap.h"
+#include "richtext/core/RVListInfo.h"
+#include "richtext/core/RVMarker.h"
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
 
@@ -363,6 +365,58 @@ TEST_F(LayoutTest, HyperlinkAreasFollowTheirPieces) {
     seen.push_back(jump.DrawItemNo);
   }
   EXPECT_EQ(static_cast<int>(seen.size()), data.DrawItems().Count());
+}
+
+TEST_F(LayoutTest, RangeWidthsCountOnlyTheItemsOfTheRange) {
+  const int noWrap = AddPara(rvaLeft, rvpaoNoWrap);
+  style.ParaStyles().Items(noWrap)->LeftIndent = 10;
+  data.AddTextItem("aaaa", 0, noWrap);      // 40
+  data.AddTextItem("bbbbbb", 0, -1);        // 60
+  data.AddTextItem("cc", 0, noWrap);        // 20
+  data.AddTextItem("wrapping text", 0, 0);  // 20: text never forces more
+  EXPECT_EQ(data.CalculateMinItemWidth(1), 10 + 40 + 60) << "the whole paragraph of the item";
+  EXPECT_EQ(data.CalculateMinItemsWidth(2, 3), 10 + 20);
+  EXPECT_EQ(data.CalculateMinItemsWidth(1, 3), 10 + 40 + 60);
+  EXPECT_EQ(data.CalculateMinRangeWidth(1, 2), 10 + 60) << "from the second item of the first paragraph";
+  EXPECT_EQ(data.CalculateMinRangeWidth(0, 0), 10 + 40) << "up to the first item only";
+  EXPECT_EQ(data.CalculateMinRangeWidth(3, 3), 20);
+  EXPECT_EQ(data.CalculateMinItemWidthOnCanvas(0), data.CalculateMinItemWidth(0)) << "a screen canvas";
+}
+
+/// A page of an outer document: it starts inside the paragraph whose marker is item 1.
+class TContinuedData : public TFixedPitchData {
+ public:
+  bool GetStoredItemRange(int& First, int& Last) const override {
+    First = storedFirst;
+    Last = storedFirst;
+    return storedFirst >= 0;
+  }
+  int storedFirst = -1;
+};
+
+TEST(ContinuedDocumentTest, FirstParagraphTakesTheIndentOfTheNamedMarker) {
+  TRVStyle style;
+  TRVListInfo* list = style.ListStyles().AddStyle();
+  TRVListLevel* level = list->Levels().AddLevel();
+  level->LeftIndent = 40;
+  level->MarkerIndent = 0;
+  TContinuedData data;
+  data.SetRVStyle(&style);
+  data.width = 110;
+  data.AddTextItem("aaaa bbbb cccc", 0, 0);  // the rest of a list paragraph
+  data.AddItem("", TRVMarkerItemInfo::CreateForList(&data, 0, 0, 1, false));
+  data.AddTextItem("dd", 0, -1);
+  data.StateFlags |= 1u << 24;  // continues an outer document
+  data.Format(false);
+  EXPECT_EQ(data.DrawItems()[0]->Left, 5) << "no marker named: the paragraph's own indent";
+  data.storedFirst = 2;
+  data.Format(false);
+  EXPECT_EQ(data.DrawItems()[0]->Left, 45) << "even the first line continues the list paragraph";
+  EXPECT_EQ(data.DrawItems()[1]->Left, 45);
+  data.StateFlags &= ~(1u << 24);
+  data.Format(false);
+  EXPECT_EQ(data.DrawItems()[0]->Left, 5) << "a first line of its own";
+  EXPECT_EQ(data.DrawItems()[1]->Left, 45);
 }
 
 }  // namespace
