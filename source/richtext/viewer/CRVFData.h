@@ -56,6 +56,11 @@ class TRVStateScope {
   TRVDataStates bits_;
 };
 
+/// Makes formatting count the characters that fit a line from the canvas's extents of every
+/// prefix instead of searching with whole-text measures (for devices whose text widths do
+/// not add up). Off by default.
+inline bool RVMeasureCharByChar = false;
+
 /// The checkpoint a checkpoint event reports (null for none).
 using TCheckpointData = TRVCPInfo*;
 
@@ -143,7 +148,7 @@ class TCustomRVFormattedData : public TCustomRVData {
   void LockFormatting() { StateFlags |= rvstFormattingLocked; }
   void UnlockFormatting() { StateFlags &= ~rvstFormattingLocked; }
   bool FormattingLocked() const { return (StateFlags & rvstFormattingLocked) != 0; }
-  bool UpdatingPalette() const { return (StateFlags & rvstUpdatingPalette) != 0; }
+  bool IsPaletteUpdating() const { return (StateFlags & rvstUpdatingPalette) != 0; }
 
   // ---- measuring ---------------------------------------------------------------------------
 

@@ -305,6 +305,13 @@ int TRVLineFormatter::MoveToCharBoundary(const std::u16string& Text, int Start, 
 int TRVLineFormatter::CountFitting(const std::u16string& Text, int Start, int Count, int32_t Available,
                                    bool NoWrap) {
   const std::u16string_view all(Text);
+  if (RVMeasureCharByChar) {
+    if (NoWrap) return Count;
+    int fit = 0;
+    RVGetTextExtentEx(canvas_, RVWideStringToBytes(all.substr(Start, Count)), Available, rvioTwoByteText,
+                      nullptr, fit);
+    return MoveToCharBoundary(Text, Start, std::min(fit, Count));
+  }
   const int32_t whole = data_.MeasureText(canvas_, all.substr(Start, Count)).cx;
   if (NoWrap || (Available > 0 && whole <= Available)) return Count;
   // Interpolation search between lo (fits) and hi (does not). Widths of real fonts are not

@@ -419,4 +419,31 @@ TEST(ContinuedDocumentTest, FirstParagraphTakesTheIndentOfTheNamedMarker) {
   EXPECT_EQ(data.DrawItems()[1]->Left, 45);
 }
 
+/// Reports every text twice as wide as the canvas draws it.
+class TWideMeasureData : public viewertest::TFieldData {
+ public:
+  TSize MeasureText(TCanvas& Canvas, std::u16string_view Text) override {
+    TSize size = TFieldData::MeasureText(Canvas, Text);
+    size.cx *= 2;
+    return size;
+  }
+};
+
+TEST(CharByCharMeasureTest, CountsWhatFitsWithTheCanvasItself) {
+  TRVStyle style;
+  TWideMeasureData data;
+  data.SetRVStyle(&style);
+  data.width = 160;
+  data.AddTextItem("Counting characters one prefix after another", 0, 0);
+  data.Format(false);
+  const int searched = data.DrawItems().Count();
+  RVMeasureCharByChar = true;
+  data.Format(false);
+  const int counted = data.DrawItems().Count();
+  RVMeasureCharByChar = false;
+  // Lines hold about twice as many characters when the canvas, not the measure, counts them.
+  EXPECT_LT(counted * 3, searched * 2);
+  EXPECT_GT(counted, 0);
+}
+
 }  // namespace
