@@ -137,8 +137,10 @@ void TCustomRVFormattedData::FormatParas(int StartDItemNo, int EndDItemNo, int I
   const int32_t oldVOffs = GetVOffs();
 
   // Hyperlinks after the block keep their areas, renumbered by what the block gains or loses.
+  // Without any hyperlink numbers given out there is nothing before or after the block.
+  const bool hadJumps = JumpCount > 0;
   int oldNextJumpId = -1;
-  for (int i = lastItem + 1; i < itemCount && oldNextJumpId < 0; ++i)
+  for (int i = lastItem + 1; hadJumps && i < itemCount && oldNextJumpId < 0; ++i)
     if (IsNumberedJump(i)) oldNextJumpId = GetItem(i)->JumpID;
   DropJumpsOfPieces(StartDItemNo, EndDItemNo);
   const int keptJumps = Jumps().Count();
@@ -150,7 +152,7 @@ void TCustomRVFormattedData::FormatParas(int StartDItemNo, int EndDItemNo, int I
   pieces.MarkDeleted(StartDItemNo, EndDItemNo);
   TRVLineFormatter formatter(*this, *canvas, scale, false);
   formatter.Begin(blockTop, StartDItemNo);
-  formatter.JumpCount = JumpIdAt(firstItem);
+  formatter.JumpCount = hadJumps ? JumpIdAt(firstItem) : 0;
   try {
     for (int i = firstItem; i <= lastItem; ++i) formatter.FormatItem(i);
     formatter.FinishLine(true);
