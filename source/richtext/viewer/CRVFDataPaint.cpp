@@ -157,7 +157,10 @@ void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
   docRect.Offset(hOffs, vOffs);
   Canvas.Brush().SetStyle(bsClear);
   TWinControl* parent = GetParentControl();
-  const bool focused = parent != nullptr && parent->Focused();
+  // The focus may be in a cell editor inside the control: the selection still looks active.
+  TWinControl* inplaceEditor = GetInplaceEditor();
+  const bool focused =
+      (parent != nullptr && parent->Focused()) || (inplaceEditor != nullptr && inplaceEditor->Focused());
   const TRVTextDrawStates baseState = focused ? rvtsControlFocused : 0;
   const TRVItemDrawStates baseItemState = focused ? rvidsControlFocused : 0;
 

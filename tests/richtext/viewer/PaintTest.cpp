@@ -183,4 +183,33 @@ TEST_F(PaintTest, SoftPageBreaksAndTheEndCheckpointAreMarked) {
   EXPECT_TRUE(breaks.empty());
 }
 
+TEST_F(PaintTest, PageBreaksCheckpointsAndRightToLeftSelection) {
+  TParaInfo& rtl = *style.ParaStyles().AddStyle();
+  rtl.BiDiMode = rvbdRightToLeft;
+  TFontInfo& hebrew = *style.TextStyles().AddStyle();
+  hebrew.FontName = "DejaVu Sans";
+  hebrew.Unicode = true;
+  hebrew.Size = 14;
+  data.SetOptions(data.GetOptions() | rvoShowPageBreaks | rvoShowCheckpoints);
+  data.AddTextItem("First page", 0, 0);
+  data.AddCheckpoint("here", true, TRVTag());
+  data.AddTextItem("A checkpoint marks this line", 0, 0);
+  data.AddTextItem("After a hard page break", 0, 0);
+  data.GetItem(2)->SetPageBreakBefore(true);
+  data.AddWideTextItem(u"\u05D0\u05D1\u05D2\u05D3\u05D4 \u05D5\u05D6", style.TextStyles().Count() - 1,
+                       style.ParaStyles().Count() - 1, TRVTag());
+  data.AddTextItem("After a soft page break", 0, 0);
+  data.AddCheckpoint("end", false, TRVTag());
+  data.Format(false);
+  data.SoftPageBreaks = std::make_unique<TRVSoftPageBreakList>(TRVSoftPageBreakList{{4, 1, -1}});
+  // The second and third Hebrew letters.
+  const int piece = data.GetFirstDrawItemOfItem(3);
+  data.SelStartNo = data.SelEndNo = piece;
+  data.SelStartOffs = 2;
+  data.SelEndOffs = 4;
+  TBitmap painted;
+  PaintTo(painted);
+  ExpectLooksLike(painted, "marks");
+}
+
 }  // namespace
