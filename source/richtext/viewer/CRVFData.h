@@ -168,6 +168,10 @@ class TCustomRVFormattedData : public TCustomRVData {
   /// Drawn-piece position of an item position; a boundary between two pieces belongs to
   /// the earlier one.
   void ItemToDrawItem(int ItemNo, int Offs, int& DItemNo, int& DOffs) const;
+  /// The first piece of ItemNo found by searching the pieces, -1 when none.
+  int FindDrawItemOfItem(int ItemNo) const;
+  /// The piece starts a screen line, or follows the list marker that starts it.
+  bool IsDrawItemLineStart(int DItemNo) const;
   /// The pieces of DItemNo's screen line.
   void GetLineDrawItemRange(int DItemNo, int& First, int& Last) const;
   /// Index of a piece near vertical position Y (see the modes in the implementation).

@@ -92,6 +92,22 @@ int TCustomRVFormattedData::GetFirstDrawItemOfItem(int ItemNo) const {
   return -1;
 }
 
+int TCustomRVFormattedData::FindDrawItemOfItem(int ItemNo) const {
+  const TRVDrawLines& pieces = DrawItems();
+  for (int i = 0; i < pieces.Count(); ++i)
+    if (pieces[i]->ItemNo == ItemNo) return i;
+  return -1;
+}
+
+bool TCustomRVFormattedData::IsDrawItemLineStart(int DItemNo) const {
+  const TRVDrawLines& pieces = DrawItems();
+  if (DItemNo < 0 || DItemNo >= pieces.Count()) return false;
+  if (pieces[DItemNo]->FromNewLine) return true;
+  const int before = DItemNo - 1 >= 0 ? pieces[DItemNo - 1]->ItemNo : -1;
+  return before >= 0 && before != pieces[DItemNo]->ItemNo && before < GetItemCount() &&
+         GetItem(before)->StyleNo == rvsListMarker;
+}
+
 void TCustomRVFormattedData::GetLineDrawItemRange(int DItemNo, int& First, int& Last) const {
   const TRVDrawLines& pieces = DrawItems();
   First = DItemNo;

@@ -784,7 +784,7 @@ void TCustomRVFormattedData::FormatLines(bool KeepPosition, bool Repaint, bool N
   if (Depth != 0) return;
   if (KeepPosition && !NoScrollRestore && !OnlyTail && kept.TopItemNo >= 0 &&
       kept.TopItemNo < GetItemCount()) {
-    const int d = GetFirstDrawItemOfItem(kept.TopItemNo);
+    const int d = FindDrawItemOfItem(kept.TopItemNo);
     VScrollTo(d >= 0 ? DrawItems()[d]->Top + kept.TopDistance : 0, false);
   }
   AdjustControlsPlacement();

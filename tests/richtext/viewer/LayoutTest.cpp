@@ -417,6 +417,11 @@ TEST(ContinuedDocumentTest, FirstParagraphTakesTheIndentOfTheNamedMarker) {
   data.Format(false);
   EXPECT_EQ(data.DrawItems()[0]->Left, 5) << "a first line of its own";
   EXPECT_EQ(data.DrawItems()[1]->Left, 45);
+  // The text after the marker starts its line together with the marker.
+  const int marker = data.GetFirstDrawItemOfItem(1);
+  EXPECT_TRUE(data.IsDrawItemLineStart(marker));
+  ASSERT_FALSE(data.DrawItems()[marker + 1]->FromNewLine);
+  EXPECT_TRUE(data.IsDrawItemLineStart(marker + 1));
 }
 
 /// Reports every text twice as wide as the canvas draws it.

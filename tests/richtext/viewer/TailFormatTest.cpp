@@ -129,6 +129,24 @@ TEST_F(TailFormatTest, KeepingThePositionKeepsTheSelectedCharacters) {
   EXPECT_EQ(itemNo, 1);
   EXPECT_EQ(offs, 8);
 
+  // The item at the top of the view stays there, as far below its top as before.
+  for (int i = 0; i < 20; ++i) data.AddTextItem("more lines", 0, 0);
+  data.Format(false);
+  data.vOffs = data.DrawItems()[data.GetFirstDrawItemOfItem(12)]->Top + 3;
+  const int shown = data.FindDrawItemByY(data.vOffs, 1);
+  const int shownItem = data.DrawItems()[shown]->ItemNo;
+  const int32_t below = data.vOffs - data.DrawItems()[shown]->Top;
+  data.width = 200;
+  data.scrolls.clear();
+  data.FormatLines(true, false, false, 0, nullptr, false, false);
+  ASSERT_EQ(data.scrolls.size(), 1u);
+  EXPECT_EQ(data.scrolls[0],
+            "v" + std::to_string(data.DrawItems()[data.FindDrawItemOfItem(shownItem)]->Top + below));
+  data.scrolls.clear();
+  data.width = 150;
+  data.FormatLines(true, false, true, 0, nullptr, false, false);
+  EXPECT_TRUE(data.scrolls.empty()) << "not asked to restore the view";
+
   // Nothing changed: nothing is laid out again.
   data.measures = 0;
   data.FormatLines(true, false, false, 0, nullptr, false, false);
