@@ -174,11 +174,57 @@ TEST_F(LayoutTest, RightToLeftLinesAreMirrored) {
 }
 
 TEST_F(LayoutTest, ZeroWidthTextAlwaysMovesOn) {
+  style.TextStyles().Items(0)->Unicode = true;
   data.AddTextItem("abcdefghij", 0, 0);
   data.AddWideTextItem(u"\u200B\u200B\u200B", 0, -1, TRVTag());
   Format();
   ASSERT_EQ(data.DrawItems().Count(), 2);
   EXPECT_EQ(Piece(1).Length, 3);
+
+  // Lines without any room: every line still takes one character, also when it measures 0.
+  data.Clear();
+  data.SetOptions(data.GetOptions() | rvoClientTextWidth);
+  data.width = 10;
+  data.AddWideTextItem(u"\u200B\u200B\u200B", 0, 0, TRVTag());
+  data.AddWideTextItem(u"ab", 0, 0, TRVTag());
+  Format();
+  ASSERT_EQ(data.TextWidth, 0);
+  ASSERT_EQ(data.DrawItems().Count(), 5);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(Piece(i).Length, 1) << i;
+    EXPECT_TRUE(Piece(i).FromNewLine) << i;
+  }
+}
+
+TEST_F(LayoutTest, SurrogatePairsAreOneCharacter) {
+  // "a" and five characters outside the basic plane: eleven UTF-16 units, 110 pixels, on
+  // lines of 100 pixels. The tenth unit that would still fit is the first half of a pair.
+  std::u16string text = u"a";
+  for (int i = 0; i < 5; ++i) text += u"\U0001F600";
+  style.TextStyles().Items(0)->Unicode = true;
+  data.AddWideTextItem(text, 0, 0, TRVTag());
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 2);
+  EXPECT_EQ(Piece(0).Length, 9);
+  EXPECT_EQ(Piece(1).Offs, 10);
+  EXPECT_EQ(Piece(1).Length, 2);
+
+  // A click between the halves of a pair puts the caret before the pair.
+  int d = 0, o = 0;
+  data.FindDrawItemAtPos(Piece(0).Left + 20, Piece(0).Top + 2, true, d, o);
+  EXPECT_EQ(d, 0);
+  EXPECT_EQ(o, 2);
+  data.FindDrawItemAtPos(Piece(0).Left + 31, Piece(0).Top + 2, true, d, o);
+  EXPECT_EQ(o, 4);
+
+  // A line too narrow for anything still takes one whole character, never half a pair.
+  data.Clear();
+  data.AddWideTextItem(u"\U0001F600\U0001F600", 0, 0, TRVTag());
+  data.width = 25;
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 2);
+  EXPECT_EQ(Piece(0).Length, 2);
+  EXPECT_EQ(Piece(1).Length, 2);
 }
 
 TEST_F(LayoutTest, PictureTooWideForTheRestMovesToANewLine) {
