@@ -57,6 +57,12 @@ class ReformatTest : public ::testing::Test {
       std::string text;
       if (withBreak) {
         item = TRVBreakItemInfo::CreateEx(&data, 1, 0, clBlack);
+      } else if (rng() % 6 == 0) {
+        // Pictures raise their lines or move to lines of their own.
+        auto picture = std::make_unique<TBitmap>();
+        picture->SetSize(4 + static_cast<int>(rng() % 60), 4 + static_cast<int>(rng() % 30));
+        item =
+            TRVGraphicItemInfo::CreateWithPicture(&data, std::move(picture), static_cast<uint8_t>(rng() % 2));
       } else {
         auto textItem = std::make_unique<TRVTextItemInfo>(&data);
         textItem->StyleNo = static_cast<int>(rng() % 2);
@@ -64,7 +70,7 @@ class ReformatTest : public ::testing::Test {
         text = Words(rng);
       }
       item->ParaNo = para;
-      if (i > 0 && item->IsTextItem()) {
+      if (i > 0) {
         if (rng() % 3 == 0)
           item->SetBR(true);
         else
@@ -119,9 +125,11 @@ TEST_F(ReformatTest, PartialLayoutMatchesAFullFormatAfterRandomEdits) {
         data.ReformatItemParas(expandedFirst, expandedLast, 0);
         const auto partial = PieceSnapshot(data);
         const auto partialJumps = JumpSnapshot(data, 1);
+        const int32_t partialHeight = data.DocumentHeight;
         data.Format(true);
         ASSERT_EQ(partial, PieceSnapshot(data)) << "seed " << seed << " edit " << edit << " text";
         ASSERT_EQ(partialJumps, JumpSnapshot(data, 1)) << "seed " << seed << " edit " << edit << " text";
+        ASSERT_EQ(partialHeight, data.DocumentHeight) << "seed " << seed << " edit " << edit << " text";
         continue;
       } else if (kind == 1) {
         added = InsertParagraph(rng, last + 1);
