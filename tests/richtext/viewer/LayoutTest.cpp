@@ -1,7 +1,9 @@
 // Line layout on a measure with fixed-width glyphs (see TFixedPitchData).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -9,6 +11,7 @@
 
 #include "FormattedDataSupport.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/PdfPrinter.h"
 #include "richtext/core/RVListInfo.h"
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVNonTextItems.h"
@@ -141,6 +144,42 @@ TEST_F(LayoutTest, ParagraphSpacingAndIndents) {
   EXPECT_EQ(Piece(1).Left, 5 + 20);  // continuation lines lose the first-line indent
   EXPECT_EQ(Piece(2).Top, Piece(1).Top + 16 + 6 + 4);
   EXPECT_EQ(data.DocumentHeight, Piece(2).Top + 16 + 6 + 5);
+}
+
+TEST_F(LayoutTest, StyleLengthsAreConvertedToTheDeviceOfTheCanvas) {
+  const int para = AddPara(rvaLeft);
+  style.ParaStyles().Items(para)->LeftIndent = 10;
+  style.ParaStyles().Items(para)->SpaceBefore = 4;
+  data.AddTextItem("aaaa", 0, para);
+  data.GetCanvas();  // the toolkit, for the printer's canvas
+  const std::string file =
+      (std::filesystem::temp_directory_path() / ("zuk-layout-" + std::to_string(::getpid()) + ".pdf"))
+          .string();
+  TPdfPrinter printer(file, 192);
+  printer.BeginDoc();
+  TRVFormatScale scale;
+  data.GetScreenAndDeviceInfo(&printer.Canvas(), scale);
+  EXPECT_EQ(scale.ScreenPPIX, 96);
+  EXPECT_EQ(scale.ScreenPPIY, 96);
+  EXPECT_EQ(scale.DevicePPIX, 192);
+  EXPECT_EQ(scale.DevicePPIY, 192);
+
+  // Twice as many device pixels: margins, indents and spacing double; the top margin and
+  // the measured text do not.
+  data.FormatLines(false, true, false, 0, &printer.Canvas(), false, false);
+  printer.Abort();
+  ASSERT_EQ(data.DrawItems().Count(), 1);
+  EXPECT_EQ(Piece(0).Left, 10 + 20);
+  EXPECT_EQ(Piece(0).Top, 5 + 8);
+  EXPECT_EQ(Piece(0).Width, 40);
+  EXPECT_EQ(data.TextWidth, 110 - 20);
+  EXPECT_FALSE(std::filesystem::exists(file));
+
+  // A canvas that draws nowhere counts as a screen.
+  TCanvas detached;
+  data.GetScreenAndDeviceInfo(&detached, scale);
+  EXPECT_EQ(scale.DevicePPIX, 96);
+  EXPECT_EQ(scale.DevicePPIY, 96);
 }
 
 TEST_F(LayoutTest, EmptyDocumentIsItsMargins) {
