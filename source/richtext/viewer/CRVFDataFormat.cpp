@@ -102,12 +102,16 @@ char16_t TRVLineFormatter::CharOfItem(int ItemNo, int Index) const {
   return Index >= 0 && static_cast<size_t>(Index) < raw.size() ? static_cast<uint8_t>(raw[Index]) : 0;
 }
 
-void TRVLineFormatter::ApplyTextStyle(int StyleNo, TRVBiDiMode BiDi) {
-  if (StyleNo == LastStyleNo) return;
-  style_.ApplyStyle(canvas_, StyleNo, BiDi);
-  LastStyleNo = StyleNo;
-  const TFontInfo& font = *style_.TextStyles().Items(StyleNo);
-  if (font.CharSpacing != 0 && scale_.ScreenPPIX != scale_.DevicePPIX && font.BiDiMode == rvbdUnspecified)
+void TRVLineFormatter::ApplyTextStyle(int ItemNo) {
+  const int styleNo = data_.GetItem(ItemNo)->StyleNo;
+  if (styleNo == LastStyleNo) return;
+  style_.ApplyStyle(canvas_, styleNo, ParaOf(ItemNo).BiDiMode);
+  LastStyleNo = styleNo;
+  const TFontInfo& font = *style_.TextStyles().Items(styleNo);
+  // Text of either explicit direction (its own or its paragraph's) is drawn without extra
+  // character spacing; only text without a direction gets it, in device pixels.
+  if (font.CharSpacing != 0 && scale_.ScreenPPIX != scale_.DevicePPIX &&
+      data_.GetItemBiDiMode(ItemNo) == rvbdUnspecified)
     canvas_.SetTextCharacterExtra(ScaleX(font.CharSpacing));
   data_.ReadTextMetrics(canvas_, Metrics);
   VShiftPx = MulDiv(Metrics.tmHeight, font.VShift, 100);
@@ -253,15 +257,13 @@ void TRVLineFormatter::DropTrailingWrapSpace(int ItemNo) {
   } else {
     --piece->Length;
     const std::u16string text = data_.GetItemTextForDrawing(piece->ItemNo);
-    const int styleNo = data_.GetItem(piece->ItemNo)->StyleNo;
-    const TRVBiDiMode bidi = ParaOf(piece->ItemNo).BiDiMode;
-    ApplyTextStyle(styleNo, bidi);
+    ApplyTextStyle(piece->ItemNo);
     piece->Width =
         data_.MeasureText(canvas_, std::u16string_view(text).substr(piece->Offs - 1, piece->Length)).cx;
     if (TRVJumpInfo* jump = LastJumpOfPiece(last)) jump->Width = piece->Width;
     if (data_.GetItem(ItemNo)->IsTextItem()) {
       LastStyleNo = -1;
-      ApplyTextStyle(data_.GetItem(ItemNo)->StyleNo, ParaOf(ItemNo).BiDiMode);
+      ApplyTextStyle(ItemNo);
     }
   }
   SkippedBreakSpace = true;
@@ -358,7 +360,7 @@ void TRVLineFormatter::FormatText(int ItemNo, const std::u16string& Text, int St
   const TParaInfo& para = ParaOf(ItemNo);
   const bool continues = item->GetSameAsPrev();
   if (!continues && Start == 0) NewParaPending = true;
-  ApplyTextStyle(item->StyleNo, para.BiDiMode);
+  ApplyTextStyle(ItemNo);
   const TFontInfo& font = *style_.TextStyles().Items(item->StyleNo);
   const int32_t ascent =
       Metrics.tmAscent + ((flags_ & rvflExternalLeading) != 0 ? Metrics.tmExternalLeading : 0) + VShiftPx;

@@ -166,13 +166,19 @@ TEST_F(LayoutTest, StyleLengthsAreConvertedToTheDeviceOfTheCanvas) {
 
   // Twice as many device pixels: margins, indents and spacing double; the top margin and
   // the measured text do not.
+  style.TextStyles().Items(0)->CharSpacing = 3;
   data.FormatLines(false, true, false, 0, &printer.Canvas(), false, false);
-  printer.Abort();
   ASSERT_EQ(data.DrawItems().Count(), 1);
   EXPECT_EQ(Piece(0).Left, 10 + 20);
   EXPECT_EQ(Piece(0).Top, 5 + 8);
   EXPECT_EQ(Piece(0).Width, 40);
   EXPECT_EQ(data.TextWidth, 110 - 20);
+  EXPECT_EQ(printer.Canvas().GetTextCharacterExtra(), 6) << "character spacing in device pixels";
+  // Text that takes a direction from its paragraph is drawn without it.
+  style.ParaStyles().Items(para)->BiDiMode = rvbdRightToLeft;
+  data.FormatLines(false, true, false, 0, &printer.Canvas(), false, false);
+  EXPECT_EQ(printer.Canvas().GetTextCharacterExtra(), 0);
+  printer.Abort();
   EXPECT_FALSE(std::filesystem::exists(file));
 
   // A canvas that draws nowhere counts as a screen.
