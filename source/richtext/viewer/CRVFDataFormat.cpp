@@ -28,10 +28,6 @@ constexpr uint16_t rvflPrinting = 64;
 constexpr TRVDataStates rvstContinuesOuter = 1u << 24;
 constexpr TRVDataStates rvstLastLineContinues = 1u << 25;
 
-bool IsHighSurrogate(char16_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-
 }  // namespace
 
 // ---- measuring --------------------------------------------------------------------------------
@@ -299,9 +295,10 @@ bool TRVLineFormatter::FollowsMarkerAtItemStart(int ItemNo, int Start) const {
 }
 
 int TRVLineFormatter::MoveToCharBoundary(const std::u16string& Text, int Start, int Count) const {
-  const int at = Start + Count;
-  if (Count > 0 && at < static_cast<int>(Text.size()) && IsHighSurrogate(Text[at - 1])) return Count + 1;
-  return Count;
+  if (Count <= 0) return Count;
+  size_t at = static_cast<size_t>(Start + Count);
+  while (RVIsClusterContinuation(Text, at)) ++at;
+  return static_cast<int>(at) - Start;
 }
 
 int TRVLineFormatter::CountFitting(const std::u16string& Text, int Start, int Count, int32_t Available,
@@ -339,9 +336,11 @@ int TRVLineFormatter::CountFitting(const std::u16string& Text, int Start, int Co
     }
   }
   const int moved = MoveToCharBoundary(Text, Start, lo);
-  if (moved != lo && data_.MeasureText(canvas_, all.substr(Start, moved)).cx > Available)
-    return lo - 1 >= 0 ? lo - 1 : 0;
-  return moved;
+  if (moved == lo || data_.MeasureText(canvas_, all.substr(Start, moved)).cx <= Available) return moved;
+  // The whole character does not fit: leave it out.
+  int back = lo;
+  while (back > 0 && RVIsClusterContinuation(Text, static_cast<size_t>(Start + back))) --back;
+  return back;
 }
 
 int TRVLineFormatter::FindBreak(const std::u16string& Text, int ItemNo, int Start, int Fit) const {

@@ -241,7 +241,7 @@ TEST_F(LayoutTest, ZeroWidthTextAlwaysMovesOn) {
   }
 }
 
-TEST_F(LayoutTest, SurrogatePairsAreOneCharacter) {
+TEST_F(LayoutTest, SurrogatePairsAndCombiningMarksStayWithTheirCharacter) {
   // "a" and five characters outside the basic plane: eleven UTF-16 units, 110 pixels, on
   // lines of 100 pixels. The tenth unit that would still fit is the first half of a pair.
   std::u16string text = u"a";
@@ -270,6 +270,21 @@ TEST_F(LayoutTest, SurrogatePairsAreOneCharacter) {
   ASSERT_EQ(data.DrawItems().Count(), 2);
   EXPECT_EQ(Piece(0).Length, 2);
   EXPECT_EQ(Piece(1).Length, 2);
+
+  // A combining accent goes to the next line with its letter, and a click between them puts
+  // the caret before the letter.
+  data.Clear();
+  data.width = 110;
+  data.AddWideTextItem(u"abcdefghie\u0301xyz", 0, 0, TRVTag());
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 2);
+  EXPECT_EQ(Piece(0).Length, 9);
+  EXPECT_EQ(Piece(1).Offs, 10);
+  data.FindDrawItemAtPos(Piece(1).Left + 10, Piece(1).Top + 2, true, d, o);
+  EXPECT_EQ(d, 1);
+  EXPECT_EQ(o, 1);
+  data.FindDrawItemAtPos(Piece(1).Left + 20, Piece(1).Top + 2, true, d, o);
+  EXPECT_EQ(o, 3);
 }
 
 TEST_F(LayoutTest, PictureTooWideForTheRestMovesToANewLine) {
