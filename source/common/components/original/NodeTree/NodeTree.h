@@ -369,6 +369,12 @@ class TNodeTree : public TCustomControl {
   std::function<void(TNodeTree*, TCanvas& canvas, TNodeTreeColumn* column, const TRect& rect, bool hot,
                      bool pressed)>
       OnHeaderDraw;
+  /// A press and release on the same clickable column of the header.
+  std::function<void(TNodeTree*, int32_t column)> OnHeaderClick;
+  /// A column drag is about to start; clearing `allowed` keeps the column where it is.
+  std::function<void(TNodeTree*, int32_t column, bool& allowed)> OnHeaderDragging;
+  /// A dragged column was dropped at a new display position (the old one is given).
+  std::function<void(TNodeTree*, int32_t column, int32_t old_position)> OnHeaderDragged;
   /// Tells about begin/end of updates and animations ("update begin", "animation end", ...).
   std::function<void(TNodeTree*, const char* what)> OnStateChange;
   std::function<void(TNodeTree*)> OnCancelEdit;
@@ -393,9 +399,14 @@ class TNodeTree : public TCustomControl {
   HRESULT DoDragDrop(TVTDataObject* data, uint32_t key_state, TPoint point, uint32_t& effect);
 
   void WndProc(TMessage& message) override;
+  /// Marks the rows and the header to be painted.
+  void Invalidate() override;
+  /// Shows the header band in the window while the header is visible, with the header's height.
+  void UpdateHeaderBand();
 
  protected:
   void Paint() override;
+  void PaintNonClient(TCanvas& canvas, const TRect& band) override;
   void CreateWnd() override;
   void Notification(TComponent* component, TOperation operation) override;
   void Resize() override;

@@ -991,6 +991,11 @@ void TNodeTreeColumns::PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column,
     const int glyph = (themed ? 4 : 2) + (header_->SortAscending() ? 1 : 0);
     UtilityImages().Draw(canvas, layout.SortGlyphPos.X, layout.SortGlyphPos.Y, glyph);
   }
+  if (header_->Dragging() && index == header_->DropTarget() && (column.Options() & coShowDropMark) != 0) {
+    const bool before = header_->DropBefore();
+    const int32_t x = before ? inner.Left : inner.Right - 16;
+    UtilityImages().Draw(canvas, x, inner.Top + (inner.Height() - 16) / 2, before ? 0 : 1);
+  }
   canvas.RestoreDC(saved);
 }
 

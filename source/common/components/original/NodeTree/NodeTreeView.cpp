@@ -783,7 +783,17 @@ int32_t TNodeTree::DoGetImageIndex(PNode node, TVTImageKind kind, int32_t column
 // --- Messages -----------------------------------------------------------------------------
 
 void TNodeTree::WndProc(TMessage& message) {
+  if (header_->HandleMessage(message)) return;
   switch (message.Msg) {
+    case WM_KEYDOWN:
+      if (message.WParam == VK_ESCAPE && header_->DragIndex() >= 0) {
+        header_->CancelDrag();
+        return;
+      }
+      break;
+    case WM_CANCELMODE:
+      header_->CancelDrag();
+      break;
     case WM_TIMER:
       if (message.WParam == kChangeTimer) {
         DoChange(pendingChangeNode_);
@@ -846,6 +856,24 @@ void TNodeTree::WndProc(TMessage& message) {
       break;
   }
   TCustomControl::WndProc(message);
+}
+
+void TNodeTree::Invalidate() {
+  TCustomControl::Invalidate();
+  InvalidateNonClient();
+}
+
+void TNodeTree::UpdateHeaderBand() {
+  SetNonClientTop((header_->Options() & hoVisible) != 0 ? header_->Height() : 0);
+  UpdateScrollBars(true);
+  Invalidate();
+}
+
+void TNodeTree::PaintNonClient(TCanvas& canvas, const TRect& band) {
+  // The header paints in its own coordinates: (0, 0) is the band's top-left corner.
+  canvas.SetWindowOrg(-band.Left, -band.Top);
+  header_->Columns().PaintHeader(canvas, Rect(0, 0, band.Width(), band.Height()), offsetX_);
+  canvas.SetWindowOrg(0, 0);
 }
 
 void TNodeTree::Resize() {
