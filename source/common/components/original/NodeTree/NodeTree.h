@@ -5,6 +5,7 @@
 // selection list and the batching of updates and notifications sit on top of them.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -250,9 +251,18 @@ class TNodeTree : public TCustomControl {
   void UpdateScrollBars(bool repaint);
   void UpdateHorizontalScrollBar(bool repaint);
   void UpdateVerticalScrollBar(bool repaint);
+  /// Drops the position cache; a tree with tsValidationNeeded and enough visible nodes has it
+  /// rebuilt by the background validation thread.
   void InvalidateCache();
+  /// Builds the position cache now, on this thread.
   void ValidateCache();
   const std::vector<TCacheEntry>& PositionCache() const { return positionCache_; }
+  /// Fills `cache` with every few visible nodes and their tops, reading only links, states and
+  /// heights; gives up (false) as soon as `stop` is set. Safe on the validation thread.
+  bool CollectCachePositions(std::vector<TCacheEntry>& cache, const std::atomic<bool>* stop) const;
+  /// Takes a cache built in the background for the cache state `generation`; refused when the
+  /// tree has changed since (or the cache was built here meanwhile).
+  void PositionCacheValidated(std::vector<TCacheEntry>&& cache, uint64_t generation);
 
   // Selection.
   PNode FocusedNode() const { return focusedNode_; }
@@ -433,11 +443,14 @@ class TNodeTree : public TCustomControl {
   friend class TNodeTreeColumns;
   friend class TNodeTreeColumn;
   friend class TCustomNodeTreeOptions;
+  friend class TValidationWorker;
   struct SelectionEntry {
     PNode Node;
     bool PendingRemoval;  // cleared while updates ran; dropped by EndUpdate
   };
 
+  /// Stops a background validation of this tree before its links or heights change.
+  void InterruptValidation();
   void FreeNodeRecord(PNode node);
   void InternalConnectNode(PNode node, PNode destination, TNodeAttachMode mode);
   void InternalDisconnectNode(PNode node, bool keep_focus, bool reindex);
@@ -502,6 +515,9 @@ class TNodeTree : public TCustomControl {
   std::vector<SelectionEntry> selection_;
   uint32_t selectedCount_ = 0;
   std::vector<TCacheEntry> positionCache_;
+  uint64_t cacheGeneration_ = 0;  // counts invalidations, so a stale background result is refused
+  // On the validation thread's list or being validated; cleared by that thread when it lets go.
+  std::atomic<bool> validationListed_{false};
   int32_t rangeWidth_ = 0;
   bool rangeWidthValid_ = false;
   int64_t rangeHeight_ = 0;
