@@ -376,8 +376,9 @@ class TNodeTree : public TCustomControl {
   std::function<void(TNodeTree*, TCanvas& canvas)> OnAfterPaint;
   std::function<void(TNodeTree*, TCanvas& canvas, const TRect& rect, bool& handled)> OnPaintBackground;
   std::function<void(TNodeTree*, int32_t column)> OnColumnResize;
+  /// Draws a header cell itself; `drop_mark` tells where a column being dragged would land.
   std::function<void(TNodeTree*, TCanvas& canvas, TNodeTreeColumn* column, const TRect& rect, bool hot,
-                     bool pressed)>
+                     bool pressed, TVTDropMarkMode drop_mark)>
       OnHeaderDraw;
   /// A press and release on the same clickable column of the header.
   std::function<void(TNodeTree*, int32_t column)> OnHeaderClick;

@@ -855,6 +855,13 @@ int32_t TNodeTreeHeader::DropPosition() const {
   return to < from ? to + 1 : to;
 }
 
+TVTDropMarkMode TNodeTreeHeader::DropMarkOf(int32_t index) const {
+  if (!Dragging() || index < 0 || index != dropTarget_) return dmmNone;
+  const TNodeTreeColumn* column = columns_->Column(index);
+  if (column == nullptr || (column->Options() & coShowDropMark) == 0) return dmmNone;
+  return dropBefore_ ? dmmLeft : dmmRight;
+}
+
 void TNodeTreeHeader::CancelDrag() {
   const bool any = dragState_ != DragState::None || columns_->DownIndex >= 0;
   dragState_ = DragState::None;

@@ -68,6 +68,9 @@ enum TVTHeaderOption : uint16_t {
 };
 using TVTHeaderOptions = uint16_t;
 
+/// Which edge of a header cell shows the drop mark of a column being dragged.
+enum TVTDropMarkMode : uint8_t { dmmNone, dmmLeft, dmmRight };
+
 /// Column index meaning the whole row, and an invalid column.
 inline constexpr int32_t NoColumn = -1;
 inline constexpr int32_t InvalidColumn = -2;
@@ -272,6 +275,8 @@ class TNodeTreeHeader : public TPersistent {
   /// left edge (the column would land before it) or on its right edge.
   int32_t DropTarget() const { return dropTarget_; }
   bool DropBefore() const { return dropBefore_; }
+  /// The drop mark that column `index` shows now.
+  TVTDropMarkMode DropMarkOf(int32_t index) const;
   /// Ends a drag or press without moving or clicking anything.
   void CancelDrag();
 

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <map>
 
 #include "TreeTestSupport.h"
 #include "platform/graphics/Bitmap.h"
@@ -195,6 +196,25 @@ TEST_F(HeaderDragTest, DropMarkIsPaintedAtTheTargetEdge) {
   for (int32_t x = 102; x < 118; ++x)
     for (int32_t y = 2; y < 18; ++y)
       ASSERT_EQ(before.Canvas().Pixel(x, y), hidden.Canvas().Pixel(x, y)) << x << "," << y;
+}
+
+TEST_F(HeaderDragTest, OwnerDrawnCellsAreToldWhereTheDropMarkGoes) {
+  std::map<int32_t, TVTDropMarkMode> marks;
+  tree.OnHeaderDraw = [&](TNodeTree*, TCanvas&, TNodeTreeColumn* column, const TRect&, bool, bool,
+                          TVTDropMarkMode drop_mark) { marks[column->Index()] = drop_mark; };
+  tree.Header().SetOptions(tree.Header().Options() | hoOwnerDraw);
+  Send(WM_NCLBUTTONDOWN, 130, 10);
+  Send(WM_NCMOUSEMOVE, 20, 10);
+  TBitmap bitmap;
+  PaintHeader(bitmap);
+  EXPECT_EQ(marks, (std::map<int32_t, TVTDropMarkMode>{{0, dmmLeft}, {1, dmmNone}, {2, dmmNone}}));
+  Send(WM_NCMOUSEMOVE, 40, 10);  // right half of the first column: the dragged one lands second
+  PaintHeader(bitmap);
+  EXPECT_EQ(marks[0], dmmRight);
+  Send(WM_NCLBUTTONUP, 40, 10);
+  EXPECT_EQ(Order(), (std::vector<int32_t>{0, 2, 1}));
+  PaintHeader(bitmap);
+  EXPECT_EQ(marks[0], dmmNone);  // no drag, no mark
 }
 
 TEST_F(HeaderDragTest, WindowShowsTheHeaderInItsBandAndRoutesTheMouseToIt) {
