@@ -199,6 +199,27 @@ TEST_F(HeaderDragTest, DropMarkIsPaintedAtTheTargetEdge) {
       ASSERT_EQ(before.Canvas().Pixel(x, y), hidden.Canvas().Pixel(x, y)) << x << "," << y;
 }
 
+TEST_F(HeaderDragTest, HoverFollowsThePointerAndTheHorizontalScrollPosition) {
+  tree.Header().SetOptions(tree.Header().Options() | hoHotTrack);
+  TNodeTreeColumns& columns = tree.Header().Columns();
+  Send(WM_NCMOUSEMOVE, 70, 10);
+  EXPECT_EQ(columns.HoverIndex, 1);
+  Send(WM_NCMOUSEMOVE, 250, 10);  // right of the last column
+  EXPECT_EQ(columns.HoverIndex, -1);
+  Send(WM_NCMOUSEMOVE, 10, 10);
+  EXPECT_EQ(columns.HoverIndex, 0);
+  tree.Perform(WM_NCMOUSELEAVE, 0, 0);
+  EXPECT_EQ(columns.HoverIndex, -1);
+  // Scrolled right by 100 pixels, the header's x 10 lies in the second of three wide columns.
+  for (int32_t i = 0; i < 3; ++i) columns.Column(i)->SetWidth(150);
+  tree.SetOffsetX(-100);
+  ASSERT_EQ(tree.OffsetX(), -100);
+  Send(WM_NCMOUSEMOVE, 60, 10);
+  EXPECT_EQ(columns.HoverIndex, 1);
+  Drag(60, {-50});  // column x 50: the left half of the first column
+  EXPECT_EQ(Order(), (std::vector<int32_t>{1, 0, 2}));
+}
+
 TEST_F(HeaderDragTest, OwnerDrawnCellsAreToldWhereTheDropMarkGoes) {
   std::map<int32_t, TVTDropMarkMode> marks;
   tree.OnHeaderDraw = [&](TNodeTree*, TCanvas&, TNodeTreeColumn* column, const TRect&, bool, bool,
