@@ -96,7 +96,6 @@ class TCustomControlWindow : public TWidgetHandle {
     });
     // The outer widget shows the non-client band; its mouse input goes to the control.
     outer->installEventFilter(this);
-    outer->setMouseTracking(true);
     SyncBars();
   }
 
@@ -107,6 +106,8 @@ class TCustomControlWindow : public TWidgetHandle {
     const int sb = TCustomControl::ScrollBarSize();
     const TRect c = owner_.ClientRect();
     client_->setGeometry(b, top, c.Width(), c.Height());
+    // Moves without a button reach the outer widget only while it shows a band (for hovering).
+    outer_->setMouseTracking(owner_.NonClientTop() > 0);
     vbar_->setGeometry(b + c.Width(), top, sb, c.Height());
     hbar_->setGeometry(b, top + c.Height(), c.Width(), sb);
   }
