@@ -380,6 +380,11 @@ class TNodeTree : public TCustomControl {
   std::function<void(TNodeTree*, TCanvas& canvas, TNodeTreeColumn* column, const TRect& rect, bool hot,
                      bool pressed, TVTDropMarkMode drop_mark)>
       OnHeaderDraw;
+  /// Names the elements of a header cell that OnAdvancedHeaderDraw draws instead of the header.
+  std::function<void(TNodeTree*, THeaderPaintInfo& info, THeaderPaintElements& elements)>
+      OnHeaderDrawQueryElements;
+  /// Draws the elements OnHeaderDrawQueryElements took, after the header drew the rest of the cell.
+  std::function<void(TNodeTree*, THeaderPaintInfo& info, THeaderPaintElements elements)> OnAdvancedHeaderDraw;
   /// A press and release on the same clickable column of the header.
   std::function<void(TNodeTree*, int32_t column)> OnHeaderClick;
   /// A column drag is about to start; clearing `allowed` keeps the column where it is.

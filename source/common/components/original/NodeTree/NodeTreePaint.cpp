@@ -911,19 +911,33 @@ void TNodeTreeColumns::PaintXPButton(TCanvas& canvas, TRect r, bool pressed, boo
 void TNodeTreeColumns::PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column, TRect r, bool is_last) {
   TNodeTree* tree = header_->Tree();
   const int32_t index = column.Index();
-  const bool pressed = index == DownIndex;
-  const bool hot =
+  THeaderPaintInfo info;
+  info.TargetCanvas = &canvas;
+  info.Column = &column;
+  info.PaintRectangle = r;
+  info.IsDownIndex = index == DownIndex;
+  info.IsHoverIndex =
       index == HoverIndex && (header_->Options() & hoHotTrack) != 0 && (column.Options() & coEnabled) != 0;
-  const TVTDropMarkMode drop_mark = header_->DropMarkOf(index);
+  info.DropMark = header_->DropMarkOf(index);
   const int saved = canvas.SaveDC();
   canvas.IntersectClipRect(r);
   if ((header_->Options() & hoOwnerDraw) != 0 && tree != nullptr && tree->OnHeaderDraw) {
-    tree->OnHeaderDraw(tree, canvas, &column, r, hot, pressed, drop_mark);
-    canvas.RestoreDC(saved);
-    return;
+    tree->OnHeaderDraw(tree, canvas, &column, r, info.IsHoverIndex, info.IsDownIndex, info.DropMark);
+  } else {
+    PaintCellFrame(canvas, info, is_last);
+    PaintCellContent(canvas, info);
   }
+  canvas.RestoreDC(saved);
+}
+
+void TNodeTreeColumns::PaintCellFrame(TCanvas& canvas, const THeaderPaintInfo& info, bool is_last) {
+  TNodeTree* tree = header_->Tree();
+  TNodeTreeColumn& column = *info.Column;
+  const TRect& r = info.PaintRectangle;
+  const bool pressed = info.IsDownIndex;
+  const bool hot = info.IsHoverIndex;
   if (column.Style() == vsOwnerDraw && tree != nullptr && tree->OnHeaderDraw) {
-    tree->OnHeaderDraw(tree, canvas, &column, r, hot, pressed, drop_mark);
+    tree->OnHeaderDraw(tree, canvas, &column, r, hot, pressed, info.DropMark);
   } else if (tree != nullptr && tree->UseThemes()) {
     TThemeServices& themes = GetThemeServices();
     themes.DrawElement(canvas, themes.GetHeaderElementDetails(pressed ? 4 : hot ? 3 : 2), r, nullptr);
@@ -951,52 +965,78 @@ void TNodeTreeColumns::PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column,
     if (!pressed && !(is_last && (header_->Options() & hoAutoResize) != 0)) flags |= BF_RIGHT;
     DrawEdge(canvas, r, edge, flags);
   }
-  // Caption, image and sort glyph.
-  TRect inner = Rect(r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2);
-  const bool use_image =
-      (header_->Options() & hoShowImages) != 0 && header_->Images() != nullptr && column.ImageIndex() >= 0;
-  const bool use_glyph = (header_->Options() & hoShowSortGlyphs) != 0 && index == header_->SortColumn();
+}
+
+namespace {
+
+/// Whether two squares of the given sizes at `a` and `b` share a pixel.
+bool GlyphsOverlap(TPoint a, int32_t a_width, int32_t a_height, TPoint b, int32_t b_width, int32_t b_height) {
+  return a.X < b.X + b_width && b.X < a.X + a_width && a.Y < b.Y + b_height && b.Y < a.Y + a_height;
+}
+
+}  // namespace
+
+void TNodeTreeColumns::PaintCellContent(TCanvas& canvas, THeaderPaintInfo& info) {
+  TNodeTree* tree = header_->Tree();
+  TNodeTreeColumn& column = *info.Column;
+  const bool themed = tree != nullptr && tree->UseThemes();
+  const TRect inner = Rect(info.PaintRectangle.Left + 2, info.PaintRectangle.Top + 2,
+                           info.PaintRectangle.Right - 2, info.PaintRectangle.Bottom - 2);
+  TCustomImageList* images = header_->Images();
+  bool use_image = (header_->Options() & hoShowImages) != 0 && images != nullptr && column.ImageIndex() >= 0;
+  info.ShowSortGlyph =
+      (header_->Options() & hoShowSortGlyphs) != 0 && column.Index() == header_->SortColumn();
   canvas.SetFont(header_->Font());
-  TCaptionLayout layout = DetermineCaptionLayout(canvas, column, inner, use_image, use_glyph);
-  if (pressed) {
-    layout.TextRect.Offset(1, 1);
-    layout.ImagePos.X += 1;
-    layout.ImagePos.Y += 1;
-    layout.SortGlyphPos.X += 1;
-    layout.SortGlyphPos.Y += 1;
+  const TCaptionLayout layout = DetermineCaptionLayout(canvas, column, inner, use_image, info.ShowSortGlyph);
+  const int32_t shift = info.IsDownIndex ? 1 : 0;
+  info.TextRectangle = layout.TextRect;
+  info.TextRectangle.Offset(shift, shift);
+  info.GlyphPos = Point(layout.ImagePos.X + shift, layout.ImagePos.Y + shift);
+  info.SortGlyphPos = Point(layout.SortGlyphPos.X + shift, layout.SortGlyphPos.Y + shift);
+  if (info.ShowSortGlyph) info.SortGlyphIndex = (themed ? 4 : 2) + (header_->SortAscending() ? 1 : 0);
+  // Cells too narrow for both keep the sort glyph: it says how the rows are ordered.
+  if (use_image && info.ShowSortGlyph && !column.UseRightToLeftReading()) {
+    const TCustomImageList& utility = UtilityImages();
+    use_image = !GlyphsOverlap(info.GlyphPos, images->Width(), images->Height(), info.SortGlyphPos,
+                               utility.Width(), utility.Height());
   }
+  info.ShowHeaderGlyph = use_image;
+
+  THeaderPaintElements taken = 0;
+  if (tree != nullptr && tree->OnAdvancedHeaderDraw && tree->OnHeaderDrawQueryElements)
+    tree->OnHeaderDrawQueryElements(tree, info, taken);
   const bool enabled = (column.Options() & coEnabled) != 0 && (tree == nullptr || tree->Enabled());
-  if (use_image)
-    header_->Images()->Draw(canvas, layout.ImagePos.X, layout.ImagePos.Y, column.ImageIndex(), enabled);
-  if (!column.Text().empty() && !layout.TextRect.IsEmpty()) {
+  if (info.ShowHeaderGlyph && (taken & hpeHeaderGlyph) == 0)
+    images->Draw(canvas, info.GlyphPos.X, info.GlyphPos.Y, column.ImageIndex(), enabled);
+  if ((taken & hpeText) == 0 && !column.Text().empty() && !info.TextRectangle.IsEmpty()) {
+    const TRect& tr = info.TextRectangle;
     std::u16string text = column.Text();
-    if (canvas.TextExtentW(text).cx + 2 > layout.TextRect.Width())
-      text = ShortenString(canvas, text, layout.TextRect.Width());
+    if (canvas.TextExtentW(text).cx + 2 > tr.Width()) text = ShortenString(canvas, text, tr.Width());
     canvas.SetBkMode(TRANSPARENT);
     canvas.Brush().SetStyle(bsClear);
     if (enabled) {
-      const bool themed = tree != nullptr && tree->UseThemes();
-      canvas.Font().SetColor(hot && !themed ? clBtnShadow : header_->Font().Color());
-      canvas.TextRectW(layout.TextRect, layout.TextRect.Left, layout.TextRect.Top, text);
+      canvas.Font().SetColor(info.IsHoverIndex && !themed ? clBtnShadow : header_->Font().Color());
+      canvas.TextRectW(tr, tr.Left, tr.Top, text);
     } else {
-      TRect shifted = layout.TextRect;
+      TRect shifted = tr;
       shifted.Offset(1, 1);
       canvas.Font().SetColor(clBtnHighlight);
       canvas.TextRectW(shifted, shifted.Left, shifted.Top, text);
       canvas.Font().SetColor(clBtnShadow);
-      canvas.TextRectW(layout.TextRect, layout.TextRect.Left, layout.TextRect.Top, text);
+      canvas.TextRectW(tr, tr.Left, tr.Top, text);
     }
   }
-  if (use_glyph) {
-    const bool themed = tree != nullptr && tree->UseThemes();
-    const int glyph = (themed ? 4 : 2) + (header_->SortAscending() ? 1 : 0);
-    UtilityImages().Draw(canvas, layout.SortGlyphPos.X, layout.SortGlyphPos.Y, glyph);
-  }
-  if (drop_mark != dmmNone) {
-    const bool left = drop_mark == dmmLeft;
+  if (info.ShowSortGlyph && (taken & hpeSortGlyph) == 0)
+    UtilityImages().Draw(canvas, info.SortGlyphPos.X, info.SortGlyphPos.Y, info.SortGlyphIndex);
+  if (info.DropMark != dmmNone && (taken & hpeDropMark) == 0) {
+    const bool left = info.DropMark == dmmLeft;
     UtilityImages().Draw(canvas, left ? inner.Left : inner.Right - 16, inner.Top + (inner.Height() - 16) / 2,
                          left ? 0 : 1);
   }
+  if (taken == 0) return;
+  // The hook may change pens, fonts and clipping freely; the next cell starts from the header's own.
+  const int saved = canvas.SaveDC();
+  tree->OnAdvancedHeaderDraw(tree, info, taken);
   canvas.RestoreDC(saved);
 }
 
