@@ -375,6 +375,10 @@ class TNodeTree : public TCustomControl {
   std::function<void(TNodeTree*, TCanvas& canvas)> OnBeforePaint;
   std::function<void(TNodeTree*, TCanvas& canvas)> OnAfterPaint;
   std::function<void(TNodeTree*, TCanvas& canvas, const TRect& rect, bool& handled)> OnPaintBackground;
+  /// With lsCustomStyle: may point `pattern` at 8 rows of line bits (bit set = gap) instead of dots.
+  std::function<void(TNodeTree*, const uint8_t*& pattern)> OnGetLineStyle;
+  /// Asked for cells of right-to-left columns: setting `skip` leaves out the cell's vertical grid line.
+  std::function<void(TNodeTree*, PNode node, int32_t column, bool& skip)> OnSkipVerticalGridLine;
   std::function<void(TNodeTree*, int32_t column)> OnColumnResize;
   /// Draws a header cell itself; `drop_mark` tells where a column being dragged would land.
   std::function<void(TNodeTree*, TCanvas& canvas, TNodeTreeColumn* column, const TRect& rect, bool hot,

@@ -306,7 +306,10 @@ void TNodeTree::PaintCell(PaintContext& context, TVTPaintInfo& info, int32_t col
     }
     if ((paint_options & toShowVertGridLines) != 0 && column != nullptr) {
       const bool last = column_index == header_->Columns().GetLastVisibleColumn();
-      if (!(last && (header_->Options() & hoAutoResize) != 0)) {
+      bool skip = last && (header_->Options() & hoAutoResize) != 0;
+      if (!skip && info.RightToLeft && OnSkipVerticalGridLine)
+        OnSkipVerticalGridLine(this, node, column_index, skip);
+      if (!skip) {
         DrawDottedVLine(canvas, 0, info.CellRect.Bottom, info.CellRect.Right - 1, colors_[ciGridLine]);
         --info.CellRect.Right;
         --info.ContentRect.Right;
@@ -651,9 +654,15 @@ void TNodeTree::BuildButtonBitmaps(bool need_buttons, bool need_lines) {
         std::fill(std::begin(linePattern_), std::end(linePattern_), 0);
         break;
       case lsDotted:
-      case lsCustomStyle:
         std::copy(std::begin(kDottedPattern), std::end(kDottedPattern), linePattern_);
         break;
+      case lsCustomStyle: {
+        const uint8_t* pattern = kDottedPattern;
+        if (OnGetLineStyle) OnGetLineStyle(this, pattern);
+        if (pattern == nullptr) pattern = kDottedPattern;
+        std::copy(pattern, pattern + 8, linePattern_);
+        break;
+      }
     }
   }
 }

@@ -341,6 +341,56 @@ TEST(TreePaintTest, EmptyTreePaintsOnlyTheBackground) {
     for (int32_t x = 0; x < 50; x += 3) ASSERT_EQ(painted.Canvas().Pixel(x, y), 0x336699);
 }
 
+TEST(TreePaintTest, CustomLineStyleTakesThePatternTheOwnerSupplies) {
+  TNodeTree tree;
+  const uint8_t dotted[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+  static constexpr uint8_t kDashes[8] = {0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F};
+  auto pattern = [&] { return std::vector<uint8_t>(tree.LinePattern(), tree.LinePattern() + 8); };
+  tree.SetLineStyle(lsCustomStyle);
+  EXPECT_EQ(pattern(), std::vector<uint8_t>(dotted, dotted + 8));  // no hook: dots
+  tree.OnGetLineStyle = [](TNodeTree*, const uint8_t*& bits) { bits = kDashes; };
+  tree.BuildButtonBitmaps(false, true);
+  EXPECT_EQ(pattern(), std::vector<uint8_t>(kDashes, kDashes + 8));
+  tree.SetLineStyle(lsDotted);  // only the custom style asks
+  EXPECT_EQ(pattern(), std::vector<uint8_t>(dotted, dotted + 8));
+  tree.OnGetLineStyle = [](TNodeTree*, const uint8_t*& bits) { bits = nullptr; };
+  tree.SetLineStyle(lsCustomStyle);
+  EXPECT_EQ(pattern(), std::vector<uint8_t>(dotted, dotted + 8));
+}
+
+TEST(TreePaintTest, RightToLeftCellsMayLeaveOutTheirVerticalGridLine) {
+  TNodeTree tree;
+  tree.SetBounds(0, 0, 200, 100);
+  tree.SetColors(ciGridLine, clRed);
+  tree.GetOptions().SetPaintOptions((tree.GetOptions().PaintOptions() | toShowVertGridLines) & ~toThemeAware);
+  TNodeTreeColumns& columns = tree.Header().Columns();
+  columns.Add()->SetWidth(100);
+  columns.Add()->SetWidth(100);
+  Add(tree, nullptr, "One");
+  std::vector<int32_t> asked;
+  tree.OnSkipVerticalGridLine = [&](TNodeTree*, PNode, int32_t column, bool& skip) {
+    asked.push_back(column);
+    skip = true;
+  };
+  // Red pixels on the first column's right edge, in the first row.
+  auto line_pixels = [&] {
+    TBitmap painted;
+    painted.SetPixelFormat(pf24bit);
+    painted.SetSize(200, 100);
+    tree.PaintTree(painted.Canvas(), Rect(0, 0, 200, 100), Point(0, 0), poGridLines);
+    int count = 0;
+    for (int32_t y = 0; y < tree.DefaultNodeHeight(); ++y) count += painted.Canvas().Pixel(99, y) == clRed;
+    return count;
+  };
+  EXPECT_GT(line_pixels(), 2);  // left-to-right: drawn, the hook is not asked
+  EXPECT_TRUE(asked.empty());
+  columns.Column(0)->SetBiDiMode(bdRightToLeft);
+  EXPECT_EQ(line_pixels(), 0);
+  EXPECT_EQ(asked, (std::vector<int32_t>{0}));
+  tree.OnSkipVerticalGridLine = nullptr;
+  EXPECT_GT(line_pixels(), 2);
+}
+
 TEST(TreePaintTest, TriangleButtonsWhateverTheFillMode) {
   TNodeTree tree;
   tree.SetButtonFillMode(fmWindowColor);
