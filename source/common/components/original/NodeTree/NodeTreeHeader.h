@@ -151,6 +151,9 @@ class TNodeTreeColumn : public TCollectionItem {
   TColor Color() const { return color_; }
   void SetColor(TColor value);
   bool UseRightToLeftReading() const { return biDiMode_ != bdLeftToRight; }
+  /// Whether the column keeps a bidirectional mode or colour of its own (only then are they streamed).
+  bool OwnBiDiMode() const { return (options_ & coParentBidiMode) == 0; }
+  bool OwnColor() const { return (options_ & coParentColor) == 0; }
 
   void SetIndex(int index) override;
   std::string GetDisplayName() const override;
