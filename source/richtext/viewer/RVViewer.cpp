@@ -227,6 +227,14 @@ void TCustomRVViewer::Deselect() {
 bool TCustomRVViewer::SelectionExists() const {
   return RVData_->SelectionExists();
 }
+
+void TCustomRVViewer::SetSelectionBounds(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs) {
+  RVData_->SetSelectionBounds(StartItemNo, StartOffs, EndItemNo, EndOffs);
+}
+
+bool TCustomRVViewer::CopyToClipboard() {
+  return RVData_->CopyDefault(GetColor(), Background_.get());
+}
 int32_t TCustomRVViewer::GetDocumentHeight() const {
   return RVData_->DocumentHeight;
 }
@@ -490,6 +498,7 @@ void TCustomRVViewer::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X,
 }
 
 void TCustomRVViewer::DblClick() {
+  RVData_->DblClick();
   TRVScroller::DblClick();
 }
 
@@ -636,7 +645,10 @@ void TCustomRVViewer::WndProc(TMessage& message) {
       HandleContextMenu(message);
       return;
     case WM_COPY:
-      if (TWinControl* editor = GetInplaceEditor()) PostMessage(editor, WM_COPY);
+      if (TWinControl* editor = GetInplaceEditor())
+        PostMessage(editor, WM_COPY);
+      else
+        CopyToClipboard();
       return;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
