@@ -14,6 +14,7 @@
 
 namespace {
 
+using viewertest::Join;
 using viewertest::TFixedPitchData;
 
 /// Records every event of the host in `events`.
@@ -56,12 +57,6 @@ std::string SelectionOf(TCustomRVFormattedData& data) {
   std::ostringstream out;
   out << s << ":" << so << "-" << e << ":" << eo;
   return out.str();
-}
-
-std::string Join(const std::vector<std::string>& parts) {
-  std::string out;
-  for (const std::string& p : parts) out += (out.empty() ? "" : " ") + p;
-  return out;
 }
 
 class MouseSelectionTest : public ::testing::Test {
