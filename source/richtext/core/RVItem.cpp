@@ -268,6 +268,11 @@ bool TCustomRVItemInfo::MoveFocusInside(bool GoForward, TCustomRVData*& FocusedD
   return false;
 }
 
+void TCustomRVItemInfo::BuildSubJumps(int32_t Left, int32_t Top, TObjectList<TRVJumpInfo>& List,
+                                      int& StartJumpNo) {
+  (void)Left, (void)Top, (void)List, (void)StartJumpNo;
+}
+
 bool TCustomRVItemInfo::GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col) {
   (void)X, (void)Y;
   Row = -1;

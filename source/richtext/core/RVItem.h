@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/core/Classes.h"
+#include "platform/core/Lists.h"
 #include "platform/graphics/Cursors.h"
 #include "platform/graphics/GraphicsTypes.h"
 #include "platform/graphics/Messages.h"
@@ -27,6 +28,7 @@ class TGraphic;
 class TRVDrawLineInfo;
 class TRVColorList;
 class TRVIntegerList;
+class TRVJumpInfo;
 class TRVRTFFontTable;
 class TRVStoreSubRVData;
 class TRVStyle;
@@ -383,6 +385,10 @@ class TCustomRVItemInfo : public TPersistent {
   virtual bool CanEditCell(int Row, int Col);
   /// Tells the application that a cell was clicked.
   virtual void DoCellClick(int Row, int Col) { (void)Row, (void)Col; }
+  /// Adds the hyperlink areas of the item's documents to List (areas of formatted documents,
+  /// which the formatting layer defines), moved by (Left, Top), the item's drawn position,
+  /// numbered on from StartJumpNo, which it advances. Nothing by default.
+  virtual void BuildSubJumps(int32_t Left, int32_t Top, TObjectList<TRVJumpInfo>& List, int& StartJumpNo);
   /// Whether the item holds a selection of its own inside (selected cells).
   virtual bool HasInnerSelection() const { return false; }
   /// Drops that selection.

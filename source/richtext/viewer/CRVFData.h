@@ -350,6 +350,11 @@ class TCustomRVFormattedData : public TCustomRVData {
 
   // ---- hyperlinks ------------------------------------------------------------------------------
 
+  /// Rebuilds the hyperlink areas into List (this document's own list when null), numbering
+  /// the hyperlinks from StartJumpNo (pieces of one item share a number) and advancing it;
+  /// items with documents inside add theirs.
+  void BuildJumpList(int& StartJumpNo, TRVList<TRVJumpInfo>* List);
+
   /// Repaints the areas of hyperlink Id (the whole control with the sheet's FullRedraw).
   void RedrawJump(int32_t Id);
   /// Invalidates Rect (client coordinates) of the owning control's window, when it has one.

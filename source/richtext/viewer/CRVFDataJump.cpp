@@ -1,6 +1,9 @@
 // Hyperlinks of a formatted document under the mouse: the hover (cursor, highlight, the
 // host's notice of the hyperlink under the mouse), the click, and repainting a hyperlink.
+#include <memory>
+
 #include "platform/graphics/Controls.h"
+#include "richtext/core/RVFontInfo.h"
 #include "richtext/core/RVItem.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/viewer/CRVFData.h"
@@ -11,6 +14,44 @@ namespace {
 constexpr int32_t kJumpRedrawMargin = 5;
 
 }  // namespace
+
+void TCustomRVFormattedData::BuildJumpList(int& StartJumpNo, TRVList<TRVJumpInfo>* List) {
+  LastDItemMovedAbove = -1;
+  TRVStyle* style = GetRVStyle();
+  if (style == nullptr) return;
+  TRVList<TRVJumpInfo>& list = List != nullptr ? *List : Jumps();
+  JumpCount = 0;
+  int lastItemNo = -1;
+  const TRVDrawLines& pieces = DrawItems();
+  for (int d = 0; d < pieces.Count(); ++d) {
+    const TRVDrawLineInfo& piece = *pieces[d];
+    TCustomRVItemInfo* item = GetItem(piece.ItemNo);
+    if (item->QueryFeatureForStyle(rvsfHyperlink, style)) {
+      auto jump = std::make_unique<TRVJumpInfo>();
+      jump->RVData = this;
+      jump->Left = piece.Left;
+      jump->Top = piece.Top;
+      jump->Width = piece.Width;
+      jump->Height = piece.Height;
+      jump->DrawItemNo = d;
+      // Every piece of one item shares the item's number.
+      jump->Id = StartJumpNo + JumpCount - (piece.ItemNo == lastItemNo ? 1 : 0);
+      jump->Cursor = item->IsTextItem() ? style->TextStyles().Items(item->StyleNo)->JumpCursor
+                                        : item->GetJumpCursor(style);
+      item->JumpID = jump->Id;
+      list.Add(std::move(jump));
+      if (piece.ItemNo != lastItemNo) {
+        ++JumpCount;
+        lastItemNo = piece.ItemNo;
+      }
+    } else if (!item->IsTextItem()) {
+      int next = StartJumpNo + JumpCount;
+      item->BuildSubJumps(piece.Left, piece.Top, list, next);
+      JumpCount = next - StartJumpNo;
+    }
+  }
+  StartJumpNo += JumpCount;
+}
 
 int TCustomRVFormattedData::FindJumpAt(int32_t X, int32_t Y, bool Edges) {
   const int32_t x = X + GetHOffs();

@@ -221,6 +221,20 @@ TEST_F(ClipboardCopyTest, ClipboardIsClosedWhenTheHandlerFails) {
   EXPECT_EQ(Clipboard().AsText(), "first");
 }
 
+TEST_F(ClipboardCopyTest, ViewerCopiesOnTheCopyMessage) {
+  TRVViewer viewer;
+  viewer.SetStyle(&style);
+  viewer.AddTextLineWithTag(u"copied words", 0, 0, 0);
+  viewer.Format();
+  PutSentinel();
+  viewer.Perform(WM_COPY);
+  EXPECT_EQ(FormatsOnClipboard(), "sentinel") << "nothing selected";
+  viewer.SetSelectionBounds(0, 8, 0, 13);
+  viewer.Perform(WM_COPY);
+  EXPECT_EQ(FormatsOnClipboard(), "rvf text rtf") << "the viewer's default formats";
+  EXPECT_EQ(Clipboard().AsText(), "words");
+}
+
 /// The text LibreOffice reads from RTF (empty when it could not convert); skipped by the
 /// caller when LibreOffice is absent.
 std::string TextThroughOffice(const std::string& rtf) {

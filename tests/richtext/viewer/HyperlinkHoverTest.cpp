@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FormattedDataSupport.h"
+#include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
 
 namespace {
@@ -97,6 +98,56 @@ TEST_F(HyperlinkHoverTest, WithoutTrackingNothingChangesOverAHyperlink) {
   EXPECT_EQ(Join(data.events), "");
   EXPECT_FALSE(Highlighted());
   EXPECT_EQ(data.cursor, crDefault) << "the control's own cursor";
+}
+
+/// A picture holding two hyperlinks of its own (as a table's cells would).
+class TNestedLinks : public TRVGraphicItemInfo {
+ public:
+  explicit TNestedLinks(TCustomRVData* RVData) : TRVGraphicItemInfo(RVData) {
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetSize(20, 10);
+    Image = std::move(bitmap);
+    StyleNo = rvsPicture;
+  }
+  void BuildSubJumps(int32_t Left, int32_t Top, TObjectList<TRVJumpInfo>& List, int& StartJumpNo) override {
+    for (int i = 0; i < 2; ++i) {
+      auto jump = std::make_unique<TRVJumpInfo>();
+      jump->Left = Left + 10 * i;
+      jump->Top = Top;
+      jump->Width = 10;
+      jump->Height = 10;
+      jump->Id = StartJumpNo++;
+      List.Add(std::move(jump));
+    }
+  }
+};
+
+TEST_F(HyperlinkHoverTest, JumpListIsBuiltFromThePieces) {
+  auto nested = std::make_unique<TNestedLinks>(&data);
+  data.AddItem("", std::move(nested));
+  data.AddTextItem("ee", 1, 0);
+  data.Format(true);
+  TRVList<TRVJumpInfo> list;
+  int start = 4;
+  data.BuildJumpList(start, &list);
+  EXPECT_EQ(start, 4 + 5) << "two hyperlinks, two inside the picture, one after it";
+  std::vector<std::string> areas;
+  for (int i = 0; i < list.Count(); ++i) {
+    const TRVJumpInfo& j = *list[i];
+    areas.push_back(std::to_string(j.Id) + "@" + std::to_string(j.Left) + "," + std::to_string(j.Top));
+  }
+  const TRVDrawLineInfo& picture = *data.DrawItems()[data.GetFirstDrawItemOfItem(3)];
+  const TRVDrawLineInfo& last = *data.DrawItems()[data.GetFirstDrawItemOfItem(4)];
+  EXPECT_EQ(Join(areas), "4@5,21 4@5,37 5@45,37 6@" + std::to_string(picture.Left) + "," +
+                             std::to_string(picture.Top) + " 7@" + std::to_string(picture.Left + 10) + "," +
+                             std::to_string(picture.Top) + " 8@" + std::to_string(last.Left) + "," +
+                             std::to_string(last.Top));
+  EXPECT_EQ(data.GetItem(1)->JumpID, 4);
+  EXPECT_EQ(data.GetItem(2)->JumpID, 5);
+  EXPECT_EQ(data.GetItem(4)->JumpID, 8);
+  EXPECT_EQ(list[0]->Cursor, style.TextStyles().Items(1)->JumpCursor);
+  EXPECT_EQ(list[0]->RVData, &data);
+  EXPECT_EQ(list[0]->DrawItemNo, data.GetFirstDrawItemOfItem(1));
 }
 
 }  // namespace

@@ -203,6 +203,20 @@ TEST_F(MouseSelectionTest, SingleClickReportsTheWordOnThePress) {
   EXPECT_TRUE(data.events.empty()) << "the double click itself is no more a word report";
 }
 
+TEST_F(MouseSelectionTest, SelectedRangeIsScrolledIntoView) {
+  data.height = 30;
+  data.step = 10;
+  data.SelectRangeAndShow(3, 1, 2, true);
+  int s = -1, so = 0, e = -1, eo = 0;
+  data.GetItemSelectionBounds(s, so, e, eo, false);
+  EXPECT_EQ(std::to_string(s) + ":" + std::to_string(so) + "-" + std::to_string(e) + ":" + std::to_string(eo),
+            "3:3-3:1")
+      << "reversed: the anchor at the far end";
+  // "five" is at 53..69: its bottom goes one step above the bottom edge.
+  EXPECT_EQ(data.scrolls, std::vector<std::string>{"v49"});
+  EXPECT_EQ(Join(data.events), "changed select");
+}
+
 TEST_F(MouseSelectionTest, WordAtPointStopsAtDelimiters) {
   data.Clear();
   data.AddTextItem("(alpha,beta)", 0, 0);
