@@ -296,6 +296,9 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   /// Forgets the cell hit last.
   void ClearFocusHook() override;
   bool CanEditCell(int Row, int Col) override;
+  /// The hyperlink areas of every cell, in the coordinates of the document holding the table
+  /// drawn at (Left, Top), numbered on from StartJumpNo.
+  void BuildSubJumps(int32_t Left, int32_t Top, TObjectList<TRVJumpInfo>& List, int& StartJumpNo) override;
   void DoCellClick(int Row, int Col) override;
 
   // RVF (RVTableRVF.cpp).

@@ -9,6 +9,8 @@
 #include "FormattedDataSupport.h"
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
+#include "richtext/table/RVTable.h"
+#include "richtext/table/RVTableCell.h"
 
 namespace {
 
@@ -148,6 +150,34 @@ TEST_F(HyperlinkHoverTest, JumpListIsBuiltFromThePieces) {
   EXPECT_EQ(list[0]->Cursor, style.TextStyles().Items(1)->JumpCursor);
   EXPECT_EQ(list[0]->RVData, &data);
   EXPECT_EQ(list[0]->DrawItemNo, data.GetFirstDrawItemOfItem(1));
+}
+
+TEST_F(HyperlinkHoverTest, HyperlinkInATableCellIsHoveredFromTheDocument) {
+  RVRegisterTableItemClass();
+  auto table = TRVTableItemInfo::CreateWithSize(1, 2, &data);
+  TRVTableCellData* cell = table->GetCell(0, 1);
+  cell->Clear();
+  cell->AddTextItem("cell link", 1, 0);
+  data.AddItem("", std::move(table));
+  data.Format(true);
+  // The areas are built again with the items' own (as the editor does after a change).
+  data.Jumps().Clear();
+  int start = 0;
+  data.BuildJumpList(start, nullptr);
+  EXPECT_EQ(start, 3);
+  ASSERT_GE(cell->DrawItems().Count(), 1);
+  // Where the cell says its first piece is, in the document's coordinates.
+  int32_t x = 0, y = 0;
+  cell->GetOrigin(x, y);
+  const TRVDrawLineInfo& piece = *cell->DrawItems()[0];
+  data.events.clear();
+  data.MouseMove(0, x + piece.Left + 2, y + piece.Top + piece.Height / 2);
+  EXPECT_EQ(Join(data.events), "move2");
+  EXPECT_EQ(data.HoverSubData, cell) << "the cell holds the hovered hyperlink";
+  EXPECT_EQ(cell->LastJumpMovedAbove, 2);
+  data.MouseLeave();
+  EXPECT_EQ(Join(data.events), "move2 move-1");
+  EXPECT_EQ(cell->LastJumpMovedAbove, -1);
 }
 
 }  // namespace
