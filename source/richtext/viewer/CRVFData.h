@@ -305,6 +305,8 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual void DoSelect();
   virtual TCPEventKind GetCPEventKind() const;
   virtual void AfterFormatParas(int /*FirstItemNo*/, int /*LastItemNo*/, bool /*Flag*/) {}
+  /// Called by the control after each step of scrolling while a selection is dragged.
+  virtual void AfterAutoScroll() {}
   virtual int GetFirstVisibleItem() const;
   virtual int GetLastVisibleItem() const;
   // ---- mouse (client coordinates of the control) -------------------------------------------

@@ -2,8 +2,11 @@
 // into a selection, item and cell routing, item capture and the control's mouse events, and
 // the word under a point.
 #include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "platform/graphics/Canvas.h"
 #include "platform/graphics/Controls.h"
 #include "platform/gui/Application.h"
 #include "richtext/core/RVItem.h"
@@ -38,17 +41,43 @@ int CountFitting(TCustomRVFormattedData& Data, TCanvas& Canvas, std::u16string_v
   return lo;
 }
 
-/// The caret position 0..size whose x is nearest to X, the first one on ties.
-int NearestBoundary(TCustomRVFormattedData& Data, TCanvas& Canvas, std::u16string_view Text, int32_t X) {
-  int best = 0;
-  int32_t bestDistance = std::abs(X);
-  for (int b = 1; b <= static_cast<int>(Text.size()); ++b) {
-    const int32_t distance = std::abs(Data.MeasureText(Canvas, Text.substr(0, b)).cx - X);
-    if (distance < bestDistance) {
-      bestDistance = distance;
-      best = b;
-    }
+/// Caret positions 0..size of Text as drawn (visual order, so right-to-left runs are
+/// reversed), x of each from the text's left end; false when the text cannot be placed.
+bool CaretPositions(TCanvas& Canvas, std::u16string_view Text, std::vector<int32_t>& Positions) {
+  TCharacterPlacement placement;
+  if (!Canvas.GetCharacterPlacementW(Text, placement)) return false;
+  const size_t n = Text.size();
+  if (placement.Order.size() != n || placement.Dx.size() != n || placement.Classes.size() != n) return false;
+  std::vector<int> logicalOf(n, -1);
+  for (size_t k = 0; k < n; ++k) {
+    if (placement.Order[k] >= n) return false;
+    logicalOf[placement.Order[k]] = static_cast<int>(k);
   }
+  Positions.assign(n + 1, 0);
+  int32_t x = 0;
+  for (size_t v = 0; v < n; ++v) {
+    const int k = logicalOf[v];
+    if (k < 0) return false;
+    const int32_t width = placement.Dx[v];
+    // The caret after a right-to-left character stands at its left side.
+    if (placement.Classes[static_cast<size_t>(k)] == 2) {
+      Positions[static_cast<size_t>(k) + 1] = x;
+      if (k == 0) Positions[0] = x + width;
+    } else {
+      Positions[static_cast<size_t>(k) + 1] = x + width + 1;
+      if (k == 0) Positions[0] = x;
+    }
+    x += width;
+  }
+  return true;
+}
+
+/// The caret position whose x is nearest to X, the first one on ties.
+int NearestCaret(const std::vector<int32_t>& Positions, int32_t X) {
+  int best = 0;
+  for (size_t k = 1; k < Positions.size(); ++k)
+    if (std::abs(Positions[k] - X) < std::abs(Positions[static_cast<size_t>(best)] - X))
+      best = static_cast<int>(k);
   return best;
 }
 
@@ -408,8 +437,11 @@ bool TCustomRVFormattedData::GetWordAt(int32_t X, int32_t Y, std::string& Word,
     const std::u16string_view s =
         std::u16string_view(drawn).substr(std::min<size_t>(piece.Offs - 1, drawn.size()), piece.Length);
     const int32_t room = X + GetHOffs() - piece.Left - piece.SpaceBefore;
-    k = bidi != rvbdUnspecified ? NearestBoundary(*this, *canvas, s, room)
-                                : CountFitting(*this, *canvas, s, room);
+    std::vector<int32_t> positions;
+    if (bidi != rvbdUnspecified && CaretPositions(*canvas, s, positions))
+      k = NearestCaret(positions, room);
+    else
+      k = CountFitting(*this, *canvas, s, room);
   }
   const int index = std::clamp(k + piece.Offs, 1, length);
   if (IsDelimiterAt(text, index, item->ItemOptions)) {

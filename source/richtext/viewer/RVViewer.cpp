@@ -627,7 +627,10 @@ void TCustomRVViewer::WndProc(TMessage& message) {
         const int32_t dh = ScrollDeltaH_;
         if (dv != 0) ScrollTo(VPos() + dv);
         if (dh != 0) SetHPos(HPos() + dh);
-        if (dv != 0 || dh != 0) SimulateMouseMove();
+        if (dv != 0 || dh != 0) {
+          SimulateMouseMove();
+          RVData_->AfterAutoScroll();
+        }
         return;
       }
       break;

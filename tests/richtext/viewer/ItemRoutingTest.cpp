@@ -175,4 +175,25 @@ TEST_F(ItemRoutingTest, XorFigureFollowsTheMouse) {
   EXPECT_FALSE(data.XorDrawn());
 }
 
+class TScrollCountingData : public TRVViewerRVData {
+ public:
+  using TRVViewerRVData::TRVViewerRVData;
+  void AfterAutoScroll() override { ++steps; }
+  int steps = 0;
+};
+
+TEST(ViewerAutoScrollTest, DocumentHearsOfEachScrollStep) {
+  viewertest::App();
+  TRVStyle sheet;
+  viewertest::TViewerWith<TScrollCountingData> viewer;
+  viewer.SetStyle(&sheet);
+  viewer.SetAutoScrollDeltas(10, 10);  // inside the client area: no scrolling
+  viewer.Perform(WM_TIMER, TCustomRVViewer::kAutoScrollTimer);
+  EXPECT_EQ(viewer.Data().steps, 0);
+  viewer.SetAutoScrollDeltas(10, -30);  // above the client area
+  ASSERT_NE(viewer.AutoScrollDeltaV(), 0);
+  viewer.Perform(WM_TIMER, TCustomRVViewer::kAutoScrollTimer);
+  EXPECT_EQ(viewer.Data().steps, 1);
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "FormattedDataSupport.h"
 #include "richtext/core/RVNonTextItems.h"
+#include "richtext/core/RVParaInfo.h"
 #include "richtext/core/RVStyle.h"
 
 namespace {
@@ -264,6 +265,25 @@ TEST_F(MouseSelectionTest, WordOfUnicodeTextIsItsOwnBytes) {
   EXPECT_EQ(word, std::string("\x3d\x04\x35\x04\x42\x04", 6));
   EXPECT_EQ(offs, 4);
   EXPECT_EQ(styleNo, 2);
+}
+
+TEST_F(MouseSelectionTest, WordAtPointOfRightToLeftTextCountsFromTheRight) {
+  data.Clear();
+  style.TextStyles().Items(2)->Unicode = true;
+  TParaInfo* rtl = style.ParaStyles().AddStyle();
+  rtl->BiDiMode = rvbdRightToLeft;
+  const int32_t paraNo = style.ParaStyles().Count() - 1;
+  data.AddWideTextItem(u"\u05d0\u05d1\u05d2 \u05d3\u05d4\u05d5", 2, paraNo, TRVTag());
+  data.Format(true);
+  ASSERT_EQ(data.DrawItems().Count(), 1);
+  const TRVDrawLineInfo& piece = *data.DrawItems()[0];
+  std::string word;
+  TCustomRVFormattedData* owner = nullptr;
+  int itemNo = -1, offs = 0, styleNo = -1;
+  // Drawn right to left, the left end of the text is the end of its last word.
+  ASSERT_TRUE(data.GetWordAt(piece.Left + 1, piece.Top + 5, word, owner, itemNo, offs, styleNo));
+  EXPECT_EQ(word, std::string("\xd3\x05\xd4\x05\xd5\x05", 6));
+  EXPECT_EQ(offs, 5);
 }
 
 /// A 30 by 16 picture that records the mouse it is given and answers "handled" on request.
