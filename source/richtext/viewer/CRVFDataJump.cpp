@@ -154,8 +154,3 @@ void TCustomRVFormattedData::RedrawJump(int32_t Id) {
   }
   UpdateControl();
 }
-
-void TCustomRVFormattedData::InvalidateControlRect(const TRect& R) {
-  TWinControl* control = GetParentControl();
-  if (control != nullptr && control->HandleAllocated()) control->InvalidateRect(R);
-}
