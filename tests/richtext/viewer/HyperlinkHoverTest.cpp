@@ -152,6 +152,20 @@ TEST_F(HyperlinkHoverTest, JumpListIsBuiltFromThePieces) {
   EXPECT_EQ(list[0]->DrawItemNo, data.GetFirstDrawItemOfItem(1));
 }
 
+TEST_F(HyperlinkHoverTest, HotPictureShowsTheSheetsHyperlinkCursor) {
+  auto picture = std::make_unique<TBitmap>();
+  picture->SetSize(20, 10);
+  auto hot = std::make_unique<TRVHotGraphicItemInfo>(&data);
+  hot->Image = std::move(picture);
+  hot->StyleNo = rvsHotPicture;
+  data.AddItem("", std::move(hot));
+  data.Format(true);
+  const TRVDrawLineInfo& piece = *data.DrawItems()[data.GetFirstDrawItemOfItem(3)];
+  data.MouseMove(0, piece.Left + 5, piece.Top + 5);
+  EXPECT_EQ(Join(data.events), "move2");
+  EXPECT_EQ(data.cursor, style.JumpCursor);
+}
+
 TEST_F(HyperlinkHoverTest, HyperlinkInATableCellIsHoveredFromTheDocument) {
   RVRegisterTableItemClass();
   auto table = TRVTableItemInfo::CreateWithSize(1, 2, &data);
