@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "FormattedDataSupport.h"
+#include "richtext/core/RVListInfo.h"
+#include "richtext/core/RVMarker.h"
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVParaInfo.h"
 #include "richtext/core/RVStyle.h"
@@ -216,6 +218,21 @@ TEST_F(MouseSelectionTest, SelectedRangeIsScrolledIntoView) {
   // "five" is at 53..69: its bottom goes one step above the bottom edge.
   EXPECT_EQ(data.scrolls, std::vector<std::string>{"v49"});
   EXPECT_EQ(Join(data.events), "changed select");
+}
+
+TEST_F(MouseSelectionTest, ListMarkerIsNoEndOfASelection) {
+  TRVListInfo* list = style.ListStyles().AddStyle();
+  list->Levels().AddLevel()->LeftIndent = 40;
+  data.Clear();
+  data.AddItem("", TRVMarkerItemInfo::CreateForList(&data, 0, 0, 1, false));
+  data.AddTextItem("item", 0, -1);
+  data.AddItem("", TRVMarkerItemInfo::CreateForList(&data, 0, 0, 1, false));
+  data.Format(true);
+  ASSERT_EQ(data.GetItemStyleNo(0), rvsListMarker);
+  data.SetSelectionBounds(0, 0, 1, 3);
+  EXPECT_EQ(SelectionOf(data), "1:1-1:3") << "from the marker: from the text after it";
+  data.SetSelectionBounds(1, 2, 2, 1);
+  EXPECT_EQ(SelectionOf(data), "1:2-2:1") << "a marker that is the last item stays";
 }
 
 TEST_F(MouseSelectionTest, WordAtPointStopsAtDelimiters) {
