@@ -214,6 +214,8 @@ void TCustomRVFormattedData::StartMouseSelection(TShiftState Shift, int32_t X, i
 void TCustomRVFormattedData::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
   UpdateDrawItemUnderMouse(X, Y);
   ClickedDrawItem = LastDItemMovedAbove;
+  // A press that an item or a cell takes over clicks no hyperlink pressed before it.
+  if (Button == mbLeft) LastJumpDowned = -1;
   const int d = DrawItemUnderMouse();
   int itemNo = -1;
   if (d >= 0) {
@@ -313,8 +315,7 @@ void TCustomRVFormattedData::CollapseSelectionAt(int32_t X, int32_t Y) {
 
 void TCustomRVFormattedData::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
   const bool hadSelection = SelectionExists(true, true);
-  const bool captured = CaptureMouseItem != nullptr;
-  if (!captured) {
+  if (CaptureMouseItem == nullptr) {
     StateFlags &= ~rvstIgnoreNextSelection;
     if ((StateFlags & rvstMakingSelection) != 0 && Button == mbLeft) {
       MoveSelectionEnd(X, Y);
@@ -336,7 +337,8 @@ void TCustomRVFormattedData::MouseUp(TMouseButton Button, TShiftState Shift, int
     const TPoint r = RelativeToPiece(*this, piece, X, Y);
     GetItem(itemNo)->MouseUpHook(Button, Shift, r.X, r.Y, itemNo, this);
   }
-  if (captured) return;
+  // The item may have given the mouse back on this release (the end of a drag inside it).
+  if (CaptureMouseItem != nullptr) return;
   if (!hadSelection && (Button == mbLeft || Button == mbRight) && itemNo >= 0 && itemNo < GetItemCount() &&
       GetItem(itemNo)->QueryFeatureForStyle(rvsfFocusable, GetRVStyle())) {
     auto* root = dynamic_cast<TRVControlData*>(GetRootData());

@@ -33,6 +33,7 @@ class TRoutingData : public TFixedPitchData {
     events.push_back("editor closed");
   }
   bool HasRVMouseDown() const override { return true; }
+  bool HasJump() const override { return true; }
   void DoRVMouseDown(TMouseButton, TShiftState, int ItemNo, int32_t, int32_t) override {
     events.push_back("down" + std::to_string(ItemNo));
   }
@@ -136,6 +137,23 @@ TEST_F(ItemRoutingTest, PressesAreRoutedIntoCells) {
     EXPECT_EQ(Join(data.events), c.events) << c.name;
     data.MouseUp(mbLeft, 0, left + c.x, y);
   }
+}
+
+TEST_F(ItemRoutingTest, PressTakenByACellClicksNoEarlierHyperlink) {
+  style.TextStyles().Items(1)->Jump = true;
+  data.AddTextItem("link", 1, 0);
+  data.Format(true);
+  const TRVDrawLineInfo& link = *data.DrawItems()[data.GetFirstDrawItemOfItem(2)];
+  const int32_t y = link.Top + 5;
+  // Pressed on the hyperlink, but a drag selected text: no click.
+  data.MouseDown(mbLeft, 0, link.Left + 2, y);
+  data.MouseMove(0, link.Left + 22, y);
+  data.MouseUp(mbLeft, 0, link.Left + 22, y);
+  data.Deselect(nullptr, false);
+  // A press in a cell that may not be edited, a release on the hyperlink.
+  Press(left + 30, top + 10);
+  data.MouseUp(mbLeft, 0, link.Left + 2, y);
+  EXPECT_EQ(Join(data.events), "cell click 0,1");
 }
 
 TEST_F(ItemRoutingTest, ProgramEditorIgnoresDoubleClicks) {
