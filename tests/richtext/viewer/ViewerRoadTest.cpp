@@ -5,9 +5,9 @@
 
 #include <map>
 
-#include "exam/RVMainStyle.h"
 #include "richtext/core/HTMLTestSupport.h"
 #include "richtext/core/RVFTestSupport.h"
+#include "exam/RVMainStyle.h"
 #include "richtext/viewer/RVRVData.h"
 #include "richtext/viewer/RVViewer.h"
 
