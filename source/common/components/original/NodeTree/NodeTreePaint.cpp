@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <mutex>
 #include <span>
+#include <vector>
 
 #include "common/components/original/NodeTree/NodeTree.h"
 #include "common/components/original/NodeTree/TextWrap.h"
+#include "platform/core/Resources.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/graphics/SystemColors.h"
@@ -19,6 +22,58 @@ namespace {
 constexpr int32_t kButtonSize = 9;
 constexpr TColor kButtonTransparent = 0xFF00FF;
 constexpr uint8_t kDottedPattern[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+
+/// A shaded expand button as a packed 24-bit DIB (bottom-up): a rounded frame around a fill that
+/// darkens from white at the top to a light grey at the bottom, with a minus or plus sign.
+std::vector<uint8_t> MakeShadedButton(bool plus) {
+  constexpr int32_t n = kButtonSize;
+  constexpr int32_t stride = ((n * 24 + 31) / 32) * 4;
+  std::vector<uint8_t> dib;
+  auto put = [&](uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) dib.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  };
+  put(40, 4);  // BITMAPINFOHEADER
+  put(n, 4);
+  put(n, 4);
+  put(1, 2);
+  put(24, 2);
+  for (int i = 0; i < 6; ++i) put(0, 4);
+  for (int32_t y = n - 1; y >= 0; --y) {
+    std::vector<uint8_t> line(stride, 0);
+    for (int32_t x = 0; x < n; ++x) {
+      const bool edge_x = x == 0 || x == n - 1;
+      const bool edge_y = y == 0 || y == n - 1;
+      TColor c = 0;
+      if (edge_x && edge_y) {
+        c = kButtonTransparent;  // rounded corners
+      } else if (edge_x || edge_y) {
+        c = 0x8E8F7A;  // frame
+      } else if ((y == n / 2 && x >= 2 && x <= n - 3) || (plus && x == n / 2 && y >= 2 && y <= n - 3)) {
+        c = 0x000000;  // the sign
+      } else {
+        const int32_t v = 255 - (y - 1) * 40 / (n - 3);
+        c = static_cast<TColor>(v | v << 8 | (v - 4) << 16);
+      }
+      line[3 * x] = static_cast<uint8_t>(c >> 16);
+      line[3 * x + 1] = static_cast<uint8_t>(c >> 8);
+      line[3 * x + 2] = static_cast<uint8_t>(c);
+    }
+    dib.insert(dib.end(), line.begin(), line.end());
+  }
+  return dib;
+}
+
+/// Makes the two shaded buttons loadable by name, once for the process.
+void RegisterButtonResources() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    // Registered resources must live as long as the program.
+    static const auto* minus = new std::vector<uint8_t>(MakeShadedButton(false));
+    static const auto* plus = new std::vector<uint8_t>(MakeShadedButton(true));
+    RegisterResource("VT_XPBUTTONMINUS", "BITMAP", minus->data(), static_cast<int64_t>(minus->size()));
+    RegisterResource("VT_XPBUTTONPLUS", "BITMAP", plus->data(), static_cast<int64_t>(plus->size()));
+  });
+}
 
 /// Inverts every other pixel of the frame of `r` (a dotted focus rectangle that shows on any
 /// background), in a 32-bit bitmap.
@@ -627,7 +682,11 @@ void TNodeTree::BuildButtonBitmaps(bool need_buttons, bool need_lines) {
         else
           canvas.Polygon(minus);
       } else if (buttonFillMode_ == fmShaded) {
+        RegisterButtonResources();
         bitmap->LoadFromResourceName(plus ? "VT_XPBUTTONPLUS" : "VT_XPBUTTONMINUS");
+        bitmap->SetPixelFormat(pf32bit);
+        bitmap->SetTransparentColor(kButtonTransparent);
+        bitmap->SetTransparent(true);
       } else {
         if (buttonFillMode_ == fmTreeColor) canvas.Brush().SetColor(Color());
         if (buttonFillMode_ == fmWindowColor) canvas.Brush().SetColor(clWindow);

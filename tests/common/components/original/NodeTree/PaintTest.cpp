@@ -409,6 +409,36 @@ TEST(TreePaintTest, TriangleButtonsWhateverTheFillMode) {
   EXPECT_NE(minus.Canvas().Pixel(4, 3), ColorToRGB(tree.Font().Color()));
 }
 
+TEST(TreePaintTest, ShadedButtonsComeFromTheirPicturesAndPaint) {
+  TNodeTree tree;
+  tree.SetBounds(0, 0, 100, 60);
+  tree.GetOptions().SetPaintOptions(tree.GetOptions().PaintOptions() & ~toThemeAware);
+  tree.SetButtonFillMode(fmShaded);
+  TBitmap& plus = tree.PlusBitmap();
+  TBitmap& minus = tree.MinusBitmap();
+  ASSERT_EQ(plus.Width(), 9);
+  ASSERT_EQ(minus.Height(), 9);
+  EXPECT_EQ(plus.Canvas().Pixel(0, 0), 0xFF00FF);  // rounded, transparent corners
+  EXPECT_EQ(minus.Canvas().Pixel(8, 8), 0xFF00FF);
+  EXPECT_EQ(plus.Canvas().Pixel(4, 2), clBlack);  // the plus's vertical stroke
+  EXPECT_EQ(plus.Canvas().Pixel(2, 4), clBlack);
+  EXPECT_EQ(minus.Canvas().Pixel(2, 4), clBlack);
+  EXPECT_NE(minus.Canvas().Pixel(4, 2), clBlack);
+  // The fill is shaded: lighter at the top than at the bottom.
+  EXPECT_GT(plus.Canvas().Pixel(2, 1) & 0xFF, plus.Canvas().Pixel(2, 7) & 0xFF);
+  // A tree with a button paints with them.
+  PNode parent = Add(tree, nullptr, "Parent");
+  Add(tree, parent, "Child");
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(100, 60);
+  tree.PaintTree(painted.Canvas(), Rect(0, 0, 100, 60), Point(0, 0), kAllPaintOptions);
+  int black = 0;
+  for (int32_t y = 0; y < tree.DefaultNodeHeight(); ++y)
+    for (int32_t x = 0; x < tree.Indent(); ++x) black += painted.Canvas().Pixel(x, y) == clBlack;
+  EXPECT_GE(black, 9);  // both strokes of the plus
+}
+
 TEST(TreePaintTest, BlendingMixesTheColourAndRefusesOtherFormats) {
   TBitmap target;
   target.SetPixelFormat(pf32bit);
