@@ -12,6 +12,7 @@
 #include "common/components/original/NodeTree/NodeTree.h"
 #include "common/components/original/NodeTree/TextWrap.h"
 #include "platform/core/Resources.h"
+#include "platform/core/SysUtils.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/graphics/SystemColors.h"
@@ -223,7 +224,7 @@ void TNodeTree::PaintRow(PaintContext& context, PNode node, int32_t row_top) {
       context.vAlign = node->Align;
       break;
     case naProportional:
-      context.vAlign = static_cast<int32_t>((int64_t{height} - h) * node->Align / 100) + h / 2;
+      context.vAlign = MulDiv(height - h, node->Align, 100) + h / 2;
       break;
   }
   context.buttonY = context.vAlign - kButtonSize / 2;

@@ -439,6 +439,27 @@ TEST(TreePaintTest, ShadedButtonsComeFromTheirPicturesAndPaint) {
   EXPECT_GE(black, 9);  // both strokes of the plus
 }
 
+TEST(TreePaintTest, ProportionalAlignmentRoundsTheButtonPlace) {
+  TNodeTree tree;
+  tree.SetBounds(0, 0, 100, 60);
+  tree.GetOptions().SetPaintOptions(tree.GetOptions().PaintOptions() & ~(toThemeAware | toShowTreeLines));
+  tree.SetButtonStyle(bsTriangle);
+  tree.SetNodeAlignment(naProportional);
+  tree.SetDefaultNodeHeight(18);
+  PNode parent = Add(tree, nullptr, "Parent");
+  Add(tree, parent, "Child");
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(100, 60);
+  tree.PaintTree(painted.Canvas(), Rect(0, 0, 100, 60), Point(0, 0), 0);
+  int32_t first_black = -1;
+  for (int32_t y = 0; y < 18 && first_black < 0; ++y)
+    for (int32_t x = 0; x < tree.Indent(); ++x)
+      if (painted.Canvas().Pixel(x, y) == clBlack) first_black = y;
+  // (18 - 9) x 50% is 4.5, rounded to 5; the 9-pixel button is centred there: 5 + 4 - 4.
+  EXPECT_EQ(first_black, 5);
+}
+
 TEST(TreePaintTest, BlendingMixesTheColourAndRefusesOtherFormats) {
   TBitmap target;
   target.SetPixelFormat(pf32bit);
