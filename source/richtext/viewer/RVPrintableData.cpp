@@ -262,8 +262,11 @@ void TCustomPrintableRVData::DrawParagraphBack(TCanvas& Canvas, const TPageConte
       bottom = top + (part >= 0 ? split->PartsList()[part]->Height : piece.Height);
     } else {
       top = piece.Top - (d > Page.StartNo ? afterSplitTop : Page.PageTop);
-      bottom =
-          split != nullptr ? top + split->PartsList()[0]->Height : top + piece.Height + piece.ExtraSpaceBelow;
+      // A split piece's first part is printed below the item's spacing: the background
+      // reaches the part's last row.
+      bottom = split != nullptr ? top + ToDeviceY(GetItem(piece.ItemNo)->GetOuterSpacingV()) +
+                                      split->PartsList()[0]->Height
+                                : top + piece.Height + piece.ExtraSpaceBelow;
     }
     if (firstPiece) {
       rect.Top = top;
