@@ -465,6 +465,11 @@ TCustomMainPtblRVData* TRectPtblRVData::MainData() const {
   return dynamic_cast<TCustomMainPtblRVData*>(data);
 }
 
+TCustomRVData* TRectPtblRVData::GetRootData() {
+  // A rectangle not (or no longer) placed in a parent is a document of its own.
+  return Parent_ != nullptr ? Parent_->GetRootData() : TCustomPrintableRVData::GetRootData();
+}
+
 int32_t TRectPtblRVData::GetPageTop(int PageNo) {
   (void)PageNo;
   return -GetPrintableTop();

@@ -6,6 +6,8 @@
 #include "platform/gui/StdCtrls.h"
 #include "richtext/core/RVError.h"
 #include "richtext/core/RVItemPrint.h"
+#include "richtext/viewer/RVPageDriver.h"
+#include "richtext/viewer/RVPrintableData.h"
 
 namespace {
 
@@ -180,6 +182,29 @@ TEST_F(ItemBitmapTest, BulletsAndHotspotsDrawTheirImageAtTheCorner) {
   auto blank = Blank(16, 16);
   EXPECT_TRUE(missing->PrintToBitmap(*blank, false, &doc.Data(), 0, -1, nullptr));
   EXPECT_EQ(blank->Canvas().Pixel(8, 8), clWhite);
+}
+
+TEST_F(ItemBitmapTest, ImageListMarkersPrintTheirImageOnThePage) {
+  TRVListLevel& level = *doc.style.ListStyles().AddStyle()->Levels().AddLevel();
+  level.ListType = rvlstImageListCounter;
+  level.ImageList = &doc.images;
+  level.ImageIndex = 0;
+  doc.ListItem("first", 0);
+  doc.ListItem("second", 0);
+  TRVPageDriver driver(doc.viewer);
+  auto page = Blank(400, 300);
+  ASSERT_EQ(driver.FormatPages(page->Canvas(), 400, 300), 1);
+  driver.DrawPage(1, page->Canvas());
+  // The counter picks the image: lime for the first item, navy for the second.
+  TCustomMainPtblRVData& data = driver.Data();
+  std::vector<TColor> shown;
+  for (int d = 0; d < data.DrawItems().Count(); ++d) {
+    const TRVDrawLineInfo& piece = *data.DrawItems()[d];
+    if (data.GetItem(piece.ItemNo)->StyleNo != rvsListMarker) continue;
+    shown.push_back(
+        page->Canvas().Pixel(data.GetPrintableLeft() + piece.Left + 8, piece.Top - data.GetPageTop(1) + 8));
+  }
+  EXPECT_EQ(shown, (std::vector<TColor>{clLime, clNavy}));
 }
 
 TEST_F(ItemBitmapTest, AControlIsPicturedCentredInItsBitmap) {

@@ -330,6 +330,23 @@ TEST(RectPrintableDataTest, ADocumentInARectangleDrawsAtTheRectangle) {
   EXPECT_GT(ink, 20);
 }
 
+TEST(RectPrintableDataTest, ARectangleWithoutAParentDrawsOnItsOwn) {
+  TPrintDocument cellDoc;
+  cellDoc.Picture(FramedSquare());
+  TRectPtblRVData cell(&cellDoc.viewer, nullptr, &cellDoc.Data());
+  cell.DrawOnParentBack = true;
+  cell.Width = 100;
+  cell.Height = 60;
+  cell.Color = clYellow;
+  EXPECT_EQ(cell.GetRootData(), &cell);
+  EXPECT_EQ(cell.MainData(), nullptr);
+  EXPECT_EQ(cell.GetCanvas(), nullptr);
+  EXPECT_EQ(cell.GetColorMode(), 1);
+  auto page = printtest::SolidBitmap(200, 100, clWhite);
+  EXPECT_NO_THROW(cell.DrawPage(1, page->Canvas(), false, false));
+  EXPECT_EQ(page->Canvas().Pixel(90, 50), clYellow);
+}
+
 TEST(RectPrintableDataTest, BehindPicturesTheParentShowsThroughWhenAsked) {
   TPrintDocument doc;
   doc.viewer.SetColor(clSilver);
