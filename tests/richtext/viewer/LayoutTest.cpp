@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -420,6 +421,13 @@ TEST_F(LayoutTest, HitTestingClampsToTheFirstAndLastLines) {
   EXPECT_EQ(data.FindDrawItemByY(-10, 3), 0);
   EXPECT_EQ(data.FindDrawItemByY(1000, 3), 1);
   EXPECT_EQ(data.FindDrawItemByY(21, 0), 1);
+  // Every mode answers a piece of the list, wherever Y lies.
+  for (int mode = 0; mode <= 4; ++mode)
+    for (int32_t y : {INT32_MIN, -10, 5, 21, 36, 1000, INT32_MAX}) {
+      const int found = data.FindDrawItemByY(y, mode);
+      EXPECT_GE(found, 0) << mode << " " << y;
+      EXPECT_LT(found, data.DrawItems().Count()) << mode << " " << y;
+    }
 }
 
 TEST_F(LayoutTest, PictureHalvesPlaceTheCaretBeforeOrAfter) {
