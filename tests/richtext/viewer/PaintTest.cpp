@@ -357,4 +357,44 @@ TEST_F(PaintStateTest, OnlyTheHoveredHyperlinkShowsItsHotLook) {
   EXPECT_EQ(hot[0] & rvidsShowHot, 0);
 }
 
+TEST(ParagraphBackgroundTest, AParagraphCutByTheTopOfTheAreaGetsItsWholeBackground) {
+  TRVStyle style;
+  TFixedAreaData data;
+  data.SetRVStyle(&style);
+  data.width = 110;
+  data.height = 40;
+  TParaInfo& boxed = *style.ParaStyles().AddStyle();
+  boxed.LeftIndent = 10;
+  boxed.FirstIndent = -5;
+  boxed.RightIndent = 3;
+  boxed.Background().BorderOffsets().Left = 2;
+  boxed.Background().BorderOffsets().Top = 1;
+  const int boxedNo = style.ParaStyles().Count() - 1;
+  data.AddTextItem("aaaa", 0, 0);
+  data.AddTextItem("bbbbbbbb bbbbbbbb bbbbbbbb bbbbbbbb bbbbbbbb", 0, boxedNo);
+  data.AddTextItem("cccc", 0, 0);
+  data.Format(true);
+  std::vector<std::pair<int, TRect>> backs;
+  style.OnDrawParaBack = [&](TRVStyle&, TCanvas&, int paraNo, const TRect& rect, bool&) {
+    backs.emplace_back(paraNo, rect);
+  };
+  const TRVDrawLines& pieces = data.DrawItems();
+  const int first = data.GetFirstDrawItemOfItem(1), last = data.GetFirstDrawItemOfItem(2) - 1;
+  ASSERT_GE(last - first, 3) << "the paragraph takes several lines";
+  data.vOffs = pieces[first + 2]->Top;
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(pf24bit);
+  bitmap.SetSize(data.width, data.height);
+  data.Paint(bitmap.Canvas(), Rect(0, 0, data.width, data.height));
+
+  ASSERT_FALSE(backs.empty());
+  EXPECT_EQ(backs[0].first, boxedNo) << "painting starts with the paragraph the area cuts";
+  const TRect& rect = backs[0].second;
+  EXPECT_EQ(rect.Left, 5 + 10 - 5 - 2);
+  EXPECT_EQ(rect.Top, pieces[first]->Top - data.vOffs - 1);
+  EXPECT_EQ(rect.Right, 110 - 5 - 3);
+  EXPECT_EQ(rect.Bottom, pieces[last]->Top + pieces[last]->Height - data.vOffs);
+  EXPECT_EQ(std::count_if(backs.begin(), backs.end(), [&](const auto& b) { return b.first == boxedNo; }), 1);
+}
+
 }  // namespace
