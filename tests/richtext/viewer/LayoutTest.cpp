@@ -497,6 +497,37 @@ TEST_F(LayoutTest, RangeWidthsCountOnlyTheItemsOfTheRange) {
   EXPECT_EQ(data.CalculateMinItemWidthOnCanvas(0), data.CalculateMinItemWidth(0)) << "a screen canvas";
 }
 
+TEST(ListLayoutTest, WhatFollowsAMarkerStaysOnItsLine) {
+  TRVStyle style;
+  TRVListLevel* level = style.ListStyles().AddStyle()->Levels().AddLevel();
+  level->LeftIndent = 30;
+  level->MarkerIndent = 10;
+  TFixedPitchData data;
+  data.SetRVStyle(&style);
+  data.width = 110;
+  // A picture wider than the rest of the line, then a word longer than a line.
+  data.AddItem("", TRVMarkerItemInfo::CreateForList(&data, 0, 0, 1, false));
+  auto picture = std::make_unique<TBitmap>();
+  picture->SetSize(98, 10);
+  data.AddPictureItem("", std::move(picture), -1, 0, TRVTag());
+  data.AddItem("", TRVMarkerItemInfo::CreateForList(&data, 0, 0, 1, false));
+  data.AddTextItem("abcdefghijklmnopqrstu", 0, -1);
+  data.Format(false);
+  const TRVDrawLines& pieces = data.DrawItems();
+  const int firstMarker = data.GetFirstDrawItemOfItem(0), secondMarker = data.GetFirstDrawItemOfItem(2);
+  ASSERT_EQ(secondMarker, 2);
+  EXPECT_EQ(pieces[firstMarker]->Left, 5 + 10) << "the marker stands at its own indent";
+  EXPECT_FALSE(pieces[1]->FromNewLine) << "the picture stays beside its marker";
+  EXPECT_EQ(pieces[1]->Left, pieces[0]->Left + pieces[0]->Width);
+  // The word is cut on the marker's line, and its rest continues at the list's indent.
+  ASSERT_GE(pieces.Count(), 5);
+  EXPECT_FALSE(pieces[3]->FromNewLine);
+  EXPECT_EQ(pieces[3]->Offs, 1);
+  EXPECT_TRUE(pieces[4]->FromNewLine);
+  EXPECT_EQ(pieces[4]->Left, 5 + 30);
+  EXPECT_EQ(pieces[4]->Offs, 1 + pieces[3]->Length);
+}
+
 /// A page of an outer document: it starts inside the paragraph whose marker is item 1.
 class TContinuedData : public TFixedPitchData {
  public:
