@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -170,6 +171,17 @@ TEST_F(ReformatTest, LongerParagraphMovesEverythingBelowByOneLine) {
   EXPECT_EQ(data.DocumentHeight, height + 16);
   EXPECT_EQ(data.GetItem(2)->DrawItemNo, 3);
   EXPECT_EQ(data.StateFlags & rvstPartialFormatting, 0u);
+
+  // A failure half-way leaves no pieces that describe other items, and no bit set.
+  data.throwOnMeasure = true;
+  data.SetItemText(1, "bb");
+  EXPECT_THROW(data.FormatParas(1, 2, 0), std::runtime_error);
+  EXPECT_EQ(data.StateFlags & rvstPartialFormatting, 0u);
+  EXPECT_EQ(data.DrawItems().Count(), 0);
+  EXPECT_EQ(data.GetItemCount(), 3) << "the items stay";
+  data.throwOnMeasure = false;
+  data.Format(true);
+  EXPECT_EQ(data.DrawItems().Count(), 3);
 }
 
 // ---- checkpoints coming into view ----
