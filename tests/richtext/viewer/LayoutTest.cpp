@@ -189,6 +189,34 @@ TEST_F(LayoutTest, StyleLengthsAreConvertedToTheDeviceOfTheCanvas) {
   EXPECT_EQ(scale.DevicePPIY, 96);
 }
 
+TEST_F(LayoutTest, EightBitTextIsMeasuredInTheCodePageOfItsStyle) {
+  TFontInfo& cyrillic = *style.TextStyles().AddStyle();
+  cyrillic.Charset = 204;
+  const int cyrillicNo = style.TextStyles().Count() - 1;
+  TFontInfo& japanese = *style.TextStyles().AddStyle();
+  japanese.Charset = 128;
+  const int japaneseNo = style.TextStyles().Count() - 1;
+  TFontInfo& capitals = *style.TextStyles().AddStyle();
+  capitals.Charset = 1;  // no code page of its own: the document's
+  capitals.StyleEx = rvfsAllCaps;
+  const int capitalsNo = style.TextStyles().Count() - 1;
+  style.DefCodePage = 1253;
+  data.AddTextItem("\xC0\xE1", cyrillicNo, 0);
+  data.AddTextItem("x\x93\xFAy", japaneseNo, 0);
+  data.AddTextItem("\xC1\xE1z", capitalsNo, 0);
+  EXPECT_EQ(data.GetItemTextForDrawing(0), u"\u0410\u0431");
+  // Offsets count bytes: a character of two bytes does not shorten the text.
+  const std::u16string japaneseText = data.GetItemTextForDrawing(1);
+  ASSERT_EQ(japaneseText.size(), 4u);
+  EXPECT_EQ(japaneseText[0], u'x');
+  EXPECT_EQ(japaneseText[3], u'y');
+  EXPECT_EQ(data.GetItemTextForDrawing(2), u"\u0391\u0391Z");
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 3);
+  EXPECT_EQ(Piece(1).Length, 4);
+  EXPECT_EQ(Piece(1).Width, 40);
+}
+
 TEST_F(LayoutTest, EmptyDocumentIsItsMargins) {
   Format();
   EXPECT_EQ(data.DrawItems().Count(), 0);
