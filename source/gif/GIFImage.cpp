@@ -535,7 +535,10 @@ TGIFPainter* TGIFImage::StartPainter(TGIFPainter** painter, TCanvas& canvas, con
   made->OnPaintEnd = OnPaintEnd;
   list->Items.push_back(made.get());
   // A painter on a thread owns itself until it ends; then the list of ended painters does.
-  if (options & doAsynchronous) return made.release();
+  if (options & doAsynchronous) {
+    made->SetPriority(ThreadPriority);
+    return made.release();
+  }
   lock.unlock();
 
   // From here on this image may be freed by a handler; only the painter is touched.

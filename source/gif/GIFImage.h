@@ -14,6 +14,7 @@
 #include "gif/GIFExtensions.h"
 #include "gif/GIFItems.h"
 #include "gif/GIFPainter.h"
+#include "platform/core/ThreadPriority.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphic.h"
 
@@ -203,8 +204,8 @@ class TGIFImage : public TGraphic {
   TGIFWarning OnGIFWarning;
 
   // Animation (see TGIFPainter).
-  /// Kept and copied for the painter threads; on Linux they run at the ordinary priority.
-  uint8_t ThreadPriority = 3;
+  /// The priority (a TThreadPriority) of the painter threads started from now on.
+  uint8_t ThreadPriority = tpNormal;
   /// Percent of the frames' own speed; 0 holds an asynchronous animation.
   int32_t AnimationSpeed = 100;
   /// Handed to every painter started from now on.

@@ -173,8 +173,26 @@ void TGIFPainter::Start() {
 void TGIFPainter::Stop() {
   terminated_ = true;
   if (!asynchronous_) return;
+  // A painter at a low priority would end late, and hold up those who wait for it.
+  SetPriority(tpNormal);
   event_.Set();
   Start();
+}
+
+uint8_t TGIFPainter::Priority() const {
+  const std::lock_guard lock(priority_mutex_);
+  return priority_;
+}
+
+void TGIFPainter::SetPriority(uint8_t priority) {
+  const std::lock_guard lock(priority_mutex_);
+  priority_ = priority;
+  if (thread_id_ != 0) ApplyThreadPriority(thread_id_, priority_);
+}
+
+int TGIFPainter::ThreadID() const {
+  const std::lock_guard lock(priority_mutex_);
+  return thread_id_;
 }
 
 void TGIFPainter::Restart() {
@@ -212,6 +230,12 @@ void TGIFPainter::Fire(const TNotifyEvent& event) {
 }
 
 void TGIFPainter::Run() {
+  {
+    // A new thread has its creator's niceness; it takes its own before its first step.
+    const std::lock_guard lock(priority_mutex_);
+    thread_id_ = CurrentThreadId();
+    ApplyThreadPriority(thread_id_, priority_);
+  }
   try {
     Execute();
   } catch (...) {
@@ -219,6 +243,11 @@ void TGIFPainter::Run() {
     terminated_ = true;
   }
   if (!Synchronize([this] { PainterTerminated(); })) PainterTerminated();
+  {
+    // The id may go to another thread once this one has ended.
+    const std::lock_guard lock(priority_mutex_);
+    thread_id_ = 0;
+  }
   finished_ = true;  // the last touch: from here on the painter may be joined and freed
 }
 
