@@ -173,8 +173,8 @@ class TGIFImage : public TGraphic {
   /// A TBitmap gets the rendering of Bitmap(); other targets as the base class.
   void AssignTo(TPersistent* dest) const override;
   /// Makes the image smaller (options ooCrop, ooMerge, ooCleanup, ooColorMap,
-  /// ooReduceColors); `dither_mode` and `reduction_bits` are not used.
-  void Optimize(uint8_t options, uint8_t color_reduction, uint8_t dither_mode, int32_t reduction_bits);
+  /// ooReduceColors); `ditherMode` and `reductionBits` are not used.
+  void Optimize(uint8_t options, uint8_t colorReduction, uint8_t ditherMode, int32_t reductionBits);
   /// Removes and frees frame `index`.
   void Delete(int index);
   TGIFHeader& Header() { return header_; }

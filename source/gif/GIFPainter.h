@@ -81,7 +81,7 @@ class TGIFPainter : public TObject {
  public:
   /// Made on the GUI thread by TGIFImage::StartPainter, which is the way to start one.
   TGIFPainter(TGIFImage* image, TCanvas* canvas, const TRect& rect, uint16_t options,
-              TGIFPainter** owner_variable);
+              TGIFPainter** ownerVariable);
   ~TGIFPainter() override;
   std::string ClassName() const override { return "TGIFPainter"; }
 
