@@ -964,45 +964,14 @@ std::string WideToMultiByte(uint32_t codePage, uint32_t flags, std::u16string_vi
   return result;
 }
 
-namespace {
-
-/// Texts up to this many bytes or units are converted on the stack and copied into their
-/// string once: a string made to size first would be cleared for nothing, and that costs as
-/// much as converting a short text.
-constexpr int kShortText = 1024;
-
-/// UTF-16 units as bytes, low byte first.
-std::string UnitsToBytes(const char16_t* units, int n) {
-  if constexpr (std::endian::native == std::endian::little) {
-    return std::string(reinterpret_cast<const char*>(units), static_cast<size_t>(n) * 2);
-  } else {
-    std::string bytes;
-    bytes.reserve(static_cast<size_t>(n) * 2);
-    for (int i = 0; i < n; ++i) {
-      bytes += static_cast<char>(units[i] & 0xFF);
-      bytes += static_cast<char>(units[i] >> 8);
-    }
-    return bytes;
-  }
-}
-
-}  // namespace
-
 std::string MultiByteToUtf16LE(uint32_t codePage, uint32_t flags, std::string_view text) {
   std::string result;
   if ((flags & ~kMbFlags) || text.empty() || text.size() > INT_MAX / 2) return result;
-  const uint32_t cp = ResolveCodePage(codePage);
-  const int n = static_cast<int>(text.size());
-  if (n <= kShortText) {
-    // A failure, or more units than bytes, is left to the general way below.
-    std::array<char16_t, kShortText> units;
-    WideOutput out(units.data(), kShortText);
-    if (const int count = Decode(cp, flags, text.data(), n, out)) return UnitsToBytes(units.data(), count);
-  }
   // No code page gives more units than bytes but for rare compositions; the string grows then.
   result.reserve(text.size() * 2);
   Utf16LEStringOutput out(result);
-  if (Decode(cp, flags, text.data(), n, out) == 0) return {};
+  if (Decode(ResolveCodePage(codePage), flags, text.data(), static_cast<int>(text.size()), out) == 0)
+    return {};
   // Double-byte text fills half of the room; a text that is kept should not hold the rest.
   if (result.capacity() > result.size() + result.size() / 2 + 64) result.shrink_to_fit();
   return result;
@@ -1037,14 +1006,6 @@ std::string Utf16LEToMultiByte(uint32_t codePage, uint32_t flags, std::string_vi
   const uint32_t cp = ResolveCodePage(codePage);
   const Utf16LEUnits source{units.data()};
   const int n = static_cast<int>(count);
-  if (n <= kShortText) {
-    // Two bytes a unit is room for all but rare decompositions, which are left to the
-    // general way below.
-    std::array<char, 2 * kShortText> bytes;
-    ByteOutput out(bytes.data(), static_cast<int>(bytes.size()));
-    if (const int written = Encode(cp, flags, source, n, defaultChar, out, usedDefaultChar))
-      return std::string(bytes.data(), static_cast<size_t>(written));
-  }
   return EncodeToString(cp, flags, source, n, defaultChar, usedDefaultChar);
 }
 
