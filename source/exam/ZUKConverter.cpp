@@ -1,6 +1,5 @@
 #include "exam/ZUKConverter.h"
 
-#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -142,16 +141,8 @@ class TRunFolder {
       throw ETempFolderError(Format("Cannot create a temporary folder in \"%s\". %s",
                                     {GetPrivateTempFolder(), SystemErrorText(errno)}));
     path_ = pattern + "/";
-    // Kept open for HasNoEntries: most blocks have no pictures, and opening the folder anew
-    // for each of them would cost more than writing their HTML.
-    const int fd = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0) {
-      dir_ = fdopendir(fd);
-      if (!dir_) close(fd);
-    }
   }
   ~TRunFolder() {
-    if (dir_) closedir(dir_);
     Empty();
     RemoveDir(path_);
   }
@@ -161,19 +152,19 @@ class TRunFolder {
   /// The folder, ending in "/".
   const std::string& Path() const { return path_; }
   void Empty() const { DeleteFolderFiles(path_); }
-  /// True when the folder holds nothing but "." and ".."; false also when that is not known.
-  bool HasNoEntries() const {
-    if (!dir_) return false;
-    rewinddir(dir_);
-    errno = 0;
-    while (const dirent* entry = readdir(dir_))
-      if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) return false;
-    return errno == 0;
+  /// Deletes the files an export reported, which saves listing the folder; anything that
+  /// cannot be deleted that way sends it to Empty.
+  void Remove(const std::vector<TRVHTMLImageFile>& files) const {
+    for (const TRVHTMLImageFile& file : files) {
+      if (unlink(file.FileName.c_str()) != 0 && errno != ENOENT) {
+        Empty();
+        return;
+      }
+    }
   }
 
  private:
   std::string path_;
-  DIR* dir_ = nullptr;
 };
 
 /// The number of parts held in a question's parts stream, read from its start: a part whose
@@ -452,12 +443,16 @@ bool TZUKConverter::WriteHTMLBlock(TStream& source, TStream& block, const std::s
     run = ownRun.get();
   }
   const std::string& folder = run->Folder().Path();
-  // Every block starts with an empty folder; one that listed no files is empty already.
+  // Every block starts with an empty folder. After an export that reported its files, those
+  // are all there is to delete; after a failure the folder is emptied whole.
   struct EmptyFolder {
     const TRunFolder& folder;
-    bool knownEmpty = false;
+    const std::vector<TRVHTMLImageFile>* written = nullptr;
     ~EmptyFolder() {
-      if (!knownEmpty) folder.Empty();
+      if (written)
+        folder.Remove(*written);
+      else
+        folder.Empty();
     }
   } emptyFolder{run->Folder()};
 
@@ -469,20 +464,28 @@ bool TZUKConverter::WriteHTMLBlock(TStream& source, TStream& block, const std::s
   block.SetSize(0);
   block.SetPosition(0);
   TMemoryStream html;
-  if (!viewer.SaveHTMLToStream(html, folder, "content", name + "_img", kBlockHTMLOptions)) return false;
+  const bool saved = viewer.SaveHTMLToStream(html, folder, "content", name + "_img", kBlockHTMLOptions);
+  if (!saved) return false;
+  const std::vector<TRVHTMLImageFile>& written = viewer.PictureFiles();
+  emptyFolder.written = &written;
   CleanUpHTML(html);
   WriteStream(html, block);
 
-  TStringList files;
-  if (!run->Folder().HasNoEntries()) ListFolderEntries(folder, files);
-  emptyFolder.knownEmpty = files.Count() == 0;
-  WriteInt32(files.Count(), block);
-  for (int i = 0; i < files.Count(); ++i) WriteFileEntry(files[i], block);
+  // The files are taken from what the export wrote rather than read back from the folder;
+  // their order is that of a folder listing.
+  std::vector<const TRVHTMLImageFile*> files;
+  for (const TRVHTMLImageFile& file : written) files.push_back(&file);
+  std::sort(files.begin(), files.end(), [](const TRVHTMLImageFile* a, const TRVHTMLImageFile* b) {
+    return FolderNameLess(ExtractFileName(a->FileName), ExtractFileName(b->FileName));
+  });
+  WriteInt32(static_cast<int32_t>(files.size()), block);
+  for (const TRVHTMLImageFile* file : files) WriteFileEntry(*file, block);
   return true;
 }
 
-void WriteFileEntry(const std::string& path, TStream& block) {
-  WriteString(ExtractFileName(path), block);
-  TFileStream file(path, fmOpenRead | fmShareDenyWrite);
-  WriteStream(file, block);
+void WriteFileEntry(const TRVHTMLImageFile& file, TStream& block) {
+  WriteString(ExtractFileName(file.FileName), block);
+  TBytesStream bytes(reinterpret_cast<const uint8_t*>(file.Bytes.data()),
+                     static_cast<int64_t>(file.Bytes.size()));
+  WriteStream(bytes, block);
 }
