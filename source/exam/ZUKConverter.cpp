@@ -349,15 +349,17 @@ class TMobileWriter {
   }
 
   /// Reads the next part of `parts` and writes its block; a part that is missing is an empty
-  /// document.
-  void WritePartBlock(TStream& parts, const std::string& name, const std::string& examName, int32_t number) {
-    TMemoryStream part;
+  /// document. The part is read where it lies in `parts`.
+  void WritePartBlock(TMemoryStream& parts, const std::string& name, const std::string& examName,
+                      int32_t number) {
     bool ok = true;
+    std::span<const uint8_t> bytes;
     try {
-      ReadStream(parts, part);
+      bytes = ReadStreamInPlace(parts);
     } catch (const EReadError&) {
       ok = false;
     }
+    TBytesStream part(bytes.data(), static_cast<int64_t>(bytes.size()));
     if (ok) ok = WriteBlock(part, name);
     if (!ok)
       throw EZUKConversionError(

@@ -60,9 +60,13 @@ class THTMLCleaner {
   }
 
   bool Contains(std::string_view text, std::string_view literal) const {
-    if (literal.size() > text.size()) return false;
+    const char first = literal[0];
+    const char other = static_cast<char>(invert_[static_cast<unsigned char>(first)]);
     for (size_t i = 0; i + literal.size() <= text.size(); ++i) {
-      size_t k = 0;
+      // The first character is looked for with the library's fast search.
+      i = first == other ? text.find(first, i) : std::min(text.find(first, i), text.find(other, i));
+      if (i == std::string_view::npos || i + literal.size() > text.size()) return false;
+      size_t k = 1;
       while (k < literal.size() && Same(text[i + k], literal[k])) ++k;
       if (k == literal.size()) return true;
     }
