@@ -226,15 +226,28 @@ class TZUKConverter::TRun {
     const TRVStyle& sheet = *viewer_.GetStyle();
     ids_ = {ItemIDs(sheet.TextStyles()), ItemIDs(sheet.ParaStyles()), ItemIDs(sheet.ListStyles())};
   }
+  /// Whether `styles` still holds the items whose identities are `ids`.
+  static bool Unchanged(const TCollection& styles, const std::vector<int>& ids) {
+    if (static_cast<size_t>(styles.Count()) != ids.size()) return false;
+    for (int i = 0; i < styles.Count(); ++i)
+      if (styles.Items(i)->ID() != ids[static_cast<size_t>(i)]) return false;
+    return true;
+  }
   /// Puts back the collections that the last part changed; copying them all for every part
   /// would cost more than reading most parts.
   void RestoreSheet() {
     TRVStyle* sheet = viewer_.GetStyle();
     if (!original_ || !sheet) return;
-    if (ItemIDs(sheet->TextStyles()) != ids_[0]) sheet->SetTextStyles(original_->TextStyles());
-    if (ItemIDs(sheet->ParaStyles()) != ids_[1]) sheet->SetParaStyles(original_->ParaStyles());
-    if (ItemIDs(sheet->ListStyles()) != ids_[2]) sheet->SetListStyles(original_->ListStyles());
-    RememberSheet();
+    bool restored = false;
+    auto restore = [&](const TCollection& now, const std::vector<int>& ids, auto put) {
+      if (Unchanged(now, ids)) return;
+      put();
+      restored = true;
+    };
+    restore(sheet->TextStyles(), ids_[0], [&] { sheet->SetTextStyles(original_->TextStyles()); });
+    restore(sheet->ParaStyles(), ids_[1], [&] { sheet->SetParaStyles(original_->ParaStyles()); });
+    restore(sheet->ListStyles(), ids_[2], [&] { sheet->SetListStyles(original_->ListStyles()); });
+    if (restored) RememberSheet();
   }
 
   TZUKExportView& viewer_;

@@ -89,15 +89,20 @@ THTMLCleaner& Cleaner() {
   return cleaner;
 }
 
-/// Calls `line` with each line of `text`, as SplitHTMLLines divides it.
+/// Calls `line` with each line of `text`, as SplitHTMLLines divides it. The line ends are
+/// looked for with the library's search: a block's HTML is long, and most of it is text.
 template <typename Line>
 void ForEachHTMLLine(std::string_view text, Line line) {
   size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    line(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
+  size_t nextCR = text.find('\r');
+  size_t nextLF = text.find('\n');
+  while (start < text.size()) {
+    if (nextCR < start) nextCR = text.find('\r', start);
+    if (nextLF < start) nextLF = text.find('\n', start);
+    const size_t end = std::min(nextCR, nextLF);
+    if (end == std::string_view::npos) break;
+    line(text.substr(start, end - start));
+    start = end + (end == nextCR && end + 1 == nextLF ? 2 : 1);
   }
   if (start < text.size()) line(text.substr(start));
 }
@@ -118,8 +123,15 @@ std::string CleanUpHTMLLine(std::string_view line) {
 
 void CleanUpHTML(TStream& html) {
   html.SetPosition(0);
-  std::string text(static_cast<size_t>(html.Size()), '\0');
-  html.ReadBuffer(text.data(), static_cast<int64_t>(text.size()));
+  const int64_t size = html.Size();
+  std::string copy;
+  const uint8_t* bytes = html.PeekMemory(size);
+  if (bytes == nullptr) {
+    copy.resize(static_cast<size_t>(size));
+    html.ReadBuffer(copy.data(), size);
+    bytes = reinterpret_cast<const uint8_t*>(copy.data());
+  }
+  const std::string_view text(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
   THTMLCleaner& cleaner = Cleaner();
   std::string out;
   out.reserve(text.size() + text.size() / 8);
