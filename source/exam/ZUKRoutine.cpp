@@ -123,15 +123,8 @@ std::string CleanUpHTMLLine(std::string_view line) {
 
 void CleanUpHTML(TStream& html) {
   html.SetPosition(0);
-  const int64_t size = html.Size();
-  std::string copy;
-  const uint8_t* bytes = html.PeekMemory(size);
-  if (bytes == nullptr) {
-    copy.resize(static_cast<size_t>(size));
-    html.ReadBuffer(copy.data(), size);
-    bytes = reinterpret_cast<const uint8_t*>(copy.data());
-  }
-  const std::string_view text(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
+  std::string storage;
+  const std::string_view text = ReadRest(html, storage);
   THTMLCleaner& cleaner = Cleaner();
   std::string out;
   out.reserve(text.size() + text.size() / 8);
