@@ -63,6 +63,7 @@ class TTargetFile : public TStream {
 
   int64_t Write(const void* data, int64_t count) override {
     if (count <= 0) return 0;
+    if (reserved_ != 0) throw EStreamError("The target file is written from start to end");
     const auto* bytes = static_cast<const uint8_t*>(data);
     if (buffer_.size() + static_cast<size_t>(count) > kBufferSize) Flush();
     if (static_cast<size_t>(count) >= kBufferSize) {
@@ -75,11 +76,26 @@ class TTargetFile : public TStream {
   }
 
   int64_t Seek(int64_t offset, TSeekOrigin origin) override {
-    if (origin == soCurrent && offset == 0) return position_;
+    if (origin == soCurrent && offset >= 0 && offset <= reserved_) {
+      // Moving over reserved bytes takes them as written.
+      position_ += offset;
+      reserved_ -= offset;
+      return position_;
+    }
     throw EStreamError("The target file is written from start to end");
   }
 
-  int64_t Size() override { return position_; }
+  int64_t Size() override { return position_ + reserved_; }
+
+  /// Lends room in the buffer, so that a scrambled block is written into it in one pass.
+  uint8_t* ReserveMemory(int64_t count) override {
+    if (count <= 0 || static_cast<size_t>(count) > kBufferSize || reserved_ != 0) return nullptr;
+    if (buffer_.size() + static_cast<size_t>(count) > kBufferSize) Flush();
+    const size_t at = buffer_.size();
+    buffer_.resize(at + static_cast<size_t>(count));
+    reserved_ = count;
+    return buffer_.data() + at;
+  }
 
   /// Puts the whole file on the disk and in the target's place.
   void Commit() {
@@ -128,6 +144,8 @@ class TTargetFile : public TStream {
   int fd_ = -1;
   bool committed_ = false;
   int64_t position_ = 0;
+  /// Bytes lent by ReserveMemory that the position has not passed yet.
+  int64_t reserved_ = 0;
   std::vector<uint8_t> buffer_;
 };
 
