@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/core/Colors.h"
 #include "platform/graphics/Canvas.h"
@@ -22,6 +23,7 @@
 #include "richtext/core/RVFuncs.h"
 
 class TCanvas;
+class TGraphic;
 class TRVBackground;
 
 /// Further state bits of a formatted document (TCustomRVData::StateFlags).
@@ -39,6 +41,9 @@ constexpr TRVDataStates rvstIgnoreNextSelection = 1u << 12;  // the next press s
 constexpr TRVDataStates rvstDeselecting = 1u << 13;          // Deselect is running
 constexpr TRVDataStates rvstWholeDataSelected = 1u << 14;    // a cell counts as selected as a whole
 
+/// Viewer-state bit: hyperlink areas are recorded while formatting and tracked under the mouse.
+constexpr uint16_t rvvsTrackJumps = 0x0001;
+
 /// Sets state bits for a scope and clears them again on leaving it, also when an exception
 /// passes; bits that were already set stay set.
 class TRVStateScope {
@@ -54,6 +59,11 @@ class TRVStateScope {
   TCustomRVData& data_;
   TRVDataStates bits_;
 };
+
+/// Makes formatting count the characters that fit a line from the canvas's extents of every
+/// prefix instead of searching with whole-text measures (for devices whose text widths do
+/// not add up). Off by default.
+inline bool RVMeasureCharByChar = false;
 
 /// The checkpoint a checkpoint event reports (null for none).
 using TCheckpointData = TRVCPInfo*;
@@ -75,6 +85,18 @@ class TRVJumpInfo : public TObject {
   int32_t DrawItemNo = 0;  // the draw item in RVData
   TCursor Cursor = 0;      // shown over the area
 };
+
+/// A page break that pagination found inside the document: before character Offset of item
+/// ItemNo, and for an item split across pages (a table) the index of the place inside it
+/// (SubPos, -1 for none).
+struct TRVSoftPageBreakInfo {
+  int ItemNo = 0;
+  int Offset = 0;
+  int SubPos = -1;
+};
+
+/// Soft page breaks in document order.
+using TRVSoftPageBreakList = std::vector<TRVSoftPageBreakInfo>;
 
 /// The method that draws the temporary XOR figure at a point.
 using TRVXorDrawingMethod = std::function<void(TObject* Sender, TShiftState Shift, int32_t X, int32_t Y)>;
@@ -102,24 +124,35 @@ class TCustomRVFormattedData : public TCustomRVData {
 
   // ---- formatting entry ----------------------------------------------------------------
 
-  /// Lays out the items into drawn pieces on the owner's canvas. Returns at once while
-  /// formatting is locked or the owner is being told the new size. A full format (not
-  /// NoCaching-only) starts from an empty piece list.
-  virtual void FormatLines(bool OnlyResized, bool NoCaching, bool ReformatStart, bool KeepPosition,
-                           int NestingDepth);
+  /// Lays out the items into drawn pieces on Canvas (null: GetCanvas). Returns at once while
+  /// formatting is locked or the owner is being told the new size, and gives up below one
+  /// nested call (Depth). KeepPosition keeps the selection and, unless NoScrollRestore, the
+  /// item at the top of the view; with it nothing is laid out again when neither width
+  /// changed and Repaint is false. OnlyTail appends the items added since the last
+  /// formatting (a paragraph that they continue is laid out again with them). LayoutFlag is
+  /// handed to the items' layout.
+  virtual void FormatLines(bool KeepPosition, bool Repaint, bool NoScrollRestore, int Depth, TCanvas* Canvas,
+                           bool OnlyTail, bool LayoutFlag);
   /// A full format of the whole document.
-  void Format(bool NoCaching);
+  void Format(bool LayoutFlag);
   /// Lays out again the items of the drawn pieces StartDItemNo..EndDItemNo (whole lines of
   /// whole paragraphs), after ItemsAdded items were inserted (or removed, when negative) in
   /// that range; later pieces are moved, not laid out again.
   void FormatParas(int StartDItemNo, int EndDItemNo, int ItemsAdded);
+  /// Widens a range of drawn pieces to whole paragraphs, with one more paragraph on each side.
+  void ExpandToParaDrawItems(int StartDItemNo, int EndDItemNo, int& First, int& Last) const;
+  /// FormatParas over StartDItemNo..EndDItemNo widened to whole lines of the items: back to
+  /// an item that starts a line, forward over the items that continue it.
+  void ReformatItemParas(int StartDItemNo, int EndDItemNo, int ItemsAdded);
+  /// Hands the owner's palette settings to Background (bit rvstUpdatingPalette meanwhile).
+  void UpdatePaletteInfo(TRVBackground& Background);
   /// After scrolling: tells the host which checkpoint became visible (or that none is),
   /// each change once.
   void CheckCheckpointVisibility();
   void LockFormatting() { StateFlags |= rvstFormattingLocked; }
   void UnlockFormatting() { StateFlags &= ~rvstFormattingLocked; }
   bool FormattingLocked() const { return (StateFlags & rvstFormattingLocked) != 0; }
-  bool UpdatingPalette() const { return (StateFlags & rvstUpdatingPalette) != 0; }
+  bool IsPaletteUpdating() const { return (StateFlags & rvstUpdatingPalette) != 0; }
 
   // ---- measuring ---------------------------------------------------------------------------
 
@@ -139,6 +172,10 @@ class TCustomRVFormattedData : public TCustomRVData {
   /// Drawn-piece position of an item position; a boundary between two pieces belongs to
   /// the earlier one.
   void ItemToDrawItem(int ItemNo, int Offs, int& DItemNo, int& DOffs) const;
+  /// The first piece of ItemNo found by searching the pieces, -1 when none.
+  int FindDrawItemOfItem(int ItemNo) const;
+  /// The piece starts a screen line, or follows the list marker that starts it.
+  bool IsDrawItemLineStart(int DItemNo) const;
   /// The pieces of DItemNo's screen line.
   void GetLineDrawItemRange(int DItemNo, int& First, int& Last) const;
   /// Index of a piece near vertical position Y (see the modes in the implementation).
@@ -156,6 +193,17 @@ class TCustomRVFormattedData : public TCustomRVData {
   int32_t CalculateMinDocWidth(const TRVFormatScale* Scale, TCanvas& Canvas);
   /// The narrowest width of the paragraph that starts at item ParaStart.
   int32_t CalculateMinParaWidth(int ParaStart, const TRVFormatScale* Scale, TCanvas& Canvas);
+  /// The largest minimum width of the paragraphs that hold items FirstItemNo..LastItemNo.
+  int32_t CalculateMinItemsWidth(int FirstItemNo, int LastItemNo, const TRVFormatScale* Scale,
+                                 TCanvas& Canvas);
+  int32_t CalculateMinItemsWidth(int FirstItemNo, int LastItemNo);
+  /// The minimum width of items FirstItemNo..LastItemNo only, with the indents of their
+  /// paragraphs: the first and last paragraphs count from and up to the range's ends.
+  int32_t CalculateMinRangeWidth(int FirstItemNo, int LastItemNo);
+  /// The minimum width of the item's paragraph, unscaled, on GetCanvas.
+  int32_t CalculateMinItemWidth(int ItemNo);
+  /// The same, scaled to GetCanvas's resolution.
+  int32_t CalculateMinItemWidthOnCanvas(int ItemNo);
 
   // ---- drawn pieces and selection ------------------------------------------------------
 
@@ -178,6 +226,34 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual void SetPartiallySelectedItem(TCustomRVItemInfo* Item);
   /// True for a non-empty selection of drawn pieces.
   bool SelectionExists() const;
+  /// Whether a selection exists, asking the focused sub-document when there is one. An
+  /// empty selection (both ends at one place) answers false and, with AllowReset (ignored
+  /// while a mouse selection is in progress), is dropped. With UsePartialSelected an item
+  /// that holds a selection of its own counts.
+  bool SelectionExists(bool AllowReset, bool UsePartialSelected);
+  /// The anchor of the selection after dropping an empty one (-1 for none).
+  void GetSelStartDrawItem(int& DItemNo, int& DOffs);
+  /// The stored selection; with Normalize the earlier end first.
+  void GetSelBoundsInDrawItems(int& StartDNo, int& StartDOffs, int& EndDNo, int& EndDOffs,
+                               bool Normalize) const;
+  /// The selection in item coordinates (items -1 for none).
+  void GetItemSelectionBounds(int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs, bool Normalize);
+  virtual void GetSelectionRange(int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs,
+                                 bool Normalize);
+  /// With SelectionOnly, the normalised selection; otherwise the whole document.
+  void GetSelectionBounds(bool SelectionOnly, int& StartItemNo, int& EndItemNo, int& StartOffs, int& EndOffs,
+                          TCustomRVItemInfo*& StartPartial, TCustomRVItemInfo*& EndPartial) override;
+  /// Stores a selection given in item coordinates, telling nobody.
+  void StoreSelectionBounds(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs);
+  /// Selects from (StartItemNo, StartOffs) to (EndItemNo, EndOffs); an end on a list marker
+  /// moves to the start of the item after it. Tells the host; repaints nothing.
+  void SetSelectionBounds(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs);
+  /// Selects Len characters from Offs of item ItemNo (the anchor at the far end with
+  /// Reverse), scrolls the selection into view and repaints.
+  void SelectRangeAndShow(int ItemNo, int Offs, int Len, bool Reverse);
+  /// Where a search starts: the moving end of a non-empty selection, else the first visible
+  /// item (Down) or the last one.
+  void GetStartPosition(bool Down, int& ItemNo, int& Offs);
 
   // ---- XOR figure ------------------------------------------------------------------------
 
@@ -273,17 +349,79 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual void DoSelect();
   virtual TCPEventKind GetCPEventKind() const;
   virtual void AfterFormatParas(int /*FirstItemNo*/, int /*LastItemNo*/, bool /*Flag*/) {}
+  /// Called by the control after each step of scrolling while a selection is dragged.
+  virtual void AfterAutoScroll() {}
   virtual int GetFirstVisibleItem() const;
   virtual int GetLastVisibleItem() const;
-  // Mouse input in client coordinates; selection and hyperlink handling plug in here.
-  virtual void MouseDown(TMouseButton /*Button*/, TShiftState /*Shift*/, int32_t /*X*/, int32_t /*Y*/) {}
-  virtual void MouseMove(TShiftState /*Shift*/, int32_t /*X*/, int32_t /*Y*/) {}
-  virtual void MouseUp(TMouseButton /*Button*/, TShiftState /*Shift*/, int32_t /*X*/, int32_t /*Y*/) {}
-  virtual void DblClick() {}
+  // ---- mouse (client coordinates of the control) -------------------------------------------
+
+  /// A press: routes it into items and cells, remembers the pressed hyperlink, starts or
+  /// extends a selection.
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+  /// A move: extends a selection in progress, tracks the hyperlink under the mouse, lets the
+  /// item under the mouse set the cursor; the XOR figure follows the mouse.
+  virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y);
+  /// A release: ends a selection, collapses it on a right click outside it, moves the item
+  /// focus, fires the release, right-click and hyperlink events.
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+  /// A double click at the mouse pointer.
+  virtual void DblClick();
+  /// A double click at (X, Y): selects the word there (or reports it).
+  void DblClickAt(int32_t X, int32_t Y);
   /// The mouse left the control: hover ends.
-  virtual void MouseLeave() { ResetHover(); }
+  virtual void MouseLeave();
+  /// Finds the drawn piece under the mouse (LastDItemMovedAbove) unless an item holds the
+  /// mouse.
+  void UpdateDrawItemUnderMouse(int32_t X, int32_t Y);
+  /// The word (or non-text item) at a client point: Word in the item's own text bytes, the
+  /// document holding it (a cell's for a point in a table), the item, the 1-based offset
+  /// where the word starts and the item's style. An empty Word at a delimiter. False when no
+  /// drawn piece is there, or the text item is empty.
+  bool GetWordAt(int32_t X, int32_t Y, std::string& Word, TCustomRVFormattedData*& RVData, int& ItemNo,
+                 int& Offs, int& StyleNo);
+  /// Item takes the mouse (moves go to it); Left and Top receive its drawn piece's position.
+  void SetMouseCapture(TCustomRVItemInfo* Item, int32_t& Left, int32_t& Top);
+  /// Ends the capture when Item holds it.
+  void ReleaseMouseCapture(TCustomRVItemInfo* Item);
+  /// An item leaving the document gives up the mouse and its inner selection first.
+  void FreeItem(std::unique_ptr<TCustomRVItemInfo> Item, bool Clearing) override;
+  /// Shows Cursor over the control, leaving its Cursor property as it is.
+  virtual void SetCursor(TCursor Cursor);
+  TPoint ClientToScreen(TPoint P) const;
+  TPoint ScreenToClient(TPoint P) const;
   /// Called after the selection changed (the editor moves its caret).
   virtual void SelectionChanged() {}
+  /// Called after a mouse selection ended.
+  virtual void MouseSelectionDone() {}
+
+  // ---- hyperlinks ------------------------------------------------------------------------------
+
+  /// Rebuilds the hyperlink areas into List (this document's own list when null), numbering
+  /// the hyperlinks from StartJumpNo (pieces of one item share a number) and advancing it;
+  /// items with documents inside add theirs.
+  void BuildJumpList(int& StartJumpNo, TRVList<TRVJumpInfo>* List);
+
+  /// Repaints the areas of hyperlink Id (the whole control with the sheet's FullRedraw).
+  void RedrawJump(int32_t Id);
+
+  // ---- clipboard ---------------------------------------------------------------------------------
+
+  /// Copies the selection in the formats the options choose. False when no format and no
+  /// OnCopy handler is wanted; true otherwise, also when nothing was selected.
+  bool CopyDefault(TColor Color, TRVBackground* Background);
+  /// One format each; CopyDefault calls them while the clipboard is open.
+  void CopyRVF(TColor Color, TRVBackground* Background);
+  void CopyText();
+  void CopyImage();
+  void CopyUnicodeText();
+  void CopyRTF(TColor Color, TRVBackground* Background);
+  /// The selection as plain text: 8-bit, or UTF-16 bytes with Unicode.
+  void GetSelText(bool Unicode, std::string& S);
+  /// The picture of a selection that covers exactly one picture item, else null.
+  TGraphic* GetSelectedImage();
+  /// The control's OnCopy, through the root.
+  virtual void DoCopy();
+  virtual bool HasOnCopy() const;
   /// Lets the owner drop an in-place editor (the viewer frees its cell editor).
   virtual void DestroyInplaceEditor() {}
   virtual TWinControl* GetInplaceEditor() { return nullptr; }
@@ -297,6 +435,8 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual void InvalidateControl() {}
   virtual void RefreshControl() {}
   virtual void UpdateControl() {}
+  /// Invalidates Rect (client coordinates) of the owning control, when there is one.
+  virtual void InvalidateControlRect(const TRect& Rect);
   /// Whether the owning control is being destroyed.
   virtual bool ParentControlDestroying() const;
 
@@ -322,6 +462,10 @@ class TCustomRVFormattedData : public TCustomRVData {
   int32_t FocusedItemNo = -1;
   int32_t XorX = 0;
   int32_t XorY = 0;
+  int32_t LastJumpDowned = -1;
+  /// Marks shown where pagination broke pages; null when nobody paginated the document.
+  std::unique_ptr<TRVSoftPageBreakList> SoftPageBreaks;
+  void ClearSoftPageBreaks() { SoftPageBreaks.reset(); }
 
  protected:
   /// Answers the root as formatted data, or null when the root is not one.
@@ -329,8 +473,72 @@ class TCustomRVFormattedData : public TCustomRVData {
   const TCustomRVFormattedData* FormattedRoot() const;
 
  private:
+  /// The focused sub-document as formatted data, null when none (or when it is this one).
+  TCustomRVFormattedData* FocusedFormattedSub();
+  /// The owning control is the program's editor class, which handles empty presses and
+  /// double clicks itself.
+  bool ParentIsProgramEditor() const;
+  /// Drops any in-place editor and gives the owning control the keyboard focus.
+  void CloseInplaceEditor();
+  /// Routes a press into the item under it; false when the press is handled there.
+  bool RoutePressIntoItem(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, int& ItemNo);
+  /// Starts (or, with Shift, extends) a mouse selection at a client point.
+  void StartMouseSelection(TShiftState Shift, int32_t X, int32_t Y);
+  /// The moving end of the selection goes to a client point clipped to the client area;
+  /// true when it moved.
+  bool MoveSelectionEnd(int32_t X, int32_t Y);
+  /// A right click outside the selection collapses it to the clicked position.
+  void CollapseSelectionAt(int32_t X, int32_t Y);
+  /// Passes a move to the item under the mouse (or holding it); sets the cursor unless the
+  /// item did.
+  void ItemMouseMove(TShiftState Shift, int32_t X, int32_t Y);
+  /// The valid drawn piece under the mouse (the capturing item's when one holds it), -1 when
+  /// none; indexes kept from before a reformat are checked again here.
+  int DrawItemUnderMouse();
+  /// Index in Jumps of the first area holding a client point; Edges counts the right and
+  /// bottom edges in.
+  int FindJumpAt(int32_t X, int32_t Y, bool Edges);
+  /// Hover over the hyperlink at a client point; false when none is there.
+  bool HoverJumpAt(int32_t X, int32_t Y);
+  /// Ends the hover of HoverSubData, telling the host.
+  void DropHover();
+  /// A left release: fires the pressed hyperlink when released on it.
+  void ClickJumpAt(int32_t X, int32_t Y, bool HadSelection);
+
+  /// What a reformat that keeps the position restores: the selection in items, the item at
+  /// the top of the view and its distance from the scroll position, the scroll position.
+  struct TRVKeptPosition {
+    int SelStartItemNo = -1, SelStartOffs = 0, SelEndItemNo = -1, SelEndOffs = 0;
+    int TopItemNo = -1;
+    int32_t TopDistance = 0;
+    int32_t ScrollPos = 0;
+  };
+  void RememberPosition(bool OnlyTail, bool NoScrollRestore, TRVKeptPosition& Kept);
+  void RestoreSelection(const TRVKeptPosition& Kept);
+  /// The first item a tail format lays out, -1 when the pieces do not allow a tail format.
+  int TailStartItem() const;
+  /// The bottom of the line before piece DItemNo with its spacing, at least the top margin.
+  int32_t LineBottomBefore(int DItemNo) const;
+  /// The item takes a hyperlink number when it is laid out.
+  bool IsNumberedJump(int ItemNo) const;
+  /// The hyperlink number the first hyperlink at or after ItemNo gets.
+  int JumpIdAt(int ItemNo) const;
+  /// Frees this document's hyperlink areas of pieces First..Last.
+  void DropJumpsOfPieces(int First, int Last);
+  /// Minimum width of items From..To of the paragraph that starts at ParaStart.
+  int32_t MinParaWidth(int ParaStart, int From, int To, const TRVFormatScale* Scale, TCanvas& Canvas);
+  /// The piece's item starts a paragraph (an item outside the list counts as one).
+  bool PieceStartsPara(int DItemNo, int ItemsAdded) const;
   /// The piece starts a paragraph: its item differs from the previous piece's and starts one.
   bool BeginsParagraph(int DItemNo) const;
+  /// The x of every character boundary of a text piece whose text is Text, from its left.
+  std::vector<int32_t> CharacterBoundaries(TCanvas& Canvas, int DItemNo, const std::u16string& Text);
+  /// Draws characters SelFrom..SelTo of a text piece selected where the canvas places them;
+  /// false when the piece's text is not bidirectional or cannot be placed.
+  bool PaintPlacedSelection(TCanvas& Canvas, int DItemNo, int SelFrom, int SelTo, bool Hover, int32_t HOffs,
+                            int32_t VOffs);
+  /// Soft page-break marks of the pieces First..Last.
+  void PaintSoftPageBreaks(TCanvas& Canvas, int First, int Last, int32_t HOffs, int32_t VOffs);
   /// Paragraph backgrounds and borders from First; Last shrinks to where the area ends.
   void PaintParagraphBacks(TCanvas& Canvas, int First, int& Last, const TRect& DocRect, int32_t HOffs,
                            int32_t VOffs);

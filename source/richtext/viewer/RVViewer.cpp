@@ -100,7 +100,7 @@ void TCustomRVViewer::Clear() {
 }
 
 void TCustomRVViewer::DoFormat(bool OnlyResized) {
-  RVData_->FormatLines(OnlyResized, !OnlyResized, !OnlyResized, false, 0);
+  RVData_->FormatLines(OnlyResized, !OnlyResized, false, 0, RVData_->GetCanvas(), false, !OnlyResized);
 }
 
 void TCustomRVViewer::Format() {
@@ -228,6 +228,14 @@ void TCustomRVViewer::Deselect() {
 bool TCustomRVViewer::SelectionExists() const {
   return RVData_->SelectionExists();
 }
+
+void TCustomRVViewer::SetSelectionBounds(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs) {
+  RVData_->SetSelectionBounds(StartItemNo, StartOffs, EndItemNo, EndOffs);
+}
+
+bool TCustomRVViewer::CopyToClipboard() {
+  return RVData_->CopyDefault(GetColor(), Background_.get());
+}
 int32_t TCustomRVViewer::GetDocumentHeight() const {
   return RVData_->DocumentHeight;
 }
@@ -324,7 +332,7 @@ void TCustomRVViewer::SetBackgroundStyle(TBackgroundStyle Value) {
 }
 
 void TCustomRVViewer::BackgroundChanged() {
-  if (RVData_ == nullptr || RVData_->UpdatingPalette()) return;
+  if (RVData_ == nullptr || RVData_->IsPaletteUpdating()) return;
   FullRedraw = Background_->ScrollRequiresFullRedraw();
   {
     // Giving the picture a palette may change it again: no second round.
@@ -491,6 +499,7 @@ void TCustomRVViewer::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X,
 }
 
 void TCustomRVViewer::DblClick() {
+  RVData_->DblClick();
   TRVScroller::DblClick();
 }
 
@@ -619,7 +628,10 @@ void TCustomRVViewer::WndProc(TMessage& message) {
         const int32_t dh = ScrollDeltaH_;
         if (dv != 0) ScrollTo(VPos() + dv);
         if (dh != 0) SetHPos(HPos() + dh);
-        if (dv != 0 || dh != 0) SimulateMouseMove();
+        if (dv != 0 || dh != 0) {
+          SimulateMouseMove();
+          RVData_->AfterAutoScroll();
+        }
         return;
       }
       break;
@@ -637,7 +649,10 @@ void TCustomRVViewer::WndProc(TMessage& message) {
       HandleContextMenu(message);
       return;
     case WM_COPY:
-      if (TWinControl* editor = GetInplaceEditor()) PostMessage(editor, WM_COPY);
+      if (TWinControl* editor = GetInplaceEditor())
+        PostMessage(editor, WM_COPY);
+      else
+        CopyToClipboard();
       return;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
