@@ -117,9 +117,18 @@ void AppendHTMLForUnicode(std::string& out, std::string_view text, bool nbspIfEm
   for (size_t i = 0; i < units; ++i) {
     const char16_t u = UnitAt(text, i);
     if (IsPlainHTMLUnit(u)) {
-      // A run of characters that stand for themselves is copied at once.
+      // A run of characters that stand for themselves is copied at once; so is a single
+      // blank between two of them, which is written as itself.
       size_t end = i + 1;
-      while (end < units && IsPlainHTMLUnit(UnitAt(text, end))) ++end;
+      while (end < units) {
+        if (IsPlainHTMLUnit(UnitAt(text, end))) {
+          ++end;
+        } else if (UnitAt(text, end) == u' ' && end + 1 < units && IsPlainHTMLUnit(UnitAt(text, end + 1))) {
+          end += 2;
+        } else {
+          break;
+        }
+      }
       const size_t at = out.size();
       out.resize(at + (end - i));
       for (size_t k = i; k < end; ++k) out[at + (k - i)] = static_cast<char>(UnitAt(text, k));

@@ -141,6 +141,7 @@ void TCustomRVViewer::StartHTMLExport(const std::string& ImagesPrefix, TRVHTMLSa
   HTMLColor_ = GetColor();
   HTMLOptions_ = Options;
   ImageCounter_ = 0;
+  HTMLImageFiles_.clear();
 }
 
 bool TCustomRVViewer::SaveHTMLToStream(TStream& Stream, const std::string& Path, const std::string& Title,

@@ -238,6 +238,8 @@ TEST(RVUniHTMLTest, SpacesAndSpecialCharacters) {
       {u"a ", "a&nbsp;"},      // a space at the end
       {u" a", "&nbsp;a"},      // a space at the start
       {u"a    b", "a &nbsp; &nbsp;b"},
+      {u"ab cd e f", "ab cd e f"},  // single spaces between words
+      {u"a b  c d ", "a b &nbsp;c d&nbsp;"},
       {u"a\u00E9  b", "a&#233; &nbsp;b"},  // a reference clears the space state
       {u"<&>\"", "&lt;&amp;&gt;\""},
       {u"\u4E2D", "&#20013;"},
