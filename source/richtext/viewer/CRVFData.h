@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/core/Colors.h"
@@ -521,10 +522,18 @@ class TCustomRVFormattedData : public TCustomRVData {
   int32_t LineBottomBefore(int DItemNo) const;
   /// The item takes a hyperlink number when it is laid out.
   bool IsNumberedJump(int ItemNo) const;
-  /// The hyperlink number the first hyperlink at or after ItemNo gets.
-  int JumpIdAt(int ItemNo) const;
-  /// Frees this document's hyperlink areas of pieces First..Last.
-  void DropJumpsOfPieces(int First, int Last);
+  /// For every document nested in this one's items (a table's cells, and documents nested
+  /// in those), the piece of this document that holds it.
+  using TRVNestedPieces = std::unordered_map<const TCustomRVData*, int>;
+  TRVNestedPieces NestedDocumentPieces();
+  /// The piece of this document a hyperlink area lies in; -1 when its document is gone.
+  int PieceOfJump(const TRVJumpInfo& Jump, const TRVNestedPieces& Nested) const;
+  /// The hyperlink number the first hyperlink at or after ItemNo gets; its first piece is
+  /// DItemNo, and areas of nested documents count when they lie before it.
+  int JumpIdAt(int ItemNo, int DItemNo, const TRVNestedPieces& Nested) const;
+  /// Frees the hyperlink areas of pieces First..Last, those of documents nested in them
+  /// and those of nested documents that are gone.
+  void DropJumpsOfPieces(int First, int Last, const TRVNestedPieces& Nested);
   /// Minimum width of items From..To of the paragraph that starts at ParaStart.
   int32_t MinParaWidth(int ParaStart, int From, int To, const TRVFormatScale* Scale, TCanvas& Canvas);
   /// The piece's item starts a paragraph (an item outside the list counts as one).
