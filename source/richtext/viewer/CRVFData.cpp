@@ -1,5 +1,7 @@
 #include "richtext/viewer/CRVFData.h"
 
+#include <algorithm>
+
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Controls.h"
 #include "richtext/core/RVBack.h"
@@ -199,7 +201,8 @@ int TCustomRVFormattedData::GetNextFocusedItem(int StartItemNo, bool GoForward,
   if (GoForward) {
     int start = StartItemNo;
     if (StartItemNo < 0 || (StartItemNo < count && focusable(StartItemNo))) ++start;
-    for (int i = start; i < count; ++i)
+    // Any start before the first item searches from the first item.
+    for (int i = std::max(start, 0); i < count; ++i)
       if (succeed(i)) return i;
   } else {
     int start = StartItemNo < 0 ? count : StartItemNo;

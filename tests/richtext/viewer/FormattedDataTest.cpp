@@ -186,6 +186,10 @@ TEST_F(FormattedDataTest, FocusSearchSkipsPlainItems) {
   EXPECT_EQ(data.GetNextFocusedItem(-1, false, focusedData, focusedItem), 3);
   EXPECT_EQ(data.GetNextFocusedItem(3, false, focusedData, focusedItem), 1);
   EXPECT_EQ(data.GetNextFocusedItem(2, false, focusedData, focusedItem), 1);
+  // Starts outside the items are searched from the nearest end, never read.
+  EXPECT_EQ(data.GetNextFocusedItem(-5, true, focusedData, focusedItem), 1);
+  EXPECT_EQ(data.GetNextFocusedItem(9, false, focusedData, focusedItem), 3);
+  EXPECT_EQ(data.GetNextFocusedItem(9, true, focusedData, focusedItem), -1);
   data.FocusedItemNo = 9;
   data.ClearFocus();
   EXPECT_EQ(data.FocusedItemNo, -1);
