@@ -333,6 +333,19 @@ void TCustomRVFormattedData::UnassignFocusedSubData(TCustomRVFormattedData* RVDa
   StateFlags |= rvstFocusReleased;
 }
 
+// A document inside an item (a table cell) repaints through the control that shows it.
+void TCustomRVFormattedData::InvalidateControl() {
+  if (TWinControl* control = GetParentControl()) control->Invalidate();
+}
+
+void TCustomRVFormattedData::RefreshControl() {
+  if (TWinControl* control = GetParentControl()) control->Refresh();
+}
+
+void TCustomRVFormattedData::UpdateControl() {
+  if (TWinControl* control = GetParentControl()) control->Update();
+}
+
 bool TCustomRVFormattedData::ParentControlDestroying() const {
   const TWinControl* control = GetParentControl();
   return control != nullptr && (control->ComponentState() & csDestroying) != 0;

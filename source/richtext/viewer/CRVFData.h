@@ -433,9 +433,9 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual TCustomRVItemInfo* GetFocusedSubItem() { return nullptr; }
   virtual void NotifyCoordsChanged() {}
   /// Invalidates, repaints at once or updates the owning control, when there is one.
-  virtual void InvalidateControl() {}
-  virtual void RefreshControl() {}
-  virtual void UpdateControl() {}
+  virtual void InvalidateControl();
+  virtual void RefreshControl();
+  virtual void UpdateControl();
   /// Invalidates Rect (client coordinates) of the owning control, when there is one.
   virtual void InvalidateControlRect(const TRect& Rect);
   /// Whether the owning control is being destroyed.
