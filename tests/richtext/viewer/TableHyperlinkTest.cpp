@@ -138,6 +138,13 @@ TEST_F(TableHyperlinkTest, ReformattedRangesKeepCellHyperlinksInStep) {
   data.FormatParas(0, endPiece, -1);
   ExpectSameAsBuilt("paragraph deleted before the table");
   EXPECT_EQ(data.JumpCount, 4);
+  // The table deleted: the areas of its cells go with it, never read again.
+  const int tableEnd = data.GetFirstDrawItemOfItem(1);
+  data.DeleteItems(1, 1);
+  data.FormatParas(0, tableEnd, -1);
+  ExpectSameAsBuilt("table deleted");
+  EXPECT_EQ(data.JumpCount, 2);
+  EXPECT_EQ(data.Jumps().Count(), 2);
 }
 
 TEST(ViewerTableHyperlinkTest, CellHyperlinkOfALoadedDocumentHoversAndClicks) {
