@@ -188,6 +188,15 @@ TEST(ViewerTableHyperlinkTest, CellHyperlinkOfALoadedDocumentHoversAndClicks) {
   data.MouseDown(mbLeft, TShiftState(), x, y);
   data.MouseUp(mbLeft, TShiftState(), x, y);
   EXPECT_EQ(jumps, std::vector<int32_t>{12});
+  // The word under the same point is found in the cell's own document.
+  std::string word;
+  TCustomRVFormattedData* holder = nullptr;
+  int itemNo = -1, offs = 0, styleNo = -1;
+  ASSERT_TRUE(data.GetWordAt(x, y, word, holder, itemNo, offs, styleNo));
+  EXPECT_EQ(word, "cell1");
+  EXPECT_EQ(holder, area->RVData);
+  EXPECT_EQ(itemNo, 0);
+  EXPECT_EQ(styleNo, 1);
 }
 
 }  // namespace
