@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -145,6 +146,47 @@ TEST_F(TableHyperlinkTest, ReformattedRangesKeepCellHyperlinksInStep) {
   ExpectSameAsBuilt("table deleted");
   EXPECT_EQ(data.JumpCount, 2);
   EXPECT_EQ(data.Jumps().Count(), 2);
+}
+
+TEST_F(TableHyperlinkTest, RandomEditsAroundTablesNumberAsAFreshList) {
+  for (uint32_t seed = 1; seed <= 60; ++seed) {
+    std::mt19937 rng(seed);
+    data.Clear();
+    // One paragraph at ItemNo: a table, a hyperlink or plain text.
+    auto insert = [&](int itemNo) {
+      const int kind = static_cast<int>(rng() % 3);
+      if (kind == 0) {
+        data.GetItems().Insert(itemNo, "", LinkTable(&data, "t"));
+        return;
+      }
+      auto text = std::make_unique<TRVTextItemInfo>(&data);
+      text->StyleNo = kind == 1 ? 1 : 0;
+      text->ParaNo = 0;
+      data.GetItems().Insert(itemNo, std::string(1 + rng() % 12, 'a'), std::move(text));
+    };
+    for (int i = 0; i < 5; ++i) insert(data.GetItemCount());
+    data.Format(true);
+    for (int edit = 0; edit < 6; ++edit) {
+      const int itemNo = static_cast<int>(rng() % data.GetItemCount());
+      const int first = data.GetFirstDrawItemOfItem(itemNo);
+      int last = first;
+      while (last + 1 < data.DrawItems().Count() && data.DrawItems()[last + 1]->ItemNo == itemNo) ++last;
+      if (rng() % 2 == 0 || data.GetItemCount() < 3) {
+        insert(itemNo + 1);
+        data.FormatParas(first, last, 1);
+      } else if (itemNo > 0) {
+        // Deleting a paragraph lays out the one before it again.
+        data.DeleteItems(itemNo, 1);
+        data.FormatParas(data.GetFirstDrawItemOfItem(itemNo - 1), last, -1);
+      } else {
+        continue;
+      }
+      const auto [formatted, built] = FormattedAndBuilt(data);
+      ASSERT_EQ(formatted, built) << "seed " << seed << " edit " << edit;
+      data.Format(true);
+      ASSERT_EQ(formatted, PictureOf(data, data.Jumps())) << "seed " << seed << " edit " << edit;
+    }
+  }
 }
 
 TEST(ViewerTableHyperlinkTest, CellHyperlinkOfALoadedDocumentHoversAndClicks) {
