@@ -146,6 +146,7 @@ void TCustomRVFormattedData::XorDrawing() {
   if (!XorMethod_) return;
   XorMethod_(this, 0, XorX, XorY);
   XorDrawn_ = !XorDrawn_;
+  if (!XorPainting_) InvalidateControl();
 }
 
 void TCustomRVFormattedData::XorDrawingAt(int32_t X, int32_t Y) {

@@ -258,6 +258,8 @@ class TCustomRVFormattedData : public TCustomRVData {
 
   // ---- XOR figure ------------------------------------------------------------------------
 
+  /// Draws or erases the figure. A window shows drawing only from its painting, so outside
+  /// painting the control is asked to paint again, and painting draws a shown figure last.
   virtual void XorDrawing();
   void XorDrawingAt(int32_t X, int32_t Y);
   /// Installs the figure's method (erasing a shown figure first). Methods are told apart by
@@ -268,6 +270,8 @@ class TCustomRVFormattedData : public TCustomRVData {
   /// Erases a shown figure; answers whether one was shown.
   bool ClearXorDrawing();
   bool XorDrawn() const { return XorDrawn_; }
+  /// Set by the control while it paints: drawing the figure then asks for no repaint.
+  void SetXorPainting(bool Value) { XorPainting_ = Value; }
 
   // ---- focus among items -----------------------------------------------------------------
 
@@ -561,4 +565,5 @@ class TCustomRVFormattedData : public TCustomRVData {
   TRVXorDrawingMethod XorMethod_;
   const TObject* XorOwner_ = nullptr;
   bool XorDrawn_ = false;
+  bool XorPainting_ = false;
 };
