@@ -1,5 +1,7 @@
 #include "richtext/viewer/CRVFData.h"
 
+#include <algorithm>
+
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Controls.h"
 #include "richtext/core/RVBack.h"
@@ -145,6 +147,7 @@ void TCustomRVFormattedData::XorDrawing() {
   if (!XorMethod_) return;
   XorMethod_(this, 0, XorX, XorY);
   XorDrawn_ = !XorDrawn_;
+  if (!XorPainting_) InvalidateControl();
 }
 
 void TCustomRVFormattedData::XorDrawingAt(int32_t X, int32_t Y) {
@@ -200,7 +203,8 @@ int TCustomRVFormattedData::GetNextFocusedItem(int StartItemNo, bool GoForward,
   if (GoForward) {
     int start = StartItemNo;
     if (StartItemNo < 0 || (StartItemNo < count && focusable(StartItemNo))) ++start;
-    for (int i = start; i < count; ++i)
+    // Any start before the first item searches from the first item.
+    for (int i = std::max(start, 0); i < count; ++i)
       if (succeed(i)) return i;
   } else {
     int start = StartItemNo < 0 ? count : StartItemNo;
@@ -330,6 +334,19 @@ TCPEventKind TCustomRVFormattedData::GetCPEventKind() const {
 void TCustomRVFormattedData::UnassignFocusedSubData(TCustomRVFormattedData* RVData) {
   (void)RVData;
   StateFlags |= rvstFocusReleased;
+}
+
+// A document inside an item (a table cell) repaints through the control that shows it.
+void TCustomRVFormattedData::InvalidateControl() {
+  if (TWinControl* control = GetParentControl()) control->Invalidate();
+}
+
+void TCustomRVFormattedData::RefreshControl() {
+  if (TWinControl* control = GetParentControl()) control->Refresh();
+}
+
+void TCustomRVFormattedData::UpdateControl() {
+  if (TWinControl* control = GetParentControl()) control->Update();
 }
 
 bool TCustomRVFormattedData::ParentControlDestroying() const {

@@ -504,7 +504,11 @@ void TRVLineFormatter::FormatFullLine(int ItemNo) {
     PendingBelow = 0;
   }
   LineStart = DrawCount;
+  const int32_t left = piece->Left, top = piece->Top;
   InsertPiece(std::move(piece), ItemNo);
+  // Hyperlinks inside the item's own documents (a table's cells) are numbered in document
+  // order with the rest; their places are set when the areas are moved at the end.
+  if ((flags_ & rvflRecordJumps) != 0) item->BuildSubJumps(left, top, data_.Jumps(), JumpCount);
   FirstLine = false;
   NewParaPending = true;
   LineIsParaFirst = true;
@@ -754,8 +758,9 @@ void TCustomRVFormattedData::FormatLines(bool KeepPosition, bool Repaint, bool N
     } else if (tailStart >= 0) {
       const int firstPiece = GetFirstDrawItemOfItem(tailStart);
       const int32_t top = LineBottomBefore(firstPiece);
-      DropJumpsOfPieces(firstPiece, DrawItems().Count() - 1);
-      formatter.JumpCount = JumpIdAt(tailStart);
+      const TRVNestedPieces nested = NestedDocumentPieces();
+      DropJumpsOfPieces(firstPiece, DrawItems().Count() - 1, nested);
+      formatter.JumpCount = JumpIdAt(tailStart, firstPiece, nested);
       std::vector<std::unique_ptr<TRVDrawLineInfo>> removed =
           DrawItems().DeleteRange(firstPiece, DrawItems().Count() - 1);
       formatter.Begin(top, firstPiece);

@@ -433,6 +433,12 @@ void TCustomRVViewer::Paint() {
     PaintMessage("Style is not defined\rCreate a TRVStyle object and assign it to " + Name() + ".Style");
     return;
   }
+  // The figure is drawn last, over what painting drew, wherever it was moved since.
+  struct TXorPainting {
+    TCustomRVFormattedData& data;
+    explicit TXorPainting(TCustomRVFormattedData& Data) : data(Data) { data.SetXorPainting(true); }
+    ~TXorPainting() { data.SetXorPainting(false); }
+  } painting(*RVData_);
   const bool xorShown = RVData_->ClearXorDrawing();
   RVData_->PaintBuffered(Canvas());
   if (OnPaint) OnPaint(this, Canvas(), false);
