@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/graphics/Pen.h"
 #include "richtext/core/RVBack.h"
 #include "richtext/core/RVClasses.h"
 #include "richtext/core/RVItem.h"
+#include "richtext/core/RVParaInfo.h"
 #include "richtext/viewer/RVDataList.h"
 
 class TFiler;
@@ -54,6 +56,7 @@ using TRVHTMLLength = int32_t;
 constexpr uint16_t rvtsInserted = 1 << 0;           // the table lies in a document
 constexpr uint16_t rvtsEditMode = 1 << 1;           // that document's root is editor data
 constexpr uint16_t rvtsFormatWidth = 1 << 2;        // the width must be recomputed
+constexpr uint16_t rvtsCellsSelected = 1 << 3;      // the cell selection is in force
 constexpr uint16_t rvtsItemActionToCells = 1 << 6;  // item notices reach the cells' items
 
 // ---------------------------------------------------------------------------------------
@@ -116,6 +119,63 @@ class TRVTableUndoSink {
   /// Brackets the records of an operation that changes several cells.
   virtual void ModifyItemTerminator(int ItemNo, bool Opening) = 0;
   virtual void Record(std::unique_ptr<TRVTableUndoRecord> Record) = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// The in-place cell editor. The editor makes it and hands the table this link while a cell
+// is open; the table asks it what painting, hyperlinks and closing need.
+
+class TRVTableCellEditorLink {
+ public:
+  virtual ~TRVTableCellEditorLink() = default;
+  /// The editor's control, told apart from other controls by the document's hooks.
+  virtual const TObject* GetControl() const = 0;
+  virtual int GetRow() const = 0;
+  virtual int GetCol() const = 0;
+  /// True while the editor scrolls its content itself (it is taller than the cell): the
+  /// table then marks the cell with a hatch and leaves the content to the editor.
+  virtual bool ScrollsItself() const = 0;
+  /// The document the editor edits in place of the cell.
+  virtual TCustomRVData* GetEditorData() = 0;
+  /// Hyperlinks of the editor's document are numbered on from FirstJumpNo.
+  virtual void SetFirstJumpNo(int FirstJumpNo) = 0;
+  virtual int GetJumpCount() const = 0;
+  /// Closes the editor, storing its content in the cell or dropping it; the table forgets
+  /// the link before this returns.
+  virtual void Close(bool StoreContent) = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// Painting
+
+/// Flags of a table painting.
+using TRVTablePaintFlags = uint8_t;
+constexpr TRVTablePaintFlags rvtpSelected = 1 << 0;           // every cell is drawn selected
+constexpr TRVTablePaintFlags rvtpFocused = 1 << 1;            // the control has the focus
+constexpr TRVTablePaintFlags rvtpPrinting = 1 << 3;           // drawn on a printer page
+constexpr TRVTablePaintFlags rvtpPreview = 1 << 4;            // the page is a preview
+constexpr TRVTablePaintFlags rvtpPreviewCorrection = 1 << 5;  // the preview corrects text widths
+
+/// The pen style of the dotted lines that show hidden borders while a table is edited;
+/// psClear shows none.
+extern TPenStyle RVTableGridStyle;
+
+/// One border as painting is about to draw it; Row and Col are -1 for the table's own.
+struct TRVTableBorder {
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t Right = 0;
+  int32_t Bottom = 0;
+  int32_t Width = 0;
+  TColor LightColor = clNone;
+  TColor Color = clNone;
+  TColor BackgroundColor = clNone;
+  TRVTableBorderStyle Style = rvtbColor;
+  bool DrawHiddenGrid = false;
+  bool Printing = false;
+  const TRVBooleanRect* VisibleBorders = nullptr;  // null: all sides
+  int Row = -1;
+  int Col = -1;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -237,6 +297,9 @@ using TRVCellAllowEditEvent =
 using TRVLeaveMeEvent = std::function<void(TRVTableItemInfo* Sender, bool DoNextItem)>;
 using TRVOnTableCellClick = std::function<void(TRVTableItemInfo* Sender, int Row, int Col)>;
 using TRVCellInplaceCreateEvent = std::function<void(TRVTableItemInfo* Sender, int Row, int Col)>;
+/// Asked before each border is drawn; clearing DoDefault leaves that border undrawn.
+using TRVTableDrawBorderEvent = std::function<void(TRVTableItemInfo* Sender, TCanvas& Canvas,
+                                                   const TRVTableBorder& Border, bool& DoDefault)>;
 
 /// Background pictures of tables and cells: a background exists only while it shows a
 /// picture or a style other than rvbsColor.
@@ -337,6 +400,33 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   /// The colour a cell shows: its own, the table's, or the document's behind it.
   TColor GetEffectiveCellColor(const TRVTableCellData& Cell) const;
 
+  // Painting (RVTablePaint.cpp).
+  void PaintFullWidth(int32_t Left, int32_t Right, int32_t Top, TCanvas& Canvas, TRVItemDrawStates State,
+                      TRVStyle* Style, const TRect& ClipRect, TRVDrawLineInfo* DrawItem) override;
+  /// Paints the table with its top-left corner at (X, Y): on the screen every row from the
+  /// first that reaches ClipRect; when printing, RowCount rows from FirstRow after
+  /// HeadingRows heading rows, placed right below them.
+  void PaintTo(TCanvas& Canvas, int32_t X, int32_t Y, const TRect& ClipRect,
+               const TRVTableItemFormattingInfo& Info, TRVTablePaintFlags Flags, TRVColorMode ColorMode,
+               int FirstRow, int RowCount, int HeadingRows);
+  /// Draws one border; ClipRect and ColorMode are those of the painting it belongs to.
+  void DrawBorder(TCanvas& Canvas, const TRVTableBorder& Border, const TRect& ClipRect,
+                  TRVColorMode ColorMode);
+  /// Fills Rect (coordinates of the cell's own area) with the table's background as it lies
+  /// under the cell.
+  void PaintBackgroundForCell(TCanvas& Canvas, const TRVTableCellData& Cell, const TRect& Rect);
+  /// The dotted line shown while a column (V) or row (H) border is dragged, in the
+  /// canvas's current pen.
+  static void DrawSizingLineV(TCanvas& Canvas, int32_t X, int32_t Y1, int32_t Y2);
+  static void DrawSizingLineH(TCanvas& Canvas, int32_t X1, int32_t X2, int32_t Y);
+  /// Where content of ContentHeight starts inside a cell of CellHeight.
+  static int32_t GetVAlignShift(int32_t ContentHeight, int32_t CellHeight, TRVCellVAlign VAlign);
+  /// Whether the cell at (Row, Col), with its spans, lies in the table's cell selection.
+  bool IsCellSelected(int Row, int Col) const;
+  /// The rectangle of slots the cell selection covers, widened to whole merged cells; false
+  /// when no cells are selected.
+  bool GetSelectionBounds(int& TopRow, int& LeftCol, int& ColCount, int& RowCount) const;
+
   // Published properties, in declaration order.
   TRVTableOptions Options = rvtoDefaultOptions;
   TRVTablePrintOptions PrintOptions = rvtoDefaultPrintOptions;
@@ -370,10 +460,13 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   TRVLeaveMeEvent OnLeaveMe;
   TRVOnTableCellClick OnTableCellClick;
   TRVCellInplaceCreateEvent OnCellInplaceCreate;
+  TRVTableDrawBorderEvent OnDrawBorder;
 
   uint16_t State = 0;
   /// The editor's recorder of grid operations; null records nothing.
   TRVTableUndoSink* UndoSink = nullptr;
+  /// The open in-place cell editor, null when none.
+  TRVTableCellEditorLink* CellEditor = nullptr;
   TRVTableItemFormattingInfo FormattingInfo;
   // Hit-test memory, selection and the further cell coordinates of mouse and keyboard work.
   int LastHitRow = -1;
