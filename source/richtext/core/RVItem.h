@@ -14,6 +14,7 @@
 #include "platform/core/Classes.h"
 #include "platform/graphics/Cursors.h"
 #include "platform/graphics/GraphicsTypes.h"
+#include "richtext/core/RVClasses.h"
 #include "richtext/core/RVFuncs.h"
 #include "richtext/core/RVHTMLTypes.h"
 #include "richtext/core/RVItemOptions.h"
@@ -24,6 +25,7 @@ class TCustomRVData;
 class TCustomRVItemInfo;
 class TGraphic;
 class TRVDrawLineInfo;
+class TRVJumpInfo;
 class TRVColorList;
 class TRVIntegerList;
 class TRVRTFFontTable;
@@ -354,6 +356,19 @@ class TCustomRVItemInfo : public TPersistent {
   }
   /// Clears the item's remembered focused part.
   virtual void ClearFocusHook() {}
+  /// True when Editor is the in-place editor the item keeps open (a table's cell editor).
+  virtual bool OwnsInplaceEditor(const TObject* Editor) const {
+    (void)Editor;
+    return false;
+  }
+  /// Ends editing inside the item, keeping what was typed (a table closes its cell editor).
+  virtual void FinishEditing() {}
+  /// Adds the hyperlink areas of the item's sub-documents to List, numbered on from
+  /// StartJumpNo, which is advanced past them; (Left, Top) is the item's drawn position.
+  /// Nothing by default.
+  virtual void BuildSubJumps(int32_t Left, int32_t Top, TRVList<TRVJumpInfo>& List, int& StartJumpNo) {
+    (void)Left, (void)Top, (void)List, (void)StartJumpNo;
+  }
   /// Integer properties by code; false when the item does not know the code.
   virtual bool SetIntPropertyByCode(int Code, int32_t Value);
   virtual bool GetIntPropertyByCode(int Code, int32_t& Value) const;

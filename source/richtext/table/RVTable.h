@@ -341,9 +341,28 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
 
   /// Answers rvfqOwnLine and the canvas-font, Unicode-text and text-only queries.
   bool QueryFeature(int Code) const override;
+  /// A table is printed on the page itself, never through a bitmap.
+  bool QueryFeatureForStyle(int Code, TRVStyle* Style) const override;
   int32_t GetTotalHeight() const override { return FormattingInfo.Height; }
   int32_t GetTotalWidth() const override { return FormattingInfo.Width; }
+  /// Joins RVData (null: leaves any): every cell gets a line to type into and its texts
+  /// converted for the document.
+  void Inserting(TCustomRVData* RVData, bool Clearing) override;
+  /// The first time a new table joins a document its cells' items hear of it too.
   void Inserted(TCustomRVData* RVData, int ItemNo) override;
+  /// A table read from a file already told its cells' items when they were read.
+  void BeforeLoading(int Format) override;
+  void AfterLoading(int Format) override;
+  /// True when a cell holds an item with the control.
+  bool OwnsControl(const TObject* Control) const override;
+  bool OwnsInplaceEditor(const TObject* Editor) const override;
+  /// Closes the cell editor, keeping what was typed.
+  void FinishEditing() override;
+  /// The cells' hyperlinks, numbered on in reading order, at their places in the document;
+  /// the cell open in the editor lends the editor the numbers instead.
+  void BuildSubJumps(int32_t Left, int32_t Top, TRVList<TRVJumpInfo>& List, int& StartJumpNo) override;
+  /// Top of a row in the last layout.
+  int32_t GetRowTop(int Row) const { return FormattingInfo.RowStarts[Row]; }
   void MarkStylesInUse(TRVIntegerList& UsedTextStyles, TRVIntegerList& UsedParaStyles,
                        TRVIntegerList& UsedListStyles) const override;
   void RenumberStyles(const TRVIntegerList& TextStylesMap, const TRVIntegerList& ParaStylesMap,
@@ -488,6 +507,7 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
 
  private:
   void InitTable(int nRows, int nCols, TCustomRVData* RVData);
+  void ForEachCell(const std::function<void(TRVTableCellData&)>& Action) const;
 
   std::unique_ptr<TRVTableRows> Rows_;
   std::unique_ptr<TRVBackground> Background_;

@@ -150,6 +150,10 @@ class TCustomRVFormattedData : public TCustomRVData {
   void FindDrawItemAtPos(int32_t X, int32_t Y, bool Strict, int& DItemNo, int& DOffs);
   /// Moves the hyperlink areas to their pieces plus the origin of their document.
   void UpdateJumpPositions();
+  /// Lists the hyperlink areas of the drawn pieces (and of items' sub-documents) in List, or
+  /// in this document's own list when List is null, numbered from StartJumpNo, which is
+  /// advanced past them.
+  void BuildJumpList(int& StartJumpNo, TRVList<TRVJumpInfo>* List);
   /// Moves windowed controls to their pieces, scrolled.
   void AdjustControlsPlacement();
   /// The narrowest width the whole document can be laid out at, in canvas pixels.

@@ -186,6 +186,13 @@ void TRVLineFormatter::RecordJump(int DItemNo, int Id, TCursor Cursor) {
   data_.Jumps().Add(std::move(jump));
 }
 
+void TRVLineFormatter::RecordSubJumps(int DItemNo) {
+  if ((flags_ & rvflRecordJumps) == 0) return;
+  // Hyperlinks inside the item's documents (table cells) join the list, numbered on.
+  const TRVDrawLineInfo* piece = data_.DrawItems()[DItemNo];
+  data_.GetItem(piece->ItemNo)->BuildSubJumps(piece->Left, piece->Top, data_.Jumps(), JumpCount);
+}
+
 int TRVLineFormatter::InsertPiece(std::unique_ptr<TRVDrawLineInfo> Piece, int ItemNo) {
   Piece->ItemNo = ItemNo;
   TCustomRVItemInfo* item = data_.GetItem(ItemNo);
@@ -479,7 +486,7 @@ void TRVLineFormatter::FormatFullLine(int ItemNo) {
     PendingBelow = 0;
   }
   LineStart = DrawCount;
-  InsertPiece(std::move(piece), ItemNo);
+  RecordSubJumps(InsertPiece(std::move(piece), ItemNo));
   FirstLine = false;
   NewParaPending = true;
   LineIsParaFirst = true;
@@ -530,6 +537,8 @@ void TRVLineFormatter::PlaceRect(int ItemNo) {
   if (item->QueryFeatureForStyle(rvsfHyperlink, &style_)) {
     RecordJump(index, JumpCount, crHandPoint);
     item->JumpID = JumpCount++;
+  } else {
+    RecordSubJumps(index);
   }
 }
 
