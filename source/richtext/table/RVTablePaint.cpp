@@ -341,9 +341,11 @@ void TTablePainter::paintCell(int Row, int Col, TRVTableCellData& Cell, TRect R)
       // The editor shows the content; the hatch says the cell is being edited elsewhere.
       canvas_.Brush().SetStyle(bsFDiagonal);
       canvas_.Brush().SetColor(table_.CellBorderColor);
-      canvas_.SetBkMode(OPAQUE);
-      canvas_.SetBkColor(color);
+      const int oldMode = canvas_.SetBkMode(OPAQUE);
+      const TColor oldColor = canvas_.SetBkColor(color);
       canvas_.FillRect(fill);
+      canvas_.SetBkColor(oldColor);
+      canvas_.SetBkMode(oldMode);
     } else if (!picture || selected) {
       if (color != clNone) FillSolid(canvas_, fill, color);
     } else if (printing_ && table_.DeviceScale != nullptr) {
@@ -355,7 +357,13 @@ void TTablePainter::paintCell(int Row, int Col, TRVTableCellData& Cell, TRect R)
     canvas_.Brush().SetStyle(bsSolid);
   }
 
-  if (!printing_ && !edited && Meets(R, clip_)) Cell.Paint(canvas_, Intersection(R, clip_));
+  if (!printing_ && !edited && Meets(R, clip_)) {
+    // A selected cell shows its text as selected, for this painting only.
+    const bool mark = selected && (Cell.StateFlags & rvstWholeDataSelected) == 0;
+    if (mark) Cell.StateFlags |= rvstWholeDataSelected;
+    Cell.Paint(canvas_, Intersection(R, clip_));
+    if (mark) Cell.StateFlags &= ~rvstWholeDataSelected;
+  }
 
   TRVTableBorder border;
   const int32_t bw = table_.ScaleH(table_.CellBorderWidth), bh = table_.ScaleV(table_.CellBorderWidth);

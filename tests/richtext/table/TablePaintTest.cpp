@@ -3,12 +3,16 @@
 // cells, and cell content at its place.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <string>
 #include <vector>
 
 #include "TableViewSupport.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/SystemColors.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/WindowGrab.h"
 
 namespace {
 
@@ -199,6 +203,9 @@ TEST_F(TablePaintTest, RulesAreCentredInTheGaps) {
 
 TEST_F(TablePaintTest, SelectedCellsTakeTheSelectionColour) {
   table->GetCell(0, 0)->Color = clLime;
+  TRVTableCellData* text = table->GetCell(0, 1);
+  text->Clear();
+  text->AddTextItem("WWW", 0, 0);
   table->State |= rvtsCellsSelected;
   table->SelStartRow = 0;
   table->SelStartCol = 0;
@@ -208,6 +215,13 @@ TEST_F(TablePaintTest, SelectedCellsTakeTheSelectionColour) {
   EXPECT_EQ(At(CellRect(0, 0).Left + 3, CellRect(0, 0).Top + 3), sel);
   EXPECT_EQ(At(CellRect(0, 1).Left + 3, CellRect(0, 1).Top + 3), sel);
   EXPECT_EQ(At(CellRect(1, 1).Left + 3, CellRect(1, 1).Top + 3), clYellow);
+  // The selected cell's text is drawn as selected (no black glyphs), and only while painted.
+  const TRect r = CellRect(0, 1);
+  int black = 0;
+  for (int32_t y = r.Top; y < r.Bottom; ++y)
+    for (int32_t x = r.Left; x < r.Right; ++x) black += At(x, y) == clBlack;
+  EXPECT_EQ(black, 0);
+  EXPECT_EQ(text->StateFlags & rvstWholeDataSelected, 0u);
 }
 
 TEST_F(TablePaintTest, SelectionCoversWholeMergedCells) {
@@ -316,6 +330,54 @@ TEST(TableSizingLineTest, DrawsThreeDotsEveryEightPixels) {
   std::string dots;
   for (int32_t y = 0; y < 20; ++y) dots += bitmap.Canvas().Pixel(1, y) == clBlack ? '#' : '.';
   EXPECT_EQ(dots, "..#.#.#...#.#.#.....");
+}
+
+}  // namespace
+
+namespace {
+
+// The whole road on a window: a viewer formats its document, paints the table line, and the
+// window shows the table's frame around its coloured cell.
+TEST(TableInViewerTest, AViewerWindowShowsTheTable) {
+  viewertest::App();
+  TRVStyle style;
+  TForm form;
+  form.SetBounds(0, 0, 400, 240);
+  auto* viewer = new TRVViewer(&form);
+  viewer->SetParent(&form);
+  viewer->SetBounds(0, 0, 360, 200);
+  viewer->SetStyle(&style);
+  auto made = TRVTableItemInfo::CreateWithSize(2, 3, &viewer->RVData());
+  TRVTableItemInfo* table = made.get();
+  table->BorderWidth = 1;
+  table->BorderStyle = rvtbColor;
+  table->BorderColor = clRed;
+  table->BestWidth = 150;
+  table->GetCell(1, 2)->Color = clLime;
+  viewer->RVData().AddItem("", std::move(made));
+  viewer->Format();
+  form.Show();
+  viewer->Repaint();
+  viewertest::App().ProcessMessages();
+  TBitmap grab;
+  ASSERT_TRUE(GrabControl(*viewer, grab));
+  // The red frame's bounding box is the table's size; the lime cell lies inside it.
+  int32_t left = INT32_MAX, top = INT32_MAX, right = -1, bottom = -1, lime = 0;
+  for (int32_t y = 0; y < grab.Height(); ++y)
+    for (int32_t x = 0; x < grab.Width(); ++x) {
+      const TColor c = grab.Canvas().Pixel(x, y);
+      lime += c == clLime;
+      if (c != clRed) continue;
+      left = std::min(left, x);
+      top = std::min(top, y);
+      right = std::max(right, x);
+      bottom = std::max(bottom, y);
+    }
+  ASSERT_GE(right, 0) << "no border on the window";
+  EXPECT_EQ(right - left + 1, table->FormattingInfo.Width);
+  EXPECT_EQ(bottom - top + 1, table->FormattingInfo.Height);
+  const TRVTableCellData& cell = *table->GetCell(1, 2);
+  EXPECT_EQ(lime, cell.Width * cell.Height);
 }
 
 }  // namespace
