@@ -363,6 +363,15 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   void BuildSubJumps(int32_t Left, int32_t Top, TRVList<TRVJumpInfo>& List, int& StartJumpNo) override;
   /// Top of a row in the last layout.
   int32_t GetRowTop(int Row) const { return FormattingInfo.RowStarts[Row]; }
+
+  // Rows tied together by merged cells, for page breaks (RVTableGrid.cpp).
+  /// The last row of the run of rows that merged cells tie Row to.
+  int GetBlockEnd(int Row) const;
+  /// The first row of the run of rows that merged cells tie Row to.
+  int GetBlockStart(int Row) const;
+  /// True when HeadingRowCount rows (at most all) can repeat on every page: none of their
+  /// cells reaches below them.
+  bool CanUseHeadings() const;
   void MarkStylesInUse(TRVIntegerList& UsedTextStyles, TRVIntegerList& UsedParaStyles,
                        TRVIntegerList& UsedListStyles) const override;
   void RenumberStyles(const TRVIntegerList& TextStylesMap, const TRVIntegerList& ParaStylesMap,
