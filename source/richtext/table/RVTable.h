@@ -180,10 +180,29 @@ struct TRVTableBorder {
 
 // ---------------------------------------------------------------------------------------
 
+/// A cell's printable document in a print layout: the layout formats it for the width of
+/// its cell and places it inside the cell's padding (device pixels).
+class TRVTablePrintableCell {
+ public:
+  virtual ~TRVTablePrintableCell() = default;
+  /// Formats the document for Width; answers the height of its content.
+  virtual int32_t FormatForWidth(int32_t Width) = 0;
+  virtual void Place(int32_t Left, int32_t Top, int32_t Width, int32_t Height) = 0;
+  /// Height of the content as last formatted.
+  virtual int32_t GetContentHeight() const = 0;
+};
+
 /// Results of the last layout of a table.
 class TRVTableItemFormattingInfo {
  public:
+  /// Clears the lists; the printable cells stay.
   void Clear();
+  /// The printable document of slot (Row, Col) in a grid of ColCount columns, null when the
+  /// slot has none.
+  TRVTablePrintableCell* PrintableCell(int Row, int Col, int ColCount) const {
+    const size_t index = static_cast<size_t>(Row) * static_cast<size_t>(ColCount) + static_cast<size_t>(Col);
+    return index < Cells.size() ? Cells[index].get() : nullptr;
+  }
 
   TRVIntegerList ColWidths;
   TRVIntegerList RowHeights;
@@ -191,6 +210,9 @@ class TRVTableItemFormattingInfo {
   TRVIntegerList RowStarts;
   int32_t Width = 0;
   int32_t Height = 0;
+  /// A print layout's printable documents, one a slot row by row (null where none); empty
+  /// for the layout on the screen, which places and formats the cells themselves.
+  std::vector<std::unique_ptr<TRVTablePrintableCell>> Cells;
 };
 
 /// One row of the grid: slots holding cells or nil.
