@@ -188,8 +188,11 @@ class TRVTablePrintableCell {
   /// Formats the document for Width; answers the height of its content.
   virtual int32_t FormatForWidth(int32_t Width) = 0;
   virtual void Place(int32_t Left, int32_t Top, int32_t Width, int32_t Height) = 0;
-  /// Height of the content as last formatted.
+  /// Height of the content as last formatted, and of the place it was given.
   virtual int32_t GetContentHeight() const = 0;
+  virtual int32_t GetPlacedHeight() const = 0;
+  /// Prints the document with the table's top-left corner at (X, Y) on Canvas.
+  virtual void Print(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction) = 0;
 };
 
 /// Results of the last layout of a table.
@@ -385,6 +388,18 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   void BuildSubJumps(int32_t Left, int32_t Top, TRVList<TRVJumpInfo>& List, int& StartJumpNo) override;
   /// Top of a row in the last layout.
   int32_t GetRowTop(int Row) const { return FormattingInfo.RowStarts[Row]; }
+
+  // Printing (RVTablePrint.cpp).
+  /// A print piece (TRVTablePrintInfo) with a printable document for every cell that has
+  /// something to print.
+  std::unique_ptr<TRVDrawLineInfo> CreateDrawItem(TCustomRVData* RVData,
+                                                  const TRVFormatScale* ScreenAndDevice) override;
+  /// Prints part PartIndex of the print piece (every row for -1) at (X, Y).
+  void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, TCustomRVData* RVData,
+                   TRVColorMode ColorMode, int PartIndex, TRVDrawLineInfo* DrawItem) override;
+  /// The table's colour or background picture behind a printed part.
+  int32_t DrawBackgroundForPrinting(int32_t Top, TCanvas& Canvas, const TRect& ItemRect,
+                                    TRVColorMode ColorMode) override;
 
   // Rows tied together by merged cells, for page breaks (RVTableGrid.cpp).
   /// The last row of the run of rows that merged cells tie Row to.

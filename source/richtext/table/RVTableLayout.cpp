@@ -8,6 +8,7 @@
 #include "platform/core/SysUtils.h"
 #include "richtext/table/RVTable.h"
 #include "richtext/table/RVTableCell.h"
+#include "richtext/table/RVTablePrint.h"
 
 namespace {
 
@@ -227,9 +228,23 @@ void TRVTableItemInfo::GetWidthRequirements(int32_t Width, TRVDrawLineInfo* Draw
                                             TCanvas* Canvas, TCustomRVData* RVData,
                                             const TRVFormatScale* ScreenAndDevice, bool FormatFlag,
                                             int32_t& Descent, int32_t& Offset) {
-  (void)DrawItem, (void)Printing, (void)Canvas, (void)RVData, (void)ScreenAndDevice;
+  (void)Canvas, (void)RVData, (void)ScreenAndDevice;
   Descent = 0;
   Offset = 0;
+  if (Printing) {
+    // The print piece keeps a layout of its own at the device's resolution.
+    auto* print = dynamic_cast<TRVTablePrintInfo*>(DrawItem);
+    if (print == nullptr) return;
+    DeviceScale = &print->Scale;
+    struct TRestore {
+      const TRVFormatScale*& ref;
+      ~TRestore() { ref = nullptr; }
+    } restore{DeviceScale};
+    Format(Width, print->FormattingInfo, false);
+    DrawItem->Width = print->FormattingInfo.Width;
+    DrawItem->Height = print->FormattingInfo.Height;
+    return;
+  }
   if (State & rvtsFormatWidth) {
     State &= ~rvtsFormatWidth;
     FormattingInfo.Width = 0;

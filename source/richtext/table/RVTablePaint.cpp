@@ -138,7 +138,9 @@ class TTablePainter {
   void paintRules(bool Vertical);
   void paintCellsOfRow(int Row);
   void paintCell(int Row, int Col, TRVTableCellData& Cell, TRect R);
-  TRect cellRect(int Row, const TRVTableCellData& Cell) const;
+  /// A printed cell's content: its printable document, where the page shows its row.
+  void printCellContent(int Row, int Col, const TRVTableCellData& Cell, const TRect& R);
+  TRect cellRect(int Row, int Col, const TRVTableCellData& Cell) const;
   TColor backColor(TColor Color) const;
 
   TRVTableItemInfo& table_;
@@ -220,7 +222,7 @@ void TTablePainter::Paint(int FirstRow, int RowCount, int HeadingRows) {
       for (int c = 0; c < rows().GetColCount(); ++c) {
         TRVTableCellData* cell = table_.GetCell(r, c);
         if (cell == nullptr || r + cell->RowSpan <= painted_.First) continue;
-        TRect rect = cellRect(r, *cell);
+        TRect rect = cellRect(r, c, *cell);
         if (printing_) rect.Top = y_ + rowTop(painted_.First);
         paintCell(r, c, *cell, rect);
       }
@@ -231,16 +233,17 @@ void TTablePainter::Paint(int FirstRow, int RowCount, int HeadingRows) {
   }
 }
 
-TRect TTablePainter::cellRect(int Row, const TRVTableCellData& Cell) const {
-  TRect rect = Bounds(x_ + Cell.Left, y_ + rowTop(Row), Cell.Width, Cell.Height);
-  if (printing_) {
-    // A merged cell ends with the page's last row.
-    const int last = Row + Cell.RowSpan - 1;
-    if (last > painted_.Last && painted_.Last >= 0)
-      rect.Bottom = y_ + rowTop(painted_.Last) + info_.RowHeights[painted_.Last] +
-                    table_.ScaleV(2 * table_.CellPadding);
-  }
-  return rect;
+TRect TTablePainter::cellRect(int Row, int Col, const TRVTableCellData& Cell) const {
+  if (!printing_) return Bounds(x_ + Cell.Left, y_ + rowTop(Row), Cell.Width, Cell.Height);
+  // The print layout's columns and rows the cell covers, with the gaps between them; a
+  // merged cell ends with the page's last row.
+  const int cols = rows().GetColCount();
+  const int lastCol = std::min(Col + Cell.ColSpan, cols) - 1;
+  const int lastRow = std::min(Row + Cell.RowSpan - 1, painted_.Last);
+  const int32_t padH = table_.ScaleH(2 * table_.CellPadding), padV = table_.ScaleV(2 * table_.CellPadding);
+  return Rect(x_ + info_.ColStarts[Col], y_ + rowTop(Row),
+              x_ + info_.ColStarts[lastCol] + info_.ColWidths[lastCol] + padH,
+              y_ + rowTop(std::max(lastRow, Row)) + info_.RowHeights[std::max(lastRow, Row)] + padV);
 }
 
 void TTablePainter::paintCellsOfRow(int Row) {
@@ -248,7 +251,7 @@ void TTablePainter::paintCellsOfRow(int Row) {
     TRVTableCellData* cell = table_.GetCell(Row, c);
     if (cell == nullptr) continue;
     if (x_ + cell->Left > clip_.Right) break;
-    paintCell(Row, c, *cell, cellRect(Row, *cell));
+    paintCell(Row, c, *cell, cellRect(Row, c, *cell));
   }
 }
 
@@ -318,6 +321,20 @@ void TTablePainter::paintRules(bool Vertical) {
   if (outermost) rule(extent - scale(t.BorderWidth), outerGap, true);
 }
 
+void TTablePainter::printCellContent(int Row, int Col, const TRVTableCellData& Cell, const TRect& R) {
+  TRVTablePrintableCell* printed = info_.PrintableCell(Row, Col, rows().GetColCount());
+  if (printed == nullptr || !Meets(R, clip_)) return;
+  // The document was placed for the whole table; the page moves the rows it shows.
+  const int32_t shift = Row >= painted_.First ? painted_.Shift : 0;
+  const int32_t valign = TRVTableItemInfo::GetVAlignShift(
+      printed->GetContentHeight(), printed->GetPlacedHeight(), Cell.GetEffectiveVAlign());
+  const int saved = canvas_.SaveDC();
+  canvas_.IntersectClipRect(R);
+  printed->Print(canvas_, x_, y_ + shift + valign, (flags_ & rvtpPreview) != 0,
+                 (flags_ & rvtpPreviewCorrection) != 0);
+  canvas_.RestoreDC(saved);
+}
+
 void TTablePainter::paintCell(int Row, int Col, TRVTableCellData& Cell, TRect R) {
   TRVStyle* style = table_.GetParentData() != nullptr ? table_.GetParentData()->GetRVStyle() : nullptr;
   TRVTableCellEditorLink* editor = table_.CellEditor;
@@ -357,6 +374,7 @@ void TTablePainter::paintCell(int Row, int Col, TRVTableCellData& Cell, TRect R)
     canvas_.Brush().SetStyle(bsSolid);
   }
 
+  if (printing_) printCellContent(Row, Col, Cell, R);
   if (!printing_ && !edited && Meets(R, clip_)) {
     // A selected cell shows its text as selected, for this painting only.
     const bool mark = selected && (Cell.StateFlags & rvstWholeDataSelected) == 0;

@@ -185,7 +185,7 @@ void TRVLineFormatter::RecordJump(int DItemNo, int Id, TCursor Cursor) {
 }
 
 void TRVLineFormatter::RecordSubJumps(int DItemNo) {
-  if ((flags_ & rvflRecordJumps) == 0) return;
+  if ((flags_ & rvflRecordJumps) == 0 || (flags_ & rvflPrinting) != 0) return;
   // Hyperlinks inside the item's documents (table cells) join the list, numbered on.
   const TRVDrawLineInfo* piece = data_.DrawItems()[DItemNo];
   data_.GetItem(piece->ItemNo)->BuildSubJumps(piece->Left, piece->Top, data_.Jumps(), JumpCount);
@@ -497,8 +497,13 @@ void TRVLineFormatter::FormatFullLine(int ItemNo) {
     int32_t descent = 1, offset = 0;
     item->GetWidthRequirements(available, piece.get(), (flags_ & rvflPrinting) != 0, &canvas_, &data_,
                                &scale_, layoutFlag_, descent, offset);
-    const int32_t width = ScaleX(item->GetTotalWidth());
-    const int32_t height = ScaleY(item->GetTotalHeight());
+    int32_t width = ScaleX(item->GetTotalWidth());
+    int32_t height = ScaleY(item->GetTotalHeight());
+    if ((flags_ & rvflPrinting) != 0 && piece->Width > 0) {
+      // The item laid itself out for the device into its own piece (a printed table).
+      width = piece->Width;
+      height = piece->Height;
+    }
     if (para.Alignment == rvaRight) left += available - width;
     if (para.Alignment == rvaCenter) left = std::max(0, left + (available - width) / 2);
     piece->Left = left + offset;
