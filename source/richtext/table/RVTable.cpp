@@ -291,6 +291,7 @@ void TRVTableItemInfo::AttachToData(TCustomRVData* RVData, int ItemNo) {
   TRVFullLineItemInfo::AttachToData(RVData, ItemNo);
   Rows_->SetRVData(RVData);
   State |= rvtsInserted;
+  if (RVData != nullptr && RVData->GetRootData()->IsEditData()) State |= rvtsEditMode;
   ForEachCell([](TRVTableCellData& cell) {
     for (int i = 0; i < cell.GetItemCount(); ++i) cell.GetItem(i)->AttachToData(&cell, i);
   });

@@ -63,6 +63,11 @@ TEST(TableItemHooksTest, JoiningADocumentReadiesTheCells) {
   editorDoc.editor = true;
   TRVTableItemInfo* edited = editorDoc.AddTable(1, 1);
   EXPECT_EQ(edited->State & (rvtsInserted | rvtsEditMode), rvtsInserted | rvtsEditMode);
+  // Taken out (to an undo record) and put back, it is still a table of the editor.
+  edited->DetachFromData(&editorDoc, 0);
+  EXPECT_EQ(edited->State & (rvtsInserted | rvtsEditMode), 0);
+  edited->AttachToData(&editorDoc, 0);
+  EXPECT_EQ(edited->State & (rvtsInserted | rvtsEditMode), rvtsInserted | rvtsEditMode);
 }
 
 TEST(TableItemHooksTest, CellItemsHearOnlyOfTheFirstJoining) {
