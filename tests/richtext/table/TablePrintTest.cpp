@@ -263,6 +263,42 @@ TEST_F(TablePagesTest, WithoutRowSplittingTheTableIsNotCut) {
   for (size_t p = 1; p < pages.size(); ++p) EXPECT_EQ(Count(*pages[p], clRed), 0);
 }
 
+TEST(TablePdfTest, APrintedTableReadsBackRowByRowOverItsPages) {
+  if (!printtest::HavePoppler()) GTEST_SKIP() << "poppler-utils (pdftoppm, pdftotext) is not installed";
+  printtest::TPrintDocument doc;
+  constexpr int kRows = 30;
+  auto made = TRVTableItemInfo::CreateWithSize(kRows, 2, &doc.Data());
+  made->HeadingRowCount = 1;
+  for (int r = 0; r < kRows; ++r)
+    for (int c = 0; c < 2; ++c) {
+      TRVTableCellData* cell = made->GetCell(r, c);
+      cell->Clear();
+      cell->AddTextItem(
+          r == 0 ? (c == 0 ? "Name" : "Value") : "cell" + std::to_string(r) + "x" + std::to_string(c), 0, 0);
+      cell->BestHeight = 60;
+    }
+  doc.Item(std::move(made));
+  doc.viewer.Format();
+  printtest::TTempFolder folder;
+  const std::string pdf = folder.File("table.pdf");
+  TRVPageDriver driver(doc.viewer);
+  const int pages = driver.PrintToPDF(pdf, 300);
+  ASSERT_GE(pages, 2);
+  const auto text = printtest::RunCommand("pdftotext -layout '" + pdf + "' - 2>/dev/null");
+  ASSERT_TRUE(text.has_value());
+  // Every row once, in order; the heading row on every page.
+  size_t at = 0;
+  for (int r = 1; r < kRows; ++r) {
+    const size_t found = text->find("cell" + std::to_string(r) + "x1", at);
+    ASSERT_NE(found, std::string::npos) << r << "\n" << *text;
+    at = found;
+  }
+  size_t headings = 0;
+  for (size_t pos = text->find("Name"); pos != std::string::npos; pos = text->find("Name", pos + 1))
+    ++headings;
+  EXPECT_EQ(headings, static_cast<size_t>(pages));
+}
+
 TEST(TablePrintPieceTest, EmptySingleCellsGetNoPrintableDocument) {
   printtest::TPrintDocument doc;
   auto made = TRVTableItemInfo::CreateWithSize(2, 2, &doc.Data());
