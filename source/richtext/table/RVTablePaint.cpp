@@ -26,9 +26,32 @@ TRect Intersection(const TRect& a, const TRect& b) {
               std::min(a.Bottom, b.Bottom));
 }
 
+/// An axis-aligned line from (x1, y1) towards (x2, y2), its end left out, cut to what the
+/// canvas shows: the lines of a table of absurd size cost no more than the area painted.
 void Line(TCanvas& Canvas, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  const TRect clip = Canvas.ClipRect();
+  if (y1 == y2) {
+    if (y1 < clip.Top || y1 >= clip.Bottom) return;
+    x1 = std::max(x1, clip.Left - 1);
+    x2 = std::min(x2, clip.Right + 1);
+    if (x1 >= x2) return;
+  } else if (x1 == x2) {
+    if (x1 < clip.Left || x1 >= clip.Right) return;
+    y1 = std::max(y1, clip.Top - 1);
+    y2 = std::min(y2, clip.Bottom + 1);
+    if (y1 >= y2) return;
+  }
   Canvas.MoveTo(x1, y1);
   Canvas.LineTo(x2, y2);
+}
+
+/// The lines i in [0, Count) of a band whose line i stands at Base + Dir * i, narrowed to
+/// those inside [Lo, Hi): From and To (excluded).
+void VisibleLines(int64_t Base, int Dir, int64_t Lo, int64_t Hi, int32_t Count, int32_t& From, int32_t& To) {
+  int64_t first = Dir > 0 ? Lo - Base : Base - Hi + 1;
+  int64_t last = Dir > 0 ? Hi - 1 - Base : Base - Lo;
+  From = static_cast<int32_t>(std::clamp<int64_t>(first, 0, Count));
+  To = static_cast<int32_t>(std::clamp<int64_t>(last + 1, 0, Count));
 }
 
 void FillSolid(TCanvas& Canvas, const TRect& R, TColor Color) {
@@ -55,22 +78,43 @@ bool SideVisible(const TRVBooleanRect* Visible, TSide Side) {
   return true;
 }
 
-/// Line i (0 outermost) of a side of the rectangle Left..Right, Top..Bottom (inclusive
-/// right and bottom). Top and left lines leave the far corner to the bottom and right ones.
-void SideLine(TCanvas& Canvas, TSide Side, int32_t L, int32_t T, int32_t R, int32_t B, int32_t i) {
-  switch (Side) {
-    case TSide::Top:
-      Line(Canvas, L + i, T + i, R - i, T + i);
-      break;
-    case TSide::Left:
-      Line(Canvas, L + i, T + i, L + i, B - i);
-      break;
-    case TSide::Bottom:
-      Line(Canvas, L + i, B - i, R - i + 1, B - i);
-      break;
-    case TSide::Right:
-      Line(Canvas, R - i, T + i, R - i, B - i + 1);
-      break;
+/// Lines 0 (outermost) to Width - 1 of a side of the rectangle L..R, T..B (inclusive right
+/// and bottom), each a pixel further in; only the lines the canvas shows are drawn. With
+/// Mitred, top and left lines leave the far corner to the bottom and right ones, and every
+/// line shortens with its depth (3-D borders); otherwise horizontal lines run the whole
+/// width and vertical ones from VTop to VBottom.
+void SideLines(TCanvas& Canvas, TSide Side, int32_t L, int32_t T, int32_t R, int32_t B, int32_t Width,
+               bool Mitred, int32_t VTop, int32_t VBottom) {
+  const TRect clip = Canvas.ClipRect();
+  const bool vertical = Side == TSide::Left || Side == TSide::Right;
+  const bool far = Side == TSide::Bottom || Side == TSide::Right;
+  const int32_t base = Side == TSide::Top ? T : Side == TSide::Left ? L : Side == TSide::Bottom ? B : R;
+  int32_t from = 0, to = 0;
+  VisibleLines(base, far ? -1 : 1, vertical ? clip.Left : clip.Top, vertical ? clip.Right : clip.Bottom,
+               Width, from, to);
+  for (int32_t i = from; i < to; ++i) {
+    const int32_t at = far ? base - i : base + i;
+    if (!Mitred) {
+      if (vertical)
+        Line(Canvas, at, VTop, at, VBottom + 1);
+      else
+        Line(Canvas, L, at, R + 1, at);
+      continue;
+    }
+    switch (Side) {
+      case TSide::Top:
+        Line(Canvas, L + i, at, R - i, at);
+        break;
+      case TSide::Left:
+        Line(Canvas, at, T + i, at, B - i);
+        break;
+      case TSide::Bottom:
+        Line(Canvas, L + i, at, R - i + 1, at);
+        break;
+      case TSide::Right:
+        Line(Canvas, at, T + i, at, B - i + 1);
+        break;
+    }
   }
 }
 
@@ -275,7 +319,9 @@ void TTablePainter::paintRules(bool Vertical) {
   const int32_t ruleWidth = Vertical ? t.VRuleWidth : t.HRuleWidth;
   const TColor ruleColor = Vertical ? t.VRuleColor : t.HRuleColor;
   if (ruleWidth == 0 || ruleColor == clNone) return;
-  const int32_t width = Vertical ? t.ScaleH(ruleWidth) : t.ScaleV(ruleWidth);
+  // Lines past the table's size would only cover each other: a width from a file stays bounded.
+  const int32_t width = std::clamp(Vertical ? t.ScaleH(ruleWidth) : t.ScaleV(ruleWidth), 0,
+                                   std::max(tableRect_.Width(), tableRect_.Height()));
   // Outermost rules make room for the rules of the other direction.
   const int32_t crossWidth = Vertical ? t.HRuleWidth : t.VRuleWidth;
   const bool cross = crossWidth != 0 && (Vertical ? t.HRuleColor : t.VRuleColor) != clNone;
@@ -293,7 +339,11 @@ void TTablePainter::paintRules(bool Vertical) {
     if (at > clipEnd) return false;
     const int32_t from = (Vertical ? tableRect_.Top : tableRect_.Left) + (Outermost ? shorten : 0);
     const int32_t to = (Vertical ? tableRect_.Bottom : tableRect_.Right) - (Outermost ? shorten : 0);
-    for (int32_t i = 0; i < width; ++i)
+    const TRect clip = canvas_.ClipRect();
+    int32_t first = 0, end = 0;
+    VisibleLines(at, 1, Vertical ? clip.Left : clip.Top, Vertical ? clip.Right : clip.Bottom, width, first,
+                 end);
+    for (int32_t i = first; i < end; ++i)
       if (Vertical)
         Line(canvas_, at + i, from, at + i, to);
       else
@@ -469,6 +519,12 @@ void DropGridPen(TCanvas& Canvas) {
 
 constexpr TSide kSides[] = {TSide::Top, TSide::Left, TSide::Bottom, TSide::Right};
 
+/// How many one-pixel lines a border of Width draws: its device width, but never more than
+/// the rectangle can show (a width read from a file may be absurd).
+int32_t BorderLines(const TRVTableItemInfo& Table, int32_t Width, const TRect& R) {
+  return std::clamp(Table.ScaleV(Width), 0, std::max(R.Width(), R.Height()) / 2 + 1);
+}
+
 }  // namespace
 
 void TRVTableItemInfo::DrawBorder(TCanvas& Canvas, const TRVTableBorder& Border, const TRect& ClipRect,
@@ -484,7 +540,10 @@ void TRVTableItemInfo::DrawBorder(TCanvas& Canvas, const TRVTableBorder& Border,
   if (Border.Width <= 0) {
     if (drawGrid) {
       UseGridPen(Canvas);
-      Canvas.Rectangle(rect);
+      Line(Canvas, rect.Left, rect.Top, rect.Right - 1, rect.Top);
+      Line(Canvas, rect.Right - 1, rect.Top, rect.Right - 1, rect.Bottom - 1);
+      Line(Canvas, rect.Left, rect.Bottom - 1, rect.Right, rect.Bottom - 1);
+      Line(Canvas, rect.Left, rect.Top, rect.Left, rect.Bottom - 1);
       DropGridPen(Canvas);
     }
     return;
@@ -526,16 +585,8 @@ void TRVTableItemInfo::DrawBorder(TCanvas& Canvas, const TRVTableBorder& Border,
   if (Border.Style == rvtbColor) {
     if (Border.Color == clNone) return;
     Canvas.Pen().SetColor(RVTextColorForColorMode(Border.Color, ColorMode));
-    const int32_t width = ScaleV(Border.Width);
+    const int32_t width = BorderLines(*this, Border.Width, rect);
     const int32_t r = rect.Right - 1, b = rect.Bottom - 1;
-    const bool allSides = visible == nullptr || visible->IsAllEqual(true);
-    if (allSides && !halftone) {
-      Canvas.Brush().SetStyle(bsClear);
-      for (int32_t i = 0; i < width; ++i)
-        Canvas.Rectangle(rect.Left + i, rect.Top + i, rect.Right - i, rect.Bottom - i);
-      Canvas.Brush().SetStyle(bsSolid);
-      return;
-    }
     // Side by side. Vertical sides run between the horizontal ones unless corners overlap.
     const bool overlap = (Options & rvtoOverlappingCorners) != 0;
     for (TSide side : overlap ? std::vector<TSide>{TSide::Left, TSide::Right, TSide::Top, TSide::Bottom}
@@ -549,20 +600,7 @@ void TRVTableItemInfo::DrawBorder(TCanvas& Canvas, const TRVTableBorder& Border,
         ThickSideLine(Canvas, side, rect.Left, t, r, bb, width, extra);
         continue;
       }
-      for (int32_t i = 0; i < width; ++i) switch (side) {
-          case TSide::Top:
-            Line(Canvas, rect.Left, rect.Top + i, r + 1, rect.Top + i);
-            break;
-          case TSide::Bottom:
-            Line(Canvas, rect.Left, b - i, r + 1, b - i);
-            break;
-          case TSide::Left:
-            Line(Canvas, rect.Left + i, t, rect.Left + i, bb + 1);
-            break;
-          case TSide::Right:
-            Line(Canvas, r - i, t, r - i, bb + 1);
-            break;
-        }
+      SideLines(Canvas, side, rect.Left, rect.Top, r, b, width, false, t, bb);
     }
     return;
   }
@@ -588,7 +626,7 @@ void TRVTableItemInfo::DrawBorder(TCanvas& Canvas, const TRVTableBorder& Border,
     default:  // rvtbLoweredColor
       break;
   }
-  const int32_t width = ScaleV(Border.Width);
+  const int32_t width = BorderLines(*this, Border.Width, rect);
   const int32_t r = rect.Right - 1, b = rect.Bottom - 1;
   for (TSide side : kSides) {
     if (!SideVisible(visible, side)) continue;
@@ -598,7 +636,7 @@ void TRVTableItemInfo::DrawBorder(TCanvas& Canvas, const TRVTableBorder& Border,
       ThickSideLine(Canvas, side, rect.Left, rect.Top, r, b, width, extra);
       continue;
     }
-    for (int32_t i = 0; i < width; ++i) SideLine(Canvas, side, rect.Left, rect.Top, r, b, i);
+    SideLines(Canvas, side, rect.Left, rect.Top, r, b, width, true, 0, 0);
   }
 }
 

@@ -157,6 +157,19 @@ TEST_F(TablePaintTest, HiddenSidesAreDottedOnlyWhileEdited) {
   EXPECT_EQ(At(l, t), clYellow);
 }
 
+TEST_F(TablePaintTest, AbsurdWidthsFromAFileStillPaintPromptly) {
+  table->BorderWidth = 1 << 26;
+  table->BorderStyle = rvtbColor;
+  table->BorderColor = clRed;
+  table->CellBorderWidth = 1 << 20;
+  table->CellBorderStyle = rvtbRaised;
+  table->VRuleWidth = 1 << 26;
+  table->VRuleColor = clBlue;
+  Paint();
+  EXPECT_EQ(At(X, Y), clRed);
+  EXPECT_EQ(At(doc.width - 1, doc.height - 1), clRed);
+}
+
 TEST_F(TablePaintTest, BorderHookSuppressesOnlyTheBorderItDeclines) {
   table->BorderWidth = 1;
   table->BorderStyle = rvtbColor;
