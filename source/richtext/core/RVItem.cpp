@@ -150,11 +150,11 @@ bool TCustomRVItemInfo::PrintToBitmap(TBitmap& Bitmap, bool Preview, TCustomRVDa
   return false;
 }
 
-void TCustomRVItemInfo::PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview,
+void TCustomRVItemInfo::PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction,
                                     TCustomRVData* RVData, TRVColorMode ColorMode, int PartIndex,
                                     TRVDrawLineInfo* DrawItem) {
-  (void)Canvas, (void)X, (void)Y, (void)Preview, (void)RVData, (void)ColorMode, (void)PartIndex,
-      (void)DrawItem;
+  (void)Canvas, (void)X, (void)Y, (void)Preview, (void)Correction, (void)RVData, (void)ColorMode,
+      (void)PartIndex, (void)DrawItem;
 }
 
 int32_t TCustomRVItemInfo::GetImageWidth(TRVStyle* Style) const {

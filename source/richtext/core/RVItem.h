@@ -275,9 +275,11 @@ class TCustomRVItemInfo : public TPersistent {
   /// Renders the item into a bitmap sized for it; true when it drew.
   virtual bool PrintToBitmap(TBitmap& Bitmap, bool Preview, TCustomRVData* RVData, TRVColorMode ColorMode,
                              int PartIndex, TRVDrawLineInfo* DrawItem);
-  /// Prints the item straight onto the printer canvas at (X, Y).
-  virtual void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, TCustomRVData* RVData,
-                           TRVColorMode ColorMode, int PartIndex, TRVDrawLineInfo* DrawItem);
+  /// Prints the item straight onto the printer canvas at (X, Y); Correction asks text to be
+  /// fitted to the widths it was formatted with (a preview at another resolution).
+  virtual void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction,
+                           TCustomRVData* RVData, TRVColorMode ColorMode, int PartIndex,
+                           TRVDrawLineInfo* DrawItem);
   virtual int32_t GetImageWidth(TRVStyle* Style) const;
   virtual int32_t GetImageHeight(TRVStyle* Style) const;
   virtual int32_t GetOuterSpacingH() const { return 0; }

@@ -395,8 +395,9 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   std::unique_ptr<TRVDrawLineInfo> CreateDrawItem(TCustomRVData* RVData,
                                                   const TRVFormatScale* ScreenAndDevice) override;
   /// Prints part PartIndex of the print piece (every row for -1) at (X, Y).
-  void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, TCustomRVData* RVData,
-                   TRVColorMode ColorMode, int PartIndex, TRVDrawLineInfo* DrawItem) override;
+  void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction,
+                   TCustomRVData* RVData, TRVColorMode ColorMode, int PartIndex,
+                   TRVDrawLineInfo* DrawItem) override;
   /// The table's colour or background picture behind a printed part.
   int32_t DrawBackgroundForPrinting(int32_t Top, TCanvas& Canvas, const TRect& ItemRect,
                                     TRVColorMode ColorMode) override;

@@ -142,8 +142,9 @@ std::unique_ptr<TRVDrawLineInfo> TRVTableItemInfo::CreateDrawItem(TCustomRVData*
   return info;
 }
 
-void TRVTableItemInfo::PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, TCustomRVData* RVData,
-                                   TRVColorMode ColorMode, int PartIndex, TRVDrawLineInfo* DrawItem) {
+void TRVTableItemInfo::PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction,
+                                   TCustomRVData* RVData, TRVColorMode ColorMode, int PartIndex,
+                                   TRVDrawLineInfo* DrawItem) {
   (void)RVData;
   auto* print = dynamic_cast<TRVTablePrintInfo*>(DrawItem);
   if (print == nullptr) return;
@@ -156,6 +157,7 @@ void TRVTableItemInfo::PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool P
   }
   TRVTablePaintFlags flags = rvtpPrinting;
   if (Preview) flags |= rvtpPreview;
+  if (Correction) flags |= rvtpPreviewCorrection;
   DeviceScale = &print->Scale;
   struct TRestore {
     const TRVFormatScale*& ref;
