@@ -305,7 +305,7 @@ bool TRVTableItemInfo::OwnsControl(const TObject* Control) const {
   return found;
 }
 
-bool TRVTableItemInfo::OwnsInplaceEditor(const TObject* Editor) const {
+bool TRVTableItemInfo::OwnsInplaceEditor(const TWinControl* Editor) const {
   return CellEditor != nullptr && Editor != nullptr && CellEditor->GetControl() == Editor;
 }
 

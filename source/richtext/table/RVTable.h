@@ -19,6 +19,7 @@
 #include "richtext/viewer/RVDataList.h"
 
 class TFiler;
+class TWinControl;
 class TRVTableCellData;
 class TRVTableItemInfo;
 class TRVTableRows;
@@ -129,7 +130,7 @@ class TRVTableCellEditorLink {
  public:
   virtual ~TRVTableCellEditorLink() = default;
   /// The editor's control, told apart from other controls by the document's hooks.
-  virtual const TObject* GetControl() const = 0;
+  virtual const TWinControl* GetControl() const = 0;
   virtual int GetRow() const = 0;
   virtual int GetCol() const = 0;
   /// True while the editor scrolls its content itself (it is taller than the cell): the
@@ -380,7 +381,7 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   void AfterLoading(int Format) override;
   /// True when a cell holds an item with the control.
   bool OwnsControl(const TObject* Control) const override;
-  bool OwnsInplaceEditor(const TObject* Editor) const override;
+  bool OwnsInplaceEditor(const TWinControl* Editor) const override;
   /// Closes the cell editor, keeping what was typed.
   void FinishEditing() override;
   /// The cells' hyperlinks, numbered on in reading order, at their places in the document;
@@ -419,13 +420,13 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   void AttachToData(TCustomRVData* RVData, int ItemNo) override;
   /// The cell at (X, Y) relative to the table; the cell hit last is tried first (shrunk by
   /// a pixel on each side) and remembered. False outside every cell.
-  bool GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col);
+  bool GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col) override;
   /// The active document of the cell at the point, null when none.
   TCustomRVData* GetSubDocumentAt(int32_t X, int32_t Y) override;
   /// Forgets the cell hit last.
   void ClearFocusHook() override;
-  bool CanEditCell(int Row, int Col);
-  void DoCellClick(int Row, int Col);
+  bool CanEditCell(int Row, int Col) override;
+  void DoCellClick(int Row, int Col) override;
 
   // RVF (RVTableRVF.cpp).
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,

@@ -306,46 +306,6 @@ void TCustomRVFormattedData::UpdateJumpPositions() {
   }
 }
 
-void TCustomRVFormattedData::BuildJumpList(int& StartJumpNo, TRVList<TRVJumpInfo>* List) {
-  LastDItemMovedAbove = -1;
-  TRVStyle* style = GetRVStyle();
-  if (style == nullptr) return;
-  TRVList<TRVJumpInfo>& target = List != nullptr ? *List : Jumps();
-  JumpCount = 0;
-  int lastItemNo = -1;
-  const TRVDrawLines& pieces = DrawItems();
-  for (int d = 0; d < pieces.Count(); ++d) {
-    const TRVDrawLineInfo& piece = *pieces[d];
-    TCustomRVItemInfo* item = GetItem(piece.ItemNo);
-    if (!item->QueryFeatureForStyle(rvsfHyperlink, style)) {
-      if (item->IsTextItem()) continue;
-      int next = StartJumpNo + JumpCount;
-      item->BuildSubJumps(piece.Left, piece.Top, target, next);
-      JumpCount = next - StartJumpNo;
-      continue;
-    }
-    // Every piece of one item shares the item's number.
-    const bool sameItem = piece.ItemNo == lastItemNo;
-    auto jump = std::make_unique<TRVJumpInfo>();
-    jump->RVData = this;
-    jump->Left = piece.Left;
-    jump->Top = piece.Top;
-    jump->Width = piece.Width;
-    jump->Height = piece.Height;
-    jump->DrawItemNo = d;
-    jump->Id = StartJumpNo + JumpCount - (sameItem ? 1 : 0);
-    jump->Cursor = item->IsTextItem() ? style->TextStyles().Items(item->StyleNo)->JumpCursor
-                                      : item->GetJumpCursor(style);
-    item->JumpID = jump->Id;
-    target.Add(std::move(jump));
-    if (!sameItem) {
-      ++JumpCount;
-      lastItemNo = piece.ItemNo;
-    }
-  }
-  StartJumpNo += JumpCount;
-}
-
 void TCustomRVFormattedData::AdjustControlsPlacement() {
   if ((GetViewerState() & rvflNoControlPlacement) != 0) return;
   TWinControl* parent = GetParentControl();

@@ -94,7 +94,8 @@ TEST(TableItemHooksTest, LeavingADocumentDropsTheEditorAndDetachesNestedTables) 
   {
     TFakeEditor editor(*table, 0, 0);
     EXPECT_TRUE(table->OwnsInplaceEditor(&editor.control));
-    EXPECT_FALSE(table->OwnsInplaceEditor(table));
+    TWinControl other;
+    EXPECT_FALSE(table->OwnsInplaceEditor(&other));
     table->DetachFromData(&doc, 0);
     EXPECT_EQ(editor.closes, (std::vector<bool>{false}));
     EXPECT_FALSE(table->OwnsInplaceEditor(&editor.control));

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Controls.h"
 #include "richtext/table/RVTable.h"
 #include "richtext/table/RVTableCell.h"
 #include "richtext/viewer/FormattedDataSupport.h"
@@ -36,7 +37,7 @@ class TFakeEditor : public TRVTableCellEditorLink {
   ~TFakeEditor() override {
     if (table_.CellEditor == this) table_.CellEditor = nullptr;
   }
-  const TObject* GetControl() const override { return &control; }
+  const TWinControl* GetControl() const override { return &control; }
   int GetRow() const override { return row_; }
   int GetCol() const override { return col_; }
   bool ScrollsItself() const override { return scrolls; }
@@ -48,7 +49,7 @@ class TFakeEditor : public TRVTableCellEditorLink {
     table_.CellEditor = nullptr;
   }
 
-  TObject control;
+  TWinControl control;
   bool scrolls = false;
   int firstJumpNo = -1;
   int jumps = 0;
