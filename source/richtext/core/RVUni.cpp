@@ -344,6 +344,17 @@ TRVLineBreakClass RVGetLineBreakClass(char16_t ch) {
   return std::prev(it)->cls;
 }
 
+bool RVIsClusterContinuation(std::u16string_view text, size_t index) {
+  if (index == 0 || index >= text.size()) return false;
+  const char16_t c = text[index];
+  const char16_t before = text[index - 1];
+  if (c >= 0xDC00 && c <= 0xDFFF && before >= 0xD800 && before <= 0xDBFF) return true;
+  // The combining class also holds control and direction-format characters, which stand on
+  // their own.
+  if (c < 0x0300 || (c >= 0x2000 && c <= 0x206F)) return false;
+  return RVGetLineBreakClass(c) == TRVLineBreakClass::CM;
+}
+
 int RVLineBreakAction(TRVLineBreakClass before, TRVLineBreakClass after) {
   return kPairTable[static_cast<int>(before)][static_cast<int>(after)];
 }

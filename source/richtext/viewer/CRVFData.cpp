@@ -3,6 +3,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Controls.h"
 #include "richtext/core/RVBack.h"
+#include "richtext/core/RVGraphicFuncs.h"
 #include "richtext/core/RVStyle.h"
 
 TCustomRVFormattedData::TCustomRVFormattedData()
@@ -264,10 +265,11 @@ bool TCustomRVFormattedData::GetStoredItemRange(int& First, int& Last) const {
 }
 
 void TCustomRVFormattedData::GetScreenAndDeviceInfo(TCanvas* Canvas, TRVFormatScale& Scale) {
-  Scale.ScreenPPIX = 96;
-  Scale.ScreenPPIY = 96;
-  Scale.DevicePPIX = Canvas != nullptr && Canvas->HasTarget() ? Canvas->GetDeviceCaps(LOGPIXELSX) : 96;
-  Scale.DevicePPIY = Canvas != nullptr && Canvas->HasTarget() ? Canvas->GetDeviceCaps(LOGPIXELSY) : 96;
+  if (Canvas != nullptr) {
+    RVGetDeviceResolution(Scale, *Canvas);
+    return;
+  }
+  Scale.ScreenPPIX = Scale.ScreenPPIY = Scale.DevicePPIX = Scale.DevicePPIY = 96;
 }
 
 TCanvas* TCustomRVFormattedData::GetCanvas() {

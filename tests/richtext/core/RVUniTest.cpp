@@ -215,6 +215,20 @@ TEST(RVUniLineBreakTest, FindsTheLastBreakAtOrBeforeAPosition) {
   EXPECT_EQ(RVFindLineBreakW(W(u"ab c") + "x", 4), -1);
 }
 
+TEST(RVUniLineBreakTest, ClusterContinuationsAreHalvesOfPairsAndCombiningMarks) {
+  std::u16string text = u"e\u0301\U0001F600\u0007\u200Fa";
+  text += static_cast<char16_t>(0xDC00);
+  EXPECT_FALSE(RVIsClusterContinuation(text, 0));
+  EXPECT_TRUE(RVIsClusterContinuation(text, 1)) << "combining acute";
+  EXPECT_FALSE(RVIsClusterContinuation(text, 2)) << "first half of a pair";
+  EXPECT_TRUE(RVIsClusterContinuation(text, 3)) << "second half";
+  EXPECT_FALSE(RVIsClusterContinuation(text, 4)) << "a control character";
+  EXPECT_FALSE(RVIsClusterContinuation(text, 5)) << "a direction mark";
+  EXPECT_FALSE(RVIsClusterContinuation(text, 7)) << "a second half without its first";
+  EXPECT_FALSE(RVIsClusterContinuation(text, text.size()));
+  EXPECT_FALSE(RVIsClusterContinuation(u"\u0301", 0)) << "nothing to continue";
+}
+
 TEST(RVUniHTMLTest, SpacesAndSpecialCharacters) {
   const struct {
     std::u16string text;
@@ -256,8 +270,8 @@ TEST(RVUniHTMLTest, EmptyOddAndSpecialCodeTexts) {
   EXPECT_EQ(stream.DataString(), "a&#128512;&nbsp;&nbsp;");
 }
 
-// Random bytes of any length never lead to reads outside the text.
 TEST(RVUniRobustnessTest, RandomTextsAndPositions) {
+  // Passes by not crashing: random bytes of any length never lead to reads outside the text.
   std::mt19937 rng(7);
   for (int round = 0; round < 500; ++round) {
     std::string s(rng() % 24, '\0');
