@@ -102,6 +102,7 @@ struct TRVFStyleMaps {
 using TRVDataStates = uint32_t;
 constexpr TRVDataStates rvstClearing = 1u << 7;              // Clear is running
 constexpr TRVDataStates rvstLoadingAsPartOfItem = 1u << 18;  // reading RVF from a component stream
+constexpr TRVDataStates rvstRTFTableWritten = 1u << 19;      // RTF: a table's last row ended a paragraph
 constexpr TRVDataStates rvstContinuesOuterDoc = 1u << 24;    // formatting: continues an outer document
 constexpr TRVDataStates rvstLastLineNotParaEnd = 1u << 25;   // formatting: last line is no paragraph end
 
@@ -227,6 +228,8 @@ class TCustomRVData : public TPersistent,
   /// True when this data shows another data's item list (see ShareItemsFrom).
   virtual bool ShareItems() const { return false; }
   virtual bool IsControlData() const { return false; }
+  /// True for the editor's document data, where tables show their hidden borders.
+  virtual bool IsEditData() const { return false; }
 
   // ---- notices ------------------------------------------------------------------------
 

@@ -26,9 +26,9 @@ class TCustomRVData;
 class TCustomRVItemInfo;
 class TGraphic;
 class TRVDrawLineInfo;
+class TRVJumpInfo;
 class TRVColorList;
 class TRVIntegerList;
-class TRVJumpInfo;
 class TRVRTFFontTable;
 class TRVStoreSubRVData;
 class TRVStyle;
@@ -368,6 +368,8 @@ class TCustomRVItemInfo : public TPersistent {
     (void)Editor;
     return false;
   }
+  /// Ends editing inside the item, keeping what was typed (a table closes its cell editor).
+  virtual void FinishEditing() {}
   /// Mouse input at (X, Y) relative to the item's drawn piece, in document RVData where the
   /// item is ItemNo. A press or move the item handled answers true: the document then makes
   /// no selection (press) and sets no cursor (move) of its own.

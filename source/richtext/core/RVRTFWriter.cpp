@@ -679,7 +679,10 @@ void TRVRTFWriter::emitParagraphStart(int ItemNo, bool& firstPara, bool& prevPar
     write("\\line");
     return;
   }
-  if (!firstPara) {
+  // A table's last row already ended its paragraph: another \par would add an empty one.
+  const bool afterTable = (data_.StateFlags & rvstRTFTableWritten) != 0;
+  data_.StateFlags &= ~rvstRTFTableWritten;
+  if (!firstPara && !afterTable) {
     if (prevParaHadMarker) write("\\plain");
     write("\\par");
   }
@@ -714,6 +717,7 @@ void TRVRTFWriter::WriteItems(bool SelectionOnly, int StartItemNo, int EndItemNo
                               int EndOffs) {
   bool firstPara = true;
   bool prevParaHadMarker = false;
+  data_.StateFlags &= ~rvstRTFTableWritten;
   if (level_ == 0) write((options_ & rvrtfDuplicateUnicode) ? "\\uc1" : "\\uc0");
 
   if (SelectionOnly && level_ == 0) {

@@ -184,6 +184,9 @@ void TRVTableItemInfo::InitTable(int nRows, int nCols, TCustomRVData* RVData) {
 
 TRVTableItemInfo::~TRVTableItemInfo() {
   FormattingInfo.Clear();
+  // Cells tell their items' leaving to the document through the table: the rows must still
+  // be there while they go.
+  Rows_->Clear();
   Rows_.reset();
   Background_.reset();
 }
@@ -225,13 +228,61 @@ bool TRVTableItemInfo::QueryFeature(int Code) const {
   }
 }
 
+bool TRVTableItemInfo::QueryFeatureForStyle(int Code, TRVStyle* Style) const {
+  return Code != rvsfPrintViaBitmap && TRVFullLineItemInfo::QueryFeatureForStyle(Code, Style);
+}
+
+void TRVTableItemInfo::ForEachCell(const std::function<void(TRVTableCellData&)>& Action) const {
+  for (const auto& row : *Rows_)
+    for (int c = 0; c < row->Count(); ++c)
+      if (TRVTableCellData* cell = row->GetCell(c)) Action(*cell);
+}
+
+void TRVTableItemInfo::Inserting(TCustomRVData* RVData, bool Clearing) {
+  Rows_->SetRVData(RVData);
+  State &= ~(rvtsInserted | rvtsEditMode);
+  if (RVData != nullptr) {
+    State |= rvtsInserted;
+    if (RVData->GetRootData()->IsEditData()) State |= rvtsEditMode;
+  }
+  ForEachCell([&](TRVTableCellData& cell) {
+    if (cell.GetItemCount() == 0) cell.AddTextItem("", 0, 0);
+    cell.ConvertItemTexts(Clearing);
+  });
+  TRVFullLineItemInfo::Inserting(RVData, Clearing);
+}
+
 void TRVTableItemInfo::Inserted(TCustomRVData* RVData, int ItemNo) {
   TRVFullLineItemInfo::Inserted(RVData, ItemNo);
   Rows_->SetRVData(RVData);
-  State |= rvtsInserted;
+  if ((State & rvtsItemActionToCells) == 0) return;
+  ForEachCell([](TRVTableCellData& cell) {
+    for (int i = 0; i < cell.GetItemCount(); ++i) {
+      cell.GetItem(i)->Inserted(&cell, i);
+      cell.ItemAction(rviaInserted, cell.GetItem(i), std::string(), &cell);
+    }
+  });
+  State &= ~rvtsItemActionToCells;
+}
+
+void TRVTableItemInfo::BeforeLoading(int Format) {
+  if (Format >= 2 && Format <= 4) State &= ~rvtsItemActionToCells;
+  TRVFullLineItemInfo::BeforeLoading(Format);
+}
+
+void TRVTableItemInfo::AfterLoading(int Format) {
+  TRVFullLineItemInfo::AfterLoading(Format);
+  ForEachCell([Format](TRVTableCellData& cell) {
+    for (int i = 0; i < cell.GetItemCount(); ++i) cell.GetItem(i)->AfterLoading(Format);
+  });
 }
 
 void TRVTableItemInfo::DetachFromData(TCustomRVData* RVData, int ItemNo) {
+  if (CellEditor != nullptr) CellEditor->Close(false);
+  ForEachCell([](TRVTableCellData& cell) {
+    for (int i = 0; i < cell.GetItemCount(); ++i) cell.GetItem(i)->DetachFromData(&cell, i);
+  });
+  Rows_->SetRVData(nullptr);
   TRVFullLineItemInfo::DetachFromData(RVData, ItemNo);
   State &= ~(rvtsInserted | rvtsEditMode);
 }
@@ -240,6 +291,48 @@ void TRVTableItemInfo::AttachToData(TCustomRVData* RVData, int ItemNo) {
   TRVFullLineItemInfo::AttachToData(RVData, ItemNo);
   Rows_->SetRVData(RVData);
   State |= rvtsInserted;
+  if (RVData != nullptr && RVData->GetRootData()->IsEditData()) State |= rvtsEditMode;
+  ForEachCell([](TRVTableCellData& cell) {
+    for (int i = 0; i < cell.GetItemCount(); ++i) cell.GetItem(i)->AttachToData(&cell, i);
+  });
+}
+
+bool TRVTableItemInfo::OwnsControl(const TObject* Control) const {
+  bool found = false;
+  ForEachCell([&](TRVTableCellData& cell) {
+    found = found || cell.GetActiveData()->FindItemByOwnedObject(Control) >= 0;
+  });
+  return found;
+}
+
+bool TRVTableItemInfo::OwnsInplaceEditor(const TWinControl* Editor) const {
+  return CellEditor != nullptr && Editor != nullptr && CellEditor->GetControl() == Editor;
+}
+
+void TRVTableItemInfo::BuildSubJumps(int32_t Left, int32_t Top, TRVList<TRVJumpInfo>& List,
+                                     int& StartJumpNo) {
+  for (int r = 0; r < Rows_->Count(); ++r)
+    for (int c = 0; c < Rows_->GetColCount(); ++c) {
+      TRVTableCellData* cell = GetCell(r, c);
+      if (cell == nullptr) continue;
+      if (CellEditor != nullptr && CellEditor->GetRow() == r && CellEditor->GetCol() == c) {
+        CellEditor->SetFirstJumpNo(StartJumpNo);
+        StartJumpNo += CellEditor->GetJumpCount();
+        continue;
+      }
+      const int first = List.Count();
+      cell->BuildJumpList(StartJumpNo, &List);
+      const int32_t dx = Left + cell->Left + CellPadding;
+      const int32_t dy = Top + cell->Top + CellPadding + cell->GetVerticalShift();
+      for (int i = first; i < List.Count(); ++i) {
+        List[i]->Left += dx;
+        List[i]->Top += dy;
+      }
+    }
+}
+
+void TRVTableItemInfo::FinishEditing() {
+  if (CellEditor != nullptr) CellEditor->Close(true);
 }
 
 void TRVTableItemInfo::MarkStylesInUse(TRVIntegerList& UsedTextStyles, TRVIntegerList& UsedParaStyles,
@@ -342,23 +435,6 @@ bool TRVTableItemInfo::CanEditCell(int Row, int Col) {
   bool allow = true;
   if (OnCellAllowEdit) OnCellAllowEdit(this, Row, Col, allow);
   return allow;
-}
-
-void TRVTableItemInfo::BuildSubJumps(int32_t Left, int32_t Top, TObjectList<TRVJumpInfo>& List,
-                                     int& StartJumpNo) {
-  const TRVTableRows& rows = *Rows_;
-  for (int r = 0; r < rows.Count(); ++r)
-    for (int c = 0; c < rows.Get(r)->Count(); ++c) {
-      TRVTableCellData* cell = GetCell(r, c);
-      if (cell == nullptr) continue;
-      const int first = List.Count();
-      cell->BuildJumpList(StartJumpNo, &List);
-      // The cell's areas are in its own coordinates: its content starts inside its padding.
-      for (int i = first; i < List.Count(); ++i) {
-        List[i]->Left += Left + cell->Left + CellPadding;
-        List[i]->Top += Top + cell->Top + CellPadding;
-      }
-    }
 }
 
 void TRVTableItemInfo::DoCellClick(int Row, int Col) {

@@ -11,12 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/graphics/Pen.h"
 #include "richtext/core/RVBack.h"
 #include "richtext/core/RVClasses.h"
 #include "richtext/core/RVItem.h"
+#include "richtext/core/RVParaInfo.h"
 #include "richtext/viewer/RVDataList.h"
 
 class TFiler;
+class TWinControl;
 class TRVTableCellData;
 class TRVTableItemInfo;
 class TRVTableRows;
@@ -54,6 +57,7 @@ using TRVHTMLLength = int32_t;
 constexpr uint16_t rvtsInserted = 1 << 0;           // the table lies in a document
 constexpr uint16_t rvtsEditMode = 1 << 1;           // that document's root is editor data
 constexpr uint16_t rvtsFormatWidth = 1 << 2;        // the width must be recomputed
+constexpr uint16_t rvtsCellsSelected = 1 << 3;      // the cell selection is in force
 constexpr uint16_t rvtsItemActionToCells = 1 << 6;  // item notices reach the cells' items
 
 // ---------------------------------------------------------------------------------------
@@ -119,11 +123,90 @@ class TRVTableUndoSink {
 };
 
 // ---------------------------------------------------------------------------------------
+// The in-place cell editor. The editor makes it and hands the table this link while a cell
+// is open; the table asks it what painting, hyperlinks and closing need.
+
+class TRVTableCellEditorLink {
+ public:
+  virtual ~TRVTableCellEditorLink() = default;
+  /// The editor's control, told apart from other controls by the document's hooks.
+  virtual const TWinControl* GetControl() const = 0;
+  virtual int GetRow() const = 0;
+  virtual int GetCol() const = 0;
+  /// True while the editor scrolls its content itself (it is taller than the cell): the
+  /// table then marks the cell with a hatch and leaves the content to the editor.
+  virtual bool ScrollsItself() const = 0;
+  /// The document the editor edits in place of the cell.
+  virtual TCustomRVData* GetEditorData() = 0;
+  /// Hyperlinks of the editor's document are numbered on from FirstJumpNo.
+  virtual void SetFirstJumpNo(int FirstJumpNo) = 0;
+  virtual int GetJumpCount() const = 0;
+  /// Closes the editor, storing its content in the cell or dropping it; the table forgets
+  /// the link before this returns.
+  virtual void Close(bool StoreContent) = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// Painting
+
+/// Flags of a table painting.
+using TRVTablePaintFlags = uint8_t;
+constexpr TRVTablePaintFlags rvtpSelected = 1 << 0;           // every cell is drawn selected
+constexpr TRVTablePaintFlags rvtpFocused = 1 << 1;            // the control has the focus
+constexpr TRVTablePaintFlags rvtpPrinting = 1 << 3;           // drawn on a printer page
+constexpr TRVTablePaintFlags rvtpPreview = 1 << 4;            // the page is a preview
+constexpr TRVTablePaintFlags rvtpPreviewCorrection = 1 << 5;  // the preview corrects text widths
+
+/// The pen style of the dotted lines that show hidden borders while a table is edited;
+/// psClear shows none.
+extern TPenStyle RVTableGridStyle;
+
+/// One border as painting is about to draw it; Row and Col are -1 for the table's own.
+struct TRVTableBorder {
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t Right = 0;
+  int32_t Bottom = 0;
+  int32_t Width = 0;
+  TColor LightColor = clNone;
+  TColor Color = clNone;
+  TColor BackgroundColor = clNone;
+  TRVTableBorderStyle Style = rvtbColor;
+  bool DrawHiddenGrid = false;
+  bool Printing = false;
+  const TRVBooleanRect* VisibleBorders = nullptr;  // null: all sides
+  int Row = -1;
+  int Col = -1;
+};
+
+// ---------------------------------------------------------------------------------------
+
+/// A cell's printable document in a print layout: the layout formats it for the width of
+/// its cell and places it inside the cell's padding (device pixels).
+class TRVTablePrintableCell {
+ public:
+  virtual ~TRVTablePrintableCell() = default;
+  /// Formats the document for Width; answers the height of its content.
+  virtual int32_t FormatForWidth(int32_t Width) = 0;
+  virtual void Place(int32_t Left, int32_t Top, int32_t Width, int32_t Height) = 0;
+  /// Height of the content as last formatted, and of the place it was given.
+  virtual int32_t GetContentHeight() const = 0;
+  virtual int32_t GetPlacedHeight() const = 0;
+  /// Prints the document with the table's top-left corner at (X, Y) on Canvas.
+  virtual void Print(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction) = 0;
+};
 
 /// Results of the last layout of a table.
 class TRVTableItemFormattingInfo {
  public:
+  /// Clears the lists; the printable cells stay.
   void Clear();
+  /// The printable document of slot (Row, Col) in a grid of ColCount columns, null when the
+  /// slot has none.
+  TRVTablePrintableCell* PrintableCell(int Row, int Col, int ColCount) const {
+    const size_t index = static_cast<size_t>(Row) * static_cast<size_t>(ColCount) + static_cast<size_t>(Col);
+    return index < Cells.size() ? Cells[index].get() : nullptr;
+  }
 
   TRVIntegerList ColWidths;
   TRVIntegerList RowHeights;
@@ -131,6 +214,9 @@ class TRVTableItemFormattingInfo {
   TRVIntegerList RowStarts;
   int32_t Width = 0;
   int32_t Height = 0;
+  /// A print layout's printable documents, one a slot row by row (null where none); empty
+  /// for the layout on the screen, which places and formats the cells themselves.
+  std::vector<std::unique_ptr<TRVTablePrintableCell>> Cells;
 };
 
 /// One row of the grid: slots holding cells or nil.
@@ -237,6 +323,9 @@ using TRVCellAllowEditEvent =
 using TRVLeaveMeEvent = std::function<void(TRVTableItemInfo* Sender, bool DoNextItem)>;
 using TRVOnTableCellClick = std::function<void(TRVTableItemInfo* Sender, int Row, int Col)>;
 using TRVCellInplaceCreateEvent = std::function<void(TRVTableItemInfo* Sender, int Row, int Col)>;
+/// Asked before each border is drawn; clearing DoDefault leaves that border undrawn.
+using TRVTableDrawBorderEvent = std::function<void(TRVTableItemInfo* Sender, TCanvas& Canvas,
+                                                   const TRVTableBorder& Border, bool& DoDefault)>;
 
 /// Background pictures of tables and cells: a background exists only while it shows a
 /// picture or a style other than rvbsColor.
@@ -278,9 +367,50 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
 
   /// Answers rvfqOwnLine and the canvas-font, Unicode-text and text-only queries.
   bool QueryFeature(int Code) const override;
+  /// A table is printed on the page itself, never through a bitmap.
+  bool QueryFeatureForStyle(int Code, TRVStyle* Style) const override;
   int32_t GetTotalHeight() const override { return FormattingInfo.Height; }
   int32_t GetTotalWidth() const override { return FormattingInfo.Width; }
+  /// Joins RVData (null: leaves any): every cell gets a line to type into and its texts
+  /// converted for the document.
+  void Inserting(TCustomRVData* RVData, bool Clearing) override;
+  /// The first time a new table joins a document its cells' items hear of it too.
   void Inserted(TCustomRVData* RVData, int ItemNo) override;
+  /// A table read from a file already told its cells' items when they were read.
+  void BeforeLoading(int Format) override;
+  void AfterLoading(int Format) override;
+  /// True when a cell holds an item with the control.
+  bool OwnsControl(const TObject* Control) const override;
+  bool OwnsInplaceEditor(const TWinControl* Editor) const override;
+  /// Closes the cell editor, keeping what was typed.
+  void FinishEditing() override;
+  /// The cells' hyperlinks, numbered on in reading order, at their places in the document;
+  /// the cell open in the editor lends the editor the numbers instead.
+  void BuildSubJumps(int32_t Left, int32_t Top, TRVList<TRVJumpInfo>& List, int& StartJumpNo) override;
+  /// Top of a row in the last layout.
+  int32_t GetRowTop(int Row) const { return FormattingInfo.RowStarts[Row]; }
+
+  // Printing (RVTablePrint.cpp).
+  /// A print piece (TRVTablePrintInfo) with a printable document for every cell that has
+  /// something to print.
+  std::unique_ptr<TRVDrawLineInfo> CreateDrawItem(TCustomRVData* RVData,
+                                                  const TRVFormatScale* ScreenAndDevice) override;
+  /// Prints part PartIndex of the print piece (every row for -1) at (X, Y).
+  void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction,
+                   TCustomRVData* RVData, TRVColorMode ColorMode, int PartIndex,
+                   TRVDrawLineInfo* DrawItem) override;
+  /// The table's colour or background picture behind a printed part.
+  int32_t DrawBackgroundForPrinting(int32_t Top, TCanvas& Canvas, const TRect& ItemRect,
+                                    TRVColorMode ColorMode) override;
+
+  // Rows tied together by merged cells, for page breaks (RVTableGrid.cpp).
+  /// The last row of the run of rows that merged cells tie Row to.
+  int GetBlockEnd(int Row) const;
+  /// The first row of the run of rows that merged cells tie Row to.
+  int GetBlockStart(int Row) const;
+  /// True when HeadingRowCount rows (at most all) can repeat on every page: none of their
+  /// cells reaches below them.
+  bool CanUseHeadings() const;
   void MarkStylesInUse(TRVIntegerList& UsedTextStyles, TRVIntegerList& UsedParaStyles,
                        TRVIntegerList& UsedListStyles) const override;
   void RenumberStyles(const TRVIntegerList& TextStylesMap, const TRVIntegerList& ParaStylesMap,
@@ -299,9 +429,6 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   /// come from (a hit test into a cell needs them current).
   void RefreshClientCoords(TCustomRVData* RVData) override;
   bool CanEditCell(int Row, int Col) override;
-  /// The hyperlink areas of every cell, in the coordinates of the document holding the table
-  /// drawn at (Left, Top), numbered on from StartJumpNo.
-  void BuildSubJumps(int32_t Left, int32_t Top, TObjectList<TRVJumpInfo>& List, int& StartJumpNo) override;
   void DoCellClick(int Row, int Col) override;
 
   // RVF (RVTableRVF.cpp).
@@ -343,6 +470,33 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   /// The colour a cell shows: its own, the table's, or the document's behind it.
   TColor GetEffectiveCellColor(const TRVTableCellData& Cell) const;
 
+  // Painting (RVTablePaint.cpp).
+  void PaintFullWidth(int32_t Left, int32_t Right, int32_t Top, TCanvas& Canvas, TRVItemDrawStates State,
+                      TRVStyle* Style, const TRect& ClipRect, TRVDrawLineInfo* DrawItem) override;
+  /// Paints the table with its top-left corner at (X, Y): on the screen every row from the
+  /// first that reaches ClipRect; when printing, RowCount rows from FirstRow after
+  /// HeadingRows heading rows, placed right below them.
+  void PaintTo(TCanvas& Canvas, int32_t X, int32_t Y, const TRect& ClipRect,
+               const TRVTableItemFormattingInfo& Info, TRVTablePaintFlags Flags, TRVColorMode ColorMode,
+               int FirstRow, int RowCount, int HeadingRows);
+  /// Draws one border; ClipRect and ColorMode are those of the painting it belongs to.
+  void DrawBorder(TCanvas& Canvas, const TRVTableBorder& Border, const TRect& ClipRect,
+                  TRVColorMode ColorMode);
+  /// Fills Rect (coordinates of the cell's own area) with the table's background as it lies
+  /// under the cell.
+  void PaintBackgroundForCell(TCanvas& Canvas, const TRVTableCellData& Cell, const TRect& Rect);
+  /// The dotted line shown while a column (V) or row (H) border is dragged, in the
+  /// canvas's current pen.
+  static void DrawSizingLineV(TCanvas& Canvas, int32_t X, int32_t Y1, int32_t Y2);
+  static void DrawSizingLineH(TCanvas& Canvas, int32_t X1, int32_t X2, int32_t Y);
+  /// Where content of ContentHeight starts inside a cell of CellHeight.
+  static int32_t GetVAlignShift(int32_t ContentHeight, int32_t CellHeight, TRVCellVAlign VAlign);
+  /// Whether the cell at (Row, Col), with its spans, lies in the table's cell selection.
+  bool IsCellSelected(int Row, int Col) const;
+  /// The rectangle of slots the cell selection covers, widened to whole merged cells; false
+  /// when no cells are selected.
+  bool GetSelectionBounds(int& TopRow, int& LeftCol, int& ColCount, int& RowCount) const;
+
   // Published properties, in declaration order.
   TRVTableOptions Options = rvtoDefaultOptions;
   TRVTablePrintOptions PrintOptions = rvtoDefaultPrintOptions;
@@ -376,10 +530,13 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   TRVLeaveMeEvent OnLeaveMe;
   TRVOnTableCellClick OnTableCellClick;
   TRVCellInplaceCreateEvent OnCellInplaceCreate;
+  TRVTableDrawBorderEvent OnDrawBorder;
 
   uint16_t State = 0;
   /// The editor's recorder of grid operations; null records nothing.
   TRVTableUndoSink* UndoSink = nullptr;
+  /// The open in-place cell editor, null when none.
+  TRVTableCellEditorLink* CellEditor = nullptr;
   TRVTableItemFormattingInfo FormattingInfo;
   // Hit-test memory, selection and the further cell coordinates of mouse and keyboard work.
   int LastHitRow = -1;
@@ -401,6 +558,7 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
 
  private:
   void InitTable(int nRows, int nCols, TCustomRVData* RVData);
+  void ForEachCell(const std::function<void(TRVTableCellData&)>& Action) const;
 
   std::unique_ptr<TRVTableRows> Rows_;
   std::unique_ptr<TRVBackground> Background_;

@@ -424,3 +424,43 @@ void TRVTableRows::JoinCellsHorizontally(int Row, int Col, TRVHTMLLength BestWid
   first->ColSpan += row->GetCell(Col2)->ColSpan;
   row->TakeCell(Col2).reset();
 }
+
+// ---------------------------------------------------------------------------------------
+// Rows tied together
+
+int TRVTableItemInfo::GetBlockEnd(int Row) const {
+  int last = Row;
+  for (int r = Row; r <= last; ++r)
+    for (int c = 0; c < Rows_->GetColCount(); ++c) {
+      int mr = 0, mc = 0;
+      const TRVTableCellData* main = Rows_->GetMainCell(r, c, mr, mc);
+      if (main != nullptr) last = std::max(last, std::min(mr + main->RowSpan, Rows_->Count()) - 1);
+    }
+  return last;
+}
+
+int TRVTableItemInfo::GetBlockStart(int Row) const {
+  int first = Row;
+  for (bool moved = true; moved;) {
+    moved = false;
+    for (int c = 0; c < Rows_->GetColCount(); ++c) {
+      int mr = 0, mc = 0;
+      if (Rows_->GetMainCell(first, c, mr, mc) != nullptr && mr < first) {
+        first = mr;
+        moved = true;
+      }
+    }
+  }
+  return first;
+}
+
+bool TRVTableItemInfo::CanUseHeadings() const {
+  const int headings = std::min(HeadingRowCount, Rows_->Count());
+  if (headings <= 0) return false;
+  for (int c = 0; c < Rows_->GetColCount(); ++c) {
+    int mr = 0, mc = 0;
+    const TRVTableCellData* main = Rows_->GetMainCell(headings - 1, c, mr, mc);
+    if (main != nullptr && mr + main->RowSpan - 1 > headings - 1) return false;
+  }
+  return true;
+}

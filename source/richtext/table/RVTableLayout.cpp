@@ -8,6 +8,7 @@
 #include "platform/core/SysUtils.h"
 #include "richtext/table/RVTable.h"
 #include "richtext/table/RVTableCell.h"
+#include "richtext/table/RVTablePrint.h"
 
 namespace {
 
@@ -227,9 +228,23 @@ void TRVTableItemInfo::GetWidthRequirements(int32_t Width, TRVDrawLineInfo* Draw
                                             TCanvas* Canvas, TCustomRVData* RVData,
                                             const TRVFormatScale* ScreenAndDevice, bool FormatFlag,
                                             int32_t& Descent, int32_t& Offset) {
-  (void)DrawItem, (void)Printing, (void)Canvas, (void)RVData, (void)ScreenAndDevice;
+  (void)Canvas, (void)RVData, (void)ScreenAndDevice;
   Descent = 0;
   Offset = 0;
+  if (Printing) {
+    // The print piece keeps a layout of its own at the device's resolution.
+    auto* print = dynamic_cast<TRVTablePrintInfo*>(DrawItem);
+    if (print == nullptr) return;
+    DeviceScale = &print->Scale;
+    struct TRestore {
+      const TRVFormatScale*& ref;
+      ~TRestore() { ref = nullptr; }
+    } restore{DeviceScale};
+    Format(Width, print->FormattingInfo, false);
+    DrawItem->Width = print->FormattingInfo.Width;
+    DrawItem->Height = print->FormattingInfo.Height;
+    return;
+  }
   if (State & rvtsFormatWidth) {
     State &= ~rvtsFormatWidth;
     FormattingInfo.Width = 0;
@@ -357,7 +372,10 @@ void TRVTableItemInfo::Format(int32_t DocWidth, TRVTableItemFormattingInfo& Info
     }
   }
 
-  // Horizontal placement; the cells are formatted for their widths.
+  // Horizontal placement; the cells (or, for a print layout, their printable documents) are
+  // formatted for their widths.
+  const bool printing = !Info.Cells.empty();
+  std::vector<int32_t> printedHeights(printing ? Info.Cells.size() : 0, 0);
   int32_t gaps = ScaleH(cols * (2 * (CellPadding + CellBorderWidth) + CellHSpacing));
   const int32_t allGaps = gaps;
   int32_t x = ScaleH(BorderWidth + BorderHSpacing + CellBorderWidth);
@@ -367,14 +385,22 @@ void TRVTableItemInfo::Format(int32_t DocWidth, TRVTableItemFormattingInfo& Info
     gaps -= part;
     x += Info.ColWidths[c] + part;
   }
+  auto cellWidth = [&](int c, const TRVTableCellData& cell) {
+    int32_t width = padding + MulDiv(allGaps, cell.ColSpan - 1, cols);
+    for (int i = c; i < c + cell.ColSpan; ++i) width += Info.ColWidths[i];
+    return width;
+  };
   for (int r = 0; r < rows; ++r)
     for (int c = 0; c < cols; ++c) {
       TRVTableCellData* cell = GetCell(r, c);
       if (cell == nullptr) continue;
-      int32_t width = padding + MulDiv(allGaps, cell->ColSpan - 1, cols);
-      for (int i = c; i < c + cell->ColSpan; ++i) width += Info.ColWidths[i];
+      if (printing) {
+        if (TRVTablePrintableCell* printed = Info.PrintableCell(r, c, cols))
+          printedHeights[r * cols + c] = printed->FormatForWidth(cellWidth(c, *cell) - padding);
+        continue;
+      }
       cell->Left = Info.ColStarts[c];
-      cell->Width = width;
+      cell->Width = cellWidth(c, *cell);
       cell->Format(true);
     }
 
@@ -382,7 +408,17 @@ void TRVTableItemInfo::Format(int32_t DocWidth, TRVTableItemFormattingInfo& Info
   Info.Height = ScaleV(2 * (rows * CellPadding + BorderWidth + BorderVSpacing) + (rows - 1) * CellVSpacing +
                        2 * rows * CellBorderWidth);
   for (int r = 0; r < rows; ++r) {
-    Info.RowHeights.AddValue(ScaleV(Rows_->Get(r)->GetHeight()));
+    int32_t height = 0;
+    if (printing) {
+      height = std::max(ScaleV(Rows_->Get(r)->GetBestHeight()), ScaleV(10));
+      for (int c = 0; c < cols; ++c) {
+        const TRVTableCellData* cell = GetCell(r, c);
+        if (cell != nullptr && cell->RowSpan == 1) height = std::max(height, printedHeights[r * cols + c]);
+      }
+    } else {
+      height = ScaleV(Rows_->Get(r)->GetHeight());
+    }
+    Info.RowHeights.AddValue(height);
     Info.Height += Info.RowHeights[r];
   }
   const int32_t vGap = ScaleV(2 * CellPadding + CellVSpacing + 2 * CellBorderWidth);
@@ -392,8 +428,11 @@ void TRVTableItemInfo::Format(int32_t DocWidth, TRVTableItemFormattingInfo& Info
       const TRVTableCellData* cell = GetCell(r, c);
       if (cell == nullptr || cell->RowSpan < 2) continue;
       const int last = r + cell->RowSpan - 1;
-      const int32_t extra = ScaleV(cell->GetCellHeight() + 2 * CellPadding) -
-                            Offer(Info.RowHeights, r, cell->RowSpan, vGap, vInner);
+      const int32_t content =
+          printing ? std::max(ScaleV(std::max(cell->BestHeight, 10)), printedHeights[r * cols + c])
+                   : ScaleV(cell->GetCellHeight());
+      const int32_t extra =
+          content + ScaleV(2 * CellPadding) - Offer(Info.RowHeights, r, cell->RowSpan, vGap, vInner);
       if (extra <= 0) continue;
       Info.Height += extra;
       std::vector<int> preferred, all;
@@ -423,6 +462,13 @@ void TRVTableItemInfo::Format(int32_t DocWidth, TRVTableItemFormattingInfo& Info
       if (cell == nullptr) continue;
       int32_t height = ScaleV(2 * CellPadding) + MulDiv(allVGaps, cell->RowSpan - 1, rows);
       for (int k = r; k < r + cell->RowSpan; ++k) height += Info.RowHeights[k];
+      if (printing) {
+        // Printable documents stand inside the padding.
+        if (TRVTablePrintableCell* printed = Info.PrintableCell(r, c, cols))
+          printed->Place(Info.ColStarts[c] + ScaleH(CellPadding), y + ScaleV(CellPadding),
+                         cellWidth(c, *cell) - padding, height - ScaleV(2 * CellPadding));
+        continue;
+      }
       cell->Top = y;
       cell->Height = height;
     }

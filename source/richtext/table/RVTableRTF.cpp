@@ -187,4 +187,5 @@ void TRVTableItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemN
     }
     RVFWriteString(Stream, "}\\pard\\intbl\\itap" + itap + (nested ? "\\nestrow}" : "\\row}"));
   }
+  if (RVData != nullptr && Rows_->Count() > 0) RVData->StateFlags |= rvstRTFTableWritten;
 }

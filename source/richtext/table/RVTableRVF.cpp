@@ -393,6 +393,32 @@ void TRVTableItemInfo::WriteComponentStream(TStream& Stream) {
   writer.WriteListEnd();
 }
 
+namespace {
+
+/// Lengths a table takes from a file stay where layout arithmetic cannot overflow, even on the
+/// largest grid the reader accepts: spacings, paddings and border widths of at most 1024
+/// pixels either way, requested sizes of at most 16384 pixels or 1000 percent.
+constexpr int32_t kMaxSpacing = 1024;
+constexpr int32_t kMaxBestSize = 16384;
+constexpr int32_t kMaxPercent = 1000;
+
+void CheckLengths(const TRVTableItemInfo& Table) {
+  auto inRange = [](int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; };
+  const int32_t spacings[] = {Table.BorderWidth,     Table.BorderHSpacing, Table.BorderVSpacing,
+                              Table.CellBorderWidth, Table.CellPadding,    Table.CellHSpacing,
+                              Table.CellVSpacing};
+  bool ok = inRange(Table.BestWidth, -kMaxPercent, kMaxBestSize);
+  for (int32_t v : spacings) ok = ok && inRange(v, -kMaxSpacing, kMaxSpacing);
+  for (int r = 0; r < Table.Rows().Count() && ok; ++r)
+    for (int c = 0; c < Table.Rows().GetColCount() && ok; ++c)
+      if (const TRVTableCellData* cell = Table.GetCell(r, c))
+        ok = inRange(cell->BestWidth, -kMaxPercent, kMaxBestSize) &&
+             inRange(cell->BestHeight, -kMaxBestSize, kMaxBestSize);
+  if (!ok) throw EReadError("Table length out of range");
+}
+
+}  // namespace
+
 void TRVTableItemInfo::ReadComponentStream(TStream& Stream) {
   if (g_readNesting >= kMaxTableNesting) throw EReadError("Tables nested too deeply");
   ++g_readNesting;
@@ -416,6 +442,7 @@ void TRVTableItemInfo::ReadComponentStream(TStream& Stream) {
   }
   reader.ReadListEnd();
   reader.ReadListEnd();
+  CheckLengths(*this);
 }
 
 void TRVTableItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo,

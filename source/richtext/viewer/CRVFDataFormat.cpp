@@ -184,6 +184,13 @@ void TRVLineFormatter::RecordJump(int DItemNo, int Id, TCursor Cursor) {
   data_.Jumps().Add(std::move(jump));
 }
 
+void TRVLineFormatter::RecordSubJumps(int DItemNo) {
+  if ((flags_ & rvflRecordJumps) == 0 || (flags_ & rvflPrinting) != 0) return;
+  // Hyperlinks inside the item's documents (table cells) join the list, numbered on.
+  const TRVDrawLineInfo* piece = data_.DrawItems()[DItemNo];
+  data_.GetItem(piece->ItemNo)->BuildSubJumps(piece->Left, piece->Top, data_.Jumps(), JumpCount);
+}
+
 int TRVLineFormatter::InsertPiece(std::unique_ptr<TRVDrawLineInfo> Piece, int ItemNo) {
   Piece->ItemNo = ItemNo;
   TCustomRVItemInfo* item = data_.GetItem(ItemNo);
@@ -491,8 +498,13 @@ void TRVLineFormatter::FormatFullLine(int ItemNo) {
     int32_t descent = 1, offset = 0;
     item->GetWidthRequirements(available, piece.get(), (flags_ & rvflPrinting) != 0, &canvas_, &data_,
                                &scale_, layoutFlag_, descent, offset);
-    const int32_t width = ScaleX(item->GetTotalWidth());
-    const int32_t height = ScaleY(item->GetTotalHeight());
+    int32_t width = ScaleX(item->GetTotalWidth());
+    int32_t height = ScaleY(item->GetTotalHeight());
+    if ((flags_ & rvflPrinting) != 0 && piece->Width > 0) {
+      // The item laid itself out for the device into its own piece (a printed table).
+      width = piece->Width;
+      height = piece->Height;
+    }
     if (para.Alignment == rvaRight) left += available - width;
     if (para.Alignment == rvaCenter) left = std::max(0, left + (available - width) / 2);
     piece->Left = left + offset;
@@ -504,11 +516,7 @@ void TRVLineFormatter::FormatFullLine(int ItemNo) {
     PendingBelow = 0;
   }
   LineStart = DrawCount;
-  const int32_t left = piece->Left, top = piece->Top;
-  InsertPiece(std::move(piece), ItemNo);
-  // Hyperlinks inside the item's own documents (a table's cells) are numbered in document
-  // order with the rest; their places are set when the areas are moved at the end.
-  if ((flags_ & rvflRecordJumps) != 0) item->BuildSubJumps(left, top, data_.Jumps(), JumpCount);
+  RecordSubJumps(InsertPiece(std::move(piece), ItemNo));
   FirstLine = false;
   NewParaPending = true;
   LineIsParaFirst = true;
@@ -559,6 +567,8 @@ void TRVLineFormatter::PlaceRect(int ItemNo) {
   if (item->QueryFeatureForStyle(rvsfHyperlink, &style_)) {
     RecordJump(index, JumpCount, item->GetJumpCursor(&style_));
     item->JumpID = JumpCount++;
+  } else {
+    RecordSubJumps(index);
   }
 }
 

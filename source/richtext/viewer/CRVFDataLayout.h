@@ -67,6 +67,8 @@ class TRVLineFormatter {
   std::unique_ptr<TRVDrawLineInfo> NewPiece(TCustomRVItemInfo* Item);
   int InsertPiece(std::unique_ptr<TRVDrawLineInfo> Piece, int ItemNo);
   void RecordJump(int DItemNo, int Id, TCursor Cursor);
+  /// Adds the hyperlinks of a non-text item's sub-documents after its piece DItemNo.
+  void RecordSubJumps(int DItemNo);
   void RaiseLine(int32_t Ascent);
   void LineIndents(int ItemNo, int32_t& Left, int32_t& Right) const;
   /// The hyperlink area this run recorded last when it belongs to piece DItemNo, else null.

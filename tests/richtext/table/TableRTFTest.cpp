@@ -111,6 +111,20 @@ TEST_F(TableRTFTest, NestedTablesUseTheNestingForms) {
   EXPECT_TRUE(Has(rtf, "\\cell}}\\pard\\intbl\\itap1\\row}")) << rtf;
 }
 
+TEST_F(TableRTFTest, TheParagraphAfterATableAddsNoEmptyOne) {
+  doc.AddTextItem("before", 0, 0);
+  doc.AddTable(1, 1);
+  doc.AddTable(1, 1);
+  doc.AddTextItem("after", 0, 0);
+  const std::string rtf = RTF(doc);
+  // The last row ends the table's paragraph; the next one only resets its properties.
+  EXPECT_TRUE(Has(rtf, "before\r\n\\par\\pard")) << rtf;
+  EXPECT_TRUE(Has(rtf, "\\row}\r\n\\pard")) << rtf;
+  EXPECT_FALSE(Has(rtf, "\\row}\r\n\\par\\pard")) << rtf;
+  // A second export starts afresh.
+  EXPECT_EQ(RTF(doc), rtf);
+}
+
 // ---- the office suite's reading ------------------------------------------------------
 
 /// Converts RTF files to HTML with LibreOffice in one run; answers the HTML of each (empty
@@ -165,11 +179,20 @@ TEST_F(TableRTFTest, OfficeSuiteReadsTheSameGrid) {
   SetText(t2, 2, 0, "x");
   SetText(t2, 2, 1, "y");
   SetText(t2, 2, 2, "z");
-  const std::vector<std::string> html = ConvertWithOffice({RTF(plain), RTF(merged)});
-  ASSERT_EQ(html.size(), 2u);
+  TDoc surrounded;
+  surrounded.AddTextItem("before", 0, 0);
+  SetText(surrounded.AddTable(1, 1), 0, 0, "inside");
+  surrounded.AddTextItem("after", 0, 0);
+  const std::vector<std::string> html = ConvertWithOffice({RTF(plain), RTF(merged), RTF(surrounded)});
+  ASSERT_EQ(html.size(), 3u);
   ASSERT_FALSE(html[0].empty()) << "LibreOffice did not convert the RTF";
   EXPECT_EQ(GridOf(html[0]), "[]'one'[]'two'\n[]'three'[]'four'") << html[0];
   EXPECT_EQ(GridOf(html[1]), "[c2r2]'big'[]'right'\n[]'side'\n[]'x'[]'y'[]'z'") << html[1];
+  // No empty paragraph between the table and the text after it.
+  const size_t tableEnd = html[2].find("</table>");
+  ASSERT_NE(tableEnd, std::string::npos) << html[2];
+  const std::string rest = html[2].substr(tableEnd);
+  EXPECT_LT(rest.find("after"), rest.find("</p>")) << rest;
 }
 
 }  // namespace

@@ -213,6 +213,10 @@ TEST_F(TableRVFTest, LyingRecordsFailTheRead) {
        TableStream("", 1, 1, Entry(1, 1, Cell(Prop("C.Data", "\x0A" + Int32LE(1 << 30)))))},
       {"cell document that is not RVF", TableStream("", 1, 1, Entry(1, 1, Cell(CellData("-60 x"))))},
       {"truncated", TableStream("", 1, 1, Entry(1, 1)).substr(0, 30)},
+      {"absurd border width", TableStream(Prop("T.BorderWidth", Int(1 << 30)), 0, 0, "")},
+      {"absurd negative spacing", TableStream(Prop("T.CellHSpacing", Int(-5000)), 0, 0, "")},
+      {"absurd percentage", TableStream(Prop("T.BestWidth", Int(-(1 << 30))), 0, 0, "")},
+      {"absurd cell height", TableStream("", 1, 1, Entry(1, 1, Cell(Prop("C.BestHeight", Int(1 << 30)))))},
   };
   for (const auto& [what, stream] : cases) {
     EXPECT_FALSE(Load("-8 1 2\r\n" + TableRecord(stream))) << what;
