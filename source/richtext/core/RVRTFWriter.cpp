@@ -679,7 +679,11 @@ void TRVRTFWriter::emitParagraphStart(int ItemNo, bool& firstPara, bool& prevPar
     write("\\line");
     return;
   }
-  if (!firstPara) {
+  // A table's last "\row" ends its paragraph: a "\par" after it would make an empty paragraph
+  // in every reader, unless another table follows (two tables need a paragraph between them).
+  const bool afterTable =
+      ItemNo > 0 && data_.GetItem(ItemNo - 1)->StyleNo == rvsTable && item.StyleNo != rvsTable;
+  if (!firstPara && !afterTable) {
     if (prevParaHadMarker) write("\\plain");
     write("\\par");
   }

@@ -253,7 +253,8 @@ struct TRVRTFReader::Parser {
 
   void popGroup() {
     if (r.groups_.empty()) throw Stop{rtf_ec_StackUnderflow};
-    if (r.groups_.size() == 1) updateMarker();
+    const bool outermost = r.groups_.size() == 1;
+    if (outermost) updateMarker();
     TRVRTFReaderState& saved = r.groups_.back();
     const TRVRTFDestination leaving = st().Destination;
     if (leaving == rdsStyleSheetEntry && saved.Destination == rdsStyleSheet && !r.styleSheet_.empty()) {
@@ -264,6 +265,9 @@ struct TRVRTFReader::Parser {
       entry.Para = st().Para;
     }
     if (leaving == rdsNorm) flushText(rtf_ts_ContinuePara);
+    // The last paragraph may have begun a list marker with that text: it gets its list while
+    // the paragraph's numbering is still known.
+    if (outermost) updateMarker();
     if (leaving != saved.Destination) endDestination(leaving);
     if ((st().HFType == rtf_hf_Header || st().HFType == rtf_hf_Footer) && st().HFType != saved.HFType &&
         r.OnHeaderFooter)

@@ -223,9 +223,12 @@ void TRVRTFReaderProperties::FillLevelFromRTF(const TRVRTFListLevel97& S, TRVLis
   f.SetStyle(TFontStyles::FromBits(S.StyleBits));
   f.SetColor(S.Color);
   f.SetSize(S.FontSize);
+  // The marker stands at the first-line position (li + fi); the first line's text starts at
+  // the tab stop, FirstIndent beyond the left indent.
   L.LeftIndent = RVRTFRound(S.LeftIndent * twipsToPixels_);
-  L.FirstIndent = L.LeftIndent + RVRTFRound(S.FirstIndent * twipsToPixels_);
-  L.MarkerIndent = RVRTFRound(S.TabPosition * twipsToPixels_) - L.LeftIndent;
+  L.MarkerIndent = std::max(0, RVRTFRound((int64_t{S.LeftIndent} + S.FirstIndent) * twipsToPixels_));
+  L.FirstIndent =
+      S.TabPosition > 0 ? std::max(0, RVRTFRound(S.TabPosition * twipsToPixels_) - L.LeftIndent) : 0;
   L.StartFrom = S.Start;
   if (S.NoRestart) L.Options &= static_cast<TRVListLevelOptions>(~rvloLevelReset);
   if (S.Legal) L.Options |= rvloLegalStyleNumbering;

@@ -374,9 +374,12 @@ int32_t TRVRTFReaderProperties::FindParaStyle() {
   if (ParaStyleMode == rvrsUseSpecified) return paraStyleNo_ < paras.Count() ? paraStyleNo_ : 0;
 
   const TRVRTFParaProperties& p = reader_->State().Para;
-  const int32_t first = ToPixels(p.FirstIndent), left = ToPixels(p.LeftIndent),
-                right = ToPixels(p.RightIndent), before = ToPixels(p.SpaceBefore),
-                after = ToPixels(p.SpaceAfter);
+  // In a list paragraph the list level places the text: the paragraph's own indents, which
+  // repeat the level's, are not a look of the paragraph style.
+  const bool listIndents = ParaStyleMode == rvrsAddIfNeeded && p.ListOverrideIndex >= 0;
+  const int32_t first = listIndents ? 0 : ToPixels(p.FirstIndent),
+                left = listIndents ? 0 : ToPixels(p.LeftIndent), right = ToPixels(p.RightIndent),
+                before = ToPixels(p.SpaceBefore), after = ToPixels(p.SpaceAfter);
   const bool multiple = p.LineSpacingMulti != 0;
   const int32_t percent = lineSpacingPercent(p.LineSpacing);
   const bool hasBorder = p.Border && p.Border->HasStyledSide();
@@ -516,6 +519,12 @@ bool TRVRTFReaderProperties::InsertItem(std::string Text, std::unique_ptr<TCusto
 void TRVRTFReaderProperties::NewText(TRVRTFReader* Reader, const std::string& Text,
                                      const std::u16string* TextW, TRVRTFPosition Position) {
   if (SkipHiddenText && Reader->State().Chars.Hidden) return;
+  // An empty run inside a paragraph carries nothing (the reader sends one where hidden text
+  // begins).
+  if (Position == rtf_ts_ContinuePara && Text.empty() && (TextW == nullptr || TextW->empty())) {
+    const int index = current_ == target_ ? insertIndex_ : current_->GetItemCount();
+    if (index > 0 && TCustomRVItemInfo::ContinuesParagraph(current_->GetItem(index - 1), -1)) return;
+  }
   const bool unicode = UnicodeMode == rvruOnlyUnicode || (TextW != nullptr && UnicodeMode == rvruMixed);
   const bool hypertext = Reader->State().FieldCode.find("HYPERLINK") != std::string::npos;
   TRVItemStyleNo styleNo = FindTextStyle(unicode, hypertext);

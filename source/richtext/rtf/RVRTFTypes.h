@@ -193,6 +193,9 @@ struct TRVRTFStyleSheetEntry {
 };
 
 struct TRVRTFListLevel97 : TRVRTFCustomMarkerProperties {
+  // A level that does not say where it starts counts from 1, as writers that leave
+  // "levelstartat" out of bullet levels expect.
+  TRVRTFListLevel97() { Start = 1; }
   bool OldStyle = false;
   bool Legal = false;
   bool NoRestart = false;
