@@ -47,7 +47,8 @@ void ensureColumns(TRVTableItemInfo& table, size_t boundaries) {
 }  // namespace
 
 void TRVRTFReaderProperties::FreeTables() {
-  tables_.clear();
+  // Innermost first: a nested table belongs to a cell of the table around it.
+  while (!tables_.empty()) tables_.pop_back();
   rowCounter_ = cellCounter_ = 0;
 }
 
