@@ -1,5 +1,6 @@
 // Laying out a 10 MB rich-text document (time and drawn pieces per second), painting one
-// screen of it, and how formatting scales: twice the document should take at most 2.2 times
+// screen of it, laying out only an appended paragraph or one edited paragraph of it, and how
+// formatting scales: twice the document should take at most 2.2 times
 // as long.
 #include <benchmark/benchmark.h>
 
@@ -79,6 +80,31 @@ void BM_RepaintOneScreen(benchmark::State& state) {
   for (auto _ : state) data->Paint(data->screen.Canvas(), Rect(0, 0, 800, 600));
 }
 BENCHMARK(BM_RepaintOneScreen)->Unit(benchmark::kMillisecond);
+
+void BM_AppendParagraphAndFormatTail(benchmark::State& state) {
+  TRVStyle sheet;
+  auto data = MakeDocument(sheet, kDocumentBytes);
+  data->Format(true);
+  for (auto _ : state) {
+    data->AddTextItem("one more paragraph appended at the end of the document", 0, 0);
+    data->FormatLines(false, true, false, 0, nullptr, true, false);
+  }
+}
+BENCHMARK(BM_AppendParagraphAndFormatTail)->Unit(benchmark::kMillisecond);
+
+void BM_ReformatOneParagraph(benchmark::State& state) {
+  TRVStyle sheet;
+  auto data = MakeDocument(sheet, kDocumentBytes);
+  data->Format(true);
+  const int itemNo = data->GetItemCount() / 2;
+  for (auto _ : state) {
+    int first = 0, last = 0;
+    const int piece = data->GetFirstDrawItemOfItem(itemNo);
+    data->ExpandToParaDrawItems(piece, piece, first, last);
+    data->ReformatItemParas(first, last, 0);
+  }
+}
+BENCHMARK(BM_ReformatOneParagraph)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

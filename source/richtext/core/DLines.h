@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/core/Object.h"
+#include "richtext/core/RVClasses.h"
 
 class TRVItemList;
 
@@ -27,7 +28,10 @@ class TRVDrawLineInfo : public TObject {
   virtual void SetPosition(int32_t ALeft, int32_t ATop, bool AFromNewLine, int32_t AItemNo);
   virtual void SetSize(int32_t AWidth, int32_t AHeight);
 
-  // Page-splitting hooks of the printing layer; a plain piece cannot be split.
+  // Page-splitting hooks of the printing layer; a plain piece cannot be split. Heights are
+  // device pixels. InitSplit prepares one part covering the whole item (false: the item is
+  // never split); CanSplitAt answers whether a first part fits into AHeight; SplitAt cuts
+  // the last part so that it fits into AHeight and appends the rest as a new part.
   virtual bool InitSplit() { return false; }
   virtual bool CanSplitAt(int32_t AHeight) {
     (void)AHeight;
@@ -48,6 +52,28 @@ class TRVDrawLineInfo : public TObject {
   int32_t Length = 0;           // characters shown; 0 for non-text items
   int32_t ExtraSpaceBelow = 0;  // line-spacing extra of the piece's line
   bool FromNewLine = false;     // the piece begins a new line
+};
+
+/// One page's part of an item printed over several pages.
+class TRVMultiDrawItemPart : public TObject {
+ public:
+  std::string ClassName() const override { return "TRVMultiDrawItemPart"; }
+  /// The first picture row the part shows (screen pixels); -1 for parts that are not rows
+  /// of a picture.
+  virtual int32_t GetImageTop() const { return -1; }
+
+  int32_t Height = 0;  // device pixels the part takes on its page
+};
+
+/// The drawn piece of an item that may be printed over several pages, one part a page.
+class TRVMultiDrawItemInfo : public TRVDrawLineInfo {
+ public:
+  std::string ClassName() const override { return "TRVMultiDrawItemInfo"; }
+  TRVList<TRVMultiDrawItemPart>& PartsList() { return parts_; }
+  const TRVList<TRVMultiDrawItemPart>& PartsList() const { return parts_; }
+
+ private:
+  TRVList<TRVMultiDrawItemPart> parts_;
 };
 
 /// The drawn pieces of a document in document order. The list owns its pieces. Slots of a

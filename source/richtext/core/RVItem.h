@@ -415,6 +415,12 @@ class TRVNonTextItemInfo : public TCustomRVItemInfo {
   virtual int32_t GetTotalHeight() const { return 0; }
   virtual int32_t GetTotalWidth() const { return 0; }
   virtual int32_t GetHorizontalOffset() const { return 0; }
+  /// How far below the item's top the soft page break at place Index inside it lies (a
+  /// break between table rows); 0 for items that are not split.
+  virtual int32_t GetSoftPageBreakDY(int Index) const {
+    (void)Index;
+    return 0;
+  }
   virtual void SetControlPosition(int32_t Left, int32_t Top, bool RestoreTop) {
     (void)Left, (void)Top, (void)RestoreTop;
   }

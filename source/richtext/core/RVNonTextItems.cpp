@@ -549,7 +549,10 @@ void TRVControlItemInfo::GetWidthRequirements(int32_t Width, TRVDrawLineInfo* Dr
                                               TCanvas* Canvas, TCustomRVData* RVData,
                                               const TRVFormatScale* ScreenAndDevice, bool FormatFlag,
                                               int32_t& Descent, int32_t& Offset) {
-  (void)DrawItem, (void)Printing, (void)Canvas, (void)RVData, (void)ScreenAndDevice, (void)FormatFlag;
+  (void)DrawItem, (void)Canvas, (void)RVData, (void)FormatFlag;
+  // A printer's line width is in device pixels; the control itself lives on the screen.
+  if (Printing && ScreenAndDevice != nullptr && ScreenAndDevice->DevicePPIX > 0)
+    Width = RVDeviceToScreenX(Width, *ScreenAndDevice);
   if (Control && PercentWidth > 0 && PercentWidth <= 100)
     Control->SetWidth(static_cast<int32_t>(static_cast<int64_t>(Width) * PercentWidth / 100 - 2));
   Descent = GetSpacing();

@@ -37,6 +37,10 @@ class TRVBreakItemInfo : public TRVFullLineItemInfo {
   /// The rule at Top + 5 from Left + 5 to Right - 5; selection lines above and below it.
   void PaintFullWidth(int32_t Left, int32_t Right, int32_t Top, TCanvas& Canvas, TRVItemDrawStates State,
                       TRVStyle* Style, const TRect& ClipRect, TRVDrawLineInfo* DrawItem) override;
+  /// The rule on a printer canvas: (X, Y) is the piece's corner on the page, the piece's
+  /// width the length of the line; sizes scale to the canvas's resolution (RVItemPrint.cpp).
+  void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, TCustomRVData* RVData,
+                   TRVColorMode ColorMode, int PartIndex, TRVDrawLineInfo* DrawItem) override;
   /// "Color Style LineWidth".
   std::string GetRVFHeaderParams(TCustomRVData* RVData) const override;
   bool ReadRVFHeaderParams(std::string_view& P, TCustomRVData* RVData) override;
@@ -86,6 +90,16 @@ class TRVGraphicItemInfo : public TRVRectItemInfo {
   void Paint(int32_t X, int32_t Y, TCanvas& Canvas, TRVItemDrawStates State, TRVStyle* Style,
              TRVDrawLineInfo* DrawItem) override;
   /// ImageWidth (ImageHeight) when 1 or more, else the picture's own (0 without one).
+  /// Printing (RVItemPrint.cpp): the picture into a bitmap sized for it (a part of a split
+  /// picture shifted up by the part's first row), or stretched straight onto the canvas.
+  bool PrintToBitmap(TBitmap& Bitmap, bool Preview, TCustomRVData* RVData, TRVColorMode ColorMode,
+                     int PartIndex, TRVDrawLineInfo* DrawItem) override;
+  void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, TCustomRVData* RVData,
+                   TRVColorMode ColorMode, int PartIndex, TRVDrawLineInfo* DrawItem) override;
+  /// A piece that can be split across pages when MinHeightOnPage is set and the picture is
+  /// not shown at another height.
+  std::unique_ptr<TRVDrawLineInfo> CreateDrawItem(TCustomRVData* RVData,
+                                                  const TRVFormatScale* ScreenAndDevice) override;
   int32_t GetImageWidth(TRVStyle* Style) const override;
   int32_t GetImageHeight(TRVStyle* Style) const override;
   int32_t GetTotalWidth() const override { return GetImageWidth(nullptr) + 2 * Spacing; }
@@ -157,6 +171,9 @@ class TRVBulletItemInfo : public TRVRectItemInfo {
   int32_t GetImageHeight(TRVStyle* Style) const override;
   int32_t GetTotalWidth() const override { return GetImageWidth(nullptr) + 2 * Spacing; }
   int32_t GetTotalHeight() const override { return GetImageHeight(nullptr) + 2 * Spacing; }
+  /// Prints image ImageIndex at the bitmap's corner (RVItemPrint.cpp).
+  bool PrintToBitmap(TBitmap& Bitmap, bool Preview, TCustomRVData* RVData, TRVColorMode ColorMode,
+                     int PartIndex, TRVDrawLineInfo* DrawItem) override;
   /// The image drawn: ImageIndex (a hotspot shows HotImageIndex while Hot).
   virtual int32_t GetImageIndexToDraw(bool Hot) const {
     (void)Hot;
@@ -233,6 +250,12 @@ class TRVControlItemInfo : public TRVRectItemInfo {
   /// Only the hover and selection frames: the control paints itself.
   void Paint(int32_t X, int32_t Y, TCanvas& Canvas, TRVItemDrawStates State, TRVStyle* Style,
              TRVDrawLineInfo* DrawItem) override;
+  /// Printing (RVItemPrint.cpp): a picture of the control, split like a picture when
+  /// MinHeightOnPage is set, else centred in the bitmap; false when it has no picture.
+  bool PrintToBitmap(TBitmap& Bitmap, bool Preview, TCustomRVData* RVData, TRVColorMode ColorMode,
+                     int PartIndex, TRVDrawLineInfo* DrawItem) override;
+  std::unique_ptr<TRVDrawLineInfo> CreateDrawItem(TCustomRVData* RVData,
+                                                  const TRVFormatScale* ScreenAndDevice) override;
   int32_t GetImageWidth(TRVStyle* Style) const override;
   int32_t GetImageHeight(TRVStyle* Style) const override;
   int32_t GetTotalWidth() const override { return GetImageWidth(nullptr) + 2 * Spacing; }

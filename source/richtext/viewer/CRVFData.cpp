@@ -62,6 +62,7 @@ void TCustomRVFormattedData::Clear() {
   TRVStateScope clearing(*this, rvstClearing);
   Deselect(nullptr, true);
   ClearDrawLines();
+  ClearSoftPageBreaks();
   TCustomRVData::Clear();
 }
 
@@ -72,8 +73,8 @@ void TCustomRVFormattedData::DeleteItems(int FirstItemNo, int Count) {
 
 // ---- formatting entry ---------------------------------------------------------------------
 
-void TCustomRVFormattedData::Format(bool NoCaching) {
-  FormatLines(false, NoCaching, true, false, 0);
+void TCustomRVFormattedData::Format(bool LayoutFlag) {
+  FormatLines(false, true, false, 0, GetCanvas(), false, LayoutFlag);
 }
 
 // ---- drawn pieces and selection -------------------------------------------------------------

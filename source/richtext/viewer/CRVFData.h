@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/core/Colors.h"
 #include "platform/graphics/Canvas.h"
@@ -55,6 +56,11 @@ class TRVStateScope {
   TRVDataStates bits_;
 };
 
+/// Makes formatting count the characters that fit a line from the canvas's extents of every
+/// prefix instead of searching with whole-text measures (for devices whose text widths do
+/// not add up). Off by default.
+inline bool RVMeasureCharByChar = false;
+
 /// The checkpoint a checkpoint event reports (null for none).
 using TCheckpointData = TRVCPInfo*;
 
@@ -75,6 +81,18 @@ class TRVJumpInfo : public TObject {
   int32_t DrawItemNo = 0;  // the draw item in RVData
   TCursor Cursor = 0;      // shown over the area
 };
+
+/// A page break that pagination found inside the document: before character Offset of item
+/// ItemNo, and for an item split across pages (a table) the index of the place inside it
+/// (SubPos, -1 for none).
+struct TRVSoftPageBreakInfo {
+  int ItemNo = 0;
+  int Offset = 0;
+  int SubPos = -1;
+};
+
+/// Soft page breaks in document order.
+using TRVSoftPageBreakList = std::vector<TRVSoftPageBreakInfo>;
 
 /// The method that draws the temporary XOR figure at a point.
 using TRVXorDrawingMethod = std::function<void(TObject* Sender, TShiftState Shift, int32_t X, int32_t Y)>;
@@ -102,24 +120,35 @@ class TCustomRVFormattedData : public TCustomRVData {
 
   // ---- formatting entry ----------------------------------------------------------------
 
-  /// Lays out the items into drawn pieces on the owner's canvas. Returns at once while
-  /// formatting is locked or the owner is being told the new size. A full format (not
-  /// NoCaching-only) starts from an empty piece list.
-  virtual void FormatLines(bool OnlyResized, bool NoCaching, bool ReformatStart, bool KeepPosition,
-                           int NestingDepth);
+  /// Lays out the items into drawn pieces on Canvas (null: GetCanvas). Returns at once while
+  /// formatting is locked or the owner is being told the new size, and gives up below one
+  /// nested call (Depth). KeepPosition keeps the selection and, unless NoScrollRestore, the
+  /// item at the top of the view; with it nothing is laid out again when neither width
+  /// changed and Repaint is false. OnlyTail appends the items added since the last
+  /// formatting (a paragraph that they continue is laid out again with them). LayoutFlag is
+  /// handed to the items' layout.
+  virtual void FormatLines(bool KeepPosition, bool Repaint, bool NoScrollRestore, int Depth, TCanvas* Canvas,
+                           bool OnlyTail, bool LayoutFlag);
   /// A full format of the whole document.
-  void Format(bool NoCaching);
+  void Format(bool LayoutFlag);
   /// Lays out again the items of the drawn pieces StartDItemNo..EndDItemNo (whole lines of
   /// whole paragraphs), after ItemsAdded items were inserted (or removed, when negative) in
   /// that range; later pieces are moved, not laid out again.
   void FormatParas(int StartDItemNo, int EndDItemNo, int ItemsAdded);
+  /// Widens a range of drawn pieces to whole paragraphs, with one more paragraph on each side.
+  void ExpandToParaDrawItems(int StartDItemNo, int EndDItemNo, int& First, int& Last) const;
+  /// FormatParas over StartDItemNo..EndDItemNo widened to whole lines of the items: back to
+  /// an item that starts a line, forward over the items that continue it.
+  void ReformatItemParas(int StartDItemNo, int EndDItemNo, int ItemsAdded);
+  /// Hands the owner's palette settings to Background (bit rvstUpdatingPalette meanwhile).
+  void UpdatePaletteInfo(TRVBackground& Background);
   /// After scrolling: tells the host which checkpoint became visible (or that none is),
   /// each change once.
   void CheckCheckpointVisibility();
   void LockFormatting() { StateFlags |= rvstFormattingLocked; }
   void UnlockFormatting() { StateFlags &= ~rvstFormattingLocked; }
   bool FormattingLocked() const { return (StateFlags & rvstFormattingLocked) != 0; }
-  bool UpdatingPalette() const { return (StateFlags & rvstUpdatingPalette) != 0; }
+  bool IsPaletteUpdating() const { return (StateFlags & rvstUpdatingPalette) != 0; }
 
   // ---- measuring ---------------------------------------------------------------------------
 
@@ -139,6 +168,10 @@ class TCustomRVFormattedData : public TCustomRVData {
   /// Drawn-piece position of an item position; a boundary between two pieces belongs to
   /// the earlier one.
   void ItemToDrawItem(int ItemNo, int Offs, int& DItemNo, int& DOffs) const;
+  /// The first piece of ItemNo found by searching the pieces, -1 when none.
+  int FindDrawItemOfItem(int ItemNo) const;
+  /// The piece starts a screen line, or follows the list marker that starts it.
+  bool IsDrawItemLineStart(int DItemNo) const;
   /// The pieces of DItemNo's screen line.
   void GetLineDrawItemRange(int DItemNo, int& First, int& Last) const;
   /// Index of a piece near vertical position Y (see the modes in the implementation).
@@ -156,6 +189,17 @@ class TCustomRVFormattedData : public TCustomRVData {
   int32_t CalculateMinDocWidth(const TRVFormatScale* Scale, TCanvas& Canvas);
   /// The narrowest width of the paragraph that starts at item ParaStart.
   int32_t CalculateMinParaWidth(int ParaStart, const TRVFormatScale* Scale, TCanvas& Canvas);
+  /// The largest minimum width of the paragraphs that hold items FirstItemNo..LastItemNo.
+  int32_t CalculateMinItemsWidth(int FirstItemNo, int LastItemNo, const TRVFormatScale* Scale,
+                                 TCanvas& Canvas);
+  int32_t CalculateMinItemsWidth(int FirstItemNo, int LastItemNo);
+  /// The minimum width of items FirstItemNo..LastItemNo only, with the indents of their
+  /// paragraphs: the first and last paragraphs count from and up to the range's ends.
+  int32_t CalculateMinRangeWidth(int FirstItemNo, int LastItemNo);
+  /// The minimum width of the item's paragraph, unscaled, on GetCanvas.
+  int32_t CalculateMinItemWidth(int ItemNo);
+  /// The same, scaled to GetCanvas's resolution.
+  int32_t CalculateMinItemWidthOnCanvas(int ItemNo);
 
   // ---- drawn pieces and selection ------------------------------------------------------
 
@@ -297,6 +341,8 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual void InvalidateControl() {}
   virtual void RefreshControl() {}
   virtual void UpdateControl() {}
+  /// Invalidates Rect (client coordinates) of the owning control, when there is one.
+  virtual void InvalidateControlRect(const TRect& Rect);
   /// Whether the owning control is being destroyed.
   virtual bool ParentControlDestroying() const;
 
@@ -322,6 +368,9 @@ class TCustomRVFormattedData : public TCustomRVData {
   int32_t FocusedItemNo = -1;
   int32_t XorX = 0;
   int32_t XorY = 0;
+  /// Marks shown where pagination broke pages; null when nobody paginated the document.
+  std::unique_ptr<TRVSoftPageBreakList> SoftPageBreaks;
+  void ClearSoftPageBreaks() { SoftPageBreaks.reset(); }
 
  protected:
   /// Answers the root as formatted data, or null when the root is not one.
@@ -329,8 +378,40 @@ class TCustomRVFormattedData : public TCustomRVData {
   const TCustomRVFormattedData* FormattedRoot() const;
 
  private:
+  /// What a reformat that keeps the position restores: the selection in items, the item at
+  /// the top of the view and its distance from the scroll position, the scroll position.
+  struct TRVKeptPosition {
+    int SelStartItemNo = -1, SelStartOffs = 0, SelEndItemNo = -1, SelEndOffs = 0;
+    int TopItemNo = -1;
+    int32_t TopDistance = 0;
+    int32_t ScrollPos = 0;
+  };
+  void RememberPosition(bool OnlyTail, bool NoScrollRestore, TRVKeptPosition& Kept);
+  void RestoreSelection(const TRVKeptPosition& Kept);
+  /// The first item a tail format lays out, -1 when the pieces do not allow a tail format.
+  int TailStartItem() const;
+  /// The bottom of the line before piece DItemNo with its spacing, at least the top margin.
+  int32_t LineBottomBefore(int DItemNo) const;
+  /// The item takes a hyperlink number when it is laid out.
+  bool IsNumberedJump(int ItemNo) const;
+  /// The hyperlink number the first hyperlink at or after ItemNo gets.
+  int JumpIdAt(int ItemNo) const;
+  /// Frees this document's hyperlink areas of pieces First..Last.
+  void DropJumpsOfPieces(int First, int Last);
+  /// Minimum width of items From..To of the paragraph that starts at ParaStart.
+  int32_t MinParaWidth(int ParaStart, int From, int To, const TRVFormatScale* Scale, TCanvas& Canvas);
+  /// The piece's item starts a paragraph (an item outside the list counts as one).
+  bool PieceStartsPara(int DItemNo, int ItemsAdded) const;
   /// The piece starts a paragraph: its item differs from the previous piece's and starts one.
   bool BeginsParagraph(int DItemNo) const;
+  /// The x of every character boundary of a text piece whose text is Text, from its left.
+  std::vector<int32_t> CharacterBoundaries(TCanvas& Canvas, int DItemNo, const std::u16string& Text);
+  /// Draws characters SelFrom..SelTo of a text piece selected where the canvas places them;
+  /// false when the piece's text is not bidirectional or cannot be placed.
+  bool PaintPlacedSelection(TCanvas& Canvas, int DItemNo, int SelFrom, int SelTo, bool Hover, int32_t HOffs,
+                            int32_t VOffs);
+  /// Soft page-break marks of the pieces First..Last.
+  void PaintSoftPageBreaks(TCanvas& Canvas, int First, int Last, int32_t HOffs, int32_t VOffs);
   /// Paragraph backgrounds and borders from First; Last shrinks to where the area ends.
   void PaintParagraphBacks(TCanvas& Canvas, int First, int& Last, const TRect& DocRect, int32_t HOffs,
                            int32_t VOffs);

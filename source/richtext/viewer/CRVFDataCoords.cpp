@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/graphics/Controls.h"
 #include "richtext/core/RVItem.h"
@@ -10,6 +11,7 @@
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVParaInfo.h"
 #include "richtext/core/RVStyle.h"
+#include "richtext/core/RVUniMeasure.h"
 #include "richtext/viewer/CRVFData.h"
 
 namespace {
@@ -88,6 +90,22 @@ int TCustomRVFormattedData::GetFirstDrawItemOfItem(int ItemNo) const {
     if (piece != nullptr && piece->ItemNo == ItemNo) return i;
   }
   return -1;
+}
+
+int TCustomRVFormattedData::FindDrawItemOfItem(int ItemNo) const {
+  const TRVDrawLines& pieces = DrawItems();
+  for (int i = 0; i < pieces.Count(); ++i)
+    if (pieces[i]->ItemNo == ItemNo) return i;
+  return -1;
+}
+
+bool TCustomRVFormattedData::IsDrawItemLineStart(int DItemNo) const {
+  const TRVDrawLines& pieces = DrawItems();
+  if (DItemNo < 0 || DItemNo >= pieces.Count()) return false;
+  if (pieces[DItemNo]->FromNewLine) return true;
+  const int before = DItemNo - 1 >= 0 ? pieces[DItemNo - 1]->ItemNo : -1;
+  return before >= 0 && before != pieces[DItemNo]->ItemNo && before < GetItemCount() &&
+         GetItem(before)->StyleNo == rvsListMarker;
 }
 
 void TCustomRVFormattedData::GetLineDrawItemRange(int DItemNo, int& First, int& Last) const {
@@ -226,11 +244,11 @@ void TCustomRVFormattedData::FindDrawItemAtPos(int32_t X, int32_t Y, bool Strict
   int best = 0;
   if (canvas != nullptr && style != nullptr) {
     style->ApplyStyle(*canvas, item->StyleNo, para != nullptr ? para->BiDiMode : rvbdUnspecified);
+    const std::vector<int32_t> bounds = CharacterBoundaries(*canvas, hit, text);
     const int32_t x = X - piece->Left - piece->SpaceBefore;
     int32_t bestDistance = INT32_MAX;
-    for (int b = 0; b <= piece->Length; ++b) {
-      const int32_t at = b == 0 ? 0 : MeasureText(*canvas, std::u16string_view(text).substr(0, b)).cx;
-      const int32_t distance = std::abs(at - x);
+    for (int b = 0; b < static_cast<int>(bounds.size()); ++b) {
+      const int32_t distance = std::abs(bounds[b] - x);
       if (distance < bestDistance) {
         bestDistance = distance;
         best = b;
@@ -241,6 +259,21 @@ void TCustomRVFormattedData::FindDrawItemAtPos(int32_t X, int32_t Y, bool Strict
   if (best > 0 && best < static_cast<int>(text.size()) && IsLowSurrogate(text[best])) --best;
   DItemNo = hit;
   DOffs = std::clamp(best + 1, 1, piece->Length + 1);
+}
+
+std::vector<int32_t> TCustomRVFormattedData::CharacterBoundaries(TCanvas& Canvas, int DItemNo,
+                                                                 const std::u16string& Text) {
+  const TRVDrawLineInfo* piece = DrawItems()[DItemNo];
+  std::vector<int32_t> bounds;
+  // Right-to-left text is measured in the order it is shown.
+  if (GetItemBiDiMode(piece->ItemNo) == rvbdRightToLeft &&
+      RVGetCharacterPlacement(Canvas, RVWideStringToBytes(Text), bounds, rvioTwoByteText) &&
+      bounds.size() == Text.size() + 1)
+    return bounds;
+  bounds.assign(Text.size() + 1, 0);
+  for (size_t b = 1; b <= Text.size(); ++b)
+    bounds[b] = MeasureText(Canvas, std::u16string_view(Text).substr(0, b)).cx;
+  return bounds;
 }
 
 int TCustomRVFormattedData::GetFirstVisibleItem() const {
@@ -264,8 +297,12 @@ void TCustomRVFormattedData::UpdateJumpPositions() {
     if (owner == nullptr || jump->DrawItemNo < 0 || jump->DrawItemNo >= owner->DrawItems().Count()) continue;
     int32_t x = 0, y = 0;
     owner->GetOriginEx(x, y);
-    jump->Left = owner->DrawItems()[jump->DrawItemNo]->Left + x;
-    jump->Top = owner->DrawItems()[jump->DrawItemNo]->Top + y;
+    // Justification widens pieces after their areas were recorded.
+    const TRVDrawLineInfo& piece = *owner->DrawItems()[jump->DrawItemNo];
+    jump->Left = piece.Left + x;
+    jump->Top = piece.Top + y;
+    jump->Width = piece.Width;
+    jump->Height = piece.Height;
   }
 }
 
@@ -283,8 +320,8 @@ void TCustomRVFormattedData::AdjustControlsPlacement() {
 
 // ---- minimum widths -----------------------------------------------------------------------------------
 
-int32_t TCustomRVFormattedData::CalculateMinParaWidth(int ParaStart, const TRVFormatScale* Scale,
-                                                      TCanvas& Canvas) {
+int32_t TCustomRVFormattedData::MinParaWidth(int ParaStart, int From, int To, const TRVFormatScale* Scale,
+                                             TCanvas& Canvas) {
   TRVStyle* style = GetRVStyle();
   if (style == nullptr || ParaStart < 0 || ParaStart >= GetItemCount()) return 0;
   auto scaleX = [&](int32_t v) { return Scale != nullptr ? RVScreenToDeviceX(v, *Scale) : v; };
@@ -292,6 +329,7 @@ int32_t TCustomRVFormattedData::CalculateMinParaWidth(int ParaStart, const TRVFo
   const TParaInfo& para =
       *style->ParaStyles().Items(std::clamp<int>(first->ParaNo, 0, style->ParaStyles().Count() - 1));
   const bool rtl = para.BiDiMode == rvbdRightToLeft;
+  const bool noWrap = (para.Options & rvpaoNoWrap) != 0;
   int32_t extra = 0;
   const TRVListLevel* level =
       first->StyleNo == rvsListMarker ? static_cast<TRVMarkerItemInfo*>(first)->GetLevelInfo(style) : nullptr;
@@ -303,29 +341,89 @@ int32_t TCustomRVFormattedData::CalculateMinParaWidth(int ParaStart, const TRVFo
   extra = scaleX(extra);
   const int count = GetItemCount();
   int32_t result = 0, sum = extra;
-  for (int i = ParaStart; i < count && (i == ParaStart || !GetItem(i)->IsParaStart()); ++i) {
+  for (int i = std::max(From, ParaStart);
+       i < count && i <= To && (i == ParaStart || !GetItem(i)->IsParaStart()); ++i) {
     TCustomRVItemInfo* item = GetItem(i);
     int32_t width = 0;
-    if ((para.Options & rvpaoNoWrap) != 0 && item->IsTextItem()) {
+    if (noWrap && item->IsTextItem()) {
       style->ApplyStyle(Canvas, item->StyleNo, para.BiDiMode);
       width = MeasureText(Canvas, GetItemTextForDrawing(i)).cx;
     } else {
       width = item->GetMinimumWidth(Scale, &Canvas);
     }
-    if (i > ParaStart && GetItem(i - 1)->StyleNo == rvsListMarker && (para.Options & rvpaoNoWrap) == 0)
+    if (i > ParaStart && GetItem(i - 1)->StyleNo == rvsListMarker && !noWrap)
       width += GetItem(i - 1)->GetMinimumWidth(Scale, &Canvas);
     sum += width;
     result = std::max(result, width + extra);
   }
-  return (para.Options & rvpaoNoWrap) != 0 ? sum : result;
+  return noWrap ? sum : result;
 }
 
-int32_t TCustomRVFormattedData::CalculateMinDocWidth(const TRVFormatScale* Scale, TCanvas& Canvas) {
+int32_t TCustomRVFormattedData::CalculateMinParaWidth(int ParaStart, const TRVFormatScale* Scale,
+                                                      TCanvas& Canvas) {
+  return MinParaWidth(ParaStart, ParaStart, GetItemCount() - 1, Scale, Canvas);
+}
+
+namespace {
+
+/// A scale whose screen and device resolutions agree converts nothing.
+const TRVFormatScale* EffectiveScale(const TRVFormatScale* Scale) {
   if (Scale != nullptr && Scale->ScreenPPIX == Scale->DevicePPIX && Scale->ScreenPPIY == Scale->DevicePPIY)
-    Scale = nullptr;
+    return nullptr;
+  return Scale;
+}
+
+}  // namespace
+
+int32_t TCustomRVFormattedData::CalculateMinDocWidth(const TRVFormatScale* Scale, TCanvas& Canvas) {
+  return GetItemCount() == 0 ? 0 : CalculateMinItemsWidth(0, GetItemCount() - 1, Scale, Canvas);
+}
+
+int32_t TCustomRVFormattedData::CalculateMinItemsWidth(int FirstItemNo, int LastItemNo,
+                                                       const TRVFormatScale* Scale, TCanvas& Canvas) {
+  const int count = GetItemCount();
+  if (count == 0) return 0;
+  Scale = EffectiveScale(Scale);
+  FirstItemNo = std::clamp(FirstItemNo, 0, count - 1);
+  LastItemNo = std::clamp(LastItemNo, FirstItemNo, count - 1);
+  while (FirstItemNo > 0 && !GetItem(FirstItemNo)->IsParaStart()) --FirstItemNo;
   int32_t result = 0;
-  for (int i = 0; i < GetItemCount(); ++i)
-    if (i == 0 || GetItem(i)->IsParaStart())
+  for (int i = FirstItemNo; i <= LastItemNo; ++i)
+    if (i == FirstItemNo || GetItem(i)->IsParaStart())
       result = std::max(result, CalculateMinParaWidth(i, Scale, Canvas));
   return result;
+}
+
+int32_t TCustomRVFormattedData::CalculateMinItemsWidth(int FirstItemNo, int LastItemNo) {
+  TCanvas* canvas = GetCanvas();
+  return canvas != nullptr ? CalculateMinItemsWidth(FirstItemNo, LastItemNo, nullptr, *canvas) : 0;
+}
+
+int32_t TCustomRVFormattedData::CalculateMinRangeWidth(int FirstItemNo, int LastItemNo) {
+  TCanvas* canvas = GetCanvas();
+  const int count = GetItemCount();
+  if (canvas == nullptr || count == 0) return 0;
+  FirstItemNo = std::clamp(FirstItemNo, 0, count - 1);
+  LastItemNo = std::clamp(LastItemNo, FirstItemNo, count - 1);
+  int paraStart = FirstItemNo;
+  while (paraStart > 0 && !GetItem(paraStart)->IsParaStart()) --paraStart;
+  int32_t result = 0;
+  for (int i = FirstItemNo; i <= LastItemNo; ++i) {
+    if (i != FirstItemNo && GetItem(i)->IsParaStart()) paraStart = i;
+    if (i == FirstItemNo || i == paraStart)
+      result = std::max(result, MinParaWidth(paraStart, i, LastItemNo, nullptr, *canvas));
+  }
+  return result;
+}
+
+int32_t TCustomRVFormattedData::CalculateMinItemWidth(int ItemNo) {
+  return CalculateMinItemsWidth(ItemNo, ItemNo);
+}
+
+int32_t TCustomRVFormattedData::CalculateMinItemWidthOnCanvas(int ItemNo) {
+  TCanvas* canvas = GetCanvas();
+  if (canvas == nullptr) return 0;
+  TRVFormatScale scale;
+  GetScreenAndDeviceInfo(canvas, scale);
+  return CalculateMinItemsWidth(ItemNo, ItemNo, &scale, *canvas);
 }

@@ -12,6 +12,7 @@
 #include "richtext/core/RVParaInfo.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/core/RVUni.h"
+#include "richtext/core/RVUniMeasure.h"
 #include "richtext/viewer/CRVFDataLayout.h"
 
 namespace {
@@ -46,7 +47,7 @@ void TCustomRVFormattedData::ReadTextMetrics(TCanvas& Canvas, TTextMetric& Metri
 std::u16string TCustomRVFormattedData::GetItemTextForDrawing(int ItemNo) const {
   const TCustomRVItemInfo* item = GetItem(ItemNo);
   const std::string& raw = GetItemText(ItemNo);
-  TRVStyle* style = GetRVStyle();
+  const TRVStyle* style = GetRVStyle();
   bool allCaps = false;
   TRVCodePage codePage = style != nullptr ? style->DefCodePage : 0;
   if (style != nullptr && item->StyleNo >= 0 && item->StyleNo < style->TextStyles().Count()) {
@@ -55,16 +56,7 @@ std::u16string TCustomRVFormattedData::GetItemTextForDrawing(int ItemNo) const {
     if (const TRVCodePage fontPage = RVCodePageFromCharset(font->Charset); fontPage != 0) codePage = fontPage;
   }
   if (item->IsTwoByteText()) return RVBytesToWideString(RVApplyAllCaps(raw, allCaps, true));
-  const std::string text = RVApplyAllCaps(raw, allCaps, false);
-  // Offsets count bytes of 8-bit text, so each byte must stay one UTF-16 unit.
-  std::u16string wide = RVBytesToWideString(RVAnsiToUnicode(codePage, text));
-  if (wide.size() == text.size()) return wide;
-  wide.clear();
-  for (char c : text) {
-    const std::u16string one = RVBytesToWideString(RVAnsiToUnicode(codePage, std::string_view(&c, 1)));
-    wide.push_back(one.size() == 1 ? one[0] : u'?');
-  }
-  return wide;
+  return RVDecodeBytewise(codePage, RVApplyAllCaps(raw, allCaps, false));
 }
 
 // ---- the line formatter -------------------------------------------------------------------------
@@ -136,6 +128,7 @@ void TRVLineFormatter::Begin(int32_t StartY, int DrawCountAtStart) {
   NewParaPending = true;
   ParaStartItemNo = -1;
   SkippedBreakSpace = false;
+  jumpsAtBegin_ = data_.Jumps().Count();
 }
 
 void TRVLineFormatter::FormatItem(int ItemNo) {
@@ -143,12 +136,17 @@ void TRVLineFormatter::FormatItem(int ItemNo) {
   if (item->IsParaStart()) ParaStartItemNo = ItemNo;
   if (!item->IsTextItem()) {
     FormatNonText(ItemNo);
-  } else if (ParaOf(ItemNo).Alignment == rvaJustify) {
+    return;
+  }
+  if (ParaOf(ItemNo).Alignment == rvaJustify) {
     FormatJustifiedText(ItemNo);
   } else {
     const std::u16string text = data_.GetItemTextForDrawing(ItemNo);
     FormatText(ItemNo, text, 0, static_cast<int>(text.size()));
   }
+  // Every piece of a hyperlink, however many words it was laid out as, shares its number.
+  if (style_.TextStyles().Items(item->StyleNo)->Jump && !data_.GetItemText(ItemNo).empty())
+    item->JumpID = JumpCount++;
 }
 
 void TRVLineFormatter::FormatJustifiedText(int ItemNo) {
@@ -210,6 +208,7 @@ void TRVLineFormatter::LineIndents(int ItemNo, int32_t& Left, int32_t& Right) co
   bool firstLine = NewParaPending;
   if ((data_.StateFlags & rvstContinuesOuter) != 0 && ParaStartItemNo == 0) firstLine = false;
   const TRVListLevel* paraLevel = MarkerLevel(ParaStartItemNo);
+  if (!firstLine && ParaStartItemNo == 0 && paraLevel == nullptr) paraLevel = ContinuedMarkerLevel();
   if (firstLine && MarkerLevel(ItemNo) != nullptr)
     Left = MarkerLevel(ItemNo)->MarkerIndent;
   else if (paraLevel != nullptr)
@@ -220,6 +219,23 @@ void TRVLineFormatter::LineIndents(int ItemNo, int32_t& Left, int32_t& Right) co
     Left = para.LeftIndent;
   Right = para.RightIndent;
   if (para.BiDiMode == rvbdRightToLeft) std::swap(Left, Right);
+}
+
+TRVListLevel* TRVLineFormatter::ContinuedMarkerLevel() const {
+  // A document that continues an outer one (a page of it) indents its first paragraph as
+  // the list marker of the paragraph the stored range begins in.
+  int first = -1, last = -1;
+  if (!data_.GetStoredItemRange(first, last) || first < 0 || first >= data_.GetItemCount()) return nullptr;
+  while (first > 0 && !data_.GetItem(first)->IsParaStart()) --first;
+  return MarkerLevel(first);
+}
+
+TRVJumpInfo* TRVLineFormatter::LastJumpOfPiece(int DItemNo) {
+  // Only areas of this run: older ones of a partial format still have their old pieces.
+  TRVList<TRVJumpInfo>& jumps = data_.Jumps();
+  if (jumps.Count() <= jumpsAtBegin_) return nullptr;
+  TRVJumpInfo* jump = jumps.Last();
+  return jump->RVData == &data_ && jump->DrawItemNo == DItemNo ? jump : nullptr;
 }
 
 void TRVLineFormatter::DropTrailingWrapSpace(int ItemNo) {
@@ -233,6 +249,7 @@ void TRVLineFormatter::DropTrailingWrapSpace(int ItemNo) {
   if (piece->Length == 1 && before->ItemNo == piece->ItemNo) {
     data_.DrawItems().DeleteReusing(last);
     --DrawCount;
+    if (LastJumpOfPiece(last) != nullptr) data_.Jumps().Delete(data_.Jumps().Count() - 1);
   } else {
     --piece->Length;
     const std::u16string text = data_.GetItemTextForDrawing(piece->ItemNo);
@@ -241,6 +258,7 @@ void TRVLineFormatter::DropTrailingWrapSpace(int ItemNo) {
     ApplyTextStyle(styleNo, bidi);
     piece->Width =
         data_.MeasureText(canvas_, std::u16string_view(text).substr(piece->Offs - 1, piece->Length)).cx;
+    if (TRVJumpInfo* jump = LastJumpOfPiece(last)) jump->Width = piece->Width;
     if (data_.GetItem(ItemNo)->IsTextItem()) {
       LastStyleNo = -1;
       ApplyTextStyle(data_.GetItem(ItemNo)->StyleNo, ParaOf(ItemNo).BiDiMode);
@@ -287,6 +305,13 @@ int TRVLineFormatter::MoveToCharBoundary(const std::u16string& Text, int Start, 
 int TRVLineFormatter::CountFitting(const std::u16string& Text, int Start, int Count, int32_t Available,
                                    bool NoWrap) {
   const std::u16string_view all(Text);
+  if (RVMeasureCharByChar) {
+    if (NoWrap) return Count;
+    int fit = 0;
+    RVGetTextExtentEx(canvas_, RVWideStringToBytes(all.substr(Start, Count)), Available, rvioTwoByteText,
+                      nullptr, fit);
+    return MoveToCharBoundary(Text, Start, std::min(fit, Count));
+  }
   const int32_t whole = data_.MeasureText(canvas_, all.substr(Start, Count)).cx;
   if (NoWrap || (Available > 0 && whole <= Available)) return Count;
   // Interpolation search between lo (fits) and hi (does not). Widths of real fonts are not
@@ -424,7 +449,6 @@ void TRVLineFormatter::FormatText(int ItemNo, const std::u16string& Text, int St
     pos = next;
     needNewLine = cut;
   }
-  if (font.Jump) item->JumpID = JumpCount++;
 }
 
 void TRVLineFormatter::FormatNonText(int ItemNo) {
@@ -635,28 +659,71 @@ class TFlagScope {
 
 }  // namespace
 
-void TCustomRVFormattedData::FormatLines(bool OnlyResized, bool NoCaching, bool ReformatStart,
-                                         bool KeepPosition, int NestingDepth) {
-  (void)ReformatStart;
+void TCustomRVFormattedData::RememberPosition(bool OnlyTail, bool NoScrollRestore, TRVKeptPosition& Kept) {
+  Kept.ScrollPos = GetVOffs();
+  DrawItemToItem(SelStartNo, SelStartOffs, Kept.SelStartItemNo, Kept.SelStartOffs);
+  DrawItemToItem(SelEndNo, SelEndOffs, Kept.SelEndItemNo, Kept.SelEndOffs);
+  if (OnlyTail || NoScrollRestore || DrawItems().Count() == 0) return;
+  const int d = std::min(FindDrawItemByY(GetVOffs(), 1), DrawItems().Count() - 1);
+  Kept.TopItemNo = DrawItems()[d]->ItemNo;
+  Kept.TopDistance = GetVOffs() - DrawItems()[d]->Top;
+}
+
+void TCustomRVFormattedData::RestoreSelection(const TRVKeptPosition& Kept) {
+  auto restore = [&](int ItemNo, int Offs, int32_t& DItemNo, int32_t& DOffs) {
+    int d = -1, offs = 0;
+    if (ItemNo >= 0 && ItemNo < GetItemCount()) ItemToDrawItem(ItemNo, Offs, d, offs);
+    DItemNo = d;
+    DOffs = d >= 0 ? offs : 0;
+  };
+  restore(Kept.SelStartItemNo, Kept.SelStartOffs, SelStartNo, SelStartOffs);
+  restore(Kept.SelEndItemNo, Kept.SelEndOffs, SelEndNo, SelEndOffs);
+  if (SelStartNo < 0 || SelEndNo < 0) {
+    SelStartNo = SelEndNo = -1;
+    SelStartOffs = SelEndOffs = 0;
+  }
+}
+
+int TCustomRVFormattedData::TailStartItem() const {
+  const TRVDrawLines& pieces = DrawItems();
+  const int last = LastFormattedItemNo;
+  // The pieces must still describe exactly the items formatted last time.
+  if (last < 0 || last >= GetItemCount() || pieces.Count() == 0 || pieces[pieces.Count() - 1]->ItemNo != last)
+    return -1;
+  int start = last + 1;
+  // An item that continues the last paragraph changes how its lines break and align: the
+  // paragraph is laid out again with it.
+  if (start < GetItemCount() && !GetItem(start)->IsParaStart())
+    while (start > 0 && !GetItem(start)->IsParaStart()) --start;
+  return start;
+}
+
+int32_t TCustomRVFormattedData::LineBottomBefore(int DItemNo) const {
+  const TRVDrawLines& pieces = DrawItems();
+  int32_t bottom = GetTopMargin();
+  if (DItemNo <= 0) return bottom;
+  int first = 0, last = 0;
+  GetLineDrawItemRange(DItemNo - 1, first, last);
+  for (int i = first; i <= last; ++i)
+    bottom = std::max(bottom, pieces[i]->Top + pieces[i]->Height + pieces[i]->ExtraSpaceBelow);
+  return bottom;
+}
+
+void TCustomRVFormattedData::FormatLines(bool KeepPosition, bool Repaint, bool NoScrollRestore, int Depth,
+                                         TCanvas* Canvas, bool OnlyTail, bool LayoutFlag) {
   if (AreaResizing) {
     AreaResizing = false;
     return;
   }
   TRVStyle* style = GetRVStyle();
-  TCanvas* canvas = GetCanvas();
-  if (NestingDepth > 1 || style == nullptr || canvas == nullptr || FormattingLocked()) return;
-  const bool keep = KeepPosition || OnlyResized;
-  int topItemNo = -1;
-  int32_t topDistance = 0;
+  if (Canvas == nullptr) Canvas = GetCanvas();
+  if (Depth > 1 || style == nullptr || Canvas == nullptr || FormattingLocked()) return;
+  TRVKeptPosition kept;
   {
-    TRVStateScope locked(*this, rvstFormattingLocked | (keep ? rvstKeepPosition : 0));
-    if (NestingDepth == 0 && keep && DrawItems().Count() > 0) {
-      const int d = std::min(FindDrawItemByY(GetVOffs(), 1), DrawItems().Count() - 1);
-      topItemNo = DrawItems()[d]->ItemNo;
-      topDistance = GetVOffs() - DrawItems()[d]->Top;
-    }
+    TRVStateScope locked(*this, rvstFormattingLocked | (KeepPosition ? rvstKeepPosition : 0));
+    if (Depth == 0 && (KeepPosition || OnlyTail)) RememberPosition(OnlyTail, NoScrollRestore, kept);
     TRVFormatScale scale;
-    GetScreenAndDeviceInfo(canvas, scale);
+    GetScreenAndDeviceInfo(Canvas, scale);
     scale.LeftMargin = RVScreenToDeviceX(GetLeftMargin(), scale);
     scale.RightMargin = RVScreenToDeviceX(GetRightMargin(), scale);
     const int32_t minText = RVScreenToDeviceX(GetMinTextWidth(), scale);
@@ -664,23 +731,43 @@ void TCustomRVFormattedData::FormatLines(bool OnlyResized, bool NoCaching, bool 
     const int32_t clientWidth = GetWidth();
     const int32_t oldDocWidth = DocumentWidth, oldTextWidth = TextWidth;
     const int32_t marginWidth = scale.LeftMargin + scale.RightMargin;
-    DocumentWidth = std::max(clientWidth - marginWidth, CalculateMinDocWidth(&scale, *canvas));
+    DocumentWidth = std::max(clientWidth - marginWidth, CalculateMinDocWidth(&scale, *Canvas));
     DocumentWidth = std::max(DocumentWidth, minText);
     if ((GetOptions() & rvoClientTextWidth) != 0)
       TextWidth = std::max(clientWidth - marginWidth, minText);
     else
       TextWidth = DocumentWidth > maxText && GetMaxTextWidth() > 0 ? maxText : DocumentWidth;
-    if (keep && !NoCaching && oldDocWidth == DocumentWidth && oldTextWidth == TextWidth) return;
+    const bool widthsChanged = oldDocWidth != DocumentWidth || oldTextWidth != TextWidth;
+    if (KeepPosition && !Repaint && !widthsChanged) return;
 
-    ClearDrawLines();
-    TRVLineFormatter formatter(*this, *canvas, scale, false);
-    formatter.Begin(GetTopMargin(), 0);
     const int count = GetItemCount();
-    for (int i = 0; i < count; ++i) formatter.FormatItem(i);
+    const int tailStart = OnlyTail && !widthsChanged ? TailStartItem() : -1;
+    TRVLineFormatter formatter(*this, *Canvas, scale, LayoutFlag);
+    if (tailStart > LastFormattedItemNo) {
+      // New paragraphs below the formatted ones: start below the last line.
+      const int last = LastFormattedItemNo;
+      formatter.Begin(
+          DocumentHeight - GetBottomMargin() - formatter.ScaleY(formatter.ParaOf(last).SpaceAfter),
+          DrawItems().Count());
+      formatter.JumpCount = JumpCount;
+    } else if (tailStart >= 0) {
+      const int firstPiece = GetFirstDrawItemOfItem(tailStart);
+      const int32_t top = LineBottomBefore(firstPiece);
+      DropJumpsOfPieces(firstPiece, DrawItems().Count() - 1);
+      formatter.JumpCount = JumpIdAt(tailStart);
+      std::vector<std::unique_ptr<TRVDrawLineInfo>> removed =
+          DrawItems().DeleteRange(firstPiece, DrawItems().Count() - 1);
+      formatter.Begin(top, firstPiece);
+    } else {
+      ClearDrawLines();
+      formatter.Begin(GetTopMargin(), 0);
+    }
+    for (int i = std::max(tailStart, 0); i < count; ++i) formatter.FormatItem(i);
     formatter.FinishLine((StateFlags & rvstLastLineContinues) == 0);
     JumpCount = formatter.JumpCount;
     DocumentHeight = GetBottomMargin() + formatter.CurY + formatter.PendingBelow + formatter.LineSpacingExtra;
     if (count > 0) DocumentHeight += formatter.ScaleY(formatter.ParaOf(count - 1).SpaceAfter);
+    LastFormattedItemNo = count - 1;
     AdjustVScrollUnits();
     UpdateJumpPositions();
     const int32_t oldWidth = GetWidth(), oldHeight = GetHeight();
@@ -690,16 +777,24 @@ void TCustomRVFormattedData::FormatLines(bool OnlyResized, bool NoCaching, bool 
     }
     if (oldWidth != GetWidth() || oldHeight != GetHeight()) {
       StateFlags &= ~rvstFormattingLocked;
-      FormatLines(OnlyResized, NoCaching, false, KeepPosition, NestingDepth + 1);
+      FormatLines(KeepPosition, Repaint, false, Depth + 1, Canvas, false, LayoutFlag);
       StateFlags |= rvstFormattingLocked;
     }
   }
-  if (NestingDepth != 0) return;
-  if (keep && topItemNo >= 0 && topItemNo < GetItemCount()) {
-    const int d = GetFirstDrawItemOfItem(topItemNo);
-    VScrollTo(d >= 0 ? DrawItems()[d]->Top + topDistance : 0, false);
+  if (Depth != 0) return;
+  if (KeepPosition && !NoScrollRestore && !OnlyTail && kept.TopItemNo >= 0 &&
+      kept.TopItemNo < GetItemCount()) {
+    const int d = FindDrawItemOfItem(kept.TopItemNo);
+    VScrollTo(d >= 0 ? DrawItems()[d]->Top + kept.TopDistance : 0, false);
   }
   AdjustControlsPlacement();
+  if (OnlyTail) {
+    if ((GetOptions() & rvoScrollToEnd) != 0)
+      VScrollTo(std::max(0, DocumentHeight - GetHeight()), false);
+    else
+      VScrollTo(kept.ScrollPos, false);
+  }
+  if (KeepPosition) RestoreSelection(kept);
   LastFormattedItemNo = GetItemCount() - 1;
   AfterFormatParas(0, GetItemCount() - 1, false);
 }

@@ -53,6 +53,9 @@ class TRVLineFormatter {
  private:
   bool IsListMarker(int ItemNo) const;
   TRVListLevel* MarkerLevel(int ItemNo) const;
+  /// The list level whose indent continuation lines of item 0's paragraph take, when the
+  /// paragraph has no marker of its own.
+  TRVListLevel* ContinuedMarkerLevel() const;
   char16_t CharOfItem(int ItemNo, int Index) const;
   void ApplyTextStyle(int StyleNo, TRVBiDiMode BiDi);
   void FormatJustifiedText(int ItemNo);
@@ -65,6 +68,8 @@ class TRVLineFormatter {
   void RecordJump(int DItemNo, int Id, TCursor Cursor);
   void RaiseLine(int32_t Ascent);
   void LineIndents(int ItemNo, int32_t& Left, int32_t& Right) const;
+  /// The hyperlink area this run recorded last when it belongs to piece DItemNo, else null.
+  TRVJumpInfo* LastJumpOfPiece(int DItemNo);
   void DropTrailingWrapSpace(int ItemNo);
   void StartNewLine(int ItemNo, int32_t Ascent, int32_t Descent);
   bool FollowsMarkerAtItemStart(int ItemNo, int Start) const;
@@ -80,4 +85,5 @@ class TRVLineFormatter {
   TRVStyle& style_;
   uint16_t flags_;
   bool layoutFlag_;
+  int jumpsAtBegin_ = 0;  // hyperlink areas recorded before this run
 };

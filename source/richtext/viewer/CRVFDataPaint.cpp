@@ -9,6 +9,7 @@
 #include "richtext/core/RVParaInfo.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/core/RVUni.h"
+#include "richtext/core/RVUniMeasure.h"
 #include "richtext/viewer/CRVFData.h"
 
 namespace {
@@ -91,7 +92,47 @@ void TCustomRVFormattedData::PaintTextRun(TCanvas& Canvas, int DItemNo, int From
   const std::string text = DrawItems().GetDrawItemTextPart(DItemNo, GetItems(), From, To - From + 1);
   style.DrawStyleText(text, Canvas, piece.ItemNo, piece.Offs + From - 1, item->StyleNo, this, SpaceBefore, X,
                       piece.Top - VOffs, Width, piece.Height, state, false, false, kScreenColors,
-                      rvbdUnspecified);
+                      GetItemBiDiMode(piece.ItemNo));
+}
+
+bool TCustomRVFormattedData::PaintPlacedSelection(TCanvas& Canvas, int DItemNo, int SelFrom, int SelTo,
+                                                  bool Hover, int32_t HOffs, int32_t VOffs) {
+  const TRVDrawLineInfo& piece = *DrawItems()[DItemNo];
+  const TCustomRVItemInfo* item = GetItem(piece.ItemNo);
+  const TRVBiDiMode bidi = GetItemBiDiMode(piece.ItemNo);
+  if (bidi == rvbdUnspecified) return false;
+  TRVStyle& style = *GetRVStyle();
+  // Right-to-left text shows its selected characters where they are placed, which need not
+  // be one stretch from the left.
+  const bool allCaps = (style.TextStyles().Items(item->StyleNo)->StyleEx & rvfsAllCaps) != 0;
+  const std::string text =
+      RVApplyAllCaps(DrawItems().GetDrawItemText(DItemNo, GetItems()), allCaps, item->IsTwoByteText());
+  style.ApplyStyleColor(Canvas, item->StyleNo, rvtsSelected | (Hover ? rvtsHover : 0), false, kScreenColors);
+  return RVTryDrawTextPlaced(piece.Left + piece.SpaceBefore - HOffs, piece.Top - VOffs, piece.Height, true,
+                             item->ItemOptions, SelTo, SelFrom, Canvas, text);
+}
+
+void TCustomRVFormattedData::PaintSoftPageBreaks(TCanvas& Canvas, int First, int Last, int32_t HOffs,
+                                                 int32_t VOffs) {
+  if (!SoftPageBreaks || (GetOptions() & rvoShowPageBreaks) == 0) return;
+  TRVStyle& style = *GetRVStyle();
+  TWinControl* parent = GetParentControl();
+  const int32_t width = parent != nullptr ? parent->ClientWidth() : GetWidth();
+  const int firstItemNo = DrawItems()[First]->ItemNo;
+  for (const TRVSoftPageBreakInfo& pageBreak : *SoftPageBreaks) {
+    if (pageBreak.ItemNo < firstItemNo) continue;
+    int d = -1, offs = 0;
+    ItemToDrawItem(pageBreak.ItemNo, pageBreak.Offset, d, offs);
+    if (d < 0) continue;
+    if (d > Last) break;
+    const auto* split = dynamic_cast<const TRVNonTextItemInfo*>(GetItem(pageBreak.ItemNo));
+    const int32_t extra =
+        pageBreak.SubPos >= 0 && split != nullptr ? split->GetSoftPageBreakDY(pageBreak.SubPos) : 0;
+    // A page that starts with the document needs no mark.
+    if (d == 0 && extra == 0) continue;
+    style.DrawPageBreak(Canvas, DrawItems()[d]->Top - VOffs - 1 + extra, HOffs, rvpbSoftPageBreak, parent,
+                        width);
+  }
 }
 
 void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
@@ -116,7 +157,10 @@ void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
   docRect.Offset(hOffs, vOffs);
   Canvas.Brush().SetStyle(bsClear);
   TWinControl* parent = GetParentControl();
-  const bool focused = parent != nullptr && parent->Focused();
+  // The focus may be in a cell editor inside the control: the selection still looks active.
+  TWinControl* inplaceEditor = GetInplaceEditor();
+  const bool focused =
+      (parent != nullptr && parent->Focused()) || (inplaceEditor != nullptr && inplaceEditor->Focused());
   const TRVTextDrawStates baseState = focused ? rvtsControlFocused : 0;
   const TRVItemDrawStates baseItemState = focused ? rvidsControlFocused : 0;
 
@@ -136,19 +180,20 @@ void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
                           p.Height, hover ? rvtsHover : 0);
     }
 
+  PaintSoftPageBreaks(Canvas, first, last, hOffs, vOffs);
+
   const TRVOptions options = GetOptions();
+  const int32_t controlWidth = parent != nullptr ? parent->ClientWidth() : GetWidth();
   int cachedStyle = -1;
   for (int d = first; d <= last; ++d) {
     const TRVDrawLineInfo& p = *pieces[d];
     TCustomRVItemInfo* item = GetItem(p.ItemNo);
     const bool firstOfItem = d == 0 || pieces[d - 1]->ItemNo != p.ItemNo;
     if (firstOfItem && item->GetPageBreakBefore() && (options & rvoShowPageBreaks) != 0)
-      style->DrawPageBreak(Canvas, p.Top - vOffs - 1, hOffs, rvpbPageBreak, parent,
-                           parent != nullptr ? parent->ClientWidth() : GetWidth());
+      style->DrawPageBreak(Canvas, p.Top - vOffs - 1, hOffs, rvpbPageBreak, parent, controlWidth);
     if (firstOfItem && item->Checkpoint != nullptr && (options & rvoShowCheckpoints) != 0)
       style->DrawCheckpoint(Canvas, p.Left - hOffs, p.Top - vOffs, p.ItemNo, hOffs,
-                            item->Checkpoint->RaiseEvent, parent,
-                            parent != nullptr ? parent->ClientWidth() : GetWidth());
+                            item->Checkpoint->RaiseEvent, parent, controlWidth);
     if (item->IsTextItem()) {
       if (item->StyleNo != cachedStyle) {
         cachedStyle = item->StyleNo;
@@ -168,7 +213,7 @@ void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
         PaintTextRun(Canvas, d, 1, p.Length, false, hover, baseState, x, p.Width, p.SpaceBefore, vOffs);
         const int selFrom = d == selStart && selStartOffs > 1 ? selStartOffs : 1;
         const int selTo = d == selEnd && selEndOffs <= p.Length ? selEndOffs - 1 : p.Length;
-        if (selFrom <= selTo) {
+        if (selFrom <= selTo && !PaintPlacedSelection(Canvas, d, selFrom, selTo, hover, hOffs, vOffs)) {
           const std::u16string text = GetItemTextForDrawing(p.ItemNo).substr(p.Offs - 1, p.Length);
           const int32_t prefix =
               selFrom > 1 ? MeasureText(Canvas, std::u16string_view(text).substr(0, selFrom - 1)).cx : 0;
@@ -202,5 +247,9 @@ void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
     }
     if (item->QueryFeature(rvfqChangesCanvasFont)) cachedStyle = -1;
   }
+  // The checkpoint after the last item marks the end of the document.
+  if (TRVCPInfo* end = GetPendingCheckpoint(); end != nullptr && (options & rvoShowCheckpoints) != 0)
+    style->DrawCheckpoint(Canvas, -1, DocumentHeight - vOffs, -1, hOffs, end->RaiseEvent, parent,
+                          controlWidth);
   PaintOverlay(Canvas);
 }

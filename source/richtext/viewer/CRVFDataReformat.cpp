@@ -3,11 +3,113 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
+#include "platform/graphics/Controls.h"
+#include "richtext/core/RVBack.h"
 #include "richtext/core/RVItem.h"
 #include "richtext/core/RVParaInfo.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/viewer/CRVFDataLayout.h"
+
+// ---- hyperlink numbers of a re-laid block -----------------------------------------------------
+
+bool TCustomRVFormattedData::IsNumberedJump(int ItemNo) const {
+  const TCustomRVItemInfo* item = GetItem(ItemNo);
+  TRVStyle* style = GetRVStyle();
+  if (item->IsTextItem())
+    return style->TextStyles().Items(item->StyleNo)->Jump && !GetItemText(ItemNo).empty();
+  return !item->QueryFeature(rvfqOwnLine) && item->QueryFeatureForStyle(rvsfHyperlink, style);
+}
+
+int TCustomRVFormattedData::JumpIdAt(int ItemNo) const {
+  for (int i = std::min(ItemNo, GetItemCount()) - 1; i >= 0; --i)
+    if (IsNumberedJump(i)) return GetItem(i)->JumpID + 1;
+  return 0;
+}
+
+void TCustomRVFormattedData::DropJumpsOfPieces(int First, int Last) {
+  TRVList<TRVJumpInfo>& jumps = Jumps();
+  for (int i = jumps.Count() - 1; i >= 0; --i)
+    if (jumps[i]->RVData == this && jumps[i]->DrawItemNo >= First && jumps[i]->DrawItemNo <= Last)
+      jumps.Delete(i);
+}
+
+namespace {
+
+/// Puts the hyperlink areas back in the order of their numbers, as a full format leaves them.
+void SortJumpsById(TRVList<TRVJumpInfo>& Jumps) {
+  std::vector<std::unique_ptr<TRVJumpInfo>> all;
+  while (Jumps.Count() > 0) all.push_back(Jumps.Extract(Jumps.Count() - 1));
+  std::reverse(all.begin(), all.end());
+  std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a->Id < b->Id; });
+  for (auto& jump : all) Jumps.Add(std::move(jump));
+}
+
+}  // namespace
+
+// ---- choosing the range ------------------------------------------------------------------------
+
+bool TCustomRVFormattedData::PieceStartsPara(int DItemNo, int ItemsAdded) const {
+  const int itemNo = DrawItems()[DItemNo]->ItemNo + ItemsAdded;
+  return itemNo < 0 || itemNo >= GetItemCount() || GetItem(itemNo)->IsParaStart();
+}
+
+void TCustomRVFormattedData::ExpandToParaDrawItems(int StartDItemNo, int EndDItemNo, int& First,
+                                                   int& Last) const {
+  const TRVDrawLines& pieces = DrawItems();
+  const int count = pieces.Count();
+  First = Last = -1;
+  if (count == 0) return;
+  auto paraStart = [&](int d) {
+    return d == 0 || (pieces[d - 1]->ItemNo != pieces[d]->ItemNo && PieceStartsPara(d, 0));
+  };
+  auto walkBack = [&](int d) {
+    while (d > 0 && !paraStart(d)) --d;
+    return d;
+  };
+  auto walkForward = [&](int d) {
+    const int itemNo = pieces[d]->ItemNo;
+    ++d;
+    while (d < count && pieces[d]->ItemNo == itemNo) ++d;
+    while (d < count && !PieceStartsPara(d, 0)) ++d;
+    return d;
+  };
+  First = walkBack(std::clamp(StartDItemNo, 0, count - 1));
+  if (First > 0) First = walkBack(First - 1);
+  int stop = walkForward(std::clamp(EndDItemNo, 0, count - 1));
+  if (stop < count) stop = walkForward(stop);
+  Last = std::clamp(stop - 1, 0, count - 1);
+}
+
+void TCustomRVFormattedData::ReformatItemParas(int StartDItemNo, int EndDItemNo, int ItemsAdded) {
+  const TRVDrawLines& pieces = DrawItems();
+  const int count = pieces.Count();
+  if (count == 0 || GetItemCount() == 0) return;
+  int start = std::clamp(StartDItemNo, 0, count - 1);
+  int end = std::clamp(EndDItemNo, start, count - 1);
+  // Pieces before the range keep their item numbers; those after it are ItemsAdded off.
+  auto startsLine = [&](int d) {
+    const int itemNo = pieces[d]->ItemNo;
+    return itemNo >= GetItemCount() || !GetItem(itemNo)->GetSameAsPrev();
+  };
+  while (start > 0 && !(pieces[start - 1]->ItemNo != pieces[start]->ItemNo && startsLine(start))) --start;
+  // All pieces of the last item go, also of the document's last item: a piece left behind
+  // would stay in the list beside the new ones.
+  const int endItemNo = pieces[end]->ItemNo;
+  while (end + 1 < count && pieces[end + 1]->ItemNo == endItemNo) ++end;
+  if (endItemNo + ItemsAdded < GetItemCount() - 1) {
+    while (end + 1 < count) {
+      const int next = pieces[end + 1]->ItemNo + ItemsAdded;
+      if (next < 0 || next >= GetItemCount() || !GetItem(next)->GetSameAsPrev()) break;
+      ++end;
+    }
+  }
+  FormatParas(start, end, ItemsAdded);
+}
+
+// ---- laying out a block again --------------------------------------------------------------------
 
 void TCustomRVFormattedData::FormatParas(int StartDItemNo, int EndDItemNo, int ItemsAdded) {
   TRVDrawLines& pieces = DrawItems();
@@ -20,15 +122,9 @@ void TCustomRVFormattedData::FormatParas(int StartDItemNo, int EndDItemNo, int I
 
   const int firstItem = std::clamp(pieces[StartDItemNo]->ItemNo, 0, itemCount - 1);
   const int lastItem = std::clamp(pieces[EndDItemNo]->ItemNo + ItemsAdded, firstItem, itemCount - 1);
-  // The block starts below the line before it (with that line's spacing) ...
-  int32_t blockTop = GetTopMargin();
-  if (StartDItemNo > 0) {
-    int first = 0, last = 0;
-    GetLineDrawItemRange(StartDItemNo - 1, first, last);
-    for (int i = first; i <= last; ++i)
-      blockTop = std::max(blockTop, pieces[i]->Top + pieces[i]->Height + pieces[i]->ExtraSpaceBelow);
-  }
-  // ... and ends where the line after it starts (-1: the block reaches the end).
+  // The block starts below the line before it (with that line's spacing) and ends where the
+  // line after it starts (-1: the block reaches the end).
+  const int32_t blockTop = LineBottomBefore(StartDItemNo);
   int32_t oldBottom = -1;
   const int oldFollowing = EndDItemNo + 1;
   if (oldFollowing < pieces.Count()) {
@@ -38,6 +134,16 @@ void TCustomRVFormattedData::FormatParas(int StartDItemNo, int EndDItemNo, int I
     for (int i = first; i <= last; ++i) oldBottom = std::min(oldBottom, pieces[i]->Top);
   }
   const int oldCount = pieces.Count();
+  const int32_t oldVOffs = GetVOffs();
+
+  // Hyperlinks after the block keep their areas, renumbered by what the block gains or loses.
+  // Without any hyperlink numbers given out there is nothing before or after the block.
+  const bool hadJumps = JumpCount > 0;
+  int oldNextJumpId = -1;
+  for (int i = lastItem + 1; hadJumps && i < itemCount && oldNextJumpId < 0; ++i)
+    if (IsNumberedJump(i)) oldNextJumpId = GetItem(i)->JumpID;
+  DropJumpsOfPieces(StartDItemNo, EndDItemNo);
+  const int keptJumps = Jumps().Count();
 
   TRVFormatScale scale;
   GetScreenAndDeviceInfo(canvas, scale);
@@ -46,7 +152,7 @@ void TCustomRVFormattedData::FormatParas(int StartDItemNo, int EndDItemNo, int I
   pieces.MarkDeleted(StartDItemNo, EndDItemNo);
   TRVLineFormatter formatter(*this, *canvas, scale, false);
   formatter.Begin(blockTop, StartDItemNo);
-  formatter.JumpCount = JumpCount;
+  formatter.JumpCount = hadJumps ? JumpIdAt(firstItem) : 0;
   try {
     for (int i = firstItem; i <= lastItem; ++i) formatter.FormatItem(i);
     formatter.FinishLine(true);
@@ -57,7 +163,6 @@ void TCustomRVFormattedData::FormatParas(int StartDItemNo, int EndDItemNo, int I
     throw;
   }
   pieces.PackDeleted();
-  JumpCount = formatter.JumpCount;
 
   int32_t newBottom = formatter.CurY + formatter.PendingBelow + formatter.LineSpacingExtra;
   const bool nextStartsPara = lastItem + 1 < itemCount && GetItem(lastItem + 1)->IsParaStart();
@@ -66,8 +171,10 @@ void TCustomRVFormattedData::FormatParas(int StartDItemNo, int EndDItemNo, int I
   if (nextStartsPara) newBottom += formatter.ScaleY(formatter.ParaOf(lastItem + 1).SpaceBefore);
 
   const int following = formatter.DrawCount;
+  const int pieceDelta = pieces.Count() - oldCount;
+  const int jumpDelta = oldNextJumpId >= 0 ? formatter.JumpCount - oldNextJumpId : 0;
   const int32_t delta = oldBottom >= 0 ? newBottom - oldBottom : 0;
-  if (ItemsAdded != 0 || pieces.Count() != oldCount || delta != 0) {
+  if (ItemsAdded != 0 || pieceDelta != 0 || delta != 0) {
     for (int i = following; i < pieces.Count(); ++i) {
       TRVDrawLineInfo* piece = pieces[i];
       piece->Top += delta;
@@ -76,9 +183,24 @@ void TCustomRVFormattedData::FormatParas(int StartDItemNo, int EndDItemNo, int I
       if (!item->IsTextItem() || piece->Offs <= 1) item->DrawItemNo = i;
     }
   }
+  if (jumpDelta != 0)
+    for (int i = lastItem + 1; i < itemCount; ++i)
+      if (IsNumberedJump(i)) GetItem(i)->JumpID += jumpDelta;
+  for (int i = 0; i < keptJumps; ++i) {
+    TRVJumpInfo* jump = Jumps()[i];
+    if (jump->RVData != this || jump->DrawItemNo <= EndDItemNo) continue;
+    jump->DrawItemNo += pieceDelta;
+    jump->Id += jumpDelta;
+  }
+  JumpCount = oldNextJumpId >= 0 ? JumpCount + jumpDelta : formatter.JumpCount;
+  SortJumpsById(Jumps());
+  UpdateJumpPositions();
+
   int32_t bottom = following < pieces.Count() ? 0 : newBottom;
+  int32_t movedBottom = -1;
   for (int i = following; i < pieces.Count(); ++i)
-    bottom = std::max(bottom, pieces[i]->Top + pieces[i]->Height + pieces[i]->ExtraSpaceBelow);
+    movedBottom = std::max(movedBottom, pieces[i]->Top + pieces[i]->Height + pieces[i]->ExtraSpaceBelow);
+  bottom = std::max(bottom, movedBottom);
   if (following < pieces.Count()) bottom += formatter.ScaleY(formatter.ParaOf(itemCount - 1).SpaceAfter);
   if (GetBottomMargin() + bottom != DocumentHeight) {
     DocumentHeight = GetBottomMargin() + bottom;
@@ -92,11 +214,29 @@ void TCustomRVFormattedData::FormatParas(int StartDItemNo, int EndDItemNo, int I
     }
     AreaResizing = false;
   }
+
+  // What changed on the screen: the block with a margin, down to the lowest moved line but
+  // not below the view; everything when the new size scrolled the view.
+  TRect band{0, blockTop - 10 - GetVOffs(), GetWidth(), newBottom + 10 - GetVOffs()};
+  if (movedBottom >= 0 && delta != 0) band.Bottom = std::min(movedBottom + 10 - GetVOffs(), GetHeight());
+  if (GetVOffs() != oldVOffs) {
+    const TWinControl* parent = GetParentControl();
+    band = parent != nullptr ? parent->ClientRect() : TRect{0, 0, GetWidth(), GetHeight()};
+  }
   AdjustControlsPlacement();
   LastFormattedItemNo = itemCount - 1;
-  InvalidateControl();
-  UpdateControl();
+  InvalidateControlRect(band);
+  if (TWinControl* parent = GetParentControl()) parent->Update();
   AfterFormatParas(firstItem, lastItem, false);
+}
+
+void TCustomRVFormattedData::InvalidateControlRect(const TRect& Rect) {
+  if (TWinControl* parent = GetParentControl()) parent->InvalidateRect(Rect);
+}
+
+void TCustomRVFormattedData::UpdatePaletteInfo(TRVBackground& Background) {
+  TRVStateScope updating(*this, rvstUpdatingPalette);
+  Background.UpdatePalette(GetDoInPaletteMode(), GetRVPalette());
 }
 
 // ---- checkpoints coming into view ---------------------------------------------------------------

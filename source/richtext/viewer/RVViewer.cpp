@@ -101,7 +101,7 @@ void TCustomRVViewer::Clear() {
 }
 
 void TCustomRVViewer::DoFormat(bool OnlyResized) {
-  RVData_->FormatLines(OnlyResized, !OnlyResized, !OnlyResized, false, 0);
+  RVData_->FormatLines(OnlyResized, !OnlyResized, false, 0, RVData_->GetCanvas(), false, !OnlyResized);
 }
 
 void TCustomRVViewer::Format() {
@@ -358,7 +358,7 @@ void TCustomRVViewer::SetBackgroundStyle(TBackgroundStyle Value) {
 }
 
 void TCustomRVViewer::BackgroundChanged() {
-  if (RVData_ == nullptr || RVData_->UpdatingPalette()) return;
+  if (RVData_ == nullptr || RVData_->IsPaletteUpdating()) return;
   FullRedraw = Background_->ScrollRequiresFullRedraw();
   {
     // Giving the picture a palette may change it again: no second round.

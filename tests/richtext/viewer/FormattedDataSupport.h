@@ -6,6 +6,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ViewerTestSupport.h"
@@ -105,6 +106,38 @@ inline void AddPiece(TCustomRVFormattedData& data, int itemNo, int left, int top
   piece->Offs = offs;
   piece->Length = length;
   data.DrawItems().Add(std::move(piece));
+}
+
+using TPieceState =
+    std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, bool>;
+
+/// Every field formatting writes into the drawn pieces, piece by piece.
+inline std::vector<TPieceState> PieceSnapshot(const TCustomRVFormattedData& data) {
+  std::vector<TPieceState> result;
+  const TRVDrawLines& pieces = data.DrawItems();
+  for (int i = 0; i < pieces.Count(); ++i) {
+    const TRVDrawLineInfo& p = *pieces[i];
+    result.emplace_back(p.Left, p.Top, p.Width, p.Height, p.ItemNo, p.Offs, p.Length, p.SpaceBefore,
+                        p.ExtraSpaceBelow, p.FromNewLine);
+  }
+  return result;
+}
+
+using TJumpState = std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t>;
+
+/// The hyperlink areas in list order, then the numbers of the items with style JumpStyleNo,
+/// then the count of numbers given out.
+inline std::vector<TJumpState> JumpSnapshot(TCustomRVFormattedData& data, int JumpStyleNo) {
+  std::vector<TJumpState> result;
+  for (int i = 0; i < data.Jumps().Count(); ++i) {
+    const TRVJumpInfo& j = *data.Jumps()[i];
+    result.emplace_back(j.Id, j.DrawItemNo, j.Left, j.Top, j.Width, j.Height);
+  }
+  for (int i = 0; i < data.GetItemCount(); ++i)
+    if (data.GetItem(i)->StyleNo == JumpStyleNo && !data.GetItemText(i).empty())
+      result.emplace_back(-1, i, data.GetItem(i)->JumpID, 0, 0, 0);
+  result.emplace_back(-2, data.JumpCount, 0, 0, 0, 0);
+  return result;
 }
 
 }  // namespace viewertest

@@ -1,12 +1,16 @@
 // Line layout on a measure with fixed-width glyphs (see TFixedPitchData).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "FormattedDataSupport.h"
 #include "platform/graphics/Bitmap.h"
+#include "richtext/core/RVListInfo.h"
+#include "richtext/core/RVMarker.h"
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
 
@@ -337,6 +341,114 @@ TEST_F(LayoutTest, MinimumWidthOfAWrappingParagraphIsIndentsPlusTwenty) {
   Format();
   EXPECT_EQ(data.DocumentWidth, 30);
   EXPECT_EQ(PieceText(1), "ve");
+}
+
+TEST_F(LayoutTest, HyperlinkAreasFollowTheirPieces) {
+  style.TextStyles().Items(1)->Jump = true;
+  const int justified = AddPara(rvaJustify);
+  // The lone space before "cccc" ends the first line and is dropped with its area.
+  data.AddTextItem("aaaa bbbb  cccc dddd", 1, justified);
+  data.AddTextItem(" ee", 1, -1);
+  Format();
+  EXPECT_EQ(data.GetItem(0)->JumpID, 0) << "one number for all words of an item";
+  EXPECT_EQ(data.GetItem(1)->JumpID, 1);
+  EXPECT_EQ(data.JumpCount, 2);
+  std::vector<int> seen;
+  for (int i = 0; i < data.Jumps().Count(); ++i) {
+    const TRVJumpInfo& jump = *data.Jumps()[i];
+    ASSERT_LT(jump.DrawItemNo, data.DrawItems().Count());
+    const TRVDrawLineInfo& piece = Piece(jump.DrawItemNo);
+    EXPECT_EQ(jump.Id, data.GetItem(piece.ItemNo)->JumpID);
+    EXPECT_EQ(jump.Left, piece.Left);
+    EXPECT_EQ(jump.Width, piece.Width);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), jump.DrawItemNo), 0) << "one area a piece";
+    seen.push_back(jump.DrawItemNo);
+  }
+  EXPECT_EQ(static_cast<int>(seen.size()), data.DrawItems().Count());
+}
+
+TEST_F(LayoutTest, RangeWidthsCountOnlyTheItemsOfTheRange) {
+  const int noWrap = AddPara(rvaLeft, rvpaoNoWrap);
+  style.ParaStyles().Items(noWrap)->LeftIndent = 10;
+  data.AddTextItem("aaaa", 0, noWrap);      // 40
+  data.AddTextItem("bbbbbb", 0, -1);        // 60
+  data.AddTextItem("cc", 0, noWrap);        // 20
+  data.AddTextItem("wrapping text", 0, 0);  // 20: text never forces more
+  EXPECT_EQ(data.CalculateMinItemWidth(1), 10 + 40 + 60) << "the whole paragraph of the item";
+  EXPECT_EQ(data.CalculateMinItemsWidth(2, 3), 10 + 20);
+  EXPECT_EQ(data.CalculateMinItemsWidth(1, 3), 10 + 40 + 60);
+  EXPECT_EQ(data.CalculateMinRangeWidth(1, 2), 10 + 60) << "from the second item of the first paragraph";
+  EXPECT_EQ(data.CalculateMinRangeWidth(0, 0), 10 + 40) << "up to the first item only";
+  EXPECT_EQ(data.CalculateMinRangeWidth(3, 3), 20);
+  EXPECT_EQ(data.CalculateMinItemWidthOnCanvas(0), data.CalculateMinItemWidth(0)) << "a screen canvas";
+}
+
+/// A page of an outer document: it starts inside the paragraph whose marker is item 1.
+class TContinuedData : public TFixedPitchData {
+ public:
+  bool GetStoredItemRange(int& First, int& Last) const override {
+    First = storedFirst;
+    Last = storedFirst;
+    return storedFirst >= 0;
+  }
+  int storedFirst = -1;
+};
+
+TEST(ContinuedDocumentTest, FirstParagraphTakesTheIndentOfTheNamedMarker) {
+  TRVStyle style;
+  TRVListInfo* list = style.ListStyles().AddStyle();
+  TRVListLevel* level = list->Levels().AddLevel();
+  level->LeftIndent = 40;
+  level->MarkerIndent = 0;
+  TContinuedData data;
+  data.SetRVStyle(&style);
+  data.width = 110;
+  data.AddTextItem("aaaa bbbb cccc", 0, 0);  // the rest of a list paragraph
+  data.AddItem("", TRVMarkerItemInfo::CreateForList(&data, 0, 0, 1, false));
+  data.AddTextItem("dd", 0, -1);
+  data.StateFlags |= 1u << 24;  // continues an outer document
+  data.Format(false);
+  EXPECT_EQ(data.DrawItems()[0]->Left, 5) << "no marker named: the paragraph's own indent";
+  data.storedFirst = 2;
+  data.Format(false);
+  EXPECT_EQ(data.DrawItems()[0]->Left, 45) << "even the first line continues the list paragraph";
+  EXPECT_EQ(data.DrawItems()[1]->Left, 45);
+  data.StateFlags &= ~(1u << 24);
+  data.Format(false);
+  EXPECT_EQ(data.DrawItems()[0]->Left, 5) << "a first line of its own";
+  EXPECT_EQ(data.DrawItems()[1]->Left, 45);
+  // The text after the marker starts its line together with the marker.
+  const int marker = data.GetFirstDrawItemOfItem(1);
+  EXPECT_TRUE(data.IsDrawItemLineStart(marker));
+  ASSERT_FALSE(data.DrawItems()[marker + 1]->FromNewLine);
+  EXPECT_TRUE(data.IsDrawItemLineStart(marker + 1));
+}
+
+/// Reports every text twice as wide as the canvas draws it.
+class TWideMeasureData : public viewertest::TFieldData {
+ public:
+  TSize MeasureText(TCanvas& Canvas, std::u16string_view Text) override {
+    TSize size = TFieldData::MeasureText(Canvas, Text);
+    size.cx *= 2;
+    return size;
+  }
+};
+
+TEST(CharByCharMeasureTest, CountsWhatFitsWithTheCanvasItself) {
+  TRVStyle style;
+  TWideMeasureData data;
+  data.SetRVStyle(&style);
+  data.width = 160;
+  data.AddTextItem("Counting characters one prefix after another", 0, 0);
+  data.Format(false);
+  const int searched = data.DrawItems().Count();
+  RVMeasureCharByChar = true;
+  data.Format(false);
+  const int counted = data.DrawItems().Count();
+  RVMeasureCharByChar = false;
+  // Lines hold about twice as many characters when the canvas, not the measure, counts them.
+  EXPECT_LT(counted * 3, searched * 2);
+  EXPECT_GT(counted, 0);
 }
 
 }  // namespace

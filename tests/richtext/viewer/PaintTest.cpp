@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FormattedDataSupport.h"
@@ -135,6 +136,80 @@ TEST_F(PaintTest, OnlyTheLinesInTheAreaAreDrawn) {
   EXPECT_LE(*std::min_element(tops.begin(), tops.end()), 0) << "the line cut by the top edge is drawn";
   EXPECT_GE(*std::max_element(tops.begin(), tops.end()) + 20, data.height)
       << "so is the one cut by the bottom";
+}
+
+/// A picture that pagination splits: the break at place Index lies 7 × (Index + 1) below its top.
+class TSplitPicture : public TRVGraphicItemInfo {
+ public:
+  using TRVGraphicItemInfo::TRVGraphicItemInfo;
+  int32_t GetSoftPageBreakDY(int Index) const override { return 7 * (Index + 1); }
+};
+
+TEST_F(PaintTest, SoftPageBreaksAndTheEndCheckpointAreMarked) {
+  for (int i = 0; i < 10; ++i) data.AddTextItem("line " + std::to_string(i), 0, 0);
+  auto split = std::make_unique<TSplitPicture>(&data);
+  split->StyleNo = rvsPicture;
+  data.AddItem("", std::move(split));
+  data.AddCheckpoint("end", true, TRVTag());
+  data.SetOptions(data.GetOptions() | rvoShowPageBreaks | rvoShowCheckpoints);
+  data.Format(false);
+  std::vector<std::pair<int32_t, TRVPageBreakType>> breaks;
+  style.OnDrawPageBreak = [&](TRVStyle&, TCanvas&, int32_t y, int32_t, TRVPageBreakType type, TObject*,
+                              bool&) { breaks.emplace_back(y, type); };
+  std::vector<std::pair<int32_t, int32_t>> checkpoints;
+  style.OnDrawCheckpoint = [&](TRVStyle&, TCanvas&, int32_t x, int32_t y, int itemNo, int32_t, bool, TObject*,
+                               bool&) { checkpoints.emplace_back(x, y + 1000 * itemNo); };
+  data.SoftPageBreaks = std::make_unique<TRVSoftPageBreakList>(
+      TRVSoftPageBreakList{{0, 1, -1},    // the first page needs no mark
+                           {4, 3, -1},    // inside the fifth line
+                           {10, 0, 1}});  // the second place inside the picture
+  TBitmap painted;
+  PaintTo(painted);
+  const TRVDrawLines& pieces = data.DrawItems();
+  ASSERT_EQ(breaks.size(), 2u);
+  EXPECT_EQ(breaks[0], std::make_pair(pieces[4]->Top - 1, rvpbSoftPageBreak));
+  EXPECT_EQ(breaks[1], std::make_pair(pieces[10]->Top - 1 + 14, rvpbSoftPageBreak));
+  ASSERT_EQ(checkpoints.size(), 1u);
+  EXPECT_EQ(checkpoints[0], std::make_pair(-1, data.DocumentHeight - 1000));
+
+  // Marks below the painted area are not drawn; without the option none are.
+  breaks.clear();
+  data.height = pieces[5]->Top;
+  PaintTo(painted);
+  EXPECT_EQ(breaks.size(), 1u);
+  data.SetOptions(data.GetOptions() & ~rvoShowPageBreaks);
+  breaks.clear();
+  PaintTo(painted);
+  EXPECT_TRUE(breaks.empty());
+}
+
+TEST_F(PaintTest, PageBreaksCheckpointsAndRightToLeftSelection) {
+  TParaInfo& rtl = *style.ParaStyles().AddStyle();
+  rtl.BiDiMode = rvbdRightToLeft;
+  TFontInfo& hebrew = *style.TextStyles().AddStyle();
+  hebrew.FontName = "DejaVu Sans";
+  hebrew.Unicode = true;
+  hebrew.Size = 14;
+  data.SetOptions(data.GetOptions() | rvoShowPageBreaks | rvoShowCheckpoints);
+  data.AddTextItem("First page", 0, 0);
+  data.AddCheckpoint("here", true, TRVTag());
+  data.AddTextItem("A checkpoint marks this line", 0, 0);
+  data.AddTextItem("After a hard page break", 0, 0);
+  data.GetItem(2)->SetPageBreakBefore(true);
+  data.AddWideTextItem(u"\u05D0\u05D1\u05D2\u05D3\u05D4 \u05D5\u05D6", style.TextStyles().Count() - 1,
+                       style.ParaStyles().Count() - 1, TRVTag());
+  data.AddTextItem("After a soft page break", 0, 0);
+  data.AddCheckpoint("end", false, TRVTag());
+  data.Format(false);
+  data.SoftPageBreaks = std::make_unique<TRVSoftPageBreakList>(TRVSoftPageBreakList{{4, 1, -1}});
+  // The second and third Hebrew letters.
+  const int piece = data.GetFirstDrawItemOfItem(3);
+  data.SelStartNo = data.SelEndNo = piece;
+  data.SelStartOffs = 2;
+  data.SelEndOffs = 4;
+  TBitmap painted;
+  PaintTo(painted);
+  ExpectLooksLike(painted, "marks");
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <memory>
 #include <random>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "FormattedDataSupport.h"
@@ -16,26 +15,15 @@ namespace {
 
 using viewertest::TFixedPitchData;
 
-using TPieceState =
-    std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, bool>;
-
-std::vector<TPieceState> Snapshot(const TCustomRVFormattedData& data) {
-  std::vector<TPieceState> result;
-  const TRVDrawLines& pieces = data.DrawItems();
-  for (int i = 0; i < pieces.Count(); ++i) {
-    const TRVDrawLineInfo& p = *pieces[i];
-    result.emplace_back(p.Left, p.Top, p.Width, p.Height, p.ItemNo, p.Offs, p.Length, p.SpaceBefore,
-                        p.ExtraSpaceBelow, p.FromNewLine);
-  }
-  return result;
-}
+using viewertest::JumpSnapshot;
+using viewertest::PieceSnapshot;
 
 class ReformatTest : public ::testing::Test {
  protected:
   void SetUp() override {
     data.SetRVStyle(&style);
-    data.viewerState = 0x10A;  // as an editor: no hyperlink areas
     data.width = 130;
+    style.TextStyles().Items(1)->Jump = true;
     TParaInfos& paras = style.ParaStyles();
     paras.Items(1)->Alignment = rvaJustify;
     paras.AddStyle()->Alignment = rvaCenter;
@@ -123,7 +111,18 @@ TEST_F(ReformatTest, PartialLayoutMatchesAFullFormatAfterRandomEdits) {
       const int kind = static_cast<int>(rng() % 3);
       int startD = FirstPiece(first), endD = LastPiece(last), added = 0;
       if (kind == 0 && data.GetItem(itemNo)->IsTextItem()) {
+        // As the editor does: the pieces of the changed item, widened to paragraphs.
+        const int changedFirst = FirstPiece(itemNo), changedLast = LastPiece(itemNo);
         data.SetItemText(itemNo, Words(rng));
+        int expandedFirst = 0, expandedLast = 0;
+        data.ExpandToParaDrawItems(changedFirst, changedLast, expandedFirst, expandedLast);
+        data.ReformatItemParas(expandedFirst, expandedLast, 0);
+        const auto partial = PieceSnapshot(data);
+        const auto partialJumps = JumpSnapshot(data, 1);
+        data.Format(true);
+        ASSERT_EQ(partial, PieceSnapshot(data)) << "seed " << seed << " edit " << edit << " text";
+        ASSERT_EQ(partialJumps, JumpSnapshot(data, 1)) << "seed " << seed << " edit " << edit << " text";
+        continue;
       } else if (kind == 1) {
         added = InsertParagraph(rng, last + 1);
       } else if (kind == 2 && prevFirst != first) {
@@ -137,10 +136,13 @@ TEST_F(ReformatTest, PartialLayoutMatchesAFullFormatAfterRandomEdits) {
       // Paragraphs may join or split at the edges of an edit: the range covers neighbours.
       (void)nextLast;
       data.FormatParas(startD, endD, added);
-      const auto partial = Snapshot(data);
+      const auto partial = PieceSnapshot(data);
+      const auto partialJumps = JumpSnapshot(data, 1);
       const int32_t partialHeight = data.DocumentHeight;
       data.Format(true);
-      ASSERT_EQ(partial, Snapshot(data)) << "seed " << seed << " edit " << edit << " kind " << kind;
+      ASSERT_EQ(partial, PieceSnapshot(data)) << "seed " << seed << " edit " << edit << " kind " << kind;
+      ASSERT_EQ(partialJumps, JumpSnapshot(data, 1))
+          << "seed " << seed << " edit " << edit << " kind " << kind;
       ASSERT_EQ(partialHeight, data.DocumentHeight) << "seed " << seed << " edit " << edit;
     }
   }
@@ -211,3 +213,98 @@ TEST(CheckpointVisibilityTest, EachChangeIsReportedOnce) {
 }
 
 }  // namespace
+
+// ---- what a partial layout touches ----
+
+/// Remembers what a reformat asked the control to repaint.
+class TBandData : public TFixedPitchData {
+ public:
+  void InvalidateControlRect(const TRect& Rect) override { bands.push_back(Rect); }
+  void SetDocumentAreaSize(int32_t, int32_t Height, bool) override {
+    // A shorter document scrolls the view up when it would show space below the end.
+    if (clampScroll) vOffs = std::max(0, std::min(vOffs, Height - height));
+  }
+
+  std::vector<TRect> bands;
+  bool clampScroll = false;
+};
+
+class ReformatRangeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data.SetRVStyle(&style);
+    data.width = 110;
+    data.height = 60;
+    for (int i = 0; i < 10; ++i) data.AddTextItem("line " + std::to_string(i), 0, 0);
+    data.Format(true);
+  }
+
+  TRVStyle style;
+  TBandData data;
+};
+
+TEST_F(ReformatRangeTest, RepaintedBandCoversTheBlockAndWhatMoved) {
+  // Same height: the block and ten pixels around it.
+  data.SetItemText(2, "other");
+  data.FormatParas(2, 2, 0);
+  ASSERT_EQ(data.bands.size(), 1u);
+  EXPECT_EQ(data.bands[0].Top, 5 + 32 - 10);
+  EXPECT_EQ(data.bands[0].Bottom, 5 + 48 + 10);
+  EXPECT_EQ(data.bands[0].Right, 110);
+
+  // One line more: everything below moved, down to the bottom of the view.
+  data.vOffs = 16;
+  data.SetItemText(2, "aaaa bbbb cccc");
+  data.FormatParas(2, 2, 0);
+  ASSERT_EQ(data.bands.size(), 2u);
+  EXPECT_EQ(data.bands[1].Top, 5 + 32 - 10 - 16);
+  EXPECT_EQ(data.bands[1].Bottom, data.height);
+
+  // Moved lines that end inside the view end the band there.
+  data.vOffs = 100;
+  data.height = 300;
+  data.SetItemText(8, "aaaa bbbb cccc");
+  data.FormatParas(9, 9, 0);
+  ASSERT_EQ(data.bands.size(), 3u);
+  const TRVDrawLineInfo& last = *data.DrawItems()[data.DrawItems().Count() - 1];
+  EXPECT_EQ(data.bands[2].Bottom, last.Top + last.Height + 10 - 100);
+}
+
+TEST_F(ReformatRangeTest, ScrollingForTheNewSizeRepaintsEverything) {
+  data.clampScroll = true;
+  data.vOffs = data.DocumentHeight - data.height;
+  data.DeleteItems(9, 1);
+  data.FormatParas(8, 9, -1);
+  ASSERT_EQ(data.bands.size(), 1u);
+  EXPECT_EQ(data.bands[0].Top, 0);
+  EXPECT_EQ(data.bands[0].Bottom, data.height);
+}
+
+TEST_F(ReformatRangeTest, ExpandingReachesOneParagraphBeyondEachSide) {
+  // Items 3 and 4 become one paragraph of two items.
+  data.GetItem(4)->SetSameAsPrev(true);
+  data.Format(true);
+  int first = -1, last = -1;
+  data.ExpandToParaDrawItems(4, 4, first, last);
+  EXPECT_EQ(first, 2);
+  EXPECT_EQ(last, 6);
+  data.ExpandToParaDrawItems(0, 0, first, last);
+  EXPECT_EQ(first, 0);
+  EXPECT_EQ(last, 1);
+  const int end = data.DrawItems().Count() - 1;
+  data.ExpandToParaDrawItems(end, end, first, last);
+  EXPECT_EQ(first, end - 1);
+  EXPECT_EQ(last, end);
+}
+
+TEST_F(ReformatRangeTest, ReformattingAnItemTakesTheWholeLineItContinues) {
+  data.AddTextItem(" tail", 0, -1);  // continues item 9
+  data.Format(true);
+  data.SetItemText(9, "aaaa bbbb cccc");
+  // Only the piece of the continuing item is named: its line starts at item 9.
+  const int piece = data.GetFirstDrawItemOfItem(10);
+  data.ReformatItemParas(piece, piece, 0);
+  const auto partial = PieceSnapshot(data);
+  data.Format(true);
+  EXPECT_EQ(partial, PieceSnapshot(data));
+}

@@ -1,0 +1,87 @@
+// Right-to-left text: selected characters are painted where the canvas places them, and
+// clicks find the character boundary under the mouse in the order the text is shown.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "FormattedDataSupport.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/SystemColors.h"
+#include "richtext/core/RVStyle.h"
+#include "richtext/core/RVUniMeasure.h"
+
+namespace {
+
+using viewertest::TFieldData;
+
+// Four Hebrew letters: the first one logically is the rightmost on the screen.
+constexpr char16_t kWord[] = u"\u05D0\u05D1\u05D2\u05D3";
+
+class RightToLeftTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data.SetRVStyle(&style);
+    data.width = 300;
+    data.height = 60;
+    TParaInfo& para = *style.ParaStyles().AddStyle();
+    para.BiDiMode = rvbdRightToLeft;
+    style.TextStyles().Items(0)->FontName = "DejaVu Sans";
+    style.TextStyles().Items(0)->Unicode = true;
+    data.AddWideTextItem(kWord, 0, style.ParaStyles().Count() - 1, TRVTag());
+    data.Format(false);
+    ASSERT_EQ(data.DrawItems().Count(), 1);
+  }
+  const TRVDrawLineInfo& Piece() { return *data.DrawItems()[0]; }
+  /// Caret positions of the word in the style's font, from the piece's left.
+  std::vector<int32_t> Carets() {
+    TCanvas& canvas = *data.GetCanvas();
+    style.ApplyStyle(canvas, 0, rvbdRightToLeft);
+    std::vector<int32_t> carets;
+    EXPECT_TRUE(RVGetCharacterPlacement(canvas, RVWideStringToBytes(kWord), carets, rvioTwoByteText));
+    return carets;
+  }
+
+  TRVStyle style;
+  TFieldData data;
+};
+
+TEST_F(RightToLeftTest, SelectedFirstLetterIsPaintedAtTheRightEnd) {
+  data.SelStartNo = data.SelEndNo = 0;
+  data.SelStartOffs = 1;
+  data.SelEndOffs = 2;
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(data.width, data.height);
+  painted.Canvas().Brush().SetColor(clWhite);
+  painted.Canvas().FillRect(Rect(0, 0, data.width, data.height));
+  data.Paint(painted.Canvas(), Rect(0, 0, data.width, data.height));
+  const std::vector<int32_t> carets = Carets();
+  ASSERT_EQ(carets.size(), 5u);
+  const TColor selected = ColorToRGB(style.SelColor);
+  int32_t minX = data.width, maxX = -1;
+  for (int y = 0; y < data.height; ++y)
+    for (int x = 0; x < data.width; ++x)
+      if (painted.Canvas().Pixel(x, y) == selected) {
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+      }
+  ASSERT_GE(maxX, 0) << "something is painted selected";
+  EXPECT_EQ(minX, Piece().Left + carets[1]);
+  EXPECT_EQ(maxX, Piece().Left + carets[0] - 1);
+}
+
+TEST_F(RightToLeftTest, ClicksFindBoundariesInShownOrder) {
+  const std::vector<int32_t> carets = Carets();
+  ASSERT_EQ(carets.size(), 5u);
+  int d = -1, offs = 0;
+  data.FindDrawItemAtPos(Piece().Left + Piece().Width - 1, Piece().Top + 2, true, d, offs);
+  EXPECT_EQ(d, 0);
+  EXPECT_EQ(offs, 1) << "the right edge is before the first letter";
+  data.FindDrawItemAtPos(Piece().Left + 1, Piece().Top + 2, true, d, offs);
+  EXPECT_EQ(offs, 5) << "the left edge is after the last letter";
+  data.FindDrawItemAtPos(Piece().Left + carets[2], Piece().Top + 2, true, d, offs);
+  EXPECT_EQ(offs, 3);
+}
+
+}  // namespace
