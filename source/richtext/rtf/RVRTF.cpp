@@ -1405,6 +1405,9 @@ struct TRVRTFReader::Parser {
   void endPicture() {
     outputChar(0, false, true);
     std::unique_ptr<TRVRTFPicture> pic = std::move(r.picture_);
+    // Hex data with an odd number of digits lost a digit somewhere: the picture is broken.
+    if (pic && !hexHigh) pic->Broken = true;
+    hexHigh = true;
     if (st().FieldHandled) return;
     if (!pic) {
       if (r.OnNewPicture) throw Stop{rtf_ec_InvalidPicture};

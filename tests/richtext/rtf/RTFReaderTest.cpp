@@ -1,7 +1,9 @@
 // The RTF tokenizer and reader on its own: what its events deliver for small inputs, the
 // result codes of broken input, the keyword table's rules and the collected tables.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,8 @@ const TextCase kTextCases[] = {
     {"typographic quote falls back without unicode", "{\\rtf1 \\ldblquote x\\rdblquote}", false, "2:\"x\""},
     {"binary data in a skipped group is stepped over", "{\\rtf1 {\\*\\blob\\bin3 }}}}AB}", false, "2:AB"},
     {"bin without a count reads nothing", "{\\rtf1 \\bin A}", false, "2:A"},
+    {"unicode skip count is clamped", "{\\rtf1\\uc100000 \\u1044 abcdefghijklmnopqrstu}", true,
+     "2:u:0414|0:qrstu"},
     {"hex pair of a skipped character", "{\\rtf1 \\uc1\\u1044\\'c4 Z}", true, "2:u:0414|0: Z"},
 };
 
@@ -271,7 +275,9 @@ TEST(RTFReaderPictures, HexDataAndItsFaults) {
   EXPECT_EQ(Joined(rec.events), "picture:1x1");
   EXPECT_EQ(rec.lastPictureData.size(), dib.size() / 2);
 
-  for (const std::string bad : {"{\\pict\\dibitmap0 28000G}", "{\\pict\\pngblip 89504E470}"}) {
+  for (const std::string& bad :
+       {std::string("{\\pict\\dibitmap0 28000G}"), std::string("{\\pict\\pngblip 89504E470}"),
+        "{\\pict\\dibitmap0 " + dib + "0}"}) {
     Recorder r(false, true);
     EXPECT_EQ(r.Read("{\\rtf1 A" + bad + "B}"), rtf_ec_OK) << bad;
     EXPECT_EQ(Joined(r.events), "2:A|picture:none|0:B") << bad;
@@ -296,6 +302,21 @@ TEST(RTFReaderFields, SymbolAndIncludePicture) {
   ASSERT_EQ(noSize.Read("{\\rtf1{\\field{\\*\\fldinst SYMBOL 65 \\\\f \"Symbol\"}{\\fldrslt R}}}"),
             rtf_ec_OK);
   EXPECT_EQ(Joined(noSize.events), "2:R");
+  // A picture a field names in the base folder replaces the field's result.
+  {
+    char dir[] = "/tmp/rtfincludeXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    TBitmap bitmap;
+    bitmap.SetSize(3, 2);
+    bitmap.SaveToFile(std::string(dir) + "/pic.bmp");
+    Recorder r(false, true);
+    r.reader.BasePath = dir;
+    ASSERT_EQ(r.Read("{\\rtf1{\\field{\\*\\fldinst INCLUDEPICTURE \"pic.bmp\" \\\\d}"
+                     "{\\fldrslt{\\pict\\dibitmap0 00}}}}"),
+              rtf_ec_OK);
+    EXPECT_EQ(Joined(r.events), "picture:3x2");
+    std::filesystem::remove_all(dir);
+  }
   // Pictures named by fields are never read from outside the base folder.
   for (const char* name : {"/etc/passwd", "../x.bmp", "missing.bmp"}) {
     Recorder r(false, true);
