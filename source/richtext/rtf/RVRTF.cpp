@@ -227,6 +227,8 @@ struct TRVRTFReader::Parser {
   }
 
   TRVRTFError finish(int depth) {
+    // A file cut short still delivers the text read before its end.
+    if (depth > 0) flushText(rtf_ts_ContinuePara);
     updateMarker();
     while (r.openTableLevels_ > 0) {
       fireTable(rvf_tbl_TableEnd);
