@@ -1,5 +1,7 @@
 #include "richtext/core/RVRTFImport.h"
 
+std::function<void(TGraphic* Graphic)> RVAfterImportGraphic;
+
 namespace {
 TRVRTFReaderPropertiesFactory& factory() {
   static TRVRTFReaderPropertiesFactory f;

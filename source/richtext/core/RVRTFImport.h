@@ -11,6 +11,7 @@
 #include "platform/core/Classes.h"
 
 class TCustomRVData;
+class TGraphic;
 class TStream;
 
 class TRVCustomRTFReaderProperties : public TPersistent {
@@ -25,6 +26,9 @@ class TRVCustomRTFReaderProperties : public TPersistent {
 };
 
 using TRVRTFReaderPropertiesFactory = std::function<std::unique_ptr<TRVCustomRTFReaderProperties>()>;
+
+/// Called with every picture the RTF reader makes, before it is delivered; empty by default.
+extern std::function<void(TGraphic* Graphic)> RVAfterImportGraphic;
 
 /// Installs the factory of RVCreateRTFReaderProperties (the RTF library's start-up call).
 void RVRegisterRTFReaderPropertiesFactory(TRVRTFReaderPropertiesFactory Factory);

@@ -19,6 +19,7 @@
 #include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Picture.h"
+#include "richtext/core/RVRTFImport.h"
 #include "richtext/rtf/RVRTFFuncs.h"
 #include "richtext/rtf/RVRTFKeywords.h"
 
@@ -491,7 +492,9 @@ struct TRVRTFReader::Parser {
         require(rdsList, rdsListName);
         break;
       case TRVRTFDestKeyword::ListLevel:
-        if (require(rdsList, rdsListLevel)) r.listTable_.back().Levels.emplace_back();
+        // A table cleared inside one of its own groups may have no list to add to.
+        if (require(rdsList, rdsListLevel) && !r.listTable_.empty())
+          r.listTable_.back().Levels.emplace_back();
         break;
       case TRVRTFDestKeyword::LevelText:
         require(rdsListLevel, rdsLevelText);
@@ -507,7 +510,8 @@ struct TRVRTFReader::Parser {
         if (require(rdsListOverrideTable, rdsListOverride)) r.overrideTable_.emplace_back();
         break;
       case TRVRTFDestKeyword::LfoLevel:
-        if (require(rdsListOverride, rdsLfoLevel)) r.overrideTable_.back().Levels.emplace_back();
+        if (require(rdsListOverride, rdsLfoLevel) && !r.overrideTable_.empty())
+          r.overrideTable_.back().Levels.emplace_back();
         break;
     }
   }
@@ -1430,6 +1434,7 @@ struct TRVRTFReader::Parser {
   }
 
   void deliverPicture(TRVRTFPicture* pic, std::unique_ptr<TGraphic> graphic) {
+    if (graphic && RVAfterImportGraphic) RVAfterImportGraphic(graphic.get());
     st().Para.ResolveShading();
     try {
       r.OnNewPicture(&r, pic, std::move(graphic), r.position_);

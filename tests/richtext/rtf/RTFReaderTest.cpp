@@ -10,6 +10,7 @@
 #include "platform/core/CodePages.h"
 #include "platform/core/Streams.h"
 #include "platform/graphics/Bitmap.h"
+#include "richtext/core/RVRTFImport.h"
 #include "richtext/rtf/RVRTF.h"
 #include "richtext/rtf/RVRTFKeywords.h"
 
@@ -121,6 +122,14 @@ TEST(RTFReaderErrors, ResultCodesOfBrokenInput) {
   for (const auto& c : cases) {
     Recorder rec;
     EXPECT_EQ(rec.Read(c.rtf), c.code) << c.rtf.substr(0, 40);
+  }
+  // Tables cleared inside their own groups leave later levels nothing to add to.
+  for (const char* rtf : {"{\\rtf1{\\*\\listtable{\\list{\\listtable}{\\listlevel\\levelnfc0 x}}}y}",
+                          "{\\rtf1{\\*\\listoverridetable{\\listoverride{\\listoverridetable}{"
+                          "\\lfolevel\\levelstartat3}}}y}"}) {
+    Recorder rec;
+    EXPECT_EQ(rec.Read(rtf), rtf_ec_OK) << rtf;
+    EXPECT_EQ(Joined(rec.events), "2:y") << rtf;
   }
   Recorder deep;
   EXPECT_EQ(deep.Read(std::string(1000, '{') + std::string(1000, '}')), rtf_ec_OK);
@@ -282,6 +291,13 @@ TEST(RTFReaderPictures, HexDataAndItsFaults) {
     EXPECT_EQ(r.Read("{\\rtf1 A" + bad + "B}"), rtf_ec_OK) << bad;
     EXPECT_EQ(Joined(r.events), "2:A|picture:none|0:B") << bad;
   }
+  // The document layer's hook sees each picture before it is delivered.
+  int hooked = 0;
+  RVAfterImportGraphic = [&](TGraphic* g) { hooked += g->Width(); };
+  Recorder hook(false, true);
+  ASSERT_EQ(hook.Read("{\\rtf1{\\pict\\dibitmap0\\picw1\\pich1 " + dib + "}}"), rtf_ec_OK);
+  RVAfterImportGraphic = nullptr;
+  EXPECT_EQ(hooked, 1);
   Recorder noHandler;
   EXPECT_EQ(noHandler.Read("{\\rtf1 {\\pict\\wmetafile8 0102}x}"), rtf_ec_OK);
   EXPECT_EQ(Joined(noHandler.events), "2:x");
