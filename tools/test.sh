@@ -29,11 +29,11 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$BUILD_DIR" --output-on-failure --parallel "$(nproc)" --timeout 600
 
-# The threads of the GIF painter and the GUI layer's synchronise queue under ThreadSanitizer:
-# only the test programs that run threads, in a build of their own.
+# The threads of the GIF painter, the tree's background validation and the GUI layer's synchronise
+# queue under ThreadSanitizer: only the test programs that run threads, in a build of their own.
 TSAN_DIR="${TSAN_DIR:-build-tsan}"
 cmake -S . -B "$TSAN_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUK_BUILD_BENCH=OFF \
       -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
-cmake --build "$TSAN_DIR" --parallel "$(nproc)" --target gif_tests platform_gui_tests
+cmake --build "$TSAN_DIR" --parallel "$(nproc)" --target gif_tests platform_gui_tests nodetree_thread_tests
 TSAN_OPTIONS="suppressions=$PWD/tools/tsan.supp" \
   ctest --test-dir "$TSAN_DIR" --output-on-failure --parallel "$(nproc)" --timeout 600 -E _NOT_BUILT

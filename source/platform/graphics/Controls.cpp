@@ -206,8 +206,15 @@ void TControl::Repaint() {
 }
 
 void TControl::SetCursor(TCursor cursor) {
-  if (cursor_ == cursor) return;
+  if (cursor_ == cursor && shownCursor_ == cursor) return;
   cursor_ = cursor;
+  shownCursor_ = cursor;
+  CursorChanged();
+}
+
+void TControl::ShowCursor(TCursor cursor) {
+  if (shownCursor_ == cursor) return;
+  shownCursor_ = cursor;
   CursorChanged();
 }
 

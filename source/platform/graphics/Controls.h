@@ -111,7 +111,13 @@ class TControl : public TComponent {
   void Refresh() { Repaint(); }
 
   TCursor Cursor() const { return cursor_; }
+  /// Sets the Cursor property, which is also what the window shows from then on.
   void SetCursor(TCursor cursor);
+  /// The cursor the window shows: Cursor, or what ShowCursor put in its place.
+  TCursor ShownCursor() const { return shownCursor_; }
+  /// Shows `cursor` over the control without changing the Cursor property (a document
+  /// showing the hand over a hyperlink), until the next ShowCursor or SetCursor.
+  void ShowCursor(TCursor cursor);
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& hint);
   bool ShowHint() const { return showHint_; }
@@ -160,6 +166,7 @@ class TControl : public TComponent {
 
   std::shared_ptr<TControl* const> life_;
   TCursor cursor_ = crDefault;
+  TCursor shownCursor_ = crDefault;
   std::string hint_;
   bool showHint_ = false;
   bool clickOnRelease_ = true;

@@ -43,7 +43,13 @@ constexpr uint32_t WM_SETCURSOR = 0x0020;
 constexpr uint32_t WM_CONTEXTMENU = 0x007B;  // LParam: screen point, (-1, -1) from the keyboard
 constexpr uint32_t WM_NCPAINT = 0x0085;
 constexpr uint32_t WM_GETDLGCODE = 0x0087;  // Result: DLGC_* flags
-constexpr uint32_t WM_KEYDOWN = 0x0100;     // WParam: virtual key; LParam: key data (below)
+// Mouse input in a custom control's non-client band. WParam: MK_* flags; LParam: window point
+// (the window's top-left corner, border included, is (0, 0)).
+constexpr uint32_t WM_NCMOUSEMOVE = 0x00A0;
+constexpr uint32_t WM_NCLBUTTONDOWN = 0x00A1;
+constexpr uint32_t WM_NCLBUTTONUP = 0x00A2;
+constexpr uint32_t WM_NCLBUTTONDBLCLK = 0x00A3;
+constexpr uint32_t WM_KEYDOWN = 0x0100;  // WParam: virtual key; LParam: key data (below)
 constexpr uint32_t WM_KEYUP = 0x0101;
 constexpr uint32_t WM_CHAR = 0x0102;        // WParam: the UTF-16 code unit typed
 constexpr uint32_t WM_SYSKEYDOWN = 0x0104;  // a key pressed with Alt
@@ -68,6 +74,7 @@ constexpr uint32_t WM_MBUTTONUP = 0x0208;
 constexpr uint32_t WM_MBUTTONDBLCLK = 0x0209;
 constexpr uint32_t WM_MOUSEWHEEL = 0x020A;  // WParam: MK_* | signed delta << 16; LParam: screen point
 constexpr uint32_t WM_CAPTURECHANGED = 0x0215;
+constexpr uint32_t WM_NCMOUSELEAVE = 0x02A2;  // the pointer left the non-client band
 constexpr uint32_t WM_CUT = 0x0300;
 constexpr uint32_t WM_COPY = 0x0301;
 constexpr uint32_t WM_PASTE = 0x0302;

@@ -204,6 +204,23 @@ void TClipboard::SetBuffer(uint32_t format, std::span<const uint8_t> data) {
 
 std::vector<uint8_t> TClipboard::GetBuffer(uint32_t format) const {
   if (QCoreApplication::instance() == nullptr) return {};
+  // Text blocks are what the system hands out: the characters and a zero terminator.
+  if (format == CF_TEXT || format == CF_UNICODETEXT) {
+    if (!HasFormat(format)) return {};
+    std::vector<uint8_t> block;
+    if (format == CF_TEXT) {
+      const std::string text = AsText();
+      block.assign(text.begin(), text.end());
+      block.push_back(0);
+    } else {
+      for (char16_t c : UnicodeText()) {
+        block.push_back(static_cast<uint8_t>(c & 0xFF));
+        block.push_back(static_cast<uint8_t>(c >> 8));
+      }
+      block.insert(block.end(), {0, 0});
+    }
+    return block;
+  }
   const QMimeData* data = impl_->Current();
   const QString mime = MimeOf(format);
   if (data == nullptr || mime.isEmpty() || !data->hasFormat(mime)) return {};

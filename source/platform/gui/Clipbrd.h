@@ -52,7 +52,8 @@ class TClipboard {
   std::unique_ptr<TBitmap> Picture() const;
   /// A raw block of bytes in a registered format.
   void SetBuffer(uint32_t format, std::span<const uint8_t> data);
-  /// The block of a registered format (empty when absent).
+  /// The block of a registered format, or of CF_TEXT and CF_UNICODETEXT with their zero
+  /// terminator (empty when absent).
   std::vector<uint8_t> GetBuffer(uint32_t format) const;
 
  private:

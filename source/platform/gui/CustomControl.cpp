@@ -3,6 +3,7 @@
 #include "platform/gui/CustomControl.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -93,17 +94,27 @@ class TCustomControlWindow : public TWidgetHandle {
       const TRect r = owner_.CaretRect();
       Invalidate(&r);
     });
+    // The outer widget shows the non-client band; its mouse input goes to the control.
+    outer->installEventFilter(this);
     SyncBars();
   }
 
   void LayoutClient() override {
     if (outer_ == nullptr || client_ == nullptr) return;
     const int b = owner_.BorderWidth();
+    const int top = b + owner_.NonClientTop();
     const int sb = TCustomControl::ScrollBarSize();
     const TRect c = owner_.ClientRect();
-    client_->setGeometry(b, b, c.Width(), c.Height());
-    vbar_->setGeometry(b + c.Width(), b, sb, c.Height());
-    hbar_->setGeometry(b, b + c.Height(), c.Width(), sb);
+    client_->setGeometry(b, top, c.Width(), c.Height());
+    // Moves without a button reach the outer widget only while it shows a band (for hovering).
+    outer_->setMouseTracking(owner_.NonClientTop() > 0);
+    vbar_->setGeometry(b + c.Width(), top, sb, c.Height());
+    hbar_->setGeometry(b, top + c.Height(), c.Width(), sb);
+  }
+
+  void InvalidateBand(const TRect& rect) {
+    if (outer_ != nullptr && !rect.IsEmpty())
+      outer_->update(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()));
   }
 
   void SyncBars() {
@@ -147,6 +158,44 @@ class TCustomControlWindow : public TWidgetHandle {
     if (self != nullptr) bar->setSliderPosition(owner_.Bar(which).Pos);
   }
 
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == outer_ && outer_ != nullptr) return FilterOuter(event);
+    // Moving from the band into the client area does not leave the outer widget.
+    if (watched == client_ && event->type() == QEvent::Enter && owner_.NonClientTop() > 0)
+      Send(WM_NCMOUSELEAVE, 0, 0);
+    return TWidgetHandle::eventFilter(watched, event);
+  }
+
+  // Mouse input on the band, and everything from a press there until the release (the toolkit's
+  // implicit grab keeps it with the outer widget), goes to the control; the rest of the outer
+  // widget (frame, the corner between the bars) passes it on as before.
+  bool FilterOuter(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Leave) {
+      if (owner_.NonClientTop() > 0) Send(WM_NCMOUSELEAVE, 0, 0);
+      return false;
+    }
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+        type != QEvent::MouseButtonDblClick && type != QEvent::MouseMove)
+      return false;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint p = mouse->position().toPoint();
+    const bool in_band = owner_.NonClientRect().Contains(p.x(), p.y());
+    if (!in_band && !bandPressed_) return false;
+    const WPARAM flags = ShiftStateToMouseFlags(ShiftStateFromQt(mouse->modifiers(), mouse->buttons()));
+    const LPARAM at = PointToLParam(TPoint{p.x(), p.y()});
+    if (type == QEvent::MouseMove) {
+      Send(WM_NCMOUSEMOVE, flags, at);
+    } else if (mouse->button() == Qt::LeftButton) {
+      bandPressed_ = type != QEvent::MouseButtonRelease;
+      Send(type == QEvent::MouseButtonPress     ? WM_NCLBUTTONDOWN
+           : type == QEvent::MouseButtonRelease ? WM_NCLBUTTONUP
+                                                : WM_NCLBUTTONDBLCLK,
+           flags, at);
+    }
+    return true;
+  }
+
   void SendScroll(int which, uint32_t code, int pos) {
     const WPARAM w = code | (static_cast<WPARAM>(static_cast<uint16_t>(pos)) << 16);
     Send(which == SB_HORZ ? WM_HSCROLL : WM_VSCROLL, w, 0);
@@ -155,6 +204,15 @@ class TCustomControlWindow : public TWidgetHandle {
   void PaintFrame() {
     QPainter p(outer_);
     p.fillRect(outer_->rect(), ToQColor(clBtnFace));
+    DrawBorder(p);
+    const TRect band = owner_.NonClientRect();
+    if (band.IsEmpty()) return;
+    TCanvas canvas(std::make_unique<TPainterCanvasDevice>(&p, TSize{outer_->width(), outer_->height()}));
+    canvas.IntersectClipRect(band);
+    TApplication::Guard(&owner_, [&] { owner_.PaintNonClient(canvas, band); });
+  }
+
+  void DrawBorder(QPainter& p) {
     if (owner_.BorderStyle() == bsNone) return;
     if (owner_.Ctl3D()) {
       QStyleOptionFrame option;
@@ -184,6 +242,7 @@ class TCustomControlWindow : public TWidgetHandle {
   QScrollBar* hbar_;
   QScrollBar* vbar_;
   QTimer blink_;
+  bool bandPressed_ = false;  // the left button went down on the band and is still down
 };
 
 namespace {
@@ -238,15 +297,16 @@ void TCustomControl::SetColor(TColor color) {
 void TCustomControl::SetBorderStyle(TBorderStyle style) {
   if (style == borderStyle_) return;
   borderStyle_ = style;
-  if (auto* window = WindowOf(*this)) {
-    window->LayoutClient();
-    window->Outer()->update();
-  }
+  FrameChanged();
 }
 
 void TCustomControl::SetCtl3D(bool value) {
   if (value == ctl3D_) return;
   ctl3D_ = value;
+  FrameChanged();
+}
+
+void TCustomControl::FrameChanged() {
   if (auto* window = WindowOf(*this)) {
     window->LayoutClient();
     window->Outer()->update();
@@ -262,8 +322,44 @@ TRect TCustomControl::ClientRect() const {
   const int32_t b = BorderWidth();
   const int32_t sb = ScrollBarSize();
   const int32_t w = Width() - 2 * b - (vbar_.Visible ? sb : 0);
-  const int32_t h = Height() - 2 * b - (hbar_.Visible ? sb : 0);
+  const int32_t h = Height() - 2 * b - nonClientTop_ - (hbar_.Visible ? sb : 0);
   return Rect(0, 0, std::max(w, 0), std::max(h, 0));
+}
+
+void TCustomControl::SetNonClientTop(int32_t height) {
+  height = std::max(height, 0);
+  if (height == nonClientTop_) return;
+  nonClientTop_ = height;
+  FrameChanged();
+}
+
+TRect TCustomControl::NonClientRect() const {
+  if (nonClientTop_ == 0) return TRect{};
+  const int32_t b = BorderWidth();
+  const int32_t right = std::max(b, Width() - b);
+  return Rect(b, b, right, std::min(b + nonClientTop_, std::max(b, Height() - b)));
+}
+
+void TCustomControl::InvalidateNonClient(const TRect* rect) {
+  auto* window = WindowOf(*this);
+  if (window == nullptr) return;
+  const TRect band = NonClientRect();
+  TRect r = band;
+  if (rect != nullptr)
+    r = Rect(std::max(band.Left, rect->Left), std::max(band.Top, rect->Top),
+             std::min(band.Right, rect->Right), std::min(band.Bottom, rect->Bottom));
+  window->InvalidateBand(r);
+}
+
+TPoint TCustomControl::WindowToClient(TPoint p) const {
+  const int32_t b = BorderWidth();
+  return TPoint{p.X - b, p.Y - b - nonClientTop_};
+}
+
+void TCustomControl::PaintNonClient(TCanvas& canvas, const TRect& band) {
+  canvas.Brush().SetColor(clBtnFace);
+  canvas.Brush().SetStyle(bsSolid);
+  canvas.FillRect(band);
 }
 
 int32_t TCustomControl::ScrollBarSize() {

@@ -38,8 +38,20 @@ class TCustomControl : public TWinControl {
   /// Border width on each side, in pixels.
   int32_t BorderWidth() const;
 
-  /// The area inside the border and beside the visible scroll bars.
+  /// The area inside the border, below the non-client band and beside the visible scroll bars.
   TRect ClientRect() const override;
+
+  // The non-client band: a strip across the top of the window, inside the border and above the
+  // client area and the vertical scroll bar, that the control draws itself (PaintNonClient) and
+  // whose mouse input arrives as WM_NC* messages in window coordinates.
+  int32_t NonClientTop() const { return nonClientTop_; }
+  void SetNonClientTop(int32_t height);
+  /// The band in window coordinates (empty without one).
+  TRect NonClientRect() const;
+  /// Marks the band (or `rect` of it, window coordinates) to be painted.
+  void InvalidateNonClient(const TRect* rect = nullptr);
+  /// Client coordinates of a window point.
+  TPoint WindowToClient(TPoint p) const;
 
   // Scroll bars (SB_HORZ, SB_VERT). A bar shows when its range exceeds its page; a bar set with
   // SIF_DISABLENOSCROLL that cannot scroll stays visible and disabled. Positions are kept
@@ -83,6 +95,9 @@ class TCustomControl : public TWinControl {
  protected:
   /// Draws the control on Canvas(); the default fills the client area with Color.
   virtual void Paint();
+  /// Draws the non-client band `band` (window coordinates) on `canvas`; the default fills it
+  /// with the button face colour.
+  virtual void PaintNonClient(TCanvas& canvas, const TRect& band);
   std::unique_ptr<TWindowHandle> CreateWindowHandle() override;
 
  private:
@@ -99,6 +114,8 @@ class TCustomControl : public TWinControl {
   ScrollBarState& Bar(int bar) { return bar == SB_HORZ ? hbar_ : vbar_; }
   const ScrollBarState& Bar(int bar) const { return bar == SB_HORZ ? hbar_ : vbar_; }
   void ScrollBarsChanged();
+  /// Lays the window out again after the border or the band changed.
+  void FrameChanged();
   void PaintWindow(TCanvas& canvas, const TRect& rect);
   void CaretChanged(const TRect& old_rect);
   TRect CaretRect() const;
@@ -106,6 +123,7 @@ class TCustomControl : public TWinControl {
   TFont font_;
   TColor color_ = clWindow;
   TBorderStyle borderStyle_ = bsNone;
+  int32_t nonClientTop_ = 0;
   bool ctl3D_ = true;
   ScrollBarState hbar_;
   ScrollBarState vbar_;

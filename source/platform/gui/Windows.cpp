@@ -294,10 +294,10 @@ void TWidgetHandle::ParentChanged() {
 
 void TWidgetHandle::CursorChanged() {
   if (client_ == nullptr) return;
-  if (control_.Cursor() == crDefault)
+  if (control_.ShownCursor() == crDefault)
     client_->unsetCursor();
   else
-    client_->setCursor(CursorOf(control_.Cursor()));
+    client_->setCursor(CursorOf(control_.ShownCursor()));
 }
 
 void TWidgetHandle::HintChanged() {

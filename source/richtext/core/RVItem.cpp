@@ -150,11 +150,11 @@ bool TCustomRVItemInfo::PrintToBitmap(TBitmap& Bitmap, bool Preview, TCustomRVDa
   return false;
 }
 
-void TCustomRVItemInfo::PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview,
+void TCustomRVItemInfo::PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction,
                                     TCustomRVData* RVData, TRVColorMode ColorMode, int PartIndex,
                                     TRVDrawLineInfo* DrawItem) {
-  (void)Canvas, (void)X, (void)Y, (void)Preview, (void)RVData, (void)ColorMode, (void)PartIndex,
-      (void)DrawItem;
+  (void)Canvas, (void)X, (void)Y, (void)Preview, (void)Correction, (void)RVData, (void)ColorMode,
+      (void)PartIndex, (void)DrawItem;
 }
 
 int32_t TCustomRVItemInfo::GetImageWidth(TRVStyle* Style) const {
@@ -244,6 +244,45 @@ TCustomRVData* TCustomRVItemInfo::GetSubDocument(std::unique_ptr<TRVStoreSubRVDa
   (void)Direction;
   State.reset();
   return nullptr;
+}
+
+bool TCustomRVItemInfo::MouseDownHook(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y,
+                                      int ItemNo, TCustomRVData* RVData) {
+  (void)Button, (void)Shift, (void)X, (void)Y, (void)ItemNo, (void)RVData;
+  return false;
+}
+
+bool TCustomRVItemInfo::MouseMoveHook(TShiftState Shift, int32_t X, int32_t Y, int ItemNo,
+                                      TCustomRVData* RVData) {
+  (void)Shift, (void)X, (void)Y, (void)ItemNo, (void)RVData;
+  return false;
+}
+
+void TCustomRVItemInfo::MouseUpHook(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, int ItemNo,
+                                    TCustomRVData* RVData) {
+  (void)Button, (void)Shift, (void)X, (void)Y, (void)ItemNo, (void)RVData;
+}
+
+bool TCustomRVItemInfo::MoveFocusInside(bool GoForward, TCustomRVData*& FocusedData, int& FocusedItemNo) {
+  (void)GoForward, (void)FocusedData, (void)FocusedItemNo;
+  return false;
+}
+
+void TCustomRVItemInfo::BuildSubJumps(int32_t Left, int32_t Top, TObjectList<TRVJumpInfo>& List,
+                                      int& StartJumpNo) {
+  (void)Left, (void)Top, (void)List, (void)StartJumpNo;
+}
+
+bool TCustomRVItemInfo::GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col) {
+  (void)X, (void)Y;
+  Row = -1;
+  Col = -1;
+  return false;
+}
+
+bool TCustomRVItemInfo::CanEditCell(int Row, int Col) {
+  (void)Row, (void)Col;
+  return true;
 }
 
 bool TCustomRVItemInfo::SetIntPropertyByCode(int Code, int32_t Value) {

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "platform/core/Classes.h"
+#include "platform/core/Lists.h"
 #include "platform/graphics/Cursors.h"
 #include "platform/graphics/GraphicsTypes.h"
+#include "platform/graphics/Messages.h"
 #include "richtext/core/RVFuncs.h"
 #include "richtext/core/RVHTMLTypes.h"
 #include "richtext/core/RVItemOptions.h"
@@ -26,10 +28,12 @@ class TGraphic;
 class TRVDrawLineInfo;
 class TRVColorList;
 class TRVIntegerList;
+class TRVJumpInfo;
 class TRVRTFFontTable;
 class TRVStoreSubRVData;
 class TRVStyle;
 class TStream;
+class TWinControl;
 
 // ---------------------------------------------------------------------------------------
 // Style numbers.
@@ -273,9 +277,11 @@ class TCustomRVItemInfo : public TPersistent {
   /// Renders the item into a bitmap sized for it; true when it drew.
   virtual bool PrintToBitmap(TBitmap& Bitmap, bool Preview, TCustomRVData* RVData, TRVColorMode ColorMode,
                              int PartIndex, TRVDrawLineInfo* DrawItem);
-  /// Prints the item straight onto the printer canvas at (X, Y).
-  virtual void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, TCustomRVData* RVData,
-                           TRVColorMode ColorMode, int PartIndex, TRVDrawLineInfo* DrawItem);
+  /// Prints the item straight onto the printer canvas at (X, Y); Correction asks text to be
+  /// fitted to the widths it was formatted with (a preview at another resolution).
+  virtual void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction,
+                           TCustomRVData* RVData, TRVColorMode ColorMode, int PartIndex,
+                           TRVDrawLineInfo* DrawItem);
   virtual int32_t GetImageWidth(TRVStyle* Style) const;
   virtual int32_t GetImageHeight(TRVStyle* Style) const;
   virtual int32_t GetOuterSpacingH() const { return 0; }
@@ -354,6 +360,41 @@ class TCustomRVItemInfo : public TPersistent {
   }
   /// Clears the item's remembered focused part.
   virtual void ClearFocusHook() {}
+
+  // ---- mouse and focus inside items that hold documents (tables); nothing by default ----
+
+  /// Whether Editor is the item's own in-place editor.
+  virtual bool OwnsInplaceEditor(const TWinControl* Editor) const {
+    (void)Editor;
+    return false;
+  }
+  /// Mouse input at (X, Y) relative to the item's drawn piece, in document RVData where the
+  /// item is ItemNo. A press or move the item handled answers true: the document then makes
+  /// no selection (press) and sets no cursor (move) of its own.
+  virtual bool MouseDownHook(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, int ItemNo,
+                             TCustomRVData* RVData);
+  virtual bool MouseMoveHook(TShiftState Shift, int32_t X, int32_t Y, int ItemNo, TCustomRVData* RVData);
+  virtual void MouseUpHook(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, int ItemNo,
+                           TCustomRVData* RVData);
+  /// Stores the item's client position in RVData before a point is looked up inside it.
+  virtual void RefreshClientCoords(TCustomRVData* RVData) { (void)RVData; }
+  /// Moves the keyboard focus to the next (previous) focusable item inside the item; false
+  /// when there is none.
+  virtual bool MoveFocusInside(bool GoForward, TCustomRVData*& FocusedData, int& FocusedItemNo);
+  /// The cell at a point relative to the item; false for items without cells.
+  virtual bool GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col);
+  /// Whether the cell may be edited.
+  virtual bool CanEditCell(int Row, int Col);
+  /// Tells the application that a cell was clicked.
+  virtual void DoCellClick(int Row, int Col) { (void)Row, (void)Col; }
+  /// Adds the hyperlink areas of the item's documents to List (areas of formatted documents,
+  /// which the formatting layer defines), moved by (Left, Top), the item's drawn position,
+  /// numbered on from StartJumpNo, which it advances. Nothing by default.
+  virtual void BuildSubJumps(int32_t Left, int32_t Top, TObjectList<TRVJumpInfo>& List, int& StartJumpNo);
+  /// Whether the item holds a selection of its own inside (selected cells).
+  virtual bool HasInnerSelection() const { return false; }
+  /// Drops that selection.
+  virtual void DropInnerSelection() {}
   /// Integer properties by code; false when the item does not know the code.
   virtual bool SetIntPropertyByCode(int Code, int32_t Value);
   virtual bool GetIntPropertyByCode(int Code, int32_t& Value) const;

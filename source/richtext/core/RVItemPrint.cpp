@@ -136,9 +136,10 @@ void RVDrawControl(TControl* Control, TCanvas& Canvas, int32_t X, int32_t Y) {
 
 // ---- the items ----------------------------------------------------------------------------------
 
-void TRVBreakItemInfo::PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, TCustomRVData* RVData,
-                                   TRVColorMode ColorMode, int PartIndex, TRVDrawLineInfo* DrawItem) {
-  (void)Preview, (void)PartIndex;
+void TRVBreakItemInfo::PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction,
+                                   TCustomRVData* RVData, TRVColorMode ColorMode, int PartIndex,
+                                   TRVDrawLineInfo* DrawItem) {
+  (void)Preview, (void)Correction, (void)PartIndex;
   const TRVFormatScale scale = CanvasScale(Canvas);
   const TColor color =
       RVTextColorForColorMode(GetLineColor(RVData ? RVData->GetRVStyle() : nullptr), ColorMode);
@@ -187,10 +188,10 @@ bool TRVGraphicItemInfo::PrintToBitmap(TBitmap& Bitmap, bool Preview, TCustomRVD
   return true;
 }
 
-void TRVGraphicItemInfo::PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview,
+void TRVGraphicItemInfo::PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction,
                                      TCustomRVData* RVData, TRVColorMode ColorMode, int PartIndex,
                                      TRVDrawLineInfo* DrawItem) {
-  (void)RVData, (void)ColorMode, (void)PartIndex, (void)DrawItem;
+  (void)Correction, (void)RVData, (void)ColorMode, (void)PartIndex, (void)DrawItem;
   if (!Image || Image->Empty()) return;
   const TRVFormatScale scale = CanvasScale(Canvas);
   const int level = Preview ? 0 : Canvas.SaveDC();

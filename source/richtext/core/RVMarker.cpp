@@ -328,10 +328,10 @@ bool TRVMarkerItemInfo::PrintToBitmap(TBitmap& Bitmap, bool Preview, TCustomRVDa
   return true;
 }
 
-void TRVMarkerItemInfo::PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview,
+void TRVMarkerItemInfo::PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction,
                                     TCustomRVData* RVData, TRVColorMode ColorMode, int PartIndex,
                                     TRVDrawLineInfo* DrawItem) {
-  (void)Preview, (void)PartIndex;
+  (void)Preview, (void)Correction, (void)PartIndex;
   DrawMarker(Canvas, X, Y, RVData ? RVData->GetRVStyle() : nullptr, ColorMode, DrawItem);
 }
 

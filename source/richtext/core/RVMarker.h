@@ -75,8 +75,9 @@ class TRVMarkerItemInfo : public TRVRectItemInfo {
   /// Draws the marker at (0, 0) of the bitmap.
   bool PrintToBitmap(TBitmap& Bitmap, bool Preview, TCustomRVData* RVData, TRVColorMode ColorMode,
                      int PartIndex, TRVDrawLineInfo* DrawItem) override;
-  void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, TCustomRVData* RVData,
-                   TRVColorMode ColorMode, int PartIndex, TRVDrawLineInfo* DrawItem) override;
+  void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction,
+                   TCustomRVData* RVData, TRVColorMode ColorMode, int PartIndex,
+                   TRVDrawLineInfo* DrawItem) override;
   /// The picture's or the image list's size for those levels; 0 for text levels.
   int32_t GetImageWidth(TRVStyle* Style) const override;
   int32_t GetImageHeight(TRVStyle* Style) const override;

@@ -39,8 +39,9 @@ class TRVBreakItemInfo : public TRVFullLineItemInfo {
                       TRVStyle* Style, const TRect& ClipRect, TRVDrawLineInfo* DrawItem) override;
   /// The rule on a printer canvas: (X, Y) is the piece's corner on the page, the piece's
   /// width the length of the line; sizes scale to the canvas's resolution (RVItemPrint.cpp).
-  void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, TCustomRVData* RVData,
-                   TRVColorMode ColorMode, int PartIndex, TRVDrawLineInfo* DrawItem) override;
+  void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction,
+                   TCustomRVData* RVData, TRVColorMode ColorMode, int PartIndex,
+                   TRVDrawLineInfo* DrawItem) override;
   /// "Color Style LineWidth".
   std::string GetRVFHeaderParams(TCustomRVData* RVData) const override;
   bool ReadRVFHeaderParams(std::string_view& P, TCustomRVData* RVData) override;
@@ -94,8 +95,9 @@ class TRVGraphicItemInfo : public TRVRectItemInfo {
   /// picture shifted up by the part's first row), or stretched straight onto the canvas.
   bool PrintToBitmap(TBitmap& Bitmap, bool Preview, TCustomRVData* RVData, TRVColorMode ColorMode,
                      int PartIndex, TRVDrawLineInfo* DrawItem) override;
-  void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, TCustomRVData* RVData,
-                   TRVColorMode ColorMode, int PartIndex, TRVDrawLineInfo* DrawItem) override;
+  void PrintDirect(TCanvas& Canvas, int32_t X, int32_t Y, bool Preview, bool Correction,
+                   TCustomRVData* RVData, TRVColorMode ColorMode, int PartIndex,
+                   TRVDrawLineInfo* DrawItem) override;
   /// A piece that can be split across pages when MinHeightOnPage is set and the picture is
   /// not shown at another height.
   std::unique_ptr<TRVDrawLineInfo> CreateDrawItem(TCustomRVData* RVData,

@@ -335,6 +335,23 @@ bool TRVTableItemInfo::CanEditCell(int Row, int Col) {
   return allow;
 }
 
+void TRVTableItemInfo::BuildSubJumps(int32_t Left, int32_t Top, TObjectList<TRVJumpInfo>& List,
+                                     int& StartJumpNo) {
+  const TRVTableRows& rows = *Rows_;
+  for (int r = 0; r < rows.Count(); ++r)
+    for (int c = 0; c < rows.Get(r)->Count(); ++c) {
+      TRVTableCellData* cell = GetCell(r, c);
+      if (cell == nullptr) continue;
+      const int first = List.Count();
+      cell->BuildJumpList(StartJumpNo, &List);
+      // The cell's areas are in its own coordinates: its content starts inside its padding.
+      for (int i = first; i < List.Count(); ++i) {
+        List[i]->Left += Left + cell->Left + CellPadding;
+        List[i]->Top += Top + cell->Top + CellPadding;
+      }
+    }
+}
+
 void TRVTableItemInfo::DoCellClick(int Row, int Col) {
   if (OnTableCellClick) OnTableCellClick(this, Row, Col);
 }

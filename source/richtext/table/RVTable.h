@@ -290,13 +290,16 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   void AttachToData(TCustomRVData* RVData, int ItemNo) override;
   /// The cell at (X, Y) relative to the table; the cell hit last is tried first (shrunk by
   /// a pixel on each side) and remembered. False outside every cell.
-  bool GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col);
+  bool GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col) override;
   /// The active document of the cell at the point, null when none.
   TCustomRVData* GetSubDocumentAt(int32_t X, int32_t Y) override;
   /// Forgets the cell hit last.
   void ClearFocusHook() override;
-  bool CanEditCell(int Row, int Col);
-  void DoCellClick(int Row, int Col);
+  bool CanEditCell(int Row, int Col) override;
+  /// The hyperlink areas of every cell, in the coordinates of the document holding the table
+  /// drawn at (Left, Top), numbered on from StartJumpNo.
+  void BuildSubJumps(int32_t Left, int32_t Top, TObjectList<TRVJumpInfo>& List, int& StartJumpNo) override;
+  void DoCellClick(int Row, int Col) override;
 
   // RVF (RVTableRVF.cpp).
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,

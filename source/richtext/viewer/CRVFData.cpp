@@ -50,10 +50,12 @@ void TCustomRVFormattedData::ResetHover() {
     HoverSubData->StateFlags &= ~rvstHover;
     HoverSubData->LastJumpMovedAbove = -1;
     HoverSubData->LastDItemMovedAbove = -1;
+    HoverSubData->LastJumpDowned = -1;
     DoRVMouseMove(-1);
   }
   StateFlags &= ~rvstHover;
   LastJumpMovedAbove = -1;
+  LastJumpDowned = -1;
   LastDItemMovedAbove = -1;
   HoverSubData = nullptr;
 }
@@ -115,7 +117,10 @@ void TCustomRVFormattedData::SelectAll() {
 }
 
 void TCustomRVFormattedData::DeselectPartiallySelectedItem(TCustomRVItemInfo* KeepItem) {
-  if (PartiallySelectedItem != nullptr && PartiallySelectedItem != KeepItem) PartiallySelectedItem = nullptr;
+  if (PartiallySelectedItem != nullptr && PartiallySelectedItem != KeepItem) {
+    PartiallySelectedItem->DropInnerSelection();
+    PartiallySelectedItem = nullptr;
+  }
   TCustomRVItemInfo* focused = GetFocusedSubItem();
   if (focused != nullptr && focused != KeepItem && !ParentControlDestroying())
     if (auto* sub = dynamic_cast<TCustomRVFormattedData*>(GetFocusedSubData())) UnassignFocusedSubData(sub);
@@ -176,9 +181,19 @@ int TCustomRVFormattedData::GetNextFocusedItem(int StartItemNo, bool GoForward,
   TRVStyle* style = GetRVStyle();
   auto focusable = [&](int i) { return GetItem(i)->QueryFeatureForStyle(rvsfFocusable, style); };
   auto succeed = [&](int i) {
-    if (!focusable(i)) return false;
-    FocusedData = this;
-    FocusedItem = i;
+    if (focusable(i)) {
+      FocusedData = this;
+      FocusedItem = i;
+      return true;
+    }
+    // An item with documents inside (a table) moves the focus among them.
+    TCustomRVData* inner = FocusedData;
+    int innerItem = FocusedItem;
+    if (!GetItem(i)->MoveFocusInside(GoForward, inner, innerItem)) return false;
+    auto* innerData = dynamic_cast<TCustomRVFormattedData*>(inner);
+    if (innerData == nullptr) return false;
+    FocusedData = innerData;
+    FocusedItem = innerItem;
     return true;
   };
   if (GoForward) {

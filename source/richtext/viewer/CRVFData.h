@@ -23,6 +23,7 @@
 #include "richtext/core/RVFuncs.h"
 
 class TCanvas;
+class TGraphic;
 class TRVBackground;
 
 /// Further state bits of a formatted document (TCustomRVData::StateFlags).
@@ -39,6 +40,9 @@ constexpr TRVDataStates rvstControlDeselecting = 1u << 11;   // the control data
 constexpr TRVDataStates rvstIgnoreNextSelection = 1u << 12;  // the next press starts no selection
 constexpr TRVDataStates rvstDeselecting = 1u << 13;          // Deselect is running
 constexpr TRVDataStates rvstWholeDataSelected = 1u << 14;    // a cell counts as selected as a whole
+
+/// Viewer-state bit: hyperlink areas are recorded while formatting and tracked under the mouse.
+constexpr uint16_t rvvsTrackJumps = 0x0001;
 
 /// Sets state bits for a scope and clears them again on leaving it, also when an exception
 /// passes; bits that were already set stay set.
@@ -222,6 +226,34 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual void SetPartiallySelectedItem(TCustomRVItemInfo* Item);
   /// True for a non-empty selection of drawn pieces.
   bool SelectionExists() const;
+  /// Whether a selection exists, asking the focused sub-document when there is one. An
+  /// empty selection (both ends at one place) answers false and, with AllowReset (ignored
+  /// while a mouse selection is in progress), is dropped. With UsePartialSelected an item
+  /// that holds a selection of its own counts.
+  bool SelectionExists(bool AllowReset, bool UsePartialSelected);
+  /// The anchor of the selection after dropping an empty one (-1 for none).
+  void GetSelStartDrawItem(int& DItemNo, int& DOffs);
+  /// The stored selection; with Normalize the earlier end first.
+  void GetSelBoundsInDrawItems(int& StartDNo, int& StartDOffs, int& EndDNo, int& EndDOffs,
+                               bool Normalize) const;
+  /// The selection in item coordinates (items -1 for none).
+  void GetItemSelectionBounds(int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs, bool Normalize);
+  virtual void GetSelectionRange(int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs,
+                                 bool Normalize);
+  /// With SelectionOnly, the normalised selection; otherwise the whole document.
+  void GetSelectionBounds(bool SelectionOnly, int& StartItemNo, int& EndItemNo, int& StartOffs, int& EndOffs,
+                          TCustomRVItemInfo*& StartPartial, TCustomRVItemInfo*& EndPartial) override;
+  /// Stores a selection given in item coordinates, telling nobody.
+  void StoreSelectionBounds(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs);
+  /// Selects from (StartItemNo, StartOffs) to (EndItemNo, EndOffs); an end on a list marker
+  /// moves to the start of the item after it. Tells the host; repaints nothing.
+  void SetSelectionBounds(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs);
+  /// Selects Len characters from Offs of item ItemNo (the anchor at the far end with
+  /// Reverse), scrolls the selection into view and repaints.
+  void SelectRangeAndShow(int ItemNo, int Offs, int Len, bool Reverse);
+  /// Where a search starts: the moving end of a non-empty selection, else the first visible
+  /// item (Down) or the last one.
+  void GetStartPosition(bool Down, int& ItemNo, int& Offs);
 
   // ---- XOR figure ------------------------------------------------------------------------
 
@@ -317,17 +349,79 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual void DoSelect();
   virtual TCPEventKind GetCPEventKind() const;
   virtual void AfterFormatParas(int /*FirstItemNo*/, int /*LastItemNo*/, bool /*Flag*/) {}
+  /// Called by the control after each step of scrolling while a selection is dragged.
+  virtual void AfterAutoScroll() {}
   virtual int GetFirstVisibleItem() const;
   virtual int GetLastVisibleItem() const;
-  // Mouse input in client coordinates; selection and hyperlink handling plug in here.
-  virtual void MouseDown(TMouseButton /*Button*/, TShiftState /*Shift*/, int32_t /*X*/, int32_t /*Y*/) {}
-  virtual void MouseMove(TShiftState /*Shift*/, int32_t /*X*/, int32_t /*Y*/) {}
-  virtual void MouseUp(TMouseButton /*Button*/, TShiftState /*Shift*/, int32_t /*X*/, int32_t /*Y*/) {}
-  virtual void DblClick() {}
+  // ---- mouse (client coordinates of the control) -------------------------------------------
+
+  /// A press: routes it into items and cells, remembers the pressed hyperlink, starts or
+  /// extends a selection.
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+  /// A move: extends a selection in progress, tracks the hyperlink under the mouse, lets the
+  /// item under the mouse set the cursor; the XOR figure follows the mouse.
+  virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y);
+  /// A release: ends a selection, collapses it on a right click outside it, moves the item
+  /// focus, fires the release, right-click and hyperlink events.
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+  /// A double click at the mouse pointer.
+  virtual void DblClick();
+  /// A double click at (X, Y): selects the word there (or reports it).
+  void DblClickAt(int32_t X, int32_t Y);
   /// The mouse left the control: hover ends.
-  virtual void MouseLeave() { ResetHover(); }
+  virtual void MouseLeave();
+  /// Finds the drawn piece under the mouse (LastDItemMovedAbove) unless an item holds the
+  /// mouse.
+  void UpdateDrawItemUnderMouse(int32_t X, int32_t Y);
+  /// The word (or non-text item) at a client point: Word in the item's own text bytes, the
+  /// document holding it (a cell's for a point in a table), the item, the 1-based offset
+  /// where the word starts and the item's style. An empty Word at a delimiter. False when no
+  /// drawn piece is there, or the text item is empty.
+  bool GetWordAt(int32_t X, int32_t Y, std::string& Word, TCustomRVFormattedData*& RVData, int& ItemNo,
+                 int& Offs, int& StyleNo);
+  /// Item takes the mouse (moves go to it); Left and Top receive its drawn piece's position.
+  void SetMouseCapture(TCustomRVItemInfo* Item, int32_t& Left, int32_t& Top);
+  /// Ends the capture when Item holds it.
+  void ReleaseMouseCapture(TCustomRVItemInfo* Item);
+  /// An item leaving the document gives up the mouse and its inner selection first.
+  void FreeItem(std::unique_ptr<TCustomRVItemInfo> Item, bool Clearing) override;
+  /// Shows Cursor over the control, leaving its Cursor property as it is.
+  virtual void SetCursor(TCursor Cursor);
+  TPoint ClientToScreen(TPoint P) const;
+  TPoint ScreenToClient(TPoint P) const;
   /// Called after the selection changed (the editor moves its caret).
   virtual void SelectionChanged() {}
+  /// Called after a mouse selection ended.
+  virtual void MouseSelectionDone() {}
+
+  // ---- hyperlinks ------------------------------------------------------------------------------
+
+  /// Rebuilds the hyperlink areas into List (this document's own list when null), numbering
+  /// the hyperlinks from StartJumpNo (pieces of one item share a number) and advancing it;
+  /// items with documents inside add theirs.
+  void BuildJumpList(int& StartJumpNo, TRVList<TRVJumpInfo>* List);
+
+  /// Repaints the areas of hyperlink Id (the whole control with the sheet's FullRedraw).
+  void RedrawJump(int32_t Id);
+
+  // ---- clipboard ---------------------------------------------------------------------------------
+
+  /// Copies the selection in the formats the options choose. False when no format and no
+  /// OnCopy handler is wanted; true otherwise, also when nothing was selected.
+  bool CopyDefault(TColor Color, TRVBackground* Background);
+  /// One format each; CopyDefault calls them while the clipboard is open.
+  void CopyRVF(TColor Color, TRVBackground* Background);
+  void CopyText();
+  void CopyImage();
+  void CopyUnicodeText();
+  void CopyRTF(TColor Color, TRVBackground* Background);
+  /// The selection as plain text: 8-bit, or UTF-16 bytes with Unicode.
+  void GetSelText(bool Unicode, std::string& S);
+  /// The picture of a selection that covers exactly one picture item, else null.
+  TGraphic* GetSelectedImage();
+  /// The control's OnCopy, through the root.
+  virtual void DoCopy();
+  virtual bool HasOnCopy() const;
   /// Lets the owner drop an in-place editor (the viewer frees its cell editor).
   virtual void DestroyInplaceEditor() {}
   virtual TWinControl* GetInplaceEditor() { return nullptr; }
@@ -368,6 +462,7 @@ class TCustomRVFormattedData : public TCustomRVData {
   int32_t FocusedItemNo = -1;
   int32_t XorX = 0;
   int32_t XorY = 0;
+  int32_t LastJumpDowned = -1;
   /// Marks shown where pagination broke pages; null when nobody paginated the document.
   std::unique_ptr<TRVSoftPageBreakList> SoftPageBreaks;
   void ClearSoftPageBreaks() { SoftPageBreaks.reset(); }
@@ -378,6 +473,38 @@ class TCustomRVFormattedData : public TCustomRVData {
   const TCustomRVFormattedData* FormattedRoot() const;
 
  private:
+  /// The focused sub-document as formatted data, null when none (or when it is this one).
+  TCustomRVFormattedData* FocusedFormattedSub();
+  /// The owning control is the program's editor class, which handles empty presses and
+  /// double clicks itself.
+  bool ParentIsProgramEditor() const;
+  /// Drops any in-place editor and gives the owning control the keyboard focus.
+  void CloseInplaceEditor();
+  /// Routes a press into the item under it; false when the press is handled there.
+  bool RoutePressIntoItem(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, int& ItemNo);
+  /// Starts (or, with Shift, extends) a mouse selection at a client point.
+  void StartMouseSelection(TShiftState Shift, int32_t X, int32_t Y);
+  /// The moving end of the selection goes to a client point clipped to the client area;
+  /// true when it moved.
+  bool MoveSelectionEnd(int32_t X, int32_t Y);
+  /// A right click outside the selection collapses it to the clicked position.
+  void CollapseSelectionAt(int32_t X, int32_t Y);
+  /// Passes a move to the item under the mouse (or holding it); sets the cursor unless the
+  /// item did.
+  void ItemMouseMove(TShiftState Shift, int32_t X, int32_t Y);
+  /// The valid drawn piece under the mouse (the capturing item's when one holds it), -1 when
+  /// none; indexes kept from before a reformat are checked again here.
+  int DrawItemUnderMouse();
+  /// Index in Jumps of the first area holding a client point; Edges counts the right and
+  /// bottom edges in.
+  int FindJumpAt(int32_t X, int32_t Y, bool Edges);
+  /// Hover over the hyperlink at a client point; false when none is there.
+  bool HoverJumpAt(int32_t X, int32_t Y);
+  /// Ends the hover of HoverSubData, telling the host.
+  void DropHover();
+  /// A left release: fires the pressed hyperlink when released on it.
+  void ClickJumpAt(int32_t X, int32_t Y, bool HadSelection);
+
   /// What a reformat that keeps the position restores: the selection in items, the item at
   /// the top of the view and its distance from the scroll position, the scroll position.
   struct TRVKeptPosition {

@@ -552,7 +552,7 @@ void TRVLineFormatter::PlaceRect(int ItemNo) {
   if (item->QueryFeature(rvfqChangesCanvasFont)) LastStyleNo = -1;
   const int index = InsertPiece(std::move(piece), ItemNo);
   if (item->QueryFeatureForStyle(rvsfHyperlink, &style_)) {
-    RecordJump(index, JumpCount, crHandPoint);
+    RecordJump(index, JumpCount, item->GetJumpCursor(&style_));
     item->JumpID = JumpCount++;
   }
 }

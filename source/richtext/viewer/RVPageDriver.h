@@ -24,7 +24,8 @@ class TRVPageDriver {
 
   /// Formats the document for Canvas, whose pages are PageWidth x PageHeight device
   /// pixels, and fills the page list; answers the page count (at least 1). ERVError when
-  /// the margins leave no room on the page.
+  /// the margins leave no room on the page. Canvas is used until the next FormatPages, and
+  /// the pages hold while the document is not changed.
   int FormatPages(TCanvas& Canvas, int32_t PageWidth, int32_t PageHeight);
   int PageCount() const;
   /// Draws page PageNo (1-based) of the last FormatPages on Canvas.

@@ -293,7 +293,7 @@ void TCustomPrintableRVData::PrintNonText(TCanvas& Canvas, const TPageContext& P
   const int32_t x = Page.PrintableLeft + piece->Left;
   CurrentItemTop_ = y;
   if (!item->QueryFeatureForStyle(rvsfPrintViaBitmap, Page.Style)) {
-    item->PrintDirect(Canvas, x, y, Page.Preview, this, Page.ColorMode, partIndex, piece);
+    item->PrintDirect(Canvas, x, y, Page.Preview, Page.Correction, this, Page.ColorMode, partIndex, piece);
     return;
   }
   int32_t width = item->QueryFeature(rvfqOwnLine) ? ToScreenX(piece->Width) : item->GetImageWidth(Page.Style);

@@ -30,8 +30,12 @@ class TRVPageInfo : public TCollectionItem {
   int32_t StartY2 = 0;          // document Y the rest of the page is placed from after that part
 };
 
+/// Items that print in parts (split pictures, tables) make TRVMultiDrawItemInfo pieces in
+/// CreateDrawItem (they are told the printable data as RVData); a page shows the part its
+/// range names, passed to PrintToBitmap or PrintDirect as PartIndex.
 class TCustomPrintableRVData : public TRVViewerRVData {
  public:
+  /// Viewer (never null) supplies the style sheet, options, colour and background.
   explicit TCustomPrintableRVData(TCustomRVViewer* Viewer);
   ~TCustomPrintableRVData() override;
   std::string ClassName() const override { return "TCustomPrintableRVData"; }

@@ -99,7 +99,7 @@ class TRVViewerRVData : public TRVControlData {
   bool HasRVDblClick() const override;
   bool HasJump() const override;
   bool HasCheckpointVisible() const override;
-  bool HasOnCopy() const;
+  bool HasOnCopy() const override;
   void DoRVMouseUp(TMouseButton Button, TShiftState Shift, int ItemNo, int32_t X, int32_t Y) override;
   void DoRVMouseDown(TMouseButton Button, TShiftState Shift, int ItemNo, int32_t X, int32_t Y) override;
   void DoRVRightClick(const std::string& ClickedWord, int StyleNo, int32_t X, int32_t Y) override;
@@ -107,7 +107,7 @@ class TRVViewerRVData : public TRVControlData {
   void DoJump(int32_t Id) override;
   void DoRVMouseMove(int32_t Id) override;
   void DoCheckpointVisible(TCheckpointData Checkpoint) override;
-  void DoCopy();
+  void DoCopy() override;
   /// Raises OnSelect, except while the control is being destroyed or has no window.
   void DoSelect() override;
   TCursor GetNormalCursor() const override;

@@ -262,6 +262,14 @@ void TCustomRVViewer::Deselect() {
 bool TCustomRVViewer::SelectionExists() const {
   return RVData_->SelectionExists();
 }
+
+void TCustomRVViewer::SetSelectionBounds(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs) {
+  RVData_->SetSelectionBounds(StartItemNo, StartOffs, EndItemNo, EndOffs);
+}
+
+bool TCustomRVViewer::CopyToClipboard() {
+  return RVData_->CopyDefault(GetColor(), Background_.get());
+}
 int32_t TCustomRVViewer::GetDocumentHeight() const {
   return RVData_->DocumentHeight;
 }
@@ -525,6 +533,7 @@ void TCustomRVViewer::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X,
 }
 
 void TCustomRVViewer::DblClick() {
+  RVData_->DblClick();
   TRVScroller::DblClick();
 }
 
@@ -653,7 +662,10 @@ void TCustomRVViewer::WndProc(TMessage& message) {
         const int32_t dh = ScrollDeltaH_;
         if (dv != 0) ScrollTo(VPos() + dv);
         if (dh != 0) SetHPos(HPos() + dh);
-        if (dv != 0 || dh != 0) SimulateMouseMove();
+        if (dv != 0 || dh != 0) {
+          SimulateMouseMove();
+          RVData_->AfterAutoScroll();
+        }
         return;
       }
       break;
@@ -671,7 +683,10 @@ void TCustomRVViewer::WndProc(TMessage& message) {
       HandleContextMenu(message);
       return;
     case WM_COPY:
-      if (TWinControl* editor = GetInplaceEditor()) PostMessage(editor, WM_COPY);
+      if (TWinControl* editor = GetInplaceEditor())
+        PostMessage(editor, WM_COPY);
+      else
+        CopyToClipboard();
       return;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {

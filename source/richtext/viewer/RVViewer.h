@@ -214,7 +214,10 @@ class TCustomRVViewer : public TRVScroller {
   void SelectAll();
   void Deselect();
   bool SelectionExists() const;
+  void SetSelectionBounds(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs);
   int32_t GetDocumentHeight() const;
+  /// Copies the selection in the formats the options choose (see CopyDefault).
+  bool CopyToClipboard();
 
   /// The effective background colour: Color (clNone after construction), else the style
   /// sheet's, else clWindow.

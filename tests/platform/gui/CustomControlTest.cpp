@@ -418,3 +418,98 @@ TEST(TimerTest, ControlFreedByItsOwnTimerHandler) {
 }
 
 }  // namespace
+
+namespace {
+
+// A control with a non-client band at the top: the band is blue, the client area red; the band's
+// mouse messages are kept with their window points.
+class TBandControl : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  std::vector<std::pair<uint32_t, TPoint>> BandMessages;
+  TRect PaintedBand;
+
+  void WndProc(TMessage& message) override {
+    if ((message.Msg >= WM_NCMOUSEMOVE && message.Msg <= WM_NCLBUTTONDBLCLK) ||
+        message.Msg == WM_NCMOUSELEAVE)
+      BandMessages.emplace_back(message.Msg, LParamToPoint(message.LParam));
+    TCustomControl::WndProc(message);
+  }
+
+ protected:
+  void Paint() override {
+    Canvas().Brush().SetColor(clRed);
+    Canvas().FillRect(ClientRect());
+  }
+  void PaintNonClient(TCanvas& canvas, const TRect& band) override {
+    PaintedBand = band;
+    canvas.Brush().SetColor(clBlue);
+    canvas.FillRect(band);
+  }
+};
+
+TEST(NonClientBandTest, BandSitsAboveClientAreaAndScrollBarAndTakesItsOwnMouseInput) {
+  TForm form;
+  form.SetBounds(0, 0, 300, 200);
+  auto* control = new TBandControl(&form);
+  control->SetParent(&form);
+  control->SetBounds(10, 10, 200, 120);
+  control->SetBorderStyle(bsSingle);  // two pixels on each side
+  control->SetNonClientTop(20);
+  TScrollInfo info;
+  info.fMask = SIF_ALL;
+  info.nMax = 999;
+  info.nPage = 50;
+  control->SetScrollInfo(SB_VERT, info, true);
+  const int sb = TCustomControl::ScrollBarSize();
+  EXPECT_EQ(control->ClientRect(), Rect(0, 0, 200 - 4 - sb, 120 - 4 - 20));
+  EXPECT_EQ(control->NonClientRect(), Rect(2, 2, 198, 22));
+  EXPECT_EQ(control->WindowToClient(TPoint{2, 22}), (TPoint{0, 0}));
+  form.Show();
+  QWidget* client = Widget(*control);
+  EXPECT_EQ(client->geometry(), QRect(2, 22, 200 - 4 - sb, 96));
+  auto* bar = client->parentWidget()->findChildren<QScrollBar*>()[1];
+  ASSERT_EQ(bar->orientation(), Qt::Vertical);
+  EXPECT_EQ(bar->geometry().top(), 22);  // the bar starts below the band
+  const QImage image = client->parentWidget()->grab().toImage();
+  EXPECT_EQ(control->PaintedBand, Rect(2, 2, 198, 22));
+  EXPECT_EQ(image.pixelColor(100, 10), QColor(0, 0, 255));
+  EXPECT_EQ(image.pixelColor(195, 10), QColor(0, 0, 255));  // over the scroll bar's column too
+  EXPECT_EQ(image.pixelColor(50, 40), QColor(255, 0, 0));
+
+  QWidget* outer = client->parentWidget();
+  QTest::mousePress(outer, Qt::LeftButton, Qt::NoModifier, QPoint(30, 8));
+  QTest::mouseMove(outer, QPoint(40, 9));
+  QTest::mouseRelease(outer, Qt::LeftButton, Qt::NoModifier, QPoint(41, 10));
+  ASSERT_GE(control->BandMessages.size(), 3u);
+  EXPECT_EQ(control->BandMessages[0], std::make_pair(WM_NCLBUTTONDOWN, TPoint{30, 8}));
+  EXPECT_EQ(control->BandMessages.back(), std::make_pair(WM_NCLBUTTONUP, TPoint{41, 10}));
+  EXPECT_TRUE(std::any_of(control->BandMessages.begin(), control->BandMessages.end(), [](const auto& m) {
+    return m.first == WM_NCMOUSEMOVE && m.second == TPoint{40, 9};
+  }));
+
+  // After a press on the band its input stays with it until the release, wherever the pointer
+  // goes; a press elsewhere on the window's frame is not band input.
+  control->BandMessages.clear();
+  QTest::mousePress(outer, Qt::LeftButton, Qt::NoModifier, QPoint(30, 8));
+  QTest::mouseMove(outer, QPoint(30, 60));
+  QTest::mouseRelease(outer, Qt::LeftButton, Qt::NoModifier, QPoint(30, 60));
+  QTest::mousePress(outer, Qt::LeftButton, Qt::NoModifier, QPoint(1, 60));
+  QTest::mouseRelease(outer, Qt::LeftButton, Qt::NoModifier, QPoint(1, 60));
+  ASSERT_FALSE(control->BandMessages.empty());
+  EXPECT_EQ(control->BandMessages.back(), std::make_pair(WM_NCLBUTTONUP, TPoint{30, 60}));
+
+  // A borderless window paints its band as well.
+  control->SetBorderStyle(bsNone);
+  EXPECT_EQ(control->NonClientRect(), Rect(0, 0, 200, 20));
+  EXPECT_EQ(outer->grab().toImage().pixelColor(100, 1), QColor(0, 0, 255));
+  control->SetBorderStyle(bsSingle);
+
+  // Without a band the client area takes the whole window again.
+  control->SetNonClientTop(0);
+  EXPECT_TRUE(control->NonClientRect().IsEmpty());
+  EXPECT_EQ(client->geometry().top(), 2);
+  EXPECT_EQ(control->ClientHeight(), 116);
+}
+
+}  // namespace

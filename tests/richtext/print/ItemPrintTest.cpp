@@ -222,7 +222,7 @@ TEST_F(ItemBitmapTest, ABreakPrintsItsRuleInTheColourMode) {
     TRVDrawLineInfo piece;
     piece.Width = 100;
     auto bitmap = Blank(120, 20);
-    rule->PrintDirect(bitmap->Canvas(), 10, 2, false, &doc.Data(), c.Mode, -1, &piece);
+    rule->PrintDirect(bitmap->Canvas(), 10, 2, false, false, &doc.Data(), c.Mode, -1, &piece);
     // From Left + 5 to Right - 5, at Top + 5.
     EXPECT_EQ(bitmap->Canvas().Pixel(60, 7), c.Expected) << int(c.Mode);
     EXPECT_EQ(bitmap->Canvas().Pixel(14, 7), clWhite);

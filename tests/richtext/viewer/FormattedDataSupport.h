@@ -99,6 +99,13 @@ class TFixedPitchData : public TFieldData {
   bool toggleScrollBar = false;
 };
 
+/// The strings separated by single spaces.
+inline std::string Join(const std::vector<std::string>& parts) {
+  std::string out;
+  for (const std::string& p : parts) out += (out.empty() ? "" : " ") + p;
+  return out;
+}
+
 /// Appends a drawn piece of item ItemNo (Length characters from Offs for text).
 inline void AddPiece(TCustomRVFormattedData& data, int itemNo, int left, int top, int width, int height,
                      int offs = 0, int length = 0) {

@@ -3,6 +3,7 @@
 // the tree's internal bytes and the caller's node data, in that order.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -75,9 +76,18 @@ struct TNodeRecord {
   TNodeRecord* FirstChild;
   TNodeRecord* LastChild;
 
-  bool Has(uint16_t states) const { return (States & states) != 0; }
-  void Include(uint16_t states) { States = static_cast<uint16_t>(States | states); }
-  void Exclude(uint16_t states) { States = static_cast<uint16_t>(States & ~states); }
+  // The background validation thread reads the states while the GUI thread changes other bits
+  // of them (selection, initialisation): both go through atomic accesses. Only the GUI thread
+  // writes, so a load and a store suffice.
+  bool Has(uint16_t states) const { return (StatesNow() & states) != 0; }
+  void Include(uint16_t states) { SetStates(static_cast<uint16_t>(StatesNow() | states)); }
+  void Exclude(uint16_t states) { SetStates(static_cast<uint16_t>(StatesNow() & ~states)); }
+  uint16_t StatesNow() const {
+    return std::atomic_ref<uint16_t>(const_cast<uint16_t&>(States)).load(std::memory_order_relaxed);
+  }
+  void SetStates(uint16_t states) {
+    std::atomic_ref<uint16_t>(States).store(states, std::memory_order_relaxed);
+  }
 };
 using PNode = TNodeRecord*;
 

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "common/components/original/NodeTree/DragDrop.h"
+#include "common/components/original/NodeTree/ValidationThread.h"
 #include "platform/core/CodePages.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageList.h"
@@ -53,14 +54,16 @@ TNodeTree::TNodeTree(TComponent* owner)
     TreeRegistry()[treeId_] = this;
   }
   BuildButtonBitmaps(true, true);
+  ValidationThread::AddUser();
 }
 
 TNodeTree::~TNodeTree() {
+  IncludeState(tsDestroying);
+  InterruptValidation();
   {
     const std::lock_guard<std::mutex> guard(TreeRegistryLock());
     TreeRegistry().erase(treeId_);
   }
-  IncludeState(tsDestroying);
   if (dragManager_ != nullptr) {
     TVTDragManager* manager = dragManager_;
     dragManager_ = nullptr;
@@ -71,6 +74,7 @@ TNodeTree::~TNodeTree() {
   ++updateCount_;  // no notifications from a tree that is going
   DeleteChildren(root_, true);
   std::free(root_);
+  ValidationThread::RemoveUser();
 }
 
 TNodeTree* TNodeTree::FindTreeById(uint64_t id) {
@@ -225,6 +229,7 @@ void TNodeTree::DetermineHiddenChildrenFlagAllNodes() {
 // --- Linking ----------------------------------------------------------------------------
 
 void TNodeTree::InternalConnectNode(PNode node, PNode destination, TNodeAttachMode mode) {
+  InterruptValidation();
   PNode parent = nullptr;
   switch (mode) {
     case amInsertBefore:
@@ -293,6 +298,7 @@ void TNodeTree::InternalConnectNode(PNode node, PNode destination, TNodeAttachMo
 
 void TNodeTree::InternalDisconnectNode(PNode node, bool keep_focus, bool reindex) {
   TreeAssert(node != nullptr && node != root_, kNodeNilOrRoot);
+  InterruptValidation();
   if (node == focusedNode_ && !keep_focus) SetFocusedNodeInternal(nullptr);
   if (node == rangeAnchor_) rangeAnchor_ = focusedNode_;
   PNode parent = node->Parent;
@@ -393,6 +399,7 @@ void TNodeTree::SetChildCount(PNode node, uint32_t new_count) {
   }
   const int64_t difference = int64_t{new_count} - node->ChildCount;
   if (difference > 0) {
+    InterruptValidation();
     uint32_t index = node->LastChild != nullptr ? node->LastChild->Index + 1 : 0;
     if (node->LastChild == nullptr) node->Include(nsHasChildren);
     int64_t height_sum = 0;
@@ -462,6 +469,7 @@ void TNodeTree::DeleteChildren(PNode node, bool reset_has_children) {
   }
   if ((options_->MiscOptions() & toReadOnly) != 0 && !HasState(tsDestroying)) return;
   TreeAssert(!HasState(tsIterating), kDeleteWhileIterating);
+  InterruptValidation();
   ++updateCount_;
   const bool counts_visible = node->Has(nsExpanded) && IsVisibleInTree(node);
   node->Include(nsClearing);

@@ -5,6 +5,7 @@
 // selection list and the batching of updates and notifications sit on top of them.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -250,9 +251,18 @@ class TNodeTree : public TCustomControl {
   void UpdateScrollBars(bool repaint);
   void UpdateHorizontalScrollBar(bool repaint);
   void UpdateVerticalScrollBar(bool repaint);
+  /// Drops the position cache; a tree with tsValidationNeeded and enough visible nodes has it
+  /// rebuilt by the background validation thread.
   void InvalidateCache();
+  /// Builds the position cache now, on this thread.
   void ValidateCache();
   const std::vector<TCacheEntry>& PositionCache() const { return positionCache_; }
+  /// Fills `cache` with every few visible nodes and their tops, reading only links, states and
+  /// heights; gives up (false) as soon as `stop` is set. Safe on the validation thread.
+  bool CollectCachePositions(std::vector<TCacheEntry>& cache, const std::atomic<bool>* stop) const;
+  /// Takes a cache built in the background for the cache state `generation`; refused when the
+  /// tree has changed since (or the cache was built here meanwhile).
+  void PositionCacheValidated(std::vector<TCacheEntry>&& cache, uint64_t generation);
 
   // Selection.
   PNode FocusedNode() const { return focusedNode_; }
@@ -366,9 +376,16 @@ class TNodeTree : public TCustomControl {
   std::function<void(TNodeTree*, TCanvas& canvas)> OnAfterPaint;
   std::function<void(TNodeTree*, TCanvas& canvas, const TRect& rect, bool& handled)> OnPaintBackground;
   std::function<void(TNodeTree*, int32_t column)> OnColumnResize;
+  /// Draws a header cell itself; `drop_mark` tells where a column being dragged would land.
   std::function<void(TNodeTree*, TCanvas& canvas, TNodeTreeColumn* column, const TRect& rect, bool hot,
-                     bool pressed)>
+                     bool pressed, TVTDropMarkMode drop_mark)>
       OnHeaderDraw;
+  /// A press and release on the same clickable column of the header.
+  std::function<void(TNodeTree*, int32_t column)> OnHeaderClick;
+  /// A column drag is about to start; clearing `allowed` keeps the column where it is.
+  std::function<void(TNodeTree*, int32_t column, bool& allowed)> OnHeaderDragging;
+  /// A dragged column was dropped at a new display position (the old one is given).
+  std::function<void(TNodeTree*, int32_t column, int32_t old_position)> OnHeaderDragged;
   /// Tells about begin/end of updates and animations ("update begin", "animation end", ...).
   std::function<void(TNodeTree*, const char* what)> OnStateChange;
   std::function<void(TNodeTree*)> OnCancelEdit;
@@ -393,9 +410,14 @@ class TNodeTree : public TCustomControl {
   HRESULT DoDragDrop(TVTDataObject* data, uint32_t key_state, TPoint point, uint32_t& effect);
 
   void WndProc(TMessage& message) override;
+  /// Marks the rows and the header to be painted.
+  void Invalidate() override;
+  /// Shows the header band in the window while the header is visible, with the header's height.
+  void UpdateHeaderBand();
 
  protected:
   void Paint() override;
+  void PaintNonClient(TCanvas& canvas, const TRect& band) override;
   void CreateWnd() override;
   void Notification(TComponent* component, TOperation operation) override;
   void Resize() override;
@@ -422,11 +444,14 @@ class TNodeTree : public TCustomControl {
   friend class TNodeTreeColumns;
   friend class TNodeTreeColumn;
   friend class TCustomNodeTreeOptions;
+  friend class TValidationWorker;
   struct SelectionEntry {
     PNode Node;
     bool PendingRemoval;  // cleared while updates ran; dropped by EndUpdate
   };
 
+  /// Stops a background validation of this tree before its links or heights change.
+  void InterruptValidation();
   void FreeNodeRecord(PNode node);
   void InternalConnectNode(PNode node, PNode destination, TNodeAttachMode mode);
   void InternalDisconnectNode(PNode node, bool keep_focus, bool reindex);
@@ -491,6 +516,9 @@ class TNodeTree : public TCustomControl {
   std::vector<SelectionEntry> selection_;
   uint32_t selectedCount_ = 0;
   std::vector<TCacheEntry> positionCache_;
+  uint64_t cacheGeneration_ = 0;  // counts invalidations, so a stale background result is refused
+  // On the validation thread's list or being validated; cleared by that thread when it lets go.
+  std::atomic<bool> validationListed_{false};
   int32_t rangeWidth_ = 0;
   bool rangeWidthValid_ = false;
   int64_t rangeHeight_ = 0;

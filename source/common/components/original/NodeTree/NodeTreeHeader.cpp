@@ -3,6 +3,7 @@
 #include "common/components/original/NodeTree/NodeTreeHeader.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "common/components/original/NodeTree/NodeTree.h"
 #include "platform/core/ComponentStreaming.h"
@@ -665,6 +666,25 @@ TNodeTreeHeader::~TNodeTreeHeader() {
   columns_->ClearColumns();
 }
 
+void TNodeTreeHeader::SetOptions(TVTHeaderOptions value) {
+  if (value == options_) return;
+  const TVTHeaderOptions changed = value ^ options_;
+  options_ = value;
+  if (tree_ == nullptr) return;
+  if ((changed & hoVisible) != 0) {
+    if ((value & hoVisible) == 0) CancelDrag();
+    tree_->UpdateHeaderBand();
+  }
+  InvalidateHeader();
+}
+
+void TNodeTreeHeader::SetHeight(int32_t value) {
+  value = std::max(value, 0);
+  if (value == height_) return;
+  height_ = value;
+  if (tree_ != nullptr) tree_->UpdateHeaderBand();
+}
+
 void TNodeTreeHeader::SetAutoSizeIndex(int32_t value) {
   autoSizeIndex_ = value;
   if ((options_ & hoAutoResize) != 0) columns_->AdjustAutoSize(InvalidColumn);
@@ -697,4 +717,166 @@ std::u16string ShortenString(TCanvas& canvas, const std::u16string& text, int32_
       high = middle - 1;
   }
   return text.substr(0, low) + u"...";
+}
+
+// --- Header mouse input and column dragging ----------------------------------------------------
+
+namespace {
+// How far the pointer moves with the button down before a press becomes a column drag.
+constexpr int32_t kDragThreshold = 4;
+}  // namespace
+
+TPoint TNodeTreeHeader::HeaderPoint(LPARAM lparam) const {
+  const TPoint p = LParamToPoint(lparam);
+  const int32_t border = tree_ != nullptr ? tree_->BorderWidth() : 0;
+  return TPoint{p.X - border, p.Y - border};
+}
+
+bool TNodeTreeHeader::HandleMessage(TMessage& message) {
+  if ((options_ & hoVisible) == 0) return false;
+  switch (message.Msg) {
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+      MouseDown(HeaderPoint(message.LParam));
+      return true;
+    case WM_NCMOUSEMOVE:
+      MouseMove(HeaderPoint(message.LParam));
+      return true;
+    case WM_NCLBUTTONUP:
+      MouseUp(HeaderPoint(message.LParam));
+      return true;
+    case WM_NCMOUSELEAVE:
+      SetHoverIndex(-1);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TNodeTreeHeader::MouseDown(TPoint p) {
+  CancelDrag();
+  if (p.Y < 0 || p.Y >= height_) return;
+  const int32_t index = columns_->ColumnFromPosition(p, true);
+  const TNodeTreeColumn* column = columns_->Column(index);
+  if (column == nullptr || (column->Options() & coEnabled) == 0) return;
+  if ((column->Options() & (coAllowClick | coDraggable)) == 0) return;
+  if ((column->Options() & coAllowClick) != 0) columns_->DownIndex = index;
+  dragState_ = DragState::Pending;
+  dragIndex_ = index;
+  dragStart_ = p;
+  InvalidateHeader();
+}
+
+void TNodeTreeHeader::MouseMove(TPoint p) {
+  if (dragState_ == DragState::None) {
+    const bool inside = p.Y >= 0 && p.Y < height_;
+    SetHoverIndex(inside ? std::max(columns_->ColumnFromPosition(p, true), int32_t{-1}) : -1);
+    return;
+  }
+  if (dragState_ == DragState::Pending) {
+    const TNodeTreeColumn* column = columns_->Column(dragIndex_);
+    if (column == nullptr || (column->Options() & coDraggable) == 0) return;
+    if (std::abs(p.X - dragStart_.X) <= kDragThreshold && std::abs(p.Y - dragStart_.Y) <= kDragThreshold)
+      return;
+    bool allowed = true;
+    if (tree_ != nullptr && tree_->OnHeaderDragging) tree_->OnHeaderDragging(tree_, dragIndex_, allowed);
+    if (!allowed) {
+      CancelDrag();
+      return;
+    }
+    dragState_ = DragState::Dragging;
+    columns_->DownIndex = -1;
+    InvalidateHeader();
+  }
+  TrackDropTarget(p);
+}
+
+void TNodeTreeHeader::MouseUp(TPoint p) {
+  const DragState state = dragState_;
+  const int32_t index = dragIndex_;
+  const int32_t down = columns_->DownIndex;
+  const int32_t position = DropPosition();
+  CancelDrag();
+  TNodeTreeColumn* column = columns_->Column(index);
+  if (column == nullptr || tree_ == nullptr) return;
+  if (state == DragState::Dragging) {
+    const int32_t old_position = column->Position();
+    if (position < 0 || position == old_position) return;
+    column->SetPosition(position);
+    if (tree_->OnHeaderDragged) tree_->OnHeaderDragged(tree_, index, old_position);
+    return;
+  }
+  if (down >= 0 && down == index && p.Y >= 0 && p.Y < height_ &&
+      columns_->ColumnFromPosition(p, true) == down) {
+    columns_->ClickIndex = down;
+    if (tree_->OnHeaderClick) tree_->OnHeaderClick(tree_, down);
+  }
+}
+
+void TNodeTreeHeader::TrackDropTarget(TPoint p) {
+  int32_t target = -1;
+  bool before = true;
+  const int32_t first = columns_->GetFirstVisibleColumn();
+  const int32_t last = columns_->GetLastVisibleColumn();
+  const int32_t x = p.X - (tree_ != nullptr ? tree_->OffsetX() : 0);
+  if (first >= 0) {
+    const TNodeTreeColumn* head = columns_->Column(first);
+    const TNodeTreeColumn* tail = columns_->Column(last);
+    if (x < head->Left()) {
+      target = first;
+    } else if (x >= tail->Left() + tail->Width()) {
+      target = last;
+      before = false;
+    } else {
+      target = columns_->ColumnFromPosition(TPoint{x, 0}, false);
+      if (const TNodeTreeColumn* column = columns_->Column(target))
+        before = x < column->Left() + column->Width() / 2;
+    }
+  }
+  const int32_t old_target = dropTarget_;
+  const bool old_before = dropBefore_;
+  dropTarget_ = target;
+  dropBefore_ = before;
+  // A drop that would leave the column where it is shows no mark.
+  const TNodeTreeColumn* dragged = columns_->Column(dragIndex_);
+  if (dragged == nullptr || DropPosition() == dragged->Position()) dropTarget_ = -1;
+  if (dropTarget_ != old_target || (dropTarget_ >= 0 && dropBefore_ != old_before)) InvalidateHeader();
+}
+
+int32_t TNodeTreeHeader::DropPosition() const {
+  const TNodeTreeColumn* target = columns_->Column(dropTarget_);
+  const TNodeTreeColumn* dragged = columns_->Column(dragIndex_);
+  if (target == nullptr || dragged == nullptr) return -1;
+  const int32_t to = target->Position();
+  const int32_t from = dragged->Position();
+  if (to == from) return from;
+  // The dragged column leaves its place first, so the columns after it move one place left.
+  if (dropBefore_) return to < from ? to : to - 1;
+  return to < from ? to + 1 : to;
+}
+
+TVTDropMarkMode TNodeTreeHeader::DropMarkOf(int32_t index) const {
+  if (!Dragging() || index < 0 || index != dropTarget_) return dmmNone;
+  const TNodeTreeColumn* column = columns_->Column(index);
+  if (column == nullptr || (column->Options() & coShowDropMark) == 0) return dmmNone;
+  return dropBefore_ ? dmmLeft : dmmRight;
+}
+
+void TNodeTreeHeader::CancelDrag() {
+  const bool any = dragState_ != DragState::None || columns_->DownIndex >= 0;
+  dragState_ = DragState::None;
+  dragIndex_ = -1;
+  dropTarget_ = -1;
+  columns_->DownIndex = -1;
+  if (any) InvalidateHeader();
+}
+
+void TNodeTreeHeader::SetHoverIndex(int32_t index) {
+  if (index == columns_->HoverIndex) return;
+  columns_->HoverIndex = index;
+  if ((options_ & hoHotTrack) != 0) InvalidateHeader();
+}
+
+void TNodeTreeHeader::InvalidateHeader() {
+  if (tree_ != nullptr && !destroying_) tree_->InvalidateNonClient();
 }

@@ -12,6 +12,7 @@
 #include "platform/core/Classes.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Font.h"
+#include "platform/graphics/Messages.h"
 
 class TNodeTree;
 class TNodeTreeHeader;
@@ -66,6 +67,9 @@ enum TVTHeaderOption : uint16_t {
   hoVisible = 1 << 5,
 };
 using TVTHeaderOptions = uint16_t;
+
+/// Which edge of a header cell shows the drop mark of a column being dragged.
+enum TVTDropMarkMode : uint8_t { dmmNone, dmmLeft, dmmRight };
 
 /// Column index meaning the whole row, and an invalid column.
 inline constexpr int32_t NoColumn = -1;
@@ -236,7 +240,8 @@ class TNodeTreeHeader : public TPersistent {
   TNodeTreeColumns& Columns() { return *columns_; }
   const TNodeTreeColumns& Columns() const { return *columns_; }
   TVTHeaderOptions Options() const { return options_; }
-  void SetOptions(TVTHeaderOptions value) { options_ = value; }
+  /// hoVisible shows the header in the tree's window, above the rows.
+  void SetOptions(TVTHeaderOptions value);
   /// 0..3; 3 is the flat button look drawn without themes.
   uint8_t Style() const { return style_; }
   void SetStyle(uint8_t value) { style_ = value; }
@@ -254,13 +259,42 @@ class TNodeTreeHeader : public TPersistent {
   bool SortAscending() const { return sortAscending_; }
   void SetSortAscending(bool value) { sortAscending_ = value; }
   int32_t Height() const { return height_; }
-  void SetHeight(int32_t value) { height_ = value; }
+  void SetHeight(int32_t value);
   bool Destroying() const { return destroying_; }
   bool UpdatingColumns() const { return columns_->UpdateCount() > 0; }
+
+  // Mouse input and column dragging. A press on an enabled column shows it pressed (coAllowClick)
+  // and, with coDraggable, starts a drag once the pointer has moved a few pixels; while dragging,
+  // the drop mark shows where the column would land, and the release moves it there.
+  /// Handles a WM_NC* mouse message of the tree (window coordinates); true when consumed.
+  bool HandleMessage(TMessage& message);
+  bool Dragging() const { return dragState_ == DragState::Dragging; }
+  /// The column being dragged (or pressed, waiting for the pointer to move), -1 for none.
+  int32_t DragIndex() const { return dragIndex_; }
+  /// The column whose drop mark shows during a drag (-1 none), and whether the mark sits on its
+  /// left edge (the column would land before it) or on its right edge.
+  int32_t DropTarget() const { return dropTarget_; }
+  bool DropBefore() const { return dropBefore_; }
+  /// The drop mark that column `index` shows now.
+  TVTDropMarkMode DropMarkOf(int32_t index) const;
+  /// Ends a drag or press without moving or clicking anything.
+  void CancelDrag();
 
  private:
   friend class TNodeTreeColumns;
   friend class TNodeTreeColumn;
+  enum class DragState : uint8_t { None, Pending, Dragging };
+
+  /// Header coordinates of a window point of the tree.
+  TPoint HeaderPoint(LPARAM lparam) const;
+  void MouseDown(TPoint p);
+  void MouseMove(TPoint p);
+  void MouseUp(TPoint p);
+  void TrackDropTarget(TPoint p);
+  /// The display position the dragged column takes when dropped at the current target, or -1.
+  int32_t DropPosition() const;
+  void SetHoverIndex(int32_t index);
+  void InvalidateHeader();
   TNodeTree* tree_;
   std::unique_ptr<TNodeTreeColumns> columns_;
   TVTHeaderOptions options_ = hoShowSortGlyphs;
@@ -274,6 +308,11 @@ class TNodeTreeHeader : public TPersistent {
   bool sortAscending_ = true;
   int32_t height_ = 17;
   bool destroying_ = false;
+  DragState dragState_ = DragState::None;
+  int32_t dragIndex_ = -1;
+  TPoint dragStart_;
+  int32_t dropTarget_ = -1;
+  bool dropBefore_ = true;
 };
 
 /// `text` shortened with "..." so that it fits into `width` pixels on `canvas` (empty when even

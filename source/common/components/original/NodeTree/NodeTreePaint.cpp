@@ -914,15 +914,16 @@ void TNodeTreeColumns::PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column,
   const bool pressed = index == DownIndex;
   const bool hot =
       index == HoverIndex && (header_->Options() & hoHotTrack) != 0 && (column.Options() & coEnabled) != 0;
+  const TVTDropMarkMode drop_mark = header_->DropMarkOf(index);
   const int saved = canvas.SaveDC();
   canvas.IntersectClipRect(r);
   if ((header_->Options() & hoOwnerDraw) != 0 && tree != nullptr && tree->OnHeaderDraw) {
-    tree->OnHeaderDraw(tree, canvas, &column, r, hot, pressed);
+    tree->OnHeaderDraw(tree, canvas, &column, r, hot, pressed, drop_mark);
     canvas.RestoreDC(saved);
     return;
   }
   if (column.Style() == vsOwnerDraw && tree != nullptr && tree->OnHeaderDraw) {
-    tree->OnHeaderDraw(tree, canvas, &column, r, hot, pressed);
+    tree->OnHeaderDraw(tree, canvas, &column, r, hot, pressed, drop_mark);
   } else if (tree != nullptr && tree->UseThemes()) {
     TThemeServices& themes = GetThemeServices();
     themes.DrawElement(canvas, themes.GetHeaderElementDetails(pressed ? 4 : hot ? 3 : 2), r, nullptr);
@@ -990,6 +991,11 @@ void TNodeTreeColumns::PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column,
     const bool themed = tree != nullptr && tree->UseThemes();
     const int glyph = (themed ? 4 : 2) + (header_->SortAscending() ? 1 : 0);
     UtilityImages().Draw(canvas, layout.SortGlyphPos.X, layout.SortGlyphPos.Y, glyph);
+  }
+  if (drop_mark != dmmNone) {
+    const bool left = drop_mark == dmmLeft;
+    UtilityImages().Draw(canvas, left ? inner.Left : inner.Right - 16, inner.Top + (inner.Height() - 16) / 2,
+                         left ? 0 : 1);
   }
   canvas.RestoreDC(saved);
 }

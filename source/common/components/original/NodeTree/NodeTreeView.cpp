@@ -7,6 +7,7 @@
 
 #include "common/components/original/NodeTree/NodeTree.h"
 #include "common/components/original/NodeTree/TextWrap.h"
+#include "common/components/original/NodeTree/ValidationThread.h"
 #include "platform/graphics/ImageList.h"
 
 namespace {
@@ -15,6 +16,8 @@ constexpr uintptr_t kChangeTimer = 5;
 constexpr uintptr_t kStructureChangeTimer = 6;
 // The cache keeps every n-th visible node's top; lookups walk at most that many nodes.
 constexpr uint32_t kCacheStride = 32;
+// Trees with fewer visible nodes are left to the GUI thread.
+constexpr uint32_t kValidationThreshold = 4 * kCacheStride;
 
 uint32_t MillisecondClock() {
   using namespace std::chrono;
@@ -154,6 +157,7 @@ void TNodeTree::SetNodeHeight(PNode node, uint16_t height) {
   TreeAssert(node != nullptr && node != root_, kNodeNilOrRoot);
   if (node->NodeHeight == height) return;
   const int64_t delta = int64_t{height} - node->NodeHeight;
+  InterruptValidation();
   node->NodeHeight = height;
   AdjustTotalHeight(node, delta, true);
   InvalidateCache();
@@ -211,19 +215,55 @@ void TNodeTree::InvalidateCache() {
   ExcludeState(tsCacheValid);
   rangeWidthValid_ = false;
   positionCache_.clear();
+  ++cacheGeneration_;
+  // Small trees are walked faster than a thread is woken; a tree being changed under BeginUpdate
+  // is listed when the updates end.
+  if (HasState(tsValidationNeeded) && !HasState(tsDestroying) && updateCount_ == 0 &&
+      visibleCount_ > kValidationThreshold)
+    ValidationThread::Add(this, cacheGeneration_);
+}
+
+void TNodeTree::InterruptValidation() {
+  if (validationListed_.load(std::memory_order_acquire)) ValidationThread::Interrupt(this);
 }
 
 void TNodeTree::ValidateCache() {
   if (HasState(tsCacheValid)) return;
-  positionCache_.clear();
+  CollectCachePositions(positionCache_, nullptr);
+  IncludeState(tsCacheValid);
+}
+
+bool TNodeTree::CollectCachePositions(std::vector<TCacheEntry>& cache, const std::atomic<bool>* stop) const {
+  cache.clear();
   int64_t top = 0;
   uint32_t count = 0;
   PNode node = root_->FirstChild;
   while (node != nullptr && !node->Has(nsVisible)) node = node->NextSibling;
-  for (; node != nullptr; node = GetNextVisibleNoInit(node)) {
-    if (count++ % kCacheStride == 0) positionCache_.push_back({node, top});
+  while (node != nullptr) {
+    if (count++ % kCacheStride == 0) {
+      if (stop != nullptr && stop->load(std::memory_order_relaxed)) return false;
+      cache.push_back({node, top});
+    }
     top += node->NodeHeight;
+    // The next shown node: the first visible child of an expanded node, else the next visible
+    // sibling of the node or of its nearest ancestor that has one.
+    PNode next = nullptr;
+    if (node->Has(nsExpanded))
+      for (PNode child = node->FirstChild; child != nullptr && next == nullptr; child = child->NextSibling)
+        if (child->Has(nsVisible)) next = child;
+    for (PNode run = node; next == nullptr && run != root_; run = run->Parent)
+      for (PNode sibling = run->NextSibling; sibling != nullptr && next == nullptr;
+           sibling = sibling->NextSibling)
+        if (sibling->Has(nsVisible)) next = sibling;
+    node = next;
   }
+  return true;
+}
+
+void TNodeTree::PositionCacheValidated(std::vector<TCacheEntry>&& cache, uint64_t generation) {
+  // The thread is stopped before any change reaches it; the generation guards the handover.
+  if (generation != cacheGeneration_ || HasState(tsCacheValid)) return;
+  positionCache_ = std::move(cache);
   IncludeState(tsCacheValid);
 }
 
@@ -273,7 +313,7 @@ PNode TNodeTree::GetNodeAt(int32_t y, bool relative, int32_t* node_top) {
 
 int64_t TNodeTree::NodeTop(PNode node) {
   if (node == nullptr || node == root_ || !IsVisibleInTree(node)) return -1;
-  if (!HasState(tsCacheValid) && visibleCount_ > 4 * kCacheStride) ValidateCache();
+  if (!HasState(tsCacheValid) && visibleCount_ > kValidationThreshold) ValidateCache();
   if (HasState(tsCacheValid) && !positionCache_.empty()) {
     // Last cached node at or before `node` in tree order.
     auto it = std::upper_bound(
@@ -710,6 +750,7 @@ void TNodeTree::Sort(PNode node, int32_t column, bool ascending, bool do_init) {
     const int result = DoCompare(a, b, column);
     return ascending ? result < 0 : result > 0;
   });
+  InterruptValidation();
   PNode previous = nullptr;
   uint32_t index = 0;
   for (PNode child : children) {
@@ -783,7 +824,17 @@ int32_t TNodeTree::DoGetImageIndex(PNode node, TVTImageKind kind, int32_t column
 // --- Messages -----------------------------------------------------------------------------
 
 void TNodeTree::WndProc(TMessage& message) {
+  if (header_->HandleMessage(message)) return;
   switch (message.Msg) {
+    case WM_KEYDOWN:
+      if (message.WParam == VK_ESCAPE && header_->DragIndex() >= 0) {
+        header_->CancelDrag();
+        return;
+      }
+      break;
+    case WM_CANCELMODE:
+      header_->CancelDrag();
+      break;
     case WM_TIMER:
       if (message.WParam == kChangeTimer) {
         DoChange(pendingChangeNode_);
@@ -848,6 +899,24 @@ void TNodeTree::WndProc(TMessage& message) {
   TCustomControl::WndProc(message);
 }
 
+void TNodeTree::Invalidate() {
+  TCustomControl::Invalidate();
+  InvalidateNonClient();
+}
+
+void TNodeTree::UpdateHeaderBand() {
+  SetNonClientTop((header_->Options() & hoVisible) != 0 ? header_->Height() : 0);
+  UpdateScrollBars(true);
+  Invalidate();
+}
+
+void TNodeTree::PaintNonClient(TCanvas& canvas, const TRect& band) {
+  // The header paints in its own coordinates: (0, 0) is the band's top-left corner.
+  canvas.SetWindowOrg(-band.Left, -band.Top);
+  header_->Columns().PaintHeader(canvas, Rect(0, 0, band.Width(), band.Height()), offsetX_);
+  canvas.SetWindowOrg(0, 0);
+}
+
 void TNodeTree::Resize() {
   UpdateScrollBars(true);
   TCustomControl::Resize();
@@ -855,6 +924,8 @@ void TNodeTree::Resize() {
 
 void TNodeTree::CreateWnd() {
   TCustomControl::CreateWnd();
+  // A tree on screen looks rows up by position all the time: keep its cache filled.
+  IncludeState(tsValidationNeeded);
   UpdateThemeUsage();
   BuildButtonBitmaps(true, false);
   UpdateScrollBars(false);
