@@ -47,6 +47,8 @@ void ensureColumns(TRVTableItemInfo& table, size_t boundaries) {
 }  // namespace
 
 void TRVRTFReaderProperties::FreeTables() {
+  // A marker still waiting for its list may be in one of the cells that go.
+  pendingMarker_ = -1;
   // Innermost first: a nested table belongs to a cell of the table around it.
   while (!tables_.empty()) tables_.pop_back();
   rowCounter_ = cellCounter_ = 0;
@@ -113,6 +115,8 @@ void TRVRTFReaderProperties::CellEnd() {
 }
 
 void TRVRTFReaderProperties::RowEnd() {
+  // The row's content moves into the table: a marker waiting for its list gets it now.
+  UpdateMarker(reader_);
   TTableInfo& info = *tables_.back();
   AppendRow(info, reader_->State().GetRow());
   info.RowAppended = true;
@@ -454,6 +458,7 @@ void TRVRTFReaderProperties::FinishTable(TTableInfo& Info) {
 }
 
 void TRVRTFReaderProperties::TableEnd() {
+  UpdateMarker(reader_);
   std::unique_ptr<TTableInfo> info = std::move(tables_.back());
   tables_.pop_back();
   TCustomRVData* enclosing = target_;

@@ -86,3 +86,17 @@ TEST_F(RTFListsTest, OtherModesDropNumbering) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RTFListsInTables, MarkerWaitingForItsListWhenTheRowEnds) {
+  // The numbering ends with the group that holds the text, so the marker's list is still
+  // unknown when the row's content moves into the table.
+  TDoc doc;
+  doc.Props.ParaStyleMode = rvrsAddIfNeeded;
+  ASSERT_EQ(
+      doc.Read("{\\rtf1\\trowd\\cellx1000\\pard\\intbl{{\\pn\\pnlvl1\\pndec}x}\\cell\\row\\pard y\\par}"), 0);
+  EXPECT_EQ(Outline(doc), "PT[x] | Ps0/p0:y");
+}
+
+}  // namespace
