@@ -100,7 +100,7 @@ void TGIFSubImage::ImportMask(const TBitmap& source) {
   // The transparent pixels are those of the bitmap's transparent colour.
   TBitmap colors;
   colors.Assign(&source);
-  const uint32_t key_color = static_cast<uint32_t>(colors.TransparentColor()) & 0xFFFFFF;
+  const uint32_t keyColor = static_cast<uint32_t>(colors.TransparentColor()) & 0xFFFFFF;
   colors.SetPixelFormat(pf24bit);
   if (colors.Width() != width_ || colors.Height() != height_) return;
 
@@ -113,7 +113,7 @@ void TGIFSubImage::ImportMask(const TBitmap& source) {
     uint8_t* out = &data_[static_cast<size_t>(y) * static_cast<size_t>(width_)];
     for (int32_t x = 0; x < width_; ++x) {
       const uint32_t color = row[3 * x + 2] | (uint32_t{row[3 * x + 1]} << 8) | (uint32_t{row[3 * x]} << 16);
-      if (color != key_color) continue;
+      if (color != keyColor) continue;
       out[x] = static_cast<uint8_t>(key);
       used = true;
     }

@@ -114,12 +114,12 @@ uint8_t TFastColorLookup::Lookup(uint8_t red, uint8_t green, uint8_t blue, uint8
   uint16_t& slot = cache_[static_cast<size_t>(CacheKey(red, green, blue))];
   if (slot == 0xFFFF) {
     int best = 0;
-    int best_distance = 1 << 30;
+    int bestDistance = 1 << 30;
     for (int i = 0; i < colors_; ++i) {
       const TPaletteEntry& e = palette_[static_cast<size_t>(i)];
       const int distance = std::abs(e.peRed - red) + std::abs(e.peGreen - green) + std::abs(e.peBlue - blue);
-      if (distance < best_distance) {
-        best_distance = distance;
+      if (distance < bestDistance) {
+        bestDistance = distance;
         best = i;
       }
     }
@@ -321,10 +321,10 @@ struct TColorQuantizer::Node {
   std::unique_ptr<Node> children[8];
 };
 
-TColorQuantizer::TColorQuantizer(int max_colors, int color_bits)
-    : reducible_(static_cast<size_t>(std::clamp(color_bits, 1, 8)) + 1, nullptr),
-      max_colors_(std::max(max_colors, 1)),
-      color_bits_(std::clamp(color_bits, 1, 8)) {
+TColorQuantizer::TColorQuantizer(int maxColors, int colorBits)
+    : reducible_(static_cast<size_t>(std::clamp(colorBits, 1, 8)) + 1, nullptr),
+      max_colors_(std::max(maxColors, 1)),
+      color_bits_(std::clamp(colorBits, 1, 8)) {
   root_.reset(CreateNode(0));
 }
 
@@ -403,7 +403,7 @@ TPalette TColorQuantizer::ColorTable() const {
 // ---- ReduceColors ----
 
 std::unique_ptr<TBitmap> ReduceColors(const TBitmap& bitmap, TColorReduction reduction, TDitherMode dither,
-                                      int reduction_bits, const TPalette& custom_palette) {
+                                      int reductionBits, const TPalette& customPalette) {
   if (bitmap.Width() <= 0 || bitmap.Height() <= 0) throw GIFException("Invalid image dimensions");
   if (reduction > rmPalette || dither > dmBurkes) throw GIFException("Invalid reduction method");
   std::unique_ptr<TBitmap> source = Copy24(bitmap);
@@ -437,11 +437,11 @@ std::unique_ptr<TBitmap> ReduceColors(const TBitmap& bitmap, TColorReduction red
       palette = OptimizedPaletteWithSystemColors(*source);
       break;
     case rmQuantize:
-      if (reduction_bits < 1 || reduction_bits > 8) throw GIFException("Invalid reduction method");
-      palette = OptimizedPalette(*source, 1 << reduction_bits);
+      if (reductionBits < 1 || reductionBits > 8) throw GIFException("Invalid reduction method");
+      palette = OptimizedPalette(*source, 1 << reductionBits);
       break;
     case rmPalette:
-      palette = custom_palette;
+      palette = customPalette;
       if (palette.size() > 256) palette.resize(256);
       break;
     default:

@@ -211,10 +211,10 @@ class TBurkesDitherer : public TErrorDiffusionDitherer {
 std::unique_ptr<TDitherEngine> CreateDitherer(TDitherMode mode, int width, TColorLookup& lookup);
 
 /// Octree colour quantiser: every colour is added once; whenever there are more leaves than
-/// `max_colors`, the deepest reducible node is folded into a leaf.
+/// `maxColors`, the deepest reducible node is folded into a leaf.
 class TColorQuantizer : public TObject {
  public:
-  TColorQuantizer(int max_colors, int color_bits);
+  TColorQuantizer(int maxColors, int colorBits);
   ~TColorQuantizer() override;
   std::string ClassName() const override { return "TColorQuantizer"; }
   void AddColor(uint8_t red, uint8_t green, uint8_t blue);
@@ -235,8 +235,8 @@ class TColorQuantizer : public TObject {
 
 /// A new bitmap holding `bitmap` reduced by `reduction`: a 24-bit copy for rmNone, else an
 /// 8-bit bitmap whose colour table is the palette (black beyond its entries).
-/// `reduction_bits` is used by rmQuantize (1 to 8), `custom_palette` by rmPalette.
+/// `reductionBits` is used by rmQuantize (1 to 8), `customPalette` by rmPalette.
 /// Raises GIFException "Invalid reduction method" for an unknown reduction or dither mode
 /// and "Invalid image dimensions" for an empty bitmap.
 std::unique_ptr<TBitmap> ReduceColors(const TBitmap& bitmap, TColorReduction reduction, TDitherMode dither,
-                                      int reduction_bits, const TPalette& custom_palette = {});
+                                      int reductionBits, const TPalette& customPalette = {});

@@ -20,7 +20,7 @@ constexpr int kMaxCodeSize = 12;
 constexpr int kEndOfData = -1;
 
 struct InterlacePass {
-  int32_t first_row;
+  int32_t firstRow;
   int32_t step;
 };
 constexpr std::array<InterlacePass, 4> kInterlacePasses{{{0, 8}, {4, 8}, {2, 4}, {1, 2}}};
@@ -148,7 +148,7 @@ class PixelSink {
     row_ += kInterlacePasses[static_cast<size_t>(pass_)].step;
     while (row_ >= height_) {
       if (++pass_ >= static_cast<int>(kInterlacePasses.size())) return;
-      row_ = kInterlacePasses[static_cast<size_t>(pass_)].first_row;
+      row_ = kInterlacePasses[static_cast<size_t>(pass_)].firstRow;
     }
     StartRow();
   }
@@ -179,11 +179,11 @@ struct LZWTable {
 
 class LZWDecoder {
  public:
-  LZWDecoder(TStream& stream, const TGIFWarningSink& warn, int min_code_size)
+  LZWDecoder(TStream& stream, const TGIFWarningSink& warn, int minCodeSize)
       : reader_(stream, warn),
-        min_code_size_(min_code_size),
-        clear_code_(1 << min_code_size),
-        end_code_((1 << min_code_size) + 1),
+        min_code_size_(minCodeSize),
+        clear_code_(1 << minCodeSize),
+        end_code_((1 << minCodeSize) + 1),
         table_(std::make_unique<LZWTable>()) {
     for (int i = 0; i < clear_code_; ++i) {
       table_->suffix[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
@@ -231,15 +231,15 @@ class LZWDecoder {
   void Emit(int code, PixelSink& sink) {
     LZWTable& t = *table_;
     // The next free code stands for the previous string followed by its own first byte.
-    const bool next_free = code == first_free_;
-    const int known = next_free ? previous_ : code;
-    const size_t length = t.length[static_cast<size_t>(known)] + (next_free ? 1u : 0u);
+    const bool nextFree = code == first_free_;
+    const int known = nextFree ? previous_ : code;
+    const size_t length = t.length[static_cast<size_t>(known)] + (nextFree ? 1u : 0u);
     // Every entry extends an older one, so no string outgrows the table.
     if (length > t.scratch.size()) throw GIFException("Circular decoder table entry");
     uint8_t* out = sink.Reserve(length);
     uint8_t* const start = out ? out : t.scratch.data();
     uint8_t* p = start + length - 1;
-    if (next_free) *p-- = static_cast<uint8_t>(first_char_);
+    if (nextFree) *p-- = static_cast<uint8_t>(first_char_);
     int c = known;
     while (c >= clear_code_) {
       *p-- = t.suffix[static_cast<size_t>(c)];
@@ -279,15 +279,15 @@ class LZWDecoder {
 
 int DecodeGIFPixels(TStream& stream, std::span<uint8_t> pixels, int32_t width, int32_t height,
                     bool interlaced, const TGIFWarningSink& warn) {
-  const std::optional<uint8_t> min_code_size = GIFReadByte(stream);
-  if (!min_code_size) return 0;
-  if (*min_code_size < 1 || *min_code_size > 11) throw GIFException("Invalid minimum code size");
-  LZWDecoder decoder(stream, warn, *min_code_size);
+  const std::optional<uint8_t> minCodeSize = GIFReadByte(stream);
+  if (!minCodeSize) return 0;
+  if (*minCodeSize < 1 || *minCodeSize > 11) throw GIFException("Invalid minimum code size");
+  LZWDecoder decoder(stream, warn, *minCodeSize);
   if (width > 0 && height > 0 && pixels.size() >= static_cast<size_t>(width) * static_cast<size_t>(height)) {
     PixelSink sink(pixels, width, height, interlaced);
     decoder.Run(sink);
   }
   // Whatever the last code was, the stream moves past the rest of this frame's data.
   decoder.SkipRest();
-  return *min_code_size;
+  return *minCodeSize;
 }

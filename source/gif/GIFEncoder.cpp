@@ -83,11 +83,11 @@ int THashTable::Lookup(uint32_t key) const {
 
 // ---------------------------------------------------------------------------------------
 
-void TGIFEncoder::Encode(TStream& stream, int bits_per_pixel, int colors, const uint8_t* data, bool interlace,
+void TGIFEncoder::Encode(TStream& stream, int bitsPerPixel, int colors, const uint8_t* data, bool interlace,
                          int32_t height, int32_t width) {
-  bits_per_pixel_ = std::clamp(bits_per_pixel, 2, 8);
-  const auto code_size = static_cast<uint8_t>(bits_per_pixel_);
-  stream.WriteBuffer(&code_size, 1);
+  bits_per_pixel_ = std::clamp(bitsPerPixel, 2, 8);
+  const auto codeSize = static_cast<uint8_t>(bits_per_pixel_);
+  stream.WriteBuffer(&codeSize, 1);
 
   initial_bits_per_code_ = bits_per_pixel_ + 1;
   bits_per_code_ = initial_bits_per_code_;
@@ -210,7 +210,7 @@ void TLZWEncoder::Compress() {
   struct FreeTable {
     std::unique_ptr<THashTable>& table;
     ~FreeTable() { table.reset(); }
-  } free_table{table_};
+  } freeTable{table_};
   Clear();
   int prefix = CurrentPixel();
   while (NextPixel()) {
@@ -266,12 +266,12 @@ int TRLEEncoder::IntegerSqrt(int x) {
   }
 }
 
-int TRLEEncoder::RunCodeCost(int count, int rep_codes) {
+int TRLEEncoder::RunCodeCost(int count, int repCodes) {
   int cost = 0;
-  const int64_t per_rep = int64_t{rep_codes} * (rep_codes + 1) / 2;
-  while (count >= per_rep) {
-    cost += rep_codes;
-    count -= static_cast<int>(per_rep);
+  const int64_t perRep = int64_t{repCodes} * (repCodes + 1) / 2;
+  while (count >= perRep) {
+    cost += repCodes;
+    count -= static_cast<int>(perRep);
   }
   if (count > 0) {
     int64_t n = IntegerSqrt(count);
@@ -316,26 +316,26 @@ void TRLEEncoder::FlushByClearOrRepeat(int count) {
 }
 
 void TRLEEncoder::FlushByTable(int count) {
-  int rep_max = count / table_run_;
-  int left_over = count % table_run_;
-  int rep_left = left_over ? 1 : 0;
-  if (codes_out_ + rep_max + rep_left > max_run_codes_) {
-    rep_max = max_run_codes_ - codes_out_;
-    left_over = count - rep_max * table_run_;
-    rep_left = 1 + RunCodeCost(left_over, max_run_codes_);
+  int repMax = count / table_run_;
+  int leftOver = count % table_run_;
+  int repLeft = leftOver ? 1 : 0;
+  if (codes_out_ + repMax + repLeft > max_run_codes_) {
+    repMax = max_run_codes_ - codes_out_;
+    leftOver = count - repMax * table_run_;
+    repLeft = 1 + RunCodeCost(leftOver, max_run_codes_);
   }
-  if (1 + RunCodeCost(count, max_run_codes_) < rep_max + rep_left) {
+  if (1 + RunCodeCost(count, max_run_codes_) < repMax + repLeft) {
     Clear();
     FlushAfterClear(count);
     return;
   }
   clear_limit_ = max_run_codes_;
-  for (; rep_max > 0; --rep_max) OutputCodeDirect(base_code_ + table_run_ - 2);
-  if (left_over) {
+  for (; repMax > 0; --repMax) OutputCodeDirect(base_code_ + table_run_ - 2);
+  if (leftOver) {
     if (clear_flag_)
-      FlushAfterClear(left_over);
+      FlushAfterClear(leftOver);
     else
-      OutputCodeDirect(left_over == 1 ? run_pixel_ : base_code_ + left_over - 2);
+      OutputCodeDirect(leftOver == 1 ? run_pixel_ : base_code_ + leftOver - 2);
   }
   clear_limit_ = clear_limit_init_;
   if (codes_out_ >= clear_limit_) Clear();
@@ -375,7 +375,7 @@ void TRLEEncoder::Compress() {
 
 // ---------------------------------------------------------------------------------------
 
-void EncodeGIFPixels(TStream& stream, int compression, int bits_per_pixel, int colors, const uint8_t* data,
+void EncodeGIFPixels(TStream& stream, int compression, int bitsPerPixel, int colors, const uint8_t* data,
                      bool interlace, int32_t height, int32_t width, const TGIFEncoderWarning& warn) {
   std::unique_ptr<TGIFEncoder> encoder;
   if (compression == 1)
@@ -383,5 +383,5 @@ void EncodeGIFPixels(TStream& stream, int compression, int bits_per_pixel, int c
   else
     encoder = std::make_unique<TLZWEncoder>();
   encoder->OnGIFWarning = warn;
-  encoder->Encode(stream, bits_per_pixel, colors, data, interlace, height, width);
+  encoder->Encode(stream, bitsPerPixel, colors, data, interlace, height, width);
 }

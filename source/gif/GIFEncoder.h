@@ -60,7 +60,7 @@ class TGIFEncoder {
   TGIFEncoderWarning OnGIFWarning;
   /// Writes `data` (`width` x `height` colour indices, row by row) as image data. Every
   /// pixel must be below `colors`, else "Color not in color table" is raised.
-  void Encode(TStream& stream, int bits_per_pixel, int colors, const uint8_t* data, bool interlace,
+  void Encode(TStream& stream, int bitsPerPixel, int colors, const uint8_t* data, bool interlace,
               int32_t height, int32_t width);
 
  protected:
@@ -116,7 +116,7 @@ class TRLEEncoder : public TGIFEncoder {
   void OutputCodeDirect(int code);
   void OutputPixel() { OutputCodeDirect(run_pixel_); }
   static int IntegerSqrt(int x);
-  static int RunCodeCost(int count, int rep_codes);
+  static int RunCodeCost(int count, int repCodes);
   void FlushAfterClear(int count);
   void FlushByClearOrRepeat(int count);
   void FlushByTable(int count);
@@ -135,5 +135,5 @@ class TRLEEncoder : public TGIFEncoder {
 };
 
 /// Encodes with the run-length encoder when `compression` is 1, else with LZW.
-void EncodeGIFPixels(TStream& stream, int compression, int bits_per_pixel, int colors, const uint8_t* data,
+void EncodeGIFPixels(TStream& stream, int compression, int bitsPerPixel, int colors, const uint8_t* data,
                      bool interlace, int32_t height, int32_t width, const TGIFEncoderWarning& warn);

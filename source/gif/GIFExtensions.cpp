@@ -26,7 +26,7 @@ struct AppExtensionEntry {
 
 template <class T>
 TGIFExtensionFactory MakeFactory() {
-  return [](TGIFSubImage* sub_image) { return std::make_unique<T>(sub_image); };
+  return [](TGIFSubImage* subImage) { return std::make_unique<T>(subImage); };
 }
 
 struct Registries {
@@ -49,24 +49,24 @@ Registries& GetRegistries() {
 }
 
 /// The class for the application identifier that follows; the stream is left where it was.
-std::unique_ptr<TGIFExtension> ChooseApplicationExtension(TStream& stream, TGIFSubImage* sub_image) {
+std::unique_ptr<TGIFExtension> ChooseApplicationExtension(TStream& stream, TGIFSubImage* subImage) {
   const int64_t start = stream.Position();
   const std::optional<uint8_t> size = GIFReadByte(stream);
   std::string identifier(11, '\0');
-  const bool has_identifier = size == 11 && stream.Read(identifier.data(), 11) == 11;
+  const bool hasIdentifier = size == 11 && stream.Read(identifier.data(), 11) == 11;
   stream.SetPosition(start);
-  if (has_identifier) {
+  if (hasIdentifier) {
     Registries& registries = GetRegistries();
     std::lock_guard guard(registries.lock);
     for (auto it = registries.applications.rbegin(); it != registries.applications.rend(); ++it)
-      if (it->identifier == identifier) return it->factory(sub_image);
+      if (it->identifier == identifier) return it->factory(subImage);
   }
-  return std::make_unique<TGIFUnknownAppExtension>(sub_image);
+  return std::make_unique<TGIFUnknownAppExtension>(subImage);
 }
 
 /// The extension object for the label at the stream's position (just after '!'); the
 /// stream is left where it was. A label that no class is registered for is kept raw.
-std::unique_ptr<TGIFExtension> ChooseExtension(TStream& stream, TGIFSubImage* sub_image) {
+std::unique_ptr<TGIFExtension> ChooseExtension(TStream& stream, TGIFSubImage* subImage) {
   const int64_t start = stream.Position();
   const std::optional<uint8_t> label = GIFReadByte(stream);
   if (!label) return nullptr;
@@ -84,11 +84,11 @@ std::unique_ptr<TGIFExtension> ChooseExtension(TStream& stream, TGIFSubImage* su
   }
   std::unique_ptr<TGIFExtension> extension;
   if (!found)
-    extension = std::make_unique<TGIFUnknownExtension>(sub_image, *label);
+    extension = std::make_unique<TGIFUnknownExtension>(subImage, *label);
   else if (!factory)
-    extension = ChooseApplicationExtension(stream, sub_image);
+    extension = ChooseApplicationExtension(stream, subImage);
   else
-    extension = factory(sub_image);
+    extension = factory(subImage);
   stream.SetPosition(start);
   return extension;
 }
@@ -96,10 +96,10 @@ std::unique_ptr<TGIFExtension> ChooseExtension(TStream& stream, TGIFSubImage* su
 /// Reads a block that starts with its own size byte: fills `record` with up to its size
 /// from the block and skips any excess. Returns the bytes the block held (fewer than the
 /// size byte says when the stream ends).
-size_t ReadSizedBlock(TStream& stream, uint8_t* record, size_t record_size) {
+size_t ReadSizedBlock(TStream& stream, uint8_t* record, size_t recordSize) {
   const std::optional<uint8_t> size = GIFReadByte(stream);
   if (!size) return 0;
-  const size_t wanted = std::min<size_t>(*size, record_size);
+  const size_t wanted = std::min<size_t>(*size, recordSize);
   const size_t got = static_cast<size_t>(stream.Read(record, static_cast<int64_t>(wanted)));
   if (got < wanted) return got;
   const int64_t excess = *size - static_cast<int64_t>(wanted);
@@ -127,8 +127,8 @@ void RegisterAppExtension(const std::string& identifier, TGIFExtensionFactory fa
 
 // ---------------------------------------------------------------------------------------
 
-TGIFExtension::TGIFExtension(TGIFSubImage* sub_image)
-    : TGIFItem(sub_image ? sub_image->Image() : nullptr), sub_image_(sub_image) {}
+TGIFExtension::TGIFExtension(TGIFSubImage* subImage)
+    : TGIFItem(subImage ? subImage->Image() : nullptr), sub_image_(subImage) {}
 
 void TGIFExtension::LoadFromStream(TStream& stream) {
   uint8_t head[2];
@@ -203,7 +203,7 @@ void TGIFUnknownAppExtension::SaveBlock(TStream& stream) {
   SaveData(stream);
 }
 
-TGIFAppExtNSLoop::TGIFAppExtNSLoop(TGIFSubImage* sub_image) : TGIFApplicationExtension(sub_image) {
+TGIFAppExtNSLoop::TGIFAppExtNSLoop(TGIFSubImage* subImage) : TGIFApplicationExtension(subImage) {
   std::memcpy(Identifier.data(), "NETSCAPE2.0", 11);
 }
 
@@ -227,16 +227,16 @@ void TGIFAppExtNSLoop::LoadData(TStream& stream) {
 
 // ---------------------------------------------------------------------------------------
 
-void LoadExtensions(TStream& stream, TGIFSubImage& sub_image,
+void LoadExtensions(TStream& stream, TGIFSubImage& subImage,
                     std::vector<std::unique_ptr<TGIFExtension>>& list) {
   std::optional<uint8_t> byte = GIFReadByte(stream);
   if (!byte) return;
   while (*byte != kImageSeparator && *byte != kTrailer) {
     if (*byte != kExtensionIntroducer) {
-      sub_image.Warning(1, "Invalid extension introducer");
+      subImage.Warning(1, "Invalid extension introducer");
       break;
     }
-    std::unique_ptr<TGIFExtension> extension = ChooseExtension(stream, &sub_image);
+    std::unique_ptr<TGIFExtension> extension = ChooseExtension(stream, &subImage);
     // Every label has a class (unknown ones are kept raw), so only a missing label gives
     // none: the file ends after the introducer, which is the end of the data.
     if (!extension) return;

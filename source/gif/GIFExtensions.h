@@ -18,7 +18,7 @@ enum TGIFDisposal : uint8_t { dmNone = 0, dmNoDisposal = 1, dmBackground = 2, dm
 
 class TGIFExtension : public TGIFItem {
  public:
-  explicit TGIFExtension(TGIFSubImage* sub_image);
+  explicit TGIFExtension(TGIFSubImage* subImage);
   std::string ClassName() const override { return "TGIFExtension"; }
   TGIFSubImage* SubImage() const { return sub_image_; }
   virtual uint8_t GetExtensionType() const = 0;
@@ -133,7 +133,7 @@ class TGIFUnknownAppExtension : public TGIFApplicationExtension {
 /// The loop extension ("NETSCAPE2.0", also read under "ANIMEXTS1.0").
 class TGIFAppExtNSLoop : public TGIFApplicationExtension {
  public:
-  explicit TGIFAppExtNSLoop(TGIFSubImage* sub_image);
+  explicit TGIFAppExtNSLoop(TGIFSubImage* subImage);
   std::string ClassName() const override { return "TGIFAppExtNSLoop"; }
   uint16_t Loops = 0;       // 0 = endless
   uint32_t BufferSize = 0;  // 0 = not given
@@ -146,7 +146,7 @@ class TGIFAppExtNSLoop : public TGIFApplicationExtension {
 /// An extension whose label no class is registered for: its sub-blocks are kept as they are.
 class TGIFUnknownExtension : public TGIFExtension {
  public:
-  TGIFUnknownExtension(TGIFSubImage* sub_image, uint8_t label) : TGIFExtension(sub_image), label_(label) {}
+  TGIFUnknownExtension(TGIFSubImage* subImage, uint8_t label) : TGIFExtension(subImage), label_(label) {}
   std::string ClassName() const override { return "TGIFUnknownExtension"; }
   uint8_t GetExtensionType() const override { return label_; }
   std::vector<std::string> Blocks;
@@ -168,5 +168,5 @@ void RegisterAppExtension(const std::string& identifier, TGIFExtensionFactory fa
 
 /// Loads the extensions in front of a frame, stopping in front of ',' or ';' or a stray
 /// byte (warning "Invalid extension introducer") or at the end of the stream.
-void LoadExtensions(TStream& stream, TGIFSubImage& sub_image,
+void LoadExtensions(TStream& stream, TGIFSubImage& subImage,
                     std::vector<std::unique_ptr<TGIFExtension>>& list);

@@ -467,7 +467,7 @@ void TGIFImage::Draw(TCanvas& canvas, const TRect& rect) {
     ~ClearFlag() {
       if (list->ImageAlive) image.drawing_now_ = false;
     }
-  } clear_flag{*this, list};
+  } clearFlag{*this, list};
 
   // Only a canvas on the screen is animated: pictures drawn into bitmaps (exports, printing,
   // buffers) get the first frame at once, and no painter thread.
@@ -492,17 +492,17 @@ void TGIFImage::Draw(TCanvas& canvas, const TRect& rect) {
   StopOwnPainter();
   if (!list->ImageAlive) return;
   TCanvas* target = &canvas;
-  TRect target_rect = rect;
+  TRect targetRect = rect;
   if (!direct) {
     const TSize screen = ScreenSize();
     bitmap_ = std::make_unique<TBitmap>();
     bitmap_->SetPixelFormat(pf32bit);
     bitmap_->SetSize(screen.cx, screen.cy);
-    target_rect = Bounds(0, 0, screen.cx, screen.cy);
-    bitmap_->Canvas().CopyRect(target_rect, canvas, rect);
+    targetRect = Bounds(0, 0, screen.cx, screen.cy);
+    bitmap_->Canvas().CopyRect(targetRect, canvas, rect);
     target = &bitmap_->Canvas();
   }
-  TGIFPainter* painter = StartPainter(&list->Own, *target, target_rect, DrawOptions);
+  TGIFPainter* painter = StartPainter(&list->Own, *target, targetRect, DrawOptions);
   if (!list->ImageAlive) return;
   if (painter != nullptr) {
     painter->Start();
@@ -535,7 +535,10 @@ TGIFPainter* TGIFImage::StartPainter(TGIFPainter** painter, TCanvas& canvas, con
   made->OnPaintEnd = OnPaintEnd;
   list->Items.push_back(made.get());
   // A painter on a thread owns itself until it ends; then the list of ended painters does.
-  if (options & doAsynchronous) return made.release();
+  if (options & doAsynchronous) {
+    made->SetPriority(ThreadPriority);
+    return made.release();
+  }
   lock.unlock();
 
   // From here on this image may be freed by a handler; only the painter is touched.

@@ -14,6 +14,7 @@
 #include "gif/GIFExtensions.h"
 #include "gif/GIFItems.h"
 #include "gif/GIFPainter.h"
+#include "platform/core/ThreadPriority.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphic.h"
 
@@ -172,8 +173,8 @@ class TGIFImage : public TGraphic {
   /// A TBitmap gets the rendering of Bitmap(); other targets as the base class.
   void AssignTo(TPersistent* dest) const override;
   /// Makes the image smaller (options ooCrop, ooMerge, ooCleanup, ooColorMap,
-  /// ooReduceColors); `dither_mode` and `reduction_bits` are not used.
-  void Optimize(uint8_t options, uint8_t color_reduction, uint8_t dither_mode, int32_t reduction_bits);
+  /// ooReduceColors); `ditherMode` and `reductionBits` are not used.
+  void Optimize(uint8_t options, uint8_t colorReduction, uint8_t ditherMode, int32_t reductionBits);
   /// Removes and frees frame `index`.
   void Delete(int index);
   TGIFHeader& Header() { return header_; }
@@ -203,8 +204,8 @@ class TGIFImage : public TGraphic {
   TGIFWarning OnGIFWarning;
 
   // Animation (see TGIFPainter).
-  /// Kept and copied for the painter threads; on Linux they run at the ordinary priority.
-  uint8_t ThreadPriority = 3;
+  /// The priority (a TThreadPriority) of the painter threads started from now on.
+  uint8_t ThreadPriority = tpNormal;
   /// Percent of the frames' own speed; 0 holds an asynchronous animation.
   int32_t AnimationSpeed = 100;
   /// Handed to every painter started from now on.

@@ -23,9 +23,9 @@ std::vector<std::string> ReadSubBlocks(TStream& stream) {
     if (!size || *size == 0) break;
     std::string block(*size, '\0');
     block.resize(static_cast<size_t>(stream.Read(block.data(), *size)));
-    const bool short_block = block.size() < *size;
+    const bool shortBlock = block.size() < *size;
     blocks.push_back(std::move(block));
-    if (short_block) break;
+    if (shortBlock) break;
   }
   return blocks;
 }
@@ -201,8 +201,7 @@ void TGIFColorMap::SaveToStream(TStream& stream) const {
   stream.WriteBuffer(padded.data(), static_cast<int64_t>(padded.size() * 3));
 }
 
-void TGIFHeader::SaveToStream(TStream& stream, TGIFVersion version, int color_resolution,
-                              int bits_per_pixel) {
+void TGIFHeader::SaveToStream(TStream& stream, TGIFVersion version, int colorResolution, int bitsPerPixel) {
   if (version != gv87a && version != gv89a) throw GIFException("Unsupported GIF version");
   stream.WriteBuffer(version == gv87a ? "GIF87a" : "GIF89a", 6);
   uint8_t packed = 0;
@@ -210,11 +209,11 @@ void TGIFHeader::SaveToStream(TStream& stream, TGIFVersion version, int color_re
     packed = 0x80;
     if (color_map_.Optimized()) packed |= 0x08;
   }
-  packed |= static_cast<uint8_t>((std::max(color_resolution, 0) & 7) << 4);
+  packed |= static_cast<uint8_t>((std::max(colorResolution, 0) & 7) << 4);
   // With a global table the size bits give the table written; without one they tell the
   // largest bits per pixel any frame uses.
-  const int size_bits = color_map_.Count() > 0 ? color_map_.BitsPerPixel() : bits_per_pixel;
-  packed |= static_cast<uint8_t>(std::max(size_bits - 1, 0) & 7);
+  const int sizeBits = color_map_.Count() > 0 ? color_map_.BitsPerPixel() : bitsPerPixel;
+  packed |= static_cast<uint8_t>(std::max(sizeBits - 1, 0) & 7);
   PackedFields = packed;
   const uint8_t descriptor[7] = {static_cast<uint8_t>(Width),
                                  static_cast<uint8_t>(Width >> 8),

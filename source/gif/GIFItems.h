@@ -127,9 +127,9 @@ class TGIFHeader : public TGIFItem {
   /// descriptor and the global colour table.
   void LoadFromStream(TStream& stream);
   /// Writes the signature with `version` (87a or 89a), the descriptor with its packed
-  /// fields recomputed for `color_resolution` and `bits_per_pixel` (used for the size bits
+  /// fields recomputed for `colorResolution` and `bitsPerPixel` (used for the size bits
   /// when there is no global table), and the global table.
-  void SaveToStream(TStream& stream, TGIFVersion version, int color_resolution, int bits_per_pixel);
+  void SaveToStream(TStream& stream, TGIFVersion version, int colorResolution, int bitsPerPixel);
   int BitsPerPixel() const { return color_map_.BitsPerPixel(); }
   int ColorResolution() const { return color_map_.BitsPerPixel() - 1; }
   TColor BackgroundColor() { return color_map_.Colors(BackgroundColorIndex); }

@@ -84,9 +84,9 @@ bool TGIFColorMap::Optimize() {
   std::stable_sort(order.begin(), order.end(), [&histogram](int a, int b) {
     return histogram[static_cast<size_t>(a)] > histogram[static_cast<size_t>(b)];
   });
-  bool in_place = true;
-  for (size_t i = 0; i < order.size(); ++i) in_place = in_place && order[i] == static_cast<int>(i);
-  if (in_place) return true;
+  bool inPlace = true;
+  for (size_t i = 0; i < order.size(); ++i) inPlace = inPlace && order[i] == static_cast<int>(i);
+  if (inPlace) return true;
 
   // Indices beyond the table (undefined colours) keep their values.
   std::array<uint8_t, 256> map{};
@@ -94,10 +94,10 @@ bool TGIFColorMap::Optimize() {
   std::vector<Triple> sorted(colors_.size());
   size_t used = colors_.size();
   for (size_t i = 0; i < order.size(); ++i) {
-    const auto old_index = static_cast<size_t>(order[i]);
-    map[old_index] = static_cast<uint8_t>(i);
-    sorted[i] = colors_[old_index];
-    if (histogram[old_index] == 0 && used == colors_.size()) used = i;
+    const auto oldIndex = static_cast<size_t>(order[i]);
+    map[oldIndex] = static_cast<uint8_t>(i);
+    sorted[i] = colors_[oldIndex];
+    if (histogram[oldIndex] == 0 && used == colors_.size()) used = i;
   }
   MapImages(map);
   sorted.resize(used);
@@ -145,29 +145,29 @@ void TGIFSubImage::DeleteExtension(const TGIFExtension* extension) {
 void TGIFSubImage::Crop() {
   if (Empty() || !transparent_) return;
   const uint8_t key = graphic_control_->TransparentColorIndex();
-  int32_t first_x = width_, last_x = -1, first_y = height_, last_y = -1;
+  int32_t firstX = width_, lastX = -1, firstY = height_, lastY = -1;
   for (int32_t y = 0; y < height_; ++y) {
     const uint8_t* row = Scanline(y);
     for (int32_t x = 0; x < width_; ++x) {
       if (row[x] == key) continue;
-      first_x = std::min(first_x, x);
-      last_x = std::max(last_x, x);
-      first_y = std::min(first_y, y);
-      last_y = y;
+      firstX = std::min(firstX, x);
+      lastX = std::max(lastX, x);
+      firstY = std::min(firstY, y);
+      lastY = y;
     }
   }
-  if (last_x < 0) {
+  if (lastX < 0) {
     Clear();
     return;
   }
-  const int32_t width = last_x - first_x + 1;
-  const int32_t height = last_y - first_y + 1;
+  const int32_t width = lastX - firstX + 1;
+  const int32_t height = lastY - firstY + 1;
   if (width == width_ && height == height_) return;
   std::vector<uint8_t> box(static_cast<size_t>(width) * static_cast<size_t>(height));
   for (int32_t y = 0; y < height; ++y)
-    std::copy_n(Scanline(first_y + y) + first_x, width, box.begin() + static_cast<ptrdiff_t>(y) * width);
+    std::copy_n(Scanline(firstY + y) + firstX, width, box.begin() + static_cast<ptrdiff_t>(y) * width);
   data_ = std::move(box);
-  SetBounds(left_ + first_x, top_ + first_y, width, height);
+  SetBounds(left_ + firstX, top_ + firstY, width, height);
   FreeRendering();
 }
 
@@ -179,21 +179,21 @@ void TGIFSubImage::Merge(TGIFSubImage& previous) {
   if (overlap.Left >= overlap.Right || overlap.Top >= overlap.Bottom) return;
 
   TGIFColorMap& map = EffectiveColorMap();
-  TGIFColorMap& previous_map = previous.EffectiveColorMap();
-  const bool same_table = &map == &previous_map;
+  TGIFColorMap& previousMap = previous.EffectiveColorMap();
+  const bool sameTable = &map == &previousMap;
   // Frames without any colour table draw with a grey ramp; a new table entry would change
   // every colour of such a frame.
-  if (map.Count() == 0 || previous_map.Count() == 0) return;
+  if (map.Count() == 0 || previousMap.Count() == 0) return;
   if (!transparent_ && map.Count() >= 256) return;
-  const int previous_key =
+  const int previousKey =
       previous.Transparent() ? previous.GraphicControlExtension()->TransparentColorIndex() : -1;
   int key = transparent_ ? graphic_control_->TransparentColorIndex() : -1;
-  bool new_key = false;
+  bool newKey = false;
 
   // A frame that is not yet transparent needs an index that none of its pixels uses: the
   // transparent index of a frame on the global table when this frame is on it too and does
   // not use that index, else a new black entry of its table.
-  const auto take_key = [&]() {
+  const auto takeKey = [&]() {
     if (Image() && &map == &Image()->Header().ColorMap()) {
       for (int i = 0; i < Image()->Count() && key < 0; ++i) {
         TGIFSubImage& other = Image()->Images(i);
@@ -203,23 +203,23 @@ void TGIFSubImage::Merge(TGIFSubImage& previous) {
       }
     }
     if (key < 0) key = map.Add(MakeColor(0));
-    new_key = true;
+    newKey = true;
   };
 
   for (int32_t y = overlap.Top; y < overlap.Bottom; ++y) {
     uint8_t* row = data_.data() + static_cast<size_t>(y - top_) * static_cast<size_t>(width_);
-    const uint8_t* previous_row = previous.Scanline(y - previous.top_);
+    const uint8_t* previousRow = previous.Scanline(y - previous.top_);
     for (int32_t x = overlap.Left; x < overlap.Right; ++x) {
       uint8_t& pixel = row[x - left_];
-      const uint8_t under = previous_row[x - previous.left_];
-      if (pixel == key || under == previous_key) continue;
-      const bool same = same_table ? pixel == under : SameColor(map.Quad(pixel), previous_map.Quad(under));
+      const uint8_t under = previousRow[x - previous.left_];
+      if (pixel == key || under == previousKey) continue;
+      const bool same = sameTable ? pixel == under : SameColor(map.Quad(pixel), previousMap.Quad(under));
       if (!same) continue;
-      if (key < 0) take_key();
+      if (key < 0) takeKey();
       pixel = static_cast<uint8_t>(key);
     }
   }
-  if (new_key) {
+  if (newKey) {
     TGIFGraphicControlExtension& control = EnsureGraphicControl();
     control.SetTransparentColorIndex(static_cast<uint8_t>(key));
     control.SetTransparent(true);
@@ -236,13 +236,12 @@ void TGIFImage::Delete(int index) {
   bitmap_.reset();
 }
 
-void TGIFImage::Optimize(uint8_t options, uint8_t color_reduction, uint8_t dither_mode,
-                         int32_t reduction_bits) {
-  (void)dither_mode;
-  (void)reduction_bits;
+void TGIFImage::Optimize(uint8_t options, uint8_t colorReduction, uint8_t ditherMode, int32_t reductionBits) {
+  (void)ditherMode;
+  (void)reductionBits;
   if (images_.empty()) return;
   // Colours are never reduced here; a custom palette cannot even be asked for.
-  if (!(options & ooCleanup) && (options & ooReduceColors) && color_reduction == kCustomPaletteReduction)
+  if (!(options & ooCleanup) && (options & ooReduceColors) && colorReduction == kCustomPaletteReduction)
     throw GIFException("Invalid reduction method");
 
   const int64_t frames = Count();

@@ -31,11 +31,11 @@ class TSystemClock : public TGIFClock {
   bool WaitFor(TGIFEvent& event, uint32_t ms) override { return event.Wait(ms); }
 };
 
-std::atomic<TGIFClock*> g_clock{nullptr};
+std::atomic<TGIFClock*> installedClock{nullptr};
 
 /// The painters whose steps are running on this thread's stack (nested calls included): the
 /// image cannot wait for them to end, since they wait for this very stack to return.
-thread_local std::vector<const TGIFPainter*> t_running_steps;
+thread_local std::vector<const TGIFPainter*> runningSteps;
 
 struct TEndedPainters {
   std::mutex Mutex;
@@ -59,10 +59,10 @@ void TGIFEvent::Set() {
 
 bool TGIFEvent::Wait(uint32_t ms) {
   std::unique_lock lock(mutex_);
-  const auto is_set = [this] { return set_; };
+  const auto isSet = [this] { return set_; };
   if (ms == kGIFWaitForever)
-    signalled_.wait(lock, is_set);
-  else if (!signalled_.wait_for(lock, std::chrono::milliseconds(ms), is_set))
+    signalled_.wait(lock, isSet);
+  else if (!signalled_.wait_for(lock, std::chrono::milliseconds(ms), isSet))
     return false;
   set_ = false;
   return true;
@@ -70,19 +70,19 @@ bool TGIFEvent::Wait(uint32_t ms) {
 
 bool TGIFEvent::TryWait() {
   const std::lock_guard lock(mutex_);
-  const bool was_set = set_;
+  const bool wasSet = set_;
   set_ = false;
-  return was_set;
+  return wasSet;
 }
 
 void SetGIFClock(TGIFClock* clock) {
-  g_clock = clock;
+  installedClock = clock;
 }
 
 TGIFClock& GIFClock() {
-  static TSystemClock system_clock;
-  TGIFClock* clock = g_clock;
-  return clock ? *clock : system_clock;
+  static TSystemClock systemClock;
+  TGIFClock* clock = installedClock;
+  return clock ? *clock : systemClock;
 }
 
 void ReapGIFPainters(const TGIFImage* image) {
@@ -116,7 +116,7 @@ struct TGIFPainter::FrameFacts {
 };
 
 TGIFPainter::TGIFPainter(TGIFImage* image, TCanvas* canvas, const TRect& rect, uint16_t options,
-                         TGIFPainter** owner_variable)
+                         TGIFPainter** ownerVariable)
     : image_(image),
       origin_(image),
       list_(image->painters_),
@@ -126,7 +126,7 @@ TGIFPainter::TGIFPainter(TGIFImage* image, TCanvas* canvas, const TRect& rect, u
       speed_(image->AnimationSpeed),
       asynchronous_(options & doAsynchronous),
       image_buffer_(image->bitmap_ && canvas == &image->bitmap_->Canvas() ? image->bitmap_.get() : nullptr),
-      owner_variable_(owner_variable),
+      owner_variable_(ownerVariable),
       clock_(GIFClock()) {
   if (owner_variable_) *owner_variable_ = this;
 
@@ -137,15 +137,15 @@ TGIFPainter::TGIFPainter(TGIFImage* image, TCanvas* canvas, const TRect& rect, u
   else
     background_color_ = image->Header().BackgroundColor();
 
-  bool restores_background = options & doClearOnLoop;
-  bool restores_previous = false;
+  bool restoresBackground = options & doClearOnLoop;
+  bool restoresPrevious = false;
   for (int i = 0; i < image->Count(); ++i)
     if (const TGIFGraphicControlExtension* control = image->Images(i).GraphicControlExtension()) {
-      restores_background |= control->Disposal() == dmBackground;
-      restores_previous |= control->Disposal() == dmPrevious;
+      restoresBackground |= control->Disposal() == dmBackground;
+      restoresPrevious |= control->Disposal() == dmPrevious;
     }
   const TRect whole = Bounds(0, 0, rect.Width(), rect.Height());
-  const auto copy_of_canvas = [&] {
+  const auto copyOfCanvas = [&] {
     auto bitmap = std::make_unique<TBitmap>();
     bitmap->SetPixelFormat(pf32bit);
     bitmap->SetSize(rect.Width(), rect.Height());
@@ -153,10 +153,10 @@ TGIFPainter::TGIFPainter(TGIFImage* image, TCanvas* canvas, const TRect& rect, u
     bitmap->Canvas().CopyRect(whole, *canvas, rect);
     return bitmap;
   };
-  if (restores_background && (options & doTransparent)) background_ = copy_of_canvas();
-  if (restores_background || restores_previous) {
-    composed_ = copy_of_canvas();
-    work_ = copy_of_canvas();
+  if (restoresBackground && (options & doTransparent)) background_ = copyOfCanvas();
+  if (restoresBackground || restoresPrevious) {
+    composed_ = copyOfCanvas();
+    work_ = copyOfCanvas();
   }
 }
 
@@ -173,8 +173,26 @@ void TGIFPainter::Start() {
 void TGIFPainter::Stop() {
   terminated_ = true;
   if (!asynchronous_) return;
+  // A painter at a low priority would end late, and hold up those who wait for it.
+  SetPriority(tpNormal);
   event_.Set();
   Start();
+}
+
+uint8_t TGIFPainter::Priority() const {
+  const std::lock_guard lock(priority_mutex_);
+  return priority_;
+}
+
+void TGIFPainter::SetPriority(uint8_t priority) {
+  const std::lock_guard lock(priority_mutex_);
+  priority_ = priority;
+  if (thread_id_ != 0) ApplyThreadPriority(thread_id_, priority_);
+}
+
+int TGIFPainter::ThreadID() const {
+  const std::lock_guard lock(priority_mutex_);
+  return thread_id_;
 }
 
 void TGIFPainter::Restart() {
@@ -183,7 +201,7 @@ void TGIFPainter::Restart() {
 }
 
 bool TGIFPainter::StepRunningHere() const {
-  return std::find(t_running_steps.begin(), t_running_steps.end(), this) != t_running_steps.end();
+  return std::find(runningSteps.begin(), runningSteps.end(), this) != runningSteps.end();
 }
 
 bool TGIFPainter::OnGui(const std::function<void()>& step) {
@@ -192,9 +210,9 @@ bool TGIFPainter::OnGui(const std::function<void()>& step) {
     return true;
   }
   const auto marked = [this, &step] {
-    t_running_steps.push_back(this);
+    runningSteps.push_back(this);
     struct Unmark {
-      ~Unmark() { t_running_steps.pop_back(); }
+      ~Unmark() { runningSteps.pop_back(); }
     } unmark;
     step();
   };
@@ -212,6 +230,12 @@ void TGIFPainter::Fire(const TNotifyEvent& event) {
 }
 
 void TGIFPainter::Run() {
+  {
+    // A new thread has its creator's niceness; it takes its own before its first step.
+    const std::lock_guard lock(priority_mutex_);
+    thread_id_ = CurrentThreadId();
+    ApplyThreadPriority(thread_id_, priority_);
+  }
   try {
     Execute();
   } catch (...) {
@@ -219,6 +243,11 @@ void TGIFPainter::Run() {
     terminated_ = true;
   }
   if (!Synchronize([this] { PainterTerminated(); })) PainterTerminated();
+  {
+    // The id may go to another thread once this one has ended.
+    const std::lock_guard lock(priority_mutex_);
+    thread_id_ = 0;
+  }
   finished_ = true;  // the last touch: from here on the painter may be joined and freed
 }
 
@@ -232,17 +261,17 @@ void TGIFPainter::Execute() {
     started_ = false;
     restart_ = false;
     int64_t loops = 1;
-    int32_t loop_start = 0;
-    bool loop_seen = false;
+    int32_t loopStart = 0;
+    bool loopSeen = false;
     uint32_t delay = asynchronous_ ? 0 : 1;
     previous_disposal_ = 1;
     previous_time_ = clock_.Milliseconds();
     carried_lag_ = 0;
     for (;;) {
       if ((loops == 0 && !(options_ & doLoopForever)) || terminated_ || restart_) break;
-      frame_index_ = loop_start;
+      frame_index_ = loopStart;
       if (started_) Fire(OnLoopBegin);
-      bool shown_any = false;
+      bool shownAny = false;
       while (!terminated_ && !restart_) {
         FrameFacts facts;
         bool present = false;
@@ -254,14 +283,14 @@ void TGIFPainter::Execute() {
         if (terminated_ || restart_) break;
         Fire(OnFrameBegin);
         disposal_ = facts.Disposal;
-        if (facts.HasLoop && !loop_seen) {
-          loop_seen = true;
+        if (facts.HasLoop && !loopSeen) {
+          loopSeen = true;
           loops = facts.Loops;
-          loop_start = frame_index_;
+          loopStart = frame_index_;
           if (asynchronous_ && (loops == 0 || (options_ & doLoopForever))) loops = -1;
         }
         if (!OnGui([this] { PaintFrame(); })) break;
-        shown_any = true;
+        shownAny = true;
         previous_disposal_ = disposal_;
         if (terminated_) break;
         delay = kGIFDefaultDelay;
@@ -278,7 +307,7 @@ void TGIFPainter::Execute() {
       }
       if (loops > 0) --loops;
       // A pass that found no frame to show would only spin.
-      if (!shown_any || !((options_ & doAnimate) && (options_ & doLoop))) break;
+      if (!shownAny || !((options_ & doAnimate) && (options_ & doLoop))) break;
     }
   }
   frame_index_ = -1;
@@ -375,30 +404,30 @@ void TGIFPainter::PaintFrameBuffered() {
   if (index < 0 || index >= image_->Count()) return;
   TGIFSubImage& frame = image_->Images(index);
   const TRect whole = Bounds(0, 0, rect_.Width(), rect_.Height());
-  const bool clear_due = (options_ & doClearOnLoop) && index == 0;
+  const bool clearDue = (options_ & doClearOnLoop) && index == 0;
 
   // Restoring to the previous picture needs the picture before this frame kept: when the
   // buffer already holds it, the frame goes straight to the canvas; when the last frame's
   // disposal changed the buffer since, the frame is drawn on a copy of it.
   TCanvas* target = &composed_->Canvas();
-  TRect target_rect = whole;
-  bool copy_to_canvas = true;
+  TRect targetRect = whole;
+  bool copyToCanvas = true;
   if (disposal_ == dmPrevious) {
     if (previous_disposal_ == dmBackground || previous_disposal_ == dmPrevious) {
       work_->Canvas().CopyRect(whole, composed_->Canvas(), whole);
       target = &work_->Canvas();
     } else {
       target = canvas_;
-      target_rect = rect_;
-      copy_to_canvas = false;
+      targetRect = rect_;
+      copyToCanvas = false;
     }
   }
-  if (clear_due) {
+  if (clearDue) {
     RestoreBackground(composed_->Canvas(), whole);
-    if (target != &composed_->Canvas()) RestoreBackground(*target, target_rect);
+    if (target != &composed_->Canvas()) RestoreBackground(*target, targetRect);
   }
-  frame.Draw(*target, target_rect, image_->ScreenSize(), options_ & doTransparent, options_ & doTile);
-  if (copy_to_canvas) canvas_->CopyRect(rect_, *target, whole);
+  frame.Draw(*target, targetRect, image_->ScreenSize(), options_ & doTransparent, options_ & doTile);
+  if (copyToCanvas) canvas_->CopyRect(rect_, *target, whole);
   if (disposal_ == dmBackground) RestoreFrameArea();
   started_ = true;
 }

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/core/ThreadPriority.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Controls.h"
 #include "platform/graphics/GraphicsTypes.h"
@@ -80,7 +81,7 @@ class TGIFPainter : public TObject {
  public:
   /// Made on the GUI thread by TGIFImage::StartPainter, which is the way to start one.
   TGIFPainter(TGIFImage* image, TCanvas* canvas, const TRect& rect, uint16_t options,
-              TGIFPainter** owner_variable);
+              TGIFPainter** ownerVariable);
   ~TGIFPainter() override;
   std::string ClassName() const override { return "TGIFPainter"; }
 
@@ -90,6 +91,13 @@ class TGIFPainter : public TObject {
   void Stop();
   /// Starts the animation over at the first frame; wakes a waiting painter.
   void Restart();
+  /// The priority (a TThreadPriority) of an asynchronous painter's thread. A change applies
+  /// at once to a running thread, else when it starts; it is kept even when the system does
+  /// not allow that high a priority.
+  uint8_t Priority() const;
+  void SetPriority(uint8_t priority);
+  /// The kernel's id of the painter's thread while it runs, else 0.
+  int ThreadID() const;
 
   /// The image shown; nullptr once the image was freed. GUI thread only.
   TGIFImage* Image() const { return image_; }
@@ -164,6 +172,9 @@ class TGIFPainter : public TObject {
   TGIFEvent event_;
   std::thread thread_;
   bool thread_started_ = false;
+  mutable std::mutex priority_mutex_;  // orders the thread's start and end with changes
+  uint8_t priority_ = tpNormal;
+  int thread_id_ = 0;
   bool orphaned_ = false;  // left its image while one of its own calls was running
   std::exception_ptr error_;
 };

@@ -1,6 +1,9 @@
 // The animation painter on a virtual clock: frame order, delays and their limits, loop counts,
 // stopping and restarting, and painters and images that end in either order.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <thread>
 
 #include "GIFPainterSupport.h"
 #include "platform/graphics/Canvas.h"
@@ -279,6 +282,60 @@ TEST_F(GIFPainterTest, CanvasWithoutTargetEndsAValidatingPainter) {
                        kSync | doLoop | doLoopForever | doValidateCanvas);
   EXPECT_EQ(recorder.Frames, (std::vector<int>{0}));
   EXPECT_EQ(painter, nullptr);
+}
+
+/// The niceness of the thread `threadId`.
+int NicenessOf(int threadId) {
+  return getpriority(PRIO_PROCESS, static_cast<id_t>(threadId));
+}
+
+/// Whether this process may raise a thread's priority again once it was lowered.
+bool MayRaisePriority() {
+  bool raised = false;
+  std::thread([&] {
+    ApplyThreadPriority(CurrentThreadId(), tpLower);
+    raised = ApplyThreadPriority(CurrentThreadId(), tpNormal);
+  }).join();
+  return raised;
+}
+
+TEST_F(GIFPainterTest, PainterThreadRunsAtTheImagesPriorityAndFollowsChanges) {
+  const int own = NicenessOf(CurrentThreadId());
+  if (own != 0) GTEST_SKIP() << "the tests run at a niceness other than normal";
+  LoadFrames({2, 2}, 0);
+  image().ThreadPriority = tpLower;
+  TGIFPainter* running = image().StartPainter(&painter, target.Canvas(), Rect(0, 0, 4, 4), kAsync | doLoop);
+  ASSERT_NE(running, nullptr);
+  EXPECT_EQ(running->ThreadID(), 0);
+  running->Start();
+  ASSERT_TRUE(PumpUntil([&] { return running->ThreadID() != 0; }));
+  // The thread cannot end before this thread serves its last step, so its id stays its own.
+  EXPECT_EQ(NicenessOf(running->ThreadID()), 5);
+  EXPECT_EQ(NicenessOf(CurrentThreadId()), own);
+
+  running->SetPriority(tpIdle);
+  EXPECT_EQ(NicenessOf(running->ThreadID()), 19);
+  // Stopping asks for the normal priority, which only a privileged process gets back.
+  running->Stop();
+  EXPECT_EQ(running->Priority(), tpNormal);
+  EXPECT_EQ(NicenessOf(running->ThreadID()), MayRaisePriority() ? 0 : 19);
+  ASSERT_TRUE(PumpUntil([&] { return painter == nullptr; }));
+}
+
+TEST_F(GIFPainterTest, PriorityAboveNormalIsKeptWhereTheSystemRefusesIt) {
+  if (NicenessOf(CurrentThreadId()) != 0) GTEST_SKIP() << "the tests run at a niceness other than normal";
+  LoadFrames({2, 2}, 0);
+  image().ThreadPriority = tpHighest;
+  TGIFPainter* running = image().StartPainter(&painter, target.Canvas(), Rect(0, 0, 4, 4), kAsync | doLoop);
+  ASSERT_NE(running, nullptr);
+  running->Start();
+  ASSERT_TRUE(PumpUntil([&] { return running->ThreadID() != 0; }));
+  EXPECT_EQ(running->Priority(), tpHighest);
+  const int niceness = NicenessOf(running->ThreadID());
+  EXPECT_EQ(niceness == -10, MayRaisePriority());
+  EXPECT_LE(niceness, 0);
+  running->Stop();
+  ASSERT_TRUE(PumpUntil([&] { return painter == nullptr; }));
 }
 
 }  // namespace

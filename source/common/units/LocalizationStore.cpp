@@ -38,8 +38,8 @@ int DeclaredCodePage(const std::string& line) {
 }
 
 /// Converts a line of a Windows code page to UTF-8.
-std::string CodePageToUtf8(std::string_view line, int code_page) {
-  return WideToMultiByte(CP_UTF8, 0, MultiByteToWide(static_cast<uint32_t>(code_page), 0, line));
+std::string CodePageToUtf8(std::string_view line, int codePage) {
+  return WideToMultiByte(CP_UTF8, 0, MultiByteToWide(static_cast<uint32_t>(codePage), 0, line));
 }
 }  // namespace
 
@@ -49,23 +49,23 @@ void ReadLanguageResource(const std::string& name, TStrings& lines) {
   stream.ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
   TStringList raw;
   raw.SetText(bytes);
-  int code_page = kCodePageUtf8;
+  int codePage = kCodePageUtf8;
   for (int i = 0; i < raw.Count(); ++i) {
     const int declared = DeclaredCodePage(raw[i]);
     if (declared != 0) {
-      code_page = declared;
+      codePage = declared;
       break;
     }
   }
-  if (code_page == kCodePageUtf8) {
+  if (codePage == kCodePageUtf8) {
     lines.AddStrings(raw);
     return;
   }
   // The pseudo code pages (ANSI, OEM, ...) and UTF-16 say nothing about a table's bytes.
-  if (code_page <= static_cast<int>(CP_THREAD_ACP) || code_page == static_cast<int>(CP_UTF16LE) ||
-      !IsValidCodePage(static_cast<uint32_t>(code_page)))
+  if (codePage <= static_cast<int>(CP_THREAD_ACP) || codePage == static_cast<int>(CP_UTF16LE) ||
+      !IsValidCodePage(static_cast<uint32_t>(codePage)))
     throw EConvertError(Format("Language table %s declares an unknown code page", {name}));
-  for (int i = 0; i < raw.Count(); ++i) lines.Add(CodePageToUtf8(raw[i], code_page));
+  for (int i = 0; i < raw.Count(); ++i) lines.Add(CodePageToUtf8(raw[i], codePage));
 }
 
 void ParseLanguageTable(const TStrings& lines, TCstStringHash& table) {
@@ -110,9 +110,9 @@ void TLocalizationStore::Initialize() {
   if (current_ < 0) current_ = languages_.Count() > 0 ? 0 : -1;
 }
 
-void TLocalizationStore::LoadLanguage(const std::string& resource_names) {
+void TLocalizationStore::LoadLanguage(const std::string& resourceNames) {
   TStringList names;
-  SplitText(resource_names, ";", names);
+  SplitText(resourceNames, ";", names);
   TStringList lines;
   for (int i = 0; i < names.Count(); ++i) ReadLanguageResource(names[i], lines);
   auto table = std::make_unique<TCstStringHash>();
@@ -121,9 +121,9 @@ void TLocalizationStore::LoadLanguage(const std::string& resource_names) {
 }
 
 void TLocalizationStore::ReadLanguageIndex() {
-  const std::string file_name = IniFileName();
-  if (file_name.empty() || !FileExists(file_name)) return;
-  const TIniFile ini(file_name);
+  const std::string fileName = IniFileName();
+  if (fileName.empty() || !FileExists(fileName)) return;
+  const TIniFile ini(fileName);
   if (!ini.ValueExists("language", "CurrentLanguageIndex")) return;
   const int index = ini.ReadInteger("language", "CurrentLanguageIndex", current_);
   if (index < languages_.Count()) current_ = index;
@@ -163,11 +163,11 @@ void TLocalizationStore::LocalizeComponent(TComponent& component, const std::str
     SplitText(text, "\\|", items);
     items.EndUpdate();
   }
-  if (auto* list_view = dynamic_cast<ILocalizedColumns*>(&component)) {
+  if (auto* listView = dynamic_cast<ILocalizedColumns*>(&component)) {
     TStringList parts;
     SplitText(text, "\\|", parts);
-    for (int i = 0; i < parts.Count() && i < list_view->LocalizedColumnCount(); ++i)
-      list_view->SetLocalizedColumnCaption(i, parts[i]);
+    for (int i = 0; i < parts.Count() && i < listView->LocalizedColumnCount(); ++i)
+      listView->SetLocalizedColumnCaption(i, parts[i]);
   }
 }
 

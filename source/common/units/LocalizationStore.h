@@ -61,7 +61,7 @@ class TLocalizationStore : public TObject {
 
  private:
   void Initialize();
-  void LoadLanguage(const std::string& resource_names);
+  void LoadLanguage(const std::string& resourceNames);
   void ReadLanguageIndex();
   bool IsKey(std::string_view key) const;
 

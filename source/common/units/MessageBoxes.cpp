@@ -19,8 +19,8 @@ int32_t KeepInside(int32_t pos, int32_t size, int32_t screen) {
 int ShowBox(TCustomForm* form, const std::string& text, uint32_t icon) {
   TWinControl* owner = form != nullptr ? form : GetOwnerWindow();
   const TSize screen{Screen().Width(), Screen().Height()};
-  return MessageBox(owner, text, kCaption, icon, [screen](const TRect& owner_rect, TSize box) {
-    return MessageBoxPosition(owner_rect, box, screen);
+  return MessageBox(owner, text, kCaption, icon, [screen](const TRect& ownerRect, TSize box) {
+    return MessageBoxPosition(ownerRect, box, screen);
   });
 }
 

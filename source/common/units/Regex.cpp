@@ -33,7 +33,7 @@ const CasePairs kCase1252 = {{0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0x
 struct CaseTable {
   std::array<uint8_t, 256> invert{};
 
-  explicit CaseTable(int code_page) {
+  explicit CaseTable(int codePage) {
     for (int c = 0; c < 256; ++c) invert[c] = static_cast<uint8_t>(c);
     auto pair = [&](int upper, int lower) {
       invert[upper] = static_cast<uint8_t>(lower);
@@ -41,12 +41,12 @@ struct CaseTable {
     };
     for (int c = 'A'; c <= 'Z'; ++c) pair(c, c + 32);
     const CasePairs* extra = nullptr;
-    if (code_page == 1250) extra = &kCase1250;
-    if (code_page == 1251) extra = &kCase1251;
-    if (code_page == 1252) extra = &kCase1252;
+    if (codePage == 1250) extra = &kCase1250;
+    if (codePage == 1251) extra = &kCase1251;
+    if (codePage == 1252) extra = &kCase1252;
     if (!extra) return;
     for (const auto& [upper, lower] : *extra) pair(upper, lower);
-    if (code_page == 1251) {
+    if (codePage == 1251) {
       for (int c = 0xC0; c <= 0xDF; ++c) pair(c, c + 32);
     } else {
       for (int c = 0xC0; c <= 0xDE; ++c)
@@ -139,9 +139,9 @@ struct CompilerPosReset {
 
 }  // namespace
 
-unsigned char RegexInvertCaseForCodePage(unsigned char c, int code_page) {
+unsigned char RegexInvertCaseForCodePage(unsigned char c, int codePage) {
   static const CaseTable k1250(1250), k1251(1251), k1252(1252), kAscii(0);
-  switch (code_page) {
+  switch (codePage) {
     case 1250:
       return k1250.invert[c];
     case 1251:
@@ -154,8 +154,8 @@ unsigned char RegexInvertCaseForCodePage(unsigned char c, int code_page) {
 }
 
 unsigned char RegexDefaultInvertCase(unsigned char c) {
-  static const int code_page = static_cast<int>(GetACP());
-  return RegexInvertCaseForCodePage(c, code_page);
+  static const int codePage = static_cast<int>(GetACP());
+  return RegexInvertCaseForCodePage(c, codePage);
 }
 
 TRegex::TRegex()
@@ -329,8 +329,8 @@ void TRegex::SetLinePairedSeparator(std::string_view pair) {
   InvalidateProgram();
 }
 
-void TRegex::SetInvertCase(TRegexInvertCase invert_case) {
-  invert_case_ = std::move(invert_case);
+void TRegex::SetInvertCase(TRegexInvertCase invertCase) {
+  invert_case_ = std::move(invertCase);
   RebuildInvertTable();
   InvalidateProgram();
 }
@@ -513,10 +513,10 @@ bool TRegex::ViewsStoredInput(std::string_view input) const {
   return before(input_.data(), input.data()) && before(input.data(), input_.data() + input_.size());
 }
 
-std::string TRegex::Replace(std::string_view input, std::string_view with, bool use_substitution) {
+std::string TRegex::Replace(std::string_view input, std::string_view with, bool useSubstitution) {
   const std::string replacement(with);
   return ReplaceMatches(input, [&](std::string& out) {
-    if (use_substitution)
+    if (useSubstitution)
       out += Substitute(replacement);
     else
       out += replacement;

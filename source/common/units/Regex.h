@@ -24,8 +24,8 @@ class TRegex;
 /// run-time error (codes 1000 and above).
 class ERegex : public Exception {
  public:
-  ERegex(std::string message, int error_code, int compiler_error_pos)
-      : Exception(std::move(message)), error_code_(error_code), compiler_error_pos_(compiler_error_pos) {}
+  ERegex(std::string message, int errorCode, int compilerErrorPos)
+      : Exception(std::move(message)), error_code_(errorCode), compiler_error_pos_(compilerErrorPos) {}
   int ErrorCode() const { return error_code_; }
   int CompilerErrorPos() const { return compiler_error_pos_; }
 
@@ -44,7 +44,7 @@ using TRegexInvertCase = std::function<unsigned char(unsigned char)>;
 /// character unchanged, lower case.
 unsigned char RegexDefaultInvertCase(unsigned char c);
 /// The same for a given code page (1250, 1251 and 1252 map their letters, others ASCII only).
-unsigned char RegexInvertCaseForCodePage(unsigned char c, int code_page);
+unsigned char RegexInvertCaseForCodePage(unsigned char c, int codePage);
 
 class TRegex : public TObject {
  public:
@@ -106,7 +106,7 @@ class TRegex : public TObject {
   /// Two different characters assign the pair, "" clears it, anything else raises 128.
   void SetLinePairedSeparator(std::string_view pair);
   const TRegexInvertCase& InvertCase() const { return invert_case_; }
-  void SetInvertCase(TRegexInvertCase invert_case);
+  void SetInvertCase(TRegexInvertCase invertCase);
 
   // --- Errors ------------------------------------------------------------------------
   /// Code of the last error raised (0 = none).
@@ -149,7 +149,7 @@ class TRegex : public TObject {
   /// Appends to `pieces` the text before, between and after the matches (never clears it).
   void Split(std::string_view input, TStrings& pieces);
   /// `input` with every match replaced by `with` (expanded by Substitute when asked).
-  std::string Replace(std::string_view input, std::string_view with, bool use_substitution = false);
+  std::string Replace(std::string_view input, std::string_view with, bool useSubstitution = false);
   /// `input` with every match replaced by the callback's result.
   std::string ReplaceWithFunction(std::string_view input, const TRegexReplaceCallback& callback);
 

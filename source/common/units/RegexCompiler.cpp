@@ -152,7 +152,7 @@ class Compiler {
   // --- Grammar ------------------------------------------------------------------------
 
   int32_t ParseReg(bool paren, int& flags) {
-    const uint32_t saved_mods = mods_;
+    const uint32_t savedMods = mods_;
     flags = kHasWidth;
     int32_t ret = -1;
     int group = 0;
@@ -163,14 +163,14 @@ class Compiler {
     }
     for (bool first = true;; first = false) {
       if (!first) ++pos_;  // the '|'
-      int branch_flags = 0;
-      const int32_t br = ParseBranch(branch_flags);
+      int branchFlags = 0;
+      const int32_t br = ParseBranch(branchFlags);
       if (ret < 0)
         ret = br;
       else
         Tail(ret, br);
-      if (!(branch_flags & kHasWidth)) flags &= ~kHasWidth;
-      flags |= branch_flags & kSpStart;
+      if (!(branchFlags & kHasWidth)) flags &= ~kHasWidth;
+      flags |= branchFlags & kSpStart;
       if (At(pos_) != '|') break;
     }
     const int32_t ender = EmitNode(paren ? static_cast<uint8_t>(CLOSE + group) : static_cast<uint8_t>(END));
@@ -183,7 +183,7 @@ class Compiler {
     } else if (pos_ < expr_.size()) {
       Fail(At(pos_) == ')' ? 104 : 105);
     }
-    mods_ = saved_mods;
+    mods_ = savedMods;
     return ret;
   }
 
@@ -192,11 +192,11 @@ class Compiler {
     const int32_t ret = EmitNode(BRANCH);
     int32_t chain = -1;
     for (char c; (c = At(pos_)) != '\0' && c != '|' && c != ')';) {
-      int piece_flags = 0;
-      const int32_t latest = ParsePiece(piece_flags);
-      flags |= piece_flags & kHasWidth;
+      int pieceFlags = 0;
+      const int32_t latest = ParsePiece(pieceFlags);
+      flags |= pieceFlags & kHasWidth;
       if (chain < 0)
-        flags |= piece_flags & kSpStart;
+        flags |= pieceFlags & kSpStart;
       else
         Tail(chain, latest);
       chain = latest;
@@ -214,9 +214,9 @@ class Compiler {
   }
 
   /// A counted loop around the operand at `ret`: LOOPENTRY, operand, LOOP.
-  void EmitCountedLoop(int32_t ret, int32_t min, int32_t max, bool non_greedy) {
+  void EmitCountedLoop(int32_t ret, int32_t min, int32_t max, bool nonGreedy) {
     InsertNode(LOOPENTRY, ret, 0);
-    const int32_t loop = EmitNode(non_greedy ? LOOPNG : LOOP);
+    const int32_t loop = EmitNode(nonGreedy ? LOOPNG : LOOP);
     EmitInt(min);
     EmitInt(max);
     EmitInt(ret + kNodeHeader - loop);
@@ -224,8 +224,8 @@ class Compiler {
     Tail(ret + kNodeHeader, loop);
   }
 
-  void InsertBraces(int32_t ret, int32_t min, int32_t max, bool non_greedy) {
-    InsertNode(non_greedy ? BRACESNG : BRACES, ret, kBracesOperand);
+  void InsertBraces(int32_t ret, int32_t min, int32_t max, bool nonGreedy) {
+    InsertNode(nonGreedy ? BRACESNG : BRACES, ret, kBracesOperand);
     if (!emit_) return;
     WriteInt(&code_[ret + kNodeHeader], min);
     WriteInt(&code_[ret + kNodeHeader + 4], max);
@@ -239,13 +239,13 @@ class Compiler {
     const size_t n1 = p - d1;
     if (n1 == 0) return false;
     size_t d2 = 0, n2 = 0;
-    bool open_ended = false;
+    bool openEnded = false;
     if (At(p) == ',') {
       ++p;
       d2 = p;
       while (IsDigit(At(p))) ++p;
       n2 = p - d2;
-      open_ended = n2 == 0;
+      openEnded = n2 == 0;
     } else {
       d2 = d1;
       n2 = n1;
@@ -265,22 +265,22 @@ class Compiler {
       return v;
     };
     min = number(d1, n1);
-    max = open_ended ? kLoopInfinite : number(d2, n2);
+    max = openEnded ? kLoopInfinite : number(d2, n2);
     pos_ = p + 1;
     if (min > max) Fail(124);
     return true;
   }
 
   int32_t ParsePiece(int& flags) {
-    int atom_flags = 0;
-    const int32_t ret = ParseAtom(atom_flags);
+    int atomFlags = 0;
+    const int32_t ret = ParseAtom(atomFlags);
     const char op = At(pos_);
     if (!IsQuantifier(op)) {
-      flags = atom_flags;
+      flags = atomFlags;
       return ret;
     }
-    if (!(atom_flags & kHasWidth) && op != '?') Fail(106);
-    const bool simple = atom_flags & kSimple;
+    if (!(atomFlags & kHasWidth) && op != '?') Fail(106);
+    const bool simple = atomFlags & kSimple;
     switch (op) {
       case '*': {
         ++pos_;
@@ -340,7 +340,7 @@ class Compiler {
       default: {  // '{'
         int32_t min = 0, max = 0;
         if (!ParseBraces(min, max)) {
-          flags = atom_flags;
+          flags = atomFlags;
           return ret;
         }
         flags = max > 0 ? kHasWidth | kSpStart : 0;
@@ -393,9 +393,9 @@ class Compiler {
       case '(':
         if (At(pos_) == '?') return ParseInlineGroup();
         {
-          int group_flags = 0;
-          const int32_t ret = ParseReg(true, group_flags);
-          flags = group_flags & (kHasWidth | kSpStart);
+          int groupFlags = 0;
+          const int32_t ret = ParseReg(true, groupFlags);
+          flags = groupFlags & (kHasWidth | kSpStart);
           return ret;
         }
       case '\0':
@@ -565,16 +565,16 @@ class Compiler {
       }
     } else {
       // White space inside the run is left out; trailing white space and '#' end it.
-      size_t last_char = start;
+      size_t lastChar = start;
       for (size_t i = pos_; i < expr_.size() && !IsMeta(expr_[i]) && expr_[i] != '#'; ++i) {
         if (IsExtendedSpace(expr_[i])) continue;
         text.push_back(expr_[i]);
-        last_char = i;
+        lastChar = i;
       }
-      end = last_char + 1;
+      end = lastChar + 1;
       if (text.size() > 1 && IsQuantifier(At(end))) {
         text.pop_back();
-        end = last_char;
+        end = lastChar;
       }
     }
     pos_ = end;
@@ -600,20 +600,20 @@ class Compiler {
     const bool negated = At(pos_) == '^';
     if (negated) ++pos_;
     RegexCharSet set;
-    bool have_single = false;  // a single character was added: a '-' may make a range
-    uint8_t last = 0;          // the most recently added single character
-    auto add_single = [&](uint8_t c) {
+    bool haveSingle = false;  // a single character was added: a '-' may make a range
+    uint8_t last = 0;         // the most recently added single character
+    auto addSingle = [&](uint8_t c) {
       AddToSet(set, c);
-      have_single = true;
+      haveSingle = true;
       last = c;
     };
     if (At(pos_) == ']') {
-      add_single(']');
+      addSingle(']');
       ++pos_;
     }
     for (char c; (c = At(pos_)) != '\0' && c != ']';) {
       const char after = At(pos_ + 1);
-      if (c == '-' && have_single && after != '\0' && after != ']' &&
+      if (c == '-' && haveSingle && after != '\0' && after != ']' &&
           !(after == '\\' && IsClassLetter(At(pos_ + 2)))) {
         ++pos_;
         uint8_t hi;
@@ -638,11 +638,11 @@ class Compiler {
           for (char m : e == 's' ? syntax_.space_chars : syntax_.word_chars)
             AddToSet(set, static_cast<uint8_t>(m));
         } else {
-          add_single(Unquote());
+          addSingle(Unquote());
         }
       } else {
         ++pos_;
-        add_single(static_cast<uint8_t>(c));
+        addSingle(static_cast<uint8_t>(c));
       }
     }
     if (At(pos_) != ']') Fail(113);
@@ -855,8 +855,8 @@ class Compiler {
         case BRACESNG: {
           const int32_t operand = RepeatOperand(code_, n);
           work_.push_back(operand);
-          const bool may_be_empty = RepeatMin(code_, n) == 0 || IsBackReference(code_[operand]);
-          return may_be_empty ? NextOf(code_, n) : -1;
+          const bool mayBeEmpty = RepeatMin(code_, n) == 0 || IsBackReference(code_[operand]);
+          return mayBeEmpty ? NextOf(code_, n) : -1;
         }
         case LOOPENTRY: {
           // Entered afresh, the loop can be left at once only when its minimum is 0. When its
@@ -963,16 +963,16 @@ class Compiler {
     if (code[first] == EXACTLY || code[first] == EXACTLYCI) program.prefix_node = first;
     FindLeadRepeat(program, first);
     if (!(flags & kSpStart)) return;
-    int32_t best_len = 0;
+    int32_t bestLen = 0;
     for (int32_t n = first; n > 0 && n < static_cast<int32_t>(code.size()); n = NextOf(code, n)) {
       if (code[n] != EXACTLY) continue;
       const int32_t len = LiteralLength(code.data(), n);
-      if (len > 0 && len >= best_len) {
-        best_len = len;
+      if (len > 0 && len >= bestLen) {
+        bestLen = len;
         program.must_offset = n + kNodeHeader + kLiteralHeader;
       }
     }
-    program.must_length = best_len;
+    program.must_length = bestLen;
   }
 
   /// Finds, for every BACK node, where its loop goes on when an iteration matched nothing:

@@ -56,8 +56,8 @@ class Matcher {
   /// One attempt at `pos`; on success group 0 is set.
   bool Attempt(int32_t pos) {
     level_ = 0;
-    int32_t match_end = 0;
-    if (!Run(1, pos, match_end)) {
+    int32_t matchEnd = 0;
+    if (!Run(1, pos, matchEnd)) {
       // Changes made while no choice point existed were not recorded: undo them wholesale.
       std::fill(start_, start_ + kGroupCount, -1);
       std::fill(end_, end_ + kGroupCount, -1);
@@ -65,7 +65,7 @@ class Matcher {
       return false;
     }
     start_[0] = pos;
-    end_[0] = match_end;
+    end_[0] = matchEnd;
     return true;
   }
 
@@ -230,7 +230,7 @@ class Matcher {
 
   struct RepeatInfo {
     int32_t min, max, operand, next;
-    int look_ahead;  // the first character of a following EXACTLY, -1 when none
+    int lookAhead;  // the first character of a following EXACTLY, -1 when none
   };
 
   RepeatInfo ReadRepeat(int32_t node) const {
@@ -250,12 +250,12 @@ class Matcher {
         break;
     }
     r.next = Next(node);
-    if (code_[r.next] == EXACTLY) r.look_ahead = LiteralText(code_, r.next)[0];
+    if (code_[r.next] == EXACTLY) r.lookAhead = LiteralText(code_, r.next)[0];
     return r;
   }
 
   bool LookAheadFits(const RepeatInfo& r, int32_t p) const {
-    return r.look_ahead < 0 || in_[p] == r.look_ahead;
+    return r.lookAhead < 0 || in_[p] == r.lookAhead;
   }
 
   /// Greedy: the largest count from `count` down to the minimum at which the look-ahead
@@ -343,22 +343,22 @@ class Matcher {
   // --- The interpreter ----------------------------------------------------------------
 
   /// Runs the program from node `n` at position `p`; true when END is reached.
-  bool Run(int32_t n, int32_t p, int32_t& match_end) {
+  bool Run(int32_t n, int32_t p, int32_t& matchEnd) {
     stack_.clear();
     choices_ = 0;
-    int64_t steps_left = steps_left_;
+    int64_t stepsLeft = steps_left_;
     for (;;) {
-      if (--steps_left < 0) throw RegexFailure{kRegexStepLimitError, 0};
+      if (--stepsLeft < 0) throw RegexFailure{kRegexStepLimitError, 0};
       if (Step(n, p)) {
         if (code_[n] == END) {
-          match_end = p;
-          steps_left_ = steps_left;
+          matchEnd = p;
+          steps_left_ = stepsLeft;
           return true;
         }
         continue;
       }
       if (!Backtrack(n, p)) {
-        steps_left_ = steps_left;
+        steps_left_ = stepsLeft;
         return false;
       }
     }
@@ -391,16 +391,16 @@ class Matcher {
         break;
       case EXACTLY: {
         const uint8_t* lit = LiteralText(code_, n);
-        const int32_t n_lit = LiteralLength(code_, n);
+        const int32_t nLit = LiteralLength(code_, n);
         if (p >= len_ || in_[p] != lit[0]) return false;
-        if (n_lit > len_ - p || std::memcmp(lit, in_ + p, n_lit) != 0) return false;
-        p += n_lit;
+        if (nLit > len_ - p || std::memcmp(lit, in_ + p, nLit) != 0) return false;
+        p += nLit;
         break;
       }
       case EXACTLYCI: {
-        const int32_t n_lit = LiteralLength(code_, n);
-        if (n_lit > len_ - p || !EqualsIgnoringCase(LiteralText(code_, n), in_ + p, n_lit)) return false;
-        p += n_lit;
+        const int32_t nLit = LiteralLength(code_, n);
+        if (nLit > len_ - p || !EqualsIgnoringCase(LiteralText(code_, n), in_ + p, nLit)) return false;
+        p += nLit;
         break;
       }
       case ANYOFTINYSET:

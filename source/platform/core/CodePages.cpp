@@ -255,13 +255,27 @@ std::unique_ptr<CodePageTable> BuildTable(uint32_t cp) {
 }
 
 /// The table of a numeric code page (built on first use), or nullptr when iconv lacks it.
-const CodePageTable* TableFor(uint32_t cp) {
+const CodePageTable* SharedTableFor(uint32_t cp) {
   static std::mutex mutex;
   static std::map<uint32_t, std::unique_ptr<CodePageTable>> tables;
   std::lock_guard<std::mutex> lock(mutex);
   auto it = tables.find(cp);
   if (it == tables.end()) it = tables.emplace(cp, BuildTable(cp)).first;
   return it->second.get();
+}
+
+/// SharedTableFor, remembering the last answer per thread: a program converts its item texts
+/// one by one in one code page, and the lock and the search would cost as much as converting
+/// a short text. Tables live as long as the program, so the remembered pointer stays valid.
+const CodePageTable* TableFor(uint32_t cp) {
+  struct LastTable {
+    uint32_t cp;
+    bool known;
+    const CodePageTable* table;
+  };
+  thread_local LastTable last{0, false, nullptr};
+  if (!last.known || last.cp != cp) last = {cp, true, SharedTableFor(cp)};
+  return last.table;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -424,6 +438,10 @@ class ByteOutput {
     if (code > 0xFF) Put(static_cast<uint8_t>(code >> 8));
     Put(static_cast<uint8_t>(code & 0xFF));
   }
+  /// Where the next `count` bytes may be written directly (then Advance), or nullptr when
+  /// the output only counts or lacks the room; Put finds the overflow then.
+  char* Room(int count) { return dst_ && !overflow_ && cap_ - n_ >= count ? dst_ + n_ : nullptr; }
+  void Advance(int count) { n_ += count; }
   int Result() const { return overflow_ || n_ > INT_MAX ? 0 : static_cast<int>(n_); }
 
  private:
@@ -445,6 +463,8 @@ class StringByteOutput {
     if (code > 0xFF) Put(static_cast<uint8_t>(code >> 8));
     Put(static_cast<uint8_t>(code & 0xFF));
   }
+  char* Room(int) { return nullptr; }
+  void Advance(int) {}
   int Result() {
     Flush();
     return out_.size() > INT_MAX ? 0 : static_cast<int>(out_.size());
@@ -649,23 +669,47 @@ class TableEncoder {
 
   void Run(Units s, int n) {
     const bool compositeCheck = flags_ & WC_COMPOSITECHECK;
-    const uint16_t* encode = t_.encode.data();
     int i = 0;
     while (i < n) {
-      // The common case: a character of one byte that no mark follows.
-      const uint16_t code = encode[s[i]];
-      if (code != 0 && code <= 0xFF && !(compositeCheck && i + 1 < n && UnicodeIsMark(s[i + 1]))) {
-        out_.Put(static_cast<uint8_t>(code));
-        ++i;
-        continue;
-      }
-      i = Step(s, n, i, compositeCheck);
+      i = compositeCheck ? PutOneByteRun<true>(s, n, i) : PutOneByteRun<false>(s, n, i);
+      if (i < n) i = Step(s, n, i, compositeCheck);
     }
   }
 
   bool usedDefault() const { return usedDefault_; }
 
  private:
+  /// Puts the common case, characters of one byte that no mark follows, from `i` on; the
+  /// index of the first character that needs more care. The bytes go straight into the
+  /// output's room when it has room for all of them, with the position kept in a local: a byte
+  /// store may alias anything, and would otherwise make every step wait for the last.
+  template <bool kCompositeCheck>
+  int PutOneByteRun(Units s, int n, int i) {
+    const uint16_t* encode = t_.encode.data();
+    const auto oneByteCode = [&](int k) -> uint16_t {
+      const uint16_t code = encode[s[k]];
+      if (code == 0 || code > 0xFF) return 0;
+      return kCompositeCheck && k + 1 < n && UnicodeIsMark(s[k + 1]) ? 0 : code;
+    };
+    char* room = out_.Room(n - i);
+    if (!room) {
+      for (; i < n; ++i) {
+        const uint16_t code = oneByteCode(i);
+        if (!code) break;
+        out_.Put(static_cast<uint8_t>(code));
+      }
+      return i;
+    }
+    int k = i;
+    for (; k < n; ++k) {
+      const uint16_t code = oneByteCode(k);
+      if (!code) break;
+      room[k - i] = static_cast<char>(code);
+    }
+    out_.Advance(k - i);
+    return k;
+  }
+
   /// Converts the character at `i` (with the marks it composes with); the index after it.
   int Step(Units s, int n, int i, bool compositeCheck) {
     char16_t u = s[i];
@@ -962,19 +1006,6 @@ std::string Utf16LEToMultiByte(uint32_t codePage, uint32_t flags, std::string_vi
   const uint32_t cp = ResolveCodePage(codePage);
   const Utf16LEUnits source{units.data()};
   const int n = static_cast<int>(count);
-  // Short texts (most item texts) are first copied into units of their own, which the
-  // encoder reads faster than bytes that any write might change.
-  constexpr int kLocalUnits = 1024;
-  if (n <= kLocalUnits) {
-    std::array<char16_t, kLocalUnits> local;
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(local.data(), units.data(), count * 2);
-    } else {
-      for (int i = 0; i < n; ++i) local[static_cast<size_t>(i)] = source[i];
-    }
-    return EncodeToString(cp, flags, static_cast<const char16_t*>(local.data()), n, defaultChar,
-                          usedDefaultChar);
-  }
   return EncodeToString(cp, flags, source, n, defaultChar, usedDefaultChar);
 }
 

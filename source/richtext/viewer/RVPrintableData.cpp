@@ -262,8 +262,11 @@ void TCustomPrintableRVData::DrawParagraphBack(TCanvas& Canvas, const TPageConte
       bottom = top + (part >= 0 ? split->PartsList()[part]->Height : piece.Height);
     } else {
       top = piece.Top - (d > Page.StartNo ? afterSplitTop : Page.PageTop);
-      bottom =
-          split != nullptr ? top + split->PartsList()[0]->Height : top + piece.Height + piece.ExtraSpaceBelow;
+      // A split piece's first part is printed below the item's spacing: the background
+      // reaches the part's last row.
+      bottom = split != nullptr ? top + ToDeviceY(GetItem(piece.ItemNo)->GetOuterSpacingV()) +
+                                      split->PartsList()[0]->Height
+                                : top + piece.Height + piece.ExtraSpaceBelow;
     }
     if (firstPiece) {
       rect.Top = top;
@@ -460,6 +463,11 @@ TCustomMainPtblRVData* TRectPtblRVData::MainData() const {
   TCustomPrintableRVData* data = Parent_;
   while (auto* rect = dynamic_cast<TRectPtblRVData*>(data)) data = rect->Parent_;
   return dynamic_cast<TCustomMainPtblRVData*>(data);
+}
+
+TCustomRVData* TRectPtblRVData::GetRootData() {
+  // A rectangle not (or no longer) placed in a parent is a document of its own.
+  return Parent_ != nullptr ? Parent_->GetRootData() : TCustomPrintableRVData::GetRootData();
 }
 
 int32_t TRectPtblRVData::GetPageTop(int PageNo) {

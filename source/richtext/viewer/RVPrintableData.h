@@ -196,7 +196,7 @@ class TRectPtblRVData : public TCustomPrintableRVData {
   TCanvas* GetCanvas() override;
   TRVColorMode GetColorMode() const override;
   TCustomRVData* GetParentData() const override { return Parent_; }
-  TCustomRVData* GetRootData() override { return Parent_->GetRootData(); }
+  TCustomRVData* GetRootData() override;
   int32_t GetLeftMargin() const override { return 0; }
   int32_t GetRightMargin() const override { return 0; }
   int32_t GetTopMargin() const override { return 0; }

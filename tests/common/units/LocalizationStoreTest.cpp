@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "TestFolders.h"
+#include "platform/core/TestFolders.h"
 #include "common/units/LocalizationStore.h"
 #include "platform/core/LocalizedComponents.h"
 #include "platform/core/Resources.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "TestFolders.h"
+#include "platform/core/TestFolders.h"
 #include "common/units/Routines.h"
 #include "platform/core/Strings.h"
 

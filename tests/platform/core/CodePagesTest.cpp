@@ -3,6 +3,7 @@
 
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/core/CodePages.h"
@@ -177,6 +178,12 @@ TEST(CodePagesTest, BufferSizesAndArgumentsAreChecked) {
   EXPECT_EQ(WideCharToMultiByte(932, 0, wide, 2, bytes, 2, nullptr, nullptr), 0);
   EXPECT_EQ(WideCharToMultiByte(932, 0, wide, 2, bytes, 3, nullptr, nullptr), 3);
   EXPECT_EQ(WideCharToMultiByte(932, 0x1, wide, 2, bytes, 8, nullptr, nullptr), 0);
+  // Runs of one-byte characters: one byte short fails, an exact fit is whole.
+  const char16_t latin[] = u"abcd";
+  EXPECT_EQ(WideCharToMultiByte(1252, 0, latin, 4, bytes, 3, nullptr, nullptr), 0);
+  EXPECT_EQ(WideCharToMultiByte(1252, WC_COMPOSITECHECK, latin, 4, bytes, 3, nullptr, nullptr), 0);
+  EXPECT_EQ(WideCharToMultiByte(1252, 0, latin, 4, bytes, 4, nullptr, nullptr), 4);
+  EXPECT_EQ(std::string(bytes, 4), "abcd");
 }
 
 TEST(CodePagesTest, DefaultCharacterReplacesWhatTheCodePageLacks) {
@@ -291,8 +298,8 @@ TEST(CodePagesTest, RandomInputMeasuresAsItConverts) {
 TEST(CodePagesTest, OnePassUtf16ByteConversionsAgreeWithTheTwoPassOnes) {
   std::mt19937 rng(2181);
   for (uint32_t cp : {1251u, 1258u, 932u, 949u, 437u, CP_UTF8, CP_UTF16LE}) {
-    for (const size_t length :
-         {size_t{1}, size_t{7}, size_t{2047}, size_t{2049}, size_t{4100}, size_t{9000}}) {
+    for (const size_t length : {size_t{1}, size_t{7}, size_t{1024}, size_t{1025}, size_t{2047}, size_t{2049},
+                                size_t{4100}, size_t{9000}}) {
       SCOPED_TRACE(testing::Message() << "code page " << cp << ", length " << length);
       std::string bytes(length, '\0');
       for (char& c : bytes) c = static_cast<char>(rng() % 4 ? 0x60 + rng() % 0xA0 : rng());
@@ -313,6 +320,26 @@ TEST(CodePagesTest, OnePassUtf16ByteConversionsAgreeWithTheTwoPassOnes) {
   EXPECT_EQ(MultiByteToUtf16LE(12345, 0, "abc"), "");
   EXPECT_EQ(Utf16LEToMultiByte(12345, 0, U16Bytes(u"abc")), "");
   EXPECT_EQ(Utf16LEToMultiByte(1252, 0, std::string("a", 1)), "");
+}
+
+// Conversions that alternate between code pages, in two threads at once, each get their
+// own code page's characters.
+TEST(CodePagesTest, AlternatingCodePagesInSeveralThreads) {
+  const auto alternate = [](uint32_t first, uint32_t second, std::u16string expectFirst,
+                            std::u16string expectSecond, int& mismatches) {
+    for (int round = 0; round < 2000; ++round) {
+      if (MultiByteToWide(first, 0, "\xC0\xE0") != expectFirst) ++mismatches;
+      if (U16Bytes(expectSecond) != MultiByteToUtf16LE(second, 0, "\xC0\xE0")) ++mismatches;
+      if (WideToMultiByte(first, 0, expectFirst) != "\xC0\xE0") ++mismatches;
+      if (Utf16LEToMultiByte(second, 0, U16Bytes(expectSecond)) != "\xC0\xE0") ++mismatches;
+    }
+  };
+  int mismatchesA = 0, mismatchesB = 0;
+  std::thread other(alternate, 1251u, 1253u, u"\u0410\u0430", u"\u0390\u03B0", std::ref(mismatchesB));
+  alternate(1252u, 1250u, u"\u00C0\u00E0", u"\u0154\u0155", mismatchesA);
+  other.join();
+  EXPECT_EQ(mismatchesA, 0);
+  EXPECT_EQ(mismatchesB, 0);
 }
 
 }  // namespace

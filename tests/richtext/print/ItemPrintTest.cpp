@@ -6,6 +6,8 @@
 #include "platform/gui/StdCtrls.h"
 #include "richtext/core/RVError.h"
 #include "richtext/core/RVItemPrint.h"
+#include "richtext/viewer/RVPageDriver.h"
+#include "richtext/viewer/RVPrintableData.h"
 
 namespace {
 
@@ -115,6 +117,17 @@ class ItemBitmapTest : public ::testing::Test {
   static std::unique_ptr<TBitmap> Blank(int32_t width, int32_t height) {
     return printtest::SolidBitmap(width, height, clWhite);
   }
+  /// An edit box of the given size showing Text, added to the document.
+  TRVControlItemInfo* AddEdit(const std::string& text, int32_t width, int32_t height) {
+    auto edit = std::make_unique<TEdit>();
+    edit->SetText(text);
+    edit->SetWidth(width);
+    edit->SetHeight(height);
+    auto control = TRVControlItemInfo::CreateEx(&doc.Data(), std::move(edit), 0);
+    TRVControlItemInfo* item = control.get();
+    doc.Item(std::move(control));
+    return item;
+  }
   TPrintDocument doc;
 };
 
@@ -171,17 +184,31 @@ TEST_F(ItemBitmapTest, BulletsAndHotspotsDrawTheirImageAtTheCorner) {
   EXPECT_EQ(blank->Canvas().Pixel(8, 8), clWhite);
 }
 
-TEST_F(ItemBitmapTest, AControlIsPicturedCentredInItsBitmap) {
-  auto edit = std::make_unique<TEdit>();
-  edit->SetText("Printed");
-  edit->SetWidth(60);
-  edit->SetHeight(20);
-  TRVControlItemInfo* item = nullptr;
-  {
-    auto control = TRVControlItemInfo::CreateEx(&doc.Data(), std::move(edit), 0);
-    item = control.get();
-    doc.Item(std::move(control));
+TEST_F(ItemBitmapTest, ImageListMarkersPrintTheirImageOnThePage) {
+  TRVListLevel& level = *doc.style.ListStyles().AddStyle()->Levels().AddLevel();
+  level.ListType = rvlstImageListCounter;
+  level.ImageList = &doc.images;
+  level.ImageIndex = 0;
+  doc.ListItem("first", 0);
+  doc.ListItem("second", 0);
+  TRVPageDriver driver(doc.viewer);
+  auto page = Blank(400, 300);
+  ASSERT_EQ(driver.FormatPages(page->Canvas(), 400, 300), 1);
+  driver.DrawPage(1, page->Canvas());
+  // The counter picks the image: lime for the first item, navy for the second.
+  TCustomMainPtblRVData& data = driver.Data();
+  std::vector<TColor> shown;
+  for (int d = 0; d < data.DrawItems().Count(); ++d) {
+    const TRVDrawLineInfo& piece = *data.DrawItems()[d];
+    if (data.GetItem(piece.ItemNo)->StyleNo != rvsListMarker) continue;
+    shown.push_back(
+        page->Canvas().Pixel(data.GetPrintableLeft() + piece.Left + 8, piece.Top - data.GetPageTop(1) + 8));
   }
+  EXPECT_EQ(shown, (std::vector<TColor>{clLime, clNavy}));
+}
+
+TEST_F(ItemBitmapTest, AControlIsPicturedCentredInItsBitmap) {
+  TRVControlItemInfo* item = AddEdit("Printed", 60, 20);
   // A smaller bitmap grows to the control's size.
   auto bitmap = printtest::SolidBitmap(10, 10, clFuchsia);
   ASSERT_TRUE(item->PrintToBitmap(*bitmap, false, &doc.Data(), 0, -1, nullptr));
@@ -217,7 +244,10 @@ TEST_F(ItemBitmapTest, ABreakPrintsItsRuleInTheColourMode) {
     TColor Color;
     TColor Expected;
   };
-  for (const TCase& c : {TCase{0, clRed, clRed}, TCase{3, clRed, clBlack}, TCase{0, clNone, clBlack}}) {
+  // A rule of no colour of its own takes the colour of text style 0.
+  doc.style.TextStyles().Items(0)->Color = clBlue;
+  for (const TCase& c : {TCase{0, clRed, clRed}, TCase{3, clRed, clBlack}, TCase{0, clNone, clBlue},
+                         TCase{2, clNone, RVColorToGray(clBlue)}}) {
     auto rule = TRVBreakItemInfo::CreateEx(&doc.Data(), 1, 0, c.Color);
     TRVDrawLineInfo piece;
     piece.Width = 100;
@@ -228,6 +258,81 @@ TEST_F(ItemBitmapTest, ABreakPrintsItsRuleInTheColourMode) {
     EXPECT_EQ(bitmap->Canvas().Pixel(14, 7), clWhite);
     EXPECT_EQ(bitmap->Canvas().Pixel(106, 7), clWhite);
     EXPECT_EQ(bitmap->Canvas().Pixel(60, 9), clWhite);
+  }
+}
+
+TEST_F(ItemBitmapTest, APicturePrintedStraightOntoTheCanvasKeepsItsSpacingAndDisplaySize) {
+  TRVGraphicItemInfo* picture = doc.Picture(printtest::SolidBitmap(20, 10, clRed));
+  picture->Spacing = 3;
+  picture->ImageWidth = 40;
+  auto page = Blank(100, 60);
+  TCanvas& canvas = page->Canvas();
+  canvas.Brush().SetColor(clYellow);
+  picture->PrintDirect(canvas, 10, 5, false, false, &doc.Data(), 0, -1, nullptr);
+  // Drawn at (13, 8), 40 x 10, and the canvas keeps its own state.
+  EXPECT_EQ(canvas.Pixel(13, 8), clRed);
+  EXPECT_EQ(canvas.Pixel(52, 17), clRed);
+  EXPECT_EQ(canvas.Pixel(12, 8), clWhite);
+  EXPECT_EQ(canvas.Pixel(13, 7), clWhite);
+  EXPECT_EQ(canvas.Pixel(53, 8), clWhite);
+  EXPECT_EQ(canvas.Pixel(13, 18), clWhite);
+  EXPECT_EQ(canvas.Brush().Color(), clYellow);
+}
+
+// ---- pictures of controls ------------------------------------------------------------------------
+
+/// The share of the pixels of Part that equal those of Whole at (X, Y).
+double SharedPixels(TBitmap& whole, int32_t x, int32_t y, TBitmap& part) {
+  int same = 0;
+  for (int32_t row = 0; row < part.Height(); ++row)
+    for (int32_t col = 0; col < part.Width(); ++col)
+      same += whole.Canvas().Pixel(x + col, y + row) == part.Canvas().Pixel(col, row);
+  return static_cast<double>(same) / (part.Width() * part.Height());
+}
+
+TEST_F(ItemBitmapTest, AContainerIsPicturedWithTheControlsInsideIt) {
+  TGroupBox box;
+  box.SetBounds(0, 0, 200, 120);
+  box.SetCaption("Frame");
+  auto* button = new TButton(&box);
+  button->SetParent(&box);
+  button->SetBounds(90, 60, 80, 30);
+  button->SetCaption("Press");
+  std::unique_ptr<TBitmap> whole = RVMakeControlImage(&box);
+  ASSERT_NE(whole, nullptr);
+  EXPECT_EQ(whole->Width(), 200);
+  EXPECT_EQ(whole->Height(), 120);
+  std::unique_ptr<TBitmap> alone = RVMakeControlImage(button);
+  ASSERT_NE(alone, nullptr);
+  // The button shows at its place inside the frame, and not where it is not.
+  EXPECT_GT(SharedPixels(*whole, 90, 60, *alone), 0.9);
+  EXPECT_LT(SharedPixels(*whole, 10, 60, *alone), 0.9);
+
+  // Drawn onto another canvas, the picture lies at the given corner.
+  auto page = printtest::SolidBitmap(260, 160, clFuchsia);
+  RVDrawControl(&box, page->Canvas(), 30, 20);
+  EXPECT_GT(SharedPixels(*page, 120, 80, *alone), 0.9);
+  EXPECT_EQ(page->Canvas().Pixel(29, 19), clFuchsia);
+  EXPECT_EQ(page->Canvas().Pixel(230, 140), clFuchsia);
+}
+
+TEST_F(ItemBitmapTest, ASplitControlShowsTheRowsOfItsPart) {
+  TRVControlItemInfo* item = AddEdit("Rows", 60, 40);
+  item->MinHeightOnPage = 10;
+  TRVMultiImagePrintInfo piece(item, TRVFormatScale{});
+  ASSERT_TRUE(piece.InitSplit());
+  ASSERT_TRUE(piece.SplitAt(25));
+  std::unique_ptr<TBitmap> image = RVMakeControlImage(item->Control.get());
+  ASSERT_NE(image, nullptr);
+  // Each part is the control's rows from its ImageTop on, in a bitmap that keeps its size.
+  for (int partIndex = 0; partIndex < 2; ++partIndex) {
+    const TRVImagePrintPart* part = piece.ImagePart(partIndex);
+    auto bitmap = printtest::SolidBitmap(60, part->ImageHeight, clFuchsia);
+    ASSERT_TRUE(item->PrintToBitmap(*bitmap, false, &doc.Data(), 0, partIndex, &piece));
+    EXPECT_EQ(bitmap->Height(), part->ImageHeight);
+    auto rows = printtest::SolidBitmap(60, part->ImageHeight, clFuchsia);
+    rows->Canvas().Draw(0, -part->ImageTop, image.get());
+    EXPECT_EQ(SharedPixels(*bitmap, 0, 0, *rows), 1.0) << partIndex;
   }
 }
 

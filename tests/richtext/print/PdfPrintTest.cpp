@@ -8,6 +8,8 @@
 
 #include "PrintTestSupport.h"
 #include "platform/core/SysUtils.h"
+#include "platform/graphics/Metafile.h"
+#include "platform/graphics/MetafileCanvas.h"
 #include "platform/graphics/PdfPrinter.h"
 #include "platform/gui/StdCtrls.h"
 #include "richtext/core/RVError.h"
@@ -27,6 +29,7 @@ struct TWord {
   std::string Text;
   double Left = 0;
   double Top = 0;
+  double Right = 0;
   double Bottom = 0;
 };
 
@@ -54,7 +57,7 @@ std::vector<std::vector<TWord>> ReadWords(const std::string& pdf) {
       continue;
     pages.back().push_back(TWord{line.substr(textStart + 1, textEnd - textStart - 1),
                                  Attribute(line, "xMin") * scale, Attribute(line, "yMin") * scale,
-                                 Attribute(line, "yMax") * scale});
+                                 Attribute(line, "xMax") * scale, Attribute(line, "yMax") * scale});
   }
   return pages;
 }
@@ -177,6 +180,16 @@ class EveryKindDocument : public TPrintDocument {
     edit->SetHeight(24);
     Item(TRVControlItemInfo::CreateEx(&Data(), std::move(edit), 0));
     Item(TRVHotGraphicItemInfo::CreateWithPicture(&Data(), printtest::SolidBitmap(40, 40, clFuchsia), 0));
+    // A metafile prints straight onto the page rather than through a bitmap.
+    auto metafile = std::make_unique<TMetafile>();
+    metafile->SetWidth(60);
+    metafile->SetHeight(40);
+    {
+      TMetafileCanvas canvas(*metafile);
+      canvas.Brush().SetColor(clTeal);
+      canvas.FillRect(Rect(0, 0, 60, 40));
+    }
+    teal = Picture(std::move(metafile));
     for (int i = 0; i < 30; ++i) Text("Filler line " + std::to_string(i) + " keeps the first page busy.");
     tall = Picture(printtest::BandedBitmap(300, 2400, EveryKindDocument::kBand), 60);
     Text("Afterpicture text comes right below it");
@@ -185,6 +198,7 @@ class EveryKindDocument : public TPrintDocument {
   }
 
   TRVGraphicItemInfo* red = nullptr;
+  TRVGraphicItemInfo* teal = nullptr;
   TRVGraphicItemInfo* tall = nullptr;
 };
 
@@ -209,6 +223,32 @@ TEST_F(PdfPrintTest, EveryKindOfItemLandsWhereThePiecesSay) {
   int markers = 0;
   for (const TWord& w : words[listPage - 1]) markers += w.Text == "1." || w.Text == "2.";
   EXPECT_EQ(markers, 2);
+}
+
+TEST_F(PdfPrintTest, CharacterSpacingPrintsAtThePrintersScale) {
+  TPrintDocument doc;
+  TFontInfo& spaced = *doc.style.TextStyles().AddStyle();
+  spaced.Size = 20;
+  spaced.CharSpacing = 12;
+  const int spacedNo = doc.style.TextStyles().Count() - 1;
+  doc.Text("Spacedwordhere", spacedNo);
+  TRVPageDriver driver(doc.viewer);
+  const std::string pdf = folder.File("spacing.pdf");
+  driver.PrintToPDF(pdf, kResolution);
+  const auto words = ReadWords(pdf);
+  ASSERT_EQ(words.size(), 1u);
+  ASSERT_FALSE(words[0].empty());
+  // The letters (spaced apart, they may be read as words of their own) fill the piece the
+  // formatting measured with the spacing in printer pixels: 12 screen pixels are 37 here;
+  // unscaled, the text would end over 300 pixels short.
+  double left = words[0][0].Left, right = words[0][0].Right;
+  for (const TWord& w : words[0]) {
+    left = std::min(left, w.Left);
+    right = std::max(right, w.Right);
+  }
+  const TRect piece = PieceRect(driver, 0);
+  EXPECT_NEAR(left, piece.Left, 15);
+  EXPECT_NEAR(right, piece.Right, 60);
 }
 
 TEST_F(PdfPrintTest, BackgroundsPicturesAndSplitPartsShowTheirColours) {
@@ -239,6 +279,24 @@ TEST_F(PdfPrintTest, BackgroundsPicturesAndSplitPartsShowTheirColours) {
     const TPoint at = center(PieceRect(driver, d));
     EXPECT_TRUE(Near(PixelAt(page, at.X, at.Y), expected)) << "item kind " << item->StyleNo;
   }
+
+  // The edit box shows its frame and text where its piece is.
+  for (int d = 0; d < data.DrawItems().Count(); ++d) {
+    if (data.GetItem(data.DrawItems()[d]->ItemNo)->StyleNo != rvsComponent) continue;
+    ASSERT_TRUE(RenderPage(pdf, PageOf(driver, d), page));
+    const TRect rect = PieceRect(driver, d);
+    int ink = 0;
+    for (int32_t y = rect.Top; y < rect.Bottom; y += 6)
+      for (int32_t x = rect.Left; x < rect.Right; x += 6) ink += !Near(PixelAt(page, x, y), clWhite, 60);
+    EXPECT_GT(ink, 80);
+  }
+
+  // The metafile covers its whole piece at the printer's scale.
+  const int tealPiece = PieceOfItem(driver, doc.teal);
+  ASSERT_TRUE(RenderPage(pdf, PageOf(driver, tealPiece), page));
+  const TRect tealRect = PieceRect(driver, tealPiece);
+  for (const TPoint& at : {center(tealRect), TPoint{tealRect.Right - 20, tealRect.Bottom - 20}})
+    EXPECT_TRUE(Near(PixelAt(page, at.X, at.Y), clTeal)) << std::hex << PixelAt(page, at.X, at.Y);
 
   // The tall picture: every part shows the rows it says it shows, each band in its colour.
   const int tallPiece = PieceOfItem(driver, doc.tall);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "PrintTestSupport.h"
+#include "platform/graphics/PdfPrinter.h"
 #include "richtext/core/RVError.h"
+#include "richtext/core/RVItemPrint.h"
 #include "richtext/viewer/RVPageDriver.h"
 #include "richtext/viewer/RVPrintableData.h"
 
@@ -326,6 +328,170 @@ TEST(RectPrintableDataTest, ADocumentInARectangleDrawsAtTheRectangle) {
   for (int y = 155; y < 215; ++y)
     for (int x = 210; x < 360; ++x) ink += (page->Canvas().Pixel(x, y) & 0xFF) < 100;
   EXPECT_GT(ink, 20);
+}
+
+TEST(RectPrintableDataTest, ARectangleWithoutAParentDrawsOnItsOwn) {
+  TPrintDocument cellDoc;
+  cellDoc.Picture(FramedSquare());
+  TRectPtblRVData cell(&cellDoc.viewer, nullptr, &cellDoc.Data());
+  cell.DrawOnParentBack = true;
+  cell.Width = 100;
+  cell.Height = 60;
+  cell.Color = clYellow;
+  EXPECT_EQ(cell.GetRootData(), &cell);
+  EXPECT_EQ(cell.MainData(), nullptr);
+  EXPECT_EQ(cell.GetCanvas(), nullptr);
+  EXPECT_EQ(cell.GetColorMode(), 1);
+  auto page = printtest::SolidBitmap(200, 100, clWhite);
+  EXPECT_NO_THROW(cell.DrawPage(1, page->Canvas(), false, false));
+  EXPECT_EQ(page->Canvas().Pixel(90, 50), clYellow);
+}
+
+TEST(RectPrintableDataTest, BehindPicturesTheParentShowsThroughWhenAsked) {
+  TPrintDocument doc;
+  doc.viewer.SetColor(clSilver);
+  doc.Text("x");
+  TPrintDocument cellDoc;
+  cellDoc.Picture(FramedSquare());
+  TRVPageDriver driver(doc.viewer);
+  driver.ColorMode = 0;
+  auto page = printtest::SolidBitmap(400, 300, clWhite);
+  driver.FormatPages(page->Canvas(), 400, 300);
+  driver.DrawPage(1, page->Canvas());
+
+  TRectPtblRVData cell(&cellDoc.viewer, &driver.Data(), &cellDoc.Data());
+  cell.Left = 100;
+  cell.Top = 120;
+  cell.Width = 100;
+  cell.Height = 60;
+  cell.Color = clYellow;
+  cell.Format(true);
+  ASSERT_EQ(cell.DrawItems().Count(), 1);
+  const TRVDrawLineInfo& piece = *cell.DrawItems()[0];
+  const int32_t x = cell.GetPrintableLeft() + piece.Left + 3;
+  const int32_t y = cell.GetPrintableTop() + piece.Top + 3;
+  cell.DrawPage(1, page->Canvas(), false, false);
+  EXPECT_EQ(page->Canvas().Pixel(x + 10, y + 10), clLime);
+  EXPECT_EQ(page->Canvas().Pixel(x, y), clYellow);
+  // Passed up, the frame shows the parent's colour, while the rectangle keeps its own.
+  cell.DrawOnParentBack = true;
+  cell.DrawPage(1, page->Canvas(), false, false);
+  EXPECT_EQ(page->Canvas().Pixel(x + 10, y + 10), clLime);
+  EXPECT_EQ(page->Canvas().Pixel(x, y), clSilver);
+  EXPECT_EQ(page->Canvas().Pixel(cell.GetPrintableLeft() + 90, y), clYellow);
+}
+
+// ---- paragraph and text backgrounds ----------------------------------------------------------------
+
+/// Prints pages of a document on a PDF printer of 192 dots per inch (two device pixels a screen
+/// pixel) and records the rectangles the style sheet's background handlers are given.
+class PageBackgroundTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    yellow = doc.style.ParaStyles().AddStyle();
+    yellow->Background().Color = clYellow;
+    yellowNo = doc.style.ParaStyles().Count() - 1;
+    doc.style.OnDrawParaBack = [this](TRVStyle&, TCanvas&, int paraNo, const TRect& rect, bool&) {
+      paraRects.emplace_back(paraNo, rect);
+    };
+    doc.style.OnDrawTextBack = [this](TRVStyle&, TCanvas&, int, int32_t left, int32_t top, int32_t width,
+                                      int32_t height, TRVTextDrawStates,
+                                      bool&) { textRects.push_back(Bounds(left, top, width, height)); };
+  }
+  void TearDown() override {
+    if (driver) driver->Data().Prepare(nullptr);
+    if (printer) printer->Abort();
+  }
+  /// Formats the document for the printer; answers the page count.
+  int Format() {
+    printer = std::make_unique<TPdfPrinter>(folder.File("backs.pdf"), 192);
+    printer->BeginDoc();
+    driver = std::make_unique<TRVPageDriver>(doc.viewer);
+    return driver->FormatPages(printer->Canvas(), printer->PageWidth(), printer->PageHeight());
+  }
+  void DrawPage(int pageNo) {
+    paraRects.clear();
+    textRects.clear();
+    driver->DrawPage(pageNo, printer->Canvas());
+  }
+  /// The page rectangle of drawn piece DItemNo, with the page top PageTop.
+  TRect PieceRect(int DItemNo, int32_t pageTop) {
+    TCustomMainPtblRVData& data = driver->Data();
+    const TRVDrawLineInfo& piece = *data.DrawItems()[DItemNo];
+    return Bounds(data.GetPrintableLeft() + piece.Left, piece.Top - pageTop, piece.Width, piece.Height);
+  }
+
+  TPrintDocument doc;
+  TParaInfo* yellow = nullptr;
+  int yellowNo = -1;
+  printtest::TTempFolder folder;
+  std::unique_ptr<TPdfPrinter> printer;
+  std::unique_ptr<TRVPageDriver> driver;
+  std::vector<std::pair<int, TRect>> paraRects;
+  std::vector<TRect> textRects;
+};
+
+TEST_F(PageBackgroundTest, AParagraphBackgroundSpansItsLinesBetweenItsIndents) {
+  yellow->LeftIndent = 20;
+  yellow->FirstIndent = -10;
+  yellow->RightIndent = 30;
+  std::string words;
+  for (int i = 0; i < 60; ++i) words += "wrapping words ";
+  doc.Text("Before");
+  doc.Text(words, 0, yellowNo);
+  doc.Text("After");
+  ASSERT_EQ(Format(), 1);
+  DrawPage(1);
+  TCustomMainPtblRVData& data = driver->Data();
+  const int lines = data.DrawItems().Count();
+  ASSERT_GT(lines, 4);
+  const int32_t pageTop = data.GetPageTop(1);
+
+  // With the handler every paragraph is offered its rectangle once, in order; indents are
+  // screen pixels, doubled.
+  ASSERT_EQ(paraRects.size(), 3u);
+  EXPECT_EQ(paraRects[1].first, yellowNo);
+  const TRect& back = paraRects[1].second;
+  EXPECT_EQ(back.Left, data.GetPrintableLeft() + 2 * (20 - 10));
+  EXPECT_EQ(back.Right, data.GetPrintableLeft() + data.GetWidth() - 2 * 30);
+  const TRVDrawLineInfo& last = *data.DrawItems()[lines - 2];
+  EXPECT_EQ(back.Top, PieceRect(1, pageTop).Top);
+  EXPECT_EQ(back.Bottom, last.Top + last.Height + last.ExtraSpaceBelow - pageTop);
+
+  // Every line of text is offered its own rectangle on the page.
+  ASSERT_EQ(static_cast<int>(textRects.size()), lines);
+  for (int d = 0; d < lines; ++d) EXPECT_EQ(textRects[d], PieceRect(d, pageTop)) << d;
+}
+
+TEST_F(PageBackgroundTest, ASplitPictureHasItsParagraphBackgroundOnEachPage) {
+  TRVGraphicItemInfo* picture = doc.Picture(printtest::SolidBitmap(200, 1600, clRed), 40);
+  picture->ParaNo = yellowNo;
+  picture->Spacing = 5;
+  doc.Text("After", 0, yellowNo);
+  ASSERT_EQ(Format(), 2);
+  TCustomMainPtblRVData& data = driver->Data();
+  auto* split = dynamic_cast<TRVMultiImagePrintInfo*>(data.DrawItems()[0]);
+  ASSERT_NE(split, nullptr);
+  ASSERT_EQ(split->PartsList().Count(), 2);
+
+  // Page 1: from the piece's top over the spacing above the picture and its first part.
+  DrawPage(1);
+  ASSERT_EQ(paraRects.size(), 1u);
+  EXPECT_EQ(paraRects[0].first, yellowNo);
+  const int32_t top1 = PieceRect(0, data.GetPageTop(1)).Top;
+  EXPECT_EQ(paraRects[0].second.Top, top1);
+  EXPECT_EQ(paraRects[0].second.Bottom, top1 + 2 * picture->Spacing + split->PartsList()[0]->Height);
+
+  // Page 2: the second part at the top of the page, then the next paragraph below it.
+  DrawPage(2);
+  ASSERT_EQ(paraRects.size(), 2u);
+  EXPECT_EQ(paraRects[0].second.Top, data.GetPrintableTop());
+  EXPECT_EQ(paraRects[0].second.Bottom, data.GetPrintableTop() + split->PartsList()[1]->Height);
+  const TRect after = PieceRect(1, data.GetPageTopAfterSplit(2));
+  EXPECT_EQ(paraRects[1].second.Top, after.Top);
+  EXPECT_GE(after.Top, data.GetPrintableTop() + split->PartsList()[1]->Height);
+  ASSERT_EQ(textRects.size(), 1u);
+  EXPECT_EQ(textRects[0], after);
 }
 
 }  // namespace

@@ -375,11 +375,20 @@ class TNodeTree : public TCustomControl {
   std::function<void(TNodeTree*, TCanvas& canvas)> OnBeforePaint;
   std::function<void(TNodeTree*, TCanvas& canvas)> OnAfterPaint;
   std::function<void(TNodeTree*, TCanvas& canvas, const TRect& rect, bool& handled)> OnPaintBackground;
+  /// With lsCustomStyle: may point `pattern` at 8 rows of line bits (bit set = gap) instead of dots.
+  std::function<void(TNodeTree*, const uint8_t*& pattern)> OnGetLineStyle;
+  /// Asked for cells of right-to-left columns: setting `skip` leaves out the cell's vertical grid line.
+  std::function<void(TNodeTree*, PNode node, int32_t column, bool& skip)> OnSkipVerticalGridLine;
   std::function<void(TNodeTree*, int32_t column)> OnColumnResize;
   /// Draws a header cell itself; `drop_mark` tells where a column being dragged would land.
   std::function<void(TNodeTree*, TCanvas& canvas, TNodeTreeColumn* column, const TRect& rect, bool hot,
                      bool pressed, TVTDropMarkMode drop_mark)>
       OnHeaderDraw;
+  /// Names the elements of a header cell that OnAdvancedHeaderDraw draws instead of the header.
+  std::function<void(TNodeTree*, THeaderPaintInfo& info, THeaderPaintElements& elements)>
+      OnHeaderDrawQueryElements;
+  /// Draws the elements OnHeaderDrawQueryElements took, after the header drew the rest of the cell.
+  std::function<void(TNodeTree*, THeaderPaintInfo& info, THeaderPaintElements elements)> OnAdvancedHeaderDraw;
   /// A press and release on the same clickable column of the header.
   std::function<void(TNodeTree*, int32_t column)> OnHeaderClick;
   /// A column drag is about to start; clearing `allowed` keeps the column where it is.

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "common/components/original/NodeTree/NodeTree.h"
+#include "platform/core/CodePages.h"
 #include "platform/core/ComponentStreaming.h"
 #include "platform/core/Strings.h"
 #include "platform/core/TypInfo.h"
@@ -21,8 +22,10 @@ const TPropertyList& TNodeTreeColumn::ClassProperties() {
                                         .Default(taLeftJustify)
                                         .Integer("BiDiMode", &T::BiDiMode, &T::SetBiDiMode)
                                         .Default(bdLeftToRight)
+                                        .Stored(&T::OwnBiDiMode)
                                         .Color("Color", &T::Color, &T::SetColor)
                                         .Default(clWindow)
+                                        .Stored(&T::OwnColor)
                                         .Integer("ImageIndex", &T::ImageIndex, &T::SetImageIndex)
                                         .Default(-1)
                                         .Integer("Layout", &T::Layout, &T::SetLayout)
@@ -273,8 +276,8 @@ namespace {
 std::u16string ReadAnyString(TReader& reader) {
   const TValueType type = reader.NextValue();
   if (type == vaString || type == vaLString) {
-    const std::string bytes = reader.ReadString();
-    return std::u16string(bytes.begin(), bytes.end());
+    // Older files hold captions in the ANSI code page.
+    return MultiByteToWide(CP_ACP, 0, reader.ReadString());
   }
   return reader.ReadWideString();
 }

@@ -71,6 +71,35 @@ using TVTHeaderOptions = uint16_t;
 /// Which edge of a header cell shows the drop mark of a column being dragged.
 enum TVTDropMarkMode : uint8_t { dmmNone, dmmLeft, dmmRight };
 
+/// The parts of a header cell that the tree's advanced header-draw hook may draw instead of the
+/// header itself.
+enum THeaderPaintElement : uint8_t {
+  hpeHeaderGlyph = 1 << 0,  // the column's image from the header's image list
+  hpeText = 1 << 1,         // the caption
+  hpeSortGlyph = 1 << 2,    // the sort direction arrow
+  hpeDropMark = 1 << 3,     // the mark where a dragged column would land
+};
+using THeaderPaintElements = uint8_t;
+
+class TNodeTreeColumn;
+
+/// What the header worked out for one cell, handed to the advanced header-draw hooks. Positions
+/// are those the header would draw at (already moved by (1, 1) for a pressed column).
+struct THeaderPaintInfo {
+  TCanvas* TargetCanvas = nullptr;
+  TNodeTreeColumn* Column = nullptr;
+  TRect PaintRectangle;  // the whole cell
+  TRect TextRectangle;
+  TPoint GlyphPos;  // the column's image
+  TPoint SortGlyphPos;
+  int32_t SortGlyphIndex = -1;  // in UtilityImages(), -1 without a sort glyph
+  bool ShowHeaderGlyph = false;
+  bool ShowSortGlyph = false;
+  bool IsHoverIndex = false;
+  bool IsDownIndex = false;
+  TVTDropMarkMode DropMark = dmmNone;
+};
+
 /// Column index meaning the whole row, and an invalid column.
 inline constexpr int32_t NoColumn = -1;
 inline constexpr int32_t InvalidColumn = -2;
@@ -122,6 +151,9 @@ class TNodeTreeColumn : public TCollectionItem {
   TColor Color() const { return color_; }
   void SetColor(TColor value);
   bool UseRightToLeftReading() const { return biDiMode_ != bdLeftToRight; }
+  /// Whether the column keeps a bidirectional mode or colour of its own (only then are they streamed).
+  bool OwnBiDiMode() const { return (options_ & coParentBidiMode) == 0; }
+  bool OwnColor() const { return (options_ & coParentColor) == 0; }
 
   void SetIndex(int index) override;
   std::string GetDisplayName() const override;
@@ -216,6 +248,8 @@ class TNodeTreeColumns : public TCollection {
   void RemoveFromPositions(int32_t index);
   void ColumnGoing(int32_t index);
   void PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column, TRect rect, bool is_last);
+  void PaintCellFrame(TCanvas& canvas, const THeaderPaintInfo& info, bool is_last);
+  void PaintCellContent(TCanvas& canvas, THeaderPaintInfo& info);
   void PaintXPButton(TCanvas& canvas, TRect rect, bool pressed, bool hot, bool is_last);
 
   TNodeTreeHeader* header_;

@@ -5,10 +5,14 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <mutex>
 #include <span>
+#include <vector>
 
 #include "common/components/original/NodeTree/NodeTree.h"
 #include "common/components/original/NodeTree/TextWrap.h"
+#include "platform/core/Resources.h"
+#include "platform/core/SysUtils.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/graphics/SystemColors.h"
@@ -19,6 +23,58 @@ namespace {
 constexpr int32_t kButtonSize = 9;
 constexpr TColor kButtonTransparent = 0xFF00FF;
 constexpr uint8_t kDottedPattern[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+
+/// A shaded expand button as a packed 24-bit DIB (bottom-up): a rounded frame around a fill that
+/// darkens from white at the top to a light grey at the bottom, with a minus or plus sign.
+std::vector<uint8_t> MakeShadedButton(bool plus) {
+  constexpr int32_t n = kButtonSize;
+  constexpr int32_t stride = ((n * 24 + 31) / 32) * 4;
+  std::vector<uint8_t> dib;
+  auto put = [&](uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) dib.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  };
+  put(40, 4);  // BITMAPINFOHEADER
+  put(n, 4);
+  put(n, 4);
+  put(1, 2);
+  put(24, 2);
+  for (int i = 0; i < 6; ++i) put(0, 4);
+  for (int32_t y = n - 1; y >= 0; --y) {
+    std::vector<uint8_t> line(stride, 0);
+    for (int32_t x = 0; x < n; ++x) {
+      const bool edge_x = x == 0 || x == n - 1;
+      const bool edge_y = y == 0 || y == n - 1;
+      TColor c = 0;
+      if (edge_x && edge_y) {
+        c = kButtonTransparent;  // rounded corners
+      } else if (edge_x || edge_y) {
+        c = 0x8E8F7A;  // frame
+      } else if ((y == n / 2 && x >= 2 && x <= n - 3) || (plus && x == n / 2 && y >= 2 && y <= n - 3)) {
+        c = 0x000000;  // the sign
+      } else {
+        const int32_t v = 255 - (y - 1) * 40 / (n - 3);
+        c = static_cast<TColor>(v | v << 8 | (v - 4) << 16);
+      }
+      line[3 * x] = static_cast<uint8_t>(c >> 16);
+      line[3 * x + 1] = static_cast<uint8_t>(c >> 8);
+      line[3 * x + 2] = static_cast<uint8_t>(c);
+    }
+    dib.insert(dib.end(), line.begin(), line.end());
+  }
+  return dib;
+}
+
+/// Makes the two shaded buttons loadable by name, once for the process.
+void RegisterButtonResources() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    // Registered resources must live as long as the program.
+    static const auto* minus = new std::vector<uint8_t>(MakeShadedButton(false));
+    static const auto* plus = new std::vector<uint8_t>(MakeShadedButton(true));
+    RegisterResource("VT_XPBUTTONMINUS", "BITMAP", minus->data(), static_cast<int64_t>(minus->size()));
+    RegisterResource("VT_XPBUTTONPLUS", "BITMAP", plus->data(), static_cast<int64_t>(plus->size()));
+  });
+}
 
 /// Inverts every other pixel of the frame of `r` (a dotted focus rectangle that shows on any
 /// background), in a 32-bit bitmap.
@@ -168,7 +224,7 @@ void TNodeTree::PaintRow(PaintContext& context, PNode node, int32_t row_top) {
       context.vAlign = node->Align;
       break;
     case naProportional:
-      context.vAlign = static_cast<int32_t>((int64_t{height} - h) * node->Align / 100) + h / 2;
+      context.vAlign = MulDiv(height - h, node->Align, 100) + h / 2;
       break;
   }
   context.buttonY = context.vAlign - kButtonSize / 2;
@@ -306,7 +362,10 @@ void TNodeTree::PaintCell(PaintContext& context, TVTPaintInfo& info, int32_t col
     }
     if ((paint_options & toShowVertGridLines) != 0 && column != nullptr) {
       const bool last = column_index == header_->Columns().GetLastVisibleColumn();
-      if (!(last && (header_->Options() & hoAutoResize) != 0)) {
+      bool skip = last && (header_->Options() & hoAutoResize) != 0;
+      if (!skip && info.RightToLeft && OnSkipVerticalGridLine)
+        OnSkipVerticalGridLine(this, node, column_index, skip);
+      if (!skip) {
         DrawDottedVLine(canvas, 0, info.CellRect.Bottom, info.CellRect.Right - 1, colors_[ciGridLine]);
         --info.CellRect.Right;
         --info.ContentRect.Right;
@@ -624,7 +683,11 @@ void TNodeTree::BuildButtonBitmaps(bool need_buttons, bool need_lines) {
         else
           canvas.Polygon(minus);
       } else if (buttonFillMode_ == fmShaded) {
+        RegisterButtonResources();
         bitmap->LoadFromResourceName(plus ? "VT_XPBUTTONPLUS" : "VT_XPBUTTONMINUS");
+        bitmap->SetPixelFormat(pf32bit);
+        bitmap->SetTransparentColor(kButtonTransparent);
+        bitmap->SetTransparent(true);
       } else {
         if (buttonFillMode_ == fmTreeColor) canvas.Brush().SetColor(Color());
         if (buttonFillMode_ == fmWindowColor) canvas.Brush().SetColor(clWindow);
@@ -651,9 +714,15 @@ void TNodeTree::BuildButtonBitmaps(bool need_buttons, bool need_lines) {
         std::fill(std::begin(linePattern_), std::end(linePattern_), 0);
         break;
       case lsDotted:
-      case lsCustomStyle:
         std::copy(std::begin(kDottedPattern), std::end(kDottedPattern), linePattern_);
         break;
+      case lsCustomStyle: {
+        const uint8_t* pattern = kDottedPattern;
+        if (OnGetLineStyle) OnGetLineStyle(this, pattern);
+        if (pattern == nullptr) pattern = kDottedPattern;
+        std::copy(pattern, pattern + 8, linePattern_);
+        break;
+      }
     }
   }
 }
@@ -911,19 +980,33 @@ void TNodeTreeColumns::PaintXPButton(TCanvas& canvas, TRect r, bool pressed, boo
 void TNodeTreeColumns::PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column, TRect r, bool is_last) {
   TNodeTree* tree = header_->Tree();
   const int32_t index = column.Index();
-  const bool pressed = index == DownIndex;
-  const bool hot =
+  THeaderPaintInfo info;
+  info.TargetCanvas = &canvas;
+  info.Column = &column;
+  info.PaintRectangle = r;
+  info.IsDownIndex = index == DownIndex;
+  info.IsHoverIndex =
       index == HoverIndex && (header_->Options() & hoHotTrack) != 0 && (column.Options() & coEnabled) != 0;
-  const TVTDropMarkMode drop_mark = header_->DropMarkOf(index);
+  info.DropMark = header_->DropMarkOf(index);
   const int saved = canvas.SaveDC();
   canvas.IntersectClipRect(r);
   if ((header_->Options() & hoOwnerDraw) != 0 && tree != nullptr && tree->OnHeaderDraw) {
-    tree->OnHeaderDraw(tree, canvas, &column, r, hot, pressed, drop_mark);
-    canvas.RestoreDC(saved);
-    return;
+    tree->OnHeaderDraw(tree, canvas, &column, r, info.IsHoverIndex, info.IsDownIndex, info.DropMark);
+  } else {
+    PaintCellFrame(canvas, info, is_last);
+    PaintCellContent(canvas, info);
   }
+  canvas.RestoreDC(saved);
+}
+
+void TNodeTreeColumns::PaintCellFrame(TCanvas& canvas, const THeaderPaintInfo& info, bool is_last) {
+  TNodeTree* tree = header_->Tree();
+  TNodeTreeColumn& column = *info.Column;
+  const TRect& r = info.PaintRectangle;
+  const bool pressed = info.IsDownIndex;
+  const bool hot = info.IsHoverIndex;
   if (column.Style() == vsOwnerDraw && tree != nullptr && tree->OnHeaderDraw) {
-    tree->OnHeaderDraw(tree, canvas, &column, r, hot, pressed, drop_mark);
+    tree->OnHeaderDraw(tree, canvas, &column, r, hot, pressed, info.DropMark);
   } else if (tree != nullptr && tree->UseThemes()) {
     TThemeServices& themes = GetThemeServices();
     themes.DrawElement(canvas, themes.GetHeaderElementDetails(pressed ? 4 : hot ? 3 : 2), r, nullptr);
@@ -951,52 +1034,78 @@ void TNodeTreeColumns::PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column,
     if (!pressed && !(is_last && (header_->Options() & hoAutoResize) != 0)) flags |= BF_RIGHT;
     DrawEdge(canvas, r, edge, flags);
   }
-  // Caption, image and sort glyph.
-  TRect inner = Rect(r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2);
-  const bool use_image =
-      (header_->Options() & hoShowImages) != 0 && header_->Images() != nullptr && column.ImageIndex() >= 0;
-  const bool use_glyph = (header_->Options() & hoShowSortGlyphs) != 0 && index == header_->SortColumn();
+}
+
+namespace {
+
+/// Whether two squares of the given sizes at `a` and `b` share a pixel.
+bool GlyphsOverlap(TPoint a, int32_t a_width, int32_t a_height, TPoint b, int32_t b_width, int32_t b_height) {
+  return a.X < b.X + b_width && b.X < a.X + a_width && a.Y < b.Y + b_height && b.Y < a.Y + a_height;
+}
+
+}  // namespace
+
+void TNodeTreeColumns::PaintCellContent(TCanvas& canvas, THeaderPaintInfo& info) {
+  TNodeTree* tree = header_->Tree();
+  TNodeTreeColumn& column = *info.Column;
+  const bool themed = tree != nullptr && tree->UseThemes();
+  const TRect inner = Rect(info.PaintRectangle.Left + 2, info.PaintRectangle.Top + 2,
+                           info.PaintRectangle.Right - 2, info.PaintRectangle.Bottom - 2);
+  TCustomImageList* images = header_->Images();
+  bool use_image = (header_->Options() & hoShowImages) != 0 && images != nullptr && column.ImageIndex() >= 0;
+  info.ShowSortGlyph =
+      (header_->Options() & hoShowSortGlyphs) != 0 && column.Index() == header_->SortColumn();
   canvas.SetFont(header_->Font());
-  TCaptionLayout layout = DetermineCaptionLayout(canvas, column, inner, use_image, use_glyph);
-  if (pressed) {
-    layout.TextRect.Offset(1, 1);
-    layout.ImagePos.X += 1;
-    layout.ImagePos.Y += 1;
-    layout.SortGlyphPos.X += 1;
-    layout.SortGlyphPos.Y += 1;
+  const TCaptionLayout layout = DetermineCaptionLayout(canvas, column, inner, use_image, info.ShowSortGlyph);
+  const int32_t shift = info.IsDownIndex ? 1 : 0;
+  info.TextRectangle = layout.TextRect;
+  info.TextRectangle.Offset(shift, shift);
+  info.GlyphPos = Point(layout.ImagePos.X + shift, layout.ImagePos.Y + shift);
+  info.SortGlyphPos = Point(layout.SortGlyphPos.X + shift, layout.SortGlyphPos.Y + shift);
+  if (info.ShowSortGlyph) info.SortGlyphIndex = (themed ? 4 : 2) + (header_->SortAscending() ? 1 : 0);
+  // Cells too narrow for both keep the sort glyph: it says how the rows are ordered.
+  if (use_image && info.ShowSortGlyph && !column.UseRightToLeftReading()) {
+    const TCustomImageList& utility = UtilityImages();
+    use_image = !GlyphsOverlap(info.GlyphPos, images->Width(), images->Height(), info.SortGlyphPos,
+                               utility.Width(), utility.Height());
   }
+  info.ShowHeaderGlyph = use_image;
+
+  THeaderPaintElements taken = 0;
+  if (tree != nullptr && tree->OnAdvancedHeaderDraw && tree->OnHeaderDrawQueryElements)
+    tree->OnHeaderDrawQueryElements(tree, info, taken);
   const bool enabled = (column.Options() & coEnabled) != 0 && (tree == nullptr || tree->Enabled());
-  if (use_image)
-    header_->Images()->Draw(canvas, layout.ImagePos.X, layout.ImagePos.Y, column.ImageIndex(), enabled);
-  if (!column.Text().empty() && !layout.TextRect.IsEmpty()) {
+  if (info.ShowHeaderGlyph && (taken & hpeHeaderGlyph) == 0)
+    images->Draw(canvas, info.GlyphPos.X, info.GlyphPos.Y, column.ImageIndex(), enabled);
+  if ((taken & hpeText) == 0 && !column.Text().empty() && !info.TextRectangle.IsEmpty()) {
+    const TRect& tr = info.TextRectangle;
     std::u16string text = column.Text();
-    if (canvas.TextExtentW(text).cx + 2 > layout.TextRect.Width())
-      text = ShortenString(canvas, text, layout.TextRect.Width());
+    if (canvas.TextExtentW(text).cx + 2 > tr.Width()) text = ShortenString(canvas, text, tr.Width());
     canvas.SetBkMode(TRANSPARENT);
     canvas.Brush().SetStyle(bsClear);
     if (enabled) {
-      const bool themed = tree != nullptr && tree->UseThemes();
-      canvas.Font().SetColor(hot && !themed ? clBtnShadow : header_->Font().Color());
-      canvas.TextRectW(layout.TextRect, layout.TextRect.Left, layout.TextRect.Top, text);
+      canvas.Font().SetColor(info.IsHoverIndex && !themed ? clBtnShadow : header_->Font().Color());
+      canvas.TextRectW(tr, tr.Left, tr.Top, text);
     } else {
-      TRect shifted = layout.TextRect;
+      TRect shifted = tr;
       shifted.Offset(1, 1);
       canvas.Font().SetColor(clBtnHighlight);
       canvas.TextRectW(shifted, shifted.Left, shifted.Top, text);
       canvas.Font().SetColor(clBtnShadow);
-      canvas.TextRectW(layout.TextRect, layout.TextRect.Left, layout.TextRect.Top, text);
+      canvas.TextRectW(tr, tr.Left, tr.Top, text);
     }
   }
-  if (use_glyph) {
-    const bool themed = tree != nullptr && tree->UseThemes();
-    const int glyph = (themed ? 4 : 2) + (header_->SortAscending() ? 1 : 0);
-    UtilityImages().Draw(canvas, layout.SortGlyphPos.X, layout.SortGlyphPos.Y, glyph);
-  }
-  if (drop_mark != dmmNone) {
-    const bool left = drop_mark == dmmLeft;
+  if (info.ShowSortGlyph && (taken & hpeSortGlyph) == 0)
+    UtilityImages().Draw(canvas, info.SortGlyphPos.X, info.SortGlyphPos.Y, info.SortGlyphIndex);
+  if (info.DropMark != dmmNone && (taken & hpeDropMark) == 0) {
+    const bool left = info.DropMark == dmmLeft;
     UtilityImages().Draw(canvas, left ? inner.Left : inner.Right - 16, inner.Top + (inner.Height() - 16) / 2,
                          left ? 0 : 1);
   }
+  if (taken == 0) return;
+  // The hook may change pens, fonts and clipping freely; the next cell starts from the header's own.
+  const int saved = canvas.SaveDC();
+  tree->OnAdvancedHeaderDraw(tree, info, taken);
   canvas.RestoreDC(saved);
 }
 

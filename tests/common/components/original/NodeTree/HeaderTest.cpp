@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "TreeTestSupport.h"
+#include "platform/core/CodePages.h"
+#include "platform/core/ComponentStreaming.h"
+#include "platform/core/Streams.h"
 #include "platform/gui/GuiTestSupport.h"
 
 namespace {
@@ -170,6 +173,65 @@ TEST_F(HeaderTest, CaptionLayoutPlacesTextAndGlyphWithinTheMargins) {
   layout = tree.Header().Columns().DetermineCaptionLayout(canvas, *column, narrow, false, false);
   EXPECT_GE(layout.TextRect.Left, column->Margin());
   EXPECT_LE(layout.TextRect.Right, narrow.Right - column->Margin());
+}
+
+/// How often `name` appears as a property name in streamed bytes.
+int CountProperty(const std::string& bytes, const std::string& name) {
+  const std::string key = static_cast<char>(name.size()) + name;
+  int count = 0;
+  for (size_t at = bytes.find(key); at != std::string::npos; at = bytes.find(key, at + 1)) ++count;
+  return count;
+}
+
+TEST_F(HeaderTest, ColumnsStreamWideCaptionsAndOnlyTheirOwnModeAndColour) {
+  // Columns that follow the tree take its mode and colour, which are not the defaults here.
+  tree.SetRightToLeft(true);
+  tree.SetColor(clYellow);
+  TNodeTreeColumn* first = AddColumn(80);
+  ASSERT_EQ(first->Color(), clYellow);
+  ASSERT_EQ(first->BiDiMode(), bdRightToLeft);
+  first->SetText(u"Gr\u00F6\u00DFe \u4E2D");
+  first->SetHintText(u"Hint \u0416");
+  TNodeTreeColumn* second = AddColumn(60);
+  second->SetColor(clRed);  // both setters drop the column's parent flag
+  second->SetBiDiMode(bdRightToLeftNoAlign);
+  TMemoryStream out;
+  WriteCollection(out, tree.Header().Columns());
+  const std::string bytes = out.DataString();
+  EXPECT_EQ(CountProperty(bytes, "Color"), 1);
+  EXPECT_EQ(CountProperty(bytes, "BiDiMode"), 1);
+  EXPECT_EQ(CountProperty(bytes, "WideText"), 1);  // empty captions are not written
+  EXPECT_EQ(CountProperty(bytes, "WideHint"), 1);
+  EXPECT_EQ(CountProperty(bytes, "Text"), 0);
+
+  TNodeTree other;
+  TMemoryStream in(bytes);
+  ReadCollection(in, other.Header().Columns());
+  ASSERT_EQ(other.Header().Columns().Count(), 2);
+  const TNodeTreeColumn* read = other.Header().Columns().Column(0);
+  EXPECT_EQ(read->Text(), first->Text());
+  EXPECT_EQ(read->HintText(), first->HintText());
+  EXPECT_EQ(read->Width(), 80);
+  EXPECT_EQ(other.Header().Columns().Column(1)->Color(), clRed);
+  EXPECT_EQ(other.Header().Columns().Column(1)->BiDiMode(), bdRightToLeftNoAlign);
+}
+
+TEST_F(HeaderTest, CaptionsStoredAsEightBitStringsAreConverted) {
+  const uint32_t saved = GetACP();
+  SetACP(1252);
+  auto item = [](const std::string& name, const std::string& value) {
+    return std::string(1, static_cast<char>(name.size())) + name + '\x06' + static_cast<char>(value.size()) +
+           value;
+  };
+  // One column: vaCollection, vaList, two 8-bit strings, end of item, end of collection.
+  const std::string bytes = std::string("\x0E\x01") + item("WideText", "Caf\xE9") +
+                            item("WideHint", "\x80 5") + std::string("\x00\x00", 2);
+  TMemoryStream in(bytes);
+  ReadCollection(in, tree.Header().Columns());
+  SetACP(saved);
+  ASSERT_EQ(tree.Header().Columns().Count(), 1);
+  EXPECT_EQ(tree.Header().Columns().Column(0)->Text(), u"Caf\u00E9");
+  EXPECT_EQ(tree.Header().Columns().Column(0)->HintText(), u"\u20AC 5");
 }
 
 TEST_F(HeaderTest, ShortenedTextsEndWithAnEllipsisAndFit) {

@@ -341,6 +341,56 @@ TEST(TreePaintTest, EmptyTreePaintsOnlyTheBackground) {
     for (int32_t x = 0; x < 50; x += 3) ASSERT_EQ(painted.Canvas().Pixel(x, y), 0x336699);
 }
 
+TEST(TreePaintTest, CustomLineStyleTakesThePatternTheOwnerSupplies) {
+  TNodeTree tree;
+  const uint8_t dotted[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+  static constexpr uint8_t kDashes[8] = {0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F};
+  auto pattern = [&] { return std::vector<uint8_t>(tree.LinePattern(), tree.LinePattern() + 8); };
+  tree.SetLineStyle(lsCustomStyle);
+  EXPECT_EQ(pattern(), std::vector<uint8_t>(dotted, dotted + 8));  // no hook: dots
+  tree.OnGetLineStyle = [](TNodeTree*, const uint8_t*& bits) { bits = kDashes; };
+  tree.BuildButtonBitmaps(false, true);
+  EXPECT_EQ(pattern(), std::vector<uint8_t>(kDashes, kDashes + 8));
+  tree.SetLineStyle(lsDotted);  // only the custom style asks
+  EXPECT_EQ(pattern(), std::vector<uint8_t>(dotted, dotted + 8));
+  tree.OnGetLineStyle = [](TNodeTree*, const uint8_t*& bits) { bits = nullptr; };
+  tree.SetLineStyle(lsCustomStyle);
+  EXPECT_EQ(pattern(), std::vector<uint8_t>(dotted, dotted + 8));
+}
+
+TEST(TreePaintTest, RightToLeftCellsMayLeaveOutTheirVerticalGridLine) {
+  TNodeTree tree;
+  tree.SetBounds(0, 0, 200, 100);
+  tree.SetColors(ciGridLine, clRed);
+  tree.GetOptions().SetPaintOptions((tree.GetOptions().PaintOptions() | toShowVertGridLines) & ~toThemeAware);
+  TNodeTreeColumns& columns = tree.Header().Columns();
+  columns.Add()->SetWidth(100);
+  columns.Add()->SetWidth(100);
+  Add(tree, nullptr, "One");
+  std::vector<int32_t> asked;
+  tree.OnSkipVerticalGridLine = [&](TNodeTree*, PNode, int32_t column, bool& skip) {
+    asked.push_back(column);
+    skip = true;
+  };
+  // Red pixels on the first column's right edge, in the first row.
+  auto line_pixels = [&] {
+    TBitmap painted;
+    painted.SetPixelFormat(pf24bit);
+    painted.SetSize(200, 100);
+    tree.PaintTree(painted.Canvas(), Rect(0, 0, 200, 100), Point(0, 0), poGridLines);
+    int count = 0;
+    for (int32_t y = 0; y < tree.DefaultNodeHeight(); ++y) count += painted.Canvas().Pixel(99, y) == clRed;
+    return count;
+  };
+  EXPECT_GT(line_pixels(), 2);  // left-to-right: drawn, the hook is not asked
+  EXPECT_TRUE(asked.empty());
+  columns.Column(0)->SetBiDiMode(bdRightToLeft);
+  EXPECT_EQ(line_pixels(), 0);
+  EXPECT_EQ(asked, (std::vector<int32_t>{0}));
+  tree.OnSkipVerticalGridLine = nullptr;
+  EXPECT_GT(line_pixels(), 2);
+}
+
 TEST(TreePaintTest, TriangleButtonsWhateverTheFillMode) {
   TNodeTree tree;
   tree.SetButtonFillMode(fmWindowColor);
@@ -357,6 +407,57 @@ TEST(TreePaintTest, TriangleButtonsWhateverTheFillMode) {
   tree.SetButtonStyle(bsRectangle);
   EXPECT_EQ(plus.Canvas().Pixel(4, 3), ColorToRGB(tree.Font().Color()));  // the plus's vertical stroke
   EXPECT_NE(minus.Canvas().Pixel(4, 3), ColorToRGB(tree.Font().Color()));
+}
+
+TEST(TreePaintTest, ShadedButtonsComeFromTheirPicturesAndPaint) {
+  TNodeTree tree;
+  tree.SetBounds(0, 0, 100, 60);
+  tree.GetOptions().SetPaintOptions(tree.GetOptions().PaintOptions() & ~toThemeAware);
+  tree.SetButtonFillMode(fmShaded);
+  TBitmap& plus = tree.PlusBitmap();
+  TBitmap& minus = tree.MinusBitmap();
+  ASSERT_EQ(plus.Width(), 9);
+  ASSERT_EQ(minus.Height(), 9);
+  EXPECT_EQ(plus.Canvas().Pixel(0, 0), 0xFF00FF);  // rounded, transparent corners
+  EXPECT_EQ(minus.Canvas().Pixel(8, 8), 0xFF00FF);
+  EXPECT_EQ(plus.Canvas().Pixel(4, 2), clBlack);  // the plus's vertical stroke
+  EXPECT_EQ(plus.Canvas().Pixel(2, 4), clBlack);
+  EXPECT_EQ(minus.Canvas().Pixel(2, 4), clBlack);
+  EXPECT_NE(minus.Canvas().Pixel(4, 2), clBlack);
+  // The fill is shaded: lighter at the top than at the bottom.
+  EXPECT_GT(plus.Canvas().Pixel(2, 1) & 0xFF, plus.Canvas().Pixel(2, 7) & 0xFF);
+  // A tree with a button paints with them.
+  PNode parent = Add(tree, nullptr, "Parent");
+  Add(tree, parent, "Child");
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(100, 60);
+  tree.PaintTree(painted.Canvas(), Rect(0, 0, 100, 60), Point(0, 0), kAllPaintOptions);
+  int black = 0;
+  for (int32_t y = 0; y < tree.DefaultNodeHeight(); ++y)
+    for (int32_t x = 0; x < tree.Indent(); ++x) black += painted.Canvas().Pixel(x, y) == clBlack;
+  EXPECT_GE(black, 9);  // both strokes of the plus
+}
+
+TEST(TreePaintTest, ProportionalAlignmentRoundsTheButtonPlace) {
+  TNodeTree tree;
+  tree.SetBounds(0, 0, 100, 60);
+  tree.GetOptions().SetPaintOptions(tree.GetOptions().PaintOptions() & ~(toThemeAware | toShowTreeLines));
+  tree.SetButtonStyle(bsTriangle);
+  tree.SetNodeAlignment(naProportional);
+  tree.SetDefaultNodeHeight(18);
+  PNode parent = Add(tree, nullptr, "Parent");
+  Add(tree, parent, "Child");
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(100, 60);
+  tree.PaintTree(painted.Canvas(), Rect(0, 0, 100, 60), Point(0, 0), 0);
+  int32_t first_black = -1;
+  for (int32_t y = 0; y < 18 && first_black < 0; ++y)
+    for (int32_t x = 0; x < tree.Indent(); ++x)
+      if (painted.Canvas().Pixel(x, y) == clBlack) first_black = y;
+  // (18 - 9) x 50% is 4.5, rounded to 5; the 9-pixel button is centred there: 5 + 4 - 4.
+  EXPECT_EQ(first_black, 5);
 }
 
 TEST(TreePaintTest, BlendingMixesTheColourAndRefusesOtherFormats) {

@@ -35,7 +35,7 @@ TEST(IniFileTest, ProgramIniFileSitsBesideTheProgram) {
   const std::string program = GetModuleFileName();
   ASSERT_FALSE(program.empty());
   const std::string ini = ProgramIniFileName();
-  EXPECT_EQ(ini, program.substr(0, program.find_last_of('/') + 1) + "common_units_tests.ini");
+  EXPECT_EQ(ini, program.substr(0, program.find_last_of('/') + 1) + "platform_core_tests.ini");
 }
 
 }  // namespace
