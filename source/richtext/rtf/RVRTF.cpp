@@ -115,7 +115,9 @@ uint32_t dibPixelOffset(const std::string& file) {
 /// depths that need no palette of the device (1, 24 and 32 bits) can be shown.
 std::string ddbAsBitmapFile(const TRVRTFPicture& pic) {
   const int64_t width = pic.PicW, height = pic.PicH, bpp = pic.BitsPixel;
-  if (width <= 0 || height <= 0 || pic.Planes != 1 || (bpp != 1 && bpp != 24 && bpp != 32)) return {};
+  if (width <= 0 || height <= 0 || width > 65535 || height > 65535 || pic.Planes != 1 ||
+      (bpp != 1 && bpp != 24 && bpp != 32) || pic.WidthBytes > (1 << 20))
+    return {};
   const int64_t srcStride = pic.WidthBytes > 0 ? pic.WidthBytes : ((width * bpp + 15) / 16) * 2;
   const int64_t dstStride = ((width * bpp + 31) / 32) * 4;
   if (srcStride * height > static_cast<int64_t>(pic.Data.size()) || dstStride > srcStride + 4) return {};
@@ -341,8 +343,8 @@ struct TRVRTFReader::Parser {
     }
     if (ch >= 0 && ch != ' ') pushBack(ch);
     if (negative) value = -value;
-    const int32_t param = static_cast<int32_t>(
-        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+    const int32_t param = static_cast<int32_t>(std::clamp<int64_t>(
+        value, -std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max()));
     if (hasParam) lastParam = param;
     if (r.skip_ > 0) {
       --r.skip_;

@@ -161,8 +161,10 @@ int32_t TRVRTFReaderProperties::FindListForNumbering(const TRVRTFMarkerPropertie
   const int32_t first = ToPixels(para.FirstIndent);
   wanted.LeftIndent = left;
   wanted.FirstIndent = left + first;
-  int32_t markerIndent = N.Hanging ? std::max(ToPixels(N.Spacing), ToPixels(para.FirstIndent + N.Indent))
-                                   : std::max(0, std::max(ToPixels(N.Indent), ToPixels(N.Spacing)) + first);
+  int32_t markerIndent =
+      N.Hanging
+          ? std::max(ToPixels(N.Spacing), RVRTFRound((int64_t{para.FirstIndent} + N.Indent) * twipsToPixels_))
+          : std::max(0, std::max(ToPixels(N.Indent), ToPixels(N.Spacing)) + first);
   wanted.MarkerIndent = markerIndent;
   if (wanted.MarkerAlignment == rvmaRight) wanted.FirstIndent = markerIndent + left;
   if (wanted.MarkerAlignment == rvmaCenter)

@@ -5,6 +5,8 @@
 // sizes; at the end the table-wide values are averaged over the rows.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 
 #include "platform/core/Exceptions.h"
 #include "richtext/core/CRVData.h"
@@ -19,6 +21,17 @@ constexpr int kMaxColumns = 1000;
 constexpr int64_t kMaxCells = 1000000;
 /// The width given to a cell the row's geometry does not describe.
 constexpr int32_t kDefaultCellWidth = 1440;
+
+/// Twips differences and sums in 64 bits, clamped back to what a boundary can hold.
+int32_t clampTwips(int64_t v) {
+  return static_cast<int32_t>(
+      std::clamp<int64_t>(v, -std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max()));
+}
+
+/// |a - b| > the tolerance, without overflow.
+bool apart(int32_t a, int32_t b) {
+  return std::llabs(int64_t{a} - b) > kBoundaryTolerance;
+}
 
 /// The first boundary not below X, or the number of boundaries.
 int FindBoundary(const std::vector<int32_t>& Boundaries, int32_t X) {
@@ -180,7 +193,7 @@ void TRVRTFReaderProperties::ApplyCellProperties(TTableInfo& Info, int Row, int 
   } else {
     if (C.BestWidth != 0) Info.CellHasBestWidth = true;
     if (!Info.CellHasBestWidth)
-      cell->BestWidth = ToPixels(Info.Boundaries[ToIndex] - Info.Boundaries[FromIndex]);
+      cell->BestWidth = ToPixels(clampTwips(int64_t{Info.Boundaries[ToIndex]} - Info.Boundaries[FromIndex]));
     else
       cell->BestWidth = C.BestWidth > 0 ? ToPixels(C.BestWidth) : C.BestWidth / 50;
   }
@@ -200,7 +213,8 @@ void TRVRTFReaderProperties::AppendRow(TTableInfo& Info, const TRVRTFRowProperti
     TRVRTFCellProperties extra;
     const int32_t last = rp.Cells.empty() ? rp.Left : rp.Cells.back().Right;
     const int32_t prevLeft = rp.Cells.size() >= 2 ? rp.Cells[rp.Cells.size() - 2].Right : rp.Left;
-    extra.Right = last + (last - prevLeft > 0 ? last - prevLeft : kDefaultCellWidth);
+    const int64_t width = int64_t{last} - prevLeft;
+    extra.Right = clampTwips(last + (width > 0 ? width : kDefaultCellWidth));
     rp.Cells.push_back(extra);
   }
   if (static_cast<int>(rp.Cells.size()) >= kMaxColumns ||
@@ -234,7 +248,7 @@ void TRVRTFReaderProperties::AppendRow(TTableInfo& Info, const TRVRTFRowProperti
     if (rp.SpacingInTwips[side])
       Info.HSpacingSum += rp.Spacing[side];
     else
-      Info.HSpacingSum += rp.GapH - (rp.PaddingInTwips[side] ? rp.Padding[side] : 0);
+      Info.HSpacingSum += int64_t{rp.GapH} - (rp.PaddingInTwips[side] ? rp.Padding[side] : 0);
   }
   // 5: table border and padding sums.
   for (int side = 0; side < 4; ++side) {
@@ -308,7 +322,7 @@ void TRVRTFReaderProperties::AppendRow(TTableInfo& Info, const TRVRTFRowProperti
   int K = FindBoundary(b, X);
   const int nb0 = static_cast<int>(b.size());
   if (K == 0) {
-    if (std::abs(b[0] - X) > kBoundaryTolerance) {
+    if (apart(b[0], X)) {
       insertBoundary(X);
       insertColumn(0);
       mergeEarlierRows(0);
@@ -321,10 +335,11 @@ void TRVRTFReaderProperties::AppendRow(TTableInfo& Info, const TRVRTFRowProperti
     WidenSplitColumn(table, K - 1);
     rows.MergeCells(r, 0, K, 1, true, false);
     ResetCell(table, r, 0);
-    if (TRVTableCellData* cell = table.GetCell(r, 0)) cell->BestWidth = ToPixels(b[K] - b[0] - 2 * rp.GapH);
+    if (TRVTableCellData* cell = table.GetCell(r, 0))
+      cell->BestWidth = ToPixels(clampTwips(int64_t{b[K]} - b[0] - 2 * int64_t{rp.GapH}));
     P = K;
   } else {
-    if (std::abs(b[K] - X) > kBoundaryTolerance) {
+    if (apart(b[K], X)) {
       insertBoundary(X);
       insertColumn(K - 1);
       ResetCell(table, r, K - 1);
@@ -350,12 +365,12 @@ void TRVRTFReaderProperties::AppendRow(TTableInfo& Info, const TRVRTFRowProperti
       mergeEarlierRows(K - 1);
     } else if (K == 0) {
       // A cell that ends left of the first boundary starts a boundary there of its own.
-      if (std::abs(b[0] - X) > kBoundaryTolerance) {
+      if (apart(b[0], X)) {
         insertBoundary(X);
         insertColumn(0);
         mergeEarlierRows(0);
       }
-    } else if (std::abs(b[K] - X) > kBoundaryTolerance) {
+    } else if (apart(b[K], X)) {
       insertBoundary(X);
       insertColumn(K - 1);
       WidenSplitColumn(table, K - 1);
@@ -365,7 +380,7 @@ void TRVRTFReaderProperties::AppendRow(TTableInfo& Info, const TRVRTFRowProperti
     if (K <= P) {
       K = P + 1;
       if (K >= static_cast<int>(b.size())) {
-        insertBoundary(b.back() + kDefaultCellWidth);
+        insertBoundary(clampTwips(int64_t{b.back()} + kDefaultCellWidth));
         ensureColumns(table, b.size());
       }
     }
@@ -444,7 +459,7 @@ void TRVRTFReaderProperties::FinishTable(TTableInfo& Info) {
   else if (p < 0)
     table.BestWidth = p / 50;
   else if (BoundaryWidths && Info.Boundaries.size() >= 2)
-    table.BestWidth = RVRTFRound((Info.Boundaries.back() - Info.Boundaries.front()) * f);
+    table.BestWidth = RVRTFRound((int64_t{Info.Boundaries.back()} - Info.Boundaries.front()) * f);
   if (Info.CellBorderSideCount > 0)
     table.CellBorderWidth = RVRTFRound(Info.CellBorderWidthSum * f / Info.CellBorderSideCount);
   if (Info.TableBorderSideCount > 0)

@@ -97,6 +97,18 @@ TEST_F(RTFTablesTest, AutoHiddenGridLines) {
   EXPECT_TRUE(TableAt(0)->Options & rvtoHideGridLines);
 }
 
+TEST_F(RTFTablesTest, ExtremeBoundariesStayInRange) {
+  ASSERT_EQ(doc.Read("{\\rtf1 " + Row("\\trleft-2147483648\\trgaph2147483647\\cellx2147483647", {"a", "b"}) +
+                     Row("\\trleft2147483647\\cellx-2147483648\\cellx99999999999", {"c", "d", "e"}) + "}"),
+            0);
+  TRVTableItemInfo* t = TableAt(0);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(tabletest::GridFault(*t), "");
+  const std::string outline = Outline(doc);
+  for (const char* text : {"a", "b", "c", "d", "e"})
+    EXPECT_NE(outline.find(text), std::string::npos) << outline;
+}
+
 TEST_F(RTFTablesTest, TooManyColumnsFailTheRead) {
   std::string defs;
   for (int i = 1; i <= 1100; ++i) defs += "\\cellx" + std::to_string(i * 10);
