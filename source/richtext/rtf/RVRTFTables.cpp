@@ -28,6 +28,19 @@ int32_t clampTwips(int64_t v) {
       std::clamp<int64_t>(v, -std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max()));
 }
 
+/// Sizes the layout can work with: pixels up to this bound, percentages up to 100.
+constexpr int64_t kMaxPixels = 100000;
+
+/// A width as the table keeps it: negative for a percentage (at most 100), else pixels.
+int32_t saneWidth(int64_t v) {
+  return static_cast<int32_t>(v < 0 ? std::max<int64_t>(v, -100) : std::min(v, kMaxPixels));
+}
+
+/// Pixels that cannot be a percentage: 0 up to the bound.
+int32_t sanePixels(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, 0, kMaxPixels));
+}
+
 /// |a - b| > the tolerance, without overflow.
 bool apart(int32_t a, int32_t b) {
   return std::llabs(int64_t{a} - b) > kBoundaryTolerance;
@@ -174,9 +187,9 @@ void TRVRTFReaderProperties::ApplyCellProperties(TTableInfo& Info, int Row, int 
   if (cell == nullptr) return;
   cell->Color = C.BackColor;
   if (RowProps.HasOwnSizes)
-    cell->BestHeight = C.BestHeight;
+    cell->BestHeight = sanePixels(C.BestHeight);
   else if (RowProps.Height > 0)
-    cell->BestHeight = ToPixels(RowProps.Height);
+    cell->BestHeight = sanePixels(ToPixels(RowProps.Height));
   for (int side = 0; side < 4; ++side)
     if (const auto* s = C.Border.StyledSide(side)) {
       Info.CellBorderWidthSum += s->Width;
@@ -189,13 +202,14 @@ void TRVRTFReaderProperties::ApplyCellProperties(TTableInfo& Info, int Row, int 
   cell->BorderLightColor = second;
   if (!(first == second || first == clNone || second == clNone)) Info.CellBorderColorsUniform = false;
   if (RowProps.HasOwnSizes) {
-    cell->BestWidth = C.BestWidth;
+    cell->BestWidth = saneWidth(C.BestWidth);
   } else {
     if (C.BestWidth != 0) Info.CellHasBestWidth = true;
     if (!Info.CellHasBestWidth)
-      cell->BestWidth = ToPixels(clampTwips(int64_t{Info.Boundaries[ToIndex]} - Info.Boundaries[FromIndex]));
+      cell->BestWidth =
+          sanePixels(ToPixels(clampTwips(int64_t{Info.Boundaries[ToIndex]} - Info.Boundaries[FromIndex])));
     else
-      cell->BestWidth = C.BestWidth > 0 ? ToPixels(C.BestWidth) : C.BestWidth / 50;
+      cell->BestWidth = saneWidth(C.BestWidth > 0 ? ToPixels(C.BestWidth) : C.BestWidth / 50);
   }
   cell->VAlign = C.VAlign == 1 ? rvcBottom : C.VAlign == 2 ? rvcMiddle : rvcTop;
 }
@@ -336,7 +350,7 @@ void TRVRTFReaderProperties::AppendRow(TTableInfo& Info, const TRVRTFRowProperti
     rows.MergeCells(r, 0, K, 1, true, false);
     ResetCell(table, r, 0);
     if (TRVTableCellData* cell = table.GetCell(r, 0))
-      cell->BestWidth = ToPixels(clampTwips(int64_t{b[K]} - b[0] - 2 * int64_t{rp.GapH}));
+      cell->BestWidth = sanePixels(ToPixels(clampTwips(int64_t{b[K]} - b[0] - 2 * int64_t{rp.GapH})));
     P = K;
   } else {
     if (apart(b[K], X)) {
@@ -450,16 +464,16 @@ void TRVRTFReaderProperties::FinishTable(TTableInfo& Info) {
   table.BorderHSpacing = table.CellHSpacing;
   const int32_t p = Info.BestWidth;
   if (Info.OwnSizes)
-    table.BestWidth = p;
+    table.BestWidth = saneWidth(p);
   else if (p > 0)
-    table.BestWidth =
+    table.BestWidth = sanePixels(
         Info.TableBorderSideCount > 0
             ? RVRTFRound((p - static_cast<double>(Info.TableBorderWidthSum) / Info.TableBorderSideCount) * f)
-            : RVRTFRound(p * f);
+            : RVRTFRound(p * f));
   else if (p < 0)
-    table.BestWidth = p / 50;
+    table.BestWidth = saneWidth(p / 50);
   else if (BoundaryWidths && Info.Boundaries.size() >= 2)
-    table.BestWidth = RVRTFRound((int64_t{Info.Boundaries.back()} - Info.Boundaries.front()) * f);
+    table.BestWidth = sanePixels(RVRTFRound((int64_t{Info.Boundaries.back()} - Info.Boundaries.front()) * f));
   if (Info.CellBorderSideCount > 0)
     table.CellBorderWidth = RVRTFRound(Info.CellBorderWidthSum * f / Info.CellBorderSideCount);
   if (Info.TableBorderSideCount > 0)

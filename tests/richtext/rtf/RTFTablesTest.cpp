@@ -107,6 +107,20 @@ TEST_F(RTFTablesTest, ExtremeBoundariesStayInRange) {
   const std::string outline = Outline(doc);
   for (const char* text : {"a", "b", "c", "d", "e"})
     EXPECT_NE(outline.find(text), std::string::npos) << outline;
+  // Widths are a percentage of at most 100 or a bounded number of pixels.
+  TDoc widths;
+  ASSERT_EQ(widths.Read("{\\rtf1 " +
+                        Row("\\trftsWidth2\\trwWidth2147483647\\clftsWidth2\\clwWidth2147483647\\cellx1000"
+                            "\\clwWidth2147483647\\clftsWidth3\\cellx2000",
+                            {"p", "q"}) +
+                        "}"),
+            0);
+  auto* w = dynamic_cast<TRVTableItemInfo*>(widths.GetItem(0));
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->BestWidth, -100);
+  EXPECT_EQ(w->GetCell(0, 0)->BestWidth, -100);
+  EXPECT_GT(w->GetCell(0, 1)->BestWidth, 0);
+  EXPECT_LE(w->GetCell(0, 1)->BestWidth, 100000);
 }
 
 TEST_F(RTFTablesTest, TooManyColumnsFailTheRead) {
