@@ -1,6 +1,5 @@
 #include "exam/ZUKConverter.h"
 
-#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -64,6 +63,7 @@ class TTargetFile : public TStream {
 
   int64_t Write(const void* data, int64_t count) override {
     if (count <= 0) return 0;
+    if (reserved_ != 0) throw EStreamError("The target file is written from start to end");
     const auto* bytes = static_cast<const uint8_t*>(data);
     if (buffer_.size() + static_cast<size_t>(count) > kBufferSize) Flush();
     if (static_cast<size_t>(count) >= kBufferSize) {
@@ -76,11 +76,26 @@ class TTargetFile : public TStream {
   }
 
   int64_t Seek(int64_t offset, TSeekOrigin origin) override {
-    if (origin == soCurrent && offset == 0) return position_;
+    if (origin == soCurrent && offset >= 0 && offset <= reserved_) {
+      // Moving over reserved bytes takes them as written.
+      position_ += offset;
+      reserved_ -= offset;
+      return position_;
+    }
     throw EStreamError("The target file is written from start to end");
   }
 
-  int64_t Size() override { return position_; }
+  int64_t Size() override { return position_ + reserved_; }
+
+  /// Lends room in the buffer, so that a scrambled block is written into it in one pass.
+  uint8_t* ReserveMemory(int64_t count) override {
+    if (count <= 0 || static_cast<size_t>(count) > kBufferSize || reserved_ != 0) return nullptr;
+    if (buffer_.size() + static_cast<size_t>(count) > kBufferSize) Flush();
+    const size_t at = buffer_.size();
+    buffer_.resize(at + static_cast<size_t>(count));
+    reserved_ = count;
+    return buffer_.data() + at;
+  }
 
   /// Puts the whole file on the disk and in the target's place.
   void Commit() {
@@ -129,6 +144,8 @@ class TTargetFile : public TStream {
   int fd_ = -1;
   bool committed_ = false;
   int64_t position_ = 0;
+  /// Bytes lent by ReserveMemory that the position has not passed yet.
+  int64_t reserved_ = 0;
   std::vector<uint8_t> buffer_;
 };
 
@@ -142,16 +159,8 @@ class TRunFolder {
       throw ETempFolderError(Format("Cannot create a temporary folder in \"%s\". %s",
                                     {GetPrivateTempFolder(), SystemErrorText(errno)}));
     path_ = pattern + "/";
-    // Kept open for HasNoEntries: most blocks have no pictures, and opening the folder anew
-    // for each of them would cost more than writing their HTML.
-    const int fd = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0) {
-      dir_ = fdopendir(fd);
-      if (!dir_) close(fd);
-    }
   }
   ~TRunFolder() {
-    if (dir_) closedir(dir_);
     Empty();
     RemoveDir(path_);
   }
@@ -161,19 +170,19 @@ class TRunFolder {
   /// The folder, ending in "/".
   const std::string& Path() const { return path_; }
   void Empty() const { DeleteFolderFiles(path_); }
-  /// True when the folder holds nothing but "." and ".."; false also when that is not known.
-  bool HasNoEntries() const {
-    if (!dir_) return false;
-    rewinddir(dir_);
-    errno = 0;
-    while (const dirent* entry = readdir(dir_))
-      if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) return false;
-    return errno == 0;
+  /// Deletes the files an export reported, which saves listing the folder; anything that
+  /// cannot be deleted that way sends it to Empty.
+  void Remove(const std::vector<TRVHTMLImageFile>& files) const {
+    for (const TRVHTMLImageFile& file : files) {
+      if (unlink(file.FileName.c_str()) != 0 && errno != ENOENT) {
+        Empty();
+        return;
+      }
+    }
   }
 
  private:
   std::string path_;
-  DIR* dir_ = nullptr;
 };
 
 /// The number of parts held in a question's parts stream, read from its start: a part whose
@@ -235,15 +244,28 @@ class TZUKConverter::TRun {
     const TRVStyle& sheet = *viewer_.GetStyle();
     ids_ = {ItemIDs(sheet.TextStyles()), ItemIDs(sheet.ParaStyles()), ItemIDs(sheet.ListStyles())};
   }
+  /// Whether `styles` still holds the items whose identities are `ids`.
+  static bool Unchanged(const TCollection& styles, const std::vector<int>& ids) {
+    if (static_cast<size_t>(styles.Count()) != ids.size()) return false;
+    for (int i = 0; i < styles.Count(); ++i)
+      if (styles.Items(i)->ID() != ids[static_cast<size_t>(i)]) return false;
+    return true;
+  }
   /// Puts back the collections that the last part changed; copying them all for every part
   /// would cost more than reading most parts.
   void RestoreSheet() {
     TRVStyle* sheet = viewer_.GetStyle();
     if (!original_ || !sheet) return;
-    if (ItemIDs(sheet->TextStyles()) != ids_[0]) sheet->SetTextStyles(original_->TextStyles());
-    if (ItemIDs(sheet->ParaStyles()) != ids_[1]) sheet->SetParaStyles(original_->ParaStyles());
-    if (ItemIDs(sheet->ListStyles()) != ids_[2]) sheet->SetListStyles(original_->ListStyles());
-    RememberSheet();
+    bool restored = false;
+    auto restore = [&](const TCollection& now, const std::vector<int>& ids, auto put) {
+      if (Unchanged(now, ids)) return;
+      put();
+      restored = true;
+    };
+    restore(sheet->TextStyles(), ids_[0], [&] { sheet->SetTextStyles(original_->TextStyles()); });
+    restore(sheet->ParaStyles(), ids_[1], [&] { sheet->SetParaStyles(original_->ParaStyles()); });
+    restore(sheet->ListStyles(), ids_[2], [&] { sheet->SetListStyles(original_->ListStyles()); });
+    if (restored) RememberSheet();
   }
 
   TZUKExportView& viewer_;
@@ -358,15 +380,17 @@ class TMobileWriter {
   }
 
   /// Reads the next part of `parts` and writes its block; a part that is missing is an empty
-  /// document.
-  void WritePartBlock(TStream& parts, const std::string& name, const std::string& examName, int32_t number) {
-    TMemoryStream part;
+  /// document. The part is read where it lies in `parts`.
+  void WritePartBlock(TMemoryStream& parts, const std::string& name, const std::string& examName,
+                      int32_t number) {
     bool ok = true;
+    std::span<const uint8_t> bytes;
     try {
-      ReadStream(parts, part);
+      bytes = ReadStreamInPlace(parts);
     } catch (const EReadError&) {
       ok = false;
     }
+    TBytesStream part(bytes.data(), static_cast<int64_t>(bytes.size()));
     if (ok) ok = WriteBlock(part, name);
     if (!ok)
       throw EZUKConversionError(
@@ -452,12 +476,16 @@ bool TZUKConverter::WriteHTMLBlock(TStream& source, TStream& block, const std::s
     run = ownRun.get();
   }
   const std::string& folder = run->Folder().Path();
-  // Every block starts with an empty folder; one that listed no files is empty already.
+  // Every block starts with an empty folder. After an export that reported its files, those
+  // are all there is to delete; after a failure the folder is emptied whole.
   struct EmptyFolder {
     const TRunFolder& folder;
-    bool knownEmpty = false;
+    const std::vector<TRVHTMLImageFile>* written = nullptr;
     ~EmptyFolder() {
-      if (!knownEmpty) folder.Empty();
+      if (written)
+        folder.Remove(*written);
+      else
+        folder.Empty();
     }
   } emptyFolder{run->Folder()};
 
@@ -469,20 +497,28 @@ bool TZUKConverter::WriteHTMLBlock(TStream& source, TStream& block, const std::s
   block.SetSize(0);
   block.SetPosition(0);
   TMemoryStream html;
-  if (!viewer.SaveHTMLToStream(html, folder, "content", name + "_img", kBlockHTMLOptions)) return false;
+  const bool saved = viewer.SaveHTMLToStream(html, folder, "content", name + "_img", kBlockHTMLOptions);
+  if (!saved) return false;
+  const std::vector<TRVHTMLImageFile>& written = viewer.PictureFiles();
+  emptyFolder.written = &written;
   CleanUpHTML(html);
   WriteStream(html, block);
 
-  TStringList files;
-  if (!run->Folder().HasNoEntries()) ListFolderEntries(folder, files);
-  emptyFolder.knownEmpty = files.Count() == 0;
-  WriteInt32(files.Count(), block);
-  for (int i = 0; i < files.Count(); ++i) WriteFileEntry(files[i], block);
+  // The files are taken from what the export wrote rather than read back from the folder;
+  // their order is that of a folder listing.
+  std::vector<const TRVHTMLImageFile*> files;
+  for (const TRVHTMLImageFile& file : written) files.push_back(&file);
+  std::sort(files.begin(), files.end(), [](const TRVHTMLImageFile* a, const TRVHTMLImageFile* b) {
+    return FolderNameLess(ExtractFileName(a->FileName), ExtractFileName(b->FileName));
+  });
+  WriteInt32(static_cast<int32_t>(files.size()), block);
+  for (const TRVHTMLImageFile* file : files) WriteFileEntry(*file, block);
   return true;
 }
 
-void WriteFileEntry(const std::string& path, TStream& block) {
-  WriteString(ExtractFileName(path), block);
-  TFileStream file(path, fmOpenRead | fmShareDenyWrite);
-  WriteStream(file, block);
+void WriteFileEntry(const TRVHTMLImageFile& file, TStream& block) {
+  WriteString(ExtractFileName(file.FileName), block);
+  TBytesStream bytes(reinterpret_cast<const uint8_t*>(file.Bytes.data()),
+                     static_cast<int64_t>(file.Bytes.size()));
+  WriteStream(bytes, block);
 }

@@ -14,6 +14,7 @@
 
 #include "exam/ZUKHolders.h"
 #include "exam/ZUKReader.h"
+#include "richtext/core/RVHTMLTypes.h"
 
 class TStream;
 class TTreeView;
@@ -62,6 +63,6 @@ class TZUKConverter : public TZUKReader {
   uint64_t sourceInode_ = 0;
 };
 
-/// Writes the file name of `path` (without its folder) as a plain string and the file's bytes
-/// as a plain sub-stream.
-void WriteFileEntry(const std::string& path, TStream& block);
+/// Writes the name of a picture file the export wrote (without its folder) as a plain string
+/// and its bytes as a plain sub-stream.
+void WriteFileEntry(const TRVHTMLImageFile& file, TStream& block);

@@ -1,5 +1,6 @@
 #include "exam/ZUKExportView.h"
 
+#include "platform/core/Streams.h"
 #include "richtext/core/RVBack.h"
 #include "richtext/core/RVStyle.h"
 
@@ -14,6 +15,12 @@ class TExportRVData : public TCustomRVData {
   TRVStyle* GetRVStyle() const override { return &style_; }
 
   TRVBackground Background{true};
+  /// The picture files of the running export.
+  std::vector<TRVHTMLImageFile> PictureFiles;
+
+  void HTMLImageFileWritten(const std::string& FileName, const TMemoryStream& Bytes) override {
+    PictureFiles.push_back({FileName, Bytes.DataString()});
+  }
 
  private:
   TRVStyle& style_;
@@ -47,9 +54,14 @@ bool TZUKDocumentExportView::SaveHTMLToStream(TStream& stream, const std::string
                                               const std::string& title, const std::string& imagesPrefix,
                                               TRVHTMLSaveOptions options) {
   int imageCounter = 0;
+  ExportData(*data_).PictureFiles.clear();
   return data_->SaveHTMLToStream(stream, path, title, imagesPrefix, options, EffectiveColor(), imageCounter,
                                  kViewerMargin, kViewerMargin, kViewerMargin, kViewerMargin,
                                  &ExportData(*data_).Background, nullptr);
+}
+
+const std::vector<TRVHTMLImageFile>& TZUKDocumentExportView::PictureFiles() const {
+  return ExportData(*data_).PictureFiles;
 }
 
 TColor TZUKDocumentExportView::EffectiveColor() const {

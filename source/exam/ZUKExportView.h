@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/core/Colors.h"
 #include "richtext/core/CRVData.h"
@@ -31,6 +32,9 @@ class TZUKExportView {
   /// folder `path`; false when something could not be written.
   virtual bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
                                 const std::string& imagesPrefix, TRVHTMLSaveOptions options) = 0;
+  /// The picture files the last SaveHTMLToStream wrote, with their bytes, in the order it
+  /// wrote them.
+  virtual const std::vector<TRVHTMLImageFile>& PictureFiles() const = 0;
 };
 
 /// The export view over the document core's data, with the viewer's defaults: RVF styles
@@ -47,6 +51,7 @@ class TZUKDocumentExportView : public TZUKExportView {
   TRVFWarnings GetRVFWarnings() const override;
   bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
                         const std::string& imagesPrefix, TRVHTMLSaveOptions options) override;
+  const std::vector<TRVHTMLImageFile>& PictureFiles() const override;
 
   /// The document last read.
   TCustomRVData& Document() const { return *data_; }

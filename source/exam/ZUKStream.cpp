@@ -193,6 +193,13 @@ int32_t ReadStream(TStream& stream, TStream& dest) {
 int32_t ReadScrambledStream(TStream& stream, TStream& dest) {
   return ReadSubStream(stream, dest, true);
 }
+std::span<const uint8_t> ReadStreamInPlace(TMemoryStream& stream) {
+  const int32_t n = ReadCheckedLength(stream);
+  if (n <= 0) return {};
+  const uint8_t* bytes = stream.PeekMemory(n);
+  stream.Seek(n, soCurrent);
+  return {bytes, static_cast<size_t>(n)};
+}
 int64_t WriteStream(TStream& source, TStream& stream) {
   return WriteSubStream(source, stream, false);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "platform/core/Streams.h"
@@ -47,6 +48,11 @@ void SkipDouble(TStream& stream);
 /// copied. Returns n; `dest` is untouched when n <= 0.
 int32_t ReadStream(TStream& stream, TStream& dest);
 int32_t ReadScrambledStream(TStream& stream, TStream& dest);
+/// Reads an int32 length n and answers the n plain bytes that follow where they lie in the
+/// stream's memory (nothing when n <= 0), moving past them; they stay valid while `stream`
+/// is unchanged. A length that runs past the end raises EReadError, the position then
+/// just after the length.
+std::span<const uint8_t> ReadStreamInPlace(TMemoryStream& stream);
 /// Writes the size of `source` and, when above 0, all of it from its start.
 int64_t WriteStream(TStream& source, TStream& stream);
 int64_t WriteScrambledStream(TStream& source, TStream& stream);

@@ -23,3 +23,7 @@ bool TZUKViewerExportView::SaveHTMLToStream(TStream& stream, const std::string& 
                                             TRVHTMLSaveOptions options) {
   return viewer_.SaveHTMLToStream(stream, path, title, imagesPrefix, options);
 }
+
+const std::vector<TRVHTMLImageFile>& TZUKViewerExportView::PictureFiles() const {
+  return viewer_.HTMLImageFiles();
+}

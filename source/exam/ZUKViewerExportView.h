@@ -17,6 +17,7 @@ class TZUKViewerExportView : public TZUKExportView {
   TRVFWarnings GetRVFWarnings() const override;
   bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
                         const std::string& imagesPrefix, TRVHTMLSaveOptions options) override;
+  const std::vector<TRVHTMLImageFile>& PictureFiles() const override;
 
  private:
   TCustomRVViewer& viewer_;

@@ -496,6 +496,20 @@ TEST_F(ZUKConverterTest, PicturesOfOnePartDoNotReachTheNext) {
   EXPECT_EQ(view.optionSets, std::set<int>{0x55});
 }
 
+TEST_F(ZUKConverterTest, PicturesInTableCellsReachTheBlock) {
+  // The cell's picture is written by the cell's own document, not the part's.
+  const std::string part = Part()
+                               .Picture(htmltest::SolidBitmap(3, 3, clRed))
+                               .PictureInTable(htmltest::SolidBitmap(5, 4, clBlue))
+                               .RVF();
+  const ZUKMobileFile file = ConvertAndRead(FileOf({Choice({part, ""}, 0)}));
+  ASSERT_EQ(file.exams.size(), 1u);
+  const ZUKMobileBlock& block = file.exams[0][0].question;
+  ASSERT_EQ(block.files.size(), 2u);
+  EXPECT_EQ(block.files[1].first, "question_img2.jpg");
+  CheckBlocks(file);
+}
+
 TEST_F(ZUKConverterTest, AStyleBlockInAPartAppliesToThatPartOnly) {
   // A part saved with its own style sheet replaces the sheet's styles while it is read.
   TRVStyle own;

@@ -74,6 +74,16 @@ class TPartBuilder {
     return *this;
   }
 
+  /// A table of one cell that holds a picture.
+  TPartBuilder& PictureInTable(std::unique_ptr<TGraphic> graphic) {
+    auto table = TRVTableItemInfo::CreateWithSize(1, 1, &data_);
+    TRVTableCellData* cell = table->GetCell(0, 0);
+    cell->Clear();
+    cell->AddPictureItem("", std::move(graphic), 0, 0, TRVTag());
+    data_.AddItem("", std::move(table));
+    return *this;
+  }
+
   /// The RVF bytes of the document.
   std::string RVF() {
     TMemoryStream stream;

@@ -43,6 +43,9 @@ TEST(CleanUpHTMLTest, RulesOnSingleLines) {
       {"<FONT>a<B>b</B></FONT>", "<FONT>a<B>b</B></FONT>"},
       {"<FONT size=4><FONT size=5>x</FONT></FONT>", "<FONT>x</FONT>"},
       {"<FONT></FONT>", ""},
+      // Each rule sees what the one before it made.
+      {"<FONT&nbsp;size=3>x</FONT>", "x"},
+      {"<DIV>&nbsp;</DIV>&nbsp;<FONT>&nbsp;y</FONT>", "<DIV>&nbsp;</DIV>  y"},
       {"", ""},
   };
   for (const auto& [line, expected] : cases) EXPECT_EQ(CleanUpHTMLLine(line), expected) << line;

@@ -109,6 +109,19 @@ TEST(ZUKStreamTest, NegativeLengthReadsEmptyAndConsumesOnlyThePrefix) {
   }
 }
 
+TEST(ZUKStreamTest, SubStreamsReadInPlaceLieInTheStreamsOwnMemory) {
+  TMemoryStream in(Int32Bytes(3) + "abc" + Int32Bytes(-2) + Int32Bytes(0) + Int32Bytes(9) + "short");
+  const std::span<const uint8_t> first = ReadStreamInPlace(in);
+  EXPECT_EQ(std::string(first.begin(), first.end()), "abc");
+  EXPECT_EQ(first.data(), in.Memory() + 4);
+  EXPECT_EQ(in.Position(), 7);
+  EXPECT_TRUE(ReadStreamInPlace(in).empty());
+  EXPECT_EQ(in.Position(), 11);
+  EXPECT_TRUE(ReadStreamInPlace(in).empty());
+  EXPECT_EQ(in.Position(), 15);
+  EXPECT_THROW(ReadStreamInPlace(in), EReadError);
+}
+
 TEST(ZUKStreamTest, OverrunningLengthRaisesBeforeCopying) {
   const std::string bytes = Int32Bytes(1000000) + "short";
   TMemoryStream dest(std::string("keep"));

@@ -103,6 +103,18 @@ int64_t CopyStreamChunks(TStream& dest, TStream& source, int64_t count, int64_t 
   return total;
 }
 
+std::string_view ReadRest(TStream& stream, std::string& storage) {
+  const int64_t size = stream.Remaining();
+  if (size == 0) return {};
+  if (const uint8_t* lent = stream.PeekMemory(size)) {
+    stream.Seek(size, soCurrent);
+    return {reinterpret_cast<const char*>(lent), static_cast<size_t>(size)};
+  }
+  storage.resize(static_cast<size_t>(size));
+  stream.ReadBuffer(storage.data(), size);
+  return storage;
+}
+
 // ---------------------------------------------------------------------------------------
 
 int64_t TMemoryStream::Read(void* buffer, int64_t count) {

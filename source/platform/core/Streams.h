@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum TSeekOrigin { soBeginning = 0, soCurrent = 1, soEnd = 2 };
@@ -57,6 +58,11 @@ using TChunkTransform = void (*)(const uint8_t* from, uint8_t* to, size_t count)
 /// chunk on its way. Streams that lend their memory are copied in one pass without a buffer.
 int64_t CopyStreamChunks(TStream& dest, TStream& source, int64_t count, int64_t chunk,
                          TChunkTransform transform);
+
+/// The bytes from the stream's position to its end, lent from the stream's memory when it
+/// can lend them (valid until the stream changes), else read into `storage`. The position
+/// moves to the end.
+std::string_view ReadRest(TStream& stream, std::string& storage);
 
 /// A growable stream in memory.
 class TMemoryStream : public TStream {

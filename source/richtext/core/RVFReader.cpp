@@ -754,10 +754,8 @@ bool TCustomRVData::InsertRVFFromStreamFull(TStream& Stream, int& Index, int32_t
 
   bool ok = false;
   try {
-    const int64_t size = Stream.Remaining();
-    std::string bytes(static_cast<size_t>(size), '\0');
-    if (size > 0) Stream.ReadBuffer(bytes.data(), size);
-    ok = reader.Read(bytes);
+    std::string storage;
+    ok = reader.Read(ReadRest(Stream, storage));
   } catch (const TRVFAbort&) {
     ok = false;
   } catch (const std::exception&) {

@@ -42,6 +42,19 @@ bool RVIsGraphicEmpty(const TGraphic* Graphic) {
   return Graphic == nullptr || Graphic->Empty() || Graphic->Width() <= 0 || Graphic->Height() <= 0;
 }
 
+void RVGetDeviceResolution(TRVFormatScale& Resolution, TCanvas& Canvas) {
+  constexpr int32_t kLayoutPPI = 96;
+  // Every ratio divides by these: never let a device without a resolution make one 0.
+  auto device = [&](int index) {
+    const int value = Canvas.HasTarget() ? Canvas.GetDeviceCaps(index) : 0;
+    return value > 0 ? value : kLayoutPPI;
+  };
+  Resolution.ScreenPPIX = kLayoutPPI;
+  Resolution.ScreenPPIY = kLayoutPPI;
+  Resolution.DevicePPIX = device(LOGPIXELSX);
+  Resolution.DevicePPIY = device(LOGPIXELSY);
+}
+
 void RVStretchDrawPicture(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height,
                           const TRVFormatScale& Resolution, TGraphic& Graphic, bool UseStretchDraw) {
   if (Width < 0) Width = Graphic.Width();

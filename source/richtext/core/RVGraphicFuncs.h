@@ -38,6 +38,12 @@ bool RVIsGraphicTransparent(const TGraphic& Graphic);
 /// A picture that has nothing to show: null, empty, or of width or height 0.
 bool RVIsGraphicEmpty(const TGraphic* Graphic);
 
+/// The resolutions of drawing on `Canvas`: the screen counts as 96 pixels per inch on every
+/// machine, so that layout does not depend on the display, and the device resolution is the
+/// canvas's own (96 for a canvas without a target or one that reports none). The margins
+/// are left alone.
+void RVGetDeviceResolution(TRVFormatScale& Resolution, TCanvas& Canvas);
+
 /// Draws `Graphic` at (X, Y) of a device canvas, Width x Height screen pixels (negative:
 /// the graphic's own) scaled to the device by `Resolution`. With UseStretchDraw any graphic
 /// is stretched into place; otherwise only a TBitmap is drawn, copied with smoothing.

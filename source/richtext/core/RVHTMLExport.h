@@ -12,6 +12,7 @@
 
 class TCustomRVData;
 class TGraphic;
+class TMemoryStream;
 class TRVBackground;
 class TStream;
 
@@ -75,6 +76,10 @@ class TRVHTMLExportSide {
   virtual std::string SaveImageForHTML(TGraphic* Graphic, const std::string& Path,
                                        const std::string& ImagesPrefix, int& Counter, TColor Color, bool JPEG,
                                        bool OverwriteAllowed);
+  /// Told of every picture file SaveImageForHTML wrote, with the bytes it holds, so that a
+  /// host can take them without reading the file back. A nested document tells its root;
+  /// a top-level document does nothing with it.
+  virtual void HTMLImageFileWritten(const std::string& FileName, const TMemoryStream& Bytes);
 
  private:
   friend class TCustomRVData;

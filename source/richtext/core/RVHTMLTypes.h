@@ -53,3 +53,9 @@ class TRVHTMLBulletInfo : public TObject {
 };
 
 using TRVHTMLBulletList = TRVList<TRVHTMLBulletInfo>;
+
+/// A picture file an HTML export wrote: its path and the bytes written into it.
+struct TRVHTMLImageFile {
+  std::string FileName;
+  std::string Bytes;
+};

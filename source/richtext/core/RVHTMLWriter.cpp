@@ -384,6 +384,36 @@ std::string TRVHTMLExportSide::MakeHTMLImageFileName(const std::string& Path, co
   throw ERVError("No free image file name for \"" + Path + ImagesPrefix + "\"");
 }
 
+namespace {
+
+/// The bytes of Graphic's picture file: a JPEG picture as it is, anything else as a bitmap
+/// (drawn on Color unless it is one) that is then compressed when JPEG is asked for.
+void EncodeImageForHTML(TGraphic& Graphic, TColor Color, bool JPEG, TStream& Out) {
+  if (JPEG && dynamic_cast<TJPEGImage*>(&Graphic) != nullptr) {
+    Graphic.SaveToStream(Out);
+    return;
+  }
+  TBitmap bitmap;
+  if (dynamic_cast<TBitmap*>(&Graphic) != nullptr) {
+    bitmap.Assign(&Graphic);
+  } else {
+    bitmap.SetPixelFormat(pf32bit);
+    bitmap.SetSize(Graphic.Width(), Graphic.Height());
+    bitmap.Canvas().Brush().SetColor(Color == clNone ? clWhite : Color);
+    bitmap.Canvas().FillRect(Rect(0, 0, Graphic.Width(), Graphic.Height()));
+    bitmap.Canvas().Draw(0, 0, &Graphic);
+  }
+  if (!JPEG) {
+    bitmap.SaveToStream(Out);
+    return;
+  }
+  TJPEGImage jpeg;
+  jpeg.Assign(&bitmap);
+  jpeg.SaveToStream(Out);
+}
+
+}  // namespace
+
 std::string TRVHTMLExportSide::SaveImageForHTML(TGraphic* Graphic, const std::string& Path,
                                                 const std::string& ImagesPrefix, int& Counter, TColor Color,
                                                 bool JPEG, bool OverwriteAllowed) {
@@ -391,26 +421,13 @@ std::string TRVHTMLExportSide::SaveImageForHTML(TGraphic* Graphic, const std::st
   const std::string folder = Path.empty() ? Path : IncludeTrailingPathDelimiter(Path);
   const std::string fileName =
       MakeHTMLImageFileName(folder, ImagesPrefix, JPEG ? ".jpg" : ".bmp", Counter, OverwriteAllowed);
-  if (JPEG && dynamic_cast<TJPEGImage*>(Graphic) != nullptr) {
-    Graphic->SaveToFile(fileName);
-    return fileName;
-  }
-  TBitmap bitmap;
-  if (dynamic_cast<TBitmap*>(Graphic) != nullptr) {
-    bitmap.Assign(Graphic);
-  } else {
-    bitmap.SetPixelFormat(pf32bit);
-    bitmap.SetSize(Graphic->Width(), Graphic->Height());
-    bitmap.Canvas().Brush().SetColor(Color == clNone ? clWhite : Color);
-    bitmap.Canvas().FillRect(Rect(0, 0, Graphic->Width(), Graphic->Height()));
-    bitmap.Canvas().Draw(0, 0, Graphic);
-  }
-  if (!JPEG) {
-    bitmap.SaveToFile(fileName);
-    return fileName;
-  }
-  TJPEGImage jpeg;
-  jpeg.Assign(&bitmap);
-  jpeg.SaveToFile(fileName);
+  TMemoryStream bytes;
+  EncodeImageForHTML(*Graphic, Color, JPEG, bytes);
+  bytes.SaveToFile(fileName);
+  HTMLImageFileWritten(fileName, bytes);
   return fileName;
+}
+
+void TRVHTMLExportSide::HTMLImageFileWritten(const std::string& FileName, const TMemoryStream& Bytes) {
+  if (TCustomRVData* root = Document().ForwardRoot()) root->HTMLImageFileWritten(FileName, Bytes);
 }

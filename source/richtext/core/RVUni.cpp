@@ -117,9 +117,18 @@ void AppendHTMLForUnicode(std::string& out, std::string_view text, bool nbspIfEm
   for (size_t i = 0; i < units; ++i) {
     const char16_t u = UnitAt(text, i);
     if (IsPlainHTMLUnit(u)) {
-      // A run of characters that stand for themselves is copied at once.
+      // A run of characters that stand for themselves is copied at once; so is a single
+      // blank between two of them, which is written as itself.
       size_t end = i + 1;
-      while (end < units && IsPlainHTMLUnit(UnitAt(text, end))) ++end;
+      while (end < units) {
+        if (IsPlainHTMLUnit(UnitAt(text, end))) {
+          ++end;
+        } else if (UnitAt(text, end) == u' ' && end + 1 < units && IsPlainHTMLUnit(UnitAt(text, end + 1))) {
+          end += 2;
+        } else {
+          break;
+        }
+      }
       const size_t at = out.size();
       out.resize(at + (end - i));
       for (size_t k = i; k < end; ++k) out[at + (k - i)] = static_cast<char>(UnitAt(text, k));
@@ -342,6 +351,17 @@ TRVLineBreakClass RVGetLineBreakClass(char16_t ch) {
   const auto* it = std::upper_bound(std::begin(kLineBreakRuns), end, ch,
                                     [](char16_t c, const LineBreakRun& r) { return c < r.first; });
   return std::prev(it)->cls;
+}
+
+bool RVIsClusterContinuation(std::u16string_view text, size_t index) {
+  if (index == 0 || index >= text.size()) return false;
+  const char16_t c = text[index];
+  const char16_t before = text[index - 1];
+  if (c >= 0xDC00 && c <= 0xDFFF && before >= 0xD800 && before <= 0xDBFF) return true;
+  // The combining class also holds control and direction-format characters, which stand on
+  // their own.
+  if (c < 0x0300 || (c >= 0x2000 && c <= 0x206F)) return false;
+  return RVGetLineBreakClass(c) == TRVLineBreakClass::CM;
 }
 
 int RVLineBreakAction(TRVLineBreakClass before, TRVLineBreakClass after) {

@@ -100,6 +100,11 @@ TRVLineBreakClass RVGetLineBreakClass(char16_t ch);
 /// 0 = a break is allowed between the classes, 1 = only with a space between, 2 = never.
 int RVLineBreakAction(TRVLineBreakClass before, TRVLineBreakClass after);
 
+/// Whether the UTF-16 unit at `index` belongs to the character before it rather than starting
+/// one of its own: the second half of a surrogate pair, or a combining mark. A caret or a
+/// line break never falls in front of such a unit.
+bool RVIsClusterContinuation(std::u16string_view text, size_t index);
+
 /// Where a line may end at or before the 0-based character `position` of the UTF-16 text:
 /// the 0-based index of the last character to keep on the line (a space at `position`
 /// itself; spaces after the break character, up to `position`, stay with the line), or -1

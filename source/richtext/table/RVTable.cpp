@@ -329,6 +329,15 @@ void TRVTableItemInfo::ClearFocusHook() {
   LastHitCol = -1;
 }
 
+void TRVTableItemInfo::RefreshClientCoords(TCustomRVData* RVData) {
+  auto* data = dynamic_cast<TCustomRVFormattedData*>(RVData);
+  if (data == nullptr) return;
+  int32_t left = 0, top = 0;
+  if (!data->GetItemClientCoords(GetMyItemNo(), left, top)) return;
+  ClientLeft = left;
+  ClientTop = top;
+}
+
 bool TRVTableItemInfo::CanEditCell(int Row, int Col) {
   bool allow = true;
   if (OnCellAllowEdit) OnCellAllowEdit(this, Row, Col, allow);

@@ -295,6 +295,9 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   TCustomRVData* GetSubDocumentAt(int32_t X, int32_t Y) override;
   /// Forgets the cell hit last.
   void ClearFocusHook() override;
+  /// Stores where the table is in RVData's client area, where its cells' scroll offsets
+  /// come from (a hit test into a cell needs them current).
+  void RefreshClientCoords(TCustomRVData* RVData) override;
   bool CanEditCell(int Row, int Col) override;
   /// The hyperlink areas of every cell, in the coordinates of the document holding the table
   /// drawn at (Left, Top), numbered on from StartJumpNo.

@@ -1,8 +1,11 @@
 #include "richtext/viewer/CRVFData.h"
 
+#include <algorithm>
+
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Controls.h"
 #include "richtext/core/RVBack.h"
+#include "richtext/core/RVGraphicFuncs.h"
 #include "richtext/core/RVStyle.h"
 
 TCustomRVFormattedData::TCustomRVFormattedData()
@@ -144,6 +147,7 @@ void TCustomRVFormattedData::XorDrawing() {
   if (!XorMethod_) return;
   XorMethod_(this, 0, XorX, XorY);
   XorDrawn_ = !XorDrawn_;
+  if (!XorPainting_) InvalidateControl();
 }
 
 void TCustomRVFormattedData::XorDrawingAt(int32_t X, int32_t Y) {
@@ -199,7 +203,8 @@ int TCustomRVFormattedData::GetNextFocusedItem(int StartItemNo, bool GoForward,
   if (GoForward) {
     int start = StartItemNo;
     if (StartItemNo < 0 || (StartItemNo < count && focusable(StartItemNo))) ++start;
-    for (int i = start; i < count; ++i)
+    // Any start before the first item searches from the first item.
+    for (int i = std::max(start, 0); i < count; ++i)
       if (succeed(i)) return i;
   } else {
     int start = StartItemNo < 0 ? count : StartItemNo;
@@ -264,10 +269,11 @@ bool TCustomRVFormattedData::GetStoredItemRange(int& First, int& Last) const {
 }
 
 void TCustomRVFormattedData::GetScreenAndDeviceInfo(TCanvas* Canvas, TRVFormatScale& Scale) {
-  Scale.ScreenPPIX = 96;
-  Scale.ScreenPPIY = 96;
-  Scale.DevicePPIX = Canvas != nullptr && Canvas->HasTarget() ? Canvas->GetDeviceCaps(LOGPIXELSX) : 96;
-  Scale.DevicePPIY = Canvas != nullptr && Canvas->HasTarget() ? Canvas->GetDeviceCaps(LOGPIXELSY) : 96;
+  if (Canvas != nullptr) {
+    RVGetDeviceResolution(Scale, *Canvas);
+    return;
+  }
+  Scale.ScreenPPIX = Scale.ScreenPPIY = Scale.DevicePPIX = Scale.DevicePPIY = 96;
 }
 
 TCanvas* TCustomRVFormattedData::GetCanvas() {
@@ -328,6 +334,19 @@ TCPEventKind TCustomRVFormattedData::GetCPEventKind() const {
 void TCustomRVFormattedData::UnassignFocusedSubData(TCustomRVFormattedData* RVData) {
   (void)RVData;
   StateFlags |= rvstFocusReleased;
+}
+
+// A document inside an item (a table cell) repaints through the control that shows it.
+void TCustomRVFormattedData::InvalidateControl() {
+  if (TWinControl* control = GetParentControl()) control->Invalidate();
+}
+
+void TCustomRVFormattedData::RefreshControl() {
+  if (TWinControl* control = GetParentControl()) control->Refresh();
+}
+
+void TCustomRVFormattedData::UpdateControl() {
+  if (TWinControl* control = GetParentControl()) control->Update();
 }
 
 bool TCustomRVFormattedData::ParentControlDestroying() const {

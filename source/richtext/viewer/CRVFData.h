@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/core/Colors.h"
@@ -257,6 +258,8 @@ class TCustomRVFormattedData : public TCustomRVData {
 
   // ---- XOR figure ------------------------------------------------------------------------
 
+  /// Draws or erases the figure. A window shows drawing only from its painting, so outside
+  /// painting the control is asked to paint again, and painting draws a shown figure last.
   virtual void XorDrawing();
   void XorDrawingAt(int32_t X, int32_t Y);
   /// Installs the figure's method (erasing a shown figure first). Methods are told apart by
@@ -267,6 +270,8 @@ class TCustomRVFormattedData : public TCustomRVData {
   /// Erases a shown figure; answers whether one was shown.
   bool ClearXorDrawing();
   bool XorDrawn() const { return XorDrawn_; }
+  /// Set by the control while it paints: drawing the figure then asks for no repaint.
+  void SetXorPainting(bool Value) { XorPainting_ = Value; }
 
   // ---- focus among items -----------------------------------------------------------------
 
@@ -432,9 +437,9 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual TCustomRVItemInfo* GetFocusedSubItem() { return nullptr; }
   virtual void NotifyCoordsChanged() {}
   /// Invalidates, repaints at once or updates the owning control, when there is one.
-  virtual void InvalidateControl() {}
-  virtual void RefreshControl() {}
-  virtual void UpdateControl() {}
+  virtual void InvalidateControl();
+  virtual void RefreshControl();
+  virtual void UpdateControl();
   /// Invalidates Rect (client coordinates) of the owning control, when there is one.
   virtual void InvalidateControlRect(const TRect& Rect);
   /// Whether the owning control is being destroyed.
@@ -521,10 +526,18 @@ class TCustomRVFormattedData : public TCustomRVData {
   int32_t LineBottomBefore(int DItemNo) const;
   /// The item takes a hyperlink number when it is laid out.
   bool IsNumberedJump(int ItemNo) const;
-  /// The hyperlink number the first hyperlink at or after ItemNo gets.
-  int JumpIdAt(int ItemNo) const;
-  /// Frees this document's hyperlink areas of pieces First..Last.
-  void DropJumpsOfPieces(int First, int Last);
+  /// For every document nested in this one's items (a table's cells, and documents nested
+  /// in those), the piece of this document that holds it.
+  using TRVNestedPieces = std::unordered_map<const TCustomRVData*, int>;
+  TRVNestedPieces NestedDocumentPieces();
+  /// The piece of this document a hyperlink area lies in; -1 when its document is gone.
+  int PieceOfJump(const TRVJumpInfo& Jump, const TRVNestedPieces& Nested) const;
+  /// The hyperlink number the first hyperlink at or after ItemNo gets; its first piece is
+  /// DItemNo, and areas of nested documents count when they lie before it.
+  int JumpIdAt(int ItemNo, int DItemNo, const TRVNestedPieces& Nested) const;
+  /// Frees the hyperlink areas of pieces First..Last, those of documents nested in them
+  /// and those of nested documents that are gone.
+  void DropJumpsOfPieces(int First, int Last, const TRVNestedPieces& Nested);
   /// Minimum width of items From..To of the paragraph that starts at ParaStart.
   int32_t MinParaWidth(int ParaStart, int From, int To, const TRVFormatScale* Scale, TCanvas& Canvas);
   /// The piece's item starts a paragraph (an item outside the list counts as one).
@@ -552,4 +565,5 @@ class TCustomRVFormattedData : public TCustomRVData {
   TRVXorDrawingMethod XorMethod_;
   const TObject* XorOwner_ = nullptr;
   bool XorDrawn_ = false;
+  bool XorPainting_ = false;
 };

@@ -11,16 +11,13 @@
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVParaInfo.h"
 #include "richtext/core/RVStyle.h"
+#include "richtext/core/RVUni.h"
 #include "richtext/core/RVUniMeasure.h"
 #include "richtext/viewer/CRVFData.h"
 
 namespace {
 
 constexpr uint16_t rvflNoControlPlacement = 4;
-
-bool IsLowSurrogate(char16_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
 
 /// The last piece whose Top is at or above Y (0 when none is).
 int LastPieceAtOrAbove(const TRVDrawLines& Pieces, int32_t Y) {
@@ -255,8 +252,9 @@ void TCustomRVFormattedData::FindDrawItemAtPos(int32_t X, int32_t Y, bool Strict
       }
     }
   }
-  // 5. Never between the halves of a surrogate pair.
-  if (best > 0 && best < static_cast<int>(text.size()) && IsLowSurrogate(text[best])) --best;
+  // 5. Never inside a character: not between the halves of a surrogate pair, nor in front of
+  // a combining mark.
+  while (best > 0 && RVIsClusterContinuation(text, static_cast<size_t>(best))) --best;
   DItemNo = hit;
   DOffs = std::clamp(best + 1, 1, piece->Length + 1);
 }

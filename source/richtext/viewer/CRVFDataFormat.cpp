@@ -28,10 +28,6 @@ constexpr uint16_t rvflPrinting = 64;
 constexpr TRVDataStates rvstContinuesOuter = 1u << 24;
 constexpr TRVDataStates rvstLastLineContinues = 1u << 25;
 
-bool IsHighSurrogate(char16_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-
 }  // namespace
 
 // ---- measuring --------------------------------------------------------------------------------
@@ -102,12 +98,16 @@ char16_t TRVLineFormatter::CharOfItem(int ItemNo, int Index) const {
   return Index >= 0 && static_cast<size_t>(Index) < raw.size() ? static_cast<uint8_t>(raw[Index]) : 0;
 }
 
-void TRVLineFormatter::ApplyTextStyle(int StyleNo, TRVBiDiMode BiDi) {
-  if (StyleNo == LastStyleNo) return;
-  style_.ApplyStyle(canvas_, StyleNo, BiDi);
-  LastStyleNo = StyleNo;
-  const TFontInfo& font = *style_.TextStyles().Items(StyleNo);
-  if (font.CharSpacing != 0 && scale_.ScreenPPIX != scale_.DevicePPIX && font.BiDiMode == rvbdUnspecified)
+void TRVLineFormatter::ApplyTextStyle(int ItemNo) {
+  const int styleNo = data_.GetItem(ItemNo)->StyleNo;
+  if (styleNo == LastStyleNo) return;
+  style_.ApplyStyle(canvas_, styleNo, ParaOf(ItemNo).BiDiMode);
+  LastStyleNo = styleNo;
+  const TFontInfo& font = *style_.TextStyles().Items(styleNo);
+  // Text of either explicit direction (its own or its paragraph's) is drawn without extra
+  // character spacing; only text without a direction gets it, in device pixels.
+  if (font.CharSpacing != 0 && scale_.ScreenPPIX != scale_.DevicePPIX &&
+      data_.GetItemBiDiMode(ItemNo) == rvbdUnspecified)
     canvas_.SetTextCharacterExtra(ScaleX(font.CharSpacing));
   data_.ReadTextMetrics(canvas_, Metrics);
   VShiftPx = MulDiv(Metrics.tmHeight, font.VShift, 100);
@@ -253,15 +253,13 @@ void TRVLineFormatter::DropTrailingWrapSpace(int ItemNo) {
   } else {
     --piece->Length;
     const std::u16string text = data_.GetItemTextForDrawing(piece->ItemNo);
-    const int styleNo = data_.GetItem(piece->ItemNo)->StyleNo;
-    const TRVBiDiMode bidi = ParaOf(piece->ItemNo).BiDiMode;
-    ApplyTextStyle(styleNo, bidi);
+    ApplyTextStyle(piece->ItemNo);
     piece->Width =
         data_.MeasureText(canvas_, std::u16string_view(text).substr(piece->Offs - 1, piece->Length)).cx;
     if (TRVJumpInfo* jump = LastJumpOfPiece(last)) jump->Width = piece->Width;
     if (data_.GetItem(ItemNo)->IsTextItem()) {
       LastStyleNo = -1;
-      ApplyTextStyle(data_.GetItem(ItemNo)->StyleNo, ParaOf(ItemNo).BiDiMode);
+      ApplyTextStyle(ItemNo);
     }
   }
   SkippedBreakSpace = true;
@@ -297,9 +295,10 @@ bool TRVLineFormatter::FollowsMarkerAtItemStart(int ItemNo, int Start) const {
 }
 
 int TRVLineFormatter::MoveToCharBoundary(const std::u16string& Text, int Start, int Count) const {
-  const int at = Start + Count;
-  if (Count > 0 && at < static_cast<int>(Text.size()) && IsHighSurrogate(Text[at - 1])) return Count + 1;
-  return Count;
+  if (Count <= 0) return Count;
+  size_t at = static_cast<size_t>(Start + Count);
+  while (RVIsClusterContinuation(Text, at)) ++at;
+  return static_cast<int>(at) - Start;
 }
 
 int TRVLineFormatter::CountFitting(const std::u16string& Text, int Start, int Count, int32_t Available,
@@ -337,9 +336,11 @@ int TRVLineFormatter::CountFitting(const std::u16string& Text, int Start, int Co
     }
   }
   const int moved = MoveToCharBoundary(Text, Start, lo);
-  if (moved != lo && data_.MeasureText(canvas_, all.substr(Start, moved)).cx > Available)
-    return lo - 1 >= 0 ? lo - 1 : 0;
-  return moved;
+  if (moved == lo || data_.MeasureText(canvas_, all.substr(Start, moved)).cx <= Available) return moved;
+  // The whole character does not fit: leave it out.
+  int back = lo;
+  while (back > 0 && RVIsClusterContinuation(Text, static_cast<size_t>(Start + back))) --back;
+  return back;
 }
 
 int TRVLineFormatter::FindBreak(const std::u16string& Text, int ItemNo, int Start, int Fit) const {
@@ -358,7 +359,7 @@ void TRVLineFormatter::FormatText(int ItemNo, const std::u16string& Text, int St
   const TParaInfo& para = ParaOf(ItemNo);
   const bool continues = item->GetSameAsPrev();
   if (!continues && Start == 0) NewParaPending = true;
-  ApplyTextStyle(item->StyleNo, para.BiDiMode);
+  ApplyTextStyle(ItemNo);
   const TFontInfo& font = *style_.TextStyles().Items(item->StyleNo);
   const int32_t ascent =
       Metrics.tmAscent + ((flags_ & rvflExternalLeading) != 0 ? Metrics.tmExternalLeading : 0) + VShiftPx;
@@ -503,7 +504,11 @@ void TRVLineFormatter::FormatFullLine(int ItemNo) {
     PendingBelow = 0;
   }
   LineStart = DrawCount;
+  const int32_t left = piece->Left, top = piece->Top;
   InsertPiece(std::move(piece), ItemNo);
+  // Hyperlinks inside the item's own documents (a table's cells) are numbered in document
+  // order with the rest; their places are set when the areas are moved at the end.
+  if ((flags_ & rvflRecordJumps) != 0) item->BuildSubJumps(left, top, data_.Jumps(), JumpCount);
   FirstLine = false;
   NewParaPending = true;
   LineIsParaFirst = true;
@@ -753,8 +758,9 @@ void TCustomRVFormattedData::FormatLines(bool KeepPosition, bool Repaint, bool N
     } else if (tailStart >= 0) {
       const int firstPiece = GetFirstDrawItemOfItem(tailStart);
       const int32_t top = LineBottomBefore(firstPiece);
-      DropJumpsOfPieces(firstPiece, DrawItems().Count() - 1);
-      formatter.JumpCount = JumpIdAt(tailStart);
+      const TRVNestedPieces nested = NestedDocumentPieces();
+      DropJumpsOfPieces(firstPiece, DrawItems().Count() - 1, nested);
+      formatter.JumpCount = JumpIdAt(tailStart, firstPiece, nested);
       std::vector<std::unique_ptr<TRVDrawLineInfo>> removed =
           DrawItems().DeleteRange(firstPiece, DrawItems().Count() - 1);
       formatter.Begin(top, firstPiece);

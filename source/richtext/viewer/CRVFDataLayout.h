@@ -57,7 +57,8 @@ class TRVLineFormatter {
   /// paragraph has no marker of its own.
   TRVListLevel* ContinuedMarkerLevel() const;
   char16_t CharOfItem(int ItemNo, int Index) const;
-  void ApplyTextStyle(int StyleNo, TRVBiDiMode BiDi);
+  /// Applies the text style of ItemNo to the canvas unless it is the one applied last.
+  void ApplyTextStyle(int ItemNo);
   void FormatJustifiedText(int ItemNo);
   void FormatText(int ItemNo, const std::u16string& Text, int Start, int Length);
   void FormatNonText(int ItemNo);

@@ -235,7 +235,11 @@ void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
     const bool selected = hasSelection && d >= selStart && d <= selEnd && !(d == selEnd && selEndOffs == 0) &&
                           !(d == selStart && selStartOffs == 1);
     if (selected || wholeSelected) state |= rvidsSelected;
-    if ((StateFlags & rvstHover) != 0 && LastJumpMovedAbove == item->JumpID) state |= rvidsHover;
+    // Items that are no hyperlinks keep the number 0 they were made with: only a hyperlink can
+    // be the hovered one, and it then shows its hot look.
+    if ((StateFlags & rvstHover) != 0 && LastJumpMovedAbove != -1 && LastJumpMovedAbove == item->JumpID &&
+        item->QueryFeatureForStyle(rvsfHyperlink, style))
+      state |= rvidsShowHot;
     if (item->QueryFeature(rvfqOwnLine)) {
       int32_t width = (options & rvoClientTextWidth) != 0 ? GetWidth() : GetAreaWidth();
       if (GetMaxTextWidth() > 0)

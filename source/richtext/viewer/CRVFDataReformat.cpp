@@ -23,17 +23,68 @@ bool TCustomRVFormattedData::IsNumberedJump(int ItemNo) const {
   return !item->QueryFeature(rvfqOwnLine) && item->QueryFeatureForStyle(rvsfHyperlink, style);
 }
 
-int TCustomRVFormattedData::JumpIdAt(int ItemNo) const {
-  for (int i = std::min(ItemNo, GetItemCount()) - 1; i >= 0; --i)
-    if (IsNumberedJump(i)) return GetItem(i)->JumpID + 1;
-  return 0;
+namespace {
+
+/// Calls Visit with every document of Data's item ItemNo (a table's cells).
+template <typename F>
+void ForEachSubDocument(TCustomRVData& Data, int ItemNo, F Visit) {
+  TCustomRVItemInfo* item = Data.GetItem(ItemNo);
+  std::unique_ptr<TRVStoreSubRVData> state;
+  for (TCustomRVData* sub = item->GetSubDocument(state, 0); sub != nullptr;
+       sub = item->GetSubDocument(state, 4))
+    Visit(sub);
 }
 
-void TCustomRVFormattedData::DropJumpsOfPieces(int First, int Last) {
+}  // namespace
+
+TCustomRVFormattedData::TRVNestedPieces TCustomRVFormattedData::NestedDocumentPieces() {
+  TRVNestedPieces nested;
+  // Only areas of other documents need the map; a document without them skips the walk.
+  bool foreign = false;
+  for (int i = 0; i < Jumps().Count() && !foreign; ++i) foreign = Jumps()[i]->RVData != this;
+  if (!foreign) return nested;
+  // Everything nested in an item lies in that item's piece.
+  std::vector<std::pair<TCustomRVData*, int>> pending;
+  for (int i = 0; i < GetItemCount(); ++i)
+    ForEachSubDocument(*this, i,
+                       [&](TCustomRVData* sub) { pending.emplace_back(sub, GetItem(i)->DrawItemNo); });
+  while (!pending.empty()) {
+    const auto [data, piece] = pending.back();
+    pending.pop_back();
+    if (!nested.emplace(data, piece).second) continue;
+    for (int i = 0; i < data->GetItemCount(); ++i)
+      ForEachSubDocument(*data, i, [&](TCustomRVData* sub) { pending.emplace_back(sub, piece); });
+  }
+  return nested;
+}
+
+int TCustomRVFormattedData::PieceOfJump(const TRVJumpInfo& Jump, const TRVNestedPieces& Nested) const {
+  if (Jump.RVData == this) return Jump.DrawItemNo;
+  // Looked up, never followed: the document of an area may have been freed with its item.
+  const auto found = Nested.find(Jump.RVData);
+  return found != Nested.end() ? found->second : -1;
+}
+
+int TCustomRVFormattedData::JumpIdAt(int ItemNo, int DItemNo, const TRVNestedPieces& Nested) const {
+  int next = 0;
+  for (int i = std::min(ItemNo, GetItemCount()) - 1; i >= 0 && next == 0; --i)
+    if (IsNumberedJump(i)) next = GetItem(i)->JumpID + 1;
+  const TRVList<TRVJumpInfo>& jumps = *Jumps_;
+  for (int i = 0; i < jumps.Count(); ++i) {
+    const TRVJumpInfo& jump = *jumps[i];
+    if (jump.RVData == this) continue;
+    const int piece = PieceOfJump(jump, Nested);
+    if (piece >= 0 && piece < DItemNo) next = std::max(next, jump.Id + 1);
+  }
+  return next;
+}
+
+void TCustomRVFormattedData::DropJumpsOfPieces(int First, int Last, const TRVNestedPieces& Nested) {
   TRVList<TRVJumpInfo>& jumps = Jumps();
-  for (int i = jumps.Count() - 1; i >= 0; --i)
-    if (jumps[i]->RVData == this && jumps[i]->DrawItemNo >= First && jumps[i]->DrawItemNo <= Last)
-      jumps.Delete(i);
+  for (int i = jumps.Count() - 1; i >= 0; --i) {
+    const int piece = PieceOfJump(*jumps[i], Nested);
+    if (piece < 0 || (piece >= First && piece <= Last)) jumps.Delete(i);
+  }
 }
 
 namespace {
@@ -142,7 +193,16 @@ void TCustomRVFormattedData::FormatParas(int StartDItemNo, int EndDItemNo, int I
   int oldNextJumpId = -1;
   for (int i = lastItem + 1; hadJumps && i < itemCount && oldNextJumpId < 0; ++i)
     if (IsNumberedJump(i)) oldNextJumpId = GetItem(i)->JumpID;
-  DropJumpsOfPieces(StartDItemNo, EndDItemNo);
+  // Areas of documents nested in items after the block (a table's cells) move on with them.
+  const TRVNestedPieces nested = NestedDocumentPieces();
+  DropJumpsOfPieces(StartDItemNo, EndDItemNo, nested);
+  std::vector<TRVJumpInfo*> nestedAfter;
+  for (int i = 0; i < Jumps().Count(); ++i) {
+    TRVJumpInfo* jump = Jumps()[i];
+    if (jump->RVData == this || PieceOfJump(*jump, nested) <= EndDItemNo) continue;
+    nestedAfter.push_back(jump);
+    if (oldNextJumpId < 0 || jump->Id < oldNextJumpId) oldNextJumpId = jump->Id;
+  }
   const int keptJumps = Jumps().Count();
 
   TRVFormatScale scale;
@@ -152,7 +212,7 @@ void TCustomRVFormattedData::FormatParas(int StartDItemNo, int EndDItemNo, int I
   pieces.MarkDeleted(StartDItemNo, EndDItemNo);
   TRVLineFormatter formatter(*this, *canvas, scale, false);
   formatter.Begin(blockTop, StartDItemNo);
-  formatter.JumpCount = hadJumps ? JumpIdAt(firstItem) : 0;
+  formatter.JumpCount = hadJumps ? JumpIdAt(firstItem, StartDItemNo, nested) : 0;
   try {
     for (int i = firstItem; i <= lastItem; ++i) formatter.FormatItem(i);
     formatter.FinishLine(true);
@@ -191,6 +251,14 @@ void TCustomRVFormattedData::FormatParas(int StartDItemNo, int EndDItemNo, int I
     if (jump->RVData != this || jump->DrawItemNo <= EndDItemNo) continue;
     jump->DrawItemNo += pieceDelta;
     jump->Id += jumpDelta;
+  }
+  for (TRVJumpInfo* jump : nestedAfter) {
+    jump->Id += jumpDelta;
+    // The nested item shows its number (hover highlight, export) as the area does.
+    auto* owner = dynamic_cast<TCustomRVFormattedData*>(jump->RVData);
+    if (jumpDelta != 0 && owner != nullptr && jump->DrawItemNo >= 0 &&
+        jump->DrawItemNo < owner->DrawItems().Count())
+      owner->GetItem(owner->DrawItems()[jump->DrawItemNo]->ItemNo)->JumpID = jump->Id;
   }
   JumpCount = oldNextJumpId >= 0 ? JumpCount + jumpDelta : formatter.JumpCount;
   SortJumpsById(Jumps());

@@ -1,5 +1,6 @@
 #include "richtext/viewer/RVRVData.h"
 
+#include "platform/core/Streams.h"
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
@@ -215,6 +216,10 @@ void TRVViewerRVData::HTMLSaveImage(TCustomRVData* RVData, int ItemNo, const std
   DoDefault = true;
   if (Viewer_->OnHTMLSaveImage)
     Viewer_->OnHTMLSaveImage(Viewer_, RVData, ItemNo, Path, BackgroundColor, Location, DoDefault);
+}
+
+void TRVViewerRVData::HTMLImageFileWritten(const std::string& FileName, const TMemoryStream& Bytes) {
+  Viewer_->HTMLImageFiles_.push_back({FileName, Bytes.DataString()});
 }
 
 std::unique_ptr<TGraphic> TRVViewerRVData::RVFPictureNeeded(const std::string& Name, const TRVTag& Tag) {

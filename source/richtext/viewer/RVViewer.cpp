@@ -176,6 +176,7 @@ void TCustomRVViewer::StartHTMLExport(const std::string& ImagesPrefix, TRVHTMLSa
   HTMLColor_ = GetColor();
   HTMLOptions_ = Options;
   ImageCounter_ = 0;
+  HTMLImageFiles_.clear();
 }
 
 bool TCustomRVViewer::SaveHTMLToStream(TStream& Stream, const std::string& Path, const std::string& Title,
@@ -467,6 +468,12 @@ void TCustomRVViewer::Paint() {
     PaintMessage("Style is not defined\rCreate a TRVStyle object and assign it to " + Name() + ".Style");
     return;
   }
+  // The figure is drawn last, over what painting drew, wherever it was moved since.
+  struct TXorPainting {
+    TCustomRVFormattedData& data;
+    explicit TXorPainting(TCustomRVFormattedData& Data) : data(Data) { data.SetXorPainting(true); }
+    ~TXorPainting() { data.SetXorPainting(false); }
+  } painting(*RVData_);
   const bool xorShown = RVData_->ClearXorDrawing();
   RVData_->PaintBuffered(Canvas());
   if (OnPaint) OnPaint(this, Canvas(), false);

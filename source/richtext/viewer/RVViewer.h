@@ -201,6 +201,8 @@ class TCustomRVViewer : public TRVScroller {
 
   /// Saves one picture with the state of the running HTML export; answers the file name.
   virtual std::string SaveImageForHTML(TGraphic* Graphic, const std::string& Path);
+  /// The picture files the last HTML export wrote, in the order it wrote them.
+  const std::vector<TRVHTMLImageFile>& HTMLImageFiles() const { return HTMLImageFiles_; }
 
   void AddTextLineWithTag(std::u16string_view Text, int StyleNo, int ParaNo, int32_t Tag);
   /// Appends a picture item (tag 0) that takes Graphic over.
@@ -356,6 +358,8 @@ class TCustomRVViewer : public TRVScroller {
   TRVHTMLSaveOptions HTMLOptions_ = 0;
   TColor HTMLColor_ = clNone;
   int ImageCounter_ = 0;
+  std::vector<TRVHTMLImageFile> HTMLImageFiles_;
+  friend class TRVViewerRVData;
 };
 
 /// The published viewer: the control with every property streamable from a form.

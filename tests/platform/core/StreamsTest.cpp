@@ -57,6 +57,30 @@ TEST(MemoryStreamTest, SetSizeClampsThePosition) {
   EXPECT_EQ(s.Remaining(), 0);
 }
 
+TEST(StreamTest, TheRestIsLentByMemoryAndReadFromOtherStreams) {
+  TMemoryStream memory(std::string("0123456789"));
+  memory.SetPosition(4);
+  std::string storage;
+  const std::string_view lent = ReadRest(memory, storage);
+  EXPECT_EQ(lent, "456789");
+  EXPECT_EQ(reinterpret_cast<const uint8_t*>(lent.data()), memory.Memory() + 4);
+  EXPECT_EQ(memory.Position(), 10);
+  EXPECT_EQ(ReadRest(memory, storage), "");
+
+  char path[] = "/tmp/zuk-streams-XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  {
+    TFileStream file(path, fmCreate);
+    file.WriteBuffer("abcdef", 6);
+    file.SetPosition(2);
+    EXPECT_EQ(ReadRest(file, storage), "cdef");
+    EXPECT_EQ(file.Position(), 6);
+  }
+  unlink(path);
+}
+
 TEST(FileStreamTest, CreatesWritesReopensAndReportsMissingFiles) {
   char dir_template[] = "/tmp/zukstreamXXXXXX";
   ASSERT_NE(mkdtemp(dir_template), nullptr);

@@ -215,6 +215,20 @@ TEST(RVUniLineBreakTest, FindsTheLastBreakAtOrBeforeAPosition) {
   EXPECT_EQ(RVFindLineBreakW(W(u"ab c") + "x", 4), -1);
 }
 
+TEST(RVUniLineBreakTest, ClusterContinuationsAreHalvesOfPairsAndCombiningMarks) {
+  std::u16string text = u"e\u0301\U0001F600\u0007\u200Fa";
+  text += static_cast<char16_t>(0xDC00);
+  EXPECT_FALSE(RVIsClusterContinuation(text, 0));
+  EXPECT_TRUE(RVIsClusterContinuation(text, 1)) << "combining acute";
+  EXPECT_FALSE(RVIsClusterContinuation(text, 2)) << "first half of a pair";
+  EXPECT_TRUE(RVIsClusterContinuation(text, 3)) << "second half";
+  EXPECT_FALSE(RVIsClusterContinuation(text, 4)) << "a control character";
+  EXPECT_FALSE(RVIsClusterContinuation(text, 5)) << "a direction mark";
+  EXPECT_FALSE(RVIsClusterContinuation(text, 7)) << "a second half without its first";
+  EXPECT_FALSE(RVIsClusterContinuation(text, text.size()));
+  EXPECT_FALSE(RVIsClusterContinuation(u"\u0301", 0)) << "nothing to continue";
+}
+
 TEST(RVUniHTMLTest, SpacesAndSpecialCharacters) {
   const struct {
     std::u16string text;
@@ -224,6 +238,8 @@ TEST(RVUniHTMLTest, SpacesAndSpecialCharacters) {
       {u"a ", "a&nbsp;"},      // a space at the end
       {u" a", "&nbsp;a"},      // a space at the start
       {u"a    b", "a &nbsp; &nbsp;b"},
+      {u"ab cd e f", "ab cd e f"},  // single spaces between words
+      {u"a b  c d ", "a b &nbsp;c d&nbsp;"},
       {u"a\u00E9  b", "a&#233; &nbsp;b"},  // a reference clears the space state
       {u"<&>\"", "&lt;&amp;&gt;\""},
       {u"\u4E2D", "&#20013;"},

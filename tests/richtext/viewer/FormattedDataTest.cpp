@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/graphics/Controls.h"
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/viewer/FormattedDataSupport.h"
@@ -186,6 +187,10 @@ TEST_F(FormattedDataTest, FocusSearchSkipsPlainItems) {
   EXPECT_EQ(data.GetNextFocusedItem(-1, false, focusedData, focusedItem), 3);
   EXPECT_EQ(data.GetNextFocusedItem(3, false, focusedData, focusedItem), 1);
   EXPECT_EQ(data.GetNextFocusedItem(2, false, focusedData, focusedItem), 1);
+  // Starts outside the items are searched from the nearest end, never read.
+  EXPECT_EQ(data.GetNextFocusedItem(-5, true, focusedData, focusedItem), 1);
+  EXPECT_EQ(data.GetNextFocusedItem(9, false, focusedData, focusedItem), 3);
+  EXPECT_EQ(data.GetNextFocusedItem(9, true, focusedData, focusedItem), -1);
   data.FocusedItemNo = 9;
   data.ClearFocus();
   EXPECT_EQ(data.FocusedItemNo, -1);
@@ -264,6 +269,36 @@ TEST_F(FormattedDataTest, ItemDocumentsAnswerFromTheirListAndRoot) {
 
   cell->DoSelect();
   EXPECT_EQ(data.events, std::vector<std::string>{"select"}) << "selection news go to the root";
+}
+
+/// A control that counts what it is asked to repaint.
+class TCountingControl : public TWinControl {
+ public:
+  void Invalidate() override { ++invalidates; }
+  void Update() override { ++updates; }
+  int invalidates = 0;
+  int updates = 0;
+};
+
+TEST_F(FormattedDataTest, ItemDocumentRepaintsThroughTheControlShowingIt) {
+  struct TShownData : TFieldData {
+    TWinControl* GetParentControl() const override { return control; }
+    TWinControl* control = nullptr;
+  } shown;
+  shown.SetRVStyle(&style);
+  TRowList row(&shown);
+  auto* cell = new TCellData(&row);
+  row.Add(std::unique_ptr<TRVItemFormattedData>(cell));
+  cell->InvalidateControl();  // no control yet: nothing to do
+  TCountingControl control;
+  shown.control = &control;
+  cell->InvalidateControl();
+  EXPECT_EQ(control.invalidates, 1);
+  cell->UpdateControl();
+  EXPECT_EQ(control.updates, 1);
+  cell->RefreshControl();
+  EXPECT_EQ(control.invalidates, 2) << "a refresh repaints at once";
+  EXPECT_EQ(control.updates, 2);
 }
 
 TEST_F(FormattedDataTest, FreeItemDocumentWithoutListHasNoRoot) {

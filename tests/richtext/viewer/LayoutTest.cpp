@@ -1,7 +1,10 @@
 // Line layout on a measure with fixed-width glyphs (see TFixedPitchData).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -9,6 +12,7 @@
 
 #include "FormattedDataSupport.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/PdfPrinter.h"
 #include "richtext/core/RVListInfo.h"
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVNonTextItems.h"
@@ -143,6 +147,76 @@ TEST_F(LayoutTest, ParagraphSpacingAndIndents) {
   EXPECT_EQ(data.DocumentHeight, Piece(2).Top + 16 + 6 + 5);
 }
 
+TEST_F(LayoutTest, StyleLengthsAreConvertedToTheDeviceOfTheCanvas) {
+  const int para = AddPara(rvaLeft);
+  style.ParaStyles().Items(para)->LeftIndent = 10;
+  style.ParaStyles().Items(para)->SpaceBefore = 4;
+  data.AddTextItem("aaaa", 0, para);
+  data.GetCanvas();  // the toolkit, for the printer's canvas
+  const std::string file =
+      (std::filesystem::temp_directory_path() / ("zuk-layout-" + std::to_string(::getpid()) + ".pdf"))
+          .string();
+  TPdfPrinter printer(file, 192);
+  printer.BeginDoc();
+  TRVFormatScale scale;
+  data.GetScreenAndDeviceInfo(&printer.Canvas(), scale);
+  EXPECT_EQ(scale.ScreenPPIX, 96);
+  EXPECT_EQ(scale.ScreenPPIY, 96);
+  EXPECT_EQ(scale.DevicePPIX, 192);
+  EXPECT_EQ(scale.DevicePPIY, 192);
+
+  // Twice as many device pixels: margins, indents and spacing double; the top margin and
+  // the measured text do not.
+  style.TextStyles().Items(0)->CharSpacing = 3;
+  data.FormatLines(false, true, false, 0, &printer.Canvas(), false, false);
+  ASSERT_EQ(data.DrawItems().Count(), 1);
+  EXPECT_EQ(Piece(0).Left, 10 + 20);
+  EXPECT_EQ(Piece(0).Top, 5 + 8);
+  EXPECT_EQ(Piece(0).Width, 40);
+  EXPECT_EQ(data.TextWidth, 110 - 20);
+  EXPECT_EQ(printer.Canvas().GetTextCharacterExtra(), 6) << "character spacing in device pixels";
+  // Text that takes a direction from its paragraph is drawn without it.
+  style.ParaStyles().Items(para)->BiDiMode = rvbdRightToLeft;
+  data.FormatLines(false, true, false, 0, &printer.Canvas(), false, false);
+  EXPECT_EQ(printer.Canvas().GetTextCharacterExtra(), 0);
+  printer.Abort();
+  EXPECT_FALSE(std::filesystem::exists(file));
+
+  // A canvas that draws nowhere counts as a screen.
+  TCanvas detached;
+  data.GetScreenAndDeviceInfo(&detached, scale);
+  EXPECT_EQ(scale.DevicePPIX, 96);
+  EXPECT_EQ(scale.DevicePPIY, 96);
+}
+
+TEST_F(LayoutTest, EightBitTextIsMeasuredInTheCodePageOfItsStyle) {
+  TFontInfo& cyrillic = *style.TextStyles().AddStyle();
+  cyrillic.Charset = 204;
+  const int cyrillicNo = style.TextStyles().Count() - 1;
+  TFontInfo& japanese = *style.TextStyles().AddStyle();
+  japanese.Charset = 128;
+  const int japaneseNo = style.TextStyles().Count() - 1;
+  TFontInfo& capitals = *style.TextStyles().AddStyle();
+  capitals.Charset = 1;  // no code page of its own: the document's
+  capitals.StyleEx = rvfsAllCaps;
+  const int capitalsNo = style.TextStyles().Count() - 1;
+  style.DefCodePage = 1253;
+  data.AddTextItem("\xC0\xE1", cyrillicNo, 0);
+  data.AddTextItem("x\x93\xFAy", japaneseNo, 0);
+  data.AddTextItem("\xC1\xE1z", capitalsNo, 0);
+  EXPECT_EQ(data.GetItemTextForDrawing(0), u"\u0410\u0431");
+  // Offsets count bytes: a character of two bytes does not shorten the text.
+  const std::u16string japaneseText = data.GetItemTextForDrawing(1);
+  ASSERT_EQ(japaneseText.size(), 4u);
+  EXPECT_EQ(japaneseText[0], u'x');
+  EXPECT_EQ(japaneseText[3], u'y');
+  EXPECT_EQ(data.GetItemTextForDrawing(2), u"\u0391\u0391Z");
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 3);
+  EXPECT_EQ(Piece(1).Length, 4);
+  EXPECT_EQ(Piece(1).Width, 40);
+}
+
 TEST_F(LayoutTest, EmptyDocumentIsItsMargins) {
   Format();
   EXPECT_EQ(data.DrawItems().Count(), 0);
@@ -174,11 +248,72 @@ TEST_F(LayoutTest, RightToLeftLinesAreMirrored) {
 }
 
 TEST_F(LayoutTest, ZeroWidthTextAlwaysMovesOn) {
+  style.TextStyles().Items(0)->Unicode = true;
   data.AddTextItem("abcdefghij", 0, 0);
   data.AddWideTextItem(u"\u200B\u200B\u200B", 0, -1, TRVTag());
   Format();
   ASSERT_EQ(data.DrawItems().Count(), 2);
   EXPECT_EQ(Piece(1).Length, 3);
+
+  // Lines without any room: every line still takes one character, also when it measures 0.
+  data.Clear();
+  data.SetOptions(data.GetOptions() | rvoClientTextWidth);
+  data.width = 10;
+  data.AddWideTextItem(u"\u200B\u200B\u200B", 0, 0, TRVTag());
+  data.AddWideTextItem(u"ab", 0, 0, TRVTag());
+  Format();
+  ASSERT_EQ(data.TextWidth, 0);
+  ASSERT_EQ(data.DrawItems().Count(), 5);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(Piece(i).Length, 1) << i;
+    EXPECT_TRUE(Piece(i).FromNewLine) << i;
+  }
+}
+
+TEST_F(LayoutTest, SurrogatePairsAndCombiningMarksStayWithTheirCharacter) {
+  // "a" and five characters outside the basic plane: eleven UTF-16 units, 110 pixels, on
+  // lines of 100 pixels. The tenth unit that would still fit is the first half of a pair.
+  std::u16string text = u"a";
+  for (int i = 0; i < 5; ++i) text += u"\U0001F600";
+  style.TextStyles().Items(0)->Unicode = true;
+  data.AddWideTextItem(text, 0, 0, TRVTag());
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 2);
+  EXPECT_EQ(Piece(0).Length, 9);
+  EXPECT_EQ(Piece(1).Offs, 10);
+  EXPECT_EQ(Piece(1).Length, 2);
+
+  // A click between the halves of a pair puts the caret before the pair.
+  int d = 0, o = 0;
+  data.FindDrawItemAtPos(Piece(0).Left + 20, Piece(0).Top + 2, true, d, o);
+  EXPECT_EQ(d, 0);
+  EXPECT_EQ(o, 2);
+  data.FindDrawItemAtPos(Piece(0).Left + 31, Piece(0).Top + 2, true, d, o);
+  EXPECT_EQ(o, 4);
+
+  // A line too narrow for anything still takes one whole character, never half a pair.
+  data.Clear();
+  data.AddWideTextItem(u"\U0001F600\U0001F600", 0, 0, TRVTag());
+  data.width = 25;
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 2);
+  EXPECT_EQ(Piece(0).Length, 2);
+  EXPECT_EQ(Piece(1).Length, 2);
+
+  // A combining accent goes to the next line with its letter, and a click between them puts
+  // the caret before the letter.
+  data.Clear();
+  data.width = 110;
+  data.AddWideTextItem(u"abcdefghie\u0301xyz", 0, 0, TRVTag());
+  Format();
+  ASSERT_EQ(data.DrawItems().Count(), 2);
+  EXPECT_EQ(Piece(0).Length, 9);
+  EXPECT_EQ(Piece(1).Offs, 10);
+  data.FindDrawItemAtPos(Piece(1).Left + 10, Piece(1).Top + 2, true, d, o);
+  EXPECT_EQ(d, 1);
+  EXPECT_EQ(o, 1);
+  data.FindDrawItemAtPos(Piece(1).Left + 20, Piece(1).Top + 2, true, d, o);
+  EXPECT_EQ(o, 3);
 }
 
 TEST_F(LayoutTest, PictureTooWideForTheRestMovesToANewLine) {
@@ -314,6 +449,13 @@ TEST_F(LayoutTest, HitTestingClampsToTheFirstAndLastLines) {
   EXPECT_EQ(data.FindDrawItemByY(-10, 3), 0);
   EXPECT_EQ(data.FindDrawItemByY(1000, 3), 1);
   EXPECT_EQ(data.FindDrawItemByY(21, 0), 1);
+  // Every mode answers a piece of the list, wherever Y lies.
+  for (int mode = 0; mode <= 4; ++mode)
+    for (int32_t y : {INT32_MIN, -10, 5, 21, 36, 1000, INT32_MAX}) {
+      const int found = data.FindDrawItemByY(y, mode);
+      EXPECT_GE(found, 0) << mode << " " << y;
+      EXPECT_LT(found, data.DrawItems().Count()) << mode << " " << y;
+    }
 }
 
 TEST_F(LayoutTest, PictureHalvesPlaceTheCaretBeforeOrAfter) {
@@ -381,6 +523,37 @@ TEST_F(LayoutTest, RangeWidthsCountOnlyTheItemsOfTheRange) {
   EXPECT_EQ(data.CalculateMinRangeWidth(0, 0), 10 + 40) << "up to the first item only";
   EXPECT_EQ(data.CalculateMinRangeWidth(3, 3), 20);
   EXPECT_EQ(data.CalculateMinItemWidthOnCanvas(0), data.CalculateMinItemWidth(0)) << "a screen canvas";
+}
+
+TEST(ListLayoutTest, WhatFollowsAMarkerStaysOnItsLine) {
+  TRVStyle style;
+  TRVListLevel* level = style.ListStyles().AddStyle()->Levels().AddLevel();
+  level->LeftIndent = 30;
+  level->MarkerIndent = 10;
+  TFixedPitchData data;
+  data.SetRVStyle(&style);
+  data.width = 110;
+  // A picture wider than the rest of the line, then a word longer than a line.
+  data.AddItem("", TRVMarkerItemInfo::CreateForList(&data, 0, 0, 1, false));
+  auto picture = std::make_unique<TBitmap>();
+  picture->SetSize(98, 10);
+  data.AddPictureItem("", std::move(picture), -1, 0, TRVTag());
+  data.AddItem("", TRVMarkerItemInfo::CreateForList(&data, 0, 0, 1, false));
+  data.AddTextItem("abcdefghijklmnopqrstu", 0, -1);
+  data.Format(false);
+  const TRVDrawLines& pieces = data.DrawItems();
+  const int firstMarker = data.GetFirstDrawItemOfItem(0), secondMarker = data.GetFirstDrawItemOfItem(2);
+  ASSERT_EQ(secondMarker, 2);
+  EXPECT_EQ(pieces[firstMarker]->Left, 5 + 10) << "the marker stands at its own indent";
+  EXPECT_FALSE(pieces[1]->FromNewLine) << "the picture stays beside its marker";
+  EXPECT_EQ(pieces[1]->Left, pieces[0]->Left + pieces[0]->Width);
+  // The word is cut on the marker's line, and its rest continues at the list's indent.
+  ASSERT_GE(pieces.Count(), 5);
+  EXPECT_FALSE(pieces[3]->FromNewLine);
+  EXPECT_EQ(pieces[3]->Offs, 1);
+  EXPECT_TRUE(pieces[4]->FromNewLine);
+  EXPECT_EQ(pieces[4]->Left, 5 + 30);
+  EXPECT_EQ(pieces[4]->Offs, 1 + pieces[3]->Length);
 }
 
 /// A page of an outer document: it starts inside the paragraph whose marker is item 1.

@@ -220,6 +220,27 @@ TEST_F(MouseSelectionTest, SelectedRangeIsScrolledIntoView) {
   EXPECT_EQ(Join(data.events), "changed select");
 }
 
+TEST_F(MouseSelectionTest, StartPositionIsTheMovingEndOrTheVisibleEdge) {
+  auto startAt = [&](bool down) {
+    int itemNo = -7, offs = -7;
+    data.GetStartPosition(down, itemNo, offs);
+    return std::to_string(itemNo) + ":" + std::to_string(offs);
+  };
+  // No selection: the first visible item from its start, the last one from past its end.
+  data.height = 10;
+  EXPECT_EQ(startAt(true), "0:1");
+  EXPECT_EQ(startAt(false), "1:6") << "\"link\" is the last item showing a line";
+  data.SetSelectionBounds(2, 3, 2, 3);
+  EXPECT_EQ(startAt(true), "0:1") << "an empty selection counts as none";
+  // A selection made backwards: its moving end is the earlier place.
+  data.SetSelectionBounds(3, 4, 2, 2);
+  EXPECT_EQ(startAt(true), "2:2");
+  EXPECT_EQ(startAt(false), "2:2");
+  data.Clear();
+  EXPECT_EQ(startAt(true), "0:0") << "an empty document starts at its first item";
+  EXPECT_EQ(startAt(false), "0:0");
+}
+
 TEST_F(MouseSelectionTest, ListMarkerIsNoEndOfASelection) {
   TRVListInfo* list = style.ListStyles().AddStyle();
   list->Levels().AddLevel()->LeftIndent = 40;

@@ -19,6 +19,7 @@
 namespace {
 
 using viewertest::TFieldData;
+using viewertest::TFixedPitchData;
 
 // A document in an area as wide as its client area, as in a viewer.
 class TAreaData : public TFieldData {
@@ -210,6 +211,190 @@ TEST_F(PaintTest, PageBreaksCheckpointsAndRightToLeftSelection) {
   TBitmap painted;
   PaintTo(painted);
   ExpectLooksLike(painted, "marks");
+}
+
+/// A picture that notes the draw state it is painted in.
+template <class Base>
+class TStateLoggingPicture : public Base {
+ public:
+  TStateLoggingPicture(TCustomRVData* RVData, TRVItemStyleNo StyleNo, std::vector<TRVItemDrawStates>& Log)
+      : Base(RVData), log_(Log) {
+    this->StyleNo = StyleNo;
+    auto image = std::make_unique<TBitmap>();
+    image->SetSize(20, 12);
+    this->Image = std::move(image);
+  }
+  void Paint(int32_t X, int32_t Y, TCanvas& Canvas, TRVItemDrawStates State, TRVStyle* Style,
+             TRVDrawLineInfo* DrawItem) override {
+    log_.push_back(State);
+    Base::Paint(X, Y, Canvas, State, Style, DrawItem);
+  }
+
+ private:
+  std::vector<TRVItemDrawStates>& log_;
+};
+
+// Fixed-width glyphs, in an area as wide as the client area.
+class TFixedAreaData : public TFixedPitchData {
+ public:
+  int32_t GetAreaWidth() const override { return width; }
+};
+
+struct TTextCall {
+  std::string text;
+  int32_t left, width, spaceBefore;
+  TRVTextDrawStates state;
+};
+
+class PaintStateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data.SetRVStyle(&style);
+    data.width = 300;
+    data.height = 100;
+    style.OnDrawStyleText = [&](TRVStyle&, const std::string& s, TCanvas&, int, int32_t spaceBefore,
+                                int32_t left, int32_t, int32_t width, int32_t, TRVTextDrawStates state,
+                                bool&) {
+      calls.push_back({s, left, width, spaceBefore, state});
+    };
+    data.AddTextItem("abcdefgh", 0, 0);
+    data.AddItem("",
+                 std::make_unique<TStateLoggingPicture<TRVHotGraphicItemInfo>>(&data, rvsHotPicture, hot));
+    data.AddItem("", std::make_unique<TStateLoggingPicture<TRVGraphicItemInfo>>(&data, rvsPicture, plain));
+    data.GetItem(1)->SetSameAsPrev(true);
+    data.GetItem(2)->SetSameAsPrev(true);
+    data.Format(true);
+  }
+  void Select(int StartNo, int StartOffs, int EndNo, int EndOffs) {
+    data.SelStartNo = StartNo;
+    data.SelStartOffs = StartOffs;
+    data.SelEndNo = EndNo;
+    data.SelEndOffs = EndOffs;
+  }
+  void Paint() {
+    calls.clear();
+    hot.clear();
+    plain.clear();
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.SetSize(data.width, data.height);
+    data.Paint(bitmap.Canvas(), Rect(0, 0, data.width, data.height));
+  }
+
+  TRVStyle style;
+  TFixedAreaData data;
+  std::vector<TTextCall> calls;
+  std::vector<TRVItemDrawStates> hot, plain;
+};
+
+TEST_F(PaintStateTest, SelectionReachesRunsAndItemsInTheirDrawStates) {
+  ASSERT_EQ(data.DrawItems().Count(), 3);
+  const int32_t left = data.DrawItems()[0]->Left;
+
+  // From before "c" to before the plain picture: the run is drawn whole, then "cdefgh"
+  // selected from the width of "ab"; the hot picture is selected, the plain one is not.
+  Select(0, 3, 2, 0);
+  Paint();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].text, "abcdefgh");
+  EXPECT_EQ(calls[0].state & rvtsSelected, 0);
+  EXPECT_EQ(calls[1].text, "cdefgh");
+  EXPECT_EQ(calls[1].left, left + 20);
+  constexpr TRVTextDrawStates beginsPiece = 0x10;
+  EXPECT_EQ(calls[1].state & (rvtsSelected | beginsPiece), rvtsSelected);
+  ASSERT_EQ(hot.size(), 1u);
+  ASSERT_EQ(plain.size(), 1u);
+  EXPECT_EQ(hot[0] & rvidsSelected, rvidsSelected);
+  EXPECT_EQ(plain[0] & rvidsSelected, 0);
+
+  // The whole run in one selected call; the selection ending after the plain picture takes it.
+  Select(0, 1, 2, 1);
+  Paint();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].state & rvtsSelected, rvtsSelected);
+  EXPECT_EQ(plain[0] & rvidsSelected, rvidsSelected);
+
+  // Characters 3 and 4 only; a selection starting after a picture leaves it out.
+  Select(0, 3, 0, 5);
+  Paint();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[1].text, "cd");
+  EXPECT_EQ(calls[1].width, 20);
+  Select(1, 1, 2, 1);
+  Paint();
+  EXPECT_EQ(hot[0] & rvidsSelected, 0);
+  EXPECT_EQ(plain[0] & rvidsSelected, rvidsSelected);
+
+  // With the whole data selected, everything is, whatever the selection says.
+  Select(-1, 0, -1, 0);
+  data.StateFlags |= rvstWholeDataSelected;
+  Paint();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].state & rvtsSelected, rvtsSelected);
+  EXPECT_EQ(hot[0] & rvidsSelected, rvidsSelected);
+  EXPECT_EQ(plain[0] & rvidsSelected, rvidsSelected);
+}
+
+TEST_F(PaintStateTest, OnlyTheHoveredHyperlinkShowsItsHotLook) {
+  // The hot picture is the document's first hyperlink, number 0: the number every item that
+  // is no hyperlink keeps too.
+  ASSERT_EQ(data.GetItem(1)->JumpID, 0);
+  data.StateFlags |= rvstHover;
+  data.LastJumpMovedAbove = 0;
+  Paint();
+  ASSERT_EQ(hot.size(), 1u);
+  ASSERT_EQ(plain.size(), 1u);
+  EXPECT_EQ(hot[0] & (rvidsShowHot | rvidsSelected), rvidsShowHot);
+  EXPECT_EQ(plain[0] & (rvidsShowHot | rvidsHover), 0) << "a plain picture is never hovered";
+  EXPECT_EQ(calls[0].state & rvtsHover, 0) << "nor is text of a style that is no hyperlink";
+
+  data.LastJumpMovedAbove = -1;
+  Paint();
+  EXPECT_EQ(hot[0] & rvidsShowHot, 0);
+  data.LastJumpMovedAbove = 0;
+  data.StateFlags &= ~rvstHover;
+  Paint();
+  EXPECT_EQ(hot[0] & rvidsShowHot, 0);
+}
+
+TEST(ParagraphBackgroundTest, AParagraphCutByTheTopOfTheAreaGetsItsWholeBackground) {
+  TRVStyle style;
+  TFixedAreaData data;
+  data.SetRVStyle(&style);
+  data.width = 110;
+  data.height = 40;
+  TParaInfo& boxed = *style.ParaStyles().AddStyle();
+  boxed.LeftIndent = 10;
+  boxed.FirstIndent = -5;
+  boxed.RightIndent = 3;
+  boxed.Background().BorderOffsets().Left = 2;
+  boxed.Background().BorderOffsets().Top = 1;
+  const int boxedNo = style.ParaStyles().Count() - 1;
+  data.AddTextItem("aaaa", 0, 0);
+  data.AddTextItem("bbbbbbbb bbbbbbbb bbbbbbbb bbbbbbbb bbbbbbbb", 0, boxedNo);
+  data.AddTextItem("cccc", 0, 0);
+  data.Format(true);
+  std::vector<std::pair<int, TRect>> backs;
+  style.OnDrawParaBack = [&](TRVStyle&, TCanvas&, int paraNo, const TRect& rect, bool&) {
+    backs.emplace_back(paraNo, rect);
+  };
+  const TRVDrawLines& pieces = data.DrawItems();
+  const int first = data.GetFirstDrawItemOfItem(1), last = data.GetFirstDrawItemOfItem(2) - 1;
+  ASSERT_GE(last - first, 3) << "the paragraph takes several lines";
+  data.vOffs = pieces[first + 2]->Top;
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(pf24bit);
+  bitmap.SetSize(data.width, data.height);
+  data.Paint(bitmap.Canvas(), Rect(0, 0, data.width, data.height));
+
+  ASSERT_FALSE(backs.empty());
+  EXPECT_EQ(backs[0].first, boxedNo) << "painting starts with the paragraph the area cuts";
+  const TRect& rect = backs[0].second;
+  EXPECT_EQ(rect.Left, 5 + 10 - 5 - 2);
+  EXPECT_EQ(rect.Top, pieces[first]->Top - data.vOffs - 1);
+  EXPECT_EQ(rect.Right, 110 - 5 - 3);
+  EXPECT_EQ(rect.Bottom, pieces[last]->Top + pieces[last]->Height - data.vOffs);
+  EXPECT_EQ(std::count_if(backs.begin(), backs.end(), [&](const auto& b) { return b.first == boxedNo; }), 1);
 }
 
 }  // namespace

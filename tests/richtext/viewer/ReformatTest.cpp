@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,12 @@ class ReformatTest : public ::testing::Test {
       std::string text;
       if (withBreak) {
         item = TRVBreakItemInfo::CreateEx(&data, 1, 0, clBlack);
+      } else if (rng() % 6 == 0) {
+        // Pictures raise their lines or move to lines of their own.
+        auto picture = std::make_unique<TBitmap>();
+        picture->SetSize(4 + static_cast<int>(rng() % 60), 4 + static_cast<int>(rng() % 30));
+        item =
+            TRVGraphicItemInfo::CreateWithPicture(&data, std::move(picture), static_cast<uint8_t>(rng() % 2));
       } else {
         auto textItem = std::make_unique<TRVTextItemInfo>(&data);
         textItem->StyleNo = static_cast<int>(rng() % 2);
@@ -64,7 +71,7 @@ class ReformatTest : public ::testing::Test {
         text = Words(rng);
       }
       item->ParaNo = para;
-      if (i > 0 && item->IsTextItem()) {
+      if (i > 0) {
         if (rng() % 3 == 0)
           item->SetBR(true);
         else
@@ -119,9 +126,11 @@ TEST_F(ReformatTest, PartialLayoutMatchesAFullFormatAfterRandomEdits) {
         data.ReformatItemParas(expandedFirst, expandedLast, 0);
         const auto partial = PieceSnapshot(data);
         const auto partialJumps = JumpSnapshot(data, 1);
+        const int32_t partialHeight = data.DocumentHeight;
         data.Format(true);
         ASSERT_EQ(partial, PieceSnapshot(data)) << "seed " << seed << " edit " << edit << " text";
         ASSERT_EQ(partialJumps, JumpSnapshot(data, 1)) << "seed " << seed << " edit " << edit << " text";
+        ASSERT_EQ(partialHeight, data.DocumentHeight) << "seed " << seed << " edit " << edit << " text";
         continue;
       } else if (kind == 1) {
         added = InsertParagraph(rng, last + 1);
@@ -162,6 +171,17 @@ TEST_F(ReformatTest, LongerParagraphMovesEverythingBelowByOneLine) {
   EXPECT_EQ(data.DocumentHeight, height + 16);
   EXPECT_EQ(data.GetItem(2)->DrawItemNo, 3);
   EXPECT_EQ(data.StateFlags & rvstPartialFormatting, 0u);
+
+  // A failure half-way leaves no pieces that describe other items, and no bit set.
+  data.throwOnMeasure = true;
+  data.SetItemText(1, "bb");
+  EXPECT_THROW(data.FormatParas(1, 2, 0), std::runtime_error);
+  EXPECT_EQ(data.StateFlags & rvstPartialFormatting, 0u);
+  EXPECT_EQ(data.DrawItems().Count(), 0);
+  EXPECT_EQ(data.GetItemCount(), 3) << "the items stay";
+  data.throwOnMeasure = false;
+  data.Format(true);
+  EXPECT_EQ(data.DrawItems().Count(), 3);
 }
 
 // ---- checkpoints coming into view ----

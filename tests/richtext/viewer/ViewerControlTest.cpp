@@ -20,6 +20,14 @@ namespace {
 class ViewerControlTest : public ::testing::Test {
  protected:
   void SetUp() override { App(); }
+  /// A 150 by 100 viewer at the top left of a 200 by 150 form, which owns it.
+  static TRVViewer* ViewerOnForm(TForm& Form) {
+    Form.SetBounds(0, 0, 200, 150);
+    auto* viewer = new TRVViewer(&Form);
+    viewer->SetParent(&Form);
+    viewer->SetBounds(0, 0, 150, 100);
+    return viewer;
+  }
 };
 
 // ---- properties -------------------------------------------------------------------------------
@@ -515,12 +523,51 @@ TEST_F(ScrollingTest, AutoScrollTickMovesByTheDeltas) {
   EXPECT_EQ(viewer.HPos(), 90);
 }
 
+TEST_F(ViewerControlTest, XorFigureShowsWhereItWasLastDrawnAndGoesWhenErased) {
+  TForm form;
+  TRVViewer* viewer = ViewerOnForm(form);
+  TRVStyle sheet;
+  viewer->SetStyle(&sheet);
+  int paints = 0;
+  viewer->OnPaint = [&](TCustomRVViewer*, TCanvas&, bool) { ++paints; };
+  // A vertical line, which a window can show only from its painting.
+  TObject owner;
+  viewer->RVData().AssignXorDrawing(&owner, [&](TObject*, TShiftState, int32_t x, int32_t) {
+    TCanvas& canvas = viewer->Canvas();
+    if (!canvas.HasTarget()) return;
+    canvas.Pen().SetColor(clRed);
+    canvas.MoveTo(x, 0);
+    canvas.LineTo(x, 100);
+  });
+  form.Show();
+  App().ProcessMessages();
+  auto redAt = [&](int32_t x) {
+    TBitmap grab;
+    EXPECT_TRUE(GrabControl(*viewer, grab));
+    const int32_t b = viewer->BorderWidth();
+    return grab.Canvas().Pixel(b + x, b + 50) == clRed;
+  };
+  paints = 0;
+  viewer->RVData().XorDrawingAt(30, 0);
+  App().ProcessMessages();
+  EXPECT_GE(paints, 1) << "drawing the figure asks the control to paint";
+  EXPECT_TRUE(redAt(30));
+  viewer->RVData().MouseMove(0, 60, 10);
+  App().ProcessMessages();
+  EXPECT_FALSE(redAt(30)) << "a move takes the figure along";
+  EXPECT_TRUE(redAt(60));
+  paints = 0;
+  EXPECT_TRUE(viewer->RVData().ClearXorDrawing());
+  App().ProcessMessages();
+  EXPECT_GE(paints, 1);
+  EXPECT_FALSE(redAt(60));
+  viewer->RVData().UnassignXorDrawing(&owner);
+  viewer->SetStyle(nullptr);
+}
+
 TEST_F(ViewerControlTest, PaintingRaisesOnPaintOnlyWithAStyleSheet) {
   TForm form;
-  form.SetBounds(0, 0, 200, 150);
-  auto* viewer = new TRVViewer(&form);
-  viewer->SetParent(&form);
-  viewer->SetBounds(0, 0, 150, 100);
+  TRVViewer* viewer = ViewerOnForm(form);
   int painted = 0;
   bool prepaint = true;
   viewer->OnPaint = [&](TCustomRVViewer*, TCanvas&, bool pre) {

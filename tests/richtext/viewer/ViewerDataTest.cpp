@@ -153,6 +153,34 @@ TEST_F(ViewerDataTest, EmbeddedControlNewsReachTheHandlerWithTheControl) {
   news.clear();
 }
 
+TEST_F(ViewerDataTest, FormattingPutsControlsWhereTheirPiecesAre) {
+  viewer.SetBounds(0, 0, 300, 200);
+  auto owned = std::make_unique<TControl>();
+  TControl* control = owned.get();
+  control->SetBounds(0, 0, 30, 20);
+  data().AddTextItem("before", 0, 0);
+  auto item = TRVControlItemInfo::CreateEx(&data(), std::move(owned), 0);
+  item->ParaNo = -1;  // on the line of the text
+  const int32_t spacing = item->Spacing;
+  viewer.AddItem("c", std::move(item));
+  ASSERT_EQ(control->Parent(), &viewer);
+  viewer.Format();
+  const int d = data().GetFirstDrawItemOfItem(1);
+  ASSERT_GE(d, 0);
+  const TRVDrawLineInfo& piece = *data().DrawItems()[d];
+  EXPECT_GT(piece.Left, viewer.LeftMargin) << "after the text";
+  EXPECT_EQ(control->Left(), piece.Left + spacing - data().GetHOffs());
+  EXPECT_EQ(control->Top(), piece.Top + spacing - data().GetVOffs());
+  EXPECT_TRUE(control->Visible());
+
+  // Told not to place controls, formatting leaves them where they are.
+  control->SetBounds(1, 1, 30, 20);
+  data().SetViewerState(data().GetViewerState() | 4);
+  data().Format(false);
+  EXPECT_EQ(control->Left(), 1);
+  EXPECT_EQ(control->Top(), 1);
+}
+
 TEST_F(ViewerDataTest, UnassigningTheFocusedDocumentDoesNotReenter) {
   // A cell whose deselection releases the focus again, as a table's cell does.
   struct TReleasingCell : TRVViewerRVData {

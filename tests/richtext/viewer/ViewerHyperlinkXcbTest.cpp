@@ -1,7 +1,8 @@
 // A hyperlink in a shown viewer on a real X server (a private Xvfb through xvfb-run), driven
 // by mouse events sent to the viewer's window: hovering a wrapped hyperlink tells the
 // application once and shows the hyperlink cursor, and a click fires OnJump once with the
-// hyperlink's number. Skips when xvfb-run is not installed.
+// hyperlink's number, also for a hyperlink inside a table cell. Skips when xvfb-run is not
+// installed.
 #include <gtest/gtest.h>
 
 #include <QTest>
@@ -11,10 +12,13 @@
 #include <thread>
 #include <vector>
 
+#include "platform/core/Streams.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/WidgetSupport.h"
 #include "platform/gui/XcbTestSupport.h"
 #include "richtext/core/RVStyle.h"
+#include "richtext/table/RVTable.h"
+#include "richtext/table/RVTableCell.h"
 #include "richtext/viewer/ViewerTestSupport.h"
 
 namespace {
@@ -32,26 +36,39 @@ QPoint CentreOf(TRVViewer& Viewer, const TRVJumpInfo& Jump) {
                 Jump.Top - Viewer.RVData().GetVOffs() + Jump.Height / 2);
 }
 
+/// A viewer on a shown form that logs the hyperlink numbers it reports.
+struct TShownViewer {
+  TShownViewer(TRVStyle& Sheet, int32_t Width, int32_t FirstJumpNo) : viewer(new TRVViewer(&form)) {
+    form.SetBounds(0, 0, 320, 240);
+    viewer->SetParent(&form);
+    viewer->SetBounds(10, 10, Width, 200);
+    viewer->SetStyle(&Sheet);
+    viewer->SetFirstJumpNo(FirstJumpNo);
+    viewer->OnRVMouseMove = [this](TCustomRVViewer*, int32_t id) { moves.push_back(id); };
+    viewer->OnJump = [this](TCustomRVViewer*, int32_t id) { jumps.push_back(id); };
+  }
+  void ShowFormatted(TApplication& App) {
+    form.Show();
+    viewer->Format();
+    Pump(App);
+  }
+  TForm form;
+  TRVViewer* viewer;  // owned by the form
+  std::vector<int32_t> moves, jumps;
+};
+
 void HoverAndClickAWrappedHyperlink() {
   TApplication& app = viewertest::App();
   ASSERT_FALSE(TApplication::Headless());
   TRVStyle sheet;
   sheet.TextStyles().Items(1)->Jump = true;
-  TForm form;
-  form.SetBounds(0, 0, 320, 240);
-  auto* viewer = new TRVViewer(&form);
-  viewer->SetParent(&form);
-  viewer->SetBounds(10, 10, 160, 200);
-  viewer->SetStyle(&sheet);
-  viewer->SetFirstJumpNo(5);
+  TShownViewer shown(sheet, 160, 5);
+  TRVViewer* viewer = shown.viewer;
+  std::vector<int32_t>& moves = shown.moves;
+  std::vector<int32_t>& jumps = shown.jumps;
   viewer->AddTextLineWithTag(u"Plain text first.", 0, 0, 0);
   viewer->AddTextLineWithTag(u"a hyperlink long enough to wrap over lines", 1, 0, 0);
-  std::vector<int32_t> moves, jumps;
-  viewer->OnRVMouseMove = [&](TCustomRVViewer*, int32_t id) { moves.push_back(id); };
-  viewer->OnJump = [&](TCustomRVViewer*, int32_t id) { jumps.push_back(id); };
-  form.Show();
-  viewer->Format();
-  Pump(app);
+  shown.ShowFormatted(app);
 
   const TRVList<TRVJumpInfo>& areas = viewer->RVData().Jumps();
   ASSERT_GE(areas.Count(), 2) << "the hyperlink wraps";
@@ -85,9 +102,57 @@ void HoverAndClickAWrappedHyperlink() {
   EXPECT_EQ(viewer->ShownCursor(), crDefault);
 }
 
+/// A hyperlink in the second cell of a table, in a document read from RVF: the viewer hears
+/// of it and clicks it as of any other.
+void HoverAndClickAHyperlinkInACell() {
+  TApplication& app = viewertest::App();
+  TRVStyle sheet;
+  sheet.TextStyles().Items(1)->Jump = true;
+  TMemoryStream rvf;
+  {
+    RVRegisterTableItemClass();
+    TRVViewer source;
+    source.SetStyle(&sheet);
+    source.AddTextLineWithTag(u"over the table", 1, 0, 0);
+    auto table = TRVTableItemInfo::CreateWithSize(1, 2, &source.RVData());
+    for (int c = 0; c < 2; ++c) {
+      table->GetCell(0, c)->Clear();
+      table->GetCell(0, c)->AddTextItem("cell", 1, 0);
+    }
+    source.AddItem("", std::move(table));
+    ASSERT_TRUE(source.SaveRVFToStream(rvf, false));
+  }
+  rvf.SetPosition(0);
+  TShownViewer shown(sheet, 280, 7);
+  TRVViewer* viewer = shown.viewer;
+  ASSERT_TRUE(viewer->LoadRVFFromStream(rvf));
+  shown.ShowFormatted(app);
+
+  const TRVList<TRVJumpInfo>& areas = viewer->RVData().Jumps();
+  ASSERT_EQ(areas.Count(), 3);
+  const TRVJumpInfo& second = *areas[2];
+  EXPECT_NE(second.RVData, &viewer->RVData()) << "the area belongs to the cell";
+  QWidget* client = ClientWidgetOf(viewer);
+  ASSERT_NE(client, nullptr);
+  const QPoint centre = CentreOf(*viewer, second);
+  QTest::mouseMove(client, centre);
+  Pump(app);
+  EXPECT_EQ(shown.moves, std::vector<int32_t>{9});
+  EXPECT_EQ(viewer->ShownCursor(), sheet.JumpCursor);
+  QTest::mousePress(client, Qt::LeftButton, Qt::NoModifier, centre);
+  QTest::mouseRelease(client, Qt::LeftButton, Qt::NoModifier, centre);
+  Pump(app);
+  EXPECT_EQ(shown.jumps, std::vector<int32_t>{9});
+}
+
 TEST(ViewerHyperlinkXcbTest, HoverAndClickOnAWrappedHyperlink) {
-  ZUK_RUN_UNDER_XSERVER("ViewerHyperlinkXcbTest.*");
+  ZUK_RUN_UNDER_XSERVER("ViewerHyperlinkXcbTest.HoverAndClickOnAWrappedHyperlink");
   HoverAndClickAWrappedHyperlink();
+}
+
+TEST(ViewerHyperlinkXcbTest, HoverAndClickOnAHyperlinkInATableCell) {
+  ZUK_RUN_UNDER_XSERVER("ViewerHyperlinkXcbTest.HoverAndClickOnAHyperlinkInATableCell");
+  HoverAndClickAHyperlinkInACell();
 }
 
 }  // namespace

@@ -3,11 +3,12 @@
 // on the same data.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 
+#include "exam/RVMainStyle.h"
 #include "richtext/core/HTMLTestSupport.h"
 #include "richtext/core/RVFTestSupport.h"
-#include "exam/RVMainStyle.h"
 #include "richtext/viewer/RVRVData.h"
 #include "richtext/viewer/RVViewer.h"
 
@@ -251,19 +252,49 @@ TEST_F(ViewerRoadTest, OtherWritersSeeTheSameDocument) {
 
 namespace {
 
+/// Reads `rvf` into the viewer and exports it as the converter does, pictures into `folder`.
+bool LoadAndExport(TCustomRVViewer& viewer, const std::string& rvf, const std::string& folder,
+                   const std::string& imagesPrefix) {
+  TMemoryStream in(rvf);
+  TMemoryStream out;
+  return viewer.LoadRVFFromStream(in) &&
+         viewer.SaveHTMLToStream(out, folder, "content", imagesPrefix, kConverterOptions);
+}
+
 TEST_F(ViewerRoadTest, PictureSavedDuringAnExportContinuesItsNumbering) {
   const std::string rvf = WriterPart([](TCustomRVData& data) {
     data.AddPictureItem("p", htmltest::SolidBitmap(4, 4, clRed), 0, 0, TRVTag());
   });
   htmltest::TTempFolder folder;
-  TMemoryStream in(rvf);
-  ASSERT_TRUE(viewer.LoadRVFFromStream(in));
-  TMemoryStream out;
-  ASSERT_TRUE(viewer.SaveHTMLToStream(out, folder.Path(), "content", "q9_img", kConverterOptions));
+  ASSERT_TRUE(LoadAndExport(viewer, rvf, folder.Path(), "q9_img"));
   auto extra = htmltest::SolidBitmap(2, 2, clBlue);
   const std::string name = viewer.SaveImageForHTML(extra.get(), folder.Path());
   EXPECT_EQ(name, folder.Path() + "q9_img2.jpg");
   EXPECT_EQ(folder.Files(), (std::vector<std::string>{"q9_img1.jpg", "q9_img2.jpg"}));
+}
+
+TEST_F(ViewerRoadTest, ExportReportsThePictureFilesItWroteWithTheirBytes) {
+  const std::string rvf = WriterPart([](TCustomRVData& data) {
+    data.AddPictureItem("p", htmltest::SolidBitmap(4, 4, clRed), 0, 0, TRVTag());
+    data.AddPictureItem("q", htmltest::SolidBitmap(3, 5, clBlue), 0, 0, TRVTag());
+  });
+  htmltest::TTempFolder folder;
+  ASSERT_TRUE(LoadAndExport(viewer, rvf, folder.Path(), "r_img"));
+  const std::vector<TRVHTMLImageFile>& files = viewer.HTMLImageFiles();
+  ASSERT_EQ(files.size(), 2u);
+  for (size_t i = 0; i < files.size(); ++i) {
+    EXPECT_EQ(files[i].FileName, folder.Path() + "r_img" + std::to_string(i + 1) + ".jpg");
+    std::ifstream file(files[i].FileName, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_FALSE(bytes.empty());
+    EXPECT_EQ(files[i].Bytes, bytes);
+  }
+
+  // The next export reports only its own files.
+  const std::string text =
+      WriterPart([](TCustomRVData& data) { data.AddWideTextItem(u"none", 0, 0, TRVTag()); });
+  ASSERT_TRUE(LoadAndExport(viewer, text, folder.Path(), "s_img"));
+  EXPECT_TRUE(viewer.HTMLImageFiles().empty());
 }
 
 }  // namespace
