@@ -520,6 +520,9 @@ void TCustomRVData::Clear() {
   StateFlags |= rvstClearing;
   StateFlags &= ~(rvstContinuesOuterDoc | rvstLastLineNotParaEnd);
   if (!ItemsAreShared()) {
+    // Every marker of the outer root's list is in its items: the list goes at once rather
+    // than marker by marker from its front.
+    if (GetOuterRootData() == this) FreeMarkers();
     for (int i = 0; i < GetItemCount(); ++i) FreeItemAt(i, true);
     Items->Clear();
   }

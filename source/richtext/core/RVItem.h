@@ -34,6 +34,7 @@ class TRVStoreSubRVData;
 class TRVStyle;
 class TStream;
 class TWinControl;
+enum TRVControlAction : int;
 
 // ---------------------------------------------------------------------------------------
 // Style numbers.
@@ -358,8 +359,19 @@ class TCustomRVItemInfo : public TPersistent {
     (void)X, (void)Y;
     return nullptr;
   }
-  /// Clears the item's remembered focused part.
+  /// Clears the item's remembered focused part and gives up its focus.
   virtual void ClearFocusHook() {}
+  /// The focus left the item: its focused part drops its selection without telling anyone.
+  virtual void FocusLost() {}
+  /// Hands a notice about Control to the document inside the item that holds it; false when
+  /// none does.
+  virtual bool ControlAction(TRVControlAction Action, const TObject* Control) {
+    (void)Action, (void)Control;
+    return false;
+  }
+  /// Bracket work during which the item must not react to the mouse (writing its parts).
+  virtual void BeginBusy() {}
+  virtual void EndBusy() {}
 
   // ---- mouse and focus inside items that hold documents (tables); nothing by default ----
 

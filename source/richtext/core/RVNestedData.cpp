@@ -34,7 +34,9 @@ void TCustomRVData::FreeMarkers() {
 void TCustomRVData::AddMarkerToList(int ItemNo) {
   if (ItemNo < 0 || ItemNo >= GetItemCount() || GetItemStyleNo(ItemNo) != rvsListMarker) return;
   auto* marker = static_cast<TRVMarkerItemInfo*>(GetItem(ItemNo));
-  if (marker->GetIndexInList(GetMarkers(false)) >= 0) return;
+  // A marker that was never listed (or was removed) has no index: no search of the list,
+  // which would make reading a long list quadratic.
+  if (marker->IndexInList >= 0 && marker->GetIndexInList(GetMarkers(false)) >= 0) return;
   TRVMarkerItemInfo* previous = FindPreviousMarker(ItemNo - 1);
   TRVMarkerList* list = GetMarkers(true);
   const int index = list->InsertAfter(marker, previous);

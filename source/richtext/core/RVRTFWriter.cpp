@@ -679,8 +679,9 @@ void TRVRTFWriter::emitParagraphStart(int ItemNo, bool& firstPara, bool& prevPar
     write("\\line");
     return;
   }
-  // A table's last row already ended its paragraph: another \par would add an empty one.
-  const bool afterTable = (data_.StateFlags & rvstRTFTableWritten) != 0;
+  // A table's last "\row" ends its paragraph: a "\par" after it would make an empty paragraph
+  // in every reader, unless another table follows (two tables need a paragraph between them).
+  const bool afterTable = (data_.StateFlags & rvstRTFTableWritten) != 0 && item.StyleNo != rvsTable;
   data_.StateFlags &= ~rvstRTFTableWritten;
   if (!firstPara && !afterTable) {
     if (prevParaHadMarker) write("\\plain");

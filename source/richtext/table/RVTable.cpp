@@ -297,12 +297,29 @@ void TRVTableItemInfo::AttachToData(TCustomRVData* RVData, int ItemNo) {
   });
 }
 
-bool TRVTableItemInfo::OwnsControl(const TObject* Control) const {
-  bool found = false;
+TCustomRVData* TRVTableItemInfo::FindControlData(const TObject* Control, int& ItemNo) const {
+  TCustomRVData* found = nullptr;
+  ItemNo = -1;
   ForEachCell([&](TRVTableCellData& cell) {
-    found = found || cell.GetActiveData()->FindItemByOwnedObject(Control) >= 0;
+    if (found != nullptr) return;
+    TCustomRVData* data = cell.GetActiveData();
+    ItemNo = data->FindItemByOwnedObject(Control);
+    if (ItemNo >= 0) found = data;
   });
   return found;
+}
+
+bool TRVTableItemInfo::OwnsControl(const TObject* Control) const {
+  int itemNo = -1;
+  return FindControlData(Control, itemNo) != nullptr;
+}
+
+bool TRVTableItemInfo::ControlAction(TRVControlAction Action, const TObject* Control) {
+  int itemNo = -1;
+  TCustomRVData* data = FindControlData(Control, itemNo);
+  if (data == nullptr) return false;
+  data->ControlAction(Action, itemNo, data->GetItem(itemNo));
+  return true;
 }
 
 bool TRVTableItemInfo::OwnsInplaceEditor(const TWinControl* Editor) const {
@@ -417,9 +434,35 @@ TCustomRVData* TRVTableItemInfo::GetSubDocumentAt(int32_t X, int32_t Y) {
   return GetCell(row, col)->GetActiveData();
 }
 
+TRVTableCellData* TRVTableItemInfo::GetFocusedCell() {
+  if (FocusedCellRow < 0 || FocusedCellRow >= Rows_->Count() || FocusedCellCol < 0 ||
+      FocusedCellCol >= Rows_->GetColCount()) {
+    FocusedCellRow = FocusedCellCol = -1;
+    return nullptr;
+  }
+  int row = -1, col = -1;
+  TRVTableCellData* cell = Rows_->GetMainCell(FocusedCellRow, FocusedCellCol, row, col);
+  FocusedCellRow = row;
+  FocusedCellCol = col;
+  return cell;
+}
+
 void TRVTableItemInfo::ClearFocusHook() {
   LastHitRow = -1;
   LastHitCol = -1;
+  TRVTableCellData* cell = GetFocusedCell();
+  // Forgotten first: giving up the sub-document tells the focused item, which is this table.
+  FocusedCellRow = FocusedCellCol = -1;
+  if (cell == nullptr) return;
+  if (auto* data = dynamic_cast<TCustomRVFormattedData*>(GetParentData())) data->UnassignFocusedSubData(cell);
+}
+
+void TRVTableItemInfo::FocusLost() {
+  if (TRVTableCellData* cell = GetFocusedCell())
+    if (auto* active = dynamic_cast<TCustomRVFormattedData*>(cell->GetActiveData()))
+      active->Deselect(nullptr, false);
+  FocusedCellRow = FocusedCellCol = -1;
+  FinishEditing();
 }
 
 void TRVTableItemInfo::RefreshClientCoords(TCustomRVData* RVData) {

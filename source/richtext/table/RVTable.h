@@ -381,6 +381,8 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   void AfterLoading(int Format) override;
   /// True when a cell holds an item with the control.
   bool OwnsControl(const TObject* Control) const override;
+  /// Passes the notice to the first cell in reading order whose document holds the control.
+  bool ControlAction(TRVControlAction Action, const TObject* Control) override;
   bool OwnsInplaceEditor(const TWinControl* Editor) const override;
   /// Closes the cell editor, keeping what was typed.
   void FinishEditing() override;
@@ -423,8 +425,19 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   bool GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col) override;
   /// The active document of the cell at the point, null when none.
   TCustomRVData* GetSubDocumentAt(int32_t X, int32_t Y) override;
-  /// Forgets the cell hit last.
+  /// Forgets the cell hit last; the document stops treating the focused cell as its focused
+  /// sub-document and the table forgets it.
   void ClearFocusHook() override;
+  /// The focused cell drops its selection, the table forgets it and the cell editor closes,
+  /// keeping what was typed.
+  void FocusLost() override;
+  /// The focused cell's main cell; a focused cell outside the grid is forgotten. Null when
+  /// there is none.
+  TRVTableCellData* GetFocusedCell();
+  /// While the table writes its cells it ignores the mouse.
+  void BeginBusy() override { ++BusyCount; }
+  void EndBusy() override { --BusyCount; }
+  bool IsBusy() const { return BusyCount > 0; }
   /// Stores where the table is in RVData's client area, where its cells' scroll offsets
   /// come from (a hit test into a cell needs them current).
   void RefreshClientCoords(TCustomRVData* RVData) override;
@@ -541,6 +554,9 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   // Hit-test memory, selection and the further cell coordinates of mouse and keyboard work.
   int LastHitRow = -1;
   int LastHitCol = -1;
+  /// The cell that last received a click, -1 when none.
+  int FocusedCellRow = -1;
+  int FocusedCellCol = -1;
   int SelStartRow = -1;
   int SelStartCol = -1;
   int SelRowOffs = 0;
@@ -559,6 +575,9 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
  private:
   void InitTable(int nRows, int nCols, TCustomRVData* RVData);
   void ForEachCell(const std::function<void(TRVTableCellData&)>& Action) const;
+  /// The first cell in reading order whose active document holds an item with Control, and
+  /// that item's number there; null when none.
+  TCustomRVData* FindControlData(const TObject* Control, int& ItemNo) const;
 
   std::unique_ptr<TRVTableRows> Rows_;
   std::unique_ptr<TRVBackground> Background_;

@@ -361,11 +361,12 @@ void TRVTableItemInfo::WriteComponentStream(TStream& Stream) {
   const int count = std::clamp(SaveRowCount, 0, Rows_->Count() - first);
   writer.WriteStr("C");
   writer.WriteInteger(count);
-  ++BusyCount;
+  // Lowered again when the writing fails.
+  BeginBusy();
   struct TBusyScope {
-    int& busy;
-    ~TBusyScope() { --busy; }
-  } busy{BusyCount};
+    TRVTableItemInfo& table;
+    ~TBusyScope() { table.EndBusy(); }
+  } busy{*this};
   bool anyVAlign = false;
   if (count > 0) {
     writer.WriteInteger(Rows_->GetColCount());

@@ -272,6 +272,15 @@ void TRVViewerRVData::ReadHyperlink(const std::string& Target, const std::string
     Viewer_->OnReadHyperlink(Viewer_, Target, Extras, DocFormat, StyleNo, ItemTag, ItemName);
 }
 
+void TRVViewerRVData::ReadHyperlink(const std::string& Target, const std::string& Extras, std::string& Text,
+                                    TRVTag& Tag, TRVItemStyleNo& StyleNo, int Kind) {
+  int styleNo = StyleNo;
+  int tag = Tag.Value;
+  ReadHyperlink(Target, Extras, Kind, styleNo, tag, Text);
+  StyleNo = styleNo;
+  Tag.Value = tag;
+}
+
 // ---- events ------------------------------------------------------------------------------------------
 
 bool TRVViewerRVData::HasRVMouseUp() const {

@@ -90,6 +90,9 @@ class TRVViewerRVData : public TRVControlData {
   /// change what the hyperlink becomes.
   void ReadHyperlink(const std::string& Target, const std::string& Extras, TRVLoadFormat DocFormat,
                      int& StyleNo, int& ItemTag, std::string& ItemName);
+  /// The same for a hyperlink read from RTF: the tag's integer is the one the host gives.
+  void ReadHyperlink(const std::string& Target, const std::string& Extras, std::string& Text, TRVTag& Tag,
+                     TRVItemStyleNo& StyleNo, int Kind) override;
 
   // Events of the control.
   bool HasRVMouseUp() const override;

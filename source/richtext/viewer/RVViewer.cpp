@@ -83,6 +83,7 @@ TCustomRVViewer::~TCustomRVViewer() {
   // settings while they go, so the background is freed after them.
   RVData_->Clear();
   RVData_.reset();
+  RTFReadProperties_.reset();
   if (TGraphic* bitmap = Background_->GetBitmap()) bitmap->OnChange = nullptr;
   Background_.reset();
 }
@@ -122,6 +123,40 @@ bool TCustomRVViewer::InsertRVFFromStream(TStream& Stream, int Index) {
   const bool ok = RVData_->InsertRVFFromStream(Stream, Index, color, Background_.get(), nullptr, false);
   SetColor(color);
   return ok;
+}
+
+TRVCustomRTFReaderProperties* TCustomRVViewer::GetRTFReadProperties() {
+  if (!RTFReadProperties_) RTFReadProperties_ = RVCreateRTFReaderProperties();
+  return RTFReadProperties_.get();
+}
+
+void TCustomRVViewer::SetRTFReadProperties(const TRVCustomRTFReaderProperties* Value) {
+  if (Value == nullptr) {
+    RTFReadProperties_.reset();
+    return;
+  }
+  if (TRVCustomRTFReaderProperties* props = GetRTFReadProperties()) props->Assign(Value);
+}
+
+bool TCustomRVViewer::LoadRTFFromStream(TStream& Stream) {
+  Clear();
+  return InsertRTFFromStream(Stream, 0);
+}
+
+bool TCustomRVViewer::LoadRTF(const std::string& FileName) {
+  TMemoryStream stream;
+  try {
+    stream.LoadFromFile(FileName);
+  } catch (const std::exception&) {
+    return false;
+  }
+  return LoadRTFFromStream(stream);
+}
+
+bool TCustomRVViewer::InsertRTFFromStream(TStream& Stream, int Index) {
+  TRVCustomRTFReaderProperties* props = GetRTFReadProperties();
+  if (props == nullptr) return false;
+  return props->ReadRTF(Stream, RVData_.get(), Index) == 0;
 }
 
 bool TCustomRVViewer::SaveRVFToStream(TStream& Stream, bool SelectionOnly) {

@@ -15,6 +15,7 @@
 
 #include "richtext/core/RVBack.h"
 #include "richtext/core/RVHTMLTypes.h"
+#include "richtext/core/RVRTFImport.h"
 #include "richtext/viewer/RVCtrlData.h"
 #include "richtext/viewer/RVScroll.h"
 
@@ -175,6 +176,14 @@ class TCustomRVViewer : public TRVScroller {
   /// The same page with a CSS style block.
   bool SaveHTMLToStreamCSS(TStream& Stream, const std::string& Path, const std::string& Title,
                            const std::string& ImagesPrefix, TRVHTMLSaveOptions Options);
+  /// Clears the document and reads RTF from the stream's position with the RTF reading
+  /// options. False when the RTF could not be read whole (what was read stays) or when no
+  /// RTF reader is linked into the program.
+  bool LoadRTFFromStream(TStream& Stream);
+  /// LoadRTFFromStream of the file; false when it cannot be opened.
+  bool LoadRTF(const std::string& FileName);
+  /// Reads RTF into the document before item Index.
+  bool InsertRTFFromStream(TStream& Stream, int Index);
   bool SaveRTFToStream(TStream& Stream, bool SelectionOnly);
   bool SaveRTF(const std::string& FileName, bool SelectionOnly);
   /// Plain text of the document, lines wrapped for LineWidth where items ask for it.
@@ -183,6 +192,13 @@ class TCustomRVViewer : public TRVScroller {
   /// The plain text of the whole document into the file FileName; false when it cannot be
   /// written.
   bool SaveText(const std::string& FileName, int32_t LineWidth);
+  /// The RTF reading options, made on first use; null when no RTF reader is linked in.
+  virtual TRVCustomRTFReaderProperties* GetRTFReadProperties();
+  /// True once the RTF reading options exist.
+  virtual bool HasRTFReadProperties() const { return RTFReadProperties_ != nullptr; }
+  /// Null frees the options; anything else is assigned into them (made first).
+  void SetRTFReadProperties(const TRVCustomRTFReaderProperties* Value);
+
   /// Saves one picture with the state of the running HTML export; answers the file name.
   virtual std::string SaveImageForHTML(TGraphic* Graphic, const std::string& Path);
   /// The picture files the last HTML export wrote, in the order it wrote them.
@@ -330,6 +346,7 @@ class TCustomRVViewer : public TRVScroller {
  private:
   std::unique_ptr<TRVBackground> Background_;
   std::unique_ptr<TRVViewerRVData> RVData_;
+  std::unique_ptr<TRVCustomRTFReaderProperties> RTFReadProperties_;
   TRVStyle* Style_ = nullptr;
   bool AutoScrolling_ = false;
   int32_t ScrollDeltaV_ = 0;

@@ -3,6 +3,7 @@
 // its cells in the document's list.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -115,17 +116,57 @@ TEST(TableItemHooksTest, LeavingADocumentDropsTheEditorAndDetachesNestedTables) 
   EXPECT_EQ(editor.closes, (std::vector<bool>{true}));
 }
 
-TEST(TableItemHooksTest, ControlsInCellsBelongToTheTable) {
-  TDoc doc;
+/// A document that records the control notices reaching it.
+class TControlNoticeDoc : public TDoc {
+ public:
+  void ControlAction(TRVControlAction Action, int ItemNo, TCustomRVItemInfo* Item) override {
+    notices.push_back({Action, ItemNo, Item});
+  }
+  struct TNotice {
+    TRVControlAction action;
+    int itemNo;
+    TCustomRVItemInfo* item;
+  };
+  std::vector<TNotice> notices;
+};
+
+TEST(TableItemHooksTest, ControlsInCellsBelongToTheTableAndHearItsNotices) {
+  TControlNoticeDoc doc;
+  doc.AddTextItem("before", 0, 0);
   TRVTableItemInfo* table = doc.AddTable(2, 2);
   auto control = std::make_unique<TControl>();
   const TControl* held = control.get();
   TRVTableCellData* cell = table->GetCell(1, 1);
+  cell->AddTextItem("x", 0, 0);
   cell->AddItem("", TRVControlItemInfo::CreateEx(cell, std::move(control), 0));
+  TCustomRVItemInfo* holder = cell->GetItem(cell->GetItemCount() - 1);
   EXPECT_TRUE(table->OwnsControl(held));
   TControl other;
   EXPECT_FALSE(table->OwnsControl(&other));
+
+  // The notice goes through the cell that holds the control, which names the table's place.
+  doc.notices.clear();
+  EXPECT_TRUE(table->ControlAction(rvcaMoveToUndoList, held));
+  ASSERT_EQ(doc.notices.size(), 1u);
+  EXPECT_EQ(doc.notices[0].action, rvcaMoveToUndoList);
+  EXPECT_EQ(doc.notices[0].itemNo, 1);
+  EXPECT_EQ(doc.notices[0].item, holder);
+  // A control no cell holds is nobody's business.
+  EXPECT_FALSE(table->ControlAction(rvcaDestroy, &other));
+  EXPECT_EQ(doc.notices.size(), 1u);
 }
+
+/// An item that notes whether its table is busy while it is written, then fails the writing.
+class TFailingItem : public TRVBreakItemInfo {
+ public:
+  explicit TFailingItem(TCustomRVData* RVData) : TRVBreakItemInfo(RVData) { StyleNo = rvsBreak; }
+  void SaveRVF(TStream&, TCustomRVData*, int, int32_t, const std::string&, bool) override {
+    busyWhileWritten = table != nullptr && table->IsBusy();
+    throw std::runtime_error("disk full");
+  }
+  TRVTableItemInfo* table = nullptr;
+  bool busyWhileWritten = false;
+};
 
 class TableJumpsTest : public ::testing::Test {
  protected:
@@ -182,6 +223,91 @@ TEST_F(TableJumpsTest, TheEditedCellLendsItsNumbersToTheEditor) {
   doc.Format(true);
   EXPECT_EQ(editor.firstJumpNo, 1);
   EXPECT_EQ(Ids(), (std::vector<int>{0, 5}));
+}
+
+/// A document that records which sub-documents it is told to give up.
+class TFocusDoc : public TPaintDoc {
+ public:
+  void UnassignFocusedSubData(TCustomRVFormattedData* RVData) override {
+    released.push_back(RVData);
+    TPaintDoc::UnassignFocusedSubData(RVData);
+  }
+  std::vector<TCustomRVFormattedData*> released;
+};
+
+/// A 2 x 2 table of texts in a formatted document.
+class TableInDocumentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    doc.SetRVStyle(&style);
+    doc.width = 400;
+    doc.height = 300;
+    auto made = TableWithTexts(2, 2);
+    table = made.get();
+    doc.AddItem("", std::move(made));
+  }
+  TRVStyle style;
+  TFocusDoc doc;
+  TRVTableItemInfo* table = nullptr;
+};
+
+TEST_F(TableInDocumentTest, WritingTheCellsKeepsTheTableBusyUntilItEnds) {
+  TRVTableCellData* cell = table->GetCell(0, 0);
+  cell->Clear();
+  auto probe = std::make_unique<TFailingItem>(cell);
+  TFailingItem* item = probe.get();
+  item->table = table;
+  cell->AddItem("", std::move(probe));
+  doc.Format(true);
+  EXPECT_FALSE(table->IsBusy());
+  TMemoryStream stream;
+  EXPECT_ANY_THROW(table->SaveRVF(stream, &doc, 0, 0, "", false));
+  EXPECT_TRUE(item->busyWhileWritten);
+  // A failed write does not leave the table deaf to the mouse.
+  EXPECT_FALSE(table->IsBusy());
+}
+
+TEST_F(TableInDocumentTest, ReleasingTheFocusedCellGivesItUpOnce) {
+  // A focused slot that a merged cell covers stands for that cell.
+  ASSERT_TRUE(table->Rows().MergeCells(1, 0, 2, 1, true, false));
+  table->FocusedCellRow = 1;
+  table->FocusedCellCol = 1;
+  table->ClearFocusHook();
+  EXPECT_EQ(doc.released, (std::vector<TCustomRVFormattedData*>{table->GetCell(1, 0)}));
+  EXPECT_EQ(table->FocusedCellRow, -1);
+  EXPECT_EQ(table->FocusedCellCol, -1);
+  table->ClearFocusHook();
+  EXPECT_EQ(doc.released.size(), 1u);
+
+  // A focused cell that no longer lies in the grid (rows deleted meanwhile) is forgotten.
+  table->FocusedCellRow = 5;
+  table->FocusedCellCol = 0;
+  EXPECT_EQ(table->GetFocusedCell(), nullptr);
+  EXPECT_EQ(table->FocusedCellRow, -1);
+  table->FocusedCellRow = 5;
+  table->ClearFocusHook();
+  EXPECT_EQ(doc.released.size(), 1u);
+}
+
+TEST_F(TableInDocumentTest, LosingTheFocusDeselectsTheCellAndKeepsTheEditorsText) {
+  doc.Format(true);
+  TRVTableCellData* cell = table->GetCell(0, 1);
+  cell->SelectAll();
+  ASSERT_TRUE(cell->SelectionExists());
+  TRVTableCellData* other = table->GetCell(1, 1);
+  other->SelectAll();
+  table->FocusedCellRow = 0;
+  table->FocusedCellCol = 1;
+  TFakeEditor editor(*table, 1, 0);
+  table->FocusLost();
+  EXPECT_FALSE(cell->SelectionExists());
+  // Only the focused cell is touched.
+  EXPECT_TRUE(other->SelectionExists());
+  EXPECT_EQ(table->FocusedCellRow, -1);
+  EXPECT_EQ(editor.closes, (std::vector<bool>{true}));
+  // Nothing focused and no editor: nothing to do.
+  table->FocusLost();
+  EXPECT_TRUE(other->SelectionExists());
 }
 
 }  // namespace

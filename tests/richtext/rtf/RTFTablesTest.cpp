@@ -1,0 +1,132 @@
+// Tables from RTF: rows laid on shared column boundaries, merges, nesting, sizes and the
+// faults of row definitions that do not fit their cells.
+#include <gtest/gtest.h>
+
+#include "RTFTestSupport.h"
+#include "richtext/table/TableTestSupport.h"
+
+using namespace rtfimport;
+
+namespace {
+
+std::string Row(const std::string& defs, const std::vector<std::string>& cells) {
+  std::string s = "\\trowd" + defs + "\\pard\\intbl ";
+  for (const auto& c : cells) s += c + "\\cell ";
+  return s + "\\row ";
+}
+
+class RTFTablesTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetACP(1252); }
+  TRVTableItemInfo* TableAt(int index) { return dynamic_cast<TRVTableItemInfo*>(doc.GetItem(index)); }
+  TDoc doc;
+};
+
+TEST_F(RTFTablesTest, SimpleGridWithSizes) {
+  ASSERT_EQ(doc.Read("{\\rtf1 " + Row("\\trgaph108\\cellx1440\\cellx2880", {"a", "b"}) +
+                     Row("\\trgaph108\\cellx1440\\cellx2880", {"c", "d"}) + "\\pard after}"),
+            0);
+  EXPECT_EQ(Outline(doc), "PT[a,b;c,d] | Ps0/p0:after");
+  TRVTableItemInfo* t = TableAt(0);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(tabletest::GridFault(*t), "");
+  EXPECT_EQ(t->GetCell(0, 0)->BestWidth, 96 - 2 * t->CellPadding);
+}
+
+TEST_F(RTFTablesTest, BoundariesMatchWithinOneTwip) {
+  ASSERT_EQ(
+      doc.Read("{\\rtf1 " + Row("\\cellx1000\\cellx2000", {"a", "b"}) +
+               Row("\\cellx999\\cellx2000", {"c", "d"}) + Row("\\cellx1001\\cellx2000", {"e", "f"}) + "}"),
+      0);
+  TRVTableItemInfo* t = TableAt(0);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(tabletest::GridFault(*t), "");
+  // 999 is the boundary 1000; 1001 makes a new column between 1000 and 1001.
+  EXPECT_EQ(t->Rows().GetColCount(), 3) << Outline(doc);
+  EXPECT_EQ(Outline(doc), "PT[a,(1x2)b,-;c,(1x2)d,-;(1x2)e,-,f]");
+}
+
+TEST_F(RTFTablesTest, HorizontalAndVerticalMerges) {
+  ASSERT_EQ(doc.Read("{\\rtf1 " + Row("\\clmgf\\cellx1000\\clmrg\\cellx2000\\cellx3000", {"wide", "", "x"}) +
+                     Row("\\clvmgf\\cellx1000\\cellx2000\\cellx3000", {"tall", "y", "z"}) +
+                     Row("\\clvmrg\\cellx1000\\cellx2000\\cellx3000", {"", "p", "q"}) + "}"),
+            0);
+  TRVTableItemInfo* t = TableAt(0);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(tabletest::GridFault(*t), "");
+  EXPECT_EQ(Outline(doc), "PT[(1x2)wide,-,x;(2x1)tall,y,z;-,p,q]");
+}
+
+TEST_F(RTFTablesTest, NestedTableGoesIntoItsCell) {
+  ASSERT_EQ(doc.Read("{\\rtf1\\pard\\intbl\\itap1 outer\\par\\pard\\intbl\\itap2 in1\\nestcell in2\\nestcell"
+                     "{\\*\\nesttableprops\\trowd\\cellx500\\cellx1000\\nestrow}"
+                     "\\pard\\intbl\\itap1 \\cell\\trowd\\cellx3000\\row}"),
+            0);
+  TRVTableItemInfo* outer = TableAt(0);
+  ASSERT_NE(outer, nullptr) << Outline(doc);
+  TRVTableCellData* cell = outer->GetCell(0, 0);
+  ASSERT_NE(cell, nullptr);
+  // The cell ends with the (empty) paragraph that follows its nested table.
+  EXPECT_EQ(Outline(*cell), "Ps0/p0:outer | PT[in1,in2] | Ps0/p0:");
+}
+
+TEST_F(RTFTablesTest, RowsThatDoNotFitTheirDefinitionsKeepTheirText) {
+  // More cells than "cellx" words, a merge-first cell at the end and a row starting left of
+  // the first boundary.
+  ASSERT_EQ(doc.Read("{\\rtf1 " + Row("\\cellx1000", {"a", "extra"}) +
+                     Row("\\trleft-500\\cellx1000\\clmgf\\cellx2000", {"b", "c"}) +
+                     Row("\\cellx-800\\cellx1000", {"d", "e"}) + "}"),
+            0);
+  TRVTableItemInfo* t = TableAt(0);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(tabletest::GridFault(*t), "");
+  const std::string outline = Outline(doc);
+  for (const char* text : {"a", "extra", "b", "c", "d", "e"})
+    EXPECT_NE(outline.find(text), std::string::npos) << text << " in " << outline;
+}
+
+TEST_F(RTFTablesTest, TableTextWithoutARowStaysText) {
+  ASSERT_EQ(doc.Read("{\\rtf1\\pard\\intbl lonely \\b bold\\par\\pard plain}"), 0);
+  EXPECT_EQ(Outline(doc), "Ps0/p0:lonely  | s0/p0:bold | Ps0/p0:plain");
+}
+
+TEST_F(RTFTablesTest, AutoHiddenGridLines) {
+  doc.Props.AutoHideTableGridLines = true;
+  ASSERT_EQ(doc.Read("{\\rtf1 " + Row("\\cellx1000", {"a"}) + "}"), 0);
+  ASSERT_NE(TableAt(0), nullptr);
+  EXPECT_TRUE(TableAt(0)->Options & rvtoHideGridLines);
+}
+
+TEST_F(RTFTablesTest, ExtremeBoundariesStayInRange) {
+  ASSERT_EQ(doc.Read("{\\rtf1 " + Row("\\trleft-2147483648\\trgaph2147483647\\cellx2147483647", {"a", "b"}) +
+                     Row("\\trleft2147483647\\cellx-2147483648\\cellx99999999999", {"c", "d", "e"}) + "}"),
+            0);
+  TRVTableItemInfo* t = TableAt(0);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(tabletest::GridFault(*t), "");
+  const std::string outline = Outline(doc);
+  for (const char* text : {"a", "b", "c", "d", "e"})
+    EXPECT_NE(outline.find(text), std::string::npos) << outline;
+  // Widths are a percentage of at most 100 or a bounded number of pixels.
+  TDoc widths;
+  ASSERT_EQ(widths.Read("{\\rtf1 " +
+                        Row("\\trftsWidth2\\trwWidth2147483647\\clftsWidth2\\clwWidth2147483647\\cellx1000"
+                            "\\clwWidth2147483647\\clftsWidth3\\cellx2000",
+                            {"p", "q"}) +
+                        "}"),
+            0);
+  auto* w = dynamic_cast<TRVTableItemInfo*>(widths.GetItem(0));
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->BestWidth, -100);
+  EXPECT_EQ(w->GetCell(0, 0)->BestWidth, -100);
+  EXPECT_GT(w->GetCell(0, 1)->BestWidth, 0);
+  EXPECT_LE(w->GetCell(0, 1)->BestWidth, 100000);
+}
+
+TEST_F(RTFTablesTest, TooManyColumnsFailTheRead) {
+  std::string defs;
+  for (int i = 1; i <= 1100; ++i) defs += "\\cellx" + std::to_string(i * 10);
+  EXPECT_NE(doc.Read("{\\rtf1 " + Row(defs, {"a"}) + "}"), 0);
+}
+
+}  // namespace
