@@ -51,9 +51,9 @@ int OpenFolderNoFollow(int at, const char* path) {
 }
 
 void EmptyOpenFolder(int fd, const std::function<bool(const std::string&)>& enter, int depth) {
-  const int walk_fd = dup(fd);  // ReadEntries closes the descriptor it is given
-  if (walk_fd < 0) return;
-  for (const TFolderEntry& e : ReadEntries(walk_fd)) {
+  const int walkFd = dup(fd);  // ReadEntries closes the descriptor it is given
+  if (walkFd < 0) return;
+  for (const TFolderEntry& e : ReadEntries(walkFd)) {
     if (e.kind != TFolderEntryKind::Directory) {
       unlinkat(fd, e.name.c_str(), 0);
       continue;

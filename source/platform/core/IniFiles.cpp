@@ -11,7 +11,7 @@ namespace {
 constexpr int64_t kMaxIniFileSize = 16 * 1024 * 1024;
 }  // namespace
 
-TIniFile::TIniFile(std::string file_name) : file_name_(std::move(file_name)) {
+TIniFile::TIniFile(std::string fileName) : file_name_(std::move(fileName)) {
   if (!FileExists(file_name_)) return;
   TStringList lines;
   try {

@@ -15,7 +15,7 @@
 /// comments; the first occurrence of a name in a section wins.
 class TIniFile : public TObject {
  public:
-  explicit TIniFile(std::string file_name);
+  explicit TIniFile(std::string fileName);
   std::string ClassName() const override { return "TIniFile"; }
 
   const std::string& FileName() const { return file_name_; }

@@ -124,12 +124,12 @@ struct ValueLine {
   std::string value;
 };
 
-std::vector<ValueLine> LoadValues(const std::string& file_name) {
+std::vector<ValueLine> LoadValues(const std::string& fileName) {
   std::vector<ValueLine> values;
-  if (!FileExists(file_name)) return values;
+  if (!FileExists(fileName)) return values;
   TStringList lines;
   try {
-    TFileStream stream(file_name, fmOpenRead);
+    TFileStream stream(fileName, fmOpenRead);
     if (stream.Size() > kMaxValueFileSize) return values;
     lines.LoadFromStream(stream);
   } catch (const Exception&) {
@@ -191,11 +191,11 @@ std::string TRegistry::KeyFolder(const std::string& key, std::string* path) cons
          (resolved.empty() ? "" : "/" + StringReplace(resolved, "\\", "/", ReplaceFlag::ReplaceAll));
 }
 
-bool TRegistry::OpenKey(const std::string& key, bool can_create) {
+bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
   std::string path;
   const std::string folder = KeyFolder(key, &path);
   if (folder.empty()) return false;
-  if (!DirectoryExists(folder) && !(can_create && ForceFolder(folder, FolderMode(root_)))) return false;
+  if (!DirectoryExists(folder) && !(canCreate && ForceFolder(folder, FolderMode(root_)))) return false;
   if (!Granted(folder, access_)) return false;
   CloseKey();
   open_ = true;

@@ -46,7 +46,7 @@ class TRegistry : public TObject {
   /// Opens a key (relative to the open key unless it starts with a backslash), creating it
   /// with any missing parents when `can_create` is true. False when it does not exist and may
   /// not be created, when its name is not valid, or when the access asked for is not granted.
-  bool OpenKey(const std::string& key, bool can_create);
+  bool OpenKey(const std::string& key, bool canCreate);
   /// Opens an existing key with KEY_READ access.
   bool OpenKeyReadOnly(const std::string& key);
   /// Creates a key with any missing parents; true when it exists afterwards.

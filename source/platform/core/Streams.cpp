@@ -173,13 +173,13 @@ void TMemoryStream::SaveToStream(TStream& dest) const {
   dest.WriteBuffer(data_.data(), static_cast<int64_t>(data_.size()));
 }
 
-void TMemoryStream::LoadFromFile(const std::string& file_name) {
-  TFileStream f(file_name, fmOpenRead | fmShareDenyWrite);
+void TMemoryStream::LoadFromFile(const std::string& fileName) {
+  TFileStream f(fileName, fmOpenRead | fmShareDenyWrite);
   LoadFromStream(f);
 }
 
-void TMemoryStream::SaveToFile(const std::string& file_name) const {
-  TFileStream f(file_name, fmCreate);
+void TMemoryStream::SaveToFile(const std::string& fileName) const {
+  TFileStream f(fileName, fmCreate);
   SaveToStream(f);
 }
 
@@ -209,22 +209,22 @@ int64_t TBytesStream::Seek(int64_t offset, TSeekOrigin origin) {
 
 // ---------------------------------------------------------------------------------------
 
-TFileStream::TFileStream(const std::string& file_name, unsigned mode) : file_name_(file_name) {
+TFileStream::TFileStream(const std::string& fileName, unsigned mode) : file_name_(fileName) {
   if (mode == fmCreate || (mode & 0xFF00) == fmCreate) {
-    fd_ = ::open(file_name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) throw EFCreateError("Cannot create file \"" + file_name + "\". " + std::strerror(errno));
+    fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0) throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
     return;
   }
   int flags = O_RDONLY;
   if ((mode & 3) == fmOpenWrite) flags = O_WRONLY;
   if ((mode & 3) == fmOpenReadWrite) flags = O_RDWR;
-  fd_ = ::open(file_name.c_str(), flags | O_CLOEXEC);
-  if (fd_ < 0) throw EFOpenError("Cannot open file \"" + file_name + "\". " + std::strerror(errno));
+  fd_ = ::open(fileName.c_str(), flags | O_CLOEXEC);
+  if (fd_ < 0) throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
   struct stat st {};
   if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd_);
     fd_ = -1;
-    throw EFOpenError("Cannot open file \"" + file_name + "\". Is a directory");
+    throw EFOpenError("Cannot open file \"" + fileName + "\". Is a directory");
   }
 }
 

@@ -86,8 +86,8 @@ class TMemoryStream : public TStream {
   std::string DataString() const { return std::string(data_.begin(), data_.end()); }
   void LoadFromStream(TStream& source);
   void SaveToStream(TStream& dest) const;
-  void LoadFromFile(const std::string& file_name);
-  void SaveToFile(const std::string& file_name) const;
+  void LoadFromFile(const std::string& fileName);
+  void SaveToFile(const std::string& fileName) const;
 
  private:
   std::vector<uint8_t> data_;
@@ -122,7 +122,7 @@ constexpr unsigned fmCreate = 0xFF00;
 /// file name in the message.
 class TFileStream : public TStream {
  public:
-  TFileStream(const std::string& file_name, unsigned mode);
+  TFileStream(const std::string& fileName, unsigned mode);
   ~TFileStream() override;
   TFileStream(const TFileStream&) = delete;
   TFileStream& operator=(const TFileStream&) = delete;

@@ -96,13 +96,13 @@ void TStrings::SaveToStream(TStream& stream) const {
   stream.WriteBuffer(Text());
 }
 
-void TStrings::LoadFromFile(const std::string& file_name) {
-  TFileStream f(file_name, fmOpenRead | fmShareDenyWrite);
+void TStrings::LoadFromFile(const std::string& fileName) {
+  TFileStream f(fileName, fmOpenRead | fmShareDenyWrite);
   LoadFromStream(f);
 }
 
-void TStrings::SaveToFile(const std::string& file_name) const {
-  TFileStream f(file_name, fmCreate);
+void TStrings::SaveToFile(const std::string& fileName) const {
+  TFileStream f(fileName, fmCreate);
   SaveToStream(f);
 }
 

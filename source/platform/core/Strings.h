@@ -43,8 +43,8 @@ class TStrings : public TObject {
 
   void LoadFromStream(TStream& stream);
   void SaveToStream(TStream& stream) const;
-  void LoadFromFile(const std::string& file_name);
-  void SaveToFile(const std::string& file_name) const;
+  void LoadFromFile(const std::string& fileName);
+  void SaveToFile(const std::string& fileName) const;
 
   /// Changes between BeginUpdate and EndUpdate are reported once (no-op for plain lists).
   virtual void BeginUpdate() {}

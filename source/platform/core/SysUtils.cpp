@@ -19,10 +19,10 @@ char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
-std::string Pad(std::string text, int width, bool left_justify) {
+std::string Pad(std::string text, int width, bool leftJustify) {
   if (width > 0 && static_cast<size_t>(width) > text.size()) {
     const std::string fill(static_cast<size_t>(width) - text.size(), ' ');
-    text = left_justify ? text + fill : fill + text;
+    text = leftJustify ? text + fill : fill + text;
   }
   return text;
 }
@@ -65,7 +65,7 @@ std::string Format(std::string_view fmt, std::initializer_list<FormatArg> args) 
 
 std::string Format(std::string_view fmt, const std::vector<FormatArg>& args) {
   std::string out;
-  size_t next_arg = 0;
+  size_t nextArg = 0;
   size_t i = 0;
   auto take = [&](size_t index) -> const FormatArg& {
     if (index >= args.size()) RaiseFormatError(fmt);
@@ -87,7 +87,7 @@ std::string Format(std::string_view fmt, const std::vector<FormatArg>& args) {
     size_t save = i;
     int index = ReadNumber(fmt, i);
     if (index >= 0 && i < fmt.size() && fmt[i] == ':') {
-      next_arg = static_cast<size_t>(index);
+      nextArg = static_cast<size_t>(index);
       ++i;
     } else {
       i = save;
@@ -99,7 +99,7 @@ std::string Format(std::string_view fmt, const std::vector<FormatArg>& args) {
     }
     int width = -1;
     if (i < fmt.size() && fmt[i] == '*') {
-      const FormatArg& a = take(next_arg++);
+      const FormatArg& a = take(nextArg++);
       if (!a.IsInteger()) RaiseFormatError(fmt);
       width = static_cast<int>(std::clamp<int64_t>(a.Integer(), 0, 100000));
       ++i;
@@ -110,7 +110,7 @@ std::string Format(std::string_view fmt, const std::vector<FormatArg>& args) {
     if (i < fmt.size() && fmt[i] == '.') {
       ++i;
       if (i < fmt.size() && fmt[i] == '*') {
-        const FormatArg& a = take(next_arg++);
+        const FormatArg& a = take(nextArg++);
         if (!a.IsInteger()) RaiseFormatError(fmt);
         prec = static_cast<int>(std::clamp<int64_t>(a.Integer(), 0, 100000));
         ++i;
@@ -120,7 +120,7 @@ std::string Format(std::string_view fmt, const std::vector<FormatArg>& args) {
     }
     if (i >= fmt.size()) RaiseFormatError(fmt);
     const char type = AsciiLower(fmt[i++]);
-    const FormatArg& a = take(next_arg++);
+    const FormatArg& a = take(nextArg++);
     std::string text;
     switch (type) {
       case 'd': {
@@ -294,9 +294,9 @@ bool SameText(std::string_view a, std::string_view b) {
 
 std::string StringReplace(std::string_view s, std::string_view from, std::string_view to, ReplaceFlag flags) {
   if (from.empty()) return std::string(s);
-  const bool ignore_case = HasFlag(flags, ReplaceFlag::IgnoreCase);
-  const std::string hay = ignore_case ? UpperCase(s) : std::string(s);
-  const std::string needle = ignore_case ? UpperCase(from) : std::string(from);
+  const bool ignoreCase = HasFlag(flags, ReplaceFlag::IgnoreCase);
+  const std::string hay = ignoreCase ? UpperCase(s) : std::string(s);
+  const std::string needle = ignoreCase ? UpperCase(from) : std::string(from);
   std::string out;
   size_t start = 0;
   while (true) {

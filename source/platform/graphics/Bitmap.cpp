@@ -70,9 +70,9 @@ std::vector<uint8_t> ReadAll(TStream& stream, int64_t count) {
 
 }  // namespace
 
-QImage DibToQImage(const TDibImage& dib, bool use_alpha) {
+QImage DibToQImage(const TDibImage& dib, bool useAlpha) {
   if (dib.Empty()) return QImage();
-  QImage image(dib.Width, dib.Height, use_alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  QImage image(dib.Width, dib.Height, useAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
   if (image.isNull()) throw EOutOfResources("Out of system resources");
   std::vector<QRgb> table;
   for (const TRGBQuad& c : dib.Colors) table.push_back(qRgb(c.rgbRed, c.rgbGreen, c.rgbBlue));
@@ -83,7 +83,7 @@ QImage DibToQImage(const TDibImage& dib, bool use_alpha) {
       case 32:
         for (int32_t x = 0; x < dib.Width; ++x) {
           const uint8_t* p = src + 4 * x;
-          dest[x] = qRgba(p[2], p[1], p[0], use_alpha ? p[3] : 255);
+          dest[x] = qRgba(p[2], p[1], p[0], useAlpha ? p[3] : 255);
         }
         break;
       case 24:
@@ -263,7 +263,7 @@ struct TBitmap::Impl {
     return painter.get();
   }
 
-  void Replace(TDibImage image, TPixelFormat new_format) {
+  void Replace(TDibImage image, TPixelFormat newFormat) {
     // Pending drawing is dropped with the pixels it was for.
     if (painter) {
       painter->end();
@@ -272,7 +272,7 @@ struct TBitmap::Impl {
     paint_image.reset();
     kept_alpha.Forget();
     dib = std::move(image);
-    format = new_format;
+    format = newFormat;
   }
 };
 

@@ -19,6 +19,6 @@ struct TBitmapAccess {
 
 /// A DIB as a Qt image: Format_ARGB32 with the fourth byte as alpha when `use_alpha`, else
 /// Format_RGB32.
-QImage DibToQImage(const TDibImage& dib, bool use_alpha);
+QImage DibToQImage(const TDibImage& dib, bool useAlpha);
 /// A Qt image as a DIB of `bits` bits per pixel (`colors` for indexed formats).
 TDibImage QImageToDib(const QImage& image, int bits, bool is565, const std::vector<TRGBQuad>& colors);

@@ -122,12 +122,12 @@ DibHeader ReadInfoHeader(std::span<const uint8_t> dib) {
   return h;
 }
 
-std::vector<TRGBQuad> ReadColorTable(std::span<const uint8_t> dib, const DibHeader& h, size_t pixels_at) {
+std::vector<TRGBQuad> ReadColorTable(std::span<const uint8_t> dib, const DibHeader& h, size_t pixelsAt) {
   if (h.bits > 8) return {};
   const size_t full = size_t{1} << h.bits;
   size_t count = h.colors_used == 0 ? full : std::min<size_t>(h.colors_used, full);
   // A table cut short by the pixel offset holds only the entries before the pixels.
-  if (pixels_at >= h.table_start) count = std::min(count, (pixels_at - h.table_start) / h.entry_size);
+  if (pixelsAt >= h.table_start) count = std::min(count, (pixelsAt - h.table_start) / h.entry_size);
   if (h.table_start + count * h.entry_size > dib.size()) Fail("Bitmap image is not valid");
   std::vector<TRGBQuad> colors(full);  // entries the file leaves out are black
   for (size_t i = 0; i < count; ++i) {
@@ -167,23 +167,23 @@ struct Channel {
   }
 };
 
-void CopyRows(const uint8_t* src, int64_t src_stride, const DibHeader& h, TDibImage& out) {
-  const int64_t row_bytes = std::min(src_stride, out.Stride());
+void CopyRows(const uint8_t* src, int64_t srcStride, const DibHeader& h, TDibImage& out) {
+  const int64_t rowBytes = std::min(srcStride, out.Stride());
   for (int64_t y = 0; y < h.height; ++y) {
-    const int64_t dest_y = h.top_down ? y : h.height - 1 - y;
-    std::memcpy(out.Row(static_cast<int32_t>(dest_y)), src + y * src_stride, static_cast<size_t>(row_bytes));
+    const int64_t destY = h.top_down ? y : h.height - 1 - y;
+    std::memcpy(out.Row(static_cast<int32_t>(destY)), src + y * srcStride, static_cast<size_t>(rowBytes));
   }
 }
 
 /// Bit-field pixels whose layout is not one we keep as it is become 32-bit pixels.
-void DecodeBitfields(const uint8_t* src, int64_t src_stride, const DibHeader& h, TDibImage& out) {
+void DecodeBitfields(const uint8_t* src, int64_t srcStride, const DibHeader& h, TDibImage& out) {
   const Channel r = Channel::Of(h.masks[0]);
   const Channel g = Channel::Of(h.masks[1]);
   const Channel b = Channel::Of(h.masks[2]);
   const Channel a = Channel::Of(h.masks[3]);
   const int bytes = h.bits / 8;
   for (int64_t y = 0; y < h.height; ++y) {
-    const uint8_t* row = src + y * src_stride;
+    const uint8_t* row = src + y * srcStride;
     uint8_t* dest = out.Row(static_cast<int32_t>(h.top_down ? y : h.height - 1 - y));
     for (int64_t x = 0; x < h.width; ++x) {
       const uint8_t* p = row + x * bytes;
@@ -319,13 +319,13 @@ TRGBQuad DibPixel(const TDibImage& image, int32_t x, int32_t y) {
 
 uint8_t NearestColorIndex(const std::vector<TRGBQuad>& colors, TRGBQuad color) {
   int best = 0;
-  int best_distance = 1 << 30;
+  int bestDistance = 1 << 30;
   for (size_t i = 0; i < colors.size() && i < 256; ++i) {
     const TRGBQuad& c = colors[i];
     const int d = std::abs(c.rgbRed - color.rgbRed) + std::abs(c.rgbGreen - color.rgbGreen) +
                   std::abs(c.rgbBlue - color.rgbBlue);
-    if (d < best_distance) {
-      best_distance = d;
+    if (d < bestDistance) {
+      bestDistance = d;
       best = static_cast<int>(i);
       if (d == 0) break;
     }
@@ -424,15 +424,15 @@ std::vector<TRGBQuad> DefaultColorTable(int bits) {
 
 // ---------------------------------------------------------------------------------------
 
-TDibImage DecodePackedDib(std::span<const uint8_t> dib, std::optional<int64_t> bits_offset) {
+TDibImage DecodePackedDib(std::span<const uint8_t> dib, std::optional<int64_t> bitsOffset) {
   const DibHeader h = ReadInfoHeader(dib);
-  size_t pixels_at = h.table_start + TableBytes(h);
-  if (bits_offset && *bits_offset >= static_cast<int64_t>(h.table_start) &&
-      *bits_offset < static_cast<int64_t>(dib.size()))
-    pixels_at = static_cast<size_t>(*bits_offset);
-  const std::vector<TRGBQuad> colors = ReadColorTable(dib, h, pixels_at);
-  if (pixels_at > dib.size()) Fail("Bitmap image is not valid");
-  const std::span<const uint8_t> data = dib.subspan(pixels_at);
+  size_t pixelsAt = h.table_start + TableBytes(h);
+  if (bitsOffset && *bitsOffset >= static_cast<int64_t>(h.table_start) &&
+      *bitsOffset < static_cast<int64_t>(dib.size()))
+    pixelsAt = static_cast<size_t>(*bitsOffset);
+  const std::vector<TRGBQuad> colors = ReadColorTable(dib, h, pixelsAt);
+  if (pixelsAt > dib.size()) Fail("Bitmap image is not valid");
+  const std::span<const uint8_t> data = dib.subspan(pixelsAt);
 
   TDibImage out;
   out.Width = static_cast<int32_t>(h.width);
@@ -454,55 +454,55 @@ TDibImage DecodePackedDib(std::span<const uint8_t> dib, std::optional<int64_t> b
     PackIndexes(indexes, out);
     return out;
   }
-  const int64_t src_stride = TDibImage::StrideFor(h.width, h.bits);
+  const int64_t srcStride = TDibImage::StrideFor(h.width, h.bits);
   // The last row need not carry its padding.
-  const int64_t needed = src_stride * (h.height - 1) + (h.width * h.bits + 7) / 8;
+  const int64_t needed = srcStride * (h.height - 1) + (h.width * h.bits + 7) / 8;
   if (static_cast<int64_t>(data.size()) < needed) Fail("Bitmap image is not valid");
   std::vector<uint8_t> padded;
   const uint8_t* src = data.data();
-  if (static_cast<int64_t>(data.size()) < src_stride * h.height) {
+  if (static_cast<int64_t>(data.size()) < srcStride * h.height) {
     padded.assign(data.begin(), data.end());
-    padded.resize(static_cast<size_t>(src_stride * h.height), 0);
+    padded.resize(static_cast<size_t>(srcStride * h.height), 0);
     src = padded.data();
   }
   if (raw)
-    CopyRows(src, src_stride, h, out);
+    CopyRows(src, srcStride, h, out);
   else
-    DecodeBitfields(src, src_stride, h, out);
+    DecodeBitfields(src, srcStride, h, out);
   return out;
 }
 
 TDibImage DecodeBitmapFile(std::span<const uint8_t> file) {
   if (file.size() < kFileHeaderSize + 4 || file[0] != 'B' || file[1] != 'M')
     Fail("Bitmap image is not valid");
-  const int64_t off_bits = U32(file, 10);
-  return DecodePackedDib(file.subspan(kFileHeaderSize), off_bits - static_cast<int64_t>(kFileHeaderSize));
+  const int64_t offBits = U32(file, 10);
+  return DecodePackedDib(file.subspan(kFileHeaderSize), offBits - static_cast<int64_t>(kFileHeaderSize));
 }
 
 std::vector<uint8_t> EncodeBitmapFile(const TDibImage& image) {
   const bool bitfields = image.Bits == 16 && image.Is565;
   const size_t table = image.Bits <= 8 ? image.Colors.size() : 0;
-  const size_t header_end = kFileHeaderSize + kInfoHeaderSize + (bitfields ? 12 : 0) + table * 4;
+  const size_t headerEnd = kFileHeaderSize + kInfoHeaderSize + (bitfields ? 12 : 0) + table * 4;
   const int64_t stride = image.Stride();
-  const int64_t bits_size = stride * image.Height;
+  const int64_t bitsSize = stride * image.Height;
   std::vector<uint8_t> out;
-  out.reserve(header_end + static_cast<size_t>(bits_size));
+  out.reserve(headerEnd + static_cast<size_t>(bitsSize));
   out.push_back('B');
   out.push_back('M');
-  PutU32(out, static_cast<uint32_t>(header_end + static_cast<size_t>(bits_size)));
+  PutU32(out, static_cast<uint32_t>(headerEnd + static_cast<size_t>(bitsSize)));
   PutU32(out, 0);
-  PutU32(out, static_cast<uint32_t>(header_end));
+  PutU32(out, static_cast<uint32_t>(headerEnd));
   PutU32(out, kInfoHeaderSize);
   PutU32(out, static_cast<uint32_t>(image.Width));
   PutU32(out, static_cast<uint32_t>(image.Height));
   PutU16(out, 1);
   PutU16(out, static_cast<uint16_t>(image.Bits));
   PutU32(out, bitfields ? BI_BITFIELDS : BI_RGB);
-  PutU32(out, static_cast<uint32_t>(bits_size));
+  PutU32(out, static_cast<uint32_t>(bitsSize));
   PutU32(out, 0);
   PutU32(out, 0);
-  const bool full_table = image.Bits <= 8 && table == (size_t{1} << image.Bits);
-  PutU32(out, image.Bits <= 8 && !full_table ? static_cast<uint32_t>(table) : 0);
+  const bool fullTable = image.Bits <= 8 && table == (size_t{1} << image.Bits);
+  PutU32(out, image.Bits <= 8 && !fullTable ? static_cast<uint32_t>(table) : 0);
   PutU32(out, 0);
   if (bitfields) {
     PutU32(out, 0xF800);

@@ -51,7 +51,7 @@ TDibImage DecodeBitmapFile(std::span<const uint8_t> file);
 /// Decodes a packed DIB (info header, colour table, pixels). `bits_offset`, when given, is
 /// where the pixels start relative to the header (used when it lies inside the data and
 /// after the header).
-TDibImage DecodePackedDib(std::span<const uint8_t> dib, std::optional<int64_t> bits_offset = std::nullopt);
+TDibImage DecodePackedDib(std::span<const uint8_t> dib, std::optional<int64_t> bitsOffset = std::nullopt);
 /// Encodes as a BMP file: 40-byte info header (bit fields for 5-6-5), colour table, rows
 /// bottom-up.
 std::vector<uint8_t> EncodeBitmapFile(const TDibImage& image);

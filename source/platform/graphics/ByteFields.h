@@ -8,13 +8,13 @@
 
 #include "platform/graphics/GraphicsTypes.h"
 
-inline uint16_t ReadU16LE(std::span<const uint8_t> d, size_t at, const char* invalid_message) {
-  if (at > d.size() || d.size() - at < 2) throw EInvalidGraphic(invalid_message);
+inline uint16_t ReadU16LE(std::span<const uint8_t> d, size_t at, const char* invalidMessage) {
+  if (at > d.size() || d.size() - at < 2) throw EInvalidGraphic(invalidMessage);
   return static_cast<uint16_t>(d[at] | (d[at + 1] << 8));
 }
 
-inline uint32_t ReadU32LE(std::span<const uint8_t> d, size_t at, const char* invalid_message) {
-  if (at > d.size() || d.size() - at < 4) throw EInvalidGraphic(invalid_message);
+inline uint32_t ReadU32LE(std::span<const uint8_t> d, size_t at, const char* invalidMessage) {
+  if (at > d.size() || d.size() - at < 4) throw EInvalidGraphic(invalidMessage);
   return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
          (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
 }

@@ -573,8 +573,8 @@ void TCanvas::Impl::DrawText(int32_t x, int32_t y, uint32_t options, const TRect
   QPainter* p = Painter();
   if (p == nullptr) return;
   const QFont& f = Font();
-  QFont draw_font = f;
-  if (dx != nullptr) draw_font.setLetterSpacing(QFont::AbsoluteSpacing, 0);
+  QFont drawFont = f;
+  if (dx != nullptr) drawFont.setLetterSpacing(QFont::AbsoluteSpacing, 0);
   const QFontMetrics fm(f);
   int width = 0;
   if (dx != nullptr) {
@@ -602,7 +602,7 @@ void TCanvas::Impl::DrawText(int32_t x, int32_t y, uint32_t options, const TRect
   if (bk_mode == OPAQUE && width > 0) {
     p->fillRect(QRect(left, baseline - fm.ascent(), width, fm.ascent() + fm.descent()), ToQColor(bk_color));
   }
-  p->setFont(draw_font);
+  p->setFont(drawFont);
   p->setPen(ToQColor(font.Color()));
   if (dx == nullptr) {
     p->drawText(QPoint(left, baseline), text);
@@ -686,12 +686,12 @@ std::vector<int32_t> PrefixExtents(const QFont& font, const QString& text) {
   return widths;
 }
 
-TSize ExtentEx(const QFont& font, const QString& text, int32_t max_extent, int32_t* fit,
+TSize ExtentEx(const QFont& font, const QString& text, int32_t maxExtent, int32_t* fit,
                std::vector<int32_t>* widths) {
   const std::vector<int32_t> prefix = PrefixExtents(font, text);
   if (fit != nullptr) {
     int32_t n = 0;
-    while (n < static_cast<int32_t>(prefix.size()) && prefix[static_cast<size_t>(n)] <= max_extent) ++n;
+    while (n < static_cast<int32_t>(prefix.size()) && prefix[static_cast<size_t>(n)] <= maxExtent) ++n;
     *fit = n;
   }
   if (widths != nullptr) *widths = prefix;
@@ -709,33 +709,32 @@ TSize TCanvas::TextExtentW(std::u16string_view text) {
   return Extent(impl_->Font(), FromUtf16(text));
 }
 
-TSize TCanvas::GetTextExtentExPoint(std::string_view text, int32_t max_extent, int32_t* fit,
+TSize TCanvas::GetTextExtentExPoint(std::string_view text, int32_t maxExtent, int32_t* fit,
                                     std::vector<int32_t>* widths) {
   const QString s = impl_->Decode(text);
-  if (static_cast<size_t>(s.size()) == text.size())
-    return ExtentEx(impl_->Font(), s, max_extent, fit, widths);
+  if (static_cast<size_t>(s.size()) == text.size()) return ExtentEx(impl_->Font(), s, maxExtent, fit, widths);
   // Double-byte text: measure byte prefixes that end on a character boundary; a lead
   // byte gets the extent of the characters before it.
-  std::vector<int32_t> byte_widths(text.size());
+  std::vector<int32_t> byteWidths(text.size());
   const QFont& font = impl_->Font();
-  int32_t n_fit = 0;
+  int32_t nFit = 0;
   int32_t last = 0;
   for (size_t i = 1; i <= text.size(); ++i) {
     const QString part = impl_->Decode(text.substr(0, i));
-    const QString whole_part = impl_->Decode(text.substr(0, std::min(text.size(), i + 1)));
-    const bool boundary = i == text.size() || whole_part.size() > part.size();
+    const QString wholePart = impl_->Decode(text.substr(0, std::min(text.size(), i + 1)));
+    const bool boundary = i == text.size() || wholePart.size() > part.size();
     if (boundary) last = Extent(font, part).cx;
-    byte_widths[i - 1] = last;
-    if (last <= max_extent) n_fit = static_cast<int32_t>(i);
+    byteWidths[i - 1] = last;
+    if (last <= maxExtent) nFit = static_cast<int32_t>(i);
   }
-  if (fit != nullptr) *fit = n_fit;
-  if (widths != nullptr) *widths = byte_widths;
+  if (fit != nullptr) *fit = nFit;
+  if (widths != nullptr) *widths = byteWidths;
   return TSize{last, Extent(font, QString()).cy};
 }
 
-TSize TCanvas::GetTextExtentExPointW(std::u16string_view text, int32_t max_extent, int32_t* fit,
+TSize TCanvas::GetTextExtentExPointW(std::u16string_view text, int32_t maxExtent, int32_t* fit,
                                      std::vector<int32_t>* widths) {
-  return ExtentEx(impl_->Font(), FromUtf16(text), max_extent, fit, widths);
+  return ExtentEx(impl_->Font(), FromUtf16(text), maxExtent, fit, widths);
 }
 
 bool TCanvas::GetTextMetrics(TTextMetric& tm) {
@@ -778,22 +777,22 @@ bool TCanvas::GetCharacterPlacementW(std::u16string_view text, TCharacterPlaceme
   const size_t n = text.size();
   placement = TCharacterPlacement{};
   placement.Classes.assign(n, 0);
-  auto strong_rtl = [&](size_t i) {
+  auto strongRtl = [&](size_t i) {
     const QChar::Direction d = s[static_cast<qsizetype>(i)].direction();
     return d == QChar::DirR || d == QChar::DirAL;
   };
-  auto strong_ltr = [&](size_t i) {
+  auto strongLtr = [&](size_t i) {
     const QChar::Direction d = s[static_cast<qsizetype>(i)].direction();
     return d == QChar::DirL || d == QChar::DirEN || d == QChar::DirAN;
   };
   for (size_t i = 0; i < n; ++i) {
-    if (strong_rtl(i)) {
+    if (strongRtl(i)) {
       placement.Classes[i] = 2;
-    } else if (!strong_ltr(i)) {
+    } else if (!strongLtr(i)) {
       size_t before = i, after = i;
-      while (before > 0 && !strong_rtl(before - 1) && !strong_ltr(before - 1)) --before;
-      while (after < n && !strong_rtl(after) && !strong_ltr(after)) ++after;
-      if (before > 0 && after < n && strong_rtl(before - 1) && strong_rtl(after)) placement.Classes[i] = 2;
+      while (before > 0 && !strongRtl(before - 1) && !strongLtr(before - 1)) --before;
+      while (after < n && !strongRtl(after) && !strongLtr(after)) ++after;
+      if (before > 0 && after < n && strongRtl(before - 1) && strongRtl(after)) placement.Classes[i] = 2;
     }
   }
   std::vector<size_t> visual;
@@ -872,11 +871,11 @@ void TCanvas::DrawIndexed(const TRect& r, const TIndexedPixels& pixels) {
   const bool transparent = pixels.TransparentIndex >= 0 && pixels.TransparentIndex < 256;
   if (transparent) table[static_cast<size_t>(pixels.TransparentIndex)] = 0;  // premultiplied: nothing
   // The painter only ever translates, so bands drawn at their own size meet exactly.
-  const bool own_size = r.Width() == pixels.Width && r.Height() == pixels.Height;
+  const bool ownSize = r.Width() == pixels.Width && r.Height() == pixels.Height;
   constexpr int64_t kBandPixels = 1 << 20;
   const int32_t band =
-      own_size ? static_cast<int32_t>(std::clamp<int64_t>(kBandPixels / pixels.Width, 1, pixels.Height))
-               : pixels.Height;
+      ownSize ? static_cast<int32_t>(std::clamp<int64_t>(kBandPixels / pixels.Width, 1, pixels.Height))
+              : pixels.Height;
   QImage image(pixels.Width, band, transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
   if (image.isNull()) throw EOutOfResources("Out of system resources");
   for (int32_t top = 0; top < pixels.Height; top += band) {
@@ -886,30 +885,30 @@ void TCanvas::DrawIndexed(const TRect& r, const TIndexedPixels& pixels) {
       auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
       for (int32_t x = 0; x < pixels.Width; ++x) out[x] = table[in[x]];
     }
-    if (own_size)
+    if (ownSize)
       p->drawImage(QPoint(r.Left, r.Top + top), image, QRect(0, 0, pixels.Width, rows));
     else
       p->drawImage(ToQRect(r), image);
   }
 }
 
-void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& source_rect) {
-  if (dest.IsEmpty() || source_rect.IsEmpty()) return;
+void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect) {
+  if (dest.IsEmpty() || sourceRect.IsEmpty()) return;
   QPainter::CompositionMode mode = QPainter::CompositionMode_Source;
   std::optional<QColor> fill;
-  bool needs_source = true;
+  bool needsSource = true;
   switch (impl_->copy_mode) {
     case cmBlackness:
       fill = QColor(Qt::black);
-      needs_source = false;
+      needsSource = false;
       break;
     case cmWhiteness:
       fill = QColor(Qt::white);
-      needs_source = false;
+      needsSource = false;
       break;
     case cmDstInvert:
       mode = QPainter::RasterOp_NotDestination;
-      needs_source = false;
+      needsSource = false;
       break;
     case cmMergePaint:
       mode = QPainter::RasterOp_NotSourceOrDestination;
@@ -936,13 +935,13 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& source_r
       break;
   }
   QImage copy;
-  if (needs_source) {
+  if (needsSource) {
     if (!source.impl_->device) return;
     source.Flush();
     const QImage* image = source.impl_->device->Image();
     if (image == nullptr) return;
     // Source rectangle in the source's device coordinates.
-    const QRect src = ToQRect(source_rect).translated(-source.impl_->origin.X, -source.impl_->origin.Y);
+    const QRect src = ToQRect(sourceRect).translated(-source.impl_->origin.X, -source.impl_->origin.Y);
     copy = image->copy(src).convertToFormat(QImage::Format_RGB32);
   }
   QPainter* p = impl_->Painter();
@@ -953,7 +952,7 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& source_r
     return;
   }
   p->setCompositionMode(mode);
-  if (!needs_source) {
+  if (!needsSource) {
     p->fillRect(d, Qt::white);
     return;
   }

@@ -171,9 +171,9 @@ class TCanvas : public TObject {
   int32_t TextHeight(std::string_view text) { return TextExtent(text).cy; }
   /// Number of leading characters whose extent fits into `max_extent` and, when `widths` is
   /// given, the extent of the first 1, 2, ... n characters.
-  TSize GetTextExtentExPoint(std::string_view text, int32_t max_extent, int32_t* fit,
+  TSize GetTextExtentExPoint(std::string_view text, int32_t maxExtent, int32_t* fit,
                              std::vector<int32_t>* widths);
-  TSize GetTextExtentExPointW(std::u16string_view text, int32_t max_extent, int32_t* fit,
+  TSize GetTextExtentExPointW(std::u16string_view text, int32_t maxExtent, int32_t* fit,
                               std::vector<int32_t>* widths);
   bool GetTextMetrics(TTextMetric& tm);
   bool GetOutlineTextMetrics(TOutlineTextMetric& otm);
@@ -199,7 +199,7 @@ class TCanvas : public TObject {
   void DrawIndexed(const TRect& r, const TIndexedPixels& pixels);
   /// Copies `source_rect` of `source` into `dest` (stretching when the sizes differ) with
   /// the copy mode. A source without pixels (a widget) copies nothing.
-  void CopyRect(const TRect& dest, TCanvas& source, const TRect& source_rect);
+  void CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect);
   TColor Pixel(int32_t x, int32_t y);
   void SetPixel(int32_t x, int32_t y, TColor color);
 

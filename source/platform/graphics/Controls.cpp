@@ -53,8 +53,8 @@ WPARAM ShiftStateToMouseFlags(TShiftState shift) {
   return flags;
 }
 
-TShiftState KeyDataToShiftState(LPARAM key_data) {
-  const auto bits = static_cast<uint32_t>(key_data);
+TShiftState KeyDataToShiftState(LPARAM keyData) {
+  const auto bits = static_cast<uint32_t>(keyData);
   TShiftState shift = 0;
   if (bits & KF_SHIFT) shift |= ssShift;
   if (bits & KF_CONTROL) shift |= ssCtrl;
@@ -250,21 +250,21 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_
   if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
 }
 
-bool TControl::DoMouseWheel(TShiftState shift, int32_t wheel_delta, TPoint mouse_pos) {
-  if (wheel_delta < 0) return DoMouseWheelDown(shift, mouse_pos);
-  if (wheel_delta > 0) return DoMouseWheelUp(shift, mouse_pos);
+bool TControl::DoMouseWheel(TShiftState shift, int32_t wheelDelta, TPoint mousePos) {
+  if (wheelDelta < 0) return DoMouseWheelDown(shift, mousePos);
+  if (wheelDelta > 0) return DoMouseWheelUp(shift, mousePos);
   return false;
 }
 
-bool TControl::DoMouseWheelDown(TShiftState shift, TPoint mouse_pos) {
+bool TControl::DoMouseWheelDown(TShiftState shift, TPoint mousePos) {
   (void)shift;
-  (void)mouse_pos;
+  (void)mousePos;
   return false;
 }
 
-bool TControl::DoMouseWheelUp(TShiftState shift, TPoint mouse_pos) {
+bool TControl::DoMouseWheelUp(TShiftState shift, TPoint mousePos) {
   (void)shift;
-  (void)mouse_pos;
+  (void)mousePos;
   return false;
 }
 
@@ -515,10 +515,10 @@ void TWinControl::DoExit() {
   if (OnExit) OnExit(this);
 }
 
-TControl* TWinControl::ControlAtPos(TPoint p, bool allow_disabled) const {
+TControl* TWinControl::ControlAtPos(TPoint p, bool allowDisabled) const {
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
     TControl* c = *it;
-    if (!c->Visible() || (!allow_disabled && !c->Enabled())) continue;
+    if (!c->Visible() || (!allowDisabled && !c->Enabled())) continue;
     if (c->BoundsRect().Contains(p.X, p.Y)) return c;
   }
   return nullptr;
@@ -531,18 +531,18 @@ void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
   }
 }
 
-TWinControl* TWinControl::FindNextControl(TWinControl* current, bool go_forward, bool check_tab_stop) const {
+TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, bool checkTabStop) const {
   std::vector<TWinControl*> list;
   GetTabOrderList(list);
   if (list.empty()) return nullptr;
   const auto n = static_cast<int>(list.size());
   int start = static_cast<int>(std::find(list.begin(), list.end(), current) - list.begin());
-  if (start == n) start = go_forward ? n - 1 : 0;
+  if (start == n) start = goForward ? n - 1 : 0;
   for (int step = 1; step <= n; ++step) {
-    const int i = ((go_forward ? start + step : start - step) % n + n) % n;
+    const int i = ((goForward ? start + step : start - step) % n + n) % n;
     TWinControl* candidate = list[static_cast<size_t>(i)];
     if (candidate == current) continue;
-    if (candidate->CanFocus() && (!check_tab_stop || candidate->TabStop())) return candidate;
+    if (candidate->CanFocus() && (!checkTabStop || candidate->TabStop())) return candidate;
   }
   return nullptr;
 }

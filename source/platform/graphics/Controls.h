@@ -141,9 +141,9 @@ class TControl : public TComponent {
   virtual void MouseMove(TShiftState shift, int32_t x, int32_t y);
   virtual void MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
   /// `wheel_delta` is 120 per notch away from the user; returns true when handled.
-  virtual bool DoMouseWheel(TShiftState shift, int32_t wheel_delta, TPoint mouse_pos);
-  virtual bool DoMouseWheelDown(TShiftState shift, TPoint mouse_pos);
-  virtual bool DoMouseWheelUp(TShiftState shift, TPoint mouse_pos);
+  virtual bool DoMouseWheel(TShiftState shift, int32_t wheelDelta, TPoint mousePos);
+  virtual bool DoMouseWheelDown(TShiftState shift, TPoint mousePos);
+  virtual bool DoMouseWheelUp(TShiftState shift, TPoint mousePos);
   virtual void Resize();
 
  protected:
@@ -231,13 +231,13 @@ class TWinControl : public TControl {
   TControl* Controls(int index) const;
   /// The visible child whose bounds hold `p` (client coordinates), the last one on top; null
   /// when none. Disabled children count when `allow_disabled`.
-  TControl* ControlAtPos(TPoint p, bool allow_disabled) const;
+  TControl* ControlAtPos(TPoint p, bool allowDisabled) const;
   /// The windowed controls inside this one that take part in tabbing, in tab order, depth
   /// first.
   virtual void GetTabOrderList(std::vector<TWinControl*>& list) const;
   /// The next (or previous) control in the tab order after `current` that can take the
   /// focus and, when `check_tab_stop`, has TabStop; wraps around; null when none.
-  TWinControl* FindNextControl(TWinControl* current, bool go_forward, bool check_tab_stop) const;
+  TWinControl* FindNextControl(TWinControl* current, bool goForward, bool checkTabStop) const;
 
   TKeyEvent OnKeyDown;
   TKeyEvent OnKeyUp;

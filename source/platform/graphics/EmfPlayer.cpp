@@ -137,12 +137,12 @@ QRect SourceRect(int32_t x, int32_t y, int32_t w, int32_t h) {
 
 /// A DIB stored as a header part and a pixel part, or a null image when either part lies
 /// outside the record.
-QImage DibOf(const Rec& r, size_t off_bmi, size_t cb_bmi, size_t off_bits, size_t cb_bits, const QRect& src) {
-  if (cb_bmi == 0 || !r.Has(off_bmi, cb_bmi) || !r.Has(off_bits, cb_bits)) return QImage();
-  std::vector<uint8_t> packed(r.Bytes(off_bmi, cb_bmi).begin(), r.Bytes(off_bmi, cb_bmi).end());
-  const std::span<const uint8_t> bits = r.Bytes(off_bits, cb_bits);
+QImage DibOf(const Rec& r, size_t offBmi, size_t cbBmi, size_t offBits, size_t cbBits, const QRect& src) {
+  if (cbBmi == 0 || !r.Has(offBmi, cbBmi) || !r.Has(offBits, cbBits)) return QImage();
+  std::vector<uint8_t> packed(r.Bytes(offBmi, cbBmi).begin(), r.Bytes(offBmi, cbBmi).end());
+  const std::span<const uint8_t> bits = r.Bytes(offBits, cbBits);
   packed.insert(packed.end(), bits.begin(), bits.end());
-  return MetafileDibPart(packed, static_cast<int64_t>(cb_bmi), src);
+  return MetafileDibPart(packed, static_cast<int64_t>(cbBmi), src);
 }
 
 QColor StockBrushColor(uint32_t index) {
@@ -478,8 +478,8 @@ class EmfPlayer {
   void PolyPoly(bool closed, const Rec& r, bool small) {
     const uint64_t figures = r.U(24);
     if (figures > r.Size() / 4 || !r.Has(32, figures * 4)) return;
-    const size_t points_at = 32 + static_cast<size_t>(figures * 4);
-    const auto points = PointsOf(r, points_at, r.U(28), small);
+    const size_t pointsAt = 32 + static_cast<size_t>(figures * 4);
+    const auto points = PointsOf(r, pointsAt, r.U(28), small);
     if (!points) return;
     QPainterPath path;
     path.setFillRule(dc_.State().fill_rule);
@@ -584,11 +584,11 @@ class EmfPlayer {
       text = DecodeCharsetText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
                                dc_.State().charset);
     }
-    const uint64_t dx_offset = r.U(72);
+    const uint64_t dxOffset = r.U(72);
     const uint64_t step = (options & kEtoPdy) != 0 ? 8 : 4;
     std::vector<double> dx;
-    if (dx_offset != 0 && r.Has(dx_offset, count * step))
-      for (uint64_t i = 0; i < count; ++i) dx.push_back(r.I(static_cast<size_t>(dx_offset + i * step)));
+    if (dxOffset != 0 && r.Has(dxOffset, count * step))
+      for (uint64_t i = 0; i < count; ++i) dx.push_back(r.I(static_cast<size_t>(dxOffset + i * step)));
     const QRectF rect = r.Rect(56);
     dc_.Text(at, text, options, (options & (kEtoOpaque | kEtoClipped)) != 0 ? &rect : nullptr, dx);
   }
@@ -604,31 +604,31 @@ void PlayEmf(QPainter& painter, std::span<const uint8_t> emf, const QRect& dest)
   const Rec header(emf.subspan(0, std::min<size_t>(emf.size(), Rec(emf).U(4))));
   if (header.U(0) != kHeader || header.Size() < kEmfHeaderMin) return;
   // The frame (0.01 mm) in the reference device's units, which is what records count in.
-  const QRectF frame_mm = header.Rect(24);
-  const double dev_w = header.I(72), dev_h = header.I(76), mm_w = header.I(80), mm_h = header.I(84);
+  const QRectF frameMm = header.Rect(24);
+  const double devW = header.I(72), devH = header.I(76), mmW = header.I(80), mmH = header.I(84);
   QRectF frame;
-  if (dev_w > 0 && dev_h > 0 && mm_w > 0 && mm_h > 0 && !frame_mm.isEmpty()) {
-    frame = QRectF(frame_mm.left() * dev_w / (mm_w * 100), frame_mm.top() * dev_h / (mm_h * 100),
-                   frame_mm.width() * dev_w / (mm_w * 100), frame_mm.height() * dev_h / (mm_h * 100));
+  if (devW > 0 && devH > 0 && mmW > 0 && mmH > 0 && !frameMm.isEmpty()) {
+    frame = QRectF(frameMm.left() * devW / (mmW * 100), frameMm.top() * devH / (mmH * 100),
+                   frameMm.width() * devW / (mmW * 100), frameMm.height() * devH / (mmH * 100));
   } else {
     const QRectF bounds = header.Rect(8);
     frame = QRectF(bounds.topLeft(), QSizeF(bounds.width() + 1, bounds.height() + 1));
   }
   if (!(frame.width() > 0 && frame.height() > 0) || !std::isfinite(frame.width() + frame.height())) return;
-  QTransform device_to_dest;
-  device_to_dest.translate(dest.x(), dest.y());
-  device_to_dest.scale(dest.width() / frame.width(), dest.height() / frame.height());
-  device_to_dest.translate(-frame.left(), -frame.top());
+  QTransform deviceToDest;
+  deviceToDest.translate(dest.x(), dest.y());
+  deviceToDest.scale(dest.width() / frame.width(), dest.height() / frame.height());
+  deviceToDest.translate(-frame.left(), -frame.top());
   // Device units per inch, kept within what a real device has.
-  auto per_inch_of = [](double dev, double mm) {
+  auto perInchOf = [](double dev, double mm) {
     return dev > 0 && mm > 0 ? std::clamp(dev * 25.4 / mm, 1.0, 1e5) : 96;
   };
-  const QSizeF per_inch(per_inch_of(dev_w, mm_w), per_inch_of(dev_h, mm_h));
+  const QSizeF perInch(perInchOf(devW, mmW), perInchOf(devH, mmH));
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
   {
-    TMetafileDC dc(painter, dest, device_to_dest, per_inch);
+    TMetafileDC dc(painter, dest, deviceToDest, perInch);
     const uint32_t handles = static_cast<uint32_t>(header.Byte(56) | (header.Byte(57) << 8));
     EmfPlayer(dc, handles).Play(emf);
   }

@@ -23,13 +23,13 @@ void TGraphic::SetHeight(int32_t) {
   throw EInvalidGraphicOperation("Cannot change the size of a " + ClassName());
 }
 
-void TGraphic::LoadFromFile(const std::string& file_name) {
-  TFileStream stream(file_name, fmOpenRead | fmShareDenyWrite);
+void TGraphic::LoadFromFile(const std::string& fileName) {
+  TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
   LoadFromStream(stream);
 }
 
-void TGraphic::SaveToFile(const std::string& file_name) {
-  TFileStream stream(file_name, fmCreate);
+void TGraphic::SaveToFile(const std::string& fileName) {
+  TFileStream stream(fileName, fmCreate);
   SaveToStream(stream);
 }
 
@@ -62,9 +62,9 @@ void TGraphic::Changed() {
   if (OnChange) OnChange(*this);
 }
 
-void TGraphic::Progress(TObject* sender, TProgressStage stage, uint8_t percent_done, bool redraw_now,
+void TGraphic::Progress(TObject* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow,
                         const TRect& area, const std::string& message) {
-  if (OnProgress) OnProgress(sender, stage, percent_done, redraw_now, area, message);
+  if (OnProgress) OnProgress(sender, stage, percentDone, redrawNow, area, message);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -106,27 +106,27 @@ void RegisterGraphicClasses() {
   TheRegistry();
 }
 
-void RegisterGraphicClass(const std::string& class_name, TGraphicFactory factory) {
+void RegisterGraphicClass(const std::string& className, TGraphicFactory factory) {
   Registry& r = TheRegistry();
   {
     std::lock_guard<std::mutex> guard(r.lock);
-    r.factories[UpperCase(class_name)] = factory;
+    r.factories[UpperCase(className)] = factory;
   }
-  AddToCoreRegistry(class_name, factory);
+  AddToCoreRegistry(className, factory);
 }
 
-bool IsGraphicClassRegistered(std::string_view class_name) {
+bool IsGraphicClassRegistered(std::string_view className) {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> guard(r.lock);
-  return r.factories.count(UpperCase(class_name)) != 0;
+  return r.factories.count(UpperCase(className)) != 0;
 }
 
-std::unique_ptr<TGraphic> CreateGraphic(std::string_view class_name) {
+std::unique_ptr<TGraphic> CreateGraphic(std::string_view className) {
   TGraphicFactory factory;
   {
     Registry& r = TheRegistry();
     std::lock_guard<std::mutex> guard(r.lock);
-    auto it = r.factories.find(UpperCase(class_name));
+    auto it = r.factories.find(UpperCase(className));
     if (it == r.factories.end()) return nullptr;
     factory = it->second;
   }

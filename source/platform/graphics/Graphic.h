@@ -20,8 +20,8 @@ enum TProgressStage { psStarting, psRunning, psEnding };
 
 /// Progress of long picture operations: sender, stage, percent done, whether the picture
 /// should be redrawn now, the area concerned and a message.
-using TProgressEvent = std::function<void(TObject* sender, TProgressStage stage, uint8_t percent_done,
-                                          bool redraw_now, const TRect& area, const std::string& message)>;
+using TProgressEvent = std::function<void(TObject* sender, TProgressStage stage, uint8_t percentDone,
+                                          bool redrawNow, const TRect& area, const std::string& message)>;
 
 class TGraphic : public TPersistent {
  public:
@@ -37,8 +37,8 @@ class TGraphic : public TPersistent {
   /// Loads from the stream's position to its end; a bad picture raises EInvalidGraphic.
   virtual void LoadFromStream(TStream& stream) = 0;
   virtual void SaveToStream(TStream& stream) = 0;
-  void LoadFromFile(const std::string& file_name);
-  void SaveToFile(const std::string& file_name);
+  void LoadFromFile(const std::string& fileName);
+  void SaveToFile(const std::string& fileName);
 
   /// The picture as stored in component data (the "Data" of a picture property); the
   /// default is the picture's own stream format.
@@ -66,8 +66,8 @@ class TGraphic : public TPersistent {
   virtual void Draw(TCanvas& canvas, const TRect& rect) = 0;
   /// Marks the picture modified and calls OnChange.
   virtual void Changed();
-  void Progress(TObject* sender, TProgressStage stage, uint8_t percent_done, bool redraw_now,
-                const TRect& area, const std::string& message);
+  void Progress(TObject* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow, const TRect& area,
+                const std::string& message);
 
   bool transparent_ = false;
   bool modified_ = false;
@@ -78,12 +78,12 @@ using TGraphicFactory = std::function<std::unique_ptr<TGraphic>()>;
 /// Registers a graphic class under its class name (case-insensitive), in the graphics
 /// registry and in the class registry of platform/core. TBitmap, TIcon, TMetafile and
 /// TJPEGImage are registered from the start.
-void RegisterGraphicClass(const std::string& class_name, TGraphicFactory factory);
+void RegisterGraphicClass(const std::string& className, TGraphicFactory factory);
 /// The graphics layer's start-up call: registers the built-in classes (also with the class
 /// registry of platform/core). Every function of the registry does this on first use too.
 void RegisterGraphicClasses();
-bool IsGraphicClassRegistered(std::string_view class_name);
+bool IsGraphicClassRegistered(std::string_view className);
 /// A new, empty graphic of the registered class; nullptr when no such class is registered.
-std::unique_ptr<TGraphic> CreateGraphic(std::string_view class_name);
+std::unique_ptr<TGraphic> CreateGraphic(std::string_view className);
 /// A new, empty graphic of the same class as `graphic` (nullptr when it is not registered).
 std::unique_ptr<TGraphic> CreateGraphicLike(const TGraphic& graphic);

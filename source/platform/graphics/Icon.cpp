@@ -50,12 +50,12 @@ std::vector<DirEntry> ReadDirectory(std::span<const uint8_t> file, bool& cursor)
     DirEntry e;
     e.width = file[at] == 0 ? 256 : file[at];
     e.height = file[at + 1] == 0 ? 256 : file[at + 1];
-    const uint16_t planes_or_x = U16(file, at + 4);
-    const uint16_t bits_or_y = U16(file, at + 6);
+    const uint16_t planesOrX = U16(file, at + 4);
+    const uint16_t bitsOrY = U16(file, at + 6);
     if (cursor) {
-      e.hot_spot = TPoint{planes_or_x, bits_or_y};
+      e.hot_spot = TPoint{planesOrX, bitsOrY};
     } else {
-      e.bits = bits_or_y;
+      e.bits = bitsOrY;
     }
     const uint32_t size = U32(file, at + 8);
     const uint32_t offset = U32(file, at + 12);
@@ -92,18 +92,18 @@ QImage DecodePng(std::span<const uint8_t> d) {
 /// A DIB image of an icon: a BITMAPINFOHEADER whose height counts the colour image and
 /// the AND mask, the colour table, the colour pixels, then the 1-bit mask (1 = transparent).
 QImage DecodeDibImage(std::span<const uint8_t> d) {
-  const uint32_t header_size = U32(d, 0);
-  if (header_size < 40 || header_size > d.size()) Fail();
+  const uint32_t headerSize = U32(d, 0);
+  if (headerSize < 40 || headerSize > d.size()) Fail();
   const int64_t width = static_cast<int32_t>(U32(d, 4));
-  const int64_t double_height = static_cast<int32_t>(U32(d, 8));
+  const int64_t doubleHeight = static_cast<int32_t>(U32(d, 8));
   const int bits = U16(d, 14);
   const uint32_t compression = U32(d, 16);
-  const uint32_t colors_used = U32(d, 32);
-  if (width <= 0 || double_height <= 0 || compression != 0) Fail();
-  const int64_t height = double_height / 2;
+  const uint32_t colorsUsed = U32(d, 32);
+  if (width <= 0 || doubleHeight <= 0 || compression != 0) Fail();
+  const int64_t height = doubleHeight / 2;
   CheckPictureSize(width, height);
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) Fail();
-  if (colors_used > 256) Fail();
+  if (colorsUsed > 256) Fail();
 
   // The colour image decoded as a plain DIB of half the height.
   std::vector<uint8_t> header(d.begin(), d.end());
@@ -112,29 +112,29 @@ QImage DecodeDibImage(std::span<const uint8_t> d) {
   const TDibImage colors = DecodePackedDib(header);
   if (colors.Width != width || colors.Height != height) Fail();
 
-  const size_t table = bits <= 8 ? (colors_used == 0 ? size_t{1} << bits : colors_used) * 4 : 0;
-  const int64_t xor_bytes = TDibImage::StrideFor(width, bits) * height;
-  const int64_t mask_stride = TDibImage::StrideFor(width, 1);
-  const int64_t mask_at = static_cast<int64_t>(header_size + table) + xor_bytes;
-  const bool has_mask = mask_at + mask_stride * height <= static_cast<int64_t>(d.size());
+  const size_t table = bits <= 8 ? (colorsUsed == 0 ? size_t{1} << bits : colorsUsed) * 4 : 0;
+  const int64_t xorBytes = TDibImage::StrideFor(width, bits) * height;
+  const int64_t maskStride = TDibImage::StrideFor(width, 1);
+  const int64_t maskAt = static_cast<int64_t>(headerSize + table) + xorBytes;
+  const bool hasMask = maskAt + maskStride * height <= static_cast<int64_t>(d.size());
 
   QImage image = DibToQImage(colors, bits == 32);
-  bool has_alpha = false;
+  bool hasAlpha = false;
   if (bits == 32) {
-    for (int y = 0; y < image.height() && !has_alpha; ++y) {
+    for (int y = 0; y < image.height() && !hasAlpha; ++y) {
       const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
       for (int x = 0; x < image.width(); ++x)
         if (qAlpha(row[x]) != 0) {
-          has_alpha = true;
+          hasAlpha = true;
           break;
         }
     }
   }
   image = image.convertToFormat(QImage::Format_ARGB32);
-  if (!has_alpha) {
+  if (!hasAlpha) {
     for (int y = 0; y < image.height(); ++y) {
       auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-      const uint8_t* mask = has_mask ? d.data() + mask_at + mask_stride * (height - 1 - y) : nullptr;
+      const uint8_t* mask = hasMask ? d.data() + maskAt + maskStride * (height - 1 - y) : nullptr;
       for (int x = 0; x < image.width(); ++x) {
         const bool transparent = mask != nullptr && ((mask[x / 8] >> (7 - x % 8)) & 1);
         row[x] = transparent ? 0 : (row[x] | 0xFF000000u);

@@ -100,22 +100,21 @@ int AddStrip(std::vector<QImage>& images, const QImage& strip, int32_t w, int32_
 int TCustomImageList::Add(TBitmap* image, TBitmap* mask) {
   if (image == nullptr || image->Empty()) return -1;
   const QImage strip = TBitmapAccess::DrawImage(*image).convertToFormat(QImage::Format_ARGB32);
-  QImage mask_image;
+  QImage maskImage;
   if (mask != nullptr && !mask->Empty())
-    mask_image = TBitmapAccess::DrawImage(*mask).convertToFormat(QImage::Format_RGB32);
+    maskImage = TBitmapAccess::DrawImage(*mask).convertToFormat(QImage::Format_RGB32);
   const int first = AddStrip(impl_->images, strip, impl_->width, impl_->height, [&](int x, int y) {
-    if (!mask_image.isNull())
-      return mask_image.valid(x, y) && (mask_image.pixel(x, y) & 0xFFFFFFu) == 0xFFFFFFu;
+    if (!maskImage.isNull()) return maskImage.valid(x, y) && (maskImage.pixel(x, y) & 0xFFFFFFu) == 0xFFFFFFu;
     return qAlpha(strip.pixel(x, y)) == 0;
   });
   if (first >= 0) Changed();
   return first;
 }
 
-int TCustomImageList::AddMasked(TBitmap* image, TColor mask_color) {
+int TCustomImageList::AddMasked(TBitmap* image, TColor maskColor) {
   if (image == nullptr || image->Empty()) return -1;
   const QImage strip = TBitmapAccess::DrawImage(*image).convertToFormat(QImage::Format_ARGB32);
-  const QRgb key = ToQColor(mask_color & 0xFFFFFF).rgb() & 0xFFFFFFu;
+  const QRgb key = ToQColor(maskColor & 0xFFFFFF).rgb() & 0xFFFFFFu;
   const int first = AddStrip(impl_->images, strip, impl_->width, impl_->height,
                              [&](int x, int y) { return (strip.pixel(x, y) & 0xFFFFFFu) == key; });
   if (first >= 0) Changed();
@@ -161,13 +160,13 @@ void TCustomImageList::Draw(TCanvas& canvas, int32_t x, int32_t y, int index, bo
   TCanvasAccess::DrawImage(canvas, image, Bounds(x, y, image.width(), image.height()));
 }
 
-void TCustomImageList::DrawEx(TCanvas& canvas, int index, int32_t x, int32_t y, TColor blend_color,
+void TCustomImageList::DrawEx(TCanvas& canvas, int index, int32_t x, int32_t y, TColor blendColor,
                               uint32_t style) const {
   if (index < 0 || index >= Count()) return;
   QImage image = impl_->images[static_cast<size_t>(index)];
   const int share = (style & ILD_BLEND50) ? 50 : (style & ILD_BLEND25) ? 25 : 0;
-  if (share > 0 && blend_color != clNone) {
-    const QColor blend = ToQColor(blend_color);
+  if (share > 0 && blendColor != clNone) {
+    const QColor blend = ToQColor(blendColor);
     for (int row = 0; row < image.height(); ++row) {
       auto* p = reinterpret_cast<QRgb*>(image.scanLine(row));
       for (int col = 0; col < image.width(); ++col) {

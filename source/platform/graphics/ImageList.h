@@ -64,7 +64,7 @@ class TCustomImageList : public TComponent {
   /// transparency). Returns the index of the first image added, -1 when none fits.
   int Add(TBitmap* image, TBitmap* mask);
   /// As Add, with the pixels of `mask_color` transparent.
-  int AddMasked(TBitmap* image, TColor mask_color);
+  int AddMasked(TBitmap* image, TColor maskColor);
   void Delete(int index);
   void Clear();
   /// Sizes `image` to Width x Height and draws image `index` over it (the transparent parts
@@ -76,7 +76,7 @@ class TCustomImageList : public TComponent {
   void Draw(TCanvas& canvas, int32_t x, int32_t y, int index, bool enabled = true) const;
   /// Draws with a style: ILD_TRANSPARENT (or BkColor clNone) leaves the background, else it
   /// is filled with BkColor; ILD_BLEND25 / ILD_BLEND50 mix the image with `blend_color`.
-  void DrawEx(TCanvas& canvas, int index, int32_t x, int32_t y, TColor blend_color, uint32_t style) const;
+  void DrawEx(TCanvas& canvas, int index, int32_t x, int32_t y, TColor blendColor, uint32_t style) const;
 
   std::function<void(TCustomImageList&)> OnChange;
   /// Adds `link` to the listeners (moving it from any other list); registering twice

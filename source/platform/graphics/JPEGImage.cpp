@@ -104,16 +104,16 @@ bool DecodeJpeg(DecodeJob* job) {
   cinfo.dct_method = job->fast ? JDCT_IFAST : JDCT_ISLOW;
   jpeg_start_decompress(&cinfo);
   job->components = cinfo.output_components;
-  const size_t row_bytes =
+  const size_t rowBytes =
       static_cast<size_t>(cinfo.output_width) * static_cast<size_t>(cinfo.output_components);
-  job->pixels = static_cast<uint8_t*>(std::malloc(row_bytes * cinfo.output_height));
+  job->pixels = static_cast<uint8_t*>(std::malloc(rowBytes * cinfo.output_height));
   if (job->pixels == nullptr) {
     std::snprintf(job->message, sizeof job->message, "Out of memory");
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
   while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = job->pixels + row_bytes * cinfo.output_scanline;
+    JSAMPROW row = job->pixels + rowBytes * cinfo.output_scanline;
     jpeg_read_scanlines(&cinfo, &row, 1);
   }
   jpeg_finish_decompress(&cinfo);
@@ -199,8 +199,8 @@ class DibRows {
  private:
   const uint8_t* RowAt(int32_t y) {
     if (Direct()) return dib_.Row(y);
-    const size_t row_size = static_cast<size_t>(dib_.Width) * static_cast<size_t>(Components());
-    uint8_t* out = ring_.data() + row_size * static_cast<size_t>(y % kEncodeBatch);
+    const size_t rowSize = static_cast<size_t>(dib_.Width) * static_cast<size_t>(Components());
+    uint8_t* out = ring_.data() + rowSize * static_cast<size_t>(y % kEncodeBatch);
     if (grayscale_)
       ConvertToGrey(y, out);
     else

@@ -255,6 +255,6 @@ TShiftState MouseFlagsToShiftState(WPARAM flags);
 /// The MK_* flags of a shift state (ssDouble has none).
 WPARAM ShiftStateToMouseFlags(TShiftState shift);
 /// The shift state of a key message's key data (KF_*).
-TShiftState KeyDataToShiftState(LPARAM key_data);
+TShiftState KeyDataToShiftState(LPARAM keyData);
 /// Key data carrying the Shift, Ctrl and Alt of `shift`, repeat count 1.
 LPARAM ShiftStateToKeyData(TShiftState shift);

@@ -44,8 +44,8 @@ uint16_t PlaceableChecksum(std::span<const uint8_t> header) {
 void CheckWmfHeader(std::span<const uint8_t> wmf) {
   if (wmf.size() < kWmfHeaderSize) Fail();
   const uint16_t type = U16(wmf, 0);
-  const uint16_t header_words = U16(wmf, 2);
-  if ((type != 1 && type != 2) || header_words != 9) Fail();
+  const uint16_t headerWords = U16(wmf, 2);
+  if ((type != 1 && type != 2) || headerWords != 9) Fail();
 }
 
 }  // namespace

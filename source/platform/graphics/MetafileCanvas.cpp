@@ -215,8 +215,8 @@ class TEmfWriter : public TRecordWriter {
     Select(kObjectHandle);
 
     const auto n = static_cast<uint32_t>(text.size());
-    const uint32_t string_at = 76;
-    const uint32_t dx_at = string_at + ((n * 2 + 3) / 4) * 4;
+    const uint32_t stringAt = 76;
+    const uint32_t dxAt = stringAt + ((n * 2 + 3) / 4) * 4;
     TBytes t;
     const int32_t width = dx.empty() ? 0 : std::max<int32_t>(0, [&] {
       int64_t sum = 0;
@@ -228,9 +228,9 @@ class TEmfWriter : public TRecordWriter {
     t.U32(1);            // compatible graphics mode
     t.U32(0), t.U32(0);  // scales, unused there
     t.I32(baseline.x()), t.I32(baseline.y());
-    t.U32(n), t.U32(string_at), t.U32(0);
+    t.U32(n), t.U32(stringAt), t.U32(0);
     t.I32(0), t.I32(0), t.I32(-1), t.I32(-1);
-    t.U32(dx_at);
+    t.U32(dxAt);
     for (char16_t ch : text) t.U16(ch);
     t.PadTo(4);
     for (int32_t d : dx) t.I32(d);
@@ -241,12 +241,12 @@ class TEmfWriter : public TRecordWriter {
 
   void Picture(const QRect& dest, const QImage& image) override {
     const TRecordDib dib = DibOf(image);
-    const auto header_size = static_cast<uint32_t>(dib.header.size());
-    const auto bits_size = static_cast<uint32_t>(dib.bits.size());
+    const auto headerSize = static_cast<uint32_t>(dib.header.size());
+    const auto bitsSize = static_cast<uint32_t>(dib.bits.size());
     TBytes r;
     r.I32(dest.left()), r.I32(dest.top()), r.I32(dest.right()), r.I32(dest.bottom());
     r.I32(dest.left()), r.I32(dest.top()), r.I32(0), r.I32(0), r.I32(image.width()), r.I32(image.height());
-    r.U32(80), r.U32(header_size), r.U32(80 + header_size), r.U32(bits_size);
+    r.U32(80), r.U32(headerSize), r.U32(80 + headerSize), r.U32(bitsSize);
     r.U32(0), r.U32(kSrcCopy), r.I32(dest.width()), r.I32(dest.height());
     r.Raw(dib.header), r.Raw(dib.bits);
     RecordBytes(kEmrStretchDIBits, r);
@@ -255,15 +255,15 @@ class TEmfWriter : public TRecordWriter {
   std::string Finish(QSize size) override {
     Record(kEmrEof, {0, 16, 20});
     // The same rounding as a metafile's size in pixels, so the size reads back unchanged.
-    const int32_t mm_w = MulDiv(size.width(), kMM100PerInch, kPixelsPerInch);
-    const int32_t mm_h = MulDiv(size.height(), kMM100PerInch, kPixelsPerInch);
-    constexpr uint32_t header_size = 108;
+    const int32_t mmW = MulDiv(size.width(), kMM100PerInch, kPixelsPerInch);
+    const int32_t mmH = MulDiv(size.height(), kMM100PerInch, kPixelsPerInch);
+    constexpr uint32_t headerSize = 108;
     TBytes h;
-    h.U32(kEmrHeader), h.U32(header_size);
+    h.U32(kEmrHeader), h.U32(headerSize);
     h.I32(0), h.I32(0), h.I32(size.width() - 1), h.I32(size.height() - 1);
-    h.I32(0), h.I32(0), h.I32(mm_w), h.I32(mm_h);
+    h.I32(0), h.I32(0), h.I32(mmW), h.I32(mmH);
     h.U32(0x464D4520), h.U32(0x10000);
-    h.U32(static_cast<uint32_t>(header_size + body_.Size()));
+    h.U32(static_cast<uint32_t>(headerSize + body_.Size()));
     h.U32(records_ + 1);
     h.U16(2), h.U16(0);  // handles: the reserved 0 and the one object
     h.U32(0), h.U32(0), h.U32(0);
@@ -389,12 +389,12 @@ class TWmfWriter : public TRecordWriter {
     uint8_t charset = kAnsiCharset;
     if (lost) bytes = WideToMultiByte(CP_ACP, 0, text), charset = 1;
     // One advance per byte: a character written as several bytes keeps its advance on the first.
-    std::vector<int32_t> byte_dx;
-    for (size_t i = 0; i < text.size() && byte_dx.size() < bytes.size(); ++i) {
+    std::vector<int32_t> byteDx;
+    for (size_t i = 0; i < text.size() && byteDx.size() < bytes.size(); ++i) {
       const std::string one = WideToMultiByte(charset == kAnsiCharset ? 1252 : CP_ACP, 0, text.substr(i, 1));
-      for (size_t k = 0; k < std::max<size_t>(one.size(), 1); ++k) byte_dx.push_back(k == 0 ? dx[i] : 0);
+      for (size_t k = 0; k < std::max<size_t>(one.size(), 1); ++k) byteDx.push_back(k == 0 ? dx[i] : 0);
     }
-    byte_dx.resize(bytes.size(), 0);
+    byteDx.resize(bytes.size(), 0);
 
     Record(kMetaSetTextColor, {color & 0xFFFF, color >> 16});
     TBytes f;
@@ -412,7 +412,7 @@ class TWmfWriter : public TRecordWriter {
     t.U16(0);
     t.Raw(bytes.substr(0, 0x7FFF));
     t.PadTo(2);
-    for (size_t i = 0; i < std::min<size_t>(byte_dx.size(), 0x7FFF); ++i) t.I16(byte_dx[i]);
+    for (size_t i = 0; i < std::min<size_t>(byteDx.size(), 0x7FFF); ++i) t.I16(byteDx[i]);
     RecordBytes(kMetaExtTextOut, t);
     Record(kMetaDeleteObject, {0});
   }
@@ -640,11 +640,11 @@ class TRecordingEngine : public QPaintEngine {
     std::vector<bool> closed;
     for (const QPolygonF& p : device.toSubpathPolygons()) {
       if (p.size() < 2) continue;
-      const bool is_closed = p.isClosed() && p.size() > 2;
+      const bool isClosed = p.isClosed() && p.size() > 2;
       QPolygon points = p.toPolygon();
-      if (is_closed) points.removeLast();
+      if (isClosed) points.removeLast();
       polygons.push_back(points);
-      closed.push_back(is_closed);
+      closed.push_back(isClosed);
     }
     if (!polygons.empty()) writer_.Stroke(polygons, closed, RecordPen(pen, std::hypot(t.m11(), t.m21())));
   }

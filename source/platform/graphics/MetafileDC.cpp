@@ -69,8 +69,8 @@ QColor MetafileColor(uint32_t colorref) {
   return QColor(colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF);
 }
 
-QPen MetafilePen(uint32_t style, int width_units, const QColor& color) {
-  const int width = static_cast<int>(std::min<int64_t>(std::abs(int64_t{width_units}), 32767));
+QPen MetafilePen(uint32_t style, int widthUnits, const QColor& color) {
+  const int width = static_cast<int>(std::min<int64_t>(std::abs(int64_t{widthUnits}), 32767));
   QPen pen(color, width);
   pen.setCosmetic(width <= 1);
   // Geometric pens name their ends and joins; thin ones draw square.
@@ -100,17 +100,17 @@ QBrush MetafileBrush(uint32_t style, const QColor& color, uint32_t hatch) {
   }
 }
 
-QImage MetafileDibPart(std::span<const uint8_t> dib, std::optional<int64_t> bits_offset, QRect src) {
+QImage MetafileDibPart(std::span<const uint8_t> dib, std::optional<int64_t> bitsOffset, QRect src) {
   QImage image;
   try {
-    image = DibToQImage(DecodePackedDib(dib, bits_offset), false);
+    image = DibToQImage(DecodePackedDib(dib, bitsOffset), false);
     // Source rows count from the bottom of a bottom-up DIB.
     const uint32_t header = dib.size() >= 4 ? static_cast<uint32_t>(dib[0] | (dib[1] << 8)) : 0;
-    const bool bottom_up =
+    const bool bottomUp =
         header == 12 ||
         (dib.size() >= 12 && static_cast<int32_t>(static_cast<uint32_t>(dib[8]) | (dib[9] << 8) |
                                                   (dib[10] << 16) | (dib[11] << 24)) > 0);
-    if (bottom_up) src.moveTop(image.height() - src.top() - src.height());
+    if (bottomUp) src.moveTop(image.height() - src.top() - src.height());
   } catch (const Exception&) {
     return QImage();  // a bitmap that cannot be read is left out
   }
@@ -140,13 +140,13 @@ TMetafileObject MetafileFont(const TMetafileLogFont& f) {
   return o;
 }
 
-TMetafileDC::TMetafileDC(QPainter& painter, const QRect& dest, const QTransform& device_to_dest,
-                         QSizeF device_per_inch)
+TMetafileDC::TMetafileDC(QPainter& painter, const QRect& dest, const QTransform& deviceToDest,
+                         QSizeF devicePerInch)
     : p_(painter),
       dest_(dest),
       base_(painter.transform()),
-      device_to_dest_(device_to_dest),
-      device_per_inch_(device_per_inch) {
+      device_to_dest_(deviceToDest),
+      device_per_inch_(devicePerInch) {
   p_.setClipRect(dest_, Qt::IntersectClip);
   base_clip_ = base_.map(p_.clipPath());
   state_.font = DefaultFont();
@@ -176,8 +176,8 @@ void TMetafileDC::Select(const TMetafileObject& o) {
   }
 }
 
-void TMetafileDC::BeforeRecord(bool bitmap_record) {
-  if (pending_mask_ && !bitmap_record) {
+void TMetafileDC::BeforeRecord(bool bitmapRecord) {
+  if (pending_mask_ && !bitmapRecord) {
     DrawMask(*pending_mask_);
     pending_mask_.reset();
   }
@@ -254,21 +254,21 @@ void TMetafileDC::SetViewportExt(QSize ext) {
 }
 
 namespace {
-std::optional<QSize> Scaled(QSize ext, int64_t x_num, int64_t x_den, int64_t y_num, int64_t y_den) {
-  if (x_den == 0 || y_den == 0) return std::nullopt;
-  const int64_t w = ext.width() * x_num / x_den;
-  const int64_t h = ext.height() * y_num / y_den;
+std::optional<QSize> Scaled(QSize ext, int64_t xNum, int64_t xDen, int64_t yNum, int64_t yDen) {
+  if (xDen == 0 || yDen == 0) return std::nullopt;
+  const int64_t w = ext.width() * xNum / xDen;
+  const int64_t h = ext.height() * yNum / yDen;
   if (w < INT32_MIN || w > INT32_MAX || h < INT32_MIN || h > INT32_MAX) return std::nullopt;
   return QSize(static_cast<int>(w), static_cast<int>(h));
 }
 }  // namespace
 
-void TMetafileDC::ScaleWindowExt(int64_t x_num, int64_t x_den, int64_t y_num, int64_t y_den) {
-  if (auto ext = Scaled(state_.window_ext, x_num, x_den, y_num, y_den)) SetWindowExt(*ext);
+void TMetafileDC::ScaleWindowExt(int64_t xNum, int64_t xDen, int64_t yNum, int64_t yDen) {
+  if (auto ext = Scaled(state_.window_ext, xNum, xDen, yNum, yDen)) SetWindowExt(*ext);
 }
 
-void TMetafileDC::ScaleViewportExt(int64_t x_num, int64_t x_den, int64_t y_num, int64_t y_den) {
-  if (auto ext = Scaled(state_.viewport_ext, x_num, x_den, y_num, y_den)) SetViewportExt(*ext);
+void TMetafileDC::ScaleViewportExt(int64_t xNum, int64_t xDen, int64_t yNum, int64_t yDen) {
+  if (auto ext = Scaled(state_.viewport_ext, xNum, xDen, yNum, yDen)) SetViewportExt(*ext);
 }
 
 void TMetafileDC::SetWorld(const QTransform& world) {
@@ -382,8 +382,8 @@ void TMetafileDC::Text(QPointF at, const QString& text, uint32_t options, const 
   p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (rect != nullptr && (options & kEtoOpaque) != 0) p_.fillRect(*rect, state_.bk_color);
   if (rect != nullptr && (options & kEtoClipped) != 0) p_.setClipRect(*rect, Qt::IntersectClip);
-  const bool update_cp = (state_.text_align & kTextAlignUpdateCP) != 0;
-  if (update_cp) at = state_.position;
+  const bool updateCp = (state_.text_align & kTextAlignUpdateCP) != 0;
+  if (updateCp) at = state_.position;
   const QFontMetricsF fm(state_.font);
   double width = 0;
   if (dx.empty()) {
@@ -420,7 +420,7 @@ void TMetafileDC::Text(QPointF at, const QString& text, uint32_t options, const 
     }
   }
   p_.restore();
-  if (update_cp) state_.position = at + QPointF(horizontal == 0 ? width : 0, 0);
+  if (updateCp) state_.position = at + QPointF(horizontal == 0 ? width : 0, 0);
 }
 
 void TMetafileDC::PatBlt(uint32_t rop, const QRectF& r) {
@@ -482,9 +482,9 @@ void TMetafileDC::Blit(uint32_t rop, const QImage& image, const QRectF& dest) {
     if (mask) DrawMask(*mask);
     return;
   }
-  const bool mirror_x = dest.width() < 0;
-  const bool mirror_y = dest.height() < 0;
-  const QImage part = mirror_x || mirror_y ? image.mirrored(mirror_x, mirror_y) : image;
+  const bool mirrorX = dest.width() < 0;
+  const bool mirrorY = dest.height() < 0;
+  const QImage part = mirrorX || mirrorY ? image.mirrored(mirrorX, mirrorY) : image;
   if (mask) {
     if (rop == kSrcAnd && dest == mask->dest && p_.transform() == mask->transform) {
       DrawWithOpacity(part, mask->image, dest);

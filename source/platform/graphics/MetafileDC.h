@@ -59,7 +59,7 @@ QPen MetafilePen(uint32_t style, int width, const QColor& color);
 QBrush MetafileBrush(uint32_t style, const QColor& color, uint32_t hatch);
 /// The part `src` (rows counted from the top of the picture as it is seen) of a DIB, or a
 /// null image when the DIB cannot be read or the part lies outside it.
-QImage MetafileDibPart(std::span<const uint8_t> dib, std::optional<int64_t> bits_offset, QRect src);
+QImage MetafileDibPart(std::span<const uint8_t> dib, std::optional<int64_t> bitsOffset, QRect src);
 
 /// A pen, brush, font or region made by a record, kept in the metafile's object table.
 struct TMetafileObject {
@@ -123,7 +123,7 @@ class TMetafileDC {
   /// `device_to_dest` maps the metafile's device units onto the painter's (before the
   /// transform the painter comes with); `device_per_inch` serves the fixed mapping modes.
   /// Drawing is clipped to `dest`.
-  TMetafileDC(QPainter& painter, const QRect& dest, const QTransform& device_to_dest, QSizeF device_per_inch);
+  TMetafileDC(QPainter& painter, const QRect& dest, const QTransform& deviceToDest, QSizeF devicePerInch);
   /// Draws what is kept back and undoes the saves the metafile did not restore.
   ~TMetafileDC();
   TMetafileDC(const TMetafileDC&) = delete;
@@ -133,7 +133,7 @@ class TMetafileDC {
   /// Makes a pen, brush or font the current one; other objects are left to the player.
   void Select(const TMetafileObject& object);
   /// Called before each record: a kept-back mask is drawn unless a bitmap record follows.
-  void BeforeRecord(bool bitmap_record);
+  void BeforeRecord(bool bitmapRecord);
 
   // Mapping. Extents change only in the scalable modes; zero extents are ignored.
   void ApplyMapping();
@@ -142,8 +142,8 @@ class TMetafileDC {
   void SetViewportOrg(QPoint org);
   void SetWindowExt(QSize ext);
   void SetViewportExt(QSize ext);
-  void ScaleWindowExt(int64_t x_num, int64_t x_den, int64_t y_num, int64_t y_den);
-  void ScaleViewportExt(int64_t x_num, int64_t x_den, int64_t y_num, int64_t y_den);
+  void ScaleWindowExt(int64_t xNum, int64_t xDen, int64_t yNum, int64_t yDen);
+  void ScaleViewportExt(int64_t xNum, int64_t xDen, int64_t yNum, int64_t yDen);
   void SetWorld(const QTransform& world);
 
   void SaveDC();

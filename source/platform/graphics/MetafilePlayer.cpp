@@ -113,7 +113,7 @@ std::optional<QPainterPath> ReadRegion(const Params& a) {
 
 class Player {
  public:
-  Player(TMetafileDC& dc, size_t object_count) : dc_(dc), objects_(object_count) {}
+  Player(TMetafileDC& dc, size_t objectCount) : dc_(dc), objects_(objectCount) {}
 
   void Play(std::span<const uint8_t> records) {
     size_t pos = 0;
@@ -279,9 +279,9 @@ class Player {
         break;
       case kTextOut: {
         const size_t count = a.U(0);
-        const size_t text_words = (count + 1) / 2;
-        if (!a.Has(1 + text_words + 2)) break;
-        Text(PointOf(a, 1 + text_words), a.From(1).first(count), 0, nullptr, {});
+        const size_t textWords = (count + 1) / 2;
+        if (!a.Has(1 + textWords + 2)) break;
+        Text(PointOf(a, 1 + textWords), a.From(1).first(count), 0, nullptr, {});
         break;
       }
       case kExtTextOut:
@@ -318,9 +318,9 @@ class Player {
 
   /// A rectangle given as bottom, right, top, left from word `first` on.
   static QRectF RectOf(const Params& a, size_t first) {
-    const QPointF top_left(a.S(first + 3), a.S(first + 2));
-    const QPointF bottom_right(a.S(first + 1), a.S(first));
-    return QRectF(top_left, bottom_right).normalized();
+    const QPointF topLeft(a.S(first + 3), a.S(first + 2));
+    const QPointF bottomRight(a.S(first + 1), a.S(first));
+    return QRectF(topLeft, bottomRight).normalized();
   }
 
   void AddObject(const TMetafileObject& object) {
@@ -447,11 +447,11 @@ class Player {
       rect = QRectF(QPointF(a.S(4), a.S(5)), QPointF(a.S(6), a.S(7))).normalized();
       word = 8;
     }
-    const size_t text_words = (count + 1) / 2;
-    if (!a.Has(word + text_words)) return;
+    const size_t textWords = (count + 1) / 2;
+    if (!a.Has(word + textWords)) return;
     std::vector<double> dx;
-    if (a.Has(word + text_words + count))
-      for (size_t i = 0; i < count; ++i) dx.push_back(a.S(word + text_words + i));
+    if (a.Has(word + textWords + count))
+      for (size_t i = 0; i < count; ++i) dx.push_back(a.S(word + textWords + i));
     Text(PointOf(a, 0), a.From(word).first(count), options, rect ? &*rect : nullptr, dx);
   }
 
@@ -500,14 +500,14 @@ std::optional<std::vector<uint8_t>> EmbeddedEmf(std::span<const uint8_t> records
 
 void PlayWmf(QPainter& painter, std::span<const uint8_t> wmf, const TWmfFrame& frame, const QRect& dest) {
   if (wmf.size() < 18 || dest.isEmpty()) return;
-  const size_t header_bytes = 2 * static_cast<size_t>(wmf[2] | (wmf[3] << 8));
-  if (header_bytes < 18 || header_bytes > wmf.size()) return;
+  const size_t headerBytes = 2 * static_cast<size_t>(wmf[2] | (wmf[3] << 8));
+  if (headerBytes < 18 || headerBytes > wmf.size()) return;
   // Where the writer embedded an enhanced copy, that copy is the finer drawing.
-  if (const auto emf = EmbeddedEmf(wmf.subspan(header_bytes))) {
+  if (const auto emf = EmbeddedEmf(wmf.subspan(headerBytes))) {
     PlayEmf(painter, *emf, dest);
     return;
   }
-  const size_t object_count = static_cast<size_t>(wmf[10] | (wmf[11] << 8));
+  const size_t objectCount = static_cast<size_t>(wmf[10] | (wmf[11] << 8));
   // The metafile's device space is its frame; without one, the destination's pixels.
   QSize size(frame.Width, frame.Height);
   QPoint origin(frame.Left, frame.Top);
@@ -515,24 +515,24 @@ void PlayWmf(QPainter& painter, std::span<const uint8_t> wmf, const TWmfFrame& f
     size = dest.size();
     origin = QPoint();
   }
-  QTransform device_to_dest;
-  device_to_dest.translate(dest.x(), dest.y());
-  device_to_dest.scale(static_cast<double>(dest.width()) / size.width(),
-                       static_cast<double>(dest.height()) / size.height());
-  device_to_dest.translate(-origin.x(), -origin.y());
+  QTransform deviceToDest;
+  deviceToDest.translate(dest.x(), dest.y());
+  deviceToDest.scale(static_cast<double>(dest.width()) / size.width(),
+                     static_cast<double>(dest.height()) / size.height());
+  deviceToDest.translate(-origin.x(), -origin.y());
   const double inch = frame.UnitsPerInch > 0 ? frame.UnitsPerInch : 96;
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
   {
-    TMetafileDC dc(painter, dest, device_to_dest, QSizeF(inch, inch));
+    TMetafileDC dc(painter, dest, deviceToDest, QSizeF(inch, inch));
     // The window starts as the frame, mapped onto the whole destination.
     TMetafileDCState& state = dc.State();
     state.map_mode = TMapMode::Anisotropic;
     state.window_org = state.viewport_org = origin;
     state.window_ext = state.viewport_ext = size;
     dc.ApplyMapping();
-    Player(dc, object_count).Play(wmf.subspan(header_bytes));
+    Player(dc, objectCount).Play(wmf.subspan(headerBytes));
   }
   painter.restore();
 }

@@ -117,22 +117,22 @@ void TPicture::AssignTo(TPersistent* dest) const {
   TPersistent::AssignTo(dest);
 }
 
-void TPicture::LoadFromFile(const std::string& file_name) {
-  const std::string class_name = FileFormatClass(ExtractFileExt(file_name));
-  std::unique_ptr<TGraphic> graphic = class_name.empty() ? nullptr : CreateGraphic(class_name);
-  if (!graphic) throw EInvalidGraphic("Unknown picture file extension (" + ExtractFileExt(file_name) + ")");
-  graphic->LoadFromFile(file_name);
+void TPicture::LoadFromFile(const std::string& fileName) {
+  const std::string className = FileFormatClass(ExtractFileExt(fileName));
+  std::unique_ptr<TGraphic> graphic = className.empty() ? nullptr : CreateGraphic(className);
+  if (!graphic) throw EInvalidGraphic("Unknown picture file extension (" + ExtractFileExt(fileName) + ")");
+  graphic->LoadFromFile(fileName);
   TakeGraphic(std::move(graphic));
 }
 
-void TPicture::SaveToFile(const std::string& file_name) {
-  if (graphic_) graphic_->SaveToFile(file_name);
+void TPicture::SaveToFile(const std::string& fileName) {
+  if (graphic_) graphic_->SaveToFile(fileName);
 }
 
 void TPicture::RegisterFileFormat(const std::string& extension, const std::string& description,
-                                  const std::string& class_name) {
+                                  const std::string& className) {
   std::lock_guard<std::mutex> guard(FormatsLock());
-  Formats()[ExtensionKey(extension)] = FileFormat{description, class_name};
+  Formats()[ExtensionKey(extension)] = FileFormat{description, className};
 }
 
 std::string TPicture::FileFormatClass(const std::string& extension) {
@@ -151,19 +151,19 @@ void TPicture::DefineProperties(TFiler& filer) {
 void TPicture::ReadData(TStream& stream) {
   uint8_t length = 0;
   stream.ReadBuffer(&length, 1);
-  std::string class_name(length, '\0');
-  if (length > 0) stream.ReadBuffer(class_name.data(), length);
-  std::unique_ptr<TGraphic> graphic = CreateGraphic(class_name);
-  if (!graphic) throw EInvalidGraphic("Unknown picture class " + class_name);
+  std::string className(length, '\0');
+  if (length > 0) stream.ReadBuffer(className.data(), length);
+  std::unique_ptr<TGraphic> graphic = CreateGraphic(className);
+  if (!graphic) throw EInvalidGraphic("Unknown picture class " + className);
   graphic->ReadData(stream);
   TakeGraphic(std::move(graphic));
 }
 
 void TPicture::WriteData(TStream& stream) {
-  const std::string class_name = graphic_ ? graphic_->ClassName() : std::string();
-  const auto length = static_cast<uint8_t>(std::min<size_t>(class_name.size(), 255));
+  const std::string className = graphic_ ? graphic_->ClassName() : std::string();
+  const auto length = static_cast<uint8_t>(std::min<size_t>(className.size(), 255));
   stream.WriteBuffer(&length, 1);
-  stream.WriteBuffer(class_name.data(), length);
+  stream.WriteBuffer(className.data(), length);
   if (graphic_) graphic_->WriteData(stream);
 }
 

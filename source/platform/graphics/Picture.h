@@ -43,12 +43,12 @@ class TPicture : public TPersistent {
 
   /// Loads a file whose extension has a registered format (bmp, dib, jpg, jpeg, jpe, ico,
   /// cur, wmf, emf, and those registered later); EInvalidGraphic for an unknown extension.
-  void LoadFromFile(const std::string& file_name);
-  void SaveToFile(const std::string& file_name);
+  void LoadFromFile(const std::string& fileName);
+  void SaveToFile(const std::string& fileName);
 
   /// Registers a file extension (without the dot, case-insensitive) for a graphic class.
   static void RegisterFileFormat(const std::string& extension, const std::string& description,
-                                 const std::string& class_name);
+                                 const std::string& className);
   /// The registered class name for an extension, "" when there is none.
   static std::string FileFormatClass(const std::string& extension);
 

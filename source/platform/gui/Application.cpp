@@ -157,12 +157,12 @@ void TApplication::ShowException(const std::exception& error) {
   MessageBox(nullptr, text, title_, MB_ICONERROR);
 }
 
-void TApplication::ActivateHint(const std::string& hint, TPoint screen_pos) {
+void TApplication::ActivateHint(const std::string& hint, TPoint screenPos) {
   currentHint_ = hint;
   if (hint.empty())
     QToolTip::hideText();
   else
-    QToolTip::showText(QPoint(screen_pos.X, screen_pos.Y), QString::fromStdString(hint));
+    QToolTip::showText(QPoint(screenPos.X, screenPos.Y), QString::fromStdString(hint));
 }
 
 bool TApplication::Headless() {
@@ -259,12 +259,12 @@ TScreen& Screen() {
 
 // ---------------------------------------------------------------------------------------
 
-int16_t GetKeyState(int virtual_key) {
+int16_t GetKeyState(int virtualKey) {
   if (QCoreApplication::instance() == nullptr) return 0;
   bool down = false;
   const Qt::KeyboardModifiers modifiers = QGuiApplication::queryKeyboardModifiers();
   const Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
-  switch (virtual_key) {
+  switch (virtualKey) {
     case VK_SHIFT:
       down = modifiers & Qt::ShiftModifier;
       break;

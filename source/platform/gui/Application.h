@@ -63,7 +63,7 @@ class TApplication : public TComponent {
   /// The hint of the control under the pointer, while one is shown.
   const std::string& CurrentHint() const { return currentHint_; }
   /// Shows `hint` at `screen_pos` (empty hides it); the window system calls this.
-  void ActivateHint(const std::string& hint, TPoint screen_pos);
+  void ActivateHint(const std::string& hint, TPoint screenPos);
 
   /// True when the program runs without a display (message boxes print instead).
   static bool Headless();
@@ -111,7 +111,7 @@ TScreen& Screen();
 
 /// State of a key (virtual-key code, including VK_LBUTTON..VK_MBUTTON) at the message being
 /// handled: the high bit (the value is negative) when it is down.
-int16_t GetKeyState(int virtual_key);
+int16_t GetKeyState(int virtualKey);
 /// Shift, Ctrl, Alt and the mouse buttons as they are now.
 TShiftState GetShiftState();
 /// The pointer's position on the screen.

@@ -180,8 +180,8 @@ class TCustomControlWindow : public TWidgetHandle {
       return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
     const QPoint p = mouse->position().toPoint();
-    const bool in_band = owner_.NonClientRect().Contains(p.x(), p.y());
-    if (!in_band && !bandPressed_) return false;
+    const bool inBand = owner_.NonClientRect().Contains(p.x(), p.y());
+    if (!inBand && !bandPressed_) return false;
     const WPARAM flags = ShiftStateToMouseFlags(ShiftStateFromQt(mouse->modifiers(), mouse->buttons()));
     const LPARAM at = PointToLParam(TPoint{p.x(), p.y()});
     if (type == QEvent::MouseMove) {
@@ -384,8 +384,8 @@ int32_t TCustomControl::SetScrollInfo(int bar, const TScrollInfo& info, bool red
       std::max<int64_t>(s.Min, static_cast<int64_t>(s.Max) - std::max<int64_t>(s.Page, 1) + 1);
   s.Pos = static_cast<int32_t>(std::clamp<int64_t>(s.Pos, s.Min, top));
   if (info.fMask & (SIF_RANGE | SIF_PAGE)) {
-    const bool can_scroll = s.Page == 0 ? s.Max > s.Min : static_cast<int64_t>(s.Page) < span;
-    if (can_scroll) {
+    const bool canScroll = s.Page == 0 ? s.Max > s.Min : static_cast<int64_t>(s.Page) < span;
+    if (canScroll) {
       s.Visible = true;
       s.Enabled = true;
     } else if (info.fMask & SIF_DISABLENOSCROLL) {
@@ -464,7 +464,7 @@ void TCustomControl::ScrollWindow(int32_t dx, int32_t dy, const TRect* rect) {
 
 // --- timers ---------------------------------------------------------------------------
 
-void TCustomControl::SetTimer(uintptr_t id, uint32_t interval_ms) {
+void TCustomControl::SetTimer(uintptr_t id, uint32_t intervalMs) {
   auto& slot = timers_[id];
   if (slot == nullptr || slot->Killed) {
     if (slot != nullptr && slot->Firing) slot.release();  // the firing callback frees it
@@ -477,7 +477,7 @@ void TCustomControl::SetTimer(uintptr_t id, uint32_t interval_ms) {
       if (raw->Killed) delete raw;
     });
   }
-  slot->Timer.start(static_cast<int>(std::min<uint32_t>(interval_ms, INT32_MAX)));
+  slot->Timer.start(static_cast<int>(std::min<uint32_t>(intervalMs, INT32_MAX)));
 }
 
 void TCustomControl::KillTimer(uintptr_t id) {
@@ -503,8 +503,8 @@ TRect TCustomControl::CaretRect() const {
   return Bounds(caretPos_.X, caretPos_.Y, caretSize_.cx, caretSize_.cy);
 }
 
-void TCustomControl::CaretChanged(const TRect& old_rect) {
-  InvalidateRect(old_rect);
+void TCustomControl::CaretChanged(const TRect& oldRect) {
+  InvalidateRect(oldRect);
   InvalidateRect(CaretRect());
   caretBlinkOn_ = true;
   if (auto* window = WindowOf(*this)) window->CaretChanged();
@@ -549,13 +549,13 @@ void TCustomControl::PaintWindow(TCanvas& canvas, const TRect& rect) {
   canvas.Font().Assign(font_);
   canvas.Brush().SetColor(color_);
   canvas.Brush().SetStyle(bsSolid);
-  TRect paint_rect = rect;
+  TRect paintRect = rect;
   paintCanvas_ = &canvas;
   struct Reset {
     TCanvas*& target;
     ~Reset() { target = nullptr; }
   } reset{paintCanvas_};
-  TApplication::Guard(this, [&] { Perform(WM_PAINT, 0, reinterpret_cast<LPARAM>(&paint_rect)); });
+  TApplication::Guard(this, [&] { Perform(WM_PAINT, 0, reinterpret_cast<LPARAM>(&paintRect)); });
   if (CaretVisible() && caretBlinkOn_) {
     canvas.SetWindowOrg(0, 0);
     canvas.ResetClip();

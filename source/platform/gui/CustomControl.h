@@ -76,7 +76,7 @@ class TCustomControl : public TWinControl {
 
   // Timers: WM_TIMER with the id arrives every `interval_ms` until killed. Setting a running
   // id restarts it. Without an application object timers never fire.
-  void SetTimer(uintptr_t id, uint32_t interval_ms);
+  void SetTimer(uintptr_t id, uint32_t intervalMs);
   void KillTimer(uintptr_t id);
   bool TimerRunning(uintptr_t id) const;
 
@@ -117,7 +117,7 @@ class TCustomControl : public TWinControl {
   /// Lays the window out again after the border or the band changed.
   void FrameChanged();
   void PaintWindow(TCanvas& canvas, const TRect& rect);
-  void CaretChanged(const TRect& old_rect);
+  void CaretChanged(const TRect& oldRect);
   TRect CaretRect() const;
 
   TFont font_;

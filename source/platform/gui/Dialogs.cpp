@@ -62,15 +62,15 @@ int MessageBox(TWinControl* owner, const std::string& text, const std::string& c
     std::fflush(stderr);
     return IDOK;
   }
-  const TRect owner_rect = WindowRectOf(owner);
+  const TRect ownerRect = WindowRectOf(owner);
   // The box has no parent widget: its owner may be freed while it is shown.
   QMessageBox box(IconOf(flags), QString::fromStdString(caption), QString::fromStdString(text),
                   QMessageBox::Ok);
   box.setWindowModality(Qt::ApplicationModal);
   box.adjustSize();
   const QSize size = box.frameGeometry().size().expandedTo(box.sizeHint());
-  const TSize box_size{size.width(), size.height()};
-  const TPoint at = placement ? placement(owner_rect, box_size) : CentreOver(owner_rect, box_size);
+  const TSize boxSize{size.width(), size.height()};
+  const TPoint at = placement ? placement(ownerRect, boxSize) : CentreOver(ownerRect, boxSize);
   box.move(at.X, at.Y);
   box.exec();
   return IDOK;
@@ -93,14 +93,14 @@ std::vector<TFilterEntry> ParseFilter(const std::string& filter) {
   return entries;
 }
 
-std::string ApplyDefaultExt(const std::string& file_name, const std::string& default_ext) {
-  if (default_ext.empty() || file_name.empty()) return file_name;
-  const size_t slash = file_name.find_last_of('/');
-  const size_t dot = file_name.find_last_of('.');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return file_name;
-  std::string ext = default_ext;
+std::string ApplyDefaultExt(const std::string& fileName, const std::string& defaultExt) {
+  if (defaultExt.empty() || fileName.empty()) return fileName;
+  const size_t slash = fileName.find_last_of('/');
+  const size_t dot = fileName.find_last_of('.');
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return fileName;
+  std::string ext = defaultExt;
   if (ext.front() == '.') ext.erase(0, 1);
-  return file_name + "." + ext;
+  return fileName + "." + ext;
 }
 
 TOpenDialog::TOpenDialog(TComponent* owner) : TComponent(owner) {}

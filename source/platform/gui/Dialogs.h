@@ -53,7 +53,7 @@ struct TFilterEntry {
 /// dropped.
 std::vector<TFilterEntry> ParseFilter(const std::string& filter);
 /// `file_name` with `default_ext` (no dot) appended when it has no extension.
-std::string ApplyDefaultExt(const std::string& file_name, const std::string& default_ext);
+std::string ApplyDefaultExt(const std::string& fileName, const std::string& defaultExt);
 
 class TOpenDialog : public TComponent {
  public:

@@ -179,7 +179,7 @@ bool IsDragDropRegistered(const TWinControl& control) {
   return it != Registered().end() && it->second != nullptr;
 }
 
-uint32_t DoDragDrop(TWinControl& source, const TDragFormats& formats, uint32_t allowed_effects) {
+uint32_t DoDragDrop(TWinControl& source, const TDragFormats& formats, uint32_t allowedEffects) {
   QWidget* widget = ClientWidgetOf(&source);
   if (widget == nullptr) {
     source.HandleNeeded();
@@ -192,7 +192,7 @@ uint32_t DoDragDrop(TWinControl& source, const TDragFormats& formats, uint32_t a
                   QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())));
   QDrag* drag = new QDrag(widget);
   drag->setMimeData(data);
-  const Qt::DropAction action = drag->exec(ActionsOf(allowed_effects), PreferredAction(allowed_effects));
+  const Qt::DropAction action = drag->exec(ActionsOf(allowedEffects), PreferredAction(allowedEffects));
   return EffectOf(action);
 }
 

@@ -33,11 +33,11 @@ struct TDragFormats {
 class TDropTargetHandler {
  public:
   virtual ~TDropTargetHandler() = default;
-  virtual uint32_t DragEnter(const TDragFormats& formats, uint32_t key_state, TPoint point,
+  virtual uint32_t DragEnter(const TDragFormats& formats, uint32_t keyState, TPoint point,
                              uint32_t effect) = 0;
-  virtual uint32_t DragOver(uint32_t key_state, TPoint point, uint32_t effect) = 0;
+  virtual uint32_t DragOver(uint32_t keyState, TPoint point, uint32_t effect) = 0;
   virtual void DragLeave() = 0;
-  virtual uint32_t Drop(const TDragFormats& formats, uint32_t key_state, TPoint point, uint32_t effect) = 0;
+  virtual uint32_t Drop(const TDragFormats& formats, uint32_t keyState, TPoint point, uint32_t effect) = 0;
 };
 
 /// Makes the control's window a drop target for `handler` (not owned); false without a window.
@@ -45,6 +45,6 @@ bool RegisterDragDrop(TWinControl& control, TDropTargetHandler* handler);
 void RevokeDragDrop(TWinControl& control);
 bool IsDragDropRegistered(const TWinControl& control);
 /// Runs a drag from `source` until it is dropped or cancelled; returns the effect performed.
-uint32_t DoDragDrop(TWinControl& source, const TDragFormats& formats, uint32_t allowed_effects);
+uint32_t DoDragDrop(TWinControl& source, const TDragFormats& formats, uint32_t allowedEffects);
 /// The MIME type a format travels under between programs.
 std::string DragFormatMimeType(uint32_t format);

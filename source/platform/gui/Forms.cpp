@@ -237,8 +237,8 @@ void TCustomForm::Notification(TComponent* component, TOperation operation) {
   if (component == cancelButton_) cancelButton_ = nullptr;
 }
 
-void TCustomForm::SelectNext(TWinControl* current, bool go_forward, bool check_tab_stop) {
-  TWinControl* next = FindNextControl(current, go_forward, check_tab_stop);
+void TCustomForm::SelectNext(TWinControl* current, bool goForward, bool checkTabStop) {
+  TWinControl* next = FindNextControl(current, goForward, checkTabStop);
   if (next != nullptr) {
     activeControl_ = next;
     next->SetFocus();
@@ -258,7 +258,7 @@ TModalResult TCustomForm::ShowModal() {
       form.modal_ = false;
       if (QWidget* window = WindowOf(form)) window->setWindowModality(Qt::NonModal);
     }
-  } end_modal{*this};
+  } endModal{*this};
   Show();
   RunModalLoop();
   Hide();
@@ -284,9 +284,9 @@ void TCustomForm::RunModalLoop() {
 }
 
 bool TCustomForm::CloseQuery() {
-  bool can_close = true;
-  if (OnCloseQuery) OnCloseQuery(this, can_close);
-  return can_close;
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  return canClose;
 }
 
 void TCustomForm::Close() {

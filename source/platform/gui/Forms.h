@@ -34,7 +34,7 @@ constexpr TModalResult mrYes = 6;
 constexpr TModalResult mrNo = 7;
 
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
-using TCloseQueryEvent = std::function<void(TObject* sender, bool& can_close)>;
+using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
 
 class TCustomForm : public TCustomControl, public ILocalizedForm {
  public:
@@ -80,7 +80,7 @@ class TCustomForm : public TCustomControl, public ILocalizedForm {
   TWinControl* ActiveControl() const { return activeControl_; }
   void SetActiveControl(TWinControl* control);
   /// Moves the focus to the next (previous) tab stop after the active control.
-  void SelectNext(TWinControl* current, bool go_forward, bool check_tab_stop);
+  void SelectNext(TWinControl* current, bool goForward, bool checkTabStop);
   /// The button pressed by Enter and the one pressed by Esc (set by the buttons).
   void SetDefaultButton(class TButton* button) { defaultButton_ = button; }
   void SetCancelButton(class TButton* button) { cancelButton_ = button; }

@@ -167,10 +167,10 @@ void TMenuItem::Remove(TMenuItem* item) {
   std::erase_if(ownedItems_, [item](const std::unique_ptr<TMenuItem>& owned) { return owned.get() == item; });
 }
 
-TMenuItem* TMenuItem::Add(const std::string& caption, TNotifyEvent on_click) {
+TMenuItem* TMenuItem::Add(const std::string& caption, TNotifyEvent onClick) {
   auto item = std::make_unique<TMenuItem>();
   item->SetCaption(caption);
-  item->OnClick = std::move(on_click);
+  item->OnClick = std::move(onClick);
   TMenuItem* raw = item.get();
   Add(std::move(item));
   return raw;

@@ -60,7 +60,7 @@ class TMenuItem : public TComponent, public ILocalizedCaption {
   /// Takes `item` out of the sub-items (freeing it when this item owned it).
   void Remove(TMenuItem* item);
   /// Adds a new sub-item and returns it.
-  TMenuItem* Add(const std::string& caption, TNotifyEvent on_click = nullptr);
+  TMenuItem* Add(const std::string& caption, TNotifyEvent onClick = nullptr);
   int Count() const { return static_cast<int>(items_.size()); }
   /// Sub-item `index`; EListError outside 0..Count-1.
   TMenuItem* Items(int index) const;

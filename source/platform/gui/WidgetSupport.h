@@ -19,7 +19,7 @@ class QKeyEvent;
 class QMouseEvent;
 
 /// The virtual-key code of a Qt key (0 for keys without one).
-uint16_t VirtualKeyFromQt(int qt_key, bool keypad);
+uint16_t VirtualKeyFromQt(int qtKey, bool keypad);
 TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
 /// The Qt cursor of a cursor number (registered images first, then the built-in shapes).
 QCursor CursorOf(TCursor cursor);

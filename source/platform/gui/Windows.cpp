@@ -174,19 +174,18 @@ WPARAM MouseFlags(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
 
 }  // namespace
 
-uint16_t VirtualKeyFromQt(int qt_key, bool keypad) {
+uint16_t VirtualKeyFromQt(int qtKey, bool keypad) {
   if (keypad) {
-    if (qt_key >= Qt::Key_0 && qt_key <= Qt::Key_9)
-      return static_cast<uint16_t>(VK_NUMPAD0 + (qt_key - Qt::Key_0));
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+      return static_cast<uint16_t>(VK_NUMPAD0 + (qtKey - Qt::Key_0));
     for (const KeyPair& k : kKeypadTable)
-      if (k.Qt == qt_key) return k.Vk;
+      if (k.Qt == qtKey) return k.Vk;
   }
-  if ((qt_key >= Qt::Key_0 && qt_key <= Qt::Key_9) || (qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z))
-    return static_cast<uint16_t>(qt_key);  // Qt uses the ASCII codes for these, as we do
-  if (qt_key >= Qt::Key_F1 && qt_key <= Qt::Key_F24)
-    return static_cast<uint16_t>(VK_F1 + (qt_key - Qt::Key_F1));
+  if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
+    return static_cast<uint16_t>(qtKey);  // Qt uses the ASCII codes for these, as we do
+  if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return static_cast<uint16_t>(VK_F1 + (qtKey - Qt::Key_F1));
   for (const KeyPair& k : kKeyTable)
-    if (k.Qt == qt_key) return k.Vk;
+    if (k.Qt == qtKey) return k.Vk;
   return 0;
 }
 
@@ -380,14 +379,14 @@ bool TWidgetHandle::HandleKey(QKeyEvent* event, bool press) {
     }
     const LRESULT code = Send(WM_GETDLGCODE, 0, 0);
     if (self == nullptr) return true;
-    bool dialog_key = false;
+    bool dialogKey = false;
     if (vk == VK_TAB && !(shift & ssCtrl))
-      dialog_key = (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) == 0;
+      dialogKey = (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) == 0;
     else if (vk == VK_LEFT || vk == VK_RIGHT || vk == VK_UP || vk == VK_DOWN)
-      dialog_key = (code & (DLGC_WANTARROWS | DLGC_WANTALLKEYS)) == 0;
+      dialogKey = (code & (DLGC_WANTARROWS | DLGC_WANTALLKEYS)) == 0;
     else if (vk == VK_RETURN || vk == VK_ESCAPE || vk == VK_MENU)
-      dialog_key = (code & DLGC_WANTALLKEYS) == 0;
-    if (dialog_key && form != nullptr) {
+      dialogKey = (code & DLGC_WANTALLKEYS) == 0;
+    if (dialogKey && form != nullptr) {
       bool used = false;
       if (!Dispatch([&] { used = form->DialogKey(vk, shift); }) || used || vk == VK_TAB) return true;
     }
@@ -505,9 +504,9 @@ bool TWidgetHandle::eventFilter(QObject* watched, QEvent* event) {
       return false;
     }
     case QEvent::ContextMenu: {
-      auto* menu_event = static_cast<QContextMenuEvent*>(event);
-      const bool keyboard = menu_event->reason() == QContextMenuEvent::Keyboard;
-      const QPoint g = menu_event->globalPos();
+      auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+      const bool keyboard = menuEvent->reason() == QContextMenuEvent::Keyboard;
+      const QPoint g = menuEvent->globalPos();
       const TPoint at = keyboard ? TPoint{-1, -1} : TPoint{g.x(), g.y()};
       const QPointer<TWidgetHandle> self(this);
       if (Send(WM_CONTEXTMENU, 0, PointToLParam(at)) == 0 && self != nullptr) {

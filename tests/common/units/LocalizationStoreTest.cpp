@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/TestFolders.h"
 #include "common/units/LocalizationStore.h"
 #include "platform/core/LocalizedComponents.h"
 #include "platform/core/Resources.h"
+#include "platform/core/TestFolders.h"
 
 namespace {
 
@@ -16,10 +16,10 @@ namespace {
 // Test resources.
 
 void Register(const char* name, const std::string& text) {
-  static std::list<std::string> keep_alive;  // resources must not move
-  keep_alive.push_back(text);
-  RegisterResource(name, "TEXT", reinterpret_cast<const unsigned char*>(keep_alive.back().data()),
-                   static_cast<int64_t>(keep_alive.back().size()));
+  static std::list<std::string> keepAlive;  // resources must not move
+  keepAlive.push_back(text);
+  RegisterResource(name, "TEXT", reinterpret_cast<const unsigned char*>(keepAlive.back().data()),
+                   static_cast<int64_t>(keepAlive.back().size()));
 }
 
 void RegisterTestTables() {

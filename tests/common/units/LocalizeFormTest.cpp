@@ -17,10 +17,10 @@
 namespace {
 
 void RegisterText(const char* name, const std::string& text) {
-  static std::list<std::string> keep_alive;
-  keep_alive.push_back(text);
-  RegisterResource(name, "TEXT", reinterpret_cast<const unsigned char*>(keep_alive.back().data()),
-                   static_cast<int64_t>(keep_alive.back().size()));
+  static std::list<std::string> keepAlive;
+  keepAlive.push_back(text);
+  RegisterResource(name, "TEXT", reinterpret_cast<const unsigned char*>(keepAlive.back().data()),
+                   static_cast<int64_t>(keepAlive.back().size()));
 }
 
 class FormStore : public TLocalizationStore {

@@ -50,14 +50,14 @@ TEST_F(MessageBoxesTest, HeadlessBoxesPrintCaptionAndTextAndReturnOk) {
 
 TEST_F(MessageBoxesTest, OwnerWindowIsTheActiveFormElseTheMainForm) {
   EXPECT_EQ(GetOwnerWindow(), nullptr);
-  TForm main_form;
-  Application->SetMainForm(&main_form);
-  EXPECT_EQ(GetOwnerWindow(), &main_form);
+  TForm mainForm;
+  Application->SetMainForm(&mainForm);
+  EXPECT_EQ(GetOwnerWindow(), &mainForm);
   TForm dialog;
   dialog.Show();
   EXPECT_EQ(GetOwnerWindow(), &dialog);
   dialog.Hide();
-  EXPECT_EQ(GetOwnerWindow(), &main_form);
+  EXPECT_EQ(GetOwnerWindow(), &mainForm);
   Application->SetMainForm(nullptr);
 }
 

@@ -238,17 +238,17 @@ TEST(RegexBracketTest, LiteralDashesBracketsAndClassEscapes) {
 }
 
 TEST(RegexBracketTest, CyrillicRangesFollowModifierR) {
-  const std::string lower_letters = SetMembers("[\\xE0-\\xFF]");
-  EXPECT_EQ(lower_letters.size(), 33u);
-  EXPECT_NE(lower_letters.find('\xB8'), std::string::npos);
+  const std::string lowerLetters = SetMembers("[\\xE0-\\xFF]");
+  EXPECT_EQ(lowerLetters.size(), 33u);
+  EXPECT_NE(lowerLetters.find('\xB8'), std::string::npos);
   EXPECT_EQ(SetMembers("[\\xE0-\\xFF]", "-r").find('\xB8'), std::string::npos);
-  const std::string upper_letters = SetMembers("[\xC0-\xDF]");
-  EXPECT_EQ(upper_letters.size(), 33u);
-  EXPECT_NE(upper_letters.find('\xA8'), std::string::npos);
-  const std::string all_letters = SetMembers("[\xE0-\xDF]");
-  EXPECT_EQ(all_letters.size(), 66u);
-  EXPECT_NE(all_letters.find('\xA8'), std::string::npos);
-  EXPECT_NE(all_letters.find('\xB8'), std::string::npos);
+  const std::string upperLetters = SetMembers("[\xC0-\xDF]");
+  EXPECT_EQ(upperLetters.size(), 33u);
+  EXPECT_NE(upperLetters.find('\xA8'), std::string::npos);
+  const std::string allLetters = SetMembers("[\xE0-\xDF]");
+  EXPECT_EQ(allLetters.size(), 66u);
+  EXPECT_NE(allLetters.find('\xA8'), std::string::npos);
+  EXPECT_NE(allLetters.find('\xB8'), std::string::npos);
 }
 
 TEST(RegexOptimisationTest, StartCharacterAnchorAndMustString) {

@@ -296,8 +296,8 @@ TEST(RegexStepLimitTest, RunawayBacktrackingEndsWithAnError) {
   EXPECT_EQ(SearchError("(.+)+[xy]", std::string(30, 'a')), 1018);
   EXPECT_EQ(SearchError("(a|aa)+[bc]", std::string(60, 'a')), 1018);
   // Iterations that take nothing count too; this one may outgrow the backtrack stack first.
-  const int empty_loops = SearchError("((a{0,1}){99999999}){99999999}", "b");
-  EXPECT_TRUE(empty_loops == 1018 || empty_loops == 1016) << empty_loops;
+  const int emptyLoops = SearchError("((a{0,1}){99999999}){99999999}", "b");
+  EXPECT_TRUE(emptyLoops == 1018 || emptyLoops == 1016) << emptyLoops;
   TRegex re;
   re.SetExpression("(.+)+[xy]");
   try {

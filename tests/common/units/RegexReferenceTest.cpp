@@ -210,11 +210,11 @@ class Generator {
 
   Node Piece(int depth, std::string& text, bool& width) {
     if (extended_ && Pick(4) == 0) text += Pick(3) ? " " : "#note\n";  // left out by modifier x
-    bool atom_width = false;
-    Node atom = Atom(depth, text, atom_width);
+    bool atomWidth = false;
+    Node atom = Atom(depth, text, atomWidth);
     const int q = Pick(10);
     if (q < 5) {
-      width = atom_width;
+      width = atomWidth;
       return atom;
     }
     Node rep;
@@ -236,8 +236,8 @@ class Generator {
         quantifier = "{" + std::to_string(rep.min) + "," + std::to_string(rep.max) + "}";
         break;
     }
-    if (!atom_width && q != 7) {  // the compiler refuses this; keep the atom alone
-      width = atom_width;
+    if (!atomWidth && q != 7) {  // the compiler refuses this; keep the atom alone
+      width = atomWidth;
       return atom;
     }
     text += quantifier;

@@ -57,7 +57,7 @@ inline std::string Run(std::string_view expression, std::string_view modifiers, 
 /// Returns the groups as Describe does; a compile or run-time error gives "" and its code in
 /// `error` (0 otherwise).
 inline std::string RunUnoptimised(std::string_view expression, uint32_t modifiers, std::string_view input,
-                                  int& error, int64_t step_limit = TRegex::kDefaultMatchStepLimit) {
+                                  int& error, int64_t stepLimit = TRegex::kDefaultMatchStepLimit) {
   error = 0;
   TRegex defaults;
   std::array<uint8_t, 256> invert{};
@@ -78,7 +78,7 @@ inline std::string RunUnoptimised(std::string_view expression, uint32_t modifier
   context.paired_head = '\r';
   context.paired_tail = '\n';
   context.invert_case = &invert;
-  context.step_limit = step_limit;
+  context.step_limit = stepLimit;
   const std::string text(input.substr(0, input.find('\0')));
   try {
     const RegexCode program = CompileRegex(expression, syntax);

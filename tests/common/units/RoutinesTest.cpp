@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/TestFolders.h"
 #include "common/units/Routines.h"
 #include "platform/core/Strings.h"
+#include "platform/core/TestFolders.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ TEST_F(TempFolderTest, TempFolderOfAnyLengthWorks) {
     deep += "/" + std::string(60, 'd');
     ASSERT_EQ(mkdir(deep.c_str(), 0700), 0);
   }
-  ScopedEnv long_tmpdir("TMPDIR", deep.c_str());
+  ScopedEnv longTmpdir("TMPDIR", deep.c_str());
   EXPECT_EQ(GetTempFolder(), deep);
   const std::string folder = PrepareTempFolder("work");
   EXPECT_EQ(folder, deep + "/zuk-" + std::to_string(geteuid()) + "/work/");
@@ -193,11 +193,11 @@ TEST(FreeObjectAndNilTest, VariableIsEmptyBeforeTheObjectIsFreed) {
     ~Watched() { *saw_empty = *holder == nullptr; }
   };
   std::unique_ptr<Watched> variable;
-  bool saw_empty = false;
-  variable.reset(new Watched{&variable, &saw_empty});
+  bool sawEmpty = false;
+  variable.reset(new Watched{&variable, &sawEmpty});
   FreeObjectAndNil(variable);
   EXPECT_EQ(variable, nullptr);
-  EXPECT_TRUE(saw_empty);
+  EXPECT_TRUE(sawEmpty);
   FreeObjectAndNil(variable);  // an empty variable is left alone
 }
 

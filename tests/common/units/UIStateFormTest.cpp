@@ -32,10 +32,10 @@ TEST_F(UIStateFormTest, TabShowsOnlyTheFocusRectangle) {
 }
 
 TEST_F(UIStateFormTest, ArrowsShowTheFocusInADialogButNotInTheMainWindow) {
-  TUIStateMainForm main_form;
-  main_form.Show();
-  Press(main_form, VK_DOWN);
-  EXPECT_TRUE(main_form.FocusCuesHidden());
+  TUIStateMainForm mainForm;
+  mainForm.Show();
+  Press(mainForm, VK_DOWN);
+  EXPECT_TRUE(mainForm.FocusCuesHidden());
   TUIStateForm about;
   about.Show();
   EXPECT_TRUE(about.FocusCuesHidden());  // initialised hidden: the last input was not a key

@@ -82,9 +82,9 @@ TEST(StreamTest, TheRestIsLentByMemoryAndReadFromOtherStreams) {
 }
 
 TEST(FileStreamTest, CreatesWritesReopensAndReportsMissingFiles) {
-  char dir_template[] = "/tmp/zukstreamXXXXXX";
-  ASSERT_NE(mkdtemp(dir_template), nullptr);
-  const std::string path = std::string(dir_template) + "/data.bin";
+  char dirTemplate[] = "/tmp/zukstreamXXXXXX";
+  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+  const std::string path = std::string(dirTemplate) + "/data.bin";
   {
     TFileStream f(path, fmCreate);
     f.WriteBuffer("abcdef", 6);
@@ -99,10 +99,10 @@ TEST(FileStreamTest, CreatesWritesReopensAndReportsMissingFiles) {
     EXPECT_THROW(f.ReadBuffer(buf, 1), EReadError);
   }
   EXPECT_THROW(TFileStream(path + ".missing", fmOpenRead), EFOpenError);
-  EXPECT_THROW(TFileStream(dir_template, fmOpenRead), EFOpenError);
-  EXPECT_THROW(TFileStream(std::string(dir_template) + "/no/such/dir/x", fmCreate), EFCreateError);
+  EXPECT_THROW(TFileStream(dirTemplate, fmOpenRead), EFOpenError);
+  EXPECT_THROW(TFileStream(std::string(dirTemplate) + "/no/such/dir/x", fmCreate), EFCreateError);
   unlink(path.c_str());
-  rmdir(dir_template);
+  rmdir(dirTemplate);
 }
 
 TEST(ResourceStreamTest, FindsRegisteredResourcesCaseInsensitively) {

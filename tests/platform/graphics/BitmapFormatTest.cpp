@@ -196,9 +196,9 @@ TEST_P(BitmapVariant, DecodesAsPillowDoesAndWritesWhatItRead) {
   EXPECT_EQ(bitmap.Height(), h);
   EXPECT_EQ(ours, *expected);
   // The file we wrote decodes the same in Pillow as well.
-  const auto from_saved = PillowPixels(Bytes(saved.Bytes().begin(), saved.Bytes().end()), w, h);
-  ASSERT_TRUE(from_saved.has_value());
-  EXPECT_EQ(*from_saved, *expected);
+  const auto fromSaved = PillowPixels(Bytes(saved.Bytes().begin(), saved.Bytes().end()), w, h);
+  ASSERT_TRUE(fromSaved.has_value());
+  EXPECT_EQ(*fromSaved, *expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, BitmapVariant, ::testing::ValuesIn(kVariants),
@@ -264,20 +264,20 @@ TEST(BitmapFormat, ReadsSmallTrueColourAndMonochromeFilesAsWorkedOutByHand) {
 
 TEST(BitmapFormat, ReadsPackedDibAndRepairsMissingPixelOffset) {
   const DibSpec s = Uncompressed(40, 3, 2, 8, Ramp(256), [](int x, int y) { return x * 3 + y; });
-  TBitmap from_file;
+  TBitmap fromFile;
   TMemoryStream in = StreamOf(BuildBmp(s));
-  from_file.LoadFromStream(in);
+  fromFile.LoadFromStream(in);
 
-  TBitmap from_dib;
-  from_dib.LoadFromDIB(BuildDib(s));
-  EXPECT_EQ(PixelsOf(from_dib), PixelsOf(from_file));
+  TBitmap fromDib;
+  fromDib.LoadFromDIB(BuildDib(s));
+  EXPECT_EQ(PixelsOf(fromDib), PixelsOf(fromFile));
 
   // A file header whose pixel offset is 0 (as some writers leave it): the pixels follow
   // the colour table.
-  TBitmap zero_offset;
+  TBitmap zeroOffset;
   TMemoryStream in0 = StreamOf(BuildBmp(s, 0u));
-  zero_offset.LoadFromStream(in0);
-  EXPECT_EQ(PixelsOf(zero_offset), PixelsOf(from_file));
+  zeroOffset.LoadFromStream(in0);
+  EXPECT_EQ(PixelsOf(zeroOffset), PixelsOf(fromFile));
 }
 
 TEST(BitmapFormat, HonoursPixelOffsetBeyondTheColourTable) {
@@ -300,9 +300,9 @@ void PrintTo(const BadCase& c, std::ostream* os) {
   *os << c.name;
 }
 
-Bytes WithHeaderField(DibSpec s, size_t at, uint32_t value, int width_bytes = 4) {
+Bytes WithHeaderField(DibSpec s, size_t at, uint32_t value, int widthBytes = 4) {
   Bytes file = BuildBmp(s);
-  for (int i = 0; i < width_bytes; ++i)
+  for (int i = 0; i < widthBytes; ++i)
     file[14 + at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
   return file;
 }

@@ -196,14 +196,14 @@ TEST_F(CanvasTest, HatchedBrushKeepsTheBackgroundBetweenItsLines) {
   C().SetBkMode(OPAQUE);
   C().SetBkColor(clBlue);
   C().FillRect(Rect(20, 0, 40, 20));
-  int blue = 0, red_lines = 0;
+  int blue = 0, redLines = 0;
   for (int y = 0; y < 20; ++y)
     for (int x = 20; x < 40; ++x) {
       blue += At(x, y) == clBlue;
-      red_lines += At(x, y) == clRed;
+      redLines += At(x, y) == clRed;
     }
-  EXPECT_GT(blue, red_lines);
-  EXPECT_EQ(blue + red_lines, 20 * 20);
+  EXPECT_GT(blue, redLines);
+  EXPECT_EQ(blue + redLines, 20 * 20);
 
   // Back to a solid brush: text backgrounds are opaque in its colour again.
   C().Brush().SetStyle(bsSolid);

@@ -221,10 +221,10 @@ TEST(EnhancedMetafile, BitmapRecordsDrawTheirPictures) {
   const auto stretch = WithDib({0, 0, 0, 0, 50, 50, 0, 0, 2, 2, 0, 0, 0, 0, 0, 0x00CC0020, 50, 50}, 10);
   // STRETCHBLT: bounds, dest x/y/cx/cy, raster op, src x/y, transform (6), background,
   // usage, DIB offsets, src cx/cy.
-  std::vector<uint32_t> blt_fixed = {0, 0, 0, 0, 0, 0, 40, 40, 0x00CC0020, 0, 0};
-  for (int i = 0; i < 6; ++i) blt_fixed.push_back(0);
-  blt_fixed.insert(blt_fixed.end(), {0, 0, 0, 0, 0, 0, 2, 2});
-  const auto blt = WithDib(blt_fixed, 19);
+  std::vector<uint32_t> bltFixed = {0, 0, 0, 0, 0, 0, 40, 40, 0x00CC0020, 0, 0};
+  for (int i = 0; i < 6; ++i) bltFixed.push_back(0);
+  bltFixed.insert(bltFixed.end(), {0, 0, 0, 0, 0, 0, 2, 2});
+  const auto blt = WithDib(bltFixed, 19);
   auto b = PlayEmf({{81, stretch}, {77, blt}});
   EXPECT_EQ(b->Canvas().Pixel(60, 60), clBlue);
   EXPECT_EQ(b->Canvas().Pixel(60, 90), clLime);
@@ -302,9 +302,9 @@ TEST(EnhancedMetafile, WindowsMetafilesPlayTheEnhancedCopyTheyCarry) {
   EXPECT_EQ(ExtentOf(*b, clBlue).right, -1) << "the records are not drawn as well";
   // A copy with a piece missing is no copy: the records draw.
   records.erase(records.begin() + 1);
-  auto own_only = DrawMetafile(WmfOf(records, 100, 2));
-  EXPECT_EQ(ExtentOf(*own_only, clRed).right, -1);
-  EXPECT_EQ(own_only->Canvas().Pixel(75, 75), clBlue);
+  auto ownOnly = DrawMetafile(WmfOf(records, 100, 2));
+  EXPECT_EQ(ExtentOf(*ownOnly, clRed).right, -1);
+  EXPECT_EQ(ownOnly->Canvas().Pixel(75, 75), clBlue);
 }
 
 }  // namespace

@@ -83,12 +83,12 @@ inline Bytes BuildDib(const DibSpec& s) {
 }
 
 /// A BMP file: the file header, then the DIB. `off_bits` overrides the pixel offset.
-inline Bytes BuildBmp(const DibSpec& s, std::optional<uint32_t> off_bits = std::nullopt) {
+inline Bytes BuildBmp(const DibSpec& s, std::optional<uint32_t> offBits = std::nullopt) {
   const Bytes dib = BuildDib(s);
   Bytes b = {'B', 'M'};
   Put32(b, static_cast<uint32_t>(14 + dib.size()));
   Put32(b, 0);
-  Put32(b, off_bits ? *off_bits : static_cast<uint32_t>(14 + dib.size() - s.pixels.size()));
+  Put32(b, offBits ? *offBits : static_cast<uint32_t>(14 + dib.size() - s.pixels.size()));
   b.insert(b.end(), dib.begin(), dib.end());
   return b;
 }

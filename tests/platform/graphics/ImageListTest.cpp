@@ -18,35 +18,35 @@ int AddSquare(TCustomImageList& list) {
 TEST(ImageListTest, EveryRegisteredLinkHearsEachChange) {
   TImageList list;
   TChangeLink first, second;
-  int heard_first = 0, heard_second = 0, heard_event = 0;
+  int heardFirst = 0, heardSecond = 0, heardEvent = 0;
   first.OnChange = [&](TCustomImageList& sender) {
     EXPECT_EQ(&sender, &list);
-    ++heard_first;
+    ++heardFirst;
   };
-  second.OnChange = [&](TCustomImageList&) { ++heard_second; };
-  list.OnChange = [&](TCustomImageList&) { ++heard_event; };
+  second.OnChange = [&](TCustomImageList&) { ++heardSecond; };
+  list.OnChange = [&](TCustomImageList&) { ++heardEvent; };
   list.RegisterChanges(&first);
   list.RegisterChanges(&second);
   list.RegisterChanges(&second);  // once only
   EXPECT_EQ(second.Sender(), &list);
   AddSquare(list);
-  EXPECT_EQ(heard_first, 1);
-  EXPECT_EQ(heard_second, 1);
-  EXPECT_EQ(heard_event, 1);
+  EXPECT_EQ(heardFirst, 1);
+  EXPECT_EQ(heardSecond, 1);
+  EXPECT_EQ(heardEvent, 1);
 
   list.UnRegisterChanges(&first);
   EXPECT_EQ(first.Sender(), nullptr);
   list.Clear();
-  EXPECT_EQ(heard_first, 1);
-  EXPECT_EQ(heard_second, 2);
+  EXPECT_EQ(heardFirst, 1);
+  EXPECT_EQ(heardSecond, 2);
 
   // A link moved to another list stops hearing the first one.
   TImageList other;
   other.RegisterChanges(&second);
   AddSquare(list);
-  EXPECT_EQ(heard_second, 2);
+  EXPECT_EQ(heardSecond, 2);
   AddSquare(other);
-  EXPECT_EQ(heard_second, 3);
+  EXPECT_EQ(heardSecond, 3);
 }
 
 TEST(ImageListTest, ListenersAndListsMayGoInEitherOrder) {
@@ -63,15 +63,15 @@ TEST(ImageListTest, ListenersAndListsMayGoInEitherOrder) {
 
   // A listener that drops itself while told is not told again.
   TChangeLink once;
-  int heard_once = 0;
+  int heardOnce = 0;
   once.OnChange = [&](TCustomImageList& sender) {
-    ++heard_once;
+    ++heardOnce;
     sender.UnRegisterChanges(&once);
   };
   list->RegisterChanges(&once);
   AddSquare(*list);
   AddSquare(*list);
-  EXPECT_EQ(heard_once, 1);
+  EXPECT_EQ(heardOnce, 1);
 
   list.reset();
   EXPECT_EQ(staying.Sender(), nullptr);  // its destructor must not reach the freed list

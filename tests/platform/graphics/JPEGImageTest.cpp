@@ -89,12 +89,12 @@ TEST(JPEGImage, RoundTripDecodesCloseToTheBitmapWithDjpegAndOurselves) {
   ours.Assign(&loaded);
   ASSERT_EQ(ours.Width(), 32);
   ASSERT_EQ(ours.Height(), 24);
-  const std::vector<uint32_t> our_pixels = PixelsOf(ours);
+  const std::vector<uint32_t> ourPixels = PixelsOf(ours);
   for (int y = 0; y < 24; ++y)
     for (int x = 0; x < 32; ++x) {
       const TColor c = Gradient(x, y);
       const uint32_t want = static_cast<uint32_t>(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
-      EXPECT_LE(Distance(our_pixels[static_cast<size_t>(y * 32 + x)], want), 12) << x << "," << y;
+      EXPECT_LE(Distance(ourPixels[static_cast<size_t>(y * 32 + x)], want), 12) << x << "," << y;
     }
 
   if (!HaveDjpeg()) GTEST_SKIP() << "djpeg is not installed";
@@ -103,7 +103,7 @@ TEST(JPEGImage, RoundTripDecodesCloseToTheBitmapWithDjpegAndOurselves) {
   ASSERT_TRUE(theirs.has_value());
   ASSERT_EQ(w, 32);
   ASSERT_EQ(h, 24);
-  for (size_t i = 0; i < theirs->size(); ++i) EXPECT_LE(Distance((*theirs)[i], our_pixels[i]), 2) << i;
+  for (size_t i = 0; i < theirs->size(); ++i) EXPECT_LE(Distance((*theirs)[i], ourPixels[i]), 2) << i;
 }
 
 /// A 16 x 8 CMYK JPEG of varied inks as Pillow writes it (with an Adobe marker), or nullopt.

@@ -161,9 +161,9 @@ TEST_P(MetafileCanvasKinds, PlaysBackAsTheCanvasDrewIt) {
       ASSERT_EQ(played->Canvas().Pixel(x, y), direct->Canvas().Pixel(x, y)) << x << "," << y;
   // Text stays text: about as much ink, in the same place.
   const TRect text = Rect(0, 100, 150, kHeight);
-  const int want_ink = InkIn(*direct, text);
-  ASSERT_GT(want_ink, 50);
-  EXPECT_NEAR(InkIn(*played, text), want_ink, want_ink * 0.35);
+  const int wantInk = InkIn(*direct, text);
+  ASSERT_GT(wantInk, 50);
+  EXPECT_NEAR(InkIn(*played, text), wantInk, wantInk * 0.35);
   EXPECT_NEAR(BoundsOf(*played, clNavy).Left, BoundsOf(*direct, clNavy).Left, 2);
 }
 

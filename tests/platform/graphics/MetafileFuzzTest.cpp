@@ -24,7 +24,7 @@ Bytes EnhancedSeed() {
   for (int i = 0; i < 16; ++i) font.push_back(i == 0 ? emftest::Pt16('A', 'r') : 0);
   std::vector<uint32_t> text = {
       0, 0, 0, 0, 1, 0, 0, 10, 10, 2, 76, 6, 0, 0, 50, 50, 84, emftest::Pt16('O', 'k'), 8, 9};
-  std::vector<uint32_t> stretch_fixed = {0, 0, 0, 0, 50, 50, 0, 0, 2, 2, 0, 0, 0, 0, 0, 0x00CC0020, 50, 50};
+  std::vector<uint32_t> stretchFixed = {0, 0, 0, 0, 50, 50, 0, 0, 2, 2, 0, 0, 0, 0, 0, 0x00CC0020, 50, 50};
   std::vector<uint32_t> polypoly = {0, 0, 0, 0, 2, 6, 3, 3, 0, 0, 50, 10, 20, 60, 5, 5, 40, 5, 5, 40};
   return emftest::EmfOf({emftest::CreateBrush(1, clRed),
                          emftest::CreatePen(2, clBlue, 0x10000 | 0x200, 3),
@@ -73,7 +73,7 @@ Bytes EnhancedSeed() {
                          emftest::ClipRegion(4, {{40, 40, 50, 50}}),
                          emftest::Rect(30, 0, 0, 90, 90),
                          emftest::Rect(29, 5, 5, 10, 10),
-                         {81, emftest::WithDib(stretch_fixed, 10)},
+                         {81, emftest::WithDib(stretchFixed, 10)},
                          {22, {24}},
                          {18, {1}},
                          {24, {emftest::U(clRed)}},
@@ -95,7 +95,7 @@ std::vector<Bytes> Seeds() {
   const std::vector<uint16_t> poly = {3, 0, 0, 50, 10, 20, 60};
   const std::vector<uint16_t> polypoly = {2, 3, 3, 0, 0, 50, 10, 20, 60, 5, 5, 40, 5, 5, 40};
   std::vector<uint16_t> text = {2, WordsOf(Bytes{'H', 'i'})[0], 10, 10};
-  std::vector<uint16_t> ext_text = {20, 5, 2, 6, 0, 0, 50, 30, WordsOf(Bytes{'O', 'k'})[0], 8, 9};
+  std::vector<uint16_t> extText = {20, 5, 2, 6, 0, 0, 50, 30, WordsOf(Bytes{'O', 'k'})[0], 8, 9};
   return {
       WmfOf({{0x020B, {0, 0}},
              {0x020C, {100, 100}},
@@ -132,7 +132,7 @@ std::vector<Bytes> Seeds() {
              {0x012E, {24}},
              {0x0521, text},
              {0x012E, {1}},
-             {0x0A32, ext_text},
+             {0x0A32, extText},
              {0x001E, {}},
              {0x0416, {50, 50, 0, 0}},
              {0x0415, {30, 30, 10, 10}},

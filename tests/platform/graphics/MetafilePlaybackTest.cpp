@@ -164,10 +164,10 @@ TEST(MetafilePlayback, ClipRecordsShapeTheFilledArea) {
   const std::vector<uint16_t> region = {0, 6,  0,  0,  0,  2, 0, 10, 10, 60, 50,  // header, bounds
                                         2, 10, 20, 10, 30, 2,                     // first scan
                                         2, 40, 50, 50, 60, 2};                    // second scan
-  const std::vector<uint16_t> empty_region = {0, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  const auto fill_all = Rectangle(0, 0, 100, 100);
+  const std::vector<uint16_t> emptyRegion = {0, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const auto fillAll = Rectangle(0, 0, 100, 100);
   {
-    auto b = Play(Concat({FillWith(clRed), {{0x0415, {60, 70, 40, 30}}, fill_all}}));
+    auto b = Play(Concat({FillWith(clRed), {{0x0415, {60, 70, 40, 30}}, fillAll}}));
     EXPECT_EQ(b->Canvas().Pixel(50, 50), clWhite);
     EXPECT_EQ(b->Canvas().Pixel(29, 50), clRed);
     EXPECT_EQ(b->Canvas().Pixel(70, 50), clRed);
@@ -175,7 +175,7 @@ TEST(MetafilePlayback, ClipRecordsShapeTheFilledArea) {
     EXPECT_EQ(ExtentOf(*b, clWhite).bottom, 60);
   }
   {
-    auto b = Play(Concat({FillWith(clRed), {{0x06FF, region}, {0x012C, {2}}, fill_all}}));
+    auto b = Play(Concat({FillWith(clRed), {{0x06FF, region}, {0x012C, {2}}, fillAll}}));
     const Extent e = ExtentOf(*b, clRed);
     EXPECT_EQ(std::vector<int>({e.left, e.top, e.right, e.bottom}), std::vector<int>({10, 10, 60, 50}));
     EXPECT_EQ(b->Canvas().Pixel(15, 15), clRed);
@@ -189,7 +189,7 @@ TEST(MetafilePlayback, ClipRecordsShapeTheFilledArea) {
     auto b = Play(Concat({FillWith(clRed),
                           {{0x020C, {50, 50}},
                            {0x06FF, region},
-                           {0x06FF, empty_region},
+                           {0x06FF, emptyRegion},
                            {0x012C, {2}},
                            Rectangle(0, 0, 50, 50),
                            {0x001E, {}},
@@ -206,18 +206,18 @@ TEST(MetafilePlayback, ClipRecordsShapeTheFilledArea) {
 }
 
 TEST(MetafilePlayback, PathEscapesClipToTheirFigures) {
-  const auto fill_all = Rectangle(0, 0, 100, 100);
+  const auto fillAll = Rectangle(0, 0, 100, 100);
   const Records path = {Escape(4096), Rectangle(20, 20, 60, 60), Escape(4098)};
   {
     // Inside the path only; the figures of the path are not drawn themselves.
     auto b = Play(Concat({{Pen(clBlue), Select(0), Escape(4097, {0, 0})},
                           path,
-                          {Escape(4097, {2, 0}), SolidBrush(clRed), Select(1), fill_all}}));
+                          {Escape(4097, {2, 0}), SolidBrush(clRed), Select(1), fillAll}}));
     ExpectExtent(*b, clRed, 20, 20, 60, 60, "inclusive");
     EXPECT_EQ(ExtentOf(*b, clBlue).right, -1);  // the fill's outline lies outside the path
   }
   {
-    auto b = Play(Concat({FillWith(clRed), path, {Escape(4097, {3, 0}), fill_all}}));
+    auto b = Play(Concat({FillWith(clRed), path, {Escape(4097, {3, 0}), fillAll}}));
     EXPECT_EQ(b->Canvas().Pixel(40, 40), clWhite) << "exclusive";
     EXPECT_EQ(b->Canvas().Pixel(10, 40), clRed);
   }
@@ -227,7 +227,7 @@ TEST(MetafilePlayback, PathEscapesClipToTheirFigures) {
         Play(Concat({FillWith(clRed),
                      {Escape(4097, {0, 0})},
                      path,
-                     {Escape(4097, {2, 0}), Escape(4097, {1, 0}), SolidBrush(clLime), Select(2), fill_all}}));
+                     {Escape(4097, {2, 0}), Escape(4097, {1, 0}), SolidBrush(clLime), Select(2), fillAll}}));
     ExpectExtent(*b, clLime, 0, 0, 100, 100, "restored");
   }
 }

@@ -56,15 +56,15 @@ Bytes IconFile(uint16_t type, const std::vector<std::pair<Bytes, std::array<uint
   return f;
 }
 
-Bytes Emf(int32_t frame_right, int32_t frame_bottom) {
+Bytes Emf(int32_t frameRight, int32_t frameBottom) {
   Bytes f;
   Put32(f, 1);                              // EMR_HEADER
   Put32(f, 88);                             // record size
   for (int i = 0; i < 4; ++i) Put32(f, 0);  // bounds
   Put32(f, 0);
   Put32(f, 0);
-  Put32(f, static_cast<uint32_t>(frame_right));
-  Put32(f, static_cast<uint32_t>(frame_bottom));
+  Put32(f, static_cast<uint32_t>(frameRight));
+  Put32(f, static_cast<uint32_t>(frameBottom));
   Put32(f, 0x464D4520);
   Put32(f, 0x10000);
   Put32(f, 88 + 20);  // total bytes
@@ -132,8 +132,8 @@ TEST(Icon, UsesAlphaOfThirtyTwoBitImagesAndReadsPngImages) {
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   png.save(&buffer, "PNG");
-  auto png_icon = Load<TIcon>(IconFile(1, {{Bytes(bytes.begin(), bytes.end()), {4, 1, 32}}}));
-  EXPECT_EQ(png_icon->Width(), 4);
+  auto pngIcon = Load<TIcon>(IconFile(1, {{Bytes(bytes.begin(), bytes.end()), {4, 1, 32}}}));
+  EXPECT_EQ(pngIcon->Width(), 4);
 }
 
 TEST(Icon, BadFilesRaise) {
@@ -145,10 +145,10 @@ TEST(Icon, BadFilesRaise) {
     TMemoryStream in = StreamOf(Bytes(good.begin(), good.begin() + static_cast<long>(n)));
     EXPECT_THROW(icon.LoadFromStream(in), EInvalidGraphic) << n;
   }
-  Bytes bad_offset = good;
-  bad_offset[18] = 0xFF;  // image offset far beyond the file
+  Bytes badOffset = good;
+  badOffset[18] = 0xFF;  // image offset far beyond the file
   TIcon icon;
-  TMemoryStream in = StreamOf(bad_offset);
+  TMemoryStream in = StreamOf(badOffset);
   EXPECT_THROW(icon.LoadFromStream(in), EInvalidGraphic);
 }
 
@@ -189,8 +189,8 @@ Bytes DrawingWmf() {
   dib.bits = 24;
   dib.pixels = PackRows(2, 2, 24, [](int, int r) { return r == 0 ? 0x00FF00u : 0x0000FFu; });
   std::vector<uint16_t> stretch = {0x0020, 0x00CC, 0, 2, 2, 0, 0, 50, 50, 50, 50};
-  const std::vector<uint16_t> dib_words = WordsOf(BuildDib(dib));
-  stretch.insert(stretch.end(), dib_words.begin(), dib_words.end());
+  const std::vector<uint16_t> dibWords = WordsOf(BuildDib(dib));
+  stretch.insert(stretch.end(), dibWords.begin(), dibWords.end());
   return WmfOf({{0x020B, {0, 0}},                  // window origin
                 {0x020C, {100, 100}},              // window extent
                 {0x02FC, {0, 0x00FF, 0x0000, 0}},  // solid red brush
@@ -229,17 +229,17 @@ TEST(Metafile, PlaysItsRecordsIntoTheRectangle) {
 }
 
 TEST(Metafile, PlaysTextInItsFontAndColour) {
-  Bytes font_record;
-  Put16(font_record, static_cast<uint16_t>(-40));  // character height
-  for (int i = 0; i < 3; ++i) Put16(font_record, 0);
-  Put16(font_record, 700);  // bold
-  for (int i = 0; i < 8; ++i) font_record.push_back(0);
+  Bytes fontRecord;
+  Put16(fontRecord, static_cast<uint16_t>(-40));  // character height
+  for (int i = 0; i < 3; ++i) Put16(fontRecord, 0);
+  Put16(fontRecord, 700);  // bold
+  for (int i = 0; i < 8; ++i) fontRecord.push_back(0);
   const std::string face = "Liberation Sans";
-  font_record.insert(font_record.end(), face.begin(), face.end());
-  font_record.resize(18 + 32, 0);
+  fontRecord.insert(fontRecord.end(), face.begin(), face.end());
+  fontRecord.resize(18 + 32, 0);
   const Bytes text = {'H', 'H'};
   const auto meta = Load<TMetafile>(WmfOf({{0x020C, {100, 100}},
-                                           {0x02FB, WordsOf(font_record)},
+                                           {0x02FB, WordsOf(fontRecord)},
                                            {0x012D, {0}},
                                            {0x0209, {0x00FF, 0x0000}},  // red text
                                            {0x0102, {1}},               // transparent background
@@ -290,11 +290,11 @@ TEST(Metafile, DamagedRecordsNeverEscapeThePlayer) {
 }
 
 TEST(Metafile, BadFilesRaise) {
-  Bytes bad_sum = PlaceableWmf(100, 100, 1440);
-  bad_sum[20] ^= 1;
-  Bytes short_emf = Emf(100, 100);
-  short_emf.resize(90);
-  const Bytes cases[] = {{}, {1, 2, 3}, bad_sum, short_emf, PlaceableWmf(100, 100, 0), Emf(-5, 10)};
+  Bytes badSum = PlaceableWmf(100, 100, 1440);
+  badSum[20] ^= 1;
+  Bytes shortEmf = Emf(100, 100);
+  shortEmf.resize(90);
+  const Bytes cases[] = {{}, {1, 2, 3}, badSum, shortEmf, PlaceableWmf(100, 100, 0), Emf(-5, 10)};
   for (const Bytes& b : cases) {
     TMetafile meta;
     TMemoryStream in = StreamOf(b);

@@ -61,7 +61,7 @@ Bytes WithoutEmbeddedEmf(const Bytes& wmf) {
 
 /// Plays every metafile of one kind (after `prepare`) and expects at least `least_share`
 /// of the compared ones to agree with the office suite's rendering.
-void PlayAndCompare(const char* extension, const char* png_prefix, double least_share,
+void PlayAndCompare(const char* extension, const char* pngPrefix, double leastShare,
                     Bytes (*prepare)(const Bytes&) = nullptr) {
   fs::path dir;
   const std::string missing = PrepareCorpus(dir);
@@ -87,7 +87,7 @@ void PlayAndCompare(const char* extension, const char* png_prefix, double least_
     // The suite lays the picture at its own size in the middle of a page; pictures larger
     // than the page are not compared.
     const QImage page(
-        QString::fromStdString((dir / "png" / (png_prefix + file.stem().string() + ".png")).string()));
+        QString::fromStdString((dir / "png" / (pngPrefix + file.stem().string() + ".png")).string()));
     if (page.isNull() || ours.width() < kSmallestCompared || ours.height() < kSmallestCompared ||
         ours.width() > page.width() || ours.height() > page.height())
       continue;
@@ -109,7 +109,7 @@ void PlayAndCompare(const char* extension, const char* png_prefix, double least_
   std::cout << kind << ": " << agreed << " of " << compared
             << " compared pictures agree; differing:" << disagreeing << "\n";
   ::testing::Test::RecordProperty("agreeing" + kind, std::to_string(agreed) + "/" + std::to_string(compared));
-  EXPECT_GE(share, least_share) << "differing:" << disagreeing;
+  EXPECT_GE(share, leastShare) << "differing:" << disagreeing;
 }
 
 TEST(RealMetafiles, WindowsMetafilesDrawAsTheOfficeSuiteDrawsThem) {

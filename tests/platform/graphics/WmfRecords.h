@@ -58,8 +58,8 @@ inline std::vector<uint16_t> PatternBrushRecord() {
   dib.pixels =
       gfxtest::PackRows(2, 2, 24, [](int x, int r) { return x == 0 && r == 1 ? 0xFF0000u : 0x0000FFu; });
   std::vector<uint16_t> words = {5, 0};  // DIB pattern, RGB colours
-  const std::vector<uint16_t> dib_words = gfxtest::WordsOf(gfxtest::BuildDib(dib));
-  words.insert(words.end(), dib_words.begin(), dib_words.end());
+  const std::vector<uint16_t> dibWords = gfxtest::WordsOf(gfxtest::BuildDib(dib));
+  words.insert(words.end(), dibWords.begin(), dibWords.end());
   return words;
 }
 
@@ -76,8 +76,8 @@ inline Record StretchDib(uint32_t rop, uint8_t value, uint16_t bits) {
   dib.colors_used = bits == 8 ? 256 : 0;
   dib.pixels = gfxtest::PackRows(4, 4, bits, [&](int, int) { return bits == 8 ? value : value * 0x010101u; });
   std::vector<uint16_t> words = {Lo(rop), Hi(rop), 0, 4, 4, 0, 0, 20, 20, 10, 10};
-  const std::vector<uint16_t> dib_words = gfxtest::WordsOf(gfxtest::BuildDib(dib));
-  words.insert(words.end(), dib_words.begin(), dib_words.end());
+  const std::vector<uint16_t> dibWords = gfxtest::WordsOf(gfxtest::BuildDib(dib));
+  words.insert(words.end(), dibWords.begin(), dibWords.end());
   return {0x0F43, words};
 }
 

@@ -136,8 +136,8 @@ TEST(CustomControlPaintTest, PaintDrawsOnTheWindowAndTheCaretOnTop) {
 }
 
 TEST_F(CustomControlTest, MouseInputBecomesMouseMessages) {
-  int form_presses = 0;
-  form.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int32_t, int32_t) { ++form_presses; };
+  int formPresses = 0;
+  form.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int32_t, int32_t) { ++formPresses; };
   form.Show();
   QWidget* w = Widget(*control);
   QTest::mousePress(w, Qt::LeftButton, Qt::ShiftModifier, QPoint(5, 7));
@@ -153,9 +153,9 @@ TEST_F(CustomControlTest, MouseInputBecomesMouseMessages) {
   ASSERT_NE(dbl, control->Events.end());
   EXPECT_EQ(*(dbl + 1), "down 0 " + std::to_string(ssLeft | ssDouble) + " 1,2");
   // The press was the control's alone, though its widget left it to the parents.
-  EXPECT_EQ(form_presses, 0);
+  EXPECT_EQ(formPresses, 0);
   QTest::mouseClick(Widget(form), Qt::LeftButton, Qt::NoModifier, QPoint(290, 190));
-  EXPECT_EQ(form_presses, 1);
+  EXPECT_EQ(formPresses, 1);
 }
 
 TEST_F(CustomControlTest, WheelTurnsIntoWheelUpAndDown) {
@@ -297,8 +297,8 @@ TEST_F(CustomControlTest, ContextMenuPopsTheControlsMenuUnlessHandled) {
   control->OnMessage = [&](TMessage& m) {
     if (m.Msg == WM_CONTEXTMENU) at = LParamToPoint(m.LParam);
   };
-  QContextMenuEvent by_mouse(QContextMenuEvent::Mouse, QPoint(4, 6), w->mapToGlobal(QPoint(4, 6)));
-  QCoreApplication::sendEvent(w, &by_mouse);
+  QContextMenuEvent byMouse(QContextMenuEvent::Mouse, QPoint(4, 6), w->mapToGlobal(QPoint(4, 6)));
+  QCoreApplication::sendEvent(w, &byMouse);
   EXPECT_EQ(popups, 1);
   EXPECT_EQ(menu.PopupComponent(), control);
   EXPECT_EQ(at, control->ClientToScreen(TPoint{4, 6}));
@@ -309,8 +309,8 @@ TEST_F(CustomControlTest, ContextMenuPopsTheControlsMenuUnlessHandled) {
       m.Result = 1;
     }
   };
-  QContextMenuEvent by_key(QContextMenuEvent::Keyboard, QPoint(0, 0), w->mapToGlobal(QPoint(0, 0)));
-  QCoreApplication::sendEvent(w, &by_key);
+  QContextMenuEvent byKey(QContextMenuEvent::Keyboard, QPoint(0, 0), w->mapToGlobal(QPoint(0, 0)));
+  QCoreApplication::sendEvent(w, &byKey);
   EXPECT_EQ(at, (TPoint{-1, -1}));
   EXPECT_EQ(popups, 1);
 }

@@ -62,9 +62,9 @@ TEST(FormsTest, CloseQueryCanRefuseAndCloseActionDecides) {
   DialogForm d;
   int asked = 0;
   bool allow = false;
-  d.form.OnCloseQuery = [&](TObject*, bool& can_close) {
+  d.form.OnCloseQuery = [&](TObject*, bool& canClose) {
     ++asked;
-    can_close = allow;
+    canClose = allow;
   };
   Later([&] {
     d.form.Close();  // refused: the modal run goes on
@@ -168,22 +168,22 @@ TEST(FormsKeyTest, KeyPreviewLetsTheFormTakeKeysFirst) {
   constexpr uint16_t kF5 = VK_F1 + 4;
   constexpr uint16_t kF6 = VK_F1 + 5;
   DialogForm d;
-  std::vector<uint16_t> form_keys;
-  std::vector<uint16_t> edit_keys;
+  std::vector<uint16_t> formKeys;
+  std::vector<uint16_t> editKeys;
   d.form.OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) {
-    form_keys.push_back(key);
+    formKeys.push_back(key);
     if (key == kF5) key = 0;  // taken by the form
   };
-  d.edit->OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) { edit_keys.push_back(key); };
+  d.edit->OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) { editKeys.push_back(key); };
   d.form.Show();
   d.edit->SetFocus();
   QTest::keyClick(Widget(*d.edit), Qt::Key_F5);
-  EXPECT_TRUE(form_keys.empty());  // without KeyPreview the form sees nothing
+  EXPECT_TRUE(formKeys.empty());  // without KeyPreview the form sees nothing
   d.form.SetKeyPreview(true);
   QTest::keyClick(Widget(*d.edit), Qt::Key_F5);
   QTest::keyClick(Widget(*d.edit), Qt::Key_F6);
-  EXPECT_EQ(form_keys, (std::vector<uint16_t>{kF5, kF6}));
-  EXPECT_EQ(edit_keys, (std::vector<uint16_t>{kF5, kF6}));
+  EXPECT_EQ(formKeys, (std::vector<uint16_t>{kF5, kF6}));
+  EXPECT_EQ(editKeys, (std::vector<uint16_t>{kF5, kF6}));
   d.form.Hide();
 }
 

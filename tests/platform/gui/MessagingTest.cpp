@@ -77,9 +77,9 @@ TEST(MessagingTest, RecordIsFreedAfterAnyHandlingUnlessTaken) {
 
 TEST(MessagingTest, MessagesPostedFromAnotherThreadRunOnTheGuiThread) {
   TLogControl control;
-  std::thread::id handled_on;
+  std::thread::id handledOn;
   control.OnMessage = [&](TMessage& m) {
-    if (m.Msg == WM_USER + 7) handled_on = std::this_thread::get_id();
+    if (m.Msg == WM_USER + 7) handledOn = std::this_thread::get_id();
   };
   std::thread worker([&] {
     for (int i = 0; i < 50; ++i) PostMessage(&control, WM_USER + 7, static_cast<WPARAM>(i));
@@ -87,7 +87,7 @@ TEST(MessagingTest, MessagesPostedFromAnotherThreadRunOnTheGuiThread) {
   worker.join();
   Pump();
   EXPECT_EQ(control.Log.size(), 50u);
-  EXPECT_EQ(handled_on, std::this_thread::get_id());
+  EXPECT_EQ(handledOn, std::this_thread::get_id());
 }
 
 TEST(MessagingTest, ExceptionInAPostedHandlerGoesToTheApplication) {
@@ -129,12 +129,12 @@ TEST(MessagingTest, UnhandledExceptionIsShownAndTheProgramGoesOn) {
 namespace {
 
 TEST(SynchronizeTest, WorkerCallsRunOnTheGuiThreadAndWait) {
-  std::thread::id ran_on;
+  std::thread::id ranOn;
   std::atomic<int> value = 0;
   bool returned = false;
   std::thread worker([&] {
     returned = Synchronize([&] {
-      ran_on = std::this_thread::get_id();
+      ranOn = std::this_thread::get_id();
       value = 42;
     });
     value += 1;  // after the call has run
@@ -144,7 +144,7 @@ TEST(SynchronizeTest, WorkerCallsRunOnTheGuiThreadAndWait) {
   }
   worker.join();
   EXPECT_TRUE(returned);
-  EXPECT_EQ(ran_on, std::this_thread::get_id());
+  EXPECT_EQ(ranOn, std::this_thread::get_id());
   EXPECT_EQ(value, 43);
 }
 

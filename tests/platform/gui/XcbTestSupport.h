@@ -28,16 +28,16 @@ inline std::string FindProgram(const std::string& name) {
 
 /// Runs the tests matching `gtest_filter` of this program under xvfb-run and returns its exit
 /// status; -1 with `skip_reason` set when xvfb-run is not installed.
-inline int RunUnderXServer(const std::string& gtest_filter, std::string& skip_reason) {
-  const std::string xvfb_run = FindProgram("xvfb-run");
-  if (xvfb_run.empty()) {
-    skip_reason = "xvfb-run is not installed (Debian packages xvfb and xauth)";
+inline int RunUnderXServer(const std::string& gtestFilter, std::string& skipReason) {
+  const std::string xvfbRun = FindProgram("xvfb-run");
+  if (xvfbRun.empty()) {
+    skipReason = "xvfb-run is not installed (Debian packages xvfb and xauth)";
     return -1;
   }
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  const std::string command = xvfb_run +
+  const std::string command = xvfbRun +
                               " -a -s '-screen 0 1024x768x24' env ZUK_XCB_CHILD=1 QT_QPA_PLATFORM=xcb '" +
-                              self + "' --gtest_filter='" + gtest_filter + "'";
+                              self + "' --gtest_filter='" + gtestFilter + "'";
   return std::system(command.c_str());
 }
 

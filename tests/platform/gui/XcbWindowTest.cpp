@@ -150,24 +150,24 @@ void BoxOutlivesItsOwner() {
   owner->OnDestroy = [&](TObject*) { destroyed = true; };
   owner->Show();
   owner->Release();  // handled inside the box's own message loop
-  TPoint placed_at{-1, -1};
-  QPoint shown_at(-1, -1);
+  TPoint placedAt{-1, -1};
+  QPoint shownAt(-1, -1);
   QTimer::singleShot(300, [&] {
     if (QWidget* box = QApplication::activeModalWidget()) {
-      shown_at = box->frameGeometry().topLeft();
+      shownAt = box->frameGeometry().topLeft();
       box->close();
     }
   });
   EXPECT_EQ(MessageBox(owner, "Owner goes away", "ZUK Converter", MB_ICONINFORMATION,
                        [&](const TRect& r, TSize box) {
-                         placed_at = TPoint{r.Left + (r.Width() - box.cx) / 2, r.Top + 5};
-                         return placed_at;
+                         placedAt = TPoint{r.Left + (r.Width() - box.cx) / 2, r.Top + 5};
+                         return placedAt;
                        }),
             IDOK);
   // The box went where the placement said.
-  EXPECT_EQ(shown_at, QPoint(placed_at.X, placed_at.Y));
+  EXPECT_EQ(shownAt, QPoint(placedAt.X, placedAt.Y));
   EXPECT_TRUE(destroyed);
-  EXPECT_NE(placed_at.X, -1);
+  EXPECT_NE(placedAt.X, -1);
 }
 
 TEST(XcbWindowTest, BoxOverAFreedOwner) {

@@ -76,8 +76,8 @@ HRESULT TEnumFormatEtc::Clone(TEnumFormatEtc** result) {
 
 // --- Data object ---------------------------------------------------------------------------------
 
-TVTDataObject::TVTDataObject(TNodeTree* owner, bool for_clipboard)
-    : ownerId_(owner != nullptr ? owner->TreeId() : 0), forClipboard_(for_clipboard) {
+TVTDataObject::TVTDataObject(TNodeTree* owner, bool forClipboard)
+    : ownerId_(owner != nullptr ? owner->TreeId() : 0), forClipboard_(forClipboard) {
   formats_.push_back(TFormatEtc{TreeReferenceFormat(), DVASPECT_CONTENT, -1, TYMED_HGLOBAL});
   if (owner != nullptr && owner->OnGetUserClipboardFormats) owner->OnGetUserClipboardFormats(owner, formats_);
 }
@@ -181,12 +181,12 @@ HRESULT TVTDataObject::GetDataHere(const TFormatEtc&, TStgMedium&) {
   return E_NOTIMPL;
 }
 
-HRESULT TVTDataObject::CopyMedium(TStgMedium& target, const TStgMedium& source, bool copy_memory) {
+HRESULT TVTDataObject::CopyMedium(TStgMedium& target, const TStgMedium& source, bool copyMemory) {
   target = TStgMedium();
   target.tymed = source.tymed;
   switch (source.tymed) {
     case TYMED_HGLOBAL:
-      if (copy_memory) {
+      if (copyMemory) {
         if (source.hGlobal == nullptr) return E_OUTOFMEMORY;
         target.hGlobal = std::make_shared<std::vector<uint8_t>>(*source.hGlobal);
       } else {
@@ -204,7 +204,7 @@ HRESULT TVTDataObject::CopyMedium(TStgMedium& target, const TStgMedium& source, 
     case TYMED_GDI:
     case TYMED_MFPICT:
     case TYMED_ENHMF:
-      if (copy_memory) {
+      if (copyMemory) {
         target = TStgMedium();
         return DV_E_TYMED;
       }
@@ -277,18 +277,18 @@ bool TVTDragManager::Register(bool accept) {
   return registered_;
 }
 
-HRESULT TVTDragManager::DragEnter(TVTDataObject* data, uint32_t key_state, TPoint point, uint32_t& effect) {
+HRESULT TVTDragManager::DragEnter(TVTDataObject* data, uint32_t keyState, TPoint point, uint32_t& effect) {
   dataObject_ = TRef<TVTDataObject>(data);
   isDropTarget_ = true;
   fullWindowDrag_ = true;  // the window system always draws the window's content while dragging
   dragSource_ = TreeFromDataObject(data);
   if (owner_ == nullptr) return E_FAIL;
-  return owner_->DoDragEnter(key_state, point, effect);
+  return owner_->DoDragEnter(keyState, point, effect);
 }
 
-HRESULT TVTDragManager::DragOver(uint32_t key_state, TPoint point, uint32_t& effect) {
+HRESULT TVTDragManager::DragOver(uint32_t keyState, TPoint point, uint32_t& effect) {
   if (owner_ == nullptr) return E_FAIL;
-  return owner_->DoDragOver(dragSource_, key_state, point, effect);
+  return owner_->DoDragOver(dragSource_, keyState, point, effect);
 }
 
 HRESULT TVTDragManager::DragLeave() {
@@ -299,8 +299,8 @@ HRESULT TVTDragManager::DragLeave() {
   return S_OK;
 }
 
-HRESULT TVTDragManager::Drop(TVTDataObject* data, uint32_t key_state, TPoint point, uint32_t& effect) {
-  const HRESULT result = owner_ != nullptr ? owner_->DoDragDrop(data, key_state, point, effect) : E_FAIL;
+HRESULT TVTDragManager::Drop(TVTDataObject* data, uint32_t keyState, TPoint point, uint32_t& effect) {
+  const HRESULT result = owner_ != nullptr ? owner_->DoDragDrop(data, keyState, point, effect) : E_FAIL;
   isDropTarget_ = false;
   dataObject_ = TRef<TVTDataObject>();
   return result;
@@ -314,10 +314,10 @@ HRESULT TVTDragManager::GiveFeedback(uint32_t) {
   return DRAGDROP_S_USEDEFAULTCURSORS;
 }
 
-HRESULT TVTDragManager::QueryContinueDrag(bool escape_pressed, uint32_t key_state) {
-  const bool left = (key_state & MK_LBUTTON) != 0;
-  const bool right = (key_state & MK_RBUTTON) != 0;
-  if ((left && right) || escape_pressed) return DRAGDROP_S_CANCEL;
+HRESULT TVTDragManager::QueryContinueDrag(bool escapePressed, uint32_t keyState) {
+  const bool left = (keyState & MK_LBUTTON) != 0;
+  const bool right = (keyState & MK_RBUTTON) != 0;
+  if ((left && right) || escapePressed) return DRAGDROP_S_CANCEL;
   if (!left && !right) return DRAGDROP_S_DROP;
   return S_OK;
 }
@@ -330,7 +330,7 @@ TVTDataObject* TVTDragManager::DragDataObject() {
   return data;
 }
 
-uint32_t TVTDragManager::StartDrag(uint32_t allowed_effects) {
+uint32_t TVTDragManager::StartDrag(uint32_t allowedEffects) {
   if (owner_ == nullptr) return DROPEFFECT_NONE;
   TRef<TVTDataObject> data(DragDataObject());
   TDragFormats formats;
@@ -344,18 +344,18 @@ uint32_t TVTDragManager::StartDrag(uint32_t allowed_effects) {
     ReleaseStgMedium(medium);
   }
   TRef<TVTDragManager> keep(this);
-  return DoDragDrop(*owner_, formats, allowed_effects);
+  return DoDragDrop(*owner_, formats, allowedEffects);
 }
 
-uint32_t TVTDragManager::WindowTarget::DragEnter(const TDragFormats& formats, uint32_t key_state,
-                                                 TPoint point, uint32_t effect) {
+uint32_t TVTDragManager::WindowTarget::DragEnter(const TDragFormats& formats, uint32_t keyState, TPoint point,
+                                                 uint32_t effect) {
   TRef<TVTDataObject> data(DataObjectFromFormats(formats));
-  manager_.DragEnter(data.get(), key_state, point, effect);
+  manager_.DragEnter(data.get(), keyState, point, effect);
   return effect;
 }
 
-uint32_t TVTDragManager::WindowTarget::DragOver(uint32_t key_state, TPoint point, uint32_t effect) {
-  manager_.DragOver(key_state, point, effect);
+uint32_t TVTDragManager::WindowTarget::DragOver(uint32_t keyState, TPoint point, uint32_t effect) {
+  manager_.DragOver(keyState, point, effect);
   return effect;
 }
 
@@ -363,10 +363,10 @@ void TVTDragManager::WindowTarget::DragLeave() {
   manager_.DragLeave();
 }
 
-uint32_t TVTDragManager::WindowTarget::Drop(const TDragFormats& formats, uint32_t key_state, TPoint point,
+uint32_t TVTDragManager::WindowTarget::Drop(const TDragFormats& formats, uint32_t keyState, TPoint point,
                                             uint32_t effect) {
   TRef<TVTDataObject> data(DataObjectFromFormats(formats));
-  manager_.Drop(data.get(), key_state, point, effect);
+  manager_.Drop(data.get(), keyState, point, effect);
   return effect;
 }
 

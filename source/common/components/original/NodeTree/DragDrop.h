@@ -129,7 +129,7 @@ class TEnumFormatEtc : public TRefCounted {
 
 class TVTDataObject : public TRefCounted {
  public:
-  TVTDataObject(TNodeTree* owner, bool for_clipboard);
+  TVTDataObject(TNodeTree* owner, bool forClipboard);
   ~TVTDataObject() override;
 
   /// Registers a notification sink; the advise holder is made on first use.
@@ -158,7 +158,7 @@ class TVTDataObject : public TRefCounted {
     uint32_t Next = 1;
   };
   InternalMedium* FindInternal(const TFormatEtc& format);
-  HRESULT CopyMedium(TStgMedium& target, const TStgMedium& source, bool copy_memory);
+  HRESULT CopyMedium(TStgMedium& target, const TStgMedium& source, bool copyMemory);
 
   uint64_t ownerId_;  // the tree's id: the object may outlive the tree
   bool forClipboard_;
@@ -173,14 +173,14 @@ class TVTDragManager : public TRefCounted {
   ~TVTDragManager() override;
 
   // Drop target.
-  HRESULT DragEnter(TVTDataObject* data, uint32_t key_state, TPoint point, uint32_t& effect);
-  HRESULT DragOver(uint32_t key_state, TPoint point, uint32_t& effect);
+  HRESULT DragEnter(TVTDataObject* data, uint32_t keyState, TPoint point, uint32_t& effect);
+  HRESULT DragOver(uint32_t keyState, TPoint point, uint32_t& effect);
   HRESULT DragLeave();
-  HRESULT Drop(TVTDataObject* data, uint32_t key_state, TPoint point, uint32_t& effect);
+  HRESULT Drop(TVTDataObject* data, uint32_t keyState, TPoint point, uint32_t& effect);
   void ForceDragLeave();
   // Drop source.
   HRESULT GiveFeedback(uint32_t effect);
-  HRESULT QueryContinueDrag(bool escape_pressed, uint32_t key_state);
+  HRESULT QueryContinueDrag(bool escapePressed, uint32_t keyState);
 
   TNodeTree* DragSource() const { return dragSource_; }
   /// This platform offers no shell helper that draws drag images over windows.
@@ -190,7 +190,7 @@ class TVTDragManager : public TRefCounted {
   /// The data object of a drag from this tree: the one held, else the tree's, else a new one.
   TVTDataObject* DragDataObject();
   /// Starts a drag of the tree's data; returns the effect performed.
-  uint32_t StartDrag(uint32_t allowed_effects);
+  uint32_t StartDrag(uint32_t allowedEffects);
   /// Makes the window a drop target (or stops it being one).
   bool Register(bool accept);
   /// The tree is being destroyed.
@@ -201,11 +201,11 @@ class TVTDragManager : public TRefCounted {
   class WindowTarget : public TDropTargetHandler {
    public:
     explicit WindowTarget(TVTDragManager& manager) : manager_(manager) {}
-    uint32_t DragEnter(const TDragFormats& formats, uint32_t key_state, TPoint point,
+    uint32_t DragEnter(const TDragFormats& formats, uint32_t keyState, TPoint point,
                        uint32_t effect) override;
-    uint32_t DragOver(uint32_t key_state, TPoint point, uint32_t effect) override;
+    uint32_t DragOver(uint32_t keyState, TPoint point, uint32_t effect) override;
     void DragLeave() override;
-    uint32_t Drop(const TDragFormats& formats, uint32_t key_state, TPoint point, uint32_t effect) override;
+    uint32_t Drop(const TDragFormats& formats, uint32_t keyState, TPoint point, uint32_t effect) override;
 
    private:
     TVTDragManager& manager_;

@@ -16,8 +16,8 @@ ZUK_DECLARE_EXCEPTION(EInvalidCast, Exception)
 /// A tree operation that cannot be done with the tree's settings.
 class ENodeTreeError : public Exception {
  public:
-  ENodeTreeError(std::string message, int help_context)
-      : Exception(std::move(message)), helpContext_(help_context) {}
+  ENodeTreeError(std::string message, int helpContext)
+      : Exception(std::move(message)), helpContext_(helpContext) {}
   int HelpContext() const { return helpContext_; }
 
  private:

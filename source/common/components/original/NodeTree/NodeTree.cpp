@@ -212,10 +212,10 @@ bool TNodeTree::IsVisibleInTree(PNode node) const {
 void TNodeTree::DetermineHiddenChildrenFlag(PNode node) {
   if (node == nullptr || node == root_) return;
   if (node->Has(nsClearing)) return;
-  bool all_hidden = node->ChildCount > 0;
-  for (PNode child = node->FirstChild; child != nullptr && all_hidden; child = child->NextSibling)
-    if (child->Has(nsVisible)) all_hidden = false;
-  if (all_hidden)
+  bool allHidden = node->ChildCount > 0;
+  for (PNode child = node->FirstChild; child != nullptr && allHidden; child = child->NextSibling)
+    if (child->Has(nsVisible)) allHidden = false;
+  if (allHidden)
     node->Include(nsAllChildrenHidden);
   else
     node->Exclude(nsAllChildrenHidden);
@@ -296,10 +296,10 @@ void TNodeTree::InternalConnectNode(PNode node, PNode destination, TNodeAttachMo
   }
 }
 
-void TNodeTree::InternalDisconnectNode(PNode node, bool keep_focus, bool reindex) {
+void TNodeTree::InternalDisconnectNode(PNode node, bool keepFocus, bool reindex) {
   TreeAssert(node != nullptr && node != root_, kNodeNilOrRoot);
   InterruptValidation();
-  if (node == focusedNode_ && !keep_focus) SetFocusedNodeInternal(nullptr);
+  if (node == focusedNode_ && !keepFocus) SetFocusedNodeInternal(nullptr);
   if (node == rangeAnchor_) rangeAnchor_ = focusedNode_;
   PNode parent = node->Parent;
   if (!node->Has(nsDeleting)) {
@@ -333,7 +333,7 @@ void TNodeTree::CancelEdit() {
   }
 }
 
-PNode TNodeTree::InsertNode(PNode node, TNodeAttachMode mode, const uint32_t* user_data) {
+PNode TNodeTree::InsertNode(PNode node, TNodeAttachMode mode, const uint32_t* userData) {
   if (mode == amNoWhere) return nullptr;
   CancelEdit();
   if (node == nullptr) node = root_;
@@ -342,7 +342,7 @@ PNode TNodeTree::InsertNode(PNode node, TNodeAttachMode mode, const uint32_t* us
     if (mode == amInsertAfter) mode = amAddChildLast;
   }
   // Check the data size before anything is linked, so that a refused insert changes nothing.
-  if (user_data != nullptr) {
+  if (userData != nullptr) {
     if (nodeDataSize_ < 0) nodeDataSize_ = std::max<int32_t>(0, DoGetNodeDataSize());
     if (nodeDataSize_ < 4)
       throw ENodeTreeError(
@@ -351,8 +351,8 @@ PNode TNodeTree::InsertNode(PNode node, TNodeAttachMode mode, const uint32_t* us
   if ((mode == amAddChildFirst || mode == amAddChildLast) && !node->Has(nsInitialized)) InitNode(node);
   PNode result = AllocateNode();
   InternalConnectNode(result, node, mode);
-  if (user_data != nullptr) {
-    std::memcpy(GetNodeData(result), user_data, 4);
+  if (userData != nullptr) {
+    std::memcpy(GetNodeData(result), userData, 4);
     result->Include(nsInitialUserData);
   }
   InvalidateCache();
@@ -378,7 +378,7 @@ void TNodeTree::MoveTo(PNode node, PNode target, TNodeAttachMode mode) {
   // A node cannot go into its own subtree.
   if (target == node || IsDescendantOf(target, node)) return;
   if ((mode == amAddChildFirst || mode == amAddChildLast) && !target->Has(nsInitialized)) InitNode(target);
-  PNode old_parent = node->Parent;
+  PNode oldParent = node->Parent;
   InternalDisconnectNode(node, true, true);
   InternalConnectNode(node, target, mode);
   InvalidateCache();
@@ -386,23 +386,23 @@ void TNodeTree::MoveTo(PNode node, PNode target, TNodeAttachMode mode) {
     UpdateScrollBars(true);
     Invalidate();
   }
-  StructureChange(old_parent == root_ ? nullptr : old_parent, crChildDeleted);
+  StructureChange(oldParent == root_ ? nullptr : oldParent, crChildDeleted);
   StructureChange(node, crNodeAdded);
 }
 
-void TNodeTree::SetChildCount(PNode node, uint32_t new_count) {
+void TNodeTree::SetChildCount(PNode node, uint32_t newCount) {
   if ((options_->MiscOptions() & toReadOnly) != 0) return;
   if (node == nullptr) node = root_;
-  if (new_count == 0) {
+  if (newCount == 0) {
     DeleteChildren(node);
     return;
   }
-  const int64_t difference = int64_t{new_count} - node->ChildCount;
+  const int64_t difference = int64_t{newCount} - node->ChildCount;
   if (difference > 0) {
     InterruptValidation();
     uint32_t index = node->LastChild != nullptr ? node->LastChild->Index + 1 : 0;
     if (node->LastChild == nullptr) node->Include(nsHasChildren);
-    int64_t height_sum = 0;
+    int64_t heightSum = 0;
     for (int64_t i = 0; i < difference; ++i) {
       PNode child = AllocateNode();
       child->Index = index++;
@@ -413,14 +413,14 @@ void TNodeTree::SetChildCount(PNode node, uint32_t new_count) {
       else
         node->FirstChild = child;
       node->LastChild = child;
-      height_sum += child->TotalHeight;
+      heightSum += child->TotalHeight;
     }
     if (node->Has(nsExpanded)) {
-      AdjustTotalHeight(node, height_sum, true);
+      AdjustTotalHeight(node, heightSum, true);
       if (IsVisibleInTree(node)) visibleCount_ += static_cast<uint32_t>(difference);
     }
     AdjustTotalCount(node, difference);
-    node->ChildCount = new_count;
+    node->ChildCount = newCount;
     node->Exclude(nsAllChildrenHidden);
     if (updateCount_ == 0 && (options_->AutoOptions() & toAutoSort) != 0)
       Sort(node, header_->SortColumn(), header_->SortAscending(), true);
@@ -442,8 +442,8 @@ void TNodeTree::DeleteNode(PNode node, bool reindex) {
   PNode parent = node->Parent;
   const bool clearing = parent->Has(nsClearing);
   if (!clearing) StructureChange(parent == root_ ? nullptr : parent, crChildDeleted);
-  const int32_t old_x = offsetX_;
-  const int32_t old_y = offsetY_;
+  const int32_t oldX = offsetX_;
+  const int32_t oldY = offsetY_;
   if (node->Has(nsSelected)) {
     InternalRemoveFromSelection(node);
   } else if (!clearing) {
@@ -457,32 +457,32 @@ void TNodeTree::DeleteNode(PNode node, bool reindex) {
     InvalidateCache();
     if (updateCount_ == 0) {
       UpdateScrollBars(true);
-      if (old_x != offsetX_ || old_y != offsetY_) Invalidate();
+      if (oldX != offsetX_ || oldY != offsetY_) Invalidate();
     }
   }
 }
 
-void TNodeTree::DeleteChildren(PNode node, bool reset_has_children) {
+void TNodeTree::DeleteChildren(PNode node, bool resetHasChildren) {
   if (node == nullptr || node->FirstChild == nullptr) {
-    if (node != nullptr && reset_has_children && node != root_) node->Exclude(nsHasChildren);
+    if (node != nullptr && resetHasChildren && node != root_) node->Exclude(nsHasChildren);
     return;
   }
   if ((options_->MiscOptions() & toReadOnly) != 0 && !HasState(tsDestroying)) return;
   TreeAssert(!HasState(tsIterating), kDeleteWhileIterating);
   InterruptValidation();
   ++updateCount_;
-  const bool counts_visible = node->Has(nsExpanded) && IsVisibleInTree(node);
+  const bool countsVisible = node->Has(nsExpanded) && IsVisibleInTree(node);
   node->Include(nsClearing);
   for (PNode child = node->LastChild; child != nullptr; child = node->LastChild) {
     child->Include(nsDeleting);
-    if (counts_visible && child->Has(nsVisible)) --visibleCount_;
+    if (countsVisible && child->Has(nsVisible)) --visibleCount_;
     if (child->Has(nsSelected)) InternalRemoveFromSelection(child);
     DeleteChildren(child, false);
     InternalDisconnectNode(child, false, false);
     FreeNodeRecord(child);
   }
   node->Exclude(nsClearing);
-  if (reset_has_children) node->Exclude(nsHasChildren);
+  if (resetHasChildren) node->Exclude(nsHasChildren);
   if (node != root_) node->Exclude(nsExpanded);
   node->ChildCount = 0;
   if (node != root_ && !node->Has(nsDeleting)) {
@@ -499,10 +499,10 @@ void TNodeTree::DeleteChildren(PNode node, bool reset_has_children) {
   if (updateCount_ == 0) PackSelection();
   InvalidateCache();
   if (updateCount_ == 0) {
-    const int32_t old_x = offsetX_;
-    const int32_t old_y = offsetY_;
+    const int32_t oldX = offsetX_;
+    const int32_t oldY = offsetY_;
     UpdateScrollBars(true);
-    if (old_x == offsetX_ && old_y == offsetY_)
+    if (oldX == offsetX_ && oldY == offsetY_)
       InvalidateToBottom(node);
     else
       Invalidate();
@@ -542,8 +542,8 @@ void TNodeTree::InitNode(PNode node) {
   if ((states & ivsHasChildren) != 0) node->Include(nsHasChildren);
   if ((states & ivsMultiline) != 0) node->Include(nsMultiline);
   if ((states & ivsSelected) != 0 && !node->Has(nsSelected)) InternalAddToSelection({node}, true);
-  const bool want_expanded = (states & ivsExpanded) != 0;
-  if (want_expanded && !node->Has(nsExpanded)) ToggleNode(node);
+  const bool wantExpanded = (states & ivsExpanded) != 0;
+  if (wantExpanded && !node->Has(nsExpanded)) ToggleNode(node);
 }
 
 void TNodeTree::InitChildren(PNode node) {
@@ -571,10 +571,10 @@ int64_t TNodeTree::CompareTreeOrder(PNode a, PNode b) const {
   if (a == b) return 0;
   if (IsDescendantOf(b, a)) return -1;
   if (IsDescendantOf(a, b)) return 1;
-  uint32_t level_a = GetNodeLevel(a);
-  uint32_t level_b = GetNodeLevel(b);
-  for (; level_a > level_b; --level_a) a = a->Parent;
-  for (; level_b > level_a; --level_b) b = b->Parent;
+  uint32_t levelA = GetNodeLevel(a);
+  uint32_t levelB = GetNodeLevel(b);
+  for (; levelA > levelB; --levelA) a = a->Parent;
+  for (; levelB > levelA; --levelB) b = b->Parent;
   while (a->Parent != b->Parent) {
     a = a->Parent;
     b = b->Parent;
@@ -730,15 +730,15 @@ PNode TNodeTree::GetPreviousVisible(PNode node) {
 
 // --- Text nodes -------------------------------------------------------------------------
 
-PNode TNodeTree::AddTextNode(PNode parent, TNodeAttachMode mode, bool expand, int32_t number, uint8_t flag_b,
-                             uint8_t flag_a, uint32_t kind, const std::string& text) {
+PNode TNodeTree::AddTextNode(PNode parent, TNodeAttachMode mode, bool expand, int32_t number, uint8_t flagB,
+                             uint8_t flagA, uint32_t kind, const std::string& text) {
   PNode node = InsertNode(parent, mode, nullptr);
   if (node == nullptr) return nullptr;
   if (TTextNodeData* data = TextData(node)) {
     data->Kind = kind;
     data->Text = MultiByteToWide(CP_ACP, 0, text);
-    data->FlagA = flag_a;
-    data->FlagB = flag_b;
+    data->FlagA = flagA;
+    data->FlagB = flagB;
     data->Number = number;
   }
   if (expand) SetExpanded(node->Parent, true);
@@ -822,15 +822,15 @@ void TNodeTree::RegisterDropTarget(bool accept) {
   dropTargetRegistered_ = DragManager().Register(accept) && accept;
 }
 
-HRESULT TNodeTree::DoDragEnter(uint32_t key_state, TPoint point, uint32_t& effect) {
-  return DoDragOver(dragManager_ != nullptr ? dragManager_->DragSource() : nullptr, key_state, point, effect);
+HRESULT TNodeTree::DoDragEnter(uint32_t keyState, TPoint point, uint32_t& effect) {
+  return DoDragOver(dragManager_ != nullptr ? dragManager_->DragSource() : nullptr, keyState, point, effect);
 }
 
-HRESULT TNodeTree::DoDragOver(TNodeTree* source, uint32_t key_state, TPoint point, uint32_t& effect) {
+HRESULT TNodeTree::DoDragOver(TNodeTree* source, uint32_t keyState, TPoint point, uint32_t& effect) {
   uint32_t answer = DROPEFFECT_NONE;
   if (OnDragOver) {
     answer = effect;
-    OnDragOver(this, source, key_state, point, answer);
+    OnDragOver(this, source, keyState, point, answer);
   }
   effect = answer;
   return S_OK;
@@ -840,12 +840,12 @@ void TNodeTree::DoDragLeave() {
   if (OnDragLeave) OnDragLeave(this);
 }
 
-HRESULT TNodeTree::DoDragDrop(TVTDataObject* data, uint32_t key_state, TPoint point, uint32_t& effect) {
+HRESULT TNodeTree::DoDragDrop(TVTDataObject* data, uint32_t keyState, TPoint point, uint32_t& effect) {
   TNodeTree* source = TreeFromDataObject(data);
   if (!OnDragDrop) {
     effect = DROPEFFECT_NONE;
     return S_OK;
   }
-  OnDragDrop(this, data, source, key_state, point, effect);
+  OnDragDrop(this, data, source, keyState, point, effect);
   return S_OK;
 }

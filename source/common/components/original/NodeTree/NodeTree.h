@@ -184,12 +184,12 @@ class TNodeTree : public TCustomControl {
   /// A new node, zero-filled, not yet linked.
   PNode AllocateNode();
   /// Inserts a node relative to `node` (none: the hidden root); amNoWhere gives none.
-  PNode InsertNode(PNode node, TNodeAttachMode mode, const uint32_t* user_data = nullptr);
+  PNode InsertNode(PNode node, TNodeAttachMode mode, const uint32_t* userData = nullptr);
   /// Moves `node` (with its subtree) relative to `target`.
   void MoveTo(PNode node, PNode target, TNodeAttachMode mode);
-  void SetChildCount(PNode node, uint32_t new_count);
+  void SetChildCount(PNode node, uint32_t newCount);
   void DeleteNode(PNode node, bool reindex = true);
-  void DeleteChildren(PNode node, bool reset_has_children = false);
+  void DeleteChildren(PNode node, bool resetHasChildren = false);
   /// Removes every node.
   virtual void Clear();
   void InitNode(PNode node);
@@ -236,8 +236,8 @@ class TNodeTree : public TCustomControl {
   /// Changes the TotalHeight of `node` and its expanded ancestors by `delta`.
   void AdjustTotalHeight(PNode node, int64_t delta, bool relative);
   /// The visible node covering y (client coordinates with `relative`), and its top.
-  PNode GetNodeAt(int32_t y, bool relative, int32_t* node_top = nullptr);
-  TRect GetDisplayRect(PNode node, int32_t column, bool text_only, bool unclipped = false);
+  PNode GetNodeAt(int32_t y, bool relative, int32_t* nodeTop = nullptr);
+  TRect GetDisplayRect(PNode node, int32_t column, bool textOnly, bool unclipped = false);
   /// The node's top in tree coordinates (-1 when it is not visible in the tree).
   int64_t NodeTop(PNode node);
   bool ScrollIntoView(PNode node, bool center, bool horizontally = false);
@@ -284,18 +284,18 @@ class TNodeTree : public TCustomControl {
   void StructureChange(PNode node, TChangeReason reason);
   void Change(PNode node);
   /// Sorts the children of `node` by the comparison hook.
-  void Sort(PNode node, int32_t column, bool ascending, bool do_init = true);
+  void Sort(PNode node, int32_t column, bool ascending, bool doInit = true);
   void SortTree(int32_t column, bool ascending);
 
   // --- Text nodes -------------------------------------------------------------------------
-  PNode AddTextNode(PNode parent, TNodeAttachMode mode, bool expand, int32_t number, uint8_t flag_b,
-                    uint8_t flag_a, uint32_t kind, const std::string& text);
+  PNode AddTextNode(PNode parent, TNodeAttachMode mode, bool expand, int32_t number, uint8_t flagB,
+                    uint8_t flagA, uint32_t kind, const std::string& text);
   void UpdateNodeHeights();
   TRect GetTreeRect();
 
   // --- Painting ---------------------------------------------------------------------------
-  void PaintTree(TCanvas& target, const TRect& window, TPoint target_point, TVTInternalPaintOptions options);
-  void BuildButtonBitmaps(bool need_buttons, bool need_lines);
+  void PaintTree(TCanvas& target, const TRect& window, TPoint targetPoint, TVTInternalPaintOptions options);
+  void BuildButtonBitmaps(bool needButtons, bool needLines);
   TColor Colors(TVTColorIndex index) const { return colors_[index]; }
   void SetColors(TVTColorIndex index, TColor color) { colors_[index] = color; }
   TVTButtonStyle ButtonStyle() const { return buttonStyle_; }
@@ -348,8 +348,8 @@ class TNodeTree : public TCustomControl {
 
   // --- Hooks -----------------------------------------------------------------------------
   std::function<void(TNodeTree*, int32_t& size)> OnGetNodeDataSize;
-  std::function<void(TNodeTree*, PNode parent, PNode node, uint8_t& initial_states)> OnInitNode;
-  std::function<void(TNodeTree*, PNode node, uint32_t& child_count)> OnInitChildren;
+  std::function<void(TNodeTree*, PNode parent, PNode node, uint8_t& initialStates)> OnInitNode;
+  std::function<void(TNodeTree*, PNode node, uint32_t& childCount)> OnInitChildren;
   std::function<void(TNodeTree*, PNode node)> OnFreeNode;
   std::function<void(TNodeTree*, PNode node, bool& allowed)> OnExpanding;
   std::function<void(TNodeTree*, PNode node, bool& allowed)> OnCollapsing;
@@ -363,7 +363,7 @@ class TNodeTree : public TCustomControl {
       OnGetImageIndex;
   std::function<void(TNodeTree*, TCanvas& canvas, PNode node, int32_t column, int32_t& width)> OnGetNodeWidth;
   std::function<void(TNodeTree*, TVTPaintInfo& info)> OnPaintNode;
-  std::function<void(TNodeTree*, TCanvas& canvas, PNode node, const TRect& rect, int& erase_action,
+  std::function<void(TNodeTree*, TCanvas& canvas, PNode node, const TRect& rect, int& eraseAction,
                      TColor& color)>
       OnBeforeItemErase;
   std::function<void(TNodeTree*, TCanvas& canvas, PNode node, const TRect& rect)> OnAfterItemErase;
@@ -382,7 +382,7 @@ class TNodeTree : public TCustomControl {
   std::function<void(TNodeTree*, int32_t column)> OnColumnResize;
   /// Draws a header cell itself; `drop_mark` tells where a column being dragged would land.
   std::function<void(TNodeTree*, TCanvas& canvas, TNodeTreeColumn* column, const TRect& rect, bool hot,
-                     bool pressed, TVTDropMarkMode drop_mark)>
+                     bool pressed, TVTDropMarkMode dropMark)>
       OnHeaderDraw;
   /// Names the elements of a header cell that OnAdvancedHeaderDraw draws instead of the header.
   std::function<void(TNodeTree*, THeaderPaintInfo& info, THeaderPaintElements& elements)>
@@ -394,29 +394,29 @@ class TNodeTree : public TCustomControl {
   /// A column drag is about to start; clearing `allowed` keeps the column where it is.
   std::function<void(TNodeTree*, int32_t column, bool& allowed)> OnHeaderDragging;
   /// A dragged column was dropped at a new display position (the old one is given).
-  std::function<void(TNodeTree*, int32_t column, int32_t old_position)> OnHeaderDragged;
+  std::function<void(TNodeTree*, int32_t column, int32_t oldPosition)> OnHeaderDragged;
   /// Tells about begin/end of updates and animations ("update begin", "animation end", ...).
   std::function<void(TNodeTree*, const char* what)> OnStateChange;
   std::function<void(TNodeTree*)> OnCancelEdit;
   /// Formats the tree's data objects offer besides the tree reference.
   std::function<void(TNodeTree*, TFormatEtcArray& formats)> OnGetUserClipboardFormats;
-  std::function<HRESULT(TNodeTree*, const TFormatEtc& format, TStgMedium& medium, bool for_clipboard)>
+  std::function<HRESULT(TNodeTree*, const TFormatEtc& format, TStgMedium& medium, bool forClipboard)>
       OnRenderOLEData;
   std::function<TVTDataObject*(TNodeTree*)> OnCreateDataObject;
   std::function<TVTDragManager*(TNodeTree*)> OnCreateDragManager;
   /// Drag over the tree (entering too): `source` is the tree the data came from, or none.
-  std::function<void(TNodeTree*, TNodeTree* source, uint32_t key_state, TPoint point, uint32_t& effect)>
+  std::function<void(TNodeTree*, TNodeTree* source, uint32_t keyState, TPoint point, uint32_t& effect)>
       OnDragOver;
   std::function<void(TNodeTree*)> OnDragLeave;
-  std::function<void(TNodeTree*, TVTDataObject* data, TNodeTree* source, uint32_t key_state, TPoint point,
+  std::function<void(TNodeTree*, TVTDataObject* data, TNodeTree* source, uint32_t keyState, TPoint point,
                      uint32_t& effect)>
       OnDragDrop;
 
   // The drag manager's calls into the tree.
-  HRESULT DoDragEnter(uint32_t key_state, TPoint point, uint32_t& effect);
-  HRESULT DoDragOver(TNodeTree* source, uint32_t key_state, TPoint point, uint32_t& effect);
+  HRESULT DoDragEnter(uint32_t keyState, TPoint point, uint32_t& effect);
+  HRESULT DoDragOver(TNodeTree* source, uint32_t keyState, TPoint point, uint32_t& effect);
   void DoDragLeave();
-  HRESULT DoDragDrop(TVTDataObject* data, uint32_t key_state, TPoint point, uint32_t& effect);
+  HRESULT DoDragDrop(TVTDataObject* data, uint32_t keyState, TPoint point, uint32_t& effect);
 
   void WndProc(TMessage& message) override;
   /// Marks the rows and the header to be painted.
@@ -440,11 +440,11 @@ class TNodeTree : public TCustomControl {
   virtual int32_t DoGetImageIndex(PNode node, TVTImageKind kind, int32_t column);
   virtual void DoPaintNode(TVTPaintInfo& info);
   virtual int DoCompare(PNode a, PNode b, int32_t column);
-  virtual void PaintTreeLines(const TVTPaintInfo& info, int32_t valign, int32_t vline_x,
-                              const std::vector<TVTLineType>& line_image);
-  virtual void PaintNodeButton(TCanvas& canvas, PNode node, const TRect& rect, int32_t button_x,
-                               int32_t button_y);
-  virtual void PaintImage(TVTPaintInfo& info, TVTImageKind kind, bool do_overlay);
+  virtual void PaintTreeLines(const TVTPaintInfo& info, int32_t valign, int32_t vlineX,
+                              const std::vector<TVTLineType>& lineImage);
+  virtual void PaintNodeButton(TCanvas& canvas, PNode node, const TRect& rect, int32_t buttonX,
+                               int32_t buttonY);
+  virtual void PaintImage(TVTPaintInfo& info, TVTImageKind kind, bool doOverlay);
   virtual void PaintCheckImage(const TVTPaintInfo& info);
   virtual void PaintDropMark(TCanvas& canvas, PNode node, const TRect& rect);
 
@@ -463,7 +463,7 @@ class TNodeTree : public TCustomControl {
   void InterruptValidation();
   void FreeNodeRecord(PNode node);
   void InternalConnectNode(PNode node, PNode destination, TNodeAttachMode mode);
-  void InternalDisconnectNode(PNode node, bool keep_focus, bool reindex);
+  void InternalDisconnectNode(PNode node, bool keepFocus, bool reindex);
   void InternalAddToSelection(const std::vector<PNode>& nodes, bool force);
   void InternalRemoveFromSelection(PNode node);
   void PackSelection();
@@ -493,17 +493,17 @@ class TNodeTree : public TCustomControl {
 
   // Painting helpers (NodeTreePaint.cpp).
   struct PaintContext;
-  void PaintRow(PaintContext& context, PNode node, int32_t row_top);
-  void PaintCell(PaintContext& context, TVTPaintInfo& info, int32_t column_index);
+  void PaintRow(PaintContext& context, PNode node, int32_t rowTop);
+  void PaintCell(PaintContext& context, TVTPaintInfo& info, int32_t columnIndex);
   void EraseRow(PaintContext& context, PNode node, TRect rect);
   void PaintSelectionBackground(PaintContext& context, TVTPaintInfo& info);
-  void PaintSelectionRectangle(PaintContext& context, TCanvas& canvas, const TRect& row, int32_t row_top);
+  void PaintSelectionRectangle(PaintContext& context, TCanvas& canvas, const TRect& row, int32_t rowTop);
   void DrawDottedHLine(TCanvas& canvas, int32_t left, int32_t right, int32_t y, TColor color);
   void DrawDottedVLine(TCanvas& canvas, int32_t top, int32_t bottom, int32_t x, TColor color);
   void TileBackground(TCanvas& canvas, const TRect& rect, TPoint offset);
-  void PaintBelowLastNode(PaintContext& context, TCanvas& target, const TRect& window, TPoint target_point,
+  void PaintBelowLastNode(PaintContext& context, TCanvas& target, const TRect& window, TPoint targetPoint,
                           int32_t top);
-  void BuildLineImage(PNode node, std::vector<TVTLineType>& line_image);
+  void BuildLineImage(PNode node, std::vector<TVTLineType>& lineImage);
 
   PNode root_ = nullptr;
   std::unique_ptr<TCustomNodeTreeOptions> options_;
@@ -580,4 +580,4 @@ enum TBlendMode : uint8_t {
 /// Blends `rect` of `source` onto `dest` at `target` (both 32 bits per pixel). In mode 3 there is
 /// no source and `bias_or_color` carries the colour. Raises EAssertionFailed for other formats.
 void BlendRectangle(TBitmap* source, TBitmap* dest, const TRect& rect, TPoint target, TBlendMode mode,
-                    int32_t alpha, int32_t bias_or_color);
+                    int32_t alpha, int32_t biasOrColor);

@@ -200,15 +200,15 @@ void TNodeTreeColumn::SetPosition(int32_t value) {
 
 void TNodeTreeColumn::SetIndex(int index) {
   auto* columns = dynamic_cast<TNodeTreeColumns*>(Collection());
-  const int old_index = Index();
-  if (columns != nullptr && index != old_index && index >= 0 && index < columns->Count()) {
+  const int oldIndex = Index();
+  if (columns != nullptr && index != oldIndex && index >= 0 && index < columns->Count()) {
     // Indexes between the old and the new place shift by one.
     for (int32_t& entry : columns->positionToIndex_) {
-      if (entry == old_index)
+      if (entry == oldIndex)
         entry = index;
-      else if (old_index < index && entry > old_index && entry <= index)
+      else if (oldIndex < index && entry > oldIndex && entry <= index)
         --entry;
-      else if (old_index > index && entry >= index && entry < old_index)
+      else if (oldIndex > index && entry >= index && entry < oldIndex)
         ++entry;
     }
   }
@@ -471,16 +471,16 @@ int32_t TNodeTreeColumns::TotalWidth() const {
   return last != nullptr ? last->left_ + last->width_ : 0;
 }
 
-void TNodeTreeColumns::AdjustAutoSize(int32_t resized_column) {
+void TNodeTreeColumns::AdjustAutoSize(int32_t resizedColumn) {
   if (Count() == 0) return;
-  int32_t auto_index = header_->AutoSizeIndex();
-  if (Column(auto_index) == nullptr) auto_index = GetLastVisibleColumn();
-  TNodeTreeColumn* target = Column(auto_index);
+  int32_t autoIndex = header_->AutoSizeIndex();
+  if (Column(autoIndex) == nullptr) autoIndex = GetLastVisibleColumn();
+  TNodeTreeColumn* target = Column(autoIndex);
   if (target == nullptr) return;
   // A column at or right of the auto-size column was resized: the next visible one gives way.
-  if (TNodeTreeColumn* resized = Column(resized_column);
+  if (TNodeTreeColumn* resized = Column(resizedColumn);
       resized != nullptr && resized->position_ >= target->position_) {
-    target = Column(GetNextVisibleColumn(resized_column));
+    target = Column(GetNextVisibleColumn(resizedColumn));
     if (target == nullptr) return;
   }
   TNodeTree* tree = header_->Tree();
@@ -507,37 +507,37 @@ void TNodeTreeColumns::Assign(const TPersistent* source) {
 }
 
 TCaptionLayout TNodeTreeColumns::DetermineCaptionLayout(TCanvas& canvas, const TNodeTreeColumn& column,
-                                                        const TRect& client, bool use_image,
-                                                        bool use_sort_glyph) const {
+                                                        const TRect& client, bool useImage,
+                                                        bool useSortGlyph) const {
   TCaptionLayout layout;
   const TSize c{client.Width(), client.Height()};
   TSize g;
-  if (use_image && header_->Images() != nullptr)
+  if (useImage && header_->Images() != nullptr)
     g = TSize{header_->Images()->Width(), header_->Images()->Height()};
-  const TSize s = use_sort_glyph ? TSize{16, 16} : TSize{};
-  const bool has_text = !column.Text().empty();
+  const TSize s = useSortGlyph ? TSize{16, 16} : TSize{};
+  const bool hasText = !column.Text().empty();
   TSize t;
-  if (has_text) {
+  if (hasText) {
     t = canvas.TextExtentW(column.Text());
     t.cx += 2;
   }
-  const int32_t ts = has_text ? column.Spacing() : 0;
+  const int32_t ts = hasText ? column.Spacing() : 0;
   const int32_t spacing = column.Spacing();
   const int32_t margin = column.Margin();
   const bool rtl = column.UseRightToLeftReading();
   TAlignment alignment = column.Alignment();
   if (rtl && alignment != taCenter) alignment = alignment == taLeftJustify ? taRightJustify : taLeftJustify;
-  const bool side_layout = column.Layout() == blGlyphLeft || column.Layout() == blGlyphRight || !use_image;
+  const bool sideLayout = column.Layout() == blGlyphLeft || column.Layout() == blGlyphRight || !useImage;
   TPoint image;
   TPoint glyph;
   TPoint text;
-  if (!has_text && g.cx == 0 && s.cx == 0) return layout;
-  if (use_sort_glyph) glyph.Y = (c.cy - s.cy) / 2;
-  if (!has_text && g.cx == 0) {
+  if (!hasText && g.cx == 0 && s.cx == 0) return layout;
+  if (useSortGlyph) glyph.Y = (c.cy - s.cy) / 2;
+  if (!hasText && g.cx == 0) {
     glyph.X = (c.cx - s.cx) / 2;
   } else {
     // Vertical placement.
-    if (side_layout) {
+    if (sideLayout) {
       image.Y = (c.cy - g.cy) / 2;
       text.Y = (c.cy - t.cy) / 2;
     } else if (column.Layout() == blGlyphTop) {
@@ -551,18 +551,18 @@ TCaptionLayout TNodeTreeColumns::DetermineCaptionLayout(TCanvas& canvas, const T
     switch (alignment) {
       case taLeftJustify: {
         int32_t x = margin;
-        if (use_sort_glyph && rtl) {
+        if (useSortGlyph && rtl) {
           glyph.X = x;
           x += s.cx + spacing;
         }
-        if (side_layout) {
-          if (column.Layout() == blGlyphLeft && use_image) {
+        if (sideLayout) {
+          if (column.Layout() == blGlyphLeft && useImage) {
             image.X = x;
             x += g.cx + spacing;
           }
           text.X = x;
           x = text.X + t.cx + ts;
-          if (column.Layout() == blGlyphRight && use_image) {
+          if (column.Layout() == blGlyphRight && useImage) {
             image.X = x;
             x += g.cx + spacing;
           }
@@ -571,24 +571,24 @@ TCaptionLayout TNodeTreeColumns::DetermineCaptionLayout(TCanvas& canvas, const T
           image.X = std::max((c.cx - g.cx) / 2, x);
           x = std::max(text.X + t.cx + ts, image.X + g.cx + spacing);
         }
-        if (use_sort_glyph && !rtl) glyph.X = x;
+        if (useSortGlyph && !rtl) glyph.X = x;
         break;
       }
       case taRightJustify: {
         int32_t r = c.cx - margin;
-        if (use_sort_glyph && !rtl) {
+        if (useSortGlyph && !rtl) {
           glyph.X = r - s.cx;
           r = glyph.X - spacing;
         }
         int32_t l;
-        if (side_layout) {
-          if (column.Layout() == blGlyphRight && use_image) {
+        if (sideLayout) {
+          if (column.Layout() == blGlyphRight && useImage) {
             image.X = r - g.cx;
             r = image.X - spacing;
           }
           text.X = r - t.cx;
           l = text.X - ts;
-          if (column.Layout() == blGlyphLeft && use_image) {
+          if (column.Layout() == blGlyphLeft && useImage) {
             image.X = l - g.cx;
             l = image.X - spacing;
           }
@@ -598,33 +598,33 @@ TCaptionLayout TNodeTreeColumns::DetermineCaptionLayout(TCanvas& canvas, const T
           if (image.X + g.cx > r) image.X = r - g.cx - spacing;
           l = std::min(text.X - ts, image.X - spacing);
         }
-        if (use_sort_glyph && rtl) glyph.X = l - s.cx;
+        if (useSortGlyph && rtl) glyph.X = l - s.cx;
         break;
       }
       case taCenter: {
         int32_t l;
         int32_t r;
-        if (side_layout) {
+        if (sideLayout) {
           int32_t x = (c.cx - g.cx - ts - t.cx) / 2;
-          if (column.Layout() == blGlyphLeft && use_image) {
+          if (column.Layout() == blGlyphLeft && useImage) {
             image.X = x;
             x += g.cx + ts;
           }
           text.X = x;
           x += t.cx + ts;
-          if (column.Layout() == blGlyphRight && use_image) image.X = x;
+          if (column.Layout() == blGlyphRight && useImage) image.X = x;
         } else {
           image.X = (c.cx - g.cx) / 2;
-          text.X = (c.cx - t.cx) / 2 - (use_sort_glyph ? s.cx / 2 : 0);
+          text.X = (c.cx - t.cx) / 2 - (useSortGlyph ? s.cx / 2 : 0);
         }
-        if (use_image && g.cx > 0) {
+        if (useImage && g.cx > 0) {
           l = std::min(image.X, text.X);
           r = std::max(image.X + g.cx, text.X + t.cx);
         } else {
           l = text.X;
           r = text.X + t.cx;
         }
-        if (use_sort_glyph) glyph.X = rtl ? l - spacing - s.cx : r + spacing;
+        if (useSortGlyph) glyph.X = rtl ? l - spacing - s.cx : r + spacing;
         break;
       }
     }
@@ -632,7 +632,7 @@ TCaptionLayout TNodeTreeColumns::DetermineCaptionLayout(TCanvas& canvas, const T
   // Clipping to the margins.
   int32_t l = margin;
   int32_t r = c.cx - margin;
-  if (use_sort_glyph) {
+  if (useSortGlyph) {
     if (!rtl) {
       if (glyph.X + s.cx > r) glyph.X = r - s.cx;
       if (glyph.X < l) glyph.X = l;
@@ -642,13 +642,13 @@ TCaptionLayout TNodeTreeColumns::DetermineCaptionLayout(TCanvas& canvas, const T
       l = glyph.X + s.cx + spacing;
     }
   }
-  if (use_image && g.cx > 0) {
+  if (useImage && g.cx > 0) {
     if (image.X + g.cx > r) image.X = r - g.cx;
     if (column.Layout() == blGlyphRight) r = image.X - spacing;
     if (image.X < l) image.X = l;
     if (column.Layout() == blGlyphLeft) l = image.X + g.cx + spacing;
   }
-  if (has_text) {
+  if (hasText) {
     text.X = std::max(text.X, l);
     layout.TextRect = Rect(text.X, text.Y, std::min(text.X + t.cx, r), text.Y + t.cy);
   }
@@ -705,16 +705,16 @@ void TNodeTreeHeader::SetMainColumn(int32_t value) {
 }
 
 std::u16string ShortenString(TCanvas& canvas, const std::u16string& text, int32_t width,
-                             int32_t ellipsis_width) {
+                             int32_t ellipsisWidth) {
   if (text.empty() || width <= 0) return std::u16string();
-  if (ellipsis_width == 0) ellipsis_width = canvas.TextExtentW(u"...").cx;
-  if (width <= ellipsis_width) return std::u16string();
+  if (ellipsisWidth == 0) ellipsisWidth = canvas.TextExtentW(u"...").cx;
+  if (width <= ellipsisWidth) return std::u16string();
   // Longest prefix whose width plus the ellipsis fits.
   size_t low = 0;
   size_t high = text.size();
   while (low < high) {
     const size_t middle = (low + high + 1) / 2;
-    if (canvas.TextExtentW(std::u16string_view(text).substr(0, middle)).cx + ellipsis_width <= width)
+    if (canvas.TextExtentW(std::u16string_view(text).substr(0, middle)).cx + ellipsisWidth <= width)
       low = middle;
     else
       high = middle - 1;
@@ -803,10 +803,10 @@ void TNodeTreeHeader::MouseUp(TPoint p) {
   TNodeTreeColumn* column = columns_->Column(index);
   if (column == nullptr || tree_ == nullptr) return;
   if (state == DragState::Dragging) {
-    const int32_t old_position = column->Position();
-    if (position < 0 || position == old_position) return;
+    const int32_t oldPosition = column->Position();
+    if (position < 0 || position == oldPosition) return;
     column->SetPosition(position);
-    if (tree_->OnHeaderDragged) tree_->OnHeaderDragged(tree_, index, old_position);
+    if (tree_->OnHeaderDragged) tree_->OnHeaderDragged(tree_, index, oldPosition);
     return;
   }
   if (down >= 0 && down == index && p.Y >= 0 && p.Y < height_ &&
@@ -836,14 +836,14 @@ void TNodeTreeHeader::TrackDropTarget(TPoint p) {
         before = x < column->Left() + column->Width() / 2;
     }
   }
-  const int32_t old_target = dropTarget_;
-  const bool old_before = dropBefore_;
+  const int32_t oldTarget = dropTarget_;
+  const bool oldBefore = dropBefore_;
   dropTarget_ = target;
   dropBefore_ = before;
   // A drop that would leave the column where it is shows no mark.
   const TNodeTreeColumn* dragged = columns_->Column(dragIndex_);
   if (dragged == nullptr || DropPosition() == dragged->Position()) dropTarget_ = -1;
-  if (dropTarget_ != old_target || (dropTarget_ >= 0 && dropBefore_ != old_before)) InvalidateHeader();
+  if (dropTarget_ != oldTarget || (dropTarget_ >= 0 && dropBefore_ != oldBefore)) InvalidateHeader();
 }
 
 int32_t TNodeTreeHeader::DropPosition() const {

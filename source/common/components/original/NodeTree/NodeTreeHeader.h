@@ -223,7 +223,7 @@ class TNodeTreeColumns : public TCollection {
   bool IsAnyVisible() const;
   int32_t TotalWidth() const;
   const std::vector<int32_t>& PositionToIndex() const { return positionToIndex_; }
-  void AdjustAutoSize(int32_t resized_column);
+  void AdjustAutoSize(int32_t resizedColumn);
   void Assign(const TPersistent* source) override;
 
   int32_t HoverIndex = -1;
@@ -233,7 +233,7 @@ class TNodeTreeColumns : public TCollection {
 
   /// Computes where image, sort glyph and text go in a cell of size `client`.
   TCaptionLayout DetermineCaptionLayout(TCanvas& canvas, const TNodeTreeColumn& column, const TRect& client,
-                                        bool use_image, bool use_sort_glyph) const;
+                                        bool useImage, bool useSortGlyph) const;
   /// Paints the header area `rect` (header coordinates) onto `target`.
   virtual void PaintHeader(TCanvas& target, const TRect& rect, int32_t hoffset);
 
@@ -247,10 +247,10 @@ class TNodeTreeColumns : public TCollection {
   void ComputeLeftEdges();
   void RemoveFromPositions(int32_t index);
   void ColumnGoing(int32_t index);
-  void PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column, TRect rect, bool is_last);
-  void PaintCellFrame(TCanvas& canvas, const THeaderPaintInfo& info, bool is_last);
+  void PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column, TRect rect, bool isLast);
+  void PaintCellFrame(TCanvas& canvas, const THeaderPaintInfo& info, bool isLast);
   void PaintCellContent(TCanvas& canvas, THeaderPaintInfo& info);
-  void PaintXPButton(TCanvas& canvas, TRect rect, bool pressed, bool hot, bool is_last);
+  void PaintXPButton(TCanvas& canvas, TRect rect, bool pressed, bool hot, bool isLast);
 
   TNodeTreeHeader* header_;
   std::vector<int32_t> positionToIndex_;
@@ -352,4 +352,4 @@ class TNodeTreeHeader : public TPersistent {
 /// `text` shortened with "..." so that it fits into `width` pixels on `canvas` (empty when even
 /// the ellipsis does not fit). An ellipsis width of 0 is measured.
 std::u16string ShortenString(TCanvas& canvas, const std::u16string& text, int32_t width,
-                             int32_t ellipsis_width = 0);
+                             int32_t ellipsisWidth = 0);

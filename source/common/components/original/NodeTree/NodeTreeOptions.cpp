@@ -98,13 +98,13 @@ void TCustomNodeTreeOptions::SetSelectionOptions(TVTSelectionOptions value) {
   if (((set | cleared) & toMultiSelect) != 0 ||
       (set & (toLevelSelectConstraint | toSiblingSelectConstraint)) != 0)
     owner_->ClearSelection();
-  const int32_t main_column =
+  const int32_t mainColumn =
       owner_->Header().Columns().Count() > 0 ? owner_->Header().MainColumn() : NoColumn;
   if ((cleared & toExtendedFocus) != 0 && owner_->FocusedColumn() >= 1 && owner_->HandleAllocated()) {
-    owner_->SetFocusedColumn(main_column);
+    owner_->SetFocusedColumn(mainColumn);
     owner_->Invalidate();
   }
-  if ((value & toExtendedFocus) == 0) owner_->SetFocusedColumn(main_column);
+  if ((value & toExtendedFocus) == 0) owner_->SetFocusedColumn(mainColumn);
 }
 
 void TCustomNodeTreeOptions::AssignTo(TPersistent* dest) const {

@@ -42,12 +42,12 @@ std::vector<uint8_t> MakeShadedButton(bool plus) {
   for (int32_t y = n - 1; y >= 0; --y) {
     std::vector<uint8_t> line(stride, 0);
     for (int32_t x = 0; x < n; ++x) {
-      const bool edge_x = x == 0 || x == n - 1;
-      const bool edge_y = y == 0 || y == n - 1;
+      const bool edgeX = x == 0 || x == n - 1;
+      const bool edgeY = y == 0 || y == n - 1;
       TColor c = 0;
-      if (edge_x && edge_y) {
+      if (edgeX && edgeY) {
         c = kButtonTransparent;  // rounded corners
-      } else if (edge_x || edge_y) {
+      } else if (edgeX || edgeY) {
         c = 0x8E8F7A;  // frame
       } else if ((y == n / 2 && x >= 2 && x <= n - 3) || (plus && x == n / 2 && y >= 2 && y <= n - 3)) {
         c = 0x000000;  // the sign
@@ -120,28 +120,28 @@ struct TNodeTree::PaintContext {
   int32_t cellWidth = 0;
 };
 
-void TNodeTree::BuildLineImage(PNode node, std::vector<TVTLineType>& line_image) {
-  const bool show_root = (options_->PaintOptions() & toShowRoot) != 0;
+void TNodeTree::BuildLineImage(PNode node, std::vector<TVTLineType>& lineImage) {
+  const bool showRoot = (options_->PaintOptions() & toShowRoot) != 0;
   const int32_t level = static_cast<int32_t>(GetNodeLevel(node));
-  const int32_t entries = level + (show_root ? 1 : 0);
-  line_image.assign(static_cast<size_t>(std::max(entries, 0)), ltNone);
+  const int32_t entries = level + (showRoot ? 1 : 0);
+  lineImage.assign(static_cast<size_t>(std::max(entries, 0)), ltNone);
   if ((options_->PaintOptions() & toShowTreeLines) == 0 || entries == 0) return;
   PNode run = node;
   for (int32_t k = entries - 1; k >= 0; --k, run = run->Parent) {
     const bool later = GetNextVisibleSibling(run) != nullptr;
     if (run == node) {
-      line_image[k] = later ? ltTopDownRight : ltTopRight;
-      if (run->Parent == root_ && show_root) {
+      lineImage[k] = later ? ltTopDownRight : ltTopRight;
+      if (run->Parent == root_ && showRoot) {
         const bool first = GetPreviousVisibleSibling(run) == nullptr;
-        if (first) line_image[k] = later ? ltBottomRight : ltRight;
+        if (first) lineImage[k] = later ? ltBottomRight : ltRight;
       }
     } else {
-      line_image[k] = later ? ltTopDown : ltNone;
+      lineImage[k] = later ? ltTopDown : ltNone;
     }
   }
 }
 
-void TNodeTree::PaintTree(TCanvas& target, const TRect& window, TPoint target_point,
+void TNodeTree::PaintTree(TCanvas& target, const TRect& window, TPoint targetPoint,
                           TVTInternalPaintOptions options) {
   IncludeState(tsPainting);
   if (OnBeforePaint) OnBeforePaint(this, target);
@@ -154,12 +154,12 @@ void TNodeTree::PaintTree(TCanvas& target, const TRect& window, TPoint target_po
            std::max(selectRect_.Left, selectRect_.Right), std::max(selectRect_.Top, selectRect_.Bottom));
   context.drawSelectRect = HasState(tsRectSelecting) && !context.selectRect.IsEmpty();
   context.focused = Focused();
-  const TVTPaintOptions paint_options = options_->PaintOptions();
-  if (!context.focused && (paint_options & toHideSelection) != 0) options &= ~poDrawSelection;
-  if ((paint_options & toHideFocusRect) != 0) options &= ~poDrawFocusRect;
+  const TVTPaintOptions paintOptions = options_->PaintOptions();
+  if (!context.focused && (paintOptions & toHideSelection) != 0) options &= ~poDrawSelection;
+  if ((paintOptions & toHideFocusRect) != 0) options &= ~poDrawFocusRect;
   context.options = options;
   context.useBackground =
-      (paint_options & toShowBackground) != 0 && !background_->Empty() && (options & poBackground) != 0;
+      (paintOptions & toShowBackground) != 0 && !background_->Empty() && (options & poBackground) != 0;
   context.useColumns = UseColumns();
   context.cellWidth = std::max({ClientWidth(), RangeWidth(), window.Right});
 
@@ -184,25 +184,24 @@ void TNodeTree::PaintTree(TCanvas& target, const TRect& window, TPoint target_po
     }
     context.rowTop = top;
     PaintRow(context, node, top);
-    TCanvas& row_canvas = context.row.Canvas();
-    row_canvas.SetWindowOrg(0, 0);
-    target.CopyRect(
-        Bounds(target_point.X, target_point.Y + top - window.Top, window.Width(), node->NodeHeight),
-        row_canvas, Rect(0, 0, window.Width(), node->NodeHeight));
+    TCanvas& rowCanvas = context.row.Canvas();
+    rowCanvas.SetWindowOrg(0, 0);
+    target.CopyRect(Bounds(targetPoint.X, targetPoint.Y + top - window.Top, window.Width(), node->NodeHeight),
+                    rowCanvas, Rect(0, 0, window.Width(), node->NodeHeight));
     top += node->NodeHeight;
     node = next;
     if (node != nullptr) BuildLineImage(node, context.lineImage);
   }
   if (top < window.Bottom)
-    PaintBelowLastNode(context, target, window, target_point, std::max(top, window.Top));
+    PaintBelowLastNode(context, target, window, targetPoint, std::max(top, window.Top));
   if (OnAfterPaint) OnAfterPaint(this, target);
   ExcludeState(tsPainting);
 }
 
-void TNodeTree::PaintRow(PaintContext& context, PNode node, int32_t row_top) {
+void TNodeTree::PaintRow(PaintContext& context, PNode node, int32_t rowTop) {
   TBitmap& row = context.row;
   const int32_t height = node->NodeHeight;
-  rowParity_ = row_top;
+  rowParity_ = rowTop;
   row.SetHeight(0);
   row.SetSize(context.window.Width(), height);
   TCanvas& canvas = row.Canvas();
@@ -210,9 +209,9 @@ void TNodeTree::PaintRow(PaintContext& context, PNode node, int32_t row_top) {
   canvas.SetFont(Font());
 
   // Vertical place of buttons and lines.
-  const bool have_images = images_ != nullptr || stateImages_ != nullptr;
+  const bool haveImages = images_ != nullptr || stateImages_ != nullptr;
   int32_t h = 0;
-  if (have_images)
+  if (haveImages)
     h = images_ != nullptr ? images_->Height() : stateImages_->Height();
   else if ((options_->PaintOptions() & toShowButtons) != 0)
     h = kButtonSize;
@@ -230,10 +229,10 @@ void TNodeTree::PaintRow(PaintContext& context, PNode node, int32_t row_top) {
   context.buttonY = context.vAlign - kButtonSize / 2;
 
   bool handled = false;
-  const TRect row_rect = Rect(context.window.Left, 0, context.window.Right, height);
-  if (OnBeforeItemPaint) OnBeforeItemPaint(this, canvas, node, row_rect, handled);
+  const TRect rowRect = Rect(context.window.Left, 0, context.window.Right, height);
+  if (OnBeforeItemPaint) OnBeforeItemPaint(this, canvas, node, rowRect, handled);
   if (!handled) {
-    EraseRow(context, node, row_rect);
+    EraseRow(context, node, rowRect);
     TVTPaintInfo info;
     info.Canvas = &canvas;
     info.PaintOptions = context.options;
@@ -243,13 +242,13 @@ void TNodeTree::PaintRow(PaintContext& context, PNode node, int32_t row_top) {
       PaintCell(context, info, NoColumn);
     } else {
       TNodeTreeColumns& columns = header_->Columns();
-      const int32_t main_column = header_->MainColumn();
+      const int32_t mainColumn = header_->MainColumn();
       for (int32_t position = 0; position < static_cast<int32_t>(columns.PositionToIndex().size());
            ++position) {
         const int32_t index = columns.PositionToIndex()[position];
         TNodeTreeColumn* column = columns.Column(index);
         if (column == nullptr || (column->Options() & coVisible) == 0) continue;
-        if ((context.options & poMainOnly) != 0 && index != main_column) continue;
+        if ((context.options & poMainOnly) != 0 && index != mainColumn) continue;
         if (column->Left() >= context.window.Right) break;
         info.Column = index;
         info.Position = position;
@@ -257,20 +256,20 @@ void TNodeTree::PaintRow(PaintContext& context, PNode node, int32_t row_top) {
       }
     }
   }
-  if (OnAfterItemPaint) OnAfterItemPaint(this, canvas, node, row_rect);
+  if (OnAfterItemPaint) OnAfterItemPaint(this, canvas, node, rowRect);
   if (node == dropTargetNode_ && (options_->PaintOptions() & toShowDropmark) != 0 &&
       (context.options & poDrawDropMark) != 0)
-    PaintDropMark(canvas, node, row_rect);
-  PaintSelectionRectangle(context, canvas, row_rect, row_top);
+    PaintDropMark(canvas, node, rowRect);
+  PaintSelectionRectangle(context, canvas, rowRect, rowTop);
 }
 
 void TNodeTree::EraseRow(PaintContext& context, PNode node, TRect rect) {
   TCanvas& canvas = context.row.Canvas();
-  int erase_action = 1;
+  int eraseAction = 1;
   TColor color = Color();
-  if (OnBeforeItemErase) OnBeforeItemErase(this, canvas, node, rect, erase_action, color);
+  if (OnBeforeItemErase) OnBeforeItemErase(this, canvas, node, rect, eraseAction, color);
   const TPoint offset = Point(offsetX_, context.rowTop);
-  if (erase_action == 0) {
+  if (eraseAction == 0) {
     canvas.Brush().SetColor(color);
     canvas.Brush().SetStyle(bsSolid);
     canvas.FillRect(rect);
@@ -294,12 +293,12 @@ void TNodeTree::EraseRow(PaintContext& context, PNode node, TRect rect) {
   if (OnAfterItemErase) OnAfterItemErase(this, canvas, node, rect);
 }
 
-void TNodeTree::PaintCell(PaintContext& context, TVTPaintInfo& info, int32_t column_index) {
+void TNodeTree::PaintCell(PaintContext& context, TVTPaintInfo& info, int32_t columnIndex) {
   TCanvas& canvas = *info.Canvas;
   PNode node = info.Node;
   const int32_t height = node->NodeHeight;
-  TNodeTreeColumn* column = header_->Columns().Column(column_index);
-  const bool main = column_index == MainColumn();
+  TNodeTreeColumn* column = header_->Columns().Column(columnIndex);
+  const bool main = columnIndex == MainColumn();
   if (column != nullptr)
     info.CellRect = Rect(column->Left(), 0, column->Left() + column->Width(), height);
   else
@@ -311,9 +310,9 @@ void TNodeTree::PaintCell(PaintContext& context, TVTPaintInfo& info, int32_t col
     info.ContentRect.Right -= margin_;
   else
     info.ContentRect.Left += margin_;
-  info.NodeWidth = DoGetNodeWidth(canvas, node, column_index);
+  info.NodeWidth = DoGetNodeWidth(canvas, node, columnIndex);
   info.VAlign = context.vAlign;
-  const int32_t indent_left = info.ContentRect.Left;
+  const int32_t indentLeft = info.ContentRect.Left;
   const int32_t levels = static_cast<int32_t>(context.lineImage.size());
   info.ImageIndex = -1;
   info.StateIndex = -1;
@@ -327,16 +326,16 @@ void TNodeTree::PaintCell(PaintContext& context, TVTPaintInfo& info, int32_t col
     }
   }
   if (stateImages_ != nullptr) {
-    info.StateIndex = DoGetImageIndex(node, ikState, column_index);
+    info.StateIndex = DoGetImageIndex(node, ikState, columnIndex);
     if (info.StateIndex >= 0) {
       info.StateImagePos = Point(info.ContentRect.Left, context.vAlign - stateImages_->Height() / 2);
       info.ContentRect.Left += stateImages_->Width() + 2;
     }
   }
   if (images_ != nullptr) {
-    info.ImageIndex = DoGetImageIndex(node, node->Has(nsSelected) ? ikSelected : ikNormal, column_index);
+    info.ImageIndex = DoGetImageIndex(node, node->Has(nsSelected) ? ikSelected : ikNormal, columnIndex);
     if (info.ImageIndex < 0 && node->Has(nsSelected))
-      info.ImageIndex = DoGetImageIndex(node, ikNormal, column_index);
+      info.ImageIndex = DoGetImageIndex(node, ikNormal, columnIndex);
     if (info.ImageIndex >= 0) {
       info.ImagePos = Point(info.ContentRect.Left, context.vAlign - images_->Height() / 2);
       info.ContentRect.Left += images_->Width() + 2;
@@ -346,25 +345,25 @@ void TNodeTree::PaintCell(PaintContext& context, TVTPaintInfo& info, int32_t col
   if (context.useColumns) canvas.IntersectClipRect(info.CellRect);
 
   if ((context.options & poGridLines) != 0) {
-    const TVTPaintOptions paint_options = options_->PaintOptions();
-    if ((paint_options & toShowHorzGridLines) != 0) {
+    const TVTPaintOptions paintOptions = options_->PaintOptions();
+    if ((paintOptions & toShowHorzGridLines) != 0) {
       int32_t left = info.CellRect.Left;
       int32_t right = info.CellRect.Right;
       if (main && bandLines_) {
         if (info.RightToLeft)
           right -= levels * indent_;
         else
-          left = indent_left + levels * indent_;
+          left = indentLeft + levels * indent_;
       }
       DrawDottedHLine(canvas, left, right, height - 1, colors_[ciGridLine]);
       --info.CellRect.Bottom;
       --info.ContentRect.Bottom;
     }
-    if ((paint_options & toShowVertGridLines) != 0 && column != nullptr) {
-      const bool last = column_index == header_->Columns().GetLastVisibleColumn();
+    if ((paintOptions & toShowVertGridLines) != 0 && column != nullptr) {
+      const bool last = columnIndex == header_->Columns().GetLastVisibleColumn();
       bool skip = last && (header_->Options() & hoAutoResize) != 0;
       if (!skip && info.RightToLeft && OnSkipVerticalGridLine)
-        OnSkipVerticalGridLine(this, node, column_index, skip);
+        OnSkipVerticalGridLine(this, node, columnIndex, skip);
       if (!skip) {
         DrawDottedVLine(canvas, 0, info.CellRect.Bottom, info.CellRect.Right - 1, colors_[ciGridLine]);
         --info.CellRect.Right;
@@ -373,28 +372,28 @@ void TNodeTree::PaintCell(PaintContext& context, TVTPaintInfo& info, int32_t col
     }
   }
 
-  if (column_index == focusedColumn_ || (options_->SelectionOptions() & toFullRowSelect) != 0 ||
+  if (columnIndex == focusedColumn_ || (options_->SelectionOptions() & toFullRowSelect) != 0 ||
       !context.useColumns)
     PaintSelectionBackground(context, info);
 
   if (main) {
     if ((options_->PaintOptions() & toShowTreeLines) != 0)
-      PaintTreeLines(info, context.vAlign, indent_left, context.lineImage);
+      PaintTreeLines(info, context.vAlign, indentLeft, context.lineImage);
     const bool buttons =
         (options_->PaintOptions() & toShowButtons) != 0 && node->Has(nsHasChildren) &&
         !(node->Has(nsAllChildrenHidden) && (options_->AutoOptions() & toAutoHideButtons) != 0);
     if (buttons && levels > 0) {
-      const int32_t button_x = indent_left + levels * indent_ +
-                               static_cast<int32_t>(std::nearbyint((indent_ - kButtonSize) / 2.0)) - indent_;
-      PaintNodeButton(canvas, node, info.CellRect, button_x, context.buttonY);
+      const int32_t buttonX = indentLeft + levels * indent_ +
+                              static_cast<int32_t>(std::nearbyint((indent_ - kButtonSize) / 2.0)) - indent_;
+      PaintNodeButton(canvas, node, info.CellRect, buttonX, context.buttonY);
     }
     if ((options_->MiscOptions() & toCheckSupport) != 0 && checkImages_ != nullptr && node->CheckType != 0)
       PaintCheckImage(info);
   }
   if (info.StateIndex >= 0) PaintImage(info, ikState, false);
   if (info.ImageIndex >= 0) PaintImage(info, ikNormal, true);
-  if (!(HasState(tsEditing) && node == focusedNode_ && column_index == focusedColumn_)) DoPaintNode(info);
-  if (OnAfterCellPaint) OnAfterCellPaint(this, canvas, node, column_index, info.CellRect);
+  if (!(HasState(tsEditing) && node == focusedNode_ && columnIndex == focusedColumn_)) DoPaintNode(info);
+  if (OnAfterCellPaint) OnAfterCellPaint(this, canvas, node, columnIndex, info.CellRect);
   canvas.RestoreDC(saved);
 }
 
@@ -519,14 +518,14 @@ static_assert(std::size(kLineParts) == ltLeftBottom + 1, "one entry per line typ
 
 }  // namespace
 
-void TNodeTree::PaintTreeLines(const TVTPaintInfo& info, int32_t valign, int32_t vline_x,
-                               const std::vector<TVTLineType>& line_image) {
+void TNodeTree::PaintTreeLines(const TVTPaintInfo& info, int32_t valign, int32_t vlineX,
+                               const std::vector<TVTLineType>& lineImage) {
   TCanvas& canvas = *info.Canvas;
   const TColor color = colors_[ciTreeLine];
   const int32_t bottom = info.CellRect.Bottom;
-  for (size_t k = 0; k < line_image.size(); ++k) {
-    const LineParts& parts = kLineParts[line_image[k]];
-    const int32_t left = vline_x + static_cast<int32_t>(k) * indent_;
+  for (size_t k = 0; k < lineImage.size(); ++k) {
+    const LineParts& parts = kLineParts[lineImage[k]];
+    const int32_t left = vlineX + static_cast<int32_t>(k) * indent_;
     const int32_t x = parts.atLeftEdge ? left : left + indent_ / 2;
     const int32_t right = left + indent_;
     switch (parts.vertical) {
@@ -547,9 +546,8 @@ void TNodeTree::PaintTreeLines(const TVTPaintInfo& info, int32_t valign, int32_t
   }
 }
 
-void TNodeTree::PaintNodeButton(TCanvas& canvas, PNode node, const TRect&, int32_t button_x,
-                                int32_t button_y) {
-  canvas.Draw(button_x, button_y, node->Has(nsExpanded) ? minusBM_.get() : plusBM_.get());
+void TNodeTree::PaintNodeButton(TCanvas& canvas, PNode node, const TRect&, int32_t buttonX, int32_t buttonY) {
+  canvas.Draw(buttonX, buttonY, node->Has(nsExpanded) ? minusBM_.get() : plusBM_.get());
 }
 
 void TNodeTree::PaintImage(TVTPaintInfo& info, TVTImageKind kind, bool) {
@@ -582,10 +580,10 @@ void TNodeTree::PaintDropMark(TCanvas& canvas, PNode node, const TRect& rect) {
 }
 
 void TNodeTree::PaintSelectionRectangle(PaintContext& context, TCanvas& canvas, const TRect& row,
-                                        int32_t row_top) {
+                                        int32_t rowTop) {
   if (!context.drawSelectRect) return;
   TRect r = context.selectRect;
-  r.Offset(0, -row_top);
+  r.Offset(0, -rowTop);
   r.Left = std::max(r.Left, row.Left);
   r.Right = std::min(r.Right, row.Right);
   const int32_t top = std::max(r.Top, 0);
@@ -614,17 +612,17 @@ void TNodeTree::TileBackground(TCanvas& canvas, const TRect& rect, TPoint offset
   const int32_t h = background_->Height();
   if (w <= 0 || h <= 0) return;
   // Start so that the picture scrolls with the tree.
-  const int32_t start_x = rect.Left - ((rect.Left + offset.X) % w + w) % w;
-  const int32_t start_y = rect.Top - ((rect.Top + offset.Y) % h + h) % h;
+  const int32_t startX = rect.Left - ((rect.Left + offset.X) % w + w) % w;
+  const int32_t startY = rect.Top - ((rect.Top + offset.Y) % h + h) % h;
   const int saved = canvas.SaveDC();
   canvas.IntersectClipRect(rect);
-  for (int32_t y = start_y; y < rect.Bottom; y += h)
-    for (int32_t x = start_x; x < rect.Right; x += w) canvas.Draw(x, y, background_.get());
+  for (int32_t y = startY; y < rect.Bottom; y += h)
+    for (int32_t x = startX; x < rect.Right; x += w) canvas.Draw(x, y, background_.get());
   canvas.RestoreDC(saved);
 }
 
 void TNodeTree::PaintBelowLastNode(PaintContext& context, TCanvas& target, const TRect& window,
-                                   TPoint target_point, int32_t top) {
+                                   TPoint targetPoint, int32_t top) {
   TBitmap& bitmap = context.row;
   rowParity_ = top;
   bitmap.SetHeight(0);
@@ -655,14 +653,14 @@ void TNodeTree::PaintBelowLastNode(PaintContext& context, TCanvas& target, const
   }
   PaintSelectionRectangle(context, canvas, area, top);
   canvas.SetWindowOrg(0, 0);
-  target.CopyRect(Bounds(target_point.X, target_point.Y + top - window.Top, window.Width(), area.Bottom),
+  target.CopyRect(Bounds(targetPoint.X, targetPoint.Y + top - window.Top, window.Width(), area.Bottom),
                   canvas, Rect(0, 0, window.Width(), area.Bottom));
 }
 
 // --- Button bitmaps and line pattern --------------------------------------------------------
 
-void TNodeTree::BuildButtonBitmaps(bool need_buttons, bool need_lines) {
-  if (need_buttons) {
+void TNodeTree::BuildButtonBitmaps(bool needButtons, bool needLines) {
+  if (needButtons) {
     for (TBitmap* bitmap : {minusBM_.get(), plusBM_.get()}) {
       const bool plus = bitmap == plusBM_.get();
       bitmap->SetPixelFormat(pf32bit);
@@ -677,9 +675,9 @@ void TNodeTree::BuildButtonBitmaps(bool need_buttons, bool need_lines) {
         canvas.Brush().SetColor(clBlack);
         canvas.Pen().SetColor(clBlack);
         const TPoint minus[] = {{0, 2}, {8, 2}, {4, 6}};
-        const TPoint plus_points[] = {{2, 0}, {6, 4}, {2, 8}};
+        const TPoint plusPoints[] = {{2, 0}, {6, 4}, {2, 8}};
         if (plus)
-          canvas.Polygon(plus_points);
+          canvas.Polygon(plusPoints);
         else
           canvas.Polygon(minus);
       } else if (buttonFillMode_ == fmShaded) {
@@ -708,7 +706,7 @@ void TNodeTree::BuildButtonBitmaps(bool need_buttons, bool need_lines) {
       }
     }
   }
-  if (need_lines) {
+  if (needLines) {
     switch (lineStyle_) {
       case lsSolid:
         std::fill(std::begin(linePattern_), std::end(linePattern_), 0);
@@ -767,7 +765,7 @@ uint8_t Clamp255(int32_t value) {
 }  // namespace
 
 void BlendRectangle(TBitmap* source, TBitmap* dest, const TRect& rect, TPoint target, TBlendMode mode,
-                    int32_t alpha, int32_t bias_or_color) {
+                    int32_t alpha, int32_t biasOrColor) {
   auto check = [](TBitmap* bitmap) {
     TreeAssert(bitmap != nullptr && !bitmap->Empty(), "Alpha blending DC error: no bitmap available.");
     TreeAssert(bitmap->PixelFormat() == pf32bit, "Alpha blending error: bitmap must use 32 bpp.");
@@ -778,8 +776,8 @@ void BlendRectangle(TBitmap* source, TBitmap* dest, const TRect& rect, TPoint ta
   const int32_t width = rect.Width();
   const int32_t height = rect.Height();
   // The colour arrives as 0x00BBGGRR and is applied in the pixels' blue-green-red order.
-  const uint8_t color[4] = {static_cast<uint8_t>(bias_or_color >> 16),
-                            static_cast<uint8_t>(bias_or_color >> 8), static_cast<uint8_t>(bias_or_color), 0};
+  const uint8_t color[4] = {static_cast<uint8_t>(biasOrColor >> 16), static_cast<uint8_t>(biasOrColor >> 8),
+                            static_cast<uint8_t>(biasOrColor), 0};
   for (int32_t y = 0; y < height; ++y) {
     const int32_t dy = target.Y + y;
     if (dy < 0 || dy >= dest->Height()) continue;
@@ -805,8 +803,7 @@ void BlendRectangle(TBitmap* source, TBitmap* dest, const TRect& rect, TPoint ta
       int32_t a = alpha;
       if (mode == bmPerPixelAlpha) a = sp[3];
       if (mode == bmMasterAlpha) a = (sp[3] * alpha) >> 8;
-      for (int c = 0; c < 4; ++c)
-        dp[c] = Clamp255((((sp[c] - dp[c]) * a + 256 * dp[c]) >> 8) + bias_or_color);
+      for (int c = 0; c < 4; ++c) dp[c] = Clamp255((((sp[c] - dp[c]) * a + 256 * dp[c]) >> 8) + biasOrColor);
     }
   }
 }
@@ -931,7 +928,7 @@ TCustomImageList& UtilityImages() {
   return *images;
 }
 
-void TNodeTreeColumns::PaintXPButton(TCanvas& canvas, TRect r, bool pressed, bool hot, bool is_last) {
+void TNodeTreeColumns::PaintXPButton(TCanvas& canvas, TRect r, bool pressed, bool hot, bool isLast) {
   constexpr TColor kPressed = 0xD8DFDE;
   constexpr TColor kHot = 0xF3F8FA;
   constexpr TColor kNormal = 0xDBEAEB;
@@ -952,7 +949,7 @@ void TNodeTreeColumns::PaintXPButton(TCanvas& canvas, TRect r, bool pressed, boo
     line(r.Left + 2, r.Top + 1, r.Right - 1, r.Top + 2, 0xC9D1D0);
     return;
   }
-  if (!is_last) {
+  if (!isLast) {
     line(r.Right - 2, r.Top + 3, r.Right - 1, r.Bottom - 5, 0xB2C5C7);
     line(r.Right - 1, r.Top + 3, r.Right, r.Bottom - 5, clWhite);
   }
@@ -977,7 +974,7 @@ void TNodeTreeColumns::PaintXPButton(TCanvas& canvas, TRect r, bool pressed, boo
   line(r.Left, r.Bottom - 1, r.Right, r.Bottom, kBottom);
 }
 
-void TNodeTreeColumns::PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column, TRect r, bool is_last) {
+void TNodeTreeColumns::PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column, TRect r, bool isLast) {
   TNodeTree* tree = header_->Tree();
   const int32_t index = column.Index();
   THeaderPaintInfo info;
@@ -993,13 +990,13 @@ void TNodeTreeColumns::PaintColumnCell(TCanvas& canvas, TNodeTreeColumn& column,
   if ((header_->Options() & hoOwnerDraw) != 0 && tree != nullptr && tree->OnHeaderDraw) {
     tree->OnHeaderDraw(tree, canvas, &column, r, info.IsHoverIndex, info.IsDownIndex, info.DropMark);
   } else {
-    PaintCellFrame(canvas, info, is_last);
+    PaintCellFrame(canvas, info, isLast);
     PaintCellContent(canvas, info);
   }
   canvas.RestoreDC(saved);
 }
 
-void TNodeTreeColumns::PaintCellFrame(TCanvas& canvas, const THeaderPaintInfo& info, bool is_last) {
+void TNodeTreeColumns::PaintCellFrame(TCanvas& canvas, const THeaderPaintInfo& info, bool isLast) {
   TNodeTree* tree = header_->Tree();
   TNodeTreeColumn& column = *info.Column;
   const TRect& r = info.PaintRectangle;
@@ -1011,7 +1008,7 @@ void TNodeTreeColumns::PaintCellFrame(TCanvas& canvas, const THeaderPaintInfo& i
     TThemeServices& themes = GetThemeServices();
     themes.DrawElement(canvas, themes.GetHeaderElementDetails(pressed ? 4 : hot ? 3 : 2), r, nullptr);
   } else if (header_->Style() == 3) {
-    PaintXPButton(canvas, r, pressed, hot, is_last);
+    PaintXPButton(canvas, r, pressed, hot, isLast);
   } else {
     static constexpr struct {
       uint32_t edge;
@@ -1031,7 +1028,7 @@ void TNodeTreeColumns::PaintCellFrame(TCanvas& canvas, const THeaderPaintInfo& i
       edge = BDR_RAISEDINNER;
       flags = 0x280B;
     }
-    if (!pressed && !(is_last && (header_->Options() & hoAutoResize) != 0)) flags |= BF_RIGHT;
+    if (!pressed && !(isLast && (header_->Options() & hoAutoResize) != 0)) flags |= BF_RIGHT;
     DrawEdge(canvas, r, edge, flags);
   }
 }
@@ -1039,8 +1036,8 @@ void TNodeTreeColumns::PaintCellFrame(TCanvas& canvas, const THeaderPaintInfo& i
 namespace {
 
 /// Whether two squares of the given sizes at `a` and `b` share a pixel.
-bool GlyphsOverlap(TPoint a, int32_t a_width, int32_t a_height, TPoint b, int32_t b_width, int32_t b_height) {
-  return a.X < b.X + b_width && b.X < a.X + a_width && a.Y < b.Y + b_height && b.Y < a.Y + a_height;
+bool GlyphsOverlap(TPoint a, int32_t aWidth, int32_t aHeight, TPoint b, int32_t bWidth, int32_t bHeight) {
+  return a.X < b.X + bWidth && b.X < a.X + aWidth && a.Y < b.Y + bHeight && b.Y < a.Y + aHeight;
 }
 
 }  // namespace
@@ -1052,11 +1049,11 @@ void TNodeTreeColumns::PaintCellContent(TCanvas& canvas, THeaderPaintInfo& info)
   const TRect inner = Rect(info.PaintRectangle.Left + 2, info.PaintRectangle.Top + 2,
                            info.PaintRectangle.Right - 2, info.PaintRectangle.Bottom - 2);
   TCustomImageList* images = header_->Images();
-  bool use_image = (header_->Options() & hoShowImages) != 0 && images != nullptr && column.ImageIndex() >= 0;
+  bool useImage = (header_->Options() & hoShowImages) != 0 && images != nullptr && column.ImageIndex() >= 0;
   info.ShowSortGlyph =
       (header_->Options() & hoShowSortGlyphs) != 0 && column.Index() == header_->SortColumn();
   canvas.SetFont(header_->Font());
-  const TCaptionLayout layout = DetermineCaptionLayout(canvas, column, inner, use_image, info.ShowSortGlyph);
+  const TCaptionLayout layout = DetermineCaptionLayout(canvas, column, inner, useImage, info.ShowSortGlyph);
   const int32_t shift = info.IsDownIndex ? 1 : 0;
   info.TextRectangle = layout.TextRect;
   info.TextRectangle.Offset(shift, shift);
@@ -1064,12 +1061,12 @@ void TNodeTreeColumns::PaintCellContent(TCanvas& canvas, THeaderPaintInfo& info)
   info.SortGlyphPos = Point(layout.SortGlyphPos.X + shift, layout.SortGlyphPos.Y + shift);
   if (info.ShowSortGlyph) info.SortGlyphIndex = (themed ? 4 : 2) + (header_->SortAscending() ? 1 : 0);
   // Cells too narrow for both keep the sort glyph: it says how the rows are ordered.
-  if (use_image && info.ShowSortGlyph && !column.UseRightToLeftReading()) {
+  if (useImage && info.ShowSortGlyph && !column.UseRightToLeftReading()) {
     const TCustomImageList& utility = UtilityImages();
-    use_image = !GlyphsOverlap(info.GlyphPos, images->Width(), images->Height(), info.SortGlyphPos,
-                               utility.Width(), utility.Height());
+    useImage = !GlyphsOverlap(info.GlyphPos, images->Width(), images->Height(), info.SortGlyphPos,
+                              utility.Width(), utility.Height());
   }
-  info.ShowHeaderGlyph = use_image;
+  info.ShowHeaderGlyph = useImage;
 
   THeaderPaintElements taken = 0;
   if (tree != nullptr && tree->OnAdvancedHeaderDraw && tree->OnHeaderDrawQueryElements)

@@ -31,7 +31,7 @@ uint32_t MillisecondClock() {
 void TNodeTree::ToggleNode(PNode node) {
   TreeAssert(node != nullptr, kNodeNil);
   if (node->Has(nsDeleting) || node == root_) return;
-  PNode top_node = updateCount_ == 0 ? GetNodeAt(0, true) : nullptr;
+  PNode topNode = updateCount_ == 0 ? GetNodeAt(0, true) : nullptr;
   bool changed = false;
   const bool animate = (options_->AnimationOptions() & toAnimatedToggle) != 0 && updateCount_ == 0 &&
                        HandleAllocated() && !HasState(tsCollapsing | tsToggling);
@@ -69,13 +69,13 @@ void TNodeTree::ToggleNode(PNode node) {
     if (node->Has(nsExpanded)) return;  // the init hook expanded it already
     if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
     if (node->ChildCount > 0) {
-      int64_t height_sum = 0;
+      int64_t heightSum = 0;
       for (PNode child = node->FirstChild; child != nullptr; child = child->NextSibling)
-        if (child->Has(nsVisible)) height_sum += child->TotalHeight;
+        if (child->Has(nsVisible)) heightSum += child->TotalHeight;
       if (animate && IsVisibleInTree(node) && GetNextVisibleNoInit(node) != nullptr) {
         const TRect r = GetDisplayRect(node, NoColumn, false);
         if (r.Bottom > 0 && r.Top < ClientHeight()) {
-          const int32_t room = static_cast<int32_t>(std::min<int64_t>(ClientHeight() - r.Bottom, height_sum));
+          const int32_t room = static_cast<int32_t>(std::min<int64_t>(ClientHeight() - r.Bottom, heightSum));
           if (room > 0) {
             IncludeState(tsToggling);
             const TRect area = Rect(0, r.Bottom, ClientWidth(), ClientHeight());
@@ -86,7 +86,7 @@ void TNodeTree::ToggleNode(PNode node) {
         }
       }
       node->Include(nsExpanded);
-      AdjustTotalHeight(node, height_sum, true);
+      AdjustTotalHeight(node, heightSum, true);
       if (IsVisibleInTree(node)) visibleCount_ += VisibleSubtreeCount(node);
       changed = true;
       if (OnExpanded) OnExpanded(this, node);
@@ -106,7 +106,7 @@ void TNodeTree::ToggleNode(PNode node) {
     else
       SetOffsetY(offsetY_ - GetDisplayRect(node, NoColumn, false).Top);
   }
-  if (top_node == GetNodeAt(0, true))
+  if (topNode == GetNodeAt(0, true))
     InvalidateToBottom(node);
   else
     Invalidate();
@@ -173,16 +173,16 @@ void TNodeTree::Animate(int32_t distance, uint32_t duration,
                         const std::function<bool(int32_t step, int32_t size)>& callback) {
   if (duration == 0 || distance <= 0) return;
   if (OnStateChange) OnStateChange(this, "animation begin");
-  double step_size = std::max(static_cast<double>(distance) / duration, 1.0);
-  int32_t size = static_cast<int32_t>(std::nearbyint(step_size));  // half to even
+  double stepSize = std::max(static_cast<double>(distance) / duration, 1.0);
+  int32_t size = static_cast<int32_t>(std::nearbyint(stepSize));  // half to even
   int32_t steps = distance / size;
   int64_t remaining = duration;
   int32_t step = 0;
   while (steps > 0 && remaining > 0) {
     const uint32_t start = MillisecondClock();
-    const uint32_t slot_end = start + static_cast<uint32_t>(remaining / steps);
+    const uint32_t slotEnd = start + static_cast<uint32_t>(remaining / steps);
     if (!callback(step, size)) break;
-    while (static_cast<int32_t>(MillisecondClock() - slot_end) < 0) {
+    while (static_cast<int32_t>(MillisecondClock() - slotEnd) < 0) {
     }
     const int64_t elapsed = MillisecondClock() - start;
     if (elapsed > remaining) {
@@ -267,19 +267,19 @@ void TNodeTree::PositionCacheValidated(std::vector<TCacheEntry>&& cache, uint64_
   IncludeState(tsCacheValid);
 }
 
-PNode TNodeTree::GetNodeAt(int32_t y, bool relative, int32_t* node_top) {
-  int64_t tree_y = relative ? int64_t{y} - offsetY_ : y;
-  if (tree_y < 0) return nullptr;
+PNode TNodeTree::GetNodeAt(int32_t y, bool relative, int32_t* nodeTop) {
+  int64_t treeY = relative ? int64_t{y} - offsetY_ : y;
+  if (treeY < 0) return nullptr;
   PNode found = nullptr;
   int64_t top = 0;
   if (HasState(tsCacheValid) && !positionCache_.empty()) {
-    auto it = std::upper_bound(positionCache_.begin(), positionCache_.end(), tree_y,
+    auto it = std::upper_bound(positionCache_.begin(), positionCache_.end(), treeY,
                                [](int64_t value, const TCacheEntry& entry) { return value < entry.Top; });
     if (it != positionCache_.begin()) {
       --it;
       top = it->Top;
       for (PNode node = it->Node; node != nullptr; node = GetNextVisibleNoInit(node)) {
-        if (tree_y < top + node->NodeHeight) {
+        if (treeY < top + node->NodeHeight) {
           found = node;
           break;
         }
@@ -292,8 +292,8 @@ PNode TNodeTree::GetNodeAt(int32_t y, bool relative, int32_t* node_top) {
     PNode child = parent->FirstChild;
     while (child != nullptr) {
       if (child->Has(nsVisible)) {
-        if (tree_y < top + child->TotalHeight) {
-          if (tree_y < top + child->NodeHeight) {
+        if (treeY < top + child->TotalHeight) {
+          if (treeY < top + child->NodeHeight) {
             found = child;
             break;
           }
@@ -306,8 +306,8 @@ PNode TNodeTree::GetNodeAt(int32_t y, bool relative, int32_t* node_top) {
       child = child->NextSibling;
     }
   }
-  if (found != nullptr && node_top != nullptr)
-    *node_top = static_cast<int32_t>(relative ? top + offsetY_ : top);
+  if (found != nullptr && nodeTop != nullptr)
+    *nodeTop = static_cast<int32_t>(relative ? top + offsetY_ : top);
   return found;
 }
 
@@ -363,7 +363,7 @@ int32_t TNodeTree::TextOffset(PNode node, int32_t column) {
   return offset;
 }
 
-TRect TNodeTree::GetDisplayRect(PNode node, int32_t column, bool text_only, bool unclipped) {
+TRect TNodeTree::GetDisplayRect(PNode node, int32_t column, bool textOnly, bool unclipped) {
   TreeAssert(node != nullptr, kNodeNil);
   TreeAssert(node != root_, kNodeIsRoot);
   if (!node->Has(nsInitialized)) InitNode(node);
@@ -378,8 +378,8 @@ TRect TNodeTree::GetDisplayRect(PNode node, int32_t column, bool text_only, bool
     r.Right = r.Left + col->Width() - 1;
     r.Offset(0, offsetY_);
   }
-  if (!text_only) return r;
-  const int32_t text_width = DoGetNodeWidth(Canvas(), node, column);
+  if (!textOnly) return r;
+  const int32_t textWidth = DoGetNodeWidth(Canvas(), node, column);
   const int32_t offset = TextOffset(node, col != nullptr ? column : NoColumn);
   const bool rtl = col != nullptr ? col->UseRightToLeftReading() : rightToLeft_;
   TAlignment alignment = col != nullptr ? col->Alignment() : alignment_;
@@ -390,9 +390,9 @@ TRect TNodeTree::GetDisplayRect(PNode node, int32_t column, bool text_only, bool
     alignment = MirroredAlignment(alignment);
   }
   const int32_t width = r.Right - r.Left;
-  if (!unclipped && width <= text_width) return r;
-  if (unclipped && width < text_width) alignment = rtl ? taRightJustify : taLeftJustify;
-  AlignSpan(r, text_width, alignment);
+  if (!unclipped && width <= textWidth) return r;
+  if (unclipped && width < textWidth) alignment = rtl ? taRightJustify : taLeftJustify;
+  AlignSpan(r, textWidth, alignment);
   return r;
 }
 
@@ -406,16 +406,16 @@ bool TNodeTree::ScrollIntoView(PNode node, bool center, bool horizontally) {
                           : GetDisplayRect(node, NoColumn, (options_->MiscOptions() & toGridExtensions) == 0);
   if (r.IsEmpty() && r.Top == 0 && r.Bottom == 0) return false;
   bool moved = false;
-  const int32_t client_height = ClientHeight();
+  const int32_t clientHeight = ClientHeight();
   if (r.Top >= 0) {
-    if (r.Bottom > client_height || center) {
-      int32_t delta = (center ? client_height / 2 : client_height) - r.Bottom;
+    if (r.Bottom > clientHeight || center) {
+      int32_t delta = (center ? clientHeight / 2 : clientHeight) - r.Bottom;
       if (!columns && !ScrollBarVisible(SB_HORZ) && RangeWidth() > ClientWidth()) delta -= ScrollBarSize();
       SetOffsetY(offsetY_ + delta);
       moved = true;
     }
   } else {
-    SetOffsetY(offsetY_ - r.Top + (center ? client_height / 2 : 0));
+    SetOffsetY(offsetY_ - r.Top + (center ? clientHeight / 2 : 0));
     moved = true;
   }
   if (horizontally && (r.Left < 0 || r.Right > ClientWidth())) {
@@ -464,12 +464,12 @@ void TNodeTree::UpdateVerticalScrollBar(bool repaint) {
 int32_t TNodeTree::ComputeRangeWidth() {
   if (UseColumns()) return header_->Columns().TotalWidth();
   int32_t widest = 0;
-  const bool show_root = (options_->PaintOptions() & toShowRoot) != 0;
+  const bool showRoot = (options_->PaintOptions() & toShowRoot) != 0;
   const bool checks = (options_->MiscOptions() & toCheckSupport) != 0;
   PNode node = root_->FirstChild;
   while (node != nullptr && !node->Has(nsVisible)) node = node->NextSibling;
   for (; node != nullptr; node = GetNextVisibleNoInit(node)) {
-    int32_t width = indent_ * static_cast<int32_t>(GetNodeLevel(node)) + (show_root ? indent_ : 0);
+    int32_t width = indent_ * static_cast<int32_t>(GetNodeLevel(node)) + (showRoot ? indent_ : 0);
     width += ImageWidth(stateImages_) + ImageWidth(images_);
     if (checks && node->CheckType != 0) width += ImageWidth(checkImages_);
     width += DoGetNodeWidth(Canvas(), node, NoColumn);
@@ -536,20 +536,20 @@ void TNodeTree::InvalidateToBottom(PNode node) {
 void TNodeTree::InternalAddToSelection(const std::vector<PNode>& nodes, bool force) {
   if (nodes.empty()) return;
   const TVTSelectionOptions options = options_->SelectionOptions();
-  const bool level_constraint = (options & toLevelSelectConstraint) != 0;
-  const bool sibling_constraint = (options & toSiblingSelectConstraint) != 0;
+  const bool levelConstraint = (options & toLevelSelectConstraint) != 0;
+  const bool siblingConstraint = (options & toSiblingSelectConstraint) != 0;
   if (!force) {
-    if (level_constraint && lastSelectionLevel_ == UINT32_MAX)
+    if (levelConstraint && lastSelectionLevel_ == UINT32_MAX)
       lastSelectionLevel_ = GetNodeLevel(nodes.front());
-    if (sibling_constraint && rangeAnchor_ == nullptr) rangeAnchor_ = nodes.front();
+    if (siblingConstraint && rangeAnchor_ == nullptr) rangeAnchor_ = nodes.front();
   }
   std::vector<PNode> batch;
   for (PNode node : nodes) {
     if (node == nullptr || node == root_ || node->Has(nsSelected)) continue;
     if (!force) {
       if (node->Has(nsDisabled)) continue;
-      if (level_constraint && GetNodeLevel(node) != lastSelectionLevel_) continue;
-      if (sibling_constraint && rangeAnchor_ != nullptr && node->Parent != rangeAnchor_->Parent) continue;
+      if (levelConstraint && GetNodeLevel(node) != lastSelectionLevel_) continue;
+      if (siblingConstraint && rangeAnchor_ != nullptr && node->Parent != rangeAnchor_->Parent) continue;
     }
     node->Include(nsSelected);
     batch.push_back(node);
@@ -736,14 +736,14 @@ int TNodeTree::DoCompare(PNode a, PNode b, int32_t column) {
   return da->Text.compare(db->Text);
 }
 
-void TNodeTree::Sort(PNode node, int32_t column, bool ascending, bool do_init) {
+void TNodeTree::Sort(PNode node, int32_t column, bool ascending, bool doInit) {
   if (node == nullptr) node = root_;
-  if (do_init && node != root_ && !node->Has(nsInitialized)) InitNode(node);
+  if (doInit && node != root_ && !node->Has(nsInitialized)) InitNode(node);
   if (node->ChildCount < 2) return;
   std::vector<PNode> children;
   children.reserve(node->ChildCount);
   for (PNode child = node->FirstChild; child != nullptr; child = child->NextSibling) {
-    if (do_init && !child->Has(nsInitialized)) InitNode(child);
+    if (doInit && !child->Has(nsInitialized)) InitNode(child);
     children.push_back(child);
   }
   std::stable_sort(children.begin(), children.end(), [&](PNode a, PNode b) {
@@ -781,10 +781,10 @@ void TNodeTree::UpdateNodeHeights() {
   BeginUpdate();
   TCanvas& canvas = Canvas();
   canvas.SetFont(Font());
-  const int32_t min_height = canvas.TextHeight("abcdmABCDM");
+  const int32_t minHeight = canvas.TextHeight("abcdmABCDM");
   TTextMetric tm;
   canvas.GetTextMetrics(tm);
-  const int32_t line_height = tm.tmHeight;
+  const int32_t lineHeight = tm.tmHeight;
   for (PNode node = GetFirst(); node != nullptr; node = GetNext(node)) {
     // Only the left edge of the text rectangle matters here.
     constexpr int32_t kFixedTextWidth = 15;
@@ -792,14 +792,14 @@ void TNodeTree::UpdateNodeHeights() {
     if (rightToLeft_)
       left = std::max<int32_t>(ClientWidth(), RangeWidth()) + offsetX_ - TextOffset(node, NoColumn) -
              kFixedTextWidth;
-    const int32_t right_limit = ClientWidth() + offsetX_ - margin_ - 1;
-    const int32_t width = std::max(right_limit - left, minTextWidth_);
-    const int32_t wrap_width = std::max<int32_t>(0, width - 2);
+    const int32_t rightLimit = ClientWidth() + offsetX_ - margin_ - 1;
+    const int32_t width = std::max(rightLimit - left, minTextWidth_);
+    const int32_t wrapWidth = std::max<int32_t>(0, width - 2);
     const TTextNodeData* data = TextData(node);
-    int32_t text_height = 0;
+    int32_t textHeight = 0;
     if (data != nullptr && !data->Text.empty())
-      text_height = static_cast<int32_t>(WrapTextLines(canvas, data->Text, wrap_width).size()) * line_height;
-    const int32_t height = std::clamp<int32_t>(text_height + 4, min_height, UINT16_MAX);
+      textHeight = static_cast<int32_t>(WrapTextLines(canvas, data->Text, wrapWidth).size()) * lineHeight;
+    const int32_t height = std::clamp<int32_t>(textHeight + 4, minHeight, UINT16_MAX);
     SetNodeHeight(node, static_cast<uint16_t>(height));
   }
   EndUpdate();

@@ -7,18 +7,18 @@ void WrapParagraph(TCanvas& canvas, std::u16string_view paragraph, int32_t width
                    std::vector<std::u16string>& lines) {
   size_t pos = 0;
   do {
-    size_t fit_end = pos;
+    size_t fitEnd = pos;
     for (size_t scan = pos; scan <= paragraph.size();) {
-      size_t word_end = paragraph.find(u' ', scan);
-      if (word_end == std::u16string_view::npos) word_end = paragraph.size();
-      const bool fits = canvas.TextExtentW(paragraph.substr(pos, word_end - pos)).cx <= width;
-      if (!fits && fit_end > pos) break;
-      fit_end = word_end;
-      if (!fits || word_end == paragraph.size()) break;
-      scan = word_end + 1;
+      size_t wordEnd = paragraph.find(u' ', scan);
+      if (wordEnd == std::u16string_view::npos) wordEnd = paragraph.size();
+      const bool fits = canvas.TextExtentW(paragraph.substr(pos, wordEnd - pos)).cx <= width;
+      if (!fits && fitEnd > pos) break;
+      fitEnd = wordEnd;
+      if (!fits || wordEnd == paragraph.size()) break;
+      scan = wordEnd + 1;
     }
-    lines.emplace_back(paragraph.substr(pos, fit_end - pos));
-    pos = fit_end;
+    lines.emplace_back(paragraph.substr(pos, fitEnd - pos));
+    pos = fitEnd;
     while (pos < paragraph.size() && paragraph[pos] == u' ') ++pos;
   } while (pos < paragraph.size());
 }

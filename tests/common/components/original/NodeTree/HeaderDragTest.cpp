@@ -33,8 +33,8 @@ class HeaderDragTest : public ::testing::Test {
       events.push_back("dragging " + std::to_string(column));
       allowed = allowDrag;
     };
-    tree.OnHeaderDragged = [this](TNodeTree*, int32_t column, int32_t old_position) {
-      events.push_back("dragged " + std::to_string(column) + " from " + std::to_string(old_position));
+    tree.OnHeaderDragged = [this](TNodeTree*, int32_t column, int32_t oldPosition) {
+      events.push_back("dragged " + std::to_string(column) + " from " + std::to_string(oldPosition));
     };
   }
 
@@ -180,15 +180,15 @@ TEST_F(HeaderDragTest, DropMarkIsPaintedAtTheTargetEdge) {
   PaintHeader(during);
   // The mark (image 1) sits 16 pixels wide at the inner right edge of column 1 (60..120, less
   // 2 on each side), vertically centred; nothing else changes.
-  int changed_inside = 0;
+  int changedInside = 0;
   for (int32_t y = 0; y < 20; ++y)
     for (int32_t x = 0; x < 300; ++x) {
       const bool differs = before.Canvas().Pixel(x, y) != during.Canvas().Pixel(x, y);
-      const bool in_mark = x >= 118 - 16 && x < 118 && y >= 0 && y < 20;
-      if (differs && !in_mark) ADD_FAILURE() << "changed outside the mark at " << x << "," << y;
-      if (differs && in_mark) ++changed_inside;
+      const bool inMark = x >= 118 - 16 && x < 118 && y >= 0 && y < 20;
+      if (differs && !inMark) ADD_FAILURE() << "changed outside the mark at " << x << "," << y;
+      if (differs && inMark) ++changedInside;
     }
-  EXPECT_GT(changed_inside, 10);
+  EXPECT_GT(changedInside, 10);
   // A target column without coShowDropMark shows none.
   TNodeTreeColumn* target = tree.Header().Columns().Column(1);
   target->SetOptions(target->Options() & ~coShowDropMark);
@@ -223,7 +223,7 @@ TEST_F(HeaderDragTest, HoverFollowsThePointerAndTheHorizontalScrollPosition) {
 TEST_F(HeaderDragTest, OwnerDrawnCellsAreToldWhereTheDropMarkGoes) {
   std::map<int32_t, TVTDropMarkMode> marks;
   tree.OnHeaderDraw = [&](TNodeTree*, TCanvas&, TNodeTreeColumn* column, const TRect&, bool, bool,
-                          TVTDropMarkMode drop_mark) { marks[column->Index()] = drop_mark; };
+                          TVTDropMarkMode dropMark) { marks[column->Index()] = dropMark; };
   tree.Header().SetOptions(tree.Header().Options() | hoOwnerDraw);
   Send(WM_NCLBUTTONDOWN, 130, 10);
   Send(WM_NCMOUSEMOVE, 20, 10);

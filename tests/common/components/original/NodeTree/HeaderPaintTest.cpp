@@ -82,27 +82,27 @@ class HeaderPaintTest : public ::testing::Test {
 };
 
 TEST_F(HeaderPaintTest, TakenElementsAreLeftToTheAdvancedHook) {
-  TBitmap plain, blank, all_taken, text_taken;
+  TBitmap plain, blank, allTaken, textTaken;
   Paint(plain);
   PaintBlank(blank);
   ASSERT_GT(CountDifferences(plain, blank, Rect(0, 0, 120, kHeight)), 20);
 
   TakeElements(hpeHeaderGlyph | hpeText | hpeSortGlyph | hpeDropMark);
-  Paint(all_taken);
-  EXPECT_EQ(CountDifferences(all_taken, blank, Rect(0, 0, kWidth, kHeight)), 0);
+  Paint(allTaken);
+  EXPECT_EQ(CountDifferences(allTaken, blank, Rect(0, 0, kWidth, kHeight)), 0);
   EXPECT_EQ(drawn,
             (std::vector<THeaderPaintElements>{hpeHeaderGlyph | hpeText | hpeSortGlyph | hpeDropMark}));
 
   // Taking only the caption: image and sort glyph stay, the caption's pixels are the blank cell's.
   drawn.clear();
   TakeElements(hpeText);
-  Paint(text_taken);
+  Paint(textTaken);
   const TRect text = queried.TextRectangle;
   ASSERT_FALSE(text.IsEmpty());
   EXPECT_GT(CountDifferences(plain, blank, text), 0);
-  EXPECT_EQ(CountDifferences(text_taken, blank, text), 0);
-  const TRect outside_text[] = {Rect(0, 0, text.Left, kHeight), Rect(text.Right, 0, kWidth, kHeight)};
-  for (const TRect& r : outside_text) EXPECT_EQ(CountDifferences(text_taken, plain, r), 0);
+  EXPECT_EQ(CountDifferences(textTaken, blank, text), 0);
+  const TRect outsideText[] = {Rect(0, 0, text.Left, kHeight), Rect(text.Right, 0, kWidth, kHeight)};
+  for (const TRect& r : outsideText) EXPECT_EQ(CountDifferences(textTaken, plain, r), 0);
   EXPECT_EQ(drawn, (std::vector<THeaderPaintElements>{hpeText}));
 }
 

@@ -38,11 +38,10 @@ class NodeStructureTest : public ::testing::Test {
     }
     for (const auto& [node, node_top] : rows) {
       ASSERT_EQ(tree.NodeTop(node), node_top) << step;
-      int32_t found_top = -1;
-      ASSERT_EQ(tree.GetNodeAt(static_cast<int32_t>(node_top + node->NodeHeight - 1), false, &found_top),
-                node)
+      int32_t foundTop = -1;
+      ASSERT_EQ(tree.GetNodeAt(static_cast<int32_t>(node_top + node->NodeHeight - 1), false, &foundTop), node)
           << step;
-      ASSERT_EQ(found_top, node_top) << step;
+      ASSERT_EQ(foundTop, node_top) << step;
     }
     uint32_t selected = 0;
     for (PNode node : AllNodes(tree)) selected += node->Has(nsSelected) ? 1 : 0;
@@ -71,9 +70,9 @@ void NodeStructureTest::RunRandomOperations(uint32_t seeds) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
     tree.Clear();
-    auto pick = [&](bool allow_root) -> PNode {
+    auto pick = [&](bool allowRoot) -> PNode {
       std::vector<PNode> nodes = AllNodes(tree);
-      if (nodes.empty() || (allow_root && random() % 8 == 0)) return nullptr;
+      if (nodes.empty() || (allowRoot && random() % 8 == 0)) return nullptr;
       return nodes[random() % nodes.size()];
     };
     int updates = 0;

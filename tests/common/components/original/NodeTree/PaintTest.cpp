@@ -157,16 +157,16 @@ TEST_F(PaintedTree, HiddenSelectionDrawsNoSelectionColours) {
   const TColor fill = ColorToRGB(tree.Colors(ciFocusedSelectionFill));
   TBitmap painted;
   Paint(painted, Rect(0, 0, 240, 200));
-  auto count_fill = [&](TBitmap& bitmap) {
+  auto countFill = [&](TBitmap& bitmap) {
     int count = 0;
     for (int32_t y = 0; y < bitmap.Height(); ++y)
       for (int32_t x = 0; x < bitmap.Width(); ++x) count += bitmap.Canvas().Pixel(x, y) == fill ? 1 : 0;
     return count;
   };
-  EXPECT_GT(count_fill(painted), 100);
+  EXPECT_GT(countFill(painted), 100);
   tree.GetOptions().SetPaintOptions((tree.GetOptions().PaintOptions() | toHideSelection) & ~toPopupMode);
   Paint(painted, Rect(0, 0, 240, 200));
-  EXPECT_EQ(count_fill(painted), 0);
+  EXPECT_EQ(countFill(painted), 0);
 }
 
 TEST_F(PaintedTree, SelectionCornersFollowTheCurveRadius) {
@@ -373,7 +373,7 @@ TEST(TreePaintTest, RightToLeftCellsMayLeaveOutTheirVerticalGridLine) {
     skip = true;
   };
   // Red pixels on the first column's right edge, in the first row.
-  auto line_pixels = [&] {
+  auto linePixels = [&] {
     TBitmap painted;
     painted.SetPixelFormat(pf24bit);
     painted.SetSize(200, 100);
@@ -382,13 +382,13 @@ TEST(TreePaintTest, RightToLeftCellsMayLeaveOutTheirVerticalGridLine) {
     for (int32_t y = 0; y < tree.DefaultNodeHeight(); ++y) count += painted.Canvas().Pixel(99, y) == clRed;
     return count;
   };
-  EXPECT_GT(line_pixels(), 2);  // left-to-right: drawn, the hook is not asked
+  EXPECT_GT(linePixels(), 2);  // left-to-right: drawn, the hook is not asked
   EXPECT_TRUE(asked.empty());
   columns.Column(0)->SetBiDiMode(bdRightToLeft);
-  EXPECT_EQ(line_pixels(), 0);
+  EXPECT_EQ(linePixels(), 0);
   EXPECT_EQ(asked, (std::vector<int32_t>{0}));
   tree.OnSkipVerticalGridLine = nullptr;
-  EXPECT_GT(line_pixels(), 2);
+  EXPECT_GT(linePixels(), 2);
 }
 
 TEST(TreePaintTest, TriangleButtonsWhateverTheFillMode) {
@@ -452,12 +452,12 @@ TEST(TreePaintTest, ProportionalAlignmentRoundsTheButtonPlace) {
   painted.SetPixelFormat(pf24bit);
   painted.SetSize(100, 60);
   tree.PaintTree(painted.Canvas(), Rect(0, 0, 100, 60), Point(0, 0), 0);
-  int32_t first_black = -1;
-  for (int32_t y = 0; y < 18 && first_black < 0; ++y)
+  int32_t firstBlack = -1;
+  for (int32_t y = 0; y < 18 && firstBlack < 0; ++y)
     for (int32_t x = 0; x < tree.Indent(); ++x)
-      if (painted.Canvas().Pixel(x, y) == clBlack) first_black = y;
+      if (painted.Canvas().Pixel(x, y) == clBlack) firstBlack = y;
   // (18 - 9) x 50% is 4.5, rounded to 5; the 9-pixel button is centred there: 5 + 4 - 4.
-  EXPECT_EQ(first_black, 5);
+  EXPECT_EQ(firstBlack, 5);
 }
 
 TEST(TreePaintTest, BlendingMixesTheColourAndRefusesOtherFormats) {

@@ -128,10 +128,10 @@ TEST_F(TextNodesTest, TreesSharingAnImageListBothFollowItsChanges) {
   tree.SetStateImages(&images);
   tree.SetStateImages(nullptr);  // the normal-image role still listens
   const int32_t before = tree.RangeWidth();
-  const int32_t other_before = other.RangeWidth();
+  const int32_t otherBefore = other.RangeWidth();
   images.SetSize(40, 40);  // wider pictures widen every row
   EXPECT_EQ(tree.RangeWidth(), before + 40 - 16);
-  EXPECT_EQ(other.RangeWidth(), other_before + 40 - 16);
+  EXPECT_EQ(other.RangeWidth(), otherBefore + 40 - 16);
 }
 
 TEST_F(TextNodesTest, ClearLeavesNoNodesAndFreesTheTexts) {

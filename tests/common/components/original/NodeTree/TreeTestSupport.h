@@ -23,9 +23,9 @@ inline int CheckSubtree(TNodeTree& tree, PNode node, bool shown, uint32_t& visib
   PNode previous = nullptr;
   for (PNode child = node->FirstChild; child != nullptr; child = child->NextSibling) {
     if (child->Parent != node || child->Index != index || child->PrevSibling != previous) ++failures;
-    const bool child_shown = shown && expanded && child->Has(nsVisible);
-    if (child_shown) ++visible;
-    failures += CheckSubtree(tree, child, child_shown, visible);
+    const bool childShown = shown && expanded && child->Has(nsVisible);
+    if (childShown) ++visible;
+    failures += CheckSubtree(tree, child, childShown, visible);
     count += child->TotalCount;
     if (expanded && child->Has(nsVisible)) height += child->TotalHeight;
     previous = child;

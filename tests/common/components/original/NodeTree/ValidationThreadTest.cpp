@@ -40,11 +40,11 @@ bool ExpectCacheMatchesRecount(TNodeTree& tree, const std::string& context) {
 
 /// A tree of `top_level` nodes with `children` children each, every other one expanded, that
 /// asks for background validation.
-std::unique_ptr<TNodeTree> MakeTree(uint32_t top_level, uint32_t children) {
+std::unique_ptr<TNodeTree> MakeTree(uint32_t topLevel, uint32_t children) {
   auto tree = std::make_unique<TNodeTree>();
   tree->SetNodeDataSize(4);
   tree->BeginUpdate();
-  tree->SetChildCount(nullptr, top_level);
+  tree->SetChildCount(nullptr, topLevel);
   uint32_t i = 0;
   for (PNode node = tree->RootNode()->FirstChild; node != nullptr; node = node->NextSibling, ++i) {
     tree->SetChildCount(node, children);
@@ -82,7 +82,7 @@ TEST(ValidationThreadTest, SmallTreesAndTreesWithoutTheStateAreLeftAlone) {
 }
 
 TEST(ValidationThreadTest, ChangesWhileTheThreadWalksNeverLetAStaleCacheIn) {
-  int valid_seen = 0;  // caches the thread delivered between changes
+  int validSeen = 0;  // caches the thread delivered between changes
   for (uint32_t seed = 1; seed <= 8; ++seed) {
     std::mt19937 random(seed);
     auto tree = MakeTree(120, 40);
@@ -123,7 +123,7 @@ TEST(ValidationThreadTest, ChangesWhileTheThreadWalksNeverLetAStaleCacheIn) {
       if (random() % 3 == 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(random() % 45));
         guitest::Pump(1);
-        if (ExpectCacheMatchesRecount(*tree, context + " after pumping")) ++valid_seen;
+        if (ExpectCacheMatchesRecount(*tree, context + " after pumping")) ++validSeen;
       }
       if (::testing::Test::HasFatalFailure()) return;
     }
@@ -133,7 +133,7 @@ TEST(ValidationThreadTest, ChangesWhileTheThreadWalksNeverLetAStaleCacheIn) {
       ExpectCacheMatchesRecount(*tree, "seed " + std::to_string(seed) + " at the end");
     }
   }
-  EXPECT_GT(valid_seen, 5);
+  EXPECT_GT(validSeen, 5);
 }
 
 TEST(ValidationThreadTest, TreesMayGoWhileTheThreadWorksOnThem) {
