@@ -483,3 +483,15 @@ bool TRVTableItemInfo::CanEditCell(int Row, int Col) {
 void TRVTableItemInfo::DoCellClick(int Row, int Col) {
   if (OnTableCellClick) OnTableCellClick(this, Row, Col);
 }
+
+namespace {
+TRVTableEditorHooks* editorHooks = nullptr;
+}  // namespace
+
+TRVTableEditorHooks* RVTableEditorHooks() {
+  return editorHooks;
+}
+
+void RVSetTableEditorHooks(TRVTableEditorHooks* Hooks) {
+  editorHooks = Hooks;
+}

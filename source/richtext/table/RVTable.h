@@ -147,6 +147,39 @@ class TRVTableCellEditorLink {
 };
 
 // ---------------------------------------------------------------------------------------
+// What the table's own code needs of the editor. The editor library installs one set of
+// hooks at start-up; without an editor linked in there are none, and a table then behaves
+// as in a viewer (it never lies in editor data anyway).
+
+class TRVTableEditorHooks {
+ public:
+  virtual ~TRVTableEditorHooks() = default;
+  /// The table lies in an editor whose CanChange agrees.
+  virtual bool CanChange(TRVTableItemInfo& Table) = 0;
+  /// The table is inserted in an editor whose UndoLimit is not 0.
+  virtual bool UndoEnabled(TRVTableItemInfo& Table) = 0;
+  /// Reports a change of the table to its editor (its document data's Change).
+  virtual void ChangeEditor(TRVTableItemInfo& Table, bool ClearRedo) = 0;
+  /// Sets a published integer property of the table by name, recording the old value.
+  virtual void SetTableProperty(TRVTableItemInfo& Table, const std::string& PropName, int32_t Value,
+                                bool AffectWidth, bool AffectSize) = 0;
+  /// The same for a property of the cell at (Row, Col); ItemNo -1 is the table's own.
+  virtual void SetCellProperty(TRVTableItemInfo& Table, int ItemNo, const std::string& PropName,
+                               bool AffectWidth, bool AffectSize, int Row, int Col, int32_t Value) = 0;
+  /// Opens (and closes, with EndTableChange) one undoable change of the table item: its
+  /// formatted position is kept, an undo group opened and group mode switched on.
+  virtual void BeginTableChange(TRVTableItemInfo& Table, int32_t& State) = 0;
+  virtual void EndTableChange(TRVTableItemInfo& Table, int32_t State) = 0;
+  /// Opens the in-place editor on the cell (see TRVTableItemInfo::OpenCellEditor).
+  virtual void OpenCellEditor(TRVTableItemInfo& Table, int ItemNo, int Row, int Col, bool Prepare,
+                              bool CaretAtStart, bool CaretAtEnd, uint32_t ClickTime, bool SkipCheck) = 0;
+};
+
+/// The installed hooks, null when no editor is linked in.
+TRVTableEditorHooks* RVTableEditorHooks();
+void RVSetTableEditorHooks(TRVTableEditorHooks* Hooks);
+
+// ---------------------------------------------------------------------------------------
 // Painting
 
 /// Flags of a table painting.
@@ -509,6 +542,52 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   /// The rectangle of slots the cell selection covers, widened to whole merged cells; false
   /// when no cells are selected.
   bool GetSelectionBounds(int& TopRow, int& LeftCol, int& ColCount, int& RowCount) const;
+
+  // Editing: the selection of cells and the mouse (RVTableMouse.cpp).
+  /// Selects the cells from (StartRow, StartCol) over ColOffs columns and RowOffs rows.
+  void Select(int StartRow, int StartCol, int ColOffs, int RowOffs);
+  void SelectRows(int StartRow, int Count);
+  void SelectCols(int StartCol, int Count);
+  /// Starts a selection drag at the cell; False when the document allows no selection.
+  bool SelectCell(int Row, int Col);
+  void Deselect();
+  /// Close the cell editor for an operation, and open it again on the same cell with the
+  /// same selection afterwards.
+  void StoreInplace();
+  void RestoreInplace();
+
+  // Editing: queries and property changes, through the editor's hooks.
+  /// The table's document is editor data.
+  bool InEditor() const;
+  bool CanChange();
+  bool UndoEnabled();
+  /// -1 (record no undo) unless UndoEnabled, else GetMyItemNo.
+  int GetEditorItemNoForUndo();
+  /// The formatted width must be computed again.
+  void Changed() { State |= rvtsFormatWidth; }
+  void ChangeEditor(bool ClearRedo);
+  void SetTableProperty(const std::string& PropName, int32_t Value, bool AffectWidth, bool AffectSize);
+  void SetCellProperty(int ItemNo, const std::string& PropName, bool AffectWidth, bool AffectSize, int Row,
+                       int Col, int32_t Value);
+  void SetCellBestWidth(int ItemNo, TRVHTMLLength Width, int Row, int Col);
+  void SetCellBestHeight(int ItemNo, int32_t Height, int Row, int Col);
+
+  // Editing: the in-place cell editor and keyboard navigation.
+  /// Opens the cell editor on (Row, Col); ItemNo -1 is GetMyItemNo.
+  void OpenCellEditor(int ItemNo, int Row, int Col, bool Prepare, bool CaretAtStart, bool CaretAtEnd,
+                      uint32_t ClickTime, bool SkipCheck);
+  /// Closes the cell editor, storing its content in the cell or not.
+  void DestroyInplace(bool StoreContent);
+  /// Opens the editor on a cell also when the table is nested in a cell of another table.
+  void EditCell(int Row, int Col, bool SkipCheck);
+  /// The cell next to (Row, Col) in Direction (0 left, 1 up, 2 right, 3 down, 6 next, 7
+  /// previous); False when there is none (OnLeaveMe fires unless NoLeaveEvent).
+  bool GetAdjacentCell(int Row, int Col, bool NoLeaveEvent, int& NewCol, int& NewRow, int Direction);
+  /// Moves the caret into the table: From 0 before, 1 after, 2 above, 3 below (X picks the
+  /// column); False when it cannot.
+  bool EnterFrom(int From, int32_t X);
+  bool SearchText(bool Down, int Flags, const std::string& Text);
+  void ClearSearch();
 
   // Published properties, in declaration order.
   TRVTableOptions Options = rvtoDefaultOptions;
