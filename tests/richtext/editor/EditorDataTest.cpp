@@ -65,18 +65,9 @@ TEST(EditorDataTest, AnInnerEditIsFinishedOnceBeforeAGroupOpens) {
   d.PartiallySelectedItem = nullptr;
 }
 
-/// A viewer whose document is editor data: the data without an editor around it.
-class TViewerOverEditData : public TCustomRVViewer {
- public:
-  TViewerOverEditData()
-      : TCustomRVViewer(nullptr, [](TCustomRVViewer* v) { return std::make_unique<TRVEditRVData>(v); }) {}
-  TRVEditRVData& Data() { return static_cast<TRVEditRVData&>(RVData()); }
-};
-
 TEST(EditorDataTest, ClearingEmptiesBothListsAndResetsTheStyles) {
-  editortest::App();
   TRVStyle sheet;
-  TViewerOverEditData viewer;
+  editortest::TViewerOverEditData<TRVEditRVData> viewer;
   viewer.SetStyle(&sheet);
   TRVEditRVData& d = viewer.Data();
   EXPECT_EQ(d.Editor(), nullptr);
