@@ -46,15 +46,22 @@ void InsertParagraphs(TCountingData& d, std::initializer_list<const char*> Texts
   d.Format(false);
 }
 
+/// A formatted document of two paragraphs, each as wide as its text.
+struct TFormattedFixture {
+  TFormattedFixture(const char* First, const char* Second) {
+    Sheet.ParaStyles()[0].Options = rvpaoNoWrap;
+    Viewer.SetStyle(&Sheet);
+    Viewer.Data().AddTextItem(First, 0, 0);
+    Viewer.Data().AddTextItem(Second, 0, 0);
+    Viewer.Data().Format(false);
+  }
+  TRVStyle Sheet;
+  editortest::TViewerOverEditData<TCountingData> Viewer;
+};
+
 TEST(UndoFormatTest, UndoingAnInsertionFormatsAroundItUnlessItWasTheWidest) {
-  TRVStyle sheet;
-  sheet.ParaStyles()[0].Options = rvpaoNoWrap;  // a paragraph is as wide as its text
-  editortest::TViewerOverEditData<TCountingData> viewer;
-  viewer.SetStyle(&sheet);
-  TCountingData& d = viewer.Data();
-  d.AddTextItem("short", 0, 0);
-  d.AddTextItem("wwwwwwwwwwwwwwwwwwwwwwwwwwwwww", 0, 0);
-  d.Format(false);
+  TFormattedFixture f("short", "wwwwwwwwwwwwwwwwwwwwwwwwwwwwww");
+  TCountingData& d = f.Viewer.Data();
   const int32_t width = d.DocMinWidth;
   ASSERT_GT(width, 0);
 
@@ -78,13 +85,8 @@ TEST(UndoFormatTest, UndoingAnInsertionFormatsAroundItUnlessItWasTheWidest) {
 }
 
 TEST(UndoFormatTest, UndoingATextChangeFormatsItsParagraph) {
-  TRVStyle sheet;
-  editortest::TViewerOverEditData<TCountingData> viewer;
-  viewer.SetStyle(&sheet);
-  TCountingData& d = viewer.Data();
-  d.AddTextItem("one", 0, 0);
-  d.AddTextItem("two", 0, 0);
-  d.Format(false);
+  TFormattedFixture f("one", "two");
+  TCountingData& d = f.Viewer.Data();
   const int formats = d.FullFormats;
   d.BeginUndoSequence(rvutInsert, false);
   d.Do_ChangeText(1, "three");
