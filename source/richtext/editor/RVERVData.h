@@ -211,6 +211,10 @@ class TRVEditRVData : public TRVViewerRVData {
                          int& ItemsAdded, bool& FullReformat);
   /// InsertItemAtCaret, then formatting and the caret after the new item; beeps when refused.
   bool InsertItemAtCaretAndFormat(std::unique_ptr<TCustomRVItemInfo> Item, std::string S);
+  /// Clears the marks that place an item in its line (joins previous, line and page break).
+  static void ClearLineMarks(TCustomRVItemInfo& Item);
+  /// Cuts text item ItemNo at Offs: the rest goes to a new item after it on the same line.
+  void SplitTextItem(int ItemNo, int Offs, bool& FullReformat);
   /// The caret's item and its offset in that item; -1 and -1 when there is no caret.
   void GetCaretItemPos(int& ItemNo, int& Offs) const;
   /// Puts the caret at an item position of the formatted document and places it.
