@@ -215,6 +215,9 @@ class TRVEditRVData : public TRVViewerRVData {
   static void ClearLineMarks(TCustomRVItemInfo& Item);
   /// Cuts text item ItemNo at Offs: the rest goes to a new item after it on the same line.
   void SplitTextItem(int ItemNo, int Offs, bool& FullReformat);
+  /// Joins item ItemNo + 1 into ItemNo when CanMergeItems allows it; the two positions
+  /// (item, offset) keep pointing at the same characters. Answers whether it joined them.
+  bool MergeKeepingPositions(int ItemNo, int& ItemNo1, int& Offs1, int& ItemNo2, int& Offs2);
   /// The caret's item and its offset in that item; -1 and -1 when there is no caret.
   void GetCaretItemPos(int& ItemNo, int& Offs) const;
   /// Puts the caret at an item position of the formatted document and places it.

@@ -352,6 +352,32 @@ void TRVEditRVData::MergeItems(int ItemNo) {
   if (firstEmpty) Do_StyleNo(ItemNo, secondStyle);
 }
 
+namespace {
+
+/// Keeps a position on the same character while item ItemNo + 1 (after ItemNo, which held
+/// Length characters) is joined into ItemNo.
+void FollowMerge(int& PosItemNo, int& PosOffs, int ItemNo, int Length) {
+  if (PosItemNo == ItemNo + 1) {
+    PosItemNo = ItemNo;
+    PosOffs += Length;
+  } else if (PosItemNo > ItemNo + 1) {
+    --PosItemNo;
+  }
+}
+
+}  // namespace
+
+bool TRVEditRVData::MergeKeepingPositions(int ItemNo, int& ItemNo1, int& Offs1, int& ItemNo2, int& Offs2) {
+  if (ItemNo < 0 || ItemNo + 1 >= GetItemCount() ||
+      !CanMergeItems(ItemNo, GetItem(ItemNo), false, GetItem(ItemNo + 1)))
+    return false;
+  const int length = GetItemTextLength(ItemNo);
+  MergeItems(ItemNo);
+  FollowMerge(ItemNo1, Offs1, ItemNo, length);
+  FollowMerge(ItemNo2, Offs2, ItemNo, length);
+  return true;
+}
+
 // ---------------------------------------------------------------------------------------
 // Enter
 

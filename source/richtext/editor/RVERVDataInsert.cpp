@@ -49,28 +49,10 @@ std::vector<std::u16string> SplitLinesW(const std::u16string& Text) {
   return lines;
 }
 
-/// Keeps a position on the same character while item ItemNo + 1 (after ItemNo, which held
-/// Length characters) is joined into ItemNo.
-void FollowMerge(TItemPos& Pos, int ItemNo, int Length) {
-  if (Pos.ItemNo == ItemNo + 1) {
-    Pos.ItemNo = ItemNo;
-    Pos.Offs += Length;
-  } else if (Pos.ItemNo > ItemNo + 1) {
-    --Pos.ItemNo;
-  }
-}
-
-/// Joins item ItemNo + 1 into ItemNo when they may be joined, keeping the positions on the
-/// same characters; answers whether they were joined.
+/// Joins item ItemNo + 1 into ItemNo when they may be joined, keeping both positions on
+/// their characters.
 bool MergeWithNext(TRVEditRVData& Data, int ItemNo, TItemPos& Pos1, TItemPos& Pos2) {
-  if (ItemNo < 0 || ItemNo + 1 >= Data.GetItemCount() ||
-      !Data.CanMergeItems(ItemNo, Data.GetItem(ItemNo), false, Data.GetItem(ItemNo + 1)))
-    return false;
-  const int length = Data.GetItemTextLength(ItemNo);
-  Data.MergeItems(ItemNo);
-  FollowMerge(Pos1, ItemNo, length);
-  FollowMerge(Pos2, ItemNo, length);
-  return true;
+  return Data.MergeKeepingPositions(ItemNo, Pos1.ItemNo, Pos1.Offs, Pos2.ItemNo, Pos2.Offs);
 }
 
 /// Whether the caret's item takes typed text directly: a text item of the current text
