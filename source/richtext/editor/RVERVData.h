@@ -246,8 +246,6 @@ class TRVEditRVData : public TRVViewerRVData {
   void GetCaretItemPos(int& ItemNo, int& Offs) const;
   /// Puts the caret at an item position of the formatted document and places it.
   void PlaceCaretAtItem(int ItemNo, int Offs, bool DontChangeStyles);
-  /// The narrowest width the whole document can be laid out at, measured now.
-  int32_t MeasureMinDocWidth();
   /// The draw items of the caret's paragraph with one more paragraph on each side: the range
   /// an edit at the caret lays out again.
   void GetCaretParaDrawRange(int& FirstDrawItemNo, int& LastDrawItemNo) const;
