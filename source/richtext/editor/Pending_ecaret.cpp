@@ -2,21 +2,6 @@
 #include "richtext/core/RVError.h"
 #include "richtext/editor/RVERVData.h"
 
-void TRVEditRVData::OnChangeCaretLine(int) {
-  throw ERVError("not built yet");
-}
-void TRVEditRVData::ChangeCaret(bool, bool, bool, bool) {
-  throw ERVError("not built yet");
-}
-void TRVEditRVData::PrepareEmptyDocument() {
-  throw ERVError("not built yet");
-}
-void TRVEditRVData::SetCaretJump(int) {
-  throw ERVError("not built yet");
-}
-void TRVEditRVData::ClearCaretJump() {
-  throw ERVError("not built yet");
-}
 bool TRVEditRVData::OnHomePress(bool) {
   throw ERVError("not built yet");
 }

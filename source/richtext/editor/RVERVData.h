@@ -222,7 +222,17 @@ class TRVEditRVData : public TRVViewerRVData {
   void PrepareEmptyDocument();
   void SetCaretJump(int JumpIndex);
   void ClearCaretJump();
+  /// The embedded control item that holds the caret, null when the caret is elsewhere.
+  TCustomRVItemInfo* CaretControlItem = nullptr;
 
+ private:
+  /// Creates, moves or removes the system caret for CharPositions[CaretOffs].
+  void PlaceSystemCaret(bool ForceCreate);
+  /// The current styles, the caret's control item and the highlighted hyperlink follow the
+  /// caret's item.
+  void FollowCaretItem(bool DontChangeStyles);
+
+ public:
   // ---- caret movement keys ----------------------------------------------------------------
   // The movement routines answer True when the caret cannot move (document start or end).
 
