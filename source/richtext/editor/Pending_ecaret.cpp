@@ -2,30 +2,6 @@
 #include "richtext/core/RVError.h"
 #include "richtext/editor/RVERVData.h"
 
-bool TRVEditRVData::OnHomePress(bool) {
-  throw ERVError("not built yet");
-}
-bool TRVEditRVData::OnEndPress(bool) {
-  throw ERVError("not built yet");
-}
-bool TRVEditRVData::OnLeftPress(bool, bool) {
-  throw ERVError("not built yet");
-}
-bool TRVEditRVData::OnRightPress(bool, bool) {
-  throw ERVError("not built yet");
-}
-bool TRVEditRVData::OnUpPress(bool, bool) {
-  throw ERVError("not built yet");
-}
-bool TRVEditRVData::OnDownPress(bool, bool) {
-  throw ERVError("not built yet");
-}
-bool TRVEditRVData::OnPgUpPress() {
-  throw ERVError("not built yet");
-}
-bool TRVEditRVData::OnPgDownPress() {
-  throw ERVError("not built yet");
-}
 void TRVEditRVData::OnDeletePress(bool, bool) {
   throw ERVError("not built yet");
 }

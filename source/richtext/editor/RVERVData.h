@@ -250,6 +250,19 @@ class TRVEditRVData : public TRVViewerRVData {
   /// paragraph-style conversion answer.
   void ApplyParaStyle(int32_t ParaNo, bool Convert);
 
+ private:
+  /// The caret has a draw item and an entry of the caret line.
+  bool HasCaretLine() const;
+  /// The item position of CharPositions[CaretOffs].
+  void CaretItemPosition(int& ItemNo, int& Offs) const;
+  /// Puts the caret at an item position and rebuilds its line; with PreferNextLine the end
+  /// of a wrapped line counts as the start of the next one.
+  void SetCaretToItemPosition(int ItemNo, int Offs, bool PreferNextLine);
+  /// Up and Down: the caret goes to the draw item at (X, Y), unless the item there takes it
+  /// (entering From).
+  void MoveCaretToLineAt(int32_t X, int32_t Y, bool Shift, bool Ctrl, int From);
+
+ public:
   // ---- insertion --------------------------------------------------------------------------
 
   /// 8-bit text at the caret: CR LF, a lone CR and a lone LF each break a paragraph.

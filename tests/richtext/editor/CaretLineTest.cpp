@@ -10,58 +10,13 @@
 #include "richtext/core/RVListInfo.h"
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVUni.h"
-#include "richtext/editor/EditorTestSupport.h"
+#include "richtext/editor/CaretTestSupport.h"
 
 namespace {
 
-using editortest::TEditorFixture;
+using editortest::Pos;
 
-struct Pos {
-  int DrawItemNo;
-  int Offset;
-  bool operator==(const Pos&) const = default;
-};
-
-void PrintTo(const Pos& p, std::ostream* os) {
-  *os << "(" << p.DrawItemNo << "," << p.Offset << ")";
-}
-
-class CaretLineTest : public ::testing::Test {
- protected:
-  void SetUp() override { f.Editor.SetBounds(0, 0, 400, 300); }
-
-  /// Lays the document out without carrying the caret, which the tests then place.
-  void Format() {
-    f.Data().StateFlags |= rvstNoCaretChange;
-    f.Editor.Format();
-    f.Data().StateFlags &= ~rvstNoCaretChange;
-  }
-  void PutCaret(int DItemNo, int Offset) {
-    f.Data().CaretDrawItemNo = DItemNo;
-    f.Data().OnChangeCaretLine(Offset - 2);
-  }
-  std::vector<Pos> Positions() {
-    std::vector<Pos> result;
-    for (int i = 0; i < f.Data().CharPositions->Count(); ++i)
-      result.push_back(
-          {f.Data().CharPositions->Items(i)->DrawItemNo, f.Data().CharPositions->Items(i)->Offset});
-    return result;
-  }
-  const TRVCharPos& At(int i) { return *f.Data().CharPositions->Items(i); }
-  const TRVDrawLineInfo& Piece(int i) { return *f.Data().DrawItems()[i]; }
-  /// The width of Text in text style 0, measured independently of the caret code.
-  int32_t Width(std::u16string_view Text) {
-    f.Sheet.ApplyStyle(f.Editor.Canvas(), 0, rvbdUnspecified);
-    return f.Editor.Canvas().TextExtentW(Text).cx;
-  }
-  int AddUnicodeStyle() {
-    TFontInfo* font = f.Sheet.TextStyles().AddStyle();
-    font->Unicode = true;
-    return f.Sheet.TextStyles().Count() - 1;
-  }
-
-  TEditorFixture f;
-};
+using CaretLineTest = editortest::TCaretTest;
 
 TEST_F(CaretLineTest, TwoDrawItemsOfALineShareTheirBoundary) {
   f.Data().AddTextItem("ab", 0, 0);
