@@ -211,6 +211,15 @@ class TRVEditRVData : public TRVViewerRVData {
                          int& ItemsAdded, bool& FullReformat);
   /// InsertItemAtCaret, then formatting and the caret after the new item; beeps when refused.
   bool InsertItemAtCaretAndFormat(std::unique_ptr<TCustomRVItemInfo> Item, std::string S);
+  /// The caret's item and its offset in that item; -1 and -1 when there is no caret.
+  void GetCaretItemPos(int& ItemNo, int& Offs) const;
+  /// Puts the caret at an item position of the formatted document and places it.
+  void PlaceCaretAtItem(int ItemNo, int Offs, bool DontChangeStyles);
+  /// The narrowest width the whole document can be laid out at, measured now.
+  int32_t MeasureMinDocWidth();
+  /// The draw items of the caret's paragraph with one more paragraph on each side: the range
+  /// an edit at the caret lays out again.
+  void GetCaretParaDrawRange(int& FirstDrawItemNo, int& LastDrawItemNo) const;
 
   // ---- caret line and placement --------------------------------------------------------
 
