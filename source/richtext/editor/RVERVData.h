@@ -262,14 +262,25 @@ class TRVEditRVData : public TRVViewerRVData {
  private:
   /// The caret has a draw item and an entry of the caret line.
   bool HasCaretLine() const;
-  /// The item position of CharPositions[CaretOffs].
-  void CaretItemPosition(int& ItemNo, int& Offs) const;
   /// Puts the caret at an item position and rebuilds its line; with PreferNextLine the end
   /// of a wrapped line counts as the start of the next one.
   void SetCaretToItemPosition(int ItemNo, int Offs, bool PreferNextLine);
   /// Up and Down: the caret goes to the draw item at (X, Y), unless the item there takes it
   /// (entering From).
   void MoveCaretToLineAt(int32_t X, int32_t Y, bool Shift, bool Ctrl, int From);
+  /// Delete and Backspace: one deletion group around the work, then re-formatting and the
+  /// caret at the place the work chose.
+  struct TKeyDeletion;
+  void BeginKeyDeletion(TKeyDeletion& Del);
+  void EndKeyDeletion(const TKeyDeletion& Del);
+  /// Backspace at an item position: joins paragraphs at a paragraph's start, else deletes
+  /// the character (the word, with Ctrl) or the item before it.
+  void BackspaceAt(int ItemNo, int Offs, bool Ctrl);
+  /// Each answers False, changing nothing, when protection refuses the work.
+  bool JoinWithPreviousParagraph(int ItemNo, TKeyDeletion& Del);
+  bool JoinNextParagraph(int ItemNo, TKeyDeletion& Del);
+  bool DeleteBefore(int ItemNo, int Offs, bool Ctrl, TKeyDeletion& Del);
+  bool DeleteWholeItem(int ItemNo, TKeyDeletion& Del);
 
  public:
   // ---- insertion --------------------------------------------------------------------------
