@@ -140,6 +140,9 @@ class TRVEditRVData : public TRVViewerRVData {
   int32_t CaretOffs = -1;
   /// Above 0 while updates are locked: no re-formatting, no scrolling to the caret.
   int UpdateLockCount = 0;
+  /// The document's minimal width found by the last full formatting (the width the
+  /// primitives compare with to decide on a full re-format).
+  int32_t DocMinWidth = 0;
 
   // ---- undo-recording primitives -------------------------------------------------------
   // Each changes one thing and, when GetUndoList is not null, first appends the record
@@ -190,6 +193,27 @@ class TRVEditRVData : public TRVViewerRVData {
   void AddModifyItemTerminator(int ItemNo, bool Opening);
   void Do_ReformateRange(int First, int Last, bool FullRootReformat);
 
+ private:
+  /// Puts Item with text S in at ItemNo with the insert, marker, attach and palette hooks;
+  /// S receives the stored text.
+  void InsertItemWithHooks(int ItemNo, std::string& S, std::unique_ptr<TCustomRVItemInfo> Item,
+                           bool AttachToData);
+  /// Takes the item at ItemNo out of the list into Record's keeping (recording) or frees it.
+  std::unique_ptr<TCustomRVItemInfo> TakeItemOut(int ItemNo, bool Recording);
+  /// Whether a width change from Before to After may change the document's minimal width.
+  bool WidthChangeAffectsDoc(int32_t Before, int32_t After) const;
+  /// Bytes a character of the item takes: 2 for UTF-16 text, else 1.
+  int CharSize(int ItemNo) const;
+  /// The item's hooks around a change of its properties by name (a table stops treating
+  /// its setters as undoable meanwhile).
+  void BeforePropertyChange(TCustomRVItemInfo* Item);
+  void AfterPropertyChange(TCustomRVItemInfo* Item);
+  /// Appends a new record of class R for ItemNo to the list that receives records now;
+  /// null when nothing is recorded.
+  template <typename R>
+  R* Record(int ItemNo, TRVUndoAction Action);
+
+ public:
   // ---- deletion, merging and Enter ----------------------------------------------------
 
   bool CanDelete();
@@ -211,6 +235,13 @@ class TRVEditRVData : public TRVViewerRVData {
                          int& ItemsAdded, bool& FullReformat);
   /// InsertItemAtCaret, then formatting and the caret after the new item; beeps when refused.
   bool InsertItemAtCaretAndFormat(std::unique_ptr<TCustomRVItemInfo> Item, std::string S);
+  /// Clears the marks that place an item in its line (joins previous, line and page break).
+  static void ClearLineMarks(TCustomRVItemInfo& Item);
+  /// Cuts text item ItemNo at Offs: the rest goes to a new item after it on the same line.
+  void SplitTextItem(int ItemNo, int Offs, bool& FullReformat);
+  /// Joins item ItemNo + 1 into ItemNo when CanMergeItems allows it; the two positions
+  /// (item, offset) keep pointing at the same characters. Answers whether it joined them.
+  bool MergeKeepingPositions(int ItemNo, int& ItemNo1, int& Offs1, int& ItemNo2, int& Offs2);
   /// The caret's item and its offset in that item; -1 and -1 when there is no caret.
   void GetCaretItemPos(int& ItemNo, int& Offs) const;
   /// Puts the caret at an item position of the formatted document and places it.

@@ -42,10 +42,6 @@ void CopyLineMarks(const TCustomRVItemInfo& From, TCustomRVItemInfo& To) {
   To.ItemOptions = static_cast<TRVItemOptions>((To.ItemOptions & ~marks) | (From.ItemOptions & marks));
 }
 
-void ClearLineMarks(TCustomRVItemInfo& Item) {
-  Item.ItemOptions &= static_cast<TRVItemOptions>(~(rvioJoinsPrevious | rvioLineBreak | rvioPageBreak));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -79,6 +75,24 @@ int32_t TRVEditRVData::MeasureMinDocWidth() {
 void TRVEditRVData::GetCaretParaDrawRange(int& FirstDrawItemNo, int& LastDrawItemNo) const {
   const int caretDItem = std::max(CaretDrawItemNo, 0);
   ExpandToParaDrawItems(caretDItem, caretDItem, FirstDrawItemNo, LastDrawItemNo);
+}
+
+void TRVEditRVData::ClearLineMarks(TCustomRVItemInfo& Item) {
+  Item.ItemOptions &= static_cast<TRVItemOptions>(~(rvioJoinsPrevious | rvioLineBreak | rvioPageBreak));
+}
+
+void TRVEditRVData::SplitTextItem(int ItemNo, int Offs, bool& FullReformat) {
+  if (Offs >= GetItemEndOffset(ItemNo)) return;
+  TCustomRVItemInfo* item = GetItem(ItemNo);
+  std::string tail =
+      RVCopyChars(GetItemText(ItemNo), Offs, GetItemTextLength(ItemNo) - Offs + 1, item->ItemOptions);
+  Do_DeleteSubstring(ItemNo, Offs, -1);
+  std::unique_ptr<TCustomRVItemInfo> copy = RV_CreateTextCopy(*item, this);
+  ClearLineMarks(*copy);
+  copy->SetSameAsPrev(true);
+  bool full = false;
+  Do_InsertItem(ItemNo + 1, tail, std::move(copy), false, full);
+  FullReformat |= full;
 }
 
 void TRVEditRVData::FormatAfterEdit(bool FullReformat, int FirstDrawItemNo, int LastDrawItemNo,
@@ -338,6 +352,32 @@ void TRVEditRVData::MergeItems(int ItemNo) {
   if (firstEmpty) Do_StyleNo(ItemNo, secondStyle);
 }
 
+namespace {
+
+/// Keeps a position on the same character while item ItemNo + 1 (after ItemNo, which held
+/// Length characters) is joined into ItemNo.
+void FollowMerge(int& PosItemNo, int& PosOffs, int ItemNo, int Length) {
+  if (PosItemNo == ItemNo + 1) {
+    PosItemNo = ItemNo;
+    PosOffs += Length;
+  } else if (PosItemNo > ItemNo + 1) {
+    --PosItemNo;
+  }
+}
+
+}  // namespace
+
+bool TRVEditRVData::MergeKeepingPositions(int ItemNo, int& ItemNo1, int& Offs1, int& ItemNo2, int& Offs2) {
+  if (ItemNo < 0 || ItemNo + 1 >= GetItemCount() ||
+      !CanMergeItems(ItemNo, GetItem(ItemNo), false, GetItem(ItemNo + 1)))
+    return false;
+  const int length = GetItemTextLength(ItemNo);
+  MergeItems(ItemNo);
+  FollowMerge(ItemNo1, Offs1, ItemNo, length);
+  FollowMerge(ItemNo2, Offs2, ItemNo, length);
+  return true;
+}
+
 // ---------------------------------------------------------------------------------------
 // Enter
 
@@ -448,10 +488,11 @@ void TRVEditRVData::OnEnterPress(bool Soft) {
   }
   const bool split =
       item->IsTextItem() && at.Offs > GetItemStartOffset(itemNo) && at.Offs < GetItemEndOffset(itemNo);
-  // Before the item, the item itself begins the new line; after it, the next item does.
-  const int target = at.Offs < GetItemEndOffset(itemNo) ? itemNo : itemNo + 1;
-  if (target >= GetItemCount() || (split && IsItemProtected(itemNo, rvprModifyProtect)) ||
-      IsItemProtected(target, rvprParaStartProtect)) {
+  // Before the item, the item itself begins the new line; after it, the next item does; a
+  // split text's tail (of the item's own style) does.
+  const int lineItem = split || at.Offs < GetItemEndOffset(itemNo) ? itemNo : itemNo + 1;
+  if (lineItem >= GetItemCount() || (split && IsItemProtected(itemNo, rvprModifyProtect)) ||
+      IsItemProtected(lineItem, rvprParaStartProtect)) {
     Beep();
     return;
   }
@@ -460,26 +501,15 @@ void TRVEditRVData::OnEnterPress(bool Soft) {
       IsParaProtected(item->ParaNo, rvpaoNoWrap) && CalculateMinItemWidth(itemNo) >= docMinWidth;
   bool full = false;
   int itemsAdded = 0;
-  int newLineItem = target;
+  int target = at.Offs < GetItemEndOffset(itemNo) ? itemNo : itemNo + 1;
   if (split) {
-    const std::string tail =
-        RVCopyChars(GetItemText(itemNo), at.Offs, GetItemTextLength(itemNo) - at.Offs + 1, item->ItemOptions);
-    Do_DeleteSubstring(itemNo, at.Offs, -1);
-    std::unique_ptr<TCustomRVItemInfo> copy = RV_CreateTextCopy(*item, this);
-    ClearLineMarks(*copy);
-    int insertAt = itemNo + 1;
-    if (Soft) {
-      copy->SetBR(true);
-    } else if (InsertMarkerCopy(itemNo, insertAt)) {
-      ++insertAt;
-      ++itemsAdded;
-      copy->SetSameAsPrev(true);
-    }
-    std::string text = tail;
-    Do_InsertItem(insertAt, text, std::move(copy), false, full);
+    // The tail becomes an item of its own, which then begins the new line.
+    SplitTextItem(itemNo, at.Offs, full);
     ++itemsAdded;
-    newLineItem = insertAt;
-  } else if (Soft) {
+    target = itemNo + 1;
+  }
+  int newLineItem = target;
+  if (Soft) {
     bool f = false;
     Do_NewLine(target, false, -1, f);
     Do_BR(target, true, f);
@@ -584,15 +614,7 @@ bool TRVEditRVData::InsertItemAtCaret(std::unique_ptr<TCustomRVItemInfo>& Item, 
     } else if (offs >= GetItemEndOffset(itemNo)) {
       insertAt = itemNo + 1;
     } else {
-      std::string tail = RVCopyChars(GetItemText(itemNo), offs, GetItemTextLength(itemNo) - offs + 1,
-                                     caretItem->ItemOptions);
-      Do_DeleteSubstring(itemNo, offs, -1);
-      std::unique_ptr<TCustomRVItemInfo> copy = RV_CreateTextCopy(*caretItem, this);
-      ClearLineMarks(*copy);
-      copy->SetSameAsPrev(true);
-      bool f = false;
-      Do_InsertItem(itemNo + 1, tail, std::move(copy), false, f);
-      full |= f;
+      SplitTextItem(itemNo, offs, full);
       insertAt = itemNo + 1;
     }
     if (Item->IsTextItem() && Item->StyleNo == caretItem->StyleNo)
