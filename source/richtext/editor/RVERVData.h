@@ -390,6 +390,8 @@ class TRVEditRVData : public TRVViewerRVData {
   /// Draws the resizer's dotted frame while a handle is dragged.
   void XorDrawing() override;
   void SelectionChanged() override;
+  /// A click on a resizable item (nothing dragged) selects it whole.
+  void MouseSelectionDone() override;
   void SetPartiallySelectedItem(TCustomRVItemInfo* Item) override;
   void MarkStylesInUse(TRVIntegerList& UsedTextStyles, TRVIntegerList& UsedParaStyles,
                        TRVIntegerList& UsedListStyles) override;
