@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/graphics/Controls.h"
 #include "platform/graphics/Graphic.h"
@@ -210,6 +211,11 @@ class TZUKEdit : public TRVEdit {
   explicit TZUKEdit(TComponent* AOwner = nullptr);
   std::string ClassName() const override { return "TZUKEdit"; }
 };
+
+/// The folder of the "SourceURL:" line of an "HTML Format" clipboard block, with its
+/// separator: a local file's folder as a path, any other address as an address
+/// ("http://host/dir/"); empty when the block names no source.
+std::string RVHTMLSourceFolder(std::string_view Block);
 
 /// Registers the editor classes with the class registry, so a form resource can hold one.
 void RVRegisterEditorClasses();
