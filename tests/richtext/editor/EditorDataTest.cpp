@@ -9,8 +9,7 @@ namespace {
 
 using editortest::TEditorFixture;
 
-// Disabled until the caret placement it needs is built.
-TEST(EditorDataTest, DISABLED_FormattingAnEmptyDocumentAddsOneEmptyTextItem) {
+TEST(EditorDataTest, FormattingAnEmptyDocumentAddsOneEmptyTextItem) {
   TEditorFixture f;
   EXPECT_EQ(f.Data().CaretDrawItemNo, -1) << "no caret before the first formatting";
   f.Editor.Format();
