@@ -96,4 +96,39 @@ TEST(UndoFormatTest, UndoingATextChangeFormatsItsParagraph) {
   ExpectDrawItemsMatchItems(d);
 }
 
+/// The caret as (item, offset).
+std::pair<int, int> CaretOf(TRVEditRVData& d) {
+  int itemNo = -1, offs = -1;
+  d.GetCaretItemPos(itemNo, offs);
+  return {itemNo, offs};
+}
+
+TEST(UndoFormatTest, TheCaretFollowsTypingUndoneAndRedone) {
+  editortest::TEditorFixture f;
+  f.Editor.SetBounds(0, 0, 400, 300);
+  f.AddText("x", 0, 0);
+  f.Editor.Format();
+  TRVEditRVData& d = f.Data();
+  d.PlaceCaretAtItem(0, 2, true);
+  for (const char* c : {"a", "b", "c"}) d.TypeText(c);
+  ASSERT_EQ(d.GetItemText(0), "xabc");
+  ASSERT_EQ(CaretOf(d), std::make_pair(0, 5));
+  f.Editor.Undo();
+  EXPECT_EQ(d.GetItemText(0), "xab");
+  EXPECT_EQ(CaretOf(d), std::make_pair(0, 4));
+  f.Editor.Undo();
+  f.Editor.Undo();
+  EXPECT_EQ(d.GetItemText(0), "x");
+  EXPECT_EQ(CaretOf(d), std::make_pair(0, 2));
+  EXPECT_EQ(f.Editor.UndoAction(), rvutNone);
+  f.Editor.Redo();
+  EXPECT_EQ(d.GetItemText(0), "xa");
+  EXPECT_EQ(CaretOf(d), std::make_pair(0, 3));
+  f.Editor.Redo();
+  f.Editor.Redo();
+  EXPECT_EQ(d.GetItemText(0), "xabc");
+  EXPECT_EQ(CaretOf(d), std::make_pair(0, 5));
+  EXPECT_EQ(f.Editor.RedoAction(), rvutNone);
+}
+
 }  // namespace
