@@ -437,8 +437,8 @@ void TRVUndoInfos::Perform(TRVEditRVData* RVData, bool Reformat) {
   }
 
   if (Reformat && needFormat && formatted) {
-    const int32_t width = RVData->CalculateMinItemsWidth(0, RVData->GetItemCount() - 1);
-    if (fullReformat && width != RVData->DocMinWidth) {
+    if (fullReformat &&
+        RVData->CalculateMinItemsWidth(0, RVData->GetItemCount() - 1) != RVData->DocMinWidth) {
       RVData->Format(false);
     } else if (RVData->DrawItems().Count() > 0) {
       RVData->FormatParas(firstDrawItem, std::min(lastDrawItem, RVData->DrawItems().Count() - 1), delta);
