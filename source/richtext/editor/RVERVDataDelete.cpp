@@ -459,6 +459,7 @@ void InsertEmptyParagraph(TRVEditRVData& Data, const TEnterPlace& At, bool Soft)
   }
   Data.FormatAfterEdit(full, At.FirstDItem, At.LastDItem, itemsAdded);
   Data.PlaceCaretAtItem(caretItem, Data.GetItemStartOffset(caretItem), true);
+  if (itemsAdded > 1) Data.UpdateMarkersAfterChange(itemNo, caretItem);
 }
 
 }  // namespace

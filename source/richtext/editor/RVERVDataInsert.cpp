@@ -222,7 +222,6 @@ void TRVEditRVData::TypeText(const std::string& Chars) {
   }
   FormatAfterEdit(full || CalculateMinItemWidth(itemNo) > docMinWidth, firstDItem, lastDItem, 0);
   PlaceCaretAtItem(itemNo, offs + charCount, true);
-  Change(true);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/graphics/Bitmap.h"
+#include "richtext/core/RVMarker.h"
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/editor/EditingTestSupport.h"
 
@@ -199,6 +200,32 @@ TEST_F(EnterTest, RefusedWherePrargraphsAreNotWantedOrProtected) {
   Key(kEnter);
   EXPECT_EQ(Dump(), before);
   EXPECT_EQ(f.Editor.UndoAction(), rvutNone);
+}
+
+TEST_F(EnterTest, ANewParagraphInAListGetsAMarkerOfItsOwn) {
+  TRVListLevel* level = f.Sheet.ListStyles().AddStyle()->Levels().AddLevel();
+  level->ListType = rvlstDecimal;
+  struct Case {
+    const char* name;
+    int caretOffs;
+    const char* texts;
+  };
+  for (const Case& c : {Case{"at the end", 7, "|onetwo/|"}, Case{"inside", 4, "|one/|two"}}) {
+    SCOPED_TRACE(c.name);
+    f.Data().Clear();
+    f.Data().AddItem("", TRVMarkerItemInfo::CreateForList(&f.Data(), 0, 0, 1, false));
+    f.AddText("onetwo", 0, -1, rvioJoinsPrevious);  // continues the marker's paragraph
+    Format();
+    const std::string before = Dump();
+    PutCaret(1, c.caretOffs);
+    Key(kEnter);
+    EXPECT_EQ(Texts(), c.texts);
+    ASSERT_EQ(f.Data().GetItemCount(), 4);
+    EXPECT_EQ(f.Data().GetItemStyleNo(2), rvsListMarker);
+    EXPECT_EQ(static_cast<TRVMarkerItemInfo*>(f.Data().GetItem(2))->ListNo, 0);
+    EXPECT_EQ(Caret(), std::make_pair(3, 1));
+    ExpectUndoRedo(before, Dump());
+  }
 }
 
 // ---- an item at the caret -------------------------------------------------------------------
