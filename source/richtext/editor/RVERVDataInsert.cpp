@@ -328,7 +328,8 @@ bool TRVEditRVData::InsertRTFAtCaret(TStream& Stream) {
   int lastMade = ins.Index;
   const uint8_t result = Viewer()->GetRTFReadProperties()->ReadRTF(Stream, this, lastMade);
   const int count = GetItemCount() - ins.CountBefore;
-  const int end = lastMade >= 0 ? lastMade + 1 : ins.Index + count;
+  int end = lastMade >= 0 ? lastMade + 1 : ins.Index + count;
+  if (end - std::max(count, 0) < 0 || end > GetItemCount()) end = ins.Index + count;
   if (result != 0) {
     FailStreamInsertion(*this, end, count);
     return false;
