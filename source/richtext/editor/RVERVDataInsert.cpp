@@ -197,9 +197,9 @@ void TRVEditRVData::TypeText(const std::string& Chars) {
       return;
     }
     BeginUndoSequence(rvutInsert, true);
-    if (InsertItemAtCaretAndFormat(CreateTextItem(TRVTag(), CurParaStyleNo, false, false, CurTextStyleNo),
-                                   chars))
-      Change(true);
+    if (!InsertItemAtCaretAndFormat(CreateTextItem(TRVTag(), CurParaStyleNo, false, false, CurTextStyleNo),
+                                    chars))
+      UndoList->DeleteEmptyLastGroup();
     return;
   }
   int firstDItem, lastDItem;

@@ -107,6 +107,20 @@ TEST_F(InsertionTest, TypingInAnotherStyleMakesAnItemThatFurtherTypingContinues)
   EXPECT_EQ(Dump(), before);
 }
 
+TEST_F(InsertionTest, EveryTypedCharacterIsReportedOnce) {
+  int changes = 0;
+  f.Editor.OnChange = [&](TObject*) { ++changes; };
+  f.AddText("abc", 0, 0);
+  Format();
+  PutCaret(0, 4);
+  f.Editor.SetCurTextStyleNo(3);
+  Type(u"x");
+  EXPECT_EQ(changes, 1) << "a new item";
+  Type(u"y");
+  EXPECT_EQ(changes, 2) << "into the item";
+  EXPECT_TRUE(f.Editor.Modified);
+}
+
 TEST_F(InsertionTest, TypingKeepsToTheProtectionOfTheStyle) {
   f.Sheet.TextStyles().Items(2)->Protection = rvprConcateProtect;
   f.Sheet.TextStyles().Items(3)->Protection = rvprModifyProtect;
