@@ -318,7 +318,8 @@ class TRVEditRVData : public TRVViewerRVData {
   bool InsertTextA(const std::string& Text, bool CaretBefore);
   /// UTF-16 text (two bytes a character) at the caret.
   bool InsertTextW(const std::string& Text, bool CaretBefore);
-  /// Characters typed at the caret (UTF-16 bytes when the current style is Unicode).
+  /// Characters typed at the caret (UTF-16 bytes when the current style is Unicode); the
+  /// caller reports the change.
   void TypeText(const std::string& Chars);
   /// Where stream content goes in: before item Index, or after it when AfterItem.
   void GetInsertionIndex(int& Index, bool& AfterItem);
