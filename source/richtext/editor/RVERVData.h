@@ -304,6 +304,8 @@ class TRVEditRVData : public TRVViewerRVData {
   struct TKeyDeletion;
   void BeginKeyDeletion(TKeyDeletion& Del);
   void EndKeyDeletion(const TKeyDeletion& Del);
+  /// Protection refused the work: a beep, and no empty undo group is left behind.
+  void RefuseKeyDeletion();
   /// Backspace at an item position: joins paragraphs at a paragraph's start, else deletes
   /// the character (the word, with Ctrl) or the item before it.
   void BackspaceAt(int ItemNo, int Offs, bool Ctrl);
