@@ -10,23 +10,21 @@ namespace {
 
 using editortest::Pos;
 
-/// The movement routines place the caret through ChangeCaret; these tests follow only the
-/// position, so the caret is not shown.
+/// Keys go through the editor control; the document edges are checked on the document
+/// data's answers.
 class CaretMovementTest : public editortest::TCaretTest {
  protected:
-  void Format() {
-    TCaretTest::Format();
-    f.Data().StateFlags |= rvstNoCaretChange;
-  }
+  void Format() { f.Editor.Format(); }
+  void Press(uint16_t Key, TShiftState Shift = 0) { f.Editor.KeyDown(Key, Shift); }
 };
 
 TEST_F(CaretMovementTest, CtrlLeftGoesToWordStarts) {
   f.Data().AddTextItem("hello world", 0, 0);
   Format();
   PutCaretAtItem(0, 10);  // after "wor"
-  EXPECT_FALSE(f.Data().OnLeftPress(false, true));
+  Press(VK_LEFT, ssCtrl);
   EXPECT_EQ(Caret(), (Pos{0, 7})) << "before w";
-  EXPECT_FALSE(f.Data().OnLeftPress(false, true));
+  Press(VK_LEFT, ssCtrl);
   EXPECT_EQ(Caret(), (Pos{0, 1})) << "before h";
 }
 
@@ -35,10 +33,10 @@ TEST_F(CaretMovementTest, CtrlRightGoesToTheNextWordStart) {
   Format();
   for (int from : {1, 3, 6, 7}) {
     PutCaretAtItem(0, from);
-    f.Data().OnRightPress(false, true);
+    Press(VK_RIGHT, ssCtrl);
     EXPECT_EQ(Caret(), (Pos{0, 8})) << "from " << from;
   }
-  f.Data().OnRightPress(false, true);
+  Press(VK_RIGHT, ssCtrl);
   EXPECT_EQ(Caret(), (Pos{0, 13})) << "the last word ends at the item's end";
 }
 
@@ -49,13 +47,13 @@ TEST_F(CaretMovementTest, WordMovesFollowAWrappedItemAcrossLines) {
   ASSERT_GE(f.Data().DrawItems().Count(), 2);
   const int secondLineStart = Piece(1).Offs;
   PutCaretAtItem(0, secondLineStart + 2);
-  for (int i = 0; i < 2 && Caret().Offset > secondLineStart; ++i) f.Data().OnLeftPress(false, true);
-  f.Data().OnLeftPress(false, true);
+  for (int i = 0; i < 2 && Caret().Offset > secondLineStart; ++i) Press(VK_LEFT, ssCtrl);
+  Press(VK_LEFT, ssCtrl);
   EXPECT_LT(Caret().Offset, secondLineStart) << "the word move went on into the line above";
   EXPECT_EQ(f.Data().CaretDrawItemNo, 0);
 
   PutCaretAtItem(0, secondLineStart - 3);
-  f.Data().OnRightPress(false, true);
+  Press(VK_RIGHT, ssCtrl);
   EXPECT_EQ(Caret().Offset, secondLineStart);
   EXPECT_EQ(f.Data().CaretDrawItemNo, 1) << "the next word starts the next line";
 }
@@ -80,14 +78,14 @@ TEST_F(CaretMovementTest, LeftAndRightCrossLinesAndItems) {
   f.Data().AddTextItem("ef", 0, 0);
   Format();
   PutCaretAtItem(2, 1);
-  EXPECT_FALSE(f.Data().OnLeftPress(false, false));
+  Press(VK_LEFT);
   EXPECT_EQ(Caret(), (Pos{1, 3})) << "the end of the line above";
-  EXPECT_FALSE(f.Data().OnLeftPress(false, false));
-  EXPECT_FALSE(f.Data().OnLeftPress(false, false));
+  Press(VK_LEFT);
+  Press(VK_LEFT);
   EXPECT_EQ(Caret(), (Pos{0, 3})) << "two items meet in one position";
-  EXPECT_FALSE(f.Data().OnRightPress(false, false));
-  EXPECT_FALSE(f.Data().OnRightPress(false, false));
-  EXPECT_FALSE(f.Data().OnRightPress(false, false));
+  Press(VK_RIGHT);
+  Press(VK_RIGHT);
+  Press(VK_RIGHT);
   EXPECT_EQ(Caret(), (Pos{2, 1})) << "the start of the next line";
 }
 
@@ -96,9 +94,9 @@ TEST_F(CaretMovementTest, ASurrogatePairIsOneStep) {
   f.Data().AddTextItem(RVWideStringToBytes(u"a\U0001F600b"), uni, 0);
   Format();
   PutCaretAtItem(0, 2);
-  f.Data().OnRightPress(false, false);
+  Press(VK_RIGHT);
   EXPECT_EQ(Caret(), (Pos{0, 4}));
-  f.Data().OnLeftPress(true, false);
+  Press(VK_LEFT, ssShift);
   EXPECT_EQ(Caret(), (Pos{0, 2}));
 }
 
@@ -109,13 +107,13 @@ TEST_F(CaretMovementTest, HomeAndEndStayOnTheLineWithoutCtrl) {
   f.Data().AddTextItem("last", 0, 0);
   Format();
   PutCaretAtItem(1, 3);
-  f.Data().OnEndPress(false);
+  Press(VK_END);
   EXPECT_EQ(Caret(), (Pos{2, 5}));
-  f.Data().OnHomePress(false);
+  Press(VK_HOME);
   EXPECT_EQ(Caret(), (Pos{1, 1}));
-  f.Data().OnEndPress(true);
+  Press(VK_END, ssCtrl);
   EXPECT_EQ(Caret(), (Pos{3, 5}));
-  f.Data().OnHomePress(true);
+  Press(VK_HOME, ssCtrl);
   EXPECT_EQ(Caret(), (Pos{0, 1}));
 }
 
@@ -125,10 +123,10 @@ TEST_F(CaretMovementTest, UpAndDownKeepTheColumn) {
   f.Data().AddTextItem("ab", 0, 0);
   Format();
   PutCaretAtItem(1, 4);
-  EXPECT_FALSE(f.Data().OnUpPress(false, false));
+  Press(VK_UP);
   EXPECT_EQ(Caret(), (Pos{0, 4}));
-  EXPECT_FALSE(f.Data().OnDownPress(false, false));
-  EXPECT_FALSE(f.Data().OnDownPress(false, false));
+  Press(VK_DOWN);
+  Press(VK_DOWN);
   EXPECT_EQ(Caret(), (Pos{2, 3})) << "a shorter line ends the column";
 }
 
@@ -152,9 +150,9 @@ TEST_F(CaretMovementTest, PageDownNearTheEndGoesToTheDocumentEnd) {
   for (int i = 0; i < 5; ++i) f.Data().AddTextItem("line " + std::to_string(i), 0, 0);
   Format();
   PutCaretAtItem(3, 2);
-  f.Data().OnPgDownPress();
+  Press(VK_NEXT);
   EXPECT_EQ(Caret(), (Pos{4, 7}));
-  f.Data().OnPgUpPress();
+  Press(VK_PRIOR);
   EXPECT_EQ(Caret(), (Pos{0, 1})) << "a view at the top pages up to the document start";
 }
 
@@ -163,7 +161,7 @@ TEST_F(CaretMovementTest, PagesMoveByTheViewInALongDocument) {
   for (int i = 0; i < 60; ++i) f.Data().AddTextItem("line " + std::to_string(i), 0, 0);
   Format();
   PutCaretAtItem(0, 1);
-  f.Data().OnPgDownPress();
+  Press(VK_NEXT);
   const int afterDown = Caret().No;
   EXPECT_GT(afterDown, 0);
   EXPECT_LT(afterDown, 59);
@@ -171,7 +169,7 @@ TEST_F(CaretMovementTest, PagesMoveByTheViewInALongDocument) {
   EXPECT_LE(Piece(f.Data().CaretDrawItemNo).Top, twoThirds) << "two thirds of the view down";
   EXPECT_GT(Piece(f.Data().CaretDrawItemNo + 1).Top, twoThirds);
   // Without a window the view stays at the top: the next page is half a view further.
-  f.Data().OnPgDownPress();
+  Press(VK_NEXT);
   EXPECT_GT(Caret().No, afterDown);
   EXPECT_LE(Piece(f.Data().CaretDrawItemNo).Top, twoThirds + f.Data().GetHeight() / 2);
 }
