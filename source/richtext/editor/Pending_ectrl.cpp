@@ -7,8 +7,6 @@
 const TPropertyList& TRVEdit::ClassProperties() {
   return TWinControl::ClassProperties();
 }
-TZUKEdit::TZUKEdit(TComponent* AOwner) : TRVEdit(AOwner) {}
 void RVRegisterEditorClasses() {
   RegisterClass<TRVEdit>("TRVEdit");
-  RegisterClass<TZUKEdit>("TZUKEdit");
 }

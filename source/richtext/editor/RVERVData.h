@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -204,10 +205,9 @@ class TRVEditRVData : public TRVViewerRVData {
   bool WidthChangeAffectsDoc(int32_t Before, int32_t After) const;
   /// Bytes a character of the item takes: 2 for UTF-16 text, else 1.
   int CharSize(int ItemNo) const;
-  /// The item's hooks around a change of its properties by name (a table stops treating
-  /// its setters as undoable meanwhile).
-  void BeforePropertyChange(TCustomRVItemInfo* Item);
-  void AfterPropertyChange(TCustomRVItemInfo* Item);
+  /// Runs Change between the item's hooks around a change of its properties by name (a
+  /// table stops treating its setters as undoable meanwhile).
+  void ChangeItemProperties(TCustomRVItemInfo* Item, const std::function<void()>& Change);
   /// Appends a new record of class R for ItemNo to the list that receives records now;
   /// null when nothing is recorded.
   template <typename R>
@@ -246,8 +246,6 @@ class TRVEditRVData : public TRVViewerRVData {
   void GetCaretItemPos(int& ItemNo, int& Offs) const;
   /// Puts the caret at an item position of the formatted document and places it.
   void PlaceCaretAtItem(int ItemNo, int Offs, bool DontChangeStyles);
-  /// The narrowest width the whole document can be laid out at, measured now.
-  int32_t MeasureMinDocWidth();
   /// The draw items of the caret's paragraph with one more paragraph on each side: the range
   /// an edit at the caret lays out again.
   void GetCaretParaDrawRange(int& FirstDrawItemNo, int& LastDrawItemNo) const;

@@ -26,6 +26,12 @@ bool IsLastInParagraph(const TCustomRVData& Data, int ItemNo) {
   return ItemNo + 1 >= Data.GetItemCount() || Data.StartsParagraph(ItemNo + 1);
 }
 
+/// A refusal after the undo group was opened: the empty group goes, and a beep.
+void Refuse(TRVEditRVData& Data) {
+  Data.UndoList->DeleteEmptyLastGroup();
+  Data.Beep();
+}
+
 bool TagsAreTexts(const TCustomRVData& Data) {
   return (Data.GetOptions() & rvoTagsArePChars) != 0;
 }
@@ -64,14 +70,6 @@ void TRVEditRVData::PlaceCaretAtItem(int ItemNo, int Offs, bool DontChangeStyles
   ChangeCaret(false, true, DontChangeStyles, false);
 }
 
-int32_t TRVEditRVData::MeasureMinDocWidth() {
-  TCanvas* canvas = GetCanvas();
-  if (canvas == nullptr) return 0;
-  TRVFormatScale scale;
-  GetScreenAndDeviceInfo(canvas, scale);
-  return CalculateMinDocWidth(&scale, *canvas);
-}
-
 void TRVEditRVData::GetCaretParaDrawRange(int& FirstDrawItemNo, int& LastDrawItemNo) const {
   const int caretDItem = std::max(CaretDrawItemNo, 0);
   ExpandToParaDrawItems(caretDItem, caretDItem, FirstDrawItemNo, LastDrawItemNo);
@@ -97,14 +95,20 @@ void TRVEditRVData::SplitTextItem(int ItemNo, int Offs, bool& FullReformat) {
 
 void TRVEditRVData::FormatAfterEdit(bool FullReformat, int FirstDrawItemNo, int LastDrawItemNo,
                                     int ItemsAdded) {
-  // A full layout is only worth it when the document's narrowest width really moved; the
-  // draw lines still describe the old layout, so the range is laid out otherwise.
-  if (FullReformat || DrawItems().Count() == 0) {
-    FormatLines(true, true, false, 0, nullptr, false, false);
-    InvalidateControl();
+  // A full layout is only worth it when the document's narrowest width really moved.
+  bool full = DrawItems().Count() == 0;
+  if (FullReformat && !full)
+    full = (GetItemCount() > 0 ? CalculateMinItemsWidth(0, GetItemCount() - 1) : 0) != DocMinWidth;
+  if (!full) {
+    FormatParas(FirstDrawItemNo, LastDrawItemNo, ItemsAdded);
     return;
   }
-  FormatParas(FirstDrawItemNo, LastDrawItemNo, ItemsAdded);
+  {
+    // The caret line describes the old layout; the caller places the caret afterwards.
+    TRVStateScope noCaret(*this, rvstNoCaretChange);
+    FormatLines(true, true, false, 0, nullptr, false, false);
+  }
+  InvalidateControl();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -267,7 +271,7 @@ bool TRVEditRVData::DeleteSelection() {
     return false;
   }
   BeginUndoSequence(rvutDelete, true);
-  const int32_t docMinWidth = MeasureMinDocWidth();
+  const int32_t docMinWidth = DocMinWidth;
   int startDNo, startDOffs, endDNo, endDOffs;
   GetSelBoundsInDrawItems(startDNo, startDOffs, endDNo, endDOffs, true);
   int firstDItem, lastDItem;
@@ -400,7 +404,7 @@ void InsertEmptyParagraph(TRVEditRVData& Data, const TEnterPlace& At, bool Soft)
   const int itemNo = At.ItemNo;
   TCustomRVItemInfo* item = Data.GetItem(itemNo);
   if (Data.IsItemProtected(itemNo, rvprParaStartProtect)) {
-    Data.Beep();
+    Refuse(Data);
     return;
   }
   TRVStyle* style = Data.GetRVStyle();
@@ -483,7 +487,7 @@ void TRVEditRVData::OnEnterPress(bool Soft) {
     return;
   }
   if (IsParaProtected(item->ParaNo, rvpaoReadOnly)) {
-    Beep();
+    Refuse(*this);
     return;
   }
   const bool split =
@@ -493,10 +497,10 @@ void TRVEditRVData::OnEnterPress(bool Soft) {
   const int lineItem = split || at.Offs < GetItemEndOffset(itemNo) ? itemNo : itemNo + 1;
   if (lineItem >= GetItemCount() || (split && IsItemProtected(itemNo, rvprModifyProtect)) ||
       IsItemProtected(lineItem, rvprParaStartProtect)) {
-    Beep();
+    Refuse(*this);
     return;
   }
-  const int32_t docMinWidth = MeasureMinDocWidth();
+  const int32_t docMinWidth = DocMinWidth;
   const bool noWrapWide =
       IsParaProtected(item->ParaNo, rvpaoNoWrap) && CalculateMinItemWidth(itemNo) >= docMinWidth;
   bool full = false;
@@ -651,7 +655,7 @@ bool TRVEditRVData::InsertItemAtCaretAndFormat(std::unique_ptr<TCustomRVItemInfo
   }
   int firstDItem, lastDItem;
   GetCaretParaDrawRange(firstDItem, lastDItem);
-  const int32_t docMinWidth = MeasureMinDocWidth();
+  const int32_t docMinWidth = DocMinWidth;
   int itemNo, itemsAdded;
   bool full;
   if (!InsertItemAtCaret(Item, S, itemNo, itemsAdded, full)) {

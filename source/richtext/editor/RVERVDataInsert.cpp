@@ -79,7 +79,7 @@ bool InsertLines(TRVEditRVData& Data, const std::vector<std::string>& Lines, boo
   }
   int firstDItem, lastDItem;
   Data.GetCaretParaDrawRange(firstDItem, lastDItem);
-  const int32_t docMinWidth = Data.MeasureMinDocWidth();
+  const int32_t docMinWidth = Data.DocMinWidth;
   const int countBefore = Data.GetItemCount();
   bool full = false;
   TItemPos start, end;
@@ -204,7 +204,7 @@ void TRVEditRVData::TypeText(const std::string& Chars) {
   }
   int firstDItem, lastDItem;
   GetCaretParaDrawRange(firstDItem, lastDItem);
-  const int32_t docMinWidth = MeasureMinDocWidth();
+  const int32_t docMinWidth = DocMinWidth;
   TCustomRVItemInfo* item = GetItem(itemNo);
   const bool takesParaStyle = GetItemText(itemNo).empty() && item->ParaNo != CurParaStyleNo;
   bool full = false;
@@ -239,7 +239,7 @@ namespace {
 /// After a stream put Count new items in front of item End: records them as one inserted
 /// range, joins them to their neighbours, lays out and puts the caret after them.
 void FinishStreamInsertion(TRVEditRVData& Data, int End, int Count, bool Full, int FirstDItem, int LastDItem,
-                           int32_t DocMinWidth) {
+                           int32_t MinWidth) {
   const int first = End - Count;
   bool full = Full;
   bool f = false;
@@ -255,7 +255,7 @@ void FinishStreamInsertion(TRVEditRVData& Data, int End, int Count, bool Full, i
     full |= f;
   }
   MergeWithNext(Data, first - 1, firstPos, last);
-  full |= Data.CalculateMinRangeWidth(firstPos.ItemNo, last.ItemNo) > DocMinWidth;
+  full |= Data.CalculateMinRangeWidth(firstPos.ItemNo, last.ItemNo) > MinWidth;
   Data.FormatAfterEdit(full, FirstDItem, LastDItem, Count);
   Data.PlaceCaretAtItem(last.ItemNo, Data.GetItemEndOffset(last.ItemNo), false);
 }
@@ -266,7 +266,7 @@ struct TStreamInsertion {
   int CountBefore = 0;
   int FirstDItem = 0;
   int LastDItem = 0;
-  int32_t DocMinWidth = 0;
+  int32_t MinWidth = 0;
 };
 
 bool PrepareStreamInsertion(TRVEditRVData& Data, TStreamInsertion& Ins) {
@@ -276,7 +276,7 @@ bool PrepareStreamInsertion(TRVEditRVData& Data, TStreamInsertion& Ins) {
   if (after) ++Ins.Index;
   Data.BeginUndoSequence(rvutInsert, true);
   Data.GetCaretParaDrawRange(Ins.FirstDItem, Ins.LastDItem);
-  Ins.DocMinWidth = Data.MeasureMinDocWidth();
+  Ins.MinWidth = Data.DocMinWidth;
   Ins.CountBefore = Data.GetItemCount();
   return true;
 }
@@ -315,7 +315,7 @@ bool TRVEditRVData::InsertRVFAtCaret(TStream& Stream) {
   }
   if (count <= 0) return ok;
   if (color != clNone && Viewer() != nullptr) Viewer()->SetColor(color);
-  FinishStreamInsertion(*this, index, count, fullFromReader, ins.FirstDItem, ins.LastDItem, ins.DocMinWidth);
+  FinishStreamInsertion(*this, index, count, fullFromReader, ins.FirstDItem, ins.LastDItem, ins.MinWidth);
   return true;
 }
 
@@ -335,6 +335,6 @@ bool TRVEditRVData::InsertRTFAtCaret(TStream& Stream) {
     return false;
   }
   if (count <= 0) return true;
-  FinishStreamInsertion(*this, end, count, false, ins.FirstDItem, ins.LastDItem, ins.DocMinWidth);
+  FinishStreamInsertion(*this, end, count, false, ins.FirstDItem, ins.LastDItem, ins.MinWidth);
   return true;
 }

@@ -247,6 +247,9 @@ void TRVEditRVData::Do_BR(int ItemNo, bool BR, bool& FullReformat) {
   FullReformat = false;
   TCustomRVItemInfo* item = GetItem(ItemNo);
   if (!item->IsParaStart() == BR) return;
+  // The line break replaces a page break: that goes first, in a record of its own, so that
+  // undo gives it back.
+  if (BR && item->GetPageBreakBefore()) Do_PageBreak(ItemNo, false);
   const int32_t before = CalculateMinItemWidth(ItemNo);
   if (auto* record = Record<TRVUndoBRInfo>(ItemNo, rvuaBR)) record->BR = item->GetBR();
   item->SetBR(BR);
@@ -258,6 +261,11 @@ void TRVEditRVData::Do_PageBreak(int ItemNo, bool PageBreak) {
   if (ItemNo > 0 && GetItemStyleNo(ItemNo - 1) == rvsListMarker) --ItemNo;
   TCustomRVItemInfo* item = GetItem(ItemNo);
   if ((item->GetSameAsPrev() || item->GetPageBreakBefore()) == PageBreak) return;
+  // The same for a line break that a page break replaces.
+  if (PageBreak && item->GetBR()) {
+    bool fullReformat = false;
+    Do_BR(ItemNo, false, fullReformat);
+  }
   if (auto* record = Record<TRVUndoPageBreakInfo>(ItemNo, rvuaPageBreak))
     record->PageBreakBefore = item->GetPageBreakBefore();
   item->SetPageBreakBefore(PageBreak);
@@ -376,12 +384,16 @@ void TRVEditRVData::Do_Resize(int ItemNo, int32_t Width, int32_t Height, bool No
   ResizeControl(ItemNo, Width, Height, Notify);
 }
 
-void TRVEditRVData::BeforePropertyChange(TCustomRVItemInfo* Item) {
-  if (auto* table = dynamic_cast<TRVTableItemInfo*>(Item)) table->State &= ~rvtsInserted;
-}
-
-void TRVEditRVData::AfterPropertyChange(TCustomRVItemInfo* Item) {
-  if (auto* table = dynamic_cast<TRVTableItemInfo*>(Item)) {
+void TRVEditRVData::ChangeItemProperties(TCustomRVItemInfo* Item, const std::function<void()>& Change) {
+  auto* table = dynamic_cast<TRVTableItemInfo*>(Item);
+  if (table != nullptr) table->State &= ~rvtsInserted;
+  try {
+    Change();
+  } catch (...) {
+    if (table != nullptr) table->State |= rvtsInserted;
+    throw;
+  }
+  if (table != nullptr) {
     table->State |= rvtsInserted;
     table->Changed();
   }
@@ -428,14 +440,7 @@ TRVUndoModifyItemProps* TRVEditRVData::DoModifyItemIntProperty(int ItemNo, TPers
     record->Value = static_cast<int32_t>(old);
     result = static_cast<TRVUndoModifyItemProps*>(list->AddInfo(std::move(record)));
   }
-  BeforePropertyChange(item);
-  try {
-    prop.SetOrd(object, Value);
-  } catch (...) {
-    AfterPropertyChange(item);
-    throw;
-  }
-  AfterPropertyChange(item);
+  ChangeItemProperties(item, [&] { prop.SetOrd(object, Value); });
   return result;
 }
 
@@ -453,8 +458,7 @@ TRVUndoModifyItemProps* TRVEditRVData::DoModifyItemIntProperties(int ItemNo, TPe
   record->SubObject = SubObject;
   // Every name is checked before anything is written.
   for (const TRVIntProperty& entry : PropList) IntProperty(object, entry.Name);
-  BeforePropertyChange(item);
-  try {
+  ChangeItemProperties(item, [&] {
     for (auto entry = PropList.rbegin(); entry != PropList.rend(); ++entry) {
       const TPropInfo& prop = IntProperty(object, entry->Name);
       const int64_t old = prop.GetOrd(object);
@@ -462,11 +466,7 @@ TRVUndoModifyItemProps* TRVEditRVData::DoModifyItemIntProperties(int ItemNo, TPe
       prop.SetOrd(object, entry->Value);
       record->PropList.push_back({entry->Name, static_cast<int32_t>(old)});
     }
-  } catch (...) {
-    AfterPropertyChange(item);
-    throw;
-  }
-  AfterPropertyChange(item);
+  });
   TRVUndoList* list = GetUndoList();
   if (record->PropList.empty() || list == nullptr) return nullptr;
   return static_cast<TRVUndoModifyItemProps*>(list->AddInfo(std::move(record)));

@@ -119,7 +119,7 @@ void TRVEditRVData::ApplyStyleConversion(int UserData) {
   GetSelBoundsInDrawItems(startDNo, startDOffs, endDNo, endDOffs, true);
   int firstDItem, lastDItem;
   ExpandToParaDrawItems(startDNo, endDNo, firstDItem, lastDItem);
-  const int32_t docMinWidth = MeasureMinDocWidth();
+  const int32_t docMinWidth = DocMinWidth;
   const int32_t widthBefore = CalculateMinItemsWidth(startNo, endNo);
   const int countBefore = GetItemCount();
   bool full = false;

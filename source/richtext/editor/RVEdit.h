@@ -1,9 +1,9 @@
 // TCustomRVEdit turns the rich-text viewer into an editor: a caret, keyboard and input-method
 // input, editing through its document data (TRVEditRVData), undo and redo, pasting from the
-// clipboard and resizing pictures with the mouse. TRVEdit publishes its properties and
-// TZUKEdit is the program's own editor class, which the viewer and the table treat
-// specially. While a table cell is edited, the editor passes every editing call to the
-// cell's in-place editor (GetInnermostEditor).
+// clipboard and resizing pictures with the mouse. TRVEdit publishes its properties (the
+// program's own editor class derives from it in the exam layer). While a table cell is
+// edited, the editor passes every editing call to the cell's in-place editor
+// (GetInnermostEditor).
 #pragma once
 
 #include <cstdint>
@@ -202,14 +202,6 @@ class TRVEdit : public TCustomRVEdit {
  public:
   using TCustomRVEdit::TCustomRVEdit;
   std::string ClassName() const override { return "TRVEdit"; }
-};
-
-/// The program's editor: unknown style numbers in loaded RVF become 0 and RTF keeps the
-/// style sheet.
-class TZUKEdit : public TRVEdit {
- public:
-  explicit TZUKEdit(TComponent* AOwner = nullptr);
-  std::string ClassName() const override { return "TZUKEdit"; }
 };
 
 /// The folder of the "SourceURL:" line of an "HTML Format" clipboard block, with its
