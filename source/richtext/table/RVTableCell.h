@@ -51,6 +51,9 @@ class TRVTableCellData : public TRVItemFormattedData {
   TRVBackground* GetCellBackground() const { return Background_.get(); }
 
   // Answers of formatted data for a cell.
+  /// While the cell editor is open on the cell, its document holds the cell's items.
+  TCustomRVData* GetActiveData() override;
+  TWinControl* GetOwnInplaceEditor() override;
   TRVOptions GetOptions() const override;
   TCustomRVData* GetParentData() const override;
   std::string ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, const std::string& Text,
