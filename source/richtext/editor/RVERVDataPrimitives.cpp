@@ -247,6 +247,9 @@ void TRVEditRVData::Do_BR(int ItemNo, bool BR, bool& FullReformat) {
   FullReformat = false;
   TCustomRVItemInfo* item = GetItem(ItemNo);
   if (!item->IsParaStart() == BR) return;
+  // The line break replaces a page break: that goes first, in a record of its own, so that
+  // undo gives it back.
+  if (BR && item->GetPageBreakBefore()) Do_PageBreak(ItemNo, false);
   const int32_t before = CalculateMinItemWidth(ItemNo);
   if (auto* record = Record<TRVUndoBRInfo>(ItemNo, rvuaBR)) record->BR = item->GetBR();
   item->SetBR(BR);
@@ -258,6 +261,11 @@ void TRVEditRVData::Do_PageBreak(int ItemNo, bool PageBreak) {
   if (ItemNo > 0 && GetItemStyleNo(ItemNo - 1) == rvsListMarker) --ItemNo;
   TCustomRVItemInfo* item = GetItem(ItemNo);
   if ((item->GetSameAsPrev() || item->GetPageBreakBefore()) == PageBreak) return;
+  // The same for a line break that a page break replaces.
+  if (PageBreak && item->GetBR()) {
+    bool fullReformat = false;
+    Do_BR(ItemNo, false, fullReformat);
+  }
   if (auto* record = Record<TRVUndoPageBreakInfo>(ItemNo, rvuaPageBreak))
     record->PageBreakBefore = item->GetPageBreakBefore();
   item->SetPageBreakBefore(PageBreak);

@@ -1,15 +1,16 @@
 // TCustomRVEdit turns the rich-text viewer into an editor: a caret, keyboard and input-method
 // input, editing through its document data (TRVEditRVData), undo and redo, pasting from the
-// clipboard and resizing pictures with the mouse. TRVEdit publishes its properties and
-// TZUKEdit is the program's own editor class, which the viewer and the table treat
-// specially. While a table cell is edited, the editor passes every editing call to the
-// cell's in-place editor (GetInnermostEditor).
+// clipboard and resizing pictures with the mouse. TRVEdit publishes its properties (the
+// program's own editor class derives from it in the exam layer). While a table cell is
+// edited, the editor passes every editing call to the cell's in-place editor
+// (GetInnermostEditor).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/graphics/Controls.h"
 #include "platform/graphics/Graphic.h"
@@ -203,13 +204,10 @@ class TRVEdit : public TCustomRVEdit {
   std::string ClassName() const override { return "TRVEdit"; }
 };
 
-/// The program's editor: unknown style numbers in loaded RVF become 0 and RTF keeps the
-/// style sheet.
-class TZUKEdit : public TRVEdit {
- public:
-  explicit TZUKEdit(TComponent* AOwner = nullptr);
-  std::string ClassName() const override { return "TZUKEdit"; }
-};
+/// The folder of the "SourceURL:" line of an "HTML Format" clipboard block, with its
+/// separator: a local file's folder as a path, any other address as an address
+/// ("http://host/dir/"); empty when the block names no source.
+std::string RVHTMLSourceFolder(std::string_view Block);
 
 /// Registers the editor classes with the class registry, so a form resource can hold one.
 void RVRegisterEditorClasses();

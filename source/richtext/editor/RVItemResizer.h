@@ -9,6 +9,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Cursors.h"
 #include "platform/graphics/GraphicsTypes.h"
+#include "platform/graphics/Messages.h"
 
 class TCustomRVItemInfo;
 class TRVDrawLineInfo;

@@ -25,7 +25,7 @@ const std::string kWide = std::string("\xe9\x00t\x00\xe9\x00", 6);
 /// A document of two paragraphs with a line break, a checkpoint, a break item, a tagged
 /// item and a UTF-16 item:
 ///   0 "hello" p0 | 1 "world" joins | 2 "line" line break | 3 "second" p1 cp A | 4 "more"
-///   joins | 5 break p0 | 6 "tail" p2 tag 7 | 7 UTF-16 joins
+///   joins | 5 break p0 | 6 "tail" p2 page break, tag 7 | 7 UTF-16 joins
 void BuildDocument(TEditorFixture& f) {
   f.AddText("hello", 0, 0);
   f.AddText("world", 0, 0, rvioJoinsPrevious);
@@ -33,7 +33,7 @@ void BuildDocument(TEditorFixture& f) {
   f.AddText("second", 2, 1);
   f.AddText("more", 0, 1, rvioJoinsPrevious);
   f.AddOther(TRVBreakItemInfo::CreateEx(&f.Data(), 1, 0, clNone), 0);
-  f.AddText("tail", 0, 2)->Tag.Value = 7;
+  f.AddText("tail", 0, 2, rvioPageBreak)->Tag.Value = 7;
   f.AddText(kWide, 1, 2, rvioJoinsPrevious);
   f.Data().Do_AddCP(3, Checkpoint("A"));
 }
@@ -135,6 +135,12 @@ TEST(UndoPrimitivesTest, UndoAndRedoRestoreTheDocumentExactly) {
          d.Do_BR(2, false, f);
        }},
       {"add a page break", [](TRVEditRVData& d) { d.Do_PageBreak(3, true); }},
+      {"a page break in place of a line break", [](TRVEditRVData& d) { d.Do_PageBreak(2, true); }},
+      {"a line break in place of a page break",
+       [](TRVEditRVData& d) {
+         bool f;
+         d.Do_BR(6, true, f);
+       }},
       {"give a range one paragraph style",
        [](TRVEditRVData& d) {
          bool f;
