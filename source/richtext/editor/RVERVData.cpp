@@ -77,6 +77,7 @@ void TRVEditRVData::FormatLines(bool KeepPosition, bool Repaint, bool NoScrollRe
     DrawItemToItem(pos->DrawItemNo, pos->Offset, caretItemNo, caretItemOffs);
   }
   TRVViewerRVData::FormatLines(KeepPosition, Repaint, NoScrollRestore, Depth, Canvas, OnlyTail, LayoutFlag);
+  DocMinWidth = GetItemCount() > 0 ? CalculateMinItemsWidth(0, GetItemCount() - 1) : 0;
   if (carryCaret) {
     if (keepPlace && caretItemNo >= 0 && caretItemNo < GetItemCount()) {
       int dOffs = 0;

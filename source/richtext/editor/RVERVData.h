@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -140,6 +141,9 @@ class TRVEditRVData : public TRVViewerRVData {
   int32_t CaretOffs = -1;
   /// Above 0 while updates are locked: no re-formatting, no scrolling to the caret.
   int UpdateLockCount = 0;
+  /// The document's minimal width found by the last full formatting (the width the
+  /// primitives compare with to decide on a full re-format).
+  int32_t DocMinWidth = 0;
 
   // ---- undo-recording primitives -------------------------------------------------------
   // Each changes one thing and, when GetUndoList is not null, first appends the record
@@ -190,6 +194,26 @@ class TRVEditRVData : public TRVViewerRVData {
   void AddModifyItemTerminator(int ItemNo, bool Opening);
   void Do_ReformateRange(int First, int Last, bool FullRootReformat);
 
+ private:
+  /// Puts Item with text S in at ItemNo with the insert, marker, attach and palette hooks;
+  /// S receives the stored text.
+  void InsertItemWithHooks(int ItemNo, std::string& S, std::unique_ptr<TCustomRVItemInfo> Item,
+                           bool AttachToData);
+  /// Takes the item at ItemNo out of the list into Record's keeping (recording) or frees it.
+  std::unique_ptr<TCustomRVItemInfo> TakeItemOut(int ItemNo, bool Recording);
+  /// Whether a width change from Before to After may change the document's minimal width.
+  bool WidthChangeAffectsDoc(int32_t Before, int32_t After) const;
+  /// Bytes a character of the item takes: 2 for UTF-16 text, else 1.
+  int CharSize(int ItemNo) const;
+  /// Runs Change between the item's hooks around a change of its properties by name (a
+  /// table stops treating its setters as undoable meanwhile).
+  void ChangeItemProperties(TCustomRVItemInfo* Item, const std::function<void()>& Change);
+  /// Appends a new record of class R for ItemNo to the list that receives records now;
+  /// null when nothing is recorded.
+  template <typename R>
+  R* Record(int ItemNo, TRVUndoAction Action);
+
+ public:
   // ---- deletion, merging and Enter ----------------------------------------------------
 
   bool CanDelete();
@@ -211,6 +235,20 @@ class TRVEditRVData : public TRVViewerRVData {
                          int& ItemsAdded, bool& FullReformat);
   /// InsertItemAtCaret, then formatting and the caret after the new item; beeps when refused.
   bool InsertItemAtCaretAndFormat(std::unique_ptr<TCustomRVItemInfo> Item, std::string S);
+  /// Clears the marks that place an item in its line (joins previous, line and page break).
+  static void ClearLineMarks(TCustomRVItemInfo& Item);
+  /// Cuts text item ItemNo at Offs: the rest goes to a new item after it on the same line.
+  void SplitTextItem(int ItemNo, int Offs, bool& FullReformat);
+  /// Joins item ItemNo + 1 into ItemNo when CanMergeItems allows it; the two positions
+  /// (item, offset) keep pointing at the same characters. Answers whether it joined them.
+  bool MergeKeepingPositions(int ItemNo, int& ItemNo1, int& Offs1, int& ItemNo2, int& Offs2);
+  /// The caret's item and its offset in that item; -1 and -1 when there is no caret.
+  void GetCaretItemPos(int& ItemNo, int& Offs) const;
+  /// Puts the caret at an item position of the formatted document and places it.
+  void PlaceCaretAtItem(int ItemNo, int Offs, bool DontChangeStyles);
+  /// The draw items of the caret's paragraph with one more paragraph on each side: the range
+  /// an edit at the caret lays out again.
+  void GetCaretParaDrawRange(int& FirstDrawItemNo, int& LastDrawItemNo) const;
 
   // ---- caret line and placement --------------------------------------------------------
 
@@ -222,7 +260,17 @@ class TRVEditRVData : public TRVViewerRVData {
   void PrepareEmptyDocument();
   void SetCaretJump(int JumpIndex);
   void ClearCaretJump();
+  /// The embedded control item that holds the caret, null when the caret is elsewhere.
+  TCustomRVItemInfo* CaretControlItem = nullptr;
 
+ private:
+  /// Creates, moves or removes the system caret for CharPositions[CaretOffs].
+  void PlaceSystemCaret(bool ForceCreate);
+  /// The current styles, the caret's control item and the highlighted hyperlink follow the
+  /// caret's item.
+  void FollowCaretItem(bool DontChangeStyles);
+
+ public:
   // ---- caret movement keys ----------------------------------------------------------------
   // The movement routines answer True when the caret cannot move (document start or end).
 
@@ -240,6 +288,30 @@ class TRVEditRVData : public TRVViewerRVData {
   /// paragraph-style conversion answer.
   void ApplyParaStyle(int32_t ParaNo, bool Convert);
 
+ private:
+  /// The caret has a draw item and an entry of the caret line.
+  bool HasCaretLine() const;
+  /// Puts the caret at an item position and rebuilds its line; with PreferNextLine the end
+  /// of a wrapped line counts as the start of the next one.
+  void SetCaretToItemPosition(int ItemNo, int Offs, bool PreferNextLine);
+  /// Up and Down: the caret goes to the draw item at (X, Y), unless the item there takes it
+  /// (entering From).
+  void MoveCaretToLineAt(int32_t X, int32_t Y, bool Shift, bool Ctrl, int From);
+  /// Delete and Backspace: one deletion group around the work, then re-formatting and the
+  /// caret at the place the work chose.
+  struct TKeyDeletion;
+  void BeginKeyDeletion(TKeyDeletion& Del);
+  void EndKeyDeletion(const TKeyDeletion& Del);
+  /// Backspace at an item position: joins paragraphs at a paragraph's start, else deletes
+  /// the character (the word, with Ctrl) or the item before it.
+  void BackspaceAt(int ItemNo, int Offs, bool Ctrl);
+  /// Each answers False, changing nothing, when protection refuses the work.
+  bool JoinWithPreviousParagraph(int ItemNo, TKeyDeletion& Del);
+  bool JoinNextParagraph(int ItemNo, TKeyDeletion& Del);
+  bool DeleteBefore(int ItemNo, int Offs, bool Ctrl, TKeyDeletion& Del);
+  bool DeleteWholeItem(int ItemNo, TKeyDeletion& Del);
+
+ public:
   // ---- insertion --------------------------------------------------------------------------
 
   /// 8-bit text at the caret: CR LF, a lone CR and a lone LF each break a paragraph.

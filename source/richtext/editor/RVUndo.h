@@ -224,7 +224,7 @@ class TRVUndoDeleteItemsInfo : public TRVUndoItemRangeInfo {
  public:
   std::string ClassName() const override { return "TRVUndoDeleteItemsInfo"; }
   void Undo(TRVEditRVData* RVData) override;
-  int ItemsAdded() const override { return AddedCount_; }
+  int ItemsAdded() const override;
   bool NeedsFullReformatAfter(TRVEditRVData* RVData) override;
 
   int EndItemNo = 0;
