@@ -1,10 +1,13 @@
 // Caret movement over the caret line: characters, words, line ends, lines and pages.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "richtext/core/RVUni.h"
 #include "richtext/editor/CaretTestSupport.h"
+#include "richtext/table/RVTable.h"
 
 namespace {
 
@@ -172,6 +175,57 @@ TEST_F(CaretMovementTest, PagesMoveByTheViewInALongDocument) {
   Press(VK_NEXT);
   EXPECT_GT(Caret().No, afterDown);
   EXPECT_LE(Piece(f.Data().CaretDrawItemNo).Top, twoThirds + f.Data().GetHeight() / 2);
+}
+
+/// Table hooks that log where a table is asked to open its cell editor, and open none: the
+/// caret then moves on as it would past any other item.
+class TEnterLog : public TRVTableEditorHooks {
+ public:
+  bool CanChange(TRVTableItemInfo&) override { return true; }
+  bool UndoEnabled(TRVTableItemInfo&) override { return false; }
+  void ChangeEditor(TRVTableItemInfo&, bool) override {}
+  void SetTableProperty(TRVTableItemInfo&, const std::string&, int32_t, bool, bool) override {}
+  void SetCellProperty(TRVTableItemInfo&, int, const std::string&, bool, bool, int, int, int32_t) override {}
+  void BeginTableChange(TRVTableItemInfo&, int32_t&) override {}
+  void EndTableChange(TRVTableItemInfo&, int32_t) override {}
+  void OpenCellEditor(TRVTableItemInfo&, int, int Row, int Col, bool, bool CaretAtStart, bool CaretAtEnd,
+                      uint32_t, bool) override {
+    log.push_back(std::to_string(Row) + "," + std::to_string(Col) + (CaretAtStart ? " start" : "") +
+                  (CaretAtEnd ? " end" : ""));
+  }
+  std::vector<std::string> log;
+};
+
+TEST_F(CaretMovementTest, ArrowKeysOfferTheCaretToATable) {
+  TEnterLog hooks;
+  TRVTableEditorHooks* installed = RVTableEditorHooks();
+  RVSetTableEditorHooks(&hooks);
+  f.Data().AddTextItem("before", 0, 0);
+  f.Data().AddItem("", TRVTableItemInfo::CreateWithSize(2, 2, &f.Data()));
+  f.Data().AddTextItem("after", 0, 0);
+  Format();
+  ASSERT_EQ(f.Data().DrawItems().Count(), 3);
+  const TRVDrawLineInfo& table = Piece(1);
+
+  PutCaretAtItem(0, 7);
+  Press(VK_RIGHT);
+  EXPECT_EQ(Caret(), (Pos{1, 0})) << "the line end goes to the table's line";
+  Press(VK_RIGHT);
+  Press(VK_LEFT);
+  EXPECT_EQ(Caret(), (Pos{1, 0}));
+  Press(VK_RIGHT, ssShift);
+  EXPECT_EQ(hooks.log, (std::vector<std::string>{"0,0 start", "1,1 end"})) << "Shift selects past the table";
+  EXPECT_EQ(Caret(), (Pos{1, 1}));
+
+  hooks.log.clear();
+  PutCaretAtItem(0, 1);
+  f.Data().CharPositions->Items(0)->X = table.Left + table.Width * 3 / 4;  // over the last column
+  Press(VK_DOWN);
+  PutCaretAtItem(2, 1);
+  f.Data().CharPositions->Items(0)->X = table.Left + table.Width / 4;
+  Press(VK_UP);
+  EXPECT_EQ(hooks.log, (std::vector<std::string>{"0,1 start", "1,0 end"}));
+  RVSetTableEditorHooks(installed);
 }
 
 }  // namespace
