@@ -122,6 +122,25 @@ TEST_F(CaretPlacementTest, TheCaretGoesAndComesBackWithTheFocus) {
   EXPECT_TRUE(editor->CaretVisible()) << "a suppressed caret is shown again afterwards";
 }
 
+TEST_F(CaretPlacementTest, ASelectedPictureShowsItsResizerInsteadOfTheCaret) {
+  Data().AddTextItem("text", 0, 0);
+  auto picture = std::make_unique<TBitmap>();
+  picture->SetSize(40, 30);
+  Data().AddPictureItem("", std::move(picture), -1, 0, TRVTag());
+  FormatAndFocus();
+  Data().SetSelectionBounds(1, 0, 1, 1);
+  Data().UpdateResizer();
+  ASSERT_NE(Data().Resizer, nullptr);
+  Data().ChangeCaret(false, false, false, false);
+  EXPECT_FALSE(editor->CaretVisible());
+  EXPECT_EQ(Data().CaretHeight, 0);
+  Data().Deselect(nullptr, false);
+  Data().UpdateResizer();
+  Data().ChangeCaret(false, false, false, false);
+  EXPECT_TRUE(editor->CaretVisible());
+  EXPECT_EQ(editor->CaretPos(), ExpectedCaretPos());
+}
+
 TEST_F(CaretPlacementTest, StylesFollowTheCaretUnlessProtected) {
   while (sheet.TextStyles().Count() < 3) sheet.TextStyles().AddStyle();
   sheet.ParaStyles().AddStyle();
