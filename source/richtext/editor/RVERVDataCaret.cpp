@@ -196,7 +196,8 @@ void TRVEditRVData::ChangeCaret(bool ForceCreate, bool ScrollToCaret, bool DontC
     RemoveSystemCaret(*this, editor);
   else
     PlaceSystemCaret(ForceCreate);
-  if (CaretDrawItemNo != -1) FollowCaretItem(DontChangeStyles);
+  // With the resizer shown the caret line was not checked above.
+  if (HasCaretLine() && CaretDrawItemNo < DrawItems().Count()) FollowCaretItem(DontChangeStyles);
   if (Resizer == nullptr && ScrollToCaret && CaretHeight != 0 && UpdateLockCount == 0) {
     const TRVCharPos& pos = *CharPositions->Items(CaretOffs);
     const int32_t caretX = pos.X + pos.MoveRightTo - 1;
