@@ -226,6 +226,11 @@ TEST_F(CaretPlacementTest, UpOnTheFirstLineScrollsToTheTop) {
   // The view scrolls in whole steps.
   EXPECT_LE(Data().GetVOffs(), CaretPiece().Top);
   EXPECT_LT(CaretPiece().Top - Data().GetVOffs(), editor->VSmallStep());
+  Press(VK_NEXT);
+  const int afterDown = Data().CaretDrawItemNo;
+  Press(VK_PRIOR);
+  EXPECT_LT(Data().CaretDrawItemNo, afterDown) << "Page Up goes back up";
+  EXPECT_GT(Data().CaretDrawItemNo, 0);
 }
 
 }  // namespace

@@ -72,6 +72,11 @@ TEST_F(DeleteKeysTest, BackspaceAndDeleteRemoveOneCharacter) {
   EXPECT_EQ(Text(0), "hlo");
   EXPECT_EQ(Caret(), (Pos{0, 2}));
   ExpectUndoAndRedo();
+
+  // Ctrl does not widen Delete: it never reaches back before the caret.
+  Start(0, 2);
+  Press(VK_DELETE, ssCtrl);
+  EXPECT_EQ(Text(0), "ho");
 }
 
 TEST_F(DeleteKeysTest, CtrlBackspaceRemovesTheWordBeforeTheCaret) {
@@ -85,10 +90,14 @@ TEST_F(DeleteKeysTest, CtrlBackspaceRemovesTheWordBeforeTheCaret) {
 }
 
 TEST_F(DeleteKeysTest, ASurrogatePairGoesAtOnce) {
-  f.AddText(RVWideStringToBytes(u"a\U0001F600"), 1, 0);
+  f.AddText(RVWideStringToBytes(u"a\U0001F600b"), 1, 0);
+  Start(0, 2);
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(0), RVWideStringToBytes(u"ab"));
+  f.Editor.Undo();
   Start(0, 4);
   Press(VK_BACK);
-  EXPECT_EQ(Text(0), RVWideStringToBytes(u"a"));
+  EXPECT_EQ(Text(0), RVWideStringToBytes(u"ab"));
   ExpectUndoAndRedo();
 }
 
