@@ -153,42 +153,6 @@ void TRVTableInplaceEdit::Close(bool) {
 void TRVTableInplaceEdit::MoveEditor(int) {
   throw ERVError("not built yet");
 }
-void TRVTableItemInfo::Select(int, int, int, int) {
-  throw ERVError("not built yet");
-}
-void TRVTableItemInfo::SelectRows(int, int) {
-  throw ERVError("not built yet");
-}
-void TRVTableItemInfo::SelectCols(int, int) {
-  throw ERVError("not built yet");
-}
-bool TRVTableItemInfo::SelectCell(int, int) {
-  throw ERVError("not built yet");
-}
-void TRVTableItemInfo::Deselect() {
-  throw ERVError("not built yet");
-}
-void TRVTableItemInfo::StoreInplace() {
-  throw ERVError("not built yet");
-}
-void TRVTableItemInfo::RestoreInplace() {
-  throw ERVError("not built yet");
-}
-void TRVTableItemInfo::OpenCellEditor(int, int, int, bool, bool, bool, uint32_t, bool) {
-  throw ERVError("not built yet");
-}
-void TRVTableItemInfo::DestroyInplace(bool) {
-  throw ERVError("not built yet");
-}
-void TRVTableItemInfo::EditCell(int, int, bool) {
-  throw ERVError("not built yet");
-}
-bool TRVTableItemInfo::GetAdjacentCell(int, int, bool, int&, int&, int) {
-  throw ERVError("not built yet");
-}
-bool TRVTableItemInfo::EnterFrom(int, int32_t) {
-  throw ERVError("not built yet");
-}
 bool TRVTableItemInfo::SearchText(bool, int, const std::string&) {
   throw ERVError("not built yet");
 }

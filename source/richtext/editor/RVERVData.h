@@ -302,6 +302,8 @@ class TRVEditRVData : public TRVViewerRVData {
   struct TKeyDeletion;
   void BeginKeyDeletion(TKeyDeletion& Del);
   void EndKeyDeletion(const TKeyDeletion& Del);
+  /// Protection refused the work: a beep, and no empty undo group is left behind.
+  void RefuseKeyDeletion();
   /// Backspace at an item position: joins paragraphs at a paragraph's start, else deletes
   /// the character (the word, with Ctrl) or the item before it.
   void BackspaceAt(int ItemNo, int Offs, bool Ctrl);
@@ -391,6 +393,21 @@ class TRVEditRVData : public TRVViewerRVData {
   void SelectionChanged() override;
   /// A click on a resizable item (nothing dragged) selects it whole.
   void MouseSelectionDone() override;
+  // The writers run with hyperlinks live, so that they are written as a viewer writes them.
+  bool SaveHTMLToStream(TStream& Stream, const std::string& Path, const std::string& Title,
+                        const std::string& ImagesPrefix, TRVHTMLSaveOptions Options, TColor Color,
+                        int& imgSaveNo, int32_t LeftMargin, int32_t TopMargin, int32_t RightMargin,
+                        int32_t BottomMargin, const TRVBackground* Background,
+                        TRVHTMLBulletList* Bullets) override;
+  bool SaveHTMLToStreamCSS(TStream& Stream, const std::string& Path, const std::string& Title,
+                           const std::string& ImagesPrefix, const std::string& ExtraStyles,
+                           const std::string& ExternalCSS, const std::string& CPPrefix,
+                           TRVHTMLSaveOptions Options, TColor Color, TColor& CurrentFileColor, int& imgSaveNo,
+                           int32_t LeftMargin, int32_t TopMargin, int32_t RightMargin, int32_t BottomMargin,
+                           const TRVBackground* Background, TRVHTMLBulletList* Bullets) override;
+  bool SaveRTFToStream(TStream& Stream, bool SelectionOnly, int Level, TColor Color, TRVColorList* ColorList,
+                       TRVIntegerList* StyleToFont, TRVIntegerList* ListOverrideCounts,
+                       TRVIntegerList* ListOverrideOffsets, TRVRTFFontTable* FontTable, double tpp) override;
   void SetPartiallySelectedItem(TCustomRVItemInfo* Item) override;
   void MarkStylesInUse(TRVIntegerList& UsedTextStyles, TRVIntegerList& UsedParaStyles,
                        TRVIntegerList& UsedListStyles) override;

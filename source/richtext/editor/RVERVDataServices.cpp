@@ -467,3 +467,61 @@ bool TRVEditRVData::InsertItemObject(int& ItemNo, std::string Text, std::unique_
                                      bool& FullReformat, int& NewListNo) {
   return TRVViewerRVData::InsertItemObject(ItemNo, std::move(Text), std::move(Item), FullReformat, NewListNo);
 }
+
+// ---- writers ----------------------------------------------------------------------------------
+
+namespace {
+
+/// Switches an editor's document into hyperlink mode for the scope of a writer.
+class TLiveHyperlinks {
+ public:
+  explicit TLiveHyperlinks(TRVEditRVData& Data)
+      : data_(Data), switched_((Data.GetViewerState() & kEditorViewerBit) != 0 && !Data.GetReadOnlyMode()) {
+    if (switched_) data_.SetReadOnlyMode(true);
+  }
+  ~TLiveHyperlinks() {
+    if (switched_) data_.SetReadOnlyMode(false);
+  }
+  TLiveHyperlinks(const TLiveHyperlinks&) = delete;
+  TLiveHyperlinks& operator=(const TLiveHyperlinks&) = delete;
+
+ private:
+  static constexpr uint16_t kEditorViewerBit = 0x0080;
+  TRVEditRVData& data_;
+  bool switched_;
+};
+
+}  // namespace
+
+bool TRVEditRVData::SaveHTMLToStream(TStream& Stream, const std::string& Path, const std::string& Title,
+                                     const std::string& ImagesPrefix, TRVHTMLSaveOptions Options,
+                                     TColor Color, int& imgSaveNo, int32_t LeftMargin, int32_t TopMargin,
+                                     int32_t RightMargin, int32_t BottomMargin,
+                                     const TRVBackground* Background, TRVHTMLBulletList* Bullets) {
+  const TLiveHyperlinks live(*this);
+  return TRVViewerRVData::SaveHTMLToStream(Stream, Path, Title, ImagesPrefix, Options, Color, imgSaveNo,
+                                           LeftMargin, TopMargin, RightMargin, BottomMargin, Background,
+                                           Bullets);
+}
+
+bool TRVEditRVData::SaveHTMLToStreamCSS(TStream& Stream, const std::string& Path, const std::string& Title,
+                                        const std::string& ImagesPrefix, const std::string& ExtraStyles,
+                                        const std::string& ExternalCSS, const std::string& CPPrefix,
+                                        TRVHTMLSaveOptions Options, TColor Color, TColor& CurrentFileColor,
+                                        int& imgSaveNo, int32_t LeftMargin, int32_t TopMargin,
+                                        int32_t RightMargin, int32_t BottomMargin,
+                                        const TRVBackground* Background, TRVHTMLBulletList* Bullets) {
+  const TLiveHyperlinks live(*this);
+  return TRVViewerRVData::SaveHTMLToStreamCSS(
+      Stream, Path, Title, ImagesPrefix, ExtraStyles, ExternalCSS, CPPrefix, Options, Color, CurrentFileColor,
+      imgSaveNo, LeftMargin, TopMargin, RightMargin, BottomMargin, Background, Bullets);
+}
+
+bool TRVEditRVData::SaveRTFToStream(TStream& Stream, bool SelectionOnly, int Level, TColor Color,
+                                    TRVColorList* ColorList, TRVIntegerList* StyleToFont,
+                                    TRVIntegerList* ListOverrideCounts, TRVIntegerList* ListOverrideOffsets,
+                                    TRVRTFFontTable* FontTable, double tpp) {
+  const TLiveHyperlinks live(*this);
+  return TRVViewerRVData::SaveRTFToStream(Stream, SelectionOnly, Level, Color, ColorList, StyleToFont,
+                                          ListOverrideCounts, ListOverrideOffsets, FontTable, tpp);
+}

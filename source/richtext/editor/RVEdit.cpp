@@ -4,8 +4,10 @@
 #include "richtext/editor/RVEdit.h"
 
 #include <string>
+#include <vector>
 
 #include "platform/core/CodePages.h"
+#include "platform/core/TypInfo.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Messaging.h"
 #include "richtext/core/RVError.h"
@@ -892,4 +894,37 @@ void TCustomRVEdit::WndProc(TMessage& Message) {
     default:
       TCustomRVViewer::WndProc(Message);
   }
+}
+
+// ---- published form ---------------------------------------------------------------------------------
+
+const TPropertyList& TRVEdit::ClassProperties() {
+  using T = TRVEdit;
+  // The viewer's properties, but TabNavigation goes through the editor's setter, which
+  // allows no navigation by Tab.
+  std::vector<TPropInfo> viewer;
+  for (const TPropInfo& p : TRVViewer::ClassProperties())
+    if (p.Name != "TabNavigation") viewer.push_back(p);
+  static const TPropertyList list =
+      TPropertyBuilder<T>(TPropertyList(std::move(viewer)))
+          .Set("EditorOptions", &T::EditorOptions, &T::EditorOptions,
+               {"rvoClearTagOnStyleApp", "rvoCtrlJumps", "rvoDoNotWantReturns", "rvoDoNotWantShiftReturns",
+                "rvoWantTabs", "rvoAutoSwitchLang", "rvoHideReadOnlyCaret", "rvoNoImageResize"})
+          .Default(rvDefaultEditorOptions)
+          .Boolean(
+              "ReadOnly", [](T& e) { return e.GetReadOnly(); }, [](T& e, bool b) { e.SetReadOnly(b); })
+          .Enum(
+              "TabNavigation", [](T& e) { return e.TabNavigation(); },
+              [](T& e, TRVTabNavigationType t) { e.SetTabNavigation(t); },
+              {"rvtnNone", "rvtnTab", "rvtnCtrlTab"})
+          .Default(rvtnNone)
+          .Integer(
+              "UndoLimit", [](T& e) { return e.GetUndoLimit(); }, [](T& e, int32_t n) { e.SetUndoLimit(n); })
+          .Default(-1)
+          .Build();
+  return list;
+}
+
+void RVRegisterEditorClasses() {
+  RegisterClass<TRVEdit>("TRVEdit");
 }

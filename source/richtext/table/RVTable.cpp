@@ -398,36 +398,6 @@ TCustomRVData* TRVTableItemInfo::GetSubDocument(std::unique_ptr<TRVStoreSubRVDat
   }
 }
 
-namespace {
-
-bool CellContains(const TRVTableCellData& Cell, int32_t X, int32_t Y, int32_t Inset) {
-  return X >= Cell.Left + Inset && X < Cell.Left + Cell.Width - Inset && Y >= Cell.Top + Inset &&
-         Y < Cell.Top + Cell.Height - Inset;
-}
-
-}  // namespace
-
-bool TRVTableItemInfo::GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col) {
-  const TRVTableRows& rows = *Rows_;
-  if (LastHitRow >= 0 && LastHitRow < rows.Count() && LastHitCol >= 0 && LastHitCol < rows.GetColCount()) {
-    const TRVTableCellData* last = GetCell(LastHitRow, LastHitCol);
-    if (last != nullptr && CellContains(*last, X, Y, 1)) {
-      Row = LastHitRow;
-      Col = LastHitCol;
-      return true;
-    }
-  }
-  for (int r = 0; r < rows.Count(); ++r)
-    for (int c = 0; c < rows.Get(r)->Count(); ++c) {
-      const TRVTableCellData* cell = GetCell(r, c);
-      if (cell == nullptr || !CellContains(*cell, X, Y, 0)) continue;
-      Row = LastHitRow = r;
-      Col = LastHitCol = c;
-      return true;
-    }
-  return false;
-}
-
 TCustomRVData* TRVTableItemInfo::GetSubDocumentAt(int32_t X, int32_t Y) {
   int row = 0, col = 0;
   if (!GetCellAtPoint(X, Y, row, col)) return nullptr;

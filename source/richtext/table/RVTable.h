@@ -14,6 +14,7 @@
 #include "platform/graphics/Pen.h"
 #include "richtext/core/RVBack.h"
 #include "richtext/core/RVClasses.h"
+#include "richtext/core/RVError.h"
 #include "richtext/core/RVItem.h"
 #include "richtext/core/RVParaInfo.h"
 #include "richtext/viewer/RVDataList.h"
@@ -58,6 +59,7 @@ constexpr uint16_t rvtsInserted = 1 << 0;           // the table lies in a docum
 constexpr uint16_t rvtsEditMode = 1 << 1;           // that document's root is editor data
 constexpr uint16_t rvtsFormatWidth = 1 << 2;        // the width must be recomputed
 constexpr uint16_t rvtsCellsSelected = 1 << 3;      // the cell selection is in force
+constexpr uint16_t rvtsPaddingChanged = 1 << 4;     // CellPadding changed while a cell editor was open
 constexpr uint16_t rvtsItemActionToCells = 1 << 6;  // item notices reach the cells' items
 
 // ---------------------------------------------------------------------------------------
@@ -78,6 +80,7 @@ enum class TRVTableUndoKind : uint8_t {
   CellSplitVert,         // a cell at (Row, Col) was split; the new part starts at column Count
   DeleteCols,            // columns Col..Col+Count-1 removed; Cells holds their slots
   ClearCell,             // the cell at (Row, Col) was replaced by an empty one (Cells[0] is the old)
+  CellAttributes,        // the attributes of the cell at (Row, Col) are about to change
 };
 
 /// A cell that a merge took out of the grid, with the number of items it gave the merged cell.
@@ -105,7 +108,8 @@ class TRVTableUndoRecord : public TObject {
   // Merge: the merged cell's old values and the rectangle.
   int OldColSpan = 1;
   int OldRowSpan = 1;
-  TRVHTMLLength OldBestWidth = 0;
+  TRVHTMLLength OldBestWidth = 0;  // also the split cell's before CellSplitVert
+  bool DivideWidth = false;        // CellSplitVert: the split cell's width was divided
   int RowCount = 0;
   int ColCount = 0;
   std::vector<TRVUndoMergeItem> MergeItems;
@@ -144,7 +148,12 @@ class TRVTableCellEditorLink {
   /// Closes the editor, storing its content in the cell or dropping it; the table forgets
   /// the link before this returns.
   virtual void Close(bool StoreContent) = 0;
+  /// True while the editor runs one of its own operations and must not be closed.
+  virtual bool Busy() const { return false; }
 };
+
+/// The cell editor cannot be closed now.
+ZUK_DECLARE_EXCEPTION(ERVTableInplaceError, ERVError)
 
 // ---------------------------------------------------------------------------------------
 // What the table's own code needs of the editor. The editor library installs one set of
@@ -338,7 +347,8 @@ class TRVTableRows : public TRVList<TRVTableRow> {
   void SetCellBestSize(int ItemNo, int Row, int Col, bool Width, int32_t Value);
   bool CheckMergeRect(int Row, int Col, int RowCount, int ColCount, bool& OtherCells) const;
   bool MergeLeavesEmptyLine(int Row, int Col, int RowCount, int ColCount) const;
-  void FillNewCell(int ItemNo, TRVTableCellData& Cell, const TRVTableCellData& Copy, TRVHTMLLength BestWidth,
+  /// Gives the new cell at (Row, Col) the attributes of Copy and the best sizes.
+  void FillNewCell(int ItemNo, int Row, int Col, const TRVTableCellData& Copy, TRVHTMLLength BestWidth,
                    int32_t BestHeight);
   void SplitCellVertically(int ItemNo, int Row, int Col, int NewCol, int NewColSpan, bool DivideWidth);
 
@@ -367,6 +377,11 @@ void RVTableSetBackgroundImage(std::unique_ptr<TRVBackground>& Background, const
                                TCustomRVData* RVData);
 TRVItemBackgroundStyle RVTableBackgroundStyle(const std::unique_ptr<TRVBackground>& Background);
 void RVTableSetBackgroundStyle(std::unique_ptr<TRVBackground>& Background, TRVItemBackgroundStyle Value);
+/// Takes the picture out of the background (an empty background is freed); null when none.
+std::unique_ptr<TGraphic> RVTableTakeBackgroundImage(std::unique_ptr<TRVBackground>& Background);
+/// Makes Image itself the picture, without copying (the background owns it from now on).
+void RVTableGiveBackgroundImage(std::unique_ptr<TRVBackground>& Background, std::unique_ptr<TGraphic> Image,
+                                TCustomRVData* RVData);
 
 /// Registers the table class under rvsTable with the item factory; runs at start-up and
 /// again harmlessly.
@@ -374,6 +389,7 @@ void RVRegisterTableItemClass();
 
 class TRVTableItemInfo : public TRVFullLineItemInfo {
   ZUK_RV_ITEM_CLASS(TRVTableItemInfo)
+  ZUK_PUBLISHED(TRVTableItemInfo)
 
  public:
   /// A 1 x 1 table.
@@ -397,6 +413,9 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   TRVItemBackgroundStyle GetBackgroundStyle() const;
   void SetBackgroundStyle(TRVItemBackgroundStyle Value);
   TRVBackground* GetTableBackground() const { return Background_.get(); }
+  /// The picture handed over without copying, and taken back out (for undo).
+  void GiveBackgroundImage(std::unique_ptr<TGraphic> Image);
+  std::unique_ptr<TGraphic> TakeBackgroundImage();
 
   /// Answers rvfqOwnLine and the canvas-font, Unicode-text and text-only queries.
   bool QueryFeature(int Code) const override;
@@ -552,9 +571,35 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   bool SelectCell(int Row, int Col);
   void Deselect();
   /// Close the cell editor for an operation, and open it again on the same cell with the
-  /// same selection afterwards.
+  /// same selection afterwards. ERVTableInplaceError when the editor is busy.
   void StoreInplace();
   void RestoreInplace();
+  /// The selected rectangle as GetSelectionBounds answers it; without selected cells and
+  /// with WithEditor, the cell open in the editor. A selection whose anchor left the grid
+  /// is dropped first.
+  bool GetSelectionBounds(bool WithEditor, int& TopRow, int& LeftCol, int& ColCount, int& RowCount);
+  /// Cells are selected.
+  bool HasInnerSelection() const override { return (State & rvtsCellsSelected) != 0; }
+  void DropInnerSelection() override { Deselect(); }
+  /// Presses, moves and releases at (X, Y) relative to the table: cell editing, cell
+  /// selection and the sizing of columns and rows.
+  bool MouseDownHook(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, int ItemNo,
+                     TCustomRVData* RVData) override;
+  bool MouseMoveHook(TShiftState Shift, int32_t X, int32_t Y, int ItemNo, TCustomRVData* RVData) override;
+  void MouseUpHook(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, int ItemNo,
+                   TCustomRVData* RVData) override;
+  /// The column (row) border near X (Y) relative to the table: 0 the outer left (top), the
+  /// column (row) count the outer right (bottom), i + 1 the one after column (row) i, -1
+  /// none. Before is the column (row) before it, Pos the border's position.
+  int GetColBorderAt(int32_t X, int& Before, int32_t& Pos) const;
+  int GetRowBorderAt(int32_t Y, int& Before, int32_t& Pos) const;
+  /// The column (row) whose content spans X (Y), -1 when none.
+  int GetColAt(int32_t X) const;
+  int GetRowAt(int32_t Y) const;
+  /// Applies the size a border drag ended at (X or Y relative to the table) as cell best
+  /// sizes, recorded through Hooks.
+  void ApplyColumnSize(TRVTableEditorHooks& Hooks, int ItemNo, int32_t X);
+  void ApplyRowSize(TRVTableEditorHooks& Hooks, int ItemNo, int32_t Y);
 
   // Editing: queries and property changes, through the editor's hooks.
   /// The table's document is editor data.
@@ -571,6 +616,34 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
                        int Col, int32_t Value);
   void SetCellBestWidth(int ItemNo, TRVHTMLLength Width, int Row, int Col);
   void SetCellBestHeight(int ItemNo, int32_t Height, int Row, int Col);
+  /// Sets a published integer, colour, enumeration or Boolean property as its setter does:
+  /// in a document through SetTableProperty, elsewhere by storing the field. ERVError for
+  /// a name that is no such property.
+  void SetIntProperty(const std::string& PropName, int32_t Value);
+  void SetBestWidth(TRVHTMLLength Value) { SetIntProperty("BestWidth", Value); }
+  void SetColor(TColor Value) { SetIntProperty("Color", static_cast<int32_t>(Value)); }
+  void SetHeadingRowCount(int32_t Value) { SetIntProperty("HeadingRowCount", Value); }
+  void SetBorderWidth(int32_t Value) { SetIntProperty("BorderWidth", Value); }
+  void SetBorderColor(TColor Value) { SetIntProperty("BorderColor", static_cast<int32_t>(Value)); }
+  void SetBorderLightColor(TColor Value) { SetIntProperty("BorderLightColor", static_cast<int32_t>(Value)); }
+  void SetBorderStyle(TRVTableBorderStyle Value) { SetIntProperty("BorderStyle", Value); }
+  void SetBorderVSpacing(int32_t Value) { SetIntProperty("BorderVSpacing", Value); }
+  void SetBorderHSpacing(int32_t Value) { SetIntProperty("BorderHSpacing", Value); }
+  void SetCellBorderWidth(int32_t Value) { SetIntProperty("CellBorderWidth", Value); }
+  void SetCellBorderColor(TColor Value) { SetIntProperty("CellBorderColor", static_cast<int32_t>(Value)); }
+  void SetCellBorderLightColor(TColor Value) {
+    SetIntProperty("CellBorderLightColor", static_cast<int32_t>(Value));
+  }
+  void SetCellPadding(int32_t Value) { SetIntProperty("CellPadding", Value); }
+  void SetCellBorderStyle(TRVTableBorderStyle Value) { SetIntProperty("CellBorderStyle", Value); }
+  void SetVRuleWidth(int32_t Value) { SetIntProperty("VRuleWidth", Value); }
+  void SetVRuleColor(TColor Value) { SetIntProperty("VRuleColor", static_cast<int32_t>(Value)); }
+  void SetHRuleWidth(int32_t Value) { SetIntProperty("HRuleWidth", Value); }
+  void SetHRuleColor(TColor Value) { SetIntProperty("HRuleColor", static_cast<int32_t>(Value)); }
+  void SetCellVSpacing(int32_t Value) { SetIntProperty("CellVSpacing", Value); }
+  void SetCellHSpacing(int32_t Value) { SetIntProperty("CellHSpacing", Value); }
+  void SetVOutermostRule(bool Value) { SetIntProperty("VOutermostRule", Value); }
+  void SetHOutermostRule(bool Value) { SetIntProperty("HOutermostRule", Value); }
 
   // Editing: the in-place cell editor and keyboard navigation.
   /// Opens the cell editor on (Row, Col); ItemNo -1 is GetMyItemNo.
@@ -641,6 +714,27 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   int SelRowOffs = 0;
   int SelColOffs = 0;
   int MoreCoords[4] = {-1, -1, -1, -1};
+  // Mouse work (RVTableMouse.cpp).
+  /// A selection drag that started in a cell is in progress.
+  bool DragSelecting = false;
+  /// A dragged border: its index, the start of the row or column before it, the offset
+  /// between the border and the pointer at the press, which kind, and Shift at the press.
+  int SizingIndex = -1;
+  int32_t SizingStart = 0;
+  int32_t SizingOffset = 0;
+  bool SizingCols = false;
+  bool SizingShift = false;
+  /// A cell editor closed for an operation (StoreInplace): where it was and its selection.
+  bool InplaceStored = false;
+  int StoredRow = -1;
+  int StoredCol = -1;
+  int StoredSelection[4] = {-1, 0, -1, 0};
+  TCustomRVItemInfo* StoredPartialItem = nullptr;
+  /// Pending-click state, reset by every mouse handler.
+  int PendingClick[2] = {0, 0};
+  /// The cell a search goes on from, -1 when none.
+  int SearchRow = -1;
+  int SearchCol = -1;
   // Saved-row range of the RVF writer and its busy count.
   /// The resolutions to convert to while measuring for a device; null on the screen.
   const TRVFormatScale* DeviceScale = nullptr;

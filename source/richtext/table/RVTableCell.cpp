@@ -197,3 +197,29 @@ int32_t TRVTableCellData::GetVOffs() const {
   const TRVTableItemInfo* table = GetTable();
   return -((table != nullptr ? table->ClientTop : 0) + Padding() + Top + GetVerticalShift());
 }
+
+namespace {
+
+/// The table's cell editor when it is open on Cell, else null.
+TRVTableCellEditorLink* EditorOn(const TRVTableCellData& Cell) {
+  const TRVTableItemInfo* table = Cell.GetTable();
+  TRVTableCellEditorLink* editor = table != nullptr ? table->CellEditor : nullptr;
+  if (editor == nullptr) return nullptr;
+  const int row = editor->GetRow(), col = editor->GetCol();
+  const TRVTableRows& rows = table->Rows();
+  if (row < 0 || row >= rows.Count() || col < 0 || col >= rows.GetColCount()) return nullptr;
+  return table->GetCell(row, col) == &Cell ? editor : nullptr;
+}
+
+}  // namespace
+
+TCustomRVData* TRVTableCellData::GetActiveData() {
+  TRVTableCellEditorLink* editor = EditorOn(*this);
+  TCustomRVData* data = editor != nullptr ? editor->GetEditorData() : nullptr;
+  return data != nullptr ? data : this;
+}
+
+TWinControl* TRVTableCellData::GetOwnInplaceEditor() {
+  TRVTableCellEditorLink* editor = EditorOn(*this);
+  return editor != nullptr ? const_cast<TWinControl*>(editor->GetControl()) : nullptr;
+}

@@ -3,9 +3,12 @@
 // undo shortcuts, the dialog codes the keyboard asks for, and the options that refuse keys.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/core/ComponentStreaming.h"
+#include "platform/core/Streams.h"
 #include "platform/gui/Messaging.h"
 #include "richtext/core/RVError.h"
 #include "richtext/editor/EditorTestSupport.h"
