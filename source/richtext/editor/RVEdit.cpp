@@ -508,11 +508,15 @@ bool InsertStreamAtCaret(TCustomRVEdit& Editor, F&& Read) {
   bool result = false;
   try {
     data.DeleteSelection();
+    data.SplitTextAtCaret();
+    data.StateFlags |= rvstInsertingAtCaret;
     result = Read(data);
   } catch (...) {
+    data.StateFlags &= ~rvstInsertingAtCaret;
     data.SetUndoGroupMode(false);
     throw;
   }
+  data.StateFlags &= ~rvstInsertingAtCaret;
   data.SetUndoGroupMode(false);
   Editor.Change(true);
   return result;
