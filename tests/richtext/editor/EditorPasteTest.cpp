@@ -55,6 +55,14 @@ class EditorPasteTest : public ::testing::Test, protected TEditorFixture {
     block.insert(block.end(), bytes.begin(), bytes.end());
     return block;
   }
+  /// 8-bit and UTF-16 text of different content on the clipboard at once.
+  static void PutBothTexts() {
+    TClipboard& c = Clipboard();
+    c.Open();
+    c.SetAsText(" ansi");
+    c.SetUnicodeText(u" wide");
+    c.Close();
+  }
   static uint32_t RVF() { return RegisterClipboardFormat("RV Format"); }
   static uint32_t RTF() { return RegisterClipboardFormat("Rich Text Format"); }
 
@@ -86,21 +94,13 @@ TEST_F(EditorPasteTest, RVFBlockIsCutToItsLength) {
 }
 
 TEST_F(EditorPasteTest, PlainStyleTakesTheEightBitText) {
-  TClipboard& c = Clipboard();
-  c.Open();
-  c.SetAsText(" ansi");
-  c.SetUnicodeText(u" wide");
-  c.Close();
+  PutBothTexts();
   Editor.Paste();
   EXPECT_EQ(Text(), "hello world ansi");
 }
 
 TEST_F(EditorPasteTest, UnicodeStyleTakesTheUTF16Text) {
-  TClipboard& c = Clipboard();
-  c.Open();
-  c.SetAsText(" ansi");
-  c.SetUnicodeText(u" wide");
-  c.Close();
+  PutBothTexts();
   Editor.SetCurTextStyleNo(unicodeStyle);
   Editor.Paste();
   EXPECT_EQ(Text(), "hello world wide");
