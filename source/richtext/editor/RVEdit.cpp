@@ -745,6 +745,10 @@ void TCustomRVEdit::WMKillFocus(TMessage& Message) {
     }
   SimulateMouseMove();
   if (Style() != nullptr && data.DrawItems().Count() > 0) {
+    if (data.CaretHeight != 0) {
+      HideCaret();
+      DestroyCaret();
+    }
     data.CaretHeight = 0;
     Invalidate();
   }
