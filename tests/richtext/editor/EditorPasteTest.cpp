@@ -9,6 +9,8 @@
 
 #include "platform/core/Streams.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Metafile.h"
+#include "platform/graphics/MetafileCanvas.h"
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/Messaging.h"
 #include "richtext/core/RVStyle.h"
@@ -167,6 +169,45 @@ TEST_F(EditorPasteTest, PastedWordGoesIntoTheMiddleOfAWord) {
   EXPECT_EQ(Editor.GetItemCount(), 1);
   SendMessage(&Editor, EM_REDO);
   EXPECT_EQ(Text(), "heXYllo world");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorPasteTest, PastedMetafileKeepsItsSize) {
+  TMetafile meta;
+  meta.SetEnhanced(true);
+  meta.SetWidth(48);
+  meta.SetHeight(24);
+  {
+    TMetafileCanvas canvas(meta);
+    canvas.Rectangle(0, 0, 40, 20);
+  }
+  TMemoryStream bytes;
+  meta.SaveToStream(bytes);
+  TClipboard& c = Clipboard();
+  c.Open();
+  c.SetBuffer(CF_METAFILEPICT, bytes.Bytes());
+  c.SetAsText("picture name");
+  c.Close();
+  EXPECT_EQ(SendMessage(&Editor, EM_CANPASTE, CF_METAFILEPICT), 1);
+  Editor.PasteMetafile(true);
+  ASSERT_EQ(Editor.GetItemCount(), 2);
+  EXPECT_EQ(Data().GetItemStyleNo(1), rvsPicture);
+  EXPECT_EQ(Data().GetItemText(1), "picture name");
+  int32_t width = 0, height = 0;
+  ASSERT_TRUE(Data().GetItemIntProperty(1, rvipImageWidth, width));
+  ASSERT_TRUE(Data().GetItemIntProperty(1, rvipImageHeight, height));
+  EXPECT_EQ(width, 48);
+  EXPECT_EQ(height, 24);
+}
+
+TEST_F(EditorPasteTest, MetafileThatCannotBeReadIsNotPasted) {
+  const std::vector<uint8_t> junk = {1, 2, 3, 4, 5};
+  Clipboard().SetBuffer(CF_METAFILEPICT, junk);
+  EXPECT_NO_THROW(Editor.Paste());
+  EXPECT_EQ(Text(), "hello world");
 }
 
 }  // namespace
