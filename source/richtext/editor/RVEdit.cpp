@@ -550,7 +550,10 @@ void TCustomRVEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
   if (Key == 0) return;
   TCustomRVViewer::KeyDown(Key, Shift);
   if (Key == 0) return;
-  if (Key == VK_ESCAPE && data.CancelResize()) return;
+  if (Key == VK_ESCAPE && data.CancelResize()) {
+    Key = 0;
+    return;
+  }
 
   const bool shift = (Shift & ssShift) != 0;
   const bool ctrl = (Shift & ssCtrl) != 0;
