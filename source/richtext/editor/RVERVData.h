@@ -38,6 +38,7 @@ constexpr TRVDataStates rvstFinishing = 1u << 28;           // an inner document
 constexpr TRVDataStates rvstStylesFromCaret = 1u << 29;     // take the current styles from the caret
 constexpr TRVDataStates rvstJumpHighlighted = 1u << 30;     // the caret's hyperlink is shown hovered
 constexpr TRVDataStates rvstStyleChangePending = 1u << 31;  // a style change waits for the caret
+constexpr TRVDataStates rvstInsertingAtCaret = 1u << 23;    // stream content goes in at the caret
 
 /// Which list receives records (TRVEditRVData::UndoMode).
 constexpr uint8_t rvumNone = 0;
@@ -391,6 +392,9 @@ class TRVEditRVData : public TRVViewerRVData {
   /// Draws the resizer's dotted frame while a handle is dragged.
   void XorDrawing() override;
   void SelectionChanged() override;
+  /// Cuts the caret's text item in two at the caret (recorded), so that stream content goes
+  /// in exactly there; the caret stays at the end of the first part.
+  void SplitTextAtCaret();
   /// A click on a resizable item (nothing dragged) selects it whole.
   void MouseSelectionDone() override;
   // The writers run with hyperlinks live, so that they are written as a viewer writes them.

@@ -465,7 +465,38 @@ void TRVEditRVData::AfterDeleteStyles(const TRVIntegerList& TextStylesMap,
 
 bool TRVEditRVData::InsertItemObject(int& ItemNo, std::string Text, std::unique_ptr<TCustomRVItemInfo> Item,
                                      bool& FullReformat, int& NewListNo) {
+  if ((StateFlags & rvstInsertingAtCaret) != 0 && Item != nullptr) {
+    // The first text of content inserted at the caret goes into the caret's line: a word
+    // copied from one paragraph and pasted into another joins it, whatever paragraph mark
+    // it was written with.
+    StateFlags &= ~rvstInsertingAtCaret;
+    const bool joins =
+        Item->IsTextItem() && ItemNo > 0 && ItemNo <= GetItemCount() &&
+        !GetItem(ItemNo - 1)->QueryFeature(rvfqOwnLine) &&
+        (GetCaretItemNo() == ItemNo - 1 || (ItemNo < GetItemCount() && !StartsParagraph(ItemNo)));
+    if (joins) {
+      Item->ItemOptions &= ~(rvioLineBreak | rvioPageBreak);
+      Item->SetSameAsPrev(true);
+      Item->ParaNo = GetItemParaNo(ItemNo - 1);
+    }
+  }
   return TRVViewerRVData::InsertItemObject(ItemNo, std::move(Text), std::move(Item), FullReformat, NewListNo);
+}
+
+void TRVEditRVData::SplitTextAtCaret() {
+  const int itemNo = GetCaretItemNo();
+  const int offs = GetCaretOffset();
+  if (itemNo < 0 || itemNo >= GetItemCount() || GetInplaceEditor() != nullptr) return;
+  const TCustomRVItemInfo& item = *GetItem(itemNo);
+  if (!item.IsTextItem() || offs <= GetItemStartOffset(itemNo) || offs >= GetItemEndOffset(itemNo)) return;
+  const size_t charSize = item.IsTwoByteText() ? 2 : 1;
+  std::string tail = GetItemText(itemNo).substr(static_cast<size_t>(offs - 1) * charSize);
+  std::unique_ptr<TCustomRVItemInfo> rest = RV_CreateTextCopy(item, this);
+  rest->SetSameAsPrev(true);
+  Do_DeleteSubstring(itemNo, offs, -1);
+  bool full = false;
+  Do_InsertItem(itemNo + 1, tail, std::move(rest), false, full);
+  FormatAfterChange(full, itemNo);
 }
 
 // ---- writers ----------------------------------------------------------------------------------

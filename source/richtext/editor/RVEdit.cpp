@@ -508,11 +508,15 @@ bool InsertStreamAtCaret(TCustomRVEdit& Editor, F&& Read) {
   bool result = false;
   try {
     data.DeleteSelection();
+    data.SplitTextAtCaret();
+    data.StateFlags |= rvstInsertingAtCaret;
     result = Read(data);
   } catch (...) {
+    data.StateFlags &= ~rvstInsertingAtCaret;
     data.SetUndoGroupMode(false);
     throw;
   }
+  data.StateFlags &= ~rvstInsertingAtCaret;
   data.SetUndoGroupMode(false);
   Editor.Change(true);
   return result;
@@ -546,7 +550,10 @@ void TCustomRVEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
   if (Key == 0) return;
   TCustomRVViewer::KeyDown(Key, Shift);
   if (Key == 0) return;
-  if (Key == VK_ESCAPE && data.CancelResize()) return;
+  if (Key == VK_ESCAPE && data.CancelResize()) {
+    Key = 0;
+    return;
+  }
 
   const bool shift = (Shift & ssShift) != 0;
   const bool ctrl = (Shift & ssCtrl) != 0;
@@ -741,6 +748,10 @@ void TCustomRVEdit::WMKillFocus(TMessage& Message) {
     }
   SimulateMouseMove();
   if (Style() != nullptr && data.DrawItems().Count() > 0) {
+    if (data.CaretHeight != 0) {
+      HideCaret();
+      DestroyCaret();
+    }
     data.CaretHeight = 0;
     Invalidate();
   }
