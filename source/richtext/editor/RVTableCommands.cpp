@@ -50,11 +50,13 @@ int ItemNoOrMine(TRVTableItemInfo& Table, int ItemNo) {
 /// inserted bit cleared, so that the property setters store their values.
 class TAttributeChange {
  public:
-  TAttributeChange(TRVTableItemInfo& Table, TRVEditRVData& Data) : Table_(Table) {
+  TAttributeChange(TRVTableItemInfo& Table, TRVEditRVData& Data) : Table_(Table), Data_(Data) {
     Table_.State &= ~rvtsInserted;
     Data.BeginUndoSequence(rvutModifyItem, true);
   }
   ~TAttributeChange() {
+    // An unchanged value leaves no empty step for the user to undo.
+    Data_.UndoList->DeleteEmptyLastGroup();
     Table_.State |= rvtsInserted;
     Table_.Changed();
   }
@@ -63,6 +65,7 @@ class TAttributeChange {
 
  private:
   TRVTableItemInfo& Table_;
+  TRVEditRVData& Data_;
 };
 
 /// Group mode of the document's undo list for the lifetime of the object.
