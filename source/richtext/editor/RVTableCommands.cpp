@@ -157,14 +157,22 @@ bool HoldsProtectedContent(const TRVTableCellData& Cell) {
   return false;
 }
 
+/// Nothing of the cell, the table or the table's paragraph has a colour: the document's
+/// background shows through.
+bool ShowsDocumentBackground(const TRVTableItemInfo& Table, const TRVTableCellData& Cell) {
+  if (Cell.Color != clNone || Table.Color != clNone) return false;
+  const TCustomRVData* parent = Table.GetParentData();
+  const TRVStyle* style = parent != nullptr ? parent->GetRVStyle() : nullptr;
+  if (style == nullptr || Table.ParaNo < 0 || Table.ParaNo >= style->ParaStyles().Count()) return true;
+  return static_cast<const TParaInfo*>(style->ParaStyles().Items(Table.ParaNo))->Background().Color == clNone;
+}
+
 /// The editor's colour and transparency follow the cell it shows.
 void RefreshCellEditorColor(TRVTableItemInfo& Table) {
   TRVTableInplaceEdit* editor = CellEditorOf(Table);
   if (editor == nullptr || editor->Cell == nullptr) return;
-  const TRVTableCellData& cell = *editor->Cell;
-  editor->SetColor(Table.GetEffectiveCellColor(cell));
-  editor->Transparent =
-      cell.Color == clNone && Table.Color == clNone && Table.GetEffectiveCellColor(cell) == clNone;
+  editor->SetColor(Table.GetEffectiveCellColor(*editor->Cell));
+  editor->Transparent = ShowsDocumentBackground(Table, *editor->Cell);
   editor->Invalidate();
 }
 
