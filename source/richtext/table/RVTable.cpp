@@ -183,6 +183,8 @@ void TRVTableItemInfo::InitTable(int nRows, int nCols, TCustomRVData* RVData) {
 }
 
 TRVTableItemInfo::~TRVTableItemInfo() {
+  // An open cell editor gives the items back before the cells go.
+  DestroyInplace(false);
   FormattingInfo.Clear();
   // Cells tell their items' leaving to the document through the table: the rows must still
   // be there while they go.
