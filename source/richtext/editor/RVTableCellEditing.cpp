@@ -125,6 +125,8 @@ void TRVTableEditorServices::OpenCellEditor(TRVTableItemInfo& Table, int ItemNo,
   PlaceEditor(Table, *editor);
   if (control != nullptr) editor->SetParent(control);
   editor->SetParentViewer(data);
+  // Formatting gave the empty editor a line to type into; the cell's items replace it.
+  editor->InplaceRVData().Clear();
   editor->InplaceRVData().AppendItemsFrom(cell);
   // The cell's own pieces showed the items that left it.
   cell->ClearDrawLines();
@@ -231,7 +233,8 @@ void TRVTableCellEditing::AdjustInplaceEditor(TRVTableItemInfo& Table, int32_t X
   TRVTableInplaceEdit* editor = GetInplaceEditor(Table);
   if (editor == nullptr || editor->Cell == nullptr) return;
   PlaceEditor(Table, *editor);
-  editor->Format();
+  // The caret stays where it is; nothing is laid out again unless the width changed.
+  editor->InplaceRVData().FormatLines(true, false, false, 0, nullptr, false, false);
 }
 
 void TRVTableCellEditing::EditorChanged(TRVTableItemInfo& Table) {

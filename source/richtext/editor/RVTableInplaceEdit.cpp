@@ -317,9 +317,10 @@ bool TRVTableInplaceEdit::GetReadOnly() const {
   return root != nullptr && root->GetReadOnly();
 }
 
-bool TRVTableInplaceEdit::CanChange(bool Flag) {
+bool TRVTableInplaceEdit::CanChange(bool /*Flag*/) {
+  // This editor is the root's nested edit: the root must not refuse it for being pending.
   TCustomRVEdit* root = RootEditor();
-  return root != nullptr && root->CanChange(Flag);
+  return root != nullptr && root->CanChange(true);
 }
 
 TRVCustomRTFReaderProperties* TRVTableInplaceEdit::GetRTFReadProperties() {
