@@ -183,6 +183,8 @@ void TRVTableItemInfo::InitTable(int nRows, int nCols, TCustomRVData* RVData) {
 }
 
 TRVTableItemInfo::~TRVTableItemInfo() {
+  // An open cell editor gives the items back before the cells go.
+  DestroyInplace(false);
   FormattingInfo.Clear();
   // Cells tell their items' leaving to the document through the table: the rows must still
   // be there while they go.
@@ -401,36 +403,6 @@ TCustomRVData* TRVTableItemInfo::GetSubDocument(std::unique_ptr<TRVStoreSubRVDat
     default:
       return nullptr;
   }
-}
-
-namespace {
-
-bool CellContains(const TRVTableCellData& Cell, int32_t X, int32_t Y, int32_t Inset) {
-  return X >= Cell.Left + Inset && X < Cell.Left + Cell.Width - Inset && Y >= Cell.Top + Inset &&
-         Y < Cell.Top + Cell.Height - Inset;
-}
-
-}  // namespace
-
-bool TRVTableItemInfo::GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col) {
-  const TRVTableRows& rows = *Rows_;
-  if (LastHitRow >= 0 && LastHitRow < rows.Count() && LastHitCol >= 0 && LastHitCol < rows.GetColCount()) {
-    const TRVTableCellData* last = GetCell(LastHitRow, LastHitCol);
-    if (last != nullptr && CellContains(*last, X, Y, 1)) {
-      Row = LastHitRow;
-      Col = LastHitCol;
-      return true;
-    }
-  }
-  for (int r = 0; r < rows.Count(); ++r)
-    for (int c = 0; c < rows.Get(r)->Count(); ++c) {
-      const TRVTableCellData* cell = GetCell(r, c);
-      if (cell == nullptr || !CellContains(*cell, X, Y, 0)) continue;
-      Row = LastHitRow = r;
-      Col = LastHitCol = c;
-      return true;
-    }
-  return false;
 }
 
 TCustomRVData* TRVTableItemInfo::GetSubDocumentAt(int32_t X, int32_t Y) {

@@ -14,6 +14,7 @@
 #include "platform/graphics/Pen.h"
 #include "richtext/core/RVBack.h"
 #include "richtext/core/RVClasses.h"
+#include "richtext/core/RVError.h"
 #include "richtext/core/RVItem.h"
 #include "richtext/core/RVParaInfo.h"
 #include "richtext/viewer/RVDataList.h"
@@ -147,7 +148,12 @@ class TRVTableCellEditorLink {
   /// Closes the editor, storing its content in the cell or dropping it; the table forgets
   /// the link before this returns.
   virtual void Close(bool StoreContent) = 0;
+  /// True while the editor runs one of its own operations and must not be closed.
+  virtual bool Busy() const { return false; }
 };
+
+/// The cell editor cannot be closed now.
+ZUK_DECLARE_EXCEPTION(ERVTableInplaceError, ERVError)
 
 // ---------------------------------------------------------------------------------------
 // What the table's own code needs of the editor. The editor library installs one set of
@@ -565,9 +571,35 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   bool SelectCell(int Row, int Col);
   void Deselect();
   /// Close the cell editor for an operation, and open it again on the same cell with the
-  /// same selection afterwards.
+  /// same selection afterwards. ERVTableInplaceError when the editor is busy.
   void StoreInplace();
   void RestoreInplace();
+  /// The selected rectangle as GetSelectionBounds answers it; without selected cells and
+  /// with WithEditor, the cell open in the editor. A selection whose anchor left the grid
+  /// is dropped first.
+  bool GetSelectionBounds(bool WithEditor, int& TopRow, int& LeftCol, int& ColCount, int& RowCount);
+  /// Cells are selected.
+  bool HasInnerSelection() const override { return (State & rvtsCellsSelected) != 0; }
+  void DropInnerSelection() override { Deselect(); }
+  /// Presses, moves and releases at (X, Y) relative to the table: cell editing, cell
+  /// selection and the sizing of columns and rows.
+  bool MouseDownHook(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, int ItemNo,
+                     TCustomRVData* RVData) override;
+  bool MouseMoveHook(TShiftState Shift, int32_t X, int32_t Y, int ItemNo, TCustomRVData* RVData) override;
+  void MouseUpHook(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, int ItemNo,
+                   TCustomRVData* RVData) override;
+  /// The column (row) border near X (Y) relative to the table: 0 the outer left (top), the
+  /// column (row) count the outer right (bottom), i + 1 the one after column (row) i, -1
+  /// none. Before is the column (row) before it, Pos the border's position.
+  int GetColBorderAt(int32_t X, int& Before, int32_t& Pos) const;
+  int GetRowBorderAt(int32_t Y, int& Before, int32_t& Pos) const;
+  /// The column (row) whose content spans X (Y), -1 when none.
+  int GetColAt(int32_t X) const;
+  int GetRowAt(int32_t Y) const;
+  /// Applies the size a border drag ended at (X or Y relative to the table) as cell best
+  /// sizes, recorded through Hooks.
+  void ApplyColumnSize(TRVTableEditorHooks& Hooks, int ItemNo, int32_t X);
+  void ApplyRowSize(TRVTableEditorHooks& Hooks, int ItemNo, int32_t Y);
 
   // Editing: queries and property changes, through the editor's hooks.
   /// The table's document is editor data.
@@ -682,6 +714,27 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   int SelRowOffs = 0;
   int SelColOffs = 0;
   int MoreCoords[4] = {-1, -1, -1, -1};
+  // Mouse work (RVTableMouse.cpp).
+  /// A selection drag that started in a cell is in progress.
+  bool DragSelecting = false;
+  /// A dragged border: its index, the start of the row or column before it, the offset
+  /// between the border and the pointer at the press, which kind, and Shift at the press.
+  int SizingIndex = -1;
+  int32_t SizingStart = 0;
+  int32_t SizingOffset = 0;
+  bool SizingCols = false;
+  bool SizingShift = false;
+  /// A cell editor closed for an operation (StoreInplace): where it was and its selection.
+  bool InplaceStored = false;
+  int StoredRow = -1;
+  int StoredCol = -1;
+  int StoredSelection[4] = {-1, 0, -1, 0};
+  TCustomRVItemInfo* StoredPartialItem = nullptr;
+  /// Pending-click state, reset by every mouse handler.
+  int PendingClick[2] = {0, 0};
+  /// The cell a search goes on from, -1 when none.
+  int SearchRow = -1;
+  int SearchCol = -1;
   // Saved-row range of the RVF writer and its busy count.
   /// The resolutions to convert to while measuring for a device; null on the screen.
   const TRVFormatScale* DeviceScale = nullptr;

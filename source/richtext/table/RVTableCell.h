@@ -56,6 +56,9 @@ class TRVTableCellData : public TRVItemFormattedData {
   std::unique_ptr<TGraphic> TakeBackgroundImage();
 
   // Answers of formatted data for a cell.
+  /// While the cell editor is open on the cell, its document holds the cell's items.
+  TCustomRVData* GetActiveData() override;
+  TWinControl* GetOwnInplaceEditor() override;
   TRVOptions GetOptions() const override;
   TCustomRVData* GetParentData() const override;
   std::string ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, const std::string& Text,
@@ -90,6 +93,8 @@ class TRVTableCellData : public TRVItemFormattedData {
 
  private:
   int32_t Padding() const;
+  /// The height of the content: the cell editor's document while it is open on the cell.
+  int32_t ContentHeight() const;
   /// The document holding the table, or the undo record's while held.
   TCustomRVData* HolderDocument() const;
 
