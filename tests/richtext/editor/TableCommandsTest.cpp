@@ -16,6 +16,7 @@
 namespace {
 
 using editortest::Grid;
+using editortest::TCellEditorFixture;
 using editortest::TTableEditFixture;
 using tabletest::GridFault;
 
@@ -325,6 +326,58 @@ TEST(TableCommandsTest, AParagraphStyleGivenToSelectedCellsIsUndoneAndRedoneCell
     EXPECT_EQ(ParaNos(f.T()), "0 2\n0 22\n") << "redo writes its own inverse";
   }
   EXPECT_EQ(Grid(f.T()), "00 01\n10 11+second\n");
+}
+
+// ---- with a cell editor open ----------------------------------------------------------------
+
+TEST(TableCommandsTest, APropertyChangeWhileACellIsEditedKeepsWhatWasTypedAsItsOwnStep) {
+  TCellEditorFixture f;
+  f.T().OpenCellEditor(-1, 1, 1, false, false, true, 0, true);
+  ASSERT_NE(f.CellEditor(), nullptr);
+  f.CellEditor()->InsertText("!");
+  f.T().SetCellPadding(6);
+  EXPECT_EQ(f.T().CellPadding, 6);
+  EXPECT_EQ(f.Text(1, 1), "11!");
+  ASSERT_EQ(f.Data().UndoList->Count(), 2) << "the typing first, then the padding";
+  f.Editor.Undo();
+  EXPECT_EQ(f.T().CellPadding, 1);
+  EXPECT_EQ(f.Text(1, 1), "11!");
+  f.Editor.Undo();
+  f.Process();
+  EXPECT_EQ(f.Text(1, 1), "11");
+}
+
+TEST(TableCommandsTest, AStructuralCommandClosesTheCellEditorKeepingWhatWasTyped) {
+  TCellEditorFixture f;
+  f.T().OpenCellEditor(-1, 1, 1, false, false, true, 0, true);
+  f.CellEditor()->InsertText("!");
+  TRVTableCommands::InsertRows(f.T(), 0, 1, -1, true);
+  EXPECT_EQ(f.CellEditor(), nullptr);
+  EXPECT_EQ(Grid(f.T()), "_ _\n00 01\n10 11!\n");
+  int top = 0, left = 0, cols = 0, rows = 0;
+  ASSERT_TRUE(f.T().GetSelectionBounds(top, left, cols, rows)) << "the new row is selected";
+  EXPECT_EQ(top, 0);
+  EXPECT_EQ(rows, 1);
+  EXPECT_EQ(cols, 2);
+  f.Editor.Undo();
+  EXPECT_EQ(Grid(f.T()), "00 01\n10 11!\n");
+}
+
+TEST(TableCommandsTest, DeletingColumnsBeforeTheCellEditorReopensItOnTheSameCell) {
+  TCellEditorFixture f;
+  TRVTableCommands::InsertColumns(f.T(), 0, 1, -1, false);
+  f.T().OpenCellEditor(-1, 1, 2, false, false, true, 0, true);
+  TRVTableCommands::DeleteColumns(f.T(), 0, 1, false);
+  ASSERT_NE(f.CellEditor(), nullptr);
+  EXPECT_EQ(f.CellEditor()->Row, 1);
+  EXPECT_EQ(f.CellEditor()->Col, 1) << "the column moved left with the deletion";
+  EXPECT_EQ(f.Text(1, 1), "11");
+  f.T().DestroyInplace(true);
+  // Without an editor open, the editor opens in row 0 at the deleted index.
+  TRVTableCommands::DeleteColumns(f.T(), 1, 1, false);
+  ASSERT_NE(f.CellEditor(), nullptr);
+  EXPECT_EQ(f.CellEditor()->Row, 0);
+  EXPECT_EQ(f.CellEditor()->Col, 0) << "cut to the last slot of the row";
 }
 
 }  // namespace
