@@ -328,6 +328,52 @@ TEST(TableCommandsTest, AParagraphStyleGivenToSelectedCellsIsUndoneAndRedoneCell
   EXPECT_EQ(Grid(f.T()), "00 01\n10 11+second\n");
 }
 
+std::string StyleNos(const TRVTableItemInfo& Table) {
+  std::string out;
+  for (int r = 0; r < Table.Rows().Count(); ++r)
+    for (int c = 0; c < Table.Rows().GetColCount(); ++c)
+      out += std::to_string(Table.GetCell(r, c)->GetItem(0)->StyleNo) +
+             (c + 1 < Table.Rows().GetColCount() ? " " : "\n");
+  return out;
+}
+
+TEST(TableCommandsTest, ConversionsOfSelectedCellsUseTheRootEditorsHandlersAndSkipRefusedCells) {
+  TTableEditFixture f(2, 2);
+  while (f.Sheet.TextStyles().Count() < 3) f.Sheet.TextStyles().AddStyle();
+  f.Editor.OnStyleConversion = [](TCustomRVEdit*, int, int UserData, bool, int& NewStyleNo) {
+    NewStyleNo = UserData;
+  };
+  f.Editor.OnParaStyleConversion = [](TCustomRVEdit*, int, int UserData, bool, int& NewStyleNo) {
+    NewStyleNo = UserData;
+  };
+  f.T().OnCellEditing = [](TRVTableItemInfo*, int Row, int Col, bool, bool& AllowEdit) {
+    AllowEdit = !(Row == 0 && Col == 0);
+  };
+  SelectCells(f.T(), 0, 0, 1, 1);
+  TRVTableCommands::ApplyStyleConversionToCells(f.T(), 2);
+  EXPECT_EQ(StyleNos(f.T()), "0 2\n2 2\n");
+  TRVTableCommands::ApplyParaStyleConversionToCells(f.T(), 1);
+  EXPECT_EQ(ParaNos(f.T()), "0 1\n1 1\n");
+  ASSERT_EQ(f.Data().UndoList->Count(), 2);
+  f.Editor.Undo();
+  EXPECT_EQ(ParaNos(f.T()), "0 0\n0 0\n");
+  EXPECT_EQ(StyleNos(f.T()), "0 2\n2 2\n");
+  f.Editor.Undo();
+  EXPECT_EQ(StyleNos(f.T()), "0 0\n0 0\n");
+  EXPECT_EQ(Grid(f.T()), "00 01\n10 11\n");
+}
+
+TEST(TableCommandsTest, CommandsOnSelectedCellsOfAReadOnlyEditorDoNothing) {
+  TTableEditFixture f(1, 2);
+  SelectCells(f.T(), 0, 0, 0, 1);
+  f.Editor.SetReadOnly(true);
+  TRVTableCommands::DeleteSelectedCellsContent(f.T());
+  TRVTableCommands::ApplyParaStyleToCells(f.T(), 1);
+  EXPECT_EQ(Grid(f.T()), "00 01\n");
+  EXPECT_EQ(ParaNos(f.T()), "0 0\n");
+  EXPECT_EQ(f.Data().UndoList->Count(), 0);
+}
+
 // ---- with a cell editor open ----------------------------------------------------------------
 
 TEST(TableCommandsTest, APropertyChangeWhileACellIsEditedKeepsWhatWasTypedAsItsOwnStep) {
