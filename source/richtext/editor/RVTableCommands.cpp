@@ -427,9 +427,10 @@ void TRVTableCommands::DeleteSelectedCellsContent(TRVTableItemInfo& Table) {
   data.BeginItemModify(itemNo, state);
   {
     TUndoGroup group(&data);
-    auto* record = static_cast<TRVUndoCellsClear*>(
-        CreateTableUndoRecord(&data, RVUndoPropsClass<TRVUndoCellsClear>,
-                              Table.GetEditorItemNoForUndo() >= 0 ? itemNo : -1, true, true));
+    TRVUndoCellsClear* record = nullptr;
+    if (Table.GetEditorItemNoForUndo() >= 0)
+      record = static_cast<TRVUndoCellsClear*>(
+          CreateTableUndoRecord(&data, RVUndoPropsClass<TRVUndoCellsClear>, itemNo, true, true));
     if (record != nullptr) {
       record->Rows.CopyFrom(rowList);
       record->Cols.CopyFrom(colList);
