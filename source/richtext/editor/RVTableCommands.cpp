@@ -50,11 +50,13 @@ int ItemNoOrMine(TRVTableItemInfo& Table, int ItemNo) {
 /// inserted bit cleared, so that the property setters store their values.
 class TAttributeChange {
  public:
-  TAttributeChange(TRVTableItemInfo& Table, TRVEditRVData& Data) : Table_(Table) {
+  TAttributeChange(TRVTableItemInfo& Table, TRVEditRVData& Data) : Table_(Table), Data_(Data) {
     Table_.State &= ~rvtsInserted;
     Data.BeginUndoSequence(rvutModifyItem, true);
   }
   ~TAttributeChange() {
+    // An unchanged value leaves no empty step for the user to undo.
+    Data_.UndoList->DeleteEmptyLastGroup();
     Table_.State |= rvtsInserted;
     Table_.Changed();
   }
@@ -63,6 +65,7 @@ class TAttributeChange {
 
  private:
   TRVTableItemInfo& Table_;
+  TRVEditRVData& Data_;
 };
 
 /// Group mode of the document's undo list for the lifetime of the object.
@@ -154,14 +157,22 @@ bool HoldsProtectedContent(const TRVTableCellData& Cell) {
   return false;
 }
 
+/// Nothing of the cell, the table or the table's paragraph has a colour: the document's
+/// background shows through.
+bool ShowsDocumentBackground(const TRVTableItemInfo& Table, const TRVTableCellData& Cell) {
+  if (Cell.Color != clNone || Table.Color != clNone) return false;
+  const TCustomRVData* parent = Table.GetParentData();
+  const TRVStyle* style = parent != nullptr ? parent->GetRVStyle() : nullptr;
+  if (style == nullptr || Table.ParaNo < 0 || Table.ParaNo >= style->ParaStyles().Count()) return true;
+  return static_cast<const TParaInfo*>(style->ParaStyles().Items(Table.ParaNo))->Background().Color == clNone;
+}
+
 /// The editor's colour and transparency follow the cell it shows.
 void RefreshCellEditorColor(TRVTableItemInfo& Table) {
   TRVTableInplaceEdit* editor = CellEditorOf(Table);
   if (editor == nullptr || editor->Cell == nullptr) return;
-  const TRVTableCellData& cell = *editor->Cell;
-  editor->SetColor(Table.GetEffectiveCellColor(cell));
-  editor->Transparent =
-      cell.Color == clNone && Table.Color == clNone && Table.GetEffectiveCellColor(cell) == clNone;
+  editor->SetColor(Table.GetEffectiveCellColor(*editor->Cell));
+  editor->Transparent = ShowsDocumentBackground(Table, *editor->Cell);
   editor->Invalidate();
 }
 
@@ -416,9 +427,10 @@ void TRVTableCommands::DeleteSelectedCellsContent(TRVTableItemInfo& Table) {
   data.BeginItemModify(itemNo, state);
   {
     TUndoGroup group(&data);
-    auto* record = static_cast<TRVUndoCellsClear*>(
-        CreateTableUndoRecord(&data, RVUndoPropsClass<TRVUndoCellsClear>,
-                              Table.GetEditorItemNoForUndo() >= 0 ? itemNo : -1, true, true));
+    TRVUndoCellsClear* record = nullptr;
+    if (Table.GetEditorItemNoForUndo() >= 0)
+      record = static_cast<TRVUndoCellsClear*>(
+          CreateTableUndoRecord(&data, RVUndoPropsClass<TRVUndoCellsClear>, itemNo, true, true));
     if (record != nullptr) {
       record->Rows.CopyFrom(rowList);
       record->Cols.CopyFrom(colList);

@@ -45,6 +45,12 @@ class TRVTableInplaceRVData : public TRVEditRVData {
   void AfterFormatParas(int FirstItemNo, int LastItemNo, bool Flag) override;
   /// Formats with the force flag and answers what that reports.
   int FormatForced();
+  // Clicks on words, hyperlinks and the rich-text mouse events are the root control's: they
+  // are posted to its window (after the current message) instead of fired here.
+  void DoRVMouseUp(TMouseButton Button, TShiftState Shift, int ItemNo, int32_t X, int32_t Y) override;
+  void DoRVMouseDown(TMouseButton Button, TShiftState Shift, int ItemNo, int32_t X, int32_t Y) override;
+  void DoRVDblClick(const std::string& ClickedWord, int StyleNo) override;
+  void DoJump(int32_t Id) override;
 
   bool Changed = false;
 };
@@ -83,6 +89,10 @@ class TRVTableInplaceEdit : public TRVEdit, public TRVTableCellEditorLink {
   void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
   void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+  /// A click is the root control's (posted to its window).
+  void Click() override;
+  /// The control that shows the outermost document, which fires the posted events.
+  TWinControl* RootControl() const;
 
   // The table's link.
   const TWinControl* GetControl() const override { return this; }
@@ -93,6 +103,7 @@ class TRVTableInplaceEdit : public TRVEdit, public TRVTableCellEditorLink {
   void SetFirstJumpNo(int FirstJumpNo) override;
   int GetJumpCount() const override;
   void Close(bool StoreContent) override;
+  bool Busy() const override { return Destroying_ || BusyCount_ > 0; }
 
   TCustomRVFormattedData* ParentData = nullptr;
   TRVTableItemInfo* Table = nullptr;
@@ -110,8 +121,18 @@ class TRVTableInplaceEdit : public TRVEdit, public TRVTableCellEditorLink {
   bool ScrollsItself_ = false;
   /// The cell is taller than the editor may be (10000 pixels).
   bool TallCell = false;
+  /// Minimal widths last measured: of the table in the parent document, of the editor's
+  /// document (a change re-formats the parent fully when the table's crosses the document's).
+  int32_t TableMinWidth = 0;
+  int32_t EditorMinWidth = 0;
 
  private:
   /// Cell navigation in a direction (WM_RVMOVEEDITOR).
   void MoveEditor(int Direction);
+  /// The caret cannot move on with the key: it leaves the cell in that direction.
+  bool LeavesCell(uint16_t Key, TShiftState Shift);
+
+  bool Destroying_ = false;
+  /// Above 0 while the editor handles a message; it must not be closed meanwhile.
+  int BusyCount_ = 0;
 };

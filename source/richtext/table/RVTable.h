@@ -754,6 +754,7 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
 
   std::unique_ptr<TRVTableRows> Rows_;
   std::unique_ptr<TRVBackground> Background_;
+  mutable int ItemNoHint_ = -1;
 };
 
 /// The position of a cell, as enumeration state of GetSubDocument and parent information.

@@ -93,6 +93,8 @@ class TRVTableCellData : public TRVItemFormattedData {
 
  private:
   int32_t Padding() const;
+  /// The height of the content: the cell editor's document while it is open on the cell.
+  int32_t ContentHeight() const;
   /// The document holding the table, or the undo record's while held.
   TCustomRVData* HolderDocument() const;
 

@@ -8,6 +8,7 @@
 
 #include "richtext/editor/EditorTestSupport.h"
 #include "richtext/editor/RVTableEditing.h"
+#include "richtext/editor/RVTableInplaceEdit.h"
 #include "richtext/editor/RVTableUndo.h"
 #include "richtext/table/RVTable.h"
 #include "richtext/table/RVTableCell.h"
@@ -50,6 +51,26 @@ struct TTableEditFixture : TEditorFixture {
 
   TRVTableItemInfo* Table = nullptr;
   static constexpr int kTableItemNo = 1;
+};
+
+/// The same in an editor with a size, formatted, so that cell editors can open.
+struct TCellEditorFixture : TTableEditFixture {
+  TCellEditorFixture() : TTableEditFixture(2, 2) {
+    Editor.SetBounds(0, 0, 400, 300);
+    Editor.Format();
+  }
+  ~TCellEditorFixture() { Process(); }
+  TRVTableInplaceEdit* CellEditor() { return TRVTableCellEditing::GetInplaceEditor(T()); }
+  void Process() {
+    for (int i = 0; i < 3; ++i) App().ProcessMessages();
+  }
+  /// The text of the cell, or of the editor's document while the editor shows the cell.
+  std::string Text(int Row, int Col) {
+    const TCustomRVData& data = *T().GetCell(Row, Col)->GetActiveData();
+    std::string out;
+    for (int i = 0; i < data.GetItemCount(); ++i) out += data.GetItemText(i);
+    return out;
+  }
 };
 
 /// One line per row; a slot is "." when covered, else the cell's texts joined by "+",

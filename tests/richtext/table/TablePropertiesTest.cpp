@@ -131,3 +131,19 @@ TEST(TablePropertiesTest, PicturesHandedOverComeBackAsTheSameObjects) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TablePropertiesTest, TheItemNumberFollowsTheTableWhenItemsComeAndGoBeforeIt) {
+  TDoc doc;
+  TRVTableItemInfo* table = doc.AddTable(1, 1);
+  EXPECT_EQ(table->GetMyItemNo(), 0);
+  doc.GetItems().Insert(0, "x", RVGetTextItemClass()->Create(&doc));
+  EXPECT_EQ(table->GetMyItemNo(), 1);
+  doc.GetItems().Delete(0);
+  EXPECT_EQ(table->GetMyItemNo(), 0);
+  auto loose = TRVTableItemInfo::CreateWithSize(1, 1, nullptr);
+  EXPECT_EQ(loose->GetMyItemNo(), -1);
+}
+
+}  // namespace
