@@ -238,6 +238,8 @@ TRVTableInplaceEdit::~TRVTableInplaceEdit() {
   if (CloseQuietly)
     if (auto* nested = dynamic_cast<TRVTableInplaceEdit*>(GetInplaceEditor())) nested->CloseQuietly = true;
   DestroyInplaceEditor();
+  if (PendingReadOnly_)
+    if (TCustomRVEdit* root = RootEditor()) root->SetReadOnly(false);
   const bool hadFocus = Focused();
   if (ParentData != nullptr && Cell != nullptr) ParentData->UnassignFocusedSubData(Cell);
   if (Table != nullptr) TRVTableCellEditing::InplaceEditorDestroyed(*Table, CloseQuietly);
@@ -306,10 +308,15 @@ TWinControl* TRVTableInplaceEdit::RootControl() const {
 // ---- answered by the root editor ----------------------------------------------------------------
 
 void TRVTableInplaceEdit::SetReadOnly(bool Value) {
-  if (TCustomRVEdit* root = RootEditor())
-    root->SetReadOnly(Value);
-  else
+  TCustomRVEdit* root = RootEditor();
+  if (root == nullptr) {
     TRVEdit::SetReadOnly(Value);
+    return;
+  }
+  // Read-only set here is pending until this editor makes itself writable again (after the
+  // undo handed to it); if it goes first, the root must not stay read-only.
+  PendingReadOnly_ = Value && (PendingReadOnly_ || !root->GetReadOnly());
+  root->SetReadOnly(Value);
 }
 
 bool TRVTableInplaceEdit::GetReadOnly() const {

@@ -205,6 +205,18 @@ TEST_F(TableCellEditorTest, UndoAndReadOnlyBelongToTheRootEditor) {
   EXPECT_TRUE(CellEditor()->GetReadOnly());
   CellEditor()->SetReadOnly(false);
   EXPECT_FALSE(Editor.GetReadOnly());
+  // Read-only set through the cell editor (as an undo handed to it does) ends with it, so
+  // the root is not left read-only when the editor closes first.
+  CellEditor()->SetReadOnly(true);
+  table->DestroyInplace(true);
+  EXPECT_FALSE(Editor.GetReadOnly());
+  Editor.SetReadOnly(true);
+  Click(1, 1);
+  if (CellEditor() != nullptr) table->DestroyInplace(true);
+  EXPECT_TRUE(Editor.GetReadOnly()) << "a root made read-only by itself stays so";
+  Editor.SetReadOnly(false);
+  Click(1, 1);
+  ASSERT_NE(CellEditor(), nullptr);
   // The cell editor has nothing of its own to undo: the root's last action is undone.
   EXPECT_EQ(SendMessage(CellEditor(), EM_CANUNDO), 1) << "asked of the root";
   CellEditor()->Undo();
