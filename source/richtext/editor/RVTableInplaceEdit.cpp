@@ -335,6 +335,11 @@ TRVCustomRTFReaderProperties* TRVTableInplaceEdit::GetRTFReadProperties() {
   return TRVEdit::GetRTFReadProperties();
 }
 
+bool TRVTableInplaceEdit::HasRTFReadProperties() const {
+  if (const TCustomRVEdit* root = RootEditor()) return root->HasRTFReadProperties();
+  return TRVEdit::HasRTFReadProperties();
+}
+
 void TRVTableInplaceEdit::Undo() {
   TCustomRVEdit* root = RootEditor();
   if (root != nullptr && UndoAction() == rvutNone)

@@ -77,6 +77,7 @@ class TRVTableInplaceEdit : public TRVEdit, public TRVTableCellEditorLink {
   bool GetReadOnly() const override;
   bool CanChange(bool Flag = false) override;
   TRVCustomRTFReaderProperties* GetRTFReadProperties() override;
+  bool HasRTFReadProperties() const override;
   void Undo() override;
   void Redo() override;
   void Change(bool ClearRedo) override;

@@ -278,4 +278,28 @@ TEST_F(TableCellEditorTest, TheEditorCanReleaseItselfAndATallCellGetsAScrollingE
   EXPECT_EQ(CellText(1, 1), "c11");
 }
 
+TEST_F(TableCellEditorTest, SearchingGoesFromCellToCell) {
+  table->GetCell(1, 1)->SetItemText(0, "C1x");
+  std::vector<std::string> found;
+  auto selected = [&] {
+    for (int r = 0; r < 2; ++r)
+      for (int c = 0; c < 2; ++c) {
+        std::string text;
+        table->GetCell(r, c)->GetSelText(false, text);
+        if (!text.empty()) return std::to_string(r) + std::to_string(c) + ":" + text;
+      }
+    return std::string("none");
+  };
+  while (table->SearchText(true, 0, "c1")) found.push_back(selected());
+  EXPECT_EQ(found, (std::vector<std::string>{"10:c1", "11:C1"})) << "case is ignored without the flag";
+  EXPECT_EQ(table->SearchRow, -1) << "the search ends past the last cell";
+  found.clear();
+  while (table->SearchText(false, 1, "c1")) found.push_back(selected());
+  EXPECT_EQ(found, std::vector<std::string>{"10:c1"}) << "upwards, matching case";
+  ASSERT_TRUE(table->SearchText(true, 0, "0"));
+  table->ClearSearch();
+  EXPECT_EQ(selected(), "none");
+  EXPECT_EQ(table->SearchRow, -1);
+}
+
 }  // namespace
