@@ -564,6 +564,10 @@ int TRVTableInplaceEdit::GetJumpCount() const {
   return const_cast<TRVTableInplaceEdit*>(this)->InplaceRVData().JumpCount;
 }
 
+void TRVTableInplaceEdit::TableMoved(int32_t Left, int32_t Top) {
+  if (Table != nullptr && !Destroying_) TRVTableCellEditing::AdjustInplaceEditor(*Table, Left, Top);
+}
+
 void TRVTableInplaceEdit::Close(bool StoreContent) {
   if (Destroying_) return;
   if (StoreContent) {

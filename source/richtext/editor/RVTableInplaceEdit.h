@@ -105,6 +105,7 @@ class TRVTableInplaceEdit : public TRVEdit, public TRVTableCellEditorLink {
   int GetJumpCount() const override;
   void Close(bool StoreContent) override;
   bool Busy() const override { return Destroying_ || BusyCount_ > 0; }
+  void TableMoved(int32_t Left, int32_t Top) override;
 
   TCustomRVFormattedData* ParentData = nullptr;
   TRVTableItemInfo* Table = nullptr;

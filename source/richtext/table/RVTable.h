@@ -147,6 +147,8 @@ class TRVTableCellEditorLink {
   virtual void Close(bool StoreContent) = 0;
   /// True while the editor runs one of its own operations and must not be closed.
   virtual bool Busy() const { return false; }
+  /// The table now stands at (Left, Top) in the client area: the editor follows its cell.
+  virtual void TableMoved(int32_t Left, int32_t Top) { (void)Left, (void)Top; }
 };
 
 /// The cell editor cannot be closed now.
@@ -567,6 +569,8 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   bool GetSelectionBounds(bool WithEditor, int& TopRow, int& LeftCol, int& ColCount, int& RowCount);
   /// Cells are selected.
   bool HasInnerSelection() const override { return (State & rvtsCellsSelected) != 0; }
+  /// After formatting: the cell editor goes where its cell now is.
+  void SetControlPosition(int32_t Left, int32_t Top, bool RestoreTop) override;
   void DropInnerSelection() override { Deselect(); }
   /// Presses, moves and releases at (X, Y) relative to the table: cell editing, cell
   /// selection and the sizing of columns and rows.

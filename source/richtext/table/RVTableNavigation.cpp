@@ -12,6 +12,10 @@ void TRVTableItemInfo::OpenCellEditor(int ItemNo, int Row, int Col, bool Prepare
     hooks->OpenCellEditor(*this, ItemNo, Row, Col, Prepare, CaretAtStart, CaretAtEnd, ClickTime, SkipCheck);
 }
 
+void TRVTableItemInfo::SetControlPosition(int32_t Left, int32_t Top, bool /*RestoreTop*/) {
+  if (CellEditor != nullptr) CellEditor->TableMoved(Left, Top);
+}
+
 void TRVTableItemInfo::DestroyInplace(bool StoreContent) {
   TRVTableCellEditorLink* editor = CellEditor;
   if (editor == nullptr) return;

@@ -120,6 +120,19 @@ TEST_F(TableCellEditorTest, AClickOpensTheEditorOverTheCellWithItsItems) {
   EXPECT_EQ(Editor.GetInplaceEditor(), nullptr);
 }
 
+TEST_F(TableCellEditorTest, TheEditorFollowsItsCellWhenTheDocumentIsLaidOutAgain) {
+  Click(1, 1);
+  ASSERT_NE(CellEditor(), nullptr);
+  const int32_t top = CellEditor()->Top();
+  Editor.TopMargin += 40;
+  Editor.Format();
+  ASSERT_NE(CellEditor(), nullptr);
+  EXPECT_EQ(CellEditor()->Top(), top + 40);
+  const TPoint inside = InCell(1, 1);
+  EXPECT_EQ(CellEditor()->Top(),
+            inside.Y - table->CellPadding - 3 + table->GetCell(1, 1)->GetVerticalShift());
+}
+
 TEST_F(TableCellEditorTest, TypingInACellChangesTheDocumentAndIsKeptForUndo) {
   int changes = 0;
   Editor.OnChange = [&](TObject*) { ++changes; };
