@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "exam/RVMainStyle.h"
 #include "exam/ZUKPartBuilder.h"
 #include "exam/ZUKStream.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/PngFile.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/viewer/RVViewer.h"
 
@@ -52,6 +55,13 @@ inline void SetStream(TMemoryStream& stream, const std::string& bytes) {
   stream.Clear();
   if (!bytes.empty()) stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
   stream.SetPosition(0);
+}
+
+/// Writes `picture` as a PNG file into the folder ZUK_PRINT_PICTURES_DIR names, when it is set,
+/// so that the pictures can be looked at.
+inline void KeepForReview(TBitmap& picture, const std::string& name) {
+  if (const char* dir = std::getenv("ZUK_PRINT_PICTURES_DIR"))
+    SaveBitmapToPng(picture, std::string(dir) + "/" + name + ".png");
 }
 
 /// English texts for the test's lifetime, the previous store put back afterwards.
