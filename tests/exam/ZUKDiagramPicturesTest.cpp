@@ -282,18 +282,11 @@ TEST_F(DiagramPicturesTest, PrintedPicturesAreCentredBetweenTheirHeadingsAndEmpt
   SetStream(question.DiagramData2, TValues().Int(0).Int(0).Int(300).Int(0).Int(150).Int(30).Bytes());
   SetStream(question.Answer, TValues().Int(1).Int(0).Int(1).Int(0).Bool(false).Bytes());
   question.Print(viewer, 0x0EE0, "", 5, true, nullptr);
-  TCustomRVData& data = viewer.RVData();
-  std::vector<std::string> items;
-  for (int i = 0; i < data.GetItemCount(); ++i) {
-    const TCustomRVItemInfo* item = data.GetItem(i);
-    std::string text = item->StyleNo >= 0 ? WideToMultiByte(CP_UTF8, 0, data.GetItemTextW(i)) : "picture";
-    items.push_back(std::to_string(item->StyleNo) + "/" + std::to_string(item->ParaNo) + " " + text);
-  }
-  EXPECT_EQ(items, (std::vector<std::string>{"1/0 QUESTION 5", "0/0 Connect them", "1/0 ",
-                                             "1/0 Drop and Connect:", "-3/8 picture", "0/0 ",
-                                             "1/0 Correct Answer: ", "-3/8 picture", "0/0 ",
-                                             "1/0 Candidate Response (CORRECT_MARK): ", "-3/8 picture",
-                                             "0/0 ", "1/0 ", "1/0 Explanation/Reference:", "0/0 because"}));
+  EXPECT_EQ(printtest::DocumentItems(viewer.RVData()),
+            (std::vector<std::string>{"1/0 QUESTION 5", "0/0 Connect them", "1/0 ", "1/0 Drop and Connect:",
+                                      "-3/8 picture", "0/0 ", "1/0 Correct Answer: ", "-3/8 picture", "0/0 ",
+                                      "1/0 Candidate Response (CORRECT_MARK): ", "-3/8 picture", "0/0 ",
+                                      "1/0 ", "1/0 Explanation/Reference:", "0/0 because"}));
 }
 
 }  // namespace

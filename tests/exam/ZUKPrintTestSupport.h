@@ -14,8 +14,11 @@
 #include "exam/RVMainStyle.h"
 #include "exam/ZUKPartBuilder.h"
 #include "exam/ZUKStream.h"
+#include "platform/core/CodePages.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/PngFile.h"
+#include "richtext/core/CRVData.h"
+#include "richtext/core/RVItem.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/viewer/RVViewer.h"
 
@@ -62,6 +65,17 @@ inline void SetStream(TMemoryStream& stream, const std::string& bytes) {
 inline void KeepForReview(TBitmap& picture, const std::string& name) {
   if (const char* dir = std::getenv("ZUK_PRINT_PICTURES_DIR"))
     SaveBitmapToPng(picture, std::string(dir) + "/" + name + ".png");
+}
+
+/// The document's items as "style/paragraph text" ("picture" for non-text items).
+inline std::vector<std::string> DocumentItems(TCustomRVData& data) {
+  std::vector<std::string> items;
+  for (int i = 0; i < data.GetItemCount(); ++i) {
+    const TCustomRVItemInfo* item = data.GetItem(i);
+    std::string text = item->StyleNo >= 0 ? WideToMultiByte(CP_UTF8, 0, data.GetItemTextW(i)) : "picture";
+    items.push_back(std::to_string(item->StyleNo) + "/" + std::to_string(item->ParaNo) + " " + text);
+  }
+  return items;
 }
 
 /// English texts for the test's lifetime, the previous store put back afterwards.

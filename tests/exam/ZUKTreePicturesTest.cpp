@@ -290,16 +290,10 @@ TEST_F(TreePicturesTest, PrintedTreeQuestion) {
   SetStream(question.TreeData, TValues().Sub(Part(u"Build it")).Sub(Part(u"since")).Bytes());
   SetStream(question.Answer, TValues().Int(1).Int(0).Bytes());
   question.Print(viewer, qpfQuestion | qpfCorrectAnswer | qpfExplanation, "", 2, true, nullptr);
-  TCustomRVData& data = viewer.RVData();
-  std::vector<std::string> items;
-  for (int i = 0; i < data.GetItemCount(); ++i) {
-    const TCustomRVItemInfo* item = data.GetItem(i);
-    std::string text = item->StyleNo >= 0 ? WideToMultiByte(CP_UTF8, 0, data.GetItemTextW(i)) : "picture";
-    items.push_back(std::to_string(item->StyleNo) + "/" + std::to_string(item->ParaNo) + " " + text);
-  }
-  EXPECT_EQ(items, (std::vector<std::string>{"1/0 QUESTION 2", "0/0 Build it", "1/0 ", "1/0 Create a Tree:",
-                                             "-3/8 picture", "0/0 ", "1/0 Correct Answer: ", "-3/8 picture",
-                                             "0/0 ", "1/0 ", "1/0 Explanation/Reference:", "0/0 since"}));
+  EXPECT_EQ(printtest::DocumentItems(viewer.RVData()),
+            (std::vector<std::string>{"1/0 QUESTION 2", "0/0 Build it", "1/0 ", "1/0 Create a Tree:",
+                                      "-3/8 picture", "0/0 ", "1/0 Correct Answer: ", "-3/8 picture", "0/0 ",
+                                      "1/0 ", "1/0 Explanation/Reference:", "0/0 since"}));
   EXPECT_EQ(painted, (std::vector<std::string>{"A/1/0", "x/4/0", "A/1/0", "x/4/1"}));
 }
 
