@@ -7,6 +7,8 @@
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/Font.h"
+#include "platform/gui/StdCtrls.h"
 
 namespace {
 
@@ -22,6 +24,11 @@ constexpr int32_t kListTextWidth = 188;
 constexpr int32_t kMinListHeight = 150;
 constexpr int32_t kRowGap = 4;
 constexpr TColor kBandColor = 0xE7E7E7;  // red, green and blue 231
+
+constexpr int32_t kLineWidth = 2;
+/// The line control reaches this far beyond the line's ends, so its pen is never cut.
+constexpr int32_t kLineSlack = 2;
+constexpr int32_t kRelationshipLabelFontSize = 10;
 
 int32_t WrappedHeight(TCanvas& canvas, const std::u16string& text, int32_t width) {
   TRect measure = Rect(0, 0, width, 20);
@@ -173,3 +180,56 @@ std::u16string RelationshipLabelText(const TRelationshipInfo& relationship) {
     return relationship.Side != relationship.Reverse ? u"One to Many" : u"Many to One";
   return ExamTextW(connector.Caption());
 }
+
+TSimpleLine::TSimpleLine(TComponent* owner) : TCustomControl(owner) {
+  Place();
+}
+
+void TSimpleLine::SetX1(int32_t value) {
+  x1_ = value;
+  Place();
+}
+void TSimpleLine::SetY1(int32_t value) {
+  y1_ = value;
+  Place();
+}
+void TSimpleLine::SetX2(int32_t value) {
+  x2_ = value;
+  Place();
+}
+void TSimpleLine::SetY2(int32_t value) {
+  y2_ = value;
+  Place();
+}
+
+void TSimpleLine::Place() {
+  const int32_t left = std::min(x1_, x2_) - kLineSlack;
+  const int32_t top = std::min(y1_, y2_) - kLineSlack;
+  SetBounds(left, top, std::abs(x2_ - x1_) + 2 * kLineSlack, std::abs(y2_ - y1_) + 2 * kLineSlack);
+  Invalidate();
+}
+
+void TSimpleLine::Paint() {
+  TCanvas& canvas = Canvas();
+  canvas.Pen().SetStyle(psSolid);
+  canvas.Pen().SetWidth(kLineWidth);
+  canvas.Pen().SetColor(clWindowText);
+  canvas.MoveTo(x1_ - Left(), y1_ - Top());
+  canvas.LineTo(x2_ - Left(), y2_ - Top());
+}
+
+TRelationship::TRelationship(TWinControl* parent)
+    : line1_(std::make_unique<TSimpleLine>()),
+      line2_(std::make_unique<TSimpleLine>()),
+      label_(std::make_unique<TLabel>()) {
+  TFont font;
+  font.SetSize(kRelationshipLabelFontSize);
+  label_->SetFont(font);
+  for (TControl* control : {static_cast<TControl*>(line1_.get()), static_cast<TControl*>(line2_.get()),
+                            static_cast<TControl*>(label_.get())}) {
+    control->SetVisible(false);
+    control->SetParent(parent);
+  }
+}
+
+TRelationship::~TRelationship() = default;

@@ -4,14 +4,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/graphics/GraphicsTypes.h"
+#include "platform/gui/CustomControl.h"
 
 class TBitmap;
 class TCanvas;
+class TLabel;
 
 /// Connector kinds; kinds 1 and 3 are directed.
 enum TConnectorKind : uint8_t {
@@ -95,3 +98,48 @@ std::u16string RelationshipLabelText(const TRelationshipInfo& relationship);
 std::vector<TPoint> BoxAnchors(const TBoxInfo& box);
 /// The anchor of `box` nearest to `point`; the first in anchor order wins a tie.
 TPoint NearestAnchor(const TBoxInfo& box, TPoint point);
+
+/// A straight line as a control of its own, for an interactive diagram: 2 pixels wide in the
+/// window-text colour from (X1, Y1) to (X2, Y2) in its parent's coordinates. The control
+/// covers the two points' bounding rectangle grown by 2 pixels.
+class TSimpleLine : public TCustomControl {
+ public:
+  explicit TSimpleLine(TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TSimpleLine"; }
+
+  int32_t X1() const { return x1_; }
+  int32_t Y1() const { return y1_; }
+  int32_t X2() const { return x2_; }
+  int32_t Y2() const { return y2_; }
+  /// Each setter moves the control over the new line and redraws it.
+  void SetX1(int32_t value);
+  void SetY1(int32_t value);
+  void SetX2(int32_t value);
+  void SetY2(int32_t value);
+
+ protected:
+  void Paint() override;
+
+ private:
+  void Place();
+  int32_t x1_ = 0, y1_ = 0, x2_ = 0, y2_ = 0;
+};
+
+/// The controls that show one relationship in an interactive diagram: two lines and the
+/// connector's label (font size 10), all hidden until placed, on `parent`.
+class TRelationship {
+ public:
+  explicit TRelationship(TWinControl* parent);
+  ~TRelationship();
+  TRelationship(const TRelationship&) = delete;
+  TRelationship& operator=(const TRelationship&) = delete;
+
+  TSimpleLine& Line1() { return *line1_; }
+  TSimpleLine& Line2() { return *line2_; }
+  TLabel& Label() { return *label_; }
+
+ private:
+  std::unique_ptr<TSimpleLine> line1_;
+  std::unique_ptr<TSimpleLine> line2_;
+  std::unique_ptr<TLabel> label_;
+};
