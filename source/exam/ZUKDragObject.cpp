@@ -211,6 +211,9 @@ void TSimpleLine::Place() {
 
 void TSimpleLine::Paint() {
   TCanvas& canvas = Canvas();
+  canvas.Brush().SetStyle(bsSolid);
+  canvas.Brush().SetColor(Color());
+  canvas.FillRect(ClientRect());
   canvas.Pen().SetStyle(psSolid);
   canvas.Pen().SetWidth(kLineWidth);
   canvas.Pen().SetColor(clWindowText);

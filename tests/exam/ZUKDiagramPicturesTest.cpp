@@ -11,7 +11,6 @@
 #include "platform/core/Exceptions.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/SystemColors.h"
-#include "platform/gui/StdCtrls.h"
 #include "richtext/core/RVItem.h"
 #include "richtext/viewer/RVRVData.h"
 
@@ -288,29 +287,6 @@ TEST_F(DiagramPicturesTest, PrintedPicturesAreCentredBetweenTheirHeadingsAndEmpt
                                       "-3/8 picture", "0/0 ", "1/0 Correct Answer: ", "-3/8 picture", "0/0 ",
                                       "1/0 Candidate Response (CORRECT_MARK): ", "-3/8 picture", "0/0 ",
                                       "1/0 ", "1/0 Explanation/Reference:", "0/0 because"}));
-}
-
-TEST(DiagramControlsTest, LineControlCoversItsLineAndRelationshipsStartHidden) {
-  TSimpleLine line;
-  line.SetX1(50);
-  line.SetY1(40);
-  line.SetX2(10);
-  line.SetY2(100);
-  EXPECT_EQ(line.BoundsRect(), Rect(8, 38, 52, 102));
-  line.SetY2(40);  // a level line still has room for its pen
-  EXPECT_EQ(line.BoundsRect(), Rect(8, 38, 52, 42));
-
-  TCustomControl parent;
-  {
-    TRelationship relationship(&parent);
-    EXPECT_EQ(parent.ControlCount(), 3);
-    EXPECT_FALSE(relationship.Line1().Visible());
-    EXPECT_FALSE(relationship.Line2().Visible());
-    EXPECT_FALSE(relationship.Label().Visible());
-    ASSERT_NE(relationship.Label().Font(), nullptr);
-    EXPECT_EQ(relationship.Label().Font()->Size(), 10);
-  }
-  EXPECT_EQ(parent.ControlCount(), 0);
 }
 
 }  // namespace
