@@ -67,9 +67,10 @@ void AddMarkedResponseHeading(TCustomRVViewer& viewer, bool isCorrect) {
 }
 
 /// The text of a typed response: the first plain string of `response` after `skipped` int32
-/// values, from the stream's start. A stream too short for them is a broken response.
+/// values, from the stream's start; none for an empty stream. A stream too short for the values
+/// is a broken response.
 std::string ReadResponseText(TStream* response, int64_t skipped) {
-  if (response == nullptr) return {};
+  if (response == nullptr || response->Size() == 0) return {};
   response->SetPosition(0);
   if (skipped < 0) skipped = 0;
   if (skipped * 4 > response->Remaining()) throw EZUKIncorrectFileFormat();

@@ -207,7 +207,10 @@ TEST_F(QuestionPrintTest, ResponsesAndMarks) {
   TMemoryStream empty(TValues().Int(0).Int(0).Str("").Bytes());
   q->PrintCandidateResponse(viewer, false, &empty);
   q->PrintCandidateResponse(viewer, true, nullptr);
+  TMemoryStream nothing;
+  q->PrintCandidateResponse(viewer, true, &nothing);
   EXPECT_EQ(Paragraphs(), (std::vector<std::string>{"p0 1:Candidate Response:  + 0:[None] (INCORRECT_MARK)",
+                                                    "p0 1:Candidate Response:  + 0:[None] (CORRECT_MARK)",
                                                     "p0 1:Candidate Response:  + 0:[None] (CORRECT_MARK)"}));
   // The response text follows ChoiceCount values: one too few cuts the record.
   TMemoryStream cut(TValues().Int(0).Bytes());
