@@ -169,13 +169,19 @@ TEST_F(EnterTest, ShiftEnterInsideATextMakesALineBreak) {
   EXPECT_EQ(f.Data().GetItemText(1), "llo");
 }
 
-TEST_F(EnterTest, AtTheParagraphStartInsertsAnEmptyParagraphBefore) {
-  f.AddText("abc", 0, 0);
-  Format();
-  PutCaret(0, 1);
-  Key(kEnter);
-  EXPECT_EQ(Texts(), "/abc");
-  EXPECT_EQ(Caret(), std::make_pair(1, 1)) << "the caret stays before the text";
+TEST_F(EnterTest, AtTheParagraphStartInsertsAnEmptyLineBefore) {
+  for (const TShiftState shift : {TShiftState(0), ssShift}) {
+    SCOPED_TRACE(shift != 0 ? "Shift+Enter" : "Enter");
+    f.Data().Clear();
+    f.AddText("abc", 0, 0);
+    Format();
+    PutCaret(0, 1);
+    Key(kEnter, shift);
+    EXPECT_EQ(Texts(), shift != 0 ? "|abc" : "/abc");
+    EXPECT_TRUE(f.Data().StartsParagraph(0));
+    EXPECT_EQ(f.Data().GetItem(1)->GetBR(), shift != 0) << "Shift+Enter breaks the line only";
+    EXPECT_EQ(Caret(), std::make_pair(1, 1)) << "the caret stays before the text";
+  }
 }
 
 TEST_F(EnterTest, BetweenTwoItemsTheSecondStartsTheParagraph) {
