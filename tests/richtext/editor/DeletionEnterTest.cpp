@@ -63,6 +63,22 @@ TEST_F(DeletionTest, SelectionToAParagraphEndKeepsTheNextParagraph) {
   EXPECT_EQ(Texts(), "x/def");
 }
 
+TEST_F(DeletionTest, JoiningTwoListParagraphsRemovesTheSecondMarker) {
+  f.Sheet.ListStyles().AddStyle()->Levels().AddLevel()->ListType = rvlstDecimal;
+  for (const char* text : {"one", "two"}) {
+    f.Data().AddItem("", TRVMarkerItemInfo::CreateForList(&f.Data(), 0, 0, 1, false));
+    f.AddText(text, 0, -1, rvioJoinsPrevious);
+  }
+  Format();
+  const std::string before = Dump();
+  Select(1, 4, 3, 1);
+  ASSERT_TRUE(f.Data().DeleteSelection());
+  EXPECT_EQ(Texts(), "|onetwo");
+  EXPECT_EQ(f.Data().GetItemStyleNo(0), rvsListMarker);
+  EXPECT_EQ(Caret(), std::make_pair(1, 4));
+  ExpectUndoRedo(before, Dump());
+}
+
 TEST_F(DeletionTest, ReadOnlyParagraphGoesOnlyAsAWhole) {
   f.Sheet.ParaStyles().Items(1)->Options = rvpaoReadOnly;
   f.AddText("ab", 0, 0);
