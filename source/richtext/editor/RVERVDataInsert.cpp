@@ -280,14 +280,18 @@ bool PrepareStreamInsertion(TRVEditRVData& Data, TStreamInsertion& Ins) {
   return true;
 }
 
-/// A stream that could not be read: what it inserted stays, recorded; the document is laid
-/// out again in full.
+/// A stream that could not be read: what it inserted stays, recorded, and joins its
+/// neighbours where it may; the document is laid out again in full.
 void FailStreamInsertion(TRVEditRVData& Data, int End, int Count) {
   if (Count > 0) {
     bool f = false;
     TRVUndoInsertItemsInfo* record = Data.Do_BeginInsertItems(End - Count, Count);
     Data.Do_EndInsertItems(End - Count, Count, f, record);
   }
+  // A text cut at the caret for the insertion is joined again where nothing came between.
+  TItemPos first{End - std::max(Count, 0), 0}, last{End - 1, 0};
+  MergeWithNext(Data, last.ItemNo, first, last);
+  MergeWithNext(Data, first.ItemNo - 1, first, last);
   Data.FormatLines(true, true, false, 0, nullptr, false, false);
   Data.InvalidateControl();
   Data.Beep();

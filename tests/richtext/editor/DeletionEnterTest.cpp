@@ -63,6 +63,22 @@ TEST_F(DeletionTest, SelectionToAParagraphEndKeepsTheNextParagraph) {
   EXPECT_EQ(Texts(), "x/def");
 }
 
+TEST_F(DeletionTest, JoiningTwoListParagraphsRemovesTheSecondMarker) {
+  f.Sheet.ListStyles().AddStyle()->Levels().AddLevel()->ListType = rvlstDecimal;
+  for (const char* text : {"one", "two"}) {
+    f.Data().AddItem("", TRVMarkerItemInfo::CreateForList(&f.Data(), 0, 0, 1, false));
+    f.AddText(text, 0, -1, rvioJoinsPrevious);
+  }
+  Format();
+  const std::string before = Dump();
+  Select(1, 4, 3, 1);
+  ASSERT_TRUE(f.Data().DeleteSelection());
+  EXPECT_EQ(Texts(), "|onetwo");
+  EXPECT_EQ(f.Data().GetItemStyleNo(0), rvsListMarker);
+  EXPECT_EQ(Caret(), std::make_pair(1, 4));
+  ExpectUndoRedo(before, Dump());
+}
+
 TEST_F(DeletionTest, ReadOnlyParagraphGoesOnlyAsAWhole) {
   f.Sheet.ParaStyles().Items(1)->Options = rvpaoReadOnly;
   f.AddText("ab", 0, 0);
@@ -169,13 +185,19 @@ TEST_F(EnterTest, ShiftEnterInsideATextMakesALineBreak) {
   EXPECT_EQ(f.Data().GetItemText(1), "llo");
 }
 
-TEST_F(EnterTest, AtTheParagraphStartInsertsAnEmptyParagraphBefore) {
-  f.AddText("abc", 0, 0);
-  Format();
-  PutCaret(0, 1);
-  Key(kEnter);
-  EXPECT_EQ(Texts(), "/abc");
-  EXPECT_EQ(Caret(), std::make_pair(1, 1)) << "the caret stays before the text";
+TEST_F(EnterTest, AtTheParagraphStartInsertsAnEmptyLineBefore) {
+  for (const TShiftState shift : {TShiftState(0), ssShift}) {
+    SCOPED_TRACE(shift != 0 ? "Shift+Enter" : "Enter");
+    f.Data().Clear();
+    f.AddText("abc", 0, 0);
+    Format();
+    PutCaret(0, 1);
+    Key(kEnter, shift);
+    EXPECT_EQ(Texts(), shift != 0 ? "|abc" : "/abc");
+    EXPECT_TRUE(f.Data().StartsParagraph(0));
+    EXPECT_EQ(f.Data().GetItem(1)->GetBR(), shift != 0) << "Shift+Enter breaks the line only";
+    EXPECT_EQ(Caret(), std::make_pair(1, 1)) << "the caret stays before the text";
+  }
 }
 
 TEST_F(EnterTest, BetweenTwoItemsTheSecondStartsTheParagraph) {
