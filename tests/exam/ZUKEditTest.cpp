@@ -10,7 +10,10 @@
 #include "exam/ZUKEdit.h"
 #include "platform/core/Classes.h"
 #include "platform/gui/Application.h"
+#include "richtext/core/DLines.h"
 #include "richtext/core/RVStyle.h"
+#include "richtext/table/RVTable.h"
+#include "richtext/table/RVTableCell.h"
 
 namespace {
 
@@ -85,6 +88,60 @@ TEST(ZUKEditTest, DoubleClickDoesNothing) {
   program.edit.RVData().DblClickAt(20, 12);
   EXPECT_TRUE(program.events.empty());
   EXPECT_FALSE(program.edit.SelectionExists());
+}
+
+}  // namespace
+
+namespace {
+
+/// An editor of class E holding two one-cell tables; the second table's cell may not be
+/// edited, and the cell editor is open on the first table's cell.
+template <typename E>
+struct TTableEditor {
+  TTableEditor() {
+    App();
+    edit.SetStyle(&sheet);
+    edit.SetBounds(0, 0, 300, 200);
+    for (int t = 0; t < 2; ++t) {
+      auto made = TRVTableItemInfo::CreateWithSize(1, 1, &edit.RVData());
+      made->GetCell(0, 0)->Clear();
+      made->GetCell(0, 0)->AddTextItem("cell" + std::to_string(t), 0, 0);
+      made->OnCellAllowEdit = [t](TRVTableItemInfo*, int, int, bool& AllowEdit) { AllowEdit = t == 0; };
+      made->OnTableCellClick = [this, t](TRVTableItemInfo*, int, int) { clicks.push_back(t); };
+      tables[t] = made.get();
+      edit.AddItem("", std::move(made));
+    }
+    edit.Format();
+    Click(0);
+  }
+  /// A click in the middle of the cell of table T.
+  void Click(int T) {
+    const int itemNo = edit.RVData().FindItemIndex(tables[T]);
+    const TRVDrawLineInfo& piece = *edit.RVData().DrawItems()[edit.RVData().GetFirstDrawItemOfItem(itemNo)];
+    const TRVTableCellData& cell = *tables[T]->GetCell(0, 0);
+    const int32_t x = piece.Left + cell.Left + cell.Width / 2;
+    const int32_t y = piece.Top + cell.Top + cell.Height / 2;
+    edit.MouseDown(mbLeft, 0, x, y);
+    edit.MouseUp(mbLeft, 0, x, y);
+  }
+  TRVStyle sheet;
+  E edit;
+  TRVTableItemInfo* tables[2] = {nullptr, nullptr};
+  std::vector<int> clicks;
+};
+
+TEST(ZUKEditTest, ClickOnACellThatMayNotBeEditedKeepsTheCellEditor) {
+  TTableEditor<TRVEdit> plain;
+  ASSERT_NE(plain.edit.GetInplaceEditor(), nullptr) << "the first table's cell is being edited";
+  plain.Click(1);
+  EXPECT_EQ(plain.clicks, std::vector<int>{1});
+  EXPECT_EQ(plain.edit.GetInplaceEditor(), nullptr) << "the plain editor closes the cell editor";
+
+  TTableEditor<TZUKEdit> program;
+  ASSERT_NE(program.edit.GetInplaceEditor(), nullptr);
+  program.Click(1);
+  EXPECT_EQ(program.clicks, std::vector<int>{1});
+  EXPECT_NE(program.edit.GetInplaceEditor(), nullptr) << "the program's editor keeps it open";
 }
 
 }  // namespace
