@@ -1,6 +1,7 @@
 // The program's editor control: the reading and writing options it sets, that a form can
 // name it, and the mouse handling that differs from the plain editor's (a press outside
-// every drawn piece and a double click do nothing in it).
+// every drawn piece and a double click do nothing in it, and a click on another table's cell
+// that may not be edited leaves the open cell editor alone).
 #include <gtest/gtest.h>
 
 #include <memory>
