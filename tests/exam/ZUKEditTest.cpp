@@ -146,3 +146,25 @@ TEST(ZUKEditTest, ClickOnACellThatMayNotBeEditedKeepsTheCellEditor) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ZUKEditTest, UndoOfTheDocumentClosesAnEmptyCellEditorFirst) {
+  TTableEditor<TRVEdit> t;
+  ASSERT_NE(t.edit.GetInplaceEditor(), nullptr);
+  // An insertion of the document itself, recorded before the cell editor opened.
+  t.edit.DestroyInplaceEditor();
+  t.edit.SetSelectionBounds(1, 1, 1, 1);
+  t.edit.InsertText("after", false);
+  ASSERT_EQ(t.edit.GetItemCount(), 3);
+  t.Click(0);
+  ASSERT_NE(t.edit.GetInplaceEditor(), nullptr);
+  EXPECT_EQ(t.edit.UndoAction(), rvutInsert) << "the cell editor has nothing: the document's undo";
+  t.edit.Undo();
+  EXPECT_EQ(t.edit.GetItemCount(), 3) << "posted: the cell editor must not go while its handler runs";
+  App().ProcessMessages();
+  EXPECT_EQ(t.edit.GetInplaceEditor(), nullptr);
+  EXPECT_EQ(t.edit.GetItemCount(), 2);
+}
+
+}  // namespace
