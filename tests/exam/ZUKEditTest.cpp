@@ -1,6 +1,7 @@
 // The program's editor control: the reading and writing options it sets, that a form can
 // name it, and the mouse handling that differs from the plain editor's (a press outside
-// every drawn piece and a double click do nothing in it).
+// every drawn piece and a double click do nothing in it, and a click on another table's cell
+// that may not be edited leaves the open cell editor alone).
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,7 +11,10 @@
 #include "exam/ZUKEdit.h"
 #include "platform/core/Classes.h"
 #include "platform/gui/Application.h"
+#include "richtext/core/DLines.h"
 #include "richtext/core/RVStyle.h"
+#include "richtext/table/RVTable.h"
+#include "richtext/table/RVTableCell.h"
 
 namespace {
 
@@ -85,6 +89,82 @@ TEST(ZUKEditTest, DoubleClickDoesNothing) {
   program.edit.RVData().DblClickAt(20, 12);
   EXPECT_TRUE(program.events.empty());
   EXPECT_FALSE(program.edit.SelectionExists());
+}
+
+}  // namespace
+
+namespace {
+
+/// An editor of class E holding two one-cell tables; the second table's cell may not be
+/// edited, and the cell editor is open on the first table's cell.
+template <typename E>
+struct TTableEditor {
+  TTableEditor() {
+    App();
+    edit.SetStyle(&sheet);
+    edit.SetBounds(0, 0, 300, 200);
+    for (int t = 0; t < 2; ++t) {
+      auto made = TRVTableItemInfo::CreateWithSize(1, 1, &edit.RVData());
+      made->GetCell(0, 0)->Clear();
+      made->GetCell(0, 0)->AddTextItem("cell" + std::to_string(t), 0, 0);
+      made->OnCellAllowEdit = [t](TRVTableItemInfo*, int, int, bool& AllowEdit) { AllowEdit = t == 0; };
+      made->OnTableCellClick = [this, t](TRVTableItemInfo*, int, int) { clicks.push_back(t); };
+      tables[t] = made.get();
+      edit.AddItem("", std::move(made));
+    }
+    edit.Format();
+    Click(0);
+  }
+  /// A click in the middle of the cell of table T.
+  void Click(int T) {
+    const int itemNo = edit.RVData().FindItemIndex(tables[T]);
+    const TRVDrawLineInfo& piece = *edit.RVData().DrawItems()[edit.RVData().GetFirstDrawItemOfItem(itemNo)];
+    const TRVTableCellData& cell = *tables[T]->GetCell(0, 0);
+    const int32_t x = piece.Left + cell.Left + cell.Width / 2;
+    const int32_t y = piece.Top + cell.Top + cell.Height / 2;
+    edit.MouseDown(mbLeft, 0, x, y);
+    edit.MouseUp(mbLeft, 0, x, y);
+  }
+  TRVStyle sheet;
+  E edit;
+  TRVTableItemInfo* tables[2] = {nullptr, nullptr};
+  std::vector<int> clicks;
+};
+
+TEST(ZUKEditTest, ClickOnACellThatMayNotBeEditedKeepsTheCellEditor) {
+  TTableEditor<TRVEdit> plain;
+  ASSERT_NE(plain.edit.GetInplaceEditor(), nullptr) << "the first table's cell is being edited";
+  plain.Click(1);
+  EXPECT_EQ(plain.clicks, std::vector<int>{1});
+  EXPECT_EQ(plain.edit.GetInplaceEditor(), nullptr) << "the plain editor closes the cell editor";
+
+  TTableEditor<TZUKEdit> program;
+  ASSERT_NE(program.edit.GetInplaceEditor(), nullptr);
+  program.Click(1);
+  EXPECT_EQ(program.clicks, std::vector<int>{1});
+  EXPECT_NE(program.edit.GetInplaceEditor(), nullptr) << "the program's editor keeps it open";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ZUKEditTest, UndoOfTheDocumentClosesAnEmptyCellEditorFirst) {
+  TTableEditor<TRVEdit> t;
+  ASSERT_NE(t.edit.GetInplaceEditor(), nullptr);
+  // An insertion of the document itself, recorded before the cell editor opened.
+  t.edit.DestroyInplaceEditor();
+  t.edit.SetSelectionBounds(1, 1, 1, 1);
+  t.edit.InsertText("after", false);
+  ASSERT_EQ(t.edit.GetItemCount(), 3);
+  t.Click(0);
+  ASSERT_NE(t.edit.GetInplaceEditor(), nullptr);
+  EXPECT_EQ(t.edit.UndoAction(), rvutInsert) << "the cell editor has nothing: the document's undo";
+  t.edit.Undo();
+  EXPECT_EQ(t.edit.GetItemCount(), 3) << "posted: the cell editor must not go while its handler runs";
+  App().ProcessMessages();
+  EXPECT_EQ(t.edit.GetInplaceEditor(), nullptr);
+  EXPECT_EQ(t.edit.GetItemCount(), 2);
 }
 
 }  // namespace

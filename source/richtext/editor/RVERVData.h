@@ -393,8 +393,9 @@ class TRVEditRVData : public TRVViewerRVData {
   void XorDrawing() override;
   void SelectionChanged() override;
   /// Cuts the caret's text item in two at the caret (recorded), so that stream content goes
-  /// in exactly there; the caret stays at the end of the first part.
-  void SplitTextAtCaret();
+  /// in exactly there; the caret stays at the end of the first part. Answers the item cut,
+  /// -1 when the caret was not inside a text.
+  int SplitTextAtCaret();
   /// A click on a resizable item (nothing dragged) selects it whole.
   void MouseSelectionDone() override;
   // The writers run with hyperlinks live, so that they are written as a viewer writes them.

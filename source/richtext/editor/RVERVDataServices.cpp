@@ -224,15 +224,6 @@ void TRVEditRVData::Change(bool ClearRedo) {
 
 namespace {
 
-/// The narrowest width the whole document can be laid out at on its canvas.
-int32_t DocumentMinWidth(TRVEditRVData& Data) {
-  TCanvas* canvas = Data.GetCanvas();
-  if (canvas == nullptr) return 0;
-  TRVFormatScale scale;
-  Data.GetScreenAndDeviceInfo(canvas, scale);
-  return Data.CalculateMinDocWidth(&scale, *canvas);
-}
-
 /// The last draw item of the item whose first draw item is First.
 int LastDrawItemOfItem(const TCustomRVFormattedData& Data, int First) {
   const TRVDrawLines& pieces = Data.DrawItems();
@@ -272,8 +263,7 @@ void TRVEditRVData::EndItemModify(int ItemNo, int32_t State) {
   const int32_t width = CalculateMinItemWidthOnCanvas(ItemNo);
   // The item sets (or set) the document's minimal width: the whole document may widen or
   // narrow, so everything is laid out again.
-  const int32_t docWidth = DocumentMinWidth(*this);
-  const bool full = width != State && (State >= docWidth || width >= docWidth);
+  const bool full = width != State && (State >= DocMinWidth || width >= DocMinWidth);
   FormatAfterChange(full, ItemNo);
 }
 
@@ -483,20 +473,17 @@ bool TRVEditRVData::InsertItemObject(int& ItemNo, std::string Text, std::unique_
   return TRVViewerRVData::InsertItemObject(ItemNo, std::move(Text), std::move(Item), FullReformat, NewListNo);
 }
 
-void TRVEditRVData::SplitTextAtCaret() {
+int TRVEditRVData::SplitTextAtCaret() {
   const int itemNo = GetCaretItemNo();
   const int offs = GetCaretOffset();
-  if (itemNo < 0 || itemNo >= GetItemCount() || GetInplaceEditor() != nullptr) return;
-  const TCustomRVItemInfo& item = *GetItem(itemNo);
-  if (!item.IsTextItem() || offs <= GetItemStartOffset(itemNo) || offs >= GetItemEndOffset(itemNo)) return;
-  const size_t charSize = item.IsTwoByteText() ? 2 : 1;
-  std::string tail = GetItemText(itemNo).substr(static_cast<size_t>(offs - 1) * charSize);
-  std::unique_ptr<TCustomRVItemInfo> rest = RV_CreateTextCopy(item, this);
-  rest->SetSameAsPrev(true);
-  Do_DeleteSubstring(itemNo, offs, -1);
+  if (itemNo < 0 || itemNo >= GetItemCount() || GetInplaceEditor() != nullptr) return -1;
+  if (!GetItem(itemNo)->IsTextItem() || offs <= GetItemStartOffset(itemNo) ||
+      offs >= GetItemEndOffset(itemNo))
+    return -1;
   bool full = false;
-  Do_InsertItem(itemNo + 1, tail, std::move(rest), false, full);
+  SplitTextItem(itemNo, offs, full);
   FormatAfterChange(full, itemNo);
+  return itemNo;
 }
 
 // ---- writers ----------------------------------------------------------------------------------

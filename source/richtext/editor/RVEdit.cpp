@@ -508,9 +508,18 @@ bool InsertStreamAtCaret(TCustomRVEdit& Editor, F&& Read) {
   bool result = false;
   try {
     data.DeleteSelection();
-    data.SplitTextAtCaret();
+    const int caretOffs = data.GetCaretOffset();
+    const int split = data.SplitTextAtCaret();
+    const int count = data.GetItemCount();
     data.StateFlags |= rvstInsertingAtCaret;
     result = Read(data);
+    // Nothing came in: the text cut for it is whole again.
+    int caretItem = split, offs = caretOffs, otherItem = split, otherOffs = caretOffs;
+    if (split >= 0 && data.GetItemCount() == count &&
+        data.MergeKeepingPositions(split, caretItem, offs, otherItem, otherOffs)) {
+      data.FormatAfterChange(false, split);
+      data.PlaceCaretAtItem(caretItem, offs, true);
+    }
   } catch (...) {
     data.StateFlags &= ~rvstInsertingAtCaret;
     data.SetUndoGroupMode(false);
