@@ -32,6 +32,8 @@ void PlaceEditor(TRVTableItemInfo& Table, TRVTableInplaceEdit& Editor) {
   Editor.TallCell = height > kMaxEditorHeight;
   height = std::min(height, kMaxEditorHeight);
   Editor.SetBounds(Table.ClientLeft + cell.Left, Table.ClientTop + cell.Top + shift, cell.Width, height);
+  // Scrolling moves child controls from the top kept here.
+  Editor.SetTag(Editor.Top());
 }
 
 int32_t MinDocWidth(TRVTableInplaceEdit& Editor) {

@@ -238,6 +238,8 @@ TRVTableInplaceEdit::~TRVTableInplaceEdit() {
   if (CloseQuietly)
     if (auto* nested = dynamic_cast<TRVTableInplaceEdit*>(GetInplaceEditor())) nested->CloseQuietly = true;
   DestroyInplaceEditor();
+  if (PendingReadOnly_)
+    if (TCustomRVEdit* root = RootEditor()) root->SetReadOnly(false);
   const bool hadFocus = Focused();
   if (ParentData != nullptr && Cell != nullptr) ParentData->UnassignFocusedSubData(Cell);
   if (Table != nullptr) TRVTableCellEditing::InplaceEditorDestroyed(*Table, CloseQuietly);
@@ -306,10 +308,15 @@ TWinControl* TRVTableInplaceEdit::RootControl() const {
 // ---- answered by the root editor ----------------------------------------------------------------
 
 void TRVTableInplaceEdit::SetReadOnly(bool Value) {
-  if (TCustomRVEdit* root = RootEditor())
-    root->SetReadOnly(Value);
-  else
+  TCustomRVEdit* root = RootEditor();
+  if (root == nullptr) {
     TRVEdit::SetReadOnly(Value);
+    return;
+  }
+  // Read-only set here is pending until this editor makes itself writable again (after the
+  // undo handed to it); if it goes first, the root must not stay read-only.
+  PendingReadOnly_ = Value && (PendingReadOnly_ || !root->GetReadOnly());
+  root->SetReadOnly(Value);
 }
 
 bool TRVTableInplaceEdit::GetReadOnly() const {
@@ -326,6 +333,11 @@ bool TRVTableInplaceEdit::CanChange(bool /*Flag*/) {
 TRVCustomRTFReaderProperties* TRVTableInplaceEdit::GetRTFReadProperties() {
   if (TCustomRVEdit* root = RootEditor()) return root->GetRTFReadProperties();
   return TRVEdit::GetRTFReadProperties();
+}
+
+bool TRVTableInplaceEdit::HasRTFReadProperties() const {
+  if (const TCustomRVEdit* root = RootEditor()) return root->HasRTFReadProperties();
+  return TRVEdit::HasRTFReadProperties();
 }
 
 void TRVTableInplaceEdit::Undo() {
@@ -550,6 +562,10 @@ void TRVTableInplaceEdit::SetFirstJumpNo(int FirstJumpNo) {
 
 int TRVTableInplaceEdit::GetJumpCount() const {
   return const_cast<TRVTableInplaceEdit*>(this)->InplaceRVData().JumpCount;
+}
+
+void TRVTableInplaceEdit::TableMoved(int32_t Left, int32_t Top) {
+  if (Table != nullptr && !Destroying_) TRVTableCellEditing::AdjustInplaceEditor(*Table, Left, Top);
 }
 
 void TRVTableInplaceEdit::Close(bool StoreContent) {

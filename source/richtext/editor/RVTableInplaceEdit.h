@@ -77,6 +77,7 @@ class TRVTableInplaceEdit : public TRVEdit, public TRVTableCellEditorLink {
   bool GetReadOnly() const override;
   bool CanChange(bool Flag = false) override;
   TRVCustomRTFReaderProperties* GetRTFReadProperties() override;
+  bool HasRTFReadProperties() const override;
   void Undo() override;
   void Redo() override;
   void Change(bool ClearRedo) override;
@@ -104,6 +105,7 @@ class TRVTableInplaceEdit : public TRVEdit, public TRVTableCellEditorLink {
   int GetJumpCount() const override;
   void Close(bool StoreContent) override;
   bool Busy() const override { return Destroying_ || BusyCount_ > 0; }
+  void TableMoved(int32_t Left, int32_t Top) override;
 
   TCustomRVFormattedData* ParentData = nullptr;
   TRVTableItemInfo* Table = nullptr;
@@ -133,6 +135,8 @@ class TRVTableInplaceEdit : public TRVEdit, public TRVTableCellEditorLink {
   bool LeavesCell(uint16_t Key, TShiftState Shift);
 
   bool Destroying_ = false;
+  /// The root was made read-only through this editor and waits for it to be made writable.
+  bool PendingReadOnly_ = false;
   /// Above 0 while the editor handles a message; it must not be closed meanwhile.
   int BusyCount_ = 0;
 };

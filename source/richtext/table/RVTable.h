@@ -150,6 +150,8 @@ class TRVTableCellEditorLink {
   virtual void Close(bool StoreContent) = 0;
   /// True while the editor runs one of its own operations and must not be closed.
   virtual bool Busy() const { return false; }
+  /// The table now stands at (Left, Top) in the client area: the editor follows its cell.
+  virtual void TableMoved(int32_t Left, int32_t Top) { (void)Left, (void)Top; }
 };
 
 /// The cell editor cannot be closed now.
@@ -583,6 +585,8 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   bool GetSelectionBounds(bool WithEditor, int& TopRow, int& LeftCol, int& ColCount, int& RowCount);
   /// Cells are selected.
   bool HasInnerSelection() const override { return (State & rvtsCellsSelected) != 0; }
+  /// After formatting: the cell editor goes where its cell now is.
+  void SetControlPosition(int32_t Left, int32_t Top, bool RestoreTop) override;
   void DropInnerSelection() override { Deselect(); }
   /// Presses, moves and releases at (X, Y) relative to the table: cell editing, cell
   /// selection and the sizing of columns and rows.
@@ -662,6 +666,13 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   /// Moves the caret into the table: From 0 before, 1 after, 2 above, 3 below (X picks the
   /// column); False when it cannot.
   bool EnterFrom(int From, int32_t X);
+  /// The cell document at Position, null when none: 0 the first and 1 the last cell that
+  /// may be edited, 2 the bottom-right and 3 the top-left cell of the selected cells (or of
+  /// the edited cell, else the focused cell), 4 the next and 5 the previous one from Store.
+  /// Positions 0 to 3 put a new position in Store; 4 and 5 move it.
+  TCustomRVData* GetSubRVData(std::unique_ptr<TRVStoreSubRVData>& Store, int Position);
+  /// Makes the cell at Store the focused one, opening the cell editor on it in an editor.
+  void ChooseSubRVData(const TRVStoreSubRVData& Store);
   bool SearchText(bool Down, int Flags, const std::string& Text);
   void ClearSearch();
 

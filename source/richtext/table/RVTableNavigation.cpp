@@ -4,11 +4,16 @@
 // the table's editor hooks and closes it through its link.
 #include "richtext/table/RVTable.h"
 #include "richtext/table/RVTableCell.h"
+#include "richtext/viewer/CRVFData.h"
 
 void TRVTableItemInfo::OpenCellEditor(int ItemNo, int Row, int Col, bool Prepare, bool CaretAtStart,
                                       bool CaretAtEnd, uint32_t ClickTime, bool SkipCheck) {
   if (TRVTableEditorHooks* hooks = RVTableEditorHooks())
     hooks->OpenCellEditor(*this, ItemNo, Row, Col, Prepare, CaretAtStart, CaretAtEnd, ClickTime, SkipCheck);
+}
+
+void TRVTableItemInfo::SetControlPosition(int32_t Left, int32_t Top, bool /*RestoreTop*/) {
+  if (CellEditor != nullptr) CellEditor->TableMoved(Left, Top);
 }
 
 void TRVTableItemInfo::DestroyInplace(bool StoreContent) {
@@ -114,4 +119,73 @@ bool TRVTableItemInfo::EnterFrom(int From, int32_t X) {
   if (row < 0 || col < 0) return false;
   OpenCellEditor(-1, row, col, false, !atEnd, atEnd, 0, false);
   return CellEditor != nullptr && CellEditor->GetRow() == row && CellEditor->GetCol() == col;
+}
+
+TCustomRVData* TRVTableItemInfo::GetSubRVData(std::unique_ptr<TRVStoreSubRVData>& Store, int Position) {
+  const int rows = Rows_->Count(), cols = Rows_->GetColCount();
+  if (rows == 0 || cols == 0) return nullptr;
+  auto answer = [&](int Row, int Col) -> TCustomRVData* {
+    Store = std::make_unique<TRVTableStoreSubRVData>(Row, Col);
+    return GetCell(Row, Col);
+  };
+  int row = -1, col = -1;
+  switch (Position) {
+    case 0:
+    case 1: {
+      const int first = Position == 0 ? 0 : rows - 1, firstCol = Position == 0 ? 0 : cols - 1;
+      if (GetCell(first, firstCol) != nullptr && CanEditCell(first, firstCol)) return answer(first, firstCol);
+      if (!GetAdjacentCell(first, firstCol, true, col, row, Position == 0 ? 6 : 7)) return nullptr;
+      return answer(row, col);
+    }
+    case 2:
+    case 3: {
+      int top = 0, left = 0, colCount = 0, rowCount = 0;
+      if (GetSelectionBounds(true, top, left, colCount, rowCount)) {
+        const int r = Position == 2 ? top + rowCount - 1 : top,
+                  c = Position == 2 ? left + colCount - 1 : left;
+        if (Rows_->GetMainCell(r, c, row, col) == nullptr) return nullptr;
+        return answer(row, col);
+      }
+      if (GetFocusedCell() == nullptr) return nullptr;
+      return answer(FocusedCellRow, FocusedCellCol);
+    }
+    case 4:
+    case 5: {
+      auto* position = dynamic_cast<TRVTableStoreSubRVData*>(Store.get());
+      if (position == nullptr ||
+          !GetAdjacentCell(position->Row, position->Col, true, col, row, Position == 4 ? 6 : 7))
+        return nullptr;
+      position->Row = row;
+      position->Col = col;
+      return GetCell(row, col);
+    }
+    default:
+      return nullptr;
+  }
+}
+
+void TRVTableItemInfo::ChooseSubRVData(const TRVStoreSubRVData& Store) {
+  const auto* position = dynamic_cast<const TRVTableStoreSubRVData*>(&Store);
+  auto* data = dynamic_cast<TCustomRVFormattedData*>(GetParentData());
+  if (position == nullptr || data == nullptr) return;
+  const int row = position->Row, col = position->Col;
+  if (row < 0 || row >= Rows_->Count() || col < 0 || col >= Rows_->GetColCount()) return;
+  TRVTableCellData* cell = GetCell(row, col);
+  if (cell == nullptr || GetFocusedCell() == cell) return;
+  // The cell's own selection survives the move of the focus (and of its items into an editor).
+  int selection[4] = {-1, 0, -1, 0};
+  cell->GetItemSelectionBounds(selection[0], selection[1], selection[2], selection[3], false);
+  const int itemNo = GetMyItemNo();
+  data->SetSelectionBounds(itemNo, 1, itemNo, 1);
+  data->AssignFocusedSubData(cell, this);
+  FocusedCellRow = row;
+  FocusedCellCol = col;
+  if ((Options & rvtoEditing) != 0 && (State & rvtsInserted) != 0 && data->GetRootData()->IsEditData())
+    EditCell(row, col, true);
+  if (auto* active = dynamic_cast<TCustomRVFormattedData*>(cell->GetActiveData())) {
+    const int count = active->GetItemCount();
+    if (selection[0] >= 0 && selection[0] < count && selection[2] >= 0 && selection[2] < count)
+      active->SetSelectionBounds(selection[0], selection[1], selection[2], selection[3]);
+  }
+  data->InvalidateControl();
 }

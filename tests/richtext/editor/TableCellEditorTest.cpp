@@ -120,6 +120,19 @@ TEST_F(TableCellEditorTest, AClickOpensTheEditorOverTheCellWithItsItems) {
   EXPECT_EQ(Editor.GetInplaceEditor(), nullptr);
 }
 
+TEST_F(TableCellEditorTest, TheEditorFollowsItsCellWhenTheDocumentIsLaidOutAgain) {
+  Click(1, 1);
+  ASSERT_NE(CellEditor(), nullptr);
+  const int32_t top = CellEditor()->Top();
+  Editor.TopMargin += 40;
+  Editor.Format();
+  ASSERT_NE(CellEditor(), nullptr);
+  EXPECT_EQ(CellEditor()->Top(), top + 40);
+  const TPoint inside = InCell(1, 1);
+  EXPECT_EQ(CellEditor()->Top(),
+            inside.Y - table->CellPadding - 3 + table->GetCell(1, 1)->GetVerticalShift());
+}
+
 TEST_F(TableCellEditorTest, TypingInACellChangesTheDocumentAndIsKeptForUndo) {
   int changes = 0;
   Editor.OnChange = [&](TObject*) { ++changes; };
@@ -205,6 +218,18 @@ TEST_F(TableCellEditorTest, UndoAndReadOnlyBelongToTheRootEditor) {
   EXPECT_TRUE(CellEditor()->GetReadOnly());
   CellEditor()->SetReadOnly(false);
   EXPECT_FALSE(Editor.GetReadOnly());
+  // Read-only set through the cell editor (as an undo handed to it does) ends with it, so
+  // the root is not left read-only when the editor closes first.
+  CellEditor()->SetReadOnly(true);
+  table->DestroyInplace(true);
+  EXPECT_FALSE(Editor.GetReadOnly());
+  Editor.SetReadOnly(true);
+  Click(1, 1);
+  if (CellEditor() != nullptr) table->DestroyInplace(true);
+  EXPECT_TRUE(Editor.GetReadOnly()) << "a root made read-only by itself stays so";
+  Editor.SetReadOnly(false);
+  Click(1, 1);
+  ASSERT_NE(CellEditor(), nullptr);
   // The cell editor has nothing of its own to undo: the root's last action is undone.
   EXPECT_EQ(SendMessage(CellEditor(), EM_CANUNDO), 1) << "asked of the root";
   CellEditor()->Undo();
@@ -264,6 +289,30 @@ TEST_F(TableCellEditorTest, TheEditorCanReleaseItselfAndATallCellGetsAScrollingE
   Process();
   EXPECT_EQ(CellEditor(), nullptr);
   EXPECT_EQ(CellText(1, 1), "c11");
+}
+
+TEST_F(TableCellEditorTest, SearchingGoesFromCellToCell) {
+  table->GetCell(1, 1)->SetItemText(0, "C1x");
+  std::vector<std::string> found;
+  auto selected = [&] {
+    for (int r = 0; r < 2; ++r)
+      for (int c = 0; c < 2; ++c) {
+        std::string text;
+        table->GetCell(r, c)->GetSelText(false, text);
+        if (!text.empty()) return std::to_string(r) + std::to_string(c) + ":" + text;
+      }
+    return std::string("none");
+  };
+  while (table->SearchText(true, 0, "c1")) found.push_back(selected());
+  EXPECT_EQ(found, (std::vector<std::string>{"10:c1", "11:C1"})) << "case is ignored without the flag";
+  EXPECT_EQ(table->SearchRow, -1) << "the search ends past the last cell";
+  found.clear();
+  while (table->SearchText(false, 1, "c1")) found.push_back(selected());
+  EXPECT_EQ(found, std::vector<std::string>{"10:c1"}) << "upwards, matching case";
+  ASSERT_TRUE(table->SearchText(true, 0, "0"));
+  table->ClearSearch();
+  EXPECT_EQ(selected(), "none");
+  EXPECT_EQ(table->SearchRow, -1);
 }
 
 }  // namespace

@@ -158,3 +158,72 @@ TEST_F(TableNavigationTest, ClosingTheEditorGoesThroughItsLink) {
 }
 
 }  // namespace
+
+namespace {
+
+/// The cells GetSubRVData visits from First, stepping with Step, as "row,col".
+std::vector<std::string> Visit(TRVTableItemInfo& Table, int First, int Step) {
+  std::vector<std::string> out;
+  std::unique_ptr<TRVStoreSubRVData> store;
+  for (TCustomRVData* cell = Table.GetSubRVData(store, First); cell != nullptr;
+       cell = Table.GetSubRVData(store, Step)) {
+    const auto& position = dynamic_cast<const TRVTableStoreSubRVData&>(*store);
+    EXPECT_EQ(cell, Table.GetCell(position.Row, position.Col));
+    out.push_back(std::to_string(position.Row) + "," + std::to_string(position.Col));
+  }
+  return out;
+}
+
+TEST_F(TableNavigationTest, SubDocumentsAreTheCellsThatMayBeEdited) {
+  TRVTableItemInfo* table = doc.AddTable(3, 3);
+  ASSERT_TRUE(table->Rows().MergeCells(1, 1, 2, 2, true, false));
+  table->OnCellAllowEdit = [](TRVTableItemInfo*, int Row, int Col, bool& AllowEdit) {
+    AllowEdit = !(Row == 0 && Col == 0) && !(Row == 2 && Col == 0);
+  };
+  EXPECT_EQ(Visit(*table, 0, 4), (std::vector<std::string>{"0,1", "0,2", "1,0", "1,1"}));
+  EXPECT_EQ(Visit(*table, 1, 5), (std::vector<std::string>{"1,1", "1,0", "0,2", "0,1"}));
+  // The corners of the selected cells, else the focused cell, else none.
+  std::unique_ptr<TRVStoreSubRVData> store;
+  EXPECT_EQ(table->GetSubRVData(store, 2), nullptr);
+  table->FocusedCellRow = 2;
+  table->FocusedCellCol = 2;
+  EXPECT_EQ(table->GetSubRVData(store, 3), table->GetCell(1, 1)) << "the focused slot's cell";
+  table->State |= rvtsInserted | rvtsCellsSelected;
+  table->SelStartRow = 0;
+  table->SelStartCol = 0;
+  table->SelRowOffs = 1;
+  table->SelColOffs = 1;
+  EXPECT_EQ(table->GetSubRVData(store, 2), table->GetCell(1, 1)) << "the merged cell widens the rectangle";
+  EXPECT_EQ(table->GetSubRVData(store, 3), table->GetCell(0, 0));
+}
+
+/// A laid-out document of an editor, as far as the table can tell.
+class TEditorDoc : public tabletest::TPaintDoc {
+ public:
+  TEditorDoc() {
+    RVRegisterTableItemClass();
+    SetRVStyle(&style);
+  }
+  bool IsEditData() const override { return true; }
+  void AssignFocusedSubData(TCustomRVFormattedData* RVData, TCustomRVItemInfo*) override { focused = RVData; }
+  TRVStyle style;
+  TCustomRVFormattedData* focused = nullptr;
+};
+
+TEST_F(TableNavigationTest, ChoosingASubDocumentFocusesItAndOpensTheEditor) {
+  TEditorDoc editorDoc;
+  auto made = TRVTableItemInfo::CreateWithSize(2, 2, &editorDoc);
+  TRVTableItemInfo* table = made.get();
+  editorDoc.AddItem("", std::move(made));
+  std::unique_ptr<TRVStoreSubRVData> store;
+  ASSERT_NE(table->GetSubRVData(store, 1), nullptr);
+  table->ChooseSubRVData(*store);
+  EXPECT_EQ(editorDoc.focused, table->GetCell(1, 1));
+  EXPECT_EQ(std::make_pair(table->FocusedCellRow, table->FocusedCellCol), std::make_pair(1, 1));
+  EXPECT_EQ(hooks.log, std::vector<std::string>{"1,1 start skip"});
+  table->ChooseSubRVData(*store);
+  EXPECT_EQ(hooks.log.size(), 1u) << "the focused cell is chosen already";
+  hooks.editors.clear();  // the stand-ins refer to the table, which goes with the document
+}
+
+}  // namespace
