@@ -3,6 +3,7 @@
 // commands and the commands on the selected cells. A table outside an editor is changed
 // directly. Structural commands let the table's grid operations describe what they change to
 // a TRVTableUndoRecorder installed for the duration of the command.
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -24,10 +25,6 @@ namespace {
 /// The editor data the table lies in when it is inserted there, else null.
 TRVEditRVData* InsertedEditData(const TRVTableItemInfo& Table) {
   return (Table.State & rvtsInserted) != 0 ? RVTableEditData(Table) : nullptr;
-}
-
-TRVTableInplaceEdit* CellEditorOf(const TRVTableItemInfo& Table) {
-  return dynamic_cast<TRVTableInplaceEdit*>(Table.CellEditor);
 }
 
 /// The cell editor's pending undo goes to the document first, so that the document's own
@@ -169,7 +166,7 @@ bool ShowsDocumentBackground(const TRVTableItemInfo& Table, const TRVTableCellDa
 
 /// The editor's colour and transparency follow the cell it shows.
 void RefreshCellEditorColor(TRVTableItemInfo& Table) {
-  TRVTableInplaceEdit* editor = CellEditorOf(Table);
+  TRVTableInplaceEdit* editor = TRVTableCellEditing::GetInplaceEditor(Table);
   if (editor == nullptr || editor->Cell == nullptr) return;
   editor->SetColor(Table.GetEffectiveCellColor(*editor->Cell));
   editor->Transparent = ShowsDocumentBackground(Table, *editor->Cell);
@@ -207,7 +204,7 @@ void TRVTableEditorServices::SetTableProperty(TRVTableItemInfo& Table, const std
   TRVEditRVData* data = RVTableEditData(Table);
   if (data == nullptr) return;
   if (PropName == "CellPadding") {
-    if (TRVTableInplaceEdit* editor = CellEditorOf(Table)) {
+    if (TRVTableInplaceEdit* editor = TRVTableCellEditing::GetInplaceEditor(Table)) {
       editor->LeftMargin = editor->RightMargin = editor->TopMargin = editor->BottomMargin = Value;
       Table.State |= rvtsPaddingChanged;
     }
@@ -311,7 +308,7 @@ void TRVTableCommands::SetBackgroundImage(TRVTableItemInfo& Table, const TGraphi
   if (Table.GetBackgroundImage() == Picture) return;
   if (TRVEditRVData* data = InsertedEditData(Table)) RecordOldPicture(Table, *data, -1, -1);
   Table.SetBackgroundImage(Picture);
-  if (Table.CellEditor != nullptr) CellEditorOf(Table)->Invalidate();
+  if (TRVTableInplaceEdit* editor = TRVTableCellEditing::GetInplaceEditor(Table)) editor->Invalidate();
   Table.Changed();
 }
 

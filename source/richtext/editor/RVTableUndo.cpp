@@ -12,6 +12,7 @@
 #include "richtext/core/RVError.h"
 #include "richtext/editor/RVERVData.h"
 #include "richtext/editor/RVEdit.h"
+#include "richtext/editor/RVTableEditing.h"
 #include "richtext/editor/RVTableInplaceEdit.h"
 
 namespace {
@@ -36,12 +37,13 @@ R* WriteInverse(const TRVUndoModifyItemProps& Record, TRVEditRVData* RVData) {
   return WriteInverse<R>(Record, RVData, Record.AffectWidth, Record.AffectSize);
 }
 
-/// A cell taken out of the grid: kept by Keeper (detached, referring to its holder) or freed.
-void KeepOrFree(std::unique_ptr<TRVTableCellData> Cell, TRVUndoTableRecord* Keeper,
-                std::vector<std::unique_ptr<TRVTableCellData>>& Into, TCustomRVData* Document) {
+/// A slot taken out of the grid: kept by Keeper (a cell detached, referring to the keeper's
+/// holder) or, without a keeper, freed.
+void KeepOrFree(std::unique_ptr<TRVTableCellData> Cell, TCustomRVUndoWithCells* Keeper,
+                TCustomRVData* Document) {
   if (Keeper == nullptr) return;  // the cell is freed here
   if (Cell) Cell->DetachItems(Keeper->CellHolder(Document));
-  Into.push_back(std::move(Cell));
+  Keeper->Cells.push_back(std::move(Cell));
 }
 
 std::unique_ptr<TRVTableCellData> ExtractCell(TRVTableRow& Row, int Col) {
@@ -80,23 +82,11 @@ void DeleteSlots(TRVTableRows& Rows, int Row, int Col, int RowCount, int ColCoun
     for (int i = 0; i < ColCount; ++i) Rows.Get(r)->Delete(Col);
 }
 
-/// Splits the cell at (Row, Col) at column AtCol: the part from AtCol on becomes a new cell
-/// with the same attributes and a share of the width.
+/// Splits the cell at (Row, Col) at column AtCol: the part from AtCol on becomes a new cell.
 void SplitCellVertically(TRVTableRows& Rows, int Row, int Col, bool AdjustWidth, int AtCol) {
-  TRVTableRow* row = Rows.Get(Row);
-  TRVTableCellData* old = row->GetCell(Col);
+  const TRVTableCellData* old = Rows.Get(Row)->GetCell(Col);
   if (old == nullptr || AtCol <= Col || AtCol >= Col + old->ColSpan) throw ERVError("Undo error");
-  const int oldSpan = old->ColSpan;
-  const int newSpan = Col + oldSpan - AtCol;
-  auto cell = std::make_unique<TRVTableCellData>(row);
-  cell->AssignAttributesFrom(*old, false, 1, 1);
-  cell->RowSpan = old->RowSpan;
-  cell->ColSpan = newSpan;
-  cell->BestWidth = old->BestWidth * newSpan / oldSpan;
-  cell->BestHeight = old->BestHeight;
-  if (AdjustWidth) old->BestWidth = old->BestWidth * (oldSpan - newSpan) / oldSpan;
-  old->ColSpan -= newSpan;
-  row->PutCell(AtCol, std::move(cell)).reset();
+  Rows.SplitCellVertically(-1, Row, Col, AtCol, Col + old->ColSpan - AtCol, AdjustWidth);
 }
 
 /// Merges the rectangle into its top-left cell; the absorbed cells go to Keeper's Items
@@ -343,7 +333,7 @@ void TRVUndoDeleteCols::Undo(TRVEditRVData* RVData) {
     // Row by row, the last column first: the order in which restoring takes them back.
     for (int r = 0; r < rows.Count(); ++r)
       for (int c = Index + Count - 1; c >= Index; --c)
-        KeepOrFree(ExtractCell(*rows.Get(r), c), inverse, inverse ? inverse->Cells : Cells, rows.GetRVData());
+        KeepOrFree(ExtractCell(*rows.Get(r), c), inverse, rows.GetRVData());
   } else {
     if (static_cast<int64_t>(Cells.size()) != static_cast<int64_t>(rows.Count()) * Count)
       throw ERVError("Undo error");
@@ -447,10 +437,10 @@ void TRVUndoMerge::Undo(TRVEditRVData* RVData) {
 
 void TRVUndoCellModify::Undo(TRVEditRVData* RVData) {
   TRVTableItemInfo& table = RVUndoTable(RVData, ItemNo);
-  auto* editor = dynamic_cast<TRVTableInplaceEdit*>(table.CellEditor);
+  TRVTableInplaceEdit* editor = TRVTableCellEditing::GetInplaceEditor(table);
   if (editor == nullptr || editor->Row != Row || editor->Col != Col) {
     table.OpenCellEditor(ItemNo, Row, Col, false, false, false, 0, true);
-    editor = dynamic_cast<TRVTableInplaceEdit*>(table.CellEditor);
+    editor = TRVTableCellEditing::GetInplaceEditor(table);
   }
   if (editor == nullptr || !UndoList) return;
   TRVEditRVData& data = editor->EditRVData();

@@ -328,6 +328,10 @@ class TRVTableRows : public TRVList<TRVTableRow> {
   void UnspreadOverEmptyCells(int Row, int Col, int ColSpan);
   void JoinCellsHorizontally(int Row, int Col, TRVHTMLLength BestWidth, int Col2);
   void SetCellSpan(int ItemNo, int Row, bool Horizontal, int Value, int Col);
+  /// Splits the cell at (Row, Col): its last NewColSpan columns become a new cell at NewCol
+  /// with its attributes and their share of its width; with DivideWidth the cell keeps the
+  /// rest of its width. ItemNo -1 records nothing.
+  void SplitCellVertically(int ItemNo, int Row, int Col, int NewCol, int NewColSpan, bool DivideWidth);
 
   // Column measures of layout, over the cells of the column that span it alone.
   int32_t GetColMinWidth(int Col, const TRVFormatScale* Scale) const;
@@ -352,7 +356,6 @@ class TRVTableRows : public TRVList<TRVTableRow> {
   /// Gives the new cell at (Row, Col) the attributes of Copy and the best sizes.
   void FillNewCell(int ItemNo, int Row, int Col, const TRVTableCellData& Copy, TRVHTMLLength BestWidth,
                    int32_t BestHeight);
-  void SplitCellVertically(int ItemNo, int Row, int Col, int NewCol, int NewColSpan, bool DivideWidth);
 
   TRVTableItemInfo* Table_;
   TCustomRVData* RVData_;

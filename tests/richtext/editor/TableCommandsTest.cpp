@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/Streams.h"
 #include "platform/core/TypInfo.h"
 #include "platform/graphics/Bitmap.h"
 #include "richtext/core/RVError.h"
@@ -203,6 +204,40 @@ TEST(TableCommandsTest, StructuralCommandsAreOneUndoGroupThatUndoAndRedoReverse)
     EXPECT_EQ(Grid(f.T()), before);
     f.Editor.Redo();
     EXPECT_EQ(Grid(f.T()), after);
+  }
+}
+
+/// The document as RVF: every attribute of every cell, as the file would keep it.
+std::string SavedRVF(TCustomRVEdit& Editor) {
+  TMemoryStream stream;
+  EXPECT_TRUE(Editor.SaveRVFToStream(stream, false));
+  return std::string(reinterpret_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+}
+
+TEST(TableCommandsTest, CopiedAttributesOfNewCellsComeBackWithRedo) {
+  TTableEditFixture f(2, 3);
+  TRVTableCellData& source = *f.T().GetCell(0, 1);
+  source.Color = 0x3366FF;
+  source.BorderColor = 0x00AA00;
+  source.VAlign = rvcBottom;
+  source.VisibleBorders.Left = false;
+  source.BestWidth = 80;
+  source.BestHeight = 20;
+  f.T().Rows().MergeCells(0, 2, 1, 2, true, false);
+  const std::string before = SavedRVF(f.Editor);
+  TRVTableCommands::InsertColumns(f.T(), 1, 2, 1, false);
+  TRVTableCommands::InsertRows(f.T(), 1, 1, 0, false);
+  const std::string after = SavedRVF(f.Editor);
+  EXPECT_EQ(f.T().GetCell(0, 1)->Color, 0x3366FF);
+  EXPECT_EQ(f.T().GetCell(1, 3)->VAlign, rvcBottom);
+  for (int round = 0; round < 2; ++round) {
+    f.Editor.Undo();
+    f.Editor.Undo();
+    EXPECT_EQ(SavedRVF(f.Editor), before);
+    f.Editor.Redo();
+    f.Editor.Redo();
+    EXPECT_EQ(SavedRVF(f.Editor), after);
+    EXPECT_EQ(GridFault(f.T()), "");
   }
 }
 
