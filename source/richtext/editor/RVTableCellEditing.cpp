@@ -30,6 +30,8 @@ void PlaceEditor(TRVTableItemInfo& Table, TRVTableInplaceEdit& Editor) {
   const int32_t shift = std::max(cell.GetVerticalShift(), 0);
   int32_t height = cell.Height - shift;
   Editor.TallCell = height > kMaxEditorHeight;
+  // Only an editor shorter than its cell scrolls its content itself.
+  Editor.ScrollsItself_ = Editor.TallCell;
   height = std::min(height, kMaxEditorHeight);
   Editor.SetBounds(Table.ClientLeft + cell.Left, Table.ClientTop + cell.Top + shift, cell.Width, height);
   // Scrolling moves child controls from the top kept here.
@@ -235,8 +237,12 @@ void TRVTableCellEditing::AdjustInplaceEditor(TRVTableItemInfo& Table, int32_t X
   TRVTableInplaceEdit* editor = GetInplaceEditor(Table);
   if (editor == nullptr || editor->Cell == nullptr) return;
   PlaceEditor(Table, *editor);
-  // The caret stays where it is; nothing is laid out again unless the width changed.
-  editor->InplaceRVData().FormatLines(true, false, false, 0, nullptr, false, false);
+  // A padding changed meanwhile becomes the editor's margins, laid out once; otherwise the
+  // caret stays where it is and nothing is laid out again unless the width changed.
+  const bool paddingChanged = editor->LeftMargin != Table.CellPadding;
+  if (paddingChanged)
+    editor->LeftMargin = editor->TopMargin = editor->RightMargin = editor->BottomMargin = Table.CellPadding;
+  editor->InplaceRVData().FormatLines(true, paddingChanged, false, 0, nullptr, false, false);
 }
 
 void TRVTableCellEditing::EditorChanged(TRVTableItemInfo& Table) {

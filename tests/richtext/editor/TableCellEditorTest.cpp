@@ -131,6 +131,13 @@ TEST_F(TableCellEditorTest, TheEditorFollowsItsCellWhenTheDocumentIsLaidOutAgain
   const TPoint inside = InCell(1, 1);
   EXPECT_EQ(CellEditor()->Top(),
             inside.Y - table->CellPadding - 3 + table->GetCell(1, 1)->GetVerticalShift());
+  // A new padding becomes the editor's margins.
+  table->CellPadding = 6;
+  table->Changed();
+  Editor.Format();
+  ASSERT_NE(CellEditor(), nullptr);
+  EXPECT_EQ(CellEditor()->LeftMargin, 6);
+  EXPECT_EQ(CellEditor()->Width(), table->GetCell(1, 1)->Width);
 }
 
 TEST_F(TableCellEditorTest, TypingInACellChangesTheDocumentAndIsKeptForUndo) {
@@ -285,6 +292,7 @@ TEST_F(TableCellEditorTest, TheEditorCanReleaseItselfAndATallCellGetsAScrollingE
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(editor->Height(), 10000);
   EXPECT_TRUE(editor->TallCell);
+  EXPECT_TRUE(editor->ScrollsItself()) << "the table shows the cell hatched";
   PostMessage(editor, CM_RELEASE);
   Process();
   EXPECT_EQ(CellEditor(), nullptr);
