@@ -44,6 +44,24 @@ int32_t MinDocWidth(TRVTableInplaceEdit& Editor) {
   return canvas != nullptr ? data.CalculateMinDocWidth(nullptr, *canvas) : 0;
 }
 
+/// Drops on the editor and the ends of drags from it are the root control's events: posted
+/// to its window with the point in its client coordinates.
+void ForwardDragEvents(TRVTableInplaceEdit& Editor) {
+  TRVTableInplaceEdit* editor = &Editor;
+  auto post = [editor](uint8_t Kind, TObject* Obj, int32_t X, int32_t Y) {
+    TWinControl* root = editor->RootControl();
+    if (root == nullptr) return;
+    auto record = std::make_unique<TRVDNDMessageData>(Kind);
+    const TPoint p = root->ScreenToClient(editor->ClientToScreen(TPoint{X, Y}));
+    record->X = p.X;
+    record->Y = p.Y;
+    record->Obj = Obj;
+    PostMessage(root, WM_RVEVENT, 0, 0, std::move(record));
+  };
+  Editor.OnDragDrop = [post](TObject*, TObject* Source, int32_t X, int32_t Y) { post(7, Source, X, Y); };
+  Editor.OnEndDrag = [post](TObject*, TObject* Target, int32_t X, int32_t Y) { post(8, Target, X, Y); };
+}
+
 /// Passes the editor's own mouse events to the root control's handlers, moved into its
 /// client coordinates.
 void ForwardMouseEvents(TRVTableInplaceEdit& Editor, TControl& Root) {
@@ -106,6 +124,7 @@ void TRVTableEditorServices::OpenCellEditor(TRVTableItemInfo& Table, int ItemNo,
     editor->SetBiDiMode(viewer->BiDiMode());
     editor->AssignEvents(*viewer);
     ForwardMouseEvents(*editor, *viewer);
+    ForwardDragEvents(*editor);
     editor->OnControlAction = [data, table](TCustomRVViewer*, TRVControlAction Action, int, TControl*&) {
       const int tableNo = data->FindItemIndex(table);
       if (tableNo >= 0) data->ControlAction(Action, tableNo, table);

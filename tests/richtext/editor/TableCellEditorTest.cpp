@@ -266,6 +266,16 @@ TEST_F(TableCellEditorTest, ClicksAndHyperlinksOfTheCellEditorReachTheRootContro
   EXPECT_TRUE(events.empty()) << "they come after the current message";
   Process();
   EXPECT_EQ(events, (std::vector<std::string>{"click", "jump 7", "word c00"}));
+  // A drop on the cell editor is the root's, at the same place in the root's client area.
+  events.clear();
+  Editor.OnDragDrop = [&](TObject* Sender, TObject*, int32_t X, int32_t Y) {
+    events.push_back((Sender == &Editor ? "drop " : "drop elsewhere ") + std::to_string(X) + "," +
+                     std::to_string(Y));
+  };
+  CellEditor()->OnDragDrop(CellEditor(), nullptr, 2, 3);
+  Process();
+  EXPECT_EQ(events, std::vector<std::string>{"drop " + std::to_string(CellEditor()->Left() + 2) + "," +
+                                             std::to_string(CellEditor()->Top() + 3)});
 }
 
 TEST_F(TableCellEditorTest, ASecondClickSoonAfterTheOpeningOneIsADoubleClick) {
