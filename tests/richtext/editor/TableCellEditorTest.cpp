@@ -272,10 +272,15 @@ TEST_F(TableCellEditorTest, ClicksAndHyperlinksOfTheCellEditorReachTheRootContro
     events.push_back((Sender == &Editor ? "drop " : "drop elsewhere ") + std::to_string(X) + "," +
                      std::to_string(Y));
   };
+  Editor.OnRVMouseUp = [&](TCustomRVViewer*, TMouseButton, TShiftState, int ItemNo, int32_t X, int32_t Y) {
+    events.push_back("up " + std::to_string(ItemNo) + " " + std::to_string(X) + "," + std::to_string(Y));
+  };
+  CellEditor()->InplaceRVData().DoRVMouseUp(mbLeft, 0, 0, 2, 3);
   CellEditor()->OnDragDrop(CellEditor(), nullptr, 2, 3);
   Process();
-  EXPECT_EQ(events, std::vector<std::string>{"drop " + std::to_string(CellEditor()->Left() + 2) + "," +
-                                             std::to_string(CellEditor()->Top() + 3)});
+  const std::string at =
+      std::to_string(CellEditor()->Left() + 2) + "," + std::to_string(CellEditor()->Top() + 3);
+  EXPECT_EQ(events, (std::vector<std::string>{"up 0 " + at, "drop " + at}));
 }
 
 TEST_F(TableCellEditorTest, ASecondClickSoonAfterTheOpeningOneIsADoubleClick) {
