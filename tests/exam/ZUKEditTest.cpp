@@ -60,8 +60,7 @@ struct TClickedEditor {
   std::vector<std::string> events;
 };
 
-// Disabled until the caret placement that formatting needs is built.
-TEST(ZUKEditTest, DISABLED_PressOutsideTheDocumentDoesNothing) {
+TEST(ZUKEditTest, PressOutsideTheDocumentDoesNothing) {
   TClickedEditor<TRVEdit> plain;
   plain.edit.MouseDown(mbLeft, 0, 20, 180);
   plain.edit.MouseUp(mbLeft, 0, 20, 180);
@@ -77,8 +76,7 @@ TEST(ZUKEditTest, DISABLED_PressOutsideTheDocumentDoesNothing) {
   EXPECT_EQ(program.edit.GetCaretOffset(), caretOffs);
 }
 
-// Disabled until the caret placement that formatting needs is built.
-TEST(ZUKEditTest, DISABLED_DoubleClickDoesNothing) {
+TEST(ZUKEditTest, DoubleClickDoesNothing) {
   TClickedEditor<TRVEdit> plain;
   plain.edit.RVData().DblClickAt(20, 12);
   EXPECT_EQ(plain.events, std::vector<std::string>{"double first"});

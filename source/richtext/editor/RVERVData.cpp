@@ -155,7 +155,8 @@ void TRVEditRVData::UpdateAfterReformat() {
   if (editor != nullptr && editor->GetReadOnly()) return;
   if (UpdateLockCount != 0 || (GetViewerState() & rvvsTrackJumps) == 0) return;
   LastDItemMovedAbove = -1;
-  ClearDrawLines();
+  // Only the hyperlink areas go: the layout stays, so that the caret can be placed on it.
+  ClearJumps();
   SetViewerState(GetViewerState() & ~rvvsTrackJumps);
   StateFlags &= ~rvstJumpHighlighted;
   ChangeCaret(false, false, true, false);

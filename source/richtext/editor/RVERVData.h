@@ -38,6 +38,7 @@ constexpr TRVDataStates rvstFinishing = 1u << 28;           // an inner document
 constexpr TRVDataStates rvstStylesFromCaret = 1u << 29;     // take the current styles from the caret
 constexpr TRVDataStates rvstJumpHighlighted = 1u << 30;     // the caret's hyperlink is shown hovered
 constexpr TRVDataStates rvstStyleChangePending = 1u << 31;  // a style change waits for the caret
+constexpr TRVDataStates rvstInsertingAtCaret = 1u << 23;    // stream content goes in at the caret
 
 /// Which list receives records (TRVEditRVData::UndoMode).
 constexpr uint8_t rvumNone = 0;
@@ -302,6 +303,8 @@ class TRVEditRVData : public TRVViewerRVData {
   struct TKeyDeletion;
   void BeginKeyDeletion(TKeyDeletion& Del);
   void EndKeyDeletion(const TKeyDeletion& Del);
+  /// Protection refused the work: a beep, and no empty undo group is left behind.
+  void RefuseKeyDeletion();
   /// Backspace at an item position: joins paragraphs at a paragraph's start, else deletes
   /// the character (the word, with Ctrl) or the item before it.
   void BackspaceAt(int ItemNo, int Offs, bool Ctrl);
@@ -318,7 +321,8 @@ class TRVEditRVData : public TRVViewerRVData {
   bool InsertTextA(const std::string& Text, bool CaretBefore);
   /// UTF-16 text (two bytes a character) at the caret.
   bool InsertTextW(const std::string& Text, bool CaretBefore);
-  /// Characters typed at the caret (UTF-16 bytes when the current style is Unicode).
+  /// Characters typed at the caret (UTF-16 bytes when the current style is Unicode); the
+  /// caller reports the change.
   void TypeText(const std::string& Chars);
   /// Where stream content goes in: before item Index, or after it when AfterItem.
   void GetInsertionIndex(int& Index, bool& AfterItem);
@@ -388,8 +392,26 @@ class TRVEditRVData : public TRVViewerRVData {
   /// Draws the resizer's dotted frame while a handle is dragged.
   void XorDrawing() override;
   void SelectionChanged() override;
+  /// Cuts the caret's text item in two at the caret (recorded), so that stream content goes
+  /// in exactly there; the caret stays at the end of the first part.
+  void SplitTextAtCaret();
   /// A click on a resizable item (nothing dragged) selects it whole.
   void MouseSelectionDone() override;
+  // The writers run with hyperlinks live, so that they are written as a viewer writes them.
+  bool SaveHTMLToStream(TStream& Stream, const std::string& Path, const std::string& Title,
+                        const std::string& ImagesPrefix, TRVHTMLSaveOptions Options, TColor Color,
+                        int& imgSaveNo, int32_t LeftMargin, int32_t TopMargin, int32_t RightMargin,
+                        int32_t BottomMargin, const TRVBackground* Background,
+                        TRVHTMLBulletList* Bullets) override;
+  bool SaveHTMLToStreamCSS(TStream& Stream, const std::string& Path, const std::string& Title,
+                           const std::string& ImagesPrefix, const std::string& ExtraStyles,
+                           const std::string& ExternalCSS, const std::string& CPPrefix,
+                           TRVHTMLSaveOptions Options, TColor Color, TColor& CurrentFileColor, int& imgSaveNo,
+                           int32_t LeftMargin, int32_t TopMargin, int32_t RightMargin, int32_t BottomMargin,
+                           const TRVBackground* Background, TRVHTMLBulletList* Bullets) override;
+  bool SaveRTFToStream(TStream& Stream, bool SelectionOnly, int Level, TColor Color, TRVColorList* ColorList,
+                       TRVIntegerList* StyleToFont, TRVIntegerList* ListOverrideCounts,
+                       TRVIntegerList* ListOverrideOffsets, TRVRTFFontTable* FontTable, double tpp) override;
   void SetPartiallySelectedItem(TCustomRVItemInfo* Item) override;
   void MarkStylesInUse(TRVIntegerList& UsedTextStyles, TRVIntegerList& UsedParaStyles,
                        TRVIntegerList& UsedListStyles) override;

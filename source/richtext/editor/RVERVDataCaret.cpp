@@ -172,7 +172,7 @@ namespace {
 /// cells, a cell editor, the resizer). It is destroyed rather than hidden, so the next
 /// placement creates and shows it again.
 void RemoveSystemCaret(TRVEditRVData& data, TCustomRVEdit* editor) {
-  if (editor != nullptr && data.CaretHeight != 0 && editor->Focused()) editor->DestroyCaret();
+  if (editor != nullptr && editor->CaretVisible()) editor->DestroyCaret();
   data.CaretHeight = 0;
 }
 
@@ -196,7 +196,8 @@ void TRVEditRVData::ChangeCaret(bool ForceCreate, bool ScrollToCaret, bool DontC
     RemoveSystemCaret(*this, editor);
   else
     PlaceSystemCaret(ForceCreate);
-  if (CaretDrawItemNo != -1) FollowCaretItem(DontChangeStyles);
+  // With the resizer shown the caret line was not checked above.
+  if (HasCaretLine() && CaretDrawItemNo < DrawItems().Count()) FollowCaretItem(DontChangeStyles);
   if (Resizer == nullptr && ScrollToCaret && CaretHeight != 0 && UpdateLockCount == 0) {
     const TRVCharPos& pos = *CharPositions->Items(CaretOffs);
     const int32_t caretX = pos.X + pos.MoveRightTo - 1;
@@ -229,31 +230,34 @@ void TRVEditRVData::PlaceSystemCaret(bool ForceCreate) {
     caretY = piece.Top - 1;
   }
   const bool focused = editor != nullptr && editor->Focused();
+  const bool shown = editor != nullptr && editor->CaretVisible();
+  const bool hidden =
+      editor != nullptr && editor->GetReadOnly() && (editor->EditorOptions & rvoHideReadOnlyCaret) != 0;
   const int32_t x = caretX - GetHOffs() - RVCaretWidth / 2;
   // The caret reaches RVExtraCaretHeight above and below its draw item; an item taller than
-  // the greatest caret height gets a caret at its bottom.
+  // the greatest caret height gets a caret at its bottom. Moving the caret uses the same
+  // place as creating it, so the caret never jumps when it is only moved.
   const int32_t y = caretY - GetVOffs() + pieceHeight + 1 - RVExtraCaretHeight - height + 2;
-  if (ForceCreate || height != CaretHeight) {
-    if (CaretHeight != 0 && focused) editor->DestroyCaret();
-    const bool hidden =
-        editor != nullptr && editor->GetReadOnly() && (editor->EditorOptions & rvoHideReadOnlyCaret) != 0;
+  // A caret that read-only mode hides (or that is missing while it should be shown) is
+  // made again, as for a new height.
+  if (ForceCreate || height != CaretHeight || (focused && shown == hidden)) {
+    if (shown) editor->DestroyCaret();
     if (height != 0 && !hidden && focused) {
       editor->CreateCaret(RVCaretWidth, 2 * RVExtraCaretHeight + height - 2);
       editor->SetCaretPos(x, y);
       editor->ShowCaret();
     }
     CaretHeight = height;
-  } else if (height != 0 && focused) {
+  } else if (height != 0 && shown) {
     editor->SetCaretPos(x, y);
   }
 }
 
 void TRVEditRVData::FollowCaretItem(bool DontChangeStyles) {
-  TCustomRVEdit* editor = Editor();
   TRVStyle* style = GetRVStyle();
   const TRVDrawLines& pieces = DrawItems();
   TCustomRVItemInfo* item = GetItem(pieces[CaretDrawItemNo]->ItemNo);
-  if (!DontChangeStyles && editor != nullptr) editor->SetCurParaStyleNo(item->ParaNo);
+  if (!DontChangeStyles) SetCurParaStyleNo(item->ParaNo);
 
   TCustomRVItemInfo* controlItem = item->StyleNo == rvsComponent ? item : nullptr;
   if (controlItem != CaretControlItem) {
@@ -270,11 +274,11 @@ void TRVEditRVData::FollowCaretItem(bool DontChangeStyles) {
       !pieces[CaretDrawItemNo + 1]->FromNewLine)
     item = GetItem(pieces[CaretDrawItemNo + 1]->ItemNo);
 
-  if (item->IsTextItem() && !DontChangeStyles && editor != nullptr && style != nullptr) {
+  if (item->IsTextItem() && !DontChangeStyles && style != nullptr) {
     if ((style->TextStyles().Items(item->StyleNo)->Protection & rvprDoNotAutoSwitch) != 0) {
-      editor->SetCurTextStyleNo(LastTextStyleNo);
+      SetCurTextStyleNo(LastTextStyleNo);
     } else {
-      editor->SetCurTextStyleNo(item->StyleNo);
+      SetCurTextStyleNo(item->StyleNo);
       LastTextStyleNo = item->StyleNo;
     }
   }

@@ -22,6 +22,11 @@ bool OpensParagraph(const TCustomRVData& Data, int ItemNo) {
          (Data.GetItem(ItemNo)->GetSameAsPrev() && IsListMarker(Data, ItemNo - 1));
 }
 
+bool IsValidParaNo(const TCustomRVData& Data, int32_t ParaNo) {
+  const TRVStyle* style = Data.GetRVStyle();
+  return style != nullptr && ParaNo >= 0 && ParaNo < style->ParaStyles().Count();
+}
+
 bool IsLastInParagraph(const TCustomRVData& Data, int ItemNo) {
   return ItemNo + 1 >= Data.GetItemCount() || Data.StartsParagraph(ItemNo + 1);
 }
@@ -202,7 +207,7 @@ void DeleteStartPart(TRVEditRVData& Data, int ItemNo, int From, int To, TDeletio
     Del.Full |= full;
     return;
   }
-  const bool keepEmpty = OpensParagraph(Data, ItemNo);
+  const bool keepEmpty = ItemNo == 0 || OpensParagraph(Data, ItemNo);
   const bool startedPara = item->IsParaStart();
   const bool hadBR = item->GetBR();
   const int32_t paraNo = item->ParaNo;
@@ -320,6 +325,7 @@ bool TRVEditRVData::DeleteSelection() {
     ++del.ItemsRemoved;
   }
   FormatAfterEdit(del.Full || del.Width >= docMinWidth, firstDItem, lastDItem, -del.ItemsRemoved);
+  del.CaretItemNo = std::clamp(del.CaretItemNo, 0, GetItemCount() - 1);
   PlaceCaretAtItem(del.CaretItemNo, std::min(del.CaretOffs, GetItemEndOffset(del.CaretItemNo)), true);
   ApplyParaStyle(GetItemParaNo(del.CaretItemNo), false);
   if (del.MarkersRemoved)
@@ -415,10 +421,10 @@ void InsertEmptyParagraph(TRVEditRVData& Data, const TEnterPlace& At, bool Soft)
   }
   const bool nextIsBreak = itemNo + 1 < Data.GetItemCount() && Data.GetItemStyleNo(itemNo + 1) == rvsBreak;
   if (!Soft && !nextIsBreak) {
-    const TParaInfo* para = style->ParaStyles().Items(item->ParaNo);
-    if (Data.IsParaProtected(item->ParaNo, rvpaoReadOnly) || (atEnd && para->NextParaNo >= 0))
-      Data.SetCurParaStyleNo(
-          para->NextParaNo >= 0 && para->NextParaNo < style->ParaStyles().Count() ? para->NextParaNo : 0);
+    const int32_t nextPara =
+        IsValidParaNo(Data, item->ParaNo) ? style->ParaStyles().Items(item->ParaNo)->NextParaNo : -1;
+    if (Data.IsParaProtected(item->ParaNo, rvpaoReadOnly) || (atEnd && nextPara >= 0))
+      Data.SetCurParaStyleNo(IsValidParaNo(Data, nextPara) ? nextPara : 0);
   }
   int32_t textStyle = Data.CurTextStyleNo;
   if (textStyle < 0 || textStyle >= style->TextStyles().Count() ||
@@ -459,6 +465,7 @@ void InsertEmptyParagraph(TRVEditRVData& Data, const TEnterPlace& At, bool Soft)
   }
   Data.FormatAfterEdit(full, At.FirstDItem, At.LastDItem, itemsAdded);
   Data.PlaceCaretAtItem(caretItem, Data.GetItemStartOffset(caretItem), true);
+  if (itemsAdded > 1) Data.UpdateMarkersAfterChange(itemNo, caretItem);
 }
 
 }  // namespace
@@ -466,7 +473,7 @@ void InsertEmptyParagraph(TRVEditRVData& Data, const TEnterPlace& At, bool Soft)
 void TRVEditRVData::OnEnterPress(bool Soft) {
   TEnterPlace at;
   GetCaretItemPos(at.ItemNo, at.Offs);
-  if (at.ItemNo < 0) return;
+  if (at.ItemNo < 0 || GetRVStyle() == nullptr) return;
   at.DItemNo = CharPositions->Items(CaretOffs)->DrawItemNo;
   const int itemNo = at.ItemNo;
   TCustomRVItemInfo* item = GetItem(itemNo);
@@ -534,15 +541,6 @@ void TRVEditRVData::OnEnterPress(bool Soft) {
 
 // ---------------------------------------------------------------------------------------
 // A prepared item at the caret
-
-namespace {
-
-bool IsValidParaNo(const TCustomRVData& Data, int32_t ParaNo) {
-  const TRVStyle* style = Data.GetRVStyle();
-  return style != nullptr && ParaNo >= 0 && ParaNo < style->ParaStyles().Count();
-}
-
-}  // namespace
 
 bool TRVEditRVData::InsertItemAtCaret(std::unique_ptr<TCustomRVItemInfo>& Item, std::string& S,
                                       int& InsertItemNo, int& ItemsAdded, bool& FullReformat) {

@@ -197,9 +197,9 @@ void TRVEditRVData::TypeText(const std::string& Chars) {
       return;
     }
     BeginUndoSequence(rvutInsert, true);
-    if (InsertItemAtCaretAndFormat(CreateTextItem(TRVTag(), CurParaStyleNo, false, false, CurTextStyleNo),
-                                   chars))
-      Change(true);
+    if (!InsertItemAtCaretAndFormat(CreateTextItem(TRVTag(), CurParaStyleNo, false, false, CurTextStyleNo),
+                                    chars))
+      UndoList->DeleteEmptyLastGroup();
     return;
   }
   int firstDItem, lastDItem;
@@ -222,7 +222,6 @@ void TRVEditRVData::TypeText(const std::string& Chars) {
   }
   FormatAfterEdit(full || CalculateMinItemWidth(itemNo) > docMinWidth, firstDItem, lastDItem, 0);
   PlaceCaretAtItem(itemNo, offs + charCount, true);
-  Change(true);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -329,7 +328,8 @@ bool TRVEditRVData::InsertRTFAtCaret(TStream& Stream) {
   int lastMade = ins.Index;
   const uint8_t result = Viewer()->GetRTFReadProperties()->ReadRTF(Stream, this, lastMade);
   const int count = GetItemCount() - ins.CountBefore;
-  const int end = lastMade >= 0 ? lastMade + 1 : ins.Index + count;
+  int end = lastMade >= 0 ? lastMade + 1 : ins.Index + count;
+  if (end - std::max(count, 0) < 0 || end > GetItemCount()) end = ins.Index + count;
   if (result != 0) {
     FailStreamInsertion(*this, end, count);
     return false;

@@ -311,12 +311,22 @@ void TRVEditRVData::BeginKeyDeletion(TKeyDeletion& Del) {
 }
 
 void TRVEditRVData::EndKeyDeletion(const TKeyDeletion& Del) {
+  // The caret line describes items that may be gone: formatting must not carry it over.
+  CharPositions->Clear();
+  CaretDrawItemNo = -1;
+  CaretOffs = -1;
   FormatAfterEdit(Del.FullReformat, Del.FirstDItem, Del.LastDItem, GetItemCount() - Del.ItemCountBefore);
   const int itemNo = std::clamp(Del.CaretItemNo, 0, GetItemCount() - 1);
   PlaceCaretAtItem(itemNo, std::clamp(Del.CaretOffs, GetItemStartOffset(itemNo), GetItemEndOffset(itemNo)),
                    true);
   if (Del.MarkersChanged) UpdateMarkersAfterChange(0, GetItemCount() - 1);
   if (Del.JoinedParagraphs) ApplyParaStyle(CurParaStyleNo, false);
+}
+
+void TRVEditRVData::RefuseKeyDeletion() {
+  // The group opened for the refused work holds nothing; undo must not offer it.
+  UndoList->DeleteEmptyLastGroup();
+  Beep();
 }
 
 void TRVEditRVData::OnBackSpacePress(bool Ctrl, bool Flag, bool FromDelete) {
@@ -361,7 +371,7 @@ void TRVEditRVData::BackspaceAt(int ItemNo, int Offs, bool Ctrl) {
   const bool done =
       paraStart ? JoinWithPreviousParagraph(ItemNo, del) : DeleteBefore(ItemNo, Offs, Ctrl, del);
   if (!done) {
-    Beep();
+    RefuseKeyDeletion();
     return;
   }
   EndKeyDeletion(del);
@@ -544,7 +554,7 @@ void TRVEditRVData::OnDeletePress(bool Ctrl, bool FromRecursion) {
     del.CaretItemNo = itemNo;
     del.CaretOffs = offs;
     if (!JoinNextParagraph(itemNo, del)) {
-      Beep();
+      RefuseKeyDeletion();
       return;
     }
     EndKeyDeletion(del);

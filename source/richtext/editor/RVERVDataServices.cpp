@@ -465,5 +465,94 @@ void TRVEditRVData::AfterDeleteStyles(const TRVIntegerList& TextStylesMap,
 
 bool TRVEditRVData::InsertItemObject(int& ItemNo, std::string Text, std::unique_ptr<TCustomRVItemInfo> Item,
                                      bool& FullReformat, int& NewListNo) {
+  if ((StateFlags & rvstInsertingAtCaret) != 0 && Item != nullptr) {
+    // The first text of content inserted at the caret goes into the caret's line: a word
+    // copied from one paragraph and pasted into another joins it, whatever paragraph mark
+    // it was written with.
+    StateFlags &= ~rvstInsertingAtCaret;
+    const bool joins =
+        Item->IsTextItem() && ItemNo > 0 && ItemNo <= GetItemCount() &&
+        !GetItem(ItemNo - 1)->QueryFeature(rvfqOwnLine) &&
+        (GetCaretItemNo() == ItemNo - 1 || (ItemNo < GetItemCount() && !StartsParagraph(ItemNo)));
+    if (joins) {
+      Item->ItemOptions &= ~(rvioLineBreak | rvioPageBreak);
+      Item->SetSameAsPrev(true);
+      Item->ParaNo = GetItemParaNo(ItemNo - 1);
+    }
+  }
   return TRVViewerRVData::InsertItemObject(ItemNo, std::move(Text), std::move(Item), FullReformat, NewListNo);
+}
+
+void TRVEditRVData::SplitTextAtCaret() {
+  const int itemNo = GetCaretItemNo();
+  const int offs = GetCaretOffset();
+  if (itemNo < 0 || itemNo >= GetItemCount() || GetInplaceEditor() != nullptr) return;
+  const TCustomRVItemInfo& item = *GetItem(itemNo);
+  if (!item.IsTextItem() || offs <= GetItemStartOffset(itemNo) || offs >= GetItemEndOffset(itemNo)) return;
+  const size_t charSize = item.IsTwoByteText() ? 2 : 1;
+  std::string tail = GetItemText(itemNo).substr(static_cast<size_t>(offs - 1) * charSize);
+  std::unique_ptr<TCustomRVItemInfo> rest = RV_CreateTextCopy(item, this);
+  rest->SetSameAsPrev(true);
+  Do_DeleteSubstring(itemNo, offs, -1);
+  bool full = false;
+  Do_InsertItem(itemNo + 1, tail, std::move(rest), false, full);
+  FormatAfterChange(full, itemNo);
+}
+
+// ---- writers ----------------------------------------------------------------------------------
+
+namespace {
+
+/// Switches an editor's document into hyperlink mode for the scope of a writer.
+class TLiveHyperlinks {
+ public:
+  explicit TLiveHyperlinks(TRVEditRVData& Data)
+      : data_(Data), switched_((Data.GetViewerState() & kEditorViewerBit) != 0 && !Data.GetReadOnlyMode()) {
+    if (switched_) data_.SetReadOnlyMode(true);
+  }
+  ~TLiveHyperlinks() {
+    if (switched_) data_.SetReadOnlyMode(false);
+  }
+  TLiveHyperlinks(const TLiveHyperlinks&) = delete;
+  TLiveHyperlinks& operator=(const TLiveHyperlinks&) = delete;
+
+ private:
+  static constexpr uint16_t kEditorViewerBit = 0x0080;
+  TRVEditRVData& data_;
+  bool switched_;
+};
+
+}  // namespace
+
+bool TRVEditRVData::SaveHTMLToStream(TStream& Stream, const std::string& Path, const std::string& Title,
+                                     const std::string& ImagesPrefix, TRVHTMLSaveOptions Options,
+                                     TColor Color, int& imgSaveNo, int32_t LeftMargin, int32_t TopMargin,
+                                     int32_t RightMargin, int32_t BottomMargin,
+                                     const TRVBackground* Background, TRVHTMLBulletList* Bullets) {
+  const TLiveHyperlinks live(*this);
+  return TRVViewerRVData::SaveHTMLToStream(Stream, Path, Title, ImagesPrefix, Options, Color, imgSaveNo,
+                                           LeftMargin, TopMargin, RightMargin, BottomMargin, Background,
+                                           Bullets);
+}
+
+bool TRVEditRVData::SaveHTMLToStreamCSS(TStream& Stream, const std::string& Path, const std::string& Title,
+                                        const std::string& ImagesPrefix, const std::string& ExtraStyles,
+                                        const std::string& ExternalCSS, const std::string& CPPrefix,
+                                        TRVHTMLSaveOptions Options, TColor Color, TColor& CurrentFileColor,
+                                        int& imgSaveNo, int32_t LeftMargin, int32_t TopMargin,
+                                        int32_t RightMargin, int32_t BottomMargin,
+                                        const TRVBackground* Background, TRVHTMLBulletList* Bullets) {
+  const TLiveHyperlinks live(*this);
+  return TRVViewerRVData::SaveHTMLToStreamCSS(
+      Stream, Path, Title, ImagesPrefix, ExtraStyles, ExternalCSS, CPPrefix, Options, Color, CurrentFileColor,
+      imgSaveNo, LeftMargin, TopMargin, RightMargin, BottomMargin, Background, Bullets);
+}
+
+bool TRVEditRVData::SaveRTFToStream(TStream& Stream, bool SelectionOnly, int Level, TColor Color,
+                                    TRVColorList* ColorList, TRVIntegerList* StyleToFont,
+                                    TRVIntegerList* ListOverrideCounts, TRVIntegerList* ListOverrideOffsets,
+                                    TRVRTFFontTable* FontTable, double tpp) {
+  const TLiveHyperlinks live(*this);
+  return TRVViewerRVData::SaveRTFToStream(Stream, SelectionOnly, Level, Color, ColorList, StyleToFont,
+                                          ListOverrideCounts, ListOverrideOffsets, FontTable, tpp);
 }

@@ -4,8 +4,10 @@
 #include "richtext/editor/RVEdit.h"
 
 #include <string>
+#include <vector>
 
 #include "platform/core/CodePages.h"
+#include "platform/core/TypInfo.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Messaging.h"
 #include "richtext/core/RVError.h"
@@ -506,11 +508,15 @@ bool InsertStreamAtCaret(TCustomRVEdit& Editor, F&& Read) {
   bool result = false;
   try {
     data.DeleteSelection();
+    data.SplitTextAtCaret();
+    data.StateFlags |= rvstInsertingAtCaret;
     result = Read(data);
   } catch (...) {
+    data.StateFlags &= ~rvstInsertingAtCaret;
     data.SetUndoGroupMode(false);
     throw;
   }
+  data.StateFlags &= ~rvstInsertingAtCaret;
   data.SetUndoGroupMode(false);
   Editor.Change(true);
   return result;
@@ -544,7 +550,10 @@ void TCustomRVEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
   if (Key == 0) return;
   TCustomRVViewer::KeyDown(Key, Shift);
   if (Key == 0) return;
-  if (Key == VK_ESCAPE && data.CancelResize()) return;
+  if (Key == VK_ESCAPE && data.CancelResize()) {
+    Key = 0;
+    return;
+  }
 
   const bool shift = (Shift & ssShift) != 0;
   const bool ctrl = (Shift & ssCtrl) != 0;
@@ -739,6 +748,10 @@ void TCustomRVEdit::WMKillFocus(TMessage& Message) {
     }
   SimulateMouseMove();
   if (Style() != nullptr && data.DrawItems().Count() > 0) {
+    if (data.CaretHeight != 0) {
+      HideCaret();
+      DestroyCaret();
+    }
     data.CaretHeight = 0;
     Invalidate();
   }
@@ -892,4 +905,37 @@ void TCustomRVEdit::WndProc(TMessage& Message) {
     default:
       TCustomRVViewer::WndProc(Message);
   }
+}
+
+// ---- published form ---------------------------------------------------------------------------------
+
+const TPropertyList& TRVEdit::ClassProperties() {
+  using T = TRVEdit;
+  // The viewer's properties, but TabNavigation goes through the editor's setter, which
+  // allows no navigation by Tab.
+  std::vector<TPropInfo> viewer;
+  for (const TPropInfo& p : TRVViewer::ClassProperties())
+    if (p.Name != "TabNavigation") viewer.push_back(p);
+  static const TPropertyList list =
+      TPropertyBuilder<T>(TPropertyList(std::move(viewer)))
+          .Set("EditorOptions", &T::EditorOptions, &T::EditorOptions,
+               {"rvoClearTagOnStyleApp", "rvoCtrlJumps", "rvoDoNotWantReturns", "rvoDoNotWantShiftReturns",
+                "rvoWantTabs", "rvoAutoSwitchLang", "rvoHideReadOnlyCaret", "rvoNoImageResize"})
+          .Default(rvDefaultEditorOptions)
+          .Boolean(
+              "ReadOnly", [](T& e) { return e.GetReadOnly(); }, [](T& e, bool b) { e.SetReadOnly(b); })
+          .Enum(
+              "TabNavigation", [](T& e) { return e.TabNavigation(); },
+              [](T& e, TRVTabNavigationType t) { e.SetTabNavigation(t); },
+              {"rvtnNone", "rvtnTab", "rvtnCtrlTab"})
+          .Default(rvtnNone)
+          .Integer(
+              "UndoLimit", [](T& e) { return e.GetUndoLimit(); }, [](T& e, int32_t n) { e.SetUndoLimit(n); })
+          .Default(-1)
+          .Build();
+  return list;
+}
+
+void RVRegisterEditorClasses() {
+  RegisterClass<TRVEdit>("TRVEdit");
 }

@@ -56,6 +56,12 @@ class TRVUndoTableRecord : public TRVUndoModifyItemProps {
     AffectSize = true;
   }
   std::string ClassName() const override { return "TRVUndoTableRecord"; }
+
+  /// The holder that cells this record keeps out of the grid refer to; it answers their
+  /// document (Document, made on first use). Declared before the cells so that it outlives
+  /// them.
+  TRVTableUndoRecord* CellHolder(TCustomRVData* Document);
+  std::unique_ptr<TRVTableUndoRecord> Holder;
 };
 
 class TRVUndoModifyCellVisibleBorders : public TRVUndoTableRecord {
@@ -263,6 +269,11 @@ class TRVUndoMultiCellsModify : public TRVCompositeUndo {
 /// the table's ItemNo and the two reformat flags; null when nothing is recorded.
 TRVUndoModifyItemProps* CreateTableUndoRecord(TRVEditRVData* RVData, TRVUndoModifyItemPropsClass RecordClass,
                                               int ItemNo, bool AffectWidth, bool AffectSize);
+
+/// Replaces the listed cells (Rows[k], Cols[k]) by empty ones with the same attributes, size
+/// and spans; the old cells go to Keeper, detached, or without a keeper are emptied in place.
+void RVTableClearCells(TRVTableItemInfo& Table, const TRVIntegerList& Rows, const TRVIntegerList& Cols,
+                       TRVUndoCellsClear* Keeper);
 
 /// The sink the editor installs in each table of its documents: turns the grid operations'
 /// descriptions into the records above.

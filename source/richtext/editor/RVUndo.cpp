@@ -437,8 +437,8 @@ void TRVUndoInfos::Perform(TRVEditRVData* RVData, bool Reformat) {
   }
 
   if (Reformat && needFormat && formatted) {
-    const int32_t width = RVData->CalculateMinItemsWidth(0, RVData->GetItemCount() - 1);
-    if (fullReformat && width != RVData->DocMinWidth) {
+    if (fullReformat &&
+        RVData->CalculateMinItemsWidth(0, RVData->GetItemCount() - 1) != RVData->DocMinWidth) {
       RVData->Format(false);
     } else if (RVData->DrawItems().Count() > 0) {
       RVData->FormatParas(firstDrawItem, std::min(lastDrawItem, RVData->DrawItems().Count() - 1), delta);
@@ -558,14 +558,27 @@ void TRVUndoList::AddUntyping(const std::string& Chars, int ItemNo, int Offset) 
 }
 
 void TRVUndoList::Undo(TRVEditRVData* RVData) {
-  if (Count() == 0) throw ERVError("Undo buffer is empty");
-  Last()->PerformUndo(RVData, true);
-  AfterUndoStep();
+  Perform(RVData, false);
 }
 
 void TRVUndoList::Redo(TRVEditRVData* RVData) {
+  Perform(RVData, true);
+}
+
+void TRVUndoList::Perform(TRVEditRVData* RVData, bool AsRedo) {
   if (Count() == 0) throw ERVError("Undo buffer is empty");
-  Last()->PerformRedo(RVData, true);
+  TRVUndoInfos* group = Last();
+  try {
+    if (AsRedo)
+      group->PerformRedo(RVData, true);
+    else
+      group->PerformUndo(RVData, true);
+  } catch (...) {
+    // A group that failed half-way no longer matches the document: performing it again
+    // would change what its first records already put back.
+    if (Count() > 0 && Last() == group) Delete(Count() - 1);
+    throw;
+  }
   AfterUndoStep();
 }
 

@@ -519,4 +519,8 @@ class TRVUndoList : public TRVList<TRVUndoInfos> {
   TCustomRVData* RVData;
   int Limit = -1;  // -1 unlimited, 0 records nothing
   int GroupModeCount = 0;
+
+ private:
+  /// Performs the last group as an undo, or as a redo, then AfterUndoStep.
+  void Perform(TRVEditRVData* RVData, bool AsRedo);
 };

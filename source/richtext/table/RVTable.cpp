@@ -199,7 +199,12 @@ TRVTableCellData* TRVTableItemInfo::GetCell(int Row, int Col) const {
 
 int TRVTableItemInfo::GetMyItemNo() const {
   TCustomRVData* parent = GetParentData();
-  return parent != nullptr ? parent->FindItemIndex(this) : -1;
+  if (parent == nullptr) return -1;
+  // The number found last is only a hint: items may have come and gone since.
+  if (ItemNoHint_ >= 0 && ItemNoHint_ < parent->GetItemCount() && parent->GetItem(ItemNoHint_) == this)
+    return ItemNoHint_;
+  ItemNoHint_ = parent->FindItemIndex(this);
+  return ItemNoHint_;
 }
 
 TGraphic* TRVTableItemInfo::GetBackgroundImage() const {

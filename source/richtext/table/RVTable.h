@@ -59,6 +59,7 @@ constexpr uint16_t rvtsInserted = 1 << 0;           // the table lies in a docum
 constexpr uint16_t rvtsEditMode = 1 << 1;           // that document's root is editor data
 constexpr uint16_t rvtsFormatWidth = 1 << 2;        // the width must be recomputed
 constexpr uint16_t rvtsCellsSelected = 1 << 3;      // the cell selection is in force
+constexpr uint16_t rvtsPaddingChanged = 1 << 4;     // CellPadding changed while a cell editor was open
 constexpr uint16_t rvtsItemActionToCells = 1 << 6;  // item notices reach the cells' items
 
 // ---------------------------------------------------------------------------------------
@@ -79,6 +80,7 @@ enum class TRVTableUndoKind : uint8_t {
   CellSplitVert,         // a cell at (Row, Col) was split; the new part starts at column Count
   DeleteCols,            // columns Col..Col+Count-1 removed; Cells holds their slots
   ClearCell,             // the cell at (Row, Col) was replaced by an empty one (Cells[0] is the old)
+  CellAttributes,        // the attributes of the cell at (Row, Col) are about to change
 };
 
 /// A cell that a merge took out of the grid, with the number of items it gave the merged cell.
@@ -106,7 +108,8 @@ class TRVTableUndoRecord : public TObject {
   // Merge: the merged cell's old values and the rectangle.
   int OldColSpan = 1;
   int OldRowSpan = 1;
-  TRVHTMLLength OldBestWidth = 0;
+  TRVHTMLLength OldBestWidth = 0;  // also the split cell's before CellSplitVert
+  bool DivideWidth = false;        // CellSplitVert: the split cell's width was divided
   int RowCount = 0;
   int ColCount = 0;
   std::vector<TRVUndoMergeItem> MergeItems;
@@ -346,7 +349,8 @@ class TRVTableRows : public TRVList<TRVTableRow> {
   void SetCellBestSize(int ItemNo, int Row, int Col, bool Width, int32_t Value);
   bool CheckMergeRect(int Row, int Col, int RowCount, int ColCount, bool& OtherCells) const;
   bool MergeLeavesEmptyLine(int Row, int Col, int RowCount, int ColCount) const;
-  void FillNewCell(int ItemNo, TRVTableCellData& Cell, const TRVTableCellData& Copy, TRVHTMLLength BestWidth,
+  /// Gives the new cell at (Row, Col) the attributes of Copy and the best sizes.
+  void FillNewCell(int ItemNo, int Row, int Col, const TRVTableCellData& Copy, TRVHTMLLength BestWidth,
                    int32_t BestHeight);
   void SplitCellVertically(int ItemNo, int Row, int Col, int NewCol, int NewColSpan, bool DivideWidth);
 
@@ -375,6 +379,11 @@ void RVTableSetBackgroundImage(std::unique_ptr<TRVBackground>& Background, const
                                TCustomRVData* RVData);
 TRVItemBackgroundStyle RVTableBackgroundStyle(const std::unique_ptr<TRVBackground>& Background);
 void RVTableSetBackgroundStyle(std::unique_ptr<TRVBackground>& Background, TRVItemBackgroundStyle Value);
+/// Takes the picture out of the background (an empty background is freed); null when none.
+std::unique_ptr<TGraphic> RVTableTakeBackgroundImage(std::unique_ptr<TRVBackground>& Background);
+/// Makes Image itself the picture, without copying (the background owns it from now on).
+void RVTableGiveBackgroundImage(std::unique_ptr<TRVBackground>& Background, std::unique_ptr<TGraphic> Image,
+                                TCustomRVData* RVData);
 
 /// Registers the table class under rvsTable with the item factory; runs at start-up and
 /// again harmlessly.
@@ -382,6 +391,7 @@ void RVRegisterTableItemClass();
 
 class TRVTableItemInfo : public TRVFullLineItemInfo {
   ZUK_RV_ITEM_CLASS(TRVTableItemInfo)
+  ZUK_PUBLISHED(TRVTableItemInfo)
 
  public:
   /// A 1 x 1 table.
@@ -405,6 +415,9 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   TRVItemBackgroundStyle GetBackgroundStyle() const;
   void SetBackgroundStyle(TRVItemBackgroundStyle Value);
   TRVBackground* GetTableBackground() const { return Background_.get(); }
+  /// The picture handed over without copying, and taken back out (for undo).
+  void GiveBackgroundImage(std::unique_ptr<TGraphic> Image);
+  std::unique_ptr<TGraphic> TakeBackgroundImage();
 
   /// Answers rvfqOwnLine and the canvas-font, Unicode-text and text-only queries.
   bool QueryFeature(int Code) const override;
@@ -607,6 +620,34 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
                        int Col, int32_t Value);
   void SetCellBestWidth(int ItemNo, TRVHTMLLength Width, int Row, int Col);
   void SetCellBestHeight(int ItemNo, int32_t Height, int Row, int Col);
+  /// Sets a published integer, colour, enumeration or Boolean property as its setter does:
+  /// in a document through SetTableProperty, elsewhere by storing the field. ERVError for
+  /// a name that is no such property.
+  void SetIntProperty(const std::string& PropName, int32_t Value);
+  void SetBestWidth(TRVHTMLLength Value) { SetIntProperty("BestWidth", Value); }
+  void SetColor(TColor Value) { SetIntProperty("Color", static_cast<int32_t>(Value)); }
+  void SetHeadingRowCount(int32_t Value) { SetIntProperty("HeadingRowCount", Value); }
+  void SetBorderWidth(int32_t Value) { SetIntProperty("BorderWidth", Value); }
+  void SetBorderColor(TColor Value) { SetIntProperty("BorderColor", static_cast<int32_t>(Value)); }
+  void SetBorderLightColor(TColor Value) { SetIntProperty("BorderLightColor", static_cast<int32_t>(Value)); }
+  void SetBorderStyle(TRVTableBorderStyle Value) { SetIntProperty("BorderStyle", Value); }
+  void SetBorderVSpacing(int32_t Value) { SetIntProperty("BorderVSpacing", Value); }
+  void SetBorderHSpacing(int32_t Value) { SetIntProperty("BorderHSpacing", Value); }
+  void SetCellBorderWidth(int32_t Value) { SetIntProperty("CellBorderWidth", Value); }
+  void SetCellBorderColor(TColor Value) { SetIntProperty("CellBorderColor", static_cast<int32_t>(Value)); }
+  void SetCellBorderLightColor(TColor Value) {
+    SetIntProperty("CellBorderLightColor", static_cast<int32_t>(Value));
+  }
+  void SetCellPadding(int32_t Value) { SetIntProperty("CellPadding", Value); }
+  void SetCellBorderStyle(TRVTableBorderStyle Value) { SetIntProperty("CellBorderStyle", Value); }
+  void SetVRuleWidth(int32_t Value) { SetIntProperty("VRuleWidth", Value); }
+  void SetVRuleColor(TColor Value) { SetIntProperty("VRuleColor", static_cast<int32_t>(Value)); }
+  void SetHRuleWidth(int32_t Value) { SetIntProperty("HRuleWidth", Value); }
+  void SetHRuleColor(TColor Value) { SetIntProperty("HRuleColor", static_cast<int32_t>(Value)); }
+  void SetCellVSpacing(int32_t Value) { SetIntProperty("CellVSpacing", Value); }
+  void SetCellHSpacing(int32_t Value) { SetIntProperty("CellHSpacing", Value); }
+  void SetVOutermostRule(bool Value) { SetIntProperty("VOutermostRule", Value); }
+  void SetHOutermostRule(bool Value) { SetIntProperty("HOutermostRule", Value); }
 
   // Editing: the in-place cell editor and keyboard navigation.
   /// Opens the cell editor on (Row, Col); ItemNo -1 is GetMyItemNo.
@@ -724,6 +765,7 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
 
   std::unique_ptr<TRVTableRows> Rows_;
   std::unique_ptr<TRVBackground> Background_;
+  mutable int ItemNoHint_ = -1;
 };
 
 /// The position of a cell, as enumeration state of GetSubDocument and parent information.

@@ -15,6 +15,8 @@
 #include "richtext/viewer/RVDataList.h"
 
 class TRVTableCellData : public TRVItemFormattedData {
+  ZUK_PUBLISHED(TRVTableCellData)
+
  public:
   explicit TRVTableCellData(TRVTableRow* Row);
   ~TRVTableCellData() override;
@@ -49,6 +51,9 @@ class TRVTableCellData : public TRVItemFormattedData {
   TRVItemBackgroundStyle GetBackgroundStyle() const;
   void SetBackgroundStyle(TRVItemBackgroundStyle Value);
   TRVBackground* GetCellBackground() const { return Background_.get(); }
+  /// The picture handed over without copying, and taken back out (for undo).
+  void GiveBackgroundImage(std::unique_ptr<TGraphic> Image);
+  std::unique_ptr<TGraphic> TakeBackgroundImage();
 
   // Answers of formatted data for a cell.
   /// While the cell editor is open on the cell, its document holds the cell's items.

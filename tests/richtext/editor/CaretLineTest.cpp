@@ -165,4 +165,32 @@ TEST_F(CaretLineTest, PreparingADocumentWithStylesOfAnotherSheetFallsBackToStyle
   EXPECT_EQ(f.Data().GetItem(0)->ParaNo, 0);
 }
 
+TEST_F(CaretLineTest, RightToLeftTextRunsItsPositionsLeftwards) {
+  TParaInfo& rtl = *f.Sheet.ParaStyles().AddStyle();
+  rtl.BiDiMode = rvbdRightToLeft;
+  const int para = f.Sheet.ParaStyles().Count() - 1;
+  const int uni = AddUnicodeStyle();
+  f.Sheet.TextStyles()[uni].FontName = "DejaVu Sans";
+  auto picture = std::make_unique<TBitmap>();
+  picture->SetSize(20, 10);
+  f.Data().AddPictureItem("", std::move(picture), para, 0, TRVTag());
+  f.Data().AddWideTextItem(u"\u05D0\u05D1\u05D2\u05D3", uni, -1, TRVTag());
+  Format();
+  ASSERT_EQ(f.Data().DrawItems().Count(), 2);
+  PutCaret(1, 1);
+  ASSERT_EQ(Positions(), (std::vector<Pos>{{0, 0}, {0, 1}, {1, 2}, {1, 3}, {1, 4}, {1, 5}}));
+  // Before a picture of a right-to-left paragraph is its right edge, after it its left.
+  const TRVDrawLineInfo& image = Piece(0);
+  EXPECT_EQ(At(0).X, image.Left + image.Width);
+  EXPECT_EQ(At(0).MoveRightTo, 2);
+  EXPECT_EQ(At(1).X, image.Left);
+  EXPECT_EQ(At(1).MoveRightTo, 1);
+  // The word's first letter is its rightmost one.
+  const TRVDrawLineInfo& word = Piece(1);
+  for (int i = 3; i < 6; ++i) EXPECT_LT(At(i).X, At(i - 1).X);
+  EXPECT_GT(At(2).X, word.Left);
+  EXPECT_LT(At(2).X, word.Left + word.Width);
+  EXPECT_NEAR(At(5).X, word.Left, 1);
+}
+
 }  // namespace

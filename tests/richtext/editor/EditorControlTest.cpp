@@ -3,9 +3,12 @@
 // undo shortcuts, the dialog codes the keyboard asks for, and the options that refuse keys.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/core/ComponentStreaming.h"
+#include "platform/core/Streams.h"
 #include "platform/gui/Messaging.h"
 #include "richtext/core/RVError.h"
 #include "richtext/editor/EditorTestSupport.h"
@@ -259,6 +262,44 @@ TEST_F(EditorControlTest, AssignEventsTakesTheEditorEventsFromAnEditor) {
   Editor.AssignEvents(viewer);
   EXPECT_FALSE(Editor.OnJump);
   EXPECT_TRUE(Editor.OnPaste) << "a viewer has no editor events to give";
+}
+
+}  // namespace
+
+namespace {
+
+class EditorLanguageTest : public ::testing::Test, protected editortest::TEditorFixture {
+ protected:
+  LRESULT ChangeLanguage(uint8_t Charset) { return SendMessage(&Editor, WM_INPUTLANGCHANGE, Charset, 0); }
+};
+
+TEST_F(EditorLanguageTest, NewKeyboardLanguageTakesAStyleOfItsCharset) {
+  Editor.EditorOptions |= rvoAutoSwitchLang;
+  Editor.AddTextLineWithTag(u"x", 0, 0, 0);
+  const int count = Sheet.TextStyles().Count();
+  EXPECT_EQ(ChangeLanguage(RUSSIAN_CHARSET), 1);
+  ASSERT_EQ(Sheet.TextStyles().Count(), count + 1) << "a copy of the current style was added";
+  const int32_t russian = Editor.GetCurTextStyleNo();
+  EXPECT_EQ(russian, count);
+  EXPECT_EQ(Sheet.TextStyles().Items(russian)->Charset, RUSSIAN_CHARSET);
+  EXPECT_FALSE(Sheet.TextStyles().Items(russian)->Standard);
+  EXPECT_EQ(Sheet.TextStyles().Items(russian)->FontName, Sheet.TextStyles().Items(0)->FontName);
+
+  Editor.SetCurTextStyleNo(0);
+  ChangeLanguage(RUSSIAN_CHARSET);
+  EXPECT_EQ(Editor.GetCurTextStyleNo(), russian) << "the style made before is found again";
+  EXPECT_EQ(Sheet.TextStyles().Count(), count + 1);
+}
+
+TEST_F(EditorLanguageTest, LanguageChangeIsIgnoredWithoutTheOptionOrADocument) {
+  const int count = Sheet.TextStyles().Count();
+  Editor.EditorOptions |= rvoAutoSwitchLang;
+  ChangeLanguage(RUSSIAN_CHARSET);
+  Editor.EditorOptions &= ~rvoAutoSwitchLang;
+  Editor.AddTextLineWithTag(u"x", 0, 0, 0);
+  ChangeLanguage(RUSSIAN_CHARSET);
+  EXPECT_EQ(Sheet.TextStyles().Count(), count);
+  EXPECT_EQ(Editor.GetCurTextStyleNo(), 0);
 }
 
 }  // namespace

@@ -9,8 +9,7 @@ namespace {
 
 using editortest::TEditorFixture;
 
-// Disabled until the caret placement it needs is built.
-TEST(EditorDataTest, DISABLED_FormattingAnEmptyDocumentAddsOneEmptyTextItem) {
+TEST(EditorDataTest, FormattingAnEmptyDocumentAddsOneEmptyTextItem) {
   TEditorFixture f;
   EXPECT_EQ(f.Data().CaretDrawItemNo, -1) << "no caret before the first formatting";
   f.Editor.Format();
@@ -20,6 +19,94 @@ TEST(EditorDataTest, DISABLED_FormattingAnEmptyDocumentAddsOneEmptyTextItem) {
   EXPECT_EQ(f.Data().CaretDrawItemNo, 0);
   ASSERT_GE(f.Data().CaretOffs, 0);
   EXPECT_EQ(f.Data().CharPositions->Items(f.Data().CaretOffs)->Offset, 1);
+}
+
+/// An editor with a size and two paragraphs: "one two" in text style 2 and "three" in text
+/// style 3, paragraph style 1.
+struct TFormattedEditor : TEditorFixture {
+  TFormattedEditor() {
+    Editor.SetBounds(0, 0, 400, 300);
+    AddText("one ", 2, 0);
+    AddText("two", 2, 0, rvioJoinsPrevious);
+    AddText("three", 3, 1);
+  }
+  /// The caret as (item, offset).
+  std::pair<int, int> Caret() {
+    int itemNo = -1, offs = -1;
+    Data().GetCaretItemPos(itemNo, offs);
+    return {itemNo, offs};
+  }
+};
+
+TEST(EditorDataTest, FormattingKeepsTheCaretWhereAskedAndElseStartsAtTheTop) {
+  TFormattedEditor f;
+  TRVEditRVData& d = f.Data();
+  f.Editor.Format();
+  EXPECT_EQ(f.Caret(), std::make_pair(0, 1));
+  d.PlaceCaretAtItem(2, 3, true);
+  ASSERT_EQ(f.Caret(), std::make_pair(2, 3));
+  d.FormatLines(true, true, false, 0, d.GetCanvas(), false, false);
+  EXPECT_EQ(f.Caret(), std::make_pair(2, 3)) << "a formatting that keeps the position keeps the caret";
+  d.FormatLines(false, true, false, 0, d.GetCanvas(), false, false);
+  EXPECT_EQ(f.Caret(), std::make_pair(0, 1));
+
+  d.StateFlags |= rvstNoCaretChange;
+  d.PlaceCaretAtItem(2, 3, true);
+  f.Editor.Format();
+  d.StateFlags &= ~rvstNoCaretChange;
+  EXPECT_EQ(d.CaretDrawItemNo, -1) << "the draw lines went and no caret was carried over";
+
+  const int pieces = d.DrawItems().Count();
+  d.StateFlags |= rvstSkipNextFormatting;
+  d.AddTextItem("four", 0, 0);
+  d.FormatLines(false, true, false, 0, d.GetCanvas(), false, false);
+  EXPECT_EQ(d.DrawItems().Count(), pieces) << "a skipped formatting only clears its flag";
+  EXPECT_EQ(d.StateFlags & rvstSkipNextFormatting, 0u);
+}
+
+TEST(EditorDataTest, AfterClearingTheStylesComeFromTheCaretsItem) {
+  TFormattedEditor f;
+  TRVEditRVData& d = f.Data();
+  int textEvents = 0;
+  f.Editor.OnCurTextStyleChanged = [&](TObject*) { ++textEvents; };
+  f.Editor.Format();
+  EXPECT_EQ(d.CurTextStyleNo, 0) << "a first formatting leaves the current styles alone";
+  f.Editor.SetCurTextStyleNo(4);
+  textEvents = 0;
+  f.Editor.Clear();
+  EXPECT_EQ(d.CurTextStyleNo, 0);
+  EXPECT_EQ(textEvents, 1) << "the styles go back through the editor";
+  f.AddText("three", 3, 1);
+  f.Editor.Format();
+  EXPECT_EQ(d.CurTextStyleNo, 3);
+  EXPECT_EQ(d.CurParaStyleNo, 1);
+  EXPECT_EQ(d.StateFlags & rvstStylesFromCaret, 0u);
+}
+
+TEST(EditorDataTest, ReformattingIsRefusedWhileLockedOrReadOnly) {
+  TFormattedEditor f;
+  TRVEditRVData& d = f.Data();
+  f.Editor.Format();
+  d.AddTextItem("four", 0, 0);
+  const int pieces = d.DrawItems().Count();
+  d.UpdateLockCount = 1;
+  EXPECT_EQ(d.Reformat(true), 0);
+  EXPECT_EQ(d.DrawItems().Count(), pieces);
+  d.UpdateLockCount = 0;
+  f.Editor.SetReadOnly(true);
+  EXPECT_EQ(d.Reformat(false), 0);
+  EXPECT_EQ(d.DrawItems().Count(), pieces);
+  d.StateFlags |= rvstJumpHighlighted;
+  EXPECT_NE(d.Reformat(true), 0) << "forced, a read-only document is formatted";
+  EXPECT_EQ(d.DrawItems().Count(), pieces + 1);
+  EXPECT_NE(d.GetViewerState() & rvvsTrackJumps, 0) << "hyperlinks are tracked again";
+  EXPECT_EQ(d.StateFlags & rvstJumpHighlighted, 0u);
+
+  f.Editor.SetReadOnly(false);
+  d.SetViewerState(d.GetViewerState() | rvvsTrackJumps);
+  d.UpdateAfterReformat();
+  EXPECT_EQ(d.GetViewerState() & rvvsTrackJumps, 0) << "editing again, hyperlinks are no longer live";
+  EXPECT_GE(d.CaretDrawItemNo, 0);
 }
 
 TEST(EditorDataTest, RecordsGoWhereTheModeSays) {
@@ -65,18 +152,9 @@ TEST(EditorDataTest, AnInnerEditIsFinishedOnceBeforeAGroupOpens) {
   d.PartiallySelectedItem = nullptr;
 }
 
-/// A viewer whose document is editor data: the data without an editor around it.
-class TViewerOverEditData : public TCustomRVViewer {
- public:
-  TViewerOverEditData()
-      : TCustomRVViewer(nullptr, [](TCustomRVViewer* v) { return std::make_unique<TRVEditRVData>(v); }) {}
-  TRVEditRVData& Data() { return static_cast<TRVEditRVData&>(RVData()); }
-};
-
 TEST(EditorDataTest, ClearingEmptiesBothListsAndResetsTheStyles) {
-  editortest::App();
   TRVStyle sheet;
-  TViewerOverEditData viewer;
+  editortest::TViewerOverEditData<TRVEditRVData> viewer;
   viewer.SetStyle(&sheet);
   TRVEditRVData& d = viewer.Data();
   EXPECT_EQ(d.Editor(), nullptr);

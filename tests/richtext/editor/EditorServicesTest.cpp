@@ -2,11 +2,14 @@
 // paragraphs, sticking items, the styles the editor keeps in use, renumbering after unused
 // styles are deleted, and positions on list markers.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/core/Streams.h"
 #include "platform/graphics/Bitmap.h"
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVNestedData.h"
@@ -120,6 +123,122 @@ TEST_F(EditorServicesTest, PositionOnAListMarkerMovesToTheNextItem) {
   Data().AdjustPosPastMarker(itemNo, offs, true);
   EXPECT_EQ(itemNo, 2) << "not on a marker: unchanged";
   EXPECT_EQ(offs, 3);
+}
+
+}  // namespace
+
+namespace {
+
+/// A formatted editor with a list paragraph, a picture and a hyperlink.
+class EditorDocumentServicesTest : public ::testing::Test, protected TEditorFixture {
+ protected:
+  void SetUp() override {
+    Sheet.ListStyles().AddStyle()->Levels().AddLevel()->ListType = rvlstDecimal;
+    TFontInfo* link = Sheet.TextStyles().AddStyle();
+    link->Jump = true;
+    linkStyle = Sheet.TextStyles().Count() - 1;
+    TParaInfo* other = Sheet.ParaStyles().AddStyle();
+    other->SpaceBefore = 7;
+    otherPara = Sheet.ParaStyles().Count() - 1;
+    Editor.SetBounds(0, 0, 300, 200);
+    // A marker with its text and a picture, then a hyperlink in a paragraph of its own.
+    Data().AddItem("", TRVMarkerItemInfo::CreateForList(&Data(), 0, 0, 1, false));
+    Data().AddMarkerToList(0);  // as reading a document lists its markers
+    Editor.AddTextLineWithTag(u"listed", 0, 0, 0);
+    Data().GetItem(Editor.GetItemCount() - 1)->SetSameAsPrev(true);
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetSize(30, 10);
+    Data().AddPictureItem("pic", std::move(bitmap), 0, 0, TRVTag());
+    picture = Editor.GetItemCount() - 1;
+    Data().GetItem(picture)->SetSameAsPrev(true);
+    Editor.AddTextLineWithTag(u"go", linkStyle, 0, 0);
+    Editor.Format();
+  }
+  int linkStyle = 0;
+  int otherPara = 0;
+  int picture = 0;  // the picture's item
+};
+
+TEST_F(EditorDocumentServicesTest, MarkerCopyContinuesTheNumbering) {
+  const int at = picture + 1;
+  ASSERT_TRUE(Data().InsertMarkerCopy(picture, at));
+  ASSERT_EQ(Data().GetItemStyleNo(at), rvsListMarker);
+  const auto* copy = static_cast<const TRVMarkerItemInfo*>(Data().GetItem(at));
+  EXPECT_FALSE(copy->Reset);
+  EXPECT_EQ(copy->ListNo, 0);
+  EXPECT_TRUE(Data().StartsParagraph(at));
+  ASSERT_NE(Data().GetMarkers(false), nullptr);
+  EXPECT_EQ(Data().GetMarkers(false)->Count(), 2);
+  EXPECT_EQ(copy->Counter, 2);
+  EXPECT_FALSE(Data().InsertMarkerCopy(Editor.GetItemCount() - 1, Editor.GetItemCount()))
+      << "the hyperlink's paragraph has no marker";
+}
+
+TEST_F(EditorDocumentServicesTest, RecordedMarkerCopyGoesWithUndo) {
+  const int count = Editor.GetItemCount();
+  Data().BeginUndoSequence(rvutInsert, true);
+  ASSERT_TRUE(Data().InsertMarkerCopy(picture, picture + 1));
+  Data().UpdateMarkersAfterChange(picture + 1, picture + 1);
+  Editor.Change(true);
+  ASSERT_EQ(Editor.GetItemCount(), count + 1);
+  Editor.Undo();
+  EXPECT_EQ(Editor.GetItemCount(), count);
+  EXPECT_EQ(Data().GetMarkers(false)->Count(), 1);
+}
+
+TEST_F(EditorDocumentServicesTest, ItemPropertyChangeIsUndoable) {
+  Editor.SetItemExtraIntProperty(picture, rvipImageWidth, true, 80);
+  int32_t width = 0;
+  ASSERT_TRUE(Data().GetItemIntProperty(picture, rvipImageWidth, width));
+  EXPECT_EQ(width, 80);
+  EXPECT_EQ(Editor.UndoAction(), rvutModifyItem);
+  EXPECT_EQ(Data().DrawItems()[Data().GetFirstDrawItemOfItem(picture)]->Width, 82) << "laid out again";
+  Editor.Undo();
+  ASSERT_TRUE(Data().GetItemIntProperty(picture, rvipImageWidth, width));
+  EXPECT_EQ(width, 0);
+  Editor.ClearUndo();
+  Editor.SetItemExtraIntProperty(picture, rvipImageWidth, true, 0);
+  EXPECT_EQ(Editor.UndoAction(), rvutNone) << "an equal value changes nothing";
+}
+
+TEST_F(EditorDocumentServicesTest, ParagraphStyleGoesToTheSelectedParagraphs) {
+  Editor.SetSelectionBounds(picture - 1, 2, picture - 1, 3);
+  Editor.ApplyParaStyle(otherPara);
+  for (int i = 0; i <= picture; ++i) EXPECT_EQ(Data().GetItemParaNo(i), otherPara) << i;
+  EXPECT_EQ(Data().GetItemParaNo(picture + 1), 0) << "the next paragraph keeps its style";
+  EXPECT_EQ(Editor.UndoAction(), rvutPara);
+  Editor.Undo();
+  for (int i = 0; i < Editor.GetItemCount(); ++i) EXPECT_EQ(Data().GetItemParaNo(i), 0) << i;
+  Editor.SetReadOnly(true);
+  Editor.ApplyParaStyle(otherPara);
+  EXPECT_EQ(Data().GetItemParaNo(0), 0);
+}
+
+TEST_F(EditorDocumentServicesTest, HyperlinksAreSavedAsTheViewerSavesThem) {
+  const auto url = [](TCustomRVViewer*, int32_t Id, std::string& Url) {
+    Url = "http://example.com/" + std::to_string(Id);
+  };
+  Editor.OnURLNeeded = url;
+  TRVViewer viewer;
+  viewer.SetStyle(&Sheet);
+  viewer.OnURLNeeded = url;
+  TMemoryStream rvf;
+  ASSERT_TRUE(Editor.SaveRVFToStream(rvf, false));
+  rvf.SetPosition(0);
+  ASSERT_TRUE(viewer.LoadRVFFromStream(rvf));
+  viewer.Format();
+  // Each writes its picture into a folder of its own, so both name it alike.
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("editor-html-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder / "editor");
+  std::filesystem::create_directories(folder / "viewer");
+  TMemoryStream fromEditor, fromViewer;
+  ASSERT_TRUE(Editor.SaveHTMLToStream(fromEditor, (folder / "editor").string() + "/", "t", "img", 0));
+  ASSERT_TRUE(viewer.SaveHTMLToStream(fromViewer, (folder / "viewer").string() + "/", "t", "img", 0));
+  std::filesystem::remove_all(folder);
+  EXPECT_NE(fromEditor.DataString().find("http://example.com/0"), std::string::npos);
+  EXPECT_EQ(fromEditor.DataString(), fromViewer.DataString());
+  EXPECT_FALSE(Data().GetReadOnlyMode()) << "editing goes on without live hyperlinks";
 }
 
 }  // namespace

@@ -56,6 +56,17 @@ struct TEditorFixture {
   TRVEdit Editor;
 };
 
+/// A viewer whose document is editor data of class D: the data without an editor around it.
+template <typename D>
+class TViewerOverEditData : public TCustomRVViewer {
+ public:
+  TViewerOverEditData()
+      : TCustomRVViewer(nullptr, [](TCustomRVViewer* v) { return std::make_unique<D>(v); }) {
+    App();
+  }
+  D& Data() { return static_cast<D&>(RVData()); }
+};
+
 /// Every item with its style, paragraph, marks, text bytes, tag and checkpoint, then the
 /// checkpoint chain and count: two documents dump alike when the primitives cannot tell
 /// them apart.

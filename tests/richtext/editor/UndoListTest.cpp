@@ -215,6 +215,23 @@ TEST(UndoListTest, MisuseIsAnErrorThatChangesNothing) {
   }
 }
 
+TEST(UndoListTest, AGroupThatNoLongerMatchesTheDocumentIsDropped) {
+  TEditorFixture f;
+  f.AddText("abcdef", 0, 0);
+  TRVEditRVData& d = f.Data();
+  d.BeginUndoSequence(rvutDelete, false);
+  d.Do_DeleteSubstring(0, 4, 2);
+  d.GetItems().Put(0, "a");  // changed behind the undo list's back
+  try {
+    d.UndoList->Undo(&d);
+    FAIL() << "the characters cannot go back where they were";
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.what(), "Undo error");
+  }
+  EXPECT_EQ(d.GetItemText(0), "a");
+  EXPECT_EQ(d.UndoList->Count(), 0);
+}
+
 TEST(UndoListTest, UndoingDeletionsGivesTheVeryItemsBack) {
   TEditorFixture f;
   TCustomRVItemInfo* first = f.AddText("a", 0, 0);
