@@ -298,7 +298,7 @@ void TRVTableCellEditing::EditorChanged(TRVTableItemInfo& Table) {
   data->Change(true);
 }
 
-// ---- searching cell by cell --------------------------------------------------------------------------
+// ---- searching cell by cell ---------------------------------------------------------------------
 
 namespace {
 
