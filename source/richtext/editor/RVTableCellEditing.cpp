@@ -30,6 +30,8 @@ void PlaceEditor(TRVTableItemInfo& Table, TRVTableInplaceEdit& Editor) {
   const int32_t shift = std::max(cell.GetVerticalShift(), 0);
   int32_t height = cell.Height - shift;
   Editor.TallCell = height > kMaxEditorHeight;
+  // Only an editor shorter than its cell scrolls its content itself.
+  Editor.ScrollsItself_ = Editor.TallCell;
   height = std::min(height, kMaxEditorHeight);
   Editor.SetBounds(Table.ClientLeft + cell.Left, Table.ClientTop + cell.Top + shift, cell.Width, height);
   // Scrolling moves child controls from the top kept here.
@@ -40,6 +42,24 @@ int32_t MinDocWidth(TRVTableInplaceEdit& Editor) {
   TRVTableInplaceRVData& data = Editor.InplaceRVData();
   TCanvas* canvas = data.GetCanvas();
   return canvas != nullptr ? data.CalculateMinDocWidth(nullptr, *canvas) : 0;
+}
+
+/// Drops on the editor and the ends of drags from it are the root control's events: posted
+/// to its window with the point in its client coordinates.
+void ForwardDragEvents(TRVTableInplaceEdit& Editor) {
+  TRVTableInplaceEdit* editor = &Editor;
+  auto post = [editor](uint8_t Kind, TObject* Obj, int32_t X, int32_t Y) {
+    TWinControl* root = editor->RootControl();
+    if (root == nullptr) return;
+    auto record = std::make_unique<TRVDNDMessageData>(Kind);
+    const TPoint p = root->ScreenToClient(editor->ClientToScreen(TPoint{X, Y}));
+    record->X = p.X;
+    record->Y = p.Y;
+    record->Obj = Obj;
+    PostMessage(root, WM_RVEVENT, 0, 0, std::move(record));
+  };
+  Editor.OnDragDrop = [post](TObject*, TObject* Source, int32_t X, int32_t Y) { post(7, Source, X, Y); };
+  Editor.OnEndDrag = [post](TObject*, TObject* Target, int32_t X, int32_t Y) { post(8, Target, X, Y); };
 }
 
 /// Passes the editor's own mouse events to the root control's handlers, moved into its
@@ -104,6 +124,7 @@ void TRVTableEditorServices::OpenCellEditor(TRVTableItemInfo& Table, int ItemNo,
     editor->SetBiDiMode(viewer->BiDiMode());
     editor->AssignEvents(*viewer);
     ForwardMouseEvents(*editor, *viewer);
+    ForwardDragEvents(*editor);
     editor->OnControlAction = [data, table](TCustomRVViewer*, TRVControlAction Action, int, TControl*&) {
       const int tableNo = data->FindItemIndex(table);
       if (tableNo >= 0) data->ControlAction(Action, tableNo, table);
@@ -235,8 +256,12 @@ void TRVTableCellEditing::AdjustInplaceEditor(TRVTableItemInfo& Table, int32_t X
   TRVTableInplaceEdit* editor = GetInplaceEditor(Table);
   if (editor == nullptr || editor->Cell == nullptr) return;
   PlaceEditor(Table, *editor);
-  // The caret stays where it is; nothing is laid out again unless the width changed.
-  editor->InplaceRVData().FormatLines(true, false, false, 0, nullptr, false, false);
+  // A padding changed meanwhile becomes the editor's margins, laid out once; otherwise the
+  // caret stays where it is and nothing is laid out again unless the width changed.
+  const bool paddingChanged = editor->LeftMargin != Table.CellPadding;
+  if (paddingChanged)
+    editor->LeftMargin = editor->TopMargin = editor->RightMargin = editor->BottomMargin = Table.CellPadding;
+  editor->InplaceRVData().FormatLines(true, paddingChanged, false, 0, nullptr, false, false);
 }
 
 void TRVTableCellEditing::EditorChanged(TRVTableItemInfo& Table) {
@@ -273,7 +298,7 @@ void TRVTableCellEditing::EditorChanged(TRVTableItemInfo& Table) {
   data->Change(true);
 }
 
-// ---- searching cell by cell --------------------------------------------------------------------------
+// ---- searching cell by cell ---------------------------------------------------------------------
 
 namespace {
 

@@ -214,7 +214,7 @@ void TRVTableInplaceRVData::DoJump(int32_t Id) {
   PostRootEvent(editor->RootControl(), std::move(record));
 }
 
-// ---- the control -----------------------------------------------------------------------------------
+// ---- the control --------------------------------------------------------------------------------
 
 namespace {
 
@@ -371,7 +371,7 @@ void TRVTableInplaceEdit::SetVPos(int32_t Pos, bool Redraw) {
 
 void TRVTableInplaceEdit::SetHPos(int32_t /*Pos*/) {}
 
-// ---- messages -------------------------------------------------------------------------------------
+// ---- messages -----------------------------------------------------------------------------------
 
 void TRVTableInplaceEdit::WndProc(TMessage& Message) {
   switch (Message.Msg) {
@@ -454,7 +454,7 @@ void TRVTableInplaceEdit::MoveEditor(int Direction) {
   }
 }
 
-// ---- keys -------------------------------------------------------------------------------------------
+// ---- keys ---------------------------------------------------------------------------------------
 
 bool TRVTableInplaceEdit::LeavesCell(uint16_t Key, TShiftState Shift) {
   if ((Shift & (ssShift | ssCtrl | ssAlt)) != 0) return false;
@@ -509,7 +509,7 @@ void TRVTableInplaceEdit::KeyPress(char16_t& Key) {
   TRVEdit::KeyPress(Key);
 }
 
-// ---- mouse -------------------------------------------------------------------------------------------
+// ---- mouse --------------------------------------------------------------------------------------
 
 void TRVTableInplaceEdit::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
   {
@@ -550,7 +550,7 @@ void TRVTableInplaceEdit::Click() {
   PostRootEvent(RootControl(), std::make_unique<TRVClickMessageData>(4));
 }
 
-// ---- the table's link ------------------------------------------------------------------------------
+// ---- the table's link ---------------------------------------------------------------------------
 
 TCustomRVData* TRVTableInplaceEdit::GetEditorData() {
   return &InplaceRVData();

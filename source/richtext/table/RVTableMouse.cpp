@@ -87,7 +87,7 @@ void FocusRootControl(TCustomRVData* Data) {
 
 }  // namespace
 
-// ---- hit tests ------------------------------------------------------------------------------------
+// ---- hit tests ----------------------------------------------------------------------------------
 
 bool TRVTableItemInfo::GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col) {
   const TRVTableRows& rows = *Rows_;
@@ -147,7 +147,7 @@ int TRVTableItemInfo::GetRowAt(int32_t Y) const {
   return LineAt(Y, FormattingInfo.RowStarts, FormattingInfo.RowHeights);
 }
 
-// ---- cell selection ----------------------------------------------------------------------------------
+// ---- cell selection -----------------------------------------------------------------------------
 
 namespace {
 
@@ -250,7 +250,7 @@ bool TRVTableItemInfo::GetSelectionBounds(bool WithEditor, int& TopRow, int& Lef
   return true;
 }
 
-// ---- closing and reopening the cell editor around an operation ------------------------------------------
+// ---- closing and reopening the cell editor around an operation ----------------------------------
 
 void TRVTableItemInfo::StoreInplace() {
   if (CellEditor == nullptr) return;
@@ -286,8 +286,7 @@ void TRVTableItemInfo::RestoreInplace() {
     editorData->SetPartiallySelectedItem(partial);
 }
 
-// ---- the mouse
-// ----------------------------------------------------------------------------------------------
+// ---- the mouse ----------------------------------------------------------------------------------
 
 namespace {
 

@@ -131,6 +131,13 @@ TEST_F(TableCellEditorTest, TheEditorFollowsItsCellWhenTheDocumentIsLaidOutAgain
   const TPoint inside = InCell(1, 1);
   EXPECT_EQ(CellEditor()->Top(),
             inside.Y - table->CellPadding - 3 + table->GetCell(1, 1)->GetVerticalShift());
+  // A new padding becomes the editor's margins.
+  table->CellPadding = 6;
+  table->Changed();
+  Editor.Format();
+  ASSERT_NE(CellEditor(), nullptr);
+  EXPECT_EQ(CellEditor()->LeftMargin, 6);
+  EXPECT_EQ(CellEditor()->Width(), table->GetCell(1, 1)->Width);
 }
 
 TEST_F(TableCellEditorTest, TypingInACellChangesTheDocumentAndIsKeptForUndo) {
@@ -259,6 +266,21 @@ TEST_F(TableCellEditorTest, ClicksAndHyperlinksOfTheCellEditorReachTheRootContro
   EXPECT_TRUE(events.empty()) << "they come after the current message";
   Process();
   EXPECT_EQ(events, (std::vector<std::string>{"click", "jump 7", "word c00"}));
+  // A drop on the cell editor is the root's, at the same place in the root's client area.
+  events.clear();
+  Editor.OnDragDrop = [&](TObject* Sender, TObject*, int32_t X, int32_t Y) {
+    events.push_back((Sender == &Editor ? "drop " : "drop elsewhere ") + std::to_string(X) + "," +
+                     std::to_string(Y));
+  };
+  Editor.OnRVMouseUp = [&](TCustomRVViewer*, TMouseButton, TShiftState, int ItemNo, int32_t X, int32_t Y) {
+    events.push_back("up " + std::to_string(ItemNo) + " " + std::to_string(X) + "," + std::to_string(Y));
+  };
+  CellEditor()->InplaceRVData().DoRVMouseUp(mbLeft, 0, 0, 2, 3);
+  CellEditor()->OnDragDrop(CellEditor(), nullptr, 2, 3);
+  Process();
+  const std::string at =
+      std::to_string(CellEditor()->Left() + 2) + "," + std::to_string(CellEditor()->Top() + 3);
+  EXPECT_EQ(events, (std::vector<std::string>{"up 0 " + at, "drop " + at}));
 }
 
 TEST_F(TableCellEditorTest, ASecondClickSoonAfterTheOpeningOneIsADoubleClick) {
@@ -285,6 +307,7 @@ TEST_F(TableCellEditorTest, TheEditorCanReleaseItselfAndATallCellGetsAScrollingE
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(editor->Height(), 10000);
   EXPECT_TRUE(editor->TallCell);
+  EXPECT_TRUE(editor->ScrollsItself()) << "the table shows the cell hatched";
   PostMessage(editor, CM_RELEASE);
   Process();
   EXPECT_EQ(CellEditor(), nullptr);

@@ -423,6 +423,27 @@ TEST_F(TableSizingTest, DraggingAColumnBorderResizesItsNeighbours) {
   EXPECT_EQ(doc.CaptureMouseItem, nullptr);
 }
 
+TEST_F(TableSizingTest, TheDraggedBorderShowsAsAnInvertedLineUntilTheRelease) {
+  tabletest::Blank(doc.canvasBitmap, 400, 300);
+  const TRVTableItemFormattingInfo& info = table->FormattingInfo;
+  const int32_t gap = 2 * table->CellBorderWidth + table->CellHSpacing;
+  const int32_t x = info.ColStarts[1] - gap / 2, y = Inside(0, 0).Y;
+  Press(x, y);
+  Move(x + 30, y);
+  ASSERT_TRUE(doc.UsingThisXorDrawing(table));
+  EXPECT_TRUE(doc.XorDrawn());
+  // Dots down the table at the pointer (the border's offset from it is 0 here), inverted.
+  TCanvas& canvas = doc.canvasBitmap.Canvas();
+  const int32_t lineX = left + x + 30;
+  int dark = 0;
+  for (int32_t py = top; py < top + info.Height; ++py) dark += canvas.Pixel(lineX, py) == clBlack ? 1 : 0;
+  EXPECT_GT(dark, info.Height / 4);
+  EXPECT_EQ(canvas.Pixel(lineX - 3, top + 2), clWhite);
+  Release(x + 30, y);
+  EXPECT_FALSE(doc.UsingThisXorDrawing(table));
+  for (int32_t py = top; py < top + info.Height; ++py) ASSERT_EQ(canvas.Pixel(lineX, py), clWhite) << py;
+}
+
 TEST_F(TableSizingTest, ShiftOrTheOuterBorderChangesOnlyOneColumn) {
   const TRVTableItemFormattingInfo& info = table->FormattingInfo;
   const int32_t w0 = info.ColWidths[0];
