@@ -2,9 +2,11 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,6 +35,8 @@ const uint8_t kMobileMagic[] = {0x9D, 0x41, 0x01};
 constexpr TRVHTMLSaveOptions kBlockHTMLOptions = 0x55;
 /// Choices are lettered A to Z.
 constexpr int32_t kMaxChoices = 26;
+/// Where Linux keeps a file system in memory that every user may make folders in.
+constexpr char kSharedMemoryFolder[] = "/dev/shm";
 
 std::string SystemErrorText(int error) {
   char buffer[256];
@@ -149,15 +153,49 @@ class TTargetFile : public TStream {
   std::vector<uint8_t> buffer_;
 };
 
+/// Whether `path` is on a file system held in memory.
+bool IsInMemory(const std::string& path) {
+  struct statfs fs;
+  return statfs(path.c_str(), &fs) == 0 && static_cast<unsigned long>(fs.f_type) == TMPFS_MAGIC;
+}
+
+/// The user's runtime folder when it is in memory and the user's alone; "" otherwise.
+std::string PrivateRuntimeFolder() {
+  const std::string folder = GetEnvironmentVariable("XDG_RUNTIME_DIR");
+  struct stat st;
+  if (folder.empty() || folder[0] != '/' || lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+      st.st_uid != geteuid() || (st.st_mode & 077) != 0 || !IsInMemory(folder))
+    return {};
+  return folder;
+}
+
+/// The folder that the run's folder is made in. Every picture of every block is written,
+/// read back and deleted there, which costs several times as much on a disk as in memory:
+/// unless TMPDIR names the place, a folder of the user's own on a file system in memory is
+/// taken when there is one (the runtime folder, else the shared memory one). Otherwise, and
+/// whenever such a folder cannot be made private, the user's private temporary folder.
+std::string RunFolderParent() {
+  if (GetEnvironmentVariable("TMPDIR").empty()) {
+    std::string base = PrivateRuntimeFolder();
+    if (base.empty() && IsInMemory(kSharedMemoryFolder)) base = kSharedMemoryFolder;
+    std::string error;
+    const std::string folder = base + "/zuk-" + std::to_string(geteuid());
+    if (!base.empty() && EnsurePrivateFolder(folder, error)) return folder;
+  }
+  return GetPrivateTempFolder();
+}
+
 /// A folder of the run's own for the picture files of one block at a time: made fresh, mode
-/// 0700, inside the user's private temporary folder, and removed with its files at the end.
+/// 0700, inside a folder private to the user (RunFolderParent), and removed with its files at
+/// the end.
 class TRunFolder {
  public:
   TRunFolder() {
-    std::string pattern = GetPrivateTempFolder() + "/zuk_converter-XXXXXX";
+    const std::string parent = RunFolderParent();
+    std::string pattern = parent + "/zuk_converter-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr)
-      throw ETempFolderError(Format("Cannot create a temporary folder in \"%s\". %s",
-                                    {GetPrivateTempFolder(), SystemErrorText(errno)}));
+      throw ETempFolderError(
+          Format("Cannot create a temporary folder in \"%s\". %s", {parent, SystemErrorText(errno)}));
     path_ = pattern + "/";
   }
   ~TRunFolder() {
@@ -231,6 +269,8 @@ class TZUKConverter::TRun {
   }
 
   const TRunFolder& Folder() const { return folder_; }
+  /// The stream a block's HTML is written into; one for the run saves making one per block.
+  TMemoryStream& HTML() { return html_; }
 
  private:
   /// The identities of a collection's items. Every item added to a collection gets a new
@@ -272,6 +312,7 @@ class TZUKConverter::TRun {
   std::unique_ptr<TRVStyle> original_;
   std::array<std::vector<int>, 3> ids_;
   TRunFolder folder_;
+  TMemoryStream html_;
 };
 
 namespace {
@@ -333,9 +374,7 @@ class TMobileWriter {
 
   void WriteQuestion(TQuestion& question, const std::string& examName, int32_t number) {
     auto* choice = dynamic_cast<TMultipleChoiceQuestion*>(&question);
-    const int32_t parts = CountParts(question.QuestionParts);
-    if (choice &&
-        (choice->ChoiceCount < 0 || choice->ChoiceCount > kMaxChoices || choice->ChoiceCount > parts))
+    if (choice && (choice->ChoiceCount < 0 || choice->ChoiceCount > kMaxChoices))
       throw EZUKIncorrectFileFormat();
     WriteByte(question.QuestionType, out_);
     WriteInt32(question.SectionId, out_);
@@ -346,7 +385,11 @@ class TMobileWriter {
 
     question.QuestionParts.SetPosition(0);
     auto block = [&](const std::string& name) {
-      WritePartBlock(question.QuestionParts, name, examName, number);
+      if (WritePartBlock(question.QuestionParts, name)) return;
+      // A choice count that the parts cannot hold is the file's fault, whatever its parts hold.
+      CheckChoiceCount(*choice);
+      throw EZUKConversionError(
+          Format(LocalizedText("PART_NOT_CONVERTED"), {examName, IntToStr(number), name}));
     };
     WriteBool(choice->Flag1, out_);
     block("question");
@@ -359,6 +402,15 @@ class TMobileWriter {
     for (int32_t i = 0; i < choice->ChoiceCount; ++i) block(ChoiceBlockName(i));
     WriteScrambledString(choice->AnswerText(), out_);
     block("expl");
+    CheckChoiceCount(*choice);
+  }
+
+  /// Raises EZUKIncorrectFileFormat for a choice count above the number of parts. The parts
+  /// are counted once the blocks are written: a question's parts were loaded long before, and
+  /// walking their lengths first would miss the cache at every part, where reading them in
+  /// order does not. Any exception ends the conversion, so the check may come last.
+  static void CheckChoiceCount(TMultipleChoiceQuestion& choice) {
+    if (choice.ChoiceCount > CountParts(choice.QuestionParts)) throw EZUKIncorrectFileFormat();
   }
 
   void WriteExhibits(TQuestion& question) {
@@ -380,33 +432,30 @@ class TMobileWriter {
   }
 
   /// Reads the next part of `parts` and writes its block; a part that is missing is an empty
-  /// document. The part is read where it lies in `parts`.
-  void WritePartBlock(TMemoryStream& parts, const std::string& name, const std::string& examName,
-                      int32_t number) {
-    bool ok = true;
+  /// document. The part is read where it lies in `parts`. False when the part cannot be read
+  /// or converted.
+  bool WritePartBlock(TMemoryStream& parts, const std::string& name) {
     std::span<const uint8_t> bytes;
     try {
       bytes = ReadStreamInPlace(parts);
     } catch (const EReadError&) {
-      ok = false;
+      return false;
     }
     TBytesStream part(bytes.data(), static_cast<int64_t>(bytes.size()));
-    if (ok) ok = WriteBlock(part, name);
-    if (!ok)
-      throw EZUKConversionError(
-          Format(LocalizedText("PART_NOT_CONVERTED"), {examName, IntToStr(number), name}));
+    return WriteBlock(part, name);
   }
 
   bool WriteBlock(TStream& source, const std::string& name) {
-    TMemoryStream block;
-    if (!converter_.WriteHTMLBlock(source, block, name, viewer_)) return false;
-    WriteScrambledStream(block, out_);
+    if (!converter_.WriteHTMLBlock(source, block_, name, viewer_)) return false;
+    WriteScrambledStream(block_, out_);
     return true;
   }
 
   TZUKConverter& converter_;
   TStream& out_;
   TZUKExportView& viewer_;
+  /// Every block is made in this stream in turn, which keeps its memory from one to the next.
+  TMemoryStream block_;
 };
 
 }  // namespace
@@ -496,13 +545,19 @@ bool TZUKConverter::WriteHTMLBlock(TStream& source, TStream& block, const std::s
   if (viewer.GetRVFWarnings() & rvfwUnknownPicture) return false;
   block.SetSize(0);
   block.SetPosition(0);
-  TMemoryStream html;
+  TMemoryStream& html = run->HTML();
+  html.SetSize(0);
+  html.SetPosition(0);
   const bool saved = viewer.SaveHTMLToStream(html, folder, "content", name + "_img", kBlockHTMLOptions);
   if (!saved) return false;
   const std::vector<TRVHTMLImageFile>& written = viewer.PictureFiles();
   emptyFolder.written = &written;
-  CleanUpHTML(html);
-  WriteStream(html, block);
+  html.SetPosition(0);
+  std::string storage;
+  const std::string cleaned = CleanUpHTMLText(ReadRest(html, storage));
+  TBytesStream cleanedStream(reinterpret_cast<const uint8_t*>(cleaned.data()),
+                             static_cast<int64_t>(cleaned.size()));
+  WriteStream(cleanedStream, block);
 
   // The files are taken from what the export wrote rather than read back from the folder;
   // their order is that of a folder listing.

@@ -6,10 +6,12 @@
 // the target) must leave no partial file and keep an existing target as it was.
 #include <gtest/gtest.h>
 #include <jpeglib.h>
+#include <linux/magic.h>
 #include <setjmp.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,6 +35,7 @@
 #include "exam/ZUKViewerExportView.h"
 #include "platform/core/Files.h"
 #include "platform/core/SysUtils.h"
+#include "platform/core/TestFolders.h"
 #include "richtext/core/HTMLTestSupport.h"
 #include "richtext/viewer/RVViewer.h"
 
@@ -222,6 +225,18 @@ class ZUKConverterTest : public ::testing::Test {
     converter.Load();
     converter.OnProgress = std::move(progress);
     converter.SaveMobile(target, with ? *with : view);
+  }
+  /// Converts twice and checks that each run had a folder of its own inside `parent`, gone
+  /// afterwards (the recording view checks that it was private and empty for each block).
+  void ExpectFreshFoldersIn(const std::string& source, const std::string& parent) {
+    view.folders.clear();
+    Convert(source, dir.Path() + "one.zukm");
+    Convert(source, dir.Path() + "two.zukm");
+    ASSERT_EQ(view.folders.size(), 2u);
+    for (const std::string& folder : view.folders) {
+      EXPECT_TRUE(folder.starts_with(parent + "/zuk_converter-")) << folder;
+      EXPECT_FALSE(fs::exists(folder)) << folder;
+    }
   }
   ZUKMobileFile ConvertAndRead(const ZUKFileDesc& desc) {
     const std::string target = dir.Path() + "exam.zukm";
@@ -543,17 +558,51 @@ TEST_F(ZUKConverterTest, ReportsEveryWrittenQuestionAgainstTheTotal) {
   EXPECT_EQ(calls, (std::vector<std::pair<int64_t, int64_t>>{{3, 1}, {3, 2}, {3, 3}}));
 }
 
-TEST_F(ZUKConverterTest, EachRunUsesAFreshPrivateFolderAndRemovesIt) {
-  const std::string privateFolder = GetPrivateTempFolder();
+TEST_F(ZUKConverterTest, EachRunUsesAFreshFolderInTheTemporaryFolderTMPDIRNames) {
+  ScopedEnv tmpdir("TMPDIR", dir.Path().c_str());
   const ZUKFileDesc desc = FileOf({Choice({Part().Picture(htmltest::SolidJPEG(2, 2, clRed)).RVF(), ""}, 0)});
-  const std::string source = Source(desc);
-  Convert(source, dir.Path() + "one.zukm");
-  Convert(source, dir.Path() + "two.zukm");
-  ASSERT_EQ(view.folders.size(), 2u);
-  for (const std::string& folder : view.folders) {
-    EXPECT_TRUE(folder.starts_with(privateFolder + "/")) << folder;
-    EXPECT_FALSE(fs::exists(folder)) << folder;
+  const std::string privateFolder = GetPrivateTempFolder();
+  ASSERT_TRUE(privateFolder.starts_with(dir.Path()));
+  ExpectFreshFoldersIn(Source(desc), privateFolder);
+}
+
+TEST_F(ZUKConverterTest, WithoutTMPDIRPicturesGoToAPrivateFolderInMemory) {
+  struct statfs shm;
+  if (statfs("/dev/shm", &shm) != 0 || static_cast<unsigned long>(shm.f_type) != TMPFS_MAGIC)
+    GTEST_SKIP() << "/dev/shm is not a memory file system here";
+  const std::string uid = std::to_string(geteuid());
+  const std::string shared = "/dev/shm/zuk-" + uid;
+  // A runtime folder in memory, first private, then readable by others; a link to it.
+  std::string pattern = "/dev/shm/zuk-converter-test-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  const std::string runtime = pattern;
+  const std::string link = dir.Path() + "runtime-link";
+  ASSERT_EQ(symlink(runtime.c_str(), link.c_str()), 0);
+  const std::string source =
+      Source(FileOf({Choice({Part().Picture(htmltest::SolidJPEG(2, 2, clRed)).RVF(), ""}, 0)}));
+
+  ScopedEnv tmpdir("TMPDIR", nullptr);
+  const struct {
+    const char* runtimeDir;
+    mode_t runtimeMode;
+    std::string parent;
+  } cases[] = {
+      {nullptr, 0700, shared},         {runtime.c_str(), 0700, runtime + "/zuk-" + uid},
+      {runtime.c_str(), 0755, shared},  // others may look in: not private
+      {link.c_str(), 0700, shared},     // never through a link
+      {"relative/path", 0700, shared},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.runtimeDir ? c.runtimeDir : "(no runtime folder)");
+    ScopedEnv runtimeDir("XDG_RUNTIME_DIR", c.runtimeDir);
+    chmod(runtime.c_str(), c.runtimeMode);
+    ExpectFreshFoldersIn(source, c.parent);
+    struct stat st;
+    ASSERT_EQ(lstat(c.parent.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
   }
+  fs::remove_all(runtime);
 }
 
 TEST_F(ZUKConverterTest, ReplacesAnExistingTargetKeepingItsPermissions) {
@@ -693,6 +742,11 @@ TEST_F(ZUKConverterFailureTest, AChoiceCountThePartsCannotHoldIsAFormatError) {
     EXPECT_FALSE(ConversionError<EZUKIncorrectFileFormat>(source).empty());
     ExpectTargetUntouched(source);
   }
+  // The count is the file's fault even when a part before the missing ones cannot be read.
+  const std::string bad = CutShort(Part().Picture(htmltest::SolidBitmap(20, 20, clRed)).RVF());
+  const std::string source = Source(FileOf({Choice({"", bad, ""}, 4)}));
+  EXPECT_FALSE(ConversionError<EZUKIncorrectFileFormat>(source).empty());
+  ExpectTargetUntouched(source);
 }
 
 /// `bytes` XORed with their index, as the exam files scramble sub-streams.
