@@ -11,14 +11,8 @@
 
 #include <algorithm>
 #include <array>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
-#include <functional>
 #include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "common/units/LocalizationStore.h"
@@ -49,90 +43,20 @@ std::string SystemErrorText(int error) {
   return strerror_r(error, buffer, sizeof buffer);
 }
 
-/// A thread that runs jobs one after another, in the order they were added, beside the
-/// conversion: it writes the target's full buffers and deletes picture files already copied
-/// into their block, which the conversion would otherwise wait for. Jobs report their own
-/// failures. Without a thread (none could be started) every job runs when it is added.
-class TBackgroundJobs {
- public:
-  TBackgroundJobs() {
-    try {
-      thread_ = std::thread([this] { Run(); });
-    } catch (const std::system_error&) {
-    }
-  }
-  ~TBackgroundJobs() {
-    if (!thread_.joinable()) return;
-    {
-      std::lock_guard lock(mutex_);
-      stopping_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
-  }
-  TBackgroundJobs(const TBackgroundJobs&) = delete;
-  TBackgroundJobs& operator=(const TBackgroundJobs&) = delete;
-
-  /// Adds a job; answers its number, which WaitFor takes.
-  uint64_t Add(std::function<void()> job) {
-    if (!thread_.joinable()) {
-      job();
-      return ++added_;
-    }
-    std::lock_guard lock(mutex_);
-    queue_.push_back(std::move(job));
-    changed_.notify_all();
-    return ++added_;
-  }
-
-  /// Waits until job `number` and every job before it ran.
-  void WaitFor(uint64_t number) {
-    if (!thread_.joinable()) return;
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return done_ >= number; });
-  }
-
- private:
-  void Run() {
-    std::unique_lock lock(mutex_);
-    while (true) {
-      changed_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-      if (queue_.empty()) return;
-      std::function<void()> job = std::move(queue_.front());
-      queue_.pop_front();
-      lock.unlock();
-      job();
-      lock.lock();
-      ++done_;
-      changed_.notify_all();
-    }
-  }
-
-  std::thread thread_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<std::function<void()>> queue_;
-  uint64_t added_ = 0;  // touched by the converting thread only
-  uint64_t done_ = 0;
-  bool stopping_ = false;
-};
-
 /// The new target file: made under a temporary name in the target's folder, written through
 /// a buffer, and renamed over the target by Commit. Destroyed without Commit, it removes
 /// itself and the target stays as it was.
 class TTargetFile : public TStream {
  public:
-  TTargetFile(const std::string& target, TBackgroundJobs& jobs) : target_(target), jobs_(jobs) {
+  explicit TTargetFile(const std::string& target) : target_(target) {
     std::string pattern = ExtractFilePath(target) + "." + ExtractFileName(target) + ".XXXXXX";
     fd_ = mkostemp(pattern.data(), O_CLOEXEC);
     if (fd_ < 0)
       throw EFCreateError(Format("Cannot create file \"%s\". %s", {target, SystemErrorText(errno)}));
     temp_ = pattern;
     buffer_.reserve(kBufferSize);
-    writing_.reserve(kBufferSize);
   }
   ~TTargetFile() override {
-    jobs_.WaitFor(lastWrite_);
     if (fd_ >= 0) close(fd_);
     if (!committed_) unlink(temp_.c_str());
   }
@@ -147,8 +71,7 @@ class TTargetFile : public TStream {
     const auto* bytes = static_cast<const uint8_t*>(data);
     if (buffer_.size() + static_cast<size_t>(count) > kBufferSize) Flush();
     if (static_cast<size_t>(count) >= kBufferSize) {
-      WaitForWrites();
-      if (const int error = WriteAll(bytes, static_cast<size_t>(count))) Fail(error);
+      WriteAll(bytes, static_cast<size_t>(count));
     } else {
       buffer_.insert(buffer_.end(), bytes, bytes + count);
     }
@@ -181,7 +104,6 @@ class TTargetFile : public TStream {
   /// Puts the whole file on the disk and in the target's place.
   void Commit() {
     Flush();
-    WaitForWrites();
     if (fchmod(fd_, TargetMode()) != 0 || fsync(fd_) != 0) Fail(errno);
     const int fd = fd_;
     fd_ = -1;
@@ -193,32 +115,19 @@ class TTargetFile : public TStream {
  private:
   static constexpr size_t kBufferSize = 256 * 1024;
 
-  /// Hands the full buffer to the background thread, which writes it while the next one
-  /// fills; one buffer at most is on its way, so that memory stays bounded.
   void Flush() {
-    if (buffer_.empty()) return;
-    WaitForWrites();
-    std::swap(buffer_, writing_);
+    WriteAll(buffer_.data(), buffer_.size());
     buffer_.clear();
-    lastWrite_ = jobs_.Add([this] { writeError_ = WriteAll(writing_.data(), writing_.size()); });
   }
 
-  /// Waits for the buffer on its way and raises the error its writing met.
-  void WaitForWrites() {
-    jobs_.WaitFor(lastWrite_);
-    if (writeError_ != 0) Fail(writeError_);
-  }
-
-  /// Writes all of `bytes`; answers 0, or the error that stopped it.
-  int WriteAll(const uint8_t* bytes, size_t count) const {
+  void WriteAll(const uint8_t* bytes, size_t count) {
     while (count > 0) {
       const ssize_t n = write(fd_, bytes, count);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return n < 0 ? errno : ENOSPC;
+      if (n <= 0) Fail(n < 0 ? errno : ENOSPC);
       bytes += n;
       count -= static_cast<size_t>(n);
     }
-    return 0;
   }
 
   [[noreturn]] void Fail(int error) const {
@@ -235,7 +144,6 @@ class TTargetFile : public TStream {
   }
 
   std::string target_;
-  TBackgroundJobs& jobs_;
   std::string temp_;
   int fd_ = -1;
   bool committed_ = false;
@@ -243,10 +151,6 @@ class TTargetFile : public TStream {
   /// Bytes lent by ReserveMemory that the position has not passed yet.
   int64_t reserved_ = 0;
   std::vector<uint8_t> buffer_;
-  /// The buffer the background thread writes, its job and the error it met.
-  std::vector<uint8_t> writing_;
-  uint64_t lastWrite_ = 0;
-  int writeError_ = 0;
 };
 
 /// Whether `path` is on a file system held in memory.
@@ -283,79 +187,40 @@ std::string RunFolderParent() {
 
 /// A folder of the run's own for the picture files of one block at a time: made fresh, mode
 /// 0700, inside a folder private to the user (RunFolderParent), and removed with its files at
-/// the end. It holds two folders that blocks take in turn: while one block's files are
-/// deleted in the background, the next block has the other one, empty.
+/// the end.
 class TRunFolder {
  public:
-  explicit TRunFolder(TBackgroundJobs& jobs) : jobs_(jobs) {
+  TRunFolder() {
     const std::string parent = RunFolderParent();
     std::string pattern = parent + "/zuk_converter-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr)
       throw ETempFolderError(
           Format("Cannot create a temporary folder in \"%s\". %s", {parent, SystemErrorText(errno)}));
     path_ = pattern + "/";
-    for (size_t i = 0; i < halves_.size(); ++i) {
-      halves_[i].path = path_ + static_cast<char>('a' + i) + "/";
-      if (mkdir(halves_[i].path.c_str(), 0700) != 0) {
-        const int error = errno;
-        RemoveAll();
-        throw ETempFolderError(
-            Format("Cannot create a temporary folder in \"%s\". %s", {path_, SystemErrorText(error)}));
-      }
-    }
   }
-  ~TRunFolder() { RemoveAll(); }
+  ~TRunFolder() {
+    Empty();
+    RemoveDir(path_);
+  }
   TRunFolder(const TRunFolder&) = delete;
   TRunFolder& operator=(const TRunFolder&) = delete;
 
-  /// The empty folder for the next block, ending in "/".
-  const std::string& Path() const { return halves_[current_].path; }
-  /// Empties the current folder whole, after an export that did not say what it wrote.
-  void Empty() const { DeleteFolderFiles(Path()); }
-  /// Has the files that the block just made reported deleted in the background (which saves
-  /// listing the folder), and turns to the other folder once it is empty. A file that cannot
-  /// be deleted that way has its folder emptied whole before it is used again.
-  void Release(const std::vector<TRVHTMLImageFile>& files) {
-    if (files.empty()) return;
-    THalf& half = halves_[current_];
-    std::vector<std::string> names;
-    for (const TRVHTMLImageFile& file : files) names.push_back(file.FileName);
-    half.deletion = jobs_.Add([&half, names = std::move(names)] {
-      for (const std::string& name : names)
-        if (unlink(name.c_str()) != 0 && errno != ENOENT) half.failed = true;
-    });
-    current_ = 1 - current_;
-    WaitUntilEmpty(halves_[current_]);
+  /// The folder, ending in "/".
+  const std::string& Path() const { return path_; }
+  void Empty() const { DeleteFolderFiles(path_); }
+  /// Deletes the files an export reported, which saves listing the folder; anything that
+  /// cannot be deleted that way sends it to Empty.
+  void Remove(const std::vector<TRVHTMLImageFile>& files) const {
+    for (const TRVHTMLImageFile& file : files) {
+      if (unlink(file.FileName.c_str()) != 0 && errno != ENOENT) {
+        Empty();
+        return;
+      }
+    }
   }
 
  private:
-  struct THalf {
-    std::string path;
-    uint64_t deletion = 0;  // the job deleting its last block's files
-    bool failed = false;    // set by that job
-  };
-
-  void WaitUntilEmpty(THalf& half) const {
-    jobs_.WaitFor(half.deletion);
-    if (!half.failed) return;
-    DeleteFolderFiles(half.path);
-    half.failed = false;
-  }
-
-  void RemoveAll() {
-    for (THalf& half : halves_) {
-      if (half.path.empty()) continue;
-      WaitUntilEmpty(half);
-      DeleteFolderFiles(half.path);
-      RemoveDir(half.path);
-    }
-    RemoveDir(path_);
-  }
-
-  TBackgroundJobs& jobs_;
   std::string path_;
-  std::array<THalf, 2> halves_;
-  size_t current_ = 0;
 };
 
 /// The number of parts held in a question's parts stream, read from its start: a part whose
@@ -383,7 +248,7 @@ std::string ChoiceBlockName(int32_t index) {
 
 class TZUKConverter::TRun {
  public:
-  explicit TRun(TZUKExportView& viewer) : viewer_(viewer), folder_(jobs_) {
+  explicit TRun(TZUKExportView& viewer) : viewer_(viewer) {
     if (TRVStyle* sheet = viewer.GetStyle()) {
       original_ = std::make_unique<TRVStyle>();
       original_->SetTextStyles(sheet->TextStyles());
@@ -403,8 +268,7 @@ class TZUKConverter::TRun {
     viewer_.SetColor(clNone);
   }
 
-  TRunFolder& Folder() { return folder_; }
-  TBackgroundJobs& Jobs() { return jobs_; }
+  const TRunFolder& Folder() const { return folder_; }
   /// The stream a block's HTML is written into; one for the run saves making one per block.
   TMemoryStream& HTML() { return html_; }
 
@@ -447,7 +311,6 @@ class TZUKConverter::TRun {
   TZUKExportView& viewer_;
   std::unique_ptr<TRVStyle> original_;
   std::array<std::vector<int>, 3> ids_;
-  TBackgroundJobs jobs_;  // before the folder, which waits for it
   TRunFolder folder_;
   TMemoryStream html_;
 };
@@ -639,7 +502,7 @@ void TZUKConverter::SaveMobile(const std::string& fileName, TZUKExportView& view
     ~Detach() { run = nullptr; }
   } detach{run_};
 
-  TTargetFile out(fileName, run.Jobs());
+  TTargetFile out(fileName);
   WriteCount = 0;
   for (uint8_t b : kMobileMagic) WriteByte(b, out);
   WriteScrambledString(Properties.Text1, out);
@@ -665,11 +528,11 @@ bool TZUKConverter::WriteHTMLBlock(TStream& source, TStream& block, const std::s
   // Every block starts with an empty folder. After an export that reported its files, those
   // are all there is to delete; after a failure the folder is emptied whole.
   struct EmptyFolder {
-    TRunFolder& folder;
+    const TRunFolder& folder;
     const std::vector<TRVHTMLImageFile>* written = nullptr;
     ~EmptyFolder() {
       if (written)
-        folder.Release(*written);
+        folder.Remove(*written);
       else
         folder.Empty();
     }
