@@ -114,10 +114,18 @@ class TTargetFile : public TStream {
 
  private:
   static constexpr size_t kBufferSize = 256 * 1024;
+  static constexpr int64_t kStartWriteBack = 1024 * 1024;
 
   void Flush() {
     WriteAll(buffer_.data(), buffer_.size());
+    written_ += static_cast<int64_t>(buffer_.size());
     buffer_.clear();
+    // The disk starts on what was written while the rest is made, so that the fsync of
+    // Commit has only the last part to wait for. A file system that cannot is left to it.
+    if (written_ - started_ >= kStartWriteBack) {
+      sync_file_range(fd_, started_, written_ - started_, SYNC_FILE_RANGE_WRITE);
+      started_ = written_;
+    }
   }
 
   void WriteAll(const uint8_t* bytes, size_t count) {
@@ -151,6 +159,8 @@ class TTargetFile : public TStream {
   /// Bytes lent by ReserveMemory that the position has not passed yet.
   int64_t reserved_ = 0;
   std::vector<uint8_t> buffer_;
+  int64_t written_ = 0;  // bytes handed to the file system
+  int64_t started_ = 0;  // bytes the disk was asked to take
 };
 
 /// Whether `path` is on a file system held in memory.

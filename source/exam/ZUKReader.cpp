@@ -31,17 +31,19 @@ class TZUKSourceStream : public TStream {
         done += n;
         continue;
       }
-      base_.SetPosition(position_);
+      MoveBase();
       if (count - done >= kBlockSize) {
         // Large bodies go straight to the caller.
         const int64_t n = base_.Read(out + done, count - done);
         if (n <= 0) break;
         position_ += n;
+        basePosition_ = position_;
         done += n;
         continue;
       }
       blockStart_ = position_;
       blockLength_ = std::max<int64_t>(base_.Read(buffer_.data(), kBlockSize), 0);
+      basePosition_ = position_ + blockLength_;
       if (blockLength_ == 0) break;
     }
     if (done < count) pastEnd_ = true;
@@ -62,10 +64,19 @@ class TZUKSourceStream : public TStream {
 
   bool PastEnd() const { return pastEnd_; }
   /// Puts the underlying stream where this view stands.
-  void SyncBase() { base_.SetPosition(position_); }
+  void SyncBase() {
+    base_.SetPosition(position_);
+    basePosition_ = position_;
+  }
 
  private:
-  static constexpr int64_t kBlockSize = 16 * 1024;
+  static constexpr int64_t kBlockSize = 64 * 1024;
+
+  /// Moves the underlying stream to the position, unless it is there already: on a file each
+  /// move is a system call, and reading goes on where the last read ended.
+  void MoveBase() {
+    if (basePosition_ != position_) SyncBase();
+  }
 
   TStream& base_;
   std::vector<uint8_t> buffer_;
@@ -73,6 +84,7 @@ class TZUKSourceStream : public TStream {
   int64_t position_;
   int64_t blockStart_ = 0;
   int64_t blockLength_ = 0;
+  int64_t basePosition_ = -1;  // where the underlying stream stands; -1: not known
   bool pastEnd_ = false;
 };
 
