@@ -10,10 +10,30 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "exam/ZUKFields.h"
 #include "exam/ZUKHolders.h"
+#include "platform/core/Colors.h"
 #include "platform/core/Streams.h"
+
+class TBitmap;
+class TCustomImageList;
+class TCustomRVViewer;
+class TNodeTree;
+struct TNodeRecord;
+class TRVTableItemInfo;
+
+/// What TQuestion::Print appends, one bit each.
+enum TQuestionPrintFlag : uint16_t {
+  qpfCaseStudy = 0x0020,          // the case study (multiple choice with one)
+  qpfQuestion = 0x0040,           // the question text and the answer choices
+  qpfExhibits = 0x0080,           // the exhibits, when there are any
+  qpfSection = 0x0100,            // the section line
+  qpfCorrectAnswer = 0x0200,      // the correct answer
+  qpfCandidateResponse = 0x0400,  // the candidate's response
+  qpfExplanation = 0x0800,        // the explanation
+};
 
 class TQuestion : public TTreeNodeHolder {
  public:
@@ -49,7 +69,43 @@ class TQuestion : public TTreeNodeHolder {
   virtual void SetQuestionType(uint8_t type) { QuestionType = type; }
   /// The RVF shown as the question's content.
   virtual TMemoryStream& GetQuestionStream() { return QuestionParts; }
+
+  // Printing into a viewer's document (ZUKQuestionPrint.cpp). Every slot finds its RVF part
+  // by its index, so any choice of flags prints the right parts. A part that cannot be read
+  // raises EZUKIncorrectFileFormat; what was appended before stays.
+
+  /// Appends the slots that `flags` (TQuestionPrintFlag bits) choose, in this order: question,
+  /// case study, exhibits, choices, correct answer, candidate response, section line,
+  /// explanation. `response` may be null.
+  virtual void Print(TCustomRVViewer& viewer, uint16_t flags, const std::string& sectionName, int32_t number,
+                     bool isCorrect, TStream* response);
+  /// The question part under the heading "QUESTION n" (n >= 1), without a heading (n < 0) or
+  /// under the explanation heading (n = 0), then an empty line.
+  virtual void PrintQuestion(TCustomRVViewer& viewer, int32_t number);
+  virtual void PrintCaseStudy(TCustomRVViewer& /*viewer*/) {}
+  virtual void PrintChoices(TCustomRVViewer& /*viewer*/) {}
+  virtual void PrintCorrectAnswer(TCustomRVViewer& viewer);
+  virtual void PrintCandidateResponse(TCustomRVViewer& viewer, bool isCorrect, TStream* response);
+  virtual void PrintExplanation(TCustomRVViewer& viewer);
+  /// Each exhibit's heading and picture; `titled` gives every heading the exhibit's title.
+  void PrintExhibits(TCustomRVViewer& viewer, bool titled);
+
+ protected:
+  /// The consecutive plain sub-streams of RVF that hold the printed question and explanation.
+  virtual TMemoryStream& PrintPartStream() { return QuestionParts; }
+  /// Reads RVF part `index` of PrintPartStream into `part` (left empty when the stream has no
+  /// such part). A part that runs past the end of the stream raises EZUKIncorrectFileFormat.
+  void ReadPrintPart(int64_t index, TMemoryStream& part);
 };
+
+/// Appends `part` for printing. Direct: the part's items go to the end of the document, after
+/// a heading chosen by `number` (see TQuestion::PrintQuestion); answers null. Not direct: the
+/// part is read into the second cell of a new borderless 1 x 2 table (the first cell 21 pixels
+/// wide, for a label), read with `color` as its background, and the table is answered for the
+/// caller to fill and add. An empty or null part adds no content. A part the reader refuses
+/// raises EZUKIncorrectFileFormat.
+std::unique_ptr<TRVTableItemInfo> AppendRVFForPrint(TCustomRVViewer& viewer, TStream* part, bool direct,
+                                                    TColor color, int32_t number);
 
 /// Types 0 and 1. QuestionParts holds the RVF parts as consecutive plain sub-streams: the
 /// question, the case study (when there is one), one per answer choice, the explanation.
@@ -68,6 +124,16 @@ class TMultipleChoiceQuestion : public TQuestion {
   int64_t GetPartCount() const override;
   /// The correct answer: the whole Answer stream as 8-bit text.
   std::string AnswerText() const;
+
+  void PrintCaseStudy(TCustomRVViewer& viewer) override;
+  /// One two-cell table per choice: the label "A.", "B.", ... and the choice's part.
+  void PrintChoices(TCustomRVViewer& viewer) override;
+  void PrintCorrectAnswer(TCustomRVViewer& viewer) override;
+  /// The response stream holds ChoiceCount int32 values, then the response text.
+  void PrintCandidateResponse(TCustomRVViewer& viewer, bool isCorrect, TStream* response) override;
+
+ private:
+  int64_t FirstChoicePart() const { return HasCaseStudy ? 2 : 1; }
 };
 
 /// Type 8. Answer holds BlankValue plain strings, the accepted answers.
@@ -81,6 +147,10 @@ class TFillInTheBlankQuestion : public TQuestion {
   bool Flag3 = true;
 
   void VisitFields(TZUKFieldVisitor& visitor) override;
+  /// The accepted answers, joined by "-or-".
+  void PrintCorrectAnswer(TCustomRVViewer& viewer) override;
+  /// The response stream holds the response text first.
+  void PrintCandidateResponse(TCustomRVViewer& viewer, bool isCorrect, TStream* response) override;
 };
 
 /// Type 7. QuestionParts holds the diagram, Answer the correct relationships; the question
@@ -98,6 +168,28 @@ class TDropAndConnectQuestion : public TQuestion {
 
   void VisitFields(TZUKFieldVisitor& visitor) override;
   TMemoryStream& GetQuestionStream() override { return DiagramData1; }
+
+  void PrintChoices(TCustomRVViewer& viewer) override;
+  void PrintCorrectAnswer(TCustomRVViewer& viewer) override;
+  /// The response stream holds the candidate's box positions, then the relationships each
+  /// followed by its label position.
+  void PrintCandidateResponse(TCustomRVViewer& viewer, bool isCorrect, TStream* response) override;
+
+  // Pictures (ZUKDiagramPictures.cpp). QuestionParts holds int32 c, c connectors (plain string
+  // caption, byte kind), int32 b and b box captions. Bad data raises EZUKIncorrectFileFormat
+  // or the stream's EReadError.
+
+  /// The boxes at their grid places and the connector panel; the frame alone when
+  /// QuestionParts is empty.
+  std::unique_ptr<TBitmap> DrawChoicesPicture();
+  /// The boxes at the places `positions` gives (grid places without one) joined by the
+  /// relationships `relations` lists (none without both streams); null when QuestionParts is
+  /// empty. For the correct diagram `positions` is DiagramData2 (box positions, then the
+  /// label positions) and `relations` Answer; a response passes one stream as both.
+  std::unique_ptr<TBitmap> DrawBoxDiagram(TStream* positions, TStream* relations);
+
+ protected:
+  TMemoryStream& PrintPartStream() override { return DiagramData1; }
 };
 
 /// Types 2 (select and place), 3 (point and shoot) and 9 (hot area).
@@ -132,6 +224,39 @@ class TTreeQuestion : public TQuestion {
   void SetQuestionType(uint8_t type) override;
   void VisitFields(TZUKFieldVisitor& visitor) override;
   TMemoryStream& GetQuestionStream() override { return TreeData; }
+
+  // Drawing state: the tree control every picture is painted with and the image list of the
+  // move-up and move-down arrows. Neither is owned; a caller that prints tree questions sets
+  // them first.
+  TNodeTree* TreeControl = nullptr;
+  TCustomImageList* ButtonImages = nullptr;
+
+  void PrintChoices(TCustomRVViewer& viewer) override;
+  void PrintCorrectAnswer(TCustomRVViewer& viewer) override;
+  void PrintCandidateResponse(TCustomRVViewer& viewer, bool isCorrect, TStream* response) override;
+
+  // Pictures (ZUKTreeQuestionPictures.cpp). Each empties the tree control before and after
+  // use; a stream cut short raises EReadError, out-of-range indexes are passed over. Without a
+  // tree control they raise EZUKException.
+
+  /// The offered items with the answer screen's boxes and buttons; null when QuestionParts is
+  /// empty.
+  std::unique_ptr<TBitmap> DrawChoicesPicture();
+  /// The tree or list that `arrangement` describes (the bare structure or the items in stored
+  /// order without one); null when QuestionParts is empty.
+  std::unique_ptr<TBitmap> DrawAnswerPicture(TStream* arrangement);
+
+ protected:
+  TMemoryStream& PrintPartStream() override { return TreeData; }
+
+ private:
+  void DrawListChoices(TBitmap& bitmap);
+  void DrawTreeChoices(TBitmap& bitmap);
+  /// Adds the structure nodes of QuestionParts; answers the node made for each record.
+  std::vector<TNodeRecord*> AddStructureNodes(TNodeTree& tree);
+  void AddListAnswerNodes(TNodeTree& tree, TStream* arrangement);
+  void AddTreeAnswerNodes(TNodeTree& tree, TStream* arrangement);
+  TNodeTree& Tree();
 };
 
 /// What the loaders need of a question class: making one and stepping over a record.
