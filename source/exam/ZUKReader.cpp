@@ -41,13 +41,21 @@ class TZUKSourceStream : public TStream {
         done += n;
         continue;
       }
-      blockStart_ = position_;
-      blockLength_ = std::max<int64_t>(base_.Read(buffer_.data(), kBlockSize), 0);
-      basePosition_ = position_ + blockLength_;
-      if (blockLength_ == 0) break;
+      if (FillBlock() == 0) break;
     }
     if (done < count) pastEnd_ = true;
     return done;
+  }
+
+  /// Lends up to a block of bytes from the buffer, reading them into it when they are not
+  /// all there: a sub-stream is then unscrambled on its way from the buffer, in one pass.
+  const uint8_t* PeekMemory(int64_t count) override {
+    if (count < 0 || count > kBlockSize || count > size_ - position_) return nullptr;
+    if (position_ < blockStart_ || position_ + count > blockStart_ + blockLength_) {
+      MoveBase();
+      if (FillBlock() < count) return nullptr;
+    }
+    return buffer_.data() + (position_ - blockStart_);
   }
 
   int64_t Write(const void*, int64_t) override { throw EStreamError("Can't write to a stream being read"); }
@@ -76,6 +84,15 @@ class TZUKSourceStream : public TStream {
   /// move is a system call, and reading goes on where the last read ended.
   void MoveBase() {
     if (basePosition_ != position_) SyncBase();
+  }
+
+  /// Reads the block that starts at the position, where the underlying stream stands;
+  /// answers its length.
+  int64_t FillBlock() {
+    blockStart_ = position_;
+    blockLength_ = std::max<int64_t>(base_.Read(buffer_.data(), kBlockSize), 0);
+    basePosition_ = position_ + blockLength_;
+    return blockLength_;
   }
 
   TStream& base_;
