@@ -283,23 +283,24 @@ class TZUKConverter::TRun {
   TMemoryStream& HTML() { return html_; }
 
  private:
-  /// The identities of a collection's items. Every item added to a collection gets a new
-  /// ID, so a collection that a part's style block replaced or extended no longer matches.
-  static std::vector<int> ItemIDs(const TCollection& styles) {
-    std::vector<int> ids(static_cast<size_t>(styles.Count()));
-    for (int i = 0; i < styles.Count(); ++i) ids[static_cast<size_t>(i)] = styles.Items(i)->ID();
-    return ids;
+  /// What tells whether a collection is still the one the run found: its size and the
+  /// identities of its first and last items. Every item added to a collection gets a new ID,
+  /// and a part's style block either replaces the whole collection (which gives every item a
+  /// new one) or adds to it; comparing every item's ID for every part would cost more.
+  struct TSheetMark {
+    int count = 0;
+    int first = 0;
+    int last = 0;
+    bool operator==(const TSheetMark&) const = default;
+  };
+  static TSheetMark MarkOf(const TCollection& styles) {
+    const int count = styles.Count();
+    if (count == 0) return {};
+    return {count, styles.Items(0)->ID(), styles.Items(count - 1)->ID()};
   }
   void RememberSheet() {
     const TRVStyle& sheet = *viewer_.GetStyle();
-    ids_ = {ItemIDs(sheet.TextStyles()), ItemIDs(sheet.ParaStyles()), ItemIDs(sheet.ListStyles())};
-  }
-  /// Whether `styles` still holds the items whose identities are `ids`.
-  static bool Unchanged(const TCollection& styles, const std::vector<int>& ids) {
-    if (static_cast<size_t>(styles.Count()) != ids.size()) return false;
-    for (int i = 0; i < styles.Count(); ++i)
-      if (styles.Items(i)->ID() != ids[static_cast<size_t>(i)]) return false;
-    return true;
+    marks_ = {MarkOf(sheet.TextStyles()), MarkOf(sheet.ParaStyles()), MarkOf(sheet.ListStyles())};
   }
   /// Puts back the collections that the last part changed; copying them all for every part
   /// would cost more than reading most parts.
@@ -307,20 +308,20 @@ class TZUKConverter::TRun {
     TRVStyle* sheet = viewer_.GetStyle();
     if (!original_ || !sheet) return;
     bool restored = false;
-    auto restore = [&](const TCollection& now, const std::vector<int>& ids, auto put) {
-      if (Unchanged(now, ids)) return;
+    auto restore = [&](const TCollection& now, const TSheetMark& mark, auto put) {
+      if (MarkOf(now) == mark) return;
       put();
       restored = true;
     };
-    restore(sheet->TextStyles(), ids_[0], [&] { sheet->SetTextStyles(original_->TextStyles()); });
-    restore(sheet->ParaStyles(), ids_[1], [&] { sheet->SetParaStyles(original_->ParaStyles()); });
-    restore(sheet->ListStyles(), ids_[2], [&] { sheet->SetListStyles(original_->ListStyles()); });
+    restore(sheet->TextStyles(), marks_[0], [&] { sheet->SetTextStyles(original_->TextStyles()); });
+    restore(sheet->ParaStyles(), marks_[1], [&] { sheet->SetParaStyles(original_->ParaStyles()); });
+    restore(sheet->ListStyles(), marks_[2], [&] { sheet->SetListStyles(original_->ListStyles()); });
     if (restored) RememberSheet();
   }
 
   TZUKExportView& viewer_;
   std::unique_ptr<TRVStyle> original_;
-  std::array<std::vector<int>, 3> ids_;
+  std::array<TSheetMark, 3> marks_;
   TRunFolder folder_;
   TMemoryStream html_;
 };

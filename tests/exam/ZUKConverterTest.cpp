@@ -191,6 +191,11 @@ class ZUKConverterTest : public ::testing::Test {
     }
     return TPartBuilder(*examSheet_);
   }
+  /// The sheet parts are built in: the converter's styles and the exam's.
+  const TRVStyle& ExamSheet() {
+    Part();
+    return *examSheet_;
+  }
   /// A file of one standard exam holding `questions`.
   ZUKFileDesc FileOf(std::vector<ZUKQuestionDesc> questions) {
     ZUKFileDesc desc;
@@ -526,26 +531,33 @@ TEST_F(ZUKConverterTest, PicturesInTableCellsReachTheBlock) {
 }
 
 TEST_F(ZUKConverterTest, AStyleBlockInAPartAppliesToThatPartOnly) {
-  // A part saved with its own style sheet replaces the sheet's styles while it is read.
-  TRVStyle own;
-  own.TextStyles().Items(0)->Size = 30;
-  TCustomRVData styled;
-  styled.SetRVStyle(&own);
-  styled.SetRVFOptions(styled.GetRVFOptions() | rvfoSaveTextStyles | rvfoSaveParaStyles);
-  styled.AddTextItem("big", 0, 0);
-  TMemoryStream styledRVF;
-  styled.SaveRVFToStream(styledRVF, false, clNone, nullptr, nullptr);
+  // A part saved with its own style sheet replaces the sheet's styles while it is read:
+  // a sheet of its own size, or one with as many styles as the exam's.
+  TRVStyle small;
+  TRVStyle sameSize;
+  sameSize.SetTextStyles(ExamSheet().TextStyles());
+  sameSize.SetParaStyles(ExamSheet().ParaStyles());
+  ASSERT_EQ(sameSize.TextStyles().Count(), 19);
+  for (const auto& [own, style] : {std::pair{&small, 0}, std::pair{&sameSize, kAnsiStyle}}) {
+    own->TextStyles().Items(style)->Color = clRed;
+    TCustomRVData styled;
+    styled.SetRVStyle(own);
+    styled.SetRVFOptions(styled.GetRVFOptions() | rvfoSaveTextStyles | rvfoSaveParaStyles);
+    styled.AddTextItem("big", style, 0);
+    TMemoryStream styledRVF;
+    styled.SaveRVFToStream(styledRVF, false, clNone, nullptr, nullptr);
 
-  const std::string plain = Part().Ansi("exam style", kAnsiStyle).Unicode(u"main style").RVF();
-  const ZUKMobileFile alone = ConvertAndRead(FileOf({Choice({plain, plain}, 1)}));
-  const ZUKMobileFile after = ConvertAndRead(FileOf({Choice({styledRVF.DataString(), plain}, 1)}));
-  ASSERT_EQ(alone.exams.size(), 1u);
-  ASSERT_EQ(after.exams.size(), 1u);
-  EXPECT_NE(after.exams[0][0].question.html, alone.exams[0][0].question.html);
-  EXPECT_EQ(after.exams[0][0].choices[0].html, alone.exams[0][0].choices[0].html);
-  // The caller's sheet is as it was.
-  EXPECT_EQ(sheet.TextStyles().Count(), 19);
-  EXPECT_EQ(sheet.ParaStyles().Count(), 18);
+    const std::string plain = Part().Ansi("exam style", kAnsiStyle).Unicode(u"main style").RVF();
+    const ZUKMobileFile alone = ConvertAndRead(FileOf({Choice({plain, plain}, 1)}));
+    const ZUKMobileFile after = ConvertAndRead(FileOf({Choice({styledRVF.DataString(), plain}, 1)}));
+    ASSERT_EQ(alone.exams.size(), 1u);
+    ASSERT_EQ(after.exams.size(), 1u);
+    EXPECT_NE(after.exams[0][0].question.html, alone.exams[0][0].question.html);
+    EXPECT_EQ(after.exams[0][0].choices[0].html, alone.exams[0][0].choices[0].html);
+    // The caller's sheet is as it was.
+    EXPECT_EQ(sheet.TextStyles().Count(), 19);
+    EXPECT_EQ(sheet.ParaStyles().Count(), 18);
+  }
 }
 
 TEST_F(ZUKConverterTest, ReportsEveryWrittenQuestionAgainstTheTotal) {
