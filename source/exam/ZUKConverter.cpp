@@ -13,6 +13,8 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "common/units/LocalizationStore.h"
@@ -108,8 +110,14 @@ class TTargetFile : public TStream {
     const int fd = fd_;
     fd_ = -1;
     if (close(fd) != 0) Fail(errno);
-    if (rename(temp_.c_str(), target_.c_str()) != 0) Fail(errno);
+    const int replaced = OpenReplacedTarget();
+    if (rename(temp_.c_str(), target_.c_str()) != 0) {
+      const int error = errno;
+      if (replaced >= 0) close(replaced);
+      Fail(error);
+    }
     committed_ = true;
+    if (replaced >= 0) LetGoInBackground(replaced);
   }
 
  private:
@@ -140,6 +148,29 @@ class TTargetFile : public TStream {
 
   [[noreturn]] void Fail(int error) const {
     throw EWriteError(Format("Cannot write file \"%s\". %s", {target_, SystemErrorText(error)}));
+  }
+
+  /// The regular file that the rename will replace, held open, or -1. The rename lets go of
+  /// its last name, and the last descriptor frees its content, which for a large file takes
+  /// a good part of a conversion; the descriptor moves that to LetGoInBackground.
+  int OpenReplacedTarget() const {
+    const int fd = open(target_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      close(fd);
+      return -1;
+    }
+    return fd;
+  }
+
+  /// Closes `fd` on a thread of its own, or here when no thread can be started.
+  static void LetGoInBackground(int fd) {
+    try {
+      std::thread([fd] { close(fd); }).detach();
+    } catch (const std::system_error&) {
+      close(fd);
+    }
   }
 
   /// An existing target keeps its permissions; a new one gets those of a newly created file.
