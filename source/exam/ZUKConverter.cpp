@@ -194,10 +194,15 @@ class TTargetFile : public TStream {
   int64_t started_ = 0;  // bytes the disk was asked to take
 };
 
-/// Whether `path` is on a file system held in memory.
+/// Memory file systems are often small (a container's may hold 64 MB): one with less room
+/// than this for a block's pictures is not used.
+constexpr uint64_t kMinMemoryFolderSpace = 256 * 1024 * 1024;
+
+/// Whether `path` is on a file system held in memory, with room for the run's pictures.
 bool IsInMemory(const std::string& path) {
   struct statfs fs;
-  return statfs(path.c_str(), &fs) == 0 && static_cast<unsigned long>(fs.f_type) == TMPFS_MAGIC;
+  return statfs(path.c_str(), &fs) == 0 && static_cast<unsigned long>(fs.f_type) == TMPFS_MAGIC &&
+         static_cast<uint64_t>(fs.f_bavail) * static_cast<uint64_t>(fs.f_bsize) >= kMinMemoryFolderSpace;
 }
 
 /// The user's runtime folder when it is in memory and the user's alone; "" otherwise.

@@ -39,8 +39,11 @@ class THTMLCleaner {
       else
         apply(BlanksForNbsp(current));
     }
-    if (Contains(current, "<FONT size=")) apply(ReplaceAll(current, "<FONT size=\\d", "<FONT"));
-    if (Contains(current, "<FONT>")) apply(ReplaceAll(current, "<FONT>([^<]*)</FONT>", "$1"));
+    // Most lines hold no FONT tag at all: one look for it spares the two rules theirs.
+    if (Contains(current, "<FONT")) {
+      if (Contains(current, "<FONT size=")) apply(ReplaceAll(current, "<FONT size=\\d", "<FONT"));
+      if (Contains(current, "<FONT>")) apply(ReplaceAll(current, "<FONT>([^<]*)</FONT>", "$1"));
+    }
     if (MayStartWithTagsAndBlanks(current)) {
       regex_.SetExpression("^((<[^>]+>)+)( +)");
       apply(regex_.ReplaceWithFunction(current, [](TRegex& match) {

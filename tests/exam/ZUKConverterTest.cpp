@@ -580,8 +580,9 @@ TEST_F(ZUKConverterTest, EachRunUsesAFreshFolderInTheTemporaryFolderTMPDIRNames)
 
 TEST_F(ZUKConverterTest, WithoutTMPDIRPicturesGoToAPrivateFolderInMemory) {
   struct statfs shm;
-  if (statfs("/dev/shm", &shm) != 0 || static_cast<unsigned long>(shm.f_type) != TMPFS_MAGIC)
-    GTEST_SKIP() << "/dev/shm is not a memory file system here";
+  if (statfs("/dev/shm", &shm) != 0 || static_cast<unsigned long>(shm.f_type) != TMPFS_MAGIC ||
+      static_cast<uint64_t>(shm.f_bavail) * shm.f_bsize < (uint64_t{256} << 20))
+    GTEST_SKIP() << "/dev/shm is not a memory file system with room here";
   const std::string uid = std::to_string(geteuid());
   const std::string shared = "/dev/shm/zuk-" + uid;
   // A runtime folder in memory, first private, then readable by others; a link to it.
