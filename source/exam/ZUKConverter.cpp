@@ -129,7 +129,7 @@ class TTargetFile : public TStream {
     written_ += static_cast<int64_t>(buffer_.size());
     buffer_.clear();
     // The disk starts on what was written while the rest is made, so that the fsync of
-    // Commit has only the last part to wait for. A file system that cannot is left to it.
+    // Commit has only the last part to wait for; a file system that cannot ignores the call.
     if (written_ - started_ >= kStartWriteBack) {
       sync_file_range(fd_, started_, written_ - started_, SYNC_FILE_RANGE_WRITE);
       started_ = written_;
