@@ -119,6 +119,8 @@ bool IsPlainHTMLUnit(char16_t u) {
   return u < 128 && u != u'&' && u != u'<' && u != u'>' && u != u' ';
 }
 
+// The lanes hold UTF-16 units as UnitAt reads them, low byte first.
+static_assert(std::endian::native == std::endian::little);
 using UnitLanes = uint16_t __attribute__((vector_size(16)));
 using LaneMask = int16_t __attribute__((vector_size(16)));
 using ByteLanes = uint8_t __attribute__((vector_size(8)));
