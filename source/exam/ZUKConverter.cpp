@@ -2,15 +2,19 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "common/units/LocalizationStore.h"
@@ -33,6 +37,8 @@ const uint8_t kMobileMagic[] = {0x9D, 0x41, 0x01};
 constexpr TRVHTMLSaveOptions kBlockHTMLOptions = 0x55;
 /// Choices are lettered A to Z.
 constexpr int32_t kMaxChoices = 26;
+/// Where Linux keeps a file system in memory that every user may make folders in.
+constexpr char kSharedMemoryFolder[] = "/dev/shm";
 
 std::string SystemErrorText(int error) {
   char buffer[256];
@@ -104,16 +110,30 @@ class TTargetFile : public TStream {
     const int fd = fd_;
     fd_ = -1;
     if (close(fd) != 0) Fail(errno);
-    if (rename(temp_.c_str(), target_.c_str()) != 0) Fail(errno);
+    const int replaced = OpenReplacedTarget();
+    if (rename(temp_.c_str(), target_.c_str()) != 0) {
+      const int error = errno;
+      if (replaced >= 0) close(replaced);
+      Fail(error);
+    }
     committed_ = true;
+    if (replaced >= 0) LetGoInBackground(replaced);
   }
 
  private:
   static constexpr size_t kBufferSize = 256 * 1024;
+  static constexpr int64_t kStartWriteBack = 1024 * 1024;
 
   void Flush() {
     WriteAll(buffer_.data(), buffer_.size());
+    written_ += static_cast<int64_t>(buffer_.size());
     buffer_.clear();
+    // The disk starts on what was written while the rest is made, so that the fsync of
+    // Commit has only the last part to wait for; a file system that cannot ignores the call.
+    if (written_ - started_ >= kStartWriteBack) {
+      sync_file_range(fd_, started_, written_ - started_, SYNC_FILE_RANGE_WRITE);
+      started_ = written_;
+    }
   }
 
   void WriteAll(const uint8_t* bytes, size_t count) {
@@ -128,6 +148,29 @@ class TTargetFile : public TStream {
 
   [[noreturn]] void Fail(int error) const {
     throw EWriteError(Format("Cannot write file \"%s\". %s", {target_, SystemErrorText(error)}));
+  }
+
+  /// The regular file that the rename will replace, held open, or -1. The rename lets go of
+  /// its last name, and the last descriptor frees its content, which for a large file takes
+  /// a good part of a conversion; the descriptor moves that to LetGoInBackground.
+  int OpenReplacedTarget() const {
+    const int fd = open(target_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      close(fd);
+      return -1;
+    }
+    return fd;
+  }
+
+  /// Closes `fd` on a thread of its own, or here when no thread can be started.
+  static void LetGoInBackground(int fd) {
+    try {
+      std::thread([fd] { close(fd); }).detach();
+    } catch (const std::system_error&) {
+      close(fd);
+    }
   }
 
   /// An existing target keeps its permissions; a new one gets those of a newly created file.
@@ -147,17 +190,58 @@ class TTargetFile : public TStream {
   /// Bytes lent by ReserveMemory that the position has not passed yet.
   int64_t reserved_ = 0;
   std::vector<uint8_t> buffer_;
+  int64_t written_ = 0;  // bytes handed to the file system
+  int64_t started_ = 0;  // bytes the disk was asked to take
 };
 
+/// Memory file systems are often small (a container's may hold 64 MB): one with less room
+/// than this for a block's pictures is not used.
+constexpr uint64_t kMinMemoryFolderSpace = 256 * 1024 * 1024;
+
+/// Whether `path` is on a file system held in memory, with room for the run's pictures.
+bool IsInMemory(const std::string& path) {
+  struct statfs fs;
+  return statfs(path.c_str(), &fs) == 0 && static_cast<unsigned long>(fs.f_type) == TMPFS_MAGIC &&
+         static_cast<uint64_t>(fs.f_bavail) * static_cast<uint64_t>(fs.f_bsize) >= kMinMemoryFolderSpace;
+}
+
+/// The user's runtime folder when it is in memory and the user's alone; "" otherwise.
+std::string PrivateRuntimeFolder() {
+  const std::string folder = GetEnvironmentVariable("XDG_RUNTIME_DIR");
+  struct stat st;
+  if (folder.empty() || folder[0] != '/' || lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+      st.st_uid != geteuid() || (st.st_mode & 077) != 0 || !IsInMemory(folder))
+    return {};
+  return folder;
+}
+
+/// The folder that the run's folder is made in. Every picture of every block is written,
+/// read back and deleted there, which costs several times as much on a disk as in memory:
+/// unless TMPDIR names the place, a folder of the user's own on a file system in memory is
+/// taken when there is one (the runtime folder, else the shared memory one). Otherwise, and
+/// whenever such a folder cannot be made private, the user's private temporary folder.
+std::string RunFolderParent() {
+  if (GetEnvironmentVariable("TMPDIR").empty()) {
+    std::string base = PrivateRuntimeFolder();
+    if (base.empty() && IsInMemory(kSharedMemoryFolder)) base = kSharedMemoryFolder;
+    std::string error;
+    const std::string folder = base + "/zuk-" + std::to_string(geteuid());
+    if (!base.empty() && EnsurePrivateFolder(folder, error)) return folder;
+  }
+  return GetPrivateTempFolder();
+}
+
 /// A folder of the run's own for the picture files of one block at a time: made fresh, mode
-/// 0700, inside the user's private temporary folder, and removed with its files at the end.
+/// 0700, inside a folder private to the user (RunFolderParent), and removed with its files at
+/// the end.
 class TRunFolder {
  public:
   TRunFolder() {
-    std::string pattern = GetPrivateTempFolder() + "/zuk_converter-XXXXXX";
+    const std::string parent = RunFolderParent();
+    std::string pattern = parent + "/zuk_converter-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr)
-      throw ETempFolderError(Format("Cannot create a temporary folder in \"%s\". %s",
-                                    {GetPrivateTempFolder(), SystemErrorText(errno)}));
+      throw ETempFolderError(
+          Format("Cannot create a temporary folder in \"%s\". %s", {parent, SystemErrorText(errno)}));
     path_ = pattern + "/";
   }
   ~TRunFolder() {
@@ -231,25 +315,28 @@ class TZUKConverter::TRun {
   }
 
   const TRunFolder& Folder() const { return folder_; }
+  /// The stream a block's HTML is written into; one for the run saves making one per block.
+  TMemoryStream& HTML() { return html_; }
 
  private:
-  /// The identities of a collection's items. Every item added to a collection gets a new
-  /// ID, so a collection that a part's style block replaced or extended no longer matches.
-  static std::vector<int> ItemIDs(const TCollection& styles) {
-    std::vector<int> ids(static_cast<size_t>(styles.Count()));
-    for (int i = 0; i < styles.Count(); ++i) ids[static_cast<size_t>(i)] = styles.Items(i)->ID();
-    return ids;
+  /// What tells whether a collection is still the one the run found: its size and the
+  /// identities of its first and last items. Every item added to a collection gets a new ID,
+  /// and a part's style block either replaces the whole collection (which gives every item a
+  /// new one) or adds to it; comparing every item's ID for every part would cost more.
+  struct TSheetMark {
+    int count = 0;
+    int first = 0;
+    int last = 0;
+    bool operator==(const TSheetMark&) const = default;
+  };
+  static TSheetMark MarkOf(const TCollection& styles) {
+    const int count = styles.Count();
+    if (count == 0) return {};
+    return {count, styles.Items(0)->ID(), styles.Items(count - 1)->ID()};
   }
   void RememberSheet() {
     const TRVStyle& sheet = *viewer_.GetStyle();
-    ids_ = {ItemIDs(sheet.TextStyles()), ItemIDs(sheet.ParaStyles()), ItemIDs(sheet.ListStyles())};
-  }
-  /// Whether `styles` still holds the items whose identities are `ids`.
-  static bool Unchanged(const TCollection& styles, const std::vector<int>& ids) {
-    if (static_cast<size_t>(styles.Count()) != ids.size()) return false;
-    for (int i = 0; i < styles.Count(); ++i)
-      if (styles.Items(i)->ID() != ids[static_cast<size_t>(i)]) return false;
-    return true;
+    marks_ = {MarkOf(sheet.TextStyles()), MarkOf(sheet.ParaStyles()), MarkOf(sheet.ListStyles())};
   }
   /// Puts back the collections that the last part changed; copying them all for every part
   /// would cost more than reading most parts.
@@ -257,21 +344,22 @@ class TZUKConverter::TRun {
     TRVStyle* sheet = viewer_.GetStyle();
     if (!original_ || !sheet) return;
     bool restored = false;
-    auto restore = [&](const TCollection& now, const std::vector<int>& ids, auto put) {
-      if (Unchanged(now, ids)) return;
+    auto restore = [&](const TCollection& now, const TSheetMark& mark, auto put) {
+      if (MarkOf(now) == mark) return;
       put();
       restored = true;
     };
-    restore(sheet->TextStyles(), ids_[0], [&] { sheet->SetTextStyles(original_->TextStyles()); });
-    restore(sheet->ParaStyles(), ids_[1], [&] { sheet->SetParaStyles(original_->ParaStyles()); });
-    restore(sheet->ListStyles(), ids_[2], [&] { sheet->SetListStyles(original_->ListStyles()); });
+    restore(sheet->TextStyles(), marks_[0], [&] { sheet->SetTextStyles(original_->TextStyles()); });
+    restore(sheet->ParaStyles(), marks_[1], [&] { sheet->SetParaStyles(original_->ParaStyles()); });
+    restore(sheet->ListStyles(), marks_[2], [&] { sheet->SetListStyles(original_->ListStyles()); });
     if (restored) RememberSheet();
   }
 
   TZUKExportView& viewer_;
   std::unique_ptr<TRVStyle> original_;
-  std::array<std::vector<int>, 3> ids_;
+  std::array<TSheetMark, 3> marks_;
   TRunFolder folder_;
+  TMemoryStream html_;
 };
 
 namespace {
@@ -333,9 +421,7 @@ class TMobileWriter {
 
   void WriteQuestion(TQuestion& question, const std::string& examName, int32_t number) {
     auto* choice = dynamic_cast<TMultipleChoiceQuestion*>(&question);
-    const int32_t parts = CountParts(question.QuestionParts);
-    if (choice &&
-        (choice->ChoiceCount < 0 || choice->ChoiceCount > kMaxChoices || choice->ChoiceCount > parts))
+    if (choice && (choice->ChoiceCount < 0 || choice->ChoiceCount > kMaxChoices))
       throw EZUKIncorrectFileFormat();
     WriteByte(question.QuestionType, out_);
     WriteInt32(question.SectionId, out_);
@@ -346,7 +432,11 @@ class TMobileWriter {
 
     question.QuestionParts.SetPosition(0);
     auto block = [&](const std::string& name) {
-      WritePartBlock(question.QuestionParts, name, examName, number);
+      if (WritePartBlock(question.QuestionParts, name)) return;
+      // A choice count that the parts cannot hold is the file's fault, whatever its parts hold.
+      CheckChoiceCount(*choice);
+      throw EZUKConversionError(
+          Format(LocalizedText("PART_NOT_CONVERTED"), {examName, IntToStr(number), name}));
     };
     WriteBool(choice->Flag1, out_);
     block("question");
@@ -359,6 +449,15 @@ class TMobileWriter {
     for (int32_t i = 0; i < choice->ChoiceCount; ++i) block(ChoiceBlockName(i));
     WriteScrambledString(choice->AnswerText(), out_);
     block("expl");
+    CheckChoiceCount(*choice);
+  }
+
+  /// Raises EZUKIncorrectFileFormat for a choice count above the number of parts. The parts
+  /// are counted once the blocks are written: a question's parts were loaded long before, and
+  /// walking their lengths first would miss the cache at every part, where reading them in
+  /// order does not. Any exception ends the conversion, so the check may come last.
+  static void CheckChoiceCount(TMultipleChoiceQuestion& choice) {
+    if (choice.ChoiceCount > CountParts(choice.QuestionParts)) throw EZUKIncorrectFileFormat();
   }
 
   void WriteExhibits(TQuestion& question) {
@@ -380,33 +479,30 @@ class TMobileWriter {
   }
 
   /// Reads the next part of `parts` and writes its block; a part that is missing is an empty
-  /// document. The part is read where it lies in `parts`.
-  void WritePartBlock(TMemoryStream& parts, const std::string& name, const std::string& examName,
-                      int32_t number) {
-    bool ok = true;
+  /// document. The part is read where it lies in `parts`. False when the part cannot be read
+  /// or converted.
+  bool WritePartBlock(TMemoryStream& parts, const std::string& name) {
     std::span<const uint8_t> bytes;
     try {
       bytes = ReadStreamInPlace(parts);
     } catch (const EReadError&) {
-      ok = false;
+      return false;
     }
     TBytesStream part(bytes.data(), static_cast<int64_t>(bytes.size()));
-    if (ok) ok = WriteBlock(part, name);
-    if (!ok)
-      throw EZUKConversionError(
-          Format(LocalizedText("PART_NOT_CONVERTED"), {examName, IntToStr(number), name}));
+    return WriteBlock(part, name);
   }
 
   bool WriteBlock(TStream& source, const std::string& name) {
-    TMemoryStream block;
-    if (!converter_.WriteHTMLBlock(source, block, name, viewer_)) return false;
-    WriteScrambledStream(block, out_);
+    if (!converter_.WriteHTMLBlock(source, block_, name, viewer_)) return false;
+    WriteScrambledStream(block_, out_);
     return true;
   }
 
   TZUKConverter& converter_;
   TStream& out_;
   TZUKExportView& viewer_;
+  /// Every block is made in this stream in turn, which keeps its memory from one to the next.
+  TMemoryStream block_;
 };
 
 }  // namespace
@@ -496,13 +592,19 @@ bool TZUKConverter::WriteHTMLBlock(TStream& source, TStream& block, const std::s
   if (viewer.GetRVFWarnings() & rvfwUnknownPicture) return false;
   block.SetSize(0);
   block.SetPosition(0);
-  TMemoryStream html;
+  TMemoryStream& html = run->HTML();
+  html.SetSize(0);
+  html.SetPosition(0);
   const bool saved = viewer.SaveHTMLToStream(html, folder, "content", name + "_img", kBlockHTMLOptions);
   if (!saved) return false;
   const std::vector<TRVHTMLImageFile>& written = viewer.PictureFiles();
   emptyFolder.written = &written;
-  CleanUpHTML(html);
-  WriteStream(html, block);
+  html.SetPosition(0);
+  std::string storage;
+  const std::string cleaned = CleanUpHTMLText(ReadRest(html, storage));
+  TBytesStream cleanedStream(reinterpret_cast<const uint8_t*>(cleaned.data()),
+                             static_cast<int64_t>(cleaned.size()));
+  WriteStream(cleanedStream, block);
 
   // The files are taken from what the export wrote rather than read back from the folder;
   // their order is that of a folder listing.

@@ -31,21 +31,31 @@ class TZUKSourceStream : public TStream {
         done += n;
         continue;
       }
-      base_.SetPosition(position_);
+      MoveBase();
       if (count - done >= kBlockSize) {
         // Large bodies go straight to the caller.
         const int64_t n = base_.Read(out + done, count - done);
         if (n <= 0) break;
         position_ += n;
+        basePosition_ = position_;
         done += n;
         continue;
       }
-      blockStart_ = position_;
-      blockLength_ = std::max<int64_t>(base_.Read(buffer_.data(), kBlockSize), 0);
-      if (blockLength_ == 0) break;
+      if (FillBlock() == 0) break;
     }
     if (done < count) pastEnd_ = true;
     return done;
+  }
+
+  /// Lends up to a block of bytes from the buffer, reading them into it when they are not
+  /// all there: a sub-stream is then unscrambled on its way from the buffer, in one pass.
+  const uint8_t* PeekMemory(int64_t count) override {
+    if (count < 0 || count > kBlockSize || count > size_ - position_) return nullptr;
+    if (position_ < blockStart_ || position_ + count > blockStart_ + blockLength_) {
+      MoveBase();
+      if (FillBlock() < count) return nullptr;
+    }
+    return buffer_.data() + (position_ - blockStart_);
   }
 
   int64_t Write(const void*, int64_t) override { throw EStreamError("Can't write to a stream being read"); }
@@ -62,10 +72,28 @@ class TZUKSourceStream : public TStream {
 
   bool PastEnd() const { return pastEnd_; }
   /// Puts the underlying stream where this view stands.
-  void SyncBase() { base_.SetPosition(position_); }
+  void SyncBase() {
+    base_.SetPosition(position_);
+    basePosition_ = position_;
+  }
 
  private:
-  static constexpr int64_t kBlockSize = 16 * 1024;
+  static constexpr int64_t kBlockSize = 64 * 1024;
+
+  /// Moves the underlying stream to the position, unless it is there already: on a file each
+  /// move is a system call, and reading goes on where the last read ended.
+  void MoveBase() {
+    if (basePosition_ != position_) SyncBase();
+  }
+
+  /// Reads the block that starts at the position, where the underlying stream stands;
+  /// answers its length.
+  int64_t FillBlock() {
+    blockStart_ = position_;
+    blockLength_ = std::max<int64_t>(base_.Read(buffer_.data(), kBlockSize), 0);
+    basePosition_ = position_ + blockLength_;
+    return blockLength_;
+  }
 
   TStream& base_;
   std::vector<uint8_t> buffer_;
@@ -73,6 +101,7 @@ class TZUKSourceStream : public TStream {
   int64_t position_;
   int64_t blockStart_ = 0;
   int64_t blockLength_ = 0;
+  int64_t basePosition_ = -1;  // where the underlying stream stands; -1: not known
   bool pastEnd_ = false;
 };
 

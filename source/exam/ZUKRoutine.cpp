@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr std::string_view kNbsp = "&nbsp;";
+
 /// The clean-up rules share one expression object; it keeps each compiled expression, so the
 /// rules compile once however many lines and blocks there are. Each rule goes through the
 /// engine only on lines that hold the literal text it cannot match without: most lines hold
@@ -29,12 +31,19 @@ class THTMLCleaner {
       s = std::move(replaced);
       current = s;
     };
-    if (Contains(current, "&nbsp;")) {
-      apply(ReplaceAll(current, "^<DIV>&nbsp;</DIV>$", "<BR>"));
-      apply(ReplaceAll(current, "&nbsp;", " "));
+    // The first two rules are a whole line and a literal: compared here as the expression
+    // object compares them, they need no trip through the engine.
+    if (Find(current, kNbsp, 0) != std::string_view::npos) {
+      if (SameIgnoringCase(current, "<DIV>&nbsp;</DIV>"))
+        apply("<BR>");
+      else
+        apply(BlanksForNbsp(current));
     }
-    if (Contains(current, "<FONT size=")) apply(ReplaceAll(current, "<FONT size=\\d", "<FONT"));
-    if (Contains(current, "<FONT>")) apply(ReplaceAll(current, "<FONT>([^<]*)</FONT>", "$1"));
+    // Most lines hold no FONT tag at all: one look for it spares the two rules theirs.
+    if (Contains(current, "<FONT")) {
+      if (Contains(current, "<FONT size=")) apply(ReplaceAll(current, "<FONT size=\\d", "<FONT"));
+      if (Contains(current, "<FONT>")) apply(ReplaceAll(current, "<FONT>([^<]*)</FONT>", "$1"));
+    }
     if (MayStartWithTagsAndBlanks(current)) {
       regex_.SetExpression("^((<[^>]+>)+)( +)");
       apply(regex_.ReplaceWithFunction(current, [](TRegex& match) {
@@ -59,18 +68,44 @@ class THTMLCleaner {
     return c == e || static_cast<unsigned char>(c) == invert_[static_cast<unsigned char>(e)];
   }
 
-  bool Contains(std::string_view text, std::string_view literal) const {
+  /// Whether `text` is `literal` as a case-insensitive expression matches it.
+  bool SameIgnoringCase(std::string_view text, std::string_view literal) const {
+    if (text.size() != literal.size()) return false;
+    for (size_t k = 0; k < text.size(); ++k)
+      if (!Same(text[k], literal[k])) return false;
+    return true;
+  }
+
+  /// Where `literal` first occurs in `text` at or after `from`, as a case-insensitive
+  /// expression finds it; npos when it does not.
+  size_t Find(std::string_view text, std::string_view literal, size_t from) const {
     const char first = literal[0];
     const char other = static_cast<char>(invert_[static_cast<unsigned char>(first)]);
-    for (size_t i = 0; i + literal.size() <= text.size(); ++i) {
+    for (size_t i = from; i + literal.size() <= text.size(); ++i) {
       // The first character is looked for with the library's fast search.
       i = first == other ? text.find(first, i) : std::min(text.find(first, i), text.find(other, i));
-      if (i == std::string_view::npos || i + literal.size() > text.size()) return false;
-      size_t k = 1;
-      while (k < literal.size() && Same(text[i + k], literal[k])) ++k;
-      if (k == literal.size()) return true;
+      if (i == std::string_view::npos || i + literal.size() > text.size()) return std::string_view::npos;
+      if (SameIgnoringCase(text.substr(i, literal.size()), literal)) return i;
     }
-    return false;
+    return std::string_view::npos;
+  }
+
+  bool Contains(std::string_view text, std::string_view literal) const {
+    return Find(text, literal, 0) != std::string_view::npos;
+  }
+
+  /// Every "&nbsp;" replaced by a blank, from left to right as replace-all goes.
+  std::string BlanksForNbsp(std::string_view text) const {
+    std::string r;
+    r.reserve(text.size());
+    size_t from = 0;
+    for (size_t at = Find(text, kNbsp, 0); at != std::string_view::npos; at = Find(text, kNbsp, from)) {
+      r.append(text.substr(from, at - from));
+      r += ' ';
+      from = at + kNbsp.size();
+    }
+    r.append(text.substr(from));
+    return r;
   }
 
   /// False when the line cannot begin with tags followed by a blank: it must open with "<"
@@ -121,10 +156,7 @@ std::string CleanUpHTMLLine(std::string_view line) {
   return out;
 }
 
-void CleanUpHTML(TStream& html) {
-  html.SetPosition(0);
-  std::string storage;
-  const std::string_view text = ReadRest(html, storage);
+std::string CleanUpHTMLText(std::string_view text) {
   THTMLCleaner& cleaner = Cleaner();
   std::string out;
   out.reserve(text.size() + text.size() / 8);
@@ -132,6 +164,13 @@ void CleanUpHTML(TStream& html) {
     cleaner.CleanLine(line, out);
     out += "\r\n";
   });
+  return out;
+}
+
+void CleanUpHTML(TStream& html) {
+  html.SetPosition(0);
+  std::string storage;
+  const std::string out = CleanUpHTMLText(ReadRest(html, storage));
   html.SetSize(0);
   html.SetPosition(0);
   html.WriteBuffer(out.data(), static_cast<int64_t>(out.size()));

@@ -20,5 +20,8 @@ std::vector<std::string> SplitHTMLLines(std::string_view text);
 /// replaced by its content; blanks right after the line's leading tags become "&nbsp;" each.
 std::string CleanUpHTMLLine(std::string_view line);
 
-/// Rewrites the HTML in `html` line by line with CleanUpHTMLLine; every line ends with CR LF.
+/// The HTML `text` cleaned line by line with CleanUpHTMLLine; every line ends with CR LF.
+std::string CleanUpHTMLText(std::string_view text);
+
+/// Rewrites the HTML in `html` with CleanUpHTMLText.
 void CleanUpHTML(TStream& html);

@@ -6,10 +6,12 @@
 // the target) must leave no partial file and keep an existing target as it was.
 #include <gtest/gtest.h>
 #include <jpeglib.h>
+#include <linux/magic.h>
 #include <setjmp.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,6 +35,7 @@
 #include "exam/ZUKViewerExportView.h"
 #include "platform/core/Files.h"
 #include "platform/core/SysUtils.h"
+#include "platform/core/TestFolders.h"
 #include "richtext/core/HTMLTestSupport.h"
 #include "richtext/viewer/RVViewer.h"
 
@@ -188,6 +191,11 @@ class ZUKConverterTest : public ::testing::Test {
     }
     return TPartBuilder(*examSheet_);
   }
+  /// The sheet parts are built in: the converter's styles and the exam's.
+  const TRVStyle& ExamSheet() {
+    Part();
+    return *examSheet_;
+  }
   /// A file of one standard exam holding `questions`.
   ZUKFileDesc FileOf(std::vector<ZUKQuestionDesc> questions) {
     ZUKFileDesc desc;
@@ -222,6 +230,18 @@ class ZUKConverterTest : public ::testing::Test {
     converter.Load();
     converter.OnProgress = std::move(progress);
     converter.SaveMobile(target, with ? *with : view);
+  }
+  /// Converts twice and checks that each run had a folder of its own inside `parent`, gone
+  /// afterwards (the recording view checks that it was private and empty for each block).
+  void ExpectFreshFoldersIn(const std::string& source, const std::string& parent) {
+    view.folders.clear();
+    Convert(source, dir.Path() + "one.zukm");
+    Convert(source, dir.Path() + "two.zukm");
+    ASSERT_EQ(view.folders.size(), 2u);
+    for (const std::string& folder : view.folders) {
+      EXPECT_TRUE(folder.starts_with(parent + "/zuk_converter-")) << folder;
+      EXPECT_FALSE(fs::exists(folder)) << folder;
+    }
   }
   ZUKMobileFile ConvertAndRead(const ZUKFileDesc& desc) {
     const std::string target = dir.Path() + "exam.zukm";
@@ -511,26 +531,33 @@ TEST_F(ZUKConverterTest, PicturesInTableCellsReachTheBlock) {
 }
 
 TEST_F(ZUKConverterTest, AStyleBlockInAPartAppliesToThatPartOnly) {
-  // A part saved with its own style sheet replaces the sheet's styles while it is read.
-  TRVStyle own;
-  own.TextStyles().Items(0)->Size = 30;
-  TCustomRVData styled;
-  styled.SetRVStyle(&own);
-  styled.SetRVFOptions(styled.GetRVFOptions() | rvfoSaveTextStyles | rvfoSaveParaStyles);
-  styled.AddTextItem("big", 0, 0);
-  TMemoryStream styledRVF;
-  styled.SaveRVFToStream(styledRVF, false, clNone, nullptr, nullptr);
+  // A part saved with its own style sheet replaces the sheet's styles while it is read:
+  // a sheet of its own size, or one with as many styles as the exam's.
+  TRVStyle small;
+  TRVStyle sameSize;
+  sameSize.SetTextStyles(ExamSheet().TextStyles());
+  sameSize.SetParaStyles(ExamSheet().ParaStyles());
+  ASSERT_EQ(sameSize.TextStyles().Count(), 19);
+  for (const auto& [own, style] : {std::pair{&small, 0}, std::pair{&sameSize, kAnsiStyle}}) {
+    own->TextStyles().Items(style)->Color = clRed;
+    TCustomRVData styled;
+    styled.SetRVStyle(own);
+    styled.SetRVFOptions(styled.GetRVFOptions() | rvfoSaveTextStyles | rvfoSaveParaStyles);
+    styled.AddTextItem("big", style, 0);
+    TMemoryStream styledRVF;
+    styled.SaveRVFToStream(styledRVF, false, clNone, nullptr, nullptr);
 
-  const std::string plain = Part().Ansi("exam style", kAnsiStyle).Unicode(u"main style").RVF();
-  const ZUKMobileFile alone = ConvertAndRead(FileOf({Choice({plain, plain}, 1)}));
-  const ZUKMobileFile after = ConvertAndRead(FileOf({Choice({styledRVF.DataString(), plain}, 1)}));
-  ASSERT_EQ(alone.exams.size(), 1u);
-  ASSERT_EQ(after.exams.size(), 1u);
-  EXPECT_NE(after.exams[0][0].question.html, alone.exams[0][0].question.html);
-  EXPECT_EQ(after.exams[0][0].choices[0].html, alone.exams[0][0].choices[0].html);
-  // The caller's sheet is as it was.
-  EXPECT_EQ(sheet.TextStyles().Count(), 19);
-  EXPECT_EQ(sheet.ParaStyles().Count(), 18);
+    const std::string plain = Part().Ansi("exam style", kAnsiStyle).Unicode(u"main style").RVF();
+    const ZUKMobileFile alone = ConvertAndRead(FileOf({Choice({plain, plain}, 1)}));
+    const ZUKMobileFile after = ConvertAndRead(FileOf({Choice({styledRVF.DataString(), plain}, 1)}));
+    ASSERT_EQ(alone.exams.size(), 1u);
+    ASSERT_EQ(after.exams.size(), 1u);
+    EXPECT_NE(after.exams[0][0].question.html, alone.exams[0][0].question.html);
+    EXPECT_EQ(after.exams[0][0].choices[0].html, alone.exams[0][0].choices[0].html);
+    // The caller's sheet is as it was.
+    EXPECT_EQ(sheet.TextStyles().Count(), 19);
+    EXPECT_EQ(sheet.ParaStyles().Count(), 18);
+  }
 }
 
 TEST_F(ZUKConverterTest, ReportsEveryWrittenQuestionAgainstTheTotal) {
@@ -543,17 +570,52 @@ TEST_F(ZUKConverterTest, ReportsEveryWrittenQuestionAgainstTheTotal) {
   EXPECT_EQ(calls, (std::vector<std::pair<int64_t, int64_t>>{{3, 1}, {3, 2}, {3, 3}}));
 }
 
-TEST_F(ZUKConverterTest, EachRunUsesAFreshPrivateFolderAndRemovesIt) {
-  const std::string privateFolder = GetPrivateTempFolder();
+TEST_F(ZUKConverterTest, EachRunUsesAFreshFolderInTheTemporaryFolderTMPDIRNames) {
+  ScopedEnv tmpdir("TMPDIR", dir.Path().c_str());
   const ZUKFileDesc desc = FileOf({Choice({Part().Picture(htmltest::SolidJPEG(2, 2, clRed)).RVF(), ""}, 0)});
-  const std::string source = Source(desc);
-  Convert(source, dir.Path() + "one.zukm");
-  Convert(source, dir.Path() + "two.zukm");
-  ASSERT_EQ(view.folders.size(), 2u);
-  for (const std::string& folder : view.folders) {
-    EXPECT_TRUE(folder.starts_with(privateFolder + "/")) << folder;
-    EXPECT_FALSE(fs::exists(folder)) << folder;
+  const std::string privateFolder = GetPrivateTempFolder();
+  ASSERT_TRUE(privateFolder.starts_with(dir.Path()));
+  ExpectFreshFoldersIn(Source(desc), privateFolder);
+}
+
+TEST_F(ZUKConverterTest, WithoutTMPDIRPicturesGoToAPrivateFolderInMemory) {
+  struct statfs shm;
+  if (statfs("/dev/shm", &shm) != 0 || static_cast<unsigned long>(shm.f_type) != TMPFS_MAGIC ||
+      static_cast<uint64_t>(shm.f_bavail) * shm.f_bsize < (uint64_t{256} << 20))
+    GTEST_SKIP() << "/dev/shm is not a memory file system with room here";
+  const std::string uid = std::to_string(geteuid());
+  const std::string shared = "/dev/shm/zuk-" + uid;
+  // A runtime folder in memory, first private, then readable by others; a link to it.
+  std::string pattern = "/dev/shm/zuk-converter-test-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  const std::string runtime = pattern;
+  const std::string link = dir.Path() + "runtime-link";
+  ASSERT_EQ(symlink(runtime.c_str(), link.c_str()), 0);
+  const std::string source =
+      Source(FileOf({Choice({Part().Picture(htmltest::SolidJPEG(2, 2, clRed)).RVF(), ""}, 0)}));
+
+  ScopedEnv tmpdir("TMPDIR", nullptr);
+  const struct {
+    const char* runtimeDir;
+    mode_t runtimeMode;
+    std::string parent;
+  } cases[] = {
+      {nullptr, 0700, shared},         {runtime.c_str(), 0700, runtime + "/zuk-" + uid},
+      {runtime.c_str(), 0755, shared},  // others may look in: not private
+      {link.c_str(), 0700, shared},     // never through a link
+      {"relative/path", 0700, shared},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.runtimeDir ? c.runtimeDir : "(no runtime folder)");
+    ScopedEnv runtimeDir("XDG_RUNTIME_DIR", c.runtimeDir);
+    chmod(runtime.c_str(), c.runtimeMode);
+    ExpectFreshFoldersIn(source, c.parent);
+    struct stat st;
+    ASSERT_EQ(lstat(c.parent.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
   }
+  fs::remove_all(runtime);
 }
 
 TEST_F(ZUKConverterTest, ReplacesAnExistingTargetKeepingItsPermissions) {
@@ -693,6 +755,11 @@ TEST_F(ZUKConverterFailureTest, AChoiceCountThePartsCannotHoldIsAFormatError) {
     EXPECT_FALSE(ConversionError<EZUKIncorrectFileFormat>(source).empty());
     ExpectTargetUntouched(source);
   }
+  // The count is the file's fault even when a part before the missing ones cannot be read.
+  const std::string bad = CutShort(Part().Picture(htmltest::SolidBitmap(20, 20, clRed)).RVF());
+  const std::string source = Source(FileOf({Choice({"", bad, ""}, 4)}));
+  EXPECT_FALSE(ConversionError<EZUKIncorrectFileFormat>(source).empty());
+  ExpectTargetUntouched(source);
 }
 
 /// `bytes` XORed with their index, as the exam files scramble sub-streams.

@@ -83,13 +83,23 @@ int64_t CopyStreamChunks(TStream& dest, TStream& source, int64_t count, int64_t 
   if (count < 0 || chunk <= 0) throw EReadError("Stream read error");
   const int64_t total = count;
   if (count == 0) return 0;
-  if (&source != &dest && source.PeekMemory(count)) {
-    // The destination may move its memory while it grows, so it comes first.
-    if (uint8_t* to = dest.ReserveMemory(count)) {
-      TransformChunks(source.PeekMemory(count), to, count, chunk, transform);
-      source.Seek(count, soCurrent);
-      dest.Seek(count, soCurrent);
-      return total;
+  if (&source != &dest) {
+    const bool lent = source.PeekMemory(count) != nullptr;
+    // A source that cannot lend its bytes is read straight into the destination's memory,
+    // but only when it holds them all: a short source must not make the destination grow.
+    if (lent || count <= source.Remaining()) {
+      // The destination may move its memory while it grows, so it comes first.
+      if (uint8_t* to = dest.ReserveMemory(count)) {
+        if (lent) {
+          TransformChunks(source.PeekMemory(count), to, count, chunk, transform);
+          source.Seek(count, soCurrent);
+        } else {
+          source.ReadBuffer(to, count);
+          if (transform) TransformChunks(to, to, count, chunk, transform);
+        }
+        dest.Seek(count, soCurrent);
+        return total;
+      }
     }
   }
   std::vector<uint8_t> buffer(static_cast<size_t>(std::min(count, chunk)));

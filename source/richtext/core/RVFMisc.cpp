@@ -205,12 +205,12 @@ bool RVFLoadPictureFromHex(std::string_view Hex, TGraphic& Graphic) {
 
 bool RVFLoadPictureLine(std::string_view Line, int ReadType, std::unique_ptr<TGraphic>& Graphic,
                         TCustomRVData* RVData) {
-  TMemoryStream stream;
-  if (ReadType == rvfrtBinary)
-    stream.WriteBuffer(Line);
-  else if (!RVFHexToStream(Line, stream))
-    return false;
-  stream.SetPosition(0);
+  // A binary line is read where it lies; a hex line is decoded first.
+  TMemoryStream decoded;
+  if (ReadType != rvfrtBinary && !RVFHexToStream(Line, decoded)) return false;
+  TBytesStream stream = ReadType == rvfrtBinary ? TBytesStream(reinterpret_cast<const uint8_t*>(Line.data()),
+                                                               static_cast<int64_t>(Line.size()))
+                                                : TBytesStream(decoded.Memory(), decoded.Size());
   try {
     Graphic->LoadFromStream(stream);
     return true;

@@ -182,9 +182,13 @@ bool TRVFReader::ExtractLine(std::string_view data, size_t pos, std::string_view
     }
     case rmUnicode:
     case rmAfterUnicode: {
-      size_t i = pos;
-      while (i + 1 < data.size() && !(data[i] == '\x29' && data[i + 1] == '\x20')) i += 2;
-      if (i + 1 < data.size()) {
+      // The text ends at the first 29 20 pair that starts on a character: the search jumps
+      // from one 29 byte to the next, which in most texts is the end.
+      size_t i = data.find('\x29', pos);
+      while (i != std::string_view::npos && i + 1 < data.size() &&
+             ((i - pos) % 2 != 0 || data[i + 1] != '\x20'))
+        i = data.find('\x29', i + 1);
+      if (i != std::string_view::npos && i + 1 < data.size()) {
         terminated = true;
         end = i;
       } else {
@@ -200,7 +204,10 @@ bool TRVFReader::ExtractLine(std::string_view data, size_t pos, std::string_view
       return true;
     }
     default: {
-      const size_t found = data.find_first_of(std::string_view("\r\n\0", 3), pos);
+      size_t found = pos;
+      while (found < data.size() && data[found] != '\r' && data[found] != '\n' && data[found] != '\0')
+        ++found;
+      if (found == data.size()) found = std::string_view::npos;
       end = found == std::string_view::npos ? data.size() : found;
       terminated = found != std::string_view::npos;
       line = data.substr(pos, end - pos);
@@ -736,7 +743,12 @@ bool TCustomRVData::InsertRVFFromStreamFull(TStream& Stream, int& Index, int32_t
   InsertFlag = false;
   if (g_rvfNesting >= kMaxRVFNesting) return false;
   TNestingGuard nesting;
-  RVRegisterNonTextItemClasses();
+  // The built-in item classes are registered with the first read.
+  static const bool registered = [] {
+    RVRegisterNonTextItemClasses();
+    return true;
+  }();
+  (void)registered;
   Reading = true;
   // A document read as part of an item (a table cell) adds to the warnings of the outer read.
   if ((StateFlags & rvstLoadingAsPartOfItem) == 0) SetRVFReadWarnings(0);

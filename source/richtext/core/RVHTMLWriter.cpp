@@ -393,6 +393,13 @@ void EncodeImageForHTML(TGraphic& Graphic, TColor Color, bool JPEG, TStream& Out
     Graphic.SaveToStream(Out);
     return;
   }
+  if (JPEG && dynamic_cast<TBitmap*>(&Graphic) != nullptr) {
+    // The JPEG takes its own copy of the pixels: a bitmap needs no copy before that.
+    TJPEGImage jpeg;
+    jpeg.Assign(&Graphic);
+    jpeg.SaveToStream(Out);
+    return;
+  }
   TBitmap bitmap;
   if (dynamic_cast<TBitmap*>(&Graphic) != nullptr) {
     bitmap.Assign(&Graphic);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <climits>
 #include <cstring>
 #include <iterator>
@@ -72,36 +73,45 @@ std::string QuestionMarksW(size_t count) {
   return r;
 }
 
-/// RVMakeHTMLChar appending to `out`: text is written one character at a time, and a
-/// string for each would cost more than the rest of the export.
-void AppendHTMLChar(std::string& out, char ch, bool& spaceFlag, bool specialCode, bool last) {
+/// Appends `literal` at `p` and returns the end of what was written.
+template <size_t N>
+char* PutLiteral(char* p, const char (&literal)[N]) {
+  std::memcpy(p, literal, N - 1);
+  return p + N - 1;
+}
+
+/// RVMakeHTMLChar writing at `p`, which has room for "&nbsp;"; returns the end of what was
+/// written. Text is written one character at a time, and a string for each would cost more
+/// than the rest of the export.
+char* PutHTMLChar(char* p, char ch, bool& spaceFlag, bool specialCode, bool last) {
   if (specialCode) {
-    out += ch;
-    return;
+    *p++ = ch;
+    return p;
   }
   switch (ch) {
     case '&':
-      out += "&amp;";
+      p = PutLiteral(p, "&amp;");
       break;
     case '<':
-      out += "&lt;";
+      p = PutLiteral(p, "&lt;");
       break;
     case '>':
-      out += "&gt;";
+      p = PutLiteral(p, "&gt;");
       break;
     case ' ':
       if (!spaceFlag && !last) {
         spaceFlag = true;
-        out += ' ';
-        return;
+        *p++ = ' ';
+        return p;
       }
-      out += "&nbsp;";
+      p = PutLiteral(p, "&nbsp;");
       break;
     default:
-      out += ch;
+      *p++ = ch;
       break;
   }
   spaceFlag = false;
+  return p;
 }
 
 /// An ASCII character that HTML text writes as itself, whatever the spaces around it.
@@ -109,49 +119,101 @@ bool IsPlainHTMLUnit(char16_t u) {
   return u < 128 && u != u'&' && u != u'<' && u != u'>' && u != u' ';
 }
 
+// The lanes hold UTF-16 units as UnitAt reads them, low byte first.
+static_assert(std::endian::native == std::endian::little);
+using UnitLanes = uint16_t __attribute__((vector_size(16)));
+using LaneMask = int16_t __attribute__((vector_size(16)));
+using ByteLanes = uint8_t __attribute__((vector_size(8)));
+
+/// All ones in the lanes whose unit is written as itself (IsPlainHTMLUnit).
+LaneMask PlainLanes(UnitLanes v) {
+  return (v < 128) & (v != u'&') & (v != u'<') & (v != u'>') & (v != u' ');
+}
+
+/// Copies the run that goes on at unit `k`, which follows a plain unit, eight units at a time
+/// while every unit of the eight is plain or a single blank before a plain unit; answers
+/// where it stopped. The units after that are left to the loop that takes one at a time.
+size_t CopyPlainBlocks(std::string_view text, size_t k, size_t units, char*& to) {
+  // Each block looks one unit past its end, for the unit after a blank.
+  while (k + 9 <= units) {
+    UnitLanes here;
+    UnitLanes next;
+    std::memcpy(&here, text.data() + 2 * k, sizeof here);
+    std::memcpy(&next, text.data() + 2 * k + 2, sizeof next);
+    const LaneMask ok = PlainLanes(here) | ((here == u' ') & PlainLanes(next));
+    uint64_t halves[2];
+    std::memcpy(halves, &ok, sizeof halves);
+    if ((halves[0] & halves[1]) != ~uint64_t{0}) break;
+    const ByteLanes bytes = __builtin_convertvector(here, ByteLanes);
+    std::memcpy(to, &bytes, sizeof bytes);
+    to += sizeof bytes;
+    k += 8;
+  }
+  return k;
+}
+
 void AppendHTMLForUnicode(std::string& out, std::string_view text, bool nbspIfEmpty, bool specialCode) {
   const size_t start = out.size();
   const size_t units = text.size() / 2;
-  out.reserve(start + units);
+  // `out` is written through a pointer, with room kept for one byte for each unit still to
+  // come; only references and entities, which take more, make it grow.
+  size_t size = start;
+  out.resize(start + units);
+  auto room = [&](size_t i, size_t extra) {
+    const size_t need = size + extra + (units - i);
+    if (out.size() < need) out.resize(need);
+    return out.data() + size;
+  };
   bool spaceFlag = true;
   for (size_t i = 0; i < units; ++i) {
     const char16_t u = UnitAt(text, i);
     if (IsPlainHTMLUnit(u)) {
       // A run of characters that stand for themselves is copied at once; so is a single
-      // blank between two of them, which is written as itself.
-      size_t end = i + 1;
-      while (end < units) {
-        if (IsPlainHTMLUnit(UnitAt(text, end))) {
-          ++end;
-        } else if (UnitAt(text, end) == u' ' && end + 1 < units && IsPlainHTMLUnit(UnitAt(text, end + 1))) {
-          end += 2;
+      // blank between two of them, which is written as itself. The run takes a byte a unit.
+      char* to = out.data() + size;
+      size_t k = i + 1;
+      *to++ = static_cast<char>(u);
+      k = CopyPlainBlocks(text, k, units, to);
+      while (k < units) {
+        const char16_t c = UnitAt(text, k);
+        if (IsPlainHTMLUnit(c)) {
+          *to++ = static_cast<char>(c);
+          ++k;
+        } else if (c == u' ' && k + 1 < units && IsPlainHTMLUnit(UnitAt(text, k + 1))) {
+          *to++ = ' ';
+          *to++ = static_cast<char>(UnitAt(text, k + 1));
+          k += 2;
         } else {
           break;
         }
       }
-      const size_t at = out.size();
-      out.resize(at + (end - i));
-      for (size_t k = i; k < end; ++k) out[at + (k - i)] = static_cast<char>(UnitAt(text, k));
+      size = static_cast<size_t>(to - out.data());
       spaceFlag = false;
-      i = end - 1;
+      i = k - 1;
       continue;
     }
+    constexpr size_t kLongest = 16;  // "&nbsp;" and "&#1114111;" fit
+    char* p = room(i, kLongest);
     if (u < 128) {
-      AppendHTMLChar(out, static_cast<char>(u), spaceFlag, specialCode, i + 1 == units);
-      continue;
+      p = PutHTMLChar(p, static_cast<char>(u), spaceFlag, specialCode, i + 1 == units);
+    } else {
+      uint32_t code = u;
+      if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && UnitAt(text, i + 1) >= 0xDC00 &&
+          UnitAt(text, i + 1) <= 0xDFFF) {
+        code = 0x10000 + ((u - 0xD800u) << 10) + (UnitAt(text, i + 1) - 0xDC00u);
+        ++i;
+      } else if (u >= 0xD800 && u <= 0xDFFF) {
+        code = 0xFFFD;  // a lone surrogate is no character
+      }
+      p = PutLiteral(p, "&#");
+      p = std::to_chars(p, p + kLongest - 3, code).ptr;
+      *p++ = ';';
+      spaceFlag = false;
     }
-    uint32_t code = u;
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && UnitAt(text, i + 1) >= 0xDC00 &&
-        UnitAt(text, i + 1) <= 0xDFFF) {
-      code = 0x10000 + ((u - 0xD800u) << 10) + (UnitAt(text, i + 1) - 0xDC00u);
-      ++i;
-    } else if (u >= 0xD800 && u <= 0xDFFF) {
-      code = 0xFFFD;  // a lone surrogate is no character
-    }
-    out += "&#" + std::to_string(code) + ";";
-    spaceFlag = false;
+    size = static_cast<size_t>(p - out.data());
   }
-  if (out.size() == start && nbspIfEmpty) out += "&nbsp;";
+  out.resize(size);
+  if (size == start && nbspIfEmpty) out += "&nbsp;";
 }
 
 }  // namespace
@@ -397,9 +459,8 @@ int RVFindLineBreakW(std::string_view text, int position) {
 // ---------------------------------------------------------------------------------------
 
 std::string RVMakeHTMLChar(char ch, bool& spaceFlag, bool specialCode, bool last) {
-  std::string r;
-  AppendHTMLChar(r, ch, spaceFlag, specialCode, last);
-  return r;
+  char buffer[8];
+  return std::string(buffer, PutHTMLChar(buffer, ch, spaceFlag, specialCode, last));
 }
 
 std::string RVUnicodeToHTML(std::string_view text, bool nbspIfEmpty, bool specialCode) {

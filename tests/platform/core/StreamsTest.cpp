@@ -118,6 +118,37 @@ TEST(ResourceStreamTest, FindsRegisteredResourcesCaseInsensitively) {
   EXPECT_FALSE(FindResource("Test_Table", "BITMAP"));
 }
 
+/// A stream over memory that does not lend it, as a file stream does not.
+class TUnlentStream : public TMemoryStream {
+ public:
+  using TMemoryStream::TMemoryStream;
+  const uint8_t* PeekMemory(int64_t) override { return nullptr; }
+};
+
+void AddOne(const uint8_t* from, uint8_t* to, size_t count) {
+  for (size_t i = 0; i < count; ++i) to[i] = static_cast<uint8_t>(from[i] + 1);
+}
+
+TEST(StreamTest, CopiesFromAStreamThatDoesNotLendItsMemory) {
+  // Read straight into the destination's memory, transformed there chunk by chunk.
+  TUnlentStream source(std::string("0123456789"));
+  source.SetPosition(2);
+  TMemoryStream dest(std::string("ab"));
+  dest.SetPosition(1);
+  EXPECT_EQ(CopyStreamChunks(dest, source, 5, 2, AddOne), 5);
+  EXPECT_EQ(dest.DataString(), "a34567");
+  EXPECT_EQ(dest.Position(), 6);
+  EXPECT_EQ(source.Position(), 7);
+  EXPECT_EQ(CopyStreamChunks(dest, source, 3, 2, nullptr), 3);
+  EXPECT_EQ(dest.DataString(), "a34567789");
+
+  // A count beyond what the source holds fails without the destination growing to it.
+  source.SetPosition(8);
+  TMemoryStream target;
+  EXPECT_THROW(CopyStreamChunks(target, source, int64_t{1} << 40, 4096, nullptr), EReadError);
+  EXPECT_LE(target.Size(), 2);
+}
+
 TEST(MemoryStreamTest, CopyFromItselfReadsBeforeItWrites) {
   TMemoryStream s("abcdef");
   // Source and destination share one position: the bytes read are written back after them.

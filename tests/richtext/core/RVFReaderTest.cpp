@@ -140,6 +140,23 @@ TEST_F(RVFReaderTest, ReadsUnicodeLinesIntoUnicodeStyle) {
   EXPECT_EQ(Warnings(), 0);
 }
 
+TEST_F(RVFReaderTest, UnicodeTextEndsOnlyAtAnEndMarkThatStartsACharacter) {
+  // U+2900 U+0020 holds the bytes 29 20 astride two characters; U+0029 is 29 00; a lone 29
+  // byte may end the data. None of them ends a text.
+  const std::u16string first = u"a\u2900 )\u2900";
+  const std::u16string second = u"\u2929";  // 29 29, then the mark
+  ASSERT_TRUE(Load(Lines({kVersion, "6 2 0 8 0 0"}) + UnicodeLine(first) + UnicodeLine(second) +
+                   Lines({"0 1 0 0 0 0", "after"})));
+  ASSERT_EQ(data.GetItemCount(), 3);
+  EXPECT_EQ(data.GetItemText(0), Utf16(first));
+  EXPECT_EQ(data.GetItemText(1), Utf16(second));
+  EXPECT_EQ(data.GetItemText(2), "after");
+
+  ASSERT_TRUE(Load(Lines({kVersion, "6 1 0 8 0 0"}) + Utf16(u"x\u2900") + "\x29"));
+  EXPECT_EQ(data.GetItemText(0), Utf16(u"x\u2900"));
+  EXPECT_TRUE(Warnings() & rvfwOddUnicodeLength);
+}
+
 TEST_F(RVFReaderTest, LastUnicodeLineMayEndAtEndOfData) {
   ASSERT_TRUE(Load(Lines({kVersion, "6 1 0 8 0 0"}) + Utf16(u"end")));
   EXPECT_EQ(data.GetItemText(0), Utf16(u"end"));

@@ -272,6 +272,52 @@ TEST(RVUniHTMLTest, EmptyOddAndSpecialCodeTexts) {
   EXPECT_EQ(stream.DataString(), "a&#128512;&nbsp;&nbsp;");
 }
 
+/// The HTML of a UTF-16 text one character at a time, by the rule for a single character:
+/// the reference the export's run-at-a-time writing must agree with.
+std::string ReferenceHTML(const std::u16string& text, bool specialCode) {
+  std::string html;
+  bool spaceFlag = true;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t u = text[i];
+    if (u < 128) {
+      html += RVMakeHTMLChar(static_cast<char>(u), spaceFlag, specialCode, i + 1 == text.size());
+      continue;
+    }
+    uint32_t code = u;
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+      code = 0x10000 + ((u - 0xD800u) << 10) + (text[++i] - 0xDC00u);
+    else if (u >= 0xD800 && u <= 0xDFFF)
+      code = 0xFFFD;
+    html += "&#" + std::to_string(code) + ";";
+    spaceFlag = false;
+  }
+  return html;
+}
+
+TEST(RVUniHTMLTest, LongTextsAgreeWithTheOneCharacterRule) {
+  // Runs of letters and single blanks are copied many characters at a time; blanks in pairs,
+  // markup characters and characters beyond ASCII break the runs anywhere in them.
+  const char16_t alphabet[] = {u'a', u'b',      u'Z',      u'7',   u' ',   u' ',  u' ', u'&', u'<',
+                               u'>', u'\u00E9', u'\u4E2D', 0xD83D, 0xDE00, u'\t', 0x7F, 0x80, 0x2020};
+  std::mt19937 rng(11);
+  for (int round = 0; round < 3000; ++round) {
+    std::u16string text(rng() % 70, u'x');
+    // Mostly plain text, so that long runs occur, with other characters sprinkled in.
+    const unsigned rare = 1 + rng() % 12;
+    for (char16_t& c : text) {
+      if (rng() % rare == 0)
+        c = alphabet[rng() % std::size(alphabet)];
+      else if (rng() % 5 == 0)
+        c = u' ';
+      else
+        c = static_cast<char16_t>(u'a' + rng() % 26);
+    }
+    const bool specialCode = rng() % 4 == 0;
+    SCOPED_TRACE(round);
+    ASSERT_EQ(RVUnicodeToHTML(W(text), false, specialCode), ReferenceHTML(text, specialCode));
+  }
+}
+
 TEST(RVUniRobustnessTest, RandomTextsAndPositions) {
   // Passes by not crashing: random bytes of any length never lead to reads outside the text.
   std::mt19937 rng(7);
