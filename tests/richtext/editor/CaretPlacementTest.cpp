@@ -9,6 +9,7 @@
 #include "platform/gui/Forms.h"
 #include "richtext/core/RVError.h"
 #include "richtext/editor/EditorTestSupport.h"
+#include "richtext/table/RVTable.h"
 
 namespace {
 
@@ -231,6 +232,21 @@ TEST_F(CaretPlacementTest, UpOnTheFirstLineScrollsToTheTop) {
   Press(VK_PRIOR);
   EXPECT_LT(Data().CaretDrawItemNo, afterDown) << "Page Up goes back up";
   EXPECT_GT(Data().CaretDrawItemNo, 0);
+}
+
+TEST_F(CaretPlacementTest, ArrowsIntoATableHandTheCaretToItsCellEditor) {
+  Data().AddTextItem("before", 0, 0);
+  Data().AddItem("", TRVTableItemInfo::CreateWithSize(2, 2, &Data()));
+  Data().AddTextItem("after", 0, 0);
+  FormatAndFocus();
+  Press(VK_END);
+  Press(VK_RIGHT);
+  ASSERT_EQ(Data().GetInplaceEditor(), nullptr) << "the caret stands before the table";
+  Press(VK_RIGHT);
+  ASSERT_NE(Data().GetInplaceEditor(), nullptr) << "the first cell is being edited";
+  Data().ChangeCaret(false, false, false, false);
+  EXPECT_EQ(Data().CaretHeight, 0) << "the cell editor shows the caret now";
+  EXPECT_FALSE(editor->CaretVisible());
 }
 
 }  // namespace
