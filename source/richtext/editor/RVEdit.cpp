@@ -422,12 +422,14 @@ void TCustomRVEdit::DoEnter(bool Soft) {
 // ---- insertion ------------------------------------------------------------------------------------
 
 bool TCustomRVEdit::BeginInsert() {
-  if (!CanChange(false)) return false;
   TRVEditRVData& data = EditRVData();
+  // An emptied document gets its line and caret first, so that it can take the insertion.
+  data.PrepareEmptyDocument();
   if (data.HasPendingNestedEdit() || !data.CanInsertHere()) {
     data.Beep();
     return false;
   }
+  if (!CanChange(false)) return false;
   data.BeginUndoSequence(rvutInsert, true);
   data.SetUndoGroupMode(true);
   // Deleting the selection takes the style of what it leaves at the caret; the insertion
@@ -507,6 +509,7 @@ template <typename F>
 bool InsertStreamAtCaret(TCustomRVEdit& Editor, F&& Read) {
   if (!Editor.CanChange(false)) return true;
   TRVEditRVData& data = Editor.EditRVData();
+  data.PrepareEmptyDocument();
   if (data.HasPendingNestedEdit() || !data.CanInsertHere()) {
     data.Beep();
     return true;
