@@ -4,6 +4,7 @@
 #include "richtext/editor/RVEdit.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/core/CodePages.h"
@@ -796,6 +797,20 @@ void TCustomRVEdit::WMChar(TMessage& Message) {
   TRVEditRVData& data = EditRVData();
   if ((data.StateFlags & rvstKeyConsumed) != 0) return;
   const auto ch = static_cast<char16_t>(Message.WParam);
+  // A character beyond the basic plane comes as two halves; the document only ever takes
+  // both at once, so that no undo step and no code-page conversion splits the pair.
+  const char16_t high = std::exchange(PendingHighSurrogate_, 0);
+  if (ch >= 0xD800 && ch <= 0xDBFF) {
+    PendingHighSurrogate_ = ch;
+    Message.Result = 0;
+    return;
+  }
+  std::u16string chars(1, ch);
+  if (ch >= 0xDC00 && ch <= 0xDFFF) {
+    Message.Result = 0;
+    if (high == 0) return;  // half a character is no character
+    chars.insert(chars.begin(), high);
+  }
   if (ch < 256) {
     TCustomRVViewer::WndProc(Message);
     return;
@@ -805,8 +820,8 @@ void TCustomRVEdit::WMChar(TMessage& Message) {
   SelectUnicodeStyleIfNeeded();
   TCustomRVEdit* editor = GetInnermostEditor();
   TRVEditRVData& target = editor->EditRVData();
-  const std::string bytes = RVWideStringToBytes(std::u16string(1, ch));
-  if (target.IsUnicodeStyle(target.CurTextStyleNo)) {
+  const std::string bytes = RVWideStringToBytes(chars);
+  if (chars.size() == 1 && target.IsUnicodeStyle(target.CurTextStyleNo)) {
     editor->DeleteSelection();
     target.TypeText(bytes);
     editor->Change(true);

@@ -193,6 +193,9 @@ class TCustomRVEdit : public TCustomRVViewer {
   void EMCanPaste(TMessage& Message);
 
   bool ReadOnly_ = false;
+  /// The first half of a surrogate pair that arrived as a character of its own; it is
+  /// inserted together with the second half.
+  char16_t PendingHighSurrogate_ = 0;
 };
 
 /// The published editor.
