@@ -199,8 +199,9 @@ bool TRVEditRVData::IsSticking(int FirstItemNo, bool NoSound) const {
 }
 
 bool TRVEditRVData::HasPendingNestedEdit() {
-  // Selected cells of a table wait for the table to act on them.
-  return PartiallySelectedItem != nullptr;
+  // An item whose inner selection has begun but holds nothing yet (cells still being
+  // chosen) has no target for a change. Once cells are selected, changes go to them.
+  return PartiallySelectedItem != nullptr && !PartiallySelectedItem->HasInnerSelection();
 }
 
 bool TRVEditRVData::CanInsertHere() {

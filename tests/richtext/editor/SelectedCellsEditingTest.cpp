@@ -9,9 +9,7 @@ namespace {
 using editortest::Grid;
 using editortest::TCellEditorFixture;
 
-// Disabled until the table's changes are allowed while its cells are the document's
-// selection: the editor counts selected cells as a pending nested edit and refuses them.
-TEST(SelectedCellsEditingTest, DISABLED_DeletingAndRestylingGoToTheSelectedCells) {
+TEST(SelectedCellsEditingTest, DeletingAndRestylingGoToTheSelectedCells) {
   TCellEditorFixture f;
   f.Editor.OnStyleConversion = [](TCustomRVEdit*, int, int UserData, bool, int& NewStyleNo) {
     NewStyleNo = UserData;
@@ -31,6 +29,31 @@ TEST(SelectedCellsEditingTest, DISABLED_DeletingAndRestylingGoToTheSelectedCells
   EXPECT_EQ(Grid(f.T()), "00 _\n10 _\n");
   f.Editor.Undo();
   EXPECT_EQ(Grid(f.T()), "00 01\n10 11\n");
+}
+
+// What the user does with selected cells: Delete clears them, a table command still runs,
+// and while a drag has picked no cells yet the editor takes no change at all.
+TEST(SelectedCellsEditingTest, TheControlActsOnSelectedCellsOnlyOnceTheyAreChosen) {
+  TCellEditorFixture f;
+  f.T().Select(1, 0, 1, 0);
+  ASSERT_TRUE(f.T().HasInnerSelection());
+  EXPECT_TRUE(f.Editor.CanChange(false));
+  uint16_t key = VK_DELETE;
+  f.Editor.KeyDown(key, 0);
+  EXPECT_EQ(Grid(f.T()), "00 01\n_ _\n");
+
+  f.T().Select(0, 0, 0, 0);
+  TRVTableCommands::InsertRows(f.T(), 1, 1, 0, false);
+  EXPECT_EQ(f.T().Rows().Count(), 3) << "a command on a table with selected cells runs";
+
+  f.T().Deselect();
+  ASSERT_TRUE(f.T().SelectCell(0, 0));
+  ASSERT_FALSE(f.T().HasInnerSelection());
+  const std::string before = Grid(f.T());
+  EXPECT_FALSE(f.Editor.CanChange(false));
+  f.Data().TypeText("x");
+  EXPECT_EQ(Grid(f.T()), before);
+  EXPECT_EQ(f.Data().GetItemText(0), "before");
 }
 
 }  // namespace
