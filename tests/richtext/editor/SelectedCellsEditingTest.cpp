@@ -2,6 +2,8 @@
 // both to the table, which changes the content of the selected cells only.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "richtext/editor/TableEditSupport.h"
 
 namespace {
@@ -54,6 +56,36 @@ TEST(SelectedCellsEditingTest, TheControlActsOnSelectedCellsOnlyOnceTheyAreChose
   f.Data().TypeText("x");
   EXPECT_EQ(Grid(f.T()), before);
   EXPECT_EQ(f.Data().GetItemText(0), "before");
+}
+
+// A table lying inside a text selection is selected whole: its cells' text is restyled with
+// the text around it, in one undo step.
+TEST(SelectedCellsEditingTest, ATableInsideATextSelectionIsRestyledWhole) {
+  TCellEditorFixture f;
+  f.AddText("after", 0, 0);
+  f.Editor.Format();
+  f.Editor.OnStyleConversion = [](TCustomRVEdit*, int, int UserData, bool, int& NewStyleNo) {
+    NewStyleNo = UserData;
+  };
+  const std::string before = editortest::DumpItems(f.Data());
+  f.Data().SetSelectionBounds(0, 3, 2, 3);
+  f.Editor.ApplyStyleConversion(3);
+  EXPECT_EQ(Grid(f.T()), "00 01\n10 11\n");
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 2; ++c) EXPECT_EQ(f.T().GetCell(r, c)->GetItemStyleNo(0), 3) << r << c;
+  EXPECT_EQ(f.Data().GetItemCount(), 5);
+  EXPECT_EQ(f.Data().GetItemStyleNo(1), 3) << "the selected tail of the text before";
+  EXPECT_EQ(f.Data().GetItemStyleNo(3), 3) << "the selected head of the text after";
+  EXPECT_EQ(f.Data().PartiallySelectedItem, nullptr) << "no cells stay selected";
+  int sn, so, en, eo;
+  f.Data().GetItemSelectionBounds(sn, so, en, eo, false);
+  EXPECT_EQ(std::vector<int>({sn, so, en, eo}), std::vector<int>({1, 1, 3, 3})) << "the same characters";
+
+  f.Editor.Undo();
+  EXPECT_EQ(editortest::DumpItems(f.Data()), before);
+  EXPECT_EQ(f.T().GetCell(1, 1)->GetItemStyleNo(0), 0) << "one undo step restores the cells too";
+  f.Editor.Redo();
+  EXPECT_EQ(f.T().GetCell(1, 1)->GetItemStyleNo(0), 3);
 }
 
 }  // namespace
