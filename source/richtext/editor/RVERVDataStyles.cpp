@@ -154,7 +154,11 @@ void TRVEditRVData::ApplyStyleConversion(int UserData) {
     NewItemNo = ItemNo;
     NewFrom = From;
     NewTo = To;
-    if (!GetItem(ItemNo)->IsTextItem() || coversWhole(ItemNo, From, To))
+    // A selection that only touches an item from outside (it ends before the item or
+    // begins after it) leaves the item alone.
+    if (!GetItem(ItemNo)->IsTextItem()) {
+      if (From < To) conversion.ConvertWhole(ItemNo);
+    } else if (coversWhole(ItemNo, From, To))
       conversion.ConvertWhole(ItemNo);
     else if (From < To)
       conversion.ConvertPart(ItemNo, From, To, NewItemNo, NewFrom, NewTo, full);

@@ -10,6 +10,7 @@ namespace {
 
 using editortest::Grid;
 using editortest::TCellEditorFixture;
+using editortest::TTableEditFixture;
 
 TEST(SelectedCellsEditingTest, DeletingAndRestylingGoToTheSelectedCells) {
   TCellEditorFixture f;
@@ -86,6 +87,22 @@ TEST(SelectedCellsEditingTest, ATableInsideATextSelectionIsRestyledWhole) {
   EXPECT_EQ(f.T().GetCell(1, 1)->GetItemStyleNo(0), 0) << "one undo step restores the cells too";
   f.Editor.Redo();
   EXPECT_EQ(f.T().GetCell(1, 1)->GetItemStyleNo(0), 3);
+}
+
+TEST(SelectedCellsEditingTest, ASelectionThatOnlyTouchesATableLeavesItsCells) {
+  TCellEditorFixture f;
+  f.AddText("after", 0, 0);
+  f.Editor.Format();
+  f.Editor.OnStyleConversion = [](TCustomRVEdit*, int, int UserData, bool, int& NewStyleNo) {
+    NewStyleNo = UserData;
+  };
+  f.Data().SetSelectionBounds(0, 3, TTableEditFixture::kTableItemNo, 0);
+  f.Editor.ApplyStyleConversion(3);
+  EXPECT_EQ(f.Data().GetItemStyleNo(1), 3) << "the selected tail of the text before";
+  f.Data().SetSelectionBounds(TTableEditFixture::kTableItemNo + 1, 1, 3, 3);
+  f.Editor.ApplyStyleConversion(3);
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 2; ++c) EXPECT_EQ(f.T().GetCell(r, c)->GetItemStyleNo(0), 0) << r << c;
 }
 
 }  // namespace
