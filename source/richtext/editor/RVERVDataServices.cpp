@@ -205,6 +205,9 @@ bool TRVEditRVData::HasPendingNestedEdit() {
 }
 
 bool TRVEditRVData::CanInsertHere() {
+  // While cells of a table are the selection, the document's caret is not where the user
+  // works: new content would land away from the selection.
+  if (PartiallySelectedItem != nullptr) return false;
   int itemNo = -1, offs = 0;
   if (!CaretItemPosition(*this, itemNo, offs)) return false;
   if (IsParaProtected(GetItemParaNo(itemNo), rvpaoReadOnly)) return false;

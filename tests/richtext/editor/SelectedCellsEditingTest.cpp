@@ -111,4 +111,23 @@ TEST(SelectedCellsEditingTest, ASelectionThatOnlyTouchesATableLeavesItsCells) {
   EXPECT_EQ(f.CellStyles(), "0000");
 }
 
+// New content has no place while cells are selected: a typed character replaces the cells'
+// content and goes nowhere else; an insertion is refused and changes nothing.
+TEST(SelectedCellsEditingTest, NothingIsInsertedWhileCellsAreSelected) {
+  TCellEditorFixture f;
+  f.T().Select(0, 1, 0, 1);
+  char16_t key = u'x';
+  f.Editor.KeyPress(key);
+  EXPECT_EQ(Grid(f.T()), "00 _\n10 _\n");
+  EXPECT_EQ(f.Data().GetItemText(0), "before");
+
+  f.T().Select(0, 0, 0, 0);
+  const std::string grid = Grid(f.T());
+  f.Editor.InsertText("y");
+  EXPECT_EQ(Grid(f.T()), grid);
+  EXPECT_EQ(f.Data().GetItemText(0), "before");
+  f.Editor.Undo();
+  EXPECT_EQ(Grid(f.T()), "00 01\n10 11\n") << "the cleared cells come back in one step";
+}
+
 }  // namespace
