@@ -224,6 +224,24 @@ TEST_F(EnterTest, RefusedWherePrargraphsAreNotWantedOrProtected) {
   EXPECT_EQ(f.Editor.UndoAction(), rvutNone);
 }
 
+TEST_F(EnterTest, AReadOnlyParagraphIsLeftOnlyAtItsEdges) {
+  f.Sheet.ParaStyles().Items(1)->Options = rvpaoReadOnly;
+  f.AddText("fixed", 0, 1);
+  Format();
+  const std::string before = Dump();
+  PutCaret(0, 3);
+  Key(kEnter);
+  EXPECT_EQ(Dump(), before) << "no split inside";
+  EXPECT_EQ(f.Editor.UndoAction(), rvutNone);
+
+  PutCaret(0, 6);
+  Key(kEnter);
+  EXPECT_EQ(Texts(), "fixed/");
+  EXPECT_EQ(f.Data().GetItemParaNo(1), 0) << "the new paragraph may be edited";
+  EXPECT_EQ(Caret(), std::make_pair(1, 1));
+  ExpectUndoRedo(before, Dump());
+}
+
 TEST_F(EnterTest, ANewParagraphInAListGetsAMarkerOfItsOwn) {
   TRVListLevel* level = f.Sheet.ListStyles().AddStyle()->Levels().AddLevel();
   level->ListType = rvlstDecimal;
