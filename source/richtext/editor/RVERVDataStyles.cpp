@@ -60,17 +60,20 @@ struct TStyleConversion {
     const int rows = Table.Rows().Count();
     const int cols = Table.Rows().GetColCount();
     if (rows == 0 || cols == 0) return;
+    // Undone also when the conversion fails: no cell stays selected, group mode ends.
+    struct TCleanup {
+      TRVEditRVData& Data;
+      TRVTableItemInfo& Table;
+      ~TCleanup() {
+        Data.SetUndoGroupMode(false);
+        Table.Deselect();
+        Data.SetPartiallySelectedItem(nullptr);
+      }
+    };
     Data.SetUndoGroupMode(true);
-    try {
-      Table.Select(0, 0, cols - 1, rows - 1);
-      TRVTableCommands::ApplyStyleConversionToCells(Table, UserData);
-    } catch (...) {
-      Data.SetUndoGroupMode(false);
-      Data.SetPartiallySelectedItem(nullptr);
-      throw;
-    }
-    Data.SetUndoGroupMode(false);
-    Data.SetPartiallySelectedItem(nullptr);
+    const TCleanup cleanup{Data, Table};
+    Table.Select(0, 0, cols - 1, rows - 1);
+    TRVTableCommands::ApplyStyleConversionToCells(Table, UserData);
   }
 
   /// Converts From..To (item offsets, From < To) of text item ItemNo, which does not cover

@@ -90,6 +90,7 @@ TEST(SelectedCellsEditingTest, ATableInsideATextSelectionIsRestyledWhole) {
   EXPECT_EQ(f.Data().GetItemStyleNo(1), 3) << "the selected tail of the text before";
   EXPECT_EQ(f.Data().GetItemStyleNo(3), 3) << "the selected head of the text after";
   EXPECT_EQ(f.Data().PartiallySelectedItem, nullptr) << "no cells stay selected";
+  EXPECT_FALSE(f.T().HasInnerSelection());
   int sn, so, en, eo;
   f.Data().GetItemSelectionBounds(sn, so, en, eo, false);
   EXPECT_EQ(std::vector<int>({sn, so, en, eo}), std::vector<int>({1, 1, 3, 3})) << "the same characters";
