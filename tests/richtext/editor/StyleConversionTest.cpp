@@ -84,6 +84,23 @@ TEST_F(StyleConversionTest, TextIsConvertedBetweenItsCodePageAndUtf16) {
   EXPECT_FALSE(f.Data().GetItem(0)->IsTwoByteText());
 }
 
+TEST_F(StyleConversionTest, ThePartCutFromATextIsConvertedAloneBetweenItsKinds) {
+  UseMap({{0, 1}});
+  f.AddText("abc", 0, 0);
+  Format();
+  const std::string before = Dump();
+  Select(0, 2, 0, 3);
+  Convert();
+  ASSERT_EQ(f.Data().GetItemCount(), 3);
+  EXPECT_EQ(f.Data().GetItemText(0), "a");
+  EXPECT_EQ(f.Data().GetItemText(1), std::string("b\0", 2));
+  EXPECT_TRUE(f.Data().GetItem(1)->IsTwoByteText());
+  EXPECT_EQ(f.Data().GetItemText(2), "c");
+  EXPECT_FALSE(f.Data().GetItem(2)->IsTwoByteText());
+  ExpectSelection(1, 1, 1, 2);
+  ExpectUndoRedo(before, Dump());
+}
+
 TEST_F(StyleConversionTest, TagsAreClearedOnlyWhenTheEditorAsks) {
   UseMap({{0, 3}});
   for (const bool clear : {true, false}) {
