@@ -452,9 +452,11 @@ void TRVEditRVData::AfterDeleteStyles(const TRVIntegerList& TextStylesMap,
   LastTextStyleNo = Renumbered(TextStylesMap, LastTextStyleNo);
   CurParaStyleNo = Renumbered(ParaStylesMap, CurParaStyleNo);
   TCustomRVEdit* editor = Editor();
-  if (editor == nullptr || GetInplaceEditor() != nullptr) return;
-  editor->DoCurTextStyleChanged();
-  editor->DoCurParaStyleChanged();
+  if (editor != nullptr && GetInplaceEditor() == nullptr) {
+    editor->DoCurTextStyleChanged();
+    editor->DoCurParaStyleChanged();
+  }
+  TRVViewerRVData::AfterDeleteStyles(TextStylesMap, ParaStylesMap);
 }
 
 bool TRVEditRVData::InsertItemObject(int& ItemNo, std::string Text, std::unique_ptr<TCustomRVItemInfo> Item,
