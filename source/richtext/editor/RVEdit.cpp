@@ -510,7 +510,6 @@ template <typename F>
 bool InsertStreamAtCaret(TCustomRVEdit& Editor, F&& Read) {
   if (!Editor.CanChange(false)) return true;
   TRVEditRVData& data = Editor.EditRVData();
-  data.PrepareEmptyDocument();
   if (data.HasPendingNestedEdit() || !data.CanInsertHere()) {
     data.Beep();
     return true;
