@@ -236,9 +236,10 @@ void TRVEditRVData::GetInsertionIndex(int& Index, bool& AfterItem) {
 namespace {
 
 /// After a stream put Count new items in front of item End: records them as one inserted
-/// range, joins them to their neighbours, lays out and puts the caret after them.
-void FinishStreamInsertion(TRVEditRVData& Data, int End, int Count, bool Full, int FirstDItem, int LastDItem,
-                           int32_t MinWidth) {
+/// range, joins them to their neighbours, lays out and puts the caret after them. The layout
+/// was made when the document had CountBefore items.
+void FinishStreamInsertion(TRVEditRVData& Data, int End, int Count, int CountBefore, bool Full,
+                           int FirstDItem, int LastDItem, int32_t MinWidth) {
   const int first = End - Count;
   bool full = Full;
   bool f = false;
@@ -255,7 +256,8 @@ void FinishStreamInsertion(TRVEditRVData& Data, int End, int Count, bool Full, i
   }
   MergeWithNext(Data, first - 1, firstPos, last);
   full |= Data.CalculateMinRangeWidth(firstPos.ItemNo, last.ItemNo) > MinWidth;
-  Data.FormatAfterEdit(full, FirstDItem, LastDItem, Count);
+  // The joins above removed items again: the layout needs the net number added.
+  Data.FormatAfterEdit(full, FirstDItem, LastDItem, Data.GetItemCount() - CountBefore);
   Data.PlaceCaretAtItem(last.ItemNo, Data.GetItemEndOffset(last.ItemNo), false);
 }
 
@@ -318,7 +320,8 @@ bool TRVEditRVData::InsertRVFAtCaret(TStream& Stream) {
   }
   if (count <= 0) return ok;
   if (color != clNone && Viewer() != nullptr) Viewer()->SetColor(color);
-  FinishStreamInsertion(*this, index, count, fullFromReader, ins.FirstDItem, ins.LastDItem, ins.MinWidth);
+  FinishStreamInsertion(*this, index, count, ins.CountBefore, fullFromReader, ins.FirstDItem, ins.LastDItem,
+                        ins.MinWidth);
   return true;
 }
 
@@ -339,6 +342,7 @@ bool TRVEditRVData::InsertRTFAtCaret(TStream& Stream) {
     return false;
   }
   if (count <= 0) return true;
-  FinishStreamInsertion(*this, end, count, false, ins.FirstDItem, ins.LastDItem, ins.MinWidth);
+  FinishStreamInsertion(*this, end, count, ins.CountBefore, false, ins.FirstDItem, ins.LastDItem,
+                        ins.MinWidth);
   return true;
 }
