@@ -7,7 +7,9 @@
 // found.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -181,7 +183,7 @@ class EditingSessionTest : public ::testing::Test, protected TEditorFixture {
       ASSERT_TRUE(itemNo == nextItemNo || itemNo == nextItemNo - 1) << Context << " piece " << d;
       nextItemNo = itemNo + 1;
     }
-    ASSERT_EQ(nextItemNo, count) << Context;
+    ASSERT_EQ(nextItemNo, count) << Context << "\n" << DumpItems(data) << LayoutDump(data);
     ASSERT_TRUE(data.CharPositions != nullptr) << Context;
     ASSERT_GE(data.CaretDrawItemNo, 0) << Context;
     ASSERT_LT(data.CaretDrawItemNo, data.DrawItems().Count()) << Context;
@@ -304,30 +306,43 @@ class EditingSessionTest : public ::testing::Test, protected TEditorFixture {
     ASSERT_EQ(RVFOf(Editor), finalRVF) << "seed " << Seed;
   }
 
+  /// Copies the selection From as RVF, pastes it at the caret position At and checks that the
+  /// document is consistent and laid out as a full layout would, that Check holds, and that
+  /// undo gives the document back.
+  void PasteAndCheck(std::array<int, 4> From, std::pair<int, int> At, const std::function<void()>& Check) {
+    Editor.SetSelectionBounds(From[0], From[1], From[2], From[3]);
+    ASSERT_TRUE(Editor.CopyToClipboard());
+    Editor.SetSelectionBounds(At.first, At.second, At.first, At.second);
+    const std::string before = DeepDump(Data());
+    Editor.PasteRVF();
+    Process();
+    Check();
+    CheckConsistent("after the paste");
+    const std::string layout = LayoutDump(Data());
+    Editor.Format();
+    EXPECT_EQ(layout, LayoutDump(Data()));
+    Undo();
+    EXPECT_EQ(DeepDump(Data()), before);
+  }
+
   TRVTableItemInfo* table = nullptr;
 };
 
-// Pasted RVF joins the text after the caret, so fewer items are added than were read; the
-// layout must be told the net number, or it reads past the end of the document.
+// Pasted RVF joins the text around the caret, and the caret's text was cut in two for it,
+// so the number of items added is not the number read; the layout must be told the change
+// against what it shows, or it reads past the end of the document or loses pieces.
 TEST_F(EditingSessionTest, PastedRVFJoinedToTheTextAfterItKeepsTheLayout) {
   Editor.AddTextLineWithTag(u"Hello world", 0, 0, 0);
   Editor.AddTextLineWithTag(u"\u041f\u0440\u0438", 1, 0, 0);
   Data().GetItem(1)->SetBR(true);
   for (const char* text : {"two", "three", "four"}) AddText(text, 0, 0);
   Editor.Format();
-  Editor.SetSelectionBounds(0, 1, 1, 1);
-  ASSERT_TRUE(Editor.CopyToClipboard());
-  Editor.SetSelectionBounds(1, 1, 1, 1);
-  const std::string before = DeepDump(Data());
-  Editor.PasteRVF();
-  Process();
-  ASSERT_EQ(Data().GetItemCount(), 6);
-  CheckConsistent("after the paste");
-  const std::string layout = LayoutDump(Data());
-  Editor.Format();
-  EXPECT_EQ(layout, LayoutDump(Data()));
-  Undo();
-  EXPECT_EQ(DeepDump(Data()), before);
+  PasteAndCheck({0, 1, 1, 1}, {1, 1}, [this] { EXPECT_EQ(Data().GetItemCount(), 6); });
+}
+
+TEST_F(EditingSessionTest, PastedRVFInsideAWordBeforeATableKeepsTheLayout) {
+  BuildStartingDocument();
+  PasteAndCheck({0, 1, 0, 6}, {9, 3}, [this] { EXPECT_EQ(Data().GetItemText(9), " fHelloree"); });
 }
 
 class EditingSessionSeedTest : public EditingSessionTest, public ::testing::WithParamInterface<unsigned> {};
