@@ -417,7 +417,7 @@ class TRVEditRVData : public TRVViewerRVData {
   void MarkStylesInUse(TRVIntegerList& UsedTextStyles, TRVIntegerList& UsedParaStyles,
                        TRVIntegerList& UsedListStyles) override;
   /// After unused styles were deleted: both lists emptied, the current styles renumbered.
-  void AfterDeleteStyles(const TRVIntegerList& TextStylesMap, const TRVIntegerList& ParaStylesMap);
+  void AfterDeleteStyles(const TRVIntegerList& TextStylesMap, const TRVIntegerList& ParaStylesMap) override;
   bool InsertItemObject(int& ItemNo, std::string Text, std::unique_ptr<TCustomRVItemInfo> Item,
                         bool& FullReformat, int& NewListNo) override;
   void PaintOverlay(TCanvas& Canvas) override;

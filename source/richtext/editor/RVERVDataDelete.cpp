@@ -625,15 +625,18 @@ bool TRVEditRVData::InsertItemAtCaret(std::unique_ptr<TCustomRVItemInfo>& Item, 
   if (Item->StyleNo == rvsBreak) Item->ParaNo = 0;
   const bool isBreak = Item->StyleNo == rvsBreak;
   bool f = false;
+  if (fullLine && insertAt < GetItemCount()) {
+    // The item that will follow starts its paragraph before the full-line item arrives, so
+    // that it keeps its own paragraph style rather than taking the new item's.
+    Do_NewLine(insertAt, false, -1, f);
+    full |= f;
+    Do_BR(insertAt, false, f);
+    full |= f;
+  }
   Do_InsertItem(insertAt, S, std::move(Item), true, f);
   full |= f;
   if (joinAfter >= 0) {
     Do_NewLine(joinAfter, true, -1, f);
-    full |= f;
-  }
-  if (fullLine && insertAt + 1 < GetItemCount()) {
-    Do_NewLine(insertAt + 1, false, -1, f);
-    Do_BR(insertAt + 1, false, f);
     full |= f;
   }
   if (ownParaNo >= 0 && ownParaNo != GetItemParaNo(insertAt) && !isBreak) {

@@ -199,11 +199,15 @@ bool TRVEditRVData::IsSticking(int FirstItemNo, bool NoSound) const {
 }
 
 bool TRVEditRVData::HasPendingNestedEdit() {
-  // Selected cells of a table wait for the table to act on them.
-  return PartiallySelectedItem != nullptr;
+  // An item whose inner selection has begun but holds nothing yet (cells still being
+  // chosen) has no target for a change. Once cells are selected, changes go to them.
+  return PartiallySelectedItem != nullptr && !PartiallySelectedItem->HasInnerSelection();
 }
 
 bool TRVEditRVData::CanInsertHere() {
+  // While cells of a table are the selection, the document's caret is not where the user
+  // works: new content would land away from the selection.
+  if (PartiallySelectedItem != nullptr) return false;
   int itemNo = -1, offs = 0;
   if (!CaretItemPosition(*this, itemNo, offs)) return false;
   if (IsParaProtected(GetItemParaNo(itemNo), rvpaoReadOnly)) return false;
@@ -448,9 +452,11 @@ void TRVEditRVData::AfterDeleteStyles(const TRVIntegerList& TextStylesMap,
   LastTextStyleNo = Renumbered(TextStylesMap, LastTextStyleNo);
   CurParaStyleNo = Renumbered(ParaStylesMap, CurParaStyleNo);
   TCustomRVEdit* editor = Editor();
-  if (editor == nullptr || GetInplaceEditor() != nullptr) return;
-  editor->DoCurTextStyleChanged();
-  editor->DoCurParaStyleChanged();
+  if (editor != nullptr && GetInplaceEditor() == nullptr) {
+    editor->DoCurTextStyleChanged();
+    editor->DoCurParaStyleChanged();
+  }
+  TRVViewerRVData::AfterDeleteStyles(TextStylesMap, ParaStylesMap);
 }
 
 bool TRVEditRVData::InsertItemObject(int& ItemNo, std::string Text, std::unique_ptr<TCustomRVItemInfo> Item,

@@ -44,10 +44,36 @@ struct TStyleConversion {
     Data.Do_StyleNo(ItemNo, NewStyleNo);
   }
 
-  /// Converts item ItemNo whole; non-text items keep their content.
+  /// Converts item ItemNo whole; a table converts the text of all its cells.
   void ConvertWhole(int ItemNo) const {
-    if (!Data.GetItem(ItemNo)->IsTextItem()) return;
-    SetItemStyle(ItemNo, NewStyleFor(Data.GetItemStyleNo(ItemNo), true));
+    TCustomRVItemInfo* item = Data.GetItem(ItemNo);
+    if (item->IsTextItem())
+      SetItemStyle(ItemNo, NewStyleFor(Data.GetItemStyleNo(ItemNo), true));
+    else if (auto* table = dynamic_cast<TRVTableItemInfo*>(item))
+      ConvertTable(*table);
+  }
+
+  /// A table inside the selection is selected whole: every cell's text is converted. The
+  /// table works on its selected cells, so all of them are selected for the while; group
+  /// mode keeps its records in the conversion's undo group.
+  void ConvertTable(TRVTableItemInfo& Table) const {
+    const int rows = Table.Rows().Count();
+    const int cols = Table.Rows().GetColCount();
+    if (rows == 0 || cols == 0) return;
+    // Undone also when the conversion fails: no cell stays selected, group mode ends.
+    struct TCleanup {
+      TRVEditRVData& Data;
+      TRVTableItemInfo& Table;
+      ~TCleanup() {
+        Data.SetUndoGroupMode(false);
+        Table.Deselect();
+        Data.SetPartiallySelectedItem(nullptr);
+      }
+    };
+    Data.SetUndoGroupMode(true);
+    const TCleanup cleanup{Data, Table};
+    Table.Select(0, 0, cols - 1, rows - 1);
+    TRVTableCommands::ApplyStyleConversionToCells(Table, UserData);
   }
 
   /// Converts From..To (item offsets, From < To) of text item ItemNo, which does not cover
@@ -131,7 +157,11 @@ void TRVEditRVData::ApplyStyleConversion(int UserData) {
     NewItemNo = ItemNo;
     NewFrom = From;
     NewTo = To;
-    if (!GetItem(ItemNo)->IsTextItem() || coversWhole(ItemNo, From, To))
+    // A selection that only touches an item from outside (it ends before the item or
+    // begins after it) leaves the item alone.
+    if (!GetItem(ItemNo)->IsTextItem()) {
+      if (From < To) conversion.ConvertWhole(ItemNo);
+    } else if (coversWhole(ItemNo, From, To))
       conversion.ConvertWhole(ItemNo);
     else if (From < To)
       conversion.ConvertPart(ItemNo, From, To, NewItemNo, NewFrom, NewTo, full);

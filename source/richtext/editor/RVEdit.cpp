@@ -110,8 +110,14 @@ bool TCustomRVEdit::CanChange(bool Flag) {
   TRVEditRVData& data = EditRVData();
   bool allowed = false;
   if (!GetReadOnly() && Style() != nullptr && (Flag || !data.HasPendingNestedEdit())) allowed = DoChanging();
-  if (!allowed) data.Beep();
-  return allowed;
+  if (!allowed) {
+    data.Beep();
+    return false;
+  }
+  // A document emptied by Clear gets its empty line (and the caret) before it is edited.
+  data.PrepareEmptyDocument();
+  Invalidate();
+  return true;
 }
 
 bool TCustomRVEdit::DoChanging() {
@@ -136,6 +142,7 @@ void TCustomRVEdit::Change(bool ClearRedo) {
   TRVEditRVData& data = EditRVData();
   data.UpdateResizer();
   Modified = true;
+  Invalidate();
   LeaveJumpMode(*this);
   if (ClearRedo) data.RedoList->ClearList();
   if (OnChange) OnChange(this);
@@ -169,7 +176,8 @@ void TCustomRVEdit::SetCurTextStyleNo(int32_t Value) {
   TCustomRVEdit* editor = GetInnermostEditor();
   TRVEditRVData& data = editor->EditRVData();
   data.StateFlags &= ~rvstStyleChangePending;
-  if (data.CurTextStyleNo == Value) return;
+  // After Clear the styles taken from the caret are announced even when they are the same.
+  if (data.CurTextStyleNo == Value && (data.StateFlags & rvstStylesFromCaret) == 0) return;
   data.CurTextStyleNo = Value;
   editor->DoCurTextStyleChanged();
 }
@@ -181,7 +189,7 @@ int32_t TCustomRVEdit::GetCurParaStyleNo() {
 void TCustomRVEdit::SetCurParaStyleNo(int32_t Value) {
   TCustomRVEdit* editor = GetInnermostEditor();
   TRVEditRVData& data = editor->EditRVData();
-  if (data.CurParaStyleNo == Value) return;
+  if (data.CurParaStyleNo == Value && (data.StateFlags & rvstStylesFromCaret) == 0) return;
   data.CurParaStyleNo = Value;
   editor->DoCurParaStyleChanged();
 }
@@ -414,12 +422,12 @@ void TCustomRVEdit::DoEnter(bool Soft) {
 // ---- insertion ------------------------------------------------------------------------------------
 
 bool TCustomRVEdit::BeginInsert() {
+  if (!CanChange(false)) return false;
   TRVEditRVData& data = EditRVData();
   if (data.HasPendingNestedEdit() || !data.CanInsertHere()) {
     data.Beep();
     return false;
   }
-  if (!CanChange(false)) return false;
   data.BeginUndoSequence(rvutInsert, true);
   data.SetUndoGroupMode(true);
   // Deleting the selection takes the style of what it leaves at the caret; the insertion
@@ -548,6 +556,7 @@ bool TCustomRVEdit::InsertRTFFromStream(TStream& Stream) {
 
 void TCustomRVEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
   TRVEditRVData& data = EditRVData();
+  data.PrepareEmptyDocument();
   if (Key == VK_RETURN && (EditorOptions & rvoDoNotWantReturns) != 0) Key = 0;
   if (IsUndoShortcut(Shift, Key)) {
     Undo();
@@ -735,6 +744,7 @@ void TCustomRVEdit::HScrolled() {
 void TCustomRVEdit::WMSetFocus(TMessage& Message) {
   TCustomRVViewer::WndProc(Message);
   TRVEditRVData& data = EditRVData();
+  data.PrepareEmptyDocument();
   if (Style() == nullptr || data.DrawItems().Count() == 0) return;
   data.ChangeCaret(true, false, true, false);
   Invalidate();

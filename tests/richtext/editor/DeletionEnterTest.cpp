@@ -224,6 +224,24 @@ TEST_F(EnterTest, RefusedWherePrargraphsAreNotWantedOrProtected) {
   EXPECT_EQ(f.Editor.UndoAction(), rvutNone);
 }
 
+TEST_F(EnterTest, AReadOnlyParagraphIsLeftOnlyAtItsEdges) {
+  f.Sheet.ParaStyles().Items(1)->Options = rvpaoReadOnly;
+  f.AddText("fixed", 0, 1);
+  Format();
+  const std::string before = Dump();
+  PutCaret(0, 3);
+  Key(kEnter);
+  EXPECT_EQ(Dump(), before) << "no split inside";
+  EXPECT_EQ(f.Editor.UndoAction(), rvutNone);
+
+  PutCaret(0, 6);
+  Key(kEnter);
+  EXPECT_EQ(Texts(), "fixed/");
+  EXPECT_EQ(f.Data().GetItemParaNo(1), 0) << "the new paragraph may be edited";
+  EXPECT_EQ(Caret(), std::make_pair(1, 1));
+  ExpectUndoRedo(before, Dump());
+}
+
 TEST_F(EnterTest, ANewParagraphInAListGetsAMarkerOfItsOwn) {
   TRVListLevel* level = f.Sheet.ListStyles().AddStyle()->Levels().AddLevel();
   level->ListType = rvlstDecimal;
@@ -251,6 +269,63 @@ TEST_F(EnterTest, ANewParagraphInAListGetsAMarkerOfItsOwn) {
 }
 
 // ---- an item at the caret -------------------------------------------------------------------
+
+TEST_F(DeletionTest, JoiningTextOfAnotherKindDropsTheEmptyItemInsteadOfItsText) {
+  f.AddText("abc", 0, 0);
+  f.AddText(std::string("d\0e\0", 4), 1, 1);  // style 1 is Unicode
+  Format();
+  const std::string before = Dump();
+  Select(0, 1, 1, 2);
+  ASSERT_TRUE(f.Data().DeleteSelection());
+  ASSERT_EQ(f.Data().GetItemCount(), 1);
+  EXPECT_EQ(f.Data().GetItemText(0), std::string("e\0", 2));
+  EXPECT_EQ(f.Data().GetItemStyleNo(0), 1);
+  EXPECT_TRUE(f.Data().StartsParagraph(0));
+  ExpectUndoRedo(before, Dump());
+}
+
+TEST_F(DeletionTest, ItemsAtTheCaretTakeTheirOwnLines) {
+  const auto picture = [this] {
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetSize(10, 10);
+    return TRVGraphicItemInfo::CreateWithPicture(&f.Data(), std::move(bitmap), 0);
+  };
+  {
+    SCOPED_TRACE("a break inside a text stands on a line of its own");
+    f.AddText("abcd", 0, 1);
+    Format();
+    const std::string before = Dump();
+    PutCaret(0, 3);
+    f.Data().BeginUndoSequence(rvutInsert, true);
+    ASSERT_TRUE(f.Data().InsertItemAtCaretAndFormat(TRVBreakItemInfo::CreateEx(&f.Data(), 1, 0, clNone), ""));
+    ASSERT_EQ(f.Data().GetItemCount(), 3);
+    EXPECT_EQ(f.Data().GetItemStyleNo(1), rvsBreak);
+    EXPECT_EQ(f.Data().GetItemParaNo(1), 0);
+    EXPECT_TRUE(f.Data().StartsParagraph(1));
+    EXPECT_TRUE(f.Data().StartsParagraph(2));
+    EXPECT_EQ(Texts(), "ab//cd");
+    EXPECT_EQ(f.Data().GetItemParaNo(2), 1) << "the rest of the paragraph keeps its style";
+    ExpectUndoRedo(before, Dump());
+  }
+  {
+    SCOPED_TRACE("a picture before a picture that starts its line takes the line start");
+    f.Data().Clear();
+    f.AddText("x", 0, 0);
+    f.AddOther(picture(), 0, rvioPageBreak);
+    Format();
+    const std::string before = Dump();
+    PutCaret(1, 0);
+    f.Data().BeginUndoSequence(rvutInsert, true);
+    ASSERT_TRUE(f.Data().InsertItemAtCaretAndFormat(picture(), ""));
+    ASSERT_EQ(f.Data().GetItemCount(), 3);
+    EXPECT_TRUE(f.Data().StartsParagraph(1));
+    EXPECT_TRUE(f.Data().GetItem(1)->GetPageBreakBefore());
+    EXPECT_TRUE(f.Data().GetItem(2)->GetSameAsPrev());
+    EXPECT_FALSE(f.Data().GetItem(2)->GetPageBreakBefore());
+    EXPECT_EQ(Caret(), std::make_pair(1, 1));
+    ExpectUndoRedo(before, Dump());
+  }
+}
 
 TEST_F(DeletionTest, PictureInsideATextSplitsItAroundThePicture) {
   f.AddText("abcd", 0, 0)->Tag.Value = 9;

@@ -3,6 +3,7 @@
 // undo shortcuts, the dialog codes the keyboard asks for, and the options that refuse keys.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -161,6 +162,22 @@ TEST_F(EditorControlTest, StyleEventsFireOnlyForANewValue) {
   Data().SetCurTextStyleNo(0);  // the data passes it to the control
   EXPECT_EQ(events, std::vector<std::string>{"text style"});
   EXPECT_EQ(Editor.GetCurTextStyleNo(), 0);
+}
+
+TEST_F(EditorControlTest, FormattingAfterClearAnnouncesTheCaretStylesEvenWhenUnchanged) {
+  Editor.AddTextLineWithTag(u"one", 0, 0, 0);
+  Editor.Format();
+  CountEvents();
+  Editor.Clear();
+  EXPECT_TRUE(events.empty()) << "the styles were 0 already";
+  Editor.AddTextLineWithTag(u"two", 0, 0, 0);
+  Editor.Format();
+  EXPECT_NE(std::find(events.begin(), events.end(), "text style"), events.end());
+  EXPECT_NE(std::find(events.begin(), events.end(), "para style"), events.end());
+
+  events.clear();
+  Editor.Format();
+  EXPECT_TRUE(events.empty()) << "only the first formatting after Clear";
 }
 
 TEST_F(EditorControlTest, StyleEventsNeedAStyleSheet) {

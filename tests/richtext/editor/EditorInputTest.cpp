@@ -71,6 +71,24 @@ TEST_F(EditorInputTest, TypingGoesToTheCaretAndUndoTakesItBackCharacterByCharact
   EXPECT_EQ(Text(), "hello world!?");
 }
 
+TEST_F(EditorInputTest, TypingIntoAClearedDocumentStartsItsFirstLine) {
+  Editor.Clear();
+  ASSERT_EQ(Editor.GetItemCount(), 0);
+  TypeText(u"ab");
+  EXPECT_EQ(Text(), "ab");
+  EXPECT_EQ(Editor.GetCaretOffset(), 3);
+  Key('Z', ssCtrl);
+  Key('Z', ssCtrl);
+  EXPECT_EQ(Text(), "");
+}
+
+TEST_F(EditorInputTest, PastingIntoAClearedDocumentStartsItsFirstLine) {
+  Editor.Clear();
+  Editor.InsertText("pasted");
+  EXPECT_EQ(Text(), "pasted");
+  EXPECT_EQ(Editor.GetCaretOffset(), 7);
+}
+
 TEST_F(EditorInputTest, TypedLetterReplacesTheSelection) {
   Select(1, 6);
   TMessage down;

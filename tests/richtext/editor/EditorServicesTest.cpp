@@ -84,6 +84,10 @@ TEST_F(EditorServicesTest, CurrentStylesSurviveDeletingUnusedStyles) {
   // Only the last text style and the last paragraph style are used by an item; the
   // current styles are the one before each.
   Editor.AddTextLineWithTag(u"x", textCount - 1, paraCount - 1, 0);
+  Editor.Format();
+  Data().CurTextStyleNo = textCount - 1;
+  Editor.InsertText("y");
+  ASSERT_NE(Editor.UndoAction(), rvutNone);
   Data().CurTextStyleNo = textCount - 2;
   Data().CurParaStyleNo = paraCount - 2;
   Data().LastTextStyleNo = textCount - 2;
@@ -93,13 +97,13 @@ TEST_F(EditorServicesTest, CurrentStylesSurviveDeletingUnusedStyles) {
   Editor.OnCurTextStyleChanged = [&](TObject*) { events.push_back("text"); };
   Editor.OnCurParaStyleChanged = [&](TObject*) { events.push_back("para"); };
 
-  const TRVStyleRenumbering maps = RVDeleteUnusedStyles(Data(), true, true, false);
-  Data().AfterDeleteStyles(maps.TextStylesMap, maps.ParaStylesMap);
+  RVDeleteUnusedStyles(Data(), true, true, false);
 
   EXPECT_EQ(Sheet.TextStyles().Items(Data().CurTextStyleNo)->Size, curSize) << "the same style as before";
   EXPECT_EQ(Sheet.TextStyles().Items(Data().LastTextStyleNo)->Size, curSize);
   EXPECT_EQ(Sheet.ParaStyles().Items(Data().CurParaStyleNo)->SpaceBefore, curSpace);
   EXPECT_LT(Sheet.TextStyles().Count(), textCount) << "unused styles did go";
+  EXPECT_EQ(Editor.UndoAction(), rvutNone) << "the records held the old numbers";
   EXPECT_EQ(events, (std::vector<std::string>{"text", "para"}));
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/core/Streams.h"
 #include "platform/graphics/Bitmap.h"
+#include "richtext/core/RVMarker.h"
 #include "richtext/editor/EditingTestSupport.h"
 #include "richtext/viewer/RVViewer.h"
 
@@ -87,6 +88,21 @@ TEST_F(InsertionTest, TextOfAnotherStyleBecomesAnItemOfItsOwn) {
   EXPECT_EQ(Texts(), "x|new|y");
   EXPECT_EQ(f.Data().GetItemStyleNo(1), 3);
   EXPECT_EQ(f.Data().GetItemStyleNo(2), 0);
+}
+
+TEST_F(InsertionTest, EveryNewParagraphOfAListGetsAMarker) {
+  TRVListLevel* level = f.Sheet.ListStyles().AddStyle()->Levels().AddLevel();
+  level->ListType = rvlstDecimal;
+  f.Data().AddItem("", TRVMarkerItemInfo::CreateForList(&f.Data(), 0, 0, 1, false));
+  f.AddText("onetwo", 0, -1, rvioJoinsPrevious);
+  Format();
+  const std::string before = Dump();
+  PutCaret(1, 4);
+  f.Editor.InsertText("A\r\nB\nC");
+  EXPECT_EQ(Texts(), "|oneA/|B/|Ctwo");
+  for (const int marker : {0, 2, 4}) EXPECT_EQ(f.Data().GetItemStyleNo(marker), rvsListMarker) << marker;
+  EXPECT_EQ(Caret(), std::make_pair(5, 2));
+  ExpectUndoRedo(before, Dump());
 }
 
 // ---- typing ----------------------------------------------------------------------------------

@@ -41,18 +41,24 @@ class StyleConversionTest : public TEditingTest {
 };
 
 TEST_F(StyleConversionTest, PartOfAWordBecomesAnItemOfItsOwnAndUndoJoinsItBack) {
-  UseMap({{0, 3}});
-  f.AddText("hello", 0, 0);
-  Format();
-  const std::string before = Dump();
-  Select(0, 2, 0, 4);
-  Convert();
-  EXPECT_EQ(Texts(), "h|el|lo");
-  EXPECT_EQ(Styles(), "0,3,0");
-  ExpectSelection(1, 1, 1, 3);
-  EXPECT_EQ(Caret(), std::make_pair(1, 3));
-  EXPECT_EQ(f.Editor.UndoAction(), rvutStyleNo);
-  ExpectUndoRedo(before, Dump());
+  for (const int newStyle : {3, 1}) {  // style 1 is Unicode: only the cut part turns UTF-16
+    SCOPED_TRACE(newStyle);
+    UseMap({{0, newStyle}});
+    f.Data().Clear();
+    f.AddText("hello", 0, 0);
+    Format();
+    const std::string before = Dump();
+    Select(0, 2, 0, 4);
+    Convert();
+    EXPECT_EQ(Texts(), newStyle == 1 ? std::string("h|e\0l\0|lo", 9) : "h|el|lo");
+    EXPECT_EQ(Styles(), "0," + std::to_string(newStyle) + ",0");
+    EXPECT_EQ(f.Data().GetItem(1)->IsTwoByteText(), newStyle == 1);
+    EXPECT_FALSE(f.Data().GetItem(2)->IsTwoByteText());
+    ExpectSelection(1, 1, 1, 3);
+    EXPECT_EQ(Caret(), std::make_pair(1, 3));
+    EXPECT_EQ(f.Editor.UndoAction(), rvutStyleNo);
+    ExpectUndoRedo(before, Dump());
+  }
 }
 
 TEST_F(StyleConversionTest, HeadAndTailOfItemsAndABackwardSelection) {
