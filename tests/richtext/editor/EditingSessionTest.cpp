@@ -191,7 +191,7 @@ class EditingSessionTest : public ::testing::Test, protected TEditorFixture {
     ASSERT_LT(data.CaretOffs, data.CharPositions->Count()) << Context;
     int startNo = -1, endNo = -1, startOffs = -1, endOffs = -1;
     data.GetItemSelectionBounds(startNo, startOffs, endNo, endOffs, true);
-    if (startNo < 0) {
+    if (!data.SelectionExists()) {
       data.GetCaretItemPos(startNo, startOffs);
       endNo = startNo;
       endOffs = startOffs;
@@ -343,6 +343,23 @@ TEST_F(EditingSessionTest, PastedRVFJoinedToTheTextAfterItKeepsTheLayout) {
 TEST_F(EditingSessionTest, PastedRVFInsideAWordBeforeATableKeepsTheLayout) {
   BuildStartingDocument();
   PasteAndCheck({0, 1, 0, 6}, {9, 3}, [this] { EXPECT_EQ(Data().GetItemText(9), " fHelloree"); });
+}
+
+// Leaving the first cell to the left or upwards puts the caret before the table; the cell
+// editor must close and give the cell its items back, or saving loses the cell's text.
+TEST_F(EditingSessionTest, LeavingATableByTheArrowsClosesTheCellEditor) {
+  BuildStartingDocument();
+  for (const uint16_t key : {VK_LEFT, VK_UP}) {
+    Editor.SetSelectionBounds(10, 0, 10, 0);
+    Key(VK_RIGHT);
+    ASSERT_NE(TRVTableCellEditing::GetInplaceEditor(*table), nullptr);
+    Key(key);
+    EXPECT_EQ(TRVTableCellEditing::GetInplaceEditor(*table), nullptr) << key;
+    EXPECT_EQ(&Inner(), &Editor);
+    EXPECT_EQ(table->GetCell(0, 0)->GetItemText(0), "c00");
+    EXPECT_EQ(Editor.GetCaretItemNo(), 10);
+    CheckConsistent("after key " + std::to_string(key));
+  }
 }
 
 class EditingSessionSeedTest : public EditingSessionTest, public ::testing::WithParamInterface<unsigned> {};
