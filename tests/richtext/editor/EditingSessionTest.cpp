@@ -362,6 +362,25 @@ TEST_F(EditingSessionTest, LeavingATableByTheArrowsClosesTheCellEditor) {
   }
 }
 
+// An empty paragraph start alone on its line, followed by a line break: Shift+Enter before it
+// must leave the document starting with a paragraph, not with a line break.
+TEST_F(EditingSessionTest, ShiftEnterBeforeAnEmptyLineKeepsTheParagraphStart) {
+  AddText("", 0, 0);
+  AddText("cd", 0, 0);
+  Data().GetItem(1)->SetBR(true);
+  Editor.Format();
+  const std::string before = DeepDump(Data());
+  Editor.SetSelectionBounds(0, 1, 0, 1);
+  Key(VK_RETURN, ssShift);
+  ASSERT_EQ(Data().GetItemCount(), 3);
+  EXPECT_TRUE(Data().StartsParagraph(0));
+  EXPECT_TRUE(Data().GetItem(1)->GetBR());
+  EXPECT_EQ(Editor.GetCaretItemNo(), 1);
+  CheckConsistent("after Shift+Enter");
+  Undo();
+  EXPECT_EQ(DeepDump(Data()), before);
+}
+
 class EditingSessionSeedTest : public EditingSessionTest, public ::testing::WithParamInterface<unsigned> {};
 
 TEST_P(EditingSessionSeedTest, DISABLED_UndoAndRedoRestoreEveryDocument) {
