@@ -402,7 +402,6 @@ struct TEnterPlace {
   int Offs = 0;
   bool AtParaStart = false;
   bool AtParaEnd = false;
-  bool FirstOfLongLine = false;  // the first position of a line of more than one position
 };
 
 /// A new empty paragraph before or after the caret's item (Enter at a paragraph's edge).
@@ -448,8 +447,9 @@ void InsertEmptyParagraph(TRVEditRVData& Data, const TEnterPlace& At, bool Soft)
     caretItem = insertAt;
   } else {
     insertAt = itemNo;
-    if (Soft && At.FirstOfLongLine) {
-      // The old line start moves to the new item; the caret's item becomes a line break.
+    if (Soft) {
+      // The old line start moves to the new item; the caret's item becomes a line break
+      // (also when it is alone on its line: an empty item before a break).
       fresh->SetBR(item->GetBR());
     }
     if (IsListMarker(Data, itemNo - 1)) fresh->SetSameAsPrev(true);
@@ -460,7 +460,7 @@ void InsertEmptyParagraph(TRVEditRVData& Data, const TEnterPlace& At, bool Soft)
   if (!atEnd) {
     bool f = false;
     if (IsListMarker(Data, itemNo - 1)) Data.Do_NewLine(caretItem, false, -1, f);
-    if (Soft && At.FirstOfLongLine) Data.Do_BR(caretItem, true, f);
+    if (Soft) Data.Do_BR(caretItem, true, f);
     full |= f;
   }
   Data.FormatAfterEdit(full, At.FirstDItem, At.LastDItem, itemsAdded);
@@ -487,7 +487,6 @@ void TRVEditRVData::OnEnterPress(bool Soft) {
   at.AtParaStart = firstPos && at.Offs <= GetItemStartOffset(itemNo) &&
                    (!item->GetSameAsPrev() || IsListMarker(*this, itemNo - 1));
   at.AtParaEnd = lastPos && at.Offs >= GetItemEndOffset(itemNo) && IsLastInParagraph(*this, itemNo);
-  at.FirstOfLongLine = firstPos && CharPositions->Count() > 1;
   ExpandToParaDrawItems(at.DItemNo, at.DItemNo, at.FirstDItem, at.LastDItem);
   if (at.AtParaStart || at.AtParaEnd) {
     InsertEmptyParagraph(*this, at, Soft);

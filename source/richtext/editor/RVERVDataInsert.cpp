@@ -236,9 +236,10 @@ void TRVEditRVData::GetInsertionIndex(int& Index, bool& AfterItem) {
 namespace {
 
 /// After a stream put Count new items in front of item End: records them as one inserted
-/// range, joins them to their neighbours, lays out and puts the caret after them.
-void FinishStreamInsertion(TRVEditRVData& Data, int End, int Count, bool Full, int FirstDItem, int LastDItem,
-                           int32_t MinWidth) {
+/// range, joins them to their neighbours, lays out and puts the caret after them. The layout
+/// shows LaidOutCount items.
+void FinishStreamInsertion(TRVEditRVData& Data, int End, int Count, int LaidOutCount, bool Full,
+                           int FirstDItem, int LastDItem, int32_t MinWidth) {
   const int first = End - Count;
   bool full = Full;
   bool f = false;
@@ -255,7 +256,8 @@ void FinishStreamInsertion(TRVEditRVData& Data, int End, int Count, bool Full, i
   }
   MergeWithNext(Data, first - 1, firstPos, last);
   full |= Data.CalculateMinRangeWidth(firstPos.ItemNo, last.ItemNo) > MinWidth;
-  Data.FormatAfterEdit(full, FirstDItem, LastDItem, Count);
+  // The joins above removed items again: the layout needs the net number added.
+  Data.FormatAfterEdit(full, FirstDItem, LastDItem, Data.GetItemCount() - LaidOutCount);
   Data.PlaceCaretAtItem(last.ItemNo, Data.GetItemEndOffset(last.ItemNo), false);
 }
 
@@ -263,6 +265,7 @@ void FinishStreamInsertion(TRVEditRVData& Data, int End, int Count, bool Full, i
 struct TStreamInsertion {
   int Index = -1;  // the insertion index
   int CountBefore = 0;
+  int LaidOutCount = 0;  // the number of items the current layout shows
   int FirstDItem = 0;
   int LastDItem = 0;
   int32_t MinWidth = 0;
@@ -277,6 +280,10 @@ bool PrepareStreamInsertion(TRVEditRVData& Data, TStreamInsertion& Ins) {
   Data.GetCaretParaDrawRange(Ins.FirstDItem, Ins.LastDItem);
   Ins.MinWidth = Data.DocMinWidth;
   Ins.CountBefore = Data.GetItemCount();
+  // The caller may have cut the caret's text in two since the last layout; the layout
+  // needs the change against the items it was made of.
+  const TRVDrawLines& pieces = Data.DrawItems();
+  Ins.LaidOutCount = pieces.Count() > 0 ? pieces[pieces.Count() - 1]->ItemNo + 1 : Ins.CountBefore;
   return true;
 }
 
@@ -318,7 +325,8 @@ bool TRVEditRVData::InsertRVFAtCaret(TStream& Stream) {
   }
   if (count <= 0) return ok;
   if (color != clNone && Viewer() != nullptr) Viewer()->SetColor(color);
-  FinishStreamInsertion(*this, index, count, fullFromReader, ins.FirstDItem, ins.LastDItem, ins.MinWidth);
+  FinishStreamInsertion(*this, index, count, ins.LaidOutCount, fullFromReader, ins.FirstDItem, ins.LastDItem,
+                        ins.MinWidth);
   return true;
 }
 
@@ -339,6 +347,7 @@ bool TRVEditRVData::InsertRTFAtCaret(TStream& Stream) {
     return false;
   }
   if (count <= 0) return true;
-  FinishStreamInsertion(*this, end, count, false, ins.FirstDItem, ins.LastDItem, ins.MinWidth);
+  FinishStreamInsertion(*this, end, count, ins.LaidOutCount, false, ins.FirstDItem, ins.LastDItem,
+                        ins.MinWidth);
   return true;
 }
