@@ -11,6 +11,7 @@
 #include "exam/ZUKEdit.h"
 #include "platform/core/Classes.h"
 #include "platform/gui/Application.h"
+#include "platform/gui/Messaging.h"
 #include "richtext/core/DLines.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/table/RVTable.h"
@@ -63,6 +64,23 @@ struct TClickedEditor {
   E edit;
   std::vector<std::string> events;
 };
+
+TEST(ZUKEditTest, MouseButtonEventsReachTheFormEvenWhereTheDocumentIgnoresThePress) {
+  TClickedEditor<TZUKEdit> program;
+  std::vector<std::string> buttons;
+  program.edit.OnMouseDown = [&](TObject* Sender, TMouseButton, TShiftState, int32_t X, int32_t Y) {
+    EXPECT_EQ(Sender, &program.edit);
+    buttons.push_back("down " + std::to_string(X) + "," + std::to_string(Y));
+  };
+  program.edit.OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int32_t X, int32_t Y) {
+    buttons.push_back("up " + std::to_string(X) + "," + std::to_string(Y));
+  };
+  SendMessage(&program.edit, WM_LBUTTONDOWN, MK_LBUTTON, PointToLParam(TPoint{20, 180}));
+  SendMessage(&program.edit, WM_LBUTTONUP, 0, PointToLParam(TPoint{20, 180}));
+  SendMessage(&program.edit, WM_LBUTTONDOWN, MK_LBUTTON, PointToLParam(TPoint{10, 8}));
+  SendMessage(&program.edit, WM_LBUTTONUP, 0, PointToLParam(TPoint{10, 8}));
+  EXPECT_EQ(buttons, (std::vector<std::string>{"down 20,180", "up 20,180", "down 10,8", "up 10,8"}));
+}
 
 TEST(ZUKEditTest, PressOutsideTheDocumentDoesNothing) {
   TClickedEditor<TRVEdit> plain;

@@ -4,6 +4,7 @@
 #include "richtext/editor/RVEdit.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/core/CodePages.h"
@@ -422,12 +423,14 @@ void TCustomRVEdit::DoEnter(bool Soft) {
 // ---- insertion ------------------------------------------------------------------------------------
 
 bool TCustomRVEdit::BeginInsert() {
-  if (!CanChange(false)) return false;
   TRVEditRVData& data = EditRVData();
+  // An emptied document gets its line and caret first, so that it can take the insertion.
+  data.PrepareEmptyDocument();
   if (data.HasPendingNestedEdit() || !data.CanInsertHere()) {
     data.Beep();
     return false;
   }
+  if (!CanChange(false)) return false;
   data.BeginUndoSequence(rvutInsert, true);
   data.SetUndoGroupMode(true);
   // Deleting the selection takes the style of what it leaves at the caret; the insertion
@@ -793,6 +796,20 @@ void TCustomRVEdit::WMChar(TMessage& Message) {
   TRVEditRVData& data = EditRVData();
   if ((data.StateFlags & rvstKeyConsumed) != 0) return;
   const auto ch = static_cast<char16_t>(Message.WParam);
+  // A character beyond the basic plane comes as two halves; the document only ever takes
+  // both at once, so that no undo step and no code-page conversion splits the pair.
+  const char16_t high = std::exchange(PendingHighSurrogate_, 0);
+  if (ch >= 0xD800 && ch <= 0xDBFF) {
+    PendingHighSurrogate_ = ch;
+    Message.Result = 0;
+    return;
+  }
+  std::u16string chars(1, ch);
+  if (ch >= 0xDC00 && ch <= 0xDFFF) {
+    Message.Result = 0;
+    if (high == 0) return;  // half a character is no character
+    chars.insert(chars.begin(), high);
+  }
   if (ch < 256) {
     TCustomRVViewer::WndProc(Message);
     return;
@@ -802,8 +819,8 @@ void TCustomRVEdit::WMChar(TMessage& Message) {
   SelectUnicodeStyleIfNeeded();
   TCustomRVEdit* editor = GetInnermostEditor();
   TRVEditRVData& target = editor->EditRVData();
-  const std::string bytes = RVWideStringToBytes(std::u16string(1, ch));
-  if (target.IsUnicodeStyle(target.CurTextStyleNo)) {
+  const std::string bytes = RVWideStringToBytes(chars);
+  if (chars.size() == 1 && target.IsUnicodeStyle(target.CurTextStyleNo)) {
     editor->DeleteSelection();
     target.TypeText(bytes);
     editor->Change(true);

@@ -64,7 +64,8 @@ class TCustomRVEdit : public TCustomRVViewer {
   virtual void SetReadOnly(bool Value);
   virtual bool GetReadOnly() const;
   /// False when read-only or without a style sheet; otherwise OnChanging decides (unless a
-  /// nested edit is pending and Flag is False). Beeps through the document data on False.
+  /// nested edit is pending and Flag is False). Beeps through the document data on False;
+  /// on True an emptied document gets its empty line and caret, and the control repaints.
   virtual bool CanChange(bool Flag = false);
   /// OnChanging, asked with the outermost root editor as Sender.
   bool DoChanging();
@@ -193,6 +194,9 @@ class TCustomRVEdit : public TCustomRVViewer {
   void EMCanPaste(TMessage& Message);
 
   bool ReadOnly_ = false;
+  /// The first half of a surrogate pair that arrived as a character of its own; it is
+  /// inserted together with the second half.
+  char16_t PendingHighSurrogate_ = 0;
 };
 
 /// The published editor.

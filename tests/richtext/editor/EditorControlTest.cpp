@@ -63,6 +63,34 @@ TEST_F(EditorControlTest, TabNavigationOtherThanNoneIsRefused) {
   EXPECT_EQ(Editor.TabNavigation(), rvtnNone);
 }
 
+/// The published properties of Edit as the form streaming writes them.
+std::string PropertyBytes(TRVEdit& Edit) {
+  TMemoryStream stream;
+  WritePropertyList(stream, Edit);
+  return std::string(reinterpret_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+}
+
+TEST_F(EditorControlTest, PublishedPropertiesRoundTripAndReadOnlyIsAlwaysWritten) {
+  const std::string defaults = PropertyBytes(Editor);
+  EXPECT_NE(defaults.find("ReadOnly"), std::string::npos) << "written even when False";
+  EXPECT_EQ(defaults.find("UndoLimit"), std::string::npos);
+  EXPECT_EQ(defaults.find("EditorOptions"), std::string::npos);
+  EXPECT_EQ(defaults.find("TabNavigation"), std::string::npos);
+
+  Editor.EditorOptions = rvoWantTabs | rvoNoImageResize;
+  Editor.SetReadOnly(true);
+  Editor.SetUndoLimit(5);
+  TMemoryStream stream;
+  WritePropertyList(stream, Editor);
+  stream.SetPosition(0);
+  TRVEdit copy;
+  ReadPropertyList(stream, copy);
+  EXPECT_EQ(copy.EditorOptions, rvoWantTabs | rvoNoImageResize);
+  EXPECT_TRUE(copy.GetReadOnly());
+  EXPECT_TRUE(copy.EditRVData().GetReadOnlyMode()) << "read through the setter";
+  EXPECT_EQ(copy.GetUndoLimit(), 5);
+}
+
 TEST_F(EditorControlTest, ChangesNeedAStyleSheetAndAWritableEditor) {
   CountEvents();
   EXPECT_TRUE(Editor.CanChange(false));

@@ -89,6 +89,31 @@ TEST_F(EditorInputTest, PastingIntoAClearedDocumentStartsItsFirstLine) {
   EXPECT_EQ(Editor.GetCaretOffset(), 7);
 }
 
+TEST_F(EditorInputTest, CharacterBeyondTheBasicPlaneGoesInWhole) {
+  const std::string pair("\x3D\xD8\x00\xDE", 4);  // U+1F600 in UTF-16LE
+  Key(VK_END);
+  Editor.SetCurTextStyleNo(1);
+  SendMessage(&Editor, WM_CHAR, 0xD83D);
+  EXPECT_EQ(Text(), "hello world") << "half a character waits for its other half";
+  SendMessage(&Editor, WM_CHAR, 0xDE00);
+  ASSERT_EQ(Editor.GetItemCount(), 2);
+  EXPECT_EQ(Data().GetItemText(1), pair);
+  Key('Z', ssCtrl);
+  EXPECT_EQ(Text(), "hello world") << "one undo step takes the whole character";
+
+  SendMessage(&Editor, WM_CHAR, 0xDE00);
+  SendMessage(&Editor, WM_CHAR, 0xD83D);
+  SendMessage(&Editor, WM_CHAR, u'x');
+  EXPECT_EQ(Text(), "hello worldx") << "lone halves are dropped";
+}
+
+TEST_F(EditorInputTest, CharacterBeyondTheBasicPlaneInAnAnsiStyleIsOneCharacter) {
+  Key(VK_END);
+  SendMessage(&Editor, WM_CHAR, 0xD83D);
+  SendMessage(&Editor, WM_CHAR, 0xDE00);
+  EXPECT_EQ(Text(), "hello world?");
+}
+
 TEST_F(EditorInputTest, TypedLetterReplacesTheSelection) {
   Select(1, 6);
   TMessage down;

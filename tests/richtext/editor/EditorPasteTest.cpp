@@ -86,6 +86,14 @@ TEST_F(EditorPasteTest, RVFWinsOverRTFAndText) {
   EXPECT_EQ(Text(), "hello world");
 }
 
+TEST_F(EditorPasteTest, RVFPastedIntoAClearedDocumentIsTheDocument) {
+  Clipboard().SetBuffer(RVF(), RVFBlockOf(u"pasted"));
+  Editor.Clear();
+  Editor.Paste();
+  EXPECT_EQ(Text(), "pasted");
+  EXPECT_EQ(Editor.UndoAction(), rvutInsert);
+}
+
 TEST_F(EditorPasteTest, RVFBlockIsCutToItsLength) {
   std::vector<uint8_t> block = RVFBlockOf(u" rvf");
   const std::string junk = "\r\n-1 1 0 0 0 0\r\nnot part of it\r\n";

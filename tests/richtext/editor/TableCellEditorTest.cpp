@@ -339,3 +339,17 @@ TEST_F(TableCellEditorTest, SearchingGoesFromCellToCell) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TableCellEditorTest, KeysThatReachTheRootWhileACellIsEditedChangeNothing) {
+  Click(0, 1);
+  ASSERT_NE(CellEditor(), nullptr);
+  const std::string before = editortest::DumpItems(Data());
+  for (uint16_t code : {VK_BACK, VK_DELETE, VK_RETURN}) Key(Editor, code);
+  EXPECT_EQ(editortest::DumpItems(Data()), before) << "the table and its neighbours stay";
+  ASSERT_NE(CellEditor(), nullptr) << "the cell is still being edited";
+  EXPECT_EQ(CellEditor()->RVData().GetItemText(0), "c01");
+}
+
+}  // namespace
