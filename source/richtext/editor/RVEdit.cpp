@@ -679,6 +679,8 @@ void TCustomRVEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
   }
   if (shift) data.SelectToCaret();
   if (selectionChanged) {
+    // Handles follow a picture selected alone from the keyboard, and go with the selection.
+    data.UpdateResizer();
     data.InvalidateControl();
     Invalidate();
   }

@@ -478,6 +478,24 @@ TEST_F(EditingSessionTest, TypingAfterATableStartsAParagraph) {
   EXPECT_EQ(DeepDump(Data()), before);
 }
 
+// Resize handles belong to a picture selected alone: Shift+arrow over it shows them, an
+// arrow that drops the selection removes them.
+TEST_F(EditingSessionTest, KeyboardSelectionOfAPictureShowsAndDropsItsHandles) {
+  BuildStartingDocument();
+  Editor.SetSelectionBounds(2, 0, 2, 0);
+  Key(VK_RIGHT, ssShift);
+  ASSERT_TRUE(Editor.SelectionExists());
+  EXPECT_NE(Data().Resizer, nullptr);
+  Key(VK_RIGHT, ssShift);
+  EXPECT_EQ(Data().Resizer, nullptr) << "the text after it is selected too";
+  Key(VK_LEFT, ssShift);
+  EXPECT_NE(Data().Resizer, nullptr);
+  Key(VK_LEFT);
+  EXPECT_FALSE(Editor.SelectionExists());
+  EXPECT_EQ(Data().Resizer, nullptr);
+  CheckConsistent("after the arrows");
+}
+
 class EditingSessionSeedTest : public EditingSessionTest, public ::testing::WithParamInterface<unsigned> {};
 
 TEST_P(EditingSessionSeedTest, UndoAndRedoRestoreEveryDocument) {
