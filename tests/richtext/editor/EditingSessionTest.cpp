@@ -496,6 +496,19 @@ TEST_F(EditingSessionTest, KeyboardSelectionOfAPictureShowsAndDropsItsHandles) {
   CheckConsistent("after the arrows");
 }
 
+// The primitives do not lay out: a layout asked to keep the caret's place afterwards finds the
+// caret on a piece whose item is gone, and must place it anew rather than fail.
+TEST_F(EditingSessionTest, LayoutAfterDeletingTheCaretsItemPlacesTheCaretAnew) {
+  BuildStartingDocument();
+  Editor.SetSelectionBounds(11, 4, 11, 4);
+  bool full = false;
+  Data().Do_DeleteItems(6, 11, full);
+  table = nullptr;  // deleted with the others
+  ASSERT_EQ(Data().GetItemCount(), 6);
+  EXPECT_NO_THROW(Data().FormatLines(true, true, false, 0, nullptr, false, false));
+  CheckConsistent("after the layout");
+}
+
 class EditingSessionSeedTest : public EditingSessionTest, public ::testing::WithParamInterface<unsigned> {};
 
 TEST_P(EditingSessionSeedTest, UndoAndRedoRestoreEveryDocument) {
