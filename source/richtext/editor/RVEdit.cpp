@@ -694,6 +694,18 @@ void TCustomRVEdit::KeyUp(uint16_t& Key, TShiftState Shift) {
   TCustomRVViewer::KeyUp(Key, Shift);
 }
 
+namespace {
+
+/// A selection that typing could not delete (it holds protected text) is dropped: the typing
+/// goes in at the caret, as an insertion does, and a selection left behind would name
+/// positions that the typing has moved.
+void DropUndeletableSelection(TCustomRVEdit& Editor) {
+  TRVEditRVData& data = Editor.EditRVData();
+  if (data.SelectionExists()) data.Deselect(nullptr, true);
+}
+
+}  // namespace
+
 void TCustomRVEdit::KeyPress(char16_t& Key) {
   TRVEditRVData& data = EditRVData();
   if ((data.StateFlags & rvstKeyConsumed) != 0) return;
@@ -707,6 +719,7 @@ void TCustomRVEdit::KeyPress(char16_t& Key) {
   TCustomRVViewer::KeyPress(Key);
   if (Key == 0) return;
   DeleteSelection();
+  DropUndeletableSelection(*GetInnermostEditor());
   if (Key == 9) {
     const TRVStyle* style = Style();
     InsertText(
@@ -824,6 +837,7 @@ void TCustomRVEdit::WMChar(TMessage& Message) {
   const std::string bytes = RVWideStringToBytes(chars);
   if (chars.size() == 1 && target.IsUnicodeStyle(target.CurTextStyleNo)) {
     editor->DeleteSelection();
+    DropUndeletableSelection(*editor);
     target.TypeText(bytes);
     editor->Change(true);
   } else {
