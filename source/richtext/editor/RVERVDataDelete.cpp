@@ -578,6 +578,12 @@ bool TRVEditRVData::InsertItemAtCaret(std::unique_ptr<TCustomRVItemInfo>& Item, 
     }
     if (offs >= 1) {
       insertAt = itemNo + 1;
+      // Nothing continues the line of an item that takes a whole line (a table): what
+      // comes after it begins a paragraph.
+      if (caretItem->QueryFeature(rvfqOwnLine)) {
+        ClearLineMarks(*Item);
+        Item->ParaNo = CurParaStyleNo;
+      }
     } else if (fullLine && IsListMarker(*this, itemNo - 1)) {
       // The marker keeps a text item on its line.
       InsertEmptyTextItem(itemNo, TRVTag(), caretItem->ParaNo, false, true, CurTextStyleNo, full);

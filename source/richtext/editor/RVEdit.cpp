@@ -682,6 +682,8 @@ void TCustomRVEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
   }
   if (shift) data.SelectToCaret();
   if (selectionChanged) {
+    // Handles follow a picture selected alone from the keyboard, and go with the selection.
+    data.UpdateResizer();
     data.InvalidateControl();
     Invalidate();
   }
@@ -694,6 +696,18 @@ void TCustomRVEdit::KeyUp(uint16_t& Key, TShiftState Shift) {
   }
   TCustomRVViewer::KeyUp(Key, Shift);
 }
+
+namespace {
+
+/// A selection that typing could not delete (it holds protected text) is dropped: the typing
+/// goes in at the caret, as an insertion does, and a selection left behind would name
+/// positions that the typing has moved.
+void DropUndeletableSelection(TCustomRVEdit& Editor) {
+  TRVEditRVData& data = Editor.EditRVData();
+  if (data.SelectionExists()) data.Deselect(nullptr, true);
+}
+
+}  // namespace
 
 void TCustomRVEdit::KeyPress(char16_t& Key) {
   TRVEditRVData& data = EditRVData();
@@ -708,6 +722,7 @@ void TCustomRVEdit::KeyPress(char16_t& Key) {
   TCustomRVViewer::KeyPress(Key);
   if (Key == 0) return;
   DeleteSelection();
+  DropUndeletableSelection(*GetInnermostEditor());
   if (Key == 9) {
     const TRVStyle* style = Style();
     InsertText(
@@ -825,6 +840,7 @@ void TCustomRVEdit::WMChar(TMessage& Message) {
   const std::string bytes = RVWideStringToBytes(chars);
   if (chars.size() == 1 && target.IsUnicodeStyle(target.CurTextStyleNo)) {
     editor->DeleteSelection();
+    DropUndeletableSelection(*editor);
     target.TypeText(bytes);
     editor->Change(true);
   } else {

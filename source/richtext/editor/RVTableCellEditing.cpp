@@ -295,7 +295,9 @@ void TRVTableCellEditing::EditorChanged(TRVTableItemInfo& Table) {
   }
   Table.State &= ~kEditorResizing;
   if (editor->BoundsRect() != before) data->InvalidateControl();
-  data->Change(true);
+  // Undo and redo in the cell change it too, and must leave the document's redo list alone:
+  // the cell editor's own change clears that list when it is a new edit.
+  data->Change(false);
 }
 
 // ---- searching cell by cell ---------------------------------------------------------------------

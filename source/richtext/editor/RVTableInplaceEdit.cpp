@@ -358,6 +358,10 @@ void TRVTableInplaceEdit::Redo() {
 
 void TRVTableInplaceEdit::Change(bool ClearRedo) {
   TRVEdit::Change(ClearRedo);
+  // A new edit in the cell makes what the document could redo stale.
+  if (ClearRedo)
+    if (auto* root = dynamic_cast<TRVEditRVData*>(InplaceRVData().GetOuterRootData()))
+      root->RedoList->ClearList();
   if (InplaceRVData().UpdateLockCount == 0 && OnChangeCallback) OnChangeCallback(this);
 }
 
