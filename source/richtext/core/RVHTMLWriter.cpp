@@ -33,12 +33,7 @@ TRVHTMLWriterBase::TRVHTMLWriterBase(TCustomRVData& Data, TRVStyle& Style, TStre
       stream_(Stream),
       settings_(Settings),
       imgSaveNo_(imgSaveNo),
-      bullets_(Bullets) {
-  if (bullets_ == nullptr) {
-    ownBullets_ = std::make_unique<TRVHTMLBulletList>();
-    bullets_ = ownBullets_.get();
-  }
-}
+      bullets_(Bullets ? Bullets : &ownBullets_) {}
 
 TRVHTMLWriterBase::~TRVHTMLWriterBase() = default;
 
