@@ -203,7 +203,9 @@ void TRVHTMLWriter::emitTextItem(int ItemNo, const TCustomRVItemInfo& item) {
     return;
   }
   const std::pair<std::string, std::string>& markup = runMarkup(item.StyleNo);
-  write(markup.first + text + markup.second);
+  write(markup.first);
+  write(text);
+  write(markup.second);
 }
 
 const std::pair<std::string, std::string>& TRVHTMLWriter::runMarkup(int styleNo) {
