@@ -19,9 +19,9 @@
 
 namespace {
 
+/// The test program's application object, made before the first test.
 TApplication& App() {
-  static TApplication* app = new TApplication();
-  return *app;
+  return *Application;
 }
 
 TEST(ZUKEditTest, ReadsUnknownStylesAsZeroAndWritesTheStyleSheet) {
