@@ -317,6 +317,8 @@ class TZUKConverter::TRun {
   const TRunFolder& Folder() const { return folder_; }
   /// The stream a block's HTML is written into; one for the run saves making one per block.
   TMemoryStream& HTML() { return html_; }
+  /// The cleaned HTML of a block, kept for the same reason.
+  std::string& CleanedHTML() { return cleaned_; }
 
  private:
   /// What tells whether a collection is still the one the run found: its size and the
@@ -360,6 +362,7 @@ class TZUKConverter::TRun {
   std::array<TSheetMark, 3> marks_;
   TRunFolder folder_;
   TMemoryStream html_;
+  std::string cleaned_;
 };
 
 namespace {
@@ -601,7 +604,8 @@ bool TZUKConverter::WriteHTMLBlock(TStream& source, TStream& block, const std::s
   emptyFolder.written = &written;
   html.SetPosition(0);
   std::string storage;
-  const std::string cleaned = CleanUpHTMLText(ReadRest(html, storage));
+  std::string& cleaned = run->CleanedHTML();
+  CleanUpHTMLText(ReadRest(html, storage), cleaned);
   TBytesStream cleanedStream(reinterpret_cast<const uint8_t*>(cleaned.data()),
                              static_cast<int64_t>(cleaned.size()));
   WriteStream(cleanedStream, block);

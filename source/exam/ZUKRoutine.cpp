@@ -37,7 +37,7 @@ class THTMLCleaner {
       if (SameIgnoringCase(current, "<DIV>&nbsp;</DIV>"))
         apply("<BR>");
       else
-        apply(BlanksForNbsp(current));
+        current = BlanksForNbsp(current);
     }
     // Most lines hold no FONT tag at all: one look for it spares the two rules theirs.
     if (Contains(current, "<FONT")) {
@@ -94,9 +94,12 @@ class THTMLCleaner {
     return Find(text, literal, 0) != std::string_view::npos;
   }
 
-  /// Every "&nbsp;" replaced by a blank, from left to right as replace-all goes.
-  std::string BlanksForNbsp(std::string_view text) const {
-    std::string r;
+  /// Every "&nbsp;" replaced by a blank, from left to right as replace-all goes. The result
+  /// lives in a buffer of the cleaner's, which keeps its memory from line to line; it stays
+  /// valid until the next call.
+  std::string_view BlanksForNbsp(std::string_view text) {
+    std::string& r = blanks_;
+    r.clear();
     r.reserve(text.size());
     size_t from = 0;
     for (size_t at = Find(text, kNbsp, 0); at != std::string_view::npos; at = Find(text, kNbsp, from)) {
@@ -116,6 +119,7 @@ class THTMLCleaner {
 
   TRegex regex_;
   std::array<unsigned char, 256> invert_{};
+  std::string blanks_;
 };
 
 /// The cleaner of the calling thread, made on first use.
@@ -157,14 +161,19 @@ std::string CleanUpHTMLLine(std::string_view line) {
 }
 
 std::string CleanUpHTMLText(std::string_view text) {
-  THTMLCleaner& cleaner = Cleaner();
   std::string out;
+  CleanUpHTMLText(text, out);
+  return out;
+}
+
+void CleanUpHTMLText(std::string_view text, std::string& out) {
+  THTMLCleaner& cleaner = Cleaner();
+  out.clear();
   out.reserve(text.size() + text.size() / 8);
   ForEachHTMLLine(text, [&](std::string_view line) {
     cleaner.CleanLine(line, out);
     out += "\r\n";
   });
-  return out;
 }
 
 void CleanUpHTML(TStream& html) {

@@ -22,6 +22,9 @@ std::string CleanUpHTMLLine(std::string_view line);
 
 /// The HTML `text` cleaned line by line with CleanUpHTMLLine; every line ends with CR LF.
 std::string CleanUpHTMLText(std::string_view text);
+/// The same into `out`, which is emptied first; a caller that cleans many texts keeps the
+/// string's memory from one to the next. `text` must not lie in `out`.
+void CleanUpHTMLText(std::string_view text, std::string& out);
 
 /// Rewrites the HTML in `html` with CleanUpHTMLText.
 void CleanUpHTML(TStream& html);

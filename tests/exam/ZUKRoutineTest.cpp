@@ -62,6 +62,18 @@ TEST(CleanUpHTMLTest, EveryLineEndsWithCRLF) {
   for (const auto& [html, expected] : cases) EXPECT_EQ(CleanUp(html), expected);
 }
 
+// A string cleaned into again and again keeps nothing of an earlier text or line: a long line
+// of entities before a short one, and a short text after a long one.
+TEST(CleanUpHTMLTest, CleaningIntoAUsedStringReplacesItsText) {
+  std::string out = "left over from an earlier block, longer than what comes next";
+  CleanUpHTMLText("a&nbsp;&nbsp;&nbsp;&nbsp;long&nbsp;line\r\nb&nbsp;c\r\n<DIV>&nbsp;</DIV>", out);
+  EXPECT_EQ(out, "a    long line\r\nb c\r\n<BR>\r\n");
+  CleanUpHTMLText("x&nbsp;", out);
+  EXPECT_EQ(out, "x \r\n");
+  CleanUpHTMLText("", out);
+  EXPECT_EQ(out, "");
+}
+
 // ---------------------------------------------------------------------------------------
 // Perl as the reference
 

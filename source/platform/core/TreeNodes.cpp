@@ -7,6 +7,8 @@
 namespace {
 
 int SubtreeSize(const TTreeNode& node) {
+  // Most nodes freed are leaves, one at a time: they need no list to walk.
+  if (!node.HasChildren()) return 1;
   int n = 0;
   std::vector<const TTreeNode*> pending{&node};
   while (!pending.empty()) {

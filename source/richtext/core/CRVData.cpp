@@ -157,10 +157,9 @@ void TCustomRVData::GetParentItemInfo(int& ParentItemNo, std::unique_ptr<TRVStor
 // ---------------------------------------------------------------------------------------
 // Notices
 
-std::string TCustomRVData::ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, const std::string& Text,
-                                      TCustomRVData* RVData) {
-  (void)Action, (void)Item, (void)RVData;
-  return Text;
+void TCustomRVData::ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, std::string& Text,
+                               TCustomRVData* RVData) {
+  (void)Action, (void)Item, (void)Text, (void)RVData;
 }
 
 void TCustomRVData::ControlAction(TRVControlAction Action, int ItemNo, TCustomRVItemInfo* Item) {
@@ -186,7 +185,8 @@ void TCustomRVData::NotifyControlAction(TRVControlAction Action, int ItemNo, TCu
 
 void TCustomRVData::SetItemText(int ItemNo, const std::string& Text) {
   TCustomRVItemInfo* item = GetItem(ItemNo);
-  std::string text = ItemAction(rviaTextModifying, item, Text, this);
+  std::string text = Text;
+  ItemAction(rviaTextModifying, item, text, this);
   if (item->IsTwoByteText()) RVCheckUni(text.size());
   Items->Put(ItemNo, std::move(text));
 }
@@ -388,19 +388,20 @@ void TCustomRVData::AddItem(std::string Text, std::unique_ptr<TCustomRVItemInfo>
   if (PendingCheckpoint) LinkCheckpointAfter(Item.get(), LastCheckpoint, PendingCheckpoint);
   Item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette());
   TCustomRVItemInfo* item = Item.get();
-  std::string text = BeforeInsert(*item, Text, false);
-  const int index = Items->Add(std::move(text), std::move(Item));
+  BeforeInsert(*item, Text, false);
+  const int index = Items->Add(std::move(Text), std::move(Item));
   AfterInsert(*item, index);
 }
 
-std::string TCustomRVData::BeforeInsert(TCustomRVItemInfo& Item, const std::string& Text, bool Clearing) {
+void TCustomRVData::BeforeInsert(TCustomRVItemInfo& Item, std::string& Text, bool Clearing) {
   Item.Inserting(this, Clearing);
-  return ItemAction(rviaInserting, &Item, Text, this);
+  ItemAction(rviaInserting, &Item, Text, this);
 }
 
 void TCustomRVData::AfterInsert(TCustomRVItemInfo& Item, int ItemNo) {
   Item.Inserted(this, ItemNo);
-  ItemAction(rviaInserted, &Item, std::string(), this);
+  std::string none;
+  ItemAction(rviaInserted, &Item, none, this);
 }
 
 void TCustomRVData::AddTextItemTag(std::string Text, TRVItemStyleNo StyleNo, int32_t ParaNo,
@@ -451,8 +452,8 @@ bool TCustomRVData::InsertItemObject(int& ItemNo, std::string Text, std::unique_
   if (!Item) return false;
   if (ItemNo < 0 || ItemNo > GetItemCount()) RaiseListIndexError(ItemNo);
   TCustomRVItemInfo* item = Item.get();
-  std::string text = BeforeInsert(*item, Text, false);
-  Items->Insert(ItemNo, std::move(text), std::move(Item));
+  BeforeInsert(*item, Text, false);
+  Items->Insert(ItemNo, std::move(Text), std::move(Item));
   AfterInsert(*item, ItemNo);
   if (item->StyleNo == rvsListMarker) AddMarkerToList(ItemNo);
   return true;
@@ -489,7 +490,12 @@ void TCustomRVData::AppendItemsFrom(TCustomRVData* Source) {
 }
 
 void TCustomRVData::ConvertItemTexts(bool Clearing) {
-  for (int i = 0; i < GetItemCount(); ++i) Items->Put(i, BeforeInsert(*GetItem(i), GetItemText(i), Clearing));
+  for (int i = 0; i < GetItemCount(); ++i) {
+    // The stored text stays as it was while the handler works on its copy.
+    std::string text = GetItemText(i);
+    BeforeInsert(*GetItem(i), text, Clearing);
+    Items->Put(i, std::move(text));
+  }
 }
 
 void TCustomRVData::ShareItemsFrom(TCustomRVData* Source) {
@@ -547,7 +553,7 @@ void TCustomRVData::FreeItem(std::unique_ptr<TCustomRVItemInfo> Item, bool Clear
 void TCustomRVData::FreeItemAt(int ItemNo, bool Clearing) {
   TCustomRVItemInfo* item = GetItem(ItemNo);
   if (item == nullptr) return;
-  ItemAction(rviaDestroying, item, GetItemText(ItemNo), this);
+  ItemAction(rviaDestroying, item, Items->TextOf(ItemNo), this);
   NotifyControlAction(rvcaDestroy, ItemNo, item);
   FreeItem(Items->ExtractObject(ItemNo), Clearing);
 }

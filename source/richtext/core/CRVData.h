@@ -140,6 +140,8 @@ class TRVItemList {
   int Add(std::string text, std::unique_ptr<TCustomRVItemInfo> item);
   /// Inserts before position `index` (0..Count).
   void Insert(int index, std::string text, std::unique_ptr<TCustomRVItemInfo> item);
+  /// The text of entry `index` itself, for a notice that lends it to a handler.
+  std::string& TextOf(int index) { return entries_[CheckIndex(index)].Text; }
   /// Takes the text of entry `index` out, leaving it empty.
   [[nodiscard]] std::string ExtractText(int index) { return std::move(entries_[CheckIndex(index)].Text); }
   /// Takes the object of entry `index` out; the entry stays, holding none.
@@ -233,9 +235,11 @@ class TCustomRVData : public TPersistent,
 
   // ---- notices ------------------------------------------------------------------------
 
-  /// Item life-cycle notice (TRVItemAction); answers the text to keep (Text by default).
-  virtual std::string ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, const std::string& Text,
-                                 TCustomRVData* RVData);
+  /// Item life-cycle notice (TRVItemAction). Text is the item's text, lent: a handler may
+  /// change it in place, and for rviaInserting and rviaTextModifying the changed text is the
+  /// one kept. Lending it spares a copy of every item's text as it joins and leaves.
+  virtual void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, std::string& Text,
+                          TCustomRVData* RVData);
   /// A notice about an embedded control item; a nested document passes it to its root,
   /// a top-level one has no control to tell.
   virtual void ControlAction(TRVControlAction Action, int ItemNo, TCustomRVItemInfo* Item);
@@ -507,8 +511,8 @@ class TCustomRVData : public TPersistent,
  private:
   bool TagsArePChars() const { return (GetOptions() & rvoTagsArePChars) != 0; }
   /// Item is about to join with Text: the item's Inserting hook, then the document's
-  /// ItemAction(rviaInserting), whose answer is the text to store.
-  std::string BeforeInsert(TCustomRVItemInfo& Item, const std::string& Text, bool Clearing);
+  /// ItemAction(rviaInserting), which may change Text into the text to store.
+  void BeforeInsert(TCustomRVItemInfo& Item, std::string& Text, bool Clearing);
   /// Item joined at ItemNo: its Inserted hook, then ItemAction(rviaInserted).
   void AfterInsert(TCustomRVItemInfo& Item, int ItemNo);
   /// The code page text of ItemNo converts with.

@@ -33,12 +33,7 @@ TRVHTMLWriterBase::TRVHTMLWriterBase(TCustomRVData& Data, TRVStyle& Style, TStre
       stream_(Stream),
       settings_(Settings),
       imgSaveNo_(imgSaveNo),
-      bullets_(Bullets) {
-  if (bullets_ == nullptr) {
-    ownBullets_ = std::make_unique<TRVHTMLBulletList>();
-    bullets_ = ownBullets_.get();
-  }
-}
+      bullets_(Bullets ? Bullets : &ownBullets_) {}
 
 TRVHTMLWriterBase::~TRVHTMLWriterBase() = default;
 
@@ -208,7 +203,9 @@ void TRVHTMLWriter::emitTextItem(int ItemNo, const TCustomRVItemInfo& item) {
     return;
   }
   const std::pair<std::string, std::string>& markup = runMarkup(item.StyleNo);
-  write(markup.first + text + markup.second);
+  write(markup.first);
+  write(text);
+  write(markup.second);
 }
 
 const std::pair<std::string, std::string>& TRVHTMLWriter::runMarkup(int styleNo) {

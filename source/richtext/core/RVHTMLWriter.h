@@ -24,11 +24,12 @@ class TRVMarkerItemInfo;
 class TRVStyle;
 class TStream;
 
-/// The settings of one export.
+/// The settings of one export. The texts are the caller's, which outlive the writer: a
+/// document exported part by part makes one writer a part, and copies would cost more.
 struct TRVHTMLExport {
-  std::string Path;  // folder of the image files
-  std::string Title;
-  std::string ImagesPrefix;  // image file names start with it
+  const std::string& Path;  // folder of the image files
+  const std::string& Title;
+  const std::string& ImagesPrefix;  // image file names start with it
   TRVHTMLSaveOptions Options = 0;
   TColor Color = clNone;  // page colour, and what pictures are painted on
   int32_t LeftMargin = 0;
@@ -94,7 +95,7 @@ class TRVHTMLWriterBase {
   const TRVHTMLExport& settings_;
   int& imgSaveNo_;
   TRVHTMLBulletList* bullets_;
-  std::unique_ptr<TRVHTMLBulletList> ownBullets_;
+  TRVHTMLBulletList ownBullets_;  // the list when the caller gives none
   int checkpointCounter_ = 0;
   bool ok_ = true;
 

@@ -212,7 +212,9 @@ void TCustomRVItemInfo::UpdatePaletteInfo(TRVPaletteAction Action, bool ForceRec
 
 void TCustomRVItemInfo::DetachFromData(TCustomRVData* RVData, int ItemNo) {
   (void)ItemNo;
-  if (RVData != nullptr) RVData->ItemAction(rviaMovingToUndoList, this, std::string(), RVData);
+  if (RVData == nullptr) return;
+  std::string none;
+  RVData->ItemAction(rviaMovingToUndoList, this, none, RVData);
 }
 
 void TCustomRVItemInfo::AttachToData(TCustomRVData* RVData, int ItemNo) {

@@ -158,6 +158,10 @@ void AppendHTMLForUnicode(std::string& out, std::string_view text, bool nbspIfEm
   // `out` is written through a pointer, with room kept for one byte for each unit still to
   // come; only references and entities, which take more, make it grow.
   size_t size = start;
+  // A little more than that at first, so that a text with a few references or entities (a
+  // trailing blank is one) is written without moving.
+  constexpr size_t kSlack = 32;
+  out.reserve(start + units + kSlack);
   out.resize(start + units);
   auto room = [&](size_t i, size_t extra) {
     const size_t need = size + extra + (units - i);

@@ -117,17 +117,19 @@ void TRVEditRVData::Do_DeleteSubstring(int ItemNo, int Index, int Count) {
   }
   std::string changed = text;
   changed.erase(from, length);
-  Items->Put(ItemNo, ItemAction(rviaTextModifying, GetItem(ItemNo), changed, this));
+  ItemAction(rviaTextModifying, GetItem(ItemNo), changed, this);
+  Items->Put(ItemNo, std::move(changed));
 }
 
 void TRVEditRVData::InsertItemWithHooks(int ItemNo, std::string& S, std::unique_ptr<TCustomRVItemInfo> Item,
                                         bool AttachToData) {
   TCustomRVItemInfo* item = Item.get();
   item->Inserting(this, false);
-  S = ItemAction(rviaInserting, item, S, this);
+  ItemAction(rviaInserting, item, S, this);
   Items->Insert(ItemNo, S, std::move(Item));
   item->Inserted(this, ItemNo);
-  ItemAction(rviaInserted, item, std::string(), this);
+  std::string none;
+  ItemAction(rviaInserted, item, none, this);
   if (item->StyleNo == rvsListMarker) AddMarkerToList(ItemNo);
   if (AttachToData) item->AttachToData(this, ItemNo);
   item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette());
@@ -206,13 +208,16 @@ void TRVEditRVData::Do_InsertSubstring(int ItemNo, int Index, const std::string&
   }
   std::string changed = text;
   changed.insert(static_cast<size_t>(Index - 1) * size, S);
-  Items->Put(ItemNo, ItemAction(rviaTextModifying, GetItem(ItemNo), changed, this));
+  ItemAction(rviaTextModifying, GetItem(ItemNo), changed, this);
+  Items->Put(ItemNo, std::move(changed));
 }
 
 void TRVEditRVData::Do_ChangeText(int ItemNo, const std::string& S) {
   if (GetItemText(ItemNo) == S) return;
   if (auto* record = Record<TRVUndoChangeTextInfo>(ItemNo, rvuaChangeText)) record->S = GetItemText(ItemNo);
-  Items->Put(ItemNo, ItemAction(rviaTextModifying, GetItem(ItemNo), S, this));
+  std::string changed = S;
+  ItemAction(rviaTextModifying, GetItem(ItemNo), changed, this);
+  Items->Put(ItemNo, std::move(changed));
 }
 
 void TRVEditRVData::Do_NewLine(int ItemNo, bool SameAsPrev, int32_t ParaNo, bool& FullReformat) {

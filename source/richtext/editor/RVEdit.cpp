@@ -3,13 +3,16 @@
 // data. The clipboard is in RVEditClipboard.cpp.
 #include "richtext/editor/RVEdit.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/core/CodePages.h"
 #include "platform/core/TypInfo.h"
+#include "platform/graphics/Font.h"
 #include "platform/gui/Application.h"
+#include "platform/gui/InputMethod.h"
 #include "platform/gui/Messaging.h"
 #include "richtext/core/RVError.h"
 #include "richtext/core/RVNonTextItems.h"
@@ -878,16 +881,42 @@ void TCustomRVEdit::WMInputLangChange(TMessage& Message) {
 }
 
 void TCustomRVEdit::WMImeStartComposition(TMessage& Message) {
-  // Composed text comes to us as characters (WM_CHAR); the composition window is the
-  // input method's own, so only the style is prepared here.
   TCustomRVViewer::WndProc(Message);
-  if (Style() == nullptr) return;
+  TRVStyle* style = Style();
+  if (style == nullptr) return;
   Message.Result = 1;
   SelectUnicodeStyleIfNeeded();
+  // The composition is shown in the current text style, within the current paragraph's
+  // text area, starting at the caret.
+  TRVEditRVData& data = EditRVData();
+  TFont font;
+  const int32_t textStyle = data.CurTextStyleNo;
+  if (textStyle >= 0 && textStyle < style->TextStyles().Count())
+    font.Assign(style->TextStyles().Items(textStyle));
+  SetCompositionFont(*this, font);
+  TRect area = ClientRect();
+  area.Left += data.GetLeftMargin();
+  area.Right -= data.GetRightMargin();
+  const int32_t paraStyle = data.CurParaStyleNo;
+  if (paraStyle >= 0 && paraStyle < style->ParaStyles().Count()) {
+    area.Left += style->ParaStyles().Items(paraStyle)->LeftIndent;
+    area.Right -= style->ParaStyles().Items(paraStyle)->RightIndent;
+  }
+  const TPoint caret = data.GetCaretPoint();
+  const int32_t height = std::max<int32_t>(data.CaretHeight, 1);
+  SetCompositionForm(*this, area, TRect{caret.X, caret.Y, caret.X + 1, caret.Y + height});
 }
 
 void TCustomRVEdit::WMImeComposition(TMessage& Message) {
-  TCustomRVViewer::WndProc(Message);
+  if ((Message.LParam & GCS_RESULTSTR) == 0 || !CanChange(false)) {
+    TCustomRVViewer::WndProc(Message);
+    return;
+  }
+  // The committed text goes in as one insertion (one undo step), cut at a null character.
+  std::u16string text = TakeCompositionResult();
+  text.resize(std::min(text.size(), text.find(u'\0')));
+  if (!text.empty()) InsertTextW(RVWideStringToBytes(text));
+  Message.Result = 0;
 }
 
 void TCustomRVEdit::WndProc(TMessage& Message) {

@@ -258,7 +258,9 @@ void TRVTableCellEditing::AdjustInplaceEditor(TRVTableItemInfo& Table, int32_t X
   PlaceEditor(Table, *editor);
   // A padding changed meanwhile becomes the editor's margins, laid out once; otherwise the
   // caret stays where it is and nothing is laid out again unless the width changed.
-  const bool paddingChanged = editor->LeftMargin != Table.CellPadding;
+  const bool paddingChanged =
+      (Table.State & rvtsPaddingChanged) != 0 || editor->LeftMargin != Table.CellPadding;
+  Table.State &= static_cast<uint16_t>(~rvtsPaddingChanged);
   if (paddingChanged)
     editor->LeftMargin = editor->TopMargin = editor->RightMargin = editor->BottomMargin = Table.CellPadding;
   editor->InplaceRVData().FormatLines(true, paddingChanged, false, 0, nullptr, false, false);

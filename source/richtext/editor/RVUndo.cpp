@@ -28,8 +28,9 @@ int32_t ItemWidth(TRVEditRVData* RVData, int ItemNo) {
 /// Replaces the text of a text item without recording: typing keeps its own records.
 void SetTextUnrecorded(TRVEditRVData* RVData, int ItemNo, const std::string& Text) {
   if (!ValidItem(RVData, ItemNo) || !RVData->GetItem(ItemNo)->IsTextItem()) throw Exception("Undo error");
-  RVData->GetItems().Put(ItemNo,
-                         RVData->ItemAction(rviaTextModifying, RVData->GetItem(ItemNo), Text, RVData));
+  std::string changed = Text;
+  RVData->ItemAction(rviaTextModifying, RVData->GetItem(ItemNo), changed, RVData);
+  RVData->GetItems().Put(ItemNo, std::move(changed));
 }
 
 }  // namespace
@@ -46,7 +47,8 @@ bool WidthChangeMatters(int ItemNo, int32_t OldWidth, TRVEditRVData* RVData) {
 void FreeUndoItem(std::unique_ptr<TCustomRVItemInfo> Item, TCustomRVData* RVData) {
   if (!Item) return;
   if (RVData != nullptr) {
-    RVData->ItemAction(rviaDestroying, Item.get(), std::string(), RVData);
+    std::string none;
+    RVData->ItemAction(rviaDestroying, Item.get(), none, RVData);
     RVData->NotifyControlAction(rvcaDestroyInUndoList, -1, Item.get());
   }
   Item->Tag = TRVTag();

@@ -266,7 +266,8 @@ void TRVTableItemInfo::Inserted(TCustomRVData* RVData, int ItemNo) {
   ForEachCell([](TRVTableCellData& cell) {
     for (int i = 0; i < cell.GetItemCount(); ++i) {
       cell.GetItem(i)->Inserted(&cell, i);
-      cell.ItemAction(rviaInserted, cell.GetItem(i), std::string(), &cell);
+      std::string none;
+      cell.ItemAction(rviaInserted, cell.GetItem(i), none, &cell);
     }
   });
   State &= ~rvtsItemActionToCells;

@@ -145,10 +145,9 @@ TRVOptions TRVTableCellData::GetOptions() const {
   return options & ~rvoClientTextWidth;
 }
 
-std::string TRVTableCellData::ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item,
-                                         const std::string& Text, TCustomRVData* RVData) {
-  TCustomRVData* holder = HolderDocument();
-  return holder != nullptr ? holder->ItemAction(Action, Item, Text, RVData) : Text;
+void TRVTableCellData::ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, std::string& Text,
+                                  TCustomRVData* RVData) {
+  if (TCustomRVData* holder = HolderDocument()) holder->ItemAction(Action, Item, Text, RVData);
 }
 
 void TRVTableCellData::ControlAction(TRVControlAction Action, int ItemNo, TCustomRVItemInfo* Item) {

@@ -61,8 +61,8 @@ class TRVTableCellData : public TRVItemFormattedData {
   TWinControl* GetOwnInplaceEditor() override;
   TRVOptions GetOptions() const override;
   TCustomRVData* GetParentData() const override;
-  std::string ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, const std::string& Text,
-                         TCustomRVData* RVData) override;
+  void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, std::string& Text,
+                  TCustomRVData* RVData) override;
   void ControlAction(TRVControlAction Action, int ItemNo, TCustomRVItemInfo* Item) override;
   void GetParentItemInfo(int& ParentItemNo, std::unique_ptr<TRVStoreSubRVData>& Location) override;
   void GetOrigin(int32_t& X, int32_t& Y) override;

@@ -184,11 +184,9 @@ std::string TRVViewerRVData::SaveComponentToFile(const std::string& Path, TPersi
   return result;
 }
 
-std::string TRVViewerRVData::ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item,
-                                        const std::string& Text, TCustomRVData* RVData) {
-  std::string result = Text;
-  if (Viewer_->OnItemAction && !Destroying()) Viewer_->OnItemAction(Viewer_, Action, Item, result, RVData);
-  return result;
+void TRVViewerRVData::ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, std::string& Text,
+                                 TCustomRVData* RVData) {
+  if (Viewer_->OnItemAction && !Destroying()) Viewer_->OnItemAction(Viewer_, Action, Item, Text, RVData);
 }
 
 std::string TRVViewerRVData::URLNeeded(int32_t id) {

@@ -70,8 +70,8 @@ class TRVViewerRVData : public TRVControlData {
   // Hooks of the readers and writers.
   std::string SaveComponentToFile(const std::string& Path, TPersistent* SaveMe,
                                   TRVSaveFormat SaveFormat) override;
-  std::string ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, const std::string& Text,
-                         TCustomRVData* RVData) override;
+  void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, std::string& Text,
+                  TCustomRVData* RVData) override;
   std::string URLNeeded(int32_t id) override;
   std::string SaveHTMLExtra(TRVHTMLSaveArea Area, bool CSSVersion) override;
   void SaveRTFExtra(TRVRTFSaveArea Area, TObject* Obj, int Index1, int Index2, bool InStyleSheet,

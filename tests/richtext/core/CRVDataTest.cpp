@@ -45,11 +45,11 @@ class TFakeMarkerItem : public TRVRectItemInfo {
 class TRecordingData : public TCustomRVData {
  public:
   ~TRecordingData() override { Clear(); }
-  std::string ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, const std::string& Text,
-                         TCustomRVData* RVData) override {
+  void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, std::string& Text,
+                  TCustomRVData* RVData) override {
     (void)Item, (void)RVData;
     log.push_back(std::to_string(Action) + ":" + Text);
-    return Action == rviaInserting && upperCaseTexts ? UpperCase(Text) : Text;
+    if (Action == rviaInserting && upperCaseTexts) Text = UpperCase(Text);
   }
   void AddMarkerToList(int ItemNo) override { log.push_back("marker+" + std::to_string(ItemNo)); }
   void RemoveMarkerFromList(TCustomRVItemInfo* Item, bool Clearing) override {

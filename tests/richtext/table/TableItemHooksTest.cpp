@@ -19,11 +19,11 @@ namespace {
 /// A document that records which items it hears joining, and may pose as editor data.
 class TNoticeDoc : public TDoc {
  public:
-  std::string ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, const std::string& Text,
-                         TCustomRVData* RVData) override {
+  void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, std::string& Text,
+                  TCustomRVData* RVData) override {
     if (Action == rviaInserted)
       joined.push_back(Item->StyleNo == rvsTable ? "table" : GetItemTextOf(Item, RVData));
-    return TDoc::ItemAction(Action, Item, Text, RVData);
+    TDoc::ItemAction(Action, Item, Text, RVData);
   }
   bool IsEditData() const override { return editor; }
   static std::string GetItemTextOf(TCustomRVItemInfo* Item, TCustomRVData* RVData) {
