@@ -36,11 +36,13 @@ int32_t TRVTableCellData::Padding() const {
 }
 
 bool TRVTableCellData::HasContent(bool Strict) const {
-  const int count = GetItemCount();
+  // While the cell is edited, its items are in the cell editor's document.
+  const TCustomRVData& content = *const_cast<TRVTableCellData*>(this)->GetActiveData();
+  const int count = content.GetItemCount();
   if (count == 0) return false;
   if (count > 1) return true;
-  const TCustomRVItemInfo* item = GetItem(0);
-  if (!item->IsTextItem() || !GetItemText(0).empty()) return true;
+  const TCustomRVItemInfo* item = content.GetItem(0);
+  if (!item->IsTextItem() || !content.GetItemText(0).empty()) return true;
   if (!Strict) return false;
   return item->StyleNo != 0 || item->ParaNo != 0;
 }
