@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QToolTip>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -297,6 +298,19 @@ TShiftState GetShiftState() {
 TPoint GetCursorPos() {
   const QPoint p = QCursor::pos();
   return TPoint{p.x(), p.y()};
+}
+
+uint32_t GetTickCount() {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+uint32_t GetDoubleClickTime() {
+  if (QCoreApplication::instance() != nullptr) {
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+      return static_cast<uint32_t>(app->doubleClickInterval());
+  }
+  return 500;
 }
 
 void MessageBeep() {

@@ -118,3 +118,7 @@ TShiftState GetShiftState();
 TPoint GetCursorPos();
 /// The short warning sound.
 void MessageBeep();
+/// Milliseconds on a steady clock (wrapping at 2^32), for comparing message times.
+uint32_t GetTickCount();
+/// The longest time between two clicks of a double click, in milliseconds.
+uint32_t GetDoubleClickTime();

@@ -36,9 +36,10 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// The mime type of a registered format: the standard types for rich text and HTML, a private
-// one for the rest.
+// The mime type of a registered format (and of metafiles): the standard types for rich text
+// and HTML, a private one for the rest.
 QString MimeOf(uint32_t format) {
+  if (format == CF_METAFILEPICT) return "application/x-zuk-metafile";
   const std::string name = ClipboardFormatName(format);
   if (name.empty()) return QString();
   const std::string lower = Lower(name);

@@ -15,6 +15,7 @@ class TBitmap;
 
 constexpr uint32_t CF_TEXT = 1;
 constexpr uint32_t CF_BITMAP = 2;
+constexpr uint32_t CF_METAFILEPICT = 3;  // a metafile's bytes (SetBuffer and GetBuffer)
 constexpr uint32_t CF_DIB = 8;
 constexpr uint32_t CF_UNICODETEXT = 13;
 

@@ -17,6 +17,7 @@
 
 class QKeyEvent;
 class QMouseEvent;
+class QInputMethodEvent;
 
 /// The virtual-key code of a Qt key (0 for keys without one).
 uint16_t VirtualKeyFromQt(int qtKey, bool keypad);
@@ -79,6 +80,8 @@ class TWidgetHandle : public QObject, public TWindowHandle {
   bool HandleKey(QKeyEvent* event, bool press);
   bool DeliverKey(QKeyEvent* event);
   void HandleMouse(QMouseEvent* event);
+  /// Composition start and committed text; true when consumed.
+  bool HandleInputMethod(QInputMethodEvent* event);
   /// Whether the control's window is shown as a top-level window.
   bool TopLevel() const { return control_.Parent() == nullptr; }
 

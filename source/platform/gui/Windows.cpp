@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QVariant>
@@ -12,9 +13,11 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/BitmapAccess.h"
+#include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/Icon.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/InputMethod.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/WidgetSupport.h"
 
@@ -131,6 +134,67 @@ Qt::CursorShape ShapeOf(TCursor cursor) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a control has told the input method, kept as properties of its window handle.
+constexpr const char* kCompositionArea = "zukCompositionArea";
+constexpr const char* kCompositionCaret = "zukCompositionCaret";
+constexpr const char* kCompositionFont = "zukCompositionFont";
+constexpr const char* kComposing = "zukComposing";
+
+/// The text being committed and whether a control took it (one commit at a time: input
+/// arrives on the GUI thread only).
+struct TCommit {
+  std::u16string Text;
+  bool Taken = false;
+};
+TCommit& CurrentCommit() {
+  static TCommit commit;
+  return commit;
+}
+
+TWidgetHandle* WidgetHandleOf(TWinControl& control) {
+  return control.HandleAllocated() ? dynamic_cast<TWidgetHandle*>(control.Handle()) : nullptr;
+}
+
+QRect ToQRect(const TRect& r) {
+  return QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
+}
+
+TRect FromQRect(const QRect& r) {
+  return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+}  // namespace
+
+void SetCompositionForm(TWinControl& control, const TRect& area, const TRect& caret) {
+  TWidgetHandle* handle = WidgetHandleOf(control);
+  if (handle == nullptr) return;
+  handle->setProperty(kCompositionArea, ToQRect(area));
+  handle->setProperty(kCompositionCaret, ToQRect(caret));
+  QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImInputItemClipRectangle);
+}
+
+void SetCompositionFont(TWinControl& control, const TFont& font) {
+  TWidgetHandle* handle = WidgetHandleOf(control);
+  if (handle == nullptr) return;
+  handle->setProperty(kCompositionFont, ToQFont(font));
+  QGuiApplication::inputMethod()->update(Qt::ImFont);
+}
+
+bool GetCompositionForm(TWinControl& control, TRect& area, TRect& caret) {
+  TWidgetHandle* handle = WidgetHandleOf(control);
+  if (handle == nullptr || !handle->property(kCompositionCaret).isValid()) return false;
+  area = FromQRect(handle->property(kCompositionArea).toRect());
+  caret = FromQRect(handle->property(kCompositionCaret).toRect());
+  return true;
+}
+
+std::u16string TakeCompositionResult() {
+  CurrentCommit().Taken = true;
+  return CurrentCommit().Text;
+}
 
 QCursor CursorOf(TCursor cursor) {
   if (auto image = GetScreenCursor(cursor); image != nullptr && !image->Empty()) {
@@ -454,6 +518,34 @@ void TWidgetHandle::HandleMouse(QMouseEvent* event) {
   }
 }
 
+bool TWidgetHandle::HandleInputMethod(QInputMethodEvent* event) {
+  const QPointer<TWidgetHandle> self(this);
+  const bool composing = property(kComposing).toBool();
+  if (!event->preeditString().isEmpty() && !composing) {
+    setProperty(kComposing, true);
+    Send(WM_IME_STARTCOMPOSITION, 0, 0);
+    if (self == nullptr) return true;
+  }
+  const QString text = event->commitString();
+  if (!text.isEmpty() || event->preeditString().isEmpty()) setProperty(kComposing, false);
+  if (text.isEmpty()) return false;
+  const std::u16string result(reinterpret_cast<const char16_t*>(text.utf16()),
+                              static_cast<size_t>(text.size()));
+  // A commit arriving while another is handled (from a nested message loop) has its own
+  // record; the outer one is restored afterwards.
+  TCommit& commit = CurrentCommit();
+  const TCommit outer = std::exchange(commit, TCommit{result, false});
+  Send(WM_IME_COMPOSITION, 0, GCS_RESULTSTR);
+  const bool taken = std::exchange(commit, outer).Taken;
+  if (taken || self == nullptr) return true;
+  // Nobody took the text: it is typed, one UTF-16 unit at a time.
+  for (char16_t ch : result) {
+    Send(WM_CHAR, ch, 1);
+    if (self == nullptr) break;
+  }
+  return true;
+}
+
 bool TWidgetHandle::eventFilter(QObject* watched, QEvent* event) {
   if (watched != client_) return false;
   switch (event->type()) {
@@ -518,15 +610,21 @@ bool TWidgetHandle::eventFilter(QObject* watched, QEvent* event) {
       }
       return true;
     }
-    case QEvent::InputMethod: {
-      // The composed text is typed, one UTF-16 unit at a time.
-      const QString text = static_cast<QInputMethodEvent*>(event)->commitString();
-      const QPointer<TWidgetHandle> self(this);
-      for (QChar ch : text) {
-        Send(WM_CHAR, ch.unicode(), 1);
-        if (self == nullptr) break;
-      }
-      return !text.isEmpty();
+    case QEvent::InputMethod:
+      return HandleInputMethod(static_cast<QInputMethodEvent*>(event));
+    case QEvent::InputMethodQuery: {
+      // The input method asks where to show the composition: the widget answers first, then
+      // what the control said replaces its caret, clip area and font.
+      auto* query = static_cast<QInputMethodQueryEvent*>(event);
+      static_cast<QObject*>(client_)->event(query);
+      const std::pair<Qt::InputMethodQuery, const char*> told[] = {
+          {Qt::ImCursorRectangle, kCompositionCaret},
+          {Qt::ImInputItemClipRectangle, kCompositionArea},
+          {Qt::ImFont, kCompositionFont}};
+      for (const auto& [q, name] : told)
+        if ((query->queries() & q) != 0 && property(name).isValid()) query->setValue(q, property(name));
+      query->accept();
+      return true;
     }
     case QEvent::Resize:
       Send(WM_SIZE, 0,

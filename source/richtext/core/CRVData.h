@@ -424,6 +424,10 @@ class TCustomRVData : public TPersistent,
                                TRVIntegerList& UsedListStyles);
   void RenumberStyles(const TRVIntegerList& TextStylesMap, const TRVIntegerList& ParaStylesMap,
                       const TRVIntegerList& ListStylesMap);
+  /// Runs after RVDeleteUnusedStyles removed styles and renumbered the items with these
+  /// maps, so that style numbers kept outside the items can follow; nothing here.
+  virtual void AfterDeleteStyles(const TRVIntegerList& /*TextStylesMap*/,
+                                 const TRVIntegerList& /*ParaStylesMap*/) {}
 
   /// Whole-document bounds: item 0 at its start offset to the last item at its end
   /// offset (offsets -1 in an empty document); the formatted data answers its selection.

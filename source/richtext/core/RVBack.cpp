@@ -163,6 +163,11 @@ void TRVBackground::TakeBitmap(std::unique_ptr<TGraphic> Source, TCustomRVData* 
     TakeBitmap(std::move(Source), rvpaDoNothing, nullptr);
 }
 
+std::unique_ptr<TGraphic> TRVBackground::ReleaseBitmap() {
+  ImageCopy_.reset();
+  return std::move(Bitmap_);
+}
+
 void TRVBackground::UpdatePalette(TRVPaletteAction PaletteAction, TRVPalette LogPalette) {
   ImageCopy_.reset();
   if (!Bitmap_) return;

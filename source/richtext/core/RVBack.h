@@ -70,6 +70,8 @@ class TRVBackground : public TObject {
   /// UpdatePalette.
   void TakeBitmap(std::unique_ptr<TGraphic> Source, TRVPaletteAction PaletteAction, TRVPalette LogPalette);
   void TakeBitmap(std::unique_ptr<TGraphic> Source, TCustomRVData* RVData);
+  /// Hands the picture to the caller (the background keeps none and frees its copy).
+  std::unique_ptr<TGraphic> ReleaseBitmap();
 
   /// Frees the copy; with a copy action and a palette, makes a new palette-adjusted copy;
   /// with rvpaAssignPallette gives the picture itself the palette.

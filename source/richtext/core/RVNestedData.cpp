@@ -186,5 +186,6 @@ TRVStyleRenumbering RVDeleteUnusedStyles(TCustomRVData& RVData, bool TextStyles,
     style->DefUnicodeStyle = entry == 0 ? -1 : style->DefUnicodeStyle - (entry - 1);
   }
   RVData.RenumberStyles(result.TextStylesMap, result.ParaStylesMap, result.ListStylesMap);
+  RVData.AfterDeleteStyles(result.TextStylesMap, result.ParaStylesMap);
   return result;
 }

@@ -20,6 +20,6 @@ struct TRVStyleRenumbering {
 /// (or of its nested documents) uses, renumbers the items, and re-points the references
 /// between the remaining styles (a reference to a removed style becomes -1). Text style 0
 /// and paragraph style 0 are always kept: documents fall back on them. Nothing happens
-/// without a style sheet.
+/// without a style sheet. RVData's AfterDeleteStyles runs last, with the maps.
 TRVStyleRenumbering RVDeleteUnusedStyles(TCustomRVData& RVData, bool TextStyles, bool ParaStyles,
                                          bool ListStyles);

@@ -183,6 +183,8 @@ void TRVTableItemInfo::InitTable(int nRows, int nCols, TCustomRVData* RVData) {
 }
 
 TRVTableItemInfo::~TRVTableItemInfo() {
+  // An open cell editor gives the items back before the cells go.
+  DestroyInplace(false);
   FormattingInfo.Clear();
   // Cells tell their items' leaving to the document through the table: the rows must still
   // be there while they go.
@@ -197,7 +199,12 @@ TRVTableCellData* TRVTableItemInfo::GetCell(int Row, int Col) const {
 
 int TRVTableItemInfo::GetMyItemNo() const {
   TCustomRVData* parent = GetParentData();
-  return parent != nullptr ? parent->FindItemIndex(this) : -1;
+  if (parent == nullptr) return -1;
+  // The number found last is only a hint: items may have come and gone since.
+  if (ItemNoHint_ >= 0 && ItemNoHint_ < parent->GetItemCount() && parent->GetItem(ItemNoHint_) == this)
+    return ItemNoHint_;
+  ItemNoHint_ = parent->FindItemIndex(this);
+  return ItemNoHint_;
 }
 
 TGraphic* TRVTableItemInfo::GetBackgroundImage() const {
@@ -399,36 +406,6 @@ TCustomRVData* TRVTableItemInfo::GetSubDocument(std::unique_ptr<TRVStoreSubRVDat
   }
 }
 
-namespace {
-
-bool CellContains(const TRVTableCellData& Cell, int32_t X, int32_t Y, int32_t Inset) {
-  return X >= Cell.Left + Inset && X < Cell.Left + Cell.Width - Inset && Y >= Cell.Top + Inset &&
-         Y < Cell.Top + Cell.Height - Inset;
-}
-
-}  // namespace
-
-bool TRVTableItemInfo::GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col) {
-  const TRVTableRows& rows = *Rows_;
-  if (LastHitRow >= 0 && LastHitRow < rows.Count() && LastHitCol >= 0 && LastHitCol < rows.GetColCount()) {
-    const TRVTableCellData* last = GetCell(LastHitRow, LastHitCol);
-    if (last != nullptr && CellContains(*last, X, Y, 1)) {
-      Row = LastHitRow;
-      Col = LastHitCol;
-      return true;
-    }
-  }
-  for (int r = 0; r < rows.Count(); ++r)
-    for (int c = 0; c < rows.Get(r)->Count(); ++c) {
-      const TRVTableCellData* cell = GetCell(r, c);
-      if (cell == nullptr || !CellContains(*cell, X, Y, 0)) continue;
-      Row = LastHitRow = r;
-      Col = LastHitCol = c;
-      return true;
-    }
-  return false;
-}
-
 TCustomRVData* TRVTableItemInfo::GetSubDocumentAt(int32_t X, int32_t Y) {
   int row = 0, col = 0;
   if (!GetCellAtPoint(X, Y, row, col)) return nullptr;
@@ -483,4 +460,16 @@ bool TRVTableItemInfo::CanEditCell(int Row, int Col) {
 
 void TRVTableItemInfo::DoCellClick(int Row, int Col) {
   if (OnTableCellClick) OnTableCellClick(this, Row, Col);
+}
+
+namespace {
+TRVTableEditorHooks* editorHooks = nullptr;
+}  // namespace
+
+TRVTableEditorHooks* RVTableEditorHooks() {
+  return editorHooks;
+}
+
+void RVSetTableEditorHooks(TRVTableEditorHooks* Hooks) {
+  editorHooks = Hooks;
 }

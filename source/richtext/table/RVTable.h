@@ -14,6 +14,7 @@
 #include "platform/graphics/Pen.h"
 #include "richtext/core/RVBack.h"
 #include "richtext/core/RVClasses.h"
+#include "richtext/core/RVError.h"
 #include "richtext/core/RVItem.h"
 #include "richtext/core/RVParaInfo.h"
 #include "richtext/viewer/RVDataList.h"
@@ -58,6 +59,7 @@ constexpr uint16_t rvtsInserted = 1 << 0;           // the table lies in a docum
 constexpr uint16_t rvtsEditMode = 1 << 1;           // that document's root is editor data
 constexpr uint16_t rvtsFormatWidth = 1 << 2;        // the width must be recomputed
 constexpr uint16_t rvtsCellsSelected = 1 << 3;      // the cell selection is in force
+constexpr uint16_t rvtsPaddingChanged = 1 << 4;     // CellPadding changed while a cell editor was open
 constexpr uint16_t rvtsItemActionToCells = 1 << 6;  // item notices reach the cells' items
 
 // ---------------------------------------------------------------------------------------
@@ -78,6 +80,7 @@ enum class TRVTableUndoKind : uint8_t {
   CellSplitVert,         // a cell at (Row, Col) was split; the new part starts at column Count
   DeleteCols,            // columns Col..Col+Count-1 removed; Cells holds their slots
   ClearCell,             // the cell at (Row, Col) was replaced by an empty one (Cells[0] is the old)
+  CellAttributes,        // the attributes of the cell at (Row, Col) are about to change
 };
 
 /// A cell that a merge took out of the grid, with the number of items it gave the merged cell.
@@ -105,7 +108,8 @@ class TRVTableUndoRecord : public TObject {
   // Merge: the merged cell's old values and the rectangle.
   int OldColSpan = 1;
   int OldRowSpan = 1;
-  TRVHTMLLength OldBestWidth = 0;
+  TRVHTMLLength OldBestWidth = 0;  // also the split cell's before CellSplitVert
+  bool DivideWidth = false;        // CellSplitVert: the split cell's width was divided
   int RowCount = 0;
   int ColCount = 0;
   std::vector<TRVUndoMergeItem> MergeItems;
@@ -144,7 +148,47 @@ class TRVTableCellEditorLink {
   /// Closes the editor, storing its content in the cell or dropping it; the table forgets
   /// the link before this returns.
   virtual void Close(bool StoreContent) = 0;
+  /// True while the editor runs one of its own operations and must not be closed.
+  virtual bool Busy() const { return false; }
+  /// The table now stands at (Left, Top) in the client area: the editor follows its cell.
+  virtual void TableMoved(int32_t Left, int32_t Top) { (void)Left, (void)Top; }
 };
+
+/// The cell editor cannot be closed now.
+ZUK_DECLARE_EXCEPTION(ERVTableInplaceError, ERVError)
+
+// ---------------------------------------------------------------------------------------
+// What the table's own code needs of the editor. The editor library installs one set of
+// hooks at start-up; without an editor linked in there are none, and a table then behaves
+// as in a viewer (it never lies in editor data anyway).
+
+class TRVTableEditorHooks {
+ public:
+  virtual ~TRVTableEditorHooks() = default;
+  /// The table lies in an editor whose CanChange agrees.
+  virtual bool CanChange(TRVTableItemInfo& Table) = 0;
+  /// The table is inserted in an editor whose UndoLimit is not 0.
+  virtual bool UndoEnabled(TRVTableItemInfo& Table) = 0;
+  /// Reports a change of the table to its editor (its document data's Change).
+  virtual void ChangeEditor(TRVTableItemInfo& Table, bool ClearRedo) = 0;
+  /// Sets a published integer property of the table by name, recording the old value.
+  virtual void SetTableProperty(TRVTableItemInfo& Table, const std::string& PropName, int32_t Value,
+                                bool AffectWidth, bool AffectSize) = 0;
+  /// The same for a property of the cell at (Row, Col); ItemNo -1 is the table's own.
+  virtual void SetCellProperty(TRVTableItemInfo& Table, int ItemNo, const std::string& PropName,
+                               bool AffectWidth, bool AffectSize, int Row, int Col, int32_t Value) = 0;
+  /// Opens (and closes, with EndTableChange) one undoable change of the table item: its
+  /// formatted position is kept, an undo group opened and group mode switched on.
+  virtual void BeginTableChange(TRVTableItemInfo& Table, int32_t& State) = 0;
+  virtual void EndTableChange(TRVTableItemInfo& Table, int32_t State) = 0;
+  /// Opens the in-place editor on the cell (see TRVTableItemInfo::OpenCellEditor).
+  virtual void OpenCellEditor(TRVTableItemInfo& Table, int ItemNo, int Row, int Col, bool Prepare,
+                              bool CaretAtStart, bool CaretAtEnd, uint32_t ClickTime, bool SkipCheck) = 0;
+};
+
+/// The installed hooks, null when no editor is linked in.
+TRVTableEditorHooks* RVTableEditorHooks();
+void RVSetTableEditorHooks(TRVTableEditorHooks* Hooks);
 
 // ---------------------------------------------------------------------------------------
 // Painting
@@ -284,6 +328,10 @@ class TRVTableRows : public TRVList<TRVTableRow> {
   void UnspreadOverEmptyCells(int Row, int Col, int ColSpan);
   void JoinCellsHorizontally(int Row, int Col, TRVHTMLLength BestWidth, int Col2);
   void SetCellSpan(int ItemNo, int Row, bool Horizontal, int Value, int Col);
+  /// Splits the cell at (Row, Col): its last NewColSpan columns become a new cell at NewCol
+  /// with its attributes and their share of its width; with DivideWidth the cell keeps the
+  /// rest of its width. ItemNo -1 records nothing.
+  void SplitCellVertically(int ItemNo, int Row, int Col, int NewCol, int NewColSpan, bool DivideWidth);
 
   // Column measures of layout, over the cells of the column that span it alone.
   int32_t GetColMinWidth(int Col, const TRVFormatScale* Scale) const;
@@ -305,9 +353,9 @@ class TRVTableRows : public TRVList<TRVTableRow> {
   void SetCellBestSize(int ItemNo, int Row, int Col, bool Width, int32_t Value);
   bool CheckMergeRect(int Row, int Col, int RowCount, int ColCount, bool& OtherCells) const;
   bool MergeLeavesEmptyLine(int Row, int Col, int RowCount, int ColCount) const;
-  void FillNewCell(int ItemNo, TRVTableCellData& Cell, const TRVTableCellData& Copy, TRVHTMLLength BestWidth,
+  /// Gives the new cell at (Row, Col) the attributes of Copy and the best sizes.
+  void FillNewCell(int ItemNo, int Row, int Col, const TRVTableCellData& Copy, TRVHTMLLength BestWidth,
                    int32_t BestHeight);
-  void SplitCellVertically(int ItemNo, int Row, int Col, int NewCol, int NewColSpan, bool DivideWidth);
 
   TRVTableItemInfo* Table_;
   TCustomRVData* RVData_;
@@ -334,6 +382,11 @@ void RVTableSetBackgroundImage(std::unique_ptr<TRVBackground>& Background, const
                                TCustomRVData* RVData);
 TRVItemBackgroundStyle RVTableBackgroundStyle(const std::unique_ptr<TRVBackground>& Background);
 void RVTableSetBackgroundStyle(std::unique_ptr<TRVBackground>& Background, TRVItemBackgroundStyle Value);
+/// Takes the picture out of the background (an empty background is freed); null when none.
+std::unique_ptr<TGraphic> RVTableTakeBackgroundImage(std::unique_ptr<TRVBackground>& Background);
+/// Makes Image itself the picture, without copying (the background owns it from now on).
+void RVTableGiveBackgroundImage(std::unique_ptr<TRVBackground>& Background, std::unique_ptr<TGraphic> Image,
+                                TCustomRVData* RVData);
 
 /// Registers the table class under rvsTable with the item factory; runs at start-up and
 /// again harmlessly.
@@ -341,6 +394,7 @@ void RVRegisterTableItemClass();
 
 class TRVTableItemInfo : public TRVFullLineItemInfo {
   ZUK_RV_ITEM_CLASS(TRVTableItemInfo)
+  ZUK_PUBLISHED(TRVTableItemInfo)
 
  public:
   /// A 1 x 1 table.
@@ -364,6 +418,9 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   TRVItemBackgroundStyle GetBackgroundStyle() const;
   void SetBackgroundStyle(TRVItemBackgroundStyle Value);
   TRVBackground* GetTableBackground() const { return Background_.get(); }
+  /// The picture handed over without copying, and taken back out (for undo).
+  void GiveBackgroundImage(std::unique_ptr<TGraphic> Image);
+  std::unique_ptr<TGraphic> TakeBackgroundImage();
 
   /// Answers rvfqOwnLine and the canvas-font, Unicode-text and text-only queries.
   bool QueryFeature(int Code) const override;
@@ -510,6 +567,115 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   /// when no cells are selected.
   bool GetSelectionBounds(int& TopRow, int& LeftCol, int& ColCount, int& RowCount) const;
 
+  // Editing: the selection of cells and the mouse (RVTableMouse.cpp).
+  /// Selects the cells from (StartRow, StartCol) over ColOffs columns and RowOffs rows.
+  void Select(int StartRow, int StartCol, int ColOffs, int RowOffs);
+  void SelectRows(int StartRow, int Count);
+  void SelectCols(int StartCol, int Count);
+  /// Starts a selection drag at the cell; False when the document allows no selection.
+  bool SelectCell(int Row, int Col);
+  void Deselect();
+  /// Close the cell editor for an operation, and open it again on the same cell with the
+  /// same selection afterwards. ERVTableInplaceError when the editor is busy.
+  void StoreInplace();
+  void RestoreInplace();
+  /// The selected rectangle as GetSelectionBounds answers it; without selected cells and
+  /// with WithEditor, the cell open in the editor. A selection whose anchor left the grid
+  /// is dropped first.
+  bool GetSelectionBounds(bool WithEditor, int& TopRow, int& LeftCol, int& ColCount, int& RowCount);
+  /// Cells are selected.
+  bool HasInnerSelection() const override { return (State & rvtsCellsSelected) != 0; }
+  /// After formatting: the cell editor goes where its cell now is.
+  void SetControlPosition(int32_t Left, int32_t Top, bool RestoreTop) override;
+  void DropInnerSelection() override { Deselect(); }
+  /// Presses, moves and releases at (X, Y) relative to the table: cell editing, cell
+  /// selection and the sizing of columns and rows.
+  bool MouseDownHook(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, int ItemNo,
+                     TCustomRVData* RVData) override;
+  bool MouseMoveHook(TShiftState Shift, int32_t X, int32_t Y, int ItemNo, TCustomRVData* RVData) override;
+  void MouseUpHook(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, int ItemNo,
+                   TCustomRVData* RVData) override;
+  /// The column (row) border near X (Y) relative to the table: 0 the outer left (top), the
+  /// column (row) count the outer right (bottom), i + 1 the one after column (row) i, -1
+  /// none. Before is the column (row) before it, Pos the border's position.
+  int GetColBorderAt(int32_t X, int& Before, int32_t& Pos) const;
+  int GetRowBorderAt(int32_t Y, int& Before, int32_t& Pos) const;
+  /// The column (row) whose content spans X (Y), -1 when none.
+  int GetColAt(int32_t X) const;
+  int GetRowAt(int32_t Y) const;
+  /// Applies the size a border drag ended at (X or Y relative to the table) as cell best
+  /// sizes, recorded through Hooks.
+  void ApplyColumnSize(TRVTableEditorHooks& Hooks, int ItemNo, int32_t X);
+  void ApplyRowSize(TRVTableEditorHooks& Hooks, int ItemNo, int32_t Y);
+
+  // Editing: queries and property changes, through the editor's hooks.
+  /// The table's document is editor data.
+  bool InEditor() const;
+  bool CanChange();
+  bool UndoEnabled();
+  /// -1 (record no undo) unless UndoEnabled, else GetMyItemNo.
+  int GetEditorItemNoForUndo();
+  /// The formatted width must be computed again.
+  void Changed() { State |= rvtsFormatWidth; }
+  void ChangeEditor(bool ClearRedo);
+  void SetTableProperty(const std::string& PropName, int32_t Value, bool AffectWidth, bool AffectSize);
+  void SetCellProperty(int ItemNo, const std::string& PropName, bool AffectWidth, bool AffectSize, int Row,
+                       int Col, int32_t Value);
+  void SetCellBestWidth(int ItemNo, TRVHTMLLength Width, int Row, int Col);
+  void SetCellBestHeight(int ItemNo, int32_t Height, int Row, int Col);
+  /// Sets a published integer, colour, enumeration or Boolean property as its setter does:
+  /// in a document through SetTableProperty, elsewhere by storing the field. ERVError for
+  /// a name that is no such property.
+  void SetIntProperty(const std::string& PropName, int32_t Value);
+  void SetBestWidth(TRVHTMLLength Value) { SetIntProperty("BestWidth", Value); }
+  void SetColor(TColor Value) { SetIntProperty("Color", static_cast<int32_t>(Value)); }
+  void SetHeadingRowCount(int32_t Value) { SetIntProperty("HeadingRowCount", Value); }
+  void SetBorderWidth(int32_t Value) { SetIntProperty("BorderWidth", Value); }
+  void SetBorderColor(TColor Value) { SetIntProperty("BorderColor", static_cast<int32_t>(Value)); }
+  void SetBorderLightColor(TColor Value) { SetIntProperty("BorderLightColor", static_cast<int32_t>(Value)); }
+  void SetBorderStyle(TRVTableBorderStyle Value) { SetIntProperty("BorderStyle", Value); }
+  void SetBorderVSpacing(int32_t Value) { SetIntProperty("BorderVSpacing", Value); }
+  void SetBorderHSpacing(int32_t Value) { SetIntProperty("BorderHSpacing", Value); }
+  void SetCellBorderWidth(int32_t Value) { SetIntProperty("CellBorderWidth", Value); }
+  void SetCellBorderColor(TColor Value) { SetIntProperty("CellBorderColor", static_cast<int32_t>(Value)); }
+  void SetCellBorderLightColor(TColor Value) {
+    SetIntProperty("CellBorderLightColor", static_cast<int32_t>(Value));
+  }
+  void SetCellPadding(int32_t Value) { SetIntProperty("CellPadding", Value); }
+  void SetCellBorderStyle(TRVTableBorderStyle Value) { SetIntProperty("CellBorderStyle", Value); }
+  void SetVRuleWidth(int32_t Value) { SetIntProperty("VRuleWidth", Value); }
+  void SetVRuleColor(TColor Value) { SetIntProperty("VRuleColor", static_cast<int32_t>(Value)); }
+  void SetHRuleWidth(int32_t Value) { SetIntProperty("HRuleWidth", Value); }
+  void SetHRuleColor(TColor Value) { SetIntProperty("HRuleColor", static_cast<int32_t>(Value)); }
+  void SetCellVSpacing(int32_t Value) { SetIntProperty("CellVSpacing", Value); }
+  void SetCellHSpacing(int32_t Value) { SetIntProperty("CellHSpacing", Value); }
+  void SetVOutermostRule(bool Value) { SetIntProperty("VOutermostRule", Value); }
+  void SetHOutermostRule(bool Value) { SetIntProperty("HOutermostRule", Value); }
+
+  // Editing: the in-place cell editor and keyboard navigation.
+  /// Opens the cell editor on (Row, Col); ItemNo -1 is GetMyItemNo.
+  void OpenCellEditor(int ItemNo, int Row, int Col, bool Prepare, bool CaretAtStart, bool CaretAtEnd,
+                      uint32_t ClickTime, bool SkipCheck);
+  /// Closes the cell editor, storing its content in the cell or not.
+  void DestroyInplace(bool StoreContent);
+  /// Opens the editor on a cell also when the table is nested in a cell of another table.
+  void EditCell(int Row, int Col, bool SkipCheck);
+  /// The cell next to (Row, Col) in Direction (0 left, 1 up, 2 right, 3 down, 6 next, 7
+  /// previous); False when there is none (OnLeaveMe fires unless NoLeaveEvent).
+  bool GetAdjacentCell(int Row, int Col, bool NoLeaveEvent, int& NewCol, int& NewRow, int Direction);
+  /// Moves the caret into the table: From 0 before, 1 after, 2 above, 3 below (X picks the
+  /// column); False when it cannot.
+  bool EnterFrom(int From, int32_t X);
+  /// The cell document at Position, null when none: 0 the first and 1 the last cell that
+  /// may be edited, 2 the bottom-right and 3 the top-left cell of the selected cells (or of
+  /// the edited cell, else the focused cell), 4 the next and 5 the previous one from Store.
+  /// Positions 0 to 3 put a new position in Store; 4 and 5 move it.
+  TCustomRVData* GetSubRVData(std::unique_ptr<TRVStoreSubRVData>& Store, int Position);
+  /// Makes the cell at Store the focused one, opening the cell editor on it in an editor.
+  void ChooseSubRVData(const TRVStoreSubRVData& Store);
+  bool SearchText(bool Down, int Flags, const std::string& Text);
+  void ClearSearch();
+
   // Published properties, in declaration order.
   TRVTableOptions Options = rvtoDefaultOptions;
   TRVTablePrintOptions PrintOptions = rvtoDefaultPrintOptions;
@@ -562,6 +728,27 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   int SelRowOffs = 0;
   int SelColOffs = 0;
   int MoreCoords[4] = {-1, -1, -1, -1};
+  // Mouse work (RVTableMouse.cpp).
+  /// A selection drag that started in a cell is in progress.
+  bool DragSelecting = false;
+  /// A dragged border: its index, the start of the row or column before it, the offset
+  /// between the border and the pointer at the press, which kind, and Shift at the press.
+  int SizingIndex = -1;
+  int32_t SizingStart = 0;
+  int32_t SizingOffset = 0;
+  bool SizingCols = false;
+  bool SizingShift = false;
+  /// A cell editor closed for an operation (StoreInplace): where it was and its selection.
+  bool InplaceStored = false;
+  int StoredRow = -1;
+  int StoredCol = -1;
+  int StoredSelection[4] = {-1, 0, -1, 0};
+  TCustomRVItemInfo* StoredPartialItem = nullptr;
+  /// Pending-click state, reset by every mouse handler.
+  int PendingClick[2] = {0, 0};
+  /// The cell a search goes on from, -1 when none.
+  int SearchRow = -1;
+  int SearchCol = -1;
   // Saved-row range of the RVF writer and its busy count.
   /// The resolutions to convert to while measuring for a device; null on the screen.
   const TRVFormatScale* DeviceScale = nullptr;
@@ -581,6 +768,7 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
 
   std::unique_ptr<TRVTableRows> Rows_;
   std::unique_ptr<TRVBackground> Background_;
+  mutable int ItemNoHint_ = -1;
 };
 
 /// The position of a cell, as enumeration state of GetSubDocument and parent information.

@@ -36,11 +36,13 @@ int32_t TRVTableCellData::Padding() const {
 }
 
 bool TRVTableCellData::HasContent(bool Strict) const {
-  const int count = GetItemCount();
+  // While the cell is edited, its items are in the cell editor's document.
+  const TCustomRVData& content = *const_cast<TRVTableCellData*>(this)->GetActiveData();
+  const int count = content.GetItemCount();
   if (count == 0) return false;
   if (count > 1) return true;
-  const TCustomRVItemInfo* item = GetItem(0);
-  if (!item->IsTextItem() || !GetItemText(0).empty()) return true;
+  const TCustomRVItemInfo* item = content.GetItem(0);
+  if (!item->IsTextItem() || !content.GetItemText(0).empty()) return true;
   if (!Strict) return false;
   return item->StyleNo != 0 || item->ParaNo != 0;
 }
@@ -74,7 +76,7 @@ TRVCellVAlign TRVTableCellData::GetEffectiveVAlign() const {
 }
 
 int32_t TRVTableCellData::GetVerticalShift() const {
-  const int32_t content = DocumentHeight;
+  const int32_t content = ContentHeight();
   const int32_t padding = Padding();
   switch (GetEffectiveVAlign()) {
     case rvcMiddle:
@@ -87,14 +89,15 @@ int32_t TRVTableCellData::GetVerticalShift() const {
 }
 
 int32_t TRVTableCellData::GetCellHeight() const {
-  return std::max(DocumentHeight, BestHeight);
+  return std::max(ContentHeight(), BestHeight);
 }
 
 int32_t TRVTableCellData::GetMinWidth(const TRVFormatScale* Scale) const {
-  if (GetItemCount() == 0) return 0;
-  if (GetItemCount() == 1 && GetItem(0)->IsTextItem() && GetItemText(0).empty()) {
+  const TCustomRVData& content = *const_cast<TRVTableCellData*>(this)->GetActiveData();
+  if (content.GetItemCount() == 0) return 0;
+  if (content.GetItemCount() == 1 && content.GetItem(0)->IsTextItem() && content.GetItemText(0).empty()) {
     const TRVStyle* style = GetRVStyle();
-    const int32_t paraNo = GetItem(0)->ParaNo;
+    const int32_t paraNo = content.GetItem(0)->ParaNo;
     if (style == nullptr || paraNo < 0 || paraNo >= style->ParaStyles().Count()) return 0;
     const auto* para = static_cast<const TParaInfo*>(style->ParaStyles().Items(paraNo));
     const int32_t indents = para->FirstIndent + para->LeftIndent + para->RightIndent;
@@ -102,8 +105,9 @@ int32_t TRVTableCellData::GetMinWidth(const TRVFormatScale* Scale) const {
   }
   // Text is measured by formatting; what the items themselves demand is known here.
   int32_t width = 0;
-  for (int i = 0; i < GetItemCount(); ++i)
-    if (!GetItem(i)->IsTextItem()) width = std::max(width, GetItem(i)->GetMinimumWidth(Scale, nullptr));
+  for (int i = 0; i < content.GetItemCount(); ++i)
+    if (!content.GetItem(i)->IsTextItem())
+      width = std::max(width, content.GetItem(i)->GetMinimumWidth(Scale, nullptr));
   return width == 0 ? 10 : width;
 }
 
@@ -195,4 +199,38 @@ int32_t TRVTableCellData::GetHOffs() const {
 int32_t TRVTableCellData::GetVOffs() const {
   const TRVTableItemInfo* table = GetTable();
   return -((table != nullptr ? table->ClientTop : 0) + Padding() + Top + GetVerticalShift());
+}
+
+namespace {
+
+/// The table's cell editor when it is open on Cell, else null.
+TRVTableCellEditorLink* EditorOn(const TRVTableCellData& Cell) {
+  const TRVTableItemInfo* table = Cell.GetTable();
+  TRVTableCellEditorLink* editor = table != nullptr ? table->CellEditor : nullptr;
+  if (editor == nullptr) return nullptr;
+  const int row = editor->GetRow(), col = editor->GetCol();
+  const TRVTableRows& rows = table->Rows();
+  if (row < 0 || row >= rows.Count() || col < 0 || col >= rows.GetColCount()) return nullptr;
+  return table->GetCell(row, col) == &Cell ? editor : nullptr;
+}
+
+}  // namespace
+
+TCustomRVData* TRVTableCellData::GetActiveData() {
+  TRVTableCellEditorLink* editor = EditorOn(*this);
+  TCustomRVData* data = editor != nullptr ? editor->GetEditorData() : nullptr;
+  return data != nullptr ? data : this;
+}
+
+TWinControl* TRVTableCellData::GetOwnInplaceEditor() {
+  TRVTableCellEditorLink* editor = EditorOn(*this);
+  return editor != nullptr ? const_cast<TWinControl*>(editor->GetControl()) : nullptr;
+}
+
+int32_t TRVTableCellData::ContentHeight() const {
+  auto* active =
+      dynamic_cast<const TCustomRVFormattedData*>(const_cast<TRVTableCellData*>(this)->GetActiveData());
+  if (active == nullptr || active == this) return DocumentHeight;
+  // The editor's document keeps the padding as its margins.
+  return std::max(active->DocumentHeight - active->GetTopMargin() - active->GetBottomMargin(), 0);
 }

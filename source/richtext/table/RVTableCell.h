@@ -15,6 +15,8 @@
 #include "richtext/viewer/RVDataList.h"
 
 class TRVTableCellData : public TRVItemFormattedData {
+  ZUK_PUBLISHED(TRVTableCellData)
+
  public:
   explicit TRVTableCellData(TRVTableRow* Row);
   ~TRVTableCellData() override;
@@ -49,8 +51,14 @@ class TRVTableCellData : public TRVItemFormattedData {
   TRVItemBackgroundStyle GetBackgroundStyle() const;
   void SetBackgroundStyle(TRVItemBackgroundStyle Value);
   TRVBackground* GetCellBackground() const { return Background_.get(); }
+  /// The picture handed over without copying, and taken back out (for undo).
+  void GiveBackgroundImage(std::unique_ptr<TGraphic> Image);
+  std::unique_ptr<TGraphic> TakeBackgroundImage();
 
   // Answers of formatted data for a cell.
+  /// While the cell editor is open on the cell, its document holds the cell's items.
+  TCustomRVData* GetActiveData() override;
+  TWinControl* GetOwnInplaceEditor() override;
   TRVOptions GetOptions() const override;
   TCustomRVData* GetParentData() const override;
   void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, std::string& Text,
@@ -85,6 +93,8 @@ class TRVTableCellData : public TRVItemFormattedData {
 
  private:
   int32_t Padding() const;
+  /// The height of the content: the cell editor's document while it is open on the cell.
+  int32_t ContentHeight() const;
   /// The document holding the table, or the undo record's while held.
   TCustomRVData* HolderDocument() const;
 

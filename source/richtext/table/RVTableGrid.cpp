@@ -193,12 +193,14 @@ void TRVTableRows::UnmergeCells(TRVTableUndoRecord& Record) {
 // ---------------------------------------------------------------------------------------
 // Inserting
 
-void TRVTableRows::FillNewCell(int ItemNo, TRVTableCellData& Cell, const TRVTableCellData& Copy,
+void TRVTableRows::FillNewCell(int ItemNo, int Row, int Col, const TRVTableCellData& Copy,
                                TRVHTMLLength BestWidth, int32_t BestHeight) {
-  (void)ItemNo;  // a new cell leaves with the undo of its insertion
-  Cell.AssignAttributesFrom(Copy, false, 1, 1);
-  Cell.BestWidth = BestWidth;
-  Cell.BestHeight = BestHeight;
+  // Recorded like any change of a cell, so that redoing the insertion makes the cell alike.
+  if (auto record = CreateUndoRecord(ItemNo, TRVTableUndoKind::CellAttributes, Row, Col))
+    Submit(std::move(record));
+  Get(Row)->GetCell(Col)->AssignAttributesFrom(Copy, false, 1, 1);
+  SetCellBestSize(ItemNo, Row, Col, true, BestWidth);
+  SetCellBestSize(ItemNo, Row, Col, false, BestHeight);
 }
 
 void TRVTableRows::InsertCols(int Index, int Count, int CopyIndex, bool DivideWidth) {
@@ -243,11 +245,10 @@ void TRVTableRows::InsertCols(int Index, int Count, int CopyIndex, bool DivideWi
     if (copy != nullptr)
       while (span < copy->RowSpan && r + span < this->Count() && !marked[static_cast<size_t>(r + span)])
         ++span;
-    for (int i = 0; i < Count; ++i) {
-      TRVTableCellData* cell = Get(r)->InsertCell(Index);
-      if (copy == nullptr) continue;
-      FillNewCell(itemNo, *cell, *copy, copy->BestWidth / copy->ColSpan, copy->BestHeight);
-      cell->RowSpan = span;
+    for (int i = 0; i < Count; ++i) Get(r)->InsertCell(Index);
+    for (int i = 0; i < Count && copy != nullptr; ++i) {
+      FillNewCell(itemNo, r, Index + i, *copy, copy->BestWidth / copy->ColSpan, copy->BestHeight);
+      SetCellSpan(itemNo, r, false, span, Index + i);
     }
     for (int i = 1; i < span; ++i) insertEmpty(r + i);
     r += span;
@@ -301,8 +302,7 @@ void TRVTableRows::InsertRows(int Index, int Count, int CopyIndex, bool DivideHe
     int span = 1;
     while (span < copy->ColSpan && c + span < colCount && !marked[static_cast<size_t>(c + span)]) ++span;
     for (int r = Index; r < Index + Count; ++r) {
-      TRVTableCellData* cell = Get(r)->GetCell(c);
-      FillNewCell(itemNo, *cell, *copy, copy->BestWidth, copy->BestHeight / copy->RowSpan);
+      FillNewCell(itemNo, r, c, *copy, copy->BestWidth, copy->BestHeight / copy->RowSpan);
       if (span > 1) {
         if (auto record = CreateUndoRecord(itemNo, TRVTableUndoKind::SpreadOverEmptyCells, r, c)) {
           record->Count = span;
@@ -325,6 +325,8 @@ void TRVTableRows::SplitCellVertically(int ItemNo, int Row, int Col, int NewCol,
   if (auto record = CreateUndoRecord(ItemNo, TRVTableUndoKind::CellSplitVert, Row, Col)) {
     record->Count = NewCol;
     record->Old = old->ColSpan;
+    record->OldBestWidth = old->BestWidth;
+    record->DivideWidth = DivideWidth;
     Submit(std::move(record));
   }
   auto cell = std::make_unique<TRVTableCellData>(Get(Row));

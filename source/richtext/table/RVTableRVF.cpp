@@ -196,7 +196,8 @@ void WriteCell(TWriter& writer, TRVTableCellData& cell) {
   WriteProps(writer, cell, CellProps(), "C.");
   if (cell.HasContent(true)) {
     writer.WriteStr("C.Data");
-    WriteBinary(writer, [&cell](TStream& s) { cell.WriteRVFToComponentStream(s); });
+    // A cell being edited is saved with what its editor holds.
+    WriteBinary(writer, [&cell](TStream& s) { cell.GetActiveData()->WriteRVFToComponentStream(s); });
   }
   WriteBackground(writer, "C.BackgroundImg", cell.GetBackgroundImage());
   writer.WriteListEnd();

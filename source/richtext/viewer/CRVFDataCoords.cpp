@@ -43,6 +43,12 @@ void TCustomRVFormattedData::DrawItemToItem(int DItemNo, int DOffs, int& ItemNo,
     return;
   }
   const TRVDrawLineInfo* piece = DrawItems()[DItemNo];
+  // Between an edit and the next layout a piece can still name an item that is gone.
+  if (piece->ItemNo < 0 || piece->ItemNo >= GetItemCount()) {
+    ItemNo = -1;
+    Offs = 0;
+    return;
+  }
   ItemNo = piece->ItemNo;
   Offs = GetItem(ItemNo)->IsTextItem() ? piece->Offs + DOffs - 1 : DOffs;
 }

@@ -182,12 +182,11 @@ bool TCustomRVFormattedData::RoutePressIntoItem(TMouseButton Button, TShiftState
     }
     CloseInplaceEditor();
   }
-  if (item->StyleNo == rvsTable) {
-    if (!item->GetCellAtPoint(r.X, r.Y, row, col)) return false;
-    if (!item->CanEditCell(row, col)) {
-      item->DoCellClick(row, col);
-      return false;
-    }
+  // A cell that may not be edited only reports the click; a press between cells goes on to
+  // the table, which sizes and selects from its borders.
+  if (item->StyleNo == rvsTable && item->GetCellAtPoint(r.X, r.Y, row, col) && !item->CanEditCell(row, col)) {
+    item->DoCellClick(row, col);
+    return false;
   }
   return !item->MouseDownHook(Button, Shift, r.X, r.Y, ItemNo, this);
 }
@@ -253,7 +252,9 @@ void TCustomRVFormattedData::MouseDown(TMouseButton Button, TShiftState Shift, i
 // ---- move -------------------------------------------------------------------------------------------
 
 bool TCustomRVFormattedData::MoveSelectionEnd(int32_t X, int32_t Y) {
-  if ((GetViewerState() & rvflNoClamp) == 0) {
+  // Only a control's own document clips to its client area: a document inside an item (a
+  // table cell) gets control points far outside its own size.
+  if ((GetViewerState() & rvflNoClamp) == 0 && GetRootData() == this) {
     X = std::clamp(X, 0, std::max(0, GetWidth()));
     Y = std::clamp(Y, 0, std::max(0, GetHeight()));
   }

@@ -88,8 +88,10 @@ void TCustomRVFormattedData::StoreSelectionBounds(int StartItemNo, int StartOffs
 }
 
 void TCustomRVFormattedData::SetSelectionBounds(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs) {
-  DeselectPartiallySelectedItem(nullptr);
+  // The cell editor first: deselecting its table forgets the focused cell, and with it the
+  // only way to the editor, which would stay open holding the cell's items.
   DestroyInplaceEditor();
+  DeselectPartiallySelectedItem(nullptr);
   if (StartItemNo >= 0 && EndItemNo >= 0) {
     // A list marker is not a place to select from or to: the text after it is.
     const int count = GetItemCount();

@@ -718,7 +718,8 @@ void TCustomRVViewer::WndProc(TMessage& message) {
 // ---- published form --------------------------------------------------------------------------------------
 
 const TPropertyList& TRVViewer::ClassProperties() {
-  using T = TRVViewer;
+  // Accessors take the control class, so that the editors can publish the same list.
+  using T = TCustomRVViewer;
   static const TPropertyList list =
       TPropertyBuilder<T>(TWinControl::ClassProperties())
           .Enum(

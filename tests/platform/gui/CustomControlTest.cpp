@@ -6,11 +6,13 @@
 #include <QContextMenuEvent>
 #include <QImage>
 #include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
 #include <QScrollBar>
 #include <QTimer>
 
 #include "GuiTestSupport.h"
 #include "platform/graphics/CanvasDevice.h"
+#include "platform/gui/InputMethod.h"
 #include "platform/gui/Menus.h"
 
 using guitest::Pump;
@@ -353,6 +355,46 @@ TEST_F(CustomControlTest, ComposedTextArrivesAsCharacters) {
   composed.setCommitString(QString::fromUtf16(u"\u65E5\U0001F600"));
   QCoreApplication::sendEvent(Widget(*control), &composed);
   EXPECT_EQ(control->Events, (std::vector<std::string>{"char 26085", "char 55357", "char 56832"}));
+}
+
+TEST_F(CustomControlTest, ComposedTextTakenByTheControlIsNotTypedAgain) {
+  form.Show();
+  std::vector<std::u16string> taken;
+  control->OnMessage = [&](TMessage& m) {
+    if (m.Msg == WM_IME_STARTCOMPOSITION) control->Events.push_back("start");
+    if (m.Msg == WM_IME_COMPOSITION && (m.LParam & GCS_RESULTSTR) != 0)
+      taken.push_back(TakeCompositionResult());
+  };
+  QInputMethodEvent preedit(QStringLiteral("ni"), {});
+  QCoreApplication::sendEvent(Widget(*control), &preedit);
+  QInputMethodEvent more(QStringLiteral("nih"), {});
+  QCoreApplication::sendEvent(Widget(*control), &more);
+  QInputMethodEvent composed;
+  composed.setCommitString(QString::fromUtf16(u"\u4F60\u597D"));
+  QCoreApplication::sendEvent(Widget(*control), &composed);
+  EXPECT_EQ(control->Events, std::vector<std::string>{"start"}) << "one start, no characters";
+  EXPECT_EQ(taken, std::vector<std::u16string>{u"\u4F60\u597D"});
+  EXPECT_TRUE(TakeCompositionResult().empty()) << "only while the message is handled";
+}
+
+TEST_F(CustomControlTest, InputMethodIsToldWhereTheCompositionGoes) {
+  form.Show();
+  QWidget* w = Widget(*control);
+  TRect area, caret;
+  EXPECT_FALSE(GetCompositionForm(*control, area, caret));
+  SetCompositionForm(*control, TRect{5, 0, 150, 100}, TRect{40, 20, 41, 36});
+  TFont font;
+  font.SetName("DejaVu Sans");
+  font.SetSize(20);
+  SetCompositionFont(*control, font);
+  ASSERT_TRUE(GetCompositionForm(*control, area, caret));
+  EXPECT_EQ(caret.Left, 40);
+  EXPECT_EQ(caret.Bottom, 36);
+  QInputMethodQueryEvent query(Qt::ImCursorRectangle | Qt::ImFont | Qt::ImEnabled);
+  QCoreApplication::sendEvent(w, &query);
+  EXPECT_EQ(query.value(Qt::ImCursorRectangle).toRect(), QRect(40, 20, 1, 16));
+  EXPECT_EQ(query.value(Qt::ImFont).value<QFont>().family(), QStringLiteral("DejaVu Sans"));
+  EXPECT_TRUE(query.value(Qt::ImEnabled).toBool());
 }
 
 TEST_F(CustomControlTest, RedrawCanBeStoppedAndResumed) {

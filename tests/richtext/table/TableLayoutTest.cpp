@@ -108,7 +108,7 @@ TEST_F(TableLayoutTest, CellsAtPointsOfTheLaidOutTable) {
   EXPECT_EQ(row, 0);
   EXPECT_EQ(col, 0);
   const TRVTableCellData* right = t->GetCell(1, 1);
-  EXPECT_EQ(t->GetSubDocumentAt(right->Left, right->Top), right);
+  EXPECT_EQ(t->GetSubDocumentAt(right->Left + 1, right->Top + 1), right);
   EXPECT_EQ(t->LastHitRow, 1);
   EXPECT_FALSE(t->GetCellAtPoint(0, 0, row, col));  // the border spacing belongs to no cell
   t->ClearFocusHook();

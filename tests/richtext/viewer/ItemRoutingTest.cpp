@@ -118,7 +118,8 @@ TEST_F(ItemRoutingTest, PressesAreRoutedIntoCells) {
   const std::vector<Case> cases = {
       {"an editable cell", false, false, 10, 10, "into the cell down1 changed"},
       {"a cell that may not be edited", false, false, 30, 10, "cell click 0,1"},
-      {"the border between cells", false, false, 1, 1, ""},
+      {"the border between cells: the item may size or select", false, false, 1, 1,
+       "into the cell down1 changed"},
       {"text, an editor open: the editor closes", false, true, 10, -10, "editor closed down0 changed"},
       {"a refused cell, an editor open: it closes first", false, true, 30, 10,
        "editor closed cell click 0,1"},

@@ -1,0 +1,87 @@
+// Text composed with an input method: the composition is shown at the caret in the current
+// text style, within the paragraph's text area, and the committed text goes in as one
+// insertion, replacing the selection.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QInputMethodEvent>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "platform/gui/Forms.h"
+#include "platform/gui/InputMethod.h"
+#include "platform/gui/WidgetSupport.h"
+#include "richtext/editor/EditorTestSupport.h"
+
+namespace {
+
+using editortest::TEditorFixture;
+
+class EditorInputMethodTest : public ::testing::Test, protected TEditorFixture {
+ protected:
+  void SetUp() override {
+    form.SetBounds(0, 0, 400, 300);
+    Editor.SetParent(&form);
+    Editor.SetBounds(0, 0, 300, 200);
+    Sheet.TextStyles()[1].Size = 24;
+    Sheet.DefUnicodeStyle = 1;
+    Sheet.ParaStyles().Items(1)->LeftIndent = 20;
+    Sheet.ParaStyles().Items(1)->RightIndent = 30;
+    Editor.AddTextLineWithTag(u"hello world", 0, 1, 0);
+    form.Show();
+    Editor.Format();
+    Editor.SetSelectionBounds(0, 12, 0, 12);
+  }
+  void TearDown() override { Editor.SetParent(nullptr); }
+  void Compose(const QString& Preedit) {
+    QInputMethodEvent event(Preedit, {});
+    QCoreApplication::sendEvent(ClientWidgetOf(&Editor), &event);
+  }
+  void Commit(const std::u16string& Text) {
+    QInputMethodEvent event;
+    event.setCommitString(QString::fromUtf16(Text.data(), static_cast<qsizetype>(Text.size())));
+    QCoreApplication::sendEvent(ClientWidgetOf(&Editor), &event);
+  }
+  std::u16string Text() {
+    std::u16string out;
+    for (int i = 0; i < Editor.GetItemCount(); ++i) out += Data().GetItemTextW(i);
+    return out;
+  }
+
+  TForm form;
+};
+
+TEST_F(EditorInputMethodTest, CompositionIsShownAtTheCaretInTheParagraphsArea) {
+  Compose("ni");
+  EXPECT_EQ(Editor.GetCurTextStyleNo(), 1) << "composed text is Unicode text";
+  TRect area, caret;
+  ASSERT_TRUE(GetCompositionForm(Editor, area, caret));
+  EXPECT_EQ(area.Left, Editor.EditRVData().GetLeftMargin() + 20);
+  EXPECT_EQ(area.Right, Editor.ClientWidth() - Editor.EditRVData().GetRightMargin() - 30);
+  const TPoint at = Data().GetCaretPoint();
+  EXPECT_EQ(caret.Left, at.X);
+  EXPECT_EQ(caret.Top, at.Y);
+  EXPECT_GT(at.X, area.Left) << "the caret stands after the text";
+}
+
+TEST_F(EditorInputMethodTest, CommittedTextIsOneInsertion) {
+  Compose("nihao");
+  Commit(u"\u4F60\u597D");
+  EXPECT_EQ(Text(), u"hello world\u4F60\u597D");
+  EXPECT_TRUE(Editor.Modified);
+  Editor.Undo();
+  EXPECT_EQ(Text(), u"hello world") << "one undo step takes the whole commit";
+}
+
+TEST_F(EditorInputMethodTest, CommittedTextReplacesTheSelectionAndRefusedChangesTypeNothing) {
+  Editor.SetSelectionBounds(0, 1, 0, 6);
+  Commit(u"\u4F60");
+  EXPECT_EQ(Text(), u"\u4F60 world");
+
+  Editor.SetReadOnly(true);
+  Commit(u"\u597D");
+  EXPECT_EQ(Text(), u"\u4F60 world");
+}
+
+}  // namespace
