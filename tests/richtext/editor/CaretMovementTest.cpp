@@ -8,6 +8,7 @@
 #include "richtext/core/RVUni.h"
 #include "richtext/editor/CaretTestSupport.h"
 #include "richtext/table/RVTable.h"
+#include "richtext/table/TableHooksTestSupport.h"
 
 namespace {
 
@@ -179,15 +180,8 @@ TEST_F(CaretMovementTest, PagesMoveByTheViewInALongDocument) {
 
 /// Table hooks that log where a table is asked to open its cell editor, and open none: the
 /// caret then moves on as it would past any other item.
-class TEnterLog : public TRVTableEditorHooks {
+class TEnterLog : public tabletest::TQuietEditorHooks {
  public:
-  bool CanChange(TRVTableItemInfo&) override { return true; }
-  bool UndoEnabled(TRVTableItemInfo&) override { return false; }
-  void ChangeEditor(TRVTableItemInfo&, bool) override {}
-  void SetTableProperty(TRVTableItemInfo&, const std::string&, int32_t, bool, bool) override {}
-  void SetCellProperty(TRVTableItemInfo&, int, const std::string&, bool, bool, int, int, int32_t) override {}
-  void BeginTableChange(TRVTableItemInfo&, int32_t&) override {}
-  void EndTableChange(TRVTableItemInfo&, int32_t) override {}
   void OpenCellEditor(TRVTableItemInfo&, int, int Row, int Col, bool, bool CaretAtStart, bool CaretAtEnd,
                       uint32_t, bool) override {
     log.push_back(std::to_string(Row) + "," + std::to_string(Col) + (CaretAtStart ? " start" : "") +

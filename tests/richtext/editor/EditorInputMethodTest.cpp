@@ -3,15 +3,12 @@
 // insertion, replacing the selection.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QInputMethodEvent>
-#include <QWidget>
 #include <memory>
 #include <string>
 
 #include "platform/gui/Forms.h"
 #include "platform/gui/InputMethod.h"
-#include "platform/gui/WidgetSupport.h"
+#include "platform/gui/InputMethodTestSupport.h"
 #include "richtext/editor/EditorTestSupport.h"
 
 namespace {
@@ -34,15 +31,8 @@ class EditorInputMethodTest : public ::testing::Test, protected TEditorFixture {
     Editor.SetSelectionBounds(0, 12, 0, 12);
   }
   void TearDown() override { Editor.SetParent(nullptr); }
-  void Compose(const QString& Preedit) {
-    QInputMethodEvent event(Preedit, {});
-    QCoreApplication::sendEvent(ClientWidgetOf(&Editor), &event);
-  }
-  void Commit(const std::u16string& Text) {
-    QInputMethodEvent event;
-    event.setCommitString(QString::fromUtf16(Text.data(), static_cast<qsizetype>(Text.size())));
-    QCoreApplication::sendEvent(ClientWidgetOf(&Editor), &event);
-  }
+  void Compose(const std::u16string& Preedit) { guitest::SendComposition(Editor, Preedit); }
+  void Commit(const std::u16string& Text) { guitest::SendCommittedText(Editor, Text); }
   std::u16string Text() {
     std::u16string out;
     for (int i = 0; i < Editor.GetItemCount(); ++i) out += Data().GetItemTextW(i);
@@ -53,7 +43,7 @@ class EditorInputMethodTest : public ::testing::Test, protected TEditorFixture {
 };
 
 TEST_F(EditorInputMethodTest, CompositionIsShownAtTheCaretInTheParagraphsArea) {
-  Compose("ni");
+  Compose(u"ni");
   EXPECT_EQ(Editor.GetCurTextStyleNo(), 1) << "composed text is Unicode text";
   TRect area, caret;
   ASSERT_TRUE(GetCompositionForm(Editor, area, caret));
@@ -66,7 +56,7 @@ TEST_F(EditorInputMethodTest, CompositionIsShownAtTheCaretInTheParagraphsArea) {
 }
 
 TEST_F(EditorInputMethodTest, CommittedTextIsOneInsertion) {
-  Compose("nihao");
+  Compose(u"nihao");
   Commit(u"\u4F60\u597D");
   EXPECT_EQ(Text(), u"hello world\u4F60\u597D");
   EXPECT_TRUE(Editor.Modified);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "TableHooksTestSupport.h"
 #include "TableViewSupport.h"
 #include "platform/graphics/Cursors.h"
 #include "richtext/core/RVStyle.h"
@@ -62,12 +63,10 @@ class TMouseDoc : public viewertest::TFixedPitchData {
 
 /// The editor's hooks as the table sees them: size changes are applied and logged, and a
 /// cell editor stand-in opens where the table asks for one.
-class TFakeHooks : public TRVTableEditorHooks {
+class TFakeHooks : public tabletest::TQuietEditorHooks {
  public:
   bool CanChange(TRVTableItemInfo&) override { return canChange; }
   bool UndoEnabled(TRVTableItemInfo&) override { return true; }
-  void ChangeEditor(TRVTableItemInfo&, bool) override {}
-  void SetTableProperty(TRVTableItemInfo&, const std::string&, int32_t, bool, bool) override {}
   void SetCellProperty(TRVTableItemInfo& Table, int, const std::string& PropName, bool, bool, int Row,
                        int Col, int32_t Value) override {
     if (throwOnSet) throw ERVError("refused");

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "TableHooksTestSupport.h"
 #include "TableTestSupport.h"
 #include "TableViewSupport.h"
 
@@ -17,15 +18,8 @@ using tabletest::TDoc;
 using tabletest::TFakeEditor;
 
 /// Opens a stand-in editor wherever the table asks, and logs the requests.
-class TOpeningHooks : public TRVTableEditorHooks {
+class TOpeningHooks : public tabletest::TQuietEditorHooks {
  public:
-  bool CanChange(TRVTableItemInfo&) override { return true; }
-  bool UndoEnabled(TRVTableItemInfo&) override { return false; }
-  void ChangeEditor(TRVTableItemInfo&, bool) override {}
-  void SetTableProperty(TRVTableItemInfo&, const std::string&, int32_t, bool, bool) override {}
-  void SetCellProperty(TRVTableItemInfo&, int, const std::string&, bool, bool, int, int, int32_t) override {}
-  void BeginTableChange(TRVTableItemInfo&, int32_t&) override {}
-  void EndTableChange(TRVTableItemInfo&, int32_t) override {}
   void OpenCellEditor(TRVTableItemInfo& Table, int, int Row, int Col, bool, bool CaretAtStart,
                       bool CaretAtEnd, uint32_t, bool SkipCheck) override {
     log.push_back(std::to_string(Row) + "," + std::to_string(Col) + (CaretAtStart ? " start" : "") +
