@@ -2,6 +2,9 @@
 // the two-cell tables of the choices, exhibits, answers and responses, and bad data. The
 // document is read back item by item, one line per paragraph.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "ZUKPrintTestSupport.h"
 #include "exam/ZUKException.h"
@@ -9,11 +12,13 @@
 #include "exam/ZUKQuestion.h"
 #include "platform/core/CodePages.h"
 #include "platform/core/Exceptions.h"
+#include "platform/graphics/GraphicsTestSupport.h"
 #include "platform/graphics/Picture.h"
 #include "richtext/core/HTMLTestSupport.h"
 #include "richtext/core/RVItem.h"
 #include "richtext/table/RVTable.h"
 #include "richtext/table/RVTableCell.h"
+#include "richtext/viewer/RVPageDriver.h"
 #include "richtext/viewer/RVRVData.h"
 
 namespace {
@@ -100,6 +105,40 @@ TEST_F(QuestionPrintTest, QuestionAndChoicesMakeLabelledTwoCellTables) {
   EXPECT_EQ(table->CellVSpacing, 0);
   EXPECT_EQ(table->CellPadding, 0);
   viewer.Format();  // the printed document lays out
+}
+
+TEST_F(QuestionPrintTest, PrintedToPaperTheChoicesReadWithTheirLabels) {
+  if (!gfxtest::RunCommand("pdftotext -v 2>&1")) GTEST_SKIP() << "poppler-utils (pdftotext) is not installed";
+  auto q = Choice({u"Which one?", u"alpha", u"beta", u"gamma", u"because"}, 3);
+  q->Print(viewer, qpfQuestion | qpfCorrectAnswer, "", 7, false, nullptr);
+  viewer.Format();
+  std::string folder = (std::filesystem::temp_directory_path() / "zuk-qprint-XXXXXX").string();
+  ASSERT_NE(mkdtemp(folder.data()), nullptr);
+  const std::string pdf = folder + "/question.pdf";
+  TRVPageDriver driver(viewer);
+  EXPECT_EQ(driver.PrintToPDF(pdf, 150), 1);
+  const auto text = gfxtest::RunCommand("pdftotext -layout '" + pdf + "' - 2>/dev/null");
+  std::filesystem::remove_all(folder);
+  ASSERT_TRUE(text.has_value());
+  // What a reader of the printed page sees: the heading, the question, each label beside its
+  // choice on one line, then the answer, in this order. (The bold heading after the tables
+  // once ran into the answer: the tables' cell fonts were left on the layout canvas.)
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : *text) {
+    if (c != '\n') {
+      line += c;
+      continue;
+    }
+    std::string words;
+    for (size_t i = 0; i < line.size(); ++i)
+      if (line[i] != ' ' || (!words.empty() && words.back() != ' ')) words += line[i];
+    while (!words.empty() && words.back() == ' ') words.pop_back();
+    if (!words.empty()) lines.push_back(words);
+    line.clear();
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{"QUESTION 7", "Which one?", "A. alpha", "B. beta", "C. gamma",
+                                             "Correct Answer: B"}));
 }
 
 TEST_F(QuestionPrintTest, EverySlotInItsOrder) {

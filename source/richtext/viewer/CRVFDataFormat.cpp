@@ -515,6 +515,8 @@ void TRVLineFormatter::FormatFullLine(int ItemNo) {
     LineAscent = height;
     PendingBelow = 0;
   }
+  // A table lays its cells out on the same canvas, leaving their fonts on it.
+  if (item->QueryFeature(rvfqChangesCanvasFont)) LastStyleNo = -1;
   LineStart = DrawCount;
   RecordSubJumps(InsertPiece(std::move(piece), ItemNo));
   FirstLine = false;
