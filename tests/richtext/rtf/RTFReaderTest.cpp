@@ -70,6 +70,10 @@ struct TextCase {
   const char* events;
 };
 
+void PrintTo(const TextCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 const TextCase kTextCases[] = {
     {"text at the final flush", "{\\rtf1 Hello}", false, "2:Hello"},
     {"bytes after the last brace", "{\\rtf1 A}B}}}{", false, "2:A"},
