@@ -70,10 +70,26 @@ QFont DefaultFont() {
   return ToQFont(font);
 }
 
-/// The pixels a filled rectangle covers, rounded as the painter rounds the edges of fills.
-QRect PixelsOf(const QRectF& r) {
-  auto edge = [](double v) { return static_cast<int>(std::lround(std::clamp(v, -kFarPixel, kFarPixel))); };
-  return QRect(QPoint(edge(r.left()), edge(r.top())), QPoint(edge(r.right()) - 1, edge(r.bottom()) - 1));
+/// The pixels a filled rectangle covers, rounded as the painter rounds the edges of fills;
+/// or with `outer` every pixel it touches.
+QRect PixelsOf(const QRectF& r, bool outer = false) {
+  auto edge = [](double v, double shift) {
+    return static_cast<int>(std::floor(std::clamp(v, -kFarPixel, kFarPixel) + shift));
+  };
+  const double low = outer ? 0 : 0.5, high = outer ? 1 - 1e-9 : 0.5;
+  return QRect(QPoint(edge(r.left(), low), edge(r.top(), low)),
+               QPoint(edge(r.right(), high) - 1, edge(r.bottom(), high) - 1));
+}
+
+/// A path as a clipping area: the pixels of its bounding box, inside the path.
+TDeviceClip PathArea(const QPainterPath& path) {
+  return {QRegion(PixelsOf(path.boundingRect(), true)), path};
+}
+
+QPainterPath RectPath(const QRectF& r) {
+  QPainterPath path;
+  path.addRect(r);
+  return path;
 }
 
 /// The union of many rectangles, joined in halves so that the work stays near n log n.
@@ -104,8 +120,7 @@ TDeviceClip AreaOfRects(const QList<QRectF>& rects, const QTransform& toDevice) 
     path.addPolygon(toDevice.map(QPolygonF(r)));
     path.closeSubpath();
   }
-  area.path = path;
-  return area;
+  return PathArea(path);
 }
 
 /// The frame text is laid out in: logical units from `at`, with the axes turned back where
@@ -148,14 +163,14 @@ QImage PremultipliedOf(const QImage& stored) {
 }  // namespace
 
 QPainterPath TDeviceClip::Path() const {
-  if (path) return *path;
   QPainterPath p;
   p.addRegion(region);
-  return p;
+  return path ? p.intersected(*path) : p;
 }
 
 QRectF TDeviceClip::Bounds() const {
-  return path ? path->boundingRect() : QRectF(region.boundingRect());
+  const QRectF box(region.boundingRect());
+  return path ? box.intersected(path->boundingRect()) : box;
 }
 
 QColor MetafileColor(uint32_t colorref) {
@@ -245,7 +260,7 @@ TMetafileDC::TMetafileDC(QPainter& painter, const QRect& dest, const QTransform&
   if (base_.type() <= QTransform::TxScale)
     base_clip_.region = base_.map(p_.clipRegion());
   else
-    base_clip_.path = base_.map(p_.clipPath());
+    base_clip_ = PathArea(base_.map(p_.clipPath()));
   state_.clip = base_clip_;
   state_.font = DefaultFont();
   ApplyMapping();
@@ -685,62 +700,53 @@ void TMetafileDC::SyncClip() {
   // The area is in device pixels: it is handed over without the mapping.
   const QTransform logical = p_.transform();
   p_.setTransform(QTransform());
-  if (state_.clip.path)
-    p_.setClipPath(*state_.clip.path, Qt::ReplaceClip);
-  else
-    p_.setClipRegion(state_.clip.region, Qt::ReplaceClip);
+  p_.setClipRegion(state_.clip.region, Qt::ReplaceClip);
+  if (state_.clip.path) p_.setClipPath(*state_.clip.path, Qt::IntersectClip);
   p_.setTransform(logical);
 }
 
 void TMetafileDC::SetClip(TDeviceClip clip) {
-  if (clip.path && clip.path->elementCount() > kMaxClipElements) {
-    QPainterPath box;
-    box.addRect(clip.path->boundingRect());
-    clip.path = base_clip_.Path().intersected(box);
-  } else if (!clip.path && clip.region.rectCount() > kMaxClipRects) {
+  if (clip.path && clip.path->elementCount() > kMaxClipElements)
+    clip.path = RectPath(clip.path->boundingRect());
+  if (clip.region.rectCount() > kMaxClipRects)
     clip.region = base_clip_.region.intersected(clip.region.boundingRect());
-  }
   state_.clip = std::move(clip);
   clip_changed_ = true;
 }
 
 /// Combines an area in painter coordinates with the clipping; nothing outside the
-/// destination is ever let in.
+/// destination is ever let in. The clipping is a region and a path, the area inside both:
+/// overlaps and differences keep most of the work on the region, whose operations cost in
+/// proportion to its rectangles; only joins with a path take the whole area as a path.
 void TMetafileDC::CombineArea(const TDeviceClip& area, TClipCombine how) {
   const TDeviceClip& current = state_.clip;
+  auto both = [](const std::optional<QPainterPath>& a, const std::optional<QPainterPath>& b) {
+    if (!a || !b) return a ? a : b;
+    return std::optional<QPainterPath>(a->intersected(*b));
+  };
+  switch (how) {
+    case TClipCombine::And:
+      return SetClip({current.region.intersected(area.region), both(current.path, area.path)});
+    case TClipCombine::Diff:
+      if (!area.path) return SetClip({current.region.subtracted(area.region), current.path});
+      // A path area lies inside its region; the region is left as it is.
+      return SetClip({current.region,
+                      current.path.value_or(RectPath(current.region.boundingRect())).subtracted(*area.path)});
+    case TClipCombine::Copy:
+      return SetClip({base_clip_.region.intersected(area.region), both(base_clip_.path, area.path)});
+    case TClipCombine::Or:
+    case TClipCombine::Xor:
+      break;
+  }
+  const bool join = how == TClipCombine::Or;
   if (!current.path && !area.path && !base_clip_.path) {
-    const QRegion& c = current.region;
-    const QRegion& a = area.region;
-    const QRegion& base = base_clip_.region;
-    switch (how) {
-      case TClipCombine::And:
-        return SetClip({c.intersected(a), std::nullopt});
-      case TClipCombine::Or:
-        return SetClip({base.intersected(c.united(a)), std::nullopt});
-      case TClipCombine::Xor:
-        return SetClip({base.intersected(c.xored(a)), std::nullopt});
-      case TClipCombine::Diff:
-        return SetClip({c.subtracted(a), std::nullopt});
-      case TClipCombine::Copy:
-        return SetClip({base.intersected(a), std::nullopt});
-    }
-    return;
+    const QRegion joined = join ? current.region.united(area.region) : current.region.xored(area.region);
+    return SetClip({base_clip_.region.intersected(joined), std::nullopt});
   }
   const QPainterPath c = current.Path();
   const QPainterPath a = area.Path();
-  const QPainterPath base = base_clip_.Path();
-  switch (how) {
-    case TClipCombine::And:
-      return SetClip({QRegion(), c.intersected(a)});
-    case TClipCombine::Or:
-      return SetClip({QRegion(), base.intersected(c.united(a))});
-    case TClipCombine::Xor:
-      return SetClip({QRegion(), base.intersected(c.united(a).subtracted(c.intersected(a)))});
-    case TClipCombine::Diff:
-      return SetClip({QRegion(), c.subtracted(a)});
-    case TClipCombine::Copy:
-      return SetClip({QRegion(), base.intersected(a)});
-  }
+  const QPainterPath joined = join ? c.united(a) : c.united(a).subtracted(c.intersected(a));
+  SetClip({base_clip_.region, both(base_clip_.path, joined)});
 }
 
 void TMetafileDC::IntersectClipRect(const QRectF& r) {
@@ -797,16 +803,16 @@ void TMetafileDC::ClipToPath(TPathClip how) {
       }
       break;
     case TPathClip::Inclusive:
-      CombineArea({QRegion(), last_path_}, TClipCombine::And);
+      CombineArea(PathArea(last_path_), TClipCombine::And);
       break;
     case TPathClip::Exclusive:
-      CombineArea({QRegion(), last_path_}, TClipCombine::Diff);
+      CombineArea(PathArea(last_path_), TClipCombine::Diff);
       break;
   }
 }
 
 void TMetafileDC::SelectClipPath(TClipCombine how) {
-  CombineArea({QRegion(), last_path_}, how);
+  CombineArea(PathArea(last_path_), how);
   last_path_ = QPainterPath();
 }
 

@@ -92,13 +92,15 @@ struct TMetafileLogFont {
 };
 TMetafileObject MetafileFont(const TMetafileLogFont& font);
 
-/// A clipping area in the painter's device pixels: a region while every piece of it lies on
-/// the pixel grid (rectangles under a mapping that neither turns nor shears), a path once a
-/// piece does not. Regions combine in time proportional to their rectangles, paths do not.
+/// A clipping area in the painter's device pixels: the part of `region` that also lies inside
+/// `path` when there is one. Rectangles that stay on the pixel grid (no turning or shearing
+/// mapping) go into the region, whose operations cost in proportion to its rectangles; the
+/// path holds only what is not rectangular.
 struct TDeviceClip {
   QRegion region;
   std::optional<QPainterPath> path;
 
+  /// The whole area as one path.
   QPainterPath Path() const;
   QRectF Bounds() const;
 };
