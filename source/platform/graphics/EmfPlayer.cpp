@@ -86,6 +86,7 @@ enum : uint32_t {
   kCreateMonoBrush = 93,
   kCreateDIBPatternBrushPt = 94,
   kExtCreatePen = 95,
+  kAlphaBlend = 114,
 };
 
 constexpr uint32_t kStockObject = 0x80000000;
@@ -136,13 +137,14 @@ QRect SourceRect(int32_t x, int32_t y, int32_t w, int32_t h) {
 }
 
 /// A DIB stored as a header part and a pixel part, or a null image when either part lies
-/// outside the record.
-QImage DibOf(const Rec& r, size_t offBmi, size_t cbBmi, size_t offBits, size_t cbBits, const QRect& src) {
+/// outside the record; `keepAlpha` as for MetafileDibPart.
+QImage DibOf(const Rec& r, size_t offBmi, size_t cbBmi, size_t offBits, size_t cbBits, const QRect& src,
+             bool keepAlpha = false) {
   if (cbBmi == 0 || !r.Has(offBmi, cbBmi) || !r.Has(offBits, cbBits)) return QImage();
   std::vector<uint8_t> packed(r.Bytes(offBmi, cbBmi).begin(), r.Bytes(offBmi, cbBmi).end());
   const std::span<const uint8_t> bits = r.Bytes(offBits, cbBits);
   packed.insert(packed.end(), bits.begin(), bits.end());
-  return MetafileDibPart(packed, static_cast<int64_t>(cbBmi), src);
+  return MetafileDibPart(packed, static_cast<int64_t>(cbBmi), src, keepAlpha);
 }
 
 QColor StockBrushColor(uint32_t index) {
@@ -344,6 +346,9 @@ class EmfPlayer {
       case kBitBlt:
       case kStretchBlt:
         BitBlt(type == kStretchBlt, r);
+        break;
+      case kAlphaBlend:
+        AlphaBlend(r);
         break;
       case kStretchDIBits:
         dc_.Blit(r.U(68),
@@ -550,9 +555,10 @@ class EmfPlayer {
       return;
     }
     if (count > r.Size() / 16 || !r.Has(48, count * 16)) return;
-    QPainterPath region;
-    for (uint64_t i = 0; i < count; ++i) region.addRect(r.Rect(48 + static_cast<size_t>(i * 16)));
-    dc_.CombineDeviceClip(region.simplified(), static_cast<TClipCombine>(mode));
+    QList<QRectF> region;
+    region.reserve(static_cast<qsizetype>(count));
+    for (uint64_t i = 0; i < count; ++i) region.append(r.Rect(48 + static_cast<size_t>(i * 16)));
+    dc_.CombineDeviceClip(region, static_cast<TClipCombine>(mode));
   }
 
   void BitBlt(bool stretch, const Rec& r) {
@@ -567,17 +573,34 @@ class EmfPlayer {
     dc_.Blit(rop, DibOf(r, r.U(84), r.U(88), r.U(92), r.U(96), SourceRect(r.I(44), r.I(48), cx, cy)), dest);
   }
 
+  /// Laid out as a stretching blit, with the blend function in place of the raster
+  /// operation: operation, flags, the constant alpha, and whether the source has its own.
+  void AlphaBlend(const Rec& r) {
+    constexpr uint8_t kSourceHasAlpha = 1;
+    const QRectF dest(r.I(24), r.I(28), r.I(32), r.I(36));
+    const uint8_t constantAlpha = r.Byte(42);
+    const bool perPixel = (r.Byte(43) & kSourceHasAlpha) != 0;
+    const QRect src = SourceRect(r.I(44), r.I(48), r.I(100), r.I(104));
+    dc_.AlphaBlend(DibOf(r, r.U(84), r.U(88), r.U(92), r.U(96), src, perPixel), dest, constantAlpha,
+                   perPixel);
+  }
+
   void ExtTextOut(bool wide, const Rec& r) {
     const QPointF at = r.Point(36);
     const uint64_t count = r.U(44);
     const uint32_t offset = r.U(48);
     const uint32_t options = r.U(52);
-    // Glyph numbers of a font we do not have cannot be turned back into text.
-    if ((options & kEtoGlyphIndex) != 0 || count == 0) return;
+    if (count == 0) return;
     const uint64_t unit = wide ? 2 : 1;
     if (count > r.Size() || !r.Has(offset, count * unit)) return;
+    const bool glyphs = (options & kEtoGlyphIndex) != 0;
+    // Glyph numbers come as 16-bit values; a record of 8-bit ones is not drawn.
+    if (glyphs && !wide) return;
     QString text;
-    if (wide) {
+    QList<quint32> glyphIndexes;
+    if (glyphs) {
+      for (uint64_t i = 0; i < count; ++i) glyphIndexes.append(static_cast<uint16_t>(r.I16(offset + 2 * i)));
+    } else if (wide) {
       for (uint64_t i = 0; i < count; ++i) text.append(QChar(static_cast<char16_t>(r.I16(offset + 2 * i))));
     } else {
       const std::span<const uint8_t> bytes = r.Bytes(offset, static_cast<size_t>(count));
@@ -590,7 +613,11 @@ class EmfPlayer {
     if (dxOffset != 0 && r.Has(dxOffset, count * step))
       for (uint64_t i = 0; i < count; ++i) dx.push_back(r.I(static_cast<size_t>(dxOffset + i * step)));
     const QRectF rect = r.Rect(56);
-    dc_.Text(at, text, options, (options & (kEtoOpaque | kEtoClipped)) != 0 ? &rect : nullptr, dx);
+    const QRectF* box = (options & (kEtoOpaque | kEtoClipped)) != 0 ? &rect : nullptr;
+    if (glyphs)
+      dc_.GlyphText(at, glyphIndexes, options, box, dx);
+    else
+      dc_.Text(at, text, options, box, dx);
   }
 
   TMetafileDC& dc_;

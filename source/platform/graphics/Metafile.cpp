@@ -34,7 +34,8 @@ int32_t I32(std::span<const uint8_t> d, size_t at) {
   return static_cast<int32_t>(U32(d, at));
 }
 
-/// The XOR of the first ten 16-bit words of a placeable header.
+/// The XOR of the first ten 16-bit words of a placeable header. Readers do not check it:
+/// common writers leave it 0, and the fields it covers are checked one by one.
 uint16_t PlaceableChecksum(std::span<const uint8_t> header) {
   uint16_t sum = 0;
   for (size_t i = 0; i < 20; i += 2) sum ^= U16(header, i);
@@ -125,16 +126,16 @@ void TMetafile::SetHeight(int32_t height) {
   SetMMHeight(MulDiv(height, kMM100PerInch, kScreenPixelsPerInch));
 }
 
+// A metafile is drawn scaled into whatever rectangle it is given, so its size is no reason to
+// refuse it; the picture-size limit holds for bitmaps made at that size.
 void TMetafile::SetMMWidth(int32_t value) {
   if (value < 0 || value == impl_->mm_width) return;
-  CheckPictureSize(MulDiv(value, kScreenPixelsPerInch, kMM100PerInch), Height());
   impl_->mm_width = value;
   Changed();
 }
 
 void TMetafile::SetMMHeight(int32_t value) {
   if (value < 0 || value == impl_->mm_height) return;
-  CheckPictureSize(Width(), MulDiv(value, kScreenPixelsPerInch, kMM100PerInch));
   impl_->mm_height = value;
   Changed();
 }
@@ -158,7 +159,6 @@ void TMetafile::LoadFromStream(TStream& stream) {
     loaded.mm_height = static_cast<int32_t>(h);
     loaded.data.assign(bytes.begin(), bytes.begin() + total);
   } else if (d.size() >= kPlaceableSize && U32(d, 0) == kPlaceableKey) {
-    if (PlaceableChecksum(d) != U16(d, 20)) Fail();
     const auto left = static_cast<int16_t>(U16(d, 6));
     const auto top = static_cast<int16_t>(U16(d, 8));
     const auto right = static_cast<int16_t>(U16(d, 10));
@@ -176,8 +176,6 @@ void TMetafile::LoadFromStream(TStream& stream) {
     CheckWmfHeader(d);
     loaded.data = std::move(bytes);
   }
-  CheckPictureSize(MulDiv(loaded.mm_width, kScreenPixelsPerInch, kMM100PerInch),
-                   MulDiv(loaded.mm_height, kScreenPixelsPerInch, kMM100PerInch));
   *impl_ = std::move(loaded);
   Changed();
 }

@@ -1,6 +1,8 @@
 #include "platform/graphics/MetafileDC.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <algorithm>
 #include <cmath>
 
@@ -53,7 +55,12 @@ constexpr uint32_t kDstCopy = 0x00AA0029;
 
 constexpr size_t kMaxSavedStates = 1024;
 constexpr size_t kMaxSavedClips = 1024;
+// Every later clip operation costs in proportion to the area's outline or rectangles, so an
+// area grown from thousands of pieces is taken as its bounding box.
 constexpr int kMaxClipElements = 2000;
+constexpr int kMaxClipRects = 2000;
+// Device pixels beyond any destination; clip rectangles are cut back to them before rounding.
+constexpr double kFarPixel = 1 << 28;
 constexpr uint32_t kTextAlignUpdateCP = 1;
 
 QFont DefaultFont() {
@@ -63,7 +70,108 @@ QFont DefaultFont() {
   return ToQFont(font);
 }
 
+/// The pixels a filled rectangle covers, rounded as the painter rounds the edges of fills;
+/// or with `outer` every pixel it touches.
+QRect PixelsOf(const QRectF& r, bool outer = false) {
+  auto edge = [](double v, double shift) {
+    return static_cast<int>(std::floor(std::clamp(v, -kFarPixel, kFarPixel) + shift));
+  };
+  const double low = outer ? 0 : 0.5, high = outer ? 1 - 1e-9 : 0.5;
+  return QRect(QPoint(edge(r.left(), low), edge(r.top(), low)),
+               QPoint(edge(r.right(), high) - 1, edge(r.bottom(), high) - 1));
+}
+
+/// A path as a clipping area: the pixels of its bounding box, inside the path.
+TDeviceClip PathArea(const QPainterPath& path) {
+  return {QRegion(PixelsOf(path.boundingRect(), true)), path};
+}
+
+QPainterPath RectPath(const QRectF& r) {
+  QPainterPath path;
+  path.addRect(r);
+  return path;
+}
+
+/// The union of many rectangles, joined in halves so that the work stays near n log n.
+QRegion UnionOf(std::span<const QRect> rects) {
+  if (rects.empty()) return QRegion();
+  if (rects.size() == 1) return QRegion(rects.front());
+  const size_t half = rects.size() / 2;
+  return UnionOf(rects.first(half)).united(UnionOf(rects.subspan(half)));
+}
+
+/// Rectangles mapped onto the device: a region when the mapping keeps them on the pixel
+/// grid, else a path.
+TDeviceClip AreaOfRects(const QList<QRectF>& rects, const QTransform& toDevice) {
+  TDeviceClip area;
+  if (toDevice.type() <= QTransform::TxScale) {
+    std::vector<QRect> pixels;
+    pixels.reserve(static_cast<size_t>(rects.size()));
+    for (const QRectF& r : rects) {
+      const QRect p = PixelsOf(toDevice.mapRect(r));
+      if (!p.isEmpty()) pixels.push_back(p);
+    }
+    area.region = UnionOf(pixels);
+    return area;
+  }
+  QPainterPath path;
+  path.setFillRule(Qt::WindingFill);
+  for (const QRectF& r : rects) {
+    path.addPolygon(toDevice.map(QPolygonF(r)));
+    path.closeSubpath();
+  }
+  return PathArea(path);
+}
+
+/// The frame text is laid out in: logical units from `at`, with the axes turned back where
+/// the mapping mirrors them, so that text reads upright on the device and hangs below its
+/// reference point whatever the signs of the extents.
+QTransform UprightFrame(const QTransform& logical, QPointF at) {
+  QTransform linear(logical.m11(), logical.m12(), logical.m21(), logical.m22(), 0, 0);
+  if (logical.m12() == 0 && logical.m21() == 0)
+    linear = QTransform::fromScale(std::abs(logical.m11()), std::abs(logical.m22()));
+  else if (linear.determinant() < 0)
+    linear = QTransform::fromScale(1, -1) * linear;
+  const QPointF origin = logical.map(at);
+  return linear * QTransform::fromTranslate(origin.x(), origin.y());
+}
+
+/// A picture turned over along the axes on which its destination runs backwards.
+QImage MirroredFor(const QImage& image, const QRectF& dest) {
+  const bool mirrorX = dest.width() < 0;
+  const bool mirrorY = dest.height() < 0;
+  return mirrorX || mirrorY ? image.mirrored(mirrorX, mirrorY) : image;
+}
+
+/// ARGB32 pixels read as colours already multiplied by their alpha; a colour above its alpha
+/// is cut back to it, so that no channel can overflow when it is laid over the target.
+QImage PremultipliedOf(const QImage& stored) {
+  const QImage argb = stored.convertToFormat(QImage::Format_ARGB32);
+  QImage out(argb.size(), QImage::Format_ARGB32_Premultiplied);
+  if (out.isNull()) return out;
+  for (int y = 0; y < argb.height(); ++y) {
+    const auto* from = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+    auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
+    for (int x = 0; x < argb.width(); ++x) {
+      const int a = qAlpha(from[x]);
+      to[x] = qRgba(std::min(qRed(from[x]), a), std::min(qGreen(from[x]), a), std::min(qBlue(from[x]), a), a);
+    }
+  }
+  return out;
+}
+
 }  // namespace
+
+QPainterPath TDeviceClip::Path() const {
+  QPainterPath p;
+  p.addRegion(region);
+  return path ? p.intersected(*path) : p;
+}
+
+QRectF TDeviceClip::Bounds() const {
+  const QRectF box(region.boundingRect());
+  return path ? box.intersected(path->boundingRect()) : box;
+}
 
 QColor MetafileColor(uint32_t colorref) {
   return QColor(colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF);
@@ -100,10 +208,11 @@ QBrush MetafileBrush(uint32_t style, const QColor& color, uint32_t hatch) {
   }
 }
 
-QImage MetafileDibPart(std::span<const uint8_t> dib, std::optional<int64_t> bitsOffset, QRect src) {
+QImage MetafileDibPart(std::span<const uint8_t> dib, std::optional<int64_t> bitsOffset, QRect src,
+                       bool keepAlpha) {
   QImage image;
   try {
-    image = DibToQImage(DecodePackedDib(dib, bitsOffset), false);
+    image = DibToQImage(DecodePackedDib(dib, bitsOffset), keepAlpha);
     // Source rows count from the bottom of a bottom-up DIB.
     const uint32_t header = dib.size() >= 4 ? static_cast<uint32_t>(dib[0] | (dib[1] << 8)) : 0;
     const bool bottomUp =
@@ -148,14 +257,17 @@ TMetafileDC::TMetafileDC(QPainter& painter, const QRect& dest, const QTransform&
       device_to_dest_(deviceToDest),
       device_per_inch_(devicePerInch) {
   p_.setClipRect(dest_, Qt::IntersectClip);
-  base_clip_ = base_.map(p_.clipPath());
+  if (base_.type() <= QTransform::TxScale)
+    base_clip_.region = base_.map(p_.clipRegion());
+  else
+    base_clip_ = PathArea(base_.map(p_.clipPath()));
+  state_.clip = base_clip_;
   state_.font = DefaultFont();
   ApplyMapping();
 }
 
 TMetafileDC::~TMetafileDC() {
   BeforeRecord(false);
-  RestoreDC(1);
 }
 
 void TMetafileDC::Select(const TMetafileObject& o) {
@@ -281,9 +393,11 @@ void TMetafileDC::SetWorld(const QTransform& world) {
 }
 
 void TMetafileDC::SaveDC() {
-  if (saved_.size() >= kMaxSavedStates) return;
+  if (saved_.size() >= kMaxSavedStates) {
+    saved_.pop_front();
+    ++forgotten_saves_;
+  }
   saved_.push_back(state_);
-  p_.save();
 }
 
 void TMetafileDC::RestoreDC(int64_t level) {
@@ -293,14 +407,14 @@ void TMetafileDC::RestoreDC(int64_t level) {
     if (back > saved_.size()) return;
     keep = saved_.size() - static_cast<size_t>(back);
   } else {
-    if (level == 0 || static_cast<uint64_t>(level) > saved_.size()) return;
-    keep = static_cast<size_t>(level) - 1;
+    // Saves count from 1 in the order they were made, the forgotten ones included.
+    if (level <= forgotten_saves_ || static_cast<uint64_t>(level - forgotten_saves_) > saved_.size()) return;
+    keep = static_cast<size_t>(level - forgotten_saves_) - 1;
   }
-  while (saved_.size() > keep) {
-    state_ = saved_.back();
-    saved_.pop_back();
-    p_.restore();
-  }
+  state_ = saved_[keep];
+  saved_.resize(keep);
+  ApplyMapping();
+  clip_changed_ = true;
 }
 
 // ---- Drawing ----
@@ -319,6 +433,7 @@ void TMetafileDC::Figure(const QPainterPath& figure, bool filled) {
     return;
   }
   if (state_.rop2 < 1 || state_.rop2 > 16 || state_.rop2 == kRop2Nop) return;
+  SyncClip();
   p_.setCompositionMode(kRop2Modes[state_.rop2 - 1]);
   p_.setPen(state_.pen);
   p_.setBrush(filled ? DeviceBrush() : QBrush(Qt::NoBrush));
@@ -367,7 +482,8 @@ void TMetafileDC::BezierTo(QPointF c1, QPointF c2, QPointF to) {
 void TMetafileDC::SetPixel(QPointF at, const QColor& color) {
   const QPointF device = p_.transform().map(at);
   // Points outside the picture paint nothing (and may lie beyond any pixel number).
-  if (!base_clip_.boundingRect().contains(device)) return;
+  if (!base_clip_.Bounds().contains(device)) return;
+  SyncClip();
   p_.save();
   p_.setTransform(QTransform());
   p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -376,8 +492,9 @@ void TMetafileDC::SetPixel(QPointF at, const QColor& color) {
   p_.restore();
 }
 
-void TMetafileDC::Text(QPointF at, const QString& text, uint32_t options, const QRectF* rect,
-                       const std::vector<double>& dx) {
+template <typename Draw>
+void TMetafileDC::TextLine(QPointF at, double width, uint32_t options, const QRectF* rect, Draw draw) {
+  SyncClip();
   p_.save();
   p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (rect != nullptr && (options & kEtoOpaque) != 0) p_.fillRect(*rect, state_.bk_color);
@@ -385,14 +502,8 @@ void TMetafileDC::Text(QPointF at, const QString& text, uint32_t options, const 
   const bool updateCp = (state_.text_align & kTextAlignUpdateCP) != 0;
   if (updateCp) at = state_.position;
   const QFontMetricsF fm(state_.font);
-  double width = 0;
-  if (dx.empty()) {
-    width = fm.horizontalAdvance(text);
-  } else {
-    for (double d : dx) width += d;
-  }
   // Rotated text turns about its reference point.
-  p_.translate(at);
+  p_.setTransform(UprightFrame(p_.transform(), at));
   if (state_.escapement != 0) p_.rotate(-state_.escapement / 10.0);
   double left = 0;
   const uint32_t horizontal = state_.text_align & 6;
@@ -410,21 +521,58 @@ void TMetafileDC::Text(QPointF at, const QString& text, uint32_t options, const 
     p_.fillRect(QRectF(left, baseline - fm.ascent(), width, fm.ascent() + fm.descent()), state_.bk_color);
   p_.setFont(state_.font);
   p_.setPen(state_.text_color);
-  if (dx.empty() || dx.size() != static_cast<size_t>(text.size())) {
-    p_.drawText(QPointF(left, baseline), text);
+  draw(left, baseline);
+  p_.restore();
+  if (updateCp) state_.position = at + QPointF(horizontal == 0 ? width : 0, 0);
+}
+
+void TMetafileDC::Text(QPointF at, const QString& text, uint32_t options, const QRectF* rect,
+                       const std::vector<double>& dx) {
+  double width = 0;
+  if (dx.empty()) {
+    width = QFontMetricsF(state_.font).horizontalAdvance(text);
   } else {
+    for (double d : dx) width += d;
+  }
+  TextLine(at, width, options, rect, [&](double left, double baseline) {
+    if (dx.empty() || dx.size() != static_cast<size_t>(text.size())) {
+      p_.drawText(QPointF(left, baseline), text);
+      return;
+    }
     double x = left;
     for (qsizetype i = 0; i < text.size(); ++i) {
       p_.drawText(QPointF(x, baseline), QString(text[i]));
       x += dx[static_cast<size_t>(i)];
     }
+  });
+}
+
+void TMetafileDC::GlyphText(QPointF at, const QList<quint32>& glyphs, uint32_t options, const QRectF* rect,
+                            const std::vector<double>& dx) {
+  const QRawFont font = QRawFont::fromFont(state_.font);
+  if (!font.isValid() || glyphs.isEmpty()) return;
+  // Positions along the baseline: the record's spacing, else the font's own advances.
+  const bool spaced = dx.size() == static_cast<size_t>(glyphs.size());
+  const QList<QPointF> advances = spaced ? QList<QPointF>() : font.advancesForGlyphIndexes(glyphs);
+  QList<QPointF> positions;
+  positions.reserve(glyphs.size());
+  double width = 0;
+  for (qsizetype i = 0; i < glyphs.size(); ++i) {
+    positions.append(QPointF(width, 0));
+    width += spaced ? dx[static_cast<size_t>(i)] : (i < advances.size() ? advances[i].x() : 0);
   }
-  p_.restore();
-  if (updateCp) state_.position = at + QPointF(horizontal == 0 ? width : 0, 0);
+  TextLine(at, width, options, rect, [&](double left, double baseline) {
+    QGlyphRun run;
+    run.setRawFont(font);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    p_.drawGlyphRun(QPointF(left, baseline), run);
+  });
 }
 
 void TMetafileDC::PatBlt(uint32_t rop, const QRectF& r) {
   const QRectF area = r.normalized();
+  SyncClip();
   p_.save();
   switch (rop) {
     case kBlackness:
@@ -451,6 +599,7 @@ void TMetafileDC::PatBlt(uint32_t rop, const QRectF& r) {
 }
 
 void TMetafileDC::DrawMask(const TPendingMask& mask) {
+  SyncClip();
   p_.save();
   p_.setTransform(mask.transform);
   p_.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
@@ -482,9 +631,8 @@ void TMetafileDC::Blit(uint32_t rop, const QImage& image, const QRectF& dest) {
     if (mask) DrawMask(*mask);
     return;
   }
-  const bool mirrorX = dest.width() < 0;
-  const bool mirrorY = dest.height() < 0;
-  const QImage part = mirrorX || mirrorY ? image.mirrored(mirrorX, mirrorY) : image;
+  SyncClip();
+  const QImage part = MirroredFor(image, dest);
   if (mask) {
     if (rop == kSrcAnd && dest == mask->dest && p_.transform() == mask->transform) {
       DrawWithOpacity(part, mask->image, dest);
@@ -531,69 +679,94 @@ void TMetafileDC::Blit(uint32_t rop, const QImage& image, const QRectF& dest) {
   p_.restore();
 }
 
-// ---- Clipping ----
-
-QPainterPath TMetafileDC::PainterClip() const {
-  return p_.transform().map(p_.clipPath());
+void TMetafileDC::AlphaBlend(const QImage& source, const QRectF& dest, uint8_t constantAlpha,
+                             bool perPixelAlpha) {
+  if (source.isNull() || constantAlpha == 0) return;
+  const QImage picture = MirroredFor(perPixelAlpha ? PremultipliedOf(source) : source, dest);
+  if (picture.isNull()) return;
+  SyncClip();
+  p_.save();
+  p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p_.setOpacity(constantAlpha / 255.0);
+  p_.drawImage(dest.normalized(), picture);
+  p_.restore();
 }
 
-void TMetafileDC::SetPainterClip(const QPainterPath& clip) {
+// ---- Clipping ----
+
+void TMetafileDC::SyncClip() {
+  if (!clip_changed_) return;
+  clip_changed_ = false;
+  // The area is in device pixels: it is handed over without the mapping.
+  const QTransform logical = p_.transform();
   p_.setTransform(QTransform());
-  if (clip.elementCount() > kMaxClipElements) {
-    // Every later clip operation costs in proportion to the area's outline, so an outline
-    // grown from thousands of pieces is taken as its bounding box.
-    QPainterPath box;
-    box.addRect(clip.boundingRect());
-    p_.setClipPath(base_clip_.intersected(box), Qt::ReplaceClip);
-  } else {
-    p_.setClipPath(clip, Qt::ReplaceClip);
-  }
-  ApplyMapping();
+  p_.setClipRegion(state_.clip.region, Qt::ReplaceClip);
+  if (state_.clip.path) p_.setClipPath(*state_.clip.path, Qt::IntersectClip);
+  p_.setTransform(logical);
+}
+
+void TMetafileDC::SetClip(TDeviceClip clip) {
+  if (clip.path && clip.path->elementCount() > kMaxClipElements)
+    clip.path = RectPath(clip.path->boundingRect());
+  if (clip.region.rectCount() > kMaxClipRects)
+    clip.region = base_clip_.region.intersected(clip.region.boundingRect());
+  state_.clip = std::move(clip);
+  clip_changed_ = true;
 }
 
 /// Combines an area in painter coordinates with the clipping; nothing outside the
-/// destination is ever let in.
-void TMetafileDC::CombinePainterClip(const QPainterPath& area, TClipCombine how) {
-  const QPainterPath current = PainterClip();
+/// destination is ever let in. The clipping is a region and a path, the area inside both:
+/// overlaps and differences keep most of the work on the region, whose operations cost in
+/// proportion to its rectangles; only joins with a path take the whole area as a path.
+void TMetafileDC::CombineArea(const TDeviceClip& area, TClipCombine how) {
+  const TDeviceClip& current = state_.clip;
+  auto both = [](const std::optional<QPainterPath>& a, const std::optional<QPainterPath>& b) {
+    if (!a || !b) return a ? a : b;
+    return std::optional<QPainterPath>(a->intersected(*b));
+  };
   switch (how) {
     case TClipCombine::And:
-      SetPainterClip(current.intersected(area));
-      break;
-    case TClipCombine::Or:
-      SetPainterClip(base_clip_.intersected(current.united(area)));
-      break;
-    case TClipCombine::Xor:
-      SetPainterClip(base_clip_.intersected(current.united(area).subtracted(current.intersected(area))));
-      break;
+      return SetClip({current.region.intersected(area.region), both(current.path, area.path)});
     case TClipCombine::Diff:
-      SetPainterClip(current.subtracted(area));
-      break;
+      if (!area.path) return SetClip({current.region.subtracted(area.region), current.path});
+      // A path area lies inside its region; the region is left as it is.
+      return SetClip({current.region,
+                      current.path.value_or(RectPath(current.region.boundingRect())).subtracted(*area.path)});
     case TClipCombine::Copy:
-      SetPainterClip(base_clip_.intersected(area));
+      return SetClip({base_clip_.region.intersected(area.region), both(base_clip_.path, area.path)});
+    case TClipCombine::Or:
+    case TClipCombine::Xor:
       break;
   }
+  const bool join = how == TClipCombine::Or;
+  if (!current.path && !area.path && !base_clip_.path) {
+    const QRegion joined = join ? current.region.united(area.region) : current.region.xored(area.region);
+    return SetClip({base_clip_.region.intersected(joined), std::nullopt});
+  }
+  const QPainterPath c = current.Path();
+  const QPainterPath a = area.Path();
+  const QPainterPath joined = join ? c.united(a) : c.united(a).subtracted(c.intersected(a));
+  SetClip({base_clip_.region, both(base_clip_.path, joined)});
 }
 
 void TMetafileDC::IntersectClipRect(const QRectF& r) {
-  p_.setClipRect(r.normalized(), Qt::IntersectClip);
+  CombineArea(AreaOfRects({r}, p_.transform()), TClipCombine::And);
 }
 
 void TMetafileDC::ExcludeClipRect(const QRectF& r) {
-  QPainterPath hole;
-  hole.addRect(r.normalized());
-  CombinePainterClip(p_.transform().map(hole), TClipCombine::Diff);
+  CombineArea(AreaOfRects({r}, p_.transform()), TClipCombine::Diff);
 }
 
-void TMetafileDC::CombineClip(const QPainterPath& logical, TClipCombine how) {
-  CombinePainterClip(p_.transform().map(logical), how);
+void TMetafileDC::CombineClip(const QList<QRectF>& logical, TClipCombine how) {
+  CombineArea(AreaOfRects(logical, p_.transform()), how);
 }
 
-void TMetafileDC::CombineDeviceClip(const QPainterPath& device, TClipCombine how) {
-  CombinePainterClip((device_to_dest_ * base_).map(device), how);
+void TMetafileDC::CombineDeviceClip(const QList<QRectF>& device, TClipCombine how) {
+  CombineArea(AreaOfRects(device, device_to_dest_ * base_), how);
 }
 
 void TMetafileDC::ResetClip() {
-  SetPainterClip(base_clip_);
+  SetClip(base_clip_);
 }
 
 // ---- Paths ----
@@ -621,25 +794,25 @@ void TMetafileDC::CloseFigure() {
 void TMetafileDC::ClipToPath(TPathClip how) {
   switch (how) {
     case TPathClip::Save:
-      if (saved_clips_.size() < kMaxSavedClips) saved_clips_.push_back(PainterClip());
+      if (saved_clips_.size() < kMaxSavedClips) saved_clips_.push_back(state_.clip);
       break;
     case TPathClip::Restore:
       if (!saved_clips_.empty()) {
-        SetPainterClip(saved_clips_.back());
+        SetClip(saved_clips_.back());
         saved_clips_.pop_back();
       }
       break;
     case TPathClip::Inclusive:
-      CombinePainterClip(last_path_, TClipCombine::And);
+      CombineArea(PathArea(last_path_), TClipCombine::And);
       break;
     case TPathClip::Exclusive:
-      CombinePainterClip(last_path_, TClipCombine::Diff);
+      CombineArea(PathArea(last_path_), TClipCombine::Diff);
       break;
   }
 }
 
 void TMetafileDC::SelectClipPath(TClipCombine how) {
-  CombinePainterClip(last_path_, how);
+  CombineArea(PathArea(last_path_), how);
   last_path_ = QPainterPath();
 }
 

@@ -6,12 +6,15 @@
 
 #include <QFont>
 #include <QImage>
+#include <QList>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
 #include <QRect>
+#include <QRegion>
 #include <QTransform>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <span>
 #include <string>
@@ -58,8 +61,10 @@ QPen MetafilePen(uint32_t style, int width, const QColor& color);
 /// A brush of a metafile brush style (solid, null, hatched) and hatch.
 QBrush MetafileBrush(uint32_t style, const QColor& color, uint32_t hatch);
 /// The part `src` (rows counted from the top of the picture as it is seen) of a DIB, or a
-/// null image when the DIB cannot be read or the part lies outside it.
-QImage MetafileDibPart(std::span<const uint8_t> dib, std::optional<int64_t> bitsOffset, QRect src);
+/// null image when the DIB cannot be read or the part lies outside it. With `keepAlpha` the
+/// fourth byte of 32-bit pixels is kept as it is stored (ARGB32); otherwise pixels are opaque.
+QImage MetafileDibPart(std::span<const uint8_t> dib, std::optional<int64_t> bitsOffset, QRect src,
+                       bool keepAlpha = false);
 
 /// A pen, brush, font or region made by a record, kept in the metafile's object table.
 struct TMetafileObject {
@@ -68,7 +73,7 @@ struct TMetafileObject {
   QPen pen;
   QBrush brush;
   QFont font;
-  QPainterPath region;  // logical units in a Windows metafile, device units in an enhanced one
+  QList<QRectF> region;  // the region's rectangles, in logical units
   uint8_t charset = DEFAULT_CHARSET;
   int escapement = 0;  // tenths of a degree, counter-clockwise
 };
@@ -86,6 +91,19 @@ struct TMetafileLogFont {
   std::string face;
 };
 TMetafileObject MetafileFont(const TMetafileLogFont& font);
+
+/// A clipping area in the painter's device pixels: the part of `region` that also lies inside
+/// `path` when there is one. Rectangles that stay on the pixel grid (no turning or shearing
+/// mapping) go into the region, whose operations cost in proportion to its rectangles; the
+/// path holds only what is not rectangular.
+struct TDeviceClip {
+  QRegion region;
+  std::optional<QPainterPath> path;
+
+  /// The whole area as one path.
+  QPainterPath Path() const;
+  QRectF Bounds() const;
+};
 
 struct TMetafileDCState {
   QPen pen{QColor(Qt::black), 0};
@@ -106,6 +124,7 @@ struct TMetafileDCState {
   QTransform world;
   QPointF position;
   uint32_t rop2 = 13;  // the pen as it is
+  TDeviceClip clip;
 };
 
 /// A grey picture laid with OR, kept back until the next record shows whether a picture
@@ -124,7 +143,8 @@ class TMetafileDC {
   /// transform the painter comes with); `device_per_inch` serves the fixed mapping modes.
   /// Drawing is clipped to `dest`.
   TMetafileDC(QPainter& painter, const QRect& dest, const QTransform& deviceToDest, QSizeF devicePerInch);
-  /// Draws what is kept back and undoes the saves the metafile did not restore.
+  /// Draws what is kept back. The painter's transform and clipping are left as the last
+  /// record set them: the player restores the painter.
   ~TMetafileDC();
   TMetafileDC(const TMetafileDC&) = delete;
   TMetafileDC& operator=(const TMetafileDC&) = delete;
@@ -146,8 +166,11 @@ class TMetafileDC {
   void ScaleViewportExt(int64_t xNum, int64_t xDen, int64_t yNum, int64_t yDen);
   void SetWorld(const QTransform& world);
 
+  /// Remembers the whole state; past the limit of kept states the oldest one is forgotten,
+  /// so that the restores that follow still find the states saved last.
   void SaveDC();
-  /// Negative levels count back from the last save; positive ones name a save.
+  /// Negative levels count back from the last save; positive ones name a save. The mapping,
+  /// world transform and clipping become exactly those of the saved state.
   void RestoreDC(int64_t level);
 
   // Drawing in logical units with the current pen, brush and raster operation.
@@ -156,16 +179,25 @@ class TMetafileDC {
   void LineTo(QPointF to);
   void BezierTo(QPointF c1, QPointF c2, QPointF to);
   void SetPixel(QPointF at, const QColor& color);
+  /// Text hangs from its reference point upright on the device, whichever way the mapping
+  /// turns the axes; `dx` (logical units) places the characters when it holds one a character.
   void Text(QPointF at, const QString& text, uint32_t options, const QRectF* rect,
             const std::vector<double>& dx);
+  /// The same with glyph numbers of the current font in place of characters.
+  void GlyphText(QPointF at, const QList<quint32>& glyphs, uint32_t options, const QRectF* rect,
+                 const std::vector<double>& dx);
   void PatBlt(uint32_t rop, const QRectF& area);
   void Blit(uint32_t rop, const QImage& part, const QRectF& dest);
+  /// Lays `source` over the target at `constantAlpha` (0 to 255); with `perPixelAlpha` the
+  /// source is ARGB32 whose colours are already multiplied by their alpha.
+  void AlphaBlend(const QImage& source, const QRectF& dest, uint8_t constantAlpha, bool perPixelAlpha);
 
   // Clipping: rectangles and regions in logical units, or in the metafile's device units.
+  // The area is kept here and handed to the painter once, before the next drawing.
   void IntersectClipRect(const QRectF& r);
   void ExcludeClipRect(const QRectF& r);
-  void CombineClip(const QPainterPath& logical, TClipCombine how);
-  void CombineDeviceClip(const QPainterPath& device, TClipCombine how);
+  void CombineClip(const QList<QRectF>& logical, TClipCombine how);
+  void CombineDeviceClip(const QList<QRectF>& device, TClipCombine how);
   void ResetClip();
 
   // Paths: between BeginPath and EndPath figures and lines build the path instead of drawing.
@@ -180,23 +212,30 @@ class TMetafileDC {
  private:
   QTransform PageToDevice() const;
   bool ScalableMode() const;
-  QPainterPath PainterClip() const;
-  void SetPainterClip(const QPainterPath& clip);
-  void CombinePainterClip(const QPainterPath& area, TClipCombine how);
+  /// Hands the clipping to the painter when a record changed it since the last drawing.
+  void SyncClip();
+  void SetClip(TDeviceClip clip);
+  void CombineArea(const TDeviceClip& area, TClipCombine how);
   QBrush DeviceBrush() const;
   void DrawMask(const TPendingMask& mask);
   void DrawWithOpacity(const QImage& picture, const QImage& mask, const QRectF& dest);
+  /// Lays out one line of text of `width` logical units and calls `draw` with the left end
+  /// of its baseline, in a frame of logical units turned upright on the device.
+  template <typename Draw>
+  void TextLine(QPointF at, double width, uint32_t options, const QRectF* rect, Draw draw);
 
   QPainter& p_;
   QRect dest_;
   QTransform base_;
   QTransform device_to_dest_;
   QSizeF device_per_inch_;
-  QPainterPath base_clip_;  // the destination within the painter's clipping, painter coordinates
+  TDeviceClip base_clip_;      // the destination within the painter's clipping, painter coordinates
+  bool clip_changed_ = false;  // the painter's clipping is not yet state_.clip
   TMetafileDCState state_;
-  std::vector<TMetafileDCState> saved_;
+  std::deque<TMetafileDCState> saved_;
+  int64_t forgotten_saves_ = 0;       // the oldest saves, dropped to keep the limit
   std::optional<QPainterPath> path_;  // being built, painter coordinates
   QPainterPath last_path_;
-  std::vector<QPainterPath> saved_clips_;
+  std::vector<TDeviceClip> saved_clips_;
   std::optional<TPendingMask> pending_mask_;
 };

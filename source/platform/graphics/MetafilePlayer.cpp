@@ -88,12 +88,12 @@ class Params {
 };
 
 /// A region object's rectangles (a scan is a band of rows with pairs of left and right
-/// edges) as one path; nullopt when the record does not hold the scans it counts.
-std::optional<QPainterPath> ReadRegion(const Params& a) {
+/// edges); nullopt when the record does not hold the scans it counts.
+std::optional<QList<QRectF>> ReadRegion(const Params& a) {
   // nextInChain, type, object count (2 words), region size, scan count, max scan, bounds (4).
   constexpr size_t kScansStart = 11;
   const size_t scans = a.U(5);
-  QPainterPath path;
+  QList<QRectF> rects;
   size_t at = kScansStart;
   for (size_t i = 0; i < scans; ++i) {
     if (!a.Has(at + 3)) return std::nullopt;
@@ -104,11 +104,11 @@ std::optional<QPainterPath> ReadRegion(const Params& a) {
     for (size_t k = 0; k < count; k += 2) {
       const int left = a.S(at + 3 + k);
       const int right = a.S(at + 4 + k);
-      if (right > left && bottom > top) path.addRect(QRectF(left, top, right - left, bottom - top));
+      if (right > left && bottom > top) rects.append(QRectF(left, top, right - left, bottom - top));
     }
     at += 3 + count + 1;
   }
-  return path.simplified();
+  return rects;
 }
 
 class Player {

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -108,8 +109,9 @@ inline std::pair<Bytes, Bytes> TwoByTwo() {
 
 /// Parameters of `fixed` 32-bit fields, then a DIB header and pixels at the offsets named in
 /// the fields at `offsets` (header offset, header size, pixel offset, pixel size).
-inline std::vector<uint32_t> WithDib(std::vector<uint32_t> fixed, size_t offsets) {
-  const auto [header, pixels] = TwoByTwo();
+inline std::vector<uint32_t> WithDib(std::vector<uint32_t> fixed, size_t offsets,
+                                     const std::pair<Bytes, Bytes>& dib = TwoByTwo()) {
+  const auto& [header, pixels] = dib;
   const uint32_t at = static_cast<uint32_t>(8 + 4 * fixed.size());
   fixed[offsets] = at;
   fixed[offsets + 1] = static_cast<uint32_t>(header.size());
@@ -121,6 +123,16 @@ inline std::vector<uint32_t> WithDib(std::vector<uint32_t> fixed, size_t offsets
     fixed.push_back(all[i] | (all[i + 1] << 8) | (all[i + 2] << 16) |
                     (static_cast<uint32_t>(all[i + 3]) << 24));
   return fixed;
+}
+
+/// EXTCREATEFONTINDIRECTW: object `index`, a logical font of `height` with a 16-bit face name.
+inline EmfRecord LogFontW(uint32_t index, int32_t height, const std::u16string& face, int32_t weight = 400) {
+  std::vector<uint32_t> font = {index, U(height), 0, 0, 0, U(weight), 0, 0};
+  std::vector<uint16_t> chars(face.begin(), face.end());
+  chars.resize(32, 0);
+  for (size_t i = 0; i < chars.size(); i += 2)
+    font.push_back(chars[i] | (static_cast<uint32_t>(chars[i + 1]) << 16));
+  return {82, font};
 }
 
 /// The enhanced metafile in comment escapes of at most `piece` bytes each.

@@ -2,6 +2,7 @@
 // pixel of the 100 x 100 target; and Windows metafiles that carry an enhanced copy.
 #include <gtest/gtest.h>
 
+#include <QRawFont>
 #include <chrono>
 
 #include "EmfRecords.h"
@@ -239,20 +240,13 @@ TEST(EnhancedMetafile, BitmapRecordsDrawTheirPictures) {
 }
 
 TEST(EnhancedMetafile, TextRecordsDrawTheirCharacters) {
-  // EXTCREATEFONTINDIRECTW: index, then the logical font with a 16-bit face name.
-  std::vector<uint32_t> font = {1, U(-40), 0, 0, 0, 700, 0, 0};
-  const std::u16string face = u"Liberation Sans";
-  std::vector<uint16_t> chars(face.begin(), face.end());
-  chars.resize(32, 0);
-  for (size_t i = 0; i < chars.size(); i += 2)
-    font.push_back(chars[i] | (static_cast<uint32_t>(chars[i + 1]) << 16));
+  const EmfRecord font = LogFontW(1, -40, u"Liberation Sans", 700);
   for (const bool wide : {true, false}) {
     // EXTTEXTOUT: bounds, graphics mode, scales, reference point, count, string offset,
     // options, rectangle, dx offset; then the characters.
     std::vector<uint32_t> text = {0, 0, 0, 0, 1, 0, 0, 10, 10, 2, 76, 0, 0, 0, 0, 0, 0};
     text.push_back(wide ? Pt16('H', 'H') : ('H' | ('H' << 8)));
-    const auto b =
-        PlayEmf({{82, font}, SelectObject(1), {24, {U(clRed)}}, {18, {1}}, {wide ? 84u : 83u, text}});
+    const auto b = PlayEmf({font, SelectObject(1), {24, {U(clRed)}}, {18, {1}}, {wide ? 84u : 83u, text}});
     int red = 0;
     for (int y = 0; y < 100; ++y)
       for (int x = 0; x < 100; ++x)
@@ -322,4 +316,108 @@ TEST(EnhancedMetafile, ManyClipRegionsStayBounded) {
   auto b = PlayEmf(records);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
   EXPECT_EQ(b->Canvas().Pixel(0, 0), clRed);
+}
+
+TEST(EnhancedMetafile, AlphaBlendLaysThePictureOverByItsAlpha) {
+  // Stored blue, green, red, alpha: red at half alpha (its colour multiplied by it) beside
+  // opaque blue; then the same without alpha. Blend: operation, flags, constant alpha, and
+  // whether the picture has its own alpha.
+  const std::pair<uint32_t, std::array<uint32_t, 2>> pictures[] = {{32, {0x80800000, 0xFF0000FF}},
+                                                                   {24, {0x800000, 0x0000FF}}};
+  const uint32_t blends[] = {0x01800000, 0x00800000};
+  const std::array<int, 6> want[] = {{255, 191, 191, 127, 127, 255}, {191, 127, 127, 127, 127, 255}};
+  for (size_t i = 0; i < 2; ++i) {
+    const auto& [bits, pixels] = pictures[i];
+    gfxtest::DibSpec dib;
+    dib.width = 2;
+    dib.height = 1;
+    dib.bits = static_cast<uint16_t>(bits);
+    dib.pixels = gfxtest::PackRows(2, 1, bits, [&](int x, int) { return pixels[static_cast<size_t>(x)]; });
+    const Bytes whole = gfxtest::BuildDib(dib);
+    // Destination, blend function, source origin, transform, background, usage, DIB, source size.
+    std::vector<uint32_t> fixed = {0, 0, 0, 0, 0, 0, 100, 100, blends[i]};
+    fixed.resize(23, 0);
+    fixed.insert(fixed.end(), {2, 1});
+    auto b = PlayEmf({{114, WithDib(fixed, 19, {Bytes(whole.begin(), whole.begin() + 40), dib.pixels})}});
+    for (size_t half = 0; half < 2; ++half) {
+      const TColor got = b->Canvas().Pixel(half == 0 ? 25 : 75, 50);
+      EXPECT_NEAR(GetRValue(got), want[i][3 * half], 2) << i << " " << half;
+      EXPECT_NEAR(GetGValue(got), want[i][3 * half + 1], 2) << i << " " << half;
+      EXPECT_NEAR(GetBValue(got), want[i][3 * half + 2], 2) << i << " " << half;
+    }
+  }
+}
+
+TEST(EnhancedMetafile, GlyphNumbersDrawAsTheCharactersTheyStandFor) {
+  // EXTTEXTOUTW at (10, 10): two 16-bit values, characters or (option 0x10) glyph numbers.
+  auto play = [&](uint32_t options, uint32_t first, uint32_t second) {
+    const std::vector<uint32_t> text = {0, 0,  0,       0, 1, 0, 0, 10, 10,
+                                        2, 76, options, 0, 0, 0, 0, 0,  first | (second << 16)};
+    return PlayEmf(
+        {LogFontW(1, -40, u"Liberation Sans"), SelectObject(1), {24, {U(clRed)}}, {18, {1}}, {84, text}});
+  };
+  const auto chars = play(0, 'H', 'i');  // drawing first sets up the fonts
+  QFont face("Liberation Sans");
+  face.setPixelSize(40);
+  const QList<quint32> glyphs = QRawFont::fromFont(face).glyphIndexesForString("Hi");
+  ASSERT_EQ(glyphs.size(), 2);
+  const auto numbers = play(0x10, glyphs[0], glyphs[1]);
+  const Extent want = ExtentOf(*chars, clRed), got = ExtentOf(*numbers, clRed);
+  ASSERT_GT(want.right, 0);
+  EXPECT_EQ(std::vector<int>({got.left, got.top, got.right, got.bottom}),
+            std::vector<int>({want.left, want.top, want.right, want.bottom}));
+}
+
+TEST(EnhancedMetafile, RestoreDCBringsBackTheMappingAndTransformOfTheSavedState) {
+  EmfRecords deep(1099, {33, {}});  // more saves than are kept: the restore still finds the last
+  deep.insert(deep.end(), {Transform(35, 1, 0, 0, 1, 10, 10),
+                           {33, {}},
+                           Transform(35, 3, 0, 0, 3, 0, 0),
+                           {34, {U(-1)}},
+                           Rectangle(0, 0, 5, 5)});
+  const EmfRecords mapping = {{17, {8}},        {9, {200, 200}},
+                              {11, {100, 100}}, {33, {}},
+                              {17, {1}},        Transform(35, 2, 0, 0, 2, 0, 0),
+                              {34, {U(-1)}},    Rectangle(0, 0, 100, 100)};
+  ExpectRedExtents(
+      {{"the mapping", mapping, 0, 0, 50, 50}, {"more saves than are kept", deep, 10, 10, 15, 15}});
+}
+
+TEST(EnhancedMetafile, ClipAreasCombineUnderEveryTransform) {
+  // A quarter turn (x' = 100 - y, y' = x) makes the clip rectangle a path.
+  ExpectRedExtents({{"a rectangle under a turned world",
+                     {Transform(35, 0, 1, -1, 0, 100, 0), Rect(30, 10, 20, 30, 40),
+                      Transform(36, 1, 0, 0, 1, 0, 0, 1), Rectangle(0, 0, 100, 100)},
+                     60,
+                     10,
+                     80,
+                     30}});
+  // Regions joined by exclusive or, then a path joined to the region.
+  auto b = PlayEmf(Concat({FillWith(clRed),
+                           {ClipRegion(5, {{10, 10, 30, 30}}),
+                            ClipRegion(3, {{20, 20, 40, 40}}),
+                            {59, {}},
+                            Rectangle(50, 50, 60, 60),
+                            {60, {}},
+                            {67, {2}},
+                            Rectangle(0, 0, 100, 100)}}));
+  for (const auto& [x, y] : {std::pair{15, 15}, {35, 35}, {55, 55}})
+    EXPECT_EQ(b->Canvas().Pixel(x, y), clRed);
+  for (const auto& [x, y] : {std::pair{25, 25}, {45, 45}}) EXPECT_EQ(b->Canvas().Pixel(x, y), clWhite);
+}
+
+TEST(EnhancedMetafile, FrameLargerThanAnyBitmapDrawsScaledIntoTheRectangle) {
+  // A frame of 12047 x 15591 pixels (0.01 mm at 96 a inch), on a device of 10 pixels a mm.
+  Bytes file = EmfOf(Concat({FillWith(clRed), {Rectangle(15937, 0, 45000, 45000)}}));
+  for (const auto& [at, v] :
+       {std::pair{32, 318744}, {36, 412512}, {72, 31874}, {76, 41251}, {80, 3187}, {84, 4125}})
+    for (int i = 0; i < 4; ++i) file[static_cast<size_t>(at + i)] = static_cast<uint8_t>(v >> (8 * i));
+  auto b = DrawMetafile(file);
+  EXPECT_EQ(b->Canvas().Pixel(48, 50), clWhite);
+  EXPECT_EQ(b->Canvas().Pixel(52, 50), clRed);
+  TMetafile meta;
+  TMemoryStream in = StreamOf(file);
+  meta.LoadFromStream(in);
+  EXPECT_EQ(meta.Width(), 12047);
+  EXPECT_NO_THROW(meta.SetMMWidth(2'000'000));
 }

@@ -25,6 +25,11 @@ Bytes EnhancedSeed() {
   std::vector<uint32_t> text = {
       0, 0, 0, 0, 1, 0, 0, 10, 10, 2, 76, 6, 0, 0, 50, 50, 84, emftest::Pt16('O', 'k'), 8, 9};
   std::vector<uint32_t> stretchFixed = {0, 0, 0, 0, 50, 50, 0, 0, 2, 2, 0, 0, 0, 0, 0, 0x00CC0020, 50, 50};
+  std::vector<uint32_t> glyphText = text;
+  glyphText[11] |= 0x10;  // glyph numbers
+  std::vector<uint32_t> alphaFixed = {0, 0, 0, 0, 60, 0, 40, 40, 0x01C00000};
+  alphaFixed.resize(23, 0);
+  alphaFixed.insert(alphaFixed.end(), {2, 2});
   std::vector<uint32_t> polypoly = {0, 0, 0, 0, 2, 6, 3, 3, 0, 0, 50, 10, 20, 60, 5, 5, 40, 5, 5, 40};
   return emftest::EmfOf({emftest::CreateBrush(1, clRed),
                          emftest::CreatePen(2, clBlue, 0x10000 | 0x200, 3),
@@ -78,6 +83,8 @@ Bytes EnhancedSeed() {
                          {18, {1}},
                          {24, {emftest::U(clRed)}},
                          {84, text},
+                         {84, glyphText},
+                         {114, emftest::WithDib(alphaFixed, 19)},
                          emftest::ClipRegion(5, {}),
                          {40, {1}}},
                         5);

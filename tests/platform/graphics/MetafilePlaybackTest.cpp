@@ -295,3 +295,42 @@ TEST(MetafilePlayback, GreyMaskWithOrThenPictureWithAndIsOnePartlyTransparentPic
   EXPECT_EQ(alone->Canvas().Pixel(12, 12), 0x7E7E7Eu);
   EXPECT_EQ(alone->Canvas().Pixel(20, 20), clBlack);
 }
+
+TEST(MetafilePlayback, PlaceableHeaderPlaysWhateverItsChecksum) {
+  const Bytes good = WmfOf(Concat({FillWith(clRed), {Rectangle(10, 10, 50, 40)}}), 100, 8);
+  // Office suites write 0 there; a wrong checksum alone does not make the records unreadable.
+  for (const uint16_t sum : {uint16_t{0}, static_cast<uint16_t>((good[20] | (good[21] << 8)) ^ 0x1234)}) {
+    Bytes file = good;
+    file[20] = static_cast<uint8_t>(sum);
+    file[21] = static_cast<uint8_t>(sum >> 8);
+    auto b = DrawMetafile(file);
+    ExpectExtent(*b, clRed, 10, 10, 50, 40, "checksum " + std::to_string(sum));
+  }
+}
+
+TEST(MetafilePlayback, TextHangsBelowItsReferencePointWhicheverWayTheMappingRuns) {
+  Bytes font;
+  for (uint32_t w : {static_cast<uint32_t>(W(-20)), 0u, 0u, 0u, 0u, 0u, 0u, 0u, 0u}) Put16(font, w);
+  const std::string face = "Liberation Sans";
+  font.insert(font.end(), face.begin(), face.end());
+  font.resize(50, 0);
+  // Red, transparent, aligned at the top left: "Hi" at (x, y).
+  auto text = [&](Records mapping, int x, int y) {
+    return Play(Concat({mapping,
+                        {{0x02FB, WordsOf(font)},
+                         Select(0),
+                         {0x0209, {Lo(clRed), Hi(clRed)}},
+                         {0x0102, {1}},
+                         {0x0521, {2, WordsOf(Bytes{'H', 'i'})[0], W(y), W(x)}}}}));
+  };
+  const auto upright = text({}, 10, 10);
+  const Extent e = ExtentOf(*upright, clRed);
+  EXPECT_TRUE(e.left >= 10 && e.top >= 10 && e.right > e.left && e.bottom < 40);
+  // Both put logical (10, 90) at device (10, 10), y growing upwards.
+  for (const Records& flipped :
+       {Records{MapMode(8), {0x020C, {100, 100}}, {0x020E, {W(-100), 100}}, {0x020D, {100, 0}}},
+        Records{MapMode(6), {0x020D, {100, 0}}}}) {
+    const auto b = text(flipped, 10, 90);
+    EXPECT_EQ(PixelsOf(*b), PixelsOf(*upright)) << flipped.size();
+  }
+}
