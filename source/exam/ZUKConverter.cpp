@@ -483,6 +483,8 @@ class TMobileWriter {
   /// part and its kind follow the names.
   EZUKConversionError PartError(const char* partKey, const char* pictureKey,
                                 std::vector<FormatArg> where) const {
+    // A picture that could not be made fails its part at once, so a report that names one
+    // is this part's.
     const TRVFPictureReport& pictures = viewer_.GetRVFPictureReport();
     if (pictures.FirstUnreadNo == 0) return EZUKConversionError(Format(LocalizedText(partKey), where));
     where.insert(where.end(), {IntToStr(pictures.FirstUnreadNo), PictureKind(pictures.FirstUnreadClass)});
