@@ -401,7 +401,8 @@ class TMobileWriter {
     WriteBool(converter_.Properties.DescriptionFlag, out_);
     if (!converter_.Properties.DescriptionFlag) return;
     if (!WriteBlock(converter_.RawDescription, "desc"))
-      throw PartError("DESCRIPTION_NOT_CONVERTED", "DESCRIPTION_PICTURE_NOT_DECODED", {});
+      throw PartError(LocalizedText("DESCRIPTION_NOT_CONVERTED"),
+                      LocalizedText("DESCRIPTION_PICTURE_NOT_DECODED"), {});
   }
 
   void WriteExams() {
@@ -462,7 +463,8 @@ class TMobileWriter {
       if (WritePartBlock(question.QuestionParts, name)) return;
       // A choice count that the parts cannot hold is the file's fault, whatever its parts hold.
       CheckChoiceCount(*choice);
-      throw PartError("PART_NOT_CONVERTED", "PICTURE_NOT_DECODED", {examName, IntToStr(number), name});
+      throw PartError(LocalizedText("PART_NOT_CONVERTED"), LocalizedText("PICTURE_NOT_DECODED"),
+                      {examName, IntToStr(number), name});
     };
     WriteBool(choice->Flag1, out_);
     block("question");
@@ -478,17 +480,17 @@ class TMobileWriter {
     CheckChoiceCount(*choice);
   }
 
-  /// The error for a part that could not be converted, named by `where`. When one of its
-  /// pictures could not be decoded, the text of `pictureKey` says which: its number in the
+  /// The error for a part that could not be converted, named by `where` in `partText`. When
+  /// one of its pictures could not be decoded, `pictureText` says which: its number in the
   /// part and its kind follow the names.
-  EZUKConversionError PartError(const char* partKey, const char* pictureKey,
+  EZUKConversionError PartError(const std::string& partText, const std::string& pictureText,
                                 std::vector<FormatArg> where) const {
     // A picture that could not be made fails its part at once, so a report that names one
     // is this part's.
     const TRVFPictureReport& pictures = viewer_.GetRVFPictureReport();
-    if (pictures.FirstUnreadNo == 0) return EZUKConversionError(Format(LocalizedText(partKey), where));
+    if (pictures.FirstUnreadNo == 0) return EZUKConversionError(Format(partText, where));
     where.insert(where.end(), {IntToStr(pictures.FirstUnreadNo), PictureKind(pictures.FirstUnreadClass)});
-    return EZUKConversionError(Format(LocalizedText(pictureKey), where));
+    return EZUKConversionError(Format(pictureText, where));
   }
 
   /// Raises EZUKIncorrectFileFormat for a choice count above the number of parts. The parts
