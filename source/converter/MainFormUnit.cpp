@@ -204,7 +204,10 @@ void TMainForm::Fail(const std::string& text, bool warning) {
 
 void TMainForm::ProcessCommandLine() {
   const std::vector<std::string>& args = g_arguments;
-  if (args.empty()) return;
+  if (args.empty()) {
+    RefuseWindowWithoutDisplay();
+    return;
+  }
   const std::string& first = args[0];
   if (first == "-c" || first == "-convert") {
     if (args.size() < 2) {
@@ -241,7 +244,18 @@ void TMainForm::ProcessCommandLine() {
   } else if (ext == ".zuk") {
     Fail(LocalizedText("USE_MANAGER_TO_OPEN_ZUK_FILES"), true);
     Close();
+  } else {
+    RefuseWindowWithoutDisplay();
   }
+}
+
+void TMainForm::RefuseWindowWithoutDisplay() {
+  if (!WindowNeedsDisplay || !TApplication::Headless()) return;
+  const std::string display = TApplication::UnopenedDisplay();
+  Fail(display.empty() ? LocalizedText("NO_DISPLAY_FOR_WINDOW")
+                       : Format(LocalizedText("DISPLAY_NOT_OPENED"), {display}),
+       false);
+  Close();
 }
 
 void TMainForm::FormActivate() {

@@ -74,6 +74,10 @@ class TMainForm : public TZUKUIStateMainForm {
   /// 0 until a command line or a conversion fails; then 1 (the program's exit status).
   int ExitCode() const { return exitCode_; }
 
+  /// Set by the program: without a display, a run that would leave the window open for use
+  /// says how to convert from the command line instead, and fails.
+  bool WindowNeedsDisplay = false;
+
  protected:
   void AfterLocalize() override;
 
@@ -92,6 +96,8 @@ class TMainForm : public TZUKUIStateMainForm {
   void FocusSourceEdit();
   /// Shows a failure and remembers it for the exit status.
   void Fail(const std::string& text, bool warning);
+  /// Ends a run whose window would wait for a user who cannot see it (WindowNeedsDisplay).
+  void RefuseWindowWithoutDisplay();
 
   std::unique_ptr<TZUKConverter> Converter;
   std::unique_ptr<TZUKRVStyleTarget> styleTarget_;

@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     TApplication application;
     SetProgramArguments(std::vector<std::string>(argv + 1, argv + argc));
     TMainForm* form = application.CreateForm<TMainForm>();
+    form->WindowNeedsDisplay = true;
     application.Run();
     exitCode = form->ExitCode();
   }

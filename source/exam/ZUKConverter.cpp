@@ -15,6 +15,7 @@
 #include <memory>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "common/units/LocalizationStore.h"
@@ -233,20 +234,29 @@ std::string RunFolderParent() {
 
 /// A folder of the run's own for the picture files of one block at a time: made fresh, mode
 /// 0700, inside a folder private to the user (RunFolderParent), and removed with its files at
-/// the end.
+/// the end, together with the user's folder when no other run is using it.
 class TRunFolder {
  public:
   TRunFolder() {
-    const std::string parent = RunFolderParent();
-    std::string pattern = parent + "/zuk_converter-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr)
-      throw ETempFolderError(
-          Format("Cannot create a temporary folder in \"%s\". %s", {parent, SystemErrorText(errno)}));
-    path_ = pattern + "/";
+    // Another run that ends may remove the user's folder just after it was made sure of.
+    int error = 0;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      parent_ = RunFolderParent();
+      std::string pattern = parent_ + "/zuk_converter-XXXXXX";
+      if (mkdtemp(pattern.data()) != nullptr) {
+        path_ = pattern + "/";
+        return;
+      }
+      error = errno;
+      if (error != ENOENT) break;
+    }
+    throw ETempFolderError(
+        Format("Cannot create a temporary folder in \"%s\". %s", {parent_, SystemErrorText(error)}));
   }
   ~TRunFolder() {
     Empty();
     RemoveDir(path_);
+    RemoveDir(parent_);  // fails, as it should, while other runs have folders there
   }
   TRunFolder(const TRunFolder&) = delete;
   TRunFolder& operator=(const TRunFolder&) = delete;
@@ -266,6 +276,7 @@ class TRunFolder {
   }
 
  private:
+  std::string parent_;
   std::string path_;
 };
 
@@ -281,6 +292,19 @@ int32_t CountParts(TStream& parts) {
     ++count;
   }
   return count;
+}
+
+/// A picture's kind as a user knows it: its file format for the graphic classes the program
+/// has, else the class its record names (cut short: it comes from the file).
+std::string PictureKind(const std::string& className) {
+  static constexpr std::pair<const char*, const char*> kFormats[] = {
+      {"TBitmap", "BMP"}, {"TJPEGImage", "JPEG"},   {"TGIFImage", "GIF"},
+      {"TIcon", "ICO"},   {"TMetafile", "WMF/EMF"},
+  };
+  for (const auto& [name, format] : kFormats)
+    if (SameText(className, name)) return format;
+  constexpr size_t kMaxShown = 40;
+  return className.size() > kMaxShown ? className.substr(0, kMaxShown) + "..." : className;
 }
 
 std::string ChoiceBlockName(int32_t index) {
@@ -377,7 +401,8 @@ class TMobileWriter {
     WriteBool(converter_.Properties.DescriptionFlag, out_);
     if (!converter_.Properties.DescriptionFlag) return;
     if (!WriteBlock(converter_.RawDescription, "desc"))
-      throw EZUKConversionError(LocalizedText("DESCRIPTION_NOT_CONVERTED"));
+      throw PartError(LocalizedText("DESCRIPTION_NOT_CONVERTED"),
+                      LocalizedText("DESCRIPTION_PICTURE_NOT_DECODED"), {});
   }
 
   void WriteExams() {
@@ -438,8 +463,8 @@ class TMobileWriter {
       if (WritePartBlock(question.QuestionParts, name)) return;
       // A choice count that the parts cannot hold is the file's fault, whatever its parts hold.
       CheckChoiceCount(*choice);
-      throw EZUKConversionError(
-          Format(LocalizedText("PART_NOT_CONVERTED"), {examName, IntToStr(number), name}));
+      throw PartError(LocalizedText("PART_NOT_CONVERTED"), LocalizedText("PICTURE_NOT_DECODED"),
+                      {examName, IntToStr(number), name});
     };
     WriteBool(choice->Flag1, out_);
     block("question");
@@ -453,6 +478,19 @@ class TMobileWriter {
     WriteScrambledString(choice->AnswerText(), out_);
     block("expl");
     CheckChoiceCount(*choice);
+  }
+
+  /// The error for a part that could not be converted, named by `where` in `partText`. When
+  /// one of its pictures could not be decoded, `pictureText` says which: its number in the
+  /// part and its kind follow the names.
+  EZUKConversionError PartError(const std::string& partText, const std::string& pictureText,
+                                std::vector<FormatArg> where) const {
+    // A picture that could not be made fails its part at once, so a report that names one
+    // is this part's.
+    const TRVFPictureReport& pictures = viewer_.GetRVFPictureReport();
+    if (pictures.FirstUnreadNo == 0) return EZUKConversionError(Format(partText, where));
+    where.insert(where.end(), {IntToStr(pictures.FirstUnreadNo), PictureKind(pictures.FirstUnreadClass)});
+    return EZUKConversionError(Format(pictureText, where));
   }
 
   /// Raises EZUKIncorrectFileFormat for a choice count above the number of parts. The parts

@@ -50,6 +50,10 @@ TRVFWarnings TZUKDocumentExportView::GetRVFWarnings() const {
   return data_->GetRVFReadWarnings();
 }
 
+const TRVFPictureReport& TZUKDocumentExportView::GetRVFPictureReport() const {
+  return data_->GetRVFPictureReport();
+}
+
 bool TZUKDocumentExportView::SaveHTMLToStream(TStream& stream, const std::string& path,
                                               const std::string& title, const std::string& imagesPrefix,
                                               TRVHTMLSaveOptions options) {

@@ -28,6 +28,8 @@ class TZUKExportView {
   virtual bool LoadRVFFromStream(TStream& stream) = 0;
   /// What the last read had to leave out or replace (pictures, controls, styles).
   virtual TRVFWarnings GetRVFWarnings() const = 0;
+  /// The pictures the last read met, and the first that could not be made.
+  virtual const TRVFPictureReport& GetRVFPictureReport() const = 0;
   /// Writes the document as HTML, its pictures as files named from `imagesPrefix` in the
   /// folder `path`; false when something could not be written.
   virtual bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
@@ -49,6 +51,7 @@ class TZUKDocumentExportView : public TZUKExportView {
   void SetColor(TColor color) override { color_ = color; }
   bool LoadRVFFromStream(TStream& stream) override;
   TRVFWarnings GetRVFWarnings() const override;
+  const TRVFPictureReport& GetRVFPictureReport() const override;
   bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
                         const std::string& imagesPrefix, TRVHTMLSaveOptions options) override;
   const std::vector<TRVHTMLImageFile>& PictureFiles() const override;

@@ -1,5 +1,6 @@
 #include "exam/ZUKViewerExportView.h"
 
+#include "richtext/viewer/RVRVData.h"
 #include "richtext/viewer/RVViewer.h"
 
 TRVStyle* TZUKViewerExportView::GetStyle() const {
@@ -16,6 +17,10 @@ bool TZUKViewerExportView::LoadRVFFromStream(TStream& stream) {
 
 TRVFWarnings TZUKViewerExportView::GetRVFWarnings() const {
   return viewer_.RVFWarnings;
+}
+
+const TRVFPictureReport& TZUKViewerExportView::GetRVFPictureReport() const {
+  return viewer_.RVData().GetRVFPictureReport();
 }
 
 bool TZUKViewerExportView::SaveHTMLToStream(TStream& stream, const std::string& path,

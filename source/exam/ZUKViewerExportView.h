@@ -15,6 +15,7 @@ class TZUKViewerExportView : public TZUKExportView {
   void SetColor(TColor color) override;
   bool LoadRVFFromStream(TStream& stream) override;
   TRVFWarnings GetRVFWarnings() const override;
+  const TRVFPictureReport& GetRVFPictureReport() const override;
   bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
                         const std::string& imagesPrefix, TRVHTMLSaveOptions options) override;
   const std::vector<TRVHTMLImageFile>& PictureFiles() const override;

@@ -30,12 +30,14 @@ std::string Quoted(const std::string& s) {
   return out + "'";
 }
 
-/// Runs `program` with `args` in `dir` without a display.
+/// Runs `program` with `args` in `dir` without a display; `environment` (arguments of env)
+/// may change that.
 RunResult RunHeadless(const ScratchFolder& dir, const std::vector<std::string>& args,
-                      const std::string& program = ZUK_CONVERTER_PROGRAM) {
+                      const std::string& program = ZUK_CONVERTER_PROGRAM,
+                      const std::string& environment = "") {
   std::string command = "cd " + Quoted(dir.Path()) +
-                        " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 120 " +
-                        Quoted(program);
+                        " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + environment +
+                        " timeout 120 " + Quoted(program);
   for (const std::string& a : args) command += " " + Quoted(a);
   command += " 2> " + Quoted(dir.Path("stderr.txt"));
   const int raw = std::system(command.c_str());
@@ -93,6 +95,48 @@ TEST(ProgramRunTest, HeadlessRunsEndWithAStatusThatSaysHowTheyWent) {
   EXPECT_TRUE(IsMobileFile(dir.Path("EXAM.zukm")));
   EXPECT_TRUE(IsMobileFile(dir.Path("named.zukm")));
   EXPECT_FALSE(std::filesystem::exists(dir.Path("case.zukm")));
+}
+
+// Without a display the program prints only its own messages, ends at once when there is
+// nothing to convert, and leaves nothing in the temporary folder (Qt's runtime folder included).
+TEST(ProgramRunTest, WithoutADisplayItConvertsOrSaysHowToAndLeavesNothingBehind) {
+  ScratchFolder dir;
+  std::filesystem::copy_file(ZUK_SAMPLE, dir.Path("sample.zuk"));
+  const std::string temp = dir.Path("temp");
+  std::filesystem::create_directories(temp);
+  int number = 99;  // a display that no X server here listens on
+  while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) ++number;
+  const std::string display = ":" + std::to_string(number);
+  const std::string converted = "ZUK Converter: The file has been converted successfully.\n";
+  const std::string howTo = " To convert without a window: zuk-converter -c exam.zuk [target.zukm]\n";
+  const std::string none = "ZUK Converter: There is no display to show the window on." + howTo;
+  const std::string unopened =
+      "ZUK Converter: The display \"" + display + "\" cannot be opened to show the window on.";
+  const struct {
+    const char* name;
+    std::string environment;
+    std::vector<std::string> args;
+    int status;
+    std::string printed;
+  } cases[] = {
+      {"no display, no arguments", "", {}, 1, none},
+      {"an unused display, no arguments", "DISPLAY=" + display, {}, 1, unopened + howTo},
+      {"no display, -c", "", {"-c", "sample.zuk"}, 0, converted},
+      {"an unused display, -c", "DISPLAY=" + display, {"-c", "sample.zuk"}, 0, converted},
+      {"offscreen, -c", "QT_QPA_PLATFORM=offscreen", {"-c", "sample.zuk"}, 0, converted},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(dir.Path("sample.zukm"));
+    // The sanitizers' summary of suppressed leaks is not the program's to print.
+    const RunResult run = RunHeadless(
+        dir, c.args, ZUK_CONVERTER_PROGRAM,
+        "-u XDG_RUNTIME_DIR LSAN_OPTIONS=print_suppressions=0 TMPDIR=" + Quoted(temp) + " " + c.environment);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.printed, c.printed);
+    EXPECT_EQ(IsMobileFile(dir.Path("sample.zukm")), c.status == 0);
+    EXPECT_TRUE(std::filesystem::is_empty(temp));
+  }
 }
 
 TEST(ProgramRunTest, AnUnwritableTargetFailsAndLeavesNothingBehind) {

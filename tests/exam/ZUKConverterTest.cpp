@@ -153,9 +153,13 @@ class TRecordingView : public TZUKDocumentExportView {
   bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
                         const std::string& imagesPrefix, TRVHTMLSaveOptions options) override {
     folders.insert(path);
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || (st.st_mode & 07777) != 0700)
-      ADD_FAILURE() << "picture folder is not private: " << path;
+    // The folder and the user's folder that holds it.
+    for (const fs::path& folder :
+         {fs::path(path).parent_path(), fs::path(path).parent_path().parent_path()}) {
+      struct stat st;
+      if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || (st.st_mode & 07777) != 0700)
+        ADD_FAILURE() << "picture folder is not private: " << folder;
+    }
     if (!FilesIn(path).empty()) ADD_FAILURE() << "picture folder is not empty: " << path;
     titles.insert(title);
     optionSets.insert(options);
@@ -434,12 +438,15 @@ TEST_F(ZUKConverterTest, TheViewerControlWritesWhatTheDocumentCoreWrites) {
   Convert(source, dir.Path() + "viewer.zukm", &throughViewer);
   EXPECT_EQ(ReadFile(dir.Path() + "viewer.zukm"), ReadFile(dir.Path() + "core.zukm"));
 
-  // The viewer reports the picture it could not decode.
+  // The viewer reports the picture it could not decode, and which it was.
   std::string rvf = Part().Picture(htmltest::SolidBitmap(20, 20, clRed)).RVF();
   rvf.replace(rvf.find("BM"), 2, "XX");
-  EXPECT_THROW(
-      Convert(Source(FileOf({Choice({rvf, ""}, 0)}), "bad.zuk"), dir.Path() + "bad.zukm", &throughViewer),
-      EZUKConversionError);
+  try {
+    Convert(Source(FileOf({Choice({rvf, ""}, 0)}), "bad.zuk"), dir.Path() + "bad.zukm", &throughViewer);
+    ADD_FAILURE() << "no error";
+  } catch (const EZUKConversionError& e) {
+    EXPECT_NE(std::string(e.what()).find("picture 1 (BMP)"), std::string::npos) << e.what();
+  }
 }
 
 TEST_F(ZUKConverterTest, PartsWithTablesKeepTheirGrid) {
@@ -576,6 +583,8 @@ TEST_F(ZUKConverterTest, EachRunUsesAFreshFolderInTheTemporaryFolderTMPDIRNames)
   const std::string privateFolder = GetPrivateTempFolder();
   ASSERT_TRUE(privateFolder.starts_with(dir.Path()));
   ExpectFreshFoldersIn(Source(desc), privateFolder);
+  // The user's folder goes with the last run that used it.
+  EXPECT_FALSE(fs::exists(privateFolder));
 }
 
 TEST_F(ZUKConverterTest, WithoutTMPDIRPicturesGoToAPrivateFolderInMemory) {
@@ -609,11 +618,8 @@ TEST_F(ZUKConverterTest, WithoutTMPDIRPicturesGoToAPrivateFolderInMemory) {
     SCOPED_TRACE(c.runtimeDir ? c.runtimeDir : "(no runtime folder)");
     ScopedEnv runtimeDir("XDG_RUNTIME_DIR", c.runtimeDir);
     chmod(runtime.c_str(), c.runtimeMode);
+    // The user's folder is private while it is used (the view checks).
     ExpectFreshFoldersIn(source, c.parent);
-    struct stat st;
-    ASSERT_EQ(lstat(c.parent.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_EQ(st.st_mode & 07777, 0700u);
   }
   fs::remove_all(runtime);
 }
@@ -736,6 +742,45 @@ TEST_F(ZUKConverterFailureTest, APictureThatCannotBeDecodedFailsThePart) {
   const std::string source = Source(FileOf({Choice({"", rvf}, 0)}));
   EXPECT_NE(ConversionError<EZUKConversionError>(source).find("\"expl\""), std::string::npos);
   ExpectTargetUntouched(source);
+}
+
+/// `rvf` with every `from` replaced by `to`.
+std::string Replaced(std::string rvf, const std::string& from, const std::string& to) {
+  for (size_t at = rvf.find(from); at != std::string::npos; at = rvf.find(from, at + to.size()))
+    rvf.replace(at, from.size(), to);
+  return rvf;
+}
+
+TEST_F(ZUKConverterFailureTest, APictureThatCannotBeDecodedIsNamedByItsNumberAndKind) {
+  const std::string kNoJPEG = "\xFF\xD8\xFF";  // a JPEG's first bytes, made into none
+  const struct {
+    const char* name;
+    std::string rvf;
+    bool description;
+    std::string message;
+  } cases[] = {
+      {"the first of two, in a table cell",
+       Replaced(Part()
+                    .Picture(htmltest::SolidBitmap(2, 2, clRed))
+                    .PictureInTable(htmltest::SolidJPEG(2, 2, clRed))
+                    .Picture(htmltest::SolidJPEG(2, 2, clRed))
+                    .RVF(),
+                kNoJPEG, "XXX"),
+       false, "Exam A, question 1: picture 2 (JPEG) of the rich-text part \"expl\" could not be decoded."},
+      {"a class the program does not have",
+       Replaced(Part().Picture(htmltest::SolidBitmap(2, 2, clRed)).RVF(), "TBitmap", "TNoSuchImage"), false,
+       "Exam A, question 1: picture 1 (TNoSuchImage) of the rich-text part \"expl\" could not be decoded."},
+      {"in the description", Replaced(Part().Picture(htmltest::SolidBitmap(2, 2, clRed)).RVF(), "BM", "XX"),
+       true, "Picture 1 (BMP) of the exam description could not be decoded."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ZUKFileDesc desc = FileOf({Choice({"", c.description ? "" : c.rvf}, 0)});
+    if (c.description) desc.description = c.rvf;
+    const std::string source = Source(desc);
+    EXPECT_EQ(ConversionError<EZUKConversionError>(source), c.message);
+    ExpectTargetUntouched(source);
+  }
 }
 
 TEST_F(ZUKConverterFailureTest, APartThatCannotBeWrittenAsHTMLFailsTheConversion) {

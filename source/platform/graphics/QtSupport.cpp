@@ -3,26 +3,23 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <cstdlib>
 #include <mutex>
 
 #include "platform/core/CodePages.h"
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/SystemColors.h"
+#include "platform/graphics/ToolkitStartup.h"
 
 void EnsureGuiApplication() {
   static std::once_flag once;
   std::call_once(once, [] {
     if (QCoreApplication::instance() != nullptr) return;
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    const bool headless = (display == nullptr || *display == 0) && (wayland == nullptr || *wayland == 0);
-    if (headless && std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
     // The application object lives until the process ends; it is reachable from here.
     static int argc = 1;
     static char name[] = "zuk";
     static char* argv[] = {name, nullptr};
+    TToolkitStartup startup;
     static QGuiApplication* app = new QGuiApplication(argc, argv);
     (void)app;
   });

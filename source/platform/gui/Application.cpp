@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/graphics/ToolkitStartup.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Messaging.h"
@@ -74,10 +75,10 @@ void EnsureWidgetApplication() {
       throw EInvalidOperation("The application object must be made before anything draws");
     return;
   }
-  if (!HasDisplay() && std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
   static int argc = 1;
   static char name[] = "zuk-converter";
   static char* argv[] = {name, nullptr};
+  TToolkitStartup startup;
   static QApplication* app = new QApplication(argc, argv);
   (void)app;
 }
@@ -169,6 +170,10 @@ void TApplication::ActivateHint(const std::string& hint, TPoint screenPos) {
 bool TApplication::Headless() {
   return QGuiApplication::platformName() == "offscreen" || QGuiApplication::platformName() == "minimal" ||
          (QCoreApplication::instance() == nullptr && !HasDisplay());
+}
+
+std::string TApplication::UnopenedDisplay() {
+  return ::UnopenedDisplay();
 }
 
 void TApplication::Guard(TObject* sender, const std::function<void()>& call) {

@@ -67,6 +67,9 @@ class TApplication : public TComponent {
 
   /// True when the program runs without a display (message boxes print instead).
   static bool Headless();
+  /// The display the environment named that could not be opened, so that the program runs
+  /// without one; "" when it opened or none was named.
+  static std::string UnopenedDisplay();
   /// Runs `call` with exceptions going to HandleException: what input handlers and posted
   /// messages run through, so that no exception crosses the toolkit's event loop.
   static void Guard(TObject* sender, const std::function<void()>& call);

@@ -109,6 +109,16 @@ void TCustomRVData::SetRVFReadWarnings(TRVFWarnings Value) {
     ownSettings_.RVFWarnings = Value;
 }
 
+const TRVFPictureReport& TCustomRVData::GetRVFPictureReport() const {
+  const TCustomRVData* root = ForwardRoot();
+  return root != nullptr ? root->GetRVFPictureReport() : ownSettings_.PictureReport;
+}
+
+TRVFPictureReport& TCustomRVData::RVFPictureReport() {
+  TCustomRVData* root = ForwardRoot();
+  return root != nullptr ? root->RVFPictureReport() : ownSettings_.PictureReport;
+}
+
 TRVFReaderStyleMode TCustomRVData::GetRVFTextStylesReadMode() const {
   const TCustomRVData* root = ForwardRoot();
   return root != nullptr ? root->GetRVFTextStylesReadMode() : ownSettings_.TextStylesReadMode;

@@ -86,6 +86,14 @@ constexpr TRVFWarnings rvfwConvertedToUnicode = 0x10;
 constexpr TRVFWarnings rvfwConvertedToAnsi = 0x20;
 constexpr TRVFWarnings rvfwOddUnicodeLength = 0x40;  // a UTF-16 text lost its odd last byte
 
+/// What the last RVF read met of pictures: the picture items it read (those of table cells
+/// included, in reading order), and the first whose picture could not be made.
+struct TRVFPictureReport {
+  int Count = 0;
+  int FirstUnreadNo = 0;         // from 1; 0 when every picture could be made
+  std::string FirstUnreadClass;  // the graphic class its record named
+};
+
 /// What SaveRVFToStreamEx writes.
 enum TRVFSaveScope : uint8_t { rvfss_Full = 0, rvfss_Selection = 1 };
 
@@ -194,6 +202,9 @@ class TCustomRVData : public TPersistent,
   virtual void SetRTFOptions(TRVRTFOptions Value);
   virtual TRVFWarnings GetRVFReadWarnings() const;
   virtual void SetRVFReadWarnings(TRVFWarnings Value);
+  /// The root document's report of the pictures of the last RVF read.
+  const TRVFPictureReport& GetRVFPictureReport() const;
+  TRVFPictureReport& RVFPictureReport();
   virtual TRVFReaderStyleMode GetRVFTextStylesReadMode() const;
   virtual TRVFReaderStyleMode GetRVFParaStylesReadMode() const;
   virtual TRVPalette GetRVPalette() const;
@@ -486,6 +497,7 @@ class TCustomRVData : public TPersistent,
     TRVFOptions RVFOptions = rvDefaultRVFOptions;
     TRVRTFOptions RTFOptions = rvDefaultRTFOptions;
     TRVFWarnings RVFWarnings = 0;
+    TRVFPictureReport PictureReport;
     TRVFReaderStyleMode TextStylesReadMode = rvf_sInsertMerge;
     TRVFReaderStyleMode ParaStylesReadMode = rvf_sInsertMerge;
     TRVBiDiMode BiDiMode = rvbdUnspecified;

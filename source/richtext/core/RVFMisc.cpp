@@ -414,6 +414,13 @@ void RVFAddWarning(TCustomRVData* RVData, uint8_t Warning) {
   RVData->SetRVFReadWarnings(RVData->GetRVFReadWarnings() | Warning);
 }
 
+void RVFNoteUnreadPicture(TCustomRVData* RVData, std::string_view ClassName) {
+  TRVFPictureReport& report = RVData->RVFPictureReport();
+  if (report.FirstUnreadNo != 0) return;
+  report.FirstUnreadNo = report.Count;
+  report.FirstUnreadClass.assign(ClassName);
+}
+
 // ---------------------------------------------------------------------------------------
 // TRVLayoutInfo
 

@@ -134,6 +134,9 @@ void RVFWriteItemHeader(TStream& Stream, TCustomRVData* RVData, const TCustomRVI
 bool RVFSaveBinary(TCustomRVData* RVData);
 /// Adds warnings to the read warnings of RVData's root.
 void RVFAddWarning(TCustomRVData* RVData, uint8_t Warning);
+/// Records in the read's picture report that the picture item being read, of the graphic
+/// class ClassName, could not be made, unless an earlier one could not either.
+void RVFNoteUnreadPicture(TCustomRVData* RVData, std::string_view ClassName);
 
 // ---------------------------------------------------------------------------------------
 

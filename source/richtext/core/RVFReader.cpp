@@ -751,7 +751,10 @@ bool TCustomRVData::InsertRVFFromStreamFull(TStream& Stream, int& Index, int32_t
   (void)registered;
   Reading = true;
   // A document read as part of an item (a table cell) adds to the warnings of the outer read.
-  if ((StateFlags & rvstLoadingAsPartOfItem) == 0) SetRVFReadWarnings(0);
+  if ((StateFlags & rvstLoadingAsPartOfItem) == 0) {
+    SetRVFReadWarnings(0);
+    RVFPictureReport() = TRVFPictureReport();
+  }
 
   if (Index < 0) Index = 0;
   if (Index > GetItemCount()) Index = GetItemCount();

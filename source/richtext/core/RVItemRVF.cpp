@@ -121,16 +121,24 @@ bool TRVGraphicItemInfo::ReadRVFLine(std::string_view S, TRVFLineContext& Contex
   const bool body = Context.ReadType != rvfrtNoBody;
   if (body && Context.LineCount < 3) return false;
   if (Context.LineNo == 0) {
+    ++Context.RVData->RVFPictureReport().Count;
     Context.Name.assign(S);
     if (!body) Image = Context.RVData->RVFPictureNeeded(Context.Name, Tag);
   } else if (body && Context.LineNo == 1) {
     Image = RVCreateGraphic(S);
     if (!Image) {
       RVFAddWarning(Context.RVData, rvfwUnknownPicture);
+      RVFNoteUnreadPicture(Context.RVData, S);
       if ((Context.RVData->GetRVFOptions() & rvfoIgnoreUnknownPicFmt) == 0) return false;
     }
   } else if (body && Context.LineNo == Context.LineCount - 1) {
-    if (Image && !RVFLoadPictureLine(S, Context.ReadType, Image, Context.RVData)) return false;
+    if (Image) {
+      // A picture that does not decode is replaced; the replacement is of another class.
+      const TGraphic* read = Image.get();
+      const std::string className = Image->ClassName();
+      if (!RVFLoadPictureLine(S, Context.ReadType, Image, Context.RVData)) return false;
+      if (Image.get() != read) RVFNoteUnreadPicture(Context.RVData, className);
+    }
   } else {
     ReadRVFExtraProperty(S);
   }

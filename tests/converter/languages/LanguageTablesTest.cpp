@@ -265,6 +265,13 @@ TEST_F(LanguageTablesTest, TemplatesTakeTheArgumentsTheProgramGives) {
     EXPECT_NO_THROW(Format(table.GetValue("CONVERTED_FILE_NOT_FOUND"), {"x.zuk"})) << language;
     EXPECT_NO_THROW(Format(table.GetValue("YOU_SHOULD_SPECIFY_SOURCE_ZUK_FILE"), {"-c"})) << language;
     EXPECT_NE(Format(table.GetValue("CONVERTED_FILE_NOT_FOUND"), {"x.zuk"}).find("x.zuk"), std::string::npos);
+    EXPECT_NE(Format(table.GetValue("DISPLAY_NOT_OPENED"), {":99"}).find("\":99\""), std::string::npos);
+    const std::string picture =
+        Format(table.GetValue("PICTURE_NOT_DECODED"), {"A", "7", "expl", "2", "JPEG"});
+    EXPECT_TRUE(picture.find(" 7") < picture.find("2 (JPEG)") &&
+                picture.find("\"expl\"") != std::string::npos);
+    EXPECT_NE(Format(table.GetValue("DESCRIPTION_PICTURE_NOT_DECODED"), {"2", "JPEG"}).find("2 (JPEG)"),
+              std::string::npos);
   }
 }
 
