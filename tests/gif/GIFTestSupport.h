@@ -225,8 +225,9 @@ inline bool HavePillow() {
   return std::system("/usr/bin/python3 -c 'import PIL' >/dev/null 2>&1") == 0;
 }
 
-/// The first frame's colour indices as Pillow reads them, or nothing when it cannot.
-inline std::optional<Bytes> PillowIndices(const Bytes& gif) {
+/// The first frame's colour indices as Pillow reads them, or nothing when it cannot. With
+/// `keepDecoded` Pillow gives what it decoded of a frame it stops in (the rest 0).
+inline std::optional<Bytes> PillowIndices(const Bytes& gif, bool keepDecoded = false) {
   char name[] = "/tmp/giftestXXXXXX";
   const int fd = mkstemp(name);
   if (fd < 0) return std::nullopt;
@@ -234,7 +235,8 @@ inline std::optional<Bytes> PillowIndices(const Bytes& gif) {
   std::ofstream(name, std::ios::binary)
       .write(reinterpret_cast<const char*>(gif.data()), static_cast<std::streamsize>(gif.size()));
   const std::string command =
-      std::string("/usr/bin/python3 -c \"import sys;from PIL import Image;im=Image.open('") + name +
+      std::string("/usr/bin/python3 -c \"import sys;from PIL import Image,ImageFile;") +
+      (keepDecoded ? "ImageFile.LOAD_TRUNCATED_IMAGES=True;" : "") + "im=Image.open('" + name +
       "');sys.stdout.buffer.write(bytes(im.getdata()))\"";
   FILE* pipe = popen(command.c_str(), "r");
   Bytes out;
