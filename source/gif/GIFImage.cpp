@@ -399,6 +399,7 @@ void TGIFImage::GrowScreen(const TGIFSubImage& frame) {
 }
 
 void TGIFImage::ReservePixels(int64_t pixels) {
+  if (pixels_left_ < 0) return;  // a frame loaded on its own: only its own size is bounded
   if (pixels > pixels_left_) throw GIFException("Image is too large");
   pixels_left_ -= pixels;
 }
@@ -435,6 +436,10 @@ TSize TGIFImage::ScreenSize() const {
 void TGIFImage::LoadFromStream(TStream& stream) {
   const int64_t start = stream.Position();
   Progress(this, psStarting, 0, false, TRect{}, kLoading);
+  struct EndBudget {
+    int64_t& left;
+    ~EndBudget() { left = -1; }
+  } endBudget{pixels_left_};
   try {
     Clear();
     pixels_left_ = std::max(kMaxFramePixels, (stream.Size() - start) * kPixelsPerFileByte);
@@ -521,6 +526,7 @@ void TGIFImage::PaletteChanged() {
 }
 
 int TGIFImage::Add(std::unique_ptr<TGIFSubImage> frame) {
+  if (!frame) throw GIFException("Object type not supported for operation");
   frame->image_ = this;
   for (const auto& extension : frame->extensions_) extension->image_ = this;
   GrowScreen(*frame);
@@ -566,13 +572,16 @@ TBitmap* TGIFImage::Bitmap() {
   TGIFSubImage& first = *images_.front();
   const TSize screen = ScreenSize();
   if (screen.cx <= 0 || screen.cy <= 0) return nullptr;
-  bitmap_ = MakeIndexedBitmap(screen.cx, screen.cy, FrameColors(first));
+  // On the web palette the first frame's rendering holds the indices to copy.
+  const bool web = UsesWebPalette();
+  TBitmap* rendering = web ? first.Bitmap() : nullptr;
+  bitmap_ = MakeIndexedBitmap(screen.cx, screen.cy, web ? WebColors() : FrameColors(first));
   for (int32_t y = 0; y < screen.cy; ++y)
     std::memset(bitmap_->ScanLine(y), 0, static_cast<size_t>(screen.cx));
   if (!first.Empty()) {
     for (int32_t y = 0; y < first.Height(); ++y)
-      std::memcpy(bitmap_->ScanLine(first.Top() + y) + first.Left(), first.Scanline(y),
-                  static_cast<size_t>(first.Width()));
+      std::memcpy(bitmap_->ScanLine(first.Top() + y) + first.Left(),
+                  rendering ? rendering->ScanLine(y) : first.Scanline(y), static_cast<size_t>(first.Width()));
   }
   return bitmap_.get();
 }

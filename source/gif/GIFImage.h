@@ -302,7 +302,7 @@ class TGIFImage : public TGraphic {
   void DrawBuffer(TCanvas& canvas, const TRect& rect);
   void GrowScreen(const TGIFSubImage& frame);
   /// Takes `pixels` from the pixels all frames of one load may hold together; raises
-  /// "Image is too large" when they are used up.
+  /// "Image is too large" when they are used up. Outside a load it does nothing.
   void ReservePixels(int64_t pixels);
   /// The cached renderings are stale: the image's and every frame's.
   void PaletteChanged();
@@ -311,7 +311,7 @@ class TGIFImage : public TGraphic {
   std::vector<std::unique_ptr<TGIFSubImage>> images_;
   std::unique_ptr<TBitmap> bitmap_;
   bool drawing_now_ = false;
-  int64_t pixels_left_ = 0;
+  int64_t pixels_left_ = -1;  // while loading: the pixels the frames may still take
   std::shared_ptr<TGIFPainterList> painters_ = std::make_shared<TGIFPainterList>();
 };
 

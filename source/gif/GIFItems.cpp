@@ -90,23 +90,22 @@ int TGIFColorMap::AddUnique(TColor color) {
   return index >= 0 ? index : Add(color);
 }
 
-void TGIFColorMap::ImportPalette(const std::vector<TPaletteEntry>& palette) {
+template <class Entry, class ToTriple>
+void TGIFColorMap::Replace(const std::vector<Entry>& entries, ToTriple toTriple) {
   Clear();
-  const size_t count = std::min<size_t>(palette.size(), 256);
+  const size_t count = std::min<size_t>(entries.size(), 256);
   SetCapacity(static_cast<int>(count));
-  for (size_t i = 0; i < count; ++i)
-    colors_.push_back(Triple{palette[i].peRed, palette[i].peGreen, palette[i].peBlue});
+  for (size_t i = 0; i < count; ++i) colors_.push_back(toTriple(entries[i]));
   Changed();
+}
+
+void TGIFColorMap::ImportPalette(const std::vector<TPaletteEntry>& palette) {
+  Replace(palette, [](const TPaletteEntry& e) { return Triple{e.peRed, e.peGreen, e.peBlue}; });
 }
 
 void TGIFColorMap::ImportColorTable(const std::vector<TRGBQuad>& table) {
   if (table.empty()) return;
-  Clear();
-  const size_t count = std::min<size_t>(table.size(), 256);
-  SetCapacity(static_cast<int>(count));
-  for (size_t i = 0; i < count; ++i)
-    colors_.push_back(Triple{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue});
-  Changed();
+  Replace(table, [](const TRGBQuad& q) { return Triple{q.rgbRed, q.rgbGreen, q.rgbBlue}; });
 }
 
 void TGIFColorMap::ImportDIBColors(const TBitmap& bitmap) {

@@ -127,6 +127,10 @@ class TGIFColorMap {
   struct Triple {
     uint8_t Red = 0, Green = 0, Blue = 0;
   };
+  /// Clear, then up to 256 entries made into triples, then Changed.
+  template <class Entry, class ToTriple>
+  void Replace(const std::vector<Entry>& entries, ToTriple toTriple);
+
   TGIFItem* owner_;
   std::vector<Triple> colors_;
   int capacity_ = 0;
