@@ -159,18 +159,16 @@ bool SamePixel(TBitmap& a, TBitmap& b, int32_t x, int32_t y) {
 }  // namespace
 
 void TGIFSubImage::AssignGraphic(const TGraphic& source) {
-  if (const auto* frame = dynamic_cast<const TGIFSubImage*>(static_cast<const TObject*>(&source))) {
-    Assign(*frame);
-    return;
-  }
   if (const auto* bitmap = dynamic_cast<const TBitmap*>(&source)) {
     AssignBitmap(*bitmap);
     return;
   }
   Clear();
   if (source.Empty() || source.Width() <= 0 || source.Height() <= 0) return;
-  const bool icon = dynamic_cast<const TIcon*>(&source) != nullptr;
-  if (icon || dynamic_cast<const TMetafile*>(&source) != nullptr) {
+  // The picture is drawn at its own size, twice for the transparency: its size is bounded
+  // as a frame's is.
+  CheckGIFFrameSize(source.Width(), source.Height());
+  if (dynamic_cast<const TIcon*>(&source) != nullptr || dynamic_cast<const TMetafile*>(&source) != nullptr) {
     // Drawn on white and on black: the pixels the picture leaves untouched (an icon's masked
     // ones, a metafile's background) differ between the two.
     std::unique_ptr<TBitmap> onWhite = DrawnOn(source, clWhite);

@@ -12,6 +12,10 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/Synchronize.h"
 
+void CheckGIFFrameSize(int64_t width, int64_t height) {
+  if (width * height > kGIFMaxFramePixels) throw GIFException("Image is too large");
+}
+
 bool GIFImageRenderOnLoad = false;
 bool GIFImageOptimizeOnStream = false;
 bool GIFScreenIsPaletteDevice = false;
@@ -21,7 +25,6 @@ namespace {
 constexpr uint8_t kImageSeparator = 0x2C;       // ','
 constexpr uint8_t kExtensionIntroducer = 0x21;  // '!'
 constexpr uint8_t kTrailer = 0x3B;              // ';'
-constexpr int64_t kMaxFramePixels = 100'000'000;
 // An LZW code yields at most 4096 pixels, so a file fills at most this many pixels per
 // byte; together the frames of a file may hold that much (and never less than one frame of
 // the largest size), which keeps a small file of many huge, empty frames from exhausting
@@ -148,7 +151,7 @@ void TGIFSubImage::StoreBounds(int32_t left, int32_t top, int32_t width, int32_t
 void TGIFSubImage::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
   for (const int32_t value : {left, top, width, height})
     if (value < 0 || value > 0xFFFF) throw GIFException("Invalid image dimensions");
-  if (int64_t{width} * height > kMaxFramePixels) throw GIFException("Image is too large");
+  CheckGIFFrameSize(width, height);
   const bool resized = width != width_ || height != height_;
   StoreBounds(left, top, width, height);
   if (!resized) return;
@@ -180,7 +183,7 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
     Warning(1, "Image exceeds Logical Screen size");
   }
   // Sides are 16-bit, so only the pixel count (the memory a frame takes) needs a bound.
-  if (int64_t{width} * height > kMaxFramePixels) throw GIFException("Image is too large");
+  CheckGIFFrameSize(width, height);
   if (packed_ & 0x80) {
     color_map_.LoadFromStream(stream, 2 << (packed_ & 7));
     color_map_.SetOptimized(packed_ & 0x20);
@@ -442,7 +445,7 @@ void TGIFImage::LoadFromStream(TStream& stream) {
   } endBudget{pixels_left_};
   try {
     Clear();
-    pixels_left_ = std::max(kMaxFramePixels, (stream.Size() - start) * kPixelsPerFileByte);
+    pixels_left_ = std::max(kGIFMaxFramePixels, (stream.Size() - start) * kPixelsPerFileByte);
     header_.LoadFromStream(stream);
     while (true) {
       std::optional<uint8_t> byte = GIFReadByte(stream);

@@ -32,6 +32,11 @@ constexpr uint16_t doDitherToWebPalette = 0x0200;
 constexpr uint16_t doDitherOnPaletteDeviceOnly = 0x0400;
 constexpr uint16_t kGIFDefaultDrawOptions = 0x060F;
 
+/// A frame holds at most this many pixels ("Image is too large").
+constexpr int64_t kGIFMaxFramePixels = 100'000'000;
+/// Raises "Image is too large" for a frame of more than kGIFMaxFramePixels pixels.
+void CheckGIFFrameSize(int64_t width, int64_t height);
+
 /// Process-wide settings of the GIF library, both off by default.
 /// Each frame builds its rendering as soon as it is decoded, and the load progress asks for
 /// an immediate redraw.
