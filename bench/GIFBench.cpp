@@ -31,10 +31,11 @@ struct FileShape {
   bool photo;  // smooth colour changes with noise; otherwise flat areas with sharp edges
 };
 
-/// One GIF file of that shape, written by our own encoder.
-std::string MakeGIF(const FileShape& shape, unsigned seed) {
+/// One GIF image of that shape, made from bitmaps.
+std::unique_ptr<TGIFImage> MakeImage(const FileShape& shape, unsigned seed) {
   std::mt19937 rng(seed);
-  TGIFImage image;
+  auto made = std::make_unique<TGIFImage>();
+  TGIFImage& image = *made;
   std::vector<TRGBQuad> table(256);
   for (int i = 0; i < 256; ++i)
     table[static_cast<size_t>(i)] = TRGBQuad{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
@@ -63,8 +64,13 @@ std::string MakeGIF(const FileShape& shape, unsigned seed) {
       frame.EnsureGraphicControl().SetTransparent(true);
     }
   }
+  return made;
+}
+
+/// One GIF file of that shape, written by our own encoder.
+std::string MakeGIF(const FileShape& shape, unsigned seed) {
   TMemoryStream out;
-  image.SaveToStream(out);
+  MakeImage(shape, seed)->SaveToStream(out);
   return out.DataString();
 }
 
@@ -146,6 +152,89 @@ size_t GiflibDecode(const std::vector<std::string>& files, bool map_colours) {
   }
   return frames;
 }
+
+// Encoding: one frame of 1500 x 1500 pixels, photo-like or flat, saved by TGIFImage (the
+// program's road) and by giflib's EGif* calls with the same colour table.
+
+const std::vector<std::unique_ptr<TGIFImage>>& EncodeFrames() {
+  static const std::vector<std::unique_ptr<TGIFImage>> frames = [] {
+    std::vector<std::unique_ptr<TGIFImage>> made;
+    made.push_back(MakeImage({1500, 1500, 256, 1, false, true}, 4));
+    made.push_back(MakeImage({1500, 1500, 8, 1, false, false}, 5));
+    return made;
+  }();
+  return frames;
+}
+
+std::string OursEncode(TGIFImage& image) {
+  TMemoryStream out;
+  image.SaveToStream(out);
+  return out.DataString();
+}
+
+int WriteMemory(GifFileType* gif, const GifByteType* bytes, int count) {
+  static_cast<std::string*>(gif->UserData)
+      ->append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(count));
+  return count;
+}
+
+/// The first frame of `image` written by giflib with the frame's colour table as the global one.
+std::string GiflibEncode(TGIFImage& image) {
+  TGIFSubImage& frame = image.Images(0);
+  TGIFColorMap& table = frame.EffectiveColorMap();
+  std::vector<GifColorType> colours(size_t{1} << table.BitsPerPixel());
+  for (int i = 0; i < table.Count(); ++i) {
+    const TRGBQuad q = table.Quad(i);
+    colours[static_cast<size_t>(i)] = GifColorType{q.rgbRed, q.rgbGreen, q.rgbBlue};
+  }
+  std::string out;
+  int error = 0;
+  GifFileType* gif = EGifOpen(&out, WriteMemory, &error);
+  ColorMapObject* map = GifMakeMapObject(static_cast<int>(colours.size()), colours.data());
+  EGifPutScreenDesc(gif, frame.Width(), frame.Height(), 8, 0, map);
+  EGifPutImageDesc(gif, 0, 0, frame.Width(), frame.Height(), false, nullptr);
+  std::vector<GifPixelType> row(static_cast<size_t>(frame.Width()));
+  for (int32_t y = 0; y < frame.Height(); ++y) {
+    std::memcpy(row.data(), frame.Scanline(y), row.size());
+    EGifPutLine(gif, row.data(), frame.Width());
+  }
+  EGifCloseFile(gif, &error);
+  GifFreeMapObject(map);
+  return out;
+}
+
+/// The first frame's image data of a GIF file: the minimum code size and the sub-blocks.
+std::string FirstImageData(const std::string& file) {
+  size_t at = 13;
+  const auto table = [&file](size_t packed) { return (packed & 0x80) ? size_t{3} << ((packed & 7) + 1) : 0; };
+  at += table(static_cast<uint8_t>(file[10]));
+  while (at < file.size() && file[at] == '!') {
+    at += 2;
+    while (at < file.size() && file[at] != 0) at += 1 + static_cast<uint8_t>(file[at]);
+    ++at;
+  }
+  at += 10 + table(static_cast<uint8_t>(file[at + 9]));
+  size_t end = at + 1;
+  while (end < file.size() && file[end] != 0) end += 1 + static_cast<uint8_t>(file[end]);
+  return file.substr(at, end + 1 - at);
+}
+
+void BM_OursEncodePhoto(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(OursEncode(*EncodeFrames()[0]));
+}
+void BM_GiflibEncodePhoto(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(GiflibEncode(*EncodeFrames()[0]));
+}
+void BM_OursEncodeFlat(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(OursEncode(*EncodeFrames()[1]));
+}
+void BM_GiflibEncodeFlat(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(GiflibEncode(*EncodeFrames()[1]));
+}
+BENCHMARK(BM_OursEncodePhoto)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GiflibEncodePhoto)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OursEncodeFlat)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GiflibEncodeFlat)->Unit(benchmark::kMillisecond);
 
 /// Loads the file (not timed) and times drawing its first frame onto a bitmap of its size
 /// (`format`), at its own size or stretched to three quarters of it.
@@ -246,6 +335,23 @@ int main(int argc, char** argv) {
         MedianDrawSeconds(5, file, pf32bit, false) / decode,
         MedianDrawSeconds(5, file, pf24bit, false) / decode,
         MedianDrawSeconds(5, file, pf32bit, true) / decode);
+  }
+  const char* kinds[] = {"photo-like", "flat"};
+  for (size_t i = 0; i < EncodeFrames().size(); ++i) {
+    TGIFImage& image = *EncodeFrames()[i];
+    const bool same = FirstImageData(OursEncode(image)) == FirstImageData(GiflibEncode(image));
+    // The two sides alternate run by run, so a busy machine slows both alike.
+    std::vector<double> ours, theirs;
+    for (int run = 0; run < kRuns; ++run) {
+      ours.push_back(MedianSeconds(1, [&] { return OursEncode(image); }));
+      theirs.push_back(MedianSeconds(1, [&] { return GiflibEncode(image); }));
+    }
+    std::sort(ours.begin(), ours.end());
+    std::sort(theirs.begin(), theirs.end());
+    std::printf(
+        "GIF encoding time of a %d x %d %s frame relative to giflib's EGif* calls (aim <= 1.0): %.2f; %s\n",
+        image.Width(), image.Height(), kinds[i], ours[kRuns / 2] / theirs[kRuns / 2],
+        same ? "the same image data" : "DIFFERENT image data");
   }
   ReportDrawingPeak();
   return 0;

@@ -23,8 +23,8 @@ void TGIFSubImage::Assign(const TGIFSubImage& source) {
   color_map_.Assign(source.color_map_);
   packed_ = source.packed_;
   code_size_ = source.code_size_;
+  StoreBounds(source.left_, source.top_, source.width_, source.height_);
   data_ = source.data_;
-  SetBounds(source.left_, source.top_, source.width_, source.height_);
 }
 
 void TGIFImage::Assign(const TPersistent* source) {
@@ -40,14 +40,18 @@ void TGIFImage::Assign(const TPersistent* source) {
     Progress(this, psStarting, 0, false, TRect{}, kCopying);
     try {
       header_.Assign(other->header_);
+      // Compression, reduction bits and animation speed are how this image is saved and
+      // played; they stay as they are.
       DrawOptions = other->DrawOptions;
-      Compression = other->Compression;
       ColorReduction = other->ColorReduction;
-      ReductionBits = other->ReductionBits;
       DitherMode = other->DitherMode;
       BackgroundColor = other->BackgroundColor;
       ThreadPriority = other->ThreadPriority;
-      AnimationSpeed = other->AnimationSpeed;
+      OnPaintBegin = other->OnPaintBegin;
+      OnFrameBegin = other->OnFrameBegin;
+      OnFrameEnd = other->OnFrameEnd;
+      OnLoopBegin = other->OnLoopBegin;
+      OnPaintEnd = other->OnPaintEnd;
       const auto count = static_cast<int64_t>(other->images_.size());
       for (int64_t i = 0; i < count; ++i) {
         auto frame = std::make_unique<TGIFSubImage>(this);
@@ -63,21 +67,13 @@ void TGIFImage::Assign(const TPersistent* source) {
     Changed();
     return;
   }
-  if (const auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
-    Clear();
-    AddBitmap(*bitmap);
-    return;
-  }
   if (dynamic_cast<const TGraphic*>(source)) {
-    TBitmap converted;
+    Clear();
     try {
-      converted.Assign(source);
+      Add(source);
     } catch (const EConvertError&) {
       TGraphic::Assign(source);  // reports that the source cannot be assigned
-      return;
     }
-    Clear();
-    AddBitmap(converted);
     return;
   }
   TGraphic::Assign(source);

@@ -1,9 +1,14 @@
 // Making GIF frames from bitmaps: indexed pixels are taken with their colour table, other
 // formats go through colour reduction first.
 #include <algorithm>
+#include <cstring>
 
 #include "gif/GIFColorReduction.h"
 #include "gif/GIFImage.h"
+#include "platform/core/Exceptions.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Icon.h"
+#include "platform/graphics/Metafile.h"
 
 namespace {
 
@@ -59,8 +64,8 @@ void TGIFSubImage::AssignBitmap(const TBitmap& source) {
 
   const int32_t width = bitmap->Width();
   const int32_t height = bitmap->Height();
+  StoreBounds(0, 0, width, height);
   data_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-  SetBounds(0, 0, width, height);
 
   const TPixelFormat bits = bitmap->PixelFormat();
   if (bits == pf24bit) {
@@ -103,17 +108,21 @@ void TGIFSubImage::ImportMask(const TBitmap& source) {
   const uint32_t keyColor = static_cast<uint32_t>(colors.TransparentColor()) & 0xFFFFFF;
   colors.SetPixelFormat(pf24bit);
   if (colors.Width() != width_ || colors.Height() != height_) return;
+  ImportTransparency([&colors, keyColor](int32_t x, int32_t y) {
+    const uint8_t* p = colors.ScanLine(y) + 3 * x;
+    return (p[2] | (uint32_t{p[1]} << 8) | (uint32_t{p[0]} << 16)) == keyColor;
+  });
+}
 
+void TGIFSubImage::ImportTransparency(const std::function<bool(int32_t x, int32_t y)>& transparent) {
   color_map_.Optimize();
   if (color_map_.Count() == 0 || color_map_.Count() >= 256) return;
   const int key = color_map_.Add(MakeColor(0));
   bool used = false;
   for (int32_t y = 0; y < height_; ++y) {
-    const uint8_t* row = colors.ScanLine(y);
     uint8_t* out = &data_[static_cast<size_t>(y) * static_cast<size_t>(width_)];
     for (int32_t x = 0; x < width_; ++x) {
-      const uint32_t color = row[3 * x + 2] | (uint32_t{row[3 * x + 1]} << 8) | (uint32_t{row[3 * x]} << 16);
-      if (color != keyColor) continue;
+      if (!transparent(x, y)) continue;
       out[x] = static_cast<uint8_t>(key);
       used = true;
     }
@@ -129,11 +138,56 @@ void TGIFSubImage::ImportMask(const TBitmap& source) {
   code_size_ = std::max(2, color_map_.BitsPerPixel());
 }
 
+namespace {
+
+/// `graphic` drawn on a 24-bit bitmap of its size filled with `background`.
+std::unique_ptr<TBitmap> DrawnOn(const TGraphic& graphic, TColor background) {
+  auto bitmap = std::make_unique<TBitmap>();
+  bitmap->SetPixelFormat(pf24bit);
+  bitmap->SetSize(graphic.Width(), graphic.Height());
+  bitmap->Canvas().Brush().SetColor(background);
+  bitmap->Canvas().FillRect(Rect(0, 0, graphic.Width(), graphic.Height()));
+  bitmap->Canvas().StretchDraw(Rect(0, 0, graphic.Width(), graphic.Height()),
+                               const_cast<TGraphic*>(&graphic));
+  return bitmap;
+}
+
+bool SamePixel(TBitmap& a, TBitmap& b, int32_t x, int32_t y) {
+  return std::memcmp(a.ScanLine(y) + 3 * x, b.ScanLine(y) + 3 * x, 3) == 0;
+}
+
+}  // namespace
+
+void TGIFSubImage::AssignGraphic(const TGraphic& source) {
+  if (const auto* bitmap = dynamic_cast<const TBitmap*>(&source)) {
+    AssignBitmap(*bitmap);
+    return;
+  }
+  Clear();
+  if (source.Empty() || source.Width() <= 0 || source.Height() <= 0) return;
+  // The picture is drawn at its own size, twice for the transparency: its size is bounded
+  // as a frame's is.
+  CheckGIFFrameSize(source.Width(), source.Height());
+  if (dynamic_cast<const TIcon*>(&source) != nullptr || dynamic_cast<const TMetafile*>(&source) != nullptr) {
+    // Drawn on white and on black: the pixels the picture leaves untouched (an icon's masked
+    // ones, a metafile's background) differ between the two.
+    std::unique_ptr<TBitmap> onWhite = DrawnOn(source, clWhite);
+    std::unique_ptr<TBitmap> onBlack = DrawnOn(source, clBlack);
+    AssignBitmap(*onWhite);
+    if (Empty() || onWhite->Width() != width_ || onWhite->Height() != height_) return;
+    ImportTransparency([&](int32_t x, int32_t y) { return !SamePixel(*onWhite, *onBlack, x, y); });
+    return;
+  }
+  TBitmap bitmap;
+  try {
+    bitmap.Assign(&source);
+  } catch (const EConvertError&) {
+    AssignBitmap(*DrawnOn(source, clWhite));
+    return;
+  }
+  AssignBitmap(bitmap);
+}
+
 int TGIFImage::AddBitmap(const TBitmap& source) {
-  auto frame = std::make_unique<TGIFSubImage>(this);
-  frame->AssignBitmap(source);
-  images_.push_back(std::move(frame));
-  bitmap_.reset();
-  Changed();
-  return Count() - 1;
+  return Add(&source);
 }

@@ -174,7 +174,8 @@ struct LZWTable {
   std::array<uint16_t, kTableSize> prefix{};
   std::array<uint8_t, kTableSize> suffix{};
   std::array<uint16_t, kTableSize> length{};
-  std::array<uint8_t, kTableSize> scratch{};  // a string that crosses the end of a run
+  std::array<uint8_t, kTableSize> scratch{};    // a string that crosses the end of a run
+  std::array<uint8_t, kTableSize + 1> stack{};  // a string walked in a damaged table
 };
 
 class LZWDecoder {
@@ -202,8 +203,13 @@ class LZWDecoder {
         if (!Restart(sink)) return;
         continue;
       }
-      if (code > first_free_) throw GIFException("Invalid LZW code");
-      Emit(code, sink);
+      // A code beyond the next free one is damage: it decodes as the next free code would,
+      // and the table entries made after it may refer to codes not yet defined.
+      if (code > first_free_ && !tolerant_) BecomeTolerant();
+      if (tolerant_)
+        EmitTolerant(code, sink);
+      else
+        Emit(code, sink);
     }
   }
 
@@ -211,19 +217,76 @@ class LZWDecoder {
 
  private:
   /// Resets the table and emits the first code after the clear code (after any further clear
-  /// codes), which must be a literal; false when the data ends there.
+  /// codes) as a pixel of its own value; false when the data ends there. A first code that is
+  /// not a literal is damage, and the entries made after it refer to an undefined code.
   bool Restart(PixelSink& sink) {
     code_size_ = min_code_size_ + 1;
     code_limit_ = clear_code_ * 2;
     first_free_ = clear_code_ + 2;
+    tolerant_ = false;
     int code = clear_code_;
     while (code == clear_code_) code = reader_.Read(code_size_);
     if (code < 0 || code == end_code_) return false;
-    if (code > clear_code_) throw GIFException("Invalid LZW code");
+    if (code > clear_code_) BecomeTolerant();
     previous_ = first_char_ = code;
     const auto literal = static_cast<uint8_t>(code);
     sink.Write(&literal, 1);
     return true;
+  }
+
+  /// From here to the next clear code strings are walked code by code: an undefined code
+  /// reads as prefix 0 and suffix 0, and an entry may come to mean something else once a
+  /// code it refers to gets defined, so no string length can be kept.
+  void BecomeTolerant() {
+    tolerant_ = true;
+    LZWTable& t = *table_;
+    // Codes up to the next free one are defined; those beyond it may hold an older table's.
+    const auto from = static_cast<size_t>(first_free_);
+    std::fill(t.prefix.begin() + static_cast<long>(from), t.prefix.end(), uint16_t{0});
+    std::fill(t.suffix.begin() + static_cast<long>(from), t.suffix.end(), uint8_t{0});
+  }
+
+  /// Emit for a damaged table: walks the string of `code` (a code at or beyond the next free
+  /// one stands for the previous string and its first byte) onto a bounded stack. A walk
+  /// longer than the table is a loop of entries: "Circular decoder table entry".
+  void EmitTolerant(int code, PixelSink& sink) {
+    LZWTable& t = *table_;
+    size_t top = 0;
+    const auto push = [&](int value) {
+      if (top >= t.stack.size()) throw GIFException("Circular decoder table entry");
+      t.stack[top++] = static_cast<uint8_t>(value);
+    };
+    const int read = code;
+    if (code >= first_free_) {
+      push(first_char_);
+      code = previous_;
+    }
+    while (code >= clear_code_) {
+      push(t.suffix[static_cast<size_t>(code)]);
+      if (t.prefix[static_cast<size_t>(code)] == code) throw GIFException("Circular decoder table entry");
+      code = t.prefix[static_cast<size_t>(code)];
+    }
+    first_char_ = code;
+    push(code);
+    std::reverse(t.stack.begin(), t.stack.begin() + static_cast<long>(top));
+    sink.Write(t.stack.data(), top);
+    AddEntry();
+    previous_ = read;
+  }
+
+  /// The next free code gets (previous code, first byte); the code size grows with the table.
+  void AddEntry() {
+    if (first_free_ >= kTableSize) return;
+    LZWTable& t = *table_;
+    const auto entry = static_cast<size_t>(first_free_);
+    t.prefix[entry] = static_cast<uint16_t>(previous_);
+    t.suffix[entry] = static_cast<uint8_t>(first_char_);
+    if (!tolerant_) t.length[entry] = static_cast<uint16_t>(t.length[static_cast<size_t>(previous_)] + 1);
+    ++first_free_;
+    if (first_free_ >= code_limit_ && code_size_ < kMaxCodeSize) {
+      code_limit_ *= 2;
+      ++code_size_;
+    }
   }
 
   /// Writes the string of `code` (a known code, or the next free one) and adds the table
@@ -249,17 +312,7 @@ class LZWDecoder {
     first_char_ = c;
     if (!out) sink.Write(start, length);
 
-    if (first_free_ < kTableSize) {
-      const auto entry = static_cast<size_t>(first_free_);
-      t.prefix[entry] = static_cast<uint16_t>(previous_);
-      t.suffix[entry] = static_cast<uint8_t>(first_char_);
-      t.length[entry] = static_cast<uint16_t>(t.length[static_cast<size_t>(previous_)] + 1);
-      ++first_free_;
-      if (first_free_ >= code_limit_ && code_size_ < kMaxCodeSize) {
-        code_limit_ *= 2;
-        ++code_size_;
-      }
-    }
+    AddEntry();
     previous_ = code;
   }
 
@@ -272,6 +325,7 @@ class LZWDecoder {
   int first_free_ = 0;
   int previous_ = 0;
   int first_char_ = 0;
+  bool tolerant_ = false;
   std::unique_ptr<LZWTable> table_;
 };
 

@@ -36,12 +36,17 @@ void TGIFWriter::SetSize(int64_t) {
 
 int64_t TGIFWriter::Write(const void* buffer, int64_t count) {
   const auto* bytes = static_cast<const uint8_t*>(buffer);
-  for (int64_t i = 0; i < count; ++i) {
+  while (count > 0) {
+    const int64_t room = static_cast<int64_t>(buffer_.size()) - buffer_count_;
+    const int64_t n = std::min(count, room);
+    std::memcpy(buffer_.data() + buffer_count_, bytes, static_cast<size_t>(n));
     pending_ = true;
-    buffer_[static_cast<size_t>(buffer_count_++)] = bytes[i];
+    buffer_count_ += static_cast<int>(n);
+    bytes += n;
+    count -= n;
     if (buffer_count_ == static_cast<int>(buffer_.size())) Flush();
   }
-  return count;
+  return bytes - static_cast<const uint8_t*>(buffer);
 }
 
 void TGIFWriter::Flush() {
@@ -56,29 +61,14 @@ void TGIFWriter::Flush() {
 // ---------------------------------------------------------------------------------------
 
 void THashTable::Insert(uint32_t key, int code) {
-  const int step = Step(key);
-  int index = KeyToIndex(key);
-  // The step is coprime with the prime table size, so the probe visits every slot once.
-  for (int probes = 0; probes < kSize; ++probes) {
-    if (slots_[static_cast<size_t>(index)] == kEmpty) {
-      slots_[static_cast<size_t>(index)] = (key << 12) | static_cast<uint32_t>(code & 0xFFF);
-      return;
-    }
-    index = (index + step) % kSize;
-  }
-  throw GIFException("Hash table full");
+  const int index = Find(key);
+  if (index < 0) throw GIFException("Hash table full");
+  Store(index, key, code);
 }
 
 int THashTable::Lookup(uint32_t key) const {
-  const int step = Step(key);
-  int index = KeyToIndex(key);
-  for (int probes = 0; probes < kSize; ++probes) {
-    const uint32_t entry = slots_[static_cast<size_t>(index)];
-    if (entry == kEmpty) return -1;
-    if ((entry >> 12) == key) return static_cast<int>(entry & 0xFFF);
-    index = (index + step) % kSize;
-  }
-  return -1;
+  const int index = Find(key);
+  return index < 0 ? -1 : CodeAt(index);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -126,18 +116,9 @@ void TGIFEncoder::Encode(TStream& stream, int bitsPerPixel, int colors, const ui
 }
 
 void TGIFEncoder::Output(int code) {
-  bit_bucket_ &= (bit_count_ > 0) ? ((1u << bit_count_) - 1) : 0u;
-  bit_bucket_ |= static_cast<uint32_t>(code) << bit_count_;
-  bit_count_ += bits_per_code_;
-  while (bit_count_ >= 8) {
-    const auto byte = static_cast<uint8_t>(bit_bucket_);
-    writer_->Write(&byte, 1);
-    bit_bucket_ >>= 8;
-    bit_count_ -= 8;
-  }
+  PutCode(code);
   if (code == eof_code_ && bit_count_ > 0) {
-    const auto byte = static_cast<uint8_t>(bit_bucket_);
-    writer_->Write(&byte, 1);
+    writer_->PutByte(static_cast<uint8_t>(bit_bucket_));
     bit_bucket_ = 0;
     bit_count_ = 0;
   }
@@ -194,9 +175,13 @@ void TLZWEncoder::Output(int code) {
     max_code_ = (1 << bits_per_code_) - 1;
     clear_flag_ = false;
   } else if (free_code_ > max_code_) {
-    ++bits_per_code_;
-    max_code_ = bits_per_code_ >= 12 ? kMaxCodes : (1 << bits_per_code_) - 1;
+    GrowCodeSize();
   }
+}
+
+void TLZWEncoder::GrowCodeSize() {
+  ++bits_per_code_;
+  max_code_ = bits_per_code_ >= 12 ? kMaxCodes : (1 << bits_per_code_) - 1;
 }
 
 void TLZWEncoder::Clear() {
@@ -205,32 +190,60 @@ void TLZWEncoder::Clear() {
   TGIFEncoder::Clear();
 }
 
+/// Clear without the virtual calls: the clear code, an empty table, the first code size.
+void TLZWEncoder::Restart() {
+  table_->Clear();
+  free_code_ = clear_code_ + 2;
+  PutCode(clear_code_);
+  bits_per_code_ = initial_bits_per_code_;
+  max_code_ = (1 << bits_per_code_) - 1;
+}
+
 void TLZWEncoder::Compress() {
   table_ = std::make_unique<THashTable>();
   struct FreeTable {
     std::unique_ptr<THashTable>& table;
     ~FreeTable() { table.reset(); }
   } freeTable{table_};
-  Clear();
-  int prefix = CurrentPixel();
-  while (NextPixel()) {
-    const int pixel = CurrentPixel();
-    const uint32_t key = static_cast<uint32_t>(prefix) * 256 + static_cast<uint32_t>(pixel);
-    const int code = table_->Lookup(key);
-    if (code >= 0) {
-      prefix = code;
-      continue;
+  THashTable& table = *table_;
+  Restart();
+  // The whole walk keeps its state in locals; only the string being extended (the prefix)
+  // crosses from one run of pixels to the next.
+  const int colors = Colors();
+  int prefix = -1;
+  ForEachRun([&](const uint8_t* pixel, const uint8_t* last) {
+    if (pixel == last) return;
+    if (prefix < 0) {
+      if (*pixel >= colors) throw GIFException("Color not in color table");
+      prefix = *pixel++;
     }
-    Output(prefix);
-    prefix = pixel;
-    if (free_code_ >= kLastCode) {
-      Clear();
-    } else {
-      table_->Insert(key, free_code_);
-      ++free_code_;
+    int freeCode = free_code_;
+    for (; pixel != last; ++pixel) {
+      const int value = *pixel;
+      if (value >= colors) {
+        free_code_ = freeCode;
+        throw GIFException("Color not in color table");
+      }
+      const uint32_t key = (static_cast<uint32_t>(prefix) << 8) | static_cast<uint32_t>(value);
+      const int slot = table.Find(key);
+      const int code = table.CodeAt(slot);
+      if (code >= 0) {
+        prefix = code;
+        continue;
+      }
+      free_code_ = freeCode;
+      Emit(prefix);
+      prefix = value;
+      if (freeCode >= kLastCode) {
+        Restart();
+        freeCode = free_code_;
+      } else {
+        table.Store(slot, key, freeCode++);
+      }
     }
-  }
-  Output(prefix);
+    free_code_ = freeCode;
+  });
+  if (prefix >= 0) Emit(prefix);
 }
 
 // ---------------------------------------------------------------------------------------

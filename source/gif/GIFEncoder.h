@@ -26,6 +26,11 @@ class TGIFWriter : public TStream {
   void SetSize(int64_t size) override;
   /// Writes the buffered bytes as one sub-block (nothing when none are buffered).
   void Flush();
+  void PutByte(uint8_t value) {
+    pending_ = true;
+    buffer_[static_cast<size_t>(buffer_count_++)] = value;
+    if (buffer_count_ == static_cast<int>(buffer_.size())) Flush();
+  }
   bool HasPendingData() const { return pending_; }
 
  private:
@@ -35,21 +40,43 @@ class TGIFWriter : public TStream {
   bool pending_ = false;
 };
 
-/// 8009 slots (a prime) mapping a 20-bit key (prefix code x 256 + pixel) to a 12-bit code.
+/// 8192 slots mapping a 20-bit key (prefix code x 256 + pixel) to a 12-bit code. Probing
+/// is linear, so it reaches every slot; the encoder never fills more than 4096 of them,
+/// which keeps the probes short, and the index is a mask, which keeps the lookup (on which
+/// every pixel waits) short too.
 class THashTable {
  public:
-  static constexpr int kSize = 8009;
+  static constexpr int kSize = 8192;
   THashTable() { Clear(); }
   void Clear() { slots_.fill(kEmpty); }
   void Insert(uint32_t key, int code);
   /// The code stored for `key`, or -1.
   int Lookup(uint32_t key) const;
 
+  /// The slot that holds `key`, else the empty slot where it would go; -1 when the table is
+  /// full and does not hold it.
+  int Find(uint32_t key) const {
+    int index = KeyToIndex(key);
+    for (int probes = 0; probes < kSize; ++probes) {
+      const uint32_t entry = slots_[static_cast<size_t>(index)];
+      if (entry == kEmpty || (entry >> 12) == key) return index;
+      index = (index + 1) & (kSize - 1);
+    }
+    return -1;
+  }
+  /// The code in slot `index` (from Find), or -1 when the slot is empty.
+  int CodeAt(int index) const {
+    const uint32_t entry = slots_[static_cast<size_t>(index)];
+    return entry == kEmpty ? -1 : static_cast<int>(entry & 0xFFF);
+  }
+  void Store(int index, uint32_t key, int code) {
+    slots_[static_cast<size_t>(index)] = (key << 12) | static_cast<uint32_t>(code & 0xFFF);
+  }
+
  private:
   static constexpr uint32_t kEmpty = 0xFFFFFFFF;
-  static int KeyToIndex(uint32_t key) { return static_cast<int>(((key >> 4) ^ key) % kSize); }
-  /// The probe step for `key`: 1 to kSize - 1, so that the probe reaches every slot.
-  static int Step(uint32_t key) { return 1 + static_cast<int>(key % (kSize - 1)); }
+  static_assert((kSize & (kSize - 1)) == 0, "the index is masked");
+  static int KeyToIndex(uint32_t key) { return static_cast<int>(((key >> 12) ^ key) & (kSize - 1)); }
   std::array<uint32_t, kSize> slots_;
 };
 
@@ -71,6 +98,32 @@ class TGIFEncoder {
   int CurrentPixel() const;
   /// Moves to the next pixel; false when there is none.
   bool NextPixel();
+  /// Packs `code` with the current code size and passes whole bytes to the writer.
+  void PutCode(int code) {
+    bit_bucket_ |= static_cast<uint64_t>(code) << bit_count_;
+    bit_count_ += bits_per_code_;
+    while (bit_count_ >= 8) {
+      writer_->PutByte(static_cast<uint8_t>(bit_bucket_));
+      bit_bucket_ >>= 8;
+      bit_count_ -= 8;
+    }
+  }
+  /// Calls `run(first, last)` for the pixels in the order they are written: the whole image
+  /// at once, or each row of the interlace passes.
+  template <class Run>
+  void ForEachRun(Run&& run) const {
+    if (!interlace_) {
+      run(data_, data_ + static_cast<size_t>(width_) * static_cast<size_t>(height_));
+      return;
+    }
+    constexpr int kPasses[4][2] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
+    for (const auto& pass : kPasses)
+      for (int32_t row = pass[0]; row < height_; row += pass[1]) {
+        const uint8_t* first = data_ + static_cast<size_t>(row) * static_cast<size_t>(width_);
+        run(first, first + width_);
+      }
+  }
+  int Colors() const { return colors_; }
 
   int bits_per_code_ = 0;
   int initial_bits_per_code_ = 0;
@@ -91,7 +144,7 @@ class TGIFEncoder {
   int32_t row_ = 0;
   int step_ = 8;
   int pass_ = 0;
-  uint32_t bit_bucket_ = 0;
+  uint64_t bit_bucket_ = 0;
   int bit_count_ = 0;
   TGIFWriter* writer_ = nullptr;
 };
@@ -103,6 +156,14 @@ class TLZWEncoder : public TGIFEncoder {
   void Compress() override;
 
  private:
+  /// Output without the virtual call: the code, then the code size the next code needs.
+  void Emit(int code) {
+    PutCode(code);
+    if (free_code_ > max_code_) GrowCodeSize();
+  }
+  void GrowCodeSize();
+  void Restart();
+
   std::unique_ptr<THashTable> table_;
   int free_code_ = 0;
 };

@@ -24,9 +24,9 @@ class TGIFExtension : public TGIFItem {
   virtual uint8_t GetExtensionType() const = 0;
   TGIFVersion GetVersion() const override { return gv89a; }
   /// Reads the introducer and the label, then the block.
-  void LoadFromStream(TStream& stream);
+  void LoadFromStream(TStream& stream) override;
   /// Writes the introducer and the label, then the block.
-  void SaveToStream(TStream& stream);
+  void SaveToStream(TStream& stream) override;
 
  protected:
   virtual void LoadBlock(TStream& stream) = 0;
@@ -54,7 +54,11 @@ class TGIFGraphicControlExtension : public TGIFExtension {
     packed_ = static_cast<uint8_t>((packed_ & ~0x1C) | ((static_cast<uint8_t>(value) & 7) << 2));
   }
   void SetDelay(uint16_t value) { delay_ = value; }
+  /// An index at or beyond the size of the frame's colour table (when it has one) gives
+  /// the warning "Invalid color index" and stores 0.
   void SetTransparentColorIndex(uint8_t value);
+  /// Stores the index as it is (colour tables being reordered move it with its colour).
+  void StoreTransparentColorIndex(uint8_t value);
 
  protected:
   void LoadBlock(TStream& stream) override;

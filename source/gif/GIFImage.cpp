@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gif/GIFColorReduction.h"
 #include "gif/GIFDecoder.h"
 #include "gif/GIFEncoder.h"
 #include "platform/graphics/Canvas.h"
@@ -11,12 +12,19 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/Synchronize.h"
 
+void CheckGIFFrameSize(int64_t width, int64_t height) {
+  if (width * height > kGIFMaxFramePixels) throw GIFException("Image is too large");
+}
+
+bool GIFImageRenderOnLoad = false;
+bool GIFImageOptimizeOnStream = false;
+bool GIFScreenIsPaletteDevice = false;
+
 namespace {
 
 constexpr uint8_t kImageSeparator = 0x2C;       // ','
 constexpr uint8_t kExtensionIntroducer = 0x21;  // '!'
 constexpr uint8_t kTrailer = 0x3B;              // ';'
-constexpr int64_t kMaxFramePixels = 100'000'000;
 // An LZW code yields at most 4096 pixels, so a file fills at most this many pixels per
 // byte; together the frames of a file may hold that much (and never less than one frame of
 // the largest size), which keeps a small file of many huge, empty frames from exhausting
@@ -52,6 +60,18 @@ std::vector<TRGBQuad> FrameColors(TGIFSubImage& frame) {
   for (int i = 0; i < map.Count(); ++i) colors[static_cast<size_t>(i)] = map.Quad(i);
   return colors;
 }
+
+/// The web palette as a 256-entry colour table (black beyond its 216 colours).
+std::vector<TRGBQuad> WebColors() {
+  std::vector<TRGBQuad> colors(256);
+  const TPalette web = WebPalette();
+  for (size_t i = 0; i < web.size(); ++i)
+    colors[i] = TRGBQuad{web[i].peBlue, web[i].peGreen, web[i].peRed, 0};
+  return colors;
+}
+
+/// Index 255 is no web colour: it marks the transparent pixels of a web rendering.
+constexpr uint8_t kWebTransparent = 255;
 
 std::unique_ptr<TBitmap> MakeIndexedBitmap(int32_t width, int32_t height,
                                            const std::vector<TRGBQuad>& colors) {
@@ -120,12 +140,23 @@ void TGIFSubImage::LinkGraphicControl() {
   transparent_ = graphic_control_ && graphic_control_->Transparent();
 }
 
-void TGIFSubImage::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+void TGIFSubImage::StoreBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
   left_ = left;
   top_ = top;
   width_ = width;
   height_ = height;
   if (Image()) Image()->GrowScreen(*this);
+}
+
+void TGIFSubImage::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+  for (const int32_t value : {left, top, width, height})
+    if (value < 0 || value > 0xFFFF) throw GIFException("Invalid image dimensions");
+  CheckGIFFrameSize(width, height);
+  const bool resized = width != width_ || height != height_;
+  StoreBounds(left, top, width, height);
+  if (!resized) return;
+  FreeRendering();
+  data_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
 }
 
 void TGIFSubImage::LoadFromStream(TStream& stream) {
@@ -152,18 +183,19 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
     Warning(1, "Image exceeds Logical Screen size");
   }
   // Sides are 16-bit, so only the pixel count (the memory a frame takes) needs a bound.
-  if (int64_t{width} * height > kMaxFramePixels) throw GIFException("Image is too large");
+  CheckGIFFrameSize(width, height);
   if (packed_ & 0x80) {
     color_map_.LoadFromStream(stream, 2 << (packed_ & 7));
     color_map_.SetOptimized(packed_ & 0x20);
   }
   if (Image()) Image()->ReservePixels(int64_t{width} * height);
-  SetBounds(left, top, width, height);
+  StoreBounds(left, top, width, height);
 
   const uint8_t fill = transparent_ ? graphic_control_->TransparentColorIndex() : 0;
   data_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), fill);
   code_size_ = DecodeGIFPixels(stream, data_, width, height, Interlaced(),
                                [this](const std::string& message) { Warning(1, message); });
+  if (GIFImageRenderOnLoad) Render();
 }
 
 void TGIFSubImage::SaveToStream(TStream& stream) {
@@ -203,9 +235,67 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
 
 void TGIFSubImage::Render() {
   if (bitmap_ || Empty()) return;
+  if (Image() && Image()->UsesWebPalette()) {
+    RenderWeb();
+    return;
+  }
   bitmap_ = MakeIndexedBitmap(width_, height_, FrameColors(*this));
   for (int32_t y = 0; y < height_; ++y)
     std::memcpy(bitmap_->ScanLine(y), Scanline(y), static_cast<size_t>(width_));
+}
+
+void TGIFSubImage::RenderWeb() {
+  const std::vector<TRGBQuad> colors = FrameColors(*this);
+  bitmap_ = MakeIndexedBitmap(width_, height_, WebColors());
+  const int key = transparent_ ? graphic_control_->TransparentColorIndex() : -1;
+  // Mask rows are word-aligned, one bit a pixel, the leftmost pixel in the top bit.
+  const int64_t maskStride = ((int64_t{width_} + 15) / 8) & ~int64_t{1};
+  web_mask_.assign(key >= 0 ? static_cast<size_t>(maskStride * height_) : 0, 0);
+  bool masked = false;
+  TNetscapeColorLookup lookup;
+  TFloydSteinbergDitherer ditherer(width_, lookup);
+  for (int32_t y = 0; y < height_; ++y) {
+    const uint8_t* row = Scanline(y);
+    uint8_t* out = bitmap_->ScanLine(y);
+    uint8_t* maskRow = key >= 0 ? web_mask_.data() + maskStride * y : nullptr;
+    // The ditherer walks the rows in serpentine order; each pixel is taken at its column.
+    for (int32_t n = 0; n < width_; ++n) {
+      const int x = ditherer.Column();
+      if (row[x] == key) {
+        maskRow[x / 8] = static_cast<uint8_t>(maskRow[x / 8] | (0x80 >> (x % 8)));
+        masked = true;
+        ditherer.NextColumn();  // a transparent pixel spreads no error
+        continue;
+      }
+      const TRGBQuad& c = colors[row[x]];
+      uint8_t r = 0, g = 0, b = 0;
+      out[x] = ditherer.Dither(c.rgbRed, c.rgbGreen, c.rgbBlue, r, g, b);
+    }
+    ditherer.NextLine();
+  }
+  if (!masked) web_mask_.clear();
+}
+
+std::vector<uint8_t> TGIFSubImage::WebDrawPixels() {
+  Render();
+  std::vector<uint8_t> pixels(static_cast<size_t>(width_) * static_cast<size_t>(height_));
+  const int64_t maskStride = ((int64_t{width_} + 15) / 8) & ~int64_t{1};
+  for (int32_t y = 0; y < height_; ++y) {
+    uint8_t* out = pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width_);
+    std::memcpy(out, bitmap_->ScanLine(y), static_cast<size_t>(width_));
+    if (web_mask_.empty()) continue;
+    const uint8_t* maskRow = web_mask_.data() + maskStride * y;
+    for (int32_t x = 0; x < width_; ++x)
+      if (maskRow[x / 8] & (0x80 >> (x % 8))) out[x] = kWebTransparent;
+  }
+  return pixels;
+}
+
+std::vector<TPaletteEntry> TGIFSubImage::Palette() {
+  if (bitmap_) return bitmap_->GetPalette();
+  if (Image() && Image()->UsesWebPalette()) return WebPalette();
+  if (color_map_.Count() == 0 && Image()) return Image()->GetPalette();
+  return color_map_.ExportPalette();
 }
 
 TBitmap* TGIFSubImage::Bitmap() {
@@ -227,14 +317,20 @@ void TGIFSubImage::Draw(TCanvas& canvas, const TRect& rect, const TSize& screen,
                         bool tile) {
   if (Empty() || screen.cx <= 0 || screen.cy <= 0) return;
   // The pixels are drawn from the colour indices themselves: a large frame never exists a
-  // second time as a bitmap while it is drawn.
-  const std::vector<TRGBQuad> colors = FrameColors(*this);
+  // second time as a bitmap while it is drawn (except on the web palette, where the
+  // rendering's indices are drawn).
+  const bool web = Image() && Image()->UsesWebPalette();
+  const std::vector<TRGBQuad> colors = web ? WebColors() : FrameColors(*this);
+  const std::vector<uint8_t> webPixels = web ? WebDrawPixels() : std::vector<uint8_t>();
   TIndexedPixels pixels;
-  pixels.Pixels = data_.data();
+  pixels.Pixels = web ? webPixels.data() : data_.data();
   pixels.Width = pixels.Stride = width_;
   pixels.Height = height_;
   pixels.Colors = colors;
-  if (transparent && HasMask()) pixels.TransparentIndex = graphic_control_->TransparentColorIndex();
+  if (transparent && web && !web_mask_.empty())
+    pixels.TransparentIndex = kWebTransparent;
+  else if (transparent && !web && HasMask())
+    pixels.TransparentIndex = graphic_control_->TransparentColorIndex();
   if (tile) {
     for (int64_t y = int64_t{rect.Top} + top_; y < rect.Bottom; y += screen.cy)
       for (int64_t x = int64_t{rect.Left} + left_; x < rect.Right; x += screen.cx)
@@ -306,6 +402,7 @@ void TGIFImage::GrowScreen(const TGIFSubImage& frame) {
 }
 
 void TGIFImage::ReservePixels(int64_t pixels) {
+  if (pixels_left_ < 0) return;  // a frame loaded on its own: only its own size is bounded
   if (pixels > pixels_left_) throw GIFException("Image is too large");
   pixels_left_ -= pixels;
 }
@@ -342,9 +439,13 @@ TSize TGIFImage::ScreenSize() const {
 void TGIFImage::LoadFromStream(TStream& stream) {
   const int64_t start = stream.Position();
   Progress(this, psStarting, 0, false, TRect{}, kLoading);
+  struct EndBudget {
+    int64_t& left;
+    ~EndBudget() { left = -1; }
+  } endBudget{pixels_left_};
   try {
     Clear();
-    pixels_left_ = std::max(kMaxFramePixels, (stream.Size() - start) * kPixelsPerFileByte);
+    pixels_left_ = std::max(kGIFMaxFramePixels, (stream.Size() - start) * kPixelsPerFileByte);
     header_.LoadFromStream(stream);
     while (true) {
       std::optional<uint8_t> byte = GIFReadByte(stream);
@@ -361,8 +462,8 @@ void TGIFImage::LoadFromStream(TStream& stream) {
       images_.push_back(std::move(frame));
       const int64_t size = std::max<int64_t>(stream.Size(), 1);
       Progress(this, psRunning,
-               static_cast<uint8_t>(std::clamp<int64_t>(stream.Position() * 100 / size, 0, 100)), false,
-               TRect{}, kLoading);
+               static_cast<uint8_t>(std::clamp<int64_t>(stream.Position() * 100 / size, 0, 100)),
+               GIFImageRenderOnLoad, TRect{}, kLoading);
     }
     const std::optional<uint8_t> trailer = GIFReadByte(stream);
     if (trailer && *trailer != kTrailer) Warning(this, 1, "Invalid Image trailer");
@@ -417,8 +518,47 @@ int TGIFImage::BitsPerPixel() const {
   return bits;
 }
 
+bool TGIFImage::UsesWebPalette() const {
+  return (DrawOptions & doDitherToWebPalette) &&
+         (!(DrawOptions & doDitherOnPaletteDeviceOnly) || GIFScreenIsPaletteDevice);
+}
+
+void TGIFImage::PaletteChanged() {
+  bitmap_.reset();
+  for (const auto& frame : images_) frame->FreeRendering();
+}
+
+int TGIFImage::Add(std::unique_ptr<TGIFSubImage> frame) {
+  if (!frame) throw GIFException("Object type not supported for operation");
+  frame->image_ = this;
+  for (const auto& extension : frame->extensions_) extension->image_ = this;
+  GrowScreen(*frame);
+  frame->FreeRendering();
+  images_.push_back(std::move(frame));
+  Changed();
+  return Count() - 1;
+}
+
+int TGIFImage::Add(const TObject* source) {
+  const auto* graphic = dynamic_cast<const TGraphic*>(source);
+  if (graphic == nullptr) throw GIFException("Object type not supported for operation");
+  auto frame = std::make_unique<TGIFSubImage>(this);
+  frame->AssignGraphic(*graphic);
+  images_.push_back(std::move(frame));
+  bitmap_.reset();
+  Changed();
+  return Count() - 1;
+}
+
+void TGIFImage::WriteData(TStream& stream) {
+  if (GIFImageOptimizeOnStream)
+    Optimize(ooCrop | ooMerge | ooCleanup | ooColorMap | ooReduceColors, 0, DitherMode, ReductionBits);
+  TGraphic::WriteData(stream);
+}
+
 std::vector<TPaletteEntry> TGIFImage::GetPalette() const {
   if (bitmap_) return bitmap_->GetPalette();
+  if (UsesWebPalette()) return WebPalette();
   if (header_.ColorMap().Count() > 0) return header_.ColorMap().ExportPalette();
   if (images_.empty()) return {};
   TGIFSubImage& first = *images_.front();
@@ -435,13 +575,16 @@ TBitmap* TGIFImage::Bitmap() {
   TGIFSubImage& first = *images_.front();
   const TSize screen = ScreenSize();
   if (screen.cx <= 0 || screen.cy <= 0) return nullptr;
-  bitmap_ = MakeIndexedBitmap(screen.cx, screen.cy, FrameColors(first));
+  // On the web palette the first frame's rendering holds the indices to copy.
+  const bool web = UsesWebPalette();
+  TBitmap* rendering = web ? first.Bitmap() : nullptr;
+  bitmap_ = MakeIndexedBitmap(screen.cx, screen.cy, web ? WebColors() : FrameColors(first));
   for (int32_t y = 0; y < screen.cy; ++y)
     std::memset(bitmap_->ScanLine(y), 0, static_cast<size_t>(screen.cx));
   if (!first.Empty()) {
     for (int32_t y = 0; y < first.Height(); ++y)
-      std::memcpy(bitmap_->ScanLine(first.Top() + y) + first.Left(), first.Scanline(y),
-                  static_cast<size_t>(first.Width()));
+      std::memcpy(bitmap_->ScanLine(first.Top() + y) + first.Left(),
+                  rendering ? rendering->ScanLine(y) : first.Scanline(y), static_cast<size_t>(first.Width()));
   }
   return bitmap_.get();
 }

@@ -32,6 +32,22 @@ constexpr uint16_t doDitherToWebPalette = 0x0200;
 constexpr uint16_t doDitherOnPaletteDeviceOnly = 0x0400;
 constexpr uint16_t kGIFDefaultDrawOptions = 0x060F;
 
+/// A frame holds at most this many pixels ("Image is too large").
+constexpr int64_t kGIFMaxFramePixels = 100'000'000;
+/// Raises "Image is too large" for a frame of more than kGIFMaxFramePixels pixels.
+void CheckGIFFrameSize(int64_t width, int64_t height);
+
+/// Process-wide settings of the GIF library, both off by default.
+/// Each frame builds its rendering as soon as it is decoded, and the load progress asks for
+/// an immediate redraw.
+extern bool GIFImageRenderOnLoad;
+/// Writing a picture into component data first optimises it with every option
+/// (Optimize(31, 0, ...)).
+extern bool GIFImageOptimizeOnStream;
+/// Whether the screen shows colours through a palette (8 bits per pixel or fewer); the
+/// screens this program draws on are true colour.
+extern bool GIFScreenIsPaletteDevice;
+
 /// One frame: its extensions, descriptor, local colour table and pixels (one colour index
 /// per pixel, row by row).
 class TGIFSubImage : public TGIFItem {
@@ -44,6 +60,17 @@ class TGIFSubImage : public TGIFItem {
   int32_t Top() const { return top_; }
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
+  /// Each setter keeps the other three values (see SetBounds).
+  void SetLeft(int32_t value) { SetBounds(value, top_, width_, height_); }
+  void SetTop(int32_t value) { SetBounds(left_, value, width_, height_); }
+  void SetWidth(int32_t value) { SetBounds(left_, top_, value, height_); }
+  void SetHeight(int32_t value) { SetBounds(left_, top_, width_, value); }
+  /// Stores the position and size; a new size frees the rendering and the pixels and
+  /// allocates new ones, all 0 (refused as "Image is too large" above 16384 x 16384 or 100
+  /// million pixels). The image's logical screen grows to hold the frame, with the warnings
+  /// "Image width too small for contained frames" or "Image height too small for contained
+  /// frames", then "Image exceeds Logical Screen size", when it had a size.
+  void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
   TRect BoundsRect() const { return Bounds(left_, top_, width_, height_); }
   /// Where the frame lands when the logical screen `screen` is drawn stretched into `rect`.
   TRect TargetRect(const TRect& rect, const TSize& screen) const;
@@ -68,10 +95,10 @@ class TGIFSubImage : public TGIFItem {
   const uint8_t* Scanline(int32_t y) const;
 
   /// Leading extensions, descriptor, local table and pixels.
-  void LoadFromStream(TStream& stream);
+  void LoadFromStream(TStream& stream) override;
   /// The extensions, then, unless the frame is empty, the descriptor (its packed field
   /// recomputed), the local table and the compressed pixels.
-  void SaveToStream(TStream& stream);
+  void SaveToStream(TStream& stream) override;
   void Clear();
   /// Makes this frame from a bitmap: 1, 4 and 8-bit pixels with their colour table are taken
   /// as they are; other formats are first reduced by the image's ColorReduction, DitherMode
@@ -83,6 +110,15 @@ class TGIFSubImage : public TGIFItem {
   void AssignBitmap(const TBitmap& source);
   /// Makes this frame a copy of `source`: extensions, descriptor, colour table and pixels.
   void Assign(const TGIFSubImage& source);
+  /// Makes this frame from any picture: a bitmap through AssignBitmap; an icon or a metafile
+  /// drawn on a 24-bit bitmap, then the icon's mask, or the metafile's untouched pixels (those
+  /// that differ when it is drawn on white and on black), made the transparent colour; any
+  /// other picture through a bitmap assigned from it. An empty picture leaves the frame empty.
+  void AssignGraphic(const TGraphic& source);
+  /// The frame's palette: the rendering's when there is one; else the web palette when the
+  /// image renders on it, the image's palette when the frame has no colour table of its
+  /// own, else its own table's.
+  std::vector<TPaletteEntry> Palette();
 
   /// Writable pixels of row `y`; the same checks as Scanline. Frees the rendering.
   uint8_t* MutableScanline(int32_t y);
@@ -114,8 +150,18 @@ class TGIFSubImage : public TGIFItem {
   void LinkGraphicControl();
   void FreeRendering();
   void ImportMask(const TBitmap& source);
-  void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+  /// Marks the pixels where `transparent` holds with a new black entry of the local table
+  /// and a transparent graphic control extension (not when the table is empty or full).
+  void ImportTransparency(const std::function<bool(int32_t x, int32_t y)>& transparent);
+  /// Stores the bounds without touching the pixels.
+  void StoreBounds(int32_t left, int32_t top, int32_t width, int32_t height);
   void Render();
+  /// Renders on the web palette through the Floyd-Steinberg ditherer, rows in serpentine
+  /// order, transparent pixels skipped and marked in web_mask_.
+  void RenderWeb();
+  /// The pixels drawn: the frame's indices, or on the web palette the rendering's, with
+  /// transparent pixels as index 255 (no web colour).
+  std::vector<uint8_t> WebDrawPixels();
 
   std::vector<std::unique_ptr<TGIFExtension>> extensions_;
   TGIFColorMap color_map_;
@@ -126,6 +172,7 @@ class TGIFSubImage : public TGIFItem {
   TGIFGraphicControlExtension* graphic_control_ = nullptr;
   bool transparent_ = false;
   std::unique_ptr<TBitmap> bitmap_;  // 8 bits per pixel, the frame's colours
+  std::vector<uint8_t> web_mask_;    // with a web rendering: 1 bit a pixel, rows word-aligned
   bool has_mask_ = false;            // HasMask, valid unless mask_stale_
   bool mask_stale_ = true;
 };
@@ -166,10 +213,22 @@ class TGIFImage : public TGraphic {
   std::vector<TPaletteEntry> GetPalette() const override;
 
   void Clear();
-  /// Another TGIFImage: a copy of its header, frames and settings (the handlers stay this
-  /// image's own); nil clears; any other graphic becomes the one frame (a bitmap directly,
-  /// others through a bitmap); what cannot become a bitmap raises the conversion error.
+  /// Another TGIFImage: a copy of its header and frames, its thread priority, background
+  /// colour, draw options, colour reduction, dither mode and paint events (the handlers stay
+  /// this image's own; compression, reduction bits and animation speed stay this image's);
+  /// nil clears; any other graphic becomes the one frame (TGIFSubImage::AssignGraphic); what
+  /// cannot become a bitmap raises the conversion error.
   void Assign(const TPersistent* source) override;
+  /// Appends a frame as it is (it becomes this image's); returns its index.
+  int Add(std::unique_ptr<TGIFSubImage> frame);
+  /// Appends a frame made from a picture (TGIFSubImage::AssignGraphic); anything else raises
+  /// "Object type not supported for operation". Returns the frame's index.
+  int Add(const TObject* source);
+  /// With GIFImageOptimizeOnStream the image is optimised first; then it is saved.
+  void WriteData(TStream& stream) override;
+  /// Whether frames render on the 6x6x6 web palette: doDitherToWebPalette, and
+  /// doDitherOnPaletteDeviceOnly clear or the screen a palette device.
+  bool UsesWebPalette() const;
   /// A TBitmap gets the rendering of Bitmap(); other targets as the base class.
   void AssignTo(TPersistent* dest) const override;
   /// Makes the image smaller (options ooCrop, ooMerge, ooCleanup, ooColorMap,
@@ -248,14 +307,16 @@ class TGIFImage : public TGraphic {
   void DrawBuffer(TCanvas& canvas, const TRect& rect);
   void GrowScreen(const TGIFSubImage& frame);
   /// Takes `pixels` from the pixels all frames of one load may hold together; raises
-  /// "Image is too large" when they are used up.
+  /// "Image is too large" when they are used up. Outside a load it does nothing.
   void ReservePixels(int64_t pixels);
+  /// The cached renderings are stale: the image's and every frame's.
+  void PaletteChanged();
 
   TGIFHeader header_;
   std::vector<std::unique_ptr<TGIFSubImage>> images_;
   std::unique_ptr<TBitmap> bitmap_;
   bool drawing_now_ = false;
-  int64_t pixels_left_ = 0;
+  int64_t pixels_left_ = -1;  // while loading: the pixels the frames may still take
   std::shared_ptr<TGIFPainterList> painters_ = std::make_shared<TGIFPainterList>();
 };
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "gif/GIFImage.h"
+#include "platform/graphics/Bitmap.h"
 
 void ReadCheck(TStream& stream, void* buffer, int64_t size) {
   if (stream.Read(buffer, size) != size) throw GIFException("Premature end of data");
@@ -53,11 +54,62 @@ void TGIFItem::Warning(int severity, const std::string& message) {
   if (image_) image_->Warning(this, severity, message);
 }
 
+void TGIFItem::SaveToFile(const std::string& fileName) {
+  TFileStream file(fileName, fmCreate);
+  SaveToStream(file);
+}
+
+void TGIFItem::LoadFromFile(const std::string& fileName) {
+  TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(file);
+}
+
 // ---------------------------------------------------------------------------------------
 
 void TGIFColorMap::Clear() {
   colors_.clear();
+  capacity_ = 0;
   optimized_ = false;
+}
+
+void TGIFColorMap::SetCapacity(int size) {
+  if (size <= capacity_) return;
+  capacity_ = std::min(size > 16 ? (size + 31) / 32 * 32 : 16, 256);
+}
+
+void TGIFColorMap::Changed() {
+  if (auto* frame = dynamic_cast<TGIFSubImage*>(owner_)) {
+    frame->FreeRendering();
+  } else if (owner_ && owner_->Image()) {
+    owner_->Image()->PaletteChanged();
+  }
+}
+
+int TGIFColorMap::AddUnique(TColor color) {
+  const int index = IndexOf(color);
+  return index >= 0 ? index : Add(color);
+}
+
+template <class Entry, class ToTriple>
+void TGIFColorMap::Replace(const std::vector<Entry>& entries, ToTriple toTriple) {
+  Clear();
+  const size_t count = std::min<size_t>(entries.size(), 256);
+  SetCapacity(static_cast<int>(count));
+  for (size_t i = 0; i < count; ++i) colors_.push_back(toTriple(entries[i]));
+  Changed();
+}
+
+void TGIFColorMap::ImportPalette(const std::vector<TPaletteEntry>& palette) {
+  Replace(palette, [](const TPaletteEntry& e) { return Triple{e.peRed, e.peGreen, e.peBlue}; });
+}
+
+void TGIFColorMap::ImportColorTable(const std::vector<TRGBQuad>& table) {
+  if (table.empty()) return;
+  Replace(table, [](const TRGBQuad& q) { return Triple{q.rgbRed, q.rgbGreen, q.rgbBlue}; });
+}
+
+void TGIFColorMap::ImportDIBColors(const TBitmap& bitmap) {
+  ImportColorTable(bitmap.ColorTable());
 }
 
 void TGIFColorMap::LoadFromStream(TStream& stream, int count) {
@@ -65,6 +117,7 @@ void TGIFColorMap::LoadFromStream(TStream& stream, int count) {
   if (count < 0 || count > 256) throw GIFException("Color table overflow");
   std::vector<Triple> triples(static_cast<size_t>(count));
   ReadCheck(stream, triples.data(), int64_t{3} * count);
+  SetCapacity(count);
   colors_ = std::move(triples);
 }
 
@@ -100,9 +153,11 @@ int TGIFColorMap::IndexOf(TColor color) const {
 
 int TGIFColorMap::Add(TColor color) {
   if (Count() >= 256) throw GIFException("Color table overflow");
+  SetCapacity(Count() + 1);
   colors_.push_back(Triple{static_cast<uint8_t>(color & 0xFF), static_cast<uint8_t>((color >> 8) & 0xFF),
                            static_cast<uint8_t>((color >> 16) & 0xFF)});
   optimized_ = false;
+  Changed();
   return Count() - 1;
 }
 
@@ -110,6 +165,7 @@ void TGIFColorMap::Delete(int index) {
   if (index < 0 || index >= Count()) throw GIFException("Invalid color index");
   colors_.erase(colors_.begin() + index);
   optimized_ = false;
+  Changed();
 }
 
 std::vector<TPaletteEntry> TGIFColorMap::ExportPalette() const {
@@ -122,7 +178,9 @@ std::vector<TPaletteEntry> TGIFColorMap::ExportPalette() const {
 
 void TGIFColorMap::Assign(const TGIFColorMap& source) {
   colors_ = source.colors_;
+  capacity_ = source.capacity_;
   optimized_ = source.optimized_;
+  Changed();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -199,6 +257,15 @@ void TGIFColorMap::SaveToStream(TStream& stream) const {
   std::vector<Triple> padded = colors_;
   padded.resize(size_t{1} << BitsPerPixel());
   stream.WriteBuffer(padded.data(), static_cast<int64_t>(padded.size() * 3));
+}
+
+void TGIFHeader::SaveToStream(TStream& stream) {
+  if (TGIFImage* image = Image()) {
+    SaveToStream(stream, std::max(image->Version(), GetVersion()), image->ColorResolution(),
+                 image->BitsPerPixel());
+  } else {
+    SaveToStream(stream, GetVersion(), ColorResolution(), BitsPerPixel());
+  }
 }
 
 void TGIFHeader::SaveToStream(TStream& stream, TGIFVersion version, int colorResolution, int bitsPerPixel) {

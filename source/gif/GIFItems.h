@@ -13,6 +13,8 @@
 #include "platform/core/Streams.h"
 #include "platform/graphics/GraphicsTypes.h"
 
+class TBitmap;
+
 /// Every GIF error; a GIF that cannot be read is an invalid picture.
 ZUK_DECLARE_EXCEPTION(GIFException, EInvalidGraphic)
 
@@ -49,8 +51,15 @@ class TGIFItem : public TObject {
   virtual TGIFVersion GetVersion() const { return gv87a; }
   /// Passes the warning to the image's Warning with this item as sender.
   void Warning(int severity, const std::string& message);
+  virtual void LoadFromStream(TStream& stream) = 0;
+  virtual void SaveToStream(TStream& stream) = 0;
+  /// Creates (or empties) the file and saves the item into it.
+  void SaveToFile(const std::string& fileName);
+  /// Loads the item from the file.
+  void LoadFromFile(const std::string& fileName);
 
- private:
+ protected:
+  friend class TGIFImage;
   TGIFImage* image_;
 };
 
@@ -60,6 +69,9 @@ class TGIFColorMap {
   explicit TGIFColorMap(TGIFItem* owner) : owner_(owner) {}
 
   int Count() const { return static_cast<int>(colors_.size()); }
+  /// Triples allocated: it only grows, to 16 or a multiple of 32, never above 256.
+  int Capacity() const { return capacity_; }
+  void SetCapacity(int size);
   bool Optimized() const { return optimized_; }
   void SetOptimized(bool value) { optimized_ = value; }
   void Clear();
@@ -77,6 +89,18 @@ class TGIFColorMap {
   int IndexOf(TColor color) const;
   /// Appends a colour; a full table raises "Color table overflow". Returns the new index.
   int Add(TColor color);
+  /// IndexOf, and Add when the colour is not there.
+  int AddUnique(TColor color);
+  /// Replaces the table by up to 256 palette entries.
+  void ImportPalette(const std::vector<TPaletteEntry>& palette);
+  /// Replaces the table by the entries of a blue-green-red-reserved table (up to 256);
+  /// nothing for an empty one.
+  void ImportColorTable(const std::vector<TRGBQuad>& table);
+  /// Replaces the table by the colour table of an indexed bitmap (up to 256 entries).
+  void ImportDIBColors(const TBitmap& bitmap);
+  /// The table's colours changed: a global table makes the image forget its palette and
+  /// renderings, a local one its frame's.
+  void Changed();
   /// Removes entry `index` (later entries move down); outside the table raises "Invalid
   /// color index".
   void Delete(int index);
@@ -99,11 +123,17 @@ class TGIFColorMap {
   bool Optimize();
 
  private:
+  friend class TGIFImage;
   struct Triple {
     uint8_t Red = 0, Green = 0, Blue = 0;
   };
+  /// Clear, then up to 256 entries made into triples, then Changed.
+  template <class Entry, class ToTriple>
+  void Replace(const std::vector<Entry>& entries, ToTriple toTriple);
+
   TGIFItem* owner_;
   std::vector<Triple> colors_;
+  int capacity_ = 0;
   bool optimized_ = false;
 };
 
@@ -125,11 +155,14 @@ class TGIFHeader : public TGIFItem {
   void Assign(const TGIFHeader& source);
   /// "GIF" (any case, also after 4 leading bytes), the version characters unchecked, the
   /// descriptor and the global colour table.
-  void LoadFromStream(TStream& stream);
+  void LoadFromStream(TStream& stream) override;
   /// Writes the signature with `version` (87a or 89a), the descriptor with its packed
   /// fields recomputed for `colorResolution` and `bitsPerPixel` (used for the size bits
   /// when there is no global table), and the global table.
   void SaveToStream(TStream& stream, TGIFVersion version, int colorResolution, int bitsPerPixel);
+  /// As above with the version, colour resolution and bits per pixel of the image (of the
+  /// header alone without one).
+  void SaveToStream(TStream& stream) override;
   int BitsPerPixel() const { return color_map_.BitsPerPixel(); }
   int ColorResolution() const { return color_map_.BitsPerPixel() - 1; }
   TColor BackgroundColor() { return color_map_.Colors(BackgroundColorIndex); }

@@ -35,6 +35,17 @@ void TGIFGraphicControlExtension::SetTransparent(bool value) {
 }
 
 void TGIFGraphicControlExtension::SetTransparentColorIndex(uint8_t value) {
+  if (SubImage()) {
+    const int colors = SubImage()->EffectiveColorMap().Count();
+    if (colors > 0 && value >= colors) {
+      Warning(1, "Invalid color index");
+      value = 0;
+    }
+  }
+  StoreTransparentColorIndex(value);
+}
+
+void TGIFGraphicControlExtension::StoreTransparentColorIndex(uint8_t value) {
   transparent_index_ = value;
   if (SubImage()) SubImage()->GraphicControlChanged();
 }
@@ -65,7 +76,7 @@ void TGIFColorMap::MapImages(const std::array<uint8_t, 256>& map) {
   for (TGIFSubImage* frame : Frames()) {
     for (uint8_t& pixel : frame->data_) pixel = map[pixel];
     if (TGIFGraphicControlExtension* control = frame->GraphicControlExtension())
-      control->SetTransparentColorIndex(map[control->TransparentColorIndex()]);
+      control->StoreTransparentColorIndex(map[control->TransparentColorIndex()]);
     frame->FreeRendering();
   }
   // The background colour keeps its colour when the global table is reordered.
@@ -166,8 +177,8 @@ void TGIFSubImage::Crop() {
   std::vector<uint8_t> box(static_cast<size_t>(width) * static_cast<size_t>(height));
   for (int32_t y = 0; y < height; ++y)
     std::copy_n(Scanline(firstY + y) + firstX, width, box.begin() + static_cast<ptrdiff_t>(y) * width);
+  StoreBounds(left_ + firstX, top_ + firstY, width, height);
   data_ = std::move(box);
-  SetBounds(left_ + firstX, top_ + firstY, width, height);
   FreeRendering();
 }
 

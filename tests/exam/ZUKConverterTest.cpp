@@ -523,6 +523,33 @@ TEST_F(ZUKConverterTest, PicturesOfOnePartDoNotReachTheNext) {
   EXPECT_EQ(view.optionSets, std::set<int>{0x55});
 }
 
+TEST_F(ZUKConverterTest, AGIFWithADamagedCodeIsConverted) {
+  // A 3 x 1 GIF whose codes are clear, 1, then 7 (beyond the next free code 6), end: the
+  // frame decodes on (1, 1, 1). The picture is put in place of a sound GIF of the same
+  // length, padded after its trailer.
+  std::string damaged("GIF89a\x03\x00\x01\x00\x80\x00\x00\xFF\x00\x00\x00\x00\xFF", 19);
+  damaged += std::string("\x2C\x00\x00\x00\x00\x03\x00\x01\x00\x00\x02\x02\xCC\x0B\x00\x3B", 16);
+  std::unique_ptr<TGIFImage> sound = zukpart::SolidGIF(40, 30, clYellow);
+  TMemoryStream soundBytes;
+  sound->SaveToStream(soundBytes);
+  const std::string original = soundBytes.DataString();
+  ASSERT_GE(original.size(), damaged.size());
+  damaged.resize(original.size(), '\0');
+  std::string rvf = Part().Unicode(u"Which one?").Picture(std::move(sound)).RVF();
+  const size_t at = rvf.find(original);
+  ASSERT_NE(at, std::string::npos);
+  rvf.replace(at, original.size(), damaged);
+
+  const ZUKMobileFile file = ConvertAndRead(FileOf({Choice({rvf, "", ""}, 1)}));
+  ASSERT_EQ(file.exams.size(), 1u);
+  const ZUKMobileQuestion& q = file.exams[0][0];
+  ASSERT_EQ(q.question.files.size(), 1u);
+  int width = 0, height = 0;
+  EXPECT_TRUE(DecodesAsJPEG(q.question.files[0].second, &width, &height));
+  EXPECT_EQ(width, 3);
+  EXPECT_EQ(height, 1);
+}
+
 TEST_F(ZUKConverterTest, PicturesInTableCellsReachTheBlock) {
   // The cell's picture is written by the cell's own document, not the part's.
   const std::string part = Part()

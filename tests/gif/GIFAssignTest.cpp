@@ -42,22 +42,30 @@ Bytes Animation() {
 
 TEST(GIFAssign, CopyOfAnImageSavesTheSameBytesAndStandsAlone) {
   Loaded source(Animation());
+  const Bytes original = SaveBytes(source.image);
   source.image.DrawOptions = doTile;
-  source.image.Compression = 1;
   source.image.ColorReduction = 3;
-  source.image.ReductionBits = 5;
   source.image.DitherMode = 2;
   source.image.BackgroundColor = MakeColor(0x123456);
-  const Bytes original = SaveBytes(source.image);
+  int painted = 0;
+  source.image.OnFrameEnd = [&painted](TObject*) { ++painted; };
+  // How the source is saved and played is not copied.
+  source.image.Compression = 1;
+  source.image.ReductionBits = 5;
+  source.image.AnimationSpeed = 50;
 
   TGIFImage copy;
   copy.Assign(&source.image);
   EXPECT_EQ(copy.DrawOptions, doTile);
-  EXPECT_EQ(copy.Compression, 1);
+  EXPECT_EQ(copy.Compression, 0);
   EXPECT_EQ(copy.ColorReduction, 3);
-  EXPECT_EQ(copy.ReductionBits, 5);
+  EXPECT_EQ(copy.ReductionBits, 8);
+  EXPECT_EQ(copy.AnimationSpeed, 100);
   EXPECT_EQ(copy.DitherMode, 2);
   EXPECT_EQ(copy.BackgroundColor, MakeColor(0x123456));
+  ASSERT_TRUE(copy.OnFrameEnd);
+  copy.OnFrameEnd(&copy);
+  EXPECT_EQ(painted, 1);
   ASSERT_EQ(copy.Count(), 2);
   EXPECT_EQ(SaveBytes(copy), original);
   EXPECT_EQ(Compose(copy), Compose(source.image));

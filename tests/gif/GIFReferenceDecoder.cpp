@@ -128,14 +128,13 @@ struct LZWContext {
   }
 
   /// Handles a clear code: the code after it (after any further clear codes) is the first
-  /// pixel. It must be a literal; anything else is corrupt data.
+  /// pixel, whatever its value.
   int Restart() {
     ResetTable();
     int code = clear_code;
     while (code == clear_code) code = reader.Read(code_size);
     if (code < 0) return code;
     if (code == end_code) return kEndCode;
-    if (code > clear_code) throw GIFException("Invalid LZW code");
     previous = first_char = code;
     return code;
   }
@@ -150,9 +149,8 @@ struct LZWContext {
       reader.SkipRest();
       return kEndCode;
     }
-    if (code > first_free) throw GIFException("Invalid LZW code");
     const int in_code = code;
-    if (code == first_free) {
+    if (code >= first_free) {
       Push(first_char);
       code = previous;
     }

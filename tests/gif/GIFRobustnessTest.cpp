@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <random>
+#include <utility>
 
 #include "GIFTestSupport.h"
 
@@ -97,10 +98,14 @@ const MalformedCase kMalformedCases[] = {
     {"MinimumCodeSizeTwelve",
      {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 12, 1, 0x00, 0, 0x3B},
      "Invalid minimum code size"},
-    // Clear code, then code 6, which is not in the table yet.
-    {"UndefinedCodeAfterClear", {0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 1, 0x34, 0, 0x3B}, "Invalid LZW code"},
-    // Clear code, 1, then 7 (above the next free code 6).
-    {"CodeBeyondTheTable", {0x2C, 0, 0, 0, 0, 3, 0, 1, 0, 0, 2, 2, 0xCC, 0x01, 0, 0x3B}, "Invalid LZW code"},
+    // Clear code, then code 6, which is not in the table yet: decoded on (see DamagedCodes).
+    {"UndefinedCodeAfterClear", {0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 1, 0x34, 0, 0x3B}, nullptr},
+    // Clear code, 1, then 7 (above the next free code 6): decoded on.
+    {"CodeBeyondTheTable", {0x2C, 0, 0, 0, 0, 3, 0, 1, 0, 0, 2, 2, 0xCC, 0x01, 0, 0x3B}, nullptr},
+    // Clear, 1, 7, 6, 7: the damage makes entry 7 its own prefix, and walking it is refused.
+    {"EntryThatIsItsOwnPrefix",
+     {0x2C, 0, 0, 0, 0, 9, 0, 1, 0, 0, 2, 2, 0xCC, 0x7D, 0, 0x3B},
+     "Circular decoder table entry"},
     {"FrameTooLarge", {0x2C, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 2, 0, 0x3B}, "Image is too large"},
     {"FrameOverAHundredMillionPixels",
      {0x2C, 0, 0, 0, 0, 0x00, 0x40, 0x00, 0x40, 0, 2, 0, 0x3B},
@@ -185,5 +190,83 @@ TEST(GIFRobustness, ManyHugeEmptyFramesInASmallFileAreRefused) {
   }
   EXPECT_EQ(image.Count(), 1);
 }
+
+}  // namespace
+
+namespace {
+
+// Damaged codes decode on: a code beyond the next free one stands for the next free one, a
+// first code after a clear that is no literal is a pixel of its own value, and an undefined
+// code reads as prefix 0 and suffix 0. The pixels before the damage are those Pillow decodes
+// before it gives up; from the damage on, Pillow stops where this decoder goes on.
+struct DamagedCase {
+  const char* name;
+  int minCodeSize;
+  std::vector<std::pair<int, int>> codes;  // (code, width in bits), from the first clear code
+  Bytes pixels;                            // the whole frame, one row
+  size_t beforeDamage;                     // pixels decoded before the damaged code
+};
+void PrintTo(const DamagedCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+const DamagedCase kDamagedCases[] = {
+    {"LiteralAboveTheClearCodeAfterClear", 2, {{4, 3}, {6, 3}}, {6, 0}, 0},
+    {"CodeBeyondTheNextFree", 2, {{4, 3}, {1, 3}, {7, 3}, {5, 3}}, {1, 1, 1}, 1},
+    // 14 is undefined when 11 = (14, 2) is walked: it reads as the string 0, 0.
+    {"StringThroughAnUndefinedCode",
+     3,
+     {{8, 4}, {1, 4}, {14, 4}, {2, 4}, {11, 4}, {9, 4}},
+     {1, 1, 1, 2, 0, 0, 2},
+     1},
+    // The same after a first table that defined 14: the clear code forgets it.
+    {"UndefinedCodeAfterAnEarlierTable",
+     3,
+     {{8, 4},
+      {3, 4},
+      {3, 4},
+      {3, 4},
+      {3, 4},
+      {3, 4},
+      {3, 4},
+      {3, 4},
+      {8, 5},
+      {1, 4},
+      {14, 4},
+      {2, 4},
+      {11, 4},
+      {9, 4}},
+     {3, 3, 3, 3, 3, 3, 3, 1, 1, 1, 2, 0, 0, 2},
+     8},
+};
+
+class DamagedCodesTest : public ::testing::TestWithParam<DamagedCase> {};
+
+TEST_P(DamagedCodesTest, DecodeOn) {
+  const DamagedCase& c = GetParam();
+  BitWriter codes;
+  for (const auto& [code, bits] : c.codes) codes.Put(code, bits);
+  GifBuilder b;
+  b.Header("89a", static_cast<int>(c.pixels.size()), 1, Palette4());
+  b.bytes.insert(b.bytes.end(), {0x2C, 0, 0, 0, 0});
+  Put16(b.bytes, static_cast<uint32_t>(c.pixels.size()));
+  Put16(b.bytes, 1);
+  b.bytes.insert(b.bytes.end(), {0, static_cast<uint8_t>(c.minCodeSize)});
+  const Bytes blocks = SubBlocks(codes.Finish());
+  b.bytes.insert(b.bytes.end(), blocks.begin(), blocks.end());
+  b.Trailer();
+
+  Loaded loaded(b.bytes);
+  ASSERT_EQ(loaded.image.Count(), 1);
+  const Bytes ours = FramePixels(loaded.image.Images(0));
+  EXPECT_EQ(ours, c.pixels);
+  const std::optional<Bytes> pillow = PillowIndices(b.bytes, true);
+  if (!pillow) GTEST_SKIP() << "Pillow (python3-pil) is not installed";
+  ASSERT_EQ(pillow->size(), ours.size());
+  EXPECT_TRUE(std::equal(ours.begin(), ours.begin() + static_cast<long>(c.beforeDamage), pillow->begin()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, DamagedCodesTest, ::testing::ValuesIn(kDamagedCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

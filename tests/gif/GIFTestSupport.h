@@ -225,8 +225,10 @@ inline bool HavePillow() {
   return std::system("/usr/bin/python3 -c 'import PIL' >/dev/null 2>&1") == 0;
 }
 
-/// The first frame's colour indices as Pillow reads them, or nothing when it cannot.
-inline std::optional<Bytes> PillowIndices(const Bytes& gif) {
+/// What a Python snippet prints about the GIF opened by Pillow as `im` (with `keepDecoded`,
+/// Pillow keeps what it decoded of a frame it stops in, the rest 0); nothing when it cannot.
+inline std::optional<Bytes> PillowOutput(const Bytes& gif, const std::string& code,
+                                         bool keepDecoded = false) {
   char name[] = "/tmp/giftestXXXXXX";
   const int fd = mkstemp(name);
   if (fd < 0) return std::nullopt;
@@ -234,8 +236,9 @@ inline std::optional<Bytes> PillowIndices(const Bytes& gif) {
   std::ofstream(name, std::ios::binary)
       .write(reinterpret_cast<const char*>(gif.data()), static_cast<std::streamsize>(gif.size()));
   const std::string command =
-      std::string("/usr/bin/python3 -c \"import sys;from PIL import Image;im=Image.open('") + name +
-      "');sys.stdout.buffer.write(bytes(im.getdata()))\"";
+      std::string("/usr/bin/python3 -c \"import sys;from PIL import Image,ImageFile;") +
+      (keepDecoded ? "ImageFile.LOAD_TRUNCATED_IMAGES=True;" : "") + "im=Image.open('" + name + "');" + code +
+      "\"";
   FILE* pipe = popen(command.c_str(), "r");
   Bytes out;
   if (pipe) {
@@ -246,6 +249,11 @@ inline std::optional<Bytes> PillowIndices(const Bytes& gif) {
   std::remove(name);
   if (out.empty()) return std::nullopt;
   return out;
+}
+
+/// The first frame's colour indices as Pillow reads them, or nothing when it cannot.
+inline std::optional<Bytes> PillowIndices(const Bytes& gif, bool keepDecoded = false) {
+  return PillowOutput(gif, "sys.stdout.buffer.write(bytes(im.getdata()))", keepDecoded);
 }
 
 inline Bytes FramePixels(TGIFSubImage& frame) {

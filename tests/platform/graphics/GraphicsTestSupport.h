@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -18,6 +19,7 @@
 #include "platform/core/Streams.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/Icon.h"
 #include "platform/graphics/SystemColors.h"
 
 namespace gfxtest {
@@ -250,6 +252,32 @@ void FillBitmap(TBitmap& bitmap, int32_t w, int32_t h, F color) {
   bitmap.SetSize(w, h);
   for (int32_t y = 0; y < h; ++y)
     for (int32_t x = 0; x < w; ++x) bitmap.Canvas().SetPixel(x, y, color(x, y));
+}
+
+/// An icon of the given size whose left half is opaque `color` and whose right half is
+/// transparent (a 32-bit icon image with alpha).
+inline std::unique_ptr<TIcon> HalfTransparentIcon(int width, int height, TColor color) {
+  std::string ico;
+  auto u16 = [&](int v) { ico += static_cast<char>(v & 0xFF), ico += static_cast<char>((v >> 8) & 0xFF); };
+  auto u32 = [&](uint32_t v) { u16(static_cast<int>(v & 0xFFFF)), u16(static_cast<int>(v >> 16)); };
+  const int maskRow = ((width + 31) / 32) * 4;
+  const uint32_t imageSize = 40 + static_cast<uint32_t>(width * height * 4 + maskRow * height);
+  u16(0), u16(1), u16(1);
+  ico += static_cast<char>(width), ico += static_cast<char>(height), ico += '\0', ico += '\0';
+  u16(1), u16(32), u32(imageSize), u32(22);
+  u32(40), u32(static_cast<uint32_t>(width)), u32(static_cast<uint32_t>(height * 2)), u16(1), u16(32);
+  u32(0), u32(0), u32(0), u32(0), u32(0), u32(0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const bool opaque = x < width / 2;
+      ico += static_cast<char>((color >> 16) & 0xFF), ico += static_cast<char>((color >> 8) & 0xFF);
+      ico += static_cast<char>(color & 0xFF), ico += static_cast<char>(opaque ? 0xFF : 0);
+    }
+  ico += std::string(static_cast<size_t>(maskRow * height), '\0');
+  auto icon = std::make_unique<TIcon>();
+  TMemoryStream stream(ico);
+  icon->LoadFromStream(stream);
+  return icon;
 }
 
 }  // namespace gfxtest
