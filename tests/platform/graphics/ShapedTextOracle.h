@@ -1,0 +1,39 @@
+// Caret positions of a run of text as the toolkit's own text layout gives them, for tests
+// that check what the controls make of shaped (joined, reordered) text.
+#pragma once
+
+#include <QFont>
+#include <QTextLayout>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Font.h"
+
+namespace shapedtext {
+
+/// x of the caret before characters 0 .. size of Text (the last: after the text), laid out
+/// on one line from x = 0 in the canvas's font (pixel height) and the given direction.
+inline std::vector<int32_t> CaretXs(TCanvas& Canvas, const std::u16string& Text, bool RightToLeft) {
+  QFont font(QString::fromStdString(Canvas.Font().Name()));
+  font.setPixelSize(std::abs(Canvas.Font().Height()));
+  font.setHintingPreference(QFont::PreferFullHinting);
+  QTextLayout layout(QString::fromUtf16(Text.data(), static_cast<qsizetype>(Text.size())), font);
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
+  option.setTextDirection(RightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  line.setLineWidth(1e6);
+  layout.endLayout();
+  std::vector<int32_t> xs;
+  for (int k = 0; k <= static_cast<int>(Text.size()); ++k)
+    xs.push_back(static_cast<int32_t>(std::lround(line.cursorToX(k))));
+  return xs;
+}
+
+}  // namespace shapedtext
