@@ -97,6 +97,16 @@ void TRVEditRVData::FormatLines(bool KeepPosition, bool Repaint, bool NoScrollRe
   StateFlags &= ~rvstStylesFromCaret;
 }
 
+bool TRVEditRVData::PassToInplaceEditor(uint32_t Msg, WPARAM WParam, LPARAM LParam) {
+  if (GetInplaceEditor() != nullptr) return TRVViewerRVData::PassToInplaceEditor(Msg, WParam, LParam);
+  // Only a document that was handed the message takes it: the root answers false, so that
+  // its editor handles the message itself.
+  TCustomRVEdit* editor = Editor();
+  if (editor == nullptr || GetOuterRootData() == this) return false;
+  editor->Perform(Msg, WParam, LParam);
+  return true;
+}
+
 TRVUndoList* TRVEditRVData::GetUndoList() {
   switch (UndoMode) {
     case rvumUndo:
