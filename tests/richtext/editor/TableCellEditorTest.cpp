@@ -352,4 +352,35 @@ TEST_F(TableCellEditorTest, KeysThatReachTheRootWhileACellIsEditedChangeNothing)
   EXPECT_EQ(CellEditor()->RVData().GetItemText(0), "c01");
 }
 
+TEST_F(TableCellEditorTest, DeselectingWhileACellIsEditedClosesTheEditorAndKeepsTheTyping) {
+  Click(0, 1);
+  ASSERT_NE(CellEditor(), nullptr);
+  Key(*CellEditor(), VK_END);
+  Type(*CellEditor(), u"xy");
+  Editor.Deselect();
+  Process();
+  EXPECT_EQ(CellEditor(), nullptr);
+  EXPECT_EQ(Editor.GetInplaceEditor(), nullptr);
+  EXPECT_EQ(CellText(0, 1), "c01xy");
+  // The closed cell is no focused part of the table any more: a click elsewhere works as usual.
+  Click(1, 1);
+  ASSERT_NE(CellEditor(), nullptr);
+  EXPECT_EQ(CellEditor()->GetRow(), 1);
+}
+
+TEST_F(TableCellEditorTest, ARightClickInTheCellEditorAsksTheRootForItsContextMenu) {
+  std::vector<std::string> asked;
+  Editor.OnContextPopup = [&](TObject* Sender, TPoint At, bool& Handled) {
+    asked.push_back((Sender == &Editor ? "root " : "elsewhere ") + std::to_string(At.X) + "," +
+                    std::to_string(At.Y));
+    Handled = true;
+  };
+  Click(1, 0);
+  ASSERT_NE(CellEditor(), nullptr);
+  CellEditor()->MouseUp(mbRight, 0, 4, 5);
+  const std::string at =
+      std::to_string(CellEditor()->Left() + 4) + "," + std::to_string(CellEditor()->Top() + 5);
+  EXPECT_EQ(asked, std::vector<std::string>{"root " + at});
+}
+
 }  // namespace

@@ -118,6 +118,30 @@ TEST_F(PrintableDataTest, ThePageRangeEndsWhereTheNextPageStarts) {
   EXPECT_EQ(data->GetPageTopAfterSplit(3), 150);
 }
 
+TEST_F(PrintableDataTest, APagesBoundsNameTheItemsItShowsAndThoseItSplits) {
+  AddPage(*data, 0, 0, 0);
+  AddPage(*data, 100, 3, 0);
+  AddPage(*data, 150, 4, 2, 170);
+  AddPage(*data, 200, 4, 3, 210);
+  struct TCase {
+    int PageNo, StartItemNo, EndItemNo;
+    bool StartSplit, EndSplit;
+  };
+  // Each line is one item and one piece; pages 2 to 4 share piece 4 in parts.
+  for (const TCase& c : {TCase{1, 0, 2, false, false}, TCase{2, 3, 4, false, true},
+                         TCase{3, 4, 4, true, true}, TCase{4, 4, 5, true, false}}) {
+    int startItem = -9, startOffs = -9, endItem = -9, endOffs = -9;
+    TCustomRVItemInfo *startPartial = nullptr, *endPartial = nullptr;
+    data->GetPageSelectionBounds(c.PageNo, startItem, startOffs, endItem, endOffs, startPartial, endPartial);
+    EXPECT_EQ(startItem, c.StartItemNo) << c.PageNo;
+    EXPECT_EQ(startOffs, 1) << c.PageNo;
+    EXPECT_EQ(endItem, c.EndItemNo) << c.PageNo;
+    EXPECT_EQ(endOffs, data->GetItemEndOffset(c.EndItemNo)) << c.PageNo;
+    EXPECT_EQ(startPartial, c.StartSplit ? data->GetItem(c.StartItemNo) : nullptr) << c.PageNo;
+    EXPECT_EQ(endPartial, c.EndSplit ? data->GetItem(c.EndItemNo) : nullptr) << c.PageNo;
+  }
+}
+
 TEST_F(PrintableDataTest, DrawingWithoutAStyleSheetIsAnError) {
   AddPage(*data, 0, 0, 0);
   doc.viewer.SetStyle(nullptr);

@@ -1,5 +1,7 @@
 // Right-to-left text: selected characters are painted where the canvas places them, and
-// clicks find the character boundary under the mouse in the order the text is shown.
+// clicks find the character boundary under the mouse in the order the text is shown. Arabic
+// letters join: their places are those of the shaped glyphs, measured against the
+// toolkit's own text layout.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,8 +9,10 @@
 
 #include "FormattedDataSupport.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/ShapedTextOracle.h"
 #include "platform/graphics/SystemColors.h"
 #include "richtext/core/RVStyle.h"
+#include "richtext/core/RVUni.h"
 #include "richtext/core/RVUniMeasure.h"
 
 namespace {
@@ -82,6 +86,62 @@ TEST_F(RightToLeftTest, ClicksFindBoundariesInShownOrder) {
   EXPECT_EQ(offs, 5) << "the left edge is after the last letter";
   data.FindDrawItemAtPos(Piece().Left + carets[2], Piece().Top + 2, true, d, offs);
   EXPECT_EQ(offs, 3);
+}
+
+// "salam": four Arabic letters that join, the second and third into one ligature.
+constexpr char16_t kJoined[] = u"\u0633\u0644\u0627\u0645";
+
+TEST_F(RightToLeftTest, PartOfAJoinedWordIsPaintedOverItsShapedGlyphs) {
+  data.Clear();
+  data.AddWideTextItem(kJoined, 0, style.ParaStyles().Count() - 1, TRVTag());
+  data.Format(false);
+  ASSERT_EQ(data.DrawItems().Count(), 1);
+  // Characters 2 and 3, the ligature.
+  data.SelStartNo = data.SelEndNo = 0;
+  data.SelStartOffs = 2;
+  data.SelEndOffs = 4;
+  TBitmap painted;
+  painted.SetPixelFormat(pf24bit);
+  painted.SetSize(data.width, data.height);
+  painted.Canvas().Brush().SetColor(clWhite);
+  painted.Canvas().FillRect(Rect(0, 0, data.width, data.height));
+  data.Paint(painted.Canvas(), Rect(0, 0, data.width, data.height));
+  TCanvas& canvas = *data.GetCanvas();
+  style.ApplyStyle(canvas, 0, rvbdRightToLeft);
+  const std::vector<int32_t> xs = shapedtext::CaretXs(canvas, kJoined, true);
+  const TColor selected = ColorToRGB(style.SelColor);
+  int32_t minX = data.width, maxX = -1, ink = 0;
+  for (int y = Piece().Top; y < Piece().Top + Piece().Height; ++y)
+    for (int x = 0; x < data.width; ++x) {
+      const TColor c = painted.Canvas().Pixel(x, y);
+      if (c == selected) minX = std::min(minX, x), maxX = std::max(maxX, x);
+      if (x >= Piece().Left + xs[3] && x < Piece().Left + xs[1]) ink += c != selected;
+    }
+  EXPECT_EQ(minX, Piece().Left + xs[3]);
+  EXPECT_EQ(maxX, Piece().Left + xs[1] - 1);
+  EXPECT_GT(ink, 10) << "the ligature's glyph shows over the selection";
+}
+
+TEST_F(RightToLeftTest, WordsOfARightToLeftStyleAreFoundInShownOrder) {
+  // A right-to-left text style in a paragraph without a direction of its own: the item's
+  // direction decides, so the first word is the one on the right.
+  TFontInfo& rtl = *style.TextStyles().AddStyle();
+  rtl.FontName = "DejaVu Sans";
+  rtl.Unicode = true;
+  rtl.BiDiMode = rvbdRightToLeft;
+  data.Clear();
+  data.AddWideTextItem(u"\u05D0\u05D1 \u05D2\u05D3", style.TextStyles().Count() - 1, 0, TRVTag());
+  data.Format(false);
+  ASSERT_EQ(data.DrawItems().Count(), 1);
+  std::string word;
+  TCustomRVFormattedData* found = nullptr;
+  int itemNo = -1, offs = 0, styleNo = 0;
+  ASSERT_TRUE(
+      data.GetWordAt(Piece().Left + Piece().Width - 2, Piece().Top + 2, word, found, itemNo, offs, styleNo));
+  EXPECT_EQ(offs, 1);
+  EXPECT_EQ(RVBytesToWideString(word), u"\u05D0\u05D1");
+  ASSERT_TRUE(data.GetWordAt(Piece().Left + 2, Piece().Top + 2, word, found, itemNo, offs, styleNo));
+  EXPECT_EQ(offs, 4);
 }
 
 }  // namespace
