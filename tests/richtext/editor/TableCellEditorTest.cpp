@@ -353,8 +353,11 @@ TEST_F(TableCellEditorTest, KeysThatReachTheRootWhileACellIsEditedChangeNothing)
 }
 
 TEST_F(TableCellEditorTest, DeselectingWhileACellIsEditedClosesTheEditorAndKeepsTheTyping) {
-  Click(0, 1);
+  // Opened from the program, not by a click: the table is the document's focused item only.
+  table->EditCell(0, 1, false);
+  Process();
   ASSERT_NE(CellEditor(), nullptr);
+  ASSERT_EQ(Data().PartiallySelectedItem, nullptr);
   Key(*CellEditor(), VK_END);
   Type(*CellEditor(), u"xy");
   Editor.Deselect();
