@@ -99,10 +99,8 @@ void TRVEditRVData::FormatLines(bool KeepPosition, bool Repaint, bool NoScrollRe
 
 bool TRVEditRVData::PassToInplaceEditor(uint32_t Msg, WPARAM WParam, LPARAM LParam) {
   if (GetInplaceEditor() != nullptr) return TRVViewerRVData::PassToInplaceEditor(Msg, WParam, LParam);
-  // Only a document that was handed the message takes it: the root answers false, so that
-  // its editor handles the message itself.
   TCustomRVEdit* editor = Editor();
-  if (editor == nullptr || GetOuterRootData() == this) return false;
+  if (editor == nullptr) return false;
   editor->Perform(Msg, WParam, LParam);
   return true;
 }

@@ -100,8 +100,8 @@ class TRVEditRVData : public TRVViewerRVData {
   /// The editor that owns the data (null for a data whose viewer is no editor).
   TCustomRVEdit* Editor() const;
   bool IsEditData() const override { return true; }
-  /// Down the chain of cell editors; the innermost editor's document performs the message
-  /// on its editor.
+  /// Down the chain of cell editors; the innermost editor's document (one without a cell
+  /// editor of its own) performs the message on its editor.
   bool PassToInplaceEditor(uint32_t Msg, WPARAM WParam, LPARAM LParam) override;
   /// Empties the caret line and frees the resizer, then the inherited clear.
   void ClearDrawLines() override;

@@ -951,7 +951,9 @@ void TCustomRVEdit::WndProc(TMessage& Message) {
       return;
     case WM_INPUTLANGCHANGE:
       // The style to switch is the one typing goes into: a cell editor's when one is open.
-      if (EditRVData().PassToInplaceEditor(Message.Msg, Message.WParam, Message.LParam)) return;
+      if (GetInplaceEditor() != nullptr &&
+          EditRVData().PassToInplaceEditor(Message.Msg, Message.WParam, Message.LParam))
+        return;
       WMInputLangChange(Message);
       return;
     case WM_IME_STARTCOMPOSITION:

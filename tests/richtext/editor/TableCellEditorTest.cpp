@@ -371,6 +371,15 @@ TEST_F(TableCellEditorTest, DeselectingWhileACellIsEditedClosesTheEditorAndKeeps
   EXPECT_EQ(CellEditor()->GetRow(), 1);
 }
 
+TEST_F(TableCellEditorTest, AKeyboardLanguageChangeHeardByTheRootSwitchesTheCellEditorsStyle) {
+  Click(0, 0);
+  ASSERT_NE(CellEditor(), nullptr);
+  CellEditor()->EditorOptions |= rvoAutoSwitchLang;
+  SendMessage(&Editor, WM_INPUTLANGCHANGE, RUSSIAN_CHARSET, 0);
+  const int32_t current = CellEditor()->InplaceRVData().CurTextStyleNo;
+  EXPECT_EQ(Sheet.TextStyles().Items(current)->Charset, RUSSIAN_CHARSET) << "typing in the cell is Cyrillic";
+}
+
 TEST_F(TableCellEditorTest, ARightClickInTheCellEditorAsksTheRootForItsContextMenu) {
   std::vector<std::string> asked;
   Editor.OnContextPopup = [&](TObject* Sender, TPoint At, bool& Handled) {

@@ -37,6 +37,13 @@ std::string ErrorOf(F&& call) {
 
 class PrintableDataTest : public ::testing::Test {
  protected:
+  /// Four pages; pages 2 to 4 share piece 4 in parts.
+  void AddSplitPages() {
+    AddPage(*data, 0, 0, 0);
+    AddPage(*data, 100, 3, 0);
+    AddPage(*data, 150, 4, 2, 170);
+    AddPage(*data, 200, 4, 3, 210);
+  }
   void SetUp() override {
     for (int i = 0; i < 6; ++i) doc.Text("Line " + std::to_string(i));
     data = std::make_unique<TCustomMainPtblRVData>(&doc.viewer);
@@ -97,10 +104,7 @@ TEST_F(PrintableDataTest, EveryPageAccessorChecksThePageNumber) {
 }
 
 TEST_F(PrintableDataTest, ThePageRangeEndsWhereTheNextPageStarts) {
-  AddPage(*data, 0, 0, 0);
-  AddPage(*data, 100, 3, 0);
-  AddPage(*data, 150, 4, 2, 170);
-  AddPage(*data, 200, 4, 3, 210);
+  AddSplitPages();
   struct TCase {
     int PageNo, StartNo, StartPart, EndNo;
   };
@@ -119,15 +123,12 @@ TEST_F(PrintableDataTest, ThePageRangeEndsWhereTheNextPageStarts) {
 }
 
 TEST_F(PrintableDataTest, APagesBoundsNameTheItemsItShowsAndThoseItSplits) {
-  AddPage(*data, 0, 0, 0);
-  AddPage(*data, 100, 3, 0);
-  AddPage(*data, 150, 4, 2, 170);
-  AddPage(*data, 200, 4, 3, 210);
+  AddSplitPages();
   struct TCase {
     int PageNo, StartItemNo, EndItemNo;
     bool StartSplit, EndSplit;
   };
-  // Each line is one item and one piece; pages 2 to 4 share piece 4 in parts.
+  // Each line is one item and one piece.
   for (const TCase& c : {TCase{1, 0, 2, false, false}, TCase{2, 3, 4, false, true},
                          TCase{3, 4, 4, true, true}, TCase{4, 4, 5, true, false}}) {
     int startItem = -9, startOffs = -9, endItem = -9, endOffs = -9;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "FormattedDataSupport.h"
@@ -46,30 +47,37 @@ class RightToLeftTest : public ::testing::Test {
     return carets;
   }
 
+  /// Paints the piece with characters StartOffs .. EndOffs - 1 selected on white.
+  void PaintSelection(int StartOffs, int EndOffs, TBitmap& Painted) {
+    data.SelStartNo = data.SelEndNo = 0;
+    data.SelStartOffs = StartOffs;
+    data.SelEndOffs = EndOffs;
+    Painted.SetPixelFormat(pf24bit);
+    Painted.SetSize(data.width, data.height);
+    Painted.Canvas().Brush().SetColor(clWhite);
+    Painted.Canvas().FillRect(Rect(0, 0, data.width, data.height));
+    data.Paint(Painted.Canvas(), Rect(0, 0, data.width, data.height));
+  }
+  /// The leftmost and rightmost x painted in the selection colour (-1 for none).
+  std::pair<int32_t, int32_t> SelectedSpan(TBitmap& Painted) {
+    const TColor selected = ColorToRGB(style.SelColor);
+    int32_t minX = data.width, maxX = -1;
+    for (int y = 0; y < data.height; ++y)
+      for (int x = 0; x < data.width; ++x)
+        if (Painted.Canvas().Pixel(x, y) == selected) minX = std::min(minX, x), maxX = std::max(maxX, x);
+    return {maxX < 0 ? -1 : minX, maxX};
+  }
+
   TRVStyle style;
   TFieldData data;
 };
 
 TEST_F(RightToLeftTest, SelectedFirstLetterIsPaintedAtTheRightEnd) {
-  data.SelStartNo = data.SelEndNo = 0;
-  data.SelStartOffs = 1;
-  data.SelEndOffs = 2;
   TBitmap painted;
-  painted.SetPixelFormat(pf24bit);
-  painted.SetSize(data.width, data.height);
-  painted.Canvas().Brush().SetColor(clWhite);
-  painted.Canvas().FillRect(Rect(0, 0, data.width, data.height));
-  data.Paint(painted.Canvas(), Rect(0, 0, data.width, data.height));
+  PaintSelection(1, 2, painted);
   const std::vector<int32_t> carets = Carets();
   ASSERT_EQ(carets.size(), 5u);
-  const TColor selected = ColorToRGB(style.SelColor);
-  int32_t minX = data.width, maxX = -1;
-  for (int y = 0; y < data.height; ++y)
-    for (int x = 0; x < data.width; ++x)
-      if (painted.Canvas().Pixel(x, y) == selected) {
-        minX = std::min(minX, x);
-        maxX = std::max(maxX, x);
-      }
+  const auto [minX, maxX] = SelectedSpan(painted);
   ASSERT_GE(maxX, 0) << "something is painted selected";
   EXPECT_EQ(minX, Piece().Left + carets[1]);
   EXPECT_EQ(maxX, Piece().Left + carets[0] - 1);
@@ -97,28 +105,19 @@ TEST_F(RightToLeftTest, PartOfAJoinedWordIsPaintedOverItsShapedGlyphs) {
   data.Format(false);
   ASSERT_EQ(data.DrawItems().Count(), 1);
   // Characters 2 and 3, the ligature.
-  data.SelStartNo = data.SelEndNo = 0;
-  data.SelStartOffs = 2;
-  data.SelEndOffs = 4;
   TBitmap painted;
-  painted.SetPixelFormat(pf24bit);
-  painted.SetSize(data.width, data.height);
-  painted.Canvas().Brush().SetColor(clWhite);
-  painted.Canvas().FillRect(Rect(0, 0, data.width, data.height));
-  data.Paint(painted.Canvas(), Rect(0, 0, data.width, data.height));
+  PaintSelection(2, 4, painted);
   TCanvas& canvas = *data.GetCanvas();
   style.ApplyStyle(canvas, 0, rvbdRightToLeft);
   const std::vector<int32_t> xs = shapedtext::CaretXs(canvas, kJoined, true);
-  const TColor selected = ColorToRGB(style.SelColor);
-  int32_t minX = data.width, maxX = -1, ink = 0;
-  for (int y = Piece().Top; y < Piece().Top + Piece().Height; ++y)
-    for (int x = 0; x < data.width; ++x) {
-      const TColor c = painted.Canvas().Pixel(x, y);
-      if (c == selected) minX = std::min(minX, x), maxX = std::max(maxX, x);
-      if (x >= Piece().Left + xs[3] && x < Piece().Left + xs[1]) ink += c != selected;
-    }
+  const auto [minX, maxX] = SelectedSpan(painted);
   EXPECT_EQ(minX, Piece().Left + xs[3]);
   EXPECT_EQ(maxX, Piece().Left + xs[1] - 1);
+  // Inside the selection the glyph's own pixels show in another colour.
+  int32_t ink = 0;
+  for (int y = Piece().Top; y < Piece().Top + Piece().Height; ++y)
+    for (int x = Piece().Left + xs[3]; x < Piece().Left + xs[1]; ++x)
+      ink += painted.Canvas().Pixel(x, y) != ColorToRGB(style.SelColor);
   EXPECT_GT(ink, 10) << "the ligature's glyph shows over the selection";
 }
 
