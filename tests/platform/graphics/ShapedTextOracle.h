@@ -1,5 +1,5 @@
-// Caret positions of a run of text as the toolkit's own text layout gives them, for tests
-// that check what the controls make of shaped (joined, reordered) text.
+// Caret positions of a run of text from the toolkit's own text layout: the independent measure
+// of shaped (joined, reordered) text for the controls' tests.
 #pragma once
 
 #include <QFont>
@@ -14,16 +14,15 @@
 
 namespace shapedtext {
 
-/// x of the caret before characters 0 .. size of Text (the last: after the text), laid out
-/// on one line from x = 0 in the canvas's font (pixel height) and the given direction.
+/// x of the caret before characters 0 .. size of Text on one line from x = 0, in the canvas's
+/// font and the given direction.
 inline std::vector<int32_t> CaretXs(TCanvas& Canvas, const std::u16string& Text, bool RightToLeft) {
   QFont font(QString::fromStdString(Canvas.Font().Name()));
   font.setPixelSize(std::abs(Canvas.Font().Height()));
   font.setHintingPreference(QFont::PreferFullHinting);
   QTextLayout layout(QString::fromUtf16(Text.data(), static_cast<qsizetype>(Text.size())), font);
-  QTextOption option;
+  QTextOption option(Qt::AlignLeft | Qt::AlignAbsolute);
   option.setWrapMode(QTextOption::NoWrap);
-  option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
   option.setTextDirection(RightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
   layout.setTextOption(option);
   layout.beginLayout();
@@ -31,8 +30,7 @@ inline std::vector<int32_t> CaretXs(TCanvas& Canvas, const std::u16string& Text,
   line.setLineWidth(1e6);
   layout.endLayout();
   std::vector<int32_t> xs;
-  for (int k = 0; k <= static_cast<int>(Text.size()); ++k)
-    xs.push_back(static_cast<int32_t>(std::lround(line.cursorToX(k))));
+  for (int k = 0; k <= static_cast<int>(Text.size()); ++k) xs.push_back(std::lround(line.cursorToX(k)));
   return xs;
 }
 

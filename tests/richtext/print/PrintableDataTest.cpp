@@ -124,22 +124,18 @@ TEST_F(PrintableDataTest, ThePageRangeEndsWhereTheNextPageStarts) {
 
 TEST_F(PrintableDataTest, APagesBoundsNameTheItemsItShowsAndThoseItSplits) {
   AddSplitPages();
-  struct TCase {
-    int PageNo, StartItemNo, EndItemNo;
-    bool StartSplit, EndSplit;
-  };
-  // Each line is one item and one piece.
-  for (const TCase& c : {TCase{1, 0, 2, false, false}, TCase{2, 3, 4, false, true},
-                         TCase{3, 4, 4, true, true}, TCase{4, 4, 5, true, false}}) {
+  // Page, first and last item (one a line), and whether the page splits them.
+  for (const auto& [pageNo, first, last, splitsFirst, splitsLast] : {std::tuple{1, 0, 2, false, false},
+                                                                     {2, 3, 4, false, true},
+                                                                     {3, 4, 4, true, true},
+                                                                     {4, 4, 5, true, false}}) {
     int startItem = -9, startOffs = -9, endItem = -9, endOffs = -9;
     TCustomRVItemInfo *startPartial = nullptr, *endPartial = nullptr;
-    data->GetPageSelectionBounds(c.PageNo, startItem, startOffs, endItem, endOffs, startPartial, endPartial);
-    EXPECT_EQ(startItem, c.StartItemNo) << c.PageNo;
-    EXPECT_EQ(startOffs, 1) << c.PageNo;
-    EXPECT_EQ(endItem, c.EndItemNo) << c.PageNo;
-    EXPECT_EQ(endOffs, data->GetItemEndOffset(c.EndItemNo)) << c.PageNo;
-    EXPECT_EQ(startPartial, c.StartSplit ? data->GetItem(c.StartItemNo) : nullptr) << c.PageNo;
-    EXPECT_EQ(endPartial, c.EndSplit ? data->GetItem(c.EndItemNo) : nullptr) << c.PageNo;
+    data->GetPageSelectionBounds(pageNo, startItem, startOffs, endItem, endOffs, startPartial, endPartial);
+    EXPECT_EQ(std::tuple(startItem, startOffs, endItem, endOffs),
+              std::tuple(first, 1, last, data->GetItemEndOffset(last)));
+    EXPECT_EQ(startPartial, splitsFirst ? data->GetItem(first) : nullptr) << pageNo;
+    EXPECT_EQ(endPartial, splitsLast ? data->GetItem(last) : nullptr) << pageNo;
   }
 }
 

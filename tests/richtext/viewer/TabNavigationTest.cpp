@@ -124,16 +124,13 @@ TEST_F(TabNavigationTest, CtrlTabModeIgnoresPlainTab) {
 }
 
 TEST_F(TabNavigationTest, FocusComingFromInsideAComboBoxInTheDocumentGoesOnAfterIt) {
-  // A link, a combo box embedded in the document, a second link. The window that had the
-  // focus is a part of the combo box (its edit field).
   viewer->AddTextLineWithTag(u"link one", 1, 0, 0);
   auto combo = std::make_unique<TComboBox>();
-  TComboBox* box = combo.get();
+  TEdit part;  // a window of the combo box's own, which had the focus
+  part.SetParent(combo.get());
   viewer->AddItem("combo", TRVControlItemInfo::CreateEx(&viewer->RVData(), std::move(combo), 0));
   viewer->AddTextLineWithTag(u"link two", 1, 0, 0);
   viewer->Format();
-  TEdit part;
-  part.SetParent(box);
   viewer->Perform(WM_SETFOCUS, reinterpret_cast<WPARAM>(&part));
   EXPECT_EQ(viewer->RVData().FocusRectItemNo, 2) << "the link after the combo box";
   part.SetParent(nullptr);
