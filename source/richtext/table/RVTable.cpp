@@ -487,10 +487,10 @@ void TRVTableItemInfo::FocusFromControl(const TObject* Control, TCustomRVData*& 
       FocusedCellCol = c;
       auto* formatted = dynamic_cast<TCustomRVFormattedData*>(data);
       if (formatted == nullptr) return;
-      // A control of a table nested in the cell: that table names the innermost cell.
       formatted->FocusedItemNo = itemNo;
       FocusedData = data;
       FocusedItemNo = itemNo;
+      // A control of a table nested in the cell: that table names the innermost cell.
       data->GetItem(itemNo)->FocusFromControl(Control, FocusedData, FocusedItemNo);
       return;
     }

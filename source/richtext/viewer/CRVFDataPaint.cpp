@@ -240,7 +240,7 @@ void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
     if ((StateFlags & rvstHover) != 0 && LastJumpMovedAbove != -1 && LastJumpMovedAbove == item->JumpID &&
         item->QueryFeatureForStyle(rvsfHyperlink, style))
       state |= rvidsShowHot;
-    // The control the editor's caret stands on shows its frame.
+    // The item the editor's caret stands on (a control or picture) shows its frame.
     if (item == CaretControlItem) state |= rvidsHover;
     if (item->QueryFeature(rvfqOwnLine)) {
       int32_t width = (options & rvoClientTextWidth) != 0 ? GetWidth() : GetAreaWidth();
