@@ -88,7 +88,11 @@ void Resolve() {
   f.OpenThemeData = [](TWinControl*, const char16_t* class_list) -> HTHEME {
     if (class_list == nullptr || !StyleAvailable()) return 0;
     const HTHEME handle = nextHandle++;
-    OpenHandles()[handle] = class_list;
+    // Class names are compared without regard to case ("Edit" is "edit").
+    std::u16string name(class_list);
+    for (char16_t& c : name)
+      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    OpenHandles()[handle] = name;
     return handle;
   };
   f.CloseThemeData = [](HTHEME theme) -> int32_t { return OpenHandles().erase(theme) != 0 ? 0 : -1; };

@@ -7,6 +7,7 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 
@@ -604,6 +605,9 @@ void TCanvas::Impl::DrawText(int32_t x, int32_t y, uint32_t options, const TRect
   }
   p->setFont(drawFont);
   p->setPen(ToQColor(font.Color()));
+  // Shaped text is laid out in the canvas's reading direction, as GetCharacterPlacementW
+  // places it.
+  p->setLayoutDirection((text_align & TA_RTLREADING) != 0 ? Qt::RightToLeft : Qt::LeftToRight);
   if (dx == nullptr) {
     p->drawText(QPoint(left, baseline), text);
     return;
@@ -770,52 +774,104 @@ bool TCanvas::GetOutlineTextMetrics(TOutlineTextMetric& otm) {
   return true;
 }
 
-bool TCanvas::GetCharacterPlacementW(std::u16string_view text, TCharacterPlacement& placement) {
-  // Left-to-right paragraphs: runs of right-to-left characters (and the neutral characters
-  // between two of them) are shown reversed.
-  const QString s = FromUtf16(text);
-  const size_t n = text.size();
-  placement = TCharacterPlacement{};
-  placement.Classes.assign(n, 0);
-  auto strongRtl = [&](size_t i) {
-    const QChar::Direction d = s[static_cast<qsizetype>(i)].direction();
-    return d == QChar::DirR || d == QChar::DirAL;
-  };
-  auto strongLtr = [&](size_t i) {
-    const QChar::Direction d = s[static_cast<qsizetype>(i)].direction();
-    return d == QChar::DirL || d == QChar::DirEN || d == QChar::DirAN;
-  };
-  for (size_t i = 0; i < n; ++i) {
-    if (strongRtl(i)) {
-      placement.Classes[i] = 2;
-    } else if (!strongLtr(i)) {
-      size_t before = i, after = i;
-      while (before > 0 && !strongRtl(before - 1) && !strongLtr(before - 1)) --before;
-      while (after < n && !strongRtl(after) && !strongLtr(after)) ++after;
-      if (before > 0 && after < n && strongRtl(before - 1) && strongRtl(after)) placement.Classes[i] = 2;
-    }
+namespace {
+
+/// A stretch of characters of one direction, laid out alone: shaped (letters that join take
+/// the room the shaper gives them), starting at x = 0.
+struct TShapedRun {
+  TShapedRun(const QString& text, const QFont& font, bool rightToLeft) : layout(text, font) {
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
+    option.setTextDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    line = layout.createLine();
+    line.setLineWidth(1e9);
+    layout.endLayout();
+    left = line.naturalTextRect().left();
   }
-  std::vector<size_t> visual;
-  for (size_t i = 0; i < n;) {
-    size_t end = i + 1;
-    while (end < n && (placement.Classes[end] == 2) == (placement.Classes[i] == 2)) ++end;
-    if (placement.Classes[i] == 2)
-      for (size_t k = end; k > i; --k) visual.push_back(k - 1);
-    else
-      for (size_t k = i; k < end; ++k) visual.push_back(k);
+  /// Where the caret before character `pos` of the run stands, rounded to a pixel.
+  int32_t CaretX(int pos) const { return static_cast<int32_t>(std::lround(line.cursorToX(pos) - left)); }
+
+  QTextLayout layout;
+  QTextLine line;
+  double left = 0;
+};
+
+/// The direction of each character of `s` (true: right to left) as a line of the given base
+/// direction shows it: letters have their own; the characters between letters (spaces,
+/// punctuation) take the direction of the letters on both sides when they agree, else the
+/// base direction, which also stands in for a missing side at the text's ends.
+std::vector<bool> CharacterDirections(const QString& s, bool rightToLeftBase) {
+  const qsizetype n = s.size();
+  auto strong = [&](qsizetype i) -> int {  // 1 right to left, 0 left to right, -1 neither
+    const QChar::Direction d = s[i].direction();
+    if (d == QChar::DirR || d == QChar::DirAL) return 1;
+    if (d == QChar::DirL || d == QChar::DirEN || d == QChar::DirAN) return 0;
+    return -1;
+  };
+  std::vector<bool> rtl(static_cast<size_t>(n), rightToLeftBase);
+  for (qsizetype i = 0; i < n;) {
+    if (const int d = strong(i); d >= 0) {
+      rtl[static_cast<size_t>(i++)] = d == 1;
+      continue;
+    }
+    qsizetype end = i;
+    while (end < n && strong(end) < 0) ++end;
+    const int before = i > 0 ? strong(i - 1) : rightToLeftBase;
+    const int after = end < n ? strong(end) : rightToLeftBase;
+    for (qsizetype k = i; k < end; ++k)
+      rtl[static_cast<size_t>(k)] = before == after ? before == 1 : rightToLeftBase;
     i = end;
   }
-  const QFontMetrics fm(impl_->Font());
-  placement.Order.assign(n, 0);
-  placement.Dx.assign(n, 0);
-  for (size_t v = 0; v < n; ++v) {
-    const size_t i = visual[v];
-    placement.Order[i] = static_cast<uint32_t>(v);
-    const QChar c = s[static_cast<qsizetype>(i)];
-    if (c.isHighSurrogate() && i + 1 < n)
-      placement.Dx[v] = fm.horizontalAdvance(s.mid(static_cast<qsizetype>(i), 2));
-    else if (!c.isLowSurrogate())
-      placement.Dx[v] = fm.horizontalAdvance(c);
+  return rtl;
+}
+
+}  // namespace
+
+bool TCanvas::GetCharacterPlacementW(std::u16string_view text, TCharacterPlacement& placement) {
+  // The cells are those of the shaped glyphs. Each run of one direction is shaped on its own
+  // (letters do not join across a change of direction); a character's cell runs from the
+  // caret before it to the caret after it (inside a ligature the shaper divides the glyph).
+  // The runs follow each other in logical order in a left-to-right line and in reverse order
+  // in a right-to-left one, as the canvas draws them.
+  const QString s = FromUtf16(text);
+  const int n = static_cast<int>(text.size());
+  placement = TCharacterPlacement{};
+  placement.Classes.assign(static_cast<size_t>(n), 0);
+  placement.Order.assign(static_cast<size_t>(n), 0);
+  placement.Dx.assign(static_cast<size_t>(n), 0);
+  const bool rightToLeft = (impl_->text_align & TA_RTLREADING) != 0;
+  const std::vector<bool> rtl = CharacterDirections(s, rightToLeft);
+  struct TRun {
+    int First, End;
+  };
+  std::vector<TRun> runs;
+  for (int i = 0; i < n;) {
+    int end = i + 1;
+    while (end < n && rtl[static_cast<size_t>(end)] == rtl[static_cast<size_t>(i)]) ++end;
+    runs.push_back(TRun{i, end});
+    i = end;
+  }
+  if (rightToLeft) std::reverse(runs.begin(), runs.end());
+  uint32_t visual = 0;
+  for (const TRun& run : runs) {
+    const bool runRtl = rtl[static_cast<size_t>(run.First)];
+    const TShapedRun shaped(s.mid(run.First, run.End - run.First), impl_->Font(), runRtl);
+    const int length = run.End - run.First;
+    // Caret positions of the run from its visual left end: before its first character on the
+    // right for a right-to-left run.
+    std::vector<int32_t> carets(static_cast<size_t>(length) + 1);
+    for (int k = 0; k <= length; ++k) carets[static_cast<size_t>(k)] = shaped.CaretX(k);
+    for (int v = 0; v < length; ++v) {
+      const int k = runRtl ? length - 1 - v : v;
+      const int32_t a = carets[static_cast<size_t>(k)], b = carets[static_cast<size_t>(k) + 1];
+      const size_t logical = static_cast<size_t>(run.First + k);
+      placement.Order[logical] = visual;
+      placement.Dx[visual++] = std::abs(b - a);
+      if (runRtl) placement.Classes[logical] = 2;
+    }
   }
   return true;
 }

@@ -24,6 +24,9 @@ using TMouseEvent =
 using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int32_t x, int32_t y)>;
 using TKeyEvent = std::function<void(TObject* sender, uint16_t& key, TShiftState shift)>;
 using TKeyPressEvent = std::function<void(TObject* sender, char16_t& key)>;
+/// A context menu is about to show at MousePos (client coordinates; -1, -1 from the keyboard);
+/// setting Handled keeps the control's own menu away.
+using TContextPopupEvent = std::function<void(TObject* sender, TPoint mousePos, bool& handled)>;
 
 /// The window behind a windowed control, made by the GUI layer. The control owns it and tells
 /// it about changes of its model; it answers what only a window knows.
@@ -133,8 +136,13 @@ class TControl : public TComponent {
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
+  TContextPopupEvent OnContextPopup;
 
   // Input operations the window procedure calls; the defaults raise the events.
+  /// Before a context menu shows; the default raises OnContextPopup.
+  virtual void DoContextPopup(TPoint MousePos, bool& Handled) {
+    if (OnContextPopup) OnContextPopup(this, MousePos, Handled);
+  }
   virtual void Click();
   virtual void DblClick();
   virtual void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y);

@@ -105,11 +105,12 @@ class TCustomControlWindow : public TWidgetHandle {
     const int top = b + owner_.NonClientTop();
     const int sb = TCustomControl::ScrollBarSize();
     const TRect c = owner_.ClientRect();
-    client_->setGeometry(b, top, c.Width(), c.Height());
+    const int left = b + owner_.LeftBarWidth();
+    client_->setGeometry(left, top, c.Width(), c.Height());
     // Moves without a button reach the outer widget only while it shows a band (for hovering).
     outer_->setMouseTracking(owner_.NonClientTop() > 0);
-    vbar_->setGeometry(b + c.Width(), top, sb, c.Height());
-    hbar_->setGeometry(b, top + c.Height(), c.Width(), sb);
+    vbar_->setGeometry(owner_.LeftScrollBar() ? b : b + c.Width(), top, sb, c.Height());
+    hbar_->setGeometry(left, top + c.Height(), c.Width(), sb);
   }
 
   void InvalidateBand(const TRect& rect) {
@@ -214,6 +215,14 @@ class TCustomControlWindow : public TWidgetHandle {
 
   void DrawBorder(QPainter& p) {
     if (owner_.BorderStyle() == bsNone) return;
+    {
+      TCanvas canvas(std::make_unique<TPainterCanvasDevice>(&p, TSize{outer_->width(), outer_->height()}));
+      bool drawn = false;
+      TApplication::Guard(&owner_, [&] {
+        drawn = owner_.PaintBorder(canvas, Rect(0, 0, outer_->width(), outer_->height()));
+      });
+      if (drawn) return;
+    }
     if (owner_.Ctl3D()) {
       QStyleOptionFrame option;
       option.initFrom(outer_);
@@ -313,6 +322,16 @@ void TCustomControl::FrameChanged() {
   }
 }
 
+void TCustomControl::SetLeftScrollBar(bool value) {
+  if (value == leftScrollBar_) return;
+  leftScrollBar_ = value;
+  FrameChanged();
+}
+
+int32_t TCustomControl::LeftBarWidth() const {
+  return leftScrollBar_ && vbar_.Visible ? ScrollBarSize() : 0;
+}
+
 int32_t TCustomControl::BorderWidth() const {
   if (borderStyle_ == bsNone) return 0;
   return ctl3D_ ? 2 : 1;
@@ -353,7 +372,7 @@ void TCustomControl::InvalidateNonClient(const TRect* rect) {
 
 TPoint TCustomControl::WindowToClient(TPoint p) const {
   const int32_t b = BorderWidth();
-  return TPoint{p.X - b, p.Y - b - nonClientTop_};
+  return TPoint{p.X - b - LeftBarWidth(), p.Y - b - nonClientTop_};
 }
 
 void TCustomControl::PaintNonClient(TCanvas& canvas, const TRect& band) {

@@ -37,6 +37,9 @@ class TCustomControl : public TWinControl {
   void SetCtl3D(bool value);
   /// Border width on each side, in pixels.
   int32_t BorderWidth() const;
+  /// The vertical scroll bar stands left of the client area (right-to-left layouts).
+  bool LeftScrollBar() const { return leftScrollBar_; }
+  void SetLeftScrollBar(bool value);
 
   /// The area inside the border, below the non-client band and beside the visible scroll bars.
   TRect ClientRect() const override;
@@ -98,6 +101,15 @@ class TCustomControl : public TWinControl {
   /// Draws the non-client band `band` (window coordinates) on `canvas`; the default fills it
   /// with the button face colour.
   virtual void PaintNonClient(TCanvas& canvas, const TRect& band);
+  /// Lets the control draw its own border over the window rectangle `window` (window
+  /// coordinates; the client area and the scroll bars are drawn over it afterwards). False,
+  /// the default, draws the usual frame of BorderStyle.
+  virtual bool PaintBorder(TCanvas& canvas, const TRect& window) {
+    (void)canvas, (void)window;
+    return false;
+  }
+  /// Lays the window out again and repaints its frame (after the border changed).
+  void FrameChanged();
   std::unique_ptr<TWindowHandle> CreateWindowHandle() override;
 
  private:
@@ -114,8 +126,8 @@ class TCustomControl : public TWinControl {
   ScrollBarState& Bar(int bar) { return bar == SB_HORZ ? hbar_ : vbar_; }
   const ScrollBarState& Bar(int bar) const { return bar == SB_HORZ ? hbar_ : vbar_; }
   void ScrollBarsChanged();
-  /// Lays the window out again after the border or the band changed.
-  void FrameChanged();
+  /// Room the vertical bar takes left of the client area.
+  int32_t LeftBarWidth() const;
   void PaintWindow(TCanvas& canvas, const TRect& rect);
   void CaretChanged(const TRect& oldRect);
   TRect CaretRect() const;
@@ -125,6 +137,7 @@ class TCustomControl : public TWinControl {
   TBorderStyle borderStyle_ = bsNone;
   int32_t nonClientTop_ = 0;
   bool ctl3D_ = true;
+  bool leftScrollBar_ = false;
   ScrollBarState hbar_;
   ScrollBarState vbar_;
   std::unique_ptr<TCanvas> measureCanvas_;

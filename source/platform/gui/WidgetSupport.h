@@ -38,6 +38,12 @@ QWidget* ClientWidgetOf(const TWinControl* control);
 /// The control whose window `widget` is (or lies in), or null.
 TWinControl* ControlOfWidget(const QWidget* widget);
 
+/// The keyboard's input language became `locale` (the input method's report, or a test's):
+/// it is kept for GetKeyboardLanguage and the focused control receives WM_INPUTLANGCHANGE.
+void InputLanguageChanged(const class QLocale& locale);
+/// Follows the input method's changes of input language (once; called for every window).
+void WatchInputLanguage();
+
 class TWidgetHandle : public QObject, public TWindowHandle {
  public:
   /// `outer` is the widget placed in the parent; `client` (often the same) receives input and

@@ -286,6 +286,7 @@ TWidgetHandle::TWidgetHandle(TWinControl& control, QWidget* outer, QWidget* clie
   client_->setProperty(kControlProperty, QVariant::fromValue<void*>(&control_));
   client_->installEventFilter(this);
   client_->setMouseTracking(true);
+  WatchInputLanguage();
   if (QWidget* parent = ClientWidgetOf(control_.Parent())) outer_->setParent(parent);
   outer_->setEnabled(control_.Enabled());
   BoundsChanged();
@@ -472,7 +473,9 @@ bool TWidgetHandle::HandleKey(QKeyEvent* event, bool press) {
     if (!Dispatch([&] { control.WndProc(typed); })) return true;
     if (typed.WParam == 0) eaten = true;
   }
-  return eaten || DeliverKey(event);
+  // A Tab the control asked for is the control's: the toolkit would move the focus with it
+  // once more.
+  return eaten || vk == VK_TAB || DeliverKey(event);
 }
 
 // The widget gets the key itself, here: a key it leaves unused must not travel up to the

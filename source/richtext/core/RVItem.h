@@ -395,6 +395,12 @@ class TCustomRVItemInfo : public TPersistent {
   /// Moves the keyboard focus to the next (previous) focusable item inside the item; false
   /// when there is none.
   virtual bool MoveFocusInside(bool GoForward, TCustomRVData*& FocusedData, int& FocusedItemNo);
+  /// The keyboard focus left Control, which lives inside the item: the item remembers the
+  /// part that holds it, so that the next focus move starts there, and names that part's
+  /// document and item in FocusedData and FocusedItemNo. Nothing by default.
+  virtual void FocusFromControl(const TObject* Control, TCustomRVData*& FocusedData, int& FocusedItemNo) {
+    (void)Control, (void)FocusedData, (void)FocusedItemNo;
+  }
   /// The cell at a point relative to the item; false for items without cells.
   virtual bool GetCellAtPoint(int32_t X, int32_t Y, int& Row, int& Col);
   /// Whether the cell may be edited.

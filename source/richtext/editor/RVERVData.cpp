@@ -97,6 +97,14 @@ void TRVEditRVData::FormatLines(bool KeepPosition, bool Repaint, bool NoScrollRe
   StateFlags &= ~rvstStylesFromCaret;
 }
 
+bool TRVEditRVData::PassToInplaceEditor(uint32_t Msg, WPARAM WParam, LPARAM LParam) {
+  if (GetInplaceEditor() != nullptr) return TRVViewerRVData::PassToInplaceEditor(Msg, WParam, LParam);
+  TCustomRVEdit* editor = Editor();
+  if (editor == nullptr) return false;
+  editor->Perform(Msg, WParam, LParam);
+  return true;
+}
+
 TRVUndoList* TRVEditRVData::GetUndoList() {
   switch (UndoMode) {
     case rvumUndo:

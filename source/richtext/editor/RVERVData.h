@@ -100,6 +100,9 @@ class TRVEditRVData : public TRVViewerRVData {
   /// The editor that owns the data (null for a data whose viewer is no editor).
   TCustomRVEdit* Editor() const;
   bool IsEditData() const override { return true; }
+  /// Down the chain of cell editors; the innermost editor's document (one without a cell
+  /// editor of its own) performs the message on its editor.
+  bool PassToInplaceEditor(uint32_t Msg, WPARAM WParam, LPARAM LParam) override;
   /// Empties the caret line and frees the resizer, then the inherited clear.
   void ClearDrawLines() override;
   /// Clears the document and both lists; the styles go back to 0 and are taken from the
@@ -261,8 +264,6 @@ class TRVEditRVData : public TRVViewerRVData {
   void PrepareEmptyDocument();
   void SetCaretJump(int JumpIndex);
   void ClearCaretJump();
-  /// The embedded control item that holds the caret, null when the caret is elsewhere.
-  TCustomRVItemInfo* CaretControlItem = nullptr;
 
  private:
   /// Creates, moves or removes the system caret for CharPositions[CaretOffs].
@@ -420,7 +421,8 @@ class TRVEditRVData : public TRVViewerRVData {
   void AfterDeleteStyles(const TRVIntegerList& TextStylesMap, const TRVIntegerList& ParaStylesMap) override;
   bool InsertItemObject(int& ItemNo, std::string Text, std::unique_ptr<TCustomRVItemInfo> Item,
                         bool& FullReformat, int& NewListNo) override;
-  void PaintOverlay(TCanvas& Canvas) override;
+  void PaintOverlay(TCanvas& Canvas, int32_t HOffs, int32_t VOffs, int FirstDItemNo,
+                    int LastDItemNo) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
   void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;

@@ -259,7 +259,9 @@ void TRVEditRVData::FollowCaretItem(bool DontChangeStyles) {
   TCustomRVItemInfo* item = GetItem(pieces[CaretDrawItemNo]->ItemNo);
   if (!DontChangeStyles) SetCurParaStyleNo(item->ParaNo);
 
-  TCustomRVItemInfo* controlItem = item->StyleNo == rvsComponent ? item : nullptr;
+  // An item that a click selects (a control, a picture) shows by its frame that the caret
+  // stands on it.
+  TCustomRVItemInfo* controlItem = item->QueryFeature(rvfqSelectOnClick) ? item : nullptr;
   if (controlItem != CaretControlItem) {
     CaretControlItem = controlItem;
     InvalidateControl();

@@ -902,7 +902,15 @@ void TCustomRVEdit::WMImeStartComposition(TMessage& Message) {
     area.Left += style->ParaStyles().Items(paraStyle)->LeftIndent;
     area.Right -= style->ParaStyles().Items(paraStyle)->RightIndent;
   }
-  const TPoint caret = data.GetCaretPoint();
+  TPoint caret = data.GetCaretPoint();
+  // A Korean input method shows each syllable in place: its area starts at the caret, a
+  // pixel lower.
+  if (PrimaryLangId(GetKeyboardLanguage()) == LANG_KOREAN) {
+    area.Left = caret.X;
+    area.Top = caret.Y + 1;
+    ++area.Bottom;
+    ++caret.Y;
+  }
   const int32_t height = std::max<int32_t>(data.CaretHeight, 1);
   SetCompositionForm(*this, area, TRect{caret.X, caret.Y, caret.X + 1, caret.Y + height});
 }
@@ -917,6 +925,8 @@ void TCustomRVEdit::WMImeComposition(TMessage& Message) {
   text.resize(std::min(text.size(), text.find(u'\0')));
   if (!text.empty()) InsertTextW(RVWideStringToBytes(text));
   Message.Result = 0;
+  // A Korean input method goes on composing the next syllable at the new caret.
+  if (PrimaryLangId(GetKeyboardLanguage()) == LANG_KOREAN) PostMessage(this, WM_IME_STARTCOMPOSITION);
 }
 
 void TCustomRVEdit::WndProc(TMessage& Message) {
@@ -940,6 +950,10 @@ void TCustomRVEdit::WndProc(TMessage& Message) {
       WMSysChar(Message);
       return;
     case WM_INPUTLANGCHANGE:
+      // The style to switch is the one typing goes into: a cell editor's when one is open.
+      if (GetInplaceEditor() != nullptr &&
+          EditRVData().PassToInplaceEditor(Message.Msg, Message.WParam, Message.LParam))
+        return;
       WMInputLangChange(Message);
       return;
     case WM_IME_STARTCOMPOSITION:

@@ -15,6 +15,7 @@
 #include "platform/graphics/Controls.h"
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/Messages.h"
+#include "platform/gui/InputMethod.h"
 #include "richtext/editor/RVERVData.h"
 #include "richtext/viewer/RVViewer.h"
 
@@ -39,7 +40,6 @@ constexpr uint32_t EM_UNDO = 0x00C7;
 constexpr uint32_t EM_CANPASTE = WM_USER + 50;
 constexpr uint32_t EM_REDO = WM_USER + 84;
 constexpr uint32_t EM_CANREDO = WM_USER + 85;
-constexpr uint32_t WM_INPUTLANGCHANGE = 0x0051;
 /// Close the in-place editor, then undo (redo) in this editor.
 constexpr uint32_t WM_RVUNDOFROMINPLACE = WM_USER + 13;
 constexpr uint32_t WM_RVREDOFROMINPLACE = WM_USER + 14;

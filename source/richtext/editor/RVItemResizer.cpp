@@ -299,10 +299,11 @@ void TRVEditRVData::XorDrawing() {
   TRVViewerRVData::XorDrawing();
 }
 
-void TRVEditRVData::PaintOverlay(TCanvas& Canvas) {
-  TRVViewerRVData::PaintOverlay(Canvas);
+void TRVEditRVData::PaintOverlay(TCanvas& Canvas, int32_t HOffs, int32_t VOffs, int FirstDItemNo,
+                                 int LastDItemNo) {
+  TRVViewerRVData::PaintOverlay(Canvas, HOffs, VOffs, FirstDItemNo, LastDItemNo);
   RecheckResizer();
-  if (Resizer != nullptr) Resizer->Draw(Canvas, GetHOffs(), GetVOffs());
+  if (Resizer != nullptr) Resizer->Draw(Canvas, HOffs, VOffs);
 }
 
 void TRVEditRVData::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {

@@ -573,7 +573,8 @@ void TRVTableInplaceEdit::TableMoved(int32_t Left, int32_t Top) {
 }
 
 void TRVTableInplaceEdit::Close(bool StoreContent) {
-  if (Destroying_) return;
+  if (Destroying_ || Closing_) return;
+  Closing_ = true;
   if (StoreContent) {
     if (ParentData != nullptr && Cell != nullptr) ParentData->UnassignFocusedSubData(Cell);
   } else {

@@ -135,6 +135,8 @@ class TRVTableInplaceEdit : public TRVEdit, public TRVTableCellEditorLink {
   bool LeavesCell(uint16_t Key, TShiftState Shift);
 
   bool Destroying_ = false;
+  /// Close is running: giving up the cell tells the table, which would close us again.
+  bool Closing_ = false;
   /// The root was made read-only through this editor and waits for it to be made writable.
   bool PendingReadOnly_ = false;
   /// Above 0 while the editor handles a message; it must not be closed meanwhile.

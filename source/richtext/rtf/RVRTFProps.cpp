@@ -7,6 +7,7 @@
 
 #include "platform/core/Exceptions.h"
 #include "platform/core/SysUtils.h"
+#include "platform/core/TypInfo.h"
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/Picture.h"
 #include "richtext/core/CRVData.h"
@@ -103,6 +104,44 @@ ConvertedBorder convertBorderSide(uint8_t s, int32_t w, double f, bool farSide) 
 // ---------------------------------------------------------------------------------------
 
 TRVRTFReaderProperties::TRVRTFReaderProperties() = default;
+
+const TPropertyList& TRVRTFReaderProperties::ClassProperties() {
+  using T = TRVRTFReaderProperties;
+  static const TPropertyList list =
+      TPropertyBuilder<T>(TPersistent::ClassProperties())
+          .Enum("UnicodeMode", &T::UnicodeMode, &T::UnicodeMode,
+                {"rvruMixed", "rvruNoUnicode", "rvruOnlyUnicode"})
+          .Default(rvruNoUnicode)
+          .Enum("TextStyleMode", &T::TextStyleMode, &T::TextStyleMode,
+                {"rvrsUseSpecified", "rvrsUseClosest", "rvrsAddIfNeeded"})
+          .Default(rvrsUseClosest)
+          .Enum("ParaStyleMode", &T::ParaStyleMode, &T::ParaStyleMode,
+                {"rvrsUseSpecified", "rvrsUseClosest", "rvrsAddIfNeeded"})
+          .Default(rvrsUseClosest)
+          .Boolean("IgnorePictures", &T::IgnorePictures, &T::IgnorePictures)
+          .Default(false)
+          .Boolean("UseHypertextStyles", &T::UseHypertextStyles, &T::UseHypertextStyles)
+          .Default(false)
+          .Integer(
+              "TextStyleNo", [](T& p) { return p.TextStyleNo(); },
+              [](T& p, int32_t n) { p.SetTextStyleNo(n); })
+          .Default(0)
+          .Integer(
+              "ParaStyleNo", [](T& p) { return p.ParaStyleNo(); },
+              [](T& p, int32_t n) { p.SetParaStyleNo(n); })
+          .Default(0)
+          .Boolean("SkipHiddenText", &T::SkipHiddenText, &T::SkipHiddenText)
+          .Default(true)
+          .Boolean("AutoHideTableGridLines", &T::AutoHideTableGridLines, &T::AutoHideTableGridLines)
+          .Default(false)
+          .Boolean("LineBreaksAsParagraphs", &T::LineBreaksAsParagraphs, &T::LineBreaksAsParagraphs)
+          .Default(false)
+          .Enum("ConvertHighlight", &T::ConvertHighlight, &T::ConvertHighlight,
+                {"rtfhlIgnore", "rtfhlFixedColors", "rtfhlColorTable"})
+          .Default(rtfhlColorTable)
+          .Build();
+  return list;
+}
 
 TRVRTFReaderProperties::~TRVRTFReaderProperties() {
   FreeTables();

@@ -29,6 +29,8 @@ enum TRVRTFHighlight : uint8_t { rtfhlIgnore, rtfhlFixedColors, rtfhlColorTable 
 using TRVStyleFilterEvent = std::function<void(int StyleNo, bool IsText, bool& Allowed)>;
 
 class TRVRTFReaderProperties : public TRVCustomRTFReaderProperties {
+  ZUK_PUBLISHED(TRVRTFReaderProperties)
+
  public:
   TRVRTFReaderProperties();
   ~TRVRTFReaderProperties() override;

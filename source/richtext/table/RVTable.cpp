@@ -443,6 +443,64 @@ void TRVTableItemInfo::FocusLost() {
   FinishEditing();
 }
 
+bool TRVTableItemInfo::MoveFocusInside(bool GoForward, TCustomRVData*& FocusedData, int& FocusedItemNo) {
+  const int cols = Rows_->GetColCount();
+  const int slots = Rows_->Count() * cols;
+  const int step = GoForward ? 1 : -1;
+  int index = GoForward ? 0 : slots - 1;
+  int start = -1;
+  if (TRVTableCellData* cell = GetFocusedCell()) {
+    index = FocusedCellRow * cols + FocusedCellCol;
+    if (const auto* data = dynamic_cast<const TCustomRVFormattedData*>(cell->GetActiveData()))
+      start = data->FocusedItemNo;
+  }
+  for (; index >= 0 && index < slots; index += step, start = -1) {
+    const int row = index / cols, col = index % cols;
+    TRVTableCellData* cell = GetCell(row, col);
+    auto* data = cell != nullptr ? dynamic_cast<TCustomRVFormattedData*>(cell->GetActiveData()) : nullptr;
+    if (data == nullptr) continue;
+    TCustomRVFormattedData* innerData = nullptr;
+    int innerItem = -1;
+    const int next = data->GetNextFocusedItem(start, GoForward, innerData, innerItem);
+    data->FocusedItemNo = next;
+    if (next < 0) continue;
+    FocusedCellRow = row;
+    FocusedCellCol = col;
+    FocusedData = innerData;
+    FocusedItemNo = innerItem;
+    return true;
+  }
+  FocusedCellRow = FocusedCellCol = -1;
+  return false;
+}
+
+void TRVTableItemInfo::FocusFromControl(const TObject* Control, TCustomRVData*& FocusedData,
+                                        int& FocusedItemNo) {
+  for (int r = 0; r < Rows_->Count(); ++r)
+    for (int c = 0; c < Rows_->GetColCount(); ++c) {
+      TRVTableCellData* cell = GetCell(r, c);
+      if (cell == nullptr) continue;
+      TCustomRVData* data = cell->GetActiveData();
+      const int itemNo = data->FindItemByOwnedObject(Control);
+      if (itemNo < 0) continue;
+      FocusedCellRow = r;
+      FocusedCellCol = c;
+      auto* formatted = dynamic_cast<TCustomRVFormattedData*>(data);
+      if (formatted == nullptr) return;
+      formatted->FocusedItemNo = itemNo;
+      FocusedData = data;
+      FocusedItemNo = itemNo;
+      // A control of a table nested in the cell: that table names the innermost cell.
+      data->GetItem(itemNo)->FocusFromControl(Control, FocusedData, FocusedItemNo);
+      return;
+    }
+}
+
+int32_t TRVTableItemInfo::GetSoftPageBreakDY(int Index) const {
+  if (Index < 0 || Index >= FormattingInfo.RowStarts.Count()) return 0;
+  return FormattingInfo.RowStarts[Index];
+}
+
 void TRVTableItemInfo::RefreshClientCoords(TCustomRVData* RVData) {
   auto* data = dynamic_cast<TCustomRVFormattedData*>(RVData);
   if (data == nullptr) return;

@@ -488,6 +488,14 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   /// The focused cell drops its selection, the table forgets it and the cell editor closes,
   /// keeping what was typed.
   void FocusLost() override;
+  /// Moves the focus to the next (previous) focusable item of the cells in reading order,
+  /// from the focused cell's focused item or, with no focused cell, from the first (last)
+  /// cell; the cell found becomes the focused cell. False past the last (first) one.
+  bool MoveFocusInside(bool GoForward, TCustomRVData*& FocusedData, int& FocusedItemNo) override;
+  /// The cell holding Control becomes the focused cell, with Control's item focused in it.
+  void FocusFromControl(const TObject* Control, TCustomRVData*& FocusedData, int& FocusedItemNo) override;
+  /// The top of row Index below the table's top: where a page break before that row lies.
+  int32_t GetSoftPageBreakDY(int Index) const override;
   /// The focused cell's main cell; a focused cell outside the grid is forgotten. Null when
   /// there is none.
   TRVTableCellData* GetFocusedCell();

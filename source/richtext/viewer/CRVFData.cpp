@@ -7,6 +7,8 @@
 #include "richtext/core/RVBack.h"
 #include "richtext/core/RVGraphicFuncs.h"
 #include "richtext/core/RVStyle.h"
+#include "richtext/viewer/RVRVData.h"
+#include "richtext/viewer/RVViewer.h"
 
 TCustomRVFormattedData::TCustomRVFormattedData()
     : DrawItems_(std::make_unique<TRVDrawLines>()), Jumps_(std::make_unique<TRVList<TRVJumpInfo>>()) {}
@@ -334,6 +336,12 @@ TCPEventKind TCustomRVFormattedData::GetCPEventKind() const {
 void TCustomRVFormattedData::UnassignFocusedSubData(TCustomRVFormattedData* RVData) {
   (void)RVData;
   StateFlags |= rvstFocusReleased;
+}
+
+bool TCustomRVFormattedData::PassToInplaceEditor(uint32_t Msg, WPARAM WParam, LPARAM LParam) {
+  if (auto* editor = dynamic_cast<TCustomRVViewer*>(GetInplaceEditor()))
+    return editor->RVData().PassToInplaceEditor(Msg, WParam, LParam);
+  return false;
 }
 
 // A document inside an item (a table cell) repaints through the control that shows it.

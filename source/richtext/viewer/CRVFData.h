@@ -297,8 +297,12 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual bool GetStoredItemRange(int& First, int& Last) const;
   /// Pixels per inch of the screen and of the canvas.
   virtual void GetScreenAndDeviceInfo(TCanvas* Canvas, TRVFormatScale& Scale);
-  /// Drawn at the end of painting.
-  virtual void PaintOverlay(TCanvas& /*Canvas*/) {}
+  /// Drawn at the end of painting, with the offsets the pieces were drawn with and the
+  /// range of pieces painted (Last below First when there were none).
+  virtual void PaintOverlay(TCanvas& Canvas, int32_t HOffs, int32_t VOffs, int FirstDItemNo,
+                            int LastDItemNo) {
+    (void)Canvas, (void)HOffs, (void)VOffs, (void)FirstDItemNo, (void)LastDItemNo;
+  }
   virtual void GetOrigin(int32_t& X, int32_t& Y) {
     X = 0;
     Y = 0;
@@ -435,6 +439,10 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual void ReplaceFocusedSubData(TCustomRVFormattedData* /*RVData*/) {}
   virtual void UnassignFocusedSubData(TCustomRVFormattedData* RVData);
   virtual TCustomRVItemInfo* GetFocusedSubItem() { return nullptr; }
+  /// Hands a message down to the document of the in-place editor (a cell being edited), and
+  /// from there down the chain of editors; true when one of them took it. Nothing takes it
+  /// here: the editor's document does, when it is the innermost one.
+  virtual bool PassToInplaceEditor(uint32_t Msg, WPARAM WParam, LPARAM LParam);
   virtual void NotifyCoordsChanged() {}
   /// Invalidates, repaints at once or updates the owning control, when there is one.
   virtual void InvalidateControl();
@@ -468,6 +476,8 @@ class TCustomRVFormattedData : public TCustomRVData {
   int32_t XorX = 0;
   int32_t XorY = 0;
   int32_t LastJumpDowned = -1;
+  /// The control item the editor's caret stands on; painted with its frame. Null in a viewer.
+  TCustomRVItemInfo* CaretControlItem = nullptr;
   /// Marks shown where pagination broke pages; null when nobody paginated the document.
   std::unique_ptr<TRVSoftPageBreakList> SoftPageBreaks;
   void ClearSoftPageBreaks() { SoftPageBreaks.reset(); }

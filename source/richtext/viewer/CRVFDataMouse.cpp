@@ -13,6 +13,7 @@
 #include "richtext/core/RVParaInfo.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/core/RVUni.h"
+#include "richtext/core/RVUniMeasure.h"
 #include "richtext/viewer/CRVFData.h"
 #include "richtext/viewer/RVCtrlData.h"
 
@@ -39,37 +40,6 @@ int CountFitting(TCustomRVFormattedData& Data, TCanvas& Canvas, std::u16string_v
       hi = mid - 1;
   }
   return lo;
-}
-
-/// Caret positions 0..size of Text as drawn (visual order, so right-to-left runs are
-/// reversed), x of each from the text's left end; false when the text cannot be placed.
-bool CaretPositions(TCanvas& Canvas, std::u16string_view Text, std::vector<int32_t>& Positions) {
-  TCharacterPlacement placement;
-  if (!Canvas.GetCharacterPlacementW(Text, placement)) return false;
-  const size_t n = Text.size();
-  if (placement.Order.size() != n || placement.Dx.size() != n || placement.Classes.size() != n) return false;
-  std::vector<int> logicalOf(n, -1);
-  for (size_t k = 0; k < n; ++k) {
-    if (placement.Order[k] >= n) return false;
-    logicalOf[placement.Order[k]] = static_cast<int>(k);
-  }
-  Positions.assign(n + 1, 0);
-  int32_t x = 0;
-  for (size_t v = 0; v < n; ++v) {
-    const int k = logicalOf[v];
-    if (k < 0) return false;
-    const int32_t width = placement.Dx[v];
-    // The caret after a right-to-left character stands at its left side.
-    if (placement.Classes[static_cast<size_t>(k)] == 2) {
-      Positions[static_cast<size_t>(k) + 1] = x;
-      if (k == 0) Positions[0] = x + width;
-    } else {
-      Positions[static_cast<size_t>(k) + 1] = x + width + 1;
-      if (k == 0) Positions[0] = x;
-    }
-    x += width;
-  }
-  return true;
 }
 
 /// The caret position whose x is nearest to X, the first one on ties.
@@ -434,14 +404,17 @@ bool TCustomRVFormattedData::GetWordAt(int32_t X, int32_t Y, std::string& Word,
   if (style != nullptr && canvas != nullptr) {
     const TParaInfo* para =
         style->ParaStyles().Items(std::clamp<int>(item->ParaNo, 0, style->ParaStyles().Count() - 1));
-    const TRVBiDiMode bidi = para->BiDiMode;
-    style->ApplyStyle(*canvas, item->StyleNo, bidi);
+    // The paragraph gives the canvas its reading direction; the item's own mode decides
+    // whether the characters are found in the order they are shown.
+    style->ApplyStyle(*canvas, item->StyleNo, para->BiDiMode);
+    const TRVBiDiMode bidi = GetItemBiDiMode(ItemNo);
     const std::u16string drawn = GetItemTextForDrawing(ItemNo);
     const std::u16string_view s =
         std::u16string_view(drawn).substr(std::min<size_t>(piece.Offs - 1, drawn.size()), piece.Length);
     const int32_t room = X + GetHOffs() - piece.Left - piece.SpaceBefore;
     std::vector<int32_t> positions;
-    if (bidi != rvbdUnspecified && CaretPositions(*canvas, s, positions))
+    if (bidi != rvbdUnspecified &&
+        RVGetCharacterPlacement(*canvas, RVWideStringToBytes(std::u16string(s)), positions, rvioTwoByteText))
       k = NearestCaret(positions, room);
     else
       k = CountFitting(*this, *canvas, s, room);

@@ -139,7 +139,7 @@ void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
   TRVStyle* style = GetRVStyle();
   const TRVDrawLines& pieces = DrawItems();
   if (style == nullptr || pieces.Count() == 0) {
-    PaintOverlay(Canvas);
+    PaintOverlay(Canvas, GetHOffs(), GetVOffs(), 0, -1);
     return;
   }
   // The selection, start before end.
@@ -240,6 +240,8 @@ void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
     if ((StateFlags & rvstHover) != 0 && LastJumpMovedAbove != -1 && LastJumpMovedAbove == item->JumpID &&
         item->QueryFeatureForStyle(rvsfHyperlink, style))
       state |= rvidsShowHot;
+    // The item the editor's caret stands on (a control or picture) shows its frame.
+    if (item == CaretControlItem) state |= rvidsHover;
     if (item->QueryFeature(rvfqOwnLine)) {
       int32_t width = (options & rvoClientTextWidth) != 0 ? GetWidth() : GetAreaWidth();
       if (GetMaxTextWidth() > 0)
@@ -255,5 +257,5 @@ void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
   if (TRVCPInfo* end = GetPendingCheckpoint(); end != nullptr && (options & rvoShowCheckpoints) != 0)
     style->DrawCheckpoint(Canvas, -1, DocumentHeight - vOffs, -1, hOffs, end->RaiseEvent, parent,
                           controlWidth);
-  PaintOverlay(Canvas);
+  PaintOverlay(Canvas, hOffs, vOffs, first, last);
 }

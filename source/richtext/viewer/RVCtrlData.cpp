@@ -129,6 +129,14 @@ void TRVControlData::DoTabNavigation(bool Backward, TWinControl* PrevControl) {
       InvalidateFocusRects();
       ClearFocus();
       FocusedItemNo = owner;
+      // A table names the cell, and the control in it, that had the focus.
+      TCustomRVData* focusedData = FocusRectData;
+      int focusedItem = FocusRectItemNo;
+      GetItem(owner)->FocusFromControl(PrevControl, focusedData, focusedItem);
+      if (auto* data = dynamic_cast<TCustomRVFormattedData*>(focusedData); data != nullptr) {
+        FocusRectData = data;
+        FocusRectItemNo = focusedItem;
+      }
       if (GetItem(owner)->QueryFeatureForStyle(rvsfFocusable, GetRVStyle())) {
         FocusRectItemNo = owner;
         FocusRectData = this;

@@ -408,6 +408,25 @@ void TCustomMainPtblRVData::GetDrawItemsRange(int PageNo, int& StartNo, int& Sta
   EndNo = next.StartDrawItemNo - 1 + (next.StartPart > 1 ? 1 : 0);
 }
 
+void TCustomMainPtblRVData::GetPageSelectionBounds(int PageNo, int& StartItemNo, int& StartOffs,
+                                                   int& EndItemNo, int& EndOffs,
+                                                   TCustomRVItemInfo*& StartPartial,
+                                                   TCustomRVItemInfo*& EndPartial) {
+  int startNo = 0, startPart = -1, endNo = -1;
+  GetDrawItemsRange(PageNo, startNo, startPart, endNo);
+  StartItemNo = EndItemNo = -1;
+  StartOffs = EndOffs = 0;
+  StartPartial = EndPartial = nullptr;
+  const int count = DrawItems().Count();
+  if (startNo < 0 || startNo >= count || endNo < startNo || endNo >= count) return;
+  DrawItemToItem(startNo, GetDrawItemStartOffset(startNo), StartItemNo, StartOffs);
+  DrawItemToItem(endNo, GetDrawItemEndOffset(endNo), EndItemNo, EndOffs);
+  if (startPart >= 0) StartPartial = GetItem(StartItemNo);
+  // The next page continues the last piece.
+  if (PageNo < PageCount() && Page(PageNo + 1).StartDrawItemNo == endNo && Page(PageNo + 1).StartPart > 1)
+    EndPartial = GetItem(EndItemNo);
+}
+
 int32_t TCustomMainPtblRVData::GetPageTop(int PageNo) {
   return Page(PageNo).StartY - GetPrintableTop() - ToDeviceY(GetTopMargin());
 }

@@ -137,6 +137,11 @@ class TCustomMainPtblRVData : public TCustomPrintableRVData {
   void Prepare(TCanvas* Canvas);
 
   void GetDrawItemsRange(int PageNo, int& StartNo, int& StartPart, int& EndNo) override;
+  /// What page PageNo shows, in item coordinates: from the start of its first drawn piece to
+  /// the end of its last. An item split across the page's top (StartPartial) or bottom
+  /// (EndPartial) is named there, null when the page starts or ends with a whole piece.
+  void GetPageSelectionBounds(int PageNo, int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs,
+                              TCustomRVItemInfo*& StartPartial, TCustomRVItemInfo*& EndPartial);
   int32_t GetPageTop(int PageNo) override;
   int32_t GetPageTopAfterSplit(int PageNo) override;
   void CheckPageNo(int PageNo) override;

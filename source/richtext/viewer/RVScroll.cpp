@@ -20,6 +20,8 @@ TRVScroller::TRVScroller(TComponent* AOwner) : TCustomControl(AOwner) {
 
 TRVScroller::~TRVScroller() {
   SetComponentState(csDestroying);
+  // The handle is closed even when the window is already gone.
+  FreeThemeHandle();
 }
 
 // ---- window -------------------------------------------------------------------------------
@@ -28,7 +30,41 @@ void TRVScroller::CreateWnd() {
   TCustomControl::CreateWnd();
   VSmallStep_ = GetDefSmallStep();
   ResetScrollPositions();
+  CreateThemeHandle();
   InitScrollBars();
+}
+
+void TRVScroller::DestroyWnd() {
+  TCustomControl::DestroyWnd();
+  FreeThemeHandle();
+}
+
+void TRVScroller::CreateThemeHandle() {
+  if (!UseXPThemes_ || ThemeHandle_ != 0) return;
+  const bool loaded = AcquireThemeLibrary();
+  const TThemeFunctions& f = ThemeFunctions();
+  if (loaded && f.OpenThemeData && f.IsThemeActive && f.IsAppThemed && f.IsThemeActive() && f.IsAppThemed())
+    ThemeHandle_ = f.OpenThemeData(this, u"Edit");
+  // The library stays loaded only while a handle is open.
+  if (ThemeHandle_ == 0) ReleaseThemeLibrary();
+}
+
+void TRVScroller::FreeThemeHandle() {
+  if (ThemeHandle_ == 0) return;
+  if (ThemeFunctions().CloseThemeData) ThemeFunctions().CloseThemeData(ThemeHandle_);
+  ThemeHandle_ = 0;
+  ReleaseThemeLibrary();
+}
+
+void TRVScroller::ReopenTheme() {
+  FreeThemeHandle();
+  if (HandleAllocated()) CreateThemeHandle();
+  FrameChanged();
+}
+
+bool TRVScroller::PaintBorder(TCanvas& canvas, const TRect& window) {
+  if (ThemeHandle_ == 0 || BorderStyle() != bsSingle || !ThemeFunctions().DrawThemeBackground) return false;
+  return ThemeFunctions().DrawThemeBackground(ThemeHandle_, canvas, 0, 0, window, nullptr) == 0;
 }
 
 void TRVScroller::ResetScrollPositions() {
@@ -43,13 +79,15 @@ void TRVScroller::InitScrollBars() {
 void TRVScroller::SetBiDiMode(TRVBiDiMode Value) {
   if (Value == BiDiMode_) return;
   BiDiMode_ = Value;
+  // Right-to-left text reads from the right: the vertical bar goes to the left.
+  SetLeftScrollBar(Value == rvbdRightToLeft);
   RecreateWnd();
 }
 
 void TRVScroller::SetUseXPThemes(bool Value) {
   if (Value == UseXPThemes_) return;
   UseXPThemes_ = Value;
-  if (HandleAllocated()) Invalidate();
+  if (HandleAllocated()) ReopenTheme();
 }
 
 // ---- scroll bars ---------------------------------------------------------------------------
@@ -268,7 +306,7 @@ void TRVScroller::UnassignFocusedSubData(TCustomRVFormattedData* RVData) {
   if (FocusedItem_ != nullptr) {
     TCustomRVItemInfo* item = FocusedItem_;
     FocusedItem_ = nullptr;
-    item->ClearFocusHook();
+    item->FocusLost();
   }
 }
 
@@ -345,6 +383,11 @@ void TRVScroller::WndProc(TMessage& message) {
       return;
     case WM_GETDLGCODE:
       message.Result = DLGC_WANTARROWS;
+      return;
+    case WM_THEMECHANGED:
+      TCustomControl::WndProc(message);
+      ReopenTheme();
+      message.Result = 1;
       return;
     case WM_SETFOCUS: {
       TCustomControl::WndProc(message);

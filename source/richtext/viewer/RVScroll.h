@@ -11,6 +11,7 @@
 #include "platform/gui/CustomControl.h"
 #include "richtext/core/RVItem.h"
 #include "richtext/core/RVStyleInfo.h"
+#include "themes/UxTheme.h"
 
 class TCustomRVFormattedData;
 
@@ -60,8 +61,11 @@ class TRVScroller : public TCustomControl {
   void SetTracking(bool Value) { Tracking_ = Value; }
   int32_t WheelStep() const { return WheelStep_; }
   void SetWheelStep(int32_t Value) { WheelStep_ = Value; }
+  /// The border is drawn by the desktop theme (class "Edit") while themes are in use.
   bool UseXPThemes() const { return UseXPThemes_; }
   void SetUseXPThemes(bool Value);
+  /// The open theme handle of the border, 0 when the border is not themed.
+  HTHEME ThemeHandle() const { return ThemeHandle_; }
   TRVBiDiMode BiDiMode() const { return BiDiMode_; }
   virtual void SetBiDiMode(TRVBiDiMode Value);
   TRVPaletteAction DoInPaletteMode() const { return DoInPaletteMode_; }
@@ -110,6 +114,13 @@ class TRVScroller : public TCustomControl {
 
  protected:
   void CreateWnd() override;
+  void DestroyWnd() override;
+  /// Opens the border's theme when UseXPThemes is on and themes are in use.
+  virtual void CreateThemeHandle();
+  /// Closes an open theme handle.
+  virtual void FreeThemeHandle();
+  /// A single border in the theme's look, when a theme is open.
+  bool PaintBorder(TCanvas& canvas, const TRect& window) override;
   virtual void ResetScrollPositions();
   virtual void InitScrollBars();
   /// Moves every child control by (Dx, Dy): vertically through its Tag, which keeps the true
@@ -135,6 +146,9 @@ class TRVScroller : public TCustomControl {
   TRVPaletteAction DoInPaletteMode_ = rvpaCreateCopies;
   TRVBiDiMode BiDiMode_ = rvbdUnspecified;
   bool UseXPThemes_ = true;
+  HTHEME ThemeHandle_ = 0;
+  /// The theme is opened again and the frame redrawn (theme or setting changed).
+  void ReopenTheme();
   int32_t HPos_ = 0;
   int32_t VPos_ = 0;
   int32_t XSize_ = 0;

@@ -8,6 +8,7 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/Messaging.h"
+#include "platform/gui/StdCtrls.h"
 #include "richtext/core/RVBack.h"
 #include "richtext/core/RVFMisc.h"
 #include "richtext/core/RVNonTextItems.h"
@@ -531,6 +532,10 @@ void TCustomRVViewer::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X,
   auto* outer = dynamic_cast<TControl*>(RVData_->GetOuterRootData()->GetParentControl());
   if (outer == nullptr) outer = this;
   const TPoint screen = ClientToScreen(TPoint{X, Y});
+  // The outermost control (the root editor of a cell editor) decides about the menu first.
+  bool handled = false;
+  outer->DoContextPopup(outer->ScreenToClient(screen), handled);
+  if (handled) return;
   TPopupMenu* menu = outer->PopupMenu();
   if (menu != nullptr && menu->AutoPopup()) {
     Perform(WM_CANCELMODE);
@@ -702,6 +707,9 @@ void TCustomRVViewer::WndProc(TMessage& message) {
           TabNavigation() != rvtnNone) {
         if (message.WParam == 0) RVData_->SetClicked(true);
         auto* previous = reinterpret_cast<TWinControl*>(message.WParam);
+        // A combo box's own parts stand for the combo box.
+        if (previous != nullptr && dynamic_cast<TComboBox*>(previous->Parent()) != nullptr)
+          previous = previous->Parent();
         RVData_->DoTabNavigation((GetShiftState() & ssShift) != 0, previous);
       }
       if (Style_ != nullptr && (Style_->SelColor != Style_->InactiveSelColor ||
@@ -779,6 +787,13 @@ const TPropertyList& TRVViewer::ClassProperties() {
                {"rvrtfSaveStyleSheet", "rvrtfDuplicateUnicode", "rvrtfSaveEMFAsWMF", "rvrtfSaveJpegAsJpeg",
                 "rvrtfSaveBitmapDefault", "rvrtfSaveEMFDefault"})
           .Default(rvDefaultRTFOptions)
+          // Written once the options exist; reading them back creates them.
+          .Object(
+              "RTFReadProperties",
+              [](T& v) -> TPersistent* {
+                return v.HasRTFReadProperties() ? v.GetRTFReadProperties() : nullptr;
+              },
+              [](T& v) -> TPersistent* { return v.GetRTFReadProperties(); })
           .Set("RVFOptions", &T::RVFOptions, &T::RVFOptions,
                {"rvfoSavePicturesBody", "rvfoSaveControlsBody", "rvfoIgnoreUnknownPicFmt",
                 "rvfoIgnoreUnknownCtrls", "rvfoConvUnknownStylesToZero", "rvfoConvLargeImageIdxToZero",

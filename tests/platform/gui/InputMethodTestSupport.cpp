@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QInputMethodEvent>
+#include <QLocale>
 #include <QWidget>
 
 #include "platform/gui/WidgetSupport.h"
@@ -25,6 +26,10 @@ void SendCommittedText(TWinControl& control, const std::u16string& text) {
   QInputMethodEvent event;
   event.setCommitString(ToQString(text));
   QCoreApplication::sendEvent(ClientWidgetOf(&control), &event);
+}
+
+void ChangeInputLanguage(const std::string& locale) {
+  InputLanguageChanged(QLocale(QString::fromStdString(locale)));
 }
 
 }  // namespace guitest

@@ -12,5 +12,7 @@ namespace guitest {
 void SendComposition(TWinControl& control, const std::u16string& preedit);
 /// Text the input method commits.
 void SendCommittedText(TWinControl& control, const std::u16string& text);
+/// The user switches the keyboard to the input language of a locale ("ru_RU", "ko_KR").
+void ChangeInputLanguage(const std::string& locale);
 
 }  // namespace guitest

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/ShapedTextOracle.h"
 #include "richtext/core/RVListInfo.h"
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVUni.h"
@@ -191,6 +192,28 @@ TEST_F(CaretLineTest, RightToLeftTextRunsItsPositionsLeftwards) {
   EXPECT_GT(At(2).X, word.Left);
   EXPECT_LT(At(2).X, word.Left + word.Width);
   EXPECT_NEAR(At(5).X, word.Left, 1);
+}
+
+TEST_F(CaretLineTest, JoinedArabicLettersTakeTheCaretPlacesOfTheirShapedGlyphs) {
+  TParaInfo& rtl = *f.Sheet.ParaStyles().AddStyle();
+  rtl.BiDiMode = rvbdRightToLeft;
+  const int uni = AddUnicodeStyle();
+  f.Sheet.TextStyles()[uni].FontName = "DejaVu Sans";
+  // "salam" and a second word: letters that join, a ligature, a space between runs.
+  const std::u16string text = u"\u0633\u0644\u0627\u0645 \u0628\u0643";
+  f.Data().AddWideTextItem(text, uni, f.Sheet.ParaStyles().Count() - 1, TRVTag());
+  Format();
+  ASSERT_EQ(f.Data().DrawItems().Count(), 1);
+  PutCaret(0, 1);
+  ASSERT_EQ(f.Data().CharPositions->Count(), static_cast<int>(text.size()) + 1);
+  TCanvas& canvas = f.Editor.Canvas();
+  f.Sheet.ApplyStyle(canvas, uni, rvbdRightToLeft);
+  const std::vector<int32_t> xs = shapedtext::CaretXs(canvas, text, true);
+  const int32_t origin = Piece(0).Left + Piece(0).SpaceBefore;
+  for (int i = 0; i < f.Data().CharPositions->Count(); ++i) {
+    ASSERT_EQ(At(i).Offset, i + 1);
+    EXPECT_EQ(At(i).X, origin + xs[static_cast<size_t>(i)]) << "caret before character " << i + 1;
+  }
 }
 
 }  // namespace

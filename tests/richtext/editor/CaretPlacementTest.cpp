@@ -1,5 +1,6 @@
 // Placing the system caret from the caret line: its rectangle, its life with the focus and
-// read-only mode, the styles and the hyperlink that follow it, and scrolling to it.
+// read-only mode, the styles and the hyperlink that follow it, the frame of the item it
+// stands on, and scrolling to it.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -83,6 +84,25 @@ TEST_F(CaretPlacementTest, ACaretBesideAPictureStandsRightOfIt) {
   Press(VK_END);
   EXPECT_EQ(CaretEntry().Offset, 1);
   EXPECT_EQ(editor->CaretPos().X, CaretPiece().Left + CaretPiece().Width + 1);
+}
+
+TEST_F(CaretPlacementTest, APictureTheCaretStandsOnShowsItsFrame) {
+  sheet.HoverColor = clRed;
+  auto picture = std::make_unique<TBitmap>();
+  picture->SetSize(40, 30);
+  Data().AddPictureItem("", std::move(picture), 0, 0, TRVTag());
+  Data().AddTextItem("after", 0, -1);
+  FormatAndFocus();
+  for (const uint16_t key : {VK_HOME, VK_END}) {
+    Press(key);
+    TBitmap shown;
+    shown.SetSize(editor->ClientWidth(), editor->ClientHeight());
+    Data().PaintBuffered(shown.Canvas());
+    const TRVDrawLineInfo& image = *Data().DrawItems()[0];
+    EXPECT_EQ(
+        shown.Canvas().Pixel(image.Left - 1 - Data().GetHOffs(), image.Top + 9 - Data().GetVOffs()) == clRed,
+        key == VK_HOME);
+  }
 }
 
 TEST_F(CaretPlacementTest, TheCaretIsNeverTallerThanTheGreatestHeight) {

@@ -13,6 +13,7 @@
 #include "platform/gui/Messaging.h"
 #include "richtext/core/RVError.h"
 #include "richtext/editor/EditorTestSupport.h"
+#include "richtext/rtf/RVRTFProps.h"
 
 namespace {
 
@@ -77,9 +78,15 @@ TEST_F(EditorControlTest, PublishedPropertiesRoundTripAndReadOnlyIsAlwaysWritten
   EXPECT_EQ(defaults.find("EditorOptions"), std::string::npos);
   EXPECT_EQ(defaults.find("TabNavigation"), std::string::npos);
 
+  EXPECT_EQ(defaults.find("RTFReadProperties"), std::string::npos) << "not written before it exists";
+
   Editor.EditorOptions = rvoWantTabs | rvoNoImageResize;
   Editor.SetReadOnly(true);
   Editor.SetUndoLimit(5);
+  auto* rtf = dynamic_cast<TRVRTFReaderProperties*>(Editor.GetRTFReadProperties());
+  ASSERT_NE(rtf, nullptr);
+  rtf->UnicodeMode = rvruOnlyUnicode;
+  rtf->SkipHiddenText = false;
   TMemoryStream stream;
   WritePropertyList(stream, Editor);
   stream.SetPosition(0);
@@ -89,6 +96,12 @@ TEST_F(EditorControlTest, PublishedPropertiesRoundTripAndReadOnlyIsAlwaysWritten
   EXPECT_TRUE(copy.GetReadOnly());
   EXPECT_TRUE(copy.EditRVData().GetReadOnlyMode()) << "read through the setter";
   EXPECT_EQ(copy.GetUndoLimit(), 5);
+  ASSERT_TRUE(copy.HasRTFReadProperties()) << "reading the options makes them";
+  const auto* read = dynamic_cast<TRVRTFReaderProperties*>(copy.GetRTFReadProperties());
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->UnicodeMode, rvruOnlyUnicode);
+  EXPECT_FALSE(read->SkipHiddenText);
+  EXPECT_EQ(read->TextStyleMode, rvrsUseClosest);
 }
 
 TEST_F(EditorControlTest, ChangesNeedAStyleSheetAndAWritableEditor) {

@@ -1,6 +1,8 @@
 // Text composed with an input method: the composition is shown at the caret in the current
 // text style, within the paragraph's text area, and the committed text goes in as one
-// insertion, replacing the selection.
+// insertion, replacing the selection. Switching the keyboard to another language switches
+// the text style to that language's character set, and a Korean input method composes at
+// the caret, syllable after syllable.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -13,6 +15,7 @@
 
 namespace {
 
+using editortest::App;
 using editortest::TEditorFixture;
 
 class EditorInputMethodTest : public ::testing::Test, protected TEditorFixture {
@@ -30,7 +33,10 @@ class EditorInputMethodTest : public ::testing::Test, protected TEditorFixture {
     Editor.Format();
     Editor.SetSelectionBounds(0, 12, 0, 12);
   }
-  void TearDown() override { Editor.SetParent(nullptr); }
+  void TearDown() override {
+    guitest::ChangeInputLanguage("en_US");
+    Editor.SetParent(nullptr);
+  }
   void Compose(const std::u16string& Preedit) { guitest::SendComposition(Editor, Preedit); }
   void Commit(const std::u16string& Text) { guitest::SendCommittedText(Editor, Text); }
   std::u16string Text() {
@@ -72,6 +78,26 @@ TEST_F(EditorInputMethodTest, CommittedTextReplacesTheSelectionAndRefusedChanges
   Editor.SetReadOnly(true);
   Commit(u"\u597D");
   EXPECT_EQ(Text(), u"\u4F60 world");
+}
+
+TEST_F(EditorInputMethodTest, SwitchingTheKeyboardLanguageReachesTheFocusedEditor) {
+  Editor.EditorOptions |= rvoAutoSwitchLang;
+  Editor.SetFocus();
+  guitest::ChangeInputLanguage("ru_RU");
+  EXPECT_EQ(Sheet.TextStyles()[Editor.GetCurTextStyleNo()].Charset, RUSSIAN_CHARSET);
+}
+
+TEST_F(EditorInputMethodTest, AKoreanInputMethodComposesEachSyllableAtTheCaret) {
+  guitest::ChangeInputLanguage("ko_KR");
+  Compose(u"\u314E");
+  for (const std::u16string syllable : {u"\uD55C", u"\uAE00"}) {
+    TRect area, caret;
+    ASSERT_TRUE(GetCompositionForm(Editor, area, caret));
+    const TPoint at = Data().GetCaretPoint();
+    EXPECT_EQ((TPoint{area.Left, area.Top}), (TPoint{at.X, at.Y + 1})) << "from the caret, a pixel lower";
+    Commit(syllable);
+    App().ProcessMessages();  // the input method goes on composing at the new caret
+  }
 }
 
 }  // namespace

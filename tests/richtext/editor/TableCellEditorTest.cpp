@@ -352,4 +352,29 @@ TEST_F(TableCellEditorTest, KeysThatReachTheRootWhileACellIsEditedChangeNothing)
   EXPECT_EQ(CellEditor()->RVData().GetItemText(0), "c01");
 }
 
+TEST_F(TableCellEditorTest, DeselectingWhileACellIsEditedClosesTheEditorAndKeepsTheTyping) {
+  // Opened from the program, not by a click: the table is the document's focused item only.
+  table->EditCell(0, 1, false);
+  ASSERT_NE(CellEditor(), nullptr);
+  Key(*CellEditor(), VK_END);
+  Type(*CellEditor(), u"xy");
+  Editor.Deselect();
+  Process();
+  EXPECT_EQ(Editor.GetInplaceEditor(), nullptr);
+  EXPECT_EQ(CellText(0, 1), "c01xy");
+}
+
+TEST_F(TableCellEditorTest, TheRootPassesKeyboardLanguageAndContextMenuToTheCellEditor) {
+  std::vector<TPoint> asked;
+  Editor.OnContextPopup = [&](TObject*, TPoint At, bool& Handled) { asked.push_back(At), Handled = true; };
+  Click(1, 0);
+  ASSERT_NE(CellEditor(), nullptr);
+  CellEditor()->MouseUp(mbRight, 0, 4, 5);
+  const TPoint at{CellEditor()->Left() + 4, CellEditor()->Top() + 5};
+  EXPECT_EQ(asked, std::vector<TPoint>{at}) << "in the root's client coordinates";
+  CellEditor()->EditorOptions |= rvoAutoSwitchLang;
+  SendMessage(&Editor, WM_INPUTLANGCHANGE, RUSSIAN_CHARSET, 0);
+  EXPECT_EQ(Sheet.TextStyles().Items(CellEditor()->InplaceRVData().CurTextStyleNo)->Charset, RUSSIAN_CHARSET);
+}
+
 }  // namespace

@@ -37,6 +37,13 @@ std::string ErrorOf(F&& call) {
 
 class PrintableDataTest : public ::testing::Test {
  protected:
+  /// Four pages; pages 2 to 4 share piece 4 in parts.
+  void AddSplitPages() {
+    AddPage(*data, 0, 0, 0);
+    AddPage(*data, 100, 3, 0);
+    AddPage(*data, 150, 4, 2, 170);
+    AddPage(*data, 200, 4, 3, 210);
+  }
   void SetUp() override {
     for (int i = 0; i < 6; ++i) doc.Text("Line " + std::to_string(i));
     data = std::make_unique<TCustomMainPtblRVData>(&doc.viewer);
@@ -97,10 +104,7 @@ TEST_F(PrintableDataTest, EveryPageAccessorChecksThePageNumber) {
 }
 
 TEST_F(PrintableDataTest, ThePageRangeEndsWhereTheNextPageStarts) {
-  AddPage(*data, 0, 0, 0);
-  AddPage(*data, 100, 3, 0);
-  AddPage(*data, 150, 4, 2, 170);
-  AddPage(*data, 200, 4, 3, 210);
+  AddSplitPages();
   struct TCase {
     int PageNo, StartNo, StartPart, EndNo;
   };
@@ -116,6 +120,23 @@ TEST_F(PrintableDataTest, ThePageRangeEndsWhereTheNextPageStarts) {
   data->PrintableTop = 20;
   EXPECT_EQ(data->GetPageTop(2), 80);
   EXPECT_EQ(data->GetPageTopAfterSplit(3), 150);
+}
+
+TEST_F(PrintableDataTest, APagesBoundsNameTheItemsItShowsAndThoseItSplits) {
+  AddSplitPages();
+  // Page, first and last item (one a line), and whether the page splits them.
+  for (const auto& [pageNo, first, last, splitsFirst, splitsLast] : {std::tuple{1, 0, 2, false, false},
+                                                                     {2, 3, 4, false, true},
+                                                                     {3, 4, 4, true, true},
+                                                                     {4, 4, 5, true, false}}) {
+    int startItem = -9, startOffs = -9, endItem = -9, endOffs = -9;
+    TCustomRVItemInfo *startPartial = nullptr, *endPartial = nullptr;
+    data->GetPageSelectionBounds(pageNo, startItem, startOffs, endItem, endOffs, startPartial, endPartial);
+    EXPECT_EQ(std::tuple(startItem, startOffs, endItem, endOffs),
+              std::tuple(first, 1, last, data->GetItemEndOffset(last)));
+    EXPECT_EQ(startPartial, splitsFirst ? data->GetItem(first) : nullptr) << pageNo;
+    EXPECT_EQ(endPartial, splitsLast ? data->GetItem(last) : nullptr) << pageNo;
+  }
 }
 
 TEST_F(PrintableDataTest, DrawingWithoutAStyleSheetIsAnError) {

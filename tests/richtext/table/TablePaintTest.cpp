@@ -1,6 +1,6 @@
 // Table painting, checked pixel by pixel in a bitmap: backgrounds, the five border styles,
 // rules, the dotted grid of hidden borders in an editor, the border hook, selected and edited
-// cells, and cell content at its place.
+// cells, cell content at its place, and page breaks between rows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -391,6 +391,18 @@ TEST(TableInViewerTest, AViewerWindowShowsTheTable) {
   EXPECT_EQ(bottom - top + 1, table->FormattingInfo.Height);
   const TRVTableCellData& cell = *table->GetCell(1, 2);
   EXPECT_EQ(lime, cell.Width * cell.Height);
+}
+
+TEST_F(TablePaintTest, ASoftPageBreakBetweenRowsIsMarkedAtTheRowsTop) {
+  doc.SetOptions(doc.GetOptions() | rvoShowPageBreaks);
+  std::vector<int32_t> marks;
+  style.OnDrawPageBreak = [&](TRVStyle&, TCanvas&, int32_t Y, int32_t, TRVPageBreakType Type, TObject*,
+                              bool&) {
+    if (Type == rvpbSoftPageBreak) marks.push_back(Y);
+  };
+  doc.SoftPageBreaks = std::make_unique<TRVSoftPageBreakList>(TRVSoftPageBreakList{{0, 0, 1}});
+  Paint();
+  EXPECT_EQ(marks, std::vector<int32_t>{Y - 1 + table->GetCell(1, 0)->Top});
 }
 
 }  // namespace

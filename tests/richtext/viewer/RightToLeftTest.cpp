@@ -1,14 +1,19 @@
 // Right-to-left text: selected characters are painted where the canvas places them, and
-// clicks find the character boundary under the mouse in the order the text is shown.
+// clicks find the character boundary under the mouse in the order the text is shown. Arabic
+// letters join: their places are those of the shaped glyphs, measured against the
+// toolkit's own text layout.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "FormattedDataSupport.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/ShapedTextOracle.h"
 #include "platform/graphics/SystemColors.h"
 #include "richtext/core/RVStyle.h"
+#include "richtext/core/RVUni.h"
 #include "richtext/core/RVUniMeasure.h"
 
 namespace {
@@ -42,30 +47,37 @@ class RightToLeftTest : public ::testing::Test {
     return carets;
   }
 
+  /// Paints the piece with characters StartOffs .. EndOffs - 1 selected on white.
+  void PaintSelection(int StartOffs, int EndOffs, TBitmap& Painted) {
+    data.SelStartNo = data.SelEndNo = 0;
+    data.SelStartOffs = StartOffs;
+    data.SelEndOffs = EndOffs;
+    Painted.SetPixelFormat(pf24bit);
+    Painted.SetSize(data.width, data.height);
+    Painted.Canvas().Brush().SetColor(clWhite);
+    Painted.Canvas().FillRect(Rect(0, 0, data.width, data.height));
+    data.Paint(Painted.Canvas(), Rect(0, 0, data.width, data.height));
+  }
+  /// The leftmost and rightmost x painted in the selection colour (-1 for none).
+  std::pair<int32_t, int32_t> SelectedSpan(TBitmap& Painted) {
+    const TColor selected = ColorToRGB(style.SelColor);
+    int32_t minX = data.width, maxX = -1;
+    for (int y = 0; y < data.height; ++y)
+      for (int x = 0; x < data.width; ++x)
+        if (Painted.Canvas().Pixel(x, y) == selected) minX = std::min(minX, x), maxX = std::max(maxX, x);
+    return {maxX < 0 ? -1 : minX, maxX};
+  }
+
   TRVStyle style;
   TFieldData data;
 };
 
 TEST_F(RightToLeftTest, SelectedFirstLetterIsPaintedAtTheRightEnd) {
-  data.SelStartNo = data.SelEndNo = 0;
-  data.SelStartOffs = 1;
-  data.SelEndOffs = 2;
   TBitmap painted;
-  painted.SetPixelFormat(pf24bit);
-  painted.SetSize(data.width, data.height);
-  painted.Canvas().Brush().SetColor(clWhite);
-  painted.Canvas().FillRect(Rect(0, 0, data.width, data.height));
-  data.Paint(painted.Canvas(), Rect(0, 0, data.width, data.height));
+  PaintSelection(1, 2, painted);
   const std::vector<int32_t> carets = Carets();
   ASSERT_EQ(carets.size(), 5u);
-  const TColor selected = ColorToRGB(style.SelColor);
-  int32_t minX = data.width, maxX = -1;
-  for (int y = 0; y < data.height; ++y)
-    for (int x = 0; x < data.width; ++x)
-      if (painted.Canvas().Pixel(x, y) == selected) {
-        minX = std::min(minX, x);
-        maxX = std::max(maxX, x);
-      }
+  const auto [minX, maxX] = SelectedSpan(painted);
   ASSERT_GE(maxX, 0) << "something is painted selected";
   EXPECT_EQ(minX, Piece().Left + carets[1]);
   EXPECT_EQ(maxX, Piece().Left + carets[0] - 1);
@@ -82,6 +94,47 @@ TEST_F(RightToLeftTest, ClicksFindBoundariesInShownOrder) {
   EXPECT_EQ(offs, 5) << "the left edge is after the last letter";
   data.FindDrawItemAtPos(Piece().Left + carets[2], Piece().Top + 2, true, d, offs);
   EXPECT_EQ(offs, 3);
+}
+
+// "salam": four Arabic letters that join, the second and third into one ligature.
+constexpr char16_t kJoined[] = u"\u0633\u0644\u0627\u0645";
+
+TEST_F(RightToLeftTest, PartOfAJoinedWordIsPaintedOverItsShapedGlyphs) {
+  data.Clear();
+  data.AddWideTextItem(kJoined, 0, style.ParaStyles().Count() - 1, TRVTag());
+  data.Format(false);
+  ASSERT_EQ(data.DrawItems().Count(), 1);
+  // Characters 2 and 3, the ligature.
+  TBitmap painted;
+  PaintSelection(2, 4, painted);
+  TCanvas& canvas = *data.GetCanvas();
+  style.ApplyStyle(canvas, 0, rvbdRightToLeft);
+  const std::vector<int32_t> xs = shapedtext::CaretXs(canvas, kJoined, true);
+  const auto [minX, maxX] = SelectedSpan(painted);
+  EXPECT_EQ(minX, Piece().Left + xs[3]);
+  EXPECT_EQ(maxX, Piece().Left + xs[1] - 1);
+  // Inside the selection the glyph's own pixels show in another colour.
+  int32_t ink = 0;
+  for (int y = Piece().Top; y < Piece().Top + Piece().Height; ++y)
+    for (int x = Piece().Left + xs[3]; x < Piece().Left + xs[1]; ++x)
+      ink += painted.Canvas().Pixel(x, y) != ColorToRGB(style.SelColor);
+  EXPECT_GT(ink, 10) << "the ligature's glyph shows over the selection";
+}
+
+TEST_F(RightToLeftTest, WordsOfARightToLeftStyleAreFoundInShownOrder) {
+  // The item's own direction decides, not its paragraph's: the first word is on the right.
+  TFontInfo& rtl = *style.TextStyles().AddStyle();
+  rtl.Assign(style.TextStyles().Items(0));
+  rtl.BiDiMode = rvbdRightToLeft;
+  data.Clear();
+  data.AddWideTextItem(u"\u05D0\u05D1 \u05D2\u05D3", style.TextStyles().Count() - 1, 0, TRVTag());
+  data.Format(false);
+  std::string word;
+  TCustomRVFormattedData* found = nullptr;
+  int itemNo = -1, offs = 0, styleNo = 0;
+  ASSERT_TRUE(
+      data.GetWordAt(Piece().Left + Piece().Width - 2, Piece().Top + 2, word, found, itemNo, offs, styleNo));
+  EXPECT_EQ(RVBytesToWideString(word), u"\u05D0\u05D1");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrls.h"
+#include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/viewer/ViewerTestSupport.h"
 
@@ -120,6 +121,19 @@ TEST_F(TabNavigationTest, CtrlTabModeIgnoresPlainTab) {
   Press(VK_TAB, ssCtrl);
   Press(VK_TAB, ssCtrl | ssShift);
   EXPECT_EQ(viewer->RVData().FocusedItemNo, 1);
+}
+
+TEST_F(TabNavigationTest, FocusComingFromInsideAComboBoxInTheDocumentGoesOnAfterIt) {
+  viewer->AddTextLineWithTag(u"link one", 1, 0, 0);
+  auto combo = std::make_unique<TComboBox>();
+  TEdit part;  // a window of the combo box's own, which had the focus
+  part.SetParent(combo.get());
+  viewer->AddItem("combo", TRVControlItemInfo::CreateEx(&viewer->RVData(), std::move(combo), 0));
+  viewer->AddTextLineWithTag(u"link two", 1, 0, 0);
+  viewer->Format();
+  viewer->Perform(WM_SETFOCUS, reinterpret_cast<WPARAM>(&part));
+  EXPECT_EQ(viewer->RVData().FocusRectItemNo, 2) << "the link after the combo box";
+  part.SetParent(nullptr);
 }
 
 TEST_F(TabNavigationTest, DialogCodeAsksForTabsOnlyWithNavigation) {
