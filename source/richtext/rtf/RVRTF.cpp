@@ -14,12 +14,15 @@
 
 #include "platform/core/CodePages.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/Identifiers.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Picture.h"
+#include "platform/graphics/PngFile.h"
 #include "richtext/core/RVRTFImport.h"
+#include "richtext/core/RVUni.h"
 #include "richtext/rtf/RVRTFFuncs.h"
 #include "richtext/rtf/RVRTFKeywords.h"
 
@@ -237,6 +240,7 @@ struct TRVRTFReader::Parser {
       fireTable(rvf_tbl_TableEnd);
       --r.openTableLevels_;
     }
+    r.cellsSinceRow_ = 0;
     if (!r.colors_.empty()) r.colors_.pop_back();
     if (depth < 0) return rtf_ec_StackUnderflow;
     if (depth > 0) return rtf_ec_UnmatchedBrace;
@@ -371,7 +375,7 @@ struct TRVRTFReader::Parser {
         if (st().Destination == rdsNorm && r.OnNewUnicodeText)
           unicodeChar(static_cast<char16_t>(sym->Default));
         else
-          deliverChar(sym->Index);
+          deliverTypographic(*sym);
         break;
       case TRVRTFKeywordKind::Destination:
         changeDestination(static_cast<TRVRTFDestKeyword>(sym->Index));
@@ -396,6 +400,20 @@ struct TRVRTFReader::Parser {
       return;
     }
     parseChar(ch);
+  }
+
+  /// A typographic character as 8-bit text: in the text's code page where it has the
+  /// character and the row asks for that, else the row's fallback.
+  void deliverTypographic(const TRVRTFSymbol& sym) {
+    if (sym.UseDefault && st().Destination == rdsNorm && r.skip_ <= 0) {
+      const std::string bytes =
+          r.UnicodeToAnsi(std::u16string(1, static_cast<char16_t>(sym.Default)), r.TextCodePage());
+      if (!bytes.empty() && bytes != "?") {
+        for (char b : bytes) parseChar(static_cast<uint8_t>(b));
+        return;
+      }
+    }
+    deliverChar(sym.Index);
   }
 
   void special(TRVRTFSpecial what, int32_t param, bool hasParam) {
@@ -515,6 +533,14 @@ struct TRVRTFReader::Parser {
         if (require(rdsListOverride, rdsLfoLevel) && !r.overrideTable_.empty())
           r.overrideTable_.back().Levels.emplace_back();
         break;
+      case TRVRTFDestKeyword::ShapePicture:
+        // Its picture is read where it stands; the fallback that follows is then skipped.
+        r.shapePictureRead_ = true;
+        break;
+      case TRVRTFDestKeyword::NonShapePicture:
+        if (r.shapePictureRead_) s.Destination = rdsSkip;
+        r.shapePictureRead_ = false;
+        break;
     }
   }
 
@@ -632,6 +658,15 @@ struct TRVRTFReader::Parser {
     flushText(ch == 10 ? rtf_ts_NewPara : ch == 13 ? rtf_ts_NewLine : rtf_ts_ContinuePara);
   }
 
+  /// "\page": ends the paragraph unless one has just ended (our own writer writes
+  /// "\par\page"), then marks the next paragraph.
+  void pageBreak() {
+    checkTable(true);
+    if (!r.pending_.empty() || !r.pendingW_.empty() || r.hiddenChanged_ || r.position_ != rtf_ts_NewPara)
+      flushText(rtf_ts_NewPara);
+    r.OnRequiredPageBreak(&r);
+  }
+
   void flushText(TRVRTFPosition next) {
     if (r.pending_.empty() && r.pendingW_.empty() && !r.hiddenChanged_) {
       if (r.position_ == rtf_ts_ContinuePara) {
@@ -656,18 +691,25 @@ struct TRVRTFReader::Parser {
       r.OnNewText(&r, text, position);
   }
 
-  void checkTable(bool close) {
+  /// Opens and closes table levels to the paragraph's. A cell or row end (endsCell) outside
+  /// any "intbl" belongs to the innermost open table, and so does what stands between the
+  /// cells of a row not yet finished: writers that wrap each cell in a group of its own
+  /// leave the cell's paragraph properties, "intbl" too, behind in that group.
+  void checkTable(bool close, bool endsCell = false) {
     const TRVRTFParaProperties& para = st().Para;
-    const int target = para.InTable ? std::max(0, para.NestingLevel) : 0;
+    int target = para.InTable ? std::max(0, para.NestingLevel) : 0;
     if (target > rtfMaxTableLevel) throw Stop{rtf_ec_StackOverflow};
+    if (!para.InTable && (endsCell || r.cellsSinceRow_ > 0)) target = r.openTableLevels_;
     while (r.openTableLevels_ < target) {
       fireTable(rvf_tbl_TableStart);
       ++r.openTableLevels_;
+      r.cellsSinceRow_ = 0;
     }
     if (close && !para.NoTableEnd)
       while (r.openTableLevels_ > target) {
         fireTable(rvf_tbl_TableEnd);
         --r.openTableLevels_;
+        r.cellsSinceRow_ = 0;
       }
   }
 
@@ -679,6 +721,7 @@ struct TRVRTFReader::Parser {
   void updateMarker() {
     if (!r.OnUpdateMarker || !st().Para.Marker) return;
     st().Para.Marker->UpdateFrom(st().Chars);
+    st().Para.Marker->FontIndex = r.ResolvedFontIndex(st().Para.Marker->FontIndex);
     r.OnUpdateMarker(&r);
   }
 
@@ -949,8 +992,8 @@ struct TRVRTFReader::Parser {
     };
     switch (p) {
       case TRVRTFProp::LevelNfc: {
-        static constexpr std::pair<int32_t, uint8_t> kNfc[] = {{0, 1}, {1, 5}, {2, 4},
-                                                               {3, 3}, {4, 2}, {23, 6}};
+        static constexpr std::pair<int32_t, uint8_t> kNfc[] = {{0, 1}, {1, 5},  {2, 4},  {3, 3},
+                                                               {4, 2}, {23, 6}, {255, 7}};
         level->NumberType = 1;
         for (auto [nfc, type] : kNfc)
           if (nfc == v) level->NumberType = type;
@@ -1207,18 +1250,20 @@ struct TRVRTFReader::Parser {
         break;
       case P::AnsiCodePage:
         r.codePage_ = static_cast<uint32_t>(v);
+        r.codePageGiven_ = true;
         break;
       case P::Unicode:
         unicodeKeyword(v);
         break;
       case P::UnicodeSkip:
-        r.uc_ = std::clamp(v, 0, kMaxUnicodeSkip);
+        s.UnicodeSkip = std::clamp(v, 0, kMaxUnicodeSkip);
+        break;
+      case P::DocCodePage:
+        r.codePage_ = static_cast<uint32_t>(sym.Default);
+        r.codePageGiven_ = true;
         break;
       case P::PageBreak:
-        if (r.OnRequiredPageBreak) {
-          outputChar(10, true, true);
-          r.OnRequiredPageBreak(&r);
-        }
+        if (r.OnRequiredPageBreak) pageBreak();
         break;
       case P::Hidden: {
         const bool hidden = v != 0;
@@ -1236,6 +1281,10 @@ struct TRVRTFReader::Parser {
       case P::FontCharset:
         if (s.Destination == rdsFontTable && !r.fonts_.empty())
           r.fonts_.back().Charset = static_cast<uint8_t>(v > 255 || v < 0 ? 77 : v);
+        break;
+      case P::FontCodePage:
+        if (s.Destination == rdsFontTable && !r.fonts_.empty() && v > 0 && IsValidCodePage(v))
+          r.fonts_.back().CodePage = static_cast<uint32_t>(v);
         break;
       case P::PNSecLevel:
         r.sectionLevel_ = v;
@@ -1255,14 +1304,16 @@ struct TRVRTFReader::Parser {
         break;
       case P::Row:
         s.GetRow().Finish();
-        checkTable(true);
+        checkTable(true, true);
         fireTable(rvf_tbl_RowEnd);
+        r.cellsSinceRow_ = 0;
         break;
       case P::Cell:
-        checkTable(true);
+        checkTable(true, true);
         flushText(rtf_ts_NewPara);
         r.position_ = rtf_ts_NewPara;
         fireTable(rvf_tbl_CellEnd);
+        ++r.cellsSinceRow_;
         break;
       case P::InTable:
         para.InTable = true;
@@ -1386,13 +1437,13 @@ struct TRVRTFReader::Parser {
     const TRVRTFDestination d = st().Destination;
     if (r.OnNewUnicodeText && (d == rdsNorm || d == rdsLevelText)) {
       unicodeChar(unit);
-      r.skip_ = r.uc_;
+      r.skip_ = st().UnicodeSkip;
       return;
     }
-    if (r.uc_ <= 0) return;
+    if (st().UnicodeSkip <= 0) return;
     const std::string bytes = r.UnicodeToAnsi(std::u16string(1, unit), r.codePage_);
     for (char b : bytes) parseChar(static_cast<uint8_t>(b));
-    r.skip_ = r.uc_;
+    r.skip_ = st().UnicodeSkip;
   }
 
   // ---- end actions ------------------------------------------------------------------------------
@@ -1469,6 +1520,11 @@ struct TRVRTFReader::Parser {
         }
         if (mf->Empty()) return nullptr;
         return mf;
+      }
+      case rtfpkPNG: {
+        auto bmp = std::make_unique<TBitmap>();
+        if (!LoadBitmapFromPngData(*bmp, pic.Data)) return nullptr;
+        return bmp;
       }
       case rtfpkJPEG: {
         auto jpeg = std::make_unique<TJPEGImage>();
@@ -1610,9 +1666,11 @@ void TRVRTFReader::Reset() {
   picture_.reset();
   numbering_.reset();
   codePage_ = DefCodePage;
-  uc_ = 1;
+  codePageGiven_ = false;
+  shapePictureRead_ = false;
   skip_ = 0;
   openTableLevels_ = 0;
+  cellsSinceRow_ = 0;
   hiddenChanged_ = false;
   sectionLevel_ = 0;
 }
@@ -1632,9 +1690,26 @@ TRVRTFError TRVRTFReader::ReadFromStream(TStream& Stream) {
   return result;
 }
 
+int32_t TRVRTFReader::ResolvedFontIndex(int32_t Index) const {
+  if (Index != rtfDefaultFontIndex) return Index;
+  for (size_t i = 0; i < fonts_.size(); ++i)
+    if (fonts_[i].Number == state_.DefFont) return static_cast<int32_t>(i);
+  return 0;
+}
+
 const TRVRTFFont* TRVRTFReader::CurrentFont() const {
-  const int32_t index = state_.Chars.FontIndex;
+  const int32_t index = ResolvedFontIndex(state_.Chars.FontIndex);
   return index >= 0 && index < static_cast<int32_t>(fonts_.size()) ? &fonts_[index] : nullptr;
+}
+
+uint32_t TRVRTFReader::TextCodePage() const {
+  const TRVRTFFont* font = CurrentFont();
+  if (font == nullptr || font->Charset == DEFAULT_CHARSET) return codePage_;
+  if (font->CodePage != 0) return font->CodePage;
+  // Writers that name a code page for the document mark its fonts ANSI: their text is in
+  // that page. Without one, ANSI is Windows-1252.
+  if (font->Charset == ANSI_CHARSET) return codePageGiven_ ? codePage_ : 1252;
+  return RVCodePageFromCharset(font->Charset);
 }
 
 std::u16string TRVRTFReader::AnsiToUnicode(std::string_view Text, uint32_t CodePage) const {
