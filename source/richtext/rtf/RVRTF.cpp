@@ -1304,6 +1304,9 @@ struct TRVRTFReader::Parser {
         break;
       case P::Row:
         s.GetRow().Finish();
+        // Blanks between the last cell and the row end (between cell groups) are no text of
+        // the paragraph after the table.
+        if (r.pendingW_.empty() && r.pending_.find_first_not_of(' ') == std::string::npos) r.pending_.clear();
         checkTable(true, true);
         fireTable(rvf_tbl_RowEnd);
         r.cellsSinceRow_ = 0;
