@@ -1465,7 +1465,9 @@ struct TRVRTFReader::Parser {
   }
 
   void endPicture() {
-    outputChar(0, false, true);
+    // A picture outside the table that ends before it closes that table, as text does: in the
+    // table it would go to the cell after the last, which no row keeps.
+    outputChar(0, true, true);
     std::unique_ptr<TRVRTFPicture> pic = std::move(r.picture_);
     // Hex data with an odd number of digits lost a digit somewhere: the picture is broken.
     if (pic && !hexHigh) pic->Broken = true;

@@ -1,12 +1,9 @@
 // RTF as other programs write it: what the document holds after reading constructs that
 // office suites, hand-written files and small converters use.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include "RTFTestSupport.h"
 #include "platform/graphics/Bitmap.h"
-#include "platform/graphics/PngFile.h"
-#include "richtext/core/ConsumerTestSupport.h"
 #include "richtext/core/RVUni.h"
 
 using namespace rtfimport;
@@ -38,6 +35,10 @@ struct WriterCase {
   const char* unicodeText;  // read with Unicode text items
   const char* ansiText;     // read into 8-bit text items
 };
+
+void PrintTo(const WriterCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const WriterCase kWriterCases[] = {
     {"PageBreakAfterParagraphEnd", "{\\rtf1 A\\par\\page B\\par}", "A|B", "A|B"},
@@ -80,28 +81,6 @@ TEST_P(RTFOtherWritersTest, ReadsWhatTheFileHolds) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, RTFOtherWritersTest, ::testing::ValuesIn(kWriterCases),
                          [](const ::testing::TestParamInfo<WriterCase>& info) { return info.param.name; });
-
-/// The hex digits of a PNG of a 3 x 2 white bitmap with one green pixel at (1, 1).
-std::string GreenDotPngHex() {
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(pf24bit);
-  bitmap.SetSize(3, 2);
-  bitmap.Canvas().Brush().SetColor(clWhite);
-  bitmap.Canvas().FillRect(Rect(0, 0, 3, 2));
-  bitmap.Canvas().SetPixel(1, 1, 0x00FF00);
-  char name[] = "/tmp/rtfpngXXXXXX";
-  const int fd = mkstemp(name);
-  if (fd < 0) return {};
-  close(fd);
-  std::string hex;
-  if (SaveBitmapToPng(bitmap, name))
-    for (unsigned char b : consumertest::ReadBytes(name)) {
-      hex += "0123456789abcdef"[b >> 4];
-      hex += "0123456789abcdef"[b & 15];
-    }
-  unlink(name);
-  return hex;
-}
 
 TEST(RTFOtherWritersPictures, PngOfAShapePictureIsReadInsteadOfItsFallback) {
   const std::string png = GreenDotPngHex();

@@ -4,13 +4,18 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <map>
 #include <string>
 
 #include "platform/core/CodePages.h"
 #include "platform/core/Streams.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/PngFile.h"
 #include "richtext/core/CRVData.h"
+#include "richtext/core/ConsumerTestSupport.h"
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
@@ -65,6 +70,29 @@ class TDoc : public TCustomRVData {
 /// UTF-8 of UTF-16 text (the outline shows text as UTF-8).
 inline std::string Utf8(const std::u16string& w) {
   return WideToMultiByte(CP_UTF8, 0, w);
+}
+
+/// The hex digits of a PNG of a 3 x 2 white bitmap with one green pixel at (1, 1), as a
+/// "\pngblip" group holds them ("" when the PNG cannot be written).
+inline std::string GreenDotPngHex() {
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(pf24bit);
+  bitmap.SetSize(3, 2);
+  bitmap.Canvas().Brush().SetColor(clWhite);
+  bitmap.Canvas().FillRect(Rect(0, 0, 3, 2));
+  bitmap.Canvas().SetPixel(1, 1, 0x00FF00);
+  char name[] = "/tmp/rtfpngXXXXXX";
+  const int fd = mkstemp(name);
+  if (fd < 0) return {};
+  close(fd);
+  std::string hex;
+  if (SaveBitmapToPng(bitmap, name))
+    for (unsigned char b : consumertest::ReadBytes(name)) {
+      hex += "0123456789abcdef"[b >> 4];
+      hex += "0123456789abcdef"[b & 15];
+    }
+  unlink(name);
+  return hex;
 }
 
 /// One line per item, separated by " | ": how it starts ("P" paragraph, "L" line, "" continues),
