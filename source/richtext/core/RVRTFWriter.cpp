@@ -707,8 +707,6 @@ TRVMarkerItemInfo* TRVRTFWriter::levelMarker(int ItemNo) const {
 void TRVRTFWriter::emitParagraphStart(int ItemNo, bool& firstPara, bool& prevParaHadMarker) {
   const TCustomRVItemInfo& item = *data_.GetItem(ItemNo);
   line("");
-  const bool ownLine = item.QueryFeature(rvfqOwnLine);
-  if (ownLine && item.GetPageBreakBefore()) write("\\page");
   if (item.GetBR()) {
     write("\\line");
     return;
@@ -722,7 +720,9 @@ void TRVRTFWriter::emitParagraphStart(int ItemNo, bool& firstPara, bool& prevPar
     write("\\par");
   }
   firstPara = false;
-  if (!ownLine && item.GetPageBreakBefore()) write("\\page");
+  // After the paragraph end, before a table too: readers take a page break before "\par" as
+  // one more paragraph.
+  if (item.GetPageBreakBefore()) write("\\page");
   write("\\pard");
   const int paraNo = std::max(item.ParaNo, 0);
   if (options_ & rvrtfSaveStyleSheet) write("\\s" + num(paraNo));
