@@ -40,11 +40,13 @@ class HTMLInBrowserTest : public ::testing::Test {
                 *CodePageDocument(RUSSIAN_CHARSET, kRussian1251, ANSI_CHARSET, kCafe1252), kind);
       WritePage("western-on-unicode" + suffix,
                 *CodePageDocument(-1, RVAnsiToUnicode(1251, kRussian1251), ANSI_CHARSET, kCafe1252), kind);
-      WritePage("no-marker" + suffix, NoMarkerDocument(), kind);
+      WritePage("no-marker" + suffix, IndentedListDocument(false, true), kind);
     }
     SetACP(savedACP);
-    WriteBytes(folder_->Path() + "indented.html", CSSPage(IndentedListDocument(false), 0, folder_->Path()));
-    WriteBytes(folder_->Path() + "hanging.html", CSSPage(IndentedListDocument(true), 0, folder_->Path()));
+    WriteBytes(folder_->Path() + "indented.html",
+               CSSPage(IndentedListDocument(false, false), 0, folder_->Path()));
+    WriteBytes(folder_->Path() + "hanging.html",
+               CSSPage(IndentedListDocument(true, false), 0, folder_->Path()));
   }
 
   static void TearDownTestSuite() {
@@ -147,9 +149,9 @@ class HTMLInBrowserTest : public ::testing::Test {
   }
 
   /// One numbered item whose first line is indented left of the text (a negative first
-  /// indent), in a paragraph style with a hanging indent of its own when `hangingParagraph`;
-  /// the marker is black, the text blue.
-  static TCustomRVData& IndentedListDocument(bool hangingParagraph) {
+  /// indent), in a paragraph style with a hanging indent of its own when `hangingParagraph`,
+  /// of a level that shows no marker when `noMarker`; the marker is black, the text blue.
+  static TCustomRVData& IndentedListDocument(bool hangingParagraph, bool noMarker) {
     static std::unique_ptr<TRVStyle> style;
     static std::unique_ptr<THookedData> data;
     style = std::make_unique<TRVStyle>();
@@ -162,6 +164,7 @@ class HTMLInBrowserTest : public ::testing::Test {
     level->LeftIndent = 40;
     level->FirstIndent = -24;
     level->MarkerIndent = 0;
+    if (noMarker) level->ListType = rvlstBullet, level->FormatString.clear();
     TParaInfo* hanging = style->ParaStyles().AddStyle();
     hanging->LeftIndent = 48;
     hanging->FirstIndent = -24;
@@ -169,21 +172,6 @@ class HTMLInBrowserTest : public ::testing::Test {
     data->SetRVStyle(style.get());
     AddMarker(*data, 0, 0, hangingParagraph ? style->ParaStyles().Count() - 1 : 0);
     AddJoined(*data, "Wide", style->TextStyles().Count() - 1);
-    return *data;
-  }
-
-  /// One item of a level that shows no marker (a bullet without text).
-  static TCustomRVData& NoMarkerDocument() {
-    static std::unique_ptr<TRVStyle> style;
-    static std::unique_ptr<THookedData> data;
-    style = std::make_unique<TRVStyle>();
-    TRVListLevel* level = style->ListStyles().AddStyle()->Levels().AddLevel();
-    level->ListType = rvlstBullet;
-    level->FormatString.clear();
-    data = std::make_unique<THookedData>();
-    data->SetRVStyle(style.get());
-    AddMarker(*data, 0, 0);
-    AddJoined(*data, "Heading", 0);
     return *data;
   }
 
@@ -216,10 +204,8 @@ TEST_F(HTMLInBrowserTest, MarkerOfANegativeFirstIndentStandsClearOfItsText) {
 }
 
 TEST_F(HTMLInBrowserTest, LevelWithoutMarkerShowsNoneInBothPageKinds) {
-  for (const char* page : {"no-marker-plain.html", "no-marker-css.html"}) {
-    SCOPED_TRACE(page);
-    EXPECT_EQ(Shown(page).substr(0, 5), "none/") << Shown(page);
-  }
+  for (const char* page : {"no-marker-plain.html", "no-marker-css.html"})
+    EXPECT_EQ(Shown(page).substr(0, 5), "none/") << page << ": " << Shown(page);
 }
 
 TEST_F(HTMLInBrowserTest, TextOfAnotherCodePageReadsRightInBothPageKinds) {

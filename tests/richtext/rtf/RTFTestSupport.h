@@ -1,10 +1,9 @@
 // Helpers of the RTF import tests: a document with a style sheet and a hyperlink hook, the
-// reader options run over a string, and a one-line outline of a document's items that tests
-// compare.
+// reader options run over a string, a one-line outline of a document's items that tests
+// compare, and a small PNG picture.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <map>
@@ -72,8 +71,7 @@ inline std::string Utf8(const std::u16string& w) {
   return WideToMultiByte(CP_UTF8, 0, w);
 }
 
-/// The hex digits of a PNG of a 3 x 2 white bitmap with one green pixel at (1, 1), as a
-/// "\pngblip" group holds them ("" when the PNG cannot be written).
+/// The hex digits of a PNG of a 3 x 2 white bitmap with a green pixel at (1, 1).
 inline std::string GreenDotPngHex() {
   TBitmap bitmap;
   bitmap.SetPixelFormat(pf24bit);
@@ -81,17 +79,11 @@ inline std::string GreenDotPngHex() {
   bitmap.Canvas().Brush().SetColor(clWhite);
   bitmap.Canvas().FillRect(Rect(0, 0, 3, 2));
   bitmap.Canvas().SetPixel(1, 1, 0x00FF00);
-  char name[] = "/tmp/rtfpngXXXXXX";
-  const int fd = mkstemp(name);
-  if (fd < 0) return {};
-  close(fd);
+  const std::string name = "/tmp/rtfdot" + std::to_string(getpid()) + ".png";
   std::string hex;
-  if (SaveBitmapToPng(bitmap, name))
-    for (unsigned char b : consumertest::ReadBytes(name)) {
-      hex += "0123456789abcdef"[b >> 4];
-      hex += "0123456789abcdef"[b & 15];
-    }
-  unlink(name);
+  for (unsigned char b : SaveBitmapToPng(bitmap, name) ? consumertest::ReadBytes(name) : "")
+    hex += std::string{"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
+  unlink(name.c_str());
   return hex;
 }
 
