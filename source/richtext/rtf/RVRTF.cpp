@@ -643,8 +643,12 @@ struct TRVRTFReader::Parser {
       }
       return;
     }
-    for (char b : r.UnicodeToAnsi(std::u16string(1, unit), r.codePage_)) parseChar(static_cast<uint8_t>(b));
+    for (char b : r.UnicodeToAnsi(std::u16string(1, unit), codePageHere()))
+      parseChar(static_cast<uint8_t>(b));
   }
+
+  /// The code page 8-bit characters are delivered in: the current font's in running text.
+  uint32_t codePageHere() const { return r.state_.Destination == rdsNorm ? r.TextCodePage() : r.codePage_; }
 
   // ---- text output -----------------------------------------------------------------------------
 
@@ -1444,7 +1448,7 @@ struct TRVRTFReader::Parser {
       return;
     }
     if (st().UnicodeSkip <= 0) return;
-    const std::string bytes = r.UnicodeToAnsi(std::u16string(1, unit), r.codePage_);
+    const std::string bytes = r.UnicodeToAnsi(std::u16string(1, unit), codePageHere());
     for (char b : bytes) parseChar(static_cast<uint8_t>(b));
     r.skip_ = st().UnicodeSkip;
   }
@@ -1639,7 +1643,7 @@ struct TRVRTFReader::Parser {
       // A code above 255 is a Unicode character.
       unicodeChar(static_cast<char16_t>(charCode));
     } else if (charCode <= 0xFFFF) {
-      for (char b : r.UnicodeToAnsi(std::u16string(1, static_cast<char16_t>(charCode)), r.codePage_))
+      for (char b : r.UnicodeToAnsi(std::u16string(1, static_cast<char16_t>(charCode)), r.TextCodePage()))
         outputChar(static_cast<uint8_t>(b), true, true);
     }
     flushText(rtf_ts_ContinuePara);
