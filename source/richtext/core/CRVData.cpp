@@ -176,6 +176,11 @@ void TCustomRVData::ControlAction(TRVControlAction Action, int ItemNo, TCustomRV
   if (TCustomRVData* root = ForwardRoot()) root->ControlAction(Action, ItemNo, Item);
 }
 
+void TCustomRVData::ReadHyperlink(const std::string& Target, const std::string& Extras, std::string& Text,
+                                  TRVTag& Tag, TRVItemStyleNo& StyleNo, int Kind) {
+  if (TCustomRVData* root = ForwardRoot()) root->ReadHyperlink(Target, Extras, Text, Tag, StyleNo, Kind);
+}
+
 void TCustomRVData::Beep() const {
   const TRVStyle* style = GetRVStyle();
   if (style == nullptr || !style->UseSound) return;

@@ -255,12 +255,10 @@ class TCustomRVData : public TPersistent,
   /// a top-level one has no control to tell.
   virtual void ControlAction(TRVControlAction Action, int ItemNo, TCustomRVItemInfo* Item);
   /// Lets the document turn a hyperlink target read from a file (Kind: the file format, 2
-  /// for RTF) into the item's tag, and possibly another style and item text. Changes
-  /// nothing by default.
+  /// for RTF) into the item's tag, and possibly another style and item text. A nested
+  /// document (a table cell) asks its root; a root changes nothing by default.
   virtual void ReadHyperlink(const std::string& Target, const std::string& Extras, std::string& Text,
-                             TRVTag& Tag, TRVItemStyleNo& StyleNo, int Kind) {
-    (void)Target, (void)Extras, (void)Text, (void)Tag, (void)StyleNo, (void)Kind;
-  }
+                             TRVTag& Tag, TRVItemStyleNo& StyleNo, int Kind);
   /// Fires the hyperlink JumpID of an item of this document. Only formatted documents have
   /// hyperlink areas; the base has none and does nothing.
   virtual void DoItemJump(int JumpID) { (void)JumpID; }

@@ -89,7 +89,7 @@ std::string TRVCSSHTMLWriter::listStyleImage(TRVMarkerItemInfo& marker, int Item
     if (location.empty()) ok_ = false;
   }
   if (location.empty()) return {};
-  return " style=\"list-style-image: url('" + RVEscapeHTMLAttribute(RVEscapeCSSString(location)) + "')\"";
+  return "list-style-image: url('" + RVEscapeHTMLAttribute(RVEscapeCSSString(location)) + "')";
 }
 
 void TRVCSSHTMLWriter::emitListItemStart(TRVMarkerItemInfo& marker, int ItemNo) {
@@ -97,8 +97,17 @@ void TRVCSSHTMLWriter::emitListItemStart(TRVMarkerItemInfo& marker, int ItemNo) 
   curMarker_ = &marker;
   std::string tag =
       marker.GetLevelInfo(&style_)->HasNumbering() ? Format("<LI value=%d", {marker.Counter}) : "<LI";
-  if (marker.ParaNo > 0) tag += Format(" class=RVPS%d", {marker.ParaNo});
-  write(tag + listStyleImage(marker, ItemNo) + ">");
+  std::string style = listStyleImage(marker, ItemNo);
+  if (marker.ParaNo > 0) {
+    tag += Format(" class=RVPS%d", {marker.ParaNo});
+    // The list level places the item, as in the viewer: the paragraph style's first-line and
+    // left indents would move the text under an outside marker.
+    const TParaInfo& para = style_.ParaStyles()[marker.ParaNo];
+    if (para.FirstIndent != 0 || para.LeftIndent != 0)
+      style += std::string(style.empty() ? "" : "; ") + "text-indent: inherit; margin-left: 0px";
+  }
+  if (!style.empty()) tag += " style=\"" + style + "\"";
+  write(tag + ">");
   inListItem_ = true;
   curPara_ = -1;
 }

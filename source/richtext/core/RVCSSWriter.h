@@ -25,7 +25,7 @@ class TRVCSSHTMLWriter : public TRVHTMLWriterBase {
   void emitBodyRule();
   void emitParagraphStart(int ItemNo, TCustomRVItemInfo& item);
   void emitListItemStart(TRVMarkerItemInfo& marker, int ItemNo);
-  /// " style=..." with the marker's picture as the list-item image, or "" without one.
+  /// The declaration that makes the marker's picture the list-item image, or "" without one.
   std::string listStyleImage(TRVMarkerItemInfo& marker, int ItemNo);
   void emitTextItem(int ItemNo, const TCustomRVItemInfo& item);
 

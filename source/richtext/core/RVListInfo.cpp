@@ -275,7 +275,9 @@ void TRVListLevel::HTMLOpenTag(TStream& stream, bool useCSS) const {
                                          {std::max(FirstIndent, 0), LeftIndent})
                                 : Format("text-indent: %dpx; margin-left: %dpx; list-style-position:inside;",
                                          {MarkerIndent - LeftIndent, LeftIndent});
-    attribute = " style=\"" + css + "\"";
+    attribute = " style=\"" + css + (HasNoMarker() ? " list-style-type: none;" : "") + "\"";
+  } else if (HasNoMarker()) {
+    attribute = " type=none";
   }
   if (HasNumbering()) {
     std::string type;

@@ -92,6 +92,10 @@ class TRVListLevel : public TCollectionItem {
   bool UsesFont() const {
     return ListType == rvlstBullet || HasTextNumbering() || ListType == rvlstUnicodeBullet;
   }
+  /// A bullet level whose text is empty or blank: its paragraphs show no marker.
+  bool HasNoMarker() const {
+    return ListType == rvlstBullet && FormatString.find_first_not_of(' ') == std::string::npos;
+  }
   /// "text-indent: Npx; margin-left: Npx;" for the HTML writer.
   std::string GetIndentCSS() const;
   /// Writes "<OL ...>" or "<UL ...>" (no line break).

@@ -64,6 +64,20 @@ std::string hexEscape(std::string_view text) {
   return out;
 }
 
+/// Whether `b` starts a two-byte character in the double-byte code page `codePage`.
+bool isLeadByte(uint32_t codePage, uint8_t b) {
+  switch (codePage) {
+    case 932:
+      return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+      return b >= 0x81 && b <= 0xFE;
+    default:
+      return false;
+  }
+}
+
 std::string upperHex(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() * 2);
@@ -279,15 +293,30 @@ std::string levelTexts(const TRVListLevel& level, TRVCodePage codePage) {
 // ---------------------------------------------------------------------------------------
 // Helpers
 
-std::string RVMakeRTFStr(std::string_view Text, bool IsRTFCode) {
+std::string RVMakeRTFStr(std::string_view Text, bool IsRTFCode, TRVCodePage CodePage) {
   if (IsRTFCode) return hexEscape(Text);
+  const uint32_t codePage = ResolveCodePage(CodePage);
   std::string escaped;
   escaped.reserve(Text.size());
-  for (char ch : Text) {
-    if (ch == '\\' || ch == '{' || ch == '}') escaped += '\\';
-    escaped += ch;
+  for (size_t i = 0; i < Text.size(); ++i) {
+    const auto b = static_cast<uint8_t>(Text[i]);
+    if (b < 32 || b > 127) {
+      escaped += hexByte(b);
+      // The byte after a lead byte belongs to its character; where it looks like "\", "{" or
+      // "}" it must not be escaped as those, which readers take as their own characters.
+      if (isLeadByte(codePage, b) && i + 1 < Text.size()) {
+        const auto trail = static_cast<uint8_t>(Text[++i]);
+        if (trail < 32 || trail > 127 || trail == '\\' || trail == '{' || trail == '}')
+          escaped += hexByte(trail);
+        else
+          escaped += static_cast<char>(trail);
+      }
+      continue;
+    }
+    if (b == '\\' || b == '{' || b == '}') escaped += '\\';
+    escaped += static_cast<char>(b);
   }
-  return hexEscape(escaped);
+  return escaped;
 }
 
 std::string RVMakeRTFName(std::string_view Name) {
@@ -323,7 +352,7 @@ void RVWriteUnicodeRTF(TStream& Stream, std::string_view Text, TRVCodePage CodeP
     const std::string ansi = RVUnicodeToAnsi(CodePage, Text.substr(i, 2));
     const bool single = ansi.size() == 1;
     if (!single) out += "\\uc" + num(static_cast<int64_t>(ansi.size()));
-    out += "\\u" + num(unit) + " " + RVMakeRTFStr(ansi, false);
+    out += "\\u" + num(unit) + " " + RVMakeRTFStr(ansi, false, CodePage);
     if (!single) out += "\\uc1 ";
   }
   put(Stream, out);
@@ -471,11 +500,16 @@ void TRVRTFWriter::WriteHeader() {
 }
 
 void TRVRTFWriter::emitFontTable() {
+  // Readers take 8-bit text of an ANSI font to be in the document's code page: where that
+  // is not Windows-1252, the font says so itself.
+  const bool ansiNeedsPage = ResolveCodePage(style_.DefCodePage) != 1252;
   std::string s = "{\\fonttbl";
   for (int i = 0; i < tables_.FontTable.Count(); ++i) {
     const TRVRTFFontTableItem* item = tables_.FontTable.Get(i);
-    s += "{\\f" + num(i) + "\\fnil\\fcharset" + num(writtenCharset(item->Charset)) + " " +
-         RVMakeRTFName(item->FontName) + ";}";
+    const uint8_t charset = writtenCharset(item->Charset);
+    s += "{\\f" + num(i) + "\\fnil\\fcharset" + num(charset) +
+         (charset == ANSI_CHARSET && ansiNeedsPage ? "\\cpg1252" : "") + " " + RVMakeRTFName(item->FontName) +
+         ";}";
   }
   line(s + "}");
 }
@@ -673,8 +707,6 @@ TRVMarkerItemInfo* TRVRTFWriter::levelMarker(int ItemNo) const {
 void TRVRTFWriter::emitParagraphStart(int ItemNo, bool& firstPara, bool& prevParaHadMarker) {
   const TCustomRVItemInfo& item = *data_.GetItem(ItemNo);
   line("");
-  const bool ownLine = item.QueryFeature(rvfqOwnLine);
-  if (ownLine && item.GetPageBreakBefore()) write("\\page");
   if (item.GetBR()) {
     write("\\line");
     return;
@@ -688,7 +720,9 @@ void TRVRTFWriter::emitParagraphStart(int ItemNo, bool& firstPara, bool& prevPar
     write("\\par");
   }
   firstPara = false;
-  if (!ownLine && item.GetPageBreakBefore()) write("\\page");
+  // After the paragraph end, before a table too: readers take a page break before "\par" as
+  // one more paragraph.
+  if (item.GetPageBreakBefore()) write("\\page");
   write("\\pard");
   const int paraNo = std::max(item.ParaNo, 0);
   if (options_ & rvrtfSaveStyleSheet) write("\\s" + num(paraNo));
@@ -708,7 +742,7 @@ void TRVRTFWriter::emitText(int ItemNo, const std::string& text) {
     RVWriteUnicodeRTF(stream_, text, data_.GetStyleCodePage(item.StyleNo), rtfCode,
                       (options_ & rvrtfDuplicateUnicode) != 0);
   else
-    write(RVMakeRTFStr(text, rtfCode));
+    write(RVMakeRTFStr(text, rtfCode, data_.GetStyleCodePage(item.StyleNo)));
   // A raised or lowered run is ended explicitly as well: some readers take a following \plain
   // as no end of it and drop the rest of the paragraph.
   if (font.VShift != 0) write("\\nosupersub");

@@ -22,8 +22,9 @@ class TRVStyle;
 class TStream;
 
 /// Text for RTF: unless IsRTFCode, "\", "{" and "}" get a backslash; then every byte below
-/// 32 or above 127 becomes "\'hh".
-std::string RVMakeRTFStr(std::string_view Text, bool IsRTFCode);
+/// 32 or above 127 becomes "\'hh". In a double-byte CodePage the byte after a lead byte is
+/// never escaped with a backslash: "\", "{" and "}" there become "\'hh" too.
+std::string RVMakeRTFStr(std::string_view Text, bool IsRTFCode, TRVCodePage CodePage = 0);
 /// A style or font name: "\", "{" and "}" become "_", then hex escaping as above.
 std::string RVMakeRTFName(std::string_view Name);
 /// A bookmark name: every byte that is not an ASCII letter or digit becomes "_".

@@ -14,12 +14,15 @@
 
 #include "platform/core/CodePages.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/Identifiers.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Picture.h"
+#include "platform/graphics/PngFile.h"
 #include "richtext/core/RVRTFImport.h"
+#include "richtext/core/RVUni.h"
 #include "richtext/rtf/RVRTFFuncs.h"
 #include "richtext/rtf/RVRTFKeywords.h"
 
@@ -237,6 +240,7 @@ struct TRVRTFReader::Parser {
       fireTable(rvf_tbl_TableEnd);
       --r.openTableLevels_;
     }
+    r.cellsSinceRow_ = 0;
     if (!r.colors_.empty()) r.colors_.pop_back();
     if (depth < 0) return rtf_ec_StackUnderflow;
     if (depth > 0) return rtf_ec_UnmatchedBrace;
@@ -371,7 +375,7 @@ struct TRVRTFReader::Parser {
         if (st().Destination == rdsNorm && r.OnNewUnicodeText)
           unicodeChar(static_cast<char16_t>(sym->Default));
         else
-          deliverChar(sym->Index);
+          deliverTypographic(*sym);
         break;
       case TRVRTFKeywordKind::Destination:
         changeDestination(static_cast<TRVRTFDestKeyword>(sym->Index));
@@ -396,6 +400,20 @@ struct TRVRTFReader::Parser {
       return;
     }
     parseChar(ch);
+  }
+
+  /// A typographic character as 8-bit text: in the text's code page where it has the
+  /// character and the row asks for that, else the row's fallback.
+  void deliverTypographic(const TRVRTFSymbol& sym) {
+    if (sym.UseDefault && st().Destination == rdsNorm && r.skip_ <= 0) {
+      const std::string bytes =
+          r.UnicodeToAnsi(std::u16string(1, static_cast<char16_t>(sym.Default)), r.TextCodePage());
+      if (!bytes.empty() && bytes != "?") {
+        for (char b : bytes) parseChar(static_cast<uint8_t>(b));
+        return;
+      }
+    }
+    deliverChar(sym.Index);
   }
 
   void special(TRVRTFSpecial what, int32_t param, bool hasParam) {
@@ -515,6 +533,14 @@ struct TRVRTFReader::Parser {
         if (require(rdsListOverride, rdsLfoLevel) && !r.overrideTable_.empty())
           r.overrideTable_.back().Levels.emplace_back();
         break;
+      case TRVRTFDestKeyword::ShapePicture:
+        // Its picture is read where it stands; the fallback that follows is then skipped.
+        r.shapePictureRead_ = true;
+        break;
+      case TRVRTFDestKeyword::NonShapePicture:
+        if (r.shapePictureRead_) s.Destination = rdsSkip;
+        r.shapePictureRead_ = false;
+        break;
     }
   }
 
@@ -617,8 +643,12 @@ struct TRVRTFReader::Parser {
       }
       return;
     }
-    for (char b : r.UnicodeToAnsi(std::u16string(1, unit), r.codePage_)) parseChar(static_cast<uint8_t>(b));
+    for (char b : r.UnicodeToAnsi(std::u16string(1, unit), codePageHere()))
+      parseChar(static_cast<uint8_t>(b));
   }
+
+  /// The code page 8-bit characters are delivered in: the current font's in running text.
+  uint32_t codePageHere() const { return r.state_.Destination == rdsNorm ? r.TextCodePage() : r.codePage_; }
 
   // ---- text output -----------------------------------------------------------------------------
 
@@ -630,6 +660,15 @@ struct TRVRTFReader::Parser {
       return;
     }
     flushText(ch == 10 ? rtf_ts_NewPara : ch == 13 ? rtf_ts_NewLine : rtf_ts_ContinuePara);
+  }
+
+  /// "\page": ends the paragraph unless one has just ended (our own writer writes
+  /// "\par\page"), then marks the next paragraph.
+  void pageBreak() {
+    checkTable(true);
+    if (!r.pending_.empty() || !r.pendingW_.empty() || r.hiddenChanged_ || r.position_ != rtf_ts_NewPara)
+      flushText(rtf_ts_NewPara);
+    r.OnRequiredPageBreak(&r);
   }
 
   void flushText(TRVRTFPosition next) {
@@ -656,18 +695,25 @@ struct TRVRTFReader::Parser {
       r.OnNewText(&r, text, position);
   }
 
-  void checkTable(bool close) {
+  /// Opens and closes table levels to the paragraph's. A cell or row end (endsCell) outside
+  /// any "intbl" belongs to the innermost open table, and so does what stands between the
+  /// cells of a row not yet finished: writers that wrap each cell in a group of its own
+  /// leave the cell's paragraph properties, "intbl" too, behind in that group.
+  void checkTable(bool close, bool endsCell = false) {
     const TRVRTFParaProperties& para = st().Para;
-    const int target = para.InTable ? std::max(0, para.NestingLevel) : 0;
+    int target = para.InTable ? std::max(0, para.NestingLevel) : 0;
     if (target > rtfMaxTableLevel) throw Stop{rtf_ec_StackOverflow};
+    if (!para.InTable && (endsCell || r.cellsSinceRow_ > 0)) target = r.openTableLevels_;
     while (r.openTableLevels_ < target) {
       fireTable(rvf_tbl_TableStart);
       ++r.openTableLevels_;
+      r.cellsSinceRow_ = 0;
     }
     if (close && !para.NoTableEnd)
       while (r.openTableLevels_ > target) {
         fireTable(rvf_tbl_TableEnd);
         --r.openTableLevels_;
+        r.cellsSinceRow_ = 0;
       }
   }
 
@@ -679,6 +725,7 @@ struct TRVRTFReader::Parser {
   void updateMarker() {
     if (!r.OnUpdateMarker || !st().Para.Marker) return;
     st().Para.Marker->UpdateFrom(st().Chars);
+    st().Para.Marker->FontIndex = r.ResolvedFontIndex(st().Para.Marker->FontIndex);
     r.OnUpdateMarker(&r);
   }
 
@@ -949,8 +996,8 @@ struct TRVRTFReader::Parser {
     };
     switch (p) {
       case TRVRTFProp::LevelNfc: {
-        static constexpr std::pair<int32_t, uint8_t> kNfc[] = {{0, 1}, {1, 5}, {2, 4},
-                                                               {3, 3}, {4, 2}, {23, 6}};
+        static constexpr std::pair<int32_t, uint8_t> kNfc[] = {{0, 1}, {1, 5},  {2, 4},  {3, 3},
+                                                               {4, 2}, {23, 6}, {255, 7}};
         level->NumberType = 1;
         for (auto [nfc, type] : kNfc)
           if (nfc == v) level->NumberType = type;
@@ -1207,18 +1254,20 @@ struct TRVRTFReader::Parser {
         break;
       case P::AnsiCodePage:
         r.codePage_ = static_cast<uint32_t>(v);
+        r.codePageGiven_ = true;
         break;
       case P::Unicode:
         unicodeKeyword(v);
         break;
       case P::UnicodeSkip:
-        r.uc_ = std::clamp(v, 0, kMaxUnicodeSkip);
+        s.UnicodeSkip = std::clamp(v, 0, kMaxUnicodeSkip);
+        break;
+      case P::DocCodePage:
+        r.codePage_ = static_cast<uint32_t>(sym.Default);
+        r.codePageGiven_ = true;
         break;
       case P::PageBreak:
-        if (r.OnRequiredPageBreak) {
-          outputChar(10, true, true);
-          r.OnRequiredPageBreak(&r);
-        }
+        if (r.OnRequiredPageBreak) pageBreak();
         break;
       case P::Hidden: {
         const bool hidden = v != 0;
@@ -1236,6 +1285,10 @@ struct TRVRTFReader::Parser {
       case P::FontCharset:
         if (s.Destination == rdsFontTable && !r.fonts_.empty())
           r.fonts_.back().Charset = static_cast<uint8_t>(v > 255 || v < 0 ? 77 : v);
+        break;
+      case P::FontCodePage:
+        if (s.Destination == rdsFontTable && !r.fonts_.empty() && v > 0 && IsValidCodePage(v))
+          r.fonts_.back().CodePage = static_cast<uint32_t>(v);
         break;
       case P::PNSecLevel:
         r.sectionLevel_ = v;
@@ -1255,14 +1308,19 @@ struct TRVRTFReader::Parser {
         break;
       case P::Row:
         s.GetRow().Finish();
-        checkTable(true);
+        // Blanks between the last cell and the row end (between cell groups) are no text of
+        // the paragraph after the table.
+        if (r.pendingW_.empty() && r.pending_.find_first_not_of(' ') == std::string::npos) r.pending_.clear();
+        checkTable(true, true);
         fireTable(rvf_tbl_RowEnd);
+        r.cellsSinceRow_ = 0;
         break;
       case P::Cell:
-        checkTable(true);
+        checkTable(true, true);
         flushText(rtf_ts_NewPara);
         r.position_ = rtf_ts_NewPara;
         fireTable(rvf_tbl_CellEnd);
+        ++r.cellsSinceRow_;
         break;
       case P::InTable:
         para.InTable = true;
@@ -1386,13 +1444,13 @@ struct TRVRTFReader::Parser {
     const TRVRTFDestination d = st().Destination;
     if (r.OnNewUnicodeText && (d == rdsNorm || d == rdsLevelText)) {
       unicodeChar(unit);
-      r.skip_ = r.uc_;
+      r.skip_ = st().UnicodeSkip;
       return;
     }
-    if (r.uc_ <= 0) return;
-    const std::string bytes = r.UnicodeToAnsi(std::u16string(1, unit), r.codePage_);
+    if (st().UnicodeSkip <= 0) return;
+    const std::string bytes = r.UnicodeToAnsi(std::u16string(1, unit), codePageHere());
     for (char b : bytes) parseChar(static_cast<uint8_t>(b));
-    r.skip_ = r.uc_;
+    r.skip_ = st().UnicodeSkip;
   }
 
   // ---- end actions ------------------------------------------------------------------------------
@@ -1411,7 +1469,9 @@ struct TRVRTFReader::Parser {
   }
 
   void endPicture() {
-    outputChar(0, false, true);
+    // A picture outside the table that ends before it closes that table, as text does: in the
+    // table it would go to the cell after the last, which no row keeps.
+    outputChar(0, true, true);
     std::unique_ptr<TRVRTFPicture> pic = std::move(r.picture_);
     // Hex data with an odd number of digits lost a digit somewhere: the picture is broken.
     if (pic && !hexHigh) pic->Broken = true;
@@ -1469,6 +1529,11 @@ struct TRVRTFReader::Parser {
         }
         if (mf->Empty()) return nullptr;
         return mf;
+      }
+      case rtfpkPNG: {
+        auto bmp = std::make_unique<TBitmap>();
+        if (!LoadBitmapFromPngData(*bmp, pic.Data)) return nullptr;
+        return bmp;
       }
       case rtfpkJPEG: {
         auto jpeg = std::make_unique<TJPEGImage>();
@@ -1578,7 +1643,7 @@ struct TRVRTFReader::Parser {
       // A code above 255 is a Unicode character.
       unicodeChar(static_cast<char16_t>(charCode));
     } else if (charCode <= 0xFFFF) {
-      for (char b : r.UnicodeToAnsi(std::u16string(1, static_cast<char16_t>(charCode)), r.codePage_))
+      for (char b : r.UnicodeToAnsi(std::u16string(1, static_cast<char16_t>(charCode)), r.TextCodePage()))
         outputChar(static_cast<uint8_t>(b), true, true);
     }
     flushText(rtf_ts_ContinuePara);
@@ -1610,9 +1675,11 @@ void TRVRTFReader::Reset() {
   picture_.reset();
   numbering_.reset();
   codePage_ = DefCodePage;
-  uc_ = 1;
+  codePageGiven_ = false;
+  shapePictureRead_ = false;
   skip_ = 0;
   openTableLevels_ = 0;
+  cellsSinceRow_ = 0;
   hiddenChanged_ = false;
   sectionLevel_ = 0;
 }
@@ -1632,9 +1699,26 @@ TRVRTFError TRVRTFReader::ReadFromStream(TStream& Stream) {
   return result;
 }
 
+int32_t TRVRTFReader::ResolvedFontIndex(int32_t Index) const {
+  if (Index != rtfDefaultFontIndex) return Index;
+  for (size_t i = 0; i < fonts_.size(); ++i)
+    if (fonts_[i].Number == state_.DefFont) return static_cast<int32_t>(i);
+  return 0;
+}
+
 const TRVRTFFont* TRVRTFReader::CurrentFont() const {
-  const int32_t index = state_.Chars.FontIndex;
+  const int32_t index = ResolvedFontIndex(state_.Chars.FontIndex);
   return index >= 0 && index < static_cast<int32_t>(fonts_.size()) ? &fonts_[index] : nullptr;
+}
+
+uint32_t TRVRTFReader::TextCodePage() const {
+  const TRVRTFFont* font = CurrentFont();
+  if (font == nullptr || font->Charset == DEFAULT_CHARSET) return codePage_;
+  if (font->CodePage != 0) return font->CodePage;
+  // Writers that name a code page for the document mark its fonts ANSI: their text is in
+  // that page. Without one, ANSI is Windows-1252.
+  if (font->Charset == ANSI_CHARSET) return codePageGiven_ ? codePage_ : 1252;
+  return RVCodePageFromCharset(font->Charset);
 }
 
 std::u16string TRVRTFReader::AnsiToUnicode(std::string_view Text, uint32_t CodePage) const {

@@ -89,8 +89,13 @@ class TRVRTFReader : public TComponent {
   const std::vector<TRVRTFListOverride97>& ListOverrideTable() const { return overrideTable_; }
   /// The code page of 8-bit text now ("ansicpg", else DefCodePage).
   uint32_t CodePage() const { return codePage_; }
+  /// The code page of 8-bit text in the current font: its charset's, where the charset says
+  /// nothing of its own (ANSI or default) the document's.
+  uint32_t TextCodePage() const;
   /// The font of the current character properties, null when the font table has none.
   const TRVRTFFont* CurrentFont() const;
+  /// A font index with rtfDefaultFontIndex resolved to the default font's ("deff").
+  int32_t ResolvedFontIndex(int32_t Index) const;
   /// 8-bit text of the current code page as UTF-16 (the ANSI code page when that cannot
   /// convert it; one "?" per byte when nothing can).
   std::u16string AnsiToUnicode(std::string_view Text, uint32_t CodePage) const;
@@ -125,7 +130,9 @@ class TRVRTFReader : public TComponent {
   std::unique_ptr<TRVRTFPicture> picture_;
   std::unique_ptr<TRVRTFMarkerProperties> numbering_;
   uint32_t codePage_ = 0;
-  int32_t uc_ = 1;
+  bool codePageGiven_ = false;     // the document named its code page ("ansicpg", "mac", ...)
+  bool shapePictureRead_ = false;  // a "shppict" group came: its "nonshppict" fallback is skipped
+  int cellsSinceRow_ = 0;          // cells ended in the innermost row not yet finished
   int32_t skip_ = 0;
   int openTableLevels_ = 0;
   int32_t sectionLevel_ = 0;

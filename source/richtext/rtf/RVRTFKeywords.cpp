@@ -17,6 +17,11 @@ constexpr TRVRTFSymbol chr(std::string_view word, int ch) {
 constexpr TRVRTFSymbol typo(std::string_view word, int unicode, int fallback) {
   return {word, unicode, false, K::Typographic, fallback, A::None};
 }
+/// A typographic character that 8-bit text gets in its own code page where the page has it,
+/// else as `fallback`.
+constexpr TRVRTFSymbol typoInCodePage(std::string_view word, int unicode, int fallback) {
+  return {word, unicode, true, K::Typographic, fallback, A::None};
+}
 constexpr TRVRTFSymbol dest(std::string_view word, D d) {
   return {word, 0, false, K::Destination, static_cast<int32_t>(d), A::None};
 }
@@ -49,8 +54,13 @@ constexpr TRVRTFSymbol kSymbols[] = {
     typo("rdblquote", 8221, '"'),
     typo("lquote", 8216, '\''),
     typo("rquote", 8217, '\''),
-    typo("endash", 8211, '-'),
-    typo("emdash", 8212, '-'),
+    typoInCodePage("endash", 8211, '-'),
+    typoInCodePage("emdash", 8212, '-'),
+    typoInCodePage("emspace", 0x2003, ' '),
+    typoInCodePage("enspace", 0x2002, ' '),
+    typoInCodePage("bullet", 0x2022, '*'),
+    typoInCodePage("~", 0x00A0, ' '),
+    typoInCodePage("_", 0x2011, '-'),
     special("bin", TRVRTFSpecial::Bin),
     special("'", TRVRTFSpecial::Hex),
     special("*", TRVRTFSpecial::Ignorable),
@@ -107,6 +117,8 @@ constexpr TRVRTFSymbol kSymbols[] = {
     dest("listoverridetable", D::ListOverrideTable),
     dest("listoverride", D::ListOverride),
     dest("lfolevel", D::LfoLevel),
+    dest("shppict", D::ShapePicture),
+    dest("nonshppict", D::NonShapePicture),
     // character properties
     prop("b", P::Bold, 1, Ch),
     prop("i", P::Italic, 1, Ch),
@@ -220,6 +232,10 @@ constexpr TRVRTFSymbol kSymbols[] = {
     pick("landscape", P::Landscape, 1),
     prop("sectd", P::SectionReset),
     prop("ansicpg", P::AnsiCodePage),
+    pick("mac", P::DocCodePage, 10000),
+    pick("pc", P::DocCodePage, 437),
+    pick("pca", P::DocCodePage, 850),
+    prop("cpg", P::FontCodePage),
     prop("page", P::PageBreak),
     prop("deff", P::DefFont),
     // colour and font tables, style sheet

@@ -41,6 +41,8 @@ enum class TRVRTFDestKeyword : uint8_t {
   ListOverrideTable,
   ListOverride,
   LfoLevel,
+  ShapePicture,     // "shppict": a picture in its newer form
+  NonShapePicture,  // "nonshppict": the same picture for older readers
 };
 
 enum class TRVRTFSpecial : uint8_t { Bin, Hex, Ignorable };
@@ -100,6 +102,8 @@ enum class TRVRTFProp : uint8_t {
   ParaPatternColor,
   ParaShading,
   AnsiCodePage,
+  DocCodePage,   // "mac", "pc", "pca": the code page of the word's Default
+  FontCodePage,  // "cpg" in the font table
   Unicode,
   UnicodeSkip,
   PageBreak,
@@ -195,7 +199,7 @@ enum class TRVRTFProp : uint8_t {
 struct TRVRTFSymbol {
   std::string_view Keyword;
   int32_t Default;
-  bool UseDefault;
+  bool UseDefault;  // kind 1: 8-bit text takes the character in its code page where it has one
   TRVRTFKeywordKind Kind;
   int32_t Index;  // see TRVRTFKeywordKind
   TRVRTFAffect Affect;

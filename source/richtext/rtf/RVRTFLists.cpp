@@ -12,6 +12,9 @@
 
 namespace {
 
+/// The number type of a list level that shows no number ("levelnfc255").
+constexpr uint8_t kNoNumber = 7;
+
 TRVListType listTypeOf(uint8_t numberType) {
   switch (numberType) {
     case 2:
@@ -91,7 +94,8 @@ bool TRVRTFReaderProperties::InsertMarkerIfNeeded(int32_t ParaNo) {
     bool reset = false;
     if (level < static_cast<int32_t>(o.Levels.size())) {
       start = o.Levels[level].Start;
-      reset = o.Levels[level].UseStart;
+      // An override restarts its level at its first paragraph; later ones count on.
+      reset = o.Levels[level].UseStart && restartedOverrides_.insert({para.ListOverrideIndex, level}).second;
     }
     marker = TRVMarkerItemInfo::CreateForList(current_, listNo, level, start, reset);
   }
@@ -192,20 +196,23 @@ int32_t TRVRTFReaderProperties::FindListForNumbering(const TRVRTFMarkerPropertie
 }
 
 void TRVRTFReaderProperties::FillLevelFromRTF(const TRVRTFListLevel97& S, TRVListLevel& L) const {
-  L.ListType = listTypeOf(S.NumberType);
+  // A level without numbers (outline headings) shows its text, placeholders left out.
+  const bool noNumber = S.NumberType == kNoNumber;
+  L.ListType = noNumber ? rvlstBullet : listTypeOf(S.NumberType);
   std::string format;
   for (size_t i = 1; i < S.Text.size(); ++i) {
     const auto ch = static_cast<uint8_t>(S.Text[i]);
-    if (ch < 10)
-      format += ch == 0 ? std::string("%s") : "%" + std::to_string(ch) + ":s";
-    else
+    if (ch < 10) {
+      if (!noNumber) format += ch == 0 ? std::string("%s") : "%" + std::to_string(ch) + ":s";
+    } else {
       format += static_cast<char>(ch);
+    }
   }
   L.FormatString = format;
   const auto& fonts = reader_->Fonts();
   const TRVRTFFont* font =
       S.FontIndex >= 0 && S.FontIndex < static_cast<int32_t>(fonts.size()) ? &fonts[S.FontIndex] : nullptr;
-  if (L.ListType == rvlstBullet && S.TextW.size() > 1) {
+  if (L.ListType == rvlstBullet && !noNumber && S.TextW.size() > 1) {
     const std::u16string w = S.TextW.substr(1);
     const std::string name = font != nullptr ? RVRTFLowerCase(font->Name) : std::string();
     const char16_t c = w[0];

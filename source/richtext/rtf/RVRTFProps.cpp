@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/core/CodePages.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/SysUtils.h"
 #include "platform/core/TypInfo.h"
@@ -29,6 +30,17 @@ int vshiftClass(int32_t vshift) {
 /// The wanted percentage of a multiple line spacing.
 int32_t lineSpacingPercent(int32_t sl) {
   return std::max<int32_t>(100, static_cast<int32_t>(std::abs(int64_t{sl}) * 100 / 240));
+}
+
+/// The charset whose code page is `codePage`, or DEFAULT_CHARSET when no charset has it.
+uint8_t charsetOfCodePage(uint32_t codePage) {
+  const uint32_t wanted = ResolveCodePage(codePage);
+  for (const uint8_t charset :
+       {ANSI_CHARSET, EASTEUROPE_CHARSET, RUSSIAN_CHARSET, GREEK_CHARSET, TURKISH_CHARSET, HEBREW_CHARSET,
+        ARABIC_CHARSET, BALTIC_CHARSET, VIETNAMESE_CHARSET, THAI_CHARSET, SHIFTJIS_CHARSET, HANGEUL_CHARSET,
+        JOHAB_CHARSET, GB2312_CHARSET, CHINESEBIG5_CHARSET, MAC_CHARSET})
+    if (ResolveCodePage(RVCodePageFromCharset(charset)) == wanted) return charset;
+  return DEFAULT_CHARSET;
 }
 
 struct ConvertedBorder {
@@ -187,6 +199,7 @@ TRVRTFError TRVRTFReaderProperties::ReadFromStream(TStream& Stream, TCustomRVDat
   pnLists_.clear();
   listMap_.clear();
   listMapBuilt_ = false;
+  restartedOverrides_.clear();
   pendingMarker_ = -1;
   rowCounter_ = cellCounter_ = 0;
   moving_ = false;
@@ -340,6 +353,12 @@ int32_t TRVRTFReaderProperties::FindTextStyle(bool Unicode, bool Hypertext) {
                     : font != nullptr          ? font->Name
                                                : wanted.FontName;
   wanted.Charset = font != nullptr ? font->Charset : DEFAULT_CHARSET;
+  // 8-bit text keeps its bytes: its style needs the charset of the code page they are in.
+  const uint32_t textCodePage = ResolveCodePage(reader_->TextCodePage());
+  if (!Unicode && textCodePage != ResolveCodePage(RVCodePageFromCharset(wanted.Charset))) {
+    const uint8_t charset = charsetOfCodePage(textCodePage);
+    if (charset != DEFAULT_CHARSET) wanted.Charset = charset;
+  }
   const std::string lowerSymbol = RVRTFLowerCase(ch.SymbolFontName);
   if (lowerSymbol == "symbol" || lowerSymbol == "wingdings") wanted.Charset = SYMBOL_CHARSET;
   wanted.Size = ch.VShift != rtfvsNormal ? RVRTFRound(ch.Size / 2.0) : ch.Size;
@@ -575,12 +594,16 @@ void TRVRTFReaderProperties::NewText(TRVRTFReader* Reader, const std::string& Te
     if (TextW != nullptr) {
       text = RVWideStringToBytes(*TextW);
     } else {
-      const TRVRTFFont* font = Reader->CurrentFont();
-      const uint32_t cp = font != nullptr ? RVCodePageFromCharset(font->Charset) : Reader->CodePage();
-      text = RVWideStringToBytes(Reader->AnsiToUnicode(Text, cp));
+      text = RVWideStringToBytes(Reader->AnsiToUnicode(Text, Reader->TextCodePage()));
     }
   } else if (TextW != nullptr) {
     text = Reader->UnicodeToAnsi(*TextW, current_->GetStyleCodePage(styleNo));
+  } else if (charsetOfCodePage(Reader->TextCodePage()) == DEFAULT_CHARSET &&
+             ResolveCodePage(Reader->TextCodePage()) !=
+                 ResolveCodePage(current_->GetStyleCodePage(styleNo))) {
+    // A code page no charset names (the DOS pages): the text goes into the style's page.
+    text = Reader->UnicodeToAnsi(Reader->AnsiToUnicode(Text, Reader->TextCodePage()),
+                                 current_->GetStyleCodePage(styleNo));
   } else {
     text = Text;
   }
@@ -604,7 +627,8 @@ void TRVRTFReaderProperties::NewText(TRVRTFReader* Reader, const std::string& Te
 
 void TRVRTFReaderProperties::NewPicture(TRVRTFReader* Reader, TRVRTFPicture* Picture,
                                         std::unique_ptr<TGraphic> Graphic, TRVRTFPosition Position) {
-  if (!Graphic || Graphic->Empty()) {
+  const bool decoded = Graphic && !Graphic->Empty();
+  if (!decoded) {
     TGraphic* invalid = style_->InvalidPicture().Graphic();
     Graphic = invalid != nullptr ? CreateGraphicLike(*invalid) : nullptr;
     if (!Graphic) return;
@@ -622,9 +646,13 @@ void TRVRTFReaderProperties::NewPicture(TRVRTFReader* Reader, TRVRTFPicture* Pic
   else
     item = TRVGraphicItemInfo::CreateWithPicture(current_, std::move(Graphic), 0);
   if (Picture != nullptr) {
+    // The size the file asks for ("picwgoal", a metafile's extent) holds for every picture read;
+    // a replacement for one that could not be read keeps its own size unless it stands for a
+    // metafile.
     const bool metafile = Picture->Kind == rtfpkMetafile || Picture->Kind == rtfpkEMF;
-    int32_t w = metafile && Picture->ShowWidth > 0 ? Picture->ShowWidth : item->Image->Width();
-    int32_t h = metafile && Picture->ShowHeight > 0 ? Picture->ShowHeight : item->Image->Height();
+    const bool showSize = decoded || metafile;
+    int32_t w = showSize && Picture->ShowWidth > 0 ? Picture->ShowWidth : item->Image->Width();
+    int32_t h = showSize && Picture->ShowHeight > 0 ? Picture->ShowHeight : item->Image->Height();
     if (Picture->ScaleX != 100) w = RVRTFRound(w * Picture->ScaleX / 100.0);
     if (Picture->ScaleY != 100) h = RVRTFRound(h * Picture->ScaleY / 100.0);
     if (w != item->Image->Width() || h != item->Image->Height()) {

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "richtext/core/RVItem.h"
@@ -135,6 +137,7 @@ class TRVRTFReaderProperties : public TRVCustomRTFReaderProperties {
   std::vector<int32_t> pnLists_;  // list style chosen for each "pn" level, 11 entries
   std::vector<int32_t> listMap_;  // list style of each RTF list
   bool listMapBuilt_ = false;
+  std::set<std::pair<int32_t, int32_t>> restartedOverrides_;  // (override, level) restarts made
   int pendingMarker_ = -1;
   TCustomRVData* pendingMarkerData_ = nullptr;
 

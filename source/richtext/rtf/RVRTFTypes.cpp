@@ -108,6 +108,7 @@ void TRVRTFReaderState::Reset() {
   BorderTarget = 0;
   DefFont = 0;
   HFType = 0;
+  UnicodeSkip = 1;
   Destination = rdsNorm;
   InputState = risNorm;
 }
@@ -123,6 +124,7 @@ void TRVRTFReaderState::CopyFrom(const TRVRTFReaderState& Source) {
   Destination = Source.Destination;
   InputState = Source.InputState;
   HFType = Source.HFType;
+  UnicodeSkip = Source.UnicodeSkip;
 }
 
 TRVRTFRowProperties& TRVRTFReaderState::GetRow() {

@@ -14,6 +14,8 @@
 
 /// The automatic colour of RTF (the first colour-table entry, "cf0"): the window-text colour.
 constexpr TColor rtfAutoColor = clWindowText;
+/// The font index of text that names no font: the document's default font ("deff").
+constexpr int32_t rtfDefaultFontIndex = -1;
 
 // ---- borders ------------------------------------------------------------------------------------
 
@@ -44,7 +46,7 @@ struct TRVRTFCharProperties {
   int32_t Size = 12;  // points
   TColor Color = rtfAutoColor;
   TColor BackColor = clNone;
-  int32_t FontIndex = 0;  // into the font table
+  int32_t FontIndex = rtfDefaultFontIndex;  // into the font table
   uint8_t StyleBits = 0;
   uint8_t StyleExBits = 0;
   int32_t CharScale = 100;
@@ -60,8 +62,9 @@ struct TRVRTFCharProperties {
 
 /// Numbering properties shared by paragraph numbering and list levels.
 struct TRVRTFCustomMarkerProperties {
-  uint8_t NumberType =
-      0;  // 1 decimal, 2 lower letter, 3 upper letter, 4 lower roman, 5 upper roman, 6 bullet
+  // 1 decimal, 2 lower letter, 3 upper letter, 4 lower roman, 5 upper roman, 6 bullet,
+  // 7 no number (the level text without its placeholders)
+  uint8_t NumberType = 0;
   int32_t FontIndex = 0;
   int32_t FontSize = 12;
   int32_t Indent = 0;
@@ -178,6 +181,7 @@ struct TRVRTFFont {
   std::string Name;
   uint8_t Family = 0;
   uint8_t Charset = 1;
+  uint32_t CodePage = 0;  // "cpg": the code page of its 8-bit text, 0 when the charset says
 };
 
 struct TRVRTFStyleSheetEntry {
@@ -294,7 +298,8 @@ struct TRVRTFReaderState {
   std::string FieldCode;
   bool FieldHandled = false;
   int32_t DefFont = 0;
-  uint8_t HFType = 0;  // 0 none, 1 header, 2 footer
+  uint8_t HFType = 0;       // 0 none, 1 header, 2 footer
+  int32_t UnicodeSkip = 1;  // "uc": characters a "\u" skips; a group keeps its own
 
   void Reset();
   /// Copies a saved state: everything but the field instruction, the field-handled flag and

@@ -40,9 +40,13 @@ class HTMLInBrowserTest : public ::testing::Test {
                 *CodePageDocument(RUSSIAN_CHARSET, kRussian1251, ANSI_CHARSET, kCafe1252), kind);
       WritePage("western-on-unicode" + suffix,
                 *CodePageDocument(-1, RVAnsiToUnicode(1251, kRussian1251), ANSI_CHARSET, kCafe1252), kind);
+      WritePage("no-marker" + suffix, IndentedListDocument(false, true), kind);
     }
     SetACP(savedACP);
-    WriteBytes(folder_->Path() + "indented.html", CSSPage(IndentedListDocument(), 0, folder_->Path()));
+    WriteBytes(folder_->Path() + "indented.html",
+               CSSPage(IndentedListDocument(false, false), 0, folder_->Path()));
+    WriteBytes(folder_->Path() + "hanging.html",
+               CSSPage(IndentedListDocument(true, false), 0, folder_->Path()));
   }
 
   static void TearDownTestSuite() {
@@ -70,10 +74,10 @@ class HTMLInBrowserTest : public ::testing::Test {
   }
 
   /// The rightmost column of black ink (the marker) and the leftmost of blue ink (the text)
-  /// in a screenshot of the indented list; -1 where there is none.
-  static std::pair<int, int> IndentedListInks() {
+  /// in a screenshot of an indented list page; -1 where there is none.
+  static std::pair<int, int> IndentedListInks(const std::string& page) {
     std::pair<int, int> inks{-1, -1};
-    if (!ScreenshotInChromium(folder_->Path(), "indented.html", 320, 80, "indented.png")) return inks;
+    if (!ScreenshotInChromium(folder_->Path(), page, 320, 80, "indented.png")) return inks;
     const std::string script =
         "import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1]).convert('RGB')\n"
         "px = [(x, im.getpixel((x, y))) for y in range(im.size[1]) for x in range(im.size[0])]\n"
@@ -145,8 +149,9 @@ class HTMLInBrowserTest : public ::testing::Test {
   }
 
   /// One numbered item whose first line is indented left of the text (a negative first
-  /// indent); the marker is black, the text blue.
-  static TCustomRVData& IndentedListDocument() {
+  /// indent), in a paragraph style with a hanging indent of its own when `hangingParagraph`,
+  /// of a level that shows no marker when `noMarker`; the marker is black, the text blue.
+  static TCustomRVData& IndentedListDocument(bool hangingParagraph, bool noMarker) {
     static std::unique_ptr<TRVStyle> style;
     static std::unique_ptr<THookedData> data;
     style = std::make_unique<TRVStyle>();
@@ -159,9 +164,13 @@ class HTMLInBrowserTest : public ::testing::Test {
     level->LeftIndent = 40;
     level->FirstIndent = -24;
     level->MarkerIndent = 0;
+    if (noMarker) level->ListType = rvlstBullet, level->FormatString.clear();
+    TParaInfo* hanging = style->ParaStyles().AddStyle();
+    hanging->LeftIndent = 48;
+    hanging->FirstIndent = -24;
     data = std::make_unique<THookedData>();
     data->SetRVStyle(style.get());
-    AddMarker(*data, 0, 0);
+    AddMarker(*data, 0, 0, hangingParagraph ? style->ParaStyles().Count() - 1 : 0);
     AddJoined(*data, "Wide", style->TextStyles().Count() - 1);
     return *data;
   }
@@ -183,11 +192,20 @@ TEST_F(HTMLInBrowserTest, ListsKeepTheirNumberingAndMarkerPlace) {
 
 TEST_F(HTMLInBrowserTest, MarkerOfANegativeFirstIndentStandsClearOfItsText) {
   if (!HavePillow()) GTEST_SKIP() << "Pillow is not installed (Debian package python3-pil)";
-  const auto [markerRight, textLeft] = IndentedListInks();
-  ASSERT_GE(markerRight, 0) << "no marker in the screenshot";
-  ASSERT_GE(textLeft, 0) << "no text in the screenshot";
-  EXPECT_LT(markerRight + 2, textLeft)
-      << "marker ink up to column " << markerRight << ", text from " << textLeft;
+  // The list level's own indents, and those of a paragraph style with a hanging indent.
+  for (const char* page : {"indented.html", "hanging.html"}) {
+    SCOPED_TRACE(page);
+    const auto [markerRight, textLeft] = IndentedListInks(page);
+    ASSERT_GE(markerRight, 0) << "no marker in the screenshot";
+    ASSERT_GE(textLeft, 0) << "no text in the screenshot";
+    EXPECT_LT(markerRight + 2, textLeft)
+        << "marker ink up to column " << markerRight << ", text from " << textLeft;
+  }
+}
+
+TEST_F(HTMLInBrowserTest, LevelWithoutMarkerShowsNoneInBothPageKinds) {
+  for (const char* page : {"no-marker-plain.html", "no-marker-css.html"})
+    EXPECT_EQ(Shown(page).substr(0, 5), "none/") << page << ": " << Shown(page);
 }
 
 TEST_F(HTMLInBrowserTest, TextOfAnotherCodePageReadsRightInBothPageKinds) {

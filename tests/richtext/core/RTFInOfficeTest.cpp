@@ -20,6 +20,8 @@ namespace {
 
 const std::string kRussian1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";  // "Привет"
 const std::string kRussianUTF8 = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+const std::string kJapanese932 = "\x83\x5C\x95\x5C\x89\x7B\x8A\x7D";  // "ソ表閲笠"
+const std::string kJapaneseUTF8 = "\xE3\x82\xBD\xE8\xA1\xA8\xE9\x96\xB2\xE7\xAC\xA0";
 const char* const kNoOffice = "LibreOffice is not installed (Debian package libreoffice-writer-nogui)";
 
 /// A sheet of the plain text style plus a raised and a lowered one (styles 1 and 2).
@@ -108,6 +110,14 @@ class RTFInOfficeTest : public ::testing::Test {
       data.SetRVStyle(style.get());
       Keep("empty", data);
     }
+    {  // Japanese whose second bytes look like "\", "{" and "}"
+      auto style = PlainSheet();
+      style->TextStyles()[0].Charset = SHIFTJIS_CHARSET;
+      TRTFData data;
+      data.SetRVStyle(style.get());
+      data.AddTextItem(kJapanese932, 0, 0);
+      Keep("double-byte", data);
+    }
   }
 
   static void Keep(const std::string& name, TCustomRVData& data) {
@@ -166,6 +176,7 @@ TEST_F(RTFInOfficeTest, TextReadsAsWritten) {
   EXPECT_EQ(OfficeText("shifted"), "Before up after|Second down|Third ends raised|Fourth");
   // 8-bit text of the ANSI code page and Unicode text reach the reader as the same letters.
   EXPECT_EQ(OfficeText("ansi-code-page"), kRussianUTF8 + "|" + kRussianUTF8);
+  EXPECT_EQ(OfficeText("double-byte"), kJapaneseUTF8) << documents_["double-byte"];
 }
 
 TEST_F(RTFInOfficeTest, StrictReaderReadsTheSameTextAndTheEmptyDocument) {

@@ -51,6 +51,19 @@ void FillSheet(TRVStyle& s) {
   bullet->Font().SetSize(10);
 }
 
+/// What Outline leaves out: page breaks ("^" and the item), marker counters, cell outlines.
+std::string Marks(TCustomRVData& data) {
+  std::string out;
+  for (int i = 0; i < data.GetItemCount(); ++i) {
+    TCustomRVItemInfo* item = data.GetItem(i);
+    if (item->GetPageBreakBefore()) out += "^" + std::to_string(i);
+    if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(item)) out += "#" + std::to_string(marker->Counter);
+    if (auto* table = dynamic_cast<TRVTableItemInfo*>(item))
+      out += "[" + Outline(*table->GetCell(0, 0)) + "]";
+  }
+  return out;
+}
+
 class RTFRoundTripTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -171,6 +184,33 @@ TEST_F(RTFRoundTripTest, TablesKeepTheirGridAndMerges) {
   ASSERT_NE(read, nullptr);
   EXPECT_EQ(tabletest::GridFault(*read), "");
   EXPECT_EQ(read->GetCell(2, 0)->Color, 0x00FFFF);
+}
+
+TEST_F(RTFRoundTripTest, PageBreaksRestartedListsLinksInCellsPngAndAnsiTextOfAnotherCodePage) {
+  // The source is what another writer's file gives; our writer and reader keep all of it.
+  source.Props.Assign(&result.Props);
+  source.Style.DefCodePage = result.Style.DefCodePage = 1251;
+  ASSERT_EQ(source.Read(
+                "{\\rtf1\\ansicpg1251{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset0\\cpg1252 Arial;}}"
+                "{\\*\\listtable{\\list\\listid1{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}}}"
+                "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}{\\listoverride\\listid1"
+                "\\listoverridecount1{\\lfolevel\\listoverridestartat\\levelstartat5}\\ls2}}"
+                "\\f1 caf\\'e9\\par\\page\\pard\\ls1 a\\par\\pard\\ls2 b\\par\\ls2 c\\par\\page\\pard\\trowd"
+                "\\cellx2000\\pard\\intbl{\\field{\\*\\fldinst HYPERLINK \"http://x.org/\"}{\\fldrslt x}}"
+                "\\cell\\row\\pard{\\pict\\pngblip\\picwgoal90\\pichgoal60 " +
+                GreenDotPngHex() + "}}"),
+            0);
+  ASSERT_EQ(Marks(source), "^1#1#5#6^7[Ps6/p0:x<http://x.org/>]") << Outline(source);
+  auto* link = dynamic_cast<TRVTableItemInfo&>(*source.GetItem(7)).GetCell(0, 0)->GetItem(0);
+  link->JumpID = 1;
+  source.urls[1] = *link->Tag.Text;  // the application answers the target it was given
+  const std::string rtf = RoundTrip();
+  EXPECT_EQ(Outline(result), Outline(source)) << rtf;
+  EXPECT_EQ(Marks(result), Marks(source)) << rtf;
+  EXPECT_EQ(Utf8(result.GetItemTextW(0)), "caf\xC3\xA9");
+  auto* picture = dynamic_cast<TRVGraphicItemInfo*>(result.GetItem(result.GetItemCount() - 1));
+  ASSERT_NE(picture, nullptr) << Outline(result);
+  EXPECT_EQ(dynamic_cast<TBitmap&>(*picture->Image).Canvas().Pixel(1, 1), 0x00FF00);
 }
 
 }  // namespace

@@ -1,16 +1,20 @@
 // Helpers of the RTF import tests: a document with a style sheet and a hyperlink hook, the
-// reader options run over a string, and a one-line outline of a document's items that tests
-// compare.
+// reader options run over a string, a one-line outline of a document's items that tests
+// compare, and a small PNG picture.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <map>
 #include <string>
 
 #include "platform/core/CodePages.h"
 #include "platform/core/Streams.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/PngFile.h"
 #include "richtext/core/CRVData.h"
+#include "richtext/core/ConsumerTestSupport.h"
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
@@ -65,6 +69,22 @@ class TDoc : public TCustomRVData {
 /// UTF-8 of UTF-16 text (the outline shows text as UTF-8).
 inline std::string Utf8(const std::u16string& w) {
   return WideToMultiByte(CP_UTF8, 0, w);
+}
+
+/// The hex digits of a PNG of a 3 x 2 white bitmap with a green pixel at (1, 1).
+inline std::string GreenDotPngHex() {
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(pf24bit);
+  bitmap.SetSize(3, 2);
+  bitmap.Canvas().Brush().SetColor(clWhite);
+  bitmap.Canvas().FillRect(Rect(0, 0, 3, 2));
+  bitmap.Canvas().SetPixel(1, 1, 0x00FF00);
+  const std::string name = "/tmp/rtfdot" + std::to_string(getpid()) + ".png";
+  std::string hex;
+  for (unsigned char b : SaveBitmapToPng(bitmap, name) ? consumertest::ReadBytes(name) : "")
+    hex += std::string{"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
+  unlink(name.c_str());
+  return hex;
 }
 
 /// One line per item, separated by " | ": how it starts ("P" paragraph, "L" line, "" continues),
