@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "TableTestSupport.h"
+#include "TableViewSupport.h"
+#include "richtext/core/RVMarker.h"
 
 using namespace tabletest;
 
@@ -116,6 +118,71 @@ TEST_F(TableLayoutTest, CellsAtPointsOfTheLaidOutTable) {
   // A table without cells has none at any point.
   t->Rows().DeleteCols(0, 2, false);
   EXPECT_EQ(t->GetSubDocumentAt(5, 5), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+/// Every text piece of the cell begins and ends at a word's edge and stays inside the cell's
+/// content less the paragraph's right indent; empty when so, else the first piece that does not.
+std::string PieceOutsideItsWords(TRVTableCellData& cell, const TRVStyle& style) {
+  for (int d = 0; d < cell.DrawItems().Count(); ++d) {
+    const TRVDrawLineInfo& piece = *cell.DrawItems()[d];
+    const TCustomRVItemInfo* item = cell.GetItem(piece.ItemNo);
+    const int32_t rightIndent = style.ParaStyles().Items(item->ParaNo)->RightIndent;
+    const std::string where = "piece " + std::to_string(d) + " of \"" + cell.GetItemText(piece.ItemNo) + "\"";
+    if (piece.Left + piece.Width > cell.GetWidth() - rightIndent) return where + " runs past the cell";
+    if (!item->IsTextItem()) continue;
+    const std::string& text = cell.GetItemText(piece.ItemNo);
+    const size_t start = static_cast<size_t>(piece.Offs - 1), end = start + static_cast<size_t>(piece.Length);
+    const bool startsWord = start == 0 || text[start - 1] == ' ' || text[start] == ' ';
+    const bool endsWord = end >= text.size() || text[end] == ' ' || text[end - 1] == ' ';
+    if (!startsWord || !endsWord) return where + " cuts a word";
+  }
+  return {};
+}
+
+TEST(TableWordWidthTest, NoColumnIsNarrowerThanItsWidestWordWithIndents) {
+  TRVStyle style;
+  TPaintDoc doc;
+  doc.SetRVStyle(&style);
+  doc.width = 60;  // far narrower than any of the words
+  TParaInfo* indented = style.ParaStyles().AddStyle();
+  indented->LeftIndent = 25;
+  indented->FirstIndent = 12;
+  indented->RightIndent = 7;
+  const int indentedNo = style.ParaStyles().Count() - 1;
+  TParaInfo* unwrapped = style.ParaStyles().AddStyle();
+  unwrapped->Options = rvpaoNoWrap;
+  const int unwrappedNo = style.ParaStyles().Count() - 1;
+  TRVListLevel* level = style.ListStyles().AddStyle()->Levels().AddLevel();
+  level->ListType = rvlstDecimal;
+  level->LeftIndent = 40;
+  RVRegisterTableItemClass();
+  auto table = TRVTableItemInfo::CreateWithSize(1, 4, &doc);
+  auto fill = [&](int col, auto&& add) {
+    TRVTableCellData* cell = table->GetCell(0, col);
+    cell->Clear();
+    add(*cell);
+  };
+  fill(0, [](TRVTableCellData& c) { c.AddTextItem("a Pneumonoultramicroscopic b", 0, 0); });
+  fill(1, [&](TRVTableCellData& c) { c.AddTextItem("so Supercalifragilistic too", 0, indentedNo); });
+  fill(2, [&](TRVTableCellData& c) { c.AddTextItem("kept on one line", 0, unwrappedNo); });
+  fill(3, [](TRVTableCellData& c) {
+    c.AddItem("", TRVMarkerItemInfo::CreateForList(&c, 0, 0, 1, false));
+    c.AddTextItem("Antidisestablishment", 0, -1);
+  });
+  TRVTableItemInfo* t = table.get();
+  doc.AddItem("", std::move(table));
+  doc.Format(true);
+  for (int c = 0; c < 4; ++c) {
+    SCOPED_TRACE(c);
+    EXPECT_EQ(PieceOutsideItsWords(*t->GetCell(0, c), style), "");
+  }
+  // The unwrapped paragraph stays on one line.
+  const TRVDrawLines& unwrappedPieces = t->GetCell(0, 2)->DrawItems();
+  for (int d = 1; d < unwrappedPieces.Count(); ++d) EXPECT_FALSE(unwrappedPieces[d]->FromNewLine) << d;
 }
 
 }  // namespace

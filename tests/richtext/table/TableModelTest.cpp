@@ -6,6 +6,9 @@
 #include <random>
 
 #include "TableTestSupport.h"
+#include "TableViewSupport.h"
+#include "platform/graphics/Cursors.h"
+#include "platform/graphics/Icon.h"
 #include "richtext/core/RVError.h"
 
 using namespace tabletest;
@@ -306,6 +309,58 @@ TEST_F(TableModelTest, RandomOperationsKeepEverySlotCoveredOnceAndRoundTrip) {
     copy.WriteComponentStream(second);
     EXPECT_EQ(second.DataString(), first.DataString()) << "round " << round;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TableCursorsTest, ATableLoadsTheRowAndColumnCursors) {
+  RVRegisterTableItemClass();
+  TDoc doc;
+  doc.AddTable(1, 1);
+  const auto row = GetScreenCursor(crRVSelectRow);
+  const auto col = GetScreenCursor(crRVSelectCol);
+  ASSERT_NE(row, nullptr);
+  ASSERT_NE(col, nullptr);
+  EXPECT_NE(row, col);
+  EXPECT_EQ(row->Width(), 32);
+}
+
+/// A formatted document whose style 1 is a hyperlink.
+class TableLifetimeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RVRegisterTableItemClass();
+    style.TextStyles().Items(1)->Jump = true;
+    doc.SetRVStyle(&style);
+  }
+  TRVStyle style;
+  TPaintDoc doc;
+};
+
+TEST_F(TableLifetimeTest, AFreedTableTakesItsCellsOutOfTheDocument) {
+  // Regression: the document kept the cells' hyperlink areas and its hovered cell after the
+  // table was freed, and the next mouse move went through them.
+  doc.AddTextItem("link", 1, 0);
+  auto table = TRVTableItemInfo::CreateWithSize(1, 2, &doc);
+  for (int c = 0; c < 2; ++c) {
+    table->GetCell(0, c)->Clear();
+    table->GetCell(0, c)->AddTextItem("cell link", 1, 0);
+  }
+  auto inner = TRVTableItemInfo::CreateWithSize(1, 1, table->GetCell(0, 1));
+  inner->GetCell(0, 0)->Clear();
+  inner->GetCell(0, 0)->AddTextItem("nested link", 1, 0);
+  TRVTableCellData* nestedCell = inner->GetCell(0, 0);
+  table->GetCell(0, 1)->AddItem("", std::move(inner));
+  doc.AddItem("", std::move(table));
+  doc.Format(true);
+  ASSERT_EQ(doc.Jumps().Count(), 4);
+  doc.HoverSubData = nestedCell;
+  doc.DeleteItems(1, 1);
+  ASSERT_EQ(doc.Jumps().Count(), 1);
+  EXPECT_EQ(doc.Jumps()[0]->RVData, &doc);
+  EXPECT_EQ(doc.HoverSubData, nullptr);
 }
 
 }  // namespace
