@@ -542,10 +542,9 @@ TEST_F(ZUKConverterTest, APictureWithoutPixelsIsLeftOutOfItsBlock) {
   EXPECT_NE(block.html.find("before"), std::string::npos);
   // Only the picture with pixels has a file and an IMG.
   ASSERT_EQ(block.files.size(), 1u);
-  size_t images = 0;
-  for (size_t at = block.html.find("<img "); at != std::string::npos; at = block.html.find("<img ", at + 1))
-    ++images;
-  EXPECT_EQ(images, 1u);
+  if (htmltest::HTML5LibAvailable()) {
+    EXPECT_EQ(ImageSources(Outline(block)).size(), 1u) << block.html;
+  }
   CheckBlocks(file);
 }
 

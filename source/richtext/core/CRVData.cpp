@@ -1,6 +1,8 @@
 #include "richtext/core/CRVData.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/Graphic.h"
@@ -482,19 +484,26 @@ void TCustomRVData::AppendItemsFrom(TCustomRVData* Source) {
 
 void TCustomRVData::MoveItemsTo(int FirstItemNo, int Count, TCustomRVData& Target) {
   if (Count <= 0) return;
+  // The items leave this document whole before the target takes any: finding a marker's
+  // place in the list walks both documents.
+  std::vector<std::pair<std::string, std::unique_ptr<TCustomRVItemInfo>>> moving;
+  moving.reserve(static_cast<size_t>(Count));
   for (int i = FirstItemNo; i < FirstItemNo + Count; ++i) {
     std::unique_ptr<TCustomRVItemInfo> item = Items->ExtractObject(i);
     if (!item) continue;
     // A list marker moves from this document's marker list into the target's.
-    const bool marker = item->StyleNo == rvsListMarker;
-    if (marker) RemoveMarkerFromList(item.get(), false);
+    if (item->StyleNo == rvsListMarker) RemoveMarkerFromList(item.get(), false);
     // The record leaves this chain; the target links it as it adds the item.
     if (item->Checkpoint) UnlinkCheckpoint(item->Checkpoint.get(), true);
     if (item->GetSameAsPrev()) item->ParaNo = -1;
-    Target.AddItem(Items->ExtractText(i), std::move(item));
-    if (marker) Target.AddMarkerToList(Target.GetItemCount() - 1);
+    moving.emplace_back(Items->ExtractText(i), std::move(item));
   }
   Items->DeleteRange(FirstItemNo, Count);
+  for (auto& [text, item] : moving) {
+    const bool marker = item->StyleNo == rvsListMarker;
+    Target.AddItem(std::move(text), std::move(item));
+    if (marker) Target.AddMarkerToList(Target.GetItemCount() - 1);
+  }
 }
 
 void TCustomRVData::ConvertItemTexts(bool Clearing) {

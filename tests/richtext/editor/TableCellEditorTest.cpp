@@ -339,6 +339,7 @@ TEST_F(TableCellEditorTest, SearchingGoesFromCellToCell) {
 }
 
 TEST_F(TableCellEditorTest, TheOpenEditorShowsTheColourItsCellIsGiven) {
+  table->Color = clNone;  // nothing hides the document's background
   Click(1, 1);
   TRVTableInplaceEdit* editor = CellEditor();
   ASSERT_NE(editor, nullptr);
@@ -357,6 +358,8 @@ TEST_F(TableCellEditorTest, SearchingFindsTextInUnicodeItems) {
   cell->Clear();
   cell->AddWideTextItem(u"\u0416 x C1", 1, 0, TRVTag());
   ASSERT_TRUE(cell->GetItem(0)->IsTwoByteText());
+  table->Changed();
+  Editor.Format();
   ASSERT_TRUE(table->SearchText(true, 0, "c1"));
   EXPECT_EQ(table->SearchRow, 0);
   EXPECT_EQ(table->SearchCol, 1);
