@@ -124,25 +124,6 @@ TEST_F(TableLayoutTest, CellsAtPointsOfTheLaidOutTable) {
 
 namespace {
 
-/// Every text piece of the cell begins and ends at a word's edge and stays inside the cell's
-/// content less the paragraph's right indent; empty when so, else the first piece that does not.
-std::string PieceOutsideItsWords(TRVTableCellData& cell, const TRVStyle& style) {
-  for (int d = 0; d < cell.DrawItems().Count(); ++d) {
-    const TRVDrawLineInfo& piece = *cell.DrawItems()[d];
-    const TCustomRVItemInfo* item = cell.GetItem(piece.ItemNo);
-    const int32_t rightIndent = style.ParaStyles().Items(item->ParaNo)->RightIndent;
-    const std::string where = "piece " + std::to_string(d) + " of \"" + cell.GetItemText(piece.ItemNo) + "\"";
-    if (piece.Left + piece.Width > cell.GetWidth() - rightIndent) return where + " runs past the cell";
-    if (!item->IsTextItem()) continue;
-    const std::string& text = cell.GetItemText(piece.ItemNo);
-    const size_t start = static_cast<size_t>(piece.Offs - 1), end = start + static_cast<size_t>(piece.Length);
-    const bool startsWord = start == 0 || text[start - 1] == ' ' || text[start] == ' ';
-    const bool endsWord = end >= text.size() || text[end] == ' ' || text[end - 1] == ' ';
-    if (!startsWord || !endsWord) return where + " cuts a word";
-  }
-  return {};
-}
-
 TEST(TableWordWidthTest, NoColumnIsNarrowerThanItsWidestWordWithIndents) {
   TRVStyle style;
   TPaintDoc doc;
@@ -152,37 +133,41 @@ TEST(TableWordWidthTest, NoColumnIsNarrowerThanItsWidestWordWithIndents) {
   indented->LeftIndent = 25;
   indented->FirstIndent = 12;
   indented->RightIndent = 7;
-  const int indentedNo = style.ParaStyles().Count() - 1;
-  TParaInfo* unwrapped = style.ParaStyles().AddStyle();
-  unwrapped->Options = rvpaoNoWrap;
-  const int unwrappedNo = style.ParaStyles().Count() - 1;
-  TRVListLevel* level = style.ListStyles().AddStyle()->Levels().AddLevel();
-  level->ListType = rvlstDecimal;
-  level->LeftIndent = 40;
-  RVRegisterTableItemClass();
+  style.ParaStyles().AddStyle()->Options = rvpaoNoWrap;
+  const int indentedNo = style.ParaStyles().Count() - 2, unwrappedNo = indentedNo + 1;
+  style.ListStyles().AddStyle()->Levels().AddLevel()->LeftIndent = 40;
   auto table = TRVTableItemInfo::CreateWithSize(1, 4, &doc);
-  auto fill = [&](int col, auto&& add) {
-    TRVTableCellData* cell = table->GetCell(0, col);
+  const std::pair<const char*, int> texts[] = {{"a Pneumonoultramicroscopic b", 0},
+                                               {"so Supercalifragilistic too", indentedNo},
+                                               {"kept on one line", unwrappedNo},
+                                               {"Antidisestablishment", -1}};
+  for (int c = 0; c < 4; ++c) {
+    TRVTableCellData* cell = table->GetCell(0, c);
     cell->Clear();
-    add(*cell);
-  };
-  fill(0, [](TRVTableCellData& c) { c.AddTextItem("a Pneumonoultramicroscopic b", 0, 0); });
-  fill(1, [&](TRVTableCellData& c) { c.AddTextItem("so Supercalifragilistic too", 0, indentedNo); });
-  fill(2, [&](TRVTableCellData& c) { c.AddTextItem("kept on one line", 0, unwrappedNo); });
-  fill(3, [](TRVTableCellData& c) {
-    c.AddItem("", TRVMarkerItemInfo::CreateForList(&c, 0, 0, 1, false));
-    c.AddTextItem("Antidisestablishment", 0, -1);
-  });
+    if (texts[c].second < 0) cell->AddItem("", TRVMarkerItemInfo::CreateForList(cell, 0, 0, 1, false));
+    cell->AddTextItem(texts[c].first, 0, texts[c].second);
+  }
   TRVTableItemInfo* t = table.get();
   doc.AddItem("", std::move(table));
   doc.Format(true);
+  // Every piece starts and ends at a word's edge, on one line in the unwrapped paragraph,
+  // and ends inside the cell less the paragraph's right indent.
   for (int c = 0; c < 4; ++c) {
-    SCOPED_TRACE(c);
-    EXPECT_EQ(PieceOutsideItsWords(*t->GetCell(0, c), style), "");
+    TRVTableCellData& cell = *t->GetCell(0, c);
+    for (int d = 0; d < cell.DrawItems().Count(); ++d) {
+      const TRVDrawLineInfo& piece = *cell.DrawItems()[d];
+      const std::string& text = cell.GetItemText(piece.ItemNo);
+      SCOPED_TRACE(text + " piece " + std::to_string(d));
+      const TCustomRVItemInfo* item = cell.GetItem(piece.ItemNo);
+      EXPECT_LE(piece.Left + piece.Width,
+                cell.GetWidth() - style.ParaStyles().Items(item->ParaNo)->RightIndent);
+      if (!item->IsTextItem()) continue;
+      const size_t from = static_cast<size_t>(piece.Offs - 1), to = from + static_cast<size_t>(piece.Length);
+      EXPECT_TRUE(from == 0 || text[from - 1] == ' ' || text[from] == ' ');
+      EXPECT_TRUE(to >= text.size() || text[to] == ' ' || text[to - 1] == ' ');
+      EXPECT_FALSE(c == 2 && d > 0 && piece.FromNewLine);
+    }
   }
-  // The unwrapped paragraph stays on one line.
-  const TRVDrawLines& unwrappedPieces = t->GetCell(0, 2)->DrawItems();
-  for (int d = 1; d < unwrappedPieces.Count(); ++d) EXPECT_FALSE(unwrappedPieces[d]->FromNewLine) << d;
 }
 
 }  // namespace
