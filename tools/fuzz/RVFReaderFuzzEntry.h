@@ -64,8 +64,9 @@ inline void FuzzRVFReaderOnce(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   FuzzRVFLoadOnce(bytes, rvDefaultRVFOptions | rvfoLoadBack | rvfoLoadLayout, false);
   FuzzRVFLoadOnce(bytes,
-                  rvfoSavePicturesBody | rvfoConvUnknownStylesToZero | rvfoIgnoreUnknownPicFmt |
-                      rvfoIgnoreUnknownCtrls | rvfoConvLargeImageIdxToZero | rvfoUseStyleNames,
+                  rvfoSavePicturesBody | rvfoSaveControlsBody | rvfoConvUnknownStylesToZero |
+                      rvfoIgnoreUnknownPicFmt | rvfoIgnoreUnknownCtrls | rvfoConvLargeImageIdxToZero |
+                      rvfoUseStyleNames,
                   true);
   FuzzRVFInsertOnce(bytes);
 }

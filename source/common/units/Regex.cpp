@@ -131,6 +131,11 @@ RegexCharSet CharSetOf(std::string_view chars) {
   return set;
 }
 
+/// The input every operation works on ends at its first 0 byte.
+std::string_view UpToFirstZero(std::string_view input) {
+  return input.substr(0, input.find('\0'));
+}
+
 /// Clears the compiler position when the error raised for a compile failure unwinds.
 struct CompilerPosReset {
   int& pos;
@@ -351,8 +356,7 @@ std::string TRegex::ErrorMsg(int code) const {
 // --- Matching ----------------------------------------------------------------------------
 
 bool TRegex::Exec(std::string_view input) {
-  const size_t zero = input.find('\0');
-  const std::string_view text = input.substr(0, zero);
+  const std::string_view text = UpToFirstZero(input);
   if (text.size() > static_cast<size_t>(kMaxInputLength)) Error(1017);
   input_.assign(text.data(), text.size());  // safe when `input` views the stored input
   has_input_ = true;
@@ -476,6 +480,7 @@ template <class Emit>
 std::string TRegex::ReplaceMatches(std::string_view input, Emit emit) {
   // Exec overwrites the stored input, which `input` may view.
   if (ViewsStoredInput(input)) return ReplaceMatches(std::string(input), emit);
+  input = UpToFirstZero(input);
   // Most inputs hold no match: they are returned as they are, copied once.
   if (!Exec(input)) return std::string(input);
   // The callback may run Exec on this object; work on our own copy of the input.
@@ -494,6 +499,7 @@ std::string TRegex::ReplaceMatches(std::string_view input, Emit emit) {
 
 void TRegex::Split(std::string_view input, TStrings& pieces) {
   if (ViewsStoredInput(input)) return Split(std::string(input), pieces);
+  input = UpToFirstZero(input);
   if (!Exec(input)) {
     pieces.Add(std::string(input));
     return;

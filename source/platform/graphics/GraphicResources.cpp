@@ -58,8 +58,11 @@ std::vector<uint8_t> MakeBadPicture() {
   return dib;
 }
 
-// The hyperlink cursor: a hand pointing up. 'X' black outline, 'o' white, ' ' transparent.
-constexpr std::array<std::string_view, 20> kHand = {
+// Cursor pictures, 16 pixels wide at most: 'X' black outline, 'o' white, ' ' transparent.
+using TCursorPicture = std::array<std::string_view, 20>;
+
+// The hyperlink cursor: a hand pointing up.
+constexpr TCursorPicture kHand = {
     "     XX         ",  //
     "    XooX        ",  //
     "    XooX        ",  //
@@ -81,20 +84,49 @@ constexpr std::array<std::string_view, 20> kHand = {
     "     XoooooooX  ",  //
     "     XXXXXXXXX  ",  //
 };
-constexpr int kCursorSize = 32;
-constexpr uint16_t kHotX = 5;
-constexpr uint16_t kHotY = 0;
 
-std::vector<uint8_t> MakeJumpCursor() {
+// Choosing a table column: a short arrow pointing down, its tip the hot spot.
+constexpr TCursorPicture kDownArrow = {
+    "   XXX  ",   //
+    "   XoX  ",   //
+    "   XoX  ",   //
+    "   XoX  ",   //
+    "   XoX  ",   //
+    "XXXXoXXXX",  //
+    " XoooooX ",  //
+    "  XoooX  ",  //
+    "   XoX   ",  //
+    "    X    ",  //
+};
+
+// Choosing a table row: a short arrow pointing right, its tip the hot spot.
+constexpr TCursorPicture kRightArrow = {
+    "     X    ",  //
+    "     XX   ",  //
+    "     XoX  ",  //
+    "XXXXXXooX ",  //
+    "XoooooooX ",  //
+    "XXXXXXooX ",  //
+    "     XoX  ",  //
+    "     XX   ",  //
+    "     X    ",  //
+};
+
+constexpr int kCursorSize = 32;
+
+/// A CUR file of one 32 x 32 image of the picture with its hot spot.
+std::vector<uint8_t> MakeCursor(const TCursorPicture& picture, uint16_t hotX, uint16_t hotY) {
+  auto at = [&picture](int row, int x) {
+    if (row >= static_cast<int>(picture.size())) return ' ';
+    const std::string_view line = picture[static_cast<size_t>(row)];
+    return x < static_cast<int>(line.size()) ? line[static_cast<size_t>(x)] : ' ';
+  };
   std::vector<uint8_t> image;
   PutInfoHeader(image, kCursorSize, kCursorSize * 2, 32);
   // Colour pixels, bottom-up, blue-green-red-alpha.
   for (int row = kCursorSize - 1; row >= 0; --row) {
     for (int x = 0; x < kCursorSize; ++x) {
-      const char c =
-          row < static_cast<int>(kHand.size()) && x < static_cast<int>(kHand[static_cast<size_t>(row)].size())
-              ? kHand[static_cast<size_t>(row)][static_cast<size_t>(x)]
-              : ' ';
+      const char c = at(row, x);
       const uint8_t v = c == 'o' ? 255 : 0;
       const uint8_t a = c == ' ' ? 0 : 255;
       image.insert(image.end(), {v, v, v, a});
@@ -103,12 +135,8 @@ std::vector<uint8_t> MakeJumpCursor() {
   // AND mask, bottom-up, 1 = transparent.
   for (int row = kCursorSize - 1; row >= 0; --row) {
     std::array<uint8_t, kCursorSize / 8> bits{};
-    for (int x = 0; x < kCursorSize; ++x) {
-      const bool clear = row >= static_cast<int>(kHand.size()) ||
-                         x >= static_cast<int>(kHand[static_cast<size_t>(row)].size()) ||
-                         kHand[static_cast<size_t>(row)][static_cast<size_t>(x)] == ' ';
-      if (clear) bits[static_cast<size_t>(x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
-    }
+    for (int x = 0; x < kCursorSize; ++x)
+      if (at(row, x) == ' ') bits[static_cast<size_t>(x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
     image.insert(image.end(), bits.begin(), bits.end());
   }
   std::vector<uint8_t> file;
@@ -119,8 +147,8 @@ std::vector<uint8_t> MakeJumpCursor() {
   file.push_back(kCursorSize);
   file.push_back(0);
   file.push_back(0);
-  Put16(file, kHotX);
-  Put16(file, kHotY);
+  Put16(file, hotX);
+  Put16(file, hotY);
   Put32(file, static_cast<uint32_t>(image.size()));
   Put32(file, 22);
   file.insert(file.end(), image.begin(), image.end());
@@ -134,9 +162,20 @@ void RegisterGraphicResources() {
   std::call_once(once, [] {
     // Registered resources must live as long as the program.
     static const std::vector<uint8_t>* bad = new std::vector<uint8_t>(MakeBadPicture());
-    static const std::vector<uint8_t>* cursor = new std::vector<uint8_t>(MakeJumpCursor());
     RegisterResource("RV_BAD_PICTURE", "BITMAP", bad->data(), static_cast<int64_t>(bad->size()));
-    RegisterResource("RV_JUMP_CURSOR", "CURSOR", cursor->data(), static_cast<int64_t>(cursor->size()));
+    const struct {
+      const char* name;
+      const TCursorPicture& picture;
+      uint16_t hotX, hotY;
+    } cursors[] = {{"RV_JUMP_CURSOR", kHand, 5, 0},
+                   {"RV_SELECTCOL_CURSOR", kDownArrow, 4, 9},
+                   {"RV_SELECTROW_CURSOR", kRightArrow, 8, 4}};
+    static std::vector<std::vector<uint8_t>>* files = new std::vector<std::vector<uint8_t>>();
+    files->reserve(std::size(cursors));
+    for (const auto& c : cursors) {
+      files->push_back(MakeCursor(c.picture, c.hotX, c.hotY));
+      RegisterResource(c.name, "CURSOR", files->back().data(), static_cast<int64_t>(files->back().size()));
+    }
   });
 }
 

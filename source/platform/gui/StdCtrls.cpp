@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "platform/core/TypInfo.h"
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Forms.h"
@@ -68,6 +69,14 @@ class TNotifyingStringList : public TStringList {
 };
 
 }  // namespace
+
+const TPropertyList& TCaptionedControl::ClassProperties() {
+  static const TPropertyList list =
+      TPropertyBuilder<TCaptionedControl>(TWinControl::ClassProperties())
+          .String("Caption", &TCaptionedControl::Caption, &TCaptionedControl::SetCaption)
+          .Build();
+  return list;
+}
 
 void TCaptionedControl::SetCaption(const std::string& caption) {
   if (caption == caption_) return;
@@ -134,6 +143,17 @@ void TButton::Click() {
 }
 
 // --- TEdit ----------------------------------------------------------------------------
+
+const TPropertyList& TEdit::ClassProperties() {
+  static const TPropertyList list = TPropertyBuilder<TEdit>(TWinControl::ClassProperties())
+                                        .Integer("MaxLength", &TEdit::MaxLength, &TEdit::SetMaxLength)
+                                        .Default(0)
+                                        .Boolean("ReadOnly", &TEdit::ReadOnly, &TEdit::SetReadOnly)
+                                        .Default(0)
+                                        .String("Text", &TEdit::Text, &TEdit::SetText)
+                                        .Build();
+  return list;
+}
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
   SetTabStop(true);
@@ -346,6 +366,28 @@ void TGroupBox::CaptionChanged() {
   if (auto* box = WidgetOf<QGroupBox>(*this)) box->setTitle(ToQt(Caption()));
 }
 
+// --- TPanel --------------------------------------------------------------------------
+
+TPanel::TPanel(TComponent* owner) : TCaptionedControl(owner) {
+  SetBounds(0, 0, 185, 41);
+}
+
+TPanel::~TPanel() {
+  DestroyHandle();
+}
+
+std::unique_ptr<TWindowHandle> TPanel::CreateWindowHandle() {
+  auto* frame = new QLabel(ToQt(Caption()));
+  frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  frame->setAlignment(Qt::AlignCenter);
+  frame->setAutoFillBackground(true);
+  return std::make_unique<TWidgetHandle>(*this, frame, frame);
+}
+
+void TPanel::CaptionChanged() {
+  if (auto* frame = WidgetOf<QLabel>(*this)) frame->setText(ToQt(Caption()));
+}
+
 // --- TComboBox ------------------------------------------------------------------------
 
 TComboBox::TComboBox(TComponent* owner)
@@ -412,4 +454,16 @@ void TComboBox::WndProc(TMessage& message) {
     return;
   }
   TWinControl::WndProc(message);
+}
+
+void RegisterStandardControlClasses() {
+  RegisterClass<TButton>("TButton");
+  RegisterClass<TEdit>("TEdit");
+  RegisterClass<TLabel>("TLabel");
+  RegisterClass<TStaticText>("TStaticText");
+  RegisterClass<TCheckBox>("TCheckBox");
+  RegisterClass<TRadioButton>("TRadioButton");
+  RegisterClass<TGroupBox>("TGroupBox");
+  RegisterClass<TPanel>("TPanel");
+  RegisterClass<TComboBox>("TComboBox");
 }

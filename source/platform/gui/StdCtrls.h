@@ -1,6 +1,7 @@
 // Standard controls: push buttons (default and cancel), edits, labels, static texts, check
-// boxes, radio buttons, group boxes and combo boxes. Each is a toolkit widget behind the
-// control model; its properties are kept in the control and work without the widget.
+// boxes, radio buttons, group boxes, panels and combo boxes. Each is a toolkit widget behind
+// the control model; its properties are kept in the control and work without the widget.
+// Captions and edit texts are published, so a document can store a control and read it back.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,8 @@
 
 /// A control with a caption ("&" marks the access key).
 class TCaptionedControl : public TWinControl, public ILocalizedCaption {
+  ZUK_PUBLISHED(TCaptionedControl)
+
  public:
   using TWinControl::TWinControl;
   const std::string& Caption() const { return caption_; }
@@ -57,6 +60,8 @@ class TButton : public TCaptionedControl {
 };
 
 class TEdit : public TWinControl {
+  ZUK_PUBLISHED(TEdit)
+
  public:
   explicit TEdit(TComponent* owner = nullptr);
   ~TEdit() override;
@@ -173,6 +178,18 @@ class TGroupBox : public TCaptionedControl {
   void CaptionChanged() override;
 };
 
+/// A raised frame that holds other controls, with its caption in the middle.
+class TPanel : public TCaptionedControl {
+ public:
+  explicit TPanel(TComponent* owner = nullptr);
+  ~TPanel() override;
+  std::string ClassName() const override { return "TPanel"; }
+
+ protected:
+  std::unique_ptr<TWindowHandle> CreateWindowHandle() override;
+  void CaptionChanged() override;
+};
+
 enum TComboBoxStyle : uint8_t { csDropDown, csSimple, csDropDownList };
 
 class TComboBox : public TWinControl, public ILocalizedItems {
@@ -205,3 +222,7 @@ class TComboBox : public TWinControl, public ILocalizedItems {
   int itemIndex_ = -1;
   TComboBoxStyle style_ = csDropDown;
 };
+
+/// Registers the standard controls in the class registry, the only classes a stored control
+/// can be made of.
+void RegisterStandardControlClasses();

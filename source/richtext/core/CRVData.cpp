@@ -1,6 +1,8 @@
 #include "richtext/core/CRVData.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/Graphic.h"
@@ -480,16 +482,7 @@ void TCustomRVData::AppendItemsFrom(TCustomRVData* Source) {
     throw ERVError("Can't assign RV document to RV document - tags types mismatch");
   TRVItemList& source = *Source->Items;
   Items->Reserve(GetItemCount() + source.Count());
-  for (int i = 0; i < source.Count(); ++i) {
-    std::unique_ptr<TCustomRVItemInfo> item = source.ExtractObject(i);
-    if (!item) continue;
-    // A list marker moves from the source's marker list into this document's.
-    const bool marker = item->StyleNo == rvsListMarker;
-    if (marker) Source->RemoveMarkerFromList(item.get(), false);
-    if (item->GetSameAsPrev()) item->ParaNo = -1;
-    AddItem(source.ExtractText(i), std::move(item));
-    if (marker) AddMarkerToList(GetItemCount() - 1);
-  }
+  Source->MoveItemsTo(0, source.Count(), *this);
   // The source's pending checkpoint belongs before the next item added here.
   if (Source->PendingCheckpoint) {
     FreeCheckpoint(PendingCheckpoint, false, true);
@@ -502,6 +495,30 @@ void TCustomRVData::AppendItemsFrom(TCustomRVData* Source) {
   Source->PendingCheckpoint.reset();
   Source->CheckpointCount = 0;
   Source->Clear();
+}
+
+void TCustomRVData::MoveItemsTo(int FirstItemNo, int Count, TCustomRVData& Target) {
+  if (Count <= 0) return;
+  // The items leave this document whole before the target takes any: finding a marker's
+  // place in the list walks both documents.
+  std::vector<std::pair<std::string, std::unique_ptr<TCustomRVItemInfo>>> moving;
+  moving.reserve(static_cast<size_t>(Count));
+  for (int i = FirstItemNo; i < FirstItemNo + Count; ++i) {
+    std::unique_ptr<TCustomRVItemInfo> item = Items->ExtractObject(i);
+    if (!item) continue;
+    // A list marker moves from this document's marker list into the target's.
+    if (item->StyleNo == rvsListMarker) RemoveMarkerFromList(item.get(), false);
+    // The record leaves this chain; the target links it as it adds the item.
+    if (item->Checkpoint) UnlinkCheckpoint(item->Checkpoint.get(), true);
+    if (item->GetSameAsPrev()) item->ParaNo = -1;
+    moving.emplace_back(Items->ExtractText(i), std::move(item));
+  }
+  Items->DeleteRange(FirstItemNo, Count);
+  for (auto& [text, item] : moving) {
+    const bool marker = item->StyleNo == rvsListMarker;
+    Target.AddItem(std::move(text), std::move(item));
+    if (marker) Target.AddMarkerToList(Target.GetItemCount() - 1);
+  }
 }
 
 void TCustomRVData::ConvertItemTexts(bool Clearing) {

@@ -380,6 +380,10 @@ class TCustomRVData : public TPersistent,
   /// document and leaves Source empty. ERVError "Can't assign RV document to RV document -
   /// tags types mismatch" when the documents disagree on rvoTagsArePChars.
   void AppendItemsFrom(TCustomRVData* Source);
+  /// Moves items FirstItemNo..FirstItemNo+Count-1 to the end of Target through its AddItem, as
+  /// new items arrive: list markers change marker lists, checkpoints go with their items,
+  /// and nested documents and controls learn their new parent.
+  void MoveItemsTo(int FirstItemNo, int Count, TCustomRVData& Target);
   /// Passes every item text through the item's rviaInserting notice and keeps the result.
   void ConvertItemTexts(bool Clearing);
   /// With ShareItems: clears this document and shows Source's item list from now on.

@@ -249,6 +249,14 @@ void RVFSavePictureBinary(TStream& Stream, TGraphic& Graphic) {
   RVFWriteBinaryBlock(Stream, [&Graphic](TStream& s) { Graphic.SaveToStream(s); });
 }
 
+std::unique_ptr<TControl> RVFCreateControl(std::string_view ClassName) {
+  const TPersistentClass info = GetClass(ClassName);
+  if (info == nullptr) return nullptr;
+  std::unique_ptr<TPersistent> object = info->Create();
+  if (dynamic_cast<TControl*>(object.get()) == nullptr) return nullptr;
+  return std::unique_ptr<TControl>(static_cast<TControl*>(object.release()));
+}
+
 void RVFLoadControlBinary(std::string_view S, TControl& Control, TWinControl* Parent) {
   TMemoryStream stream(S);
   Control.SetParent(Parent);
@@ -263,6 +271,14 @@ bool RVFLoadControlFromHex(std::string_view Hex, TControl& Control, TWinControl*
   if (!ok) return false;
   RVFLoadControlBinary(bytes, Control, Parent);
   return true;
+}
+
+bool RVFLoadControlLine(std::string_view Line, int ReadType, TControl& Control, TWinControl* Parent) {
+  if (ReadType == rvfrtBinary) {
+    RVFLoadControlBinary(Line, Control, Parent);
+    return true;
+  }
+  return RVFLoadControlFromHex(Line, Control, Parent);
 }
 
 void RVFWriteControlHex(TStream& Stream, TComponent& Control) {

@@ -88,10 +88,17 @@ void RVFLoadPictureFromBytes(std::string_view S, TGraphic& Graphic);
 void RVFLoadPictureBinary(TStream& Stream, TGraphic& Graphic);
 /// An int32 length, then Graphic.SaveToStream; the length is patched in afterwards.
 void RVFSavePictureBinary(TStream& Stream, TGraphic& Graphic);
-/// Reads a component stream (hex text, or raw bytes) into an existing control, which is on
-/// Parent while it is read. Controls are never made from class names found in documents.
+/// A new control of the class registered under ClassName; null when no class of that name is
+/// registered or the class is not a control. Nothing else makes a control from a document.
+std::unique_ptr<TControl> RVFCreateControl(std::string_view ClassName);
+/// Reads a component stream (hex text, or raw bytes) into a control, which is on Parent
+/// while it is read. The hex form is false when the hex does not decode; a stream that does
+/// not read raises EReadError.
 bool RVFLoadControlFromHex(std::string_view Hex, TControl& Control, TWinControl* Parent);
 void RVFLoadControlBinary(std::string_view S, TControl& Control, TWinControl* Parent);
+/// The data line of a control record: hex text, or the raw bytes of a binary line for
+/// rvfrtBinary.
+bool RVFLoadControlLine(std::string_view Line, int ReadType, TControl& Control, TWinControl* Parent);
 /// Writes the component as a component stream in hex on one line (no line end), or as a
 /// binary block.
 void RVFWriteControlHex(TStream& Stream, TComponent& Control);

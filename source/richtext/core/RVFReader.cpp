@@ -127,9 +127,8 @@ struct TRVFReader {
   void AttachCheckpoint(TCustomRVItemInfo& item, std::unique_ptr<TRVCPInfo> checkpoint);
   void DropPendingCheckpoint();
   void Warn(TRVFWarnings warning) { RVFAddWarning(&Data, warning); }
-  bool VersionAtLeast(int major, int minor) const {
-    return VersionMajor > major || (VersionMajor == major && VersionMinor >= minor);
-  }
+  /// Each number is compared on its own: a 2.0 stream has no option field, a 1.3 one has.
+  bool HasOptionField() const { return VersionMajor >= RVFVersionMajor && VersionMinor >= RVFVersionMinor; }
 
   TCustomRVData& Data;
   int& Index;
@@ -289,7 +288,7 @@ void TRVFReader::ParseHeader(std::string_view line) {
     Rec.Item = RVCreateItemByStyleNo(Rec.StyleNo, &Data);
     if (Rec.Item) Rec.Item->BeforeLoading(rvlfRVF);
   }
-  if (VersionAtLeast(RVFVersionMajor, RVFVersionMinor)) {
+  if (HasOptionField()) {
     int32_t options = 0;
     if (!RVFReadInteger(p, options)) Abort();
     if (Rec.Item) {

@@ -64,6 +64,13 @@ int32_t RVDeviceToScreenY(int32_t value, const TRVFormatScale& resolution) {
   return MulDiv(value, resolution.ScreenPPIY, resolution.DevicePPIY);
 }
 
+void RVDeviceToScreenRect(TRect& rect, const TRVFormatScale& resolution) {
+  rect.Left = RVDeviceToScreenX(rect.Left, resolution);
+  rect.Right = RVDeviceToScreenX(rect.Right, resolution);
+  rect.Top = RVDeviceToScreenY(rect.Top, resolution);
+  rect.Bottom = RVDeviceToScreenY(rect.Bottom, resolution);
+}
+
 bool RVPointInRect(int32_t x, int32_t y, int32_t left, int32_t top, int32_t width, int32_t height) {
   return left <= x && x < static_cast<int64_t>(left) + width && top <= y &&
          y < static_cast<int64_t>(top) + height;

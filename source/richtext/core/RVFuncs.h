@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/core/Colors.h"
+#include "platform/graphics/GraphicsTypes.h"
 
 /// The user tag of an item or checkpoint. A document whose option rvoTagsArePChars is clear
 /// uses `Value`; one where it is set uses `Text`, where an empty optional is the null tag.
@@ -46,6 +47,9 @@ int32_t RVScreenToDeviceX(int32_t value, const TRVFormatScale& resolution);
 int32_t RVScreenToDeviceY(int32_t value, const TRVFormatScale& resolution);
 int32_t RVDeviceToScreenX(int32_t value, const TRVFormatScale& resolution);
 int32_t RVDeviceToScreenY(int32_t value, const TRVFormatScale& resolution);
+/// A device rectangle in screen pixels: left and right on the X ratio, top and bottom on the Y
+/// ratio.
+void RVDeviceToScreenRect(TRect& rect, const TRVFormatScale& resolution);
 
 /// True when left <= x < left + width and top <= y < top + height.
 bool RVPointInRect(int32_t x, int32_t y, int32_t left, int32_t top, int32_t width, int32_t height);

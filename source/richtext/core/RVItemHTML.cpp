@@ -49,6 +49,10 @@ std::string PictureLocation(TCustomRVData* RVData, int ItemNo, const std::string
   return location;
 }
 
+bool HasPixels(const TGraphic* graphic) {
+  return graphic != nullptr && graphic->Width() > 0 && graphic->Height() > 0;
+}
+
 void WriteImageTag(TStream& Stream, const std::string& prefix, const std::string& location) {
   RVWriteString(Stream, "<IMG" + prefix + "src=\"" + RVEscapeHTMLAttribute(RVPathToURL(location)) + "\">");
 }
@@ -81,7 +85,8 @@ bool TRVGraphicItemInfo::SaveHTML(TStream& Stream, TCustomRVData* RVData, int It
     return RVSaveImageFileForHTML(*RVData, Image.get(), Path, ImagesPrefix, imgSaveNo, CurrentFileColor,
                                   (Options & rvhoReuseImageFiles) != 0);
   });
-  if (location.empty()) return !failed;
+  // A picture without pixels has nothing to show: the page goes on without it.
+  if (location.empty()) return !failed || !HasPixels(Image.get());
   const int32_t width = GetImageWidth(nullptr);
   const int32_t height = GetImageHeight(nullptr);
   std::string prefix = VAlign != 0 ? " align=middle" : "";

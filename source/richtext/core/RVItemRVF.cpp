@@ -216,8 +216,8 @@ void TRVHotspotItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int Ite
 
 // ---------------------------------------------------------------------------------------
 // Controls: Name; control class name; extra properties; component stream. A stored control
-// is never re-created: a class name found in a document does not choose what code runs, so
-// such a record is an unknown control. Without a body the document supplies the control.
+// is made only of a class in the class registry, and only when that class is a control:
+// any other name is an unknown control. Without a body the document supplies the control.
 
 bool TRVControlItemInfo::ReadRVFLine(std::string_view S, TRVFLineContext& Context) {
   const bool body = Context.ReadType != rvfrtNoBody;
@@ -226,10 +226,14 @@ bool TRVControlItemInfo::ReadRVFLine(std::string_view S, TRVFLineContext& Contex
     Context.Name.assign(S);
     if (!body) Control = Context.RVData->RVFControlNeeded(Context.Name, Tag);
   } else if (body && Context.LineNo == 1) {
-    RVFAddWarning(Context.RVData, rvfwUnknownControl);
-    if ((Context.RVData->GetRVFOptions() & rvfoIgnoreUnknownCtrls) == 0) return false;
+    Control = RVFCreateControl(S);
+    if (!Control) {
+      RVFAddWarning(Context.RVData, rvfwUnknownControl);
+      if ((Context.RVData->GetRVFOptions() & rvfoIgnoreUnknownCtrls) == 0) return false;
+    }
   } else if (body && Context.LineNo == Context.LineCount - 1) {
-    // The stored component is not read.
+    if (Control && !RVFLoadControlLine(S, Context.ReadType, *Control, Context.RVData->GetParentControl()))
+      return false;
   } else {
     ReadRVFExtraProperty(S);
   }

@@ -9,6 +9,7 @@
 
 #include "platform/core/CodePages.h"
 #include "platform/core/Streams.h"
+#include "platform/graphics/InputLanguage.h"
 #include "richtext/core/RVError.h"
 
 namespace {
@@ -388,7 +389,7 @@ std::string RVUnicodeToAnsi(TRVCodePage codePage, std::string_view w) {
 }
 
 TRVCodePage RVGetKeyboardCodePage() {
-  return GetACP();
+  return GetKeyboardCodePage();
 }
 
 std::string RVKeyboardAnsiToUnicode(std::string_view s) {

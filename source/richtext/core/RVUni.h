@@ -62,7 +62,7 @@ std::string RVAnsiToUnicode(TRVCodePage codePage, std::string_view s);
 /// UTF-16 bytes as 8-bit text of `codePage` ("?" for characters it lacks), with the same
 /// fallbacks. An odd byte length raises ERVError "Can't perform Unicode operation".
 std::string RVUnicodeToAnsi(TRVCodePage codePage, std::string_view w);
-/// The code page of the keyboard's language: the ANSI code page here.
+/// The code page of the current input language (the input method's locale).
 TRVCodePage RVGetKeyboardCodePage();
 std::string RVKeyboardAnsiToUnicode(std::string_view s);
 /// The text upper-cased when `allCaps` is set: UTF-16 text character by character, 8-bit

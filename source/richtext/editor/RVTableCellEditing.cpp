@@ -3,11 +3,15 @@
 // taking the items back when it closes and keeping what it recorded for undo as one record
 // of the document.
 #include <algorithm>
+#include <cctype>
 #include <memory>
+#include <string>
 
+#include "platform/core/UnicodeTables.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Messaging.h"
 #include "richtext/core/RVStyle.h"
+#include "richtext/core/RVUni.h"
 #include "richtext/editor/RVTableEditing.h"
 #include "richtext/editor/RVTableInplaceEdit.h"
 #include "richtext/editor/RVTableUndo.h"
@@ -306,25 +310,43 @@ void TRVTableCellEditing::EditorChanged(TRVTableItemInfo& Table) {
 
 namespace {
 
-/// The 1-based offset of Text in Item's text at or after From (Down) or ending at or before
-/// From (up), 0 when none; case-insensitive for 8-bit text unless MatchCase.
-int FindInItem(const std::string& S, const std::string& Text, int From, bool Down, bool MatchCase) {
-  auto lower = [](std::string v) {
-    for (char& c : v) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return v;
-  };
-  const std::string hay = MatchCase ? S : lower(S);
-  const std::string needle = MatchCase ? Text : lower(Text);
-  if (needle.empty() || needle.size() > hay.size()) return 0;
+/// The 1-based offset (in characters) of Text in S at or after From (Down) or ending at or
+/// before From (up), 0 when none; characters are compared through Fold.
+template <typename Char, typename Fold>
+int FindInText(std::basic_string<Char> S, std::basic_string<Char> Text, int From, bool Down, Fold fold) {
+  for (Char& c : S) c = fold(c);
+  for (Char& c : Text) c = fold(c);
+  if (Text.empty() || Text.size() > S.size()) return 0;
   if (Down) {
-    const size_t start = static_cast<size_t>(std::max(From - 1, 0));
-    const size_t at = hay.find(needle, start);
-    return at == std::string::npos ? 0 : static_cast<int>(at) + 1;
+    const size_t at = S.find(Text, static_cast<size_t>(std::max(From - 1, 0)));
+    return at == std::basic_string<Char>::npos ? 0 : static_cast<int>(at) + 1;
   }
-  const int lastStart = From - 1 - static_cast<int>(needle.size());
+  const int lastStart = From - 1 - static_cast<int>(Text.size());
   if (lastStart < 0) return 0;
-  const size_t at = hay.rfind(needle, static_cast<size_t>(lastStart));
-  return at == std::string::npos ? 0 : static_cast<int>(at) + 1;
+  const size_t at = S.rfind(Text, static_cast<size_t>(lastStart));
+  return at == std::basic_string<Char>::npos ? 0 : static_cast<int>(at) + 1;
+}
+
+/// Text in item ItemNo of Doc: 8-bit text as it is (case-insensitive for ASCII letters unless
+/// MatchCase), Unicode text against Text read in the item's code page. Returns the 1-based
+/// character offset and sets Length to the match's length in characters.
+int FindInItem(TCustomRVData& Doc, int ItemNo, const std::string& Text, int From, bool Down, bool MatchCase,
+               int& Length) {
+  const std::string& s = Doc.GetItemText(ItemNo);
+  if (!Doc.GetItem(ItemNo)->IsTwoByteText()) {
+    Length = static_cast<int>(Text.size());
+    From = Down ? From : std::min<int>(From, static_cast<int>(s.size()) + 1);
+    return FindInText<char>(s, Text, From, Down, [MatchCase](char c) {
+      return MatchCase ? c : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    });
+  }
+  const std::u16string wide = RVBytesToWideString(s);
+  const std::u16string needle =
+      RVBytesToWideString(RVAnsiToUnicode(Doc.GetStyleCodePage(Doc.GetItem(ItemNo)->StyleNo), Text));
+  Length = static_cast<int>(needle.size());
+  From = Down ? From : std::min<int>(From, static_cast<int>(wide.size()) + 1);
+  return FindInText<char16_t>(wide, needle, From, Down,
+                              [MatchCase](char16_t c) { return MatchCase ? c : UnicodeUpperCase(c); });
 }
 
 /// Searches a cell's document on from its selection (or from its start or end), selecting
@@ -342,13 +364,13 @@ bool SearchInCell(TCustomRVFormattedData& Doc, bool Down, bool MatchCase, const 
     offs = Down ? o1 : o0;
   }
   for (; itemNo >= 0 && itemNo < count; itemNo += Down ? 1 : -1) {
-    if (Doc.GetItem(itemNo)->IsTextItem() && !Doc.GetItem(itemNo)->IsTwoByteText()) {
-      const std::string& s = Doc.GetItemText(itemNo);
-      const int from = Down ? offs : std::min<int>(offs, static_cast<int>(s.size()) + 1);
-      if (const int at = FindInItem(s, Text, from, Down, MatchCase); at > 0) {
-        Doc.SetSelectionBounds(itemNo, at, itemNo, at + static_cast<int>(Text.size()));
-        return true;
-      }
+    int length = 0;
+    if (const int at = Doc.GetItem(itemNo)->IsTextItem()
+                           ? FindInItem(Doc, itemNo, Text, offs, Down, MatchCase, length)
+                           : 0;
+        at > 0) {
+      Doc.SetSelectionBounds(itemNo, at, itemNo, at + length);
+      return true;
     }
     offs = Down ? 1 : INT32_MAX;
   }

@@ -164,16 +164,15 @@ bool ShowsDocumentBackground(const TRVTableItemInfo& Table, const TRVTableCellDa
   return static_cast<const TParaInfo*>(style->ParaStyles().Items(Table.ParaNo))->Background().Color == clNone;
 }
 
-/// The editor's colour and transparency follow the cell it shows.
-void RefreshCellEditorColor(TRVTableItemInfo& Table) {
+}  // namespace
+
+void RVRefreshCellEditorLook(TRVTableItemInfo& Table) {
   TRVTableInplaceEdit* editor = TRVTableCellEditing::GetInplaceEditor(Table);
   if (editor == nullptr || editor->Cell == nullptr) return;
   editor->SetColor(Table.GetEffectiveCellColor(*editor->Cell));
   editor->Transparent = ShowsDocumentBackground(Table, *editor->Cell);
   editor->Invalidate();
 }
-
-}  // namespace
 
 TRVEditRVData* RVTableEditData(const TRVTableItemInfo& Table) {
   TCustomRVData* parent = Table.GetParentData();
@@ -216,7 +215,7 @@ void TRVTableEditorServices::SetTableProperty(TRVTableItemInfo& Table, const std
                                   AffectWidth, AffectSize, Value, PropName);
     data->InvalidateControl();
   }
-  if (PropName == "Color") RefreshCellEditorColor(Table);
+  if (PropName == "Color") RVRefreshCellEditorLook(Table);
 }
 
 void TRVTableEditorServices::SetCellProperty(TRVTableItemInfo& Table, int ItemNo, const std::string& PropName,

@@ -572,6 +572,10 @@ void TRVTableInplaceEdit::TableMoved(int32_t Left, int32_t Top) {
   if (Table != nullptr && !Destroying_) TRVTableCellEditing::AdjustInplaceEditor(*Table, Left, Top);
 }
 
+void TRVTableInplaceEdit::CellLookChanged() {
+  if (Table != nullptr && !Destroying_) RVRefreshCellEditorLook(*Table);
+}
+
 void TRVTableInplaceEdit::Close(bool StoreContent) {
   if (Destroying_ || Closing_) return;
   Closing_ = true;

@@ -106,6 +106,7 @@ class TRVTableInplaceEdit : public TRVEdit, public TRVTableCellEditorLink {
   void Close(bool StoreContent) override;
   bool Busy() const override { return Destroying_ || BusyCount_ > 0; }
   void TableMoved(int32_t Left, int32_t Top) override;
+  void CellLookChanged() override;
 
   TCustomRVFormattedData* ParentData = nullptr;
   TRVTableItemInfo* Table = nullptr;
@@ -142,3 +143,6 @@ class TRVTableInplaceEdit : public TRVEdit, public TRVTableCellEditorLink {
   /// Above 0 while the editor handles a message; it must not be closed meanwhile.
   int BusyCount_ = 0;
 };
+
+/// The table's open cell editor takes its cell's colour and transparency again and repaints.
+void RVRefreshCellEditorLook(TRVTableItemInfo& Table);

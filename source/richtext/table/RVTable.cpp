@@ -1,6 +1,9 @@
 #include "richtext/table/RVTable.h"
 
+#include "platform/graphics/Cursors.h"
 #include "platform/graphics/Graphic.h"
+#include "platform/graphics/GraphicResources.h"
+#include "platform/graphics/Icon.h"
 #include "richtext/table/RVTableCell.h"
 
 TRVTableUndoRecord::TRVTableUndoRecord() = default;
@@ -162,6 +165,16 @@ TRVTableCellData* TRVTableRows::GetMainCell(int Row, int Col, int& MainRow, int&
 // ---------------------------------------------------------------------------------------
 // The item
 
+void RVLoadTableSelectionCursors() {
+  for (const auto& [cursor, name] :
+       {std::pair{crRVSelectRow, "RV_SELECTROW_CURSOR"}, std::pair{crRVSelectCol, "RV_SELECTCOL_CURSOR"}}) {
+    if (GetScreenCursor(cursor) != nullptr) continue;
+    auto image = std::make_shared<TIcon>();
+    LoadCursorResource(name, *image);
+    SetScreenCursor(cursor, std::move(image));
+  }
+}
+
 void RVRegisterTableItemClass() {
   if (RVFindRegisteredItemClass(rvsTable) == TRVTableItemInfo::ItemClass()) return;
   RVRegisterItemClass(rvsTable, TRVTableItemInfo::ItemClass());
@@ -179,12 +192,49 @@ TRVTableItemInfo::TRVTableItemInfo(int nRows, int nCols, TCustomRVData* RVData)
 void TRVTableItemInfo::InitTable(int nRows, int nCols, TCustomRVData* RVData) {
   StyleNo = rvsTable;
   Rows_ = std::make_unique<TRVTableRows>(nRows, nCols, this, RVData);
+  RVLoadTableSelectionCursors();
   State |= rvtsItemActionToCells;
 }
 
+bool TRVTableItemInfo::HoldsData(const TCustomRVData* Data) const {
+  for (const TCustomRVData* data = Data; data != nullptr; data = data->GetParentData())
+    if (const auto* cell = dynamic_cast<const TRVTableCellData*>(data);
+        cell != nullptr && cell->GetTable() == this)
+      return true;
+  return false;
+}
+
+bool TRVTableItemInfo::HoldsCheckpoint(const TRVCPInfo* Checkpoint) const {
+  bool found = false;
+  ForEachCell([&](TRVTableCellData& cell) {
+    for (int i = 0; i < cell.GetItemCount() && !found; ++i) {
+      const TCustomRVItemInfo* item = cell.GetItem(i);
+      const auto* nested = dynamic_cast<const TRVTableItemInfo*>(item);
+      found =
+          item->Checkpoint.get() == Checkpoint || (nested != nullptr && nested->HoldsCheckpoint(Checkpoint));
+    }
+  });
+  return found;
+}
+
+void TRVTableItemInfo::ForgetCellsInParents() {
+  for (TCustomRVData* data = GetParentData(); data != nullptr; data = data->GetParentData()) {
+    auto* formatted = dynamic_cast<TCustomRVFormattedData*>(data);
+    if (formatted == nullptr) continue;
+    TRVList<TRVJumpInfo>& jumps = formatted->Jumps();
+    for (int i = jumps.Count() - 1; i >= 0; --i)
+      if (HoldsData(jumps[i]->RVData)) jumps.Delete(i);
+    if (HoldsData(formatted->HoverSubData)) formatted->HoverSubData = nullptr;
+    if (formatted->LastRaisedCP != nullptr && HoldsCheckpoint(formatted->LastRaisedCP))
+      formatted->LastRaisedCP = nullptr;
+  }
+}
+
 TRVTableItemInfo::~TRVTableItemInfo() {
-  // An open cell editor gives the items back before the cells go.
+  // An open cell editor gives the items back before the cells go; the documents around
+  // the table then forget the cells.
   DestroyInplace(false);
+  ForgetCellsInParents();
   FormattingInfo.Clear();
   // Cells tell their items' leaving to the document through the table: the rows must still
   // be there while they go.

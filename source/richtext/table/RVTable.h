@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/graphics/Cursors.h"
 #include "platform/graphics/Pen.h"
 #include "richtext/core/RVBack.h"
 #include "richtext/core/RVClasses.h"
@@ -152,6 +153,8 @@ class TRVTableCellEditorLink {
   virtual bool Busy() const { return false; }
   /// The table now stands at (Left, Top) in the client area: the editor follows its cell.
   virtual void TableMoved(int32_t Left, int32_t Top) { (void)Left, (void)Top; }
+  /// The cell the editor shows changed its colour or background: the editor takes them again.
+  virtual void CellLookChanged() {}
 };
 
 /// The cell editor cannot be closed now.
@@ -392,6 +395,12 @@ void RVTableGiveBackgroundImage(std::unique_ptr<TRVBackground>& Background, std:
 /// again harmlessly.
 void RVRegisterTableItemClass();
 
+/// The screen cursors for choosing a table row and a table column.
+constexpr TCursor crRVSelectRow = 104;
+constexpr TCursor crRVSelectCol = 105;
+/// Puts the row and column cursors into the screen cursor table, once.
+void RVLoadTableSelectionCursors();
+
 class TRVTableItemInfo : public TRVFullLineItemInfo {
   ZUK_RV_ITEM_CLASS(TRVTableItemInfo)
   ZUK_PUBLISHED(TRVTableItemInfo)
@@ -515,6 +524,11 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   bool ReadRVFLine(std::string_view S, TRVFLineContext& Context) override;
   /// The table's component stream ("TPF0", the root TRVTableSW with T., C and RowVAlign).
   void WriteComponentStream(TStream& Stream);
+  /// The same with rows FirstRow..FirstRow+RowCount-1 only, as one printed part shows them.
+  void WritePartComponentStream(TStream& Stream, int FirstRow, int RowCount);
+  /// Before its cells are read anew, a table in a document closes its cell editor without
+  /// storing it and lets go of the mouse and of the sizing line it draws.
+  void ReleaseCellsForReading();
   /// Reads a component stream into this table; EReadError on bad input.
   void ReadComponentStream(TStream& Stream);
 
@@ -760,6 +774,8 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   // Saved-row range of the RVF writer and its busy count.
   /// The resolutions to convert to while measuring for a device; null on the screen.
   const TRVFormatScale* DeviceScale = nullptr;
+  /// The device canvas a printed layout measures its cells' words on, while it is made.
+  TCanvas* DeviceCanvas = nullptr;
   // Client coordinates of the table, kept for the cells' scroll offsets.
   int32_t ClientLeft = 0;
   int32_t ClientTop = 0;
@@ -769,6 +785,13 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
 
  private:
   void InitTable(int nRows, int nCols, TCustomRVData* RVData);
+  /// Data is one of the table's cells, or lies in a table nested in one.
+  bool HoldsData(const TCustomRVData* Data) const;
+  /// An item of a cell (or of a nested table's cell) carries Checkpoint.
+  bool HoldsCheckpoint(const TRVCPInfo* Checkpoint) const;
+  /// Drops what the formatted documents around the table keep of its cells: hyperlink
+  /// areas, the hovered document and the checkpoint last reported visible.
+  void ForgetCellsInParents();
   void ForEachCell(const std::function<void(TRVTableCellData&)>& Action) const;
   /// The first cell in reading order whose active document holds an item with Control, and
   /// that item's number there; null when none.

@@ -103,11 +103,21 @@ int32_t TRVTableCellData::GetMinWidth(const TRVFormatScale* Scale) const {
     const int32_t indents = para->FirstIndent + para->LeftIndent + para->RightIndent;
     return Scale != nullptr ? RVScreenToDeviceX(indents, *Scale) : indents;
   }
-  // Text is measured by formatting; what the items themselves demand is known here.
+  // The content is measured as a document measures itself, with whole words: a column is
+  // never narrower than a word it holds. Without a canvas only the items' own demands count.
+  // A printed layout measures on the device's canvas; the screen's stands in for it else.
+  auto* formatted = dynamic_cast<TCustomRVFormattedData*>(const_cast<TCustomRVData*>(&content));
+  const TRVTableItemInfo* table = GetTable();
+  TCanvas* device = Scale != nullptr && table != nullptr ? table->DeviceCanvas : nullptr;
+  TCanvas* canvas = device != nullptr ? device : formatted != nullptr ? formatted->GetCanvas() : nullptr;
   int32_t width = 0;
-  for (int i = 0; i < content.GetItemCount(); ++i)
-    if (!content.GetItem(i)->IsTextItem())
-      width = std::max(width, content.GetItem(i)->GetMinimumWidth(Scale, nullptr));
+  if (formatted != nullptr && canvas != nullptr) {
+    width = formatted->CalculateMinWordsWidth(Scale, *canvas, device == nullptr);
+  } else {
+    for (int i = 0; i < content.GetItemCount(); ++i)
+      if (!content.GetItem(i)->IsTextItem())
+        width = std::max(width, content.GetItem(i)->GetMinimumWidth(Scale, nullptr));
+  }
   return width == 0 ? 10 : width;
 }
 
@@ -126,9 +136,24 @@ TGraphic* TRVTableCellData::GetBackgroundImage() const {
   return RVTableBackgroundImage(Background_);
 }
 
+void TRVTableCellData::SetColor(TColor Value) {
+  Color = Value;
+  LookChanged();
+}
+
+void TRVTableCellData::LookChanged() {
+  TRVTableItemInfo* table = GetTable();
+  TRVTableCellEditorLink* editor = table != nullptr ? table->CellEditor : nullptr;
+  int row = 0, col = 0;
+  if (editor != nullptr && table->Rows().GetMainCell(editor->GetRow(), editor->GetCol(), row, col) == this)
+    editor->CellLookChanged();
+}
+
 void TRVTableCellData::SetBackgroundImageEx(const TGraphic* Image) {
+  if (Image == GetBackgroundImage()) return;
   TRVTableItemInfo* table = GetTable();
   RVTableSetBackgroundImage(Background_, Image, table != nullptr ? table->GetParentData() : nullptr);
+  LookChanged();
 }
 
 TRVItemBackgroundStyle TRVTableCellData::GetBackgroundStyle() const {
@@ -136,7 +161,9 @@ TRVItemBackgroundStyle TRVTableCellData::GetBackgroundStyle() const {
 }
 
 void TRVTableCellData::SetBackgroundStyle(TRVItemBackgroundStyle Value) {
+  if (Value == GetBackgroundStyle()) return;
   RVTableSetBackgroundStyle(Background_, Value);
+  LookChanged();
 }
 
 TRVOptions TRVTableCellData::GetOptions() const {

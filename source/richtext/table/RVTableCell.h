@@ -29,6 +29,8 @@ class TRVTableCellData : public TRVItemFormattedData {
   TRVTableUndoRecord* GetUndoHolder() const { return UndoHolder_; }
 
   bool IsTransparent() const { return Color == clNone; }
+  /// Stores the colour; a cell editor open on the cell shows it at once.
+  void SetColor(TColor Value);
   /// Anything but a single empty text item; Strict counts only an empty item of text style 0
   /// in paragraph style 0 as nothing.
   bool HasContent(bool Strict) const;
@@ -39,7 +41,8 @@ class TRVTableCellData : public TRVItemFormattedData {
   int32_t GetVerticalShift() const;
   /// The content height, at least BestHeight.
   int32_t GetCellHeight() const;
-  /// Narrowest width of the content: an empty line needs its paragraph's indents.
+  /// Narrowest width of the content: an empty line needs its paragraph's indents; other
+  /// content its widest word, indents, list markers, unwrapped lines and non-text items.
   int32_t GetMinWidth(const TRVFormatScale* Scale) const;
   /// Takes every item out of the document (the cell leaves the grid with Holder).
   void DetachItems(TRVTableUndoRecord* Holder);
@@ -97,6 +100,8 @@ class TRVTableCellData : public TRVItemFormattedData {
   int32_t ContentHeight() const;
   /// The document holding the table, or the undo record's while held.
   TCustomRVData* HolderDocument() const;
+  /// Tells a cell editor open on this cell that the colour or background changed.
+  void LookChanged();
 
   TRVTableRow* Row_;
   TRVTableUndoRecord* UndoHolder_ = nullptr;

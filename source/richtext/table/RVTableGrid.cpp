@@ -176,13 +176,11 @@ void TRVTableRows::UnmergeCells(TRVTableUndoRecord& Record) {
     Get(it->Row)->PutCell(it->Col, std::move(cell));
     target->ReattachItems();
     if (it->ItemCount == 0) continue;
-    // The cell's own items came to the end of the merged cell; move them back.
+    // The cell's own items came to the end of the merged cell; they go back as items
+    // arrive in a document, so that nested tables, controls and markers know their cell.
     kept -= it->ItemCount;
     target->Clear();
-    for (int i = kept; i < kept + it->ItemCount; ++i) {
-      std::string text = topLeft->GetItems().ExtractText(i);
-      target->GetItems().Add(std::move(text), topLeft->GetItems().ExtractObject(i));
-    }
+    topLeft->MoveItemsTo(kept, it->ItemCount, *target);
   }
   topLeft->GetItems().DeleteRange(kept, topLeft->GetItemCount() - kept);
   Record.MergeItems.clear();

@@ -236,10 +236,14 @@ void TRVTableItemInfo::GetWidthRequirements(int32_t Width, TRVDrawLineInfo* Draw
     auto* print = dynamic_cast<TRVTablePrintInfo*>(DrawItem);
     if (print == nullptr) return;
     DeviceScale = &print->Scale;
+    DeviceCanvas = Canvas;
     struct TRestore {
-      const TRVFormatScale*& ref;
-      ~TRestore() { ref = nullptr; }
-    } restore{DeviceScale};
+      TRVTableItemInfo& table;
+      ~TRestore() {
+        table.DeviceScale = nullptr;
+        table.DeviceCanvas = nullptr;
+      }
+    } restore{*this};
     Format(Width, print->FormattingInfo, false);
     DrawItem->Width = print->FormattingInfo.Width;
     DrawItem->Height = print->FormattingInfo.Height;

@@ -105,7 +105,7 @@ const TPropertyList& TRVTableCellData::ClassProperties() {
   using T = TRVTableCellData;
   static const TPropertyList list =
       TPropertyBuilder<T>(TCustomRVData::ClassProperties())
-          .Color("Color", &T::Color, &T::Color)
+          .Color("Color", &T::Color, &T::SetColor)
           .Color("BorderColor", &T::BorderColor, &T::BorderColor)
           .Color("BorderLightColor", &T::BorderLightColor, &T::BorderLightColor)
           .Integer("BestWidth", &T::BestWidth, &T::BestWidth)

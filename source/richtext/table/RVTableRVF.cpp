@@ -20,6 +20,7 @@
 #include "richtext/core/RVGraphicFuncs.h"
 #include "richtext/table/RVTable.h"
 #include "richtext/table/RVTableCell.h"
+#include "richtext/viewer/CRVFData.h"
 
 namespace {
 
@@ -300,6 +301,7 @@ void ReadCell(TReader& reader, TRVTableCellData& cell) {
 
 void ReadCellList(TReader& reader, TRVTableItemInfo& table) {
   TRVTableRows& rows = table.Rows();
+  table.ReleaseCellsForReading();
   table.FormattingInfo.Clear();
   rows.Clear();
   const int32_t rowCount = reader.ReadInteger();
@@ -350,6 +352,32 @@ void ReadRowVAlign(TReader& reader, TRVTableItemInfo& table) {
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
+
+void TRVTableItemInfo::ReleaseCellsForReading() {
+  if (GetParentData() == nullptr || (State & rvtsInserted) == 0) return;
+  DestroyInplace(false);
+  if (auto* data = dynamic_cast<TCustomRVFormattedData*>(GetParentData())) {
+    if (data->UsingThisXorDrawing(this)) {
+      data->ClearXorDrawing();
+      data->UnassignXorDrawing(this);
+    }
+    data->ReleaseMouseCapture(this);
+  }
+  DragSelecting = false;
+}
+
+void TRVTableItemInfo::WritePartComponentStream(TStream& Stream, int FirstRow, int RowCount) {
+  SaveRowStart = FirstRow;
+  SaveRowCount = RowCount;
+  struct TWholeAgain {
+    TRVTableItemInfo& table;
+    ~TWholeAgain() {
+      table.SaveRowStart = 0;
+      table.SaveRowCount = table.Rows().Count();
+    }
+  } whole{*this};
+  WriteComponentStream(Stream);
+}
 
 void TRVTableItemInfo::WriteComponentStream(TStream& Stream) {
   TWriter writer(Stream);

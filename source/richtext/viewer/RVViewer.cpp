@@ -101,6 +101,11 @@ void TCustomRVViewer::Clear() {
   RVData_->Clear();
 }
 
+void TCustomRVViewer::DiscardDataCache() {
+  RVData_->ClearSoftPageBreaks();
+  Invalidate();
+}
+
 void TCustomRVViewer::DoFormat(bool OnlyResized) {
   RVData_->FormatLines(OnlyResized, !OnlyResized, false, 0, RVData_->GetCanvas(), false, !OnlyResized);
 }

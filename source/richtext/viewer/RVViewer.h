@@ -164,6 +164,9 @@ class TCustomRVViewer : public TRVScroller {
   virtual void ClearView();
   /// Formats the whole document (nothing in design state or before the first step is set).
   void Format();
+  /// Drops what the document data keeps from its last pagination (the soft page breaks)
+  /// and repaints the control.
+  void DiscardDataCache();
   /// Clears the document and reads RVF from the stream's position; applies a layout record
   /// when one was read. False for a stream that could not be read whole.
   bool LoadRVFFromStream(TStream& Stream);

@@ -29,6 +29,10 @@ std::vector<std::string> SeedStreams() {
       Lines({"-8 1 2", "-9 2 0 0 2 0 1", ""}) + BinaryLine(textStyles) + Lines({"-11 0 0 0 0 0 0 0 1 0"}),
       Lines({"-8 1 2", "-7 2 0 0 0 0 2 255", "TBitmap", Hex(bmp), "-6 1 0 0 0 0 0 0", "b",
              "-4 1 0 0 0 0 0 0 0", "h", "-5 2 0 0 1 0 0", "c", "vshift=3"}),
+      // A stored button: signature, class, name, a caption, the ends of properties and children.
+      Lines({"-8 1 2", "-5 3 0 0 0 0 0", "c", "TButton",
+             Hex("TPF0" + Short("TButton") + Short("OK") + Short("Caption") + "\x06" + Short("Go") +
+                 std::string(2, '\0'))}),
   };
   // And what the writer makes of a document of every kind, in both line modes.
   for (TRVFOptions options : {rvDefaultRVFOptions, TRVFOptions(rvfoSavePicturesBody | rvfoSaveTextStyles |

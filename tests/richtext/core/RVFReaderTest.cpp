@@ -86,12 +86,23 @@ TEST_F(RVFReaderTest, ReadsHeaderWithoutOptionFieldBeforeVersionRecord) {
   EXPECT_EQ(data.GetItemOptions(1), 0);
 }
 
-TEST_F(RVFReaderTest, ComparesVersionsAsMajorThenMinor) {
-  // 2.0 is later than 1.2, so the option byte is there.
-  ASSERT_TRUE(Load(Lines({"-8 2 0", "0 1 0 2 0 0", "x"})));
-  EXPECT_TRUE(data.GetItem(0)->GetPageBreakBefore());
-  ASSERT_TRUE(Load(Lines({"-8 1 1", "0 1 0 2 0", "x"})));  // 1.1: the 2 is the ReadType
-  EXPECT_FALSE(data.GetItem(0)->GetPageBreakBefore());
+TEST_F(RVFReaderTest, ReadsOptionFieldFromMajorOneAndMinorTwo) {
+  struct Case {
+    const char* version;
+    const char* header;
+    bool pageBreak;
+    int32_t tag;
+  };
+  // Without the option field the fourth number is the ReadType and the fifth the tag.
+  const Case cases[] = {{"-8 1 3", "0 1 0 2 0 7", true, 7},
+                        {"-8 2 0", "0 1 0 0 7", false, 7},
+                        {"-8 1 1", "0 1 0 0 7", false, 7}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    ASSERT_TRUE(Load(Lines({c.version, c.header, "x"})));
+    EXPECT_EQ(data.GetItem(0)->GetPageBreakBefore(), c.pageBreak);
+    EXPECT_EQ(data.GetItemTag(0).Value, c.tag);
+  }
 }
 
 TEST_F(RVFReaderTest, ResolvesQuotedStyleNames) {
@@ -332,15 +343,20 @@ TEST_F(RVFReaderTest, BulletOfUnknownImageListIsLeftOut) {
   EXPECT_EQ(data.GetItemCount(), 0);
 }
 
-TEST_F(RVFReaderTest, StoredControlsAreUnknownControls) {
-  const std::string bytes =
-      Lines({kVersion, "-5 3 0 0 0 0 0", "c", "TButton", "545046300754427574746F6E0000"});
-  EXPECT_FALSE(Load(bytes));
-  EXPECT_TRUE(Warnings() & rvfwUnknownControl);
-  AddOptions(rvfoIgnoreUnknownCtrls);
-  EXPECT_TRUE(Load(bytes));
-  EXPECT_EQ(data.GetItemCount(), 0);
-  EXPECT_TRUE(Warnings() & rvfwUnknownControl);
+TEST_F(RVFReaderTest, StoredControlsOfClassesNotRegisteredAsControlsAreUnknown) {
+  // TBitmap is registered, but is no control.
+  for (const char* className : {"TNoSuchControl", "TBitmap"}) {
+    SCOPED_TRACE(className);
+    data.SetRVFOptions(0);
+    const std::string bytes =
+        Lines({kVersion, "-5 3 0 0 0 0 0", "c", className, "545046300754427574746F6E0000"});
+    EXPECT_FALSE(Load(bytes));
+    EXPECT_TRUE(Warnings() & rvfwUnknownControl);
+    AddOptions(rvfoIgnoreUnknownCtrls);
+    EXPECT_TRUE(Load(bytes));
+    EXPECT_EQ(data.GetItemCount(), 0);
+    EXPECT_TRUE(Warnings() & rvfwUnknownControl);
+  }
 }
 
 TEST_F(RVFReaderTest, ControlWithoutBodyComesFromDocument) {

@@ -43,6 +43,10 @@ TEST(RVFuncsTest, ScreenAndDeviceScaling) {
   EXPECT_EQ(RVDeviceToScreenX(600, printer), 96);
   EXPECT_EQ(RVDeviceToScreenY(301, printer), 96);                              // 96.32 rounds to 96
   EXPECT_EQ(RVScreenToDeviceX(1, TRVFormatScale{96, 96, 144, 144, 0, 0}), 2);  // 1.5 rounds away from 0
+  // A rectangle scales each side on its own axis.
+  TRect rect = Rect(600, 300, 1200, 903);
+  RVDeviceToScreenRect(rect, printer);
+  EXPECT_EQ(rect, Rect(96, 96, 192, 289));
 }
 
 TEST(RVFuncsTest, PointInRectExcludesRightAndBottomEdges) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -131,7 +132,19 @@ TEST(RVUniCodePageTest, FallsBackToTheAnsiCodePage) {
   EXPECT_EQ(RVUnicodeToAnsi(1252, ""), "");
   // Characters the code page lacks come out as "?".
   EXPECT_EQ(RVUnicodeToAnsi(1252, W(u"a\u4E00\U0001F600b")), "a??b");
-  EXPECT_EQ(RVKeyboardAnsiToUnicode("\xC0"), W(u"\u0410"));
+}
+
+TEST(RVUniCodePageTest, TypedBytesFollowTheInputLanguageNotTheAnsiCodePage) {
+  // A fresh process, so that the desktop locale the input method reports is the one set here.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        setenv("LC_ALL", "ru_RU.UTF-8", 1);
+        SetACP(1252);
+        const bool ok = RVGetKeyboardCodePage() == 1251 && RVKeyboardAnsiToUnicode("\xC0") == W(u"\u0410");
+        std::exit(ok ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST(RVUniCodePageTest, OddUnicodeLengthRaises) {

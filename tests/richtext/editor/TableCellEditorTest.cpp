@@ -338,6 +338,42 @@ TEST_F(TableCellEditorTest, SearchingGoesFromCellToCell) {
   EXPECT_EQ(table->SearchRow, -1);
 }
 
+TEST_F(TableCellEditorTest, TheOpenEditorShowsTheColourItsCellIsGiven) {
+  table->Color = clNone;  // nothing hides the document's background
+  Click(1, 1);
+  TRVTableInplaceEdit* editor = CellEditor();
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(editor->Transparent);
+  table->GetCell(1, 1)->SetColor(clYellow);
+  EXPECT_EQ(editor->Color(), clYellow);
+  EXPECT_FALSE(editor->Transparent);
+  table->GetCell(0, 0)->SetColor(clRed);  // another cell: the editor keeps its look
+  EXPECT_EQ(editor->Color(), clYellow);
+  table->GetCell(1, 1)->SetColor(clNone);
+  EXPECT_TRUE(editor->Transparent);
+}
+
+TEST_F(TableCellEditorTest, SearchingFindsTextInUnicodeItems) {
+  TRVTableCellData* cell = table->GetCell(0, 1);
+  cell->Clear();
+  cell->AddWideTextItem(u"\u0416 x C1", 1, 0, TRVTag());
+  ASSERT_TRUE(cell->GetItem(0)->IsTwoByteText());
+  table->Changed();
+  Editor.Format();
+  ASSERT_TRUE(table->SearchText(true, 0, "c1"));
+  EXPECT_EQ(table->SearchRow, 0);
+  EXPECT_EQ(table->SearchCol, 1);
+  auto* doc = dynamic_cast<TCustomRVFormattedData*>(cell->GetActiveData());
+  ASSERT_NE(doc, nullptr);
+  int s0 = -1, o0 = 0, s1 = -1, o1 = 0;
+  doc->GetItemSelectionBounds(s0, o0, s1, o1, true);
+  // Offsets count characters: "C1" is the fifth and sixth.
+  EXPECT_EQ(std::vector<int>({s0, o0, s1, o1}), std::vector<int>({0, 5, 0, 7}));
+  table->ClearSearch();
+  EXPECT_FALSE(table->SearchText(true, 1, "x c1")) << "matching case";
+  EXPECT_TRUE(table->SearchText(true, 1, "x C1"));
+}
+
 }  // namespace
 
 namespace {

@@ -9,8 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/Streams.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/gui/StdCtrls.h"
 #include "richtext/core/RVError.h"
+#include "richtext/core/RVMarker.h"
+#include "richtext/core/RVNonTextItems.h"
 #include "richtext/editor/TableEditSupport.h"
 
 namespace {
@@ -93,6 +97,47 @@ TEST(TableUndoTest, GridOperationsUndoAndRedoExactly) {
       EXPECT_EQ(GridFault(f.T()), "");
       EXPECT_EQ(f.Data().RedoList->Count(), 0);
     }
+  }
+}
+
+std::string SavedRVF(TTableEditFixture& f) {
+  TMemoryStream out;
+  EXPECT_TRUE(f.Data().SaveRVFToStream(out, false, clNone, nullptr, nullptr));
+  return out.DataString();
+}
+
+TEST(TableUndoTest, UndoingAMergeGivesNestedItemsTheirOwnCellsBack) {
+  // Regression: the items went back into their cells without being inserted, so a nested
+  // table still took the merged cell for its document and could not find itself there.
+  TTableEditFixture f(2, 3);
+  f.Sheet.ListStyles().AddStyle()->Levels().AddLevel()->ListType = rvlstDecimal;
+  TRVTableCellData* nestedCell = f.T().GetCell(0, 1);
+  auto nested = TRVTableItemInfo::CreateWithSize(1, 1, nestedCell);
+  TRVTableItemInfo* inner = nested.get();
+  nestedCell->AddItem("", std::move(nested));
+  TRVTableCellData* listCell = f.T().GetCell(0, 2);
+  auto marker = TRVMarkerItemInfo::CreateForList(listCell, 0, 0, 1, false);
+  TRVMarkerItemInfo* rawMarker = marker.get();
+  listCell->AddItem("", std::move(marker));
+  listCell->AddMarkerToList(listCell->GetItemCount() - 1);
+  listCell->AddTextItem("item", 0, -1);
+  auto button = std::make_unique<TButton>();
+  button->SetCaption("Go");
+  listCell->AddItem("", TRVControlItemInfo::CreateEx(listCell, std::move(button), 0));
+  const std::string separate = SavedRVF(f);
+  f.Recorded([&] { f.T().Rows().MergeCells(0, 0, 3, 1, false, false); });
+  const std::string merged = SavedRVF(f);
+  ASSERT_NE(merged, separate);
+  for (int round = 0; round < 2; ++round) {
+    f.Undo();
+    EXPECT_EQ(inner->GetParentData(), nestedCell);
+    EXPECT_EQ(inner->GetMyItemNo(), 1);
+    EXPECT_EQ(rawMarker->OwnerData, listCell);
+    EXPECT_EQ(SavedRVF(f), separate);
+    f.Redo();
+    EXPECT_EQ(inner->GetParentData(), f.T().GetCell(0, 0));
+    EXPECT_EQ(rawMarker->OwnerData, f.T().GetCell(0, 0));
+    EXPECT_EQ(SavedRVF(f), merged);
   }
 }
 

@@ -20,47 +20,10 @@
 namespace {
 
 using printtest::TPrintDocument;
+using printtest::TWord;
 
 constexpr int32_t kResolution = 300;  // dots per inch the document is printed at
 constexpr int32_t kRenderDPI = 50;    // dots per inch the pages are rendered back at
-
-/// A word pdftotext found, in device pixels of the printer.
-struct TWord {
-  std::string Text;
-  double Left = 0;
-  double Top = 0;
-  double Right = 0;
-  double Bottom = 0;
-};
-
-/// The number after `name="` in Line, or -1.
-double Attribute(const std::string& line, const std::string& name) {
-  const size_t at = line.find(name + "=\"");
-  return at == std::string::npos ? -1 : std::stod(line.substr(at + name.size() + 2));
-}
-
-/// The words of every page (index 0 is page 1), in printer pixels.
-std::vector<std::vector<TWord>> ReadWords(const std::string& pdf) {
-  std::vector<std::vector<TWord>> pages;
-  const auto html = printtest::RunCommand("pdftotext -bbox '" + pdf + "' - 2>/dev/null");
-  if (!html) return pages;
-  std::istringstream lines(*html);
-  std::string line;
-  const double scale = kResolution / 72.0;
-  while (std::getline(lines, line)) {
-    if (line.find("<page ") != std::string::npos) pages.emplace_back();
-    const size_t open = line.find("<word ");
-    const size_t textStart = line.find('>', open);
-    const size_t textEnd = line.find("</word>");
-    if (pages.empty() || open == std::string::npos || textStart == std::string::npos ||
-        textEnd == std::string::npos)
-      continue;
-    pages.back().push_back(TWord{line.substr(textStart + 1, textEnd - textStart - 1),
-                                 Attribute(line, "xMin") * scale, Attribute(line, "yMin") * scale,
-                                 Attribute(line, "xMax") * scale, Attribute(line, "yMax") * scale});
-  }
-  return pages;
-}
 
 /// Page PageNo rendered at kRenderDPI.
 bool RenderPage(const std::string& pdf, int pageNo, TBitmap& out) {
@@ -207,7 +170,7 @@ TEST_F(PdfPrintTest, EveryKindOfItemLandsWhereThePiecesSay) {
   TRVPageDriver driver(doc.viewer);
   const std::string pdf = folder.File("every.pdf");
   const int pages = driver.PrintToPDF(pdf, kResolution);
-  const auto words = ReadWords(pdf);
+  const auto words = printtest::ReadWords(pdf, kResolution);
   ASSERT_EQ(static_cast<int>(words.size()), pages);
   ASSERT_GE(pages, 4);
 
@@ -235,7 +198,7 @@ TEST_F(PdfPrintTest, CharacterSpacingPrintsAtThePrintersScale) {
   TRVPageDriver driver(doc.viewer);
   const std::string pdf = folder.File("spacing.pdf");
   driver.PrintToPDF(pdf, kResolution);
-  const auto words = ReadWords(pdf);
+  const auto words = printtest::ReadWords(pdf, kResolution);
   ASSERT_EQ(words.size(), 1u);
   ASSERT_FALSE(words[0].empty());
   // The letters (spaced apart, they may be read as words of their own) fill the piece the

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,43 @@ inline bool HavePoppler() {
   static const bool have =
       RunCommand("pdftoppm -v 2>&1").has_value() && RunCommand("pdftotext -v 2>&1").has_value();
   return have;
+}
+
+/// A word pdftotext found, in device pixels of the printer.
+struct TWord {
+  std::string Text;
+  double Left = 0;
+  double Top = 0;
+  double Right = 0;
+  double Bottom = 0;
+};
+
+/// The words of every page of a PDF printed at Resolution dots per inch (index 0 is page 1),
+/// in printer pixels; nothing when pdftotext cannot read it.
+inline std::vector<std::vector<TWord>> ReadWords(const std::string& pdf, int32_t Resolution) {
+  auto attribute = [](const std::string& line, const std::string& name) {
+    const size_t at = line.find(name + "=\"");
+    return at == std::string::npos ? -1.0 : std::stod(line.substr(at + name.size() + 2));
+  };
+  std::vector<std::vector<TWord>> pages;
+  const auto html = RunCommand("pdftotext -bbox '" + pdf + "' - 2>/dev/null");
+  if (!html) return pages;
+  std::istringstream lines(*html);
+  std::string line;
+  const double scale = Resolution / 72.0;
+  while (std::getline(lines, line)) {
+    if (line.find("<page ") != std::string::npos) pages.emplace_back();
+    const size_t open = line.find("<word ");
+    const size_t textStart = line.find('>', open);
+    const size_t textEnd = line.find("</word>");
+    if (pages.empty() || open == std::string::npos || textStart == std::string::npos ||
+        textEnd == std::string::npos)
+      continue;
+    pages.back().push_back(TWord{line.substr(textStart + 1, textEnd - textStart - 1),
+                                 attribute(line, "xMin") * scale, attribute(line, "yMin") * scale,
+                                 attribute(line, "xMax") * scale, attribute(line, "yMax") * scale});
+  }
+  return pages;
 }
 
 /// A folder of its own under the temporary folder, removed with everything in it.

@@ -24,8 +24,18 @@ std::vector<std::string> TableSeeds() {
   const std::string nested = TableStream("", 1, 1, Entry(1, 1, Cell(CellData(inner))));
   const std::string backgrounds = TableStream(Prop("T.BackgroundImg", picture), 1, 1,
                                               Entry(1, 1, Cell(Prop("C.BackgroundImg", picture))));
+  // Stored controls of registered classes, written by hand: signature, class, name, a
+  // string property, the end of the properties and of the children.
+  const std::string button = "TPF0" + Short("TButton") + Short("OK") + Short("Caption") + "\x06" +
+                             Short("Go") + std::string(2, '\0');
+  const std::string edit = "TPF0" + Short("TEdit") + Short("") + Short("Text") + "\x06" + Short("typed") +
+                           Short("Width") + "\x02\x50" + std::string(2, '\0');
+  const std::string controls = Lines({"-5 3 0 0 0 0 0", "b", "TButton", rvftest::Hex(button),
+                                      "-5 4 -1 0 2 0 1", "e", "TEdit", "spacing=3"}) +
+                               BinaryLine(edit);
   return {
       "-8 1 2\r\n" + TableRecord(TableStream("", 1, 1, Entry(1, 1))),
+      "-8 1 2\r\n" + TableRecord(TableStream("", 1, 1, Entry(1, 1))) + controls,
       "-8 1 2\r\n" + Lines({"0 1 0 0 0 0", "before"}) + TableRecord(merged) + Lines({"0 1 0 0 0 0", "after"}),
       "-8 1 2\r\n" + TableRecord(nested),
       "-8 1 2\r\n" + Lines({"-60 3 0 0 2 0 ", "", "1"}) + BinaryLine(merged),

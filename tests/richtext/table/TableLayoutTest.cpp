@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "TableTestSupport.h"
+#include "TableViewSupport.h"
+#include "richtext/core/RVMarker.h"
 
 using namespace tabletest;
 
@@ -116,6 +118,56 @@ TEST_F(TableLayoutTest, CellsAtPointsOfTheLaidOutTable) {
   // A table without cells has none at any point.
   t->Rows().DeleteCols(0, 2, false);
   EXPECT_EQ(t->GetSubDocumentAt(5, 5), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TableWordWidthTest, NoColumnIsNarrowerThanItsWidestWordWithIndents) {
+  TRVStyle style;
+  TPaintDoc doc;
+  doc.SetRVStyle(&style);
+  doc.width = 60;  // far narrower than any of the words
+  TParaInfo* indented = style.ParaStyles().AddStyle();
+  indented->LeftIndent = 25;
+  indented->FirstIndent = 12;
+  indented->RightIndent = 7;
+  style.ParaStyles().AddStyle()->Options = rvpaoNoWrap;
+  const int indentedNo = style.ParaStyles().Count() - 2, unwrappedNo = indentedNo + 1;
+  style.ListStyles().AddStyle()->Levels().AddLevel()->LeftIndent = 40;
+  auto table = TRVTableItemInfo::CreateWithSize(1, 4, &doc);
+  const std::pair<const char*, int> texts[] = {{"a Pneumonoultramicroscopic b", 0},
+                                               {"so Supercalifragilistic too", indentedNo},
+                                               {"kept on one line", unwrappedNo},
+                                               {"Antidisestablishment", -1}};
+  for (int c = 0; c < 4; ++c) {
+    TRVTableCellData* cell = table->GetCell(0, c);
+    cell->Clear();
+    if (texts[c].second < 0) cell->AddItem("", TRVMarkerItemInfo::CreateForList(cell, 0, 0, 1, false));
+    cell->AddTextItem(texts[c].first, 0, texts[c].second);
+  }
+  TRVTableItemInfo* t = table.get();
+  doc.AddItem("", std::move(table));
+  doc.Format(true);
+  // Every piece starts and ends at a word's edge, on one line in the unwrapped paragraph,
+  // and ends inside the cell less the paragraph's right indent.
+  for (int c = 0; c < 4; ++c) {
+    TRVTableCellData& cell = *t->GetCell(0, c);
+    for (int d = 0; d < cell.DrawItems().Count(); ++d) {
+      const TRVDrawLineInfo& piece = *cell.DrawItems()[d];
+      const std::string& text = cell.GetItemText(piece.ItemNo);
+      SCOPED_TRACE(text + " piece " + std::to_string(d));
+      const TCustomRVItemInfo* item = cell.GetItem(piece.ItemNo);
+      EXPECT_LE(piece.Left + piece.Width,
+                cell.GetWidth() - style.ParaStyles().Items(item->ParaNo)->RightIndent);
+      if (!item->IsTextItem()) continue;
+      const size_t from = static_cast<size_t>(piece.Offs - 1), to = from + static_cast<size_t>(piece.Length);
+      EXPECT_TRUE(from == 0 || text[from - 1] == ' ' || text[from] == ' ');
+      EXPECT_TRUE(to >= text.size() || text[to] == ' ' || text[to - 1] == ' ');
+      EXPECT_FALSE(c == 2 && d > 0 && piece.FromNewLine);
+    }
+  }
 }
 
 }  // namespace

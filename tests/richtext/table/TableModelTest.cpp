@@ -6,6 +6,8 @@
 #include <random>
 
 #include "TableTestSupport.h"
+#include "TableViewSupport.h"
+#include "platform/graphics/Cursors.h"
 #include "richtext/core/RVError.h"
 
 using namespace tabletest;
@@ -306,6 +308,44 @@ TEST_F(TableModelTest, RandomOperationsKeepEverySlotCoveredOnceAndRoundTrip) {
     copy.WriteComponentStream(second);
     EXPECT_EQ(second.DataString(), first.DataString()) << "round " << round;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TableCursorsTest, ATableLoadsTheRowAndColumnCursors) {
+  TDoc doc;
+  doc.AddTable(1, 1);
+  const auto row = GetScreenCursor(crRVSelectRow), col = GetScreenCursor(crRVSelectCol);
+  ASSERT_TRUE(row != nullptr && col != nullptr);
+  EXPECT_NE(row, col);
+}
+
+TEST(TableLifetimeTest, AFreedTableTakesItsCellsOutOfTheDocument) {
+  // Regression: the document kept the cells' hyperlink areas and its hovered cell after the
+  // table was freed, and the next mouse move went through them.
+  TRVStyle style;
+  style.TextStyles().Items(1)->Jump = true;
+  TPaintDoc doc;
+  doc.SetRVStyle(&style);
+  doc.AddTextItem("link", 1, 0);
+  auto table = TRVTableItemInfo::CreateWithSize(1, 2, &doc);
+  auto inner = TRVTableItemInfo::CreateWithSize(1, 1, table->GetCell(0, 1));
+  TRVTableCellData* nestedCell = inner->GetCell(0, 0);
+  for (TRVTableCellData* cell : {table->GetCell(0, 0), table->GetCell(0, 1), nestedCell}) {
+    cell->Clear();
+    cell->AddTextItem("cell link", 1, 0);
+  }
+  table->GetCell(0, 1)->AddItem("", std::move(inner));
+  doc.AddItem("", std::move(table));
+  doc.Format(true);
+  ASSERT_EQ(doc.Jumps().Count(), 4);
+  doc.HoverSubData = nestedCell;
+  doc.DeleteItems(1, 1);
+  ASSERT_EQ(doc.Jumps().Count(), 1);
+  EXPECT_EQ(doc.Jumps()[0]->RVData, &doc);
+  EXPECT_EQ(doc.HoverSubData, nullptr);
 }
 
 }  // namespace

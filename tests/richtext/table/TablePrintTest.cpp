@@ -2,6 +2,7 @@
 // that merged cells tie together, and heading rows that may repeat on every page.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -318,6 +319,46 @@ TEST(TablePrintPieceTest, EmptySingleCellsGetNoPrintableDocument) {
   ASSERT_NE(cell, nullptr);
   EXPECT_EQ(cell->Cell(), filled);
   EXPECT_EQ(cell->GetRVStyle(), &doc.style);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TablePdfTest, LongWordsAndIndentedListsPrintWholeInsideTheirColumns) {
+  if (!printtest::HavePoppler()) GTEST_SKIP() << "poppler-utils (pdftoppm, pdftotext) is not installed";
+  printtest::TPrintDocument doc;
+  doc.style.ParaStyles().AddStyle()->LeftIndent = 30;
+  doc.style.ListStyles().AddStyle()->Levels().AddLevel()->LeftIndent = 40;
+  const std::vector<std::string> words = {"Pneumonoultramicroscopic", "Supercalifragilistic",
+                                          "Antidisestablishment"};
+  auto made = TRVTableItemInfo::CreateWithSize(1, 3, &doc.Data());
+  made->BestWidth = 60;  // far too narrow for the words: the columns must widen
+  for (int c = 0; c < 3; ++c) {
+    TRVTableCellData* cell = made->GetCell(0, c);
+    cell->Clear();
+    if (c == 2) cell->AddItem("", TRVMarkerItemInfo::CreateForList(cell, 0, 0, 1, false));
+    cell->AddTextItem(words[static_cast<size_t>(c)], 0,
+                      c == 1   ? doc.style.ParaStyles().Count() - 1
+                      : c == 2 ? -1
+                               : 0);
+  }
+  doc.Item(std::move(made));
+  doc.viewer.Format();
+  printtest::TTempFolder folder;
+  TRVPageDriver driver(doc.viewer);
+  ASSERT_EQ(driver.PrintToPDF(folder.File("words.pdf"), 300), 1);
+  const auto pages = printtest::ReadWords(folder.File("words.pdf"), 300);
+  ASSERT_EQ(pages.size(), 1u);
+  // Each word is printed whole, and ends left of where the next column's word begins.
+  std::string printed;
+  std::vector<printtest::TWord> found;
+  for (const printtest::TWord& w : pages[0]) {
+    printed += w.Text + " ";
+    if (std::find(words.begin(), words.end(), w.Text) != words.end()) found.push_back(w);
+  }
+  ASSERT_EQ(found.size(), words.size()) << printed;
+  for (size_t i = 0; i + 1 < found.size(); ++i) EXPECT_LT(found[i].Right, found[i + 1].Left) << words[i];
 }
 
 }  // namespace

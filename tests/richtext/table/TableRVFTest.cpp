@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TableTestSupport.h"
+#include "TableViewSupport.h"
 #include "platform/graphics/Bitmap.h"
 
 using namespace tabletest;
@@ -189,12 +190,26 @@ TEST_F(TableRVFTest, BinaryRecordsReadOnlyAsBinary) {
 TEST_F(TableRVFTest, ReadingKeepsTheSavedRowRange) {
   TRVTableItemInfo* t = doc.AddTable(3, 1);
   t->Rows().Get(2)->VAlign = rvcMiddle;
-  t->SaveRowStart = 1;
-  t->SaveRowCount = 2;
   TMemoryStream part;
-  t->WriteComponentStream(part);
+  t->WritePartComponentStream(part, 1, 2);
   EXPECT_EQ(part.DataString(), TableStream("", 2, 1, Entry(1, 1) + Entry(1, 1),
                                            Short("RowVAlign") + "\x01" + Int(0) + Int(1) + End()));
+}
+
+TEST(TableCellListReadingTest, ClosesTheCellEditorAndLetsGoOfTheMouseFirst) {
+  TPaintDoc doc;
+  TRVStyle style;
+  doc.SetRVStyle(&style);
+  auto made = TRVTableItemInfo::CreateWithSize(2, 2, &doc);
+  TRVTableItemInfo* table = made.get();
+  doc.AddItem("", std::move(made));
+  TFakeEditor editor(*table, 1, 1);
+  int32_t left = 0, top = 0;
+  doc.SetMouseCapture(table, left, top);
+  TMemoryStream body(TableStream("", 1, 1, Entry(1, 1)));
+  table->ReadComponentStream(body);
+  EXPECT_EQ(editor.closes, std::vector<bool>{false}) << "closed without storing what it held";
+  EXPECT_EQ(doc.CaptureMouseItem, nullptr);
 }
 
 TEST_F(TableRVFTest, LyingRecordsFailTheRead) {

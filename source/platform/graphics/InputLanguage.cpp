@@ -1,0 +1,24 @@
+// The input method lives in the GUI application, which the graphics layer already makes
+// for measuring text; asking it needs no window.
+#include "platform/graphics/InputLanguage.h"
+
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QLocale>
+
+#include "platform/core/CodePages.h"
+#include "platform/graphics/CanvasDevice.h"
+
+std::string GetInputLanguageName() {
+  EnsureGuiApplication();
+  const QInputMethod* inputMethod = QGuiApplication::inputMethod();
+  QLocale locale = inputMethod != nullptr ? inputMethod->locale() : QLocale::c();
+  // An input method that knows no language (the offscreen one) types in the desktop's.
+  if (locale.language() == QLocale::C) locale = QLocale::system();
+  return locale.language() == QLocale::C ? std::string() : locale.name().toStdString();
+}
+
+uint32_t GetKeyboardCodePage() {
+  const std::string name = GetInputLanguageName();
+  return name.empty() ? GetACP() : CodePageFromLocaleName(name);
+}
