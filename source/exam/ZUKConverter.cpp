@@ -534,7 +534,9 @@ void TZUKConverter::LoadProperties() {
   if (Properties.FileType != 0) throw EZUKWrongExamFileType();
 }
 
+// The tree takes every node of the exam in one batch of changes.
 void TZUKConverter::LoadExams() {
+  TTreeNodesUpdate update(ExamCollection.TreeView->Items);
   ExamCollection.InitRootNode("");
   ExamCollection.Load(Stream());
 }

@@ -79,3 +79,40 @@ TEST(TreeNodesTest, FreesAVeryDeepChainWithoutRecursing) {
   nodes.Delete(nodes.GetFirstNode());
   EXPECT_EQ(nodes.Count(), 0);
 }
+
+namespace {
+
+/// Writes down what a node list tells its control: "+text@index", "-text@index", "[" and "]".
+class TRecordingObserver : public ITreeNodesObserver {
+ public:
+  void NodeInserted(TTreeNode& node, int index) override { Note("+" + node.Text, index); }
+  void NodeDeleting(TTreeNode& node, int index) override { Note("-" + node.Text, index); }
+  void UpdatingChanged(bool updating) override { log += updating ? "[ " : "] "; }
+  std::string log;
+
+ private:
+  void Note(const std::string& what, int index) { log += what + "@" + std::to_string(index) + " "; }
+};
+
+}  // namespace
+
+TEST(TreeNodesTest, TellsItsObserverOfEachNodeAndOfTheOutermostBatch) {
+  TRecordingObserver observer;
+  TTreeNodes nodes(nullptr, &observer);
+  TTreeNode* a = nodes.Add(nullptr, "a");
+  nodes.BeginUpdate();
+  nodes.BeginUpdate();
+  TTreeNode* c = nodes.AddChild(a, "c");
+  nodes.AddChildFirst(a, "b");
+  nodes.Insert(c, "bb");
+  nodes.EndUpdate();
+  TTreeNode* d = nodes.Add(nullptr, "d");
+  nodes.EndUpdate();
+  nodes.EndUpdate();  // one too many: nothing
+  EXPECT_FALSE(nodes.Updating());
+  nodes.AddChild(d, "e");
+  c->Delete();
+  a->DeleteChildren();
+  nodes.Clear();
+  EXPECT_EQ(observer.log, "+a@0 [ +c@0 +b@0 +bb@1 +d@1 ] +e@0 -c@2 -bb@1 -b@0 -d@1 -a@0 ");
+}
