@@ -30,11 +30,12 @@ std::string Quoted(const std::string& s) {
   return out + "'";
 }
 
-/// Runs `program` with `args` in `dir` without a display.
+/// Runs `program` with `args` in `dir` without a display, after the shell commands `setup`
+/// (each ending in "&&").
 RunResult RunHeadless(const ScratchFolder& dir, const std::vector<std::string>& args,
-                      const std::string& program = ZUK_CONVERTER_PROGRAM) {
-  std::string command = "cd " + Quoted(dir.Path()) +
-                        " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 120 " +
+                      const std::string& program = ZUK_CONVERTER_PROGRAM, const std::string& setup = "") {
+  std::string command = "cd " + Quoted(dir.Path()) + " && " + setup +
+                        " env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 120 " +
                         Quoted(program);
   for (const std::string& a : args) command += " " + Quoted(a);
   command += " 2> " + Quoted(dir.Path("stderr.txt"));
@@ -108,6 +109,26 @@ TEST(ProgramRunTest, AnUnwritableTargetFailsAndLeavesNothingBehind) {
   }
   EXPECT_TRUE(std::filesystem::is_directory(dir.Path("folder.zukm")));
   EXPECT_FALSE(std::filesystem::exists(dir.Path("no")));
+}
+
+TEST(ProgramRunTest, AFileSizeLimitFailsTheRunAndLeavesNothingBehind) {
+  ScratchFolder dir;
+  // A thousand questions make a target far above the limit of 16 KB.
+  WriteFile(dir.Path("exam.zuk"), ExamFile(false, 1, 1000));
+  std::filesystem::create_directories(dir.Path("tmp"));
+  const RunResult run = RunHeadless(dir, {"-c", "exam.zuk", "out.zukm"}, ZUK_CONVERTER_PROGRAM,
+                                    "ulimit -f 16 && export TMPDIR=" + Quoted(dir.Path("tmp")) + " &&");
+  EXPECT_EQ(run.status, 1) << run.printed;
+  EXPECT_NE(run.printed.find("ZUK Converter: Cannot write file \"out.zukm\". File too large\n"),
+            std::string::npos)
+      << run.printed;
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with(".out.zukm") || name.starts_with("zuk_converter") || name == "out.zukm")
+      left.push_back(entry.path().string());
+  }
+  EXPECT_TRUE(left.empty()) << left.front();
 }
 
 TEST(ProgramRunTest, ConvertsTheBundledExample) {
