@@ -285,8 +285,8 @@ class TTreeHandle : public TWidgetHandle {
     }
   }
 
-  /// Frees an item taken out of the widget and the items below it, deepest last, without
-  /// recursing (the toolkit frees an item's children recursively).
+  /// Frees an item taken out of the widget with the items below it, each once its children
+  /// are taken out of it: the toolkit would free them recursively.
   static void FreeItems(QTreeWidgetItem* item) {
     std::vector<QTreeWidgetItem*> pending;
     if (item != nullptr) pending.push_back(item);
