@@ -286,7 +286,7 @@ void PrintDoublings(const std::string& target, const std::string& copy) {
   for (const TBenchSize& size : kDoublings) {
     const std::string path = MakeBenchFile(size);
     const auto [floor, program] = BestSecondsTakingTurns(
-        2, [&] { CopyScrambledAndEncode(path, copy, size); }, [&] { ProgramWindow().Convert(path, target); });
+        3, [&] { CopyScrambledAndEncode(path, copy, size); }, [&] { ProgramWindow().Convert(path, target); });
     std::printf("%5d questions, %3d pictures: the main window %.1f ms, floor %.1f ms: ratio %.2f",
                 size.questions, size.pictures, program * 1e3, floor * 1e3, program / floor);
     if (previous > 0) std::printf("; %.2f x the size before (aim <= 2.1)", program / previous);
