@@ -143,12 +143,10 @@ function(zuk_add_test name)
                ENVIRONMENT_MODIFICATION "ZUK_TEST_DATA=set:${CMAKE_BINARY_DIR}/testdata")
 endfunction()
 
-# zuk_add_program(NAME SOURCES... [DEPENDS libs...]) builds a program whose sources define main
-# and call MakeStartupCalls() first: a generated function that makes the start-up calls of the
-# libraries it links, bottom layer first.
-function(zuk_add_program name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
-  zuk_startup_calls(headers calls ${ARG_DEPENDS})
+# zuk_startup_file(NAME OUT libs...) writes NAME's definition of MakeStartupCalls(): a generated
+# function that makes the start-up calls of the listed libraries, bottom layer first.
+function(zuk_startup_file name out)
+  zuk_startup_calls(headers calls ${ARGN})
   set(startup "// Generated: the start-up calls of the libraries ${name} links.\n")
   foreach(header ${headers})
     string(APPEND startup "#include \"${header}\"\n")
@@ -160,14 +158,24 @@ function(zuk_add_program name)
   string(APPEND startup "}\n")
   set(startup_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_startup.cpp)
   file(CONFIGURE OUTPUT ${startup_file} CONTENT "${startup}")
+  set(${out} ${startup_file} PARENT_SCOPE)
+endfunction()
+
+# zuk_add_program(NAME SOURCES... [DEPENDS libs...]) builds a program whose sources define main
+# and call MakeStartupCalls() first (see zuk_startup_file).
+function(zuk_add_program name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  zuk_startup_file(${name} startup_file ${ARG_DEPENDS})
   add_executable(${name} ${ARG_SOURCES} ${startup_file})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS})
 endfunction()
 
-# zuk_add_bench(NAME SOURCES... [DEPENDS libs...])
+# zuk_add_bench(NAME SOURCES... [DEPENDS libs...]): a benchmark program; like a program it has
+# MakeStartupCalls() for the libraries it links, for the benches that run the program's road.
 function(zuk_add_bench name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  zuk_startup_file(${name} startup_file ${ARG_DEPENDS})
+  add_executable(${name} ${ARG_SOURCES} ${startup_file})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} benchmark::benchmark)
 endfunction()
 

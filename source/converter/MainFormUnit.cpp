@@ -1,5 +1,7 @@
 #include "converter/MainFormUnit.h"
 
+#include <signal.h>
+
 #include <utility>
 
 #include "common/units/LocalizationStore.h"
@@ -38,6 +40,14 @@ std::unique_ptr<TBitmap> BulletImage() {
   bitmap->Canvas().Brush().SetColor(clBlack);
   bitmap->Canvas().FillRect(Rect(2, 1, 6, 5));
   return bitmap;
+}
+
+/// A conversion writes files as large as the exam. Past the file-size limit (ulimit -f) the
+/// system would end the program with SIGXFSZ and leave the temporary target and the picture
+/// folder behind; ignored, the write fails with "File too large" and the conversion cleans up
+/// and reports it, as after a full disk.
+void IgnoreFileSizeSignal() {
+  signal(SIGXFSZ, SIG_IGN);
 }
 
 template <typename T>
@@ -305,6 +315,7 @@ void TMainForm::DoConvert(const std::string& source, const std::string& dest) {
   // Progress pumps messages, so a second request could arrive while this one runs.
   if (converting_) return;
   converting_ = true;
+  IgnoreFileSizeSignal();
   EnableControls(false);
   try {
     Converter.reset();

@@ -46,6 +46,22 @@ std::string SystemErrorText(int error) {
   return strerror_r(error, buffer, sizeof buffer);
 }
 
+/// The message of language-table entry `key` for a file the system refused: the file's name
+/// and the system's reason (which stays as the system words it).
+std::string FileErrorText(const char* key, const std::string& fileName, int error) {
+  return Format(LocalizedText(key), {fileName, error != 0 ? SystemErrorText(error) : std::string()});
+}
+
+/// The source file, open for reading.
+std::unique_ptr<TStream> OpenSource(const std::string& fileName) {
+  try {
+    return std::make_unique<TFileStream>(fileName, fmOpenRead | fmShareDenyWrite);
+  } catch (const EFOpenError& e) {
+    throw EFOpenError(FileErrorText("CANNOT_OPEN_FILE", fileName, e.SystemError()), fileName,
+                      e.SystemError());
+  }
+}
+
 /// The new target file: made under a temporary name in the target's folder, written through
 /// a buffer, and renamed over the target by Commit. Destroyed without Commit, it removes
 /// itself and the target stays as it was.
@@ -54,8 +70,10 @@ class TTargetFile : public TStream {
   explicit TTargetFile(const std::string& target) : target_(target) {
     std::string pattern = ExtractFilePath(target) + "." + ExtractFileName(target) + ".XXXXXX";
     fd_ = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd_ < 0)
-      throw EFCreateError(Format("Cannot create file \"%s\". %s", {target, SystemErrorText(errno)}));
+    if (fd_ < 0) {
+      const int error = errno;
+      throw EFCreateError(FileErrorText("CANNOT_CREATE_FILE", target, error), target, error);
+    }
     temp_ = pattern;
     buffer_.reserve(kBufferSize);
   }
@@ -148,7 +166,7 @@ class TTargetFile : public TStream {
   }
 
   [[noreturn]] void Fail(int error) const {
-    throw EWriteError(Format("Cannot write file \"%s\". %s", {target_, SystemErrorText(error)}));
+    throw EWriteError(FileErrorText("CANNOT_WRITE_FILE", target_, error), target_, error);
   }
 
   /// The regular file that the rename will replace, held open, or -1. The rename lets go of
@@ -552,9 +570,7 @@ class TMobileWriter {
 // TZUKConverter
 
 TZUKConverter::TZUKConverter(const std::string& fileName, TTreeView* treeView)
-    : TZUKReader(std::make_unique<TFileStream>(fileName, fmOpenRead | fmShareDenyWrite)),
-      FileName(fileName),
-      ExamCollection(treeView) {
+    : TZUKReader(OpenSource(fileName)), FileName(fileName), ExamCollection(treeView) {
   struct stat st;
   if (stat(fileName.c_str(), &st) == 0) {
     sourceDevice_ = static_cast<uint64_t>(st.st_dev);
@@ -572,7 +588,9 @@ void TZUKConverter::LoadProperties() {
   if (Properties.FileType != 0) throw EZUKWrongExamFileType();
 }
 
+// The tree takes every node of the exam in one batch of changes.
 void TZUKConverter::LoadExams() {
+  TTreeNodesUpdate update(ExamCollection.TreeView->Items);
   ExamCollection.InitRootNode("");
   ExamCollection.Load(Stream());
 }
@@ -637,7 +655,14 @@ bool TZUKConverter::WriteHTMLBlock(TStream& source, TStream& block, const std::s
   html.SetSize(0);
   html.SetPosition(0);
   const bool saved = viewer.SaveHTMLToStream(html, folder, "content", name + "_img", kBlockHTMLOptions);
-  if (!saved) return false;
+  if (!saved) {
+    // The folder's disk, not the part, is at fault: say so.
+    const TRVHTMLImageFileError& failed = viewer.PictureFileError();
+    if (!failed.FileName.empty())
+      throw EWriteError(FileErrorText("PICTURE_NOT_WRITTEN", failed.FileName, failed.SystemError),
+                        failed.FileName, failed.SystemError);
+    return false;
+  }
   const std::vector<TRVHTMLImageFile>& written = viewer.PictureFiles();
   emptyFolder.written = &written;
   html.SetPosition(0);

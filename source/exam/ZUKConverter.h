@@ -45,7 +45,8 @@ class TZUKConverter : public TZUKReader {
 
   /// Fills `block` with one block made from the RVF document in `source`: the cleaned HTML,
   /// then its picture files, named from `name` + "_img". False, with `block` undefined, when
-  /// the document cannot be read whole or written as HTML.
+  /// the document cannot be read whole or written as HTML; EWriteError, naming the file and
+  /// the system's reason, when one of its picture files cannot be written.
   bool WriteHTMLBlock(TStream& source, TStream& block, const std::string& name, TZUKExportView& viewer);
 
  protected:

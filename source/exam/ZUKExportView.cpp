@@ -15,12 +15,14 @@ class TExportRVData : public TCustomRVData {
   TRVStyle* GetRVStyle() const override { return &style_; }
 
   TRVBackground Background{true};
-  /// The picture files of the running export.
+  /// The picture files of the running export, and the one it could not write.
   std::vector<TRVHTMLImageFile> PictureFiles;
+  TRVHTMLImageFileError PictureFileError;
 
   void HTMLImageFileWritten(const std::string& FileName, const TMemoryStream& Bytes) override {
     PictureFiles.push_back({FileName, Bytes.DataString()});
   }
+  void HTMLImageFileFailed(const TRVHTMLImageFileError& Error) override { PictureFileError = Error; }
 
  private:
   TRVStyle& style_;
@@ -59,6 +61,7 @@ bool TZUKDocumentExportView::SaveHTMLToStream(TStream& stream, const std::string
                                               TRVHTMLSaveOptions options) {
   int imageCounter = 0;
   ExportData(*data_).PictureFiles.clear();
+  ExportData(*data_).PictureFileError = {};
   return data_->SaveHTMLToStream(stream, path, title, imagesPrefix, options, EffectiveColor(), imageCounter,
                                  kViewerMargin, kViewerMargin, kViewerMargin, kViewerMargin,
                                  &ExportData(*data_).Background, nullptr);
@@ -66,6 +69,10 @@ bool TZUKDocumentExportView::SaveHTMLToStream(TStream& stream, const std::string
 
 const std::vector<TRVHTMLImageFile>& TZUKDocumentExportView::PictureFiles() const {
   return ExportData(*data_).PictureFiles;
+}
+
+const TRVHTMLImageFileError& TZUKDocumentExportView::PictureFileError() const {
+  return ExportData(*data_).PictureFileError;
 }
 
 TColor TZUKDocumentExportView::EffectiveColor() const {

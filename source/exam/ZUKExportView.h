@@ -37,6 +37,8 @@ class TZUKExportView {
   /// The picture files the last SaveHTMLToStream wrote, with their bytes, in the order it
   /// wrote them.
   virtual const std::vector<TRVHTMLImageFile>& PictureFiles() const = 0;
+  /// The picture file the last SaveHTMLToStream could not write (an empty name when none).
+  virtual const TRVHTMLImageFileError& PictureFileError() const = 0;
 };
 
 /// The export view over the document core's data, with the viewer's defaults: RVF styles
@@ -55,6 +57,7 @@ class TZUKDocumentExportView : public TZUKExportView {
   bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
                         const std::string& imagesPrefix, TRVHTMLSaveOptions options) override;
   const std::vector<TRVHTMLImageFile>& PictureFiles() const override;
+  const TRVHTMLImageFileError& PictureFileError() const override;
 
   /// The document last read.
   TCustomRVData& Document() const { return *data_; }

@@ -312,8 +312,9 @@ TZUKExamCollection::TZUKExamCollection(TTreeView* treeView) : TreeView(treeView)
   }
 }
 
-// The exams go before a tree of the collection's own does.
+// The exams go before a tree of the collection's own does, in one batch of the tree's changes.
 TZUKExamCollection::~TZUKExamCollection() {
+  TTreeNodesUpdate update(TreeView->Items);
   ReleaseTree();
 }
 

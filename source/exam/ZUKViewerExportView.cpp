@@ -32,3 +32,7 @@ bool TZUKViewerExportView::SaveHTMLToStream(TStream& stream, const std::string& 
 const std::vector<TRVHTMLImageFile>& TZUKViewerExportView::PictureFiles() const {
   return viewer_.HTMLImageFiles();
 }
+
+const TRVHTMLImageFileError& TZUKViewerExportView::PictureFileError() const {
+  return viewer_.HTMLImageFileError();
+}

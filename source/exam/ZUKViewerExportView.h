@@ -19,6 +19,7 @@ class TZUKViewerExportView : public TZUKExportView {
   bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
                         const std::string& imagesPrefix, TRVHTMLSaveOptions options) override;
   const std::vector<TRVHTMLImageFile>& PictureFiles() const override;
+  const TRVHTMLImageFileError& PictureFileError() const override;
 
  private:
   TCustomRVViewer& viewer_;

@@ -37,16 +37,19 @@ inline std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-/// A standard exam of one multiple-choice question whose parts are empty documents; with
-/// `caseStudyFile` the file says it is a case-study based exam file.
-inline std::string ExamFile(bool caseStudyFile = false) {
+/// A standard exam file of `exams` exams of `questions` multiple-choice questions each, whose
+/// parts are empty documents; with `caseStudyFile` the file says it is a case-study based exam
+/// file.
+inline std::string ExamFile(bool caseStudyFile = false, int exams = 1, int questions = 1) {
   ZUKFileDesc desc;
   desc.properties.fileType = caseStudyFile ? 1 : 0;
   desc.properties.descriptionFlag = false;
   ZUKQuestionDesc q;
   q.number = 0;
   q.answer = "A";
-  desc.exams.push_back(ZUKExamDesc{false, {q}, {}});
+  for (int i = 0; i < exams; ++i)
+    desc.exams.push_back(
+        ZUKExamDesc{false, std::vector<ZUKQuestionDesc>(static_cast<size_t>(questions), q), {}});
   return BuildZUKFile(desc);
 }
 

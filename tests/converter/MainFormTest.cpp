@@ -3,6 +3,8 @@
 // at a time.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModel>
+#include <QTreeWidget>
 #include <memory>
 #include <sstream>
 
@@ -16,6 +18,7 @@
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/Messaging.h"
 #include "platform/gui/StdCtrls.h"
+#include "platform/gui/WidgetSupport.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/viewer/RVViewer.h"
 
@@ -238,6 +241,24 @@ TEST_F(MainFormTest, FailuresShowTheirBoxAndLeaveTheWindowUsable) {
   const std::string unwritable = Boxes([&] { form->DoConvert(exam, dir.Path("no/such/folder/exam.zukm")); });
   EXPECT_EQ(unwritable.find("successfully"), std::string::npos) << unwritable;
   EXPECT_FALSE(unwritable.empty());
+}
+
+TEST_F(MainFormTest, ThousandsOfQuestionsMakeOneExamTreeItemPerNode) {
+  // Three exams of 800 questions: the root, 3 exam nodes and 2,400 question nodes.
+  WriteFile(dir.Path("large.zuk"), ExamFile(false, 3, 800));
+  auto form = Form();
+  form->Show();  // the hidden exam tree gets its window, as in a command-line run
+  auto* tree = qobject_cast<QTreeWidget*>(ClientWidgetOf(form->ExamTreeView)->parentWidget());
+  ASSERT_NE(tree, nullptr);
+  int itemsMade = 0;
+  QObject::connect(tree->model(), &QAbstractItemModel::rowsInserted,
+                   [&](const QModelIndex&, int first, int last) { itemsMade += last - first + 1; });
+  EXPECT_EQ(Boxes([&] { form->DoConvert(dir.Path("large.zuk"), dir.Path("large.zukm")); }),
+            "ZUK Converter: The file has been converted successfully.\n");
+  EXPECT_EQ(itemsMade, 1 + 3 + 2400);
+  // The converter went with its tree.
+  EXPECT_EQ(tree->topLevelItemCount(), 0);
+  EXPECT_EQ(form->ExamTreeView->Items.Count(), 0);
 }
 
 TEST_F(MainFormTest, ConvertButtonChecksTheSourceField) {

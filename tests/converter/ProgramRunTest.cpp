@@ -30,13 +30,13 @@ std::string Quoted(const std::string& s) {
   return out + "'";
 }
 
-/// Runs `program` with `args` in `dir` without a display; `environment` (arguments of env)
-/// may change that.
+/// Runs `program` with `args` in `dir` without a display, after the shell commands `setup`
+/// (each ending in "&&"); `environment` (arguments of env) may change that.
 RunResult RunHeadless(const ScratchFolder& dir, const std::vector<std::string>& args,
-                      const std::string& program = ZUK_CONVERTER_PROGRAM,
-                      const std::string& environment = "") {
-  std::string command = "cd " + Quoted(dir.Path()) +
-                        " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + environment +
+                      const std::string& program = ZUK_CONVERTER_PROGRAM, const std::string& environment = "",
+                      const std::string& setup = "") {
+  std::string command = "cd " + Quoted(dir.Path()) + " && " + setup +
+                        " env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + environment +
                         " timeout 120 " + Quoted(program);
   for (const std::string& a : args) command += " " + Quoted(a);
   command += " 2> " + Quoted(dir.Path("stderr.txt"));
@@ -152,6 +152,23 @@ TEST(ProgramRunTest, AnUnwritableTargetFailsAndLeavesNothingBehind) {
   }
   EXPECT_TRUE(std::filesystem::is_directory(dir.Path("folder.zukm")));
   EXPECT_FALSE(std::filesystem::exists(dir.Path("no")));
+}
+
+TEST(ProgramRunTest, AFileSizeLimitFailsTheRunAndLeavesNothingBehind) {
+  ScratchFolder dir;
+  WriteFile(dir.Path("exam.zuk"), ExamFile(false, 1, 1000));  // a target far above 16 KB
+  std::filesystem::create_directories(dir.Path("tmp"));
+  const RunResult run = RunHeadless(dir, {"-c", "exam.zuk", "out.zukm"}, ZUK_CONVERTER_PROGRAM,
+                                    "TMPDIR=" + Quoted(dir.Path("tmp")), "ulimit -f 16 &&");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.printed.find("ZUK Converter: Cannot write file \"out.zukm\". File too large\n"),
+            std::string::npos)
+      << run.printed;
+  // Neither the temporary target nor the run's picture folder is left.
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path())) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_FALSE(name.starts_with(".out.zukm") || name.starts_with("zuk_converter")) << name;
+  }
 }
 
 TEST(ProgramRunTest, ConvertsTheBundledExample) {

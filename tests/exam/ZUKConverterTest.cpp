@@ -895,6 +895,54 @@ TEST_F(ZUKConverterFailureTest, AFullDiskLeavesNoPartialFile) {
   ExpectTargetUntouched(source);
 }
 
+TEST_F(ZUKConverterFailureTest, AFileTheSystemRefusesIsNamedWithItsReasonInTheUsersLanguage) {
+  // The picture's JPEG file is larger than a limit of 512 bytes; the target, written through a
+  // larger buffer, has not reached the disk when the picture file fails.
+  const std::string source =
+      Source(FileOf({Choice({Part().Picture(htmltest::SolidBitmap(200, 200, clRed)).RVF(), ""}, 0)}));
+  const std::string folder = dir.Path() + "folder.zuk";
+  fs::create_directory(folder);
+  const struct {
+    int language;  // 0 English, 1 Russian
+    std::string source;
+    rlim_t sizeLimit;     // 0: none
+    std::string message;  // "@" stands for the picture's folder
+  } cases[] = {
+      {1, folder, 0,
+       "\xD0\x9D\xD0\xB5 \xD1\x83\xD0\xB4\xD0\xB0\xD0\xBB\xD0\xBE\xD1\x81\xD1\x8C "
+       "\xD0\xBE\xD1\x82\xD0\xBA\xD1\x80\xD1\x8B\xD1"
+       "\x82\xD1\x8C \xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB \"" +
+           folder + "\". Is a directory"},
+      {0, source, 512, "The picture file \"@question_img1.jpg\" could not be written. File too large"},
+  };
+  htmltest::TTempFolder iniFolder;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    WriteFile(iniFolder.Path() + "language.ini",
+              "[language]\r\nCurrentLanguageIndex=" + std::to_string(c.language));
+    LocalizationStore = TLocalizationStore::Create<TStoreInLanguage>(iniFolder.Path() + "language.ini");
+    const int status = RunInChild([&] {
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{c.sizeLimit, c.sizeLimit};
+      if (c.sizeLimit != 0 && setrlimit(RLIMIT_FSIZE, &limit) != 0) return 4;
+      try {
+        Convert(c.source, target);
+      } catch (const EStreamError& e) {
+        std::string expected = c.message;
+        if (const size_t at = expected.find('@'); at != std::string::npos)
+          expected.replace(at, 1, ExtractFilePath(e.FileName()));
+        if (e.what() == expected &&
+            e.FileName() == expected.substr(expected.find('"') + 1, e.FileName().size()))
+          return 3;
+        std::fprintf(stderr, "%s\n", e.what());
+        return 5;
+      }
+      return 0;
+    });
+    EXPECT_EQ(status, 3);
+  }
+}
+
 TEST_F(ZUKConverterFailureTest, AFolderThatCannotBeWrittenLeavesTheTargetAsItWas) {
   const std::string source = Source(FileOf({Choice({"", ""}, 0)}));
   chmod(source.c_str(), 0644);

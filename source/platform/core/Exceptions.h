@@ -24,7 +24,22 @@ class Exception : public std::exception {
     using Parent::Parent;                   \
   };
 
-ZUK_DECLARE_EXCEPTION(EStreamError, Exception)
+/// A stream failure. One the system reported for a file also carries the file's name and
+/// the errno value, so that a caller can say it in the user's language.
+class EStreamError : public Exception {
+ public:
+  explicit EStreamError(std::string message) : Exception(std::move(message)) {}
+  EStreamError(std::string message, std::string fileName, int systemError)
+      : Exception(std::move(message)), fileName_(std::move(fileName)), systemError_(systemError) {}
+  const std::string& FileName() const { return fileName_; }
+  /// The errno value; 0 for a failure the system did not report.
+  int SystemError() const { return systemError_; }
+
+ private:
+  std::string fileName_;
+  int systemError_ = 0;
+};
+
 ZUK_DECLARE_EXCEPTION(EReadError, EStreamError)
 ZUK_DECLARE_EXCEPTION(EWriteError, EStreamError)
 ZUK_DECLARE_EXCEPTION(EFilerError, EStreamError)

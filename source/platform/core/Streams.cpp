@@ -13,6 +13,12 @@
 namespace {
 constexpr int64_t kCopyChunk = 61440;
 
+/// `what` "name". reason, with the file and the errno value kept beside the message.
+template <typename E>
+E FileError(const char* what, const std::string& fileName, int error) {
+  return E(std::string(what) + " \"" + fileName + "\". " + std::strerror(error), fileName, error);
+}
+
 int64_t ResolveSeek(int64_t offset, TSeekOrigin origin, int64_t position, int64_t size) {
   int64_t base = 0;
   if (origin == soCurrent) base = position;
@@ -190,7 +196,9 @@ void TMemoryStream::LoadFromFile(const std::string& fileName) {
 
 void TMemoryStream::SaveToFile(const std::string& fileName) const {
   TFileStream f(fileName, fmCreate);
-  SaveToStream(f);
+  const auto size = static_cast<int64_t>(data_.size());
+  if (f.Write(data_.data(), size) != size)
+    throw FileError<EWriteError>("Cannot write file", fileName, f.WriteError());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -222,19 +230,19 @@ int64_t TBytesStream::Seek(int64_t offset, TSeekOrigin origin) {
 TFileStream::TFileStream(const std::string& fileName, unsigned mode) : file_name_(fileName) {
   if (mode == fmCreate || (mode & 0xFF00) == fmCreate) {
     fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
+    if (fd_ < 0) throw FileError<EFCreateError>("Cannot create file", fileName, errno);
     return;
   }
   int flags = O_RDONLY;
   if ((mode & 3) == fmOpenWrite) flags = O_WRONLY;
   if ((mode & 3) == fmOpenReadWrite) flags = O_RDWR;
   fd_ = ::open(fileName.c_str(), flags | O_CLOEXEC);
-  if (fd_ < 0) throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+  if (fd_ < 0) throw FileError<EFOpenError>("Cannot open file", fileName, errno);
   struct stat st {};
   if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd_);
     fd_ = -1;
-    throw EFOpenError("Cannot open file \"" + fileName + "\". Is a directory");
+    throw FileError<EFOpenError>("Cannot open file", fileName, EISDIR);
   }
 }
 
@@ -260,7 +268,10 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
   while (done < count) {
     const ssize_t n = ::write(fd_, p + done, static_cast<size_t>(count - done));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+    if (n <= 0) {
+      write_error_ = n < 0 ? errno : ENOSPC;
+      break;
+    }
     done += n;
   }
   return done;

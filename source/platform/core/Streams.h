@@ -87,6 +87,8 @@ class TMemoryStream : public TStream {
   void LoadFromStream(TStream& source);
   void SaveToStream(TStream& dest) const;
   void LoadFromFile(const std::string& fileName);
+  /// Writes the content as the file `fileName`; EFCreateError or EWriteError, with the
+  /// system's reason, when the file cannot be created or written whole.
   void SaveToFile(const std::string& fileName) const;
 
  private:
@@ -119,7 +121,7 @@ constexpr unsigned fmShareDenyNone = 0x0040;
 constexpr unsigned fmCreate = 0xFF00;
 
 /// A stream over a file. Opening failures raise EFOpenError / EFCreateError with the
-/// file name in the message.
+/// file name in the message (and as FileName, with the errno value as SystemError).
 class TFileStream : public TStream {
  public:
   TFileStream(const std::string& fileName, unsigned mode);
@@ -132,8 +134,12 @@ class TFileStream : public TStream {
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   void SetSize(int64_t size) override;
   const std::string& FileName() const { return file_name_; }
+  /// The errno value of the last write that fell short (ENOSPC when the system wrote
+  /// nothing and said nothing), 0 before any did.
+  int WriteError() const { return write_error_; }
 
  private:
   std::string file_name_;
   int fd_ = -1;
+  int write_error_ = 0;
 };

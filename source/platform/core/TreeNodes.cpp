@@ -99,7 +99,7 @@ TTreeNode* TTreeNodes::InsertAt(TTreeNode* parent, size_t position, const std::s
   NodeList& siblings = SiblingsOf(parent);
   siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(position), std::move(node));
   ++count_;
-  Changed();
+  if (observer_) observer_->NodeInserted(*raw, static_cast<int>(position));
   return raw;
 }
 
@@ -148,21 +148,31 @@ void TTreeNodes::Delete(TTreeNode* node) {
   auto it =
       std::find_if(siblings.rbegin(), siblings.rend(), [node](const auto& p) { return p.get() == node; });
   if (it == siblings.rend()) throw EInvalidOperation("Tree node is not in its tree");
+  const auto position = std::next(it).base();
+  if (observer_) observer_->NodeDeleting(*node, static_cast<int>(position - siblings.begin()));
   count_ -= SubtreeSize(*node);
-  std::unique_ptr<TTreeNode> doomed = std::move(*it);
-  siblings.erase(std::next(it).base());
+  std::unique_ptr<TTreeNode> doomed = std::move(*position);
+  siblings.erase(position);
   doomed.reset();
-  Changed();
 }
 
 void TTreeNodes::Clear() {
-  if (roots_.empty()) return;
   while (!roots_.empty()) {
-    std::unique_ptr<TTreeNode> doomed = std::move(roots_.back());
+    std::unique_ptr<TTreeNode>& last = roots_.back();
+    if (observer_) observer_->NodeDeleting(*last, static_cast<int>(roots_.size()) - 1);
+    std::unique_ptr<TTreeNode> doomed = std::move(last);
     roots_.pop_back();
   }
   count_ = 0;
-  Changed();
+}
+
+void TTreeNodes::BeginUpdate() {
+  if (updateCount_++ == 0 && observer_) observer_->UpdatingChanged(true);
+}
+
+void TTreeNodes::EndUpdate() {
+  if (updateCount_ == 0) return;
+  if (--updateCount_ == 0 && observer_) observer_->UpdatingChanged(false);
 }
 
 void TTreeNodes::CheckOwn(const TTreeNode* node) const {

@@ -1,10 +1,10 @@
 // The node structure of a tree view, without any display: nodes with a text, image indexes
 // and a data pointer, children kept in order. A tree view owns its nodes; deleting a node
-// deletes its subtree. The tree-view control of the GUI layer (TTreeView) shows this structure.
+// deletes its subtree. The tree-view control of the GUI layer (TTreeView) shows this structure
+// and hears of every node added or deleted, one at a time, so that it never redoes the rest.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,15 +54,32 @@ class TTreeNode {
   std::vector<std::unique_ptr<TTreeNode>> children_;
 };
 
+/// What the control showing a node list hears of it. Each change names the one node it
+/// touches, so following a change costs the same however large the tree.
+class ITreeNodesObserver {
+ public:
+  /// `node` was linked in at `index` among its siblings; it has no children yet.
+  virtual void NodeInserted(TTreeNode& node, int index) = 0;
+  /// `node`, at `index` among its siblings, is about to go with its subtree.
+  virtual void NodeDeleting(TTreeNode& node, int index) = 0;
+  /// A batch of changes begins (BeginUpdate's first call) or ends (EndUpdate's last).
+  virtual void UpdatingChanged(bool updating) = 0;
+
+ protected:
+  ~ITreeNodesObserver() = default;
+};
+
 /// The nodes of one tree view. Every operation that takes a node accepts null for "the top
 /// level" where the class library does (Add, AddChild with a null parent).
 class TTreeNodes {
  public:
-  explicit TTreeNodes(TTreeView* owner = nullptr) : owner_(owner) {}
+  /// `observer` (the control showing the nodes, or null) hears of every change.
+  explicit TTreeNodes(TTreeView* owner = nullptr, ITreeNodesObserver* observer = nullptr)
+      : owner_(owner), observer_(observer) {}
   TTreeNodes(const TTreeNodes&) = delete;
   TTreeNodes& operator=(const TTreeNodes&) = delete;
   ~TTreeNodes() {
-    OnChange = nullptr;
+    observer_ = nullptr;
     Clear();
   }
 
@@ -93,8 +110,13 @@ class TTreeNodes {
   void Delete(TTreeNode* node);
   void Clear();
 
-  /// Called after nodes were added or deleted (the control showing them follows).
-  std::function<void()> OnChange;
+  /// Starts a batch of changes: the control showing the nodes stops redrawing until the
+  /// matching EndUpdate. Calls nest.
+  void BeginUpdate();
+  /// Ends a batch; the last of nested calls lets the control redraw. An EndUpdate without a
+  /// BeginUpdate does nothing.
+  void EndUpdate();
+  bool Updating() const { return updateCount_ > 0; }
 
  private:
   friend class TTreeNode;
@@ -102,12 +124,24 @@ class TTreeNodes {
 
   NodeList& SiblingsOf(TTreeNode* parent) { return parent ? parent->children_ : roots_; }
   TTreeNode* InsertAt(TTreeNode* parent, size_t position, const std::string& text, TObject* data);
-  void Changed() {
-    if (OnChange) OnChange();
-  }
   void CheckOwn(const TTreeNode* node) const;
 
   TTreeView* owner_;
+  ITreeNodesObserver* observer_;
   NodeList roots_;
   int count_ = 0;
+  int updateCount_ = 0;
+};
+
+/// A batch of changes to `nodes` for the guard's life (BeginUpdate, then EndUpdate however the
+/// scope is left).
+class TTreeNodesUpdate {
+ public:
+  explicit TTreeNodesUpdate(TTreeNodes& nodes) : nodes_(nodes) { nodes_.BeginUpdate(); }
+  ~TTreeNodesUpdate() { nodes_.EndUpdate(); }
+  TTreeNodesUpdate(const TTreeNodesUpdate&) = delete;
+  TTreeNodesUpdate& operator=(const TTreeNodesUpdate&) = delete;
+
+ private:
+  TTreeNodes& nodes_;
 };

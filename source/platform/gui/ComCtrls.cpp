@@ -6,6 +6,9 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <algorithm>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "platform/gui/WidgetSupport.h"
 
@@ -209,36 +212,131 @@ void TListView::Refill() {
 
 // --- TTreeView ------------------------------------------------------------------------
 
-namespace {
-void AddTreeItems(QTreeWidgetItem* parent, QTreeWidget* tree, const TTreeNode& node) {
-  auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
-  item->setText(0, QString::fromStdString(node.Text));
-  for (int i = 0; i < node.Count(); ++i) AddTreeItems(item, tree, *node.Item(i));
-}
-}  // namespace
+// The window of a tree view: the toolkit's tree widget and, for every node shown, its item.
+// Nodes reach the widget one at a time, so that a tree filled node by node costs time in
+// proportion to its size; only RefreshNodes remakes every item. Nothing here recurses over the
+// tree's depth.
+class TTreeHandle : public TWidgetHandle {
+ public:
+  TTreeHandle(TTreeView& view, QTreeWidget* tree)
+      : TWidgetHandle(view, tree, tree->viewport()), tree_(tree) {}
 
-TTreeView::TTreeView(TComponent* owner) : TWinControl(owner), Items(this) {
+  /// Makes an item for `node` (a leaf) at `index` among its siblings' items, under an
+  /// expanded parent.
+  void Insert(const TTreeNode& node, int index) {
+    QTreeWidgetItem* parent = node.Parent() != nullptr ? ItemOf(node.Parent()) : tree_->invisibleRootItem();
+    if (parent == nullptr) return;
+    auto* item = new QTreeWidgetItem(QStringList(QString::fromStdString(node.Text)));
+    parent->insertChild(std::clamp(index, 0, parent->childCount()), item);
+    items_[&node] = item;
+    if (parent != tree_->invisibleRootItem() && !parent->isExpanded()) parent->setExpanded(true);
+  }
+
+  /// Takes away the item of `node` (at `index` among its siblings) with the items below it.
+  void Remove(const TTreeNode& node, int index) {
+    QTreeWidgetItem* item = ItemOf(&node);
+    if (item == nullptr) return;
+    QTreeWidgetItem* parent = item->parent() != nullptr ? item->parent() : tree_->invisibleRootItem();
+    if (parent->child(index) != item) index = parent->indexOfChild(item);
+    Forget(node);
+    FreeItems(parent->takeChild(index));
+  }
+
+  /// Makes every item afresh.
+  void Fill(const TTreeNodes& nodes) {
+    items_.clear();
+    QList<QTreeWidgetItem*> old = tree_->invisibleRootItem()->takeChildren();
+    for (QTreeWidgetItem* item : old) FreeItems(item);
+    // The items are built apart from the widget and handed over at once.
+    QList<QTreeWidgetItem*> tops;
+    std::vector<std::pair<const TTreeNode*, QTreeWidgetItem*>> pending;
+    for (int i = nodes.TopLevelCount() - 1; i >= 0; --i) pending.emplace_back(nodes.TopLevelItem(i), nullptr);
+    while (!pending.empty()) {
+      const auto [node, parent] = pending.back();
+      pending.pop_back();
+      auto* item = new QTreeWidgetItem(QStringList(QString::fromStdString(node->Text)));
+      items_[node] = item;
+      if (parent != nullptr)
+        parent->addChild(item);
+      else
+        tops.append(item);
+      for (int i = node->Count() - 1; i >= 0; --i) pending.emplace_back(node->Item(i), item);
+    }
+    tree_->addTopLevelItems(tops);
+    tree_->expandAll();
+  }
+
+  QTreeWidget* Tree() const { return tree_; }
+
+ private:
+  QTreeWidgetItem* ItemOf(const TTreeNode* node) const {
+    const auto found = items_.find(node);
+    return found != items_.end() ? found->second : nullptr;
+  }
+
+  /// Drops the items of `node` and of its subtree from the index.
+  void Forget(const TTreeNode& node) {
+    std::vector<const TTreeNode*> pending{&node};
+    while (!pending.empty()) {
+      const TTreeNode* next = pending.back();
+      pending.pop_back();
+      items_.erase(next);
+      for (int i = 0; i < next->Count(); ++i) pending.push_back(next->Item(i));
+    }
+  }
+
+  /// Frees an item taken out of the widget with the items below it, each once its children
+  /// are taken out of it: the toolkit would free them recursively.
+  static void FreeItems(QTreeWidgetItem* item) {
+    std::vector<QTreeWidgetItem*> pending;
+    if (item != nullptr) pending.push_back(item);
+    while (!pending.empty()) {
+      QTreeWidgetItem* next = pending.back();
+      pending.pop_back();
+      for (QTreeWidgetItem* child : next->takeChildren()) pending.push_back(child);
+      delete next;
+    }
+  }
+
+  QTreeWidget* tree_;
+  std::unordered_map<const TTreeNode*, QTreeWidgetItem*> items_;
+};
+
+TTreeView::TTreeView(TComponent* owner) : TWinControl(owner), Items(this, this) {
   SetTabStop(true);
   SetBounds(0, 0, 121, 97);
-  Items.OnChange = [this] { RefreshNodes(); };
 }
 
 TTreeView::~TTreeView() {
-  Items.OnChange = nullptr;
   DestroyHandle();
 }
 
 std::unique_ptr<TWindowHandle> TTreeView::CreateWindowHandle() {
   auto* tree = new QTreeWidget();
   tree->setHeaderHidden(true);
-  return std::make_unique<TWidgetHandle>(*this, tree, tree->viewport());
+  return std::make_unique<TTreeHandle>(*this, tree);
+}
+
+TTreeHandle* TTreeView::TreeHandle() {
+  return HandleAllocated() ? static_cast<TTreeHandle*>(Handle()) : nullptr;
 }
 
 void TTreeView::RefreshNodes() {
-  auto* tree = WidgetOf<QTreeWidget>(*this);
-  if (tree == nullptr) return;
-  tree->setIndentation(Indent);
-  tree->clear();
-  for (int i = 0; i < Items.TopLevelCount(); ++i) AddTreeItems(nullptr, tree, *Items.TopLevelItem(i));
-  tree->expandAll();
+  TTreeHandle* handle = TreeHandle();
+  if (handle == nullptr) return;
+  handle->Tree()->setIndentation(Indent);
+  handle->Tree()->setUpdatesEnabled(!Items.Updating());
+  handle->Fill(Items);
+}
+
+void TTreeView::NodeInserted(TTreeNode& node, int index) {
+  if (TTreeHandle* handle = TreeHandle()) handle->Insert(node, index);
+}
+
+void TTreeView::NodeDeleting(TTreeNode& node, int index) {
+  if (TTreeHandle* handle = TreeHandle()) handle->Remove(node, index);
+}
+
+void TTreeView::UpdatingChanged(bool updating) {
+  if (TTreeHandle* handle = TreeHandle()) handle->Tree()->setUpdatesEnabled(!updating);
 }

@@ -11,6 +11,7 @@
 #include "platform/gui/StdCtrls.h"
 
 class TCustomImageList;
+class TTreeHandle;
 
 class TProgressBar : public TWinControl {
  public:
@@ -122,8 +123,10 @@ class TListView : public TWinControl, public ILocalizedColumns {
 };
 
 /// A tree view: it owns its nodes and works without a window (a hidden tree view may carry a
-/// structure all its life); with a window it shows them and follows additions and deletions.
-class TTreeView : public TWinControl {
+/// structure all its life); with a window it shows them, every node expanded, and follows each
+/// addition and deletion by adding or removing that node's item alone. Between BeginUpdate and
+/// EndUpdate of its nodes the window does not redraw.
+class TTreeView : public TWinControl, private ITreeNodesObserver {
  public:
   explicit TTreeView(TComponent* owner = nullptr);
   ~TTreeView() override;
@@ -135,10 +138,17 @@ class TTreeView : public TWinControl {
   /// The node images (not owned).
   TCustomImageList* Images = nullptr;
 
-  /// Shows the nodes as they are now (needed after texts or image indexes change).
+  /// Shows the nodes as they are now, made afresh (needed after texts or image indexes change).
   void RefreshNodes();
 
  protected:
   std::unique_ptr<TWindowHandle> CreateWindowHandle() override;
   void CreateWnd() override { RefreshNodes(); }
+
+ private:
+  void NodeInserted(TTreeNode& node, int index) override;
+  void NodeDeleting(TTreeNode& node, int index) override;
+  void UpdatingChanged(bool updating) override;
+  /// The window, or null while there is none.
+  TTreeHandle* TreeHandle();
 };

@@ -59,3 +59,10 @@ struct TRVHTMLImageFile {
   std::string FileName;
   std::string Bytes;
 };
+
+/// A picture file an HTML export could not write: its path and the errno value (0 when the
+/// system gave no reason). An empty path: no picture file failed.
+struct TRVHTMLImageFileError {
+  std::string FileName;
+  int SystemError = 0;
+};

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/core/CodePages.h"
+#include "platform/core/Exceptions.h"
 #include "platform/core/Files.h"
 #include "platform/core/Streams.h"
 #include "platform/core/SysUtils.h"
@@ -427,11 +428,20 @@ std::string TRVHTMLExportSide::SaveImageForHTML(TGraphic* Graphic, const std::st
       MakeHTMLImageFileName(folder, ImagesPrefix, JPEG ? ".jpg" : ".bmp", Counter, OverwriteAllowed);
   TMemoryStream bytes;
   EncodeImageForHTML(*Graphic, Color, JPEG, bytes);
-  bytes.SaveToFile(fileName);
+  try {
+    bytes.SaveToFile(fileName);
+  } catch (const EStreamError& e) {
+    HTMLImageFileFailed({fileName, e.SystemError()});
+    throw;
+  }
   HTMLImageFileWritten(fileName, bytes);
   return fileName;
 }
 
 void TRVHTMLExportSide::HTMLImageFileWritten(const std::string& FileName, const TMemoryStream& Bytes) {
   if (TCustomRVData* root = Document().ForwardRoot()) root->HTMLImageFileWritten(FileName, Bytes);
+}
+
+void TRVHTMLExportSide::HTMLImageFileFailed(const TRVHTMLImageFileError& Error) {
+  if (TCustomRVData* root = Document().ForwardRoot()) root->HTMLImageFileFailed(Error);
 }

@@ -220,6 +220,10 @@ void TRVViewerRVData::HTMLImageFileWritten(const std::string& FileName, const TM
   Viewer_->HTMLImageFiles_.push_back({FileName, Bytes.DataString()});
 }
 
+void TRVViewerRVData::HTMLImageFileFailed(const TRVHTMLImageFileError& Error) {
+  Viewer_->HTMLImageFileError_ = Error;
+}
+
 std::unique_ptr<TGraphic> TRVViewerRVData::RVFPictureNeeded(const std::string& Name, const TRVTag& Tag) {
   std::unique_ptr<TGraphic> graphic;
   if (Viewer_->OnRVFPictureNeeded) Viewer_->OnRVFPictureNeeded(Viewer_, Name, Tag, graphic);

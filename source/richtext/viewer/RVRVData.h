@@ -80,6 +80,8 @@ class TRVViewerRVData : public TRVControlData {
                      std::string& Location, bool& DoDefault) override;
   /// Keeps the file in the viewer's list of the running export's picture files.
   void HTMLImageFileWritten(const std::string& FileName, const TMemoryStream& Bytes) override;
+  /// Keeps the failure for the viewer's HTMLImageFileError.
+  void HTMLImageFileFailed(const TRVHTMLImageFileError& Error) override;
   std::unique_ptr<TGraphic> RVFPictureNeeded(const std::string& Name, const TRVTag& Tag) override;
   std::unique_ptr<TControl> RVFControlNeeded(const std::string& Name, const TRVTag& Tag) override;
   TCustomImageList* RVFImageListNeeded(int32_t ImageListTag) override;

@@ -183,6 +183,7 @@ void TCustomRVViewer::StartHTMLExport(const std::string& ImagesPrefix, TRVHTMLSa
   HTMLOptions_ = Options;
   ImageCounter_ = 0;
   HTMLImageFiles_.clear();
+  HTMLImageFileError_ = {};
 }
 
 bool TCustomRVViewer::SaveHTMLToStream(TStream& Stream, const std::string& Path, const std::string& Title,

@@ -206,6 +206,8 @@ class TCustomRVViewer : public TRVScroller {
   virtual std::string SaveImageForHTML(TGraphic* Graphic, const std::string& Path);
   /// The picture files the last HTML export wrote, in the order it wrote them.
   const std::vector<TRVHTMLImageFile>& HTMLImageFiles() const { return HTMLImageFiles_; }
+  /// The picture file the last HTML export could not write (an empty name when none failed).
+  const TRVHTMLImageFileError& HTMLImageFileError() const { return HTMLImageFileError_; }
 
   void AddTextLineWithTag(std::u16string_view Text, int StyleNo, int ParaNo, int32_t Tag);
   /// Appends a picture item (tag 0) that takes Graphic over.
@@ -362,6 +364,7 @@ class TCustomRVViewer : public TRVScroller {
   TColor HTMLColor_ = clNone;
   int ImageCounter_ = 0;
   std::vector<TRVHTMLImageFile> HTMLImageFiles_;
+  TRVHTMLImageFileError HTMLImageFileError_;
   friend class TRVViewerRVData;
 };
 
