@@ -136,11 +136,23 @@ function(zuk_add_test name)
     target_compile_options(${name} PRIVATE -O0)
   endif()
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    # The discovery script hands each list element on as an argument of its own, so a second
-    # variable in ENVIRONMENT would be lost: each property here carries one variable.
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-               ENVIRONMENT_MODIFICATION "ZUK_TEST_DATA=set:${CMAKE_BINARY_DIR}/testdata")
+  # One CTest test per test suite, listed once the program is built.
+  set(suites_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_suites.cmake)
+  add_custom_command(
+    TARGET ${name} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${name}> -DNAME=${name} -DOUT=${suites_file}
+            -DWORKDIR=${CMAKE_CURRENT_BINARY_DIR} -DTEST_DATA=${CMAKE_BINARY_DIR}/testdata
+            -P ${CMAKE_SOURCE_DIR}/cmake/ListTestSuites.cmake
+    BYPRODUCTS ${suites_file}
+    VERBATIM)
+  set(include_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_include.cmake)
+  file(CONFIGURE OUTPUT ${include_file} CONTENT "if(EXISTS \"${suites_file}\")
+  include(\"${suites_file}\")
+else()
+  add_test(${name}_NOT_BUILT ${name}_NOT_BUILT)
+endif()
+")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})
 endfunction()
 
 # zuk_startup_file(NAME OUT libs...) writes NAME's definition of MakeStartupCalls(): a generated
