@@ -2,11 +2,15 @@
 #include "platform/gui/ComCtrls.h"
 
 #include <QHeaderView>
+#include <QIcon>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <algorithm>
 
+#include "platform/graphics/CanvasDevice.h"
+#include "platform/graphics/ImageList.h"
 #include "platform/gui/WidgetSupport.h"
 
 namespace {
@@ -210,10 +214,34 @@ void TListView::Refill() {
 // --- TTreeView ------------------------------------------------------------------------
 
 namespace {
-void AddTreeItems(QTreeWidgetItem* parent, QTreeWidget* tree, const TTreeNode& node) {
-  auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
+/// An item that shows its node's image as the node has it when drawn: the node's image index
+/// is often set just after the node was added (and shown).
+class TNodeItem : public QTreeWidgetItem {
+ public:
+  TNodeItem(const TTreeNode& node, const TTreeView& view) : node_(node), view_(view) {}
+  QVariant data(int column, int role) const override {
+    if (column != 0 || role != Qt::DecorationRole) return QTreeWidgetItem::data(column, role);
+    const bool selected = isSelected() && node_.SelectedIndex >= 0;
+    const int index = selected ? node_.SelectedIndex : node_.ImageIndex;
+    if (view_.Images == nullptr || index < 0) return {};
+    const QImage image = TImageListAccess::Image(*view_.Images, index);
+    if (image.isNull()) return {};
+    return QIcon(QPixmap::fromImage(image));
+  }
+
+ private:
+  const TTreeNode& node_;
+  const TTreeView& view_;
+};
+
+void AddTreeItems(QTreeWidgetItem* parent, QTreeWidget* tree, const TTreeNode& node, const TTreeView& view) {
+  auto* item = new TNodeItem(node, view);
+  if (parent != nullptr)
+    parent->addChild(item);
+  else
+    tree->addTopLevelItem(item);
   item->setText(0, QString::fromStdString(node.Text));
-  for (int i = 0; i < node.Count(); ++i) AddTreeItems(item, tree, *node.Item(i));
+  for (int i = 0; i < node.Count(); ++i) AddTreeItems(item, tree, *node.Item(i), view);
 }
 }  // namespace
 
@@ -239,6 +267,7 @@ void TTreeView::RefreshNodes() {
   if (tree == nullptr) return;
   tree->setIndentation(Indent);
   tree->clear();
-  for (int i = 0; i < Items.TopLevelCount(); ++i) AddTreeItems(nullptr, tree, *Items.TopLevelItem(i));
+  if (Images != nullptr) tree->setIconSize(QSize(Images->Width(), Images->Height()));
+  for (int i = 0; i < Items.TopLevelCount(); ++i) AddTreeItems(nullptr, tree, *Items.TopLevelItem(i), *this);
   tree->expandAll();
 }
