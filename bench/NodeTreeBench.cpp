@@ -189,10 +189,11 @@ class SectionModel : public QAbstractItemModel {
 /// Milliseconds of one call of `f`.
 template <typename F>
 double OnceMs(F&& f) {
-  return MedianSeconds(1, [&] {
-           f();
-           return 0;
-         }) *
+  return MedianSeconds(1,
+                       [&] {
+                         f();
+                         return 0;
+                       }) *
          1000;
 }
 
@@ -200,15 +201,17 @@ void ReportScrollTimes() {
   constexpr int kRuns = 21;
   std::unique_ptr<TNodeTree> tree = MakeExpandedTree(kReportSize);
   const double firstMs = OnceMs([&] { tree->ScrollIntoView(tree->GetLastVisible(), false); });
-  const double againMs = MedianSeconds(kRuns, [&] {
-                           tree->SetOffsetY(0);
-                           return tree->ScrollIntoView(tree->GetLastVisible(), false);
-                         }) *
+  const double againMs = MedianSeconds(kRuns,
+                                       [&] {
+                                         tree->SetOffsetY(0);
+                                         return tree->ScrollIntoView(tree->GetLastVisible(), false);
+                                       }) *
                          1000;
   tree.reset();
 
   SectionModel model(static_cast<int>(kReportSize / (kChildrenPerNode + 1)));
   QTreeView view;
+  view.setUniformRowHeights(true);  // as a large tree view is set up; the tree's rows are alike too
   view.resize(400, 300);
   view.setModel(&model);
   view.expandAll();
@@ -216,17 +219,18 @@ void ReportScrollTimes() {
   const QModelIndex lastSection = model.index(model.rowCount({}) - 1, 0, {});
   const QModelIndex last = model.index(static_cast<int>(kChildrenPerNode) - 1, 0, lastSection);
   const double peerFirstMs = OnceMs([&] { view.scrollTo(last); });
-  const double peerAgainMs = MedianSeconds(kRuns, [&] {
-                               view.scrollTo(first);
-                               view.scrollTo(last);
-                               return 0;
-                             }) *
+  const double peerAgainMs = MedianSeconds(kRuns,
+                                           [&] {
+                                             view.scrollTo(first);
+                                             view.scrollTo(last);
+                                             return 0;
+                                           }) *
                              1000;
   std::printf(
       "scrolling to the last of %lld text nodes: first %.2f ms, then %.4f ms (aim <= %.1f ms: %.3f of it); "
       "Qt's tree view: first %.2f ms, then %.4f ms (ratio %.2f)\n",
-      static_cast<long long>(kReportSize), firstMs, againMs, kScrollAimMs, againMs / kScrollAimMs, peerFirstMs,
-      peerAgainMs, peerAgainMs > 0 ? againMs / peerAgainMs : 0.0);
+      static_cast<long long>(kReportSize), firstMs, againMs, kScrollAimMs, againMs / kScrollAimMs,
+      peerFirstMs, peerAgainMs, peerAgainMs > 0 ? againMs / peerAgainMs : 0.0);
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMimeData>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
@@ -351,7 +351,8 @@ TEST(TreeDragTest, ADragShowsItsImageUnderTheMouseOnAnXServer) {
   // Pressed, the tree has the focus and paints its selection so.
   ASSERT_TRUE(MakeDragImage(trees.source, expected, origin));
   QImage during;
-  QTimer::singleShot(200, [&] { run("mousemove " + std::to_string(carry.X) + " " + std::to_string(carry.Y)); });
+  QTimer::singleShot(200,
+                     [&] { run("mousemove " + std::to_string(carry.X) + " " + std::to_string(carry.Y)); });
   QTimer::singleShot(800, [&] {
     during = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
     run("mouseup 1");
@@ -387,7 +388,7 @@ struct DragImageCase {
   const char* name;
   std::vector<int> selected;  // rows of n0, n1, c (child of n1), n2, n3
   int32_t offsetY;
-  int32_t imageTop;  // client y of the image, -1 for none
+  int32_t imageTop;                                  // client y of the image, -1 for none
   std::vector<std::pair<int32_t, int32_t>> dragged;  // client rows of the image that are opaque
 };
 void PrintTo(const DragImageCase& c, std::ostream* os) {
@@ -438,8 +439,9 @@ TEST_P(DragImageTest, ShowsTheDraggedRowsAsTheTreePaintsThemFaded) {
   int mismatches = 0;
   for (int32_t y = 0; y < image.Height(); ++y) {
     const int32_t clientY = c.imageTop + y;
-    const bool dragged = std::any_of(c.dragged.begin(), c.dragged.end(),
-                                     [&](const auto& span) { return clientY >= span.first && clientY < span.second; });
+    const bool dragged = std::any_of(c.dragged.begin(), c.dragged.end(), [&](const auto& span) {
+      return clientY >= span.first && clientY < span.second;
+    });
     const uint8_t* got = image.ScanLine(y);
     const uint8_t* painted = screen.ScanLine(clientY);
     for (int32_t x = 0; x < image.Width(); ++x)
@@ -452,14 +454,14 @@ TEST_P(DragImageTest, ShowsTheDraggedRowsAsTheTreePaintsThemFaded) {
   EXPECT_EQ(mismatches, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Selections, DragImageTest,
-    ::testing::Values(DragImageCase{"NothingSelected", {}, 0, -1, {}},
-                      DragImageCase{"OneRow", {0}, 0, 0, {{0, 10}}},
-                      DragImageCase{"ANodeWithItsChild", {1}, 0, 10, {{10, 30}}},
-                      DragImageCase{"RowsWithAGapBetween", {0, 3}, 0, 0, {{0, 10}, {30, 40}}},
-                      DragImageCase{"ARowBelowTheWindow", {4}, 0, -1, {}},
-                      DragImageCase{"ARowHalfAboveTheWindow", {1}, -5, 5, {{5, 25}}},
-                      DragImageCase{"ARowScrolledIntoView", {4}, -10, 30, {{30, 40}}}));
+INSTANTIATE_TEST_SUITE_P(Selections, DragImageTest,
+                         ::testing::Values(DragImageCase{"NothingSelected", {}, 0, -1, {}},
+                                           DragImageCase{"OneRow", {0}, 0, 0, {{0, 10}}},
+                                           DragImageCase{"ANodeWithItsChild", {1}, 0, 10, {{10, 30}}},
+                                           DragImageCase{
+                                               "RowsWithAGapBetween", {0, 3}, 0, 0, {{0, 10}, {30, 40}}},
+                                           DragImageCase{"ARowBelowTheWindow", {4}, 0, -1, {}},
+                                           DragImageCase{"ARowHalfAboveTheWindow", {1}, -5, 5, {{5, 25}}},
+                                           DragImageCase{"ARowScrolledIntoView", {4}, -10, 30, {{30, 40}}}));
 
 }  // namespace

@@ -280,10 +280,10 @@ class RangeWidthTest : public ::testing::TestWithParam<RangeWidthCase> {
   int32_t Recount() {
     int32_t widest = 0;
     for (PNode node = tree.GetFirstVisible(); node != nullptr; node = tree.GetNextVisible(node))
-      widest = std::max<int32_t>(widest, static_cast<int32_t>(tree.GetNodeLevel(node) + 1) * tree.Indent() +
-                                             (widths.contains(node) ? widths[node]
-                                                                    : tree.Canvas().TextExtentW(
-                                                                          tree.TextData(node)->Text).cx));
+      widest = std::max<int32_t>(
+          widest, static_cast<int32_t>(tree.GetNodeLevel(node) + 1) * tree.Indent() +
+                      (widths.contains(node) ? widths[node]
+                                             : tree.Canvas().TextExtentW(tree.TextData(node)->Text).cx));
     return widest + 2 * tree.Margin();
   }
 
@@ -329,8 +329,8 @@ INSTANTIATE_TEST_SUITE_P(
                          t.DeleteNode(t.RootNode()->LastChild->LastChild);
                        },
                        0},
-        RangeWidthCase{"CollapsingTheWidest", [](TNodeTree& t, auto&) { t.SetExpanded(t.RootNode()->LastChild, false); },
-                       0},
+        RangeWidthCase{"CollapsingTheWidest",
+                       [](TNodeTree& t, auto&) { t.SetExpanded(t.RootNode()->LastChild, false); }, 0},
         // Measured when shown, then again once the text is in.
         RangeWidthCase{"AddingATextNode",
                        [](TNodeTree& t, auto&) { Add(t, t.GetFirst(), "a text wider than every other row"); },
