@@ -4,16 +4,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 
 #include "GuiTestSupport.h"
-#include "platform/graphics/Bitmap.h"
-#include "platform/graphics/Canvas.h"
-#include "platform/graphics/ImageList.h"
 #include "platform/gui/ActnList.h"
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/StdCtrls.h"
@@ -229,41 +225,6 @@ TEST_F(StdCtrlsTest, TreeViewCarriesNodesHiddenAndShowsThemWhenItHasAWindow) {
   EXPECT_EQ(CountItems(w->topLevelItem(0)), 1);
   tree->Items.Clear();
   EXPECT_EQ(w->topLevelItemCount(), 0);
-}
-
-/// The colour at the middle of an item's icon, 0 for none.
-QRgb IconMiddle(const QTreeWidgetItem* item) {
-  const QIcon icon = item->icon(0);
-  return icon.isNull() ? 0 : icon.pixmap(16, 16).toImage().pixel(8, 8);
-}
-
-TEST_F(StdCtrlsTest, TreeViewShowsTheImageEachNodeHasWhenDrawn) {
-  TImageList images;
-  TBitmap strip;
-  strip.SetPixelFormat(pf24bit);
-  strip.SetSize(32, 16);
-  strip.Canvas().Brush().SetColor(clRed);
-  strip.Canvas().FillRect(Rect(0, 0, 16, 16));
-  strip.Canvas().Brush().SetColor(clBlue);
-  strip.Canvas().FillRect(Rect(16, 0, 32, 16));
-  images.Add(&strip, nullptr);
-  auto* tree = Add<TTreeView>();
-  tree->Images = &images;
-  form.Show();
-  TTreeNode* pictured = tree->Items.Add(nullptr, "pictured");
-  tree->Items.Add(nullptr, "plain");
-  // Image indexes set after the nodes are on screen, as holders set them.
-  pictured->ImageIndex = 1;
-  pictured->SelectedIndex = 0;
-  auto* w = qobject_cast<QTreeWidget*>(Widget(*tree)->parentWidget());
-  ASSERT_NE(w, nullptr);
-  EXPECT_EQ(IconMiddle(w->topLevelItem(0)), qRgb(0, 0, 255));
-  EXPECT_EQ(IconMiddle(w->topLevelItem(1)), 0u);
-  w->topLevelItem(0)->setSelected(true);
-  EXPECT_EQ(IconMiddle(w->topLevelItem(0)), qRgb(255, 0, 0));
-  pictured->ImageIndex = 7;  // beyond the list: no picture rather than a stale one
-  w->topLevelItem(0)->setSelected(false);
-  EXPECT_EQ(IconMiddle(w->topLevelItem(0)), 0u);
 }
 
 }  // namespace

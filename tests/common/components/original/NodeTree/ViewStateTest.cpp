@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
 
 #include "TreeTestSupport.h"
 #include "platform/gui/GuiTestSupport.h"
@@ -242,11 +241,11 @@ TEST_F(ViewStateTest, GetNodeAtFindsTheRowUnderAPoint) {
   EXPECT_EQ(tree.GetNodeAt(-1, false), nullptr);
 }
 
-/// A change to a tree whose rows were measured, and what it costs and does to the widest row.
+/// A change to a tree whose rows were measured, and how many node widths it measures again.
 struct RangeWidthCase {
   const char* name;
-  std::function<void(TNodeTree& tree, std::map<PNode, int32_t>& widths)> change;
-  int measured;  // node-width hook calls the change costs
+  std::function<void(TNodeTree&)> change;
+  int measured;
 };
 void PrintTo(const RangeWidthCase& c, std::ostream* os) {
   *os << c.name;
@@ -254,101 +253,70 @@ void PrintTo(const RangeWidthCase& c, std::ostream* os) {
 
 class RangeWidthTest : public ::testing::TestWithParam<RangeWidthCase> {
  protected:
-  /// Three expanded parents of three children each; the hook answers from `widths`.
   void SetUp() override {
     tree.SetBounds(0, 0, 100, 50);
-    tree.SetDefaultNodeHeight(10);
     tree.HandleNeeded();
-    tree.OnGetNodeWidth = [this](TNodeTree*, TCanvas&, PNode node, int32_t, int32_t& width) {
-      ++measured;
-      if (const auto it = widths.find(node); it != widths.end()) width = it->second;
-    };
-    tree.BeginUpdate();
-    for (int p = 0; p < 3; ++p) {
-      PNode parent = Add(tree, nullptr, "p");
-      widths[parent] = 20 + p;
-      for (int c = 0; c < 3; ++c) widths[Add(tree, parent, "c")] = 40 + 10 * p + c;
-      tree.SetExpanded(parent, true);
-    }
-    tree.EndUpdate();
+    tree.OnGetNodeWidth = [this](TNodeTree*, TCanvas&, PNode, int32_t, int32_t&) { ++measured; };
+    for (int i = 1; i <= 4; ++i)
+      tree.SetExpanded(Add(tree, Add(tree, nullptr, "p"), std::string(i, 'w'))->Parent, true);
     for (PNode node = tree.GetFirst(); node != nullptr; node = tree.GetNext(node)) {
     }
     tree.RangeWidth();
     measured = 0;
   }
-  /// The widest visible row walked by hand.
+  /// The widest visible row measured by hand.
   int32_t Recount() {
     int32_t widest = 0;
     for (PNode node = tree.GetFirstVisible(); node != nullptr; node = tree.GetNextVisible(node))
-      widest = std::max<int32_t>(
-          widest, static_cast<int32_t>(tree.GetNodeLevel(node) + 1) * tree.Indent() +
-                      (widths.contains(node) ? widths[node]
-                                             : tree.Canvas().TextExtentW(tree.TextData(node)->Text).cx));
+      widest = std::max(widest, static_cast<int32_t>(tree.GetNodeLevel(node) + 1) * tree.Indent() +
+                                    tree.Canvas().TextExtentW(tree.TextData(node)->Text).cx);
     return widest + 2 * tree.Margin();
   }
-
   TNodeTree tree;
-  std::map<PNode, int32_t> widths;
   int measured = 0;
 };
 
 TEST_P(RangeWidthTest, MeasuresEachNodeOnceAndFollowsChanges) {
-  ASSERT_EQ(tree.RangeWidth(), Recount());
-  ASSERT_EQ(measured, 0) << "answered from the widths measured before";
-  GetParam().change(tree, widths);
+  GetParam().change(tree);
   EXPECT_EQ(tree.RangeWidth(), Recount());
   EXPECT_EQ(measured, GetParam().measured);
+}
+
+PNode WidestRow(TNodeTree& t) {
+  return t.RootNode()->LastChild->LastChild;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, RangeWidthTest,
     ::testing::Values(
         RangeWidthCase{"Scrolling",
-                       [](TNodeTree& t, auto&) {
+                       [](TNodeTree& t) {
                          t.ScrollIntoView(t.GetLastVisible(), false);
-                         t.ScrollIntoView(t.GetFirst(), false);
                          t.UpdateScrollBars(true);
                        },
                        0},
-        RangeWidthCase{"WideningANode",
-                       [](TNodeTree& t, auto& w) {
-                         w[t.GetFirst()] = 300;
+        RangeWidthCase{"ChangingATextAndSayingSo",
+                       [](TNodeTree& t) {
+                         t.TextData(t.GetFirst())->Text = u"a text wider than every other row";
                          t.NodeWidthChanged(t.GetFirst());
                        },
                        1},
-        RangeWidthCase{"NarrowingTheWidest",
-                       [](TNodeTree& t, auto& w) {
-                         PNode widest = t.RootNode()->LastChild->LastChild;
-                         w[widest] = 1;
-                         t.NodeWidthChanged(widest);
-                       },
-                       1},
-        RangeWidthCase{"DeletingTheWidest",
-                       [](TNodeTree& t, auto& w) {
-                         w.erase(t.RootNode()->LastChild->LastChild);
-                         t.DeleteNode(t.RootNode()->LastChild->LastChild);
-                       },
-                       0},
-        RangeWidthCase{"CollapsingTheWidest",
-                       [](TNodeTree& t, auto&) { t.SetExpanded(t.RootNode()->LastChild, false); }, 0},
+        RangeWidthCase{"DeletingTheWidestRow", [](TNodeTree& t) { t.DeleteNode(WidestRow(t)); }, 0},
         // Measured when shown, then again once the text is in.
-        RangeWidthCase{"AddingATextNode",
-                       [](TNodeTree& t, auto&) { Add(t, t.GetFirst(), "a text wider than every other row"); },
-                       2},
+        RangeWidthCase{"AddingATextNode", [](TNodeTree& t) { Add(t, t.GetFirst(), "a wide new row"); }, 2},
+        RangeWidthCase{"ChangingTheFont", [](TNodeTree& t) { t.Font().SetHeight(-30); }, 8},
         // Regression: a width measured before the init hook gave the node its text stayed.
         RangeWidthCase{"InitialisingMeasuredNodes",
-                       [](TNodeTree& t, auto&) {
+                       [](TNodeTree& t) {
                          t.OnInitNode = [](TNodeTree* self, PNode, PNode node, uint8_t&) {
-                           self->TextData(node)->Text = u"a text the init hook gave the node";
+                           self->TextData(node)->Text = u"a text the init hook gave";
                          };
-                         PNode parent = t.GetFirst();
-                         t.SetChildCount(parent, 6);
+                         t.SetChildCount(t.GetFirst(), 4);
                          t.RangeWidth();
-                         for (PNode child = parent->LastChild; child->Index >= 3; child = child->PrevSibling)
+                         for (PNode child = t.GetFirst()->FirstChild->NextSibling; child;
+                              child = child->NextSibling)
                            t.InitNode(child);
                        },
-                       6},
-        RangeWidthCase{"ChangingTheFont", [](TNodeTree& t, auto&) { t.Font().SetHeight(-30); }, 12},
-        RangeWidthCase{"ChangingTheIndent", [](TNodeTree& t, auto&) { t.SetIndent(40); }, 0}));
+                       6}));
 
 }  // namespace
