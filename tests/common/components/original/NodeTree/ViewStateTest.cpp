@@ -282,41 +282,36 @@ TEST_P(RangeWidthTest, MeasuresEachNodeOnceAndFollowsChanges) {
   EXPECT_EQ(measured, GetParam().measured);
 }
 
-PNode WidestRow(TNodeTree& t) {
-  return t.RootNode()->LastChild->LastChild;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Changes, RangeWidthTest,
-    ::testing::Values(
-        RangeWidthCase{"Scrolling",
-                       [](TNodeTree& t) {
-                         t.ScrollIntoView(t.GetLastVisible(), false);
-                         t.UpdateScrollBars(true);
-                       },
-                       0},
-        RangeWidthCase{"ChangingATextAndSayingSo",
-                       [](TNodeTree& t) {
-                         t.TextData(t.GetFirst())->Text = u"a text wider than every other row";
-                         t.NodeWidthChanged(t.GetFirst());
-                       },
-                       1},
-        RangeWidthCase{"DeletingTheWidestRow", [](TNodeTree& t) { t.DeleteNode(WidestRow(t)); }, 0},
-        // Measured when shown, then again once the text is in.
-        RangeWidthCase{"AddingATextNode", [](TNodeTree& t) { Add(t, t.GetFirst(), "a wide new row"); }, 2},
-        RangeWidthCase{"ChangingTheFont", [](TNodeTree& t) { t.Font().SetHeight(-30); }, 8},
-        // Regression: a width measured before the init hook gave the node its text stayed.
-        RangeWidthCase{"InitialisingMeasuredNodes",
-                       [](TNodeTree& t) {
-                         t.OnInitNode = [](TNodeTree* self, PNode, PNode node, uint8_t&) {
-                           self->TextData(node)->Text = u"a text the init hook gave";
-                         };
-                         t.SetChildCount(t.GetFirst(), 4);
-                         t.RangeWidth();
-                         for (PNode child = t.GetFirst()->FirstChild->NextSibling; child;
-                              child = child->NextSibling)
-                           t.InitNode(child);
-                       },
-                       6}));
+    ::testing::Values(RangeWidthCase{"Scrolling",
+                                     [](TNodeTree& t) {
+                                       t.ScrollIntoView(t.GetLastVisible(), false);
+                                       t.UpdateScrollBars(true);
+                                     },
+                                     0},
+                      RangeWidthCase{"ChangingATextAndSayingSo",
+                                     [](TNodeTree& t) {
+                                       t.TextData(t.GetFirst())->Text = u"a text wider than every other row";
+                                       t.NodeWidthChanged(t.GetFirst());
+                                     },
+                                     1},
+                      // Measured when shown, then again once the text is in.
+                      RangeWidthCase{"AddingATextNode",
+                                     [](TNodeTree& t) { Add(t, t.GetFirst(), "a wide new row"); }, 2},
+                      RangeWidthCase{"ChangingTheFont", [](TNodeTree& t) { t.Font().SetHeight(-30); }, 8},
+                      // Regression: a width measured before the init hook gave the node its text stayed.
+                      RangeWidthCase{"InitialisingMeasuredNodes",
+                                     [](TNodeTree& t) {
+                                       t.OnInitNode = [](TNodeTree* self, PNode, PNode node, uint8_t&) {
+                                         self->TextData(node)->Text = u"a text the init hook gave";
+                                       };
+                                       t.SetChildCount(t.GetFirst(), 4);
+                                       t.RangeWidth();
+                                       for (PNode child = t.GetFirst()->FirstChild->NextSibling; child;
+                                            child = child->NextSibling)
+                                         t.InitNode(child);
+                                     },
+                                     6}));
 
 }  // namespace
