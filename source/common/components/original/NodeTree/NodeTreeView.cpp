@@ -511,9 +511,9 @@ void TNodeTree::UpdateHorizontalScrollBar(bool repaint) {
   // updates cost nothing here; without a window nothing shows the bar, so the walk waits until
   // someone asks for the width.
   if (!HandleAllocated()) return;
-  rangeWidth_ = RangeWidth();
+  const int32_t range = RangeWidth();
   TScrollInfo info;
-  if (ClientWidth() >= rangeWidth_) {
+  if (ClientWidth() >= range) {
     ShowScrollBar(SB_HORZ, false);
     info.fMask = SIF_ALL;
     SetScrollInfo(SB_HORZ, info, repaint);
@@ -522,7 +522,7 @@ void TNodeTree::UpdateHorizontalScrollBar(bool repaint) {
   }
   info.fMask = SIF_ALL;
   info.nMin = 0;
-  info.nMax = rangeWidth_;
+  info.nMax = range;
   info.nPos = -offsetX_;
   info.nPage = static_cast<uint32_t>(std::max<int32_t>(0, ClientWidth() + 1));
   ShowScrollBar(SB_HORZ, true);
