@@ -16,7 +16,9 @@
 #include "platform/core/Files.h"
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
 #include "platform/graphics/ImageList.h"
+#include "platform/graphics/SystemColors.h"
 #include "platform/gui/ActnList.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/ComCtrls.h"
@@ -48,6 +50,43 @@ std::unique_ptr<TBitmap> BulletImage() {
 /// and reports it, as after a full disk.
 void IgnoreFileSizeSignal() {
   signal(SIGXFSZ, SIG_IGN);
+}
+
+// The exam tree's node images, 16 x 16 each on a magenta key, in the order of the holders'
+// image indexes: a book for the exam file, a folder for an exam, a page with a question mark
+// for a question.
+constexpr TColor kExamTreeImageKey = clFuchsia;
+
+std::unique_ptr<TBitmap> ExamTreeImages() {
+  auto bitmap = std::make_unique<TBitmap>();
+  bitmap->SetPixelFormat(pf24bit);
+  bitmap->SetSize(48, 16);
+  TCanvas& canvas = bitmap->Canvas();
+  auto fill = [&canvas](TColor color, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    canvas.Brush().SetColor(color);
+    canvas.FillRect(Rect(left, top, right, bottom));
+  };
+  fill(kExamTreeImageKey, 0, 0, 48, 16);
+  // Book: cover, spine, the pages' edge and a label.
+  fill(RGBColor(0, 0, 128), 2, 1, 12, 15);
+  fill(RGBColor(0, 0, 64), 2, 1, 4, 15);
+  fill(clWhite, 12, 2, 14, 15);
+  fill(clYellow, 6, 4, 10, 6);
+  // Folder: its tab, then the body inside a darker outline.
+  fill(RGBColor(160, 120, 0), 17, 3, 23, 5);
+  fill(RGBColor(160, 120, 0), 17, 5, 31, 14);
+  fill(RGBColor(250, 210, 80), 18, 6, 30, 13);
+  // Page with a question mark.
+  fill(RGBColor(96, 96, 96), 35, 1, 45, 15);
+  fill(clWhite, 36, 2, 44, 14);
+  const TColor mark = RGBColor(0, 64, 192);
+  fill(mark, 38, 3, 42, 4);
+  fill(mark, 37, 4, 38, 6);
+  fill(mark, 42, 4, 43, 7);
+  fill(mark, 40, 7, 42, 8);
+  fill(mark, 40, 8, 41, 10);
+  fill(mark, 40, 11, 41, 12);
+  return bitmap;
 }
 
 template <typename T>
@@ -134,6 +173,7 @@ void TMainForm::CreateComponents() {
   TempViewer->SetStyle(MainStyle);
   TempViewer->SetDoInPaletteMode(rvpaCreateCopies);
   TempViewer->SetVisible(false);
+  ilMain->AddMasked(ExamTreeImages().get(), kExamTreeImageKey);
   ExamTreeView->ReadOnly = true;
   ExamTreeView->Images = ilMain;
   ExamTreeView->Indent = 19;

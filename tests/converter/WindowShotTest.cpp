@@ -11,7 +11,10 @@
 #include "common/units/LocalizationStore.h"
 #include "converter/AboutFormUnit.h"
 #include "converter/MainFormUnit.h"
+#include "exam/ZUKConverter.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/ImageList.h"
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/WindowGrab.h"
@@ -82,6 +85,45 @@ TEST(SHOT_SUITE, MainWindowAndAboutBox) {
       blue = blue || aboutShot.Canvas().Pixel(x, y) == TColor(0xCC6600);  // 0066CC as R, G, B
   EXPECT_TRUE(blue);
   about.Hide();
+}
+
+/// Whether `image` appears in `shot` somewhere: every pixel of it that is not white (the list
+/// draws its transparent parts white) at one place.
+bool Shows(TBitmap& shot, TBitmap& image) {
+  for (int32_t top = 0; top + image.Height() <= shot.Height(); ++top)
+    for (int32_t left = 0; left + image.Width() <= shot.Width(); ++left) {
+      bool same = true;
+      for (int32_t y = 0; y < image.Height() && same; ++y)
+        for (int32_t x = 0; x < image.Width() && same; ++x) {
+          const TColor c = image.Canvas().Pixel(x, y);
+          same = c == clWhite || shot.Canvas().Pixel(left + x, top + y) == c;
+        }
+      if (same) return true;
+    }
+  return false;
+}
+
+TEST(SHOT_SUITE, ExamTreeShowsTheImagesOfItsNodes) {
+  ZUK_RUN_UNDER_XSERVER(SHOT_STRING(SHOT_SUITE) ".ExamTreeShowsTheImagesOfItsNodes");
+  progtest::ScratchFolder dir;
+  progtest::WriteFile(dir.Path("exam.zuk"), progtest::ExamFile());
+  auto form = std::make_unique<TMainForm>();
+  form->Show();
+  // The exam file, an exam and a question: one node of each image.
+  TZUKConverter converter(dir.Path("exam.zuk"), form->ExamTreeView);
+  converter.Load();
+  form->ExamTreeView->SetBounds(8, 8, 240, 120);
+  form->ExamTreeView->SetVisible(true);
+  progtest::Pump(10);
+  ASSERT_TRUE(GrabControlToPNG(*form->ExamTreeView, ShotPath("exam-tree")));
+  TBitmap shot;
+  ASSERT_TRUE(GrabControl(*form->ExamTreeView, shot));
+  ASSERT_EQ(form->ilMain->Count(), 3);
+  for (int index = 0; index < 3; ++index) {
+    TBitmap image;
+    ASSERT_TRUE(form->ilMain->GetBitmap(index, &image));
+    EXPECT_TRUE(Shows(shot, image)) << "image " << index;
+  }
 }
 
 }  // namespace

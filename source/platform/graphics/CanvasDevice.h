@@ -73,6 +73,13 @@ struct TCanvasAccess {
   static QPainter* Painter(TCanvas& canvas);
 };
 
+class TCustomImageList;
+/// The pictures of an image list for the window layer.
+struct TImageListAccess {
+  /// Image `index` with its transparency; a null image for an index the list lacks.
+  static QImage Image(const TCustomImageList& list, int index);
+};
+
 /// Makes sure a Qt GUI application object exists (fonts and text need one). The GUI layer
 /// creates its own application object first; without one a headless one is made.
 void EnsureGuiApplication();

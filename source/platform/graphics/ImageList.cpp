@@ -197,3 +197,8 @@ void TCustomImageList::Changed() {
     if (std::find(links_.begin(), links_.end(), link) != links_.end() && link->OnChange)
       link->OnChange(*this);
 }
+
+QImage TImageListAccess::Image(const TCustomImageList& list, int index) {
+  if (index < 0 || index >= list.Count()) return QImage();
+  return list.impl_->images[static_cast<size_t>(index)];
+}

@@ -87,6 +87,7 @@ class TCustomImageList : public TComponent {
   struct Impl;
 
  private:
+  friend struct TImageListAccess;
   void Changed();
   std::unique_ptr<Impl> impl_;
   std::vector<TChangeLink*> links_;

@@ -2,6 +2,8 @@
 #include "platform/gui/ComCtrls.h"
 
 #include <QHeaderView>
+#include <QIcon>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -10,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/graphics/CanvasDevice.h"
+#include "platform/graphics/ImageList.h"
 #include "platform/gui/WidgetSupport.h"
 
 namespace {
@@ -212,6 +216,29 @@ void TListView::Refill() {
 
 // --- TTreeView ------------------------------------------------------------------------
 
+namespace {
+/// An item that shows its node's image as the node has it when drawn: the node's image index
+/// is often set just after the node was added (and shown).
+class TNodeItem : public QTreeWidgetItem {
+ public:
+  TNodeItem(const TTreeNode& node, const TTreeView& view) : node_(node), view_(view) {}
+  QVariant data(int column, int role) const override {
+    if (column != 0 || role != Qt::DecorationRole) return QTreeWidgetItem::data(column, role);
+    const bool selected = isSelected() && node_.SelectedIndex >= 0;
+    const int index = selected ? node_.SelectedIndex : node_.ImageIndex;
+    if (view_.Images == nullptr || index < 0) return {};
+    const QImage image = TImageListAccess::Image(*view_.Images, index);
+    if (image.isNull()) return {};
+    return QIcon(QPixmap::fromImage(image));
+  }
+
+ private:
+  const TTreeNode& node_;
+  const TTreeView& view_;
+};
+
+}  // namespace
+
 // The window of a tree view: the toolkit's tree widget and, for every node shown, its item.
 // Nodes reach the widget one at a time, so that a tree filled node by node costs time in
 // proportion to its size; only RefreshNodes remakes every item. Nothing here recurses over the
@@ -219,14 +246,14 @@ void TListView::Refill() {
 class TTreeHandle : public TWidgetHandle {
  public:
   TTreeHandle(TTreeView& view, QTreeWidget* tree)
-      : TWidgetHandle(view, tree, tree->viewport()), tree_(tree) {}
+      : TWidgetHandle(view, tree, tree->viewport()), view_(view), tree_(tree) {}
 
   /// Makes an item for `node` (a leaf) at `index` among its siblings' items, under an
   /// expanded parent.
   void Insert(const TTreeNode& node, int index) {
     QTreeWidgetItem* parent = node.Parent() != nullptr ? ItemOf(node.Parent()) : tree_->invisibleRootItem();
     if (parent == nullptr) return;
-    auto* item = new QTreeWidgetItem(QStringList(QString::fromStdString(node.Text)));
+    QTreeWidgetItem* item = NewItem(node);
     parent->insertChild(std::clamp(index, 0, parent->childCount()), item);
     items_[&node] = item;
     if (parent != tree_->invisibleRootItem() && !parent->isExpanded()) parent->setExpanded(true);
@@ -254,7 +281,7 @@ class TTreeHandle : public TWidgetHandle {
     while (!pending.empty()) {
       const auto [node, parent] = pending.back();
       pending.pop_back();
-      auto* item = new QTreeWidgetItem(QStringList(QString::fromStdString(node->Text)));
+      QTreeWidgetItem* item = NewItem(*node);
       items_[node] = item;
       if (parent != nullptr)
         parent->addChild(item);
@@ -269,6 +296,12 @@ class TTreeHandle : public TWidgetHandle {
   QTreeWidget* Tree() const { return tree_; }
 
  private:
+  QTreeWidgetItem* NewItem(const TTreeNode& node) const {
+    auto* item = new TNodeItem(node, view_);
+    item->setText(0, QString::fromStdString(node.Text));
+    return item;
+  }
+
   QTreeWidgetItem* ItemOf(const TTreeNode* node) const {
     const auto found = items_.find(node);
     return found != items_.end() ? found->second : nullptr;
@@ -298,6 +331,7 @@ class TTreeHandle : public TWidgetHandle {
     }
   }
 
+  const TTreeView& view_;
   QTreeWidget* tree_;
   std::unordered_map<const TTreeNode*, QTreeWidgetItem*> items_;
 };
@@ -325,6 +359,7 @@ void TTreeView::RefreshNodes() {
   TTreeHandle* handle = TreeHandle();
   if (handle == nullptr) return;
   handle->Tree()->setIndentation(Indent);
+  if (Images != nullptr) handle->Tree()->setIconSize(QSize(Images->Width(), Images->Height()));
   handle->Tree()->setUpdatesEnabled(!Items.Updating());
   handle->Fill(Items);
 }

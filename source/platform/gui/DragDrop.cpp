@@ -5,11 +5,13 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 #include <cstring>
 #include <map>
 
+#include "platform/graphics/BitmapAccess.h"
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/WidgetSupport.h"
 
@@ -179,7 +181,8 @@ bool IsDragDropRegistered(const TWinControl& control) {
   return it != Registered().end() && it->second != nullptr;
 }
 
-uint32_t DoDragDrop(TWinControl& source, const TDragFormats& formats, uint32_t allowedEffects) {
+uint32_t DoDragDrop(TWinControl& source, const TDragFormats& formats, uint32_t allowedEffects,
+                    const TDragImage* image) {
   QWidget* widget = ClientWidgetOf(&source);
   if (widget == nullptr) {
     source.HandleNeeded();
@@ -192,6 +195,10 @@ uint32_t DoDragDrop(TWinControl& source, const TDragFormats& formats, uint32_t a
                   QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())));
   QDrag* drag = new QDrag(widget);
   drag->setMimeData(data);
+  if (image != nullptr && image->Picture != nullptr && !image->Picture->Empty()) {
+    drag->setPixmap(QPixmap::fromImage(TBitmapAccess::DrawImage(*image->Picture)));
+    drag->setHotSpot(QPoint(image->HotSpot.X, image->HotSpot.Y));
+  }
   const Qt::DropAction action = drag->exec(ActionsOf(allowedEffects), PreferredAction(allowedEffects));
   return EffectOf(action);
 }

@@ -11,6 +11,7 @@
 #include "platform/graphics/GraphicsTypes.h"
 #include "platform/graphics/Messages.h"
 
+class TBitmap;
 class TWinControl;
 
 constexpr uint32_t DROPEFFECT_NONE = 0;
@@ -44,7 +45,16 @@ class TDropTargetHandler {
 bool RegisterDragDrop(TWinControl& control, TDropTargetHandler* handler);
 void RevokeDragDrop(TWinControl& control);
 bool IsDragDropRegistered(const TWinControl& control);
-/// Runs a drag from `source` until it is dropped or cancelled; returns the effect performed.
-uint32_t DoDragDrop(TWinControl& source, const TDragFormats& formats, uint32_t allowedEffects);
+/// What a drag shows under the mouse: a picture (its transparency kept) and the point of it
+/// that the mouse holds.
+struct TDragImage {
+  TBitmap* Picture = nullptr;
+  TPoint HotSpot;
+};
+
+/// Runs a drag from `source` until it is dropped or cancelled, showing `image` (when given)
+/// under the mouse; returns the effect performed.
+uint32_t DoDragDrop(TWinControl& source, const TDragFormats& formats, uint32_t allowedEffects,
+                    const TDragImage* image = nullptr);
 /// The MIME type a format travels under between programs.
 std::string DragFormatMimeType(uint32_t format);

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "common/components/original/NodeTree/NodeTree.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/gui/Application.h"
 #include "platform/gui/Clipbrd.h"
 
 namespace {
@@ -21,6 +23,20 @@ uint64_t GetLE(const uint8_t* in, int bytes) {
   uint64_t value = 0;
   for (int i = 0; i < bytes; ++i) value |= uint64_t{in[i]} << (8 * i);
   return value;
+}
+
+/// A drag takes the selected nodes with their subtrees, as painting the selected nodes only does.
+bool IsDragged(const TNodeTree& tree, PNode node) {
+  for (PNode run = node; run != tree.RootNode(); run = run->Parent)
+    if (run->Has(nsSelected)) return true;
+  return false;
+}
+
+/// A 32-bit bitmap of that size whose every byte is `value`.
+void FillBitmap32(TBitmap& bitmap, int32_t width, int32_t height, uint8_t value) {
+  bitmap.SetPixelFormat(pf32bit);
+  bitmap.SetSize(width, height);
+  for (int32_t y = 0; y < height; ++y) std::memset(bitmap.ScanLine(y), value, static_cast<size_t>(width) * 4);
 }
 
 }  // namespace
@@ -343,8 +359,17 @@ uint32_t TVTDragManager::StartDrag(uint32_t allowedEffects) {
       formats.Items.emplace_back(format.cfFormat, *medium.hGlobal);
     ReleaseStgMedium(medium);
   }
+  // The image starts over the dragged rows and follows the mouse from where it was taken.
+  TBitmap picture;
+  TPoint origin;
+  TDragImage image;
+  const bool withImage = MakeDragImage(*owner_, picture, origin);
+  if (withImage) {
+    const TPoint mouse = owner_->ScreenToClient(GetCursorPos());
+    image = TDragImage{&picture, Point(mouse.X - origin.X, mouse.Y - origin.Y)};
+  }
   TRef<TVTDragManager> keep(this);
-  return DoDragDrop(*owner_, formats, allowedEffects);
+  return DoDragDrop(*owner_, formats, allowedEffects, withImage ? &image : nullptr);
 }
 
 uint32_t TVTDragManager::WindowTarget::DragEnter(const TDragFormats& formats, uint32_t keyState, TPoint point,
@@ -368,6 +393,46 @@ uint32_t TVTDragManager::WindowTarget::Drop(const TDragFormats& formats, uint32_
   TRef<TVTDataObject> data(DataObjectFromFormats(formats));
   manager_.Drop(data.get(), keyState, point, effect);
   return effect;
+}
+
+// --- Drag image --------------------------------------------------------------------------------
+
+bool MakeDragImage(TNodeTree& tree, TBitmap& image, TPoint& origin) {
+  const int32_t width = tree.ClientWidth();
+  const int32_t height = tree.ClientHeight();
+  if (width <= 0 || height <= 0 || tree.SelectedCount() == 0) return false;
+  // The dragged rows inside the client area, in client coordinates.
+  std::vector<std::pair<int32_t, int32_t>> rows;
+  int32_t top = 0;
+  PNode node = tree.GetNodeAt(-tree.OffsetY(), false, &top);
+  for (top += tree.OffsetY(); node != nullptr && top < height; node = tree.GetNextVisible(node)) {
+    const int32_t bottom = top + node->NodeHeight;
+    if (IsDragged(tree, node)) rows.emplace_back(std::max(top, 0), std::min(bottom, height));
+    top = bottom;
+  }
+  if (rows.empty()) return false;
+  const int32_t imageTop = rows.front().first;
+  const int32_t imageHeight = rows.back().second - imageTop;
+
+  // Painted rows are opaque, so blending gives every pixel of a dragged row the same alpha.
+  TBitmap painted;
+  FillBitmap32(painted, width, imageHeight, 0);
+  const TRect window = Bounds(-tree.OffsetX(), imageTop - tree.OffsetY(), width, imageHeight);
+  tree.PaintTree(painted.Canvas(), window, Point(0, 0),
+                 poBackground | poColumnColor | poDrawSelection | poGridLines | poSelectedOnly);
+  for (int32_t y = 0; y < imageHeight; ++y) {
+    uint8_t* pixel = painted.ScanLine(y);
+    for (int32_t x = 0; x < width; ++x) pixel[4 * x + 3] = 0xFF;
+  }
+  // Blending onto transparent black leaves the colours multiplied by the alpha.
+  FillBitmap32(image, width, imageHeight, 0);
+  for (const auto& [rowTop, rowBottom] : rows) {
+    const TRect span = Rect(0, rowTop - imageTop, width, rowBottom - imageTop);
+    BlendRectangle(&painted, &image, span, Point(0, span.Top), bmConstantAlpha, kDragImageAlpha, 0);
+  }
+  image.SetAlphaFormat(afPremultiplied);
+  origin = Point(0, imageTop);
+  return true;
 }
 
 // --- Tree references -----------------------------------------------------------------------------

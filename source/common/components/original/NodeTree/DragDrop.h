@@ -14,6 +14,7 @@
 
 #include "platform/gui/DragDrop.h"
 
+class TBitmap;
 class TNodeTree;
 
 using HRESULT = int32_t;
@@ -219,6 +220,15 @@ class TVTDragManager : public TRefCounted {
   bool fullWindowDrag_ = true;
   bool registered_ = false;
 };
+
+/// The drag image of a drag from `tree`: the dragged rows on screen (the selected nodes with
+/// their children) as the tree paints them, blended at a constant alpha onto transparent
+/// pixels, so the image is translucent (32 bits, premultiplied alpha). `origin` receives the
+/// image's top-left corner in client coordinates. False, leaving `image` alone, when no dragged
+/// row is on screen.
+bool MakeDragImage(TNodeTree& tree, TBitmap& image, TPoint& origin);
+/// How opaque the drag image is, out of 256.
+constexpr int32_t kDragImageAlpha = 192;
 
 /// The clipboard format that carries a tree reference.
 uint32_t TreeReferenceFormat();

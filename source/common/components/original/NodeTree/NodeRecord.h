@@ -75,6 +75,8 @@ struct TNodeRecord {
   TNodeRecord* NextSibling;
   TNodeRecord* FirstChild;
   TNodeRecord* LastChild;
+  int32_t Width;        // the node-width hook's answer, valid while WidthStamp is the tree's
+  uint32_t WidthStamp;  // 0: never measured
 
   // The background validation thread reads the states while the GUI thread changes other bits
   // of them (selection, initialisation): both go through atomic accesses. Only the GUI thread

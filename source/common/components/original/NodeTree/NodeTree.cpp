@@ -54,11 +54,14 @@ TNodeTree::TNodeTree(TComponent* owner)
     TreeRegistry()[treeId_] = this;
   }
   BuildButtonBitmaps(true, true);
+  // Text is measured in the tree's font: another font makes every remembered width stale.
+  Font().OnChange = [this](TFont&) { NodeWidthChanged(nullptr); };
   ValidationThread::AddUser();
 }
 
 TNodeTree::~TNodeTree() {
   IncludeState(tsDestroying);
+  Font().OnChange = nullptr;
   InterruptValidation();
   {
     const std::lock_guard<std::mutex> guard(TreeRegistryLock());
@@ -538,6 +541,8 @@ void TNodeTree::InitNode(PNode node) {
   if (node == root_) return;
   const uint8_t states = DoInitNode(node->Parent == root_ ? nullptr : node->Parent, node);
   node->Include(nsInitialized);
+  // The init hook gives the node its content: a width measured before is stale.
+  if (node->WidthStamp != 0) NodeWidthChanged(node);
   if ((states & ivsDisabled) != 0) node->Include(nsDisabled);
   if ((states & ivsHasChildren) != 0) node->Include(nsHasChildren);
   if ((states & ivsMultiline) != 0) node->Include(nsMultiline);
@@ -740,6 +745,7 @@ PNode TNodeTree::AddTextNode(PNode parent, TNodeAttachMode mode, bool expand, in
     data->FlagA = flagA;
     data->FlagB = flagB;
     data->Number = number;
+    NodeWidthChanged(node);
   }
   if (expand) SetExpanded(node->Parent, true);
   return node;

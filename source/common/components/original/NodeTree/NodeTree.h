@@ -245,8 +245,12 @@ class TNodeTree : public TCustomControl {
   int32_t OffsetY() const { return offsetY_; }
   void SetOffsetX(int32_t value);
   void SetOffsetY(int32_t value);
-  /// The width of the widest visible row (or of the columns), measured when it changed.
+  /// The width of the widest visible row (or of the columns). Each node is measured once and
+  /// the widest row is kept until the structure, the settings or a node's width change.
   int32_t RangeWidth();
+  /// The node's content changed (its text, or what the node-width hook answers for it): it is
+  /// measured again when next needed. None: every node's.
+  void NodeWidthChanged(PNode node);
   int64_t RangeHeight() const { return rangeHeight_; }
   void UpdateScrollBars(bool repaint);
   void UpdateHorizontalScrollBar(bool repaint);
@@ -488,6 +492,9 @@ class TNodeTree : public TCustomControl {
   int32_t ImageWidth(TCustomImageList* list) const;
   int32_t TextOffset(PNode node, int32_t column);
   int32_t ComputeRangeWidth();
+  /// The node-width hook's answer for the node without a column, measured on first need.
+  int32_t CachedNodeWidth(TCanvas& canvas, PNode node);
+  void RangeWidthChanged() { rangeWidthValid_ = false; }
   void ReplaceImageList(TCustomImageList*& field, TChangeLink& link, TCustomImageList* images);
   bool ShowsImageListElsewhere(TCustomImageList* list, TCustomImageList* const* except) const;
 
@@ -530,6 +537,7 @@ class TNodeTree : public TCustomControl {
   std::atomic<bool> validationListed_{false};
   int32_t rangeWidth_ = 0;
   bool rangeWidthValid_ = false;
+  uint32_t widthStamp_ = 1;  // node widths measured under another stamp are stale
   int64_t rangeHeight_ = 0;
   int32_t offsetX_ = 0;
   int32_t offsetY_ = 0;

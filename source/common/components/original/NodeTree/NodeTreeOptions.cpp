@@ -68,6 +68,8 @@ void TCustomNodeTreeOptions::SetMiscOptions(TVTMiscOptions value) {
   const TVTMiscOptions set = value & ~miscOptions_;
   const TVTMiscOptions cleared = miscOptions_ & ~value;
   miscOptions_ = value;
+  // Check boxes widen the rows of nodes that have them.
+  if (owner_ != nullptr && ((set | cleared) & toCheckSupport) != 0) owner_->RangeWidthChanged();
   if (!TreeLive()) return;
   if (((set | cleared) & toCheckSupport) != 0) owner_->Invalidate();
   if (((set | cleared) & toFullRepaintOnResize) != 0) owner_->RecreateWnd();
@@ -79,6 +81,8 @@ void TCustomNodeTreeOptions::SetPaintOptions(TVTPaintOptions value) {
   if (value == paintOptions_) return;
   const TVTPaintOptions changed = value ^ paintOptions_;
   paintOptions_ = value;
+  // The root's indentation is part of every row.
+  if (owner_ != nullptr && (changed & toShowRoot) != 0) owner_->RangeWidthChanged();
   if (!TreeLive()) return;
   if ((changed & toThemeAware) != 0) {
     owner_->UpdateThemeUsage();

@@ -379,7 +379,8 @@ TRect TNodeTree::GetDisplayRect(PNode node, int32_t column, bool textOnly, bool 
     r.Offset(0, offsetY_);
   }
   if (!textOnly) return r;
-  const int32_t textWidth = DoGetNodeWidth(Canvas(), node, column);
+  const int32_t textWidth =
+      column < 0 ? CachedNodeWidth(Canvas(), node) : DoGetNodeWidth(Canvas(), node, column);
   const int32_t offset = TextOffset(node, col != nullptr ? column : NoColumn);
   const bool rtl = col != nullptr ? col->UseRightToLeftReading() : rightToLeft_;
   TAlignment alignment = col != nullptr ? col->Alignment() : alignment_;
@@ -466,19 +467,38 @@ int32_t TNodeTree::ComputeRangeWidth() {
   int32_t widest = 0;
   const bool showRoot = (options_->PaintOptions() & toShowRoot) != 0;
   const bool checks = (options_->MiscOptions() & toCheckSupport) != 0;
+  TCanvas& canvas = Canvas();
   PNode node = root_->FirstChild;
   while (node != nullptr && !node->Has(nsVisible)) node = node->NextSibling;
   for (; node != nullptr; node = GetNextVisibleNoInit(node)) {
     int32_t width = indent_ * static_cast<int32_t>(GetNodeLevel(node)) + (showRoot ? indent_ : 0);
     width += ImageWidth(stateImages_) + ImageWidth(images_);
     if (checks && node->CheckType != 0) width += ImageWidth(checkImages_);
-    width += DoGetNodeWidth(Canvas(), node, NoColumn);
+    width += CachedNodeWidth(canvas, node);
     widest = std::max(widest, width);
   }
   return widest + 2 * margin_;
 }
 
+int32_t TNodeTree::CachedNodeWidth(TCanvas& canvas, PNode node) {
+  if (node->WidthStamp != widthStamp_) {
+    node->Width = DoGetNodeWidth(canvas, node, NoColumn);
+    node->WidthStamp = widthStamp_;
+  }
+  return node->Width;
+}
+
+void TNodeTree::NodeWidthChanged(PNode node) {
+  if (node == nullptr || node == root_)
+    ++widthStamp_;
+  else
+    node->WidthStamp = 0;
+  rangeWidthValid_ = false;
+}
+
 int32_t TNodeTree::RangeWidth() {
+  // The header keeps the column widths; only rows are worth remembering.
+  if (UseColumns()) return header_->Columns().TotalWidth();
   if (!rangeWidthValid_) {
     rangeWidth_ = ComputeRangeWidth();
     rangeWidthValid_ = true;
@@ -487,13 +507,13 @@ int32_t TNodeTree::RangeWidth() {
 }
 
 void TNodeTree::UpdateHorizontalScrollBar(bool repaint) {
-  // Measuring every visible row is linear in the tree; without a window nothing shows the bar,
-  // so the width is measured only when someone asks for it.
-  rangeWidthValid_ = false;
+  // The range is walked again only after something changed it, so scrolling and repeated
+  // updates cost nothing here; without a window nothing shows the bar, so the walk waits until
+  // someone asks for the width.
   if (!HandleAllocated()) return;
-  RangeWidth();
+  const int32_t range = RangeWidth();
   TScrollInfo info;
-  if (ClientWidth() >= rangeWidth_) {
+  if (ClientWidth() >= range) {
     ShowScrollBar(SB_HORZ, false);
     info.fMask = SIF_ALL;
     SetScrollInfo(SB_HORZ, info, repaint);
@@ -502,7 +522,7 @@ void TNodeTree::UpdateHorizontalScrollBar(bool repaint) {
   }
   info.fMask = SIF_ALL;
   info.nMin = 0;
-  info.nMax = rangeWidth_;
+  info.nMax = range;
   info.nPos = -offsetX_;
   info.nPage = static_cast<uint32_t>(std::max<int32_t>(0, ClientWidth() + 1));
   ShowScrollBar(SB_HORZ, true);

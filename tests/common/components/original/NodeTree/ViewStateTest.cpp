@@ -2,6 +2,8 @@
 // notifications.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "TreeTestSupport.h"
 #include "platform/gui/GuiTestSupport.h"
 
@@ -238,5 +240,78 @@ TEST_F(ViewStateTest, GetNodeAtFindsTheRowUnderAPoint) {
   EXPECT_EQ(tree.GetNodeAt(30, false), nullptr);
   EXPECT_EQ(tree.GetNodeAt(-1, false), nullptr);
 }
+
+/// A change to a tree whose rows were measured, and how many node widths it measures again.
+struct RangeWidthCase {
+  const char* name;
+  std::function<void(TNodeTree&)> change;
+  int measured;
+};
+void PrintTo(const RangeWidthCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class RangeWidthTest : public ::testing::TestWithParam<RangeWidthCase> {
+ protected:
+  void SetUp() override {
+    tree.SetBounds(0, 0, 100, 50);
+    tree.HandleNeeded();
+    tree.OnGetNodeWidth = [this](TNodeTree*, TCanvas&, PNode, int32_t, int32_t&) { ++measured; };
+    for (int i = 1; i <= 4; ++i)
+      tree.SetExpanded(Add(tree, Add(tree, nullptr, "p"), std::string(i, 'w'))->Parent, true);
+    for (PNode node = tree.GetFirst(); node != nullptr; node = tree.GetNext(node)) {
+    }
+    tree.RangeWidth();
+    measured = 0;
+  }
+  /// The widest visible row measured by hand.
+  int32_t Recount() {
+    int32_t widest = 0;
+    for (PNode node = tree.GetFirstVisible(); node != nullptr; node = tree.GetNextVisible(node))
+      widest = std::max(widest, static_cast<int32_t>(tree.GetNodeLevel(node) + 1) * tree.Indent() +
+                                    tree.Canvas().TextExtentW(tree.TextData(node)->Text).cx);
+    return widest + 2 * tree.Margin();
+  }
+  TNodeTree tree;
+  int measured = 0;
+};
+
+TEST_P(RangeWidthTest, MeasuresEachNodeOnceAndFollowsChanges) {
+  GetParam().change(tree);
+  EXPECT_EQ(tree.RangeWidth(), Recount());
+  EXPECT_EQ(measured, GetParam().measured);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, RangeWidthTest,
+    ::testing::Values(RangeWidthCase{"Scrolling",
+                                     [](TNodeTree& t) {
+                                       t.ScrollIntoView(t.GetLastVisible(), false);
+                                       t.UpdateScrollBars(true);
+                                     },
+                                     0},
+                      RangeWidthCase{"ChangingATextAndSayingSo",
+                                     [](TNodeTree& t) {
+                                       t.TextData(t.GetFirst())->Text = u"a text wider than every other row";
+                                       t.NodeWidthChanged(t.GetFirst());
+                                     },
+                                     1},
+                      // Measured when shown, then again once the text is in.
+                      RangeWidthCase{"AddingATextNode",
+                                     [](TNodeTree& t) { Add(t, t.GetFirst(), "a wide new row"); }, 2},
+                      RangeWidthCase{"ChangingTheFont", [](TNodeTree& t) { t.Font().SetHeight(-30); }, 8},
+                      // Regression: a width measured before the init hook gave the node its text stayed.
+                      RangeWidthCase{"InitialisingMeasuredNodes",
+                                     [](TNodeTree& t) {
+                                       t.OnInitNode = [](TNodeTree* self, PNode, PNode node, uint8_t&) {
+                                         self->TextData(node)->Text = u"a text the init hook gave";
+                                       };
+                                       t.SetChildCount(t.GetFirst(), 4);
+                                       t.RangeWidth();
+                                       for (PNode child = t.GetFirst()->FirstChild->NextSibling; child;
+                                            child = child->NextSibling)
+                                         t.InitNode(child);
+                                     },
+                                     6}));
 
 }  // namespace
