@@ -18,40 +18,17 @@
 #include <string>
 #include <vector>
 
+#include "BenchScreen.h"
 #include "BenchTiming.h"
-#include "platform/graphics/Bitmap.h"
 #include "richtext/core/RVParaInfo.h"
 #include "richtext/core/RVStyle.h"
-#include "richtext/viewer/RVDataList.h"
 
 namespace {
 
 constexpr int64_t kDocumentBytes = 5'000'000;
+// The area and margins of TScreenData.
 constexpr int32_t kMargin = 5;
 constexpr int32_t kAreaWidth = 800;
-
-/// A document in a 800 x 600 area of an off-screen canvas.
-class TScreenData : public TRVItemFormattedData {
- public:
-  TScreenData() : TRVItemFormattedData(&owner) {
-    owner.Flags = 0x10B;
-    screen.SetPixelFormat(pf24bit);
-    screen.SetSize(kAreaWidth, 600);
-  }
-  int32_t GetAreaWidth() const override { return kAreaWidth; }
-  int32_t GetLeftMargin() const override { return kMargin; }
-  int32_t GetRightMargin() const override { return kMargin; }
-  int32_t GetTopMargin() const override { return kMargin; }
-  int32_t GetBottomMargin() const override { return kMargin; }
-  int32_t GetVOffs() const override { return 0; }
-  int32_t GetWidth() const override { return kAreaWidth; }
-  int32_t GetHeight() const override { return 600; }
-  TCanvas* GetCanvas() override { return &screen.Canvas(); }
-  TColor GetColor() const override { return clWhite; }
-
-  TRVDataList owner;
-  TBitmap screen;
-};
 
 /// One run of text: its style number and its bytes.
 struct TRun {
