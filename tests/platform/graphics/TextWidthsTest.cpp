@@ -62,27 +62,32 @@ TEST_P(TextWidthsTest, EveryPrefixMeasuresAsQt) {
 }
 
 // Random strings over letters that kern with each other, so adjusted pairs fall next to
-// each other and next to spaces and punctuation.
+// each other and next to spaces and punctuation; in Latin, in Cyrillic, and mixed, where Qt
+// shapes the runs of each script apart.
 TEST_P(TextWidthsTest, KerningHeavyStringsMeasureAsQt) {
-  const std::u16string alphabet = u"AVTWYLPFaeoyrv.,-' \u0410\u0422\u0423";
   TTextWidths widths(qfont);
   uint32_t seed = 7;
-  for (int n = 0; n < 1500; ++n) {
-    std::u16string text;
+  auto next = [&seed] {
     seed = seed * 1664525u + 1013904223u;
-    const size_t length = 1 + (seed >> 16) % 40;
-    for (size_t i = 0; i < length; ++i) {
-      seed = seed * 1664525u + 1013904223u;
-      text += alphabet[(seed >> 16) % alphabet.size()];
+    return seed >> 16;
+  };
+  for (const std::u16string alphabet :
+       {u"AVTWYLPFaeoyrv.,-' 1", u"\u0410\u0422\u0423\u0413\u0420\u044C\u0430\u0435\u043E\u0443.,-' 1",
+        u"AVTWYaeoy.,-' \u0410\u0422\u0423"}) {
+    for (int n = 0; n < 500; ++n) {
+      std::u16string text;
+      const size_t length = 1 + next() % 40;
+      for (size_t i = 0; i < length; ++i) text += alphabet[next() % alphabet.size()];
+      ASSERT_EQ(widths.Width(text), Expected(text))
+          << "string " << n << ": " << FromUtf16(text).toStdString();
     }
-    ASSERT_EQ(widths.Width(text), Expected(text)) << "string " << n;
   }
 }
 
 // Plain words take the remembered way: without it the speed is lost, not the widths.
 TEST_P(TextWidthsTest, PlainWordsNeedNoShaping) {
   TTextWidths widths(qfont);
-  for (const std::u16string& text : {u"words of plain text", u"\u0441\u043B\u043E\u0432\u043E"})
+  for (const std::u16string text : {u"words of plain text", u"\u0441\u043B\u043E\u0432\u043E"})
     EXPECT_EQ(widths.PlainWidth(text), Expected(text));
 }
 
