@@ -11,7 +11,7 @@
 namespace {
 
 /// Fonts measured on this thread; a long run of distinct fonts starts the list afresh.
-constexpr size_t kMaxFonts = 64;
+constexpr size_t kMaxFonts = 16;
 
 /// A letter of each script, put in front of a pair to measure the pair inside that script's
 /// run; its own adjustment with the pair's first character cancels out.

@@ -40,7 +40,7 @@ class TTextWidths {
   static constexpr char16_t kPlainLimit = 0x0530;
   /// How many pairs outside the Latin ASCII table, and how many triples, are remembered;
   /// beyond it a string with a new one is measured by Qt.
-  static constexpr size_t kMaxRemembered = 1 << 16;
+  static constexpr size_t kMaxRemembered = 1 << 15;
   static constexpr int32_t kUnknown = INT32_MIN;
   static bool MayBePlain(char16_t c);
   static TScript ScriptOf(char16_t c);
