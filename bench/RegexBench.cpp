@@ -143,7 +143,7 @@ class TRegexCleanup {
 };
 
 /// TRegex as the converter runs it: one object whose expression changes for every rule and
-/// line, so each rule is compiled again for every line.
+/// line; the object keeps its recently compiled programs, so each rule is compiled once.
 class TRegexOneObjectCleanup {
  public:
   TRegexOneObjectCleanup() { re_.SetModifier(1, true); }
@@ -398,14 +398,25 @@ BENCHMARK(BM_StepLimit_TRegex)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)-
 
 /// Keeps every run's time per iteration so that the ratios can be printed at the end. With
 /// repetitions a benchmark reports several runs and then their mean, median and deviation:
-/// the ratios use the median of the runs themselves, never an aggregate.
+/// the ratios use the median of the runs themselves. When only the aggregates are reported
+/// (--benchmark_report_aggregates_only), the reported median stands in for the runs.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
+    for (const Run& run : runs) {
+      const std::string name = BaseName(run.run_name.str());
       if (run.run_type == Run::RT_Iteration)
-        runs_[BaseName(run.benchmark_name())].push_back(run.GetAdjustedRealTime());
+        runs_[name].push_back(run.GetAdjustedRealTime());
+      else if (run.aggregate_name == "median" && runs_.find(name) == runs_.end())
+        medians_[name] = run.GetAdjustedRealTime();
+    }
     ConsoleReporter::ReportRuns(runs);
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    for (const auto& [name, median] : medians_)
+      if (runs_.find(name) == runs_.end()) runs_[name].push_back(median);
   }
 
   void PrintRatios() const {
@@ -472,6 +483,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
   std::map<std::string, std::vector<double>> runs_;
+  std::map<std::string, double> medians_;
 };
 
 }  // namespace

@@ -9,38 +9,13 @@
 #include <memory>
 #include <string>
 
+#include "BenchScreen.h"
 #include "BenchTiming.h"
-#include "platform/graphics/Bitmap.h"
 #include "richtext/core/RVStyle.h"
-#include "richtext/viewer/RVDataList.h"
 
 namespace {
 
 constexpr int64_t kDocumentBytes = 10'000'000;
-
-/// A document in a 800 x 600 area of an off-screen canvas.
-class TScreenData : public TRVItemFormattedData {
- public:
-  TScreenData() : TRVItemFormattedData(&owner) {
-    owner.Flags = 0x10B;
-    screen.SetPixelFormat(pf24bit);
-    screen.SetSize(800, 600);
-  }
-  int32_t GetAreaWidth() const override { return 800; }
-  int32_t GetLeftMargin() const override { return 5; }
-  int32_t GetRightMargin() const override { return 5; }
-  int32_t GetTopMargin() const override { return 5; }
-  int32_t GetBottomMargin() const override { return 5; }
-  int32_t GetVOffs() const override { return vOffs; }
-  int32_t GetWidth() const override { return 800; }
-  int32_t GetHeight() const override { return 600; }
-  TCanvas* GetCanvas() override { return &screen.Canvas(); }
-  TColor GetColor() const override { return clWhite; }
-
-  TRVDataList owner;
-  TBitmap screen;
-  int32_t vOffs = 0;
-};
 
 /// Paragraphs of a few items in two text styles, `bytes` of text in all.
 std::unique_ptr<TScreenData> MakeDocument(TRVStyle& sheet, int64_t bytes) {

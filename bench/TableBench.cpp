@@ -33,7 +33,8 @@ std::string MakeRVF(TRVStyle& sheet, int tables) {
       for (int c = 0; c < kSize; ++c) {
         TRVTableCellData* cell = table->GetCell(r, c);
         cell->Clear();
-        cell->AddTextItem("cell " + std::to_string(r) + "," + std::to_string(c) + " & <text>", (r + c) % 3, 0);
+        cell->AddTextItem("cell " + std::to_string(r) + "," + std::to_string(c) + " & <text>", (r + c) % 3,
+                          0);
       }
     table->Rows().MergeCells(t % kSize, 0, 2, 2, false, false);
     doc.AddItem("", std::move(table));
@@ -96,9 +97,10 @@ int main(int argc, char** argv) {
     twice.Run();
   }
   const double ratio = twice.best / single.best;
-  std::printf("%d tables of %d x %d, %.1f MB of RVF: load and export %.3f s; twice as many: %.3f s; ratio %.2f "
-              "(at most 2.20: %s)\n",
-              kTables, kSize, kSize, static_cast<double>(single.rvf.size()) / 1e6, single.best, twice.best, ratio,
-              ratio <= 2.2 ? "yes" : "NO");
+  std::printf(
+      "%d tables of %d x %d, %.1f MB of RVF: load and export %.3f s; twice as many: %.3f s; ratio %.2f "
+      "(at most 2.20: %s)\n",
+      kTables, kSize, kSize, static_cast<double>(single.rvf.size()) / 1e6, single.best, twice.best, ratio,
+      ratio <= 2.2 ? "yes" : "NO");
   return 0;
 }

@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "platform/core/Exceptions.h"
 
@@ -133,10 +136,62 @@ std::string_view ReadRest(TStream& stream, std::string& storage) {
 
 // ---------------------------------------------------------------------------------------
 
+TMemoryStream::TMemoryStream(std::string_view bytes) {
+  Resize(bytes.size());
+  if (!bytes.empty()) std::memcpy(data_, bytes.data(), bytes.size());
+}
+
+TMemoryStream::TMemoryStream(const TMemoryStream& other) : TStream() {
+  *this = other;
+}
+
+TMemoryStream& TMemoryStream::operator=(const TMemoryStream& other) {
+  if (this == &other) return *this;
+  Resize(other.size_);
+  if (other.size_ != 0) std::memcpy(data_, other.data_, other.size_);
+  position_ = other.position_;
+  return *this;
+}
+
+TMemoryStream::TMemoryStream(TMemoryStream&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      capacity_(std::exchange(other.capacity_, 0)),
+      position_(std::exchange(other.position_, 0)) {}
+
+TMemoryStream& TMemoryStream::operator=(TMemoryStream&& other) noexcept {
+  if (this == &other) return *this;
+  std::free(data_);
+  data_ = std::exchange(other.data_, nullptr);
+  size_ = std::exchange(other.size_, 0);
+  capacity_ = std::exchange(other.capacity_, 0);
+  position_ = std::exchange(other.position_, 0);
+  return *this;
+}
+
+TMemoryStream::~TMemoryStream() {
+  std::free(data_);
+}
+
+void TMemoryStream::Grow(size_t size) {
+  if (size <= capacity_) return;
+  const size_t capacity = std::max({size, capacity_ + capacity_ / 2, size_t{64}});
+  auto* moved = static_cast<uint8_t*>(std::realloc(data_, capacity));
+  if (moved == nullptr) throw std::bad_alloc();
+  data_ = moved;
+  capacity_ = capacity;
+}
+
+void TMemoryStream::Resize(size_t size) {
+  Grow(size);
+  if (size > size_) std::memset(data_ + size_, 0, size - size_);
+  size_ = size;
+}
+
 int64_t TMemoryStream::Read(void* buffer, int64_t count) {
   if (count <= 0 || position_ >= Size()) return 0;
   const int64_t n = std::min(count, Size() - position_);
-  std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
+  std::memcpy(buffer, data_ + position_, static_cast<size_t>(n));
   position_ += n;
   return n;
 }
@@ -144,8 +199,13 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count) {
 int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
   if (count <= 0) return 0;
   const int64_t end = position_ + count;
-  if (end > Size()) data_.resize(static_cast<size_t>(end));
-  std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
+  if (end > Size()) {
+    // Only a gap left by seeking past the end needs zeros; the rest is written at once.
+    Grow(static_cast<size_t>(end));
+    if (position_ > Size()) std::memset(data_ + size_, 0, static_cast<size_t>(position_) - size_);
+    size_ = static_cast<size_t>(end);
+  }
+  std::memcpy(data_ + position_, buffer, static_cast<size_t>(count));
   position_ = end;
   return count;
 }
@@ -157,23 +217,24 @@ int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
 
 const uint8_t* TMemoryStream::PeekMemory(int64_t count) {
   if (count < 0 || count > Size() - position_) return nullptr;
-  return data_.data() + position_;
+  return data_ + position_;
 }
 
 uint8_t* TMemoryStream::ReserveMemory(int64_t count) {
   if (count < 0) return nullptr;
-  if (position_ + count > Size()) data_.resize(static_cast<size_t>(position_ + count));
-  return data_.data() + position_;
+  if (position_ + count > Size()) Resize(static_cast<size_t>(position_ + count));
+  return data_ + position_;
 }
 
 void TMemoryStream::SetSize(int64_t size) {
-  data_.resize(static_cast<size_t>(std::max<int64_t>(size, 0)));
+  Resize(static_cast<size_t>(std::max<int64_t>(size, 0)));
   if (position_ > Size()) position_ = Size();
 }
 
 void TMemoryStream::Clear() {
-  data_.clear();
-  data_.shrink_to_fit();
+  std::free(data_);
+  data_ = nullptr;
+  size_ = capacity_ = 0;
   position_ = 0;
 }
 
@@ -181,12 +242,12 @@ void TMemoryStream::LoadFromStream(TStream& source) {
   source.SetPosition(0);
   const int64_t size = source.Size();
   SetSize(size);
-  source.ReadBuffer(data_.data(), size);
+  source.ReadBuffer(data_, size);
   position_ = 0;
 }
 
 void TMemoryStream::SaveToStream(TStream& dest) const {
-  dest.WriteBuffer(data_.data(), static_cast<int64_t>(data_.size()));
+  dest.WriteBuffer(data_, static_cast<int64_t>(size_));
 }
 
 void TMemoryStream::LoadFromFile(const std::string& fileName) {

@@ -68,22 +68,27 @@ std::string_view ReadRest(TStream& stream, std::string& storage);
 class TMemoryStream : public TStream {
  public:
   TMemoryStream() = default;
-  explicit TMemoryStream(std::string_view bytes) : data_(bytes.begin(), bytes.end()) {}
+  explicit TMemoryStream(std::string_view bytes);
+  TMemoryStream(const TMemoryStream& other);
+  TMemoryStream& operator=(const TMemoryStream& other);
+  TMemoryStream(TMemoryStream&& other) noexcept;
+  TMemoryStream& operator=(TMemoryStream&& other) noexcept;
+  ~TMemoryStream() override;
 
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   void SetSize(int64_t size) override;
-  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+  int64_t Size() override { return static_cast<int64_t>(size_); }
   const uint8_t* PeekMemory(int64_t count) override;
   uint8_t* ReserveMemory(int64_t count) override;
 
   void Clear();
-  uint8_t* Memory() { return data_.data(); }
-  const uint8_t* Memory() const { return data_.data(); }
-  std::span<const uint8_t> Bytes() const { return data_; }
+  uint8_t* Memory() { return data_; }
+  const uint8_t* Memory() const { return data_; }
+  std::span<const uint8_t> Bytes() const { return {data_, size_}; }
   /// The whole content as a byte string.
-  std::string DataString() const { return std::string(data_.begin(), data_.end()); }
+  std::string DataString() const { return std::string(reinterpret_cast<const char*>(data_), size_); }
   void LoadFromStream(TStream& source);
   void SaveToStream(TStream& dest) const;
   void LoadFromFile(const std::string& fileName);
@@ -92,7 +97,16 @@ class TMemoryStream : public TStream {
   void SaveToFile(const std::string& fileName) const;
 
  private:
-  std::vector<uint8_t> data_;
+  /// Makes room for `size` bytes. The buffer grows by half again its capacity through
+  /// realloc, which moves a large buffer by remapping its pages instead of copying them
+  /// into freshly faulted ones.
+  void Grow(size_t size);
+  /// Sets the size; new bytes are zero.
+  void Resize(size_t size);
+
+  uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
   int64_t position_ = 0;
 };
 

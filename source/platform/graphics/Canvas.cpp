@@ -10,11 +10,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <thread>
 
 #include "platform/core/Exceptions.h"
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/SystemColors.h"
+#include "platform/graphics/TextWidths.h"
 
 // ---------------------------------------------------------------------------------------
 // Devices.
@@ -274,6 +276,8 @@ struct TCanvas::Impl {
   bool font_valid = false;
   QFont qfont;
   int32_t qfont_extra = 0;
+  std::shared_ptr<TTextWidths> widths;
+  std::thread::id widths_thread;
 
   Impl() {
     // A solid brush gives text an opaque background of its colour; any other brush leaves
@@ -292,8 +296,19 @@ struct TCanvas::Impl {
       if (char_extra != 0) qfont.setLetterSpacing(QFont::AbsoluteSpacing, char_extra);
       qfont_extra = char_extra;
       font_valid = true;
+      widths.reset();
     }
     return qfont;
+  }
+
+  /// The remembered widths of the current font; they belong to the thread that measures.
+  TTextWidths& Widths() {
+    const QFont& f = Font();
+    if (!widths || widths_thread != std::this_thread::get_id()) {
+      widths = TTextWidths::For(f);
+      widths_thread = std::this_thread::get_id();
+    }
+    return *widths;
   }
 
   TSize DeviceSize() const { return device ? device->Size() : TSize{}; }
@@ -710,7 +725,8 @@ TSize TCanvas::TextExtent(std::string_view text) {
 }
 
 TSize TCanvas::TextExtentW(std::u16string_view text) {
-  return Extent(impl_->Font(), FromUtf16(text));
+  TTextWidths& widths = impl_->Widths();
+  return TSize{widths.Width(text), widths.Height()};
 }
 
 TSize TCanvas::GetTextExtentExPoint(std::string_view text, int32_t maxExtent, int32_t* fit,

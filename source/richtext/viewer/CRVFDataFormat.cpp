@@ -309,8 +309,9 @@ int TRVLineFormatter::MoveToCharBoundary(const std::u16string& Text, int Start, 
 }
 
 int TRVLineFormatter::CountFitting(const std::u16string& Text, int Start, int Count, int32_t Available,
-                                   bool NoWrap) {
+                                   bool NoWrap, std::optional<TSize>& Whole) {
   const std::u16string_view all(Text);
+  Whole.reset();
   if (RVMeasureCharByChar) {
     if (NoWrap) return Count;
     int fit = 0;
@@ -318,8 +319,12 @@ int TRVLineFormatter::CountFitting(const std::u16string& Text, int Start, int Co
                       nullptr, fit);
     return MoveToCharBoundary(Text, Start, std::min(fit, Count));
   }
-  const int32_t whole = data_.MeasureText(canvas_, all.substr(Start, Count)).cx;
-  if (NoWrap || (Available > 0 && whole <= Available)) return Count;
+  const TSize wholeSize = data_.MeasureText(canvas_, all.substr(Start, Count));
+  const int32_t whole = wholeSize.cx;
+  if (NoWrap || (Available > 0 && whole <= Available)) {
+    Whole = wholeSize;
+    return Count;
+  }
   // Interpolation search between lo (fits) and hi (does not). Widths of real fonts are not
   // strictly monotonic, so the divisor is kept positive, and every step narrows [lo, hi].
   int lo = 0, hi = Count;
@@ -407,7 +412,8 @@ void TRVLineFormatter::FormatText(int ItemNo, const std::u16string& Text, int St
     }
     const bool afterMarker = FollowsMarkerAtItemStart(ItemNo, pos);
     const int32_t available = std::max(0, LineWidth - CurX);
-    int fit = CountFitting(Text, pos, end - pos, available, noWrap);
+    std::optional<TSize> whole;
+    int fit = CountFitting(Text, pos, end - pos, available, noWrap, whole);
     if (fit == 0) {
       if (!onNewLine && !afterMarker) {
         needNewLine = true;
@@ -439,7 +445,10 @@ void TRVLineFormatter::FormatText(int ItemNo, const std::u16string& Text, int St
       }
     }
     auto piece = std::make_unique<TRVDrawLineInfo>();
-    const TSize size = data_.MeasureText(canvas_, std::u16string_view(Text).substr(pos, pieceEnd - pos));
+    const TSize size =
+        whole && pieceEnd == end
+            ? *whole
+            : data_.MeasureText(canvas_, std::u16string_view(Text).substr(pos, pieceEnd - pos));
     piece->Width = size.cx;
     piece->Height = size.cy;
     piece->Offs = pos + 1;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/graphics/Canvas.h"
@@ -77,7 +78,10 @@ class TRVLineFormatter {
   void StartNewLine(int ItemNo, int32_t Ascent, int32_t Descent);
   bool FollowsMarkerAtItemStart(int ItemNo, int Start) const;
   int MoveToCharBoundary(const std::u16string& Text, int Start, int Count) const;
-  int CountFitting(const std::u16string& Text, int Start, int Count, int32_t Available, bool NoWrap);
+  /// How many characters from Start fit into Available. When all Count fit and were measured
+  /// together, Whole receives their size, so that the piece made of them is not measured again.
+  int CountFitting(const std::u16string& Text, int Start, int Count, int32_t Available, bool NoWrap,
+                   std::optional<TSize>& Whole);
   int FindBreak(const std::u16string& Text, int ItemNo, int Start, int Fit) const;
   bool StartsWithSpace(int DItemNo) const;
   void MirrorLine(const TParaInfo& Para);

@@ -57,6 +57,40 @@ TEST(MemoryStreamTest, SetSizeClampsThePosition) {
   EXPECT_EQ(s.Remaining(), 0);
 }
 
+// The buffer keeps its capacity when it shrinks: bytes it grows back over are zeros, not
+// what was written there before.
+TEST(MemoryStreamTest, GrowingAgainAfterShrinkingGivesZeros) {
+  TMemoryStream s(std::string("abcdef"));
+  s.SetSize(2);
+  s.SetSize(4);
+  EXPECT_EQ(s.DataString(), std::string("ab\0\0", 4));
+  s.SetSize(1);
+  s.SetPosition(3);
+  s.WriteBuffer("!", 1);
+  EXPECT_EQ(s.DataString(), std::string("a\0\0!", 4));
+}
+
+TEST(MemoryStreamTest, KeepsItsBytesThroughGrowthCopiesAndMoves) {
+  TMemoryStream s;
+  std::string expected;
+  for (int i = 0; i < 100000; ++i) {
+    const std::string piece = std::to_string(i) + ' ';
+    s.WriteBuffer(piece.data(), static_cast<int64_t>(piece.size()));
+    expected += piece;
+  }
+  ASSERT_EQ(s.DataString(), expected);
+  TMemoryStream copy(s);
+  s.SetSize(3);
+  EXPECT_EQ(copy.DataString(), expected);
+  EXPECT_EQ(copy.Position(), static_cast<int64_t>(expected.size()));
+  TMemoryStream moved(std::move(copy));
+  EXPECT_EQ(moved.DataString(), expected);
+  copy = moved;
+  moved = std::move(s);
+  EXPECT_EQ(moved.DataString(), "0 1");
+  EXPECT_EQ(copy.DataString(), expected);
+}
+
 TEST(StreamTest, TheRestIsLentByMemoryAndReadFromOtherStreams) {
   TMemoryStream memory(std::string("0123456789"));
   memory.SetPosition(4);
