@@ -109,6 +109,15 @@ function(zuk_use_test_pch target)
                             <cstring> <functional> <map> <memory> <string> <vector>)
 endfunction()
 
+# zuk_light_checked_build(TARGET): in a sanitizer build the instrumented sources of the test and
+# bench programs cost most of the build time; unoptimised they build in a third of the time and
+# are still checked by the sanitizers. The libraries they exercise keep the build's optimisation.
+function(zuk_light_checked_build target)
+  if(ZUK_SANITIZE OR CMAKE_CXX_FLAGS MATCHES "-fsanitize=")
+    target_compile_options(${target} PRIVATE -O0)
+  endif()
+endfunction()
+
 # zuk_add_test(NAME SOURCES... [DEPENDS libs...]) builds one GoogleTest program and registers
 # its cases. Its main (generated) makes the start-up calls of the libraries it links.
 function(zuk_add_test name)
@@ -129,12 +138,7 @@ function(zuk_add_test name)
   add_executable(${name} ${ARG_SOURCES} ${main_file})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock)
   zuk_use_test_pch(${name})
-  if(ZUK_SANITIZE)
-    # The instrumented test sources cost most of the build; unoptimised they build in a third of
-    # the time and are still checked by the sanitizers. The libraries they test keep the build's
-    # optimisation.
-    target_compile_options(${name} PRIVATE -O0)
-  endif()
+  zuk_light_checked_build(${name})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   # One CTest test per test suite, listed once the program is built.
   set(suites_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_suites.cmake)
@@ -189,6 +193,7 @@ function(zuk_add_bench name)
   zuk_startup_file(${name} startup_file ${ARG_DEPENDS})
   add_executable(${name} ${ARG_SOURCES} ${startup_file})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} benchmark::benchmark)
+  zuk_light_checked_build(${name})
 endfunction()
 
 # zuk_embed_resources(TARGET NAME=TYPE=FILE ...) compiles the named files into TARGET so that
