@@ -11,6 +11,7 @@ TRVTableCellData::TRVTableCellData(TRVTableRow* Row) : TRVItemFormattedData(Row)
 }
 
 TRVTableCellData::~TRVTableCellData() {
+  Destroying_ = true;
   Background_.reset();
   // The overrides of Clear no longer run in the base destructor.
   Clear();
@@ -260,4 +261,67 @@ int32_t TRVTableCellData::ContentHeight() const {
   if (active == nullptr || active == this) return DocumentHeight;
   // The editor's document keeps the padding as its margins.
   return std::max(active->DocumentHeight - active->GetTopMargin() - active->GetBottomMargin(), 0);
+}
+
+// ---- list markers and focus -----------------------------------------------------------------
+
+TRVMarkerList* TRVTableCellData::GetMarkers(bool AllowCreate) {
+  if (UndoHolder_ != nullptr) return nullptr;
+  const TRVTableItemInfo* table = GetTable();
+  TCustomRVData* parent = GetParentData();
+  if (table == nullptr || parent == nullptr || (table->State & rvtsInserted) == 0) return nullptr;
+  // Asked through the parent, so that a cell of a nested table outside any document answers
+  // none as well.
+  return parent->GetMarkers(AllowCreate);
+}
+
+void TRVTableCellData::Deselect(TCustomRVItemInfo* Item, bool Notify) {
+  TRVItemFormattedData::Deselect(Item, Notify);
+  if (UndoHolder_ != nullptr || Deselecting_ || Destroying_ || Item != nullptr) return;
+  const TRVTableItemInfo* table = GetTable();
+  auto* parent = table != nullptr ? dynamic_cast<TCustomRVFormattedData*>(table->GetParentData()) : nullptr;
+  if (parent == nullptr || parent->GetFocusedSubData() != this) return;
+  Deselecting_ = true;
+  struct TClear {
+    bool& flag;
+    ~TClear() { flag = false; }
+  } clear{Deselecting_};
+  parent->UnassignFocusedSubData(this);
+}
+
+void TRVTableCellData::AssignFocusedSubData(TCustomRVFormattedData* RVData, TCustomRVItemInfo* Item) {
+  if (TRVTableItemInfo* table = GetTable()) table->FocusCell(*this);
+  TRVItemFormattedData::AssignFocusedSubData(RVData, Item);
+  if (FocusedSubData_ != nullptr && FocusedSubData_ != RVData) UnassignFocusedSubData(FocusedSubData_);
+  FocusedSubData_ = RVData;
+  FocusedSubItem_ = Item;
+}
+
+void TRVTableCellData::UnassignFocusedSubData(TCustomRVFormattedData* RVData) {
+  TRVItemFormattedData::UnassignFocusedSubData(RVData);
+  TCustomRVFormattedData* focused = FocusedSubData_;
+  if (focused == nullptr || (RVData != focused && RVData != focused->GetActiveData())) return;
+  // Forgotten first: the focused item's FocusLost may ask this cell again.
+  TCustomRVItemInfo* item = FocusedSubItem_;
+  FocusedSubData_ = nullptr;
+  FocusedSubItem_ = nullptr;
+  if (!Destroying_ && !ParentControlDestroying())
+    if (auto* active = dynamic_cast<TCustomRVFormattedData*>(focused->GetActiveData()))
+      active->Deselect(nullptr, false);
+  if (item != nullptr) item->FocusLost();
+}
+
+void TRVTableCellData::ReplaceFocusedSubData(TCustomRVFormattedData* RVData) {
+  FocusedSubData_ = RVData;
+  if (RVData == nullptr) FocusedSubItem_ = nullptr;
+}
+
+void TRVTableCellData::SetFocusedItem(TCustomRVFormattedData* Data, int ItemNo) {
+  TRVItemFormattedData::SetFocusedItem(Data, ItemNo);
+  if (TRVTableItemInfo* table = GetTable()) table->CellHoldsFocusedItem(*this, Data, ItemNo);
+}
+
+void TRVTableCellData::NotifyCoordsChanged() {
+  TRVItemFormattedData::NotifyCoordsChanged();
+  if (TRVTableItemInfo* table = GetTable()) table->RefreshClientCoords(table->GetParentData());
 }
