@@ -8,38 +8,10 @@
 #include <vector>
 
 #include "TableTestSupport.h"
-#include "richtext/core/RVMarker.h"
 
 using namespace tabletest;
 
 namespace {
-
-/// Appends a numbered paragraph of list 0 with Text to Data.
-void AddNumbered(TCustomRVData& Data, const std::string& Text) {
-  Data.AddItem("", TRVMarkerItemInfo::CreateForList(&Data, 0, 0, 1, false));
-  Data.AddMarkerToList(Data.GetItemCount() - 1);
-  Data.AddTextItem(Text, 0, -1);
-}
-
-/// The counters of every marker in document order, cells included, as "text=counter".
-void Collect(TCustomRVData& Data, std::string& Out) {
-  for (int i = 0; i < Data.GetItemCount(); ++i) {
-    TCustomRVItemInfo* item = Data.GetItem(i);
-    if (item->StyleNo == rvsListMarker && i + 1 < Data.GetItemCount())
-      Out += Data.GetItemText(i + 1) + "=" + std::to_string(static_cast<TRVMarkerItemInfo*>(item)->Counter) +
-             " ";
-    std::unique_ptr<TRVStoreSubRVData> state;
-    for (TCustomRVData* sub = item->GetSubDocument(state, 0); sub != nullptr;
-         sub = item->GetSubDocument(state, 4))
-      Collect(*sub, Out);
-  }
-}
-
-std::string Counters(TCustomRVData& Data) {
-  std::string out;
-  Collect(Data, out);
-  return out;
-}
 
 class TableCellListTest : public ::testing::Test {
  protected:
