@@ -3,11 +3,9 @@
 // from the cells, and undo and redo take the numbers away and give them back.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/core/Streams.h"
 #include "platform/gui/Clipbrd.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/editor/EditorTestSupport.h"
@@ -40,14 +38,7 @@ class TableListPasteTest : public ::testing::Test, protected editortest::TEditor
     }
     data.AddItem("", std::move(table));
     AddNumbered(data, "d");
-    TMemoryStream rvf;
-    ASSERT_TRUE(source.SaveRVFToStream(rvf, false));
-    std::vector<uint8_t> block(4);
-    const auto length = static_cast<int32_t>(rvf.Size());
-    std::memcpy(block.data(), &length, 4);
-    const std::string bytes = rvf.DataString();
-    block.insert(block.end(), bytes.begin(), bytes.end());
-    Clipboard().SetBuffer(RegisterClipboardFormat("RV Format"), block);
+    Clipboard().SetBuffer(RegisterClipboardFormat("RV Format"), editortest::RVFClipboardBlock(source));
   }
 };
 
