@@ -1,12 +1,8 @@
-// The focus inside table cells of a viewer, as a user moves it with the mouse and the keys: a
-// clicked link in a cell is the framed, focused item that Enter follows and Tab goes on from;
-// a cell of a nested table is the focused sub-document of the cell around it, so its
-// selection is what Copy takes and a click into another nested table drops it.
+// The focus inside table cells of a viewer, moved with the mouse and the keys: a clicked link
+// in a cell is the framed item that Enter follows and Tab goes on from; a nested table's cell
+// is the focused sub-document of the cell around it, whose selection Copy takes, until a
+// click into another nested table takes the focus and drops that selection.
 #include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "richtext/core/RVStyle.h"
 #include "richtext/table/RVTable.h"
@@ -25,41 +21,28 @@ class TableCellFocusTest : public ::testing::Test {
     viewer.SetBounds(0, 0, 500, 400);
     viewer.OnJump = [&](TCustomRVViewer*, int32_t Id) { jumps.push_back(Id); };
   }
-  /// A Rows x Cols table whose cells hold one text each, in text style Style; appended to
-  /// Owner (the viewer's document when null).
-  TRVTableItemInfo* AddTable(int Rows, int Cols, int Style, const std::string& Prefix,
-                             TCustomRVData* Owner = nullptr) {
-    TCustomRVData* owner = Owner != nullptr ? Owner : &viewer.RVData();
-    auto made = TRVTableItemInfo::CreateWithSize(Rows, Cols, owner);
-    TRVTableItemInfo* table = made.get();
+  /// Appends to Owner a Rows x Cols table whose cells hold Text and their index in Style.
+  TRVTableItemInfo* AddTable(TCustomRVData& Owner, int Rows, int Cols, int Style, const std::string& Text) {
+    auto made = TRVTableItemInfo::CreateWithSize(Rows, Cols, &Owner);
     for (int i = 0; i < Rows * Cols; ++i) {
-      TRVTableCellData* cell = table->GetCell(i / Cols, i % Cols);
-      cell->Clear();
-      cell->AddTextItem(Prefix + std::to_string(i), Style, 0);
+      made->GetCell(i / Cols, i % Cols)->Clear();
+      made->GetCell(i / Cols, i % Cols)->AddTextItem(Text + std::to_string(i), Style, 0);
     }
-    owner->AddItem("", std::move(made));
-    return table;
+    Owner.AddItem("", std::move(made));
+    return static_cast<TRVTableItemInfo*>(Owner.GetItem(Owner.GetItemCount() - 1));
   }
-  /// The client point of character Offs of item ItemNo in Data (a cell at any depth),
-  /// half-way down its line.
-  TPoint PointIn(TCustomRVFormattedData& Data, int ItemNo, int32_t Offs) {
+  /// A press at character Offs of the first item of Cell (at any depth), released at ToOffs.
+  void Drag(TRVTableCellData& Cell, int32_t Offs, int32_t ToOffs) {
     int32_t x = 0, y = 0;
-    Data.GetOrigin(x, y);
-    const TRVDrawLineInfo& piece = *Data.DrawItems()[Data.GetFirstDrawItemOfItem(ItemNo)];
+    Cell.GetOrigin(x, y);
     TRVViewerRVData& root = viewer.RVData();
-    return TPoint{x + piece.Left + Offs - root.GetHOffs(),
-                  y + piece.Top + piece.Height / 2 - root.GetVOffs()};
+    const TRVDrawLineInfo& piece = *Cell.DrawItems()[0];
+    x += piece.Left - root.GetHOffs();
+    y += piece.Top + piece.Height / 2 - root.GetVOffs();
+    root.MouseDown(mbLeft, TShiftState(), x + Offs, y);
+    if (ToOffs != Offs) root.MouseMove(TShiftState(ssLeft), x + ToOffs, y);
+    root.MouseUp(mbLeft, TShiftState(), x + ToOffs, y);
   }
-  void Click(const TPoint& P) {
-    viewer.RVData().MouseDown(mbLeft, TShiftState(), P.X, P.Y);
-    viewer.RVData().MouseUp(mbLeft, TShiftState(), P.X, P.Y);
-  }
-  void Drag(const TPoint& From, const TPoint& To) {
-    viewer.RVData().MouseDown(mbLeft, TShiftState(), From.X, From.Y);
-    viewer.RVData().MouseMove(TShiftState(ssLeft), To.X, To.Y);
-    viewer.RVData().MouseUp(mbLeft, TShiftState(), To.X, To.Y);
-  }
-  void Press(uint16_t Key, TShiftState Shift = TShiftState()) { viewer.KeyDown(Key, Shift); }
 
   TRVStyle sheet;
   TRVViewer viewer;
@@ -68,44 +51,35 @@ class TableCellFocusTest : public ::testing::Test {
 
 TEST_F(TableCellFocusTest, AClickedLinkInACellIsFocusedForEnterAndTab) {
   viewer.AddTextLineWithTag(u"plain", 0, 0, 0);
-  TRVTableItemInfo* table = AddTable(2, 2, 1, "link");
+  TRVTableItemInfo* table = AddTable(viewer.RVData(), 2, 2, 1, "link");
   viewer.Format();
-  TRVViewerRVData& data = viewer.RVData();
-  TRVTableCellData* second = table->GetCell(0, 1);
-  Click(PointIn(*second, 0, 3));
-  ASSERT_EQ(jumps, std::vector<int32_t>{1}) << "the click follows the second link";
-  EXPECT_EQ(data.FocusRectData, second) << "the clicked link is framed";
+  const TRVViewerRVData& data = viewer.RVData();
+  Drag(*table->GetCell(0, 1), 3, 3);
+  ASSERT_EQ(jumps, std::vector<int32_t>{1});
+  EXPECT_EQ(data.FocusRectData, table->GetCell(0, 1)) << "the clicked link is framed";
   EXPECT_EQ(data.FocusRectItemNo, 0);
   EXPECT_EQ(data.FocusedItemNo, 1) << "the table holds the focused item";
-  Press(VK_RETURN);
+  uint16_t key = VK_RETURN;
+  viewer.KeyDown(key, TShiftState());
   EXPECT_EQ(jumps, (std::vector<int32_t>{1, 1})) << "Enter follows the clicked link";
-  Press(VK_TAB);
+  key = VK_TAB;
+  viewer.KeyDown(key, TShiftState());
   EXPECT_EQ(data.FocusRectData, table->GetCell(1, 0)) << "Tab goes on from the clicked link";
-  Press(VK_TAB, TShiftState(ssShift));
-  Press(VK_TAB, TShiftState(ssShift));
-  EXPECT_EQ(data.FocusRectData, table->GetCell(0, 0));
 }
 
 TEST_F(TableCellFocusTest, ANestedTablesCellHoldsTheSelectionUntilAnotherTakesTheFocus) {
-  TRVTableItemInfo* outer = AddTable(1, 1, 0, "outer");
-  TRVTableCellData* holder = outer->GetCell(0, 0);
-  TRVTableItemInfo* first = AddTable(1, 1, 0, "alpha beta ", holder);
-  TRVTableItemInfo* second = AddTable(1, 1, 0, "gamma delta ", holder);
+  TRVTableCellData* holder = AddTable(viewer.RVData(), 1, 1, 0, "outer")->GetCell(0, 0);
+  TRVTableItemInfo* first = AddTable(*holder, 1, 1, 0, "alpha beta ");
+  TRVTableItemInfo* second = AddTable(*holder, 1, 1, 0, "gamma delta ");
   viewer.Format();
-  TRVTableCellData* firstCell = first->GetCell(0, 0);
-  Drag(PointIn(*firstCell, 0, 1), PointIn(*firstCell, 0, 200));
-  ASSERT_EQ(holder->GetFocusedSubData(), firstCell);
+  Drag(*first->GetCell(0, 0), 1, 200);
   EXPECT_EQ(holder->GetFocusedSubItem(), first);
   std::string copied;
   viewer.RVData().GetSelText(false, copied);
   EXPECT_EQ(copied, "alpha beta 0") << "Copy takes the selection of the nested cell";
-
-  TRVTableCellData* secondCell = second->GetCell(0, 0);
-  Click(PointIn(*secondCell, 0, 5));
-  EXPECT_EQ(holder->GetFocusedSubData(), secondCell);
-  EXPECT_FALSE(firstCell->SelectionExists()) << "the first nested cell gave up its selection";
-  EXPECT_EQ(first->FocusedCellRow, -1) << "and its table its focused cell";
-
+  Drag(*second->GetCell(0, 0), 5, 5);
+  EXPECT_EQ(holder->GetFocusedSubData(), second->GetCell(0, 0));
+  EXPECT_FALSE(first->GetCell(0, 0)->SelectionExists()) << "the first nested cell gave up its selection";
   // The nested table goes: the cell around it keeps no pointer to its cell.
   holder->DeleteItems(holder->GetItemCount() - 1, 1);
   EXPECT_EQ(holder->GetFocusedSubData(), nullptr);
