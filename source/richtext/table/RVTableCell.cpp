@@ -192,13 +192,8 @@ void TRVTableCellData::GetParentItemInfo(int& ParentItemNo, std::unique_ptr<TRVS
   const TRVTableItemInfo* table = GetTable();
   if (table == nullptr) return;
   ParentItemNo = table->GetMyItemNo();
-  for (int r = 0; r < table->Rows().Count(); ++r) {
-    const int c = table->Rows().Get(r)->IndexOf(this);
-    if (c >= 0) {
-      Location = std::make_unique<TRVTableStoreSubRVData>(r, c);
-      return;
-    }
-  }
+  int row = -1, col = -1;
+  if (table->FindCell(*this, row, col)) Location = std::make_unique<TRVTableStoreSubRVData>(row, col);
 }
 
 void TRVTableCellData::GetOrigin(int32_t& X, int32_t& Y) {
@@ -276,16 +271,14 @@ TRVMarkerList* TRVTableCellData::GetMarkers(bool AllowCreate) {
 }
 
 void TRVTableCellData::Deselect(TCustomRVItemInfo* Item, bool Notify) {
+  // Releasing the cell deselects it again (the table's FocusLost): that call ends here.
+  const bool again = (StateFlags & rvstDeselecting) != 0;
   TRVItemFormattedData::Deselect(Item, Notify);
-  if (UndoHolder_ != nullptr || Deselecting_ || Destroying_ || Item != nullptr) return;
+  if (again || UndoHolder_ != nullptr || Destroying_ || Item != nullptr) return;
   const TRVTableItemInfo* table = GetTable();
   auto* parent = table != nullptr ? dynamic_cast<TCustomRVFormattedData*>(table->GetParentData()) : nullptr;
   if (parent == nullptr || parent->GetFocusedSubData() != this) return;
-  Deselecting_ = true;
-  struct TClear {
-    bool& flag;
-    ~TClear() { flag = false; }
-  } clear{Deselecting_};
+  TRVStateScope deselecting(*this, rvstDeselecting);
   parent->UnassignFocusedSubData(this);
 }
 

@@ -133,7 +133,5 @@ class TRVTableCellData : public TRVItemFormattedData {
   TCustomRVItemInfo* FocusedSubItem_ = nullptr;
   /// Set while the cell is freed: nobody around it is told about its selection then.
   bool Destroying_ = false;
-  /// Set while Deselect tells the document around the table.
-  bool Deselecting_ = false;
   std::unique_ptr<TRVBackground> Background_;
 };
