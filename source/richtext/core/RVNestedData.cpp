@@ -37,8 +37,11 @@ void TCustomRVData::AddMarkerToList(int ItemNo) {
   // A marker that was never listed (or was removed) has no index: no search of the list,
   // which would make reading a long list quadratic.
   if (marker->IndexInList >= 0 && marker->GetIndexInList(GetMarkers(false)) >= 0) return;
-  TRVMarkerItemInfo* previous = FindPreviousMarker(ItemNo - 1);
+  // A document that keeps no list (a cell of a table outside any document) lists nothing:
+  // its markers are listed when their table is inserted.
   TRVMarkerList* list = GetMarkers(true);
+  if (list == nullptr) return;
+  TRVMarkerItemInfo* previous = FindPreviousMarker(ItemNo - 1);
   const int index = list->InsertAfter(marker, previous);
   marker->OwnerData = this;
   list->RecalcCounters(index, GetRVStyle());

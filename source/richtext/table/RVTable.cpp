@@ -227,6 +227,10 @@ void TRVTableItemInfo::ForgetCellsInParents() {
     if (HoldsData(formatted->HoverSubData)) formatted->HoverSubData = nullptr;
     if (formatted->LastRaisedCP != nullptr && HoldsCheckpoint(formatted->LastRaisedCP))
       formatted->LastRaisedCP = nullptr;
+    // A cell around the table keeps one of its cells as its focused sub-document.
+    if (auto* cell = dynamic_cast<TRVTableCellData*>(formatted);
+        cell != nullptr && cell->GetFocusedSubItem() == this)
+      cell->ReplaceFocusedSubData(nullptr);
   }
 }
 
@@ -309,9 +313,30 @@ void TRVTableItemInfo::Inserting(TCustomRVData* RVData, bool Clearing) {
   TRVFullLineItemInfo::Inserting(RVData, Clearing);
 }
 
+namespace {
+
+/// Lists the markers of Item's documents (and of the items nested in them) in document order,
+/// so that each finds the one before it listed already.
+void ListMarkersInside(TCustomRVItemInfo& Item) {
+  std::unique_ptr<TRVStoreSubRVData> state;
+  for (TCustomRVData* sub = Item.GetSubDocument(state, 0); sub != nullptr;
+       sub = Item.GetSubDocument(state, 4))
+    for (int i = 0; i < sub->GetItemCount(); ++i) {
+      if (sub->GetItemStyleNo(i) == rvsListMarker)
+        sub->AddMarkerToList(i);
+      else
+        ListMarkersInside(*sub->GetItem(i));
+    }
+}
+
+}  // namespace
+
 void TRVTableItemInfo::Inserted(TCustomRVData* RVData, int ItemNo) {
   TRVFullLineItemInfo::Inserted(RVData, ItemNo);
   Rows_->SetRVData(RVData);
+  // The cells kept their markers out of every list while the table lay in no document (read,
+  // built or imported); they join the document's list where they now stand.
+  if (RVData != nullptr) ListMarkersInside(*this);
   if ((State & rvtsItemActionToCells) == 0) return;
   ForEachCell([](TRVTableCellData& cell) {
     for (int i = 0; i < cell.GetItemCount(); ++i) {
@@ -473,6 +498,35 @@ TRVTableCellData* TRVTableItemInfo::GetFocusedCell() {
   FocusedCellRow = row;
   FocusedCellCol = col;
   return cell;
+}
+
+bool TRVTableItemInfo::FindCell(const TRVTableCellData& Cell, int& Row, int& Col) const {
+  for (int r = 0; r < Rows_->Count(); ++r) {
+    const int c = Rows_->Get(r)->IndexOf(&Cell);
+    if (c >= 0) {
+      Row = r;
+      Col = c;
+      return true;
+    }
+  }
+  return false;
+}
+
+void TRVTableItemInfo::FocusCell(const TRVTableCellData& Cell) {
+  int row = -1, col = -1;
+  if (!FindCell(Cell, row, col)) return;
+  FocusedCellRow = row;
+  FocusedCellCol = col;
+}
+
+void TRVTableItemInfo::CellHoldsFocusedItem(const TRVTableCellData& Cell, TCustomRVFormattedData* Data,
+                                            int ItemNo) {
+  FocusCell(Cell);
+  auto* parent = dynamic_cast<TCustomRVFormattedData*>(GetParentData());
+  const int myItemNo = GetMyItemNo();
+  if (parent == nullptr || myItemNo < 0) return;
+  parent->FocusedItemNo = myItemNo;
+  parent->SetFocusedItem(Data, ItemNo);
 }
 
 void TRVTableItemInfo::ClearFocusHook() {

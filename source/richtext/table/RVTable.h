@@ -508,6 +508,13 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   /// The focused cell's main cell; a focused cell outside the grid is forgotten. Null when
   /// there is none.
   TRVTableCellData* GetFocusedCell();
+  /// Where Cell lies in the grid; false when it is none of the table's cells.
+  bool FindCell(const TRVTableCellData& Cell, int& Row, int& Col) const;
+  /// Cell becomes the focused cell.
+  void FocusCell(const TRVTableCellData& Cell);
+  /// Item ItemNo of Data, inside Cell, took the focus: the cell becomes the focused cell and
+  /// the table the focused item of the document around it, which is told in turn.
+  void CellHoldsFocusedItem(const TRVTableCellData& Cell, TCustomRVFormattedData* Data, int ItemNo);
   /// While the table writes its cells it ignores the mouse.
   void BeginBusy() override { ++BusyCount; }
   void EndBusy() override { --BusyCount; }

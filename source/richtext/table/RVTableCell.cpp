@@ -11,6 +11,7 @@ TRVTableCellData::TRVTableCellData(TRVTableRow* Row) : TRVItemFormattedData(Row)
 }
 
 TRVTableCellData::~TRVTableCellData() {
+  Destroying_ = true;
   Background_.reset();
   // The overrides of Clear no longer run in the base destructor.
   Clear();
@@ -191,13 +192,8 @@ void TRVTableCellData::GetParentItemInfo(int& ParentItemNo, std::unique_ptr<TRVS
   const TRVTableItemInfo* table = GetTable();
   if (table == nullptr) return;
   ParentItemNo = table->GetMyItemNo();
-  for (int r = 0; r < table->Rows().Count(); ++r) {
-    const int c = table->Rows().Get(r)->IndexOf(this);
-    if (c >= 0) {
-      Location = std::make_unique<TRVTableStoreSubRVData>(r, c);
-      return;
-    }
-  }
+  int row = -1, col = -1;
+  if (table->FindCell(*this, row, col)) Location = std::make_unique<TRVTableStoreSubRVData>(row, col);
 }
 
 void TRVTableCellData::GetOrigin(int32_t& X, int32_t& Y) {
@@ -260,4 +256,65 @@ int32_t TRVTableCellData::ContentHeight() const {
   if (active == nullptr || active == this) return DocumentHeight;
   // The editor's document keeps the padding as its margins.
   return std::max(active->DocumentHeight - active->GetTopMargin() - active->GetBottomMargin(), 0);
+}
+
+// ---- list markers and focus -----------------------------------------------------------------
+
+TRVMarkerList* TRVTableCellData::GetMarkers(bool AllowCreate) {
+  if (UndoHolder_ != nullptr) return nullptr;
+  const TRVTableItemInfo* table = GetTable();
+  TCustomRVData* parent = GetParentData();
+  if (table == nullptr || parent == nullptr || (table->State & rvtsInserted) == 0) return nullptr;
+  // Asked through the parent, so that a cell of a nested table outside any document answers
+  // none as well.
+  return parent->GetMarkers(AllowCreate);
+}
+
+void TRVTableCellData::Deselect(TCustomRVItemInfo* Item, bool Notify) {
+  // Releasing the cell deselects it again (the table's FocusLost): that call ends here.
+  const bool again = (StateFlags & rvstDeselecting) != 0;
+  TRVItemFormattedData::Deselect(Item, Notify);
+  if (again || UndoHolder_ != nullptr || Destroying_ || Item != nullptr) return;
+  const TRVTableItemInfo* table = GetTable();
+  auto* parent = table != nullptr ? dynamic_cast<TCustomRVFormattedData*>(table->GetParentData()) : nullptr;
+  if (parent == nullptr || parent->GetFocusedSubData() != this) return;
+  TRVStateScope deselecting(*this, rvstDeselecting);
+  parent->UnassignFocusedSubData(this);
+}
+
+void TRVTableCellData::AssignFocusedSubData(TCustomRVFormattedData* RVData, TCustomRVItemInfo* Item) {
+  if (TRVTableItemInfo* table = GetTable()) table->FocusCell(*this);
+  TRVItemFormattedData::AssignFocusedSubData(RVData, Item);
+  if (FocusedSubData_ != nullptr && FocusedSubData_ != RVData) UnassignFocusedSubData(FocusedSubData_);
+  FocusedSubData_ = RVData;
+  FocusedSubItem_ = Item;
+}
+
+void TRVTableCellData::UnassignFocusedSubData(TCustomRVFormattedData* RVData) {
+  TRVItemFormattedData::UnassignFocusedSubData(RVData);
+  TCustomRVFormattedData* focused = FocusedSubData_;
+  if (focused == nullptr || (RVData != focused && RVData != focused->GetActiveData())) return;
+  // Forgotten first: the focused item's FocusLost may ask this cell again.
+  TCustomRVItemInfo* item = FocusedSubItem_;
+  FocusedSubData_ = nullptr;
+  FocusedSubItem_ = nullptr;
+  if (!Destroying_ && !ParentControlDestroying())
+    if (auto* active = dynamic_cast<TCustomRVFormattedData*>(focused->GetActiveData()))
+      active->Deselect(nullptr, false);
+  if (item != nullptr) item->FocusLost();
+}
+
+void TRVTableCellData::ReplaceFocusedSubData(TCustomRVFormattedData* RVData) {
+  FocusedSubData_ = RVData;
+  if (RVData == nullptr) FocusedSubItem_ = nullptr;
+}
+
+void TRVTableCellData::SetFocusedItem(TCustomRVFormattedData* Data, int ItemNo) {
+  TRVItemFormattedData::SetFocusedItem(Data, ItemNo);
+  if (TRVTableItemInfo* table = GetTable()) table->CellHoldsFocusedItem(*this, Data, ItemNo);
+}
+
+void TRVTableCellData::NotifyCoordsChanged() {
+  TRVItemFormattedData::NotifyCoordsChanged();
+  if (TRVTableItemInfo* table = GetTable()) table->RefreshClientCoords(table->GetParentData());
 }

@@ -78,6 +78,30 @@ class TRVTableCellData : public TRVItemFormattedData {
   /// The table paints the cell colour.
   TColor GetColor() const override { return clNone; }
 
+  /// The list of the document around the table. None while held, and none while the table
+  /// lies in no document: the table lists the cells' markers when it is inserted, where they
+  /// stand in the document.
+  TRVMarkerList* GetMarkers(bool AllowCreate) override;
+
+  // Focus. A cell holding a nested table keeps the focused cell of that table as its own
+  // focused sub-document, as the document around the outer table keeps this cell.
+  /// Dropping the whole selection also lets the document around the table forget this cell
+  /// as its focused sub-document.
+  void Deselect(TCustomRVItemInfo* Item, bool Notify) override;
+  /// The table focuses this cell; a focused sub-document of another item is released first.
+  void AssignFocusedSubData(TCustomRVFormattedData* RVData, TCustomRVItemInfo* Item) override;
+  /// Releases RVData (or the sub-document whose active document it is): its selection goes
+  /// and the item holding it loses the focus.
+  void UnassignFocusedSubData(TCustomRVFormattedData* RVData) override;
+  void ReplaceFocusedSubData(TCustomRVFormattedData* RVData) override;
+  TCustomRVData* GetFocusedSubData() override { return FocusedSubData_; }
+  TCustomRVItemInfo* GetFocusedSubItem() override { return FocusedSubItem_; }
+  /// The focused item of Data (this cell or a document inside it) is also the focused item of
+  /// the documents around the table, up to the control's, which frames it.
+  void SetFocusedItem(TCustomRVFormattedData* Data, int ItemNo) override;
+  /// The table's stored client coordinates follow.
+  void NotifyCoordsChanged() override;
+
   // Attributes, in the order of the published properties.
   TColor Color = clNone;
   TColor BorderColor = clNone;
@@ -105,5 +129,9 @@ class TRVTableCellData : public TRVItemFormattedData {
 
   TRVTableRow* Row_;
   TRVTableUndoRecord* UndoHolder_ = nullptr;
+  TCustomRVFormattedData* FocusedSubData_ = nullptr;
+  TCustomRVItemInfo* FocusedSubItem_ = nullptr;
+  /// Set while the cell is freed: nobody around it is told about its selection then.
+  bool Destroying_ = false;
   std::unique_ptr<TRVBackground> Background_;
 };

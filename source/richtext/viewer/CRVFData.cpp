@@ -226,8 +226,8 @@ void TCustomRVFormattedData::ClearFocus() {
 }
 
 void TCustomRVFormattedData::SetFocusedItem(TCustomRVFormattedData* Data, int ItemNo) {
-  (void)Data;
-  FocusedItemNo = ItemNo;
+  // An item of a nested document: the item holding that document was made focused here.
+  if (Data == this || Data == nullptr) FocusedItemNo = ItemNo;
 }
 
 // ---- scrolling and coordinates ----------------------------------------------------------------------

@@ -285,6 +285,8 @@ class TCustomRVFormattedData : public TCustomRVData {
                          int& FocusedItem);
   /// An out-of-range FocusedItemNo becomes -1; a valid one tells its item to drop inner focus.
   void ClearFocus();
+  /// Item ItemNo of Data takes the focus; Data is this document or one nested in it (whose
+  /// holding item then is this document's focused item).
   virtual void SetFocusedItem(TCustomRVFormattedData* Data, int ItemNo);
 
   // ---- scrolling and coordinates -----------------------------------------------------------

@@ -48,14 +48,7 @@ class EditorPasteTest : public ::testing::Test, protected TEditorFixture {
     TRVEdit source;
     source.SetStyle(&Sheet);
     source.AddTextLineWithTag(Text, 0, 0, 0);
-    TMemoryStream rvf;
-    EXPECT_TRUE(source.SaveRVFToStream(rvf, false));
-    std::vector<uint8_t> block(4);
-    const auto length = static_cast<int32_t>(rvf.Size());
-    std::memcpy(block.data(), &length, 4);
-    const std::string bytes = rvf.DataString();
-    block.insert(block.end(), bytes.begin(), bytes.end());
-    return block;
+    return editortest::RVFClipboardBlock(source);
   }
   /// 8-bit and UTF-16 text of different content on the clipboard at once.
   static void PutBothTexts() {

@@ -1,13 +1,18 @@
 // Helpers of the editor tests: the application object every control test needs, an editor
 // on a style sheet of its own, documents built item by item, and a dump of a document that
 // shows everything the edit primitives change (so that undo can be checked to restore it
-// exactly).
+// exactly), and a document as the clipboard's RVF block.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "platform/core/Streams.h"
 #include "platform/gui/Application.h"
 #include "richtext/core/RVItem.h"
 #include "richtext/core/RVStyle.h"
@@ -103,6 +108,18 @@ inline std::unique_ptr<TRVCPInfo> Checkpoint(const std::string& Name) {
   auto cp = std::make_unique<TRVCPInfo>();
   cp->Name = Name;
   return cp;
+}
+
+/// Source's document as RVF with its length in front, as the clipboard holds it.
+inline std::vector<uint8_t> RVFClipboardBlock(TCustomRVViewer& Source) {
+  TMemoryStream rvf;
+  EXPECT_TRUE(Source.SaveRVFToStream(rvf, false));
+  std::vector<uint8_t> block(4);
+  const auto length = static_cast<int32_t>(rvf.Size());
+  std::memcpy(block.data(), &length, 4);
+  const std::string bytes = rvf.DataString();
+  block.insert(block.end(), bytes.begin(), bytes.end());
+  return block;
 }
 
 }  // namespace editortest

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "RTFTestSupport.h"
+#include "richtext/table/TableTestSupport.h"
 
 using namespace rtfimport;
 
@@ -97,6 +98,16 @@ TEST(RTFListsInTables, MarkerWaitingForItsListWhenTheRowEnds) {
   ASSERT_EQ(
       doc.Read("{\\rtf1\\trowd\\cellx1000\\pard\\intbl{{\\pn\\pnlvl1\\pndec}x}\\cell\\row\\pard y\\par}"), 0);
   EXPECT_EQ(Outline(doc), "PT[x] | Ps0/p0:y");
+}
+
+TEST(RTFListsInTables, CellsCountOnFromTheParagraphsBeforeTheTable) {
+  TDoc doc;
+  doc.Props.ParaStyleMode = rvrsAddIfNeeded;
+  const std::string lists = kListTable.substr(0, kListTable.find("\\pard"));
+  ASSERT_EQ(doc.Read(lists + "\\pard\\ls1 a\\par\\trowd\\cellx1000\\cellx2000\\pard\\intbl\\ls1 b\\cell"
+                             "\\pard\\intbl\\ls1 c\\cell\\row\\pard\\ls1 d\\par}"),
+            0);
+  EXPECT_EQ(tabletest::Counters(doc), "a=1 b=2 c=3 d=4 ");
 }
 
 }  // namespace

@@ -1,17 +1,20 @@
 // Helpers of the table tests: a document with the default style sheet, the grid invariant
 // check, and builders of the component-stream bytes that table records carry, written by
-// hand from the format rather than with the code under test.
+// hand from the format rather than with the code under test, and numbered paragraphs with a
+// dump of their counters.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "richtext/core/CRVData.h"
 #include "richtext/core/RVFTestSupport.h"
+#include "richtext/core/RVMarker.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/table/RVTable.h"
 #include "richtext/table/RVTableCell.h"
@@ -150,6 +153,31 @@ inline std::string TextRVF(const std::string& text) {
 /// A table record in hex, as a document holding only the table writes it.
 inline std::string TableRecord(const std::string& stream) {
   return rvftest::Lines({"-60 3 0 0 0 0 ", "", "1", rvftest::Hex(stream)});
+}
+
+// ---- numbered paragraphs --------------------------------------------------------------
+
+/// Appends a numbered paragraph of list 0 with Text to Data.
+inline void AddNumbered(TCustomRVData& Data, const std::string& Text) {
+  Data.AddItem("", TRVMarkerItemInfo::CreateForList(&Data, 0, 0, 1, false));
+  Data.AddMarkerToList(Data.GetItemCount() - 1);
+  Data.AddTextItem(Text, 0, -1);
+}
+
+/// The counter of every marker in document order, cells included, as "text=counter ".
+inline std::string Counters(TCustomRVData& Data) {
+  std::string out;
+  for (int i = 0; i < Data.GetItemCount(); ++i) {
+    TCustomRVItemInfo* item = Data.GetItem(i);
+    if (item->StyleNo == rvsListMarker && i + 1 < Data.GetItemCount())
+      out += Data.GetItemText(i + 1) + "=" + std::to_string(static_cast<TRVMarkerItemInfo*>(item)->Counter) +
+             " ";
+    std::unique_ptr<TRVStoreSubRVData> state;
+    for (TCustomRVData* sub = item->GetSubDocument(state, 0); sub != nullptr;
+         sub = item->GetSubDocument(state, 4))
+      out += Counters(*sub);
+  }
+  return out;
 }
 
 }  // namespace tabletest
