@@ -257,8 +257,8 @@ void TMemoryStream::LoadFromFile(const std::string& fileName) {
 
 void TMemoryStream::SaveToFile(const std::string& fileName) const {
   TFileStream f(fileName, fmCreate);
-  const auto size = static_cast<int64_t>(data_.size());
-  if (f.Write(data_.data(), size) != size)
+  const auto size = static_cast<int64_t>(size_);
+  if (f.Write(data_, size) != size)
     throw FileError<EWriteError>("Cannot write file", fileName, f.WriteError());
 }
 
