@@ -4,7 +4,36 @@
 
 #include "platform/core/Exceptions.h"
 #include "richtext/core/CRVData.h"
+#include "richtext/core/RVSlotPool.h"
 #include "richtext/core/RVUni.h"
+
+namespace {
+
+/// Never destroyed: a piece may be freed by another static's destructor at exit.
+TRVSlotPool& PiecePool() {
+  static TRVSlotPool& pool = *new TRVSlotPool(sizeof(TRVDrawLineInfo));
+  return pool;
+}
+
+/// Whether an object of `size` bytes takes a slot (the delete of a piece gets the size of
+/// its dynamic type, so new and delete agree).
+bool InPool(size_t size) {
+  return size == sizeof(TRVDrawLineInfo);
+}
+static_assert(alignof(TRVDrawLineInfo) <= 8, "pool slots are aligned to 8 bytes");
+
+}  // namespace
+
+void* TRVDrawLineInfo::operator new(size_t size) {
+  return InPool(size) ? PiecePool().Allocate() : ::operator new(size);
+}
+
+void TRVDrawLineInfo::operator delete(void* piece, size_t size) noexcept {
+  if (InPool(size))
+    PiecePool().Free(piece);
+  else
+    ::operator delete(piece);
+}
 
 std::unique_ptr<TRVDrawLineInfo> TRVDrawLineInfo::CreateAt(int32_t Left, int32_t Top, int32_t Width,
                                                            int32_t Height, int32_t ItemNo, bool FromNewLine) {

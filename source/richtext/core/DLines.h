@@ -5,6 +5,7 @@
 // left of the gap with a single move of the list's tail.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,6 +25,11 @@ class TRVDrawLineInfo : public TObject {
   static std::unique_ptr<TRVDrawLineInfo> CreateAt(int32_t Left, int32_t Top, int32_t Width, int32_t Height,
                                                    int32_t ItemNo, bool FromNewLine);
   std::string ClassName() const override { return "TRVDrawLineInfo"; }
+
+  /// Plain pieces (and descendants of the same size) live in a slot pool rather than each
+  /// in its own heap block; larger descendants use the heap.
+  static void* operator new(size_t size);
+  static void operator delete(void* piece, size_t size) noexcept;
 
   virtual void SetPosition(int32_t ALeft, int32_t ATop, bool AFromNewLine, int32_t AItemNo);
   virtual void SetSize(int32_t AWidth, int32_t AHeight);
@@ -94,8 +100,11 @@ class TRVDrawLines {
   void Insert(int Index, std::unique_ptr<TRVDrawLineInfo> Piece);
   /// Frees the piece at Index and removes its slot.
   void Delete(int Index);
-  /// Frees every piece and forgets any pending range.
+  /// Frees every piece and forgets any pending range; the list keeps its room.
   void Clear();
+  /// Gives back the room the list holds beyond its pieces (a full list of a large document
+  /// may hold up to half as much again).
+  void ReleaseSpare() { items_.shrink_to_fit(); }
 
   /// Frees the pieces First..Last and records their slots as the pending range.
   void MarkDeleted(int First, int Last);

@@ -791,6 +791,9 @@ void TCustomRVFormattedData::FormatLines(bool KeepPosition, bool Repaint, bool N
     }
     for (int i = std::max(tailStart, 0); i < count; ++i) formatter.FormatItem(i);
     formatter.FinishLine((StateFlags & rvstLastLineContinues) == 0);
+    // After a full format the list is complete; an append formats only the tail and would
+    // pay a copy of the whole list each time, so it keeps the list's spare room.
+    if (tailStart < 0) DrawItems().ReleaseSpare();
     JumpCount = formatter.JumpCount;
     DocumentHeight = GetBottomMargin() + formatter.CurY + formatter.PendingBelow + formatter.LineSpacingExtra;
     if (count > 0) DocumentHeight += formatter.ScaleY(formatter.ParaOf(count - 1).SpaceAfter);
