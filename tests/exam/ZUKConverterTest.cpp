@@ -4,6 +4,7 @@
 // block's HTML is parsed by html5lib and every picture file decoded by libjpeg. Failures
 // (unreadable parts and pictures, a full disk, a folder that cannot be written, the source as
 // the target) must leave no partial file and keep an existing target as it was.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 #include <linux/magic.h>
@@ -441,12 +442,11 @@ TEST_F(ZUKConverterTest, TheViewerControlWritesWhatTheDocumentCoreWrites) {
   // The viewer reports the picture it could not decode, and which it was.
   std::string rvf = Part().Picture(htmltest::SolidBitmap(20, 20, clRed)).RVF();
   rvf.replace(rvf.find("BM"), 2, "XX");
-  try {
-    Convert(Source(FileOf({Choice({rvf, ""}, 0)}), "bad.zuk"), dir.Path() + "bad.zukm", &throughViewer);
-    ADD_FAILURE() << "no error";
-  } catch (const EZUKConversionError& e) {
-    EXPECT_NE(std::string(e.what()).find("picture 1 (BMP)"), std::string::npos) << e.what();
-  }
+  EXPECT_THAT(
+      [&] {
+        Convert(Source(FileOf({Choice({rvf, ""}, 0)}), "bad.zuk"), dir.Path() + "bad.zukm", &throughViewer);
+      },
+      ::testing::ThrowsMessage<EZUKConversionError>(::testing::HasSubstr("picture 1 (BMP)")));
 }
 
 TEST_F(ZUKConverterTest, PartsWithTablesKeepTheirGrid) {
@@ -524,9 +524,8 @@ TEST_F(ZUKConverterTest, PicturesOfOnePartDoNotReachTheNext) {
 }
 
 TEST_F(ZUKConverterTest, AGIFWithADamagedCodeIsConverted) {
-  // A 3 x 1 GIF whose codes are clear, 1, then 7 (beyond the next free code 6), end: the
-  // frame decodes on (1, 1, 1). The picture is put in place of a sound GIF of the same
-  // length, padded after its trailer.
+  // A 3 x 1 GIF whose codes are clear, 1, 7 (beyond the next free code 6), end, in place of a
+  // sound GIF's bytes.
   std::string damaged("GIF89a\x03\x00\x01\x00\x80\x00\x00\xFF\x00\x00\x00\x00\xFF", 19);
   damaged += std::string("\x2C\x00\x00\x00\x00\x03\x00\x01\x00\x00\x02\x02\xCC\x0B\x00\x3B", 16);
   std::unique_ptr<TGIFImage> sound = zukpart::SolidGIF(40, 30, clYellow);
@@ -574,11 +573,7 @@ TEST_F(ZUKConverterTest, APictureWithoutPixelsIsLeftOutOfItsBlock) {
   ASSERT_EQ(file.exams.size(), 1u);
   const ZUKMobileBlock& block = file.exams[0][0].choices[0];
   EXPECT_NE(block.html.find("before"), std::string::npos);
-  // Only the picture with pixels has a file and an IMG.
-  ASSERT_EQ(block.files.size(), 1u);
-  if (htmltest::HTML5LibAvailable()) {
-    EXPECT_EQ(ImageSources(Outline(block)).size(), 1u) << block.html;
-  }
+  EXPECT_EQ(block.files.size(), 1u);  // and CheckBlocks finds one IMG for it
   CheckBlocks(file);
 }
 

@@ -1,6 +1,5 @@
-// Building GIF images by hand: frames and pictures added, colour tables, frame geometry,
-// the transparent index, the web palette and the library's settings, each checked through
-// what is drawn or through the saved file as Pillow reads it.
+// GIF images built by hand, checked through what is drawn or the saved file as Pillow reads it.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -53,13 +52,8 @@ TEST(GIFImageAdd, FramesAndPicturesAreAddedAndSavedItemByItem) {
   bitmap.ScanLine(0)[0] = 0, bitmap.ScanLine(0)[1] = 1;
   EXPECT_EQ(image.Add(&bitmap), 1);
   TPersistent other;
-  try {
-    image.Add(&other);
-    ADD_FAILURE() << "added";
-  } catch (const GIFException& e) {
-    EXPECT_STREQ(e.what(), "Object type not supported for operation");
-  }
-
+  EXPECT_THAT([&] { image.Add(&other); }, ::testing::ThrowsMessage<GIFException>(
+                                              ::testing::StrEq("Object type not supported for operation")));
   // The header and each frame written to a file of its own make a GIF file when joined.
   const std::string header = gfxtest::TempPath("header.gif"), first = gfxtest::TempPath("first.gif"),
                     second = gfxtest::TempPath("second.gif");
@@ -199,8 +193,7 @@ TEST(GIFTransparentIndex, AnIndexBeyondTheColourTableWarnsAndStoresZero) {
 }
 
 TEST(GIFWebPalette, FramesAreDitheredOntoWebColoursWhenTheOptionsSaySo) {
-  // 64 colours of a gradient, one per pixel; index 0 (the top left pixel) is transparent in
-  // the second round.
+  // 64 colours of a gradient, one per pixel.
   std::vector<RGB> table;
   Bytes pixels;
   for (int i = 0; i < 64; ++i) {
@@ -232,8 +225,7 @@ TEST(GIFWebPalette, FramesAreDitheredOntoWebColoursWhenTheOptionsSaySo) {
         const TColor at = drawn.Canvas().Pixel(x, y);
         for (int shift : {0, 8, 16}) EXPECT_EQ(((at >> shift) & 0xFF) % 51, 0) << x << "," << y;
         const TPaletteEntry& e = web[reduced->ScanLine(y)[x]];
-        if (transparent) {
-          // The transparent pixel spreads no error, so only its own place is certain.
+        if (transparent) {  // it spreads no error: only its own place is certain
           if (x == 0 && y == 0) {
             EXPECT_EQ(at, clFuchsia);
           }

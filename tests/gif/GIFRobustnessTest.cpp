@@ -210,35 +210,20 @@ void PrintTo(const DamagedCase& c, std::ostream* os) {
   *os << c.name;
 }
 
+// clang-format off
 const DamagedCase kDamagedCases[] = {
     {"LiteralAboveTheClearCodeAfterClear", 2, {{4, 3}, {6, 3}}, {6, 0}, 0},
     {"CodeBeyondTheNextFree", 2, {{4, 3}, {1, 3}, {7, 3}, {5, 3}}, {1, 1, 1}, 1},
     // 14 is undefined when 11 = (14, 2) is walked: it reads as the string 0, 0.
-    {"StringThroughAnUndefinedCode",
-     3,
-     {{8, 4}, {1, 4}, {14, 4}, {2, 4}, {11, 4}, {9, 4}},
-     {1, 1, 1, 2, 0, 0, 2},
-     1},
+    {"StringThroughAnUndefinedCode", 3, {{8, 4}, {1, 4}, {14, 4}, {2, 4}, {11, 4}, {9, 4}},
+     {1, 1, 1, 2, 0, 0, 2}, 1},
     // The same after a first table that defined 14: the clear code forgets it.
-    {"UndefinedCodeAfterAnEarlierTable",
-     3,
-     {{8, 4},
-      {3, 4},
-      {3, 4},
-      {3, 4},
-      {3, 4},
-      {3, 4},
-      {3, 4},
-      {3, 4},
-      {8, 5},
-      {1, 4},
-      {14, 4},
-      {2, 4},
-      {11, 4},
-      {9, 4}},
-     {3, 3, 3, 3, 3, 3, 3, 1, 1, 1, 2, 0, 0, 2},
-     8},
+    {"UndefinedCodeAfterAnEarlierTable", 3,
+     {{8, 4}, {3, 4}, {3, 4}, {3, 4}, {3, 4}, {3, 4}, {3, 4}, {3, 4},
+      {8, 5}, {1, 4}, {14, 4}, {2, 4}, {11, 4}, {9, 4}},
+     {3, 3, 3, 3, 3, 3, 3, 1, 1, 1, 2, 0, 0, 2}, 8},
 };
+// clang-format on
 
 class DamagedCodesTest : public ::testing::TestWithParam<DamagedCase> {};
 

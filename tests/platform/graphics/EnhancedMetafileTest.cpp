@@ -337,10 +337,9 @@ TEST(EnhancedMetafile, AlphaBlendLaysThePictureOverByItsAlpha) {
     fixed.insert(fixed.end(), {2, 1});
     auto b = PlayEmf({{114, WithDib(fixed, 19, {Bytes(whole.begin(), whole.begin() + 40), dib.pixels})}});
     for (size_t half = 0; half < 2; ++half) {
-      const TColor got = b->Canvas().Pixel(half == 0 ? 25 : 75, 50);
-      EXPECT_NEAR(GetRValue(got), want[i][3 * half], 2) << i << " " << half;
-      EXPECT_NEAR(GetGValue(got), want[i][3 * half + 1], 2) << i << " " << half;
-      EXPECT_NEAR(GetBValue(got), want[i][3 * half + 2], 2) << i << " " << half;
+      const TColor got = b->Canvas().Pixel(half == 0 ? 25 : 75, 50);  // red, green, blue from the low byte
+      for (size_t k = 0; k < 3; ++k)
+        EXPECT_NEAR((got >> (8 * k)) & 0xFF, want[i][3 * half + k], 2) << i << " " << half << " " << k;
     }
   }
 }
@@ -365,19 +364,15 @@ TEST(EnhancedMetafile, GlyphNumbersDrawAsTheCharactersTheyStandFor) {
             std::vector<int>({want.left, want.top, want.right, want.bottom}));
 }
 
+// clang-format off
 TEST(EnhancedMetafile, RestoreDCBringsBackTheMappingAndTransformOfTheSavedState) {
   EmfRecords deep(1099, {33, {}});  // more saves than are kept: the restore still finds the last
-  deep.insert(deep.end(), {Transform(35, 1, 0, 0, 1, 10, 10),
-                           {33, {}},
-                           Transform(35, 3, 0, 0, 3, 0, 0),
-                           {34, {U(-1)}},
-                           Rectangle(0, 0, 5, 5)});
-  const EmfRecords mapping = {{17, {8}},        {9, {200, 200}},
-                              {11, {100, 100}}, {33, {}},
-                              {17, {1}},        Transform(35, 2, 0, 0, 2, 0, 0),
-                              {34, {U(-1)}},    Rectangle(0, 0, 100, 100)};
-  ExpectRedExtents(
-      {{"the mapping", mapping, 0, 0, 50, 50}, {"more saves than are kept", deep, 10, 10, 15, 15}});
+  deep.insert(deep.end(), {Transform(35, 1, 0, 0, 1, 10, 10), {33, {}}, Transform(35, 3, 0, 0, 3, 0, 0),
+                           {34, {U(-1)}}, Rectangle(0, 0, 5, 5)});
+  const EmfRecords mapping = {{17, {8}}, {9, {200, 200}}, {11, {100, 100}}, {33, {}}, {17, {1}},
+                              Transform(35, 2, 0, 0, 2, 0, 0), {34, {U(-1)}}, Rectangle(0, 0, 100, 100)};
+  ExpectRedExtents({{"the mapping", mapping, 0, 0, 50, 50},
+                    {"more saves than are kept", deep, 10, 10, 15, 15}});
 }
 
 TEST(EnhancedMetafile, ClipAreasCombineUnderEveryTransform) {
@@ -385,23 +380,16 @@ TEST(EnhancedMetafile, ClipAreasCombineUnderEveryTransform) {
   ExpectRedExtents({{"a rectangle under a turned world",
                      {Transform(35, 0, 1, -1, 0, 100, 0), Rect(30, 10, 20, 30, 40),
                       Transform(36, 1, 0, 0, 1, 0, 0, 1), Rectangle(0, 0, 100, 100)},
-                     60,
-                     10,
-                     80,
-                     30}});
+                     60, 10, 80, 30}});
   // Regions joined by exclusive or, then a path joined to the region.
   auto b = PlayEmf(Concat({FillWith(clRed),
-                           {ClipRegion(5, {{10, 10, 30, 30}}),
-                            ClipRegion(3, {{20, 20, 40, 40}}),
-                            {59, {}},
-                            Rectangle(50, 50, 60, 60),
-                            {60, {}},
-                            {67, {2}},
-                            Rectangle(0, 0, 100, 100)}}));
+                           {ClipRegion(5, {{10, 10, 30, 30}}), ClipRegion(3, {{20, 20, 40, 40}}), {59, {}},
+                            Rectangle(50, 50, 60, 60), {60, {}}, {67, {2}}, Rectangle(0, 0, 100, 100)}}));
   for (const auto& [x, y] : {std::pair{15, 15}, {35, 35}, {55, 55}})
     EXPECT_EQ(b->Canvas().Pixel(x, y), clRed);
   for (const auto& [x, y] : {std::pair{25, 25}, {45, 45}}) EXPECT_EQ(b->Canvas().Pixel(x, y), clWhite);
 }
+// clang-format on
 
 TEST(EnhancedMetafile, FrameLargerThanAnyBitmapDrawsScaledIntoTheRectangle) {
   // A frame of 12047 x 15591 pixels (0.01 mm at 96 a inch), on a device of 10 pixels a mm.

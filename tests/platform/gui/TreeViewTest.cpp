@@ -1,6 +1,5 @@
-// The tree view's window against its node list: after any run of additions, insertions and
-// deletions the widget holds the same tree as the nodes, each change having made or freed only
-// its own node's item, and a batch of changes keeps the widget from redrawing until it ends.
+// The tree view's widget holds the nodes' tree after any run of changes, each making only its
+// own node's item, and a batch of changes keeps it from redrawing until the batch ends.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
@@ -19,9 +18,8 @@ namespace {
 
 using TItems = std::vector<std::pair<TTreeNode*, QTreeWidgetItem*>>;
 
-/// Pairs each node below `parent` (the top level when null), in tree order, with the item at
-/// the same place below `item`; false unless the two trees have the same shape and texts, every item with
-/// children expanded.
+/// Pairs the nodes below `parent` (null: the top level) with the items below `item`, in tree
+/// order; false unless both have the same shape and texts, every item with children expanded.
 bool Match(const TTreeNodes& nodes, TTreeNode* parent, QTreeWidgetItem* item, TItems& pairs) {
   const int count = parent ? parent->Count() : nodes.TopLevelCount();
   if (item->childCount() != count || (parent && count > 0 && !item->isExpanded())) return false;
@@ -46,8 +44,7 @@ TEST(TreeViewTest, RandomNodeOperationsKeepTheItemsTheNodesTree) {
   std::mt19937 random(20261207);
   auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
   TTreeNodes& nodes = tree->Items;
-  // The steps, each given a node (or null, the top level) and a text; each answers how many
-  // items it should make. Deleting grows likelier as the tree grows.
+  // Each step answers how many items it should make; deleting comes in once the tree has grown.
   using TStep = std::function<int(TTreeNode*, const std::string&)>;
   const TStep steps[] = {
       [&](TTreeNode* n, const std::string& t) { return nodes.Add(n, t), 1; },

@@ -244,8 +244,8 @@ TEST_F(ViewStateTest, GetNodeAtFindsTheRowUnderAPoint) {
 /// A change to a tree whose rows were measured, and how many node widths it measures again.
 struct RangeWidthCase {
   const char* name;
-  std::function<void(TNodeTree&)> change;
   int measured;
+  std::function<void(TNodeTree&)> change;
 };
 void PrintTo(const RangeWidthCase& c, std::ostream* os) {
   *os << c.name;
@@ -282,36 +282,32 @@ TEST_P(RangeWidthTest, MeasuresEachNodeOnceAndFollowsChanges) {
   EXPECT_EQ(measured, GetParam().measured);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Changes, RangeWidthTest,
-    ::testing::Values(RangeWidthCase{"Scrolling",
-                                     [](TNodeTree& t) {
-                                       t.ScrollIntoView(t.GetLastVisible(), false);
-                                       t.UpdateScrollBars(true);
-                                     },
-                                     0},
-                      RangeWidthCase{"ChangingATextAndSayingSo",
-                                     [](TNodeTree& t) {
-                                       t.TextData(t.GetFirst())->Text = u"a text wider than every other row";
-                                       t.NodeWidthChanged(t.GetFirst());
-                                     },
-                                     1},
-                      // Measured when shown, then again once the text is in.
-                      RangeWidthCase{"AddingATextNode",
-                                     [](TNodeTree& t) { Add(t, t.GetFirst(), "a wide new row"); }, 2},
-                      RangeWidthCase{"ChangingTheFont", [](TNodeTree& t) { t.Font().SetHeight(-30); }, 8},
-                      // Regression: a width measured before the init hook gave the node its text stayed.
-                      RangeWidthCase{"InitialisingMeasuredNodes",
-                                     [](TNodeTree& t) {
-                                       t.OnInitNode = [](TNodeTree* self, PNode, PNode node, uint8_t&) {
-                                         self->TextData(node)->Text = u"a text the init hook gave";
-                                       };
-                                       t.SetChildCount(t.GetFirst(), 4);
-                                       t.RangeWidth();
-                                       for (PNode child = t.GetFirst()->FirstChild->NextSibling; child;
-                                            child = child->NextSibling)
-                                         t.InitNode(child);
-                                     },
-                                     6}));
+const RangeWidthCase kRangeWidthCases[] = {
+    {"Scrolling", 0,
+     [](TNodeTree& t) {
+       t.ScrollIntoView(t.GetLastVisible(), false);
+       t.UpdateScrollBars(true);
+     }},
+    {"ChangingATextAndSayingSo", 1,
+     [](TNodeTree& t) {
+       t.TextData(t.GetFirst())->Text = u"a text wider than every other row";
+       t.NodeWidthChanged(t.GetFirst());
+     }},
+    // Measured when shown, then again once the text is in.
+    {"AddingATextNode", 2, [](TNodeTree& t) { Add(t, t.GetFirst(), "a wide new row"); }},
+    {"ChangingTheFont", 8, [](TNodeTree& t) { t.Font().SetHeight(-30); }},
+    // Regression: a width measured before the init hook gave the node its text stayed.
+    {"InitialisingMeasuredNodes", 6,
+     [](TNodeTree& t) {
+       t.OnInitNode = [](TNodeTree* self, PNode, PNode node, uint8_t&) {
+         self->TextData(node)->Text = u"a text the init hook gave";
+       };
+       t.SetChildCount(t.GetFirst(), 4);
+       t.RangeWidth();
+       for (PNode child = t.GetFirst()->FirstChild->NextSibling; child; child = child->NextSibling)
+         t.InitNode(child);
+     }},
+};
+INSTANTIATE_TEST_SUITE_P(Changes, RangeWidthTest, ::testing::ValuesIn(kRangeWidthCases));
 
 }  // namespace
