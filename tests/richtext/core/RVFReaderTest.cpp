@@ -2,6 +2,8 @@
 // read mode, warning and failure path.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "RVFTestSupport.h"
 #include "platform/graphics/Picture.h"
 
@@ -87,21 +89,14 @@ TEST_F(RVFReaderTest, ReadsHeaderWithoutOptionFieldBeforeVersionRecord) {
 }
 
 TEST_F(RVFReaderTest, ReadsOptionFieldFromMajorOneAndMinorTwo) {
-  struct Case {
-    const char* version;
-    const char* header;
-    bool pageBreak;
-    int32_t tag;
-  };
   // Without the option field the fourth number is the ReadType and the fifth the tag.
-  const Case cases[] = {{"-8 1 3", "0 1 0 2 0 7", true, 7},
-                        {"-8 2 0", "0 1 0 0 7", false, 7},
-                        {"-8 1 1", "0 1 0 0 7", false, 7}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.version);
-    ASSERT_TRUE(Load(Lines({c.version, c.header, "x"})));
-    EXPECT_EQ(data.GetItem(0)->GetPageBreakBefore(), c.pageBreak);
-    EXPECT_EQ(data.GetItemTag(0).Value, c.tag);
+  for (const auto& [version, header, pageBreak] : {std::tuple{"-8 1 3", "0 1 0 2 0 7", true},
+                                                   {"-8 2 0", "0 1 0 0 7", false},
+                                                   {"-8 1 1", "0 1 0 0 7", false}}) {
+    SCOPED_TRACE(version);
+    ASSERT_TRUE(Load(Lines({version, header, "x"})));
+    EXPECT_EQ(data.GetItem(0)->GetPageBreakBefore(), pageBreak);
+    EXPECT_EQ(data.GetItemTag(0).Value, 7);
   }
 }
 
@@ -344,7 +339,6 @@ TEST_F(RVFReaderTest, BulletOfUnknownImageListIsLeftOut) {
 }
 
 TEST_F(RVFReaderTest, StoredControlsOfClassesNotRegisteredAsControlsAreUnknown) {
-  // TBitmap is registered, but is no control.
   for (const char* className : {"TNoSuchControl", "TBitmap"}) {
     SCOPED_TRACE(className);
     data.SetRVFOptions(0);
