@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -36,36 +37,25 @@ inline bool HavePoppler() {
 /// A word pdftotext found, in device pixels of the printer.
 struct TWord {
   std::string Text;
-  double Left = 0;
-  double Top = 0;
-  double Right = 0;
-  double Bottom = 0;
+  double Left = 0, Top = 0, Right = 0, Bottom = 0;
 };
 
 /// The words of every page of a PDF printed at Resolution dots per inch (index 0 is page 1),
 /// in printer pixels; nothing when pdftotext cannot read it.
 inline std::vector<std::vector<TWord>> ReadWords(const std::string& pdf, int32_t Resolution) {
-  auto attribute = [](const std::string& line, const std::string& name) {
-    const size_t at = line.find(name + "=\"");
-    return at == std::string::npos ? -1.0 : std::stod(line.substr(at + name.size() + 2));
-  };
+  static const std::regex word(
+      R"re(<word xMin="([-.\d]+)" yMin="([-.\d]+)" xMax="([-.\d]+)" yMax="([-.\d]+)">(.*)</word>)re");
   std::vector<std::vector<TWord>> pages;
   const auto html = RunCommand("pdftotext -bbox '" + pdf + "' - 2>/dev/null");
   if (!html) return pages;
   std::istringstream lines(*html);
-  std::string line;
   const double scale = Resolution / 72.0;
-  while (std::getline(lines, line)) {
+  std::smatch m;
+  for (std::string line; std::getline(lines, line);) {
     if (line.find("<page ") != std::string::npos) pages.emplace_back();
-    const size_t open = line.find("<word ");
-    const size_t textStart = line.find('>', open);
-    const size_t textEnd = line.find("</word>");
-    if (pages.empty() || open == std::string::npos || textStart == std::string::npos ||
-        textEnd == std::string::npos)
-      continue;
-    pages.back().push_back(TWord{line.substr(textStart + 1, textEnd - textStart - 1),
-                                 attribute(line, "xMin") * scale, attribute(line, "yMin") * scale,
-                                 attribute(line, "xMax") * scale, attribute(line, "yMax") * scale});
+    if (!pages.empty() && std::regex_search(line, m, word))
+      pages.back().push_back(TWord{m[5].str(), std::stod(m[1]) * scale, std::stod(m[2]) * scale,
+                                   std::stod(m[3]) * scale, std::stod(m[4]) * scale});
   }
   return pages;
 }
