@@ -1,7 +1,5 @@
 // Right-to-left text: selected characters are painted where the canvas places them, and
-// clicks find the character boundary under the mouse in the order the text is shown. Arabic
-// letters join: their places are those of the shaped glyphs, measured against the
-// toolkit's own text layout.
+// clicks find the character boundary under the mouse in the order the text is shown.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -47,8 +45,9 @@ class RightToLeftTest : public ::testing::Test {
     return carets;
   }
 
-  /// Paints the piece with characters StartOffs .. EndOffs - 1 selected on white.
-  void PaintSelection(int StartOffs, int EndOffs, TBitmap& Painted) {
+  /// Paints the piece with characters StartOffs .. EndOffs - 1 selected on white; the leftmost
+  /// and rightmost x painted in the selection colour (-1 for none).
+  std::pair<int32_t, int32_t> SelectedSpan(int StartOffs, int EndOffs, TBitmap& Painted) {
     data.SelStartNo = data.SelEndNo = 0;
     data.SelStartOffs = StartOffs;
     data.SelEndOffs = EndOffs;
@@ -57,9 +56,6 @@ class RightToLeftTest : public ::testing::Test {
     Painted.Canvas().Brush().SetColor(clWhite);
     Painted.Canvas().FillRect(Rect(0, 0, data.width, data.height));
     data.Paint(Painted.Canvas(), Rect(0, 0, data.width, data.height));
-  }
-  /// The leftmost and rightmost x painted in the selection colour (-1 for none).
-  std::pair<int32_t, int32_t> SelectedSpan(TBitmap& Painted) {
     const TColor selected = ColorToRGB(style.SelColor);
     int32_t minX = data.width, maxX = -1;
     for (int y = 0; y < data.height; ++y)
@@ -74,10 +70,9 @@ class RightToLeftTest : public ::testing::Test {
 
 TEST_F(RightToLeftTest, SelectedFirstLetterIsPaintedAtTheRightEnd) {
   TBitmap painted;
-  PaintSelection(1, 2, painted);
+  const auto [minX, maxX] = SelectedSpan(1, 2, painted);
   const std::vector<int32_t> carets = Carets();
   ASSERT_EQ(carets.size(), 5u);
-  const auto [minX, maxX] = SelectedSpan(painted);
   ASSERT_GE(maxX, 0) << "something is painted selected";
   EXPECT_EQ(minX, Piece().Left + carets[1]);
   EXPECT_EQ(maxX, Piece().Left + carets[0] - 1);
@@ -104,16 +99,13 @@ TEST_F(RightToLeftTest, PartOfAJoinedWordIsPaintedOverItsShapedGlyphs) {
   data.AddWideTextItem(kJoined, 0, style.ParaStyles().Count() - 1, TRVTag());
   data.Format(false);
   ASSERT_EQ(data.DrawItems().Count(), 1);
-  // Characters 2 and 3, the ligature.
   TBitmap painted;
-  PaintSelection(2, 4, painted);
+  const auto [minX, maxX] = SelectedSpan(2, 4, painted);
   TCanvas& canvas = *data.GetCanvas();
   style.ApplyStyle(canvas, 0, rvbdRightToLeft);
   const std::vector<int32_t> xs = shapedtext::CaretXs(canvas, kJoined, true);
-  const auto [minX, maxX] = SelectedSpan(painted);
   EXPECT_EQ(minX, Piece().Left + xs[3]);
   EXPECT_EQ(maxX, Piece().Left + xs[1] - 1);
-  // Inside the selection the glyph's own pixels show in another colour.
   int32_t ink = 0;
   for (int y = Piece().Top; y < Piece().Top + Piece().Height; ++y)
     for (int x = Piece().Left + xs[3]; x < Piece().Left + xs[1]; ++x)
@@ -122,7 +114,6 @@ TEST_F(RightToLeftTest, PartOfAJoinedWordIsPaintedOverItsShapedGlyphs) {
 }
 
 TEST_F(RightToLeftTest, WordsOfARightToLeftStyleAreFoundInShownOrder) {
-  // The item's own direction decides, not its paragraph's: the first word is on the right.
   TFontInfo& rtl = *style.TextStyles().AddStyle();
   rtl.Assign(style.TextStyles().Items(0));
   rtl.BiDiMode = rvbdRightToLeft;
