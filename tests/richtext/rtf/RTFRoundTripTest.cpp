@@ -187,7 +187,6 @@ TEST_F(RTFRoundTripTest, TablesKeepTheirGridAndMerges) {
 }
 
 TEST_F(RTFRoundTripTest, PageBreaksRestartedListsLinksInCellsPngAndAnsiTextOfAnotherCodePage) {
-  // The source is what another writer's file gives; our writer and reader keep all of it.
   source.Props.Assign(&result.Props);
   source.Style.DefCodePage = result.Style.DefCodePage = 1251;
   ASSERT_EQ(source.Read(
