@@ -323,8 +323,7 @@ TEST(TableCursorsTest, ATableLoadsTheRowAndColumnCursors) {
 }
 
 TEST(TableLifetimeTest, AFreedTableTakesItsCellsOutOfTheDocument) {
-  // Regression: the document kept the cells' hyperlink areas and its hovered cell after the
-  // table was freed, and the next mouse move went through them.
+  // Regression: the cells' link areas and the hovered cell outlived the table.
   TRVStyle style;
   style.TextStyles().Items(1)->Jump = true;
   TPaintDoc doc;
