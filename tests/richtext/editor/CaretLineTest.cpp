@@ -199,7 +199,6 @@ TEST_F(CaretLineTest, JoinedArabicLettersTakeTheCaretPlacesOfTheirShapedGlyphs) 
   rtl.BiDiMode = rvbdRightToLeft;
   const int uni = AddUnicodeStyle();
   f.Sheet.TextStyles()[uni].FontName = "DejaVu Sans";
-  // "salam" and a second word: letters that join, a ligature, a space between runs.
   const std::u16string text = u"\u0633\u0644\u0627\u0645 \u0628\u0643";
   f.Data().AddWideTextItem(text, uni, f.Sheet.ParaStyles().Count() - 1, TRVTag());
   Format();

