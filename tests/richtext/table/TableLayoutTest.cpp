@@ -120,10 +120,6 @@ TEST_F(TableLayoutTest, CellsAtPointsOfTheLaidOutTable) {
   EXPECT_EQ(t->GetSubDocumentAt(5, 5), nullptr);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(TableWordWidthTest, NoColumnIsNarrowerThanItsWidestWordWithIndents) {
   TRVStyle style;
   TPaintDoc doc;

@@ -310,10 +310,6 @@ TEST_F(TableModelTest, RandomOperationsKeepEverySlotCoveredOnceAndRoundTrip) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 TEST(TableCursorsTest, ATableLoadsTheRowAndColumnCursors) {
   TDoc doc;
   doc.AddTable(1, 1);

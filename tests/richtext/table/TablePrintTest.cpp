@@ -321,10 +321,6 @@ TEST(TablePrintPieceTest, EmptySingleCellsGetNoPrintableDocument) {
   EXPECT_EQ(cell->GetRVStyle(), &doc.style);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(TablePdfTest, LongWordsAndIndentedListsPrintWholeInsideTheirColumns) {
   if (!printtest::HavePoppler()) GTEST_SKIP() << "poppler-utils (pdftoppm, pdftotext) is not installed";
   printtest::TPrintDocument doc;
