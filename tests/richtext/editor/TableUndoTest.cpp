@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
+#include "platform/gui/Clipbrd.h"
 #include "platform/gui/StdCtrls.h"
 #include "richtext/core/RVError.h"
 #include "richtext/core/RVMarker.h"
@@ -126,6 +127,34 @@ TEST(TableUndoTest, UndoingAMergeGivesNestedItemsTheirOwnCellsBack) {
     EXPECT_EQ(rawMarker->OwnerData, f.T().GetCell(0, 0));
     EXPECT_EQ(Saved(), merged);
   }
+}
+
+TEST(TableUndoTest, PastedNumberedCellsCountInDocumentOrderThroughUndoAndRedo) {
+  editortest::TEditorFixture f;
+  RVRegisterTableItemClass();
+  RVRegisterTableEditing();
+  f.Sheet.ListStyles().AddStyle()->Levels().AddLevel()->ListType = rvlstDecimal;
+  TRVEdit source;
+  source.SetStyle(&f.Sheet);
+  auto table = TRVTableItemInfo::CreateWithSize(1, 2, &source.RVData());
+  for (int c = 0; c < 2; ++c) {
+    table->GetCell(0, c)->Clear();
+    tabletest::AddNumbered(*table->GetCell(0, c), c == 0 ? "b" : "c");
+  }
+  source.RVData().AddItem("", std::move(table));
+  tabletest::AddNumbered(source.RVData(), "d");
+  Clipboard().SetBuffer(RegisterClipboardFormat("RV Format"), editortest::RVFClipboardBlock(source));
+  tabletest::AddNumbered(f.Data(), "a");
+  f.Editor.AddTextLineWithTag(u"", 0, 0, 0);
+  f.Editor.SetBounds(0, 0, 400, 300);
+  f.Editor.Format();
+  f.Editor.SetSelectionBounds(f.Data().GetItemCount() - 1, 1, f.Data().GetItemCount() - 1, 1);
+  f.Editor.PasteRVF();
+  EXPECT_EQ(tabletest::Counters(f.Data()), "a=1 b=2 c=3 d=4 ");
+  f.Editor.Undo();
+  EXPECT_EQ(tabletest::Counters(f.Data()), "a=1 ");
+  f.Editor.Redo();
+  EXPECT_EQ(tabletest::Counters(f.Data()), "a=1 b=2 c=3 d=4 ");
 }
 
 TEST(TableUndoTest, UndoingInsertedRowsDeletesExactlyThemAndRedoMakesNewEmptyCells) {
