@@ -400,8 +400,7 @@ TEST_F(TableCellEditorTest, TheRootPassesKeyboardLanguageAndContextMenuToTheCell
   Click(1, 0);
   ASSERT_NE(CellEditor(), nullptr);
   CellEditor()->MouseUp(mbRight, 0, 4, 5);
-  const TPoint at{CellEditor()->Left() + 4, CellEditor()->Top() + 5};
-  EXPECT_EQ(asked, std::vector<TPoint>{at}) << "in the root's client coordinates";
+  EXPECT_EQ(asked, (std::vector<TPoint>{{CellEditor()->Left() + 4, CellEditor()->Top() + 5}}));
   CellEditor()->EditorOptions |= rvoAutoSwitchLang;
   SendMessage(&Editor, WM_INPUTLANGCHANGE, RUSSIAN_CHARSET, 0);
   EXPECT_EQ(Sheet.TextStyles().Items(CellEditor()->InplaceRVData().CurTextStyleNo)->Charset, RUSSIAN_CHARSET);
