@@ -91,8 +91,7 @@ TEST_F(EditorInputMethodTest, AKoreanInputMethodComposesEachSyllableAtTheCaret) 
   for (const std::u16string syllable : {u"\uD55C", u"\uAE00"}) {
     TRect area, caret;
     ASSERT_TRUE(GetCompositionForm(Editor, area, caret));
-    const TPoint at = Data().GetCaretPoint();
-    EXPECT_EQ((TPoint{area.Left, area.Top}), (TPoint{at.X, at.Y + 1})) << "from the caret, a pixel lower";
+    EXPECT_EQ((TPoint{area.Left, area.Top - 1}), Data().GetCaretPoint()) << "a pixel below the caret";
     Commit(syllable);
     App().ProcessMessages();
   }
