@@ -146,7 +146,6 @@ TEST(TableUndoTest, PastedNumberedCellsCountInDocumentOrderThroughUndoAndRedo) {
   Clipboard().SetBuffer(RegisterClipboardFormat("RV Format"), editortest::RVFClipboardBlock(source));
   tabletest::AddNumbered(f.Data(), "a");
   f.Editor.AddTextLineWithTag(u"", 0, 0, 0);
-  f.Editor.SetBounds(0, 0, 400, 300);
   f.Editor.Format();
   f.Editor.SetSelectionBounds(f.Data().GetItemCount() - 1, 1, f.Data().GetItemCount() - 1, 1);
   f.Editor.PasteRVF();
