@@ -1,8 +1,6 @@
 // Text composed with an input method: the composition is shown at the caret in the current
 // text style, within the paragraph's text area, and the committed text goes in as one
-// insertion, replacing the selection. Switching the keyboard to another language switches
-// the text style to that language's character set, and a Korean input method composes at
-// the caret, syllable after syllable.
+// insertion, replacing the selection; the keyboard's language picks the character set.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -93,10 +91,9 @@ TEST_F(EditorInputMethodTest, AKoreanInputMethodComposesEachSyllableAtTheCaret) 
   for (const std::u16string syllable : {u"\uD55C", u"\uAE00"}) {
     TRect area, caret;
     ASSERT_TRUE(GetCompositionForm(Editor, area, caret));
-    const TPoint at = Data().GetCaretPoint();
-    EXPECT_EQ((TPoint{area.Left, area.Top}), (TPoint{at.X, at.Y + 1})) << "from the caret, a pixel lower";
+    EXPECT_EQ((TPoint{area.Left, area.Top - 1}), Data().GetCaretPoint()) << "a pixel below the caret";
     Commit(syllable);
-    App().ProcessMessages();  // the input method goes on composing at the new caret
+    App().ProcessMessages();
   }
 }
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Streams.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/gui/Clipbrd.h"
 #include "platform/gui/StdCtrls.h"
 #include "richtext/core/RVError.h"
 #include "richtext/core/RVMarker.h"
@@ -100,45 +100,60 @@ TEST(TableUndoTest, GridOperationsUndoAndRedoExactly) {
   }
 }
 
-std::string SavedRVF(TTableEditFixture& f) {
-  TMemoryStream out;
-  EXPECT_TRUE(f.Data().SaveRVFToStream(out, false, clNone, nullptr, nullptr));
-  return out.DataString();
-}
-
 TEST(TableUndoTest, UndoingAMergeGivesNestedItemsTheirOwnCellsBack) {
-  // Regression: the items went back into their cells without being inserted, so a nested
-  // table still took the merged cell for its document and could not find itself there.
+  // Regression: a nested table kept the merged cell as its document after undo.
   TTableEditFixture f(2, 3);
   f.Sheet.ListStyles().AddStyle()->Levels().AddLevel()->ListType = rvlstDecimal;
   TRVTableCellData* nestedCell = f.T().GetCell(0, 1);
-  auto nested = TRVTableItemInfo::CreateWithSize(1, 1, nestedCell);
-  TRVTableItemInfo* inner = nested.get();
-  nestedCell->AddItem("", std::move(nested));
+  nestedCell->AddItem("", TRVTableItemInfo::CreateWithSize(1, 1, nestedCell));
+  auto* inner = static_cast<TRVTableItemInfo*>(nestedCell->GetItem(1));
   TRVTableCellData* listCell = f.T().GetCell(0, 2);
-  auto marker = TRVMarkerItemInfo::CreateForList(listCell, 0, 0, 1, false);
-  TRVMarkerItemInfo* rawMarker = marker.get();
-  listCell->AddItem("", std::move(marker));
-  listCell->AddMarkerToList(listCell->GetItemCount() - 1);
-  listCell->AddTextItem("item", 0, -1);
-  auto button = std::make_unique<TButton>();
-  button->SetCaption("Go");
-  listCell->AddItem("", TRVControlItemInfo::CreateEx(listCell, std::move(button), 0));
-  const std::string separate = SavedRVF(f);
+  tabletest::AddNumbered(*listCell, "item");
+  auto* rawMarker = static_cast<TRVMarkerItemInfo*>(listCell->GetItem(listCell->GetItemCount() - 2));
+  listCell->AddItem("", TRVControlItemInfo::CreateEx(listCell, std::make_unique<TButton>(), 0));
+  const auto Saved = [&] { return editortest::RVFClipboardBlock(f.Editor); };
+  const auto separate = Saved();
   f.Recorded([&] { f.T().Rows().MergeCells(0, 0, 3, 1, false, false); });
-  const std::string merged = SavedRVF(f);
+  const auto merged = Saved();
   ASSERT_NE(merged, separate);
   for (int round = 0; round < 2; ++round) {
     f.Undo();
     EXPECT_EQ(inner->GetParentData(), nestedCell);
     EXPECT_EQ(inner->GetMyItemNo(), 1);
     EXPECT_EQ(rawMarker->OwnerData, listCell);
-    EXPECT_EQ(SavedRVF(f), separate);
+    EXPECT_EQ(Saved(), separate);
     f.Redo();
     EXPECT_EQ(inner->GetParentData(), f.T().GetCell(0, 0));
     EXPECT_EQ(rawMarker->OwnerData, f.T().GetCell(0, 0));
-    EXPECT_EQ(SavedRVF(f), merged);
+    EXPECT_EQ(Saved(), merged);
   }
+}
+
+TEST(TableUndoTest, PastedNumberedCellsCountInDocumentOrderThroughUndoAndRedo) {
+  editortest::TEditorFixture f;
+  RVRegisterTableItemClass();
+  RVRegisterTableEditing();
+  f.Sheet.ListStyles().AddStyle()->Levels().AddLevel()->ListType = rvlstDecimal;
+  TRVEdit source;
+  source.SetStyle(&f.Sheet);
+  auto table = TRVTableItemInfo::CreateWithSize(1, 2, &source.RVData());
+  for (int c = 0; c < 2; ++c) {
+    table->GetCell(0, c)->Clear();
+    tabletest::AddNumbered(*table->GetCell(0, c), c == 0 ? "b" : "c");
+  }
+  source.RVData().AddItem("", std::move(table));
+  tabletest::AddNumbered(source.RVData(), "d");
+  Clipboard().SetBuffer(RegisterClipboardFormat("RV Format"), editortest::RVFClipboardBlock(source));
+  tabletest::AddNumbered(f.Data(), "a");
+  f.Editor.AddTextLineWithTag(u"", 0, 0, 0);
+  f.Editor.Format();
+  f.Editor.SetSelectionBounds(f.Data().GetItemCount() - 1, 1, f.Data().GetItemCount() - 1, 1);
+  f.Editor.PasteRVF();
+  EXPECT_EQ(tabletest::Counters(f.Data()), "a=1 b=2 c=3 d=4 ");
+  f.Editor.Undo();
+  EXPECT_EQ(tabletest::Counters(f.Data()), "a=1 ");
+  f.Editor.Redo();
+  EXPECT_EQ(tabletest::Counters(f.Data()), "a=1 b=2 c=3 d=4 ");
 }
 
 TEST(TableUndoTest, UndoingInsertedRowsDeletesExactlyThemAndRedoMakesNewEmptyCells) {

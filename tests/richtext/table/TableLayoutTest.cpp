@@ -120,15 +120,11 @@ TEST_F(TableLayoutTest, CellsAtPointsOfTheLaidOutTable) {
   EXPECT_EQ(t->GetSubDocumentAt(5, 5), nullptr);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(TableWordWidthTest, NoColumnIsNarrowerThanItsWidestWordWithIndents) {
   TRVStyle style;
   TPaintDoc doc;
   doc.SetRVStyle(&style);
-  doc.width = 60;  // far narrower than any of the words
+  doc.width = 60;
   TParaInfo* indented = style.ParaStyles().AddStyle();
   indented->LeftIndent = 25;
   indented->FirstIndent = 12;
@@ -150,22 +146,20 @@ TEST(TableWordWidthTest, NoColumnIsNarrowerThanItsWidestWordWithIndents) {
   TRVTableItemInfo* t = table.get();
   doc.AddItem("", std::move(table));
   doc.Format(true);
-  // Every piece starts and ends at a word's edge, on one line in the unwrapped paragraph,
-  // and ends inside the cell less the paragraph's right indent.
   for (int c = 0; c < 4; ++c) {
     TRVTableCellData& cell = *t->GetCell(0, c);
     for (int d = 0; d < cell.DrawItems().Count(); ++d) {
       const TRVDrawLineInfo& piece = *cell.DrawItems()[d];
       const std::string& text = cell.GetItemText(piece.ItemNo);
-      SCOPED_TRACE(text + " piece " + std::to_string(d));
       const TCustomRVItemInfo* item = cell.GetItem(piece.ItemNo);
       EXPECT_LE(piece.Left + piece.Width,
-                cell.GetWidth() - style.ParaStyles().Items(item->ParaNo)->RightIndent);
+                cell.GetWidth() - style.ParaStyles().Items(item->ParaNo)->RightIndent)
+          << text;
       if (!item->IsTextItem()) continue;
       const size_t from = static_cast<size_t>(piece.Offs - 1), to = from + static_cast<size_t>(piece.Length);
-      EXPECT_TRUE(from == 0 || text[from - 1] == ' ' || text[from] == ' ');
-      EXPECT_TRUE(to >= text.size() || text[to] == ' ' || text[to - 1] == ' ');
-      EXPECT_FALSE(c == 2 && d > 0 && piece.FromNewLine);
+      EXPECT_TRUE(from == 0 || text[from - 1] == ' ' || text[from] == ' ') << text;
+      EXPECT_TRUE(to >= text.size() || text[to] == ' ' || text[to - 1] == ' ') << text;
+      EXPECT_FALSE(c == 2 && d > 0 && piece.FromNewLine) << text;
     }
   }
 }

@@ -310,10 +310,6 @@ TEST_F(TableModelTest, RandomOperationsKeepEverySlotCoveredOnceAndRoundTrip) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 TEST(TableCursorsTest, ATableLoadsTheRowAndColumnCursors) {
   TDoc doc;
   doc.AddTable(1, 1);
@@ -323,8 +319,7 @@ TEST(TableCursorsTest, ATableLoadsTheRowAndColumnCursors) {
 }
 
 TEST(TableLifetimeTest, AFreedTableTakesItsCellsOutOfTheDocument) {
-  // Regression: the document kept the cells' hyperlink areas and its hovered cell after the
-  // table was freed, and the next mouse move went through them.
+  // Regression: the cells' link areas and the hovered cell outlived the table.
   TRVStyle style;
   style.TextStyles().Items(1)->Jump = true;
   TPaintDoc doc;

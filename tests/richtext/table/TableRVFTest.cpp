@@ -200,9 +200,8 @@ TEST(TableCellListReadingTest, ClosesTheCellEditorAndLetsGoOfTheMouseFirst) {
   TPaintDoc doc;
   TRVStyle style;
   doc.SetRVStyle(&style);
-  auto made = TRVTableItemInfo::CreateWithSize(2, 2, &doc);
-  TRVTableItemInfo* table = made.get();
-  doc.AddItem("", std::move(made));
+  doc.AddItem("", TRVTableItemInfo::CreateWithSize(2, 2, &doc));
+  auto* table = static_cast<TRVTableItemInfo*>(doc.GetItem(0));
   TFakeEditor editor(*table, 1, 1);
   int32_t left = 0, top = 0;
   doc.SetMouseCapture(table, left, top);
