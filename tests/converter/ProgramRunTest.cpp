@@ -104,7 +104,9 @@ TEST(ProgramRunTest, WithoutADisplayItConvertsOrSaysHowToAndLeavesNothingBehind)
   std::filesystem::copy_file(ZUK_SAMPLE, dir.Path("sample.zuk"));
   const std::string temp = dir.Path("temp");
   std::filesystem::create_directories(temp);
-  int number = 99;  // a display that no X server here listens on
+  // A display that no X server here listens on, far above the numbers the X servers of
+  // other tests running at the same time take (they count up from 99).
+  int number = 9000;
   while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) ++number;
   const std::string display = ":" + std::to_string(number);
   const std::string converted = "ZUK Converter: The file has been converted successfully.\n";

@@ -373,7 +373,8 @@ class TCustomRVData : public TPersistent,
   /// Answers the checkpoint's index.
   int AddCheckpoint(const std::string& Name, bool RaiseEvent, const TRVTag& Tag);
   /// Inserts an item with its text at ItemNo (0..Count). FullReformat and NewListNo are
-  /// set to false and -1. Answers whether the item was taken (always here).
+  /// set to false and -1. Answers whether the item was taken (always here); a taken item
+  /// stands in the document at ItemNo, a refused one is freed.
   virtual bool InsertItemObject(int& ItemNo, std::string Text, std::unique_ptr<TCustomRVItemInfo> Item,
                                 bool& FullReformat, int& NewListNo);
   /// Moves every item of Source (with texts, checkpoints and tags) to the end of this

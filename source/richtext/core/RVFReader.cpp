@@ -655,22 +655,17 @@ void TRVFReader::InsertItem(std::string text, std::unique_ptr<TCustomRVItemInfo>
   int newListNo = -1;
   if (FirstInsert) {
     FirstInsert = false;
-    // The document may refuse the first item (or merge it away), freeing it: the item
-    // carries its checkpoint unlinked, and the checkpoint joins the chain only when the
-    // item itself is in the document.
-    TCustomRVItemInfo* const raw = item.get();
-    TRVCPInfo* const cpRaw = checkpoint.get();
+    // The document may refuse the first item, freeing it: the item carries its checkpoint
+    // unlinked, and the checkpoint joins the chain only once the item is in the document
+    // (a taken item stands at Index, so nothing here compares addresses of freed objects).
     if (checkpoint) item->Checkpoint = std::move(checkpoint);
     if (!Data.InsertItemObject(Index, std::move(text), std::move(item), fullReformat, newListNo)) {
       Refused = true;
       return;
     }
     InsertFlag = fullReformat;
-    if (cpRaw != nullptr && itemNo < Data.GetItemCount() && Data.GetItem(itemNo) == raw &&
-        raw->Checkpoint.get() == cpRaw) {
-      std::unique_ptr<TRVCPInfo> cp = std::move(raw->Checkpoint);
-      AttachCheckpoint(*raw, std::move(cp));
-    }
+    TCustomRVItemInfo* taken = Data.GetItem(Index);
+    if (taken->Checkpoint) AttachCheckpoint(*taken, std::move(taken->Checkpoint));
   } else {
     AttachCheckpoint(*item, std::move(checkpoint));
     Data.TCustomRVData::InsertItemObject(Index, std::move(text), std::move(item), fullReformat, newListNo);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -460,15 +461,20 @@ namespace {
 
 /// Runs an insertion between BeginInsert and EndInsert; group mode ends also when it raises.
 template <typename F>
-void InsertInGroup(TCustomRVEdit& Editor, F&& Insert) {
-  if (!Editor.BeginInsert()) return;
+bool InsertInGroup(TCustomRVEdit& Editor, F&& Insert) {
+  if (!Editor.BeginInsert()) return false;
+  bool inserted = true;
   try {
-    Insert(Editor.EditRVData());
+    if constexpr (std::is_same_v<decltype(Insert(Editor.EditRVData())), bool>)
+      inserted = Insert(Editor.EditRVData());
+    else
+      Insert(Editor.EditRVData());
   } catch (...) {
     Editor.EditRVData().SetUndoGroupMode(false);
     throw;
   }
   Editor.EndInsert();
+  return inserted;
 }
 
 }  // namespace
@@ -492,16 +498,14 @@ void TCustomRVEdit::InsertTextW(const std::string& Text) {
   });
 }
 
-void TCustomRVEdit::InsertPicture(const std::string& Name, std::unique_ptr<TGraphic> Graphic,
+bool TCustomRVEdit::InsertPicture(const std::string& Name, std::unique_ptr<TGraphic> Graphic,
                                   uint8_t VAlign) {
-  if (TCustomRVEdit* inner = InplaceEditorOf(*this)) {
-    inner->InsertPicture(Name, std::move(Graphic), VAlign);
-    return;
-  }
-  InsertInGroup(*this, [&](TRVEditRVData& data) {
+  if (TCustomRVEdit* inner = InplaceEditorOf(*this))
+    return inner->InsertPicture(Name, std::move(Graphic), VAlign);
+  return InsertInGroup(*this, [&](TRVEditRVData& data) {
     std::unique_ptr<TRVGraphicItemInfo> item =
         TRVGraphicItemInfo::CreateWithPicture(&data, std::move(Graphic), VAlign);
-    data.InsertItemAtCaretAndFormat(std::move(item), Name);
+    return data.InsertItemAtCaretAndFormat(std::move(item), Name);
   });
 }
 

@@ -128,7 +128,9 @@ class TCustomRVEdit : public TCustomRVViewer {
   void InsertText(const std::string& Text, bool CaretBefore = false);
   /// UTF-16 text, two bytes a character.
   void InsertTextW(const std::string& Text);
-  void InsertPicture(const std::string& Name, std::unique_ptr<TGraphic> Graphic, uint8_t VAlign);
+  /// True when the picture was inserted (it then stands in the document); false when refused
+  /// (the graphic is freed).
+  bool InsertPicture(const std::string& Name, std::unique_ptr<TGraphic> Graphic, uint8_t VAlign);
   using TCustomRVViewer::InsertRTFFromStream;
   using TCustomRVViewer::InsertRVFFromStream;
   /// Content of the stream at the caret; True when refused by CanChange.

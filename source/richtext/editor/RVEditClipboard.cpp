@@ -268,7 +268,8 @@ void TCustomRVEdit::PasteMetafile(bool TextAsName) {
   const int32_t width = metafile->Width();
   const int32_t height = metafile->Height();
   const TMetafile* pasted = metafile.get();
-  InsertPicture(PictureName(TextAsName), std::move(metafile), 0);
+  // A refused picture is freed: only a taken one may be looked for by its address.
+  if (!InsertPicture(PictureName(TextAsName), std::move(metafile), 0)) return;
   // The picture keeps the size the metafile had, whatever its device would make of it.
   TRVEditRVData& data = EditRVData();
   const int itemNo = data.GetCaretItemNo();
