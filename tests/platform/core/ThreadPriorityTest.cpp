@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "TestRunEnd.h"
 #include "platform/core/ThreadPriority.h"
 
 namespace {
@@ -91,7 +92,7 @@ TEST(ThreadPriorityTest, RaiseGoesAsHighAsTheNiceLimitAllows) {
           {"above normal goes to the limit", 3, tpLowest, tpHighest, 3, false},
           {"within the limit is granted", -10, tpNormal, tpHighest, -10, true},
       }))
-    GTEST_SKIP() << "this process may not raise a nice limit";
+    GTEST_SKIP() << zuktest::kWithheldRight << "raising a nice limit (CAP_SYS_RESOURCE)";
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ struct VariantCase {
   const char* name;
   std::function<DibSpec()> make;
   TPixelFormat format;
+  bool pillowReads = true;  // Pillow refuses some valid variants; those are checked by hand
 };
 /// Names the case in test listings instead of dumping its bytes.
 void PrintTo(const VariantCase& c, std::ostream* os) {
@@ -151,7 +152,7 @@ const VariantCase kVariants[] = {
        s.masks = {0x0000FF, 0x00FF00, 0xFF0000};
        return s;
      },
-     pf32bit},
+     pf32bit, false},
     {"ThirtyTwoBitHighFieldsV5",
      [] {
        DibSpec s = Uncompressed(124, 3, -2, 32, {}, [](int x, int y) {
@@ -164,8 +165,8 @@ const VariantCase kVariants[] = {
      pf32bit},
     {"EightBitV4Header",
      [] { return Uncompressed(108, 3, 3, 8, Ramp(256), [](int x, int y) { return 200 + x + y; }); }, pf8bit},
-    {"Rle8", Rle8NoDeltaCase, pf8bit},
-    {"Rle4", Rle4Case, pf4bit},
+    {"Rle8", Rle8NoDeltaCase, pf8bit, false},
+    {"Rle4", Rle4Case, pf4bit, false},
 };
 
 class BitmapVariant : public ::testing::TestWithParam<VariantCase> {};
@@ -191,7 +192,11 @@ TEST_P(BitmapVariant, DecodesAsPillowDoesAndWritesWhatItRead) {
   if (PillowPython().empty()) GTEST_SKIP() << "Pillow is not installed";
   int32_t w = 0, h = 0;
   const auto expected = PillowPixels(file, w, h);
-  if (!expected) GTEST_SKIP() << "Pillow cannot read this variant";
+  if (!c.pillowReads) {
+    EXPECT_FALSE(expected.has_value()) << "Pillow reads this variant now: compare with it";
+    return;
+  }
+  ASSERT_TRUE(expected.has_value());
   EXPECT_EQ(bitmap.Width(), w);
   EXPECT_EQ(bitmap.Height(), h);
   EXPECT_EQ(ours, *expected);
