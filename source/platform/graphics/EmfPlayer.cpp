@@ -137,14 +137,14 @@ QRect SourceRect(int32_t x, int32_t y, int32_t w, int32_t h) {
 }
 
 /// A DIB stored as a header part and a pixel part, or a null image when either part lies
-/// outside the record; `keepAlpha` as for MetafileDibPart.
+/// outside the record; `rows` and `keepAlpha` as for MetafileDibPart.
 QImage DibOf(const Rec& r, size_t offBmi, size_t cbBmi, size_t offBits, size_t cbBits, const QRect& src,
-             bool keepAlpha = false) {
+             TSourceRows rows, bool keepAlpha = false) {
   if (cbBmi == 0 || !r.Has(offBmi, cbBmi) || !r.Has(offBits, cbBits)) return QImage();
   std::vector<uint8_t> packed(r.Bytes(offBmi, cbBmi).begin(), r.Bytes(offBmi, cbBmi).end());
   const std::span<const uint8_t> bits = r.Bytes(offBits, cbBits);
   packed.insert(packed.end(), bits.begin(), bits.end());
-  return MetafileDibPart(packed, static_cast<int64_t>(cbBmi), src, keepAlpha);
+  return MetafileDibPart(packed, static_cast<int64_t>(cbBmi), src, rows, keepAlpha);
 }
 
 QColor StockBrushColor(uint32_t index) {
@@ -294,8 +294,8 @@ class EmfPlayer {
       case kCreateDIBPatternBrushPt: {
         TMetafileObject brush;
         brush.kind = TMetafileObject::Kind::Brush;
-        const QImage pattern =
-            DibOf(r, r.U(16), r.U(20), r.U(24), r.U(28), SourceRect(0, 0, 1 << 24, 1 << 24));
+        const QImage pattern = DibOf(r, r.U(16), r.U(20), r.U(24), r.U(28),
+                                     SourceRect(0, 0, 1 << 24, 1 << 24), TSourceRows::FromTop);
         // A pattern that cannot be read paints black.
         brush.brush =
             pattern.isNull() ? QBrush(Qt::black) : QBrush(pattern.convertToFormat(QImage::Format_RGB32));
@@ -352,12 +352,14 @@ class EmfPlayer {
         break;
       case kStretchDIBits:
         dc_.Blit(r.U(68),
-                 DibOf(r, r.U(48), r.U(52), r.U(56), r.U(60), SourceRect(r.I(32), r.I(36), r.I(40), r.I(44))),
+                 DibOf(r, r.U(48), r.U(52), r.U(56), r.U(60), SourceRect(r.I(32), r.I(36), r.I(40), r.I(44)),
+                       TSourceRows::AsStored),
                  QRectF(r.I(24), r.I(28), r.I(72), r.I(76)));
         break;
       case kSetDIBitsToDevice:
         dc_.Blit(0x00CC0020,
-                 DibOf(r, r.U(48), r.U(52), r.U(56), r.U(60), SourceRect(r.I(32), r.I(36), r.I(40), r.I(44))),
+                 DibOf(r, r.U(48), r.U(52), r.U(56), r.U(60), SourceRect(r.I(32), r.I(36), r.I(40), r.I(44)),
+                       TSourceRows::AsStored),
                  QRectF(r.I(24), r.I(28), r.I(40), r.I(44)));
         break;
       case kExtTextOutA:
@@ -570,7 +572,10 @@ class EmfPlayer {
     }
     const int32_t cx = stretch ? r.I(100) : r.I(32);
     const int32_t cy = stretch ? r.I(104) : r.I(36);
-    dc_.Blit(rop, DibOf(r, r.U(84), r.U(88), r.U(92), r.U(96), SourceRect(r.I(44), r.I(48), cx, cy)), dest);
+    dc_.Blit(rop,
+             DibOf(r, r.U(84), r.U(88), r.U(92), r.U(96), SourceRect(r.I(44), r.I(48), cx, cy),
+                   TSourceRows::FromTop),
+             dest);
   }
 
   /// Laid out as a stretching blit, with the blend function in place of the raster
@@ -581,8 +586,8 @@ class EmfPlayer {
     const uint8_t constantAlpha = r.Byte(42);
     const bool perPixel = (r.Byte(43) & kSourceHasAlpha) != 0;
     const QRect src = SourceRect(r.I(44), r.I(48), r.I(100), r.I(104));
-    dc_.AlphaBlend(DibOf(r, r.U(84), r.U(88), r.U(92), r.U(96), src, perPixel), dest, constantAlpha,
-                   perPixel);
+    dc_.AlphaBlend(DibOf(r, r.U(84), r.U(88), r.U(92), r.U(96), src, TSourceRows::FromTop, perPixel), dest,
+                   constantAlpha, perPixel);
   }
 
   void ExtTextOut(bool wide, const Rec& r) {

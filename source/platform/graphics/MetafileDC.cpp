@@ -209,17 +209,17 @@ QBrush MetafileBrush(uint32_t style, const QColor& color, uint32_t hatch) {
 }
 
 QImage MetafileDibPart(std::span<const uint8_t> dib, std::optional<int64_t> bitsOffset, QRect src,
-                       bool keepAlpha) {
+                       TSourceRows rows, bool keepAlpha) {
   QImage image;
   try {
     image = DibToQImage(DecodePackedDib(dib, bitsOffset), keepAlpha);
-    // Source rows count from the bottom of a bottom-up DIB.
+    // The image's rows run from the top as seen; a bottom-up DIB stores them the other way.
     const uint32_t header = dib.size() >= 4 ? static_cast<uint32_t>(dib[0] | (dib[1] << 8)) : 0;
     const bool bottomUp =
         header == 12 ||
         (dib.size() >= 12 && static_cast<int32_t>(static_cast<uint32_t>(dib[8]) | (dib[9] << 8) |
                                                   (dib[10] << 16) | (dib[11] << 24)) > 0);
-    if (bottomUp) src.moveTop(image.height() - src.top() - src.height());
+    if (bottomUp && rows == TSourceRows::AsStored) src.moveTop(image.height() - src.top() - src.height());
   } catch (const Exception&) {
     return QImage();  // a bitmap that cannot be read is left out
   }

@@ -60,11 +60,17 @@ QColor MetafileColor(uint32_t colorref);
 QPen MetafilePen(uint32_t style, int width, const QColor& color);
 /// A brush of a metafile brush style (solid, null, hatched) and hatch.
 QBrush MetafileBrush(uint32_t style, const QColor& color, uint32_t hatch);
-/// The part `src` (rows counted from the top of the picture as it is seen) of a DIB, or a
-/// null image when the DIB cannot be read or the part lies outside it. With `keepAlpha` the
-/// fourth byte of 32-bit pixels is kept as it is stored (ARGB32); otherwise pixels are opaque.
+/// How the rows of a bitmap record's source rectangle count. Blits copy from a bitmap selected
+/// into a device context, whose rows count down from the top of the picture as it is seen; the
+/// DIB drawing records count them in the order the DIB stores them, so up from the bottom of a
+/// bottom-up DIB.
+enum class TSourceRows { FromTop, AsStored };
+
+/// The part `src` (rows counted as `rows` says) of a DIB, or a null image when the DIB cannot
+/// be read or the part lies outside it. With `keepAlpha` the fourth byte of 32-bit pixels is
+/// kept as it is stored (ARGB32); otherwise pixels are opaque.
 QImage MetafileDibPart(std::span<const uint8_t> dib, std::optional<int64_t> bitsOffset, QRect src,
-                       bool keepAlpha = false);
+                       TSourceRows rows, bool keepAlpha = false);
 
 /// A pen, brush, font or region made by a record, kept in the metafile's object table.
 struct TMetafileObject {

@@ -295,7 +295,7 @@ class Player {
           dc_.PatBlt(a.U32(0), QRectF(a.S(8), a.S(7), a.S(6), a.S(5)));
         } else {
           const QRect src(a.S(3), a.S(2), a.S(5), a.S(4));
-          dc_.Blit(a.U32(0), MetafileDibPart(a.From(8), std::nullopt, src),
+          dc_.Blit(a.U32(0), MetafileDibPart(a.From(8), std::nullopt, src, TSourceRows::FromTop),
                    QRectF(a.S(7), a.S(6), a.S(5), a.S(4)));
         }
         break;
@@ -303,12 +303,16 @@ class Player {
         if (a.Words() <= 11) {
           dc_.PatBlt(a.U32(0), QRectF(a.S(10), a.S(9), a.S(8), a.S(7)));
         } else {
-          dc_.Blit(a.U32(0), MetafileDibPart(a.From(10), std::nullopt, QRect(a.S(5), a.S(4), a.S(3), a.S(2))),
+          dc_.Blit(a.U32(0),
+                   MetafileDibPart(a.From(10), std::nullopt, QRect(a.S(5), a.S(4), a.S(3), a.S(2)),
+                                   TSourceRows::FromTop),
                    QRectF(a.S(9), a.S(8), a.S(7), a.S(6)));
         }
         break;
       case kStretchDib:
-        dc_.Blit(a.U32(0), MetafileDibPart(a.From(11), std::nullopt, QRect(a.S(6), a.S(5), a.S(4), a.S(3))),
+        dc_.Blit(a.U32(0),
+                 MetafileDibPart(a.From(11), std::nullopt, QRect(a.S(6), a.S(5), a.S(4), a.S(3)),
+                                 TSourceRows::AsStored),
                  QRectF(a.S(10), a.S(9), a.S(8), a.S(7)));
         break;
       default:
@@ -335,7 +339,8 @@ class Player {
   static TMetafileObject MakePatternBrush(const Params& a) {
     TMetafileObject o;
     o.kind = TMetafileObject::Kind::Brush;
-    const QImage image = MetafileDibPart(a.From(2), std::nullopt, QRect(0, 0, 0x7FFF, 0x7FFF));
+    const QImage image =
+        MetafileDibPart(a.From(2), std::nullopt, QRect(0, 0, 0x7FFF, 0x7FFF), TSourceRows::FromTop);
     // A pattern that cannot be read paints black.
     o.brush = image.isNull() ? QBrush(Qt::black) : QBrush(image.convertToFormat(QImage::Format_RGB32));
     return o;

@@ -222,10 +222,10 @@ inline Bytes PlaceableWmf(int16_t right, int16_t bottom, uint16_t inch) {
 }
 
 /// A placeable metafile of the given records (function and 16-bit parameters each) on a
-/// box of `size` x `size` units, 1440 a inch.
+/// box of `size` x `size` units, `inch` a inch.
 inline Bytes WmfOf(const std::vector<std::pair<uint16_t, std::vector<uint16_t>>>& records, int16_t size,
-                   uint16_t objects) {
-  Bytes f = PlaceableWmf(size, size, 1440);
+                   uint16_t objects, uint16_t inch = 1440) {
+  Bytes f = PlaceableWmf(size, size, inch);
   f.resize(22 + 18);  // the two headers, without the end-of-file record
   f[22 + 10] = static_cast<uint8_t>(objects);
   for (const auto& [function, params] : records) {

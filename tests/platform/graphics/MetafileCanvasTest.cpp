@@ -266,22 +266,7 @@ TEST(MetafileCanvas, OfficeSuiteDrawsTheRecordingsAsWeDo) {
     std::ofstream(dir / name, std::ios::binary) << Saved(*meta);
     ours[name] = RenderMetafile(*meta);
   }
-  // One run of the suite for both files.
-  const std::string command =
-      "cd '" + dir.string() + "' && timeout 300 soffice -env:UserInstallation=file://" + dir.string() +
-      "/profile --headless --convert-to png --outdir out escene.emf" + " wscene.wmf >suite.log 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  for (const auto& [name, image] : ours) {
-    const std::string png = fs::path(name).stem().string() + ".png";
-    const QImage page(QString::fromStdString((dir / "out" / png).string()));
-    ASSERT_FALSE(page.isNull()) << png;
-    ASSERT_GE(page.width(), image.width()) << png;
-    const QRectF area((page.width() - image.width()) / 2.0, (page.height() - image.height()) / 2.0,
-                      image.width(), image.height());
-    EXPECT_GE(ShareOfAgreeingCells(FingerprintOf(image, QRectF(image.rect())), FingerprintOf(page, area)),
-              0.9)
-        << name;
-  }
+  for (const auto& [name, share] : AgreementWithOfficeSuite(dir, ours)) EXPECT_GE(share, 0.9) << name;
 }
 
 }  // namespace

@@ -2,11 +2,17 @@
 // mean colour of each cell of a grid over the picture, translucent pixels laid over white.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QImage>
 #include <QRectF>
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
 
 #include "GraphicsTestSupport.h"
 #include "platform/graphics/Metafile.h"
@@ -69,6 +75,38 @@ inline QImage RenderMetafile(TMetafile& meta) {
       image.setPixel(x, y, qRgb(GetRValue(c), GetGValue(c), GetBValue(c)));
     }
   return image;
+}
+
+/// The office suite draws the metafiles saved in `dir` under the names `ours` gives, in one
+/// run; each page is compared with our drawing of the file at its own size. Gives the share
+/// of agreeing cells by name; a file the suite drew no page for fails the test.
+inline std::map<std::string, double> AgreementWithOfficeSuite(const std::filesystem::path& dir,
+                                                              const std::map<std::string, QImage>& ours) {
+  std::string names;
+  for (const auto& [name, image] : ours) names += " '" + name + "'";
+  std::filesystem::create_directories(dir / "out");
+  const std::string command =
+      "cd '" + dir.string() + "' && timeout 300 soffice -env:UserInstallation=file://" + dir.string() +
+      "/profile --headless --convert-to png --outdir out" + names + " >suite.log 2>&1";
+  std::map<std::string, double> shares;
+  if (std::system(command.c_str()) != 0) {
+    ADD_FAILURE() << "the office suite failed; see " << (dir / "suite.log");
+    return shares;
+  }
+  for (const auto& [name, image] : ours) {
+    const std::string png = std::filesystem::path(name).stem().string() + ".png";
+    const QImage page(QString::fromStdString((dir / "out" / png).string()));
+    if (page.width() < image.width() || page.height() < image.height()) {
+      ADD_FAILURE() << "no page of the picture's size for " << name;
+      continue;
+    }
+    // The suite lays the picture at its own size in the middle of a page.
+    const QRectF area((page.width() - image.width()) / 2.0, (page.height() - image.height()) / 2.0,
+                      image.width(), image.height());
+    shares[name] =
+        ShareOfAgreeingCells(FingerprintOf(image, QRectF(image.rect())), FingerprintOf(page, area));
+  }
+  return shares;
 }
 
 }  // namespace gfxtest

@@ -30,7 +30,7 @@ constexpr int kSmallestCompared = 24;
 std::string PrepareCorpus(fs::path& dir) {
   const char* data = std::getenv("ZUK_TEST_DATA");
   dir = fs::path(data && *data ? data : fs::temp_directory_path().string()) / "real-metafiles";
-  const fs::path script = fs::path(ZUK_TEST_SOURCE_DIR) / "real_metafiles.sh";
+  const fs::path script = ZUK_REAL_METAFILES_SCRIPT;
   const fs::path log = dir.string() + ".log";
   std::error_code ignored;
   fs::create_directories(dir, ignored);
