@@ -159,6 +159,24 @@ TEST(GIFRobustness, ErrorKeepsEarlierFramesAndRewindsTheStream) {
   EXPECT_EQ(image.Count(), 1);
 }
 
+TEST(GIFRobustness, EndCodeRightAfterAClearEndsTheFrame) {
+  // Codes clear, end, 1, 2: the end code is not a pixel, and what follows it in the data
+  // is skipped; the next frame loads.
+  BitWriter codes;
+  for (const int code : {4, 5, 1, 2}) codes.Put(code, 3);
+  GifBuilder b;
+  b.Header("89a", 3, 2, Palette4());
+  b.bytes.insert(b.bytes.end(), {0x2C, 0, 0, 0, 0, 3, 0, 1, 0, 0, 2});
+  const Bytes blocks = SubBlocks(codes.Finish());
+  b.bytes.insert(b.bytes.end(), blocks.begin(), blocks.end());
+  b.Frame(FrameSpec{0, 1, 3, 1, {3, 2, 1}, {}, false, 2}).Trailer();
+  Loaded loaded(b.bytes);
+  ASSERT_EQ(loaded.image.Count(), 2);
+  EXPECT_EQ(FramePixels(loaded.image.Images(0)), (Bytes{0, 0, 0}));
+  EXPECT_EQ(FramePixels(loaded.image.Images(1)), (Bytes{3, 2, 1}));
+  EXPECT_TRUE(loaded.warnings.empty());
+}
+
 TEST(GIFRobustness, FileEndingAfterTheHeaderIsAnEmptyImage) {
   GifBuilder b;
   b.Header("87a", 7, 3, Palette4());
