@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "platform/core/Classes.h"
-#include "platform/core/Object.h"
 #include "platform/core/Streams.h"
 #include "platform/graphics/GraphicsTypes.h"
 
