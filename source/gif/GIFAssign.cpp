@@ -27,6 +27,15 @@ void TGIFSubImage::Assign(const TGIFSubImage& source) {
   data_ = source.data_;
 }
 
+void TGIFSubImage::AssignTo(TPersistent* dest) const {
+  if (auto* bitmap = dynamic_cast<TBitmap*>(dest)) {
+    // The rendering is a cache; making it does not change the frame.
+    bitmap->Assign(const_cast<TGIFSubImage*>(this)->Bitmap());
+    return;
+  }
+  TGIFItem::AssignTo(dest);
+}
+
 void TGIFImage::Assign(const TPersistent* source) {
   if (source == this) return;
   if (source == nullptr) {

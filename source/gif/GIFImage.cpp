@@ -48,8 +48,9 @@ std::vector<TRGBQuad> MakeGreyRamp(int bits) {
   return ramp;
 }
 
-/// The 256-entry table a frame is rendered with; entries beyond the frame's table are black.
-std::vector<TRGBQuad> FrameColors(TGIFSubImage& frame) {
+/// The 256-entry table of a frame's active colour table (a grey ramp without one); entries
+/// beyond the table are black.
+std::vector<TRGBQuad> TableColors(TGIFSubImage& frame) {
   TGIFColorMap& map = frame.EffectiveColorMap();
   if (map.Count() == 0) {
     std::vector<TRGBQuad> ramp = MakeGreyRamp(std::clamp(frame.CodeSize(), 1, 8));
@@ -61,13 +62,16 @@ std::vector<TRGBQuad> FrameColors(TGIFSubImage& frame) {
   return colors;
 }
 
-/// The web palette as a 256-entry colour table (black beyond its 216 colours).
-std::vector<TRGBQuad> WebColors() {
+/// A palette as a 256-entry colour table (black beyond the palette).
+std::vector<TRGBQuad> PaletteColors(const std::vector<TPaletteEntry>& palette) {
   std::vector<TRGBQuad> colors(256);
-  const TPalette web = WebPalette();
-  for (size_t i = 0; i < web.size(); ++i)
-    colors[i] = TRGBQuad{web[i].peBlue, web[i].peGreen, web[i].peRed, 0};
+  for (size_t i = 0; i < std::min<size_t>(palette.size(), 256); ++i)
+    colors[i] = TRGBQuad{palette[i].peBlue, palette[i].peGreen, palette[i].peRed, 0};
   return colors;
+}
+
+std::vector<TRGBQuad> WebColors() {
+  return PaletteColors(WebPalette());
 }
 
 /// Index 255 is no web colour: it marks the transparent pixels of a web rendering.
@@ -126,6 +130,7 @@ void TGIFSubImage::Clear() {
   graphic_control_ = nullptr;
   bitmap_.reset();
   mask_stale_ = true;
+  palette_.clear();
 }
 
 void TGIFSubImage::LinkGraphicControl() {
@@ -239,13 +244,13 @@ void TGIFSubImage::Render() {
     RenderWeb();
     return;
   }
-  bitmap_ = MakeIndexedBitmap(width_, height_, FrameColors(*this));
+  bitmap_ = MakeIndexedBitmap(width_, height_, Colors());
   for (int32_t y = 0; y < height_; ++y)
     std::memcpy(bitmap_->ScanLine(y), Scanline(y), static_cast<size_t>(width_));
 }
 
 void TGIFSubImage::RenderWeb() {
-  const std::vector<TRGBQuad> colors = FrameColors(*this);
+  const std::vector<TRGBQuad> colors = TableColors(*this);
   bitmap_ = MakeIndexedBitmap(width_, height_, WebColors());
   const int key = transparent_ ? graphic_control_->TransparentColorIndex() : -1;
   // Mask rows are word-aligned, one bit a pixel, the leftmost pixel in the top bit.
@@ -293,9 +298,25 @@ std::vector<uint8_t> TGIFSubImage::WebDrawPixels() {
 
 std::vector<TPaletteEntry> TGIFSubImage::Palette() {
   if (bitmap_) return bitmap_->GetPalette();
+  if (!palette_.empty()) return palette_;
   if (Image() && Image()->UsesWebPalette()) return WebPalette();
   if (color_map_.Count() == 0 && Image()) return Image()->GetPalette();
   return color_map_.ExportPalette();
+}
+
+void TGIFSubImage::SetPalette(const std::vector<TPaletteEntry>& palette) {
+  if (palette == palette_) return;
+  palette_ = palette;
+  if (bitmap_ ? bitmap_->GetPalette() == palette : palette.empty()) return;
+  FreeRendering();
+  if (Image()) Image()->Changed();
+}
+
+std::vector<TRGBQuad> TGIFSubImage::Colors() {
+  if (!palette_.empty()) return PaletteColors(palette_);
+  if (color_map_.Count() == 0 && Image() && !Image()->image_palette_.empty())
+    return PaletteColors(Image()->image_palette_);
+  return TableColors(*this);
 }
 
 TBitmap* TGIFSubImage::Bitmap() {
@@ -320,7 +341,7 @@ void TGIFSubImage::Draw(TCanvas& canvas, const TRect& rect, const TSize& screen,
   // second time as a bitmap while it is drawn (except on the web palette, where the
   // rendering's indices are drawn).
   const bool web = Image() && Image()->UsesWebPalette();
-  const std::vector<TRGBQuad> colors = web ? WebColors() : FrameColors(*this);
+  const std::vector<TRGBQuad> colors = web ? WebColors() : Colors();
   const std::vector<uint8_t> webPixels = web ? WebDrawPixels() : std::vector<uint8_t>();
   TIndexedPixels pixels;
   pixels.Pixels = web ? webPixels.data() : data_.data();
@@ -377,6 +398,7 @@ void TGIFImage::Clear() {
   bitmap_.reset();
   images_.clear();
   header_.Clear();
+  image_palette_.clear();
 }
 
 void TGIFImage::GrowScreen(const TGIFSubImage& frame) {
@@ -477,13 +499,10 @@ void TGIFImage::LoadFromStream(TStream& stream) {
 }
 
 void TGIFImage::SaveToStream(TStream& stream) {
-  // An image without frames has no version to write; refuse it before any byte is written.
-  if (images_.empty()) throw GIFException("Cannot save a GIF image without frames");
-  // The header needs 89a for a sorted table or an aspect ratio, so it counts as well.
-  const TGIFVersion version = std::max(Version(), header_.GetVersion());
   Progress(this, psStarting, 0, false, TRect{}, kSaving);
   try {
-    header_.SaveToStream(stream, version, ColorResolution(), BitsPerPixel());
+    // An image without frames has no version: the header refuses it before writing.
+    header_.SaveToStream(stream);
     const auto count = static_cast<int64_t>(images_.size());
     for (int64_t i = 0; i < count; ++i) {
       images_[static_cast<size_t>(i)]->SaveToStream(stream);
@@ -524,6 +543,11 @@ bool TGIFImage::UsesWebPalette() const {
 }
 
 void TGIFImage::PaletteChanged() {
+  image_palette_.clear();
+  FreeRenderings();
+}
+
+void TGIFImage::FreeRenderings() {
   bitmap_.reset();
   for (const auto& frame : images_) frame->FreeRendering();
 }
@@ -557,16 +581,32 @@ void TGIFImage::WriteData(TStream& stream) {
 }
 
 std::vector<TPaletteEntry> TGIFImage::GetPalette() const {
-  if (bitmap_) return bitmap_->GetPalette();
+  // The first frame answers the image's palette when it has no table of its own; asked
+  // again here, there is no table anywhere. Drawing such a file uses a grey ramp, which is
+  // no palette of the file's: it is answered only once a rendering holds it.
+  if (in_get_palette_) throw GIFException("No global or local color table defined");
+  in_get_palette_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{in_get_palette_};
+  if (bitmap_) {
+    std::vector<TPaletteEntry> rendering = bitmap_->GetPalette();  // none on the animation buffer
+    if (!rendering.empty()) return rendering;
+  }
+  if (!image_palette_.empty()) return image_palette_;
   if (UsesWebPalette()) return WebPalette();
   if (header_.ColorMap().Count() > 0) return header_.ColorMap().ExportPalette();
   if (images_.empty()) return {};
-  TGIFSubImage& first = *images_.front();
-  if (first.ColorMap().Count() > 0) return first.ColorMap().ExportPalette();
-  std::vector<TPaletteEntry> ramp;
-  for (const TRGBQuad& q : MakeGreyRamp(std::clamp(first.CodeSize(), 1, 8)))
-    ramp.push_back(TPaletteEntry{q.rgbRed, q.rgbGreen, q.rgbBlue, 0});
-  return ramp;
+  return images_.front()->Palette();
+}
+
+void TGIFImage::SetPalette(const std::vector<TPaletteEntry>& palette) {
+  if (palette == image_palette_) return;
+  image_palette_ = palette;
+  if (bitmap_ ? bitmap_->GetPalette() == palette : palette.empty()) return;
+  FreeRenderings();
+  Changed();
 }
 
 TBitmap* TGIFImage::Bitmap() {
@@ -578,7 +618,7 @@ TBitmap* TGIFImage::Bitmap() {
   // On the web palette the first frame's rendering holds the indices to copy.
   const bool web = UsesWebPalette();
   TBitmap* rendering = web ? first.Bitmap() : nullptr;
-  bitmap_ = MakeIndexedBitmap(screen.cx, screen.cy, web ? WebColors() : FrameColors(first));
+  bitmap_ = MakeIndexedBitmap(screen.cx, screen.cy, web ? WebColors() : first.Colors());
   for (int32_t y = 0; y < screen.cy; ++y)
     std::memset(bitmap_->ScanLine(y), 0, static_cast<size_t>(screen.cx));
   if (!first.Empty()) {

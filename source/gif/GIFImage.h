@@ -115,10 +115,16 @@ class TGIFSubImage : public TGIFItem {
   /// that differ when it is drawn on white and on black), made the transparent colour; any
   /// other picture through a bitmap assigned from it. An empty picture leaves the frame empty.
   void AssignGraphic(const TGraphic& source);
-  /// The frame's palette: the rendering's when there is one; else the web palette when the
-  /// image renders on it, the image's palette when the frame has no colour table of its
-  /// own, else its own table's.
+  /// The frame's palette: the rendering's when there is one; else the palette set on the
+  /// frame; else the web palette when the image renders on it, the image's palette
+  /// (GetPalette) when the frame has no colour table of its own, else its own table's.
   std::vector<TPaletteEntry> Palette();
+  /// Sets the colours the frame is rendered and drawn with (empty: those of its tables).
+  /// A palette other than the rendering's frees the rendering and reports the image changed.
+  void SetPalette(const std::vector<TPaletteEntry>& palette);
+  /// A TBitmap gets the frame's rendering (emptied for an empty frame); other targets as
+  /// the base class.
+  void AssignTo(TPersistent* dest) const override;
 
   /// Writable pixels of row `y`; the same checks as Scanline. Frees the rendering.
   uint8_t* MutableScanline(int32_t y);
@@ -155,6 +161,10 @@ class TGIFSubImage : public TGIFItem {
   void ImportTransparency(const std::function<bool(int32_t x, int32_t y)>& transparent);
   /// Stores the bounds without touching the pixels.
   void StoreBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+  /// The 256 colours the pixels stand for: the palette set on the frame, or, for a frame
+  /// without a table of its own, the one set on the image; else the active colour table;
+  /// with no table anywhere, a grey ramp.
+  std::vector<TRGBQuad> Colors();
   void Render();
   /// Renders on the web palette through the Floyd-Steinberg ditherer, rows in serpentine
   /// order, transparent pixels skipped and marked in web_mask_.
@@ -175,6 +185,7 @@ class TGIFSubImage : public TGIFItem {
   std::vector<uint8_t> web_mask_;    // with a web rendering: 1 bit a pixel, rows word-aligned
   bool has_mask_ = false;            // HasMask, valid unless mask_stale_
   bool mask_stale_ = true;
+  std::vector<TPaletteEntry> palette_;  // set by SetPalette; empty: the tables' colours
 };
 
 // Optimisation options.
@@ -204,13 +215,21 @@ class TGIFImage : public TGraphic {
   /// Reads a GIF file. An error keeps the frames read before it, moves the stream back to
   /// where it started and is passed on.
   void LoadFromStream(TStream& stream) override;
-  /// Writes header, frames and trailer. The version written is the highest the header or
-  /// any frame needs; an image without frames raises "Cannot save a GIF image without
-  /// frames" before anything is written.
+  /// Writes header, frames and trailer. The version written is the one the frames need
+  /// (Version); an image without frames has none and raises "Unsupported GIF version"
+  /// before anything is written.
   void SaveToStream(TStream& stream) override;
   /// True only for this very object.
   bool Equals(const TGraphic& other) override { return &other == this; }
+  /// The first of: the palette of the cached rendering, the palette set on the image, the
+  /// web palette when frames render on it, the global table's, the first frame's (empty
+  /// without frames). Asked again while it answers, which happens when no frame or header
+  /// has a colour table, it raises "No global or local color table defined".
   std::vector<TPaletteEntry> GetPalette() const override;
+  /// Sets the image's palette (empty: none), which frames without a table of their own are
+  /// drawn with. A palette other than the rendering's frees the renderings and reports the
+  /// image changed.
+  void SetPalette(const std::vector<TPaletteEntry>& palette) override;
 
   void Clear();
   /// Another TGIFImage: a copy of its header and frames, its thread priority, background
@@ -309,13 +328,18 @@ class TGIFImage : public TGraphic {
   /// Takes `pixels` from the pixels all frames of one load may hold together; raises
   /// "Image is too large" when they are used up. Outside a load it does nothing.
   void ReservePixels(int64_t pixels);
-  /// The cached renderings are stale: the image's and every frame's.
+  /// The global table changed: the palette set on the image goes, and with it the cached
+  /// renderings.
   void PaletteChanged();
+  /// Frees the cached renderings: the image's and every frame's.
+  void FreeRenderings();
 
   TGIFHeader header_;
   std::vector<std::unique_ptr<TGIFSubImage>> images_;
   std::unique_ptr<TBitmap> bitmap_;
   bool drawing_now_ = false;
+  std::vector<TPaletteEntry> image_palette_;  // set by SetPalette; empty: none
+  mutable bool in_get_palette_ = false;
   int64_t pixels_left_ = -1;  // while loading: the pixels the frames may still take
   std::shared_ptr<TGIFPainterList> painters_ = std::make_shared<TGIFPainterList>();
 };

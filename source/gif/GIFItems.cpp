@@ -79,6 +79,7 @@ void TGIFColorMap::SetCapacity(int size) {
 
 void TGIFColorMap::Changed() {
   if (auto* frame = dynamic_cast<TGIFSubImage*>(owner_)) {
+    frame->palette_.clear();
     frame->FreeRendering();
   } else if (owner_ && owner_->Image()) {
     owner_->Image()->PaletteChanged();
@@ -200,6 +201,12 @@ void TGIFHeader::Assign(const TGIFHeader& source) {
   AspectRatio = source.AspectRatio;
 }
 
+void TGIFHeader::Assign(const TGIFColorMap& source) {
+  const TGIFColorMap table = source;  // the source may be this header's own table
+  Clear();
+  color_map_.Assign(table);
+}
+
 namespace {
 
 bool IsSignature(const uint8_t* bytes) {
@@ -261,8 +268,7 @@ void TGIFColorMap::SaveToStream(TStream& stream) const {
 
 void TGIFHeader::SaveToStream(TStream& stream) {
   if (TGIFImage* image = Image()) {
-    SaveToStream(stream, std::max(image->Version(), GetVersion()), image->ColorResolution(),
-                 image->BitsPerPixel());
+    SaveToStream(stream, image->Version(), image->ColorResolution(), image->BitsPerPixel());
   } else {
     SaveToStream(stream, GetVersion(), ColorResolution(), BitsPerPixel());
   }

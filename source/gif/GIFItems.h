@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Object.h"
+#include "platform/core/Classes.h"
 #include "platform/core/Streams.h"
 #include "platform/graphics/GraphicsTypes.h"
 
@@ -43,7 +43,7 @@ int BitsPerPixel(int colors);
 
 /// Base of the blocks of a GIF file: each knows the image it belongs to and passes its
 /// warnings to it.
-class TGIFItem : public TObject {
+class TGIFItem : public TPersistent {
  public:
   explicit TGIFItem(TGIFImage* image) : image_(image) {}
   std::string ClassName() const override { return "TGIFItem"; }
@@ -153,6 +153,9 @@ class TGIFHeader : public TGIFItem {
   const TGIFColorMap& ColorMap() const { return color_map_; }
   void Clear();
   void Assign(const TGIFHeader& source);
+  /// Clears the header (screen size, packed fields, background index and aspect ratio
+  /// become 0), then takes a copy of the table as its global table.
+  void Assign(const TGIFColorMap& source);
   /// "GIF" (any case, also after 4 leading bytes), the version characters unchecked, the
   /// descriptor and the global colour table.
   void LoadFromStream(TStream& stream) override;

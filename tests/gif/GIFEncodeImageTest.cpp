@@ -190,12 +190,12 @@ const VersionCase kVersionCases[] = {
     {"PlainFramesAre87a", "GIF87a", false, false, 0},
     {"GraphicControlMakes89a", "GIF89a", true, false, 0},
     {"SortedLocalTableMakes89a", "GIF89a", false, true, 0},
-    {"AspectRatioMakes89a", "GIF89a", false, false, 49},
+    {"HeadersAspectRatioIsNotAsked", "GIF87a", false, false, 49},
 };
 
 class GIFEncodeVersion : public ::testing::TestWithParam<VersionCase> {};
 
-TEST_P(GIFEncodeVersion, WrittenVersionIsTheHighestAnyPartNeeds) {
+TEST_P(GIFEncodeVersion, WrittenVersionIsTheHighestAnyFrameNeeds) {
   const VersionCase& c = GetParam();
   GifBuilder b;
   // The version written in the source file does not matter.
@@ -209,6 +209,7 @@ TEST_P(GIFEncodeVersion, WrittenVersionIsTheHighestAnyPartNeeds) {
   EXPECT_EQ(std::string(saved.begin(), saved.begin() + 6), c.expected);
   Loaded again(saved);
   ExpectSameFrames(original.image, again.image);
+  EXPECT_EQ(again.image.Header().AspectRatio, c.aspect);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GIFEncodeVersion, ::testing::ValuesIn(kVersionCases),
@@ -221,7 +222,7 @@ TEST(GIFEncodeImage, ImageWithoutFramesIsRefusedBeforeWriting) {
     image.SaveToStream(stream);
     ADD_FAILURE() << "no error";
   } catch (const GIFException& e) {
-    EXPECT_STREQ(e.what(), "Cannot save a GIF image without frames");
+    EXPECT_STREQ(e.what(), "Unsupported GIF version");
   }
   EXPECT_EQ(stream.Size(), 0);
 }

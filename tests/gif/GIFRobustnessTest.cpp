@@ -197,8 +197,9 @@ namespace {
 
 // Damaged codes decode on: a code beyond the next free one stands for the next free one, a
 // first code after a clear that is no literal is a pixel of its own value, and an undefined
-// code reads as prefix 0 and suffix 0. The pixels before the damage are those Pillow decodes
-// before it gives up; from the damage on, Pillow stops where this decoder goes on.
+// code reads as prefix 0 and suffix 0 (but an end code right after a clear ends the frame). The pixels before
+// the damage are those Pillow decodes before it gives up; from the damage on, Pillow stops where this decoder
+// goes on.
 struct DamagedCase {
   const char* name;
   int minCodeSize;
@@ -213,6 +214,7 @@ void PrintTo(const DamagedCase& c, std::ostream* os) {
 // clang-format off
 const DamagedCase kDamagedCases[] = {
     {"LiteralAboveTheClearCodeAfterClear", 2, {{4, 3}, {6, 3}}, {6, 0}, 0},
+    {"EndCodeRightAfterClear", 2, {{4, 3}, {5, 3}, {1, 3}, {2, 3}}, {0, 0, 0}, 0},
     {"CodeBeyondTheNextFree", 2, {{4, 3}, {1, 3}, {7, 3}, {5, 3}}, {1, 1, 1}, 1},
     // 14 is undefined when 11 = (14, 2) is walked: it reads as the string 0, 0.
     {"StringThroughAnUndefinedCode", 3, {{8, 4}, {1, 4}, {14, 4}, {2, 4}, {11, 4}, {9, 4}},

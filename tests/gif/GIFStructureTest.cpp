@@ -57,6 +57,19 @@ TEST(GIFHeader, RefusesOtherSignatures) {
   }
 }
 
+TEST(GIFHeader, AssignedFromAColourTableKeepsOnlyTheTable) {
+  Loaded loaded(GifBuilder().Header("89a", 300, 200, Palette4(), 2, 49).Trailer().bytes);
+  TGIFHeader& header = loaded.image.Header();
+  TGIFColorMap table(nullptr);
+  table.Add(MakeColor(0x030201));
+  header.Assign(table);
+  header.Assign(header.ColorMap());  // from its own table: the table stays
+  EXPECT_EQ(std::vector<int>({header.Width, header.Height, header.PackedFields, header.BackgroundColorIndex,
+                              header.AspectRatio, header.ColorMap().Count()}),
+            std::vector<int>({0, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(header.ColorMap().Colors(0), MakeColor(0x030201));
+}
+
 TEST(GIFColorMap, IndexOfAndOverflow) {
   TGIFColorMap map(nullptr);
   map.Add(0x102030);
