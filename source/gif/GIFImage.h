@@ -197,6 +197,27 @@ constexpr uint8_t ooReduceColors = 0x10;
 
 using TGIFWarning = std::function<void(TObject* sender, int severity, const std::string& message)>;
 
+/// The image's rendering or animation buffer, with a number that changes whenever it is
+/// replaced or freed: a painter drawing on the buffer's canvas tells by the number whether that
+/// canvas still exists (a new buffer may well lie at the freed one's address).
+class TGIFImageBuffer {
+ public:
+  TGIFImageBuffer& operator=(std::unique_ptr<TBitmap> bitmap) {
+    bitmap_ = std::move(bitmap);
+    ++serial_;
+    return *this;
+  }
+  void reset() { *this = nullptr; }
+  TBitmap* get() const { return bitmap_.get(); }
+  TBitmap* operator->() const { return bitmap_.get(); }
+  explicit operator bool() const { return bitmap_ != nullptr; }
+  uint64_t Serial() const { return serial_; }
+
+ private:
+  std::unique_ptr<TBitmap> bitmap_;
+  uint64_t serial_ = 0;
+};
+
 class TGIFImage : public TGraphic {
  public:
   TGIFImage();
@@ -336,7 +357,7 @@ class TGIFImage : public TGraphic {
 
   TGIFHeader header_;
   std::vector<std::unique_ptr<TGIFSubImage>> images_;
-  std::unique_ptr<TBitmap> bitmap_;
+  TGIFImageBuffer bitmap_;
   bool drawing_now_ = false;
   std::vector<TPaletteEntry> image_palette_;  // set by SetPalette; empty: none
   mutable bool in_get_palette_ = false;

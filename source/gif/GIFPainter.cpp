@@ -125,7 +125,8 @@ TGIFPainter::TGIFPainter(TGIFImage* image, TCanvas* canvas, const TRect& rect, u
       options_(options),
       speed_(image->AnimationSpeed),
       asynchronous_(options & doAsynchronous),
-      image_buffer_(image->bitmap_ && canvas == &image->bitmap_->Canvas() ? image->bitmap_.get() : nullptr),
+      on_image_buffer_(image->bitmap_ && canvas == &image->bitmap_->Canvas()),
+      image_buffer_serial_(image->bitmap_.Serial()),
       owner_variable_(ownerVariable),
       clock_(GIFClock()) {
   if (owner_variable_) *owner_variable_ = this;
@@ -376,7 +377,7 @@ void TGIFPainter::PumpMessages() {
 
 bool TGIFPainter::CanvasUsable() const {
   if (image_ == nullptr || canvas_ == nullptr || terminated_) return false;
-  if (image_buffer_ != nullptr && image_->bitmap_.get() != image_buffer_) return false;
+  if (on_image_buffer_ && image_->bitmap_.Serial() != image_buffer_serial_) return false;
   return !(options_ & doValidateCanvas) || canvas_->HasTarget();
 }
 

@@ -153,7 +153,8 @@ class TGIFPainter : public TObject {
   uint16_t options_;
   int32_t speed_;
   bool asynchronous_;
-  TBitmap* image_buffer_;  // the image's buffer when the canvas is its canvas, else nullptr
+  bool on_image_buffer_;          // the canvas is the image's buffer's
+  uint64_t image_buffer_serial_;  // that buffer's number: another number means it was freed
   TGIFPainter** owner_variable_;
   TGIFClock& clock_;
   std::atomic<int32_t> frame_index_{-1};

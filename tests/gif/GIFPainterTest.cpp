@@ -284,6 +284,21 @@ TEST_F(GIFPainterTest, CanvasWithoutTargetEndsAValidatingPainter) {
   EXPECT_EQ(painter, nullptr);
 }
 
+// A new buffer may lie where the freed one lay: the painter knows its buffer by its number.
+TEST_F(GIFPainterTest, APainterOnTheImagesBufferEndsWhenTheBufferIsReplaced) {
+  LoadFrames({2, 2, 2});
+  image()
+      .StartPainter(&painter, image().Bitmap()->Canvas(), Rect(0, 0, 4, 4),
+                    kAsync | doLoop | doLoopForever | doValidateCanvas)
+      ->Start();
+  ASSERT_TRUE(PumpUntil([&] { return recorder.Frames.size() >= 2; }));
+  image().SetWidth(5);
+  image().SetWidth(4);
+  image().Bitmap();
+  EXPECT_TRUE(PumpUntil([&] { return painter == nullptr; }));
+  if (painter != nullptr) image().Clear();
+}
+
 /// The niceness of the thread `threadId`.
 int NicenessOf(int threadId) {
   return getpriority(PRIO_PROCESS, static_cast<id_t>(threadId));
