@@ -104,7 +104,9 @@ TEST(ProgramRunTest, WithoutADisplayItConvertsOrSaysHowToAndLeavesNothingBehind)
   std::filesystem::copy_file(ZUK_SAMPLE, dir.Path("sample.zuk"));
   const std::string temp = dir.Path("temp");
   std::filesystem::create_directories(temp);
-  int number = 99;  // a display that no X server here listens on
+  // A display that no X server here listens on, far from the numbers that the X-server runs of
+  // tests in parallel take (xvfb-run -a counts up from 99).
+  int number = 50000;
   while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) ++number;
   const std::string display = ":" + std::to_string(number);
   const std::string converted = "ZUK Converter: The file has been converted successfully.\n";
