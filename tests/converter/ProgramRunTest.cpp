@@ -104,9 +104,9 @@ TEST(ProgramRunTest, WithoutADisplayItConvertsOrSaysHowToAndLeavesNothingBehind)
   std::filesystem::copy_file(ZUK_SAMPLE, dir.Path("sample.zuk"));
   const std::string temp = dir.Path("temp");
   std::filesystem::create_directories(temp);
-  // A display that no X server here listens on, far above the numbers the X servers of
-  // other tests running at the same time take (they count up from 99).
-  int number = 9000;
+  // A display that no X server here listens on, far from the numbers that the X-server runs of
+  // tests in parallel take (xvfb-run -a counts up from 99).
+  int number = 50000;
   while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) ++number;
   const std::string display = ":" + std::to_string(number);
   const std::string converted = "ZUK Converter: The file has been converted successfully.\n";
@@ -205,25 +205,26 @@ TEST(ProgramRunTest, OnADisplayTheSuccessBoxWaitsForItsButton) {
   ScratchFolder dir;
   WriteFile(dir.Path("exam.zuk"), ExamFile());
   const std::string script = dir.Path("drive.sh");
+  // Each step waits for what it needs: both windows shown (the box is the later, topmost one),
+  // then the program's end. Return goes to the box alone and again while the box is shown, as a
+  // key that reaches it before it is ready is lost; the timeout is only a safety net.
   WriteFile(script,
             "set -u\n"
             "QT_QPA_PLATFORM=xcb " +
                 Quoted(ZUK_CONVERTER_PROGRAM) +
                 " -c exam.zuk 2>/dev/null & pid=$!\n"
-                "boxes=0\n"
-                "for i in $(seq 150); do\n"
-                "  boxes=$(xdotool search --onlyvisible --name '^ZUK Converter$' 2>/dev/null | wc -l)\n"
-                "  [ \"$boxes\" -ge 2 ] && break; sleep 0.2\n"
-                "done\n"
-                "echo \"windows $boxes\" > windows.txt\n"
-                "sleep 0.5\n"
+                "shown() { xdotool search --onlyvisible --name '^ZUK Converter$' 2>/dev/null; }\n"
+                "until [ $(shown | wc -l) -ge 2 ] || ! kill -0 $pid 2>/dev/null; do sleep 0.1; done\n"
+                "echo \"windows $(shown | wc -l)\" > windows.txt\n"
+                "box=$(shown | tail -1)\n"
+                "sleep 0.5  # a program that did not wait for the button would have ended\n"
                 "kill -0 $pid 2>/dev/null && echo waiting >> windows.txt\n"
-                "box=$(xdotool search --onlyvisible --name '^ZUK Converter$' | tail -1)\n"
-                "xdotool windowfocus --sync \"$box\" 2>/dev/null; xdotool key Return\n"
-                "for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done\n"
-                "kill $pid 2>/dev/null\n"
+                "while kill -0 $pid 2>/dev/null; do\n"
+                "  shown | grep -qx \"$box\" && xdotool key --window \"$box\" Return 2>/dev/null\n"
+                "  sleep 1\n"
+                "done\n"
                 "wait $pid; echo \"status $?\" >> windows.txt\n");
-  const std::string command = "cd " + Quoted(dir.Path()) + " && timeout 120 " + Quoted(xvfb) +
+  const std::string command = "cd " + Quoted(dir.Path()) + " && timeout 300 " + Quoted(xvfb) +
                               " -a -s '-screen 0 1024x768x24' bash " + Quoted(script);
   ASSERT_EQ(std::system(command.c_str()), 0);
   // The main window and the box, the program waiting for the button, then ending well.

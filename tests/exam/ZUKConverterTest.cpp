@@ -255,11 +255,14 @@ class ZUKConverterTest : public ::testing::Test {
   }
 
   /// Checks every block: the HTML parses without errors, names exactly the block's files,
-  /// and every file is a JPEG named after the block, listed in name order.
+  /// and every file is a JPEG named after the block, listed in name order. Without html5lib
+  /// it skips the test once the checks that need no parser have run.
   void CheckBlocks(const ZUKMobileFile& file) {
-    for (const auto& [name, block] : AllBlocks(file)) {
+    const auto blocks = AllBlocks(file);
+    std::vector<std::multiset<std::string>> blockFiles;
+    for (const auto& [name, block] : blocks) {
       SCOPED_TRACE(name);
-      std::multiset<std::string> files;
+      std::multiset<std::string>& files = blockFiles.emplace_back();
       std::vector<std::string> order;
       for (const auto& [fileName, bytes] : block->files) {
         EXPECT_TRUE(fileName.starts_with(name + "_img") && fileName.ends_with(".jpg")) << fileName;
@@ -269,11 +272,15 @@ class ZUKConverterTest : public ::testing::Test {
       }
       EXPECT_TRUE(std::is_sorted(order.begin(), order.end(), FolderNameLess));
       EXPECT_TRUE(block->html.ends_with("\r\n") || block->html.empty());
-      if (!htmltest::HTML5LibAvailable()) continue;
+    }
+    if (!htmltest::HTML5LibAvailable()) GTEST_SKIP() << "python3-html5lib is not installed";
+    for (size_t i = 0; i < blocks.size(); ++i) {
+      const auto& [name, block] = blocks[i];
+      SCOPED_TRACE(name);
       const htmltest::TParsedPage page = htmltest::ParseHTML5(block->html, true);
       ASSERT_TRUE(page.Ran) << page.Errors;
       EXPECT_EQ(page.Errors, "") << block->html;
-      EXPECT_EQ(ImageSources(page.Outline), files) << page.Outline;
+      EXPECT_EQ(ImageSources(page.Outline), blockFiles[i]) << page.Outline;
     }
   }
 

@@ -157,6 +157,7 @@ TEST(DecodeHandWorked, DataEndingEarlyKeepsDecodedRowsAndFillsTheRest) {
 // count stays within bounds.
 TEST(DecodeLongThin, FramesOfAFullSixteenBitSideLoadAndDrawAtTheirSize) {
   const std::vector<RGB> palette = Palette4();
+  std::vector<std::pair<Bytes, Bytes>> files;  // and their pixels, for Pillow
   for (const auto& [w, h] : {std::pair{65535, 1}, std::pair{1, 65535}}) {
     SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
     Bytes pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
@@ -175,8 +176,10 @@ TEST(DecodeLongThin, FramesOfAFullSixteenBitSideLoadAndDrawAtTheirSize) {
     ASSERT_EQ(bitmap->Height(), h);
     const RGB last = palette[pixels.back()];
     EXPECT_EQ(bitmap->Canvas().Pixel(w - 1, h - 1), RGBColor(last.r, last.g, last.b));
-
-    if (!HavePillow()) continue;
+    files.emplace_back(file, pixels);
+  }
+  if (!HavePillow()) GTEST_SKIP() << "Pillow (python3-pil) is not installed: the files are not read back";
+  for (const auto& [file, pixels] : files) {
     const auto theirs = PillowIndices(file);
     ASSERT_TRUE(theirs.has_value());
     EXPECT_EQ(*theirs, pixels);

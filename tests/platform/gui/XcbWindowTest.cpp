@@ -170,6 +170,39 @@ void BoxOutlivesItsOwner() {
   EXPECT_NE(placedAt.X, -1);
 }
 
+// What the run under the X server reports: only a run that passed a test passes; one whose
+// tests all skipped skips with their reasons.
+TEST(XServerRunReport, OnlyARunThatPassedATestPasses) {
+  const struct {
+    const char* name;
+    int status;
+    std::string output, failure, skipReason;
+  } cases[] = {
+      {"passed", 0, "[==========] 1 test from 1 test suite ran. (5 ms total)\n[  PASSED  ] 1 test.\n", "",
+       ""},
+      {"no test matched", 0,
+       "Running 0 tests from 0 test suites.\n[==========] 0 tests from 0 test suites ran. (0 ms total)\n"
+       "[  PASSED  ] 0 tests.\n",
+       "the run under xvfb-run passed no test matching A.*", ""},
+      {"one passed, one skipped", zuktest::kSkippedStatus << 8,
+       "[ RUN      ] A.B\nA.cpp:9: Skipped\nxdotool is not installed\n\n[  SKIPPED ] A.B (0 ms)\n"
+       "[  PASSED  ] 1 test.\n[  SKIPPED ] 1 test, listed below:\n[  SKIPPED ] A.B\n",
+       "", "the run under xvfb-run skipped: xdotool is not installed"},
+      {"all skipped", zuktest::kSkippedStatus << 8,
+       "[ RUN      ] A.B\nA.cpp:9: Skipped\nxdotool is not installed\n\n[  SKIPPED ] A.B (0 ms)\n"
+       "[  PASSED  ] 0 tests.\n[  SKIPPED ] 1 test, listed below:\n[  SKIPPED ] A.B\n",
+       "", "the run under xvfb-run skipped: xdotool is not installed"},
+      {"failed", 1 << 8, "[  PASSED  ] 1 test.\n[  FAILED  ] 1 test, listed below:\n",
+       "the run under xvfb-run failed (exit status 1)", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const xcbtest::XServerRun run = xcbtest::ReadXServerRun(c.status, c.output, "A.*");
+    EXPECT_EQ(run.failure, c.failure);
+    EXPECT_EQ(run.skipReason, c.skipReason);
+  }
+}
+
 TEST(XcbWindowTest, BoxOverAFreedOwner) {
   ZUK_RUN_UNDER_XSERVER("XcbWindowTest.BoxOverAFreedOwner");
   BoxOutlivesItsOwner();

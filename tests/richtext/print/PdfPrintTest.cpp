@@ -315,13 +315,13 @@ TEST(PdfPrinterTest, PagesAreA4AtTheResolution) {
   EXPECT_EQ(printer.PageNumber(), 2);
   printer.EndDoc();
   EXPECT_FALSE(printer.Printing());
-  if (printtest::HavePoppler()) {
-    const auto info = printtest::RunCommand("pdfinfo '" + folder.File("blank.pdf") + "' 2>/dev/null");
-    ASSERT_TRUE(info.has_value());
-    const size_t at = info->find("Pages:");
-    ASSERT_NE(at, std::string::npos) << *info;
-    EXPECT_EQ(std::stoi(info->substr(at + 6)), 2) << *info;
-  }
+  if (!printtest::HavePoppler())
+    GTEST_SKIP() << "poppler-utils is not installed: the page count is not read back";
+  const auto info = printtest::RunCommand("pdfinfo '" + folder.File("blank.pdf") + "' 2>/dev/null");
+  ASSERT_TRUE(info.has_value());
+  const size_t at = info->find("Pages:");
+  ASSERT_NE(at, std::string::npos) << *info;
+  EXPECT_EQ(std::stoi(info->substr(at + 6)), 2) << *info;
 }
 
 /// Colour modes: the page colour and the text colour as each mode prints them.
