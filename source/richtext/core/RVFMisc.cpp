@@ -204,7 +204,7 @@ bool RVFLoadPictureFromHex(std::string_view Hex, TGraphic& Graphic) {
 }
 
 bool RVFLoadPictureLine(std::string_view Line, int ReadType, std::unique_ptr<TGraphic>& Graphic,
-                        TCustomRVData* RVData) {
+                        TCustomRVData* RVData, bool* Replaced) {
   // A binary line is read where it lies; a hex line is decoded first.
   TMemoryStream decoded;
   if (ReadType != rvfrtBinary && !RVFHexToStream(Line, decoded)) return false;
@@ -217,6 +217,7 @@ bool RVFLoadPictureLine(std::string_view Line, int ReadType, std::unique_ptr<TGr
   } catch (const std::exception&) {
   }
   RVFAddWarning(RVData, rvfwUnknownPicture);
+  if (Replaced != nullptr) *Replaced = true;
   Graphic.reset();
   TRVStyle* style = RVData->GetRVStyle();
   if (style == nullptr) return true;

@@ -76,9 +76,9 @@ bool RVFLoadPictureFromHex(std::string_view Hex, TGraphic& Graphic);
 /// Loads the data line of a picture record (hex text, or the raw bytes of a binary line for
 /// rvfrtBinary) into Graphic. False when the hex does not decode. A picture that does not
 /// decode warns rvfwUnknownPicture and is replaced by the style sheet's invalid-picture image
-/// (by nothing without a sheet).
+/// (by nothing without a sheet), which sets `Replaced` when given.
 bool RVFLoadPictureLine(std::string_view Line, int ReadType, std::unique_ptr<TGraphic>& Graphic,
-                        TCustomRVData* RVData);
+                        TCustomRVData* RVData, bool* Replaced = nullptr);
 /// Graphic.SaveToStream as hex.
 std::string RVFSavePictureToHex(TGraphic& Graphic);
 /// The bytes as a stream for Graphic.LoadFromStream.

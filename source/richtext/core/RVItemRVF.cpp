@@ -133,11 +133,12 @@ bool TRVGraphicItemInfo::ReadRVFLine(std::string_view S, TRVFLineContext& Contex
     }
   } else if (body && Context.LineNo == Context.LineCount - 1) {
     if (Image) {
-      // A picture that does not decode is replaced; the replacement is of another class.
-      const TGraphic* read = Image.get();
+      // A picture that does not decode is replaced (the replacement may take the freed
+      // picture's address, so only the call can tell).
       const std::string className = Image->ClassName();
-      if (!RVFLoadPictureLine(S, Context.ReadType, Image, Context.RVData)) return false;
-      if (Image.get() != read) RVFNoteUnreadPicture(Context.RVData, className);
+      bool replaced = false;
+      if (!RVFLoadPictureLine(S, Context.ReadType, Image, Context.RVData, &replaced)) return false;
+      if (replaced) RVFNoteUnreadPicture(Context.RVData, className);
     }
   } else {
     ReadRVFExtraProperty(S);
