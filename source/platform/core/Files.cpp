@@ -163,27 +163,27 @@ std::string SystemTempFolder() {
   return "/tmp";
 }
 
-bool EnsurePrivateFolder(const std::string& path, std::string& error) {
+bool EnsurePrivateFolder(const std::string& path, int& error) {
   if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-    error = std::strerror(errno);
+    error = errno;
     return false;
   }
   // Checked through a descriptor opened without following links, so that what is checked is
   // what stays open while its mode is narrowed.
   const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
-    error = errno == ELOOP || errno == ENOTDIR ? "not a folder (or a symbolic link)" : std::strerror(errno);
+    error = errno == ELOOP || errno == ENOTDIR ? kNotARealFolder : errno;
     return false;
   }
   struct stat st;
   bool ok = fstat(fd, &st) == 0;
   if (!ok) {
-    error = std::strerror(errno);
+    error = errno;
   } else if (st.st_uid != geteuid()) {
-    error = "owned by another user";
+    error = kOwnedByAnotherUser;
     ok = false;
   } else if ((st.st_mode & 07777) != 0700 && fchmod(fd, 0700) != 0) {
-    error = std::strerror(errno);
+    error = errno;
     ok = false;
   }
   close(fd);

@@ -60,8 +60,12 @@ void DeleteFilesInTree(const std::string& folder, const std::function<bool(const
 /// trailing delimiter.
 std::string SystemTempFolder();
 
+/// Why EnsurePrivateFolder refused a folder, besides a system error (an errno value).
+constexpr int kNotARealFolder = -1;  // not a folder, or a symbolic link
+constexpr int kOwnedByAnotherUser = -2;
+
 /// Makes sure that `path` is a folder of the user's own that nobody else may enter: creates it
 /// with mode 0700 when it is missing, then checks that it is a real folder (not a symbolic
 /// link) owned by the user and narrows its permissions to 0700. On failure answers false and
-/// puts the reason into `error`.
-bool EnsurePrivateFolder(const std::string& path, std::string& error);
+/// puts the reason into `error`: an errno value, kNotARealFolder or kOwnedByAnotherUser.
+bool EnsurePrivateFolder(const std::string& path, int& error);
