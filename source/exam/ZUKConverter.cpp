@@ -59,7 +59,8 @@ std::unique_ptr<TStream> OpenSource(const std::string& fileName) {
 
 /// The new target file: made under a temporary name in the target's folder, written through
 /// a buffer, and renamed over the target by Commit. Destroyed without Commit, it removes
-/// itself and the target stays as it was.
+/// itself and the target stays as it was. `target` names no link (ResolveLinks): the rename
+/// would replace the link, not the file it names.
 class TTargetFile : public TStream {
  public:
   explicit TTargetFile(const std::string& target) : target_(target) {
@@ -653,8 +654,13 @@ void TZUKConverter::LoadExams() {
 }
 
 void TZUKConverter::SaveMobile(const std::string& fileName, TZUKExportView& viewer) {
+  // A target that is a link stays one: the file it names is written.
+  std::string target;
+  int error = 0;
+  if (!ResolveLinks(fileName, target, error))
+    throw EFCreateError(FileErrorText("CANNOT_CREATE_FILE", fileName, error), fileName, error);
   struct stat st;
-  if (stat(fileName.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_dev) == sourceDevice_ &&
+  if (stat(target.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_dev) == sourceDevice_ &&
       static_cast<uint64_t>(st.st_ino) == sourceInode_)
     throw EZUKConversionError(LocalizedText("TARGET_IS_SOURCE"));
 
@@ -665,7 +671,7 @@ void TZUKConverter::SaveMobile(const std::string& fileName, TZUKExportView& view
     ~Detach() { run = nullptr; }
   } detach{run_};
 
-  TTargetFile out(fileName);
+  TTargetFile out(target);
   WriteCount = 0;
   for (uint8_t b : kMobileMagic) WriteByte(b, out);
   WriteScrambledString(Properties.Text1, out);

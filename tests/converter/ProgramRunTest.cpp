@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -169,6 +170,53 @@ TEST(ProgramRunTest, AFileSizeLimitFailsTheRunAndLeavesNothingBehind) {
     const std::string name = entry.path().filename().string();
     EXPECT_FALSE(name.starts_with(".out.zukm") || name.starts_with("zuk_converter")) << name;
   }
+}
+
+std::set<std::string> EntriesOf(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
+  return names;
+}
+
+// A target that is a symbolic link stays one: the file its links end at is written, and a
+// link to nothing names the file to make. A link to the source is refused like the source.
+TEST(ProgramRunTest, ATargetThatIsALinkIsWrittenThroughIt) {
+  ScratchFolder dir;
+  WriteFile(dir.Path("exam.zuk"), ExamFile());
+  for (const char* folder : {"real", "sub", "temp"}) std::filesystem::create_directories(dir.Path(folder));
+  WriteFile(dir.Path("real/old.zukm"), "an older conversion");
+  const std::pair<std::string, std::string> links[] = {
+      {"chain.zukm", "sub/hop.zukm"},
+      {"sub/hop.zukm", "../real/old.zukm"},  // from the link's folder
+      {"dangling.zukm", dir.Path("real/new.zukm")},
+      {"self.zukm", "exam.zuk"},
+      {"loop.zukm", "loop.zukm"}};
+  for (const auto& [link, target] : links) std::filesystem::create_symlink(target, dir.Path(link));
+  const struct {
+    const char* target;
+    const char* written;  // "" when the run fails
+    std::string printed;
+  } cases[] = {
+      {"chain.zukm", "real/old.zukm", "The file has been converted successfully."},
+      {"dangling.zukm", "real/new.zukm", "The file has been converted successfully."},
+      {"self.zukm", "", "The target file is the source file itself."},
+      {"loop.zukm", "", "Cannot create file \"loop.zukm\". Too many levels of symbolic links"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.target);
+    const RunResult run = RunHeadless(dir, {"-c", "exam.zuk", c.target}, ZUK_CONVERTER_PROGRAM,
+                                      "TMPDIR=" + Quoted(dir.Path("temp")));
+    EXPECT_EQ(run.status == 0, *c.written != 0) << run.status;
+    EXPECT_NE(run.printed.find(c.printed), std::string::npos) << run.printed;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path(c.target)));
+    EXPECT_TRUE(*c.written == 0 || IsMobileFile(dir.Path(c.written)));
+  }
+  EXPECT_EQ(ReadFile(dir.Path("exam.zuk")), ExamFile());
+  EXPECT_EQ(EntriesOf(dir.Path()),
+            (std::set<std::string>{"exam.zuk", "chain.zukm", "dangling.zukm", "self.zukm", "loop.zukm",
+                                   "real", "sub", "temp", "stderr.txt"}));
+  EXPECT_EQ(EntriesOf(dir.Path("real")), (std::set<std::string>{"old.zukm", "new.zukm"}));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path("temp")));
 }
 
 TEST(ProgramRunTest, ConvertsTheBundledExample) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -88,6 +89,30 @@ bool RemoveDir(const std::string& path) {
 
 bool DeleteFile(const std::string& path) {
   return unlink(path.c_str()) == 0;
+}
+
+bool ResolveLinks(const std::string& path, std::string& resolved, int& error) {
+  constexpr int kMaxLinks = 40;  // as many as the system follows in one path
+  resolved = path;
+  for (int links = 0;; ++links) {
+    struct stat st;
+    // A name that does not exist (or cannot be looked at) is what a write would try.
+    if (lstat(resolved.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    if (links == kMaxLinks) {
+      error = ELOOP;
+      return false;
+    }
+    char target[PATH_MAX];
+    const ssize_t n = readlink(resolved.c_str(), target, sizeof target);
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof target) {
+      error = n < 0 ? errno : ENAMETOOLONG;
+      return false;
+    }
+    const std::string next(target, static_cast<size_t>(n));
+    const size_t slash = resolved.rfind(PathDelim);
+    resolved =
+        next[0] == PathDelim || slash == std::string::npos ? next : resolved.substr(0, slash + 1) + next;
+  }
 }
 
 std::string GetEnvironmentVariable(const std::string& name) {
