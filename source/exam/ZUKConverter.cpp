@@ -13,6 +13,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -27,6 +28,7 @@
 #include "exam/ZUKStream.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Files.h"
+#include "platform/core/SignalCleanup.h"
 #include "platform/core/Strings.h"
 #include "platform/core/SysUtils.h"
 #include "richtext/core/RVStyle.h"
@@ -58,9 +60,9 @@ std::unique_ptr<TStream> OpenSource(const std::string& fileName) {
 }
 
 /// The new target file: made under a temporary name in the target's folder, written through
-/// a buffer, and renamed over the target by Commit. Destroyed without Commit, it removes
-/// itself and the target stays as it was. `target` names no link (ResolveLinks): the rename
-/// would replace the link, not the file it names.
+/// a buffer, and renamed over the target by Commit. Destroyed without Commit, or when a signal
+/// ends the program first, it removes itself and the target stays as it was. `target` names
+/// no link (ResolveLinks): the rename would replace the link, not the file it names.
 class TTargetFile : public TStream {
  public:
   explicit TTargetFile(const std::string& target) : target_(target) {
@@ -71,6 +73,7 @@ class TTargetFile : public TStream {
       throw EFCreateError(FileErrorText("CANNOT_CREATE_FILE", target, error), target, error);
     }
     temp_ = pattern;
+    removeOnSignal_.emplace(temp_, TRemoveOnSignal::rsFile);
     buffer_.reserve(kBufferSize);
   }
   ~TTargetFile() override {
@@ -132,6 +135,7 @@ class TTargetFile : public TStream {
       Fail(error);
     }
     committed_ = true;
+    removeOnSignal_.reset();
     if (replaced >= 0) LetGoInBackground(replaced);
   }
 
@@ -199,6 +203,7 @@ class TTargetFile : public TStream {
 
   std::string target_;
   std::string temp_;
+  std::optional<TRemoveOnSignal> removeOnSignal_;  // temp_ until it has become the target
   int fd_ = -1;
   bool committed_ = false;
   int64_t position_ = 0;
@@ -248,7 +253,8 @@ std::string RunFolderParent() {
 
 /// A folder of the run's own for the picture files of one block at a time: made fresh, mode
 /// 0700, inside a folder private to the user (RunFolderParent), and removed with its files at
-/// the end, together with the user's folder when no other run is using it.
+/// the end (also when a signal ends the program), together with the user's folder when no
+/// other run is using it.
 class TRunFolder {
  public:
   TRunFolder() {
@@ -259,6 +265,8 @@ class TRunFolder {
       std::string pattern = parent_ + "/zuk_converter-XXXXXX";
       if (mkdtemp(pattern.data()) != nullptr) {
         path_ = pattern + "/";
+        parentOnSignal_.emplace(parent_, TRemoveOnSignal::rsEmptyFolder);
+        pathOnSignal_.emplace(path_, TRemoveOnSignal::rsFolderWithFiles);
         return;
       }
       error = errno;
@@ -292,6 +300,8 @@ class TRunFolder {
  private:
   std::string parent_;
   std::string path_;
+  std::optional<TRemoveOnSignal> parentOnSignal_;
+  std::optional<TRemoveOnSignal> pathOnSignal_;
 };
 
 /// The number of parts held in a question's parts stream, read from its start: a part whose
