@@ -13,6 +13,9 @@ int main(int argc, char** argv) {
   int exitCode = 0;
   {
     TApplication application;
+    // Ctrl+C, kill or the end of the session while a conversion runs leave no partial target
+    // and no picture folder behind.
+    application.EndOnSignals();
     SetProgramArguments(std::vector<std::string>(argv + 1, argv + argc));
     TMainForm* form = application.CreateForm<TMainForm>();
     form->WindowNeedsDisplay = true;

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -27,6 +28,7 @@
 #include "exam/ZUKStream.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Files.h"
+#include "platform/core/SignalCleanup.h"
 #include "platform/core/Strings.h"
 #include "platform/core/SysUtils.h"
 #include "richtext/core/RVStyle.h"
@@ -41,15 +43,10 @@ constexpr int32_t kMaxChoices = 26;
 /// Where Linux keeps a file system in memory that every user may make folders in.
 constexpr char kSharedMemoryFolder[] = "/dev/shm";
 
-std::string SystemErrorText(int error) {
-  char buffer[256];
-  return strerror_r(error, buffer, sizeof buffer);
-}
-
 /// The message of language-table entry `key` for a file the system refused: the file's name
 /// and the system's reason (which stays as the system words it).
 std::string FileErrorText(const char* key, const std::string& fileName, int error) {
-  return Format(LocalizedText(key), {fileName, error != 0 ? SystemErrorText(error) : std::string()});
+  return Format(LocalizedText(key), {fileName, error != 0 ? SysErrorMessage(error) : std::string()});
 }
 
 /// The source file, open for reading.
@@ -63,8 +60,9 @@ std::unique_ptr<TStream> OpenSource(const std::string& fileName) {
 }
 
 /// The new target file: made under a temporary name in the target's folder, written through
-/// a buffer, and renamed over the target by Commit. Destroyed without Commit, it removes
-/// itself and the target stays as it was.
+/// a buffer, and renamed over the target by Commit. Destroyed without Commit, or when a signal
+/// ends the program first, it removes itself and the target stays as it was. `target` names
+/// no link (ResolveLinks): the rename would replace the link, not the file it names.
 class TTargetFile : public TStream {
  public:
   explicit TTargetFile(const std::string& target) : target_(target) {
@@ -75,6 +73,7 @@ class TTargetFile : public TStream {
       throw EFCreateError(FileErrorText("CANNOT_CREATE_FILE", target, error), target, error);
     }
     temp_ = pattern;
+    removeOnSignal_.emplace(temp_, TRemoveOnSignal::rsFile);
     buffer_.reserve(kBufferSize);
   }
   ~TTargetFile() override {
@@ -136,6 +135,7 @@ class TTargetFile : public TStream {
       Fail(error);
     }
     committed_ = true;
+    removeOnSignal_.reset();
     if (replaced >= 0) LetGoInBackground(replaced);
   }
 
@@ -203,6 +203,7 @@ class TTargetFile : public TStream {
 
   std::string target_;
   std::string temp_;
+  std::optional<TRemoveOnSignal> removeOnSignal_;  // temp_ until it has become the target
   int fd_ = -1;
   bool committed_ = false;
   int64_t position_ = 0;
@@ -243,7 +244,7 @@ std::string RunFolderParent() {
   if (GetEnvironmentVariable("TMPDIR").empty()) {
     std::string base = PrivateRuntimeFolder();
     if (base.empty() && IsInMemory(kSharedMemoryFolder)) base = kSharedMemoryFolder;
-    std::string error;
+    int error = 0;
     const std::string folder = base + "/zuk-" + std::to_string(geteuid());
     if (!base.empty() && EnsurePrivateFolder(folder, error)) return folder;
   }
@@ -252,7 +253,8 @@ std::string RunFolderParent() {
 
 /// A folder of the run's own for the picture files of one block at a time: made fresh, mode
 /// 0700, inside a folder private to the user (RunFolderParent), and removed with its files at
-/// the end, together with the user's folder when no other run is using it.
+/// the end (also when a signal ends the program), together with the user's folder when no
+/// other run is using it.
 class TRunFolder {
  public:
   TRunFolder() {
@@ -263,13 +265,15 @@ class TRunFolder {
       std::string pattern = parent_ + "/zuk_converter-XXXXXX";
       if (mkdtemp(pattern.data()) != nullptr) {
         path_ = pattern + "/";
+        parentOnSignal_.emplace(parent_, TRemoveOnSignal::rsEmptyFolder);
+        pathOnSignal_.emplace(path_, TRemoveOnSignal::rsFolderWithFiles);
         return;
       }
       error = errno;
       if (error != ENOENT) break;
     }
     throw ETempFolderError(
-        Format("Cannot create a temporary folder in \"%s\". %s", {parent_, SystemErrorText(error)}));
+        Format(LocalizedText("CANNOT_CREATE_TEMP_FOLDER"), {parent_, SysErrorMessage(error)}));
   }
   ~TRunFolder() {
     Empty();
@@ -296,6 +300,8 @@ class TRunFolder {
  private:
   std::string parent_;
   std::string path_;
+  std::optional<TRemoveOnSignal> parentOnSignal_;
+  std::optional<TRemoveOnSignal> pathOnSignal_;
 };
 
 /// The number of parts held in a question's parts stream, read from its start: a part whose
@@ -312,8 +318,70 @@ int32_t CountParts(TStream& parts) {
   return count;
 }
 
+/// The length of the UTF-8 sequence that starts `text` and its character; 0 when the bytes
+/// there are no UTF-8 (cut short, overlong, a surrogate or beyond U+10FFFF).
+size_t DecodeUTF8(std::string_view text, char32_t& ch) {
+  const auto byte = [&text](size_t i) { return static_cast<uint8_t>(text[i]); };
+  const uint8_t lead = byte(0);
+  size_t length = 1;
+  char32_t least = 0;
+  if (lead < 0x80) {
+    ch = lead;
+    return 1;
+  } else if ((lead & 0xE0) == 0xC0) {
+    length = 2, ch = lead & 0x1F, least = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, ch = lead & 0x0F, least = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4, ch = lead & 0x07, least = 0x10000;
+  } else {
+    return 0;
+  }
+  if (length > text.size()) return 0;
+  for (size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    ch = (ch << 6) | (byte(i) & 0x3F);
+  }
+  return ch < least || ch > 0x10FFFF || (ch >= 0xD800 && ch <= 0xDFFF) ? 0 : length;
+}
+
+/// False for control characters and for the invisible ones that hide or reorder the text
+/// around them (soft hyphen, zero-width and direction marks, line separators, word joiners).
+bool IsPrintable(char32_t ch) {
+  if (ch < 0x20 || (ch >= 0x7F && ch <= 0x9F)) return false;
+  return ch != 0xAD && !(ch >= 0x200B && ch <= 0x200F) && !(ch >= 0x2028 && ch <= 0x202E) &&
+         !(ch >= 0x2060 && ch <= 0x206F) && ch != 0xFEFF;
+}
+
+/// Text read from a file as a message shows it: printable characters as they are, a backslash
+/// doubled, every other byte (of a control character, or not UTF-8) as \xHH; at most
+/// `maxBytes` bytes of `text`, in whole characters, followed by "..." when there is more.
+std::string Printable(std::string_view text, size_t maxBytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  size_t at = 0;
+  while (at < text.size()) {
+    char32_t ch = 0;
+    const size_t length = DecodeUTF8(text.substr(at), ch);
+    const size_t taken = length == 0 ? 1 : length;
+    if (at + taken > maxBytes) return shown + "...";
+    if (length == 1 && ch == '\\') {
+      shown += "\\\\";
+    } else if (length != 0 && IsPrintable(ch)) {
+      shown.append(text.substr(at, length));
+    } else {
+      for (size_t i = at; i < at + taken; ++i) {
+        const auto byte = static_cast<uint8_t>(text[i]);
+        shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+      }
+    }
+    at += taken;
+  }
+  return shown;
+}
+
 /// A picture's kind as a user knows it: its file format for the graphic classes the program
-/// has, else the class its record names (cut short: it comes from the file).
+/// has, else the class its record names, cut short and made printable (it comes from the file).
 std::string PictureKind(const std::string& className) {
   static constexpr std::pair<const char*, const char*> kFormats[] = {
       {"TBitmap", "BMP"}, {"TJPEGImage", "JPEG"},   {"TGIFImage", "GIF"},
@@ -322,7 +390,7 @@ std::string PictureKind(const std::string& className) {
   for (const auto& [name, format] : kFormats)
     if (SameText(className, name)) return format;
   constexpr size_t kMaxShown = 40;
-  return className.size() > kMaxShown ? className.substr(0, kMaxShown) + "..." : className;
+  return Printable(className, kMaxShown);
 }
 
 std::string ChoiceBlockName(int32_t index) {
@@ -596,8 +664,13 @@ void TZUKConverter::LoadExams() {
 }
 
 void TZUKConverter::SaveMobile(const std::string& fileName, TZUKExportView& viewer) {
+  // A target that is a link stays one: the file it names is written.
+  std::string target;
+  int error = 0;
+  if (!ResolveLinks(fileName, target, error))
+    throw EFCreateError(FileErrorText("CANNOT_CREATE_FILE", fileName, error), fileName, error);
   struct stat st;
-  if (stat(fileName.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_dev) == sourceDevice_ &&
+  if (stat(target.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_dev) == sourceDevice_ &&
       static_cast<uint64_t>(st.st_ino) == sourceInode_)
     throw EZUKConversionError(LocalizedText("TARGET_IS_SOURCE"));
 
@@ -608,7 +681,7 @@ void TZUKConverter::SaveMobile(const std::string& fileName, TZUKExportView& view
     ~Detach() { run = nullptr; }
   } detach{run_};
 
-  TTargetFile out(fileName);
+  TTargetFile out(target);
   WriteCount = 0;
   for (uint8_t b : kMobileMagic) WriteByte(b, out);
   WriteScrambledString(Properties.Text1, out);

@@ -37,7 +37,8 @@ class TZUKConverter : public TZUKReader {
   /// its style sheet holds the exam's styles (Style was set to it before Load), and every part
   /// is read with the sheet as it stood when the call began. The file is written beside
   /// `fileName` under a temporary name and takes its place only when it is whole: on any
-  /// failure an existing `fileName` is left as it was. A target that is the source file
+  /// failure an existing `fileName` is left as it was. When `fileName` is a symbolic link,
+  /// the file its links end at is written that way and the link stays. A target that is the source file
   /// raises EZUKConversionError, as does a part that cannot be read or exported (the message
   /// names the exam and the question); a choice count that the question's parts cannot hold
   /// raises EZUKIncorrectFileFormat.

@@ -2,14 +2,17 @@
 // boxes print on standard error and the exit status), the language chosen by the INI file
 // beside the program, and a run on an X server driven with xdotool.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "ConverterTestSupport.h"
+#include "exam/ZUKPartBuilder.h"
 #include "platform/gui/XcbTestSupport.h"
 
 using progtest::ExamFile;
@@ -171,6 +174,130 @@ TEST(ProgramRunTest, AFileSizeLimitFailsTheRunAndLeavesNothingBehind) {
     const std::string name = entry.path().filename().string();
     EXPECT_FALSE(name.starts_with(".out.zukm") || name.starts_with("zuk_converter")) << name;
   }
+}
+
+/// An exam that takes the program a while to write: every question has a picture and a long
+/// explanation.
+std::string LargeExamFile(int questions) {
+  TRVStyle sheet;
+  RVBuildMainStyle(sheet, nullptr);
+  zukpart::TPartBuilder explanation(sheet);
+  for (int i = 0; i < 40; ++i) explanation.Unicode(u"A router joins networks; the others repeat signals.");
+  ZUKQuestionDesc q;
+  q.parts = {zukpart::TPartBuilder(sheet).Picture(htmltest::SolidJPEG(64, 48, clRed)).RVF(),
+             explanation.RVF()};
+  q.number = 0;
+  ZUKFileDesc desc;
+  desc.properties.descriptionFlag = false;
+  desc.exams.push_back(
+      ZUKExamDesc{false, std::vector<ZUKQuestionDesc>(static_cast<size_t>(questions), q), {}});
+  return BuildZUKFile(desc);
+}
+
+std::set<std::string> EntriesOf(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
+  return names;
+}
+
+// Ctrl+C, kill and the end of the session while the target is being written: the program
+// removes its partial target and its picture folder and ends as the signal ends a program,
+// without a window and with one on a display.
+TEST(ProgramRunTest, ASignalEndsTheConversionAsItWouldAndLeavesNothingBehind) {
+  ScratchFolder dir;
+  const std::string run = dir.Path("run");
+  const std::string temp = dir.Path("temp");
+  std::filesystem::create_directories(run);
+  std::filesystem::create_directories(temp);
+  WriteFile(run + "/exam.zuk", LargeExamFile(3000));
+  const std::string xvfb = xcbtest::FindProgram("xvfb-run");
+  const struct {
+    const char* name;
+    int signal;
+    bool onDisplay;
+  } cases[] = {{"Ctrl+C", SIGINT, false},
+               {"kill", SIGTERM, false},
+               {"the session ends", SIGHUP, false},
+               {"kill, the window on a display", SIGTERM, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.onDisplay && xvfb.empty())
+      GTEST_SKIP() << "xvfb-run is not installed (Debian packages xvfb, xauth)";
+    const std::string program = "env TMPDIR=" + Quoted(temp) + " " + Quoted(ZUK_CONVERTER_PROGRAM) +
+                                " -c exam.zuk out.zukm 2>/dev/null";
+    // On a display the program is a grandchild, which tells its process id first.
+    const std::string command =
+        "cd " + Quoted(run) + " && exec " +
+        (c.onDisplay ? Quoted(xvfb) + " -a -s '-screen 0 1024x768x24' env QT_QPA_PLATFORM=xcb sh -c " +
+                           Quoted("echo $$ > ../pid && exec " + program) + " 2>/dev/null"
+                     : "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + program);
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {  // the signals as a terminal or a session gives them
+      sigset_t none;
+      sigemptyset(&none);
+      sigprocmask(SIG_SETMASK, &none, nullptr);
+      for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::signal(signal, SIG_DFL);
+      execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int status = 0;
+    bool writing = false;  // once the partial target is there
+    while (!writing && waitpid(child, &status, WNOHANG) == 0) {
+      for (const std::string& name : EntriesOf(run)) writing = writing || name.starts_with(".out.zukm.");
+      if (!writing) usleep(1000);
+    }
+    ASSERT_TRUE(writing) << "the program ended before it wrote its target";
+    kill(c.onDisplay ? std::stoi(ReadFile(dir.Path("pid"))) : child, c.signal);
+    waitpid(child, &status, 0);
+    // xvfb-run exits with the status a shell gives a program a signal ended.
+    EXPECT_TRUE(c.onDisplay ? WIFEXITED(status) && WEXITSTATUS(status) == 128 + c.signal
+                            : WIFSIGNALED(status) && WTERMSIG(status) == c.signal)
+        << status;
+    EXPECT_EQ(EntriesOf(run), std::set<std::string>{"exam.zuk"});
+    EXPECT_TRUE(std::filesystem::is_empty(temp));
+  }
+}
+
+// A target that is a symbolic link stays one: the file its links end at is written, and a
+// link to nothing names the file to make. A link to the source is refused like the source.
+TEST(ProgramRunTest, ATargetThatIsALinkIsWrittenThroughIt) {
+  ScratchFolder dir;
+  WriteFile(dir.Path("exam.zuk"), ExamFile());
+  for (const char* folder : {"real", "sub", "temp"}) std::filesystem::create_directories(dir.Path(folder));
+  WriteFile(dir.Path("real/old.zukm"), "an older conversion");
+  const std::pair<std::string, std::string> links[] = {
+      {"chain.zukm", "sub/hop.zukm"},
+      {"sub/hop.zukm", "../real/old.zukm"},  // from the link's folder
+      {"dangling.zukm", dir.Path("real/new.zukm")},
+      {"self.zukm", "exam.zuk"},
+      {"loop.zukm", "loop.zukm"}};
+  for (const auto& [link, target] : links) std::filesystem::create_symlink(target, dir.Path(link));
+  const struct {
+    const char* target;
+    const char* written;  // "" when the run fails
+    std::string printed;
+  } cases[] = {
+      {"chain.zukm", "real/old.zukm", "The file has been converted successfully."},
+      {"dangling.zukm", "real/new.zukm", "The file has been converted successfully."},
+      {"self.zukm", "", "The target file is the source file itself."},
+      {"loop.zukm", "", "Cannot create file \"loop.zukm\". Too many levels of symbolic links"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.target);
+    const RunResult run = RunHeadless(dir, {"-c", "exam.zuk", c.target}, ZUK_CONVERTER_PROGRAM,
+                                      "TMPDIR=" + Quoted(dir.Path("temp")));
+    EXPECT_EQ(run.status == 0, *c.written != 0) << run.status;
+    EXPECT_NE(run.printed.find(c.printed), std::string::npos) << run.printed;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path(c.target)));
+    EXPECT_TRUE(*c.written == 0 || IsMobileFile(dir.Path(c.written)));
+  }
+  EXPECT_EQ(ReadFile(dir.Path("exam.zuk")), ExamFile());
+  EXPECT_EQ(EntriesOf(dir.Path()),
+            (std::set<std::string>{"exam.zuk", "chain.zukm", "dangling.zukm", "self.zukm", "loop.zukm",
+                                   "real", "sub", "temp", "stderr.txt"}));
+  EXPECT_EQ(EntriesOf(dir.Path("real")), (std::set<std::string>{"old.zukm", "new.zukm"}));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path("temp")));
 }
 
 TEST(ProgramRunTest, ConvertsTheBundledExample) {

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -819,6 +820,12 @@ TEST_F(ZUKConverterFailureTest, APictureThatCannotBeDecodedIsNamedByItsNumberAnd
        "Exam A, question 1: picture 1 (TNoSuchImage) of the rich-text part \"expl\" could not be decoded."},
       {"in the description", Replaced(Part().Picture(htmltest::SolidBitmap(2, 2, clRed)).RVF(), "BM", "XX"),
        true, "Picture 1 (BMP) of the exam description could not be decoded."},
+      {"a damaged class name: what is not printable is escaped, cut short between characters",
+       Replaced(Part().Picture(htmltest::SolidBitmap(2, 2, clRed)).RVF(), "TBitmap",
+                "TGIF\x1F\xFF\\\xC3\xA9\x03\xE2\x80\xAE" + std::string(24, 'x') + "\xD0\xB6\xD0\xB6"),
+       false,
+       "Exam A, question 1: picture 1 (TGIF\\x1F\\xFF\\\\\xC3\xA9\\x03\\xE2\\x80\\xAE" +
+           std::string(24, 'x') + "\xD0\xB6...) of the rich-text part \"expl\" could not be decoded."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -942,6 +949,50 @@ TEST_F(ZUKConverterFailureTest, AFileTheSystemRefusesIsNamedWithItsReasonInTheUs
       return 0;
     });
     EXPECT_EQ(status, 3);
+  }
+}
+
+TEST_F(ZUKConverterFailureTest, ATemporaryFolderThatCannotBeUsedIsNamedInTheUsersLanguage) {
+  htmltest::TTempFolder scratch;
+  WriteFile(scratch.Path() + "language.ini", "[language]\r\nCurrentLanguageIndex=1\r\n");
+  LocalizationStore = TLocalizationStore::Create<TStoreInLanguage>(scratch.Path() + "language.ini");
+  const std::string source = Source(FileOf({Choice({"", ""}, 0)}));
+  const std::string user = "/zuk-" + std::to_string(geteuid());
+  // The user's folder is a file.
+  const std::string taken = scratch.Path() + "taken";
+  fs::create_directory(taken);
+  WriteFile(taken + user, "");
+  // The user's folder can be made, a folder in it cannot: its name would be too long.
+  std::string deep = scratch.Path() + "deep";
+  while (deep.size() + user.size() + 255 < PATH_MAX - 20) deep += "/" + std::string(250, 'd');
+  deep += "/" + std::string(PATH_MAX - 20 - deep.size() - user.size() - 1, 'd');
+  fs::create_directories(deep);
+  const std::string failed =
+      "\xD0\x9D\xD0\xB5 \xD1\x83\xD0\xB4\xD0\xB0\xD0\xBB\xD0\xBE\xD1\x81\xD1\x8C ";  // "Не удалось "
+  const std::string tempFolder =
+      "\xD0\xB2\xD1\x80\xD0\xB5\xD0\xBC\xD0\xB5\xD0\xBD\xD0\xBD\xD1\x83\xD1\x8E "
+      "\xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD1\x83 ";  // "временную папку "
+  const struct {
+    std::string tmpdir;
+    std::string message;
+  } cases[] = {
+      // "… использовать … "…". Не папка или символическая ссылка"
+      {taken, failed +
+                  "\xD0\xB8\xD1\x81\xD0\xBF\xD0\xBE\xD0\xBB\xD1\x8C\xD0\xB7\xD0\xBE\xD0\xB2\xD0\xB0\xD1\x82"
+                  "\xD1\x8C " +
+                  tempFolder + "\"" + taken + user +
+                  "\". \xD0\x9D\xD0\xB5 \xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0 \xD0\xB8\xD0\xBB\xD0\xB8 "
+                  "\xD1\x81\xD0\xB8\xD0\xBC\xD0\xB2"
+                  "\xD0\xBE\xD0\xBB\xD0\xB8\xD1\x87\xD0\xB5\xD1\x81\xD0\xBA\xD0\xB0\xD1\x8F "
+                  "\xD1\x81\xD1\x81\xD1\x8B\xD0\xBB\xD0\xBA\xD0\xB0"},
+      // "… создать … в "…". File name too long"
+      {deep, failed + "\xD1\x81\xD0\xBE\xD0\xB7\xD0\xB4\xD0\xB0\xD1\x82\xD1\x8C " + tempFolder +
+                 "\xD0\xB2 \"" + deep + user + "\". File name too long"},
+  };
+  for (const auto& c : cases) {
+    ScopedEnv tmpdir("TMPDIR", c.tmpdir.c_str());
+    EXPECT_EQ(ConversionError<ETempFolderError>(source), c.message);
+    ExpectTargetUntouched(source);
   }
 }
 

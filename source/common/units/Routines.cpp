@@ -2,16 +2,25 @@
 
 #include <unistd.h>
 
+#include "common/units/LocalizationStore.h"
 #include "platform/core/Files.h"
 #include "platform/core/SysUtils.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Forms.h"
 
 namespace {
+/// Why the private folder cannot be used, as the system words it or in the user's language.
+std::string PrivateFolderReason(int error) {
+  if (error == kNotARealFolder) return LocalizedText("NOT_A_REAL_FOLDER");
+  if (error == kOwnedByAnotherUser) return LocalizedText("FOLDER_OF_ANOTHER_USER");
+  return SysErrorMessage(error);
+}
+
 std::string CheckedPrivateFolder(const std::string& path) {
-  std::string error;
+  int error = 0;
   if (!EnsurePrivateFolder(path, error))
-    throw ETempFolderError(Format("Cannot use the temporary folder \"%s\": %s", {path, error}));
+    throw ETempFolderError(
+        Format(LocalizedText("CANNOT_USE_TEMP_FOLDER"), {path, PrivateFolderReason(error)}));
   return path;
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -90,6 +91,30 @@ bool DeleteFile(const std::string& path) {
   return unlink(path.c_str()) == 0;
 }
 
+bool ResolveLinks(const std::string& path, std::string& resolved, int& error) {
+  constexpr int kMaxLinks = 40;  // as many as the system follows in one path
+  resolved = path;
+  for (int links = 0;; ++links) {
+    struct stat st;
+    // A name that does not exist (or cannot be looked at) is what a write would try.
+    if (lstat(resolved.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    if (links == kMaxLinks) {
+      error = ELOOP;
+      return false;
+    }
+    char target[PATH_MAX];
+    const ssize_t n = readlink(resolved.c_str(), target, sizeof target);
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof target) {
+      error = n < 0 ? errno : ENAMETOOLONG;
+      return false;
+    }
+    const std::string next(target, static_cast<size_t>(n));
+    const size_t slash = resolved.rfind(PathDelim);
+    resolved =
+        next[0] == PathDelim || slash == std::string::npos ? next : resolved.substr(0, slash + 1) + next;
+  }
+}
+
 std::string GetEnvironmentVariable(const std::string& name) {
   const char* value = std::getenv(name.c_str());
   return value ? std::string(value) : std::string();
@@ -163,27 +188,27 @@ std::string SystemTempFolder() {
   return "/tmp";
 }
 
-bool EnsurePrivateFolder(const std::string& path, std::string& error) {
+bool EnsurePrivateFolder(const std::string& path, int& error) {
   if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-    error = std::strerror(errno);
+    error = errno;
     return false;
   }
   // Checked through a descriptor opened without following links, so that what is checked is
   // what stays open while its mode is narrowed.
   const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
-    error = errno == ELOOP || errno == ENOTDIR ? "not a folder (or a symbolic link)" : std::strerror(errno);
+    error = errno == ELOOP || errno == ENOTDIR ? kNotARealFolder : errno;
     return false;
   }
   struct stat st;
   bool ok = fstat(fd, &st) == 0;
   if (!ok) {
-    error = std::strerror(errno);
+    error = errno;
   } else if (st.st_uid != geteuid()) {
-    error = "owned by another user";
+    error = kOwnedByAnotherUser;
     ok = false;
   } else if ((st.st_mode & 07777) != 0700 && fchmod(fd, 0700) != 0) {
-    error = std::strerror(errno);
+    error = errno;
     ok = false;
   }
   close(fd);

@@ -17,6 +17,12 @@ bool CreateDir(const std::string& path, unsigned mode = 0777);
 bool RemoveDir(const std::string& path);
 /// Deletes a file; a symbolic link is removed itself, never its target. False when it cannot.
 bool DeleteFile(const std::string& path);
+/// The name that writing to `path` writes: when `path` is a symbolic link, the name its chain
+/// of links ends at, whether or not that exists (a link to nothing names the file a write
+/// makes); otherwise `path` itself. A relative link is taken from the folder of the link.
+/// False, with the system's reason in `error`, when a link cannot be read or the chain is
+/// longer than 40 links (ELOOP).
+bool ResolveLinks(const std::string& path, std::string& resolved, int& error);
 
 /// The value of an environment variable, "" when it is unset.
 std::string GetEnvironmentVariable(const std::string& name);
@@ -60,8 +66,12 @@ void DeleteFilesInTree(const std::string& folder, const std::function<bool(const
 /// trailing delimiter.
 std::string SystemTempFolder();
 
+/// Why EnsurePrivateFolder refused a folder, besides a system error (an errno value).
+constexpr int kNotARealFolder = -1;  // not a folder, or a symbolic link
+constexpr int kOwnedByAnotherUser = -2;
+
 /// Makes sure that `path` is a folder of the user's own that nobody else may enter: creates it
 /// with mode 0700 when it is missing, then checks that it is a real folder (not a symbolic
 /// link) owned by the user and narrows its permissions to 0700. On failure answers false and
-/// puts the reason into `error`.
-bool EnsurePrivateFolder(const std::string& path, std::string& error);
+/// puts the reason into `error`: an errno value, kNotARealFolder or kOwnedByAnotherUser.
+bool EnsurePrivateFolder(const std::string& path, int& error);

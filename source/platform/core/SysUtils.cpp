@@ -1,5 +1,7 @@
 #include "platform/core/SysUtils.h"
 
+#include <string.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -372,4 +374,9 @@ int32_t MulDiv(int32_t value, int32_t numerator, int32_t denominator) {
   }
   if (q < std::numeric_limits<int32_t>::min() || q > std::numeric_limits<int32_t>::max()) return -1;
   return static_cast<int32_t>(q);
+}
+
+std::string SysErrorMessage(int error) {
+  char buffer[256];
+  return strerror_r(error, buffer, sizeof buffer);
 }

@@ -94,6 +94,9 @@ std::string ChangeFileExt(std::string_view path, std::string_view ext);
 std::string IncludeTrailingPathDelimiter(std::string_view path);
 std::string ExcludeTrailingPathDelimiter(std::string_view path);
 
+/// The system's text for an errno value, as the system words it.
+std::string SysErrorMessage(int error);
+
 // ---------------------------------------------------------------------------------------
 // Arithmetic with the class library's semantics.
 

@@ -1,17 +1,25 @@
 // The application object, the posted-message queue, the screen and the input state.
 #include "platform/gui/Application.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QToolTip>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <utility>
 
+#include "platform/core/SignalCleanup.h"
 #include "platform/graphics/ToolkitStartup.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Forms.h"
@@ -83,10 +91,41 @@ void EnsureWidgetApplication() {
   (void)app;
 }
 
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The pipe through which a signal handler hands its signal to the message loop. It stays open
+// for the life of the process: a handler may still be running on another thread when the
+// application object goes.
+int g_signalPipe[2] = {-1, -1};
+
+void HandOverSignal(int signal) {
+  const int savedErrno = errno;
+  const auto number = static_cast<unsigned char>(signal);
+  // When the pipe is full, a signal that ends the program is already waiting in it.
+  [[maybe_unused]] const ssize_t written = write(g_signalPipe[1], &number, 1);
+  errno = savedErrno;
+}
+
+/// The signal waiting in the pipe, 0 when there is none.
+int TakeHandedSignal() {
+  unsigned char number = 0;
+  return g_signalPipe[0] >= 0 && read(g_signalPipe[0], &number, 1) == 1 ? number : 0;
+}
+
 }  // namespace
 
 struct TApplication::Impl {
   std::unique_ptr<TMessageQueue> queue;
+  std::unique_ptr<QSocketNotifier> signalNotifier;
+  std::vector<std::pair<int, struct sigaction>> caughtSignals;  // with the action each had
+
+  void StopEndingOnSignals() {
+    if (!signalNotifier) return;
+    for (const auto& [signal, previous] : caughtSignals) sigaction(signal, &previous, nullptr);
+    caughtSignals.clear();
+    if (const int signal = TakeHandedSignal()) EndBySignal(signal);
+    signalNotifier.reset();
+  }
 };
 
 TApplication::TApplication(TComponent* owner) : TComponent(owner), impl_(std::make_unique<Impl>()) {
@@ -108,6 +147,26 @@ TApplication::~TApplication() {
   QCoreApplication::removePostedEvents(impl_->queue.get());
   impl_->queue.reset();
   Application = nullptr;
+  impl_->StopEndingOnSignals();
+}
+
+void TApplication::EndOnSignals() {
+  if (impl_->signalNotifier || (g_signalPipe[0] < 0 && pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0))
+    return;
+  impl_->signalNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+  QObject::connect(impl_->signalNotifier.get(), &QSocketNotifier::activated, [] {
+    if (const int signal = TakeHandedSignal()) EndBySignal(signal);
+  });
+  for (int signal : kEndingSignals) {
+    struct sigaction previous;
+    // A signal ignored from the start (nohup, a background job) stays ignored.
+    if (sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) continue;
+    struct sigaction action = {};
+    action.sa_handler = HandOverSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    if (sigaction(signal, &action, nullptr) == 0) impl_->caughtSignals.emplace_back(signal, previous);
+  }
 }
 
 void TApplication::SetTitle(const std::string& title) {

@@ -74,6 +74,14 @@ class TApplication : public TComponent {
   /// messages run through, so that no exception crosses the toolkit's event loop.
   static void Guard(TObject* sender, const std::function<void()>& call);
 
+  /// From now on SIGINT, SIGTERM and SIGHUP (each unless the program started with it
+  /// ignored) end the program through EndBySignal: what a run has on the disk for the time
+  /// being goes, and the exit status names the signal. The handler only hands the signal to
+  /// the message loop, which ends the program at the next message it takes (also inside a
+  /// modal box or ProcessMessages); a signal that no loop took is taken when the application
+  /// object goes, after which the signals have their default action again.
+  void EndOnSignals();
+
  private:
   std::string title_;
   TCustomForm* mainForm_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <cstdio>
+#include <utility>
 
 #include "platform/gui/Application.h"
 #include "platform/gui/WidgetSupport.h"
@@ -32,6 +33,44 @@ TPoint CentreOver(const TRect& owner, TSize box) {
   if (area.IsEmpty()) area = Rect(0, 0, Screen().Width(), Screen().Height());
   return TPoint{area.Left + (area.Width() - box.cx) / 2, area.Top + (area.Height() - box.cy) / 2};
 }
+
+// A box that is placed by its real size. The toolkit sizes a message box (and wraps a long
+// text, which can halve its width) only while it is being shown, and the window frame is
+// known only once the window system has framed the box: it is placed as it is shown, with the
+// frame its owner has, and placed again when it is first activated if its frame differs.
+class TPlacedMessageBox : public QMessageBox {
+ public:
+  TPlacedMessageBox(QMessageBox::Icon icon, const std::string& caption, const std::string& text,
+                    QSize assumedFrame, std::function<TPoint(TSize)> place)
+      : QMessageBox(icon, QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok),
+        assumedFrame_(assumedFrame),
+        place_(std::move(place)) {}
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);  // sizes the box
+    PlaceAt(size() + assumedFrame_);
+  }
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::WindowActivate && !activated_) {
+      activated_ = true;
+      if (frameGeometry().size() != placedSize_) PlaceAt(frameGeometry().size());
+    }
+    return QMessageBox::event(event);
+  }
+
+ private:
+  void PlaceAt(QSize frameSize) {
+    placedSize_ = frameSize;
+    const TPoint at = place_(TSize{frameSize.width(), frameSize.height()});
+    move(at.X, at.Y);
+  }
+
+  QSize assumedFrame_;
+  std::function<TPoint(TSize)> place_;
+  QSize placedSize_;
+  bool activated_ = false;
+};
 
 // "Text files (*.txt)" loses its own pattern list: the dialog shows the real one.
 QString NameFilterOf(const TFilterEntry& entry) {
@@ -63,15 +102,16 @@ int MessageBox(TWinControl* owner, const std::string& text, const std::string& c
     return IDOK;
   }
   const TRect ownerRect = WindowRectOf(owner);
+  QSize ownerFrame(0, 0);
+  if (!ownerRect.IsEmpty()) {
+    const QWidget* window = ClientWidgetOf(owner)->window();
+    ownerFrame = window->frameGeometry().size() - window->size();
+  }
   // The box has no parent widget: its owner may be freed while it is shown.
-  QMessageBox box(IconOf(flags), QString::fromStdString(caption), QString::fromStdString(text),
-                  QMessageBox::Ok);
+  TPlacedMessageBox box(IconOf(flags), caption, text, ownerFrame, [&](TSize size) {
+    return placement ? placement(ownerRect, size) : CentreOver(ownerRect, size);
+  });
   box.setWindowModality(Qt::ApplicationModal);
-  box.adjustSize();
-  const QSize size = box.frameGeometry().size().expandedTo(box.sizeHint());
-  const TSize boxSize{size.width(), size.height()};
-  const TPoint at = placement ? placement(ownerRect, boxSize) : CentreOver(ownerRect, boxSize);
-  box.move(at.X, at.Y);
   box.exec();
   return IDOK;
 }

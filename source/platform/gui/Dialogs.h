@@ -22,7 +22,8 @@ constexpr uint32_t MB_ICONINFORMATION = 0x40;
 constexpr int IDOK = 1;
 
 /// Where a box goes: from the owner's window rectangle (screen coordinates; empty without a
-/// visible owner) and the box's size, the box's top-left corner.
+/// visible owner) and the box's size as it is shown (frame included, text laid out), the
+/// box's top-left corner.
 using TMessageBoxPlacement = std::function<TPoint(const TRect& owner, TSize box)>;
 
 /// Shows a modal box with the text, the caption, the icon of `flags` and one OK button, and

@@ -1,0 +1,34 @@
+// What a run puts on the disk only for as long as it works (a file being written under a
+// temporary name, a folder of pictures) is removed by the run when it ends, and also when a
+// signal ends the program: the run records it here, and the program's signal handling
+// (TApplication::EndOnSignals) calls EndBySignal.
+#pragma once
+
+#include <string>
+
+/// While it lives, `path` is removed when EndBySignal ends the program.
+class TRemoveOnSignal {
+ public:
+  enum TKind {
+    rsFile,             // a file (or a link, never what it names)
+    rsFolderWithFiles,  // a folder after the files in it (links are never followed)
+    rsEmptyFolder,      // a folder, unless something is left in it
+  };
+  TRemoveOnSignal(std::string path, TKind kind);
+  ~TRemoveOnSignal();
+  TRemoveOnSignal(const TRemoveOnSignal&) = delete;
+  TRemoveOnSignal& operator=(const TRemoveOnSignal&) = delete;
+
+  const std::string& Path() const { return path_; }
+  TKind Kind() const { return kind_; }
+
+ private:
+  std::string path_;
+  TKind kind_;
+};
+
+/// Removes what the living TRemoveOnSignal objects name, the newest first (a folder's files
+/// before the folder that holds them), then ends the program as `signal` does by default, so
+/// that its exit status says which signal ended it. Not for a signal handler: the program's
+/// own thread calls it once the handler has handed the signal over.
+[[noreturn]] void EndBySignal(int signal);
