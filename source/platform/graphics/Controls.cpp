@@ -1,6 +1,9 @@
 #include "platform/graphics/Controls.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <utility>
 
 #include "platform/core/TypInfo.h"
 
@@ -29,6 +32,163 @@ std::vector<TWinControl*> WindowedChildren(const TWinControl& parent) {
     if (auto* w = dynamic_cast<TWinControl*>(parent.Controls(i))) list.push_back(w);
   return list;
 }
+
+// Dragging between controls. One drag runs at a time, and while it runs the mouse messages of
+// every control are the drag's (the source holds the mouse capture): moves carry it over the
+// control under the mouse, the left button's release drops it, the right button cancels it.
+// The press that starts a dmAutomatic control's drag waits for the mouse to move past the
+// threshold; released before that, the press and its release reach the control after all.
+constexpr int32_t kDragThreshold = 5;
+
+struct TDragSession {
+  TControl* Source = nullptr;
+  TObject* DragObject = nullptr;  // what the targets are told of
+  TPoint Start;                   // screen coordinates
+  int32_t Threshold = kDragThreshold;
+  bool Started = false;
+  uint32_t HeldPress = 0;  // the press's message (0: none), flags and point
+  WPARAM HeldFlags = 0;
+  LPARAM HeldPoint = 0;
+  TControl* Target = nullptr;
+  bool Accepted = false;
+};
+std::optional<TDragSession> g_drag;  // a handler may end it
+bool g_replayingPress = false;
+
+TWindowHandle* WindowOf(TControl* control) {
+  for (; control != nullptr; control = control->Parent())
+    if (auto* w = dynamic_cast<TWinControl*>(control); w != nullptr && w->HandleAllocated())
+      return w->Handle();
+  return nullptr;
+}
+
+void OpenDrag(TControl& source, TPoint start, int32_t threshold) {
+  g_drag.emplace();
+  g_drag->Source = &source;
+  g_drag->Start = start;
+  if (threshold >= 0) g_drag->Threshold = threshold;
+  if (auto* w = dynamic_cast<TWinControl*>(&source)) w->SetMouseCapture(true);
+}
+
+/// The control left hears dsDragLeave, the one under the mouse dsDragEnter or dsDragMove and
+/// says whether it would take the drop.
+void DragTo(TPoint screen) {
+  TWindowHandle* window = WindowOf(g_drag->Source);
+  TControl* under = window != nullptr ? window->ControlAtScreenPos(screen) : nullptr;
+  TObject* object = g_drag->DragObject;
+  bool accept = false;
+  if (g_drag->Target != nullptr && g_drag->Target != under) {
+    TControl* left = std::exchange(g_drag->Target, nullptr);
+    g_drag->Accepted = false;
+    const TPoint p = left->ScreenToClient(screen);
+    left->DragOver(object, p.X, p.Y, dsDragLeave, accept);
+    if (!g_drag.has_value()) return;
+  }
+  if (under == nullptr) return;
+  const TDragState state = g_drag->Target == under ? dsDragMove : dsDragEnter;
+  g_drag->Target = under;
+  const TPoint p = under->ScreenToClient(screen);
+  under->DragOver(object, p.X, p.Y, state, accept);
+  if (g_drag.has_value()) g_drag->Accepted = accept && g_drag->Target != nullptr;
+}
+
+void StartDragging(TPoint screen) {
+  g_drag->Started = true;
+  g_drag->HeldPress = 0;
+  TObject* object = nullptr;
+  g_drag->Source->DoStartDrag(object);
+  if (!g_drag.has_value()) return;
+  g_drag->DragObject = object != nullptr ? object : g_drag->Source;
+  DragTo(screen);
+}
+
+/// Ends the drag at `screen`: a drop on the control under the mouse when `drop` and it
+/// accepts; otherwise that control hears dsDragLeave. The drag is over before the handlers run.
+void FinishDrag(TPoint screen, bool drop) {
+  const TDragSession s = *g_drag;
+  g_drag.reset();
+  if (auto* w = dynamic_cast<TWinControl*>(s.Source)) w->SetMouseCapture(false);
+  if (!s.Started) return;
+  const auto sourceLife = s.Source->LifeToken();
+  const auto targetLife = s.Target != nullptr ? s.Target->LifeToken() : std::weak_ptr<TControl* const>();
+  const bool dropped = drop && s.Target != nullptr && s.Accepted;
+  if (s.Target != nullptr) {
+    const TPoint p = s.Target->ScreenToClient(screen);
+    bool ignored = false;
+    if (dropped)
+      s.Target->DragDrop(s.DragObject, p.X, p.Y);
+    else
+      s.Target->DragOver(s.DragObject, p.X, p.Y, dsDragLeave, ignored);
+  }
+  if (sourceLife.expired()) return;
+  const TPoint p = s.Source->ScreenToClient(screen);
+  s.Source->DoEndDrag(dropped && !targetLife.expired() ? s.Target : nullptr, p.X, p.Y);
+}
+
+/// A mouse message of `control` while a drag runs; true when the drag took it.
+bool RouteToDrag(TControl& control, const TMessage& message) {
+  const TPoint screen = control.ClientToScreen(LParamToPoint(message.LParam));
+  const bool started = g_drag->Started;
+  switch (message.Msg) {
+    case WM_MOUSEMOVE:
+      if ((message.WParam & MK_LBUTTON) == 0) {
+        FinishDrag(screen, true);  // the release went elsewhere
+      } else if (started) {
+        DragTo(screen);
+      } else if (std::abs(screen.X - g_drag->Start.X) > g_drag->Threshold ||
+                 std::abs(screen.Y - g_drag->Start.Y) > g_drag->Threshold) {
+        StartDragging(screen);
+      }
+      return true;
+    case WM_LBUTTONUP: {
+      if (started) {
+        FinishDrag(screen, true);
+        return true;
+      }
+      const TDragSession pending = *g_drag;
+      FinishDrag(screen, false);
+      if (pending.HeldPress == 0) return false;
+      const auto life = control.LifeToken();
+      struct Replaying {
+        Replaying() { g_replayingPress = true; }
+        ~Replaying() { g_replayingPress = false; }
+      } replaying;
+      pending.Source->Perform(pending.HeldPress, pending.HeldFlags, pending.HeldPoint);
+      return life.expired();
+    }
+    case WM_RBUTTONDOWN:
+      FinishDrag(screen, false);
+      return started;
+    default:
+      return started;
+  }
+}
+
+/// Whether the drag takes a mouse message: one that runs, or the press that starts a
+/// dmAutomatic control's.
+bool TakenForDrag(TControl& control, const TMessage& message) {
+  if (g_drag.has_value()) return RouteToDrag(control, message);
+  if ((message.Msg != WM_LBUTTONDOWN && message.Msg != WM_LBUTTONDBLCLK) ||
+      control.DragMode() != dmAutomatic || g_replayingPress || WindowOf(&control) == nullptr)
+    return false;
+  OpenDrag(control, control.ClientToScreen(LParamToPoint(message.LParam)), -1);
+  g_drag->HeldPress = message.Msg;
+  g_drag->HeldFlags = message.WParam;
+  g_drag->HeldPoint = message.LParam;
+  return true;
+}
+
+/// A control that goes ends the drag it is the source of, quietly, and is no target any more.
+void ForgetDrag(const TControl* control) {
+  if (!g_drag.has_value()) return;
+  if (g_drag->Source == control) {
+    g_drag.reset();
+  } else if (g_drag->Target == control) {
+    g_drag->Target = nullptr;
+    g_drag->Accepted = false;
+  }
+}
+
 }  // namespace
 
 TShiftState MouseFlagsToShiftState(WPARAM flags) {
@@ -71,22 +231,28 @@ LPARAM ShiftStateToKeyData(TShiftState shift) {
 }
 
 const TPropertyList& TControl::ClassProperties() {
-  static const TPropertyList list = TPropertyBuilder<TControl>(TComponent::ClassProperties())
-                                        .Integer("Left", &TControl::Left, &TControl::SetLeft)
-                                        .Integer("Top", &TControl::Top, &TControl::SetTop)
-                                        .Integer("Width", &TControl::Width, &TControl::SetWidth)
-                                        .Integer("Height", &TControl::Height, &TControl::SetHeight)
-                                        .Boolean("Enabled", &TControl::Enabled, &TControl::SetEnabled)
-                                        .Default(1)
-                                        .Boolean("Visible", &TControl::Visible, &TControl::SetVisible)
-                                        .Default(1)
-                                        .Build();
+  static const TPropertyList list =
+      TPropertyBuilder<TControl>(TComponent::ClassProperties())
+          .Integer("Left", &TControl::Left, &TControl::SetLeft)
+          .Integer("Top", &TControl::Top, &TControl::SetTop)
+          .Integer("Width", &TControl::Width, &TControl::SetWidth)
+          .Integer("Height", &TControl::Height, &TControl::SetHeight)
+          .Enum("DragKind", &TControl::DragKind, &TControl::SetDragKind, {"dkDrag", "dkDock"})
+          .Default(dkDrag)
+          .Enum("DragMode", &TControl::DragMode, &TControl::SetDragMode, {"dmManual", "dmAutomatic"})
+          .Default(dmManual)
+          .Boolean("Enabled", &TControl::Enabled, &TControl::SetEnabled)
+          .Default(1)
+          .Boolean("Visible", &TControl::Visible, &TControl::SetVisible)
+          .Default(1)
+          .Build();
   return list;
 }
 
 TControl::TControl(TComponent* owner) : TComponent(owner), life_(std::make_shared<TControl* const>(this)) {}
 
 TControl::~TControl() {
+  ForgetDrag(this);
   life_.reset();
   SetParent(nullptr);
 }
@@ -108,7 +274,7 @@ void TControl::WndProc(TMessage& message) {
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
     case WM_MBUTTONDBLCLK:
-      HandleMouseMessage(message);
+      if (!TakenForDrag(*this, message)) HandleMouseMessage(message);
       return;
     case WM_MOUSEWHEEL: {
       const auto delta = static_cast<int16_t>(HiWord(message.WParam));
@@ -270,6 +436,38 @@ bool TControl::DoMouseWheelUp(TShiftState shift, TPoint mousePos) {
 
 void TControl::Resize() {
   if (OnResize) OnResize(this);
+}
+
+void TControl::BeginDrag(bool immediate, int32_t threshold) {
+  TWindowHandle* window = WindowOf(this);
+  if (g_drag.has_value() || window == nullptr) return;
+  const TPoint start = window->CursorPos();
+  OpenDrag(*this, start, threshold);
+  if (immediate) StartDragging(start);
+}
+
+bool TControl::CancelDrag() {
+  if (!g_drag.has_value()) return false;
+  TWindowHandle* window = WindowOf(g_drag->Source);
+  FinishDrag(window != nullptr ? window->CursorPos() : g_drag->Start, false);
+  return true;
+}
+
+void TControl::DoStartDrag(TObject*& dragObject) {
+  if (OnStartDrag) OnStartDrag(this, dragObject);
+}
+
+void TControl::DragOver(TObject* source, int32_t x, int32_t y, TDragState state, bool& accept) {
+  accept = static_cast<bool>(OnDragOver);
+  if (OnDragOver) OnDragOver(this, source, x, y, state, accept);
+}
+
+void TControl::DragDrop(TObject* source, int32_t x, int32_t y) {
+  if (OnDragDrop) OnDragDrop(this, source, x, y);
+}
+
+void TControl::DoEndDrag(TObject* target, int32_t x, int32_t y) {
+  if (OnEndDrag) OnEndDrag(this, target, x, y);
 }
 
 void TControl::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {

@@ -28,6 +28,24 @@ using TKeyPressEvent = std::function<void(TObject* sender, char16_t& key)>;
 /// setting Handled keeps the control's own menu away.
 using TContextPopupEvent = std::function<void(TObject* sender, TPoint mousePos, bool& handled)>;
 
+// Dragging a control onto controls of this program. A dmAutomatic control starts a drag when
+// the left button is pressed on it and the mouse moves past the threshold; dkDock drags as
+// dkDrag does.
+enum TDragMode : uint8_t { dmManual, dmAutomatic };
+enum TDragKind : uint8_t { dkDrag, dkDock };
+enum TDragState : uint8_t { dsDragEnter, dsDragLeave, dsDragMove };
+/// A drag begins from the control; a handler may name the object that targets are told of
+/// instead of the control (not owned).
+using TStartDragEvent = std::function<void(TObject* sender, TObject*& dragObject)>;
+/// `source` is over the control at (x, y), client coordinates; `accept` says whether a drop
+/// there would be taken (True when the handler is called).
+using TDragOverEvent = std::function<void(TObject* sender, TObject* source, int32_t x, int32_t y,
+                                          TDragState state, bool& accept)>;
+using TDragDropEvent = std::function<void(TObject* sender, TObject* source, int32_t x, int32_t y)>;
+/// The drag from the control ended at (x, y), its own client coordinates: dropped on `target`,
+/// or cancelled or refused (target null).
+using TEndDragEvent = std::function<void(TObject* sender, TObject* target, int32_t x, int32_t y)>;
+
 /// The window behind a windowed control, made by the GUI layer. The control owns it and tells
 /// it about changes of its model; it answers what only a window knows.
 class TWindowHandle {
@@ -51,9 +69,14 @@ class TWindowHandle {
   virtual void Update() = 0;
   virtual void SetMouseCapture(bool capture) = 0;
   virtual bool MouseCapture() const = 0;
+  /// Where the mouse is on the screen.
+  virtual TPoint CursorPos() const = 0;
+  /// The control whose window (of any window of the program) lies at the screen point, or null.
+  virtual TWinControl* ControlAtScreenPos(TPoint point) const = 0;
 };
 
-/// Published as Tag, Left, Top, Width, Height, Enabled (default True), Visible (default True).
+/// Published as Tag, Left, Top, Width, Height, DragKind (default dkDrag), DragMode (default
+/// dmManual), Enabled (default True), Visible (default True).
 class TControl : public TComponent {
   ZUK_PUBLISHED(TControl)
 
@@ -138,6 +161,26 @@ class TControl : public TComponent {
   TMouseMoveEvent OnMouseMove;
   TContextPopupEvent OnContextPopup;
 
+  TDragKind DragKind() const { return dragKind_; }
+  void SetDragKind(TDragKind value) { dragKind_ = value; }
+  TDragMode DragMode() const { return dragMode_; }
+  void SetDragMode(TDragMode value) { dragMode_ = value; }
+  /// Starts a drag of the control that follows the held left button, at once when `immediate`,
+  /// else once the mouse is more than `threshold` pixels (negative: 5) from where it is now.
+  /// Does nothing while a drag runs or without a window to take the mouse.
+  void BeginDrag(bool immediate, int32_t threshold = -1);
+  /// Cancels the drag that runs (as Escape does); false when none runs.
+  static bool CancelDrag();
+  TStartDragEvent OnStartDrag;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TEndDragEvent OnEndDrag;
+  // The drag's calls; the defaults raise the events. DragOver refuses without OnDragOver.
+  virtual void DoStartDrag(TObject*& dragObject);
+  virtual void DragOver(TObject* source, int32_t x, int32_t y, TDragState state, bool& accept);
+  virtual void DragDrop(TObject* source, int32_t x, int32_t y);
+  virtual void DoEndDrag(TObject* target, int32_t x, int32_t y);
+
   // Input operations the window procedure calls; the defaults raise the events.
   /// Before a context menu shows; the default raises OnContextPopup.
   virtual void DoContextPopup(TPoint MousePos, bool& Handled) {
@@ -179,6 +222,8 @@ class TControl : public TComponent {
   bool showHint_ = false;
   bool clickOnRelease_ = true;
   TComponent* popupMenu_ = nullptr;  // a TPopupMenu
+  TDragKind dragKind_ = dkDrag;
+  TDragMode dragMode_ = dmManual;
 
   int32_t left_ = 0;
   int32_t top_ = 0;

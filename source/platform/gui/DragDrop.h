@@ -1,6 +1,8 @@
 // Drag and drop through the window system: a control's window accepts drops (its handler hears
 // enter, over, leave and drop with the dragged formats), and a drag starts from a control with a
-// set of formats. Formats are clipboard format numbers whose bytes travel as they are.
+// set of formats. Formats are clipboard format numbers whose bytes travel as they are. A control
+// dragged onto another control of this program is not such a drag: the control layer follows it
+// with the mouse capture (TControl::BeginDrag).
 #pragma once
 
 #include <cstdint>

@@ -68,6 +68,8 @@ class TWidgetHandle : public QObject, public TWindowHandle {
   void Update() override;
   void SetMouseCapture(bool capture) override;
   bool MouseCapture() const override { return capture_; }
+  TPoint CursorPos() const override;
+  TWinControl* ControlAtScreenPos(TPoint point) const override;
 
   /// Lays out what lies between the outer and the client widget (scroll bars, frame).
   virtual void LayoutClient() {}

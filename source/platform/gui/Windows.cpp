@@ -413,6 +413,18 @@ void TWidgetHandle::SetMouseCapture(bool capture) {
     client_->releaseMouse();
 }
 
+TPoint TWidgetHandle::CursorPos() const {
+  const QPoint p = QCursor::pos();
+  return TPoint{p.x(), p.y()};
+}
+
+// A disabled window takes no drop: its enabled parent does.
+TWinControl* TWidgetHandle::ControlAtScreenPos(TPoint point) const {
+  TWinControl* control = ControlOfWidget(QApplication::widgetAt(point.X, point.Y));
+  while (control != nullptr && !control->IsShowingAndEnabled()) control = control->Parent();
+  return control;
+}
+
 LRESULT TWidgetHandle::Send(uint32_t msg, WPARAM wparam, LPARAM lparam) {
   LRESULT result = 0;
   TWinControl& control = control_;
@@ -424,6 +436,10 @@ bool TWidgetHandle::HandleKey(QKeyEvent* event, bool press) {
   const QPointer<TWidgetHandle> self(this);
   const bool keypad = (event->modifiers() & Qt::KeypadModifier) != 0;
   uint16_t vk = VirtualKeyFromQt(event->key(), keypad);
+  if (press && vk == VK_ESCAPE) {  // Escape is the drag's while one runs
+    bool cancelled = false;
+    if (!Dispatch([&] { cancelled = TControl::CancelDrag(); }) || cancelled) return true;
+  }
   TShiftState shift = ShiftStateFromQt(event->modifiers(), Qt::NoButton);
   if (event->key() == Qt::Key_Backtab) shift |= ssShift;
   auto data = static_cast<uint32_t>(ShiftStateToKeyData(shift));

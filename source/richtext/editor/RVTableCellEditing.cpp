@@ -49,9 +49,18 @@ int32_t MinDocWidth(TRVTableInplaceEdit& Editor) {
 }
 
 /// Drops on the editor and the ends of drags from it are the root control's events: posted
-/// to its window with the point in its client coordinates.
+/// to its window with the point in its client coordinates. Whether a drop on the editor would
+/// be taken is the root control's answer, at once.
 void ForwardDragEvents(TRVTableInplaceEdit& Editor) {
   TRVTableInplaceEdit* editor = &Editor;
+  Editor.OnDragOver = [editor](TObject*, TObject* Source, int32_t X, int32_t Y, TDragState State,
+                               bool& Accept) {
+    TWinControl* root = editor->RootControl();
+    Accept = false;
+    if (root == nullptr) return;
+    const TPoint p = root->ScreenToClient(editor->ClientToScreen(TPoint{X, Y}));
+    root->DragOver(Source, p.X, p.Y, State, Accept);
+  };
   auto post = [editor](uint8_t Kind, TObject* Obj, int32_t X, int32_t Y) {
     TWinControl* root = editor->RootControl();
     if (root == nullptr) return;

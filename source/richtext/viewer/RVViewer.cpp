@@ -623,12 +623,12 @@ void TCustomRVViewer::HandlePostedEvent(const TRVMessageData& Data) {
     }
     case 7: {
       const auto& d = static_cast<const TRVDNDMessageData&>(Data);
-      if (OnDragDrop) OnDragDrop(this, d.Obj, d.X, d.Y);
+      DragDrop(d.Obj, d.X, d.Y);
       break;
     }
     case 8: {
       const auto& d = static_cast<const TRVDNDMessageData&>(Data);
-      if (OnEndDrag) OnEndDrag(this, d.Obj, d.X, d.Y);
+      DoEndDrag(d.Obj, d.X, d.Y);
       break;
     }
     default:

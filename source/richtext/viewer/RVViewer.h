@@ -137,9 +137,6 @@ class TRVDNDMessageData : public TRVMessageData {
   TObject* Obj = nullptr;
 };
 
-using TRVDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int32_t X, int32_t Y)>;
-using TRVEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int32_t X, int32_t Y)>;
-
 // ---- the control ----------------------------------------------------------------------------------
 
 class TCustomRVViewer : public TRVScroller {
@@ -311,8 +308,6 @@ class TCustomRVViewer : public TRVScroller {
   TRVSaveRTFExtraViewerEvent OnSaveRTFExtra;
   TRVViewerNotifyEvent OnSelect;
   TRVURLNeededEvent OnURLNeeded;
-  TRVDragDropEvent OnDragDrop;
-  TRVEndDragEvent OnEndDrag;
 
   // ---- input and messages ----------------------------------------------------------------------
 

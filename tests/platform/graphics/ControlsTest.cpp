@@ -67,8 +67,8 @@ TEST(ControlsTest, FocusNeedsAVisibleEnabledChain) {
 TEST(ControlsTest, PublishedProperties) {
   std::vector<std::string> names;
   for (const TPropInfo& p : TWinControl::ClassProperties()) names.push_back(p.Name);
-  EXPECT_EQ(names, (std::vector<std::string>{"Tag", "Left", "Top", "Width", "Height", "Enabled", "Visible",
-                                             "TabStop"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"Tag", "Left", "Top", "Width", "Height", "DragKind", "DragMode",
+                                             "Enabled", "Visible", "TabStop"}));
 }
 
 }  // namespace
