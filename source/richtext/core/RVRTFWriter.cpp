@@ -30,6 +30,9 @@ constexpr char kHexUpper[] = "0123456789ABCDEF";
 /// Screen pixels per inch the export measures lengths with.
 constexpr int kScreenPixelsPerInch = 96;
 
+/// The list-level number format of a level that shows no label.
+constexpr int kNoLabelFormat = 255;
+
 /// The standard colours that follow the automatic colour in every colour table.
 constexpr TColor kStandardColors[16] = {
     MakeColor(0x000000), MakeColor(0xFF0000), MakeColor(0xFFFF00), MakeColor(0x00FF00),
@@ -223,8 +226,11 @@ int32_t newListId(std::set<int32_t>& used) {
   }
 }
 
-int levelNumberFormat(TRVListType type) {
-  switch (type) {
+/// Bullets and pictures are 23. A level without a label is written as one without a number:
+/// readers give a bullet with an empty text their own default bullet.
+int levelNumberFormat(const TRVListLevel& level) {
+  if (level.HasNoMarker()) return kNoLabelFormat;
+  switch (level.ListType) {
     case rvlstDecimal:
     case rvlstImageListCounter:
       return 0;
@@ -553,12 +559,12 @@ void TRVRTFWriter::emitListTable() {
     const int written = levels.Count() == 0 ? 0 : (levels.Count() == 1 ? 1 : 9);
     for (int j = 0; j < written; ++j) {
       TRVListLevel& level = levels[std::min(j, levels.Count() - 1)];
-      const int nfc = levelNumberFormat(level.ListType);
+      const int nfc = levelNumberFormat(level);
       std::string s = "{\\listlevel\\levelnfc" + num(nfc) + "\\leveljc" +
                       num(levelJustification(level.MarkerAlignment)) + "\\li" + num(twips(level.LeftIndent)) +
                       "\\fi" + num(twips(level.MarkerIndent - level.LeftIndent)) + "\\jclisttab\\tx" +
                       num(twips(level.FirstIndent + level.LeftIndent));
-      if (nfc != 23) s += "\\levelstartat" + num(level.StartFrom);
+      if (level.HasNumbering()) s += "\\levelstartat" + num(level.StartFrom);
       if (level.Options & rvloLegalStyleNumbering) s += "\\levellegal1";
       if (!(level.Options & rvloLevelReset)) s += "\\levelnorestart1";
       s += levelTexts(level, style_.DefCodePage);

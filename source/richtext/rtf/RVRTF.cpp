@@ -653,7 +653,7 @@ struct TRVRTFReader::Parser {
   // ---- text output -----------------------------------------------------------------------------
 
   void outputChar(int ch, bool close, bool tableCheck) {
-    if (tableCheck) checkTable(close);
+    if (tableCheck) checkTable(close, false, ch == 10);
     if (ch != 0 && ch != 10 && ch != 13) {
       if (!r.pendingW_.empty()) flushText(rtf_ts_ContinuePara);
       r.pending_ += static_cast<char>(ch);
@@ -665,7 +665,7 @@ struct TRVRTFReader::Parser {
   /// "\page": ends the paragraph unless one has just ended (our own writer writes
   /// "\par\page"), then marks the next paragraph.
   void pageBreak() {
-    checkTable(true);
+    checkTable(true, false, true);
     if (!r.pending_.empty() || !r.pendingW_.empty() || r.hiddenChanged_ || r.position_ != rtf_ts_NewPara)
       flushText(rtf_ts_NewPara);
     r.OnRequiredPageBreak(&r);
@@ -698,12 +698,15 @@ struct TRVRTFReader::Parser {
   /// Opens and closes table levels to the paragraph's. A cell or row end (endsCell) outside
   /// any "intbl" belongs to the innermost open table, and so does what stands between the
   /// cells of a row not yet finished: writers that wrap each cell in a group of its own
-  /// leave the cell's paragraph properties, "intbl" too, behind in that group.
-  void checkTable(bool close, bool endsCell = false) {
+  /// leave the cell's paragraph properties, "intbl" too, behind in that group. A paragraph
+  /// that "pard" took out of the table and a paragraph end (endsPara), not a cell end,
+  /// finishes is an ordinary paragraph: it ends the table, row finished or not.
+  void checkTable(bool close, bool endsCell = false, bool endsPara = false) {
     const TRVRTFParaProperties& para = st().Para;
     int target = para.InTable ? std::max(0, para.NestingLevel) : 0;
     if (target > rtfMaxTableLevel) throw Stop{rtf_ec_StackOverflow};
-    if (!para.InTable && (endsCell || r.cellsSinceRow_ > 0)) target = r.openTableLevels_;
+    if (!para.InTable && (endsCell || (r.cellsSinceRow_ > 0 && !(endsPara && r.paraLeftTable_))))
+      target = r.openTableLevels_;
     while (r.openTableLevels_ < target) {
       fireTable(rvf_tbl_TableStart);
       ++r.openTableLevels_;
@@ -1191,6 +1194,7 @@ struct TRVRTFReader::Parser {
         break;
       case P::ParaReset:
         para = TRVRTFParaProperties();
+        r.paraLeftTable_ = true;
         break;
       case P::CharReset:
         ch.Reset(s.DefLanguage);
@@ -1324,10 +1328,12 @@ struct TRVRTFReader::Parser {
         break;
       case P::InTable:
         para.InTable = true;
+        r.paraLeftTable_ = false;
         break;
       case P::TableLevel:
         para.NestingLevel = v;
         para.InTable = v > 0;
+        r.paraLeftTable_ = v <= 0;
         break;
       case P::RowAlignment:
         s.GetRow().Alignment = static_cast<uint8_t>(v);
@@ -1680,6 +1686,7 @@ void TRVRTFReader::Reset() {
   skip_ = 0;
   openTableLevels_ = 0;
   cellsSinceRow_ = 0;
+  paraLeftTable_ = false;
   hiddenChanged_ = false;
   sectionLevel_ = 0;
 }

@@ -133,6 +133,7 @@ class TRVRTFReader : public TComponent {
   bool codePageGiven_ = false;     // the document named its code page ("ansicpg", "mac", ...)
   bool shapePictureRead_ = false;  // a "shppict" group came: its "nonshppict" fallback is skipped
   int cellsSinceRow_ = 0;          // cells ended in the innermost row not yet finished
+  bool paraLeftTable_ = false;     // "pard" came, and no "intbl" since: the text is no cell's
   int32_t skip_ = 0;
   int openTableLevels_ = 0;
   int32_t sectionLevel_ = 0;

@@ -365,6 +365,7 @@ constexpr TRVRTFSymbol kSymbols[] = {
     prop("listsimple", P::ListSimple, 1),
     prop("levelstartat", P::LevelStartAt, 1),
     prop("levelnfc", P::LevelNfc),
+    prop("levelnfcn", P::LevelNfc),
     prop("leveljc", P::LevelJc),
     prop("levelold", P::LevelOld, 1),
     prop("levelindent", P::LevelIndent),

@@ -108,6 +108,8 @@ class TRVRTFReaderProperties : public TRVCustomRTFReaderProperties {
   void Table(TRVRTFReader* Reader, TRVRTFTableEventKind WhatHappens);
   void TableStart();
   void TableEnd();
+  /// Moves what the row table holds into the current data as ordinary paragraphs.
+  void MoveOutUnfinishedRow(TRVTableItemInfo& RowTable);
   void RowEnd();
   void CellEnd();
   void AppendRow(TTableInfo& Info, const TRVRTFRowProperties& Row);

@@ -515,11 +515,21 @@ void TRVRTFReaderProperties::TableEnd() {
     std::unique_ptr<TRVTableItemInfo> item = std::move(info->Table);
     InsertItem(std::string(), std::move(item), rtf_ts_NewPara);
   }
-  if (!info->RowAppended) {
-    // Text marked as table text but never ended by a row: it is kept as ordinary paragraphs.
-    moving_ = true;
-    try {
-      TCustomRVData* cell = info->RowTable->GetCell(0, 0);
+  MoveOutUnfinishedRow(*info->RowTable);
+}
+
+void TRVRTFReaderProperties::MoveOutUnfinishedRow(TRVTableItemInfo& RowTable) {
+  // Table text that no row end placed (a table without rows, or cells after the last row)
+  // stays where it stood, each cell's paragraphs in order, as ordinary paragraphs. The
+  // row table of a finished row holds one cleared cell, and so moves nothing.
+  bool holdsText = false;
+  for (int c = 0; c < RowTable.Rows().GetColCount(); ++c)
+    if (const TCustomRVData* cell = RowTable.GetCell(0, c)) holdsText = holdsText || cell->GetItemCount() > 0;
+  if (!holdsText) return;
+  moving_ = true;
+  try {
+    for (int c = 0; c < RowTable.Rows().GetColCount(); ++c) {
+      TCustomRVData* cell = RowTable.GetCell(0, c);
       for (int i = 0; cell != nullptr && i < cell->GetItemCount(); ++i) {
         TCustomRVItemInfo* item = cell->GetItem(i);
         const TRVRTFPosition pos = item->IsParaStart() || i == 0 ? rtf_ts_NewPara
@@ -531,12 +541,12 @@ void TRVRTFReaderProperties::TableEnd() {
         InsertItem(std::move(text), std::move(moved), pos);
       }
       if (cell != nullptr) cell->GetItems().Clear();
-    } catch (...) {
-      moving_ = false;
-      pendingMarker_ = -1;
-      throw;
     }
+  } catch (...) {
     moving_ = false;
     pendingMarker_ = -1;
+    throw;
   }
+  moving_ = false;
+  pendingMarker_ = -1;
 }

@@ -3,6 +3,7 @@
 // pictures at (pdfimages); unrtf, a strict reader, reads the documents as well.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -110,6 +111,16 @@ class RTFInOfficeTest : public ::testing::Test {
       data.SetRVStyle(style.get());
       Keep("empty", data);
     }
+    {  // a heading whose list level shows no label, then a plain paragraph
+      auto style = PlainSheet();
+      style->ListStyles().AddStyle()->Levels().AddLevel()->FormatString.clear();
+      TRTFData data;
+      data.SetRVStyle(style.get());
+      AddMarker(data, 0, 0);
+      AddJoined(data, "Heading", 0);
+      data.AddTextItem("Body", 0, 0);
+      Keep("no-label", data);
+    }
     {  // Japanese whose second bytes look like "\", "{" and "}"
       auto style = PlainSheet();
       style->TextStyles()[0].Charset = SHIFTJIS_CHARSET;
@@ -177,6 +188,14 @@ TEST_F(RTFInOfficeTest, TextReadsAsWritten) {
   // 8-bit text of the ANSI code page and Unicode text reach the reader as the same letters.
   EXPECT_EQ(OfficeText("ansi-code-page"), kRussianUTF8 + "|" + kRussianUTF8);
   EXPECT_EQ(OfficeText("double-byte"), kJapaneseUTF8) << documents_["double-byte"];
+}
+
+TEST_F(RTFInOfficeTest, LevelWithoutALabelShowsNone) {
+  if (!HaveProgram("soffice")) GTEST_SKIP() << kNoOffice;
+  const std::string text = OfficeText("no-label");
+  // Only the blank that stands for the marker's tab comes before the heading.
+  EXPECT_EQ(text.substr(std::min(text.size(), text.find_first_not_of(' '))), "Heading|Body")
+      << documents_["no-label"];
 }
 
 TEST_F(RTFInOfficeTest, StrictReaderReadsTheSameTextAndTheEmptyDocument) {

@@ -49,6 +49,10 @@ const WriterCase kWriterCases[] = {
      "{\\rtf1{\\*\\listtable{\\list\\listid1{\\listlevel\\levelnfc255{\\leveltext\\'01\\'00;}}}}"
      "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\ls1 H}",
      "PM0.0H", "PM0.0H"},
+    {"LevelWithoutNumberInTheNewerKeyword",
+     "{\\rtf1{\\*\\listtable{\\list\\listid1{\\listlevel\\levelnfcn255{\\leveltext\\'01\\'00;}}}}"
+     "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\ls1 H}",
+     "PM0.0H", "PM0.0H"},
 };
 
 class RTFOtherWritersTest : public ::testing::TestWithParam<WriterCase> {};

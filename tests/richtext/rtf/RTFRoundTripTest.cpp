@@ -117,6 +117,19 @@ TEST_F(RTFRoundTripTest, TextStylesParagraphsAndLineBreaks) {
   EXPECT_EQ(result.Style.ParaStyles().Count(), paras);
 }
 
+TEST_F(RTFRoundTripTest, LevelWithoutALabelIsWrittenAsOneWithoutANumber) {
+  // Other readers show their own bullet for a bullet level with an empty text.
+  TRVListLevel* level = source.Style.ListStyles().AddStyle()->Levels().AddLevel();
+  level->FormatString.clear();
+  AddMarker(source.Style.ListStyles().Count() - 1, 0);
+  Add("Heading", 0, 0, true);
+  const std::string rtf = RoundTrip();
+  EXPECT_NE(rtf.find("\\levelnfc255"), std::string::npos) << rtf;
+  auto* marker = dynamic_cast<TRVMarkerItemInfo*>(result.GetItem(0));
+  ASSERT_NE(marker, nullptr) << Outline(result);
+  EXPECT_TRUE(marker->GetLevelInfo(&result.Style)->HasNoMarker());
+}
+
 TEST_F(RTFRoundTripTest, Hyperlinks) {
   Add("see ", 0, 0);
   Add("the site", 3, 0, true);
