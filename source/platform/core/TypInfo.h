@@ -17,6 +17,7 @@
 // the object and the value.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -238,6 +239,16 @@ class TPropertyBuilder {
       using V = typinfo_detail::ValueOf<T, G>;
       typinfo_detail::Set(set, static_cast<T&>(o), dynamic_cast<V>(c));
     };
+    return *this;
+  }
+
+  /// Takes the inherited property `name` up again as the last one, so that Default and Stored
+  /// set its rule for this class; EFilerError when the parent has no such property.
+  TPropertyBuilder& Redeclare(std::string_view name) {
+    auto it =
+        std::find_if(props_.begin(), props_.end(), [name](const TPropInfo& p) { return p.Name == name; });
+    if (it == props_.end()) throw EFilerError("Property " + std::string(name) + " is not inherited");
+    std::rotate(it, it + 1, props_.end());
     return *this;
   }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/core/SysUtils.h"
 #include "platform/core/TypInfo.h"
 
 namespace {
@@ -24,6 +25,65 @@ TMouseButton ButtonOfMessage(uint32_t msg) {
       return mbLeft;
   }
 }
+
+// One side of an anchored control: its start and length when the parent's extent goes from
+// `was` to `now`, given the edges it keeps its distances to. With neither edge its centre
+// keeps its relative place.
+std::pair<int32_t, int32_t> AnchoredSpan(bool nearEdge, bool farEdge, int32_t start, int32_t length,
+                                         int32_t was, int32_t now) {
+  const int32_t grown = now - was;
+  if (nearEdge && farEdge) return {start, length + grown};
+  if (farEdge) return {start + grown, length};
+  if (nearEdge || was <= 0) return {start, length};
+  return {MulDiv(start + length / 2, now, was) - length / 2, length};
+}
+
+// The order in which controls of one alignment take their place: nearest their edge first,
+// as they were put.
+int32_t AlignOrder(const TControl& c, TAlign align) {
+  switch (align) {
+    case alTop:
+      return c.Top();
+    case alBottom:
+      return -(c.Top() + c.Height());
+    case alLeft:
+      return c.Left();
+    case alRight:
+      return -(c.Left() + c.Width());
+    default:
+      return 0;
+  }
+}
+
+// Puts `c` along its edge of `area` and takes the room it fills off the area.
+void PlaceAligned(TControl& c, TAlign align, TRect& area) {
+  switch (align) {
+    case alTop:
+      c.SetBounds(area.Left, area.Top, area.Width(), c.Height());
+      area.Top = std::min(area.Top + c.Height(), area.Bottom);
+      return;
+    case alBottom:
+      c.SetBounds(area.Left, area.Bottom - c.Height(), area.Width(), c.Height());
+      area.Bottom = std::max(area.Bottom - c.Height(), area.Top);
+      return;
+    case alLeft:
+      c.SetBounds(area.Left, area.Top, c.Width(), area.Height());
+      area.Left = std::min(area.Left + c.Width(), area.Right);
+      return;
+    case alRight:
+      c.SetBounds(area.Right - c.Width(), area.Top, c.Width(), area.Height());
+      area.Right = std::max(area.Right - c.Width(), area.Left);
+      return;
+    case alClient:
+      c.SetBounds(area.Left, area.Top, area.Width(), area.Height());
+      return;
+    case alNone:
+      return;
+  }
+}
+
+const std::vector<std::string> kAlignNames = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
+const std::vector<std::string> kAnchorNames = {"akLeft", "akTop", "akRight", "akBottom"};
 
 // Each child's tab order is its position among the windowed siblings.
 std::vector<TWinControl*> WindowedChildren(const TWinControl& parent) {
@@ -230,21 +290,61 @@ LPARAM ShiftStateToKeyData(TShiftState shift) {
   return static_cast<LPARAM>(bits);
 }
 
+const TPropertyList& TSizeConstraints::ClassProperties() {
+  using T = TSizeConstraints;
+  static const TPropertyList list = TPropertyBuilder<T>(TPersistent::ClassProperties())
+                                        .Integer("MaxHeight", &T::MaxHeight, &T::SetMaxHeight)
+                                        .Default(0)
+                                        .Integer("MaxWidth", &T::MaxWidth, &T::SetMaxWidth)
+                                        .Default(0)
+                                        .Integer("MinHeight", &T::MinHeight, &T::SetMinHeight)
+                                        .Default(0)
+                                        .Integer("MinWidth", &T::MinWidth, &T::SetMinWidth)
+                                        .Default(0)
+                                        .Build();
+  return list;
+}
+
+void TSizeConstraints::Apply(int32_t& width, int32_t& height) const {
+  if (maxWidth_ > 0) width = std::min(width, maxWidth_);
+  if (maxHeight_ > 0) height = std::min(height, maxHeight_);
+  width = std::max({width, minWidth_, 0});
+  height = std::max({height, minHeight_, 0});
+}
+
+void TSizeConstraints::Change(int32_t& bound, int32_t value) {
+  value = std::max(value, 0);
+  if (bound == value) return;
+  bound = value;
+  control_.SetBounds(control_.Left(), control_.Top(), control_.Width(), control_.Height());
+}
+
 const TPropertyList& TControl::ClassProperties() {
+  using T = TControl;
   static const TPropertyList list =
       TPropertyBuilder<TControl>(TComponent::ClassProperties())
           .Integer("Left", &TControl::Left, &TControl::SetLeft)
           .Integer("Top", &TControl::Top, &TControl::SetTop)
           .Integer("Width", &TControl::Width, &TControl::SetWidth)
           .Integer("Height", &TControl::Height, &TControl::SetHeight)
-          .Enum("DragKind", &TControl::DragKind, &TControl::SetDragKind, {"dkDrag", "dkDock"})
-          .Default(dkDrag)
-          .Enum("DragMode", &TControl::DragMode, &TControl::SetDragMode, {"dmManual", "dmAutomatic"})
-          .Default(dmManual)
           .Boolean("Enabled", &TControl::Enabled, &TControl::SetEnabled)
           .Default(1)
           .Boolean("Visible", &TControl::Visible, &TControl::SetVisible)
           .Default(1)
+          .Enum("DragKind", &T::DragKind, &T::SetDragKind, {"dkDrag", "dkDock"})
+          .Default(dkDrag)
+          .Enum("DragMode", &T::DragMode, &T::SetDragMode, {"dmManual", "dmAutomatic"})
+          .Default(dmManual)
+          .Enum("Align", &T::Align, &T::SetAlign, kAlignNames)
+          .Default(alNone)
+          .Set("Anchors", &T::Anchors, &T::SetAnchors, kAnchorNames)
+          .Default(akLeft | akTop)
+          .Object("Constraints", &T::Constraints)
+          .Integer("HelpContext", &T::HelpContext, &T::SetHelpContext)
+          .Default(0)
+          .Component("PopupMenu", &T::popupMenu_, &T::SetPopupMenuComponent)
+          .Boolean("ShowHint", &T::ShowHint, &T::SetShowHint)
+          .Default(0)
           .Build();
   return list;
 }
@@ -260,6 +360,12 @@ TControl::~TControl() {
 void TControl::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
   if (operation == opRemove && component == popupMenu_) popupMenu_ = nullptr;
+}
+
+void TControl::SetPopupMenuComponent(TComponent* menu) {
+  if (popupMenu_ != nullptr) popupMenu_->RemoveFreeNotification(this);
+  popupMenu_ = menu;
+  if (menu != nullptr) menu->FreeNotification(this);
 }
 
 void TControl::WndProc(TMessage& message) {
@@ -471,13 +577,18 @@ void TControl::DoEndDrag(TObject* target, int32_t x, int32_t y) {
 }
 
 void TControl::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
-  width = std::max(width, 0);
-  height = std::max(height, 0);
+  constraints_.Apply(width, height);
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
   left_ = left;
   top_ = top;
   width_ = width;
   height_ = height;
+  // Placed by hand rather than by the parent: the anchors measure from here, and an aligned
+  // control goes back along its edge.
+  if (parent_ != nullptr && !parent_->aligning_) {
+    if (anchors_ != (akLeft | akTop)) UpdateAnchorRules();
+    if (align_ != alNone) parent_->AlignControls();
+  }
   BoundsChanged();
 }
 
@@ -485,6 +596,35 @@ void TControl::SetVisible(bool value) {
   if (visible_ == value) return;
   visible_ = value;
   VisibleChanged();
+  if (align_ != alNone && parent_ != nullptr) parent_->AlignControls();
+}
+
+void TControl::SetAlign(TAlign value) {
+  if (align_ == value) return;
+  align_ = value;
+  UpdateAnchorRules();
+  if (parent_ != nullptr) parent_->AlignControls();
+}
+
+void TControl::SetAnchors(TAnchors value) {
+  anchors_ = value & (akLeft | akTop | akRight | akBottom);
+  UpdateAnchorRules();
+}
+
+void TControl::UpdateAnchorRules() {
+  if (parent_ == nullptr) return;
+  const TRect client = parent_->ClientRect();
+  anchorBounds_ = BoundsRect();
+  anchorParentSize_ = TSize{client.Width(), client.Height()};
+}
+
+TRect TControl::AnchoredBounds(TSize size) const {
+  const TRect& r = anchorBounds_;
+  const auto [left, width] =
+      AnchoredSpan(anchors_ & akLeft, anchors_ & akRight, r.Left, r.Width(), anchorParentSize_.cx, size.cx);
+  const auto [top, height] =
+      AnchoredSpan(anchors_ & akTop, anchors_ & akBottom, r.Top, r.Height(), anchorParentSize_.cy, size.cy);
+  return Bounds(left, top, width, height);
 }
 
 void TControl::SetEnabled(bool value) {
@@ -497,10 +637,15 @@ void TControl::SetParent(TWinControl* parent) {
   if (parent == parent_) return;
   for (const TWinControl* p = parent; p != nullptr; p = p->Parent())
     if (p == this) throw EInvalidOperation("A control cannot have itself as its parent");
-  if (parent_ != nullptr) std::erase(parent_->controls_, this);
+  TWinControl* old = parent_;
+  if (old != nullptr) std::erase(old->controls_, this);
   parent_ = parent;
   if (parent_ != nullptr) parent_->controls_.push_back(this);
   ParentChanged();
+  UpdateAnchorRules();
+  if (align_ == alNone) return;
+  if (old != nullptr) old->AlignControls();
+  if (parent_ != nullptr) parent_->AlignControls();
 }
 
 bool TControl::IsShowingAndEnabled() const {
@@ -512,9 +657,16 @@ bool TControl::IsShowingAndEnabled() const {
 // ---------------------------------------------------------------------------------------
 
 const TPropertyList& TWinControl::ClassProperties() {
+  using T = TWinControl;
   static const TPropertyList list = TPropertyBuilder<TWinControl>(TControl::ClassProperties())
                                         .Boolean("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
                                         .Default(0)
+                                        .Boolean("Ctl3D", &T::Ctl3D, &T::SetCtl3D)
+                                        .Stored([](T& c) { return !c.ParentCtl3D(); })
+                                        .Boolean("ParentCtl3D", &T::ParentCtl3D, &T::SetParentCtl3D)
+                                        .Default(1)
+                                        .Integer("TabOrder", &T::TabOrder, &T::SetTabOrder)
+                                        .Default(-1)
                                         .Build();
   return list;
 }
@@ -522,6 +674,7 @@ const TPropertyList& TWinControl::ClassProperties() {
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl() {
+  aligning_ = true;  // the children leave without placing the others again
   while (!controls_.empty()) controls_.back()->SetParent(nullptr);
   if (g_focused == this) g_focused = nullptr;
   handle_.reset();
@@ -570,6 +723,60 @@ void TWinControl::SetTabOrder(int value) {
     if (dynamic_cast<TWinControl*>(c) == nullptr) others.push_back(c);
   parent->controls_.assign(siblings.begin(), siblings.end());
   parent->controls_.insert(parent->controls_.end(), others.begin(), others.end());
+  if (parent->handle_ != nullptr) parent->handle_->TabOrderChanged();
+}
+
+void TWinControl::SetCtl3D(bool value) {
+  parentCtl3D_ = false;
+  ApplyCtl3D(value);
+}
+
+void TWinControl::SetParentCtl3D(bool value) {
+  if (parentCtl3D_ == value) return;
+  parentCtl3D_ = value;
+  if (value && Parent() != nullptr) ApplyCtl3D(Parent()->Ctl3D());
+}
+
+void TWinControl::ApplyCtl3D(bool value) {
+  if (ctl3D_ == value) return;
+  ctl3D_ = value;
+  Perform(CM_CTL3DCHANGED);
+  for (TControl* c : controls_)
+    if (auto* w = dynamic_cast<TWinControl*>(c); w != nullptr && w->parentCtl3D_) w->ApplyCtl3D(value);
+}
+
+void TWinControl::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+  const TSize was{Width(), Height()};
+  TControl::SetBounds(left, top, width, height);
+  if (Width() != was.cx || Height() != was.cy) AlignControls();
+}
+
+void TWinControl::AlignControls() {
+  const bool placesAny = std::any_of(controls_.begin(), controls_.end(), [](const TControl* c) {
+    return c->align_ != alNone || c->anchors_ != (akLeft | akTop);
+  });
+  if (aligning_ || !placesAny) return;
+  aligning_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{aligning_};
+  TRect area = ClientRect();
+  const TSize size{area.Width(), area.Height()};
+  for (const TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
+    std::vector<TControl*> line;
+    for (TControl* c : controls_)
+      if (c->align_ == align && c->Visible()) line.push_back(c);
+    std::stable_sort(line.begin(), line.end(), [align](const TControl* a, const TControl* b) {
+      return AlignOrder(*a, align) < AlignOrder(*b, align);
+    });
+    for (TControl* c : line) PlaceAligned(*c, align, area);
+  }
+  for (TControl* c : std::vector<TControl*>(controls_)) {
+    if (c->align_ != alNone || c->anchors_ == (akLeft | akTop)) continue;
+    const TRect r = c->AnchoredBounds(size);
+    c->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+  }
 }
 
 void TWinControl::HandleNeeded() {
@@ -651,6 +858,7 @@ void TWinControl::HintChanged() {
 
 // A control moved onto a parent that has its window gets its own at once.
 void TWinControl::ParentChanged() {
+  if (parentCtl3D_ && Parent() != nullptr) ApplyCtl3D(Parent()->Ctl3D());
   if (handle_ != nullptr) {
     handle_->ParentChanged();
   } else if (Parent() != nullptr && Parent()->HandleAllocated()) {
@@ -687,6 +895,11 @@ void TWinControl::WndProc(TMessage& message) {
       return;
     case WM_KILLFOCUS:
       DoExit();
+      return;
+    case WM_SIZE:
+      // The client area changed (the window was resized, or scroll bars came or went).
+      AlignControls();
+      TControl::WndProc(message);
       return;
     default:
       TControl::WndProc(message);

@@ -15,6 +15,7 @@
 #include "platform/graphics/GraphicsTypes.h"
 #include "platform/graphics/Messages.h"
 
+class TControl;
 class TWinControl;
 class TPopupMenu;
 
@@ -57,6 +58,8 @@ class TWindowHandle {
   virtual void ParentChanged() = 0;
   virtual void CursorChanged() = 0;
   virtual void HintChanged() = 0;
+  /// The tab order of the children changed: the focus chain of their windows follows it.
+  virtual void TabOrderChanged() = 0;
   /// Gives the window the keyboard focus.
   virtual void SetFocus() = 0;
   /// The client area in client coordinates (the window less borders and scroll bars).
@@ -75,8 +78,51 @@ class TWindowHandle {
   virtual TWinControl* ControlAtScreenPos(TPoint point) const = 0;
 };
 
-/// Published as Tag, Left, Top, Width, Height, DragKind (default dkDrag), DragMode (default
-/// dmManual), Enabled (default True), Visible (default True).
+/// Where a control lies in its parent's client area: along an edge (across the whole area,
+/// keeping its own size the other way), over what the edges leave, or where it was put.
+enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
+/// The edges of the parent's client area a control keeps its distances to when the parent
+/// resizes (bit n is element n of akLeft, akTop, akRight, akBottom).
+using TAnchors = uint8_t;
+constexpr TAnchors akLeft = 0x01;
+constexpr TAnchors akTop = 0x02;
+constexpr TAnchors akRight = 0x04;
+constexpr TAnchors akBottom = 0x08;
+
+/// Bounds of a control's size, applied whenever it is placed; 0 leaves a side unbounded.
+/// Published as MinWidth, MinHeight, MaxWidth, MaxHeight (default 0).
+class TSizeConstraints : public TPersistent {
+  ZUK_PUBLISHED(TSizeConstraints)
+
+ public:
+  explicit TSizeConstraints(TControl& control) : control_(control) {}
+  std::string ClassName() const override { return "TSizeConstraints"; }
+
+  int32_t MinWidth() const { return minWidth_; }
+  int32_t MinHeight() const { return minHeight_; }
+  int32_t MaxWidth() const { return maxWidth_; }
+  int32_t MaxHeight() const { return maxHeight_; }
+  void SetMinWidth(int32_t value) { Change(minWidth_, value); }
+  void SetMinHeight(int32_t value) { Change(minHeight_, value); }
+  void SetMaxWidth(int32_t value) { Change(maxWidth_, value); }
+  void SetMaxHeight(int32_t value) { Change(maxHeight_, value); }
+  /// Brings a size within the bounds; a minimum wins over a smaller maximum.
+  void Apply(int32_t& width, int32_t& height) const;
+
+ private:
+  /// Stores a bound (negative counts as 0) and places the control again.
+  void Change(int32_t& bound, int32_t value);
+
+  TControl& control_;
+  int32_t minWidth_ = 0;
+  int32_t minHeight_ = 0;
+  int32_t maxWidth_ = 0;
+  int32_t maxHeight_ = 0;
+};
+
+/// Published as Tag, Left, Top, Width, Height, Enabled (default True), Visible (default True),
+/// DragKind (dkDrag), DragMode (dmManual), Align (alNone), Anchors ([akLeft, akTop]),
+/// Constraints, HelpContext (0), PopupMenu and ShowHint (False).
 class TControl : public TComponent {
   ZUK_PUBLISHED(TControl)
 
@@ -109,6 +155,18 @@ class TControl : public TComponent {
   void SetParent(TWinControl* parent);
   /// Visible and enabled, and so is every parent up the chain.
   bool IsShowingAndEnabled() const;
+
+  // Placement in the parent: an aligned control is kept along its edge; one that is not keeps
+  // its distances to the anchored edges (as they were when it was last placed by hand) when
+  // the parent resizes.
+  TAlign Align() const { return align_; }
+  void SetAlign(TAlign value);
+  TAnchors Anchors() const { return anchors_; }
+  void SetAnchors(TAnchors value);
+  TSizeConstraints& Constraints() { return constraints_; }
+  /// The help topic of the control.
+  int32_t HelpContext() const { return helpContext_; }
+  void SetHelpContext(int32_t value) { helpContext_ = value; }
 
   // The window procedure. WndProc handles a message or passes it on to the inherited
   // WndProc; the base turns mouse, size and key messages into the virtual operations below.
@@ -148,8 +206,8 @@ class TControl : public TComponent {
   void SetHint(const std::string& hint);
   bool ShowHint() const { return showHint_; }
   void SetShowHint(bool value);
-  /// The context menu (not owned; cleared when the menu goes). Both are defined by the GUI
-  /// layer, which knows menus.
+  /// The context menu (not owned; cleared when the menu goes; null when the component set is
+  /// no menu). Both are defined by the GUI layer, which knows menus.
   TPopupMenu* PopupMenu() const;
   void SetPopupMenu(TPopupMenu* menu);
 
@@ -213,7 +271,13 @@ class TControl : public TComponent {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  friend class TWinControl;  // places its children through their anchors
   void HandleMouseMessage(TMessage& message);
+  void SetPopupMenuComponent(TComponent* menu);
+  /// Takes the distances to the parent's edges that the anchors keep.
+  void UpdateAnchorRules();
+  /// The bounds the anchors give in a parent client area of `size`.
+  TRect AnchoredBounds(TSize size) const;
 
   std::shared_ptr<TControl* const> life_;
   TCursor cursor_ = crDefault;
@@ -232,10 +296,17 @@ class TControl : public TComponent {
   bool visible_ = true;
   bool enabled_ = true;
   TWinControl* parent_ = nullptr;
+  TAlign align_ = alNone;
+  TAnchors anchors_ = akLeft | akTop;
+  TSizeConstraints constraints_{*this};
+  int32_t helpContext_ = 0;
+  TRect anchorBounds_;  // the bounds and parent client size the anchors measure from
+  TSize anchorParentSize_;
 };
 
 /// A control that can hold other controls and take the input focus. Adds the published
-/// TabStop (default False).
+/// Ctl3D (stored while ParentCtl3D is off), ParentCtl3D (default True), TabOrder (-1 off a
+/// parent) and TabStop (default False).
 class TWinControl : public TControl {
   ZUK_PUBLISHED(TWinControl)
 
@@ -250,6 +321,16 @@ class TWinControl : public TControl {
   /// Position in the parent's tab order; setting it moves the siblings after it along.
   int TabOrder() const;
   void SetTabOrder(int value);
+  /// The sunken three-dimensional look. While ParentCtl3D is on the control takes its
+  /// parent's; setting Ctl3D turns ParentCtl3D off. A change arrives as CM_CTL3DCHANGED.
+  bool Ctl3D() const { return ctl3D_; }
+  void SetCtl3D(bool value);
+  bool ParentCtl3D() const { return parentCtl3D_; }
+  void SetParentCtl3D(bool value);
+
+  void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
+  /// Places the aligned and anchored children in the client area.
+  void AlignControls();
 
   // The window. HandleNeeded makes it (parents first) when the control class supplies one.
   bool HandleAllocated() const { return handle_ != nullptr; }
@@ -326,7 +407,13 @@ class TWinControl : public TControl {
 
  private:
   friend class TControl;
+  /// Takes a Ctl3D value, tells the control, and passes it on to the children that follow.
+  void ApplyCtl3D(bool value);
+
   bool tabStop_ = false;
+  bool ctl3D_ = true;
+  bool parentCtl3D_ = true;
+  bool aligning_ = false;  // AlignControls is placing the children
   std::vector<TControl*> controls_;
   std::unique_ptr<TWindowHandle> handle_;
 };

@@ -89,6 +89,7 @@ constexpr uint32_t CM_ACTIVATE = CM_BASE + 0;
 constexpr uint32_t CM_DEACTIVATE = CM_BASE + 1;
 constexpr uint32_t CM_ENABLEDCHANGED = CM_BASE + 3;
 constexpr uint32_t CM_FONTCHANGED = CM_BASE + 9;
+constexpr uint32_t CM_CTL3DCHANGED = CM_BASE + 15;  // the control's Ctl3D changed
 constexpr uint32_t CM_MOUSEENTER = CM_BASE + 19;
 constexpr uint32_t CM_MOUSELEAVE = CM_BASE + 20;
 constexpr uint32_t CM_SHOWINGCHANGED = CM_BASE + 24;

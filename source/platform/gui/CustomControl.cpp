@@ -309,12 +309,6 @@ void TCustomControl::SetBorderStyle(TBorderStyle style) {
   FrameChanged();
 }
 
-void TCustomControl::SetCtl3D(bool value) {
-  if (value == ctl3D_) return;
-  ctl3D_ = value;
-  FrameChanged();
-}
-
 void TCustomControl::FrameChanged() {
   if (auto* window = WindowOf(*this)) {
     window->LayoutClient();
@@ -334,7 +328,7 @@ int32_t TCustomControl::LeftBarWidth() const {
 
 int32_t TCustomControl::BorderWidth() const {
   if (borderStyle_ == bsNone) return 0;
-  return ctl3D_ ? 2 : 1;
+  return Ctl3D() ? 2 : 1;
 }
 
 TRect TCustomControl::ClientRect() const {
@@ -606,6 +600,11 @@ void TCustomControl::WndProc(TMessage& message) {
       window->Outer()->setUpdatesEnabled(message.WParam != 0);
     }
     return;
+  }
+  if (message.Msg == CM_CTL3DCHANGED) {
+    // The border's look and width follow Ctl3D.
+    FrameChanged();
+    Invalidate();
   }
   TWinControl::WndProc(message);
 }

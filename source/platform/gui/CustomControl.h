@@ -33,8 +33,6 @@ class TCustomControl : public TWinControl {
   /// one-pixel one without.
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle style);
-  bool Ctl3D() const { return ctl3D_; }
-  void SetCtl3D(bool value);
   /// Border width on each side, in pixels.
   int32_t BorderWidth() const;
   /// The vertical scroll bar stands left of the client area (right-to-left layouts).
@@ -136,7 +134,6 @@ class TCustomControl : public TWinControl {
   TColor color_ = clWindow;
   TBorderStyle borderStyle_ = bsNone;
   int32_t nonClientTop_ = 0;
-  bool ctl3D_ = true;
   bool leftScrollBar_ = false;
   ScrollBarState hbar_;
   ScrollBarState vbar_;

@@ -215,12 +215,11 @@ void TPopupMenu::Popup(int32_t x, int32_t y) {
 
 // --- the popup menu of a control ------------------------------------------------------
 
+// A stream may name any component as the menu.
 TPopupMenu* TControl::PopupMenu() const {
-  return static_cast<TPopupMenu*>(popupMenu_);
+  return dynamic_cast<TPopupMenu*>(popupMenu_);
 }
 
 void TControl::SetPopupMenu(TPopupMenu* menu) {
-  if (popupMenu_ != nullptr) popupMenu_->RemoveFreeNotification(this);
-  popupMenu_ = menu;
-  if (menu != nullptr) menu->FreeNotification(this);
+  SetPopupMenuComponent(menu);
 }

@@ -61,6 +61,7 @@ class TWidgetHandle : public QObject, public TWindowHandle {
   void ParentChanged() override;
   void CursorChanged() override;
   void HintChanged() override;
+  void TabOrderChanged() override;
   void SetFocus() override;
   TRect ClientRect() const override;
   TPoint ClientOrigin() const override;

@@ -354,6 +354,20 @@ void TWidgetHandle::ParentChanged() {
   outer_->setParent(ClientWidgetOf(control_.Parent()));
   BoundsChanged();
   VisibleChanged();
+  if (control_.Parent() != nullptr && control_.Parent()->HandleAllocated())
+    control_.Parent()->Handle()->TabOrderChanged();
+}
+
+// The toolkit moves the focus along its own chain (between its widgets inside a control, or
+// when no form handles Tab): the children's windows are chained in their tab order.
+void TWidgetHandle::TabOrderChanged() {
+  QWidget* previous = nullptr;
+  for (int i = 0; i < control_.ControlCount(); ++i) {
+    QWidget* widget = ClientWidgetOf(dynamic_cast<TWinControl*>(control_.Controls(i)));
+    if (widget == nullptr) continue;
+    if (previous != nullptr) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
 }
 
 void TWidgetHandle::CursorChanged() {

@@ -736,6 +736,8 @@ const TPropertyList& TRVViewer::ClassProperties() {
   using T = TCustomRVViewer;
   static const TPropertyList list =
       TPropertyBuilder<T>(TWinControl::ClassProperties())
+          .Redeclare("TabStop")
+          .Default(true)
           .Enum(
               "BackgroundStyle", [](T& v) { return v.BackgroundStyle(); },
               [](T& v, TBackgroundStyle s) { v.SetBackgroundStyle(s); },

@@ -116,6 +116,57 @@ TEST_F(ViewerControlTest, FormStreamKeepsChangedPropertiesAndLeavesDefaultsOut) 
   EXPECT_EQ(copy->Color(), clRed);
 }
 
+TEST_F(ViewerControlTest, FormStreamKeepsPlacementLookHelpAndMenu) {
+  RVRegisterViewerClasses();
+  TForm form;
+  TRVViewer* viewer = ViewerOnForm(form);
+  viewer->SetName("Viewer1");
+  (new TWinControl(&form))->SetParent(&form);
+  TMemoryStream plain;
+  WriteComponent(plain, *viewer);
+  for (const char* name : {"TabStop", "Ctl3D", "Align", "Anchors", "Constraints", "ShowHint"})
+    EXPECT_EQ(plain.DataString().find(name), std::string::npos) << name << " keeps its default";
+
+  auto* menu = new TPopupMenu(viewer);
+  menu->SetName("Menu");
+  viewer->SetPopupMenu(menu);
+  viewer->SetTabOrder(1);
+  viewer->SetAlign(alRight);
+  viewer->SetAnchors(akTop | akRight);
+  viewer->Constraints().SetMinWidth(160);
+  viewer->Constraints().SetMaxHeight(120);
+  viewer->SetCtl3D(false);
+  viewer->SetHelpContext(42);
+  viewer->SetShowHint(true);
+  TMemoryStream changed;
+  WriteComponent(changed, *viewer);
+
+  TForm other;
+  TRVViewer* copy = ViewerOnForm(other);
+  auto* sibling = new TWinControl(&other);
+  sibling->SetParent(&other);
+  auto* copyMenu = new TPopupMenu(copy);
+  copyMenu->SetName("Menu");
+  changed.SetPosition(0);
+  ReadComponent(changed, *copy);
+  EXPECT_EQ(copy->TabOrder(), 1);
+  EXPECT_EQ(copy->Align(), alRight);
+  EXPECT_EQ(copy->BoundsRect(), Bounds(40, 0, 160, 120)) << "along the right edge, within its bounds";
+  EXPECT_EQ(copy->Anchors(), akTop | akRight);
+  EXPECT_EQ(copy->HelpContext(), 42);
+  EXPECT_TRUE(copy->ShowHint());
+  EXPECT_EQ(copy->PopupMenu(), copyMenu);
+  EXPECT_TRUE(copy->TabStop());
+  // Ctl3D set on its own no longer follows the form; a control that follows does.
+  other.SetCtl3D(false);
+  other.SetCtl3D(true);
+  EXPECT_FALSE(copy->Ctl3D());
+  EXPECT_FALSE(copy->ParentCtl3D());
+  EXPECT_TRUE(sibling->Ctl3D());
+  copy->SetParentCtl3D(true);
+  EXPECT_TRUE(copy->Ctl3D());
+}
+
 TEST_F(ViewerControlTest, ShortcutsOfTheClipboard) {
   EXPECT_TRUE(TCustomRVViewer::IsCopyShortcut(ssCtrl, 'C'));
   EXPECT_TRUE(TCustomRVViewer::IsCopyShortcut(ssCtrl, VK_INSERT));
