@@ -527,7 +527,7 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
 
   // RVF (RVTableRVF.cpp).
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
-               bool ForceSameAsPrev) override;
+               const TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
   bool ReadRVFLine(std::string_view S, TRVFLineContext& Context) override;
   /// The table's component stream ("TPF0", the root TRVTableSW with T., C and RowVAlign).
   void WriteComponentStream(TStream& Stream);
