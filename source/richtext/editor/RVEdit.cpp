@@ -120,7 +120,7 @@ bool TCustomRVEdit::CanChange(bool Flag) {
   }
   // A document emptied by Clear gets its empty line (and the caret) before it is edited.
   data.PrepareEmptyDocument();
-  Invalidate();
+  DiscardDataCache();
   return true;
 }
 
@@ -146,7 +146,7 @@ void TCustomRVEdit::Change(bool ClearRedo) {
   TRVEditRVData& data = EditRVData();
   data.UpdateResizer();
   Modified = true;
-  Invalidate();
+  DiscardDataCache();
   LeaveJumpMode(*this);
   if (ClearRedo) data.RedoList->ClearList();
   if (OnChange) OnChange(this);
