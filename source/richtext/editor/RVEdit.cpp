@@ -805,8 +805,10 @@ void TCustomRVEdit::WMGetDlgCode(TMessage& Message) {
 
 void TCustomRVEdit::WMKeyDown(TMessage& Message) {
   // Our keyboard input arrives as UTF-16 characters (WM_CHAR), so no key needs translating
-  // here: the key goes on to the ordinary handling.
+  // here: the key goes on to the ordinary handling. A language that no ANSI code page writes
+  // types into the Unicode style.
   EditRVData().StateFlags &= ~rvstKeyConsumed;
+  if (RVGetKeyboardCodePage() == 0) SelectUnicodeStyleIfNeeded();
   TCustomRVViewer::WndProc(Message);
 }
 
