@@ -5,9 +5,13 @@
 #include <cstdint>
 #include <string>
 
-/// The locale name of the input method's language ("ru_RU"); the desktop's locale when the
-/// input method does not name one; empty when neither names a language.
+/// The locale name of the input language ("ru_RU"): the one the keyboard was last switched
+/// to, else the input method's; the desktop's locale when the input method does not name
+/// one; empty when none names a language.
 std::string GetInputLanguageName();
-/// The code page of the input language, through the same locale table as the ANSI code page;
-/// the ANSI code page when the language has no name.
+/// Records the language the keyboard was switched to; empty goes back to the input method's.
+void SetInputLanguageName(const std::string& name);
+/// The default ANSI code page of the input language as its locale names it: 0 for a language
+/// that no ANSI code page writes (Hindi, Georgian, ...), else through the same locale table
+/// as the ANSI code page; the ANSI code page when the language has no name.
 uint32_t GetKeyboardCodePage();

@@ -1,5 +1,7 @@
 // The keyboard's input language: what the input method reports (or a test sets), turned into
 // the language ids and character sets that controls compare, and told to the focused control.
+#include "platform/graphics/InputLanguage.h"
+
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QLocale>
@@ -68,6 +70,8 @@ uint8_t GetKeyboardCharset() {
 
 void InputLanguageChanged(const QLocale& locale) {
   KeyboardLocale() = locale;
+  // What 8-bit text typed from now on is read with follows the same language.
+  SetInputLanguageName(locale.language() == QLocale::C ? std::string() : locale.name().toStdString());
   if (TWinControl* focused = TWinControl::FocusedControl())
     SendMessage(focused, WM_INPUTLANGCHANGE, GetKeyboardCharset(), GetKeyboardLanguage());
 }

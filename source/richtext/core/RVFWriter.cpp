@@ -161,7 +161,7 @@ void TRVFWriter::WriteItems(int startItemNo, int endItemNo, int startOffs, int e
       if (included) {
         if (item->Checkpoint) WriteCheckpoint(*item->Checkpoint);
         const int32_t paraNo = i != startItemNo && item->GetSameAsPrev() ? -1 : item->ParaNo;
-        item->SaveRVF(Stream, &Data, i, paraNo, Data.GetItemText(i), false);
+        item->SaveRVF(Stream, &Data, i, paraNo, Data.GetItemText(i), nullptr, false);
       }
       ++i;
       continue;

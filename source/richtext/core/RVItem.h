@@ -27,6 +27,7 @@ class TCustomRVItemInfo;
 class TGraphic;
 class TRVDrawLineInfo;
 class TRVJumpInfo;
+class TRVMultiDrawItemPart;
 class TRVColorList;
 class TRVIntegerList;
 class TRVRTFFontTable;
@@ -441,10 +442,11 @@ class TCustomRVItemInfo : public TPersistent {
   /// One data line S of the item's record, at the place Context gives. False fails the read.
   virtual bool ReadRVFLine(std::string_view S, TRVFLineContext& Context);
   /// Writes the item's whole record: header and data lines. ParaNo is the paragraph number
-  /// to reference (-1: the item continues its paragraph); Name is the item's text. Text items
-  /// are written by the document's writer; the base writes nothing.
+  /// to reference (-1: the item continues its paragraph); Name is the item's text; Part, when
+  /// not null, is the printed part of the item to write alone (a table's rows on one page).
+  /// Text items are written by the document's writer; the base writes nothing.
   virtual void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo,
-                       const std::string& Name, bool ForceSameAsPrev);
+                       const std::string& Name, const TRVMultiDrawItemPart* Part, bool ForceSameAsPrev);
   /// Called with rvlfRVF when the RVF reader made the item, before its header fields are
   /// read, and after it joined its document (not while reading from a component stream).
   virtual void BeforeLoading(int Format) { (void)Format; }

@@ -64,8 +64,9 @@ bool TCustomRVItemInfo::ReadRVFLine(std::string_view S, TRVFLineContext& Context
 }
 
 void TCustomRVItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo,
-                                const std::string& Name, bool ForceSameAsPrev) {
-  (void)Stream, (void)RVData, (void)ItemNo, (void)ParaNo, (void)Name, (void)ForceSameAsPrev;
+                                const std::string& Name, const TRVMultiDrawItemPart* Part,
+                                bool ForceSameAsPrev) {
+  (void)Stream, (void)RVData, (void)ItemNo, (void)ParaNo, (void)Name, (void)Part, (void)ForceSameAsPrev;
 }
 
 void TCustomRVItemInfo::ReadRVFExtraProperty(std::string_view Line) {
@@ -108,8 +109,9 @@ bool TRVBreakItemInfo::ReadRVFHeaderParams(std::string_view& P, TCustomRVData* R
 }
 
 void TRVBreakItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo,
-                               const std::string& Name, bool ForceSameAsPrev) {
-  (void)ItemNo, (void)Name, (void)ForceSameAsPrev;
+                               const std::string& Name, const TRVMultiDrawItemPart* Part,
+                               bool ForceSameAsPrev) {
+  (void)ItemNo, (void)Name, (void)Part, (void)ForceSameAsPrev;
   RVFWriteItemHeader(Stream, RVData, *this, ParaNo, 0, rvfrtText);
 }
 
@@ -147,8 +149,9 @@ bool TRVGraphicItemInfo::ReadRVFLine(std::string_view S, TRVFLineContext& Contex
 }
 
 void TRVGraphicItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo,
-                                 const std::string& Name, bool ForceSameAsPrev) {
-  (void)ItemNo, (void)ForceSameAsPrev;
+                                 const std::string& Name, const TRVMultiDrawItemPart* Part,
+                                 bool ForceSameAsPrev) {
+  (void)ItemNo, (void)Part, (void)ForceSameAsPrev;
   const bool body = Image != nullptr && (RVData->GetRVFOptions() & rvfoSavePicturesBody) != 0;
   const bool binary = WriteObjectRecordFrame(Stream, RVData, *this, ParaNo, Name, Image.get(), body);
   if (!body) return;
@@ -188,8 +191,9 @@ bool TRVBulletItemInfo::ReadRVFLine(std::string_view S, TRVFLineContext& Context
 }
 
 void TRVBulletItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo,
-                                const std::string& Name, bool ForceSameAsPrev) {
-  (void)ItemNo, (void)ForceSameAsPrev;
+                                const std::string& Name, const TRVMultiDrawItemPart* Part,
+                                bool ForceSameAsPrev) {
+  (void)ItemNo, (void)Part, (void)ForceSameAsPrev;
   RVFWriteItemHeader(Stream, RVData, *this, ParaNo, 1 + CountRVFExtraProperties(), rvfrtText);
   WriteNameLine(Stream, Name);
   SaveRVFExtraProperties(Stream);
@@ -208,8 +212,9 @@ bool TRVHotspotItemInfo::ReadRVFHeaderParams(std::string_view& P, TCustomRVData*
 }
 
 void TRVHotspotItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo,
-                                 const std::string& Name, bool ForceSameAsPrev) {
-  (void)ItemNo, (void)ForceSameAsPrev;
+                                 const std::string& Name, const TRVMultiDrawItemPart* Part,
+                                 bool ForceSameAsPrev) {
+  (void)ItemNo, (void)Part, (void)ForceSameAsPrev;
   RVFWriteItemHeader(Stream, RVData, *this, ParaNo, 1, rvfrtText);
   WriteNameLine(Stream, Name);
 }
@@ -242,8 +247,9 @@ bool TRVControlItemInfo::ReadRVFLine(std::string_view S, TRVFLineContext& Contex
 }
 
 void TRVControlItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo,
-                                 const std::string& Name, bool ForceSameAsPrev) {
-  (void)ItemNo, (void)ForceSameAsPrev;
+                                 const std::string& Name, const TRVMultiDrawItemPart* Part,
+                                 bool ForceSameAsPrev) {
+  (void)ItemNo, (void)Part, (void)ForceSameAsPrev;
   const bool body = Control != nullptr && (RVData->GetRVFOptions() & rvfoSaveControlsBody) != 0;
   const bool binary = WriteObjectRecordFrame(Stream, RVData, *this, ParaNo, Name, Control.get(), body);
   if (!body) return;
@@ -272,7 +278,8 @@ bool TRVMarkerItemInfo::ReadRVFHeaderParams(std::string_view& P, TCustomRVData* 
 }
 
 void TRVMarkerItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo,
-                                const std::string& Name, bool ForceSameAsPrev) {
-  (void)ItemNo, (void)Name, (void)ForceSameAsPrev;
+                                const std::string& Name, const TRVMultiDrawItemPart* Part,
+                                bool ForceSameAsPrev) {
+  (void)ItemNo, (void)Name, (void)Part, (void)ForceSameAsPrev;
   RVFWriteItemHeader(Stream, RVData, *this, ParaNo, 0, rvfrtText);
 }

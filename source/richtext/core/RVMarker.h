@@ -94,13 +94,15 @@ class TRVMarkerItemInfo : public TRVRectItemInfo {
   std::string GetRVFHeaderParams(TCustomRVData* RVData) const override;
   bool ReadRVFHeaderParams(std::string_view& P, TCustomRVData* RVData) override;
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
-               bool ForceSameAsPrev) override;
+               const TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
   /// ListNo, Level, StartFrom and Reset, then the rectangle's fields.
   /// RTF: see RVItemRTF.cpp.
-  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp, int Level,
-               TRVColorList& ColorList, TRVIntegerList& StyleToFont, TRVIntegerList& ListOverrideCounts,
-               TRVIntegerList& ListOverrideOffsets, TRVRTFFontTable& FontTable) override;
-  void FillRTFTables(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts, TCustomRVData* RVData) override;
+  void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp,
+               int Level, TRVColorList& ColorList, TRVIntegerList& StyleToFont,
+               TRVIntegerList& ListOverrideCounts, TRVIntegerList& ListOverrideOffsets,
+               TRVRTFFontTable& FontTable) override;
+  void FillRTFTables(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts,
+                     TCustomRVData* RVData) override;
   void CopyProperties(const TCustomRVItemInfo& Source) override;
   /// Leaves the document's marker list after the base detach.
   void DetachFromData(TCustomRVData* RVData, int ItemNo) override;
@@ -112,8 +114,9 @@ class TRVMarkerItemInfo : public TRVRectItemInfo {
                       const TRVIntegerList& ListStylesMap) override;
   /// With rvhoMarkersAsText, the marker as text or a picture (RVItemHTML.cpp).
   bool SaveHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text,
-                const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo, TColor CurrentFileColor,
-                TRVHTMLSaveOptions Options, bool UseCSS, TRVHTMLBulletList* Bullets) override;
+                const std::string& Path, const std::string& ImagesPrefix, int& imgSaveNo,
+                TColor CurrentFileColor, TRVHTMLSaveOptions Options, bool UseCSS,
+                TRVHTMLBulletList* Bullets) override;
 
   int32_t Width = 0;
   int32_t Height = 0;

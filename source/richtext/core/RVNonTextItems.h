@@ -46,7 +46,7 @@ class TRVBreakItemInfo : public TRVFullLineItemInfo {
   std::string GetRVFHeaderParams(TCustomRVData* RVData) const override;
   bool ReadRVFHeaderParams(std::string_view& P, TCustomRVData* RVData) override;
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
-               bool ForceSameAsPrev) override;
+               const TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
   /// RTF: see RVItemRTF.cpp.
   void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp,
                int Level, TRVColorList& ColorList, TRVIntegerList& StyleToFont,
@@ -110,7 +110,7 @@ class TRVGraphicItemInfo : public TRVRectItemInfo {
   std::string GetRVFHeaderParams(TCustomRVData* RVData) const override;
   bool ReadRVFLine(std::string_view S, TRVFLineContext& Context) override;
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
-               bool ForceSameAsPrev) override;
+               const TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
   int CountRVFExtraProperties() const override;
   void SaveRVFExtraProperties(TStream& Stream) const override;
   /// Copies the pictures (as new graphics of their classes) and the display size.
@@ -188,7 +188,7 @@ class TRVBulletItemInfo : public TRVRectItemInfo {
   bool ReadRVFHeaderParams(std::string_view& P, TCustomRVData* RVData) override;
   bool ReadRVFLine(std::string_view S, TRVFLineContext& Context) override;
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
-               bool ForceSameAsPrev) override;
+               const TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
   /// Checks an image index read from RVF against the image list: one outside it warns and
   /// becomes 0 with rvfoConvLargeImageIdxToZero, else fails.
   bool CheckRVFImageIndex(int32_t& Index, TCustomRVData* RVData) const;
@@ -226,7 +226,7 @@ class TRVHotspotItemInfo : public TRVBulletItemInfo {
   std::string GetRVFHeaderParams(TCustomRVData* RVData) const override;
   bool ReadRVFHeaderParams(std::string_view& P, TCustomRVData* RVData) override;
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
-               bool ForceSameAsPrev) override;
+               const TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
   void CopyProperties(const TCustomRVItemInfo& Source) override;
   void FireJump(TCustomRVData* RVData) override;
 
@@ -276,7 +276,7 @@ class TRVControlItemInfo : public TRVRectItemInfo {
   std::string GetRVFHeaderParams(TCustomRVData* RVData) const override;
   bool ReadRVFLine(std::string_view S, TRVFLineContext& Context) override;
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
-               bool ForceSameAsPrev) override;
+               const TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
   int CountRVFExtraProperties() const override;
   void SaveRVFExtraProperties(TStream& Stream) const override;
   /// Copies PercentWidth and Resizable (never the control).

@@ -62,7 +62,8 @@ std::string RVAnsiToUnicode(TRVCodePage codePage, std::string_view s);
 /// UTF-16 bytes as 8-bit text of `codePage` ("?" for characters it lacks), with the same
 /// fallbacks. An odd byte length raises ERVError "Can't perform Unicode operation".
 std::string RVUnicodeToAnsi(TRVCodePage codePage, std::string_view w);
-/// The code page of the current input language (the input method's locale).
+/// The default ANSI code page of the current input language: 0 for a language that no ANSI
+/// code page writes (its text is typed into a Unicode style).
 TRVCodePage RVGetKeyboardCodePage();
 std::string RVKeyboardAnsiToUnicode(std::string_view s);
 /// The text upper-cased when `allCaps` is set: UTF-16 text character by character, 8-bit

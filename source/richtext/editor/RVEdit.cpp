@@ -121,7 +121,7 @@ bool TCustomRVEdit::CanChange(bool Flag) {
   }
   // A document emptied by Clear gets its empty line (and the caret) before it is edited.
   data.PrepareEmptyDocument();
-  Invalidate();
+  DiscardDataCache();
   return true;
 }
 
@@ -147,7 +147,7 @@ void TCustomRVEdit::Change(bool ClearRedo) {
   TRVEditRVData& data = EditRVData();
   data.UpdateResizer();
   Modified = true;
-  Invalidate();
+  DiscardDataCache();
   LeaveJumpMode(*this);
   if (ClearRedo) data.RedoList->ClearList();
   if (OnChange) OnChange(this);
@@ -809,8 +809,10 @@ void TCustomRVEdit::WMGetDlgCode(TMessage& Message) {
 
 void TCustomRVEdit::WMKeyDown(TMessage& Message) {
   // Our keyboard input arrives as UTF-16 characters (WM_CHAR), so no key needs translating
-  // here: the key goes on to the ordinary handling.
+  // here: the key goes on to the ordinary handling. A language that no ANSI code page writes
+  // types into the Unicode style.
   EditRVData().StateFlags &= ~rvstKeyConsumed;
+  if (RVGetKeyboardCodePage() == 0) SelectUnicodeStyleIfNeeded();
   TCustomRVViewer::WndProc(Message);
 }
 

@@ -527,7 +527,7 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
 
   // RVF (RVTableRVF.cpp).
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
-               bool ForceSameAsPrev) override;
+               const TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
   bool ReadRVFLine(std::string_view S, TRVFLineContext& Context) override;
   /// The table's component stream ("TPF0", the root TRVTableSW with T., C and RowVAlign).
   void WriteComponentStream(TStream& Stream);
@@ -781,7 +781,7 @@ class TRVTableItemInfo : public TRVFullLineItemInfo {
   // Saved-row range of the RVF writer and its busy count.
   /// The resolutions to convert to while measuring for a device; null on the screen.
   const TRVFormatScale* DeviceScale = nullptr;
-  /// The device canvas a printed layout measures its cells' words on, while it is made.
+  /// The device canvas a printed layout measures its cells on, while it is made.
   TCanvas* DeviceCanvas = nullptr;
   // Client coordinates of the table, kept for the cells' scroll offsets.
   int32_t ClientLeft = 0;

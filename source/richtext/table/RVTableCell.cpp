@@ -1,6 +1,7 @@
 #include "richtext/table/RVTableCell.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/graphics/Graphic.h"
 #include "richtext/core/RVStyle.h"
@@ -104,21 +105,16 @@ int32_t TRVTableCellData::GetMinWidth(const TRVFormatScale* Scale) const {
     const int32_t indents = para->FirstIndent + para->LeftIndent + para->RightIndent;
     return Scale != nullptr ? RVScreenToDeviceX(indents, *Scale) : indents;
   }
-  // The content is measured as a document measures itself, with whole words: a column is
-  // never narrower than a word it holds. Without a canvas only the items' own demands count.
-  // A printed layout measures on the device's canvas; the screen's stands in for it else.
+  // A printed layout measures on the device's canvas, the screen's else; a document that
+  // lies on no control yet measures on a canvas of its own.
   auto* formatted = dynamic_cast<TCustomRVFormattedData*>(const_cast<TCustomRVData*>(&content));
+  if (formatted == nullptr) return 10;
   const TRVTableItemInfo* table = GetTable();
-  TCanvas* device = Scale != nullptr && table != nullptr ? table->DeviceCanvas : nullptr;
-  TCanvas* canvas = device != nullptr ? device : formatted != nullptr ? formatted->GetCanvas() : nullptr;
-  int32_t width = 0;
-  if (formatted != nullptr && canvas != nullptr) {
-    width = formatted->CalculateMinWordsWidth(Scale, *canvas, device == nullptr);
-  } else {
-    for (int i = 0; i < content.GetItemCount(); ++i)
-      if (!content.GetItem(i)->IsTextItem())
-        width = std::max(width, content.GetItem(i)->GetMinimumWidth(Scale, nullptr));
-  }
+  TCanvas* canvas = Scale != nullptr && table != nullptr ? table->DeviceCanvas : nullptr;
+  if (canvas == nullptr) canvas = formatted->GetCanvas();
+  std::optional<TCanvas> measuring;
+  if (canvas == nullptr) canvas = &measuring.emplace();
+  const int32_t width = formatted->CalculateMinDocWidth(Scale, *canvas);
   return width == 0 ? 10 : width;
 }
 

@@ -42,7 +42,7 @@ class TRVTableCellData : public TRVItemFormattedData {
   /// The content height, at least BestHeight.
   int32_t GetCellHeight() const;
   /// Narrowest width of the content: an empty line needs its paragraph's indents; other
-  /// content its widest word, indents, list markers, unwrapped lines and non-text items.
+  /// content the document's minimum width (text wraps anywhere), 10 when that is 0.
   int32_t GetMinWidth(const TRVFormatScale* Scale) const;
   /// Takes every item out of the document (the cell leaves the grid with Holder).
   void DetachItems(TRVTableUndoRecord* Holder);

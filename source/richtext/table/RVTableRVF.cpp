@@ -20,6 +20,7 @@
 #include "richtext/core/RVGraphicFuncs.h"
 #include "richtext/table/RVTable.h"
 #include "richtext/table/RVTableCell.h"
+#include "richtext/table/RVTablePrint.h"
 #include "richtext/viewer/CRVFData.h"
 
 namespace {
@@ -476,7 +477,8 @@ void TRVTableItemInfo::ReadComponentStream(TStream& Stream) {
 }
 
 void TRVTableItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo,
-                               const std::string& Name, bool ForceSameAsPrev) {
+                               const std::string& Name, const TRVMultiDrawItemPart* Part,
+                               bool ForceSameAsPrev) {
   (void)ItemNo, (void)ForceSameAsPrev;
   const bool binary = RVFSaveBinary(RVData);
   RVFWriteItemHeader(Stream, RVData, *this, ParaNo, CountRVFExtraProperties() + 3,
@@ -484,10 +486,14 @@ void TRVTableItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemN
   RVFWriteLine(Stream, RVFMakeLineSafe(Name, false));
   SaveRVFExtraProperties(Stream);
   RVFWriteLine(Stream, "1");
-  SaveRowStart = 0;
-  SaveRowCount = Rows_->Count();
   TMemoryStream body;
-  WriteComponentStream(body);
+  if (const auto* part = dynamic_cast<const TRVTablePrintPart*>(Part)) {
+    WritePartComponentStream(body, part->FirstRow, part->RowCount);
+  } else {
+    SaveRowStart = 0;
+    SaveRowCount = Rows_->Count();
+    WriteComponentStream(body);
+  }
   if (binary) {
     const auto size = static_cast<int32_t>(body.Size());
     Stream.WriteBuffer(&size, 4);

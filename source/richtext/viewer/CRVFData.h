@@ -190,12 +190,9 @@ class TCustomRVFormattedData : public TCustomRVData {
   void UpdateJumpPositions();
   /// Moves windowed controls to their pieces, scrolled.
   void AdjustControlsPlacement();
-  /// The narrowest width the whole document can be laid out at, in canvas pixels.
+  /// The narrowest width the whole document can be laid out at, in canvas pixels. Wrapped
+  /// text asks only for its item's minimum width (20 pixels): it never forces more.
   int32_t CalculateMinDocWidth(const TRVFormatScale* Scale, TCanvas& Canvas);
-  /// As CalculateMinDocWidth, but a wrapped text needs its widest word too, so that no word
-  /// is cut or runs past the right edge. Words are measured on Canvas, and scaled with Scale
-  /// when ScaleWords (a screen canvas standing in for the device).
-  int32_t CalculateMinWordsWidth(const TRVFormatScale* Scale, TCanvas& Canvas, bool ScaleWords);
   /// The narrowest width of the paragraph that starts at item ParaStart.
   int32_t CalculateMinParaWidth(int ParaStart, const TRVFormatScale* Scale, TCanvas& Canvas);
   /// The largest minimum width of the paragraphs that hold items FirstItemNo..LastItemNo.
@@ -554,12 +551,8 @@ class TCustomRVFormattedData : public TCustomRVData {
   /// Frees the hyperlink areas of pieces First..Last, those of documents nested in them
   /// and those of nested documents that are gone.
   void DropJumpsOfPieces(int First, int Last, const TRVNestedPieces& Nested);
-  /// Minimum width of items From..To of the paragraph that starts at ParaStart; with
-  /// WholeWords a wrapped text item needs its widest word.
-  int32_t MinParaWidth(int ParaStart, int From, int To, const TRVFormatScale* Scale, TCanvas& Canvas,
-                       bool WholeWords = false, bool ScaleWords = false);
-  /// The widest word of a text item in its style, measured on Canvas.
-  int32_t WidestWordWidth(int ItemNo, TRVBiDiMode BiDiMode, TCanvas& Canvas);
+  /// Minimum width of items From..To of the paragraph that starts at ParaStart.
+  int32_t MinParaWidth(int ParaStart, int From, int To, const TRVFormatScale* Scale, TCanvas& Canvas);
   /// The piece's item starts a paragraph (an item outside the list counts as one).
   bool PieceStartsPara(int DItemNo, int ItemsAdded) const;
   /// The piece starts a paragraph: its item differs from the previous piece's and starts one.

@@ -324,23 +324,8 @@ void TCustomRVFormattedData::AdjustControlsPlacement() {
 
 // ---- minimum widths -----------------------------------------------------------------------------------
 
-int32_t TCustomRVFormattedData::WidestWordWidth(int ItemNo, TRVBiDiMode BiDiMode, TCanvas& Canvas) {
-  GetRVStyle()->ApplyStyle(Canvas, GetItem(ItemNo)->StyleNo, BiDiMode);
-  const std::u16string text = GetItemTextForDrawing(ItemNo);
-  int32_t result = 0;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find(u' ', start);
-    if (end == std::u16string::npos) end = text.size();
-    if (end > start)
-      result = std::max(result, MeasureText(Canvas, std::u16string_view(text).substr(start, end - start)).cx);
-    start = end + 1;
-  }
-  return result;
-}
-
 int32_t TCustomRVFormattedData::MinParaWidth(int ParaStart, int From, int To, const TRVFormatScale* Scale,
-                                             TCanvas& Canvas, bool WholeWords, bool ScaleWords) {
+                                             TCanvas& Canvas) {
   TRVStyle* style = GetRVStyle();
   if (style == nullptr || ParaStart < 0 || ParaStart >= GetItemCount()) return 0;
   auto scaleX = [&](int32_t v) { return Scale != nullptr ? RVScreenToDeviceX(v, *Scale) : v; };
@@ -369,10 +354,6 @@ int32_t TCustomRVFormattedData::MinParaWidth(int ParaStart, int From, int To, co
       width = MeasureText(Canvas, GetItemTextForDrawing(i)).cx;
     } else {
       width = item->GetMinimumWidth(Scale, &Canvas);
-      if (WholeWords && item->IsTextItem()) {
-        const int32_t word = WidestWordWidth(i, para.BiDiMode, Canvas);
-        width = std::max(width, ScaleWords ? scaleX(word) : word);
-      }
     }
     if (i > ParaStart && GetItem(i - 1)->StyleNo == rvsListMarker && !noWrap)
       width += GetItem(i - 1)->GetMinimumWidth(Scale, &Canvas);
@@ -400,16 +381,6 @@ const TRVFormatScale* EffectiveScale(const TRVFormatScale* Scale) {
 
 int32_t TCustomRVFormattedData::CalculateMinDocWidth(const TRVFormatScale* Scale, TCanvas& Canvas) {
   return GetItemCount() == 0 ? 0 : CalculateMinItemsWidth(0, GetItemCount() - 1, Scale, Canvas);
-}
-
-int32_t TCustomRVFormattedData::CalculateMinWordsWidth(const TRVFormatScale* Scale, TCanvas& Canvas,
-                                                       bool ScaleWords) {
-  Scale = EffectiveScale(Scale);
-  int32_t result = 0;
-  for (int i = 0; i < GetItemCount(); ++i)
-    if (i == 0 || GetItem(i)->IsParaStart())
-      result = std::max(result, MinParaWidth(i, i, GetItemCount() - 1, Scale, Canvas, true, ScaleWords));
-  return result;
 }
 
 int32_t TCustomRVFormattedData::CalculateMinItemsWidth(int FirstItemNo, int LastItemNo,

@@ -79,8 +79,6 @@ void TRVPageInfo::Assign(const TPersistent* Source) {
   if (const auto* page = dynamic_cast<const TRVPageInfo*>(Source)) {
     StartY = page->StartY;
     StartDrawItemNo = page->StartDrawItemNo;
-    StartPart = page->StartPart;
-    StartY2 = page->StartY2;
     return;
   }
   TCollectionItem::Assign(Source);

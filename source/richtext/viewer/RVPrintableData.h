@@ -21,7 +21,8 @@ class TRVBackground;
 class TRVPageInfo : public TCollectionItem {
  public:
   std::string ClassName() const override { return "TRVPageInfo"; }
-  /// Copies every field from another TRVPageInfo; other sources go to the inherited Assign.
+  /// Copies where another TRVPageInfo starts (StartY and StartDrawItemNo); the split-part
+  /// fields stay as they are. Other sources go to the inherited Assign.
   void Assign(const TPersistent* Source) override;
 
   int32_t StartY = 0;           // document Y at which the page starts

@@ -6,13 +6,6 @@
 #include "richtext/core/RVStyle.h"
 #include "richtext/viewer/RVViewer.h"
 
-namespace {
-
-/// Vertical steps that the scroll range may hold.
-constexpr int32_t kMaxVSteps = 32000;
-
-}  // namespace
-
 void TRVViewerRVData::TMarkerListDeleter::operator()(TRVMarkerList* List) const {
   delete List;
 }
@@ -145,6 +138,7 @@ void TRVViewerRVData::HScrollTo(int32_t X) {
 }
 
 void TRVViewerRVData::AdjustVScrollUnits() {
+  constexpr int32_t kMaxVSteps = TCustomRVViewer::kMaxVSteps;
   const int32_t step = Viewer_->VSmallStep();
   if (DocumentHeight / step >= kMaxVSteps + 1) {
     int32_t newStep = DocumentHeight / kMaxVSteps;

@@ -62,8 +62,31 @@ void TRVScroller::ReopenTheme() {
   FrameChanged();
 }
 
+namespace {
+
+/// A one-pixel outline just inside Rect, in Color.
+void Outline(TCanvas& canvas, const TRect& rect, TColor color) {
+  canvas.Brush().SetStyle(bsSolid);
+  canvas.Brush().SetColor(color);
+  canvas.FrameRect(rect);
+}
+
+}  // namespace
+
 bool TRVScroller::PaintBorder(TCanvas& canvas, const TRect& window) {
-  if (ThemeHandle_ == 0 || BorderStyle() != bsSingle || !ThemeFunctions().DrawThemeBackground) return false;
+  if (BorderStyle() != bsSingle) return false;
+  // The flat looks: a shadow line round a plain border; with Ctl3D a face-coloured ring with
+  // a shadow ring inside it. A control tagged kThemedBorderTag leaves a 3D border to the theme.
+  if (Visible() && !Ctl3D()) {
+    Outline(canvas, window, clBtnShadow);
+    return true;
+  }
+  if (Visible() && Tag() != kThemedBorderTag) {
+    Outline(canvas, window, clBtnFace);
+    Outline(canvas, Rect(window.Left + 1, window.Top + 1, window.Right - 1, window.Bottom - 1), clBtnShadow);
+    return true;
+  }
+  if (ThemeHandle_ == 0 || !ThemeFunctions().DrawThemeBackground) return false;
   return ThemeFunctions().DrawThemeBackground(ThemeHandle_, canvas, 0, 0, window, nullptr) == 0;
 }
 

@@ -17,6 +17,9 @@ class TCustomRVFormattedData;
 
 class TRVScroller : public TCustomControl {
  public:
+  /// The Tag that lets a single 3D border be drawn by the theme instead of the flat rings.
+  static constexpr int32_t kThemedBorderTag = -156;
+
   explicit TRVScroller(TComponent* AOwner = nullptr);
   ~TRVScroller() override;
   std::string ClassName() const override { return "TRVScroller"; }
@@ -119,7 +122,8 @@ class TRVScroller : public TCustomControl {
   virtual void CreateThemeHandle();
   /// Closes an open theme handle.
   virtual void FreeThemeHandle();
-  /// A single border in the theme's look, when a theme is open.
+  /// A single border: flat without Ctl3D; with it two flat rings, or the theme's look
+  /// (when a theme is open) for a control whose Tag is kThemedBorderTag.
   bool PaintBorder(TCanvas& canvas, const TRect& window) override;
   virtual void ResetScrollPositions();
   virtual void InitScrollBars();

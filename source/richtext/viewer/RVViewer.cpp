@@ -390,6 +390,11 @@ void TCustomRVViewer::SetBiDiMode(TRVBiDiMode Value) {
   Format();
 }
 
+void TCustomRVViewer::SetVSmallStep(int32_t Value) {
+  if (RVData_ != nullptr && RVData_->DocumentHeight / std::max(1, Value) > kMaxVSteps) return;
+  TRVScroller::SetVSmallStep(Value);
+}
+
 int32_t TCustomRVViewer::FirstJumpNo() const {
   return RVData_->FirstJumpNo;
 }

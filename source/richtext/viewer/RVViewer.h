@@ -259,6 +259,11 @@ class TCustomRVViewer : public TRVScroller {
   void SetBackgroundStyle(TBackgroundStyle Value);
   TRVBackground& Background() { return *Background_; }
   void SetBiDiMode(TRVBiDiMode Value) override;
+  /// Vertical steps that the scroll range may hold (the thumb positions are 16-bit).
+  static constexpr int32_t kMaxVSteps = 32000;
+  /// Refuses (keeps the step it has) a step that would cut the document into more than
+  /// kMaxVSteps steps.
+  void SetVSmallStep(int32_t Value) override;
   int32_t FirstJumpNo() const;
   void SetFirstJumpNo(int32_t Value);
   TRVTabNavigationType TabNavigation() const;

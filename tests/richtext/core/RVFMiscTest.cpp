@@ -109,7 +109,7 @@ class TBoxItemInfo : public TRVNonTextItemInfo {
     return Cell->ReadRVFFromComponentStream(stream);
   }
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int, int32_t ParaNo, const std::string&,
-               bool) override {
+               const TRVMultiDrawItemPart*, bool) override {
     const bool binary = RVFSaveBinary(RVData);
     RVFWriteItemHeader(Stream, RVData, *this, ParaNo, 2, binary ? rvfrtBinary : rvfrtText);
     RVFWriteLine(Stream, "");

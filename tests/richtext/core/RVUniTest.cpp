@@ -6,6 +6,7 @@
 
 #include "platform/core/CodePages.h"
 #include "platform/core/Streams.h"
+#include "platform/graphics/InputLanguage.h"
 #include "richtext/core/RVError.h"
 #include "richtext/core/RVUni.h"
 
@@ -145,6 +146,21 @@ TEST(RVUniCodePageTest, TypedBytesFollowTheInputLanguageNotTheAnsiCodePage) {
         std::exit(ok ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
+}
+
+TEST(RVUniCodePageTest, TheKeyboardCodePageIsTheLanguagesOwnAndZeroWithoutOne) {
+  AcpGuard guard(1251);
+  const std::pair<const char*, TRVCodePage> cases[] = {
+      {"ru_RU", 1251}, {"de_DE", 1252}, {"ja_JP", 932}, {"hi_IN", 0}, {"ka_GE", 0}, {"hy_AM", 0}, {"ta", 0},
+  };
+  for (const auto& [language, codePage] : cases) {
+    SetInputLanguageName(language);
+    EXPECT_EQ(RVGetKeyboardCodePage(), codePage) << language;
+  }
+  // Code page 0 reads 8-bit text with the ANSI code page.
+  SetInputLanguageName("hi_IN");
+  EXPECT_EQ(RVKeyboardAnsiToUnicode("\xC0"), W(u"\u0410"));
+  SetInputLanguageName("");
 }
 
 TEST(RVUniCodePageTest, OddUnicodeLengthRaises) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -118,6 +119,31 @@ TEST_F(EditorControlTest, ChangesNeedAStyleSheetAndAWritableEditor) {
   allowChanges = false;
   EXPECT_FALSE(Editor.CanChange(false));
   EXPECT_EQ(events, std::vector<std::string>{"changing"});
+}
+
+TEST_F(EditorControlTest, ChangesDropWhatTheViewerKeptFromItsLastPagination) {
+  struct Case {
+    const char* road;
+    std::function<void()> run;
+    bool drops;
+  };
+  const Case cases[] = {
+      {"DiscardDataCache", [this] { Editor.DiscardDataCache(); }, true},
+      {"CanChange", [this] { EXPECT_TRUE(Editor.CanChange(false)); }, true},
+      {"Change", [this] { Editor.Change(true); }, true},
+      {"refused CanChange",
+       [this] {
+         Editor.SetReadOnly(true);
+         EXPECT_FALSE(Editor.CanChange(true));
+         Editor.SetReadOnly(false);
+       },
+       false},
+  };
+  for (const Case& c : cases) {
+    Data().SoftPageBreaks = std::make_unique<TRVSoftPageBreakList>(TRVSoftPageBreakList{{0, 1, -1}});
+    c.run();
+    EXPECT_EQ(Data().SoftPageBreaks == nullptr, c.drops) << c.road;
+  }
 }
 
 TEST_F(EditorControlTest, ReadOnlyMakesHyperlinksLive) {

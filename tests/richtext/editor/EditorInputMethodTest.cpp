@@ -1,14 +1,17 @@
 // Text composed with an input method: the composition is shown at the caret in the current
 // text style, within the paragraph's text area, and the committed text goes in as one
-// insertion, replacing the selection; the keyboard's language picks the character set.
+// insertion, replacing the selection; the keyboard's language picks the character set, and a
+// language without an ANSI code page the Unicode style.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
+#include "platform/graphics/InputLanguage.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/InputMethod.h"
 #include "platform/gui/InputMethodTestSupport.h"
+#include "platform/gui/Messaging.h"
 #include "richtext/editor/EditorTestSupport.h"
 
 namespace {
@@ -33,6 +36,7 @@ class EditorInputMethodTest : public ::testing::Test, protected TEditorFixture {
   }
   void TearDown() override {
     guitest::ChangeInputLanguage("en_US");
+    SetInputLanguageName("");  // back to the input method's own language
     Editor.SetParent(nullptr);
   }
   void Compose(const std::u16string& Preedit) { guitest::SendComposition(Editor, Preedit); }
@@ -83,6 +87,15 @@ TEST_F(EditorInputMethodTest, SwitchingTheKeyboardLanguageReachesTheFocusedEdito
   Editor.SetFocus();
   guitest::ChangeInputLanguage("ru_RU");
   EXPECT_EQ(Sheet.TextStyles()[Editor.GetCurTextStyleNo()].Charset, RUSSIAN_CHARSET);
+}
+
+TEST_F(EditorInputMethodTest, AKeyOfALanguageWithoutACodePageSelectsTheUnicodeStyle) {
+  for (const auto& [language, unicode] : {std::pair("ru_RU", false), std::pair("hi_IN", true)}) {
+    Editor.SetCurTextStyleNo(0);
+    guitest::ChangeInputLanguage(language);
+    SendMessage(&Editor, WM_KEYDOWN, 'K', 0);
+    EXPECT_EQ(Editor.GetCurTextStyleNo(), unicode ? 1 : 0) << language;
+  }
 }
 
 TEST_F(EditorInputMethodTest, AKoreanInputMethodComposesEachSyllableAtTheCaret) {

@@ -71,7 +71,7 @@ TEST_F(PrintableDataTest, SharesTheItemsOfTheDocumentItPrints) {
   EXPECT_EQ(doc.Data().GetItemCount(), 6);
 }
 
-TEST(PageInfoTest, AssignCopiesEveryField) {
+TEST(PageInfoTest, AssignCopiesTheStartOnly) {
   TCollection pages(CollectionItemClass<TRVPageInfo>());
   auto& source = static_cast<TRVPageInfo&>(*pages.Add());
   source.StartY = 11;
@@ -79,11 +79,13 @@ TEST(PageInfoTest, AssignCopiesEveryField) {
   source.StartPart = 3;
   source.StartY2 = 44;
   auto& copy = static_cast<TRVPageInfo&>(*pages.Add());
+  copy.StartPart = 5;
+  copy.StartY2 = 66;
   copy.Assign(&source);
   EXPECT_EQ(copy.StartY, 11);
   EXPECT_EQ(copy.StartDrawItemNo, 22);
-  EXPECT_EQ(copy.StartPart, 3);
-  EXPECT_EQ(copy.StartY2, 44);
+  EXPECT_EQ(copy.StartPart, 5);
+  EXPECT_EQ(copy.StartY2, 66);
 }
 
 TEST_F(PrintableDataTest, EveryPageAccessorChecksThePageNumber) {

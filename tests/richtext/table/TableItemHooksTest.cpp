@@ -160,7 +160,8 @@ TEST(TableItemHooksTest, ControlsInCellsBelongToTheTableAndHearItsNotices) {
 class TFailingItem : public TRVBreakItemInfo {
  public:
   explicit TFailingItem(TCustomRVData* RVData) : TRVBreakItemInfo(RVData) { StyleNo = rvsBreak; }
-  void SaveRVF(TStream&, TCustomRVData*, int, int32_t, const std::string&, bool) override {
+  void SaveRVF(TStream&, TCustomRVData*, int, int32_t, const std::string&, const TRVMultiDrawItemPart*,
+               bool) override {
     busyWhileWritten = table != nullptr && table->IsBusy();
     throw std::runtime_error("disk full");
   }
@@ -261,7 +262,7 @@ TEST_F(TableInDocumentTest, WritingTheCellsKeepsTheTableBusyUntilItEnds) {
   doc.Format(true);
   EXPECT_FALSE(table->IsBusy());
   TMemoryStream stream;
-  EXPECT_ANY_THROW(table->SaveRVF(stream, &doc, 0, 0, "", false));
+  EXPECT_ANY_THROW(table->SaveRVF(stream, &doc, 0, 0, "", nullptr, false));
   EXPECT_TRUE(item->busyWhileWritten);
   // A failed write does not leave the table deaf to the mouse.
   EXPECT_FALSE(table->IsBusy());

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "TableTestSupport.h"
-#include "TableViewSupport.h"
-#include "richtext/core/RVMarker.h"
 
 using namespace tabletest;
 
@@ -120,47 +118,40 @@ TEST_F(TableLayoutTest, CellsAtPointsOfTheLaidOutTable) {
   EXPECT_EQ(t->GetSubDocumentAt(5, 5), nullptr);
 }
 
-TEST(TableWordWidthTest, NoColumnIsNarrowerThanItsWidestWordWithIndents) {
-  TRVStyle style;
-  TPaintDoc doc;
-  doc.SetRVStyle(&style);
-  doc.width = 60;
-  TParaInfo* indented = style.ParaStyles().AddStyle();
+TEST(TableWordWidthTest, TextAsksForTwentyPixelsAndItsIndentsNotForItsWords) {
+  TDoc doc;
+  TParaInfo* indented = doc.Style.ParaStyles().AddStyle();
   indented->LeftIndent = 25;
   indented->FirstIndent = 12;
   indented->RightIndent = 7;
-  style.ParaStyles().AddStyle()->Options = rvpaoNoWrap;
-  const int indentedNo = style.ParaStyles().Count() - 2, unwrappedNo = indentedNo + 1;
-  style.ListStyles().AddStyle()->Levels().AddLevel()->LeftIndent = 40;
-  auto table = TRVTableItemInfo::CreateWithSize(1, 4, &doc);
-  const std::pair<const char*, int> texts[] = {{"a Pneumonoultramicroscopic b", 0},
-                                               {"so Supercalifragilistic too", indentedNo},
-                                               {"kept on one line", unwrappedNo},
-                                               {"Antidisestablishment", -1}};
-  for (int c = 0; c < 4; ++c) {
-    TRVTableCellData* cell = table->GetCell(0, c);
+  doc.Style.ParaStyles().AddStyle()->LeftIndent = -20;
+  doc.Style.ParaStyles().AddStyle()->Options = rvpaoNoWrap;
+  const int indentedNo = doc.Style.ParaStyles().Count() - 3, pulledNo = indentedNo + 1,
+            unwrappedNo = indentedNo + 2;
+  TCanvas canvas;
+  doc.Style.ApplyStyle(canvas, 0, rvbdUnspecified);
+  const int32_t line = canvas.TextWidth("kept on one line");
+  ASSERT_GT(line, 40);
+  struct Case {
+    const char* text;
+    int para;
+    int32_t screen, printer;  // the printer has twice the screen's resolution
+  };
+  const Case cases[] = {
+      {"a Pneumonoultramicroscopic b", 0, 20, 40},
+      {"so Supercalifragilistic too", indentedNo, 64, 128},
+      {"Antidisestablishment", pulledNo, 10, 10},     // nothing left: 10
+      {"kept on one line", unwrappedNo, line, line},  // measured whole on the canvas
+  };
+  TRVTableItemInfo* table = doc.AddTable(1, 1);
+  TRVTableCellData* cell = table->GetCell(0, 0);
+  TRVFormatScale printer;
+  printer.DevicePPIX = 192;
+  for (const Case& c : cases) {
     cell->Clear();
-    if (texts[c].second < 0) cell->AddItem("", TRVMarkerItemInfo::CreateForList(cell, 0, 0, 1, false));
-    cell->AddTextItem(texts[c].first, 0, texts[c].second);
-  }
-  TRVTableItemInfo* t = table.get();
-  doc.AddItem("", std::move(table));
-  doc.Format(true);
-  for (int c = 0; c < 4; ++c) {
-    TRVTableCellData& cell = *t->GetCell(0, c);
-    for (int d = 0; d < cell.DrawItems().Count(); ++d) {
-      const TRVDrawLineInfo& piece = *cell.DrawItems()[d];
-      const std::string& text = cell.GetItemText(piece.ItemNo);
-      const TCustomRVItemInfo* item = cell.GetItem(piece.ItemNo);
-      EXPECT_LE(piece.Left + piece.Width,
-                cell.GetWidth() - style.ParaStyles().Items(item->ParaNo)->RightIndent)
-          << text;
-      if (!item->IsTextItem()) continue;
-      const size_t from = static_cast<size_t>(piece.Offs - 1), to = from + static_cast<size_t>(piece.Length);
-      EXPECT_TRUE(from == 0 || text[from - 1] == ' ' || text[from] == ' ') << text;
-      EXPECT_TRUE(to >= text.size() || text[to] == ' ' || text[to - 1] == ' ') << text;
-      EXPECT_FALSE(c == 2 && d > 0 && piece.FromNewLine) << text;
-    }
+    cell->AddTextItem(c.text, 0, c.para);
+    EXPECT_EQ(cell->GetMinWidth(nullptr), c.screen) << c.text;
+    EXPECT_EQ(cell->GetMinWidth(&printer), c.printer) << c.text;
   }
 }
 

@@ -5,6 +5,7 @@
 #include "TableTestSupport.h"
 #include "TableViewSupport.h"
 #include "platform/graphics/Bitmap.h"
+#include "richtext/table/RVTablePrint.h"
 
 using namespace tabletest;
 using rvftest::BinaryLine;
@@ -187,13 +188,24 @@ TEST_F(TableRVFTest, BinaryRecordsReadOnlyAsBinary) {
   EXPECT_EQ(Save(rvDefaultRVFOptions), rvf);
 }
 
-TEST_F(TableRVFTest, ReadingKeepsTheSavedRowRange) {
+TEST_F(TableRVFTest, APrintedPartSavesItsRowsOnly) {
   TRVTableItemInfo* t = doc.AddTable(3, 1);
   t->Rows().Get(2)->VAlign = rvcMiddle;
-  TMemoryStream part;
-  t->WritePartComponentStream(part, 1, 2);
-  EXPECT_EQ(part.DataString(), TableStream("", 2, 1, Entry(1, 1) + Entry(1, 1),
-                                           Short("RowVAlign") + "\x01" + Int(0) + Int(1) + End()));
+  doc.SetRVFOptions(kHexOptions);
+  TRVTablePrintPart part;
+  part.FirstRow = 1;
+  part.RowCount = 2;
+  const std::string middle = Short("RowVAlign") + "\x01";
+  const std::pair<const TRVTablePrintPart*, std::string> cases[] = {
+      {&part, TableStream("", 2, 1, Entry(1, 1) + Entry(1, 1), middle + Int(0) + Int(1) + End())},
+      {nullptr, TableStream("", 3, 1, Entry(1, 1) + Entry(1, 1) + Entry(1, 1),
+                            middle + Int(0) + Int(0) + Int(1) + End())},
+  };
+  for (const auto& [saved, stream] : cases) {
+    TMemoryStream record;
+    t->SaveRVF(record, &doc, 0, 0, "", saved, false);
+    EXPECT_EQ(record.DataString(), TableRecord(stream)) << (saved != nullptr ? "part" : "whole table");
+  }
 }
 
 TEST(TableCellListReadingTest, ClosesTheCellEditorAndLetsGoOfTheMouseFirst) {

@@ -1,5 +1,5 @@
 // Tables in a viewer on a real X server (xvfb-run; skipped without it): Tab into links inside
-// cells and on out, and a table far narrower than its words, whose columns widen to them.
+// cells and on out, and a table far narrower than its words, whose words break inside the columns.
 #include <gtest/gtest.h>
 
 #include <QTest>
@@ -77,7 +77,7 @@ TEST(TableTabXcbTest, TabReachesLinksInsideTableCells) {
   EXPECT_TRUE(after->Focused()) << "past the last cell the focus leaves the viewer";
 }
 
-TEST(TableWordsXcbTest, ColumnsOfAShownTableHoldTheirWidestWords) {
+TEST(TableWordsXcbTest, LongWordsOfAShownTableBreakInsideTheirColumns) {
   ZUK_RUN_UNDER_XSERVER("TableWordsXcbTest.*");
   TApplication& app = viewertest::App();
   RVRegisterTableItemClass();
@@ -127,7 +127,7 @@ TEST(TableWordsXcbTest, ColumnsOfAShownTableHoldTheirWidestWords) {
   }
   EXPECT_GT(left, 50);
   EXPECT_GT(right, 50);
-  EXPECT_LE(textRows, 24) << "one line of text in each cell";
+  EXPECT_GT(textRows, 48) << "the words do not widen their columns: they break over several lines";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/core/ComponentStreaming.h"
@@ -231,6 +232,23 @@ TEST_F(ScrollingTest, StepGrowsSoTheRangeStaysWithin32000Steps) {
   EXPECT_EQ(viewer.VSmallStep(), 10) << "back to 10 as soon as 10 fits";
   SetDocument(1000);
   EXPECT_EQ(viewer.VSmallStep(), 10);
+}
+
+TEST_F(ScrollingTest, AStepGivingMoreThan32000StepsIsRefused) {
+  struct Case {
+    int32_t height, step;
+    bool taken;
+  };
+  // A step below 1 counts as 1.
+  const Case cases[] = {{320010, 10, false}, {320000, 10, true}, {320010, 11, true},
+                        {30000, 0, true},    {30000, -5, true},  {32001, 0, false}};
+  for (const Case& c : cases) {
+    viewer.RVData().DocumentHeight = 0;
+    viewer.SetVSmallStep(20);
+    viewer.RVData().DocumentHeight = c.height;
+    viewer.SetVSmallStep(c.step);
+    EXPECT_EQ(viewer.VSmallStep(), c.taken ? std::max(1, c.step) : 20) << c.height << " / " << c.step;
+  }
 }
 
 TEST_F(ScrollingTest, ChangingTheStepKeepsTheViewWhereItIs) {

@@ -35,7 +35,31 @@ class ViewerFrameTest : public ::testing::Test {
   TRVViewer* viewer = new TRVViewer(&form);
 };
 
+TEST_F(ViewerFrameTest, FlatBordersAreShadowAndFaceRings) {
+  struct Case {
+    bool ctl3D;
+    TColor outer, inner;  // the outermost ring and the one inside it
+  };
+  for (const Case& c : {Case{false, 0xA0A0A0, clYellow}, Case{true, 0xF0F0F0, 0xA0A0A0}}) {
+    viewer->SetCtl3D(c.ctl3D);
+    ASSERT_EQ(viewer->BorderWidth(), c.ctl3D ? 2 : 1);
+    const int32_t w = viewer->Width(), h = viewer->Height();
+    const std::vector<TColor> top = Row(0), second = Row(1), middle = Row(h / 2);
+    EXPECT_EQ(top[w / 2], c.outer) << c.ctl3D;
+    EXPECT_EQ(middle.front(), c.outer) << c.ctl3D;
+    EXPECT_EQ(middle.back(), c.outer) << c.ctl3D;
+    EXPECT_EQ(Row(h - 1)[w / 2], c.outer) << c.ctl3D;
+    EXPECT_EQ(second[w / 2], c.inner) << c.ctl3D;
+    EXPECT_EQ(middle[1], c.inner) << c.ctl3D;
+    if (c.ctl3D) {
+      EXPECT_EQ(Row(h - 2)[w / 2], c.inner);
+    }
+  }
+}
+
 TEST_F(ViewerFrameTest, TheThemedBorderFollowsUseXPThemesAndStyleChanges) {
+  // Only a tagged control leaves its 3D border to the theme.
+  viewer->SetTag(TRVScroller::kThemedBorderTag);
   const int32_t open = OpenThemeHandleCount();
   const std::vector<TColor> themed = Row(0);
   ASSERT_NE(viewer->ThemeHandle(), 0u);

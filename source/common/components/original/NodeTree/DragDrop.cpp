@@ -67,13 +67,12 @@ HRESULT TEnumFormatEtc::Next(uint32_t count, TFormatEtc* target, uint32_t* fetch
 }
 
 HRESULT TEnumFormatEtc::Skip(uint32_t count) {
-  // Skipping exactly the elements that remain succeeds; skipping past the end stops there.
-  if (current_ + count <= formats_.size()) {
-    current_ += count;
-    return S_OK;
-  }
-  current_ = formats_.size();
-  return S_FALSE;
+  // A skip that reaches the last format is refused and moves nothing: a skip succeeds only
+  // while a format after the new position remains.
+  const int64_t target = static_cast<int64_t>(current_) + count;
+  if (target >= static_cast<int64_t>(formats_.size()) - 1) return S_FALSE;
+  current_ = static_cast<size_t>(target);
+  return S_OK;
 }
 
 HRESULT TEnumFormatEtc::Reset() {

@@ -45,13 +45,14 @@ TEST(FormatEnumeratorTest, NextSkipResetAndClone) {
   EXPECT_EQ(enumerator->Next(1, out, &fetched), S_FALSE);
   EXPECT_EQ(fetched, 0u);
   EXPECT_EQ(enumerator->Reset(), S_OK);
-  // Skipping exactly the elements that remain succeeds.
-  EXPECT_EQ(enumerator->Skip(3), S_OK);
-  EXPECT_EQ(enumerator->Next(1, out, &fetched), S_FALSE);
-  enumerator->Reset();
-  EXPECT_EQ(enumerator->Skip(4), S_FALSE);
-  enumerator->Reset();
-  enumerator->Skip(1);
+  // A skip that reaches the last format is refused and leaves the position.
+  for (uint32_t count : {2u, 3u, 4u}) {
+    EXPECT_EQ(enumerator->Skip(count), S_FALSE) << count;
+    EXPECT_EQ(enumerator->Next(1, out, &fetched), S_OK) << count;
+    EXPECT_EQ(out[0].cfFormat, 1u) << count;
+    enumerator->Reset();
+  }
+  EXPECT_EQ(enumerator->Skip(1), S_OK);
   TEnumFormatEtc* raw = nullptr;
   ASSERT_EQ(enumerator->Clone(&raw), S_OK);
   TRef<TEnumFormatEtc> clone(raw);
