@@ -1,5 +1,5 @@
 // Drawing GIF images on a bitmap canvas: colours, scaling from the logical screen,
-// transparency, tiling, the grey ramp of files without colour tables; palettes.
+// transparency, tiling, the grey ramp of files without colour tables.
 #include <gtest/gtest.h>
 
 #include "GIFTestSupport.h"
@@ -82,8 +82,6 @@ TEST_F(GIFDrawTest, NoColourTableDrawsAGreyRamp) {
   EXPECT_EQ(At(1, 0), 0x555555);
   EXPECT_EQ(At(2, 0), 0xAAAAAA);
   EXPECT_EQ(At(3, 0), 0xFFFFFF);
-  // The ramp is how such a file is drawn, not a colour table of the file's.
-  EXPECT_THROW(loaded.image.GetPalette(), GIFException);
 }
 
 TEST_F(GIFDrawTest, TilingRepeatsTheFrameAtItsOwnSize) {
@@ -139,61 +137,48 @@ TEST_F(GIFDrawTest, EmptyImageDrawsNothing) {
 }
 
 TEST(GIFImagePalette, ComesFromTheFirstSourceThatHasOne) {
-  const std::vector<RGB> local = {{1, 2, 3}, {4, 5, 6}};
-  const struct {
-    const char* name;
-    bool global, firstLocal, web, set, rendered;
-    uint32_t second;  // the palette's second colour, 0xRRGGBB
-    size_t size;      // 0: "No global or local color table defined"
-  } cases[] = {
-      {"global table before the first frame's", true, true, false, false, false, 0x00FF00, 4},
-      {"the first frame's table", false, true, false, false, false, 0x040506, 2},
-      {"web palette before the global table", true, false, true, false, false, 0x000033, 216},
-      {"palette set on the image before the web", true, false, true, true, false, 0xFFFFFF, 2},
-      {"the rendering's grey ramp first", false, false, false, false, true, 0x555555, 256},
-      // Only the first frame is asked, and without a table it asks the image back.
-      {"no table on the first frame", false, false, false, false, false, 0, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    GifBuilder b;
-    b.Header("87a", 4, 1, c.global ? Palette4() : std::vector<RGB>{});
-    b.Frame(FrameSpec{0, 0, 4, 1, {0, 1, 2, 3}, c.firstLocal ? local : std::vector<RGB>{}, false, 2});
-    Loaded loaded(b.Frame(FrameSpec{0, 0, 1, 1, {1}, local, false, 2}).Trailer().bytes);
-    if (c.web) loaded.image.DrawOptions = doDitherToWebPalette;
-    if (c.set) loaded.image.SetPalette({{0, 0, 0, 0}, {255, 255, 255, 0}});
-    if (c.rendered) (void)loaded.image.Bitmap();
-    for (int ask = 0; ask < 2; ++ask) {  // asking leaves nothing behind
-      if (c.size == 0) {
-        EXPECT_THROW(loaded.image.GetPalette(), GIFException);
-        continue;
-      }
-      const std::vector<TPaletteEntry> p = loaded.image.GetPalette();
-      ASSERT_EQ(p.size(), c.size);
-      EXPECT_EQ(uint32_t{p[1].peRed} << 16 | p[1].peGreen << 8 | p[1].peBlue, c.second);
+  GifBuilder b;  // no global table; the first frame without a table, the second with one
+  b.Header("87a", 4, 1).Frame(FrameSpec{0, 0, 4, 1, {0, 1, 2, 3}, {}, false, 2});
+  Loaded loaded(b.Frame(FrameSpec{0, 0, 1, 1, {1}, {{1, 2, 3}, {4, 5, 6}}, false, 2}).Trailer().bytes);
+  const auto second = [&loaded] {  // the palette's second colour as 0xRRGGBB; -1: an error
+    try {
+      const TPaletteEntry e = loaded.image.GetPalette().at(1);
+      return e.peRed << 16 | e.peGreen << 8 | e.peBlue;
+    } catch (const GIFException&) {
+      return -1;
     }
-  }
+  };
+  EXPECT_EQ(second(), -1);  // no table anywhere: the second frame's is not asked
+  loaded.image.Images(0).ColorMap().Assign(loaded.image.Images(1).ColorMap());
+  EXPECT_EQ(second(), 0x040506);
+  loaded.image.Header().ColorMap().ImportPalette({{0, 0, 0, 0}, {7, 8, 9, 0}});
+  EXPECT_EQ(second(), 0x070809);
+  loaded.image.DrawOptions = doDitherToWebPalette;
+  EXPECT_EQ(second(), 0x000033);
+  loaded.image.SetPalette({{0, 0, 0, 0}, {255, 255, 255, 0}});
+  EXPECT_EQ(second(), 0xFFFFFF);
+  loaded.image.DrawOptions = 0;
+  (void)loaded.image.Bitmap();  // a rendering on the first frame's table
+  EXPECT_EQ(second(), 0x040506);
 }
 
 TEST(GIFSetPalette, FramesDrawWithThePaletteSetOnThemOrOnTheImage) {
   GifBuilder b;  // frame 0 on the global table, frame 1 on a table of its own
   b.Header("87a", 2, 2, Palette4()).Frame(FrameSpec{0, 0, 2, 1, {0, 1}, {}, false, 2});
   Loaded loaded(b.Frame(FrameSpec{0, 1, 2, 1, {0, 1}, {{0, 0, 9}, {0, 0, 8}}, false, 2}).Trailer().bytes);
-  const auto second = [&loaded](int frame) {  // the frame's second pixel, through a bitmap
-    TBitmap bitmap;
-    bitmap.Assign(&loaded.image.Images(frame));
-    bitmap.SetPixelFormat(pf24bit);
-    return bitmap.Canvas().Pixel(1, 0);
+  const auto seconds = [&loaded] {  // the frames' second pixels, through bitmaps assigned from them
+    TBitmap bitmaps[2];
+    for (int i : {0, 1}) bitmaps[i].Assign(&loaded.image.Images(i));
+    return std::pair(bitmaps[0].Canvas().Pixel(1, 0), bitmaps[1].Canvas().Pixel(1, 0));
   };
   const std::vector<TPaletteEntry> blackWhite = {{0, 0, 0, 0}, {255, 255, 255, 0}};
-  loaded.image.SetPalette(blackWhite);  // for frames without a table of their own
-  EXPECT_EQ(std::make_pair(second(0), second(1)), std::make_pair(kWhite, MakeColor(0x080000)));
+  loaded.image.SetPalette(blackWhite);
+  EXPECT_EQ(seconds(), std::pair(kWhite, MakeColor(0x080000)));
   loaded.image.Images(1).SetPalette(blackWhite);
-  EXPECT_EQ(second(1), kWhite);
-  // A change of the table a palette stands for takes the palette away.
-  loaded.image.Images(1).ColorMap().Delete(1);
+  EXPECT_EQ(seconds(), std::pair(kWhite, kWhite));
+  loaded.image.Images(1).ColorMap().Delete(1);  // a change of a palette's table takes the palette away
   loaded.image.Header().ColorMap().Delete(3);
-  EXPECT_EQ(std::make_pair(second(0), second(1)), std::make_pair(kGreen, MakeColor(0)));
+  EXPECT_EQ(seconds(), std::pair(kGreen, MakeColor(0)));
 }
 
 }  // namespace
