@@ -118,10 +118,8 @@ TEST_F(RTFRoundTripTest, TextStylesParagraphsAndLineBreaks) {
 }
 
 TEST_F(RTFRoundTripTest, LevelWithoutALabelIsWrittenAsOneWithoutANumber) {
-  // Other readers show their own bullet for a bullet level with an empty text.
-  TRVListLevel* level = source.Style.ListStyles().AddStyle()->Levels().AddLevel();
-  level->FormatString.clear();
-  AddMarker(source.Style.ListStyles().Count() - 1, 0);
+  source.Style.ListStyles()[1].Levels()[0].FormatString.clear();
+  AddMarker(1, 0);
   Add("Heading", 0, 0, true);
   const std::string rtf = RoundTrip();
   EXPECT_NE(rtf.find("\\levelnfc255"), std::string::npos) << rtf;

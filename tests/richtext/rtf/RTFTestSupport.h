@@ -1,7 +1,6 @@
 // Helpers of the RTF import tests: a document with a style sheet and a hyperlink hook, the
 // reader options run over a string, a one-line outline of a document's items that tests
-// compare, the document's lines as the office suite's text export gives them, and a small
-// PNG picture.
+// compare, and a small PNG picture.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,7 +8,6 @@
 
 #include <map>
 #include <string>
-#include <vector>
 
 #include "platform/core/CodePages.h"
 #include "platform/core/Streams.h"
@@ -20,7 +18,6 @@
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
-#include "richtext/core/RVUni.h"
 #include "richtext/rtf/RVRTFProps.h"
 #include "richtext/table/RVTable.h"
 #include "richtext/table/RVTableCell.h"
@@ -134,59 +131,6 @@ inline std::string Outline(TCustomRVData& data) {
     out += (out.empty() ? "" : " | ") + line;
   }
   return out;
-}
-
-/// The lines of a document as the office suite's text export writes them: a paragraph per
-/// line with its list marker in front, table cells row by row, each a line (left out
-/// without `intoTables`).
-inline void Lines(TCustomRVData& data, std::vector<std::string>& out, bool intoTables = true) {
-  std::string line;
-  bool open = false;
-  auto close = [&] {
-    if (open) out.push_back(line);
-    line.clear();
-    open = false;
-  };
-  for (int i = 0; i < data.GetItemCount(); ++i) {
-    TCustomRVItemInfo* item = data.GetItem(i);
-    if (!item->GetSameAsPrev()) {
-      close();
-      open = true;
-    }
-    if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(item)) {
-      line += Utf8(RVBytesToWideString(marker->GetPlainText(data.GetRVStyle(), true))) + " ";
-    } else if (auto* table = dynamic_cast<TRVTableItemInfo*>(item)) {
-      close();
-      if (!intoTables) continue;
-      for (int r = 0; r < table->Rows().Count(); ++r)
-        for (int c = 0; c < table->Rows().GetColCount(); ++c)
-          if (TRVTableCellData* cell = table->GetCell(r, c)) Lines(*cell, out);
-    } else if (item->StyleNo >= 0) {
-      line += Utf8(data.GetItemTextW(i));
-    }
-  }
-  close();
-}
-
-inline std::string Trim(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
-
-/// Lines without surrounding blanks and with single blanks inside (a marker is followed by a
-/// tab or blanks), the empty ones left out.
-inline std::vector<std::string> Normalized(const std::vector<std::string>& lines) {
-  std::vector<std::string> result;
-  for (const auto& l : lines) {
-    std::string t;
-    for (char c : Trim(l))
-      if (!(c == ' ' || c == '\t') || (!t.empty() && t.back() != ' ')) t += (c == '\t' ? ' ' : c);
-    if (t.rfind("\xEF\xBB\xBF", 0) == 0) t = Trim(t.substr(3));
-    t = Trim(t);
-    if (!t.empty()) result.push_back(t);
-  }
-  return result;
 }
 
 }  // namespace rtfimport
