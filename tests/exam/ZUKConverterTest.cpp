@@ -958,40 +958,34 @@ TEST_F(ZUKConverterFailureTest, ATemporaryFolderThatCannotBeUsedIsNamedInTheUser
   LocalizationStore = TLocalizationStore::Create<TStoreInLanguage>(scratch.Path() + "language.ini");
   const std::string source = Source(FileOf({Choice({"", ""}, 0)}));
   const std::string user = "/zuk-" + std::to_string(geteuid());
-  // The user's folder is a file.
-  const std::string taken = scratch.Path() + "taken";
+  const std::string taken = scratch.Path() + "taken";  // where the user's folder is a file
   fs::create_directory(taken);
   WriteFile(taken + user, "");
-  // The user's folder can be made, a folder in it cannot: its name would be too long.
+  // Where the user's folder can be made but a folder in it cannot: its name would be too long.
   std::string deep = scratch.Path() + "deep";
   while (deep.size() + user.size() + 255 < PATH_MAX - 20) deep += "/" + std::string(250, 'd');
   deep += "/" + std::string(PATH_MAX - 20 - deep.size() - user.size() - 1, 'd');
   fs::create_directories(deep);
-  const std::string failed =
-      "\xD0\x9D\xD0\xB5 \xD1\x83\xD0\xB4\xD0\xB0\xD0\xBB\xD0\xBE\xD1\x81\xD1\x8C ";  // "Не удалось "
-  const std::string tempFolder =
-      "\xD0\xB2\xD1\x80\xD0\xB5\xD0\xBC\xD0\xB5\xD0\xBD\xD0\xBD\xD1\x83\xD1\x8E "
-      "\xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD1\x83 ";  // "временную папку "
-  const struct {
-    std::string tmpdir;
-    std::string message;
-  } cases[] = {
-      // "… использовать … "…". Не папка или символическая ссылка"
+  const std::string failed = "\xD0\x9D\xD0\xB5 \xD1\x83\xD0\xB4\xD0\xB0\xD0\xBB\xD0\xBE\xD1\x81\xD1\x8C ";
+  const std::string folder =
+      " \xD0\xB2\xD1\x80\xD0\xB5\xD0\xBC\xD0\xB5\xD0\xBD\xD0\xBD\xD1\x83\xD1\x8E "
+      "\xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD1\x83 ";
+  const std::pair<std::string, std::string> cases[] = {
+      // "Не удалось использовать временную папку "…". Не папка или символическая ссылка"
       {taken, failed +
-                  "\xD0\xB8\xD1\x81\xD0\xBF\xD0\xBE\xD0\xBB\xD1\x8C\xD0\xB7\xD0\xBE\xD0\xB2\xD0\xB0\xD1\x82"
-                  "\xD1\x8C " +
-                  tempFolder + "\"" + taken + user +
+                  "\xD0\xB8\xD1\x81\xD0\xBF\xD0\xBE\xD0\xBB\xD1\x8C\xD0\xB7\xD0\xBE\xD0\xB2\xD0\xB0\xD1"
+                  "\x82\xD1\x8C" +
+                  folder + "\"" + taken + user +
                   "\". \xD0\x9D\xD0\xB5 \xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0 \xD0\xB8\xD0\xBB\xD0\xB8 "
-                  "\xD1\x81\xD0\xB8\xD0\xBC\xD0\xB2"
-                  "\xD0\xBE\xD0\xBB\xD0\xB8\xD1\x87\xD0\xB5\xD1\x81\xD0\xBA\xD0\xB0\xD1\x8F "
-                  "\xD1\x81\xD1\x81\xD1\x8B\xD0\xBB\xD0\xBA\xD0\xB0"},
-      // "… создать … в "…". File name too long"
-      {deep, failed + "\xD1\x81\xD0\xBE\xD0\xB7\xD0\xB4\xD0\xB0\xD1\x82\xD1\x8C " + tempFolder +
-                 "\xD0\xB2 \"" + deep + user + "\". File name too long"},
+                  "\xD1\x81\xD0\xB8\xD0\xBC\xD0\xB2\xD0\xBE\xD0\xBB\xD0\xB8\xD1\x87\xD0\xB5\xD1\x81\xD0\xBA"
+                  "\xD0\xB0\xD1\x8F \xD1\x81\xD1\x81\xD1\x8B\xD0\xBB\xD0\xBA\xD0\xB0"},
+      // "Не удалось создать временную папку в "…". File name too long"
+      {deep, failed + "\xD1\x81\xD0\xBE\xD0\xB7\xD0\xB4\xD0\xB0\xD1\x82\xD1\x8C" + folder + "\xD0\xB2 \"" +
+                 deep + user + "\". File name too long"},
   };
-  for (const auto& c : cases) {
-    ScopedEnv tmpdir("TMPDIR", c.tmpdir.c_str());
-    EXPECT_EQ(ConversionError<ETempFolderError>(source), c.message);
+  for (const auto& [tmpdir, message] : cases) {
+    ScopedEnv env("TMPDIR", tmpdir.c_str());
+    EXPECT_EQ(ConversionError<ETempFolderError>(source), message);
     ExpectTargetUntouched(source);
   }
 }
