@@ -266,7 +266,7 @@ TEST(MetafileCanvas, OfficeSuiteDrawsTheRecordingsAsWeDo) {
     std::ofstream(dir / name, std::ios::binary) << Saved(*meta);
     ours[name] = RenderMetafile(*meta);
   }
-  for (const auto& [name, share] : AgreementWithOfficeSuite(dir, ours)) EXPECT_GE(share, 0.9) << name;
+  ExpectOfficeSuiteDrawsAlike(dir, ours, 0.9);
 }
 
 }  // namespace
