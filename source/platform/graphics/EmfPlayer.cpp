@@ -353,7 +353,7 @@ class EmfPlayer {
       case kStretchDIBits:
         dc_.Blit(r.U(68),
                  DibOf(r, r.U(48), r.U(52), r.U(56), r.U(60), SourceRect(r.I(32), r.I(36), r.I(40), r.I(44)),
-                       TSourceRows::AsStored),
+                       TSourceRows::FromTop),
                  QRectF(r.I(24), r.I(28), r.I(72), r.I(76)));
         break;
       case kSetDIBitsToDevice:

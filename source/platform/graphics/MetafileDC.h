@@ -60,10 +60,10 @@ QColor MetafileColor(uint32_t colorref);
 QPen MetafilePen(uint32_t style, int width, const QColor& color);
 /// A brush of a metafile brush style (solid, null, hatched) and hatch.
 QBrush MetafileBrush(uint32_t style, const QColor& color, uint32_t hatch);
-/// How the rows of a bitmap record's source rectangle count. Blits copy from a bitmap selected
-/// into a device context, whose rows count down from the top of the picture as it is seen; the
-/// DIB drawing records count them in the order the DIB stores them, so up from the bottom of a
-/// bottom-up DIB.
+/// How the rows of a bitmap record's source rectangle count. Blits and stretched DIB records
+/// count them down from the top of the picture as it is seen, as the readers of these files
+/// draw them; a record that sets a band of scan lines counts them in the order the DIB stores
+/// them, so up from the bottom of a bottom-up DIB.
 enum class TSourceRows { FromTop, AsStored };
 
 /// The part `src` (rows counted as `rows` says) of a DIB, or a null image when the DIB cannot

@@ -312,7 +312,7 @@ class Player {
       case kStretchDib:
         dc_.Blit(a.U32(0),
                  MetafileDibPart(a.From(11), std::nullopt, QRect(a.S(6), a.S(5), a.S(4), a.S(3)),
-                                 TSourceRows::AsStored),
+                                 TSourceRows::FromTop),
                  QRectF(a.S(10), a.S(9), a.S(8), a.S(7)));
         break;
       default:

@@ -54,11 +54,11 @@ const struct Kind {
 } kKinds[] = {
     {"DIBBITBLT", false, 0x0940, {0x20, 0xCC, 1, 0, 2, 4, 4, 72}, 1, 5},
     {"DIBSTRETCHBLT", false, 0x0B41, {0x20, 0xCC, 2, 4, 1, 0, 64, 24, 4, 72}, 1, 67},
-    {"STRETCHDIB", false, 0x0F43, {0x20, 0xCC, 0, 2, 4, 1, 0, 64, 24, 4, 72}, 5, 67},
+    {"STRETCHDIB", false, 0x0F43, {0x20, 0xCC, 0, 2, 4, 1, 0, 64, 24, 4, 72}, 1, 67},
     {"BITBLT", true, 76, {72, 4, 4, 2, 0xCC0020, 0, 1}, 1, 5},
     {"STRETCHBLT", true, 77, {72, 4, 24, 64, 0xCC0020, 0, 1, 4, 2}, 1, 67},
     {"ALPHABLEND", true, 114, {72, 4, 24, 64, 0xFF0000, 0, 1, 4, 2}, 1, 67},
-    {"STRETCHDIBITS", true, 81, {72, 4, 0, 1, 4, 2, 0, 0xCC0020, 24, 64}, 5, 67},
+    {"STRETCHDIBITS", true, 81, {72, 4, 0, 1, 4, 2, 0, 0xCC0020, 24, 64}, 1, 67},
     {"SETDIBITSTODEVICE", true, 80, {72, 4, 0, 1, 4, 2, 0, 0, 8}, 5, 5},
 };
 
@@ -91,7 +91,7 @@ TEST(MetafileSourceRows, OfficeSuiteDrawsTheScenesAsWeDo) {
   const std::filesystem::path dir = TempPath("metafile-source-rows");
   std::filesystem::create_directories(dir);
   std::map<std::string, QImage> ours;
-  for (const Kind* k : {&kKinds[1], &kKinds[4]}) {  // the stretching blits, which the icons use too
+  for (const Kind* k : {&kKinds[1], &kKinds[2], &kKinds[4], &kKinds[6]}) {  // the stretching records
     const std::string name = k->name + std::string(k->enhanced ? ".emf" : ".wmf");
     WriteFile((dir / name).string(), Scene(*k));
     TMetafile meta;
