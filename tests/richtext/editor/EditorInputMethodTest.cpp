@@ -1,7 +1,6 @@
 // Text composed with an input method: the composition is shown at the caret in the current
 // text style, within the paragraph's text area, and the committed text goes in as one
-// insertion, replacing the selection; the keyboard's language picks the character set, and a
-// language without an ANSI code page the Unicode style.
+// insertion, replacing the selection; the keyboard's language picks the character set.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -90,11 +89,11 @@ TEST_F(EditorInputMethodTest, SwitchingTheKeyboardLanguageReachesTheFocusedEdito
 }
 
 TEST_F(EditorInputMethodTest, AKeyOfALanguageWithoutACodePageSelectsTheUnicodeStyle) {
-  for (const auto& [language, unicode] : {std::pair("ru_RU", false), std::pair("hi_IN", true)}) {
+  for (const auto& [language, style] : {std::pair("ru_RU", 0), std::pair("hi_IN", 1)}) {
     Editor.SetCurTextStyleNo(0);
     guitest::ChangeInputLanguage(language);
     SendMessage(&Editor, WM_KEYDOWN, 'K', 0);
-    EXPECT_EQ(Editor.GetCurTextStyleNo(), unicode ? 1 : 0) << language;
+    EXPECT_EQ(Editor.GetCurTextStyleNo(), style) << language;
   }
 }
 

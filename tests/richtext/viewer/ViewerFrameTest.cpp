@@ -36,24 +36,15 @@ class ViewerFrameTest : public ::testing::Test {
 };
 
 TEST_F(ViewerFrameTest, FlatBordersAreShadowAndFaceRings) {
-  struct Case {
-    bool ctl3D;
-    TColor outer, inner;  // the outermost ring and the one inside it
-  };
-  for (const Case& c : {Case{false, 0xA0A0A0, clYellow}, Case{true, 0xF0F0F0, 0xA0A0A0}}) {
-    viewer->SetCtl3D(c.ctl3D);
-    ASSERT_EQ(viewer->BorderWidth(), c.ctl3D ? 2 : 1);
+  // {Ctl3D, outer ring, inner ring}: a shadow line round the page, or a face ring round a shadow ring.
+  const TColor cases[][3] = {{0, 0xA0A0A0, clYellow}, {1, 0xF0F0F0, 0xA0A0A0}};
+  for (const auto& [ctl3D, outer, inner] : cases) {
+    viewer->SetCtl3D(ctl3D != 0);
     const int32_t w = viewer->Width(), h = viewer->Height();
-    const std::vector<TColor> top = Row(0), second = Row(1), middle = Row(h / 2);
-    EXPECT_EQ(top[w / 2], c.outer) << c.ctl3D;
-    EXPECT_EQ(middle.front(), c.outer) << c.ctl3D;
-    EXPECT_EQ(middle.back(), c.outer) << c.ctl3D;
-    EXPECT_EQ(Row(h - 1)[w / 2], c.outer) << c.ctl3D;
-    EXPECT_EQ(second[w / 2], c.inner) << c.ctl3D;
-    EXPECT_EQ(middle[1], c.inner) << c.ctl3D;
-    if (c.ctl3D) {
-      EXPECT_EQ(Row(h - 2)[w / 2], c.inner);
-    }
+    const std::vector<TColor> middle = Row(h / 2);
+    for (TColor edge : {Row(0)[w / 2], middle.front(), middle.back(), Row(h - 1)[w / 2]})
+      EXPECT_EQ(edge, outer);
+    for (TColor ring : {Row(1)[w / 2], middle[1], Row(h - 2)[w / 2]}) EXPECT_EQ(ring, inner) << ctl3D;
   }
 }
 
