@@ -44,7 +44,8 @@ inline int FinishTestRun(int result) {
     }
   }
   if (lost.empty()) return kSkippedStatus;
-  std::cout << "\n" << lost.size()
+  std::cout << "\n"
+            << lost.size()
             << " case(s) skipped under CI, where every oracle is installed (the reasons stand above):\n";
   for (const std::string& name : lost) std::cout << "  " << name << "\n";
   return 1;
