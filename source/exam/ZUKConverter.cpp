@@ -318,33 +318,6 @@ int32_t CountParts(TStream& parts) {
   return count;
 }
 
-/// The length of the UTF-8 sequence that starts `text` and its character; 0 when the bytes
-/// there are no UTF-8 (cut short, overlong, a surrogate or beyond U+10FFFF).
-size_t DecodeUTF8(std::string_view text, char32_t& ch) {
-  const auto byte = [&text](size_t i) { return static_cast<uint8_t>(text[i]); };
-  const uint8_t lead = byte(0);
-  size_t length = 1;
-  char32_t least = 0;
-  if (lead < 0x80) {
-    ch = lead;
-    return 1;
-  } else if ((lead & 0xE0) == 0xC0) {
-    length = 2, ch = lead & 0x1F, least = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, ch = lead & 0x0F, least = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, ch = lead & 0x07, least = 0x10000;
-  } else {
-    return 0;
-  }
-  if (length > text.size()) return 0;
-  for (size_t i = 1; i < length; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) return 0;
-    ch = (ch << 6) | (byte(i) & 0x3F);
-  }
-  return ch < least || ch > 0x10FFFF || (ch >= 0xD800 && ch <= 0xDFFF) ? 0 : length;
-}
-
 /// False for control characters and for the invisible ones that hide or reorder the text
 /// around them (soft hyphen, zero-width and direction marks, line separators, word joiners).
 bool IsPrintable(char32_t ch) {
@@ -362,7 +335,7 @@ std::string Printable(std::string_view text, size_t maxBytes) {
   size_t at = 0;
   while (at < text.size()) {
     char32_t ch = 0;
-    const size_t length = DecodeUTF8(text.substr(at), ch);
+    const size_t length = DecodeUTF8Char(text.substr(at), ch);
     const size_t taken = length == 0 ? 1 : length;
     if (at + taken > maxBytes) return shown + "...";
     if (length == 1 && ch == '\\') {

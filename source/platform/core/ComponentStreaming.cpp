@@ -94,34 +94,10 @@ bool IsIntegerType(TValueType t) {
 // Decodes UTF-8 to UTF-16; false on a malformed sequence.
 bool Utf8ToUtf16(std::string_view in, std::u16string& out) {
   out.clear();
-  size_t i = 0;
-  while (i < in.size()) {
-    const auto b0 = static_cast<uint8_t>(in[i]);
-    uint32_t cp;
-    int extra;
-    if (b0 < 0x80) {
-      cp = b0;
-      extra = 0;
-    } else if ((b0 & 0xE0) == 0xC0) {
-      cp = b0 & 0x1F;
-      extra = 1;
-    } else if ((b0 & 0xF0) == 0xE0) {
-      cp = b0 & 0x0F;
-      extra = 2;
-    } else if ((b0 & 0xF8) == 0xF0) {
-      cp = b0 & 0x07;
-      extra = 3;
-    } else {
-      return false;
-    }
-    if (i + static_cast<size_t>(extra) >= in.size()) return false;
-    for (int k = 1; k <= extra; ++k) {
-      const auto b = static_cast<uint8_t>(in[i + static_cast<size_t>(k)]);
-      if ((b & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (b & 0x3F);
-    }
-    static constexpr uint32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+  for (size_t i = 0; i < in.size();) {
+    char32_t cp = 0;
+    const size_t length = DecodeUTF8Char(in.substr(i), cp);
+    if (length == 0) return false;
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -129,7 +105,7 @@ bool Utf8ToUtf16(std::string_view in, std::u16string& out) {
     } else {
       out.push_back(static_cast<char16_t>(cp));
     }
-    i += static_cast<size_t>(extra) + 1;
+    i += length;
   }
   return true;
 }

@@ -380,3 +380,29 @@ std::string SysErrorMessage(int error) {
   char buffer[256];
   return strerror_r(error, buffer, sizeof buffer);
 }
+
+size_t DecodeUTF8Char(std::string_view text, char32_t& ch) {
+  if (text.empty()) return 0;
+  const auto byte = [&text](size_t i) { return static_cast<uint8_t>(text[i]); };
+  const uint8_t lead = byte(0);
+  size_t length = 1;
+  char32_t least = 0;
+  if (lead < 0x80) {
+    ch = lead;
+    return 1;
+  } else if ((lead & 0xE0) == 0xC0) {
+    length = 2, ch = lead & 0x1F, least = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, ch = lead & 0x0F, least = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4, ch = lead & 0x07, least = 0x10000;
+  } else {
+    return 0;
+  }
+  if (length > text.size()) return 0;
+  for (size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    ch = (ch << 6) | (byte(i) & 0x3F);
+  }
+  return ch < least || ch > 0x10FFFF || (ch >= 0xD800 && ch <= 0xDFFF) ? 0 : length;
+}

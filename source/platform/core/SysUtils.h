@@ -97,6 +97,10 @@ std::string ExcludeTrailingPathDelimiter(std::string_view path);
 /// The system's text for an errno value, as the system words it.
 std::string SysErrorMessage(int error);
 
+/// The length of the UTF-8 sequence that starts `text`, with its code point in `ch`; 0 when the
+/// bytes there are no UTF-8 (cut short, overlong, a surrogate or beyond U+10FFFF).
+size_t DecodeUTF8Char(std::string_view text, char32_t& ch);
+
 // ---------------------------------------------------------------------------------------
 // Arithmetic with the class library's semantics.
 
