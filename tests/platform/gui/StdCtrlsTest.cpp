@@ -230,8 +230,7 @@ TEST_F(StdCtrlsTest, TreeViewCarriesNodesHiddenAndShowsThemWhenItHasAWindow) {
   EXPECT_EQ(w->topLevelItemCount(), 0);
 }
 
-/// Pairs the nodes below `parent` (null: the top level) with the items below `item`, in tree
-/// order; false unless both have the same shape and texts, every item with children expanded.
+/// Pairs nodes and items below `parent` and `item` in tree order; false unless both trees match.
 bool Match(const TTreeNodes& nodes, TTreeNode* parent, QTreeWidgetItem* item,
            std::vector<std::pair<TTreeNode*, QTreeWidgetItem*>>& pairs) {
   const int count = parent ? parent->Count() : nodes.TopLevelCount();

@@ -249,10 +249,7 @@ TEST(RangeWidthTest, MeasuresEachNodeOnceAndFollowsChanges) {
     std::function<void(TNodeTree&)> change;
   } cases[] = {
       {"scrolling", 0,
-       [](TNodeTree& t) {
-         t.ScrollIntoView(t.GetLastVisible(), false);
-         t.UpdateScrollBars(true);
-       }},
+       [](TNodeTree& t) { t.ScrollIntoView(t.GetLastVisible(), false), t.UpdateScrollBars(true); }},
       {"a text changed and said so", 1,
        [](TNodeTree& t) {
          t.TextData(t.GetFirst())->Text = u"a text wider than every other row";
