@@ -351,14 +351,13 @@ TEST(TreeDragTest, ADragShowsItsImageUnderTheMouseOnAnXServer) {
   });
   trees.source.DragManager().StartDrag(DROPEFFECT_COPY);
   ASSERT_FALSE(during.isNull());
-  // The image shows blended over the white background under the mouse.
   const TPoint corner = trees.source.ClientToScreen(origin);
   int compared = 0, blended = 0;
   for (int32_t y = 0; y < image.Height(); ++y)
     for (int32_t x = 0; x < image.Width(); ++x) {
       const QPoint screen(carried.X - held.X + corner.X + x, carried.Y - held.Y + corner.Y + y);
       if (!during.rect().contains(screen) || before.pixel(screen) != qRgb(255, 255, 255)) continue;
-      const uint8_t* p = image.ScanLine(y) + 4 * x;  // premultiplied, over white
+      const uint8_t* p = image.ScanLine(y) + 4 * x;  // premultiplied, shown over white
       const QRgb got = during.pixel(screen);
       ++compared;
       blended += std::abs(qBlue(got) - p[0] + p[3] - 255) <= 3 &&
