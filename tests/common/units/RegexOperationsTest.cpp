@@ -77,12 +77,6 @@ TEST(RegexSplitTest, AppendsPiecesBetweenMatches) {
   EXPECT_EQ(Pieces("\\s*,\\s*", "a , b,c"), "[old][a][b][c]");
 }
 
-TEST(RegexSplitTest, InputEndsAtFirstZeroByte) {
-  using namespace std::string_view_literals;
-  EXPECT_EQ(Pieces(";", "a;b\0;c"sv), "[old][a][b]");
-  EXPECT_EQ(Pieces(";", "ab\0;c"sv), "[old][ab]");
-}
-
 struct ReplaceCase {
   const char* expression;
   const char* input;
@@ -116,8 +110,10 @@ INSTANTIATE_TEST_SUITE_P(Regex, RegexReplaceTest,
                                            ReplaceCase{"a|", "bab", "-", false, "-b--b-"},
                                            ReplaceCase{"(a)(b)?", "aab", "[$2]", true, "[][b]"}));
 
-TEST(RegexReplaceTest, InputEndsAtFirstZeroByte) {
+TEST(RegexReplaceTest, SplitAndReplaceEndTheInputAtItsFirstZeroByte) {
   using namespace std::string_view_literals;
+  EXPECT_EQ(Pieces(";", "a;b\0;c"sv), "[old][a][b]");
+  EXPECT_EQ(Pieces(";", "ab\0;c"sv), "[old][ab]");
   TRegex re;
   re.SetExpression("b");
   EXPECT_EQ(re.Replace("abc\0b"sv, "X"), "aXc");

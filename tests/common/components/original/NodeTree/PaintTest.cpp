@@ -1,7 +1,6 @@
 // Painting: a fixed tree (lines, buttons, images, selection, grid lines, columns) painted onto a
 // bitmap and compared with reviewed reference pictures; the frame pieces (row erase, selection
 // hiding, the area below the last node, button bitmaps, blending) checked pixel by pixel.
-#include <gmock/gmock.h>
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -41,37 +40,6 @@ void FillImages(TImageList& images) {
   images.AddMasked(&strip, clFuchsia);
 }
 
-/// Compares `painted` with the reference picture `name` in `referenceDir`. The painted picture
-/// is left in the build tree's grabs folder, to review and to copy over a reference that is
-/// missing or out of date; a missing reference fails.
-void ExpectLooksLike(TBitmap& painted, const std::string& name,
-                     const std::string& referenceDir = ZUK_TREE_REFERENCE_DIR) {
-  const std::string path = referenceDir + "/" + name + ".png";
-  const std::string grab = std::string(ZUK_GRAB_DIR) + "/" + name + ".png";
-  std::filesystem::create_directories(ZUK_GRAB_DIR);
-  ASSERT_TRUE(SaveBitmapToPng(painted, grab));
-  ASSERT_TRUE(std::filesystem::exists(path))
-      << "no reference picture " << path << "; the painted picture is " << grab;
-  TBitmap reference;
-  ASSERT_TRUE(LoadBitmapFromPng(reference, path));
-  ASSERT_EQ(reference.Width(), painted.Width()) << grab;
-  ASSERT_EQ(reference.Height(), painted.Height()) << grab;
-  // Glyph edges may differ a little between font rasterisers; everything else must match.
-  int different = 0;
-  for (int32_t y = 0; y < painted.Height(); ++y)
-    for (int32_t x = 0; x < painted.Width(); ++x) {
-      const TColor p = painted.Canvas().Pixel(x, y);
-      const TColor r = reference.Canvas().Pixel(x, y);
-      for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(((p >> shift) & 0xFF) - ((r >> shift) & 0xFF)) > 64) {
-          ++different;
-          break;
-        }
-    }
-  EXPECT_LE(different, painted.Width() * painted.Height() / 200)
-      << name << ": " << different << " pixels differ from " << path << "; the painted picture is " << grab;
-}
-
 /// The fixed tree of the reference pictures.
 class PaintedTree : public ::testing::Test {
  protected:
@@ -106,6 +74,35 @@ class PaintedTree : public ::testing::Test {
     out.SetPixelFormat(pf24bit);
     out.SetSize(window.Width(), window.Height());
     tree.PaintTree(out.Canvas(), window, Point(0, 0), kAllPaintOptions);
+  }
+
+  /// Compares with the reference picture of that name; a missing one fails, and is not written.
+  void ExpectLooksLike(TBitmap& painted, const std::string& name,
+                       const std::string& dir = ZUK_TREE_REFERENCE_DIR) {
+    const std::string path = dir + "/" + name + ".png",
+                      grab = std::string(ZUK_GRAB_DIR) + "/" + name + ".png";
+    std::filesystem::create_directories(ZUK_GRAB_DIR);
+    ASSERT_TRUE(SaveBitmapToPng(painted, grab));
+    ASSERT_TRUE(std::filesystem::exists(path))
+        << "no reference " << path << "; the painted picture is " << grab;
+    TBitmap reference;
+    ASSERT_TRUE(LoadBitmapFromPng(reference, path));
+    ASSERT_EQ(reference.Width(), painted.Width());
+    ASSERT_EQ(reference.Height(), painted.Height());
+    // Glyph edges may differ a little between font rasterisers; everything else must match.
+    int different = 0;
+    for (int32_t y = 0; y < painted.Height(); ++y)
+      for (int32_t x = 0; x < painted.Width(); ++x) {
+        const TColor p = painted.Canvas().Pixel(x, y);
+        const TColor r = reference.Canvas().Pixel(x, y);
+        for (int shift = 0; shift < 24; shift += 8)
+          if (std::abs(((p >> shift) & 0xFF) - ((r >> shift) & 0xFF)) > 64) {
+            ++different;
+            break;
+          }
+      }
+    EXPECT_LE(different, painted.Width() * painted.Height() / 200)
+        << name << ": " << different << " pixels differ";
   }
 
   TNodeTree tree;
@@ -147,11 +144,9 @@ TEST_F(PaintedTree, WithColumnsMatchesTheReferencePicture) {
   ExpectLooksLike(painted, "tree-columns");
 }
 
-// A lost reference fails, saying where the painted picture is, and nothing is written in its place.
-TEST(PaintedTreeReference, AMissingReferenceFailsAndIsNotWritten) {
+TEST_F(PaintedTree, AMissingReferenceFailsAndIsNotWritten) {
   TBitmap painted;
-  painted.SetPixelFormat(pf24bit);
-  painted.SetSize(4, 4);
+  Paint(painted, Rect(0, 0, 4, 4));
   std::string folder = (std::filesystem::temp_directory_path() / "zuk-reference-XXXXXX").string();
   ASSERT_NE(mkdtemp(folder.data()), nullptr);
   ::testing::TestPartResultArray results;
@@ -162,10 +157,10 @@ TEST(PaintedTreeReference, AMissingReferenceFailsAndIsNotWritten) {
   }
   EXPECT_TRUE(std::filesystem::is_empty(folder));
   std::filesystem::remove_all(folder);
-  ASSERT_EQ(results.size(), 1);
-  EXPECT_TRUE(results.GetTestPartResult(0).fatally_failed());
-  EXPECT_THAT(results.GetTestPartResult(0).message(), ::testing::HasSubstr(ZUK_GRAB_DIR "/lost.png"));
-  std::filesystem::remove(ZUK_GRAB_DIR "/lost.png");
+  ASSERT_EQ(results.size(), 1);  // and says where the painted picture is
+  EXPECT_TRUE(results.GetTestPartResult(0).fatally_failed() &&
+              std::string(results.GetTestPartResult(0).message()).find(ZUK_GRAB_DIR "/lost.png") !=
+                  std::string::npos);
 }
 
 TEST_F(PaintedTree, WindowPartwayIntoARowStartsWithThatRow) {

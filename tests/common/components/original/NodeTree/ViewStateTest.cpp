@@ -241,73 +241,57 @@ TEST_F(ViewStateTest, GetNodeAtFindsTheRowUnderAPoint) {
   EXPECT_EQ(tree.GetNodeAt(-1, false), nullptr);
 }
 
-/// A change to a tree whose rows were measured, and how many node widths it measures again.
-struct RangeWidthCase {
-  const char* name;
-  int measured;
-  std::function<void(TNodeTree&)> change;
-};
-void PrintTo(const RangeWidthCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class RangeWidthTest : public ::testing::TestWithParam<RangeWidthCase> {
- protected:
-  void SetUp() override {
+// A tree measures each node's width once, and again only for what a change touched.
+TEST(RangeWidthTest, MeasuresEachNodeOnceAndFollowsChanges) {
+  const struct {
+    const char* name;
+    int measured;
+    std::function<void(TNodeTree&)> change;
+  } cases[] = {
+      {"scrolling", 0,
+       [](TNodeTree& t) { t.ScrollIntoView(t.GetLastVisible(), false), t.UpdateScrollBars(true); }},
+      {"a text changed and said so", 1,
+       [](TNodeTree& t) {
+         t.TextData(t.GetFirst())->Text = u"a text wider than every other row";
+         t.NodeWidthChanged(t.GetFirst());
+       }},
+      // Measured when shown, then again once the text is in.
+      {"a text node added", 2, [](TNodeTree& t) { Add(t, t.GetFirst(), "a wide new row"); }},
+      {"the font changed", 8, [](TNodeTree& t) { t.Font().SetHeight(-30); }},
+      // Regression: a width measured before the init hook gave the node its text stayed.
+      {"measured nodes initialised", 6,
+       [](TNodeTree& t) {
+         t.OnInitNode = [](TNodeTree* self, PNode, PNode node, uint8_t&) {
+           self->TextData(node)->Text = u"a text the init hook gave";
+         };
+         t.SetChildCount(t.GetFirst(), 4);
+         t.RangeWidth();
+         for (PNode child = t.GetFirst()->FirstChild->NextSibling; child; child = child->NextSibling)
+           t.InitNode(child);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TNodeTree tree;
     tree.SetBounds(0, 0, 100, 50);
     tree.HandleNeeded();
-    tree.OnGetNodeWidth = [this](TNodeTree*, TCanvas&, PNode, int32_t, int32_t&) { ++measured; };
+    int measured = 0;
+    tree.OnGetNodeWidth = [&](TNodeTree*, TCanvas&, PNode, int32_t, int32_t&) { ++measured; };
     for (int i = 1; i <= 4; ++i)
       tree.SetExpanded(Add(tree, Add(tree, nullptr, "p"), std::string(i, 'w'))->Parent, true);
     for (PNode node = tree.GetFirst(); node != nullptr; node = tree.GetNext(node)) {
     }
     tree.RangeWidth();
     measured = 0;
-  }
-  /// The widest visible row measured by hand.
-  int32_t Recount() {
-    int32_t widest = 0;
+    c.change(tree);
+    const int32_t range = tree.RangeWidth();
+    int32_t widest = 0;  // the widest visible row, measured by hand
     for (PNode node = tree.GetFirstVisible(); node != nullptr; node = tree.GetNextVisible(node))
       widest = std::max(widest, static_cast<int32_t>(tree.GetNodeLevel(node) + 1) * tree.Indent() +
                                     tree.Canvas().TextExtentW(tree.TextData(node)->Text).cx);
-    return widest + 2 * tree.Margin();
+    EXPECT_EQ(range, widest + 2 * tree.Margin());
+    EXPECT_EQ(measured, c.measured);
   }
-  TNodeTree tree;
-  int measured = 0;
-};
-
-TEST_P(RangeWidthTest, MeasuresEachNodeOnceAndFollowsChanges) {
-  GetParam().change(tree);
-  EXPECT_EQ(tree.RangeWidth(), Recount());
-  EXPECT_EQ(measured, GetParam().measured);
 }
-
-const RangeWidthCase kRangeWidthCases[] = {
-    {"Scrolling", 0,
-     [](TNodeTree& t) {
-       t.ScrollIntoView(t.GetLastVisible(), false);
-       t.UpdateScrollBars(true);
-     }},
-    {"ChangingATextAndSayingSo", 1,
-     [](TNodeTree& t) {
-       t.TextData(t.GetFirst())->Text = u"a text wider than every other row";
-       t.NodeWidthChanged(t.GetFirst());
-     }},
-    // Measured when shown, then again once the text is in.
-    {"AddingATextNode", 2, [](TNodeTree& t) { Add(t, t.GetFirst(), "a wide new row"); }},
-    {"ChangingTheFont", 8, [](TNodeTree& t) { t.Font().SetHeight(-30); }},
-    // Regression: a width measured before the init hook gave the node its text stayed.
-    {"InitialisingMeasuredNodes", 6,
-     [](TNodeTree& t) {
-       t.OnInitNode = [](TNodeTree* self, PNode, PNode node, uint8_t&) {
-         self->TextData(node)->Text = u"a text the init hook gave";
-       };
-       t.SetChildCount(t.GetFirst(), 4);
-       t.RangeWidth();
-       for (PNode child = t.GetFirst()->FirstChild->NextSibling; child; child = child->NextSibling)
-         t.InitNode(child);
-     }},
-};
-INSTANTIATE_TEST_SUITE_P(Changes, RangeWidthTest, ::testing::ValuesIn(kRangeWidthCases));
 
 }  // namespace
