@@ -244,7 +244,6 @@ TEST_F(MainFormTest, FailuresShowTheirBoxAndLeaveTheWindowUsable) {
 }
 
 TEST_F(MainFormTest, ThousandsOfQuestionsMakeOneExamTreeItemPerNode) {
-  // Three exams of 800 questions: the root, 3 exam nodes and 2,400 question nodes.
   WriteFile(dir.Path("large.zuk"), ExamFile(false, 3, 800));
   auto form = Form();
   form->Show();  // the hidden exam tree gets its window, as in a command-line run

@@ -59,21 +59,9 @@ class Mutator {
 // takes it as normal), as the file cut short shows.
 TEST(ZUKReaderFuzzTest, ValidFilesLoadAndSaveBackStably) {
   const std::string every = BuildZUKFile(EveryKindSpec());
-  const struct {
-    const char* name;
-    std::string file;
-    bool loads;
-  } cases[] = {{"every kind", every, true},
-               {"tree kept", BuildZUKFile(TreeKeptSpec()), true},
-               {"empty", BuildZUKFile(ZUKFileDesc{}), true},
-               {"every kind cut short", every.substr(0, every.size() / 2), false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    bool loaded = false;
-    EXPECT_NO_THROW(loaded =
-                        FuzzExamReaderOnce(reinterpret_cast<const uint8_t*>(c.file.data()), c.file.size()));
-    EXPECT_EQ(loaded, c.loads);
-  }
+  for (const std::string& file : {every, BuildZUKFile(TreeKeptSpec()), BuildZUKFile(ZUKFileDesc{})})
+    EXPECT_TRUE(FuzzExamReaderOnce(reinterpret_cast<const uint8_t*>(file.data()), file.size()));
+  EXPECT_FALSE(FuzzExamReaderOnce(reinterpret_cast<const uint8_t*>(every.data()), every.size() / 2));
 }
 
 TEST(ZUKReaderFuzzTest, MutatedFilesFailOnlyWithExamExceptions) {
