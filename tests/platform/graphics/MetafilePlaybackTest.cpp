@@ -310,13 +310,10 @@ TEST(MetafilePlayback, TextHangsBelowItsReferencePointWhicheverWayTheMappingRuns
   for (const char c : std::string("Liberation Sans")) font.push_back(static_cast<uint8_t>(c));
   font.resize(50, 0);
   // Red, transparent, aligned at the top left: "Hi" at (x, y).
-  auto text = [&](Records mapping, int x, int y) {
-    return Play(Concat({mapping,
-                        {{0x02FB, WordsOf(font)},
-                         Select(0),
-                         {0x0209, {Lo(clRed), Hi(clRed)}},
-                         {0x0102, {1}},
-                         {0x0521, {2, WordsOf(Bytes{'H', 'i'})[0], W(y), W(x)}}}}));
+  auto text = [&](Records r, int x, int y) {
+    r.insert(r.end(), {{0x02FB, WordsOf(font)}, Select(0), {0x0209, {Lo(clRed), Hi(clRed)}}, {0x0102, {1}}});
+    r.push_back({0x0521, {2, WordsOf(Bytes{'H', 'i'})[0], W(y), W(x)}});
+    return Play(r);
   };
   const auto upright = text({}, 10, 10);
   const Extent e = ExtentOf(*upright, clRed);
@@ -324,8 +321,6 @@ TEST(MetafilePlayback, TextHangsBelowItsReferencePointWhicheverWayTheMappingRuns
   // Both put logical (10, 90) at device (10, 10), y growing upwards.
   for (const Records& flipped :
        {Records{MapMode(8), {0x020C, {100, 100}}, {0x020E, {W(-100), 100}}, {0x020D, {100, 0}}},
-        Records{MapMode(6), {0x020D, {100, 0}}}}) {
-    const auto b = text(flipped, 10, 90);
-    EXPECT_EQ(PixelsOf(*b), PixelsOf(*upright)) << flipped.size();
-  }
+        Records{MapMode(6), {0x020D, {100, 0}}}})
+    EXPECT_EQ(PixelsOf(*text(flipped, 10, 90)), PixelsOf(*upright)) << flipped.size();
 }
