@@ -257,25 +257,21 @@ void FillBitmap(TBitmap& bitmap, int32_t w, int32_t h, F color) {
 /// An icon of the given size whose left half is opaque `color` and whose right half is
 /// transparent (a 32-bit icon image with alpha).
 inline std::unique_ptr<TIcon> HalfTransparentIcon(int width, int height, TColor color) {
-  std::string ico;
-  auto u16 = [&](int v) { ico += static_cast<char>(v & 0xFF), ico += static_cast<char>((v >> 8) & 0xFF); };
-  auto u32 = [&](uint32_t v) { u16(static_cast<int>(v & 0xFFFF)), u16(static_cast<int>(v >> 16)); };
+  const uint32_t c = static_cast<uint32_t>(color),
+                 bgr = ((c >> 16) & 0xFF) | (c & 0xFF00) | ((c & 0xFF) << 16);
   const int maskRow = ((width + 31) / 32) * 4;
-  const uint32_t imageSize = 40 + static_cast<uint32_t>(width * height * 4 + maskRow * height);
-  u16(0), u16(1), u16(1);
-  ico += static_cast<char>(width), ico += static_cast<char>(height), ico += '\0', ico += '\0';
-  u16(1), u16(32), u32(imageSize), u32(22);
-  u32(40), u32(static_cast<uint32_t>(width)), u32(static_cast<uint32_t>(height * 2)), u16(1), u16(32);
-  u32(0), u32(0), u32(0), u32(0), u32(0), u32(0);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const bool opaque = x < width / 2;
-      ico += static_cast<char>((color >> 16) & 0xFF), ico += static_cast<char>((color >> 8) & 0xFF);
-      ico += static_cast<char>(color & 0xFF), ico += static_cast<char>(opaque ? 0xFF : 0);
-    }
-  ico += std::string(static_cast<size_t>(maskRow * height), '\0');
+  Bytes ico;
+  Put16(ico, 0), Put16(ico, 1), Put16(ico, 1);
+  ico.insert(ico.end(), {static_cast<uint8_t>(width), static_cast<uint8_t>(height), 0, 0});
+  Put16(ico, 1), Put16(ico, 32),
+      Put32(ico, static_cast<uint32_t>(40 + width * height * 4 + maskRow * height));
+  Put32(ico, 22), Put32(ico, 40), Put32(ico, static_cast<uint32_t>(width));
+  Put32(ico, static_cast<uint32_t>(height * 2)), Put16(ico, 1), Put16(ico, 32);
+  ico.resize(ico.size() + 24, 0);
+  for (int i = 0; i < width * height; ++i) Put32(ico, bgr | (i % width < width / 2 ? 0xFF000000u : 0));
+  ico.resize(ico.size() + static_cast<size_t>(maskRow * height), 0);
   auto icon = std::make_unique<TIcon>();
-  TMemoryStream stream(ico);
+  TMemoryStream stream = StreamOf(ico);
   icon->LoadFromStream(stream);
   return icon;
 }

@@ -1,8 +1,8 @@
-// Bitmap records of both kinds of metafile: a blit counts a bottom-up DIB's source rows from the
-// top as seen, a DIB drawing record in stored order. Icons (an AND mask, then XOR) show it at once.
+// A blit counts a bottom-up DIB's source rows from the top as seen, a DIB drawing record in
+// stored order; icons (an AND mask, then XOR) show it at once.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <tuple>
 
 #include "EmfRecords.h"
 #include "MetafileFingerprint.h"
@@ -12,29 +12,29 @@ using namespace gfxtest;
 
 namespace {
 
-// Red equals blue in every colour of the DIBs, so their pixel values read the same as colours.
+// Red equals blue in every colour, so the DIBs' pixel values read as colours.
 constexpr TColor kIconTop = 0x800080, kIconBottom = 0x008000, kBand = 0x202020;  // row y is y * kBand
 
 /// A bottom-up DIB whose pixel (x, y), y from the top as seen, is `value(x, y)`.
-DibSpec Dib(int w, int h, uint16_t bits, const std::function<uint32_t(int, int)>& value) {
+template <typename F>
+DibSpec Dib(int w, int h, uint16_t bits, F value) {
   DibSpec dib{.width = w, .height = h, .bits = bits, .masks = {}, .colors = {}, .pixels = {}};
   if (bits == 1) dib.colors = {{0, 0, 0}, {255, 255, 255}};
   dib.pixels = PackRows(w, h, bits, [&](int x, int r) { return value(x, h - 1 - r); });
   return dib;
 }
-// An icon: a 32 x 64 mask, white around a black centre above and the inverse below, and an image.
+// An icon: a 32 x 64 mask, white around a black centre above and the inverse below; its image.
 constexpr auto kCentre = [](int x, int y) { return (x + 8) / 16 == 1 && (y % 32 + 8) / 16 == 1; };
 const DibSpec kMask = Dib(32, 64, 1, [](int x, int y) { return kCentre(x, y) != (y < 32); });
 const DibSpec kImage =
     Dib(32, 32, 24, [](int x, int y) { return kCentre(x, y) ? y < 16 ? kIconTop : kIconBottom : 0; });
 const DibSpec kBands = Dib(4, 8, 24, [](int, int y) { return kBand * static_cast<uint32_t>(y); });
 
-wmftest::Record Wmf(uint16_t function, const std::vector<int>& params, const DibSpec& dib) {
-  std::vector<uint16_t> words(params.begin(), params.end()), dibWords = WordsOf(BuildDib(dib));
-  words.insert(words.end(), dibWords.begin(), dibWords.end());
-  return {function, words};
+wmftest::Record Wmf(uint16_t function, std::vector<int> p, const DibSpec& dib) {
+  for (const uint16_t w : WordsOf(BuildDib(dib))) p.push_back(w);
+  return {function, std::vector<uint16_t>(p.begin(), p.end())};
 }
-/// Zeros put in for the bounds, a blit's transform, background and usage, and the DIB's place.
+/// Zeros for the bounds, a blit's transform, background and usage, and the DIB's place.
 emftest::EmfRecord Emf(uint32_t type, std::vector<int> p, const DibSpec& dib) {
   const bool blit = type != 80 && type != 81;
   p.insert(p.begin() + (blit ? 7 : 6), blit ? 12 : 4, 0);
@@ -44,44 +44,38 @@ emftest::EmfRecord Emf(uint32_t type, std::vector<int> p, const DibSpec& dib) {
                                  {Bytes(whole.begin(), whole.end() - std::ssize(dib.pixels)), dib.pixels})};
 }
 
-// Source rows 1 and 2 of eight, drawn at (72, 4), stretched to 24 x 64 where the record can.
-const struct Kind {
-  const char* name;
-  bool enhanced;
-  uint16_t type;
-  std::vector<int> params;
-  int firstBand, lastRow;
-} kKinds[] = {
-    {"DIBBITBLT", false, 0x0940, {0x20, 0xCC, 1, 0, 2, 4, 4, 72}, 1, 5},
-    {"DIBSTRETCHBLT", false, 0x0B41, {0x20, 0xCC, 2, 4, 1, 0, 64, 24, 4, 72}, 1, 67},
-    {"STRETCHDIB", false, 0x0F43, {0x20, 0xCC, 0, 2, 4, 1, 0, 64, 24, 4, 72}, 1, 67},
-    {"BITBLT", true, 76, {72, 4, 4, 2, 0xCC0020, 0, 1}, 1, 5},
-    {"STRETCHBLT", true, 77, {72, 4, 24, 64, 0xCC0020, 0, 1, 4, 2}, 1, 67},
-    {"ALPHABLEND", true, 114, {72, 4, 24, 64, 0xFF0000, 0, 1, 4, 2}, 1, 67},
-    {"STRETCHDIBITS", true, 81, {72, 4, 0, 1, 4, 2, 0, 0xCC0020, 24, 64}, 1, 67},
-    {"SETDIBITSTODEVICE", true, 80, {72, 4, 0, 1, 4, 2, 0, 0, 8}, 5, 5},
+// Source rows 1 and 2 of eight, drawn at (72, 4), stretched to 24 x 64 where the record can:
+// {record, type, parameters, band seen at the top, last row drawn}.
+const std::tuple<const char*, uint16_t, std::vector<int>, uint32_t, int> kKinds[] = {
+    {"DIBBITBLT", 0x0940, {0x20, 0xCC, 1, 0, 2, 4, 4, 72}, 1, 5},
+    {"DIBSTRETCHBLT", 0x0B41, {0x20, 0xCC, 2, 4, 1, 0, 64, 24, 4, 72}, 1, 67},
+    {"STRETCHDIB", 0x0F43, {0x20, 0xCC, 0, 2, 4, 1, 0, 64, 24, 4, 72}, 1, 67},
+    {"BITBLT", 76, {72, 4, 4, 2, 0xCC0020, 0, 1}, 1, 5},
+    {"STRETCHBLT", 77, {72, 4, 24, 64, 0xCC0020, 0, 1, 4, 2}, 1, 67},
+    {"ALPHABLEND", 114, {72, 4, 24, 64, 0xFF0000, 0, 1, 4, 2}, 1, 67},
+    {"STRETCHDIBITS", 81, {72, 4, 0, 1, 4, 2, 0, 0xCC0020, 24, 64}, 1, 67},
+    {"SETDIBITSTODEVICE", 80, {72, 4, 0, 1, 4, 2, 0, 0, 8}, 5, 5},
 };
 
-/// The icon stretched over (4, 4, 64, 64) by stretching blits, then the kind's record; a Windows
-/// metafile on teal, so that the office suite's page holds it all, at 50 units an inch.
-Bytes Scene(const Kind& k) {
-  if (k.enhanced)
+/// The icon stretched over (4, 4, 64, 64), then the kind's record; Windows metafiles on teal.
+Bytes Scene(uint16_t type, const std::vector<int>& params) {
+  if (type < 0x100)  // an enhanced record
     return emftest::EmfOf({Emf(77, {4, 4, 64, 64, 0x8800C6, 0, 0, 32, 32}, kMask),
                            Emf(77, {4, 4, 64, 64, 0x660046, 0, 0, 32, 32}, kImage),
-                           Emf(k.type, k.params, kBands)});
+                           Emf(type, params, kBands)});
   return WmfOf({wmftest::SolidBrush(clTeal), wmftest::Select(0), wmftest::PatBlt(0xF00021, 0, 0, 100, 100),
                 Wmf(0x0B41, {0xC6, 0x88, 32, 32, 0, 0, 64, 64, 4, 4}, kMask),
-                Wmf(0x0B41, {0x46, 0x66, 32, 32, 0, 0, 64, 64, 4, 4}, kImage), Wmf(k.type, k.params, kBands)},
+                Wmf(0x0B41, {0x46, 0x66, 32, 32, 0, 0, 64, 64, 4, 4}, kImage), Wmf(type, params, kBands)},
                100, 8, 50);
 }
 
 TEST(MetafileSourceRows, IconsAndBitmapPartsTakeTheirRowsAsTheRecordCounts) {
-  for (const Kind& k : kKinds) {
-    auto b = DrawMetafile(Scene(k), clTeal);
-    ExpectExtent(*b, kIconTop, 20, 20, 52, 36, k.name);
-    ExpectExtent(*b, kIconBottom, 20, 36, 52, 52, k.name);
-    EXPECT_EQ(b->Canvas().Pixel(72, 4), TColor(kBand * k.firstBand)) << k.name;
-    EXPECT_EQ(b->Canvas().Pixel(72, k.lastRow), TColor(kBand * (k.firstBand + 1))) << k.name;
+  for (const auto& [name, type, params, band, lastRow] : kKinds) {
+    auto b = DrawMetafile(Scene(type, params), clTeal);
+    ExpectExtent(*b, kIconTop, 20, 20, 52, 36, name);
+    ExpectExtent(*b, kIconBottom, 20, 36, 52, 52, name);
+    EXPECT_EQ(b->Canvas().Pixel(72, 4), TColor(kBand * band)) << name;
+    EXPECT_EQ(b->Canvas().Pixel(72, lastRow), TColor(kBand * (band + 1))) << name;
   }
 }
 
@@ -91,11 +85,12 @@ TEST(MetafileSourceRows, OfficeSuiteDrawsTheScenesAsWeDo) {
   const std::filesystem::path dir = TempPath("metafile-source-rows");
   std::filesystem::create_directories(dir);
   std::map<std::string, QImage> ours;
-  for (const Kind* k : {&kKinds[1], &kKinds[2], &kKinds[4], &kKinds[6]}) {  // the stretching records
-    const std::string name = k->name + std::string(k->enhanced ? ".emf" : ".wmf");
-    WriteFile((dir / name).string(), Scene(*k));
+  for (const auto& [record, type, params, band, lastRow] : kKinds) {
+    if (lastRow != 67 || type == 114) continue;  // the stretching records but the blend
+    const std::string name = record + std::string(type < 0x100 ? ".emf" : ".wmf");
+    WriteFile((dir / name).string(), Scene(type, params));
     TMetafile meta;
-    TMemoryStream in = StreamOf(Scene(*k));
+    TMemoryStream in = StreamOf(Scene(type, params));
     meta.LoadFromStream(in);
     ours[name] = RenderMetafile(meta);
   }

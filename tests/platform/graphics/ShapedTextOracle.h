@@ -1,5 +1,4 @@
-// Caret positions of a run of text from the toolkit's own text layout: the independent measure
-// of shaped (joined, reordered) text for the controls' tests.
+// Caret positions from the toolkit's own text layout: an independent measure of shaped text.
 #pragma once
 
 #include <QFont>
@@ -14,8 +13,7 @@
 
 namespace shapedtext {
 
-/// x of the caret before characters 0 .. size of Text on one line from x = 0, in the canvas's
-/// font and the given direction.
+/// x of the caret before characters 0 .. size of Text on one line from 0, in the canvas's font.
 inline std::vector<int32_t> CaretXs(TCanvas& Canvas, const std::u16string& Text, bool RightToLeft) {
   QFont font(QString::fromStdString(Canvas.Font().Name()));
   font.setPixelSize(std::abs(Canvas.Font().Height()));
