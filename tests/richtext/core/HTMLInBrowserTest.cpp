@@ -43,10 +43,9 @@ class HTMLInBrowserTest : public ::testing::Test {
       WritePage("no-marker" + suffix, IndentedListDocument(false, true), kind);
     }
     SetACP(savedACP);
-    WriteBytes(folder_->Path() + "indented.html",
-               CSSPage(IndentedListDocument(false, false), 0, folder_->Path()));
-    WriteBytes(folder_->Path() + "hanging.html",
-               CSSPage(IndentedListDocument(true, false), 0, folder_->Path()));
+    for (const bool hanging : {false, true})
+      WriteBytes(folder_->Path() + (hanging ? "hanging.html" : "indented.html"),
+                 CSSPage(IndentedListDocument(hanging, false), 0, folder_->Path()));
   }
 
   static void TearDownTestSuite() {
