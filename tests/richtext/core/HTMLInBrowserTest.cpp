@@ -43,10 +43,9 @@ class HTMLInBrowserTest : public ::testing::Test {
       WritePage("no-marker" + suffix, IndentedListDocument(false, true), kind);
     }
     SetACP(savedACP);
-    WriteBytes(folder_->Path() + "indented.html",
-               CSSPage(IndentedListDocument(false, false), 0, folder_->Path()));
-    WriteBytes(folder_->Path() + "hanging.html",
-               CSSPage(IndentedListDocument(true, false), 0, folder_->Path()));
+    for (const bool hanging : {false, true})
+      WriteBytes(folder_->Path() + (hanging ? "hanging.html" : "indented.html"),
+                 CSSPage(IndentedListDocument(hanging, false), 0, folder_->Path()));
   }
 
   static void TearDownTestSuite() {
@@ -149,8 +148,7 @@ class HTMLInBrowserTest : public ::testing::Test {
   }
 
   /// One numbered item whose first line is indented left of the text (a negative first
-  /// indent), in a paragraph style with a hanging indent of its own when `hangingParagraph`,
-  /// of a level that shows no marker when `noMarker`; the marker is black, the text blue.
+  /// indent); the marker is black, the text blue. Options: a paragraph of its own hanging indent, no marker.
   static TCustomRVData& IndentedListDocument(bool hangingParagraph, bool noMarker) {
     static std::unique_ptr<TRVStyle> style;
     static std::unique_ptr<THookedData> data;
@@ -165,12 +163,10 @@ class HTMLInBrowserTest : public ::testing::Test {
     level->FirstIndent = -24;
     level->MarkerIndent = 0;
     if (noMarker) level->ListType = rvlstBullet, level->FormatString.clear();
-    TParaInfo* hanging = style->ParaStyles().AddStyle();
-    hanging->LeftIndent = 48;
-    hanging->FirstIndent = -24;
+    if (hangingParagraph) style->ParaStyles()[0].LeftIndent = 48, style->ParaStyles()[0].FirstIndent = -24;
     data = std::make_unique<THookedData>();
     data->SetRVStyle(style.get());
-    AddMarker(*data, 0, 0, hangingParagraph ? style->ParaStyles().Count() - 1 : 0);
+    AddMarker(*data, 0, 0);
     AddJoined(*data, "Wide", style->TextStyles().Count() - 1);
     return *data;
   }

@@ -2,8 +2,6 @@
 // read mode, warning and failure path.
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "RVFTestSupport.h"
 #include "platform/graphics/Picture.h"
 
@@ -89,14 +87,12 @@ TEST_F(RVFReaderTest, ReadsHeaderWithoutOptionFieldBeforeVersionRecord) {
 }
 
 TEST_F(RVFReaderTest, ReadsOptionFieldFromMajorOneAndMinorTwo) {
-  // Without the option field the fourth number is the ReadType and the fifth the tag.
-  for (const auto& [version, header, pageBreak] : {std::tuple{"-8 1 3", "0 1 0 2 0 7", true},
-                                                   {"-8 2 0", "0 1 0 0 7", false},
-                                                   {"-8 1 1", "0 1 0 0 7", false}}) {
-    SCOPED_TRACE(version);
-    ASSERT_TRUE(Load(Lines({version, header, "x"})));
-    EXPECT_EQ(data.GetItem(0)->GetPageBreakBefore(), pageBreak);
-    EXPECT_EQ(data.GetItemTag(0).Value, 7);
+  ASSERT_TRUE(Load(Lines({"-8 1 3", "0 1 0 2 0 7", "x"})));  // 1.3: the 2 is the option byte
+  EXPECT_TRUE(data.GetItem(0)->GetPageBreakBefore());
+  for (const char* version : {"-8 2 0", "-8 1 1"}) {  // no option field: the 0 is the ReadType, 7 the tag
+    ASSERT_TRUE(Load(Lines({version, "0 1 0 0 7", "x"}))) << version;
+    EXPECT_FALSE(data.GetItem(0)->GetPageBreakBefore()) << version;
+    EXPECT_EQ(data.GetItemTag(0).Value, 7) << version;
   }
 }
 

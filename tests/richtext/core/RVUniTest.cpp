@@ -136,23 +136,20 @@ TEST(RVUniCodePageTest, FallsBackToTheAnsiCodePage) {
 }
 
 TEST(RVUniCodePageTest, TypedBytesFollowTheInputLanguageNotTheAnsiCodePage) {
-  // A fresh process, so that the desktop locale the input method reports is the one set here.
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, whose desktop locale is set here
   EXPECT_EXIT(
       {
         setenv("LC_ALL", "ru_RU.UTF-8", 1);
         SetACP(1252);
-        const bool ok = RVGetKeyboardCodePage() == 1251 && RVKeyboardAnsiToUnicode("\xC0") == W(u"\u0410");
-        std::exit(ok ? 0 : 1);
+        std::exit(RVGetKeyboardCodePage() == 1251 && RVKeyboardAnsiToUnicode("\xC0") == W(u"\u0410") ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
 }
 
 TEST(RVUniCodePageTest, TheKeyboardCodePageIsTheLanguagesOwnAndZeroWithoutOne) {
   AcpGuard guard(1251);
-  const std::pair<const char*, TRVCodePage> cases[] = {
-      {"de_DE", 1252}, {"hi_IN", 0}, {"ka_GE", 0}, {"ta", 0}};
-  for (const auto& [language, codePage] : cases) {
+  for (const auto& [language, codePage] :
+       {std::pair<const char*, TRVCodePage>{"de_DE", 1252}, {"hi_IN", 0}, {"ka_GE", 0}, {"ta", 0}}) {
     SetInputLanguageName(language);
     EXPECT_EQ(RVGetKeyboardCodePage(), codePage) << language;
   }

@@ -318,10 +318,7 @@ TEST(PdfPrinterTest, PagesAreA4AtTheResolution) {
   if (!printtest::HavePoppler())
     GTEST_SKIP() << "poppler-utils is not installed: the page count is not read back";
   const auto info = printtest::RunCommand("pdfinfo '" + folder.File("blank.pdf") + "' 2>/dev/null");
-  ASSERT_TRUE(info.has_value());
-  const size_t at = info->find("Pages:");
-  ASSERT_NE(at, std::string::npos) << *info;
-  EXPECT_EQ(std::stoi(info->substr(at + 6)), 2) << *info;
+  EXPECT_TRUE(info && std::regex_search(*info, std::regex("Pages: +2\n"))) << info.value_or("no pdfinfo");
 }
 
 /// Colour modes: the page colour and the text colour as each mode prints them.

@@ -34,14 +34,12 @@ inline bool HavePoppler() {
   return have;
 }
 
-/// A word pdftotext found, in device pixels of the printer.
-struct TWord {
+struct TWord {  // a word pdftotext found, in device pixels of the printer
   std::string Text;
   double Left = 0, Top = 0, Right = 0, Bottom = 0;
 };
 
-/// The words of every page of a PDF printed at Resolution dots per inch (index 0 is page 1),
-/// in printer pixels; nothing when pdftotext cannot read it.
+/// The words of every page (index 0 is page 1) of a PDF printed at Resolution dots per inch.
 inline std::vector<std::vector<TWord>> ReadWords(const std::string& pdf, int32_t Resolution) {
   static const std::regex word(
       R"re(<word xMin="([-.\d]+)" yMin="([-.\d]+)" xMax="([-.\d]+)" yMax="([-.\d]+)">(.*)</word>)re");

@@ -37,13 +37,6 @@ std::string ErrorOf(F&& call) {
 
 class PrintableDataTest : public ::testing::Test {
  protected:
-  /// Four pages; pages 2 to 4 share piece 4 in parts.
-  void AddSplitPages() {
-    AddPage(*data, 0, 0, 0);
-    AddPage(*data, 100, 3, 0);
-    AddPage(*data, 150, 4, 2, 170);
-    AddPage(*data, 200, 4, 3, 210);
-  }
   void SetUp() override {
     for (int i = 0; i < 6; ++i) doc.Text("Line " + std::to_string(i));
     data = std::make_unique<TCustomMainPtblRVData>(&doc.viewer);
@@ -106,39 +99,31 @@ TEST_F(PrintableDataTest, EveryPageAccessorChecksThePageNumber) {
 }
 
 TEST_F(PrintableDataTest, ThePageRangeEndsWhereTheNextPageStarts) {
-  AddSplitPages();
+  AddPage(*data, 0, 0, 0);
+  AddPage(*data, 100, 3, 0);
+  AddPage(*data, 150, 4, 2, 170);
+  AddPage(*data, 200, 4, 3, 210);
   struct TCase {
     int PageNo, StartNo, StartPart, EndNo;
+    bool SplitsEnd;
   };
   // Page 2 ends with the first part of piece 4, which page 3 continues; page 3 ends with
-  // the same piece, and the last page runs to the end.
-  for (const TCase& c : {TCase{1, 0, -1, 2}, TCase{2, 3, -1, 4}, TCase{3, 4, 1, 4}, TCase{4, 4, 2, 5}}) {
-    int start = -9, part = -9, end = -9;
+  // the same piece, and the last page runs to the end. The selection bounds name the split items.
+  for (const TCase& c : {TCase{1, 0, -1, 2, false}, TCase{2, 3, -1, 4, true}, TCase{3, 4, 1, 4, true},
+                         TCase{4, 4, 2, 5, false}}) {
+    int start = -9, part = -9, end = -9, first = -9, firstOffs = -9, last = -9, lastOffs = -9;
     data->GetDrawItemsRange(c.PageNo, start, part, end);
-    EXPECT_EQ(start, c.StartNo) << c.PageNo;
-    EXPECT_EQ(part, c.StartPart) << c.PageNo;
-    EXPECT_EQ(end, c.EndNo) << c.PageNo;
+    EXPECT_EQ(std::tuple(start, part, end), std::tuple(c.StartNo, c.StartPart, c.EndNo)) << c.PageNo;
+    TCustomRVItemInfo *startPartial = nullptr, *endPartial = nullptr;
+    data->GetPageSelectionBounds(c.PageNo, first, firstOffs, last, lastOffs, startPartial, endPartial);
+    EXPECT_EQ(std::tuple(first, firstOffs, last, lastOffs),
+              std::tuple(c.StartNo, 1, c.EndNo, data->GetItemEndOffset(c.EndNo)));
+    EXPECT_EQ(startPartial, c.StartPart >= 0 ? data->GetItem(c.StartNo) : nullptr) << c.PageNo;
+    EXPECT_EQ(endPartial, c.SplitsEnd ? data->GetItem(c.EndNo) : nullptr) << c.PageNo;
   }
   data->PrintableTop = 20;
   EXPECT_EQ(data->GetPageTop(2), 80);
   EXPECT_EQ(data->GetPageTopAfterSplit(3), 150);
-}
-
-TEST_F(PrintableDataTest, APagesBoundsNameTheItemsItShowsAndThoseItSplits) {
-  AddSplitPages();
-  // Page, first and last item (one a line), and whether the page splits them.
-  for (const auto& [pageNo, first, last, splitsFirst, splitsLast] : {std::tuple{1, 0, 2, false, false},
-                                                                     {2, 3, 4, false, true},
-                                                                     {3, 4, 4, true, true},
-                                                                     {4, 4, 5, true, false}}) {
-    int startItem = -9, startOffs = -9, endItem = -9, endOffs = -9;
-    TCustomRVItemInfo *startPartial = nullptr, *endPartial = nullptr;
-    data->GetPageSelectionBounds(pageNo, startItem, startOffs, endItem, endOffs, startPartial, endPartial);
-    EXPECT_EQ(std::tuple(startItem, startOffs, endItem, endOffs),
-              std::tuple(first, 1, last, data->GetItemEndOffset(last)));
-    EXPECT_EQ(startPartial, splitsFirst ? data->GetItem(first) : nullptr) << pageNo;
-    EXPECT_EQ(endPartial, splitsLast ? data->GetItem(last) : nullptr) << pageNo;
-  }
 }
 
 TEST_F(PrintableDataTest, DrawingWithoutAStyleSheetIsAnError) {

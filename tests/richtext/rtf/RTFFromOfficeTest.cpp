@@ -208,8 +208,8 @@ TEST_F(RTFFromOfficeTest, UnfinishedRowKeepsWhatTheOfficeSuiteShowsInItsOrder) {
   Lines(doc, ours);
   const std::vector<std::string> office = Normalized(SplitLines(ReadBytes(dir_ + "/txt/unfinished-row.txt")));
   ASSERT_FALSE(office.empty()) << "the office suite wrote no text";
-  for (const std::string& line : Normalized(ours))
-    if (std::find(office.begin(), office.end(), line) != office.end()) shown.push_back(line);
+  std::ranges::copy_if(Normalized(ours), std::back_inserter(shown),
+                       [&](const std::string& line) { return std::ranges::count(office, line) > 0; });
   EXPECT_EQ(shown, office) << Outline(doc);
 }
 

@@ -91,7 +91,6 @@ TEST_F(RTFTablesTest, TableTextWithoutARowStaysText) {
 }
 
 TEST_F(RTFTablesTest, ParagraphAfterPardEndsAnUnfinishedRowAndNoCellIsLost) {
-  // Text after "pard" that a cell end, not a paragraph end, finishes is the row's cell.
   const std::string defs = "\\cellx1000\\cellx2000";
   const std::pair<std::string, const char*> cases[] = {
       {"First.\\par \\pard\\intbl A\\cell B\\cell \\pard Last.\\par " + Row(defs, {"C", "D"}) +

@@ -1,10 +1,9 @@
 // Helpers of the RTF import tests: a document with a style sheet and a hyperlink hook, the
-// reader options run over a string, a one-line outline of a document's items that tests
-// compare, and a small PNG picture.
+// reader options run over a string, and a one-line outline of a document's items that tests
+// compare; a small PNG picture.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <map>
 #include <string>
@@ -12,9 +11,7 @@
 #include "platform/core/CodePages.h"
 #include "platform/core/Streams.h"
 #include "platform/graphics/Bitmap.h"
-#include "platform/graphics/PngFile.h"
 #include "richtext/core/CRVData.h"
-#include "richtext/core/ConsumerTestSupport.h"
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
@@ -72,20 +69,9 @@ inline std::string Utf8(const std::u16string& w) {
 }
 
 /// The hex digits of a PNG of a 3 x 2 white bitmap with a green pixel at (1, 1).
-inline std::string GreenDotPngHex() {
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(pf24bit);
-  bitmap.SetSize(3, 2);
-  bitmap.Canvas().Brush().SetColor(clWhite);
-  bitmap.Canvas().FillRect(Rect(0, 0, 3, 2));
-  bitmap.Canvas().SetPixel(1, 1, 0x00FF00);
-  const std::string name = "/tmp/rtfdot" + std::to_string(getpid()) + ".png";
-  std::string hex;
-  for (unsigned char b : SaveBitmapToPng(bitmap, name) ? consumertest::ReadBytes(name) : "")
-    hex += std::string{"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
-  unlink(name.c_str());
-  return hex;
-}
+inline const std::string kGreenDotPngHex =
+    "89504e470d0a1a0a0000000d49484452000000030000000208020000001216f14d0000000f4944415478da63f80f030c600c2201"
+    "a96a0ff1b679ceb20000000049454e44ae426082";
 
 /// One line per item, separated by " | ": how it starts ("P" paragraph, "L" line, "" continues),
 /// then what it is: text as "sStyle/pPara:text", a marker as "M<list>.<level>", a picture
