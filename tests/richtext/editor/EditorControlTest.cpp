@@ -82,8 +82,7 @@ TEST_F(EditorControlTest, PublishedPropertiesRoundTripAndReadOnlyIsAlwaysWritten
   Editor.EditorOptions = rvoWantTabs | rvoNoImageResize;
   Editor.SetReadOnly(true);
   Editor.SetUndoLimit(5);
-  auto* rtf = dynamic_cast<TRVRTFReaderProperties*>(Editor.GetRTFReadProperties());
-  ASSERT_NE(rtf, nullptr);
+  auto* rtf = static_cast<TRVRTFReaderProperties*>(Editor.GetRTFReadProperties());
   rtf->UnicodeMode = rvruOnlyUnicode;
   rtf->SkipHiddenText = false;
   TMemoryStream stream;
@@ -96,8 +95,7 @@ TEST_F(EditorControlTest, PublishedPropertiesRoundTripAndReadOnlyIsAlwaysWritten
   EXPECT_TRUE(copy.EditRVData().GetReadOnlyMode()) << "read through the setter";
   EXPECT_EQ(copy.GetUndoLimit(), 5);
   ASSERT_TRUE(copy.HasRTFReadProperties());
-  const auto* read = dynamic_cast<TRVRTFReaderProperties*>(copy.GetRTFReadProperties());
-  ASSERT_NE(read, nullptr);
+  const auto* read = static_cast<TRVRTFReaderProperties*>(copy.GetRTFReadProperties());
   EXPECT_EQ(std::pair(read->UnicodeMode, read->SkipHiddenText), std::pair(rvruOnlyUnicode, false));
 }
 

@@ -81,20 +81,19 @@ TEST_F(EditorInputMethodTest, CommittedTextReplacesTheSelectionAndRefusedChanges
   EXPECT_EQ(Text(), u"\u4F60 world");
 }
 
-TEST_F(EditorInputMethodTest, SwitchingTheKeyboardLanguageReachesTheFocusedEditor) {
-  Editor.EditorOptions |= rvoAutoSwitchLang;
-  Editor.SetFocus();
-  guitest::ChangeInputLanguage("ru_RU");
-  EXPECT_EQ(Sheet.TextStyles()[Editor.GetCurTextStyleNo()].Charset, RUSSIAN_CHARSET);
-}
-
-TEST_F(EditorInputMethodTest, AKeyOfALanguageWithoutACodePageSelectsTheUnicodeStyle) {
+TEST_F(EditorInputMethodTest, TheKeyboardLanguagePicksTheCharsetOrTheUnicodeStyle) {
   for (const auto& [language, style] : {std::pair("ru_RU", 0), std::pair("hi_IN", 1)}) {
     Editor.SetCurTextStyleNo(0);
     guitest::ChangeInputLanguage(language);
     SendMessage(&Editor, WM_KEYDOWN, 'K', 0);
-    EXPECT_EQ(Editor.GetCurTextStyleNo(), style) << language;
+    EXPECT_EQ(Editor.GetCurTextStyleNo(), style) << language << ": no code page takes the Unicode style";
   }
+  Editor.EditorOptions |= rvoAutoSwitchLang;
+  Editor.SetCurTextStyleNo(0);
+  Editor.SetFocus();
+  guitest::ChangeInputLanguage("ru_RU");
+  EXPECT_EQ(Sheet.TextStyles()[Editor.GetCurTextStyleNo()].Charset, RUSSIAN_CHARSET)
+      << "the focused editor hears it";
 }
 
 TEST_F(EditorInputMethodTest, AKoreanInputMethodComposesEachSyllableAtTheCaret) {

@@ -2,7 +2,6 @@
 // RVF blocks, cutting through the message loop, and undo putting the document back.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>

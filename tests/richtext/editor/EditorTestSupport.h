@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -114,10 +113,9 @@ inline std::unique_ptr<TRVCPInfo> Checkpoint(const std::string& Name) {
 inline std::vector<uint8_t> RVFClipboardBlock(TCustomRVViewer& Source) {
   TMemoryStream rvf;
   EXPECT_TRUE(Source.SaveRVFToStream(rvf, false));
-  std::vector<uint8_t> block(4);
-  const auto length = static_cast<int32_t>(rvf.Size());
-  std::memcpy(block.data(), &length, 4);
   const std::string bytes = rvf.DataString();
+  const auto n = static_cast<uint32_t>(bytes.size());
+  std::vector<uint8_t> block{uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
   block.insert(block.end(), bytes.begin(), bytes.end());
   return block;
 }

@@ -1,8 +1,6 @@
-// The cell editor in a shown editor on a real X server (a private Xvfb through xvfb-run): a
-// click in a cell opens the editor as a window over the cell that takes the keyboard focus,
-// shows the cell's colour where the cell is, and typed characters land in the cell; and controls
-// dragged with the mouse (moved by xdotool) drop on a viewer and on the cell editor. Skips
-// when xvfb-run or xdotool is not installed.
+// The cell editor in a shown editor on a real X server (a private Xvfb through xvfb-run): a click in a
+// cell opens the editor over it, which shows the cell's colour and takes the focus and typed keys, and
+// controls dragged by xdotool's mouse drop on a viewer and the cell editor. Skips without those programs.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -88,9 +86,7 @@ TEST(TableCellEditorXcbTest, AClickedCellTakesTheFocusAndTheTypedKeys) {
   EXPECT_TRUE(editor->Focused()) << "closing gives the focus back to the editor";
 }
 
-// Each drag presses at (5, 5) of the source, moves through the stops (client points) and
-// releases at the last; "@" in the log is that last point. The cell editor's drop and end are the
-// root editor's.
+// Press at (5, 5) of the source, move through the stops, release at the last ("@" in the log).
 const struct {
   const char* source;
   std::vector<std::pair<const char*, TPoint>> stops;
@@ -153,9 +149,8 @@ TEST(ControlDragXcbTest, TheMouseDragsControlsOntoViewersAndCellEditors) {
   };
   viewer->SetStyle(&sheet);
   edit->SetStyle(&sheet);
-  auto made = TRVTableItemInfo::CreateWithSize(1, 2, &edit->RVData());
-  TRVTableItemInfo* table = made.get();
-  edit->AddItem("", std::move(made));
+  edit->AddItem("", TRVTableItemInfo::CreateWithSize(1, 2, &edit->RVData()));
+  auto* table = static_cast<TRVTableItemInfo*>(edit->RVData().GetItem(0));
   form.Show();
   edit->Format();
   Pump();
@@ -163,7 +158,6 @@ TEST(ControlDragXcbTest, TheMouseDragsControlsOntoViewersAndCellEditors) {
   ASSERT_NE(named["cell"] = TRVTableCellEditing::GetInplaceEditor(*table), nullptr);
   named["cell"]->SetDragMode(dmAutomatic);
   Pump();
-
   auto run = [&](const std::string& a) {
     EXPECT_EQ(std::system((xdotool + " " + a).c_str()), 0);
     Pump();

@@ -24,7 +24,6 @@ std::vector<std::string> TableSeeds() {
   const std::string nested = TableStream("", 1, 1, Entry(1, 1, Cell(CellData(inner))));
   const std::string backgrounds = TableStream(Prop("T.BackgroundImg", picture), 1, 1,
                                               Entry(1, 1, Cell(Prop("C.BackgroundImg", picture))));
-  // Stored controls of registered classes.
   const std::string button = "TPF0" + Short("TButton") + Short("OK") + Short("Caption") + "\x06" +
                              Short("Go") + std::string(2, '\0');
   const std::string edit = "TPF0" + Short("TEdit") + Short("") + Short("Text") + "\x06" + Short("typed") +

@@ -120,38 +120,33 @@ TEST_F(TableLayoutTest, CellsAtPointsOfTheLaidOutTable) {
 
 TEST(TableWordWidthTest, TextAsksForTwentyPixelsAndItsIndentsNotForItsWords) {
   TDoc doc;
-  TParaInfo* indented = doc.Style.ParaStyles().AddStyle();
-  indented->LeftIndent = 25;
-  indented->FirstIndent = 12;
-  indented->RightIndent = 7;
-  doc.Style.ParaStyles().AddStyle()->LeftIndent = -20;
-  doc.Style.ParaStyles().AddStyle()->Options = rvpaoNoWrap;
-  const int indentedNo = doc.Style.ParaStyles().Count() - 3, pulledNo = indentedNo + 1,
-            unwrappedNo = indentedNo + 2;
+  TParaInfos& paras = doc.Style.ParaStyles();
+  const int indented = paras.Count(), pulled = indented + 1, unwrapped = indented + 2;
+  TParaInfo* p = paras.AddStyle();
+  p->LeftIndent = 25, p->FirstIndent = 12, p->RightIndent = 7;
+  paras.AddStyle()->LeftIndent = -20;
+  paras.AddStyle()->Options = rvpaoNoWrap;
   TCanvas canvas;
   doc.Style.ApplyStyle(canvas, 0, rvbdUnspecified);
   const int32_t line = canvas.TextWidth("kept on one line");
   ASSERT_GT(line, 40);
-  struct Case {
+  const struct {
     const char* text;
     int para;
     int32_t screen, printer;  // the printer has twice the screen's resolution
-  };
-  const Case cases[] = {
-      {"a Pneumonoultramicroscopic b", 0, 20, 40},
-      {"so Supercalifragilistic too", indentedNo, 64, 128},
-      {"Antidisestablishment", pulledNo, 10, 10},     // nothing left: 10
-      {"kept on one line", unwrappedNo, line, line},  // measured whole on the canvas
-  };
-  TRVTableItemInfo* table = doc.AddTable(1, 1);
-  TRVTableCellData* cell = table->GetCell(0, 0);
+  } cases[] = {{"a Pneumonoultramicroscopic b", 0, 20, 40},
+               {"so Supercalifragilistic too", indented, 64, 128},
+               {"Antidisestablishment", pulled, 10, 10},      // nothing left: 10
+               {"kept on one line", unwrapped, line, line}};  // measured whole on the canvas
+  TRVTableCellData* cell = doc.AddTable(1, 1)->GetCell(0, 0);
   TRVFormatScale printer;
   printer.DevicePPIX = 192;
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     cell->Clear();
     cell->AddTextItem(c.text, 0, c.para);
-    EXPECT_EQ(cell->GetMinWidth(nullptr), c.screen) << c.text;
-    EXPECT_EQ(cell->GetMinWidth(&printer), c.printer) << c.text;
+    EXPECT_EQ(std::pair(cell->GetMinWidth(nullptr), cell->GetMinWidth(&printer)),
+              std::pair(c.screen, c.printer))
+        << c.text;
   }
 }
 

@@ -314,8 +314,7 @@ TEST(TableCursorsTest, ATableLoadsTheRowAndColumnCursors) {
   TDoc doc;
   doc.AddTable(1, 1);
   const auto row = GetScreenCursor(crRVSelectRow), col = GetScreenCursor(crRVSelectCol);
-  ASSERT_TRUE(row != nullptr && col != nullptr);
-  EXPECT_NE(row, col);
+  EXPECT_TRUE(row != nullptr && col != nullptr && row != col);
 }
 
 TEST(TableLifetimeTest, AFreedTableTakesItsCellsOutOfTheDocument) {
@@ -328,10 +327,8 @@ TEST(TableLifetimeTest, AFreedTableTakesItsCellsOutOfTheDocument) {
   auto table = TRVTableItemInfo::CreateWithSize(1, 2, &doc);
   auto inner = TRVTableItemInfo::CreateWithSize(1, 1, table->GetCell(0, 1));
   TRVTableCellData* nestedCell = inner->GetCell(0, 0);
-  for (TRVTableCellData* cell : {table->GetCell(0, 0), table->GetCell(0, 1), nestedCell}) {
-    cell->Clear();
-    cell->AddTextItem("cell link", 1, 0);
-  }
+  for (TRVTableCellData* cell : {table->GetCell(0, 0), table->GetCell(0, 1), nestedCell})
+    cell->Clear(), cell->AddTextItem("cell link", 1, 0);
   table->GetCell(0, 1)->AddItem("", std::move(inner));
   doc.AddItem("", std::move(table));
   doc.Format(true);
@@ -339,8 +336,7 @@ TEST(TableLifetimeTest, AFreedTableTakesItsCellsOutOfTheDocument) {
   doc.HoverSubData = nestedCell;
   doc.DeleteItems(1, 1);
   ASSERT_EQ(doc.Jumps().Count(), 1);
-  EXPECT_EQ(doc.Jumps()[0]->RVData, &doc);
-  EXPECT_EQ(doc.HoverSubData, nullptr);
+  EXPECT_TRUE(doc.Jumps()[0]->RVData == &doc && doc.HoverSubData == nullptr);
 }
 
 }  // namespace

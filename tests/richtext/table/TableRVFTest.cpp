@@ -193,8 +193,7 @@ TEST_F(TableRVFTest, APrintedPartSavesItsRowsOnly) {
   t->Rows().Get(2)->VAlign = rvcMiddle;
   doc.SetRVFOptions(kHexOptions);
   TRVTablePrintPart part;
-  part.FirstRow = 1;
-  part.RowCount = 2;
+  part.FirstRow = 1, part.RowCount = 2;
   TMemoryStream record;
   t->SaveRVF(record, &doc, 0, 0, "", &part, false);
   EXPECT_EQ(record.DataString(),

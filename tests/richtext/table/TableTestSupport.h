@@ -1,7 +1,6 @@
 // Helpers of the table tests: a document with the default style sheet, the grid invariant
 // check, and builders of the component-stream bytes that table records carry, written by
-// hand from the format rather than with the code under test, and numbered paragraphs with a
-// dump of their counters.
+// hand from the format rather than with the code under test, and numbered paragraphs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -154,8 +153,6 @@ inline std::string TextRVF(const std::string& text) {
 inline std::string TableRecord(const std::string& stream) {
   return rvftest::Lines({"-60 3 0 0 0 0 ", "", "1", rvftest::Hex(stream)});
 }
-
-// ---- numbered paragraphs --------------------------------------------------------------
 
 /// Appends a numbered paragraph of list 0 with Text to Data.
 inline void AddNumbered(TCustomRVData& Data, const std::string& Text) {
