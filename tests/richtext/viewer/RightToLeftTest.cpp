@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <utility>
 #include <vector>
 
 #include "FormattedDataSupport.h"
@@ -45,38 +44,9 @@ class RightToLeftTest : public ::testing::Test {
     return carets;
   }
 
-  /// Paints the piece with characters StartOffs .. EndOffs - 1 selected on white; the leftmost
-  /// and rightmost x painted in the selection colour (-1 for none).
-  std::pair<int32_t, int32_t> SelectedSpan(int StartOffs, int EndOffs, TBitmap& Painted) {
-    data.SelStartNo = data.SelEndNo = 0;
-    data.SelStartOffs = StartOffs;
-    data.SelEndOffs = EndOffs;
-    Painted.SetPixelFormat(pf24bit);
-    Painted.SetSize(data.width, data.height);
-    Painted.Canvas().Brush().SetColor(clWhite);
-    Painted.Canvas().FillRect(Rect(0, 0, data.width, data.height));
-    data.Paint(Painted.Canvas(), Rect(0, 0, data.width, data.height));
-    const TColor selected = ColorToRGB(style.SelColor);
-    int32_t minX = data.width, maxX = -1;
-    for (int y = 0; y < data.height; ++y)
-      for (int x = 0; x < data.width; ++x)
-        if (Painted.Canvas().Pixel(x, y) == selected) minX = std::min(minX, x), maxX = std::max(maxX, x);
-    return {maxX < 0 ? -1 : minX, maxX};
-  }
-
   TRVStyle style;
   TFieldData data;
 };
-
-TEST_F(RightToLeftTest, SelectedFirstLetterIsPaintedAtTheRightEnd) {
-  TBitmap painted;
-  const auto [minX, maxX] = SelectedSpan(1, 2, painted);
-  const std::vector<int32_t> carets = Carets();
-  ASSERT_EQ(carets.size(), 5u);
-  ASSERT_GE(maxX, 0) << "something is painted selected";
-  EXPECT_EQ(minX, Piece().Left + carets[1]);
-  EXPECT_EQ(maxX, Piece().Left + carets[0] - 1);
-}
 
 TEST_F(RightToLeftTest, ClicksFindBoundariesInShownOrder) {
   const std::vector<int32_t> carets = Carets();
@@ -91,26 +61,38 @@ TEST_F(RightToLeftTest, ClicksFindBoundariesInShownOrder) {
   EXPECT_EQ(offs, 3);
 }
 
-// "salam": four Arabic letters that join, the second and third into one ligature.
-constexpr char16_t kJoined[] = u"\u0633\u0644\u0627\u0645";
-
-TEST_F(RightToLeftTest, PartOfAJoinedWordIsPaintedOverItsShapedGlyphs) {
-  data.Clear();
-  data.AddWideTextItem(kJoined, 0, style.ParaStyles().Count() - 1, TRVTag());
-  data.Format(false);
-  ASSERT_EQ(data.DrawItems().Count(), 1);
-  TBitmap painted;
-  const auto [minX, maxX] = SelectedSpan(2, 4, painted);
-  TCanvas& canvas = *data.GetCanvas();
-  style.ApplyStyle(canvas, 0, rvbdRightToLeft);
-  const std::vector<int32_t> xs = shapedtext::CaretXs(canvas, kJoined, true);
-  EXPECT_EQ(minX, Piece().Left + xs[3]);
-  EXPECT_EQ(maxX, Piece().Left + xs[1] - 1);
-  int32_t ink = 0;
-  for (int y = Piece().Top; y < Piece().Top + Piece().Height; ++y)
-    for (int x = Piece().Left + xs[3]; x < Piece().Left + xs[1]; ++x)
-      ink += painted.Canvas().Pixel(x, y) != ColorToRGB(style.SelColor);
-  EXPECT_GT(ink, 10) << "the ligature's glyph shows over the selection";
+TEST_F(RightToLeftTest, SelectedLettersArePaintedOverTheirShapedGlyphs) {
+  // {text, selection from, to, caret left of it, caret right of it}: the first Hebrew letter is the
+  // rightmost; of "salam" in Arabic the second and third letters join into one ligature
+  const struct {
+    const char16_t* text;
+    int from, to, left, right;
+  } cases[] = {{kWord, 1, 2, 1, 0}, {u"\u0633\u0644\u0627\u0645", 2, 4, 3, 1}};
+  for (const auto& [text, from, to, left, right] : cases) {
+    data.Clear();
+    data.AddWideTextItem(text, 0, style.ParaStyles().Count() - 1, TRVTag());
+    data.Format(false);
+    data.SelStartNo = data.SelEndNo = 0, data.SelStartOffs = from, data.SelEndOffs = to;
+    TBitmap painted;
+    painted.SetPixelFormat(pf24bit), painted.SetSize(data.width, data.height);
+    painted.Canvas().Brush().SetColor(clWhite);
+    painted.Canvas().FillRect(Rect(0, 0, data.width, data.height));
+    data.Paint(painted.Canvas(), Rect(0, 0, data.width, data.height));
+    style.ApplyStyle(*data.GetCanvas(), 0, rvbdRightToLeft);
+    const std::vector<int32_t> xs = shapedtext::CaretXs(*data.GetCanvas(), text, true);
+    ASSERT_EQ(xs.size(), 5u);
+    const int32_t x0 = Piece().Left + xs[left], x1 = Piece().Left + xs[right];
+    int32_t minX = data.width, maxX = -1, ink = 0;
+    for (int y = Piece().Top; y < Piece().Top + Piece().Height; ++y)
+      for (int x = 0; x < data.width; ++x)
+        if (painted.Canvas().Pixel(x, y) == ColorToRGB(style.SelColor))
+          minX = std::min(minX, x), maxX = std::max(maxX, x);
+        else
+          ink += x >= x0 && x < x1;
+    EXPECT_EQ(minX, x0) << from;
+    EXPECT_EQ(maxX, x1 - 1) << from;
+    EXPECT_GT(ink, 10) << "the glyphs show over the selection " << from;
+  }
 }
 
 TEST_F(RightToLeftTest, WordsOfARightToLeftStyleAreFoundInShownOrder) {

@@ -9,9 +9,13 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/Messaging.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/StyleDrawing.h"
 #include "platform/gui/WindowGrab.h"
+#include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/viewer/ViewerTestSupport.h"
+#include "themes/UxTheme.h"
 
 using viewertest::App;
 
@@ -119,43 +123,66 @@ TEST_F(ViewerControlTest, FormStreamKeepsChangedPropertiesAndLeavesDefaultsOut) 
 TEST_F(ViewerControlTest, FormStreamKeepsPlacementLookHelpAndMenu) {
   RVRegisterViewerClasses();
   TForm form, other;
-  TRVViewer* viewer = ViewerOnForm(form);
-  TRVViewer* copy = ViewerOnForm(other);
+  TRVViewer *viewer = ViewerOnForm(form), *copy = ViewerOnForm(other);
   for (TForm* f : {&form, &other}) (new TWinControl(f))->SetParent(f);
   TMemoryStream plain, changed, again;
   WriteComponent(plain, *viewer);
   auto* menu = new TPopupMenu(viewer);
-  menu->SetName("Menu");
-  viewer->SetPopupMenu(menu);
-  viewer->SetTabOrder(1);
-  viewer->SetTabStop(false);
-  viewer->SetAlign(alRight);
-  viewer->SetAnchors(akTop | akRight);
-  viewer->Constraints().SetMinWidth(160);
-  viewer->Constraints().SetMaxHeight(120);
-  viewer->SetCtl3D(false);
-  viewer->SetHelpContext(42);
-  viewer->SetShowHint(true);
+  menu->SetName("Menu"), viewer->SetPopupMenu(menu), viewer->SetTabOrder(1), viewer->SetTabStop(false);
+  viewer->SetAnchors(akTop | akRight), viewer->Constraints().SetMinWidth(160);
+  viewer->Constraints().SetMaxHeight(120), viewer->SetCtl3D(false), viewer->SetHelpContext(42);
+  viewer->SetShowHint(true), viewer->SetAlign(alRight);
   WriteComponent(changed, *viewer);
   for (const char* name : {"TabStop", "Align", "Anchors", "MinWidth", "MaxHeight", "Ctl3D", "HelpContext",
-                           "ShowHint", "PopupMenu"}) {
-    EXPECT_EQ(plain.DataString().find(name), std::string::npos) << name << " keeps its default";
-    EXPECT_NE(changed.DataString().find(name), std::string::npos) << name;
-  }
+                           "ShowHint", "PopupMenu"})  // left out at their defaults
+    EXPECT_TRUE(plain.DataString().find(name) == std::string::npos &&
+                changed.DataString().find(name) != std::string::npos)
+        << name;
   auto* copyMenu = new TPopupMenu(copy);
-  copyMenu->SetName("Menu");
-  changed.SetPosition(0);
+  copyMenu->SetName("Menu"), changed.SetPosition(0);
   ReadComponent(changed, *copy);
   WriteComponent(again, *copy);
   EXPECT_EQ(again.DataString(), changed.DataString());
   EXPECT_EQ(copy->PopupMenu(), copyMenu);
   EXPECT_EQ(copy->BoundsRect(), Bounds(40, 0, 160, 120)) << "along the right edge, within its bounds";
-  other.SetCtl3D(false);
-  other.SetCtl3D(true);
+  other.SetCtl3D(false), other.SetCtl3D(true);
   EXPECT_FALSE(copy->Ctl3D()) << "set on its own, it does not follow the form";
   copy->SetParentCtl3D(true);
   EXPECT_TRUE(copy->Ctl3D());
 }
+
+class StoredControlsTest : public ::testing::TestWithParam<TRVFOptions> {};
+
+TEST_P(StoredControlsTest, ReadBackWithTheirClassesAndProperties) {
+  App();
+  TRVStyle sheet;
+  TRVViewer source, target;
+  for (TRVViewer* v : {&source, &target}) v->SetStyle(&sheet), v->RVFOptions = GetParam();
+  auto button = std::make_unique<TButton>();
+  button->SetName("OK"), button->SetCaption("Press & go"), button->SetBounds(0, 0, 90, 30);
+  auto edit = std::make_unique<TEdit>();
+  edit->SetText("typed text"), edit->SetReadOnly(true), edit->SetEnabled(false);
+  source.AddItem("", TRVControlItemInfo::CreateEx(&source.RVData(), std::move(button), 0));
+  source.AddItem("", TRVControlItemInfo::CreateEx(&source.RVData(), std::move(edit), 1));
+  TMemoryStream saved, again;
+  ASSERT_TRUE(source.SaveRVFToStream(saved, false));
+  saved.SetPosition(0);
+  ASSERT_TRUE(target.LoadRVFFromStream(saved) && target.SaveRVFToStream(again, false));
+  EXPECT_EQ(again.DataString(), saved.DataString());
+  auto at = [&](int i) {
+    return static_cast<TRVControlItemInfo*>(target.RVData().GetItem(i))->Control.get();
+  };
+  auto* b = dynamic_cast<TButton*>(at(0));
+  auto* e = dynamic_cast<TEdit*>(at(1));
+  ASSERT_TRUE(b != nullptr && e != nullptr);
+  EXPECT_EQ(b->Name() + "|" + b->Caption() + "|" + e->Text(), "OK|Press & go|typed text");
+  EXPECT_TRUE(b->BoundsRect() == Rect(0, 0, 90, 30) && e->ReadOnly() && !e->Enabled() &&
+              e->Parent() == &target);
+}
+
+INSTANTIATE_TEST_SUITE_P(BinaryAndHex, StoredControlsTest,
+                         ::testing::Values(rvDefaultRVFOptions,
+                                           TRVFOptions(rvDefaultRVFOptions & ~rvfoSaveBinary)));
 
 TEST_F(ViewerControlTest, ShortcutsOfTheClipboard) {
   EXPECT_TRUE(TCustomRVViewer::IsCopyShortcut(ssCtrl, 'C'));
@@ -228,10 +255,8 @@ TEST_F(ScrollingTest, AStepGivingMoreThan32000StepsIsRefused) {
   const int32_t cases[][3] = {
       {320010, 10, 20}, {320000, 10, 10}, {320010, 11, 11}, {30000, -5, 1}, {32001, 0, 20}};
   for (const auto& [height, step, kept] : cases) {
-    viewer.RVData().DocumentHeight = 0;
-    viewer.SetVSmallStep(20);
-    viewer.RVData().DocumentHeight = height;
-    viewer.SetVSmallStep(step);
+    viewer.RVData().DocumentHeight = 0, viewer.SetVSmallStep(20);
+    viewer.RVData().DocumentHeight = height, viewer.SetVSmallStep(step);
     EXPECT_EQ(viewer.VSmallStep(), kept) << height << " / " << step;
   }
 }
@@ -723,6 +748,72 @@ TEST_F(ViewerControlTest, RightClickPopsTheMenuOnce) {
   viewer.MouseUp(mbLeft, 0, 5, 5);
   EXPECT_EQ(popups, 1);
   viewer.SetPopupMenu(nullptr);
+}
+
+// ---- frame ------------------------------------------------------------------------------------------
+
+class ViewerFrameTest : public ViewerControlTest {
+ protected:
+  void SetUp() override {
+    ViewerControlTest::SetUp();
+    sheet.Color = clYellow;
+    viewer->SetStyle(&sheet);
+    form.Show();
+  }
+  std::vector<TColor> Row(int32_t Y) {  // as shown, frame and bars included
+    for (int i = 0; i < 5; ++i) App().ProcessMessages();
+    TBitmap shown;
+    EXPECT_TRUE(GrabControl(*viewer, shown));
+    std::vector<TColor> row;
+    for (int x = 0; x < shown.Width(); ++x) row.push_back(shown.Canvas().Pixel(x, Y));
+    return row;
+  }
+
+  TRVStyle sheet;
+  TForm form;
+  TRVViewer* viewer = ViewerOnForm(form);
+};
+
+TEST_F(ViewerFrameTest, FlatBordersAreShadowAndFaceRings) {
+  // {Ctl3D, outer ring, inner ring}: a shadow line round the page, or a face ring round a shadow ring.
+  const TColor cases[][3] = {{0, 0xA0A0A0, clYellow}, {1, 0xF0F0F0, 0xA0A0A0}};
+  for (const auto& [ctl3D, outer, inner] : cases) {
+    viewer->SetCtl3D(ctl3D != 0);
+    const int32_t w = viewer->Width(), h = viewer->Height();
+    const std::vector<TColor> middle = Row(h / 2);
+    for (TColor edge : {Row(0)[w / 2], middle.front(), middle.back(), Row(h - 1)[w / 2]})
+      EXPECT_EQ(edge, outer);
+    for (TColor ring : {Row(1)[w / 2], middle[1], Row(h - 2)[w / 2]}) EXPECT_EQ(ring, inner) << ctl3D;
+  }
+}
+
+TEST_F(ViewerFrameTest, TheThemedBorderFollowsUseXPThemesAndStyleChanges) {
+  viewer->SetTag(TRVScroller::kThemedBorderTag);
+  const int32_t open = OpenThemeHandleCount();
+  const std::vector<TColor> themed = Row(0);
+  ASSERT_NE(viewer->ThemeHandle(), 0u);
+  viewer->SetUseXPThemes(false);
+  EXPECT_EQ(OpenThemeHandleCount(), open - 1);
+  EXPECT_NE(Row(0), themed);
+  viewer->SetUseXPThemes(true);
+  const HTHEME reopened = viewer->ThemeHandle();
+  ASSERT_TRUE(SetApplicationStyle(CurrentStyleName()));
+  EXPECT_EQ(Row(0), themed);
+  EXPECT_NE(viewer->ThemeHandle(), reopened);
+  delete viewer;
+  EXPECT_EQ(OpenThemeHandleCount(), open - 1) << "the handle goes with the viewer";
+}
+
+TEST_F(ViewerFrameTest, ARightToLeftViewerHasItsVerticalBarOnTheLeft) {
+  viewer->RVData().DocumentHeight = 3000;
+  for (TRVBiDiMode mode : {rvbdRightToLeft, rvbdLeftToRight}) {
+    viewer->SetBiDiMode(mode);
+    viewer->RVData().SetDocumentAreaSize(100, 3000, true);
+    const std::vector<TColor> row = Row(viewer->Height() / 2);
+    const size_t b = viewer->BorderWidth() + 3;
+    EXPECT_EQ(row[b] != clYellow, mode == rvbdRightToLeft);
+    EXPECT_EQ(row[row.size() - b] != clYellow, mode == rvbdLeftToRight);
+  }
 }
 
 }  // namespace

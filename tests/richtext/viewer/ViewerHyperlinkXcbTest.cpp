@@ -1,8 +1,8 @@
 // A hyperlink in a shown viewer on a real X server (a private Xvfb through xvfb-run), driven
 // by mouse events sent to the viewer's window: hovering a wrapped hyperlink tells the
 // application once and shows the hyperlink cursor, and a click fires OnJump once with the
-// hyperlink's number, also for a hyperlink inside a table cell. Skips when xvfb-run is not
-// installed.
+// hyperlink's number, also for a hyperlink inside a table cell; Tab goes through the links in
+// table cells. Skips when xvfb-run is not installed.
 #include <gtest/gtest.h>
 
 #include <QTest>
@@ -14,6 +14,7 @@
 
 #include "platform/core/Streams.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/gui/WidgetSupport.h"
 #include "platform/gui/XcbTestSupport.h"
 #include "richtext/core/RVStyle.h"
@@ -153,6 +154,37 @@ TEST(ViewerHyperlinkXcbTest, HoverAndClickOnAWrappedHyperlink) {
 TEST(ViewerHyperlinkXcbTest, HoverAndClickOnAHyperlinkInATableCell) {
   ZUK_RUN_UNDER_XSERVER("ViewerHyperlinkXcbTest.HoverAndClickOnAHyperlinkInATableCell");
   HoverAndClickAHyperlinkInACell();
+}
+
+TEST(ViewerHyperlinkXcbTest, TabReachesLinksInsideTableCells) {
+  ZUK_RUN_UNDER_XSERVER("ViewerHyperlinkXcbTest.TabReachesLinksInsideTableCells");
+  TApplication& app = viewertest::App();
+  RVRegisterTableItemClass();
+  TRVStyle sheet;
+  sheet.TextStyles().Items(1)->Jump = true;
+  TShownViewer shown(sheet, 280, 0);
+  TRVViewer* viewer = shown.viewer;
+  auto *before = new TEdit(&shown.form), *after = new TEdit(&shown.form);
+  for (TWinControl* c : {before, after}) c->SetParent(&shown.form), c->SetTabStop(true);
+  before->SetTabOrder(0);
+  viewer->AddTextLineWithTag(u"plain text", 0, 0, 0);
+  auto made = TRVTableItemInfo::CreateWithSize(2, 2, &viewer->RVData());
+  TRVTableItemInfo* table = made.get();
+  for (int i = 0; i < 4; ++i)
+    table->GetCell(i / 2, i % 2)->Clear(), table->GetCell(i / 2, i % 2)->AddTextItem("cell", i != 0, 0);
+  viewer->AddItem("", std::move(made));
+  shown.ShowFormatted(app);
+  before->SetFocus();
+  // {Shift held, cell focused after the Tab}, the first from the edit before; cell (0, 0) is plain
+  // text; past the last cell the focus leaves the viewer
+  const int steps[][3] = {{0, 0, 1}, {0, 1, 0}, {0, 1, 1}, {1, 1, 0}, {0, 1, 1}, {0, -1, -1}};
+  for (const auto& [shift, row, col] : steps) {
+    QTest::keyClick(ClientWidgetOf(row == 0 ? static_cast<TWinControl*>(before) : viewer), Qt::Key_Tab,
+                    shift ? Qt::ShiftModifier : Qt::NoModifier);
+    Pump(app);
+    EXPECT_TRUE(row < 0 ? after->Focused() : viewer->RVData().FocusRectData == table->GetCell(row, col))
+        << row << col;
+  }
 }
 
 }  // namespace
