@@ -72,9 +72,12 @@ TEST_F(RightToLeftTest, SelectedLettersArePaintedOverTheirShapedGlyphs) {
     data.Clear();
     data.AddWideTextItem(text, 0, style.ParaStyles().Count() - 1, TRVTag());
     data.Format(false);
-    data.SelStartNo = data.SelEndNo = 0, data.SelStartOffs = from, data.SelEndOffs = to;
+    data.SelStartNo = data.SelEndNo = 0;
+    data.SelStartOffs = from;
+    data.SelEndOffs = to;
     TBitmap painted;
-    painted.SetPixelFormat(pf24bit), painted.SetSize(data.width, data.height);
+    painted.SetPixelFormat(pf24bit);
+    painted.SetSize(data.width, data.height);
     painted.Canvas().Brush().SetColor(clWhite);
     painted.Canvas().FillRect(Rect(0, 0, data.width, data.height));
     data.Paint(painted.Canvas(), Rect(0, 0, data.width, data.height));

@@ -128,10 +128,17 @@ TEST_F(ViewerControlTest, FormStreamKeepsPlacementLookHelpAndMenu) {
   TMemoryStream plain, changed, again;
   WriteComponent(plain, *viewer);
   auto* menu = new TPopupMenu(viewer);
-  menu->SetName("Menu"), viewer->SetPopupMenu(menu), viewer->SetTabOrder(1), viewer->SetTabStop(false);
-  viewer->SetAnchors(akTop | akRight), viewer->Constraints().SetMinWidth(160);
-  viewer->Constraints().SetMaxHeight(120), viewer->SetCtl3D(false), viewer->SetHelpContext(42);
-  viewer->SetShowHint(true), viewer->SetAlign(alRight);
+  menu->SetName("Menu");
+  viewer->SetPopupMenu(menu);
+  viewer->SetTabOrder(1);
+  viewer->SetTabStop(false);
+  viewer->SetAnchors(akTop | akRight);
+  viewer->Constraints().SetMinWidth(160);
+  viewer->Constraints().SetMaxHeight(120);
+  viewer->SetCtl3D(false);
+  viewer->SetHelpContext(42);
+  viewer->SetShowHint(true);
+  viewer->SetAlign(alRight);
   WriteComponent(changed, *viewer);
   for (const char* name : {"TabStop", "Align", "Anchors", "MinWidth", "MaxHeight", "Ctl3D", "HelpContext",
                            "ShowHint", "PopupMenu"})  // left out at their defaults
@@ -139,13 +146,15 @@ TEST_F(ViewerControlTest, FormStreamKeepsPlacementLookHelpAndMenu) {
                 changed.DataString().find(name) != std::string::npos)
         << name;
   auto* copyMenu = new TPopupMenu(copy);
-  copyMenu->SetName("Menu"), changed.SetPosition(0);
+  copyMenu->SetName("Menu");
+  changed.SetPosition(0);
   ReadComponent(changed, *copy);
   WriteComponent(again, *copy);
   EXPECT_EQ(again.DataString(), changed.DataString());
   EXPECT_EQ(copy->PopupMenu(), copyMenu);
   EXPECT_EQ(copy->BoundsRect(), Bounds(40, 0, 160, 120)) << "along the right edge, within its bounds";
-  other.SetCtl3D(false), other.SetCtl3D(true);
+  other.SetCtl3D(false);
+  other.SetCtl3D(true);
   EXPECT_FALSE(copy->Ctl3D()) << "set on its own, it does not follow the form";
   copy->SetParentCtl3D(true);
   EXPECT_TRUE(copy->Ctl3D());
@@ -159,9 +168,13 @@ TEST_P(StoredControlsTest, ReadBackWithTheirClassesAndProperties) {
   TRVViewer source, target;
   for (TRVViewer* v : {&source, &target}) v->SetStyle(&sheet), v->RVFOptions = GetParam();
   auto button = std::make_unique<TButton>();
-  button->SetName("OK"), button->SetCaption("Press & go"), button->SetBounds(0, 0, 90, 30);
+  button->SetName("OK");
+  button->SetCaption("Press & go");
+  button->SetBounds(0, 0, 90, 30);
   auto edit = std::make_unique<TEdit>();
-  edit->SetText("typed text"), edit->SetReadOnly(true), edit->SetEnabled(false);
+  edit->SetText("typed text");
+  edit->SetReadOnly(true);
+  edit->SetEnabled(false);
   source.AddItem("", TRVControlItemInfo::CreateEx(&source.RVData(), std::move(button), 0));
   source.AddItem("", TRVControlItemInfo::CreateEx(&source.RVData(), std::move(edit), 1));
   TMemoryStream saved, again;

@@ -165,13 +165,18 @@ TEST(ViewerHyperlinkXcbTest, TabReachesLinksInsideTableCells) {
   TShownViewer shown(sheet, 280, 0);
   TRVViewer* viewer = shown.viewer;
   auto *before = new TEdit(&shown.form), *after = new TEdit(&shown.form);
-  for (TWinControl* c : {before, after}) c->SetParent(&shown.form), c->SetTabStop(true);
+  for (TWinControl* c : {before, after}) {
+    c->SetParent(&shown.form);
+    c->SetTabStop(true);
+  }
   before->SetTabOrder(0);
   viewer->AddTextLineWithTag(u"plain text", 0, 0, 0);
   auto made = TRVTableItemInfo::CreateWithSize(2, 2, &viewer->RVData());
   TRVTableItemInfo* table = made.get();
-  for (int i = 0; i < 4; ++i)
-    table->GetCell(i / 2, i % 2)->Clear(), table->GetCell(i / 2, i % 2)->AddTextItem("cell", i != 0, 0);
+  for (int i = 0; i < 4; ++i) {
+    table->GetCell(i / 2, i % 2)->Clear();
+    table->GetCell(i / 2, i % 2)->AddTextItem("cell", i != 0, 0);
+  }
   viewer->AddItem("", std::move(made));
   shown.ShowFormatted(app);
   before->SetFocus();
