@@ -2,7 +2,8 @@
 // by mouse events sent to the viewer's window: hovering a wrapped hyperlink tells the
 // application once and shows the hyperlink cursor, and a click fires OnJump once with the
 // hyperlink's number, also for a hyperlink inside a table cell; Tab goes through the links in
-// table cells. Skips when xvfb-run is not installed.
+// table cells; the words of a table far narrower than them break inside their columns. Skips
+// when xvfb-run is not installed.
 #include <gtest/gtest.h>
 
 #include <QTest>
@@ -13,9 +14,11 @@
 #include <vector>
 
 #include "platform/core/Streams.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/WidgetSupport.h"
+#include "platform/gui/WindowGrab.h"
 #include "platform/gui/XcbTestSupport.h"
 #include "richtext/core/RVStyle.h"
 #include "richtext/table/RVTable.h"
@@ -190,6 +193,52 @@ TEST(ViewerHyperlinkXcbTest, TabReachesLinksInsideTableCells) {
     EXPECT_TRUE(row < 0 ? after->Focused() : viewer->RVData().FocusRectData == table->GetCell(row, col))
         << row << col;
   }
+}
+
+TEST(ViewerHyperlinkXcbTest, LongWordsOfAShownTableBreakInsideTheirColumns) {
+  ZUK_RUN_UNDER_XSERVER("ViewerHyperlinkXcbTest.LongWordsOfAShownTableBreakInsideTheirColumns");
+  TApplication& app = viewertest::App();
+  RVRegisterTableItemClass();
+  TRVStyle sheet;
+  sheet.ParaStyles().AddStyle()->LeftIndent = 24;
+  TShownViewer shown(sheet, 280, 0);
+  auto table = TRVTableItemInfo::CreateWithSize(1, 2, &shown.viewer->RVData());
+  table->BestWidth = 40;
+  table->CellBorderWidth = 1;
+  table->CellBorderStyle = rvtbColor;
+  table->CellBorderColor = table->CellBorderLightColor = clRed;
+  const char* words[] = {"Pneumonoultramicroscopic", "Antidisestablishment"};
+  for (int c = 0; c < 2; ++c) {
+    table->GetCell(0, c)->Clear();
+    table->GetCell(0, c)->AddTextItem(words[c], 0, c == 0 ? 0 : sheet.ParaStyles().Count() - 1);
+  }
+  shown.viewer->AddItem("", std::move(table));
+  shown.ShowFormatted(app);
+  TBitmap grab;
+  ASSERT_TRUE(GrabControl(*shown.viewer, grab));
+  // Columns mostly red are the cells' frames; the inner ones are the rule between the cells.
+  std::vector<int32_t> red;
+  for (int32_t x = 0; x < grab.Width(); ++x) {
+    int n = 0;
+    for (int32_t y = 0; y < grab.Height(); ++y) n += grab.Canvas().Pixel(x, y) == clRed;
+    if (n >= 8) red.push_back(x);
+  }
+  ASSERT_GE(red.size(), 3u);
+  int left = 0, right = 0, textRows = 0;
+  for (int32_t y = 0; y < grab.Height(); ++y) {
+    bool row = false;
+    for (int32_t x = 0; x < grab.Width(); ++x) {
+      const TColor c = grab.Canvas().Pixel(x, y);
+      if ((c & 0xFF) >= 100 || ((c >> 8) & 0xFF) >= 100 || ((c >> 16) & 0xFF) >= 100) continue;
+      row = true;
+      (x < red[1] ? left : right)++;
+      EXPECT_FALSE(x >= red[1] && x <= red[red.size() - 2]) << "text over the rule at " << x << ", " << y;
+    }
+    textRows += row;
+  }
+  EXPECT_GT(left, 50);
+  EXPECT_GT(right, 50);
+  EXPECT_GT(textRows, 48) << "the words do not widen their columns: they break over several lines";
 }
 
 }  // namespace
