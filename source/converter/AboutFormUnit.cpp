@@ -34,6 +34,7 @@ TAboutForm::TAboutForm(TComponent* owner) : TUIStateForm(owner) {
   VersionLabel = Make<TLabel>(this, this, "VersionLabel", 16, 44, 280, 17);
   CopyrightLabel = Make<TLabel>(this, this, "CopyrightLabel", 16, 68, 280, 17);
   WebLinkLabel = Make<TLabel>(this, this, "WebLinkLabel", 16, 100, 280, 17);
+  bOK->SetAnchors(akRight | akBottom);
   bOK->SetCaption("OK");
   bOK->SetDefault(true);
   bOK->SetCancel(true);

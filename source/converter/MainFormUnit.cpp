@@ -45,11 +45,13 @@ std::unique_ptr<TBitmap> BulletImage() {
 }
 
 /// A conversion writes files as large as the exam. Past the file-size limit (ulimit -f) the
-/// system would end the program with SIGXFSZ and leave the temporary target and the picture
-/// folder behind; ignored, the write fails with "File too large" and the conversion cleans up
-/// and reports it, as after a full disk.
-void IgnoreFileSizeSignal() {
+/// system would end the program with SIGXFSZ, and a pipe whose reader went away with SIGPIPE,
+/// leaving the temporary target and the picture folder behind; ignored, the write fails with
+/// "File too large" or "Broken pipe" and the conversion cleans up and reports it, as after a
+/// full disk.
+void IgnoreWriteSignals() {
   signal(SIGXFSZ, SIG_IGN);
+  signal(SIGPIPE, SIG_IGN);
 }
 
 // The exam tree's node images, 16 x 16 each on a magenta key, in the order of the holders'
@@ -106,6 +108,7 @@ TMainForm::TMainForm(TComponent* owner) : TZUKUIStateMainForm(owner) {
   SetName("MainForm");
   SetCaption("ZUK Converter");
   SetFormBorderStyle(bsSingle);
+  SetBorderIcons(biSystemMenu | biMinimize);
   SetPosition(poScreenCenter);
   SetClientSize(439, 277);
   SetKeyPreview(true);
@@ -277,7 +280,10 @@ void TMainForm::ProcessCommandLine() {
       return;
     }
     cmdSource_ = source;
-    cmdDest_ = args.size() >= 3 ? args[2] : ChangeFileExt(source, ".zukm");
+    // Without a window nobody could choose a target in the save dialog: an empty target is
+    // then an omitted one.
+    const bool targetGiven = args.size() >= 3 && !(args[2].empty() && TApplication::Headless());
+    cmdDest_ = targetGiven ? args[2] : ChangeFileExt(source, ".zukm");
     commandLineMode_ = true;
     return;
   }
@@ -355,7 +361,7 @@ void TMainForm::DoConvert(const std::string& source, const std::string& dest) {
   // Progress pumps messages, so a second request could arrive while this one runs.
   if (converting_) return;
   converting_ = true;
-  IgnoreFileSizeSignal();
+  IgnoreWriteSignals();
   EnableControls(false);
   try {
     Converter.reset();

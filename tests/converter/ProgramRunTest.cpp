@@ -118,6 +118,7 @@ TEST(ProgramRunTest, WithoutADisplayItConvertsOrSaysHowToAndLeavesNothingBehind)
        "ZUK Converter: The display \"" + display.substr(8) + "\" cannot be opened to show the window on." +
            howTo},
       {"", convert, converted},
+      {"", {"-c", "sample.zuk", ""}, converted},  // no save dialog nobody could see
       {display, convert, converted},
       {"QT_QPA_PLATFORM=offscreen", convert, converted},
   };
@@ -174,7 +175,7 @@ TEST(ProgramRunTest, ASignalEndsTheConversionAsItWouldAndLeavesNothingBehind) {
   WriteFile(dir.Path("run/exam.zuk"), ExamFile(false, 1, 200000));  // long to write
   const std::string xvfb = xcbtest::FindProgram("xvfb-run");
   for (const auto& [signal, onDisplay] :
-       {std::pair{SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGTERM, true}}) {
+       {std::pair{SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGQUIT, false}, {SIGTERM, true}}) {
     SCOPED_TRACE(signal);
     if (onDisplay && xvfb.empty()) GTEST_SKIP() << "xvfb-run is not installed (Debian packages xvfb, xauth)";
     const std::string command =
@@ -182,7 +183,7 @@ TEST(ProgramRunTest, ASignalEndsTheConversionAsItWouldAndLeavesNothingBehind) {
         (onDisplay ? Quoted(xvfb) + " -a -s '-screen 0 1024x768x24' env QT_QPA_PLATFORM=xcb"
                    : "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM") +
         " sh -c " +
-        Quoted("echo $$ > ../pid && exec env TMPDIR=" + Quoted(dir.Path("temp")) + " " +
+        Quoted("echo $$ > ../pid && ulimit -c 0 && exec env TMPDIR=" + Quoted(dir.Path("temp")) + " " +
                Quoted(ZUK_CONVERTER_PROGRAM) + " -c exam.zuk out.zukm") +
         " 2>/dev/null";
     const pid_t child = fork();

@@ -4,6 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -13,6 +17,20 @@ namespace {
 
 std::mutex g_mutex;
 std::vector<const TRemoveOnSignal*> g_paths;  // in the order they were recorded
+std::string g_programName;
+std::string g_libraryMessage;
+std::atomic<bool> g_exitArmed{false};
+std::once_flag g_exitHandlerInstalled;
+
+void EndRunsAtExit() {
+  if (!g_exitArmed.exchange(false)) return;
+  std::string reason;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    reason = g_libraryMessage.empty() ? "The program ended unexpectedly." : g_libraryMessage;
+  }
+  EndRuns(reason);
+}
 
 void Remove(const TRemoveOnSignal& entry) {
   switch (entry.Kind()) {
@@ -41,12 +59,35 @@ TRemoveOnSignal::~TRemoveOnSignal() {
   g_paths.erase(std::remove(g_paths.begin(), g_paths.end(), this), g_paths.end());
 }
 
+void SetEndingProgramName(const std::string& name) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_programName = name;
+}
+
+void EndRuns(const std::string& reason) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  for (auto it = g_paths.rbegin(); it != g_paths.rend(); ++it) Remove(**it);
+  g_paths.clear();
+  if (reason.empty()) return;
+  const std::string line = (g_programName.empty() ? std::string() : g_programName + ": ") + reason + "\n";
+  std::fputs(line.c_str(), stderr);
+  std::fflush(stderr);
+}
+
+void EndRunsOnUnexpectedExit(bool armed) {
+  if (armed) std::call_once(g_exitHandlerInstalled, [] { std::atexit(EndRunsAtExit); });
+  g_exitArmed = armed;
+}
+
+void NoteLibraryMessage(const std::string& text) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_libraryMessage = text;
+}
+
 void EndBySignal(int signal) {
-  {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    for (auto it = g_paths.rbegin(); it != g_paths.rend(); ++it) Remove(**it);
-    g_paths.clear();
-  }
+  g_exitArmed = false;
+  const char* name = strsignal(signal);
+  EndRuns(name != nullptr ? name : "Signal " + std::to_string(signal));
   struct sigaction action = {};
   action.sa_handler = SIG_DFL;
   sigemptyset(&action.sa_mask);

@@ -27,8 +27,23 @@ class TRemoveOnSignal {
   TKind kind_;
 };
 
+/// The name that opens the line saying why the program ended early ("ZUK Converter: Hangup").
+void SetEndingProgramName(const std::string& name);
+
 /// Removes what the living TRemoveOnSignal objects name, the newest first (a folder's files
-/// before the folder that holds them), then ends the program as `signal` does by default, so
-/// that its exit status says which signal ended it. Not for a signal handler: the program's
-/// own thread calls it once the handler has handed the signal over.
+/// before the folder that holds them), and says on standard error that the program ends for
+/// `reason` (nothing when it is empty).
+void EndRuns(const std::string& reason);
+
+/// Says why the program ends and removes the run's files (EndRuns with the signal's name), then
+/// ends the program as `signal` does by default, so that its exit status says which signal
+/// ended it. Not for a signal handler: the program's own thread calls it once the handler has
+/// handed the signal over.
 [[noreturn]] void EndBySignal(int signal);
+
+/// While armed, an exit that the program did not ask for (a library that ends the process, as
+/// the toolkit does when the connection to the display breaks) still removes the run's files
+/// and says why: with the last message the library gave (NoteLibraryMessage).
+void EndRunsOnUnexpectedExit(bool armed);
+/// Remembers what a library said last, the reason an unexpected exit gives.
+void NoteLibraryMessage(const std::string& text);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "platform/core/Files.h"
+#include "platform/core/SignalCleanup.h"
 
 namespace {
 
@@ -21,14 +22,23 @@ bool IsSet(const char* name) {
   return value != nullptr && *value != 0;
 }
 
-/// Qt's messages reach standard error only when a developer asks for them; a fatal one, which
-/// ends the process, is always printed.
-void QuietMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtFatalMsg) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+bool g_printToolkitMessages = false;
+
+/// Qt's messages reach standard error only when a developer asks for them. A fatal one ends the
+/// process: the run's files go and the message says why. A warning may be the last word before
+/// the toolkit ends the process itself (the display connection broke): it is kept as the reason.
+void MessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  const std::string text = message.toLocal8Bit().toStdString();
+  if (g_printToolkitMessages) std::fprintf(stderr, "%s\n", text.c_str());
+  if (type == QtFatalMsg)
+    EndRuns(g_printToolkitMessages ? std::string() : text);
+  else if (type == QtWarningMsg || type == QtCriticalMsg)
+    NoteLibraryMessage(text);
 }
 
 void InstallMessageHandler() {
-  if (!IsSet("ZUK_QT_MESSAGES")) qInstallMessageHandler(QuietMessageHandler);
+  g_printToolkitMessages = IsSet("ZUK_QT_MESSAGES");
+  qInstallMessageHandler(MessageHandler);
 }
 
 /// The platforms to try, native first, then none: "" when the user named the platform.
@@ -64,6 +74,7 @@ TToolkitStartup::TToolkitStartup() {
     std::string pattern = SystemTempFolder() + "/zuk-runtime-XXXXXX";
     if (mkdtemp(pattern.data()) != nullptr) {
       runtimeFolder_ = pattern;
+      runtimeOnEnd_.emplace(runtimeFolder_, TRemoveOnSignal::rsFolderWithFiles);
       setenv("XDG_RUNTIME_DIR", runtimeFolder_.c_str(), 1);
     }
   }
@@ -78,6 +89,7 @@ TToolkitStartup::~TToolkitStartup() {
   }
   if (!runtimeFolder_.empty()) {
     unsetenv("XDG_RUNTIME_DIR");
+    runtimeOnEnd_.reset();
     RemoveTree(runtimeFolder_);
   }
 }

@@ -4,7 +4,10 @@
 // standard error unless ZUK_QT_MESSAGES is set.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "platform/core/SignalCleanup.h"
 
 /// Held while the application object is made: the constructor prepares the environment and
 /// the destructor gives back what the construction no longer needs (the environment is left
@@ -19,6 +22,7 @@ class TToolkitStartup {
  private:
   std::string platformSet_;    // the platform list put into QT_QPA_PLATFORM, "" when the user's
   std::string runtimeFolder_;  // the lent runtime folder, "" when the environment had one
+  std::optional<TRemoveOnSignal> runtimeOnEnd_;  // goes also when a fatal message ends the start
 };
 
 /// The display the environment named that could not be opened (the program then runs without

@@ -91,7 +91,10 @@ void EnsureWidgetApplication() {
   (void)app;
 }
 
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// The signals whose default action ends the process and that others send (a terminal, kill,
+// the session, a limit); those of a fault in the program itself (SIGSEGV and its kind) and the
+// profiling timers keep their default action.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU};
 
 // The pipe through which a signal handler hands its signal to the message loop. It stays open
 // for the life of the process: a handler may still be running on another thread when the
@@ -123,6 +126,7 @@ struct TApplication::Impl {
     if (!signalNotifier) return;
     for (const auto& [signal, previous] : caughtSignals) sigaction(signal, &previous, nullptr);
     caughtSignals.clear();
+    EndRunsOnUnexpectedExit(false);
     if (const int signal = TakeHandedSignal()) EndBySignal(signal);
     signalNotifier.reset();
   }
@@ -153,6 +157,7 @@ TApplication::~TApplication() {
 void TApplication::EndOnSignals() {
   if (impl_->signalNotifier || (g_signalPipe[0] < 0 && pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0))
     return;
+  EndRunsOnUnexpectedExit(true);
   impl_->signalNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
   QObject::connect(impl_->signalNotifier.get(), &QSocketNotifier::activated, [] {
     if (const int signal = TakeHandedSignal()) EndBySignal(signal);
@@ -171,6 +176,7 @@ void TApplication::EndOnSignals() {
 
 void TApplication::SetTitle(const std::string& title) {
   title_ = title;
+  SetEndingProgramName(title);
   QCoreApplication::setApplicationName(QString::fromStdString(title));
 }
 

@@ -107,8 +107,17 @@ std::unique_ptr<TWindowHandle> TCustomForm::CreateWindowHandle() {
       flags |= Qt::FramelessWindowHint;
       break;
     case bsDialog:
-    case bsSingle:
       flags |= Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint;
+      break;
+    case bsSingle:
+    case bsSizeable:
+      // A main window of fixed or free size; its title bar shows the chosen buttons only.
+      flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+      if (borderIcons_ & biSystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+      if (borderIcons_ & biMinimize) flags |= Qt::WindowMinimizeButtonHint;
+      if ((borderIcons_ & biMaximize) && formBorderStyle_ == bsSizeable)
+        flags |= Qt::WindowMaximizeButtonHint;
+      if (borderIcons_ & biHelp) flags |= Qt::WindowContextHelpButtonHint;
       break;
     case bsToolWindow:
     case bsSizeToolWin:
@@ -132,6 +141,12 @@ void TCustomForm::SetFormBorderStyle(TBorderStyle style) {
   if (style == formBorderStyle_) return;
   formBorderStyle_ = style;
   RecreateWnd();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons icons) {
+  if (icons == borderIcons_) return;
+  borderIcons_ = icons;
+  if (HandleAllocated()) RecreateWnd();
 }
 
 void TCustomForm::SetClientSize(int32_t width, int32_t height) {

@@ -23,6 +23,13 @@ enum TPosition : uint8_t {
 
 enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 
+/// The buttons in a form's title bar: a set, bit n for element n.
+using TBorderIcons = uint8_t;
+constexpr TBorderIcons biSystemMenu = 0x01;  // the window menu and the close button
+constexpr TBorderIcons biMinimize = 0x02;
+constexpr TBorderIcons biMaximize = 0x04;
+constexpr TBorderIcons biHelp = 0x08;
+
 using TModalResult = int;
 constexpr TModalResult mrNone = 0;
 constexpr TModalResult mrOk = 1;
@@ -48,6 +55,10 @@ class TCustomForm : public TCustomControl, public ILocalizedForm {
   void SetCaption(const std::string& caption) override;
   TBorderStyle FormBorderStyle() const { return formBorderStyle_; }
   void SetFormBorderStyle(TBorderStyle style);
+  /// The title bar's buttons of a single-border or sizeable window (a dialog frame has the
+  /// window menu and the close button only).
+  TBorderIcons BorderIcons() const { return borderIcons_; }
+  void SetBorderIcons(TBorderIcons icons);
   TPosition Position() const { return position_; }
   void SetPosition(TPosition position) { position_ = position; }
   /// Sets the size so that the client area is `width` x `height`.
@@ -123,6 +134,7 @@ class TCustomForm : public TCustomControl, public ILocalizedForm {
 
   std::string caption_;
   TBorderStyle formBorderStyle_ = bsSizeable;
+  TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
   TPosition position_ = poDesigned;
   bool keyPreview_ = false;
   bool modal_ = false;
