@@ -67,10 +67,10 @@ HRESULT TEnumFormatEtc::Next(uint32_t count, TFormatEtc* target, uint32_t* fetch
 }
 
 HRESULT TEnumFormatEtc::Skip(uint32_t count) {
-  // A skip that reaches the last format is refused and moves nothing: a skip succeeds only
-  // while a format after the new position remains.
+  // A skip over no more formats than remain succeeds, also one that lands on the last format or
+  // just past it; a longer one is refused and moves nothing.
   const int64_t target = static_cast<int64_t>(current_) + count;
-  if (target >= static_cast<int64_t>(formats_.size()) - 1) return S_FALSE;
+  if (target > static_cast<int64_t>(formats_.size())) return S_FALSE;
   current_ = static_cast<size_t>(target);
   return S_OK;
 }

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdlib>
+#include <tuple>
 
 #include "TreeTestSupport.h"
 #include "platform/graphics/Bitmap.h"
@@ -43,11 +44,13 @@ TEST(FormatEnumeratorTest, NextSkipResetAndClone) {
   EXPECT_EQ(enumerator->Next(1, out, &fetched), S_FALSE);
   EXPECT_EQ(fetched, 0u);
   EXPECT_EQ(enumerator->Reset(), S_OK);
-  // A skip that reaches the last format is refused and leaves the position.
-  for (uint32_t count : {2u, 3u, 4u}) {
-    EXPECT_EQ(enumerator->Skip(count), S_FALSE) << count;
-    EXPECT_EQ(enumerator->Next(1, out, &fetched), S_OK) << count;
-    EXPECT_EQ(out[0].cfFormat, 1u) << count;
+  // A skip over the formats that remain succeeds (onto the last one, or past it to the end); a
+  // longer one is refused and leaves the position.
+  for (const auto& [count, result, next] : {std::tuple{2u, S_OK, 3}, {3u, S_OK, 0}, {4u, S_FALSE, 1}}) {
+    EXPECT_EQ(enumerator->Skip(count), result) << count;
+    fetched = 0;
+    enumerator->Next(1, out, &fetched);
+    EXPECT_EQ(fetched == 0 ? 0 : static_cast<int>(out[0].cfFormat), next) << count;
     enumerator->Reset();
   }
   EXPECT_EQ(enumerator->Skip(1), S_OK);
