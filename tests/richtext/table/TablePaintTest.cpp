@@ -281,6 +281,23 @@ TEST_F(TablePaintTest, CellContentIsDrawnWhereItsAlignmentPutsIt) {
   EXPECT_EQ(darkInTopHalf, 0);
 }
 
+TEST_F(TablePaintTest, AGlyphWiderThanItsColumnStaysInsideItsCell) {
+  style.TextStyles().Items(0)->Size = 48;
+  TRVTableCellData* cell = table->GetCell(0, 0);
+  cell->Clear();
+  cell->AddTextItem("W", 0, 0);
+  table->BestWidth = 1;  // every column squeezed to the minimum its words ask for
+  Paint();
+  const TRect r = CellRect(0, 0);
+  ASSERT_LT(r.Width(), 40) << "the column is narrower than the glyph";
+  int inside = 0, outside = 0;
+  for (int32_t y = 0; y < doc.height; ++y)
+    for (int32_t x = 0; x < doc.width; ++x)
+      if ((At(x, y) & 0xFF) <= 100) ++(r.Contains(x, y) ? inside : outside);
+  EXPECT_GT(inside, 20);
+  EXPECT_EQ(outside, 0);
+}
+
 TEST_F(TablePaintTest, AnEditedCellIsLeftToTheEditor) {
   TRVTableCellData* cell = table->GetCell(0, 0);
   cell->Clear();
