@@ -57,6 +57,21 @@ TEST(UndoListTest, TheLimitKeepsTheNewestGroups) {
   EXPECT_EQ(d.UndoMode, rvumNone);
 }
 
+TEST(UndoListTest, AFullListMakesRoomBeforeAnEmptyLastGroupGoes) {
+  TEditorFixture f;
+  f.AddText("0", 0, 0);
+  TRVEditRVData& d = f.Data();
+  d.UndoList->SetLimit(3);
+  ChangeTextInGroup(d, "1");
+  ChangeTextInGroup(d, "2");
+  d.BeginUndoSequence(rvutInsert, false);  // an operation that changed nothing
+  ChangeTextInGroup(d, "3");
+  EXPECT_EQ(d.UndoList->Count(), 2) << "the oldest group went for the empty one's place";
+  d.UndoList->Undo(&d);
+  d.UndoList->Undo(&d);
+  EXPECT_EQ(d.GetItemText(0), "1");
+}
+
 TEST(UndoListTest, UndoneGroupsMoveToTheOtherListAndAChangeInBetweenStaysPut) {
   TEditorFixture f;
   f.AddText("a", 0, 0);
