@@ -72,28 +72,18 @@ TEST_F(TableLayoutTest, SpanningCellWidensItsColumnsInProportion) {
   EXPECT_EQ(Values(t->FormattingInfo.ColWidths), (std::vector<int32_t>{25, 71}));
 }
 
-TEST_F(TableLayoutTest, WhatIsLeftGoesToPixelColumnsAheadOfPercentOnesAndIsRounded) {
-  // Cell widths: > 0 pixels, < 0 percent. A 400-pixel table has 6 pixels of overhead per two
-  // columns and 2 more per column; each column's padding is 2.
-  const struct {
-    std::vector<int32_t> best;
-    std::vector<int32_t> widths;
-  } cases[] = {
-      // 30 % of 394 less padding is 116; the 224 left all go to the pixel column.
-      {{50, -30}, {274, 116}},
-      // Taken in turn, the percent column's share is rounded first; the pixel column gets
-      // the rest, not more than is left.
-      {{-30, 50}, {125, 265}},
-      // Without pixel columns, the 158 left are shared 37 : 76 : 115, each share rounded.
-      {{-10, -20, -30}, {63, 129, 194}},
-  };
+TEST_F(TableLayoutTest, WhatIsLeftGoesToPixelColumnsAheadOfPercentOnesInRoundedShares) {
+  // The cells' widths (> 0 pixels, < 0 percent) in a 400-pixel table, and its columns' widths.
+  const std::vector<std::vector<int32_t>> cases[] = {
+      {{50, -30}, {274, 116}},   // 224 left, measured against the pixel column alone
+      {{-30, 50}, {125, 265}}};  // the percent share first, rounded; none passes what is left
   for (const auto& c : cases) {
     TDoc d;
-    TRVTableItemInfo* t = d.AddTable(1, static_cast<int>(c.best.size()));
+    TRVTableItemInfo* t = d.AddTable(1, static_cast<int>(c[0].size()));
     t->BestWidth = 400;
-    for (size_t i = 0; i < c.best.size(); ++i) t->GetCell(0, static_cast<int>(i))->BestWidth = c.best[i];
+    for (size_t i = 0; i < c[0].size(); ++i) t->GetCell(0, static_cast<int>(i))->BestWidth = c[0][i];
     t->Format(1000, t->FormattingInfo, false);
-    EXPECT_EQ(Values(t->FormattingInfo.ColWidths), c.widths) << c.best[0];
+    EXPECT_EQ(Values(t->FormattingInfo.ColWidths), c[1]) << c[0][0];
   }
 }
 
