@@ -155,7 +155,9 @@ int TRVEditRVData::Reformat(bool Force) {
   SetViewerState(GetViewerState() | rvvsTrackJumps);
   StateFlags &= ~rvstJumpHighlighted;
   InvalidateControl();
-  return 1;
+  // The formatter reports by the lines it laid out: none when it was locked, skipped or had
+  // no style sheet to lay out with.
+  return DrawItems().Count() > 0 ? 1 : 0;
 }
 
 void TRVEditRVData::UpdateAfterReformat() {

@@ -124,7 +124,8 @@ class TRVEditRVData : public TRVViewerRVData {
   /// Formats the whole document again unless locked (or read-only without Force); answers
   /// what the formatting reports, 0 when nothing was done.
   virtual int Reformat(bool Force);
-  /// After a cell editor re-formatted: drops the draw lines and places the caret again.
+  /// After a cell editor re-formatted: leaves hyperlink mode, dropping the hyperlink areas
+  /// but keeping the layout, and places the caret again.
   virtual void UpdateAfterReformat();
   /// A new text item for RVData with Source's properties, marks, Unicode bit and tag, but
   /// without checkpoint, line break or page break.

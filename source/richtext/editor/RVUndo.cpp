@@ -477,6 +477,8 @@ bool TRVUndoList::BeginUndoGroup(TRVUndoType UndoType, const std::string& Captio
   group->Caption = Caption;
   group->CaretItemNo = CaretItemNo;
   group->CaretOffs = CaretOffs;
+  // The full list makes room first, counting an empty last group as one of its groups.
+  while (Limit > 0 && Count() >= Limit) Delete(0);
   // An empty group left by an operation that changed nothing hands its caret and caption on.
   if (Count() > 0 && Last()->Count() == 0) {
     group->CaretItemNo = Last()->CaretItemNo;
@@ -484,7 +486,6 @@ bool TRVUndoList::BeginUndoGroup(TRVUndoType UndoType, const std::string& Captio
     group->Caption = Last()->Caption;
     Delete(Count() - 1);
   }
-  while (Limit > 0 && Count() >= Limit) Delete(0);
   Add(std::move(group));
   return true;
 }

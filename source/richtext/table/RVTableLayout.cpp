@@ -12,22 +12,32 @@
 
 namespace {
 
-/// Adds Extra to the sizes of the chosen entries in proportion to their weights, the parts
-/// adding up exactly. Equal weights stand in when they are all 0.
+/// Adds Extra to the sizes of the chosen entries in proportion to their weights, each share
+/// rounded and never more than is left. Total is the weight the shares are measured against;
+/// after each entry it falls by that entry's weight. Equal weights stand in when the total is
+/// not positive.
 void SpreadExtra(TRVIntegerList& Sizes, const std::vector<int>& Entries, std::vector<int64_t> Weights,
+                 int32_t Extra, int64_t Total) {
+  if (Total <= 0) {
+    std::fill(Weights.begin(), Weights.end(), 1);
+    Total = static_cast<int64_t>(Weights.size());
+  }
+  for (size_t i = 0; i < Entries.size() && Total > 0 && Extra > 0; ++i) {
+    // Rounded half up as MulDiv rounds, in 64 bits for totals past 32 bits.
+    const int64_t rounded = (2 * Weights[i] * Extra + Total) / (2 * Total);
+    const auto share = static_cast<int32_t>(std::min<int64_t>(Extra, rounded));
+    Sizes.SetValue(Entries[i], Sizes[Entries[i]] + share);
+    Extra -= share;
+    Total -= Weights[i];
+  }
+}
+
+/// The same measured against the sum of the weights, so that the parts add up exactly.
+void SpreadExtra(TRVIntegerList& Sizes, const std::vector<int>& Entries, const std::vector<int64_t>& Weights,
                  int32_t Extra) {
   int64_t total = 0;
   for (int64_t w : Weights) total += w;
-  if (total <= 0) {
-    std::fill(Weights.begin(), Weights.end(), 1);
-    total = static_cast<int64_t>(Weights.size());
-  }
-  for (size_t i = 0; i < Entries.size() && total > 0; ++i) {
-    const auto share = static_cast<int32_t>(std::min<int64_t>(Extra, Weights[i] * Extra / total));
-    Sizes.SetValue(Entries[i], Sizes[Entries[i]] + share);
-    Extra -= share;
-    total -= Weights[i];
-  }
+  SpreadExtra(Sizes, Entries, Weights, Extra, total);
 }
 
 /// What the columns (or rows) From..From+Count-1 offer to a spanning cell.
@@ -360,18 +370,23 @@ void TRVTableItemInfo::Format(int32_t DocWidth, TRVTableItemFormattingInfo& Info
       } else {
         std::vector<int> entries;
         std::vector<int64_t> weights;
+        // With pixel columns, percent columns take part with their mark as weight, which
+        // the total leaves out: they come away with little beside the pixel columns.
+        int64_t total = 0;
         for (int c = 0; c < cols; ++c) {
           const bool percent = Rows_->IsPercentColumn(c);
           if (pass.PixelCount == 0) {
             if (!percent) continue;
             weights.push_back(std::max(1, Rows_->GetColPercentWidth(c, percentBase) - padding));
+            total += weights.back();
           } else {
             if (pass.Marks[c] == 0) continue;
             weights.push_back(percent ? pass.Marks[c] : std::max(1, Rows_->GetColBestWidth(c)));
+            if (!percent) total += weights.back();
           }
           entries.push_back(c);
         }
-        SpreadExtra(Info.ColWidths, entries, weights, pass.Remaining);
+        SpreadExtra(Info.ColWidths, entries, weights, pass.Remaining, total);
       }
     }
   }

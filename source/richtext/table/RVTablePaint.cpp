@@ -429,7 +429,12 @@ void TTablePainter::paintCell(int Row, int Col, TRVTableCellData& Cell, TRect R)
     // A selected cell shows its text as selected, for this painting only.
     const bool mark = selected && (Cell.StateFlags & rvstWholeDataSelected) == 0;
     if (mark) Cell.StateFlags |= rvstWholeDataSelected;
+    // Content wider than its column (a glyph wider than the minimum a word asks for) stays
+    // inside the cell rather than crossing its border and the table's.
+    const int saved = canvas_.SaveDC();
+    canvas_.IntersectClipRect(R);
     Cell.Paint(canvas_, Intersection(R, clip_));
+    canvas_.RestoreDC(saved);
     if (mark) Cell.StateFlags &= ~rvstWholeDataSelected;
   }
 

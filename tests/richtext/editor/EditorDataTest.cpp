@@ -101,6 +101,9 @@ TEST(EditorDataTest, ReformattingIsRefusedWhileLockedOrReadOnly) {
   EXPECT_EQ(d.DrawItems().Count(), pieces + 1);
   EXPECT_NE(d.GetViewerState() & rvvsTrackJumps, 0) << "hyperlinks are tracked again";
   EXPECT_EQ(d.StateFlags & rvstJumpHighlighted, 0u);
+  d.StateFlags |= rvstSkipNextFormatting;
+  EXPECT_EQ(d.Reformat(true), 0) << "the formatter skipped its turn and laid out nothing";
+  ASSERT_NE(d.Reformat(true), 0);
 
   f.Editor.SetReadOnly(false);
   d.SetViewerState(d.GetViewerState() | rvvsTrackJumps);

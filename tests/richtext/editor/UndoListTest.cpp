@@ -40,10 +40,14 @@ TEST(UndoListTest, TheLimitKeepsTheNewestGroups) {
   for (int i = 0; i < 3; ++i) d.UndoList->Undo(&d);
   EXPECT_EQ(d.GetItemText(0), "1") << "the first change can no longer be undone";
   EXPECT_THROW(d.UndoList->Undo(&d), ERVError);
+  for (const char* text : {"a", "b"}) ChangeTextInGroup(d, text);
+  d.BeginUndoSequence(rvutInsert, false);  // a group that stays empty
+  ChangeTextInGroup(d, "c");
+  EXPECT_EQ(d.UndoList->Count(), 2) << "the full list made room before the empty group went";
 
   d.UndoList->SetLimit(-1);
   for (int i = 0; i < 40; ++i) ChangeTextInGroup(d, std::to_string(i));
-  EXPECT_EQ(d.UndoList->Count(), 40) << "-1 keeps every group";
+  EXPECT_EQ(d.UndoList->Count(), 42) << "-1 keeps every group";
   d.UndoList->SetLimit(5);
   EXPECT_EQ(d.UndoList->Count(), 5) << "lowering the limit drops the oldest groups";
   d.UndoList->Undo(&d);

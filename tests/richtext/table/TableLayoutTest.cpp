@@ -72,6 +72,21 @@ TEST_F(TableLayoutTest, SpanningCellWidensItsColumnsInProportion) {
   EXPECT_EQ(Values(t->FormattingInfo.ColWidths), (std::vector<int32_t>{25, 71}));
 }
 
+TEST_F(TableLayoutTest, WhatIsLeftGoesToPixelColumnsAheadOfPercentOnesInRoundedShares) {
+  // The cells' widths (> 0 pixels, < 0 percent) in a 400-pixel table, and its columns' widths.
+  const std::vector<std::vector<int32_t>> cases[] = {
+      {{50, -30}, {274, 116}},   // 224 left, measured against the pixel column alone
+      {{-30, 50}, {125, 265}}};  // the percent share first, rounded; none passes what is left
+  for (const auto& c : cases) {
+    TDoc d;
+    TRVTableItemInfo* t = d.AddTable(1, static_cast<int>(c[0].size()));
+    t->BestWidth = 400;
+    for (size_t i = 0; i < c[0].size(); ++i) t->GetCell(0, static_cast<int>(i))->BestWidth = c[0][i];
+    t->Format(1000, t->FormattingInfo, false);
+    EXPECT_EQ(Values(t->FormattingInfo.ColWidths), c[1]) << c[0][0];
+  }
+}
+
 TEST_F(TableLayoutTest, SameWidthWithoutForceDoesNothing) {
   TRVTableItemInfo* t = doc.AddTable(1, 2);
   t->Format(400, t->FormattingInfo, false);
