@@ -189,6 +189,27 @@ TEST_F(PaintedTree, HiddenSelectionDrawsNoSelectionColours) {
   EXPECT_EQ(countFill(painted), 0);
 }
 
+TEST_F(PaintedTree, FocusRectangleShowsOnAnUnfocusedTreeUnlessHidden) {
+  ASSERT_FALSE(tree.Focused());
+  TBitmap plain;
+  Paint(plain, Rect(0, 0, 240, 200));
+  tree.SetFocusedNode(tree.GetFirst()->NextSibling);  // "Birds", rows 100..119, not selected
+  for (const bool hidden : {false, true}) {
+    SCOPED_TRACE(hidden ? "hidden" : "shown");
+    if (hidden) tree.GetOptions().SetPaintOptions(tree.GetOptions().PaintOptions() | toHideFocusRect);
+    TBitmap focused;
+    Paint(focused, Rect(0, 0, 240, 200));
+    int changed = 0;
+    for (int32_t y = 0; y < 200; ++y)
+      for (int32_t x = 0; x < 240; ++x)
+        if (focused.Canvas().Pixel(x, y) != plain.Canvas().Pixel(x, y)) {
+          ASSERT_TRUE(y >= 100 && y < 120) << x << "," << y;
+          ++changed;
+        }
+    EXPECT_EQ(changed > 0, !hidden);
+  }
+}
+
 TEST_F(PaintedTree, SelectionCornersFollowTheCurveRadius) {
   // "Cats" is the selected second row (y 20..39); full-row selection frames the whole row.
   tree.GetOptions().SetSelectionOptions(tree.GetOptions().SelectionOptions() | toFullRowSelect);

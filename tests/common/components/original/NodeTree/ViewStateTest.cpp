@@ -184,6 +184,45 @@ TEST_F(ViewStateTest, ScrollIntoViewHorizontallyBringsADeepRowIntoView) {
   EXPECT_EQ(tree.OffsetX(), tree.ClientWidth() - tree.RangeWidth());
 }
 
+TEST_F(ViewStateTest, ScrollBarsFollowTheScrollBarOptions) {
+  tree.HandleNeeded();
+  const struct {
+    TScrollBarOptions options;
+    bool overflow;  // rows wider and taller than the client area
+    bool horizontal, horizontalEnabled, vertical, verticalEnabled;
+  } cases[] = {
+      {{ssBoth, false}, false, false, false, false, false},
+      {{ssBoth, false}, true, true, true, true, true},
+      {{ssBoth, true}, false, true, false, true, false},
+      {{ssBoth, true}, true, true, true, true, true},
+      {{ssVertical, true}, true, false, false, true, true},
+      {{ssHorizontal, true}, false, true, false, false, false},
+      {{ssNone, true}, true, false, false, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.options.ScrollBars) + (c.options.AlwaysVisible ? " always" : "") +
+                 (c.overflow ? " overflow" : ""));
+    tree.Clear();
+    Add(tree, nullptr, "short");
+    if (c.overflow) {
+      for (int i = 0; i < 20; ++i) Add(tree, nullptr, std::string(60, 'w'));
+    }
+    tree.SetScrollBarOptions(c.options);
+    tree.UpdateScrollBars(true);
+    EXPECT_EQ(tree.ScrollBarVisible(SB_HORZ), c.horizontal);
+    EXPECT_EQ(tree.ScrollBarVisible(SB_HORZ) && tree.ScrollBarEnabled(SB_HORZ), c.horizontalEnabled);
+    EXPECT_EQ(tree.ScrollBarVisible(SB_VERT), c.vertical);
+    EXPECT_EQ(tree.ScrollBarVisible(SB_VERT) && tree.ScrollBarEnabled(SB_VERT), c.verticalEnabled);
+  }
+  // Without a horizontal bar the rows still scroll sideways, but never past the range.
+  tree.SetScrollBarOptions({ssVertical, false});
+  tree.SetOffsetX(-40);
+  tree.UpdateScrollBars(true);
+  EXPECT_EQ(tree.OffsetX(), -40);
+  while (tree.GetFirst()->NextSibling != nullptr) tree.DeleteNode(tree.GetFirst()->NextSibling);
+  EXPECT_EQ(tree.OffsetX(), 0);
+}
+
 TEST_F(ViewStateTest, DisplayRectOfTextFollowsIndentAndAlignment) {
   PNode a = Add(tree, nullptr, "a");
   PNode a1 = Add(tree, a, "wide text");
