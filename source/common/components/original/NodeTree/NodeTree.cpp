@@ -145,7 +145,9 @@ PNode TNodeTree::AllocateNode() {
 }
 
 void* TNodeTree::GetNodeData(PNode node) {
-  // A tree without node data answers none rather than failing: callers test for it.
+  // The size is known once the first node is made; asking before that is the caller's mistake.
+  // A tree that chose no node data answers none rather than failing: callers test for it.
+  TreeAssert(nodeDataSize_ >= 0, kNodeDataSizeUnset);
   if (node == nullptr || node == root_ || nodeDataSize_ < 1) return nullptr;
   return reinterpret_cast<uint8_t*>(node) + kNodeHeaderSize + internalDataSize_;
 }

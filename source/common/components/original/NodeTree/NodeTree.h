@@ -124,6 +124,17 @@ struct TVTPaintInfo {
   int32_t VAlign = 0;  // middle of button and lines within the row
 };
 
+/// The scroll bars a tree may show.
+enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+/// Which bars the tree shows, and whether a shown bar stays (disabled) when there is nothing to
+/// scroll instead of being hidden.
+struct TScrollBarOptions {
+  TScrollStyle ScrollBars = ssBoth;
+  bool AlwaysVisible = false;
+  bool operator==(const TScrollBarOptions&) const = default;
+};
+
 /// Vertical positions of visible nodes, sampled every few nodes.
 struct TCacheEntry {
   PNode Node;
@@ -195,6 +206,7 @@ class TNodeTree : public TCustomControl {
   void InitNode(PNode node);
   void InitChildren(PNode node);
   /// The node's data area, or null for none, the hidden root or a tree without node data.
+  /// EAssertionFailed while the data size is not yet known (no node made, none set).
   void* GetNodeData(PNode node);
   TTextNodeData* TextData(PNode node);
   uint32_t TotalCount() const { return root_->TotalCount - 1; }
@@ -252,6 +264,8 @@ class TNodeTree : public TCustomControl {
   /// measured again when next needed. None: every node's.
   void NodeWidthChanged(PNode node);
   int64_t RangeHeight() const { return rangeHeight_; }
+  const TScrollBarOptions& ScrollBarOptions() const { return scrollBarOptions_; }
+  void SetScrollBarOptions(const TScrollBarOptions& value);
   void UpdateScrollBars(bool repaint);
   void UpdateHorizontalScrollBar(bool repaint);
   void UpdateVerticalScrollBar(bool repaint);
@@ -484,6 +498,10 @@ class TNodeTree : public TCustomControl {
   void SetFocusedNodeInternal(PNode node);
   int32_t CachePositionOf(PNode node, PNode& start);
   int32_t ScrollBarHeight() const;
+  /// Whether the scroll-bar options let the tree show `bar` (SB_HORZ or SB_VERT).
+  bool ShowsScrollBar(int bar) const;
+  /// SIF_ALL, with SIF_DISABLENOSCROLL for bars that stay visible.
+  uint32_t ScrollInfoMask() const;
   void Animate(int32_t distance, uint32_t duration,
                const std::function<bool(int32_t step, int32_t size)>& callback);
   bool ToggleCallback(int32_t step, int32_t size, const TRect& area, bool expanding);
@@ -539,6 +557,7 @@ class TNodeTree : public TCustomControl {
   bool rangeWidthValid_ = false;
   uint32_t widthStamp_ = 1;  // node widths measured under another stamp are stale
   int64_t rangeHeight_ = 0;
+  TScrollBarOptions scrollBarOptions_;
   int32_t offsetX_ = 0;
   int32_t offsetY_ = 0;
   uint32_t changeDelay_ = 0;

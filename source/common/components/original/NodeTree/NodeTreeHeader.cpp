@@ -217,13 +217,10 @@ void TNodeTreeColumn::SetIndex(int index) {
 
 std::string TNodeTreeColumn::GetDisplayName() const {
   const bool narrow = std::all_of(text_.begin(), text_.end(), [](char16_t c) { return c <= 255; });
-  if (narrow && !text_.empty()) {
-    std::string result;
-    for (char16_t c : text_) result.push_back(static_cast<char>(c));
-    return result;
-  }
-  if (narrow) return TCollectionItem::GetDisplayName();
-  return "Column " + std::to_string(Index());
+  if (!narrow) return "Column " + std::to_string(Index());
+  std::string result;
+  for (char16_t c : text_) result.push_back(static_cast<char>(c));
+  return result;
 }
 
 void TNodeTreeColumn::Assign(const TPersistent* source) {

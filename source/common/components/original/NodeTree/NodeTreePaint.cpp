@@ -423,8 +423,7 @@ void TNodeTree::PaintSelectionBackground(PaintContext& context, TVTPaintInfo& in
     canvas.RoundRect(r, selectionCurveRadius_, selectionCurveRadius_);
   }
   canvas.Brush().SetStyle(bsClear);
-  if (node == focusedNode_ && info.Column == focusedColumn_ && (context.options & poDrawFocusRect) != 0 &&
-      context.focused) {
+  if (node == focusedNode_ && info.Column == focusedColumn_ && (context.options & poDrawFocusRect) != 0) {
     canvas.Flush();
     TRect focus = r;
     focus.Offset(-context.window.Left, 0);

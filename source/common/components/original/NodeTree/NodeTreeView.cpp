@@ -449,15 +449,34 @@ void TNodeTree::UpdateScrollBars(bool repaint) {
   UpdateHorizontalScrollBar(repaint);
 }
 
+void TNodeTree::SetScrollBarOptions(const TScrollBarOptions& value) {
+  if (value == scrollBarOptions_) return;
+  scrollBarOptions_ = value;
+  UpdateScrollBars(true);
+}
+
+bool TNodeTree::ShowsScrollBar(int bar) const {
+  const TScrollStyle bars = scrollBarOptions_.ScrollBars;
+  return bars == ssBoth || bars == (bar == SB_HORZ ? ssHorizontal : ssVertical);
+}
+
+uint32_t TNodeTree::ScrollInfoMask() const {
+  return SIF_ALL | (scrollBarOptions_.AlwaysVisible ? SIF_DISABLENOSCROLL : 0u);
+}
+
 void TNodeTree::UpdateVerticalScrollBar(bool repaint) {
   rangeHeight_ = TotalHeight();
-  TScrollInfo info;
-  info.fMask = SIF_ALL;
-  info.nMin = 0;
-  info.nMax = static_cast<int32_t>(std::min<int64_t>(rangeHeight_, INT32_MAX));
-  info.nPage = static_cast<uint32_t>(std::max<int32_t>(0, ClientHeight() + 1));
-  info.nPos = -offsetY_;
-  SetScrollInfo(SB_VERT, info, repaint);
+  if (ShowsScrollBar(SB_VERT)) {
+    TScrollInfo info;
+    info.fMask = ScrollInfoMask();
+    info.nMin = 0;
+    info.nMax = static_cast<int32_t>(std::min<int64_t>(rangeHeight_, INT32_MAX));
+    info.nPage = static_cast<uint32_t>(std::max<int32_t>(0, ClientHeight() + 1));
+    info.nPos = -offsetY_;
+    SetScrollInfo(SB_VERT, info, repaint);
+  } else {
+    ShowScrollBar(SB_VERT, false);
+  }
   const int64_t lowest = std::min<int64_t>(0, int64_t{ClientHeight()} - rangeHeight_);
   offsetY_ = static_cast<int32_t>(std::clamp<int64_t>(offsetY_, lowest, 0));
 }
@@ -512,15 +531,21 @@ void TNodeTree::UpdateHorizontalScrollBar(bool repaint) {
   // someone asks for the width.
   if (!HandleAllocated()) return;
   const int32_t range = RangeWidth();
+  if (!ShowsScrollBar(SB_HORZ)) {
+    // The rows may still be scrolled sideways (ScrollIntoView), within the range as it is now.
+    ShowScrollBar(SB_HORZ, false);
+    SetOffsetX(offsetX_);
+    return;
+  }
   TScrollInfo info;
-  if (ClientWidth() >= range) {
+  if (ClientWidth() >= range && !scrollBarOptions_.AlwaysVisible) {
     ShowScrollBar(SB_HORZ, false);
     info.fMask = SIF_ALL;
     SetScrollInfo(SB_HORZ, info, repaint);
     offsetX_ = -GetScrollPos(SB_HORZ);
     return;
   }
-  info.fMask = SIF_ALL;
+  info.fMask = ScrollInfoMask();
   info.nMin = 0;
   info.nMax = range;
   info.nPos = -offsetX_;

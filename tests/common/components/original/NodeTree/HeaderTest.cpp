@@ -118,13 +118,15 @@ TEST_F(HeaderTest, ColumnFromPositionOutsideTheColumnsIsInvalid) {
   EXPECT_EQ(columns.ColumnFromPosition(Point(5, 101)), InvalidColumn);
 }
 
-TEST_F(HeaderTest, DisplayNameOfWideCaptionsUsesTheIndex) {
+TEST_F(HeaderTest, DisplayNameIsTheNarrowCaptionElseTheIndex) {
   TNodeTreeColumn* plain = AddColumn(10);
   TNodeTreeColumn* wide = AddColumn(10);
+  TNodeTreeColumn* empty = AddColumn(10);
   plain->SetText(u"Name");
   wide->SetText(u"\u0418\u043C\u044F");
   EXPECT_EQ(plain->GetDisplayName(), "Name");
   EXPECT_EQ(wide->GetDisplayName(), "Column 1");
+  EXPECT_EQ(empty->GetDisplayName(), "");  // an empty caption is still the caption
 }
 
 TEST_F(HeaderTest, AssignCopiesEveryPropertyAndEqualsComparesThem) {

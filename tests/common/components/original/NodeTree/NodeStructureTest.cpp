@@ -192,6 +192,7 @@ TEST_F(NodeStructureTest, InitialUserDataNeedsFourBytesAndARefusedInsertChangesN
 }
 
 TEST_F(NodeStructureTest, NodeDataIsNoneForTheRootAndForATreeWithoutData) {
+  Add(tree, nullptr, "a");
   EXPECT_EQ(tree.GetNodeData(tree.RootNode()), nullptr);
   EXPECT_EQ(tree.GetNodeData(nullptr), nullptr);
   TNodeTree bare;
@@ -249,6 +250,8 @@ TEST_F(NodeStructureTest, PreconditionsRaiseTheirTexts) {
   EXPECT_EQ(message([&] { tree.GetVisibleParent(nullptr); }), "Node must not be nil.");
   EXPECT_EQ(message([&] { tree.MoveTo(tree.RootNode(), a, amAddChildLast); }),
             "Node must neither be nil nor the root node.");
+  TNodeTree unsized;  // no node made yet, so its data size is still unknown
+  EXPECT_EQ(message([&] { unsized.GetNodeData(nullptr); }), "NodeDataSize not initialized.");
 }
 
 TEST_F(NodeStructureTest, CompareTreeOrderAndDescendants) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "TreeTestSupport.h"
@@ -187,6 +188,19 @@ TEST_F(PaintedTree, HiddenSelectionDrawsNoSelectionColours) {
   tree.GetOptions().SetPaintOptions((tree.GetOptions().PaintOptions() | toHideSelection) & ~toPopupMode);
   Paint(painted, Rect(0, 0, 240, 200));
   EXPECT_EQ(countFill(painted), 0);
+}
+
+TEST_F(PaintedTree, FocusRectangleShowsOnAnUnfocusedTree) {
+  const TRect birds = Rect(0, 100, 240, 120);  // an unselected row
+  TBitmap plain, focused;
+  Paint(plain, birds);
+  tree.SetFocusedNode(tree.GetFirst()->NextSibling);
+  Paint(focused, birds);
+  EXPECT_FALSE(tree.Focused());
+  bool same = true;
+  for (int32_t y = 0; y < 20; ++y)
+    same = same && std::memcmp(focused.ScanLine(y), plain.ScanLine(y), 240 * 3) == 0;
+  EXPECT_FALSE(same);
 }
 
 TEST_F(PaintedTree, SelectionCornersFollowTheCurveRadius) {

@@ -184,6 +184,33 @@ TEST_F(ViewStateTest, ScrollIntoViewHorizontallyBringsADeepRowIntoView) {
   EXPECT_EQ(tree.OffsetX(), tree.ClientWidth() - tree.RangeWidth());
 }
 
+TEST_F(ViewStateTest, ScrollBarsFollowTheScrollBarOptions) {
+  tree.HandleNeeded();
+  // The options, whether rows overflow the client area, and each bar: 0 hidden, 1 disabled, 2 enabled.
+  const struct {
+    TScrollBarOptions options;
+    bool overflow;
+    int horizontal, vertical;
+  } cases[] = {{{ssBoth, false}, false, 0, 0},
+               {{ssBoth, true}, false, 1, 1},
+               {{ssVertical, true}, true, 0, 2},
+               {{ssHorizontal, false}, true, 2, 0}};
+  auto state = [&](int bar) { return tree.ScrollBarVisible(bar) ? 1 + tree.ScrollBarEnabled(bar) : 0; };
+  for (const auto& c : cases) {
+    tree.Clear();
+    for (int i = 0; i < (c.overflow ? 20 : 1); ++i) Add(tree, nullptr, std::string(c.overflow ? 60 : 1, 'w'));
+    tree.SetScrollBarOptions(c.options);
+    EXPECT_EQ(state(SB_HORZ), c.horizontal) << &c - cases;
+    EXPECT_EQ(state(SB_VERT), c.vertical) << &c - cases;
+  }
+  // Without a horizontal bar the rows still scroll sideways, but never past the range.
+  tree.SetScrollBarOptions({ssNone, false});
+  tree.SetOffsetX(-40);
+  EXPECT_EQ(tree.OffsetX(), -40);
+  while (tree.GetFirst() != nullptr) tree.DeleteNode(tree.GetFirst());
+  EXPECT_EQ(tree.OffsetX(), 0);
+}
+
 TEST_F(ViewStateTest, DisplayRectOfTextFollowsIndentAndAlignment) {
   PNode a = Add(tree, nullptr, "a");
   PNode a1 = Add(tree, a, "wide text");
