@@ -241,9 +241,8 @@ void TRVRTFReaderProperties::AppendRow(TTableInfo& Info, const TRVRTFRowProperti
   const int rowTableCols = Info.RowTable->Rows().GetColCount();
 
   // Cells that the row's geometry does not describe get boundaries of their own, so that
-  // their content is kept.
-  // Text after the row's last cell end (in the spare cell) joins the last cell; a row
-  // without any cell gets one for it.
+  // their content is kept. Text after the row's last cell end (in the spare cell) joins the
+  // last cell; a row without any cell gets one for it.
   TRVTableCellData* spare = Info.RowTable->GetCell(0, rowTableCols - 1);
   const int described = rowTableCols == 1 && spare != nullptr && !holdsNothing(*spare) ? 1 : rowTableCols - 1;
   TRVRTFRowProperties rp = RowIn;
