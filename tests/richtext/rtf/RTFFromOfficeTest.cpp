@@ -97,15 +97,6 @@ std::vector<std::string> Normalized(const std::vector<std::string>& lines) {
 const char kUnfinishedRow[] =
     "{\\rtf1 First.\\par \\pard\\intbl A\\cell B\\cell \\pard Last.\\par More.\\par}";
 
-/// Tables whose text a merge or a row end takes.
-const char* kTableText[] = {
-    "{\\rtf1 \\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\cellx3000\\intbl A\\cell B\\cell C\\cell\\row}",
-    "{\\rtf1 \\trowd\\clvmgf\\cellx1000\\cellx2000\\intbl A\\cell B\\cell\\row"
-    "\\trowd\\clvmrg\\cellx1000\\cellx2000\\intbl C\\cell D\\cell\\row}",
-    "{\\rtf1 \\trowd\\cellx1000\\cellx2000\\intbl A\\cell B\\cell C\\row\\pard After\\par}",
-    "{\\rtf1 \\trowd\\cellx1000\\cellx2000\\intbl A\\cell B\\cell C\\par\\row\\pard After\\par}",
-};
-
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -145,8 +136,8 @@ class RTFFromOfficeTest : public ::testing::Test {
     RunCommand(office + "--infilter=\"HTML (StarWriter)\" --convert-to rtf --outdir " + dir_ + "/rtf" +
                files + " >/dev/null 2>&1");
     WriteBytes(dir_ + "/rtf/unfinished-row.rtf", kUnfinishedRow);
-    for (size_t i = 0; i < std::size(kTableText); ++i)
-      WriteBytes(dir_ + "/rtf/table-text" + std::to_string(i) + ".rtf", kTableText[i]);
+    for (size_t i = 0; i < std::size(kTableTextRTF); ++i)
+      WriteBytes(dir_ + "/rtf/table-text" + std::to_string(i) + ".rtf", kTableTextRTF[i]);
     // The Debian file: the document template that the pandoc data package ships.
     RunCommand(
         "cd " + dir_ + " && timeout 120 apt-get download pandoc-data >fetch.log 2>&1 && mkdir x && " +
@@ -227,20 +218,20 @@ TEST_F(RTFFromOfficeTest, UnfinishedRowKeepsWhatTheOfficeSuiteShowsInItsOrder) {
 TEST_F(RTFFromOfficeTest, TableTextThatMergesOrRowEndsTakeIsAllThere) {
   // Every line the office suite shows is one of ours (a merged cell's lines come in another
   // order, and we keep the text it drops after a row's last cell).
-  for (size_t i = 0; i < std::size(kTableText); ++i) {
+  for (size_t i = 0; i < std::size(kTableTextRTF); ++i) {
     TDoc read;
     read.Props.UnicodeMode = doc.Props.UnicodeMode;
     read.Props.TextStyleMode = read.Props.ParaStyleMode = rvrsAddIfNeeded;
-    ASSERT_EQ(read.Read(kTableText[i]), 0) << kTableText[i];
+    ASSERT_EQ(read.Read(kTableTextRTF[i]), 0) << kTableTextRTF[i];
     std::vector<std::string> ours;
     Lines(read, ours);
     ours = Normalized(ours);
     std::vector<std::string> office =
         Normalized(SplitLines(ReadBytes(dir_ + "/txt/table-text" + std::to_string(i) + ".txt")));
-    ASSERT_FALSE(office.empty()) << "the office suite wrote no text for " << kTableText[i];
+    ASSERT_FALSE(office.empty()) << "the office suite wrote no text for " << kTableTextRTF[i];
     std::ranges::sort(office);
     std::ranges::sort(ours);
-    EXPECT_TRUE(std::ranges::includes(ours, office)) << kTableText[i] << "\n" << Outline(read);
+    EXPECT_TRUE(std::ranges::includes(ours, office)) << kTableTextRTF[i] << "\n" << Outline(read);
   }
 }
 

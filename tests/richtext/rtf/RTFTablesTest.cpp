@@ -125,25 +125,20 @@ TEST_F(RTFTablesTest, TextThatMergesAndRowEndsTakeIsKept) {
     const char* cells;
     const char* after;
   } cases[] = {
-      {"\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\cellx3000\\intbl A\\cell B\\cell C\\cell\\row",
-       "0,0:Ps0/p0:A | Ps0/p0:B / 0,2:Ps0/p0:C", ""},
-      {"\\trowd\\clvmgf\\cellx1000\\cellx2000\\intbl A\\cell B\\cell\\row"
-       "\\trowd\\clvmrg\\cellx1000\\cellx2000\\intbl C\\cell D\\cell\\row",
-       "0,0:Ps0/p0:A | Ps0/p0:C / 0,1:Ps0/p0:B / 1,1:Ps0/p0:D", ""},
-      {"\\trowd\\cellx1000\\cellx2000\\intbl A\\cell B\\cell C\\row\\pard After\\par",
-       "0,0:Ps0/p0:A / 0,1:Ps0/p0:B | Ps0/p0:C", " | Ps0/p0:After"},
-      {"\\trowd\\cellx1000\\cellx2000\\intbl A\\cell B\\cell C\\par\\row\\pard After\\par",
-       "0,0:Ps0/p0:A / 0,1:Ps0/p0:B | Ps0/p0:C", " | Ps0/p0:After"},
+      {kTableTextRTF[0], "0,0:Ps0/p0:A | Ps0/p0:B / 0,2:Ps0/p0:C", ""},
+      {kTableTextRTF[1], "0,0:Ps0/p0:A | Ps0/p0:C / 0,1:Ps0/p0:B / 1,1:Ps0/p0:D", ""},
+      {kTableTextRTF[2], "0,0:Ps0/p0:A / 0,1:Ps0/p0:B | Ps0/p0:C", " | Ps0/p0:After"},
+      {kTableTextRTF[3], "0,0:Ps0/p0:A / 0,1:Ps0/p0:B | Ps0/p0:C", " | Ps0/p0:After"},
       // A later row's merge, into a main cell that was empty; a picture before the row end.
-      {Row("\\cellx1000\\cellx2000", {"a", "b"}) +
-           "\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\intbl \\cell d\\cell " + pict + "\\row",
+      {"{\\rtf1 " + Row("\\cellx1000\\cellx2000", {"a", "b"}) +
+           "\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\intbl \\cell d\\cell " + pict + "\\row}",
        "0,0:Ps0/p0:a / 0,1:Ps0/p0:b / 1,0:Ps0/p0:d | PG3x2", ""},
       // A row that defines no cell.
-      {"\\trowd\\intbl lone\\row", "0,0:Ps0/p0:lone", ""},
+      {"{\\rtf1\\trowd\\intbl lone\\row}", "0,0:Ps0/p0:lone", ""},
   };
   for (const auto& c : cases) {
     TDoc read;
-    ASSERT_EQ(read.Read("{\\rtf1 " + c.rtf + "}"), 0) << c.rtf;
+    ASSERT_EQ(read.Read(c.rtf), 0) << c.rtf;
     auto* t = dynamic_cast<TRVTableItemInfo*>(read.GetItem(0));
     ASSERT_NE(t, nullptr) << Outline(read);
     EXPECT_EQ(tabletest::GridFault(*t), "") << c.rtf;
