@@ -323,6 +323,12 @@ struct TRVRTFReader::Parser {
     int ch = getChar();
     if (ch < 0) throw Stop{rtf_ec_EndOfFile};
     if (!isLetter(ch)) {
+      // After "\u" a control symbol is one skipped character, as a control word is: writers
+      // escape a fallback of "{", "}" or "\\" that way. Of "\'" its hex pair is the character.
+      if (r.skip_ > 0 && ch != '\'') {
+        --r.skip_;
+        return;
+      }
       dispatch(std::string(1, static_cast<char>(ch)), 0, false);
       return;
     }
@@ -369,7 +375,7 @@ struct TRVRTFReader::Parser {
     }
     switch (sym->Kind) {
       case TRVRTFKeywordKind::Char:
-        deliverChar(sym->Index);
+        parseChar(sym->Index);
         break;
       case TRVRTFKeywordKind::Typographic:
         if (st().Destination == rdsNorm && r.OnNewUnicodeText)
@@ -393,19 +399,10 @@ struct TRVRTFReader::Parser {
     }
   }
 
-  /// A character that a keyword stands for: it counts as skipped text after "\u" too.
-  void deliverChar(int ch) {
-    if (r.skip_ > 0) {
-      --r.skip_;
-      return;
-    }
-    parseChar(ch);
-  }
-
   /// A typographic character as 8-bit text: in the text's code page where it has the
   /// character and the row asks for that, else the row's fallback.
   void deliverTypographic(const TRVRTFSymbol& sym) {
-    if (sym.UseDefault && st().Destination == rdsNorm && r.skip_ <= 0) {
+    if (sym.UseDefault && st().Destination == rdsNorm) {
       const std::string bytes =
           r.UnicodeToAnsi(std::u16string(1, static_cast<char16_t>(sym.Default)), r.TextCodePage());
       if (!bytes.empty() && bytes != "?") {
@@ -413,7 +410,7 @@ struct TRVRTFReader::Parser {
         return;
       }
     }
-    deliverChar(sym.Index);
+    parseChar(sym.Index);
   }
 
   void special(TRVRTFSpecial what, int32_t param, bool hasParam) {
@@ -1199,13 +1196,9 @@ struct TRVRTFReader::Parser {
       case P::CharReset:
         ch.Reset(s.DefLanguage);
         break;
-      case P::SectionReset: {
-        const int32_t headerY = s.Section.HeaderY, footerY = s.Section.FooterY;
+      case P::SectionReset:
         s.Section = TRVRTFSectionProperties();
-        s.Section.HeaderY = headerY;
-        s.Section.FooterY = footerY;
         break;
-      }
       case P::RowReset:
         s.GetRow().Reset();
         break;
@@ -1316,6 +1309,10 @@ struct TRVRTFReader::Parser {
         // the paragraph after the table.
         if (r.pendingW_.empty() && r.pending_.find_first_not_of(' ') == std::string::npos) r.pending_.clear();
         checkTable(true, true);
+        // Text there ends its paragraph in the row (its last cell keeps it); the text after
+        // the row starts a paragraph of its own.
+        if (!r.pending_.empty() || !r.pendingW_.empty()) flushText(rtf_ts_NewPara);
+        r.position_ = rtf_ts_NewPara;
         fireTable(rvf_tbl_RowEnd);
         r.cellsSinceRow_ = 0;
         break;

@@ -120,25 +120,10 @@ void TRVRTFReaderProperties::UpdateMarker(TRVRTFReader* Reader) {
   int32_t listNo = -1;
   if (Reader != nullptr && Reader->State().Para.Marker)
     listNo = FindListForNumbering(*Reader->State().Para.Marker);
-  if (listNo >= 0) {
-    marker->ListNo = listNo;
-    marker->Level = 0;
-    data->RenumberMarker(index, true);
-    return;
-  }
-  // No list style could be found: the paragraph stays a plain paragraph.
-  if (index + 1 < data->GetItemCount()) {
-    TCustomRVItemInfo* next = data->GetItem(index + 1);
-    if (next->GetSameAsPrev()) {
-      next->SetSameAsPrev(false);
-      if (marker->GetPageBreakBefore()) next->SetPageBreakBefore(true);
-    }
-  }
-  data->DeleteItems(index, 1);
-  if (data == target_) {
-    if (insertIndex_ > index) --insertIndex_;
-    if (lastItem_ >= index) --lastItem_;
-  }
+  // A marker whose list cannot be made stays, without a list, where the paragraph had it.
+  marker->ListNo = listNo;
+  marker->Level = 0;
+  if (listNo >= 0) data->RenumberMarker(index, true);
 }
 
 int32_t TRVRTFReaderProperties::FindListForNumbering(const TRVRTFMarkerProperties& N) {

@@ -70,6 +70,26 @@ void ensureColumns(TRVTableItemInfo& table, size_t boundaries) {
     rows.InsertCols(rows.GetColCount(), wanted - rows.GetColCount(), -1, false);
 }
 
+/// True when the data holds nothing but empty text (the paragraph a cell end makes for an
+/// empty cell).
+bool holdsNothing(TCustomRVData& data) {
+  for (int i = 0; i < data.GetItemCount(); ++i)
+    if (data.GetItem(i)->StyleNo < 0 || !data.GetItemText(i).empty()) return false;
+  return true;
+}
+
+/// Moves what Source holds to the end of Dest, as paragraphs of their own: text of a cell
+/// that a merge took over, or text after a row's last cell. An empty paragraph of Dest gives
+/// way to it.
+void joinContent(TCustomRVData& Dest, TCustomRVData& Source) {
+  if (holdsNothing(Source)) return;
+  if (holdsNothing(Dest)) Dest.Clear();
+  TCustomRVItemInfo* first = Source.GetItem(0);
+  first->SetSameAsPrev(false);
+  first->SetBR(false);
+  Dest.AppendItemsFrom(&Source);
+}
+
 }  // namespace
 
 void TRVRTFReaderProperties::FreeTables() {
@@ -221,9 +241,12 @@ void TRVRTFReaderProperties::AppendRow(TTableInfo& Info, const TRVRTFRowProperti
   const int rowTableCols = Info.RowTable->Rows().GetColCount();
 
   // Cells that the row's geometry does not describe get boundaries of their own, so that
-  // their content is kept.
+  // their content is kept. Text after the row's last cell end (in the spare cell) joins the
+  // last cell; a row without any cell gets one for it.
+  TRVTableCellData* spare = Info.RowTable->GetCell(0, rowTableCols - 1);
+  const int described = rowTableCols == 1 && spare != nullptr && !holdsNothing(*spare) ? 1 : rowTableCols - 1;
   TRVRTFRowProperties rp = RowIn;
-  while (static_cast<int>(rp.Cells.size()) < rowTableCols - 1) {
+  while (static_cast<int>(rp.Cells.size()) < described) {
     TRVRTFCellProperties extra;
     const int32_t last = rp.Cells.empty() ? rp.Left : rp.Cells.back().Right;
     const int32_t prevLeft = rp.Cells.size() >= 2 ? rp.Cells[rp.Cells.size() - 2].Right : rp.Left;
@@ -286,18 +309,35 @@ void TRVRTFReaderProperties::AppendRow(TTableInfo& Info, const TRVRTFRowProperti
   if (first != clNone) table.BorderLightColor = first;
   if (second != clNone) table.BorderColor = second;
 
-  auto moveContent = [&](int row, int col, int rowTableCol) {
-    TRVTableCellData* dest = table.GetCell(row, col);
-    TRVTableCellData* src =
-        rowTableCol < Info.RowTable->Rows().GetColCount() ? Info.RowTable->GetCell(0, rowTableCol) : nullptr;
-    if (dest == nullptr) return;
-    dest->Clear();
-    if (src != nullptr) dest->AppendItemsFrom(src);
-  };
-
   // 8: boundaries and cells.
   auto& b = Info.Boundaries;
   const int n = static_cast<int>(rp.Cells.size());
+  auto rowTableCell = [&](int rowTableCol) {
+    return rowTableCol < Info.RowTable->Rows().GetColCount() ? Info.RowTable->GetCell(0, rowTableCol)
+                                                             : nullptr;
+  };
+  // The cell that took the content of the row's last RTF cell.
+  TRVTableCellData* lastCell = nullptr;
+  // A cell whose slot a merge took over gives its content to the cell that covers the slot.
+  auto moveContent = [&](int row, int col, int rowTableCol) {
+    TRVTableCellData* src = rowTableCell(rowTableCol);
+    if (TRVTableCellData* dest = table.GetCell(row, col)) {
+      dest->Clear();
+      if (src != nullptr) dest->AppendItemsFrom(src);
+      lastCell = dest;
+      return;
+    }
+    int mr = 0, mc = 0;
+    if (TRVTableCellData* main = rows.GetMainCell(row, col, mr, mc)) {
+      if (src != nullptr) joinContent(*main, *src);
+      lastCell = main;
+    }
+  };
+  auto keepSpare = [&]() {
+    TRVTableCellData* src = rowTableCell(n);
+    if (src != nullptr && lastCell != nullptr) joinContent(*lastCell, *src);
+  };
+
   if (r == 0) {
     b.clear();
     b.push_back(rp.Left);
@@ -309,11 +349,10 @@ void TRVRTFReaderProperties::AppendRow(TTableInfo& Info, const TRVRTFRowProperti
         if (rows.GetMainCell(0, i - 1, mr, mc) != nullptr)
           rows.MergeCells(mr, mc, i - mc + 1, 1 - mr, true, false);
       }
-      if (table.GetCell(0, i) != nullptr) {
-        ApplyCellProperties(Info, 0, i, rp.Cells[i], rp, i, i + 1);
-        moveContent(0, i, i);
-      }
+      if (table.GetCell(0, i) != nullptr) ApplyCellProperties(Info, 0, i, rp.Cells[i], rp, i, i + 1);
+      moveContent(0, i, i);
     }
+    keepSpare();
     for (int c = n; c < rows.GetColCount(); ++c) ResetCell(table, 0, c);
     return;
   }
@@ -411,12 +450,11 @@ void TRVRTFReaderProperties::AppendRow(TTableInfo& Info, const TRVRTFRowProperti
         rows.MergeCells(mr, mc, colCount, r - mr + 1, true, false);
       }
     }
-    if (table.GetCell(r, P) != nullptr) {
-      ApplyCellProperties(Info, r, P, cp, rp, P, K);
-      moveContent(r, P, i);
-    }
+    if (table.GetCell(r, P) != nullptr) ApplyCellProperties(Info, r, P, cp, rp, P, K);
+    moveContent(r, P, i);
     P = K;
   }
+  keepSpare();
   for (int c = P; c < rows.GetColCount(); ++c) ResetCell(table, r, c);
 }
 

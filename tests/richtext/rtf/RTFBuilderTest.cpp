@@ -156,6 +156,10 @@ TEST_F(RTFBuilderTest, HeaderGoesToItsOwnDocument) {
   EXPECT_EQ(Outline(doc), "Ps0/p0:Body");
   EXPECT_EQ(Outline(header), "Ps0/p0:Top");
   EXPECT_EQ(doc.Props.HeaderY, 25);
+  TDoc reset;
+  reset.Props.HeaderData = &header;
+  ASSERT_EQ(reset.Read("{\\rtf1\\headery1440\\sectd{\\header Top}Body}"), 0);
+  EXPECT_EQ(reset.Props.HeaderY, 13) << "a section reset brings back the default distance";
   TDoc skipped;
   ASSERT_EQ(skipped.Read("{\\rtf1{\\header Top}Body}"), 0);
   EXPECT_EQ(Outline(skipped), "Ps0/p0:Body");

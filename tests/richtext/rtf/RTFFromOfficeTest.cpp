@@ -136,6 +136,8 @@ class RTFFromOfficeTest : public ::testing::Test {
     RunCommand(office + "--infilter=\"HTML (StarWriter)\" --convert-to rtf --outdir " + dir_ + "/rtf" +
                files + " >/dev/null 2>&1");
     WriteBytes(dir_ + "/rtf/unfinished-row.rtf", kUnfinishedRow);
+    for (size_t i = 0; i < std::size(kTableTextRTF); ++i)
+      WriteBytes(dir_ + "/rtf/table-text" + std::to_string(i) + ".rtf", kTableTextRTF[i]);
     // The Debian file: the document template that the pandoc data package ships.
     RunCommand(
         "cd " + dir_ + " && timeout 120 apt-get download pandoc-data >fetch.log 2>&1 && mkdir x && " +
@@ -211,6 +213,26 @@ TEST_F(RTFFromOfficeTest, UnfinishedRowKeepsWhatTheOfficeSuiteShowsInItsOrder) {
   std::ranges::copy_if(Normalized(ours), std::back_inserter(shown),
                        [&](const std::string& line) { return std::ranges::count(office, line) > 0; });
   EXPECT_EQ(shown, office) << Outline(doc);
+}
+
+TEST_F(RTFFromOfficeTest, TableTextThatMergesOrRowEndsTakeIsAllThere) {
+  // Every line the office suite shows is one of ours (a merged cell's lines come in another
+  // order, and we keep the text it drops after a row's last cell).
+  for (size_t i = 0; i < std::size(kTableTextRTF); ++i) {
+    TDoc read;
+    read.Props.UnicodeMode = doc.Props.UnicodeMode;
+    read.Props.TextStyleMode = read.Props.ParaStyleMode = rvrsAddIfNeeded;
+    ASSERT_EQ(read.Read(kTableTextRTF[i]), 0) << kTableTextRTF[i];
+    std::vector<std::string> ours;
+    Lines(read, ours);
+    ours = Normalized(ours);
+    std::vector<std::string> office =
+        Normalized(SplitLines(ReadBytes(dir_ + "/txt/table-text" + std::to_string(i) + ".txt")));
+    ASSERT_FALSE(office.empty()) << "the office suite wrote no text for " << kTableTextRTF[i];
+    std::ranges::sort(office);
+    std::ranges::sort(ours);
+    EXPECT_TRUE(std::ranges::includes(ours, office)) << kTableTextRTF[i] << "\n" << Outline(read);
+  }
 }
 
 }  // namespace

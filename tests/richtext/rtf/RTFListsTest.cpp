@@ -79,6 +79,12 @@ TEST_F(RTFListsTest, ListTableBecomesListStylesReusedOnTheSecondRead) {
   EXPECT_EQ(doc.Style.ListStyles().Count(), 2);
 }
 
+TEST_F(RTFListsTest, NumberingWhoseListCannotBeMadeKeepsItsMarker) {
+  // Without a font table no list style can be made for the numbering.
+  ASSERT_EQ(doc.Read("{\\rtf1{\\pn\\pnlvl1\\pndec}one\\par}"), 0);
+  EXPECT_EQ(Outline(doc), "PM-1.0 | s0/p0:one");
+}
+
 TEST_F(RTFListsTest, OtherModesDropNumbering) {
   doc.Props.ParaStyleMode = rvrsUseClosest;
   ASSERT_EQ(doc.Read(kListTable), 0);

@@ -97,6 +97,8 @@ const TextCase kTextCases[] = {
     {"unicode skip count is clamped", "{\\rtf1\\uc100000 \\u1044 abcdefghijklmnopqrstu}", true,
      "2:u:0414|0:qrstu"},
     {"hex pair of a skipped character", "{\\rtf1 \\uc1\\u1044\\'c4 Z}", true, "2:u:0414|0: Z"},
+    {"a control symbol is one skipped character", "{\\rtf1 \\u8364\\{x\\u8364\\|y}", true,
+     "2:u:20AC|0:x|0:u:20AC|0:y"},
 };
 
 class ReaderTextTest : public ::testing::TestWithParam<TextCase> {};

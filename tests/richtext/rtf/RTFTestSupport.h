@@ -73,6 +73,15 @@ inline const std::string kGreenDotPngHex =
     "89504e470d0a1a0a0000000d49484452000000030000000208020000001216f14d0000000f4944415478da63f80f030c600c2201"
     "a96a0ff1b679ceb20000000049454e44ae426082";
 
+/// Tables whose text a cell merge or a row end takes over.
+inline const char* const kTableTextRTF[] = {
+    "{\\rtf1 \\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\cellx3000\\intbl A\\cell B\\cell C\\cell\\row}",
+    "{\\rtf1 \\trowd\\clvmgf\\cellx1000\\cellx2000\\intbl A\\cell B\\cell\\row"
+    "\\trowd\\clvmrg\\cellx1000\\cellx2000\\intbl C\\cell D\\cell\\row}",
+    "{\\rtf1 \\trowd\\cellx1000\\cellx2000\\intbl A\\cell B\\cell C\\row\\pard After\\par}",
+    "{\\rtf1 \\trowd\\cellx1000\\cellx2000\\intbl A\\cell B\\cell C\\par\\row\\pard After\\par}",
+};
+
 /// One line per item, separated by " | ": how it starts ("P" paragraph, "L" line, "" continues),
 /// then what it is: text as "sStyle/pPara:text", a marker as "M<list>.<level>", a picture
 /// as "G<width>x<height>", a table as "T[row;row]" with its cells' outlines.
