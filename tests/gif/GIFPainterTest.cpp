@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <functional>
 #include <thread>
 
 #include "GIFPainterSupport.h"
@@ -249,13 +250,28 @@ TEST_F(GIFPainterTest, ImageOutlivesAPainterThatEnded) {
   EXPECT_EQ(recorder.Frames, (std::vector<int>{0, 1}));
 }
 
-TEST_F(GIFPainterTest, ClearingTheImageStopsItsPainters) {
-  LoadFrames({2, 2, 2});
-  image().StartPainter(&painter, target.Canvas(), Rect(0, 0, 4, 4), kAsync | doLoop | doLoopForever)->Start();
-  ASSERT_TRUE(PumpUntil([&] { return recorder.Frames.size() >= 4; }));
-  image().Clear();
-  EXPECT_EQ(painter, nullptr);
-  EXPECT_TRUE(image().Empty());
+TEST_F(GIFPainterTest, ClearingOrOptimisingTheImageStopsItsPaintersFirst) {
+  const struct {
+    const char* name;
+    std::function<void(TGIFImage&)> change;
+    bool empties;
+  } cases[] = {
+      {"clearing", [](TGIFImage& gif) { gif.Clear(); }, true},
+      {"optimising", [](TGIFImage& gif) { gif.Optimize(ooCrop | ooMerge | ooCleanup | ooColorMap, 0, 0, 8); },
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    recorder = EventRecorder{};
+    LoadFrames({2, 2, 2});
+    image()
+        .StartPainter(&painter, target.Canvas(), Rect(0, 0, 4, 4), kAsync | doLoop | doLoopForever)
+        ->Start();
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Frames.size() >= 4; }));
+    c.change(image());
+    EXPECT_EQ(painter, nullptr);
+    EXPECT_EQ(image().Empty(), c.empties);
+  }
 }
 
 TEST_F(GIFPainterTest, ErrorInsideTheAnimationEndsThePainterAndReachesSomeone) {
