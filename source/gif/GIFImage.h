@@ -362,6 +362,8 @@ class TGIFImage : public TGraphic {
   /// doTile, else stretched.
   void DrawBuffer(TCanvas& canvas, const TRect& rect);
   void GrowScreen(const TGIFSubImage& frame);
+  /// The stages of Optimize, with its progress reports.
+  void OptimizeFrames(uint8_t options);
   /// The header and the frames of a file; `start` is where the file begins in `stream`.
   void LoadFrames(TStream& stream, int64_t start);
   /// Runs `work` between a starting progress report of `message` and an ending one (100, or

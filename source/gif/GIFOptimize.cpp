@@ -256,12 +256,19 @@ void TGIFImage::Optimize(uint8_t options, uint8_t colorReduction, uint8_t dither
     throw GIFException("Invalid reduction method");
 
   // Painters read the frames this changes: they are stopped, and the list stays locked so
-  // that no painter of another thread starts or ends while the frames change. Painters do
-  // their work on this (the GUI) thread, so they cannot run before it is done.
+  // that no painter of another thread starts or ends while the frames change. The change is
+  // reported once the list is free again: a handler that draws may wait for a painter.
   StopAllPainters();
-  const std::shared_ptr<TGIFPainterList> list = painters_;
-  const std::lock_guard lock(list->Lock);
+  {
+    const std::shared_ptr<TGIFPainterList> list = painters_;
+    const std::lock_guard lock(list->Lock);
+    OptimizeFrames(options);
+  }
+  bitmap_.reset();
+  Changed();
+}
 
+void TGIFImage::OptimizeFrames(uint8_t options) {
   const int64_t frames = Count();
   const int64_t total = 6 * frames;
   int64_t done = 0;
@@ -371,6 +378,4 @@ void TGIFImage::Optimize(uint8_t options, uint8_t colorReduction, uint8_t dither
     }
     step(frames);
   });
-  bitmap_.reset();
-  Changed();
 }
