@@ -288,7 +288,8 @@ class TGIFImage : public TGraphic {
   void AssignTo(TPersistent* dest) const override;
   /// Makes the image smaller (options ooCrop, ooMerge, ooCleanup, ooColorMap,
   /// ooReduceColors); `ditherMode` and `reductionBits` are not used. Every painter of the
-  /// image is stopped first, and no painter of it runs until the optimising is done.
+  /// image is stopped and waited for first; the painter list stays locked while the frames
+  /// change.
   void Optimize(uint8_t options, uint8_t colorReduction, uint8_t ditherMode, int32_t reductionBits);
   /// Removes and frees frame `index`.
   void Delete(int index);
