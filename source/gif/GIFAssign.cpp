@@ -1,6 +1,7 @@
 // Copying GIF images and frames, and turning other pictures into GIF images and back.
 #include "gif/GIFImage.h"
 #include "platform/core/Exceptions.h"
+#include "platform/graphics/Picture.h"
 
 namespace {
 
@@ -23,8 +24,23 @@ void TGIFSubImage::Assign(const TGIFSubImage& source) {
   color_map_.Assign(source.color_map_);
   packed_ = source.packed_;
   code_size_ = source.code_size_;
-  StoreBounds(source.left_, source.top_, source.width_, source.height_);
+  StoreDescriptorBounds(source.left_, source.top_, source.width_, source.height_);
   data_ = source.data_;
+}
+
+void TGIFSubImage::Assign(const TPersistent* source) {
+  if (source == this) return;
+  if (source == nullptr) {
+    Clear();
+  } else if (const auto* frame = dynamic_cast<const TGIFSubImage*>(source)) {
+    Assign(*frame);
+  } else if (const auto* graphic = dynamic_cast<const TGraphic*>(source)) {
+    AssignGraphic(*graphic);
+  } else if (const auto* picture = dynamic_cast<const TPicture*>(source)) {
+    Assign(picture->Graphic());
+  } else {
+    TGIFItem::Assign(source);  // nothing else becomes a frame: the conversion error
+  }
 }
 
 void TGIFSubImage::AssignTo(TPersistent* dest) const {
@@ -46,8 +62,7 @@ void TGIFImage::Assign(const TPersistent* source) {
   if (const auto* other = dynamic_cast<const TGIFImage*>(source)) {
     // The copy keeps this image's own handlers and reports its progress to them.
     Clear();
-    Progress(this, psStarting, 0, false, TRect{}, kCopying);
-    try {
+    Reported(this, kCopying, false, [&] {
       header_.Assign(other->header_);
       // Compression, reduction bits and animation speed are how this image is saved and
       // played; they stay as they are.
@@ -68,11 +83,7 @@ void TGIFImage::Assign(const TPersistent* source) {
         images_.push_back(std::move(frame));
         Progress(this, psRunning, static_cast<uint8_t>((i + 1) * 100 / count), false, TRect{}, kCopying);
       }
-    } catch (...) {
-      Progress(this, psEnding, 0, false, TRect{}, kCopying);
-      throw;
-    }
-    Progress(this, psEnding, 100, false, TRect{}, kCopying);
+    });
     Changed();
     return;
   }

@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr const char* kConverting = "Converting...";
+
 TColor QuadColor(const TRGBQuad& q) {
   return MakeColor(static_cast<uint32_t>(q.rgbRed) | (static_cast<uint32_t>(q.rgbGreen) << 8) |
                    (static_cast<uint32_t>(q.rgbBlue) << 16));
@@ -67,11 +69,22 @@ void TGIFSubImage::AssignBitmap(const TBitmap& source) {
   StoreBounds(0, 0, width, height);
   data_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
 
-  const TPixelFormat bits = bitmap->PixelFormat();
+  Reported(kConverting, [&] {
+    ImportPixels(*bitmap);
+    code_size_ = std::max(2, color_map_.BitsPerPixel());
+    if (source.Transparent()) ImportMask(source);
+  });
+}
+
+void TGIFSubImage::ImportPixels(TBitmap& bitmap) {
+  const int32_t width = width_;
+  const int32_t height = height_;
+  const TPixelFormat bits = bitmap.PixelFormat();
   if (bits == pf24bit) {
     TRecentColors recent;
     for (int32_t y = 0; y < height; ++y) {
-      const uint8_t* row = bitmap->ScanLine(y);
+      RowProgress(kConverting, y);
+      const uint8_t* row = bitmap.ScanLine(y);
       uint8_t* out = &data_[static_cast<size_t>(y) * static_cast<size_t>(width)];
       for (int32_t x = 0; x < width; ++x) {
         const TColor color = QuadColor(TRGBQuad{row[3 * x], row[3 * x + 1], row[3 * x + 2], 0});
@@ -85,11 +98,12 @@ void TGIFSubImage::AssignBitmap(const TBitmap& source) {
       }
     }
   } else {
-    for (const TRGBQuad& q : bitmap->ColorTable()) color_map_.Add(QuadColor(q));
+    for (const TRGBQuad& q : bitmap.ColorTable()) color_map_.Add(QuadColor(q));
     const int depth = bits == pf1bit ? 1 : bits == pf4bit ? 4 : 8;
     const int mask = (1 << depth) - 1;
     for (int32_t y = 0; y < height; ++y) {
-      const uint8_t* row = bitmap->ScanLine(y);
+      RowProgress(kConverting, y);
+      const uint8_t* row = bitmap.ScanLine(y);
       uint8_t* out = &data_[static_cast<size_t>(y) * static_cast<size_t>(width)];
       for (int32_t x = 0; x < width; ++x) {
         const int64_t bit = static_cast<int64_t>(x) * depth;  // most significant bits first
@@ -97,8 +111,6 @@ void TGIFSubImage::AssignBitmap(const TBitmap& source) {
       }
     }
   }
-  code_size_ = std::max(2, color_map_.BitsPerPixel());
-  if (source.Transparent()) ImportMask(source);
 }
 
 void TGIFSubImage::ImportMask(const TBitmap& source) {

@@ -32,6 +32,9 @@ constexpr uint8_t kTrailer = 0x3B;              // ';'
 constexpr int64_t kPixelsPerFileByte = 4096 * 8;
 constexpr const char* kLoading = "Loading...";
 constexpr const char* kSaving = "Saving...";
+constexpr const char* kRendering = "Rendering...";
+/// Long work on rows reports its progress this often.
+constexpr int32_t kProgressRows = 32;
 
 int32_t ScaleInto(int32_t origin, int64_t value, int64_t target, int64_t source) {
   return origin + static_cast<int32_t>(value * target / source);
@@ -145,12 +148,30 @@ void TGIFSubImage::LinkGraphicControl() {
   transparent_ = graphic_control_ && graphic_control_->Transparent();
 }
 
-void TGIFSubImage::StoreBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+void TGIFSubImage::StoreDescriptorBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
   left_ = left;
   top_ = top;
   width_ = width;
   height_ = height;
+  if (Image()) Image()->bitmap_.reset();
+}
+
+void TGIFSubImage::StoreBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+  StoreDescriptorBounds(left, top, width, height);
   if (Image()) Image()->GrowScreen(*this);
+}
+
+void TGIFSubImage::Reported(const char* message, const std::function<void()>& work) {
+  if (Image())
+    Image()->Reported(this, message, false, work);
+  else
+    work();
+}
+
+void TGIFSubImage::RowProgress(const char* message, int32_t row) {
+  if (Image() && height_ > 0 && row % kProgressRows == 0)
+    Image()->Progress(this, psRunning, static_cast<uint8_t>(int64_t{row} * 100 / height_), false, TRect{},
+                      message);
 }
 
 void TGIFSubImage::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
@@ -183,8 +204,8 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
   int32_t height = descriptor[7] | (descriptor[8] << 8);
   packed_ = descriptor[9];
   if ((width == 0 || height == 0) && Image()) {
-    width = Image()->Width();
-    height = Image()->Height();
+    width = Image()->Header().Width;
+    height = Image()->Header().Height;
     Warning(1, "Image exceeds Logical Screen size");
   }
   // Sides are 16-bit, so only the pixel count (the memory a frame takes) needs a bound.
@@ -194,7 +215,8 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
     color_map_.SetOptimized(packed_ & 0x20);
   }
   if (Image()) Image()->ReservePixels(int64_t{width} * height);
-  StoreBounds(left, top, width, height);
+  // The file's logical screen is kept as it is, so that it is saved back unchanged.
+  StoreDescriptorBounds(left, top, width, height);
 
   const uint8_t fill = transparent_ ? graphic_control_->TransparentColorIndex() : 0;
   data_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), fill);
@@ -240,13 +262,17 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
 
 void TGIFSubImage::Render() {
   if (bitmap_ || Empty()) return;
-  if (Image() && Image()->UsesWebPalette()) {
-    RenderWeb();
-    return;
-  }
-  bitmap_ = MakeIndexedBitmap(width_, height_, Colors());
-  for (int32_t y = 0; y < height_; ++y)
-    std::memcpy(bitmap_->ScanLine(y), Scanline(y), static_cast<size_t>(width_));
+  Reported(kRendering, [this] {
+    if (Image() && Image()->UsesWebPalette()) {
+      RenderWeb();
+      return;
+    }
+    bitmap_ = MakeIndexedBitmap(width_, height_, Colors());
+    for (int32_t y = 0; y < height_; ++y) {
+      RowProgress(kRendering, y);
+      std::memcpy(bitmap_->ScanLine(y), Scanline(y), static_cast<size_t>(width_));
+    }
+  });
 }
 
 void TGIFSubImage::RenderWeb() {
@@ -260,6 +286,7 @@ void TGIFSubImage::RenderWeb() {
   TNetscapeColorLookup lookup;
   TFloydSteinbergDitherer ditherer(width_, lookup);
   for (int32_t y = 0; y < height_; ++y) {
+    RowProgress(kRendering, y);
     const uint8_t* row = Scanline(y);
     uint8_t* out = bitmap_->ScanLine(y);
     uint8_t* maskRow = key >= 0 ? web_mask_.data() + maskStride * y : nullptr;
@@ -458,49 +485,63 @@ TSize TGIFImage::ScreenSize() const {
   return size;
 }
 
+void TGIFImage::Reported(TObject* sender, const char* message, bool redrawAtEnd,
+                         const std::function<void()>& work) {
+  Progress(sender, psStarting, 0, false, TRect{}, message);
+  try {
+    work();
+  } catch (...) {
+    Progress(sender, psEnding, 0, redrawAtEnd, TRect{}, message);
+    throw;
+  }
+  Progress(sender, psEnding, 100, redrawAtEnd, TRect{}, message);
+}
+
 void TGIFImage::LoadFromStream(TStream& stream) {
   const int64_t start = stream.Position();
-  Progress(this, psStarting, 0, false, TRect{}, kLoading);
   struct EndBudget {
     int64_t& left;
     ~EndBudget() { left = -1; }
   } endBudget{pixels_left_};
-  try {
-    Clear();
-    pixels_left_ = std::max(kGIFMaxFramePixels, (stream.Size() - start) * kPixelsPerFileByte);
-    header_.LoadFromStream(stream);
-    while (true) {
-      std::optional<uint8_t> byte = GIFReadByte(stream);
-      while (byte == 0) byte = GIFReadByte(stream);  // zero bytes between blocks are padding
-      if (!byte) break;
-      stream.Seek(-1, soCurrent);
-      if (*byte == kTrailer) break;
-      if (*byte != kExtensionIntroducer && *byte != kImageSeparator) {
-        Warning(this, 1, "Unknown GIF block type");
-        break;
-      }
-      auto frame = std::make_unique<TGIFSubImage>(this);
-      frame->LoadFromStream(stream);
-      images_.push_back(std::move(frame));
-      const int64_t size = std::max<int64_t>(stream.Size(), 1);
-      Progress(this, psRunning,
-               static_cast<uint8_t>(std::clamp<int64_t>(stream.Position() * 100 / size, 0, 100)),
-               GIFImageRenderOnLoad, TRect{}, kLoading);
+  Reported(this, kLoading, true, [&] {
+    try {
+      LoadFrames(stream, start);
+    } catch (...) {
+      stream.SetPosition(start);
+      throw;
     }
-    const std::optional<uint8_t> trailer = GIFReadByte(stream);
-    if (trailer && *trailer != kTrailer) Warning(this, 1, "Invalid Image trailer");
-  } catch (...) {
-    stream.SetPosition(start);
-    Progress(this, psEnding, 0, true, TRect{}, kLoading);
-    throw;
-  }
-  Progress(this, psEnding, 100, true, TRect{}, kLoading);
+  });
   Changed();
 }
 
+void TGIFImage::LoadFrames(TStream& stream, int64_t start) {
+  Clear();
+  pixels_left_ = std::max(kGIFMaxFramePixels, (stream.Size() - start) * kPixelsPerFileByte);
+  header_.LoadFromStream(stream);
+  while (true) {
+    std::optional<uint8_t> byte = GIFReadByte(stream);
+    while (byte == 0) byte = GIFReadByte(stream);  // zero bytes between blocks are padding
+    if (!byte) break;
+    stream.Seek(-1, soCurrent);
+    if (*byte == kTrailer) break;
+    if (*byte != kExtensionIntroducer && *byte != kImageSeparator) {
+      Warning(this, 1, "Unknown GIF block type");
+      break;
+    }
+    auto frame = std::make_unique<TGIFSubImage>(this);
+    frame->LoadFromStream(stream);
+    images_.push_back(std::move(frame));
+    const int64_t size = std::max<int64_t>(stream.Size(), 1);
+    Progress(this, psRunning,
+             static_cast<uint8_t>(std::clamp<int64_t>(stream.Position() * 100 / size, 0, 100)),
+             GIFImageRenderOnLoad, TRect{}, kLoading);
+  }
+  const std::optional<uint8_t> trailer = GIFReadByte(stream);
+  if (trailer && *trailer != kTrailer) Warning(this, 1, "Invalid Image trailer");
+}
+
 void TGIFImage::SaveToStream(TStream& stream) {
-  Progress(this, psStarting, 0, false, TRect{}, kSaving);
-  try {
+  Reported(this, kSaving, true, [&] {
     // An image without frames has no version: the header refuses it before writing.
     header_.SaveToStream(stream);
     const auto count = static_cast<int64_t>(images_.size());
@@ -509,11 +550,7 @@ void TGIFImage::SaveToStream(TStream& stream) {
       Progress(this, psRunning, static_cast<uint8_t>((i + 1) * 100 / count), false, TRect{}, kSaving);
     }
     GIFWriteByte(stream, kTrailer);
-  } catch (...) {
-    Progress(this, psEnding, 0, true, TRect{}, kSaving);
-    throw;
-  }
-  Progress(this, psEnding, 100, true, TRect{}, kSaving);
+  });
 }
 
 TGIFVersion TGIFImage::Version() const {

@@ -103,13 +103,17 @@ class TGIFSubImage : public TGIFItem {
   /// Makes this frame from a bitmap: 1, 4 and 8-bit pixels with their colour table are taken
   /// as they are; other formats are first reduced by the image's ColorReduction, DitherMode
   /// and ReductionBits (without reduction, the frame collects up to 256 distinct colours).
-  /// An empty bitmap leaves the frame empty.
+  /// An empty bitmap leaves the frame empty. The import reports the image's progress as
+  /// "Converting...".
   /// A transparent bitmap also brings its mask: its pixels of the transparent colour get
   /// a new black entry of the local table, and the frame a transparent graphic control
   /// extension with that index (not when the table is empty or full).
   void AssignBitmap(const TBitmap& source);
   /// Makes this frame a copy of `source`: extensions, descriptor, colour table and pixels.
   void Assign(const TGIFSubImage& source);
+  /// Makes this frame from another frame (Assign above), a picture (AssignGraphic) or the
+  /// picture a TPicture holds; nil clears. Anything else raises the conversion error.
+  void Assign(const TPersistent* source) override;
   /// Makes this frame from any picture: a bitmap through AssignBitmap; an icon or a metafile
   /// drawn on a 24-bit bitmap, then the icon's mask, or the metafile's untouched pixels (those
   /// that differ when it is drawn on white and on black), made the transparent colour; any
@@ -142,7 +146,8 @@ class TGIFSubImage : public TGIFItem {
   void Merge(TGIFSubImage& previous);
 
   /// The frame rendered as an 8-bit bitmap with the frame's colours (a grey ramp when the
-  /// frame has no colour table); built once. nullptr for an empty frame.
+  /// frame has no colour table); built once, reporting the image's progress as
+  /// "Rendering...". nullptr for an empty frame.
   TBitmap* Bitmap();
   /// Whether the frame is transparent and its transparent index occurs in its pixels.
   bool HasMask();
@@ -155,12 +160,21 @@ class TGIFSubImage : public TGIFItem {
   friend class TGIFImage;
   void LinkGraphicControl();
   void FreeRendering();
+  /// The pixels and colour table of a 1, 4, 8 or 24-bit bitmap of the frame's size.
+  void ImportPixels(TBitmap& bitmap);
   void ImportMask(const TBitmap& source);
+  /// Runs `work` between the image's starting and ending progress reports of `message`.
+  void Reported(const char* message, const std::function<void()>& work);
+  /// Reports the progress of `message` at every 32nd row.
+  void RowProgress(const char* message, int32_t row);
   /// Marks the pixels where `transparent` holds with a new black entry of the local table
   /// and a transparent graphic control extension (not when the table is empty or full).
   void ImportTransparency(const std::function<bool(int32_t x, int32_t y)>& transparent);
   /// Stores the bounds without touching the pixels.
   void StoreBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+  /// Stores the bounds as a file or another frame gives them: the logical screen is kept as
+  /// it is (drawing covers frames beyond it, see TGIFImage::ScreenSize).
+  void StoreDescriptorBounds(int32_t left, int32_t top, int32_t width, int32_t height);
   /// The 256 colours the pixels stand for: the palette set on the frame, or, for a frame
   /// without a table of its own, the one set on the image; else the active colour table;
   /// with no table anywhere, a grey ramp.
@@ -225,9 +239,10 @@ class TGIFImage : public TGraphic {
   std::string ClassName() const override { return "TGIFImage"; }
 
   bool Empty() const override { return images_.empty(); }
-  /// The logical screen of the header.
-  int32_t Width() const override { return header_.Width; }
-  int32_t Height() const override { return header_.Height; }
+  /// The logical screen, grown to hold every frame (ScreenSize): a picture is never laid
+  /// out smaller than what it draws. The header keeps the screen as the file gave it.
+  int32_t Width() const override { return ScreenSize().cx; }
+  int32_t Height() const override { return ScreenSize().cy; }
   /// Every frame must fit: "Image width too small for contained frames" /
   /// "Image height too small for contained frames".
   void SetWidth(int32_t width) override;
@@ -272,7 +287,9 @@ class TGIFImage : public TGraphic {
   /// A TBitmap gets the rendering of Bitmap(); other targets as the base class.
   void AssignTo(TPersistent* dest) const override;
   /// Makes the image smaller (options ooCrop, ooMerge, ooCleanup, ooColorMap,
-  /// ooReduceColors); `ditherMode` and `reductionBits` are not used.
+  /// ooReduceColors); `ditherMode` and `reductionBits` are not used. Every painter of the
+  /// image is stopped and waited for first; the painter list stays locked while the frames
+  /// change.
   void Optimize(uint8_t options, uint8_t colorReduction, uint8_t ditherMode, int32_t reductionBits);
   /// Removes and frees frame `index`.
   void Delete(int index);
@@ -346,6 +363,13 @@ class TGIFImage : public TGraphic {
   /// doTile, else stretched.
   void DrawBuffer(TCanvas& canvas, const TRect& rect);
   void GrowScreen(const TGIFSubImage& frame);
+  /// The stages of Optimize, with its progress reports.
+  void OptimizeFrames(uint8_t options);
+  /// The header and the frames of a file; `start` is where the file begins in `stream`.
+  void LoadFrames(TStream& stream, int64_t start);
+  /// Runs `work` between a starting progress report of `message` and an ending one (100, or
+  /// 0 when an error passes, which goes on; with `redrawAtEnd` the ending asks for a redraw).
+  void Reported(TObject* sender, const char* message, bool redrawAtEnd, const std::function<void()>& work);
   /// Takes `pixels` from the pixels all frames of one load may hold together; raises
   /// "Image is too large" when they are used up. Outside a load it does nothing.
   void ReservePixels(int64_t pixels);

@@ -282,11 +282,13 @@ void TGIFHeader::SaveToStream(TStream& stream, TGIFVersion version, int colorRes
     packed = 0x80;
     if (color_map_.Optimized()) packed |= 0x08;
   }
-  packed |= static_cast<uint8_t>((std::max(colorResolution, 0) & 7) << 4);
+  // Without any colour table both fields are -1 (all bits set): readers ignore the size bits
+  // of an absent table, and the resolution only hints at the source's colour depth.
+  packed |= static_cast<uint8_t>((colorResolution & 7) << 4);
   // With a global table the size bits give the table written; without one they tell the
   // largest bits per pixel any frame uses.
   const int sizeBits = color_map_.Count() > 0 ? color_map_.BitsPerPixel() : bitsPerPixel;
-  packed |= static_cast<uint8_t>(std::max(sizeBits - 1, 0) & 7);
+  packed |= static_cast<uint8_t>((sizeBits - 1) & 7);
   PackedFields = packed;
   const uint8_t descriptor[7] = {static_cast<uint8_t>(Width),
                                  static_cast<uint8_t>(Width >> 8),

@@ -255,6 +255,20 @@ void TGIFImage::Optimize(uint8_t options, uint8_t colorReduction, uint8_t dither
   if (!(options & ooCleanup) && (options & ooReduceColors) && colorReduction == kCustomPaletteReduction)
     throw GIFException("Invalid reduction method");
 
+  // Painters read the frames this changes: they are stopped, and the list stays locked so
+  // that no painter of another thread starts or ends while the frames change. The change is
+  // reported once the list is free again: a handler that draws may wait for a painter.
+  StopAllPainters();
+  {
+    const std::shared_ptr<TGIFPainterList> list = painters_;
+    const std::lock_guard lock(list->Lock);
+    OptimizeFrames(options);
+  }
+  bitmap_.reset();
+  Changed();
+}
+
+void TGIFImage::OptimizeFrames(uint8_t options) {
   const int64_t frames = Count();
   const int64_t total = 6 * frames;
   int64_t done = 0;
@@ -263,8 +277,7 @@ void TGIFImage::Optimize(uint8_t options, uint8_t colorReduction, uint8_t dither
     Progress(this, psRunning, static_cast<uint8_t>(std::min<int64_t>(done * 100 / total, 100)), false,
              TRect{}, kOptimizing);
   };
-  Progress(this, psStarting, 0, false, TRect{}, kOptimizing);
-  try {
+  Reported(this, kOptimizing, false, [&] {
     // Colour tables sorted by use.
     if (options & ooColorMap) {
       if (header_.ColorMap().Count() > 0) header_.ColorMap().Optimize();
@@ -334,9 +347,11 @@ void TGIFImage::Optimize(uint8_t options, uint8_t colorReduction, uint8_t dither
             Delete(i);
           }
         }
+        step(1);
       }
+    } else {
+      step(frames);
     }
-    step(frames);
 
     // Blocks that carry nothing.
     if (options & ooCleanup) {
@@ -362,11 +377,5 @@ void TGIFImage::Optimize(uint8_t options, uint8_t colorReduction, uint8_t dither
       }
     }
     step(frames);
-  } catch (...) {
-    Progress(this, psEnding, 0, false, TRect{}, kOptimizing);
-    throw;
-  }
-  Progress(this, psEnding, 100, false, TRect{}, kOptimizing);
-  bitmap_.reset();
-  Changed();
+  });
 }

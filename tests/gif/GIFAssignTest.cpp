@@ -9,6 +9,7 @@
 #include "GIFOptimizeSupport.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Exceptions.h"
+#include "platform/graphics/Picture.h"
 
 using namespace giftest;
 
@@ -120,6 +121,20 @@ TEST(GIFAssign, NilSelfAndForeignSources) {
   gif.image.Assign(nullptr);
   EXPECT_TRUE(gif.image.Empty());
   EXPECT_EQ(gif.image.Width(), 0);
+}
+
+TEST(GIFAssign, FrameTakesAPicturesGraphicAndRefusesOtherObjects) {
+  TGIFImage image;
+  TGIFSubImage frame(&image);
+  TPicture picture, empty;
+  picture.Bitmap().SetSize(2, 1);
+  frame.Assign(&picture);
+  EXPECT_EQ(frame.BoundsRect(), Rect(0, 0, 2, 1));
+  TPersistent foreign;
+  EXPECT_THROW(frame.Assign(&foreign), EConvertError);
+  EXPECT_EQ(frame.Width(), 2);
+  frame.Assign(&empty);
+  EXPECT_TRUE(frame.Empty());
 }
 
 TEST(GIFAssign, BitmapsGoInAndComeOut) {

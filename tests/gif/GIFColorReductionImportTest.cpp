@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "gif/GIFColorReduction.h"
@@ -137,4 +138,28 @@ TEST(GIFBitmapImportTest, EmptyBitmapLeavesTheFrameEmpty) {
   frame.AssignBitmap(TBitmap());
   EXPECT_TRUE(frame.Empty());
   EXPECT_EQ(frame.ColorMap().Count(), 0);
+}
+
+TEST(GIFBitmapImportTest, ImportAndRenderingReportTheirProgressEvery32Rows) {
+  using Reports = std::vector<std::pair<int, std::string>>;
+  TGIFImage image;
+  image.ColorReduction = rmNone;
+  Reports reports;
+  image.OnProgress = [&](TObject*, TProgressStage, uint8_t percent, bool, const TRect&,
+                         const std::string& text) { reports.emplace_back(percent, text); };
+  // Starting, running at every 32nd row, ending.
+  const auto expect = [&reports](const std::string& text, const std::vector<int>& percents) {
+    Reports expected;
+    for (const int percent : percents) expected.emplace_back(percent, text);
+    EXPECT_EQ(reports, expected);
+    reports.clear();
+  };
+  image.AddBitmap(*Make24(2, 70, std::vector<RGB>(140, RGB{1, 2, 3})));
+  expect("Converting...", {0, 0, 45, 91, 100});
+  image.Images(0).Bitmap();
+  expect("Rendering...", {0, 0, 45, 91, 100});
+  std::vector<RGB> wide;
+  for (int x = 0; x < 300; ++x) wide.push_back({static_cast<uint8_t>(x), static_cast<uint8_t>(x >> 8), 0});
+  EXPECT_THROW(image.AddBitmap(*Make24(300, 1, wide)), GIFException);
+  expect("Converting...", {0, 0, 0});  // a 257th colour ends the conversion at 0
 }

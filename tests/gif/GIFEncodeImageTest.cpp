@@ -171,7 +171,10 @@ TEST(GIFEncodeImage, FrameWithoutAnyColourTableKeepsItsIndices) {
   GifBuilder b;
   b.Header("87a", 6, 6).Frame({0, 0, 6, 6, Noise(36, 32, 7), {}, false, 5}).Trailer();
   Loaded original(b.bytes);
-  Loaded again(Save(original.image));
+  const Bytes saved = Save(original.image);
+  // No table anywhere: resolution and size fields both hold -1, all bits set.
+  EXPECT_EQ(saved[10], 0x77);
+  Loaded again(saved);
   ExpectSameFrames(original.image, again.image);
 }
 

@@ -206,8 +206,8 @@ TEST(GIFLibrarySettings, RenderingWhileLoadingAndOptimisingComponentData) {
     TGIFImage image;
     std::vector<bool> redraws;
     image.OnProgress = [&](TObject*, TProgressStage stage, uint8_t, bool redraw, const TRect&,
-                           const std::string&) {
-      if (stage == psRunning) redraws.push_back(redraw);
+                           const std::string& message) {
+      if (stage == psRunning && message == "Loading...") redraws.push_back(redraw);
     };
     TMemoryStream stream = gfxtest::StreamOf(SmallFile());
     image.LoadFromStream(stream);

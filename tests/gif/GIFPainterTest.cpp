@@ -249,13 +249,21 @@ TEST_F(GIFPainterTest, ImageOutlivesAPainterThatEnded) {
   EXPECT_EQ(recorder.Frames, (std::vector<int>{0, 1}));
 }
 
-TEST_F(GIFPainterTest, ClearingTheImageStopsItsPainters) {
-  LoadFrames({2, 2, 2});
-  image().StartPainter(&painter, target.Canvas(), Rect(0, 0, 4, 4), kAsync | doLoop | doLoopForever)->Start();
-  ASSERT_TRUE(PumpUntil([&] { return recorder.Frames.size() >= 4; }));
-  image().Clear();
-  EXPECT_EQ(painter, nullptr);
-  EXPECT_TRUE(image().Empty());
+TEST_F(GIFPainterTest, ClearingOrOptimisingTheImageStopsItsPaintersFirst) {
+  for (const bool optimise : {false, true}) {
+    SCOPED_TRACE(optimise ? "optimising" : "clearing");
+    LoadFrames({2, 2, 2});
+    image()
+        .StartPainter(&painter, target.Canvas(), Rect(0, 0, 4, 4), kAsync | doLoop | doLoopForever)
+        ->Start();
+    ASSERT_TRUE(PumpUntil([&] { return painter != nullptr && painter->Started(); }));
+    if (optimise)
+      image().Optimize(ooCrop | ooMerge | ooCleanup | ooColorMap, 0, 0, 8);
+    else
+      image().Clear();
+    EXPECT_EQ(painter, nullptr);
+    EXPECT_EQ(image().Empty(), !optimise);
+  }
 }
 
 TEST_F(GIFPainterTest, ErrorInsideTheAnimationEndsThePainterAndReachesSomeone) {

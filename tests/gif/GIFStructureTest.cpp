@@ -226,17 +226,19 @@ TEST(GIFFrames, ZeroSizedDescriptorTakesTheLogicalScreen) {
   EXPECT_TRUE(loaded.Warned("Image exceeds Logical Screen size"));
 }
 
-TEST(GIFFrames, FrameBeyondTheScreenGrowsItWithWarnings) {
+TEST(GIFFrames, FrameBeyondTheScreenIsMeasuredButTheFilesScreenIsSavedAsRead) {
   GifBuilder b;
   b.Header("87a", 4, 4, Palette4()).Frame(Solid(3, 0, 5, 2, 1)).Trailer();
   Loaded loaded(b.bytes);
-  EXPECT_EQ(loaded.image.Width(), 8);
-  EXPECT_EQ(loaded.image.Height(), 4);
-  EXPECT_TRUE(loaded.Warned("Image width too small for contained frames"));
-  EXPECT_TRUE(loaded.Warned("Image exceeds Logical Screen size"));
+  EXPECT_EQ((TSize{loaded.image.Width(), loaded.image.Height()}), (TSize{8, 4}));
+  EXPECT_TRUE(loaded.warnings.empty());
+  TMemoryStream saved;
+  loaded.image.SaveToStream(saved);
+  EXPECT_EQ(Bytes(saved.Bytes().begin() + 6, saved.Bytes().begin() + 10), (Bytes{4, 0, 4, 0}));
   EXPECT_THROW(loaded.image.SetWidth(7), GIFException);
   loaded.image.SetWidth(9);
   EXPECT_EQ(loaded.image.Width(), 9);
+  EXPECT_EQ(loaded.image.Header().Width, 9);
 }
 
 TEST(GIFFrames, ExtensionBeforeTrailerMakesAFrameWithoutPixels) {
