@@ -383,7 +383,11 @@ TEST(EnhancedMetafile, RestoreDCBringsBackTheMappingAndTransformOfTheSavedState)
   ExpectRedExtents({{"the mapping", mapping, 0, 0, 50, 50},
                     {"more saves than are kept", deep, 10, 10, 15, 15},
                     {"the path made in the group is gone", pathInGroup, 60, 60, 70, 70},
-                    {"the path made before stays", pathBeforeGroup, 10, 10, 50, 50}});
+                    {"the path made before stays", pathBeforeGroup, 10, 10, 50, 50},
+                    {"a positive index names a save, counted from the first",
+                     {Transform(35, 2, 0, 0, 2, 0, 0), {33, {}}, Transform(35, 3, 0, 0, 3, 0, 0), {33, {}},
+                      Transform(35, 4, 0, 0, 4, 0, 0), {33, {}}, {34, {2}}, Rectangle(0, 0, 5, 5)},
+                     0, 0, 15, 15}});
 }
 
 TEST(EnhancedMetafile, ClipAreasCombineUnderEveryTransform) {
