@@ -595,7 +595,10 @@ class EmfPlayer {
     const uint64_t count = r.U(44);
     const uint32_t offset = r.U(48);
     const uint32_t options = r.U(52);
-    if (count == 0) return;
+    if (count == 0) {
+      if ((options & kEtoOpaque) != 0) dc_.TextBox(r.Rect(56));
+      return;
+    }
     const uint64_t unit = wide ? 2 : 1;
     if (count > r.Size() || !r.Has(offset, count * unit)) return;
     const bool glyphs = (options & kEtoGlyphIndex) != 0;

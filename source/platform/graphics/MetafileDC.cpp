@@ -86,6 +86,15 @@ TDeviceClip PathArea(const QPainterPath& path) {
   return {QRegion(PixelsOf(path.boundingRect(), true)), path};
 }
 
+/// The inverse of an affine mapping, also where it scales by less than the painter's own
+/// inversion takes for zero.
+QTransform InverseOf(const QTransform& t) {
+  const double det = t.m11() * t.m22() - t.m12() * t.m21();
+  if (det == 0 || !std::isfinite(1 / det)) return QTransform();
+  return QTransform(t.m22() / det, -t.m12() / det, -t.m21() / det, t.m11() / det,
+                    (t.m21() * t.dy() - t.m22() * t.dx()) / det, (t.m12() * t.dx() - t.m11() * t.dy()) / det);
+}
+
 QPainterPath RectPath(const QRectF& r) {
   QPainterPath path;
   path.addRect(r);
@@ -384,8 +393,11 @@ void TMetafileDC::ScaleViewportExt(int64_t xNum, int64_t xDen, int64_t yNum, int
 }
 
 void TMetafileDC::SetWorld(const QTransform& world) {
-  // A transform that cannot be undone would make every later drawing vanish or blow up.
-  if (!world.isInvertible() ||
+  // A transform that cannot be undone would make every later drawing vanish or blow up. A
+  // merely small one is kept: files that count in very fine units scale them down by a
+  // millionth and less.
+  const double det = world.m11() * world.m22() - world.m12() * world.m21();
+  if (det == 0 || !std::isfinite(1 / det) ||
       !std::isfinite(world.m11() + world.m12() + world.m21() + world.m22() + world.dx() + world.dy()))
     return;
   state_.world = world;
@@ -423,13 +435,13 @@ void TMetafileDC::RestoreDC(int64_t level) {
 /// pattern is whatever the mapping.
 QBrush TMetafileDC::DeviceBrush() const {
   QBrush brush = state_.brush;
-  if (brush.style() == Qt::TexturePattern) brush.setTransform(p_.transform().inverted());
+  if (brush.style() == Qt::TexturePattern) brush.setTransform(InverseOf(p_.transform()));
   return brush;
 }
 
 void TMetafileDC::Figure(const QPainterPath& figure, bool filled) {
-  if (path_) {
-    path_->addPath(p_.transform().map(figure));
+  if (state_.path) {
+    state_.path->addPath(p_.transform().map(figure));
     return;
   }
   if (state_.rop2 < 1 || state_.rop2 > 16 || state_.rop2 == kRop2Nop) return;
@@ -451,13 +463,13 @@ void TMetafileDC::Figure(const QPainterPath& figure, bool filled) {
 
 void TMetafileDC::MoveTo(QPointF to) {
   state_.position = to;
-  if (path_) path_->moveTo(p_.transform().map(to));
+  if (state_.path) state_.path->moveTo(p_.transform().map(to));
 }
 
 void TMetafileDC::LineTo(QPointF to) {
-  if (path_) {
-    if (path_->elementCount() == 0) path_->moveTo(p_.transform().map(state_.position));
-    path_->lineTo(p_.transform().map(to));
+  if (state_.path) {
+    if (state_.path->elementCount() == 0) state_.path->moveTo(p_.transform().map(state_.position));
+    state_.path->lineTo(p_.transform().map(to));
   } else {
     QPainterPath line(state_.position);
     line.lineTo(to);
@@ -468,9 +480,9 @@ void TMetafileDC::LineTo(QPointF to) {
 
 void TMetafileDC::BezierTo(QPointF c1, QPointF c2, QPointF to) {
   const QTransform t = p_.transform();
-  if (path_) {
-    if (path_->elementCount() == 0) path_->moveTo(t.map(state_.position));
-    path_->cubicTo(t.map(c1), t.map(c2), t.map(to));
+  if (state_.path) {
+    if (state_.path->elementCount() == 0) state_.path->moveTo(t.map(state_.position));
+    state_.path->cubicTo(t.map(c1), t.map(c2), t.map(to));
   } else {
     QPainterPath curve(state_.position);
     curve.cubicTo(c1, c2, to);
@@ -492,12 +504,20 @@ void TMetafileDC::SetPixel(QPointF at, const QColor& color) {
   p_.restore();
 }
 
-template <typename Draw>
-void TMetafileDC::TextLine(QPointF at, double width, uint32_t options, const QRectF* rect, Draw draw) {
+void TMetafileDC::TextBox(const QRectF& rect) {
   SyncClip();
   p_.save();
   p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  if (rect != nullptr && (options & kEtoOpaque) != 0) p_.fillRect(*rect, state_.bk_color);
+  p_.fillRect(rect, state_.bk_color);
+  p_.restore();
+}
+
+template <typename Draw>
+void TMetafileDC::TextLine(QPointF at, double width, uint32_t options, const QRectF* rect, Draw draw) {
+  if (rect != nullptr && (options & kEtoOpaque) != 0) TextBox(*rect);
+  SyncClip();
+  p_.save();
+  p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (rect != nullptr && (options & kEtoClipped) != 0) p_.setClipRect(*rect, Qt::IntersectClip);
   const bool updateCp = (state_.text_align & kTextAlignUpdateCP) != 0;
   if (updateCp) at = state_.position;
@@ -772,23 +792,23 @@ void TMetafileDC::ResetClip() {
 // ---- Paths ----
 
 void TMetafileDC::BeginPath() {
-  path_ = QPainterPath();
-  path_->setFillRule(state_.fill_rule);
+  state_.path = QPainterPath();
+  state_.path->setFillRule(state_.fill_rule);
 }
 
 void TMetafileDC::EndPath() {
-  if (!path_) return;
-  last_path_ = *path_;
-  path_.reset();
+  if (!state_.path) return;
+  state_.last_path = *state_.path;
+  state_.path.reset();
 }
 
 void TMetafileDC::AbortPath() {
-  path_.reset();
-  last_path_ = QPainterPath();
+  state_.path.reset();
+  state_.last_path = QPainterPath();
 }
 
 void TMetafileDC::CloseFigure() {
-  if (path_) path_->closeSubpath();
+  if (state_.path) state_.path->closeSubpath();
 }
 
 void TMetafileDC::ClipToPath(TPathClip how) {
@@ -803,24 +823,24 @@ void TMetafileDC::ClipToPath(TPathClip how) {
       }
       break;
     case TPathClip::Inclusive:
-      CombineArea(PathArea(last_path_), TClipCombine::And);
+      CombineArea(PathArea(state_.last_path), TClipCombine::And);
       break;
     case TPathClip::Exclusive:
-      CombineArea(PathArea(last_path_), TClipCombine::Diff);
+      CombineArea(PathArea(state_.last_path), TClipCombine::Diff);
       break;
   }
 }
 
 void TMetafileDC::SelectClipPath(TClipCombine how) {
-  CombineArea(PathArea(last_path_), how);
-  last_path_ = QPainterPath();
+  CombineArea(PathArea(state_.last_path), how);
+  state_.last_path = QPainterPath();
 }
 
 void TMetafileDC::DrawPath(bool fill, bool stroke) {
-  if (path_ || last_path_.isEmpty()) return;
-  QPainterPath logical = p_.transform().inverted().map(last_path_);
+  if (state_.path || state_.last_path.isEmpty()) return;
+  QPainterPath logical = InverseOf(p_.transform()).map(state_.last_path);
   logical.setFillRule(state_.fill_rule);
-  last_path_ = QPainterPath();
+  state_.last_path = QPainterPath();
   const QPen pen = state_.pen;
   if (!stroke) state_.pen = QPen(Qt::NoPen);
   const QBrush brush = state_.brush;

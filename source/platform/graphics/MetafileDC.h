@@ -131,6 +131,9 @@ struct TMetafileDCState {
   QPointF position;
   uint32_t rop2 = 13;  // the pen as it is
   TDeviceClip clip;
+  // The path is part of the state: a restore brings back the path of the saved state.
+  std::optional<QPainterPath> path;  // being built, painter coordinates
+  QPainterPath last_path;            // the one ended last, painter coordinates
 };
 
 /// A grey picture laid with OR, kept back until the next record shows whether a picture
@@ -192,6 +195,9 @@ class TMetafileDC {
   /// The same with glyph numbers of the current font in place of characters.
   void GlyphText(QPointF at, const QList<quint32>& glyphs, uint32_t options, const QRectF* rect,
                  const std::vector<double>& dx);
+  /// The background box of a text record (logical units) filled with the background colour;
+  /// records without characters fill small areas this way.
+  void TextBox(const QRectF& rect);
   void PatBlt(uint32_t rop, const QRectF& area);
   void Blit(uint32_t rop, const QImage& part, const QRectF& dest);
   /// Lays `source` over the target at `constantAlpha` (0 to 255); with `perPixelAlpha` the
@@ -239,9 +245,7 @@ class TMetafileDC {
   bool clip_changed_ = false;  // the painter's clipping is not yet state_.clip
   TMetafileDCState state_;
   std::deque<TMetafileDCState> saved_;
-  int64_t forgotten_saves_ = 0;       // the oldest saves, dropped to keep the limit
-  std::optional<QPainterPath> path_;  // being built, painter coordinates
-  QPainterPath last_path_;
+  int64_t forgotten_saves_ = 0;  // the oldest saves, dropped to keep the limit
   std::vector<TDeviceClip> saved_clips_;
   std::optional<TPendingMask> pending_mask_;
 };

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "EmfRecords.h"
+#include "MetafileFingerprint.h"
 #include "MetafileTestSupport.h"
 #include "WmfRecords.h"
 
@@ -394,3 +395,43 @@ TEST(EnhancedMetafile, FrameLargerThanAnyBitmapDrawsScaledIntoTheRectangle) {
   EXPECT_EQ(meta.Width(), 12047);
   EXPECT_NO_THROW(meta.SetMMWidth(2'000'000));
 }
+
+namespace {
+
+/// EXTTEXTOUTW (or A) without characters: only the box, filled when `options` has 2.
+EmfRecord TextBox(int l, int t, int r, int b, uint32_t options = 2, uint32_t type = 84) {
+  return {type, {0, 0, 0, 0, 1, 0, 0, U(l), U(t), 0, 0, options, U(l), U(t), U(r), U(b), 0}};
+}
+
+// clang-format off
+/// Nested groups under world transforms that change objects, colours, origins, clip and path;
+/// boxes of text records without characters; a path under a scale of a ten-millionth.
+const EmfRecords kGroups = Concat(
+    {FillWith(clRed),
+     {Transform(35, 0.5f, 0, 0, 0.5f, 10, 10), {25, {U(clYellow)}}, {33, {}},
+      // (x, y) lands on (x + 20, y + 10) from here to the restore.
+      Transform(36, 2, 0, 0, 2, 20, 0, 2), CreateBrush(3, clBlue), SelectObject(3), {25, {U(clLime)}}, {33, {}},
+      Transform(35, 1, 0, 0, 1, 0, 0), {12, {50, 0}}, Rect(30, 0, 0, 5, 5), {59, {}},
+      Rectangle(0, 0, 90, 90), {60, {}}, {34, {U(-1)}}, Rectangle(0, 0, 20, 20), TextBox(30, 0, 40, 20),
+      {33, {}}, Transform(36, 1, 0, 0, 1, 0, 0, 1), Rect(30, 0, 0, 10, 10), {34, {U(-2)}},
+      {62, {0, 0, 0, 0}}, Rectangle(100, 100, 160, 160), TextBox(0, 100, 40, 160, 6), TextBox(0, 0, 9, 9, 4),
+      CreateBrush(4, clAqua), SelectObject(4), Transform(35, 1e-7f, 0, 0, 1e-7f, 70, 10), {59, {}},
+      Rectangle(0, 0, 200'000'000, 200'000'000), {60, {}}, {62, {0, 0, 0, 0}}}});
+/// {colour, left, top, right, bottom} of what the groups draw.
+const std::tuple<TColor, int, int, int, int> kGroupParts[] = {
+    {clBlue, 20, 10, 40, 30}, {clLime, 50, 10, 60, 30}, {clRed, 60, 60, 90, 90}, {clYellow, 10, 60, 30, 90},
+    {clAqua, 70, 10, 90, 30}};
+// clang-format on
+
+TEST(EnhancedMetafile, GroupsBetweenSaveAndRestoreDrawWhereTheirStateSays) {
+  auto b = PlayEmf(kGroups);
+  for (const auto& [colour, l, t, r, bottom] : kGroupParts)
+    ExpectExtent(*b, colour, l, t, r, bottom, "group");
+  ExpectExtent(*PlayEmf({{25, {U(clRed)}}, TextBox(10, 10, 50, 40, 2, 83)}), clRed, 10, 10, 50, 40, "narrow");
+}
+
+TEST(EnhancedMetafile, OfficeSuiteDrawsTheGroupsAsWeDo) {
+  ExpectOfficeSuiteDrawsFilesAlike("emf-groups", {{"groups.emf", EmfOf(kGroups)}}, 1.0);
+}
+
+}  // namespace

@@ -96,4 +96,24 @@ inline void ExpectOfficeSuiteDrawsAlike(const std::filesystem::path& dir,
   }
 }
 
+/// The same for metafile files (name, bytes), saved in a fresh folder `folder`; skips when
+/// the office suite is not installed.
+inline void ExpectOfficeSuiteDrawsFilesAlike(const std::string& folder,
+                                             const std::map<std::string, Bytes>& files, double least) {
+  if (std::system("command -v soffice >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "soffice (the office suite, headless) is not installed";
+  const std::filesystem::path dir = TempPath(folder);
+  std::filesystem::create_directories(dir);
+  std::map<std::string, QImage> ours;
+  for (const auto& [name, bytes] : files) {
+    WriteFile((dir / name).string(), bytes);
+    TMetafile meta;
+    TMemoryStream in = StreamOf(bytes);
+    meta.LoadFromStream(in);
+    ours[name] = RenderMetafile(meta);
+  }
+  ExpectOfficeSuiteDrawsAlike(dir, ours, least);
+  std::filesystem::remove_all(dir);
+}
+
 }  // namespace gfxtest
