@@ -3,7 +3,10 @@
 #include <climits>
 #include <string>
 
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
 #include "richtext/core/RVFuncs.h"
+#include "richtext/core/RVGraphicFuncs.h"
 #include "richtext/core/RVUni.h"
 
 namespace {
@@ -47,6 +50,27 @@ TEST(RVFuncsTest, ScreenAndDeviceScaling) {
   TRect rect = Rect(600, 300, 1200, 903);
   RVDeviceToScreenRect(rect, printer);
   EXPECT_EQ(rect, Rect(96, 96, 192, 289));
+}
+
+// Shrunk onto a device of half the resolution, a black and white checkerboard turns grey
+// rather than keeping one of its pixels.
+TEST(RVFuncsTest, ABitmapStretchedOntoADeviceIsSmoothed) {
+  TBitmap checkerboard;
+  checkerboard.SetPixelFormat(pf24bit);
+  checkerboard.SetSize(2, 2);
+  for (int i = 0; i < 4; ++i)
+    checkerboard.Canvas().SetPixel(i % 2, i / 2, (i == 0 || i == 3) ? clBlack : clWhite);
+  TBitmap device;
+  device.SetPixelFormat(pf24bit);
+  device.SetSize(1, 1);
+  RVStretchDrawPicture(device.Canvas(), 0, 0, -1, -1, TRVFormatScale{96, 96, 48, 48, 0, 0}, checkerboard,
+                       false);
+  const TColor pixel = device.Canvas().Pixel(0, 0);
+  for (const int shift : {0, 8, 16}) {
+    const int level = (pixel >> shift) & 0xFF;
+    EXPECT_GT(level, 0x40) << std::hex << pixel;
+    EXPECT_LT(level, 0xC0) << std::hex << pixel;
+  }
 }
 
 TEST(RVFuncsTest, PointInRectExcludesRightAndBottomEdges) {
