@@ -44,13 +44,14 @@ constexpr LocaleCodePage kLanguageCodePages[] = {
     {"sr", 1251},  {"mk", 1251}, {"kk", 1251}, {"ky", 1251}, {"tt", 1251}, {"mn", 1251},  {"ba", 1251},
     {"sah", 1251}, {"tg", 1251}, {"el", 1253}, {"tr", 1254}, {"az", 1254}, {"uz", 1254},  {"he", 1255},
     {"iw", 1255},  {"ar", 1256}, {"fa", 1256}, {"ur", 1256}, {"ug", 1256}, {"prs", 1256}, {"ckb", 1256},
-    {"et", 1257},  {"lv", 1257}, {"lt", 1257}, {"vi", 1258}, {"th", 874},  {"ja", 932},   {"zh", 936},
-    {"ko", 949},   {"hy", 0},    {"ka", 0},    {"hi", 0},    {"mr", 0},    {"sa", 0},     {"ne", 0},
-    {"kok", 0},    {"mai", 0},   {"brx", 0},   {"doi", 0},   {"bn", 0},    {"as", 0},     {"mni", 0},
-    {"sat", 0},    {"pa", 0},    {"gu", 0},    {"or", 0},    {"ta", 0},    {"te", 0},     {"kn", 0},
-    {"ml", 0},     {"si", 0},    {"am", 0},    {"ti", 0},    {"byn", 0},   {"tig", 0},    {"wal", 0},
-    {"sid", 0},    {"km", 0},    {"lo", 0},    {"my", 0},    {"bo", 0},    {"dz", 0},     {"syr", 0},
-    {"dv", 0},     {"chr", 0},   {"iu", 0},    {"ii", 0},    {"mt", 0},    {"mi", 0},     {"ps", 0},
+    {"sd", 1256},  {"et", 1257}, {"lv", 1257}, {"lt", 1257}, {"vi", 1258}, {"th", 874},   {"ja", 932},
+    {"zh", 936},   {"ko", 949},  {"hy", 0},    {"ka", 0},    {"hi", 0},    {"mr", 0},     {"sa", 0},
+    {"ne", 0},     {"kok", 0},   {"mai", 0},   {"brx", 0},   {"doi", 0},   {"bn", 0},     {"as", 0},
+    {"mni", 0},    {"sat", 0},   {"pa", 0},    {"gu", 0},    {"or", 0},    {"ta", 0},     {"te", 0},
+    {"kn", 0},     {"ml", 0},    {"si", 0},    {"am", 0},    {"ti", 0},    {"byn", 0},    {"tig", 0},
+    {"wal", 0},    {"sid", 0},   {"km", 0},    {"lo", 0},    {"my", 0},    {"bo", 0},     {"dz", 0},
+    {"syr", 0},    {"dv", 0},    {"chr", 0},   {"iu", 0},    {"ii", 0},    {"mt", 0},     {"mi", 0},
+    {"ps", 0},
 };
 
 uint32_t AcpFromEnvironment() {
@@ -901,7 +902,8 @@ uint32_t LocaleAnsiCodePage(std::string_view locale) {
   for (size_t i = 1; i < parts.size(); ++i) (parts[i].size() == 4 ? script : territory) = parts[i];
 
   // Languages written in more than one script: the locale's script or territory says which.
-  if (language == "sr" && (modifier == "latin" || script == "latn")) return 1250;
+  if (language == "sr" && (modifier == "latin" || script == "latn" || territory == "me")) return 1250;
+  if (language == "sd" && (modifier == "devanagari" || script == "deva")) return 0;
   if (language == "uz" && (modifier == "cyrillic" || script == "cyrl")) return 1251;
   if (language == "pa" && (script == "arab" || territory == "pk")) return 1256;
   const bool traditional =

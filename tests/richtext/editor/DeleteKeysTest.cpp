@@ -212,12 +212,10 @@ TEST_F(DeleteKeysTest, ARefusedKeySoundsTheWindowSystemsBeepWhenTheStyleSheetAsk
   const int readOnly = AddPara(rvpaoReadOnly);
   f.AddText("fixed", 0, readOnly);
   Start(0, 3);
-  for (const bool useSound : {true, false}) {
-    f.Sheet.UseSound = useSound;
-    beeps = 0;
-    Press(VK_BACK);
-    EXPECT_EQ(beeps, useSound ? 1 : 0) << useSound;
-  }
+  Press(VK_BACK);
+  f.Sheet.UseSound = false;
+  Press(VK_BACK);
+  EXPECT_EQ(beeps, 1);
   MessageBeepSound() = sound;
 }
 
