@@ -4,7 +4,7 @@
 Reads the Unicode character database as Debian's `unicode-data` package installs it
 (/usr/share/unicode) and writes:
 
-  source/platform/core/UnicodeTablesData.inc   upper-case map, canonical compositions,
+  source/platform/core/UnicodeTablesData.inc   upper- and lower-case maps, canonical compositions,
                                                combining classes, non-spacing marks (BMP)
   source/richtext/core/RVLineBreakData.inc     line-break classes of every UTF-16 code unit,
                                                folded into the engine's 20 classes
@@ -35,7 +35,8 @@ def parse_ranges(path):
 
 
 def read_unicode_data():
-    """code -> (general category, combining class, decomposition, simple upper case)."""
+    """code -> (general category, combining class, decomposition, simple upper case,
+    simple lower case)."""
     data = {}
     with open(os.path.join(UCD, "UnicodeData.txt"), encoding="utf-8") as f:
         rows = [line.rstrip("\n").split(";") for line in f if line.strip()]
@@ -43,7 +44,8 @@ def read_unicode_data():
     while i < len(rows):
         r = rows[i]
         code = int(r[0], 16)
-        entry = (r[2], int(r[3]), r[5], int(r[12], 16) if r[12] else None)
+        entry = (r[2], int(r[3]), r[5], int(r[12], 16) if r[12] else None,
+                 int(r[13], 16) if r[13] else None)
         if r[1].endswith(", First>"):
             last = int(rows[i + 1][0], 16)
             for c in range(code, last + 1):
@@ -61,14 +63,17 @@ def write_platform_tables(data):
         exclusions.update(range(a, b + 1))
 
     upper = []
+    lower = []
     compositions = []
     classes = []
     for code in sorted(data):
         if code > 0xFFFF:
             break
-        cat, ccc, decomp, up = data[code]
+        cat, ccc, decomp, up, low = data[code]
         if up is not None and up <= 0xFFFF and up != code and not (0xD800 <= up <= 0xDFFF):
             upper.append((code, up))
+        if low is not None and low <= 0xFFFF and low != code and not (0xD800 <= low <= 0xDFFF):
+            lower.append((code, low))
         if ccc:
             classes.append((code, ccc))
         if decomp and not decomp.startswith("<") and code not in exclusions:
@@ -93,6 +98,11 @@ def write_platform_tables(data):
         f.write("constexpr CodePair kUpperCase[] = {\n")
         for i in range(0, len(upper), 6):
             f.write("  " + " ".join("{0x%04X, 0x%04X}," % p for p in upper[i:i + 6]) + "\n")
+        f.write("};\n\n")
+        f.write("// Simple lower-case mapping of the BMP: (code, lower case), sorted by code.\n")
+        f.write("constexpr CodePair kLowerCase[] = {\n")
+        for i in range(0, len(lower), 6):
+            f.write("  " + " ".join("{0x%04X, 0x%04X}," % p for p in lower[i:i + 6]) + "\n")
         f.write("};\n\n")
         f.write("// Canonical pair compositions of the BMP: ((first << 16) | second, composed), sorted.\n")
         f.write("constexpr CompositionEntry kCompositions[] = {\n")

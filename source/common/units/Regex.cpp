@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <limits>
 #include <utility>
 
@@ -19,41 +18,6 @@ constexpr int kMaxInputLength = std::numeric_limits<int32_t>::max() - 2;
 
 const char* const kDefaultWordChars = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_";
 const char kDefaultSpaceChars[] = {' ', '\t', '\n', '\r', '\f'};
-
-// Case pairs (upper, lower) of the letters outside ASCII in the code pages whose case
-// mapping we know; every other code page maps ASCII letters only.
-using CasePairs = std::initializer_list<std::pair<uint8_t, uint8_t>>;
-const CasePairs kCase1250 = {{0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D}, {0x8E, 0x9E}, {0x8F, 0x9F},
-                             {0xA3, 0xB3}, {0xA5, 0xB9}, {0xAA, 0xBA}, {0xAF, 0xBF}, {0xBC, 0xBE}};
-const CasePairs kCase1251 = {{0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D},
-                             {0x8E, 0x9E}, {0x8F, 0x9F}, {0xA1, 0xA2}, {0xA3, 0xBC}, {0xA5, 0xB4},
-                             {0xA8, 0xB8}, {0xAA, 0xBA}, {0xAF, 0xBF}, {0xB2, 0xB3}, {0xBD, 0xBE}};
-const CasePairs kCase1252 = {{0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0xFF}};
-
-struct CaseTable {
-  std::array<uint8_t, 256> invert{};
-
-  explicit CaseTable(int codePage) {
-    for (int c = 0; c < 256; ++c) invert[c] = static_cast<uint8_t>(c);
-    auto pair = [&](int upper, int lower) {
-      invert[upper] = static_cast<uint8_t>(lower);
-      invert[lower] = static_cast<uint8_t>(upper);
-    };
-    for (int c = 'A'; c <= 'Z'; ++c) pair(c, c + 32);
-    const CasePairs* extra = nullptr;
-    if (codePage == 1250) extra = &kCase1250;
-    if (codePage == 1251) extra = &kCase1251;
-    if (codePage == 1252) extra = &kCase1252;
-    if (!extra) return;
-    for (const auto& [upper, lower] : *extra) pair(upper, lower);
-    if (codePage == 1251) {
-      for (int c = 0xC0; c <= 0xDF; ++c) pair(c, c + 32);
-    } else {
-      for (int c = 0xC0; c <= 0xDE; ++c)
-        if (c != 0xD7) pair(c, c + 32);
-    }
-  }
-};
 
 const char* ErrorText(int code) {
   switch (code) {
@@ -145,17 +109,8 @@ struct CompilerPosReset {
 }  // namespace
 
 unsigned char RegexInvertCaseForCodePage(unsigned char c, int codePage) {
-  static const CaseTable k1250(1250), k1251(1251), k1252(1252), kAscii(0);
-  switch (codePage) {
-    case 1250:
-      return k1250.invert[c];
-    case 1251:
-      return k1251.invert[c];
-    case 1252:
-      return k1252.invert[c];
-    default:
-      return kAscii.invert[c];
-  }
+  const CodePageCaseMap& cases = CaseMapOf(static_cast<uint32_t>(codePage));
+  return cases.upper[c] != c ? cases.upper[c] : cases.lower[c];
 }
 
 unsigned char RegexDefaultInvertCase(unsigned char c) {

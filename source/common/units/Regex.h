@@ -43,7 +43,8 @@ using TRegexInvertCase = std::function<unsigned char(unsigned char)>;
 /// The default case inversion: upper case in the ANSI code page, and when that leaves the
 /// character unchanged, lower case.
 unsigned char RegexDefaultInvertCase(unsigned char c);
-/// The same for a given code page (1250, 1251 and 1252 map their letters, others ASCII only).
+/// The same for a given code page: the byte's upper case, or its lower case when upper-casing
+/// leaves it unchanged, as the code page's mapping to Unicode gives them.
 unsigned char RegexInvertCaseForCodePage(unsigned char c, int codePage);
 
 class TRegex : public TObject {

@@ -34,11 +34,24 @@ struct LocaleCodePage {
   uint32_t codePage;
 };
 
+// The default ANSI code page of each language's locale. Languages not listed write in 1252;
+// those at the end (0) are written in scripts no ANSI code page holds: Armenian, Georgian,
+// Indic, Ethiopic, Southeast Asian, Tibetan, Syriac, Thaana, Cherokee, Canadian syllabics and
+// Yi, and Latin or Arabic alphabets whose letters no ANSI code page has all of.
 constexpr LocaleCodePage kLanguageCodePages[] = {
-    {"ru", 1251}, {"uk", 1251}, {"be", 1251}, {"bg", 1251}, {"sr", 1251}, {"pl", 1250}, {"cs", 1250},
-    {"sk", 1250}, {"hu", 1250}, {"sl", 1250}, {"hr", 1250}, {"ro", 1250}, {"el", 1253}, {"tr", 1254},
-    {"he", 1255}, {"iw", 1255}, {"ar", 1256}, {"et", 1257}, {"lv", 1257}, {"lt", 1257}, {"vi", 1258},
-    {"th", 874},  {"ja", 932},  {"zh", 936},  {"ko", 949},
+    {"pl", 1250},  {"cs", 1250}, {"sk", 1250}, {"hu", 1250}, {"sl", 1250}, {"hr", 1250},  {"ro", 1250},
+    {"sq", 1250},  {"bs", 1250}, {"tk", 1250}, {"ru", 1251}, {"uk", 1251}, {"be", 1251},  {"bg", 1251},
+    {"sr", 1251},  {"mk", 1251}, {"kk", 1251}, {"ky", 1251}, {"tt", 1251}, {"mn", 1251},  {"ba", 1251},
+    {"sah", 1251}, {"tg", 1251}, {"el", 1253}, {"tr", 1254}, {"az", 1254}, {"uz", 1254},  {"he", 1255},
+    {"iw", 1255},  {"ar", 1256}, {"fa", 1256}, {"ur", 1256}, {"ug", 1256}, {"prs", 1256}, {"ckb", 1256},
+    {"sd", 1256},  {"et", 1257}, {"lv", 1257}, {"lt", 1257}, {"vi", 1258}, {"th", 874},   {"ja", 932},
+    {"zh", 936},   {"ko", 949},  {"hy", 0},    {"ka", 0},    {"hi", 0},    {"mr", 0},     {"sa", 0},
+    {"ne", 0},     {"kok", 0},   {"mai", 0},   {"brx", 0},   {"doi", 0},   {"bn", 0},     {"as", 0},
+    {"mni", 0},    {"sat", 0},   {"pa", 0},    {"gu", 0},    {"or", 0},    {"ta", 0},     {"te", 0},
+    {"kn", 0},     {"ml", 0},    {"si", 0},    {"am", 0},    {"ti", 0},    {"byn", 0},    {"tig", 0},
+    {"wal", 0},    {"sid", 0},   {"km", 0},    {"lo", 0},    {"my", 0},    {"bo", 0},     {"dz", 0},
+    {"syr", 0},    {"dv", 0},    {"chr", 0},   {"iu", 0},    {"ii", 0},    {"mt", 0},     {"mi", 0},
+    {"ps", 0},
 };
 
 uint32_t AcpFromEnvironment() {
@@ -136,7 +149,34 @@ struct CodePageTable {
   std::array<char16_t, 256> glyphs{};            // `single` with control glyphs (OEM pages)
   std::vector<uint16_t> encode;                  // BMP character -> byte (< 0x100) or lead << 8 | trail;
                                                  // 0 means none (U+0000 is handled apart)
+  CodePageCaseMap cases{};
 };
+
+/// The map of a code page whose bytes change case by ASCII's rules only.
+CodePageCaseMap AsciiCaseMap() {
+  CodePageCaseMap m{};
+  for (int b = 0; b < 256; ++b) {
+    m.upper[b] = static_cast<uint8_t>(b >= 'a' && b <= 'z' ? b - 32 : b);
+    m.lower[b] = static_cast<uint8_t>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+  }
+  return m;
+}
+
+/// Fills the case map from the tables: the other case of a one-byte character, when the
+/// code page writes it as one byte too.
+void BuildCaseMap(CodePageTable& t) {
+  auto oneByte = [&t](uint8_t b, char16_t other) {
+    const uint16_t code = t.encode[other];
+    return code != 0 && code <= 0xFF ? static_cast<uint8_t>(code) : b;
+  };
+  for (int b = 0; b < 256; ++b) {
+    const auto byte = static_cast<uint8_t>(b);
+    t.cases.upper[b] = t.cases.lower[b] = byte;
+    if (!t.defined[b] || t.lead[b]) continue;
+    t.cases.upper[b] = oneByte(byte, UnicodeUpperCase(t.single[b]));
+    t.cases.lower[b] = oneByte(byte, UnicodeLowerCase(t.single[b]));
+  }
+}
 
 /// One iconv descriptor, closed on destruction.
 class IconvHandle {
@@ -244,6 +284,8 @@ std::unique_ptr<CodePageTable> BuildTable(uint32_t cp) {
   for (int b = 0x80; b < 0xA0; ++b)
     if (!t->defined[b] && !t->lead[b] && t->single[b] == b && t->encode[b] == 0)
       t->encode[b] = static_cast<uint16_t>(b);
+
+  BuildCaseMap(*t);
 
   if (IsOemCodePage(cp)) {
     t->hasGlyphs = true;
@@ -841,23 +883,40 @@ void SetACP(uint32_t codePage) {
   AcpSetting().store(codePage, std::memory_order_relaxed);
 }
 
-uint32_t CodePageFromLocaleName(std::string_view locale) {
-  const std::string name = Lower(locale);
-  const size_t langEnd = name.find_first_of("_.@");
-  const std::string language = name.substr(0, langEnd);
-  std::string territory;
-  if (langEnd != std::string::npos && name[langEnd] == '_') {
-    const size_t end = name.find_first_of(".@", langEnd + 1);
-    territory = name.substr(langEnd + 1, end == std::string::npos ? std::string::npos : end - langEnd - 1);
-  }
+uint32_t LocaleAnsiCodePage(std::string_view locale) {
+  // language[_Script][_TERRITORY][.codeset][@modifier], "-" also separating the first parts.
+  std::string name = Lower(locale);
   const size_t at = name.find('@');
   const std::string modifier = at == std::string::npos ? "" : name.substr(at + 1);
+  name = name.substr(0, std::min(name.find('.'), at));
+  std::replace(name.begin(), name.end(), '-', '_');
+  std::vector<std::string> parts;
+  for (size_t from = 0;;) {
+    const size_t end = name.find('_', from);
+    parts.push_back(name.substr(from, end == std::string::npos ? std::string::npos : end - from));
+    if (end == std::string::npos) break;
+    from = end + 1;
+  }
+  const std::string& language = parts[0];
+  std::string script, territory;
+  for (size_t i = 1; i < parts.size(); ++i) (parts[i].size() == 4 ? script : territory) = parts[i];
 
-  if (language == "sr" && modifier == "latin") return 1250;
-  if (language == "zh" && (territory == "tw" || territory == "hk" || territory == "mo")) return 950;
+  // Languages written in more than one script: the locale's script or territory says which.
+  if (language == "sr" && (modifier == "latin" || script == "latn" || territory == "me")) return 1250;
+  if (language == "sd" && (modifier == "devanagari" || script == "deva")) return 0;
+  if (language == "uz" && (modifier == "cyrillic" || script == "cyrl")) return 1251;
+  if (language == "pa" && (script == "arab" || territory == "pk")) return 1256;
+  const bool traditional =
+      script.empty() ? territory == "tw" || territory == "hk" || territory == "mo" : script == "hant";
+  if (language == "zh" && traditional) return 950;
   for (const LocaleCodePage& e : kLanguageCodePages)
     if (language == e.language) return e.codePage;
   return 1252;
+}
+
+uint32_t CodePageFromLocaleName(std::string_view locale) {
+  const uint32_t codePage = LocaleAnsiCodePage(locale);
+  return codePage != 0 ? codePage : 1252;
 }
 
 uint32_t GetOEMCP() {
@@ -1014,24 +1073,24 @@ void CharUpperBuffW(char16_t* text, int length) {
     if (text[i] < 0xD800 || text[i] > 0xDFFF) text[i] = UnicodeUpperCase(text[i]);
 }
 
+const CodePageCaseMap& CaseMapOf(uint32_t codePage) {
+  static const CodePageCaseMap ascii = AsciiCaseMap();
+  const CodePageTable* t = TableFor(ResolveCodePage(codePage));
+  return t ? t->cases : ascii;
+}
+
 void CharUpperBuffA(char* text, int length) {
-  const CodePageTable* t = TableFor(GetACP());
+  const uint32_t acp = GetACP();
+  const CodePageTable* t = TableFor(acp);
+  const CodePageCaseMap& cases = CaseMapOf(acp);
   int i = 0;
   while (i < length) {
     const uint8_t b = static_cast<uint8_t>(text[i]);
-    if (!t) {  // UTF-8 or UTF-16 as the ANSI code page: ASCII letters only
-      if (b >= 'a' && b <= 'z') text[i] = static_cast<char>(b - 32);
-      ++i;
-      continue;
-    }
-    if (t->lead[b]) {  // double-byte characters keep their case
+    if (t && t->lead[b]) {  // double-byte characters keep their case
       i += 2;
       continue;
     }
-    if (t->defined[b]) {
-      const uint16_t code = t->encode[UnicodeUpperCase(t->single[b])];
-      if (code != 0 && code <= 0xFF) text[i] = static_cast<char>(code);
-    }
+    text[i] = static_cast<char>(cases.upper[b]);
     ++i;
   }
 }

@@ -5,6 +5,7 @@
 // directly.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,15 +36,16 @@ constexpr uint32_t WC_COMPOSITECHECK = 0x0200;     // compose base + mark sequen
 constexpr uint32_t WC_NO_BEST_FIT_CHARS = 0x0400;  // accepted; no best-fit mapping is ever made
 
 /// The process's ANSI code page. Derived at start-up from LC_ALL, LC_CTYPE or LANG (the first
-/// that is set and not empty): Russian, Ukrainian, Belarusian, Bulgarian, Serbian 1251
-/// (Serbian in Latin script 1250); Polish, Czech, Slovak, Hungarian, Slovenian, Croatian,
-/// Romanian 1250; Greek 1253; Turkish 1254; Hebrew 1255; Arabic 1256; Estonian, Latvian,
-/// Lithuanian 1257; Vietnamese 1258; Thai 874; Japanese 932; Chinese 936 (950 for Taiwan,
-/// Hong Kong and Macao); Korean 949; anything else 1252.
+/// that is set and not empty) through CodePageFromLocaleName.
 uint32_t GetACP();
 /// Replaces the process's ANSI code page (tests, and programs that know better).
 void SetACP(uint32_t codePage);
-/// The ANSI code page that a locale name ("ru_RU.UTF-8", "zh_TW", "C") implies.
+/// The default ANSI code page of a locale name's language ("ru_RU.UTF-8" 1251, "zh_TW" 950,
+/// "fa_IR" 1256, "C" 1252); 0 for a language whose script no ANSI code page holds ("hi_IN",
+/// "ka_GE"). The script a modifier names counts ("sr_RS@latin" 1250, "uz_UZ@cyrillic" 1251).
+uint32_t LocaleAnsiCodePage(std::string_view locale);
+/// The ANSI code page that a locale name implies: LocaleAnsiCodePage, and 1252 for a language
+/// without one (a process always has an ANSI code page).
 uint32_t CodePageFromLocaleName(std::string_view locale);
 /// The OEM and Macintosh code pages that go with the ANSI code page.
 uint32_t GetOEMCP();
@@ -89,6 +91,16 @@ std::string MultiByteToUtf16LE(uint32_t codePage, uint32_t flags, std::string_vi
 /// is not read), in one pass; empty on failure.
 std::string Utf16LEToMultiByte(uint32_t codePage, uint32_t flags, std::string_view units,
                                const char* defaultChar = nullptr, bool* usedDefaultChar = nullptr);
+
+/// The upper and the lower case of every byte of a code page, as the code page's own mapping
+/// to Unicode gives them: a byte maps to the byte of its other case when the code page holds
+/// that case in one byte, else to itself. Double-byte code pages map their one-byte
+/// characters; UTF-8, UTF-16 and code pages the system lacks map ASCII letters only.
+struct CodePageCaseMap {
+  std::array<uint8_t, 256> upper;
+  std::array<uint8_t, 256> lower;
+};
+const CodePageCaseMap& CaseMapOf(uint32_t codePage);
 
 /// Upper-cases UTF-16 text in place, code unit by code unit (surrogates stay as they are).
 void CharUpperBuffW(char16_t* text, int length);

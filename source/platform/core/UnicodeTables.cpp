@@ -55,6 +55,12 @@ char16_t UnicodeUpperCase(char16_t ch) {
   return e ? e->second : ch;
 }
 
+char16_t UnicodeLowerCase(char16_t ch) {
+  if (ch < 0x80) return ch >= u'A' && ch <= u'Z' ? static_cast<char16_t>(ch + 32) : ch;
+  const CodePair* e = FindByFirst(std::begin(kLowerCase), std::end(kLowerCase), ch);
+  return e ? e->second : ch;
+}
+
 char16_t UnicodeCompose(char16_t first, char16_t second) {
   const uint32_t key = (static_cast<uint32_t>(first) << 16) | second;
   const auto* end = std::end(kCompositions);

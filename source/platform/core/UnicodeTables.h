@@ -1,5 +1,5 @@
 // Character properties of the Basic Multilingual Plane that the text services need: simple
-// upper-casing, canonical pair composition and decomposition, combining classes and
+// upper- and lower-casing, canonical pair composition and decomposition, combining classes and
 // non-spacing marks. The data is generated from the Unicode character database by
 // tools/gen_unicode_tables.py; code units outside the tables have no such property.
 #pragma once
@@ -10,6 +10,8 @@
 /// The simple upper-case form of a BMP character (the character itself when it has none, or
 /// when its upper case lies outside the BMP).
 char16_t UnicodeUpperCase(char16_t ch);
+/// The simple lower-case form of a BMP character, likewise.
+char16_t UnicodeLowerCase(char16_t ch);
 
 /// The precomposed character of the canonical pair (first, second), 0 when there is none.
 char16_t UnicodeCompose(char16_t first, char16_t second);

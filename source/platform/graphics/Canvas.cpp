@@ -70,6 +70,7 @@ struct SavedState {
   TColor bk_color = clWhite;
   int32_t char_extra = 0;
   TCopyMode copy_mode = cmSrcCopy;
+  int stretch_mode = BLACKONWHITE;
 };
 
 Qt::PenStyle ToQtPenStyle(TPenStyle style) {
@@ -271,6 +272,7 @@ struct TCanvas::Impl {
   TColor bk_color = clWhite;
   int32_t char_extra = 0;
   TCopyMode copy_mode = cmSrcCopy;
+  int stretch_mode = BLACKONWHITE;
   std::vector<SavedState> saved;
 
   bool font_valid = false;
@@ -390,6 +392,9 @@ TCopyMode TCanvas::CopyMode() const {
 }
 void TCanvas::SetCopyMode(TCopyMode mode) {
   impl_->copy_mode = mode;
+}
+int TCanvas::SetStretchBltMode(int mode) {
+  return std::exchange(impl_->stretch_mode, mode);
 }
 bool TCanvas::HasTarget() const {
   return impl_->device != nullptr;
@@ -1015,6 +1020,9 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRe
     // Source rectangle in the source's device coordinates.
     const QRect src = ToQRect(sourceRect).translated(-source.impl_->origin.X, -source.impl_->origin.Y);
     copy = image->copy(src).convertToFormat(QImage::Format_RGB32);
+    // Halftone stretching averages the source pixels under each target pixel.
+    if (impl_->stretch_mode == HALFTONE && copy.size() != QSize(dest.Width(), dest.Height()))
+      copy = copy.scaled(dest.Width(), dest.Height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   }
   QPainter* p = impl_->Painter();
   if (p == nullptr) return;
@@ -1121,6 +1129,7 @@ int TCanvas::SaveDC() {
   s.bk_color = impl_->bk_color;
   s.char_extra = impl_->char_extra;
   s.copy_mode = impl_->copy_mode;
+  s.stretch_mode = impl_->stretch_mode;
   impl_->saved.push_back(std::move(s));
   return static_cast<int>(impl_->saved.size());
 }
@@ -1142,6 +1151,7 @@ bool TCanvas::RestoreDC(int level) {
   impl_->bk_color = s.bk_color;
   impl_->char_extra = s.char_extra;
   impl_->copy_mode = s.copy_mode;
+  impl_->stretch_mode = s.stretch_mode;
   saved.resize(static_cast<size_t>(level - 1));
   return true;
 }

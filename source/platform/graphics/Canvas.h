@@ -45,6 +45,11 @@ constexpr int PLANES = 14;
 constexpr int LOGPIXELSX = 88;
 constexpr int LOGPIXELSY = 90;
 
+// Stretch modes of CopyRect: one source pixel for each target pixel, or the average of the
+// source pixels each target pixel covers.
+constexpr int BLACKONWHITE = 1;
+constexpr int HALFTONE = 4;
+
 /// Raster operation of CopyRect (the class library's copy modes).
 enum TCopyMode : uint32_t {
   cmBlackness = 0x00000042,
@@ -125,6 +130,8 @@ class TCanvas : public TObject {
   void SetFont(const TFont& font) { Font().Assign(font); }
   TCopyMode CopyMode() const;
   void SetCopyMode(TCopyMode mode);
+  /// How CopyRect stretches (BLACKONWHITE, HALFTONE); returns the previous mode.
+  int SetStretchBltMode(int mode);
 
   /// True when the canvas has something to draw on.
   bool HasTarget() const;

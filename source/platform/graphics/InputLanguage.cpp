@@ -17,12 +17,6 @@ std::string& SwitchedLanguage() {
   return name;
 }
 
-/// Languages whose scripts no ANSI code page holds: their locales name code page 0.
-constexpr std::string_view kUnicodeOnlyLanguages[] = {
-    "am",  "as", "bn", "bo", "dv", "gu", "hi", "hy", "ii", "iu",  "ka", "km", "kn",
-    "kok", "lo", "ml", "mr", "ne", "or", "pa", "sa", "si", "syr", "ta", "te", "ti",
-};
-
 }  // namespace
 
 void SetInputLanguageName(const std::string& name) {
@@ -41,9 +35,5 @@ std::string GetInputLanguageName() {
 
 uint32_t GetKeyboardCodePage() {
   const std::string name = GetInputLanguageName();
-  if (name.empty()) return GetACP();
-  const std::string_view language = std::string_view(name).substr(0, name.find_first_of("_-.@"));
-  for (std::string_view unicodeOnly : kUnicodeOnlyLanguages)
-    if (language == unicodeOnly) return 0;
-  return CodePageFromLocaleName(name);
+  return name.empty() ? GetACP() : LocaleAnsiCodePage(name);
 }

@@ -11,7 +11,7 @@
 std::string GetInputLanguageName();
 /// Records the language the keyboard was switched to; empty goes back to the input method's.
 void SetInputLanguageName(const std::string& name);
-/// The default ANSI code page of the input language as its locale names it: 0 for a language
-/// that no ANSI code page writes (Hindi, Georgian, ...), else through the same locale table
-/// as the ANSI code page; the ANSI code page when the language has no name.
+/// The default ANSI code page of the input language (LocaleAnsiCodePage): 0 for a language
+/// that no ANSI code page writes (Hindi, Georgian, ...); the ANSI code page when the language
+/// has no name.
 uint32_t GetKeyboardCodePage();

@@ -383,6 +383,13 @@ uint32_t GetDoubleClickTime() {
   return 500;
 }
 
+std::function<void()>& MessageBeepSound() {
+  static std::function<void()> sound = [] {
+    if (QCoreApplication::instance() != nullptr && !TApplication::Headless()) QApplication::beep();
+  };
+  return sound;
+}
+
 void MessageBeep() {
-  if (QCoreApplication::instance() != nullptr && !TApplication::Headless()) QApplication::beep();
+  if (const std::function<void()>& sound = MessageBeepSound()) sound();
 }

@@ -127,8 +127,10 @@ int16_t GetKeyState(int virtualKey);
 TShiftState GetShiftState();
 /// The pointer's position on the screen.
 TPoint GetCursorPos();
-/// The short warning sound.
+/// The short warning sound: the window system's beep (nothing without a display).
 void MessageBeep();
+/// What MessageBeep plays; tests put a counter in its place.
+std::function<void()>& MessageBeepSound();
 /// Milliseconds on a steady clock (wrapping at 2^32), for comparing message times.
 uint32_t GetTickCount();
 /// The longest time between two clicks of a double click, in milliseconds.

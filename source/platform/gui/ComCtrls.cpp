@@ -75,7 +75,7 @@ void TProgressBar::SetPosition(int value) {
 
 // --- TTabSheet and TPageControl -------------------------------------------------------
 
-TTabSheet::TTabSheet(TComponent* owner) : TCaptionedControl(owner) {}
+TTabSheet::TTabSheet(TComponent* owner) : TLocalizedCaptionControl(owner) {}
 
 TTabSheet::~TTabSheet() {
   SetPageControl(nullptr);

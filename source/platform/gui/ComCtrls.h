@@ -51,7 +51,7 @@ class TProgressBar : public TWinControl {
 class TPageControl;
 
 /// One page of a page control; its children are the page's controls.
-class TTabSheet : public TCaptionedControl {
+class TTabSheet : public TLocalizedCaptionControl {
  public:
   explicit TTabSheet(TComponent* owner = nullptr);
   ~TTabSheet() override;

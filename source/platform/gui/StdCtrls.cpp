@@ -86,7 +86,7 @@ void TCaptionedControl::SetCaption(const std::string& caption) {
 
 // --- TButton --------------------------------------------------------------------------
 
-TButton::TButton(TComponent* owner) : TCaptionedControl(owner) {
+TButton::TButton(TComponent* owner) : TLocalizedCaptionControl(owner) {
   SetTabStop(true);
   SetClickOnRelease(false);
   SetBounds(0, 0, 75, 25);
@@ -214,7 +214,7 @@ void TEdit::WndProc(TMessage& message) {
 
 // --- TLabel and TStaticText -----------------------------------------------------------
 
-TLabel::TLabel(TComponent* owner) : TCaptionedControl(owner) {
+TLabel::TLabel(TComponent* owner) : TLocalizedCaptionControl(owner) {
   SetBounds(0, 0, 65, 17);
 }
 
@@ -301,7 +301,7 @@ int TStaticText::FrameShape() const {
 
 // --- TCheckBox and TRadioButton -------------------------------------------------------
 
-TCheckBox::TCheckBox(TComponent* owner) : TCaptionedControl(owner) {
+TCheckBox::TCheckBox(TComponent* owner) : TLocalizedCaptionControl(owner) {
   SetTabStop(true);
   SetClickOnRelease(false);
   SetBounds(0, 0, 97, 17);
@@ -349,7 +349,7 @@ void TCheckBox::SetChecked(bool value) {
 
 // --- TGroupBox ------------------------------------------------------------------------
 
-TGroupBox::TGroupBox(TComponent* owner) : TCaptionedControl(owner) {
+TGroupBox::TGroupBox(TComponent* owner) : TLocalizedCaptionControl(owner) {
   SetBounds(0, 0, 185, 105);
 }
 

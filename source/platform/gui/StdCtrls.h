@@ -14,13 +14,13 @@
 #include "platform/graphics/Font.h"
 
 /// A control with a caption ("&" marks the access key).
-class TCaptionedControl : public TWinControl, public ILocalizedCaption {
+class TCaptionedControl : public TWinControl {
   ZUK_PUBLISHED(TCaptionedControl)
 
  public:
   using TWinControl::TWinControl;
   const std::string& Caption() const { return caption_; }
-  void SetCaption(const std::string& caption) override;
+  virtual void SetCaption(const std::string& caption);
 
  protected:
   /// Shows the caption in the widget.
@@ -30,7 +30,15 @@ class TCaptionedControl : public TWinControl, public ILocalizedCaption {
   std::string caption_;
 };
 
-class TButton : public TCaptionedControl {
+/// A captioned control whose caption the language tables give (buttons, check boxes, group
+/// boxes, labels, tab sheets); a panel keeps its own.
+class TLocalizedCaptionControl : public TCaptionedControl, public ILocalizedCaption {
+ public:
+  using TCaptionedControl::TCaptionedControl;
+  void SetCaption(const std::string& caption) override { TCaptionedControl::SetCaption(caption); }
+};
+
+class TButton : public TLocalizedCaptionControl {
  public:
   explicit TButton(TComponent* owner = nullptr);
   ~TButton() override;
@@ -90,7 +98,7 @@ class TEdit : public TWinControl {
   int maxLength_ = 0;
 };
 
-class TLabel : public TCaptionedControl {
+class TLabel : public TLocalizedCaptionControl {
  public:
   explicit TLabel(TComponent* owner = nullptr);
   ~TLabel() override;
@@ -138,7 +146,7 @@ class TStaticText : public TLabel {
   TStaticBorderStyle borderStyle_ = sbsNone;
 };
 
-class TCheckBox : public TCaptionedControl {
+class TCheckBox : public TLocalizedCaptionControl {
  public:
   explicit TCheckBox(TComponent* owner = nullptr);
   ~TCheckBox() override;
@@ -167,7 +175,7 @@ class TRadioButton : public TCheckBox {
   bool Radio() const override { return true; }
 };
 
-class TGroupBox : public TCaptionedControl {
+class TGroupBox : public TLocalizedCaptionControl {
  public:
   explicit TGroupBox(TComponent* owner = nullptr);
   ~TGroupBox() override;

@@ -6,6 +6,7 @@
 
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/Graphic.h"
+#include "platform/gui/Application.h"
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
 
@@ -185,12 +186,7 @@ void TCustomRVData::ReadHyperlink(const std::string& Target, const std::string& 
 
 void TCustomRVData::Beep() const {
   const TRVStyle* style = GetRVStyle();
-  if (style == nullptr || !style->UseSound) return;
-  // The terminal's bell is the only sound a program without a window system has.
-  if (isatty(STDERR_FILENO)) {
-    std::fputc('\a', stderr);
-    std::fflush(stderr);
-  }
+  if (style != nullptr && style->UseSound) MessageBeep();
 }
 
 void TCustomRVData::NotifyControlAction(TRVControlAction Action, int ItemNo, TCustomRVItemInfo* Item) {

@@ -68,7 +68,9 @@ void RVStretchDrawPicture(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, 
   auto* bitmap = dynamic_cast<TBitmap*>(&Graphic);
   if (bitmap == nullptr || bitmap->Empty()) return;
   const TCopyMode oldMode = Canvas.CopyMode();
+  const int oldStretchMode = Canvas.SetStretchBltMode(HALFTONE);
   Canvas.SetCopyMode(cmSrcCopy);
   Canvas.CopyRect(Bounds(X, Y, w, h), bitmap->Canvas(), Rect(0, 0, bitmap->Width(), bitmap->Height()));
+  Canvas.SetStretchBltMode(oldStretchMode);
   Canvas.SetCopyMode(oldMode);
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/graphics/Graphic.h"
 #include "richtext/core/RVFuncs.h"
 #include "richtext/core/RVItem.h"  // TRVPalette
 
@@ -26,6 +27,14 @@ TRVImportedGraphicFilterProc& RVImportedGraphicFilter();
 
 /// A new, empty graphic of the named class through RVGraphicFactory (null when unknown).
 std::unique_ptr<TGraphic> RVCreateGraphic(std::string_view ClassName);
+/// A new, empty graphic of class T (named ClassName) through RVGraphicFactory; null when the
+/// factory makes nothing, or something that is not a T.
+template <class T>
+std::unique_ptr<T> RVCreateGraphicOf(std::string_view ClassName) {
+  std::unique_ptr<TGraphic> graphic = RVCreateGraphic(ClassName);
+  if (dynamic_cast<T*>(graphic.get()) == nullptr) return nullptr;
+  return std::unique_ptr<T>(static_cast<T*>(graphic.release()));
+}
 /// A copy of `Source`: a new graphic of its class, assigned from it. Raises EInvalidGraphic
 /// when the class cannot be made.
 std::unique_ptr<TGraphic> RVCopyGraphic(const TGraphic& Source);
@@ -46,6 +55,6 @@ void RVGetDeviceResolution(TRVFormatScale& Resolution, TCanvas& Canvas);
 
 /// Draws `Graphic` at (X, Y) of a device canvas, Width x Height screen pixels (negative:
 /// the graphic's own) scaled to the device by `Resolution`. With UseStretchDraw any graphic
-/// is stretched into place; otherwise only a TBitmap is drawn, copied with smoothing.
+/// is stretched into place; otherwise only a TBitmap is drawn, with halftone stretching.
 void RVStretchDrawPicture(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height,
                           const TRVFormatScale& Resolution, TGraphic& Graphic, bool UseStretchDraw);

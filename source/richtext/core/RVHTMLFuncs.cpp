@@ -258,6 +258,10 @@ std::string RVHTMLDivForAlignment(TRVAlignment Alignment) {
   }
 }
 
+std::string RVHTMLAlignAttr(uint8_t VAlign) {
+  return VAlign == 1 ? " align=middle" : "";
+}
+
 std::string RVHTMLImageAttributes(TRVHTMLSaveOptions Options, int32_t Width, int32_t Height,
                                   bool ForceSizes) {
   std::string r = (Options & rvhoNoImageBorders) ? " border=0 " : " ";

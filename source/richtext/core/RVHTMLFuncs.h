@@ -48,6 +48,8 @@ std::string RVEscapeCSSString(std::string_view Value);
 std::string RVCharsetToHTMLCharset(uint8_t Charset);
 /// "<DIV>" or "<DIV align=...>" for a paragraph alignment.
 std::string RVHTMLDivForAlignment(TRVAlignment Alignment);
+/// " align=middle" for a picture centred on the baseline (VAlign 1), else "".
+std::string RVHTMLAlignAttr(uint8_t VAlign);
 /// " border=0 " or " ", then "width=W height=H " when rvhoImageSizes is set or ForceSizes.
 std::string RVHTMLImageAttributes(TRVHTMLSaveOptions Options, int32_t Width, int32_t Height, bool ForceSizes);
 

@@ -89,7 +89,7 @@ bool TRVGraphicItemInfo::SaveHTML(TStream& Stream, TCustomRVData* RVData, int It
   if (location.empty()) return !failed || !HasPixels(Image.get());
   const int32_t width = GetImageWidth(nullptr);
   const int32_t height = GetImageHeight(nullptr);
-  std::string prefix = VAlign != 0 ? " align=middle" : "";
+  std::string prefix = RVHTMLAlignAttr(VAlign);
   prefix += RVHTMLImageAttributes(Options, width, height, ImageWidth >= 1 || ImageHeight >= 1);
   if (UseCSS) prefix += VerticalShiftStyle(*this, height);
   WriteImageTag(Stream, prefix, location);

@@ -630,10 +630,12 @@ void TRVRTFWriter::emitBorder(const TParaInfo& para) {
         return "db";
       case rvbTriple:
         return "triple";
+      // On the right and bottom the kind goes after an empty "\brdr", which readers skip as
+      // a word they do not know.
       case rvbThickInside:
-        return leftOrTop ? "thtnmg" : "tnthmg";
+        return leftOrTop ? "thtnmg" : "\\brdrtnthmg";
       case rvbThickOutside:
-        return leftOrTop ? "tnthmg" : "thtnmg";
+        return leftOrTop ? "tnthmg" : "\\brdrthtnmg";
       default:
         return "s";
     }
@@ -814,8 +816,7 @@ void TRVRTFWriter::WriteItems(bool SelectionOnly, int StartItemNo, int EndItemNo
     if (!url.empty()) write("}}");
   }
 
-  if (EndItemNo == data_.GetItemCount() - 1 && data_.GetPendingCheckpoint() != nullptr)
-    emitBookmark(*data_.GetPendingCheckpoint());
+  if (data_.GetPendingCheckpoint() != nullptr) emitBookmark(*data_.GetPendingCheckpoint());
   if (level_ == 0 && StartItemNo < EndItemNo && data_.StartsParagraph(EndItemNo) &&
       data_.GetItem(EndItemNo)->IsTextItem() && data_.GetItemText(EndItemNo).empty())
     write("\\par");

@@ -17,10 +17,10 @@
 #include "platform/core/Identifiers.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphic.h"
-#include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Picture.h"
 #include "platform/graphics/PngFile.h"
+#include "richtext/core/RVGraphicFuncs.h"
 #include "richtext/core/RVRTFImport.h"
 #include "richtext/core/RVUni.h"
 #include "richtext/rtf/RVRTFFuncs.h"
@@ -1499,7 +1499,12 @@ struct TRVRTFReader::Parser {
   }
 
   void deliverPicture(TRVRTFPicture* pic, std::unique_ptr<TGraphic> graphic) {
-    if (graphic && RVAfterImportGraphic) RVAfterImportGraphic(graphic.get());
+    if (graphic) {
+      // The program may keep another graphic in place of the one read.
+      if (const TRVImportedGraphicFilterProc& filter = RVImportedGraphicFilter())
+        graphic = filter(std::move(graphic));
+      if (graphic && RVAfterImportGraphic) RVAfterImportGraphic(graphic.get());
+    }
     st().Para.ResolveShading();
     try {
       r.OnNewPicture(&r, pic, std::move(graphic), r.position_);
@@ -1511,12 +1516,22 @@ struct TRVRTFReader::Parser {
     r.position_ = rtf_ts_ContinuePara;
   }
 
+  /// A new graphic of the class made through the document's factory, loaded from `data`.
+  static std::unique_ptr<TGraphic> loadGraphic(std::string_view className, const std::string& data) {
+    std::unique_ptr<TGraphic> graphic = RVCreateGraphic(className);
+    if (!graphic) return nullptr;
+    TMemoryStream stream(data);
+    graphic->LoadFromStream(stream);
+    return graphic;
+  }
+
   std::unique_ptr<TGraphic> makeGraphic(TRVRTFPicture& pic) {
     if (pic.Broken || pic.Data.empty()) return nullptr;
     switch (pic.Kind) {
       case rtfpkEMF:
       case rtfpkMetafile: {
-        auto mf = std::make_unique<TMetafile>();
+        auto mf = RVCreateGraphicOf<TMetafile>("TMetafile");
+        if (!mf) return nullptr;
         TMemoryStream data(pic.Data);
         mf->LoadFromStream(data);
         if (pic.Kind == rtfpkMetafile && mf->Width() == 0 && mf->Height() == 0) {
@@ -1534,15 +1549,12 @@ struct TRVRTFReader::Parser {
         return mf;
       }
       case rtfpkPNG: {
-        auto bmp = std::make_unique<TBitmap>();
-        if (!LoadBitmapFromPngData(*bmp, pic.Data)) return nullptr;
+        auto bmp = RVCreateGraphicOf<TBitmap>("TBitmap");
+        if (!bmp || !LoadBitmapFromPngData(*bmp, pic.Data)) return nullptr;
         return bmp;
       }
       case rtfpkJPEG: {
-        auto jpeg = std::make_unique<TJPEGImage>();
-        TMemoryStream data(pic.Data);
-        jpeg->LoadFromStream(data);
-        return jpeg;
+        return loadGraphic("TJPEGImage", pic.Data);
       }
       case rtfpkDIB: {
         std::string file(14, '\0');
@@ -1551,18 +1563,12 @@ struct TRVRTFReader::Parser {
         file += pic.Data;
         writeU32(file, 2, static_cast<uint32_t>(file.size()));
         writeU32(file, 10, dibPixelOffset(file));
-        auto bmp = std::make_unique<TBitmap>();
-        TMemoryStream data(file);
-        bmp->LoadFromStream(data);
-        return bmp;
+        return loadGraphic("TBitmap", file);
       }
       case rtfpkDDB: {
         const std::string file = ddbAsBitmapFile(pic);
         if (file.empty()) return nullptr;
-        auto bmp = std::make_unique<TBitmap>();
-        TMemoryStream data(file);
-        bmp->LoadFromStream(data);
-        return bmp;
+        return loadGraphic("TBitmap", file);
       }
       default:
         return nullptr;
@@ -1603,7 +1609,7 @@ struct TRVRTFReader::Parser {
       return;  // a picture that cannot be read leaves the field's result to be read
     }
     if (holder.Graphic() == nullptr) return;
-    std::unique_ptr<TGraphic> graphic = CreateGraphicLike(*holder.Graphic());
+    std::unique_ptr<TGraphic> graphic = RVCreateGraphic(holder.Graphic()->ClassName());
     if (!graphic) return;
     graphic->Assign(holder.Graphic());
     deliverPicture(nullptr, std::move(graphic));

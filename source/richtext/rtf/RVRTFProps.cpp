@@ -12,6 +12,7 @@
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/Picture.h"
 #include "richtext/core/CRVData.h"
+#include "richtext/core/RVGraphicFuncs.h"
 #include "richtext/core/RVMapWht.h"
 #include "richtext/core/RVNonTextItems.h"
 #include "richtext/core/RVStyle.h"
@@ -630,7 +631,7 @@ void TRVRTFReaderProperties::NewPicture(TRVRTFReader* Reader, TRVRTFPicture* Pic
   const bool decoded = Graphic && !Graphic->Empty();
   if (!decoded) {
     TGraphic* invalid = style_->InvalidPicture().Graphic();
-    Graphic = invalid != nullptr ? CreateGraphicLike(*invalid) : nullptr;
+    Graphic = invalid != nullptr ? RVCreateGraphic(invalid->ClassName()) : nullptr;
     if (!Graphic) return;
     Graphic->Assign(invalid);
   }

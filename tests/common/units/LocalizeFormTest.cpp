@@ -52,6 +52,7 @@ struct EveryKindForm {
   TComboBox* combo = new TComboBox(&form);
   TListView* list = new TListView(&form);
   TEdit* untouched = new TEdit(&form);
+  TPanel* panel = new TPanel(&form);  // not among the kinds that take a text
 
   EveryKindForm() {
     form.SetName("fmMain");
@@ -59,11 +60,13 @@ struct EveryKindForm {
         {action, "acBrowse"}, {button, "btOK"},    {check, "cbAll"},   {radio, "rbOne"},
         {group, "gbOptions"}, {label, "lbSource"}, {text, "stTarget"}, {sheet, "tsGeneral"},
         {item, "miExit"},     {combo, "cbFormat"}, {list, "lvExams"},  {untouched, "edSource"},
+        {panel, "pnTop"},
     };
     for (const auto& [component, name] : names) component->SetName(name);
     list->AddColumn("", 50);
     list->AddColumn("", 50);
     untouched->SetText("kept");
+    panel->SetCaption("kept");
   }
 };
 
@@ -75,7 +78,7 @@ class LocalizeRealFormTest : public ApplicationTest {
                  "# code page: 1252\r\n"
                  "fmMain=Converter\r\nacBrowse=&Browse...\r\nbtOK=OK\r\ncbAll=All\r\nrbOne=One\r\n"
                  "gbOptions=Options\r\nlbSource=&Source:\r\nstTarget=Target\r\ntsGeneral=General\r\n"
-                 "miExit=E&xit\r\ncbFormat=HTML|Text\r\nlvExams=Exam|Questions\r\n");
+                 "miExit=E&xit\r\ncbFormat=HTML|Text\r\nlvExams=Exam|Questions\r\npnTop=Top\r\n");
     RegisterText("LOCALIZE_FORM_RU",
                  "# code page: 1251\r\n"
                  "fmMain=\xCA\xEE\xED\xE2\xE5\xF0\xF2\xE5\xF0\r\n"  // Konverter
@@ -115,6 +118,7 @@ TEST_F(LocalizeRealFormTest, EnglishReachesEveryKindOfComponent) {
   EXPECT_EQ(f.list->ColumnCaption(0), "Exam");
   EXPECT_EQ(f.list->ColumnCaption(1), "Questions");
   EXPECT_EQ(f.untouched->Text(), "kept");
+  EXPECT_EQ(f.panel->Caption(), "kept");
 }
 
 TEST_F(LocalizeRealFormTest, RussianTextsArriveAsUtf8AndMissingKeysStay) {

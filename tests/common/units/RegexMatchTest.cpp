@@ -211,6 +211,19 @@ TEST(RegexSearchTest, CyrillicCaseFollowsTheCodePage) {
   EXPECT_FALSE(re.Exec("\xC0\xA8\xC1"));
 }
 
+// Letters fold as each single-byte code page's own mapping says, not only in 1250-1252.
+TEST(RegexSearchTest, CaseFoldsInEverySingleByteCodePage) {
+  const struct {
+    int codePage;
+    unsigned char c, inverted;
+  } cases[] = {
+      {1253, 0xC1, 0xE1}, {1253, 0xF2, 0xD3}, {1253, 0xD3, 0xF3}, {1254, 0xFD, 'I'}, {1257, 0xC0, 0xE0},
+      {866, 0x80, 0xA0},  {1255, 0xE0, 0xE0}, {932, 0xC1, 0xC1},  {932, 'q', 'Q'},   {1252, 0xB5, 0xB5},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RegexInvertCaseForCodePage(c.c, c.codePage), c.inverted) << c.codePage << " " << int{c.c};
+}
+
 TEST(RegexSearchTest, LineSeparatorsAndPairAreConfigurable) {
   TRegex re;
   re.SetModifier(5, true);

@@ -80,6 +80,7 @@ TEST(CodePagesTest, AnsiCodePageFollowsLocaleName) {
       {"RU_ru", 1251},
   };
   for (const auto& c : cases) EXPECT_EQ(CodePageFromLocaleName(c.locale), c.cp) << c.locale;
+  EXPECT_EQ(CodePageFromLocaleName("hi_IN"), 1252u) << "a language without an ANSI code page";
 }
 
 TEST(CodePagesTest, PseudoCodePagesFollowTheAnsiCodePage) {

@@ -321,11 +321,10 @@ TEST_F(HTMLWriterTest, PicturesGetAlignmentBordersAndExplicitSizes) {
   auto* sized = dynamic_cast<TRVGraphicItemInfo*>(data.GetItem(0));
   sized->ImageWidth = 8;
   data.AddPictureItem("b", SolidBitmap(4, 3, clRed), -1, 0, TRVTag());
-  EXPECT_EQ(
-      Body(rvhoNoImageBorders),
-      Lines(
-          {"<DIV><IMG align=middle border=0 width=8 height=3 src=\"img1.jpg\"><IMG border=0 src=\"img2.jpg\">"
-           "</DIV>"}));
+  data.AddPictureItem("c", SolidBitmap(4, 3, clRed), -1, 2, TRVTag());  // only 1 is "middle"
+  EXPECT_EQ(Body(rvhoNoImageBorders),
+            Lines({"<DIV><IMG align=middle border=0 width=8 height=3 src=\"img1.jpg\"><IMG border=0 "
+                   "src=\"img2.jpg\"><IMG border=0 src=\"img3.jpg\"></DIV>"}));
 }
 
 TEST_F(HTMLWriterTest, JPEGPicturesAreCopiedByteForByte) {

@@ -267,8 +267,9 @@ TEST_F(RTFWriterTest, ParagraphSpacingAndBorders) {
       std::string::npos)
       << rtf;
   EXPECT_NE(
-      rtf.find("\\brdrbtw\\brdrt\\brsp0\\brdrthtnmg\\brdrcf2\\brdrw30\\brdrr\\brsp0\\brdrtnthmg\\brdrcf2"
-               "\\brdrw30\\itap0 "),
+      rtf.find(
+          "\\brdrbtw\\brdrt\\brsp0\\brdrthtnmg\\brdrcf2\\brdrw30\\brdrr\\brsp0\\brdr\\brdrtnthmg\\brdrcf2"
+          "\\brdrw30\\itap0 "),
       std::string::npos)
       << rtf;
 }
@@ -390,6 +391,13 @@ class TSelectedData : public TRTFData {
     if (!SelectionOnly) return;
     StartItemNo = start, StartOffs = startOffs, EndItemNo = end, EndOffs = endOffs;
   }
+  /// The selection as RTF, from the "\uc1" line that ends the header on.
+  std::string SavedSelection() {
+    TMemoryStream stream;
+    EXPECT_TRUE(SaveRTFToStream(stream, true, 0, clWindow, nullptr, nullptr, nullptr, nullptr, nullptr, 0));
+    const std::string rtf = stream.DataString();
+    return rtf.substr(std::min(rtf.find("\\uc1\r\n"), rtf.size()));
+  }
   int start = 0, startOffs = 0, end = 0, endOffs = 0;
 };
 
@@ -401,11 +409,7 @@ TEST_F(RTFWriterTest, SelectionInsideAListParagraphBeginsWithItsMarker) {
   AddJoined(selected, "abcd", 0);
   AddJoined(selected, "efgh", 0);
   selected.start = 1, selected.startOffs = 2, selected.end = 2, selected.endOffs = 3;
-  TMemoryStream stream;
-  ASSERT_TRUE(
-      selected.SaveRTFToStream(stream, true, 0, clWindow, nullptr, nullptr, nullptr, nullptr, nullptr, 0));
-  const std::string rtf = stream.DataString();
-  EXPECT_EQ(rtf.substr(rtf.find("\\uc1\r\n")),
+  EXPECT_EQ(selected.SavedSelection(),
             "\\uc1" + kCRLF +
                 "\\pard\\li0\\fi0\\jclisttab\\tx150\\ql\\ri0\\sb0\\sa0\\itap0 "
                 "{\\listtext\\pard\\plain\\f0\\fs16 \\'b7\\tab}\\ls1\\ilvl0\\plain \\f0\\fs20 bcd"
@@ -419,11 +423,18 @@ TEST_F(RTFWriterTest, SelectionSkipsItemsItOnlyTouches) {
   selected.AddTextItem("cd", 0, 0);
   selected.AddTextItem("ef", 0, 0);
   selected.start = 0, selected.startOffs = 3, selected.end = 2, selected.endOffs = 1;
-  TMemoryStream stream;
-  ASSERT_TRUE(
-      selected.SaveRTFToStream(stream, true, 0, clWindow, nullptr, nullptr, nullptr, nullptr, nullptr, 0));
-  const std::string rtf = stream.DataString();
-  EXPECT_EQ(rtf.substr(rtf.find("\\uc1\r\n")), "\\uc1" + kCRLF + kPara + "\\plain \\f0\\fs20 cd}");
+  EXPECT_EQ(selected.SavedSelection(), "\\uc1" + kCRLF + kPara + "\\plain \\f0\\fs20 cd}");
+}
+
+TEST_F(RTFWriterTest, TheDocumentEndBookmarkClosesASelectionThatStopsShortOfTheEnd) {
+  TSelectedData selected;
+  selected.SetRVStyle(style.get());
+  selected.AddTextItem("ab", 0, 0);
+  selected.AddTextItem("cd", 0, 0);
+  selected.AddCheckpoint("end", false, TRVTag());
+  selected.start = 0, selected.startOffs = 1, selected.end = 0, selected.endOffs = 3;
+  EXPECT_EQ(selected.SavedSelection(),
+            "\\uc1" + kCRLF + kPara + "\\plain \\f0\\fs20 ab{\\*\\bkmkstart end}{\\*\\bkmkend end}}");
 }
 
 // ---- failures -------------------------------------------------------------------------------

@@ -3,7 +3,10 @@
 #include <climits>
 #include <string>
 
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
 #include "richtext/core/RVFuncs.h"
+#include "richtext/core/RVGraphicFuncs.h"
 #include "richtext/core/RVUni.h"
 
 namespace {
@@ -47,6 +50,17 @@ TEST(RVFuncsTest, ScreenAndDeviceScaling) {
   TRect rect = Rect(600, 300, 1200, 903);
   RVDeviceToScreenRect(rect, printer);
   EXPECT_EQ(rect, Rect(96, 96, 192, 289));
+}
+
+// Shrunk onto a device of half the resolution, a black and white checkerboard turns grey.
+TEST(RVFuncsTest, ABitmapStretchedOntoADeviceIsSmoothed) {
+  TBitmap board, device;
+  board.SetSize(2, 2);
+  for (int i = 0; i < 4; ++i) board.Canvas().SetPixel(i % 2, i / 2, (i == 0 || i == 3) ? clBlack : clWhite);
+  device.SetSize(1, 1);
+  RVStretchDrawPicture(device.Canvas(), 0, 0, -1, -1, TRVFormatScale{96, 96, 48, 48, 0, 0}, board, false);
+  const int green = (device.Canvas().Pixel(0, 0) >> 8) & 0xFF;
+  EXPECT_TRUE(green > 0x40 && green < 0xC0) << green;
 }
 
 TEST(RVFuncsTest, PointInRectExcludesRightAndBottomEdges) {

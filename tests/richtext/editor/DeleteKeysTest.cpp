@@ -3,10 +3,13 @@
 // redo restoring the document exactly. Also applying a paragraph style to the selection.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/graphics/Bitmap.h"
+#include "platform/gui/Application.h"
 #include "richtext/core/RVListInfo.h"
 #include "richtext/core/RVMarker.h"
 #include "richtext/core/RVNonTextItems.h"
@@ -201,6 +204,19 @@ TEST_F(DeleteKeysTest, AReadOnlyParagraphRefusesAndRecordsNothing) {
   Start(1, 1);
   Press(VK_BACK);
   ExpectUnchanged();
+}
+
+TEST_F(DeleteKeysTest, ARefusedKeySoundsTheWindowSystemsBeepWhenTheStyleSheetAsks) {
+  int beeps = 0;
+  const std::function<void()> sound = std::exchange(MessageBeepSound(), [&beeps] { ++beeps; });
+  const int readOnly = AddPara(rvpaoReadOnly);
+  f.AddText("fixed", 0, readOnly);
+  Start(0, 3);
+  Press(VK_BACK);
+  f.Sheet.UseSound = false;
+  Press(VK_BACK);
+  EXPECT_EQ(beeps, 1);
+  MessageBeepSound() = sound;
 }
 
 TEST_F(DeleteKeysTest, ProtectedTextRefuses) {
