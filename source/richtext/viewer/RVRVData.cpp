@@ -180,7 +180,7 @@ std::string TRVViewerRVData::SaveComponentToFile(const std::string& Path, TPersi
 
 void TRVViewerRVData::ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, std::string& Text,
                                  TCustomRVData* RVData) {
-  if (Viewer_->OnItemAction && !Destroying()) Viewer_->OnItemAction(Viewer_, Action, Item, Text, RVData);
+  if (Viewer_->OnItemAction) Viewer_->OnItemAction(Viewer_, Action, Item, Text, RVData);
 }
 
 std::string TRVViewerRVData::URLNeeded(int32_t id) {
@@ -237,7 +237,7 @@ TCustomImageList* TRVViewerRVData::RVFImageListNeeded(int32_t ImageListTag) {
 }
 
 void TRVViewerRVData::ControlAction(TRVControlAction Action, int ItemNo, TCustomRVItemInfo* Item) {
-  if (!Viewer_->OnControlAction || Destroying()) return;
+  if (!Viewer_->OnControlAction) return;
   auto* controlItem = dynamic_cast<TRVControlItemInfo*>(Item);
   TControl* control = controlItem != nullptr ? controlItem->Control.get() : nullptr;
   Viewer_->OnControlAction(Viewer_, Action, ItemNo, control);
@@ -323,7 +323,7 @@ void TRVViewerRVData::DoJump(int32_t Id) {
 }
 
 void TRVViewerRVData::DoRVMouseMove(int32_t Id) {
-  if (Viewer_->OnRVMouseMove && !Destroying()) Viewer_->OnRVMouseMove(Viewer_, Id);
+  if (Viewer_->OnRVMouseMove) Viewer_->OnRVMouseMove(Viewer_, Id);
 }
 
 void TRVViewerRVData::DoCheckpointVisible(TCheckpointData Checkpoint) {

@@ -99,6 +99,12 @@ void TRVScroller::InitScrollBars() {
   UpdateScrollBars(ClientWidth(), ClientHeight() / VSmallStep_, true, true);
 }
 
+void TRVScroller::SetBorderStyle(TBorderStyle Value) {
+  if (Value == BorderStyle()) return;
+  TCustomControl::SetBorderStyle(Value);
+  RecreateWnd();
+}
+
 void TRVScroller::SetBiDiMode(TRVBiDiMode Value) {
   if (Value == BiDiMode_) return;
   BiDiMode_ = Value;

@@ -69,6 +69,8 @@ class TRVScroller : public TCustomControl {
   void SetUseXPThemes(bool Value);
   /// The open theme handle of the border, 0 when the border is not themed.
   HTHEME ThemeHandle() const { return ThemeHandle_; }
+  /// A new border re-creates the window, as a new direction does.
+  void SetBorderStyle(TBorderStyle Value);
   TRVBiDiMode BiDiMode() const { return BiDiMode_; }
   virtual void SetBiDiMode(TRVBiDiMode Value);
   TRVPaletteAction DoInPaletteMode() const { return DoInPaletteMode_; }

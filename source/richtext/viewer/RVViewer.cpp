@@ -80,8 +80,9 @@ TCustomRVViewer::TCustomRVViewer(TComponent* AOwner, const TRVDataFactory& MakeD
 TCustomRVViewer::~TCustomRVViewer() {
   SetComponentState(csDestroying);
   StopAutoScroll();
-  // The document's pictures and controls may still refer to the background's palette
-  // settings while they go, so the background is freed after them.
+  // The document goes first, while the control is whole: its items' leaving reaches the
+  // handlers, which may still ask the control about its document, background and settings.
+  // The pictures and controls may also refer to the background's palette settings.
   RVData_->Clear();
   RVData_.reset();
   RTFReadProperties_.reset();
@@ -743,6 +744,11 @@ const TPropertyList& TRVViewer::ClassProperties() {
       TPropertyBuilder<T>(TWinControl::ClassProperties())
           .Redeclare("TabStop")
           .Default(true)
+          // Views of two of the options: set by name, written with the options.
+          .Boolean(
+              "AllowSelection", [](T& v) { return v.AllowSelection(); },
+              [](T& v, bool b) { v.SetAllowSelection(b); })
+          .Stored(false)
           .Enum(
               "BackgroundStyle", [](T& v) { return v.BackgroundStyle(); },
               [](T& v, TBackgroundStyle s) { v.SetBackgroundStyle(s); },
@@ -821,6 +827,9 @@ const TPropertyList& TRVViewer::ClassProperties() {
           .Default(rvf_sInsertMerge)
           .Integer("RightMargin", &T::RightMargin, &T::RightMargin)
           .Default(5)
+          .Boolean(
+              "SingleClick", [](T& v) { return v.SingleClick(); }, [](T& v, bool b) { v.SetSingleClick(b); })
+          .Stored(false)
           .Component(
               "Style", [](T& v) { return v.Style(); }, [](T& v, TRVStyle* s) { v.SetStyle(s); })
           .Enum(

@@ -145,8 +145,8 @@ class TCustomRVViewer : public TRVScroller {
   using TRVDataFactory = std::function<std::unique_ptr<TRVViewerRVData>(TCustomRVViewer* Viewer)>;
 
   explicit TCustomRVViewer(TComponent* AOwner = nullptr);
-  /// Frees the background after the document is cleared, stops the auto-scroll timer, then
-  /// frees the document.
+  /// Stops the auto-scroll timer and clears the document while the control is whole (the
+  /// items' events still reach their handlers), then frees the document and the background.
   ~TCustomRVViewer() override;
   std::string ClassName() const override { return "TCustomRVViewer"; }
 

@@ -202,13 +202,13 @@ TEST(ViewerTableHyperlinkTest, CellHyperlinkOfALoadedDocumentHoversAndClicks) {
     ASSERT_TRUE(source.SaveRVFToStream(rvf, false));
   }
   rvf.SetPosition(0);
+  std::vector<int32_t> moves, jumps;  // the viewer tells about leaving the hyperlink as it goes
   TRVViewer viewer;
   viewer.SetStyle(&sheet);
   viewer.SetBounds(0, 0, 400, 300);
   viewer.SetFirstJumpNo(10);
   ASSERT_TRUE(viewer.LoadRVFFromStream(rvf));
   viewer.Format();
-  std::vector<int32_t> moves, jumps;
   viewer.OnRVMouseMove = [&](TCustomRVViewer*, int32_t id) { moves.push_back(id); };
   viewer.OnJump = [&](TCustomRVViewer*, int32_t id) { jumps.push_back(id); };
 

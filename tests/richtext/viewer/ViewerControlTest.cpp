@@ -4,6 +4,7 @@
 
 #include "platform/core/ComponentStreaming.h"
 #include "platform/core/Streams.h"
+#include "platform/core/TypInfo.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/SystemColors.h"
 #include "platform/gui/Forms.h"
@@ -87,6 +88,22 @@ TEST_F(ViewerControlTest, StyleSheetThatGoesAwayIsForgotten) {
   sheet.reset();
   EXPECT_EQ(viewer.Style(), nullptr);
   EXPECT_EQ(viewer.RVData().GetRVStyle(), nullptr);
+}
+
+TEST_F(ViewerControlTest, SelectionOptionsAreSetByNameAndStoredOnlyAsOptions) {
+  const std::pair<const char*, TRVOptions> views[] = {{"AllowSelection", rvoAllowSelection},
+                                                      {"SingleClick", rvoSingleClick}};
+  for (const auto& [name, option] : views) {
+    TRVViewer viewer;
+    const TPropInfo* prop = TRVViewer::ClassProperties().Find(name);
+    ASSERT_NE(prop, nullptr) << name;
+    for (int64_t value : {1, 0}) {
+      prop->SetOrd(viewer, value);
+      EXPECT_EQ((viewer.Options & option) != 0, value != 0) << name;
+      EXPECT_EQ(prop->GetOrd(viewer), value) << name;
+    }
+    EXPECT_FALSE(prop->Stored(viewer)) << name;
+  }
 }
 
 TEST_F(ViewerControlTest, FormStreamKeepsChangedPropertiesAndLeavesDefaultsOut) {
@@ -689,6 +706,17 @@ TEST_F(ScrollingTest, AutoScrollStopsWithTheWindow) {
   EXPECT_FALSE(viewer.AutoScrolling());
   viewer.HandleNeeded();
   EXPECT_FALSE(viewer.TimerRunning(TCustomRVViewer::kAutoScrollTimer));
+}
+
+TEST_F(ScrollingTest, ANewBorderRecreatesTheWindow) {
+  const int32_t width = viewer.ClientWidth();
+  viewer.StartAutoScroll();
+  viewer.SetBorderStyle(bsNone);
+  EXPECT_TRUE(viewer.AutoScrolling()) << "the same border changes nothing";
+  viewer.SetBorderStyle(bsSingle);
+  EXPECT_FALSE(viewer.AutoScrolling()) << "the timer went with the old window";
+  EXPECT_TRUE(viewer.HandleAllocated());
+  EXPECT_EQ(viewer.ClientWidth(), width - 2 * viewer.BorderWidth());
 }
 
 TEST_F(ScrollingTest, RecreatedWindowKeepsThePositionOfADocumentWithItems) {

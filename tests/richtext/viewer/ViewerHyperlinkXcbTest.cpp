@@ -56,9 +56,9 @@ struct TShownViewer {
     viewer->Format();
     Pump(App);
   }
+  std::vector<int32_t> moves, jumps;  // outlive the viewer, which reports leaving as it goes
   TForm form;
   TRVViewer* viewer;  // owned by the form
-  std::vector<int32_t> moves, jumps;
 };
 
 void HoverAndClickAWrappedHyperlink() {
