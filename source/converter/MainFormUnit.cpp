@@ -1,6 +1,8 @@
 #include "converter/MainFormUnit.h"
 
+#include <errno.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <utility>
 
@@ -52,6 +54,15 @@ std::unique_ptr<TBitmap> BulletImage() {
 void IgnoreWriteSignals() {
   signal(SIGXFSZ, SIG_IGN);
   signal(SIGPIPE, SIG_IGN);
+}
+
+/// The message for a source that FileExists did not find: `notFound` when nothing is there,
+/// else the system's reason (a name too long, a folder that may not be entered).
+std::string MissingSourceText(const std::string& path, const std::string& notFound) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 || errno == ENOENT || errno == ENOTDIR) return notFound;
+  const int error = errno;
+  return Format(LocalizedText("CANNOT_OPEN_FILE"), {path, SysErrorMessage(error)});
 }
 
 // The exam tree's node images, 16 x 16 each on a magenta key, in the order of the holders'
@@ -275,7 +286,7 @@ void TMainForm::ProcessCommandLine() {
       return;
     }
     if (!FileExists(source)) {
-      Fail(Format(LocalizedText("CONVERTED_FILE_NOT_FOUND"), {source}), false);
+      Fail(MissingSourceText(source, Format(LocalizedText("CONVERTED_FILE_NOT_FOUND"), {source})), false);
       Close();
       return;
     }
@@ -289,7 +300,7 @@ void TMainForm::ProcessCommandLine() {
   }
   // A file handed to the program, as by a file manager.
   if (!FileExists(first)) {
-    Fail(Format(LocalizedText("CONVERTED_FILE_NOT_FOUND"), {first}), false);
+    Fail(MissingSourceText(first, Format(LocalizedText("CONVERTED_FILE_NOT_FOUND"), {first})), false);
     Close();
     return;
   }
@@ -408,7 +419,7 @@ void TMainForm::acConvertExecute() {
   if (!text.empty() && FileExists(text)) {
     DoConvert(text, "");
   } else if (!text.empty()) {
-    ShowErrorMessage(this, LocalizedText("CONVERTER_FILE_NOT_FOUND_MESSAGE"));
+    ShowErrorMessage(this, MissingSourceText(text, LocalizedText("CONVERTER_FILE_NOT_FOUND_MESSAGE")));
   } else {
     ShowWarningMessage(this, LocalizedText("SPEFICY_SOURCE_ZUK_FILE"));
   }

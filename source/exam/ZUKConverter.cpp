@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <linux/magic.h>
 #include <stdlib.h>
 #include <string.h>
@@ -49,36 +50,61 @@ std::string FileErrorText(const char* key, const std::string& fileName, int erro
   return Format(LocalizedText(key), {fileName, error != 0 ? SysErrorMessage(error) : std::string()});
 }
 
-/// The source file, open for reading.
-std::unique_ptr<TStream> OpenSource(const std::string& fileName) {
-  try {
-    return std::make_unique<TFileStream>(fileName, fmOpenRead | fmShareDenyWrite);
-  } catch (const EFOpenError& e) {
-    throw EFOpenError(FileErrorText("CANNOT_OPEN_FILE", fileName, e.SystemError()), fileName,
-                      e.SystemError());
-  }
+/// The error for a source that cannot be read: the system's reason, or with `error` 0 that the
+/// source is not a regular file.
+EFOpenError SourceError(const std::string& fileName, int error) {
+  const std::string reason = error != 0 ? SysErrorMessage(error) : LocalizedText("NOT_A_REGULAR_FILE");
+  return EFOpenError(Format(LocalizedText("CANNOT_OPEN_FILE"), {fileName, reason}), fileName, error);
 }
 
-/// The new target file: made under a temporary name in the target's folder, written through
-/// a buffer, and renamed over the target by Commit. Destroyed without Commit, or when a signal
-/// ends the program first, it removes itself and the target stays as it was. `target` names
-/// no link (ResolveLinks): the rename would replace the link, not the file it names.
+/// The source file, open for reading. Only a regular file is taken, and it is opened without
+/// waiting: opening a FIFO waits for a writer, and reading a device may never end.
+std::unique_ptr<TStream> OpenSource(const std::string& fileName) {
+  const int fd = open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) throw SourceError(fileName, errno);
+  struct stat st;
+  int error = 0;
+  if (fstat(fd, &st) != 0) {
+    error = errno;
+  } else if (S_ISDIR(st.st_mode)) {
+    error = EISDIR;
+  } else if (S_ISREG(st.st_mode)) {
+    if (fcntl(fd, F_SETFL, 0) == 0) return std::make_unique<TFileStream>(fd, fileName);
+    error = errno;
+  }
+  close(fd);
+  throw SourceError(fileName, error);
+}
+
+/// The part of `name` that a hidden temporary name, "." + part + ".XXXXXX", in `folder` can
+/// hold: all of it, unless the name is within 8 bytes of the folder's limit on a name's length.
+/// The cut falls between characters.
+std::string TemporaryNameBase(const std::string& folder, const std::string& name) {
+  constexpr long kAdded = 8;
+  const long limit = pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+  const auto room = static_cast<size_t>(std::max(limit > 0 ? limit : NAME_MAX, kAdded) - kAdded);
+  if (name.size() <= room) return name;
+  size_t end = room;
+  while (end > 0 && (static_cast<uint8_t>(name[end]) & 0xC0) == 0x80) --end;
+  return name.substr(0, end);
+}
+
+/// The target file, written through a buffer. A new target or a regular file is made under a
+/// hidden temporary name in the target's folder and renamed over the target by Commit;
+/// destroyed without Commit, or when a signal ends the program first, it removes itself and
+/// the target stays as it was. A target that exists and is something else (a device, a FIFO)
+/// is written where it is. `target` names no link (ResolveLinks): the rename would replace the
+/// link, not the file it names.
 class TTargetFile : public TStream {
  public:
   explicit TTargetFile(const std::string& target) : target_(target) {
-    std::string pattern = ExtractFilePath(target) + "." + ExtractFileName(target) + ".XXXXXX";
-    fd_ = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd_ < 0) {
-      const int error = errno;
-      throw EFCreateError(FileErrorText("CANNOT_CREATE_FILE", target, error), target, error);
-    }
-    temp_ = pattern;
-    removeOnSignal_.emplace(temp_, TRemoveOnSignal::rsFile);
+    inPlace_ = OpenInPlace();
+    if (!inPlace_) CreateTemporary();
     buffer_.reserve(kBufferSize);
   }
   ~TTargetFile() override {
     if (fd_ >= 0) close(fd_);
-    if (!committed_) unlink(temp_.c_str());
+    if (!committed_ && !inPlace_) unlink(temp_.c_str());
   }
   TTargetFile(const TTargetFile&) = delete;
   TTargetFile& operator=(const TTargetFile&) = delete;
@@ -124,6 +150,13 @@ class TTargetFile : public TStream {
   /// Puts the whole file on the disk and in the target's place.
   void Commit() {
     Flush();
+    if (inPlace_) {
+      const int fd = fd_;
+      fd_ = -1;
+      if (close(fd) != 0) Fail(errno);
+      committed_ = true;
+      return;
+    }
     if (fchmod(fd_, TargetMode()) != 0 || fsync(fd_) != 0) Fail(errno);
     const int fd = fd_;
     fd_ = -1;
@@ -143,6 +176,33 @@ class TTargetFile : public TStream {
   static constexpr size_t kBufferSize = 256 * 1024;
   static constexpr int64_t kStartWriteBack = 1024 * 1024;
 
+  /// Opens a target that exists and is neither a regular file nor a folder, to be written where
+  /// it is as an overwriting file stream would: a rename would put a file in place of a device.
+  /// Opening a FIFO waits for its reader, until a signal ends the program.
+  bool OpenInPlace() {
+    struct stat st;
+    if (stat(target_.c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) return false;
+    do {
+      EndIfSignalled();
+      fd_ = open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    } while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0) FailToCreate(errno);
+    if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return true;
+    // Made a regular file since it was looked at: that one is replaced like any other.
+    close(fd_);
+    fd_ = -1;
+    return false;
+  }
+
+  void CreateTemporary() {
+    const std::string folder = ExtractFilePath(target_);
+    std::string pattern = folder + "." + TemporaryNameBase(folder, ExtractFileName(target_)) + ".XXXXXX";
+    fd_ = mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd_ < 0) FailToCreate(errno);
+    temp_ = pattern;
+    removeOnSignal_.emplace(temp_, TRemoveOnSignal::rsFile);
+  }
+
   void Flush() {
     WriteAll(buffer_.data(), buffer_.size());
     written_ += static_cast<int64_t>(buffer_.size());
@@ -157,12 +217,17 @@ class TTargetFile : public TStream {
 
   void WriteAll(const uint8_t* bytes, size_t count) {
     while (count > 0) {
+      EndIfSignalled();  // a signal may have cut the last wait for a FIFO's reader short
       const ssize_t n = write(fd_, bytes, count);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) Fail(n < 0 ? errno : ENOSPC);
       bytes += n;
       count -= static_cast<size_t>(n);
     }
+  }
+
+  [[noreturn]] void FailToCreate(int error) const {
+    throw EFCreateError(FileErrorText("CANNOT_CREATE_FILE", target_, error), target_, error);
   }
 
   [[noreturn]] void Fail(int error) const {
@@ -205,6 +270,7 @@ class TTargetFile : public TStream {
   std::string temp_;
   std::optional<TRemoveOnSignal> removeOnSignal_;  // temp_ until it has become the target
   int fd_ = -1;
+  bool inPlace_ = false;  // written where it is, not renamed
   bool committed_ = false;
   int64_t position_ = 0;
   /// Bytes lent by ReserveMemory that the position has not passed yet.

@@ -22,8 +22,8 @@ class TZUKExportView;
 
 class TZUKConverter : public TZUKReader {
  public:
-  /// Opens `fileName` for reading. `treeView` carries the exam tree; with none the
-  /// collection keeps a tree of its own.
+  /// Opens `fileName` for reading; EFOpenError when it cannot, or when it is not a regular
+  /// file. `treeView` carries the exam tree; with none the collection keeps a tree of its own.
   TZUKConverter(const std::string& fileName, TTreeView* treeView);
   ~TZUKConverter() override;
   std::string ClassName() const override { return "TZUKConverter"; }
@@ -37,7 +37,9 @@ class TZUKConverter : public TZUKReader {
   /// its style sheet holds the exam's styles (Style was set to it before Load), and every part
   /// is read with the sheet as it stood when the call began. The file is written beside
   /// `fileName` under a temporary name and takes its place only when it is whole: on any
-  /// failure an existing `fileName` is left as it was. When `fileName` is a symbolic link,
+  /// failure an existing `fileName` is left as it was. A `fileName` that exists and is neither
+  /// a regular file nor a folder (a device, a FIFO) is written into where it is, and stays what
+  /// it is. When `fileName` is a symbolic link,
   /// the file its links end at is written that way and the link stays. A target that is the source file
   /// raises EZUKConversionError, as does a part that cannot be read or exported (the message
   /// names the exam and the question); a choice count that the question's parts cannot hold

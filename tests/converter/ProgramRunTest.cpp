@@ -3,6 +3,7 @@
 // beside the program, and a run on an X server driven with xdotool.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,6 +66,8 @@ TEST(ProgramRunTest, HeadlessRunsEndWithAStatusThatSaysHowTheyWent) {
   WriteFile(dir.Path("EXAM.ZUK"), ExamFile());
   WriteFile(dir.Path("case.zuk"), ExamFile(true));
   WriteFile(dir.Path("notes.txt"), "text");
+  ASSERT_EQ(mkfifo(dir.Path("pipe.zuk").c_str(), 0600), 0);  // a source that would wait for a writer
+  const std::string tooLong = std::string(300, 'x') + ".zuk";
   const HeadlessCase cases[] = {
       {"-c alone", {"-c"}, false, "ZUK Converter: You should specify source .zuk file.\n"},
       {"-C is a missing file", {"-C"}, false, "ZUK Converter: File \"-C\" is not found.\n"},
@@ -81,6 +84,14 @@ TEST(ProgramRunTest, HeadlessRunsEndWithAStatusThatSaysHowTheyWent) {
        false,
        "ZUK Converter: The source file must have .zuk extension.\n"},
       {"a missing source", {"-c", "gone.zuk"}, false, "ZUK Converter: File \"gone.zuk\" is not found.\n"},
+      {"a source name too long",
+       {"-c", tooLong},
+       false,
+       "ZUK Converter: Cannot open file \"" + tooLong + "\". File name too long\n"},
+      {"a FIFO source",
+       {"-c", "pipe.zuk"},
+       false,
+       "ZUK Converter: Cannot open file \"pipe.zuk\". Not a regular file\n"},
       {"a case-study exam file",
        {"-c", "case.zuk"},
        false,
@@ -167,6 +178,32 @@ TEST(ProgramRunTest, AFileSizeLimitFailsTheRunAndLeavesNothingBehind) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.Path("tmp")));
 }
 
+/// Starts the program in `dir`'s folder "run" on exam.zuk to out.zukm, with its temporary
+/// folder in "temp", as a terminal or a session starts it (no signal ignored or blocked):
+/// without a display, or on an X server made by `xvfb` when that is not empty. The program's
+/// own pid goes to the file "pid"; answers the child's.
+pid_t StartConversion(const ScratchFolder& dir, const std::string& xvfb = "") {
+  std::filesystem::remove(dir.Path("pid"));
+  const std::string command =
+      "cd " + Quoted(dir.Path("run")) + " && exec " +
+      (!xvfb.empty() ? Quoted(xvfb) + " -a -s '-screen 0 1024x768x24' env QT_QPA_PLATFORM=xcb"
+                     : "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM") +
+      " sh -c " +
+      Quoted("echo $$ > ../pid && ulimit -c 0 && exec env TMPDIR=" + Quoted(dir.Path("temp")) + " " +
+             Quoted(ZUK_CONVERTER_PROGRAM) + " -c exam.zuk out.zukm") +
+      " 2>/dev/null";
+  const pid_t child = fork();
+  if (child == 0) {
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return child;
+}
+
 // Ctrl+C, kill and the end of the session while the target is written, with and without a
 // window: the partial target and the picture folder go, and the status names the signal.
 TEST(ProgramRunTest, ASignalEndsTheConversionAsItWouldAndLeavesNothingBehind) {
@@ -178,23 +215,7 @@ TEST(ProgramRunTest, ASignalEndsTheConversionAsItWouldAndLeavesNothingBehind) {
        {std::pair{SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGQUIT, false}, {SIGTERM, true}}) {
     SCOPED_TRACE(signal);
     if (onDisplay && xvfb.empty()) GTEST_SKIP() << "xvfb-run is not installed (Debian packages xvfb, xauth)";
-    const std::string command =
-        "cd " + Quoted(dir.Path("run")) + " && exec " +
-        (onDisplay ? Quoted(xvfb) + " -a -s '-screen 0 1024x768x24' env QT_QPA_PLATFORM=xcb"
-                   : "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM") +
-        " sh -c " +
-        Quoted("echo $$ > ../pid && ulimit -c 0 && exec env TMPDIR=" + Quoted(dir.Path("temp")) + " " +
-               Quoted(ZUK_CONVERTER_PROGRAM) + " -c exam.zuk out.zukm") +
-        " 2>/dev/null";
-    const pid_t child = fork();
-    if (child == 0) {  // the signals as a terminal or a session gives them
-      sigset_t none;
-      sigemptyset(&none);
-      sigprocmask(SIG_SETMASK, &none, nullptr);
-      for (int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
-      execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
+    const pid_t child = StartConversion(dir, onDisplay ? xvfb : "");
     const auto entries = [&] {
       return std::distance(std::filesystem::directory_iterator(dir.Path("run")), {});
     };
@@ -209,6 +230,85 @@ TEST(ProgramRunTest, ASignalEndsTheConversionAsItWouldAndLeavesNothingBehind) {
     EXPECT_EQ(entries(), 1);
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path("temp")));
   }
+}
+
+// A FIFO target that nobody reads: the program waits for a reader until a signal ends it, and
+// the FIFO stays as it was.
+TEST(ProgramRunTest, ASignalEndsTheWaitForAFIFOTargetsReader) {
+  ScratchFolder dir;
+  for (const char* folder : {"run", "temp"}) std::filesystem::create_directories(dir.Path(folder));
+  WriteFile(dir.Path("run/exam.zuk"), ExamFile());
+  ASSERT_EQ(mkfifo(dir.Path("run/out.zukm").c_str(), 0600), 0);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    const pid_t child = StartConversion(dir);
+    // Until the kernel says the program waits for the FIFO's other end (a minute at most).
+    bool waiting = false;
+    int status = 0;
+    for (int i = 0; i < 60000 && !waiting && waitpid(child, &status, WNOHANG) == 0; ++i) {
+      const std::string pid = ReadFile(dir.Path("pid"));
+      waiting = !pid.empty() &&
+                ReadFile("/proc/" + std::to_string(std::stoi(pid)) + "/wchan") == "wait_for_partner";
+      if (!waiting) usleep(1000);
+    }
+    ASSERT_TRUE(waiting) << "the program did not wait for a reader";
+    kill(std::stoi(ReadFile(dir.Path("pid"))), signal);
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.Path("run/out.zukm")));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path("temp")));
+  }
+}
+
+// A FIFO target, or a link to one, is written into for its reader and stays what it is; a
+// reader that stops early fails the run, as a full disk does, and leaves nothing behind.
+TEST(ProgramRunTest, AFIFOTargetIsWrittenIntoForItsReader) {
+  ScratchFolder dir;
+  WriteFile(dir.Path("exam.zuk"), ExamFile(false, 1, 20000));  // many times a pipe's buffer
+  std::filesystem::create_directories(dir.Path("temp"));
+  ASSERT_EQ(RunHeadless(dir, {"-c", "exam.zuk", "plain.zukm"}).status, 0);
+  const std::string plain = ReadFile(dir.Path("plain.zukm"));
+  ASSERT_EQ(mkfifo(dir.Path("fifo.zukm").c_str(), 0600), 0);
+  std::filesystem::create_symlink("fifo.zukm", dir.Path("link.zukm"));
+  // The target, the reader, whether the run succeeds and what it prints.
+  const std::tuple<std::string, std::string, bool, std::string> cases[] = {
+      {"fifo.zukm", "cat", true, "ZUK Converter: The file has been converted successfully.\n"},
+      {"link.zukm", "cat", true, "ZUK Converter: The file has been converted successfully.\n"},
+      {"fifo.zukm", "head -c 1", false, "ZUK Converter: Cannot write file \"fifo.zukm\". Broken pipe\n"},
+  };
+  for (const auto& [target, reader, succeeds, printed] : cases) {
+    SCOPED_TRACE(target + " read by " + reader);
+    const std::string script =
+        reader + " < fifo.zukm > read.bin & \"$0\" -c exam.zuk " + target + "; s=$?; wait; exit $s";
+    const RunResult run =
+        RunHeadless(dir, {"-c", script, ZUK_CONVERTER_PROGRAM}, "sh", "TMPDIR=" + Quoted(dir.Path("temp")));
+    EXPECT_EQ(run.status, succeeds ? 0 : 1);
+    EXPECT_NE(run.printed.find(printed), std::string::npos) << run.printed;
+    EXPECT_TRUE(!succeeds || ReadFile(dir.Path("read.bin")) == plain);
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.Path("fifo.zukm")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("link.zukm")));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path("temp")));
+  }
+}
+
+// A character device as the target: made, like /dev/null, on a file system in memory inside a
+// mount namespace of the test's own, so that no device of the machine is ever written or
+// replaced. The conversion writes into it, and it stays a device.
+TEST(ProgramRunTest, ADeviceTargetIsWrittenIntoAndStaysOne) {
+  if (std::system("unshare --mount --propagation private true 2>/dev/null") != 0)
+    GTEST_SKIP() << "cannot make a mount namespace (unshare -m needs the right to mount)";
+  ScratchFolder dir;
+  WriteFile(dir.Path("exam.zuk"), ExamFile());
+  std::filesystem::create_directories(dir.Path("ns"));
+  const std::string script =
+      "mount -t tmpfs zuk-test ns && mknod -m 666 ns/null c 1 3 || exit 77\n"
+      "\"$0\" -c exam.zuk ns/null; s=$?; stat -c %F ns/null > kind.txt; exit $s\n";
+  const RunResult run = RunHeadless(
+      dir, {"--mount", "--propagation", "private", "sh", "-c", script, ZUK_CONVERTER_PROGRAM}, "unshare");
+  if (run.status == 77) GTEST_SKIP() << "cannot make a device in the namespace: " << run.printed;
+  EXPECT_EQ(run.status, 0) << run.printed;
+  EXPECT_EQ(ReadFile(dir.Path("kind.txt")), "character special file\n");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path("ns")));  // the namespace's mount stayed in it
 }
 
 // A target that is a symbolic link stays one and the file its links end at is written (a link

@@ -689,6 +689,23 @@ TEST_F(ZUKConverterTest, ReplacesAnExistingTargetKeepingItsPermissions) {
   EXPECT_EQ(FilesIn(dir.Path()), (std::set<std::string>{"exam.zuk", "exam.zukm"}));
 }
 
+// The hidden temporary name is longer than the target's and must still fit the folder's limit
+// of 255 bytes, also where its cut falls inside a two-byte character.
+TEST_F(ZUKConverterTest, ATargetNameOfTheLongestLengthConvertsFreshAndOverAnOldFile) {
+  const std::string source = Source(FileOf({Choice({"", ""}, 0)}));
+  for (const std::string& name :
+       {std::string(250, 'x') + ".zukm", std::string(246, 'x') + Utf8(u8"фф") + ".zukm"}) {
+    for (const bool existing : {false, true}) {
+      const std::string target = dir.Path() + name;
+      if (existing) WriteFile(target, "old");
+      Convert(source, target);
+      EXPECT_EQ(ReadZUKMobileFile(ReadFile(target)).exams.size(), 1u) << existing;
+      EXPECT_EQ(FilesIn(dir.Path()), (std::set<std::string>{"exam.zuk", name}));
+      fs::remove(target);
+    }
+  }
+}
+
 TEST_F(ZUKConverterTest, RefusesCaseStudyBasedFiles) {
   ZUKFileDesc desc = FileOf({});
   desc.properties.fileType = 1;

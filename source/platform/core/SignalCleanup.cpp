@@ -21,6 +21,8 @@ std::string g_programName;
 std::string g_libraryMessage;
 std::atomic<bool> g_exitArmed{false};
 std::once_flag g_exitHandlerInstalled;
+std::atomic<int> g_endingSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
 
 void EndRunsAtExit() {
   if (!g_exitArmed.exchange(false)) return;
@@ -99,4 +101,12 @@ void EndBySignal(int signal) {
   raise(signal);
   // A signal whose default action does not end the program.
   _exit(128 + signal);
+}
+
+void NoteEndingSignal(int signal) {
+  g_endingSignal.store(signal, std::memory_order_relaxed);
+}
+
+void EndIfSignalled() {
+  if (const int signal = g_endingSignal.load(std::memory_order_relaxed)) EndBySignal(signal);
 }

@@ -1,7 +1,9 @@
 // What a run puts on the disk only for as long as it works (a file being written under a
 // temporary name, a folder of pictures) is removed by the run when it ends, and also when a
 // signal ends the program: the run records it here, and the program's signal handling
-// (TApplication::EndOnSignals) calls EndBySignal.
+// (TApplication::EndOnSignals) calls EndBySignal. A wait on a file (a FIFO without a reader)
+// ends the same way: the handler records its signal, and the interrupted wait calls
+// EndIfSignalled.
 #pragma once
 
 #include <string>
@@ -47,3 +49,11 @@ void EndRuns(const std::string& reason);
 void EndRunsOnUnexpectedExit(bool armed);
 /// Remembers what a library said last, the reason an unexpected exit gives.
 void NoteLibraryMessage(const std::string& text);
+
+/// Records that `signal` is to end the program. Safe in a signal handler.
+void NoteEndingSignal(int signal);
+
+/// Ends the program by the signal NoteEndingSignal recorded, as EndBySignal does; returns when
+/// none was recorded. What a wait on a file calls when a signal interrupted it, or before it
+/// would start again: the message loop that takes the signal over does not run meanwhile.
+void EndIfSignalled();

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/core/Exceptions.h"
+#include "platform/core/SignalCleanup.h"
 
 namespace {
 constexpr int64_t kCopyChunk = 61440;
@@ -298,6 +299,7 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : file_name
   if ((mode & 3) == fmOpenWrite) flags = O_WRONLY;
   if ((mode & 3) == fmOpenReadWrite) flags = O_RDWR;
   fd_ = ::open(fileName.c_str(), flags | O_CLOEXEC);
+  if (fd_ < 0 && errno == EINTR) EndIfSignalled();
   if (fd_ < 0) throw FileError<EFOpenError>("Cannot open file", fileName, errno);
   struct stat st {};
   if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -315,6 +317,7 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
   int64_t done = 0;
   auto* p = static_cast<uint8_t*>(buffer);
   while (done < count) {
+    EndIfSignalled();  // a signal may have cut the last wait short
     const ssize_t n = ::read(fd_, p + done, static_cast<size_t>(count - done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
@@ -327,6 +330,7 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
   int64_t done = 0;
   const auto* p = static_cast<const uint8_t*>(buffer);
   while (done < count) {
+    EndIfSignalled();  // a signal may have cut the last wait short
     const ssize_t n = ::write(fd_, p + done, static_cast<size_t>(count - done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {

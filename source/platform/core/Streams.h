@@ -135,10 +135,13 @@ constexpr unsigned fmShareDenyNone = 0x0040;
 constexpr unsigned fmCreate = 0xFF00;
 
 /// A stream over a file. Opening failures raise EFOpenError / EFCreateError with the
-/// file name in the message (and as FileName, with the errno value as SystemError).
+/// file name in the message (and as FileName, with the errno value as SystemError). A signal
+/// that is to end the program ends a wait in opening, reading or writing (EndIfSignalled).
 class TFileStream : public TStream {
  public:
   TFileStream(const std::string& fileName, unsigned mode);
+  /// Takes over `handle`, a descriptor of `fileName` open for reading or writing.
+  TFileStream(int handle, const std::string& fileName) : file_name_(fileName), fd_(handle) {}
   ~TFileStream() override;
   TFileStream(const TFileStream&) = delete;
   TFileStream& operator=(const TFileStream&) = delete;

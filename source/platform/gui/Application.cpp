@@ -2,6 +2,7 @@
 #include "platform/gui/Application.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -100,9 +101,18 @@ constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIG
 // for the life of the process: a handler may still be running on another thread when the
 // application object goes.
 int g_signalPipe[2] = {-1, -1};
+// The thread of the message loop: a wait on a file there ends only when the signal interrupts
+// it, and the system may deliver the signal to any thread.
+pthread_t g_loopThread;
 
 void HandOverSignal(int signal) {
   const int savedErrno = errno;
+  NoteEndingSignal(signal);
+  if (!pthread_equal(pthread_self(), g_loopThread)) {
+    pthread_kill(g_loopThread, signal);
+    errno = savedErrno;
+    return;
+  }
   const auto number = static_cast<unsigned char>(signal);
   // When the pipe is full, a signal that ends the program is already waiting in it.
   [[maybe_unused]] const ssize_t written = write(g_signalPipe[1], &number, 1);
@@ -158,6 +168,7 @@ void TApplication::EndOnSignals() {
   if (impl_->signalNotifier || (g_signalPipe[0] < 0 && pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0))
     return;
   EndRunsOnUnexpectedExit(true);
+  g_loopThread = pthread_self();
   impl_->signalNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
   QObject::connect(impl_->signalNotifier.get(), &QSocketNotifier::activated, [] {
     if (const int signal = TakeHandedSignal()) EndBySignal(signal);
@@ -169,7 +180,9 @@ void TApplication::EndOnSignals() {
     struct sigaction action = {};
     action.sa_handler = HandOverSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // No SA_RESTART: a wait on a file (opening a FIFO that has no reader) that started again
+    // after the handler would never end.
+    action.sa_flags = 0;
     if (sigaction(signal, &action, nullptr) == 0) impl_->caughtSignals.emplace_back(signal, previous);
   }
 }
