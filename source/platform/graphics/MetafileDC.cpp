@@ -87,10 +87,10 @@ TDeviceClip PathArea(const QPainterPath& path) {
 }
 
 /// The inverse of an affine mapping, also where it scales by less than the painter's own
-/// inversion takes for zero.
-QTransform InverseOf(const QTransform& t) {
+/// inversion takes for zero; none where it flattens the plane.
+std::optional<QTransform> InverseOf(const QTransform& t) {
   const double det = t.m11() * t.m22() - t.m12() * t.m21();
-  if (det == 0 || !std::isfinite(1 / det)) return QTransform();
+  if (det == 0 || !std::isfinite(1 / det)) return std::nullopt;
   return QTransform(t.m22() / det, -t.m12() / det, -t.m21() / det, t.m11() / det,
                     (t.m21() * t.dy() - t.m22() * t.dx()) / det, (t.m12() * t.dx() - t.m11() * t.dy()) / det);
 }
@@ -393,13 +393,11 @@ void TMetafileDC::ScaleViewportExt(int64_t xNum, int64_t xDen, int64_t yNum, int
 }
 
 void TMetafileDC::SetWorld(const QTransform& world) {
-  // A transform that cannot be undone would make every later drawing vanish or blow up. A
-  // merely small one is kept: files that count in very fine units scale them down by a
-  // millionth and less.
-  const double det = world.m11() * world.m22() - world.m12() * world.m21();
-  if (det == 0 || !std::isfinite(1 / det) ||
-      !std::isfinite(world.m11() + world.m12() + world.m21() + world.m22() + world.dx() + world.dy()))
-    return;
+  // Numbers beyond any range would make every later drawing blow up. Any other transform is
+  // kept, however small: files that count in very fine units scale them down by a millionth
+  // and less, and one that flattens the plane lays what it draws onto a line (fills vanish)
+  // rather than leaving a group drawn at the size and place around it.
+  if (!std::isfinite(world.m11() + world.m12() + world.m21() + world.m22() + world.dx() + world.dy())) return;
   state_.world = world;
   ApplyMapping();
 }
@@ -435,7 +433,8 @@ void TMetafileDC::RestoreDC(int64_t level) {
 /// pattern is whatever the mapping.
 QBrush TMetafileDC::DeviceBrush() const {
   QBrush brush = state_.brush;
-  if (brush.style() == Qt::TexturePattern) brush.setTransform(InverseOf(p_.transform()));
+  if (brush.style() == Qt::TexturePattern)
+    brush.setTransform(InverseOf(p_.transform()).value_or(QTransform()));
   return brush;
 }
 
@@ -838,7 +837,11 @@ void TMetafileDC::SelectClipPath(TClipCombine how) {
 
 void TMetafileDC::DrawPath(bool fill, bool stroke) {
   if (state_.path || state_.last_path.isEmpty()) return;
-  QPainterPath logical = InverseOf(p_.transform()).map(state_.last_path);
+  // Under a mapping that flattens the plane the path cannot go back to logical units; it is
+  // drawn as it lies on the device.
+  const std::optional<QTransform> toLogical = InverseOf(p_.transform());
+  if (!toLogical) p_.setTransform(QTransform());
+  QPainterPath logical = toLogical ? toLogical->map(state_.last_path) : state_.last_path;
   logical.setFillRule(state_.fill_rule);
   state_.last_path = QPainterPath();
   const QPen pen = state_.pen;
@@ -848,4 +851,5 @@ void TMetafileDC::DrawPath(bool fill, bool stroke) {
   Figure(logical, fill);
   state_.pen = pen;
   state_.brush = brush;
+  if (!toLogical) ApplyMapping();
 }

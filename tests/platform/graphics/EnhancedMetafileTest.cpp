@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QRawFont>
+#include <limits>
 #include <tuple>
 
 #include "EmfRecords.h"
@@ -126,8 +127,8 @@ TEST(EnhancedMetafile, WorldTransformAndMappingPlaceLogicalUnits) {
        100,
        -1,
        -1},
-      {"a transform that cannot be undone is ignored",
-       {Transform(35, 0, 0, 0, 0, 0, 0), Rectangle(0, 0, 5, 5)},
+      {"a transform of numbers beyond any range is ignored",
+       {Transform(35, std::numeric_limits<float>::infinity(), 0, 0, 1, 0, 0), Rectangle(0, 0, 5, 5)},
        0,
        0,
        5,
@@ -354,6 +355,12 @@ TEST(EnhancedMetafile, GlyphNumbersDrawAsTheCharactersTheyStandFor) {
 }
 
 // clang-format off
+/// A group under a transform that flattens the plane: its fill collapses to nothing, and the
+/// restore brings back the scale around it (red 20 to 30).
+const EmfRecords kFlattenedGroup = Concat(
+    {FillWith(clRed), {Transform(35, 2, 0, 0, 2, 0, 0), {33, {}}, Transform(36, 3, 0, 0, 0, 10, 10, 2),
+                       Rectangle(0, 0, 40, 40), {34, {U(-1)}}, Rectangle(10, 10, 15, 15)}});
+
 TEST(EnhancedMetafile, RestoreDCBringsBackTheMappingAndTransformOfTheSavedState) {
   EmfRecords deep(1099, {33, {}});  // more saves than are kept: the restore still finds the last
   deep.insert(deep.end(), {Transform(35, 1, 0, 0, 1, 10, 10), {33, {}}, Transform(35, 3, 0, 0, 3, 0, 0),
@@ -361,7 +368,8 @@ TEST(EnhancedMetafile, RestoreDCBringsBackTheMappingAndTransformOfTheSavedState)
   const EmfRecords mapping = {{17, {8}}, {9, {200, 200}}, {11, {100, 100}}, {33, {}}, {17, {1}},
                               Transform(35, 2, 0, 0, 2, 0, 0), {34, {U(-1)}}, Rectangle(0, 0, 100, 100)};
   ExpectRedExtents({{"the mapping", mapping, 0, 0, 50, 50},
-                    {"more saves than are kept", deep, 10, 10, 15, 15}});
+                    {"more saves than are kept", deep, 10, 10, 15, 15},
+                    {"a group under a flattening transform", kFlattenedGroup, 20, 20, 30, 30}});
 }
 
 TEST(EnhancedMetafile, ClipAreasCombineUnderEveryTransform) {
@@ -431,7 +439,8 @@ TEST(EnhancedMetafile, GroupsBetweenSaveAndRestoreDrawWhereTheirStateSays) {
 }
 
 TEST(EnhancedMetafile, OfficeSuiteDrawsTheGroupsAsWeDo) {
-  ExpectOfficeSuiteDrawsFilesAlike("emf-groups", {{"groups.emf", EmfOf(kGroups)}}, 1.0);
+  ExpectOfficeSuiteDrawsFilesAlike(
+      "emf-groups", {{"groups.emf", EmfOf(kGroups)}, {"flattened.emf", EmfOf(kFlattenedGroup)}}, 1.0);
 }
 
 }  // namespace
