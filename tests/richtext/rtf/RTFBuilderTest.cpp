@@ -5,6 +5,7 @@
 #include "RTFTestSupport.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Picture.h"
+#include "richtext/core/RVGraphicFuncs.h"
 
 using namespace rtfimport;
 
@@ -140,6 +141,29 @@ TEST_F(RTFBuilderTest, PicturesAndTheirReplacements) {
   ignoring.Props.IgnorePictures = true;
   ASSERT_EQ(ignoring.Read("{\\rtf1 a" + dib + "b}"), 0);
   EXPECT_EQ(Outline(ignoring), "Ps0/p0:a | s0/p0:b");
+}
+
+TEST_F(RTFBuilderTest, PicturesComeFromTheFactoryAndTheImportedGraphicFilterChoosesWhatStays) {
+  const TRVGraphicFactoryProc factory = RVGraphicFactory();
+  const TRVImportedGraphicFilterProc filter = RVImportedGraphicFilter();
+  std::vector<std::string> made, filtered;
+  RVGraphicFactory() = [&made](std::string_view className) {
+    made.emplace_back(className);
+    return CreateGraphic(className);
+  };
+  RVImportedGraphicFilter() = [&filtered](std::unique_ptr<TGraphic> graphic) -> std::unique_ptr<TGraphic> {
+    filtered.push_back(graphic->ClassName() + " " + std::to_string(graphic->Width()) + "x" +
+                       std::to_string(graphic->Height()));
+    auto replacement = std::make_unique<TBitmap>();
+    replacement->SetSize(5, 4);
+    return replacement;
+  };
+  EXPECT_EQ(doc.Read("{\\rtf1 a{\\pict\\pngblip " + kGreenDotPngHex + "}{\\pict\\jpegblip 00}}"), 0);
+  RVGraphicFactory() = factory, RVImportedGraphicFilter() = filter;
+  // The invalid picture that stands for the unreadable JPEG comes from the factory too, unfiltered.
+  EXPECT_EQ(made, (std::vector<std::string>{"TBitmap", "TJPEGImage", "TBitmap"}));
+  EXPECT_EQ(filtered, std::vector<std::string>{"TBitmap 3x2"});
+  EXPECT_EQ(Outline(doc).substr(0, 17), "Ps0/p0:a | G5x4 |");
 }
 
 TEST_F(RTFBuilderTest, PageBreakMarksTheNextParagraph) {

@@ -2,8 +2,6 @@
 // faults of row definitions that do not fit their cells.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "RTFTestSupport.h"
 #include "richtext/table/TableTestSupport.h"
 
@@ -110,94 +108,67 @@ TEST_F(RTFTablesTest, ParagraphAfterPardEndsAnUnfinishedRowAndNoCellIsLost) {
 }
 
 TEST_F(RTFTablesTest, TextThatMergesAndRowEndsTakeIsKept) {
-  // Each cell's paragraphs, row by row: "r,c:" and the cell's outline.
-  auto cells = [](TRVTableItemInfo& t) {
-    std::string s;
-    for (int r = 0; r < t.Rows().Count(); ++r)
-      for (int c = 0; c < t.Rows().GetColCount(); ++c)
-        if (TRVTableCellData* cell = t.GetCell(r, c))
-          s += (s.empty() ? "" : " / ") + std::to_string(r) + "," + std::to_string(c) + ":" + Outline(*cell);
-    return s;
-  };
   const std::string pict = "{\\pict\\pngblip " + kGreenDotPngHex + "}";
-  const struct {
-    std::string rtf;
-    const char* cells;
-    const char* after;
-  } cases[] = {
-      {kTableTextRTF[0], "0,0:Ps0/p0:A | Ps0/p0:B / 0,2:Ps0/p0:C", ""},
-      {kTableTextRTF[1], "0,0:Ps0/p0:A | Ps0/p0:C / 0,1:Ps0/p0:B / 1,1:Ps0/p0:D", ""},
-      {kTableTextRTF[2], "0,0:Ps0/p0:A / 0,1:Ps0/p0:B | Ps0/p0:C", " | Ps0/p0:After"},
-      {kTableTextRTF[3], "0,0:Ps0/p0:A / 0,1:Ps0/p0:B | Ps0/p0:C", " | Ps0/p0:After"},
+  const std::pair<std::string, const char*> cases[] = {
+      {kTableTextRTF[0], "0,0:Ps0/p0:A | Ps0/p0:B / 0,2:Ps0/p0:C"},
+      {kTableTextRTF[1], "0,0:Ps0/p0:A | Ps0/p0:C / 0,1:Ps0/p0:B / 1,1:Ps0/p0:D"},
+      {kTableTextRTF[2], "0,0:Ps0/p0:A / 0,1:Ps0/p0:B | Ps0/p0:C | Ps0/p0:After"},
+      {kTableTextRTF[3], "0,0:Ps0/p0:A / 0,1:Ps0/p0:B | Ps0/p0:C | Ps0/p0:After"},
       // A later row's merge, into a main cell that was empty; a picture before the row end.
       {"{\\rtf1 " + Row("\\cellx1000\\cellx2000", {"a", "b"}) +
            "\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\intbl \\cell d\\cell " + pict + "\\row}",
-       "0,0:Ps0/p0:a / 0,1:Ps0/p0:b / 1,0:Ps0/p0:d | PG3x2", ""},
-      // A row that defines no cell.
-      {"{\\rtf1\\trowd\\intbl lone\\row}", "0,0:Ps0/p0:lone", ""},
+       "0,0:Ps0/p0:a / 0,1:Ps0/p0:b / 1,0:Ps0/p0:d | PG3x2"},
+      {"{\\rtf1\\trowd\\intbl lone\\row}", "0,0:Ps0/p0:lone"},  // a row that defines no cell
   };
-  for (const auto& c : cases) {
-    TDoc read;
-    ASSERT_EQ(read.Read(c.rtf), 0) << c.rtf;
-    auto* t = dynamic_cast<TRVTableItemInfo*>(read.GetItem(0));
-    ASSERT_NE(t, nullptr) << Outline(read);
-    EXPECT_EQ(tabletest::GridFault(*t), "") << c.rtf;
-    EXPECT_EQ(cells(*t), c.cells) << c.rtf;
-    const std::string outline = Outline(read);
-    EXPECT_EQ(outline.substr(outline.find(']') + 1), c.after) << c.rtf;
+  for (const auto& [rtf, expected] : cases) {
+    doc.Clear();
+    ASSERT_EQ(doc.Read(rtf), 0) << rtf;
+    TRVTableItemInfo* t = TableAt(0);
+    ASSERT_NE(t, nullptr) << Outline(doc);
+    // Grid faults, then each cell's paragraphs as "row,col:outline", then what follows the table.
+    std::string s = tabletest::GridFault(*t), outline = Outline(doc);
+    for (int r = 0; r < t->Rows().Count(); ++r)
+      for (int c = 0; c < t->Rows().GetColCount(); ++c)
+        if (TRVTableCellData* cell = t->GetCell(r, c))
+          s += (s.empty() ? "" : " / ") + std::to_string(r) + "," + std::to_string(c) + ":" + Outline(*cell);
+    EXPECT_EQ(s + outline.substr(outline.find(']') + 1), expected) << rtf;
   }
 }
 
 TEST_F(RTFTablesTest, TableWideValues) {
-  const std::string colors = "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}";
-  const std::string cell = "\\cellx1440";
-  const std::string spaced = Row("\\trspdt20\\trspdft3\\trspdb20\\trspdfb3" + cell, {"x"});
+  enum { Pad, VSp, HSp, BorderVSp, BorderW, CellW, Colour, Light, CellStyle, Head, CellColour, Fill, Align };
+  auto one = [](const std::string& defs) { return Row(defs + "\\cellx1440", {"x"}); };
+  const std::string spaced = one("\\trspdt20\\trspdft3\\trspdb20\\trspdfb3");
   const std::string bordered =
-      Row("\\trbrdrl\\brdrs\\brdrw30\\brdrcf1\\trbrdrr\\brdrs\\brdrw30\\brdrcf2"
-          "\\clbrdrl\\brdrs\\brdrw15\\brdrcf1\\clbrdrr\\brdrs\\brdrw15\\brdrcf2" +
-              cell,
-          {"x"});
-  const struct {
-    const char* what;
-    std::string rows;
-    std::function<int64_t(TRVTableItemInfo&)> get;
-    int64_t expected;
-  } cases[] = {
-      // 108 twips on one side of four: 108 x F / 4.
-      {"padding", Row("\\trpaddl108\\trpaddfl3" + cell, {"x"}), [](auto& t) { return t.CellPadding; }, 2},
-      {"vertical spacing", spaced + spaced + spaced, [](auto& t) { return t.CellVSpacing; }, 3},
-      {"border vertical spacing", spaced + spaced + spaced, [](auto& t) { return t.BorderVSpacing; }, 3},
-      {"horizontal spacing not given", spaced, [](auto& t) { return t.CellHSpacing; }, -1},
-      {"horizontal spacing", Row("\\trspdl30\\trspdfl3\\trspdr30\\trspdfr3" + cell, {"x"}),
-       [](auto& t) { return t.CellHSpacing; }, 4},
-      {"no spacing, equal widths: no outer border", Row(cell, {"x"}),
-       [](auto& t) { return t.BorderVSpacing; }, 0},
-      {"table border width", bordered, [](auto& t) { return t.BorderWidth; }, 2},
-      {"cell border width", bordered, [](auto& t) { return t.CellBorderWidth; }, 1},
-      {"table light colour is the left side's", bordered, [](auto& t) { return t.BorderLightColor; },
-       0x0000FF},
-      {"table colour is the right side's", bordered, [](auto& t) { return t.BorderColor; }, 0xFF0000},
-      {"cell colour is the left side's", bordered, [](auto& t) { return t.GetCell(0, 0)->BorderColor; },
-       0x0000FF},
-      {"two cell colours keep the lowered style", bordered, [](auto& t) { return t.CellBorderStyle; },
-       rvtbLoweredColor},
-      {"one cell colour is a plain colour", Row("\\clbrdrl\\brdrs\\brdrcf1" + cell, {"x"}),
-       [](auto& t) { return t.CellBorderStyle; }, rvtbColor},
-      {"heading rows", Row("\\trhdr" + cell, {"x"}) + Row(cell, {"y"}),
-       [](auto& t) { return t.HeadingRowCount; }, 1},
-      {"cell background", Row("\\clcbpat2" + cell, {"x"}), [](auto& t) { return t.GetCell(0, 0)->Color; },
-       0xFF0000},
-      {"centred cell", Row("\\clvertalc" + cell, {"x"}), [](auto& t) { return t.GetCell(0, 0)->VAlign; },
-       rvcMiddle},
-      {"bottom cell", Row("\\clvertalb" + cell, {"x"}), [](auto& t) { return t.GetCell(0, 0)->VAlign; },
-       rvcBottom},
+      one("\\trbrdrl\\brdrs\\brdrw30\\brdrcf1\\trbrdrr\\brdrs\\brdrw30\\brdrcf2"
+          "\\clbrdrl\\brdrs\\brdrw15\\brdrcf1\\clbrdrr\\brdrs\\brdrw15\\brdrcf2");
+  const std::pair<std::string, std::vector<std::pair<int, int64_t>>> cases[] = {
+      {one("\\trpaddl108\\trpaddfl3"), {{Pad, 2}}},  // 108 twips on one side of four: 108 x F / 4
+      {spaced + spaced + spaced, {{VSp, 3}, {BorderVSp, 3}}},
+      {spaced, {{HSp, -1}}},
+      {one("\\trspdl30\\trspdfl3\\trspdr30\\trspdfr3"), {{HSp, 4}}},
+      {one(""), {{BorderVSp, 0}}},  // no spacing, equal widths: no outer border
+      {bordered, {{BorderW, 2}, {CellW, 1}, {CellStyle, rvtbLoweredColor}}},  // two cell colours: lowered
+      // The table's light colour and the cell colour are the left side's, the table's colour the right's.
+      {bordered, {{Light, 0x0000FF}, {Colour, 0xFF0000}, {CellColour, 0x0000FF}}},
+      {one("\\clbrdrl\\brdrs\\brdrcf1"), {{CellStyle, rvtbColor}}},
+      {one("\\trhdr") + one(""), {{Head, 1}}},
+      {one("\\clcbpat2\\clvertalc"), {{Fill, 0xFF0000}, {Align, rvcMiddle}}},
+      {one("\\clvertalb"), {{Align, rvcBottom}}},
   };
-  for (const auto& c : cases) {
-    TDoc read;
-    ASSERT_EQ(read.Read("{\\rtf1 " + colors + c.rows + "}"), 0) << c.what;
-    auto* t = dynamic_cast<TRVTableItemInfo*>(read.GetItem(0));
-    ASSERT_NE(t, nullptr) << c.what;
-    EXPECT_EQ(c.get(*t), c.expected) << c.what;
+  const std::string colours = "{\\rtf1 {\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}";
+  for (const auto& [rows, expected] : cases) {
+    doc.Clear();
+    ASSERT_EQ(doc.Read(colours + rows + "}"), 0) << rows;
+    TRVTableItemInfo* t = TableAt(0);
+    ASSERT_NE(t, nullptr) << rows;
+    const TRVTableCellData& cell = *t->GetCell(0, 0);
+    const int64_t values[] = {t->CellPadding,     t->CellVSpacing,    t->CellHSpacing,  t->BorderVSpacing,
+                              t->BorderWidth,     t->CellBorderWidth, t->BorderColor,   t->BorderLightColor,
+                              t->CellBorderStyle, t->HeadingRowCount, cell.BorderColor, cell.Color,
+                              cell.VAlign};
+    for (const auto& [which, value] : expected)
+      EXPECT_EQ(values[which], value) << "value " << which << " of " << rows;
   }
 }
 
