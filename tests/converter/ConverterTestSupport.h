@@ -3,11 +3,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "exam/ZUKFileBuilder.h"
 
@@ -52,6 +54,37 @@ inline std::string ExamFile(bool caseStudyFile = false, int exams = 1, int quest
         ZUKExamDesc{false, std::vector<ZUKQuestionDesc>(static_cast<size_t>(questions), q), {}});
   return BuildZUKFile(desc);
 }
+
+/// `s` in single quotes for the shell.
+inline std::string Quoted(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+#ifdef ZUK_CONVERTER_PROGRAM  // the test programs that run the program itself
+struct RunResult {
+  int status = -1;
+  std::string printed;  // standard error
+};
+
+/// Runs `program` with `args` in `dir` without a display, after the shell commands `setup`
+/// (each ending in "&&"); `environment` (arguments of env) may change that.
+inline RunResult RunHeadless(const ScratchFolder& dir, const std::vector<std::string>& args,
+                             const std::string& program = ZUK_CONVERTER_PROGRAM,
+                             const std::string& environment = "", const std::string& setup = "") {
+  std::string command = "cd " + Quoted(dir.Path()) + " && " + setup +
+                        " env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + environment +
+                        " timeout 120 " + Quoted(program);
+  for (const std::string& a : args) command += " " + Quoted(a);
+  command += " 2> " + Quoted(dir.Path("stderr.txt"));
+  const int raw = std::system(command.c_str());
+  RunResult result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.printed = ReadFile(dir.Path("stderr.txt"));
+  return result;
+}
+#endif
 
 }  // namespace progtest
 
