@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gif/GIFColorReduction.h"
@@ -141,18 +142,16 @@ TEST(GIFBitmapImportTest, EmptyBitmapLeavesTheFrameEmpty) {
 }
 
 TEST(GIFBitmapImportTest, ImportAndRenderingReportTheirProgressEvery32Rows) {
-  using Reports = std::vector<std::pair<int, std::string>>;
   TGIFImage image;
   image.ColorReduction = rmNone;
-  Reports reports;
+  std::vector<std::pair<int, std::string>> reports;
   image.OnProgress = [&](TObject*, TProgressStage, uint8_t percent, bool, const TRect&,
                          const std::string& text) { reports.emplace_back(percent, text); };
   // Starting, running at every 32nd row, ending.
   const auto expect = [&reports](const std::string& text, const std::vector<int>& percents) {
-    Reports expected;
+    decltype(reports) expected;
     for (const int percent : percents) expected.emplace_back(percent, text);
-    EXPECT_EQ(reports, expected);
-    reports.clear();
+    EXPECT_EQ(std::exchange(reports, {}), expected);
   };
   image.AddBitmap(*Make24(2, 70, std::vector<RGB>(140, RGB{1, 2, 3})));
   expect("Converting...", {0, 0, 45, 91, 100});

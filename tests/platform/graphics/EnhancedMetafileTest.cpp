@@ -26,6 +26,11 @@ EmfRecords Concat(std::initializer_list<EmfRecords> parts) {
   return all;
 }
 
+/// EXTTEXTOUTW (or A) without characters: only the box, filled when `options` has 2.
+EmfRecord TextBox(int l, int t, int r, int b, uint32_t options = 2, uint32_t type = 84) {
+  return {type, {0, 0, 0, 0, 1, 0, 0, U(l), U(t), 0, 0, options, U(l), U(t), U(r), U(b), 0}};
+}
+
 struct ExtentCase {
   const char* name;
   EmfRecords records;
@@ -355,8 +360,7 @@ TEST(EnhancedMetafile, GlyphNumbersDrawAsTheCharactersTheyStandFor) {
 }
 
 // clang-format off
-/// A group under a transform that flattens the plane: its fill collapses to nothing, and the
-/// restore brings back the scale around it (red 20 to 30).
+/// A group under a transform that flattens the plane collapses; the restore brings back the scale.
 const EmfRecords kFlattenedGroup = Concat(
     {FillWith(clRed), {Transform(35, 2, 0, 0, 2, 0, 0), {33, {}}, Transform(36, 3, 0, 0, 0, 10, 10, 2),
                        Rectangle(0, 0, 40, 40), {34, {U(-1)}}, Rectangle(10, 10, 15, 15)}});
@@ -404,16 +408,8 @@ TEST(EnhancedMetafile, FrameLargerThanAnyBitmapDrawsScaledIntoTheRectangle) {
   EXPECT_NO_THROW(meta.SetMMWidth(2'000'000));
 }
 
-namespace {
-
-/// EXTTEXTOUTW (or A) without characters: only the box, filled when `options` has 2.
-EmfRecord TextBox(int l, int t, int r, int b, uint32_t options = 2, uint32_t type = 84) {
-  return {type, {0, 0, 0, 0, 1, 0, 0, U(l), U(t), 0, 0, options, U(l), U(t), U(r), U(b), 0}};
-}
-
 // clang-format off
-/// Nested groups under world transforms that change objects, colours, origins, clip and path;
-/// boxes of text records without characters; a path under a scale of a ten-millionth.
+/// Nested groups changing objects, colours, origins, clip and path; empty text boxes; a tiny-scale path.
 const EmfRecords kGroups = Concat(
     {FillWith(clRed),
      {Transform(35, 0.5f, 0, 0, 0.5f, 10, 10), {25, {U(clYellow)}}, {33, {}},
@@ -442,5 +438,3 @@ TEST(EnhancedMetafile, OfficeSuiteDrawsTheGroupsAsWeDo) {
   ExpectOfficeSuiteDrawsFilesAlike(
       "emf-groups", {{"groups.emf", EmfOf(kGroups)}, {"flattened.emf", EmfOf(kFlattenedGroup)}}, 1.0);
 }
-
-}  // namespace

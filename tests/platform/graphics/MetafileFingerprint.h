@@ -96,8 +96,7 @@ inline void ExpectOfficeSuiteDrawsAlike(const std::filesystem::path& dir,
   }
 }
 
-/// The same for metafile files (name, bytes), saved in a fresh folder `folder`; skips when
-/// the office suite is not installed.
+/// The same for metafile files (name, bytes) saved in a fresh `folder`; skips without the suite.
 inline void ExpectOfficeSuiteDrawsFilesAlike(const std::string& folder,
                                              const std::map<std::string, Bytes>& files, double least) {
   if (std::system("command -v soffice >/dev/null 2>&1") != 0)
