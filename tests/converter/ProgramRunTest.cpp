@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ConverterTestSupport.h"
+#include "TestRunEnd.h"
 #include "platform/gui/XcbTestSupport.h"
 
 using progtest::ExamFile;
@@ -264,7 +265,7 @@ TEST(ProgramRunTest, ADeviceTargetIsWrittenIntoAndStaysOne) {
   const RunResult run = RunHeadless(
       dir, {"--mount", "--propagation", "private", "sh", "-c", script, ZUK_CONVERTER_PROGRAM}, "unshare");
   if (run.status == 77 || run.printed.starts_with("unshare:"))
-    GTEST_SKIP() << "cannot make a device in a mount namespace: " << run.printed;
+    GTEST_SKIP() << zuktest::kWithheldRight << "a mount namespace to make a device in (" << run.printed << ")";
   EXPECT_EQ(run.status, 0) << run.printed;
   EXPECT_EQ(ReadFile(dir.Path("kind.txt")), "character special file\n");
 }
