@@ -54,12 +54,39 @@ constexpr LocaleCodePage kLanguageCodePages[] = {
     {"ps", 0},
 };
 
+// Languages written in more than one script, where the script decides the code page; a
+// locale that names no script writes a language in the script of the first table above.
+struct ScriptCodePage {
+  const char* language;
+  const char* script;  // lower-case ISO 15924 code
+  uint32_t codePage;
+};
+
+constexpr ScriptCodePage kScriptCodePages[] = {
+    {"sr", "latn", 1250}, {"bs", "cyrl", 1251}, {"az", "cyrl", 1251}, {"uz", "cyrl", 1251},
+    {"sd", "deva", 0},    {"mn", "mong", 0},    {"tzm", "tfng", 0},   {"pa", "arab", 1256},
+    {"iu", "latn", 1252}, {"zh", "hant", 950},
+};
+
+/// The script a locale modifier names ("sr_RS@latin"); empty for other modifiers.
+std::string ScriptOfModifier(const std::string& modifier) {
+  if (modifier == "latin") return "latn";
+  if (modifier == "cyrillic") return "cyrl";
+  if (modifier == "devanagari") return "deva";
+  return {};
+}
+
+/// The usual script of a language in a territory, for a locale that names none.
+std::string ScriptOfTerritory(const std::string& language, const std::string& territory) {
+  if (language == "sr" && territory == "me") return "latn";
+  if (language == "pa" && territory == "pk") return "arab";
+  if (language == "zh" && (territory == "tw" || territory == "hk" || territory == "mo")) return "hant";
+  return {};
+}
+
 uint32_t AcpFromEnvironment() {
-  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return CodePageFromLocaleName(value);
-  }
-  return 1252;
+  const std::string locale = LocaleNameFromEnvironment();
+  return locale.empty() ? 1252 : CodePageFromLocaleName(locale);
 }
 
 std::atomic<uint32_t>& AcpSetting() {
@@ -900,18 +927,22 @@ uint32_t LocaleAnsiCodePage(std::string_view locale) {
   const std::string& language = parts[0];
   std::string script, territory;
   for (size_t i = 1; i < parts.size(); ++i) (parts[i].size() == 4 ? script : territory) = parts[i];
+  if (script.empty()) script = ScriptOfModifier(modifier);
+  if (script.empty()) script = ScriptOfTerritory(language, territory);
 
-  // Languages written in more than one script: the locale's script or territory says which.
-  if (language == "sr" && (modifier == "latin" || script == "latn" || territory == "me")) return 1250;
-  if (language == "sd" && (modifier == "devanagari" || script == "deva")) return 0;
-  if (language == "uz" && (modifier == "cyrillic" || script == "cyrl")) return 1251;
-  if (language == "pa" && (script == "arab" || territory == "pk")) return 1256;
-  const bool traditional =
-      script.empty() ? territory == "tw" || territory == "hk" || territory == "mo" : script == "hant";
-  if (language == "zh" && traditional) return 950;
+  for (const ScriptCodePage& e : kScriptCodePages)
+    if (language == e.language && script == e.script) return e.codePage;
   for (const LocaleCodePage& e : kLanguageCodePages)
     if (language == e.language) return e.codePage;
   return 1252;
+}
+
+std::string LocaleNameFromEnvironment() {
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return value;
+  }
+  return {};
 }
 
 uint32_t CodePageFromLocaleName(std::string_view locale) {

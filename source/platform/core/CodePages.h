@@ -35,14 +35,18 @@ constexpr uint32_t WC_ERR_INVALID_CHARS = 0x0080;  // UTF-8 only: fail on a lone
 constexpr uint32_t WC_COMPOSITECHECK = 0x0200;     // compose base + mark sequences first
 constexpr uint32_t WC_NO_BEST_FIT_CHARS = 0x0400;  // accepted; no best-fit mapping is ever made
 
-/// The process's ANSI code page. Derived at start-up from LC_ALL, LC_CTYPE or LANG (the first
-/// that is set and not empty) through CodePageFromLocaleName.
+/// The process's ANSI code page. Derived at start-up from LocaleNameFromEnvironment through
+/// CodePageFromLocaleName.
 uint32_t GetACP();
+/// The desktop's locale name for text: LC_ALL, LC_CTYPE or LANG, the first that is set and
+/// not empty, as it stands ("sr_RS.UTF-8@latin"); empty when none is.
+std::string LocaleNameFromEnvironment();
 /// Replaces the process's ANSI code page (tests, and programs that know better).
 void SetACP(uint32_t codePage);
 /// The default ANSI code page of a locale name's language ("ru_RU.UTF-8" 1251, "zh_TW" 950,
 /// "fa_IR" 1256, "C" 1252); 0 for a language whose script no ANSI code page holds ("hi_IN",
-/// "ka_GE"). The script a modifier names counts ("sr_RS@latin" 1250, "uz_UZ@cyrillic" 1251).
+/// "ka_GE"). The script the name or its modifier gives decides for languages written in more
+/// than one ("sr_Latn_RS" and "sr_RS@latin" 1250, "uz_UZ@cyrillic" 1251, "mn_Mong_CN" 0).
 uint32_t LocaleAnsiCodePage(std::string_view locale);
 /// The ANSI code page that a locale name implies: LocaleAnsiCodePage, and 1252 for a language
 /// without one (a process always has an ANSI code page).

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <string>
 
-/// The locale name of the input language ("ru_RU"): the one the keyboard was last switched
-/// to, else the input method's; the desktop's locale when the input method does not name
-/// one; empty when none names a language.
+/// The locale name of the input language ("ru_RU", "sr_Latn_RS"): the one the keyboard was
+/// last switched to, else the input method's; the desktop's locale name as the environment
+/// gives it when the input method names no language or only the desktop's; empty when none
+/// is known.
 std::string GetInputLanguageName();
 /// Records the language the keyboard was switched to; empty goes back to the input method's.
 void SetInputLanguageName(const std::string& name);

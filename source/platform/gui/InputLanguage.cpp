@@ -8,8 +8,8 @@
 #include <optional>
 #include <utility>
 
-#include "platform/core/CodePages.h"
 #include "platform/core/Identifiers.h"
+#include "platform/graphics/InputLanguageName.h"
 #include "platform/gui/InputMethod.h"
 #include "platform/gui/Messaging.h"
 #include "platform/gui/WidgetSupport.h"
@@ -62,7 +62,7 @@ uint16_t GetKeyboardLanguage() {
 }
 
 uint8_t GetKeyboardCharset() {
-  const uint32_t codePage = CodePageFromLocaleName(CurrentKeyboardLocale().name().toStdString());
+  const uint32_t codePage = GetKeyboardCodePage();
   for (const auto& [page, charset] : kCodePageCharsets)
     if (page == codePage) return charset;
   return ANSI_CHARSET;
@@ -71,7 +71,7 @@ uint8_t GetKeyboardCharset() {
 void InputLanguageChanged(const QLocale& locale) {
   KeyboardLocale() = locale;
   // What 8-bit text typed from now on is read with follows the same language.
-  SetInputLanguageName(locale.language() == QLocale::C ? std::string() : locale.name().toStdString());
+  SetInputLanguageName(InputLanguageNameOf(locale));
   if (TWinControl* focused = TWinControl::FocusedControl())
     SendMessage(focused, WM_INPUTLANGCHANGE, GetKeyboardCharset(), GetKeyboardLanguage());
 }

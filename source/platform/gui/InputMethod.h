@@ -42,5 +42,6 @@ std::u16string TakeCompositionResult();
 /// The language id of the keyboard's input language (0x0409 English, 0x0412 Korean, ...), as
 /// the input method reports it; 0 when its language has no id here.
 uint16_t GetKeyboardLanguage();
-/// The character set of the keyboard's input language (ANSI_CHARSET for a Latin script).
+/// The character set of the keyboard's code page (GetKeyboardCodePage; ANSI_CHARSET for 1252
+/// and for a script no code page holds).
 uint8_t GetKeyboardCharset();

@@ -433,12 +433,9 @@ int32_t TRVRTFReaderProperties::FindParaStyle() {
   if (ParaStyleMode == rvrsUseSpecified) return paraStyleNo_ < paras.Count() ? paraStyleNo_ : 0;
 
   const TRVRTFParaProperties& p = reader_->State().Para;
-  // In a list paragraph the list level places the text: the paragraph's own indents, which
-  // repeat the level's, are not a look of the paragraph style.
-  const bool listIndents = ParaStyleMode == rvrsAddIfNeeded && p.ListOverrideIndex >= 0;
-  const int32_t first = listIndents ? 0 : ToPixels(p.FirstIndent),
-                left = listIndents ? 0 : ToPixels(p.LeftIndent), right = ToPixels(p.RightIndent),
-                before = ToPixels(p.SpaceBefore), after = ToPixels(p.SpaceAfter);
+  const int32_t first = ToPixels(p.FirstIndent), left = ToPixels(p.LeftIndent),
+                right = ToPixels(p.RightIndent), before = ToPixels(p.SpaceBefore),
+                after = ToPixels(p.SpaceAfter);
   const bool multiple = p.LineSpacingMulti != 0;
   const int32_t percent = lineSpacingPercent(p.LineSpacing);
   const bool hasBorder = p.Border && p.Border->HasStyledSide();

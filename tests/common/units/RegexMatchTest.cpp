@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "RegexTestSupport.h"
 #include "common/units/Regex.h"
@@ -209,6 +210,13 @@ TEST(RegexSearchTest, CyrillicCaseFollowsTheCodePage) {
   re.SetInvertCase([](unsigned char c) { return RegexInvertCaseForCodePage(c, 1252); });
   EXPECT_TRUE(re.Exec("\xC0\xB8\xC1"));
   EXPECT_FALSE(re.Exec("\xC0\xA8\xC1"));
+  // "APPLE" and "apple": the lower case of the first letter is the last byte, 0xFF.
+  const std::string upper = "\xDF\xC1\xCB\xCE\xCA\xCE", lower = "\xFF\xE1\xEB\xEE\xEA\xEE";
+  re.SetInvertCase([](unsigned char c) { return RegexInvertCaseForCodePage(c, 1251); });
+  for (const auto& [pattern, text] : {std::pair(upper, lower), std::pair(lower, upper)}) {
+    re.SetExpression(pattern);
+    EXPECT_TRUE(re.Exec(text)) << pattern;
+  }
 }
 
 // Letters fold as each single-byte code page's own mapping says, not only in 1250-1252.

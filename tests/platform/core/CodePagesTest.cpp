@@ -77,10 +77,13 @@ TEST(CodePagesTest, AnsiCodePageFollowsLocaleName) {
       {"en_US.UTF-8", 1252}, {"de_DE@euro", 1252},
       {"C", 1252},           {"POSIX", 1252},
       {"C.UTF-8", 1252},     {"", 1252},
-      {"RU_ru", 1251},
+      {"RU_ru", 1251},       {"pa_PK", 1256},
+      {"sr_Cyrl_ME", 1251},  {"zh_Hans_TW", 936},
   };
   for (const auto& c : cases) EXPECT_EQ(CodePageFromLocaleName(c.locale), c.cp) << c.locale;
   EXPECT_EQ(CodePageFromLocaleName("hi_IN"), 1252u) << "a language without an ANSI code page";
+  EXPECT_EQ(LocaleAnsiCodePage("sd_IN@devanagari"), 0u);
+  EXPECT_EQ(LocaleAnsiCodePage("tzm_Tfng_MA"), 0u) << "scripts that no ANSI code page holds";
 }
 
 TEST(CodePagesTest, PseudoCodePagesFollowTheAnsiCodePage) {
@@ -261,6 +264,10 @@ TEST(CodePagesTest, UpperCasingStaysInTheCodePage) {
   s = "\xFF\xE9\xB5";  // ÿ é µ: the upper case of µ is not in CP1252
   CharUpperBuffA(s.data(), static_cast<int>(s.size()));
   EXPECT_EQ(s, "\x9F\xC9\xB5");
+  SetACP(932);
+  s = "\x82\x61\x82\x81\x61";  // double-byte B and a (second bytes: an ASCII letter, a lead byte), a
+  CharUpperBuffA(s.data(), static_cast<int>(s.size()));
+  EXPECT_EQ(s, "\x82\x61\x82\x81\x41");
   std::u16string w = u"stra\u00DFe \u0451\u03C9";
   CharUpperBuffW(w.data(), static_cast<int>(w.size()));
   EXPECT_EQ(w, u"STRA\u00DFE \u0401\u03A9");

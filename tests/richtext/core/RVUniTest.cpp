@@ -3,12 +3,9 @@
 #include <cstdlib>
 #include <random>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/core/CodePages.h"
 #include "platform/core/Streams.h"
-#include "platform/graphics/InputLanguage.h"
 #include "richtext/core/RVError.h"
 #include "richtext/core/RVUni.h"
 
@@ -146,27 +143,6 @@ TEST(RVUniCodePageTest, TypedBytesFollowTheInputLanguageNotTheAnsiCodePage) {
         std::exit(RVGetKeyboardCodePage() == 1251 && RVKeyboardAnsiToUnicode("\xC0") == W(u"\u0410") ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
-}
-
-TEST(RVUniCodePageTest, TheKeyboardCodePageIsTheLanguagesOwnAndZeroWithoutOne) {
-  AcpGuard guard(1251);
-  const std::pair<TRVCodePage, std::vector<const char*>> cases[] = {
-      {1252, {"de_DE"}},
-      {1250, {"sq_AL", "bs_BA"}},
-      {1251, {"kk_KZ", "ky_KG", "tt_RU", "mn_MN", "mk_MK", "uz_UZ@cyrillic"}},
-      {1254, {"az_AZ", "uz_UZ"}},
-      {1256, {"fa_IR", "ur_PK", "ug_CN"}},
-      {950, {"zh_Hant_HK"}},
-      {0, {"hi_IN", "ka_GE", "ta", "my_MM", "dz_BT", "chr_US", "hy_AM", "km_KH"}},
-  };
-  for (const auto& [codePage, languages] : cases) {
-    for (const char* language : languages) {
-      SetInputLanguageName(language);
-      EXPECT_EQ(RVGetKeyboardCodePage(), codePage) << language;
-    }
-  }
-  EXPECT_EQ(RVKeyboardAnsiToUnicode("\xC0"), W(u"\u0410")) << "code page 0 reads with the ANSI code page";
-  SetInputLanguageName("");
 }
 
 TEST(RVUniCodePageTest, OddUnicodeLengthRaises) {

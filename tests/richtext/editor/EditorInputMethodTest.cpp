@@ -3,14 +3,20 @@
 // insertion, replacing the selection; the keyboard's language picks the character set.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "platform/core/CodePages.h"
+#include "platform/core/Identifiers.h"
+#include "platform/core/TestFolders.h"
 #include "platform/graphics/InputLanguage.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/InputMethod.h"
 #include "platform/gui/InputMethodTestSupport.h"
 #include "platform/gui/Messaging.h"
+#include "richtext/core/RVUni.h"
 #include "richtext/editor/EditorTestSupport.h"
 
 namespace {
@@ -106,6 +112,58 @@ TEST_F(EditorInputMethodTest, AKoreanInputMethodComposesEachSyllableAtTheCaret) 
     Commit(syllable);
     App().ProcessMessages();
   }
+}
+
+// What 8-bit typing is read with arrives by the road a keyboard change takes: the toolkit's
+// locale, whose script decides for a language written in more than one.
+TEST(KeyboardCodePageTest, AKeyboardChangeBringsItsLanguagesCodePageAndCharset) {
+  const struct {
+    TRVCodePage codePage;
+    uint8_t charset;
+    std::vector<const char*> locales;
+  } cases[] = {
+      {1252, ANSI_CHARSET, {"de_DE", "iu_Latn_CA"}},
+      {1250, EASTEUROPE_CHARSET, {"sq_AL", "bs_BA", "sr_Latn_RS", "sr_ME"}},
+      {1251,
+       RUSSIAN_CHARSET,
+       {"sr_RS", "bs_Cyrl_BA", "az_Cyrl_AZ", "uz_Cyrl_UZ", "kk_KZ", "ky_KG", "tt_RU", "mn_MN", "mk_MK"}},
+      {1254, TURKISH_CHARSET, {"az_AZ", "uz_UZ"}},
+      {1256, ARABIC_CHARSET, {"fa_IR", "ur_PK", "ug_CN", "pa_PK"}},
+      {950, CHINESEBIG5_CHARSET, {"zh_Hant_HK"}},
+      {0,
+       ANSI_CHARSET,
+       {"hi_IN", "sd_Deva_IN", "mn_Mong_CN", "iu_CA", "ka_GE", "ta", "my_MM", "dz_BT", "chr_US", "hy_AM",
+        "km_KH"}},
+  };
+  for (const auto& c : cases) {
+    for (const char* locale : c.locales) {
+      guitest::ChangeInputLanguage(locale);
+      EXPECT_EQ(RVGetKeyboardCodePage(), c.codePage) << locale;
+      EXPECT_EQ(GetKeyboardCharset(), c.charset) << locale;
+    }
+  }
+  const uint32_t acp = GetACP();
+  SetACP(1251);
+  EXPECT_EQ(RVKeyboardAnsiToUnicode("\xC0"), RVWideStringToBytes(u"\u0410"))
+      << "code page 0 reads with the ANSI code page";
+  SetACP(acp);
+  guitest::ChangeInputLanguage("en_US");
+  SetInputLanguageName("");
+}
+
+// Only the locale's modifier says that a Serbian desktop writes Latin; the keyboard follows
+// the desktop as the ANSI code page does, and a switch to Serbian Latin keeps the page.
+TEST(KeyboardCodePageTest, ASerbianLatinDesktopTypesInItsAnsiCodePage) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, started in this locale
+  const ScopedEnv all("LC_ALL", nullptr), type("LC_CTYPE", nullptr), lang("LANG", "sr_RS.UTF-8@latin");
+  EXPECT_EXIT(
+      {
+        const bool desktop = GetACP() == 1250 && RVGetKeyboardCodePage() == 1250;
+        guitest::ChangeInputLanguage("sr_Latn_RS");
+        const bool switched = RVGetKeyboardCodePage() == 1250 && GetKeyboardCharset() == EASTEUROPE_CHARSET;
+        std::exit(!desktop ? 1 : !switched ? 2 : 0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

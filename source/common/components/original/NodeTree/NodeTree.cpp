@@ -145,10 +145,10 @@ PNode TNodeTree::AllocateNode() {
 }
 
 void* TNodeTree::GetNodeData(PNode node) {
-  // The size is known once the first node is made; asking before that is the caller's mistake.
-  // A tree that chose no node data answers none rather than failing: callers test for it.
-  TreeAssert(nodeDataSize_ >= 0, kNodeDataSizeUnset);
-  if (node == nullptr || node == root_ || nodeDataSize_ < 1) return nullptr;
+  // Asking for data of a tree that has none (its size is unknown until the first node is
+  // made, or was set to 0) is the caller's mistake.
+  TreeAssert(nodeDataSize_ >= 1, kNodeDataSizeUnset);
+  if (node == nullptr || node == root_) return nullptr;
   return reinterpret_cast<uint8_t*>(node) + kNodeHeaderSize + internalDataSize_;
 }
 

@@ -205,8 +205,8 @@ class TNodeTree : public TCustomControl {
   virtual void Clear();
   void InitNode(PNode node);
   void InitChildren(PNode node);
-  /// The node's data area, or null for none, the hidden root or a tree without node data.
-  /// EAssertionFailed while the data size is not yet known (no node made, none set).
+  /// The node's data area, or null for none and for the hidden root. EAssertionFailed when
+  /// the tree has no node data: its size is below 1, or not yet known (no node made, none set).
   void* GetNodeData(PNode node);
   TTextNodeData* TextData(PNode node);
   uint32_t TotalCount() const { return root_->TotalCount - 1; }

@@ -191,14 +191,14 @@ TEST_F(NodeStructureTest, InitialUserDataNeedsFourBytesAndARefusedInsertChangesN
   EXPECT_EQ(*static_cast<uint32_t*>(tree.GetNodeData(node)), value);
 }
 
-TEST_F(NodeStructureTest, NodeDataIsNoneForTheRootAndForATreeWithoutData) {
+TEST_F(NodeStructureTest, NodeDataIsNoneForTheRootAndAMistakeForATreeWithoutData) {
   Add(tree, nullptr, "a");
   EXPECT_EQ(tree.GetNodeData(tree.RootNode()), nullptr);
   EXPECT_EQ(tree.GetNodeData(nullptr), nullptr);
   TNodeTree bare;
   bare.SetNodeDataSize(0);
   PNode node = bare.InsertNode(nullptr, amAddChildLast);
-  EXPECT_EQ(bare.GetNodeData(node), nullptr);
+  EXPECT_THROW(bare.GetNodeData(node), EAssertionFailed);
   EXPECT_EQ(bare.TextData(node), nullptr);
 }
 
