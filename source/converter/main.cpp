@@ -5,9 +5,11 @@
 #include "converter/MainFormUnit.h"
 #include "converter/ProgramStartup.h"
 #include "converter/ZUKGlobal.h"
+#include "platform/core/Files.h"
 #include "platform/gui/Application.h"
 
 int main(int argc, char** argv) {
+  OpenClosedStandardDescriptors();
   MakeStartupCalls();
   InitializeZUKGlobal();
   int exitCode = 0;

@@ -6,6 +6,7 @@
 #include <linux/magic.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -89,22 +90,37 @@ std::string TemporaryNameBase(const std::string& folder, const std::string& name
   return name.substr(0, end);
 }
 
+/// A descriptor of the process's own on `socket`, duplicated, or -1: a socket cannot be opened by
+/// name, but /dev/stdout may name one the process was given.
+int DuplicateOwnDescriptorOf(const struct stat& socket) {
+  for (const TFolderEntry& entry : ListFolder("/proc/self/fd")) {
+    const int fd = atoi(entry.name.c_str());
+    struct stat st;
+    if (fstat(fd, &st) == 0 && st.st_dev == socket.st_dev && st.st_ino == socket.st_ino)
+      return fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  }
+  return -1;
+}
+
 /// The target file, written through a buffer. A new target or a regular file is made under a
 /// hidden temporary name in the target's folder and renamed over the target by Commit;
 /// destroyed without Commit, or when a signal ends the program first, it removes itself and
 /// the target stays as it was. A target that exists and is something else (a device, a FIFO)
 /// is written where it is. `target` names no link (ResolveLinks): the rename would replace the
-/// link, not the file it names.
+/// link, not the file it names. The temporary file is made, removed and renamed in the target's
+/// folder held open, so that a folder moved meanwhile keeps no partial file.
 class TTargetFile : public TStream {
  public:
-  explicit TTargetFile(const std::string& target) : target_(target) {
+  explicit TTargetFile(const std::string& target) : target_(target), name_(ExtractFileName(target)) {
     inPlace_ = OpenInPlace();
     if (!inPlace_) CreateTemporary();
     buffer_.reserve(kBufferSize);
   }
   ~TTargetFile() override {
     if (fd_ >= 0) close(fd_);
-    if (!committed_ && !inPlace_) unlink(temp_.c_str());
+    if (!committed_ && !temp_.empty()) unlinkat(folder_, temp_.c_str(), 0);
+    removeOnSignal_.reset();
+    if (folder_ >= 0) close(folder_);
   }
   TTargetFile(const TTargetFile&) = delete;
   TTargetFile& operator=(const TTargetFile&) = delete;
@@ -162,7 +178,7 @@ class TTargetFile : public TStream {
     fd_ = -1;
     if (close(fd) != 0) Fail(errno);
     const int replaced = OpenReplacedTarget();
-    if (rename(temp_.c_str(), target_.c_str()) != 0) {
+    if (renameat(folder_, temp_.c_str(), folder_, name_.c_str()) != 0) {
       const int error = errno;
       if (replaced >= 0) close(replaced);
       Fail(error);
@@ -178,7 +194,8 @@ class TTargetFile : public TStream {
 
   /// Opens a target that exists and is neither a regular file nor a folder, to be written where
   /// it is as an overwriting file stream would: a rename would put a file in place of a device.
-  /// Opening a FIFO waits for its reader, until a signal ends the program.
+  /// Opening a FIFO waits for its reader, until a signal ends the program; a socket is written
+  /// through the process's own descriptor of it.
   bool OpenInPlace() {
     struct stat st;
     if (stat(target_.c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) return false;
@@ -186,7 +203,11 @@ class TTargetFile : public TStream {
       EndIfSignalled();
       fd_ = open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     } while (fd_ < 0 && errno == EINTR);
-    if (fd_ < 0) FailToCreate(errno);
+    if (fd_ < 0) {
+      const int error = errno;
+      if (error == ENXIO && S_ISSOCK(st.st_mode)) fd_ = DuplicateOwnDescriptorOf(st);
+      if (fd_ < 0) FailToCreate(error);
+    }
     if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return true;
     // Made a regular file since it was looked at: that one is replaced like any other.
     close(fd_);
@@ -194,13 +215,29 @@ class TTargetFile : public TStream {
     return false;
   }
 
+  /// Makes "." + name + "." + six random letters and digits in the target's folder.
   void CreateTemporary() {
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     const std::string folder = ExtractFilePath(target_);
-    std::string pattern = folder + "." + TemporaryNameBase(folder, ExtractFileName(target_)) + ".XXXXXX";
-    fd_ = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd_ < 0) FailToCreate(errno);
-    temp_ = pattern;
-    removeOnSignal_.emplace(temp_, TRemoveOnSignal::rsFile);
+    folder_ = open(folder.empty() ? "." : folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folder_ < 0) FailToCreate(errno);
+    const std::string base = "." + TemporaryNameBase(folder, name_) + ".";
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+      std::array<uint8_t, 6> random{};
+      if (getrandom(random.data(), random.size(), 0) != static_cast<ssize_t>(random.size())) break;
+      std::string name = base;
+      for (uint8_t r : random) name += kLetters[r % (sizeof kLetters - 1)];
+      fd_ = openat(folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+      if (fd_ >= 0) temp_ = std::move(name);
+      if (fd_ < 0 && errno != EEXIST) break;
+    }
+    if (fd_ < 0) {
+      const int error = errno;
+      close(folder_);  // the destructor does not run when the constructor throws
+      folder_ = -1;
+      FailToCreate(error);
+    }
+    removeOnSignal_.emplace(folder_, temp_);
   }
 
   void Flush() {
@@ -238,7 +275,7 @@ class TTargetFile : public TStream {
   /// its last name, and the last descriptor frees its content, which for a large file takes
   /// a good part of a conversion; the descriptor moves that to LetGoInBackground.
   int OpenReplacedTarget() const {
-    const int fd = open(target_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openat(folder_, name_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -260,14 +297,16 @@ class TTargetFile : public TStream {
   /// An existing target keeps its permissions; a new one gets those of a newly created file.
   mode_t TargetMode() const {
     struct stat st;
-    if (stat(target_.c_str(), &st) == 0) return st.st_mode & 07777;
+    if (fstatat(folder_, name_.c_str(), &st, 0) == 0) return st.st_mode & 07777;
     const mode_t mask = umask(0);
     umask(mask);
     return 0666 & ~mask;
   }
 
   std::string target_;
-  std::string temp_;
+  std::string name_;  // the target's name in its folder
+  int folder_ = -1;   // the target's folder, for a target that is renamed into place
+  std::string temp_;  // the temporary file's name in folder_
   std::optional<TRemoveOnSignal> removeOnSignal_;  // temp_ until it has become the target
   int fd_ = -1;
   bool inPlace_ = false;  // written where it is, not renamed

@@ -148,9 +148,11 @@ TEST(ProgramRunTest, AFileSizeLimitFailsTheRunAndLeavesNothingBehind) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.Path("tmp")));
 }
 
-/// Starts the program in `dir`/run on exam.zuk to out.zukm (TMPDIR `dir`/temp) with no signal ignored or
-/// blocked, without a display or on one of `xvfb`'s; the program's pid goes to `dir`/pid.
-pid_t StartConversion(const ScratchFolder& dir, const std::string& xvfb = "") {
+/// Starts the program in `dir`/run on exam.zuk to `target` (TMPDIR `dir`/temp) with no signal ignored or
+/// blocked, without a display or on one of `xvfb`'s; the program's pid goes to `dir`/pid, what it
+/// prints to `dir`/stderr.txt.
+pid_t StartConversion(const ScratchFolder& dir, const std::string& xvfb = "",
+                      const std::string& target = "out.zukm") {
   std::filesystem::remove(dir.Path("pid"));
   const std::string command =
       "cd " + Quoted(dir.Path("run")) + " && exec " +
@@ -158,45 +160,57 @@ pid_t StartConversion(const ScratchFolder& dir, const std::string& xvfb = "") {
                      : "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM") +
       " sh -c " +
       Quoted("printf %s $$ > ../pid && ulimit -c 0 && exec env TMPDIR=" + Quoted(dir.Path("temp")) + " " +
-             Quoted(ZUK_CONVERTER_PROGRAM) + " -c exam.zuk out.zukm") +
-      " 2>/dev/null";
+             Quoted(ZUK_CONVERTER_PROGRAM) + " -c exam.zuk " + Quoted(target)) +
+      " 2>" + Quoted(dir.Path("stderr.txt"));
   const pid_t child = fork();
   if (child == 0) {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::signal(s, SIG_DFL);
+    for (int s = 1; s <= SIGRTMAX; ++s) ::signal(s, SIG_DFL);
     execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   return child;
 }
 
-// Ctrl+C, kill and the end of the session while the target is written, with and without a
-// window: the partial target and the picture folder go, and the status names the signal.
+// Every signal from outside whose default action ends the process, while the target is written,
+// with and without a window, also after the target's folder was moved: the partial target and the
+// picture folder go, the program says why it ends, and the status names the signal.
 TEST(ProgramRunTest, ASignalEndsTheConversionAsItWouldAndLeavesNothingBehind) {
   ScratchFolder dir;
   for (const char* folder : {"run", "temp"}) std::filesystem::create_directories(dir.Path(folder));
   WriteFile(dir.Path("run/exam.zuk"), ExamFile(false, 1, 200000));  // long to write
   const std::string xvfb = xcbtest::FindProgram("xvfb-run");
-  for (const auto& [signal, onDisplay] :
-       {std::pair{SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGQUIT, false}, {SIGTERM, true}}) {
-    SCOPED_TRACE(signal);
+  // The signal, whether on a display, whether the folder is moved before the signal.
+  const std::tuple<int, bool, bool> cases[] = {
+      {SIGINT, false, false},  {SIGTERM, false, false}, {SIGHUP, false, false}, {SIGQUIT, false, false},
+      {SIGXCPU, false, false}, {SIGPWR, false, false},  {SIGIO, false, false},  {SIGRTMIN, false, false},
+      {SIGTERM, false, true},  {SIGTERM, true, false},
+  };
+  for (const auto& [signal, onDisplay, moved] : cases) {
+    SCOPED_TRACE(strsignal(signal) + std::string(moved ? ", folder moved" : ""));
     if (onDisplay && xvfb.empty()) GTEST_SKIP() << "xvfb-run is not installed (Debian packages xvfb, xauth)";
-    const pid_t child = StartConversion(dir, onDisplay ? xvfb : "");
+    // Named through its folder, which the program's working folder would not be.
+    const pid_t child =
+        StartConversion(dir, onDisplay ? xvfb : "", moved ? dir.Path("run/out.zukm") : "out.zukm");
     const auto entries = [&] {
       return std::distance(std::filesystem::directory_iterator(dir.Path("run")), {});
     };
     int status = 0;
     while (entries() == 1 && waitpid(child, &status, WNOHANG) == 0) usleep(1000);
     ASSERT_EQ(entries(), 2) << "the program ended before it wrote its target";
+    if (moved) std::filesystem::rename(dir.Path("run"), dir.Path("moved"));
     kill(std::stoi(ReadFile(dir.Path("pid"))), signal);  // on a display, a grandchild's
     waitpid(child, &status, 0);
+    if (moved) std::filesystem::rename(dir.Path("moved"), dir.Path("run"));
     EXPECT_TRUE(onDisplay ? WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal
                           : WIFSIGNALED(status) && WTERMSIG(status) == signal)
         << status;  // xvfb-run exits as a shell does for a program a signal ended
     EXPECT_EQ(entries(), 1);
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path("temp")));
+    EXPECT_NE(ReadFile(dir.Path("stderr.txt")).find(std::string("ZUK Converter: ") + strsignal(signal)),
+              std::string::npos);
   }
 }
 
@@ -224,7 +238,8 @@ TEST(ProgramRunTest, ASignalEndsTheWaitForAFIFOTargetsReader) {
   }
 }
 
-// A FIFO target, or a link to one, is written in place; a reader that stops early fails the run.
+// A FIFO target, a link to one, or /dev/stdout into a pipe or a socket (a link whose text names no
+// file) is written in place; a reader that stops early fails the run.
 TEST(ProgramRunTest, AFIFOTargetIsWrittenIntoForItsReader) {
   ScratchFolder dir;
   WriteFile(dir.Path("exam.zuk"), ExamFile(false, 1, 20000));  // many times a pipe's buffer
@@ -233,18 +248,24 @@ TEST(ProgramRunTest, AFIFOTargetIsWrittenIntoForItsReader) {
   const std::string plain = ReadFile(dir.Path("plain.zukm"));
   ASSERT_EQ(mkfifo(dir.Path("fifo.zukm").c_str(), 0600), 0);
   std::filesystem::create_symlink("fifo.zukm", dir.Path("link.zukm"));
-  // The target, its reader, whether the run succeeds, what it prints.
-  const std::tuple<std::string, std::string, bool, std::string> cases[] = {
-      {"fifo.zukm", "cat", true, "converted successfully.\n"},
-      {"link.zukm", "cat", true, "converted successfully.\n"},
-      {"fifo.zukm", "head -c 1", false, "Cannot write file \"fifo.zukm\". Broken pipe\n"},
+  // The commands, whether the run succeeds, what it prints.
+  const std::tuple<std::string, bool, std::string> cases[] = {
+      {"cat < fifo.zukm > read.bin & \"$0\" -c exam.zuk fifo.zukm", true, "converted successfully.\n"},
+      {"cat < fifo.zukm > read.bin & \"$0\" -c exam.zuk link.zukm", true, "converted successfully.\n"},
+      {"\"$0\" -c exam.zuk /dev/stdout | cat > read.bin", true, "converted successfully.\n"},
+      {"head -c 1 < fifo.zukm > read.bin & \"$0\" -c exam.zuk fifo.zukm", false,
+       "Cannot write file \"fifo.zukm\". Broken pipe\n"},
+      {"python3 -c 'import socket, subprocess, sys; a, b = socket.socketpair()\n"
+       "p = subprocess.Popen(sys.argv[1:], stdout=a); a.close(); f = open(\"read.bin\", \"wb\")\n"
+       "f.write(b\"\".join(iter(lambda: b.recv(9999), b\"\"))); sys.exit(p.wait())' \"$0\" -c exam.zuk "
+       "/dev/stdout",
+       true, "converted successfully.\n"},
   };
-  for (const auto& [target, reader, succeeds, printed] : cases) {
-    SCOPED_TRACE(target + " read by " + reader);
-    const std::string script =
-        reader + " < fifo.zukm > read.bin & \"$0\" -c exam.zuk " + target + "; s=$?; wait; exit $s";
+  for (const auto& [commands, succeeds, printed] : cases) {
+    SCOPED_TRACE(commands);
+    const std::string script = "set -o pipefail; " + commands + "; s=$?; wait; exit $s";
     const RunResult run =
-        RunHeadless(dir, {"-c", script, ZUK_CONVERTER_PROGRAM}, "sh", "TMPDIR=" + Quoted(dir.Path("temp")));
+        RunHeadless(dir, {"-c", script, ZUK_CONVERTER_PROGRAM}, "bash", "TMPDIR=" + Quoted(dir.Path("temp")));
     EXPECT_EQ(run.status, succeeds ? 0 : 1);
     EXPECT_NE(run.printed.find(printed), std::string::npos) << run.printed;
     EXPECT_TRUE(!succeeds || ReadFile(dir.Path("read.bin")) == plain);
@@ -252,6 +273,16 @@ TEST(ProgramRunTest, AFIFOTargetIsWrittenIntoForItsReader) {
     EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("link.zukm")));
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path("temp")));
   }
+}
+
+// Started with standard input, output and error closed, the program's own descriptors do not take
+// their numbers (its messages would be read back as signals): the run ends well.
+TEST(ProgramRunTest, StartedWithTheStandardDescriptorsClosedItConverts) {
+  ScratchFolder dir;
+  WriteFile(dir.Path("exam.zuk"), ExamFile());
+  const std::string script = "exec \"$0\" -c exam.zuk out.zukm 0<&- 1>&- 2>&-";
+  EXPECT_EQ(RunHeadless(dir, {"-c", script, ZUK_CONVERTER_PROGRAM}, "sh").status, 0);
+  EXPECT_TRUE(IsMobileFile(dir.Path("out.zukm")));
 }
 
 // A character device target, made like /dev/null in a mount namespace of the test's own, is written into.

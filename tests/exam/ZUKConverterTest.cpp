@@ -689,16 +689,30 @@ TEST_F(ZUKConverterTest, ReplacesAnExistingTargetKeepingItsPermissions) {
   EXPECT_EQ(FilesIn(dir.Path()), (std::set<std::string>{"exam.zuk", "exam.zukm"}));
 }
 
+// The target's folder is moved while the target is written: the target follows the folder, and
+// no partial file is left in it.
+TEST_F(ZUKConverterTest, ATargetFolderMovedWhileWrittenGetsTheTargetAndNoPartialFile) {
+  const std::string source = Source(FileOf({Choice({"", ""}, 0), Choice({"", ""}, 0)}));
+  fs::create_directories(dir.Path() + "out");
+  Convert(source, dir.Path() + "out/exam.zukm", nullptr, [&](int64_t, int64_t position) {
+    if (position == 1) fs::rename(dir.Path() + "out", dir.Path() + "moved");
+  });
+  EXPECT_EQ(FilesIn(dir.Path() + "moved"), (std::set<std::string>{"exam.zukm"}));
+  EXPECT_EQ(ReadZUKMobileFile(ReadFile(dir.Path() + "moved/exam.zukm")).exams.size(), 1u);
+}
+
 // The hidden temporary name is longer than the target's and must still fit the folder's limit
-// of 255 bytes, also where its cut falls inside a two-byte character.
+// of 255 bytes, also where its cut falls inside a two-byte character: before that character.
 TEST_F(ZUKConverterTest, ATargetNameOfTheLongestLengthConvertsFreshAndOverAnOldFile) {
   const std::string source = Source(FileOf({Choice({"", ""}, 0)}));
-  for (const std::string& name :
-       {std::string(250, 'x') + ".zukm", std::string(246, 'x') + Utf8(u8"фф") + ".zukm"}) {
+  for (const auto& [name, kept] : {std::pair{std::string(250, 'x') + ".zukm", std::string(247, 'x')},
+                                   {std::string(246, 'x') + Utf8(u8"фф") + ".zukm", std::string(246, 'x')}}) {
     for (const bool existing : {false, true}) {
       const std::string target = dir.Path() + name;
       if (existing) WriteFile(target, "old");
-      Convert(source, target);
+      std::string hidden;  // "." + kept + "." + six characters
+      Convert(source, target, nullptr, [&](int64_t, int64_t) { hidden = *FilesIn(dir.Path()).begin(); });
+      EXPECT_EQ(hidden.substr(0, std::max<size_t>(hidden.size(), 6) - 6), "." + kept + ".");
       EXPECT_EQ(ReadZUKMobileFile(ReadFile(target)).exams.size(), 1u) << existing;
       EXPECT_EQ(FilesIn(dir.Path()), (std::set<std::string>{"exam.zuk", name}));
       fs::remove(target);

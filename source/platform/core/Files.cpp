@@ -94,6 +94,10 @@ bool DeleteFile(const std::string& path) {
 bool ResolveLinks(const std::string& path, std::string& resolved, int& error) {
   constexpr int kMaxLinks = 40;  // as many as the system follows in one path
   resolved = path;
+  // A link to a pipe, a socket or a device is written through: the text of a descriptor's link
+  // ("pipe:[N]") names nothing, and what the chain ends at is written in place anyway.
+  struct stat end;
+  if (stat(path.c_str(), &end) == 0 && !S_ISREG(end.st_mode) && !S_ISDIR(end.st_mode)) return true;
   for (int links = 0;; ++links) {
     struct stat st;
     // A name that does not exist (or cannot be looked at) is what a write would try.
@@ -112,6 +116,20 @@ bool ResolveLinks(const std::string& path, std::string& resolved, int& error) {
     const size_t slash = resolved.rfind(PathDelim);
     resolved =
         next[0] == PathDelim || slash == std::string::npos ? next : resolved.substr(0, slash + 1) + next;
+  }
+}
+
+void OpenClosedStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free number is `fd`, those below it being open; without /dev/null (a bare
+    // chroot) the root folder, opened as a path only, keeps the number as well.
+    int opened = open("/dev/null", O_RDWR);
+    if (opened < 0) opened = open("/", O_PATH);
+    if (opened >= 0 && opened != fd) {
+      dup2(opened, fd);
+      close(opened);
+    }
   }
 }
 

@@ -19,10 +19,16 @@ bool RemoveDir(const std::string& path);
 bool DeleteFile(const std::string& path);
 /// The name that writing to `path` writes: when `path` is a symbolic link, the name its chain
 /// of links ends at, whether or not that exists (a link to nothing names the file a write
-/// makes); otherwise `path` itself. A relative link is taken from the folder of the link.
+/// makes); otherwise `path` itself, also when the chain ends at a pipe, a socket or a device.
+/// A relative link is taken from the folder of the link.
 /// False, with the system's reason in `error`, when a link cannot be read or the chain is
 /// longer than 40 links (ELOOP).
 bool ResolveLinks(const std::string& path, std::string& resolved, int& error);
+
+/// Opens /dev/null on each of standard input, output and error that the process was started
+/// with closed, so that the descriptors it opens itself (a pipe, the display's connection)
+/// never take their numbers and receive what is written there. Called first thing at start.
+void OpenClosedStandardDescriptors();
 
 /// The value of an environment variable, "" when it is unset.
 std::string GetEnvironmentVariable(const std::string& name);

@@ -1,5 +1,6 @@
 #include "platform/core/SignalCleanup.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -37,7 +38,7 @@ void EndRunsAtExit() {
 void Remove(const TRemoveOnSignal& entry) {
   switch (entry.Kind()) {
     case TRemoveOnSignal::rsFile:
-      unlink(entry.Path().c_str());
+      unlinkat(entry.Folder(), entry.Path().c_str(), 0);
       break;
     case TRemoveOnSignal::rsFolderWithFiles:
       DeleteFilesInTree(entry.Path(), [](const std::string&) { return true; });
@@ -51,7 +52,14 @@ void Remove(const TRemoveOnSignal& entry) {
 
 }  // namespace
 
-TRemoveOnSignal::TRemoveOnSignal(std::string path, TKind kind) : path_(std::move(path)), kind_(kind) {
+TRemoveOnSignal::TRemoveOnSignal(std::string path, TKind kind)
+    : TRemoveOnSignal(AT_FDCWD, std::move(path), kind) {}
+
+TRemoveOnSignal::TRemoveOnSignal(int folder, std::string name)
+    : TRemoveOnSignal(folder, std::move(name), rsFile) {}
+
+TRemoveOnSignal::TRemoveOnSignal(int folder, std::string path, TKind kind)
+    : path_(std::move(path)), kind_(kind), folder_(folder) {
   std::lock_guard<std::mutex> lock(g_mutex);
   g_paths.push_back(this);
 }

@@ -17,16 +17,24 @@ class TRemoveOnSignal {
     rsEmptyFolder,      // a folder, unless something is left in it
   };
   TRemoveOnSignal(std::string path, TKind kind);
+  /// The file `name` in the open folder `folder`, wherever that folder is moved meanwhile;
+  /// the descriptor stays its owner's.
+  TRemoveOnSignal(int folder, std::string name);
   ~TRemoveOnSignal();
   TRemoveOnSignal(const TRemoveOnSignal&) = delete;
   TRemoveOnSignal& operator=(const TRemoveOnSignal&) = delete;
 
   const std::string& Path() const { return path_; }
   TKind Kind() const { return kind_; }
+  /// The folder that Path is taken in (AT_FDCWD for the current one).
+  int Folder() const { return folder_; }
 
  private:
+  TRemoveOnSignal(int folder, std::string path, TKind kind);
+
   std::string path_;
   TKind kind_;
+  int folder_;
 };
 
 /// The name that opens the line saying why the program ended early ("ZUK Converter: Hangup").

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 #include "platform/core/SignalCleanup.h"
 #include "platform/graphics/ToolkitStartup.h"
@@ -92,10 +93,19 @@ void EnsureWidgetApplication() {
   (void)app;
 }
 
-// The signals whose default action ends the process and that others send (a terminal, kill,
-// the session, a limit); those of a fault in the program itself (SIGSEGV and its kind) and the
-// profiling timers keep their default action.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU};
+// The signals whose default action ends the process, a program may catch, and that come from
+// outside (a terminal, kill, the session, a limit, a timer, the power supply): each ends a
+// conversion cleanly. Those that report a fault of the program itself (SIGSEGV, SIGBUS, SIGILL,
+// SIGFPE, SIGABRT, SIGSYS, SIGTRAP) keep their default action, and the program ignores SIGPIPE
+// and SIGXFSZ, which make the write fail instead. The real-time signals are added at run time.
+constexpr int kEndingSignals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGALRM, SIGUSR1,  SIGUSR2,
+                                  SIGXCPU, SIGIO,   SIGVTALRM, SIGPROF, SIGPWR,  SIGSTKFLT};
+
+std::vector<int> EndingSignals() {
+  std::vector<int> all(std::begin(kEndingSignals), std::end(kEndingSignals));
+  for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) all.push_back(signal);
+  return all;
+}
 
 // The pipe through which a signal handler hands its signal to the message loop. It stays open
 // for the life of the process: a handler may still be running on another thread when the
@@ -173,10 +183,11 @@ void TApplication::EndOnSignals() {
   QObject::connect(impl_->signalNotifier.get(), &QSocketNotifier::activated, [] {
     if (const int signal = TakeHandedSignal()) EndBySignal(signal);
   });
-  for (int signal : kEndingSignals) {
+  for (int signal : EndingSignals()) {
     struct sigaction previous;
-    // A signal ignored from the start (nohup, a background job) stays ignored.
-    if (sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) continue;
+    // A signal ignored from the start (nohup, a background job) stays ignored, and one that
+    // has a handler already (a profiler's timer) keeps it.
+    if (sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler != SIG_DFL) continue;
     struct sigaction action = {};
     action.sa_handler = HandOverSignal;
     sigemptyset(&action.sa_mask);

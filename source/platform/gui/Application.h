@@ -74,12 +74,13 @@ class TApplication : public TComponent {
   /// messages run through, so that no exception crosses the toolkit's event loop.
   static void Guard(TObject* sender, const std::function<void()>& call);
 
-  /// From now on SIGINT, SIGTERM and SIGHUP (each unless the program started with it
-  /// ignored) end the program through EndBySignal: what a run has on the disk for the time
-  /// being goes, and the exit status names the signal. The handler only hands the signal to
-  /// the message loop, which ends the program at the next message it takes (also inside a
-  /// modal box or ProcessMessages); a signal that no loop took is taken when the application
-  /// object goes, after which the signals have their default action again.
+  /// From now on every signal from outside whose default action ends the process (SIGINT,
+  /// SIGTERM, SIGHUP, the real-time signals, ...; each unless the program started with it
+  /// ignored or handled) ends the program through EndBySignal: what a run has on the disk for
+  /// the time being goes, and the exit status names the signal. The handler only hands the
+  /// signal to the message loop, which ends the program at the next message it takes (also
+  /// inside a modal box or ProcessMessages); a signal that no loop took is taken when the
+  /// application object goes, after which the signals have their default action again.
   void EndOnSignals();
 
  private:
