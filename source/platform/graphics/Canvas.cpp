@@ -57,20 +57,38 @@ void TImageCanvasDevice::EndPaint() {
 
 namespace {
 
-struct SavedState {
-  TPen pen;
-  TBrush brush;
-  TFont font;
+/// The plain fields of the device-context state: copied whole, whatever is added to them.
+struct CanvasValues {
   TPoint pen_pos;
   TPoint origin;
   bool has_clip = false;
-  QRegion clip;
+  QRegion clip;  // device coordinates
   uint32_t text_align = 0;
   int bk_mode = OPAQUE;
   TColor bk_color = clWhite;
   int32_t char_extra = 0;
   TCopyMode copy_mode = cmSrcCopy;
   int stretch_mode = BLACKONWHITE;
+};
+
+/// What SaveDC keeps and RestoreDC brings back. The pen, brush and font are assigned rather
+/// than copied, so the canvas's own objects keep their change handlers; they come first, so
+/// the values a change handler derives (the text background) are then overwritten by the
+/// saved ones. A new plain field belongs in CanvasValues.
+struct CanvasState : CanvasValues {
+  TPen pen;
+  TBrush brush;
+  TFont font;
+
+  CanvasState() = default;
+  CanvasState(const CanvasState& other) : CanvasValues() { *this = other; }
+  CanvasState& operator=(const CanvasState& other) {
+    pen.Assign(other.pen);
+    brush.Assign(other.brush);
+    font.Assign(other.font);
+    static_cast<CanvasValues&>(*this) = other;
+    return *this;
+  }
 };
 
 Qt::PenStyle ToQtPenStyle(TPenStyle style) {
@@ -258,22 +276,9 @@ void DrawThinLine(QPainter* p, QPoint from, QPoint to, const QColor& color, TPen
 
 }  // namespace
 
-struct TCanvas::Impl {
+struct TCanvas::Impl : CanvasState {
   std::unique_ptr<TCanvasDevice> device;
-  TPen pen;
-  TBrush brush;
-  TFont font;
-  TPoint pen_pos;
-  TPoint origin;
-  bool has_clip = false;
-  QRegion clip;  // device coordinates
-  uint32_t text_align = 0;
-  int bk_mode = OPAQUE;
-  TColor bk_color = clWhite;
-  int32_t char_extra = 0;
-  TCopyMode copy_mode = cmSrcCopy;
-  int stretch_mode = BLACKONWHITE;
-  std::vector<SavedState> saved;
+  std::vector<CanvasState> saved;
 
   bool font_valid = false;
   QFont qfont;
@@ -1116,21 +1121,7 @@ bool TCanvas::HasClip() const {
 }
 
 int TCanvas::SaveDC() {
-  SavedState s;
-  s.pen.Assign(impl_->pen);
-  s.brush.Assign(impl_->brush);
-  s.font.Assign(impl_->font);
-  s.pen_pos = impl_->pen_pos;
-  s.origin = impl_->origin;
-  s.has_clip = impl_->has_clip;
-  s.clip = impl_->clip;
-  s.text_align = impl_->text_align;
-  s.bk_mode = impl_->bk_mode;
-  s.bk_color = impl_->bk_color;
-  s.char_extra = impl_->char_extra;
-  s.copy_mode = impl_->copy_mode;
-  s.stretch_mode = impl_->stretch_mode;
-  impl_->saved.push_back(std::move(s));
+  impl_->saved.emplace_back(*impl_);
   return static_cast<int>(impl_->saved.size());
 }
 
@@ -1138,20 +1129,7 @@ bool TCanvas::RestoreDC(int level) {
   auto& saved = impl_->saved;
   if (level < 0) level = static_cast<int>(saved.size()) + 1 + level;
   if (level < 1 || level > static_cast<int>(saved.size())) return false;
-  const SavedState& s = saved[static_cast<size_t>(level - 1)];
-  impl_->pen.Assign(s.pen);
-  impl_->brush.Assign(s.brush);
-  impl_->font.Assign(s.font);
-  impl_->pen_pos = s.pen_pos;
-  impl_->origin = s.origin;
-  impl_->has_clip = s.has_clip;
-  impl_->clip = s.clip;
-  impl_->text_align = s.text_align;
-  impl_->bk_mode = s.bk_mode;
-  impl_->bk_color = s.bk_color;
-  impl_->char_extra = s.char_extra;
-  impl_->copy_mode = s.copy_mode;
-  impl_->stretch_mode = s.stretch_mode;
+  static_cast<CanvasState&>(*impl_) = saved[static_cast<size_t>(level - 1)];
   saved.resize(static_cast<size_t>(level - 1));
   return true;
 }
