@@ -9,7 +9,6 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <optional>
 #include <thread>
 
 #include "platform/core/Exceptions.h"
@@ -976,48 +975,10 @@ void TCanvas::DrawIndexed(const TRect& r, const TIndexedPixels& pixels) {
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect) {
   if (dest.IsEmpty() || sourceRect.IsEmpty()) return;
-  QPainter::CompositionMode mode = QPainter::CompositionMode_Source;
-  std::optional<QColor> fill;
-  bool needsSource = true;
-  switch (impl_->copy_mode) {
-    case cmBlackness:
-      fill = QColor(Qt::black);
-      needsSource = false;
-      break;
-    case cmWhiteness:
-      fill = QColor(Qt::white);
-      needsSource = false;
-      break;
-    case cmDstInvert:
-      mode = QPainter::RasterOp_NotDestination;
-      needsSource = false;
-      break;
-    case cmMergePaint:
-      mode = QPainter::RasterOp_NotSourceOrDestination;
-      break;
-    case cmNotSrcCopy:
-      mode = QPainter::RasterOp_NotSource;
-      break;
-    case cmNotSrcErase:
-      mode = QPainter::RasterOp_NotSourceAndNotDestination;
-      break;
-    case cmSrcAnd:
-      mode = QPainter::RasterOp_SourceAndDestination;
-      break;
-    case cmSrcErase:
-      mode = QPainter::RasterOp_SourceAndNotDestination;
-      break;
-    case cmSrcInvert:
-      mode = QPainter::RasterOp_SourceXorDestination;
-      break;
-    case cmSrcPaint:
-      mode = QPainter::RasterOp_SourceOrDestination;
-      break;
-    default:
-      break;
-  }
+  const TRasterOp op = RasterOpOf(impl_->copy_mode);
+  if (op.paint == TRasterOp::Paint::Nothing) return;
   QImage copy;
-  if (needsSource) {
+  if (op.paint == TRasterOp::Paint::Source) {
     if (!source.impl_->device) return;
     source.Flush();
     const QImage* image = source.impl_->device->Image();
@@ -1032,16 +993,23 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRe
   QPainter* p = impl_->Painter();
   if (p == nullptr) return;
   const QRect d = ToQRect(dest);
-  if (fill) {
-    p->fillRect(d, *fill);
-    return;
+  p->setCompositionMode(op.mode);
+  switch (op.paint) {
+    case TRasterOp::Paint::Source:
+      p->drawImage(d, copy);
+      break;
+    case TRasterOp::Paint::Brush:
+      p->fillRect(d, impl_->FigureBrush());
+      break;
+    case TRasterOp::Paint::Black:
+      p->fillRect(d, Qt::black);
+      break;
+    case TRasterOp::Paint::White:
+      p->fillRect(d, Qt::white);
+      break;
+    case TRasterOp::Paint::Nothing:
+      break;
   }
-  p->setCompositionMode(mode);
-  if (!needsSource) {
-    p->fillRect(d, Qt::white);
-    return;
-  }
-  p->drawImage(d, copy);
 }
 
 TColor TCanvas::Pixel(int32_t x, int32_t y) {
