@@ -177,6 +177,12 @@ TEST(EnhancedMetafile, ClipRecordsShapeTheFilledArea) {
        0,
        100,
        100},
+      {"an opaque text box without characters",
+       {{25, {U(clRed)}}, Rect(30, 20, 20, 60, 60), TextBox(0, 0, 100, 100)},
+       20,
+       20,
+       60,
+       60},
   });
   auto b = PlayEmf(Concat({FillWith(clRed), {Rect(29, 30, 40, 70, 60), all}}));
   EXPECT_EQ(b->Canvas().Pixel(50, 50), clWhite);
