@@ -9,7 +9,6 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <optional>
 #include <thread>
 
 #include "platform/core/Exceptions.h"
@@ -57,20 +56,38 @@ void TImageCanvasDevice::EndPaint() {
 
 namespace {
 
-struct SavedState {
-  TPen pen;
-  TBrush brush;
-  TFont font;
+/// The plain fields of the device-context state: copied whole, whatever is added to them.
+struct CanvasValues {
   TPoint pen_pos;
   TPoint origin;
   bool has_clip = false;
-  QRegion clip;
+  QRegion clip;  // device coordinates
   uint32_t text_align = 0;
   int bk_mode = OPAQUE;
   TColor bk_color = clWhite;
   int32_t char_extra = 0;
   TCopyMode copy_mode = cmSrcCopy;
   int stretch_mode = BLACKONWHITE;
+};
+
+/// What SaveDC keeps and RestoreDC brings back. The pen, brush and font are assigned rather
+/// than copied, so the canvas's own objects keep their change handlers; they come first, so
+/// the values a change handler derives (the text background) are then overwritten by the
+/// saved ones. A new plain field belongs in CanvasValues.
+struct CanvasState : CanvasValues {
+  TPen pen;
+  TBrush brush;
+  TFont font;
+
+  CanvasState() = default;
+  CanvasState(const CanvasState& other) : CanvasValues() { *this = other; }
+  CanvasState& operator=(const CanvasState& other) {
+    pen.Assign(other.pen);
+    brush.Assign(other.brush);
+    font.Assign(other.font);
+    static_cast<CanvasValues&>(*this) = other;
+    return *this;
+  }
 };
 
 Qt::PenStyle ToQtPenStyle(TPenStyle style) {
@@ -258,22 +275,9 @@ void DrawThinLine(QPainter* p, QPoint from, QPoint to, const QColor& color, TPen
 
 }  // namespace
 
-struct TCanvas::Impl {
+struct TCanvas::Impl : CanvasState {
   std::unique_ptr<TCanvasDevice> device;
-  TPen pen;
-  TBrush brush;
-  TFont font;
-  TPoint pen_pos;
-  TPoint origin;
-  bool has_clip = false;
-  QRegion clip;  // device coordinates
-  uint32_t text_align = 0;
-  int bk_mode = OPAQUE;
-  TColor bk_color = clWhite;
-  int32_t char_extra = 0;
-  TCopyMode copy_mode = cmSrcCopy;
-  int stretch_mode = BLACKONWHITE;
-  std::vector<SavedState> saved;
+  std::vector<CanvasState> saved;
 
   bool font_valid = false;
   QFont qfont;
@@ -971,48 +975,10 @@ void TCanvas::DrawIndexed(const TRect& r, const TIndexedPixels& pixels) {
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect) {
   if (dest.IsEmpty() || sourceRect.IsEmpty()) return;
-  QPainter::CompositionMode mode = QPainter::CompositionMode_Source;
-  std::optional<QColor> fill;
-  bool needsSource = true;
-  switch (impl_->copy_mode) {
-    case cmBlackness:
-      fill = QColor(Qt::black);
-      needsSource = false;
-      break;
-    case cmWhiteness:
-      fill = QColor(Qt::white);
-      needsSource = false;
-      break;
-    case cmDstInvert:
-      mode = QPainter::RasterOp_NotDestination;
-      needsSource = false;
-      break;
-    case cmMergePaint:
-      mode = QPainter::RasterOp_NotSourceOrDestination;
-      break;
-    case cmNotSrcCopy:
-      mode = QPainter::RasterOp_NotSource;
-      break;
-    case cmNotSrcErase:
-      mode = QPainter::RasterOp_NotSourceAndNotDestination;
-      break;
-    case cmSrcAnd:
-      mode = QPainter::RasterOp_SourceAndDestination;
-      break;
-    case cmSrcErase:
-      mode = QPainter::RasterOp_SourceAndNotDestination;
-      break;
-    case cmSrcInvert:
-      mode = QPainter::RasterOp_SourceXorDestination;
-      break;
-    case cmSrcPaint:
-      mode = QPainter::RasterOp_SourceOrDestination;
-      break;
-    default:
-      break;
-  }
+  const TRasterOp op = RasterOpOf(impl_->copy_mode);
+  if (op.paint == TRasterOp::Paint::Nothing) return;
   QImage copy;
-  if (needsSource) {
+  if (op.paint == TRasterOp::Paint::Source) {
     if (!source.impl_->device) return;
     source.Flush();
     const QImage* image = source.impl_->device->Image();
@@ -1027,16 +993,23 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRe
   QPainter* p = impl_->Painter();
   if (p == nullptr) return;
   const QRect d = ToQRect(dest);
-  if (fill) {
-    p->fillRect(d, *fill);
-    return;
+  p->setCompositionMode(op.mode);
+  switch (op.paint) {
+    case TRasterOp::Paint::Source:
+      p->drawImage(d, copy);
+      break;
+    case TRasterOp::Paint::Brush:
+      p->fillRect(d, impl_->FigureBrush());
+      break;
+    case TRasterOp::Paint::Black:
+      p->fillRect(d, Qt::black);
+      break;
+    case TRasterOp::Paint::White:
+      p->fillRect(d, Qt::white);
+      break;
+    case TRasterOp::Paint::Nothing:
+      break;
   }
-  p->setCompositionMode(mode);
-  if (!needsSource) {
-    p->fillRect(d, Qt::white);
-    return;
-  }
-  p->drawImage(d, copy);
 }
 
 TColor TCanvas::Pixel(int32_t x, int32_t y) {
@@ -1116,21 +1089,7 @@ bool TCanvas::HasClip() const {
 }
 
 int TCanvas::SaveDC() {
-  SavedState s;
-  s.pen.Assign(impl_->pen);
-  s.brush.Assign(impl_->brush);
-  s.font.Assign(impl_->font);
-  s.pen_pos = impl_->pen_pos;
-  s.origin = impl_->origin;
-  s.has_clip = impl_->has_clip;
-  s.clip = impl_->clip;
-  s.text_align = impl_->text_align;
-  s.bk_mode = impl_->bk_mode;
-  s.bk_color = impl_->bk_color;
-  s.char_extra = impl_->char_extra;
-  s.copy_mode = impl_->copy_mode;
-  s.stretch_mode = impl_->stretch_mode;
-  impl_->saved.push_back(std::move(s));
+  impl_->saved.emplace_back(*impl_);
   return static_cast<int>(impl_->saved.size());
 }
 
@@ -1138,20 +1097,7 @@ bool TCanvas::RestoreDC(int level) {
   auto& saved = impl_->saved;
   if (level < 0) level = static_cast<int>(saved.size()) + 1 + level;
   if (level < 1 || level > static_cast<int>(saved.size())) return false;
-  const SavedState& s = saved[static_cast<size_t>(level - 1)];
-  impl_->pen.Assign(s.pen);
-  impl_->brush.Assign(s.brush);
-  impl_->font.Assign(s.font);
-  impl_->pen_pos = s.pen_pos;
-  impl_->origin = s.origin;
-  impl_->has_clip = s.has_clip;
-  impl_->clip = s.clip;
-  impl_->text_align = s.text_align;
-  impl_->bk_mode = s.bk_mode;
-  impl_->bk_color = s.bk_color;
-  impl_->char_extra = s.char_extra;
-  impl_->copy_mode = s.copy_mode;
-  impl_->stretch_mode = s.stretch_mode;
+  static_cast<CanvasState&>(*impl_) = saved[static_cast<size_t>(level - 1)];
   saved.resize(static_cast<size_t>(level - 1));
   return true;
 }

@@ -50,7 +50,8 @@ constexpr int LOGPIXELSY = 90;
 constexpr int BLACKONWHITE = 1;
 constexpr int HALFTONE = 4;
 
-/// Raster operation of CopyRect (the class library's copy modes).
+/// Raster operation of CopyRect (the class library's copy modes), and of the bitmap records
+/// of metafiles, which also paint with the brush (the pattern) or leave the target alone.
 enum TCopyMode : uint32_t {
   cmBlackness = 0x00000042,
   cmDstInvert = 0x00550009,
@@ -63,6 +64,9 @@ enum TCopyMode : uint32_t {
   cmSrcInvert = 0x00660046,
   cmSrcPaint = 0x00EE0086,
   cmWhiteness = 0x00FF0062,
+  cmPatCopy = 0x00F00021,
+  cmPatInvert = 0x005A0049,
+  cmDstCopy = 0x00AA0029,
 };
 
 /// Font measurements in pixels (the fields of a Windows TEXTMETRIC that the program uses).

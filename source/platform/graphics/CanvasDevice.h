@@ -84,6 +84,17 @@ struct TImageListAccess {
 /// creates its own application object first; without one a headless one is made.
 void EnsureGuiApplication();
 
+/// What a raster operation (a TCopyMode code) lays on the target, and the painter mode that
+/// combines it with what is there.
+struct TRasterOp {
+  enum class Paint { Source, Brush, Black, White, Nothing };
+  Paint paint = Paint::Source;
+  QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+};
+/// The painter's side of `rop`; a code without a meaning of its own paints the brush, as
+/// the pattern copy does.
+TRasterOp RasterOpOf(uint32_t rop);
+
 QColor ToQColor(TColor color);
 TColor FromQRgb(QRgb rgb);
 /// The Qt font for `font`: "MS Sans Serif" is the desktop's default user-interface font,

@@ -13,81 +13,9 @@
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/MetafileDC.h"
 #include "platform/graphics/MetafilePlayer.h"
+#include "platform/graphics/MetafileRecords.h"
 
 namespace {
-
-// Record types.
-enum : uint32_t {
-  kHeader = 1,
-  kPolyBezier = 2,
-  kPolygon = 3,
-  kPolyline = 4,
-  kPolyBezierTo = 5,
-  kPolylineTo = 6,
-  kPolyPolyline = 7,
-  kPolyPolygon = 8,
-  kSetWindowExtEx = 9,
-  kSetWindowOrgEx = 10,
-  kSetViewportExtEx = 11,
-  kSetViewportOrgEx = 12,
-  kEof = 14,
-  kSetPixelV = 15,
-  kSetMapMode = 17,
-  kSetBkMode = 18,
-  kSetPolyFillMode = 19,
-  kSetRop2 = 20,
-  kSetTextAlign = 22,
-  kSetTextColor = 24,
-  kSetBkColor = 25,
-  kMoveToEx = 27,
-  kExcludeClipRect = 29,
-  kIntersectClipRect = 30,
-  kScaleViewportExtEx = 31,
-  kScaleWindowExtEx = 32,
-  kSaveDC = 33,
-  kRestoreDC = 34,
-  kSetWorldTransform = 35,
-  kModifyWorldTransform = 36,
-  kSelectObject = 37,
-  kCreatePen = 38,
-  kCreateBrushIndirect = 39,
-  kDeleteObject = 40,
-  kEllipse = 42,
-  kRectangle = 43,
-  kRoundRect = 44,
-  kArc = 45,
-  kChord = 46,
-  kPie = 47,
-  kLineTo = 54,
-  kArcTo = 55,
-  kBeginPath = 59,
-  kEndPath = 60,
-  kCloseFigure = 61,
-  kFillPath = 62,
-  kStrokeAndFillPath = 63,
-  kStrokePath = 64,
-  kSelectClipPath = 67,
-  kAbortPath = 68,
-  kExtSelectClipRgn = 75,
-  kBitBlt = 76,
-  kStretchBlt = 77,
-  kSetDIBitsToDevice = 80,
-  kStretchDIBits = 81,
-  kExtCreateFontIndirectW = 82,
-  kExtTextOutA = 83,
-  kExtTextOutW = 84,
-  kPolyBezier16 = 85,
-  kPolygon16 = 86,
-  kPolyline16 = 87,
-  kPolyBezierTo16 = 88,
-  kPolylineTo16 = 89,
-  kPolyPolyline16 = 90,
-  kPolyPolygon16 = 91,
-  kCreateMonoBrush = 93,
-  kCreateDIBPatternBrushPt = 94,
-  kExtCreatePen = 95,
-  kAlphaBlend = 114,
-};
 
 constexpr uint32_t kStockObject = 0x80000000;
 constexpr uint32_t kEtoGlyphIndex = 0x10;
@@ -162,9 +90,9 @@ class EmfPlayer {
       const Rec head(emf.subspan(pos, 8));
       const uint32_t type = head.U(0);
       const uint32_t size = head.U(4);
-      if (size < 8 || size % 4 != 0 || size > emf.size() - pos || type == kEof) break;
-      dc_.BeforeRecord(type == kBitBlt || type == kStretchBlt || type == kStretchDIBits ||
-                       type == kSetDIBitsToDevice);
+      if (size < 8 || size % 4 != 0 || size > emf.size() - pos || type == kEmrEof) break;
+      dc_.BeforeRecord(type == kEmrBitBlt || type == kEmrStretchBlt || type == kEmrStretchDIBits ||
+                       type == kEmrSetDIBitsToDevice);
       Record(type, Rec(emf.subspan(pos, size)));
       pos += size;
     }
@@ -174,108 +102,108 @@ class EmfPlayer {
   void Record(uint32_t type, const Rec& r) {
     TMetafileDCState& state = dc_.State();
     switch (type) {
-      case kPolyBezier:
-      case kPolygon:
-      case kPolyline:
-      case kPolyBezierTo:
-      case kPolylineTo:
+      case kEmrPolyBezier:
+      case kEmrPolygon:
+      case kEmrPolyline:
+      case kEmrPolyBezierTo:
+      case kEmrPolylineTo:
         Poly(type, r, false);
         break;
-      case kPolyBezier16:
-      case kPolygon16:
-      case kPolyline16:
-      case kPolyBezierTo16:
-      case kPolylineTo16:
-        Poly(type - (kPolyBezier16 - kPolyBezier), r, true);
+      case kEmrPolyBezier16:
+      case kEmrPolygon16:
+      case kEmrPolyline16:
+      case kEmrPolyBezierTo16:
+      case kEmrPolylineTo16:
+        Poly(type - (kEmrPolyBezier16 - kEmrPolyBezier), r, true);
         break;
-      case kPolyPolyline:
-      case kPolyPolygon:
-        PolyPoly(type == kPolyPolygon, r, false);
+      case kEmrPolyPolyline:
+      case kEmrPolyPolygon:
+        PolyPoly(type == kEmrPolyPolygon, r, false);
         break;
-      case kPolyPolyline16:
-      case kPolyPolygon16:
-        PolyPoly(type == kPolyPolygon16, r, true);
+      case kEmrPolyPolyline16:
+      case kEmrPolyPolygon16:
+        PolyPoly(type == kEmrPolyPolygon16, r, true);
         break;
-      case kSetWindowExtEx:
+      case kEmrSetWindowExtEx:
         dc_.SetWindowExt(QSize(r.I(8), r.I(12)));
         break;
-      case kSetWindowOrgEx:
+      case kEmrSetWindowOrgEx:
         dc_.SetWindowOrg(QPoint(r.I(8), r.I(12)));
         break;
-      case kSetViewportExtEx:
+      case kEmrSetViewportExtEx:
         dc_.SetViewportExt(QSize(r.I(8), r.I(12)));
         break;
-      case kSetViewportOrgEx:
+      case kEmrSetViewportOrgEx:
         dc_.SetViewportOrg(QPoint(r.I(8), r.I(12)));
         break;
-      case kScaleViewportExtEx:
+      case kEmrScaleViewportExtEx:
         dc_.ScaleViewportExt(r.I(8), r.I(12), r.I(16), r.I(20));
         break;
-      case kScaleWindowExtEx:
+      case kEmrScaleWindowExtEx:
         dc_.ScaleWindowExt(r.I(8), r.I(12), r.I(16), r.I(20));
         break;
-      case kSetPixelV:
+      case kEmrSetPixelV:
         dc_.SetPixel(r.Point(8), MetafileColor(r.U(16)));
         break;
-      case kSetMapMode:
+      case kEmrSetMapMode:
         dc_.SetMapMode(r.U(8));
         break;
-      case kSetBkMode:
+      case kEmrSetBkMode:
         state.opaque = r.U(8) == 2;
         break;
-      case kSetPolyFillMode:
+      case kEmrSetPolyFillMode:
         state.fill_rule = r.U(8) == 2 ? Qt::WindingFill : Qt::OddEvenFill;
         break;
-      case kSetRop2:
+      case kEmrSetRop2:
         if (r.U(8) >= 1 && r.U(8) <= 16) state.rop2 = r.U(8);
         break;
-      case kSetTextAlign:
+      case kEmrSetTextAlign:
         state.text_align = r.U(8);
         break;
-      case kSetTextColor:
+      case kEmrSetTextColor:
         state.text_color = MetafileColor(r.U(8));
         break;
-      case kSetBkColor:
+      case kEmrSetBkColor:
         state.bk_color = MetafileColor(r.U(8));
         break;
-      case kMoveToEx:
+      case kEmrMoveToEx:
         dc_.MoveTo(r.Point(8));
         break;
-      case kLineTo:
+      case kEmrLineTo:
         dc_.LineTo(r.Point(8));
         break;
-      case kExcludeClipRect:
+      case kEmrExcludeClipRect:
         dc_.ExcludeClipRect(r.Rect(8));
         break;
-      case kIntersectClipRect:
+      case kEmrIntersectClipRect:
         dc_.IntersectClipRect(r.Rect(8));
         break;
-      case kSaveDC:
+      case kEmrSaveDC:
         dc_.SaveDC();
         break;
-      case kRestoreDC:
+      case kEmrRestoreDC:
         dc_.RestoreDC(r.I(8));
         break;
-      case kSetWorldTransform:
+      case kEmrSetWorldTransform:
         dc_.SetWorld(TransformOf(r, 8));
         break;
-      case kModifyWorldTransform:
+      case kEmrModifyWorldTransform:
         ModifyWorld(TransformOf(r, 8), r.U(32));
         break;
-      case kSelectObject:
+      case kEmrSelectObject:
         SelectObject(r.U(8));
         break;
-      case kDeleteObject:
+      case kEmrDeleteObject:
         if (r.U(8) < objects_.size()) objects_[r.U(8)] = TMetafileObject{};
         break;
-      case kCreatePen: {
+      case kEmrCreatePen: {
         TMetafileObject pen;
         pen.kind = TMetafileObject::Kind::Pen;
         pen.pen = MetafilePen(r.U(12), r.I(16), MetafileColor(r.U(24)));
         Store(r.U(8), pen);
         break;
       }
-      case kExtCreatePen: {
+      case kEmrExtCreatePen: {
         TMetafileObject pen;
         pen.kind = TMetafileObject::Kind::Pen;
         pen.pen = MetafilePen(r.U(28), r.I(32), MetafileColor(r.U(40)));
@@ -283,15 +211,15 @@ class EmfPlayer {
         Store(r.U(8), pen);
         break;
       }
-      case kCreateBrushIndirect: {
+      case kEmrCreateBrushIndirect: {
         TMetafileObject brush;
         brush.kind = TMetafileObject::Kind::Brush;
         brush.brush = MetafileBrush(r.U(12), MetafileColor(r.U(16)), r.U(20));
         Store(r.U(8), brush);
         break;
       }
-      case kCreateMonoBrush:
-      case kCreateDIBPatternBrushPt: {
+      case kEmrCreateMonoBrush:
+      case kEmrCreateDIBPatternBrushPt: {
         TMetafileObject brush;
         brush.kind = TMetafileObject::Kind::Brush;
         const QImage pattern = DibOf(r, r.U(16), r.U(20), r.U(24), r.U(28),
@@ -302,69 +230,69 @@ class EmfPlayer {
         Store(r.U(8), brush);
         break;
       }
-      case kExtCreateFontIndirectW:
+      case kEmrExtCreateFontIndirectW:
         Store(r.U(8), FontOf(r));
         break;
-      case kEllipse:
-      case kRectangle:
-      case kRoundRect:
+      case kEmrEllipse:
+      case kEmrRectangle:
+      case kEmrRoundRect:
         Shape(type, r);
         break;
-      case kArc:
-      case kChord:
-      case kPie:
-      case kArcTo:
+      case kEmrArc:
+      case kEmrChord:
+      case kEmrPie:
+      case kEmrArcTo:
         ArcShape(type, r);
         break;
-      case kBeginPath:
+      case kEmrBeginPath:
         dc_.BeginPath();
         break;
-      case kEndPath:
+      case kEmrEndPath:
         dc_.EndPath();
         break;
-      case kCloseFigure:
+      case kEmrCloseFigure:
         dc_.CloseFigure();
         break;
-      case kAbortPath:
+      case kEmrAbortPath:
         dc_.AbortPath();
         break;
-      case kFillPath:
+      case kEmrFillPath:
         dc_.DrawPath(true, false);
         break;
-      case kStrokeAndFillPath:
+      case kEmrStrokeAndFillPath:
         dc_.DrawPath(true, true);
         break;
-      case kStrokePath:
+      case kEmrStrokePath:
         dc_.DrawPath(false, true);
         break;
-      case kSelectClipPath:
+      case kEmrSelectClipPath:
         if (r.U(8) >= 1 && r.U(8) <= 5) dc_.SelectClipPath(static_cast<TClipCombine>(r.U(8)));
         break;
-      case kExtSelectClipRgn:
+      case kEmrExtSelectClipRgn:
         SelectClipRegion(r);
         break;
-      case kBitBlt:
-      case kStretchBlt:
-        BitBlt(type == kStretchBlt, r);
+      case kEmrBitBlt:
+      case kEmrStretchBlt:
+        BitBlt(type == kEmrStretchBlt, r);
         break;
-      case kAlphaBlend:
+      case kEmrAlphaBlend:
         AlphaBlend(r);
         break;
-      case kStretchDIBits:
+      case kEmrStretchDIBits:
         dc_.Blit(r.U(68),
                  DibOf(r, r.U(48), r.U(52), r.U(56), r.U(60), SourceRect(r.I(32), r.I(36), r.I(40), r.I(44)),
                        TSourceRows::FromTop),
                  QRectF(r.I(24), r.I(28), r.I(72), r.I(76)));
         break;
-      case kSetDIBitsToDevice:
+      case kEmrSetDIBitsToDevice:
         dc_.Blit(0x00CC0020,
                  DibOf(r, r.U(48), r.U(52), r.U(56), r.U(60), SourceRect(r.I(32), r.I(36), r.I(40), r.I(44)),
                        TSourceRows::AsStored),
                  QRectF(r.I(24), r.I(28), r.I(40), r.I(44)));
         break;
-      case kExtTextOutA:
-      case kExtTextOutW:
-        ExtTextOut(type == kExtTextOutW, r);
+      case kEmrExtTextOutA:
+      case kEmrExtTextOutW:
+        ExtTextOut(type == kEmrExtTextOutW, r);
         break;
       default:
         break;  // comments, palettes and kinds we do not play
@@ -458,13 +386,13 @@ class EmfPlayer {
     if (!points || points->isEmpty()) return;
     const QPolygonF& p = *points;
     switch (type) {
-      case kPolylineTo:
+      case kEmrPolylineTo:
         for (const QPointF& to : p) dc_.LineTo(to);
         return;
-      case kPolyBezierTo:
+      case kEmrPolyBezierTo:
         for (qsizetype i = 0; i + 2 < p.size(); i += 3) dc_.BezierTo(p[i], p[i + 1], p[i + 2]);
         return;
-      case kPolyBezier: {
+      case kEmrPolyBezier: {
         QPainterPath path(p.first());
         for (qsizetype i = 1; i + 2 < p.size(); i += 3) path.cubicTo(p[i], p[i + 1], p[i + 2]);
         dc_.Figure(path, false);
@@ -474,8 +402,8 @@ class EmfPlayer {
         QPainterPath path;
         path.setFillRule(dc_.State().fill_rule);
         path.addPolygon(p);
-        if (type == kPolygon) path.closeSubpath();
-        dc_.Figure(path, type == kPolygon);
+        if (type == kEmrPolygon) path.closeSubpath();
+        dc_.Figure(path, type == kEmrPolygon);
         return;
       }
     }
@@ -506,9 +434,9 @@ class EmfPlayer {
   void Shape(uint32_t type, const Rec& r) {
     const QRectF box = r.Rect(8);
     QPainterPath path;
-    if (type == kEllipse)
+    if (type == kEmrEllipse)
       path.addEllipse(box);
-    else if (type == kRectangle)
+    else if (type == kEmrRectangle)
       path.addRect(box);
     else
       path.addRoundedRect(box, r.I(24) / 2.0, r.I(28) / 2.0);
@@ -527,22 +455,22 @@ class EmfPlayer {
     double sweep = angle(r.Point(32)) - start;
     if (sweep <= 0) sweep += 360;
     QPainterPath path;
-    if (type == kPie) {
+    if (type == kEmrPie) {
       path.moveTo(c);
       path.arcTo(box, start, sweep);
       path.closeSubpath();
     } else {
       path.arcMoveTo(box, start);
-      if (type == kArcTo) dc_.LineTo(path.currentPosition());
+      if (type == kEmrArcTo) dc_.LineTo(path.currentPosition());
       path.arcTo(box, start, sweep);
-      if (type == kChord) path.closeSubpath();
+      if (type == kEmrChord) path.closeSubpath();
     }
-    if (type == kArcTo) {
+    if (type == kEmrArcTo) {
       dc_.Figure(path, false);
       dc_.MoveTo(path.currentPosition());
       return;
     }
-    dc_.Figure(path, type != kArc);
+    dc_.Figure(path, type != kEmrArc);
   }
 
   /// Rectangles in device units; no data with the copy mode takes the clipping back to the
@@ -596,7 +524,7 @@ class EmfPlayer {
     const uint32_t offset = r.U(48);
     const uint32_t options = r.U(52);
     if (count == 0) {
-      if ((options & kEtoOpaque) != 0) dc_.TextBox(r.Rect(56));
+      if ((options & ETO_OPAQUE) != 0) dc_.TextBox(r.Rect(56));
       return;
     }
     const uint64_t unit = wide ? 2 : 1;
@@ -621,7 +549,7 @@ class EmfPlayer {
     if (dxOffset != 0 && r.Has(dxOffset, count * step))
       for (uint64_t i = 0; i < count; ++i) dx.push_back(r.I(static_cast<size_t>(dxOffset + i * step)));
     const QRectF rect = r.Rect(56);
-    const QRectF* box = (options & (kEtoOpaque | kEtoClipped)) != 0 ? &rect : nullptr;
+    const QRectF* box = (options & (ETO_OPAQUE | ETO_CLIPPED)) != 0 ? &rect : nullptr;
     if (glyphs)
       dc_.GlyphText(at, glyphIndexes, options, box, dx);
     else
@@ -637,7 +565,7 @@ class EmfPlayer {
 void PlayEmf(QPainter& painter, std::span<const uint8_t> emf, const QRect& dest) {
   if (emf.size() < kEmfHeaderMin || dest.isEmpty()) return;
   const Rec header(emf.subspan(0, std::min<size_t>(emf.size(), Rec(emf).U(4))));
-  if (header.U(0) != kHeader || header.Size() < kEmfHeaderMin) return;
+  if (header.U(0) != kEmrHeader || header.Size() < kEmfHeaderMin) return;
   // The frame (0.01 mm) in the reference device's units, which is what records count in.
   const QRectF frameMm = header.Rect(24);
   const double devW = header.I(72), devH = header.I(76), mmW = header.I(80), mmH = header.I(84);

@@ -24,18 +24,16 @@
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/MetafileRecords.h"
 
 namespace {
 
 constexpr int32_t kPixelsPerInch = 96;
 constexpr int32_t kMM100PerInch = 2540;
-constexpr uint32_t kSrcCopy = 0x00CC0020;
 
 // Pen and brush styles the records use.
 constexpr uint32_t kPsSolid = 0, kPsDash = 1, kPsDot = 2, kPsDashDot = 3, kPsDashDotDot = 4, kPsNull = 5;
 constexpr uint32_t kBsSolid = 0, kBsNull = 1, kBsHatched = 2;
-constexpr uint32_t kTaBaseline = 24;
-constexpr uint32_t kTransparent = 1;
 
 /// Little-endian record bytes.
 class TBytes {
@@ -141,35 +139,14 @@ class TRecordWriter {
 // ---------------------------------------------------------------------------------------
 // Enhanced metafiles
 
-enum : uint32_t {
-  kEmrHeader = 1,
-  kEmrPolyPolyline16 = 90,
-  kEmrPolyPolygon16 = 91,
-  kEmrSetBkMode = 18,
-  kEmrSetPolyFillMode = 19,
-  kEmrSetTextAlign = 22,
-  kEmrSetTextColor = 24,
-  kEmrEof = 14,
-  kEmrExcludeClipRect = 29,
-  kEmrIntersectClipRect = 30,
-  kEmrSaveDC = 33,
-  kEmrRestoreDC = 34,
-  kEmrSelectObject = 37,
-  kEmrCreatePen = 38,
-  kEmrCreateBrushIndirect = 39,
-  kEmrDeleteObject = 40,
-  kEmrStretchDIBits = 81,
-  kEmrExtCreateFontIndirectW = 82,
-  kEmrExtTextOutW = 84,
-};
 constexpr uint32_t kStockNullBrush = 0x80000005, kStockNullPen = 0x80000008, kStockSystemFont = 0x8000000D;
 constexpr uint32_t kObjectHandle = 1;  // the one object a drawing call creates at a time
 
 class TEmfWriter : public TRecordWriter {
  public:
   TEmfWriter() {
-    Record(kEmrSetBkMode, {kTransparent});
-    Record(kEmrSetTextAlign, {kTaBaseline});
+    Record(kEmrSetBkMode, {TRANSPARENT});
+    Record(kEmrSetTextAlign, {TA_BASELINE});
   }
 
   void BeginClip(const QRect& inside, const std::vector<QRect>& outside) override {
@@ -247,7 +224,7 @@ class TEmfWriter : public TRecordWriter {
     r.I32(dest.left()), r.I32(dest.top()), r.I32(dest.right()), r.I32(dest.bottom());
     r.I32(dest.left()), r.I32(dest.top()), r.I32(0), r.I32(0), r.I32(image.width()), r.I32(image.height());
     r.U32(80), r.U32(headerSize), r.U32(80 + headerSize), r.U32(bitsSize);
-    r.U32(0), r.U32(kSrcCopy), r.I32(dest.width()), r.I32(dest.height());
+    r.U32(0), r.U32(cmSrcCopy), r.I32(dest.width()), r.I32(dest.height());
     r.Raw(dib.header), r.Raw(dib.bits);
     RecordBytes(kEmrStretchDIBits, r);
   }
@@ -311,29 +288,6 @@ class TEmfWriter : public TRecordWriter {
 // ---------------------------------------------------------------------------------------
 // Windows metafiles
 
-enum : uint16_t {
-  kMetaEof = 0x0000,
-  kMetaSetBkMode = 0x0102,
-  kMetaSetMapMode = 0x0103,
-  kMetaSetPolyFillMode = 0x0106,
-  kMetaSaveDC = 0x001E,
-  kMetaRestoreDC = 0x0127,
-  kMetaSelectObject = 0x012D,
-  kMetaSetTextAlign = 0x012E,
-  kMetaDeleteObject = 0x01F0,
-  kMetaSetTextColor = 0x0209,
-  kMetaSetWindowOrg = 0x020B,
-  kMetaSetWindowExt = 0x020C,
-  kMetaCreatePenIndirect = 0x02FA,
-  kMetaCreateFontIndirect = 0x02FB,
-  kMetaCreateBrushIndirect = 0x02FC,
-  kMetaPolyline = 0x0325,
-  kMetaExcludeClipRect = 0x0415,
-  kMetaIntersectClipRect = 0x0416,
-  kMetaPolyPolygon = 0x0538,
-  kMetaExtTextOut = 0x0A32,
-  kMetaStretchDib = 0x0F43,
-};
 constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr uint8_t kAnsiCharset = 0;
 constexpr uint32_t kMmAnisotropic = 8;
@@ -346,8 +300,8 @@ class TWmfWriter : public TRecordWriter {
     Record(kMetaSetMapMode, {kMmAnisotropic});
     Record(kMetaSetWindowOrg, {0, 0});
     Record(kMetaSetWindowExt, {Word(size.height()), Word(size.width())});
-    Record(kMetaSetBkMode, {kTransparent});
-    Record(kMetaSetTextAlign, {kTaBaseline});
+    Record(kMetaSetBkMode, {TRANSPARENT});
+    Record(kMetaSetTextAlign, {TA_BASELINE});
   }
 
   void BeginClip(const QRect& inside, const std::vector<QRect>& outside) override {
@@ -420,7 +374,7 @@ class TWmfWriter : public TRecordWriter {
   void Picture(const QRect& dest, const QImage& image) override {
     const TRecordDib dib = DibOf(image);
     TBytes r;
-    r.U32(kSrcCopy), r.U16(0);
+    r.U32(cmSrcCopy), r.U16(0);
     r.I16(image.height()), r.I16(image.width()), r.I16(0), r.I16(0);
     r.I16(dest.height()), r.I16(dest.width()), r.I16(dest.top()), r.I16(dest.left());
     r.Raw(dib.header), r.Raw(dib.bits);

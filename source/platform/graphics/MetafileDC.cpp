@@ -38,21 +38,6 @@ constexpr QPainter::CompositionMode kRop2Modes[] = {
 static_assert(std::size(kRop2Modes) == 16);
 constexpr uint32_t kRop2Nop = 11;
 
-// Raster operations of bitmaps and pattern fills.
-constexpr uint32_t kSrcCopy = 0x00CC0020;
-constexpr uint32_t kSrcAnd = 0x008800C6;
-constexpr uint32_t kSrcPaint = 0x00EE0086;
-constexpr uint32_t kSrcInvert = 0x00660046;
-constexpr uint32_t kNotSrcCopy = 0x00330008;
-constexpr uint32_t kSrcErase = 0x00440328;
-constexpr uint32_t kMergePaint = 0x00BB0226;
-constexpr uint32_t kNotSrcErase = 0x001100A6;
-constexpr uint32_t kBlackness = 0x00000042;
-constexpr uint32_t kWhiteness = 0x00FF0062;
-constexpr uint32_t kDstInvert = 0x00550009;
-constexpr uint32_t kPatInvert = 0x005A0049;
-constexpr uint32_t kDstCopy = 0x00AA0029;
-
 constexpr size_t kMaxSavedStates = 1024;
 constexpr size_t kMaxSavedClips = 1024;
 // Every later clip operation costs in proportion to the area's outline or rectangles, so an
@@ -513,11 +498,11 @@ void TMetafileDC::TextBox(const QRectF& rect) {
 
 template <typename Draw>
 void TMetafileDC::TextLine(QPointF at, double width, uint32_t options, const QRectF* rect, Draw draw) {
-  if (rect != nullptr && (options & kEtoOpaque) != 0) TextBox(*rect);
+  if (rect != nullptr && (options & ETO_OPAQUE) != 0) TextBox(*rect);
   SyncClip();
   p_.save();
   p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  if (rect != nullptr && (options & kEtoClipped) != 0) p_.setClipRect(*rect, Qt::IntersectClip);
+  if (rect != nullptr && (options & ETO_CLIPPED) != 0) p_.setClipRect(*rect, Qt::IntersectClip);
   const bool updateCp = (state_.text_align & kTextAlignUpdateCP) != 0;
   if (updateCp) at = state_.position;
   const QFontMetricsF fm(state_.font);
@@ -590,30 +575,21 @@ void TMetafileDC::GlyphText(QPointF at, const QList<quint32>& glyphs, uint32_t o
 }
 
 void TMetafileDC::PatBlt(uint32_t rop, const QRectF& r) {
+  TRasterOp op = RasterOpOf(rop);
+  // Without a source, an operation that wants one paints the pattern.
+  if (op.paint == TRasterOp::Paint::Source) op = RasterOpOf(cmPatCopy);
+  if (op.paint == TRasterOp::Paint::Nothing) return;
   const QRectF area = r.normalized();
   SyncClip();
   p_.save();
-  switch (rop) {
-    case kBlackness:
-      p_.fillRect(area, Qt::black);
-      break;
-    case kWhiteness:
-      p_.fillRect(area, Qt::white);
-      break;
-    case kDstInvert:
-      p_.setCompositionMode(QPainter::RasterOp_NotDestination);
-      p_.fillRect(area, Qt::white);
-      break;
-    case kPatInvert:
-      p_.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-      p_.fillRect(area, DeviceBrush());
-      break;
-    case kDstCopy:
-      break;
-    default:  // the pattern copied, and anything else, paint with the brush
-      if (state_.brush.style() != Qt::NoBrush) p_.fillRect(area, DeviceBrush());
-      break;
-  }
+  // Set always: a figure drawn before leaves its line operation on the painter.
+  p_.setCompositionMode(op.mode);
+  if (op.paint == TRasterOp::Paint::Black)
+    p_.fillRect(area, Qt::black);
+  else if (op.paint == TRasterOp::Paint::White)
+    p_.fillRect(area, Qt::white);
+  else if (state_.brush.style() != Qt::NoBrush)
+    p_.fillRect(area, DeviceBrush());
   p_.restore();
 }
 
@@ -653,47 +629,23 @@ void TMetafileDC::Blit(uint32_t rop, const QImage& image, const QRectF& dest) {
   SyncClip();
   const QImage part = MirroredFor(image, dest);
   if (mask) {
-    if (rop == kSrcAnd && dest == mask->dest && p_.transform() == mask->transform) {
+    if (rop == cmSrcAnd && dest == mask->dest && p_.transform() == mask->transform) {
       DrawWithOpacity(part, mask->image, dest);
       return;
     }
     DrawMask(*mask);
   }
-  if (rop == kSrcPaint && part.isGrayscale()) {
+  if (rop == cmSrcPaint && part.isGrayscale()) {
     pending_mask_ = TPendingMask{part, dest, p_.transform()};
     return;
   }
-  QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
-  switch (rop) {
-    case kSrcCopy:
-      break;
-    case kSrcAnd:
-      mode = QPainter::RasterOp_SourceAndDestination;
-      break;
-    case kSrcPaint:
-      mode = QPainter::RasterOp_SourceOrDestination;
-      break;
-    case kSrcInvert:
-      mode = QPainter::RasterOp_SourceXorDestination;
-      break;
-    case kNotSrcCopy:
-      mode = QPainter::RasterOp_NotSource;
-      break;
-    case kSrcErase:
-      mode = QPainter::RasterOp_SourceAndNotDestination;
-      break;
-    case kMergePaint:
-      mode = QPainter::RasterOp_NotSourceOrDestination;
-      break;
-    case kNotSrcErase:
-      mode = QPainter::RasterOp_NotSourceAndNotDestination;
-      break;
-    default:
-      PatBlt(rop, dest);
-      return;
+  const TRasterOp op = RasterOpOf(rop);
+  if (op.paint != TRasterOp::Paint::Source) {
+    PatBlt(rop, dest);
+    return;
   }
   p_.save();
-  p_.setCompositionMode(mode);
+  p_.setCompositionMode(op.mode);
   p_.drawImage(dest.normalized(), part);
   p_.restore();
 }

@@ -50,10 +50,6 @@ enum class TPathClip : uint32_t {
   Exclusive = 3,  // clip to the outside of the path
 };
 
-// Options of text records: a background box filled, and the text clipped to that box.
-constexpr uint32_t kEtoOpaque = 2;
-constexpr uint32_t kEtoClipped = 4;
-
 /// A colour reference (0x00BBGGRR); palette-relative ones draw with their RGB part.
 QColor MetafileColor(uint32_t colorref);
 /// A pen of a metafile pen style (line style in the low 4 bits, end caps and joins above).

@@ -9,57 +9,9 @@
 
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/MetafileDC.h"
+#include "platform/graphics/MetafileRecords.h"
 
 namespace {
-
-// Record functions.
-constexpr uint16_t kEof = 0x0000;
-constexpr uint16_t kSaveDC = 0x001E;
-constexpr uint16_t kSetBkMode = 0x0102;
-constexpr uint16_t kSetMapMode = 0x0103;
-constexpr uint16_t kSetRop2 = 0x0104;
-constexpr uint16_t kSetPolyFillMode = 0x0106;
-constexpr uint16_t kRestoreDC = 0x0127;
-constexpr uint16_t kSelectClipRegion = 0x012C;
-constexpr uint16_t kSelectObject = 0x012D;
-constexpr uint16_t kSetTextAlign = 0x012E;
-constexpr uint16_t kDibCreatePatternBrush = 0x0142;
-constexpr uint16_t kDeleteObject = 0x01F0;
-constexpr uint16_t kSetBkColor = 0x0201;
-constexpr uint16_t kSetTextColor = 0x0209;
-constexpr uint16_t kSetWindowOrg = 0x020B;
-constexpr uint16_t kSetWindowExt = 0x020C;
-constexpr uint16_t kSetViewportOrg = 0x020D;
-constexpr uint16_t kSetViewportExt = 0x020E;
-constexpr uint16_t kOffsetWindowOrg = 0x020F;
-constexpr uint16_t kOffsetViewportOrg = 0x0211;
-constexpr uint16_t kLineTo = 0x0213;
-constexpr uint16_t kMoveTo = 0x0214;
-constexpr uint16_t kCreatePenIndirect = 0x02FA;
-constexpr uint16_t kCreateFontIndirect = 0x02FB;
-constexpr uint16_t kCreateBrushIndirect = 0x02FC;
-constexpr uint16_t kPolygon = 0x0324;
-constexpr uint16_t kPolyline = 0x0325;
-constexpr uint16_t kScaleWindowExt = 0x0410;
-constexpr uint16_t kScaleViewportExt = 0x0412;
-constexpr uint16_t kExcludeClipRect = 0x0415;
-constexpr uint16_t kIntersectClipRect = 0x0416;
-constexpr uint16_t kEllipse = 0x0418;
-constexpr uint16_t kRectangle = 0x041B;
-constexpr uint16_t kSetPixel = 0x041F;
-constexpr uint16_t kTextOut = 0x0521;
-constexpr uint16_t kPolyPolygon = 0x0538;
-constexpr uint16_t kRoundRect = 0x061C;
-constexpr uint16_t kPatBlt = 0x061D;
-constexpr uint16_t kEscape = 0x0626;
-constexpr uint16_t kDibBitBlt = 0x0940;
-constexpr uint16_t kExtTextOut = 0x0A32;
-constexpr uint16_t kDibStretchBlt = 0x0B41;
-constexpr uint16_t kStretchDib = 0x0F43;
-// Records that create an object we do not draw with still take a slot of the object table.
-constexpr uint16_t kCreatePalette = 0x00F7;
-constexpr uint16_t kCreatePatternBrush = 0x01F9;
-constexpr uint16_t kCreateRegion = 0x06FF;
 
 // Escape functions that build a path and clip to it (written for printers that know paths).
 constexpr uint16_t kBeginPath = 4096;
@@ -121,8 +73,9 @@ class Player {
       const uint32_t words = static_cast<uint32_t>(records[pos] | (records[pos + 1] << 8)) |
                              (static_cast<uint32_t>(records[pos + 2] | (records[pos + 3] << 8)) << 16);
       const uint16_t function = static_cast<uint16_t>(records[pos + 4] | (records[pos + 5] << 8));
-      if (words < 3 || words > (records.size() - pos) / 2 || function == kEof) break;
-      dc_.BeforeRecord(function == kStretchDib || function == kDibStretchBlt || function == kDibBitBlt);
+      if (words < 3 || words > (records.size() - pos) / 2 || function == kMetaEof) break;
+      dc_.BeforeRecord(function == kMetaStretchDib || function == kMetaDibStretchBlt ||
+                       function == kMetaDibBitBlt);
       Record(function, Params(records.subspan(pos + 6, 2 * static_cast<size_t>(words) - 6)));
       pos += 2 * static_cast<size_t>(words);
     }
@@ -144,153 +97,154 @@ class Player {
   void Record(uint16_t function, const Params& a) {
     TMetafileDCState& state = dc_.State();
     switch (function) {
-      case kSetMapMode:
+      case kMetaSetMapMode:
         dc_.SetMapMode(a.U(0));
         break;
-      case kSetWindowOrg:
+      case kMetaSetWindowOrg:
         dc_.SetWindowOrg(IntPointOf(a, 0));
         break;
-      case kOffsetWindowOrg:
+      case kMetaOffsetWindowOrg:
         dc_.SetWindowOrg(Offset(state.window_org, IntPointOf(a, 0)));
         break;
-      case kSetWindowExt:
+      case kMetaSetWindowExt:
         dc_.SetWindowExt(SizeOf(a, 0));
         break;
-      case kScaleWindowExt:  // y denominator, y numerator, x denominator, x numerator
+      case kMetaScaleWindowExt:  // y denominator, y numerator, x denominator, x numerator
         dc_.ScaleWindowExt(a.S(3), a.S(2), a.S(1), a.S(0));
         break;
-      case kSetViewportOrg:
+      case kMetaSetViewportOrg:
         dc_.SetViewportOrg(IntPointOf(a, 0));
         break;
-      case kOffsetViewportOrg:
+      case kMetaOffsetViewportOrg:
         dc_.SetViewportOrg(Offset(state.viewport_org, IntPointOf(a, 0)));
         break;
-      case kSetViewportExt:
+      case kMetaSetViewportExt:
         dc_.SetViewportExt(SizeOf(a, 0));
         break;
-      case kScaleViewportExt:
+      case kMetaScaleViewportExt:
         dc_.ScaleViewportExt(a.S(3), a.S(2), a.S(1), a.S(0));
         break;
-      case kSetBkColor:
+      case kMetaSetBkColor:
         state.bk_color = MetafileColor(a.U32(0));
         break;
-      case kSetBkMode:
+      case kMetaSetBkMode:
         state.opaque = a.U(0) == 2;
         break;
-      case kSetTextColor:
+      case kMetaSetTextColor:
         state.text_color = MetafileColor(a.U32(0));
         break;
-      case kSetTextAlign:
+      case kMetaSetTextAlign:
         state.text_align = a.U(0);
         break;
-      case kSetRop2:
+      case kMetaSetRop2:
         if (a.U(0) >= 1 && a.U(0) <= 16) state.rop2 = a.U(0);
         break;
-      case kSetPolyFillMode:
+      case kMetaSetPolyFillMode:
         state.fill_rule = a.U(0) == 2 ? Qt::WindingFill : Qt::OddEvenFill;
         break;
-      case kSaveDC:
+      case kMetaSaveDC:
         dc_.SaveDC();
         break;
-      case kRestoreDC:
+      case kMetaRestoreDC:
         dc_.RestoreDC(a.S(0));
         break;
-      case kCreatePenIndirect: {
+      case kMetaCreatePenIndirect: {
         TMetafileObject pen;
         pen.kind = TMetafileObject::Kind::Pen;
         pen.pen = MetafilePen(a.U(0), a.S(1), MetafileColor(a.U32(3)));
         AddObject(pen);
         break;
       }
-      case kCreateBrushIndirect: {
+      case kMetaCreateBrushIndirect: {
         TMetafileObject brush;
         brush.kind = TMetafileObject::Kind::Brush;
         brush.brush = MetafileBrush(a.U(0), MetafileColor(a.U32(1)), a.U(3));
         AddObject(brush);
         break;
       }
-      case kCreateFontIndirect:
+      case kMetaCreateFontIndirect:
         AddObject(MakeFont(a));
         break;
-      case kDibCreatePatternBrush:
+      case kMetaDibCreatePatternBrush:
         AddObject(MakePatternBrush(a));
         break;
-      case kCreateRegion:
+      case kMetaCreateRegion:
         AddObject(MakeRegion(a));
         break;
-      case kCreatePalette:
-      case kCreatePatternBrush: {
+      // Objects we do not draw with still take a slot of the object table.
+      case kMetaCreatePalette:
+      case kMetaCreatePatternBrush: {
         TMetafileObject other;
         other.kind = TMetafileObject::Kind::Other;
         AddObject(other);
         break;
       }
-      case kSelectObject:
+      case kMetaSelectObject:
         SelectObject(a.U(0));
         break;
-      case kSelectClipRegion:
+      case kMetaSelectClipRegion:
         SelectClipRegion(a.U(0));
         break;
-      case kDeleteObject:
+      case kMetaDeleteObject:
         if (a.U(0) < objects_.size()) objects_[a.U(0)] = TMetafileObject{};
         break;
-      case kIntersectClipRect:
+      case kMetaIntersectClipRect:
         dc_.IntersectClipRect(RectOf(a, 0));
         break;
-      case kExcludeClipRect:
+      case kMetaExcludeClipRect:
         dc_.ExcludeClipRect(RectOf(a, 0));
         break;
-      case kEscape:
+      case kMetaEscape:
         Escape(a);
         break;
-      case kMoveTo:
+      case kMetaMoveTo:
         dc_.MoveTo(PointOf(a, 0));
         break;
-      case kLineTo:
+      case kMetaLineTo:
         dc_.LineTo(PointOf(a, 0));
         break;
-      case kSetPixel:
+      case kMetaSetPixel:
         dc_.SetPixel(PointOf(a, 2), MetafileColor(a.U32(0)));
         break;
-      case kRectangle: {
+      case kMetaRectangle: {
         QPainterPath path;
         path.addRect(RectOf(a, 0));
         dc_.Figure(path);
         break;
       }
-      case kRoundRect: {
+      case kMetaRoundRect: {
         QPainterPath path;
         path.addRoundedRect(RectOf(a, 2), a.S(1) / 2.0, a.S(0) / 2.0);
         dc_.Figure(path);
         break;
       }
-      case kEllipse: {
+      case kMetaEllipse: {
         QPainterPath path;
         path.addEllipse(RectOf(a, 0));
         dc_.Figure(path);
         break;
       }
-      case kPolygon:
-      case kPolyline:
-        Poly(function == kPolygon, a);
+      case kMetaPolygon:
+      case kMetaPolyline:
+        Poly(function == kMetaPolygon, a);
         break;
-      case kPolyPolygon:
+      case kMetaPolyPolygon:
         PolyPolygon(a);
         break;
-      case kTextOut: {
+      case kMetaTextOut: {
         const size_t count = a.U(0);
         const size_t textWords = (count + 1) / 2;
         if (!a.Has(1 + textWords + 2)) break;
         Text(PointOf(a, 1 + textWords), a.From(1).first(count), 0, nullptr, {});
         break;
       }
-      case kExtTextOut:
+      case kMetaExtTextOut:
         ExtTextOut(a);
         break;
-      case kPatBlt:
+      case kMetaPatBlt:
         dc_.PatBlt(a.U32(0), QRectF(a.S(5), a.S(4), a.S(3), a.S(2)));
         break;
-      case kDibBitBlt:
+      case kMetaDibBitBlt:
         if (a.Words() <= 9) {
           dc_.PatBlt(a.U32(0), QRectF(a.S(8), a.S(7), a.S(6), a.S(5)));
         } else {
@@ -299,7 +253,7 @@ class Player {
                    QRectF(a.S(7), a.S(6), a.S(5), a.S(4)));
         }
         break;
-      case kDibStretchBlt:
+      case kMetaDibStretchBlt:
         if (a.Words() <= 11) {
           dc_.PatBlt(a.U32(0), QRectF(a.S(10), a.S(9), a.S(8), a.S(7)));
         } else {
@@ -309,7 +263,7 @@ class Player {
                    QRectF(a.S(9), a.S(8), a.S(7), a.S(6)));
         }
         break;
-      case kStretchDib:
+      case kMetaStretchDib:
         dc_.Blit(a.U32(0),
                  MetafileDibPart(a.From(11), std::nullopt, QRect(a.S(6), a.S(5), a.S(4), a.S(3)),
                                  TSourceRows::FromTop),
@@ -447,7 +401,7 @@ class Player {
     const uint16_t options = a.U(3);
     size_t word = 4;
     std::optional<QRectF> rect;
-    if ((options & (kEtoOpaque | kEtoClipped)) != 0) {
+    if ((options & (ETO_OPAQUE | ETO_CLIPPED)) != 0) {
       if (!a.Has(8)) return;
       rect = QRectF(QPointF(a.S(4), a.S(5)), QPointF(a.S(6), a.S(7))).normalized();
       word = 8;
@@ -482,10 +436,10 @@ std::optional<std::vector<uint8_t>> EmbeddedEmf(std::span<const uint8_t> records
   while (records.size() - pos >= 6) {
     const Params head(records.subspan(pos, 6));
     const uint32_t words = head.U32(0);
-    if (words < 3 || words > (records.size() - pos) / 2 || head.U(2) == kEof) break;
+    if (words < 3 || words > (records.size() - pos) / 2 || head.U(2) == kMetaEof) break;
     const Params a(records.subspan(pos + 6, 2 * static_cast<size_t>(words) - 6));
     pos += 2 * static_cast<size_t>(words);
-    if (head.U(2) != kEscape || a.U(0) != kCommentEscape) continue;
+    if (head.U(2) != kMetaEscape || a.U(0) != kCommentEscape) continue;
     const std::span<const uint8_t> data = a.From(2).first(std::min<size_t>(a.U(1), a.From(2).size()));
     const Params piece(data);
     if (data.size() < kPieceHeader || piece.U32(0) != kEmbeddedEmfId || piece.U32(2) != 1) continue;

@@ -35,6 +35,40 @@ TColor FromQRgb(QRgb rgb) {
                   static_cast<uint8_t>(qBlue(rgb)));
 }
 
+TRasterOp RasterOpOf(uint32_t rop) {
+  using Paint = TRasterOp::Paint;
+  switch (rop) {
+    case cmSrcCopy:
+      return {Paint::Source, QPainter::CompositionMode_SourceOver};
+    case cmSrcAnd:
+      return {Paint::Source, QPainter::RasterOp_SourceAndDestination};
+    case cmSrcPaint:
+      return {Paint::Source, QPainter::RasterOp_SourceOrDestination};
+    case cmSrcInvert:
+      return {Paint::Source, QPainter::RasterOp_SourceXorDestination};
+    case cmNotSrcCopy:
+      return {Paint::Source, QPainter::RasterOp_NotSource};
+    case cmSrcErase:
+      return {Paint::Source, QPainter::RasterOp_SourceAndNotDestination};
+    case cmMergePaint:
+      return {Paint::Source, QPainter::RasterOp_NotSourceOrDestination};
+    case cmNotSrcErase:
+      return {Paint::Source, QPainter::RasterOp_NotSourceAndNotDestination};
+    case cmBlackness:
+      return {Paint::Black, QPainter::CompositionMode_SourceOver};
+    case cmWhiteness:
+      return {Paint::White, QPainter::CompositionMode_SourceOver};
+    case cmDstInvert:  // what is painted does not matter, only that every pixel is
+      return {Paint::White, QPainter::RasterOp_NotDestination};
+    case cmPatInvert:
+      return {Paint::Brush, QPainter::RasterOp_SourceXorDestination};
+    case cmDstCopy:
+      return {Paint::Nothing, QPainter::CompositionMode_SourceOver};
+    default:
+      return {Paint::Brush, QPainter::CompositionMode_SourceOver};
+  }
+}
+
 namespace {
 
 QString DesktopDefaultFamily() {

@@ -95,7 +95,6 @@ class TRVMarkerItemInfo : public TRVRectItemInfo {
   bool ReadRVFHeaderParams(std::string_view& P, TCustomRVData* RVData) override;
   void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int32_t ParaNo, const std::string& Name,
                const TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
-  /// ListNo, Level, StartFrom and Reset, then the rectangle's fields.
   /// RTF: see RVItemRTF.cpp.
   void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp,
                int Level, TRVColorList& ColorList, TRVIntegerList& StyleToFont,
@@ -103,6 +102,7 @@ class TRVMarkerItemInfo : public TRVRectItemInfo {
                TRVRTFFontTable& FontTable) override;
   void FillRTFTables(TRVColorList& ColorList, TRVIntegerList& ListOverrideCounts,
                      TCustomRVData* RVData) override;
+  /// Copies ListNo, Level, StartFrom and Reset, then the rectangle's fields.
   void CopyProperties(const TCustomRVItemInfo& Source) override;
   /// Leaves the document's marker list after the base detach.
   void DetachFromData(TCustomRVData* RVData, int ItemNo) override;

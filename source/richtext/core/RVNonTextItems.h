@@ -113,12 +113,12 @@ class TRVGraphicItemInfo : public TRVRectItemInfo {
                const TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
   int CountRVFExtraProperties() const override;
   void SaveRVFExtraProperties(TStream& Stream) const override;
-  /// Copies the pictures (as new graphics of their classes) and the display size.
   /// RTF: see RVItemRTF.cpp.
   void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp,
                int Level, TRVColorList& ColorList, TRVIntegerList& StyleToFont,
                TRVIntegerList& ListOverrideCounts, TRVIntegerList& ListOverrideOffsets,
                TRVRTFFontTable& FontTable) override;
+  /// Copies the pictures (as new graphics of their classes) and the display size.
   void CopyProperties(const TCustomRVItemInfo& Source) override;
   void UpdatePaletteInfo(TRVPaletteAction Action, bool ForceRecreateCopy, TRVPalette Palette) override;
   /// Frees the palette copy, then the base detach.
@@ -279,12 +279,12 @@ class TRVControlItemInfo : public TRVRectItemInfo {
                const TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
   int CountRVFExtraProperties() const override;
   void SaveRVFExtraProperties(TStream& Stream) const override;
-  /// Copies PercentWidth and Resizable (never the control).
   /// RTF: see RVItemRTF.cpp.
   void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const std::string& Text, double tpp,
                int Level, TRVColorList& ColorList, TRVIntegerList& StyleToFont,
                TRVIntegerList& ListOverrideCounts, TRVIntegerList& ListOverrideOffsets,
                TRVRTFFontTable& FontTable) override;
+  /// Copies PercentWidth and Resizable (never the control).
   void CopyProperties(const TCustomRVItemInfo& Source) override;
   bool OwnsControl(const TObject* AControl) const override;
   void DetachFromData(TCustomRVData* RVData, int ItemNo) override;

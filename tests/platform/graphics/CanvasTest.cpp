@@ -388,6 +388,25 @@ TEST_F(CanvasTest, CopyRectAndStretchDrawMovePixels) {
   EXPECT_EQ(At(21, 20), clWhite);
 }
 
+// Each copy mode combines source, target and brush bit by bit as its code says.
+TEST_F(CanvasTest, CopyModesCombineSourceTargetAndBrush) {
+  constexpr TColor s = 0x3366F0, d = 0x55AACC, b = 0x0FF00F;
+  const std::pair<TCopyMode, TColor> rows[] = {
+      {cmSrcCopy, s},       {cmSrcAnd, s & d},       {cmSrcPaint, s | d},    {cmSrcInvert, s ^ d},
+      {cmNotSrcCopy, ~s},   {cmSrcErase, s & ~d},    {cmMergePaint, ~s | d}, {cmNotSrcErase, ~(s | d)},
+      {cmBlackness, 0},     {cmWhiteness, 0xFFFFFF}, {cmDstInvert, ~d},      {cmPatCopy, b},
+      {cmPatInvert, b ^ d}, {cmDstCopy, d}};
+  TBitmap source;
+  FillBitmap(source, 1, 1, [](int, int) { return s; });
+  C().Brush().SetColor(b);
+  for (const auto& [mode, expected] : rows) {
+    C().SetPixel(0, 0, d);
+    C().SetCopyMode(mode);
+    C().CopyRect(Rect(0, 0, 1, 1), source.Canvas(), Rect(0, 0, 1, 1));
+    EXPECT_EQ(At(0, 0), expected & 0xFFFFFF) << std::hex << mode;
+  }
+}
+
 TEST(CanvasDevice, DrawsOnAnImageOwnedElsewhere) {
   QImage image(8, 8, QImage::Format_RGB32);
   image.fill(Qt::white);

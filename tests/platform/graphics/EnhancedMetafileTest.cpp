@@ -177,6 +177,12 @@ TEST(EnhancedMetafile, ClipRecordsShapeTheFilledArea) {
        0,
        100,
        100},
+      {"an opaque text box without characters",
+       {{25, {U(clRed)}}, Rect(30, 20, 20, 60, 60), TextBox(0, 0, 100, 100)},
+       20,
+       20,
+       60,
+       60},
   });
   auto b = PlayEmf(Concat({FillWith(clRed), {Rect(29, 30, 40, 70, 60), all}}));
   EXPECT_EQ(b->Canvas().Pixel(50, 50), clWhite);
@@ -244,6 +250,10 @@ TEST(EnhancedMetafile, BitmapRecordsDrawTheirPictures) {
   pattern.resize(23, 0);
   auto p = PlayEmf({CreateBrush(1, clRed), SelectObject(1), {76, pattern}});
   ExpectExtent(*p, clRed, 10, 10, 30, 30, "pattern blit");
+  // A blit combines by its own operation, never by the line operation a figure left behind.
+  auto q =
+      PlayEmf({CreateBrush(1, clRed), SelectObject(1), {20, {6}}, Rectangle(60, 60, 70, 70), {76, pattern}});
+  ExpectExtent(*q, clRed, 10, 10, 30, 30, "pattern blit after an inverting figure");
 }
 
 TEST(EnhancedMetafile, TextRecordsDrawTheirCharacters) {

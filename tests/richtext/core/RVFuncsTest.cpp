@@ -52,7 +52,8 @@ TEST(RVFuncsTest, ScreenAndDeviceScaling) {
   EXPECT_EQ(rect, Rect(96, 96, 192, 289));
 }
 
-// Shrunk onto a device of half the resolution, a black and white checkerboard turns grey.
+// Shrunk onto a device of half the resolution, a black and white checkerboard turns grey; the
+// device keeps its own stretch mode.
 TEST(RVFuncsTest, ABitmapStretchedOntoADeviceIsSmoothed) {
   TBitmap board, device;
   board.SetSize(2, 2);
@@ -61,6 +62,8 @@ TEST(RVFuncsTest, ABitmapStretchedOntoADeviceIsSmoothed) {
   RVStretchDrawPicture(device.Canvas(), 0, 0, -1, -1, TRVFormatScale{96, 96, 48, 48, 0, 0}, board, false);
   const int green = (device.Canvas().Pixel(0, 0) >> 8) & 0xFF;
   EXPECT_TRUE(green > 0x40 && green < 0xC0) << green;
+  EXPECT_EQ(device.Canvas().SetStretchBltMode(BLACKONWHITE), BLACKONWHITE)
+      << "the device's stretch mode is restored";
 }
 
 TEST(RVFuncsTest, PointInRectExcludesRightAndBottomEdges) {
