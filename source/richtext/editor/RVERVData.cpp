@@ -48,8 +48,8 @@ void TRVEditRVData::Clear() {
   if (UndoList) UndoList->ClearList();
   if (RedoList) RedoList->ClearList();
   LastTextStyleNo = 0;
-  // While the control is being destroyed it is no editor any more; the data then keeps
-  // the styles itself.
+  // Once the editor's own part is destroyed the control is no editor any more; the data
+  // then keeps the styles itself.
   if (TCustomRVEdit* editor = Editor()) {
     editor->SetCurParaStyleNo(0);
     editor->SetCurTextStyleNo(0);

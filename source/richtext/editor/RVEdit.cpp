@@ -77,6 +77,9 @@ TCustomRVEdit::TCustomRVEdit(TComponent* AOwner, const TRVDataFactory& MakeData)
 
 TCustomRVEdit::~TCustomRVEdit() {
   SetComponentState(csDestroying);
+  // The items go while the editor is whole: their leaving reaches handlers that may still
+  // ask the editor about itself.
+  RVData().Clear();
 }
 
 void TCustomRVEdit::InitEditor() {

@@ -224,8 +224,11 @@ void TTablePainter::chooseRows(int FirstRow, int RowCount, int HeadingRows) {
 }
 
 void TTablePainter::Paint(int FirstRow, int RowCount, int HeadingRows) {
+  // The cells' offsets serve hit testing as well as painting, so the table keeps its place in
+  // the control's client area; the canvas may be a bitmap of any part of it, or a page.
   table_.ClientLeft = x_;
   table_.ClientTop = y_;
+  table_.RefreshClientCoords(table_.GetParentData());
   const int n = rows().Count();
   if (n == 0 || info_.RowStarts.Count() < n || info_.ColStarts.Count() < rows().GetColCount()) {
     tableRect_ = Bounds(x_, y_, info_.Width, info_.Height);
@@ -433,7 +436,12 @@ void TTablePainter::paintCell(int Row, int Col, TRVTableCellData& Cell, TRect R)
     // inside the cell rather than crossing its border and the table's.
     const int saved = canvas_.SaveDC();
     canvas_.IntersectClipRect(R);
-    Cell.Paint(canvas_, Intersection(R, clip_));
+    // The cell paints its area onto a canvas whose corner is that area's; it names the area
+    // in client coordinates, where its offsets are.
+    TRect area = Intersection(R, clip_);
+    canvas_.MoveWindowOrg(-area.Left, -area.Top);
+    area.Offset(table_.ClientLeft - x_, table_.ClientTop - y_);
+    Cell.Paint(canvas_, area);
     canvas_.RestoreDC(saved);
     if (mark) Cell.StateFlags &= ~rvstWholeDataSelected;
   }

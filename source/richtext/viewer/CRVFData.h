@@ -337,8 +337,8 @@ class TCustomRVFormattedData : public TCustomRVData {
   /// Draws GetBackground on GetColor for Rect (client coordinates) with the scroll position
   /// and area size; the canvas's origin is at Rect's top-left corner.
   virtual void DrawBackground(TCanvas& Canvas, const TRect& Rect);
-  /// Paints the pieces that reach into ClipRect (client coordinates; the canvas draws in
-  /// client coordinates) over the background, then the overlay.
+  /// Paints the pieces that reach into ClipRect (client coordinates) over the background,
+  /// then the overlay, onto a canvas whose (0, 0) is ClipRect's top-left corner.
   virtual void Paint(TCanvas& Canvas, const TRect& ClipRect);
 
   // Events of the host. The owner answers the abstract ones; the rest ask the root.

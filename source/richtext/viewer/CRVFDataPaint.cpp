@@ -138,8 +138,11 @@ void TCustomRVFormattedData::PaintSoftPageBreaks(TCanvas& Canvas, int First, int
 void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
   TRVStyle* style = GetRVStyle();
   const TRVDrawLines& pieces = DrawItems();
+  // The canvas's (0, 0) is the area's top-left corner (a bitmap of the area): a position is
+  // drawn at its document position less the scroll offsets and that corner.
+  const int32_t hOffs = GetHOffs() + ClipRect.Left, vOffs = GetVOffs() + ClipRect.Top;
   if (style == nullptr || pieces.Count() == 0) {
-    PaintOverlay(Canvas, GetHOffs(), GetVOffs(), 0, -1);
+    PaintOverlay(Canvas, hOffs, vOffs, 0, -1);
     return;
   }
   // The selection, start before end.
@@ -151,10 +154,9 @@ void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
   const bool hasSelection =
       selStart >= 0 && selEnd >= 0 && !(selStart == selEnd && selStartOffs == selEndOffs);
   const bool wholeSelected = (StateFlags & rvstWholeDataSelected) != 0;
-  // The canvas draws in client coordinates: document positions less the scroll offsets.
-  const int32_t hOffs = GetHOffs(), vOffs = GetVOffs();
   TRect docRect = ClipRect;
-  docRect.Offset(hOffs, vOffs);
+  docRect.Offset(GetHOffs(), GetVOffs());
+  const TRect area = Rect(0, 0, ClipRect.Width(), ClipRect.Height());
   Canvas.Brush().SetStyle(bsClear);
   TWinControl* parent = GetParentControl();
   // The focus may be in a cell editor inside the control: the selection still looks active.
@@ -247,7 +249,7 @@ void TCustomRVFormattedData::Paint(TCanvas& Canvas, const TRect& ClipRect) {
       if (GetMaxTextWidth() > 0)
         width = std::min(width, GetMaxTextWidth() + GetLeftMargin() + GetRightMargin());
       item->PaintFullWidth(p.Left - hOffs, width - GetRightMargin() - hOffs, p.Top - vOffs, Canvas, state,
-                           style, ClipRect, pieces[d]);
+                           style, area, pieces[d]);
     } else {
       item->Paint(p.Left - hOffs, p.Top - vOffs, Canvas, state, style, pieces[d]);
     }

@@ -201,14 +201,11 @@ void TRVControlData::PaintBuffered(TCanvas& Canvas) {
   bool failed = false;
   try {
     DrawBackground(target, clip);
-    // The document draws in client coordinates: the buffer's corner is the clip box's.
-    target.SetWindowOrg(clip.Left, clip.Top);
     Paint(target, clip);
   } catch (const std::exception& e) {
     failed = true;
     error = e.what();
   }
-  target.SetWindowOrg(0, 0);
   Canvas.Draw(clip.Left, clip.Top, &buffer);
   if (failed) {
     Canvas.Font().SetName("Arial");

@@ -327,6 +327,28 @@ TEST_F(EditorControlTest, AssignEventsTakesTheEditorEventsFromAnEditor) {
   EXPECT_TRUE(Editor.OnPaste) << "a viewer has no editor events to give";
 }
 
+// As for the viewer, the items go while the editor is whole, and without news of its state.
+TEST(EditorLifecycleTest, DestroyingTheEditorTellsAboutItsItemsWhileItIsWhole) {
+  editortest::App();
+  TRVStyle sheet;
+  std::vector<std::string> events;
+  {
+    TRVEdit editor;
+    editor.SetStyle(&sheet);
+    editor.OnItemAction = [&](TCustomRVViewer* Sender, TRVItemAction Action, TCustomRVItemInfo*, std::string&,
+                              TCustomRVData*) {
+      auto* edit = dynamic_cast<TCustomRVEdit*>(Sender);  // a handler that calls into the editor
+      if (Action == rviaDestroying)
+        events.push_back(edit != nullptr && !edit->GetReadOnly() ? "item" : "broken");
+    };
+    editor.OnCurTextStyleChanged = editor.OnCaretMove = [&](TObject*) { events.push_back("news"); };
+    editor.AddTextLineWithTag(u"one", 0, 0, 0);
+    editor.Format();
+    events.clear();
+  }
+  EXPECT_EQ(events, std::vector<std::string>{"item"});
+}
+
 }  // namespace
 
 namespace {

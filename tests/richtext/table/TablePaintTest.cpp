@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TableViewSupport.h"
@@ -406,6 +408,51 @@ TEST_F(TablePaintTest, ASoftPageBreakBetweenRowsIsMarkedAtTheRowsTop) {
   doc.SoftPageBreaks = std::make_unique<TRVSoftPageBreakList>(TRVSoftPageBreakList{{0, 0, 1}});
   Paint();
   EXPECT_EQ(marks, std::vector<int32_t>{Y - 1 + table->GetCell(1, 0)->Top});
+}
+
+// A bitmap of an area's size shows those pixels of the whole picture, scrolled or not, a table
+// in a cell included; the drawing events get positions on it, the tables keep client ones.
+TEST_F(TablePaintTest, AnAreaOnABitmapOfItsSizeShowsThosePixelsOfTheWholePicture) {
+  TRVTableCellData* cell = table->GetCell(1, 0);
+  auto made = TRVTableItemInfo::CreateWithSize(2, 2, cell);
+  TRVTableItemInfo* inner = made.get();
+  inner->Color = clLime;
+  inner->BorderWidth = 1;
+  cell->AddItem("", std::move(made));
+  table->GetCell(1, 1)->AddTextItem("cell text", 1, 0);
+  for (int i = 0; i < 12; ++i) doc.AddTextItem("Line " + std::to_string(i) + " below the table", i % 2, 0);
+  std::map<std::pair<int, int>, int32_t> tops;  // of the document's own runs
+  style.OnDrawStyleText = [&](TRVStyle& Sheet, const std::string&, TCanvas&, int, int32_t, int32_t,
+                              int32_t Top, int32_t, int32_t, TRVTextDrawStates, bool&) {
+    if (Sheet.RVData == &doc) tops[{Sheet.ItemNo, Sheet.OffsetInItem}] = Top;
+  };
+  const auto places = [&] {
+    return std::vector<int32_t>{table->ClientLeft, table->ClientTop, inner->ClientLeft, inner->ClientTop};
+  };
+  const struct {
+    int32_t hOffs, vOffs;
+    TRect area;
+  } cases[] = {{0, 0, Rect(0, 40, 300, 100)}, {0, 30, Rect(0, 40, 300, 100)}, {3, 5, Rect(4, 30, 90, 75)}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.vOffs);
+    doc.hOffs = c.hOffs;
+    doc.vOffs = c.vOffs;
+    tops.clear();
+    Paint();
+    const auto wholeTops = tops;
+    const std::vector<int32_t> wholePlaces = places();
+    TBitmap part;
+    Blank(part, c.area.Width(), c.area.Height());
+    tops.clear();
+    doc.Paint(part.Canvas(), c.area);
+    int differing = 0;
+    for (int32_t y = 0; y < c.area.Height(); ++y)
+      for (int32_t x = 0; x < c.area.Width(); ++x)
+        differing += part.Canvas().Pixel(x, y) != At(c.area.Left + x, c.area.Top + y);
+    EXPECT_EQ(differing, 0);
+    for (const auto& [run, top] : tops) EXPECT_EQ(top, wholeTops.at(run) - c.area.Top);
+    EXPECT_EQ(places(), wholePlaces) << "hit testing goes on in client coordinates";
+  }
 }
 
 }  // namespace
