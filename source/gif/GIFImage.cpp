@@ -723,8 +723,9 @@ void TGIFImage::Draw(TCanvas& canvas, const TRect& rect) {
     }
   } clearFlag{*this, list};
 
-  // Only a canvas on the screen is animated: pictures drawn into bitmaps (exports, printing,
-  // buffers) get the first frame at once, and no painter thread.
+  // Only a canvas on the screen is animated, a window's or the buffer a control paints it
+  // through: pictures drawn into other bitmaps (exports, printing) get the first frame at
+  // once, and no painter thread.
   // Painters hand their steps to the application's GUI thread; without one there is none.
   const bool animate = images_.size() > 1 && (DrawOptions & doAnimate) && CanvasShowsOnScreen(canvas) &&
                        Application != nullptr;

@@ -355,9 +355,10 @@ class TGIFImage : public TGraphic {
   virtual void Warning(TObject* sender, int severity, const std::string& message);
 
  protected:
-  /// Draws the first frame; an animated image drawn in a window (with doAnimate) starts its
-  /// own painter instead, which paints into the image's buffer while repaints show the
-  /// buffer (a synchronous one with doDirectDraw paints on the canvas itself).
+  /// Draws the first frame; an animated image drawn in a window or in a control's paint
+  /// buffer (TScreenBuffer, with doAnimate) starts its own painter instead, which paints into
+  /// the image's buffer while repaints show the buffer (a synchronous one with doDirectDraw
+  /// paints on the canvas itself).
   void Draw(TCanvas& canvas, const TRect& rect) override;
 
  private:
