@@ -69,7 +69,8 @@ void TGIFSubImage::AssignBitmap(const TBitmap& source) {
   StoreBounds(0, 0, width, height);
   data_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
 
-  Reported(kConverting, [&] {
+  // A palette set before shows in the new frame: the ending asks the host to redraw.
+  Reported(kConverting, Image() && Image()->TakePaletteModified(), [&] {
     ImportPixels(*bitmap);
     code_size_ = std::max(2, color_map_.BitsPerPixel());
     if (source.Transparent()) ImportMask(source);

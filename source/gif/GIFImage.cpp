@@ -9,6 +9,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Picture.h"
 #include "platform/graphics/ScreenCanvas.h"
+#include "platform/graphics/SystemColors.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Synchronize.h"
 
@@ -161,9 +162,9 @@ void TGIFSubImage::StoreBounds(int32_t left, int32_t top, int32_t width, int32_t
   if (Image()) Image()->GrowScreen(*this);
 }
 
-void TGIFSubImage::Reported(const char* message, const std::function<void()>& work) {
+void TGIFSubImage::Reported(const char* message, bool redraw, const std::function<void()>& work) {
   if (Image())
-    Image()->Reported(this, message, false, work);
+    Image()->Reported(this, message, redraw, work);
   else
     work();
 }
@@ -262,7 +263,7 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
 
 void TGIFSubImage::Render() {
   if (bitmap_ || Empty()) return;
-  Reported(kRendering, [this] {
+  Reported(kRendering, false, [this] {
     if (Image() && Image()->UsesWebPalette()) {
       RenderWeb();
       return;
@@ -273,6 +274,8 @@ void TGIFSubImage::Render() {
       std::memcpy(bitmap_->ScanLine(y), Scanline(y), static_cast<size_t>(width_));
     }
   });
+  // The first rendering in a newly set palette is where the host sees the new colours.
+  if (Image() && Image()->TakePaletteModified()) Image()->Changed();
 }
 
 void TGIFSubImage::RenderWeb() {
@@ -336,7 +339,7 @@ void TGIFSubImage::SetPalette(const std::vector<TPaletteEntry>& palette) {
   palette_ = palette;
   if (bitmap_ ? bitmap_->GetPalette() == palette : palette.empty()) return;
   FreeRendering();
-  if (Image()) Image()->Changed();
+  if (Image()) Image()->MarkPaletteModified();
 }
 
 std::vector<TRGBQuad> TGIFSubImage::Colors() {
@@ -628,7 +631,7 @@ std::vector<TPaletteEntry> TGIFImage::GetPalette() const {
     ~Reset() { flag = false; }
   } reset{in_get_palette_};
   if (bitmap_) {
-    std::vector<TPaletteEntry> rendering = bitmap_->GetPalette();  // none on the animation buffer
+    std::vector<TPaletteEntry> rendering = bitmap_->GetPalette();  // none on a true-colour one
     if (!rendering.empty()) return rendering;
   }
   if (!image_palette_.empty()) return image_palette_;
@@ -643,7 +646,22 @@ void TGIFImage::SetPalette(const std::vector<TPaletteEntry>& palette) {
   image_palette_ = palette;
   if (bitmap_ ? bitmap_->GetPalette() == palette : palette.empty()) return;
   FreeRenderings();
+  MarkPaletteModified();
+}
+
+void TGIFImage::MarkPaletteModified() {
+  palette_modified_ = true;
   Changed();
+}
+
+std::vector<TRGBQuad> TGIFImage::ScreenColors() {
+  try {
+    const std::vector<TPaletteEntry> palette = GetPalette();
+    if (!palette.empty()) return PaletteColors(palette);
+  } catch (const GIFException&) {
+    // No table anywhere: the frame's grey ramp is all there is.
+  }
+  return images_.front()->Colors();
 }
 
 TBitmap* TGIFImage::Bitmap() {
@@ -654,8 +672,24 @@ TBitmap* TGIFImage::Bitmap() {
   if (screen.cx <= 0 || screen.cy <= 0) return nullptr;
   // On the web palette the first frame's rendering holds the indices to copy.
   const bool web = UsesWebPalette();
+  const std::vector<TRGBQuad> frameColors = web ? WebColors() : first.Colors();
+  const bool fills = first.Width() == screen.cx && first.Height() == screen.cy;
+  const std::vector<TRGBQuad> screenColors = fills ? frameColors : ScreenColors();
+  if (screenColors != frameColors) {
+    // The frame's indices mean other colours in the image's palette: a true-colour picture
+    // keeps the frame's own colours on the palette's background.
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(pf32bit);
+    bitmap->SetSize(screen.cx, screen.cy);
+    const TRGBQuad& background = screenColors.front();
+    bitmap->Canvas().Brush().SetColor(RGBColor(background.rgbRed, background.rgbGreen, background.rgbBlue));
+    bitmap->Canvas().FillRect(Bounds(0, 0, screen.cx, screen.cy));
+    first.Draw(bitmap->Canvas(), Bounds(0, 0, screen.cx, screen.cy), screen, false, false);
+    bitmap_ = std::move(bitmap);
+    return bitmap_.get();
+  }
   TBitmap* rendering = web ? first.Bitmap() : nullptr;
-  bitmap_ = MakeIndexedBitmap(screen.cx, screen.cy, web ? WebColors() : first.Colors());
+  bitmap_ = MakeIndexedBitmap(screen.cx, screen.cy, screenColors);
   for (int32_t y = 0; y < screen.cy; ++y)
     std::memset(bitmap_->ScanLine(y), 0, static_cast<size_t>(screen.cx));
   if (!first.Empty()) {
@@ -689,8 +723,9 @@ void TGIFImage::Draw(TCanvas& canvas, const TRect& rect) {
     }
   } clearFlag{*this, list};
 
-  // Only a canvas on the screen is animated: pictures drawn into bitmaps (exports, printing,
-  // buffers) get the first frame at once, and no painter thread.
+  // Only a canvas on the screen is animated, a window's or the buffer a control paints it
+  // through: pictures drawn into other bitmaps (exports, printing) get the first frame at
+  // once, and no painter thread.
   // Painters hand their steps to the application's GUI thread; without one there is none.
   const bool animate = images_.size() > 1 && (DrawOptions & doAnimate) && CanvasShowsOnScreen(canvas) &&
                        Application != nullptr;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gif/GIFExtensions.h"
@@ -163,8 +164,9 @@ class TGIFSubImage : public TGIFItem {
   /// The pixels and colour table of a 1, 4, 8 or 24-bit bitmap of the frame's size.
   void ImportPixels(TBitmap& bitmap);
   void ImportMask(const TBitmap& source);
-  /// Runs `work` between the image's starting and ending progress reports of `message`.
-  void Reported(const char* message, const std::function<void()>& work);
+  /// Runs `work` between the image's starting and ending progress reports of `message`; the
+  /// ending asks for a redraw when `redraw`.
+  void Reported(const char* message, bool redraw, const std::function<void()>& work);
   /// Reports the progress of `message` at every 32nd row.
   void RowProgress(const char* message, int32_t row);
   /// Marks the pixels where `transparent` holds with a new black entry of the local table
@@ -303,7 +305,10 @@ class TGIFImage : public TGraphic {
   int ColorResolution() const;
   /// The logical screen, grown to hold every frame.
   TSize ScreenSize() const;
-  /// The first frame rendered at its position on the logical screen; nullptr when empty.
+  /// The first frame rendered at its position on the logical screen, nullptr when empty. A
+  /// first frame of the screen's size gives its own rendering; around a smaller one lies the
+  /// image's palette's first colour. When that frame's colours are not the palette's (a table of
+  /// its own), the picture is true colour, so that the frame keeps them.
   TBitmap* Bitmap();
 
   uint16_t DrawOptions = kGIFDefaultDrawOptions;
@@ -350,9 +355,10 @@ class TGIFImage : public TGraphic {
   virtual void Warning(TObject* sender, int severity, const std::string& message);
 
  protected:
-  /// Draws the first frame; an animated image drawn in a window (with doAnimate) starts its
-  /// own painter instead, which paints into the image's buffer while repaints show the
-  /// buffer (a synchronous one with doDirectDraw paints on the canvas itself).
+  /// Draws the first frame; an animated image drawn in a window or in a control's paint
+  /// buffer (TScreenBuffer, with doAnimate) starts its own painter instead, which paints into
+  /// the image's buffer while repaints show the buffer (a synchronous one with doDirectDraw
+  /// paints on the canvas itself).
   void Draw(TCanvas& canvas, const TRect& rect) override;
 
  private:
@@ -376,6 +382,14 @@ class TGIFImage : public TGraphic {
   /// The global table changed: the palette set on the image goes, and with it the cached
   /// renderings.
   void PaletteChanged();
+  /// A palette was set whose colours no rendering shows yet: marks it (the next rendering or
+  /// conversion asks the host to redraw) and reports the change.
+  void MarkPaletteModified();
+  /// Whether a palette was set since the host was last asked to redraw; clears the mark.
+  bool TakePaletteModified() { return std::exchange(palette_modified_, false); }
+  /// The colours of the logical screen around the first frame: the image's palette (the
+  /// first frame's colours when no table anywhere gives one).
+  std::vector<TRGBQuad> ScreenColors();
   /// Frees the cached renderings: the image's and every frame's.
   void FreeRenderings();
 
@@ -384,6 +398,7 @@ class TGIFImage : public TGraphic {
   TGIFImageBuffer bitmap_;
   bool drawing_now_ = false;
   std::vector<TPaletteEntry> image_palette_;  // set by SetPalette; empty: none
+  bool palette_modified_ = false;             // a palette was set; the next rendering asks for a redraw
   mutable bool in_get_palette_ = false;
   int64_t pixels_left_ = -1;  // while loading: the pixels the frames may still take
   std::shared_ptr<TGIFPainterList> painters_ = std::make_shared<TGIFPainterList>();

@@ -2,6 +2,8 @@
 // transparency, tiling, the grey ramp of files without colour tables.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "GIFTestSupport.h"
 #include "platform/graphics/Canvas.h"
 
@@ -117,16 +119,23 @@ TEST_F(GIFDrawTest, EmptyScreenIsTheUnionOfTheFrames) {
 }
 
 TEST_F(GIFDrawTest, ImageBitmapPlacesTheFirstFrameOnTheScreen) {
-  GifBuilder b;
-  b.Header("87a", 4, 3, Palette4()).Frame(FrameSpec{1, 1, 2, 1, {2, 3}, {}, false, 2}).Trailer();
-  Loaded loaded(b.bytes);
-  TBitmap* bitmap = loaded.image.Bitmap();
-  ASSERT_NE(bitmap, nullptr);
-  EXPECT_EQ(bitmap->Width(), 4);
-  EXPECT_EQ(bitmap->Height(), 3);
-  EXPECT_EQ(bitmap->Canvas().Pixel(1, 1), kBlue);
-  EXPECT_EQ(bitmap->Canvas().Pixel(2, 1), kWhite);
-  EXPECT_EQ(bitmap->Canvas().Pixel(0, 0), kRed);  // index 0 around the frame
+  // On the global table, and on a table of its own that keeps its colours (yellow, black, white, blue).
+  const std::vector<RGB> own = {{255, 255, 0}, {0, 0, 0}, {255, 255, 255}, {0, 0, 255}};
+  for (const FrameSpec& frame :
+       {FrameSpec{1, 1, 2, 1, {2, 3}, {}, false, 2}, {1, 1, 2, 1, {3, 2}, own, false, 2}}) {
+    GifBuilder b;
+    b.Header("87a", 4, 3, Palette4()).Frame(frame).Trailer();
+    Loaded loaded(b.bytes);
+    TBitmap* bitmap = loaded.image.Bitmap();
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->Width(), 4);
+    EXPECT_EQ(bitmap->Height(), 3);
+    EXPECT_EQ(bitmap->Canvas().Pixel(1, 1), kBlue);
+    EXPECT_EQ(bitmap->Canvas().Pixel(2, 1), kWhite);
+    EXPECT_EQ(bitmap->Canvas().Pixel(0, 0), kRed);  // the image palette's first colour around the frame
+    const TPaletteEntry first = loaded.image.GetPalette().at(0);
+    EXPECT_EQ(std::tuple(first.peRed, first.peGreen, first.peBlue), std::tuple(255, 0, 0));
+  }
 }
 
 TEST_F(GIFDrawTest, EmptyImageDrawsNothing) {
@@ -176,6 +185,26 @@ TEST(GIFSetPalette, FramesDrawWithThePaletteSetOnThemOrOnTheImage) {
   loaded.image.Images(1).ColorMap().Delete(1);  // a change of a palette's table takes the palette away
   loaded.image.Header().ColorMap().Delete(3);
   EXPECT_EQ(seconds(), std::pair(kGreen, MakeColor(0)));
+}
+
+TEST(GIFSetPalette, ANewPaletteAsksForOneRedrawWhenARenderingOrAConversionEnds) {
+  Loaded loaded(
+      GifBuilder().Header("87a", 2, 1, Palette4()).Frame({0, 0, 2, 1, {0, 1}, {}, false, 2}).Trailer().bytes);
+  TGIFImage& image = loaded.image;
+  std::vector<std::string> asks;  // the changes reported, and the endings that ask for a redraw
+  image.OnChange = [&asks](TGraphic&) { asks.push_back("change"); };
+  image.OnProgress = [&asks](TObject*, TProgressStage stage, uint8_t, bool redraw, const TRect&,
+                             const std::string& text) {
+    if (stage == psEnding && redraw) asks.push_back(text);
+  };
+  image.SetPalette({{9, 9, 9, 0}});
+  image.Images(0).Bitmap();
+  image.Images(0).SetPalette({{7, 7, 7, 0}});
+  TBitmap pixel;
+  pixel.SetSize(1, 1);
+  image.AddBitmap(pixel);
+  image.Images(0).Bitmap();  // the conversion asked already
+  EXPECT_EQ(asks, (std::vector<std::string>{"change", "change", "change", "Converting...", "change"}));
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "GIFPainterSupport.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/ScreenCanvas.h"
 #include "platform/gui/CustomControl.h"
 #include "platform/gui/Forms.h"
 
@@ -18,12 +20,21 @@ class TPictureControl : public TCustomControl {
  public:
   using TCustomControl::TCustomControl;
   TGIFImage* Picture = nullptr;
+  bool Buffered = false;
   int Painted = 0;
+  std::set<TColor> Shown;  // what the buffer showed
 
  protected:
   void Paint() override {
     ++Painted;
-    if (Picture != nullptr) Canvas().StretchDraw(ClientRect(), Picture);
+    if (Picture == nullptr) return;
+    if (!Buffered) return Canvas().StretchDraw(ClientRect(), Picture);
+    TBitmap buffer;  // painted through, as the document viewer paints
+    buffer.SetSize(ClientWidth(), ClientHeight());
+    const TScreenBuffer shown(buffer.Canvas(), Canvas());
+    buffer.Canvas().StretchDraw(ClientRect(), Picture);
+    Shown.insert(buffer.Canvas().Pixel(1, 1));
+    Canvas().Draw(0, 0, &buffer);
   }
 };
 
@@ -70,6 +81,12 @@ TEST_F(GIFScreenDrawTest, RepaintsShowTheBufferOfTheOneRunningPainter) {
   EXPECT_TRUE(recorder.AllOnGuiThread);
   ASSERT_NE(image().Bitmap(), nullptr);
   EXPECT_EQ(image().Bitmap()->Width(), 4);
+}
+
+TEST_F(GIFScreenDrawTest, AControlPaintingThroughABufferShowsTheAnimationOnItsRepaints) {
+  control->Buffered = true;
+  control->Repaint();
+  EXPECT_TRUE(Run([&] { return control->Shown.size() == 3; }));  // every frame's colour
 }
 
 TEST_F(GIFScreenDrawTest, FreeingTheImageWhileItAnimatesEndsItsPainter) {

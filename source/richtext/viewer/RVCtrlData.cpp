@@ -6,6 +6,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Controls.h"
+#include "platform/graphics/ScreenCanvas.h"
 #include "platform/gui/Forms.h"
 #include "richtext/core/RVStyle.h"
 
@@ -197,6 +198,8 @@ void TRVControlData::PaintBuffered(TCanvas& Canvas) {
   buffer.SetPixelFormat(pf24bit);
   buffer.SetSize(clip.Width(), clip.Height());
   TCanvas& target = buffer.Canvas();
+  // What is drawn here is seen as the canvas shows it: animated pictures run on the screen.
+  const TScreenBuffer shown(target, Canvas);
   std::string error;
   bool failed = false;
   try {

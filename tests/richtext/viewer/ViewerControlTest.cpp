@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "gif/GIFImage.h"
 #include "platform/core/ComponentStreaming.h"
 #include "platform/core/Streams.h"
 #include "platform/core/TypInfo.h"
@@ -671,6 +672,25 @@ TEST_F(ViewerControlTest, XorFigureShowsWhereItWasLastDrawnAndGoesWhenErased) {
   EXPECT_GE(paints, 1);
   EXPECT_FALSE(redAt(60));
   viewer->RVData().UnassignXorDrawing(&owner);
+  viewer->SetStyle(nullptr);
+}
+
+TEST_F(ViewerControlTest, AnAnimatedPictureRunsInTheWindowThroughThePaintBuffer) {
+  TForm form;
+  TRVViewer* viewer = ViewerOnForm(form);
+  TRVStyle sheet;
+  viewer->SetStyle(&sheet);
+  auto gif = std::make_unique<TGIFImage>();
+  TBitmap frame;
+  frame.SetSize(8, 8);
+  gif->AddBitmap(frame);
+  gif->AddBitmap(frame);  // two frames: an animation
+  const TGIFImage* picture = gif.get();
+  viewer->AddPicture("", std::move(gif), -1, 0);
+  viewer->Format();
+  form.Show();
+  App().ProcessMessages();
+  EXPECT_NE(picture->Painter(), nullptr);
   viewer->SetStyle(nullptr);
 }
 
