@@ -1,14 +1,23 @@
-// The program's main window on a real X server: the hints it gives the window manager, and a
-// display that goes away while the window converts.
+// The program's main window on a real X server: the hints it gives the window manager, the
+// keyboard cues as its pixels show them, and a display that goes away while the window converts.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "ConverterTestSupport.h"
+#include "converter/AboutFormUnit.h"
+#include "converter/MainFormUnit.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/gui/XcbTestSupport.h"
 
 using progtest::ExamFile;
+using progtest::Quoted;
 using progtest::ReadFile;
 using progtest::RunHeadless;
 using progtest::ScratchFolder;
@@ -42,6 +51,60 @@ TEST(ProgramWindowTest, TheMainWindowCanBeMinimisedAndKeepsItsSize) {
   EXPECT_NE(hints.find("= _NET_WM_WINDOW_TYPE_NORMAL\n"), std::string::npos) << hints;  // and no other
   EXPECT_NE(hints.find("program specified minimum size: 490 by 220"), std::string::npos) << hints;
   EXPECT_NE(hints.find("program specified maximum size: 490 by 220"), std::string::npos) << hints;
+}
+
+/// What the X server shows of the window named `title` once it is shown, differs from `before`
+/// and has stopped changing.
+QImage Shot(const std::string& title, const QImage& before = QImage()) {
+  QImage last;
+  for (int tries = 0; tries < 100; ++tries, usleep(100000)) {
+    FILE* pipe = popen(("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null").c_str(), "r");
+    unsigned long id = 0;
+    const bool shown = std::fscanf(pipe, "%lu", &id) == 1;
+    pclose(pipe);
+    const QImage now = shown ? QGuiApplication::primaryScreen()->grabWindow(id).toImage() : QImage();
+    if (!now.isNull() && now == last && now != before) break;
+    last = now;
+  }
+  return last;
+}
+
+QImage Look(const QImage& shot, const TControl& c) {
+  return shot.copy(c.Left(), c.Top(), c.Width(), c.Height());
+}
+
+// As a person sees it under a window manager: Tab puts a focus rectangle on the next button,
+// which takes over the default frame, so that Return presses the button that looks like it
+// (About opens the about box, which opens without a focus rectangle until an arrow key).
+TEST(ProgramWindowTest, TabShowsTheFocusAndReturnPressesTheButtonThatLooksDefault) {
+  ZUK_RUN_UNDER_XSERVER("ProgramWindowTest.TabShowsTheFocusAndReturnPressesTheButtonThatLooksDefault");
+  if (xcbtest::FindProgram("openbox").empty() || xcbtest::FindProgram("xdotool").empty())
+    GTEST_SKIP() << "needs openbox and xdotool (Debian packages openbox, xdotool)";
+  ScratchFolder dir;
+  // A window mapped before the window manager is ready is never shown.
+  const std::string start = "cd " + Quoted(dir.Path()) +
+                            " && { openbox --startup \"touch $PWD/ready\" & echo $! > pids; timeout 30 sh -c "
+                            "'until [ -e ready ]; do sleep 0.1; done'; QT_QPA_PLATFORM=xcb " +
+                            Quoted(ZUK_CONVERTER_PROGRAM) + " & echo $! >> pids; } > /dev/null 2>&1";
+  ASSERT_EQ(std::system((start + " && xdotool mousemove 0 0").c_str()), 0);  // no button is hot
+  TMainForm form;                                                            // where its buttons lie
+  std::vector<QImage> shots{Shot("ZUK Converter")};  // the focus in the file name's box
+  for (int tab = 0; tab < 3; ++tab) {                // Browse, Convert, About
+    ASSERT_EQ(std::system("xdotool key Tab"), 0);
+    shots.push_back(Shot("ZUK Converter", shots.back()));
+  }
+  EXPECT_NE(Look(shots[1], *form.bBrowse), Look(shots[0], *form.bBrowse));
+  EXPECT_NE(Look(shots[1], *form.bConvert), Look(shots[0], *form.bConvert));  // the default frame left
+  EXPECT_EQ(Look(shots[2], *form.bBrowse), Look(shots[0], *form.bBrowse));
+  EXPECT_NE(Look(shots[2], *form.bConvert), Look(shots[0], *form.bConvert));  // a focus rectangle inside it
+  EXPECT_NE(Look(shots[3], *form.bAbout), Look(shots[0], *form.bAbout));
+  EXPECT_EQ(Look(shots[3], *form.bConvert), Look(shots[1], *form.bConvert));  // only About looks default
+  ASSERT_EQ(std::system("xdotool key Return"), 0);
+  TAboutForm box(&form);
+  const QImage opened = Shot("About ZUK Converter");
+  ASSERT_EQ(std::system("xdotool key Down"), 0);
+  EXPECT_NE(Look(Shot("About ZUK Converter", opened), *box.bOK), Look(opened, *box.bOK));
+  std::system(("kill $(cat " + Quoted(dir.Path("pids")) + ")").c_str());
 }
 
 // The X server ends while the window converts (the usual end of a desktop session): the

@@ -328,6 +328,19 @@ void TCustomForm::Release() {
   PostMessage(this, CM_RELEASE);
 }
 
+TButton* TCustomForm::ReturnButton() const {
+  if (auto* focused = dynamic_cast<TButton*>(FocusedControl());
+      focused != nullptr && GetParentForm(focused) == this)
+    return focused;
+  return defaultButton_;
+}
+
+// A new window shows the cues as the form has them (a form that never hides them shows them).
+void TCustomForm::CreateWnd() {
+  TCustomControl::CreateWnd();
+  ApplyKeyboardCues(*this);
+}
+
 void TCustomForm::ChangeUIState(WPARAM wparam) {
   const uint32_t action = LoWord(wparam);
   const uint32_t flags = HiWord(wparam);
@@ -378,12 +391,7 @@ void TCustomForm::WndProc(TMessage& message) {
         SelectNext(current, (shift & ssShift) == 0, true);
         message.Result = 1;
       } else if (key == VK_RETURN || key == VK_ESCAPE) {
-        TButton* button = key == VK_RETURN ? defaultButton_ : cancelButton_;
-        if (key == VK_RETURN) {
-          if (auto* focused = dynamic_cast<TButton*>(FocusedControl());
-              focused != nullptr && GetParentForm(focused) == this)
-            button = focused;
-        }
+        TButton* button = key == VK_RETURN ? ReturnButton() : cancelButton_;
         if (button != nullptr && button->IsShowingAndEnabled()) {
           button->Click();
           message.Result = 1;

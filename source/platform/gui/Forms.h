@@ -95,6 +95,8 @@ class TCustomForm : public TCustomControl, public ILocalizedForm {
   /// The button pressed by Enter and the one pressed by Esc (set by the buttons).
   void SetDefaultButton(class TButton* button) { defaultButton_ = button; }
   void SetCancelButton(class TButton* button) { cancelButton_ = button; }
+  /// The button Enter presses now: the focused button of this form, else the default button.
+  class TButton* ReturnButton() const;
 
   TNotifyEvent OnCreate;  // raised by DoCreate, which a form's constructor calls when set up
   TNotifyEvent OnDestroy;
@@ -121,6 +123,7 @@ class TCustomForm : public TCustomControl, public ILocalizedForm {
   void VisibleChanged() override;
   std::unique_ptr<TWindowHandle> CreateWindowHandle() override;
   void Paint() override;
+  void CreateWnd() override;
 
  private:
   friend class TFormWindow;

@@ -68,6 +68,19 @@ class TNotifyingStringList : public TStringList {
   int updating_ = 0;
 };
 
+// The button that Enter presses wears the default frame: a focused button takes it from the
+// form's default button, which gets it back when the focus moves on to a control that is no
+// button. A form without the focus keeps the look it had.
+void ShowReturnButton(TCustomForm& form) {
+  QWidget* client = ClientWidgetOf(&form);
+  if (client == nullptr || GetParentForm(TWinControl::FocusedControl()) != &form) return;
+  const TButton* pressed = form.ReturnButton();
+  for (QPushButton* widget : client->findChildren<QPushButton*>())
+    if (auto* button = dynamic_cast<TButton*>(ControlOfWidget(widget));
+        button != nullptr && GetParentForm(button) == &form)
+      widget->setDefault(button == pressed);
+}
+
 }  // namespace
 
 const TPropertyList& TCaptionedControl::ClassProperties() {
@@ -125,8 +138,14 @@ void TButton::ParentChanged() {
 void TButton::SetDefault(bool value) {
   default_ = value;
   if (auto* button = WidgetOf<QPushButton>(*this)) button->setDefault(value);
-  if (TCustomForm* form = GetParentForm(this); form != nullptr && !value) form->SetDefaultButton(nullptr);
+  TCustomForm* form = GetParentForm(this);
+  if (form != nullptr && !value) form->SetDefaultButton(nullptr);
   RegisterWithForm();
+  if (form != nullptr) ShowReturnButton(*form);
+}
+
+void TButton::FocusChanged() {
+  if (TCustomForm* form = GetParentForm(this)) ShowReturnButton(*form);
 }
 
 void TButton::SetCancel(bool value) {

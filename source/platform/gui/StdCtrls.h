@@ -59,6 +59,7 @@ class TButton : public TLocalizedCaptionControl {
   std::unique_ptr<TWindowHandle> CreateWindowHandle() override;
   void CaptionChanged() override;
   void ParentChanged() override;
+  void FocusChanged() override;
 
  private:
   void RegisterWithForm();
