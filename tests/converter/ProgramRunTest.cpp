@@ -42,6 +42,7 @@ TEST(ProgramRunTest, HeadlessRunsEndWithAStatusThatSaysHowTheyWent) {
   WriteFile(dir.Path("EXAM.ZUK"), ExamFile());
   WriteFile(dir.Path("case.zuk"), ExamFile(true));
   WriteFile(dir.Path("notes.txt"), "text");
+  WriteFile(dir.Path("big.zuk"), ExamFile(false, 1, 10000));  // one question beyond an exam's 9999
   ASSERT_EQ(mkfifo(dir.Path("pipe.zuk").c_str(), 0600), 0);  // a source that would wait for a writer
   const std::string tooLong = std::string(300, 'x') + ".zuk";
   const HeadlessCase cases[] = {
@@ -68,6 +69,7 @@ TEST(ProgramRunTest, HeadlessRunsEndWithAStatusThatSaysHowTheyWent) {
        "ZUK Converter: The specified file is a case study based exam. ZUK Mobile supports only standard exam "
        "files.\n"},
       {"a handed .zuk file", {"EXAM.ZUK"}, false, "ZUK Converter: Use Pemry Manager to open .zuk files.\n"},
+      {"questions beyond the limits", {"-c", "big.zuk"}, true, "were left out. Questions left out: 1.\n"},
   };
   for (const HeadlessCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -77,6 +79,7 @@ TEST(ProgramRunTest, HeadlessRunsEndWithAStatusThatSaysHowTheyWent) {
   }
   EXPECT_TRUE(IsMobileFile(dir.Path("EXAM.zukm")));
   EXPECT_TRUE(IsMobileFile(dir.Path("named.zukm")));
+  EXPECT_TRUE(IsMobileFile(dir.Path("big.zukm")));
   EXPECT_FALSE(std::filesystem::exists(dir.Path("case.zukm")));
 }
 
