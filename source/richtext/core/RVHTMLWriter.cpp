@@ -427,7 +427,12 @@ std::string TRVHTMLExportSide::SaveImageForHTML(TGraphic* Graphic, const std::st
   const std::string fileName =
       MakeHTMLImageFileName(folder, ImagesPrefix, JPEG ? ".jpg" : ".bmp", Counter, OverwriteAllowed);
   TMemoryStream bytes;
-  EncodeImageForHTML(*Graphic, Color, JPEG, bytes);
+  try {
+    EncodeImageForHTML(*Graphic, Color, JPEG, bytes);
+  } catch (const std::exception& e) {
+    HTMLImageFileFailed({{}, 0, e.what()});
+    throw;
+  }
   try {
     bytes.SaveToFile(fileName);
   } catch (const EStreamError& e) {
