@@ -307,6 +307,29 @@ TEST(ProgramRunTest, ConvertsTheBundledExample) {
   EXPECT_TRUE(IsMobileFile(dir.Path("sample.zukm")));
 }
 
+// The tool that makes the bundled example writes only to a path; an option it lacks is an error.
+TEST(ProgramRunTest, TheSampleToolWritesOnlyToAPath) {
+  ScratchFolder dir;
+  // Arguments, exit status, a word of what it prints, the file it makes ("" for none).
+  const std::tuple<std::vector<std::string>, int, std::string, std::string> cases[] = {
+      {{"--help"}, 0, "usage: MakeSampleZUK OUTPUT", ""},
+      {{"-o"}, 2, "usage: MakeSampleZUK OUTPUT", ""},
+      {{}, 2, "usage: MakeSampleZUK OUTPUT", ""},
+      {{"./-dash.zuk"}, 0, "", "-dash.zuk"},
+  };
+  for (const auto& [args, status, printed, made] : cases) {
+    SCOPED_TRACE(args.empty() ? "no arguments" : args[0]);
+    std::string script = "\"$0\"";
+    for (const std::string& a : args) script += " " + Quoted(a);
+    const RunResult run = RunHeadless(dir, {"-c", script + " >&2", ZUK_MAKE_SAMPLE}, "sh");
+    EXPECT_EQ(run.status, status);
+    EXPECT_NE(run.printed.find(printed), std::string::npos) << run.printed;
+    for (const std::string& a : args)
+      if (a != "./" + made) EXPECT_FALSE(std::filesystem::exists(dir.Path(a))) << a;
+    EXPECT_TRUE(made.empty() || ReadFile(dir.Path(made)).starts_with("\x85\xA8"));
+  }
+}
+
 TEST(ProgramRunTest, TheIniFileBesideTheProgramChoosesRussian) {
   ScratchFolder dir;
   // The INI file is found beside the program's own path, so the program gets a second name.
