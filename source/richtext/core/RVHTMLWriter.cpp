@@ -429,7 +429,8 @@ std::string TRVHTMLExportSide::SaveImageForHTML(TGraphic* Graphic, const std::st
   TMemoryStream bytes;
   try {
     EncodeImageForHTML(*Graphic, Color, JPEG, bytes);
-  } catch (const std::exception& e) {
+  } catch (const EInvalidGraphic& e) {
+    // The picture itself cannot be made (too large to draw): the host may say so.
     HTMLImageFileFailed({{}, 0, e.what()});
     throw;
   }
