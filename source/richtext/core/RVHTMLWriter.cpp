@@ -437,7 +437,7 @@ std::string TRVHTMLExportSide::SaveImageForHTML(TGraphic* Graphic, const std::st
   try {
     bytes.SaveToFile(fileName);
   } catch (const EStreamError& e) {
-    HTMLImageFileFailed({fileName, e.SystemError()});
+    HTMLImageFileFailed({fileName, e.SystemError(), {}});
     throw;
   }
   HTMLImageFileWritten(fileName, bytes);
