@@ -11,7 +11,7 @@ PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
           libjpeg62-turbo-dev libpcre2-dev qt6-base-dev fonts-liberation2 fonts-dejavu-core
           python3 python3-html5lib python3-pil libjpeg-turbo-progs xvfb xauth libreoffice-draw-nogui
           libgif-dev chromium libreoffice-writer-nogui poppler-utils unrtf xdotool
-          shared-mime-info x11-utils openbox)
+          shared-mime-info desktop-file-utils x11-utils openbox)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -365,6 +365,11 @@ void TMainForm::SaveConverted(const std::string& dest) {
   TZUKViewerExportView view(*TempViewer);
   Converter->SaveMobile(dest, view);
   ConversionProgressBar->SetPosition(0);
+  // Questions beyond the format's limits are not in the file; a plain success would hide that.
+  if (const int64_t leftOut = Converter->ExamCollection.LeftOutQuestions; leftOut > 0) {
+    ShowWarningMessage(this, Format(LocalizedText("CONVERTED_QUESTIONS_LEFT_OUT"), {IntToStr(leftOut)}));
+    return;
+  }
   ShowInformationMessage(this, LocalizedText("CONVERTED_SUCCESSFULLY"));
 }
 

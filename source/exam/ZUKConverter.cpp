@@ -471,6 +471,14 @@ std::string PictureKind(const std::string& className) {
   return Printable(className, kMaxShown);
 }
 
+/// `text`, then what a picture's decoder or encoder said of it ("Picture is too large (...)"), when
+/// it said anything: the person learns why, not only where.
+std::string WithReason(std::string text, const std::string& reason) {
+  constexpr size_t kMaxReason = 200;
+  if (!reason.empty()) text += " " + Printable(reason, kMaxReason);
+  return text;
+}
+
 std::string ChoiceBlockName(int32_t index) {
   return std::string("choice") + static_cast<char>('A' + index);
 }
@@ -652,9 +660,10 @@ class TMobileWriter {
     // A picture that could not be made fails its part at once, so a report that names one
     // is this part's.
     const TRVFPictureReport& pictures = viewer_.GetRVFPictureReport();
-    if (pictures.FirstUnreadNo == 0) return EZUKConversionError(Format(partText, where));
+    if (pictures.FirstUnreadNo == 0)
+      return EZUKConversionError(WithReason(Format(partText, where), viewer_.PictureFileError().Reason));
     where.insert(where.end(), {IntToStr(pictures.FirstUnreadNo), PictureKind(pictures.FirstUnreadClass)});
-    return EZUKConversionError(Format(pictureText, where));
+    return EZUKConversionError(WithReason(Format(pictureText, where), pictures.FirstUnreadReason));
   }
 
   /// Raises EZUKIncorrectFileFormat for a choice count above the number of parts. The parts

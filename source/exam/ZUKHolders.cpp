@@ -31,10 +31,26 @@ void LoadOrSkipQuestion(TZUKQuestionContainer& container, TStream& stream) {
   attached->Load(stream);
 }
 
-void SkipQuestionSet(TStream& stream, const TZUKTreeNotifyEvent& handler) {
+/// Steps over one question record after its type byte; answers 1 for a multiple-choice
+/// question, which the tree would have kept, else 0.
+int64_t SkipQuestion(uint8_t type, TStream& stream) {
+  QuestionClassByType(type).Skip(stream);
+  return IsMultipleChoiceType(type) ? 1 : 0;
+}
+
+int64_t SkipQuestionSet(TStream& stream, const TZUKTreeNotifyEvent& handler) {
   const TZUKQuestionSetClass& cls = QuestionSetClassByType(ReadByte(stream));
   cls.SkipHeader(stream);
-  cls.SkipChildren(stream, handler);
+  return cls.SkipChildren(stream, handler);
+}
+
+/// Adds `count` questions left out beyond a limit to the collection at the root of `holder`'s
+/// tree.
+void CountLeftOut(TTreeNodeHolder& holder, int64_t count) {
+  if (count == 0) return;
+  TTreeNodeHolder* root = &holder;
+  while (TTreeNodeHolder* parent = root->ParentHolder()) root = parent;
+  if (auto* collection = dynamic_cast<TZUKExamCollection*>(root)) collection->LeftOutQuestions += count;
 }
 
 template <typename T, typename Base>
@@ -164,7 +180,7 @@ void TZUKQuestionContainer::LoadChild(int index, TStream& stream) {
   if (index < GetMaxChildCount()) {
     LoadOrSkipQuestion(*this, stream);
   } else {
-    QuestionClassByType(ReadByte(stream)).Skip(stream);
+    CountLeftOut(*this, SkipQuestion(ReadByte(stream), stream));
   }
   Notify(stream, true);
 }
@@ -178,12 +194,14 @@ TQuestion* TZUKQuestionContainer::Question(int index) const {
   return dynamic_cast<TQuestion*>(Child(index));
 }
 
-void TZUKQuestionContainer::SkipChildren(TStream& stream, const TZUKTreeNotifyEvent& handler) {
+int64_t TZUKQuestionContainer::SkipChildren(TStream& stream, const TZUKTreeNotifyEvent& handler) {
   const int32_t n = ReadRecordCount(stream, kMinQuestionRecordSize);
+  int64_t questions = 0;
   for (int32_t i = 0; i < n; ++i) {
-    QuestionClassByType(ReadByte(stream)).Skip(stream);
+    questions += SkipQuestion(ReadByte(stream), stream);
     if (handler) handler(nullptr, stream, true);
   }
+  return questions;
 }
 
 int64_t TZUKQuestionContainer::MinChildRecordSize() const {
@@ -211,7 +229,7 @@ int32_t TZUKCaseStudyExam::GetQuestionCount() const {
 
 void TZUKCaseStudyExam::LoadChild(int index, TStream& stream) {
   if (index >= GetMaxChildCount()) {
-    SkipQuestionSet(stream, OnNotify);
+    CountLeftOut(*this, SkipQuestionSet(stream, OnNotify));
     return;
   }
   std::unique_ptr<TZUKQuestionSet> set = QuestionSetClassByType(ReadByte(stream)).Create();
@@ -220,9 +238,11 @@ void TZUKCaseStudyExam::LoadChild(int index, TStream& stream) {
   attached->Load(stream);
 }
 
-void TZUKCaseStudyExam::SkipChildren(TStream& stream, const TZUKTreeNotifyEvent& handler) {
+int64_t TZUKCaseStudyExam::SkipChildren(TStream& stream, const TZUKTreeNotifyEvent& handler) {
   const int32_t n = ReadRecordCount(stream, kMinQuestionSetRecordSize);
-  for (int32_t i = 0; i < n; ++i) SkipQuestionSet(stream, handler);
+  int64_t questions = 0;
+  for (int32_t i = 0; i < n; ++i) questions += SkipQuestionSet(stream, handler);
+  return questions;
 }
 
 int64_t TZUKCaseStudyExam::MinChildRecordSize() const {
@@ -325,7 +345,7 @@ std::string TZUKExamCollection::GetChildCaption(int index) const {
 void TZUKExamCollection::LoadChild(int index, TStream& stream) {
   const TZUKExamClass& cls = ExamClassByType(ReadByte(stream));
   if (index >= GetMaxChildCount()) {
-    cls.SkipChildren(stream, OnNotify);
+    LeftOutQuestions += cls.SkipChildren(stream, OnNotify);
     return;
   }
   std::unique_ptr<TZUKExam> exam = cls.Create();

@@ -121,8 +121,8 @@ class TZUKQuestionContainer : public TZUKProgressNotifier {
   TQuestion* Question(int index) const;
 
   /// Steps over an int32 count and that many question records, calling `handler` (when
-  /// assigned) after each with no sender.
-  static void SkipChildren(TStream& stream, const TZUKTreeNotifyEvent& handler);
+  /// assigned) after each with no sender. Answers how many were multiple-choice questions.
+  static int64_t SkipChildren(TStream& stream, const TZUKTreeNotifyEvent& handler);
 
  protected:
   int64_t MinChildRecordSize() const override;
@@ -151,8 +151,9 @@ class TZUKCaseStudyExam : public TZUKExam {
   /// The questions of all its sets.
   int32_t GetQuestionCount() const override;
   void LoadChild(int index, TStream& stream) override;
-  /// Steps over an int32 count and that many set records.
-  static void SkipChildren(TStream& stream, const TZUKTreeNotifyEvent& handler);
+  /// Steps over an int32 count and that many set records; answers how many multiple-choice
+  /// questions they held.
+  static int64_t SkipChildren(TStream& stream, const TZUKTreeNotifyEvent& handler);
 
  protected:
   int64_t MinChildRecordSize() const override;
@@ -225,6 +226,9 @@ class TZUKExamCollection : public TZUKProgressNotifier {
   std::string Name;
   int32_t TotalQuestions = 0;
   int32_t WrittenQuestions = 0;
+  /// The multiple-choice questions that Load stepped over because their exam, question set or
+  /// place in a container lay beyond a limit: what the tree lacks of the file.
+  int64_t LeftOutQuestions = 0;
 
   std::string GetCaption() const override { return Name; }
   int32_t GetImageIndex() const override { return 0; }
@@ -251,14 +255,14 @@ class TZUKExamCollection : public TZUKProgressNotifier {
 /// What the loaders need of an exam class: making one and stepping over its records.
 struct TZUKExamClass {
   std::unique_ptr<TZUKExam> (*Create)();
-  void (*SkipChildren)(TStream& stream, const TZUKTreeNotifyEvent& handler);
+  int64_t (*SkipChildren)(TStream& stream, const TZUKTreeNotifyEvent& handler);
 };
 
 /// What the loaders need of a question-set class.
 struct TZUKQuestionSetClass {
   std::unique_ptr<TZUKQuestionSet> (*Create)();
   void (*SkipHeader)(TStream& stream);
-  void (*SkipChildren)(TStream& stream, const TZUKTreeNotifyEvent& handler);
+  int64_t (*SkipChildren)(TStream& stream, const TZUKTreeNotifyEvent& handler);
 };
 
 /// 0 standard exam, 1 case-study exam; other types raise EZUKUnknownExamType.

@@ -42,6 +42,7 @@ TEST(ProgramRunTest, HeadlessRunsEndWithAStatusThatSaysHowTheyWent) {
   WriteFile(dir.Path("EXAM.ZUK"), ExamFile());
   WriteFile(dir.Path("case.zuk"), ExamFile(true));
   WriteFile(dir.Path("notes.txt"), "text");
+  WriteFile(dir.Path("big.zuk"), ExamFile(false, 1, 10000));  // one question beyond an exam's 9999
   ASSERT_EQ(mkfifo(dir.Path("pipe.zuk").c_str(), 0600), 0);  // a source that would wait for a writer
   const std::string tooLong = std::string(300, 'x') + ".zuk";
   const HeadlessCase cases[] = {
@@ -68,6 +69,7 @@ TEST(ProgramRunTest, HeadlessRunsEndWithAStatusThatSaysHowTheyWent) {
        "ZUK Converter: The specified file is a case study based exam. ZUK Mobile supports only standard exam "
        "files.\n"},
       {"a handed .zuk file", {"EXAM.ZUK"}, false, "ZUK Converter: Use Pemry Manager to open .zuk files.\n"},
+      {"questions beyond the limits", {"-c", "big.zuk"}, true, "were left out. Questions left out: 1.\n"},
   };
   for (const HeadlessCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -242,7 +244,7 @@ TEST(ProgramRunTest, ASignalEndsTheWaitForAFIFOTargetsReader) {
 // file) is written in place; a reader that stops early fails the run.
 TEST(ProgramRunTest, AFIFOTargetIsWrittenIntoForItsReader) {
   ScratchFolder dir;
-  WriteFile(dir.Path("exam.zuk"), ExamFile(false, 1, 20000));  // many times a pipe's buffer
+  WriteFile(dir.Path("exam.zuk"), ExamFile(false, 2, 9999));  // many times a pipe's buffer, within the limits
   std::filesystem::create_directories(dir.Path("temp"));
   ASSERT_EQ(RunHeadless(dir, {"-c", "exam.zuk", "plain.zukm"}).status, 0);
   const std::string plain = ReadFile(dir.Path("plain.zukm"));
@@ -335,6 +337,22 @@ TEST(ProgramRunTest, ConvertsTheBundledExample) {
   EXPECT_TRUE(IsMobileFile(dir.Path("sample.zukm")));
 }
 
+// The tool that makes the bundled example writes only to a path: --help and an option it lacks
+// print its usage and make no file.
+TEST(ProgramRunTest, TheSampleToolWritesOnlyToAPath) {
+  ScratchFolder dir;
+  const std::tuple<std::string, int, bool> cases[] = {
+      {"--help", 0, true}, {"-o", 2, true}, {"./-o.zuk", 0, false}};
+  for (const auto& [arg, status, usage] : cases) {
+    SCOPED_TRACE(arg);
+    const RunResult run = RunHeadless(dir, {"-c", "\"$0\" " + Quoted(arg) + " >&2", ZUK_MAKE_SAMPLE}, "sh");
+    EXPECT_EQ(run.status, status);
+    EXPECT_EQ(run.printed.starts_with("usage: MakeSampleZUK OUTPUT\n"), usage) << run.printed;
+    EXPECT_EQ(std::filesystem::exists(dir.Path(arg)), !usage);
+  }
+  EXPECT_TRUE(ReadFile(dir.Path("-o.zuk")).starts_with("\x85\xA8"));
+}
+
 TEST(ProgramRunTest, TheIniFileBesideTheProgramChoosesRussian) {
   ScratchFolder dir;
   // The INI file is found beside the program's own path, so the program gets a second name.
@@ -385,12 +403,16 @@ TEST(ProgramRunTest, OnADisplayTheSuccessBoxWaitsForItsButton) {
 
 namespace {
 
-// What `cmake --install` puts beside the program lets a file manager hand .zuk and .zukm files
-// to it: the file types compile, and the desktop entry takes a file for both.
+// What `cmake --install` puts beside the program: the file types of .zuk and .zukm files
+// compile, and the desktop entry takes a file but is no opener of those types (handed one, the
+// program only says which program opens it).
 TEST(ProgramRunTest, InstallsTheDesktopEntryAndTheFileTypes) {
   const std::string mimeTool = xcbtest::FindProgram("update-mime-database");
   if (mimeTool.empty())
     GTEST_SKIP() << "update-mime-database is not installed (Debian package shared-mime-info)";
+  const std::string openers = xcbtest::FindProgram("update-desktop-database");
+  if (openers.empty())
+    GTEST_SKIP() << "update-desktop-database is not installed (Debian package desktop-file-utils)";
   ScratchFolder dir;
   const std::string prefix = dir.Path("prefix");
   const std::string install = Quoted(CMAKE_COMMAND) + " --install " + Quoted(ZUK_BUILD_DIR) + " --prefix " +
@@ -403,11 +425,13 @@ TEST(ProgramRunTest, InstallsTheDesktopEntryAndTheFileTypes) {
   EXPECT_NE(globs.find("application/x-zuk-exam:*.zuk\n"), std::string::npos) << globs;
   EXPECT_NE(globs.find("application/x-zuk-mobile-exam:*.zukm\n"), std::string::npos) << globs;
   EXPECT_NE(ReadFile(prefix + "/share/mime/magic").find("application/x-zuk-mobile-exam"), std::string::npos);
-  const std::string entry = ReadFile(prefix + "/share/applications/zuk-converter.desktop");
+  const std::string applications = prefix + "/share/applications";
+  const std::string entry = ReadFile(applications + "/zuk-converter.desktop");
   EXPECT_NE(entry.find("\nExec=zuk-converter %f\n"), std::string::npos) << entry;
-  EXPECT_NE(entry.find("\nMimeType=application/x-zuk-exam;application/x-zuk-mobile-exam;\n"),
-            std::string::npos)
-      << entry;
+  // The cache that file managers read to find the programs that open a file type.
+  ASSERT_EQ(std::system((Quoted(openers) + " " + Quoted(applications)).c_str()), 0);
+  const std::string cache = ReadFile(applications + "/mimeinfo.cache");
+  EXPECT_EQ(cache.find("zuk-converter.desktop"), std::string::npos) << cache;
 }
 
 }  // namespace

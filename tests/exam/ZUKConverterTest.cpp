@@ -842,8 +842,24 @@ TEST_F(ZUKConverterFailureTest, APictureThatCannotBeDecodedIsNamedByItsNumberAnd
                     .Picture(htmltest::SolidJPEG(2, 2, clRed))
                     .RVF(),
                 "\xFF\xD8\xFF", "XXX"),
-       false, "Exam A, question 1: picture 2 (JPEG) of the rich-text part \"expl\" could not be decoded."},
-      {Replaced(bitmap, "BM", "XX"), true, "Picture 1 (BMP) of the exam description could not be decoded."},
+       false,
+       "Exam A, question 1: picture 2 (JPEG) of the rich-text part \"expl\" could not be decoded. "
+       "JPEG error: Not a JPEG file: starts with 0x58 0x58"},
+      {Replaced(bitmap, "BM", "XX"), true,
+       "Picture 1 (BMP) of the exam description could not be decoded. Bitmap image is not valid"},
+      // Pictures too large to convert say so, with the size their headers give.
+      {Replaced(Part().Picture(htmltest::SolidJPEG(2, 2, clRed)).RVF(),
+                std::string("\xFF\xC0\x00\x11\x08\x00\x02\x00\x02", 9),
+                std::string("\xFF\xC0\x00\x11\x08\x9C\x40\x75\x30", 9)),
+       false,
+       "Exam A, question 1: picture 1 (JPEG) of the rich-text part \"expl\" could not be decoded. "
+       "JPEG error: Picture is too large (30000 x 40000)"},
+      // A metafile of 1440 inches square at one unit an inch decodes, but is too large to draw.
+      {Replaced(Part().Picture(zukpart::SolidWMF(0x0000FF)).RVF(), std::string("\xA0\x05\xA0\x05\xA0\x05", 6),
+                std::string("\xA0\x05\xA0\x05\x01\x00", 6)),
+       false,
+       "Exam A, question 1: the rich-text part \"expl\" could not be converted. "
+       "Picture is too large (138240 x 138240)"},
       // A damaged class name: what is not printable is escaped, cut short between characters.
       {Replaced(bitmap, "TBitmap",
                 "TGIF\x1F\xFF\\\xC3\xA9\x03\xE2\x80\xAE" + std::string(24, 'x') + "\xD0\xB6\xD0\xB6"),

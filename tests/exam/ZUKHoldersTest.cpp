@@ -147,6 +147,7 @@ TEST(ZUKHoldersTest, StepsOverExamsSetsAndQuestionsBeyondTheLimits) {
     exam.questions = {MC(i)};
     desc.exams.push_back(exam);
   }
+  desc.exams.back().questions.push_back(OfType(7));  // never kept, so not left out either
   ZUKExamDesc big;
   big.questions.assign(kMaxQuestionRecords + 1, MC());
   big.questions.back().sectionId = 77;
@@ -166,7 +167,9 @@ TEST(ZUKHoldersTest, StepsOverExamsSetsAndQuestionsBeyondTheLimits) {
   EXPECT_EQ(root.Node()->Item(25)->Text, Caption("EXAM", "Z"));
   EXPECT_EQ(root.Exam(0)->ChildCount(), kMaxQuestionRecords);
   EXPECT_EQ(root.Exam(1)->ChildCount(), kMaxQuestionSets);
-  EXPECT_EQ(tree.notifications, (kMaxQuestionRecords + 1) + (kMaxQuestionSets + 1) + 25);
+  EXPECT_EQ(tree.notifications, (kMaxQuestionRecords + 1) + (kMaxQuestionSets + 1) + 25 + 1);
+  // One question beyond each limit: the 10000th record, the 100th set's, the 27th exam's.
+  EXPECT_EQ(root.LeftOutQuestions, 3);
 }
 
 TEST(ZUKHoldersTest, DeletingAChildRenumbersTheOnesAfterIt) {

@@ -2,6 +2,7 @@
 // every kind, multiple-choice questions whose parts hold text, lists and pictures, sections and
 // a description. Usage: MakeSampleZUK OUTPUT
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -78,8 +79,16 @@ ZUKFileDesc SampleSpec(TRVStyle& sheet) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: MakeSampleZUK OUTPUT\n");
+  constexpr const char* kUsage =
+      "usage: MakeSampleZUK OUTPUT\n"
+      "Writes the example exam to the file OUTPUT (a name that starts with \"-\" as ./-NAME).\n";
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  // Only a path is an output: anything else that starts with "-" is an option this tool lacks.
+  if (argc != 2 || argv[1][0] == '-' || argv[1][0] == 0) {
+    std::fputs(kUsage, stderr);
     return 2;
   }
   MakeStartupCalls();

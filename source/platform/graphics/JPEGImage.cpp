@@ -84,7 +84,8 @@ bool DecodeJpeg(DecodeJob* job) {
   if (cinfo.image_width == 0 || cinfo.image_height == 0 || cinfo.image_width > kMaxPictureSide ||
       cinfo.image_height > kMaxPictureSide ||
       static_cast<int64_t>(cinfo.image_width) * cinfo.image_height > kMaxPicturePixels) {
-    std::snprintf(job->message, sizeof job->message, "Picture is too large");
+    std::snprintf(job->message, sizeof job->message, "Picture is too large (%u x %u)", cinfo.image_width,
+                  cinfo.image_height);
     jpeg_destroy_decompress(&cinfo);
     return false;
   }

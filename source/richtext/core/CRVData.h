@@ -92,6 +92,7 @@ struct TRVFPictureReport {
   int Count = 0;
   int FirstUnreadNo = 0;         // from 1; 0 when every picture could be made
   std::string FirstUnreadClass;  // the graphic class its record named
+  std::string FirstUnreadReason;  // what its decoder said ("Picture is too large (...)"), or ""
 };
 
 /// What SaveRVFToStreamEx writes.

@@ -204,7 +204,7 @@ bool RVFLoadPictureFromHex(std::string_view Hex, TGraphic& Graphic) {
 }
 
 bool RVFLoadPictureLine(std::string_view Line, int ReadType, std::unique_ptr<TGraphic>& Graphic,
-                        TCustomRVData* RVData, bool* Replaced) {
+                        TCustomRVData* RVData, bool* Replaced, std::string* Reason) {
   if (Replaced != nullptr) *Replaced = false;
   // A binary line is read where it lies; a hex line is decoded first.
   TMemoryStream decoded;
@@ -215,7 +215,8 @@ bool RVFLoadPictureLine(std::string_view Line, int ReadType, std::unique_ptr<TGr
   try {
     Graphic->LoadFromStream(stream);
     return true;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    if (Reason != nullptr) *Reason = e.what();
   }
   RVFAddWarning(RVData, rvfwUnknownPicture);
   if (Replaced != nullptr) *Replaced = true;
@@ -432,11 +433,12 @@ void RVFAddWarning(TCustomRVData* RVData, uint8_t Warning) {
   RVData->SetRVFReadWarnings(RVData->GetRVFReadWarnings() | Warning);
 }
 
-void RVFNoteUnreadPicture(TCustomRVData* RVData, std::string_view ClassName) {
+void RVFNoteUnreadPicture(TCustomRVData* RVData, std::string_view ClassName, std::string_view Reason) {
   TRVFPictureReport& report = RVData->RVFPictureReport();
   if (report.FirstUnreadNo != 0) return;
   report.FirstUnreadNo = report.Count;
   report.FirstUnreadClass.assign(ClassName);
+  report.FirstUnreadReason.assign(Reason);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -76,9 +76,10 @@ bool RVFLoadPictureFromHex(std::string_view Hex, TGraphic& Graphic);
 /// Loads the data line of a picture record (hex text, or the raw bytes of a binary line for
 /// rvfrtBinary) into Graphic. False when the hex does not decode. A picture that does not
 /// decode warns rvfwUnknownPicture and is replaced by the style sheet's invalid-picture image
-/// (by nothing without a sheet); Replaced, when given, tells whether that happened.
+/// (by nothing without a sheet); Replaced, when given, tells whether that happened, and Reason
+/// gets what the decoder said.
 bool RVFLoadPictureLine(std::string_view Line, int ReadType, std::unique_ptr<TGraphic>& Graphic,
-                        TCustomRVData* RVData, bool* Replaced = nullptr);
+                        TCustomRVData* RVData, bool* Replaced = nullptr, std::string* Reason = nullptr);
 /// Graphic.SaveToStream as hex.
 std::string RVFSavePictureToHex(TGraphic& Graphic);
 /// The bytes as a stream for Graphic.LoadFromStream.
@@ -142,8 +143,9 @@ bool RVFSaveBinary(TCustomRVData* RVData);
 /// Adds warnings to the read warnings of RVData's root.
 void RVFAddWarning(TCustomRVData* RVData, uint8_t Warning);
 /// Records in the read's picture report that the picture item being read, of the graphic
-/// class ClassName, could not be made, unless an earlier one could not either.
-void RVFNoteUnreadPicture(TCustomRVData* RVData, std::string_view ClassName);
+/// class ClassName, could not be made, unless an earlier one could not either. Reason is what
+/// its decoder said ("" when it said nothing).
+void RVFNoteUnreadPicture(TCustomRVData* RVData, std::string_view ClassName, std::string_view Reason = {});
 
 // ---------------------------------------------------------------------------------------
 

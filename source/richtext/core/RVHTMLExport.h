@@ -80,8 +80,8 @@ class TRVHTMLExportSide {
   /// host can take them without reading the file back. A nested document tells its root;
   /// a top-level document does nothing with it.
   virtual void HTMLImageFileWritten(const std::string& FileName, const TMemoryStream& Bytes);
-  /// Told when SaveImageForHTML could not write a picture file (the export then fails), so
-  /// that a host can say why; passed to the root like HTMLImageFileWritten.
+  /// Told when SaveImageForHTML could not make or write a picture file (the export then
+  /// fails), so that a host can say why; passed to the root like HTMLImageFileWritten.
   virtual void HTMLImageFileFailed(const TRVHTMLImageFileError& Error);
 
  private:

@@ -61,8 +61,10 @@ struct TRVHTMLImageFile {
 };
 
 /// A picture file an HTML export could not write: its path and the errno value (0 when the
-/// system gave no reason). An empty path: no picture file failed.
+/// system gave no reason). An empty path: no picture file failed; then Reason, when not empty,
+/// says why a picture could not be made into a file's bytes ("Picture is too large (...)").
 struct TRVHTMLImageFileError {
   std::string FileName;
   int SystemError = 0;
+  std::string Reason;
 };

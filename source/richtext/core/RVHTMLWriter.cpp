@@ -427,11 +427,17 @@ std::string TRVHTMLExportSide::SaveImageForHTML(TGraphic* Graphic, const std::st
   const std::string fileName =
       MakeHTMLImageFileName(folder, ImagesPrefix, JPEG ? ".jpg" : ".bmp", Counter, OverwriteAllowed);
   TMemoryStream bytes;
-  EncodeImageForHTML(*Graphic, Color, JPEG, bytes);
+  try {
+    EncodeImageForHTML(*Graphic, Color, JPEG, bytes);
+  } catch (const EInvalidGraphic& e) {
+    // The picture itself cannot be made (too large to draw): the host may say so.
+    HTMLImageFileFailed({{}, 0, e.what()});
+    throw;
+  }
   try {
     bytes.SaveToFile(fileName);
   } catch (const EStreamError& e) {
-    HTMLImageFileFailed({fileName, e.SystemError()});
+    HTMLImageFileFailed({fileName, e.SystemError(), {}});
     throw;
   }
   HTMLImageFileWritten(fileName, bytes);

@@ -138,8 +138,9 @@ bool TRVGraphicItemInfo::ReadRVFLine(std::string_view S, TRVFLineContext& Contex
       // A picture that does not decode is replaced; the note names the class it was read as.
       const std::string className = Image->ClassName();
       bool replaced = false;
-      if (!RVFLoadPictureLine(S, Context.ReadType, Image, Context.RVData, &replaced)) return false;
-      if (replaced) RVFNoteUnreadPicture(Context.RVData, className);
+      std::string reason;
+      if (!RVFLoadPictureLine(S, Context.ReadType, Image, Context.RVData, &replaced, &reason)) return false;
+      if (replaced) RVFNoteUnreadPicture(Context.RVData, className, reason);
     }
   } else {
     ReadRVFExtraProperty(S);
