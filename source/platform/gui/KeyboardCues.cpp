@@ -32,6 +32,7 @@ void DrawFocusRectangle(const QStyleOption& option, QPainter& painter) {
 
 class TCueStyle : public QProxyStyle {
  public:
+  explicit TCueStyle(QStyle* base = nullptr) : QProxyStyle(base) {}
   int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                 QStyleHintReturn* data) const override {
     if (hint == SH_UnderlineShortcut) {
@@ -64,14 +65,22 @@ class TCueStyle : public QProxyStyle {
   }
 };
 
-void InstallCueStyle() {
+bool& CueStyleInstalled() {
   static bool installed = false;
-  if (installed) return;
-  installed = true;
+  return installed;
+}
+
+void InstallCueStyle() {
+  if (CueStyleInstalled()) return;
+  CueStyleInstalled() = true;
   QApplication::setStyle(new TCueStyle);
 }
 
 }  // namespace
+
+QStyle* WithKeyboardCues(QStyle* style) {
+  return CueStyleInstalled() ? new TCueStyle(style) : style;
+}
 
 void ApplyKeyboardCues(TCustomForm& form) {
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -9,6 +10,7 @@
 #include <map>
 
 #include "platform/graphics/CanvasDevice.h"
+#include "platform/gui/WidgetSupport.h"
 
 namespace {
 
@@ -47,7 +49,10 @@ bool StyleAvailable() {
 
 std::string CurrentStyleName() {
   if (!StyleAvailable()) return std::string();
-  return QApplication::style()->name().toStdString();
+  // The keyboard-cue style stands over the chosen one and has no name of its own.
+  const QStyle* style = QApplication::style();
+  if (const auto* proxy = qobject_cast<const QProxyStyle*>(style)) style = proxy->baseStyle();
+  return style->name().toStdString();
 }
 
 bool DrawStylePrimitive(TCanvas& canvas, TStylePrimitive primitive, uint32_t state, const TRect& rect,
@@ -135,7 +140,7 @@ bool SetApplicationStyle(const std::string& name) {
   // Services that keep state about the style hear first, so that controls, which hear through
   // their widgets' style-change events, find that state current.
   NotifyStyleChanged();
-  QApplication::setStyle(style);
+  QApplication::setStyle(WithKeyboardCues(style));
   return true;
 }
 

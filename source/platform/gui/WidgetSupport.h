@@ -33,6 +33,8 @@ void AcceptSynchronizedCalls();
 void AbandonSynchronizedCalls();
 /// Repaints the widgets of `form` after its keyboard cues changed.
 void ApplyKeyboardCues(class TCustomForm& form);
+/// `style` as the application's style: under the keyboard-cue style once forms use it.
+class QStyle* WithKeyboardCues(class QStyle* style);
 /// A control's client widget, or null when it has no window.
 QWidget* ClientWidgetOf(const TWinControl* control);
 /// The control whose window `widget` is (or lies in), or null.
