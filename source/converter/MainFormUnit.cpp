@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <new>
 #include <utility>
 
 #include "common/units/LocalizationStore.h"
@@ -16,6 +17,7 @@
 #include "exam/ZUKRVStyle.h"
 #include "exam/ZUKViewerExportView.h"
 #include "platform/core/Files.h"
+#include "platform/core/MemoryReserve.h"
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
@@ -373,6 +375,8 @@ void TMainForm::DoConvert(const std::string& source, const std::string& dest) {
   if (converting_) return;
   converting_ = true;
   IgnoreWriteSignals();
+  // Should memory run out, the reserve gives the clean-up and the message room.
+  HoldMemoryReserve();
   EnableControls(false);
   try {
     Converter.reset();
@@ -392,6 +396,9 @@ void TMainForm::DoConvert(const std::string& source, const std::string& dest) {
     } else {
       SaveConverted(dest);
     }
+  } catch (const std::bad_alloc&) {
+    EnableControls(true);
+    Fail(LocalizedText("OUT_OF_MEMORY"), false);
   } catch (const EZUKWrongExamFileType& e) {
     EnableControls(true);
     Fail(e.what(), true);

@@ -4,6 +4,7 @@
 // false, and what was inserted before the fault stays in the document.
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -688,6 +689,8 @@ void TRVFReader::Finish(bool ok) {
       if (Style != nullptr && Style->TextStyles().Items(0)->Unicode) empty->ItemOptions |= rvioTwoByteText;
       try {
         InsertItem(std::string(), std::move(empty), -1);
+      } catch (const std::bad_alloc&) {
+        throw;
       } catch (const std::exception&) {
       }
     }
@@ -767,11 +770,17 @@ bool TCustomRVData::InsertRVFFromStreamFull(TStream& Stream, int& Index, int32_t
     ok = reader.Read(ReadRest(Stream, storage));
   } catch (const TRVFAbort&) {
     ok = false;
+  } catch (const std::bad_alloc&) {
+    // Memory that ran out ends the work, not just this document; the reader's own clean-up
+    // (its destructor) still runs.
+    throw;
   } catch (const std::exception&) {
     ok = false;
   }
   try {
     reader.Finish(ok);
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     ok = false;
   }
