@@ -332,7 +332,11 @@ void TMainForm::FormActivate() {
   if (!commandLineMode_ || startPosted_) return;
   startPosted_ = true;
   SourceFileEdit->SetText(cmdSource_);
-  if (Application != nullptr) Application->ProcessMessages();
+  try {
+    if (Application != nullptr) Application->ProcessMessages();
+  } catch (const std::bad_alloc&) {
+    // Too little memory left to draw the window now: the conversion says so when it runs short.
+  }
   PostMessage(this, WM_START_CONVERSION, 0, 0);
 }
 

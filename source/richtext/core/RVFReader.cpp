@@ -765,26 +765,28 @@ bool TCustomRVData::InsertRVFFromStreamFull(TStream& Stream, int& Index, int32_t
   }
 
   bool ok = false;
+  // Memory that runs out ends the work, not only this document: it goes on once the document
+  // is left as a failed read leaves it.
+  std::exception_ptr outOfMemory;
   try {
     std::string storage;
     ok = reader.Read(ReadRest(Stream, storage));
   } catch (const TRVFAbort&) {
     ok = false;
   } catch (const std::bad_alloc&) {
-    // Memory that ran out ends the work, not just this document; the reader's own clean-up
-    // (its destructor) still runs.
-    throw;
+    outOfMemory = std::current_exception();
   } catch (const std::exception&) {
     ok = false;
   }
   try {
     reader.Finish(ok);
   } catch (const std::bad_alloc&) {
-    throw;
+    if (!outOfMemory) outOfMemory = std::current_exception();
   } catch (const std::exception&) {
     ok = false;
   }
   Reading = false;
+  if (outOfMemory) std::rethrow_exception(outOfMemory);
   return ok || reader.Refused;
 }
 
