@@ -16,6 +16,19 @@
 #include "exam/ZUKStream.h"
 #include "platform/core/Streams.h"
 
+/// `words` pseudo-words of 2 to 8 letters, each followed by a blank, the same for the same seed.
+inline std::u16string PseudoWords(uint32_t seed, size_t words) {
+  std::u16string text;
+  uint32_t x = 2463534242u + seed;
+  for (size_t w = 0; w < words; ++w) {
+    x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+    const int length = 2 + static_cast<int>(x % 7);
+    for (int i = 0; i < length; ++i) text += static_cast<char16_t>(u'a' + (x >> (i * 3)) % 26);
+    text += u' ';
+  }
+  return text;
+}
+
 /// Writes a .zuk file's header, properties (description flag on), empty styles, the
 /// description and one section: everything before the exam count.
 inline void WriteBenchFileHead(TStream& file, const std::string& description) {

@@ -65,15 +65,7 @@ std::string TempPath(const char* extension) {
 
 /// A paragraph of pseudo-words.
 std::u16string Words(int seed) {
-  std::u16string text;
-  uint32_t x = 2463534242u + static_cast<uint32_t>(seed);
-  for (size_t w = 0; w < kWordsPerPart; ++w) {
-    x ^= x << 13, x ^= x >> 17, x ^= x << 5;
-    const int length = 2 + static_cast<int>(x % 7);
-    for (int i = 0; i < length; ++i) text += static_cast<char16_t>(u'a' + (x >> (i * 3)) % 26);
-    text += u' ';
-  }
-  return text;
+  return PseudoWords(static_cast<uint32_t>(seed), kWordsPerPart);
 }
 
 std::unique_ptr<TBitmap> NoisyBitmap(int seed) {

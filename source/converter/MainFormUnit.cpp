@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <new>
 #include <utility>
 
 #include "common/units/LocalizationStore.h"
@@ -16,6 +17,7 @@
 #include "exam/ZUKRVStyle.h"
 #include "exam/ZUKViewerExportView.h"
 #include "platform/core/Files.h"
+#include "platform/core/MemoryReserve.h"
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
@@ -330,7 +332,11 @@ void TMainForm::FormActivate() {
   if (!commandLineMode_ || startPosted_) return;
   startPosted_ = true;
   SourceFileEdit->SetText(cmdSource_);
-  if (Application != nullptr) Application->ProcessMessages();
+  try {
+    if (Application != nullptr) Application->ProcessMessages();
+  } catch (const std::bad_alloc&) {
+    // Too little memory left to draw the window now: the conversion says so when it runs short.
+  }
   PostMessage(this, WM_START_CONVERSION, 0, 0);
 }
 
@@ -378,6 +384,8 @@ void TMainForm::DoConvert(const std::string& source, const std::string& dest) {
   if (converting_) return;
   converting_ = true;
   IgnoreWriteSignals();
+  // Should memory run out, the reserve gives the clean-up and the message room.
+  HoldMemoryReserve();
   EnableControls(false);
   try {
     Converter.reset();
@@ -397,6 +405,9 @@ void TMainForm::DoConvert(const std::string& source, const std::string& dest) {
     } else {
       SaveConverted(dest);
     }
+  } catch (const std::bad_alloc&) {
+    EnableControls(true);
+    Fail(LocalizedText("OUT_OF_MEMORY"), false);
   } catch (const EZUKWrongExamFileType& e) {
     EnableControls(true);
     Fail(e.what(), true);

@@ -1,7 +1,5 @@
 #include "exam/ZUKHolders.h"
 
-#include <vector>
-
 #include "exam/ZUKException.h"
 #include "exam/ZUKQuestion.h"
 #include "exam/ZUKRecordLimits.h"
@@ -77,11 +75,9 @@ TTreeNodeHolder::~TTreeNodeHolder() {
 
 void TTreeNodeHolder::ReleaseTree() {
   if (!node_) return;
-  // Take the children out of the tree's keeping first: each one frees its own node.
-  std::vector<std::unique_ptr<TTreeNodeHolder>> children;
-  for (int i = 0; i < node_->Count(); ++i)
-    if (TTreeNodeHolder* child = HolderOf(node_->Item(i))) children.emplace_back(child);
-  while (!children.empty()) children.pop_back();
+  // Each child frees its own node (or leaves it without data), from the last one down. This
+  // runs while an exception for a failed allocation unwinds, so it keeps no list of children.
+  for (int i = node_->Count() - 1; i >= 0; --i) delete HolderOf(node_->Item(i));
   if (OwnsNode) {
     node_->Delete();
   } else {

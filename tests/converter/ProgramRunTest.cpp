@@ -150,6 +150,44 @@ TEST(ProgramRunTest, AFileSizeLimitFailsTheRunAndLeavesNothingBehind) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.Path("tmp")));
 }
 
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// (The sanitizers' allocators end the program when memory runs out rather than throw, and map
+// more address space than any limit leaves: this case runs in the builds without them.)
+// Under an address-space limit just below what a conversion needs, the run says that memory ran
+// out, ends with status 1 and leaves the old target and nothing else. The need is found by
+// halving the distance between a limit that fails and one that suffices; every run that fails
+// on the way is checked.
+TEST(ProgramRunTest, MemoryThatRunsOutEndsTheRunWithAMessageAndLeavesNothingBehind) {
+  ScratchFolder dir;
+  for (const char* folder : {"run", "temp"}) std::filesystem::create_directories(dir.Path(folder));
+  WriteFile(dir.Path("run/exam.zuk"), ExamFile(false, 3, 9999));
+  const std::string old = "the old target";
+  auto converts = [&](int64_t limitKB) {
+    WriteFile(dir.Path("run/out.zukm"), old);
+    const RunResult run =
+        RunHeadless(dir, {"-c", "run/exam.zuk", "run/out.zukm"}, ZUK_CONVERTER_PROGRAM,
+                    "TMPDIR=" + Quoted(dir.Path("temp")), "ulimit -v " + std::to_string(limitKB) + " &&");
+    if (run.status == 0) return true;
+    SCOPED_TRACE(limitKB);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.printed, "ZUK Converter: Memory ran out while the file was being converted.\n");
+    EXPECT_EQ(ReadFile(dir.Path("run/out.zukm")), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path("run")), {}), 2);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path("temp")));
+    return false;
+  };
+  // Well above what the program needs to start, well below what the exam's 30,000 questions need.
+  int64_t fails = 280 << 10;
+  int64_t suffices = 4 << 20;
+  ASSERT_FALSE(converts(fails));
+  ASSERT_TRUE(converts(suffices));
+  while (suffices - fails > 2048 && !HasFailure()) {
+    const int64_t middle = (fails + suffices) / 2;
+    (converts(middle) ? suffices : fails) = middle;
+  }
+}
+#endif
+
 /// Starts the program in `dir`/run on exam.zuk to `target` (TMPDIR `dir`/temp) with no signal ignored or
 /// blocked, without a display or on one of `xvfb`'s; the program's pid goes to `dir`/pid, what it
 /// prints to `dir`/stderr.txt.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -220,6 +221,42 @@ TEST(ZUKHoldersTest, AHolderThatDoesNotOwnItsNodeLeavesItWithoutData) {
   EXPECT_EQ(root.GetTotalQuestionCount(), 0);
   TMemoryStream out;
   EXPECT_THROW(root.Save(out), EInvalidOperation);
+}
+
+/// A tree view that runs out of memory when it is given its `failAt`-th node (from 1).
+class TFailingTreeView : public TTreeView {
+ public:
+  explicit TFailingTreeView(int failAt) : failAt_(failAt) {}
+
+ private:
+  void NodeInserted(TTreeNode&, int) override {
+    if (++inserted_ == failAt_) throw std::bad_alloc();
+  }
+  int failAt_;
+  int inserted_ = 0;
+};
+
+// Regression: a holder whose node could not be added was freed while its node stayed in the
+// tree carrying it, and freeing the tree then used the freed holder (the sanitizers see it).
+TEST(ZUKHoldersTest, AHolderWhoseNodeCouldNotBeAddedLeavesNothingBehind) {
+  TZUKExamCollection source;
+  source.InitRootNode("");
+  AddExams(source, {ZUKExamDesc{false, {MC(), MC()}, {}}, ZUKExamDesc{false, {MC()}, {}}});
+  TMemoryStream records;
+  source.Save(records);
+  // The nodes come in the order root, exam A, its two questions, exam B, its question.
+  for (int failAt : {2, 3, 4, 5, 6}) {
+    SCOPED_TRACE(failAt);
+    TFailingTreeView view(failAt);
+    {
+      TZUKExamCollection collection(&view);
+      collection.InitRootNode("");
+      records.SetPosition(0);
+      EXPECT_THROW(collection.Load(records), std::bad_alloc);
+      EXPECT_EQ(view.Items.Count(), failAt - 1);
+    }
+    EXPECT_EQ(view.Items.Count(), 0);
+  }
 }
 
 TEST(ZUKHoldersTest, AddingToAHolderWithoutANodeFails) {

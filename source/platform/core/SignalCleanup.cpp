@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/core/Files.h"
+#include "platform/core/MemoryReserve.h"
 
 namespace {
 
@@ -75,6 +76,7 @@ void SetEndingProgramName(const std::string& name) {
 }
 
 void EndRuns(const std::string& reason) {
+  ReleaseMemoryReserve();  // a signal may come when memory is all but gone
   std::lock_guard<std::mutex> lock(g_mutex);
   for (auto it = g_paths.rbegin(); it != g_paths.rend(); ++it) Remove(**it);
   g_paths.clear();

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/core/Exceptions.h"
+#include "platform/core/MemoryReserve.h"
 #include "platform/core/SignalCleanup.h"
 
 namespace {
@@ -178,7 +179,7 @@ void TMemoryStream::Grow(size_t size) {
   if (size <= capacity_) return;
   const size_t capacity = std::max({size, capacity_ + capacity_ / 2, size_t{64}});
   auto* moved = static_cast<uint8_t*>(std::realloc(data_, capacity));
-  if (moved == nullptr) throw std::bad_alloc();
+  if (moved == nullptr) RaiseOutOfMemory();
   data_ = moved;
   capacity_ = capacity;
 }

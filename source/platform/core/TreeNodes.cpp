@@ -23,14 +23,18 @@ int SubtreeSize(const TTreeNode& node) {
 }  // namespace
 
 TTreeNode::~TTreeNode() {
-  // Free the subtree without recursing through the destructors, so depth is no limit:
-  // every node is emptied of its children before it goes.
-  std::vector<std::unique_ptr<TTreeNode>> pending = std::move(children_);
-  while (!pending.empty()) {
-    std::unique_ptr<TTreeNode> node = std::move(pending.back());
-    pending.pop_back();
-    for (auto& child : node->children_) pending.push_back(std::move(child));
-    node->children_.clear();
+  // Free the subtree without recursing through the destructors, so depth is no limit, and
+  // without a list of pending nodes, as this runs while an exception for a failed allocation
+  // unwinds: go down to the last leaf along the parent links, free it, and go back up.
+  TTreeNode* node = this;
+  while (true) {
+    if (!node->children_.empty()) {
+      node = node->children_.back().get();
+      continue;
+    }
+    if (node == this) break;
+    node = node->parent_;
+    node->children_.pop_back();
   }
 }
 
@@ -97,9 +101,17 @@ TTreeNode* TTreeNodes::InsertAt(TTreeNode* parent, size_t position, const std::s
   node->Data = data;
   TTreeNode* raw = node.get();
   NodeList& siblings = SiblingsOf(parent);
-  siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(position), std::move(node));
+  const auto at = siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(position), std::move(node));
   ++count_;
-  if (observer_) observer_->NodeInserted(*raw, static_cast<int>(position));
+  try {
+    if (observer_) observer_->NodeInserted(*raw, static_cast<int>(position));
+  } catch (...) {
+    // All or nothing: a node whose insertion failed must not stay behind with data that its
+    // caller frees.
+    siblings.erase(at);
+    --count_;
+    throw;
+  }
   return raw;
 }
 

@@ -15,6 +15,7 @@
 #include <jerror.h>
 // clang-format on
 
+#include "platform/core/MemoryReserve.h"
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/BitmapAccess.h"
@@ -62,6 +63,7 @@ struct DecodeJob {
   int components = 0;         // 1 (grey), 3 (RGB) or 4 (CMYK)
   uint8_t* pixels = nullptr;  // malloc'ed rows, width * components bytes each
   char message[JMSG_LENGTH_MAX] = {};
+  bool out_of_memory = false;  // the library or the rows were refused memory
 };
 
 bool DecodeJpeg(DecodeJob* job) {
@@ -71,6 +73,7 @@ bool DecodeJpeg(DecodeJob* job) {
   InstallErrorManager(err);
   if (setjmp(err.jump)) {
     std::memcpy(job->message, err.message, sizeof job->message);
+    job->out_of_memory = err.pub.msg_code == JERR_OUT_OF_MEMORY;
     jpeg_destroy_decompress(&cinfo);
     std::free(job->pixels);
     job->pixels = nullptr;
@@ -109,7 +112,7 @@ bool DecodeJpeg(DecodeJob* job) {
       static_cast<size_t>(cinfo.output_width) * static_cast<size_t>(cinfo.output_components);
   job->pixels = static_cast<uint8_t*>(std::malloc(rowBytes * cinfo.output_height));
   if (job->pixels == nullptr) {
-    std::snprintf(job->message, sizeof job->message, "Out of memory");
+    job->out_of_memory = true;
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
@@ -140,6 +143,7 @@ struct EncodeJob {
   unsigned char* output = nullptr;  // malloc'ed by libjpeg
   unsigned long output_size = 0;
   char message[JMSG_LENGTH_MAX] = {};
+  bool out_of_memory = false;  // the library was refused memory
 };
 
 bool EncodeJpeg(EncodeJob* job) {
@@ -149,6 +153,7 @@ bool EncodeJpeg(EncodeJob* job) {
   InstallErrorManager(err);
   if (setjmp(err.jump)) {
     std::memcpy(job->message, err.message, sizeof job->message);
+    job->out_of_memory = err.pub.msg_code == JERR_OUT_OF_MEMORY;
     jpeg_destroy_compress(&cinfo);
     std::free(job->output);
     job->output = nullptr;
@@ -239,7 +244,9 @@ class DibRows {
   std::vector<uint8_t> ring_;
 };
 
-[[noreturn]] void FailJpeg(const char* detail) {
+/// Memory that ran out is not bad data: the picture may be fine.
+[[noreturn]] void FailJpeg(const char* detail, bool outOfMemory = false) {
+  if (outOfMemory) RaiseOutOfMemory();
   throw EInvalidGraphic(std::string("JPEG error: ") + (detail && *detail ? detail : "invalid data"));
 }
 
@@ -329,7 +336,7 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
   job.data = bytes.data();
   job.size = bytes.size();
   job.header_only = true;
-  if (bytes.empty() || !DecodeJpeg(&job)) FailJpeg(job.message);
+  if (bytes.empty() || !DecodeJpeg(&job)) FailJpeg(job.message, job.out_of_memory);
   impl_->data = std::move(bytes);
   impl_->bitmap.reset();
   impl_->bitmap_is_source = false;
@@ -428,7 +435,7 @@ void TJPEGImage::Compress() {
   job.quality = impl_->quality;
   job.smoothing = impl_->smoothing;
   job.progressive = impl_->progressive;
-  if (!EncodeJpeg(&job)) FailJpeg(job.message);
+  if (!EncodeJpeg(&job)) FailJpeg(job.message, job.out_of_memory);
   impl_->data.assign(job.output, job.output + job.output_size);
   std::free(job.output);
   impl_->bitmap_is_source = false;
@@ -448,7 +455,7 @@ TBitmap& TJPEGImage::DecodedBitmap() const {
     job.smoothing = impl_->smoothing;
     job.fast = impl_->performance == jpBestSpeed;
     job.grayscale = impl_->grayscale;
-    if (!DecodeJpeg(&job)) FailJpeg(job.message);
+    if (!DecodeJpeg(&job)) FailJpeg(job.message, job.out_of_memory);
     const std::unique_ptr<uint8_t, decltype(&std::free)> owned(job.pixels, &std::free);
     TDibImage dib = TDibImage::Create(job.width, job.height, 24, false, {}, TRGBQuad{});
     for (int32_t y = 0; y < job.height; ++y) {

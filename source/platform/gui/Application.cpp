@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/core/MemoryReserve.h"
 #include "platform/core/SignalCleanup.h"
 #include "platform/graphics/ToolkitStartup.h"
 #include "platform/gui/Dialogs.h"
@@ -92,6 +93,11 @@ void EnsureWidgetApplication() {
   static QApplication* app = new QApplication(argc, argv);
   (void)app;
 }
+
+// What the toolkit may need while it handles pending messages: memory of its own and the
+// threads that share its drawing.
+constexpr size_t kToolkitHeadroom = 8 << 20;
+constexpr int kToolkitDrawingThreads = 8;
 
 // The signals whose default action ends the process, a program may catch, and that come from
 // outside (a terminal, kill, the session, a limit, a timer, the power supply): each ends a
@@ -213,6 +219,9 @@ void TApplication::Run() {
 }
 
 void TApplication::ProcessMessages() {
+  // Long work pumps messages between its steps. The toolkit does not survive running out of
+  // memory inside, nor failing to start a thread it draws with (it waits for it forever).
+  CheckMemoryHeadroom(kToolkitHeadroom, kToolkitDrawingThreads);
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 

@@ -8,10 +8,12 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <algorithm>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "platform/core/MemoryReserve.h"
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/gui/WidgetSupport.h"
@@ -249,13 +251,23 @@ class TTreeHandle : public TWidgetHandle {
       : TWidgetHandle(view, tree, tree->viewport()), view_(view), tree_(tree) {}
 
   /// Makes an item for `node` (a leaf) at `index` among its siblings' items, under an
-  /// expanded parent.
+  /// expanded parent. All or nothing: when memory runs out, no item is left behind that
+  /// names a node its caller takes away again.
   void Insert(const TTreeNode& node, int index) {
     QTreeWidgetItem* parent = node.Parent() != nullptr ? ItemOf(node.Parent()) : tree_->invisibleRootItem();
     if (parent == nullptr) return;
-    QTreeWidgetItem* item = NewItem(node);
-    parent->insertChild(std::clamp(index, 0, parent->childCount()), item);
-    items_[&node] = item;
+    // The toolkit does not survive a failed allocation of its own; a tree filled with a large
+    // exam is where it would meet one.
+    CheckMemoryHeadroom(kItemHeadroom);
+    std::unique_ptr<QTreeWidgetItem> item(NewItem(node));
+    auto& slot = items_[&node];
+    try {
+      parent->insertChild(std::clamp(index, 0, parent->childCount()), item.get());
+    } catch (...) {
+      items_.erase(&node);
+      throw;
+    }
+    slot = item.release();
     if (parent != tree_->invisibleRootItem() && !parent->isExpanded()) parent->setExpanded(true);
   }
 
@@ -307,8 +319,11 @@ class TTreeHandle : public TWidgetHandle {
     return found != items_.end() ? found->second : nullptr;
   }
 
-  /// Drops the items of `node` and of its subtree from the index.
+  /// Drops the items of `node` and of its subtree from the index. A leaf, as the holders of an
+  /// exam free their nodes while a failed allocation unwinds, needs no list.
   void Forget(const TTreeNode& node) {
+    items_.erase(&node);
+    if (!node.HasChildren()) return;
     std::vector<const TTreeNode*> pending{&node};
     while (!pending.empty()) {
       const TTreeNode* next = pending.back();
@@ -321,8 +336,11 @@ class TTreeHandle : public TWidgetHandle {
   /// Frees an item taken out of the widget with the items below it, each once its children
   /// are taken out of it: the toolkit would free them recursively.
   static void FreeItems(QTreeWidgetItem* item) {
-    std::vector<QTreeWidgetItem*> pending;
-    if (item != nullptr) pending.push_back(item);
+    if (item == nullptr || item->childCount() == 0) {
+      delete item;
+      return;
+    }
+    std::vector<QTreeWidgetItem*> pending{item};
     while (!pending.empty()) {
       QTreeWidgetItem* next = pending.back();
       pending.pop_back();
@@ -330,6 +348,9 @@ class TTreeHandle : public TWidgetHandle {
       delete next;
     }
   }
+
+  /// What one item may cost the toolkit, its sibling list growing included.
+  static constexpr size_t kItemHeadroom = 4 << 20;
 
   const TTreeView& view_;
   QTreeWidget* tree_;

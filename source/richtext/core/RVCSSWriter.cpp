@@ -1,6 +1,7 @@
 #include "richtext/core/RVCSSWriter.h"
 
 #include <exception>
+#include <new>
 
 #include "platform/core/SysUtils.h"
 #include "richtext/core/CRVData.h"
@@ -225,6 +226,8 @@ bool TRVHTMLExportSide::SaveHTMLToStreamCSS(TStream& Stream, const std::string& 
     TRVCSSHTMLWriter writer(Document(), *style, Stream, settings, imgSaveNo, Bullets, ExtraStyles,
                             ExternalCSS, CPPrefix, CurrentFileColor);
     return writer.Write();
+  } catch (const std::bad_alloc&) {
+    throw;  // not a fault of the document
   } catch (const std::exception&) {
     return false;
   }

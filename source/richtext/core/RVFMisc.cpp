@@ -1,6 +1,7 @@
 #include "richtext/core/RVFMisc.h"
 
 #include <cstring>
+#include <new>
 
 #include "platform/core/ComponentStreaming.h"
 #include "platform/core/Streams.h"
@@ -215,6 +216,8 @@ bool RVFLoadPictureLine(std::string_view Line, int ReadType, std::unique_ptr<TGr
   try {
     Graphic->LoadFromStream(stream);
     return true;
+  } catch (const std::bad_alloc&) {
+    throw;  // the picture may be fine: memory ran out
   } catch (const std::exception& e) {
     if (Reason != nullptr) *Reason = e.what();
   }

@@ -4,6 +4,7 @@
 // false, and what was inserted before the fault stays in the document.
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -688,6 +689,8 @@ void TRVFReader::Finish(bool ok) {
       if (Style != nullptr && Style->TextStyles().Items(0)->Unicode) empty->ItemOptions |= rvioTwoByteText;
       try {
         InsertItem(std::string(), std::move(empty), -1);
+      } catch (const std::bad_alloc&) {
+        throw;
       } catch (const std::exception&) {
       }
     }
@@ -762,20 +765,28 @@ bool TCustomRVData::InsertRVFFromStreamFull(TStream& Stream, int& Index, int32_t
   }
 
   bool ok = false;
+  // Memory that runs out ends the work, not only this document: it goes on once the document
+  // is left as a failed read leaves it.
+  std::exception_ptr outOfMemory;
   try {
     std::string storage;
     ok = reader.Read(ReadRest(Stream, storage));
   } catch (const TRVFAbort&) {
     ok = false;
+  } catch (const std::bad_alloc&) {
+    outOfMemory = std::current_exception();
   } catch (const std::exception&) {
     ok = false;
   }
   try {
     reader.Finish(ok);
+  } catch (const std::bad_alloc&) {
+    if (!outOfMemory) outOfMemory = std::current_exception();
   } catch (const std::exception&) {
     ok = false;
   }
   Reading = false;
+  if (outOfMemory) std::rethrow_exception(outOfMemory);
   return ok || reader.Refused;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <exception>
+#include <new>
 #include <string_view>
 
 #include "platform/core/CodePages.h"
@@ -285,6 +286,8 @@ bool TRVHTMLExportSide::SaveHTMLToStream(TStream& Stream, const std::string& Pat
   try {
     TRVHTMLWriter writer(Document(), *style, Stream, settings, imgSaveNo, Bullets);
     return writer.Write();
+  } catch (const std::bad_alloc&) {
+    throw;  // not a fault of the document
   } catch (const std::exception&) {
     return false;
   }

@@ -5,6 +5,8 @@
 #include <functional>
 #include <new>
 
+#include "platform/core/MemoryReserve.h"
+
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
 // Free slots stay poisoned so that a piece used after it was freed is still caught.
@@ -49,7 +51,7 @@ TRVSlotPool::~TRVSlotPool() {
 
 TRVSlotPool::TSlab* TRVSlotPool::NewSlab() {
   void* memory = std::malloc(kSlabBytes);
-  if (!memory) throw std::bad_alloc();
+  if (!memory) RaiseOutOfMemory();
   const auto at = std::upper_bound(slabs_.begin(), slabs_.end(), memory, std::less<>());
   try {
     slabs_.insert(at, static_cast<TSlab*>(memory));
