@@ -5,6 +5,7 @@
 // making it needs little memory. Usage: MakeLargeZUK OUTPUT [QUESTIONS]
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -48,8 +49,17 @@ TPartPool MakePool(TRVStyle& sheet) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: MakeLargeZUK OUTPUT [QUESTIONS]\n");
+  constexpr const char* kUsage =
+      "usage: MakeLargeZUK OUTPUT [QUESTIONS]\n"
+      "Writes a large exam (200,000 questions unless QUESTIONS says) to the file OUTPUT (a name\n"
+      "that starts with \"-\" as ./-NAME).\n";
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  // Only a path is an output: anything else that starts with "-" is an option this tool lacks.
+  if (argc < 2 || argc > 3 || argv[1][0] == '-' || argv[1][0] == 0) {
+    std::fputs(kUsage, stderr);
     return 2;
   }
   const int questions = argc == 3 ? std::atoi(argv[2]) : 200000;
