@@ -346,7 +346,7 @@ TEST(ProgramRunTest, ConvertsTheBundledExample) {
   EXPECT_TRUE(IsMobileFile(dir.Path("sample.zukm")));
 }
 
-// The bundled example's maker writes only to a path: --help and an option it lacks print its usage.
+// The bundled example's maker writes only to a path: --help and an option it lacks print usage, no file.
 TEST(ProgramRunTest, TheSampleToolWritesOnlyToAPath) {
   ScratchFolder dir;
   const std::tuple<std::string, int, bool> cases[] = {
