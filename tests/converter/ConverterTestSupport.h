@@ -55,6 +55,10 @@ inline std::string ExamFile(bool caseStudyFile = false, int exams = 1, int quest
   return BuildZUKFile(desc);
 }
 
+inline std::ptrdiff_t Entries(const std::string& folder) {
+  return std::distance(std::filesystem::directory_iterator(folder), {});
+}
+
 /// `s` in single quotes for the shell.
 inline std::string Quoted(const std::string& s) {
   std::string out = "'";

@@ -16,6 +16,7 @@
 #include "TestRunEnd.h"
 #include "platform/gui/XcbTestSupport.h"
 
+using progtest::Entries;
 using progtest::ExamFile;
 using progtest::Quoted;
 using progtest::ReadFile;
@@ -151,19 +152,15 @@ TEST(ProgramRunTest, AFileSizeLimitFailsTheRunAndLeavesNothingBehind) {
 }
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-// (The sanitizers' allocators end the program when memory runs out rather than throw, and map
-// more address space than any limit leaves: this case runs in the builds without them.)
-// Under an address-space limit just below what a conversion needs, the run says that memory ran
-// out, ends with status 1 and leaves the old target and nothing else. The need is found by
-// halving the distance between a limit that fails and one that suffices; every run that fails
-// on the way is checked.
+// Under address-space limits halved down to just below a conversion's need, every run that fails
+// says that memory ran out, ends with status 1 and leaves the old target and nothing else. (Not under
+// the sanitizers: their allocators end the program rather than throw, and map more than any limit.)
 TEST(ProgramRunTest, MemoryThatRunsOutEndsTheRunWithAMessageAndLeavesNothingBehind) {
   ScratchFolder dir;
   for (const char* folder : {"run", "temp"}) std::filesystem::create_directories(dir.Path(folder));
   WriteFile(dir.Path("run/exam.zuk"), ExamFile(false, 3, 9999));
-  const std::string old = "the old target";
   auto converts = [&](int64_t limitKB) {
-    WriteFile(dir.Path("run/out.zukm"), old);
+    WriteFile(dir.Path("run/out.zukm"), "the old target");
     const RunResult run =
         RunHeadless(dir, {"-c", "run/exam.zuk", "run/out.zukm"}, ZUK_CONVERTER_PROGRAM,
                     "TMPDIR=" + Quoted(dir.Path("temp")), "ulimit -v " + std::to_string(limitKB) + " &&");
@@ -171,14 +168,13 @@ TEST(ProgramRunTest, MemoryThatRunsOutEndsTheRunWithAMessageAndLeavesNothingBehi
     SCOPED_TRACE(limitKB);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.printed, "ZUK Converter: Memory ran out while the file was being converted.\n");
-    EXPECT_EQ(ReadFile(dir.Path("run/out.zukm")), old);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path("run")), {}), 2);
+    EXPECT_EQ(ReadFile(dir.Path("run/out.zukm")), "the old target");
+    EXPECT_EQ(Entries(dir.Path("run")), 2);
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path("temp")));
     return false;
   };
-  // Well above what the program needs to start, well below what the exam's 30,000 questions need.
-  int64_t fails = 280 << 10;
-  int64_t suffices = 4 << 20;
+  // Well above what the program needs to start, well below what 30,000 questions need.
+  int64_t fails = 280 << 10, suffices = 4 << 20;
   ASSERT_FALSE(converts(fails));
   ASSERT_TRUE(converts(suffices));
   while (suffices - fails > 2048 && !HasFailure()) {
@@ -188,9 +184,8 @@ TEST(ProgramRunTest, MemoryThatRunsOutEndsTheRunWithAMessageAndLeavesNothingBehi
 }
 #endif
 
-/// Starts the program in `dir`/run on exam.zuk to `target` (TMPDIR `dir`/temp) with no signal ignored or
-/// blocked, without a display or on one of `xvfb`'s; the program's pid goes to `dir`/pid, what it
-/// prints to `dir`/stderr.txt.
+/// Starts the program in `dir`/run on exam.zuk to `target` (TMPDIR `dir`/temp, no signal ignored or
+/// blocked), headless or under `xvfb`; its pid goes to `dir`/pid, its standard error to `dir`/stderr.txt.
 pid_t StartConversion(const ScratchFolder& dir, const std::string& xvfb = "",
                       const std::string& target = "out.zukm") {
   std::filesystem::remove(dir.Path("pid"));
@@ -214,73 +209,57 @@ pid_t StartConversion(const ScratchFolder& dir, const std::string& xvfb = "",
   return child;
 }
 
-// Every signal from outside whose default action ends the process, while the target is written,
-// with and without a window, also after the target's folder was moved: the partial target and the
-// picture folder go, the program says why it ends, and the status names the signal.
+// Every signal from outside whose default action ends the process, with and without a window, also
+// after the target's folder moved or while a FIFO target awaits a reader: the partial target and the
+// picture folder go (a FIFO stays), the program says why it ends, and the status names the signal.
 TEST(ProgramRunTest, ASignalEndsTheConversionAsItWouldAndLeavesNothingBehind) {
   ScratchFolder dir;
   for (const char* folder : {"run", "temp"}) std::filesystem::create_directories(dir.Path(folder));
   WriteFile(dir.Path("run/exam.zuk"), ExamFile(false, 1, 200000));  // long to write
   const std::string xvfb = xcbtest::FindProgram("xvfb-run");
-  // The signal, whether on a display, whether the folder is moved before the signal.
-  const std::tuple<int, bool, bool> cases[] = {
-      {SIGINT, false, false},  {SIGTERM, false, false}, {SIGHUP, false, false}, {SIGQUIT, false, false},
-      {SIGXCPU, false, false}, {SIGPWR, false, false},  {SIGIO, false, false},  {SIGRTMIN, false, false},
-      {SIGTERM, false, true},  {SIGTERM, true, false},
+  const std::string target = dir.Path("run/out.zukm");
+  // The signal, whether on a display, the target: being written, its folder moved meanwhile, a FIFO.
+  enum { kWritten, kMoved, kFIFO };
+  const std::tuple<int, bool, int> cases[] = {
+      {SIGINT, false, kWritten},  {SIGTERM, false, kWritten},  {SIGHUP, false, kWritten},
+      {SIGQUIT, false, kWritten}, {SIGXCPU, false, kWritten},  {SIGPWR, false, kWritten},
+      {SIGIO, false, kWritten},   {SIGRTMIN, false, kWritten}, {SIGTERM, false, kMoved},
+      {SIGTERM, true, kWritten},  {SIGINT, false, kFIFO},      {SIGTERM, false, kFIFO},
+      {SIGHUP, false, kFIFO},
   };
-  for (const auto& [signal, onDisplay, moved] : cases) {
-    SCOPED_TRACE(strsignal(signal) + std::string(moved ? ", folder moved" : ""));
+  for (const auto& [signal, onDisplay, kind] : cases) {
+    SCOPED_TRACE(strsignal(signal) + (", target kind " + std::to_string(kind)));
     if (onDisplay && xvfb.empty()) GTEST_SKIP() << "xvfb-run is not installed (Debian packages xvfb, xauth)";
+    ASSERT_TRUE(kind != kFIFO || mkfifo(target.c_str(), 0600) == 0);
     // Named through its folder, which the program's working folder would not be.
-    const pid_t child =
-        StartConversion(dir, onDisplay ? xvfb : "", moved ? dir.Path("run/out.zukm") : "out.zukm");
-    const auto entries = [&] {
-      return std::distance(std::filesystem::directory_iterator(dir.Path("run")), {});
-    };
+    const pid_t child = StartConversion(dir, onDisplay ? xvfb : "", kind == kMoved ? target : "out.zukm");
     int status = 0;
-    while (entries() == 1 && waitpid(child, &status, WNOHANG) == 0) usleep(1000);
-    ASSERT_EQ(entries(), 2) << "the program ended before it wrote its target";
-    if (moved) std::filesystem::rename(dir.Path("run"), dir.Path("moved"));
+    // Until the target is made, or (for ten seconds at most) the kernel names the wait for a reader.
+    const auto waiting = [&] {
+      if (kind != kFIFO) return Entries(dir.Path("run")) == 1;
+      return ReadFile("/proc/" + ReadFile(dir.Path("pid")) + "/wchan") != "wait_for_partner";
+    };
+    for (int i = 0; waiting() && (kind != kFIFO || i < 10000); ++i, usleep(1000))
+      ASSERT_EQ(waitpid(child, &status, WNOHANG), 0) << "the program ended before it wrote its target";
+    if (kind == kMoved) std::filesystem::rename(dir.Path("run"), dir.Path("moved"));
     kill(std::stoi(ReadFile(dir.Path("pid"))), signal);  // on a display, a grandchild's
     waitpid(child, &status, 0);
-    if (moved) std::filesystem::rename(dir.Path("moved"), dir.Path("run"));
+    if (kind == kMoved) std::filesystem::rename(dir.Path("moved"), dir.Path("run"));
     EXPECT_TRUE(onDisplay ? WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal
                           : WIFSIGNALED(status) && WTERMSIG(status) == signal)
         << status;  // xvfb-run exits as a shell does for a program a signal ended
-    EXPECT_EQ(entries(), 1);
+    EXPECT_TRUE(kind != kFIFO || (std::filesystem::is_fifo(target) && std::filesystem::remove(target)));
+    EXPECT_EQ(Entries(dir.Path("run")), 1);
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path("temp")));
     EXPECT_NE(ReadFile(dir.Path("stderr.txt")).find(std::string("ZUK Converter: ") + strsignal(signal)),
               std::string::npos);
   }
 }
 
-// A FIFO target nobody reads: a signal ends the wait for a reader, and the FIFO stays.
-TEST(ProgramRunTest, ASignalEndsTheWaitForAFIFOTargetsReader) {
-  ScratchFolder dir;
-  for (const char* folder : {"run", "temp"}) std::filesystem::create_directories(dir.Path(folder));
-  WriteFile(dir.Path("run/exam.zuk"), ExamFile());
-  ASSERT_EQ(mkfifo(dir.Path("run/out.zukm").c_str(), 0600), 0);
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    SCOPED_TRACE(signal);
-    const pid_t child = StartConversion(dir);
-    int status = 0;
-    // Until the kernel names the wait for the other end (ten seconds where it names no waits).
-    for (int i = 0;
-         i < 10000 && ReadFile("/proc/" + ReadFile(dir.Path("pid")) + "/wchan") != "wait_for_partner"; ++i) {
-      ASSERT_EQ(waitpid(child, &status, WNOHANG), 0) << "the program did not wait for a reader";
-      usleep(1000);
-    }
-    kill(std::stoi(ReadFile(dir.Path("pid"))), signal);
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
-    EXPECT_TRUE(std::filesystem::is_fifo(dir.Path("run/out.zukm")));
-    EXPECT_TRUE(std::filesystem::is_empty(dir.Path("temp")));
-  }
-}
-
 // A FIFO target, a link to one, or /dev/stdout into a pipe or a socket (a link whose text names no
-// file) is written in place; a reader that stops early fails the run.
-TEST(ProgramRunTest, AFIFOTargetIsWrittenIntoForItsReader) {
+// file) is written in place; a reader that stops early fails the run. With the standard descriptors
+// closed, the program's own do not take their numbers (its messages would be read back as signals).
+TEST(ProgramRunTest, PipesSocketsAndClosedDescriptorsGetTheWholeFile) {
   ScratchFolder dir;
   WriteFile(dir.Path("exam.zuk"), ExamFile(false, 2, 9999));  // many times a pipe's buffer, within the limits
   std::filesystem::create_directories(dir.Path("temp"));
@@ -300,9 +279,11 @@ TEST(ProgramRunTest, AFIFOTargetIsWrittenIntoForItsReader) {
        "f.write(b\"\".join(iter(lambda: b.recv(9999), b\"\"))); sys.exit(p.wait())' \"$0\" -c exam.zuk "
        "/dev/stdout",
        true, "converted successfully.\n"},
+      {"\"$0\" -c exam.zuk read.bin 0<&- 1>&- 2>&-", true, ""},
   };
   for (const auto& [commands, succeeds, printed] : cases) {
     SCOPED_TRACE(commands);
+    std::filesystem::remove(dir.Path("read.bin"));
     const std::string script = "set -o pipefail; " + commands + "; s=$?; wait; exit $s";
     const RunResult run =
         RunHeadless(dir, {"-c", script, ZUK_CONVERTER_PROGRAM}, "bash", "TMPDIR=" + Quoted(dir.Path("temp")));
@@ -313,16 +294,6 @@ TEST(ProgramRunTest, AFIFOTargetIsWrittenIntoForItsReader) {
     EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("link.zukm")));
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path("temp")));
   }
-}
-
-// Started with standard input, output and error closed, the program's own descriptors do not take
-// their numbers (its messages would be read back as signals): the run ends well.
-TEST(ProgramRunTest, StartedWithTheStandardDescriptorsClosedItConverts) {
-  ScratchFolder dir;
-  WriteFile(dir.Path("exam.zuk"), ExamFile());
-  const std::string script = "exec \"$0\" -c exam.zuk out.zukm 0<&- 1>&- 2>&-";
-  EXPECT_EQ(RunHeadless(dir, {"-c", script, ZUK_CONVERTER_PROGRAM}, "sh").status, 0);
-  EXPECT_TRUE(IsMobileFile(dir.Path("out.zukm")));
 }
 
 // A character device target, made like /dev/null in a mount namespace of the test's own, is written into.
@@ -375,8 +346,7 @@ TEST(ProgramRunTest, ConvertsTheBundledExample) {
   EXPECT_TRUE(IsMobileFile(dir.Path("sample.zukm")));
 }
 
-// The tool that makes the bundled example writes only to a path: --help and an option it lacks
-// print its usage and make no file.
+// The bundled example's maker writes only to a path: --help and an option it lacks print usage, no file.
 TEST(ProgramRunTest, TheSampleToolWritesOnlyToAPath) {
   ScratchFolder dir;
   const std::tuple<std::string, int, bool> cases[] = {
@@ -441,9 +411,8 @@ TEST(ProgramRunTest, OnADisplayTheSuccessBoxWaitsForItsButton) {
 
 namespace {
 
-// What `cmake --install` puts beside the program: the file types of .zuk and .zukm files
-// compile, and the desktop entry takes a file but is no opener of those types (handed one, the
-// program only says which program opens it).
+// What `cmake --install` puts beside the program: the .zuk and .zukm file types compile, and the
+// desktop entry takes a file but opens neither type (handed one, the program names its opener).
 TEST(ProgramRunTest, InstallsTheDesktopEntryAndTheFileTypes) {
   const std::string mimeTool = xcbtest::FindProgram("update-mime-database");
   if (mimeTool.empty())
