@@ -144,27 +144,25 @@ TEST_F(RTFBuilderTest, PicturesAndTheirReplacements) {
 }
 
 TEST_F(RTFBuilderTest, PicturesComeFromTheFactoryAndTheImportedGraphicFilterChoosesWhatStays) {
-  const TRVGraphicFactoryProc factory = RVGraphicFactory();
-  const TRVImportedGraphicFilterProc filter = RVImportedGraphicFilter();
   std::vector<std::string> made, filtered;
-  RVGraphicFactory() = [&made](std::string_view className) {
-    made.emplace_back(className);
-    return CreateGraphic(className);
-  };
-  RVImportedGraphicFilter() = [&filtered](std::unique_ptr<TGraphic> graphic) -> std::unique_ptr<TGraphic> {
-    filtered.push_back(graphic->ClassName() + " " + std::to_string(graphic->Width()) + "x" +
-                       std::to_string(graphic->Height()));
-    auto replacement = std::make_unique<TBitmap>();
-    replacement->SetSize(5, 4);
-    return replacement;
-  };
+  const TRVGraphicFactoryProc factory =
+      std::exchange(RVGraphicFactory(), [&made](std::string_view className) {
+        made.emplace_back(className);
+        return CreateGraphic(className);
+      });
+  const TRVImportedGraphicFilterProc filter = std::exchange(
+      RVImportedGraphicFilter(), [&](std::unique_ptr<TGraphic> graphic) -> std::unique_ptr<TGraphic> {
+        filtered.push_back(graphic->ClassName() + " " + std::to_string(graphic->Width()) + "x" +
+                           std::to_string(graphic->Height()));
+        auto replacement = std::make_unique<TBitmap>();
+        replacement->SetSize(5, 4);
+        return replacement;
+      });
   // A metafile of a header and the end record, one inch by half an inch.
   const std::string wmf =
-      "{\\pict\\wmetafile8\\picw2540\\pich1270 0100090000030C000000000003000000000003000000"
-      "0000}";
-  const std::string rtf =
-      "{\\rtf1 a{\\pict\\pngblip " + kGreenDotPngHex + "}" + wmf + "{\\pict\\jpegblip 00}}";
-  EXPECT_EQ(doc.Read(rtf), 0);
+      "{\\pict\\wmetafile8\\picw2540\\pich1270 0100090000030C0000000000030000000000030000000000}";
+  EXPECT_EQ(doc.Read("{\\rtf1 a{\\pict\\pngblip " + kGreenDotPngHex + "}" + wmf + "{\\pict\\jpegblip 00}}"),
+            0);
   RVGraphicFactory() = factory, RVImportedGraphicFilter() = filter;
   // The invalid picture that stands for the unreadable JPEG comes from the factory too, unfiltered.
   EXPECT_EQ(made, (std::vector<std::string>{"TBitmap", "TMetafile", "TJPEGImage", "TBitmap"}));

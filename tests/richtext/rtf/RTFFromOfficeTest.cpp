@@ -216,7 +216,6 @@ TEST_F(RTFFromOfficeTest, UnfinishedRowKeepsWhatTheOfficeSuiteShowsInItsOrder) {
 }
 
 TEST_F(RTFFromOfficeTest, TableTextThatMergesOrRowEndsTakeIsAllThere) {
-  // Every line the office suite shows is one of ours, if not always in its order.
   for (size_t i = 0; i < std::size(kTableTextRTF); ++i) {
     doc.Clear();
     ASSERT_EQ(doc.Read(kTableTextRTF[i]), 0) << kTableTextRTF[i];

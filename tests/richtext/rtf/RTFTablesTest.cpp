@@ -125,7 +125,6 @@ TEST_F(RTFTablesTest, TextThatMergesAndRowEndsTakeIsKept) {
     ASSERT_EQ(doc.Read(rtf), 0) << rtf;
     TRVTableItemInfo* t = TableAt(0);
     ASSERT_NE(t, nullptr) << Outline(doc);
-    // Grid faults, then each cell's paragraphs as "row,col:outline", then what follows the table.
     std::string s = tabletest::GridFault(*t), outline = Outline(doc);
     for (int r = 0; r < t->Rows().Count(); ++r)
       for (int c = 0; c < t->Rows().GetColCount(); ++c)

@@ -435,15 +435,13 @@ TEST_F(TablePaintTest, AnAreaOnABitmapOfItsSizeShowsThosePixelsOfTheWholePicture
   } cases[] = {{0, 0, Rect(0, 40, 300, 100)}, {0, 30, Rect(0, 40, 300, 100)}, {3, 5, Rect(4, 30, 90, 75)}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.vOffs);
-    doc.hOffs = c.hOffs;
-    doc.vOffs = c.vOffs;
+    doc.hOffs = c.hOffs, doc.vOffs = c.vOffs;
     tops.clear();
     Paint();
-    const auto wholeTops = tops;
-    const std::vector<int32_t> wholePlaces = places();
+    const auto wholeTops = std::exchange(tops, {});
+    const auto wholePlaces = places();
     TBitmap part;
     Blank(part, c.area.Width(), c.area.Height());
-    tops.clear();
     doc.Paint(part.Canvas(), c.area);
     int differing = 0;
     for (int32_t y = 0; y < c.area.Height(); ++y)

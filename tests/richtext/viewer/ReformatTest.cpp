@@ -185,7 +185,6 @@ TEST_F(ReformatTest, LongerParagraphMovesEverythingBelowByOneLine) {
 }
 
 TEST_F(ReformatTest, SpacingAfterTheBlockIsInDevicePixelsAsInAFullFormat) {
-  // A device with twice the screen's vertical resolution (a printer-like canvas).
   struct TTallDevice : TFixedPitchData {
     void GetScreenAndDeviceInfo(TCanvas* Canvas, TRVFormatScale& Scale) override {
       TFixedPitchData::GetScreenAndDeviceInfo(Canvas, Scale);
@@ -194,19 +193,15 @@ TEST_F(ReformatTest, SpacingAfterTheBlockIsInDevicePixelsAsInAFullFormat) {
   } tall;
   tall.SetRVStyle(&style);
   tall.width = 130;
-  tall.AddTextItem("aaaa", 0, 2);  // 3 before, 5 after
-  tall.AddTextItem("bbbb", 0, 2);
-  tall.AddTextItem("cccc", 0, 2);
+  for (const char* text : {"aaaa", "bbbb", "cccc"}) tall.AddTextItem(text, 0, 2);  // 3 before, 5 after
   for (int itemNo : {1, 2}) {  // the next paragraph follows, or the block ends the document
     tall.Format(true);
     tall.SetItemText(itemNo, "bbbb bbbb bbbb");
     const int piece = tall.GetFirstDrawItemOfItem(itemNo);
     tall.FormatParas(piece, piece, 0);
-    const auto partial = PieceSnapshot(tall);
-    const int32_t partialHeight = tall.DocumentHeight;
+    const auto partial = std::pair(PieceSnapshot(tall), tall.DocumentHeight);
     tall.Format(true);
-    EXPECT_EQ(partial, PieceSnapshot(tall)) << itemNo;
-    EXPECT_EQ(partialHeight, tall.DocumentHeight) << itemNo;
+    EXPECT_EQ(partial, std::pair(PieceSnapshot(tall), tall.DocumentHeight)) << itemNo;
   }
 }
 

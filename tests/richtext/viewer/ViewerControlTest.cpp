@@ -683,8 +683,7 @@ TEST_F(ViewerControlTest, AnAnimatedPictureRunsInTheWindowThroughThePaintBuffer)
   auto gif = std::make_unique<TGIFImage>();
   TBitmap frame;
   frame.SetSize(8, 8);
-  gif->AddBitmap(frame);
-  gif->AddBitmap(frame);  // two frames: an animation
+  for (int i = 0; i < 2; ++i) gif->AddBitmap(frame);  // two frames: an animation
   const TGIFImage* picture = gif.get();
   viewer->AddPicture("", std::move(gif), -1, 0);
   viewer->Format();
