@@ -689,8 +689,6 @@ TEST_F(ZUKConverterTest, ReplacesAnExistingTargetKeepingItsPermissions) {
   EXPECT_EQ(FilesIn(dir.Path()), (std::set<std::string>{"exam.zuk", "exam.zukm"}));
 }
 
-// The target's folder is moved while the target is written: the target follows the folder, and
-// no partial file is left in it.
 TEST_F(ZUKConverterTest, ATargetFolderMovedWhileWrittenGetsTheTargetAndNoPartialFile) {
   const std::string source = Source(FileOf({Choice({"", ""}, 0), Choice({"", ""}, 0)}));
   fs::create_directories(dir.Path() + "out");
@@ -847,7 +845,6 @@ TEST_F(ZUKConverterFailureTest, APictureThatCannotBeDecodedIsNamedByItsNumberAnd
        "JPEG error: Not a JPEG file: starts with 0x58 0x58"},
       {Replaced(bitmap, "BM", "XX"), true,
        "Picture 1 (BMP) of the exam description could not be decoded. Bitmap image is not valid"},
-      // Pictures too large to convert say so, with the size their headers give.
       {Replaced(Part().Picture(htmltest::SolidJPEG(2, 2, clRed)).RVF(),
                 std::string("\xFF\xC0\x00\x11\x08\x00\x02\x00\x02", 9),
                 std::string("\xFF\xC0\x00\x11\x08\x9C\x40\x75\x30", 9)),

@@ -224,16 +224,12 @@ TEST(ZUKHoldersTest, AHolderThatDoesNotOwnItsNodeLeavesItWithoutData) {
 }
 
 /// A tree view that runs out of memory when it is given its `failAt`-th node (from 1).
-class TFailingTreeView : public TTreeView {
- public:
-  explicit TFailingTreeView(int failAt) : failAt_(failAt) {}
-
- private:
+struct TFailingTreeView : TTreeView {
+  explicit TFailingTreeView(int failAt) : failAt(failAt) {}
   void NodeInserted(TTreeNode&, int) override {
-    if (++inserted_ == failAt_) throw std::bad_alloc();
+    if (--failAt == 0) throw std::bad_alloc();
   }
-  int failAt_;
-  int inserted_ = 0;
+  int failAt;
 };
 
 // Regression: a holder whose node could not be added was freed while its node stayed in the

@@ -153,15 +153,13 @@ TEST(GIFBitmapImportTest, ImportAndRenderingReportTheirProgressEvery32Rows) {
     for (const int percent : percents) expected.emplace_back(percent, text);
     EXPECT_EQ(std::exchange(reports, {}), expected);
   };
-  image.AddBitmap(*Make24(2, 70, std::vector<RGB>(140, RGB{1, 2, 3})));
-  expect("Converting...", {0, 0, 45, 91, 100});
-  image.Images(0).Bitmap();
-  expect("Rendering...", {0, 0, 45, 91, 100});
-  image.DrawOptions = doDitherToWebPalette;  // rendering through the ditherer
-  image.AddBitmap(*Make24(2, 70, std::vector<RGB>(140, RGB{1, 2, 3})));
-  expect("Converting...", {0, 0, 45, 91, 100});
-  image.Images(1).Bitmap();
-  expect("Rendering...", {0, 0, 45, 91, 100});
+  for (const int frame : {0, 1}) {
+    if (frame == 1) image.DrawOptions = doDitherToWebPalette;  // rendering through the ditherer
+    image.AddBitmap(*Make24(2, 70, std::vector<RGB>(140, RGB{1, 2, 3})));
+    expect("Converting...", {0, 0, 45, 91, 100});
+    image.Images(frame).Bitmap();
+    expect("Rendering...", {0, 0, 45, 91, 100});
+  }
   std::vector<RGB> wide;
   for (int x = 0; x < 300; ++x) wide.push_back({static_cast<uint8_t>(x), static_cast<uint8_t>(x >> 8), 0});
   EXPECT_THROW(image.AddBitmap(*Make24(300, 1, wide)), GIFException);

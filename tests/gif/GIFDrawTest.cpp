@@ -190,20 +190,19 @@ TEST(GIFSetPalette, FramesDrawWithThePaletteSetOnThemOrOnTheImage) {
 TEST(GIFSetPalette, ANewPaletteAsksForOneRedrawWhenARenderingOrAConversionEnds) {
   Loaded loaded(
       GifBuilder().Header("87a", 2, 1, Palette4()).Frame({0, 0, 2, 1, {0, 1}, {}, false, 2}).Trailer().bytes);
-  TGIFImage& image = loaded.image;
   std::vector<std::string> asks;  // the changes reported, and the endings that ask for a redraw
-  image.OnChange = [&asks](TGraphic&) { asks.push_back("change"); };
-  image.OnProgress = [&asks](TObject*, TProgressStage stage, uint8_t, bool redraw, const TRect&,
-                             const std::string& text) {
+  loaded.image.OnChange = [&asks](TGraphic&) { asks.push_back("change"); };
+  loaded.image.OnProgress = [&asks](TObject*, TProgressStage stage, uint8_t, bool redraw, const TRect&,
+                                    const std::string& text) {
     if (stage == psEnding && redraw) asks.push_back(text);
   };
-  image.SetPalette({{9, 9, 9, 0}});
-  image.Images(0).Bitmap();
-  image.Images(0).SetPalette({{7, 7, 7, 0}});
+  loaded.image.SetPalette({{9, 9, 9, 0}});
+  loaded.image.Images(0).Bitmap();
+  loaded.image.Images(0).SetPalette({{7, 7, 7, 0}});
   TBitmap pixel;
   pixel.SetSize(1, 1);
-  image.AddBitmap(pixel);
-  image.Images(0).Bitmap();  // the conversion asked already
+  loaded.image.AddBitmap(pixel);
+  loaded.image.Images(0).Bitmap();  // the conversion asked already
   EXPECT_EQ(asks, (std::vector<std::string>{"change", "change", "change", "Converting...", "change"}));
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "RegexTestSupport.h"
@@ -219,17 +220,14 @@ TEST(RegexSearchTest, CyrillicCaseFollowsTheCodePage) {
   }
 }
 
-// Letters fold as each single-byte code page's own mapping says, not only in 1250-1252.
 TEST(RegexSearchTest, CaseFoldsInEverySingleByteCodePage) {
-  const struct {
-    int codePage;
-    unsigned char c, inverted;
-  } cases[] = {
+  // The code page, a byte and its other case.
+  const std::tuple<int, unsigned char, unsigned char> cases[] = {
       {1253, 0xC1, 0xE1}, {1253, 0xF2, 0xD3}, {1253, 0xD3, 0xF3}, {1254, 0xFD, 'I'}, {1257, 0xC0, 0xE0},
       {866, 0x80, 0xA0},  {1255, 0xE0, 0xE0}, {932, 0xC1, 0xC1},  {932, 'q', 'Q'},   {1252, 0xB5, 0xB5},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(RegexInvertCaseForCodePage(c.c, c.codePage), c.inverted) << c.codePage << " " << int{c.c};
+  for (const auto& [codePage, c, inverted] : cases)
+    EXPECT_EQ(RegexInvertCaseForCodePage(c, codePage), inverted) << codePage << " " << int{c};
 }
 
 TEST(RegexSearchTest, LineSeparatorsAndPairAreConfigurable) {

@@ -388,7 +388,6 @@ TEST_F(CanvasTest, CopyRectAndStretchDrawMovePixels) {
   EXPECT_EQ(At(21, 20), clWhite);
 }
 
-// Each copy mode combines source, target and brush bit by bit as its code says.
 TEST_F(CanvasTest, CopyModesCombineSourceTargetAndBrush) {
   constexpr TColor s = 0x3366F0, d = 0x55AACC, b = 0x0FF00F;
   const std::pair<TCopyMode, TColor> rows[] = {

@@ -251,9 +251,8 @@ TEST(EnhancedMetafile, BitmapRecordsDrawTheirPictures) {
   auto p = PlayEmf({CreateBrush(1, clRed), SelectObject(1), {76, pattern}});
   ExpectExtent(*p, clRed, 10, 10, 30, 30, "pattern blit");
   // A blit combines by its own operation, never by the line operation a figure left behind.
-  auto q =
-      PlayEmf({CreateBrush(1, clRed), SelectObject(1), {20, {6}}, Rectangle(60, 60, 70, 70), {76, pattern}});
-  ExpectExtent(*q, clRed, 10, 10, 30, 30, "pattern blit after an inverting figure");
+  p = PlayEmf({CreateBrush(1, clRed), SelectObject(1), {20, {6}}, Rectangle(60, 60, 70, 70), {76, pattern}});
+  ExpectExtent(*p, clRed, 10, 10, 30, 30, "pattern blit after an inverting figure");
 }
 
 TEST(EnhancedMetafile, TextRecordsDrawTheirCharacters) {

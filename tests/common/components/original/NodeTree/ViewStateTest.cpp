@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
+#include <utility>
 
 #include "TreeTestSupport.h"
 #include "platform/gui/GuiTestSupport.h"
@@ -186,22 +188,18 @@ TEST_F(ViewStateTest, ScrollIntoViewHorizontallyBringsADeepRowIntoView) {
 
 TEST_F(ViewStateTest, ScrollBarsFollowTheScrollBarOptions) {
   tree.HandleNeeded();
-  // The options, whether rows overflow the client area, and each bar: 0 hidden, 1 disabled, 2 enabled.
-  const struct {
-    TScrollBarOptions options;
-    bool overflow;
-    int horizontal, vertical;
-  } cases[] = {{{ssBoth, false}, false, 0, 0},
-               {{ssBoth, true}, false, 1, 1},
-               {{ssVertical, true}, true, 0, 2},
-               {{ssHorizontal, false}, true, 2, 0}};
+  // The options, whether rows overflow the client area, and the bars: 0 hidden, 1 disabled, 2 enabled.
+  const std::tuple<TScrollBarOptions, bool, std::pair<int, int>> cases[] = {
+      {{ssBoth, false}, false, {0, 0}},
+      {{ssBoth, true}, false, {1, 1}},
+      {{ssVertical, true}, true, {0, 2}},
+      {{ssHorizontal, false}, true, {2, 0}}};
   auto state = [&](int bar) { return tree.ScrollBarVisible(bar) ? 1 + tree.ScrollBarEnabled(bar) : 0; };
-  for (const auto& c : cases) {
+  for (const auto& [options, overflow, bars] : cases) {
     tree.Clear();
-    for (int i = 0; i < (c.overflow ? 20 : 1); ++i) Add(tree, nullptr, std::string(c.overflow ? 60 : 1, 'w'));
-    tree.SetScrollBarOptions(c.options);
-    EXPECT_EQ(state(SB_HORZ), c.horizontal) << &c - cases;
-    EXPECT_EQ(state(SB_VERT), c.vertical) << &c - cases;
+    for (int i = 0; i < (overflow ? 20 : 1); ++i) Add(tree, nullptr, std::string(overflow ? 60 : 1, 'w'));
+    tree.SetScrollBarOptions(options);
+    EXPECT_EQ(std::pair(state(SB_HORZ), state(SB_VERT)), bars) << options.ScrollBars << overflow;
   }
   // Without a horizontal bar the rows still scroll sideways, but never past the range.
   tree.SetScrollBarOptions({ssNone, false});
